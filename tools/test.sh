@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build/test, and runs every test headless.
+# Fuzz targets get a short smoke run from a clang build in build/fuzz.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+tk_ensure_packages
+
+export SDL_VIDEODRIVER=offscreen
+export SDL_AUDIODRIVER=dummy
+export LIBGL_ALWAYS_SOFTWARE=1
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+jobs=$(nproc)
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SANITIZE=ON
+cmake --build build/test -j "$jobs"
+ctest --test-dir build/test -j "$jobs" --output-on-failure --timeout 600
+
+if compgen -G "tests/fuzz/*_fuzz.cpp" >/dev/null && command -v clang++ >/dev/null; then
+  cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_FUZZ=ON \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  cmake --build build/fuzz -j "$jobs" --target fuzz_all
+  ctest --test-dir build/fuzz -j "$jobs" --output-on-failure --timeout 300
+fi
