@@ -13,4 +13,4 @@ cmake --build build/release -j "$(nproc)" --target tessarak
 # The game runs from the folder that holds its "data" folder.
 mkdir -p build/release/run/data
 cd build/release/run
-exec ../tessarak "$@"
+exec ../game/tessarak "$@"

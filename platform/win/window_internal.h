@@ -1,0 +1,16 @@
+// The stand-in's window record behind a window handle. Only platform code
+// includes this: the Direct3D stand-in renders into the SDL window of a
+// window handle, and tests of it may build a record around their own window.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/win/win_types.h"
+
+// Every window created through CreateWindowExA is an SDL window made with
+// SDL_WINDOW_OPENGL, so a Direct3D device can create its OpenGL context on it.
+// The record stays default-constructible: a record with only sdlWindow set is
+// a valid device window.
+struct HWND__ {
+  SDL_Window* sdlWindow = nullptr;
+};
