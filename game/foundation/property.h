@@ -1,0 +1,102 @@
+// Property text files: groups headed by "[name]" lines holding "key = value"
+// lines. Names and values are slices of the file's one text buffer.
+#pragma once
+
+#include "game/foundation/string.h"
+#include "game/foundation/types.h"
+
+class cProperty {
+ public:
+  const cString& GetName() const { return mName; }
+  const cString& GetValue() const { return mValue; }
+
+  // Lenient conversions: a text that is not a number gives 0.
+  f32 GetF32Fatal() const;
+  s32 GetS32Fatal() const;
+  cString GetStringFatal() const { return mValue; }
+  // Degrees in the file, radians returned.
+  f32 GetAngleFatal() const;
+  // "(x,y)", "(x,y,z)" and "(r,g,b,a)"; any other element count is fatal.
+  void GetV2dFatal(f32 out[2]) const;
+  void GetV3dFatal(f32 out[3]) const;
+  void GetRGBAfFatal(f32 out[4]) const;
+
+ private:
+  friend class cPropertyGroup;
+
+  cString mName;
+  cString mValue;
+};
+
+class cPropertyGroup {
+ public:
+  cPropertyGroup() : mProperties(nullptr), mCount(0) {}
+  ~cPropertyGroup();
+
+  cPropertyGroup(const cPropertyGroup&) = delete;
+  cPropertyGroup& operator=(const cPropertyGroup&) = delete;
+
+  // Reads a whole file as one group named "standalone" holding every property
+  // line of the file, whatever headers stand in it. False when the file
+  // cannot be opened (the group is left as it was).
+  bool LoadText(const cString& fileName);
+  // The same on a text already in memory.
+  void ParseStandalone(const cString& text);
+
+  // First property, in line order, whose name equals key; null when none.
+  const cProperty* FindProperty(const cString& key) const;
+
+  const cString& GetName() const { return mName; }
+  u32 GetCount() const { return mCount; }
+  const cProperty& GetProperty(u32 index) const { return mProperties[index]; }
+
+ private:
+  friend class cPropertyFile;
+
+  // Replaces the properties with those of the property lines of text from
+  // byte begin to byte end.
+  void ParseLines(const cString& text, u32 begin, u32 end);
+  void Release();
+
+  cString mName;
+  cProperty* mProperties;
+  u32 mCount;
+};
+
+class cPropertyFile {
+ public:
+  cPropertyFile() : mGroups(nullptr), mCount(0) {}
+  ~cPropertyFile();
+
+  cPropertyFile(const cPropertyFile&) = delete;
+  cPropertyFile& operator=(const cPropertyFile&) = delete;
+
+  // Reads and parses a file through the engine's file interface. False when
+  // it cannot be opened; the previous groups then stay.
+  bool Load(const cString& path);
+  // Cuts text into groups (replacing the old ones) and then turns every
+  // backslash and the byte after it into a CR LF line break.
+  void ParseText(const cString& text);
+
+  // First group, in file order, whose name equals name; null when none.
+  const cPropertyGroup* FindGroup(const cString& name) const;
+
+  u32 GetCount() const { return mCount; }
+  const cPropertyGroup& GetGroup(u32 index) const { return mGroups[index]; }
+  // Path of the last successful load.
+  const cString& GetFileName() const { return mFileName; }
+
+  // A line "[name]" whose brackets hold one element; its name is set.
+  static bool IsGroupHeader(const cString& line, cString* name);
+
+ private:
+  void ParseGroups(const cString& text);
+
+  cPropertyGroup* mGroups;
+  u32 mCount;
+  cString mFileName;
+};
+
+// Reads a whole file through the engine's file interface into a new private
+// string. False when it cannot be opened.
+bool ReadTextFile(const cString& path, cString* text);
