@@ -6,6 +6,12 @@
 
 #include "game/foundation/fatal_error.h"
 
+// Referenced by name at link time so that this object, and with it the
+// operators below, is always part of a program that uses the game.
+extern "C" {
+int GameAllocatorLinked = 1;
+}
+
 namespace {
 
 bool sEngineOpen = false;

@@ -1,0 +1,199 @@
+// Tests of property-file parsing, lookups and the typed getters.
+#include "game/foundation/property.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Text(const cString& s) { return std::string(s.Data() == nullptr ? "" : s.Data(), s.Length()); }
+
+// Parses text as a grouped file; the buffer is private to the file.
+void Parse(cPropertyFile* file, const std::string& text) {
+  cString buffer(static_cast<u32>(text.size()));
+  if (!text.empty()) {
+    memcpy(buffer.SharedData(), text.data(), text.size());
+  }
+  file->ParseText(buffer);
+}
+
+std::string Value(const cPropertyFile& file, const char* group, const char* key) {
+  const cPropertyGroup* g = file.FindGroup(group);
+  if (g == nullptr) {
+    return "<no group>";
+  }
+  const cProperty* p = g->FindProperty(key);
+  return p == nullptr ? "<no property>" : Text(p->GetValue());
+}
+
+TEST(PropertyFileTest, LineEndsAllReadTheSame) {
+  const char* ends[] = {"\n", "\r\n", "\r"};
+  for (const char* end : ends) {
+    SCOPED_TRACE(testing::PrintToString(std::string(end)));
+    std::string e = end;
+    cPropertyFile file;
+    Parse(&file, "[Init]" + e + "FRAME_LIMIT = 1" + e + "\tSPEED\t=\t2.5 " + e + e + "[Level1]" + e + "NAME=one" + e);
+    ASSERT_EQ(2u, file.GetCount());
+    EXPECT_EQ("1", Value(file, "Init", "FRAME_LIMIT"));
+    EXPECT_EQ("2.5", Value(file, "Init", "SPEED"));
+    EXPECT_EQ("one", Value(file, "Level1", "NAME"));
+    EXPECT_EQ(2u, file.FindGroup("Init")->GetCount());
+  }
+}
+
+TEST(PropertyFileTest, CommentsHeadersAndOddLines) {
+  cPropertyFile file;
+  Parse(&file,
+        "BEFORE = ignored\n"
+        "[A]\n"
+        "# COMMENT = 1\n"
+        " # SPACED = 2\n"
+        "no equals sign\n"
+        "TWO = x = y\n"
+        "DUP = first\n"
+        "DUP = second\n"
+        "EMPTY =\n"
+        "=nameless\n"
+        "[]\n"
+        "K = in empty\n"
+        "[a,b]\n"
+        "K = still in empty\n"
+        "[A]\n"
+        "K = second A\n"
+        "[last]");
+  ASSERT_EQ(4u, file.GetCount());
+  const cPropertyGroup* a = file.FindGroup("A");
+  ASSERT_NE(nullptr, a);
+  EXPECT_EQ(nullptr, a->FindProperty("BEFORE"));
+  EXPECT_EQ(nullptr, a->FindProperty("# COMMENT"));
+  EXPECT_EQ("2", Value(file, "A", "# SPACED"));
+  EXPECT_EQ("x = y", Value(file, "A", "TWO"));
+  EXPECT_EQ("first", Value(file, "A", "DUP"));
+  EXPECT_EQ("", Value(file, "A", "EMPTY"));
+  EXPECT_EQ("nameless", Value(file, "A", ""));
+  EXPECT_EQ(nullptr, a->FindProperty("K"));  // the first group "A" wins
+  EXPECT_EQ("still in empty", Text(file.FindGroup("")->GetProperty(1).GetValue()));
+  EXPECT_EQ(0u, file.FindGroup("last")->GetCount());
+  EXPECT_EQ(nullptr, file.FindGroup("a"));  // case-sensitive
+}
+
+TEST(PropertyFileTest, GroupHeaderRules) {
+  struct Case {
+    const char* line;
+    bool header;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"[Init]", true, "Init"},
+      {"[ spaced ]", true, " spaced "},
+      {"[]", true, ""},
+      {"[a,b]", false, nullptr},
+      {"[a(b,c)]", true, "a(b,c)"},
+      {" [Init]", false, nullptr},
+      {"[Init] ", false, nullptr},
+      {"[a]b]", true, "a"},
+      {"[a)]", false, nullptr},
+      {"[", false, nullptr},
+      {"]", false, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    cString name;
+    EXPECT_EQ(c.header, cPropertyFile::IsGroupHeader(cString(c.line), &name));
+    if (c.header) {
+      EXPECT_EQ(c.name, Text(name));
+    }
+  }
+}
+
+TEST(PropertyFileTest, BackslashBecomesLineBreakInGroupedFilesOnly) {
+  cPropertyFile file;
+  Parse(&file, "[T]\nTEXT = one\\ntwo\nEND = x\\");
+  EXPECT_EQ("one\r\ntwo", Value(file, "T", "TEXT"));
+  EXPECT_EQ("x\r", Value(file, "T", "END"));
+
+  cString standaloneText("TEXT = one\\ntwo\n");
+  cPropertyGroup group;
+  group.ParseStandalone(standaloneText);
+  EXPECT_EQ("one\\ntwo", Text(group.FindProperty("TEXT")->GetValue()));
+}
+
+TEST(PropertyFileTest, StandaloneTakesEveryPropertyLine) {
+  cPropertyGroup group;
+  group.ParseStandalone(cString("A = 1\n[Header]\nB = 2\r\n[x=y]\n"));
+  EXPECT_EQ("standalone", Text(group.GetName()));
+  ASSERT_EQ(3u, group.GetCount());
+  EXPECT_EQ("2", Text(group.FindProperty("B")->GetValue()));
+  EXPECT_EQ("y]", Text(group.FindProperty("[x")->GetValue()));
+}
+
+TEST(PropertyFileTest, EmptyAndHeaderlessTexts) {
+  cPropertyFile file;
+  Parse(&file, "");
+  EXPECT_EQ(0u, file.GetCount());
+  Parse(&file, "A = 1\nB = 2\n");
+  EXPECT_EQ(0u, file.GetCount());
+  EXPECT_EQ(nullptr, file.FindGroup(""));
+  cPropertyGroup group;
+  group.ParseStandalone(cString());
+  EXPECT_EQ(0u, group.GetCount());
+}
+
+TEST(PropertyFileTest, ValuesOutliveTheFile) {
+  cString value;
+  {
+    cPropertyFile file;
+    Parse(&file, "[G]\nK = kept\n");
+    value = file.FindGroup("G")->FindProperty("K")->GetStringFatal();
+  }
+  EXPECT_STREQ("kept", value.CStr());
+}
+
+const cProperty& Single(cPropertyGroup* group, const char* value) {
+  std::string line = std::string("K = ") + value;
+  group->ParseStandalone(cString(line.c_str()));
+  return group->GetProperty(0);
+}
+
+TEST(PropertyTest, LenientNumbers) {
+  cPropertyGroup g;
+  EXPECT_EQ(12, Single(&g, "12").GetS32Fatal());
+  EXPECT_EQ(-3, Single(&g, "-3abc").GetS32Fatal());
+  EXPECT_EQ(0, Single(&g, "abc").GetS32Fatal());
+  EXPECT_EQ(INT32_MAX, Single(&g, "99999999999").GetS32Fatal());
+  EXPECT_EQ(INT32_MIN, Single(&g, "-99999999999").GetS32Fatal());
+  EXPECT_FLOAT_EQ(2.5f, Single(&g, "2.5").GetF32Fatal());
+  EXPECT_FLOAT_EQ(0.0f, Single(&g, "").GetF32Fatal());
+  EXPECT_FLOAT_EQ(0.0f, Single(&g, "x1").GetF32Fatal());
+  EXPECT_NEAR(1.5707963f, Single(&g, "90").GetAngleFatal(), 1e-6f);
+  EXPECT_EQ("a b", Text(Single(&g, "  a b  ").GetStringFatal()));
+}
+
+TEST(PropertyTest, VectorsAndColours) {
+  cPropertyGroup g;
+  f32 v[4] = {9, 9, 9, 9};
+  Single(&g, "(1.5, -2)").GetV2dFatal(v);
+  EXPECT_FLOAT_EQ(1.5f, v[0]);
+  EXPECT_FLOAT_EQ(-2.0f, v[1]);
+  Single(&g, "pos (1,2,3) ignored").GetV3dFatal(v);
+  EXPECT_FLOAT_EQ(3.0f, v[2]);
+  Single(&g, "(1,(2,9),3)").GetV3dFatal(v);
+  EXPECT_FLOAT_EQ(0.0f, v[1]);
+  Single(&g, "(255, 128, 0, 1)").GetRGBAfFatal(v);
+  EXPECT_FLOAT_EQ(255.0f, v[0]);
+  EXPECT_FLOAT_EQ(1.0f, v[3]);
+  Single(&g, "(1,2,)").GetV3dFatal(v);
+  EXPECT_FLOAT_EQ(0.0f, v[2]);
+}
+
+TEST(PropertyDeathTest, MalformedVectorsAreFatal) {
+  cPropertyGroup g;
+  f32 v[4];
+  EXPECT_DEATH(Single(&g, "(1,2)").GetV3dFatal(v), "cProperty::GetV3dFatal : failure! \\(K\\)");
+  EXPECT_DEATH(Single(&g, "1,2").GetV2dFatal(v), "cProperty::GetV2dFatal : failure! \\(K\\)");
+  EXPECT_DEATH(Single(&g, "(1,2,3").GetRGBAfFatal(v), "cProperty::GetRGBAfFatal : failure! \\(K\\)");
+}
+
+}  // namespace
