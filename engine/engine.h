@@ -2,3 +2,11 @@
 // function of the core, the Direct3D 8 driver, the world module, plugins and
 // toolkits that callers may use.
 #pragma once
+
+#include "engine/src/engine_lifecycle.h"
+#include "engine/src/plcore/base_types.h"
+#include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/error.h"
+#include "engine/src/plcore/io_functions.h"
+#include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/plugin_registry.h"

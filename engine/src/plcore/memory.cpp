@@ -1,0 +1,335 @@
+// Memory functions and free lists. A block is one allocation holding a link,
+// the used bitmap (bit 0x80 >> k of byte j marks entry 8j + k) and the
+// entries, the first at the first aligned address after the bitmap.
+#include "engine/src/plcore/memory.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/src/plcore/engine_instance.h"
+
+namespace {
+
+constexpr RwUInt32 kRecordsPerBlock = 16;
+
+// Chain of every free list except the record list itself.
+RwLinkList sFreeListChain = {{&sFreeListChain.link, &sFreeListChain.link}};
+RwBool sMemoryOpen = FALSE;
+RwBool sPreallocate = TRUE;
+// Free list that RwFreeList records come from; it lives in static storage.
+RwFreeList sRecordListStorage;
+RwFreeList* sRecordList = nullptr;
+
+void* DefaultMalloc(size_t size) { return std::malloc(size); }
+void DefaultFree(void* block) { std::free(block); }
+void* DefaultRealloc(void* block, size_t size) { return std::realloc(block, size); }
+
+void* DefaultCalloc(size_t count, size_t size) {
+  if (size != 0 && count > SIZE_MAX / size) {
+    return nullptr;
+  }
+  const size_t bytes = count * size;
+  void* block = std::malloc(bytes);
+  if (block != nullptr) {
+    std::memset(block, 0, bytes);
+  }
+  return block;
+}
+
+RwUInt8* BlockBitmap(RwFreeListBlock* block) { return reinterpret_cast<RwUInt8*>(block + 1); }
+
+RwUInt8* BlockFirstEntry(const RwFreeList* list, RwFreeListBlock* block) {
+  const uintptr_t bitmapEnd = reinterpret_cast<uintptr_t>(BlockBitmap(block) + list->bitmapBytes);
+  const uintptr_t alignment = list->alignment;
+  const uintptr_t first = (bitmapEnd + alignment - 1) / alignment * alignment;
+  return reinterpret_cast<RwUInt8*>(first);
+}
+
+// Bytes of one block, or 0 when the size does not fit in memory.
+size_t BlockBytes(const RwFreeList* list) {
+  const size_t entries = static_cast<size_t>(list->entriesPerBlock);
+  if (list->entrySize != 0 && entries > (SIZE_MAX / 2) / list->entrySize) {
+    return 0;
+  }
+  return sizeof(RwFreeListBlock) + list->bitmapBytes + (list->alignment - 1) + entries * list->entrySize;
+}
+
+RwFreeListBlock* BlockCreate(const RwFreeList* list) {
+  const size_t bytes = BlockBytes(list);
+  if (bytes == 0) {
+    return nullptr;
+  }
+  RwFreeListBlock* block = static_cast<RwFreeListBlock*>(RwMalloc(bytes));
+  if (block != nullptr) {
+    std::memset(BlockBitmap(block), 0, list->bitmapBytes);
+  }
+  return block;
+}
+
+RwBool BlockIsEmpty(const RwFreeList* list, RwFreeListBlock* block) {
+  const RwUInt8* bitmap = BlockBitmap(block);
+  for (RwUInt32 j = 0; j < list->bitmapBytes; j++) {
+    if (bitmap[j] != 0) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+RwFreeListBlock* BlockFromLink(RwLLLink* link) { return rwLLLinkGetData(link, RwFreeListBlock, link); }
+
+void FreeAllBlocks(RwFreeList* list) {
+  while (!rwLinkListEmpty(&list->blockList)) {
+    RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList);
+    rwLLLinkRemove(link);
+    RwFree(BlockFromLink(link));
+  }
+}
+
+// Returns a record to where it came from; static records are left alone.
+void FreeRecord(RwFreeList* list) {
+  if (list->flags & kRwFreeListStatic) {
+    return;
+  }
+  if (sRecordList != nullptr && sRecordList != list) {
+    RwFreeListFree(sRecordList, list);
+  } else {
+    RwFree(list);
+  }
+}
+
+void DestroyList(RwFreeList* list) {
+  rwLLLinkRemove(&list->chainLink);
+  FreeAllBlocks(list);
+  FreeRecord(list);
+}
+
+}  // namespace
+
+RwFreeList* RwFreeListCreate(RwUInt32 entrySize, RwUInt32 entriesPerBlock, RwUInt32 alignment) {
+  return RwFreeListCreateAndPreallocate(entrySize, entriesPerBlock, alignment, 1, nullptr);
+}
+
+RwFreeList* RwFreeListCreateAndPreallocate(RwUInt32 entrySize, RwUInt32 entriesPerBlock, RwUInt32 alignment,
+                                           RwUInt32 blocksToPreallocate, RwFreeList* staticRecord) {
+  if (!sPreallocate) {
+    blocksToPreallocate = 0;
+  }
+  if (alignment < kRwFreeListMinimumAlignment) {
+    alignment = kRwFreeListMinimumAlignment;
+  }
+  if (!sMemoryOpen || entriesPerBlock == 0 || entrySize > UINT32_MAX - alignment) {
+    return nullptr;
+  }
+
+  RwFreeList* list = staticRecord;
+  RwUInt32 flags = kRwFreeListReleaseEmpty | kRwFreeListStatic;
+  if (list == nullptr) {
+    flags = kRwFreeListReleaseEmpty;
+    list =
+        static_cast<RwFreeList*>(sRecordList != nullptr ? RwFreeListAlloc(sRecordList) : RwMalloc(sizeof(RwFreeList)));
+    if (list == nullptr) {
+      return nullptr;
+    }
+  }
+
+  list->entrySize = (entrySize + alignment - 1) / alignment * alignment;
+  if (list->entrySize == 0) {
+    list->entrySize = alignment;  // every entry needs an address of its own
+  }
+  list->entriesPerBlock = entriesPerBlock;
+  list->bitmapBytes = (entriesPerBlock + 7) / 8;
+  list->alignment = alignment;
+  list->flags = flags;
+  rwLinkListInitialize(&list->blockList);
+  rwLLLinkInitialize(&list->chainLink);
+
+  for (RwUInt32 i = 0; i < blocksToPreallocate; i++) {
+    RwFreeListBlock* block = BlockCreate(list);
+    if (block == nullptr) {
+      FreeAllBlocks(list);
+      FreeRecord(list);
+      return nullptr;
+    }
+    rwLinkListAddLLLink(&list->blockList, &block->link);
+  }
+
+  rwLinkListAddLLLink(&sFreeListChain, &list->chainLink);
+  return list;
+}
+
+RwBool RwFreeListDestroy(RwFreeList* list) {
+  DestroyList(list);
+  return TRUE;
+}
+
+void* RwFreeListAlloc(RwFreeList* list) {
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
+    RwFreeListBlock* block = BlockFromLink(link);
+    RwUInt8* bitmap = BlockBitmap(block);
+    for (RwUInt32 j = 0; j < list->bitmapBytes; j++) {
+      if (bitmap[j] == 0xFF) {
+        continue;
+      }
+      for (RwUInt32 k = 0; k < 8; k++) {
+        const RwUInt32 index = 8 * j + k;
+        if (index >= list->entriesPerBlock) {
+          break;
+        }
+        const RwUInt8 bit = static_cast<RwUInt8>(0x80u >> k);
+        if ((bitmap[j] & bit) == 0) {
+          bitmap[j] |= bit;
+          return BlockFirstEntry(list, block) + static_cast<size_t>(index) * list->entrySize;
+        }
+      }
+    }
+  }
+
+  // Every block is full: grow by one block at the head.
+  RwFreeListBlock* block = BlockCreate(list);
+  if (block == nullptr) {
+    return nullptr;
+  }
+  rwLinkListAddLLLink(&list->blockList, &block->link);
+  BlockBitmap(block)[0] = 0x80;
+  return BlockFirstEntry(list, block);
+}
+
+RwFreeList* RwFreeListFree(RwFreeList* list, void* entry) {
+  const RwUInt8* target = static_cast<const RwUInt8*>(entry);
+  const size_t span = static_cast<size_t>(list->entriesPerBlock) * list->entrySize;
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
+    RwFreeListBlock* block = BlockFromLink(link);
+    const RwUInt8* first = BlockFirstEntry(list, block);
+    if (target < first || target >= first + span) {
+      continue;
+    }
+    const size_t byteOffset = static_cast<size_t>(target - first);
+    if (byteOffset % list->entrySize != 0) {
+      return nullptr;  // not the start of an entry
+    }
+    const size_t index = byteOffset / list->entrySize;
+    RwUInt8* bitmap = BlockBitmap(block);
+    bitmap[index / 8] &= static_cast<RwUInt8>(~(0x80u >> (index % 8)));
+
+    const RwBool onlyBlock = list->blockList.link.next == list->blockList.link.prev;
+    if ((list->flags & kRwFreeListReleaseEmpty) && !onlyBlock && BlockIsEmpty(list, block)) {
+      rwLLLinkRemove(&block->link);
+      RwFree(block);
+    }
+    return list;
+  }
+  return nullptr;
+}
+
+RwInt32 RwFreeListPurge(RwFreeList* list) {
+  RwInt32 released = 0;
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  // The blocks kept are relinked at the head; walk a snapshot of the order.
+  RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList);
+  while (link != end) {
+    RwLLLink* next = link->next;
+    rwLLLinkRemove(link);
+    if (rwLinkListEmpty(&list->blockList)) {
+      rwLinkListAddLLLink(&list->blockList, link);
+      break;
+    }
+    RwFreeListBlock* block = BlockFromLink(link);
+    if (!BlockIsEmpty(list, block)) {
+      rwLinkListAddLLLink(&list->blockList, link);
+    } else {
+      RwFree(block);
+      released++;
+    }
+    link = next;
+  }
+  return released * static_cast<RwInt32>(list->entrySize);
+}
+
+RwFreeList* RwFreeListForAllUsed(RwFreeList* list, RwFreeListCallBack callBack, void* data) {
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList);
+  while (link != end) {
+    RwLLLink* next = link->next;
+    RwFreeListBlock* block = BlockFromLink(link);
+    RwUInt8* copy = static_cast<RwUInt8*>(RwMalloc(list->bitmapBytes));
+    if (copy == nullptr) {
+      return nullptr;
+    }
+    std::memcpy(copy, BlockBitmap(block), list->bitmapBytes);
+    RwUInt8* first = BlockFirstEntry(list, block);
+    for (RwUInt32 j = 0; j < list->bitmapBytes; j++) {
+      for (RwUInt32 k = 0; k < 8; k++) {
+        if (copy[j] & (0x80u >> k)) {
+          callBack(first + static_cast<size_t>(8 * j + k) * list->entrySize, data);
+        }
+      }
+    }
+    RwFree(copy);
+    link = next;
+  }
+  return list;
+}
+
+RwInt32 RwFreeListPurgeAllFreeLists(void) {
+  RwInt32 total = 0;
+  RwLLLink* const end = rwLinkListGetTerminator(&sFreeListChain);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&sFreeListChain); link != end; link = link->next) {
+    const RwInt32 released = RwFreeListPurge(rwLLLinkGetData(link, RwFreeList, chainLink));
+    if (released > 0) {
+      total += released;
+    }
+  }
+  return total;
+}
+
+RwBool RwMemoryOpen(const RwMemoryFunctions* functions) {
+  rwLinkListInitialize(&sFreeListChain);
+  sMemoryOpen = TRUE;
+
+  // Install the functions first: the record list's growth allocates through them.
+  if (functions != nullptr) {
+    RwEngineInstance->memoryFunctions = *functions;
+  } else {
+    RwEngineInstance->memoryFunctions = {DefaultMalloc, DefaultFree, DefaultRealloc, DefaultCalloc};
+  }
+
+  // The record list never preallocates, whatever the switch says.
+  sRecordList =
+      RwFreeListCreateAndPreallocate(sizeof(RwFreeList), kRecordsPerBlock, alignof(RwFreeList), 0, &sRecordListStorage);
+  if (sRecordList == nullptr) {
+    sMemoryOpen = FALSE;
+    return FALSE;
+  }
+  rwLLLinkRemove(&sRecordList->chainLink);
+  return TRUE;
+}
+
+void RwMemoryClose(void) {
+  while (!rwLinkListEmpty(&sFreeListChain)) {
+    DestroyList(rwLLLinkGetData(rwLinkListGetFirstLLLink(&sFreeListChain), RwFreeList, chainLink));
+  }
+  if (sRecordList != nullptr) {
+    RwFreeList* recordList = sRecordList;
+    sRecordList = nullptr;
+    FreeAllBlocks(recordList);
+  }
+  sMemoryOpen = FALSE;
+}
+
+void* _rwFreeListAllocPlain(RwFreeList* list) { return RwMalloc(list->entrySize); }
+
+RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry) {
+  RwFree(entry);
+  return list;
+}
+
+void _rwFreeListSetPreallocation(RwBool preallocate) { sPreallocate = preallocate; }
+
+void EngineFree(void* block) {
+  if (block != nullptr) {
+    RwFree(block);
+  }
+}

@@ -1,0 +1,18 @@
+// Windows-style file names on a case-sensitive file system: '\' and '/' both
+// separate components, and each component matches a directory entry exactly
+// or, failing that, without regard to ASCII case, as the Windows C runtime
+// does. The game's data refers to the same folders as "DATA/MEDIA" and "data".
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Resolves a Windows-style path (relative, or absolute with a leading
+// separator or a drive letter) to the name of an existing entry on this file
+// system. Components that match nothing are kept as given, so a file about to
+// be created keeps the given case of its name, while an existing file of
+// another case is found (Windows would open that one too).
+std::string WinPathResolve(const char* path);
+
+// fopen of a resolved Windows-style path. Null path or mode yields null.
+FILE* WinPathOpen(const char* path, const char* mode);
