@@ -8,9 +8,9 @@
 #include "game/foundation/fatal_error.h"
 
 cPakFile* cPakFile::sMounted = nullptr;
-tFileFunctions* cPakFile::sTable = nullptr;
-tFileFunctions cPakFile::sSaved;
-tFileOpenFunction cPakFile::sSaveFileOpen = nullptr;
+RwFileFunctions* cPakFile::sTable = nullptr;
+RwFileFunctions cPakFile::sSaved;
+RwFileOpenFunction cPakFile::sSaveFileOpen = nullptr;
 
 namespace {
 
@@ -69,7 +69,7 @@ cPakFile::~cPakFile() {
   }
 }
 
-bool cPakFile::MountInto(tFileFunctions* table, const char* packPath, const char* basePath) {
+bool cPakFile::MountInto(RwFileFunctions* table, const char* packPath, const char* basePath) {
   if (sMounted != nullptr || table == nullptr || packPath == nullptr) {
     return false;
   }

@@ -3,7 +3,7 @@
 // holds from the archive and leaves every other name to the folder.
 #pragma once
 
-#include "game/app/file_functions.h"
+#include "engine/engine.h"
 #include "game/foundation/list.h"
 #include "game/foundation/types.h"
 
@@ -40,7 +40,7 @@ class cPakFile {
   // archive; the file functions then stay as they were.
   static bool Mount(const char* packPath, const char* basePath);
   // The same under any file-function table.
-  static bool MountInto(tFileFunctions* table, const char* packPath, const char* basePath);
+  static bool MountInto(RwFileFunctions* table, const char* packPath, const char* basePath);
   // Mount, then keep the open function in force for the save file.
   static void MountDefault(const char* packPath, const char* basePath);
   // Restores the file functions and closes the archive. Refused while a file
@@ -50,7 +50,7 @@ class cPakFile {
 
   static cPakFile* GetMounted() { return sMounted; }
   // The open function that stood after the last MountDefault.
-  static tFileOpenFunction GetSaveFileOpen() { return sSaveFileOpen; }
+  static RwFileOpenFunction GetSaveFileOpen() { return sSaveFileOpen; }
 
   // Index of the entry whose whole name equals name, comparing '\' as '/'
   // and without regard to ASCII case; -1 when none.
@@ -92,9 +92,9 @@ class cPakFile {
   u32 mEntryCount;
 
   static cPakFile* sMounted;
-  static tFileFunctions* sTable;
-  static tFileFunctions sSaved;
-  static tFileOpenFunction sSaveFileOpen;
+  static RwFileFunctions* sTable;
+  static RwFileFunctions sSaved;
+  static RwFileOpenFunction sSaveFileOpen;
 };
 
 // Told how many bytes each read through the file interface moves, so that a

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "engine/engine.h"
 #include "game/foundation/fatal_error.h"
 
 // Referenced by name at link time so that this object, and with it the
@@ -16,22 +17,41 @@ namespace {
 
 bool sEngineOpen = false;
 
+// The engine's memory functions while the engine is open; null otherwise.
+const RwMemoryFunctions* EngineMemory() {
+  if (!sEngineOpen || RwEngineInstance == nullptr || RwEngineInstance->memoryFunctions.rwmalloc == nullptr ||
+      RwEngineInstance->memoryFunctions.rwfree == nullptr) {
+    return nullptr;
+  }
+  return &RwEngineInstance->memoryFunctions;
+}
+
 void* Allocate(size_t size) {
   if (size == 0) {
     size = 1;
   }
-  void* block = malloc(size);
+  const RwMemoryFunctions* engine = EngineMemory();
+  void* block = engine != nullptr ? engine->rwmalloc(size) : malloc(size);
   if (block == nullptr) {
     FatalError("operator new : out of memory (%zu bytes)", size);
   }
   return block;
 }
 
+// The engine's free passes blocks it did not hand out to the C runtime, so
+// blocks from before the engine opened may be freed while it is open. Once the
+// flag is cleared (before the engine closes) every block goes to the C
+// runtime, never to a closed engine.
 void Release(void* block) {
   if (block == nullptr) {
     return;
   }
-  free(block);
+  const RwMemoryFunctions* engine = EngineMemory();
+  if (engine != nullptr) {
+    engine->rwfree(block);
+  } else {
+    free(block);
+  }
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ s32 StdioSeek(void* h, s32 o, s32 w) { return fseek(static_cast<FILE*>(h), o, w)
 s32 StdioFlush(void* h) { return fflush(static_cast<FILE*>(h)); }
 s32 StdioTell(void* h) { return static_cast<s32>(ftell(static_cast<FILE*>(h))); }
 
-const tFileFunctions kStdio = {StdioExists, StdioOpen, StdioClose, StdioRead,  StdioWrite, StdioGets,
-                               StdioPuts,   StdioEof,  StdioSeek,  StdioFlush, StdioTell};
+const RwFileFunctions kStdio = {StdioExists, StdioOpen, StdioClose, StdioRead,  StdioWrite, StdioGets,
+                                StdioPuts,   StdioEof,  StdioSeek,  StdioFlush, StdioTell};
 
 u32 sProgressBytes = 0;
 void CountProgress(u32 bytes) { sProgressBytes += bytes; }
@@ -71,7 +71,7 @@ class PakFileTest : public testing::Test {
 
   bool TableIsStdio() const { return memcmp(&mTable, &kStdio, sizeof(kStdio)) == 0; }
 
-  tFileFunctions mTable;
+  RwFileFunctions mTable;
   std::string mPackPath;
 };
 
