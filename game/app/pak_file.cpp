@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/foundation/fatal_error.h"
+#include "game/foundation/native_path.h"
 
 cPakFile* cPakFile::sMounted = nullptr;
 RwFileFunctions* cPakFile::sTable = nullptr;
@@ -405,4 +406,25 @@ s32 cPakFile::PakTell(void* handle) {
     return sSaved.rwftell(handle);
   }
   return static_cast<s32>(pakHandle->position);
+}
+
+bool cPakFile::Mount(const char* packPath, const char* basePath) {
+  return MountInto(RwEngineGetFileInterface(), packPath, basePath);
+}
+
+void cPakFile::MountDefault(const char* packPath, const char* basePath) {
+  // A pack that cannot be mounted leaves the game on the folder, silently.
+  Mount(packPath, basePath);
+  RwFileFunctions* files = RwEngineGetFileInterface();
+  sSaveFileOpen = files != nullptr ? files->rwfopen : nullptr;
+}
+
+void MountPackFile(const char* path) {
+  char* nativePath = MakeNativePath(path);
+  char* nativeBase = MakeNativePath("");
+  if (nativePath != nullptr && nativeBase != nullptr) {
+    cPakFile::MountDefault(nativePath, nativeBase);
+  }
+  EngineFree(nativePath);
+  EngineFree(nativeBase);
 }

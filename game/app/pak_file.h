@@ -101,3 +101,7 @@ class cPakFile {
 // loading screen can advance. Null: nobody listens.
 typedef void (*tReadProgressHook)(u32 bytes);
 void SetReadProgressHook(tReadProgressHook hook);
+
+// Mounts the pack at path (given with '/') with an empty base path, so that
+// every name the engine opens is looked up in the archive first.
+void MountPackFile(const char* path);

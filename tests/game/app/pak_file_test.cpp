@@ -8,7 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "game/foundation/property.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/started_engine.h"
 
 namespace {
 
@@ -300,6 +302,62 @@ TEST_F(PakFileTest, ReadProgressIsReported) {
   SetReadProgressHook(CountProgress);
   EXPECT_EQ("0123456789", ReadAll("p"));
   EXPECT_EQ(10u, sProgressBytes);
+}
+
+}  // namespace
+
+namespace {
+
+class EnginePakFileTest : public StartedEngineTest {
+ protected:
+  void SetUp() override {
+    StartedEngineTest::SetUp();
+    mPackPath = ScratchPath("engine_data.pak");
+  }
+  void TearDown() override {
+    cPakFile::Shutdown();
+    remove(mPackPath.c_str());
+    StartedEngineTest::TearDown();
+  }
+
+  std::string mPackPath;
+};
+
+TEST_F(EnginePakFileTest, EngineReadsAndPropertyFilesComeFromThePack) {
+  RwFileFunctions before = *RwEngineGetFileInterface();
+  PackWriter writer;
+  writer.Add("data/config.txt", "[Init]\r\nFRAME_LIMIT = 1\r\n").Add("data/bin.dat", "0123456789");
+  ASSERT_TRUE(writer.WriteFile(mPackPath));
+  cPakFile::MountDefault(mPackPath.c_str(), "");
+  ASSERT_NE(nullptr, cPakFile::GetMounted());
+  EXPECT_EQ(RwEngineGetFileInterface()->rwfopen, cPakFile::GetSaveFileOpen());
+
+  // The game's path with '/' reaches the engine with '\' and is found.
+  cPropertyFile config;
+  ASSERT_TRUE(config.Load(cString("data/config.txt")));
+  ASSERT_NE(nullptr, config.FindGroup(cString("Init")));
+  EXPECT_EQ(1, config.FindGroup(cString("Init"))->FindProperty(cString("FRAME_LIMIT"))->GetS32Fatal());
+
+  // An engine stream over a file name reads the archive file.
+  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, "DATA\\BIN.DAT");
+  ASSERT_NE(nullptr, stream);
+  char bytes[16] = {};
+  EXPECT_EQ(10u, RwStreamRead(stream, bytes, sizeof(bytes)));
+  EXPECT_STREQ("0123456789", bytes);
+  RwStreamClose(stream, nullptr);
+
+  EXPECT_TRUE(cPakFile::Unmount());
+  EXPECT_EQ(0, memcmp(&before, RwEngineGetFileInterface(), sizeof(before)));
+  EXPECT_FALSE(config.Load(cString("data/config.txt")));
+}
+
+TEST_F(EnginePakFileTest, MountPackFileTakesAGamePath) {
+  PackWriter writer;
+  writer.Add("data/x.txt", "X");
+  ASSERT_TRUE(writer.WriteFile(mPackPath));
+  MountPackFile(mPackPath.c_str());
+  ASSERT_NE(nullptr, cPakFile::GetMounted());
+  EXPECT_EQ(0, cPakFile::GetMounted()->FindEntry("DATA\\X.TXT"));
 }
 
 }  // namespace

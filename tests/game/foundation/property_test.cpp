@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "tests/support/pack_writer.h"
+#include "tests/support/started_engine.h"
 
 namespace {
 
@@ -194,6 +199,57 @@ TEST(PropertyDeathTest, MalformedVectorsAreFatal) {
   EXPECT_DEATH(Single(&g, "(1,2)").GetV3dFatal(v), "cProperty::GetV3dFatal : failure! \\(K\\)");
   EXPECT_DEATH(Single(&g, "1,2").GetV2dFatal(v), "cProperty::GetV2dFatal : failure! \\(K\\)");
   EXPECT_DEATH(Single(&g, "(1,2,3").GetRGBAfFatal(v), "cProperty::GetRGBAfFatal : failure! \\(K\\)");
+}
+
+}  // namespace
+
+namespace {
+
+class PropertyFileLoadTest : public StartedEngineTest {
+ protected:
+  void TearDown() override {
+    for (const std::string& path : mPaths) {
+      remove(path.c_str());
+    }
+    StartedEngineTest::TearDown();
+  }
+
+  std::string Write(const std::string& leaf, const std::string& text) {
+    std::string path = ScratchPath(leaf);
+    FILE* f = fopen(path.c_str(), "wb");
+    EXPECT_NE(nullptr, f);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+    mPaths.push_back(path);
+    return path;
+  }
+
+  std::vector<std::string> mPaths;
+};
+
+TEST_F(PropertyFileLoadTest, LoadsThroughTheEngineFileInterface) {
+  std::string path = Write("config.txt", "[Init]\r\nFRAME_LIMIT = 1\r\n[L]\r\nMSG = a\\nb\r\n");
+  cPropertyFile file;
+  ASSERT_TRUE(file.Load(cString(path.c_str())));
+  EXPECT_EQ(path, Text(file.GetFileName()));
+  EXPECT_EQ("1", Value(file, "Init", "FRAME_LIMIT"));
+  EXPECT_EQ("a\r\nb", Value(file, "L", "MSG"));
+
+  // A missing file leaves the groups but forgets the name.
+  EXPECT_FALSE(file.Load(cString((path + ".missing").c_str())));
+  EXPECT_EQ("1", Value(file, "Init", "FRAME_LIMIT"));
+  EXPECT_TRUE(file.GetFileName().IsEmpty());
+
+  cPropertyGroup group;
+  ASSERT_TRUE(group.LoadText(cString(path.c_str())));
+  EXPECT_EQ("a\\nb", Text(group.FindProperty("MSG")->GetValue()));
+  EXPECT_EQ(2u, group.GetCount());
+  EXPECT_FALSE(group.LoadText(cString("/no/such/file.txt")));
+  EXPECT_EQ(2u, group.GetCount());
+
+  std::string empty = Write("empty.txt", "");
+  ASSERT_TRUE(file.Load(cString(empty.c_str())));
+  EXPECT_EQ(0u, file.GetCount());
 }
 
 }  // namespace
