@@ -104,14 +104,20 @@ s32 cProperty::GetS32Fatal() const { return TextToS32(mValue); }
 
 f32 cProperty::GetAngleFatal() const { return TextToF32(mValue) * kRadiansPerDegree; }
 
-void cProperty::GetV2dFatal(f32 out[2]) const {
-  if (!ParseVector(mValue, 2, out)) {
+void cProperty::GetV2dFatal(RwV2d* out) const {
+  f32 values[2];
+  if (ParseVector(mValue, 2, values)) {
+    *out = RwV2d{values[0], values[1]};
+  } else {
     FatalError("cProperty::GetV2dFatal : failure! (%s)", mName.CStr());
   }
 }
 
-void cProperty::GetV3dFatal(f32 out[3]) const {
-  if (!ParseVector(mValue, 3, out)) {
+void cProperty::GetV3dFatal(RwV3d* out) const {
+  f32 values[3];
+  if (ParseVector(mValue, 3, values)) {
+    *out = RwV3d{values[0], values[1], values[2]};
+  } else {
     FatalError("cProperty::GetV3dFatal : failure! (%s)", mName.CStr());
   }
 }

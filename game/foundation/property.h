@@ -2,6 +2,7 @@
 // lines. Names and values are slices of the file's one text buffer.
 #pragma once
 
+#include "engine/engine.h"
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 
@@ -17,8 +18,9 @@ class cProperty {
   // Degrees in the file, radians returned.
   f32 GetAngleFatal() const;
   // "(x,y)", "(x,y,z)" and "(r,g,b,a)"; any other element count is fatal.
-  void GetV2dFatal(f32 out[2]) const;
-  void GetV3dFatal(f32 out[3]) const;
+  void GetV2dFatal(RwV2d* out) const;
+  void GetV3dFatal(RwV3d* out) const;
+  // r, g, b, a as written (0..1 or 0..255: the reader decides).
   void GetRGBAfFatal(f32 out[4]) const;
 
  private:

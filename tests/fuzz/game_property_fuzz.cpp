@@ -31,11 +31,13 @@ void Exercise(const cPropertyGroup& group) {
     (void)property.GetStringFatal().CStr();
     cString inside;
     f32 v[4];
+    RwV2d v2;
+    RwV3d v3;
     u32 count = property.GetValue().FindArray(&inside, '(', ')');
     if (count == 2) {
-      property.GetV2dFatal(v);
+      property.GetV2dFatal(&v2);
     } else if (count == 3) {
-      property.GetV3dFatal(v);
+      property.GetV3dFatal(&v3);
     } else if (count == 4) {
       property.GetRGBAfFatal(v);
     }

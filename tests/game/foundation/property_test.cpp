@@ -179,25 +179,29 @@ TEST(PropertyTest, LenientNumbers) {
 TEST(PropertyTest, VectorsAndColours) {
   cPropertyGroup g;
   f32 v[4] = {9, 9, 9, 9};
-  Single(&g, "(1.5, -2)").GetV2dFatal(v);
-  EXPECT_FLOAT_EQ(1.5f, v[0]);
-  EXPECT_FLOAT_EQ(-2.0f, v[1]);
-  Single(&g, "pos (1,2,3) ignored").GetV3dFatal(v);
-  EXPECT_FLOAT_EQ(3.0f, v[2]);
-  Single(&g, "(1,(2,9),3)").GetV3dFatal(v);
-  EXPECT_FLOAT_EQ(0.0f, v[1]);
+  RwV2d v2{9, 9};
+  RwV3d v3{9, 9, 9};
+  Single(&g, "(1.5, -2)").GetV2dFatal(&v2);
+  EXPECT_FLOAT_EQ(1.5f, v2.x);
+  EXPECT_FLOAT_EQ(-2.0f, v2.y);
+  Single(&g, "pos (1,2,3) ignored").GetV3dFatal(&v3);
+  EXPECT_FLOAT_EQ(3.0f, v3.z);
+  Single(&g, "(1,(2,9),3)").GetV3dFatal(&v3);
+  EXPECT_FLOAT_EQ(0.0f, v3.y);
   Single(&g, "(255, 128, 0, 1)").GetRGBAfFatal(v);
   EXPECT_FLOAT_EQ(255.0f, v[0]);
   EXPECT_FLOAT_EQ(1.0f, v[3]);
-  Single(&g, "(1,2,)").GetV3dFatal(v);
-  EXPECT_FLOAT_EQ(0.0f, v[2]);
+  Single(&g, "(1,2,)").GetV3dFatal(&v3);
+  EXPECT_FLOAT_EQ(0.0f, v3.z);
 }
 
 TEST(PropertyDeathTest, MalformedVectorsAreFatal) {
   cPropertyGroup g;
   f32 v[4];
-  EXPECT_DEATH(Single(&g, "(1,2)").GetV3dFatal(v), "cProperty::GetV3dFatal : failure! \\(K\\)");
-  EXPECT_DEATH(Single(&g, "1,2").GetV2dFatal(v), "cProperty::GetV2dFatal : failure! \\(K\\)");
+  RwV2d v2;
+  RwV3d v3;
+  EXPECT_DEATH(Single(&g, "(1,2)").GetV3dFatal(&v3), "cProperty::GetV3dFatal : failure! \\(K\\)");
+  EXPECT_DEATH(Single(&g, "1,2").GetV2dFatal(&v2), "cProperty::GetV2dFatal : failure! \\(K\\)");
   EXPECT_DEATH(Single(&g, "(1,2,3").GetRGBAfFatal(v), "cProperty::GetRGBAfFatal : failure! \\(K\\)");
 }
 

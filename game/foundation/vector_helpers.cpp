@@ -1,0 +1,88 @@
+// Vector helpers.
+#include "game/foundation/vector_helpers.h"
+
+#include <cmath>
+
+void V3dDropAxis(const RwV3d* v, RwV2d* out, u32 axis) {
+  if (axis == 0) {
+    *out = RwV2d{v->y, v->z};
+  } else if (axis == 1) {
+    *out = RwV2d{v->x, v->z};
+  } else {
+    *out = RwV2d{v->x, v->y};
+  }
+}
+
+void V3dNormalize(RwV3d* v) { V3dNormalized(v, v); }
+
+void V3dNormalized(const RwV3d* v, RwV3d* out) {
+  f32 length = sqrtf(V3dLengthSquared(v));
+  if (!(length > 0.0f)) {
+    *out = RwV3d{0.0f, 0.0f, 0.0f};
+    return;
+  }
+  *out = RwV3d{v->x / length, v->y / length, v->z / length};
+}
+
+void V2dNormalized(const RwV2d* v, RwV2d* out) {
+  f32 length = sqrtf(v->x * v->x + v->y * v->y);
+  if (!(length > 0.0f)) {
+    *out = RwV2d{0.0f, 0.0f};
+    return;
+  }
+  *out = RwV2d{v->x / length, v->y / length};
+}
+
+f32 V3dLengthSquared(const RwV3d* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+
+f32 V3dDistanceSquared(const RwV3d* a, const RwV3d* b) {
+  RwV3d d;
+  V3dSub(a, &d, b);
+  return V3dLengthSquared(&d);
+}
+
+void ScalarTimesV3d(RwV3d* out, f32 s, const RwV3d* v) { *out = RwV3d{s * v->x, s * v->y, s * v->z}; }
+
+void V3dTimesScalar(const RwV3d* v, RwV3d* out, f32 s) { ScalarTimesV3d(out, s, v); }
+
+void V3dAdd(const RwV3d* a, RwV3d* out, const RwV3d* b) { *out = RwV3d{a->x + b->x, a->y + b->y, a->z + b->z}; }
+
+void V3dSub(const RwV3d* a, RwV3d* out, const RwV3d* b) { *out = RwV3d{a->x - b->x, a->y - b->y, a->z - b->z}; }
+
+void V3dCross(const RwV3d* a, RwV3d* out, const RwV3d* b) {
+  *out = RwV3d{a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x};
+}
+
+tSegment2d::tSegment2d(const RwV2d& p0, const RwV2d& p1) : origin(p0) {
+  RwV2d delta{p1.x - p0.x, p1.y - p0.y};
+  length = sqrtf(delta.x * delta.x + delta.y * delta.y);
+  V2dNormalized(&delta, &direction);
+}
+
+void MatrixLookAt(RwMatrix* matrix, const RwV3d* target) {
+  const RwV3d& position = matrix->pos;
+  if (target->x == position.x && target->y == position.y && target->z == position.z) {
+    return;
+  }
+  RwV3d at;
+  V3dSub(target, &at, &position);
+  V3dNormalize(&at);
+  RwV3d right{at.z, 0.0f, -at.x};
+  V3dNormalize(&right);
+  if (right.x == 0.0f && right.z == 0.0f) {
+    right = RwV3d{1.0f, 0.0f, 0.0f};  // looking straight up or down
+  }
+  RwV3d up;
+  V3dCross(&at, &up, &right);
+  matrix->right = right;
+  matrix->up = up;
+  matrix->at = at;
+  RwMatrixUpdate(matrix);
+}
+
+bool ReturnFalse(f32) { return false; }
+
+void* StoreFirstCB(void* object, void* out) {
+  *static_cast<void**>(out) = object;
+  return nullptr;
+}

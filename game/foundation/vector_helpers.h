@@ -1,0 +1,38 @@
+// Small vector helpers shared by characters, devices and the camera, on the
+// engine's vector and matrix types.
+#pragma once
+
+#include "engine/engine.h"
+#include "game/foundation/types.h"
+
+// The two coordinates that remain when axis (0 x, 1 y, 2 z) is dropped.
+void V3dDropAxis(const RwV3d* v, RwV2d* out, u32 axis);
+// Divided by its length; the zero vector (or a length not above 0) gives zero.
+void V3dNormalize(RwV3d* v);
+void V3dNormalized(const RwV3d* v, RwV3d* out);
+void V2dNormalized(const RwV2d* v, RwV2d* out);
+f32 V3dLengthSquared(const RwV3d* v);
+f32 V3dDistanceSquared(const RwV3d* a, const RwV3d* b);
+void ScalarTimesV3d(RwV3d* out, f32 s, const RwV3d* v);
+void V3dTimesScalar(const RwV3d* v, RwV3d* out, f32 s);
+void V3dAdd(const RwV3d* a, RwV3d* out, const RwV3d* b);
+void V3dSub(const RwV3d* a, RwV3d* out, const RwV3d* b);
+void V3dCross(const RwV3d* a, RwV3d* out, const RwV3d* b);
+
+// A 2D segment: origin, unit direction and length.
+struct tSegment2d {
+  tSegment2d(const RwV2d& p0, const RwV2d& p1);
+
+  RwV2d origin;
+  RwV2d direction;
+  f32 length;
+};
+
+// Turns matrix to look from its position at target, keeping up on the side
+// of world up; nothing when target is the position.
+void MatrixLookAt(RwMatrix* matrix, const RwV3d* target);
+
+// The shared slot of updates that never ask for deletion.
+bool ReturnFalse(f32 argument);
+// Stores object into *out and stops a walk at the first object.
+void* StoreFirstCB(void* object, void* out);
