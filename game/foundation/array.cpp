@@ -68,3 +68,21 @@ void cStringArray::Allocate(u32 count) {
   mData = count == 0 ? nullptr : new cString[count];
   mCount = count;
 }
+
+void cRootKeyArray::Allocate(u32 count) {
+  delete[] mData;
+  mData = count == 0 ? nullptr : new tRootKey[count];
+  mCount = count;
+}
+
+void cAnimSlotArray::Allocate(u32 count) {
+  Release();
+  mData = count == 0 ? nullptr : new tAnimSlot[count];
+  mCount = count;
+}
+
+void cAnimSlotArray::Release() {
+  delete[] mData;
+  mData = nullptr;
+  mCount = 0;
+}

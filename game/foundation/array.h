@@ -67,3 +67,57 @@ class cStringArray {
   cString* mData;
   u32 mCount;
 };
+
+// A root-motion key of an animation: position and time.
+struct tRootKey {
+  f32 x;
+  f32 y;
+  f32 z;
+  f32 time;
+};
+
+class cRootKeyArray {
+ public:
+  cRootKeyArray() : mData(nullptr), mCount(0) {}
+  ~cRootKeyArray() { delete[] mData; }
+
+  cRootKeyArray(const cRootKeyArray&) = delete;
+  cRootKeyArray& operator=(const cRootKeyArray&) = delete;
+
+  // count keys, not set (none for 0); former keys are released.
+  void Allocate(u32 count);
+
+  tRootKey& operator[](u32 index) { return mData[index]; }
+  const tRootKey& operator[](u32 index) const { return mData[index]; }
+  u32 GetCount() const { return mCount; }
+
+ private:
+  tRootKey* mData;
+  u32 mCount;
+};
+
+// One animation slot of an animated model, with its root-motion keys.
+struct tAnimSlot {
+  cRootKeyArray rootKeys;
+};
+
+class cAnimSlotArray {
+ public:
+  cAnimSlotArray() : mData(nullptr), mCount(0) {}
+  ~cAnimSlotArray() { Release(); }
+
+  cAnimSlotArray(const cAnimSlotArray&) = delete;
+  cAnimSlotArray& operator=(const cAnimSlotArray&) = delete;
+
+  // count slots with empty key arrays (none for 0); former slots are released.
+  void Allocate(u32 count);
+  void Release();
+
+  tAnimSlot& operator[](u32 index) { return mData[index]; }
+  const tAnimSlot& operator[](u32 index) const { return mData[index]; }
+  u32 GetCount() const { return mCount; }
+
+ private:
+  tAnimSlot* mData;
+  u32 mCount;
+};

@@ -243,6 +243,17 @@ TEST(ArrayTest, ByteAndStringArrays) {
   strings.Allocate(3);
   EXPECT_EQ(3u, strings.GetCount());
   EXPECT_TRUE(strings[1].IsEmpty());
+
+  cAnimSlotArray slots;
+  slots.Allocate(2);
+  EXPECT_EQ(0u, slots[1].rootKeys.GetCount());
+  slots[1].rootKeys.Allocate(3);
+  slots[1].rootKeys[2] = tRootKey{1.0f, 2.0f, 3.0f, 0.5f};
+  EXPECT_FLOAT_EQ(0.5f, slots[1].rootKeys[2].time);
+  slots.Allocate(1);  // the former slots and their keys are released
+  EXPECT_EQ(1u, slots.GetCount());
+  slots.Release();
+  EXPECT_EQ(0u, slots.GetCount());
 }
 
 }  // namespace
