@@ -109,7 +109,8 @@ RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type,
     return FALSE;
   }
   *remaining -= kRwChunkHeaderSize;
-  if (*length > *remaining) {
+  // Plugin readers take the length as a signed word.
+  if (*length > *remaining || *length > static_cast<RwUInt32>(INT_MAX)) {
     RwErrorRaise(kRwPluginIdNone, kRwErrRead);
     return FALSE;
   }
