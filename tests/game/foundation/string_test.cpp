@@ -96,12 +96,6 @@ TEST(StringTest, CStrOfSoleOwnedSliceTerminatesInPlace) {
   EXPECT_STREQ("abc", s.CStr());
 }
 
-TEST(StringTest, ReservedStringHasItsLengthAndSlack) {
-  cString s(static_cast<u32>(10));
-  EXPECT_EQ(10u, s.Length());
-  EXPECT_EQ(0, memcmp(s.Data(), "\0\0\0\0\0\0\0\0\0\0", 10));
-}
-
 TEST(StringTest, EqualityComparesBytesOfTheSlices) {
   cString a("key=key");
   EXPECT_TRUE(a.Slice(0, 3) == a.Slice(4, 3));
@@ -109,14 +103,6 @@ TEST(StringTest, EqualityComparesBytesOfTheSlices) {
   EXPECT_FALSE(a.Slice(0, 3) == cString("Key"));
   EXPECT_FALSE(a.Slice(0, 3) == cString("ke"));
   EXPECT_TRUE(cString() == cString(""));
-}
-
-TEST(StringTest, FindChar) {
-  cString s("a=b=c");
-  EXPECT_EQ(1, s.FindChar('='));
-  EXPECT_EQ(-1, s.FindChar('x'));
-  EXPECT_EQ(-1, cString().FindChar('a'));
-  EXPECT_EQ(-1, s.Slice(2, 1).FindChar('='));
 }
 
 TEST(StringTest, AppendDetachesSharedAndGrowsSoleOwned) {
