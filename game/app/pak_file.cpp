@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
@@ -59,11 +60,24 @@ bool ModeWrites(const char* mode) {
 void SetReadProgressHook(tReadProgressHook hook) { sReadProgressHook = hook; }
 
 cPakFile::cPakFile()
-    : mFile(nullptr), mSize(0), mCachedPosition(0), mOpenHandles(0), mDirectory(nullptr), mEntryCount(0) {
+    : mFile(nullptr),
+      mSize(0),
+      mCachedPosition(0),
+      mHandlePool(nullptr),
+      mOpenHandles(0),
+      mDirectory(nullptr),
+      mEntryCount(0) {
   mBasePath[0] = '\0';
+  if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus != kRwEngineStatusIdle &&
+      RwEngineInstance->freeListEntryAlloc != nullptr) {
+    mHandlePool = RwFreeListCreate(sizeof(tPakHandle), kPakHandlesPerBlock, alignof(tPakHandle));
+  }
 }
 
 cPakFile::~cPakFile() {
+  if (mHandlePool != nullptr) {
+    RwFreeListDestroy(mHandlePool);
+  }
   delete[] mDirectory;
   if (mFile != nullptr) {
     sSaved.rwfclose(mFile);
@@ -266,7 +280,10 @@ void* cPakFile::PakOpen(const char* name, const char* mode) {
   if (index < 0) {
     return sSaved.rwfopen(name, mode);
   }
-  tPakHandle* handle = new tPakHandle();
+  tPakHandle* handle = archive->NewHandle();
+  if (handle == nullptr) {
+    return sSaved.rwfopen(name, mode);
+  }
   handle->magic = kPakMagic;
   handle->archive = archive;
   handle->entry = &archive->mDirectory[index];
@@ -283,8 +300,25 @@ s32 cPakFile::PakClose(void* handle) {
     return sSaved.rwfclose(handle);
   }
   sMounted->mOpenHandles--;
-  delete pakHandle;
+  sMounted->DeleteHandle(pakHandle);
   return 0;
+}
+
+tPakHandle* cPakFile::NewHandle() {
+  if (mHandlePool == nullptr) {
+    return new tPakHandle();
+  }
+  void* entry = RwFreeListEntryAlloc(mHandlePool);
+  return entry == nullptr ? nullptr : new (entry) tPakHandle();
+}
+
+void cPakFile::DeleteHandle(tPakHandle* handle) {
+  if (mHandlePool == nullptr) {
+    delete handle;
+    return;
+  }
+  handle->~tPakHandle();
+  RwFreeListEntryFree(mHandlePool, handle);
 }
 
 size_t cPakFile::ReadEntry(tPakHandle* handle, char* buffer, u32 bytes) {

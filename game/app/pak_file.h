@@ -12,6 +12,7 @@ constexpr u32 kPakHeaderSize = 12;
 constexpr u32 kPakEntrySize = 64;
 constexpr u32 kPakNameSize = 56;
 constexpr u32 kPakBasePathSize = 260;
+constexpr u32 kPakHandlesPerBlock = 10;
 
 // A directory entry: the file's path with forward slashes, where its data
 // lies in the archive and how long it is.
@@ -81,11 +82,14 @@ class cPakFile {
   // The archive's own handle behind handle, or null for any other handle.
   static tPakHandle* ArchiveHandle(void* handle);
   size_t ReadEntry(tPakHandle* handle, char* buffer, u32 bytes);
+  tPakHandle* NewHandle();
+  void DeleteHandle(tPakHandle* handle);
 
   char mBasePath[kPakBasePathSize];
   void* mFile;
   u32 mSize;
   u32 mCachedPosition;
+  RwFreeList* mHandlePool;  // null without an engine: handles come from operator new
   cList mHandles;
   u32 mOpenHandles;
   tPakEntry* mDirectory;
