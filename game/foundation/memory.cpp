@@ -26,12 +26,18 @@ const RwMemoryFunctions* EngineMemory() {
   return &RwEngineInstance->memoryFunctions;
 }
 
-void* Allocate(size_t size) {
+// Null when the memory is exhausted.
+void* TryAllocate(size_t size) {
   if (size == 0) {
     size = 1;
   }
   const RwMemoryFunctions* engine = EngineMemory();
-  void* block = engine != nullptr ? engine->rwmalloc(size) : malloc(size);
+  return engine != nullptr ? engine->rwmalloc(size) : malloc(size);
+}
+
+// The game has no exceptions: running out of memory ends it.
+void* Allocate(size_t size) {
+  void* block = TryAllocate(size);
   if (block == nullptr) {
     FatalError("operator new : out of memory (%zu bytes)", size);
   }
@@ -62,8 +68,8 @@ bool GetEngineOpenFlag() { return sEngineOpen; }
 
 void* operator new(size_t size) { return Allocate(size); }
 void* operator new[](size_t size) { return Allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
 void operator delete(void* block) noexcept { Release(block); }
 void operator delete[](void* block) noexcept { Release(block); }
 void operator delete(void* block, size_t) noexcept { Release(block); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <string>
 
 #include "engine/engine.h"
@@ -57,8 +58,23 @@ TEST_F(MemoryTest, ArraysAndZeroSizes) {
   std::unique_ptr<int[]> numbers(new int[16]());
   EXPECT_EQ(0, numbers[15]);
   delete[] empty;
+
+  // The nothrow form reports exhaustion with null instead of ending the game.
+  CountingMemoryState().failMallocNumber = CountingMemoryState().mallocs + 1;
+  EXPECT_EQ(nullptr, new (std::nothrow) int[4]);
   SetEngineOpenFlag(false);
   // numbers is released after the engine has gone: the C runtime takes it.
+}
+
+TEST_F(MemoryTest, ExhaustionIsFatal) {
+  ASSERT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
+  SetEngineOpenFlag(true);
+  EXPECT_DEATH(
+      {
+        CountingMemoryState().failMallocNumber = CountingMemoryState().mallocs + 1;
+        delete new int(1);
+      },
+      "operator new : out of memory");
 }
 
 }  // namespace
