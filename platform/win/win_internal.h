@@ -94,6 +94,11 @@ void WinDialogDestroyParts(HWND dialog);
 // The event type used to wake a thread blocked in SDL_WaitEventTimeout.
 Uint32 WinWakeEventType();
 
+// The arguments GetCommandLineA quotes, and the part of its text after the
+// program path.
+void WinSetArguments(int argc, const char* const* argv);
+LPSTR WinCommandLineArguments();
+
 // The current time in milliseconds (the injected clock in tests).
 DWORD WinNowMs();
 

@@ -15,7 +15,6 @@
 #include <set>
 #include <thread>
 
-#include "platform/win/win_entry.h"
 #include "platform/win/win_internal.h"
 #include "platform/win/win_testing.h"
 
@@ -46,11 +45,19 @@ DWORD RealClockMs() {
 // ---------------------------------------------------------------------------
 // Command line
 
-std::mutex gCommandLock;
-std::vector<std::string> gArguments;
-bool gArgumentsKnown = false;
-std::string gCommandLine;
-size_t gArgumentsStart = 0;  // offset of the text after the program path
+// Built on first use, so that code run by static initialisers may call in.
+struct CommandState {
+  std::mutex lock;
+  std::vector<std::string> arguments;
+  bool argumentsKnown = false;
+  std::string commandLine;
+  size_t argumentsStart = 0;  // offset of the text after the program path
+};
+
+CommandState& Command() {
+  static CommandState* state = new CommandState;
+  return *state;
+}
 
 bool NeedsQuotes(const std::string& text) {
   if (text.empty()) {
@@ -108,7 +115,7 @@ void ReadOwnArguments() {
   int c = 0;
   while ((c = fgetc(file)) != EOF) {
     if (c == '\0') {
-      gArguments.push_back(current);
+      Command().arguments.push_back(current);
       current.clear();
     } else {
       current += static_cast<char>(c);
@@ -118,35 +125,35 @@ void ReadOwnArguments() {
 }
 
 void BuildCommandLine() {
-  if (!gArgumentsKnown) {
+  if (!Command().argumentsKnown) {
     ReadOwnArguments();
-    gArgumentsKnown = true;
+    Command().argumentsKnown = true;
   }
-  gCommandLine.clear();
-  gArgumentsStart = 0;
-  for (size_t i = 0; i < gArguments.size(); ++i) {
+  Command().commandLine.clear();
+  Command().argumentsStart = 0;
+  for (size_t i = 0; i < Command().arguments.size(); ++i) {
     if (i == 0) {
-      gCommandLine = QuoteProgramPath(gArguments[0]);
+      Command().commandLine = QuoteProgramPath(Command().arguments[0]);
       continue;
     }
-    gCommandLine += ' ';
+    Command().commandLine += ' ';
     if (i == 1) {
-      gArgumentsStart = gCommandLine.size();
+      Command().argumentsStart = Command().commandLine.size();
     }
-    gCommandLine += QuoteArgument(gArguments[i]);
+    Command().commandLine += QuoteArgument(Command().arguments[i]);
   }
-  if (gArguments.size() < 2) {
-    gArgumentsStart = gCommandLine.size();
+  if (Command().arguments.size() < 2) {
+    Command().argumentsStart = Command().commandLine.size();
   }
 }
 
 void SetArguments(int argc, const char* const* argv) {
-  std::lock_guard<std::mutex> guard(gCommandLock);
-  gArguments.clear();
+  std::lock_guard<std::mutex> guard(Command().lock);
+  Command().arguments.clear();
   for (int i = 0; i < argc && argv != nullptr; ++i) {
-    gArguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+    Command().arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
   }
-  gArgumentsKnown = true;
+  Command().argumentsKnown = true;
   BuildCommandLine();
 }
 
@@ -168,16 +175,24 @@ struct KernelHandle {
   MutexObject* mutex = nullptr;
 };
 
-std::mutex gKernelLock;
-std::set<KernelHandle*> gHandles;
-std::map<std::string, MutexObject*> gNamedMutexes;
-std::string gLockFolderOverride;
+struct KernelState {
+  std::mutex lock;
+  std::set<KernelHandle*> handles;
+  std::map<std::string, MutexObject*> namedMutexes;
+  std::string lockFolderOverride;
+};
+
+// Built on first use, so that code run by static initialisers may call in.
+KernelState& Kernel() {
+  static KernelState* state = new KernelState;
+  return *state;
+}
 
 constexpr DWORD kOtherProcessPollMs = 10;
 
 std::string LockFolder() {
-  if (!gLockFolderOverride.empty()) {
-    return gLockFolderOverride;
+  if (!Kernel().lockFolderOverride.empty()) {
+    return Kernel().lockFolderOverride;
   }
   const char* runtime = getenv("XDG_RUNTIME_DIR");
   struct stat info = {};
@@ -212,7 +227,7 @@ std::string LockFilePath(const std::string& name) {
 
 KernelHandle* FindHandle(HANDLE handle) {
   KernelHandle* entry = static_cast<KernelHandle*>(handle);
-  return gHandles.count(entry) != 0 ? entry : nullptr;
+  return Kernel().handles.count(entry) != 0 ? entry : nullptr;
 }
 
 // Takes the mutex for the calling thread when nobody holds it; the lock
@@ -261,21 +276,19 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 }
 
 LPSTR WINAPI GetCommandLineA(void) {
-  std::lock_guard<std::mutex> guard(gCommandLock);
-  if (!gArgumentsKnown) {
+  std::lock_guard<std::mutex> guard(Command().lock);
+  if (!Command().argumentsKnown) {
     BuildCommandLine();
   }
-  return &gCommandLine[0];
+  return &Command().commandLine[0];
 }
 
-int WinRunMain(int argc, char** argv) {
-  SetArguments(argc, argv);
-  LPSTR commandLine = GetCommandLineA() + gArgumentsStart;
-  int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
-  if (WinVideoStarted()) {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
-  return result;
+void WinSetArguments(int argc, const char* const* argv) { SetArguments(argc, argv); }
+
+LPSTR WinCommandLineArguments() {
+  LPSTR commandLine = GetCommandLineA();
+  std::lock_guard<std::mutex> guard(Command().lock);
+  return commandLine + Command().argumentsStart;
 }
 
 // ---------------------------------------------------------------------------
@@ -344,13 +357,13 @@ void WINAPI Sleep(DWORD milliseconds) { SleepEx(milliseconds, FALSE); }
 // Mutexes
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
-  std::lock_guard<std::mutex> guard(gKernelLock);
+  std::lock_guard<std::mutex> guard(Kernel().lock);
   std::string key = name != nullptr ? name : "";
   MutexObject* mutex = nullptr;
   DWORD error = ERROR_SUCCESS;
   if (!key.empty()) {
-    auto found = gNamedMutexes.find(key);
-    if (found != gNamedMutexes.end()) {
+    auto found = Kernel().namedMutexes.find(key);
+    if (found != Kernel().namedMutexes.end()) {
       mutex = found->second;
       error = ERROR_ALREADY_EXISTS;
     }
@@ -376,7 +389,7 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name
         mutex->owner = std::this_thread::get_id();
         mutex->recursion = 1;
       }
-      gNamedMutexes[key] = mutex;
+      Kernel().namedMutexes[key] = mutex;
     } else if (initialOwner) {
       mutex->owner = std::this_thread::get_id();
       mutex->recursion = 1;
@@ -385,13 +398,13 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name
   ++mutex->handles;
   KernelHandle* handle = new KernelHandle;
   handle->mutex = mutex;
-  gHandles.insert(handle);
+  Kernel().handles.insert(handle);
   SetLastError(error);
   return handle;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  std::unique_lock<std::mutex> guard(gKernelLock);
+  std::unique_lock<std::mutex> guard(Kernel().lock);
   KernelHandle* entry = FindHandle(handle);
   if (entry == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -425,7 +438,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 BOOL WINAPI ReleaseMutex(HANDLE handle) {
-  std::lock_guard<std::mutex> guard(gKernelLock);
+  std::lock_guard<std::mutex> guard(Kernel().lock);
   KernelHandle* entry = FindHandle(handle);
   if (entry == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -447,19 +460,19 @@ BOOL WINAPI ReleaseMutex(HANDLE handle) {
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
-  std::lock_guard<std::mutex> guard(gKernelLock);
+  std::lock_guard<std::mutex> guard(Kernel().lock);
   KernelHandle* entry = FindHandle(handle);
   if (entry == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  gHandles.erase(entry);
+  Kernel().handles.erase(entry);
   MutexObject* mutex = entry->mutex;
   delete entry;
   if (--mutex->handles == 0) {
     // The last handle ends the mutex; closing the file frees its lock.
     if (!mutex->name.empty()) {
-      gNamedMutexes.erase(mutex->name);
+      Kernel().namedMutexes.erase(mutex->name);
     }
     if (mutex->lockFile >= 0) {
       close(mutex->lockFile);
@@ -488,6 +501,6 @@ void WinTestSetSleepHook(WinTestSleepHook hook, void* user) {
 void WinTestSetArguments(int argc, const char* const* argv) { SetArguments(argc, argv); }
 
 void WinTestSetLockFolder(const char* folder) {
-  std::lock_guard<std::mutex> guard(gKernelLock);
-  gLockFolderOverride = folder != nullptr ? folder : "";
+  std::lock_guard<std::mutex> guard(Kernel().lock);
+  Kernel().lockFolderOverride = folder != nullptr ? folder : "";
 }

@@ -981,6 +981,8 @@ void WINAPI PostQuitMessage(int exitCode) {
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Events that happened before this call go first.
+  WinPumpEvents();
   if (window == nullptr) {
     WinQueuePost(*WinCurrentQueue(), MakeMessage(nullptr, message, wParam, lParam));
     return TRUE;
