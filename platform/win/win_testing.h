@@ -19,6 +19,9 @@ void WinTestSetSleepHook(WinTestSleepHook hook, void* user);
 // Puts an SDL event in SDL's queue; PeekMessageA, WaitMessage and the dialog
 // loop take it like one from the system. Safe from any thread.
 BOOL WinTestPushEvent(const SDL_Event& event);
+// A live top-level window of the class (null: of any class), or null. Any
+// thread; lets a test reach the window a program under test made.
+HWND WinTestFindWindow(const char* className);
 // The window's close button: WM_CLOSE reaches its procedure. Any thread.
 BOOL WinTestRequestClose(HWND window);
 BOOL WinTestPushFocus(HWND window, BOOL gained);

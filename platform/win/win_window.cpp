@@ -48,7 +48,7 @@ std::set<HWND> gWindows;
 std::map<Uint32, HWND> gWindowsBySdlId;
 
 std::once_flag gVideoOnce;
-bool gVideoStarted = false;
+std::atomic<bool> gVideoStarted{false};
 std::thread::id gVideoThread;
 Uint32 gWakeEvent = 0;
 
@@ -478,14 +478,19 @@ void WinTranslateEvent(const SDL_Event& event) {
 }
 
 void WinPumpEvents() {
-  if (!WinVideoStarted() || std::this_thread::get_id() != gVideoThread) {
+  // A dialog procedure runs inside the pump; a pump it starts would handle
+  // later events before the one in hand.
+  static thread_local bool pumping = false;
+  if (pumping || !WinVideoStarted() || std::this_thread::get_id() != gVideoThread) {
     return;
   }
+  pumping = true;
   SDL_PumpEvents();
   SDL_Event event;
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     WinTranslateEvent(event);
   }
+  pumping = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -1257,6 +1262,17 @@ BOOL PushWindowEvent(HWND window, Uint8 kind, int data1, int data2) {
 }
 
 }  // namespace
+
+HWND WinTestFindWindow(const char* className) {
+  std::lock_guard<std::mutex> guard(gTableLock);
+  for (HWND window : gWindows) {
+    if (window->state->kind == WinWindowKind::kTopLevel &&
+        (className == nullptr || strcasecmp(window->state->className.c_str(), className) == 0)) {
+      return window;
+    }
+  }
+  return nullptr;
+}
 
 BOOL WinTestPushEvent(const SDL_Event& event) {
   SDL_Event copy = event;

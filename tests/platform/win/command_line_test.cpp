@@ -42,6 +42,8 @@ struct QuotingCase {
   const char* expected;
 };
 
+void PrintTo(const QuotingCase& quoting, std::ostream* out) { *out << quoting.expected; }
+
 class CommandLineTest : public testing::TestWithParam<QuotingCase> {};
 
 TEST_P(CommandLineTest, QuotesWhatNeedsIt) {
@@ -67,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                     QuotingCase{{"game", "tab\there"}, "game \"tab\there\""}, QuotingCase{{"game", ""}, "game \"\""},
                     QuotingCase{{"game", "C:\\dir\\file"}, "game C:\\dir\\file"},
                     QuotingCase{{"game", "say \"hi\""}, "game \"say \\\"hi\\\"\""},
-                    QuotingCase{{"game", "end slash\\"}, "game \"end slash\\\\\""}));
+                    QuotingCase{{"game", "end slash\\"}, "game \"end slash\\\\\""}),
+    [](const testing::TestParamInfo<QuotingCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(CommandLine, NoArgumentsGiveAnEmptyLine) {
   WinTestSetArguments(0, nullptr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win/win32.h"
+#include "platform/win/win_resource.h"
 #include "platform/win/win_testing.h"
 #include "platform/win/window_internal.h"
 
@@ -361,6 +362,42 @@ TEST_F(WindowTest, CursorCallsKeepTheirState) {
   EXPECT_EQ(got.right, clip.right);
   EXPECT_TRUE(ClipCursor(nullptr));
   EXPECT_FALSE(WinTestGetClipRect(&got));
+}
+
+TEST_F(WindowTest, QuitRequestClosesEachWindowOnce) {
+  EXPECT_EQ(WinTestFindWindow("TestWindowClass"), window_);
+  EXPECT_EQ(WinTestFindWindow("OtherClass"), nullptr);
+  ASSERT_TRUE(WinTestRequestClose(window_));
+  SDL_Event quit = {};
+  quit.type = SDL_QUIT;
+  ASSERT_TRUE(WinTestPushEvent(quit));
+  ASSERT_TRUE(Drain());
+  EXPECT_EQ(Messages(), std::vector<UINT>{WM_CLOSE});
+  ASSERT_TRUE(WinTestPushEvent(quit));
+  ASSERT_TRUE(Drain());
+  EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CLOSE, WM_CLOSE}));
+}
+
+TEST_F(WindowTest, RegisteredIconsAndStockCursor) {
+  const BYTE pixels[2 * 2 * 4] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 0};
+  EXPECT_FALSE(WinRegisterIcon(104, 0, 2, pixels));
+  ASSERT_TRUE(WinRegisterIcon(104, 2, 2, pixels));
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  EXPECT_NE(LoadIconA(instance, MAKEINTRESOURCEA(104)), nullptr);
+  EXPECT_EQ(LoadIconA(instance, MAKEINTRESOURCEA(105)), nullptr);
+  EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
+
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(104));
+  windowClass.lpszClassName = "IconClass";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window =
+      CreateWindowA("IconClass", "Icon", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, instance, nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(UnregisterClassA("IconClass", instance));  // still in use
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_TRUE(UnregisterClassA("IconClass", instance));
 }
 
 TEST_F(WindowTest, BareRecordAroundAnSdlWindowAnswersGeometry) {
