@@ -150,6 +150,10 @@ void BuildCommandLine() {
 void SetArguments(int argc, const char* const* argv) {
   std::lock_guard<std::mutex> guard(Command().lock);
   Command().arguments.clear();
+  if (argc < 0) {
+    Command().argumentsKnown = false;  // read them from the process again
+    return;
+  }
   for (int i = 0; i < argc && argv != nullptr; ++i) {
     Command().arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
   }

@@ -51,7 +51,8 @@ BOOL WinTestReadDialogPixel(HWND dialog, int x, int y, BYTE rgba[4]);
 typedef int (*WinTestMessageBoxHook)(HWND owner, const char* text, const char* caption, UINT type, void* user);
 void WinTestSetMessageBoxHook(WinTestMessageBoxHook hook, void* user);
 
-// The arguments GetCommandLineA quotes (normally those main() got).
+// The arguments GetCommandLineA quotes (normally those main() got); a
+// negative count makes it read the process's own arguments again.
 void WinTestSetArguments(int argc, const char* const* argv);
 
 // The last SetCursorPos target, the ShowCursor counter, and the rectangle of

@@ -275,8 +275,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
       PostToWindow(window, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, minimised), 0);
       break;
     case SDL_WINDOWEVENT_RESIZED:
-      // A size nobody asked for comes from dragging the frame.
-      if (event.data1 != state.requestedWidth || event.data2 != state.requestedHeight) {
+      // A size nobody asked for, on a window that is neither maximised nor
+      // full screen, comes from dragging the frame.
+      if ((event.data1 != state.requestedWidth || event.data2 != state.requestedHeight) &&
+          (flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN)) == 0) {
         PostSizing(window, event.data1, event.data2);
       }
       break;

@@ -77,4 +77,10 @@ TEST(CommandLine, NoArgumentsGiveAnEmptyLine) {
   EXPECT_STREQ(GetCommandLineA(), "");
 }
 
+TEST(CommandLine, WithoutArgumentsFromMainTheProcessArgumentsAreUsed) {
+  WinTestSetArguments(-1, nullptr);
+  std::string line = GetCommandLineA();
+  EXPECT_NE(line.find("test_platform_win"), std::string::npos) << line;
+}
+
 }  // namespace
