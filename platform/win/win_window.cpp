@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/win/win_events.h"
 #include "platform/win/win_internal.h"
 #include "platform/win/win_resource.h"
 #include "platform/win/win_testing.h"
@@ -61,6 +62,13 @@ struct DropFiles {
 };
 std::mutex gDropLock;
 std::set<DropFiles*> gDrops;
+
+struct Listener {
+  WinEventListener listener;
+  void* user;
+};
+std::mutex gListenerLock;
+std::vector<Listener> gListeners;
 
 int gCursorCount = 0;
 POINT gCursorPos = {0, 0};
@@ -453,6 +461,14 @@ void WinTranslateEvent(const SDL_Event& event) {
   if (event.type == gWakeEvent) {
     return;
   }
+  std::vector<Listener> listeners;
+  {
+    std::lock_guard<std::mutex> guard(gListenerLock);
+    listeners = gListeners;
+  }
+  for (const Listener& entry : listeners) {
+    entry.listener(event, entry.user);
+  }
   if (event.type == SDL_QUIT) {
     TranslateQuit();
     return;
@@ -493,6 +509,25 @@ void WinPumpEvents() {
     WinTranslateEvent(event);
   }
   pumping = false;
+}
+
+bool WinAddEventListener(WinEventListener listener, void* user) {
+  std::lock_guard<std::mutex> guard(gListenerLock);
+  for (const Listener& entry : gListeners) {
+    if (entry.listener == listener && entry.user == user) {
+      return false;
+    }
+  }
+  gListeners.push_back({listener, user});
+  return true;
+}
+
+void WinRemoveEventListener(WinEventListener listener, void* user) {
+  std::lock_guard<std::mutex> guard(gListenerLock);
+  gListeners.erase(
+      std::remove_if(gListeners.begin(), gListeners.end(),
+                     [&](const Listener& entry) { return entry.listener == listener && entry.user == user; }),
+      gListeners.end());
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win/win32.h"
+#include "platform/win/win_events.h"
 #include "platform/win/win_resource.h"
 #include "platform/win/win_testing.h"
 #include "platform/win/window_internal.h"
@@ -398,6 +399,26 @@ TEST_F(WindowTest, RegisteredIconsAndStockCursor) {
   EXPECT_FALSE(UnregisterClassA("IconClass", instance));  // still in use
   EXPECT_TRUE(DestroyWindow(window));
   EXPECT_TRUE(UnregisterClassA("IconClass", instance));
+}
+
+void CountKeys(const SDL_Event& event, void* user) {
+  if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+    static_cast<std::vector<Uint32>*>(user)->push_back(event.type);
+  }
+}
+
+TEST_F(WindowTest, ListenersSeeEveryEventThePumpTakes) {
+  std::vector<Uint32> keys;
+  ASSERT_TRUE(WinAddEventListener(CountKeys, &keys));
+  EXPECT_FALSE(WinAddEventListener(CountKeys, &keys));
+  ASSERT_TRUE(WinTestPushKey(window_, SDLK_SPACE));
+  ASSERT_TRUE(Drain());
+  WinRemoveEventListener(CountKeys, &keys);
+  ASSERT_TRUE(WinTestPushKey(window_, SDLK_SPACE));
+  ASSERT_TRUE(Drain());
+  EXPECT_EQ(keys, (std::vector<Uint32>{SDL_KEYDOWN, SDL_KEYUP}));
+  // Key input makes no window messages.
+  EXPECT_TRUE(gReceived.empty());
 }
 
 TEST_F(WindowTest, BareRecordAroundAnSdlWindowAnswersGeometry) {
