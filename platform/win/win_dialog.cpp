@@ -741,7 +741,7 @@ void WinDialogDestroyParts(HWND dialog) {
     WinUnregisterWindow(handle);
     delete handle->state->control;
     delete handle->state;
-    delete handle;
+    WinRetireWindow(handle);
   }
   SDL_DestroyRenderer(state->renderer);
   SDL_FreeSurface(state->canvas);

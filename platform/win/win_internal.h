@@ -79,6 +79,8 @@ bool WinHasSdlWindow(HWND window);
 HWND WinWindowFromSdlId(Uint32 windowId);
 void WinRegisterWindow(HWND window);
 void WinUnregisterWindow(HWND window);
+// Empties an unregistered window's record and keeps it for good.
+void WinRetireWindow(HWND window);
 
 // Takes every SDL event waiting and turns it into messages (or dialog input).
 void WinPumpEvents();

@@ -449,6 +449,16 @@ void WinRegisterWindow(HWND window) {
   }
 }
 
+void WinRetireWindow(HWND window) {
+  // Records are emptied and kept, never freed: a stale handle then reads as
+  // a dead window, and no later window can get the same handle.
+  static std::vector<HWND>* retired = new std::vector<HWND>;
+  std::lock_guard<std::mutex> guard(gTableLock);
+  window->sdlWindow = nullptr;
+  window->state = nullptr;
+  retired->push_back(window);
+}
+
 void WinUnregisterWindow(HWND window) {
   std::lock_guard<std::mutex> guard(gTableLock);
   gWindows.erase(window);
@@ -713,7 +723,7 @@ BOOL WINAPI DestroyWindow(HWND window) {
     SDL_DestroyWindow(window->sdlWindow);
   }
   delete state;
-  delete window;
+  WinRetireWindow(window);
   return TRUE;
 }
 

@@ -146,6 +146,11 @@ TEST_F(WindowTest, CreateSendsCreateAndMakesAnOpenGlWindowOfTheAskedClientSize) 
   EXPECT_EQ(gReceived[0].message, static_cast<UINT>(WM_DESTROY));
   EXPECT_FALSE(IsWindow(second));
   EXPECT_FALSE(DestroyWindow(second));
+  // A stale handle answers as a dead window.
+  RECT rect = {};
+  EXPECT_FALSE(GetClientRect(second, &rect));
+  EXPECT_FALSE(ShowWindow(second, SW_SHOW));
+  EXPECT_FALSE(PostMessageA(second, WM_USER, 0, 0));
 }
 
 TEST_F(WindowTest, UnknownClassAndDuplicateClassAreRefused) {
