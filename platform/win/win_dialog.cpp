@@ -555,7 +555,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPR
     return -1;
   }
   SDL_Window* sdlWindow = SDL_CreateWindow(layout.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                           layout.width, layout.height, SDL_WINDOW_HIDDEN);
+                                           layout.width, layout.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
   if (sdlWindow == nullptr) {
     fprintf(stderr, "Windows stand-in: no dialog window: %s\n", SDL_GetError());
     return -1;

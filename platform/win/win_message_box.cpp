@@ -43,9 +43,13 @@ std::vector<Button> ButtonsFor(UINT type) {
 
 // A display is there unless the video driver is one that draws nowhere or no
 // display server is named.
+bool IsHeadlessDriver(const char* driver) {
+  return driver != nullptr && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+}
+
 bool DisplayAvailable() {
-  const char* driver = getenv("SDL_VIDEODRIVER");
-  if (driver != nullptr && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
+  if (IsHeadlessDriver(getenv("SDL_VIDEODRIVER")) || IsHeadlessDriver(SDL_GetHint(SDL_HINT_VIDEODRIVER)) ||
+      (WinVideoStarted() && IsHeadlessDriver(SDL_GetCurrentVideoDriver()))) {
     return false;
   }
   const char* x11 = getenv("DISPLAY");
