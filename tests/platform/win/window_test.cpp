@@ -304,6 +304,18 @@ TEST_F(WindowTest, WaitMessageWakesForAPostFromAnotherThread) {
   poster.join();
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 9));
+
+  // An inactive window waits for its focus to come back.
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  std::thread focuser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    WinTestPushFocus(window_, TRUE);
+  });
+  EXPECT_TRUE(WaitMessage());
+  focuser.join();
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_ACTIVATE));
+  EXPECT_EQ(LOWORD(msg.wParam), WA_ACTIVE);
 }
 
 TEST_F(WindowTest, PopupStyleMakesAFullScreenWindowAndOverlappedStyleAFramedOne) {
