@@ -70,6 +70,8 @@ class WindowTest : public testing::Test {
     ASSERT_NE(RegisterClassA(&windowClass), 0);
   }
 
+  static void TearDownTestSuite() { EXPECT_TRUE(UnregisterClassA("TestWindowClass", GetModuleHandleA(nullptr))); }
+
   void SetUp() override {
     gReceived.clear();
     gCloseDestroys = false;
