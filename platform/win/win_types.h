@@ -105,8 +105,8 @@ struct LARGE_INTEGER {
   LONGLONG QuadPart;
 };
 
-#define MAKEWORD(lo, hi) ((WORD)(((BYTE)((lo)&0xFF)) | ((WORD)((BYTE)((hi)&0xFF))) << 8))
-#define MAKELONG(lo, hi) ((LONG)(((WORD)((lo)&0xFFFF)) | ((DWORD)((WORD)((hi)&0xFFFF))) << 16))
+#define MAKEWORD(lo, hi) ((WORD)(((BYTE)((lo) & 0xFF)) | ((WORD)((BYTE)((hi) & 0xFF))) << 8))
+#define MAKELONG(lo, hi) ((LONG)(((WORD)((lo) & 0xFFFF)) | ((DWORD)((WORD)((hi) & 0xFFFF))) << 16))
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xFFFF))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xFFFF))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xFF))
