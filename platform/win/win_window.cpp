@@ -409,6 +409,7 @@ bool WinEnsureVideo() {
     }
     gWakeEvent = SDL_RegisterEvents(1);
     gVideoThread = std::this_thread::get_id();
+    SDL_ShowCursor(gCursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
     gVideoStarted = true;
   });
   return gVideoStarted;
