@@ -11,6 +11,11 @@
 // SDL_WINDOW_OPENGL, so a Direct3D device can create its OpenGL context on it.
 // The record stays default-constructible: a record with only sdlWindow set is
 // a valid device window.
+// state is the stand-in's own bookkeeping (class, procedure, style, queue);
+// it stays null for a record a test builds around its own window, which then
+// answers the size and position queries from sdlWindow alone.
+struct WinWindowState;
 struct HWND__ {
   SDL_Window* sdlWindow = nullptr;
+  WinWindowState* state = nullptr;
 };

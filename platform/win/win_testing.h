@@ -1,0 +1,65 @@
+// Hooks for tests of the Windows stand-in and of the code built on it: an
+// injected clock and sleep, injected window events and input, a dialog
+// driver, message-box capture and the state of the cursor. Test code only.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/win/win32.h"
+
+// Replaces the clock behind timeGetTime (null restores the real one).
+typedef DWORD (*WinTestClock)(void* user);
+void WinTestSetClock(WinTestClock clock, void* user);
+
+// Replaces the waiting of Sleep and SleepEx (null restores it); the hook gets
+// the milliseconds asked for.
+typedef void (*WinTestSleepHook)(DWORD milliseconds, void* user);
+void WinTestSetSleepHook(WinTestSleepHook hook, void* user);
+
+// Puts an SDL event in SDL's queue; PeekMessageA, WaitMessage and the dialog
+// loop take it like one from the system. Safe from any thread.
+BOOL WinTestPushEvent(const SDL_Event& event);
+// A live top-level window of the class (null: of any class), or null. Any
+// thread; lets a test reach the window a program under test made.
+HWND WinTestFindWindow(const char* className);
+// The window's close button: WM_CLOSE reaches its procedure. Any thread.
+BOOL WinTestRequestClose(HWND window);
+BOOL WinTestPushFocus(HWND window, BOOL gained);
+// A client-size change; byUser marks a drag of the frame (WM_SIZING first).
+BOOL WinTestPushResize(HWND window, int width, int height, BOOL byUser);
+BOOL WinTestPushMinimize(HWND window);
+// One drop gesture carrying every file given.
+BOOL WinTestPushDrop(HWND window, const char* const* files, int count);
+// A key press and release.
+BOOL WinTestPushKey(HWND window, SDL_Keycode key);
+// A left click (clicks 2: a double click) at a client position.
+BOOL WinTestPushClick(HWND window, int x, int y, int clicks);
+// A mouse-wheel step (positive: up) at a client position.
+BOOL WinTestPushWheel(HWND window, int x, int y, int steps);
+
+// Called on every pass of a modal dialog's loop with the dialog and the pass
+// number (0 first); a test pushes input from here. Null removes the hook.
+typedef void (*WinTestDialogHook)(HWND dialog, int pass, void* user);
+void WinTestSetDialogHook(WinTestDialogHook hook, void* user);
+// A control's rectangle in its dialog's client area.
+BOOL WinTestGetControlRect(HWND control, RECT* rect);
+// The dialog window's pixels as last drawn, 4 bytes each (R, G, B, A); false
+// before the first frame.
+BOOL WinTestReadDialogPixel(HWND dialog, int x, int y, BYTE rgba[4]);
+
+// Replaces the SDL message box (not the stderr copy); null restores it.
+typedef int (*WinTestMessageBoxHook)(HWND owner, const char* text, const char* caption, UINT type, void* user);
+void WinTestSetMessageBoxHook(WinTestMessageBoxHook hook, void* user);
+
+// The arguments GetCommandLineA quotes (normally those main() got); a
+// negative count makes it read the process's own arguments again.
+void WinTestSetArguments(int argc, const char* const* argv);
+
+// The last SetCursorPos target, the ShowCursor counter, and the rectangle of
+// the last ClipCursor (false when the cursor is free).
+POINT WinTestGetCursorPos();
+int WinTestGetCursorCount();
+BOOL WinTestGetClipRect(RECT* rect);
+
+// Folder for the named mutexes' lock files (null: the user's runtime folder).
+void WinTestSetLockFolder(const char* folder);
