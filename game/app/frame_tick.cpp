@@ -1,11 +1,10 @@
 // Frame time measurement and the tick event.
 #include "game/app/frame_tick.h"
 
-#include <chrono>
-
 #include "game/app/event.h"
 #include "game/app/event_device.h"
 #include "game/app/time_scale.h"
+#include "platform/win/win32.h"
 
 u32 gFrameNumber = 0;
 
@@ -18,10 +17,7 @@ f32 sFrameTimeSum = 0.0f;
 
 }  // namespace
 
-u32 GetTimeMs() {
-  auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<u32>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
+u32 GetTimeMs() { return timeGetTime(); }
 
 f32 MeasureFrameTime(u32 nowMs) {
   f32 dt = 0.0f;

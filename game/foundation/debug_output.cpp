@@ -1,16 +1,8 @@
-// Debugger output and the fatal message box. Until the Windows stand-in
-// offers OutputDebugStringA and MessageBoxA, both go to the standard error
-// stream, which is where a debugger attached to this process reads them.
-#include <cstdio>
-
+// Debugger output and the fatal message box, through the Windows interfaces.
 #include "game/foundation/fatal_error.h"
+#include "platform/win/win32.h"
 
-void WriteDebugOutput(const char* text) {
-  fputs(text, stderr);
-  fflush(stderr);
-}
+void WriteDebugOutput(const char* text) { OutputDebugStringA(text); }
 
-void ShowFatalMessageBox(const char* text) {
-  fprintf(stderr, "\n[message box] %s\n", text);
-  fflush(stderr);
-}
+// No caption: the message box shows its default one.
+void ShowFatalMessageBox(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_OK); }
