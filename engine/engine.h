@@ -10,3 +10,4 @@
 #include "engine/src/plcore/io_functions.h"
 #include "engine/src/plcore/memory.h"
 #include "engine/src/plcore/plugin_registry.h"
+#include "engine/src/pipe/p2/pipeline.h"
