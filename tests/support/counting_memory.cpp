@@ -9,11 +9,12 @@ namespace {
 CountingMemory sCounts;
 
 void* CountingMalloc(size_t size) {
-  sCounts.mallocs++;
+  sCounts.mallocAttempts++;
   sCounts.lastMallocSize = static_cast<int>(size);
-  if (sCounts.failMallocNumber != 0 && sCounts.mallocs == sCounts.failMallocNumber) {
+  if (sCounts.failMallocNumber != 0 && sCounts.mallocAttempts == sCounts.failMallocNumber) {
     return nullptr;
   }
+  sCounts.mallocs++;
   return std::malloc(size);
 }
 

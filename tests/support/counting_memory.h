@@ -5,13 +5,13 @@
 #include "engine/engine.h"
 
 struct CountingMemory {
-  int mallocs = 0;
+  int mallocAttempts = 0;
+  int mallocs = 0;  // successful ones
   int frees = 0;
   int reallocs = 0;
   int callocs = 0;
-  // Sizes of every malloc, in order.
   int lastMallocSize = 0;
-  // The allocation (1-based, counting mallocs only) that returns null; 0 never.
+  // The malloc attempt (1-based) that returns null; 0 never.
   int failMallocNumber = 0;
 };
 

@@ -149,7 +149,7 @@ TEST_F(EngineTest, FailedOpenRestoresTheTemplateAndFreesTheInstance) {
 TEST_F(EngineTest, OpenOutOfMemoryLeavesTheTemplateUntouched) {
   ASSERT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
   const RwEngineRecord templateBefore = _rwEngineTemplate;
-  CountingMemoryState().failMallocNumber = CountingMemoryState().mallocs + 1;
+  CountingMemoryState().failMallocNumber = CountingMemoryState().mallocAttempts + 1;
 
   EXPECT_FALSE(RwEngineOpen(&params_));
   EXPECT_EQ(RwEngineInstance, &_rwEngineTemplate);

@@ -1,0 +1,234 @@
+// Frame lists: a hierarchy flattened in stream order, and the frame list
+// chunk that carries it (a struct chunk with each frame's modelling matrix
+// and parent index, then one extension chunk per frame).
+#include <cstring>
+
+#include "engine/src/frame.h"
+#include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/error.h"
+#include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/stream.h"
+
+namespace {
+
+constexpr RwUInt32 kCountFieldSize = 4;
+constexpr RwReal kReadTolerance = 0.01f;
+constexpr RwReal kReadMinimumDeterminant = 0.99f;
+// The array of a list being read starts at this many entries and doubles, so
+// a corrupt count cannot claim memory that the stream does not back.
+constexpr RwInt32 kReadInitialCapacity = 64;
+
+void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
+
+void ReadV3d(const RwUInt8* bytes, RwV3d* v) {
+  v->x = RwReadLittleEndianReal(bytes);
+  v->y = RwReadLittleEndianReal(bytes + 4);
+  v->z = RwReadLittleEndianReal(bytes + 8);
+}
+
+void WriteV3d(RwUInt8* bytes, const RwV3d* v) {
+  RwWriteLittleEndianReal(bytes, v->x);
+  RwWriteLittleEndianReal(bytes + 4, v->y);
+  RwWriteLittleEndianReal(bytes + 8, v->z);
+}
+
+// Flags of a matrix read from a stream: ortho-normal when it is one within
+// the read tolerances (and not a reflection), never the identity.
+RwUInt32 DeriveReadFlags(const RwMatrix* m) {
+  if (RwMatrixNormalError(m) <= kReadTolerance && RwMatrixOrthogonalError(m) <= kReadTolerance &&
+      RwMatrixDeterminant(m) >= kReadMinimumDeterminant) {
+    return kRwMatrixTypeOrthonormal;
+  }
+  return 0;
+}
+
+// Destroys the frames read so far, children (later entries) first.
+void DestroyRead(RwFrame** frames, RwInt32 count) {
+  for (RwInt32 i = count - 1; i >= 0; --i) {
+    RwFrameDestroy(frames[i]);
+  }
+  EngineFree(frames);
+}
+
+// Reads one 56-byte frame record into a new frame, hung on its parent.
+RwFrame* ReadFrame(RwStream* stream, RwFrame** frames, RwInt32 index) {
+  RwUInt8 record[kRwFrameStreamRecordSize];
+  if (!RwStreamReadExact(stream, record, kRwFrameStreamRecordSize)) {
+    return nullptr;
+  }
+  const RwInt32 parentIndex = RwReadLittleEndianInt32(record + 48);
+  if (parentIndex < -1 || parentIndex >= index) {
+    RaiseCore(kRwErrRead);  // a parent must come earlier in the list
+    return nullptr;
+  }
+  RwFrame* frame = RwFrameCreate();
+  if (frame == nullptr) {
+    return nullptr;
+  }
+  RwMatrix* m = &frame->modelling;
+  ReadV3d(record, &m->right);
+  ReadV3d(record + 12, &m->up);
+  ReadV3d(record + 24, &m->at);
+  ReadV3d(record + 36, &m->pos);
+  m->flags = DeriveReadFlags(m);  // the stored flags word is not trusted
+  if (parentIndex >= 0) {
+    RwFrameAddChild(frames[parentIndex], frame);
+  }
+  return frame;
+}
+
+}  // namespace
+
+RwFrameList* RwFrameListInitialize(RwFrameList* list, RwFrame* root) {
+  const RwInt32 count = RwFrameCount(root);
+  list->numFrames = 0;
+  list->frames = static_cast<RwFrame**>(RwMalloc(sizeof(RwFrame*) * static_cast<size_t>(count)));
+  RwFrame** pending = static_cast<RwFrame**>(RwMalloc(sizeof(RwFrame*) * static_cast<size_t>(count)));
+  if (list->frames == nullptr || pending == nullptr) {
+    EngineFree(list->frames);
+    EngineFree(pending);
+    list->frames = nullptr;
+    RaiseCore(kRwErrOutOfMemory);
+    return nullptr;
+  }
+  // Each frame, then its next siblings' sub-trees, then its own children: a
+  // frame's siblings come before its children. The root's own siblings are
+  // not part of its hierarchy.
+  RwInt32 top = 0;
+  pending[top++] = root;
+  while (top > 0) {
+    RwFrame* frame = pending[--top];
+    list->frames[list->numFrames++] = frame;
+    if (frame->child != nullptr) {
+      pending[top++] = frame->child;
+    }
+    if (frame != root && frame->next != nullptr) {
+      pending[top++] = frame->next;
+    }
+  }
+  EngineFree(pending);
+  return list;
+}
+
+RwBool RwFrameListFindFrame(const RwFrameList* list, const RwFrame* frame, RwInt32* index) {
+  for (RwInt32 i = 0; i < list->numFrames; ++i) {
+    if (list->frames[i] == frame) {
+      *index = i;
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+RwFrameList* RwFrameListDeinitialize(RwFrameList* list) {
+  EngineFree(list->frames);
+  list->frames = nullptr;
+  list->numFrames = 0;
+  return list;
+}
+
+RwInt32 RwFrameListStreamGetSize(const RwFrameList* list) {
+  RwInt32 size = static_cast<RwInt32>(kRwChunkHeaderSize + kCountFieldSize) +
+                 static_cast<RwInt32>(kRwFrameStreamRecordSize) * list->numFrames;
+  for (RwInt32 i = 0; i < list->numFrames; ++i) {
+    size += static_cast<RwInt32>(kRwChunkHeaderSize) + RwPluginRegistryGetSize(_rwFrameGetRegistry(), list->frames[i]);
+  }
+  return size;
+}
+
+const RwFrameList* RwFrameListStreamWrite(const RwFrameList* list, RwStream* stream) {
+  const RwUInt32 structSize = kCountFieldSize + kRwFrameStreamRecordSize * static_cast<RwUInt32>(list->numFrames);
+  if (!RwStreamWriteVersionedChunkHeader(stream, kRwChunkFrameList,
+                                         static_cast<RwUInt32>(RwFrameListStreamGetSize(list)), kRwLibraryVersion,
+                                         kRwLibraryBuild) ||
+      !RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, structSize, kRwLibraryVersion, kRwLibraryBuild)) {
+    return nullptr;
+  }
+  RwUInt8 count[kCountFieldSize];
+  RwWriteLittleEndianUInt32(count, static_cast<RwUInt32>(list->numFrames));
+  if (!RwStreamWrite(stream, count, kCountFieldSize)) {
+    return nullptr;
+  }
+  for (RwInt32 i = 0; i < list->numFrames; ++i) {
+    const RwFrame* frame = list->frames[i];
+    RwInt32 parentIndex = -1;
+    const RwFrame* parent = RwFrameGetParent(frame);
+    if (parent != nullptr && !RwFrameListFindFrame(list, parent, &parentIndex)) {
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrInvalidValue));
+      return nullptr;
+    }
+    RwUInt8 record[kRwFrameStreamRecordSize];
+    WriteV3d(record, &frame->modelling.right);
+    WriteV3d(record + 12, &frame->modelling.up);
+    WriteV3d(record + 24, &frame->modelling.at);
+    WriteV3d(record + 36, &frame->modelling.pos);
+    RwWriteLittleEndianUInt32(record + 48, static_cast<RwUInt32>(parentIndex));
+    RwWriteLittleEndianUInt32(record + 52, frame->modelling.flags);
+    if (!RwStreamWrite(stream, record, kRwFrameStreamRecordSize)) {
+      return nullptr;
+    }
+  }
+  for (RwInt32 i = 0; i < list->numFrames; ++i) {
+    if (!RwPluginRegistryWriteDataChunks(_rwFrameGetRegistry(), stream, list->frames[i])) {
+      return nullptr;
+    }
+  }
+  return list;
+}
+
+RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
+  RwUInt32 length = 0;
+  if (!RwStreamFindChunk(stream, kRwChunkStruct, &length, nullptr)) {
+    return nullptr;
+  }
+  RwUInt8 countField[kCountFieldSize];
+  if (length < kCountFieldSize || !RwStreamReadExact(stream, countField, kCountFieldSize)) {
+    RaiseCore(kRwErrRead);
+    return nullptr;
+  }
+  const RwInt32 count = RwReadLittleEndianInt32(countField);
+  const RwUInt32 records = length - kCountFieldSize;
+  if (count < 0 || static_cast<RwUInt32>(count) > records / kRwFrameStreamRecordSize) {
+    RaiseCore(kRwErrRead);  // the struct body cannot hold that many frames
+    return nullptr;
+  }
+  RwInt32 capacity = count < kReadInitialCapacity ? count : kReadInitialCapacity;
+  RwFrame** frames =
+      static_cast<RwFrame**>(RwMalloc(sizeof(RwFrame*) * static_cast<size_t>(capacity > 0 ? capacity : 1)));
+  if (frames == nullptr) {
+    RaiseCore(kRwErrOutOfMemory);
+    return nullptr;
+  }
+  for (RwInt32 i = 0; i < count; ++i) {
+    if (i == capacity) {
+      capacity = capacity * 2 < count ? capacity * 2 : count;
+      RwFrame** grown = static_cast<RwFrame**>(RwRealloc(frames, sizeof(RwFrame*) * static_cast<size_t>(capacity)));
+      if (grown == nullptr) {
+        RaiseCore(kRwErrOutOfMemory);
+        DestroyRead(frames, i);
+        return nullptr;
+      }
+      frames = grown;
+    }
+    frames[i] = ReadFrame(stream, frames, i);
+    if (frames[i] == nullptr) {
+      DestroyRead(frames, i);
+      return nullptr;
+    }
+  }
+  // Whatever a newer writer put after the records is not ours.
+  const RwUInt32 extra = records - static_cast<RwUInt32>(count) * kRwFrameStreamRecordSize;
+  if (RwStreamSkip(stream, extra) == nullptr) {
+    DestroyRead(frames, count);
+    return nullptr;
+  }
+  for (RwInt32 i = 0; i < count; ++i) {
+    if (!RwPluginRegistryReadDataChunks(_rwFrameGetRegistry(), stream, frames[i])) {
+      DestroyRead(frames, count);
+      return nullptr;
+    }
+  }
+  list->frames = frames;
+  list->numFrames = count;
+  return list;
+}

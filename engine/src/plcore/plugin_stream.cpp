@@ -1,0 +1,221 @@
+// Plugin data in extension chunks (type 3): each plugin with stream callbacks
+// writes one sub-chunk {plugin id, length, stamp, body}. A plugin's reader and
+// writer see a stream bounded to their sub-chunk's body, so a plugin can never
+// consume its neighbours' bytes and a short read or write is skipped or caught.
+#include <climits>
+
+#include "engine/src/plcore/error.h"
+#include "engine/src/plcore/plugin_registry.h"
+#include "engine/src/plcore/stream.h"
+
+namespace {
+
+// A window of at most `limit` bytes over an outer stream.
+struct BoundedStream {
+  RwStream* outer;
+  RwUInt32 limit;
+  RwUInt32 used;
+  RwBool overrun;  // something tried to go past the window
+};
+
+RwUInt32 BoundedRead(void* data, void* buffer, RwUInt32 length) {
+  BoundedStream* window = static_cast<BoundedStream*>(data);
+  RwUInt32 allowed = window->limit - window->used;
+  if (length > allowed) {
+    window->overrun = TRUE;
+    length = allowed;
+  }
+  const RwUInt32 got = length != 0 ? RwStreamRead(window->outer, buffer, length) : 0;
+  window->used += got;
+  return got;
+}
+
+RwInt32 BoundedWrite(void* data, const void* buffer, RwUInt32 length) {
+  BoundedStream* window = static_cast<BoundedStream*>(data);
+  if (length > window->limit - window->used) {
+    window->overrun = TRUE;
+    return 0;
+  }
+  if (RwStreamWrite(window->outer, buffer, length) == nullptr) {
+    return 0;
+  }
+  window->used += length;
+  return 1;
+}
+
+RwInt32 BoundedSkip(void* data, RwUInt32 offset) {
+  BoundedStream* window = static_cast<BoundedStream*>(data);
+  if (offset > window->limit - window->used) {
+    window->overrun = TRUE;
+    return 0;
+  }
+  if (offset != 0 && RwStreamSkip(window->outer, offset) == nullptr) {
+    return 0;
+  }
+  window->used += offset;
+  return 1;
+}
+
+void BoundedStreamInit(RwStream* stream, BoundedStream* window, RwStream* outer, RwUInt32 limit, RwUInt32 accessType) {
+  *window = {outer, limit, 0, FALSE};
+  stream->type = kRwStreamCustom;
+  stream->accessType = accessType;
+  stream->Type.custom = {nullptr, BoundedRead, BoundedWrite, BoundedSkip, window};
+  stream->rwOwned = FALSE;
+}
+
+// Bytes the plugin will write for the object, or 0 when it writes nothing.
+RwInt32 EntryDataSize(const RwPluginRegEntry* entry, const void* object) {
+  if (entry->getSizeCB == nullptr || entry->writeCB == nullptr) {
+    return 0;
+  }
+  const RwInt32 size = entry->getSizeCB(object, entry->offset, entry->size);
+  return size > 0 ? size : 0;
+}
+
+// Sum of sub-chunk sizes with headers, or -1 when it does not fit a chunk length.
+RwInt32 DataChunksSize(const RwPluginRegistry* registry, const void* object) {
+  RwInt32 total = 0;
+  for (const RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
+    const RwInt32 size = EntryDataSize(entry, object);
+    if (size == 0) {
+      continue;
+    }
+    if (size > INT_MAX - static_cast<RwInt32>(kRwChunkHeaderSize) - total) {
+      return -1;
+    }
+    total += size + static_cast<RwInt32>(kRwChunkHeaderSize);
+  }
+  return total;
+}
+
+RwPluginRegEntry* FindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID) {
+  for (RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
+    if (entry->pluginID == pluginID) {
+      return entry;
+    }
+  }
+  return nullptr;
+}
+
+// Reads the next sub-chunk header of an extension chunk with `remaining`
+// bytes left and checks that its body fits in what is left.
+RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type, RwUInt32* length) {
+  if (*remaining < kRwChunkHeaderSize) {
+    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    return FALSE;
+  }
+  if (!RwStreamReadChunkHeader(stream, type, length, nullptr, nullptr)) {
+    return FALSE;
+  }
+  *remaining -= kRwChunkHeaderSize;
+  if (*length > *remaining) {
+    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    return FALSE;
+  }
+  *remaining -= *length;
+  return TRUE;
+}
+
+// Hands one sub-chunk body to its plugin's reader and leaves the stream at
+// the body's end whatever the reader consumed.
+RwBool ReadSubChunk(RwStream* stream, const RwPluginRegEntry* entry, RwUInt32 length, void* object) {
+  if (entry == nullptr || entry->readCB == nullptr) {
+    return length == 0 || RwStreamSkip(stream, length) != nullptr;
+  }
+  RwStream bounded;
+  BoundedStream window;
+  BoundedStreamInit(&bounded, &window, stream, length, kRwStreamRead);
+  RwStream* const result = entry->readCB(&bounded, static_cast<RwInt32>(length), object, entry->offset, entry->size);
+  if (window.overrun) {
+    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    return FALSE;
+  }
+  if (result == nullptr) {
+    return FALSE;
+  }
+  const RwUInt32 rest = window.limit - window.used;
+  return rest == 0 || RwStreamSkip(stream, rest) != nullptr;
+}
+
+}  // namespace
+
+RwInt32 RwPluginRegistryGetSize(const RwPluginRegistry* registry, const void* object) {
+  const RwInt32 total = DataChunksSize(registry, object);
+  return total > 0 ? total : 0;
+}
+
+const RwPluginRegistry* RwPluginRegistryWriteDataChunks(const RwPluginRegistry* registry, RwStream* stream,
+                                                        const void* object) {
+  const RwInt32 total = DataChunksSize(registry, object);
+  if (total < 0) {
+    RwErrorRaise(kRwPluginIdNone, kRwErrWrite);
+    return nullptr;
+  }
+  if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkExtension, static_cast<RwUInt32>(total), kRwLibraryVersion,
+                                        kRwLibraryBuild) == nullptr) {
+    return nullptr;
+  }
+  for (const RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
+    const RwInt32 size = EntryDataSize(entry, object);
+    if (size == 0) {
+      continue;
+    }
+    if (RwStreamWriteVersionedChunkHeader(stream, entry->pluginID, static_cast<RwUInt32>(size), kRwLibraryVersion,
+                                          kRwLibraryBuild) == nullptr) {
+      return nullptr;
+    }
+    // The plugin must write exactly the size it announced, or the chunk
+    // lengths already written would lie about the data.
+    RwStream bounded;
+    BoundedStream window;
+    BoundedStreamInit(&bounded, &window, stream, static_cast<RwUInt32>(size), kRwStreamWrite);
+    RwStream* const result = entry->writeCB(&bounded, size, object, entry->offset, entry->size);
+    if (window.overrun || (result != nullptr && window.used != window.limit)) {
+      RwErrorRaise(kRwPluginIdNone, kRwErrWrite);
+      return nullptr;
+    }
+    if (result == nullptr) {
+      return nullptr;
+    }
+  }
+  return registry;
+}
+
+const RwPluginRegistry* RwPluginRegistryReadDataChunks(const RwPluginRegistry* registry, RwStream* stream,
+                                                       void* object) {
+  RwUInt32 remaining = 0;
+  if (!RwStreamFindChunk(stream, kRwChunkExtension, &remaining, nullptr)) {
+    return nullptr;
+  }
+  while (remaining != 0) {
+    RwUInt32 type = 0;
+    RwUInt32 length = 0;
+    if (!ReadSubChunkHeader(stream, &remaining, &type, &length) ||
+        !ReadSubChunk(stream, FindEntry(registry, type), length, object)) {
+      return nullptr;
+    }
+  }
+  for (const RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
+    if (entry->alwaysCB != nullptr && !entry->alwaysCB(object, entry->offset, entry->size)) {
+      return nullptr;
+    }
+  }
+  return registry;
+}
+
+const RwPluginRegistry* RwPluginRegistrySkipDataChunks(const RwPluginRegistry* registry, RwStream* stream) {
+  RwUInt32 remaining = 0;
+  if (!RwStreamFindChunk(stream, kRwChunkExtension, &remaining, nullptr)) {
+    return nullptr;
+  }
+  while (remaining != 0) {
+    RwUInt32 type = 0;
+    RwUInt32 length = 0;
+    if (!ReadSubChunkHeader(stream, &remaining, &type, &length) ||
+        (length != 0 && RwStreamSkip(stream, length) == nullptr)) {
+      return nullptr;
+    }
+  }
+  return registry;
+}

@@ -1,0 +1,491 @@
+// Streams over files (through the engine's file interface), growable memory
+// blocks and caller callbacks; chunk headers and their library stamps; typed
+// 32-bit readers and writers.
+#include "engine/src/plcore/stream.h"
+
+#include <climits>
+#include <cstring>
+
+#include "engine/src/engine_internal.h"
+#include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/error.h"
+
+namespace {
+
+static_assert(sizeof(RwStreamModule) <= kRwStreamModuleDataSize, "module data exceeds its engine plugin block");
+
+constexpr RwUInt32 kStreamsPerBlock = 16;
+constexpr RwUInt32 kStreamAlignment = 8;
+constexpr RwUInt32 kMemoryGrowth = 512;  // bytes added to a written memory block at a time
+constexpr RwUInt32 kStagingBytes = 256;  // typed words are converted through a buffer of this size
+constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
+constexpr RwInt32 kSeekCurrent = 1;
+
+// The module's data in the started engine; null while no engine is started.
+RwStreamModule* gStreamModule = nullptr;
+
+void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
+
+const RwFileFunctions& Files() { return RwEngineInstance->fileFunctions; }
+
+void ReleaseRecord(RwStream* stream) {
+  if (stream->rwOwned && gStreamModule != nullptr) {
+    RwFreeListEntryFree(gStreamModule->streamFreeList, stream);
+  }
+}
+
+const char* FileMode(RwUInt32 access) {
+  switch (access) {
+    case kRwStreamRead:
+      return "rb";
+    case kRwStreamWrite:
+      return "wb";
+    case kRwStreamAppend:
+      return "ab";
+    default:
+      return nullptr;
+  }
+}
+
+RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
+  const RwUInt32 count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, stream->Type.file.fpFile));
+  if (count < length) {
+    RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
+  }
+  return count;
+}
+
+RwUInt32 ReadMemory(RwStream* stream, void* buffer, RwUInt32 length) {
+  RwStreamMemory& memory = stream->Type.memory;
+  const RwUInt32 left = memory.position < memory.nSize ? memory.nSize - memory.position : 0;
+  if (length > left) {
+    length = left;
+    RaiseCore(kRwErrEndOfStream);
+  }
+  if (length > 0) {
+    std::memcpy(buffer, memory.memBlock + memory.position, length);
+    memory.position += length;
+  }
+  return length;
+}
+
+RwStream* WriteMemory(RwStream* stream, const void* data, RwUInt32 length) {
+  RwStreamMemory& memory = stream->Type.memory;
+  if (memory.memBlock == nullptr) {
+    memory.memBlock = static_cast<RwUInt8*>(RwMalloc(kMemoryGrowth));
+    if (memory.memBlock == nullptr) {
+      RaiseCore(kRwErrOutOfMemory);
+      return nullptr;
+    }
+    memory.nSize = kMemoryGrowth;
+  }
+  if (memory.nSize - memory.position < length) {
+    const RwUInt32 growth = length >= kMemoryGrowth ? length : kMemoryGrowth;
+    if (memory.nSize > UINT32_MAX - growth) {
+      RaiseCore(kRwErrOutOfMemory);  // a memory stream holds at most 4 GB
+      return nullptr;
+    }
+    const RwUInt32 capacity = memory.nSize + growth;
+    RwUInt8* grown = static_cast<RwUInt8*>(RwRealloc(memory.memBlock, capacity));
+    if (grown == nullptr) {
+      RaiseCore(kRwErrOutOfMemory);
+      return nullptr;
+    }
+    memory.memBlock = grown;
+    memory.nSize = capacity;
+  }
+  if (length > 0) {
+    std::memcpy(memory.memBlock + memory.position, data, length);
+    memory.position += length;
+  }
+  return stream;
+}
+
+RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
+  // The seek entry takes a signed 32-bit offset.
+  while (offset > 0) {
+    const RwUInt32 step = offset > static_cast<RwUInt32>(INT32_MAX) ? static_cast<RwUInt32>(INT32_MAX) : offset;
+    if (Files().rwfseek(stream->Type.file.fpFile, static_cast<RwInt32>(step), kSeekCurrent) != 0) {
+      if (Files().rwfeof(stream->Type.file.fpFile)) {
+        RaiseCore(kRwErrEndOfStream);
+      }
+      return nullptr;
+    }
+    offset -= step;
+  }
+  return stream;
+}
+
+RwStream* SkipMemory(RwStream* stream, RwUInt32 offset) {
+  RwStreamMemory& memory = stream->Type.memory;
+  const RwUInt32 left = memory.position < memory.nSize ? memory.nSize - memory.position : 0;
+  if (offset > left) {
+    memory.position = memory.nSize;
+    RaiseCore(kRwErrEndOfStream);
+    return nullptr;
+  }
+  memory.position += offset;
+  return stream;
+}
+
+}  // namespace
+
+RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes) {
+  return static_cast<RwUInt32>(bytes[0]) | static_cast<RwUInt32>(bytes[1]) << 8 |
+         static_cast<RwUInt32>(bytes[2]) << 16 | static_cast<RwUInt32>(bytes[3]) << 24;
+}
+
+RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes) {
+  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+  RwInt32 value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
+
+RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
+  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+  RwReal value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
+
+void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value) {
+  bytes[0] = static_cast<RwUInt8>(value);
+  bytes[1] = static_cast<RwUInt8>(value >> 8);
+  bytes[2] = static_cast<RwUInt8>(value >> 16);
+  bytes[3] = static_cast<RwUInt8>(value >> 24);
+}
+
+void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value) {
+  RwUInt32 bits;
+  std::memcpy(&bits, &value, sizeof(bits));
+  RwWriteLittleEndianUInt32(bytes, bits);
+}
+
+RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
+  if (gStreamModule == nullptr) {
+    return nullptr;  // no engine started
+  }
+  RwStream* stream = static_cast<RwStream*>(RwFreeListEntryAlloc(gStreamModule->streamFreeList));
+  if (stream == nullptr) {
+    RaiseCore(kRwErrOutOfMemory);
+    return nullptr;
+  }
+  std::memset(stream, 0, sizeof(*stream));
+  stream->type = type;
+  stream->accessType = accessType;
+  stream->rwOwned = TRUE;
+  switch (type) {
+    case kRwStreamFile:
+      stream->Type.file.fpFile = const_cast<void*>(data);
+      if (data == nullptr || Files().rwftell(stream->Type.file.fpFile) == -1) {
+        ReleaseRecord(stream);
+        return nullptr;
+      }
+      return stream;
+    case kRwStreamFileName: {
+      const char* mode = FileMode(accessType);
+      if (mode == nullptr) {
+        RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamAccess));
+        ReleaseRecord(stream);
+        return nullptr;
+      }
+      stream->Type.file.fpFile = data != nullptr ? Files().rwfopen(static_cast<const RwChar*>(data), mode) : nullptr;
+      if (stream->Type.file.fpFile == nullptr) {
+        RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrFileOpen, data));
+        ReleaseRecord(stream);
+        return nullptr;
+      }
+      return stream;
+    }
+    case kRwStreamMemory: {
+      const RwMemory* memory = static_cast<const RwMemory*>(data);
+      if (accessType == kRwStreamWrite) {
+        return stream;  // position 0, no buffer yet
+      }
+      if ((accessType != kRwStreamRead && accessType != kRwStreamAppend) || memory == nullptr) {
+        RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamAccess));
+        ReleaseRecord(stream);
+        return nullptr;
+      }
+      stream->Type.memory.memBlock = memory->start;
+      stream->Type.memory.nSize = memory->length;
+      stream->Type.memory.position = accessType == kRwStreamAppend ? memory->length : 0;
+      return stream;
+    }
+    case kRwStreamCustom:
+      if (data == nullptr) {
+        RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+        ReleaseRecord(stream);
+        return nullptr;
+      }
+      stream->Type.custom = *static_cast<const RwStreamCustom*>(data);
+      return stream;
+    default:
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+      ReleaseRecord(stream);
+      return nullptr;
+  }
+}
+
+RwBool RwStreamClose(RwStream* stream, RwMemory* memory) {
+  RwBool result = TRUE;
+  switch (stream->type) {
+    case kRwStreamFile:
+      break;  // the caller's handle stays open
+    case kRwStreamFileName:
+      result = Files().rwfclose(stream->Type.file.fpFile) <= 0 ? TRUE : FALSE;
+      break;
+    case kRwStreamMemory:
+      if (stream->accessType != kRwStreamRead) {
+        if (memory != nullptr) {
+          memory->start = stream->Type.memory.memBlock;
+          memory->length = stream->Type.memory.position;
+        } else if (stream->accessType == kRwStreamWrite) {
+          // Nobody takes the block the stream allocated: release it.
+          EngineFree(stream->Type.memory.memBlock);
+        }
+      }
+      break;
+    case kRwStreamCustom:
+      if (stream->Type.custom.sfnclose != nullptr) {
+        stream->Type.custom.sfnclose(stream->Type.custom.data);
+      }
+      break;
+    default:
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+      return FALSE;
+  }
+  ReleaseRecord(stream);
+  return result;
+}
+
+RwUInt32 RwStreamRead(RwStream* stream, void* buffer, RwUInt32 length) {
+  switch (stream->type) {
+    case kRwStreamFile:
+    case kRwStreamFileName:
+      return ReadFile(stream, buffer, length);
+    case kRwStreamMemory:
+      return ReadMemory(stream, buffer, length);
+    case kRwStreamCustom: {
+      if (stream->Type.custom.sfnread == nullptr) {
+        return 0;
+      }
+      const RwUInt32 count = stream->Type.custom.sfnread(stream->Type.custom.data, buffer, length);
+      return count > length ? length : count;
+    }
+    default:
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+      return 0;
+  }
+}
+
+RwStream* RwStreamWrite(RwStream* stream, const void* buffer, RwUInt32 length) {
+  switch (stream->type) {
+    case kRwStreamFile:
+    case kRwStreamFileName:
+      if (Files().rwfwrite(buffer, 1, length, stream->Type.file.fpFile) < length) {
+        RaiseCore(kRwErrWrite);
+        return nullptr;
+      }
+      return stream;
+    case kRwStreamMemory:
+      return WriteMemory(stream, buffer, length);
+    case kRwStreamCustom:
+      if (stream->Type.custom.sfnwrite == nullptr ||
+          stream->Type.custom.sfnwrite(stream->Type.custom.data, buffer, length) <= 0) {
+        return nullptr;
+      }
+      return stream;
+    default:
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+      return nullptr;
+  }
+}
+
+RwStream* RwStreamSkip(RwStream* stream, RwUInt32 offset) {
+  if (offset == 0) {
+    return stream;
+  }
+  switch (stream->type) {
+    case kRwStreamFile:
+    case kRwStreamFileName:
+      return SkipFile(stream, offset);
+    case kRwStreamMemory:
+      return SkipMemory(stream, offset);
+    case kRwStreamCustom:
+      if (stream->Type.custom.sfnskip == nullptr ||
+          stream->Type.custom.sfnskip(stream->Type.custom.data, offset) <= 0) {
+        return nullptr;
+      }
+      return stream;
+    default:
+      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
+      return nullptr;
+  }
+}
+
+RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length) {
+  if (RwStreamRead(stream, buffer, length) != length) {
+    RaiseCore(kRwErrRead);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+RwUInt32 RwChunkStampEncode(RwUInt32 version, RwUInt32 build) {
+  return (((version + 0x10000) >> 8) & 0x3FF) << 22 | (version & 0x3F) << 16 | (build & 0xFFFF);
+}
+
+void RwChunkStampDecode(RwUInt32 stamp, RwUInt32* version, RwUInt32* build) {
+  RwUInt32 decodedVersion;
+  RwUInt32 decodedBuild;
+  if (stamp > kNewStampThreshold) {
+    decodedVersion = 0x30000 + (((stamp >> 22) & 0x3FF) << 8) + ((stamp >> 16) & 0x3F);
+    decodedBuild = stamp & 0xFFFF;
+  } else {
+    decodedVersion = stamp << 8;  // old-style stamp: the version alone
+    decodedBuild = 0;
+  }
+  if (version != nullptr) {
+    *version = decodedVersion;
+  }
+  if (build != nullptr) {
+    *build = decodedBuild;
+  }
+}
+
+RwBool RwChunkVersionSupported(RwUInt32 version) {
+  return version >= kRwLibraryOldestVersion && version <= kRwLibraryVersion ? TRUE : FALSE;
+}
+
+RwBool RwStreamReadChunkHeader(RwStream* stream, RwUInt32* type, RwUInt32* length, RwUInt32* version, RwUInt32* build) {
+  RwUInt8 header[kRwChunkHeaderSize];
+  if (!RwStreamReadExact(stream, header, kRwChunkHeaderSize)) {
+    return FALSE;
+  }
+  if (type != nullptr) {
+    *type = RwReadLittleEndianUInt32(header);
+  }
+  if (length != nullptr) {
+    *length = RwReadLittleEndianUInt32(header + 4);
+  }
+  RwChunkStampDecode(RwReadLittleEndianUInt32(header + 8), version, build);
+  return TRUE;
+}
+
+RwStream* RwStreamWriteVersionedChunkHeader(RwStream* stream, RwUInt32 type, RwUInt32 length, RwUInt32 version,
+                                            RwUInt32 build) {
+  RwUInt8 header[kRwChunkHeaderSize];
+  RwWriteLittleEndianUInt32(header, type);
+  RwWriteLittleEndianUInt32(header + 4, length);
+  RwWriteLittleEndianUInt32(header + 8, RwChunkStampEncode(version, build));
+  return RwStreamWrite(stream, header, kRwChunkHeaderSize);
+}
+
+RwBool RwStreamFindChunk(RwStream* stream, RwUInt32 type, RwUInt32* length, RwUInt32* version) {
+  RwUInt32 foundType;
+  RwUInt32 foundLength;
+  RwUInt32 foundVersion;
+  if (!RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
+    return FALSE;
+  }
+  while (foundType != type) {
+    if (RwStreamSkip(stream, foundLength) == nullptr ||
+        !RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
+      return FALSE;
+    }
+  }
+  if (!RwChunkVersionSupported(foundVersion)) {
+    RaiseCore(kRwErrBadChunkVersion);
+    return FALSE;
+  }
+  if (length != nullptr) {
+    *length = foundLength;
+  }
+  if (version != nullptr) {
+    *version = foundVersion;
+  }
+  return TRUE;
+}
+
+void* RwMemLittleEndian32(void* memory, RwUInt32 bytes) {
+  RwUInt8* cursor = static_cast<RwUInt8*>(memory);
+  for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
+    RwUInt32 native;
+    std::memcpy(&native, cursor + i, sizeof(native));
+    RwWriteLittleEndianUInt32(cursor + i, native);
+  }
+  return memory;
+}
+
+void* RwMemNative32(void* memory, RwUInt32 bytes) {
+  RwUInt8* cursor = static_cast<RwUInt8*>(memory);
+  for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
+    const RwUInt32 native = RwReadLittleEndianUInt32(cursor + i);
+    std::memcpy(cursor + i, &native, sizeof(native));
+  }
+  return memory;
+}
+
+namespace {
+
+// Writes 32-bit words in file order through a staging buffer.
+RwStream* WriteWords(RwStream* stream, const void* words, RwUInt32 bytes) {
+  const RwUInt8* source = static_cast<const RwUInt8*>(words);
+  RwUInt8 staging[kStagingBytes];
+  while (bytes > 0) {
+    const RwUInt32 chunk = bytes < kStagingBytes ? bytes : kStagingBytes;
+    std::memcpy(staging, source, chunk);
+    RwMemLittleEndian32(staging, chunk);
+    if (RwStreamWrite(stream, staging, chunk) == nullptr) {
+      return nullptr;
+    }
+    source += chunk;
+    bytes -= chunk;
+  }
+  return stream;
+}
+
+// Reads 32-bit words in file order; anything short of the whole request fails.
+RwStream* ReadWords(RwStream* stream, void* words, RwUInt32 bytes) {
+  if (!RwStreamReadExact(stream, words, bytes)) {
+    return nullptr;
+  }
+  RwMemNative32(words, bytes);
+  return stream;
+}
+
+}  // namespace
+
+RwStream* RwStreamWriteReal(RwStream* stream, const RwReal* reals, RwUInt32 bytes) {
+  return WriteWords(stream, reals, bytes);
+}
+
+RwStream* RwStreamReadReal(RwStream* stream, RwReal* reals, RwUInt32 bytes) { return ReadWords(stream, reals, bytes); }
+
+RwStream* RwStreamWriteInt32(RwStream* stream, const RwInt32* ints, RwUInt32 bytes) {
+  return WriteWords(stream, ints, bytes);
+}
+
+RwStream* RwStreamReadInt32(RwStream* stream, RwInt32* ints, RwUInt32 bytes) { return ReadWords(stream, ints, bytes); }
+
+void* _rwStreamModuleOpen(void* instance, RwInt32 offset, RwInt32 /*size*/) {
+  RwStreamModule* module = RwPluginDataGet(RwStreamModule, instance, offset);
+  module->streamFreeList = RwFreeListCreate(sizeof(RwStream), kStreamsPerBlock, kStreamAlignment);
+  if (module->streamFreeList == nullptr) {
+    return nullptr;
+  }
+  gStreamModule = module;
+  return instance;
+}
+
+void* _rwStreamModuleClose(void* instance, RwInt32 offset, RwInt32 /*size*/) {
+  RwStreamModule* module = RwPluginDataGet(RwStreamModule, instance, offset);
+  if (module->streamFreeList != nullptr) {
+    RwFreeListDestroy(module->streamFreeList);
+    module->streamFreeList = nullptr;
+  }
+  gStreamModule = nullptr;
+  return instance;
+}

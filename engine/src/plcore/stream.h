@@ -1,0 +1,125 @@
+// Streams over files, memory and caller callbacks, and the chunk format they
+// carry: a 12-byte little-endian header {type, body length, library stamp}
+// followed by the body, which may hold further chunks.
+#pragma once
+
+#include "engine/src/plcore/base_types.h"
+
+struct RwFreeList;
+
+enum RwStreamType : RwUInt32 {
+  kRwStreamFile = 1,      // an already open file handle of the file interface
+  kRwStreamFileName = 2,  // a file opened (and closed) by the stream
+  kRwStreamMemory = 3,
+  kRwStreamCustom = 4,  // caller callbacks
+};
+
+enum RwStreamAccessType : RwUInt32 {
+  kRwStreamRead = 1,
+  kRwStreamWrite = 2,
+  kRwStreamAppend = 3,
+};
+
+// Callbacks of a custom stream; each receives the stream's data pointer.
+typedef void (*RwStreamCustomClose)(void* data);
+// Bytes read.
+typedef RwUInt32 (*RwStreamCustomRead)(void* data, void* buffer, RwUInt32 length);
+// Positive on success.
+typedef RwInt32 (*RwStreamCustomWrite)(void* data, const void* buffer, RwUInt32 length);
+// Positive on success.
+typedef RwInt32 (*RwStreamCustomSkip)(void* data, RwUInt32 offset);
+
+// The five words handed to RwStreamOpen for a custom stream.
+struct RwStreamCustom {
+  RwStreamCustomClose sfnclose;
+  RwStreamCustomRead sfnread;
+  RwStreamCustomWrite sfnwrite;
+  RwStreamCustomSkip sfnskip;
+  void* data;
+};
+
+struct RwStreamMemory {
+  RwUInt32 position;
+  RwUInt32 nSize;  // length when reading, capacity when writing
+  RwUInt8* memBlock;
+};
+
+struct RwStreamFile {
+  void* fpFile;  // handle of the engine's file interface
+};
+
+union RwStreamUnion {
+  RwStreamMemory memory;
+  RwStreamFile file;
+  RwStreamCustom custom;
+};
+
+struct RwStream {
+  RwUInt32 type;        // RwStreamType
+  RwUInt32 accessType;  // RwStreamAccessType
+  RwStreamUnion Type;
+  RwBool rwOwned;  // the record came from the stream free list
+};
+
+// A block of memory: given to RwStreamOpen for memory streams and handed back
+// by RwStreamClose for written ones (the block then belongs to the caller,
+// who frees it with the engine's free function).
+struct RwMemory {
+  RwUInt8* start;
+  RwUInt32 length;
+};
+
+// Engine plugin data of the stream module.
+struct RwStreamModule {
+  RwFreeList* streamFreeList;
+};
+
+// Chunk format.
+constexpr RwUInt32 kRwChunkHeaderSize = 12;
+constexpr RwUInt32 kRwChunkStruct = 1;
+constexpr RwUInt32 kRwChunkString = 2;
+// What this engine writes, and the range of versions it reads.
+constexpr RwUInt32 kRwLibraryVersion = 0x34005;
+constexpr RwUInt32 kRwLibraryBuild = 0xFFFF;
+constexpr RwUInt32 kRwLibraryOldestVersion = 0x31000;
+
+RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data);
+RwBool RwStreamClose(RwStream* stream, RwMemory* memory);
+RwUInt32 RwStreamRead(RwStream* stream, void* buffer, RwUInt32 length);
+RwStream* RwStreamWrite(RwStream* stream, const void* buffer, RwUInt32 length);
+RwStream* RwStreamSkip(RwStream* stream, RwUInt32 offset);
+
+RwBool RwStreamReadChunkHeader(RwStream* stream, RwUInt32* type, RwUInt32* length, RwUInt32* version, RwUInt32* build);
+RwStream* RwStreamWriteVersionedChunkHeader(RwStream* stream, RwUInt32 type, RwUInt32 length, RwUInt32 version,
+                                            RwUInt32 build);
+// Skips chunks until one of the type; leaves the stream at its body.
+RwBool RwStreamFindChunk(RwStream* stream, RwUInt32 type, RwUInt32* length, RwUInt32* version);
+
+// Library stamp of a chunk header, and its decoding.
+RwUInt32 RwChunkStampEncode(RwUInt32 version, RwUInt32 build);
+void RwChunkStampDecode(RwUInt32 stamp, RwUInt32* version, RwUInt32* build);
+RwBool RwChunkVersionSupported(RwUInt32 version);
+
+// 32-bit words in file order; bytes is the byte count (a multiple of 4). The
+// readers fail with null on any short read.
+RwStream* RwStreamWriteReal(RwStream* stream, const RwReal* reals, RwUInt32 bytes);
+RwStream* RwStreamReadReal(RwStream* stream, RwReal* reals, RwUInt32 bytes);
+RwStream* RwStreamWriteInt32(RwStream* stream, const RwInt32* ints, RwUInt32 bytes);
+RwStream* RwStreamReadInt32(RwStream* stream, RwInt32* ints, RwUInt32 bytes);
+// Converts 32-bit words between file (little-endian) and native order in place.
+void* RwMemNative32(void* memory, RwUInt32 bytes);
+void* RwMemLittleEndian32(void* memory, RwUInt32 bytes);
+
+// Reads exactly length bytes; a short read records the read error and fails.
+RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
+
+// Little-endian fields of a chunk body held in a byte buffer.
+RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes);
+RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes);
+RwReal RwReadLittleEndianReal(const RwUInt8* bytes);
+void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
+void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);
+
+// Engine plugin 0x404: the stream free list.
+void* _rwStreamModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
+void* _rwStreamModuleClose(void* instance, RwInt32 offset, RwInt32 size);

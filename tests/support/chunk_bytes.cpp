@@ -1,0 +1,40 @@
+// Chunk stream builder for tests.
+#include "tests/support/chunk_bytes.h"
+
+#include <cstring>
+
+ChunkBytes& ChunkBytes::U32(uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  }
+  return *this;
+}
+
+ChunkBytes& ChunkBytes::S32(int32_t value) { return U32(static_cast<uint32_t>(value)); }
+
+ChunkBytes& ChunkBytes::Real(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof(bits));
+  return U32(bits);
+}
+
+ChunkBytes& ChunkBytes::Bytes(const std::vector<uint8_t>& bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+ChunkBytes& ChunkBytes::Header(uint32_t type, uint32_t length, uint32_t stamp) {
+  return U32(type).U32(length).U32(stamp);
+}
+
+ChunkBytes& ChunkBytes::Header(uint32_t type, uint32_t length) { return Header(type, length, kTestStamp); }
+
+ChunkBytes& ChunkBytes::Truncate(size_t n) {
+  bytes_.resize(n < bytes_.size() ? bytes_.size() - n : 0);
+  return *this;
+}
+
+RwStream* ChunkBytes::OpenRead() {
+  RwMemory memory = {bytes_.data(), static_cast<RwUInt32>(bytes_.size())};
+  return RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+}

@@ -1,0 +1,34 @@
+// Builds chunk streams byte by byte for tests: little-endian words, reals,
+// chunk headers with any stamp, and memory streams over the result.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/engine.h"
+
+class ChunkBytes {
+ public:
+  ChunkBytes& U32(uint32_t value);
+  ChunkBytes& S32(int32_t value);
+  ChunkBytes& Real(float value);
+  ChunkBytes& Bytes(const std::vector<uint8_t>& bytes);
+  // A header with the stamp as given.
+  ChunkBytes& Header(uint32_t type, uint32_t length, uint32_t stamp);
+  // A header as this engine writes it (version 0x34005, build 0xFFFF).
+  ChunkBytes& Header(uint32_t type, uint32_t length);
+
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  size_t size() const { return bytes_.size(); }
+  // Drops the last n bytes (for truncated streams).
+  ChunkBytes& Truncate(size_t n);
+
+  // A read stream over the bytes (which must outlive it).
+  RwStream* OpenRead();
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// The stamp this engine writes.
+constexpr uint32_t kTestStamp = 0x1005FFFF;

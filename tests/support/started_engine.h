@@ -1,0 +1,20 @@
+// A test fixture whose tests run with the engine started on the fake driver
+// and the C runtime's memory functions, and the error record cleared.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+
+class StartedEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Reads and clears the pending error.
+  static RwErrorRecord TakeError();
+  // Expects the pending error to be {plugin, code} and clears it.
+  static void ExpectError(RwInt32 plugin, RwInt32 code);
+  // Expects no pending error.
+  static void ExpectNoError();
+};
