@@ -17,3 +17,4 @@
 #include "engine/src/plcore/vector.h"
 #include "engine/src/frame.h"
 #include "engine/src/pipe/p2/pipeline.h"
+#include "engine/src/camera.h"
