@@ -18,3 +18,4 @@
 #include "engine/src/frame.h"
 #include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/camera.h"
+#include "engine/src/pipe/p2/im3d.h"
