@@ -15,7 +15,7 @@ void RaiseOutOfMemory() { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwE
 // Grows the storage to capacity entries; false (with the error recorded) on failure.
 bool Grow(RwList* list, RwInt64 capacity) {
   const RwInt64 bytes = capacity * list->entrySize;
-  if (capacity > INT32_MAX || bytes > static_cast<RwInt64>(SIZE_MAX)) {
+  if (capacity > INT32_MAX || bytes <= 0) {
     RaiseOutOfMemory();
     return false;
   }
