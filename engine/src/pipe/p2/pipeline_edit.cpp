@@ -781,7 +781,7 @@ RwPipeline* RwPipelineLock(RwPipeline* pipeline) {
   // The terms run while each node's private data is still in place.
   for (RwUInt32 i = 0; i < pipeline->numNodes; ++i) {
     RwPipelineNode* node = &pipeline->nodes[i];
-    if (node->nodeDef->pipelineNodeTerm != nullptr) {
+    if (node->nodeDef != nullptr && node->nodeDef->pipelineNodeTerm != nullptr) {
       node->nodeDef->pipelineNodeTerm(node);
     }
     ReleaseUse(node->nodeDef);
@@ -928,6 +928,12 @@ RwPipeline* RwPipelineUnlock(RwPipeline* pipeline) {
   if (pipeline->entryPoint >= n || pipeline->nodes[pipeline->entryPoint].nodeDef == nullptr) {
     PipeError(kPipeErrorBadEntryNode);
     return nullptr;
+  }
+  for (RwUInt32 i = 0; i < n; ++i) {
+    if (pipeline->nodes[i].nodeDef == nullptr) {
+      PipeError(kCoreErrorInvalidValue);  // a free record among the nodes
+      return nullptr;
+    }
   }
   const RwUInt32 numClusters = CountDistinctClusters(pipeline);
   const size_t estimate = UnlockEstimate(pipeline, numClusters);

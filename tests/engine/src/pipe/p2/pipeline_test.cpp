@@ -741,6 +741,36 @@ TEST_F(PipelineTest, CopyForEditingDuplicatesNodesAndInitialisationData) {
   EXPECT_EQ(a.definition.useCount, 2u);
 }
 
+void* FailingRealloc(void*, size_t) { return nullptr; }
+
+TEST_F(PipelineTest, BlockAllocationFailuresLeaveThePipelineUsable) {
+  TestNode& a = Node("a", 1);
+  TestNode& b = Node("b", 0);
+  a.definition.body = RecordingBody;
+  b.definition.body = RecordingBody;
+  RwPipeline* pipeline = NewLocked();
+  ASSERT_EQ(RwPipelineAddFragment(pipeline, nullptr, a.Def(), b.Def(), nullptr), pipeline);
+  auto realloc = RwEngineInstance->memoryFunctions.rwrealloc;
+
+  RwEngineInstance->memoryFunctions.rwrealloc = FailingRealloc;
+  EXPECT_EQ(RwPipelineUnlock(pipeline), nullptr) << "resizing the block during the unlock fails";
+  RwEngineInstance->memoryFunctions.rwrealloc = realloc;
+  EXPECT_EQ(TakeErrorCode(), 0x80000013u);
+  EXPECT_EQ(pipeline->locked, 1u);
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+
+  // The unlocked block is smaller than the editing layout: locking must grow it.
+  RwEngineInstance->memoryFunctions.rwrealloc = FailingRealloc;
+  EXPECT_EQ(RwPipelineLock(pipeline), nullptr);
+  RwEngineInstance->memoryFunctions.rwrealloc = realloc;
+  EXPECT_EQ(TakeErrorCode(), 0x80000013u);
+  EXPECT_EQ(pipeline->locked, 0u);
+  EXPECT_EQ(a.definition.useCount, 1u) << "the nodes stay initialised";
+  gExecution = ExecutionLog();
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, FALSE), pipeline);
+  EXPECT_EQ(gExecution.visited.size(), 2u);
+}
+
 TEST(ClusterSortTest, SortsRecordsByTheirKey) {
   struct Record {
     uintptr_t key;
