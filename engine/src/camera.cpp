@@ -300,16 +300,28 @@ RwCamera* RwCameraSetProjection(RwCamera* camera, RwInt32 projection) {
 }
 
 RwCamera* RwCameraSetRaster(RwCamera* camera, RwRaster* raster) {
+  if (camera == nullptr) {
+    RaiseCore(kRwErrNullArgument);
+    return nullptr;
+  }
   camera->frameBuffer = raster;
   return camera;
 }
 
 RwCamera* RwCameraSetZRaster(RwCamera* camera, RwRaster* zRaster) {
+  if (camera == nullptr) {
+    RaiseCore(kRwErrNullArgument);
+    return nullptr;
+  }
   camera->zBuffer = zRaster;
   return camera;
 }
 
 RwCamera* RwCameraSetFrame(RwCamera* camera, RwFrame* frame) {
+  if (camera == nullptr) {
+    RaiseCore(kRwErrNullArgument);
+    return nullptr;
+  }
   RwObjectHasFrameSetFrame(&camera->object, frame);
   return camera;
 }

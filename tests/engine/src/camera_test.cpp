@@ -114,6 +114,10 @@ TEST_F(CameraTest, SettersAndTheirErrors) {
   EXPECT_EQ(RwCameraGetZRaster(camera), zRaster);
   RwCameraSetRaster(camera, nullptr);
   RwCameraSetZRaster(camera, nullptr);
+  EXPECT_EQ(RwCameraSetRaster(nullptr, raster), nullptr);
+  EXPECT_EQ(RwCameraSetZRaster(nullptr, raster), nullptr);
+  EXPECT_EQ(RwCameraSetFrame(nullptr, nullptr), nullptr);
+  EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000016u);
 }
 
 TEST_F(CameraTest, FarPlaneBeforeAFrameChangesDepthAtOnceAndFrustumAtFirstSync) {
