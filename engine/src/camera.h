@@ -9,6 +9,7 @@
 #include "engine/src/plcore/matrix.h"
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/vector.h"
+#include "engine/src/rgba.h"
 
 struct RwRaster;
 struct RwStream;
@@ -36,13 +37,6 @@ enum RwFrustumTestResult : RwInt32 {
   kRwSphereOutside = 0,
   kRwSphereBoundary = 1,
   kRwSphereInside = 2,
-};
-
-struct RwRGBA {
-  RwUInt8 red;
-  RwUInt8 green;
-  RwUInt8 blue;
-  RwUInt8 alpha;
 };
 
 struct RwPlane {
