@@ -380,3 +380,66 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
 }
 
 }  // namespace
+
+namespace {
+
+// A camera plugin that carries one word through the camera chunk.
+constexpr RwUInt32 kTestPluginId = 0xF0F0;
+RwInt32 gPluginOffset = -1;
+
+void* ConstructWord(void* object, RwInt32 offset, RwInt32) {
+  *RwPluginDataGet(RwUInt32, object, offset) = 0;
+  return object;
+}
+
+RwStream* ReadWord(RwStream* stream, RwInt32 length, void* object, RwInt32 offset, RwInt32) {
+  if (length != 4) {
+    return nullptr;
+  }
+  return RwStreamReadInt32(stream, RwPluginDataGet(RwInt32, object, offset), 4);
+}
+
+RwStream* WriteWord(RwStream* stream, RwInt32, const void* object, RwInt32 offset, RwInt32) {
+  return RwStreamWriteInt32(stream, RwPluginDataGetConst(RwInt32, object, offset), 4);
+}
+
+RwInt32 WordSize(const void*, RwInt32, RwInt32) { return 4; }
+
+TEST(CameraPluginTest, PluginDataTravelsWithTheChunk) {
+  static const RwDriverHooks hooks = {pipes_test::FakeDeviceRecordGet, nullptr};
+  _rwEngineSetDriverHooks(&hooks);
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 1u << 20));
+  gPluginOffset = RwCameraRegisterPlugin(4, kTestPluginId, ConstructWord, nullptr, nullptr);
+  ASSERT_GE(gPluginOffset, static_cast<RwInt32>(sizeof(RwCamera)));
+  ASSERT_EQ(RwCameraRegisterPluginStream(kTestPluginId, ReadWord, WriteWord, WordSize), gPluginOffset);
+  EXPECT_EQ(RwCameraGetPluginOffset(kTestPluginId), gPluginOffset);
+  static int window = 0;
+  RwEngineOpenParams params = {&window};
+  ASSERT_TRUE(RwEngineOpen(&params));
+  ASSERT_TRUE(RwEngineStart());
+
+  RwCamera* camera = RwCameraCreate();
+  ASSERT_NE(camera, nullptr);
+  *RwPluginDataGet(RwUInt32, camera, gPluginOffset) = 0x12345678;
+  EXPECT_EQ(RwCameraStreamGetSize(camera), 56 + 12 + 4);
+  RwMemory memory = {nullptr, 0};
+  RwStream* out = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, &memory);
+  ASSERT_EQ(RwCameraStreamWrite(camera, out), camera);
+  RwStreamClose(out, &memory);
+  RwStream* in = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  ASSERT_TRUE(RwStreamFindChunk(in, kRwChunkCamera, nullptr, nullptr));
+  RwCamera* copy = RwCameraStreamRead(in);
+  RwStreamClose(in, nullptr);
+  RwFree(memory.start);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(*RwPluginDataGet(RwUInt32, copy, gPluginOffset), 0x12345678u);
+  RwCameraDestroy(copy);
+  RwCameraDestroy(camera);
+
+  RwEngineStop();
+  RwEngineClose();
+  RwEngineTerm();
+  _rwEngineSetDriverHooks(nullptr);
+}
+
+}  // namespace
