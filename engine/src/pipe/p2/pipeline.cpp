@@ -186,7 +186,7 @@ RwPipelineNode* RwPipelineNodeDestroy(RwPipelineNode* node, RwPipeline* pipeline
       }
     }
     if (!stillNamed) {
-      PipeDefinitionReleased(definition);
+      PipeFree(definition);  // its node term ran when the pipeline was locked
     }
   }
   // Close the gap: later records, output runs and dependency records move down.

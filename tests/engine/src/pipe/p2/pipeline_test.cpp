@@ -741,6 +741,34 @@ TEST_F(PipelineTest, CopyForEditingDuplicatesNodesAndInitialisationData) {
   EXPECT_EQ(a.definition.useCount, 2u);
 }
 
+RwNodeDefinition* NewEditableDefinition(RwUInt32 numOutputs) {
+  auto* definition = static_cast<RwNodeDefinition*>(RwMalloc(sizeof(RwNodeDefinition)));
+  std::memset(definition, 0, sizeof(*definition));
+  definition->name = "editable";
+  definition->numOutputs = numOutputs;
+  static RwOutputSpec output = {"out", nullptr, rwCLUSTER_IGNORE};
+  definition->outputs = numOutputs > 0 ? &output : nullptr;
+  definition->editable = 1;
+  return definition;
+}
+
+TEST_F(PipelineTest, EditableDefinitionsAreFreedWithTheirLastNode) {
+  // The leak checker and the address sanitizer watch both cases.
+  for (bool unlock : {true, false}) {
+    SCOPED_TRACE(unlock ? "unlocked pipeline" : "locked pipeline");
+    RwNodeDefinition* definition = NewEditableDefinition(1);
+    RwNodeDefinition* last = NewEditableDefinition(0);
+    RwPipeline* pipeline = RwPipelineCreate();
+    ASSERT_NE(RwPipelineLock(pipeline), nullptr);
+    ASSERT_NE(RwPipelineAddFragment(pipeline, nullptr, definition, definition, last, nullptr), nullptr);
+    if (unlock) {
+      ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+      EXPECT_EQ(definition->useCount, 2u);
+    }
+    RwPipelineDestroy(pipeline);
+  }
+}
+
 void* FailingRealloc(void*, size_t) { return nullptr; }
 
 TEST_F(PipelineTest, BlockAllocationFailuresLeaveThePipelineUsable) {
