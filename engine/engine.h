@@ -3,8 +3,11 @@
 // toolkits that callers may use.
 #pragma once
 
+#include "engine/src/camera.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
+#include "engine/src/pipe/p2/im3d.h"
+#include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/plcore/base_types.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
@@ -16,6 +19,3 @@
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/stream.h"
 #include "engine/src/plcore/vector.h"
-#include "engine/src/pipe/p2/pipeline.h"
-#include "engine/src/camera.h"
-#include "engine/src/pipe/p2/im3d.h"
