@@ -3,16 +3,19 @@
 // toolkits that callers may use.
 #pragma once
 
+#include "engine/src/camera.h"
 #include "engine/src/engine_lifecycle.h"
+#include "engine/src/frame.h"
+#include "engine/src/pipe/p2/im3d.h"
+#include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/plcore/base_types.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
-#include "engine/src/plcore/io_functions.h"
-#include "engine/src/plcore/memory.h"
-#include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/file_functions.h"
+#include "engine/src/plcore/io_functions.h"
 #include "engine/src/plcore/list.h"
 #include "engine/src/plcore/matrix.h"
+#include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/stream.h"
 #include "engine/src/plcore/vector.h"
-#include "engine/src/frame.h"
