@@ -21,11 +21,6 @@ FakeRasterExtension* Extension(RwRaster* raster) {
   return RwPluginDataGet(FakeRasterExtension, raster, sState.extensionOffset);
 }
 
-void* ConstructExtension(void* object, RwInt32 offset, RwInt32 /*size*/) {
-  std::memset(RwPluginDataGet(FakeRasterExtension, object, offset), 0, sizeof(FakeRasterExtension));
-  return object;
-}
-
 RwInt32 DepthForFormat(RwUInt32 format) {
   if (format & (rwRASTERFORMATPAL8 >> 8)) {
     return 8;
@@ -63,8 +58,12 @@ RwBool Create(void* /*target*/, void* object, RwInt32 number) {
   if (raster->depth == 0) {
     raster->depth = kDefaultDepth;
   }
+  // The extension is filled here: raster plugin constructors run after the
+  // driver's create, so the extension has no constructor of its own.
+  FakeRasterExtension* ext = Extension(raster);
+  ext->memory = nullptr;
+  ext->paletteMemory = nullptr;
   if ((raster->flags & rwRASTERDONTALLOCATE) == 0) {
-    FakeRasterExtension* ext = Extension(raster);
     ext->memory = new RwUInt8[static_cast<size_t>(raster->width) * raster->height * raster->depth / 8]();
     ext->paletteMemory = new RwUInt8[1024]();
   }
@@ -238,7 +237,7 @@ FakeRasterState& FakeRaster() { return sState; }
 bool FakeRasterAttach() {
   sState = FakeRasterState();
   sState.extensionOffset =
-      RwRasterRegisterPlugin(sizeof(FakeRasterExtension), kFakeRasterPluginId, ConstructExtension, nullptr, nullptr);
+      RwRasterRegisterPlugin(sizeof(FakeRasterExtension), kFakeRasterPluginId, nullptr, nullptr, nullptr);
   return sState.extensionOffset >= 0;
 }
 
