@@ -192,7 +192,7 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
   if (f == nullptr) {
     return false;
   }
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
 }
 
