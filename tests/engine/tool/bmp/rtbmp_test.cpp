@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/bmp_writer.h"
+#include "tests/support/counting_memory.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
@@ -29,7 +30,8 @@ RwUInt32 Rgba(const RwUInt8* p) {
 class BmpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FakeImageEngineStart(0));
+    CountingMemoryReset();
+    ASSERT_TRUE(FakeImageEngineStart(0, CountingMemoryFunctions()));
     ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
     TakeError();
     path_ = ::testing::TempDir() + "rtbmp_test_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -328,6 +330,26 @@ TEST_F(BmpTest, EveryTruncationFails) {
       SCOPED_TRACE(testing::Message() << spec.bitCount << " bits cut at " << length);
       ExpectRefused(std::vector<uint8_t>(full.begin(), full.begin() + length), 0);
     }
+  }
+}
+
+TEST_F(BmpTest, EveryFailedAllocationFailsCleanly) {
+  BmpSpec spec = Pattern(8, 40, 40);
+  spec.rle8 = true;
+  ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(spec)));
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    CountingMemoryState().mallocAttempts = 0;
+    CountingMemoryState().failMallocNumber = n;
+    const int live = CountingMemoryState().mallocs - CountingMemoryState().frees;
+    RwImage* image = RtBMPImageRead(path_.c_str());
+    CountingMemoryState().failMallocNumber = 0;
+    if (image != nullptr) {
+      RwImageDestroy(image);
+      break;
+    }
+    ASSERT_EQ(CountingMemoryState().mallocs - CountingMemoryState().frees, live);
+    ASSERT_LT(n, 20);
   }
 }
 
