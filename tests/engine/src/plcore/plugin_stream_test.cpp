@@ -227,6 +227,11 @@ TEST_F(PluginStreamTest, DamagedExtensionsAreRefused) {
     cases.push_back(c);
   }
   {
+    Case c = {"sub-chunk length beyond what a reader can be given", ChunkBytes(), kRwErrRead};
+    c.bytes.Header(kRwChunkExtension, 0xFFFFFFFFu).Header(kValuePlugin, 0x80000000u).U32(5);
+    cases.push_back(c);
+  }
+  {
     Case c = {"sub-chunk header cut by the extension's end", ChunkBytes(), kRwErrRead};
     c.bytes.Header(kRwChunkExtension, 5).Bytes({1, 2, 3, 4, 5});
     cases.push_back(c);
