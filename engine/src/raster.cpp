@@ -161,6 +161,19 @@ RwRaster* RwRasterShowRaster(RwRaster* raster, void* deviceWindow, RwUInt32 flag
   return raster;
 }
 
+RwRaster* _rwRasterAllocateScratch(void) {
+  RwRaster* scratch = static_cast<RwRaster*>(RwFreeListEntryAlloc(Globals()->rasterFreeList));
+  if (scratch == nullptr) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
+    return nullptr;
+  }
+  std::memset(scratch, 0, static_cast<size_t>(rasterRegistry.sizeOfStruct));
+  scratch->parent = scratch;
+  return scratch;
+}
+
+void _rwRasterFreeScratch(RwRaster* scratch) { RwFreeListEntryFree(Globals()->rasterFreeList, scratch); }
+
 RwInt32 RwRasterRegisterPlugin(RwInt32 size, RwUInt32 pluginID, RwPluginObjectConstructor constructCB,
                                RwPluginObjectDestructor destructCB, RwPluginObjectCopy copyCB) {
   return RwPluginRegistryAddPlugin(&rasterRegistry, size, pluginID, constructCB, destructCB, copyCB);
