@@ -37,7 +37,7 @@ RwRaster* RwRasterCreate(RwInt32 width, RwInt32 height, RwInt32 depth, RwUInt32 
     RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
     return nullptr;
   }
-  std::memset(raster, 0, sizeof(RwRaster));
+  std::memset(raster, 0, static_cast<size_t>(rasterRegistry.sizeOfStruct));  // extensions start zeroed for the driver
   raster->parent = raster;
   raster->width = width;
   raster->height = height;
