@@ -651,19 +651,24 @@ HRESULT Device::ValidateDevice(DWORD* passes) {
   recorder.Record("ValidateDevice", {RecArg(passes)});
   if (passes == nullptr) return D3DERR_INVALIDCALL;
   *passes = 0;
+  // States are read through the drawing code, which keeps them.
+  auto stageState = [this](DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+    DWORD value = 0;
+    GetTextureStageState(stage, type, &value);
+    return value;
+  };
   for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
-    const DWORD* ts = state.stageStates[stage];
-    const DWORD colourOp = ts[D3DTSS_COLOROP];
+    const DWORD colourOp = stageState(stage, D3DTSS_COLOROP);
     if (colourOp == D3DTOP_DISABLE) break;
     if (stage >= caps_.MaxTextureBlendStages) return D3DERR_TOOMANYOPERATIONS;
     if (colourOp < D3DTOP_DISABLE || colourOp > D3DTOP_LERP || (caps_.TextureOpCaps & (1u << (colourOp - 1))) == 0) {
       return D3DERR_UNSUPPORTEDCOLOROPERATION;
     }
-    const DWORD alphaOp = ts[D3DTSS_ALPHAOP];
+    const DWORD alphaOp = stageState(stage, D3DTSS_ALPHAOP);
     if (alphaOp < D3DTOP_DISABLE || alphaOp > D3DTOP_LERP || (caps_.TextureOpCaps & (1u << (alphaOp - 1))) == 0) {
       return D3DERR_UNSUPPORTEDALPHAOPERATION;
     }
-    for (DWORD filter : {ts[D3DTSS_MINFILTER], ts[D3DTSS_MAGFILTER]}) {
+    for (DWORD filter : {stageState(stage, D3DTSS_MINFILTER), stageState(stage, D3DTSS_MAGFILTER)}) {
       if (filter == D3DTEXF_ANISOTROPIC && (caps_.RasterCaps & D3DPRASTERCAPS_ANISOTROPY) == 0) {
         return D3DERR_UNSUPPORTEDTEXTUREFILTER;
       }
