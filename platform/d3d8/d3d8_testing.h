@@ -43,6 +43,9 @@ std::vector<std::string> CallLog(IDirect3DDevice8* device);
 // Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
 // samples it, after every pending upload, as 0xAARRGGBB.
 uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned level, unsigned x, unsigned y);
+// Makes textures created from now on decode DXT blocks on the processor even
+// where OpenGL could keep them compressed (both roads get tested).
+void SetDxtDecodeOnProcessor(bool on);
 // True when the texture's levels are stored block-compressed by OpenGL.
 bool IsGlCompressed(IDirect3DBaseTexture8* texture);
 // The OpenGL name of a texture (0 without one).

@@ -120,10 +120,7 @@ Device::~Device() {
     // frees its memory when released.
     std::set<ResourceCore*> left;
     left.swap(resources_);
-    for (ResourceCore* resource : left) {
-      resource->DropGl();
-      resource->device = nullptr;
-    }
+    for (ResourceCore* resource : left) resource->Orphan();
     if (fbo != 0) glDeleteFramebuffers(1, &fbo);
     if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
     SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
@@ -329,7 +326,9 @@ UINT Device::TargetHeight() const { return renderTarget_ != nullptr ? renderTarg
 
 size_t Device::UsedVideoBytes() const {
   size_t used = 0;
-  for (const ResourceCore* resource : resources_) used += resource->VideoBytes();
+  for (const ResourceCore* resource : resources_) {
+    if (!resource->implicit) used += resource->VideoBytes();
+  }
   return used;
 }
 

@@ -84,8 +84,11 @@ void EncodeFromRgba(D3DFORMAT format, const uint8_t* rgba, UINT width, UINT heig
 // Decodes DXT1..DXT5 blocks (rows of ceil(w/4) blocks) into bytes R, G, B, A.
 void DecodeDxtToRgba(D3DFORMAT format, const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba);
 
+// Test hook: DXT textures are decoded on the processor even with S3TC.
+extern bool g_dxtDecodeOnProcessor;
+
 // ---------------------------------------------------------------------------
-// Capabilities (d3d8.cpp)
+// Capabilities (direct3d.cpp)
 
 struct GlLimits {
   int maxTextureSize = 2048;
@@ -147,6 +150,11 @@ class ResourceCore {
   virtual void DropGl() = 0;
   // Bytes the resource takes in video memory (for the budget test hook).
   virtual size_t VideoBytes() const { return 0; }
+  // The device is going: forget it (and drop the OpenGL objects first).
+  virtual void Orphan() {
+    DropGl();
+    device = nullptr;
+  }
 
   Device* device = nullptr;
   D3DPOOL pool = D3DPOOL_MANAGED;
@@ -212,6 +220,7 @@ class BaseTexture : public ResourceCore {
   ~BaseTexture() override;
   void DropGl() override;
   size_t VideoBytes() const override;
+  void Orphan() override;
 
   // Makes the OpenGL texture current with every change: uploads levels
   // written since the last call and, for P8, re-expands every level when the

@@ -8,6 +8,8 @@
 
 namespace d3d8 {
 
+bool g_dxtDecodeOnProcessor = false;
+
 namespace {
 
 UINT FullChainLength(UINT width, UINT height) {
@@ -223,6 +225,12 @@ void BaseTexture::DropGl() {
   glTexture = 0;
 }
 
+void BaseTexture::Orphan() {
+  DropGl();
+  device = nullptr;
+  for (Surface* surface : surfaces) surface->device = nullptr;
+}
+
 size_t BaseTexture::VideoBytes() const {
   if (pool != D3DPOOL_DEFAULT) return 0;
   size_t bytes = 0;
@@ -252,7 +260,7 @@ void BaseTexture::Init(Device* owner, UINT faces, UINT width, UINT height, UINT 
   faceCount = faces;
   levelCount = levels;
   glTarget = faces == 6 ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
-  glCompressed = IsDxtFormat(format) && owner->HasS3tc();
+  glCompressed = IsDxtFormat(format) && owner->HasS3tc() && !g_dxtDecodeOnProcessor;
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
   owner->MakeCurrent();
   glGenTextures(1, &glTexture);

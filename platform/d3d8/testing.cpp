@@ -54,6 +54,8 @@ uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned lev
   return (uint32_t(p[3]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
 }
 
+void SetDxtDecodeOnProcessor(bool on) { d3d8::g_dxtDecodeOnProcessor = on; }
+
 bool IsGlCompressed(IDirect3DBaseTexture8* texture) {
   d3d8::BaseTexture* base = d3d8::ToBaseTexture(texture);
   return base != nullptr && base->glCompressed;
