@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/device_internal.h"
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/window_internal.h"
 
@@ -28,6 +29,8 @@ class D3D8Test : public ::testing::Test {
 
   void TearDown() override {
     if (device_ != nullptr) {
+      // Nothing the device did was refused by OpenGL.
+      EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
       EXPECT_EQ(device_->Release(), 0u);
     }
     if (d3d_ != nullptr) {

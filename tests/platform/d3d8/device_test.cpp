@@ -244,20 +244,74 @@ TEST_F(DeviceTest, CopyRectsIntoRenderTargetTextureAndDxtBlocks) {
   dest->Release();
 }
 
-TEST_F(DeviceTest, PresentAndScenes) {
+// Reads a pixel of the window's framebuffer as 0xAARRGGBB, (0, 0) top-left.
+uint32_t ReadWindowPixel(int x, int y, int height) {
+  GLint previous = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  uint8_t rgba[4] = {};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(previous));
+  return (uint32_t(rgba[3]) << 24) | (uint32_t(rgba[0]) << 16) | (uint32_t(rgba[1]) << 8) | rgba[2];
+}
+
+TEST_F(DeviceTest, PresentShowsTheBackBufferUpright) {
   CreateDevice();
   EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
   ASSERT_EQ(device_->BeginScene(), D3D_OK);
   EXPECT_EQ(device_->BeginScene(), D3DERR_INVALIDCALL);
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0);
+  D3DRECT corner = {0, 0, 4, 4};
+  device_->Clear(1, &corner, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
   ASSERT_EQ(device_->EndScene(), D3D_OK);
   ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-  // The window shows the back buffer the right way up: what Present drew is
-  // still in the window's back buffer after the swap on the offscreen driver,
-  // so only the back buffer's own contents are checked here.
+  // The offscreen driver's window keeps what was presented.
+  EXPECT_EQ(ReadWindowPixel(1, 1, int(kHeight)), 0xFFFF0000u);
+  EXPECT_EQ(ReadWindowPixel(1, int(kHeight) - 2, int(kHeight)), 0xFF336699u);
   IDirect3DSurface8* back = BackBuffer(device_);
-  EXPECT_EQ(ReadPixel32(back, 0, 0), 0xFF336699u);
+  EXPECT_EQ(ReadPixel32(back, 0, 0), 0xFFFF0000u);
   back->Release();
+}
+
+TEST_F(DeviceTest, FullScreenDeviceAndBackToWindowed) {
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  params.Windowed = FALSE;
+  params.SwapEffect = D3DSWAPEFFECT_FLIP;
+  params.BackBufferWidth = 640;
+  params.BackBufferHeight = 480;
+  params.BackBufferFormat = D3DFMT_R5G6B5;
+  params.AutoDepthStencilFormat = D3DFMT_D16;
+  params.FullScreen_RefreshRateInHz = 60;
+  params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device_),
+            D3D_OK);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  D3DSURFACE_DESC desc;
+  back->GetDesc(&desc);
+  EXPECT_EQ(desc.Width, 640u);
+  EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
+  D3DDISPLAYMODE mode;
+  ASSERT_EQ(device_->GetDisplayMode(&mode), D3D_OK);
+  EXPECT_EQ(mode.Width, 640u);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+  uint16_t pixel = 0;
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  std::memcpy(&pixel, locked.pBits, 2);
+  back->UnlockRect();
+  EXPECT_EQ(pixel, 0xF800);
+  back->Release();
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  // Full screen needs a size.
+  D3DPRESENT_PARAMETERS bad = params;
+  bad.BackBufferWidth = 0;
+  EXPECT_EQ(device_->Reset(&bad), D3DERR_INVALIDCALL);
+  D3DPRESENT_PARAMETERS windowed = WindowedParams();
+  ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
+  EXPECT_EQ(windowed.BackBufferWidth, kWidth);
+  EXPECT_EQ(SDL_GetWindowFlags(window_.sdlWindow) & SDL_WINDOW_FULLSCREEN, 0u);
 }
 
 TEST_F(DeviceTest, ResetKeepsManagedResourcesAndWaitsForDefaultOnes) {
