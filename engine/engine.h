@@ -16,3 +16,6 @@
 #include "engine/src/plcore/stream.h"
 #include "engine/src/plcore/vector.h"
 #include "engine/src/frame.h"
+#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/driver/d3d8/d3d8_im2d.h"
+#include "engine/driver/d3d8/d3d8_render_state.h"
