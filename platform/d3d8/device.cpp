@@ -136,7 +136,8 @@ ULONG Device::Release() {
 }
 
 void Device::MakeCurrent() {
-  if (context_ != nullptr && SDL_GL_GetCurrentContext() != context_) {
+  if (context_ != nullptr &&
+      (SDL_GL_GetCurrentContext() != context_ || SDL_GL_GetCurrentWindow() != window_->sdlWindow)) {
     SDL_GL_MakeCurrent(window_->sdlWindow, context_);
   }
 }
@@ -154,9 +155,10 @@ HRESULT Device::ValidateParams(D3DPRESENT_PARAMETERS* params) {
     return D3DERR_INVALIDCALL;
   }
   if (params->Windowed) {
+    // The client size in window units, as the window's own rectangle calls
+    // report it; Present scales to the drawable when they differ.
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window_->sdlWindow, &w, &h);
-    if (w <= 0 || h <= 0) SDL_GetWindowSize(window_->sdlWindow, &w, &h);
+    SDL_GetWindowSize(window_->sdlWindow, &w, &h);
     if (params->BackBufferWidth == 0) params->BackBufferWidth = UINT(std::max(w, 1));
     if (params->BackBufferHeight == 0) params->BackBufferHeight = UINT(std::max(h, 1));
     if (params->BackBufferFormat == D3DFMT_UNKNOWN) {
@@ -222,25 +224,9 @@ void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
 }
 
 HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
-  backBuffer_ = new Surface;
-  backBuffer_->kind = SurfaceKind::BackBuffer;
-  backBuffer_->device = this;
+  backBuffer_ = NewColourSurface(SurfaceKind::BackBuffer, params.BackBufferWidth, params.BackBufferHeight,
+                                 params.BackBufferFormat);
   backBuffer_->implicit = true;
-  backBuffer_->pool = D3DPOOL_DEFAULT;
-  backBuffer_->usage = D3DUSAGE_RENDERTARGET;
-  backBuffer_->format = params.BackBufferFormat;
-  backBuffer_->width = params.BackBufferWidth;
-  backBuffer_->height = params.BackBufferHeight;
-  glGenTextures(1, &backBuffer_->glTexture);
-  glBindTexture(GL_TEXTURE_2D, backBuffer_->glTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(params.BackBufferFormat) ? GL_RGBA8 : GL_RGB8,
-               GLsizei(params.BackBufferWidth), GLsizei(params.BackBufferHeight), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               nullptr);
-  glStateEpoch++;
-  Track(backBuffer_);
   if (params.EnableAutoDepthStencil) {
     autoDepth_ = new Surface;
     autoDepth_->kind = SurfaceKind::DepthStencil;
@@ -258,6 +244,28 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
     Track(autoDepth_);
   }
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface = new Surface;
+  surface->kind = kind;
+  surface->device = this;
+  surface->pool = D3DPOOL_DEFAULT;
+  surface->usage = D3DUSAGE_RENDERTARGET;
+  surface->format = format;
+  surface->width = width;
+  surface->height = height;
+  glGenTextures(1, &surface->glTexture);
+  glBindTexture(GL_TEXTURE_2D, surface->glTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8, GLsizei(width), GLsizei(height), 0,
+               GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glStateEpoch++;
+  Track(surface);
+  return surface;
 }
 
 void Device::ReleaseSwapSurfaces() {
@@ -375,9 +383,68 @@ HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
 
 HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params, IDirect3DSwapChain8** swapChain) {
   recorder.Record("CreateAdditionalSwapChain", {RecArg(params), RecArg(swapChain)});
-  if (swapChain != nullptr) *swapChain = nullptr;
-  // One OpenGL context renders into the device window only.
-  return D3DERR_NOTAVAILABLE;
+  if (swapChain == nullptr) return D3DERR_INVALIDCALL;
+  *swapChain = nullptr;
+  if (params == nullptr || !params->Windowed || !params_.Windowed) return D3DERR_INVALIDCALL;
+  HWND window = params->hDeviceWindow;
+  if (window == nullptr || window->sdlWindow == nullptr || params->MultiSampleType != D3DMULTISAMPLE_NONE) {
+    return D3DERR_INVALIDCALL;
+  }
+  D3DPRESENT_PARAMETERS checked = *params;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window->sdlWindow, &w, &h);
+  if (checked.BackBufferWidth == 0) checked.BackBufferWidth = UINT(std::max(w, 1));
+  if (checked.BackBufferHeight == 0) checked.BackBufferHeight = UINT(std::max(h, 1));
+  if (checked.BackBufferFormat == D3DFMT_UNKNOWN) checked.BackBufferFormat = params_.BackBufferFormat;
+  if (!IsRenderTargetFormat(checked.BackBufferFormat) || checked.BackBufferWidth > caps_.MaxTextureWidth ||
+      checked.BackBufferHeight > caps_.MaxTextureHeight) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (OverBudget(size_t(checked.BackBufferWidth) * checked.BackBufferHeight * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  // The device's context must be able to draw into that window.
+  MakeCurrent();
+  const bool usable = SDL_GL_MakeCurrent(window->sdlWindow, context_) == 0;
+  MakeCurrent();
+  if (!usable) return D3DERR_NOTAVAILABLE;
+  if (checked.BackBufferCount == 0) checked.BackBufferCount = 1;
+  SwapChain* chain = new SwapChain;
+  chain->device = this;
+  chain->pool = D3DPOOL_DEFAULT;
+  chain->window = window;
+  // The back buffer goes with its chain: the chain alone holds up a reset.
+  chain->backBuffer = NewColourSurface(SurfaceKind::BackBuffer, checked.BackBufferWidth, checked.BackBufferHeight,
+                                       checked.BackBufferFormat);
+  chain->backBuffer->implicit = true;
+  Track(chain);
+  *params = checked;
+  *swapChain = chain;
+  return D3D_OK;
+}
+
+ULONG SwapChain::Release() {
+  ULONG left = --refs;
+  if (left == 0) {
+    if (device != nullptr) device->Untrack(this);
+    backBuffer->Release();
+    delete this;
+  }
+  return left;
+}
+
+HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA*) {
+  if (device == nullptr) return D3DERR_INVALIDCALL;
+  device->recorder.Record("SwapChain::Present", {RecArg(this)});
+  if (device->lost) return D3DERR_DEVICELOST;
+  return device->PresentSurface(backBuffer, destWindowOverride != nullptr ? destWindowOverride : window, source, dest);
+}
+
+HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** out) {
+  if (out == nullptr) return D3DERR_INVALIDCALL;
+  *out = nullptr;
+  if (index != 0 || type != D3DBACKBUFFER_TYPE_MONO) return D3DERR_INVALIDCALL;
+  backBuffer->AddRef();
+  *out = backBuffer;
+  return D3D_OK;
 }
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
@@ -435,25 +502,36 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 HRESULT Device::Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) {
   recorder.Record("Present", {RecArg(source), RecArg(dest), RecArg(destWindowOverride), RecArg(dirtyRegion)});
   if (lost) return D3DERR_DEVICELOST;
+  return PresentSurface(backBuffer_, destWindowOverride, source, dest);
+}
+
+HRESULT Device::PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest) {
+  if (window == nullptr) window = window_;
+  if (window->sdlWindow == nullptr) return D3DERR_INVALIDCALL;
   MakeCurrent();
-  RECT from = {0, 0, LONG(backBuffer_->width), LONG(backBuffer_->height)};
+  if (window != window_ && SDL_GL_MakeCurrent(window->sdlWindow, context_) != 0) {
+    MakeCurrent();
+    return D3DERR_DRIVERINTERNALERROR;
+  }
+  RECT from = {0, 0, LONG(surface->width), LONG(surface->height)};
   if (source != nullptr) from = *source;
   int drawableWidth = 0, drawableHeight = 0;
-  SDL_GL_GetDrawableSize(window_->sdlWindow, &drawableWidth, &drawableHeight);
+  SDL_GL_GetDrawableSize(window->sdlWindow, &drawableWidth, &drawableHeight);
   RECT to = {0, 0, drawableWidth, drawableHeight};
   if (dest != nullptr) to = *dest;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
-  backBuffer_->AttachColor(GL_READ_FRAMEBUFFER);
+  surface->AttachColor(GL_READ_FRAMEBUFFER);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   const bool sameSize = from.right - from.left == to.right - to.left && from.bottom - from.top == to.bottom - to.top;
-  // The back buffer is held top-down; the window's rows count from the bottom.
+  // Surfaces are held top-down; the window's rows count from the bottom.
   glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, drawableHeight - to.top, to.right,
                     drawableHeight - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-  SDL_GL_SwapWindow(window_->sdlWindow);
+  SDL_GL_SwapWindow(window->sdlWindow);
+  MakeCurrent();
   RestoreFramebuffer();
   return D3D_OK;
 }

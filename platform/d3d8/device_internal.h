@@ -351,6 +351,21 @@ class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
   D3DFORMAT format = D3DFMT_INDEX16;
 };
 
+// An additional swap chain: its own back buffer, presented into another
+// window through the device's context.
+class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
+ public:
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override;
+  HRESULT Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
+  HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** backBuffer) override;
+  void DropGl() override {}
+
+  HWND window = nullptr;
+  Surface* backBuffer = nullptr;  // holds a reference
+  ULONG refs = 1;
+};
+
 // ---------------------------------------------------------------------------
 // Device state that both the device and the drawing code read.
 
@@ -491,6 +506,12 @@ class Device final : public IDirect3DDevice8 {
   // Binds the scratch framebuffer for reading a colour surface.
   void BindReadSurface(Surface* surface);
   void RestoreFramebuffer();
+  // A colour surface of its own OpenGL texture (back buffers and stand-alone
+  // render targets).
+  Surface* NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format);
+  // Blits a colour surface into a window (the device's when null) and shows
+  // it; the device's window is current again afterwards.
+  HRESULT PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest);
   // The current render target's size.
   UINT TargetWidth() const;
   UINT TargetHeight() const;

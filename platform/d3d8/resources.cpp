@@ -666,23 +666,7 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     return D3DERR_INVALIDCALL;
   }
   if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
-  MakeCurrent();
-  Surface* created = new Surface;
-  created->kind = SurfaceKind::RenderTarget;
-  created->device = this;
-  created->pool = D3DPOOL_DEFAULT;
-  created->usage = D3DUSAGE_RENDERTARGET;
-  created->format = format;
-  created->width = width;
-  created->height = height;
-  glGenTextures(1, &created->glTexture);
-  glBindTexture(GL_TEXTURE_2D, created->glTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, ColourInternalFormat(format), GLsizei(width), GLsizei(height), 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, nullptr);
-  glStateEpoch++;
-  Track(created);
-  *surface = created;
+  *surface = NewColourSurface(SurfaceKind::RenderTarget, width, height, format);
   return D3D_OK;
 }
 

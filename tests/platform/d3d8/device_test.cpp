@@ -275,6 +275,53 @@ TEST_F(DeviceTest, PresentShowsTheBackBufferUpright) {
   back->Release();
 }
 
+TEST_F(DeviceTest, AdditionalSwapChainPresentsIntoItsWindow) {
+  CreateDevice();
+  HWND__ other;
+  other.sdlWindow = SDL_CreateWindow("other", 0, 0, 20, 10, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  ASSERT_NE(other.sdlWindow, nullptr);
+  D3DPRESENT_PARAMETERS params = WindowedParams(false);
+  params.hDeviceWindow = &other;
+  params.BackBufferFormat = D3DFMT_UNKNOWN;
+  IDirect3DSwapChain8* chain = nullptr;
+  ASSERT_EQ(device_->CreateAdditionalSwapChain(&params, &chain), D3D_OK);
+  EXPECT_EQ(params.BackBufferWidth, 20u);
+  IDirect3DSurface8* chainBack = nullptr;
+  ASSERT_EQ(chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &chainBack), D3D_OK);
+  D3DSURFACE_DESC desc;
+  chainBack->GetDesc(&desc);
+  EXPECT_EQ(desc.Width, 20u);
+  EXPECT_EQ(desc.Height, 10u);
+
+  IDirect3DSurface8* deviceTarget = nullptr;
+  device_->GetRenderTarget(&deviceTarget);
+  ASSERT_EQ(device_->SetRenderTarget(chainBack, nullptr), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  D3DRECT corner = {0, 0, 2, 2};
+  device_->Clear(1, &corner, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  ASSERT_EQ(device_->SetRenderTarget(deviceTarget, nullptr), D3D_OK);
+  deviceTarget->Release();
+  ASSERT_EQ(chain->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  SDL_GLContext context = SDL_GL_GetCurrentContext();
+  EXPECT_EQ(SDL_GL_GetCurrentWindow(), window_.sdlWindow);  // the device's window is current again
+  SDL_GL_MakeCurrent(other.sdlWindow, context);
+  EXPECT_EQ(ReadWindowPixel(0, 0, 10), 0xFF0000FFu);
+  EXPECT_EQ(ReadWindowPixel(5, 8, 10), 0xFF00FF00u);
+  SDL_GL_MakeCurrent(window_.sdlWindow, context);
+
+  // The chain holds up a reset until it is released.
+  D3DPRESENT_PARAMETERS reset = WindowedParams();
+  chainBack->Release();
+  EXPECT_EQ(device_->Reset(&reset), D3DERR_INVALIDCALL);
+  EXPECT_EQ(chain->Release(), 0u);
+  EXPECT_EQ(device_->Reset(&reset), D3D_OK);
+  IDirect3DSwapChain8* refused = nullptr;
+  params.hDeviceWindow = nullptr;
+  EXPECT_EQ(device_->CreateAdditionalSwapChain(&params, &refused), D3DERR_INVALIDCALL);
+  EXPECT_EQ(refused, nullptr);
+  SDL_DestroyWindow(other.sdlWindow);
+}
+
 TEST_F(DeviceTest, FullScreenDeviceAndBackToWindowed) {
   D3DPRESENT_PARAMETERS params = WindowedParams();
   params.Windowed = FALSE;
