@@ -849,4 +849,173 @@ TEST_F(RendererTest, LinearFilterBlendsNeighbours) {
   EXPECT_TRUE(ColorNear(Pixel(32, 4), 0xFF808080, 2));
 }
 
+TEST_F(RendererTest, FlatShadingTakesTheFirstVertexColour) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  const ScreenVertex triangle[3] = {
+      {0, 0, 0.5f, 1, 0xFFFF0000}, {60, 0, 0.5f, 1, 0xFF00FF00}, {0, 60, 0.5f, 1, 0xFF0000FF}};
+  renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(40, 5), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(5, 40), 0xFFFF0000u);
+  // Gouraud interpolates.
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ScreenVertex));
+  EXPECT_GT(Channel(Pixel(40, 5), 8), 0x80);
+  // Flat shading of a fan: each triangle takes its second vertex's colour
+  // (the first of the triangle's own vertices).
+  const ScreenVertex fan[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF},
+                               {64, 0, 0.5f, 1, 0xFFFF0000},
+                               {64, 64, 0.5f, 1, 0xFF00FF00},
+                               {0, 64, 0.5f, 1, 0xFF0000FF}};
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(50, 10), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(10, 50), 0xFF00FF00u);
+}
+
+TEST_F(RendererTest, MipFilterChoosesLevels) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  // 8x8 red level 0, 4x4 green level 1, 2x2 and 1x1 blue.
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  const uint32_t colours[4] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFFFF0000};  // as R, G, B, A bytes
+  for (int level = 0; level < 4; ++level) {
+    const int size = 8 >> level;
+    std::vector<uint32_t> texels(size * size, colours[level]);
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 3);
+  textures_.push_back(texture);
+  renderer_.InvalidateGlState();
+  renderer_.SetTexture(0, texture, GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  // An 8x8 texture drawn on 4x4 pixels: level 1 with a mip filter, level 0
+  // without one.
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+  renderer_.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFF00FF00u);
+  // MAXMIPLEVEL keeps the sampler off the finer levels.
+  renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 2);
+  TexturedQuad(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(8, 8), 0xFF0000FFu);
+  // Anisotropic filtering is accepted and still samples the texture.
+  renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 0);
+  renderer_.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
+  renderer_.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
+  renderer_.SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 4);
+  TexturedQuad(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+}
+
+TEST_F(RendererTest, ProjectedTextureCoordinates) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  // Three coordinates (u, v, q) divided by q: (1.5, 0.5, 2) samples u = 0.75.
+  struct Vertex {
+    float x, y, z, rhw;
+    float u, v, q;
+  };
+  const Vertex quad[4] = {{0, 0, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {8, 0, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {0, 8, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {8, 8, 0.5f, 1, 1.5f, 1.0f, 2.0f}};
+  renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  ASSERT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+      << renderer_.LastShaderError();
+  EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+  // Without the projection flag u = 1.5 wraps to 0.5 + ... the first texel
+  // at u = 1.5 - 1 = 0.5 is the boundary; use 1.25 instead.
+  const Vertex plain[4] = {{0, 0, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {8, 0, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {0, 8, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {8, 8, 0.5f, 1, 1.25f, 0.5f, 2.0f}};
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, plain, sizeof(Vertex));
+  EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
+}
+
+TEST_F(TransformedTest, SpecularHighlightAndNormalizedNormals) {
+  D3DMATERIAL8 material;
+  std::memset(&material, 0, sizeof(material));
+  material.Specular = {1.0f, 0.5f, 0.25f, 1.0f};
+  material.Power = 4.0f;
+  renderer_.SetMaterial(&material);
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Specular = {1, 1, 1, 1};
+  light.Direction = {0.0f, -0.6f, 0.8f};
+  renderer_.SetLight(0, &light);
+  renderer_.LightEnable(0, TRUE);
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  LitFan(0, 0, -1);
+  // Viewer along -z: H = normalize((0, 0.6, -0.8) + (0, 0, -1)); N.H to the
+  // power 4.
+  const float hy = 0.6f, hz = -1.8f;
+  const float nDotH = 1.8f / std::sqrt(hy * hy + hz * hz);
+  const float s = std::pow(nDotH, 4.0f);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(s, 0.5f * s, 0.25f * s), 2));
+  // Specular off: nothing (no diffuse or ambient here).
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), 0xFF000000u, 0));
+  // A world matrix scaled by 0.5 shrinks the normals: diffuse halves unless
+  // normals are normalised.
+  material.Diffuse = {1, 1, 1, 1};
+  renderer_.SetMaterial(&material);
+  light.Diffuse = {1, 1, 1, 1};
+  light.Specular = {0, 0, 0, 0};
+  light.Direction = {0, 0, 1};
+  renderer_.SetLight(0, &light);
+  D3DMATRIX world = Identity();
+  world._11 = world._22 = world._33 = 0.5f;
+  renderer_.SetTransform(256, &world);
+  // The fan is at z = 10 in object space: scaled it sits at z = 5 or 20.
+  renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(1.0f, 1.0f, 1.0f), 1));  // 1 / 0.5 scale: a longer normal
+  world._11 = world._22 = world._33 = 2.0f;
+  renderer_.SetTransform(256, &world);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0.5f, 0.5f, 0.5f), 1));
+  renderer_.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(1.0f, 1.0f, 1.0f), 1));
+}
+
+TEST_F(TransformedTest, ReflectionVectorGeneration) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  // Left half red, right half green: u = 0.5 x + 0.5 of the reflection.
+  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+  renderer_.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  renderer_.SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  D3DMATRIX env = Identity();
+  env._11 = 0.5f;
+  env._41 = 0.5f;
+  env._42 = 0.5f;
+  renderer_.SetTransform(D3DTS_TEXTURE0, &env);
+  // The view along +z reflected by a normal tilted towards +x goes on
+  // towards +x (green); tilted towards -x, towards -x (red).
+  LitFan(0.5f, 0.0f, -0.866f);
+  EXPECT_EQ(Pixel(32, 32), 0xFF00FF00u);
+  LitFan(-0.5f, 0.0f, -0.866f);
+  EXPECT_EQ(Pixel(32, 32), 0xFFFF0000u);
+}
+
 }  // namespace
