@@ -759,8 +759,9 @@ HRESULT Device::ValidateDevice(DWORD* passes) {
 HRESULT Device::SetPaletteEntries(UINT paletteNumber, const PALETTEENTRY* entries) {
   recorder.Record("SetPaletteEntries", {paletteNumber, RecArg(entries)});
   if (entries == nullptr || paletteNumber > 0xFFFF) return D3DERR_INVALIDCALL;
-  std::memcpy(palettes_[paletteNumber].entries.data(), entries, 256 * sizeof(PALETTEENTRY));
-  paletteGeneration_++;
+  Palette& palette = palettes_[paletteNumber];
+  std::memcpy(palette.entries.data(), entries, 256 * sizeof(PALETTEENTRY));
+  palette.generation = ++paletteGeneration_;
   return D3D_OK;
 }
 
@@ -791,7 +792,7 @@ const PALETTEENTRY* Device::CurrentPalette(uint64_t* generation) {
     *generation = 0;
     return nullptr;
   }
-  *generation = paletteGeneration_;
+  *generation = found->second.generation;
   return found->second.entries.data();
 }
 

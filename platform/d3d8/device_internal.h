@@ -556,6 +556,7 @@ class Device final : public IDirect3DDevice8 {
   std::set<ResourceCore*> resources_;
   struct Palette {
     std::array<PALETTEENTRY, 256> entries;
+    uint64_t generation = 0;  // changes whenever the entries do
   };
   std::map<UINT, Palette> palettes_;
   uint64_t paletteGeneration_ = 1;
