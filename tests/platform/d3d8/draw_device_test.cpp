@@ -138,6 +138,10 @@ TEST_F(DrawDeviceTest, VertexAndIndexBuffersWithBaseVertexAndStartIndex) {
   ASSERT_EQ(device_->SetIndices(ib32, 0), D3D_OK);
   ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3D_OK);
   EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+  // Draws reaching past the end of either buffer are refused.
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 1, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 5, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0x55555556), D3DERR_INVALIDCALL);
   // Without indices an indexed draw fails.
   ASSERT_EQ(device_->SetIndices(nullptr, 0), D3D_OK);
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
