@@ -601,6 +601,10 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   if (rectCount != 0 && rects == nullptr) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && depthStencil_ == nullptr) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return D3DERR_INVALIDCALL;
+  if ((flags & D3DCLEAR_STENCIL) != 0 && depthStencil_->format != D3DFMT_D24S8 &&
+      depthStencil_->format != D3DFMT_D15S1 && depthStencil_->format != D3DFMT_D24X4S4) {
+    return D3DERR_INVALIDCALL;  // no stencil bits to clear
+  }
   MakeCurrent();
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {

@@ -117,6 +117,29 @@ TEST_F(DeviceTest, RenderTargetTexturesAreFramebuffers) {
   EXPECT_EQ(target->Release(), 0u);
 }
 
+TEST_F(DeviceTest, CubeFacesAsRenderTargets) {
+  CreateDevice();
+  IDirect3DCubeTexture8* cube = nullptr;
+  ASSERT_EQ(device_->CreateCubeTexture(8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &cube), D3D_OK);
+  for (UINT face = 0; face < 6; ++face) {
+    IDirect3DSurface8* surface = nullptr;
+    ASSERT_EQ(cube->GetCubeMapSurface(D3DCUBEMAP_FACES(face), 0, &surface), D3D_OK);
+    ASSERT_EQ(device_->SetRenderTarget(surface, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u | (face * 0x20), 1.0f, 0), D3D_OK);
+    surface->Release();
+  }
+  for (UINT face = 0; face < 6; ++face) {
+    EXPECT_EQ(d3d8test::ReadGlTexel(cube, face, 0, 7, 7), 0xFF000000u | (face * 0x20)) << face;
+  }
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DSurface8* depth = nullptr;
+  device_->GetDepthStencilSurface(&depth);
+  ASSERT_EQ(device_->SetRenderTarget(back, depth), D3D_OK);
+  back->Release();
+  depth->Release();
+  EXPECT_EQ(cube->Release(), 0u);
+}
+
 TEST_F(DeviceTest, SetRenderTargetChecks) {
   CreateDevice();
   IDirect3DTexture8* plain = nullptr;
@@ -135,6 +158,13 @@ TEST_F(DeviceTest, SetRenderTargetChecks) {
   ASSERT_EQ(device_->CreateDepthStencilSurface(kWidth, kHeight, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, &depth), D3D_OK);
   ASSERT_EQ(device_->SetRenderTarget(nullptr, depth), D3D_OK);
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 0.5f, 3), D3D_OK);
+  IDirect3DSurface8* noStencil = nullptr;
+  ASSERT_EQ(device_->CreateDepthStencilSurface(kWidth, kHeight, D3DFMT_D32, D3DMULTISAMPLE_NONE, &noStencil), D3D_OK);
+  ASSERT_EQ(device_->SetRenderTarget(nullptr, noStencil), D3D_OK);
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->SetRenderTarget(nullptr, depth), D3D_OK);
+  noStencil->Release();
   IDirect3DSurface8* current = nullptr;
   ASSERT_EQ(device_->GetDepthStencilSurface(&current), D3D_OK);
   EXPECT_EQ(current, depth);
