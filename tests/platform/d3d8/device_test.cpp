@@ -119,6 +119,9 @@ TEST_F(DeviceTest, RenderTargetTexturesAreFramebuffers) {
 
 TEST_F(DeviceTest, CubeFacesAsRenderTargets) {
   CreateDevice();
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DSurface8* depth = nullptr;
+  ASSERT_EQ(device_->GetDepthStencilSurface(&depth), D3D_OK);
   IDirect3DCubeTexture8* cube = nullptr;
   ASSERT_EQ(device_->CreateCubeTexture(8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &cube), D3D_OK);
   for (UINT face = 0; face < 6; ++face) {
@@ -131,9 +134,6 @@ TEST_F(DeviceTest, CubeFacesAsRenderTargets) {
   for (UINT face = 0; face < 6; ++face) {
     EXPECT_EQ(d3d8test::ReadGlTexel(cube, face, 0, 7, 7), 0xFF000000u | (face * 0x20)) << face;
   }
-  IDirect3DSurface8* back = BackBuffer(device_);
-  IDirect3DSurface8* depth = nullptr;
-  device_->GetDepthStencilSurface(&depth);
   ASSERT_EQ(device_->SetRenderTarget(back, depth), D3D_OK);
   back->Release();
   depth->Release();
