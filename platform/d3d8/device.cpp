@@ -496,6 +496,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return result;
   }
   lost = false;
+  resetSerial++;
   return D3D_OK;
 }
 

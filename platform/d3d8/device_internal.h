@@ -522,6 +522,10 @@ class Device final : public IDirect3DDevice8 {
   Recorder recorder;
   DrawState* draw = nullptr;
   uint64_t glStateEpoch = 1;
+  // Counts successful Resets: every state then returns to its default (lights
+  // and the vertex format included), so a drawing-side copy of the states
+  // starts afresh when this moves.
+  uint64_t resetSerial = 0;
   GLuint fbo = 0;
 
   // Test hooks (d3d8_testing.h).

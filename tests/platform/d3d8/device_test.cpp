@@ -421,8 +421,10 @@ TEST_F(DeviceTest, ResetKeepsManagedResourcesAndWaitsForDefaultOnes) {
   IDirect3DSurface8* back = BackBuffer(device_);
   EXPECT_EQ(device_->Reset(&params), D3DERR_INVALIDCALL);
   back->Release();
+  const uint64_t serial = static_cast<d3d8::Device*>(device_)->resetSerial;
   ASSERT_EQ(device_->Reset(&params), D3D_OK);
   EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+  EXPECT_EQ(static_cast<d3d8::Device*>(device_)->resetSerial, serial + 1);
 
   back = BackBuffer(device_);
   D3DSURFACE_DESC desc;
