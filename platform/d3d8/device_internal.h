@@ -534,6 +534,10 @@ class Device final : public IDirect3DDevice8 {
   size_t UsedVideoBytes() const;
 
  private:
+  // Initialises a new texture; on running out of memory deletes it and
+  // returns false.
+  bool InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
+                   D3DFORMAT format, D3DPOOL pool);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();
