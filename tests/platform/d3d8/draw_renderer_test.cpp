@@ -734,7 +734,77 @@ TEST_F(RendererTest, TextureStageOperations) {
        D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE,
        D3DTA_TFACTOR,
        {t.a * f.r, t.a * f.g, t.a * f.b, t.a * f.a}},
+      {"add signed 2x", D3DTOP_ADDSIGNED2X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       each(t, d, [](float x, float y) { return std::min(1.0f, std::max(0.0f, 2 * (x + y - 0.5f))); })},
+      {"blend factor alpha",
+       D3DTOP_BLENDFACTORALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r * f.a + d.r * (1 - f.a), t.g * f.a + d.g * (1 - f.a), t.b * f.a + d.b * (1 - f.a),
+        t.a * f.a + d.a * (1 - f.a)}},
+      {"blend current alpha",
+       D3DTOP_BLENDCURRENTALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {t.r * d.a + f.r * (1 - d.a), t.g * d.a + f.g * (1 - d.a), t.b * d.a + f.b * (1 - d.a),
+        t.a * d.a + f.a * (1 - d.a)}},
+      {"blend premultiplied texture alpha", D3DTOP_BLENDTEXTUREALPHAPM, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       each(t, d, [](float x, float y) { return std::min(1.0f, x + y * 0.5f); })},  // texture alpha 0.5
+      {"modulate alpha add colour",
+       D3DTOP_MODULATEALPHA_ADDCOLOR,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r + t.a * d.r, t.g + t.a * d.g, t.b + t.a * d.b, t.a}},
+      {"modulate colour add alpha",
+       D3DTOP_MODULATECOLOR_ADDALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r * d.r + t.a, t.g * d.g + t.a, t.b * d.b + t.a, t.a}},
+      {"modulate inverse alpha add colour",
+       D3DTOP_MODULATEINVALPHA_ADDCOLOR,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r + (1 - t.a) * d.r, t.g + (1 - t.a) * d.g, t.b + (1 - t.a) * d.b, t.a}},
+      {"modulate inverse colour add alpha",
+       D3DTOP_MODULATEINVCOLOR_ADDALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {(1 - t.r) * d.r + t.a, (1 - t.g) * d.g + t.a, (1 - t.b) * d.b + t.a, t.a}},
+      {"multiply add",
+       D3DTOP_MULTIPLYADD,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {d.r + t.r * f.r, d.g + t.g * f.g, d.b + t.b * f.b, std::min(1.0f, d.a + t.a * f.a)}},
+      {"lerp",
+       D3DTOP_LERP,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {d.r * t.r + (1 - d.r) * f.r, d.g * t.g + (1 - d.g) * f.g, d.b * t.b + (1 - d.b) * f.b,
+        d.a * t.a + (1 - d.a) * f.a}},
   };
+  {
+    // The dot product of the signed colours goes to all four channels.
+    renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    const uint32_t normal = 0xFFFF8040;
+    const Rgba n = ToRgba(normal);
+    const float dot = (t.r * 2 - 1) * (n.r * 2 - 1) + (t.g * 2 - 1) * (n.g * 2 - 1) + (t.b * 2 - 1) * (n.b * 2 - 1);
+    const float v = std::min(1.0f, std::max(0.0f, dot));
+    ASSERT_GT(v, 0.5f);
+    TexturedQuad(0, 0, 8, 8, normal, 0, 0, 1, 1);
+    EXPECT_TRUE(ColorNear(Pixel(4, 4), FromRgba({v, v, v, 1}), 2)) << "dot product";
+    // Its alpha is the dot product too: blended onto black it scales itself.
+    renderer_.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    renderer_.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    renderer_.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    Clear(0xFF000000, 1.0f, 0);
+    TexturedQuad(0, 0, 8, 8, normal, 0, 0, 1, 1);
+    EXPECT_TRUE(ColorNear(Pixel(4, 4), FromRgba({v * v, v * v, v * v, 1}), 2)) << "dot product alpha";
+    renderer_.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (bool alpha : {false, true}) {
