@@ -577,4 +577,51 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   EXPECT_EQ(d3d8test::CallCount(device_, "NoSuchMethod"), 0u);
 }
 
+TEST_F(DeviceTest, BadArgumentsAreRefusedWithoutHarm) {
+  CreateDevice();
+  EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateIndexBuffer(16, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateDepthStencilSurface(4, 4, D3DFMT_D16, D3DMULTISAMPLE_NONE, nullptr), D3DERR_INVALIDCALL);
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  EXPECT_EQ(device_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED, &vertices), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC, 0, D3DPOOL_MANAGED, &vertices), D3DERR_INVALIDCALL);
+  IDirect3DSurface8* surface = nullptr;
+  EXPECT_EQ(device_->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &surface), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(0, 4, D3DFMT_A8R8G8B8, &surface), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_D24S8, &surface), D3DERR_INVALIDCALL);
+  ASSERT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &surface), D3D_OK);
+  EXPECT_EQ(surface->LockRect(nullptr, nullptr, 0), D3DERR_INVALIDCALL);
+  D3DLOCKED_RECT locked;
+  RECT inverted = {3, 0, 1, 2};
+  EXPECT_EQ(surface->LockRect(&locked, &inverted, 0), D3DERR_INVALIDCALL);
+  RECT negative = {-1, 0, 1, 2};
+  EXPECT_EQ(surface->LockRect(&locked, &negative, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(surface->UnlockRect(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CopyRects(surface, nullptr, 0, nullptr, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CopyRects(nullptr, nullptr, 0, surface, nullptr), D3DERR_INVALIDCALL);
+  // A locked surface cannot take part in a copy.
+  IDirect3DSurface8* other = nullptr;
+  ASSERT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &other), D3D_OK);
+  ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
+  EXPECT_EQ(device_->CopyRects(surface, nullptr, 0, other, nullptr), D3DERR_INVALIDCALL);
+  surface->UnlockRect();
+  // Image surfaces cannot be render targets.
+  EXPECT_EQ(device_->SetRenderTarget(surface, nullptr), D3DERR_INVALIDCALL);
+  other->Release();
+  surface->Release();
+  EXPECT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Clear(0, nullptr, 0, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  D3DVIEWPORT8 huge = {0xFFFFFFF0u, 0, 0x20, 1, 0.0f, 1.0f};
+  EXPECT_EQ(device_->SetViewport(&huge), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetViewport(nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetPaletteEntries(0, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->GetTexture(8, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Reset(nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+}
+
 }  // namespace
