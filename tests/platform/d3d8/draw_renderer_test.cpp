@@ -1088,4 +1088,70 @@ TEST_F(TransformedTest, ReflectionVectorGeneration) {
   EXPECT_EQ(Pixel(32, 32), 0xFFFF0000u);
 }
 
+TEST_F(TransformedTest, ValuesAloneNeverBuildNewPrograms) {
+  // The same pipeline with other matrices, material, light colours, factor,
+  // fog colour and alpha reference reuses one program.
+  SetMaterial(1.0f, 1.0f, 1.0f, 0.2f);
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {0, 0, 1};
+  renderer_.SetLight(0, &light);
+  renderer_.LightEnable(0, TRUE);
+  renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+  renderer_.SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+  LitFan(0, 0, -1);
+  const size_t programs = renderer_.ProgramCount();
+  for (int i = 0; i < 20; ++i) {
+    D3DMATRIX world = Identity();
+    world._41 = 0.1f * i;
+    renderer_.SetTransform(256, &world);
+    SetMaterial(0.05f * i, 1.0f, 1.0f, 0.2f);
+    light.Diffuse.r = 0.05f * i;
+    renderer_.SetLight(0, &light);
+    renderer_.SetRenderState(D3DRS_TEXTUREFACTOR, 0x01010101u * static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_FOGCOLOR, 0x00010203u * static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_FOGSTART, Bits(1.0f + i));
+    renderer_.SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_ZFUNC, i % 2 ? D3DCMP_LESS : D3DCMP_LESSEQUAL);
+    LitFan(0, 0, -1);
+  }
+  EXPECT_EQ(renderer_.ProgramCount(), programs);
+  // A second light of another type is another program, built once.
+  light.Type = D3DLIGHT_POINT;
+  light.Range = 100;
+  light.Attenuation0 = 1;
+  renderer_.SetLight(1, &light);
+  renderer_.LightEnable(1, TRUE);
+  LitFan(0, 0, -1);
+  LitFan(0, 0, -1);
+  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
+  // Switching back finds the first program again.
+  renderer_.LightEnable(1, FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
+}
+
+TEST_F(RendererTest, RefusedDraws) {
+  // Vertex-shader handles and undecodable codes are refused; nothing draws
+  // without a stream or with an unknown primitive type.
+  EXPECT_EQ(renderer_.SetVertexShader(0x10001), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetVertexShader(0x40), D3DERR_INVALIDCALL);
+  ASSERT_EQ(renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), D3D_OK);
+  EXPECT_EQ(renderer_.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+  const ScreenVertex v[3] = {};
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(static_cast<DWORD>(0), 1, v, sizeof(ScreenVertex)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, sizeof(ScreenVertex)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, v, sizeof(ScreenVertex)), D3D_OK);
+  const uint16_t indices[3] = {0, 1, 5};
+  EXPECT_EQ(renderer_.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices, 2, v, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetRenderState(D3D8_RENDER_STATE_COUNT, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetTextureStageState(0, D3D8_TEXTURE_STAGE_STATE_COUNT, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetTransform(d3d8draw::kTransformStateCount, nullptr), D3DERR_INVALIDCALL);
+}
+
 }  // namespace
