@@ -461,4 +461,50 @@ TEST_F(TransformedDeviceTest, TwoCoordinateSetsOfTheEngineLayout) {
   device_->SetTexture(1, nullptr);
 }
 
+TEST_F(DrawDeviceTest, TwoDimensionalPathThroughADynamicBuffer) {
+  // As the engine's 2D drawing: vertices appended to a dynamic buffer with
+  // no-overwrite locks, each batch drawn right after its unlock, textured
+  // and blended by vertex and texture alpha.
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(64 * sizeof(TexturedVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                        kTexturedFvf, D3DPOOL_DEFAULT, &buffer),
+            D3D_OK);
+  objects_.push_back(buffer);
+  IDirect3DTexture8* texture = MakeTexture(1, 1, {0x80FFFFFF});
+  device_->SetTexture(0, texture);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device_->SetRenderState(D3DRS_CLIPPING, FALSE);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device_->SetVertexShader(kTexturedFvf);
+  device_->SetStreamSource(0, buffer, sizeof(TexturedVertex));
+  const DWORD colours[3] = {0xFFFF0000, 0xFF00FF00, 0x800000FF};
+  for (int batch = 0; batch < 3; ++batch) {
+    SCOPED_TRACE(batch);
+    BYTE* memory = nullptr;
+    const UINT offset = UINT(batch) * 4 * sizeof(TexturedVertex);
+    const DWORD flags = batch == 0 ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE;
+    ASSERT_EQ(buffer->Lock(offset, 4 * sizeof(TexturedVertex), &memory, flags), D3D_OK);
+    const float x = 16.0f * float(batch);
+    const TexturedVertex quad[4] = {{x, 0, 0.5f, 1, colours[batch], 0, 0},
+                                    {x + 16, 0, 0.5f, 1, colours[batch], 1, 0},
+                                    {x, 16, 0.5f, 1, colours[batch], 0, 1},
+                                    {x + 16, 16, 0.5f, 1, colours[batch], 1, 1}};
+    std::memcpy(memory, quad, sizeof(quad));
+    ASSERT_EQ(buffer->Unlock(), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, UINT(batch) * 4, 2), D3D_OK);
+  }
+  // Texture alpha 0.5 times vertex alpha over black.
+  EXPECT_EQ(Pixel(8, 8), 0xFF800000u);
+  EXPECT_EQ(Pixel(24, 8), 0xFF008000u);
+  EXPECT_EQ(Pixel(40, 8), 0xFF000040u);
+  device_->SetTexture(0, nullptr);
+}
+
 }  // namespace
