@@ -24,8 +24,12 @@ void SetCapsProfile(CapsProfile profile);
 CapsProfile GetCapsProfile();
 
 // Marks the device lost: Present returns D3DERR_DEVICELOST and
-// TestCooperativeLevel D3DERR_DEVICENOTRESET until a successful Reset.
-void InjectDeviceLoss(IDirect3DDevice8* device);
+// TestCooperativeLevel D3DERR_DEVICENOTRESET until a successful Reset. With
+// resettable false the device first stays lost as while minimised:
+// TestCooperativeLevel and Reset answer D3DERR_DEVICELOST until
+// AllowDeviceReset.
+void InjectDeviceLoss(IDirect3DDevice8* device, bool resettable = true);
+void AllowDeviceReset(IDirect3DDevice8* device);
 
 // Limits the bytes of D3DPOOL_DEFAULT textures, surfaces and buffers; a
 // creation beyond it fails with D3DERR_OUTOFVIDEOMEMORY. 0 removes the limit.

@@ -348,7 +348,8 @@ bool Device::OverBudget(size_t extraBytes) const {
 
 HRESULT Device::TestCooperativeLevel() {
   recorder.Record("TestCooperativeLevel", {});
-  return lost ? D3DERR_DEVICENOTRESET : D3D_OK;
+  if (!lost) return D3D_OK;
+  return resettable ? D3DERR_DEVICENOTRESET : D3DERR_DEVICELOST;
 }
 
 UINT Device::GetAvailableTextureMem() {
@@ -450,6 +451,7 @@ HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DS
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   recorder.Record("Reset", {RecArg(params)});
   if (params == nullptr) return D3DERR_INVALIDCALL;
+  if (lost && !resettable) return D3DERR_DEVICELOST;
   MakeCurrent();
   ReleaseBindings();
   // Back to the device's own surfaces, then every default-pool resource must

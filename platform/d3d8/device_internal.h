@@ -530,6 +530,7 @@ class Device final : public IDirect3DDevice8 {
 
   // Test hooks (d3d8_testing.h).
   bool lost = false;
+  bool resettable = true;  // while lost: whether Reset may succeed yet
   size_t videoBudget = 0;  // 0: unlimited
   size_t UsedVideoBytes() const;
 

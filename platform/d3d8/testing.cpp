@@ -10,7 +10,12 @@ namespace {
 d3d8::Device* AsDevice(IDirect3DDevice8* device) { return static_cast<d3d8::Device*>(device); }
 }  // namespace
 
-void InjectDeviceLoss(IDirect3DDevice8* device) { AsDevice(device)->lost = true; }
+void InjectDeviceLoss(IDirect3DDevice8* device, bool resettable) {
+  AsDevice(device)->lost = true;
+  AsDevice(device)->resettable = resettable;
+}
+
+void AllowDeviceReset(IDirect3DDevice8* device) { AsDevice(device)->resettable = true; }
 
 void SetVideoMemoryBudget(IDirect3DDevice8* device, size_t bytes) { AsDevice(device)->videoBudget = bytes; }
 

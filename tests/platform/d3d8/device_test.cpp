@@ -460,6 +460,19 @@ TEST_F(DeviceTest, InjectedLossUntilReset) {
   EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
+TEST_F(DeviceTest, LossThatCannotBeResetYet) {
+  CreateDevice();
+  d3d8test::InjectDeviceLoss(device_, false);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICELOST);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  EXPECT_EQ(device_->Reset(&params), D3DERR_DEVICELOST);
+  d3d8test::AllowDeviceReset(device_);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+}
+
 TEST_F(DeviceTest, BuffersLockWithOffsetsAndReadBack) {
   CreateDevice();
   IDirect3DVertexBuffer8* vertices = nullptr;
