@@ -47,7 +47,6 @@ struct DrawState {
   uint64_t epoch = 0;
   D3DVIEWPORT8 viewport = {0, 0, 0, 0, 0.0f, 0.0f};
   d3d8draw::TargetInfo target;
-  bool open = false;
 };
 
 namespace {
@@ -142,7 +141,7 @@ void ClearStreamZeroAndIndices(DeviceState& s) {
 DrawState* CreateDrawState(Device* device) {
   auto* draw = new DrawState;
   device->MakeCurrent();
-  draw->open = draw->renderer.Open();
+  draw->renderer.Open();
   SyncStates(device, draw);
   draw->epoch = 0;
   return draw;

@@ -42,7 +42,7 @@ void Append(std::string& out, const char* format, ...) {
   }
 }
 
-const char* kHeader = "#version 330 core\n";
+constexpr char kHeader[] = "#version 330 core\n";
 
 // Vertex-shader expression of a material colour source.
 const char* ColorSource(uint8_t source, const char* material) {
