@@ -590,6 +590,123 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   EXPECT_EQ(d3d8test::CallCount(device_, "NoSuchMethod"), 0u);
 }
 
+// Draws a screen-covering quad textured with stage 0's texture.
+void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
+  struct Vertex {
+    float x, y, z, rhw, u, v;
+  };
+  const Vertex quad[4] = {
+      {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// What the drawing code samples is what the resources hold now: palette
+// changes, later locks and DXT blocks all reach the screen.
+TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
+  CreateDevice();
+  IDirect3DTexture8* palettised = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_P8, D3DPOOL_MANAGED, &palettised), D3D_OK);
+  D3DLOCKED_RECT locked;
+  palettised->LockRect(0, &locked, nullptr, 0);
+  std::memset(locked.pBits, 5, 16);
+  palettised->UnlockRect(0);
+  PALETTEENTRY palette[256] = {};
+  palette[5] = {255, 0, 0, 255};
+  device_->SetPaletteEntries(2, palette);
+  device_->SetCurrentTexturePalette(2);
+  device_->SetTexture(0, palettised);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  device_->BeginScene();
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 10, 10), 0xFFFF0000u);
+  palette[5] = {0, 0, 255, 255};
+  device_->SetPaletteEntries(2, palette);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 10, 10), 0xFF0000FFu);
+
+  // A write after the texture was bound shows at the next draw.
+  IDirect3DTexture8* plain = nullptr;
+  ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &plain), D3D_OK);
+  device_->SetTexture(0, plain);
+  plain->LockRect(0, &locked, nullptr, 0);
+  const uint16_t green[4] = {0x07E0, 0x07E0, 0x07E0, 0x07E0};
+  std::memcpy(locked.pBits, green, 4);
+  std::memcpy(static_cast<uint8_t*>(locked.pBits) + locked.Pitch, green, 4);
+  plain->UnlockRect(0);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 30, 30), 0xFF00FF00u);
+
+  // A DXT1 block of one colour.
+  IDirect3DTexture8* dxt = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &dxt), D3D_OK);
+  dxt->LockRect(0, &locked, nullptr, 0);
+  const uint8_t block[8] = {0x1F, 0x00, 0x1F, 0x00, 0, 0, 0, 0};  // blue, blue, all index 0
+  std::memcpy(locked.pBits, block, 8);
+  dxt->UnlockRect(0);
+  device_->SetTexture(0, dxt);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 50, 40), 0xFF0000FFu);
+  device_->EndScene();
+
+  device_->SetTexture(0, nullptr);
+  back->Release();
+  dxt->Release();
+  plain->Release();
+  palettised->Release();
+}
+
+// Drawing into a render-target texture keeps Direct3D's orientation: what is
+// drawn at the top is in the first rows of a lock and at v = 0 when sampled.
+TEST_F(DeviceTest, RenderToTextureKeepsTheTopRowFirst) {
+  CreateDevice();
+  IDirect3DTexture8* source = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &source), D3D_OK);
+  D3DLOCKED_RECT locked;
+  source->LockRect(0, &locked, nullptr, 0);
+  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFF00;
+  source->UnlockRect(0);
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8* level = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DSurface8* depth = nullptr;
+  device_->GetDepthStencilSurface(&depth);
+
+  device_->BeginScene();
+  ASSERT_EQ(device_->SetRenderTarget(level, nullptr), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000080, 1.0f, 0);
+  device_->SetTexture(0, source);
+  DrawTexturedQuad(device_, 16.0f, 4.0f);  // the top four rows
+  EXPECT_EQ(ReadPixel32(level, 8, 0), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(level, 8, 3), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(level, 8, 4), 0xFF000080u);
+  EXPECT_EQ(ReadPixel32(level, 8, 15), 0xFF000080u);
+
+  // Sampled onto the back buffer the stripe stays at the top.
+  ASSERT_EQ(device_->SetRenderTarget(back, depth), D3D_OK);
+  device_->SetTexture(0, target);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  device_->EndScene();
+  EXPECT_EQ(ReadPixel32(back, 20, 2), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(back, 20, kHeight - 2), 0xFF000080u);
+
+  device_->SetTexture(0, nullptr);
+  depth->Release();
+  back->Release();
+  level->Release();
+  target->Release();
+  source->Release();
+}
+
 TEST_F(DeviceTest, BadArgumentsAreRefusedWithoutHarm) {
   CreateDevice();
   EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
