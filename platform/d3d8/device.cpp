@@ -123,6 +123,7 @@ Device::~Device() {
     for (ResourceCore* resource : left) resource->Orphan();
     if (fbo != 0) glDeleteFramebuffers(1, &fbo);
     if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
+    if (copyFbo_ != 0) glDeleteFramebuffers(1, &copyFbo_);
     SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
     SDL_GL_DeleteContext(context_);
   }
@@ -194,6 +195,7 @@ HRESULT Device::Init(HWND window, DWORD, D3DPRESENT_PARAMETERS* params) {
   s3tc_ = ProbeGlLimits().s3tc;
   glGenFramebuffers(1, &fbo);
   glGenFramebuffers(1, &readFbo_);
+  glGenFramebuffers(1, &copyFbo_);
   result = CreateSwapSurfaces(checked);
   if (FAILED(result)) return result;
   params_ = checked;
@@ -674,10 +676,15 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
     if (dxt && ((r.left | r.top | p.x | p.y) & 3) != 0) return D3DERR_INVALIDCALL;
   }
   std::vector<uint8_t> scratch;
+  const bool blit = from->GpuResident() && to->GpuResident();
   for (UINT i = 0; i < count; ++i) {
     const RECT& r = sourceRects != nullptr && rectCount != 0 ? sourceRects[i] : whole;
     POINT p = destPoints != nullptr ? destPoints[i] : POINT{r.left, r.top};
     if (sourceRects == nullptr && destPoints == nullptr) p = POINT{0, 0};
+    if (blit) {
+      BlitSurfaces(from, r, to, p);
+      continue;
+    }
     const UINT w = UINT(r.right - r.left), h = UINT(r.bottom - r.top);
     const size_t pitch = FormatPitch(from->format, w);
     scratch.resize(pitch * FormatRowCount(from->format, h));
@@ -686,6 +693,23 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
     to->WriteRect(target, scratch.data(), pitch);
   }
   return D3D_OK;
+}
+
+void Device::BlitSurfaces(Surface* from, const RECT& rect, Surface* to, POINT at) {
+  MakeCurrent();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+  from->AttachColor(GL_READ_FRAMEBUFFER);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, copyFbo_);
+  to->AttachColor(GL_DRAW_FRAMEBUFFER);
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  // Both are held top-down: no flip.
+  glBlitFramebuffer(rect.left, rect.top, rect.right, rect.bottom, at.x, at.y, at.x + (rect.right - rect.left),
+                    at.y + (rect.bottom - rect.top), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  RestoreFramebuffer();
 }
 
 HRESULT Device::SetViewport(const D3DVIEWPORT8* viewport) {

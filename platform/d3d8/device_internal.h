@@ -547,6 +547,9 @@ class Device final : public IDirect3DDevice8 {
   void ApplyWindowMode(const D3DPRESENT_PARAMETERS& params);
   HRESULT ValidateParams(D3DPRESENT_PARAMETERS* params);
   bool OverBudget(size_t extraBytes) const;
+  // Copies a rectangle between two surfaces OpenGL holds, without a trip
+  // through memory.
+  void BlitSurfaces(Surface* from, const RECT& rect, Surface* to, POINT at);
 
   Direct3D* d3d_;
   UINT adapter_;
@@ -562,6 +565,7 @@ class Device final : public IDirect3DDevice8 {
   Surface* renderTarget_ = nullptr;  // holds a reference
   Surface* depthStencil_ = nullptr;  // holds a reference, may be null
   GLuint readFbo_ = 0;
+  GLuint copyFbo_ = 0;  // destination of surface-to-surface blits
   std::set<ResourceCore*> resources_;
   struct Palette {
     std::array<PALETTEENTRY, 256> entries;

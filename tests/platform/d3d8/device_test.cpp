@@ -229,6 +229,41 @@ TEST_F(DeviceTest, CopyRectsBetweenBackBufferTexturesAndImages) {
   back->Release();
 }
 
+// Between two surfaces OpenGL holds the copy is a blit; it keeps the rows.
+TEST_F(DeviceTest, CopyRectsBetweenBackBufferAndRenderTargetTexture) {
+  CreateDevice();
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF101010, 1.0f, 0);
+  D3DRECT top = {0, 0, 8, 2};
+  device_->Clear(1, &top, D3DCLEAR_TARGET, 0xFFFF8000, 1.0f, 0);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8* level = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  RECT from = {0, 0, 8, 4};
+  POINT at = {4, 6};
+  ASSERT_EQ(device_->CopyRects(back, &from, 1, level, &at), D3D_OK);
+  EXPECT_EQ(ReadPixel32(level, 4, 6), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(level, 11, 7), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(level, 11, 8), 0xFF101010u);
+  EXPECT_EQ(d3d8test::ReadGlTexel(target, 0, 0, 5, 7), 0xFFFF8000u);
+  RECT back1 = {4, 6, 12, 10};
+  POINT corner = {40, 30};
+  ASSERT_EQ(device_->CopyRects(level, &back1, 1, back, &corner), D3D_OK);
+  EXPECT_EQ(ReadPixel32(back, 40, 30), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(back, 47, 32), 0xFF101010u);
+  // Drawing state is untouched: a clear still follows the viewport.
+  D3DVIEWPORT8 viewport = {0, 0, 2, 2, 0.0f, 1.0f};
+  device_->SetViewport(&viewport);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  EXPECT_EQ(ReadPixel32(back, 1, 1), 0xFF00FF00u);
+  EXPECT_EQ(ReadPixel32(back, 2, 1), 0xFFFF8000u);
+  level->Release();
+  target->Release();
+  back->Release();
+}
+
 TEST_F(DeviceTest, CopyRectsIntoRenderTargetTextureAndDxtBlocks) {
   CreateDevice();
   IDirect3DSurface8* image = nullptr;
