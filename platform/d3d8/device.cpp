@@ -477,6 +477,9 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   // and the binding); more means the caller kept one.
   if (backBuffer_->refs > 2 || (autoDepth_ != nullptr && autoDepth_->refs > 2)) busy = true;
   D3DPRESENT_PARAMETERS checked = *params;
+  // Leaving full screen first, so that a windowed back buffer takes the
+  // window's own size.
+  if (!busy) ApplyWindowMode(checked);
   HRESULT result = busy ? D3DERR_INVALIDCALL : ValidateParams(&checked);
   if (FAILED(result)) {
     lost = true;
@@ -490,7 +493,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   if (depthStencil_ != nullptr) depthStencil_->AddRef();
   params_ = checked;
   *params = checked;
-  ApplyWindowMode(params_);
   state.SetDefaults(params_.EnableAutoDepthStencil != 0);
   state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
   BindTargets();
