@@ -13,11 +13,6 @@ namespace {
 
 const size_t kDefaultVideoMemory = size_t(256) << 20;
 
-inline float AsFloat(DWORD bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 inline DWORD AsBits(float value) {
   DWORD bits;
   std::memcpy(&bits, &value, sizeof bits);
