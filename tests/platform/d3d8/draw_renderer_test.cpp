@@ -105,6 +105,7 @@ class RendererTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    glFinish();
     renderer_.Close();
     glDeleteFramebuffers(1, &fbo_);
     glDeleteRenderbuffers(2, rb_);
