@@ -37,12 +37,19 @@ void SetVideoMemoryBudget(IDirect3DDevice8* device, size_t bytes);
 
 // Call recording: while on, every device method counts its calls and keeps
 // its last arguments (integers as they are, floats as their bit patterns,
-// pointers as addresses, in parameter order) and the order of calls.
+// pointers as addresses, in parameter order) and the order of calls. Resource
+// methods record as "VertexBuffer::Lock", "IndexBuffer::Lock",
+// "Surface::LockRect" and "SwapChain::Present".
 void SetRecording(IDirect3DDevice8* device, bool on);
 void ClearRecording(IDirect3DDevice8* device);
 unsigned CallCount(IDirect3DDevice8* device, const std::string& method);
 std::vector<uint64_t> LastArgs(IDirect3DDevice8* device, const std::string& method);
 std::vector<std::string> CallLog(IDirect3DDevice8* device);
+// Calls of a method whose first argument is firstArg (a render state, a
+// stage, a light index...).
+unsigned CallCount(IDirect3DDevice8* device, const std::string& method, uint64_t firstArg);
+// The arguments of every recorded call of a method, in order.
+std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::string& method);
 
 // Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
 // samples it, after every pending upload, as 0xAARRGGBB.

@@ -111,18 +111,23 @@ struct CallRecord {
   std::vector<uint64_t> lastArgs;
 };
 
+struct LoggedCall {
+  std::string method;
+  std::vector<uint64_t> args;
+};
+
 class Recorder {
  public:
   bool enabled = false;
   std::map<std::string, CallRecord> calls;
-  std::vector<std::string> log;
+  std::vector<LoggedCall> log;  // every call in order
 
   void Record(const char* method, std::initializer_list<uint64_t> args) {
     if (!enabled) return;
     CallRecord& record = calls[method];
     record.count++;
     record.lastArgs.assign(args.begin(), args.end());
-    log.emplace_back(method);
+    log.push_back({method, record.lastArgs});
   }
 };
 

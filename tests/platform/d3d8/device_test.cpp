@@ -607,6 +607,10 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   EXPECT_EQ(d3d8test::LastArgs(device_, "Clear")[3], 0xFF010203u);
   EXPECT_EQ(d3d8test::LastArgs(device_, "SetViewport"),
             (std::vector<uint64_t>{1, 2, 3, 4, d3d8::RecArg(0.0f), d3d8::RecArg(1.0f)}));
+  EXPECT_EQ(d3d8test::CallCount(device_, "SetRenderState", D3DRS_ZENABLE), 1u);
+  EXPECT_EQ(d3d8test::CallCount(device_, "SetRenderState", D3DRS_FOGENABLE), 0u);
+  EXPECT_EQ(d3d8test::AllArgs(device_, "SetRenderState"),
+            (std::vector<std::vector<uint64_t>>{{D3DRS_ZENABLE, 0}, {D3DRS_CULLMODE, D3DCULL_NONE}}));
   EXPECT_EQ(d3d8test::CallLog(device_),
             (std::vector<std::string>{"SetRenderState", "SetRenderState", "SetTexture", "Clear", "SetViewport"}));
   IDirect3DVertexBuffer8* buffer = nullptr;
