@@ -34,7 +34,8 @@ TEST_F(DirectTest, DesktopModeAndSynthesisedModeList) {
     ASSERT_EQ(d3d_->EnumAdapterModes(0, i, &mode), D3D_OK);
     SCOPED_TRACE(::testing::Message() << mode.Width << "x" << mode.Height << " format " << mode.Format);
     EXPECT_GT(mode.Width, 0u);
-    EXPECT_LE(mode.Width, std::max(desktop.Width, mode.Width));
+    EXPECT_LE(mode.Width, desktop.Width);
+    EXPECT_LE(mode.Height, desktop.Height);
     EXPECT_TRUE(mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_R5G6B5);
     if (mode.Width == desktop.Width && mode.Height == desktop.Height && mode.Format == desktop.Format) {
       desktopListed = true;
