@@ -86,12 +86,12 @@ void EmitLight(std::string& s, const ShaderKey& key, int i) {
          "      diffuseSum += att * NdotL * uLightDiffuse[%d].rgb;\n",
          i, i);
   if (key.specularEnable) {
-    Append(
-        s,
-        "      vec3 H = normalize(L + toEye);\n"
-        "      float NdotH = max(dot(N, H), 0.0);\n"
-        "      if (uMaterialPower > 0.0) specularSum += att * pow(NdotH, uMaterialPower) * uLightSpecular[%d].rgb;\n",
-        i);
+    Append(s,
+           "      vec3 H = normalize(L + toEye);\n"
+           "      float NdotH = max(dot(N, H), 0.0);\n"
+           "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
+           "      specularSum += att * highlight * uLightSpecular[%d].rgb;\n",
+           i);
   }
   Append(s, "    }\n  }\n");
 }
@@ -146,7 +146,11 @@ void EmitTexCoord(std::string& s, const ShaderKey& key, int stage) {
 void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, const char* out) {
   switch (key.fogFormula) {
     case D3DFOG_LINEAR:
-      Append(s, "  %s = clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0);\n", out, depth);
+      // Equal start and end make a sharp edge instead of a division by zero.
+      Append(s,
+             "  %s = uFog.y != uFog.x ? clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0) : (%s < uFog.y ? 1.0 : "
+             "0.0);\n",
+             out, depth, depth);
       break;
     case D3DFOG_EXP:
       Append(s, "  %s = clamp(exp(-uFog.z * %s), 0.0, 1.0);\n", out, depth);

@@ -650,6 +650,15 @@ TEST_F(TransformedTest, FogAtKnownDepths) {
   renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
   renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
   EXPECT_TRUE(ColorNear(Pixel(10, 10), expect(0.5f), 2));
+  // Equal start and end: no fog in front of them, all fog behind.
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(12.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(12.0f));
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(8.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(8.0f));
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(10, 10), 0xFF0000FFu);
   // Fog off leaves the colour alone.
   renderer_.SetRenderState(D3DRS_FOGENABLE, FALSE);
   renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
