@@ -482,6 +482,68 @@ TEST_F(DeviceTest, ResetKeepsManagedResourcesAndWaitsForDefaultOnes) {
   EXPECT_EQ(managedBuffer->Release(), 0u);
 }
 
+// Draws a screen-covering lit quad facing the viewer, its colour the diffuse
+// lighting alone.
+void DrawLitQuad(IDirect3DDevice8* device) {
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+  };
+  const Vertex quad[4] = {
+      {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}, {-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}};
+  D3DMATERIAL8 material = {};
+  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  device->SetMaterial(&material);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// Reset returns every state to its default, lights included, also where the
+// drawing code keeps its own copy.
+TEST_F(DeviceTest, ResetDropsStates) {
+  CreateDevice();
+  D3DLIGHT8 light = {};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  light.Direction = {0.0f, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
+  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  DrawLitQuad(device_);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  EXPECT_EQ(ReadPixel32(back, kWidth / 2, kHeight / 2), 0xFFFFFFFFu);
+  back->Release();
+
+  d3d8test::SetRecording(device_, true);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  EXPECT_EQ(d3d8test::CallLog(device_), std::vector<std::string>{"Reset"});
+  BOOL enabled = TRUE;
+  if (device_->GetLightEnable(0, &enabled) == D3D_OK) {
+    EXPECT_FALSE(enabled);
+  }
+  DWORD value = 0;
+  device_->GetRenderState(D3DRS_CULLMODE, &value);
+  EXPECT_EQ(value, DWORD(D3DCULL_CCW));
+  device_->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+  EXPECT_EQ(value, DWORD(D3DTOP_DISABLE));
+  device_->GetRenderState(D3DRS_ZENABLE, &value);
+  EXPECT_EQ(value, DWORD(D3DZB_TRUE));
+  // Without the light the quad is black.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  DrawLitQuad(device_);
+  back = BackBuffer(device_);
+  EXPECT_EQ(ReadPixel32(back, kWidth / 2, kHeight / 2), 0xFF000000u);
+  back->Release();
+}
+
 TEST_F(DeviceTest, InjectedLossUntilReset) {
   CreateDevice();
   EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
