@@ -507,9 +507,13 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     return found->second.get();
   }
   const GLuint vs = CompileShader(GL_VERTEX_SHADER, GenerateVertexShader(key), lastError_);
-  if (vs == 0) return nullptr;
+  if (vs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
+    return nullptr;
+  }
   const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, GenerateFragmentShader(key), lastError_);
   if (fs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
     glDeleteShader(vs);
     return nullptr;
   }
@@ -525,6 +529,7 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     char log[2048] = {};
     glGetProgramInfoLog(name, sizeof(log), nullptr, log);
     lastError_ = std::string("link: ") + log;
+    std::fprintf(stderr, "d3d8: fixed-function program failed to link: %s\n", log);
     glDeleteProgram(name);
     return nullptr;
   }
