@@ -708,6 +708,16 @@ void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
 }
 
+// Draws the same quad without touching any render state.
+void DrawTexturedQuadKeepingStates(IDirect3DDevice8* device, float width, float height) {
+  struct Vertex {
+    float x, y, z, rhw, u, v;
+  };
+  const Vertex quad[4] = {
+      {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
 // What the drawing code samples is what the resources hold now: palette
 // changes, later locks and DXT blocks all reach the screen.
 TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
@@ -761,6 +771,32 @@ TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
   dxt->Release();
   plain->Release();
   palettised->Release();
+}
+
+// The depth a clear writes is the one the z test compares with.
+TEST_F(DeviceTest, ClearedDepthHoldsBackDrawing) {
+  CreateDevice();
+  IDirect3DTexture8* white = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &white), D3D_OK);
+  D3DLOCKED_RECT locked;
+  white->LockRect(0, &locked, nullptr, 0);
+  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFFFF;
+  white->UnlockRect(0);
+  device_->SetTexture(0, white);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  // Depth 0.3 on the left half, 1.0 elsewhere; the quad lies at 0.5.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  D3DRECT left = {0, 0, LONG(kWidth / 2), LONG(kHeight)};
+  device_->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.3f, 0);
+  // States from the helper, then the z test on for the real draw.
+  DrawTexturedQuad(device_, 0.0f, 0.0f);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  DrawTexturedQuadKeepingStates(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 5, 5), 0xFF000000u);
+  EXPECT_EQ(ReadPixel32(back, kWidth - 5, 5), 0xFFFFFFFFu);
+  device_->SetTexture(0, nullptr);
+  back->Release();
+  white->Release();
 }
 
 // Drawing into a render-target texture keeps Direct3D's orientation: what is
