@@ -239,10 +239,7 @@ void ResetDeviceCaches() {
   RwD3D8Driver& driver = _rwD3D8Driver;
   driver.vertexShader = kRwD3D8Unknown;
   driver.pixelShader = kRwD3D8Unknown;
-  driver.streamBuffer = reinterpret_cast<IDirect3DVertexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.streamStride = 0;
-  driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.baseVertexIndex = 0;
+  _rwD3D8ForgetStreamAndIndices();
   driver.worldIsIdentity = FALSE;
 }
 
@@ -270,6 +267,14 @@ RwInt32 _rwD3D8FormatDepth(D3DFORMAT format) {
     default:
       return 0;
   }
+}
+
+void _rwD3D8ForgetStreamAndIndices(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.streamBuffer = reinterpret_cast<IDirect3DVertexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
+  driver.streamStride = 0;
+  driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
+  driver.baseVertexIndex = 0;
 }
 
 void _rwD3D8SetDirect3DCreate(RwD3D8Direct3DCreateFunction create) { sDirect3DCreate = create; }
@@ -386,6 +391,9 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
     case kRwDeviceClose:
       return SystemClose();
     case kRwDeviceStart:
+      if (driver.device != nullptr) {
+        return FALSE;  // already started
+      }
       driver.started = RwD3D8DeviceStart();
       return driver.started;
     case kRwDeviceStop:
