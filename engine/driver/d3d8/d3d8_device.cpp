@@ -481,12 +481,17 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       *static_cast<RwInt32*>(out) = static_cast<RwInt32>(driver.adapter);
       return TRUE;
     case kRwDeviceSetSubSystem: {
+      // Only an adapter that answers, and not under a running device; the
+      // caps follow the adapter so that its mode list is built by its own.
       D3DDISPLAYMODE desktop;
+      D3DCAPS8 caps;
       if (driver.d3d == nullptr || driver.started || inNumber < 0 ||
           static_cast<UINT>(inNumber) >= driver.d3d->GetAdapterCount() ||
-          FAILED(driver.d3d->GetAdapterDisplayMode(static_cast<UINT>(inNumber), &desktop))) {
+          FAILED(driver.d3d->GetAdapterDisplayMode(static_cast<UINT>(inNumber), &desktop)) ||
+          FAILED(driver.d3d->GetDeviceCaps(static_cast<UINT>(inNumber), driver.deviceType, &caps))) {
         return FALSE;
       }
+      driver.caps = caps;
       driver.adapter = static_cast<UINT>(inNumber);
       driver.adapterModeCount = driver.d3d->GetAdapterModeCount(driver.adapter);
       SelectDesktopMode(desktop);
