@@ -83,6 +83,25 @@ TEST_F(Im2DTest, EngineInAChosenModeDrawsEvery2DPrimitiveAndShutsDown) {
   EXPECT_TRUE(RwEngineTerm());
 }
 
+TEST_F(Im2DTest, VertexAlphaBlendsWithTheDefaultBlendFunctions) {
+  StartEngine();
+  ClearToBlack();
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateCullMode, IntegerValue(D3DCULL_NONE)));
+  std::vector<RwIm2DVertex> blue = Corners(0, 0, 40, 40, kBlue);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, blue.data(), 4));
+  // Half-transparent red over the blue: without vertex alpha it covers it.
+  std::vector<RwIm2DVertex> red = Corners(0, 0, 20, 40, 0x80FF0000u);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, red.data(), 4));
+  EXPECT_EQ(BackBufferPixel(10, 20), 0xFF0000u);
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateVertexAlphaEnable, IntegerValue(1)));
+  std::vector<RwIm2DVertex> blended = Corners(20, 0, 40, 40, 0x80FF0000u);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, blended.data(), 4));
+  const uint32_t pixel = BackBufferPixel(30, 20);
+  EXPECT_NEAR(double(pixel >> 16), 128.0, 2.0);
+  EXPECT_EQ((pixel >> 8) & 0xFF, 0u);
+  EXPECT_NEAR(double(pixel & 0xFF), 127.0, 2.0);
+}
+
 TEST_F(Im2DTest, IndexedPrimitivesUseTheIndexBufferOnlyWithMoreIndicesThanVertices) {
   StartEngine();
   Record();
