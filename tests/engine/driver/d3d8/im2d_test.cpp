@@ -180,6 +180,18 @@ TEST_F(Im2DTest, OwnVertexBufferRestartsWhenFullAndRefusesPrimitivesLargerThanIt
   EXPECT_TRUE(RwIm2DRenderPrimitive(kTriList, many.data(), 9360));
 }
 
+TEST_F(Im2DTest, PointListsDrawOnePointPerVertex) {
+  StartEngine();
+  ClearToBlack();
+  Record();
+  std::vector<RwIm2DVertex> points = {Vertex(10.5f, 10.5f, kGreen), Vertex(20.5f, 30.5f, kGreen)};
+  ASSERT_TRUE(RwIm2DRenderPrimitive(6, points.data(), 2));
+  EXPECT_EQ(Args("DrawPrimitive"), (std::vector<uint64_t>{D3DPT_POINTLIST, 0, 2}));
+  EXPECT_EQ(BackBufferPixel(10, 10), 0x00FF00u);
+  EXPECT_EQ(BackBufferPixel(20, 30), 0x00FF00u);
+  EXPECT_EQ(BackBufferPixel(15, 20), 0x000000u);
+}
+
 TEST_F(Im2DTest, PrimitivesWithNothingToDrawAreRefused) {
   StartEngine();
   std::vector<RwIm2DVertex> quad = Corners(1, 1, 20, 20, kRed);
