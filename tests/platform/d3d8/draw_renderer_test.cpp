@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -77,6 +78,9 @@ int Channel(uint32_t color, int shift) { return static_cast<int>((color >> shift
 class RendererTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Mesa's shader cache writes from a thread of its own that can still be
+    // running when the leak checker scans the process at exit.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     ASSERT_TRUE(context_.Open(kSize, kSize)) << context_.Error();
     ASSERT_TRUE(renderer_.Open());
     glGenFramebuffers(1, &fbo_);
