@@ -645,6 +645,21 @@ TEST_F(TransformedTest, FogAtKnownDepths) {
     EXPECT_TRUE(ColorNear(Pixel(32, 32), expect(c.factor), 2));
     EXPECT_TRUE(ColorNear(Pixel(5, 60), expect(c.factor), 2));
   }
+  // With a parallel projection (w stays 1) table fog follows the depth
+  // value: the quad at z = 10 of a 0..20 depth range sits at depth 0.5.
+  D3DMATRIX parallel = Identity();
+  parallel._11 = parallel._22 = 0.1f;
+  parallel._33 = 1.0f / 20.0f;
+  renderer_.SetTransform(D3DTS_PROJECTION, &parallel);
+  renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+  renderer_.SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(0.25f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(0.75f));
+  renderer_.SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  ASSERT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), expect(0.5f), 2));
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(5.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(15.0f));
   // Table fog reaches pre-transformed vertices through their w (1 / rhw).
   renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   const ScreenVertex screen[4] = {{0, 0, 0.5f, 0.1f, 0xFFFF0000},
