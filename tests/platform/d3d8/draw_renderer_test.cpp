@@ -1183,4 +1183,73 @@ TEST_F(RendererTest, RefusedDraws) {
   EXPECT_EQ(renderer_.SetTransform(d3d8draw::kTransformStateCount, nullptr), D3DERR_INVALIDCALL);
 }
 
+TEST_F(TransformedTest, EveryOperationAndLightMixBuildsAProgram) {
+  // Programs for rarely used corners must compile too: every operation as
+  // colour and alpha operation with every argument kind, the temporary
+  // register, eight lights of mixed types with specular and range fog.
+  renderer_.SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}), GL_TEXTURE_2D);
+  renderer_.SetTexture(1, MakeTexture(1, 1, {0xFFFFFFFF}), GL_TEXTURE_2D);
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+    DWORD diffuse, specular;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-10, 10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0},
+                          {10, 10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 1, 0},
+                          {-10, -10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 0, 1},
+                          {10, -10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 1, 1}};
+  ASSERT_EQ(renderer_.SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1),
+            D3D_OK);
+  const DWORD args[] = {
+      D3DTA_DIFFUSE,  D3DTA_CURRENT, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_TFACTOR | D3DTA_COMPLEMENT,
+      D3DTA_SPECULAR, D3DTA_TEMP};
+  for (DWORD op = D3DTOP_SELECTARG1; op <= D3DTOP_LERP; ++op) {
+    SCOPED_TRACE(op);
+    const DWORD arg = args[op % 6];
+    renderer_.SetTextureStageState(0, D3DTSS_COLOROP, op);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG0, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG2, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAARG1, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_RESULTARG, op % 2 ? D3DTA_TEMP : D3DTA_CURRENT);
+    renderer_.SetTextureStageState(1, D3DTSS_COLOROP, op);
+    renderer_.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_LERP + 1 - op);
+    renderer_.SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEMP);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Diffuse = light.Specular = light.Ambient = {0.1f, 0.1f, 0.1f, 1};
+  light.Direction = {0, 0, 1};
+  light.Range = 50;
+  light.Attenuation0 = 1;
+  light.Theta = 0.5f;
+  light.Phi = 1.0f;
+  light.Falloff = 1;
+  for (DWORD i = 0; i < 9; ++i) {
+    light.Type = static_cast<D3DLIGHTTYPE>(D3DLIGHT_POINT + i % 3);
+    renderer_.SetLight(i, &light);
+    renderer_.LightEnable(i, TRUE);
+  }
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_RANGEFOGENABLE, TRUE);
+  for (DWORD mode : {D3DFOG_EXP, D3DFOG_EXP2, D3DFOG_LINEAR}) {
+    renderer_.SetRenderState(D3DRS_FOGVERTEXMODE, mode);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
+  // Every generated coordinate kind into a texture transform, projected.
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
+  for (DWORD generation = 0; generation <= 3; ++generation) {
+    renderer_.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, generation << 16);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
+}
+
 }  // namespace
