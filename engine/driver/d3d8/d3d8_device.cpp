@@ -7,12 +7,8 @@
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "platform/win/win32.h"
 
-// The window functions come with the Windows stand-in; without it a window
-// keeps its size and visibility.
-__attribute__((weak)) BOOL WINAPI ShowWindow(HWND window, int command);
-__attribute__((weak)) BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
-__attribute__((weak)) BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 
 RwD3D8Driver _rwD3D8Driver;
 
@@ -219,7 +215,7 @@ void FetchTargetSurfaces() {
 void TakeClientSize() {
   RwD3D8Driver& driver = _rwD3D8Driver;
   RECT client = {0, 0, 0, 0};
-  if (GetClientRect != nullptr && GetClientRect(driver.window, &client)) {
+  if (driver.window != nullptr && GetClientRect(driver.window, &client)) {
     driver.displayMode.width = static_cast<RwUInt32>(client.right);
     driver.displayMode.height = static_cast<RwUInt32>(client.bottom);
     return;
@@ -306,11 +302,9 @@ RwBool RwD3D8DeviceStart(void) {
     // A zero size lets Direct3D take the client area; an empty window still
     // gets a back buffer of one pixel.
     RECT rect = {0, 0, 0, 0};
-    if (GetWindowRect != nullptr && driver.window != nullptr) {
-      GetWindowRect(driver.window, &rect);
-    }
-    present.BackBufferWidth = (GetWindowRect != nullptr && rect.right - rect.left == 0) ? 1 : 0;
-    present.BackBufferHeight = (GetWindowRect != nullptr && rect.bottom - rect.top == 0) ? 1 : 0;
+    const bool haveRect = driver.window != nullptr && GetWindowRect(driver.window, &rect);
+    present.BackBufferWidth = (haveRect && rect.right - rect.left == 0) ? 1 : 0;
+    present.BackBufferHeight = (haveRect && rect.bottom - rect.top == 0) ? 1 : 0;
   }
   present.EnableAutoDepthStencil = TRUE;
   driver.displayDepth = _rwD3D8FormatDepth(present.BackBufferFormat);
@@ -336,7 +330,10 @@ RwBool RwD3D8DeviceStart(void) {
     driver.device = nullptr;
     return FALSE;
   }
-  if (driver.window != nullptr) {
+  // A windowed device takes the window's client size. In full screen the
+  // mode's size stands: the display shows the back buffer scaled, so the
+  // window's client area need not match it.
+  if (driver.window != nullptr && (driver.displayMode.flags & kRwVideoModeExclusive) == 0) {
     TakeClientSize();
   }
   FetchTargetSurfaces();
@@ -442,7 +439,7 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       if (driver.device == nullptr) {
         return FALSE;
       }
-      if ((driver.displayMode.flags & kRwVideoModeExclusive) != 0 && ShowWindow != nullptr) {
+      if ((driver.displayMode.flags & kRwVideoModeExclusive) != 0) {
         ShowWindow(driver.window, inNumber != 0 ? kShowWindowRestore : kShowWindowHide);
       }
       return TRUE;

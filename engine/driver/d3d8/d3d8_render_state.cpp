@@ -6,12 +6,9 @@
 #include <cstring>
 
 #include "engine/driver/d3d8/d3d8_device_internal.h"
+#include "engine/src/camera.h"
 #include "engine/src/plcore/engine_instance.h"
 
-// The fog distances of a linear fog come from the camera in update; without
-// the camera module no camera is ever in update.
-__attribute__((weak)) RwReal RwCameraGetFarClipPlane(const RwCamera* camera);
-__attribute__((weak)) RwReal RwCameraGetFogDistance(const RwCamera* camera);
 
 namespace {
 
@@ -142,7 +139,8 @@ void SetFogTableAndVertexMode(RwInt32 type) {
 
 void SetLinearFogRange() {
   const RwCamera* camera = RwEngineInstance != nullptr ? RwEngineInstance->currentCamera : nullptr;
-  if (camera == nullptr || RwCameraGetFogDistance == nullptr || RwCameraGetFarClipPlane == nullptr) {
+  // The fog distances of a linear fog come from the camera in update.
+  if (camera == nullptr) {
     return;
   }
   RwD3D8SetRenderState(D3DRS_FOGSTART, FloatBits(RwCameraGetFogDistance(camera)));
