@@ -68,7 +68,7 @@ RwBool EngineStateIs(RwInt32 status) { return CurrentEngine()->engineStatus == s
 
 RwBool RequireState(RwInt32 status) {
   if (!EngineStateIs(status)) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrWrongEngineState);
+    RwErrorRaise(kRwPluginIdCore, kRwErrWrongEngineState);
     return FALSE;
   }
   return TRUE;
@@ -106,18 +106,24 @@ RwBool RwDeviceSystemRequest(RwDevice* device, RwInt32 request, void* out, void*
   }
   switch (request) {
     case kRwDeviceGetNumSubSystems:
-      *static_cast<RwInt32*>(out) = 1;
-      return TRUE;
+      if (out != nullptr) {
+        *static_cast<RwInt32*>(out) = 1;
+        return TRUE;
+      }
+      break;
     case kRwDeviceGetSubSystemInfo:
-      if (inNumber == 0) {
+      if (inNumber == 0 && out != nullptr) {
         RwSubSystemInfo* info = static_cast<RwSubSystemInfo*>(out);
         std::memcpy(info->name, kDefaultSubSystemName, sizeof(kDefaultSubSystemName));
         return TRUE;
       }
       break;
     case kRwDeviceGetCurrentSubSystem:
-      *static_cast<RwInt32*>(out) = 0;
-      return TRUE;
+      if (out != nullptr) {
+        *static_cast<RwInt32*>(out) = 0;
+        return TRUE;
+      }
+      break;
     case kRwDeviceSetSubSystem:
       if (inNumber == 0) {
         return TRUE;
@@ -193,7 +199,7 @@ RwBool RwEngineOpen(RwEngineOpenParams* params) {
     return FALSE;
   }
   if (params == nullptr) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrNullArgument);
+    RwErrorRaise(kRwPluginIdCore, kRwErrNullArgument);
     return FALSE;
   }
   RwDevice* driverDevice = DriverDeviceRecord();
@@ -205,7 +211,7 @@ RwBool RwEngineOpen(RwEngineOpenParams* params) {
   const size_t instanceSize = static_cast<size_t>(sEngineRegistry.sizeOfStruct);
   RwEngineRecord* instance = static_cast<RwEngineRecord*>(RwMalloc(instanceSize));
   if (instance == nullptr) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrOutOfMemory);
+    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
     return FALSE;
   }
   // Plugin data starts zeroed; the constructors fill it at start.
@@ -298,7 +304,7 @@ RwInt32 RwEngineGetNumSubSystems(void) {
 
 RwSubSystemInfo* RwEngineGetSubSystemInfo(RwSubSystemInfo* subSystemInfo, RwInt32 subSystemIndex) {
   if (subSystemInfo == nullptr) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrNullArgument);
+    RwErrorRaise(kRwPluginIdCore, kRwErrNullArgument);
     return nullptr;
   }
   return EngineRequest(kRwDeviceGetSubSystemInfo, subSystemInfo, nullptr, subSystemIndex) ? subSystemInfo : nullptr;
@@ -320,7 +326,7 @@ RwInt32 RwEngineGetNumVideoModes(void) {
 
 RwVideoMode* RwEngineGetVideoModeInfo(RwVideoMode* modeInfo, RwInt32 modeIndex) {
   if (modeInfo == nullptr) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrNullArgument);
+    RwErrorRaise(kRwPluginIdCore, kRwErrNullArgument);
     return nullptr;
   }
   return EngineRequest(kRwDeviceGetModeInfo, modeInfo, nullptr, modeIndex) ? modeInfo : nullptr;

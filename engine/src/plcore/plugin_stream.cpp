@@ -102,7 +102,7 @@ RwPluginRegEntry* FindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID)
 // bytes left and checks that its body fits in what is left.
 RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type, RwUInt32* length) {
   if (*remaining < kRwChunkHeaderSize) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return FALSE;
   }
   if (!RwStreamReadChunkHeader(stream, type, length, nullptr, nullptr)) {
@@ -111,7 +111,7 @@ RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type,
   *remaining -= kRwChunkHeaderSize;
   // Plugin readers take the length as a signed word.
   if (*length > *remaining || *length > static_cast<RwUInt32>(INT_MAX)) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return FALSE;
   }
   *remaining -= *length;
@@ -129,7 +129,7 @@ RwBool ReadSubChunk(RwStream* stream, const RwPluginRegEntry* entry, RwUInt32 le
   BoundedStreamInit(&bounded, &window, stream, length, kRwStreamRead);
   RwStream* const result = entry->readCB(&bounded, static_cast<RwInt32>(length), object, entry->offset, entry->size);
   if (window.overrun) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrRead);
+    RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return FALSE;
   }
   if (result == nullptr) {
@@ -150,7 +150,7 @@ const RwPluginRegistry* RwPluginRegistryWriteDataChunks(const RwPluginRegistry* 
                                                         const void* object) {
   const RwInt32 total = DataChunksSize(registry, object);
   if (total < 0) {
-    RwErrorRaise(kRwPluginIdNone, kRwErrWrite);
+    RwErrorRaise(kRwPluginIdCore, kRwErrWrite);
     return nullptr;
   }
   if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkExtension, static_cast<RwUInt32>(total), kRwLibraryVersion,
@@ -173,7 +173,7 @@ const RwPluginRegistry* RwPluginRegistryWriteDataChunks(const RwPluginRegistry* 
     BoundedStreamInit(&bounded, &window, stream, static_cast<RwUInt32>(size), kRwStreamWrite);
     RwStream* const result = entry->writeCB(&bounded, size, object, entry->offset, entry->size);
     if (window.overrun || (result != nullptr && window.used != window.limit)) {
-      RwErrorRaise(kRwPluginIdNone, kRwErrWrite);
+      RwErrorRaise(kRwPluginIdCore, kRwErrWrite);
       return nullptr;
     }
     if (result == nullptr) {
