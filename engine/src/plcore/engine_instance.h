@@ -89,7 +89,7 @@ enum RwStandardFunctionSlot : RwInt32 {
   kRwStdRasterRenderFast = 19,
   kRwStdRasterShowRaster = 20,
   kRwStdCameraClear = 21,
-  kRwStdHintRenderFrontToBack = 22,
+  kRwStdSectorsCollectedHint = 22,  // (null, null, flag) after a camera's sectors are collected
   kRwStdRasterLockPalette = 23,
   kRwStdRasterUnlockPalette = 24,
   kRwStdNativeTextureGetSize = 25,
