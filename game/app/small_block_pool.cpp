@@ -115,6 +115,11 @@ s32 PoolFindPointer(const void* block) {
   return -1;
 }
 
+s32 PoolBlockClass(const void* block) {
+  const s32 slot = PoolFindPointer(block);
+  return slot < 0 ? -1 : static_cast<s32>(sTable[slot].sizeClass);
+}
+
 void* PoolMalloc(size_t size) {
   if (!sEnabled || !sSetUp) {
     return malloc(size);

@@ -37,6 +37,8 @@ u32 PoolClassSize(u32 sizeClass);
 u32 PoolHash(const void* block);
 // The table slot that records block, or -1.
 s32 PoolFindPointer(const void* block);
+// The size class of a recorded block, or -1 for any other block.
+s32 PoolBlockClass(const void* block);
 
 // Create the free lists at the end of engine start; destroy them before the
 // engine closes. The lists' own memory comes from the C runtime.
