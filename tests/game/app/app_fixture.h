@@ -28,6 +28,9 @@ struct tRaisedEvent {
 };
 
 class AppTest : public testing::Test {
+ public:
+  static size_t CountIdles() { return CountEvents(kAppEventIdle); }
+
  protected:
   void SetUp() override {
     sBoxes.clear();
