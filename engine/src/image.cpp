@@ -438,7 +438,8 @@ RwBool RwImageSetGamma(RwReal gamma) {
   const RwReal exponent = 1.0f / gamma;
   for (RwInt32 i = 1; i < 256; ++i) {
     const RwReal value = std::pow(static_cast<RwReal>(i) * kByteToUnit, exponent) * 255.0f + 0.5f;
-    globals->gammaTable[i] = static_cast<RwUInt8>(value >= 255.0f ? 255 : static_cast<RwInt32>(value));
+    // Gammas below 1 can round past 255; a gamma of 0 or NaN saturates.
+    globals->gammaTable[i] = static_cast<RwUInt8>(value < 255.0f ? static_cast<RwInt32>(value) : 255);
   }
   return TRUE;
 }
@@ -457,7 +458,7 @@ const RwChar* RwImageSetPath(const RwChar* path) {
   if (!GrowBuffer(&globals->searchPath, &globals->searchPathCapacity, static_cast<RwInt32>(length + 1))) {
     return nullptr;
   }
-  std::memcpy(globals->searchPath, path, length + 1);
+  std::memmove(globals->searchPath, path, length + 1);  // path may be the current path itself
   return path;
 }
 

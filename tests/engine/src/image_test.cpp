@@ -234,6 +234,16 @@ TEST_F(ImageTest, GammaTableAndCorrection) {
   RwImageGammaCorrect(paletted);
   EXPECT_EQ(Rgba(paletted->palette + 4 * 255), 0x80000040u);
 
+  // Degenerate gammas saturate instead of overflowing the table entries.
+  RwImageSetGamma(0.0f);
+  EXPECT_EQ(table[1], 0);
+  EXPECT_EQ(table[255], 255);
+  RwImageSetGamma(std::nanf(""));
+  EXPECT_EQ(table[128], 255);
+  RwImageSetGamma(0.25f);
+  EXPECT_EQ(table[255], 255);
+  RwImageSetGamma(2.0f);
+
   RwImage* odd = Make(1, 1, 16);
   EXPECT_EQ(RwImageGammaCorrect(odd), nullptr);
   EXPECT_EQ(TakeError().errorCode, kRwErrImageDepthUnsupported);
@@ -331,6 +341,8 @@ TEST_F(ImagePathTest, LongPathsGrowTheBuffers) {
   const std::string element(300, 'p');
   const std::string path = element + "/;" + element + "/";
   ASSERT_NE(RwImageSetPath(path.c_str()), nullptr);
+  EXPECT_EQ(std::string(RwImageGetPath()), path);
+  EXPECT_NE(RwImageSetPath(RwImageGetPath()), nullptr);
   EXPECT_EQ(std::string(RwImageGetPath()), path);
   RwImageSearchPathForAll("name.png", 5, RecordCandidate, nullptr);
   ASSERT_EQ(gCandidates.size(), 2u);

@@ -270,6 +270,18 @@ TEST_F(BmpTest, CorruptHeadersAreRefused) {
   ExpectRefused(bytes, kRwErrImageFormatUnsupported);
 }
 
+TEST_F(BmpTest, PixelDataAfterAGapIsFoundThroughItsOffset) {
+  const BmpSpec spec = Pattern(24, 2, 2);
+  std::vector<uint8_t> bytes = WriteBmp(spec);
+  const size_t offset = 14 + 40;
+  bytes.insert(bytes.begin() + offset, 6, 0xEE);
+  Put32(bytes, 10, offset + 6);
+  RwImage* image = Read(bytes);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(Rgba(image->pixels + image->stride + 4), (spec.pixels[3] << 8) | 0xFF);
+  RwImageDestroy(image);
+}
+
 TEST_F(BmpTest, HugeDimensionsFailWithoutOverrunning) {
   std::vector<uint8_t> bytes = WriteBmp(Pattern(32, 1, 1));
   Put32(bytes, 18, 0x7FFFFFFF);
