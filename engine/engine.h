@@ -3,6 +3,9 @@
 // toolkits that callers may use.
 #pragma once
 
+#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/driver/d3d8/d3d8_im2d.h"
+#include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
 #include "engine/src/image.h"
@@ -18,12 +21,6 @@
 #include "engine/src/plcore/resmem.h"
 #include "engine/src/plcore/stream.h"
 #include "engine/src/plcore/vector.h"
-#include "engine/src/image.h"
-#include "engine/src/plcore/resmem.h"
 #include "engine/src/raster.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/png/rtpng.h"
-#include "engine/src/frame.h"
-#include "engine/driver/d3d8/d3d8_device.h"
-#include "engine/driver/d3d8/d3d8_im2d.h"
-#include "engine/driver/d3d8/d3d8_render_state.h"
