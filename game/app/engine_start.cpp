@@ -10,6 +10,7 @@
 #include "game/app/main_window.h"
 #include "game/app/pak_file.h"
 #include "game/app/small_block_pool.h"
+#include "game/foundation/fatal_error.h"
 #include "game/foundation/memory.h"
 
 RwSubSystemInfo gAdapters[kMaxAdapters];
@@ -55,25 +56,30 @@ void CloseEngineAndPack() {
 
 bool OpenEngine(void* window) {
   if (!RwEngineInit(InstallMemoryHooks(), 0, kResourceArenaSize)) {
+    DebugTrace("OpenEngine : RwEngineInit failed\n");
     return false;
   }
   AppEventHandler(kAppEventDebugInitialise, 0);
   if (!Raised(kAppEventPluginAttach) || !Raised(kAppEventInputDevices)) {
+    DebugTrace("OpenEngine : plugin attach or input devices failed\n");
     RwEngineTerm();
     return false;
   }
   RwEngineOpenParams params = {window};
   if (!RwEngineOpen(&params)) {
+    DebugTrace("OpenEngine : RwEngineOpen failed\n");
     RwEngineTerm();
     return false;
   }
   if (!Raised(kAppEventSelectDevice) || !RwEngineStart()) {
+    DebugTrace("OpenEngine : device selection or RwEngineStart failed\n");
     RwEngineClose();
     RwEngineTerm();
     return false;
   }
   AppEventHandler(kAppEventImageReaders, 0);
   if (!OpenCharsetModule()) {
+    DebugTrace("OpenEngine : charset open failed\n");
     RwEngineStop();
     RwEngineClose();
     RwEngineTerm();

@@ -206,3 +206,24 @@ TEST_F(WinMainTest, FailedEngineShowsTheErrorAndEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// The same run on the engine's own Direct3D 8 driver over the headless video
+// driver: the window opens in the default full-screen mode or falls back,
+// frames tick, and closing the window brings everything down.
+TEST_F(WinMainTest, RunsOnTheDisplayDriver) {
+  FakeDriverUninstall();
+  ASSERT_NE(nullptr, RwD3D8DeviceRecordGet());
+  EXPECT_EQ(0, RunEntry({"tessarak"}));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+  EXPECT_EQ(1u, CountEvents(kAppEventEngineTerminate));
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+  EXPECT_FALSE(GetEngineOpenFlag());
+  EXPECT_EQ(nullptr, WinTestFindWindow(kMainWindowClass));
+  for (const tShownBox& box : sBoxes) {
+    EXPECT_EQ("Resolution not found!", box.caption) << box.text;
+  }
+}
+
+}  // namespace
