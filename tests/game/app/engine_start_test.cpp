@@ -9,6 +9,7 @@
 #include "game/app/small_block_pool.h"
 #include "game/foundation/memory.h"
 #include "tests/game/app/app_fixture.h"
+#include "tests/support/bmp_writer.h"
 #include "tests/support/fake_driver.h"
 
 namespace {
@@ -51,6 +52,21 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
   // Late allocations go to the C runtime.
   int* late = new int(7);
   delete late;
+}
+
+TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
+  tktest::BmpSpec spec;
+  spec.width = 2;
+  spec.height = 1;
+  spec.pixels = {0xFF0000, 0x00FF00};
+  const std::string path = testing::TempDir() + "app_reader_check.bmp";
+  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+  ASSERT_TRUE(OpenEngine(nullptr));
+  RwImage* image = RwImageRead(path.c_str());
+  ASSERT_NE(nullptr, image);
+  EXPECT_EQ(2, image->width);
+  RwImageDestroy(image);
+  remove(path.c_str());
 }
 
 TEST_F(EngineStartTest, WindowedModeKeepsTheConfiguredSize) {

@@ -167,4 +167,13 @@ TEST_F(MainWindowTest, ErrorBoxUsesTheTitle) {
   EXPECT_EQ(static_cast<UINT>(MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST), sBoxes[0].type);
 }
 
+TEST_F(MainWindowTest, PlayMovieAnnouncesThePath) {
+  testing::internal::CaptureStdout();
+  PlayMovie("intro", 0);
+  PlayMovie("outro", 1);
+  EXPECT_EQ("Playing movie (PC):data/movies/intro.avi\nPlaying movie (PC):data/movies/outro.avi\n",
+            testing::internal::GetCapturedStdout());
+  EXPECT_EQ(0u, gMoviePlaying);
+}
+
 }  // namespace
