@@ -160,20 +160,4 @@ TEST_F(MainWindowTest, CursorHelpers) {
   EXPECT_EQ(before, WinTestGetCursorCount());
 }
 
-TEST_F(MainWindowTest, ErrorBoxUsesTheTitle) {
-  ShowErrorBox("broken");
-  ASSERT_EQ(1u, sBoxes.size());
-  EXPECT_EQ("Tessarak Volde", sBoxes[0].caption);
-  EXPECT_EQ(static_cast<UINT>(MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST), sBoxes[0].type);
-}
-
-TEST_F(MainWindowTest, PlayMovieAnnouncesThePath) {
-  testing::internal::CaptureStdout();
-  PlayMovie("intro", 0);
-  PlayMovie("outro", 1);
-  EXPECT_EQ("Playing movie (PC):data/movies/intro.avi\nPlaying movie (PC):data/movies/outro.avi\n",
-            testing::internal::GetCapturedStdout());
-  EXPECT_EQ(0u, gMoviePlaying);
-}
-
 }  // namespace
