@@ -82,6 +82,7 @@ TEST_F(DeviceTest, ModeCannotChangeOnceStarted) {
   ASSERT_TRUE(RwEngineSetVideoMode(mode));
   ASSERT_TRUE(RwEngineStart());
   EXPECT_FALSE(RwEngineSetVideoMode(0));
+  EXPECT_FALSE(RwD3D8SystemHandler(kRwDeviceSetSubSystem, nullptr, nullptr, 0));
   EXPECT_EQ(RwEngineGetCurrentVideoMode(), mode);
   EXPECT_EQ(_rwD3D8Driver.displayMode.flags, kRwVideoModeExclusive);
   EXPECT_EQ(_rwD3D8Driver.displayMode.width, 640u);
