@@ -35,6 +35,8 @@ bool ReadAdapters() {
     if (RwEngineGetSubSystemInfo(&gAdapters[i], static_cast<RwInt32>(i)) == nullptr) {
       gAdapters[i].name[0] = '\0';
     }
+    // The dialog lists the names as texts, whatever the driver wrote.
+    gAdapters[i].name[sizeof(gAdapters[i].name) - 1] = '\0';
   }
   return true;
 }
