@@ -1,4 +1,4 @@
-// Shared pieces of the application tests: the application globals put back
+// Shared helpers of the application tests: the application globals put back
 // to their start values, message boxes and application events recorded.
 #pragma once
 

@@ -55,12 +55,12 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
 }
 
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
-  tktest::BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.pixels = {0xFF0000, 0x00FF00};
+  tktest::BmpSpec bitmap;
+  bitmap.width = 2;
+  bitmap.height = 1;
+  bitmap.pixels = {0xFF0000, 0x00FF00};
   const std::string path = testing::TempDir() + "app_reader_check.bmp";
-  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(bitmap)));
   ASSERT_TRUE(OpenEngine(nullptr));
   RwImage* image = RwImageRead(path.c_str());
   ASSERT_NE(nullptr, image);
