@@ -119,6 +119,9 @@ Device::~Device() {
     if (fbo != 0) glDeleteFramebuffers(1, &fbo);
     if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
     if (copyFbo_ != 0) glDeleteFramebuffers(1, &copyFbo_);
+    // Let the driver's threads finish before the context goes, so none is
+    // still busy when the process exits.
+    glFinish();
     SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
     SDL_GL_DeleteContext(context_);
   }

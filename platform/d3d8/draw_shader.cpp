@@ -259,8 +259,9 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   if (key.fogSource == kFogVertex) {
     EmitFogFactor(s, key, key.rangeFog ? "length(P)" : "abs(P.z)", "outFog");
   } else if (key.fogSource == kFogTable) {
-    // The eye distance, interpolated; the fragment stage applies the formula.
-    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "P.z");
+    // The w of the projected vertex (the eye distance for a perspective
+    // projection), interpolated; the fragment stage applies the formula.
+    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "clip.w");
   } else if (key.fogSource == kFogSpecularAlpha) {
     Append(s, "  outFog = outSpecular.a;\n");
   } else {

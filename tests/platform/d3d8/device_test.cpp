@@ -264,6 +264,77 @@ TEST_F(DeviceTest, CopyRectsBetweenBackBufferAndRenderTargetTexture) {
   back->Release();
 }
 
+// Random rectangles copied between memory surfaces and, for render-target
+// formats, through OpenGL: the result matches a byte model of the copy.
+TEST_F(DeviceTest, CopyRectsMatchesAByteModel) {
+  CreateDevice();
+  struct Case {
+    D3DFORMAT format;
+    UINT bytes;  // per pixel, or per 4x4 block
+    bool blocks;
+    bool renderTarget;
+  };
+  const Case cases[] = {
+      {D3DFMT_A8R8G8B8, 4, false, true}, {D3DFMT_R5G6B5, 2, false, true}, {D3DFMT_A4R4G4B4, 2, false, true},
+      {D3DFMT_L8, 1, false, false},      {D3DFMT_DXT1, 8, true, false},   {D3DFMT_DXT5, 16, true, false},
+  };
+  const UINT size = 32;
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "format " << c.format);
+    const UINT unit = c.blocks ? 4 : 1;  // pixels per addressable unit
+    const UINT units = size / unit;
+    const UINT pitch = units * c.bytes;
+    std::vector<uint8_t> source(pitch * units), model(pitch * units, 0);
+    for (uint8_t& b : source) b = uint8_t(next());
+    IDirect3DSurface8* from = nullptr;
+    ASSERT_EQ(device_->CreateImageSurface(size, size, c.format, &from), D3D_OK);
+    D3DLOCKED_RECT locked;
+    from->LockRect(&locked, nullptr, 0);
+    for (UINT row = 0; row < units; ++row) {
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, &source[row * pitch], pitch);
+    }
+    from->UnlockRect();
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(size, size, 1, c.renderTarget ? D3DUSAGE_RENDERTARGET : 0, c.format,
+                                     c.renderTarget ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, &texture),
+              D3D_OK);
+    IDirect3DSurface8* to = nullptr;
+    texture->GetSurfaceLevel(0, &to);
+    if (c.renderTarget) {
+      // Start from zeros.
+      to->LockRect(&locked, nullptr, 0);
+      for (UINT row = 0; row < units; ++row)
+        std::memset(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, 0, pitch);
+      to->UnlockRect();
+    }
+    for (int round = 0; round < 12; ++round) {
+      const UINT w = 1 + next() % units, h = 1 + next() % units;
+      const UINT sx = next() % (units - w + 1), sy = next() % (units - h + 1);
+      const UINT dx = next() % (units - w + 1), dy = next() % (units - h + 1);
+      RECT r = {LONG(sx * unit), LONG(sy * unit), LONG((sx + w) * unit), LONG((sy + h) * unit)};
+      POINT p = {LONG(dx * unit), LONG(dy * unit)};
+      ASSERT_EQ(device_->CopyRects(from, &r, 1, to, &p), D3D_OK);
+      for (UINT row = 0; row < h; ++row) {
+        std::memcpy(&model[(dy + row) * pitch + dx * c.bytes], &source[(sy + row) * pitch + sx * c.bytes], w * c.bytes);
+      }
+    }
+    ASSERT_EQ(to->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    for (UINT row = 0; row < units; ++row) {
+      EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, &model[row * pitch], pitch), 0)
+          << "row " << row;
+    }
+    to->UnlockRect();
+    to->Release();
+    texture->Release();
+    from->Release();
+  }
+}
+
 TEST_F(DeviceTest, CopyRectsIntoRenderTargetTextureAndDxtBlocks) {
   CreateDevice();
   IDirect3DSurface8* image = nullptr;

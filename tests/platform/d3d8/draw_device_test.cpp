@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -27,6 +28,9 @@ constexpr DWORD kTexturedFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  //
 class DrawDeviceTest : public D3D8Test {
  protected:
   void SetUp() override {
+    // Mesa's shader cache writes from a thread of its own that can still be
+    // running when the leak checker scans the process at exit.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     D3D8Test::SetUp();
     CreateDevice();
     ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_), D3D_OK);

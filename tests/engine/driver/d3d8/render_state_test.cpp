@@ -237,6 +237,22 @@ TEST_F(RenderStateTest, TextureRasterIsBoundAtOnceAndOnlyWhenItChanges) {
   EXPECT_EQ(bound, raster);
 }
 
+TEST_F(RenderStateTest, StencilStatesStartAsTheDevicesAndEveryChangeReachesIt) {
+  EXPECT_EQ(EngineValue(kRwRenderStateStencilFunction), uintptr_t(DeviceState(D3DRS_STENCILFUNC)));
+  EXPECT_EQ(EngineValue(kRwRenderStateStencilFail), uintptr_t(DeviceState(D3DRS_STENCILFAIL)));
+  EXPECT_EQ(EngineValue(kRwRenderStateStencilFunctionMask), uintptr_t(DeviceState(D3DRS_STENCILMASK)));
+  EXPECT_EQ(EngineValue(kRwRenderStateStencilFunctionWriteMask), uintptr_t(DeviceState(D3DRS_STENCILWRITEMASK)));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateStencilFunctionMask, IntegerValue(0)));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateStencilFunctionWriteMask, IntegerValue(0)));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateStencilEnable, IntegerValue(1)));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateStencilPass, IntegerValue(D3DSTENCILOP_INCR)));
+  RwD3D8RenderStateFlush();
+  EXPECT_EQ(DeviceState(D3DRS_STENCILMASK), 0u);
+  EXPECT_EQ(DeviceState(D3DRS_STENCILWRITEMASK), 0u);
+  EXPECT_EQ(DeviceState(D3DRS_STENCILENABLE), 1u);
+  EXPECT_EQ(DeviceState(D3DRS_STENCILPASS), DWORD(D3DSTENCILOP_INCR));
+}
+
 TEST_F(RenderStateTest, RestoreResendsTheEngineValues) {
   ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateZWriteEnable, IntegerValue(0)));
   ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateSrcBlend, IntegerValue(D3DBLEND_ONE)));
