@@ -1,0 +1,37 @@
+// Start-up and main-loop steps whose subsystems come later: the input
+// devices, the charset toolkit, texture dictionaries, the screen stack, the
+// application holder and the movie player. Each does nothing (and succeeds)
+// until its subsystem fills it in; the start-up and the loop already call
+// each at its place.
+#pragma once
+
+#include "game/foundation/types.h"
+#include "platform/win/win32.h"
+
+// Input devices event: registers the keyboard, mouse and pad handlers.
+void RegisterGameInputHandlers();
+// The DirectInput object with its keyboard and mouse for the window; the
+// mouse then the keyboard polled; keyboard, mouse and object released.
+void CreateInputDevices(HWND window);
+void PollInputDevices();
+void ReleaseInputDevices();
+
+// The engine's charset toolkit, opened after the engine starts.
+bool OpenCharsetModule();
+void CloseCharsetModule();
+// Every texture dictionary destroyed before the engine stops.
+void DestroyAllTexDictionaries();
+
+// The screen stack for the window, added as the event device's next handler
+// and given the camera size; only when none exists yet.
+void CreateScreenStack(void* window, u32 width, u32 height);
+// An empty entry pushed, the stack taken off the event device and deleted.
+void DeleteScreenStack();
+// The application holder, which creates the game and pushes it.
+void CreateApplicationHolder();
+void ShutDownApplicationHolder();
+
+// The movie player: plays the file into the rectangle of the window.
+void RunMoviePlayer(HWND window, HDC dc, const char* path, const RECT* rect);
+// The movie player's wave-out notifications.
+void MovieWaveOutMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,193 @@
+// Engine open and close on the fake display driver: the video mode chosen
+// from the options, the fall-back boxes, the device dialog, failures that
+// leave no engine behind, and the global services of engine initialise.
+#include "game/app/engine_start.h"
+
+#include <gtest/gtest.h>
+
+#include "game/app/device_dialog.h"
+#include "game/app/small_block_pool.h"
+#include "game/foundation/memory.h"
+#include "tests/game/app/app_fixture.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/fake_driver.h"
+
+namespace {
+
+class EngineStartTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    FakeDriverInstall();
+    GameInitialise();
+  }
+  void TearDown() override {
+    WinTestSetDialogHook(nullptr, nullptr);
+    if (GetEngineOpenFlag()) {
+      CloseEngine();
+    }
+    FakeEngineShutdown();
+    FakeDriverUninstall();
+    AppTest::TearDown();
+  }
+};
+
+TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_EQ(kRwEngineStatusStarted, FakeEngineStatus());
+  EXPECT_TRUE(GetEngineOpenFlag());
+  EXPECT_TRUE(ArePoolsSetUp());
+  EXPECT_EQ(InstallMemoryHooks()->rwmalloc, RwEngineInstance->memoryFunctions.rwmalloc);
+  // Default: the full-screen 1024 x 768 mode of the fake driver.
+  EXPECT_EQ(2, FakeDriver().currentMode);
+  EXPECT_EQ(1024u, gAppConfig.width);
+  EXPECT_EQ(768u, gAppConfig.height);
+  EXPECT_EQ(1u, gAppWindow.fullScreen);
+  EXPECT_TRUE(sBoxes.empty());
+
+  EXPECT_TRUE(CloseEngine());
+  EXPECT_FALSE(GetEngineOpenFlag());
+  EXPECT_FALSE(ArePoolsSetUp());
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+  // Late allocations go to the C runtime.
+  int* late = new int(7);
+  delete late;
+}
+
+TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
+  tktest::BmpSpec bitmap;
+  bitmap.width = 2;
+  bitmap.height = 1;
+  bitmap.pixels = {0xFF0000, 0x00FF00};
+  const std::string path = testing::TempDir() + "app_reader_check.bmp";
+  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(bitmap)));
+  ASSERT_TRUE(OpenEngine(nullptr));
+  RwImage* image = RwImageRead(path.c_str());
+  ASSERT_NE(nullptr, image);
+  EXPECT_EQ(2, image->width);
+  RwImageDestroy(image);
+  remove(path.c_str());
+}
+
+TEST_F(EngineStartTest, WindowedModeKeepsTheConfiguredSize) {
+  gOptionLow = 1;
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_EQ(0, FakeDriver().currentMode);
+  EXPECT_EQ(640u, gAppConfig.width);
+  EXPECT_EQ(480u, gAppConfig.height);
+  EXPECT_EQ(0u, gAppWindow.fullScreen);
+}
+
+TEST_F(EngineStartTest, MissingModeWarnsAndFallsBackTo640) {
+  FakeDriver().modes = {{1024, 768, 16, kRwVideoModeExclusive}, {640, 480, 32, kRwVideoModeExclusive}};
+  ASSERT_TRUE(OpenEngine(nullptr));
+  ASSERT_EQ(1u, sBoxes.size());
+  EXPECT_EQ("The resolution you have selected does not exist! Trying 640x480@32 ", sBoxes[0].text);
+  EXPECT_EQ("Resolution not found!", sBoxes[0].caption);
+  EXPECT_EQ(static_cast<UINT>(MB_OK), sBoxes[0].type);
+  EXPECT_EQ(1, FakeDriver().currentMode);
+  EXPECT_EQ(640u, gAppConfig.width);
+}
+
+TEST_F(EngineStartTest, Missing640EndsTheProgram) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  FakeDriver().modes = {{1024, 768, 16, 0}};
+  EXPECT_DEATH(OpenEngine(nullptr), "The minimal resolution 640x480@32 not exist! Exiting...");
+}
+
+TEST_F(EngineStartTest, RefusedDeviceStepsFailWithoutAnEngine) {
+  const RwInt32 refusals[] = {kRwDeviceOpen, kRwDeviceUseMode, kRwDeviceStart, kRwDeviceGetNumSubSystems};
+  for (RwInt32 request : refusals) {
+    SCOPED_TRACE(request);
+    FakeDriverInstall();
+    FakeDriver().refused.insert(request);
+    if (request == kRwDeviceGetNumSubSystems) {
+      FakeDriver().subSystemCount = 0;
+      FakeDriver().refused.clear();
+    }
+    EXPECT_FALSE(OpenEngine(nullptr));
+    EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+    EXPECT_FALSE(GetEngineOpenFlag());
+    EXPECT_FALSE(ArePoolsSetUp());
+  }
+}
+
+TEST_F(EngineStartTest, EngineInitialiseCreatesAndTerminateDeletesTheServices) {
+  EXPECT_EQ(1u, AppEventHandler(kAppEventEngineInitialise, 0));
+  ASSERT_NE(nullptr, gEventDevice);
+  ASSERT_NE(nullptr, gTimeScaleListener);
+  // The time-scale listener is the device's first handler.
+  EXPECT_EQ(1u, gEventDevice->GetHandlers().Count());
+  EXPECT_EQ(1u, AppEventHandler(kAppEventEngineTerminate, 0));
+  EXPECT_EQ(nullptr, gEventDevice);
+  EXPECT_EQ(nullptr, gTimeScaleListener);
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+}
+
+TEST_F(EngineStartTest, FailedEngineInitialiseShowsTheStartupError) {
+  FakeDriver().refused.insert(kRwDeviceStart);
+  gAppConfig.title = "Tessarak Volde";
+  EXPECT_EQ(0u, AppEventHandler(kAppEventEngineInitialise, 0));
+  ASSERT_EQ(1u, sBoxes.size());
+  EXPECT_EQ("Error initializing the render engine.", sBoxes[0].text);
+  EXPECT_EQ("Tessarak Volde", sBoxes[0].caption);
+  EXPECT_EQ(nullptr, gEventDevice);
+}
+
+// The dialog's driver: looks at the first selection, then acts.
+struct tDialogScript {
+  LRESULT firstModeData = -2;
+  LRESULT firstAdapterData = -2;
+  int pickAdapter = -1;  // item to select in the adapter list, or -1
+  int button = kDeviceDialogOk;
+};
+
+void DriveDialog(HWND dialog, int pass, void* user) {
+  if (pass != 0) {
+    return;
+  }
+  tDialogScript* script = static_cast<tDialogScript*>(user);
+  const LRESULT mode = SendDlgItemMessageA(dialog, kDeviceDialogModeList, LB_GETCURSEL, 0, 0);
+  script->firstModeData = mode < 0 ? -1 : SendDlgItemMessageA(dialog, kDeviceDialogModeList, LB_GETITEMDATA, mode, 0);
+  const LRESULT adapter = SendDlgItemMessageA(dialog, kDeviceDialogAdapterList, LB_GETCURSEL, 0, 0);
+  script->firstAdapterData =
+      adapter < 0 ? -1 : SendDlgItemMessageA(dialog, kDeviceDialogAdapterList, LB_GETITEMDATA, adapter, 0);
+  if (script->pickAdapter >= 0) {
+    SendDlgItemMessageA(dialog, kDeviceDialogAdapterList, LB_SETCURSEL, script->pickAdapter, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kDeviceDialogAdapterList, LBN_SELCHANGE), 0);
+  }
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(script->button, BN_CLICKED), 0);
+}
+
+TEST_F(EngineStartTest, DeviceDialogPreselectsTheWindowed640Mode) {
+  gOptionSelectScreen = 1;
+  FakeDriver().modes = {{1024, 768, 32, kRwVideoModeExclusive}, {640, 480, 32, 0}, {800, 600, 32, 0}};
+  tDialogScript script;
+  WinTestSetDialogHook(DriveDialog, &script);
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_EQ(1, script.firstModeData);
+  EXPECT_EQ(0, script.firstAdapterData);
+  EXPECT_EQ(1, FakeDriver().currentMode);
+  EXPECT_EQ(640u, gAppConfig.width);
+  EXPECT_EQ(0u, gAppWindow.fullScreen);
+}
+
+TEST_F(EngineStartTest, DeviceDialogAdapterChangeAndCancel) {
+  gOptionSelectScreen = 1;
+  tDialogScript script;
+  script.pickAdapter = 1;
+  WinTestSetDialogHook(DriveDialog, &script);
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_EQ(1, gCurrentAdapter);
+  EXPECT_EQ(1, FakeDriver().currentSubSystem);
+  ASSERT_TRUE(CloseEngine());
+
+  ResetAppGlobals();
+  gOptionSelectScreen = 1;
+  script = tDialogScript();
+  script.button = kDeviceDialogCancel;
+  EXPECT_FALSE(OpenEngine(nullptr));
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+// The whole entry run in-process on the fake display driver: start-up events
+// in their order, the paced loop on an injected clock, a clean quit when the
+// window is asked to close, a refused second instance and a failed engine.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "game/app/frame_tick.h"
+#include "game/app/main_loop.h"
+#include "game/app/main_window.h"
+#include "game/foundation/memory.h"
+#include "tests/game/app/app_fixture.h"
+#include "tests/support/fake_driver.h"
+
+namespace {
+
+constexpr u32 kIdlesBeforeClose = 5;
+
+struct tLoopClock {
+  DWORD now = 100000;
+  std::vector<DWORD> sleeps;
+};
+
+tLoopClock sClock;
+
+DWORD ReadClock(void*) { return sClock.now; }
+
+// Each sleep moves the clock on by what was asked and one more millisecond;
+// after enough frames the window is asked to close, as its close button would.
+void SleepHook(DWORD milliseconds, void*) {
+  sClock.sleeps.push_back(milliseconds);
+  sClock.now += milliseconds + 1;
+  if (AppTest::CountIdles() >= kIdlesBeforeClose) {
+    WinTestRequestClose(WinTestFindWindow(kMainWindowClass));
+  }
+}
+
+class WinMainTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    char folder[] = "/tmp/tk_app_test_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    mFolder = folder;
+    WinTestSetLockFolder(mFolder.c_str());
+    sClock = tLoopClock();
+    WinTestSetClock(ReadClock, nullptr);
+    WinTestSetSleepHook(SleepHook, nullptr);
+    FakeDriverInstall();
+    ResetFrameTick();
+  }
+  void TearDown() override {
+    WinTestSetSleepHook(nullptr, nullptr);
+    WinTestSetClock(nullptr, nullptr);
+    WinTestSetArguments(-1, nullptr);
+    FakeEngineShutdown();
+    FakeDriverUninstall();
+    WinTestSetLockFolder(nullptr);
+    rmdir(mFolder.c_str());
+    AppTest::TearDown();
+  }
+
+  // Runs the entry with the arguments; a watchdog closes the window should the
+  // loop not end by itself.
+  int RunEntry(std::vector<const char*> arguments) {
+    WinTestSetArguments(static_cast<int>(arguments.size()), arguments.data());
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+      std::unique_lock<std::mutex> guard(lock);
+      if (!finished.wait_for(guard, std::chrono::seconds(20), [&] { return done; })) {
+        WinTestRequestClose(WinTestFindWindow(kMainWindowClass));
+      }
+    });
+    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT);
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    return result;
+  }
+
+  std::vector<u32> EventCodes() const {
+    std::vector<u32> codes;
+    for (const tRaisedEvent& event : sEvents) {
+      if (codes.empty() || codes.back() != event.code || event.code != kAppEventIdle) {
+        codes.push_back(event.code);
+      }
+    }
+    return codes;
+  }
+
+  std::string mFolder;
+};
+
+TEST_F(WinMainTest, StartsTicksAndQuitsWhenTheWindowCloses) {
+  EXPECT_EQ(0, RunEntry({"tessarak", "-low", "levels/one.txt"}));
+
+  // Start-up in order, the idle events (shown once), then the teardown.
+  const std::vector<u32> expected = {kAppEventInitialise,       kAppEventOption,          kAppEventOption,
+                                     kAppEventEngineInitialise, kAppEventDebugInitialise, kAppEventPluginAttach,
+                                     kAppEventInputDevices,     kAppEventSelectDevice,    kAppEventImageReaders,
+                                     kAppEventArgument,         kAppEventFileLoad,        kAppEventArgument,
+                                     kAppEventFileLoad,         kAppEventCameraSize,      kAppEventIdle,
+                                     kAppEventEngineTerminate,  kAppEventTerminate};
+  std::vector<u32> codes = EventCodes();
+  codes.erase(std::remove(codes.begin(), codes.end(), static_cast<u32>(kAppEventActivate)), codes.end());
+  EXPECT_EQ(expected, codes);
+  EXPECT_EQ((std::vector<std::string>{"-low", "levels/one.txt"}), EventTexts(kAppEventOption));
+  EXPECT_EQ((std::vector<std::string>{"-low", "levels/one.txt"}), EventTexts(kAppEventFileLoad));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+  EXPECT_EQ(kIdlesBeforeClose, gFrameNumber);
+
+  // Between frames the loop sleeps half of what is left of the 40 ms.
+  ASSERT_GE(sClock.sleeps.size(), 5u);
+  const std::vector<DWORD> firstGap = {20, 9, 4, 2, 0};
+  EXPECT_EQ(firstGap, std::vector<DWORD>(sClock.sleeps.begin(), sClock.sleeps.begin() + 5));
+
+  // "-low" on the fake driver: the windowed 640 x 480 mode.
+  EXPECT_EQ(0, FakeDriver().currentMode);
+  EXPECT_EQ(640u, gAppConfig.width);
+  EXPECT_EQ(0u, gAppRunning);
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+  EXPECT_FALSE(GetEngineOpenFlag());
+  EXPECT_EQ(nullptr, gEventDevice);
+  EXPECT_EQ(nullptr, WinTestFindWindow(kMainWindowClass));
+  EXPECT_TRUE(sBoxes.empty());
+}
+
+TEST_F(WinMainTest, QuitEventEndsTheLoop) {
+  static bool sQuitRaised = false;
+  sQuitRaised = false;
+  SetAppEventObserver([](u32 code, tAppEventArg argument) {
+    RecordEvent(code, argument);
+    if (code == kAppEventIdle && !sQuitRaised && CountIdles() == 2) {
+      sQuitRaised = true;
+      AppEventHandler(kAppEventQuit, 0);
+    }
+  });
+  EXPECT_EQ(0, RunEntry({"tessarak", "-low"}));
+  EXPECT_EQ(2u, CountIdles());
+  EXPECT_EQ(1u, gAppConfig.quit);
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+}
+
+TEST_F(WinMainTest, SecondInstanceIsRefusedSilently) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool held = false;
+  bool release = false;
+  std::thread first([&] {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+    WaitForSingleObject(mutex, 0);
+    std::unique_lock<std::mutex> guard(lock);
+    held = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return release; });
+    ReleaseMutex(mutex);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  });
+  {
+    std::unique_lock<std::mutex> guard(lock);
+    changed.wait(guard, [&] { return held; });
+  }
+  EXPECT_EQ(0, RunEntry({"tessarak"}));
+  EXPECT_TRUE(sEvents.empty());
+  EXPECT_TRUE(sBoxes.empty());
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    release = true;
+  }
+  changed.notify_all();
+  first.join();
+
+  // Once the first has gone, the entry runs (and is closed by the sleep hook).
+  EXPECT_EQ(0, RunEntry({"tessarak", "-low"}));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+}
+
+TEST_F(WinMainTest, FailedEngineShowsTheErrorAndEnds) {
+  FakeDriver().refused.insert(kRwDeviceOpen);
+  EXPECT_EQ(0, RunEntry({"tessarak"}));
+  const std::vector<u32> expected = {kAppEventInitialise,   kAppEventEngineInitialise, kAppEventDebugInitialise,
+                                     kAppEventPluginAttach, kAppEventInputDevices,     kAppEventTerminate};
+  EXPECT_EQ(expected, EventCodes());
+  ASSERT_EQ(1u, sBoxes.size());
+  EXPECT_EQ("Error initializing the render engine.", sBoxes[0].text);
+  EXPECT_EQ(nullptr, WinTestFindWindow(kMainWindowClass));
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+
+  // Everything was given back: the next run starts normally.
+  FakeDriver().refused.clear();
+  sEvents.clear();
+  EXPECT_EQ(0, RunEntry({"tessarak", "-low"}));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+}
+
+}  // namespace
+
+namespace {
+
+// The same run on the engine's own Direct3D 8 driver over the headless video
+// driver: the window opens in the default full-screen mode or falls back,
+// frames tick, and closing the window brings everything down.
+TEST_F(WinMainTest, RunsOnTheDisplayDriver) {
+  FakeDriverUninstall();
+  ASSERT_NE(nullptr, RwD3D8DeviceRecordGet());
+  EXPECT_EQ(0, RunEntry({"tessarak"}));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+  EXPECT_EQ(1u, CountEvents(kAppEventEngineTerminate));
+  EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
+  EXPECT_FALSE(GetEngineOpenFlag());
+  EXPECT_EQ(nullptr, WinTestFindWindow(kMainWindowClass));
+  for (const tShownBox& box : sBoxes) {
+    EXPECT_EQ("Resolution not found!", box.caption) << box.text;
+  }
+}
+
+}  // namespace
