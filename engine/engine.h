@@ -19,3 +19,8 @@
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/stream.h"
 #include "engine/src/plcore/vector.h"
+#include "engine/src/image.h"
+#include "engine/src/plcore/resmem.h"
+#include "engine/src/raster.h"
+#include "engine/tool/bmp/rtbmp.h"
+#include "engine/tool/png/rtpng.h"

@@ -1,0 +1,323 @@
+// The PNG reader on files written with libpng: palette, grey and colour
+// types at every depth the reader transforms, transparency, interlacing,
+// and clean failure on corrupt, truncated or out-of-memory reads.
+#include "engine/tool/png/rtpng.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/bmp_writer.h"
+#include "tests/support/counting_memory.h"
+#include "tests/support/fake_raster_driver.h"
+
+namespace {
+
+RwErrorRecord TakeError() {
+  RwErrorRecord e;
+  RwErrorGet(&e);
+  return e;
+}
+
+RwUInt32 Rgba(const RwUInt8* p) {
+  return (RwUInt32{p[0]} << 24) | (RwUInt32{p[1]} << 16) | (RwUInt32{p[2]} << 8) | p[3];
+}
+
+struct PngSpec {
+  int width = 0;
+  int height = 0;
+  int colourType = PNG_COLOR_TYPE_RGB;
+  int bitDepth = 8;
+  bool interlaced = false;
+  std::vector<png_color> palette;
+  std::vector<png_byte> paletteAlphas;
+  bool greyKey = false;  // a tRNS chunk on a grey file (key value 1)
+  // Samples top row first, one value a sample (16-bit samples as values up to 65535).
+  std::vector<unsigned> samples;
+};
+
+int Channels(int colourType) {
+  switch (colourType) {
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      return 4;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    default:
+      return 1;
+  }
+}
+
+void AppendBytes(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void Flush(png_structp) {}
+
+// Encodes spec as a PNG file's bytes with libpng.
+std::vector<uint8_t> EncodePng(const PngSpec& spec) {
+  std::vector<uint8_t> out;
+  out.reserve(4096);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(png, &out, AppendBytes, Flush);
+  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!spec.palette.empty()) {
+    png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+  }
+  if (!spec.paletteAlphas.empty()) {
+    png_set_tRNS(png, info, spec.paletteAlphas.data(), static_cast<int>(spec.paletteAlphas.size()), nullptr);
+  }
+  if (spec.greyKey) {
+    png_color_16 key = {};
+    key.gray = 1;
+    png_set_tRNS(png, info, nullptr, 0, &key);
+  }
+  png_write_info(png, info);
+  const int channels = Channels(spec.colourType);
+  const size_t rowBytes = (static_cast<size_t>(spec.width) * channels * spec.bitDepth + 7) / 8;
+  std::vector<std::vector<png_byte>> rows(spec.height, std::vector<png_byte>(rowBytes, 0));
+  for (int y = 0; y < spec.height; ++y) {
+    for (int s = 0; s < spec.width * channels; ++s) {
+      const unsigned v = spec.samples[static_cast<size_t>(y) * spec.width * channels + s];
+      png_byte* row = rows[y].data();
+      if (spec.bitDepth == 16) {
+        row[2 * s] = static_cast<png_byte>(v >> 8);
+        row[2 * s + 1] = static_cast<png_byte>(v);
+      } else if (spec.bitDepth == 8) {
+        row[s] = static_cast<png_byte>(v);
+      } else {
+        const int perByte = 8 / spec.bitDepth;
+        const int shift = 8 - spec.bitDepth * (s % perByte + 1);
+        row[s / perByte] |= static_cast<png_byte>(v << shift);
+      }
+    }
+  }
+  std::vector<png_bytep> pointers;
+  for (auto& r : rows) {
+    pointers.push_back(r.data());
+  }
+  png_write_image(png, pointers.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+class PngTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CountingMemoryReset();
+    ASSERT_TRUE(FakeImageEngineStart(0, CountingMemoryFunctions()));
+    ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
+    TakeError();
+    path_ =
+        ::testing::TempDir() + "rtpng_test_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+  }
+  void TearDown() override {
+    std::remove(path_.c_str());
+    FakeImageEngineStop();
+  }
+  RwImage* Read(const std::vector<uint8_t>& bytes) {
+    EXPECT_TRUE(tktest::WriteFileBytes(path_, bytes));
+    return RtPNGImageRead(path_.c_str());
+  }
+  std::string path_;
+};
+
+PngSpec Sequence(int width, int height, int colourType, int bitDepth) {
+  PngSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.colourType = colourType;
+  spec.bitDepth = bitDepth;
+  const unsigned limit = bitDepth == 16 ? 65536u : (1u << bitDepth);
+  const int count = width * height * Channels(colourType);
+  for (int i = 0; i < count; ++i) {
+    spec.samples.push_back((static_cast<unsigned>(i) * 7919u + 13u) % limit);
+  }
+  return spec;
+}
+
+TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
+  PngSpec spec = Sequence(5, 3, PNG_COLOR_TYPE_PALETTE, 8);
+  for (int i = 0; i < 256; ++i) {
+    spec.palette.push_back({static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>(i / 2)});
+  }
+  for (unsigned& s : spec.samples) {
+    s %= 256;
+  }
+  spec.paletteAlphas = {10, 20, 30};
+  RwImage* image = Read(EncodePng(spec));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->depth, 8);
+  EXPECT_EQ(image->width, 5);
+  EXPECT_EQ(image->height, 3);
+  for (int i = 0; i < 15; ++i) {
+    ASSERT_EQ(image->pixels[(i / 5) * image->stride + i % 5], spec.samples[i]) << i;
+  }
+  EXPECT_EQ(Rgba(image->palette + 0), 0x00FF000Au);
+  EXPECT_EQ(Rgba(image->palette + 4 * 2), 0x02FD011Eu);
+  EXPECT_EQ(Rgba(image->palette + 4 * 3), 0x03FC01FFu);
+  EXPECT_EQ(Rgba(image->palette + 4 * 255), 0xFF007FFFu);
+  RwImageDestroy(image);
+}
+
+TEST_F(PngTest, OneBitPaletteBecomesAFourBitImage) {
+  PngSpec spec = Sequence(11, 2, PNG_COLOR_TYPE_PALETTE, 1);
+  spec.palette = {{200, 0, 0}, {0, 0, 200}};
+  RwImage* image = Read(EncodePng(spec));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->depth, 4);
+  for (int i = 0; i < 22; ++i) {
+    ASSERT_EQ(image->pixels[(i / 11) * image->stride + i % 11], spec.samples[i]) << i;
+  }
+  EXPECT_EQ(Rgba(image->palette), 0xC80000FFu);
+  EXPECT_EQ(Rgba(image->palette + 4), 0x0000C8FFu);
+  EXPECT_EQ(Rgba(image->palette + 4 * 15), 0x0F0F0FFFu) << "entries without a colour keep the ramp";
+  RwImageDestroy(image);
+}
+
+TEST_F(PngTest, GreyFilesBecomeEightBitImagesWithARampPalette) {
+  struct Case {
+    int bitDepth;
+    bool key;
+  };
+  for (const Case& c : {Case{8, false}, Case{2, false}, Case{4, true}, Case{16, false}, Case{1, true}}) {
+    SCOPED_TRACE(testing::Message() << c.bitDepth << " bits" << (c.key ? " with tRNS" : ""));
+    PngSpec spec = Sequence(7, 3, PNG_COLOR_TYPE_GRAY, c.bitDepth);
+    spec.greyKey = c.key;
+    RwImage* image = Read(EncodePng(spec));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->depth, 8);
+    for (int i = 0; i < 21; ++i) {
+      unsigned expected = spec.samples[i];
+      if (c.bitDepth == 16) {
+        expected >>= 8;
+      } else if (c.bitDepth < 8) {
+        expected = expected * 255 / ((1u << c.bitDepth) - 1);
+      }
+      ASSERT_EQ(image->pixels[(i / 7) * image->stride + i % 7], expected) << i;
+    }
+    EXPECT_EQ(Rgba(image->palette + 4 * 77), 0x4D4D4DFFu);
+    RwImageDestroy(image);
+  }
+}
+
+TEST_F(PngTest, ColourFilesBecome32BitImages) {
+  struct Case {
+    int colourType;
+    int bitDepth;
+    bool interlaced;
+  };
+  const Case cases[] = {{PNG_COLOR_TYPE_RGB_ALPHA, 16, false}, {PNG_COLOR_TYPE_RGB_ALPHA, 8, true},
+                        {PNG_COLOR_TYPE_RGB, 8, false},        {PNG_COLOR_TYPE_RGB, 16, true},
+                        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, false}, {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.colourType << ", " << c.bitDepth << " bits"
+                                    << (c.interlaced ? ", interlaced" : ""));
+    PngSpec spec = Sequence(9, 5, c.colourType, c.bitDepth);
+    spec.interlaced = c.interlaced;
+    RwImage* image = Read(EncodePng(spec));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->depth, 32);
+    EXPECT_EQ(image->palette, nullptr);
+    const int channels = Channels(c.colourType);
+    for (int p = 0; p < 45; ++p) {
+      unsigned s[4];
+      for (int k = 0; k < channels; ++k) {
+        s[k] = spec.samples[p * channels + k] >> (c.bitDepth == 16 ? 8 : 0);
+      }
+      RwUInt32 expected = 0;
+      if (channels == 4) {
+        expected = (s[0] << 24) | (s[1] << 16) | (s[2] << 8) | s[3];
+      } else if (channels == 3) {
+        expected = (s[0] << 24) | (s[1] << 16) | (s[2] << 8) | 0xFF;
+      } else {
+        expected = (s[0] << 24) | (s[0] << 16) | (s[0] << 8) | s[1];
+      }
+      ASSERT_EQ(Rgba(image->pixels + (p / 9) * image->stride + 4 * (p % 9)), expected) << p;
+    }
+    RwImageDestroy(image);
+  }
+}
+
+TEST_F(PngTest, LibpngMemoryComesFromTheEngine) {
+  const std::vector<uint8_t> bytes = EncodePng(Sequence(4, 4, PNG_COLOR_TYPE_RGB, 8));
+  const int before = CountingMemoryState().mallocs - CountingMemoryState().frees;
+  const int mallocsBefore = CountingMemoryState().mallocs;
+  RwImage* image = Read(bytes);
+  ASSERT_NE(image, nullptr);
+  // libpng's structures, the row pointers and the image: more than the image alone.
+  EXPECT_GT(CountingMemoryState().mallocs - mallocsBefore, 3);
+  RwImageDestroy(image);
+  EXPECT_EQ(CountingMemoryState().mallocs - CountingMemoryState().frees, before);
+}
+
+TEST_F(PngTest, EveryFailedAllocationFailsCleanly) {
+  PngSpec spec = Sequence(6, 6, PNG_COLOR_TYPE_PALETTE, 4);
+  spec.palette.assign(16, png_color{1, 2, 3});
+  spec.paletteAlphas = {0, 128};
+  const std::vector<uint8_t> bytes = EncodePng(spec);
+  ASSERT_FALSE(bytes.empty());
+  ASSERT_TRUE(tktest::WriteFileBytes(path_, bytes));
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    CountingMemoryState().mallocAttempts = 0;
+    CountingMemoryState().failMallocNumber = n;
+    const int live = CountingMemoryState().mallocs - CountingMemoryState().frees;
+    RwImage* image = RtPNGImageRead(path_.c_str());
+    CountingMemoryState().failMallocNumber = 0;
+    if (image != nullptr) {
+      RwImageDestroy(image);
+      break;
+    }
+    ASSERT_EQ(CountingMemoryState().mallocs - CountingMemoryState().frees, live);
+    ASSERT_LT(n, 200);
+  }
+}
+
+TEST_F(PngTest, CorruptAndTruncatedFilesFail) {
+  const std::vector<uint8_t> good = EncodePng(Sequence(8, 8, PNG_COLOR_TYPE_RGB_ALPHA, 8));
+  for (size_t length = 0; length < good.size(); ++length) {
+    SCOPED_TRACE(length);
+    RwImage* image = Read(std::vector<uint8_t>(good.begin(), good.begin() + length));
+    ASSERT_EQ(image, nullptr);
+  }
+  struct Case {
+    const char* what;
+    size_t at;
+  };
+  // Signature, IHDR width, IHDR CRC, first IDAT data byte.
+  for (const Case& c : {Case{"signature", 1}, Case{"width", 17}, Case{"header CRC", 30}, Case{"image data", 43}}) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> bytes = good;
+    bytes[c.at] ^= 0x5A;
+    EXPECT_EQ(Read(bytes), nullptr);
+  }
+  EXPECT_EQ(RtPNGImageRead((path_ + ".missing.png").c_str()), nullptr);
+  TakeError();
+  EXPECT_EQ(RtPNGImageRead(nullptr), nullptr);
+  const RwErrorRecord e = TakeError();
+  EXPECT_EQ(e.errorCode, kRwErrNullArgument);
+}
+
+TEST_F(PngTest, ReadsThroughTheFormatRegistry) {
+  ASSERT_TRUE(tktest::WriteFileBytes(path_, EncodePng(Sequence(2, 2, PNG_COLOR_TYPE_GRAY, 8))));
+  RwImage* image = RwImageRead(path_.c_str());
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->depth, 8);
+  RwImageDestroy(image);
+}
+
+}  // namespace
