@@ -27,3 +27,7 @@
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8convert.h"
+#include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/palquant.h"
+#include "engine/src/image_resample.h"

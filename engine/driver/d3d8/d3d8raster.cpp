@@ -9,8 +9,9 @@
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/plcore/error.h"
 
-// The window functions come with the Windows stand-in.
-__attribute__((weak)) BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+// The device window's client size decides whether camera rasters fit and
+// whether depth rasters share the device's depth surface.
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 
 namespace {
 
@@ -477,7 +478,7 @@ RwInt32 _rwD3D8RasterZBufferDepth(void) {
 
 bool _rwD3D8RasterClientSize(RwInt32* width, RwInt32* height) {
   RECT client = {0, 0, 0, 0};
-  if (GetClientRect == nullptr || _rwD3D8Driver.window == nullptr || !GetClientRect(_rwD3D8Driver.window, &client)) {
+  if (_rwD3D8Driver.window == nullptr || !GetClientRect(_rwD3D8Driver.window, &client)) {
     return false;
   }
   *width = client.right - client.left;
