@@ -154,6 +154,12 @@ class D3D8RasterTest : public ::testing::Test {
     return e;
   }
 
+  // Starts recording the device's calls from a clean slate.
+  static void Record() {
+    d3d8test::SetRecording(Device(), true);
+    d3d8test::ClearRecording(Device());
+  }
+
   static RwD3D8RasterExtension* Ext(RwRaster* raster) { return _rwD3D8RasterExtensionGet(raster); }
 
   // A 32-bit image of the size with every pixel the colour.
