@@ -37,7 +37,7 @@ RwRaster* RwRasterCreate(RwInt32 width, RwInt32 height, RwInt32 depth, RwUInt32 
     RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
     return nullptr;
   }
-  std::memset(raster, 0, sizeof(RwRaster));
+  std::memset(raster, 0, static_cast<size_t>(rasterRegistry.sizeOfStruct));  // extensions start zeroed for the driver
   raster->parent = raster;
   raster->width = width;
   raster->height = height;
@@ -160,6 +160,19 @@ RwRaster* RwRasterShowRaster(RwRaster* raster, void* deviceWindow, RwUInt32 flag
   }
   return raster;
 }
+
+RwRaster* _rwRasterAllocateScratch(void) {
+  RwRaster* scratch = static_cast<RwRaster*>(RwFreeListEntryAlloc(Globals()->rasterFreeList));
+  if (scratch == nullptr) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
+    return nullptr;
+  }
+  std::memset(scratch, 0, static_cast<size_t>(rasterRegistry.sizeOfStruct));
+  scratch->parent = scratch;
+  return scratch;
+}
+
+void _rwRasterFreeScratch(RwRaster* scratch) { RwFreeListEntryFree(Globals()->rasterFreeList, scratch); }
 
 RwInt32 RwRasterRegisterPlugin(RwInt32 size, RwUInt32 pluginID, RwPluginObjectConstructor constructCB,
                                RwPluginObjectDestructor destructCB, RwPluginObjectCopy copyCB) {

@@ -1,7 +1,5 @@
 // Conversions between images and rasters and the choice of a raster format
 // for an image; the pixel work itself is the driver's.
-#include <cstring>
-
 #include "engine/src/image.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
@@ -37,15 +35,18 @@ RwRaster* RwRasterSetFromImage(RwRaster* raster, RwImage* image) {
 
 RwImage* RwImageFindRasterFormat(RwImage* image, RwUInt32 rasterType, RwInt32* width, RwInt32* height, RwInt32* depth,
                                  RwUInt32* format) {
-  RwRaster scratch;
-  std::memset(&scratch, 0, sizeof(scratch));
-  scratch.parent = &scratch;
-  if (!CallDriver(kRwStdImageFindRasterFormat, &scratch, image, static_cast<RwInt32>(rasterType))) {
+  // The driver may fill its extension too, so the scratch has the full size.
+  RwRaster* scratch = _rwRasterAllocateScratch();
+  if (scratch == nullptr) {
     return nullptr;
   }
-  *width = scratch.width;
-  *height = scratch.height;
-  *depth = scratch.depth;
-  *format = static_cast<RwUInt32>(scratch.type) | (static_cast<RwUInt32>(scratch.format) << 8);
-  return image;
+  const RwBool found = CallDriver(kRwStdImageFindRasterFormat, scratch, image, static_cast<RwInt32>(rasterType));
+  if (found) {
+    *width = scratch->width;
+    *height = scratch->height;
+    *depth = scratch->depth;
+    *format = static_cast<RwUInt32>(scratch->type) | (static_cast<RwUInt32>(scratch->format) << 8);
+  }
+  _rwRasterFreeScratch(scratch);
+  return found ? image : nullptr;
 }

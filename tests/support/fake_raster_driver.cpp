@@ -13,6 +13,7 @@ constexpr RwInt32 kDefaultDepth = 16;
 struct FakeRasterExtension {
   RwUInt8* memory;
   RwUInt8* paletteMemory;
+  RwUInt32 chosenFormat;  // written by the format search, like a driver's own format code
 };
 
 FakeRasterState sState;
@@ -227,6 +228,7 @@ RwBool FindRasterFormat(void* target, void* object, RwInt32 number) {
     scratch->depth = 8;
     scratch->format = (rwRASTERFORMATPAL8 | rwRASTERFORMAT888) >> 8;
   }
+  Extension(scratch)->chosenFormat = scratch->format;
   return TRUE;
 }
 

@@ -19,8 +19,8 @@ RwResEntry* EntryFromLink(RwLLLink* link) { return rwLLLinkGetData(link, RwResEn
 
 void RecordNoRoom() { RwErrorRaise(kRwPluginIdCore, kRwErrArenaFull); }
 
-// Destroy callback, owner slot, unlink and release; the arena's bookkeeping
-// only when the module is started.
+// Destroy callback, owner slot, unlink and release. An entry whose next link
+// is null was allocated outside the arena and goes back through the free hook.
 void ReleaseEntry(RwResEntry* entry) {
   if (entry->destroyNotify != nullptr) {
     entry->destroyNotify(entry);
