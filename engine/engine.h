@@ -4,6 +4,9 @@
 #pragma once
 
 #include "engine/src/camera.h"
+#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/driver/d3d8/d3d8_im2d.h"
+#include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
 #include "engine/src/pipe/p2/im3d.h"
