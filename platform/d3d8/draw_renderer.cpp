@@ -788,6 +788,13 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_POLYGON_OFFSET_LINE);
   }
+  // Without clipping, depth outside 0..1 is clamped instead of cutting the
+  // primitive away.
+  if (rs[D3DRS_CLIPPING]) {
+    glDisable(GL_DEPTH_CLAMP);
+  } else {
+    glEnable(GL_DEPTH_CLAMP);
+  }
   if (rs[D3DRS_DITHERENABLE]) {
     glEnable(GL_DITHER);
   } else {

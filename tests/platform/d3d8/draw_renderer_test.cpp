@@ -208,6 +208,20 @@ TEST_F(RendererTest, PreTransformedQuadCoversExactPixels) {
   EXPECT_EQ(Pixel(10, 25), 0xFF000000u);
 }
 
+TEST_F(RendererTest, ClippingOffClampsDepthInsteadOfCutting) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  renderer_.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+  renderer_.SetRenderState(D3DRS_CLIPPING, FALSE);
+  Quad(0, 0, 8, 8, 1.25f, 0xFFFF0000);
+  EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
+  Quad(8, 0, 16, 8, -0.25f, 0xFF00FF00);
+  EXPECT_EQ(Pixel(12, 4), 0xFF00FF00u);
+  renderer_.SetRenderState(D3DRS_CLIPPING, TRUE);
+  Quad(16, 0, 24, 8, 1.25f, 0xFF0000FF);
+  EXPECT_EQ(Pixel(20, 4), 0xFF000000u);
+}
+
 TEST_F(RendererTest, DepthTestAndWrite) {
   renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
   renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
