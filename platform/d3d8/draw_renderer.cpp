@@ -684,7 +684,6 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_PROGRAM_POINT_SIZE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glValid_ = true;
   }
   // Viewport: Direct3D counts rows from the top.
