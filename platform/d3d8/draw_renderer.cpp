@@ -684,7 +684,6 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_PROGRAM_POINT_SIZE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glValid_ = true;
   }
   // Viewport: Direct3D counts rows from the top.
@@ -787,6 +786,13 @@ void Renderer::ApplyFixedState() {
   } else {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_POLYGON_OFFSET_LINE);
+  }
+  // Without clipping, depth outside 0..1 is clamped instead of cutting the
+  // primitive away.
+  if (rs[D3DRS_CLIPPING]) {
+    glDisable(GL_DEPTH_CLAMP);
+  } else {
+    glEnable(GL_DEPTH_CLAMP);
   }
   if (rs[D3DRS_DITHERENABLE]) {
     glEnable(GL_DITHER);
