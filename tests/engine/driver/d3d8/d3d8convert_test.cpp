@@ -135,6 +135,22 @@ TEST_F(D3D8ConvertTest, RoundTripsThroughEveryRasterFormat) {
   }
 }
 
+TEST_F(D3D8ConvertTest, NormalRastersAreFilledInTheirOwnFormat) {
+  Start();
+  // An opaque image would be best kept as 888; the raster's pixels are 4444.
+  RwRaster* raster = RwRasterCreate(2, 2, 0, rwRASTERTYPENORMAL | rwRASTERFORMAT4444);
+  ASSERT_NE(raster, nullptr);
+  RwImage* image = SolidImage(2, 2, {0x1A, 0x2B, 0x3C, 255});
+  ASSERT_EQ(RwD3D8ImageFindFormat(image), RwUInt32{rwRASTERFORMAT888});
+  ASSERT_EQ(RwRasterSetFromImage(raster, image), raster);
+  RwImage* back = SolidImage(2, 2, {0, 0, 0, 0});
+  ASSERT_NE(RwImageSetFromRaster(back, raster), nullptr);
+  EXPECT_EQ(ImagePixel(back, 1, 1), (RwRGBA{0x10, 0x20, 0x30, 255}));
+  RwImageDestroy(back);
+  RwImageDestroy(image);
+  RwRasterDestroy(raster);
+}
+
 TEST_F(D3D8ConvertTest, PaletteImagesKeepTheirIndicesAndPalette) {
   Start();
   RwRaster* raster = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATPAL8 | rwRASTERFORMAT888);

@@ -47,6 +47,66 @@ TEST_F(D3D8RasterDeviceTest, CameraTexturesClearAndLockThroughImageSurfaces) {
   RwRasterDestroy(target);
 }
 
+TEST_F(D3D8RasterDeviceTest, CameraTexturesWithoutRenderTargetsAreFilledByCopies) {
+  // The device claims L8 render targets but cannot make them: the camera
+  // texture falls back to a plain texture in the display format.
+  Refused().claimedRenderTargets = {D3DFMT_L8};
+  Start();
+  RwRaster* target = RwRasterCreate(16, 16, 0, rwRASTERTYPECAMERATEXTURE | rwRASTERFORMATLUM8);
+  ASSERT_NE(target, nullptr) << std::hex << TakeError().errorCode;
+  EXPECT_EQ(Ext(target)->renderTarget, 0);
+  EXPECT_EQ(target->format << 8, RwD3D8FormatToRasterFormat(_rwD3D8Driver.displayMode.format));
+  EXPECT_EQ(target->depth, _rwD3D8Driver.displayDepth);
+  Clear(target, 0xFF405060u);
+  EXPECT_EQ(RasterPixel(target, 9, 9), 0x405060u);
+
+  // A texture drawn into it lands on the back buffer and is copied over.
+  RwRaster* texture = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  RwImage* image = SolidImage(4, 4, {250, 0, 10, 255});
+  ASSERT_EQ(RwRasterSetFromImage(texture, image), texture);
+  ASSERT_EQ(Device()->BeginScene(), D3D_OK);
+  ASSERT_EQ(RwRasterPushContext(target), target);
+  const RwInt32 at[2] = {2, 2};
+  EXPECT_TRUE(RwD3D8RasterRender(texture, const_cast<RwInt32*>(at), 0));
+  RwRasterPopContext();
+  Device()->EndScene();
+  EXPECT_EQ(RasterPixel(target, 3, 3), 0xFA000Au);
+  RwImageDestroy(image);
+  RwRasterDestroy(texture);
+  RwRasterDestroy(target);
+}
+
+TEST_F(D3D8RasterDeviceTest, TexturesAreDrawnIntoRenderTargetCameraTextures) {
+  Start();
+  RwRaster* target = RwRasterCreate(16, 16, 0, rwRASTERTYPECAMERATEXTURE);
+  ASSERT_NE(target, nullptr);
+  ASSERT_EQ(Ext(target)->renderTarget, 1);
+  Clear(target, 0xFF000000u);
+  RwRaster* texture = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  RwImage* image = SolidImage(4, 4, {0, 0, 240, 255});
+  ASSERT_EQ(RwRasterSetFromImage(texture, image), texture);
+  ASSERT_EQ(Device()->BeginScene(), D3D_OK);
+  ASSERT_EQ(RwRasterPushContext(target), target);
+  RwRect rect = {8, 8, 8, 8};
+  EXPECT_EQ(RwRasterRenderScaled(texture, &rect), texture);
+  RwRasterPopContext();
+  Device()->EndScene();
+  EXPECT_EQ(TakeError().errorCode, kRwErrNoError);
+  EXPECT_EQ(RasterPixel(target, 12, 12), 0x0000F0u);
+  EXPECT_EQ(RasterPixel(target, 4, 4), 0u);
+  // The back buffer is not the target.
+  IDirect3DSurface8* current = nullptr;
+  ASSERT_EQ(Device()->GetRenderTarget(&current), D3D_OK);
+  IDirect3DSurface8* back = nullptr;
+  ASSERT_EQ(Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  EXPECT_EQ(current, back);
+  current->Release();
+  back->Release();
+  RwImageDestroy(image);
+  RwRasterDestroy(texture);
+  RwRasterDestroy(target);
+}
+
 TEST_F(D3D8RasterDeviceTest, CameraTexturesOutOfVideoMemoryFailCleanly) {
   Start();
   d3d8test::SetVideoMemoryBudget(Device(), 1024);
