@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/engine/driver/d3d8/raster_fixture.h"
+#include "tests/support/counting_memory.h"
 
 namespace {
 
@@ -220,6 +221,35 @@ TEST_F(D3D8ConvertTest, TrueColourImagesAreQuantisedIntoPaletteRasters) {
   EXPECT_EQ(ImagePixel(back, 5, 3), (RwRGBA{0, 128, 255, 64}));
   EXPECT_EQ(ImagePixel(back, 5, 6), (RwRGBA{200, 16, 40, 255}));
   RwImageDestroy(back);
+  RwImageDestroy(image);
+  RwRasterDestroy(raster);
+}
+
+TEST_F(D3D8ConvertTest, AFailedQuantisationFailsTheConversionAndUnlocks) {
+  CountingMemoryReset();
+  Start(d3d8test::CapsProfile::Full, 0, CountingMemoryFunctions());
+  RwRaster* raster = RwRasterCreate(16, 16, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATPAL8 | rwRASTERFORMAT888);
+  ASSERT_NE(raster, nullptr);
+  RwImage* image = SolidImage(16, 16, {0, 0, 0, 255});
+  for (int i = 0; i < 256; ++i) {
+    image->pixels[4 * i] = static_cast<RwUInt8>(i);  // 32 tree cells: more nodes than one block
+  }
+  bool failedOnce = false;
+  for (int failAt = 1; failAt <= 8; ++failAt) {
+    SCOPED_TRACE(testing::Message() << "failing allocation " << failAt);
+    CountingMemoryState().failMallocNumber = CountingMemoryState().mallocAttempts + failAt;
+    RwRaster* result = RwRasterSetFromImage(raster, image);
+    CountingMemoryState().failMallocNumber = 0;
+    if (result == nullptr) {
+      failedOnce = true;
+      EXPECT_EQ(TakeError().errorCode, kRwErrOutOfMemory);
+    }
+    EXPECT_EQ(raster->pixels, nullptr);
+    EXPECT_EQ(raster->palette, nullptr);
+    EXPECT_EQ(raster->privateFlags & (kRwRasterPixelLockedWrite | kRwRasterPaletteLocked), 0);
+  }
+  EXPECT_TRUE(failedOnce);
+  ASSERT_EQ(RwRasterSetFromImage(raster, image), raster);
   RwImageDestroy(image);
   RwRasterDestroy(raster);
 }

@@ -125,9 +125,10 @@ class D3D8RasterTest : public ::testing::Test {
   }
 
   // Init, the raster extension, open, the raster slots, the mode and start.
-  void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full, RwInt32 mode = 0) {
+  void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full, RwInt32 mode = 0,
+             const RwMemoryFunctions* memory = nullptr) {
     d3d8test::SetCapsProfile(profile);
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 20));
+    ASSERT_TRUE(RwEngineInit(memory, 0, 1 << 20));
     ASSERT_TRUE(RwD3D8RasterPluginAttach());
     RwEngineOpenParams params = {&window_};
     ASSERT_TRUE(RwEngineOpen(&params));
