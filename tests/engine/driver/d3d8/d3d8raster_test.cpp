@@ -125,6 +125,22 @@ TEST_F(D3D8RasterCreateTest, SupportedFormatsFallBackStepByStep) {
   EXPECT_EQ(TakeError().errorCode, kRwErrNoError);
 }
 
+TEST_F(D3D8RasterCreateTest, LuminanceWithoutL8BecomesWideWhereTheDeviceHasIt) {
+  Refused().textures = {D3DFMT_L8};
+  Start();
+  EXPECT_EQ(RwD3D8RasterFindSupportedFormat(rwRASTERTYPETEXTURE, rwRASTERTYPETEXTURE | rwRASTERFORMATLUM8),
+            RwUInt32{rwRASTERFORMAT888});
+  // Asked for outright, the missing format fails without an error.
+  EXPECT_EQ(RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATLUM8), nullptr);
+  EXPECT_EQ(TakeError().errorCode, kRwErrNoError);
+  // The format search for an image settles on what the device has.
+  RwRaster scratch;
+  std::memset(&scratch, 0, sizeof(scratch));
+  ASSERT_TRUE(RwD3D8RasterSetFormat(&scratch, rwRASTERTYPETEXTURE | rwRASTERFORMATLUM8));
+  EXPECT_EQ(scratch.format << 8, RwUInt32{rwRASTERFORMAT888});
+  EXPECT_EQ(scratch.depth, 32);
+}
+
 TEST_F(D3D8RasterCreateTest, CameraRastersOfSixteenBitBackBuffersAreSixteenBitsDeep) {
   Start();
   const D3DFORMAT backBuffer = _rwD3D8Driver.present.BackBufferFormat;
