@@ -307,11 +307,17 @@ RwFrame* RwFrameCloneHierarchy(RwFrame* root) {
 }
 
 RwFrame* RwFrameAddChild(RwFrame* parent, RwFrame* child) {
-  for (const RwFrame* f = parent; f != nullptr; f = ParentOf(f)) {
-    if (f == child) {
-      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrInvalidValue));
-      return nullptr;  // the child would become its own ancestor
+  // The child would become its own ancestor. Only a child with children of
+  // its own can lie above the parent, so adding leaves costs nothing here.
+  bool cycle = parent == child;
+  if (child->child != nullptr) {
+    for (const RwFrame* f = parent; f != nullptr && !cycle; f = ParentOf(f)) {
+      cycle = f == child;
     }
+  }
+  if (cycle) {
+    RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrInvalidValue));
+    return nullptr;
   }
   if (ParentOf(child) != nullptr) {
     RwFrameRemoveChild(child);
