@@ -102,12 +102,18 @@ void UnlinkFromParent(RwFrame* child) {
   child->next = nullptr;
 }
 
-// Plugin destructors, off the dirty list, objects detached, record freed.
-void FreeFrame(RwFrame* frame) {
-  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
+// Off the dirty list, objects detached, record freed (plugin destructors
+// have run).
+void ReleaseFrame(RwFrame* frame) {
   TakeOffDirtyList(frame);
   ReleaseObjects(frame);
   RwFreeListEntryFree(gFrameModule->frameFreeList, frame);
+}
+
+// Plugin destructors, then the release.
+void FreeFrame(RwFrame* frame) {
+  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
+  ReleaseFrame(frame);
 }
 
 RwFrame* AllocateFrame() {
@@ -227,6 +233,7 @@ RwBool RwFrameDestroy(RwFrame* frame) {
   if (frame == nullptr) {
     return TRUE;
   }
+  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
   if (ParentOf(frame) != nullptr) {
     UnlinkFromParent(frame);
   }
@@ -240,7 +247,7 @@ RwBool RwFrameDestroy(RwFrame* frame) {
     c = next;
   }
   frame->child = nullptr;
-  FreeFrame(frame);
+  ReleaseFrame(frame);
   return TRUE;
 }
 

@@ -452,6 +452,7 @@ class FramePluginTest : public ::testing::Test {
     RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
     ASSERT_TRUE(RwEngineOpen(&params));
     ASSERT_TRUE(RwEngineStart());
+    constructsLeft_ = -1;
   }
   void TearDown() override {
     FakeEngineShutdown();
@@ -461,6 +462,10 @@ class FramePluginTest : public ::testing::Test {
   static RwInt32& Tag(RwFrame* frame) { return *RwPluginDataGet(RwInt32, frame, offset_); }
 
   static void* Construct(void* object, RwInt32 offset, RwInt32) {
+    if (constructsLeft_ == 0) {
+      return nullptr;
+    }
+    --constructsLeft_;
     *RwPluginDataGet(RwInt32, object, offset) = -1;
     return object;
   }
@@ -480,9 +485,11 @@ class FramePluginTest : public ::testing::Test {
 
   static constexpr RwUInt32 kPluginId = 0xF00D;
   static RwInt32 offset_;
+  static int constructsLeft_;  // negative: unlimited
 };
 
 RwInt32 FramePluginTest::offset_ = -1;
+int FramePluginTest::constructsLeft_ = -1;
 
 TEST_F(FramePluginTest, PluginDataTravelsWithFramesAndClones) {
   RwFrame* root = RwFrameCreate();
@@ -505,6 +512,27 @@ TEST_F(FramePluginTest, PluginDataTravelsWithFramesAndClones) {
   RwFrameDestroyHierarchy(list.frames[0]);
   RwFrameListDeinitialize(&list);
   RwFrameDestroyHierarchy(copy);
+  RwFrameDestroyHierarchy(root);
+}
+
+TEST_F(FramePluginTest, FailingConstructorUndoesCreateCloneAndRead) {
+  RwFrame* root = RwFrameCreate();
+  RwFrame* a = RwFrameCreate();
+  RwFrame* b = RwFrameCreate();
+  RwFrameAddChild(root, a);
+  RwFrameAddChild(a, b);
+  const std::vector<uint8_t> bytes = WriteFrameList(root);
+  for (int allowed = 0; allowed < 3; ++allowed) {
+    SCOPED_TRACE(allowed);
+    constructsLeft_ = allowed;
+    EXPECT_EQ(RwFrameCloneHierarchy(root), nullptr);
+    constructsLeft_ = allowed;
+    RwFrameList list;
+    EXPECT_EQ(ReadFrameList(bytes, &list), nullptr);
+  }
+  constructsLeft_ = 0;
+  EXPECT_EQ(RwFrameCreate(), nullptr);
+  constructsLeft_ = -1;
   RwFrameDestroyHierarchy(root);
 }
 
