@@ -443,12 +443,6 @@ void Renderer::SetViewport(const D3DVIEWPORT8& viewport) {
   ++viewportSerial_;
 }
 
-void Renderer::SetTarget(const TargetInfo& target) {
-  target_ = target;
-  fixedDirty_ = true;
-  ++viewportSerial_;
-}
-
 void Renderer::BuildKey(ShaderKey* key) const {
   std::memset(key, 0, sizeof(*key));
   const DWORD* rs = renderStates_;
@@ -625,7 +619,6 @@ void Renderer::UploadUniforms(Program* program) {
     const float height = viewport_.Height > 0 ? static_cast<float>(viewport_.Height) : 1.0f;
     glUniform4f(u.viewport, static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y), 1.0f / width,
                 1.0f / height);
-    glUniform1f(u.ySign, target_.topRowFirst ? -1.0f : 1.0f);
   }
   if (program->fixedSerial != fixedSerial_) {
     program->fixedSerial = fixedSerial_;
@@ -686,12 +679,10 @@ void Renderer::ApplyFixedState() {
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glValid_ = true;
   }
-  // Viewport: Direct3D counts rows from the top.
-  const int vpWidth = static_cast<int>(viewport_.Width);
-  const int vpHeight = static_cast<int>(viewport_.Height);
-  const int vpY =
-      target_.topRowFirst ? static_cast<int>(viewport_.Y) : target_.height - static_cast<int>(viewport_.Y) - vpHeight;
-  glViewport(static_cast<GLint>(viewport_.X), vpY, vpWidth, vpHeight);
+  // The target's rows run top-down like Direct3D's, so the viewport is
+  // given as it stands.
+  glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y), static_cast<GLsizei>(viewport_.Width),
+             static_cast<GLsizei>(viewport_.Height));
   glDepthRange(viewport_.MinZ, viewport_.MaxZ);
 
   if (rs[D3DRS_ZENABLE] != D3DZB_FALSE) {
@@ -735,10 +726,9 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_BLEND);
   }
 
-  // Direct3D names the winding as seen on screen with y growing downwards:
-  // its clockwise has positive area in window coordinates when the target
-  // keeps the top row first, the opposite when OpenGL's bottom row is first.
-  glFrontFace(target_.topRowFirst ? GL_CCW : GL_CW);
+  // Direct3D names the winding as seen on screen with y growing downwards;
+  // with the top row first its clockwise is OpenGL's counter-clockwise.
+  glFrontFace(GL_CCW);
   switch (rs[D3DRS_CULLMODE]) {
     case D3DCULL_CW:
       glEnable(GL_CULL_FACE);

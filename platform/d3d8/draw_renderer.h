@@ -2,7 +2,9 @@
 // stage and transform state, the material and the lights, turns them into
 // OpenGL state and a generated program, and issues the draw calls. It knows
 // resources only by their OpenGL names, so the device hands it buffers and
-// textures as names.
+// textures as names. Render targets hold the top row of the picture in
+// OpenGL's row 0, as every surface of the stand-in does; OpenGL's fill rule
+// for pixel centres on an edge is then Direct3D's top-left rule.
 #pragma once
 
 // The Windows types come first: they define APIENTRY for OpenGL's header.
@@ -24,15 +26,6 @@
 namespace d3d8draw {
 
 constexpr int kTransformStateCount = 260;  // D3DTS_WORLD (256) .. 259
-
-// The render target as OpenGL sees it: its size and whether row 0 of the
-// OpenGL framebuffer is the bottom row of the picture (the default
-// framebuffer and textures read back with glReadPixels) or the top row.
-struct TargetInfo {
-  int width = 0;
-  int height = 0;
-  bool topRowFirst = false;
-};
 
 class Renderer {
  public:
@@ -75,7 +68,6 @@ class Renderer {
   // indexSize is 2 or 4 bytes.
   void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex);
   void SetViewport(const D3DVIEWPORT8& viewport);
-  void SetTarget(const TargetInfo& target);
 
   HRESULT DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount);
   HRESULT DrawIndexedPrimitive(DWORD type, UINT minIndex, UINT vertexCount, UINT startIndex, UINT primitiveCount);
@@ -123,7 +115,6 @@ class Renderer {
   UINT indexSize_ = 2;
   UINT baseVertexIndex_ = 0;
   D3DVIEWPORT8 viewport_ = {0, 0, 0, 0, 0.0f, 1.0f};
-  TargetInfo target_;
 
   // Derived values, rebuilt when their sources change.
   bool keyDirty_ = true;

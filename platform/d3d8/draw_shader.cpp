@@ -183,7 +183,6 @@ std::string GenerateVertexShader(const ShaderKey& key) {
          "uniform mat4 uWorldView;\n"
          "uniform mat3 uNormalMatrix;\n"
          "uniform vec4 uViewport;\n"  // x, y, 1 / width, 1 / height of the D3D viewport
-         "uniform float uYSign;\n"    // -1 when the target's first row is the top one
          "uniform float uPointSize;\n"
          "uniform vec4 uMaterialDiffuse, uMaterialAmbient, uMaterialSpecular, uMaterialEmissive;\n"
          "uniform float uMaterialPower;\n"
@@ -267,7 +266,9 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   } else {
     Append(s, "  outFog = 1.0;\n");
   }
-  Append(s, "  gl_Position.y *= uYSign;\n");
+  // Targets keep the top row first: Direct3D's downward y is OpenGL's row
+  // order, so clip-space y turns over.
+  Append(s, "  gl_Position.y = -gl_Position.y;\n");
   Append(s, "  gl_PointSize = %s;\n", layout.pointSizeOffset >= 0 ? "inPointSize" : "uPointSize");
   for (int i = 0; i < key.stageCount; ++i) {
     EmitTexCoord(s, key, i);
@@ -541,7 +542,6 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   u.worldView = glGetUniformLocation(name, "uWorldView");
   u.normalMatrix = glGetUniformLocation(name, "uNormalMatrix");
   u.viewport = glGetUniformLocation(name, "uViewport");
-  u.ySign = glGetUniformLocation(name, "uYSign");
   u.pointSize = glGetUniformLocation(name, "uPointSize");
   u.materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
   u.materialAmbient = glGetUniformLocation(name, "uMaterialAmbient");

@@ -90,7 +90,7 @@ std::string GenerateFragmentShader(const ShaderKey& key);
 
 // Uniform locations of one linked program (-1 where the program has none).
 struct ProgramUniforms {
-  GLint worldViewProjection, worldView, normalMatrix, viewport, ySign, pointSize;
+  GLint worldViewProjection, worldView, normalMatrix, viewport, pointSize;
   GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, ambient;
   GLint lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation, lightSpot;
   GLint fog, fogColor, textureFactor, alphaRef;

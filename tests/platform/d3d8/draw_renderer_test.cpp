@@ -94,11 +94,6 @@ class RendererTest : public ::testing::Test {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rb_[0]);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, rb_[1]);
     ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-    d3d8draw::TargetInfo target;
-    target.width = kSize;
-    target.height = kSize;
-    target.topRowFirst = true;
-    renderer_.SetTarget(target);
     D3DVIEWPORT8 viewport = {0, 0, kSize, kSize, 0.0f, 1.0f};
     renderer_.SetViewport(viewport);
     // Untextured drawing as the engine sets it up: the vertex colour.
