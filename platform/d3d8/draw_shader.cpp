@@ -169,6 +169,9 @@ void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, cons
 std::string GenerateVertexShader(const ShaderKey& key) {
   const FvfLayout layout = DecodeFvf(key.fvf);
   std::string s = kHeader;
+  // Passes of one mesh with different programs must land on the same depth
+  // (multi-pass effects draw again with an equal-depth test).
+  Append(s, "invariant gl_Position;\n");
   const char* interp = key.flatShade ? "flat " : "";
   Append(s, "layout(location = 0) in vec4 inPosition;\n");
   if (layout.normalOffset >= 0) Append(s, "layout(location = 1) in vec3 inNormal;\n");
