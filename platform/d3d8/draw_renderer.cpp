@@ -943,6 +943,17 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
   return true;
 }
 
+bool Renderer::BeginLineEnds(GLenum mode) {
+  if ((mode != GL_LINES && mode != GL_LINE_STRIP) || renderStates_[D3DRS_LASTPIXEL] == 0) return false;
+  // The ends are one-pixel points whatever the point size; the fixed values
+  // go up again with the next draw.
+  if (program_->uniforms.pointSize >= 0) {
+    glUniform1f(program_->uniforms.pointSize, 1.0f);
+    program_->fixedSerial = 0;
+  }
+  return true;
+}
+
 HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount) {
   if (primitiveCount == 0) return D3D_OK;
   if (streamBuffer_ == 0) return D3DERR_INVALIDCALL;
@@ -952,6 +963,15 @@ HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCoun
   const GLsizei stride = static_cast<GLsizei>(streamStride_ != 0 ? streamStride_ : layout_.stride);
   BindVertexArray(streamBuffer_, 0, stride);
   glDrawArrays(mode, static_cast<GLint>(startVertex), count);
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      glDrawArrays(GL_POINTS, static_cast<GLint>(startVertex) + count - 1, 1);
+    } else {
+      // Every second vertex, read with twice the stride.
+      BindVertexArray(streamBuffer_, static_cast<GLintptr>(startVertex + 1) * stride, stride * 2);
+      glDrawArrays(GL_POINTS, 0, count / 2);
+    }
+  }
   return D3D_OK;
 }
 
@@ -972,6 +992,13 @@ HRESULT Renderer::DrawIndexedPrimitive(DWORD type, UINT /*minIndex*/, UINT /*ver
   const auto offset = static_cast<uintptr_t>(startIndex) * indexSize_;
   glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
                            static_cast<GLint>(baseVertexIndex_));
+  // The last pixel of an indexed strip; indexed line lists keep OpenGL's
+  // ends (their indices stay in the buffer).
+  if (mode == GL_LINE_STRIP && BeginLineEnds(mode)) {
+    const auto last = offset + static_cast<uintptr_t>(count - 1) * indexSize_;
+    glDrawElementsBaseVertex(GL_POINTS, 1, indexType, reinterpret_cast<const void*>(last),
+                             static_cast<GLint>(baseVertexIndex_));
+  }
   return D3D_OK;
 }
 
@@ -1001,6 +1028,14 @@ HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* v
       Stream(upVertexBuffer_, &upVertexCapacity_, &upVertexCursor_, vertices, size, 16, GL_COPY_WRITE_BUFFER);
   BindVertexArray(upVertexBuffer_, offset, static_cast<GLsizei>(stride));
   glDrawArrays(mode, 0, count);
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      glDrawArrays(GL_POINTS, count - 1, 1);
+    } else {
+      BindVertexArray(upVertexBuffer_, offset + static_cast<GLintptr>(stride), static_cast<GLsizei>(stride) * 2);
+      glDrawArrays(GL_POINTS, 0, count / 2);
+    }
+  }
   // Drawing from user memory leaves stream 0 and the indices unset.
   streamBuffer_ = 0;
   streamStride_ = 0;
@@ -1041,8 +1076,21 @@ HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexC
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
     boundElementBuffer_ = upIndexBuffer_;
   }
-  glDrawElementsBaseVertex(mode, count, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(indexOffset), -static_cast<GLint>(minIndex));
+  const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(indexOffset),
+                           -static_cast<GLint>(minIndex));
+  if (BeginLineEnds(mode)) {
+    // The indices of the line ends: the last one of a strip, every second
+    // one of a list.
+    std::vector<uint8_t> ends;
+    for (GLsizei i = mode == GL_LINE_STRIP ? count - 1 : 1; i < count; i += 2) {
+      ends.insert(ends.end(), indexBytes + i * indexSize, indexBytes + (i + 1) * indexSize);
+    }
+    const GLintptr endsOffset = Stream(upIndexBuffer_, &upIndexCapacity_, &upIndexCursor_, ends.data(),
+                                       static_cast<GLsizeiptr>(ends.size()), 4, GL_COPY_WRITE_BUFFER);
+    glDrawElementsBaseVertex(GL_POINTS, static_cast<GLsizei>(ends.size() / indexSize), indexType,
+                             reinterpret_cast<const void*>(endsOffset), -static_cast<GLint>(minIndex));
+  }
   streamBuffer_ = 0;
   streamStride_ = 0;
   indexBuffer_ = 0;

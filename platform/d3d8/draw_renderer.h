@@ -88,6 +88,10 @@ class Renderer {
   struct GlCache;
 
   bool PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count);
+  // Direct3D draws the last pixel of a line (D3DRS_LASTPIXEL, on by default)
+  // where OpenGL leaves it out: true when the line ends are to be drawn again
+  // as one-pixel points, which it prepares.
+  bool BeginLineEnds(GLenum mode);
   void BuildKey(ShaderKey* key) const;
   void ApplyFixedState();
   void ApplyTextures();
