@@ -102,7 +102,9 @@ bool BeginDraw(Device* device, DrawState* draw, bool indexed, bool userPointer) 
     if (indexed) {
       IndexBuffer* indices = s.indices;
       if (indices == nullptr) return false;
-      r.SetIndices(indices->Prepare(), indices->format == D3DFMT_INDEX32 ? 4 : 2, s.baseVertexIndex);
+      const UINT indexSize = indices->format == D3DFMT_INDEX32 ? 4 : 2;
+      r.SetIndices(indices->Prepare(), indexSize, s.baseVertexIndex, indices->data.data(),
+                   indices->data.size() / indexSize);
     }
   }
   if (draw->epoch != device->glStateEpoch) {

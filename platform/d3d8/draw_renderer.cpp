@@ -431,10 +431,12 @@ void Renderer::SetStreamSource(GLuint buffer, UINT stride) {
   streamStride_ = stride;
 }
 
-void Renderer::SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex) {
+void Renderer::SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex, const void* indices, size_t indexCount) {
   indexBuffer_ = buffer;
   indexSize_ = indexSize == 4 ? 4 : 2;
   baseVertexIndex_ = baseVertexIndex;
+  indexMemory_ = static_cast<const uint8_t*>(indices);
+  indexMemoryCount_ = indices != nullptr ? indexCount : 0;
 }
 
 void Renderer::SetViewport(const D3DVIEWPORT8& viewport) {
@@ -992,12 +994,25 @@ HRESULT Renderer::DrawIndexedPrimitive(DWORD type, UINT /*minIndex*/, UINT /*ver
   const auto offset = static_cast<uintptr_t>(startIndex) * indexSize_;
   glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
                            static_cast<GLint>(baseVertexIndex_));
-  // The last pixel of an indexed strip; indexed line lists keep OpenGL's
-  // ends (their indices stay in the buffer).
-  if (mode == GL_LINE_STRIP && BeginLineEnds(mode)) {
-    const auto last = offset + static_cast<uintptr_t>(count - 1) * indexSize_;
-    glDrawElementsBaseVertex(GL_POINTS, 1, indexType, reinterpret_cast<const void*>(last),
-                             static_cast<GLint>(baseVertexIndex_));
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      const auto last = offset + static_cast<uintptr_t>(count - 1) * indexSize_;
+      glDrawElementsBaseVertex(GL_POINTS, 1, indexType, reinterpret_cast<const void*>(last),
+                               static_cast<GLint>(baseVertexIndex_));
+    } else if (indexMemory_ != nullptr && startIndex + static_cast<size_t>(count) <= indexMemoryCount_) {
+      // Every second index of the list, from the copy in memory.
+      std::vector<uint8_t> ends;
+      const uint8_t* first = indexMemory_ + static_cast<size_t>(startIndex) * indexSize_;
+      for (GLsizei i = 1; i < count; i += 2) {
+        ends.insert(ends.end(), first + i * indexSize_, first + (i + 1) * indexSize_);
+      }
+      const GLintptr endsOffset = Stream(upIndexBuffer_, &upIndexCapacity_, &upIndexCursor_, ends.data(),
+                                         static_cast<GLsizeiptr>(ends.size()), 4, GL_COPY_WRITE_BUFFER);
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
+      boundElementBuffer_ = upIndexBuffer_;
+      glDrawElementsBaseVertex(GL_POINTS, count / 2, indexType, reinterpret_cast<const void*>(endsOffset),
+                               static_cast<GLint>(baseVertexIndex_));
+    }
   }
   return D3D_OK;
 }

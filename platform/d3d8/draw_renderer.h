@@ -65,8 +65,11 @@ class Renderer {
   // GL_TEXTURE_CUBE_MAP.
   void SetTexture(DWORD stage, GLuint texture, GLenum target);
   void SetStreamSource(GLuint buffer, UINT stride);
-  // indexSize is 2 or 4 bytes.
-  void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex);
+  // indexSize is 2 or 4 bytes. indices, when given, is a copy of the
+  // buffer's contents in memory (indexCount entries); indexed line lists
+  // read their line ends from it.
+  void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex, const void* indices = nullptr,
+                  size_t indexCount = 0);
   void SetViewport(const D3DVIEWPORT8& viewport);
 
   HRESULT DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount);
@@ -118,6 +121,8 @@ class Renderer {
   GLuint indexBuffer_ = 0;
   UINT indexSize_ = 2;
   UINT baseVertexIndex_ = 0;
+  const uint8_t* indexMemory_ = nullptr;
+  size_t indexMemoryCount_ = 0;
   D3DVIEWPORT8 viewport_ = {0, 0, 0, 0, 0.0f, 1.0f};
 
   // Derived values, rebuilt when their sources change.

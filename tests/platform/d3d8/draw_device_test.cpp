@@ -231,6 +231,10 @@ TEST_F(DrawDeviceTest, EveryPrimitiveType) {
   EXPECT_EQ(Pixel(60, 14), 0xFFFFFFFFu);
   EXPECT_EQ(Pixel(60, 15), 0xFF000000u);
   ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 3, 1, 1), D3D_OK);
+  EXPECT_EQ(Pixel(60, 14), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(60, 15), 0xFF000000u);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
   ASSERT_EQ(device_->DrawPrimitive(D3DPT_LINELIST, 1, 1), D3D_OK);
   EXPECT_EQ(Pixel(60, 8), 0xFFFFFFFFu);
   EXPECT_EQ(Pixel(60, 14), 0xFFFFFFFFu);
