@@ -272,6 +272,7 @@ void Renderer::ResetStates() {
   keyDirty_ = fixedDirty_ = transformsDirty_ = lightsDirty_ = true;
   ++fixedSerial_;
   ++textureMatrixSerial_;
+  ++materialSerial_;
 }
 
 void Renderer::InvalidateGlState() {
@@ -348,7 +349,7 @@ HRESULT Renderer::GetTransform(DWORD state, D3DMATRIX* matrix) const {
 HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
   if (material == nullptr) return D3DERR_INVALIDCALL;
   material_ = *material;
-  ++lightingSerial_;
+  ++materialSerial_;
   return D3D_OK;
 }
 
@@ -645,13 +646,16 @@ void Renderer::UploadUniforms(Program* program) {
     }
     if (u.pointSize >= 0) glUniform1f(u.pointSize, BitsFloat(rs[D3DRS_POINTSIZE]));
   }
-  if (program->lightingSerial != lightingSerial_) {
-    program->lightingSerial = lightingSerial_;
+  if (program->materialSerial != materialSerial_) {
+    program->materialSerial = materialSerial_;
     if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
     if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
     if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
     if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
     if (u.materialPower >= 0) glUniform1f(u.materialPower, material_.Power);
+  }
+  if (program->lightingSerial != lightingSerial_) {
+    program->lightingSerial = lightingSerial_;
     const GLsizei n = static_cast<GLsizei>(activeLightCount_);
     if (n > 0 && u.lightDiffuse >= 0) {
       glUniform4fv(u.lightDiffuse, n, lightData_[0]);

@@ -132,6 +132,7 @@ class Renderer {
   bool lightsDirty_ = true;
   uint32_t transformSerial_ = 1;
   uint32_t lightingSerial_ = 1;
+  uint32_t materialSerial_ = 1;
   uint32_t fixedSerial_ = 1;
   uint32_t viewportSerial_ = 1;
   uint32_t textureMatrixSerial_ = 1;

@@ -103,6 +103,7 @@ struct Program {
   // Serial numbers of the uniform groups last uploaded to this program.
   uint32_t transformSerial = 0;
   uint32_t lightingSerial = 0;
+  uint32_t materialSerial = 0;
   uint32_t fixedSerial = 0;
   uint32_t viewportSerial = 0;
   uint32_t textureMatrixSerial = 0;
