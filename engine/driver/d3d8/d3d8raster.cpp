@@ -8,11 +8,7 @@
 #include "engine/driver/d3d8/d3d8convert.h"
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/plcore/error.h"
-
-// The device window's client size decides whether camera rasters fit and
-// whether depth rasters share the device's depth surface. The function comes
-// with the Windows stand-in; without it the back buffer's size stands in.
-__attribute__((weak)) BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+#include "platform/win/win32.h"
 
 namespace {
 
@@ -479,7 +475,11 @@ RwInt32 _rwD3D8RasterZBufferDepth(void) {
 
 bool _rwD3D8RasterClientSize(RwInt32* width, RwInt32* height) {
   RECT client = {0, 0, 0, 0};
-  if (GetClientRect != nullptr && _rwD3D8Driver.window != nullptr && GetClientRect(_rwD3D8Driver.window, &client)) {
+  // The device window's client size decides whether camera rasters fit and
+  // whether depth rasters share the device's depth surface. In full screen
+  // the display shows the back buffer scaled, so its size is the client's.
+  const bool windowed = (_rwD3D8Driver.displayMode.flags & kRwVideoModeExclusive) == 0;
+  if (windowed && _rwD3D8Driver.window != nullptr && GetClientRect(_rwD3D8Driver.window, &client)) {
     *width = client.right - client.left;
     *height = client.bottom - client.top;
     return true;
