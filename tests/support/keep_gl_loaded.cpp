@@ -1,14 +1,22 @@
 #include <dlfcn.h>
+#include <stdlib.h>
 
 // Keeps the system's OpenGL driver libraries mapped until the process ends.
 // SDL unloads them when video shuts down, and LeakSanitizer can then no
 // longer name the library behind the driver's own unfreed blocks, so the
 // suppressions in tools/lsan.supp could not match them.
-// Compiled into every test program (see cmake/TkTargets.cmake).
+// Compiled into every test program (see cmake/TkTargets.cmake). It also sets
+// the software renderer's options for tests before any driver loads.
 namespace {
 
 struct KeepGlLoaded {
   KeepGlLoaded() {
+    // Software rendering without worker threads and without the on-disk
+    // shader cache: tests draw little and run many at once, and
+    // LeakSanitizer's exit scan has been seen to crash on the rasteriser's
+    // threads. Pictures are the same either way.
+    setenv("LP_NUM_THREADS", "0", 0);
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     const char* const libraries[] = {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "libglapi.so.0", "swrast_dri.so",
                                      "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libEGL.so.1", "libGL.so.1"};
     for (const char* name : libraries) {
