@@ -22,6 +22,8 @@
 #include "engine/src/image.h"
 #include "engine/src/plcore/resmem.h"
 #include "engine/src/raster.h"
+#include "engine/src/texture.h"
+#include "engine/src/texture_stream.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/png/rtpng.h"
 #include "engine/driver/d3d8/d3d8_device.h"
