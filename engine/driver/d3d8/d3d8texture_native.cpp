@@ -110,7 +110,11 @@ RwBool SkipLevel(NativeRead* read, const RwD3D8NativeLevelLayout& layout) {
 
 // Levels straight into the raster: same format, size and storage.
 RwBool ReadDirect(NativeRead* read, RwRaster* raster) {
-  if (_rwD3D8NativePaletteBytes(read->header.rasterFormat) != 0) {
+  if (read->header.compression != 0) {
+    if (!ReadPalette(read, read->palette)) {  // stored, but unused by blocks
+      return FALSE;
+    }
+  } else if (_rwD3D8NativePaletteBytes(read->header.rasterFormat) != 0) {
     RwUInt8* palette = RwRasterLockPalette(raster, rwRASTERLOCKWRITE);
     if (palette == nullptr) {
       return FALSE;
@@ -288,10 +292,15 @@ RwRaster* CreateCompressedRaster(const RwD3D8NativeTextureHeader& header) {
   if (device == nullptr || !RwD3D8CheckTextureFormat(fourcc)) {
     return nullptr;
   }
+  // Blocks carry no palette: palette flags of the stored format are dropped.
+  const RwUInt32 format = header.rasterFormat & rwRASTERFORMATMASK & ~(rwRASTERFORMATPAL4 | rwRASTERFORMATPAL8);
   RwRaster* raster =
-      RwRasterCreate(header.width, header.height, header.depth,
-                     header.rasterType | (header.rasterFormat & rwRASTERFORMATMASK) | rwRASTERDONTALLOCATE);
+      RwRasterCreate(header.width, header.height, header.depth, header.rasterType | format | rwRASTERDONTALLOCATE);
   if (raster == nullptr) {
+    return nullptr;
+  }
+  if (raster->width != header.width || raster->height != header.height) {
+    RwRasterDestroy(raster);
     return nullptr;
   }
   RwD3D8RasterExtension* extension = _rwD3D8RasterExtensionGet(raster);
@@ -340,8 +349,11 @@ RwBool ReadTexture(NativeRead* read, RwTexture** result) {
   if (raster == nullptr) {
     return FALSE;
   }
-  const RwBool direct = !converted && FormatFlags(raster) == (header.rasterFormat & rwRASTERFORMATMASK) &&
-                        raster->width == header.width && raster->height == header.height;
+  // Kept blocks always go straight in; uncompressed levels only into their own format and size.
+  const RwBool keptCompressed = header.compression != 0 && !converted;
+  const RwBool direct =
+      keptCompressed || (header.compression == 0 && FormatFlags(raster) == (header.rasterFormat & rwRASTERFORMATMASK) &&
+                         raster->width == header.width && raster->height == header.height);
   if (!direct && !conversionEnabled) {
     RwRasterDestroy(raster);
     return FALSE;

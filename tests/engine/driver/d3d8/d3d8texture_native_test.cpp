@@ -202,6 +202,24 @@ TEST_F(NativeTextureTest, DxtLevelsStayCompressedAndWriteBackUnchanged) {
   }
 }
 
+TEST_F(NativeTextureTest, CompressedTextureWithoutAStoredFormatKeepsItsBlocks) {
+  StartNative();
+  NativeTextureSpec spec;
+  spec.compression = 5;
+  spec.format = rwRASTERFORMATPAL8;  // no pixel format, no MIPMAP, a palette the blocks do not use
+  spec.palette.assign(1024, 7);
+  spec.depth = 16;
+  spec.levels = 3;
+  spec.levelBytes = {DxtLevel(1, 5), DxtLevel(1, 5), DxtLevel(1, 5)};
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  ASSERT_NE(dictionary, nullptr);
+  RwTexture* texture = Only(dictionary);
+  EXPECT_EQ(Ext(texture->raster)->d3dFormat, static_cast<RwUInt32>(D3DFMT_DXT5));
+  EXPECT_EQ(RwRasterGetNumLevels(texture->raster), 1);
+  EXPECT_EQ(LevelBytes(texture->raster, 0, 16, 1), spec.levelBytes[0]);
+  RwTexDictionaryDestroy(dictionary);
+}
+
 TEST_F(NativeTextureTest, RefusedDxtIsDecodedIntoAFormatTheDeviceHolds) {
   struct Case {
     int compression;
