@@ -29,3 +29,5 @@
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8texture_native.h"
+#include "engine/driver/d3d8/dxt.h"

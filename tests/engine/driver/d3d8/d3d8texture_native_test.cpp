@@ -266,6 +266,30 @@ TEST_F(NativeTextureTest, RefusedDxtIsDecodedIntoAFormatTheDeviceHolds) {
   EXPECT_EQ(Read(WithHeader(TexDictionaryBody({spec}))), nullptr) << "conversion switched off";
 }
 
+TEST_F(NativeTextureTest, FourBitPaletteIsReadIntoAnEightBitPalette) {
+  StartNative();
+  NativeTextureSpec spec;
+  spec.format = rwRASTERFORMATPAL4 | rwRASTERFORMAT8888;
+  spec.depth = 8;
+  spec.palette.assign(128, 0);
+  const RwUInt8 entries[2][4] = {{10, 20, 30, 255}, {200, 100, 50, 255}};
+  std::memcpy(spec.palette.data() + 4 * 15, entries[0], 4);
+  std::memcpy(spec.palette.data() + 4 * 31, entries[1], 4);
+  spec.levelBytes = {Bytes(16, 15)};
+  spec.levelBytes[0][5] = 31;
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  ASSERT_NE(dictionary, nullptr);
+  RwTexture* texture = Only(dictionary);
+  EXPECT_NE(texture->raster->format & (rwRASTERFORMATPAL8 >> 8), 0);
+  RwImage* image = RwImageCreate(4, 4, 32);
+  RwImageAllocatePixels(image);
+  ASSERT_NE(RwImageSetFromRaster(image, texture->raster), nullptr);
+  EXPECT_EQ(ImagePixel(image, 0, 0), (RwRGBA{10, 20, 30, 255}));
+  EXPECT_EQ(ImagePixel(image, 1, 1), (RwRGBA{200, 100, 50, 255}));
+  RwImageDestroy(image);
+  RwTexDictionaryDestroy(dictionary);
+}
+
 TEST_F(NativeTextureTest, PaletteTextureOnTheMinimalProfileIsConverted) {
   StartNative(d3d8test::CapsProfile::Minimal);
   NativeTextureSpec spec;
