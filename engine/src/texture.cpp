@@ -359,21 +359,21 @@ void* RwTextureOpen(void* instance, RwInt32 offset, RwInt32 /*size*/) {
   textureModuleOffset = offset;
   RwTextureGlobals* globals = Globals();
   std::memset(globals, 0, sizeof(*globals));
+  defaultDictionary = nullptr;
+  rwLinkListInitialize(&globals->texDictList);
+  globals->textureReadFunc = RwTextureDefaultRead;
+  globals->mipmapGenerationFunc = RwTextureGenerateMipmapsDefault;
+  globals->mipmapNameFunc = RwTextureGenerateMipmapName;
   globals->textureFreeList =
       RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(textureRegistry.sizeOfStruct), kTexturesPerBlock,
                                      kRecordAlignment, 1, &textureFreeListRecord);
   globals->dictFreeList =
       RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(dictRegistry.sizeOfStruct), kDictionariesPerBlock,
                                      kRecordAlignment, 0, &dictFreeListRecord);
-  rwLinkListInitialize(&globals->texDictList);
-  globals->textureReadFunc = RwTextureDefaultRead;
-  globals->mipmapGenerationFunc = RwTextureGenerateMipmapsDefault;
-  globals->mipmapNameFunc = RwTextureGenerateMipmapName;
-  if (globals->textureFreeList == nullptr || globals->dictFreeList == nullptr) {
-    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
-  } else {
-    textureModuleOpenCount += 1;
+  if (globals->textureFreeList != nullptr && globals->dictFreeList != nullptr) {
     defaultDictionary = RwTexDictionaryCreate();
+  } else {
+    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
   }
   if (defaultDictionary == nullptr) {
     if (globals->textureFreeList != nullptr) {
@@ -386,6 +386,7 @@ void* RwTextureOpen(void* instance, RwInt32 offset, RwInt32 /*size*/) {
     globals->dictFreeList = nullptr;
     return nullptr;
   }
+  textureModuleOpenCount += 1;
   globals->currentTexDict = defaultDictionary;
   return instance;
 }

@@ -208,6 +208,8 @@ RwTexture* RwTextureStreamRead(RwStream* stream) {
     texture->filterAddressing = word & kFilterAddressingBits;
   }
   if (RwPluginRegistryReadDataChunks(_rwTextureRegistry(), stream, texture) == nullptr) {
+    // The caller gets no texture, so it cannot release the reference the read gave it.
+    RwTextureDestroy(texture);
     return nullptr;
   }
   return texture;

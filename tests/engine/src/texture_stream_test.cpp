@@ -248,6 +248,17 @@ TEST_F(TextureStreamTest, MissingTextureSkipsItsExtensionAndStopsAfterTheChunk) 
   RwStreamClose(stream, nullptr);
 }
 
+TEST_F(TextureStreamTest, BrokenExtensionReleasesTheTextureItRead) {
+  ChunkBytes chunk;
+  chunk.Header(1, 4).U32(0x1101).Header(2, 8).Bytes({'r', 'o', 'c', 'k', 0, 0, 0, 0}).Header(2, 4).U32(0);
+  chunk.Header(3, 20).Header(0x120, 40).U32(1);  // a sub-chunk longer than its extension
+  RwStream* stream = chunk.OpenRead();
+  EXPECT_EQ(RwTextureStreamRead(stream), nullptr);
+  RwStreamClose(stream, nullptr);
+  TakeError();
+  EXPECT_EQ(RwTexDictionaryFindNamedTexture(RwTexDictionaryGetCurrent(), "rock"), nullptr);
+}
+
 TEST_F(TextureStreamTest, NamesInWideStringsAndOtherChunksBetween) {
   ChunkBytes chunk;
   chunk.Header(1, 4).U32(0x1101);
