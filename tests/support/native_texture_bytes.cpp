@@ -50,7 +50,9 @@ ChunkBytes NativeTextureStruct(const NativeTextureSpec& spec) {
 ChunkBytes NativeTextureChunk(const NativeTextureSpec& spec) {
   const ChunkBytes inner = NativeTextureStruct(spec);
   ChunkBytes bytes;
-  bytes.Header(0x15, static_cast<uint32_t>(inner.size() + 12)).Bytes(inner.bytes()).Header(3, 0);
+  bytes.Header(0x15, static_cast<uint32_t>(static_cast<int32_t>(inner.size()) + 12 + spec.chunkSlack))
+      .Bytes(inner.bytes())
+      .Header(3, 0);
   return bytes;
 }
 

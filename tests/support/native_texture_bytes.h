@@ -23,6 +23,7 @@ struct NativeTextureSpec {
   uint8_t compression = 0;
   uint32_t stamp = kTestStamp;
   int32_t structSlack = 0;                       // added to the struct length written
+  int32_t chunkSlack = 0;                        // added to the native chunk length written
   std::vector<uint8_t> palette;                  // written as given (128 or 1024 bytes for palettised formats)
   std::vector<std::vector<uint8_t>> levelBytes;  // each preceded by its size
 };

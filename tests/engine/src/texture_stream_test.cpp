@@ -158,18 +158,6 @@ TEST_F(TextureStreamTest, TextureChunkBytes) {
   RwTextureDestroy(texture);
 }
 
-TEST_F(TextureStreamTest, NameLengthsPadToWholeWords) {
-  RwTexture* texture = RwTextureCreate(nullptr);
-  const std::string names[] = {"", "abc", "abcd", std::string(31, 'x')};
-  for (const std::string& name : names) {
-    SCOPED_TRACE(name);
-    RwTextureSetName(texture, name.c_str());
-    const RwUInt32 padded = static_cast<RwUInt32>((name.size() + 4) & ~size_t{3});
-    EXPECT_EQ(RwTextureStreamGetSize(texture), padded + 4 + 52);
-  }
-  RwTextureDestroy(texture);
-}
-
 TEST_F(TextureStreamTest, MipmappedRasterWithoutAutomaticLevelsSetsBitSixteen) {
   RwRaster* raster = RwRasterCreate(4, 4, 32, rwRASTERTYPETEXTURE | rwRASTERFORMAT8888 | rwRASTERFORMATMIPMAP);
   RwTexture* texture = RwTextureCreate(raster);

@@ -140,21 +140,6 @@ class TextureTest : public ::testing::Test {
   std::vector<std::string> files_;
 };
 
-TEST_F(TextureTest, NewTextureDefaults) {
-  RwTexture* texture = RwTextureCreate(nullptr);
-  ASSERT_NE(texture, nullptr);
-  EXPECT_EQ(texture->refCount, 1);
-  EXPECT_EQ(texture->filterAddressing, 0x1101u);
-  EXPECT_EQ(texture->dictionary, nullptr);
-  EXPECT_STREQ(texture->name, "");
-  EXPECT_STREQ(texture->mask, "");
-  RwTextureSetFilterMode(texture, 4);
-  RwTextureSetAddressingU(texture, 3);
-  RwTextureSetAddressingV(texture, 2);
-  EXPECT_EQ(texture->filterAddressing, 0x2304u);
-  RwTextureDestroy(texture);
-}
-
 TEST_F(TextureTest, DictionaryListsNewestFirstFindsIgnoringCaseAndMovesTextures) {
   RwTexDictionary* first = RwTexDictionaryCreate();
   RwTexDictionary* second = RwTexDictionaryCreate();

@@ -361,6 +361,25 @@ TEST_F(NativeTextureTest, CorruptNativeChunksFailCleanly) {
       {"more levels than stored", [](NativeTextureSpec& s) { s.levels = 3; }},
       {"struct length too short", [](NativeTextureSpec& s) { s.structSlack = -8; }},
       {"version 0x34006", [](NativeTextureSpec& s) { s.stamp = RwChunkStampEncode(0x34006, 0xFFFF); }},
+      {"version 0x30FFF", [](NativeTextureSpec& s) { s.stamp = RwChunkStampEncode(0x30FFF, 0xFFFF); }},
+      {"struct beyond the chunk", [](NativeTextureSpec& s) { s.chunkSlack = -13; }},
+      {"more levels than the chain",
+       [](NativeTextureSpec& s) {
+         s.levels = 4;
+         s.levelBytes = {Bytes(64), Bytes(16), Bytes(4), Bytes(4)};
+       }},
+      {"zero width", [](NativeTextureSpec& s) { s.width = 0; }},
+      {"depth 24",
+       [](NativeTextureSpec& s) {
+         s.depth = 24;
+         s.levelBytes = {Bytes(48)};
+       }},
+      {"palette missing",
+       [](NativeTextureSpec& s) {
+         s.format = rwRASTERFORMATPAL8 | rwRASTERFORMAT8888;
+         s.depth = 8;
+         s.levelBytes = {Bytes(16)};
+       }},
   };
   NativeTextureSpec good;
   good.levelBytes = {Bytes(64, 0x5A)};
