@@ -4,6 +4,9 @@
 #pragma once
 
 #include "engine/src/camera.h"
+#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/driver/d3d8/d3d8_im2d.h"
+#include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
 #include "engine/src/pipe/p2/im3d.h"
@@ -31,3 +34,7 @@
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8texture_native.h"
 #include "engine/driver/d3d8/dxt.h"
+#include "engine/driver/d3d8/d3d8convert.h"
+#include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/palquant.h"
+#include "engine/src/image_resample.h"

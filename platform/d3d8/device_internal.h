@@ -20,19 +20,20 @@
 //
 // How the drawing code plugs in: it defines the drawing methods of Device
 // (declared below under "Drawing") and CreateDrawState/DestroyDrawState in
-// its own files (draw_stubs.cpp holds placeholders until then). Before each
-// draw it takes, for every stage with state.textures[stage] set, the OpenGL
-// texture from BaseTexture::Prepare (which uploads pending writes and expands
-// P8 through the current palette), the vertex and index buffers from
-// BufferCore::Prepare (IndexBuffer::format gives the index size), the target
-// size from TargetWidth/TargetHeight (always top-row-first) and the viewport
-// from state.viewport. SetStreamSource and SetIndices keep their buffers in
+// its own files (draw_device.cpp). Before each draw it takes, for every stage
+// with state.textures[stage] set, the OpenGL texture from
+// BaseTexture::Prepare (which uploads pending writes and expands P8 through
+// the current palette), the vertex and index buffers from BufferCore::Prepare
+// (IndexBuffer::format gives the index size), the target size from
+// TargetWidth/TargetHeight (always top-row-first) and the viewport from
+// state.viewport. The render, stage and transform states, material and
+// lights live in DeviceState, which Reset returns to the defaults (it moves
+// glStateEpoch and resetSerial, and switches enabled lights off through
+// LightEnable first). SetStreamSource and SetIndices keep their buffers in
 // state.streams and state.indices with a reference each (the device releases
 // them on Reset and destruction). Each method records itself with
-// recorder.Record. The device reads texture-stage states through
-// GetTextureStageState (ValidateDevice), so the drawing code may keep render
-// and stage states wherever it likes; DeviceState's arrays are a default
-// store for the placeholders.
+// recorder.Record. ValidateDevice reads stage states through
+// GetTextureStageState.
 #pragma once
 
 // The Windows types first: they define APIENTRY, which the OpenGL headers
@@ -111,18 +112,23 @@ struct CallRecord {
   std::vector<uint64_t> lastArgs;
 };
 
+struct LoggedCall {
+  std::string method;
+  std::vector<uint64_t> args;
+};
+
 class Recorder {
  public:
   bool enabled = false;
   std::map<std::string, CallRecord> calls;
-  std::vector<std::string> log;
+  std::vector<LoggedCall> log;  // every call in order
 
   void Record(const char* method, std::initializer_list<uint64_t> args) {
     if (!enabled) return;
     CallRecord& record = calls[method];
     record.count++;
     record.lastArgs.assign(args.begin(), args.end());
-    log.emplace_back(method);
+    log.push_back({method, record.lastArgs});
   }
 };
 
@@ -351,6 +357,21 @@ class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
   D3DFORMAT format = D3DFMT_INDEX16;
 };
 
+// An additional swap chain: its own back buffer, presented into another
+// window through the device's context.
+class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
+ public:
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override;
+  HRESULT Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
+  HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** backBuffer) override;
+  void DropGl() override {}
+
+  HWND window = nullptr;
+  Surface* backBuffer = nullptr;  // holds a reference
+  ULONG refs = 1;
+};
+
 // ---------------------------------------------------------------------------
 // Device state that both the device and the drawing code read.
 
@@ -491,6 +512,12 @@ class Device final : public IDirect3DDevice8 {
   // Binds the scratch framebuffer for reading a colour surface.
   void BindReadSurface(Surface* surface);
   void RestoreFramebuffer();
+  // A colour surface of its own OpenGL texture (back buffers and stand-alone
+  // render targets).
+  Surface* NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format);
+  // Blits a colour surface into a window (the device's when null) and shows
+  // it; the device's window is current again afterwards.
+  HRESULT PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest);
   // The current render target's size.
   UINT TargetWidth() const;
   UINT TargetHeight() const;
@@ -501,14 +528,23 @@ class Device final : public IDirect3DDevice8 {
   Recorder recorder;
   DrawState* draw = nullptr;
   uint64_t glStateEpoch = 1;
+  // Counts successful Resets: every state then returns to its default (lights
+  // and the vertex format included), so a drawing-side copy of the states
+  // starts afresh when this moves.
+  uint64_t resetSerial = 0;
   GLuint fbo = 0;
 
   // Test hooks (d3d8_testing.h).
   bool lost = false;
+  bool resettable = true;  // while lost: whether Reset may succeed yet
   size_t videoBudget = 0;  // 0: unlimited
   size_t UsedVideoBytes() const;
 
  private:
+  // Initialises a new texture; on running out of memory deletes it and
+  // returns false.
+  bool InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
+                   D3DFORMAT format, D3DPOOL pool);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();
@@ -517,6 +553,9 @@ class Device final : public IDirect3DDevice8 {
   void ApplyWindowMode(const D3DPRESENT_PARAMETERS& params);
   HRESULT ValidateParams(D3DPRESENT_PARAMETERS* params);
   bool OverBudget(size_t extraBytes) const;
+  // Copies a rectangle between two surfaces OpenGL holds, without a trip
+  // through memory.
+  void BlitSurfaces(Surface* from, const RECT& rect, Surface* to, POINT at);
 
   Direct3D* d3d_;
   UINT adapter_;
@@ -532,9 +571,11 @@ class Device final : public IDirect3DDevice8 {
   Surface* renderTarget_ = nullptr;  // holds a reference
   Surface* depthStencil_ = nullptr;  // holds a reference, may be null
   GLuint readFbo_ = 0;
+  GLuint copyFbo_ = 0;  // destination of surface-to-surface blits
   std::set<ResourceCore*> resources_;
   struct Palette {
     std::array<PALETTEENTRY, 256> entries;
+    uint64_t generation = 0;  // changes whenever the entries do
   };
   std::map<UINT, Palette> palettes_;
   uint64_t paletteGeneration_ = 1;

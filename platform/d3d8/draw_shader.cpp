@@ -42,7 +42,7 @@ void Append(std::string& out, const char* format, ...) {
   }
 }
 
-const char* kHeader = "#version 330 core\n";
+constexpr char kHeader[] = "#version 330 core\n";
 
 // Vertex-shader expression of a material colour source.
 const char* ColorSource(uint8_t source, const char* material) {
@@ -86,12 +86,12 @@ void EmitLight(std::string& s, const ShaderKey& key, int i) {
          "      diffuseSum += att * NdotL * uLightDiffuse[%d].rgb;\n",
          i, i);
   if (key.specularEnable) {
-    Append(
-        s,
-        "      vec3 H = normalize(L + toEye);\n"
-        "      float NdotH = max(dot(N, H), 0.0);\n"
-        "      if (uMaterialPower > 0.0) specularSum += att * pow(NdotH, uMaterialPower) * uLightSpecular[%d].rgb;\n",
-        i);
+    Append(s,
+           "      vec3 H = normalize(L + toEye);\n"
+           "      float NdotH = max(dot(N, H), 0.0);\n"
+           "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
+           "      specularSum += att * highlight * uLightSpecular[%d].rgb;\n",
+           i);
   }
   Append(s, "    }\n  }\n");
 }
@@ -146,7 +146,11 @@ void EmitTexCoord(std::string& s, const ShaderKey& key, int stage) {
 void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, const char* out) {
   switch (key.fogFormula) {
     case D3DFOG_LINEAR:
-      Append(s, "  %s = clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0);\n", out, depth);
+      // Equal start and end make a sharp edge instead of a division by zero.
+      Append(s,
+             "  %s = uFog.y != uFog.x ? clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0) : (%s < uFog.y ? 1.0 : "
+             "0.0);\n",
+             out, depth, depth);
       break;
     case D3DFOG_EXP:
       Append(s, "  %s = clamp(exp(-uFog.z * %s), 0.0, 1.0);\n", out, depth);
@@ -165,6 +169,9 @@ void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, cons
 std::string GenerateVertexShader(const ShaderKey& key) {
   const FvfLayout layout = DecodeFvf(key.fvf);
   std::string s = kHeader;
+  // Passes of one mesh with different programs must land on the same depth
+  // (multi-pass effects draw again with an equal-depth test).
+  Append(s, "invariant gl_Position;\n");
   const char* interp = key.flatShade ? "flat " : "";
   Append(s, "layout(location = 0) in vec4 inPosition;\n");
   if (layout.normalOffset >= 0) Append(s, "layout(location = 1) in vec3 inNormal;\n");
@@ -179,7 +186,6 @@ std::string GenerateVertexShader(const ShaderKey& key) {
          "uniform mat4 uWorldView;\n"
          "uniform mat3 uNormalMatrix;\n"
          "uniform vec4 uViewport;\n"  // x, y, 1 / width, 1 / height of the D3D viewport
-         "uniform float uYSign;\n"    // -1 when the target's first row is the top one
          "uniform float uPointSize;\n"
          "uniform vec4 uMaterialDiffuse, uMaterialAmbient, uMaterialSpecular, uMaterialEmissive;\n"
          "uniform float uMaterialPower;\n"
@@ -255,14 +261,17 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   if (key.fogSource == kFogVertex) {
     EmitFogFactor(s, key, key.rangeFog ? "length(P)" : "abs(P.z)", "outFog");
   } else if (key.fogSource == kFogTable) {
-    // The eye distance, interpolated; the fragment stage applies the formula.
-    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "P.z");
+    // The w of the projected vertex (the eye distance for a perspective
+    // projection), interpolated; the fragment stage applies the formula.
+    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "clip.w");
   } else if (key.fogSource == kFogSpecularAlpha) {
     Append(s, "  outFog = outSpecular.a;\n");
   } else {
     Append(s, "  outFog = 1.0;\n");
   }
-  Append(s, "  gl_Position.y *= uYSign;\n");
+  // Targets keep the top row first: Direct3D's downward y is OpenGL's row
+  // order, so clip-space y turns over.
+  Append(s, "  gl_Position.y = -gl_Position.y;\n");
   Append(s, "  gl_PointSize = %s;\n", layout.pointSizeOffset >= 0 ? "inPointSize" : "uPointSize");
   for (int i = 0; i < key.stageCount; ++i) {
     EmitTexCoord(s, key, i);
@@ -440,7 +449,10 @@ std::string GenerateFragmentShader(const ShaderKey& key) {
     const std::string c2 = Argument(st.colorArg[2], i);
     const char* target = st.resultTemp ? "temp" : "current";
     Append(s, "  {\n    vec3 rgb = clamp(%s, 0.0, 1.0);\n", Operation(st.colorOp, c0, c1, c2, ".rgb", i).c_str());
-    if (st.alphaOp == D3DTOP_DISABLE) {
+    if (st.colorOp == D3DTOP_DOTPRODUCT3) {
+      // The dot product goes to all four channels, alpha included.
+      Append(s, "    float alpha = rgb.r;\n");
+    } else if (st.alphaOp == D3DTOP_DISABLE) {
       Append(s, "    float alpha = current.a;\n");
     } else {
       const std::string a0 = Argument(st.alphaArg[0], i);
@@ -500,9 +512,13 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     return found->second.get();
   }
   const GLuint vs = CompileShader(GL_VERTEX_SHADER, GenerateVertexShader(key), lastError_);
-  if (vs == 0) return nullptr;
+  if (vs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
+    return nullptr;
+  }
   const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, GenerateFragmentShader(key), lastError_);
   if (fs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
     glDeleteShader(vs);
     return nullptr;
   }
@@ -518,6 +534,7 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     char log[2048] = {};
     glGetProgramInfoLog(name, sizeof(log), nullptr, log);
     lastError_ = std::string("link: ") + log;
+    std::fprintf(stderr, "d3d8: fixed-function program failed to link: %s\n", log);
     glDeleteProgram(name);
     return nullptr;
   }
@@ -528,7 +545,6 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   u.worldView = glGetUniformLocation(name, "uWorldView");
   u.normalMatrix = glGetUniformLocation(name, "uNormalMatrix");
   u.viewport = glGetUniformLocation(name, "uViewport");
-  u.ySign = glGetUniformLocation(name, "uYSign");
   u.pointSize = glGetUniformLocation(name, "uPointSize");
   u.materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
   u.materialAmbient = glGetUniformLocation(name, "uMaterialAmbient");

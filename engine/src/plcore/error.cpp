@@ -37,6 +37,9 @@ const RwErrorRecord* RwErrorSet(const RwErrorRecord* e) {
 }
 
 RwErrorRecord* RwErrorGet(RwErrorRecord* out) {
+  if (out == nullptr) {
+    return nullptr;
+  }
   RwErrorRecord* pending = PendingRecord();
   if (pending == nullptr) {
     *out = kNoError;

@@ -286,6 +286,10 @@ RwInt32 RwFreeListPurgeAllFreeLists(void) {
 }
 
 RwBool RwMemoryOpen(const RwMemoryFunctions* functions) {
+  if (functions != nullptr && (functions->rwmalloc == nullptr || functions->rwfree == nullptr ||
+                               functions->rwrealloc == nullptr || functions->rwcalloc == nullptr)) {
+    return FALSE;  // a partial table would fail at its first use
+  }
   rwLinkListInitialize(&sFreeListChain);
   sMemoryOpen = TRUE;
 

@@ -175,6 +175,14 @@ TEST_F(EngineTest, DriverThatRefusesItsRecordFailsTheOpen) {
   EXPECT_FALSE(FakeDriver().opened);
 }
 
+TEST_F(EngineTest, InitRefusesAPartialMemoryTable) {
+  RwMemoryFunctions partial = *CountingMemoryFunctions();
+  partial.rwcalloc = nullptr;
+  EXPECT_FALSE(RwEngineInit(&partial, 0, 0));
+  EXPECT_EQ(FakeEngineStatus(), kRwEngineStatusIdle);
+  EXPECT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
+}
+
 TEST_F(EngineTest, FailedDriverAttachUndoesTheInit) {
   FakeDriver().failPluginAttach = true;
   EXPECT_FALSE(RwEngineInit(nullptr, 0, 0));

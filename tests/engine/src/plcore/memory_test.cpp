@@ -102,6 +102,23 @@ TEST_F(FreeListTest, BlocksHandOutEachEntryOnceAndGrowAtTheHead) {
   RwFreeListDestroy(list);
 }
 
+TEST_F(FreeListTest, SteadyCreateAndDestroyNeverReachTheMemoryFunctions) {
+  RwFreeList* list = RwFreeListCreate(48, 8, 8);
+  void* held = RwFreeListAlloc(list);
+  const CountingMemory before = CountingMemoryState();
+  for (int i = 0; i < 100; i++) {
+    void* entry = RwFreeListAlloc(list);
+    ASSERT_NE(entry, nullptr);
+    ASSERT_EQ(RwFreeListFree(list, entry), list);
+  }
+  // Emptying the only block keeps it too.
+  RwFreeListFree(list, held);
+  RwFreeListFree(list, RwFreeListAlloc(list));
+  EXPECT_EQ(CountingMemoryState().mallocAttempts, before.mallocAttempts);
+  EXPECT_EQ(CountingMemoryState().frees, before.frees);
+  RwFreeListDestroy(list);
+}
+
 TEST_F(FreeListTest, FreeRefusesForeignAndMisplacedPointers) {
   RwFreeList* list = RwFreeListCreate(16, 4, 8);
   RwUInt8* entry = static_cast<RwUInt8*>(RwFreeListAlloc(list));
