@@ -68,6 +68,31 @@ TEST_F(D3D8TextureReadTest, DefaultReadMakesATextureOfTheFile) {
   RwTextureDestroy(texture);
 }
 
+TEST_F(D3D8TextureReadTest, PaletteBitmapKeepsItsColours) {
+  StartWithFiles();
+  tktest::BmpSpec spec;
+  spec.width = 4;
+  spec.height = 4;
+  spec.bitCount = 8;
+  spec.palette = {0x102030, 0xC08040};
+  for (int i = 0; i < 16; ++i) {
+    spec.pixels.push_back(static_cast<uint32_t>(i % 2));
+  }
+  const std::string path = prefix_ + "sign.bmp";
+  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+  files_.push_back(path);
+  RwTexture* texture = RwTextureRead("sign", nullptr);
+  ASSERT_NE(texture, nullptr);
+  EXPECT_NE(texture->raster->format & (rwRASTERFORMATPAL8 >> 8), 0);
+  RwImage* image = RwImageCreate(4, 4, 32);
+  RwImageAllocatePixels(image);
+  ASSERT_NE(RwImageSetFromRaster(image, texture->raster), nullptr);
+  EXPECT_EQ(ImagePixel(image, 0, 0), (RwRGBA{0x10, 0x20, 0x30, 255}));
+  EXPECT_EQ(ImagePixel(image, 1, 0), (RwRGBA{0xC0, 0x80, 0x40, 255}));
+  RwImageDestroy(image);
+  RwTextureDestroy(texture);
+}
+
 TEST_F(D3D8TextureReadTest, MipLevelsComeFromFilesOrFromTheDriversUnlock) {
   StartWithFiles();
   WriteHalves("crate", 8, 0xFF0000, 0x0000FF);
