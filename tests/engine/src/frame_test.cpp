@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "engine/engine.h"
@@ -89,6 +90,39 @@ TEST_F(FrameTest, AddChildLinksAtTheFrontAndOnlyOnce) {
   EXPECT_EQ(RwFrameGetParent(root), nullptr);
   RwFrameDestroyHierarchy(root);
   EXPECT_EQ(DirtyListLength(), 0);
+}
+
+TEST_F(FrameTest, ForAllChildrenAndObjectsStopWhenTheCallbackSaysSo) {
+  RwFrame* root = RwFrameCreate();
+  for (int i = 0; i < 3; ++i) {
+    RwFrameAddChild(root, RwFrameCreate());
+  }
+  CountingObject objects[3];
+  for (CountingObject& object : objects) {
+    Attach(&object, root);
+  }
+  std::vector<RwFrame*> seen;
+  RwFrameForAllChildren(
+      root,
+      [](RwFrame* child, void* data) -> RwFrame* {
+        auto* list = static_cast<std::vector<RwFrame*>*>(data);
+        list->push_back(child);
+        return list->size() < 2 ? child : nullptr;
+      },
+      &seen);
+  EXPECT_EQ(seen, (std::vector<RwFrame*>{root->child, root->child->next}));
+  int visited = 0;
+  RwFrameForAllObjects(
+      root,
+      [](RwObject* object, void* data) -> RwObject* {
+        ++*static_cast<int*>(data);
+        return object;
+      },
+      &visited);
+  EXPECT_EQ(visited, 3);
+  // The newest object comes first.
+  EXPECT_EQ(rwLinkListGetFirstLLLink(&root->objectList), &objects[2].base.lFrame);
+  RwFrameDestroyHierarchy(root);
 }
 
 TEST_F(FrameTest, LTMUpdatesAtOnceWhileObjectsWaitForTheSync) {
@@ -534,6 +568,18 @@ TEST_F(FramePluginTest, FailingConstructorUndoesCreateCloneAndRead) {
   EXPECT_EQ(RwFrameCreate(), nullptr);
   constructsLeft_ = -1;
   RwFrameDestroyHierarchy(root);
+}
+
+TEST(FrameModuleTest, NothingIsMadeBeforeTheEngineStarts) {
+  FakeDriverInstall();
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  EXPECT_EQ(RwFrameCreate(), nullptr);
+  EXPECT_TRUE(RwFrameSyncDirty());
+  EXPECT_EQ(RwMatrixCreate(), nullptr);
+  EXPECT_EQ(RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr), nullptr);
+  EXPECT_EQ(RwSqrt(2.0f), static_cast<float>(std::sqrt(2.0)));
+  FakeEngineShutdown();
+  FakeDriverUninstall();
 }
 
 }  // namespace

@@ -302,6 +302,20 @@ TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   EXPECT_EQ(std::fclose(file), 0);
 }
 
+TEST_F(FileStreamTest, WritesToAFileOpenedForReadingFail) {
+  const std::string name = dir_ + "/readonly.bin";
+  FILE* file = std::fopen(name.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(RwStreamWrite(stream, "x", 1), nullptr);
+  ExpectError(kRwPluginIdNone, kRwErrWrite);
+  EXPECT_FALSE(RwStreamReadChunkHeader(stream, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_NE(TakeError().errorCode, kRwErrNoError);
+  EXPECT_TRUE(RwStreamClose(stream, nullptr));
+}
+
 TEST_F(FileStreamTest, ReplacedOpenEntryServesEveryNamedStream) {
   static int opens;
   static std::string lastName;
