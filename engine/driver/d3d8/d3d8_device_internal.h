@@ -1,0 +1,140 @@
+// The Direct3D 8 driver's state, shared by its modules (device, caches,
+// vertex buffers, render states, immediate-mode 2D), and the hooks tests use.
+#pragma once
+
+#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/src/plcore/memory.h"
+
+struct RwRaster;
+
+constexpr RwInt32 kRwD3D8TransformStateCount = 260;
+constexpr RwInt32 kRwD3D8SharedVertexBufferCount = 4;
+constexpr RwUInt32 kRwD3D8SharedVertexBufferSize = 0x40000;
+constexpr RwUInt32 kRwD3D8Unknown = 0xFFFFFFFFu;
+
+// The selected display mode.
+struct RwD3D8DisplayMode {
+  RwUInt32 width;
+  RwUInt32 height;
+  RwUInt32 refreshRate;
+  D3DFORMAT format;
+  RwInt32 depth;   // 32, 16 or 0
+  RwUInt32 flags;  // kRwVideoModeExclusive for full screen
+};
+
+struct RwD3D8LightCacheEntry {
+  D3DLIGHT8 light;
+  RwUInt32 enabled;
+};
+
+struct RwD3D8DynamicVertexBuffer {
+  RwUInt32 fvf;
+  RwUInt32 size;  // bytes
+  RwUInt32 inUse;
+  IDirect3DVertexBuffer8* buffer;
+  IDirect3DVertexBuffer8** owner;  // the slot that holds the buffer, cleared when it goes
+  RwD3D8DynamicVertexBuffer* next;
+};
+
+struct RwD3D8SharedVertexBuffer {
+  RwUInt32 used;  // bytes
+  RwUInt32 size;  // bytes
+  IDirect3DVertexBuffer8* buffer;
+};
+
+struct RwD3D8PixelShader {
+  const RwUInt32* function;  // kept to recreate the shader after a Reset
+  RwUInt32* handle;
+  RwD3D8PixelShader* next;
+};
+
+struct RwD3D8Driver {
+  IDirect3D8* d3d;
+  IDirect3DDevice8* device;
+  HWND window;
+  UINT adapter;
+  D3DDEVTYPE deviceType;
+  D3DCAPS8 caps;
+  D3DPRESENT_PARAMETERS present;
+  RwD3D8DisplayMode displayMode;
+  RwInt32 currentMode;
+  UINT adapterModeCount;
+
+  RwD3D8VideoMode* videoModes;
+  RwInt32 numVideoModes;
+
+  RwBool started;
+  RwInt32 displayDepth;  // of the back buffer: 32 or 16
+  RwBool zBufferHasStencil;
+  D3DFORMAT depthStencilFormat;
+  // Fetched after creation and every Reset and released at once: the driver
+  // holds no reference.
+  IDirect3DSurface8* renderTarget;
+  IDirect3DSurface8* depthStencilSurface;
+
+  // Last values sent.
+  RwUInt32 vertexShader;
+  RwUInt32 pixelShader;
+  IDirect3DVertexBuffer8* streamBuffer;
+  RwUInt32 streamStride;
+  IDirect3DIndexBuffer8* indexBuffer;
+  RwUInt32 baseVertexIndex;
+  RwBool worldIsIdentity;
+  RwFreeList* transformFreeList;
+  D3DMATRIX* transforms[kRwD3D8TransformStateCount];
+  D3DMATRIX* worldMatrix;
+  D3DMATERIAL8 material;
+  D3DCOLORVALUE ambientLight;
+  RwD3D8LightCacheEntry* lights;
+  RwInt32 numLights;
+
+  RwFreeList* dynamicBufferFreeList;
+  RwD3D8DynamicVertexBuffer* dynamicBuffers;
+  RwD3D8SharedVertexBuffer shared[kRwD3D8SharedVertexBufferCount];
+  RwInt32 currentShared;
+
+  RwFreeList* pixelShaderFreeList;
+  RwD3D8PixelShader* pixelShaders;
+
+  RwBool hasSSE;
+};
+
+extern RwD3D8Driver _rwD3D8Driver;
+
+// Whether the device transforms and lights in hardware (four shared buffers
+// in default memory) or not (one shared buffer in system memory).
+inline RwBool _rwD3D8HasHardwareTnL() { return (_rwD3D8Driver.caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0; }
+
+// Device creation in the selected mode (start) and its destruction (stop).
+RwBool RwD3D8DeviceStart(void);
+RwBool RwD3D8DeviceStop(void);
+
+// Processor settings made when the engine has started and undone at stop:
+// flush-to-zero for SSE arithmetic.
+void _rwD3D8ProcessorSettingsApply(void);
+void _rwD3D8ProcessorSettingsRestore(void);
+
+// Depth of a display format: 32, 16 or 0.
+RwInt32 _rwD3D8FormatDepth(D3DFORMAT format);
+
+// Transform cache and dynamic-buffer list set-up and teardown at start and stop.
+RwBool _rwD3D8TransformCacheOpen(void);
+void _rwD3D8TransformCacheClose(void);
+void _rwD3D8LightCacheFree(void);
+RwBool _rwD3D8DynamicVertexBuffersOpen(void);
+void _rwD3D8DynamicVertexBuffersClose(void);
+void _rwD3D8PixelShadersClose(void);
+
+// The Direct3D texture behind a raster, as the raster extension keeps it.
+struct RwD3D8RasterTexture {
+  IDirect3DBaseTexture8* texture;
+  RwBool hasAlpha;
+  RwInt32 palette;  // palette number, or -1 without a palette
+  RwUInt8 maxAnisotropy;
+};
+// False when the raster has no texture.
+RwBool _rwD3D8RasterGetTexture(RwRaster* raster, RwD3D8RasterTexture* out);
+
+// Tests: replaces Direct3DCreate8 for the next opens (null restores it).
+typedef IDirect3D8* (*RwD3D8Direct3DCreateFunction)(UINT sdkVersion);
+void _rwD3D8SetDirect3DCreate(RwD3D8Direct3DCreateFunction create);

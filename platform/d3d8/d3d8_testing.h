@@ -1,0 +1,54 @@
+// Test hooks of the Direct3D 8 stand-in: a reduced capability profile, device
+// loss on demand, a video-memory budget, call recording and pixel read-back
+// of textures as OpenGL holds them. Only tests include this header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3d8/d3d8.h"
+
+namespace d3d8test {
+
+enum class CapsProfile {
+  Full,
+  // Two texture stages, no MODULATE2X or MULTIPLYADD, power-of-two square
+  // textures only, no P8: the engine's fall-back roads.
+  Minimal,
+};
+
+// Chooses the profile reported by every Direct3D object and device from now
+// on (and answered by the format checks). Full at start.
+void SetCapsProfile(CapsProfile profile);
+CapsProfile GetCapsProfile();
+
+// Marks the device lost: Present returns D3DERR_DEVICELOST and
+// TestCooperativeLevel D3DERR_DEVICENOTRESET until a successful Reset.
+void InjectDeviceLoss(IDirect3DDevice8* device);
+
+// Limits the bytes of D3DPOOL_DEFAULT textures, surfaces and buffers; a
+// creation beyond it fails with D3DERR_OUTOFVIDEOMEMORY. 0 removes the limit.
+void SetVideoMemoryBudget(IDirect3DDevice8* device, size_t bytes);
+
+// Call recording: while on, every device method counts its calls and keeps
+// its last arguments (integers as they are, floats as their bit patterns,
+// pointers as addresses, in parameter order) and the order of calls.
+void SetRecording(IDirect3DDevice8* device, bool on);
+void ClearRecording(IDirect3DDevice8* device);
+unsigned CallCount(IDirect3DDevice8* device, const std::string& method);
+std::vector<uint64_t> LastArgs(IDirect3DDevice8* device, const std::string& method);
+std::vector<std::string> CallLog(IDirect3DDevice8* device);
+
+// Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
+// samples it, after every pending upload, as 0xAARRGGBB.
+uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned level, unsigned x, unsigned y);
+// Makes textures created from now on decode DXT blocks on the processor even
+// where OpenGL could keep them compressed (both roads get tested).
+void SetDxtDecodeOnProcessor(bool on);
+// True when the texture's levels are stored block-compressed by OpenGL.
+bool IsGlCompressed(IDirect3DBaseTexture8* texture);
+// The OpenGL name of a texture (0 without one).
+unsigned GlTextureName(IDirect3DBaseTexture8* texture);
+
+}  // namespace d3d8test

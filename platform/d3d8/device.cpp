@@ -1,0 +1,720 @@
+// The device: OpenGL context, back buffer, render targets, clearing,
+// copying, presenting, resetting and the palettes.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/d3d8/device_internal.h"
+#include "platform/win/window_internal.h"
+
+namespace d3d8 {
+
+namespace {
+
+const size_t kDefaultVideoMemory = size_t(256) << 20;
+
+inline float AsFloat(DWORD bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+inline DWORD AsBits(float value) {
+  DWORD bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+}  // namespace
+
+void DeviceState::SetDefaults(bool zEnable) {
+  std::memset(renderStates, 0, sizeof renderStates);
+  DWORD* rs = renderStates;
+  rs[D3DRS_ZENABLE] = zEnable ? D3DZB_TRUE : D3DZB_FALSE;
+  rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
+  rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+  rs[D3DRS_ZWRITEENABLE] = TRUE;
+  rs[D3DRS_LASTPIXEL] = TRUE;
+  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
+  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+  rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_FOGSTART] = AsBits(0.0f);
+  rs[D3DRS_FOGEND] = AsBits(1.0f);
+  rs[D3DRS_FOGDENSITY] = AsBits(1.0f);
+  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_STENCILMASK] = 0xFFFFFFFF;
+  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+  rs[D3DRS_CLIPPING] = TRUE;
+  rs[D3DRS_LIGHTING] = TRUE;
+  rs[D3DRS_COLORVERTEX] = TRUE;
+  rs[D3DRS_LOCALVIEWER] = TRUE;
+  rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_POINTSIZE] = AsBits(1.0f);
+  rs[D3DRS_POINTSIZE_MIN] = AsBits(0.0f);
+  rs[D3DRS_POINTSCALE_A] = AsBits(1.0f);
+  rs[D3DRS_POINTSIZE_MAX] = AsBits(64.0f);
+  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
+  rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_PATCHSEGMENTS] = AsBits(1.0f);
+  rs[D3DRS_COLORWRITEENABLE] = 0xF;
+  rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+
+  std::memset(stageStates, 0, sizeof stageStates);
+  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
+    DWORD* ts = stageStates[stage];
+    ts[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    ts[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    ts[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    ts[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    ts[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    ts[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    ts[D3DTSS_TEXCOORDINDEX] = stage;
+    ts[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
+    ts[D3DTSS_MINFILTER] = D3DTEXF_POINT;
+    ts[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    ts[D3DTSS_MAXANISOTROPY] = 1;
+    ts[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+    ts[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+    ts[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+  }
+  for (D3DMATRIX& m : transforms) {
+    std::memset(&m, 0, sizeof m);
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+  }
+  std::memset(&material, 0, sizeof material);
+  lights.clear();
+  vertexShader = 0;
+  pixelShader = 0;
+  baseVertexIndex = 0;
+}
+
+// ---------------------------------------------------------------------------
+
+Device::Device(Direct3D* d3d, UINT adapter) : d3d_(d3d), adapter_(adapter) {
+  d3d_->AddRef();
+  std::memset(&caps_, 0, sizeof caps_);
+  std::memset(&params_, 0, sizeof params_);
+  state.SetDefaults(false);
+  std::memset(&state.viewport, 0, sizeof state.viewport);
+}
+
+Device::~Device() {
+  if (context_ != nullptr) {
+    MakeCurrent();
+    ReleaseBindings();
+    if (draw != nullptr) DestroyDrawState(this, draw);
+    draw = nullptr;
+    ReleaseSwapSurfaces();
+    // Whatever the caller still holds loses its OpenGL objects now and only
+    // frees its memory when released.
+    std::set<ResourceCore*> left;
+    left.swap(resources_);
+    for (ResourceCore* resource : left) resource->Orphan();
+    if (fbo != 0) glDeleteFramebuffers(1, &fbo);
+    if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
+    SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
+    SDL_GL_DeleteContext(context_);
+  }
+  d3d_->Release();
+}
+
+ULONG Device::Release() {
+  ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+void Device::MakeCurrent() {
+  if (context_ != nullptr && SDL_GL_GetCurrentContext() != context_) {
+    SDL_GL_MakeCurrent(window_->sdlWindow, context_);
+  }
+}
+
+HRESULT Device::ValidateParams(D3DPRESENT_PARAMETERS* params) {
+  if (params == nullptr) return D3DERR_INVALIDCALL;
+  HWND window = params->hDeviceWindow != nullptr ? params->hDeviceWindow : window_;
+  if (window != window_) return D3DERR_INVALIDCALL;
+  if (params->MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
+  if (params->SwapEffect < D3DSWAPEFFECT_DISCARD || params->SwapEffect > D3DSWAPEFFECT_COPY_VSYNC) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (params->BackBufferCount > 3) return D3DERR_INVALIDCALL;
+  if (params->EnableAutoDepthStencil && !IsSupportedDepthFormat(params->AutoDepthStencilFormat)) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (params->Windowed) {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_->sdlWindow, &w, &h);
+    if (w <= 0 || h <= 0) SDL_GetWindowSize(window_->sdlWindow, &w, &h);
+    if (params->BackBufferWidth == 0) params->BackBufferWidth = UINT(std::max(w, 1));
+    if (params->BackBufferHeight == 0) params->BackBufferHeight = UINT(std::max(h, 1));
+    if (params->BackBufferFormat == D3DFMT_UNKNOWN) {
+      D3DDISPLAYMODE desktop;
+      if (FAILED(d3d_->GetAdapterDisplayMode(adapter_, &desktop))) return D3DERR_INVALIDCALL;
+      params->BackBufferFormat = desktop.Format;
+    }
+  } else if (params->BackBufferWidth == 0 || params->BackBufferHeight == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (!IsRenderTargetFormat(params->BackBufferFormat)) return D3DERR_INVALIDCALL;
+  if (params->BackBufferWidth > caps_.MaxTextureWidth || params->BackBufferHeight > caps_.MaxTextureHeight) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (params->BackBufferCount == 0) params->BackBufferCount = 1;
+  params->hDeviceWindow = window_;
+  return D3D_OK;
+}
+
+HRESULT Device::Init(HWND window, DWORD, D3DPRESENT_PARAMETERS* params) {
+  window_ = window;
+  FillCaps(adapter_, &caps_);
+  D3DPRESENT_PARAMETERS checked = *params;
+  HRESULT result = ValidateParams(&checked);
+  if (FAILED(result)) return result;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  context_ = SDL_GL_CreateContext(window->sdlWindow);
+  if (context_ == nullptr) return D3DERR_NOTAVAILABLE;
+  MakeCurrent();
+  s3tc_ = ProbeGlLimits().s3tc;
+  glGenFramebuffers(1, &fbo);
+  glGenFramebuffers(1, &readFbo_);
+  result = CreateSwapSurfaces(checked);
+  if (FAILED(result)) return result;
+  params_ = checked;
+  *params = checked;
+  ApplyWindowMode(params_);
+  state.SetDefaults(params_.EnableAutoDepthStencil != 0);
+  renderTarget_ = backBuffer_;
+  renderTarget_->AddRef();
+  depthStencil_ = autoDepth_;
+  if (depthStencil_ != nullptr) depthStencil_->AddRef();
+  state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
+  BindTargets();
+  draw = CreateDrawState(this);
+  return D3D_OK;
+}
+
+void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
+  SDL_Window* window = window_->sdlWindow;
+  const bool fullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (!params.Windowed && !fullscreen) {
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else if (params.Windowed && fullscreen) {
+    SDL_SetWindowFullscreen(window, 0);
+  }
+  bool vsync = params.Windowed ? params.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC
+                               : params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
+  SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+}
+
+HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
+  backBuffer_ = new Surface;
+  backBuffer_->kind = SurfaceKind::BackBuffer;
+  backBuffer_->device = this;
+  backBuffer_->implicit = true;
+  backBuffer_->pool = D3DPOOL_DEFAULT;
+  backBuffer_->usage = D3DUSAGE_RENDERTARGET;
+  backBuffer_->format = params.BackBufferFormat;
+  backBuffer_->width = params.BackBufferWidth;
+  backBuffer_->height = params.BackBufferHeight;
+  glGenTextures(1, &backBuffer_->glTexture);
+  glBindTexture(GL_TEXTURE_2D, backBuffer_->glTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(params.BackBufferFormat) ? GL_RGBA8 : GL_RGB8,
+               GLsizei(params.BackBufferWidth), GLsizei(params.BackBufferHeight), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               nullptr);
+  glStateEpoch++;
+  Track(backBuffer_);
+  if (params.EnableAutoDepthStencil) {
+    autoDepth_ = new Surface;
+    autoDepth_->kind = SurfaceKind::DepthStencil;
+    autoDepth_->device = this;
+    autoDepth_->implicit = true;
+    autoDepth_->pool = D3DPOOL_DEFAULT;
+    autoDepth_->usage = D3DUSAGE_DEPTHSTENCIL;
+    autoDepth_->format = params.AutoDepthStencilFormat;
+    autoDepth_->width = params.BackBufferWidth;
+    autoDepth_->height = params.BackBufferHeight;
+    glGenRenderbuffers(1, &autoDepth_->glRenderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, autoDepth_->glRenderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(params.BackBufferWidth),
+                          GLsizei(params.BackBufferHeight));
+    Track(autoDepth_);
+  }
+  return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+void Device::ReleaseSwapSurfaces() {
+  if (renderTarget_ != nullptr) renderTarget_->Release();
+  renderTarget_ = nullptr;
+  if (depthStencil_ != nullptr) depthStencil_->Release();
+  depthStencil_ = nullptr;
+  if (backBuffer_ != nullptr) backBuffer_->Release();
+  backBuffer_ = nullptr;
+  if (autoDepth_ != nullptr) autoDepth_->Release();
+  autoDepth_ = nullptr;
+}
+
+void Device::ReleaseBindings() {
+  for (BaseTexture*& texture : state.textures) {
+    if (texture != nullptr) texture->ReleaseCommon();
+    texture = nullptr;
+  }
+  for (StreamSlot& stream : state.streams) {
+    if (stream.buffer != nullptr) stream.buffer->Release();
+    stream.buffer = nullptr;
+    stream.stride = 0;
+  }
+  if (state.indices != nullptr) state.indices->Release();
+  state.indices = nullptr;
+}
+
+void Device::BindTargets() {
+  MakeCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  renderTarget_->AttachColor(GL_FRAMEBUFFER);
+  if (depthStencil_ != nullptr) {
+    depthStencil_->AttachDepth(GL_FRAMEBUFFER);
+  } else {
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+  }
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glStateEpoch++;
+  ApplyViewport();
+}
+
+void Device::ApplyViewport() {
+  glViewport(GLint(state.viewport.X), GLint(state.viewport.Y), GLsizei(state.viewport.Width),
+             GLsizei(state.viewport.Height));
+  glDepthRange(state.viewport.MinZ, state.viewport.MaxZ);
+}
+
+void Device::BindReadSurface(Surface* surface) {
+  MakeCurrent();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+  surface->AttachColor(GL_READ_FRAMEBUFFER);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glStateEpoch++;
+}
+
+void Device::RestoreFramebuffer() {
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  glStateEpoch++;
+}
+
+UINT Device::TargetWidth() const { return renderTarget_ != nullptr ? renderTarget_->width : 0; }
+UINT Device::TargetHeight() const { return renderTarget_ != nullptr ? renderTarget_->height : 0; }
+
+size_t Device::UsedVideoBytes() const {
+  size_t used = 0;
+  for (const ResourceCore* resource : resources_) {
+    if (!resource->implicit) used += resource->VideoBytes();
+  }
+  return used;
+}
+
+bool Device::OverBudget(size_t extraBytes) const {
+  return videoBudget != 0 && UsedVideoBytes() + extraBytes > videoBudget;
+}
+
+// ---------------------------------------------------------------------------
+
+HRESULT Device::TestCooperativeLevel() {
+  recorder.Record("TestCooperativeLevel", {});
+  return lost ? D3DERR_DEVICENOTRESET : D3D_OK;
+}
+
+UINT Device::GetAvailableTextureMem() {
+  recorder.Record("GetAvailableTextureMem", {});
+  size_t total = videoBudget != 0 ? videoBudget : kDefaultVideoMemory;
+  size_t used = std::min(UsedVideoBytes(), total);
+  return UINT(total - used);
+}
+
+HRESULT Device::ResourceManagerDiscardBytes(DWORD bytes) {
+  recorder.Record("ResourceManagerDiscardBytes", {bytes});
+  // Managed resources keep their pixels in system memory; nothing to evict.
+  return D3D_OK;
+}
+
+HRESULT Device::GetDeviceCaps(D3DCAPS8* caps) {
+  if (caps == nullptr) return D3DERR_INVALIDCALL;
+  *caps = caps_;
+  return D3D_OK;
+}
+
+HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
+  if (mode == nullptr) return D3DERR_INVALIDCALL;
+  if (!params_.Windowed) {
+    *mode = {params_.BackBufferWidth, params_.BackBufferHeight,
+             params_.FullScreen_RefreshRateInHz != 0 ? params_.FullScreen_RefreshRateInHz : 60,
+             params_.BackBufferFormat};
+    return D3D_OK;
+  }
+  return d3d_->GetAdapterDisplayMode(adapter_, mode);
+}
+
+HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params, IDirect3DSwapChain8** swapChain) {
+  recorder.Record("CreateAdditionalSwapChain", {RecArg(params), RecArg(swapChain)});
+  if (swapChain != nullptr) *swapChain = nullptr;
+  // One OpenGL context renders into the device window only.
+  return D3DERR_NOTAVAILABLE;
+}
+
+HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
+  recorder.Record("Reset", {RecArg(params)});
+  if (params == nullptr) return D3DERR_INVALIDCALL;
+  MakeCurrent();
+  ReleaseBindings();
+  // Back to the device's own surfaces, then every default-pool resource must
+  // be gone: the caller releases them before a reset.
+  if (renderTarget_ != backBuffer_) {
+    renderTarget_->Release();
+    renderTarget_ = backBuffer_;
+    renderTarget_->AddRef();
+  }
+  if (depthStencil_ != autoDepth_) {
+    if (depthStencil_ != nullptr) depthStencil_->Release();
+    depthStencil_ = autoDepth_;
+    if (depthStencil_ != nullptr) depthStencil_->AddRef();
+  }
+  BindTargets();
+  bool busy = false;
+  for (const ResourceCore* resource : resources_) {
+    if (resource->pool == D3DPOOL_DEFAULT && !resource->implicit) busy = true;
+  }
+  // The device holds two references on each of its own surfaces (its own
+  // and the binding); more means the caller kept one.
+  if (backBuffer_->refs > 2 || (autoDepth_ != nullptr && autoDepth_->refs > 2)) busy = true;
+  D3DPRESENT_PARAMETERS checked = *params;
+  HRESULT result = busy ? D3DERR_INVALIDCALL : ValidateParams(&checked);
+  if (FAILED(result)) {
+    lost = true;
+    return result;
+  }
+  ReleaseSwapSurfaces();
+  result = CreateSwapSurfaces(checked);
+  renderTarget_ = backBuffer_;
+  renderTarget_->AddRef();
+  depthStencil_ = autoDepth_;
+  if (depthStencil_ != nullptr) depthStencil_->AddRef();
+  params_ = checked;
+  *params = checked;
+  ApplyWindowMode(params_);
+  state.SetDefaults(params_.EnableAutoDepthStencil != 0);
+  state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
+  BindTargets();
+  inScene_ = false;
+  if (FAILED(result)) {
+    lost = true;
+    return result;
+  }
+  lost = false;
+  return D3D_OK;
+}
+
+HRESULT Device::Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) {
+  recorder.Record("Present", {RecArg(source), RecArg(dest), RecArg(destWindowOverride), RecArg(dirtyRegion)});
+  if (lost) return D3DERR_DEVICELOST;
+  MakeCurrent();
+  RECT from = {0, 0, LONG(backBuffer_->width), LONG(backBuffer_->height)};
+  if (source != nullptr) from = *source;
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(window_->sdlWindow, &drawableWidth, &drawableHeight);
+  RECT to = {0, 0, drawableWidth, drawableHeight};
+  if (dest != nullptr) to = *dest;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+  backBuffer_->AttachColor(GL_READ_FRAMEBUFFER);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glDrawBuffer(GL_BACK);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  const bool sameSize = from.right - from.left == to.right - to.left && from.bottom - from.top == to.bottom - to.top;
+  // The back buffer is held top-down; the window's rows count from the bottom.
+  glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, drawableHeight - to.top, to.right,
+                    drawableHeight - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+  SDL_GL_SwapWindow(window_->sdlWindow);
+  RestoreFramebuffer();
+  return D3D_OK;
+}
+
+HRESULT Device::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** backBuffer) {
+  if (backBuffer == nullptr) return D3DERR_INVALIDCALL;
+  *backBuffer = nullptr;
+  if (index != 0 || type != D3DBACKBUFFER_TYPE_MONO) return D3DERR_INVALIDCALL;
+  backBuffer_->AddRef();
+  *backBuffer = backBuffer_;
+  return D3D_OK;
+}
+
+HRESULT Device::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* depthStencil) {
+  recorder.Record("SetRenderTarget", {RecArg(renderTarget), RecArg(depthStencil)});
+  Surface* target = renderTarget != nullptr ? static_cast<Surface*>(renderTarget) : renderTarget_;
+  Surface* depth = static_cast<Surface*>(depthStencil);
+  if (target->device != this || (target->usage & D3DUSAGE_RENDERTARGET) == 0) return D3DERR_INVALIDCALL;
+  if (depth != nullptr) {
+    if (depth->device != this || depth->kind != SurfaceKind::DepthStencil) return D3DERR_INVALIDCALL;
+    if (depth->width < target->width || depth->height < target->height) return D3DERR_INVALIDCALL;
+  }
+  target->AddRef();
+  if (depth != nullptr) depth->AddRef();
+  renderTarget_->Release();
+  if (depthStencil_ != nullptr) depthStencil_->Release();
+  renderTarget_ = target;
+  depthStencil_ = depth;
+  state.viewport = {0, 0, target->width, target->height, 0.0f, 1.0f};
+  BindTargets();
+  return D3D_OK;
+}
+
+HRESULT Device::GetRenderTarget(IDirect3DSurface8** renderTarget) {
+  recorder.Record("GetRenderTarget", {RecArg(renderTarget)});
+  if (renderTarget == nullptr) return D3DERR_INVALIDCALL;
+  renderTarget_->AddRef();
+  *renderTarget = renderTarget_;
+  return D3D_OK;
+}
+
+HRESULT Device::GetDepthStencilSurface(IDirect3DSurface8** depthStencil) {
+  recorder.Record("GetDepthStencilSurface", {RecArg(depthStencil)});
+  if (depthStencil == nullptr) return D3DERR_INVALIDCALL;
+  *depthStencil = depthStencil_;
+  if (depthStencil_ == nullptr) return D3DERR_NOTFOUND;
+  depthStencil_->AddRef();
+  return D3D_OK;
+}
+
+HRESULT Device::BeginScene() {
+  recorder.Record("BeginScene", {});
+  if (inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = true;
+  return D3D_OK;
+}
+
+HRESULT Device::EndScene() {
+  recorder.Record("EndScene", {});
+  if (!inScene_) return D3DERR_INVALIDCALL;
+  inScene_ = false;
+  return D3D_OK;
+}
+
+HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+  recorder.Record("Clear", {rectCount, RecArg(rects), flags, color, RecArg(z), stencil});
+  if (rectCount != 0 && rects == nullptr) return D3DERR_INVALIDCALL;
+  if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && depthStencil_ == nullptr) return D3DERR_INVALIDCALL;
+  if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return D3DERR_INVALIDCALL;
+  MakeCurrent();
+  GLbitfield bits = 0;
+  if (flags & D3DCLEAR_TARGET) {
+    bits |= GL_COLOR_BUFFER_BIT;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
+                 float(color & 0xFF) / 255.0f, float(color >> 24) / 255.0f);
+  }
+  if (flags & D3DCLEAR_ZBUFFER) {
+    bits |= GL_DEPTH_BUFFER_BIT;
+    glDepthMask(GL_TRUE);
+    glClearDepth(std::min(std::max(z, 0.0f), 1.0f));
+  }
+  if (flags & D3DCLEAR_STENCIL) {
+    bits |= GL_STENCIL_BUFFER_BIT;
+    glStencilMask(0xFFFFFFFF);
+    glClearStencil(GLint(stencil));
+  }
+  glStateEpoch++;
+  glEnable(GL_SCISSOR_TEST);
+  // Clearing is limited to the viewport, and to the rectangles when given.
+  const LONG vx1 = LONG(state.viewport.X), vy1 = LONG(state.viewport.Y);
+  const LONG vx2 = std::min(vx1 + LONG(state.viewport.Width), LONG(TargetWidth()));
+  const LONG vy2 = std::min(vy1 + LONG(state.viewport.Height), LONG(TargetHeight()));
+  const DWORD count = rectCount != 0 ? rectCount : 1;
+  for (DWORD i = 0; i < count; ++i) {
+    LONG x1 = vx1, y1 = vy1, x2 = vx2, y2 = vy2;
+    if (rectCount != 0) {
+      x1 = std::max(x1, rects[i].x1);
+      y1 = std::max(y1, rects[i].y1);
+      x2 = std::min(x2, rects[i].x2);
+      y2 = std::min(y2, rects[i].y2);
+    }
+    if (x2 <= x1 || y2 <= y1) continue;
+    glScissor(x1, y1, x2 - x1, y2 - y1);
+    glClear(bits);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  return D3D_OK;
+}
+
+HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT rectCount, IDirect3DSurface8* dest,
+                          const POINT* destPoints) {
+  recorder.Record("CopyRects", {RecArg(source), RecArg(sourceRects), rectCount, RecArg(dest), RecArg(destPoints)});
+  Surface* from = static_cast<Surface*>(source);
+  Surface* to = static_cast<Surface*>(dest);
+  if (from == nullptr || to == nullptr || from == to) return D3DERR_INVALIDCALL;
+  if (from->format != to->format || IsDepthFormat(from->format) || from->locked || to->locked) {
+    return D3DERR_INVALIDCALL;
+  }
+  const bool dxt = IsDxtFormat(from->format);
+  RECT whole = {0, 0, LONG(from->width), LONG(from->height)};
+  const UINT count = (sourceRects == nullptr || rectCount == 0) ? 1 : rectCount;
+  // Check every rectangle before copying any.
+  for (UINT i = 0; i < count; ++i) {
+    const RECT& r = sourceRects != nullptr && rectCount != 0 ? sourceRects[i] : whole;
+    POINT p = destPoints != nullptr ? destPoints[i] : POINT{r.left, r.top};
+    if (sourceRects == nullptr && destPoints == nullptr) p = POINT{0, 0};
+    const LONG w = r.right - r.left, h = r.bottom - r.top;
+    if (r.left < 0 || r.top < 0 || w <= 0 || h <= 0 || r.right > LONG(from->width) || r.bottom > LONG(from->height)) {
+      return D3DERR_INVALIDCALL;
+    }
+    if (p.x < 0 || p.y < 0 || p.x + w > LONG(to->width) || p.y + h > LONG(to->height)) return D3DERR_INVALIDCALL;
+    if (dxt && ((r.left | r.top | p.x | p.y) & 3) != 0) return D3DERR_INVALIDCALL;
+  }
+  std::vector<uint8_t> scratch;
+  for (UINT i = 0; i < count; ++i) {
+    const RECT& r = sourceRects != nullptr && rectCount != 0 ? sourceRects[i] : whole;
+    POINT p = destPoints != nullptr ? destPoints[i] : POINT{r.left, r.top};
+    if (sourceRects == nullptr && destPoints == nullptr) p = POINT{0, 0};
+    const UINT w = UINT(r.right - r.left), h = UINT(r.bottom - r.top);
+    const size_t pitch = FormatPitch(from->format, w);
+    scratch.resize(pitch * FormatRowCount(from->format, h));
+    from->ReadRect(r, scratch.data(), pitch);
+    const RECT target = {p.x, p.y, p.x + LONG(w), p.y + LONG(h)};
+    to->WriteRect(target, scratch.data(), pitch);
+  }
+  return D3D_OK;
+}
+
+HRESULT Device::SetViewport(const D3DVIEWPORT8* viewport) {
+  recorder.Record("SetViewport", {RecArg(viewport)});
+  if (viewport == nullptr) return D3DERR_INVALIDCALL;
+  if (uint64_t(viewport->X) + viewport->Width > TargetWidth() ||
+      uint64_t(viewport->Y) + viewport->Height > TargetHeight() || viewport->MinZ < 0.0f || viewport->MaxZ > 1.0f ||
+      viewport->MinZ > viewport->MaxZ) {
+    return D3DERR_INVALIDCALL;
+  }
+  state.viewport = *viewport;
+  if (recorder.enabled) {
+    recorder.calls["SetViewport"].lastArgs = {
+        viewport->X, viewport->Y, viewport->Width, viewport->Height, RecArg(viewport->MinZ), RecArg(viewport->MaxZ)};
+  }
+  MakeCurrent();
+  ApplyViewport();
+  return D3D_OK;
+}
+
+HRESULT Device::GetViewport(D3DVIEWPORT8* viewport) {
+  if (viewport == nullptr) return D3DERR_INVALIDCALL;
+  *viewport = state.viewport;
+  return D3D_OK;
+}
+
+HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
+  recorder.Record("SetTexture", {stage, RecArg(texture)});
+  if (stage >= D3D8_TEXTURE_STAGE_COUNT) return D3DERR_INVALIDCALL;
+  BaseTexture* base = ToBaseTexture(texture);
+  if (base != nullptr && base->device != this) return D3DERR_INVALIDCALL;
+  if (base != nullptr) base->AddRefCommon();
+  if (state.textures[stage] != nullptr) state.textures[stage]->ReleaseCommon();
+  state.textures[stage] = base;
+  return D3D_OK;
+}
+
+HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
+  if (texture == nullptr || stage >= D3D8_TEXTURE_STAGE_COUNT) return D3DERR_INVALIDCALL;
+  BaseTexture* base = state.textures[stage];
+  *texture = base != nullptr ? base->Interface() : nullptr;
+  if (base != nullptr) base->AddRefCommon();
+  return D3D_OK;
+}
+
+HRESULT Device::ValidateDevice(DWORD* passes) {
+  recorder.Record("ValidateDevice", {RecArg(passes)});
+  if (passes == nullptr) return D3DERR_INVALIDCALL;
+  *passes = 0;
+  // States are read through the drawing code, which keeps them.
+  auto stageState = [this](DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+    DWORD value = 0;
+    GetTextureStageState(stage, type, &value);
+    return value;
+  };
+  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
+    const DWORD colourOp = stageState(stage, D3DTSS_COLOROP);
+    if (colourOp == D3DTOP_DISABLE) break;
+    if (stage >= caps_.MaxTextureBlendStages) return D3DERR_TOOMANYOPERATIONS;
+    if (colourOp < D3DTOP_DISABLE || colourOp > D3DTOP_LERP || (caps_.TextureOpCaps & (1u << (colourOp - 1))) == 0) {
+      return D3DERR_UNSUPPORTEDCOLOROPERATION;
+    }
+    const DWORD alphaOp = stageState(stage, D3DTSS_ALPHAOP);
+    if (alphaOp < D3DTOP_DISABLE || alphaOp > D3DTOP_LERP || (caps_.TextureOpCaps & (1u << (alphaOp - 1))) == 0) {
+      return D3DERR_UNSUPPORTEDALPHAOPERATION;
+    }
+    for (DWORD filter : {stageState(stage, D3DTSS_MINFILTER), stageState(stage, D3DTSS_MAGFILTER)}) {
+      if (filter == D3DTEXF_ANISOTROPIC && (caps_.RasterCaps & D3DPRASTERCAPS_ANISOTROPY) == 0) {
+        return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+      }
+      if (filter > D3DTEXF_ANISOTROPIC) return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+    }
+  }
+  *passes = 1;
+  return D3D_OK;
+}
+
+HRESULT Device::SetPaletteEntries(UINT paletteNumber, const PALETTEENTRY* entries) {
+  recorder.Record("SetPaletteEntries", {paletteNumber, RecArg(entries)});
+  if (entries == nullptr || paletteNumber > 0xFFFF) return D3DERR_INVALIDCALL;
+  std::memcpy(palettes_[paletteNumber].entries.data(), entries, 256 * sizeof(PALETTEENTRY));
+  paletteGeneration_++;
+  return D3D_OK;
+}
+
+HRESULT Device::GetPaletteEntries(UINT paletteNumber, PALETTEENTRY* entries) {
+  if (entries == nullptr) return D3DERR_INVALIDCALL;
+  auto found = palettes_.find(paletteNumber);
+  if (found == palettes_.end()) return D3DERR_INVALIDCALL;
+  std::memcpy(entries, found->second.entries.data(), 256 * sizeof(PALETTEENTRY));
+  return D3D_OK;
+}
+
+HRESULT Device::SetCurrentTexturePalette(UINT paletteNumber) {
+  recorder.Record("SetCurrentTexturePalette", {paletteNumber});
+  if (paletteNumber > 0xFFFF) return D3DERR_INVALIDCALL;
+  state.currentPalette = paletteNumber;
+  return D3D_OK;
+}
+
+HRESULT Device::GetCurrentTexturePalette(UINT* paletteNumber) {
+  if (paletteNumber == nullptr) return D3DERR_INVALIDCALL;
+  *paletteNumber = state.currentPalette;
+  return D3D_OK;
+}
+
+const PALETTEENTRY* Device::CurrentPalette(uint64_t* generation) {
+  auto found = palettes_.find(state.currentPalette);
+  if (found == palettes_.end()) {
+    *generation = 0;
+    return nullptr;
+  }
+  *generation = paletteGeneration_;
+  return found->second.entries.data();
+}
+
+}  // namespace d3d8

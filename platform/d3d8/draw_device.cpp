@@ -1,0 +1,365 @@
+// The device's drawing entry points: they keep the state the device holds
+// (what the Get methods return) and hand it to the fixed-function renderer,
+// which owns the OpenGL side. Resources reach the renderer as OpenGL names,
+// prepared (uploaded) just before each draw.
+// The Windows types come first: they define APIENTRY for OpenGL's header.
+#include "platform/d3d8/device_internal.h"
+#include "platform/d3d8/draw_renderer.h"
+#include "platform/win/win_types.h"
+
+namespace d3d8 {
+
+namespace {
+
+constexpr DWORD kTransformCount = 512;
+constexpr UINT kStreamCount = 16;
+constexpr DWORD kMaxLightIndex = 0xFFFF;
+
+bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
+
+}  // namespace
+
+struct DrawState {
+  d3d8draw::Renderer renderer;
+  // The device's OpenGL epoch last seen: when it moves, other code changed
+  // OpenGL state (and possibly the device's state after a Reset).
+  uint64_t epoch = 0;
+  D3DVIEWPORT8 viewport = {0, 0, 0, 0, 0.0f, 0.0f};
+  d3d8draw::TargetInfo target;
+  bool open = false;
+};
+
+namespace {
+
+// Brings the renderer's copy of every state in line with the device's.
+void SyncStates(Device* device, DrawState* draw) {
+  d3d8draw::Renderer& r = draw->renderer;
+  const DeviceState& s = device->state;
+  for (DWORD i = 0; i < D3D8_RENDER_STATE_COUNT; ++i) r.SetRenderState(i, s.renderStates[i]);
+  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
+    for (DWORD type = 0; type < D3D8_TEXTURE_STAGE_STATE_COUNT; ++type) {
+      r.SetTextureStageState(stage, type, s.stageStates[stage][type]);
+    }
+  }
+  for (DWORD i = 0; i < d3d8draw::kTransformStateCount; ++i) {
+    D3DMATRIX current;
+    r.GetTransform(i, &current);
+    if (!SameBytes(&current, &s.transforms[i], sizeof(D3DMATRIX))) r.SetTransform(i, &s.transforms[i]);
+  }
+  D3DMATERIAL8 material;
+  r.GetMaterial(&material);
+  if (!SameBytes(&material, &s.material, sizeof(material))) r.SetMaterial(&s.material);
+  for (DWORD i = 0; i < s.lights.size(); ++i) {
+    const LightSlot& slot = s.lights[i];
+    if (!slot.set) continue;
+    D3DLIGHT8 light;
+    if (r.GetLight(i, &light) != D3D_OK || !SameBytes(&light, &slot.light, sizeof(light))) r.SetLight(i, &slot.light);
+    r.LightEnable(i, slot.enabled ? TRUE : FALSE);
+  }
+  if (s.vertexShader != 0) r.SetVertexShader(s.vertexShader);
+}
+
+// Everything a draw needs from the device: current context, prepared
+// resources, render target and viewport. False when nothing can be drawn.
+bool BeginDraw(Device* device, DrawState* draw, bool indexed, bool userPointer) {
+  device->MakeCurrent();
+  d3d8draw::Renderer& r = draw->renderer;
+  DeviceState& s = device->state;
+  // Textures of the stages in use; preparing may upload and so move the epoch.
+  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
+    BaseTexture* texture = s.textures[stage];
+    if (texture == nullptr || s.stageStates[stage][D3DTSS_COLOROP] == D3DTOP_DISABLE) {
+      r.SetTexture(stage, 0, 0);
+      continue;
+    }
+    GLenum target = GL_TEXTURE_2D;
+    const GLuint name = texture->Prepare(&target);
+    r.SetTexture(stage, name, target);
+  }
+  if (!userPointer) {
+    VertexBuffer* buffer = s.streams[0].buffer;
+    if (buffer == nullptr) return false;
+    r.SetStreamSource(buffer->Prepare(), s.streams[0].stride);
+    if (indexed) {
+      IndexBuffer* indices = s.indices;
+      if (indices == nullptr) return false;
+      r.SetIndices(indices->Prepare(), indices->format == D3DFMT_INDEX32 ? 4 : 2, s.baseVertexIndex);
+    }
+  }
+  if (draw->epoch != device->glStateEpoch) {
+    SyncStates(device, draw);
+    r.InvalidateGlState();
+    draw->epoch = device->glStateEpoch;
+  }
+  d3d8draw::TargetInfo target;
+  target.width = static_cast<int>(device->TargetWidth());
+  target.height = static_cast<int>(device->TargetHeight());
+  target.topRowFirst = true;  // every colour surface keeps the Direct3D top row first
+  if (target.width != draw->target.width || target.height != draw->target.height) {
+    draw->target = target;
+    r.SetTarget(target);
+  }
+  if (!SameBytes(&draw->viewport, &s.viewport, sizeof(D3DVIEWPORT8))) {
+    draw->viewport = s.viewport;
+    r.SetViewport(s.viewport);
+  }
+  return true;
+}
+
+// Drawing from user memory leaves stream 0 and the indices unset.
+void ClearStreamZeroAndIndices(DeviceState& s) {
+  if (s.streams[0].buffer != nullptr) s.streams[0].buffer->Release();
+  s.streams[0].buffer = nullptr;
+  s.streams[0].stride = 0;
+  if (s.indices != nullptr) s.indices->Release();
+  s.indices = nullptr;
+  s.baseVertexIndex = 0;
+}
+
+}  // namespace
+
+DrawState* CreateDrawState(Device* device) {
+  auto* draw = new DrawState;
+  device->MakeCurrent();
+  draw->open = draw->renderer.Open();
+  SyncStates(device, draw);
+  draw->epoch = 0;
+  return draw;
+}
+
+void DestroyDrawState(Device* device, DrawState* draw) {
+  if (draw == nullptr) return;
+  device->MakeCurrent();
+  draw->renderer.Close();
+  delete draw;
+}
+
+HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE which, const D3DMATRIX* matrix) {
+  recorder.Record("SetTransform", {RecArg(uint32_t(which)), RecArg(matrix)});
+  if (matrix == nullptr || uint32_t(which) >= kTransformCount) return D3DERR_INVALIDCALL;
+  state.transforms[which] = *matrix;
+  if (draw != nullptr && uint32_t(which) < d3d8draw::kTransformStateCount) draw->renderer.SetTransform(which, matrix);
+  return D3D_OK;
+}
+
+HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE which, D3DMATRIX* matrix) {
+  if (matrix == nullptr || uint32_t(which) >= kTransformCount) return D3DERR_INVALIDCALL;
+  *matrix = state.transforms[which];
+  return D3D_OK;
+}
+
+HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
+  recorder.Record("SetMaterial", {RecArg(material)});
+  if (material == nullptr) return D3DERR_INVALIDCALL;
+  state.material = *material;
+  if (draw != nullptr) draw->renderer.SetMaterial(material);
+  return D3D_OK;
+}
+
+HRESULT Device::GetMaterial(D3DMATERIAL8* material) {
+  if (material == nullptr) return D3DERR_INVALIDCALL;
+  *material = state.material;
+  return D3D_OK;
+}
+
+HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
+  recorder.Record("SetLight", {index, RecArg(light)});
+  if (light == nullptr || index > kMaxLightIndex || light->Type < D3DLIGHT_POINT ||
+      light->Type > D3DLIGHT_DIRECTIONAL) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (index >= state.lights.size()) state.lights.resize(index + 1);
+  state.lights[index].light = *light;
+  state.lights[index].set = true;
+  if (draw != nullptr) draw->renderer.SetLight(index, light);
+  return D3D_OK;
+}
+
+HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
+  if (light == nullptr || index >= state.lights.size() || !state.lights[index].set) return D3DERR_INVALIDCALL;
+  *light = state.lights[index].light;
+  return D3D_OK;
+}
+
+HRESULT Device::LightEnable(DWORD index, BOOL enable) {
+  recorder.Record("LightEnable", {index, RecArg(int32_t(enable))});
+  if (index > kMaxLightIndex) return D3DERR_INVALIDCALL;
+  if (index >= state.lights.size()) state.lights.resize(index + 1);
+  LightSlot& slot = state.lights[index];
+  if (!slot.set) {
+    // Enabling a light never set gives it the default: white, directional,
+    // shining along +z.
+    std::memset(&slot.light, 0, sizeof(slot.light));
+    slot.light.Type = D3DLIGHT_DIRECTIONAL;
+    slot.light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+    slot.light.Direction = {0.0f, 0.0f, 1.0f};
+    slot.set = true;
+  }
+  slot.enabled = enable != FALSE;
+  if (draw != nullptr) draw->renderer.LightEnable(index, enable);
+  return D3D_OK;
+}
+
+HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
+  if (enable == nullptr || index >= state.lights.size() || !state.lights[index].set) return D3DERR_INVALIDCALL;
+  *enable = state.lights[index].enabled ? TRUE : FALSE;
+  return D3D_OK;
+}
+
+HRESULT Device::SetRenderState(D3DRENDERSTATETYPE which, DWORD value) {
+  recorder.Record("SetRenderState", {RecArg(uint32_t(which)), value});
+  if (uint32_t(which) >= D3D8_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
+  state.renderStates[which] = value;
+  if (draw != nullptr) draw->renderer.SetRenderState(which, value);
+  return D3D_OK;
+}
+
+HRESULT Device::GetRenderState(D3DRENDERSTATETYPE which, DWORD* value) {
+  if (value == nullptr || uint32_t(which) >= D3D8_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
+  *value = state.renderStates[which];
+  return D3D_OK;
+}
+
+HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+  recorder.Record("SetTextureStageState", {stage, RecArg(uint32_t(type)), value});
+  if (stage >= D3D8_TEXTURE_STAGE_COUNT || uint32_t(type) >= D3D8_TEXTURE_STAGE_STATE_COUNT) {
+    return D3DERR_INVALIDCALL;
+  }
+  state.stageStates[stage][type] = value;
+  if (draw != nullptr) draw->renderer.SetTextureStageState(stage, type, value);
+  return D3D_OK;
+}
+
+HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
+  if (value == nullptr || stage >= D3D8_TEXTURE_STAGE_COUNT || uint32_t(type) >= D3D8_TEXTURE_STAGE_STATE_COUNT) {
+    return D3DERR_INVALIDCALL;
+  }
+  *value = state.stageStates[stage][type];
+  return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+  recorder.Record("DrawPrimitive", {RecArg(uint32_t(type)), startVertex, primitiveCount});
+  if (draw == nullptr) return D3DERR_INVALIDCALL;
+  if (lost || primitiveCount == 0) return D3D_OK;
+  if (!BeginDraw(this, draw, false, false)) return D3DERR_INVALIDCALL;
+  return draw->renderer.DrawPrimitive(type, startVertex, primitiveCount);
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
+                                     UINT primitiveCount) {
+  recorder.Record("DrawIndexedPrimitive", {RecArg(uint32_t(type)), minIndex, vertexCount, startIndex, primitiveCount});
+  if (draw == nullptr) return D3DERR_INVALIDCALL;
+  if (lost || primitiveCount == 0) return D3D_OK;
+  if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;
+  return draw->renderer.DrawIndexedPrimitive(type, minIndex, vertexCount, startIndex, primitiveCount);
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) {
+  recorder.Record("DrawPrimitiveUP", {RecArg(uint32_t(type)), primitiveCount, RecArg(vertices), stride});
+  if (draw == nullptr || vertices == nullptr || stride == 0) return D3DERR_INVALIDCALL;
+  ClearStreamZeroAndIndices(state);
+  if (lost || primitiveCount == 0) return D3D_OK;
+  if (!BeginDraw(this, draw, false, true)) return D3DERR_INVALIDCALL;
+  return draw->renderer.DrawPrimitiveUP(type, primitiveCount, vertices, stride);
+}
+
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
+                                       const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride) {
+  recorder.Record("DrawIndexedPrimitiveUP", {RecArg(uint32_t(type)), minIndex, vertexCount, primitiveCount,
+                                             RecArg(indices), RecArg(uint32_t(indexFormat)), RecArg(vertices), stride});
+  if (draw == nullptr || vertices == nullptr || indices == nullptr || stride == 0 ||
+      (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32)) {
+    return D3DERR_INVALIDCALL;
+  }
+  ClearStreamZeroAndIndices(state);
+  if (lost || primitiveCount == 0) return D3D_OK;
+  if (!BeginDraw(this, draw, false, true)) return D3DERR_INVALIDCALL;
+  return draw->renderer.DrawIndexedPrimitiveUP(type, minIndex, vertexCount, primitiveCount, indices,
+                                               indexFormat == D3DFMT_INDEX32 ? 4 : 2, vertices, stride);
+}
+
+HRESULT Device::SetVertexShader(DWORD handle) {
+  recorder.Record("SetVertexShader", {handle});
+  // Only flexible vertex formats: no vertex shader is ever created, so a
+  // handle (bit 0 set) or an undecodable code is refused.
+  if ((handle & 1) != 0 || !d3d8draw::DecodeFvf(handle).valid) return D3DERR_INVALIDCALL;
+  state.vertexShader = handle;
+  if (draw != nullptr) draw->renderer.SetVertexShader(handle);
+  return D3D_OK;
+}
+
+HRESULT Device::GetVertexShader(DWORD* handle) {
+  if (handle == nullptr) return D3DERR_INVALIDCALL;
+  *handle = state.vertexShader;
+  return D3D_OK;
+}
+
+HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
+  recorder.Record("SetStreamSource", {stream, RecArg(buffer), stride});
+  if (stream >= kStreamCount) return D3DERR_INVALIDCALL;
+  VertexBuffer* vb = static_cast<VertexBuffer*>(buffer);
+  if (vb != nullptr && vb->device != this) return D3DERR_INVALIDCALL;
+  if (vb != nullptr) vb->AddRef();
+  if (state.streams[stream].buffer != nullptr) state.streams[stream].buffer->Release();
+  state.streams[stream].buffer = vb;
+  state.streams[stream].stride = stride;
+  return D3D_OK;
+}
+
+HRESULT Device::GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) {
+  if (stream >= kStreamCount || buffer == nullptr || stride == nullptr) return D3DERR_INVALIDCALL;
+  *buffer = state.streams[stream].buffer;
+  if (*buffer != nullptr) (*buffer)->AddRef();
+  *stride = state.streams[stream].stride;
+  return D3D_OK;
+}
+
+HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) {
+  recorder.Record("SetIndices", {RecArg(buffer), baseVertexIndex});
+  IndexBuffer* ib = static_cast<IndexBuffer*>(buffer);
+  if (ib != nullptr && ib->device != this) return D3DERR_INVALIDCALL;
+  if (ib != nullptr) ib->AddRef();
+  if (state.indices != nullptr) state.indices->Release();
+  state.indices = ib;
+  state.baseVertexIndex = baseVertexIndex;
+  return D3D_OK;
+}
+
+HRESULT Device::GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertexIndex) {
+  if (buffer == nullptr || baseVertexIndex == nullptr) return D3DERR_INVALIDCALL;
+  *buffer = state.indices;
+  if (*buffer != nullptr) (*buffer)->AddRef();
+  *baseVertexIndex = state.baseVertexIndex;
+  return D3D_OK;
+}
+
+// Pixel shaders: the device reports no pixel-shader version, so none can be
+// created; only "no shader" (0) can be set.
+HRESULT Device::CreatePixelShader(const DWORD* function, DWORD* handle) {
+  recorder.Record("CreatePixelShader", {RecArg(function), RecArg(handle)});
+  return D3DERR_INVALIDCALL;
+}
+
+HRESULT Device::SetPixelShader(DWORD handle) {
+  recorder.Record("SetPixelShader", {handle});
+  return handle == 0 ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT Device::GetPixelShader(DWORD* handle) {
+  if (handle == nullptr) return D3DERR_INVALIDCALL;
+  *handle = 0;
+  return D3D_OK;
+}
+
+HRESULT Device::DeletePixelShader(DWORD handle) {
+  recorder.Record("DeletePixelShader", {handle});
+  return D3DERR_INVALIDCALL;
+}
+
+HRESULT Device::SetPixelShaderConstant(DWORD reg, const void* data, DWORD count) {
+  recorder.Record("SetPixelShaderConstant", {reg, RecArg(data), count});
+  return D3DERR_INVALIDCALL;
+}
+
+}  // namespace d3d8

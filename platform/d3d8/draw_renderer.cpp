@@ -1,0 +1,1056 @@
+// The fixed-function drawing engine over OpenGL (see draw_renderer.h).
+#include "platform/d3d8/draw_renderer.h"
+
+#include <GL/glext.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/d3d8/d3d8.h"
+
+namespace d3d8draw {
+
+namespace {
+
+constexpr GLsizeiptr kStreamBufferSize = 4 << 20;
+constexpr GLenum kMaxAnisotropyParameter = 0x84FE;  // GL_TEXTURE_MAX_ANISOTROPY
+
+DWORD FloatBits(float value) {
+  DWORD bits;
+  std::memcpy(&bits, &value, sizeof(bits));
+  return bits;
+}
+
+float BitsFloat(DWORD bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
+
+D3DMATRIX Identity() {
+  D3DMATRIX m;
+  std::memset(&m, 0, sizeof(m));
+  m._11 = m._22 = m._33 = m._44 = 1.0f;
+  return m;
+}
+
+// Row-vector product a * b.
+void Multiply(const float* a, const float* b, float* out) {
+  float r[16];
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      r[i * 4 + j] = a[i * 4 + 0] * b[0 * 4 + j] + a[i * 4 + 1] * b[1 * 4 + j] + a[i * 4 + 2] * b[2 * 4 + j] +
+                     a[i * 4 + 3] * b[3 * 4 + j];
+    }
+  }
+  std::memcpy(out, r, sizeof(r));
+}
+
+void ColorToFloats(DWORD color, float* out) {
+  out[0] = ((color >> 16) & 0xFF) / 255.0f;
+  out[1] = ((color >> 8) & 0xFF) / 255.0f;
+  out[2] = (color & 0xFF) / 255.0f;
+  out[3] = ((color >> 24) & 0xFF) / 255.0f;
+}
+
+GLenum CompareFunction(DWORD func) {
+  switch (func) {
+    case D3DCMP_NEVER:
+      return GL_NEVER;
+    case D3DCMP_LESS:
+      return GL_LESS;
+    case D3DCMP_EQUAL:
+      return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+      return GL_LEQUAL;
+    case D3DCMP_GREATER:
+      return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+      return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+      return GL_GEQUAL;
+    default:
+      return GL_ALWAYS;
+  }
+}
+
+GLenum BlendFactor(DWORD blend) {
+  switch (blend) {
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_ONE:
+      return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+      return GL_SRC_ALPHA_SATURATE;
+    default:
+      return GL_ONE;
+  }
+}
+
+GLenum StencilOperation(DWORD op) {
+  switch (op) {
+    case D3DSTENCILOP_ZERO:
+      return GL_ZERO;
+    case D3DSTENCILOP_REPLACE:
+      return GL_REPLACE;
+    case D3DSTENCILOP_INCRSAT:
+      return GL_INCR;
+    case D3DSTENCILOP_DECRSAT:
+      return GL_DECR;
+    case D3DSTENCILOP_INVERT:
+      return GL_INVERT;
+    case D3DSTENCILOP_INCR:
+      return GL_INCR_WRAP;
+    case D3DSTENCILOP_DECR:
+      return GL_DECR_WRAP;
+    default:
+      return GL_KEEP;
+  }
+}
+
+GLenum AddressMode(DWORD mode) {
+  switch (mode) {
+    case D3DTADDRESS_MIRROR:
+      return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+      return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+      return GL_CLAMP_TO_BORDER;
+    case D3DTADDRESS_MIRRORONCE:
+      return GL_MIRROR_CLAMP_TO_EDGE;
+    default:
+      return GL_REPEAT;
+  }
+}
+
+bool IsSamplerState(DWORD type) {
+  switch (type) {
+    case D3DTSS_ADDRESSU:
+    case D3DTSS_ADDRESSV:
+    case D3DTSS_ADDRESSW:
+    case D3DTSS_BORDERCOLOR:
+    case D3DTSS_MAGFILTER:
+    case D3DTSS_MINFILTER:
+    case D3DTSS_MIPFILTER:
+    case D3DTSS_MIPMAPLODBIAS:
+    case D3DTSS_MAXMIPLEVEL:
+    case D3DTSS_MAXANISOTROPY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Render states that only reach uniforms, never the program or GL state.
+bool IsUniformOnlyState(DWORD state) {
+  switch (state) {
+    case D3DRS_TEXTUREFACTOR:
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_ALPHAREF:
+    case D3DRS_AMBIENT:
+    case D3DRS_POINTSIZE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+Renderer::Renderer() {
+  std::memset(&key_, 0, sizeof(key_));
+  ResetStates();
+}
+
+Renderer::~Renderer() = default;
+
+bool Renderer::Open() {
+  glGenBuffers(1, &upVertexBuffer_);
+  glGenBuffers(1, &upIndexBuffer_);
+  glValid_ = false;
+  return glGetError() == GL_NO_ERROR && upVertexBuffer_ != 0 && upIndexBuffer_ != 0;
+}
+
+void Renderer::Close() {
+  programs_.Clear();
+  program_ = nullptr;
+  for (auto& entry : vertexArrays_) glDeleteVertexArrays(1, &entry.second);
+  vertexArrays_.clear();
+  for (auto& entry : samplers_) glDeleteSamplers(1, &entry.second);
+  samplers_.clear();
+  if (upVertexBuffer_ != 0) glDeleteBuffers(1, &upVertexBuffer_);
+  if (upIndexBuffer_ != 0) glDeleteBuffers(1, &upIndexBuffer_);
+  upVertexBuffer_ = upIndexBuffer_ = 0;
+  upVertexCapacity_ = upIndexCapacity_ = 0;
+  upVertexCursor_ = upIndexCursor_ = 0;
+  keyDirty_ = true;
+  glValid_ = false;
+}
+
+void Renderer::ResetStates() {
+  std::memset(renderStates_, 0, sizeof(renderStates_));
+  DWORD* rs = renderStates_;
+  rs[D3DRS_ZENABLE] = D3DZB_TRUE;
+  rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
+  rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+  rs[D3DRS_ZWRITEENABLE] = TRUE;
+  rs[D3DRS_LASTPIXEL] = TRUE;
+  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
+  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+  rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_FOGSTART] = FloatBits(0.0f);
+  rs[D3DRS_FOGEND] = FloatBits(1.0f);
+  rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
+  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_STENCILMASK] = 0xFFFFFFFF;
+  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+  rs[D3DRS_CLIPPING] = TRUE;
+  rs[D3DRS_LIGHTING] = TRUE;
+  rs[D3DRS_COLORVERTEX] = TRUE;
+  rs[D3DRS_LOCALVIEWER] = TRUE;
+  rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_POINTSIZE] = FloatBits(1.0f);
+  rs[D3DRS_POINTSIZE_MAX] = FloatBits(64.0f);
+  rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
+  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
+  rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_COLORWRITEENABLE] = 0xF;
+  rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+  for (int stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
+    DWORD* ts = stageStates_[stage];
+    std::memset(ts, 0, sizeof(stageStates_[stage]));
+    ts[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    ts[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    ts[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    ts[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    ts[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    ts[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    ts[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(stage);
+    ts[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
+    ts[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
+    ts[D3DTSS_MINFILTER] = D3DTEXF_POINT;
+    ts[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    ts[D3DTSS_MAXANISOTROPY] = 1;
+    ts[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+    ts[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+    ts[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+    samplerDirty_[stage] = true;
+  }
+  for (auto& transform : transforms_) transform = Identity();
+  std::memset(&material_, 0, sizeof(material_));
+  lights_.clear();
+  keyDirty_ = fixedDirty_ = transformsDirty_ = lightsDirty_ = true;
+  ++fixedSerial_;
+  ++textureMatrixSerial_;
+}
+
+void Renderer::InvalidateGlState() {
+  glValid_ = false;
+  fixedDirty_ = true;
+  boundProgram_ = 0;
+  boundVertexArray_ = 0;
+  boundArrayBuffer_ = 0;
+  boundElementBuffer_ = 0;
+  for (int i = 0; i < D3D8_TEXTURE_STAGE_COUNT; ++i) {
+    boundTextures_[i] = ~0u;
+    boundSamplers_[i] = ~0u;
+  }
+}
+
+HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
+  if (state >= D3D8_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
+  if (renderStates_[state] == value) return D3D_OK;
+  renderStates_[state] = value;
+  ++fixedSerial_;
+  if (!IsUniformOnlyState(state)) {
+    keyDirty_ = true;
+    fixedDirty_ = true;
+  }
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetRenderState(DWORD state, DWORD* value) const {
+  if (state >= D3D8_RENDER_STATE_COUNT || value == nullptr) return D3DERR_INVALIDCALL;
+  *value = renderStates_[state];
+  return D3D_OK;
+}
+
+HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
+  if (stage >= D3D8_TEXTURE_STAGE_COUNT || type >= D3D8_TEXTURE_STAGE_STATE_COUNT) return D3DERR_INVALIDCALL;
+  if (stageStates_[stage][type] == value) return D3D_OK;
+  stageStates_[stage][type] = value;
+  if (IsSamplerState(type)) {
+    samplerDirty_[stage] = true;
+  } else {
+    keyDirty_ = true;
+  }
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetTextureStageState(DWORD stage, DWORD type, DWORD* value) const {
+  if (stage >= D3D8_TEXTURE_STAGE_COUNT || type >= D3D8_TEXTURE_STAGE_STATE_COUNT || value == nullptr) {
+    return D3DERR_INVALIDCALL;
+  }
+  *value = stageStates_[stage][type];
+  return D3D_OK;
+}
+
+HRESULT Renderer::SetTransform(DWORD state, const D3DMATRIX* matrix) {
+  if (state >= kTransformStateCount || matrix == nullptr) return D3DERR_INVALIDCALL;
+  transforms_[state] = *matrix;
+  if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
+    ++textureMatrixSerial_;
+  } else if (state == D3DTS_VIEW || state == D3DTS_PROJECTION || state == 256) {
+    transformsDirty_ = true;
+    if (state == D3DTS_VIEW) lightsDirty_ = true;
+    // Table fog measures depth differently for orthographic projections.
+    if (state == D3DTS_PROJECTION) keyDirty_ = true;
+  }
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetTransform(DWORD state, D3DMATRIX* matrix) const {
+  if (state >= kTransformStateCount || matrix == nullptr) return D3DERR_INVALIDCALL;
+  *matrix = transforms_[state];
+  return D3D_OK;
+}
+
+HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
+  if (material == nullptr) return D3DERR_INVALIDCALL;
+  material_ = *material;
+  ++lightingSerial_;
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetMaterial(D3DMATERIAL8* material) const {
+  if (material == nullptr) return D3DERR_INVALIDCALL;
+  *material = material_;
+  return D3D_OK;
+}
+
+HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT8* light) {
+  if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (index >= lights_.size()) {
+    // A light set for the first time starts disabled.
+    if (index >= 0x10000) return D3DERR_INVALIDCALL;
+    lights_.resize(index + 1, LightSlot{});
+  }
+  lights_[index].light = *light;
+  lightsDirty_ = true;
+  if (lights_[index].enabled) keyDirty_ = true;
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetLight(DWORD index, D3DLIGHT8* light) const {
+  if (light == nullptr || index >= lights_.size() || lights_[index].light.Type == 0) return D3DERR_INVALIDCALL;
+  *light = lights_[index].light;
+  return D3D_OK;
+}
+
+HRESULT Renderer::LightEnable(DWORD index, BOOL enable) {
+  if (index >= lights_.size() || lights_[index].light.Type == 0) {
+    // Enabling a light never set gives it the default: white, directional,
+    // shining along +z.
+    if (index >= 0x10000) return D3DERR_INVALIDCALL;
+    if (index >= lights_.size()) lights_.resize(index + 1, LightSlot{});
+    D3DLIGHT8& light = lights_[index].light;
+    std::memset(&light, 0, sizeof(light));
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+    light.Direction = {0.0f, 0.0f, 1.0f};
+  }
+  const bool on = enable != FALSE;
+  if (lights_[index].enabled != on) {
+    lights_[index].enabled = on;
+    keyDirty_ = true;
+    lightsDirty_ = true;
+  }
+  return D3D_OK;
+}
+
+HRESULT Renderer::GetLightEnable(DWORD index, BOOL* enable) const {
+  if (enable == nullptr || index >= lights_.size() || lights_[index].light.Type == 0) return D3DERR_INVALIDCALL;
+  *enable = lights_[index].enabled ? TRUE : FALSE;
+  return D3D_OK;
+}
+
+HRESULT Renderer::SetVertexShader(DWORD fvf) {
+  if (fvf & 1) return D3DERR_INVALIDCALL;  // a shader handle: none is ever created
+  const FvfLayout layout = DecodeFvf(fvf);
+  if (!layout.valid) return D3DERR_INVALIDCALL;
+  if (fvf != fvf_) {
+    fvf_ = fvf;
+    layout_ = layout;
+    keyDirty_ = true;
+  }
+  return D3D_OK;
+}
+
+void Renderer::SetTexture(DWORD stage, GLuint texture, GLenum target) {
+  if (stage >= D3D8_TEXTURE_STAGE_COUNT) return;
+  if (texture == 0) target = 0;
+  if (textureTargets_[stage] != target) keyDirty_ = true;
+  textures_[stage] = texture;
+  textureTargets_[stage] = target;
+}
+
+void Renderer::SetStreamSource(GLuint buffer, UINT stride) {
+  streamBuffer_ = buffer;
+  streamStride_ = stride;
+}
+
+void Renderer::SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex) {
+  indexBuffer_ = buffer;
+  indexSize_ = indexSize == 4 ? 4 : 2;
+  baseVertexIndex_ = baseVertexIndex;
+}
+
+void Renderer::SetViewport(const D3DVIEWPORT8& viewport) {
+  viewport_ = viewport;
+  fixedDirty_ = true;
+  ++viewportSerial_;
+}
+
+void Renderer::SetTarget(const TargetInfo& target) {
+  target_ = target;
+  fixedDirty_ = true;
+  ++viewportSerial_;
+}
+
+void Renderer::BuildKey(ShaderKey* key) const {
+  std::memset(key, 0, sizeof(*key));
+  const DWORD* rs = renderStates_;
+  const FvfLayout& layout = layout_;
+  key->fvf = fvf_;
+  const bool hasDiffuse = layout.diffuseOffset >= 0;
+  const bool hasSpecular = layout.specularOffset >= 0;
+  key->lighting = rs[D3DRS_LIGHTING] != 0 && !layout.transformed;
+  if (key->lighting) {
+    for (int i = 0; i < activeLightCount_; ++i) {
+      key->lightTypes[i] = static_cast<uint8_t>(lights_[activeLights_[i]].light.Type);
+    }
+    key->lightCount = static_cast<uint8_t>(activeLightCount_);
+    auto source = [&](DWORD value) -> uint8_t {
+      if (rs[D3DRS_COLORVERTEX] == 0) return 0;
+      if (value == D3DMCS_COLOR1 && hasDiffuse) return 1;
+      if (value == D3DMCS_COLOR2 && hasSpecular) return 2;
+      return 0;
+    };
+    key->diffuseSource = source(rs[D3DRS_DIFFUSEMATERIALSOURCE]);
+    key->ambientSource = source(rs[D3DRS_AMBIENTMATERIALSOURCE]);
+    key->specularSource = source(rs[D3DRS_SPECULARMATERIALSOURCE]);
+    key->emissiveSource = source(rs[D3DRS_EMISSIVEMATERIALSOURCE]);
+    key->normalizeNormals = rs[D3DRS_NORMALIZENORMALS] != 0;
+    key->localViewer = rs[D3DRS_LOCALVIEWER] != 0;
+  }
+  key->specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
+  if (rs[D3DRS_FOGENABLE] != 0) {
+    const DWORD table = rs[D3DRS_FOGTABLEMODE];
+    const DWORD vertex = rs[D3DRS_FOGVERTEXMODE];
+    if (table >= D3DFOG_EXP && table <= D3DFOG_LINEAR) {
+      key->fogSource = kFogTable;
+      key->fogFormula = static_cast<uint8_t>(table);
+      // An orthographic projection gives no usable w: fog follows depth.
+      const D3DMATRIX& p = transforms_[D3DTS_PROJECTION];
+      key->fogUseZ = !layout.transformed && p._34 == 0.0f && p._44 == 1.0f;
+    } else if (vertex >= D3DFOG_EXP && vertex <= D3DFOG_LINEAR && !layout.transformed) {
+      key->fogSource = kFogVertex;
+      key->fogFormula = static_cast<uint8_t>(vertex);
+      key->rangeFog = rs[D3DRS_RANGEFOGENABLE] != 0;
+    } else if (hasSpecular || (key->lighting && key->specularEnable)) {
+      key->fogSource = kFogSpecularAlpha;
+    }
+  }
+  if (rs[D3DRS_ALPHATESTENABLE] != 0) {
+    const DWORD func = rs[D3DRS_ALPHAFUNC];
+    key->alphaFunc = static_cast<uint8_t>(func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? func : DWORD{D3DCMP_ALWAYS});
+  }
+  key->flatShade = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+  int count = 0;
+  for (int s = 0; s < kMaxStages; ++s) {
+    const DWORD* ts = stageStates_[s];
+    const DWORD colorOp = ts[D3DTSS_COLOROP];
+    if (colorOp == D3DTOP_DISABLE || colorOp == 0 || colorOp > D3DTOP_LERP) break;
+    StageKey& st = key->stages[s];
+    st.colorOp = static_cast<uint8_t>(colorOp);
+    const DWORD alphaOp = ts[D3DTSS_ALPHAOP];
+    st.alphaOp =
+        static_cast<uint8_t>(alphaOp >= D3DTOP_DISABLE && alphaOp <= D3DTOP_LERP ? alphaOp : DWORD{D3DTOP_DISABLE});
+    st.colorArg[0] = static_cast<uint8_t>(ts[D3DTSS_COLORARG0] & 0x3F);
+    st.colorArg[1] = static_cast<uint8_t>(ts[D3DTSS_COLORARG1] & 0x3F);
+    st.colorArg[2] = static_cast<uint8_t>(ts[D3DTSS_COLORARG2] & 0x3F);
+    if (st.alphaOp != D3DTOP_DISABLE) {
+      st.alphaArg[0] = static_cast<uint8_t>(ts[D3DTSS_ALPHAARG0] & 0x3F);
+      st.alphaArg[1] = static_cast<uint8_t>(ts[D3DTSS_ALPHAARG1] & 0x3F);
+      st.alphaArg[2] = static_cast<uint8_t>(ts[D3DTSS_ALPHAARG2] & 0x3F);
+    }
+    st.resultTemp = ts[D3DTSS_RESULTARG] == D3DTA_TEMP;
+    if (textures_[s] != 0) {
+      st.texture = textureTargets_[s] == GL_TEXTURE_CUBE_MAP ? kTextureCube : kTexture2D;
+      const DWORD index = ts[D3DTSS_TEXCOORDINDEX];
+      st.texCoordSet = static_cast<uint8_t>((index & 0xFFFF) < kMaxTexCoordSets ? (index & 0xFFFF) : 0);
+      st.inputSize =
+          static_cast<uint8_t>(st.texCoordSet < layout.texCoordCount ? layout.texCoordSize[st.texCoordSet] : 0);
+      const DWORD flags = ts[D3DTSS_TEXTURETRANSFORMFLAGS];
+      st.projected = (flags & D3DTTFF_PROJECTED) != 0;
+      if (!layout.transformed) {
+        st.texGen = static_cast<uint8_t>((index >> 16) <= 3 ? (index >> 16) : 0);
+        st.transformCount = static_cast<uint8_t>((flags & 0xFF) <= 4 ? (flags & 0xFF) : 0);
+      } else if (st.projected) {
+        // Pre-transformed coordinates are divided by their last one as given.
+        st.transformCount = 0;
+      }
+    }
+    count = s + 1;
+  }
+  key->stageCount = static_cast<uint8_t>(count);
+}
+
+void Renderer::UpdateDerivedTransforms() {
+  const float* world = &transforms_[256].m[0][0];
+  const float* view = &transforms_[D3DTS_VIEW].m[0][0];
+  const float* projection = &transforms_[D3DTS_PROJECTION].m[0][0];
+  Multiply(world, view, worldView_);
+  Multiply(worldView_, projection, worldViewProjection_);
+  // Normals use the inverse transpose of the upper 3x3 of world * view; in
+  // row-vector form that matrix is uploaded as it stands.
+  const float* m = worldView_;
+  const float a = m[0], b = m[1], c = m[2];
+  const float d = m[4], e = m[5], f = m[6];
+  const float g = m[8], h = m[9], i = m[10];
+  const float c00 = e * i - f * h, c01 = f * g - d * i, c02 = d * h - e * g;
+  const float c10 = c * h - b * i, c11 = a * i - c * g, c12 = b * g - a * h;
+  const float c20 = b * f - c * e, c21 = c * d - a * f, c22 = a * e - b * d;
+  const float det = a * c00 + b * c01 + c * c02;
+  const float inv = std::fabs(det) > 1e-30f ? 1.0f / det : 0.0f;
+  // (M^-1)^T = cofactor matrix / det.
+  const float n[9] = {c00 * inv, c01 * inv, c02 * inv, c10 * inv, c11 * inv,
+                      c12 * inv, c20 * inv, c21 * inv, c22 * inv};
+  std::memcpy(normalMatrix_, n, sizeof(n));
+  transformsDirty_ = false;
+  ++transformSerial_;
+}
+
+void Renderer::UpdateLights() {
+  activeLightCount_ = 0;
+  for (size_t i = 0; i < lights_.size() && activeLightCount_ < kMaxLights; ++i) {
+    if (lights_[i].enabled) activeLights_[activeLightCount_++] = static_cast<int>(i);
+  }
+  const D3DMATRIX& v = transforms_[D3DTS_VIEW];
+  for (int n = 0; n < activeLightCount_; ++n) {
+    const D3DLIGHT8& light = lights_[activeLights_[n]].light;
+    float* diffuse = &lightData_[0][n * 4];
+    float* specular = &lightData_[1][n * 4];
+    float* ambient = &lightData_[2][n * 4];
+    float* position = &lightData_[3][n * 3];
+    float* direction = &lightData_[4][n * 3];
+    float* attenuation = &lightData_[5][n * 4];
+    float* spot = &lightData_[6][n * 4];
+    std::memcpy(diffuse, &light.Diffuse, 16);
+    std::memcpy(specular, &light.Specular, 16);
+    std::memcpy(ambient, &light.Ambient, 16);
+    const D3DVECTOR& p = light.Position;
+    position[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
+    position[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
+    position[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
+    const D3DVECTOR& dd = light.Direction;
+    float dx = dd.x * v._11 + dd.y * v._21 + dd.z * v._31;
+    float dy = dd.x * v._12 + dd.y * v._22 + dd.z * v._32;
+    float dz = dd.x * v._13 + dd.y * v._23 + dd.z * v._33;
+    const float length = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (length > 0.0f) {
+      dx /= length;
+      dy /= length;
+      dz /= length;
+    }
+    direction[0] = dx;
+    direction[1] = dy;
+    direction[2] = dz;
+    attenuation[0] = light.Attenuation0;
+    attenuation[1] = light.Attenuation1;
+    attenuation[2] = light.Attenuation2;
+    attenuation[3] = light.Range;
+    spot[0] = std::cos(light.Theta * 0.5f);
+    spot[1] = std::cos(light.Phi * 0.5f);
+    spot[2] = light.Falloff;
+    spot[3] = 0.0f;
+  }
+  lightsDirty_ = false;
+  ++lightingSerial_;
+}
+
+void Renderer::UploadUniforms(Program* program) {
+  const ProgramUniforms& u = program->uniforms;
+  if (program->transformSerial != transformSerial_) {
+    program->transformSerial = transformSerial_;
+    glUniformMatrix4fv(u.worldViewProjection, 1, GL_FALSE, worldViewProjection_);
+    if (u.worldView >= 0) glUniformMatrix4fv(u.worldView, 1, GL_FALSE, worldView_);
+    if (u.normalMatrix >= 0) glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix_);
+  }
+  if (program->viewportSerial != viewportSerial_) {
+    program->viewportSerial = viewportSerial_;
+    const float width = viewport_.Width > 0 ? static_cast<float>(viewport_.Width) : 1.0f;
+    const float height = viewport_.Height > 0 ? static_cast<float>(viewport_.Height) : 1.0f;
+    glUniform4f(u.viewport, static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y), 1.0f / width,
+                1.0f / height);
+    glUniform1f(u.ySign, target_.topRowFirst ? -1.0f : 1.0f);
+  }
+  if (program->fixedSerial != fixedSerial_) {
+    program->fixedSerial = fixedSerial_;
+    const DWORD* rs = renderStates_;
+    float color[4];
+    if (u.textureFactor >= 0) {
+      ColorToFloats(rs[D3DRS_TEXTUREFACTOR], color);
+      glUniform4fv(u.textureFactor, 1, color);
+    }
+    if (u.fog >= 0) {
+      glUniform4f(u.fog, BitsFloat(rs[D3DRS_FOGSTART]), BitsFloat(rs[D3DRS_FOGEND]), BitsFloat(rs[D3DRS_FOGDENSITY]),
+                  0.0f);
+    }
+    if (u.fogColor >= 0) {
+      ColorToFloats(rs[D3DRS_FOGCOLOR], color);
+      glUniform3fv(u.fogColor, 1, color);
+    }
+    if (u.alphaRef >= 0) glUniform1f(u.alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
+    if (u.ambient >= 0) {
+      ColorToFloats(rs[D3DRS_AMBIENT], color);
+      glUniform4fv(u.ambient, 1, color);
+    }
+    if (u.pointSize >= 0) glUniform1f(u.pointSize, BitsFloat(rs[D3DRS_POINTSIZE]));
+  }
+  if (program->lightingSerial != lightingSerial_) {
+    program->lightingSerial = lightingSerial_;
+    if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
+    if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
+    if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
+    if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
+    if (u.materialPower >= 0) glUniform1f(u.materialPower, material_.Power);
+    const GLsizei n = static_cast<GLsizei>(activeLightCount_);
+    if (n > 0 && u.lightDiffuse >= 0) {
+      glUniform4fv(u.lightDiffuse, n, lightData_[0]);
+      if (u.lightSpecular >= 0) glUniform4fv(u.lightSpecular, n, lightData_[1]);
+      if (u.lightAmbient >= 0) glUniform4fv(u.lightAmbient, n, lightData_[2]);
+      if (u.lightPosition >= 0) glUniform3fv(u.lightPosition, n, lightData_[3]);
+      if (u.lightDirection >= 0) glUniform3fv(u.lightDirection, n, lightData_[4]);
+      if (u.lightAttenuation >= 0) glUniform4fv(u.lightAttenuation, n, lightData_[5]);
+      if (u.lightSpot >= 0) glUniform4fv(u.lightSpot, n, lightData_[6]);
+    }
+  }
+  if (program->textureMatrixSerial != textureMatrixSerial_) {
+    program->textureMatrixSerial = textureMatrixSerial_;
+    for (int s = 0; s < kMaxStages; ++s) {
+      if (u.textureMatrix[s] >= 0) {
+        glUniformMatrix4fv(u.textureMatrix[s], 1, GL_FALSE, &transforms_[D3DTS_TEXTURE0 + s].m[0][0]);
+      }
+    }
+  }
+}
+
+void Renderer::ApplyFixedState() {
+  const DWORD* rs = renderStates_;
+  if (!glValid_) {
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glValid_ = true;
+  }
+  // Viewport: Direct3D counts rows from the top.
+  const int vpWidth = static_cast<int>(viewport_.Width);
+  const int vpHeight = static_cast<int>(viewport_.Height);
+  const int vpY =
+      target_.topRowFirst ? static_cast<int>(viewport_.Y) : target_.height - static_cast<int>(viewport_.Y) - vpHeight;
+  glViewport(static_cast<GLint>(viewport_.X), vpY, vpWidth, vpHeight);
+  glDepthRange(viewport_.MinZ, viewport_.MaxZ);
+
+  if (rs[D3DRS_ZENABLE] != D3DZB_FALSE) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
+  } else {
+    glDisable(GL_DEPTH_TEST);
+  }
+  glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+
+  if (rs[D3DRS_ALPHABLENDENABLE]) {
+    glEnable(GL_BLEND);
+    GLenum source = BlendFactor(rs[D3DRS_SRCBLEND]);
+    GLenum dest = BlendFactor(rs[D3DRS_DESTBLEND]);
+    if (rs[D3DRS_SRCBLEND] == D3DBLEND_BOTHSRCALPHA) {
+      source = GL_SRC_ALPHA;
+      dest = GL_ONE_MINUS_SRC_ALPHA;
+    } else if (rs[D3DRS_SRCBLEND] == D3DBLEND_BOTHINVSRCALPHA) {
+      source = GL_ONE_MINUS_SRC_ALPHA;
+      dest = GL_SRC_ALPHA;
+    }
+    glBlendFunc(source, dest);
+    switch (rs[D3DRS_BLENDOP]) {
+      case D3DBLENDOP_SUBTRACT:
+        glBlendEquation(GL_FUNC_SUBTRACT);
+        break;
+      case D3DBLENDOP_REVSUBTRACT:
+        glBlendEquation(GL_FUNC_REVERSE_SUBTRACT);
+        break;
+      case D3DBLENDOP_MIN:
+        glBlendEquation(GL_MIN);
+        break;
+      case D3DBLENDOP_MAX:
+        glBlendEquation(GL_MAX);
+        break;
+      default:
+        glBlendEquation(GL_FUNC_ADD);
+        break;
+    }
+  } else {
+    glDisable(GL_BLEND);
+  }
+
+  // Direct3D names the winding as seen on screen with y growing downwards:
+  // its clockwise has positive area in window coordinates when the target
+  // keeps the top row first, the opposite when OpenGL's bottom row is first.
+  glFrontFace(target_.topRowFirst ? GL_CCW : GL_CW);
+  switch (rs[D3DRS_CULLMODE]) {
+    case D3DCULL_CW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_FRONT);
+      break;
+    case D3DCULL_CCW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_BACK);
+      break;
+    default:
+      glDisable(GL_CULL_FACE);
+      break;
+  }
+
+  if (rs[D3DRS_STENCILENABLE]) {
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF]),
+                  rs[D3DRS_STENCILMASK]);
+    glStencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]), StencilOperation(rs[D3DRS_STENCILZFAIL]),
+                StencilOperation(rs[D3DRS_STENCILPASS]));
+    glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
+  } else {
+    glDisable(GL_STENCIL_TEST);
+    glStencilMask(0xFFFFFFFF);
+  }
+
+  const DWORD write = rs[D3DRS_COLORWRITEENABLE];
+  glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
+  switch (rs[D3DRS_FILLMODE]) {
+    case D3DFILL_POINT:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_POINT);
+      break;
+    case D3DFILL_WIREFRAME:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+      break;
+    default:
+      glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+      break;
+  }
+  if (rs[D3DRS_ZBIAS] != 0) {
+    // Each step of the bias pulls the surface one depth unit nearer.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(0.0f, -static_cast<float>(rs[D3DRS_ZBIAS] & 0x1F));
+  } else {
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
+  }
+  if (rs[D3DRS_DITHERENABLE]) {
+    glEnable(GL_DITHER);
+  } else {
+    glDisable(GL_DITHER);
+  }
+  fixedDirty_ = false;
+}
+
+GLuint Renderer::SamplerFor(int stage) {
+  const DWORD* ts = stageStates_[stage];
+  const uint64_t key = (uint64_t(ts[D3DTSS_ADDRESSU] & 7)) | (uint64_t(ts[D3DTSS_ADDRESSV] & 7) << 3) |
+                       (uint64_t(ts[D3DTSS_MAGFILTER] & 7) << 6) | (uint64_t(ts[D3DTSS_MINFILTER] & 7) << 9) |
+                       (uint64_t(ts[D3DTSS_MIPFILTER] & 7) << 12) | (uint64_t(ts[D3DTSS_MAXANISOTROPY] & 31) << 15) |
+                       (uint64_t(ts[D3DTSS_MAXMIPLEVEL] & 15) << 20) | (uint64_t(ts[D3DTSS_ADDRESSW] & 7) << 24) |
+                       (uint64_t(ts[D3DTSS_BORDERCOLOR]) << 32);
+  auto found = samplers_.find(key);
+  if (found != samplers_.end()) return found->second;
+  GLuint sampler = 0;
+  glGenSamplers(1, &sampler);
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSU])));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSV])));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSW])));
+  float border[4];
+  ColorToFloats(ts[D3DTSS_BORDERCOLOR], border);
+  glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+  const DWORD mag = ts[D3DTSS_MAGFILTER];
+  const DWORD min = ts[D3DTSS_MINFILTER];
+  const DWORD mip = ts[D3DTSS_MIPFILTER];
+  const bool minLinear = min >= D3DTEXF_LINEAR;
+  GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+  if (mip == D3DTEXF_POINT) {
+    minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+  } else if (mip >= D3DTEXF_LINEAR) {
+    minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+  }
+  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, mag >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+  if ((min == D3DTEXF_ANISOTROPIC || mag == D3DTEXF_ANISOTROPIC) && ts[D3DTSS_MAXANISOTROPY] > 1) {
+    glSamplerParameterf(sampler, kMaxAnisotropyParameter, static_cast<float>(ts[D3DTSS_MAXANISOTROPY] & 31));
+    glGetError();  // drivers without anisotropic filtering refuse the parameter
+  }
+  glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(ts[D3DTSS_MAXMIPLEVEL] & 15));
+  samplers_.emplace(key, sampler);
+  return sampler;
+}
+
+void Renderer::ApplyTextures() {
+  for (int s = 0; s < key_.stageCount; ++s) {
+    if (key_.stages[s].texture == kTextureNone) continue;
+    if (boundTextures_[s] != textures_[s]) {
+      glActiveTexture(GL_TEXTURE0 + s);
+      glBindTexture(textureTargets_[s], textures_[s]);
+      boundTextures_[s] = textures_[s];
+    }
+    if (samplerDirty_[s] || boundSamplers_[s] == ~0u) {
+      const GLuint sampler = SamplerFor(s);
+      samplerDirty_[s] = false;
+      if (boundSamplers_[s] != sampler) {
+        glBindSampler(static_cast<GLuint>(s), sampler);
+        boundSamplers_[s] = sampler;
+      }
+    }
+  }
+}
+
+void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
+  auto found = vertexArrays_.find(fvf_);
+  GLuint vao = 0;
+  if (found == vertexArrays_.end()) {
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    const FvfLayout& l = layout_;
+    auto attribute = [](GLuint index, GLint size, GLenum type, GLboolean normalized, int relative) {
+      glEnableVertexAttribArray(index);
+      glVertexAttribFormat(index, size, type, normalized, static_cast<GLuint>(relative));
+      glVertexAttribBinding(index, 0);
+    };
+    attribute(kAttribPosition, l.positionSize, GL_FLOAT, GL_FALSE, l.positionOffset);
+    if (l.normalOffset >= 0) attribute(kAttribNormal, 3, GL_FLOAT, GL_FALSE, l.normalOffset);
+    if (l.diffuseOffset >= 0) attribute(kAttribDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, l.diffuseOffset);
+    if (l.specularOffset >= 0) attribute(kAttribSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, l.specularOffset);
+    if (l.pointSizeOffset >= 0) attribute(kAttribPointSize, 1, GL_FLOAT, GL_FALSE, l.pointSizeOffset);
+    for (int i = 0; i < l.texCoordCount; ++i) {
+      attribute(kAttribTexCoord0 + static_cast<GLuint>(i), l.texCoordSize[i], GL_FLOAT, GL_FALSE, l.texCoordOffset[i]);
+    }
+    vertexArrays_.emplace(fvf_, vao);
+    boundVertexArray_ = vao;
+    boundArrayBuffer_ = 0;
+    boundElementBuffer_ = 0;
+  } else {
+    vao = found->second;
+  }
+  if (boundVertexArray_ != vao) {
+    glBindVertexArray(vao);
+    boundVertexArray_ = vao;
+    boundArrayBuffer_ = 0;
+    boundElementBuffer_ = 0;
+  }
+  if (boundArrayBuffer_ != buffer || boundArrayOffset_ != offset || boundArrayStride_ != stride) {
+    glBindVertexBuffer(0, buffer, offset, stride);
+    boundArrayBuffer_ = buffer;
+    boundArrayOffset_ = offset;
+    boundArrayStride_ = stride;
+  }
+}
+
+bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count) {
+  const GLsizei n = static_cast<GLsizei>(primitiveCount);
+  switch (type) {
+    case D3DPT_POINTLIST:
+      *mode = GL_POINTS;
+      *count = n;
+      break;
+    case D3DPT_LINELIST:
+      *mode = GL_LINES;
+      *count = n * 2;
+      break;
+    case D3DPT_LINESTRIP:
+      *mode = GL_LINE_STRIP;
+      *count = n + 1;
+      break;
+    case D3DPT_TRIANGLELIST:
+      *mode = GL_TRIANGLES;
+      *count = n * 3;
+      break;
+    case D3DPT_TRIANGLESTRIP:
+      *mode = GL_TRIANGLE_STRIP;
+      *count = n + 2;
+      break;
+    case D3DPT_TRIANGLEFAN:
+      *mode = GL_TRIANGLE_FAN;
+      *count = n + 2;
+      break;
+    default:
+      return false;
+  }
+  if (!layout_.valid || primitiveCount == 0 || primitiveCount > 0x1000000) return false;
+  if (transformsDirty_) UpdateDerivedTransforms();
+  if (lightsDirty_) {
+    const int before = activeLightCount_;
+    UpdateLights();
+    if (before != activeLightCount_) keyDirty_ = true;
+  }
+  if (keyDirty_) {
+    BuildKey(&key_);
+    program_ = programs_.Get(key_);
+    keyDirty_ = false;
+  }
+  if (program_ == nullptr) return false;
+  if (!glValid_ || fixedDirty_) ApplyFixedState();
+  if (boundProgram_ != program_->name) {
+    glUseProgram(program_->name);
+    boundProgram_ = program_->name;
+  }
+  UploadUniforms(program_);
+  ApplyTextures();
+  return true;
+}
+
+HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount) {
+  if (primitiveCount == 0) return D3D_OK;
+  if (streamBuffer_ == 0) return D3DERR_INVALIDCALL;
+  GLenum mode;
+  GLsizei count;
+  if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;
+  const GLsizei stride = static_cast<GLsizei>(streamStride_ != 0 ? streamStride_ : layout_.stride);
+  BindVertexArray(streamBuffer_, 0, stride);
+  glDrawArrays(mode, static_cast<GLint>(startVertex), count);
+  return D3D_OK;
+}
+
+HRESULT Renderer::DrawIndexedPrimitive(DWORD type, UINT /*minIndex*/, UINT /*vertexCount*/, UINT startIndex,
+                                       UINT primitiveCount) {
+  if (primitiveCount == 0) return D3D_OK;
+  if (streamBuffer_ == 0 || indexBuffer_ == 0) return D3DERR_INVALIDCALL;
+  GLenum mode;
+  GLsizei count;
+  if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;
+  const GLsizei stride = static_cast<GLsizei>(streamStride_ != 0 ? streamStride_ : layout_.stride);
+  BindVertexArray(streamBuffer_, 0, stride);
+  if (boundElementBuffer_ != indexBuffer_) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    boundElementBuffer_ = indexBuffer_;
+  }
+  const GLenum indexType = indexSize_ == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  const auto offset = static_cast<uintptr_t>(startIndex) * indexSize_;
+  glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
+                           static_cast<GLint>(baseVertexIndex_));
+  return D3D_OK;
+}
+
+GLintptr Renderer::Stream(GLuint buffer, GLsizeiptr* capacity, GLintptr* cursor, const void* data, GLsizeiptr size,
+                          GLsizeiptr alignment, GLenum target) {
+  glBindBuffer(target, buffer);
+  GLintptr start = (*cursor + alignment - 1) / alignment * alignment;
+  if (*capacity == 0 || start + size > *capacity) {
+    // Orphan the storage: draws still reading the old data keep it.
+    if (size > *capacity) *capacity = size > kStreamBufferSize ? size : kStreamBufferSize;
+    glBufferData(target, *capacity, nullptr, GL_STREAM_DRAW);
+    start = 0;
+  }
+  glBufferSubData(target, start, size, data);
+  *cursor = start + size;
+  return start;
+}
+
+HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* vertices, UINT stride) {
+  if (vertices == nullptr || stride == 0) return D3DERR_INVALIDCALL;
+  GLenum mode;
+  GLsizei count;
+  if (primitiveCount == 0) return D3D_OK;
+  if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;
+  const GLsizeiptr size = static_cast<GLsizeiptr>(count) * stride;
+  const GLintptr offset =
+      Stream(upVertexBuffer_, &upVertexCapacity_, &upVertexCursor_, vertices, size, 16, GL_COPY_WRITE_BUFFER);
+  BindVertexArray(upVertexBuffer_, offset, static_cast<GLsizei>(stride));
+  glDrawArrays(mode, 0, count);
+  // Drawing from user memory leaves stream 0 and the indices unset.
+  streamBuffer_ = 0;
+  streamStride_ = 0;
+  indexBuffer_ = 0;
+  baseVertexIndex_ = 0;
+  return D3D_OK;
+}
+
+HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
+                                         const void* indices, UINT indexSize, const void* vertices, UINT stride) {
+  if (vertices == nullptr || indices == nullptr || stride == 0 || (indexSize != 2 && indexSize != 4)) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (primitiveCount == 0) return D3D_OK;
+  GLenum mode;
+  GLsizei count;
+  if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;
+  // Only the vertices the indices may use are copied; indices outside
+  // minIndex .. minIndex + vertexCount - 1 make the call fail.
+  const auto* indexBytes = static_cast<const uint8_t*>(indices);
+  for (GLsizei i = 0; i < count; ++i) {
+    uint32_t index;
+    if (indexSize == 2) {
+      index = static_cast<uint32_t>(indexBytes[i * 2]) | (static_cast<uint32_t>(indexBytes[i * 2 + 1]) << 8);
+    } else {
+      std::memcpy(&index, indexBytes + i * 4, 4);
+    }
+    if (index < minIndex || index - minIndex >= vertexCount) return D3DERR_INVALIDCALL;
+  }
+  const auto* first = static_cast<const uint8_t*>(vertices) + static_cast<size_t>(minIndex) * stride;
+  const GLintptr vertexOffset = Stream(upVertexBuffer_, &upVertexCapacity_, &upVertexCursor_, first,
+                                       static_cast<GLsizeiptr>(vertexCount) * stride, 16, GL_COPY_WRITE_BUFFER);
+  const GLintptr indexOffset = Stream(upIndexBuffer_, &upIndexCapacity_, &upIndexCursor_, indices,
+                                      static_cast<GLsizeiptr>(count) * indexSize, 4, GL_COPY_WRITE_BUFFER);
+  BindVertexArray(upVertexBuffer_, vertexOffset, static_cast<GLsizei>(stride));
+  if (boundElementBuffer_ != upIndexBuffer_) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
+    boundElementBuffer_ = upIndexBuffer_;
+  }
+  glDrawElementsBaseVertex(mode, count, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                           reinterpret_cast<const void*>(indexOffset), -static_cast<GLint>(minIndex));
+  streamBuffer_ = 0;
+  streamStride_ = 0;
+  indexBuffer_ = 0;
+  baseVertexIndex_ = 0;
+  return D3D_OK;
+}
+
+}  // namespace d3d8draw

@@ -1,0 +1,171 @@
+// The drawing engine behind IDirect3DDevice8: keeps every render, texture
+// stage and transform state, the material and the lights, turns them into
+// OpenGL state and a generated program, and issues the draw calls. It knows
+// resources only by their OpenGL names, so the device hands it buffers and
+// textures as names.
+#pragma once
+
+// The Windows types come first: they define APIENTRY for OpenGL's header.
+#include "platform/d3d8/d3d8.h"
+
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1
+#endif
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/d3d8/draw_shader.h"
+#include "platform/d3d8/fvf.h"
+
+namespace d3d8draw {
+
+constexpr int kTransformStateCount = 260;  // D3DTS_WORLD (256) .. 259
+
+// The render target as OpenGL sees it: its size and whether row 0 of the
+// OpenGL framebuffer is the bottom row of the picture (the default
+// framebuffer and textures read back with glReadPixels) or the top row.
+struct TargetInfo {
+  int width = 0;
+  int height = 0;
+  bool topRowFirst = false;
+};
+
+class Renderer {
+ public:
+  Renderer();
+  ~Renderer();
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+
+  // Creates the OpenGL objects the renderer owns (vertex arrays, streaming
+  // buffers); needs the device's context current. False when GL fails.
+  bool Open();
+  // Releases them (context current).
+  void Close();
+  // Every state back to the device's creation defaults.
+  void ResetStates();
+  // Forget what OpenGL state is believed set; call after other code changed
+  // OpenGL state (clears, uploads, read-backs, a new render target).
+  void InvalidateGlState();
+
+  HRESULT SetRenderState(DWORD state, DWORD value);
+  HRESULT GetRenderState(DWORD state, DWORD* value) const;
+  HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value);
+  HRESULT GetTextureStageState(DWORD stage, DWORD type, DWORD* value) const;
+  HRESULT SetTransform(DWORD state, const D3DMATRIX* matrix);
+  HRESULT GetTransform(DWORD state, D3DMATRIX* matrix) const;
+  HRESULT SetMaterial(const D3DMATERIAL8* material);
+  HRESULT GetMaterial(D3DMATERIAL8* material) const;
+  HRESULT SetLight(DWORD index, const D3DLIGHT8* light);
+  HRESULT GetLight(DWORD index, D3DLIGHT8* light) const;
+  HRESULT LightEnable(DWORD index, BOOL enable);
+  HRESULT GetLightEnable(DWORD index, BOOL* enable) const;
+  // Only flexible vertex format codes: a handle with bit 0 set is refused.
+  HRESULT SetVertexShader(DWORD fvf);
+  DWORD GetVertexShader() const { return fvf_; }
+
+  // Resources by OpenGL name (0 unbinds). target is GL_TEXTURE_2D or
+  // GL_TEXTURE_CUBE_MAP.
+  void SetTexture(DWORD stage, GLuint texture, GLenum target);
+  void SetStreamSource(GLuint buffer, UINT stride);
+  // indexSize is 2 or 4 bytes.
+  void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex);
+  void SetViewport(const D3DVIEWPORT8& viewport);
+  void SetTarget(const TargetInfo& target);
+
+  HRESULT DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount);
+  HRESULT DrawIndexedPrimitive(DWORD type, UINT minIndex, UINT vertexCount, UINT startIndex, UINT primitiveCount);
+  HRESULT DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* vertices, UINT stride);
+  HRESULT DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexCount, UINT primitiveCount, const void* indices,
+                                 UINT indexSize, const void* vertices, UINT stride);
+
+  // For tests and the benchmark: programs built so far and the key of the
+  // current state.
+  size_t ProgramCount() const { return programs_.Size(); }
+  const std::string& LastShaderError() const { return programs_.LastError(); }
+
+ private:
+  struct LightSlot {
+    D3DLIGHT8 light;
+    bool enabled;
+  };
+  struct GlCache;
+
+  bool PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count);
+  void BuildKey(ShaderKey* key) const;
+  void ApplyFixedState();
+  void ApplyTextures();
+  void UploadUniforms(Program* program);
+  void BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride);
+  GLuint SamplerFor(int stage);
+  void UpdateDerivedTransforms();
+  void UpdateLights();
+  GLintptr Stream(GLuint buffer, GLsizeiptr* capacity, GLintptr* cursor, const void* data, GLsizeiptr size,
+                  GLsizeiptr alignment, GLenum target);
+
+  DWORD renderStates_[D3D8_RENDER_STATE_COUNT];
+  DWORD stageStates_[D3D8_TEXTURE_STAGE_COUNT][D3D8_TEXTURE_STAGE_STATE_COUNT];
+  D3DMATRIX transforms_[kTransformStateCount];
+  D3DMATERIAL8 material_;
+  std::vector<LightSlot> lights_;
+  DWORD fvf_ = 0;
+  FvfLayout layout_;
+
+  GLuint textures_[D3D8_TEXTURE_STAGE_COUNT] = {};
+  GLenum textureTargets_[D3D8_TEXTURE_STAGE_COUNT] = {};
+  GLuint streamBuffer_ = 0;
+  UINT streamStride_ = 0;
+  GLuint indexBuffer_ = 0;
+  UINT indexSize_ = 2;
+  UINT baseVertexIndex_ = 0;
+  D3DVIEWPORT8 viewport_ = {0, 0, 0, 0, 0.0f, 1.0f};
+  TargetInfo target_;
+
+  // Derived values, rebuilt when their sources change.
+  bool keyDirty_ = true;
+  bool fixedDirty_ = true;
+  bool transformsDirty_ = true;
+  bool lightsDirty_ = true;
+  uint32_t transformSerial_ = 1;
+  uint32_t lightingSerial_ = 1;
+  uint32_t fixedSerial_ = 1;
+  uint32_t viewportSerial_ = 1;
+  uint32_t textureMatrixSerial_ = 1;
+  float worldViewProjection_[16];
+  float worldView_[16];
+  float normalMatrix_[9];
+  int activeLights_[kMaxLights];
+  int activeLightCount_ = 0;
+  float lightData_[7][kMaxLights * 4];
+
+  ShaderKey key_;
+  Program* program_ = nullptr;
+  ProgramCache programs_;
+
+  // OpenGL objects and what is believed bound.
+  std::unordered_map<uint32_t, GLuint> vertexArrays_;
+  std::unordered_map<uint64_t, GLuint> samplers_;
+  uint64_t samplerKeys_[D3D8_TEXTURE_STAGE_COUNT] = {};
+  bool samplerDirty_[D3D8_TEXTURE_STAGE_COUNT] = {};
+  GLuint upVertexBuffer_ = 0;
+  GLuint upIndexBuffer_ = 0;
+  GLsizeiptr upVertexCapacity_ = 0;
+  GLsizeiptr upIndexCapacity_ = 0;
+  GLintptr upVertexCursor_ = 0;
+  GLintptr upIndexCursor_ = 0;
+  bool glValid_ = false;
+  GLuint boundProgram_ = 0;
+  GLuint boundVertexArray_ = 0;
+  GLuint boundArrayBuffer_ = 0;
+  GLintptr boundArrayOffset_ = 0;
+  GLsizei boundArrayStride_ = 0;
+  GLuint boundElementBuffer_ = 0;
+  GLuint boundTextures_[D3D8_TEXTURE_STAGE_COUNT] = {};
+  GLuint boundSamplers_[D3D8_TEXTURE_STAGE_COUNT] = {};
+};
+
+}  // namespace d3d8draw

@@ -1,0 +1,133 @@
+// The fixed-function pipeline as generated GLSL: a compact key that names
+// everything the picture depends on apart from uniform values, the vertex
+// and fragment sources built from it, and the linked programs with their
+// uniform locations, cached by key.
+#pragma once
+
+// The Windows types come first: they define APIENTRY for OpenGL's header.
+#include "platform/win/win_types.h"
+
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1
+#endif
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace d3d8draw {
+
+constexpr int kMaxStages = 8;
+constexpr int kMaxLights = 8;
+
+// Attribute locations shared by every generated program and every vertex
+// array object.
+constexpr GLuint kAttribPosition = 0;
+constexpr GLuint kAttribNormal = 1;
+constexpr GLuint kAttribDiffuse = 2;
+constexpr GLuint kAttribSpecular = 3;
+constexpr GLuint kAttribPointSize = 4;
+constexpr GLuint kAttribTexCoord0 = 5;  // sets 0..7 at 5..12
+
+// Texture kinds a stage can sample.
+enum : uint8_t { kTextureNone = 0, kTexture2D = 1, kTextureCube = 2 };
+
+// Where the fog factor comes from.
+enum : uint8_t { kFogOff = 0, kFogVertex = 1, kFogTable = 2, kFogSpecularAlpha = 3 };
+
+struct StageKey {
+  uint8_t colorOp;
+  uint8_t alphaOp;
+  uint8_t colorArg[3];  // ARG0, ARG1, ARG2
+  uint8_t alphaArg[3];
+  uint8_t resultTemp;  // result goes to the temporary register
+  uint8_t texture;     // kTextureNone, kTexture2D, kTextureCube
+  uint8_t texCoordSet;
+  uint8_t texGen;          // high word of TEXCOORDINDEX: 0 pass-through, 1 normal, 2 position, 3 reflection
+  uint8_t inputSize;       // floats of the source coordinates (0: the set does not exist)
+  uint8_t transformCount;  // 0: no texture transform, else 1..4 output coordinates
+  uint8_t projected;
+  uint8_t pad[2];
+};
+
+// Every byte is set (the key is zeroed before filling), so keys compare and
+// hash as plain memory.
+struct ShaderKey {
+  uint32_t fvf;
+  uint8_t lighting;
+  uint8_t lightCount;
+  uint8_t lightTypes[kMaxLights];
+  uint8_t diffuseSource;  // 0 material, 1 vertex diffuse, 2 vertex specular
+  uint8_t ambientSource;
+  uint8_t specularSource;
+  uint8_t emissiveSource;
+  uint8_t normalizeNormals;
+  uint8_t localViewer;
+  uint8_t specularEnable;
+  uint8_t fogSource;   // kFog...
+  uint8_t fogFormula;  // D3DFOG_EXP, EXP2, LINEAR
+  uint8_t fogUseZ;     // table fog from the depth value instead of the eye distance
+  uint8_t rangeFog;
+  uint8_t alphaFunc;  // 0: no alpha test, else D3DCMPFUNC
+  uint8_t flatShade;
+  uint8_t stageCount;
+  uint8_t pad[4];
+  StageKey stages[kMaxStages];
+};
+
+bool operator==(const ShaderKey& a, const ShaderKey& b);
+
+struct ShaderKeyHash {
+  size_t operator()(const ShaderKey& key) const;
+};
+
+// GLSL sources of the two stages of a key.
+std::string GenerateVertexShader(const ShaderKey& key);
+std::string GenerateFragmentShader(const ShaderKey& key);
+
+// Uniform locations of one linked program (-1 where the program has none).
+struct ProgramUniforms {
+  GLint worldViewProjection, worldView, normalMatrix, viewport, ySign, pointSize;
+  GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, ambient;
+  GLint lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation, lightSpot;
+  GLint fog, fogColor, textureFactor, alphaRef;
+  GLint textureMatrix[kMaxStages];
+};
+
+struct Program {
+  GLuint name = 0;
+  ProgramUniforms uniforms = {};
+  // Serial numbers of the uniform groups last uploaded to this program.
+  uint32_t transformSerial = 0;
+  uint32_t lightingSerial = 0;
+  uint32_t fixedSerial = 0;
+  uint32_t viewportSerial = 0;
+  uint32_t textureMatrixSerial = 0;
+};
+
+// Builds and keeps one program per key. Needs a current GL context for
+// Get and Clear.
+class ProgramCache {
+ public:
+  ProgramCache() = default;
+  ~ProgramCache() = default;
+  ProgramCache(const ProgramCache&) = delete;
+  ProgramCache& operator=(const ProgramCache&) = delete;
+
+  // The program of a key, compiled on first use; null when it fails to
+  // compile or link (the log is kept in LastError).
+  Program* Get(const ShaderKey& key);
+  // Deletes every program.
+  void Clear();
+  size_t Size() const { return programs_.size(); }
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  std::unordered_map<ShaderKey, std::unique_ptr<Program>, ShaderKeyHash> programs_;
+  std::string lastError_;
+};
+
+}  // namespace d3d8draw

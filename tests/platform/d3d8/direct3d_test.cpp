@@ -1,0 +1,190 @@
+// The Direct3D object: adapters, display modes, capabilities, format checks
+// and device creation.
+#include <algorithm>
+#include <cstring>
+
+#include "tests/platform/d3d8/d3d8_fixture.h"
+
+namespace {
+
+using DirectTest = D3D8Test;
+
+TEST_F(DirectTest, RefusesOtherSdkVersions) { EXPECT_EQ(Direct3DCreate8(219), nullptr); }
+
+TEST_F(DirectTest, AdaptersAndIdentifier) {
+  ASSERT_GE(d3d_->GetAdapterCount(), 1u);
+  D3DADAPTER_IDENTIFIER8 id;
+  ASSERT_EQ(d3d_->GetAdapterIdentifier(0, D3DENUM_NO_WHQL_LEVEL, &id), D3D_OK);
+  EXPECT_GT(std::strlen(id.Description), 0u);
+  EXPECT_EQ(d3d_->GetAdapterIdentifier(d3d_->GetAdapterCount(), 0, &id), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DirectTest, DesktopModeAndSynthesisedModeList) {
+  D3DDISPLAYMODE desktop;
+  ASSERT_EQ(d3d_->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+  EXPECT_EQ(desktop.Format, D3DFMT_X8R8G8B8);
+  EXPECT_GT(desktop.Width, 0u);
+  EXPECT_GT(desktop.RefreshRate, 0u);
+
+  const UINT count = d3d_->GetAdapterModeCount(0);
+  ASSERT_GT(count, 2u);
+  bool desktopListed = false, vga32 = false, vga16 = false;
+  for (UINT i = 0; i < count; ++i) {
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(d3d_->EnumAdapterModes(0, i, &mode), D3D_OK);
+    SCOPED_TRACE(::testing::Message() << mode.Width << "x" << mode.Height << " format " << mode.Format);
+    EXPECT_GT(mode.Width, 0u);
+    EXPECT_LE(mode.Width, std::max(desktop.Width, mode.Width));
+    EXPECT_TRUE(mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_R5G6B5);
+    if (mode.Width == desktop.Width && mode.Height == desktop.Height && mode.Format == desktop.Format) {
+      desktopListed = true;
+    }
+    if (mode.Width == 640 && mode.Height == 480) (mode.Format == D3DFMT_R5G6B5 ? vga16 : vga32) = true;
+  }
+  EXPECT_TRUE(desktopListed);
+  EXPECT_TRUE(vga32);
+  EXPECT_TRUE(vga16);
+  D3DDISPLAYMODE mode;
+  EXPECT_EQ(d3d_->EnumAdapterModes(0, count, &mode), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DirectTest, FullCapsReportWhatIsImplemented) {
+  D3DCAPS8 caps;
+  ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_EQ(caps.PixelShaderVersion, 0u);
+  EXPECT_EQ(caps.VertexShaderVersion, 0u);
+  EXPECT_TRUE(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT);
+  EXPECT_FALSE(caps.DevCaps & D3DDEVCAPS_PUREDEVICE);
+  EXPECT_TRUE(caps.Caps2 & D3DCAPS2_CANRENDERWINDOWED);
+  EXPECT_EQ(caps.MaxActiveLights, 8u);
+  EXPECT_GE(caps.MaxTextureWidth, 2048u);
+  EXPECT_EQ(caps.MaxTextureWidth, caps.MaxTextureHeight);
+  EXPECT_EQ(caps.MaxTextureBlendStages, 8u);
+  EXPECT_TRUE(caps.TextureOpCaps & D3DTEXOPCAPS_MODULATE2X);
+  EXPECT_TRUE(caps.TextureOpCaps & D3DTEXOPCAPS_MULTIPLYADD);
+  EXPECT_FALSE(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY));
+  EXPECT_TRUE(caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFLINEAR);
+  EXPECT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);
+}
+
+TEST_F(DirectTest, MinimalProfileNarrowsCapsAndFormats) {
+  d3d8test::SetCapsProfile(d3d8test::CapsProfile::Minimal);
+  D3DCAPS8 caps;
+  ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_EQ(caps.MaxTextureBlendStages, 2u);
+  EXPECT_EQ(caps.MaxSimultaneousTextures, 2u);
+  EXPECT_FALSE(caps.TextureOpCaps & D3DTEXOPCAPS_MODULATE2X);
+  EXPECT_FALSE(caps.TextureOpCaps & D3DTEXOPCAPS_MULTIPLYADD);
+  EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_POW2);
+  EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY);
+  EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_P8),
+            D3DERR_NOTAVAILABLE);
+
+  CreateDevice();
+  IDirect3DTexture8* texture = nullptr;
+  EXPECT_EQ(device_->CreateTexture(64, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(48, 48, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+  ASSERT_EQ(device_->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  texture->Release();
+
+  // A third stage, or a missing operation, does not validate.
+  DWORD passes = 0;
+  EXPECT_EQ(device_->ValidateDevice(&passes), D3D_OK);
+  EXPECT_EQ(passes, 1u);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
+  EXPECT_EQ(device_->ValidateDevice(&passes), D3DERR_UNSUPPORTEDCOLOROPERATION);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_ADD);
+  device_->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  EXPECT_EQ(device_->ValidateDevice(&passes), D3DERR_TOOMANYOPERATIONS);
+}
+
+TEST_F(DirectTest, FormatChecks) {
+  struct Case {
+    DWORD usage;
+    D3DRESOURCETYPE type;
+    D3DFORMAT format;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_X1R5G5B5, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_A1R5G5B5, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_A4R4G4B4, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_P8, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_L8, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_DXT1, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_DXT3, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_DXT5, D3D_OK},
+      {0, D3DRTYPE_CUBETEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_A8L8, D3DERR_NOTAVAILABLE},
+      {0, D3DRTYPE_TEXTURE, D3DFMT_R8G8B8, D3DERR_NOTAVAILABLE},
+      {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+      {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5, D3D_OK},
+      {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_P8, D3DERR_NOTAVAILABLE},
+      {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_DXT1, D3DERR_NOTAVAILABLE},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D16, D3D_OK},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8, D3D_OK},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24X8, D3D_OK},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D32, D3D_OK},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D15S1, D3DERR_NOTAVAILABLE},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24X4S4, D3DERR_NOTAVAILABLE},
+      {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "format " << c.format << " usage " << c.usage);
+    EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, c.usage, c.type, c.format), c.expected);
+    EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, c.usage, c.type, c.format), c.expected);
+  }
+  // The adapter format must be a display format.
+  EXPECT_NE(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_A4R4G4B4, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8), D3D_OK);
+  EXPECT_EQ(d3d_->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D24S8), D3D_OK);
+  EXPECT_EQ(d3d_->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DFMT_R5G6B5, D3DFMT_D16), D3D_OK);
+  EXPECT_EQ(d3d_->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D15S1),
+            D3DERR_NOTAVAILABLE);
+}
+
+TEST_F(DirectTest, CreateDeviceBehaviourFlags) {
+  for (DWORD flags : {0x20u, 0x40u, 0x50u}) {
+    SCOPED_TRACE(flags);
+    D3DPRESENT_PARAMETERS params = WindowedParams();
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, flags, &params, &device), D3D_OK);
+    // Width and height 0 take the window's client size.
+    EXPECT_EQ(params.BackBufferWidth, kWidth);
+    EXPECT_EQ(params.BackBufferHeight, kHeight);
+    IDirect3DSurface8* back = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    D3DSURFACE_DESC desc;
+    back->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, kWidth);
+    EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
+    back->Release();
+    EXPECT_EQ(device->Release(), 0u);
+  }
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  IDirect3DDevice8* device = nullptr;
+  EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, 0, &params, &device), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device, nullptr);
+  params.AutoDepthStencilFormat = D3DFMT_D15S1;
+  EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, 0x40, &params, &device), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DirectTest, DeviceCapsAndAdditionalSwapChainRefused) {
+  CreateDevice();
+  D3DCAPS8 caps;
+  ASSERT_EQ(device_->GetDeviceCaps(&caps), D3D_OK);
+  EXPECT_EQ(caps.MaxActiveLights, 8u);
+  D3DPRESENT_PARAMETERS params = WindowedParams(false);
+  IDirect3DSwapChain8* chain = reinterpret_cast<IDirect3DSwapChain8*>(1);
+  EXPECT_NE(device_->CreateAdditionalSwapChain(&params, &chain), D3D_OK);
+  EXPECT_EQ(chain, nullptr);
+  EXPECT_GT(device_->GetAvailableTextureMem(), 0u);
+  EXPECT_EQ(device_->ResourceManagerDiscardBytes(0), D3D_OK);
+}
+
+}  // namespace

@@ -1,0 +1,375 @@
+// Drawing through the device: vertex and index buffers, textures and the back
+// buffer read back with LockRect, the way the engine draws.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "tests/platform/d3d8/d3d8_fixture.h"
+
+namespace {
+
+struct ScreenVertex {
+  float x, y, z, rhw;
+  DWORD color;
+};
+
+struct TexturedVertex {
+  float x, y, z, rhw;
+  DWORD color;
+  float u, v;
+};
+
+constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+constexpr DWORD kTexturedFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144
+
+class DrawDeviceTest : public D3D8Test {
+ protected:
+  void SetUp() override {
+    D3D8Test::SetUp();
+    CreateDevice();
+    ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_), D3D_OK);
+    // Untextured drawing as the engine sets it up: the vertex colour.
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0),
+              D3D_OK);
+  }
+
+  void TearDown() override {
+    for (IUnknown8* object : objects_) object->Release();
+    if (backBuffer_ != nullptr) backBuffer_->Release();
+    D3D8Test::TearDown();
+  }
+
+  uint32_t Pixel(int x, int y) { return ReadPixel32(backBuffer_, x, y) | 0xFF000000u; }
+
+  IDirect3DVertexBuffer8* MakeVertexBuffer(const void* data, UINT size, DWORD fvf) {
+    IDirect3DVertexBuffer8* buffer = nullptr;
+    EXPECT_EQ(device_->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_MANAGED, &buffer), D3D_OK);
+    if (buffer == nullptr) return nullptr;
+    BYTE* memory = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 0, &memory, 0), D3D_OK);
+    std::memcpy(memory, data, size);
+    buffer->Unlock();
+    objects_.push_back(buffer);
+    return buffer;
+  }
+
+  IDirect3DIndexBuffer8* MakeIndexBuffer(const void* data, UINT size, D3DFORMAT format) {
+    IDirect3DIndexBuffer8* buffer = nullptr;
+    EXPECT_EQ(device_->CreateIndexBuffer(size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &buffer), D3D_OK);
+    if (buffer == nullptr) return nullptr;
+    BYTE* memory = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 0, &memory, 0), D3D_OK);
+    std::memcpy(memory, data, size);
+    buffer->Unlock();
+    objects_.push_back(buffer);
+    return buffer;
+  }
+
+  // An A8R8G8B8 texture from rows of texels, first row on top.
+  IDirect3DTexture8* MakeTexture(UINT width, UINT height, const std::vector<uint32_t>& texels) {
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    if (texture == nullptr) return nullptr;
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < height; ++y) {
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * width], width * 4);
+    }
+    texture->UnlockRect(0);
+    objects_.push_back(texture);
+    return texture;
+  }
+
+  void Quad(float x0, float y0, float x1, float y1, DWORD color) {
+    const ScreenVertex v[4] = {
+        {x0, y0, 0.5f, 1, color}, {x1, y0, 0.5f, 1, color}, {x0, y1, 0.5f, 1, color}, {x1, y1, 0.5f, 1, color}};
+    ASSERT_EQ(device_->SetVertexShader(kScreenFvf), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex)), D3D_OK);
+  }
+
+  IDirect3DSurface8* backBuffer_ = nullptr;
+  std::vector<IUnknown8*> objects_;
+};
+
+TEST_F(DrawDeviceTest, PreTransformedQuadCoversExactPixelsOfTheBackBuffer) {
+  Quad(10, 20, 30, 25, 0xFFFF0000);
+  EXPECT_EQ(Pixel(10, 20), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(29, 24), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(9, 20), 0xFF000000u);
+  EXPECT_EQ(Pixel(30, 20), 0xFF000000u);
+  EXPECT_EQ(Pixel(10, 19), 0xFF000000u);
+  EXPECT_EQ(Pixel(10, 25), 0xFF000000u);
+}
+
+TEST_F(DrawDeviceTest, VertexAndIndexBuffersWithBaseVertexAndStartIndex) {
+  // Two quads: vertices 0..3 on the left, 4..7 on the right.
+  const ScreenVertex vertices[8] = {{0, 0, 0.5f, 1, 0xFFFF0000},   {16, 0, 0.5f, 1, 0xFFFF0000},
+                                    {0, 16, 0.5f, 1, 0xFFFF0000},  {16, 16, 0.5f, 1, 0xFFFF0000},
+                                    {32, 0, 0.5f, 1, 0xFF00FF00},  {48, 0, 0.5f, 1, 0xFF00FF00},
+                                    {32, 16, 0.5f, 1, 0xFF00FF00}, {48, 16, 0.5f, 1, 0xFF00FF00}};
+  IDirect3DVertexBuffer8* vb = MakeVertexBuffer(vertices, sizeof(vertices), kScreenFvf);
+  ASSERT_NE(vb, nullptr);
+  ASSERT_EQ(device_->SetVertexShader(kScreenFvf), D3D_OK);
+  ASSERT_EQ(device_->SetStreamSource(0, vb, sizeof(ScreenVertex)), D3D_OK);
+  // DrawPrimitive from vertex 4: the right quad only.
+  ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
+  EXPECT_EQ(Pixel(40, 8), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+  // Indices 0..3 drawn with base vertex 4 land on the right quad again; the
+  // first three indices are skipped by the start index.
+  const uint16_t indices16[9] = {7, 7, 7, 0, 1, 2, 2, 1, 3};
+  IDirect3DIndexBuffer8* ib = MakeIndexBuffer(indices16, sizeof(indices16), D3DFMT_INDEX16);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->SetIndices(ib, 4), D3D_OK);
+  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3D_OK);
+  EXPECT_EQ(Pixel(40, 8), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+  // 32-bit indices with base vertex 0: the left quad.
+  const uint32_t indices32[6] = {0, 1, 2, 2, 1, 3};
+  IDirect3DIndexBuffer8* ib32 = MakeIndexBuffer(indices32, sizeof(indices32), D3DFMT_INDEX32);
+  ASSERT_EQ(device_->SetIndices(ib32, 0), D3D_OK);
+  ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3D_OK);
+  EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+  // Without indices an indexed draw fails.
+  ASSERT_EQ(device_->SetIndices(nullptr, 0), D3D_OK);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DrawDeviceTest, UserPointerDrawsAndTheirEffectOnStreams) {
+  const ScreenVertex vertices[4] = {{0, 0, 0.5f, 1, 0xFF0000FF},
+                                    {16, 0, 0.5f, 1, 0xFF0000FF},
+                                    {0, 16, 0.5f, 1, 0xFF0000FF},
+                                    {16, 16, 0.5f, 1, 0xFF0000FF}};
+  IDirect3DVertexBuffer8* vb = MakeVertexBuffer(vertices, sizeof(vertices), kScreenFvf);
+  device_->SetStreamSource(0, vb, sizeof(ScreenVertex));
+  // Indexed from user memory, with a minimum index: vertices 10..13.
+  std::vector<ScreenVertex> far(14);
+  for (int i = 0; i < 4; ++i) {
+    far[10 + i] = {vertices[i].x + 20, vertices[i].y, 0.5f, 1, 0xFFFFFF00};
+  }
+  const uint16_t indices[6] = {10, 11, 12, 12, 11, 13};
+  ASSERT_EQ(device_->SetVertexShader(kScreenFvf), D3D_OK);
+  ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 10, 4, 2, indices, D3DFMT_INDEX16, far.data(),
+                                            sizeof(ScreenVertex)),
+            D3D_OK);
+  EXPECT_EQ(Pixel(28, 8), 0xFFFFFF00u);
+  // Stream 0 is unset afterwards.
+  IDirect3DVertexBuffer8* current = reinterpret_cast<IDirect3DVertexBuffer8*>(1);
+  UINT stride = 1;
+  ASSERT_EQ(device_->GetStreamSource(0, &current, &stride), D3D_OK);
+  EXPECT_EQ(current, nullptr);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
+  // An index outside the given vertex range is refused, not read.
+  const uint16_t bad[3] = {10, 11, 40};
+  EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 10, 4, 1, bad, D3DFMT_INDEX16, far.data(),
+                                            sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
+}
+
+TEST_F(DrawDeviceTest, EveryPrimitiveType) {
+  ASSERT_EQ(device_->SetVertexShader(kScreenFvf), D3D_OK);
+  const DWORD white = 0xFFFFFFFF;
+  // A point covers the pixel it is centred on.
+  const ScreenVertex point = {5, 5, 0.5f, 1, white};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point)), D3D_OK);
+  EXPECT_EQ(Pixel(5, 5), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(6, 5), 0xFF000000u);
+  // A horizontal line through pixel centres.
+  const ScreenVertex line[2] = {{10, 5, 0.5f, 1, white}, {20, 5, 0.5f, 1, white}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(ScreenVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(15, 5), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(15, 7), 0xFF000000u);
+  const ScreenVertex strip[3] = {{30, 5, 0.5f, 1, white}, {40, 5, 0.5f, 1, white}, {40, 15, 0.5f, 1, white}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_LINESTRIP, 2, strip, sizeof(ScreenVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(35, 5), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(40, 10), 0xFFFFFFFFu);
+  // Triangle list, strip and fan filling three squares.
+  const ScreenVertex list[6] = {{0, 20, 0.5f, 1, white}, {10, 20, 0.5f, 1, white}, {0, 30, 0.5f, 1, white},
+                                {0, 30, 0.5f, 1, white}, {10, 20, 0.5f, 1, white}, {10, 30, 0.5f, 1, white}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, list, sizeof(ScreenVertex)), D3D_OK);
+  const ScreenVertex quadStrip[4] = {
+      {20, 20, 0.5f, 1, white}, {30, 20, 0.5f, 1, white}, {20, 30, 0.5f, 1, white}, {30, 30, 0.5f, 1, white}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quadStrip, sizeof(ScreenVertex)), D3D_OK);
+  const ScreenVertex fan[4] = {
+      {40, 20, 0.5f, 1, white}, {50, 20, 0.5f, 1, white}, {50, 30, 0.5f, 1, white}, {40, 30, 0.5f, 1, white}};
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ScreenVertex)), D3D_OK);
+  for (int x : {1, 8, 21, 28, 41, 48}) {
+    SCOPED_TRACE(x);
+    EXPECT_EQ(Pixel(x, 21), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(x, 28), 0xFFFFFFFFu);
+  }
+  EXPECT_EQ(Pixel(15, 25), 0xFF000000u);
+  // An unknown primitive type is refused.
+  EXPECT_EQ(device_->DrawPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(7), 1, list, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
+}
+
+TEST_F(DrawDeviceTest, TextureRowsKeepTheirOrientation) {
+  IDirect3DTexture8* texture = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+  ASSERT_EQ(device_->SetTexture(0, texture), D3D_OK);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  const TexturedVertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                               {32, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                               {0, 32, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                               {32, 32, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+  ASSERT_EQ(device_->SetVertexShader(kTexturedFvf), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(24, 8), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(8, 24), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(24, 24), 0xFFFFFFFFu);
+  // Changing the texture's pixels shows at the next draw.
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  const uint32_t grey = 0xFF808080;
+  std::memcpy(locked.pBits, &grey, 4);
+  texture->UnlockRect(0);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(8, 8), 0xFF808080u);
+  device_->SetTexture(0, nullptr);
+}
+
+// A camera at the origin looking along +z with a 90 degree field of view over
+// the 64 x 48 back buffer.
+class TransformedDeviceTest : public DrawDeviceTest {
+ protected:
+  void SetUp() override {
+    DrawDeviceTest::SetUp();
+    D3DMATRIX identity;
+    std::memset(&identity, 0, sizeof(identity));
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    D3DMATRIX projection;
+    std::memset(&projection, 0, sizeof(projection));
+    const float aspect = float(kWidth) / float(kHeight);
+    projection._11 = 1.0f / aspect;
+    projection._22 = 1.0f;
+    projection._33 = 100.0f / 99.0f;
+    projection._34 = 1.0f;
+    projection._43 = -100.0f / 99.0f;
+    device_->SetTransform(D3DTS_WORLD, &identity);
+    device_->SetTransform(D3DTS_VIEW, &identity);
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+};
+
+TEST_F(TransformedDeviceTest, CameraSpaceNormalThroughTheEnvironmentMatrix) {
+  // Four texels; the environment matrix maps a camera-space normal (x, y)
+  // to u = 0.5 x + 0.5, v = 0.5 - 0.5 y.
+  IDirect3DTexture8* texture = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+  device_->SetTexture(0, texture);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+  device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  device_->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+  device_->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+  D3DMATRIX env;
+  std::memset(&env, 0, sizeof(env));
+  env._11 = 0.5f;
+  env._22 = -0.5f;
+  env._33 = 1.0f;
+  env._41 = 0.5f;
+  env._42 = 0.5f;
+  env._44 = 1.0f;
+  device_->SetTransform(D3DTS_TEXTURE0, &env);
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+  };
+  struct Case {
+    float nx, ny;
+    uint32_t expected;
+  };
+  const Case cases[] = {
+      {-0.6f, 0.6f, 0xFFFF0000}, {0.6f, 0.6f, 0xFF00FF00}, {-0.6f, -0.6f, 0xFF0000FF}, {0.6f, -0.6f, 0xFFFFFFFF}};
+  ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.nx << " " << c.ny);
+    const float nz = -std::sqrt(1 - c.nx * c.nx - c.ny * c.ny);
+    const Vertex quad[4] = {{-20, 20, 10, c.nx, c.ny, nz},
+                            {20, 20, 10, c.nx, c.ny, nz},
+                            {-20, -20, 10, c.nx, c.ny, nz},
+                            {20, -20, 10, c.nx, c.ny, nz}};
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+    EXPECT_EQ(Pixel(32, 24), c.expected);
+  }
+  // A plain texture translation on the vertex's own coordinates: (u, v)
+  // meets the matrix as (u, v, 1, 0), so the third row shifts it.
+  struct TexVertex {
+    float x, y, z;
+    float u, v;
+  };
+  D3DMATRIX shift;
+  std::memset(&shift, 0, sizeof(shift));
+  shift._11 = shift._22 = shift._33 = shift._44 = 1.0f;
+  shift._31 = 0.5f;
+  device_->SetTransform(D3DTS_TEXTURE0, &shift);
+  device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  const TexVertex quad[4] = {{-20, 20, 10, 0.25f, 0.25f},
+                             {20, 20, 10, 0.25f, 0.25f},
+                             {-20, -20, 10, 0.25f, 0.25f},
+                             {20, -20, 10, 0.25f, 0.25f}};
+  ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(32, 24), 0xFF00FF00u);
+  // Without the transform flags the coordinates pass unchanged.
+  device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(32, 24), 0xFFFF0000u);
+  device_->SetTexture(0, nullptr);
+}
+
+TEST_F(DrawDeviceTest, StatesReadBackAndShaderHandlesRefused) {
+  EXPECT_EQ(device_->SetRenderState(D3DRS_FOGCOLOR, 0x00123456), D3D_OK);
+  DWORD value = 0;
+  EXPECT_EQ(device_->GetRenderState(D3DRS_FOGCOLOR, &value), D3D_OK);
+  EXPECT_EQ(value, 0x00123456u);
+  EXPECT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(400), 1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetTextureStageState(3, D3DTSS_ADDRESSU, D3DTADDRESS_MIRROR), D3D_OK);
+  EXPECT_EQ(device_->GetTextureStageState(3, D3DTSS_ADDRESSU, &value), D3D_OK);
+  EXPECT_EQ(value, DWORD{D3DTADDRESS_MIRROR});
+  EXPECT_EQ(device_->SetTextureStageState(8, D3DTSS_ADDRESSU, 1), D3DERR_INVALIDCALL);
+  // Vertex-shader handles do not exist; flexible formats do.
+  EXPECT_EQ(device_->SetVertexShader(0x8001), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetVertexShader(0x252), D3D_OK);
+  EXPECT_EQ(device_->GetVertexShader(&value), D3D_OK);
+  EXPECT_EQ(value, 0x252u);
+  // Lights: a light never set reports an error until it is enabled, which
+  // gives it the default directional light.
+  D3DLIGHT8 light;
+  EXPECT_EQ(device_->GetLight(5, &light), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->LightEnable(5, TRUE), D3D_OK);
+  ASSERT_EQ(device_->GetLight(5, &light), D3D_OK);
+  EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_EQ(light.Direction.z, 1.0f);
+  BOOL enabled = FALSE;
+  EXPECT_EQ(device_->GetLightEnable(5, &enabled), D3D_OK);
+  EXPECT_TRUE(enabled);
+  light.Type = static_cast<D3DLIGHTTYPE>(9);
+  EXPECT_EQ(device_->SetLight(1, &light), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DrawDeviceTest, StatesSurviveClearsBetweenDraws) {
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device_->SetRenderState(D3DRS_COLORWRITEENABLE,
+                          D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_BLUE);
+  Quad(0, 0, 8, 8, 0x80FFFFFF);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
+  // The clear filled the whole target regardless of the drawing states.
+  EXPECT_EQ(Pixel(40, 40), 0xFF0000FFu);
+  Quad(0, 0, 8, 8, 0x80FFFFFF);
+  EXPECT_EQ(Pixel(4, 4), 0xFF8080FFu);
+}
+
+}  // namespace
