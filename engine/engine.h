@@ -24,7 +24,6 @@
 #include "engine/src/raster.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/png/rtpng.h"
-#include "engine/src/frame.h"
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
