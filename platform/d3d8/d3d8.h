@@ -4,6 +4,21 @@
 // (AddRef/Release). The drawing half of the declarations (render, texture
 // stage and transform states, vertex formats, materials, lights, primitive
 // types) lives in d3d8_draw_types.h, included here.
+//
+// How the stand-in behaves where Direct3D leaves room:
+// - Adapters are the SDL displays; their modes are offered in X8R8G8B8 and
+//   R5G6B5. Full screen covers the display at its desktop mode and scales
+//   the back buffer; the display mode itself is never changed.
+// - The device renders into an offscreen back buffer and blits it to the
+//   window at Present, so every colour surface can be locked and read back.
+// - Texture formats: A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5,
+//   A4R4G4B4, P8 (through the current texture palette), L8, DXT1..DXT5.
+//   Depth formats: D16, D24S8, D24X8, D32 (D15S1 and D24X4S4 are refused).
+// - Managed resources keep a copy in memory and survive Reset; default-pool
+//   resources (render targets, depth surfaces, dynamic buffers, additional
+//   swap chains) must be released before Reset succeeds.
+// - The device is never lost by itself; no vertex or pixel shaders.
+// - Resources still held when their device goes keep only their memory.
 #pragma once
 
 #include "platform/d3d8/d3d8_draw_types.h"

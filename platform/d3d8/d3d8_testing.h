@@ -24,8 +24,12 @@ void SetCapsProfile(CapsProfile profile);
 CapsProfile GetCapsProfile();
 
 // Marks the device lost: Present returns D3DERR_DEVICELOST and
-// TestCooperativeLevel D3DERR_DEVICENOTRESET until a successful Reset.
-void InjectDeviceLoss(IDirect3DDevice8* device);
+// TestCooperativeLevel D3DERR_DEVICENOTRESET until a successful Reset. With
+// resettable false the device first stays lost as while minimised:
+// TestCooperativeLevel and Reset answer D3DERR_DEVICELOST until
+// AllowDeviceReset.
+void InjectDeviceLoss(IDirect3DDevice8* device, bool resettable = true);
+void AllowDeviceReset(IDirect3DDevice8* device);
 
 // Limits the bytes of D3DPOOL_DEFAULT textures, surfaces and buffers; a
 // creation beyond it fails with D3DERR_OUTOFVIDEOMEMORY. 0 removes the limit.
@@ -33,12 +37,19 @@ void SetVideoMemoryBudget(IDirect3DDevice8* device, size_t bytes);
 
 // Call recording: while on, every device method counts its calls and keeps
 // its last arguments (integers as they are, floats as their bit patterns,
-// pointers as addresses, in parameter order) and the order of calls.
+// pointers as addresses, in parameter order) and the order of calls. Resource
+// methods record as "VertexBuffer::Lock", "IndexBuffer::Lock",
+// "Surface::LockRect" and "SwapChain::Present".
 void SetRecording(IDirect3DDevice8* device, bool on);
 void ClearRecording(IDirect3DDevice8* device);
 unsigned CallCount(IDirect3DDevice8* device, const std::string& method);
 std::vector<uint64_t> LastArgs(IDirect3DDevice8* device, const std::string& method);
 std::vector<std::string> CallLog(IDirect3DDevice8* device);
+// Calls of a method whose first argument is firstArg (a render state, a
+// stage, a light index...).
+unsigned CallCount(IDirect3DDevice8* device, const std::string& method, uint64_t firstArg);
+// The arguments of every recorded call of a method, in order.
+std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::string& method);
 
 // Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
 // samples it, after every pending upload, as 0xAARRGGBB.

@@ -13,11 +13,6 @@ namespace {
 
 const size_t kDefaultVideoMemory = size_t(256) << 20;
 
-inline float AsFloat(DWORD bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 inline DWORD AsBits(float value) {
   DWORD bits;
   std::memcpy(&bits, &value, sizeof bits);
@@ -123,6 +118,7 @@ Device::~Device() {
     for (ResourceCore* resource : left) resource->Orphan();
     if (fbo != 0) glDeleteFramebuffers(1, &fbo);
     if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
+    if (copyFbo_ != 0) glDeleteFramebuffers(1, &copyFbo_);
     SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
     SDL_GL_DeleteContext(context_);
   }
@@ -136,7 +132,8 @@ ULONG Device::Release() {
 }
 
 void Device::MakeCurrent() {
-  if (context_ != nullptr && SDL_GL_GetCurrentContext() != context_) {
+  if (context_ != nullptr &&
+      (SDL_GL_GetCurrentContext() != context_ || SDL_GL_GetCurrentWindow() != window_->sdlWindow)) {
     SDL_GL_MakeCurrent(window_->sdlWindow, context_);
   }
 }
@@ -154,9 +151,10 @@ HRESULT Device::ValidateParams(D3DPRESENT_PARAMETERS* params) {
     return D3DERR_INVALIDCALL;
   }
   if (params->Windowed) {
+    // The client size in window units, as the window's own rectangle calls
+    // report it; Present scales to the drawable when they differ.
     int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window_->sdlWindow, &w, &h);
-    if (w <= 0 || h <= 0) SDL_GetWindowSize(window_->sdlWindow, &w, &h);
+    SDL_GetWindowSize(window_->sdlWindow, &w, &h);
     if (params->BackBufferWidth == 0) params->BackBufferWidth = UINT(std::max(w, 1));
     if (params->BackBufferHeight == 0) params->BackBufferHeight = UINT(std::max(h, 1));
     if (params->BackBufferFormat == D3DFMT_UNKNOWN) {
@@ -192,6 +190,7 @@ HRESULT Device::Init(HWND window, DWORD, D3DPRESENT_PARAMETERS* params) {
   s3tc_ = ProbeGlLimits().s3tc;
   glGenFramebuffers(1, &fbo);
   glGenFramebuffers(1, &readFbo_);
+  glGenFramebuffers(1, &copyFbo_);
   result = CreateSwapSurfaces(checked);
   if (FAILED(result)) return result;
   params_ = checked;
@@ -222,25 +221,9 @@ void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
 }
 
 HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
-  backBuffer_ = new Surface;
-  backBuffer_->kind = SurfaceKind::BackBuffer;
-  backBuffer_->device = this;
+  backBuffer_ = NewColourSurface(SurfaceKind::BackBuffer, params.BackBufferWidth, params.BackBufferHeight,
+                                 params.BackBufferFormat);
   backBuffer_->implicit = true;
-  backBuffer_->pool = D3DPOOL_DEFAULT;
-  backBuffer_->usage = D3DUSAGE_RENDERTARGET;
-  backBuffer_->format = params.BackBufferFormat;
-  backBuffer_->width = params.BackBufferWidth;
-  backBuffer_->height = params.BackBufferHeight;
-  glGenTextures(1, &backBuffer_->glTexture);
-  glBindTexture(GL_TEXTURE_2D, backBuffer_->glTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(params.BackBufferFormat) ? GL_RGBA8 : GL_RGB8,
-               GLsizei(params.BackBufferWidth), GLsizei(params.BackBufferHeight), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               nullptr);
-  glStateEpoch++;
-  Track(backBuffer_);
   if (params.EnableAutoDepthStencil) {
     autoDepth_ = new Surface;
     autoDepth_->kind = SurfaceKind::DepthStencil;
@@ -258,6 +241,28 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
     Track(autoDepth_);
   }
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface = new Surface;
+  surface->kind = kind;
+  surface->device = this;
+  surface->pool = D3DPOOL_DEFAULT;
+  surface->usage = D3DUSAGE_RENDERTARGET;
+  surface->format = format;
+  surface->width = width;
+  surface->height = height;
+  glGenTextures(1, &surface->glTexture);
+  glBindTexture(GL_TEXTURE_2D, surface->glTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8, GLsizei(width), GLsizei(height), 0,
+               GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glStateEpoch++;
+  Track(surface);
+  return surface;
 }
 
 void Device::ReleaseSwapSurfaces() {
@@ -340,7 +345,8 @@ bool Device::OverBudget(size_t extraBytes) const {
 
 HRESULT Device::TestCooperativeLevel() {
   recorder.Record("TestCooperativeLevel", {});
-  return lost ? D3DERR_DEVICENOTRESET : D3D_OK;
+  if (!lost) return D3D_OK;
+  return resettable ? D3DERR_DEVICENOTRESET : D3DERR_DEVICELOST;
 }
 
 UINT Device::GetAvailableTextureMem() {
@@ -375,14 +381,74 @@ HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
 
 HRESULT Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* params, IDirect3DSwapChain8** swapChain) {
   recorder.Record("CreateAdditionalSwapChain", {RecArg(params), RecArg(swapChain)});
-  if (swapChain != nullptr) *swapChain = nullptr;
-  // One OpenGL context renders into the device window only.
-  return D3DERR_NOTAVAILABLE;
+  if (swapChain == nullptr) return D3DERR_INVALIDCALL;
+  *swapChain = nullptr;
+  if (params == nullptr || !params->Windowed || !params_.Windowed) return D3DERR_INVALIDCALL;
+  HWND window = params->hDeviceWindow;
+  if (window == nullptr || window->sdlWindow == nullptr || params->MultiSampleType != D3DMULTISAMPLE_NONE) {
+    return D3DERR_INVALIDCALL;
+  }
+  D3DPRESENT_PARAMETERS checked = *params;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window->sdlWindow, &w, &h);
+  if (checked.BackBufferWidth == 0) checked.BackBufferWidth = UINT(std::max(w, 1));
+  if (checked.BackBufferHeight == 0) checked.BackBufferHeight = UINT(std::max(h, 1));
+  if (checked.BackBufferFormat == D3DFMT_UNKNOWN) checked.BackBufferFormat = params_.BackBufferFormat;
+  if (!IsRenderTargetFormat(checked.BackBufferFormat) || checked.BackBufferWidth > caps_.MaxTextureWidth ||
+      checked.BackBufferHeight > caps_.MaxTextureHeight) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (OverBudget(size_t(checked.BackBufferWidth) * checked.BackBufferHeight * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  // The device's context must be able to draw into that window.
+  MakeCurrent();
+  const bool usable = SDL_GL_MakeCurrent(window->sdlWindow, context_) == 0;
+  MakeCurrent();
+  if (!usable) return D3DERR_NOTAVAILABLE;
+  if (checked.BackBufferCount == 0) checked.BackBufferCount = 1;
+  SwapChain* chain = new SwapChain;
+  chain->device = this;
+  chain->pool = D3DPOOL_DEFAULT;
+  chain->window = window;
+  // The back buffer goes with its chain: the chain alone holds up a reset.
+  chain->backBuffer = NewColourSurface(SurfaceKind::BackBuffer, checked.BackBufferWidth, checked.BackBufferHeight,
+                                       checked.BackBufferFormat);
+  chain->backBuffer->implicit = true;
+  Track(chain);
+  *params = checked;
+  *swapChain = chain;
+  return D3D_OK;
+}
+
+ULONG SwapChain::Release() {
+  ULONG left = --refs;
+  if (left == 0) {
+    if (device != nullptr) device->Untrack(this);
+    backBuffer->Release();
+    delete this;
+  }
+  return left;
+}
+
+HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA*) {
+  if (device == nullptr) return D3DERR_INVALIDCALL;
+  device->recorder.Record("SwapChain::Present", {RecArg(this)});
+  if (device->lost) return D3DERR_DEVICELOST;
+  return device->PresentSurface(backBuffer, destWindowOverride != nullptr ? destWindowOverride : window, source, dest);
+}
+
+HRESULT SwapChain::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** out) {
+  if (out == nullptr) return D3DERR_INVALIDCALL;
+  *out = nullptr;
+  if (index != 0 || type != D3DBACKBUFFER_TYPE_MONO) return D3DERR_INVALIDCALL;
+  backBuffer->AddRef();
+  *out = backBuffer;
+  return D3D_OK;
 }
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   recorder.Record("Reset", {RecArg(params)});
   if (params == nullptr) return D3DERR_INVALIDCALL;
+  if (lost && !resettable) return D3DERR_DEVICELOST;
   MakeCurrent();
   ReleaseBindings();
   // Back to the device's own surfaces, then every default-pool resource must
@@ -406,6 +472,9 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   // and the binding); more means the caller kept one.
   if (backBuffer_->refs > 2 || (autoDepth_ != nullptr && autoDepth_->refs > 2)) busy = true;
   D3DPRESENT_PARAMETERS checked = *params;
+  // Leaving full screen first, so that a windowed back buffer takes the
+  // window's own size.
+  if (!busy) ApplyWindowMode(checked);
   HRESULT result = busy ? D3DERR_INVALIDCALL : ValidateParams(&checked);
   if (FAILED(result)) {
     lost = true;
@@ -419,7 +488,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   if (depthStencil_ != nullptr) depthStencil_->AddRef();
   params_ = checked;
   *params = checked;
-  ApplyWindowMode(params_);
   state.SetDefaults(params_.EnableAutoDepthStencil != 0);
   state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
   BindTargets();
@@ -429,31 +497,43 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return result;
   }
   lost = false;
+  resetSerial++;
   return D3D_OK;
 }
 
 HRESULT Device::Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) {
   recorder.Record("Present", {RecArg(source), RecArg(dest), RecArg(destWindowOverride), RecArg(dirtyRegion)});
   if (lost) return D3DERR_DEVICELOST;
+  return PresentSurface(backBuffer_, destWindowOverride, source, dest);
+}
+
+HRESULT Device::PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest) {
+  if (window == nullptr) window = window_;
+  if (window->sdlWindow == nullptr) return D3DERR_INVALIDCALL;
   MakeCurrent();
-  RECT from = {0, 0, LONG(backBuffer_->width), LONG(backBuffer_->height)};
+  if (window != window_ && SDL_GL_MakeCurrent(window->sdlWindow, context_) != 0) {
+    MakeCurrent();
+    return D3DERR_DRIVERINTERNALERROR;
+  }
+  RECT from = {0, 0, LONG(surface->width), LONG(surface->height)};
   if (source != nullptr) from = *source;
   int drawableWidth = 0, drawableHeight = 0;
-  SDL_GL_GetDrawableSize(window_->sdlWindow, &drawableWidth, &drawableHeight);
+  SDL_GL_GetDrawableSize(window->sdlWindow, &drawableWidth, &drawableHeight);
   RECT to = {0, 0, drawableWidth, drawableHeight};
   if (dest != nullptr) to = *dest;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
-  backBuffer_->AttachColor(GL_READ_FRAMEBUFFER);
+  surface->AttachColor(GL_READ_FRAMEBUFFER);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   const bool sameSize = from.right - from.left == to.right - to.left && from.bottom - from.top == to.bottom - to.top;
-  // The back buffer is held top-down; the window's rows count from the bottom.
+  // Surfaces are held top-down; the window's rows count from the bottom.
   glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, drawableHeight - to.top, to.right,
                     drawableHeight - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-  SDL_GL_SwapWindow(window_->sdlWindow);
+  SDL_GL_SwapWindow(window->sdlWindow);
+  MakeCurrent();
   RestoreFramebuffer();
   return D3D_OK;
 }
@@ -523,6 +603,10 @@ HRESULT Device::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOL
   if (rectCount != 0 && rects == nullptr) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && depthStencil_ == nullptr) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0) return D3DERR_INVALIDCALL;
+  if ((flags & D3DCLEAR_STENCIL) != 0 && depthStencil_->format != D3DFMT_D24S8 &&
+      depthStencil_->format != D3DFMT_D15S1 && depthStencil_->format != D3DFMT_D24X4S4) {
+    return D3DERR_INVALIDCALL;  // no stencil bits to clear
+  }
   MakeCurrent();
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
@@ -589,10 +673,15 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
     if (dxt && ((r.left | r.top | p.x | p.y) & 3) != 0) return D3DERR_INVALIDCALL;
   }
   std::vector<uint8_t> scratch;
+  const bool blit = from->GpuResident() && to->GpuResident();
   for (UINT i = 0; i < count; ++i) {
     const RECT& r = sourceRects != nullptr && rectCount != 0 ? sourceRects[i] : whole;
     POINT p = destPoints != nullptr ? destPoints[i] : POINT{r.left, r.top};
     if (sourceRects == nullptr && destPoints == nullptr) p = POINT{0, 0};
+    if (blit) {
+      BlitSurfaces(from, r, to, p);
+      continue;
+    }
     const UINT w = UINT(r.right - r.left), h = UINT(r.bottom - r.top);
     const size_t pitch = FormatPitch(from->format, w);
     scratch.resize(pitch * FormatRowCount(from->format, h));
@@ -601,6 +690,23 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
     to->WriteRect(target, scratch.data(), pitch);
   }
   return D3D_OK;
+}
+
+void Device::BlitSurfaces(Surface* from, const RECT& rect, Surface* to, POINT at) {
+  MakeCurrent();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+  from->AttachColor(GL_READ_FRAMEBUFFER);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, copyFbo_);
+  to->AttachColor(GL_DRAW_FRAMEBUFFER);
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  // Both are held top-down: no flip.
+  glBlitFramebuffer(rect.left, rect.top, rect.right, rect.bottom, at.x, at.y, at.x + (rect.right - rect.left),
+                    at.y + (rect.bottom - rect.top), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  RestoreFramebuffer();
 }
 
 HRESULT Device::SetViewport(const D3DVIEWPORT8* viewport) {
@@ -681,8 +787,9 @@ HRESULT Device::ValidateDevice(DWORD* passes) {
 HRESULT Device::SetPaletteEntries(UINT paletteNumber, const PALETTEENTRY* entries) {
   recorder.Record("SetPaletteEntries", {paletteNumber, RecArg(entries)});
   if (entries == nullptr || paletteNumber > 0xFFFF) return D3DERR_INVALIDCALL;
-  std::memcpy(palettes_[paletteNumber].entries.data(), entries, 256 * sizeof(PALETTEENTRY));
-  paletteGeneration_++;
+  Palette& palette = palettes_[paletteNumber];
+  std::memcpy(palette.entries.data(), entries, 256 * sizeof(PALETTEENTRY));
+  palette.generation = ++paletteGeneration_;
   return D3D_OK;
 }
 
@@ -713,7 +820,7 @@ const PALETTEENTRY* Device::CurrentPalette(uint64_t* generation) {
     *generation = 0;
     return nullptr;
   }
-  *generation = paletteGeneration_;
+  *generation = found->second.generation;
   return found->second.entries.data();
 }
 

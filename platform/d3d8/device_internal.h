@@ -111,18 +111,23 @@ struct CallRecord {
   std::vector<uint64_t> lastArgs;
 };
 
+struct LoggedCall {
+  std::string method;
+  std::vector<uint64_t> args;
+};
+
 class Recorder {
  public:
   bool enabled = false;
   std::map<std::string, CallRecord> calls;
-  std::vector<std::string> log;
+  std::vector<LoggedCall> log;  // every call in order
 
   void Record(const char* method, std::initializer_list<uint64_t> args) {
     if (!enabled) return;
     CallRecord& record = calls[method];
     record.count++;
     record.lastArgs.assign(args.begin(), args.end());
-    log.emplace_back(method);
+    log.push_back({method, record.lastArgs});
   }
 };
 
@@ -351,6 +356,21 @@ class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
   D3DFORMAT format = D3DFMT_INDEX16;
 };
 
+// An additional swap chain: its own back buffer, presented into another
+// window through the device's context.
+class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
+ public:
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override;
+  HRESULT Present(const RECT* source, const RECT* dest, HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
+  HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** backBuffer) override;
+  void DropGl() override {}
+
+  HWND window = nullptr;
+  Surface* backBuffer = nullptr;  // holds a reference
+  ULONG refs = 1;
+};
+
 // ---------------------------------------------------------------------------
 // Device state that both the device and the drawing code read.
 
@@ -491,6 +511,12 @@ class Device final : public IDirect3DDevice8 {
   // Binds the scratch framebuffer for reading a colour surface.
   void BindReadSurface(Surface* surface);
   void RestoreFramebuffer();
+  // A colour surface of its own OpenGL texture (back buffers and stand-alone
+  // render targets).
+  Surface* NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format);
+  // Blits a colour surface into a window (the device's when null) and shows
+  // it; the device's window is current again afterwards.
+  HRESULT PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest);
   // The current render target's size.
   UINT TargetWidth() const;
   UINT TargetHeight() const;
@@ -501,14 +527,23 @@ class Device final : public IDirect3DDevice8 {
   Recorder recorder;
   DrawState* draw = nullptr;
   uint64_t glStateEpoch = 1;
+  // Counts successful Resets: every state then returns to its default (lights
+  // and the vertex format included), so a drawing-side copy of the states
+  // starts afresh when this moves.
+  uint64_t resetSerial = 0;
   GLuint fbo = 0;
 
   // Test hooks (d3d8_testing.h).
   bool lost = false;
+  bool resettable = true;  // while lost: whether Reset may succeed yet
   size_t videoBudget = 0;  // 0: unlimited
   size_t UsedVideoBytes() const;
 
  private:
+  // Initialises a new texture; on running out of memory deletes it and
+  // returns false.
+  bool InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
+                   D3DFORMAT format, D3DPOOL pool);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();
@@ -517,6 +552,9 @@ class Device final : public IDirect3DDevice8 {
   void ApplyWindowMode(const D3DPRESENT_PARAMETERS& params);
   HRESULT ValidateParams(D3DPRESENT_PARAMETERS* params);
   bool OverBudget(size_t extraBytes) const;
+  // Copies a rectangle between two surfaces OpenGL holds, without a trip
+  // through memory.
+  void BlitSurfaces(Surface* from, const RECT& rect, Surface* to, POINT at);
 
   Direct3D* d3d_;
   UINT adapter_;
@@ -532,9 +570,11 @@ class Device final : public IDirect3DDevice8 {
   Surface* renderTarget_ = nullptr;  // holds a reference
   Surface* depthStencil_ = nullptr;  // holds a reference, may be null
   GLuint readFbo_ = 0;
+  GLuint copyFbo_ = 0;  // destination of surface-to-surface blits
   std::set<ResourceCore*> resources_;
   struct Palette {
     std::array<PALETTEENTRY, 256> entries;
+    uint64_t generation = 0;  // changes whenever the entries do
   };
   std::map<UINT, Palette> palettes_;
   uint64_t paletteGeneration_ = 1;

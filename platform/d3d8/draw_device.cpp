@@ -17,6 +17,27 @@ constexpr DWORD kMaxLightIndex = 0xFFFF;
 
 bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
+// Vertices (or indices) a draw of primitiveCount primitives reads; 0 for an
+// unknown type.
+uint64_t ElementCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
+  const uint64_t n = primitiveCount;
+  switch (type) {
+    case D3DPT_POINTLIST:
+      return n;
+    case D3DPT_LINELIST:
+      return n * 2;
+    case D3DPT_LINESTRIP:
+      return n + 1;
+    case D3DPT_TRIANGLELIST:
+      return n * 3;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+      return n + 2;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 struct DrawState {
@@ -26,7 +47,6 @@ struct DrawState {
   uint64_t epoch = 0;
   D3DVIEWPORT8 viewport = {0, 0, 0, 0, 0.0f, 0.0f};
   d3d8draw::TargetInfo target;
-  bool open = false;
 };
 
 namespace {
@@ -121,7 +141,7 @@ void ClearStreamZeroAndIndices(DeviceState& s) {
 DrawState* CreateDrawState(Device* device) {
   auto* draw = new DrawState;
   device->MakeCurrent();
-  draw->open = draw->renderer.Open();
+  draw->renderer.Open();
   SyncStates(device, draw);
   draw->epoch = 0;
   return draw;
@@ -242,6 +262,13 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   recorder.Record("DrawPrimitive", {RecArg(uint32_t(type)), startVertex, primitiveCount});
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
+  // A draw past the end of the vertex buffer is refused rather than read.
+  const StreamSlot& stream = state.streams[0];
+  const uint64_t count = ElementCount(type, primitiveCount);
+  if (stream.buffer == nullptr || count == 0 || stream.stride == 0 ||
+      (uint64_t(startVertex) + count) * stream.stride > stream.buffer->data.size()) {
+    return D3DERR_INVALIDCALL;
+  }
   if (!BeginDraw(this, draw, false, false)) return D3DERR_INVALIDCALL;
   return draw->renderer.DrawPrimitive(type, startVertex, primitiveCount);
 }
@@ -251,6 +278,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   recorder.Record("DrawIndexedPrimitive", {RecArg(uint32_t(type)), minIndex, vertexCount, startIndex, primitiveCount});
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
+  // Indices past the end of the index buffer are refused rather than read.
+  const uint64_t count = ElementCount(type, primitiveCount);
+  if (state.indices == nullptr || count == 0) return D3DERR_INVALIDCALL;
+  const uint64_t indexSize = state.indices->format == D3DFMT_INDEX32 ? 4 : 2;
+  if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
   if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;
   return draw->renderer.DrawIndexedPrimitive(type, minIndex, vertexCount, startIndex, primitiveCount);
 }

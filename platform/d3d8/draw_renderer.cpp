@@ -184,10 +184,10 @@ Renderer::Renderer() {
 Renderer::~Renderer() = default;
 
 bool Renderer::Open() {
-  glGenBuffers(1, &upVertexBuffer_);
-  glGenBuffers(1, &upIndexBuffer_);
+  if (upVertexBuffer_ == 0) glGenBuffers(1, &upVertexBuffer_);
+  if (upIndexBuffer_ == 0) glGenBuffers(1, &upIndexBuffer_);
   glValid_ = false;
-  return glGetError() == GL_NO_ERROR && upVertexBuffer_ != 0 && upIndexBuffer_ != 0;
+  return upVertexBuffer_ != 0 && upIndexBuffer_ != 0;
 }
 
 void Renderer::Close() {
@@ -995,7 +995,7 @@ GLintptr Renderer::Stream(GLuint buffer, GLsizeiptr* capacity, GLintptr* cursor,
 }
 
 HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* vertices, UINT stride) {
-  if (vertices == nullptr || stride == 0) return D3DERR_INVALIDCALL;
+  if (vertices == nullptr || stride == 0 || upVertexBuffer_ == 0) return D3DERR_INVALIDCALL;
   GLenum mode;
   GLsizei count;
   if (primitiveCount == 0) return D3D_OK;
@@ -1015,7 +1015,8 @@ HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* v
 
 HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
                                          const void* indices, UINT indexSize, const void* vertices, UINT stride) {
-  if (vertices == nullptr || indices == nullptr || stride == 0 || (indexSize != 2 && indexSize != 4)) {
+  if (vertices == nullptr || indices == nullptr || stride == 0 || (indexSize != 2 && indexSize != 4) ||
+      upVertexBuffer_ == 0 || upIndexBuffer_ == 0) {
     return D3DERR_INVALIDCALL;
   }
   if (primitiveCount == 0) return D3D_OK;

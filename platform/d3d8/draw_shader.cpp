@@ -42,7 +42,7 @@ void Append(std::string& out, const char* format, ...) {
   }
 }
 
-const char* kHeader = "#version 330 core\n";
+constexpr char kHeader[] = "#version 330 core\n";
 
 // Vertex-shader expression of a material colour source.
 const char* ColorSource(uint8_t source, const char* material) {
@@ -440,7 +440,10 @@ std::string GenerateFragmentShader(const ShaderKey& key) {
     const std::string c2 = Argument(st.colorArg[2], i);
     const char* target = st.resultTemp ? "temp" : "current";
     Append(s, "  {\n    vec3 rgb = clamp(%s, 0.0, 1.0);\n", Operation(st.colorOp, c0, c1, c2, ".rgb", i).c_str());
-    if (st.alphaOp == D3DTOP_DISABLE) {
+    if (st.colorOp == D3DTOP_DOTPRODUCT3) {
+      // The dot product goes to all four channels, alpha included.
+      Append(s, "    float alpha = rgb.r;\n");
+    } else if (st.alphaOp == D3DTOP_DISABLE) {
       Append(s, "    float alpha = current.a;\n");
     } else {
       const std::string a0 = Argument(st.alphaArg[0], i);

@@ -3,6 +3,8 @@
 // methods that create them.
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "platform/d3d8/device_internal.h"
 
@@ -577,7 +579,33 @@ size_t TextureBytes(UINT width, UINT height, UINT levels, UINT faces) {
   return bytes * faces;
 }
 
+// Zero-filled bytes, or false when memory runs out.
+bool TryAllocate(std::vector<uint8_t>* bytes, size_t size) {
+  try {
+    bytes->assign(size, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool Device::InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
+                         D3DFORMAT format, D3DPOOL pool) {
+  try {
+    texture->Init(this, faces, width, height, levels, usage, format, pool);
+  } catch (const std::bad_alloc&) {
+    // Init tracks the texture only once complete.
+    MakeCurrent();
+    texture->DropGl();
+    texture->DeleteSelf();
+    return false;
+  }
+  return true;
+}
 
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DTexture8** texture) {
@@ -590,7 +618,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     return D3DERR_OUTOFVIDEOMEMORY;
   }
   Texture* created = new Texture;
-  created->Init(this, 1, width, height, levels, usage, format, pool);
+  if (!InitTexture(created, 1, width, height, levels, usage, format, pool)) return E_OUTOFMEMORY;
   *texture = created;
   return D3D_OK;
 }
@@ -608,7 +636,7 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
     return D3DERR_OUTOFVIDEOMEMORY;
   }
   CubeTexture* created = new CubeTexture;
-  created->Init(this, 6, edgeLength, edgeLength, levels, usage, format, pool);
+  if (!InitTexture(created, 6, edgeLength, edgeLength, levels, usage, format, pool)) return E_OUTOFMEMORY;
   *cubeTexture = created;
   return D3D_OK;
 }
@@ -623,12 +651,14 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   }
   if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   if (pool == D3DPOOL_DEFAULT && OverBudget(length)) return D3DERR_OUTOFVIDEOMEMORY;
+  std::vector<uint8_t> bytes;
+  if (!TryAllocate(&bytes, length)) return E_OUTOFMEMORY;
   VertexBuffer* created = new VertexBuffer;
   created->device = this;
   created->usage = usage;
   created->pool = pool;
   created->fvf = fvf;
-  created->data.assign(length, 0);
+  created->data.swap(bytes);
   Track(created);
   *vertexBuffer = created;
   return D3D_OK;
@@ -645,12 +675,14 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   }
   if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   if (pool == D3DPOOL_DEFAULT && OverBudget(length)) return D3DERR_OUTOFVIDEOMEMORY;
+  std::vector<uint8_t> bytes;
+  if (!TryAllocate(&bytes, length)) return E_OUTOFMEMORY;
   IndexBuffer* created = new IndexBuffer;
   created->device = this;
   created->usage = usage;
   created->pool = pool;
   created->format = format;
-  created->data.assign(length, 0);
+  created->data.swap(bytes);
   Track(created);
   *indexBuffer = created;
   return D3D_OK;
@@ -666,23 +698,7 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     return D3DERR_INVALIDCALL;
   }
   if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
-  MakeCurrent();
-  Surface* created = new Surface;
-  created->kind = SurfaceKind::RenderTarget;
-  created->device = this;
-  created->pool = D3DPOOL_DEFAULT;
-  created->usage = D3DUSAGE_RENDERTARGET;
-  created->format = format;
-  created->width = width;
-  created->height = height;
-  glGenTextures(1, &created->glTexture);
-  glBindTexture(GL_TEXTURE_2D, created->glTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, ColourInternalFormat(format), GLsizei(width), GLsizei(height), 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, nullptr);
-  glStateEpoch++;
-  Track(created);
-  *surface = created;
+  *surface = NewColourSurface(SurfaceKind::RenderTarget, width, height, format);
   return D3D_OK;
 }
 
@@ -719,6 +735,8 @@ HRESULT Device::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, ID
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (width == 0 || height == 0 || !IsTextureFormatSupported(format)) return D3DERR_INVALIDCALL;
+  std::vector<uint8_t> bytes;
+  if (!TryAllocate(&bytes, FormatSurfaceSize(format, width, height))) return E_OUTOFMEMORY;
   Surface* created = new Surface;
   created->kind = SurfaceKind::Image;
   created->device = this;
@@ -726,7 +744,7 @@ HRESULT Device::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, ID
   created->format = format;
   created->width = width;
   created->height = height;
-  created->memory.assign(FormatSurfaceSize(format, width, height), 0);
+  created->memory.swap(bytes);
   Track(created);
   *surface = created;
   return D3D_OK;

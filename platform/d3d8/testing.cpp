@@ -10,7 +10,12 @@ namespace {
 d3d8::Device* AsDevice(IDirect3DDevice8* device) { return static_cast<d3d8::Device*>(device); }
 }  // namespace
 
-void InjectDeviceLoss(IDirect3DDevice8* device) { AsDevice(device)->lost = true; }
+void InjectDeviceLoss(IDirect3DDevice8* device, bool resettable) {
+  AsDevice(device)->lost = true;
+  AsDevice(device)->resettable = resettable;
+}
+
+void AllowDeviceReset(IDirect3DDevice8* device) { AsDevice(device)->resettable = true; }
 
 void SetVideoMemoryBudget(IDirect3DDevice8* device, size_t bytes) { AsDevice(device)->videoBudget = bytes; }
 
@@ -33,7 +38,27 @@ std::vector<uint64_t> LastArgs(IDirect3DDevice8* device, const std::string& meth
   return found == calls.end() ? std::vector<uint64_t>() : found->second.lastArgs;
 }
 
-std::vector<std::string> CallLog(IDirect3DDevice8* device) { return AsDevice(device)->recorder.log; }
+std::vector<std::string> CallLog(IDirect3DDevice8* device) {
+  std::vector<std::string> names;
+  for (const d3d8::LoggedCall& call : AsDevice(device)->recorder.log) names.push_back(call.method);
+  return names;
+}
+
+unsigned CallCount(IDirect3DDevice8* device, const std::string& method, uint64_t firstArg) {
+  unsigned count = 0;
+  for (const d3d8::LoggedCall& call : AsDevice(device)->recorder.log) {
+    if (call.method == method && !call.args.empty() && call.args[0] == firstArg) count++;
+  }
+  return count;
+}
+
+std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::string& method) {
+  std::vector<std::vector<uint64_t>> all;
+  for (const d3d8::LoggedCall& call : AsDevice(device)->recorder.log) {
+    if (call.method == method) all.push_back(call.args);
+  }
+  return all;
+}
 
 uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned level, unsigned x, unsigned y) {
   d3d8::BaseTexture* base = d3d8::ToBaseTexture(texture);

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/d3d8/device_internal.h"
 #include "platform/d3d8/d3d8_testing.h"
+#include "platform/d3d8/device_internal.h"
 #include "platform/win/window_internal.h"
 
 class D3D8Test : public ::testing::Test {

@@ -117,6 +117,29 @@ TEST_F(DeviceTest, RenderTargetTexturesAreFramebuffers) {
   EXPECT_EQ(target->Release(), 0u);
 }
 
+TEST_F(DeviceTest, CubeFacesAsRenderTargets) {
+  CreateDevice();
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DSurface8* depth = nullptr;
+  ASSERT_EQ(device_->GetDepthStencilSurface(&depth), D3D_OK);
+  IDirect3DCubeTexture8* cube = nullptr;
+  ASSERT_EQ(device_->CreateCubeTexture(8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &cube), D3D_OK);
+  for (UINT face = 0; face < 6; ++face) {
+    IDirect3DSurface8* surface = nullptr;
+    ASSERT_EQ(cube->GetCubeMapSurface(D3DCUBEMAP_FACES(face), 0, &surface), D3D_OK);
+    ASSERT_EQ(device_->SetRenderTarget(surface, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u | (face * 0x20), 1.0f, 0), D3D_OK);
+    surface->Release();
+  }
+  for (UINT face = 0; face < 6; ++face) {
+    EXPECT_EQ(d3d8test::ReadGlTexel(cube, face, 0, 7, 7), 0xFF000000u | (face * 0x20)) << face;
+  }
+  ASSERT_EQ(device_->SetRenderTarget(back, depth), D3D_OK);
+  back->Release();
+  depth->Release();
+  EXPECT_EQ(cube->Release(), 0u);
+}
+
 TEST_F(DeviceTest, SetRenderTargetChecks) {
   CreateDevice();
   IDirect3DTexture8* plain = nullptr;
@@ -135,6 +158,13 @@ TEST_F(DeviceTest, SetRenderTargetChecks) {
   ASSERT_EQ(device_->CreateDepthStencilSurface(kWidth, kHeight, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, &depth), D3D_OK);
   ASSERT_EQ(device_->SetRenderTarget(nullptr, depth), D3D_OK);
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 0.5f, 3), D3D_OK);
+  IDirect3DSurface8* noStencil = nullptr;
+  ASSERT_EQ(device_->CreateDepthStencilSurface(kWidth, kHeight, D3DFMT_D32, D3DMULTISAMPLE_NONE, &noStencil), D3D_OK);
+  ASSERT_EQ(device_->SetRenderTarget(nullptr, noStencil), D3D_OK);
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->SetRenderTarget(nullptr, depth), D3D_OK);
+  noStencil->Release();
   IDirect3DSurface8* current = nullptr;
   ASSERT_EQ(device_->GetDepthStencilSurface(&current), D3D_OK);
   EXPECT_EQ(current, depth);
@@ -196,6 +226,41 @@ TEST_F(DeviceTest, CopyRectsBetweenBackBufferTexturesAndImages) {
   level->Release();
   texture->Release();
   image->Release();
+  back->Release();
+}
+
+// Between two surfaces OpenGL holds the copy is a blit; it keeps the rows.
+TEST_F(DeviceTest, CopyRectsBetweenBackBufferAndRenderTargetTexture) {
+  CreateDevice();
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF101010, 1.0f, 0);
+  D3DRECT top = {0, 0, 8, 2};
+  device_->Clear(1, &top, D3DCLEAR_TARGET, 0xFFFF8000, 1.0f, 0);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8* level = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  RECT from = {0, 0, 8, 4};
+  POINT at = {4, 6};
+  ASSERT_EQ(device_->CopyRects(back, &from, 1, level, &at), D3D_OK);
+  EXPECT_EQ(ReadPixel32(level, 4, 6), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(level, 11, 7), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(level, 11, 8), 0xFF101010u);
+  EXPECT_EQ(d3d8test::ReadGlTexel(target, 0, 0, 5, 7), 0xFFFF8000u);
+  RECT back1 = {4, 6, 12, 10};
+  POINT corner = {40, 30};
+  ASSERT_EQ(device_->CopyRects(level, &back1, 1, back, &corner), D3D_OK);
+  EXPECT_EQ(ReadPixel32(back, 40, 30), 0xFFFF8000u);
+  EXPECT_EQ(ReadPixel32(back, 47, 32), 0xFF101010u);
+  // Drawing state is untouched: a clear still follows the viewport.
+  D3DVIEWPORT8 viewport = {0, 0, 2, 2, 0.0f, 1.0f};
+  device_->SetViewport(&viewport);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  EXPECT_EQ(ReadPixel32(back, 1, 1), 0xFF00FF00u);
+  EXPECT_EQ(ReadPixel32(back, 2, 1), 0xFFFF8000u);
+  level->Release();
+  target->Release();
   back->Release();
 }
 
@@ -275,6 +340,53 @@ TEST_F(DeviceTest, PresentShowsTheBackBufferUpright) {
   back->Release();
 }
 
+TEST_F(DeviceTest, AdditionalSwapChainPresentsIntoItsWindow) {
+  CreateDevice();
+  HWND__ other;
+  other.sdlWindow = SDL_CreateWindow("other", 0, 0, 20, 10, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  ASSERT_NE(other.sdlWindow, nullptr);
+  D3DPRESENT_PARAMETERS params = WindowedParams(false);
+  params.hDeviceWindow = &other;
+  params.BackBufferFormat = D3DFMT_UNKNOWN;
+  IDirect3DSwapChain8* chain = nullptr;
+  ASSERT_EQ(device_->CreateAdditionalSwapChain(&params, &chain), D3D_OK);
+  EXPECT_EQ(params.BackBufferWidth, 20u);
+  IDirect3DSurface8* chainBack = nullptr;
+  ASSERT_EQ(chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &chainBack), D3D_OK);
+  D3DSURFACE_DESC desc;
+  chainBack->GetDesc(&desc);
+  EXPECT_EQ(desc.Width, 20u);
+  EXPECT_EQ(desc.Height, 10u);
+
+  IDirect3DSurface8* deviceTarget = nullptr;
+  device_->GetRenderTarget(&deviceTarget);
+  ASSERT_EQ(device_->SetRenderTarget(chainBack, nullptr), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  D3DRECT corner = {0, 0, 2, 2};
+  device_->Clear(1, &corner, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  ASSERT_EQ(device_->SetRenderTarget(deviceTarget, nullptr), D3D_OK);
+  deviceTarget->Release();
+  ASSERT_EQ(chain->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  SDL_GLContext context = SDL_GL_GetCurrentContext();
+  EXPECT_EQ(SDL_GL_GetCurrentWindow(), window_.sdlWindow);  // the device's window is current again
+  SDL_GL_MakeCurrent(other.sdlWindow, context);
+  EXPECT_EQ(ReadWindowPixel(0, 0, 10), 0xFF0000FFu);
+  EXPECT_EQ(ReadWindowPixel(5, 8, 10), 0xFF00FF00u);
+  SDL_GL_MakeCurrent(window_.sdlWindow, context);
+
+  // The chain holds up a reset until it is released.
+  D3DPRESENT_PARAMETERS reset = WindowedParams();
+  chainBack->Release();
+  EXPECT_EQ(device_->Reset(&reset), D3DERR_INVALIDCALL);
+  EXPECT_EQ(chain->Release(), 0u);
+  EXPECT_EQ(device_->Reset(&reset), D3D_OK);
+  IDirect3DSwapChain8* refused = nullptr;
+  params.hDeviceWindow = nullptr;
+  EXPECT_EQ(device_->CreateAdditionalSwapChain(&params, &refused), D3DERR_INVALIDCALL);
+  EXPECT_EQ(refused, nullptr);
+  SDL_DestroyWindow(other.sdlWindow);
+}
+
 TEST_F(DeviceTest, FullScreenDeviceAndBackToWindowed) {
   D3DPRESENT_PARAMETERS params = WindowedParams();
   params.Windowed = FALSE;
@@ -344,8 +456,10 @@ TEST_F(DeviceTest, ResetKeepsManagedResourcesAndWaitsForDefaultOnes) {
   IDirect3DSurface8* back = BackBuffer(device_);
   EXPECT_EQ(device_->Reset(&params), D3DERR_INVALIDCALL);
   back->Release();
+  const uint64_t serial = static_cast<d3d8::Device*>(device_)->resetSerial;
   ASSERT_EQ(device_->Reset(&params), D3D_OK);
   EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+  EXPECT_EQ(static_cast<d3d8::Device*>(device_)->resetSerial, serial + 1);
 
   back = BackBuffer(device_);
   D3DSURFACE_DESC desc;
@@ -379,6 +493,19 @@ TEST_F(DeviceTest, InjectedLossUntilReset) {
   ASSERT_EQ(device_->Reset(&params), D3D_OK);
   EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
   EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(DeviceTest, LossThatCannotBeResetYet) {
+  CreateDevice();
+  d3d8test::InjectDeviceLoss(device_, false);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICELOST);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  EXPECT_EQ(device_->Reset(&params), D3DERR_DEVICELOST);
+  d3d8test::AllowDeviceReset(device_);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
 }
 
 TEST_F(DeviceTest, BuffersLockWithOffsetsAndReadBack) {
@@ -480,6 +607,10 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   EXPECT_EQ(d3d8test::LastArgs(device_, "Clear")[3], 0xFF010203u);
   EXPECT_EQ(d3d8test::LastArgs(device_, "SetViewport"),
             (std::vector<uint64_t>{1, 2, 3, 4, d3d8::RecArg(0.0f), d3d8::RecArg(1.0f)}));
+  EXPECT_EQ(d3d8test::CallCount(device_, "SetRenderState", D3DRS_ZENABLE), 1u);
+  EXPECT_EQ(d3d8test::CallCount(device_, "SetRenderState", D3DRS_FOGENABLE), 0u);
+  EXPECT_EQ(d3d8test::AllArgs(device_, "SetRenderState"),
+            (std::vector<std::vector<uint64_t>>{{D3DRS_ZENABLE, 0}, {D3DRS_CULLMODE, D3DCULL_NONE}}));
   EXPECT_EQ(d3d8test::CallLog(device_),
             (std::vector<std::string>{"SetRenderState", "SetRenderState", "SetTexture", "Clear", "SetViewport"}));
   IDirect3DVertexBuffer8* buffer = nullptr;
@@ -496,6 +627,170 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   device_->SetRenderState(D3DRS_ZENABLE, 1);
   EXPECT_EQ(d3d8test::CallCount(device_, "SetRenderState"), 0u);
   EXPECT_EQ(d3d8test::CallCount(device_, "NoSuchMethod"), 0u);
+}
+
+// Draws a screen-covering quad textured with stage 0's texture.
+void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
+  struct Vertex {
+    float x, y, z, rhw, u, v;
+  };
+  const Vertex quad[4] = {
+      {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// What the drawing code samples is what the resources hold now: palette
+// changes, later locks and DXT blocks all reach the screen.
+TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
+  CreateDevice();
+  IDirect3DTexture8* palettised = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_P8, D3DPOOL_MANAGED, &palettised), D3D_OK);
+  D3DLOCKED_RECT locked;
+  palettised->LockRect(0, &locked, nullptr, 0);
+  std::memset(locked.pBits, 5, 16);
+  palettised->UnlockRect(0);
+  PALETTEENTRY palette[256] = {};
+  palette[5] = {255, 0, 0, 255};
+  device_->SetPaletteEntries(2, palette);
+  device_->SetCurrentTexturePalette(2);
+  device_->SetTexture(0, palettised);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  device_->BeginScene();
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 10, 10), 0xFFFF0000u);
+  palette[5] = {0, 0, 255, 255};
+  device_->SetPaletteEntries(2, palette);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 10, 10), 0xFF0000FFu);
+
+  // A write after the texture was bound shows at the next draw.
+  IDirect3DTexture8* plain = nullptr;
+  ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &plain), D3D_OK);
+  device_->SetTexture(0, plain);
+  plain->LockRect(0, &locked, nullptr, 0);
+  const uint16_t green[4] = {0x07E0, 0x07E0, 0x07E0, 0x07E0};
+  std::memcpy(locked.pBits, green, 4);
+  std::memcpy(static_cast<uint8_t*>(locked.pBits) + locked.Pitch, green, 4);
+  plain->UnlockRect(0);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 30, 30), 0xFF00FF00u);
+
+  // A DXT1 block of one colour.
+  IDirect3DTexture8* dxt = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &dxt), D3D_OK);
+  dxt->LockRect(0, &locked, nullptr, 0);
+  const uint8_t block[8] = {0x1F, 0x00, 0x1F, 0x00, 0, 0, 0, 0};  // blue, blue, all index 0
+  std::memcpy(locked.pBits, block, 8);
+  dxt->UnlockRect(0);
+  device_->SetTexture(0, dxt);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 50, 40), 0xFF0000FFu);
+  device_->EndScene();
+
+  device_->SetTexture(0, nullptr);
+  back->Release();
+  dxt->Release();
+  plain->Release();
+  palettised->Release();
+}
+
+// Drawing into a render-target texture keeps Direct3D's orientation: what is
+// drawn at the top is in the first rows of a lock and at v = 0 when sampled.
+TEST_F(DeviceTest, RenderToTextureKeepsTheTopRowFirst) {
+  CreateDevice();
+  IDirect3DTexture8* source = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &source), D3D_OK);
+  D3DLOCKED_RECT locked;
+  source->LockRect(0, &locked, nullptr, 0);
+  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFF00;
+  source->UnlockRect(0);
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8* level = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  IDirect3DSurface8* depth = nullptr;
+  device_->GetDepthStencilSurface(&depth);
+
+  device_->BeginScene();
+  ASSERT_EQ(device_->SetRenderTarget(level, nullptr), D3D_OK);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000080, 1.0f, 0);
+  device_->SetTexture(0, source);
+  DrawTexturedQuad(device_, 16.0f, 4.0f);  // the top four rows
+  EXPECT_EQ(ReadPixel32(level, 8, 0), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(level, 8, 3), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(level, 8, 4), 0xFF000080u);
+  EXPECT_EQ(ReadPixel32(level, 8, 15), 0xFF000080u);
+
+  // Sampled onto the back buffer the stripe stays at the top.
+  ASSERT_EQ(device_->SetRenderTarget(back, depth), D3D_OK);
+  device_->SetTexture(0, target);
+  DrawTexturedQuad(device_, float(kWidth), float(kHeight));
+  device_->EndScene();
+  EXPECT_EQ(ReadPixel32(back, 20, 2), 0xFFFFFF00u);
+  EXPECT_EQ(ReadPixel32(back, 20, kHeight - 2), 0xFF000080u);
+
+  device_->SetTexture(0, nullptr);
+  depth->Release();
+  back->Release();
+  level->Release();
+  target->Release();
+  source->Release();
+}
+
+TEST_F(DeviceTest, BadArgumentsAreRefusedWithoutHarm) {
+  CreateDevice();
+  EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateIndexBuffer(16, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateDepthStencilSurface(4, 4, D3DFMT_D16, D3DMULTISAMPLE_NONE, nullptr), D3DERR_INVALIDCALL);
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  EXPECT_EQ(device_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED, &vertices), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC, 0, D3DPOOL_MANAGED, &vertices), D3DERR_INVALIDCALL);
+  IDirect3DSurface8* surface = nullptr;
+  EXPECT_EQ(device_->GetBackBuffer(1, D3DBACKBUFFER_TYPE_MONO, &surface), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(0, 4, D3DFMT_A8R8G8B8, &surface), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_D24S8, &surface), D3DERR_INVALIDCALL);
+  ASSERT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &surface), D3D_OK);
+  EXPECT_EQ(surface->LockRect(nullptr, nullptr, 0), D3DERR_INVALIDCALL);
+  D3DLOCKED_RECT locked;
+  RECT inverted = {3, 0, 1, 2};
+  EXPECT_EQ(surface->LockRect(&locked, &inverted, 0), D3DERR_INVALIDCALL);
+  RECT negative = {-1, 0, 1, 2};
+  EXPECT_EQ(surface->LockRect(&locked, &negative, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(surface->UnlockRect(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CopyRects(surface, nullptr, 0, nullptr, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CopyRects(nullptr, nullptr, 0, surface, nullptr), D3DERR_INVALIDCALL);
+  // A locked surface cannot take part in a copy.
+  IDirect3DSurface8* other = nullptr;
+  ASSERT_EQ(device_->CreateImageSurface(4, 4, D3DFMT_A8R8G8B8, &other), D3D_OK);
+  ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
+  EXPECT_EQ(device_->CopyRects(surface, nullptr, 0, other, nullptr), D3DERR_INVALIDCALL);
+  surface->UnlockRect();
+  // Image surfaces cannot be render targets.
+  EXPECT_EQ(device_->SetRenderTarget(surface, nullptr), D3DERR_INVALIDCALL);
+  other->Release();
+  surface->Release();
+  EXPECT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Clear(0, nullptr, 0, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+  D3DVIEWPORT8 huge = {0xFFFFFFF0u, 0, 0x20, 1, 0.0f, 1.0f};
+  EXPECT_EQ(device_->SetViewport(&huge), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetViewport(nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetPaletteEntries(0, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->GetTexture(8, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->Reset(nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ TEST_F(DirectTest, DesktopModeAndSynthesisedModeList) {
     ASSERT_EQ(d3d_->EnumAdapterModes(0, i, &mode), D3D_OK);
     SCOPED_TRACE(::testing::Message() << mode.Width << "x" << mode.Height << " format " << mode.Format);
     EXPECT_GT(mode.Width, 0u);
-    EXPECT_LE(mode.Width, std::max(desktop.Width, mode.Width));
+    EXPECT_LE(mode.Width, desktop.Width);
+    EXPECT_LE(mode.Height, desktop.Height);
     EXPECT_TRUE(mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_R5G6B5);
     if (mode.Width == desktop.Width && mode.Height == desktop.Height && mode.Format == desktop.Format) {
       desktopListed = true;
@@ -174,16 +175,12 @@ TEST_F(DirectTest, CreateDeviceBehaviourFlags) {
   EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, 0x40, &params, &device), D3DERR_INVALIDCALL);
 }
 
-TEST_F(DirectTest, DeviceCapsAndAdditionalSwapChainRefused) {
+TEST_F(DirectTest, DeviceCapsAndMemory) {
   CreateDevice();
   D3DCAPS8 caps;
   ASSERT_EQ(device_->GetDeviceCaps(&caps), D3D_OK);
   EXPECT_EQ(caps.MaxActiveLights, 8u);
-  D3DPRESENT_PARAMETERS params = WindowedParams(false);
-  IDirect3DSwapChain8* chain = reinterpret_cast<IDirect3DSwapChain8*>(1);
-  EXPECT_NE(device_->CreateAdditionalSwapChain(&params, &chain), D3D_OK);
-  EXPECT_EQ(chain, nullptr);
-  EXPECT_GT(device_->GetAvailableTextureMem(), 0u);
+  EXPECT_GT(device_->GetAvailableTextureMem(), 0x800000u);
   EXPECT_EQ(device_->ResourceManagerDiscardBytes(0), D3D_OK);
 }
 

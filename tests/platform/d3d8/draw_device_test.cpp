@@ -138,6 +138,10 @@ TEST_F(DrawDeviceTest, VertexAndIndexBuffersWithBaseVertexAndStartIndex) {
   ASSERT_EQ(device_->SetIndices(ib32, 0), D3D_OK);
   ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3D_OK);
   EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+  // Draws reaching past the end of either buffer are refused.
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 1, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 5, 2), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0x55555556), D3DERR_INVALIDCALL);
   // Without indices an indexed draw fails.
   ASSERT_EQ(device_->SetIndices(nullptr, 0), D3D_OK);
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
@@ -370,6 +374,137 @@ TEST_F(DrawDeviceTest, StatesSurviveClearsBetweenDraws) {
   EXPECT_EQ(Pixel(40, 40), 0xFF0000FFu);
   Quad(0, 0, 8, 8, 0x80FFFFFF);
   EXPECT_EQ(Pixel(4, 4), 0xFF8080FFu);
+}
+
+TEST_F(TransformedDeviceTest, CubeMapThroughReflectionAndNormal) {
+  // One colour per face, in face order +x, -x, +y, -y, +z, -z.
+  const uint32_t faces[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+  IDirect3DCubeTexture8* cube = nullptr;
+  ASSERT_EQ(device_->CreateCubeTexture(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube), D3D_OK);
+  objects_.push_back(cube);
+  for (int face = 0; face < 6; ++face) {
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &locked, nullptr, 0), D3D_OK);
+    std::memcpy(locked.pBits, &faces[face], 4);
+    cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0);
+  }
+  device_->SetTexture(0, cube);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+  };
+  auto draw = [&](float nx, float ny, float nz) {
+    const Vertex quad[4] = {
+        {-20, 20, 10, nx, ny, nz}, {20, 20, 10, nx, ny, nz}, {-20, -20, 10, nx, ny, nz}, {20, -20, 10, nx, ny, nz}};
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  };
+  struct Case {
+    DWORD generation;
+    float nx, ny, nz;
+    uint32_t expected;
+  };
+  const float tilt = 0.9486833f;  // sqrt(0.9)
+  const Case cases[] = {
+      // The camera-space normal looks up the cube directly.
+      {D3DTSS_TCI_CAMERASPACENORMAL, 0, 0, -1, faces[5]},
+      {D3DTSS_TCI_CAMERASPACENORMAL, tilt, 0, -0.3162278f, faces[0]},
+      {D3DTSS_TCI_CAMERASPACENORMAL, 0, tilt, -0.3162278f, faces[2]},
+      // The view direction (+z) reflected: straight back to -z, or sideways
+      // off a surface turned 45 degrees.
+      {D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR, 0, 0, -1, faces[5]},
+      {D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR, 0.7071068f, 0, -0.7071068f, faces[0]},
+      {D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR, 0, -0.7071068f, -0.7071068f, faces[3]},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.generation << " " << c.nx << " " << c.ny << " " << c.nz);
+    device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, c.generation);
+    draw(c.nx, c.ny, c.nz);
+    EXPECT_EQ(Pixel(32, 24), c.expected);
+  }
+  device_->SetTexture(0, nullptr);
+}
+
+TEST_F(TransformedDeviceTest, TwoCoordinateSetsOfTheEngineLayout) {
+  // Position, normal, colour and two coordinate sets: the 44-byte 0x252.
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+    DWORD color;
+    float u0, v0, u1, v1;
+  };
+  static_assert(sizeof(Vertex) == 44, "engine layout");
+  IDirect3DTexture8* base = MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
+  IDirect3DTexture8* second = MakeTexture(2, 1, {0xFF000080, 0xFF0000FF});
+  device_->SetTexture(0, base);
+  device_->SetTexture(1, second);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+  const Vertex quad[4] = {{-20, 20, 10, 0, 0, -1, 0xFFFFFFFF, 0.75f, 0.5f, 0.25f, 0.5f},
+                          {20, 20, 10, 0, 0, -1, 0xFFFFFFFF, 0.75f, 0.5f, 0.25f, 0.5f},
+                          {-20, -20, 10, 0, 0, -1, 0xFFFFFFFF, 0.75f, 0.5f, 0.25f, 0.5f},
+                          {20, -20, 10, 0, 0, -1, 0xFFFFFFFF, 0.75f, 0.5f, 0.25f, 0.5f}};
+  ASSERT_EQ(device_->SetVertexShader(0x252), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  // Stage 0 reads set 0 (u = 0.75: green), stage 1 set 1 (u = 0.25: dark blue).
+  EXPECT_EQ(Pixel(32, 24), 0xFF00FF80u);
+  // Stage 1 reading set 0 instead.
+  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  EXPECT_EQ(Pixel(32, 24), 0xFF00FFFFu);
+  device_->SetTexture(0, nullptr);
+  device_->SetTexture(1, nullptr);
+}
+
+TEST_F(DrawDeviceTest, TwoDimensionalPathThroughADynamicBuffer) {
+  // As the engine's 2D drawing: vertices appended to a dynamic buffer with
+  // no-overwrite locks, each batch drawn right after its unlock, textured
+  // and blended by vertex and texture alpha.
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(64 * sizeof(TexturedVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                        kTexturedFvf, D3DPOOL_DEFAULT, &buffer),
+            D3D_OK);
+  objects_.push_back(buffer);
+  IDirect3DTexture8* texture = MakeTexture(1, 1, {0x80FFFFFF});
+  device_->SetTexture(0, texture);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device_->SetRenderState(D3DRS_CLIPPING, FALSE);
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device_->SetVertexShader(kTexturedFvf);
+  device_->SetStreamSource(0, buffer, sizeof(TexturedVertex));
+  const DWORD colours[3] = {0xFFFF0000, 0xFF00FF00, 0x800000FF};
+  for (int batch = 0; batch < 3; ++batch) {
+    SCOPED_TRACE(batch);
+    BYTE* memory = nullptr;
+    const UINT offset = UINT(batch) * 4 * sizeof(TexturedVertex);
+    const DWORD flags = batch == 0 ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE;
+    ASSERT_EQ(buffer->Lock(offset, 4 * sizeof(TexturedVertex), &memory, flags), D3D_OK);
+    const float x = 16.0f * float(batch);
+    const TexturedVertex quad[4] = {{x, 0, 0.5f, 1, colours[batch], 0, 0},
+                                    {x + 16, 0, 0.5f, 1, colours[batch], 1, 0},
+                                    {x, 16, 0.5f, 1, colours[batch], 0, 1},
+                                    {x + 16, 16, 0.5f, 1, colours[batch], 1, 1}};
+    std::memcpy(memory, quad, sizeof(quad));
+    ASSERT_EQ(buffer->Unlock(), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, UINT(batch) * 4, 2), D3D_OK);
+  }
+  // Texture alpha 0.5 times vertex alpha over black.
+  EXPECT_EQ(Pixel(8, 8), 0xFF800000u);
+  EXPECT_EQ(Pixel(24, 8), 0xFF008000u);
+  EXPECT_EQ(Pixel(40, 8), 0xFF000040u);
+  device_->SetTexture(0, nullptr);
 }
 
 }  // namespace

@@ -105,6 +105,7 @@ class RendererTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    glFinish();
     renderer_.Close();
     glDeleteFramebuffers(1, &fbo_);
     glDeleteRenderbuffers(2, rb_);
@@ -734,7 +735,77 @@ TEST_F(RendererTest, TextureStageOperations) {
        D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE,
        D3DTA_TFACTOR,
        {t.a * f.r, t.a * f.g, t.a * f.b, t.a * f.a}},
+      {"add signed 2x", D3DTOP_ADDSIGNED2X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       each(t, d, [](float x, float y) { return std::min(1.0f, std::max(0.0f, 2 * (x + y - 0.5f))); })},
+      {"blend factor alpha",
+       D3DTOP_BLENDFACTORALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r * f.a + d.r * (1 - f.a), t.g * f.a + d.g * (1 - f.a), t.b * f.a + d.b * (1 - f.a),
+        t.a * f.a + d.a * (1 - f.a)}},
+      {"blend current alpha",
+       D3DTOP_BLENDCURRENTALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {t.r * d.a + f.r * (1 - d.a), t.g * d.a + f.g * (1 - d.a), t.b * d.a + f.b * (1 - d.a),
+        t.a * d.a + f.a * (1 - d.a)}},
+      {"blend premultiplied texture alpha", D3DTOP_BLENDTEXTUREALPHAPM, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       each(t, d, [](float x, float y) { return std::min(1.0f, x + y * 0.5f); })},  // texture alpha 0.5
+      {"modulate alpha add colour",
+       D3DTOP_MODULATEALPHA_ADDCOLOR,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r + t.a * d.r, t.g + t.a * d.g, t.b + t.a * d.b, t.a}},
+      {"modulate colour add alpha",
+       D3DTOP_MODULATECOLOR_ADDALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r * d.r + t.a, t.g * d.g + t.a, t.b * d.b + t.a, t.a}},
+      {"modulate inverse alpha add colour",
+       D3DTOP_MODULATEINVALPHA_ADDCOLOR,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {t.r + (1 - t.a) * d.r, t.g + (1 - t.a) * d.g, t.b + (1 - t.a) * d.b, t.a}},
+      {"modulate inverse colour add alpha",
+       D3DTOP_MODULATEINVCOLOR_ADDALPHA,
+       D3DTA_TEXTURE,
+       D3DTA_DIFFUSE,
+       {(1 - t.r) * d.r + t.a, (1 - t.g) * d.g + t.a, (1 - t.b) * d.b + t.a, t.a}},
+      {"multiply add",
+       D3DTOP_MULTIPLYADD,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {d.r + t.r * f.r, d.g + t.g * f.g, d.b + t.b * f.b, std::min(1.0f, d.a + t.a * f.a)}},
+      {"lerp",
+       D3DTOP_LERP,
+       D3DTA_TEXTURE,
+       D3DTA_TFACTOR,
+       {d.r * t.r + (1 - d.r) * f.r, d.g * t.g + (1 - d.g) * f.g, d.b * t.b + (1 - d.b) * f.b,
+        d.a * t.a + (1 - d.a) * f.a}},
   };
+  {
+    // The dot product of the signed colours goes to all four channels.
+    renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    const uint32_t normal = 0xFFFF8040;
+    const Rgba n = ToRgba(normal);
+    const float dot = (t.r * 2 - 1) * (n.r * 2 - 1) + (t.g * 2 - 1) * (n.g * 2 - 1) + (t.b * 2 - 1) * (n.b * 2 - 1);
+    const float v = std::min(1.0f, std::max(0.0f, dot));
+    ASSERT_GT(v, 0.5f);
+    TexturedQuad(0, 0, 8, 8, normal, 0, 0, 1, 1);
+    EXPECT_TRUE(ColorNear(Pixel(4, 4), FromRgba({v, v, v, 1}), 2)) << "dot product";
+    // Its alpha is the dot product too: blended onto black it scales itself.
+    renderer_.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    renderer_.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    renderer_.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+    Clear(0xFF000000, 1.0f, 0);
+    TexturedQuad(0, 0, 8, 8, normal, 0, 0, 1, 1);
+    EXPECT_TRUE(ColorNear(Pixel(4, 4), FromRgba({v * v, v * v, v * v, 1}), 2)) << "dot product alpha";
+    renderer_.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (bool alpha : {false, true}) {
@@ -847,6 +918,241 @@ TEST_F(RendererTest, LinearFilterBlendsNeighbours) {
   renderer_.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
   TexturedQuad(0, 0, 64, 8, 0xFFFFFFFF, 0, 0.5f, 1, 0.5f);
   EXPECT_TRUE(ColorNear(Pixel(32, 4), 0xFF808080, 2));
+}
+
+TEST_F(RendererTest, FlatShadingTakesTheFirstVertexColour) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  const ScreenVertex triangle[3] = {
+      {0, 0, 0.5f, 1, 0xFFFF0000}, {60, 0, 0.5f, 1, 0xFF00FF00}, {0, 60, 0.5f, 1, 0xFF0000FF}};
+  renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(40, 5), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(5, 40), 0xFFFF0000u);
+  // Gouraud interpolates.
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ScreenVertex));
+  EXPECT_GT(Channel(Pixel(40, 5), 8), 0x80);
+  // Flat shading of a fan: each triangle takes its second vertex's colour
+  // (the first of the triangle's own vertices).
+  const ScreenVertex fan[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF},
+                               {64, 0, 0.5f, 1, 0xFFFF0000},
+                               {64, 64, 0.5f, 1, 0xFF00FF00},
+                               {0, 64, 0.5f, 1, 0xFF0000FF}};
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(50, 10), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(10, 50), 0xFF00FF00u);
+}
+
+TEST_F(RendererTest, MipFilterChoosesLevels) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  // 8x8 red level 0, 4x4 green level 1, 2x2 and 1x1 blue.
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  const uint32_t colours[4] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFFFF0000};  // as R, G, B, A bytes
+  for (int level = 0; level < 4; ++level) {
+    const int size = 8 >> level;
+    std::vector<uint32_t> texels(size * size, colours[level]);
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 3);
+  textures_.push_back(texture);
+  renderer_.InvalidateGlState();
+  renderer_.SetTexture(0, texture, GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  // An 8x8 texture drawn on 4x4 pixels: level 1 with a mip filter, level 0
+  // without one.
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+  renderer_.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFF00FF00u);
+  // MAXMIPLEVEL keeps the sampler off the finer levels.
+  renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 2);
+  TexturedQuad(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(8, 8), 0xFF0000FFu);
+  // Anisotropic filtering is accepted and still samples the texture.
+  renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 0);
+  renderer_.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
+  renderer_.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
+  renderer_.SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 4);
+  TexturedQuad(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
+}
+
+TEST_F(RendererTest, ProjectedTextureCoordinates) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  // Three coordinates (u, v, q) divided by q: (1.5, 0.5, 2) samples u = 0.75.
+  struct Vertex {
+    float x, y, z, rhw;
+    float u, v, q;
+  };
+  const Vertex quad[4] = {{0, 0, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {8, 0, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {0, 8, 0.5f, 1, 1.5f, 1.0f, 2.0f},
+                          {8, 8, 0.5f, 1, 1.5f, 1.0f, 2.0f}};
+  renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0));
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+  ASSERT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+      << renderer_.LastShaderError();
+  EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+  // Without the projection flag u = 1.5 wraps to 0.5 + ... the first texel
+  // at u = 1.5 - 1 = 0.5 is the boundary; use 1.25 instead.
+  const Vertex plain[4] = {{0, 0, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {8, 0, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {0, 8, 0.5f, 1, 1.25f, 0.5f, 2.0f},
+                           {8, 8, 0.5f, 1, 1.25f, 0.5f, 2.0f}};
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, plain, sizeof(Vertex));
+  EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
+}
+
+TEST_F(TransformedTest, SpecularHighlightAndNormalizedNormals) {
+  D3DMATERIAL8 material;
+  std::memset(&material, 0, sizeof(material));
+  material.Specular = {1.0f, 0.5f, 0.25f, 1.0f};
+  material.Power = 4.0f;
+  renderer_.SetMaterial(&material);
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Specular = {1, 1, 1, 1};
+  light.Direction = {0.0f, -0.6f, 0.8f};
+  renderer_.SetLight(0, &light);
+  renderer_.LightEnable(0, TRUE);
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  LitFan(0, 0, -1);
+  // Viewer along -z: H = normalize((0, 0.6, -0.8) + (0, 0, -1)); N.H to the
+  // power 4.
+  const float hy = 0.6f, hz = -1.8f;
+  const float nDotH = 1.8f / std::sqrt(hy * hy + hz * hz);
+  const float s = std::pow(nDotH, 4.0f);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(s, 0.5f * s, 0.25f * s), 2));
+  // Specular off: nothing (no diffuse or ambient here).
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), 0xFF000000u, 0));
+  // A world matrix scaled by 0.5 shrinks the normals: diffuse halves unless
+  // normals are normalised.
+  material.Diffuse = {1, 1, 1, 1};
+  renderer_.SetMaterial(&material);
+  light.Diffuse = {1, 1, 1, 1};
+  light.Specular = {0, 0, 0, 0};
+  light.Direction = {0, 0, 1};
+  renderer_.SetLight(0, &light);
+  D3DMATRIX world = Identity();
+  world._11 = world._22 = world._33 = 0.5f;
+  renderer_.SetTransform(256, &world);
+  // The fan is at z = 10 in object space: scaled it sits at z = 5 or 20.
+  renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(1.0f, 1.0f, 1.0f), 1));  // 1 / 0.5 scale: a longer normal
+  world._11 = world._22 = world._33 = 2.0f;
+  renderer_.SetTransform(256, &world);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0.5f, 0.5f, 0.5f), 1));
+  renderer_.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(1.0f, 1.0f, 1.0f), 1));
+}
+
+TEST_F(TransformedTest, ReflectionVectorGeneration) {
+  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+  // Left half red, right half green: u = 0.5 x + 0.5 of the reflection.
+  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
+  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+  renderer_.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  renderer_.SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+  D3DMATRIX env = Identity();
+  env._11 = 0.5f;
+  env._41 = 0.5f;
+  env._42 = 0.5f;
+  renderer_.SetTransform(D3DTS_TEXTURE0, &env);
+  // The view along +z reflected by a normal tilted towards +x goes on
+  // towards +x (green); tilted towards -x, towards -x (red).
+  LitFan(0.5f, 0.0f, -0.866f);
+  EXPECT_EQ(Pixel(32, 32), 0xFF00FF00u);
+  LitFan(-0.5f, 0.0f, -0.866f);
+  EXPECT_EQ(Pixel(32, 32), 0xFFFF0000u);
+}
+
+TEST_F(TransformedTest, ValuesAloneNeverBuildNewPrograms) {
+  // The same pipeline with other matrices, material, light colours, factor,
+  // fog colour and alpha reference reuses one program.
+  SetMaterial(1.0f, 1.0f, 1.0f, 0.2f);
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {0, 0, 1};
+  renderer_.SetLight(0, &light);
+  renderer_.LightEnable(0, TRUE);
+  renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+  renderer_.SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+  LitFan(0, 0, -1);
+  const size_t programs = renderer_.ProgramCount();
+  for (int i = 0; i < 20; ++i) {
+    D3DMATRIX world = Identity();
+    world._41 = 0.1f * i;
+    renderer_.SetTransform(256, &world);
+    SetMaterial(0.05f * i, 1.0f, 1.0f, 0.2f);
+    light.Diffuse.r = 0.05f * i;
+    renderer_.SetLight(0, &light);
+    renderer_.SetRenderState(D3DRS_TEXTUREFACTOR, 0x01010101u * static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_FOGCOLOR, 0x00010203u * static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_FOGSTART, Bits(1.0f + i));
+    renderer_.SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(i));
+    renderer_.SetRenderState(D3DRS_ZFUNC, i % 2 ? D3DCMP_LESS : D3DCMP_LESSEQUAL);
+    LitFan(0, 0, -1);
+  }
+  EXPECT_EQ(renderer_.ProgramCount(), programs);
+  // A second light of another type is another program, built once.
+  light.Type = D3DLIGHT_POINT;
+  light.Range = 100;
+  light.Attenuation0 = 1;
+  renderer_.SetLight(1, &light);
+  renderer_.LightEnable(1, TRUE);
+  LitFan(0, 0, -1);
+  LitFan(0, 0, -1);
+  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
+  // Switching back finds the first program again.
+  renderer_.LightEnable(1, FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
+}
+
+TEST_F(RendererTest, RefusedDraws) {
+  // Vertex-shader handles and undecodable codes are refused; nothing draws
+  // without a stream or with an unknown primitive type.
+  EXPECT_EQ(renderer_.SetVertexShader(0x10001), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetVertexShader(0x40), D3DERR_INVALIDCALL);
+  ASSERT_EQ(renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), D3D_OK);
+  EXPECT_EQ(renderer_.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
+  const ScreenVertex v[3] = {};
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(static_cast<DWORD>(0), 1, v, sizeof(ScreenVertex)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, sizeof(ScreenVertex)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, v, sizeof(ScreenVertex)), D3D_OK);
+  const uint16_t indices[3] = {0, 1, 5};
+  EXPECT_EQ(renderer_.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices, 2, v, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetRenderState(D3D8_RENDER_STATE_COUNT, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetTextureStageState(0, D3D8_TEXTURE_STAGE_STATE_COUNT, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.SetTransform(d3d8draw::kTransformStateCount, nullptr), D3DERR_INVALIDCALL);
 }
 
 }  // namespace

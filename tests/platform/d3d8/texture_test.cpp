@@ -62,6 +62,35 @@ TEST_F(TextureTest, EveryFormatLockedWrittenAndReadBack) {
   }
 }
 
+// Render-target textures live in OpenGL: what a lock writes goes up at the
+// unlock and the next lock reads it back down in the same layout.
+TEST_F(TextureTest, RenderTargetFormatsRoundTripThroughOpenGL) {
+  CreateDevice();
+  const FormatCase cases[] = {
+      {D3DFMT_A8R8G8B8, 4, 0x80402010, 0x80402010}, {D3DFMT_X8R8G8B8, 4, 0xFF402010, 0xFF402010},
+      {D3DFMT_R5G6B5, 2, 0xF810, 0xFFFF0084},       {D3DFMT_X1R5G5B5, 2, 0x83E1, 0xFF00FF08},
+      {D3DFMT_A1R5G5B5, 2, 0x7C00, 0x00FF0000},     {D3DFMT_A4R4G4B4, 2, 0x8F10, 0x88FF1100},
+  };
+  for (const FormatCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "format " << c.format);
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, c.format, D3DPOOL_DEFAULT, &texture), D3D_OK);
+    D3DLOCKED_RECT locked;
+    RECT r = {1, 2, 3, 3};
+    ASSERT_EQ(texture->LockRect(0, &locked, &r, 0), D3D_OK);
+    std::memcpy(locked.pBits, &c.pixel, c.bytes);
+    std::memset(static_cast<uint8_t*>(locked.pBits) + c.bytes, 0, c.bytes);
+    texture->UnlockRect(0);
+    EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 0, 1, 2), c.expected);
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    uint32_t back = 0;
+    std::memcpy(&back, static_cast<uint8_t*>(locked.pBits) + 2 * locked.Pitch + c.bytes, c.bytes);
+    EXPECT_EQ(back, c.pixel);
+    texture->UnlockRect(0);
+    texture->Release();
+  }
+}
+
 TEST_F(TextureTest, LockRectangleOutsideOrMisalignedIsRefused) {
   CreateDevice();
   IDirect3DTexture8* texture = nullptr;
@@ -151,6 +180,9 @@ TEST_F(TextureTest, PalettisedTexturesFollowTheCurrentPalette) {
   // Changing the entries of the current palette re-expands too.
   second[9] = {1, 2, 3, 4};
   ASSERT_EQ(device_->SetPaletteEntries(7, second), D3D_OK);
+  EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 0, 1, 2), 0x04010203u);
+  // Another palette changing leaves this texture as it is.
+  ASSERT_EQ(device_->SetPaletteEntries(3, second), D3D_OK);
   EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 0, 1, 2), 0x04010203u);
   PALETTEENTRY read[256];
   ASSERT_EQ(device_->GetPaletteEntries(7, read), D3D_OK);
