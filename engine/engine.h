@@ -28,3 +28,4 @@
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8_camera.h"
+#include "engine/tool/charse/rtcharse.h"
