@@ -106,7 +106,7 @@ class Scene {
   }
 
   // One atomic: its own world matrix and material, then the draw.
-  void DrawMesh(int n, bool blended) {
+  void DrawMesh(int n, bool blended, UINT triangles) {
     D3DMATRIX world = Identity();
     world._41 = float(n % 10) * 2.0f - 9.0f;
     world._42 = float((n / 10) % 8) * 1.5f - 5.0f;
@@ -126,7 +126,7 @@ class Scene {
       device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
       device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     }
-    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount_, 0, kColumns * kRows * 2);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount_, 0, triangles);
   }
 
   // Waits for the frame's drawing by reading a pixel back.
@@ -201,7 +201,7 @@ class Scene {
   UINT vertexCount_ = 0;
 };
 
-void RunMeshBenchmark(benchmark::State& state, bool blended) {
+void RunMeshBenchmark(benchmark::State& state, bool blended, UINT triangles) {
   Scene scene;
   if (!scene.Open()) {
     state.SkipWithError("no headless Direct3D device");
@@ -212,7 +212,7 @@ void RunMeshBenchmark(benchmark::State& state, bool blended) {
   int n = 0;
   for (auto _ : state) {
     scene.device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    for (int i = 0; i < kDrawsPerBatch; ++i) scene.DrawMesh(n++, blended);
+    for (int i = 0; i < kDrawsPerBatch; ++i) scene.DrawMesh(n++, blended, triangles);
     scene.Finish();
   }
   state.SetItemsProcessed(state.iterations() * kDrawsPerBatch);
@@ -221,10 +221,54 @@ void RunMeshBenchmark(benchmark::State& state, bool blended) {
   scene.Close();
 }
 
-void BM_LitTexturedMesh(benchmark::State& state) { RunMeshBenchmark(state, false); }
-void BM_LitTexturedMeshSwitchingVertexAlpha(benchmark::State& state) { RunMeshBenchmark(state, true); }
+void BM_LitTexturedMesh(benchmark::State& state) { RunMeshBenchmark(state, false, kColumns * kRows * 2); }
+void BM_LitTexturedMeshSwitchingVertexAlpha(benchmark::State& state) {
+  RunMeshBenchmark(state, true, kColumns * kRows * 2);
+}
+// Two triangles a draw: what each draw costs apart from its pixels.
+void BM_PerDrawOverhead(benchmark::State& state) { RunMeshBenchmark(state, false, 2); }
+
+// Screen-space textured quads from user memory, as 2D drawing sends them.
+void BM_UserPointerQuads(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open()) {
+    state.SkipWithError("no headless Direct3D device");
+    scene.Close();
+    return;
+  }
+  scene.SetUpStates();
+  IDirect3DDevice8* device = scene.device();
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  struct Vertex {
+    float x, y, z, rhw;
+    DWORD color;
+    float u, v;
+  };
+  int n = 0;
+  for (auto _ : state) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    for (int i = 0; i < kDrawsPerBatch; ++i, ++n) {
+      const float x = float((n * 13) % 600);
+      const float y = float((n * 7) % 440);
+      const Vertex quad[4] = {{x, y, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                              {x + 16, y, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                              {x, y + 16, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                              {x + 16, y + 16, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+      device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    }
+    scene.Finish();
+  }
+  state.SetItemsProcessed(state.iterations() * kDrawsPerBatch);
+  state.counters["draws_per_second"] =
+      benchmark::Counter(double(state.iterations() * kDrawsPerBatch), benchmark::Counter::kIsRate);
+  scene.Close();
+}
 
 BENCHMARK(BM_LitTexturedMesh)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LitTexturedMeshSwitchingVertexAlpha)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PerDrawOverhead)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UserPointerQuads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

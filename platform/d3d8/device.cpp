@@ -119,6 +119,9 @@ Device::~Device() {
     if (fbo != 0) glDeleteFramebuffers(1, &fbo);
     if (readFbo_ != 0) glDeleteFramebuffers(1, &readFbo_);
     if (copyFbo_ != 0) glDeleteFramebuffers(1, &copyFbo_);
+    // Let the driver's threads finish before the context goes, so none is
+    // still busy when the process exits.
+    glFinish();
     SDL_GL_MakeCurrent(window_->sdlWindow, nullptr);
     SDL_GL_DeleteContext(context_);
   }
@@ -488,6 +491,14 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   if (depthStencil_ != nullptr) depthStencil_->AddRef();
   params_ = checked;
   *params = checked;
+  // Lights go with the other states; switching them off through the drawing
+  // code clears its copy too. Not recorded: the caller made no such call.
+  const bool recording = recorder.enabled;
+  recorder.enabled = false;
+  for (DWORD index = 0; index < state.lights.size(); ++index) {
+    if (state.lights[index].enabled) LightEnable(index, FALSE);
+  }
+  recorder.enabled = recording;
   state.SetDefaults(params_.EnableAutoDepthStencil != 0);
   state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
   BindTargets();

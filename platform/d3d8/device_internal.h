@@ -20,19 +20,20 @@
 //
 // How the drawing code plugs in: it defines the drawing methods of Device
 // (declared below under "Drawing") and CreateDrawState/DestroyDrawState in
-// its own files (draw_stubs.cpp holds placeholders until then). Before each
-// draw it takes, for every stage with state.textures[stage] set, the OpenGL
-// texture from BaseTexture::Prepare (which uploads pending writes and expands
-// P8 through the current palette), the vertex and index buffers from
-// BufferCore::Prepare (IndexBuffer::format gives the index size), the target
-// size from TargetWidth/TargetHeight (always top-row-first) and the viewport
-// from state.viewport. SetStreamSource and SetIndices keep their buffers in
+// its own files (draw_device.cpp). Before each draw it takes, for every stage
+// with state.textures[stage] set, the OpenGL texture from
+// BaseTexture::Prepare (which uploads pending writes and expands P8 through
+// the current palette), the vertex and index buffers from BufferCore::Prepare
+// (IndexBuffer::format gives the index size), the target size from
+// TargetWidth/TargetHeight (always top-row-first) and the viewport from
+// state.viewport. The render, stage and transform states, material and
+// lights live in DeviceState, which Reset returns to the defaults (it moves
+// glStateEpoch and resetSerial, and switches enabled lights off through
+// LightEnable first). SetStreamSource and SetIndices keep their buffers in
 // state.streams and state.indices with a reference each (the device releases
 // them on Reset and destruction). Each method records itself with
-// recorder.Record. The device reads texture-stage states through
-// GetTextureStageState (ValidateDevice), so the drawing code may keep render
-// and stage states wherever it likes; DeviceState's arrays are a default
-// store for the placeholders.
+// recorder.Record. ValidateDevice reads stage states through
+// GetTextureStageState.
 #pragma once
 
 // The Windows types first: they define APIENTRY, which the OpenGL headers

@@ -86,12 +86,12 @@ void EmitLight(std::string& s, const ShaderKey& key, int i) {
          "      diffuseSum += att * NdotL * uLightDiffuse[%d].rgb;\n",
          i, i);
   if (key.specularEnable) {
-    Append(
-        s,
-        "      vec3 H = normalize(L + toEye);\n"
-        "      float NdotH = max(dot(N, H), 0.0);\n"
-        "      if (uMaterialPower > 0.0) specularSum += att * pow(NdotH, uMaterialPower) * uLightSpecular[%d].rgb;\n",
-        i);
+    Append(s,
+           "      vec3 H = normalize(L + toEye);\n"
+           "      float NdotH = max(dot(N, H), 0.0);\n"
+           "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
+           "      specularSum += att * highlight * uLightSpecular[%d].rgb;\n",
+           i);
   }
   Append(s, "    }\n  }\n");
 }
@@ -146,7 +146,11 @@ void EmitTexCoord(std::string& s, const ShaderKey& key, int stage) {
 void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, const char* out) {
   switch (key.fogFormula) {
     case D3DFOG_LINEAR:
-      Append(s, "  %s = clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0);\n", out, depth);
+      // Equal start and end make a sharp edge instead of a division by zero.
+      Append(s,
+             "  %s = uFog.y != uFog.x ? clamp((uFog.y - %s) / (uFog.y - uFog.x), 0.0, 1.0) : (%s < uFog.y ? 1.0 : "
+             "0.0);\n",
+             out, depth, depth);
       break;
     case D3DFOG_EXP:
       Append(s, "  %s = clamp(exp(-uFog.z * %s), 0.0, 1.0);\n", out, depth);
@@ -255,8 +259,9 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   if (key.fogSource == kFogVertex) {
     EmitFogFactor(s, key, key.rangeFog ? "length(P)" : "abs(P.z)", "outFog");
   } else if (key.fogSource == kFogTable) {
-    // The eye distance, interpolated; the fragment stage applies the formula.
-    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "P.z");
+    // The w of the projected vertex (the eye distance for a perspective
+    // projection), interpolated; the fragment stage applies the formula.
+    Append(s, "  outFog = %s;\n", layout.transformed ? "w" : "clip.w");
   } else if (key.fogSource == kFogSpecularAlpha) {
     Append(s, "  outFog = outSpecular.a;\n");
   } else {
@@ -503,9 +508,13 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     return found->second.get();
   }
   const GLuint vs = CompileShader(GL_VERTEX_SHADER, GenerateVertexShader(key), lastError_);
-  if (vs == 0) return nullptr;
+  if (vs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
+    return nullptr;
+  }
   const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, GenerateFragmentShader(key), lastError_);
   if (fs == 0) {
+    std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
     glDeleteShader(vs);
     return nullptr;
   }
@@ -521,6 +530,7 @@ Program* ProgramCache::Get(const ShaderKey& key) {
     char log[2048] = {};
     glGetProgramInfoLog(name, sizeof(log), nullptr, log);
     lastError_ = std::string("link: ") + log;
+    std::fprintf(stderr, "d3d8: fixed-function program failed to link: %s\n", log);
     glDeleteProgram(name);
     return nullptr;
   }

@@ -239,10 +239,7 @@ void ResetDeviceCaches() {
   RwD3D8Driver& driver = _rwD3D8Driver;
   driver.vertexShader = kRwD3D8Unknown;
   driver.pixelShader = kRwD3D8Unknown;
-  driver.streamBuffer = reinterpret_cast<IDirect3DVertexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.streamStride = 0;
-  driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.baseVertexIndex = 0;
+  _rwD3D8ForgetStreamAndIndices();
   driver.worldIsIdentity = FALSE;
 }
 
@@ -270,6 +267,14 @@ RwInt32 _rwD3D8FormatDepth(D3DFORMAT format) {
     default:
       return 0;
   }
+}
+
+void _rwD3D8ForgetStreamAndIndices(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.streamBuffer = reinterpret_cast<IDirect3DVertexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
+  driver.streamStride = 0;
+  driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
+  driver.baseVertexIndex = 0;
 }
 
 void _rwD3D8SetDirect3DCreate(RwD3D8Direct3DCreateFunction create) { sDirect3DCreate = create; }
@@ -386,6 +391,9 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
     case kRwDeviceClose:
       return SystemClose();
     case kRwDeviceStart:
+      if (driver.device != nullptr) {
+        return FALSE;  // already started
+      }
       driver.started = RwD3D8DeviceStart();
       return driver.started;
     case kRwDeviceStop:
@@ -473,12 +481,17 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       *static_cast<RwInt32*>(out) = static_cast<RwInt32>(driver.adapter);
       return TRUE;
     case kRwDeviceSetSubSystem: {
+      // Only an adapter that answers, and not under a running device; the
+      // caps follow the adapter so that its mode list is built by its own.
       D3DDISPLAYMODE desktop;
+      D3DCAPS8 caps;
       if (driver.d3d == nullptr || driver.started || inNumber < 0 ||
           static_cast<UINT>(inNumber) >= driver.d3d->GetAdapterCount() ||
-          FAILED(driver.d3d->GetAdapterDisplayMode(static_cast<UINT>(inNumber), &desktop))) {
+          FAILED(driver.d3d->GetAdapterDisplayMode(static_cast<UINT>(inNumber), &desktop)) ||
+          FAILED(driver.d3d->GetDeviceCaps(static_cast<UINT>(inNumber), driver.deviceType, &caps))) {
         return FALSE;
       }
+      driver.caps = caps;
       driver.adapter = static_cast<UINT>(inNumber);
       driver.adapterModeCount = driver.d3d->GetAdapterModeCount(driver.adapter);
       SelectDesktopMode(desktop);

@@ -124,6 +124,8 @@ void _rwD3D8LightCacheFree(void);
 RwBool _rwD3D8DynamicVertexBuffersOpen(void);
 void _rwD3D8DynamicVertexBuffersClose(void);
 void _rwD3D8PixelShadersClose(void);
+// Marks the stream-0 and index-buffer caches unknown.
+void _rwD3D8ForgetStreamAndIndices(void);
 
 // The Direct3D texture behind a raster, as the raster extension keeps it.
 struct RwD3D8RasterTexture {

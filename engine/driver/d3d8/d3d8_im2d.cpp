@@ -221,6 +221,7 @@ RwBool RwD3D8Im2DRenderOpen(void) {
 }
 
 void RwD3D8Im2DRenderClose(void) {
+  _rwD3D8ForgetStreamAndIndices();
   if (sIm2D.ownBuffer && sIm2D.vertexBuffer != nullptr) {
     sIm2D.vertexBuffer->Release();
   }

@@ -305,9 +305,10 @@ void ForgetDeviceStates() {
   for (RwUInt32 state = 0; state < kRenderStateCount; state++) {
     sCache.device[state] = kRwD3D8Unknown;
   }
+  // Fog colour and ambient start at 0 on the device. The stencil masks start
+  // with every bit set, which the unknown mark already says: marking them 0
+  // would keep a mask of 0 from ever reaching the device.
   sCache.device[D3DRS_FOGCOLOR] = 0;
-  sCache.device[D3DRS_STENCILMASK] = 0;
-  sCache.device[D3DRS_STENCILWRITEMASK] = 0;
   sCache.device[D3DRS_AMBIENT] = 0;
   for (RwUInt32 state = 0; state < kRenderStateCount; state++) {
     sCache.wanted[state] = {sCache.device[state], 0};
@@ -536,6 +537,13 @@ void RwD3D8RenderStateReset(void) {
   EngineValues& engine = sCache.engine;
   ForgetDeviceStates();
   std::memset(&engine, 0, sizeof engine);
+  // The stencil states are not set here: the engine values are the device's own.
+  engine.stencilFail = D3DSTENCILOP_KEEP;
+  engine.stencilZFail = D3DSTENCILOP_KEEP;
+  engine.stencilPass = D3DSTENCILOP_KEEP;
+  engine.stencilFunction = D3DCMP_ALWAYS;
+  engine.stencilMask = 0xFFFFFFFFu;
+  engine.stencilWriteMask = 0xFFFFFFFFu;
 
   // Fog off, linear, density 1, black; Gouraud shading; z test and write on.
   RwD3D8SetRenderState(D3DRS_FOGENABLE, 0);

@@ -221,6 +221,9 @@ void RwD3D8SharedVertexBuffersForget(void) {
 }
 
 void RwD3D8DynamicVertexBuffersRelease(void) {
+  // The stream and index caches may name buffers about to go; a new buffer
+  // at a freed address must not pass for the one the device had.
+  _rwD3D8ForgetStreamAndIndices();
   if (!_rwD3D8HasHardwareTnL()) {
     return;
   }

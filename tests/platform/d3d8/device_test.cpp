@@ -264,6 +264,77 @@ TEST_F(DeviceTest, CopyRectsBetweenBackBufferAndRenderTargetTexture) {
   back->Release();
 }
 
+// Random rectangles copied between memory surfaces and, for render-target
+// formats, through OpenGL: the result matches a byte model of the copy.
+TEST_F(DeviceTest, CopyRectsMatchesAByteModel) {
+  CreateDevice();
+  struct Case {
+    D3DFORMAT format;
+    UINT bytes;  // per pixel, or per 4x4 block
+    bool blocks;
+    bool renderTarget;
+  };
+  const Case cases[] = {
+      {D3DFMT_A8R8G8B8, 4, false, true}, {D3DFMT_R5G6B5, 2, false, true}, {D3DFMT_A4R4G4B4, 2, false, true},
+      {D3DFMT_L8, 1, false, false},      {D3DFMT_DXT1, 8, true, false},   {D3DFMT_DXT5, 16, true, false},
+  };
+  const UINT size = 32;
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "format " << c.format);
+    const UINT unit = c.blocks ? 4 : 1;  // pixels per addressable unit
+    const UINT units = size / unit;
+    const UINT pitch = units * c.bytes;
+    std::vector<uint8_t> source(pitch * units), model(pitch * units, 0);
+    for (uint8_t& b : source) b = uint8_t(next());
+    IDirect3DSurface8* from = nullptr;
+    ASSERT_EQ(device_->CreateImageSurface(size, size, c.format, &from), D3D_OK);
+    D3DLOCKED_RECT locked;
+    from->LockRect(&locked, nullptr, 0);
+    for (UINT row = 0; row < units; ++row) {
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, &source[row * pitch], pitch);
+    }
+    from->UnlockRect();
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(size, size, 1, c.renderTarget ? D3DUSAGE_RENDERTARGET : 0, c.format,
+                                     c.renderTarget ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, &texture),
+              D3D_OK);
+    IDirect3DSurface8* to = nullptr;
+    texture->GetSurfaceLevel(0, &to);
+    if (c.renderTarget) {
+      // Start from zeros.
+      to->LockRect(&locked, nullptr, 0);
+      for (UINT row = 0; row < units; ++row)
+        std::memset(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, 0, pitch);
+      to->UnlockRect();
+    }
+    for (int round = 0; round < 12; ++round) {
+      const UINT w = 1 + next() % units, h = 1 + next() % units;
+      const UINT sx = next() % (units - w + 1), sy = next() % (units - h + 1);
+      const UINT dx = next() % (units - w + 1), dy = next() % (units - h + 1);
+      RECT r = {LONG(sx * unit), LONG(sy * unit), LONG((sx + w) * unit), LONG((sy + h) * unit)};
+      POINT p = {LONG(dx * unit), LONG(dy * unit)};
+      ASSERT_EQ(device_->CopyRects(from, &r, 1, to, &p), D3D_OK);
+      for (UINT row = 0; row < h; ++row) {
+        std::memcpy(&model[(dy + row) * pitch + dx * c.bytes], &source[(sy + row) * pitch + sx * c.bytes], w * c.bytes);
+      }
+    }
+    ASSERT_EQ(to->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    for (UINT row = 0; row < units; ++row) {
+      EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, &model[row * pitch], pitch), 0)
+          << "row " << row;
+    }
+    to->UnlockRect();
+    to->Release();
+    texture->Release();
+    from->Release();
+  }
+}
+
 TEST_F(DeviceTest, CopyRectsIntoRenderTargetTextureAndDxtBlocks) {
   CreateDevice();
   IDirect3DSurface8* image = nullptr;
@@ -482,6 +553,68 @@ TEST_F(DeviceTest, ResetKeepsManagedResourcesAndWaitsForDefaultOnes) {
   EXPECT_EQ(managedBuffer->Release(), 0u);
 }
 
+// Draws a screen-covering lit quad facing the viewer, its colour the diffuse
+// lighting alone.
+void DrawLitQuad(IDirect3DDevice8* device) {
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+  };
+  const Vertex quad[4] = {
+      {-1, -1, 0.5f, 0, 0, -1}, {1, -1, 0.5f, 0, 0, -1}, {-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}};
+  D3DMATERIAL8 material = {};
+  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  device->SetMaterial(&material);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// Reset returns every state to its default, lights included, also where the
+// drawing code keeps its own copy.
+TEST_F(DeviceTest, ResetDropsStates) {
+  CreateDevice();
+  D3DLIGHT8 light = {};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  light.Direction = {0.0f, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
+  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  DrawLitQuad(device_);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  EXPECT_EQ(ReadPixel32(back, kWidth / 2, kHeight / 2), 0xFFFFFFFFu);
+  back->Release();
+
+  d3d8test::SetRecording(device_, true);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  EXPECT_EQ(d3d8test::CallLog(device_), std::vector<std::string>{"Reset"});
+  BOOL enabled = TRUE;
+  if (device_->GetLightEnable(0, &enabled) == D3D_OK) {
+    EXPECT_FALSE(enabled);
+  }
+  DWORD value = 0;
+  device_->GetRenderState(D3DRS_CULLMODE, &value);
+  EXPECT_EQ(value, DWORD(D3DCULL_CCW));
+  device_->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+  EXPECT_EQ(value, DWORD(D3DTOP_DISABLE));
+  device_->GetRenderState(D3DRS_ZENABLE, &value);
+  EXPECT_EQ(value, DWORD(D3DZB_TRUE));
+  // Without the light the quad is black.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+  DrawLitQuad(device_);
+  back = BackBuffer(device_);
+  EXPECT_EQ(ReadPixel32(back, kWidth / 2, kHeight / 2), 0xFF000000u);
+  back->Release();
+}
+
 TEST_F(DeviceTest, InjectedLossUntilReset) {
   CreateDevice();
   EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -646,6 +779,16 @@ void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
 }
 
+// Draws the same quad without touching any render state.
+void DrawTexturedQuadKeepingStates(IDirect3DDevice8* device, float width, float height) {
+  struct Vertex {
+    float x, y, z, rhw, u, v;
+  };
+  const Vertex quad[4] = {
+      {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
 // What the drawing code samples is what the resources hold now: palette
 // changes, later locks and DXT blocks all reach the screen.
 TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
@@ -699,6 +842,32 @@ TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
   dxt->Release();
   plain->Release();
   palettised->Release();
+}
+
+// The depth a clear writes is the one the z test compares with.
+TEST_F(DeviceTest, ClearedDepthHoldsBackDrawing) {
+  CreateDevice();
+  IDirect3DTexture8* white = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &white), D3D_OK);
+  D3DLOCKED_RECT locked;
+  white->LockRect(0, &locked, nullptr, 0);
+  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFFFF;
+  white->UnlockRect(0);
+  device_->SetTexture(0, white);
+  IDirect3DSurface8* back = BackBuffer(device_);
+  // Depth 0.3 on the left half, 1.0 elsewhere; the quad lies at 0.5.
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  D3DRECT left = {0, 0, LONG(kWidth / 2), LONG(kHeight)};
+  device_->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.3f, 0);
+  // States from the helper, then the z test on for the real draw.
+  DrawTexturedQuad(device_, 0.0f, 0.0f);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  DrawTexturedQuadKeepingStates(device_, float(kWidth), float(kHeight));
+  EXPECT_EQ(ReadPixel32(back, 5, 5), 0xFF000000u);
+  EXPECT_EQ(ReadPixel32(back, kWidth - 5, 5), 0xFFFFFFFFu);
+  device_->SetTexture(0, nullptr);
+  back->Release();
+  white->Release();
 }
 
 // Drawing into a render-target texture keeps Direct3D's orientation: what is

@@ -87,6 +87,9 @@ TEST_F(DirectTest, MinimalProfileNarrowsCapsAndFormats) {
   EXPECT_EQ(device_->CreateTexture(48, 48, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
   ASSERT_EQ(device_->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
   texture->Release();
+  EXPECT_EQ(device_->CreateTexture(64, 64, 1, 0, D3DFMT_P8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+  IDirect3DCubeTexture8* cube = nullptr;
+  EXPECT_EQ(device_->CreateCubeTexture(24, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube), D3DERR_INVALIDCALL);
 
   // A third stage, or a missing operation, does not validate.
   DWORD passes = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -77,6 +78,9 @@ int Channel(uint32_t color, int shift) { return static_cast<int>((color >> shift
 class RendererTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Mesa's shader cache writes from a thread of its own that can still be
+    // running when the leak checker scans the process at exit.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     ASSERT_TRUE(context_.Open(kSize, kSize)) << context_.Error();
     ASSERT_TRUE(renderer_.Open());
     glGenFramebuffers(1, &fbo_);
@@ -641,6 +645,21 @@ TEST_F(TransformedTest, FogAtKnownDepths) {
     EXPECT_TRUE(ColorNear(Pixel(32, 32), expect(c.factor), 2));
     EXPECT_TRUE(ColorNear(Pixel(5, 60), expect(c.factor), 2));
   }
+  // With a parallel projection (w stays 1) table fog follows the depth
+  // value: the quad at z = 10 of a 0..20 depth range sits at depth 0.5.
+  D3DMATRIX parallel = Identity();
+  parallel._11 = parallel._22 = 0.1f;
+  parallel._33 = 1.0f / 20.0f;
+  renderer_.SetTransform(D3DTS_PROJECTION, &parallel);
+  renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+  renderer_.SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(0.25f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(0.75f));
+  renderer_.SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  ASSERT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), expect(0.5f), 2));
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(5.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(15.0f));
   // Table fog reaches pre-transformed vertices through their w (1 / rhw).
   renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   const ScreenVertex screen[4] = {{0, 0, 0.5f, 0.1f, 0xFFFF0000},
@@ -650,6 +669,15 @@ TEST_F(TransformedTest, FogAtKnownDepths) {
   renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
   renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
   EXPECT_TRUE(ColorNear(Pixel(10, 10), expect(0.5f), 2));
+  // Equal start and end: no fog in front of them, all fog behind.
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(12.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(12.0f));
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
+  renderer_.SetRenderState(D3DRS_FOGSTART, Bits(8.0f));
+  renderer_.SetRenderState(D3DRS_FOGEND, Bits(8.0f));
+  renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
+  EXPECT_EQ(Pixel(10, 10), 0xFF0000FFu);
   // Fog off leaves the colour alone.
   renderer_.SetRenderState(D3DRS_FOGENABLE, FALSE);
   renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex));
@@ -1153,6 +1181,75 @@ TEST_F(RendererTest, RefusedDraws) {
   EXPECT_EQ(renderer_.SetRenderState(D3D8_RENDER_STATE_COUNT, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(renderer_.SetTextureStageState(0, D3D8_TEXTURE_STAGE_STATE_COUNT, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(renderer_.SetTransform(d3d8draw::kTransformStateCount, nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_F(TransformedTest, EveryOperationAndLightMixBuildsAProgram) {
+  // Programs for rarely used corners must compile too: every operation as
+  // colour and alpha operation with every argument kind, the temporary
+  // register, eight lights of mixed types with specular and range fog.
+  renderer_.SetTexture(0, MakeTexture(1, 1, {0xFFFFFFFF}), GL_TEXTURE_2D);
+  renderer_.SetTexture(1, MakeTexture(1, 1, {0xFFFFFFFF}), GL_TEXTURE_2D);
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+    DWORD diffuse, specular;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-10, 10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0},
+                          {10, 10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 1, 0},
+                          {-10, -10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 0, 1},
+                          {10, -10, 10, 0, 0, -1, 0xFFFFFFFF, 0, 1, 1}};
+  ASSERT_EQ(renderer_.SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1),
+            D3D_OK);
+  const DWORD args[] = {
+      D3DTA_DIFFUSE,  D3DTA_CURRENT, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_TFACTOR | D3DTA_COMPLEMENT,
+      D3DTA_SPECULAR, D3DTA_TEMP};
+  for (DWORD op = D3DTOP_SELECTARG1; op <= D3DTOP_LERP; ++op) {
+    SCOPED_TRACE(op);
+    const DWORD arg = args[op % 6];
+    renderer_.SetTextureStageState(0, D3DTSS_COLOROP, op);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG0, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG2, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    renderer_.SetTextureStageState(0, D3DTSS_ALPHAARG1, arg);
+    renderer_.SetTextureStageState(0, D3DTSS_RESULTARG, op % 2 ? D3DTA_TEMP : D3DTA_CURRENT);
+    renderer_.SetTextureStageState(1, D3DTSS_COLOROP, op);
+    renderer_.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_LERP + 1 - op);
+    renderer_.SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEMP);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
+  D3DLIGHT8 light;
+  std::memset(&light, 0, sizeof(light));
+  light.Diffuse = light.Specular = light.Ambient = {0.1f, 0.1f, 0.1f, 1};
+  light.Direction = {0, 0, 1};
+  light.Range = 50;
+  light.Attenuation0 = 1;
+  light.Theta = 0.5f;
+  light.Phi = 1.0f;
+  light.Falloff = 1;
+  for (DWORD i = 0; i < 9; ++i) {
+    light.Type = static_cast<D3DLIGHTTYPE>(D3DLIGHT_POINT + i % 3);
+    renderer_.SetLight(i, &light);
+    renderer_.LightEnable(i, TRUE);
+  }
+  renderer_.SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  renderer_.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+  renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_RANGEFOGENABLE, TRUE);
+  for (DWORD mode : {D3DFOG_EXP, D3DFOG_EXP2, D3DFOG_LINEAR}) {
+    renderer_.SetRenderState(D3DRS_FOGVERTEXMODE, mode);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
+  // Every generated coordinate kind into a texture transform, projected.
+  renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT4 | D3DTTFF_PROJECTED);
+  for (DWORD generation = 0; generation <= 3; ++generation) {
+    renderer_.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, generation << 16);
+    EXPECT_EQ(renderer_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK)
+        << renderer_.LastShaderError();
+  }
 }
 
 }  // namespace

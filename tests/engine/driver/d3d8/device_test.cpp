@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/engine/driver/d3d8/driver_fixture.h"
+#include "tests/support/fake_driver.h"
 
 namespace {
 
@@ -82,6 +83,7 @@ TEST_F(DeviceTest, ModeCannotChangeOnceStarted) {
   ASSERT_TRUE(RwEngineSetVideoMode(mode));
   ASSERT_TRUE(RwEngineStart());
   EXPECT_FALSE(RwEngineSetVideoMode(0));
+  EXPECT_FALSE(RwD3D8SystemHandler(kRwDeviceSetSubSystem, nullptr, nullptr, 0));
   EXPECT_EQ(RwEngineGetCurrentVideoMode(), mode);
   EXPECT_EQ(_rwD3D8Driver.displayMode.flags, kRwVideoModeExclusive);
   EXPECT_EQ(_rwD3D8Driver.displayMode.width, 640u);
@@ -175,6 +177,19 @@ TEST_F(DeviceTest, OpenFailsWithoutDirect3DAndLeavesTheEngineInitialised) {
   EXPECT_FALSE(RwEngineOpen(&params));
   EXPECT_EQ(RwEngineInstance->engineStatus, kRwEngineStatusInitialised);
   EXPECT_EQ(RwEngineGetOpenCount(), 0);
+}
+
+TEST_F(DeviceTest, InstalledDriverHooksStillReplaceTheLinkedDriver) {
+  FakeDriverInstall();
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
+  ASSERT_TRUE(RwEngineOpen(&params));
+  ASSERT_TRUE(RwEngineStart());
+  EXPECT_EQ(_rwD3D8Driver.d3d, nullptr);
+  EXPECT_EQ(Device(), nullptr);
+  EXPECT_EQ(RwEngineInstance->device.fpSystem, FakeDriverDeviceRecord()->fpSystem);
+  FakeEngineShutdown();
+  FakeDriverUninstall();
 }
 
 TEST_F(DeviceTest, EngineRestartsOnTheSameWindow) {

@@ -83,6 +83,25 @@ TEST_F(Im2DTest, EngineInAChosenModeDrawsEvery2DPrimitiveAndShutsDown) {
   EXPECT_TRUE(RwEngineTerm());
 }
 
+TEST_F(Im2DTest, VertexAlphaBlendsWithTheDefaultBlendFunctions) {
+  StartEngine();
+  ClearToBlack();
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateCullMode, IntegerValue(D3DCULL_NONE)));
+  std::vector<RwIm2DVertex> blue = Corners(0, 0, 40, 40, kBlue);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, blue.data(), 4));
+  // Half-transparent red over the blue: without vertex alpha it covers it.
+  std::vector<RwIm2DVertex> red = Corners(0, 0, 20, 40, 0x80FF0000u);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, red.data(), 4));
+  EXPECT_EQ(BackBufferPixel(10, 20), 0xFF0000u);
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateVertexAlphaEnable, IntegerValue(1)));
+  std::vector<RwIm2DVertex> blended = Corners(20, 0, 40, 40, 0x80FF0000u);
+  ASSERT_TRUE(RwIm2DRenderPrimitive(kTriFan, blended.data(), 4));
+  const uint32_t pixel = BackBufferPixel(30, 20);
+  EXPECT_NEAR(double(pixel >> 16), 128.0, 2.0);
+  EXPECT_EQ((pixel >> 8) & 0xFF, 0u);
+  EXPECT_NEAR(double(pixel & 0xFF), 127.0, 2.0);
+}
+
 TEST_F(Im2DTest, IndexedPrimitivesUseTheIndexBufferOnlyWithMoreIndicesThanVertices) {
   StartEngine();
   Record();
@@ -159,6 +178,18 @@ TEST_F(Im2DTest, OwnVertexBufferRestartsWhenFullAndRefusesPrimitivesLargerThanIt
   EXPECT_EQ(Calls("VertexBuffer::Lock"), locks);
   // The largest primitive that fits still draws.
   EXPECT_TRUE(RwIm2DRenderPrimitive(kTriList, many.data(), 9360));
+}
+
+TEST_F(Im2DTest, PointListsDrawOnePointPerVertex) {
+  StartEngine();
+  ClearToBlack();
+  Record();
+  std::vector<RwIm2DVertex> points = {Vertex(10.5f, 10.5f, kGreen), Vertex(20.5f, 30.5f, kGreen)};
+  ASSERT_TRUE(RwIm2DRenderPrimitive(6, points.data(), 2));
+  EXPECT_EQ(Args("DrawPrimitive"), (std::vector<uint64_t>{D3DPT_POINTLIST, 0, 2}));
+  EXPECT_EQ(BackBufferPixel(10, 10), 0x00FF00u);
+  EXPECT_EQ(BackBufferPixel(20, 30), 0x00FF00u);
+  EXPECT_EQ(BackBufferPixel(15, 20), 0x000000u);
 }
 
 TEST_F(Im2DTest, PrimitivesWithNothingToDrawAreRefused) {

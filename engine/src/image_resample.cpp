@@ -1,0 +1,137 @@
+// Area-averaging resampler. Each destination pixel covers a span of source
+// pixels measured in 16.16 fixed point; every covered source pixel counts
+// with the part of it that is covered, first along the source rows, then the
+// row results down the column.
+#include "engine/src/image_resample.h"
+
+#include <cstring>
+
+#include "engine/src/plcore/error.h"
+
+namespace {
+
+constexpr RwInt32 kChannels = 4;
+constexpr RwUInt32 kFixedOne = 0x10000;
+constexpr RwUInt32 kFixedFractionMask = 0xFFFF;
+constexpr RwInt32 kFixedShift = 16;
+
+// Source step per destination pixel in 16.16 units, at least 1.
+RwUInt32 FixedStep(RwInt32 sourceSize, RwInt32 destinationSize) {
+  const double step = static_cast<double>(sourceSize) / static_cast<double>(destinationSize) * kFixedOne;
+  const RwUInt32 truncated = static_cast<RwUInt32>(step);
+  return truncated > 0 ? truncated : 1;
+}
+
+// The part of source pixel `pixel` that the span [start, end] (inclusive,
+// 16.16 units) covers, in 16.16 units.
+RwUInt32 Coverage(RwUInt32 pixel, RwUInt32 start, RwUInt32 end) {
+  const RwUInt32 first = start >> kFixedShift;
+  const RwUInt32 last = end >> kFixedShift;
+  if (first == last) {
+    return end - start + 1;
+  }
+  if (pixel == first) {
+    return kFixedOne - (start & kFixedFractionMask);
+  }
+  if (pixel == last) {
+    return (end & kFixedFractionMask) + 1;
+  }
+  return kFixedOne;
+}
+
+// Averages one source row over [start, end]; channels in 0..1.
+void AverageRow(const RwUInt8* row, RwUInt32 start, RwUInt32 end, double out[kChannels]) {
+  double sums[kChannels] = {0.0, 0.0, 0.0, 0.0};
+  for (RwUInt32 x = start >> kFixedShift; x <= (end >> kFixedShift); ++x) {
+    const double weight = static_cast<double>(Coverage(x, start, end));
+    const RwUInt8* pixel = row + static_cast<size_t>(x) * kChannels;
+    for (RwInt32 c = 0; c < kChannels; ++c) {
+      sums[c] += pixel[c] / 255.0 * weight;
+    }
+  }
+  const double extent = static_cast<double>(end - start + 1);
+  for (RwInt32 c = 0; c < kChannels; ++c) {
+    out[c] = sums[c] / extent;
+  }
+}
+
+RwUInt8 ToChannel(double average) {
+  const double value = average * 255.0 + 0.5;
+  if (value >= 255.0) {
+    return 255;
+  }
+  return value <= 0.0 ? 0 : static_cast<RwUInt8>(value);
+}
+
+}  // namespace
+
+RwImage* RwImageResample(RwImage* destination, const RwImage* source) {
+  if (destination->depth != 32 || source->depth != 32) {
+    RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrImageFormatUnsupported));
+    return nullptr;
+  }
+  if (destination->pixels == nullptr || source->pixels == nullptr) {
+    RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrNullArgument));
+    return nullptr;
+  }
+  destination->flags = (destination->flags & ~kRwImageGammaCorrected) | (source->flags & kRwImageGammaCorrected);
+  if (destination->width <= 0 || destination->height <= 0 || source->width <= 0 || source->height <= 0) {
+    return destination;
+  }
+  const RwUInt32 stepX = FixedStep(source->width, destination->width);
+  const RwUInt32 stepY = FixedStep(source->height, destination->height);
+  for (RwInt32 y = 0; y < destination->height; ++y) {
+    const RwUInt32 top = static_cast<RwUInt32>(y) * stepY;
+    const RwUInt32 bottom = top + stepY - 1;
+    RwUInt8* outRow = destination->pixels + static_cast<size_t>(y) * destination->stride;
+    for (RwInt32 x = 0; x < destination->width; ++x) {
+      const RwUInt32 left = static_cast<RwUInt32>(x) * stepX;
+      const RwUInt32 right = left + stepX - 1;
+      double sums[kChannels] = {0.0, 0.0, 0.0, 0.0};
+      for (RwUInt32 sy = top >> kFixedShift; sy <= (bottom >> kFixedShift); ++sy) {
+        double row[kChannels];
+        AverageRow(source->pixels + static_cast<size_t>(sy) * source->stride, left, right, row);
+        const double weight = static_cast<double>(Coverage(sy, top, bottom));
+        for (RwInt32 c = 0; c < kChannels; ++c) {
+          sums[c] += row[c] * weight;
+        }
+      }
+      const double extent = static_cast<double>(stepY);
+      for (RwInt32 c = 0; c < kChannels; ++c) {
+        outRow[static_cast<size_t>(x) * kChannels + c] = ToChannel(sums[c] / extent);
+      }
+    }
+  }
+  return destination;
+}
+
+RwImage* RwImageCreateResample(const RwImage* source, RwInt32 width, RwInt32 height) {
+  RwImage* destination = RwImageCreate(width, height, 32);
+  if (destination == nullptr) {
+    return nullptr;
+  }
+  if (RwImageAllocatePixels(destination) == nullptr) {
+    RwImageDestroy(destination);
+    return nullptr;
+  }
+  if (source->depth == 32) {
+    if (RwImageResample(destination, source) == nullptr) {
+      RwImageDestroy(destination);
+      return nullptr;
+    }
+    return destination;
+  }
+  RwImage* expanded = RwImageCreate(source->width, source->height, 32);
+  if (expanded == nullptr) {
+    RwImageDestroy(destination);
+    return nullptr;
+  }
+  const bool ok = RwImageAllocatePixels(expanded) != nullptr && RwImageCopy(expanded, source) != nullptr &&
+                  RwImageResample(destination, expanded) != nullptr;
+  RwImageDestroy(expanded);
+  if (!ok) {
+    RwImageDestroy(destination);
+    return nullptr;
+  }
+  return destination;
+}
