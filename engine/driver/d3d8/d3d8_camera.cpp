@@ -402,6 +402,7 @@ RwBool RwD3D8DeviceRestoreVideoMemory(void) {
     return FALSE;
   }
   RwD3D8RenderStateRestore();
+  _rwD3D8CameraTextureBindingForget();
   return RwD3D8LightsRestore() && RwD3D8Im2DRenderOpen() && RwD3D8Im3DIndexBufferCreate() &&
          RwD3D8SharedVertexBuffersCreate();
 }
@@ -563,8 +564,6 @@ RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window) {
     swapChain->Release();
     return FALSE;
   }
-  // The chain keeps its back buffer alive; the raster holds it without a reference.
-  backBuffer->Release();
   const RwInt32 width = static_cast<RwInt32>(desc.Width);
   const RwInt32 height = static_cast<RwInt32>(desc.Height);
   RwRaster* raster = RwRasterCreate(width, height, 0, rwRASTERTYPECAMERA | rwRASTERDONTALLOCATE);
@@ -573,11 +572,13 @@ RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window) {
     if (raster != nullptr) {
       RwRasterDestroy(raster);
     }
+    backBuffer->Release();
     swapChain->Release();
     return FALSE;
   }
   RwRaster* zRaster = RwRasterCreate(width, height, 0, rwRASTERTYPEZBUFFER);
   if (zRaster == nullptr) {
+    _rwD3D8RasterForgetSwapChain(raster);
     RwRasterDestroy(raster);  // releases the swap chain with the raster
     return FALSE;
   }
@@ -589,6 +590,7 @@ RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window) {
     RwRasterDestroy(oldZRaster);
   }
   if (oldRaster != nullptr) {
+    _rwD3D8RasterForgetSwapChain(oldRaster);
     RwRasterDestroy(oldRaster);
   }
   return TRUE;
