@@ -1,7 +1,7 @@
 // Camera update, clear and present on the Direct3D 8 stand-in: a whole frame
 // read back, the window size followed, a lost device recovered, camera
 // textures drawn directly or copied back, and vertical sync switched.
-#include "tests/engine/driver/d3d8/camera_fixture.h"
+#include "tests/support/d3d8_camera_engine.h"
 
 namespace {
 
