@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/driver/d3d8/d3d8_camera_internal.h"
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8raster.h"
 #include "engine/engine.h"
@@ -85,6 +86,9 @@ class CameraDriverTest : public ::testing::Test {
   static void DestroyCamera(RwCamera* camera) {
     RwFrame* frame = RwCameraGetFrame(camera);
     if (camera->frameBuffer != nullptr) {
+      // The raster's destruction releases its swap chain but not the back
+      // buffer reference it holds.
+      _rwD3D8RasterForgetSwapChain(camera->frameBuffer);
       RwRasterDestroy(camera->frameBuffer);
     }
     if (camera->zBuffer != nullptr) {

@@ -1,6 +1,8 @@
 // Camera update, clear and present on the Direct3D 8 stand-in: a whole frame
 // read back, the window size followed, a lost device recovered, camera
 // textures drawn directly or copied back, and vertical sync switched.
+#include <algorithm>
+
 #include "tests/support/d3d8_camera_engine.h"
 
 namespace {
@@ -258,6 +260,56 @@ TEST_F(CameraTest, VerticalSyncSwitchesResetTheDeviceOnceEachWay) {
   ASSERT_TRUE(DrawFrame(0));
   EXPECT_EQ(Calls("Reset"), 2u);
   ExpectFramePixels();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CameraTest, CameraOnASecondWindowPresentsThroughItsOwnSwapChain) {
+  Start();
+  HWND__ second;
+  second.sdlWindow = SDL_CreateWindow("second", 0, 0, 96, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  ASSERT_NE(second.sdlWindow, nullptr);
+  RwCamera* camera = MakeCamera(rwRASTERTYPECAMERA, 32, 32);
+  ASSERT_NE(camera, nullptr);
+  EXPECT_FALSE(RwD3D8CameraAttachWindow(camera, &window_));  // the device's own window
+  if (!RwD3D8CameraAttachWindow(camera, &second)) {
+    // The stand-in could not draw into the second window; the camera keeps
+    // its rasters.
+    EXPECT_EQ(camera->frameBuffer->width, 32);
+    SDL_DestroyWindow(second.sdlWindow);
+    GTEST_SKIP() << "no additional swap chain on this display";
+  }
+  EXPECT_EQ(camera->frameBuffer->width, 96);
+  EXPECT_EQ(camera->frameBuffer->height, 64);
+  ASSERT_NE(camera->zBuffer, nullptr);
+  Record();
+  RwRGBA colour = kClearColour;
+  ASSERT_NE(RwCameraClear(camera, &colour, kRwCameraClearImage | kRwCameraClearZ), nullptr);
+  ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+  ASSERT_TRUE(DrawRect(0, 0, 10, 10, kRed));
+  ASSERT_NE(RwCameraEndUpdate(camera), nullptr);
+  EXPECT_NE(RwRasterShowRaster(camera->frameBuffer, nullptr, 0), nullptr);
+  EXPECT_EQ(Calls("SwapChain::Present"), 1u);
+  EXPECT_EQ(Calls("Present"), 0u);
+  // The window's back buffer holds the frame; the device's does not.
+  RwD3D8RasterExtension* extension = _rwD3D8RasterExtensionGet(camera->frameBuffer);
+  ASSERT_NE(extension, nullptr);
+  EXPECT_EQ(SurfacePixel(extension->surface, 5, 5), 0xFF0000u);
+  EXPECT_EQ(SurfacePixel(extension->surface, 50, 50), kClearPixel);
+  EXPECT_NE(BackBufferPixel(5, 5), 0xFF0000u);
+
+  // A reset keeps the window's swap chain working.
+  d3d8test::InjectDeviceLoss(Device(), true);
+  EXPECT_EQ(RwRasterShowRaster(camera_->frameBuffer, nullptr, 0), nullptr);
+  ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+  ASSERT_NE(RwCameraEndUpdate(camera), nullptr);
+  EXPECT_NE(RwRasterShowRaster(camera->frameBuffer, nullptr, 0), nullptr);
+
+  DestroyCamera(camera);
+  cameras_.erase(std::find(cameras_.begin(), cameras_.end(), camera));
+  SDL_DestroyWindow(second.sdlWindow);
 }
 
 }  // namespace
