@@ -191,3 +191,56 @@ TEST_F(FirstFrameTest, FramesPrintTheirTextThroughResizeAndDeviceLossAndShutDown
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FirstFrameTest, WindowTooLargeForABackBufferIsSizedBack) {
+  RwD3D8CameraDriverUse();
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
+  RwEngineOpenParams params = {window_};
+  ASSERT_TRUE(RwEngineOpen(&params));
+  ASSERT_TRUE(RwEngineSetVideoMode(0));
+  ASSERT_TRUE(RwEngineStart());
+  camera_ = RwCameraCreate();
+  ASSERT_NE(camera_, nullptr);
+  ASSERT_TRUE(FitCameraRasters());
+
+  // Wider than any back buffer the device can make: the Reset fails.
+  const int tooWide = static_cast<int>(RwD3D8GetCaps()->MaxTextureWidth) + 16;
+  RECT rect = {0, 0, tooWide, 64};
+  AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+  ASSERT_TRUE(
+      SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER));
+  RECT client;
+  ASSERT_TRUE(GetClientRect(window_, &client));
+  if (client.right != tooWide) {
+    GTEST_SKIP() << "the display keeps windows smaller than a back buffer can be";
+  }
+  IDirect3DDevice8* device = RwD3D8GetCurrentD3DDevice();
+  d3d8test::SetRecording(device, true);
+  ASSERT_NE(RwCameraBeginUpdate(camera_), nullptr);
+  RwCameraEndUpdate(camera_);
+  EXPECT_EQ(d3d8test::CallCount(device, "Reset"), 2u);  // the new size, then the old one
+  ASSERT_TRUE(GetClientRect(window_, &client));
+  EXPECT_EQ(client.right, kClientWidth);
+  EXPECT_EQ(client.bottom, kClientHeight);
+  IDirect3DSurface8* back = nullptr;
+  ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  D3DSURFACE_DESC desc;
+  back->GetDesc(&desc);
+  back->Release();
+  EXPECT_EQ(desc.Width, static_cast<UINT>(kClientWidth));
+  EXPECT_EQ(desc.Height, static_cast<UINT>(kClientHeight));
+  EXPECT_NE(RwRasterShowRaster(camera_->frameBuffer, window_, 0), nullptr);
+
+  RwRasterDestroy(camera_->frameBuffer);
+  RwRasterDestroy(camera_->zBuffer);
+  RwCameraSetRaster(camera_, nullptr);
+  RwCameraSetZRaster(camera_, nullptr);
+  RwCameraDestroy(camera_);
+  EXPECT_TRUE(RwEngineStop());
+  EXPECT_TRUE(RwEngineClose());
+  EXPECT_TRUE(RwEngineTerm());
+}
+
+}  // namespace
