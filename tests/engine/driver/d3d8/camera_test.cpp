@@ -313,3 +313,56 @@ TEST_F(CameraTest, CameraOnASecondWindowPresentsThroughItsOwnSwapChain) {
 }
 
 }  // namespace
+
+namespace {
+
+class FullScreenCameraTest : public CameraTest {
+ protected:
+  // The first full-screen mode, or -1.
+  static RwInt32 FullScreenMode() {
+    const RwInt32 count = RwEngineGetNumVideoModes();
+    for (RwInt32 i = 0; i < count; i++) {
+      RwVideoMode mode;
+      if (RwEngineGetVideoModeInfo(&mode, i) != nullptr && (mode.flags & kRwVideoModeExclusive) != 0) {
+        return i;
+      }
+    }
+    return -1;
+  }
+};
+
+TEST_F(FullScreenCameraTest, VerticalSyncSwitchesThePresentationIntervalOnceEachWay) {
+  RwD3D8CameraDriverUse();
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
+  RwEngineOpenParams params = {&window_};
+  ASSERT_TRUE(RwEngineOpen(&params));
+  const RwInt32 mode = FullScreenMode();
+  RwEngineClose();
+  RwEngineTerm();
+  if (mode < 0) {
+    GTEST_SKIP() << "no full-screen mode";
+  }
+  Start(mode);
+  MakeCharset();
+  RwVideoMode info;
+  ASSERT_NE(RwEngineGetVideoModeInfo(&info, mode), nullptr);
+  Record();
+  ASSERT_TRUE(DrawFrame(0));
+  EXPECT_EQ(Calls("Reset"), 0u);
+  EXPECT_EQ(_rwD3D8Driver.present.FullScreen_PresentationInterval, static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE));
+  EXPECT_TRUE(DrawFrame(1));
+  EXPECT_EQ(Calls("Reset"), 1u);
+  EXPECT_EQ(_rwD3D8Driver.present.FullScreen_PresentationInterval, static_cast<UINT>(D3DPRESENT_INTERVAL_ONE));
+  ASSERT_TRUE(DrawFrame(1));
+  EXPECT_EQ(Calls("Reset"), 1u);
+  ASSERT_TRUE(DrawFrame(0));
+  EXPECT_EQ(Calls("Reset"), 2u);
+  EXPECT_EQ(_rwD3D8Driver.present.FullScreen_PresentationInterval, static_cast<UINT>(D3DPRESENT_INTERVAL_IMMEDIATE));
+  // The frame drawn before a switch is lost with the Reset; the next shows.
+  ASSERT_TRUE(DrawFrame(0));
+  EXPECT_EQ(Calls("Reset"), 2u);
+  EXPECT_EQ(BackBufferDesc().Width, static_cast<UINT>(info.width));
+  ExpectGlyphA();
+}
+
+}  // namespace
