@@ -117,3 +117,25 @@ TEST_F(Im3DSubmitTest, IndexBufferIsMadeAgainAfterADeviceReset) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Im3DSubmitTest, IndexListsTooLongForTheIndexBufferAreDrawnFromTheCallersVertices) {
+  std::vector<RwUInt16> indices(65538);
+  for (size_t i = 0; i < indices.size(); i++) {
+    indices[i] = static_cast<RwUInt16>(i % 3);
+  }
+  Begin();
+  Record();
+  ASSERT_TRUE(DrawIndexed(indices.data(), static_cast<RwUInt32>(indices.size())));
+  EXPECT_EQ(Calls("IndexBuffer::Lock"), 0u);
+  EXPECT_EQ(Calls("DrawIndexedPrimitiveUP"), 1u);
+  // The next draw goes through the shared buffers again.
+  RwUInt16 few[6] = {0, 1, 2, 0, 2, 3};
+  ASSERT_TRUE(DrawIndexed(few, 6));
+  EXPECT_EQ(Calls("DrawPrimitive"), 1u);
+  End();
+  EXPECT_EQ(BackBufferPixel(kWidth / 2, kHeight / 2), 0xFFFF00u);
+}
+
+}  // namespace
