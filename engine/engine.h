@@ -29,3 +29,7 @@
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"
+#include "engine/driver/d3d8/d3d8convert.h"
+#include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/palquant.h"
+#include "engine/src/image_resample.h"

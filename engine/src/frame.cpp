@@ -102,12 +102,18 @@ void UnlinkFromParent(RwFrame* child) {
   child->next = nullptr;
 }
 
-// Plugin destructors, off the dirty list, objects detached, record freed.
-void FreeFrame(RwFrame* frame) {
-  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
+// Off the dirty list, objects detached, record freed (plugin destructors
+// have run).
+void ReleaseFrame(RwFrame* frame) {
   TakeOffDirtyList(frame);
   ReleaseObjects(frame);
   RwFreeListEntryFree(gFrameModule->frameFreeList, frame);
+}
+
+// Plugin destructors, then the release.
+void FreeFrame(RwFrame* frame) {
+  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
+  ReleaseFrame(frame);
 }
 
 RwFrame* AllocateFrame() {
@@ -227,6 +233,7 @@ RwBool RwFrameDestroy(RwFrame* frame) {
   if (frame == nullptr) {
     return TRUE;
   }
+  RwPluginRegistryDeInitObject(&sFrameRegistry, frame);
   if (ParentOf(frame) != nullptr) {
     UnlinkFromParent(frame);
   }
@@ -240,7 +247,7 @@ RwBool RwFrameDestroy(RwFrame* frame) {
     c = next;
   }
   frame->child = nullptr;
-  FreeFrame(frame);
+  ReleaseFrame(frame);
   return TRUE;
 }
 
@@ -307,11 +314,17 @@ RwFrame* RwFrameCloneHierarchy(RwFrame* root) {
 }
 
 RwFrame* RwFrameAddChild(RwFrame* parent, RwFrame* child) {
-  for (const RwFrame* f = parent; f != nullptr; f = ParentOf(f)) {
-    if (f == child) {
-      RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrInvalidValue));
-      return nullptr;  // the child would become its own ancestor
+  // The child would become its own ancestor. Only a child with children of
+  // its own can lie above the parent, so adding leaves costs nothing here.
+  bool cycle = parent == child;
+  if (child->child != nullptr) {
+    for (const RwFrame* f = parent; f != nullptr && !cycle; f = ParentOf(f)) {
+      cycle = f == child;
     }
+  }
+  if (cycle) {
+    RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrInvalidValue));
+    return nullptr;
   }
   if (ParentOf(child) != nullptr) {
     RwFrameRemoveChild(child);

@@ -46,7 +46,6 @@ struct DrawState {
   // OpenGL state (and possibly the device's state after a Reset).
   uint64_t epoch = 0;
   D3DVIEWPORT8 viewport = {0, 0, 0, 0, 0.0f, 0.0f};
-  d3d8draw::TargetInfo target;
 };
 
 namespace {
@@ -103,21 +102,15 @@ bool BeginDraw(Device* device, DrawState* draw, bool indexed, bool userPointer) 
     if (indexed) {
       IndexBuffer* indices = s.indices;
       if (indices == nullptr) return false;
-      r.SetIndices(indices->Prepare(), indices->format == D3DFMT_INDEX32 ? 4 : 2, s.baseVertexIndex);
+      const UINT indexSize = indices->format == D3DFMT_INDEX32 ? 4 : 2;
+      r.SetIndices(indices->Prepare(), indexSize, s.baseVertexIndex, indices->data.data(),
+                   indices->data.size() / indexSize);
     }
   }
   if (draw->epoch != device->glStateEpoch) {
     SyncStates(device, draw);
     r.InvalidateGlState();
     draw->epoch = device->glStateEpoch;
-  }
-  d3d8draw::TargetInfo target;
-  target.width = static_cast<int>(device->TargetWidth());
-  target.height = static_cast<int>(device->TargetHeight());
-  target.topRowFirst = true;  // every colour surface keeps the Direct3D top row first
-  if (target.width != draw->target.width || target.height != draw->target.height) {
-    draw->target = target;
-    r.SetTarget(target);
   }
   if (!SameBytes(&draw->viewport, &s.viewport, sizeof(D3DVIEWPORT8))) {
     draw->viewport = s.viewport;

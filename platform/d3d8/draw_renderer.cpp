@@ -272,6 +272,7 @@ void Renderer::ResetStates() {
   keyDirty_ = fixedDirty_ = transformsDirty_ = lightsDirty_ = true;
   ++fixedSerial_;
   ++textureMatrixSerial_;
+  ++materialSerial_;
 }
 
 void Renderer::InvalidateGlState() {
@@ -348,7 +349,7 @@ HRESULT Renderer::GetTransform(DWORD state, D3DMATRIX* matrix) const {
 HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
   if (material == nullptr) return D3DERR_INVALIDCALL;
   material_ = *material;
-  ++lightingSerial_;
+  ++materialSerial_;
   return D3D_OK;
 }
 
@@ -431,20 +432,16 @@ void Renderer::SetStreamSource(GLuint buffer, UINT stride) {
   streamStride_ = stride;
 }
 
-void Renderer::SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex) {
+void Renderer::SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex, const void* indices, size_t indexCount) {
   indexBuffer_ = buffer;
   indexSize_ = indexSize == 4 ? 4 : 2;
   baseVertexIndex_ = baseVertexIndex;
+  indexMemory_ = static_cast<const uint8_t*>(indices);
+  indexMemoryCount_ = indices != nullptr ? indexCount : 0;
 }
 
 void Renderer::SetViewport(const D3DVIEWPORT8& viewport) {
   viewport_ = viewport;
-  fixedDirty_ = true;
-  ++viewportSerial_;
-}
-
-void Renderer::SetTarget(const TargetInfo& target) {
-  target_ = target;
   fixedDirty_ = true;
   ++viewportSerial_;
 }
@@ -625,7 +622,6 @@ void Renderer::UploadUniforms(Program* program) {
     const float height = viewport_.Height > 0 ? static_cast<float>(viewport_.Height) : 1.0f;
     glUniform4f(u.viewport, static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y), 1.0f / width,
                 1.0f / height);
-    glUniform1f(u.ySign, target_.topRowFirst ? -1.0f : 1.0f);
   }
   if (program->fixedSerial != fixedSerial_) {
     program->fixedSerial = fixedSerial_;
@@ -650,13 +646,16 @@ void Renderer::UploadUniforms(Program* program) {
     }
     if (u.pointSize >= 0) glUniform1f(u.pointSize, BitsFloat(rs[D3DRS_POINTSIZE]));
   }
-  if (program->lightingSerial != lightingSerial_) {
-    program->lightingSerial = lightingSerial_;
+  if (program->materialSerial != materialSerial_) {
+    program->materialSerial = materialSerial_;
     if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
     if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
     if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
     if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
     if (u.materialPower >= 0) glUniform1f(u.materialPower, material_.Power);
+  }
+  if (program->lightingSerial != lightingSerial_) {
+    program->lightingSerial = lightingSerial_;
     const GLsizei n = static_cast<GLsizei>(activeLightCount_);
     if (n > 0 && u.lightDiffuse >= 0) {
       glUniform4fv(u.lightDiffuse, n, lightData_[0]);
@@ -684,15 +683,12 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_PROGRAM_POINT_SIZE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glValid_ = true;
   }
-  // Viewport: Direct3D counts rows from the top.
-  const int vpWidth = static_cast<int>(viewport_.Width);
-  const int vpHeight = static_cast<int>(viewport_.Height);
-  const int vpY =
-      target_.topRowFirst ? static_cast<int>(viewport_.Y) : target_.height - static_cast<int>(viewport_.Y) - vpHeight;
-  glViewport(static_cast<GLint>(viewport_.X), vpY, vpWidth, vpHeight);
+  // The target's rows run top-down like Direct3D's, so the viewport is
+  // given as it stands.
+  glViewport(static_cast<GLint>(viewport_.X), static_cast<GLint>(viewport_.Y), static_cast<GLsizei>(viewport_.Width),
+             static_cast<GLsizei>(viewport_.Height));
   glDepthRange(viewport_.MinZ, viewport_.MaxZ);
 
   if (rs[D3DRS_ZENABLE] != D3DZB_FALSE) {
@@ -736,10 +732,9 @@ void Renderer::ApplyFixedState() {
     glDisable(GL_BLEND);
   }
 
-  // Direct3D names the winding as seen on screen with y growing downwards:
-  // its clockwise has positive area in window coordinates when the target
-  // keeps the top row first, the opposite when OpenGL's bottom row is first.
-  glFrontFace(target_.topRowFirst ? GL_CCW : GL_CW);
+  // Direct3D names the winding as seen on screen with y growing downwards;
+  // with the top row first its clockwise is OpenGL's counter-clockwise.
+  glFrontFace(GL_CCW);
   switch (rs[D3DRS_CULLMODE]) {
     case D3DCULL_CW:
       glEnable(GL_CULL_FACE);
@@ -787,6 +782,13 @@ void Renderer::ApplyFixedState() {
   } else {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_POLYGON_OFFSET_LINE);
+  }
+  // Without clipping, depth outside 0..1 is clamped instead of cutting the
+  // primitive away.
+  if (rs[D3DRS_CLIPPING]) {
+    glDisable(GL_DEPTH_CLAMP);
+  } else {
+    glEnable(GL_DEPTH_CLAMP);
   }
   if (rs[D3DRS_DITHERENABLE]) {
     glEnable(GL_DITHER);
@@ -947,6 +949,17 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
   return true;
 }
 
+bool Renderer::BeginLineEnds(GLenum mode) {
+  if ((mode != GL_LINES && mode != GL_LINE_STRIP) || renderStates_[D3DRS_LASTPIXEL] == 0) return false;
+  // The ends are one-pixel points whatever the point size; the fixed values
+  // go up again with the next draw.
+  if (program_->uniforms.pointSize >= 0) {
+    glUniform1f(program_->uniforms.pointSize, 1.0f);
+    program_->fixedSerial = 0;
+  }
+  return true;
+}
+
 HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount) {
   if (primitiveCount == 0) return D3D_OK;
   if (streamBuffer_ == 0) return D3DERR_INVALIDCALL;
@@ -956,6 +969,15 @@ HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCoun
   const GLsizei stride = static_cast<GLsizei>(streamStride_ != 0 ? streamStride_ : layout_.stride);
   BindVertexArray(streamBuffer_, 0, stride);
   glDrawArrays(mode, static_cast<GLint>(startVertex), count);
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      glDrawArrays(GL_POINTS, static_cast<GLint>(startVertex) + count - 1, 1);
+    } else {
+      // Every second vertex, read with twice the stride.
+      BindVertexArray(streamBuffer_, static_cast<GLintptr>(startVertex + 1) * stride, stride * 2);
+      glDrawArrays(GL_POINTS, 0, count / 2);
+    }
+  }
   return D3D_OK;
 }
 
@@ -976,6 +998,26 @@ HRESULT Renderer::DrawIndexedPrimitive(DWORD type, UINT /*minIndex*/, UINT /*ver
   const auto offset = static_cast<uintptr_t>(startIndex) * indexSize_;
   glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
                            static_cast<GLint>(baseVertexIndex_));
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      const auto last = offset + static_cast<uintptr_t>(count - 1) * indexSize_;
+      glDrawElementsBaseVertex(GL_POINTS, 1, indexType, reinterpret_cast<const void*>(last),
+                               static_cast<GLint>(baseVertexIndex_));
+    } else if (indexMemory_ != nullptr && startIndex + static_cast<size_t>(count) <= indexMemoryCount_) {
+      // Every second index of the list, from the copy in memory.
+      std::vector<uint8_t> ends;
+      const uint8_t* first = indexMemory_ + static_cast<size_t>(startIndex) * indexSize_;
+      for (GLsizei i = 1; i < count; i += 2) {
+        ends.insert(ends.end(), first + i * indexSize_, first + (i + 1) * indexSize_);
+      }
+      const GLintptr endsOffset = Stream(upIndexBuffer_, &upIndexCapacity_, &upIndexCursor_, ends.data(),
+                                         static_cast<GLsizeiptr>(ends.size()), 4, GL_COPY_WRITE_BUFFER);
+      glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
+      boundElementBuffer_ = upIndexBuffer_;
+      glDrawElementsBaseVertex(GL_POINTS, count / 2, indexType, reinterpret_cast<const void*>(endsOffset),
+                               static_cast<GLint>(baseVertexIndex_));
+    }
+  }
   return D3D_OK;
 }
 
@@ -1005,6 +1047,14 @@ HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* v
       Stream(upVertexBuffer_, &upVertexCapacity_, &upVertexCursor_, vertices, size, 16, GL_COPY_WRITE_BUFFER);
   BindVertexArray(upVertexBuffer_, offset, static_cast<GLsizei>(stride));
   glDrawArrays(mode, 0, count);
+  if (BeginLineEnds(mode)) {
+    if (mode == GL_LINE_STRIP) {
+      glDrawArrays(GL_POINTS, count - 1, 1);
+    } else {
+      BindVertexArray(upVertexBuffer_, offset + static_cast<GLintptr>(stride), static_cast<GLsizei>(stride) * 2);
+      glDrawArrays(GL_POINTS, 0, count / 2);
+    }
+  }
   // Drawing from user memory leaves stream 0 and the indices unset.
   streamBuffer_ = 0;
   streamStride_ = 0;
@@ -1045,8 +1095,21 @@ HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexC
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
     boundElementBuffer_ = upIndexBuffer_;
   }
-  glDrawElementsBaseVertex(mode, count, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(indexOffset), -static_cast<GLint>(minIndex));
+  const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(indexOffset),
+                           -static_cast<GLint>(minIndex));
+  if (BeginLineEnds(mode)) {
+    // The indices of the line ends: the last one of a strip, every second
+    // one of a list.
+    std::vector<uint8_t> ends;
+    for (GLsizei i = mode == GL_LINE_STRIP ? count - 1 : 1; i < count; i += 2) {
+      ends.insert(ends.end(), indexBytes + i * indexSize, indexBytes + (i + 1) * indexSize);
+    }
+    const GLintptr endsOffset = Stream(upIndexBuffer_, &upIndexCapacity_, &upIndexCursor_, ends.data(),
+                                       static_cast<GLsizeiptr>(ends.size()), 4, GL_COPY_WRITE_BUFFER);
+    glDrawElementsBaseVertex(GL_POINTS, static_cast<GLsizei>(ends.size() / indexSize), indexType,
+                             reinterpret_cast<const void*>(endsOffset), -static_cast<GLint>(minIndex));
+  }
   streamBuffer_ = 0;
   streamStride_ = 0;
   indexBuffer_ = 0;

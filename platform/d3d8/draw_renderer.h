@@ -2,7 +2,9 @@
 // stage and transform state, the material and the lights, turns them into
 // OpenGL state and a generated program, and issues the draw calls. It knows
 // resources only by their OpenGL names, so the device hands it buffers and
-// textures as names.
+// textures as names. Render targets hold the top row of the picture in
+// OpenGL's row 0, as every surface of the stand-in does; OpenGL's fill rule
+// for pixel centres on an edge is then Direct3D's top-left rule.
 #pragma once
 
 // The Windows types come first: they define APIENTRY for OpenGL's header.
@@ -24,15 +26,6 @@
 namespace d3d8draw {
 
 constexpr int kTransformStateCount = 260;  // D3DTS_WORLD (256) .. 259
-
-// The render target as OpenGL sees it: its size and whether row 0 of the
-// OpenGL framebuffer is the bottom row of the picture (the default
-// framebuffer and textures read back with glReadPixels) or the top row.
-struct TargetInfo {
-  int width = 0;
-  int height = 0;
-  bool topRowFirst = false;
-};
 
 class Renderer {
  public:
@@ -72,10 +65,12 @@ class Renderer {
   // GL_TEXTURE_CUBE_MAP.
   void SetTexture(DWORD stage, GLuint texture, GLenum target);
   void SetStreamSource(GLuint buffer, UINT stride);
-  // indexSize is 2 or 4 bytes.
-  void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex);
+  // indexSize is 2 or 4 bytes. indices, when given, is a copy of the
+  // buffer's contents in memory (indexCount entries); indexed line lists
+  // read their line ends from it.
+  void SetIndices(GLuint buffer, UINT indexSize, UINT baseVertexIndex, const void* indices = nullptr,
+                  size_t indexCount = 0);
   void SetViewport(const D3DVIEWPORT8& viewport);
-  void SetTarget(const TargetInfo& target);
 
   HRESULT DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCount);
   HRESULT DrawIndexedPrimitive(DWORD type, UINT minIndex, UINT vertexCount, UINT startIndex, UINT primitiveCount);
@@ -96,6 +91,10 @@ class Renderer {
   struct GlCache;
 
   bool PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count);
+  // Direct3D draws the last pixel of a line (D3DRS_LASTPIXEL, on by default)
+  // where OpenGL leaves it out: true when the line ends are to be drawn again
+  // as one-pixel points, which it prepares.
+  bool BeginLineEnds(GLenum mode);
   void BuildKey(ShaderKey* key) const;
   void ApplyFixedState();
   void ApplyTextures();
@@ -122,8 +121,9 @@ class Renderer {
   GLuint indexBuffer_ = 0;
   UINT indexSize_ = 2;
   UINT baseVertexIndex_ = 0;
+  const uint8_t* indexMemory_ = nullptr;
+  size_t indexMemoryCount_ = 0;
   D3DVIEWPORT8 viewport_ = {0, 0, 0, 0, 0.0f, 1.0f};
-  TargetInfo target_;
 
   // Derived values, rebuilt when their sources change.
   bool keyDirty_ = true;
@@ -132,6 +132,7 @@ class Renderer {
   bool lightsDirty_ = true;
   uint32_t transformSerial_ = 1;
   uint32_t lightingSerial_ = 1;
+  uint32_t materialSerial_ = 1;
   uint32_t fixedSerial_ = 1;
   uint32_t viewportSerial_ = 1;
   uint32_t textureMatrixSerial_ = 1;

@@ -169,6 +169,9 @@ void EmitFogFactor(std::string& s, const ShaderKey& key, const char* depth, cons
 std::string GenerateVertexShader(const ShaderKey& key) {
   const FvfLayout layout = DecodeFvf(key.fvf);
   std::string s = kHeader;
+  // Passes of one mesh with different programs must land on the same depth
+  // (multi-pass effects draw again with an equal-depth test).
+  Append(s, "invariant gl_Position;\n");
   const char* interp = key.flatShade ? "flat " : "";
   Append(s, "layout(location = 0) in vec4 inPosition;\n");
   if (layout.normalOffset >= 0) Append(s, "layout(location = 1) in vec3 inNormal;\n");
@@ -183,7 +186,6 @@ std::string GenerateVertexShader(const ShaderKey& key) {
          "uniform mat4 uWorldView;\n"
          "uniform mat3 uNormalMatrix;\n"
          "uniform vec4 uViewport;\n"  // x, y, 1 / width, 1 / height of the D3D viewport
-         "uniform float uYSign;\n"    // -1 when the target's first row is the top one
          "uniform float uPointSize;\n"
          "uniform vec4 uMaterialDiffuse, uMaterialAmbient, uMaterialSpecular, uMaterialEmissive;\n"
          "uniform float uMaterialPower;\n"
@@ -267,7 +269,9 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   } else {
     Append(s, "  outFog = 1.0;\n");
   }
-  Append(s, "  gl_Position.y *= uYSign;\n");
+  // Targets keep the top row first: Direct3D's downward y is OpenGL's row
+  // order, so clip-space y turns over.
+  Append(s, "  gl_Position.y = -gl_Position.y;\n");
   Append(s, "  gl_PointSize = %s;\n", layout.pointSizeOffset >= 0 ? "inPointSize" : "uPointSize");
   for (int i = 0; i < key.stageCount; ++i) {
     EmitTexCoord(s, key, i);
@@ -541,7 +545,6 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   u.worldView = glGetUniformLocation(name, "uWorldView");
   u.normalMatrix = glGetUniformLocation(name, "uNormalMatrix");
   u.viewport = glGetUniformLocation(name, "uViewport");
-  u.ySign = glGetUniformLocation(name, "uYSign");
   u.pointSize = glGetUniformLocation(name, "uPointSize");
   u.materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
   u.materialAmbient = glGetUniformLocation(name, "uMaterialAmbient");

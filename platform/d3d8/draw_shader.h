@@ -90,7 +90,7 @@ std::string GenerateFragmentShader(const ShaderKey& key);
 
 // Uniform locations of one linked program (-1 where the program has none).
 struct ProgramUniforms {
-  GLint worldViewProjection, worldView, normalMatrix, viewport, ySign, pointSize;
+  GLint worldViewProjection, worldView, normalMatrix, viewport, pointSize;
   GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, ambient;
   GLint lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation, lightSpot;
   GLint fog, fogColor, textureFactor, alphaRef;
@@ -103,6 +103,7 @@ struct Program {
   // Serial numbers of the uniform groups last uploaded to this program.
   uint32_t transformSerial = 0;
   uint32_t lightingSerial = 0;
+  uint32_t materialSerial = 0;
   uint32_t fixedSerial = 0;
   uint32_t viewportSerial = 0;
   uint32_t textureMatrixSerial = 0;

@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -102,5 +103,12 @@ FILE* WinPathOpen(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) {
     return nullptr;
   }
-  return std::fopen(WinPathResolve(path).c_str(), mode);
+  const std::string resolved = WinPathResolve(path);
+  // The C runtime here would open a directory for reading; Windows does not.
+  struct stat info;
+  if (stat(resolved.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return nullptr;
+  }
+  return std::fopen(resolved.c_str(), mode);
 }

@@ -14,5 +14,6 @@
 // another case is found (Windows would open that one too).
 std::string WinPathResolve(const char* path);
 
-// fopen of a resolved Windows-style path. Null path or mode yields null.
+// fopen of a resolved Windows-style path. Null path or mode, or a path that
+// names a directory, yields null.
 FILE* WinPathOpen(const char* path, const char* mode);

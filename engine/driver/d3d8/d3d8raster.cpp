@@ -9,7 +9,9 @@
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/plcore/error.h"
 
-// The window functions come with the Windows stand-in.
+// The device window's client size decides whether camera rasters fit and
+// whether depth rasters share the device's depth surface. The function comes
+// with the Windows stand-in; without it the back buffer's size stands in.
 __attribute__((weak)) BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 
 namespace {
@@ -477,11 +479,24 @@ RwInt32 _rwD3D8RasterZBufferDepth(void) {
 
 bool _rwD3D8RasterClientSize(RwInt32* width, RwInt32* height) {
   RECT client = {0, 0, 0, 0};
-  if (GetClientRect == nullptr || _rwD3D8Driver.window == nullptr || !GetClientRect(_rwD3D8Driver.window, &client)) {
+  if (GetClientRect != nullptr && _rwD3D8Driver.window != nullptr && GetClientRect(_rwD3D8Driver.window, &client)) {
+    *width = client.right - client.left;
+    *height = client.bottom - client.top;
+    return true;
+  }
+  IDirect3DSurface8* back = nullptr;
+  if (_rwD3D8RasterDevice() == nullptr ||
+      FAILED(_rwD3D8RasterDevice()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
     return false;
   }
-  *width = client.right - client.left;
-  *height = client.bottom - client.top;
+  D3DSURFACE_DESC desc;
+  const bool described = SUCCEEDED(back->GetDesc(&desc));
+  back->Release();
+  if (!described) {
+    return false;
+  }
+  *width = static_cast<RwInt32>(desc.Width);
+  *height = static_cast<RwInt32>(desc.Height);
   return true;
 }
 

@@ -46,8 +46,8 @@ struct RwSphere {
   RwReal radius;
 };
 
-// (out, a, b): out = a x b for matrices that are not the identity; must
-// tolerate out aliasing neither operand (the caller ensures it).
+// (out, a, b): out = a x b (rows and pos only) for matrices that are not the
+// identity; out never aliases a or b (the caller ensures it).
 typedef void (*RwMatrixMultiplyFunction)(RwMatrix* out, const RwMatrix* a, const RwMatrix* b);
 
 constexpr RwInt32 kRwMatrixToleranceCount = 3;  // normal, orthogonal, identity

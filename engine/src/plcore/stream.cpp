@@ -71,6 +71,11 @@ RwUInt32 ReadMemory(RwStream* stream, void* buffer, RwUInt32 length) {
 
 RwStream* WriteMemory(RwStream* stream, const void* data, RwUInt32 length) {
   RwStreamMemory& memory = stream->Type.memory;
+  if (stream->accessType == kRwStreamRead) {
+    // The block is the caller's, perhaps not from the engine's allocator: never grow it.
+    RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamAccess));
+    return nullptr;
+  }
   if (memory.memBlock == nullptr) {
     memory.memBlock = static_cast<RwUInt8*>(RwMalloc(kMemoryGrowth));
     if (memory.memBlock == nullptr) {

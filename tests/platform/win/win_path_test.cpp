@@ -74,6 +74,8 @@ TEST_F(WinPathTest, MissingFilesFailToOpenForReading) {
   EXPECT_EQ(WinPathOpen("data\\media\\missing.wav", "rb"), nullptr);
   EXPECT_EQ(WinPathOpen("nowhere\\door.wav", "rb"), nullptr);
   EXPECT_EQ(WinPathOpen(nullptr, "rb"), nullptr);
+  EXPECT_EQ(WinPathOpen("DATA\\media", "rb"), nullptr);
+  EXPECT_EQ(WinPathOpen("", "rb"), nullptr);
   EXPECT_EQ(WinPathOpen("data/Media/Door.wav", nullptr), nullptr);
 }
 

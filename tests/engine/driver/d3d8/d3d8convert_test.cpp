@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/engine/driver/d3d8/raster_fixture.h"
+#include "tests/support/counting_memory.h"
 
 namespace {
 
@@ -135,6 +136,22 @@ TEST_F(D3D8ConvertTest, RoundTripsThroughEveryRasterFormat) {
   }
 }
 
+TEST_F(D3D8ConvertTest, NormalRastersAreFilledInTheirOwnFormat) {
+  Start();
+  // An opaque image would be best kept as 888; the raster's pixels are 4444.
+  RwRaster* raster = RwRasterCreate(2, 2, 0, rwRASTERTYPENORMAL | rwRASTERFORMAT4444);
+  ASSERT_NE(raster, nullptr);
+  RwImage* image = SolidImage(2, 2, {0x1A, 0x2B, 0x3C, 255});
+  ASSERT_EQ(RwD3D8ImageFindFormat(image), RwUInt32{rwRASTERFORMAT888});
+  ASSERT_EQ(RwRasterSetFromImage(raster, image), raster);
+  RwImage* back = SolidImage(2, 2, {0, 0, 0, 0});
+  ASSERT_NE(RwImageSetFromRaster(back, raster), nullptr);
+  EXPECT_EQ(ImagePixel(back, 1, 1), (RwRGBA{0x10, 0x20, 0x30, 255}));
+  RwImageDestroy(back);
+  RwImageDestroy(image);
+  RwRasterDestroy(raster);
+}
+
 TEST_F(D3D8ConvertTest, PaletteImagesKeepTheirIndicesAndPalette) {
   Start();
   RwRaster* raster = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATPAL8 | rwRASTERFORMAT888);
@@ -204,6 +221,35 @@ TEST_F(D3D8ConvertTest, TrueColourImagesAreQuantisedIntoPaletteRasters) {
   EXPECT_EQ(ImagePixel(back, 5, 3), (RwRGBA{0, 128, 255, 64}));
   EXPECT_EQ(ImagePixel(back, 5, 6), (RwRGBA{200, 16, 40, 255}));
   RwImageDestroy(back);
+  RwImageDestroy(image);
+  RwRasterDestroy(raster);
+}
+
+TEST_F(D3D8ConvertTest, AFailedQuantisationFailsTheConversionAndUnlocks) {
+  CountingMemoryReset();
+  Start(d3d8test::CapsProfile::Full, 0, CountingMemoryFunctions());
+  RwRaster* raster = RwRasterCreate(16, 16, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATPAL8 | rwRASTERFORMAT888);
+  ASSERT_NE(raster, nullptr);
+  RwImage* image = SolidImage(16, 16, {0, 0, 0, 255});
+  for (int i = 0; i < 256; ++i) {
+    image->pixels[4 * i] = static_cast<RwUInt8>(i);  // 32 tree cells: more nodes than one block
+  }
+  bool failedOnce = false;
+  for (int failAt = 1; failAt <= 8; ++failAt) {
+    SCOPED_TRACE(testing::Message() << "failing allocation " << failAt);
+    CountingMemoryState().failMallocNumber = CountingMemoryState().mallocAttempts + failAt;
+    RwRaster* result = RwRasterSetFromImage(raster, image);
+    CountingMemoryState().failMallocNumber = 0;
+    if (result == nullptr) {
+      failedOnce = true;
+      EXPECT_EQ(TakeError().errorCode, kRwErrOutOfMemory);
+    }
+    EXPECT_EQ(raster->pixels, nullptr);
+    EXPECT_EQ(raster->palette, nullptr);
+    EXPECT_EQ(raster->privateFlags & (kRwRasterPixelLockedWrite | kRwRasterPaletteLocked), 0);
+  }
+  EXPECT_TRUE(failedOnce);
+  ASSERT_EQ(RwRasterSetFromImage(raster, image), raster);
   RwImageDestroy(image);
   RwRasterDestroy(raster);
 }

@@ -22,6 +22,8 @@
 struct RefusedFormats {
   std::set<D3DFORMAT> textures;
   std::set<D3DFORMAT> renderTargets;
+  // Claimed as render-target textures although the device cannot make them.
+  std::set<D3DFORMAT> claimedRenderTargets;
 };
 
 inline RefusedFormats& Refused() {
@@ -60,6 +62,10 @@ class RefusingDirect3D : public IDirect3D8 {
   }
   HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                             D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override {
+    if (resourceType == D3DRTYPE_TEXTURE && (usage & D3DUSAGE_RENDERTARGET) &&
+        Refused().claimedRenderTargets.count(checkFormat) != 0) {
+      return D3D_OK;
+    }
     if (resourceType == D3DRTYPE_TEXTURE) {
       const std::set<D3DFORMAT>& refused =
           (usage & D3DUSAGE_RENDERTARGET) ? Refused().renderTargets : Refused().textures;
@@ -71,6 +77,9 @@ class RefusingDirect3D : public IDirect3D8 {
   }
   HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT renderTargetFormat,
                                  D3DFORMAT depthStencilFormat) override {
+    if (Refused().claimedRenderTargets.count(renderTargetFormat) != 0) {
+      return D3D_OK;
+    }
     return real_->CheckDepthStencilMatch(adapter, type, adapterFormat, renderTargetFormat, depthStencilFormat);
   }
   HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
@@ -116,9 +125,10 @@ class D3D8RasterTest : public ::testing::Test {
   }
 
   // Init, the raster extension, open, the raster slots, the mode and start.
-  void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full, RwInt32 mode = 0) {
+  void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full, RwInt32 mode = 0,
+             const RwMemoryFunctions* memory = nullptr) {
     d3d8test::SetCapsProfile(profile);
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 20));
+    ASSERT_TRUE(RwEngineInit(memory, 0, 1 << 20));
     ASSERT_TRUE(RwD3D8RasterPluginAttach());
     RwEngineOpenParams params = {&window_};
     ASSERT_TRUE(RwEngineOpen(&params));
@@ -152,6 +162,12 @@ class D3D8RasterTest : public ::testing::Test {
     RwErrorRecord e = {};
     RwErrorGet(&e);
     return e;
+  }
+
+  // Starts recording the device's calls from a clean slate.
+  static void Record() {
+    d3d8test::SetRecording(Device(), true);
+    d3d8test::ClearRecording(Device());
   }
 
   static RwD3D8RasterExtension* Ext(RwRaster* raster) { return _rwD3D8RasterExtensionGet(raster); }

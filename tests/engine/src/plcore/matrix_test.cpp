@@ -51,6 +51,29 @@ TEST_F(MatrixTest, CreateGivesIdentityAndMultiplyShortCutsIt) {
   EXPECT_TRUE(RwMatrixDestroy(identity));
 }
 
+void ZeroMultiply(RwMatrix* out, const RwMatrix*, const RwMatrix*) {
+  out->right = out->up = out->at = out->pos = {0, 0, 0};
+}
+
+TEST_F(MatrixTest, ReplacedMultiplyRoutineServesProductsButNotIdentities) {
+  const RwMatrix a = Rows({2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 2, 3}, 2);
+  const RwMatrix identity = Identity();
+  RwMatrixSetMultiplyFunction(ZeroMultiply);
+  RwMatrix out;
+  RwMatrixMultiply(&out, &a, &a);
+  ExpectV3d(out.right, 0, 0, 0);
+  EXPECT_EQ(out.flags, 2u);
+  RwMatrixMultiply(&out, &a, &identity);
+  ExpectV3d(out.right, 2, 0, 0);
+  RwMatrix rotated = a;
+  const RwV3d axis = {0, 0, 1};
+  RwMatrixRotate(&rotated, &axis, 90.0f, kRwCombinePostConcat);
+  ExpectV3d(rotated.pos, 0, 0, 0);
+  RwMatrixSetMultiplyFunction(nullptr);
+  RwMatrixMultiply(&out, &a, &a);
+  ExpectV3d(out.right, 4, 0, 0);
+}
+
 TEST_F(MatrixTest, MultiplyRowsByTheSecondMatrix) {
   // a: scale 2 then translate (1, 2, 3); b: 90 degrees about z then translate (10, 0, 0).
   const RwMatrix a = Rows({2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 2, 3}, 2);

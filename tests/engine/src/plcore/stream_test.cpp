@@ -195,6 +195,16 @@ TEST_F(StreamTest, MemoryStreamGrowsAndHandsBackWhatWasWritten) {
   EXPECT_TRUE(RwStreamClose(stream, nullptr));
 }
 
+TEST_F(StreamTest, ReadStreamsOverCallerMemoryRefuseWrites) {
+  uint8_t buffer[4] = {1, 2, 3, 4};
+  RwMemory memory = {buffer, 4};
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  EXPECT_EQ(RwStreamWrite(stream, "too long", 8), nullptr);
+  ExpectError(kRwPluginIdCore, kRwErrBadStreamAccess);
+  EXPECT_EQ(buffer[0], 1);
+  RwStreamClose(stream, nullptr);
+}
+
 TEST_F(StreamTest, MemoryReadAndSkipStopAtTheEnd) {
   ChunkBytes bytes;
   bytes.U32(0x04030201).U32(0x08070605);
