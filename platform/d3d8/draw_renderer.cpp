@@ -1070,6 +1070,8 @@ HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexC
     return D3DERR_INVALIDCALL;
   }
   if (primitiveCount == 0) return D3D_OK;
+  // The device reports 0xFFFFFF as its largest vertex index.
+  if (vertexCount == 0 || vertexCount > 0x1000000) return D3DERR_INVALIDCALL;
   GLenum mode;
   GLsizei count;
   if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;

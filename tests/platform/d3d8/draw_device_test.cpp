@@ -588,4 +588,29 @@ TEST_F(DrawDeviceTest, SubViewport) {
   EXPECT_EQ(Pixel(10, 5), 0xFF000000u);
 }
 
+TEST_F(DrawDeviceTest, ResetBringsTheDrawingDefaultsBack) {
+  // States that hide everything: blending that keeps the destination.
+  device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+  device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  Quad(0, 0, 8, 8, 0xFFFF0000);
+  EXPECT_EQ(Pixel(4, 4), 0xFF000000u);
+  backBuffer_->Release();
+  backBuffer_ = nullptr;
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_), D3D_OK);
+  DWORD value = 0;
+  device_->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+  EXPECT_EQ(value, 0u);
+  // After the reset the defaults draw: no blending (screen-space vertices
+  // are never lit, so lighting on by default changes nothing here).
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  Quad(0, 0, 8, 8, 0xFFFF0000);
+  EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
+}
+
 }  // namespace

@@ -1188,6 +1188,8 @@ TEST_F(RendererTest, RefusedDraws) {
   const uint16_t indices[3] = {0, 1, 5};
   EXPECT_EQ(renderer_.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices, 2, v, sizeof(ScreenVertex)),
             D3DERR_INVALIDCALL);
+  EXPECT_EQ(renderer_.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 0x2000000, 1, indices, 2, v, sizeof(ScreenVertex)),
+            D3DERR_INVALIDCALL);
   EXPECT_EQ(renderer_.SetRenderState(D3D8_RENDER_STATE_COUNT, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(renderer_.SetTextureStageState(0, D3D8_TEXTURE_STAGE_STATE_COUNT, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(renderer_.SetTransform(d3d8draw::kTransformStateCount, nullptr), D3DERR_INVALIDCALL);
