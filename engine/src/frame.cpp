@@ -446,6 +446,9 @@ RwFrame* RwFrameSetIdentity(RwFrame* frame) {
 }
 
 RwBool RwFrameSyncDirty(void) {
+  if (gFrameModule == nullptr) {
+    return TRUE;  // no engine started: no frames
+  }
   RwLinkList pending;
   TakeDirtyList(&pending);
   while (!rwLinkListEmpty(&pending)) {

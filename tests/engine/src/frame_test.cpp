@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "engine/engine.h"
@@ -534,6 +535,18 @@ TEST_F(FramePluginTest, FailingConstructorUndoesCreateCloneAndRead) {
   EXPECT_EQ(RwFrameCreate(), nullptr);
   constructsLeft_ = -1;
   RwFrameDestroyHierarchy(root);
+}
+
+TEST(FrameModuleTest, NothingIsMadeBeforeTheEngineStarts) {
+  FakeDriverInstall();
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  EXPECT_EQ(RwFrameCreate(), nullptr);
+  EXPECT_TRUE(RwFrameSyncDirty());
+  EXPECT_EQ(RwMatrixCreate(), nullptr);
+  EXPECT_EQ(RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr), nullptr);
+  EXPECT_EQ(RwSqrt(2.0f), static_cast<float>(std::sqrt(2.0)));
+  FakeEngineShutdown();
+  FakeDriverUninstall();
 }
 
 }  // namespace
