@@ -127,8 +127,9 @@ RwBool RestorePreviousSize() {
   return RwD3D8DeviceRestoreVideoMemory();
 }
 
-// Follows the device window's client size: a new size resets the device with
-// a back buffer of that size, which becomes the selected mode's size.
+// Follows the device window's client size in windowed mode: a new size resets
+// the device with a back buffer of that size, which becomes the selected
+// mode's size. A minimised window or an empty client area fails.
 RwBool WindowCheckAndReset() {
   RwD3D8Driver& driver = Driver();
   RwInt32 width = 0;
@@ -136,8 +137,9 @@ RwBool WindowCheckAndReset() {
   if (!ClientSize(driver.window, &width, &height)) {
     return FALSE;
   }
-  if (static_cast<RwUInt32>(width) == driver.displayMode.width &&
-      static_cast<RwUInt32>(height) == driver.displayMode.height) {
+  // A full-screen back buffer has the mode's size whatever the window's.
+  if (!driver.present.Windowed || (static_cast<RwUInt32>(width) == driver.displayMode.width &&
+                                   static_cast<RwUInt32>(height) == driver.displayMode.height)) {
     return TRUE;
   }
   RwD3D8DeviceReleaseVideoMemory();
