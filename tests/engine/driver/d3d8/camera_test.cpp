@@ -307,6 +307,18 @@ TEST_F(CameraTest, CameraOnASecondWindowPresentsThroughItsOwnSwapChain) {
   ASSERT_NE(RwCameraEndUpdate(camera), nullptr);
   EXPECT_NE(RwRasterShowRaster(camera->frameBuffer, nullptr, 0), nullptr);
 
+  // The camera's rasters follow its window's size.
+  SDL_SetWindowSize(second.sdlWindow, 120, 80);
+  ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
+  EXPECT_EQ(camera->frameBuffer->width, 120);
+  EXPECT_EQ(camera->frameBuffer->height, 80);
+  EXPECT_EQ(camera->zBuffer->width, 120);
+  ASSERT_TRUE(DrawRect(100, 60, 110, 70, kGreen));
+  ASSERT_NE(RwCameraEndUpdate(camera), nullptr);
+  EXPECT_NE(RwRasterShowRaster(camera->frameBuffer, nullptr, 0), nullptr);
+  extension = _rwD3D8RasterExtensionGet(camera->frameBuffer);
+  EXPECT_EQ(SurfacePixel(extension->surface, 105, 65), 0x00FF00u);
+
   DestroyCamera(camera);
   cameras_.erase(std::find(cameras_.begin(), cameras_.end(), camera));
   SDL_DestroyWindow(second.sdlWindow);
