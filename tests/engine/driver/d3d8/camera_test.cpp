@@ -378,3 +378,32 @@ TEST_F(FullScreenCameraTest, VerticalSyncSwitchesThePresentationIntervalOnceEach
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CameraTest, ResetRefusedWhileSomethingHoldsDeviceMemoryIsRetriedNextFrame) {
+  Start();
+  MakeCharset();
+  ASSERT_TRUE(DrawFrame());
+  // Memory in the default pool the driver does not know of holds up a Reset.
+  IDirect3DVertexBuffer8* held = nullptr;
+  ASSERT_EQ(Device()->CreateVertexBuffer(256, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &held), D3D_OK);
+  ASSERT_TRUE(DrawScene());
+  d3d8test::InjectDeviceLoss(Device(), true);
+  Record();
+  EXPECT_EQ(RwRasterShowRaster(camera_->frameBuffer, nullptr, 0), nullptr);
+  EXPECT_EQ(Calls("Reset"), 1u);
+  // The next begin update resets again: refused, then retried in the
+  // desktop's format, and the frame is skipped.
+  EXPECT_EQ(RwCameraBeginUpdate(camera_), nullptr);
+  EXPECT_EQ(Calls("Reset"), 3u);
+  RwCameraEndUpdate(camera_);
+  EXPECT_EQ(RwRasterShowRaster(camera_->frameBuffer, nullptr, 0), nullptr);
+  held->Release();
+  // Once the memory is free the device comes back and draws as before.
+  DrawFrame();
+  ASSERT_TRUE(DrawFrame());
+  ExpectFramePixels();
+}
+
+}  // namespace
