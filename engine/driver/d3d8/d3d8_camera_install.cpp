@@ -97,10 +97,12 @@ RwBool CameraSystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       _rwD3D8CameraTextureBindingForget();
       RwIm3DSetSubmitDevice(RwD3D8Im3DSubmitDeviceGet());
       if (!RwD3D8SystemHandler(request, out, in, inNumber)) {
+        RwIm3DSetSubmitDevice(nullptr);
         return FALSE;
       }
       if (!RwD3D8RasterOpen()) {
         RwD3D8SystemHandler(kRwDeviceStop, nullptr, nullptr, 0);
+        RwIm3DSetSubmitDevice(nullptr);
         return FALSE;
       }
       return TRUE;
