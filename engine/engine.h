@@ -3,12 +3,14 @@
 // toolkits that callers may use.
 #pragma once
 
-#include "engine/src/camera.h"
+#include "engine/driver/d3d8/d3d8_camera.h"
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/src/camera.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
+#include "engine/src/image.h"
 #include "engine/src/pipe/p2/im3d.h"
 #include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/image.h"
@@ -28,6 +30,7 @@
 #include "engine/src/texture.h"
 #include "engine/src/texture_stream.h"
 #include "engine/tool/bmp/rtbmp.h"
+#include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"

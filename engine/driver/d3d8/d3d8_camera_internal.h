@@ -1,0 +1,40 @@
+// What the camera functions need from the Direct3D 8 rasters: the objects a
+// camera, depth or camera-texture raster holds, and the release and restore
+// of the rasters' device memory around a Reset. Kept in one place so the
+// camera code reads rasters only through these calls.
+#pragma once
+
+#include "engine/driver/d3d8/d3d8_camera.h"
+#include "engine/src/raster.h"
+
+// A camera raster's own swap chain (bound to another window), or null.
+struct RwD3D8CameraSwapChain {
+  IDirect3DSwapChain8* swapChain;
+  IDirect3DSurface8* backBuffer;
+  HWND window;
+};
+RwBool _rwD3D8RasterGetSwapChain(RwRaster* raster, RwD3D8CameraSwapChain* out);
+// Stores the swap chain, its back buffer (with the caller's reference) and
+// window in a camera raster.
+RwBool _rwD3D8RasterSetSwapChain(RwRaster* raster, const RwD3D8CameraSwapChain* chain);
+// Drops the back buffer's reference before the raster is destroyed (the
+// raster's destruction releases the swap chain).
+void _rwD3D8RasterForgetSwapChain(RwRaster* raster);
+
+// The depth-stencil surface of a z-buffer raster (no reference added), or null.
+IDirect3DSurface8* _rwD3D8RasterGetDepthSurface(RwRaster* raster);
+
+// Level 0 of a camera texture's top-level raster (the raster's face of a cube
+// texture), with a reference the caller releases; null without a texture.
+IDirect3DSurface8* _rwD3D8RasterGetTextureSurface(RwRaster* raster);
+
+// The rasters' default-memory objects around a Reset.
+void _rwD3D8RasterReleaseVideoMemory(void);
+RwBool _rwD3D8RasterRestoreVideoMemory(void);
+
+// Forgets the scene and the camera in update; called when the device starts.
+void _rwD3D8CameraStateReset(void);
+
+// Forgets the stage-0 texture bound on behalf of the render-state cache; the
+// cache's restore after a Reset leaves stage 0 unbound and blending off.
+void _rwD3D8CameraTextureBindingForget(void);
