@@ -1,6 +1,6 @@
-// The Direct3D object: adapters are SDL's displays, modes come from SDL (or
-// the usual resolutions up to the desktop size when SDL reports none), and
-// the capabilities are what the OpenGL rendering really offers.
+// The Direct3D object: adapters are SDL's displays, modes are SDL's plus the
+// usual resolutions up to the desktop size, and the capabilities are what the
+// OpenGL rendering really offers.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -244,13 +244,14 @@ const std::vector<D3DDISPLAYMODE>& Direct3D::Modes(UINT adapter) {
     if (SDL_GetDisplayMode(int(adapter), i, &mode) != 0 || mode.w <= 0 || mode.h <= 0) continue;
     add(UINT(mode.w), UINT(mode.h), mode.refresh_rate > 0 ? UINT(mode.refresh_rate) : 60);
   }
-  if (modes.empty()) {
-    static const UINT kSizes[][2] = {{640, 480},   {800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
-                                     {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},  {1600, 900},
-                                     {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200}, {2560, 1440}};
-    for (const auto& size : kSizes) {
-      if (size[0] <= desktop.Width && size[1] <= desktop.Height) add(size[0], size[1], desktop.RefreshRate);
-    }
+  // Full screen never changes the display: it shows the back buffer scaled
+  // over the desktop mode. So every usual size that fits the desktop is a
+  // mode, whether or not the display itself offers it.
+  static const UINT kSizes[][2] = {{640, 480},   {800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
+                                   {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},  {1600, 900},
+                                   {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200}, {2560, 1440}};
+  for (const auto& size : kSizes) {
+    if (size[0] <= desktop.Width && size[1] <= desktop.Height) add(size[0], size[1], desktop.RefreshRate);
   }
   add(desktop.Width, desktop.Height, desktop.RefreshRate);
   std::stable_sort(modes.begin(), modes.end(), [](const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b) {
