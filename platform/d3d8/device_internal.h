@@ -39,6 +39,7 @@
 // The Windows types first: they define APIENTRY, which the OpenGL headers
 // then keep.
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/draw_states.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -386,13 +387,9 @@ struct StreamSlot {
   UINT stride = 0;
 };
 
-struct DeviceState {
-  DWORD renderStates[D3D8_RENDER_STATE_COUNT];
-  DWORD stageStates[D3D8_TEXTURE_STAGE_COUNT][D3D8_TEXTURE_STAGE_STATE_COUNT];
-  // Transforms: 0..255 as numbered (view 2, projection 3, textures 16..23),
-  // 256..511 the world matrices.
-  D3DMATRIX transforms[512];
-  D3DMATERIAL8 material;
+// The render, stage and transform states and the material come from
+// FixedStates.
+struct DeviceState : d3d8draw::FixedStates {
   std::vector<LightSlot> lights;
   D3DVIEWPORT8 viewport;
   DWORD vertexShader = 0;  // FVF code

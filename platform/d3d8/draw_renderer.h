@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/d3d8/draw_shader.h"
+#include "platform/d3d8/draw_states.h"
 #include "platform/d3d8/fvf.h"
 
 namespace d3d8draw {
@@ -106,10 +107,7 @@ class Renderer {
   GLintptr Stream(GLuint buffer, GLsizeiptr* capacity, GLintptr* cursor, const void* data, GLsizeiptr size,
                   GLsizeiptr alignment, GLenum target);
 
-  DWORD renderStates_[D3D8_RENDER_STATE_COUNT];
-  DWORD stageStates_[D3D8_TEXTURE_STAGE_COUNT][D3D8_TEXTURE_STAGE_STATE_COUNT];
-  D3DMATRIX transforms_[kTransformStateCount];
-  D3DMATERIAL8 material_;
+  FixedStates states_;
   std::vector<LightSlot> lights_;
   DWORD fvf_ = 0;
   FvfLayout layout_;
