@@ -17,7 +17,6 @@ const size_t kDefaultVideoMemory = size_t(256) << 20;
 
 void DeviceState::SetDefaults(bool zEnable) {
   FixedStates::SetDefaults(zEnable);
-  lights.clear();
   vertexShader = 0;
   pixelShader = 0;
   baseVertexIndex = 0;
@@ -420,14 +419,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   if (depthStencil_ != nullptr) depthStencil_->AddRef();
   params_ = checked;
   *params = checked;
-  // Lights go with the other states; switching them off through the drawing
-  // code clears its copy too. Not recorded: the caller made no such call.
-  const bool recording = recorder.enabled;
-  recorder.enabled = false;
-  for (DWORD index = 0; index < state.lights.size(); ++index) {
-    if (state.lights[index].enabled) LightEnable(index, FALSE);
-  }
-  recorder.enabled = recording;
   state.SetDefaults(params_.EnableAutoDepthStencil != 0);
   state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
   BindTargets();

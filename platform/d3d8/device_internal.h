@@ -27,13 +27,15 @@
 // (IndexBuffer::format gives the index size), the target size from
 // TargetWidth/TargetHeight (always top-row-first) and the viewport from
 // state.viewport. The render, stage and transform states, material and
-// lights live in DeviceState, which Reset returns to the defaults (it moves
-// glStateEpoch and resetSerial, and switches enabled lights off through
-// LightEnable first). SetStreamSource and SetIndices keep their buffers in
-// state.streams and state.indices with a reference each (the device releases
-// them on Reset and destruction). Each method records itself with
-// recorder.Record. ValidateDevice reads stage states through
-// GetTextureStageState.
+// lights live in DeviceState, which the drawing code's renderer shares: while
+// the drawing state exists, their Set methods go through the renderer, which
+// stores the value and notes what it changes. Reset returns DeviceState to
+// the defaults directly and moves glStateEpoch and resetSerial; the drawing
+// code then rebuilds all it derives from the states. SetStreamSource and
+// SetIndices keep their buffers in state.streams and state.indices with a
+// reference each (the device releases them on Reset and destruction). Each
+// method records itself with recorder.Record. ValidateDevice reads stage
+// states through GetTextureStageState.
 #pragma once
 
 // The Windows types first: they define APIENTRY, which the OpenGL headers
@@ -376,21 +378,14 @@ class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
 // ---------------------------------------------------------------------------
 // Device state that both the device and the drawing code read.
 
-struct LightSlot {
-  D3DLIGHT8 light;
-  bool set = false;
-  bool enabled = false;
-};
-
 struct StreamSlot {
   VertexBuffer* buffer = nullptr;  // holds a reference
   UINT stride = 0;
 };
 
-// The render, stage and transform states and the material come from
-// FixedStates.
+// The render, stage and transform states, the material and the lights come
+// from FixedStates; the drawing code's renderer works on this same copy.
 struct DeviceState : d3d8draw::FixedStates {
-  std::vector<LightSlot> lights;
   D3DVIEWPORT8 viewport;
   DWORD vertexShader = 0;  // FVF code
   DWORD pixelShader = 0;
@@ -526,8 +521,8 @@ class Device final : public IDirect3DDevice8 {
   DrawState* draw = nullptr;
   uint64_t glStateEpoch = 1;
   // Counts successful Resets: every state then returns to its default (lights
-  // and the vertex format included), so a drawing-side copy of the states
-  // starts afresh when this moves.
+  // and the vertex format included), so whatever the drawing code derived
+  // from the states is stale when this moves.
   uint64_t resetSerial = 0;
   GLuint fbo = 0;
 

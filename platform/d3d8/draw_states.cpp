@@ -82,6 +82,33 @@ void FixedStates::SetDefaults(bool zEnable) {
     m._11 = m._22 = m._33 = m._44 = 1.0f;
   }
   std::memset(&material, 0, sizeof(material));
+  lights.clear();
+}
+
+bool FixedStates::SetLight(DWORD index, const D3DLIGHT8* light) {
+  if (light == nullptr || index > kMaxLightIndex || light->Type < D3DLIGHT_POINT ||
+      light->Type > D3DLIGHT_DIRECTIONAL) {
+    return false;
+  }
+  if (index >= lights.size()) lights.resize(index + 1);
+  lights[index].light = *light;
+  lights[index].set = true;
+  return true;
+}
+
+bool FixedStates::EnableLight(DWORD index, bool on) {
+  if (index > kMaxLightIndex) return false;
+  if (index >= lights.size()) lights.resize(index + 1);
+  LightSlot& slot = lights[index];
+  if (!slot.set) {
+    std::memset(&slot.light, 0, sizeof(slot.light));
+    slot.light.Type = D3DLIGHT_DIRECTIONAL;
+    slot.light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+    slot.light.Direction = {0.0f, 0.0f, 1.0f};
+    slot.set = true;
+  }
+  slot.enabled = on;
+  return true;
 }
 
 }  // namespace d3d8draw
