@@ -156,20 +156,8 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
                                  params.BackBufferFormat);
   backBuffer_->implicit = true;
   if (params.EnableAutoDepthStencil) {
-    autoDepth_ = new Surface;
-    autoDepth_->kind = SurfaceKind::DepthStencil;
-    autoDepth_->device = this;
+    autoDepth_ = NewDepthSurface(params.BackBufferWidth, params.BackBufferHeight, params.AutoDepthStencilFormat);
     autoDepth_->implicit = true;
-    autoDepth_->pool = D3DPOOL_DEFAULT;
-    autoDepth_->usage = D3DUSAGE_DEPTHSTENCIL;
-    autoDepth_->format = params.AutoDepthStencilFormat;
-    autoDepth_->width = params.BackBufferWidth;
-    autoDepth_->height = params.BackBufferHeight;
-    glGenRenderbuffers(1, &autoDepth_->glRenderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, autoDepth_->glRenderbuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(params.BackBufferWidth),
-                          GLsizei(params.BackBufferHeight));
-    Track(autoDepth_);
   }
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
@@ -191,6 +179,25 @@ Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3D
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8, GLsizei(width), GLsizei(height), 0,
                GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glStateEpoch++;
+  Track(surface);
+  return surface;
+}
+
+Surface* Device::NewDepthSurface(UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface = new Surface;
+  surface->kind = SurfaceKind::DepthStencil;
+  surface->device = this;
+  surface->pool = D3DPOOL_DEFAULT;
+  surface->usage = D3DUSAGE_DEPTHSTENCIL;
+  surface->format = format;
+  surface->width = width;
+  surface->height = height;
+  // Every depth format is held as 24-bit depth with 8-bit stencil.
+  glGenRenderbuffers(1, &surface->glRenderbuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, surface->glRenderbuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
   glStateEpoch++;
   Track(surface);
   return surface;

@@ -150,11 +150,17 @@ inline uint64_t RecArg(int32_t value) { return static_cast<uint64_t>(static_cast
 // Resources
 
 // What every resource shares: its device (null once the device is gone; the
-// object then only frees its memory), pool and usage, and its place in the
-// device's resource list.
+// object then only frees its memory), pool and usage, its reference count and
+// its place in the device's resource list.
 class ResourceCore {
  public:
   virtual ~ResourceCore() = default;
+  ULONG AddRefCommon() { return ++refs; }
+  // At the last reference deletes the OpenGL objects, leaves the device's
+  // list and deletes the object.
+  ULONG ReleaseCommon();
+  // Hands out the device with a reference of its own.
+  HRESULT GetDeviceCommon(IDirect3DDevice8** out) const;
   // Deletes the OpenGL objects (the device's context is current).
   virtual void DropGl() = 0;
   // Bytes the resource takes in video memory (for the budget test hook).
@@ -168,6 +174,8 @@ class ResourceCore {
   Device* device = nullptr;
   D3DPOOL pool = D3DPOOL_MANAGED;
   DWORD usage = 0;
+  // Unused by texture levels, which count on their texture's.
+  ULONG refs = 1;
   // The back buffer and the automatic depth buffer: owned by the device.
   bool implicit = false;
 };
@@ -185,7 +193,7 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   // AddRef/Release go to the container for texture levels.
   ULONG AddRef() override;
   ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect() override;
@@ -211,7 +219,6 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   UINT level = 0;
   UINT face = 0;
   BaseTexture* container = nullptr;
-  ULONG refs = 1;  // stand-alone surfaces only
 
   std::vector<uint8_t> memory;  // D3D layout, FormatPitch per row
   GLuint glTexture = 0;         // stand-alone colour surfaces
@@ -238,17 +245,13 @@ class BaseTexture : public ResourceCore {
   // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP.
   GLuint Prepare(GLenum* target);
 
-  ULONG AddRefCommon() { return ++refs; }
-  ULONG ReleaseCommon();
   void Init(Device* owner, UINT faces, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
             D3DPOOL pool);
   Surface* SurfaceAt(UINT face, UINT level) { return surfaces[face * levelCount + level]; }
   void MarkDirty(const Surface* surface);
   void UploadLevel(Surface* surface);
-  virtual void DeleteSelf() = 0;
   virtual IDirect3DBaseTexture8* Interface() = 0;
 
-  ULONG refs = 1;
   D3DFORMAT format = D3DFMT_UNKNOWN;
   UINT faceCount = 1;
   UINT levelCount = 1;
@@ -266,7 +269,7 @@ class Texture final : public IDirect3DTexture8, public BaseTexture {
  public:
   ULONG AddRef() override { return AddRefCommon(); }
   ULONG Release() override { return ReleaseCommon(); }
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -278,7 +281,6 @@ class Texture final : public IDirect3DTexture8, public BaseTexture {
   HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override;
   HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(UINT level) override;
-  void DeleteSelf() override { delete this; }
   IDirect3DBaseTexture8* Interface() override { return this; }
 };
 
@@ -286,7 +288,7 @@ class CubeTexture final : public IDirect3DCubeTexture8, public BaseTexture {
  public:
   ULONG AddRef() override { return AddRefCommon(); }
   ULONG Release() override { return ReleaseCommon(); }
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -298,7 +300,6 @@ class CubeTexture final : public IDirect3DCubeTexture8, public BaseTexture {
   HRESULT GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level, IDirect3DSurface8** surface) override;
   HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override;
-  void DeleteSelf() override { delete this; }
   IDirect3DBaseTexture8* Interface() override { return this; }
 };
 
@@ -320,7 +321,6 @@ class BufferCore : public ResourceCore {
   GLuint Prepare();
 
   std::vector<uint8_t> data;
-  ULONG refs = 1;
   UINT lockCount = 0;
   UINT dirtyBegin = 0;
   UINT dirtyEnd = 0;
@@ -330,9 +330,9 @@ class BufferCore : public ResourceCore {
 
 class VertexBuffer final : public IDirect3DVertexBuffer8, public BufferCore {
  public:
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  ULONG AddRef() override { return AddRefCommon(); }
+  ULONG Release() override { return ReleaseCommon(); }
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -346,9 +346,9 @@ class VertexBuffer final : public IDirect3DVertexBuffer8, public BufferCore {
 
 class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
  public:
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  ULONG AddRef() override { return AddRefCommon(); }
+  ULONG Release() override { return ReleaseCommon(); }
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -372,7 +372,6 @@ class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
 
   HWND window = nullptr;
   Surface* backBuffer = nullptr;  // holds a reference
-  ULONG refs = 1;
 };
 
 // ---------------------------------------------------------------------------
@@ -507,6 +506,8 @@ class Device final : public IDirect3DDevice8 {
   // A colour surface of its own OpenGL texture (back buffers and stand-alone
   // render targets).
   Surface* NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format);
+  // A depth-stencil surface of its own OpenGL renderbuffer.
+  Surface* NewDepthSurface(UINT width, UINT height, D3DFORMAT format);
   // Blits a colour surface into a window (the device's when null) and shows
   // it; the device's window is current again afterwards.
   HRESULT PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest);
@@ -537,6 +538,10 @@ class Device final : public IDirect3DDevice8 {
   // returns false.
   bool InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
                    D3DFORMAT format, D3DPOOL pool);
+  // What vertex and index buffers share: the length, pool and usage checks,
+  // the budget and the memory. On success *created is a new tracked buffer.
+  template <typename Buffer>
+  HRESULT NewBuffer(UINT length, DWORD usage, D3DPOOL pool, Buffer** created);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();
