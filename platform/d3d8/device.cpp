@@ -162,16 +162,22 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
-Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
-  MakeCurrent();
+Surface* Device::NewSurface(SurfaceKind kind, D3DPOOL pool, DWORD usage, D3DFORMAT format, UINT width, UINT height) {
   Surface* surface = new Surface;
   surface->kind = kind;
   surface->device = this;
-  surface->pool = D3DPOOL_DEFAULT;
-  surface->usage = D3DUSAGE_RENDERTARGET;
+  surface->pool = pool;
+  surface->usage = usage;
   surface->format = format;
   surface->width = width;
   surface->height = height;
+  Track(surface);
+  return surface;
+}
+
+Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface = NewSurface(kind, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, format, width, height);
   glGenTextures(1, &surface->glTexture);
   glBindTexture(GL_TEXTURE_2D, surface->glTexture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -180,26 +186,18 @@ Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3D
   glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8, GLsizei(width), GLsizei(height), 0,
                GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glStateEpoch++;
-  Track(surface);
   return surface;
 }
 
 Surface* Device::NewDepthSurface(UINT width, UINT height, D3DFORMAT format) {
   MakeCurrent();
-  Surface* surface = new Surface;
-  surface->kind = SurfaceKind::DepthStencil;
-  surface->device = this;
-  surface->pool = D3DPOOL_DEFAULT;
-  surface->usage = D3DUSAGE_DEPTHSTENCIL;
-  surface->format = format;
-  surface->width = width;
-  surface->height = height;
+  Surface* surface =
+      NewSurface(SurfaceKind::DepthStencil, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, format, width, height);
   // Every depth format is held as 24-bit depth with 8-bit stencil.
   glGenRenderbuffers(1, &surface->glRenderbuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, surface->glRenderbuffer);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
   glStateEpoch++;
-  Track(surface);
   return surface;
 }
 

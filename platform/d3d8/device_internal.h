@@ -542,6 +542,12 @@ class Device final : public IDirect3DDevice8 {
   // the budget and the memory. On success *created is a new tracked buffer.
   template <typename Buffer>
   HRESULT NewBuffer(UINT length, DWORD usage, D3DPOOL pool, Buffer** created);
+  // The checks stand-alone render targets and depth-stencil surfaces share:
+  // size, format (formatAllowed), no multisampling, and the budget.
+  HRESULT CheckTargetSurface(UINT width, UINT height, bool formatAllowed, D3DMULTISAMPLE_TYPE multiSample) const;
+  // A stand-alone surface of this device, tracked; its pixels are the
+  // caller's to create.
+  Surface* NewSurface(SurfaceKind kind, D3DPOOL pool, DWORD usage, D3DFORMAT format, UINT width, UINT height);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();

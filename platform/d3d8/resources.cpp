@@ -631,16 +631,22 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   return D3D_OK;
 }
 
+HRESULT Device::CheckTargetSurface(UINT width, UINT height, bool formatAllowed, D3DMULTISAMPLE_TYPE multiSample) const {
+  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight || !formatAllowed ||
+      multiSample != D3DMULTISAMPLE_NONE) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  return D3D_OK;
+}
+
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample, BOOL,
                                    IDirect3DSurface8** surface) {
   recorder.Record("CreateRenderTarget", {width, height, RecArg(uint32_t(format))});
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
-  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight ||
-      !IsRenderTargetFormat(format) || multiSample != D3DMULTISAMPLE_NONE) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  const HRESULT result = CheckTargetSurface(width, height, IsRenderTargetFormat(format), multiSample);
+  if (FAILED(result)) return result;
   *surface = NewColourSurface(SurfaceKind::RenderTarget, width, height, format);
   return D3D_OK;
 }
@@ -650,11 +656,8 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
   recorder.Record("CreateDepthStencilSurface", {width, height, RecArg(uint32_t(format))});
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
-  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight ||
-      !IsSupportedDepthFormat(format) || multiSample != D3DMULTISAMPLE_NONE) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  const HRESULT result = CheckTargetSurface(width, height, IsSupportedDepthFormat(format), multiSample);
+  if (FAILED(result)) return result;
   *surface = NewDepthSurface(width, height, format);
   return D3D_OK;
 }
@@ -666,15 +669,8 @@ HRESULT Device::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, ID
   if (width == 0 || height == 0 || !IsTextureFormatSupported(format)) return D3DERR_INVALIDCALL;
   std::vector<uint8_t> bytes;
   if (!TryAllocate(&bytes, FormatSurfaceSize(format, width, height))) return E_OUTOFMEMORY;
-  Surface* created = new Surface;
-  created->kind = SurfaceKind::Image;
-  created->device = this;
-  created->pool = D3DPOOL_SYSTEMMEM;
-  created->format = format;
-  created->width = width;
-  created->height = height;
+  Surface* created = NewSurface(SurfaceKind::Image, D3DPOOL_SYSTEMMEM, 0, format, width, height);
   created->memory.swap(bytes);
-  Track(created);
   *surface = created;
   return D3D_OK;
 }
