@@ -13,82 +13,10 @@ namespace {
 
 const size_t kDefaultVideoMemory = size_t(256) << 20;
 
-inline DWORD AsBits(float value) {
-  DWORD bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 }  // namespace
 
 void DeviceState::SetDefaults(bool zEnable) {
-  std::memset(renderStates, 0, sizeof renderStates);
-  DWORD* rs = renderStates;
-  rs[D3DRS_ZENABLE] = zEnable ? D3DZB_TRUE : D3DZB_FALSE;
-  rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
-  rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-  rs[D3DRS_ZWRITEENABLE] = TRUE;
-  rs[D3DRS_LASTPIXEL] = TRUE;
-  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-  rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_FOGSTART] = AsBits(0.0f);
-  rs[D3DRS_FOGEND] = AsBits(1.0f);
-  rs[D3DRS_FOGDENSITY] = AsBits(1.0f);
-  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_STENCILMASK] = 0xFFFFFFFF;
-  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
-  rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
-  rs[D3DRS_CLIPPING] = TRUE;
-  rs[D3DRS_LIGHTING] = TRUE;
-  rs[D3DRS_COLORVERTEX] = TRUE;
-  rs[D3DRS_LOCALVIEWER] = TRUE;
-  rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-  rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-  rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
-  rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
-  rs[D3DRS_POINTSIZE] = AsBits(1.0f);
-  rs[D3DRS_POINTSIZE_MIN] = AsBits(0.0f);
-  rs[D3DRS_POINTSCALE_A] = AsBits(1.0f);
-  rs[D3DRS_POINTSIZE_MAX] = AsBits(64.0f);
-  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-  rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
-  rs[D3DRS_PATCHSEGMENTS] = AsBits(1.0f);
-  rs[D3DRS_COLORWRITEENABLE] = 0xF;
-  rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-
-  std::memset(stageStates, 0, sizeof stageStates);
-  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
-    DWORD* ts = stageStates[stage];
-    ts[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    ts[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    ts[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    ts[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-    ts[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    ts[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-    ts[D3DTSS_TEXCOORDINDEX] = stage;
-    ts[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
-    ts[D3DTSS_MINFILTER] = D3DTEXF_POINT;
-    ts[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
-    ts[D3DTSS_MAXANISOTROPY] = 1;
-    ts[D3DTSS_COLORARG0] = D3DTA_CURRENT;
-    ts[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
-    ts[D3DTSS_RESULTARG] = D3DTA_CURRENT;
-  }
-  for (D3DMATRIX& m : transforms) {
-    std::memset(&m, 0, sizeof m);
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-  }
-  std::memset(&material, 0, sizeof material);
-  lights.clear();
+  FixedStates::SetDefaults(zEnable);
   vertexShader = 0;
   pixelShader = 0;
   baseVertexIndex = 0;
@@ -228,34 +156,28 @@ HRESULT Device::CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params) {
                                  params.BackBufferFormat);
   backBuffer_->implicit = true;
   if (params.EnableAutoDepthStencil) {
-    autoDepth_ = new Surface;
-    autoDepth_->kind = SurfaceKind::DepthStencil;
-    autoDepth_->device = this;
+    autoDepth_ = NewDepthSurface(params.BackBufferWidth, params.BackBufferHeight, params.AutoDepthStencilFormat);
     autoDepth_->implicit = true;
-    autoDepth_->pool = D3DPOOL_DEFAULT;
-    autoDepth_->usage = D3DUSAGE_DEPTHSTENCIL;
-    autoDepth_->format = params.AutoDepthStencilFormat;
-    autoDepth_->width = params.BackBufferWidth;
-    autoDepth_->height = params.BackBufferHeight;
-    glGenRenderbuffers(1, &autoDepth_->glRenderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, autoDepth_->glRenderbuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(params.BackBufferWidth),
-                          GLsizei(params.BackBufferHeight));
-    Track(autoDepth_);
   }
   return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
-Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
-  MakeCurrent();
+Surface* Device::NewSurface(SurfaceKind kind, D3DPOOL pool, DWORD usage, D3DFORMAT format, UINT width, UINT height) {
   Surface* surface = new Surface;
   surface->kind = kind;
   surface->device = this;
-  surface->pool = D3DPOOL_DEFAULT;
-  surface->usage = D3DUSAGE_RENDERTARGET;
+  surface->pool = pool;
+  surface->usage = usage;
   surface->format = format;
   surface->width = width;
   surface->height = height;
+  Track(surface);
+  return surface;
+}
+
+Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface = NewSurface(kind, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, format, width, height);
   glGenTextures(1, &surface->glTexture);
   glBindTexture(GL_TEXTURE_2D, surface->glTexture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -264,7 +186,18 @@ Surface* Device::NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3D
   glTexImage2D(GL_TEXTURE_2D, 0, FormatHasAlpha(format) ? GL_RGBA8 : GL_RGB8, GLsizei(width), GLsizei(height), 0,
                GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glStateEpoch++;
-  Track(surface);
+  return surface;
+}
+
+Surface* Device::NewDepthSurface(UINT width, UINT height, D3DFORMAT format) {
+  MakeCurrent();
+  Surface* surface =
+      NewSurface(SurfaceKind::DepthStencil, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, format, width, height);
+  // Every depth format is held as 24-bit depth with 8-bit stencil.
+  glGenRenderbuffers(1, &surface->glRenderbuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, surface->glRenderbuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+  glStateEpoch++;
   return surface;
 }
 
@@ -491,14 +424,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   if (depthStencil_ != nullptr) depthStencil_->AddRef();
   params_ = checked;
   *params = checked;
-  // Lights go with the other states; switching them off through the drawing
-  // code clears its copy too. Not recorded: the caller made no such call.
-  const bool recording = recorder.enabled;
-  recorder.enabled = false;
-  for (DWORD index = 0; index < state.lights.size(); ++index) {
-    if (state.lights[index].enabled) LightEnable(index, FALSE);
-  }
-  recorder.enabled = recording;
   state.SetDefaults(params_.EnableAutoDepthStencil != 0);
   state.viewport = {0, 0, backBuffer_->width, backBuffer_->height, 0.0f, 1.0f};
   BindTargets();

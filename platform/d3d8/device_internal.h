@@ -27,18 +27,21 @@
 // (IndexBuffer::format gives the index size), the target size from
 // TargetWidth/TargetHeight (always top-row-first) and the viewport from
 // state.viewport. The render, stage and transform states, material and
-// lights live in DeviceState, which Reset returns to the defaults (it moves
-// glStateEpoch and resetSerial, and switches enabled lights off through
-// LightEnable first). SetStreamSource and SetIndices keep their buffers in
-// state.streams and state.indices with a reference each (the device releases
-// them on Reset and destruction). Each method records itself with
-// recorder.Record. ValidateDevice reads stage states through
-// GetTextureStageState.
+// lights live in DeviceState, which the drawing code's renderer shares: while
+// the drawing state exists, their Set methods go through the renderer, which
+// stores the value and notes what it changes. Reset returns DeviceState to
+// the defaults directly and moves glStateEpoch and resetSerial; the drawing
+// code then rebuilds all it derives from the states. SetStreamSource and
+// SetIndices keep their buffers in state.streams and state.indices with a
+// reference each (the device releases them on Reset and destruction). Each
+// method records itself with recorder.Record. ValidateDevice reads stage
+// states through GetTextureStageState.
 #pragma once
 
 // The Windows types first: they define APIENTRY, which the OpenGL headers
 // then keep.
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/draw_states.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -147,11 +150,17 @@ inline uint64_t RecArg(int32_t value) { return static_cast<uint64_t>(static_cast
 // Resources
 
 // What every resource shares: its device (null once the device is gone; the
-// object then only frees its memory), pool and usage, and its place in the
-// device's resource list.
+// object then only frees its memory), pool and usage, its reference count and
+// its place in the device's resource list.
 class ResourceCore {
  public:
   virtual ~ResourceCore() = default;
+  ULONG AddRefCommon() { return ++refs; }
+  // At the last reference deletes the OpenGL objects, leaves the device's
+  // list and deletes the object.
+  ULONG ReleaseCommon();
+  // Hands out the device with a reference of its own.
+  HRESULT GetDeviceCommon(IDirect3DDevice8** out) const;
   // Deletes the OpenGL objects (the device's context is current).
   virtual void DropGl() = 0;
   // Bytes the resource takes in video memory (for the budget test hook).
@@ -165,6 +174,8 @@ class ResourceCore {
   Device* device = nullptr;
   D3DPOOL pool = D3DPOOL_MANAGED;
   DWORD usage = 0;
+  // Unused by texture levels, which count on their texture's.
+  ULONG refs = 1;
   // The back buffer and the automatic depth buffer: owned by the device.
   bool implicit = false;
 };
@@ -182,7 +193,7 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   // AddRef/Release go to the container for texture levels.
   ULONG AddRef() override;
   ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect() override;
@@ -208,7 +219,6 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   UINT level = 0;
   UINT face = 0;
   BaseTexture* container = nullptr;
-  ULONG refs = 1;  // stand-alone surfaces only
 
   std::vector<uint8_t> memory;  // D3D layout, FormatPitch per row
   GLuint glTexture = 0;         // stand-alone colour surfaces
@@ -235,17 +245,13 @@ class BaseTexture : public ResourceCore {
   // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP.
   GLuint Prepare(GLenum* target);
 
-  ULONG AddRefCommon() { return ++refs; }
-  ULONG ReleaseCommon();
   void Init(Device* owner, UINT faces, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
             D3DPOOL pool);
   Surface* SurfaceAt(UINT face, UINT level) { return surfaces[face * levelCount + level]; }
   void MarkDirty(const Surface* surface);
   void UploadLevel(Surface* surface);
-  virtual void DeleteSelf() = 0;
   virtual IDirect3DBaseTexture8* Interface() = 0;
 
-  ULONG refs = 1;
   D3DFORMAT format = D3DFMT_UNKNOWN;
   UINT faceCount = 1;
   UINT levelCount = 1;
@@ -263,7 +269,7 @@ class Texture final : public IDirect3DTexture8, public BaseTexture {
  public:
   ULONG AddRef() override { return AddRefCommon(); }
   ULONG Release() override { return ReleaseCommon(); }
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -275,7 +281,6 @@ class Texture final : public IDirect3DTexture8, public BaseTexture {
   HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override;
   HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(UINT level) override;
-  void DeleteSelf() override { delete this; }
   IDirect3DBaseTexture8* Interface() override { return this; }
 };
 
@@ -283,7 +288,7 @@ class CubeTexture final : public IDirect3DCubeTexture8, public BaseTexture {
  public:
   ULONG AddRef() override { return AddRefCommon(); }
   ULONG Release() override { return ReleaseCommon(); }
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -295,7 +300,6 @@ class CubeTexture final : public IDirect3DCubeTexture8, public BaseTexture {
   HRESULT GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level, IDirect3DSurface8** surface) override;
   HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override;
-  void DeleteSelf() override { delete this; }
   IDirect3DBaseTexture8* Interface() override { return this; }
 };
 
@@ -317,7 +321,6 @@ class BufferCore : public ResourceCore {
   GLuint Prepare();
 
   std::vector<uint8_t> data;
-  ULONG refs = 1;
   UINT lockCount = 0;
   UINT dirtyBegin = 0;
   UINT dirtyEnd = 0;
@@ -327,9 +330,9 @@ class BufferCore : public ResourceCore {
 
 class VertexBuffer final : public IDirect3DVertexBuffer8, public BufferCore {
  public:
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  ULONG AddRef() override { return AddRefCommon(); }
+  ULONG Release() override { return ReleaseCommon(); }
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -343,9 +346,9 @@ class VertexBuffer final : public IDirect3DVertexBuffer8, public BufferCore {
 
 class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
  public:
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override;
-  HRESULT GetDevice(IDirect3DDevice8** device) override;
+  ULONG AddRef() override { return AddRefCommon(); }
+  ULONG Release() override { return ReleaseCommon(); }
+  HRESULT GetDevice(IDirect3DDevice8** out) override { return GetDeviceCommon(out); }
   DWORD SetPriority(DWORD) override { return 0; }
   DWORD GetPriority() override { return 0; }
   void PreLoad() override {}
@@ -369,31 +372,19 @@ class SwapChain final : public IDirect3DSwapChain8, public ResourceCore {
 
   HWND window = nullptr;
   Surface* backBuffer = nullptr;  // holds a reference
-  ULONG refs = 1;
 };
 
 // ---------------------------------------------------------------------------
 // Device state that both the device and the drawing code read.
-
-struct LightSlot {
-  D3DLIGHT8 light;
-  bool set = false;
-  bool enabled = false;
-};
 
 struct StreamSlot {
   VertexBuffer* buffer = nullptr;  // holds a reference
   UINT stride = 0;
 };
 
-struct DeviceState {
-  DWORD renderStates[D3D8_RENDER_STATE_COUNT];
-  DWORD stageStates[D3D8_TEXTURE_STAGE_COUNT][D3D8_TEXTURE_STAGE_STATE_COUNT];
-  // Transforms: 0..255 as numbered (view 2, projection 3, textures 16..23),
-  // 256..511 the world matrices.
-  D3DMATRIX transforms[512];
-  D3DMATERIAL8 material;
-  std::vector<LightSlot> lights;
+// The render, stage and transform states, the material and the lights come
+// from FixedStates; the drawing code's renderer works on this same copy.
+struct DeviceState : d3d8draw::FixedStates {
   D3DVIEWPORT8 viewport;
   DWORD vertexShader = 0;  // FVF code
   DWORD pixelShader = 0;
@@ -515,6 +506,8 @@ class Device final : public IDirect3DDevice8 {
   // A colour surface of its own OpenGL texture (back buffers and stand-alone
   // render targets).
   Surface* NewColourSurface(SurfaceKind kind, UINT width, UINT height, D3DFORMAT format);
+  // A depth-stencil surface of its own OpenGL renderbuffer.
+  Surface* NewDepthSurface(UINT width, UINT height, D3DFORMAT format);
   // Blits a colour surface into a window (the device's when null) and shows
   // it; the device's window is current again afterwards.
   HRESULT PresentSurface(Surface* surface, HWND window, const RECT* source, const RECT* dest);
@@ -529,8 +522,8 @@ class Device final : public IDirect3DDevice8 {
   DrawState* draw = nullptr;
   uint64_t glStateEpoch = 1;
   // Counts successful Resets: every state then returns to its default (lights
-  // and the vertex format included), so a drawing-side copy of the states
-  // starts afresh when this moves.
+  // and the vertex format included), so whatever the drawing code derived
+  // from the states is stale when this moves.
   uint64_t resetSerial = 0;
   GLuint fbo = 0;
 
@@ -545,6 +538,16 @@ class Device final : public IDirect3DDevice8 {
   // returns false.
   bool InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT height, UINT levels, DWORD usage,
                    D3DFORMAT format, D3DPOOL pool);
+  // What vertex and index buffers share: the length, pool and usage checks,
+  // the budget and the memory. On success *created is a new tracked buffer.
+  template <typename Buffer>
+  HRESULT NewBuffer(UINT length, DWORD usage, D3DPOOL pool, Buffer** created);
+  // The checks stand-alone render targets and depth-stencil surfaces share:
+  // size, format (formatAllowed), no multisampling, and the budget.
+  HRESULT CheckTargetSurface(UINT width, UINT height, bool formatAllowed, D3DMULTISAMPLE_TYPE multiSample) const;
+  // A stand-alone surface of this device, tracked; its pixels are the
+  // caller's to create.
+  Surface* NewSurface(SurfaceKind kind, D3DPOOL pool, DWORD usage, D3DFORMAT format, UINT width, UINT height);
   HRESULT CreateSwapSurfaces(const D3DPRESENT_PARAMETERS& params);
   void ReleaseSwapSurfaces();
   void ReleaseBindings();

@@ -1,7 +1,8 @@
-// The device's drawing entry points: they keep the state the device holds
-// (what the Get methods return) and hand it to the fixed-function renderer,
-// which owns the OpenGL side. Resources reach the renderer as OpenGL names,
-// prepared (uploaded) just before each draw.
+// The device's drawing entry points: the fixed-function renderer, which owns
+// the OpenGL side, draws from the device's own states (what the Get methods
+// return), and the Set methods store through it so it notes what changed.
+// Resources reach the renderer as OpenGL names, prepared (uploaded) just
+// before each draw.
 // The Windows types come first: they define APIENTRY for OpenGL's header.
 #include "platform/d3d8/device_internal.h"
 #include "platform/d3d8/draw_renderer.h"
@@ -11,9 +12,8 @@ namespace d3d8 {
 
 namespace {
 
-constexpr DWORD kTransformCount = 512;
+constexpr DWORD kTransformCount = d3d8draw::kTransformSlotCount;
 constexpr UINT kStreamCount = 16;
-constexpr DWORD kMaxLightIndex = 0xFFFF;
 
 bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
@@ -41,42 +41,20 @@ uint64_t ElementCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
 }  // namespace
 
 struct DrawState {
+  explicit DrawState(Device* device) : renderer(&device->state), resetSerial(device->resetSerial) {}
+
+  // Draws from the device's own states.
   d3d8draw::Renderer renderer;
   // The device's OpenGL epoch last seen: when it moves, other code changed
-  // OpenGL state (and possibly the device's state after a Reset).
+  // OpenGL state.
   uint64_t epoch = 0;
+  // The device's Reset count last seen: when it moves, every state went back
+  // to its default behind the renderer's back.
+  uint64_t resetSerial;
   D3DVIEWPORT8 viewport = {0, 0, 0, 0, 0.0f, 0.0f};
 };
 
 namespace {
-
-// Brings the renderer's copy of every state in line with the device's.
-void SyncStates(Device* device, DrawState* draw) {
-  d3d8draw::Renderer& r = draw->renderer;
-  const DeviceState& s = device->state;
-  for (DWORD i = 0; i < D3D8_RENDER_STATE_COUNT; ++i) r.SetRenderState(i, s.renderStates[i]);
-  for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
-    for (DWORD type = 0; type < D3D8_TEXTURE_STAGE_STATE_COUNT; ++type) {
-      r.SetTextureStageState(stage, type, s.stageStates[stage][type]);
-    }
-  }
-  for (DWORD i = 0; i < d3d8draw::kTransformStateCount; ++i) {
-    D3DMATRIX current;
-    r.GetTransform(i, &current);
-    if (!SameBytes(&current, &s.transforms[i], sizeof(D3DMATRIX))) r.SetTransform(i, &s.transforms[i]);
-  }
-  D3DMATERIAL8 material;
-  r.GetMaterial(&material);
-  if (!SameBytes(&material, &s.material, sizeof(material))) r.SetMaterial(&s.material);
-  for (DWORD i = 0; i < s.lights.size(); ++i) {
-    const LightSlot& slot = s.lights[i];
-    if (!slot.set) continue;
-    D3DLIGHT8 light;
-    if (r.GetLight(i, &light) != D3D_OK || !SameBytes(&light, &slot.light, sizeof(light))) r.SetLight(i, &slot.light);
-    r.LightEnable(i, slot.enabled ? TRUE : FALSE);
-  }
-  if (s.vertexShader != 0) r.SetVertexShader(s.vertexShader);
-}
 
 // Everything a draw needs from the device: current context, prepared
 // resources, render target and viewport. False when nothing can be drawn.
@@ -107,8 +85,11 @@ bool BeginDraw(Device* device, DrawState* draw, bool indexed, bool userPointer) 
                    indices->data.size() / indexSize);
     }
   }
+  if (draw->resetSerial != device->resetSerial) {
+    r.StatesChanged();
+    draw->resetSerial = device->resetSerial;
+  }
   if (draw->epoch != device->glStateEpoch) {
-    SyncStates(device, draw);
     r.InvalidateGlState();
     draw->epoch = device->glStateEpoch;
   }
@@ -132,11 +113,9 @@ void ClearStreamZeroAndIndices(DeviceState& s) {
 }  // namespace
 
 DrawState* CreateDrawState(Device* device) {
-  auto* draw = new DrawState;
+  auto* draw = new DrawState(device);
   device->MakeCurrent();
   draw->renderer.Open();
-  SyncStates(device, draw);
-  draw->epoch = 0;
   return draw;
 }
 
@@ -150,8 +129,11 @@ void DestroyDrawState(Device* device, DrawState* draw) {
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE which, const D3DMATRIX* matrix) {
   recorder.Record("SetTransform", {RecArg(uint32_t(which)), RecArg(matrix)});
   if (matrix == nullptr || uint32_t(which) >= kTransformCount) return D3DERR_INVALIDCALL;
+  // The renderer stores the matrices it draws with; the others only here.
+  if (draw != nullptr && uint32_t(which) < d3d8draw::kTransformStateCount) {
+    return draw->renderer.SetTransform(which, matrix);
+  }
   state.transforms[which] = *matrix;
-  if (draw != nullptr && uint32_t(which) < d3d8draw::kTransformStateCount) draw->renderer.SetTransform(which, matrix);
   return D3D_OK;
 }
 
@@ -164,8 +146,8 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE which, D3DMATRIX* matrix) {
 HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
   recorder.Record("SetMaterial", {RecArg(material)});
   if (material == nullptr) return D3DERR_INVALIDCALL;
+  if (draw != nullptr) return draw->renderer.SetMaterial(material);
   state.material = *material;
-  if (draw != nullptr) draw->renderer.SetMaterial(material);
   return D3D_OK;
 }
 
@@ -177,15 +159,8 @@ HRESULT Device::GetMaterial(D3DMATERIAL8* material) {
 
 HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
   recorder.Record("SetLight", {index, RecArg(light)});
-  if (light == nullptr || index > kMaxLightIndex || light->Type < D3DLIGHT_POINT ||
-      light->Type > D3DLIGHT_DIRECTIONAL) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (index >= state.lights.size()) state.lights.resize(index + 1);
-  state.lights[index].light = *light;
-  state.lights[index].set = true;
-  if (draw != nullptr) draw->renderer.SetLight(index, light);
-  return D3D_OK;
+  if (draw != nullptr) return draw->renderer.SetLight(index, light);
+  return state.SetLight(index, light) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
@@ -196,21 +171,8 @@ HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
   recorder.Record("LightEnable", {index, RecArg(int32_t(enable))});
-  if (index > kMaxLightIndex) return D3DERR_INVALIDCALL;
-  if (index >= state.lights.size()) state.lights.resize(index + 1);
-  LightSlot& slot = state.lights[index];
-  if (!slot.set) {
-    // Enabling a light never set gives it the default: white, directional,
-    // shining along +z.
-    std::memset(&slot.light, 0, sizeof(slot.light));
-    slot.light.Type = D3DLIGHT_DIRECTIONAL;
-    slot.light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
-    slot.light.Direction = {0.0f, 0.0f, 1.0f};
-    slot.set = true;
-  }
-  slot.enabled = enable != FALSE;
-  if (draw != nullptr) draw->renderer.LightEnable(index, enable);
-  return D3D_OK;
+  if (draw != nullptr) return draw->renderer.LightEnable(index, enable);
+  return state.EnableLight(index, enable != FALSE) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
@@ -222,8 +184,8 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE which, DWORD value) {
   recorder.Record("SetRenderState", {RecArg(uint32_t(which)), value});
   if (uint32_t(which) >= D3D8_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
+  if (draw != nullptr) return draw->renderer.SetRenderState(which, value);
   state.renderStates[which] = value;
-  if (draw != nullptr) draw->renderer.SetRenderState(which, value);
   return D3D_OK;
 }
 
@@ -238,8 +200,8 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
   if (stage >= D3D8_TEXTURE_STAGE_COUNT || uint32_t(type) >= D3D8_TEXTURE_STAGE_STATE_COUNT) {
     return D3DERR_INVALIDCALL;
   }
+  if (draw != nullptr) return draw->renderer.SetTextureStageState(stage, type, value);
   state.stageStates[stage][type] = value;
-  if (draw != nullptr) draw->renderer.SetTextureStageState(stage, type, value);
   return D3D_OK;
 }
 

@@ -15,23 +15,10 @@ namespace {
 constexpr GLsizeiptr kStreamBufferSize = 4 << 20;
 constexpr GLenum kMaxAnisotropyParameter = 0x84FE;  // GL_TEXTURE_MAX_ANISOTROPY
 
-DWORD FloatBits(float value) {
-  DWORD bits;
-  std::memcpy(&bits, &value, sizeof(bits));
-  return bits;
-}
-
 float BitsFloat(DWORD bits) {
   float value;
   std::memcpy(&value, &bits, sizeof(value));
   return value;
-}
-
-D3DMATRIX Identity() {
-  D3DMATRIX m;
-  std::memset(&m, 0, sizeof(m));
-  m._11 = m._22 = m._33 = m._44 = 1.0f;
-  return m;
 }
 
 // Row-vector product a * b.
@@ -176,9 +163,14 @@ bool IsUniformOnlyState(DWORD state) {
 
 }  // namespace
 
-Renderer::Renderer() {
+Renderer::Renderer(FixedStates* shared) : states_(shared) {
   std::memset(&key_, 0, sizeof(key_));
-  ResetStates();
+  if (states_ == nullptr) {
+    ownStates_.reset(new FixedStates);
+    states_ = ownStates_.get();
+    states_->SetDefaults(true);
+  }
+  StatesChanged();
 }
 
 Renderer::~Renderer() = default;
@@ -206,69 +198,8 @@ void Renderer::Close() {
   glValid_ = false;
 }
 
-void Renderer::ResetStates() {
-  std::memset(renderStates_, 0, sizeof(renderStates_));
-  DWORD* rs = renderStates_;
-  rs[D3DRS_ZENABLE] = D3DZB_TRUE;
-  rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
-  rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-  rs[D3DRS_ZWRITEENABLE] = TRUE;
-  rs[D3DRS_LASTPIXEL] = TRUE;
-  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-  rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_FOGSTART] = FloatBits(0.0f);
-  rs[D3DRS_FOGEND] = FloatBits(1.0f);
-  rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
-  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
-  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_STENCILMASK] = 0xFFFFFFFF;
-  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
-  rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
-  rs[D3DRS_CLIPPING] = TRUE;
-  rs[D3DRS_LIGHTING] = TRUE;
-  rs[D3DRS_COLORVERTEX] = TRUE;
-  rs[D3DRS_LOCALVIEWER] = TRUE;
-  rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-  rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-  rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
-  rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
-  rs[D3DRS_POINTSIZE] = FloatBits(1.0f);
-  rs[D3DRS_POINTSIZE_MAX] = FloatBits(64.0f);
-  rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
-  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-  rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
-  rs[D3DRS_COLORWRITEENABLE] = 0xF;
-  rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-  for (int stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
-    DWORD* ts = stageStates_[stage];
-    std::memset(ts, 0, sizeof(stageStates_[stage]));
-    ts[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    ts[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    ts[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    ts[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-    ts[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    ts[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-    ts[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(stage);
-    ts[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
-    ts[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
-    ts[D3DTSS_MINFILTER] = D3DTEXF_POINT;
-    ts[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
-    ts[D3DTSS_MAXANISOTROPY] = 1;
-    ts[D3DTSS_COLORARG0] = D3DTA_CURRENT;
-    ts[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
-    ts[D3DTSS_RESULTARG] = D3DTA_CURRENT;
-    samplerDirty_[stage] = true;
-  }
-  for (auto& transform : transforms_) transform = Identity();
-  std::memset(&material_, 0, sizeof(material_));
-  lights_.clear();
+void Renderer::StatesChanged() {
+  for (int stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) samplerDirty_[stage] = true;
   keyDirty_ = fixedDirty_ = transformsDirty_ = lightsDirty_ = true;
   ++fixedSerial_;
   ++textureMatrixSerial_;
@@ -290,8 +221,8 @@ void Renderer::InvalidateGlState() {
 
 HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
   if (state >= D3D8_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
-  if (renderStates_[state] == value) return D3D_OK;
-  renderStates_[state] = value;
+  if (states_->renderStates[state] == value) return D3D_OK;
+  states_->renderStates[state] = value;
   ++fixedSerial_;
   if (!IsUniformOnlyState(state)) {
     keyDirty_ = true;
@@ -300,16 +231,10 @@ HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
   return D3D_OK;
 }
 
-HRESULT Renderer::GetRenderState(DWORD state, DWORD* value) const {
-  if (state >= D3D8_RENDER_STATE_COUNT || value == nullptr) return D3DERR_INVALIDCALL;
-  *value = renderStates_[state];
-  return D3D_OK;
-}
-
 HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
   if (stage >= D3D8_TEXTURE_STAGE_COUNT || type >= D3D8_TEXTURE_STAGE_STATE_COUNT) return D3DERR_INVALIDCALL;
-  if (stageStates_[stage][type] == value) return D3D_OK;
-  stageStates_[stage][type] = value;
+  if (states_->stageStates[stage][type] == value) return D3D_OK;
+  states_->stageStates[stage][type] = value;
   if (IsSamplerState(type)) {
     samplerDirty_[stage] = true;
   } else {
@@ -318,17 +243,9 @@ HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
   return D3D_OK;
 }
 
-HRESULT Renderer::GetTextureStageState(DWORD stage, DWORD type, DWORD* value) const {
-  if (stage >= D3D8_TEXTURE_STAGE_COUNT || type >= D3D8_TEXTURE_STAGE_STATE_COUNT || value == nullptr) {
-    return D3DERR_INVALIDCALL;
-  }
-  *value = stageStates_[stage][type];
-  return D3D_OK;
-}
-
 HRESULT Renderer::SetTransform(DWORD state, const D3DMATRIX* matrix) {
   if (state >= kTransformStateCount || matrix == nullptr) return D3DERR_INVALIDCALL;
-  transforms_[state] = *matrix;
+  states_->transforms[state] = *matrix;
   if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
     ++textureMatrixSerial_;
   } else if (state == D3DTS_VIEW || state == D3DTS_PROJECTION || state == 256) {
@@ -340,70 +257,28 @@ HRESULT Renderer::SetTransform(DWORD state, const D3DMATRIX* matrix) {
   return D3D_OK;
 }
 
-HRESULT Renderer::GetTransform(DWORD state, D3DMATRIX* matrix) const {
-  if (state >= kTransformStateCount || matrix == nullptr) return D3DERR_INVALIDCALL;
-  *matrix = transforms_[state];
-  return D3D_OK;
-}
-
 HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
   if (material == nullptr) return D3DERR_INVALIDCALL;
-  material_ = *material;
+  states_->material = *material;
   ++materialSerial_;
   return D3D_OK;
 }
 
-HRESULT Renderer::GetMaterial(D3DMATERIAL8* material) const {
-  if (material == nullptr) return D3DERR_INVALIDCALL;
-  *material = material_;
-  return D3D_OK;
-}
-
 HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT8* light) {
-  if (light == nullptr || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (index >= lights_.size()) {
-    // A light set for the first time starts disabled.
-    if (index >= 0x10000) return D3DERR_INVALIDCALL;
-    lights_.resize(index + 1, LightSlot{});
-  }
-  lights_[index].light = *light;
+  if (!states_->SetLight(index, light)) return D3DERR_INVALIDCALL;
   lightsDirty_ = true;
-  if (lights_[index].enabled) keyDirty_ = true;
-  return D3D_OK;
-}
-
-HRESULT Renderer::GetLight(DWORD index, D3DLIGHT8* light) const {
-  if (light == nullptr || index >= lights_.size() || lights_[index].light.Type == 0) return D3DERR_INVALIDCALL;
-  *light = lights_[index].light;
+  if (states_->lights[index].enabled) keyDirty_ = true;
   return D3D_OK;
 }
 
 HRESULT Renderer::LightEnable(DWORD index, BOOL enable) {
-  if (index >= lights_.size() || lights_[index].light.Type == 0) {
-    // Enabling a light never set gives it the default: white, directional,
-    // shining along +z.
-    if (index >= 0x10000) return D3DERR_INVALIDCALL;
-    if (index >= lights_.size()) lights_.resize(index + 1, LightSlot{});
-    D3DLIGHT8& light = lights_[index].light;
-    std::memset(&light, 0, sizeof(light));
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
-    light.Direction = {0.0f, 0.0f, 1.0f};
-  }
   const bool on = enable != FALSE;
-  if (lights_[index].enabled != on) {
-    lights_[index].enabled = on;
+  const bool wasOn = index < states_->lights.size() && states_->lights[index].enabled;
+  if (!states_->EnableLight(index, on)) return D3DERR_INVALIDCALL;
+  if (wasOn != on) {
     keyDirty_ = true;
     lightsDirty_ = true;
   }
-  return D3D_OK;
-}
-
-HRESULT Renderer::GetLightEnable(DWORD index, BOOL* enable) const {
-  if (enable == nullptr || index >= lights_.size() || lights_[index].light.Type == 0) return D3DERR_INVALIDCALL;
-  *enable = lights_[index].enabled ? TRUE : FALSE;
   return D3D_OK;
 }
 
@@ -448,7 +323,7 @@ void Renderer::SetViewport(const D3DVIEWPORT8& viewport) {
 
 void Renderer::BuildKey(ShaderKey* key) const {
   std::memset(key, 0, sizeof(*key));
-  const DWORD* rs = renderStates_;
+  const DWORD* rs = states_->renderStates;
   const FvfLayout& layout = layout_;
   key->fvf = fvf_;
   const bool hasDiffuse = layout.diffuseOffset >= 0;
@@ -456,7 +331,7 @@ void Renderer::BuildKey(ShaderKey* key) const {
   key->lighting = rs[D3DRS_LIGHTING] != 0 && !layout.transformed;
   if (key->lighting) {
     for (int i = 0; i < activeLightCount_; ++i) {
-      key->lightTypes[i] = static_cast<uint8_t>(lights_[activeLights_[i]].light.Type);
+      key->lightTypes[i] = static_cast<uint8_t>(states_->lights[activeLights_[i]].light.Type);
     }
     key->lightCount = static_cast<uint8_t>(activeLightCount_);
     auto source = [&](DWORD value) -> uint8_t {
@@ -480,7 +355,7 @@ void Renderer::BuildKey(ShaderKey* key) const {
       key->fogSource = kFogTable;
       key->fogFormula = static_cast<uint8_t>(table);
       // An orthographic projection gives no usable w: fog follows depth.
-      const D3DMATRIX& p = transforms_[D3DTS_PROJECTION];
+      const D3DMATRIX& p = states_->transforms[D3DTS_PROJECTION];
       key->fogUseZ = !layout.transformed && p._34 == 0.0f && p._44 == 1.0f;
     } else if (vertex >= D3DFOG_EXP && vertex <= D3DFOG_LINEAR && !layout.transformed) {
       key->fogSource = kFogVertex;
@@ -497,7 +372,7 @@ void Renderer::BuildKey(ShaderKey* key) const {
   key->flatShade = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   int count = 0;
   for (int s = 0; s < kMaxStages; ++s) {
-    const DWORD* ts = stageStates_[s];
+    const DWORD* ts = states_->stageStates[s];
     const DWORD colorOp = ts[D3DTSS_COLOROP];
     if (colorOp == D3DTOP_DISABLE || colorOp == 0 || colorOp > D3DTOP_LERP) break;
     StageKey& st = key->stages[s];
@@ -536,9 +411,9 @@ void Renderer::BuildKey(ShaderKey* key) const {
 }
 
 void Renderer::UpdateDerivedTransforms() {
-  const float* world = &transforms_[256].m[0][0];
-  const float* view = &transforms_[D3DTS_VIEW].m[0][0];
-  const float* projection = &transforms_[D3DTS_PROJECTION].m[0][0];
+  const float* world = &states_->transforms[256].m[0][0];
+  const float* view = &states_->transforms[D3DTS_VIEW].m[0][0];
+  const float* projection = &states_->transforms[D3DTS_PROJECTION].m[0][0];
   Multiply(world, view, worldView_);
   Multiply(worldView_, projection, worldViewProjection_);
   // Normals use the inverse transpose of the upper 3x3 of world * view; in
@@ -562,12 +437,12 @@ void Renderer::UpdateDerivedTransforms() {
 
 void Renderer::UpdateLights() {
   activeLightCount_ = 0;
-  for (size_t i = 0; i < lights_.size() && activeLightCount_ < kMaxLights; ++i) {
-    if (lights_[i].enabled) activeLights_[activeLightCount_++] = static_cast<int>(i);
+  for (size_t i = 0; i < states_->lights.size() && activeLightCount_ < kMaxLights; ++i) {
+    if (states_->lights[i].enabled) activeLights_[activeLightCount_++] = static_cast<int>(i);
   }
-  const D3DMATRIX& v = transforms_[D3DTS_VIEW];
+  const D3DMATRIX& v = states_->transforms[D3DTS_VIEW];
   for (int n = 0; n < activeLightCount_; ++n) {
-    const D3DLIGHT8& light = lights_[activeLights_[n]].light;
+    const D3DLIGHT8& light = states_->lights[activeLights_[n]].light;
     float* diffuse = &lightData_[0][n * 4];
     float* specular = &lightData_[1][n * 4];
     float* ambient = &lightData_[2][n * 4];
@@ -625,7 +500,7 @@ void Renderer::UploadUniforms(Program* program) {
   }
   if (program->fixedSerial != fixedSerial_) {
     program->fixedSerial = fixedSerial_;
-    const DWORD* rs = renderStates_;
+    const DWORD* rs = states_->renderStates;
     float color[4];
     if (u.textureFactor >= 0) {
       ColorToFloats(rs[D3DRS_TEXTUREFACTOR], color);
@@ -648,11 +523,11 @@ void Renderer::UploadUniforms(Program* program) {
   }
   if (program->materialSerial != materialSerial_) {
     program->materialSerial = materialSerial_;
-    if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &material_.Diffuse.r);
-    if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &material_.Ambient.r);
-    if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &material_.Specular.r);
-    if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &material_.Emissive.r);
-    if (u.materialPower >= 0) glUniform1f(u.materialPower, material_.Power);
+    if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &states_->material.Diffuse.r);
+    if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &states_->material.Ambient.r);
+    if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &states_->material.Specular.r);
+    if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &states_->material.Emissive.r);
+    if (u.materialPower >= 0) glUniform1f(u.materialPower, states_->material.Power);
   }
   if (program->lightingSerial != lightingSerial_) {
     program->lightingSerial = lightingSerial_;
@@ -671,14 +546,14 @@ void Renderer::UploadUniforms(Program* program) {
     program->textureMatrixSerial = textureMatrixSerial_;
     for (int s = 0; s < kMaxStages; ++s) {
       if (u.textureMatrix[s] >= 0) {
-        glUniformMatrix4fv(u.textureMatrix[s], 1, GL_FALSE, &transforms_[D3DTS_TEXTURE0 + s].m[0][0]);
+        glUniformMatrix4fv(u.textureMatrix[s], 1, GL_FALSE, &states_->transforms[D3DTS_TEXTURE0 + s].m[0][0]);
       }
     }
   }
 }
 
 void Renderer::ApplyFixedState() {
-  const DWORD* rs = renderStates_;
+  const DWORD* rs = states_->renderStates;
   if (!glValid_) {
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_PROGRAM_POINT_SIZE);
@@ -799,7 +674,7 @@ void Renderer::ApplyFixedState() {
 }
 
 GLuint Renderer::SamplerFor(int stage) {
-  const DWORD* ts = stageStates_[stage];
+  const DWORD* ts = states_->stageStates[stage];
   const uint64_t key = (uint64_t(ts[D3DTSS_ADDRESSU] & 7)) | (uint64_t(ts[D3DTSS_ADDRESSV] & 7) << 3) |
                        (uint64_t(ts[D3DTSS_MAGFILTER] & 7) << 6) | (uint64_t(ts[D3DTSS_MINFILTER] & 7) << 9) |
                        (uint64_t(ts[D3DTSS_MIPFILTER] & 7) << 12) | (uint64_t(ts[D3DTSS_MAXANISOTROPY] & 31) << 15) |
@@ -950,7 +825,7 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
 }
 
 bool Renderer::BeginLineEnds(GLenum mode) {
-  if ((mode != GL_LINES && mode != GL_LINE_STRIP) || renderStates_[D3DRS_LASTPIXEL] == 0) return false;
+  if ((mode != GL_LINES && mode != GL_LINE_STRIP) || states_->renderStates[D3DRS_LASTPIXEL] == 0) return false;
   // The ends are one-pixel points whatever the point size; the fixed values
   // go up again with the next draw.
   if (program_->uniforms.pointSize >= 0) {

@@ -1,4 +1,4 @@
-// The drawing engine behind IDirect3DDevice8: keeps every render, texture
+// The drawing engine behind IDirect3DDevice8: takes every render, texture
 // stage and transform state, the material and the lights, turns them into
 // OpenGL state and a generated program, and issues the draw calls. It knows
 // resources only by their OpenGL names, so the device hands it buffers and
@@ -17,10 +17,11 @@
 #include <GL/glext.h>
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
-#include <vector>
 
 #include "platform/d3d8/draw_shader.h"
+#include "platform/d3d8/draw_states.h"
 #include "platform/d3d8/fvf.h"
 
 namespace d3d8draw {
@@ -29,7 +30,10 @@ constexpr int kTransformStateCount = 260;  // D3DTS_WORLD (256) .. 259
 
 class Renderer {
  public:
-  Renderer();
+  // With shared states the renderer draws from them and stores what its Set
+  // methods are given there (a device's own states); without, it keeps its
+  // own, starting at the defaults with the z test on.
+  explicit Renderer(FixedStates* shared = nullptr);
   ~Renderer();
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
@@ -39,24 +43,20 @@ class Renderer {
   bool Open();
   // Releases them (context current).
   void Close();
-  // Every state back to the device's creation defaults.
-  void ResetStates();
+  // The shared states may all have changed behind the renderer's back (a
+  // device Reset): everything derived from them is rebuilt before the next
+  // draw.
+  void StatesChanged();
   // Forget what OpenGL state is believed set; call after other code changed
   // OpenGL state (clears, uploads, read-backs, a new render target).
   void InvalidateGlState();
 
   HRESULT SetRenderState(DWORD state, DWORD value);
-  HRESULT GetRenderState(DWORD state, DWORD* value) const;
   HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value);
-  HRESULT GetTextureStageState(DWORD stage, DWORD type, DWORD* value) const;
   HRESULT SetTransform(DWORD state, const D3DMATRIX* matrix);
-  HRESULT GetTransform(DWORD state, D3DMATRIX* matrix) const;
   HRESULT SetMaterial(const D3DMATERIAL8* material);
-  HRESULT GetMaterial(D3DMATERIAL8* material) const;
   HRESULT SetLight(DWORD index, const D3DLIGHT8* light);
-  HRESULT GetLight(DWORD index, D3DLIGHT8* light) const;
   HRESULT LightEnable(DWORD index, BOOL enable);
-  HRESULT GetLightEnable(DWORD index, BOOL* enable) const;
   // Only flexible vertex format codes: a handle with bit 0 set is refused.
   HRESULT SetVertexShader(DWORD fvf);
   DWORD GetVertexShader() const { return fvf_; }
@@ -84,10 +84,6 @@ class Renderer {
   const std::string& LastShaderError() const { return programs_.LastError(); }
 
  private:
-  struct LightSlot {
-    D3DLIGHT8 light;
-    bool enabled;
-  };
   struct GlCache;
 
   bool PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count);
@@ -106,11 +102,8 @@ class Renderer {
   GLintptr Stream(GLuint buffer, GLsizeiptr* capacity, GLintptr* cursor, const void* data, GLsizeiptr size,
                   GLsizeiptr alignment, GLenum target);
 
-  DWORD renderStates_[D3D8_RENDER_STATE_COUNT];
-  DWORD stageStates_[D3D8_TEXTURE_STAGE_COUNT][D3D8_TEXTURE_STAGE_STATE_COUNT];
-  D3DMATRIX transforms_[kTransformStateCount];
-  D3DMATERIAL8 material_;
-  std::vector<LightSlot> lights_;
+  std::unique_ptr<FixedStates> ownStates_;  // null with shared states
+  FixedStates* states_;
   DWORD fvf_ = 0;
   FvfLayout layout_;
 

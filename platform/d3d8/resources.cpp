@@ -54,12 +54,9 @@ bool RectInside(const RECT& r, UINT width, UINT height) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Surface
+// What every resource shares
 
-ULONG Surface::AddRef() { return container != nullptr ? container->AddRefCommon() : ++refs; }
-
-ULONG Surface::Release() {
-  if (container != nullptr) return container->ReleaseCommon();
+ULONG ResourceCore::ReleaseCommon() {
   ULONG left = --refs;
   if (left == 0) {
     if (device != nullptr) {
@@ -72,12 +69,19 @@ ULONG Surface::Release() {
   return left;
 }
 
-HRESULT Surface::GetDevice(IDirect3DDevice8** out) {
+HRESULT ResourceCore::GetDeviceCommon(IDirect3DDevice8** out) const {
   if (out == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
   device->AddRef();
   *out = device;
   return D3D_OK;
 }
+
+// ---------------------------------------------------------------------------
+// Surface
+
+ULONG Surface::AddRef() { return container != nullptr ? container->AddRefCommon() : AddRefCommon(); }
+
+ULONG Surface::Release() { return container != nullptr ? container->ReleaseCommon() : ReleaseCommon(); }
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
@@ -240,19 +244,6 @@ size_t BaseTexture::VideoBytes() const {
   return bytes;
 }
 
-ULONG BaseTexture::ReleaseCommon() {
-  ULONG left = --refs;
-  if (left == 0) {
-    if (device != nullptr) {
-      device->MakeCurrent();
-      DropGl();
-      device->Untrack(this);
-    }
-    DeleteSelf();
-  }
-  return left;
-}
-
 void BaseTexture::Init(Device* owner, UINT faces, UINT width, UINT height, UINT levels, DWORD usageFlags,
                        D3DFORMAT textureFormat, D3DPOOL texturePool) {
   device = owner;
@@ -360,13 +351,6 @@ BaseTexture* ToBaseTexture(IDirect3DBaseTexture8* texture) {
   return static_cast<Texture*>(static_cast<IDirect3DTexture8*>(texture));
 }
 
-HRESULT Texture::GetDevice(IDirect3DDevice8** out) {
-  if (out == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-  device->AddRef();
-  *out = device;
-  return D3D_OK;
-}
-
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
   if (level >= levelCount) return D3DERR_INVALIDCALL;
   return SurfaceAt(0, level)->GetDesc(desc);
@@ -387,13 +371,6 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
 HRESULT Texture::UnlockRect(UINT level) {
   if (level >= levelCount) return D3DERR_INVALIDCALL;
   return SurfaceAt(0, level)->UnlockRect();
-}
-
-HRESULT CubeTexture::GetDevice(IDirect3DDevice8** out) {
-  if (out == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-  device->AddRef();
-  *out = device;
-  return D3D_OK;
 }
 
 HRESULT CubeTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
@@ -485,39 +462,6 @@ GLuint BufferCore::Prepare() {
   return glBuffer;
 }
 
-namespace {
-template <typename T>
-ULONG ReleaseBuffer(T* buffer) {
-  ULONG left = --buffer->refs;
-  if (left == 0) {
-    if (buffer->device != nullptr) {
-      buffer->device->MakeCurrent();
-      buffer->DropGl();
-      buffer->device->Untrack(buffer);
-    }
-    delete buffer;
-  }
-  return left;
-}
-}  // namespace
-
-ULONG VertexBuffer::Release() { return ReleaseBuffer(this); }
-ULONG IndexBuffer::Release() { return ReleaseBuffer(this); }
-
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** out) {
-  if (out == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-  device->AddRef();
-  *out = device;
-  return D3D_OK;
-}
-
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** out) {
-  if (out == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-  device->AddRef();
-  *out = device;
-  return D3D_OK;
-}
-
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, BYTE** out, DWORD flags) {
   if (device != nullptr) device->recorder.Record("VertexBuffer::Lock", {RecArg(this), offset, size, flags});
   return LockCommon(offset, size, out, flags);
@@ -601,7 +545,7 @@ bool Device::InitTexture(BaseTexture* texture, UINT faces, UINT width, UINT heig
     // Init tracks the texture only once complete.
     MakeCurrent();
     texture->DropGl();
-    texture->DeleteSelf();
+    delete texture;
     return false;
   }
   return true;
@@ -641,11 +585,8 @@ HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3D
   return D3D_OK;
 }
 
-HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                   IDirect3DVertexBuffer8** vertexBuffer) {
-  recorder.Record("CreateVertexBuffer", {length, usage, fvf, RecArg(uint32_t(pool))});
-  if (vertexBuffer == nullptr) return D3DERR_INVALIDCALL;
-  *vertexBuffer = nullptr;
+template <typename Buffer>
+HRESULT Device::NewBuffer(UINT length, DWORD usage, D3DPOOL pool, Buffer** created) {
   if (length == 0 || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED && pool != D3DPOOL_SYSTEMMEM)) {
     return D3DERR_INVALIDCALL;
   }
@@ -653,13 +594,25 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   if (pool == D3DPOOL_DEFAULT && OverBudget(length)) return D3DERR_OUTOFVIDEOMEMORY;
   std::vector<uint8_t> bytes;
   if (!TryAllocate(&bytes, length)) return E_OUTOFMEMORY;
-  VertexBuffer* created = new VertexBuffer;
-  created->device = this;
-  created->usage = usage;
-  created->pool = pool;
+  Buffer* buffer = new Buffer;
+  buffer->device = this;
+  buffer->usage = usage;
+  buffer->pool = pool;
+  buffer->data.swap(bytes);
+  Track(buffer);
+  *created = buffer;
+  return D3D_OK;
+}
+
+HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                   IDirect3DVertexBuffer8** vertexBuffer) {
+  recorder.Record("CreateVertexBuffer", {length, usage, fvf, RecArg(uint32_t(pool))});
+  if (vertexBuffer == nullptr) return D3DERR_INVALIDCALL;
+  *vertexBuffer = nullptr;
+  VertexBuffer* created = nullptr;
+  const HRESULT result = NewBuffer(length, usage, pool, &created);
+  if (FAILED(result)) return result;
   created->fvf = fvf;
-  created->data.swap(bytes);
-  Track(created);
   *vertexBuffer = created;
   return D3D_OK;
 }
@@ -669,22 +622,21 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   recorder.Record("CreateIndexBuffer", {length, usage, RecArg(uint32_t(format)), RecArg(uint32_t(pool))});
   if (indexBuffer == nullptr) return D3DERR_INVALIDCALL;
   *indexBuffer = nullptr;
-  if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) ||
-      (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED && pool != D3DPOOL_SYSTEMMEM)) {
+  if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+  IndexBuffer* created = nullptr;
+  const HRESULT result = NewBuffer(length, usage, pool, &created);
+  if (FAILED(result)) return result;
+  created->format = format;
+  *indexBuffer = created;
+  return D3D_OK;
+}
+
+HRESULT Device::CheckTargetSurface(UINT width, UINT height, bool formatAllowed, D3DMULTISAMPLE_TYPE multiSample) const {
+  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight || !formatAllowed ||
+      multiSample != D3DMULTISAMPLE_NONE) {
     return D3DERR_INVALIDCALL;
   }
-  if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
-  if (pool == D3DPOOL_DEFAULT && OverBudget(length)) return D3DERR_OUTOFVIDEOMEMORY;
-  std::vector<uint8_t> bytes;
-  if (!TryAllocate(&bytes, length)) return E_OUTOFMEMORY;
-  IndexBuffer* created = new IndexBuffer;
-  created->device = this;
-  created->usage = usage;
-  created->pool = pool;
-  created->format = format;
-  created->data.swap(bytes);
-  Track(created);
-  *indexBuffer = created;
+  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
   return D3D_OK;
 }
 
@@ -693,11 +645,8 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
   recorder.Record("CreateRenderTarget", {width, height, RecArg(uint32_t(format))});
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
-  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight ||
-      !IsRenderTargetFormat(format) || multiSample != D3DMULTISAMPLE_NONE) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
+  const HRESULT result = CheckTargetSurface(width, height, IsRenderTargetFormat(format), multiSample);
+  if (FAILED(result)) return result;
   *surface = NewColourSurface(SurfaceKind::RenderTarget, width, height, format);
   return D3D_OK;
 }
@@ -707,26 +656,9 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
   recorder.Record("CreateDepthStencilSurface", {width, height, RecArg(uint32_t(format))});
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
-  if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight ||
-      !IsSupportedDepthFormat(format) || multiSample != D3DMULTISAMPLE_NONE) {
-    return D3DERR_INVALIDCALL;
-  }
-  if (OverBudget(size_t(width) * height * 4)) return D3DERR_OUTOFVIDEOMEMORY;
-  MakeCurrent();
-  Surface* created = new Surface;
-  created->kind = SurfaceKind::DepthStencil;
-  created->device = this;
-  created->pool = D3DPOOL_DEFAULT;
-  created->usage = D3DUSAGE_DEPTHSTENCIL;
-  created->format = format;
-  created->width = width;
-  created->height = height;
-  glGenRenderbuffers(1, &created->glRenderbuffer);
-  glBindRenderbuffer(GL_RENDERBUFFER, created->glRenderbuffer);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
-  glStateEpoch++;
-  Track(created);
-  *surface = created;
+  const HRESULT result = CheckTargetSurface(width, height, IsSupportedDepthFormat(format), multiSample);
+  if (FAILED(result)) return result;
+  *surface = NewDepthSurface(width, height, format);
   return D3D_OK;
 }
 
@@ -737,15 +669,8 @@ HRESULT Device::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, ID
   if (width == 0 || height == 0 || !IsTextureFormatSupported(format)) return D3DERR_INVALIDCALL;
   std::vector<uint8_t> bytes;
   if (!TryAllocate(&bytes, FormatSurfaceSize(format, width, height))) return E_OUTOFMEMORY;
-  Surface* created = new Surface;
-  created->kind = SurfaceKind::Image;
-  created->device = this;
-  created->pool = D3DPOOL_SYSTEMMEM;
-  created->format = format;
-  created->width = width;
-  created->height = height;
+  Surface* created = NewSurface(SurfaceKind::Image, D3DPOOL_SYSTEMMEM, 0, format, width, height);
   created->memory.swap(bytes);
-  Track(created);
   *surface = created;
   return D3D_OK;
 }

@@ -613,4 +613,49 @@ TEST_F(DrawDeviceTest, ResetBringsTheDrawingDefaultsBack) {
   EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
 }
 
+TEST_F(TransformedDeviceTest, ResetForgetsLightsForTheDrawingToo) {
+  struct Vertex {
+    float x, y, z, nx, ny, nz;
+  };
+  const Vertex quad[4] = {
+      {-20, 20, 10, 0, 0, -1}, {20, 20, 10, 0, 0, -1}, {-20, -20, 10, 0, 0, -1}, {20, -20, 10, 0, 0, -1}};
+  D3DMATRIX projection;
+  ASSERT_EQ(device_->GetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
+  D3DMATERIAL8 material = {};
+  material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  // Lit drawing of the diffuse colour alone.
+  auto drawLit = [&]() {
+    device_->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device_->SetMaterial(&material);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+  };
+  D3DLIGHT8 red = {};
+  red.Type = D3DLIGHT_DIRECTIONAL;
+  red.Diffuse = {1.0f, 0.0f, 0.0f, 0.0f};
+  red.Direction = {0.0f, 0.0f, 1.0f};
+  device_->SetLight(0, &red);
+  device_->LightEnable(0, TRUE);
+  drawLit();
+  EXPECT_EQ(Pixel(32, 24), 0xFFFF0000u);
+
+  backBuffer_->Release();
+  backBuffer_ = nullptr;
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  ASSERT_EQ(device_->Reset(&params), D3D_OK);
+  ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_), D3D_OK);
+  device_->SetTransform(D3DTS_PROJECTION, &projection);
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  // A draw without lights, then light 0 enabled without being set again (and
+  // nothing read back in between): it is the default white light now, not
+  // the one from before the reset.
+  drawLit();
+  device_->LightEnable(0, TRUE);
+  drawLit();
+  EXPECT_EQ(Pixel(32, 24), 0xFFFFFFFFu);
+}
+
 }  // namespace
