@@ -36,12 +36,10 @@ bool StartEngine() {
   }
   static const RwMemoryFunctions memory = {LimitedMalloc, std::free, LimitedRealloc, LimitedCalloc};
   RwEngineOpenParams params = {&window};
-  if (!RwEngineInit(&memory, 0, 1u << 20) || !RwD3D8RasterPluginAttach() || !RwEngineOpen(&params)) {
+  if (!RwEngineInit(&memory, 0, 1u << 20) || !RwEngineOpen(&params)) {
     return false;
   }
-  RwD3D8RasterStandardFunctionsInstall(RwEngineInstance->standardFunctions, kRwStandardFunctionCount);
-  RwD3D8NativeTextureStandardFunctionsInstall(RwEngineInstance->standardFunctions, kRwStandardFunctionCount);
-  return RwEngineSetVideoMode(0) && RwEngineStart() && RwD3D8RasterOpen();
+  return RwEngineSetVideoMode(0) && RwEngineStart();
 }
 
 }  // namespace

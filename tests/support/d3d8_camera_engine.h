@@ -1,4 +1,4 @@
-// The engine started on the Direct3D 8 stand-in with the assembled driver
+// The engine started on the Direct3D 8 stand-in with its Direct3D 8 driver
 // (rasters, camera functions, immediate-mode 3D), a window of the stand-in
 // and a camera with its frame, frame-buffer and z-buffer rasters; helpers to
 // draw a frame's parts and read pixels back.
@@ -39,15 +39,13 @@ class CameraDriverTest : public ::testing::Test {
 
   void TearDown() override {
     ShutDown();
-    _rwEngineSetDriverHooks(nullptr);
     d3d8test::SetCapsProfile(d3d8test::CapsProfile::Full);
     SDL_DestroyWindow(window_.sdlWindow);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
-  // The assembled driver, init, open, the mode (0: windowed), start and a camera.
+  // Init, open, the mode (0: windowed), start and a camera.
   void Start(RwInt32 mode = 0) {
-    RwD3D8CameraDriverUse();
     ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
     RwEngineOpenParams params = {&window_};
     ASSERT_TRUE(RwEngineOpen(&params));
@@ -86,9 +84,6 @@ class CameraDriverTest : public ::testing::Test {
   static void DestroyCamera(RwCamera* camera) {
     RwFrame* frame = RwCameraGetFrame(camera);
     if (camera->frameBuffer != nullptr) {
-      // The raster's destruction releases its swap chain but not the back
-      // buffer reference it holds.
-      _rwD3D8RasterForgetSwapChain(camera->frameBuffer);
       RwRasterDestroy(camera->frameBuffer);
     }
     if (camera->zBuffer != nullptr) {

@@ -96,7 +96,6 @@ HWND OpenWindow(HINSTANCE instance) {
 }
 
 bool OpenEngine(Scene* scene) {
-  RwD3D8CameraDriverUse();
   if (!RwEngineInit(nullptr, 0, 4 << 20)) {
     return false;
   }

@@ -404,7 +404,6 @@ RwBool RwD3D8DeviceRestoreVideoMemory(void) {
     return FALSE;
   }
   RwD3D8RenderStateRestore();
-  _rwD3D8CameraTextureBindingForget();
   return RwD3D8LightsRestore() && RwD3D8Im2DRenderOpen() && RwD3D8Im3DIndexBufferCreate() &&
          RwD3D8SharedVertexBuffersCreate();
 }
@@ -580,8 +579,7 @@ RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window) {
   }
   RwRaster* zRaster = RwRasterCreate(width, height, 0, rwRASTERTYPEZBUFFER);
   if (zRaster == nullptr) {
-    _rwD3D8RasterForgetSwapChain(raster);
-    RwRasterDestroy(raster);  // releases the swap chain with the raster
+    RwRasterDestroy(raster);  // releases the swap chain and its back buffer
     return FALSE;
   }
   RwRaster* oldRaster = camera->frameBuffer;
@@ -592,7 +590,6 @@ RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window) {
     RwRasterDestroy(oldZRaster);
   }
   if (oldRaster != nullptr) {
-    _rwD3D8RasterForgetSwapChain(oldRaster);
     RwRasterDestroy(oldRaster);
   }
   return TRUE;

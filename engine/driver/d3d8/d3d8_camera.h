@@ -40,9 +40,3 @@ RwBool RwD3D8DeviceRestoreVideoMemory(void);
 RwBool RwD3D8Im3DIndexBufferCreate(void);
 void RwD3D8Im3DIndexBufferRelease(void);
 const RwIm3DSubmitDevice* RwD3D8Im3DSubmitDeviceGet(void);
-
-// Makes the engine use the Direct3D 8 driver assembled with its raster
-// extension, its raster and camera functions in their standard-function
-// slots, the rasters opened at device start and closed at stop, and the
-// immediate-mode 3D submit device. Call before RwEngineInit; safe to repeat.
-void RwD3D8CameraDriverUse(void);

@@ -15,11 +15,8 @@ struct RwD3D8CameraSwapChain {
 };
 RwBool _rwD3D8RasterGetSwapChain(RwRaster* raster, RwD3D8CameraSwapChain* out);
 // Stores the swap chain, its back buffer (with the caller's reference) and
-// window in a camera raster.
+// window in a camera raster; the raster's destruction releases both.
 RwBool _rwD3D8RasterSetSwapChain(RwRaster* raster, const RwD3D8CameraSwapChain* chain);
-// Drops the back buffer's reference before the raster is destroyed (the
-// raster's destruction releases the swap chain).
-void _rwD3D8RasterForgetSwapChain(RwRaster* raster);
 
 // The depth-stencil surface of a z-buffer raster (no reference added), or null.
 IDirect3DSurface8* _rwD3D8RasterGetDepthSurface(RwRaster* raster);
@@ -34,7 +31,3 @@ RwBool _rwD3D8RasterRestoreVideoMemory(void);
 
 // Forgets the scene and the camera in update; called when the device starts.
 void _rwD3D8CameraStateReset(void);
-
-// Forgets the stage-0 texture bound on behalf of the render-state cache; the
-// cache's restore after a Reset leaves stage 0 unbound and blending off.
-void _rwD3D8CameraTextureBindingForget(void);

@@ -31,14 +31,6 @@ RwBool _rwD3D8RasterSetSwapChain(RwRaster* raster, const RwD3D8CameraSwapChain* 
   return TRUE;
 }
 
-void _rwD3D8RasterForgetSwapChain(RwRaster* raster) {
-  RwD3D8RasterExtension* extension = _rwD3D8RasterExtensionGet(raster);
-  if (extension != nullptr && raster->type == rwRASTERTYPECAMERA && extension->surface != nullptr) {
-    extension->surface->Release();
-    extension->surface = nullptr;
-  }
-}
-
 IDirect3DSurface8* _rwD3D8RasterGetDepthSurface(RwRaster* raster) {
   RwD3D8RasterExtension* extension = raster != nullptr ? _rwD3D8RasterExtensionGet(raster->parent) : nullptr;
   if (extension == nullptr || raster->parent->type != rwRASTERTYPEZBUFFER) {

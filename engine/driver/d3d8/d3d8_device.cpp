@@ -4,11 +4,14 @@
 // table.
 #include <cstring>
 
+#include "engine/driver/d3d8/d3d8_camera.h"
+#include "engine/driver/d3d8/d3d8_camera_internal.h"
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/src/pipe/p2/im3d.h"
 #include "platform/win/win32.h"
-
 
 RwD3D8Driver _rwD3D8Driver;
 
@@ -243,6 +246,7 @@ void ResetDeviceCaches() {
 void AbandonDevice() {
   RwD3D8Driver& driver = _rwD3D8Driver;
   RwD3D8Im2DRenderClose();
+  RwD3D8RasterClose();
   _rwD3D8DynamicVertexBuffersClose();
   _rwD3D8TransformCacheClose();
   _rwD3D8LightCacheFree();
@@ -280,6 +284,8 @@ RwBool RwD3D8DeviceStart(void) {
   if (driver.d3d == nullptr || driver.device != nullptr) {
     return FALSE;
   }
+  // No scene is open and no camera in update on a new device.
+  _rwD3D8CameraStateReset();
   D3DDISPLAYMODE desktop;
   if (FAILED(driver.d3d->GetAdapterDisplayMode(driver.adapter, &desktop))) {
     return FALSE;
@@ -344,7 +350,7 @@ RwBool RwD3D8DeviceStart(void) {
   }
   _rwD3D8LightCacheFree();
   std::memset(&driver.material, 0, sizeof driver.material);
-  if (!RwD3D8Im2DRenderOpen()) {
+  if (!RwD3D8RasterOpen() || !RwD3D8Im2DRenderOpen()) {
     AbandonDevice();
     return FALSE;
   }
@@ -353,12 +359,17 @@ RwBool RwD3D8DeviceStart(void) {
     AbandonDevice();
     return FALSE;
   }
+  // The immediate-mode module opens after the device and makes its index
+  // buffer through this submit device.
+  RwIm3DSetSubmitDevice(RwD3D8Im3DSubmitDeviceGet());
   return TRUE;
 }
 
 RwBool RwD3D8DeviceStop(void) {
   RwD3D8Driver& driver = _rwD3D8Driver;
   driver.started = FALSE;
+  // Engines on other drivers must not draw through this device's submit.
+  RwIm3DSetSubmitDevice(nullptr);
   VideoModeListFree();
   _rwD3D8ProcessorSettingsRestore();
   _rwD3D8TransformCacheClose();
@@ -371,6 +382,7 @@ RwBool RwD3D8DeviceStop(void) {
   }
   driver.device->SetStreamSource(0, nullptr, 0);
   driver.device->SetIndices(nullptr, 0);
+  RwD3D8RasterClose();
   RwD3D8SharedVertexBuffersForget();
   RwD3D8Im2DRenderClose();
   _rwD3D8PixelShadersClose();
@@ -512,7 +524,7 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
 
 RwDevice* RwD3D8DeviceRecordGet(void) { return &sDeviceRecord; }
 
-RwBool RwD3D8DriverPluginAttach(void) { return TRUE; }
+RwBool RwD3D8DriverPluginAttach(void) { return RwD3D8RasterPluginAttach(); }
 
 IDirect3DDevice8* RwD3D8GetCurrentD3DDevice(void) { return _rwD3D8Driver.device; }
 

@@ -8,6 +8,7 @@
 #include "engine/driver/d3d8/d3d8convert.h"
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/texture.h"
 #include "platform/win/win32.h"
 
 namespace {
@@ -757,6 +758,37 @@ IDirect3DBaseTexture8* RwD3D8RasterGetD3DTexture(RwRaster* raster) {
   return extension != nullptr ? extension->texture : nullptr;
 }
 
+// What the render-state cache binds for a raster: a sub-raster draws from its
+// top-level raster's texture, palette and alpha.
+RwBool _rwD3D8RasterGetTexture(RwRaster* raster, RwD3D8RasterTexture* out) {
+  const RwD3D8RasterExtension* extension = Ext(raster != nullptr ? Top(raster) : nullptr);
+  const bool hasTexture = extension != nullptr && extension->texture != nullptr;
+  if (out != nullptr) {
+    *out = {nullptr, FALSE, -1, 1};
+    if (hasTexture) {
+      out->texture = extension->texture;
+      out->hasAlpha = extension->hasAlpha != 0 ? TRUE : FALSE;
+      out->palette = extension->palette != nullptr ? static_cast<RwInt32>(extension->palette->paletteNumber) : -1;
+      out->maxAnisotropy = extension->maxAnisotropy;
+    }
+  }
+  return hasTexture ? TRUE : FALSE;
+}
+
+RwBool RwD3D8TextureSetRaster(void* texture, void* raster, RwInt32 /*unused*/) {
+  if (texture == nullptr) {
+    return FALSE;
+  }
+  static_cast<RwTexture*>(texture)->raster = static_cast<RwRaster*>(raster);
+  return TRUE;
+}
+
+RwBool RwD3D8TextureHasAlpha(const RwTexture* texture) {
+  const RwD3D8RasterExtension* extension =
+      texture != nullptr && texture->raster != nullptr ? Ext(Top(texture->raster)) : nullptr;
+  return extension != nullptr && extension->hasAlpha != 0 ? TRUE : FALSE;
+}
+
 // ---------------------------------------------------------------------------
 // Driver start and stop, device reset.
 
@@ -902,6 +934,7 @@ void RwD3D8RasterStandardFunctionsInstall(RwStandardFunc* table, RwInt32 count) 
       {kRwStdRasterDestroy, RwD3D8RasterDestroy},
       {kRwStdImageGetRaster, RwD3D8ImageGetFromRaster},
       {kRwStdRasterSetImage, RwD3D8RasterSetFromImage},
+      {kRwStdTextureSetRaster, RwD3D8TextureSetRaster},
       {kRwStdImageFindRasterFormat, RwD3D8ImageFindRasterFormat},
       {kRwStdSetRasterContext, RwD3D8RasterSetContext},
       {kRwStdRasterSubRaster, RwD3D8RasterSubRaster},

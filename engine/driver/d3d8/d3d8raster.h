@@ -97,10 +97,14 @@ RwUInt32 RwD3D8RasterFindSupportedFormat(RwUInt32 type, RwUInt32 flags);
 RwBool RwD3D8RasterIsCubeMap(RwRaster* raster);
 // The Direct3D texture of a raster for binding: null without one.
 IDirect3DBaseTexture8* RwD3D8RasterGetD3DTexture(RwRaster* raster);
+// The has-alpha mark of the texture's raster; false without a raster.
+RwBool RwD3D8TextureHasAlpha(const RwTexture* texture);
 
 // Standard functions (target, object, number).
 RwBool RwD3D8RasterCreate(void* unused, void* raster, RwInt32 flags);
 RwBool RwD3D8RasterDestroy(void* unused, void* raster, RwInt32 unusedNumber);
+// Stores the raster in the texture.
+RwBool RwD3D8TextureSetRaster(void* texture, void* raster, RwInt32 unusedNumber);
 RwBool RwD3D8RasterSetContext(void* unused, void* raster, RwInt32 unusedNumber);
 RwBool RwD3D8RasterSubRaster(void* subRaster, void* parent, RwInt32 unused);
 RwBool RwD3D8RasterClearRect(void* unused, void* rect, RwInt32 value);

@@ -24,10 +24,15 @@ const RwD3D8RasterFormatInfo kFormats[kRwD3D8RasterFormatCount] = {
     {D3DFMT_X1R5G5B5, 16, 0},  // 555
 };
 
-// Releases the additional swap chain of a camera raster with its own window.
+// Releases the additional swap chain of a camera raster with its own window,
+// and the reference the raster holds on that swap chain's back buffer.
 void* ExtensionDestroy(void* object, RwInt32 offset, RwInt32 /*size*/) {
   RwD3D8RasterExtension* extension = RwPluginDataGet(RwD3D8RasterExtension, object, offset);
   if (extension->swapChain != nullptr) {
+    if (extension->surface != nullptr) {
+      extension->surface->Release();
+      extension->surface = nullptr;
+    }
     extension->swapChain->Release();
     extension->swapChain = nullptr;
   }

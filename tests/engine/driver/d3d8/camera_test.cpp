@@ -344,7 +344,6 @@ class FullScreenCameraTest : public CameraTest {
 };
 
 TEST_F(FullScreenCameraTest, VerticalSyncSwitchesThePresentationIntervalOnceEachWay) {
-  RwD3D8CameraDriverUse();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
   RwEngineOpenParams params = {&window_};
   ASSERT_TRUE(RwEngineOpen(&params));

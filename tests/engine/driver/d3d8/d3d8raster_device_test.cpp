@@ -1,6 +1,7 @@
 // Rasters that live in device memory: camera textures, depth rasters,
 // drawing rasters into each other, and the release and restore around a
 // device Reset.
+#include "engine/driver/d3d8/d3d8_camera.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
 
 namespace {
@@ -229,6 +230,7 @@ TEST_F(D3D8RasterDeviceTest, RastersSurviveADeviceReset) {
   RwD3D8SharedVertexBuffersForget();
   RwD3D8DynamicVertexBuffersRelease();
   RwD3D8Im2DRenderClose();
+  RwD3D8Im3DIndexBufferRelease();
   RwD3D8RasterReleaseVideoMemory();
   EXPECT_EQ(Ext(target)->texture, nullptr);
   EXPECT_EQ(Ext(depth)->surface, nullptr);
@@ -237,6 +239,7 @@ TEST_F(D3D8RasterDeviceTest, RastersSurviveADeviceReset) {
   ASSERT_TRUE(RwD3D8PixelShadersRestore());
   ASSERT_TRUE(RwD3D8SharedVertexBuffersCreate());
   ASSERT_TRUE(RwD3D8Im2DRenderOpen());
+  ASSERT_TRUE(RwD3D8Im3DIndexBufferCreate());
   ASSERT_TRUE(RwD3D8RasterRestoreVideoMemory());
   RwD3D8RenderStateRestore();
 

@@ -18,7 +18,6 @@ class NativeTextureTest : public D3D8RasterTest {
  protected:
   void StartNative(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full) {
     Start(profile);
-    RwD3D8NativeTextureStandardFunctionsInstall(RwEngineInstance->standardFunctions, kRwStandardFunctionCount);
     RwD3D8NativeTextureSetConversion(TRUE);
   }
   void TearDown() override {

@@ -3,6 +3,7 @@
 // otherwise) and comes back after it, so 2D drawing works again.
 #include <vector>
 
+#include "engine/driver/d3d8/d3d8_camera.h"
 #include "tests/engine/driver/d3d8/driver_fixture.h"
 
 namespace {
@@ -14,12 +15,13 @@ void ReleaseForReset() {
   RwD3D8SharedVertexBuffersForget();
   RwD3D8DynamicVertexBuffersRelease();
   RwD3D8Im2DRenderClose();
+  RwD3D8Im3DIndexBufferRelease();
 }
 
 bool RestoreAfterReset() {
   return RwD3D8DynamicVertexBuffersRestore() && RwD3D8PixelShadersRestore() && RwD3D8LightsRestore() &&
          RwD3D8SharedVertexBuffersCreate() && RwD3D8TransformCacheReset() && RwD3D8Im2DRenderOpen() &&
-         (RwD3D8RenderStateRestore(), true);
+         RwD3D8Im3DIndexBufferCreate() && (RwD3D8RenderStateRestore(), true);
 }
 
 bool DrawRedQuad() {

@@ -55,7 +55,6 @@ class FirstFrameTest : public ::testing::Test {
       DestroyWindow(window_);
     }
     UnregisterClassA(kClassName, nullptr);
-    _rwEngineSetDriverHooks(nullptr);
   }
 
   void PumpMessages() {
@@ -122,7 +121,6 @@ class FirstFrameTest : public ::testing::Test {
 };
 
 TEST_F(FirstFrameTest, FramesPrintTheirTextThroughResizeAndDeviceLossAndShutDown) {
-  RwD3D8CameraDriverUse();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
   RwEngineOpenParams params = {window_};
   ASSERT_TRUE(RwEngineOpen(&params));
@@ -195,7 +193,6 @@ TEST_F(FirstFrameTest, FramesPrintTheirTextThroughResizeAndDeviceLossAndShutDown
 namespace {
 
 TEST_F(FirstFrameTest, WindowTooLargeForABackBufferIsSizedBack) {
-  RwD3D8CameraDriverUse();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
   RwEngineOpenParams params = {window_};
   ASSERT_TRUE(RwEngineOpen(&params));

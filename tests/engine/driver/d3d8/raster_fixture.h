@@ -124,18 +124,15 @@ class D3D8RasterTest : public ::testing::Test {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
-  // Init, the raster extension, open, the raster slots, the mode and start.
+  // Init, open, the mode and start.
   void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full, RwInt32 mode = 0,
              const RwMemoryFunctions* memory = nullptr) {
     d3d8test::SetCapsProfile(profile);
     ASSERT_TRUE(RwEngineInit(memory, 0, 1 << 20));
-    ASSERT_TRUE(RwD3D8RasterPluginAttach());
     RwEngineOpenParams params = {&window_};
     ASSERT_TRUE(RwEngineOpen(&params));
-    RwD3D8RasterStandardFunctionsInstall(RwEngineInstance->standardFunctions, kRwStandardFunctionCount);
     ASSERT_TRUE(RwEngineSetVideoMode(mode));
     ASSERT_TRUE(RwEngineStart());
-    ASSERT_TRUE(RwD3D8RasterOpen());
     ASSERT_NE(Device(), nullptr);
     TakeError();
   }
@@ -145,7 +142,6 @@ class D3D8RasterTest : public ::testing::Test {
       return;
     }
     if (RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
-      RwD3D8RasterClose();
       EXPECT_TRUE(RwEngineStop());
     }
     if (RwEngineInstance->engineStatus == kRwEngineStatusOpened) {

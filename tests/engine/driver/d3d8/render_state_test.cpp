@@ -220,8 +220,10 @@ TEST_F(RenderStateTest, VertexAlphaSwitchesBlendingAndStageZeroAlpha) {
 }
 
 TEST_F(RenderStateTest, TextureRasterIsBoundAtOnceAndOnlyWhenItChanges) {
-  int storage = 0;
-  RwRaster* raster = reinterpret_cast<RwRaster*>(&storage);
+  // A raster without a texture of its own.
+  RwRaster* raster = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERDONTALLOCATE);
+  ASSERT_NE(raster, nullptr);
+  Record();
   ASSERT_TRUE(RwD3D8SetTextureRaster(raster, 1));
   EXPECT_EQ(Calls("SetTexture"), 1u);
   EXPECT_EQ(Args("SetTexture"), (std::vector<uint64_t>{1, 0}));
@@ -235,6 +237,7 @@ TEST_F(RenderStateTest, TextureRasterIsBoundAtOnceAndOnlyWhenItChanges) {
   RwRaster* bound = nullptr;
   ASSERT_TRUE(RwD3D8RenderStateGet(kRwRenderStateTextureRaster, &bound));
   EXPECT_EQ(bound, raster);
+  RwRasterDestroy(raster);
 }
 
 TEST_F(RenderStateTest, StencilStatesStartAsTheDevicesAndEveryChangeReachesIt) {

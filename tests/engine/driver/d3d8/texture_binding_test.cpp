@@ -1,0 +1,88 @@
+// The plain driver binds a raster's texture through the render-state cache:
+// the texture (a sub-raster's from its parent), its palette and its alpha;
+// and the texture slot stores rasters in textures.
+#include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/src/texture.h"
+#include "tests/engine/driver/d3d8/raster_fixture.h"
+
+namespace {
+
+class TextureBindingTest : public D3D8RasterTest {
+ protected:
+  static IDirect3DBaseTexture8* BoundTexture() {
+    IDirect3DBaseTexture8* texture = nullptr;
+    if (SUCCEEDED(Device()->GetTexture(0, &texture)) && texture != nullptr) {
+      texture->Release();
+    }
+    return texture;
+  }
+  static DWORD DeviceState(D3DRENDERSTATETYPE state) {
+    DWORD value = 0xDEADBEEF;
+    Device()->GetRenderState(state, &value);
+    return value;
+  }
+};
+
+TEST_F(TextureBindingTest, TextureRasterBindsItsTextureAndBlendsByItsAlpha) {
+  Start();
+  struct Case {
+    RwUInt32 format;
+    DWORD blending;
+  };
+  for (const Case& c : {Case{rwRASTERFORMAT8888, TRUE}, Case{rwRASTERFORMAT888, FALSE}}) {
+    SCOPED_TRACE(c.format);
+    RwRaster* raster = RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | c.format);
+    ASSERT_NE(raster, nullptr);
+    ASSERT_NE(Ext(raster)->texture, nullptr);
+    ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateTextureRaster, raster));
+    RwD3D8RenderStateFlush();
+    EXPECT_EQ(BoundTexture(), Ext(raster)->texture);
+    EXPECT_EQ(DeviceState(D3DRS_ALPHABLENDENABLE), c.blending);
+    EXPECT_EQ(DeviceState(D3DRS_ALPHATESTENABLE), c.blending);
+    RwRasterDestroy(raster);  // unbinds the raster it is bound as
+    EXPECT_EQ(BoundTexture(), nullptr);
+  }
+}
+
+TEST_F(TextureBindingTest, SubRasterBindsItsParentsTextureAndPalette) {
+  Start();
+  RwRaster* parent = RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | rwRASTERFORMATPAL8 | rwRASTERFORMAT888);
+  ASSERT_NE(parent, nullptr);
+  ASSERT_NE(Ext(parent)->palette, nullptr);
+  RwRaster* sub = RwRasterCreate(0, 0, 0, rwRASTERTYPETEXTURE | rwRASTERDONTALLOCATE);
+  ASSERT_NE(sub, nullptr);
+  RwRect rect = {2, 2, 4, 4};
+  ASSERT_NE(RwRasterSubRaster(sub, parent, &rect), nullptr);
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateTextureRaster, sub));
+  EXPECT_EQ(BoundTexture(), Ext(parent)->texture);
+  UINT palette = 0xFFFF;
+  ASSERT_EQ(Device()->GetCurrentTexturePalette(&palette), D3D_OK);
+  EXPECT_EQ(palette, Ext(parent)->palette->paletteNumber);
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateTextureRaster, nullptr));
+  EXPECT_EQ(BoundTexture(), nullptr);
+  RwRasterDestroy(sub);
+  RwRasterDestroy(parent);
+}
+
+TEST_F(TextureBindingTest, TexturesTakeTheirRasterAndReportItsAlpha) {
+  Start();
+  RwRaster* alpha = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT8888);
+  RwRaster* opaque = RwRasterCreate(4, 4, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  ASSERT_NE(alpha, nullptr);
+  ASSERT_NE(opaque, nullptr);
+  RwTexture* texture = RwTextureCreate(nullptr);
+  ASSERT_NE(texture, nullptr);
+  EXPECT_FALSE(RwD3D8TextureHasAlpha(texture));
+  EXPECT_FALSE(RwD3D8TextureHasAlpha(nullptr));
+  ASSERT_EQ(RwTextureSetRaster(texture, alpha), texture);
+  EXPECT_EQ(texture->raster, alpha);
+  EXPECT_TRUE(RwD3D8TextureHasAlpha(texture));
+  ASSERT_EQ(RwTextureSetRaster(texture, opaque), texture);
+  EXPECT_EQ(texture->raster, opaque);
+  EXPECT_FALSE(RwD3D8TextureHasAlpha(texture));
+  EXPECT_FALSE(RwD3D8TextureSetRaster(nullptr, alpha, 0));
+  RwTextureDestroy(texture);  // destroys the opaque raster with it
+  RwRasterDestroy(alpha);
+}
+
+}  // namespace
