@@ -250,6 +250,10 @@ RwImage* RwImageAllocatePixels(RwImage* image) {
     Raise(kRwErrOutOfMemory);
     return nullptr;
   }
+  // A block the image already owns would otherwise be lost.
+  if (image->flags & kRwImageAllocated) {
+    RwFree(image->pixels);
+  }
   image->stride = stride;
   image->pixels = block;
   image->palette = HasPalette(image->depth) ? block + static_cast<size_t>(stride) * image->height : nullptr;

@@ -11,22 +11,26 @@
 namespace {
 
 constexpr RwInt32 kChannels = 4;
-constexpr RwUInt32 kFixedOne = 0x10000;
-constexpr RwUInt32 kFixedFractionMask = 0xFFFF;
+constexpr RwUInt64 kFixedOne = 0x10000;
+constexpr RwUInt64 kFixedFractionMask = 0xFFFF;
 constexpr RwInt32 kFixedShift = 16;
 
+// Positions are 16.16 fixed point held in 64 bits, so that sources of 65536
+// pixels or more neither overflow the step nor the span ends.
+typedef RwUInt64 Fixed;
+
 // Source step per destination pixel in 16.16 units, at least 1.
-RwUInt32 FixedStep(RwInt32 sourceSize, RwInt32 destinationSize) {
+Fixed FixedStep(RwInt32 sourceSize, RwInt32 destinationSize) {
   const double step = static_cast<double>(sourceSize) / static_cast<double>(destinationSize) * kFixedOne;
-  const RwUInt32 truncated = static_cast<RwUInt32>(step);
+  const Fixed truncated = static_cast<Fixed>(step);
   return truncated > 0 ? truncated : 1;
 }
 
 // The part of source pixel `pixel` that the span [start, end] (inclusive,
 // 16.16 units) covers, in 16.16 units.
-RwUInt32 Coverage(RwUInt32 pixel, RwUInt32 start, RwUInt32 end) {
-  const RwUInt32 first = start >> kFixedShift;
-  const RwUInt32 last = end >> kFixedShift;
+Fixed Coverage(Fixed pixel, Fixed start, Fixed end) {
+  const Fixed first = start >> kFixedShift;
+  const Fixed last = end >> kFixedShift;
   if (first == last) {
     return end - start + 1;
   }
@@ -40,9 +44,9 @@ RwUInt32 Coverage(RwUInt32 pixel, RwUInt32 start, RwUInt32 end) {
 }
 
 // Averages one source row over [start, end]; channels in 0..1.
-void AverageRow(const RwUInt8* row, RwUInt32 start, RwUInt32 end, double out[kChannels]) {
+void AverageRow(const RwUInt8* row, Fixed start, Fixed end, double out[kChannels]) {
   double sums[kChannels] = {0.0, 0.0, 0.0, 0.0};
-  for (RwUInt32 x = start >> kFixedShift; x <= (end >> kFixedShift); ++x) {
+  for (Fixed x = start >> kFixedShift; x <= (end >> kFixedShift); ++x) {
     const double weight = static_cast<double>(Coverage(x, start, end));
     const RwUInt8* pixel = row + static_cast<size_t>(x) * kChannels;
     for (RwInt32 c = 0; c < kChannels; ++c) {
@@ -78,17 +82,17 @@ RwImage* RwImageResample(RwImage* destination, const RwImage* source) {
   if (destination->width <= 0 || destination->height <= 0 || source->width <= 0 || source->height <= 0) {
     return destination;
   }
-  const RwUInt32 stepX = FixedStep(source->width, destination->width);
-  const RwUInt32 stepY = FixedStep(source->height, destination->height);
+  const Fixed stepX = FixedStep(source->width, destination->width);
+  const Fixed stepY = FixedStep(source->height, destination->height);
   for (RwInt32 y = 0; y < destination->height; ++y) {
-    const RwUInt32 top = static_cast<RwUInt32>(y) * stepY;
-    const RwUInt32 bottom = top + stepY - 1;
+    const Fixed top = static_cast<Fixed>(y) * stepY;
+    const Fixed bottom = top + stepY - 1;
     RwUInt8* outRow = destination->pixels + static_cast<size_t>(y) * destination->stride;
     for (RwInt32 x = 0; x < destination->width; ++x) {
-      const RwUInt32 left = static_cast<RwUInt32>(x) * stepX;
-      const RwUInt32 right = left + stepX - 1;
+      const Fixed left = static_cast<Fixed>(x) * stepX;
+      const Fixed right = left + stepX - 1;
       double sums[kChannels] = {0.0, 0.0, 0.0, 0.0};
-      for (RwUInt32 sy = top >> kFixedShift; sy <= (bottom >> kFixedShift); ++sy) {
+      for (Fixed sy = top >> kFixedShift; sy <= (bottom >> kFixedShift); ++sy) {
         double row[kChannels];
         AverageRow(source->pixels + static_cast<size_t>(sy) * source->stride, left, right, row);
         const double weight = static_cast<double>(Coverage(sy, top, bottom));

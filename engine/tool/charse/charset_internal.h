@@ -22,5 +22,8 @@ extern RtCharsetModule _rtCharsetModule;
 // Draws quads (4 vertices and 6 indices each) textured with the charset, with
 // the render states the text needs, and puts the caller's states back.
 RwBool _rtCharsetDrawQuads(RtCharset* charset, RwIm2DVertex* vertices, RwUInt16* indices, RwInt32 quads);
+// True when the raster is wide enough for a cell and tall enough for every
+// glyph row its width gives; the glyphs are laid out by the raster's width.
+RwBool _rtCharsetHoldsFont(const RtCharset* charset);
 // Draws and empties the batch when it belongs to the charset.
 void _rtCharsetBatchFlush(RtCharset* charset);

@@ -135,6 +135,10 @@ RtCharset* RtCharsetPrint(RtCharset* charset, const RwChar* string, RwInt32 x, R
   if (length == 0) {
     return charset;
   }
+  if (!_rtCharsetHoldsFont(charset)) {
+    RwErrorRaise(kRtCharsetPluginId, kRwErrInvalidValue);
+    return nullptr;
+  }
   // Text lands in the raster of the camera in update; without one there is
   // nowhere to draw.
   const RwCamera* camera = RwCameraGetCurrentCamera();

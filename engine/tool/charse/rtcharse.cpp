@@ -52,6 +52,10 @@ void DrawGlyphs(RwImage* image) {
 
 }  // namespace
 
+RwBool _rtCharsetHoldsFont(const RtCharset* charset) {
+  return charset->width >= kRtCharsetCellWidth && GlyphRows(charset->width) * kRtCharsetCellHeight <= charset->height;
+}
+
 RwInt32 _rtCharsetRasterSize(void) {
   RwInt32 size = kSmallestRasterSize;
   while (GlyphRows(size) * kRtCharsetCellHeight > size) {
@@ -115,6 +119,12 @@ RtCharset* RtCharsetCreate(const RwRGBA* foreground, const RwRGBA* background) {
 RtCharset* RtCharsetSetColors(RtCharset* charset, const RwRGBA* foreground, const RwRGBA* background) {
   if (charset == nullptr || foreground == nullptr || background == nullptr) {
     RwErrorRaise(kRtCharsetPluginId, kRwErrNullArgument);
+    return nullptr;
+  }
+  // A raster too small for the font would have its glyph cells drawn
+  // outside the image.
+  if (!_rtCharsetHoldsFont(charset)) {
+    RwErrorRaise(kRtCharsetPluginId, kRwErrInvalidValue);
     return nullptr;
   }
   _rtCharsetBatchFlush(charset);

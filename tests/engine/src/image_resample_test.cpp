@@ -95,6 +95,31 @@ TEST_F(ImageResampleTest, FractionalStepsWeighPartlyCoveredPixels) {
   RwImageDestroy(source);
 }
 
+TEST_F(ImageResampleTest, SourcesOfSixtyFiveThousandPixelsOrMoreKeepTheirPositions) {
+  // 70000 pixels: the left half red 10, the right half red 200. The span
+  // ends of a one- or two-pixel destination lie beyond 32 bits in 16.16.
+  constexpr RwInt32 kWidth = 70000;
+  RwImage* source = MakeImage(kWidth, 1, [](RwInt32 x, RwInt32) {
+    return std::vector<RwUInt8>{static_cast<RwUInt8>(x < kWidth / 2 ? 10 : 200), 0, 0, 255};
+  });
+  struct Case {
+    RwInt32 width;
+    std::vector<RwUInt8> reds;
+  };
+  const Case cases[] = {{2, {10, 200}}, {1, {105}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "destination width " << c.width);
+    RwImage* destination = RwImageCreateResample(source, c.width, 1);
+    ASSERT_NE(destination, nullptr);
+    for (RwInt32 x = 0; x < c.width; ++x) {
+      EXPECT_EQ(Pixel(destination, x, 0)[0], c.reds[x]) << "pixel " << x;
+      EXPECT_EQ(Pixel(destination, x, 0)[3], 255) << "pixel " << x;
+    }
+    RwImageDestroy(destination);
+  }
+  RwImageDestroy(source);
+}
+
 TEST_F(ImageResampleTest, PaletteImagesAreExpandedFirst) {
   RwImage* source = RwImageCreate(2, 2, 8);
   ASSERT_NE(RwImageAllocatePixels(source), nullptr);

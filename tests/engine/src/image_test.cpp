@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,49 @@ TEST_F(ImageTest, AllocationRefusesSizesBeyondThirtyTwoBits) {
   EXPECT_EQ(RwImageAllocatePixels(image), nullptr);
   EXPECT_EQ(TakeError().errorCode, kRwErrOutOfMemory);
   RwImageDestroy(image);
+}
+
+// Memory functions that count the blocks they hand out and take back.
+int liveBlocks = 0;
+void* CountingMalloc(size_t size) {
+  void* block = std::malloc(size);
+  liveBlocks += block != nullptr;
+  return block;
+}
+void CountingFree(void* block) {
+  liveBlocks -= block != nullptr;
+  std::free(block);
+}
+void* CountingRealloc(void* block, size_t size) {
+  void* grown = std::realloc(block, size);
+  liveBlocks += block == nullptr && grown != nullptr;
+  return grown;
+}
+void* CountingCalloc(size_t count, size_t size) {
+  void* block = std::calloc(count, size);
+  liveBlocks += block != nullptr;
+  return block;
+}
+
+TEST(ImageMemoryTest, AllocatingPixelsAgainReleasesOnlyAnOwnedBlock) {
+  const RwMemoryFunctions counting = {CountingMalloc, CountingFree, CountingRealloc, CountingCalloc};
+  ASSERT_TRUE(FakeImageEngineStart(0, &counting));
+  RwImage* image = RwImageCreate(4, 4, 8);
+  ASSERT_NE(image, nullptr);
+  ASSERT_NE(RwImageAllocatePixels(image), nullptr);
+  const int live = liveBlocks;
+  ASSERT_NE(RwImageAllocatePixels(image), nullptr);
+  EXPECT_EQ(liveBlocks, live);
+  EXPECT_EQ(image->palette, image->pixels + 4 * 4);
+  // Pixels the image does not own are left to their owner.
+  RwImageFreePixels(image);
+  RwUInt8 foreign[64] = {};
+  image->pixels = foreign;
+  ASSERT_NE(RwImageAllocatePixels(image), nullptr);
+  EXPECT_NE(image->pixels, foreign);
+  EXPECT_EQ(liveBlocks, live);
+  RwImageDestroy(image);
+  FakeImageEngineStop();
 }
 
 TEST_F(ImageTest, ResizeKeepsTheOverlapAndThePalette) {

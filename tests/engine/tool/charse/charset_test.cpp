@@ -269,6 +269,25 @@ TEST_F(CharsetTest, PrintClipsGlyphsToTheCameraRaster) {
   EXPECT_FLOAT_EQ(corner[2].u, 48 * texel + half);
 }
 
+TEST_F(CharsetTest, RastersTooSmallForTheFontAreRefused) {
+  // 8 pixels hold no 9-pixel cell; 32 pixels hold three cells a row, so the
+  // 31 glyph rows would run far below the raster.
+  for (RwInt32 size : {8, 32}) {
+    SCOPED_TRACE(testing::Message() << "raster " << size);
+    RwRaster* small = RwRasterCreate(size, size, 0, rwRASTERTYPETEXTURE);
+    ASSERT_NE(small, nullptr);
+    TakeError();
+    EXPECT_EQ(RtCharsetSetColors(small, &kForeground, &kBackground), nullptr);
+    EXPECT_EQ(TakeError().errorCode, kRwErrInvalidValue);
+    BeginRecording();
+    Calls2D().clear();
+    EXPECT_EQ(RtCharsetPrint(small, "A", 0, 0), nullptr);
+    EXPECT_TRUE(Calls2D().empty());
+    EndRecording();
+    RwRasterDestroy(small);
+  }
+}
+
 TEST_F(CharsetTest, PrintOutsideACameraUpdateDrawsNothing) { EXPECT_EQ(RtCharsetPrint(charset_, "A", 0, 0), nullptr); }
 
 }  // namespace
