@@ -6,10 +6,6 @@ void CreateInputDevices(HWND) {}
 void PollInputDevices() {}
 void ReleaseInputDevices() {}
 
-bool OpenCharsetModule() { return true; }
-void CloseCharsetModule() {}
-void DestroyAllTexDictionaries() {}
-
 void CreateScreenStack(void*, u32, u32) {}
 void DeleteScreenStack() {}
 void CreateApplicationHolder() {}

@@ -1,8 +1,7 @@
 // Start-up and main-loop steps whose subsystems come later: the input
-// devices, the charset toolkit, texture dictionaries, the screen stack, the
-// application holder and the movie player. Each does nothing (and succeeds)
-// until its subsystem fills it in; the start-up and the loop already call
-// each at its place.
+// devices, the screen stack, the application holder and the movie player.
+// Each does nothing (and succeeds) until its subsystem fills it in; the
+// start-up and the loop already call each at its place.
 #pragma once
 
 #include "game/foundation/types.h"
@@ -15,12 +14,6 @@ void RegisterGameInputHandlers();
 void CreateInputDevices(HWND window);
 void PollInputDevices();
 void ReleaseInputDevices();
-
-// The engine's charset toolkit, opened after the engine starts.
-bool OpenCharsetModule();
-void CloseCharsetModule();
-// Every texture dictionary destroyed before the engine stops.
-void DestroyAllTexDictionaries();
 
 // The screen stack for the window, added as the event device's next handler
 // and given the camera size; only when none exists yet.

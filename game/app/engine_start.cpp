@@ -41,7 +41,19 @@ bool ReadAdapters() {
   return true;
 }
 
+RwTexDictionary* DestroyTexDictionaryCB(RwTexDictionary* dictionary, void*) {
+  // The walk has taken the next dictionary already.
+  RwTexDictionaryDestroy(dictionary);
+  return dictionary;
+}
+
 }  // namespace
+
+bool OpenCharsetModule() { return RtCharsetOpen() != FALSE; }
+
+void CloseCharsetModule() { RtCharsetClose(); }
+
+void DestroyAllTexDictionaries() { RwTexDictionaryForAll(DestroyTexDictionaryCB, nullptr); }
 
 bool OpenEngineAndPack(void* window) {
   if (!OpenEngine(window)) {

@@ -23,6 +23,14 @@ void CloseEngineAndPack();
 
 bool OpenEngine(void* window);
 bool CloseEngine();
+// The engine's charset toolkit (its text batching buffers), opened after the
+// engine starts and closed before it stops.
+bool OpenCharsetModule();
+void CloseCharsetModule();
+// Every texture dictionary destroyed (with its textures) before the engine
+// stops.
+void DestroyAllTexDictionaries();
+
 // Engine plugins attached in their fixed order; false at the first failure.
 bool AttachPlugins();
 bool SelectVideoMode();

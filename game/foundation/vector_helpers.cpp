@@ -77,7 +77,8 @@ void MatrixLookAt(RwMatrix* matrix, const RwV3d* target) {
   matrix->right = right;
   matrix->up = up;
   matrix->at = at;
-  RwMatrixUpdate(matrix);
+  // The rows are orthonormal by construction; the flags say so again.
+  RwMatrixOptimize(matrix, nullptr);
 }
 
 bool ReturnFalse(f32) { return false; }

@@ -85,6 +85,9 @@ void WinRetireWindow(HWND window);
 // Takes every SDL event waiting and turns it into messages (or dialog input).
 void WinPumpEvents();
 void WinTranslateEvent(const SDL_Event& event);
+// True when a top-level window has a close request waiting (the quit signal
+// turned into WM_CLOSE, or the close button); pumps the SDL events first.
+bool WinClosePending();
 
 // Dialog windows receive their SDL events here instead of as messages.
 void WinDialogHandleEvent(HWND dialog, const SDL_Event& event);

@@ -47,7 +47,10 @@ BOOL WinTestGetControlRect(HWND control, RECT* rect);
 // before the first frame.
 BOOL WinTestReadDialogPixel(HWND dialog, int x, int y, BYTE rgba[4]);
 
-// Replaces the SDL message box (not the stderr copy); null restores it.
+// Replaces the SDL message box (not the stderr copy); null restores it. Like
+// the SDL box, the hook is not called while a window's close request waits,
+// and a quit signal during the call ends the processes the calling thread
+// started meanwhile (the box ends as if closed).
 typedef int (*WinTestMessageBoxHook)(HWND owner, const char* text, const char* caption, UINT type, void* user);
 void WinTestSetMessageBoxHook(WinTestMessageBoxHook hook, void* user);
 

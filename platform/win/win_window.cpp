@@ -506,6 +506,25 @@ void WinTranslateEvent(const SDL_Event& event) {
   }
 }
 
+bool WinClosePending() {
+  WinPumpEvents();
+  std::vector<HWND> windows;
+  {
+    std::lock_guard<std::mutex> guard(gTableLock);
+    for (HWND window : gWindows) {
+      if (window->state != nullptr && window->state->kind == WinWindowKind::kTopLevel) {
+        windows.push_back(window);
+      }
+    }
+  }
+  for (HWND window : windows) {
+    if (WinIsLiveWindow(window) && HasPendingMessage(window, WM_CLOSE)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void WinPumpEvents() {
   // A dialog procedure runs inside the pump; a pump it starts would handle
   // later events before the one in hand.

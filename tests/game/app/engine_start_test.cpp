@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/tool/charse/charset_internal.h"
 #include "game/app/device_dialog.h"
 #include "game/app/small_block_pool.h"
 #include "game/foundation/memory.h"
@@ -93,6 +94,35 @@ TEST_F(EngineStartTest, Missing640EndsTheProgram) {
   testing::FLAGS_gtest_death_test_style = "threadsafe";
   FakeDriver().modes = {{1024, 768, 16, 0}};
   EXPECT_DEATH(OpenEngine(nullptr), "The minimal resolution 640x480@32 not exist! Exiting...");
+}
+
+RwTexDictionary* CountDictionaryCB(RwTexDictionary* dictionary, void* data) {
+  ++*static_cast<int*>(data);
+  return dictionary;
+}
+
+int CountTexDictionaries() {
+  int count = 0;
+  RwTexDictionaryForAll(CountDictionaryCB, &count);
+  return count;
+}
+
+TEST_F(EngineStartTest, CharsetIsOpenWhileTheEngineRunsAndDictionariesGoAtClose) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  // Text can be printed from the first frame on: the batching buffers exist.
+  EXPECT_TRUE(_rtCharsetModule.open);
+  EXPECT_NE(nullptr, _rtCharsetModule.vertices);
+
+  ASSERT_NE(nullptr, RwTexDictionaryCreate());
+  ASSERT_NE(nullptr, RwTexDictionaryCreate());
+  EXPECT_GE(CountTexDictionaries(), 2);
+  DestroyAllTexDictionaries();
+  EXPECT_EQ(0, CountTexDictionaries());
+
+  ASSERT_NE(nullptr, RwTexDictionaryCreate());
+  EXPECT_TRUE(CloseEngine());
+  EXPECT_FALSE(_rtCharsetModule.open);
+  EXPECT_EQ(nullptr, _rtCharsetModule.vertices);
 }
 
 TEST_F(EngineStartTest, RefusedDeviceStepsFailWithoutAnEngine) {

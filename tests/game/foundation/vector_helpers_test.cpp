@@ -40,6 +40,8 @@ TEST(VectorHelpersTest, LookAt) {
   EXPECT_FLOAT_EQ(1.0f, m.at.x);
   EXPECT_FLOAT_EQ(1.0f, m.up.y);  // up stays up when looking level
   EXPECT_FLOAT_EQ(-1.0f, m.right.z);
+  // The turned matrix is known to be orthonormal again (not the identity).
+  EXPECT_EQ(kRwMatrixTypeOrthonormal, m.flags & kRwMatrixIdentityFlags);
 
   RwV3d above{0.0f, 5.0f, 0.0f};
   MatrixLookAt(&m, &above);

@@ -1,7 +1,12 @@
 // MessageBoxA without a display: never blocks, always leaves the caption and
-// text on stderr.
+// text on stderr; a close request (the quit signal) ends a box that blocks.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "platform/win/win32.h"
@@ -50,6 +55,99 @@ TEST(MessageBoxTest, HookSeesTheBoxAndNullTextsAreSafe) {
   WinTestSetMessageBoxHook(nullptr, nullptr);
   EXPECT_EQ(shown.text, "");
   EXPECT_FALSE(shown.caption.empty());
+}
+
+struct BlockingBox {
+  int calls = 0;
+  bool childKilled = false;
+};
+
+// Stands for a box shown from a child process, as SDL shows one: the child
+// waits for good and the caller waits for the child. The quit signal arrives
+// while it waits.
+int BlockUntilChildEnds(HWND, const char*, const char*, UINT, void* user) {
+  BlockingBox* box = static_cast<BlockingBox*>(user);
+  box->calls++;
+  const pid_t child = fork();
+  if (child == 0) {
+    // Long enough for any watch; a box nobody ends fails the test, not hangs.
+    sleep(20);
+    _exit(0);
+  }
+  if (child < 0) {
+    return IDNO;
+  }
+  kill(getpid(), SIGTERM);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  box->childKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  return IDNO;
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(MessageBoxTest, QuitSignalEndsABlockedBoxAsIfClosed) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = PlainProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "QuitBoxClass";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  HWND window = CreateWindowExA(0, "QuitBoxClass", "Quit", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  // The video start put the toolkit's quit handler in place; without one the
+  // signal would end this test program.
+  struct sigaction before = {};
+  ASSERT_EQ(0, sigaction(SIGTERM, nullptr, &before));
+  if ((before.sa_flags & SA_SIGINFO) == 0 && (before.sa_handler == SIG_DFL || before.sa_handler == SIG_IGN)) {
+    DestroyWindow(window);
+    UnregisterClassA("QuitBoxClass", GetModuleHandleA(nullptr));
+    GTEST_SKIP() << "no quit signal handler";
+  }
+
+  // The box process is found through the kernel's list of a thread's children.
+  const std::string children = "/proc/self/task/" + std::to_string(syscall(SYS_gettid)) + "/children";
+  if (access(children.c_str(), R_OK) != 0) {
+    DestroyWindow(window);
+    UnregisterClassA("QuitBoxClass", GetModuleHandleA(nullptr));
+    GTEST_SKIP() << "no list of child processes";
+  }
+
+  BlockingBox box;
+  WinTestSetMessageBoxHook(BlockUntilChildEnds, &box);
+  testing::internal::CaptureStderr();
+  const int result = MessageBoxA(nullptr, "Error initializing the render engine.", "Tessarak Volde",
+                                 MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST);
+  EXPECT_EQ(IDOK, result);
+  EXPECT_EQ(1, box.calls);
+  EXPECT_TRUE(box.childKilled);
+  // The handler in place before the box is back.
+  struct sigaction after = {};
+  ASSERT_EQ(0, sigaction(SIGTERM, nullptr, &after));
+  EXPECT_EQ(before.sa_handler, after.sa_handler);
+
+  // The signal still became the window's close request; while it waits, a
+  // box ends before it shows (Cancel where there is one).
+  EXPECT_EQ(IDOK, MessageBoxA(nullptr, "second", "Tessarak Volde", MB_OK));
+  EXPECT_EQ(IDCANCEL, MessageBoxA(nullptr, "third", "Tessarak Volde", MB_OKCANCEL));
+  EXPECT_EQ(1, box.calls);
+  testing::internal::GetCapturedStderr();
+  WinTestSetMessageBoxHook(nullptr, nullptr);
+  int closes = 0;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    closes += msg.hwnd == window && msg.message == WM_CLOSE ? 1 : 0;
+  }
+  EXPECT_EQ(1, closes);
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_TRUE(UnregisterClassA("QuitBoxClass", GetModuleHandleA(nullptr)));
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
 }
 
 TEST(DebugOutputTest, GoesToStderr) {
