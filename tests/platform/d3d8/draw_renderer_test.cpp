@@ -925,7 +925,8 @@ TEST_F(RendererTest, AddressModesAndBorderColour) {
   const Case cases[] = {{D3DTADDRESS_WRAP, red, red, red},
                         {D3DTADDRESS_MIRROR, green, red, green},
                         {D3DTADDRESS_CLAMP, green, green, red},
-                        {D3DTADDRESS_BORDER, blue, blue, blue}};
+                        {D3DTADDRESS_BORDER, blue, blue, blue},
+                        {D3DTADDRESS_MIRRORONCE, green, green, green}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
     renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, c.mode);
