@@ -16,6 +16,10 @@ enum class CapsProfile {
   // Two texture stages, no MODULATE2X or MULTIPLYADD, power-of-two square
   // textures only, no P8: the engine's fall-back roads.
   Minimal,
+  // Full, but without hardware transform and lighting: devices are created
+  // with software vertex processing only (the engine's system-memory and
+  // single-buffer roads).
+  SoftwareVertexProcessing,
 };
 
 // Chooses the profile reported by every Direct3D object and device from now

@@ -129,6 +129,9 @@ void FillCaps(UINT adapter, D3DCAPS8* caps) {
                   D3DDEVCAPS_TLVERTEXVIDEOMEMORY | D3DDEVCAPS_TEXTURESYSTEMMEMORY | D3DDEVCAPS_TEXTUREVIDEOMEMORY |
                   D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_CANRENDERAFTERFLIP | D3DDEVCAPS_DRAWPRIMITIVES2 |
                   D3DDEVCAPS_DRAWPRIMITIVES2EX | D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION;
+  if (d3d8test::GetCapsProfile() == d3d8test::CapsProfile::SoftwareVertexProcessing) {
+    caps->DevCaps &= ~DWORD(D3DDEVCAPS_HWTRANSFORMANDLIGHT);
+  }
   caps->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
                             D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
   caps->RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_WFOG |
@@ -358,6 +361,12 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
   // Exactly one way of processing vertices must be asked for.
   if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
       processing != D3DCREATE_MIXED_VERTEXPROCESSING) {
+    return D3DERR_INVALIDCALL;
+  }
+  // Hardware or mixed processing needs hardware transform and lighting.
+  D3DCAPS8 caps;
+  FillCaps(adapter, &caps);
+  if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) == 0) {
     return D3DERR_INVALIDCALL;
   }
   HWND window = params->hDeviceWindow != nullptr ? params->hDeviceWindow : focusWindow;

@@ -38,6 +38,36 @@ uint64_t ElementCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
   }
 }
 
+// Whole vertices of the current format that stream 0 holds: the last one
+// may end the buffer without the padding a larger stride would add.
+uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
+  if (stream.buffer == nullptr || stream.stride == 0) return 0;
+  const uint64_t size = stream.buffer->data.size();
+  const int fvfSize = d3d8draw::FvfVertexSize(fvf);
+  const uint64_t vertexSize = fvfSize > 0 ? uint64_t(fvfSize) : uint64_t(stream.stride);
+  if (size < vertexSize) return 0;
+  return (size - vertexSize) / stream.stride + 1;
+}
+
+// True when every index of the range, moved by the base vertex index, names
+// a vertex the stream holds.
+bool IndicesInside(const IndexBuffer& indices, uint64_t start, uint64_t count, uint64_t base, uint64_t vertexCount) {
+  const bool wide = indices.format == D3DFMT_INDEX32;
+  const uint8_t* p = indices.data.data() + start * (wide ? 4 : 2);
+  for (uint64_t i = 0; i < count; ++i) {
+    uint64_t index;
+    if (wide) {
+      index = uint64_t(p[0]) | (uint64_t(p[1]) << 8) | (uint64_t(p[2]) << 16) | (uint64_t(p[3]) << 24);
+      p += 4;
+    } else {
+      index = uint64_t(p[0]) | (uint64_t(p[1]) << 8);
+      p += 2;
+    }
+    if (base + index >= vertexCount) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 struct DrawState {
@@ -218,10 +248,8 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
   // A draw past the end of the vertex buffer is refused rather than read.
-  const StreamSlot& stream = state.streams[0];
   const uint64_t count = ElementCount(type, primitiveCount);
-  if (stream.buffer == nullptr || count == 0 || stream.stride == 0 ||
-      (uint64_t(startVertex) + count) * stream.stride > stream.buffer->data.size()) {
+  if (count == 0 || uint64_t(startVertex) + count > StreamVertexCount(state.streams[0], state.vertexShader)) {
     return D3DERR_INVALIDCALL;
   }
   if (!BeginDraw(this, draw, false, false)) return D3DERR_INVALIDCALL;
@@ -238,6 +266,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (state.indices == nullptr || count == 0) return D3DERR_INVALIDCALL;
   const uint64_t indexSize = state.indices->format == D3DFMT_INDEX32 ? 4 : 2;
   if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
+  // So are indices that name a vertex past the end of the vertex buffer.
+  if (!IndicesInside(*state.indices, startIndex, count, state.baseVertexIndex,
+                     StreamVertexCount(state.streams[0], state.vertexShader))) {
+    return D3DERR_INVALIDCALL;
+  }
   if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;
   return draw->renderer.DrawIndexedPrimitive(type, minIndex, vertexCount, startIndex, primitiveCount);
 }

@@ -680,7 +680,8 @@ GLuint Renderer::SamplerFor(int stage) {
                        (uint64_t(ts[D3DTSS_MIPFILTER] & 7) << 12) | (uint64_t(ts[D3DTSS_MAXANISOTROPY] & 31) << 15) |
                        (uint64_t(ts[D3DTSS_MAXMIPLEVEL] & 15) << 20) | (uint64_t(ts[D3DTSS_ADDRESSW] & 7) << 24) |
                        (uint64_t(ts[D3DTSS_BORDERCOLOR]) << 32);
-  auto found = samplers_.find(key);
+  const auto fullKey = std::make_pair(key, uint32_t(ts[D3DTSS_MIPMAPLODBIAS]));
+  auto found = samplers_.find(fullKey);
   if (found != samplers_.end()) return found->second;
   GLuint sampler = 0;
   glGenSamplers(1, &sampler);
@@ -707,7 +708,12 @@ GLuint Renderer::SamplerFor(int stage) {
     glGetError();  // drivers without anisotropic filtering refuse the parameter
   }
   glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(ts[D3DTSS_MAXMIPLEVEL] & 15));
-  samplers_.emplace(key, sampler);
+  // The bias is a float held in the state's bits; values that are not a
+  // finite number leave the choice of level alone.
+  float bias = 0.0f;
+  std::memcpy(&bias, &ts[D3DTSS_MIPMAPLODBIAS], sizeof(bias));
+  glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, std::isfinite(bias) ? bias : 0.0f);
+  samplers_.emplace(fullKey, sampler);
   return sampler;
 }
 

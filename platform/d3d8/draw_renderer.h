@@ -17,8 +17,10 @@
 #include <GL/glext.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/d3d8/draw_shader.h"
 #include "platform/d3d8/draw_states.h"
@@ -142,7 +144,9 @@ class Renderer {
 
   // OpenGL objects and what is believed bound.
   std::unordered_map<uint32_t, GLuint> vertexArrays_;
-  std::unordered_map<uint64_t, GLuint> samplers_;
+  // Keyed by the packed addressing, filter and border word and the
+  // level-of-detail bias bits.
+  std::map<std::pair<uint64_t, uint32_t>, GLuint> samplers_;
   uint64_t samplerKeys_[D3D8_TEXTURE_STAGE_COUNT] = {};
   bool samplerDirty_[D3D8_TEXTURE_STAGE_COUNT] = {};
   GLuint upVertexBuffer_ = 0;

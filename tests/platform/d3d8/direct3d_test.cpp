@@ -105,6 +105,65 @@ TEST_F(DirectTest, MinimalProfileNarrowsCapsAndFormats) {
   EXPECT_EQ(device_->ValidateDevice(&passes), D3DERR_TOOMANYOPERATIONS);
 }
 
+TEST_F(DirectTest, SoftwareVertexProcessingProfileDrawsFromSystemMemoryBuffers) {
+  d3d8test::SetCapsProfile(d3d8test::CapsProfile::SoftwareVertexProcessing);
+  D3DCAPS8 caps;
+  ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_FALSE(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT);
+  EXPECT_EQ(caps.MaxTextureBlendStages, 8u);
+  EXPECT_EQ(caps.MaxActiveLights, 8u);
+  for (DWORD flags : {0x40u, 0x50u, 0x80u}) {
+    SCOPED_TRACE(flags);
+    D3DPRESENT_PARAMETERS params = WindowedParams();
+    IDirect3DDevice8* device = nullptr;
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, flags, &params, &device), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device, nullptr);
+  }
+  CreateDevice(D3DCREATE_SOFTWARE_VERTEXPROCESSING);
+  ASSERT_EQ(device_->GetDeviceCaps(&caps), D3D_OK);
+  EXPECT_FALSE(caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT);
+
+  // A dynamic buffer in system memory, filled with a discarding lock, draws.
+  struct Vertex {
+    float x, y, z, rhw;
+    DWORD colour;
+  };
+  const DWORD fvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(0x1000, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_SYSTEMMEM, &buffer),
+            D3D_OK);
+  BYTE* memory = nullptr;
+  ASSERT_EQ(buffer->Lock(0, 4 * sizeof(Vertex), &memory, D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK), D3D_OK);
+  const Vertex quad[4] = {{0, 0, 0.5f, 1, 0xFF00FF00},
+                          {8, 0, 0.5f, 1, 0xFF00FF00},
+                          {0, 8, 0.5f, 1, 0xFF00FF00},
+                          {8, 8, 0.5f, 1, 0xFF00FF00}};
+  std::memcpy(memory, quad, sizeof(quad));
+  ASSERT_EQ(buffer->Unlock(), D3D_OK);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->BeginScene(), D3D_OK);
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  ASSERT_EQ(device_->SetVertexShader(fvf), D3D_OK);
+  ASSERT_EQ(device_->SetStreamSource(0, buffer, sizeof(Vertex)), D3D_OK);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+  ASSERT_EQ(device_->EndScene(), D3D_OK);
+  IDirect3DSurface8* back = nullptr;
+  ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  EXPECT_EQ(ReadPixel32(back, 4, 4) | 0xFF000000u, 0xFF00FF00u);
+  EXPECT_EQ(ReadPixel32(back, 12, 4) | 0xFF000000u, 0xFF000000u);
+  back->Release();
+  device_->SetStreamSource(0, nullptr, 0);
+  buffer->Release();
+
+  // A system-memory buffer does not hold up a Reset.
+  IDirect3DVertexBuffer8* kept = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(0x100, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_SYSTEMMEM, &kept),
+            D3D_OK);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  EXPECT_EQ(device_->Reset(&params), D3D_OK);
+  kept->Release();
+}
+
 TEST_F(DirectTest, FormatChecks) {
   struct Case {
     DWORD usage;

@@ -152,6 +152,50 @@ TEST_F(DrawDeviceTest, VertexAndIndexBuffersWithBaseVertexAndStartIndex) {
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
 }
 
+TEST_F(DrawDeviceTest, IndicesNamingVerticesPastTheBufferAreRefused) {
+  const ScreenVertex vertices[4] = {{0, 0, 0.5f, 1, 0xFFFF0000},
+                                    {16, 0, 0.5f, 1, 0xFFFF0000},
+                                    {0, 16, 0.5f, 1, 0xFFFF0000},
+                                    {16, 16, 0.5f, 1, 0xFFFF0000}};
+  IDirect3DVertexBuffer8* vb = MakeVertexBuffer(vertices, sizeof(vertices), kScreenFvf);
+  ASSERT_NE(vb, nullptr);
+  ASSERT_EQ(device_->SetVertexShader(kScreenFvf), D3D_OK);
+  ASSERT_EQ(device_->SetStreamSource(0, vb, sizeof(ScreenVertex)), D3D_OK);
+  const uint16_t indices16[6] = {0, 1, 2, 2, 1, 7};
+  IDirect3DIndexBuffer8* ib = MakeIndexBuffer(indices16, sizeof(indices16), D3DFMT_INDEX16);
+  const uint32_t indices32[6] = {0, 1, 2, 2, 1, 0x10003};
+  IDirect3DIndexBuffer8* ib32 = MakeIndexBuffer(indices32, sizeof(indices32), D3DFMT_INDEX32);
+  ASSERT_NE(ib, nullptr);
+  ASSERT_NE(ib32, nullptr);
+  {
+    SCOPED_TRACE("16-bit index 7 of a four-vertex buffer");
+    ASSERT_EQ(device_->SetIndices(ib, 0), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    // The first triangle alone stays inside and is drawn.
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3D_OK);
+    EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+  }
+  {
+    SCOPED_TRACE("a base vertex index that moves good indices past the end");
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device_->SetIndices(ib, 2), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Pixel(2, 2), 0xFF000000u);
+  }
+  {
+    SCOPED_TRACE("a 32-bit index above 0xFFFF");
+    ASSERT_EQ(device_->SetIndices(ib32, 0), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Pixel(12, 12), 0xFF000000u);
+  }
+  {
+    SCOPED_TRACE("a stride shorter than the vertex format leaves the last vertex incomplete");
+    ASSERT_EQ(device_->SetStreamSource(0, vb, sizeof(ScreenVertex) - 4), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);
+  }
+}
+
 TEST_F(DrawDeviceTest, UserPointerDrawsAndTheirEffectOnStreams) {
   const ScreenVertex vertices[4] = {{0, 0, 0.5f, 1, 0xFF0000FF},
                                     {16, 0, 0.5f, 1, 0xFF0000FF},

@@ -925,7 +925,8 @@ TEST_F(RendererTest, AddressModesAndBorderColour) {
   const Case cases[] = {{D3DTADDRESS_WRAP, red, red, red},
                         {D3DTADDRESS_MIRROR, green, red, green},
                         {D3DTADDRESS_CLAMP, green, green, red},
-                        {D3DTADDRESS_BORDER, blue, blue, blue}};
+                        {D3DTADDRESS_BORDER, blue, blue, blue},
+                        {D3DTADDRESS_MIRRORONCE, green, green, green}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
     renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, c.mode);
@@ -1014,8 +1015,18 @@ TEST_F(RendererTest, MipFilterChoosesLevels) {
   renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 2);
   TexturedQuad(0, 0, 16, 16, 0xFFFFFFFF, 0, 0, 1, 1);
   EXPECT_EQ(Pixel(8, 8), 0xFF0000FFu);
-  // Anisotropic filtering is accepted and still samples the texture.
   renderer_.SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, 0);
+  // The level-of-detail bias moves the choice by whole levels either way.
+  renderer_.SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, Bits(1.0f));
+  TexturedQuad(0, 0, 8, 8, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+  renderer_.SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, Bits(-1.0f));
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+  renderer_.SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, 0);
+  TexturedQuad(0, 0, 4, 4, 0xFFFFFFFF, 0, 0, 1, 1);
+  EXPECT_EQ(Pixel(2, 2), 0xFF00FF00u);
+  // Anisotropic filtering is accepted and still samples the texture.
   renderer_.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
   renderer_.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
   renderer_.SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 4);
