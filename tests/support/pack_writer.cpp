@@ -72,8 +72,3 @@ bool PackWriter::WriteFile(const std::string& path) const {
   return fclose(file) == 0 && ok;
 }
 
-std::string ScratchPath(const std::string& leaf) {
-  const char* dir = getenv("TMPDIR");
-  std::string base = dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
-  return base + "/tk_" + std::to_string(getpid()) + "_" + leaf;
-}

@@ -2,6 +2,8 @@
 // a directory of 64-byte entries, with hooks to write damaged archives.
 #pragma once
 
+#include "tests/support/scratch_path.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,5 +36,3 @@ class PackWriter {
   std::vector<PackWriterEntry> entries;
 };
 
-// A path for a scratch file of this test program, removed by the caller.
-std::string ScratchPath(const std::string& leaf);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -335,7 +337,7 @@ class ImagePathTest : public ImageTest {
     gCandidates.clear();
     gReads.clear();
     gAccept.clear();
-    dir_ = ::testing::TempDir() + "image_path_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_";
+    dir_ = ScratchPath("image_path_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_");
   }
   void TearDown() override {
     for (const std::string& f : files_) {

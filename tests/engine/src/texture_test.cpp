@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -101,7 +103,7 @@ class TextureTest : public ::testing::Test {
     gSetImages.clear();
     gForcedWidth = 0;
     gForcedHeight = 0;
-    gDirectory = ::testing::TempDir() + "texture_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_";
+    gDirectory = ScratchPath("texture_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_");
     RwImageRegisterImageFormat("bmp", RecordingRead, nullptr);
     RwImageSetPath(("missing/;" + gDirectory).c_str());
     TakeError();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include "engine/tool/charse/charset_internal.h"
 #include "game/app/device_dialog.h"
 #include "game/app/small_block_pool.h"
@@ -60,7 +62,7 @@ TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   bitmap.width = 2;
   bitmap.height = 1;
   bitmap.pixels = {0xFF0000, 0x00FF00};
-  const std::string path = testing::TempDir() + "app_reader_check.bmp";
+  const std::string path = ScratchPath("app_reader_check.bmp");
   ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(bitmap)));
   ASSERT_TRUE(OpenEngine(nullptr));
   RwImage* image = RwImageRead(path.c_str());

@@ -17,7 +17,7 @@ class D3D8TextureReadTest : public D3D8RasterTest {
   void StartWithFiles() {
     Start();
     RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr);
-    prefix_ = ::testing::TempDir() + "d3d8_texture_read_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_";
+    prefix_ = ScratchPath("d3d8_texture_read_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_");
     RwImageSetPath(prefix_.c_str());
   }
   void TearDown() override {

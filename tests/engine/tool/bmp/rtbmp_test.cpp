@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_path.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,7 +36,7 @@ class BmpTest : public ::testing::Test {
     ASSERT_TRUE(FakeImageEngineStart(0, CountingMemoryFunctions()));
     ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
     TakeError();
-    path_ = ::testing::TempDir() + "rtbmp_test_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    path_ = ScratchPath(std::string("rtbmp_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void TearDown() override {
     std::remove(path_.c_str());

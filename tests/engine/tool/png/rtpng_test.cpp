@@ -4,6 +4,8 @@
 #include "engine/tool/png/rtpng.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/scratch_path.h"
 #include <png.h>
 
 #include <cstdio>
@@ -122,7 +124,7 @@ class PngTest : public ::testing::Test {
     ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
     TakeError();
     path_ =
-        ::testing::TempDir() + "rtpng_test_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+        ScratchPath(std::string("rtpng_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png");
   }
   void TearDown() override {
     std::remove(path_.c_str());

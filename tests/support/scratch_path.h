@@ -1,0 +1,8 @@
+// Scratch files for tests. Test programs run in parallel, so every scratch
+// name carries the process id.
+#pragma once
+
+#include <string>
+
+// A path for a scratch file of this test program, removed by the caller.
+std::string ScratchPath(const std::string& leaf);
