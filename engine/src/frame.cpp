@@ -181,9 +181,15 @@ void TakeDirtyList(RwLinkList* local) {
   rwLinkListInitialize(dirty);
 }
 
+// Each frame's dirty bits are cleared before its objects' sync callbacks
+// run, and the root's before the first of them, so that a callback that moves
+// a frame of this hierarchy marks it dirty again for the next pass instead of
+// having its change forgotten.
 void SyncHierarchy(RwFrame* root) {
-  if ((root->object.privateFlags & kRwFrameHierarchyLTMDirty) != 0) {
-    if ((root->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
+  const RwUInt8 rootFlags = root->object.privateFlags;
+  root->object.privateFlags &= static_cast<RwUInt8>(~(kRwFrameHierarchyDirty | kRwFrameSubtreeDirty));
+  if ((rootFlags & kRwFrameHierarchyLTMDirty) != 0) {
+    if ((rootFlags & kRwFrameSubtreeLTMDirty) != 0) {
       root->ltm = root->modelling;
       PropagateLTMDirty(root);
     }
@@ -193,16 +199,16 @@ void SyncHierarchy(RwFrame* root) {
         RwMatrixMultiply(&f->ltm, &f->modelling, &ParentOf(f)->ltm);
         PropagateLTMDirty(f);
       }
-      SyncObjects(f);
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeDirty);
+      SyncObjects(f);
     }
   } else {
-    for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
-      SyncObjects(f);
+    SyncObjects(root);
+    for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeObjectsDirty);
+      SyncObjects(f);
     }
   }
-  root->object.privateFlags &= static_cast<RwUInt8>(~(kRwFrameHierarchyDirty | kRwFrameSubtreeDirty));
 }
 
 }  // namespace

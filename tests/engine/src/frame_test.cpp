@@ -176,6 +176,49 @@ TEST_F(FrameTest, LTMUpdatesAtOnceWhileObjectsWaitForTheSync) {
   RwFrameDestroyHierarchy(root);
 }
 
+// Moves its own frame along x the first time it is synchronised.
+struct MovingObject {
+  RwObjectHasFrame base;
+  int syncs = 0;
+};
+
+RwObjectHasFrame* MoveOnFirstSync(RwObjectHasFrame* object) {
+  if (reinterpret_cast<MovingObject*>(object)->syncs++ == 0) {
+    const RwV3d step = {1, 0, 0};
+    RwFrameTranslate(static_cast<RwFrame*>(object->object.parent), &step, kRwCombinePostConcat);
+  }
+  return object;
+}
+
+TEST_F(FrameTest, FrameMovedBySyncCallbackWaitsForTheNextPass) {
+  RwFrame* root = RwFrameCreate();
+  RwFrame* child = RwFrameCreate();
+  RwFrameAddChild(root, child);
+  struct Case {
+    RwFrame* moved;
+    RwReal childX;  // of the child's LTM once the move is in
+  };
+  for (const Case& c : {Case{root, 1}, Case{child, 2}}) {
+    RwFrame* moved = c.moved;
+    SCOPED_TRACE(moved == root ? "root" : "child");
+    MovingObject object;
+    object.base = {};
+    object.base.sync = MoveOnFirstSync;
+    RwObjectHasFrameSetFrame(&object.base, moved);
+    RwFrameSyncDirty();
+    EXPECT_EQ(object.syncs, 1);
+    EXPECT_TRUE(RwFrameIsDirty(moved));
+    EXPECT_EQ(DirtyListLength(), 1);
+    // The LTM follows the move at once, and the next pass syncs the object.
+    EXPECT_FLOAT_EQ(RwFrameGetLTM(child)->pos.x, c.childX);
+    RwFrameSyncDirty();
+    EXPECT_EQ(object.syncs, 2);
+    EXPECT_FALSE(RwFrameIsDirty(moved));
+    RwObjectHasFrameSetFrame(&object.base, nullptr);
+  }
+  RwFrameDestroyHierarchy(root);
+}
+
 TEST_F(FrameTest, RemovedChildBecomesItsOwnRoot) {
   RwFrame* root = RwFrameCreate();
   RwFrame* child = RwFrameCreate();
