@@ -196,15 +196,19 @@ TEST_F(FrameTest, FrameMovedBySyncCallbackWaitsForTheNextPass) {
   RwFrameAddChild(root, child);
   struct Case {
     RwFrame* moved;
+    bool ltmFirst;  // the LTMs are brought up to date before the pass, which then only syncs objects
     RwReal childX;  // of the child's LTM once the move is in
   };
-  for (const Case& c : {Case{root, 1}, Case{child, 2}}) {
+  for (const Case& c : {Case{root, false, 1}, Case{child, false, 2}, Case{root, true, 3}, Case{child, true, 4}}) {
     RwFrame* moved = c.moved;
-    SCOPED_TRACE(moved == root ? "root" : "child");
+    SCOPED_TRACE(testing::Message() << (moved == root ? "root" : "child") << (c.ltmFirst ? ", LTM first" : ""));
     MovingObject object;
     object.base = {};
     object.base.sync = MoveOnFirstSync;
     RwObjectHasFrameSetFrame(&object.base, moved);
+    if (c.ltmFirst) {
+      RwFrameGetLTM(child);
+    }
     RwFrameSyncDirty();
     EXPECT_EQ(object.syncs, 1);
     EXPECT_TRUE(RwFrameIsDirty(moved));
