@@ -24,6 +24,10 @@ RwPluginRegistry sFrameRegistry = RwPluginRegistryInitializer(sizeof(RwFrame));
 // The module's data in the started engine; null while no engine is started.
 RwFrameModule* gFrameModule = nullptr;
 
+// Counts RwFrameMarkDirty calls, so a synchronisation pass can tell whether
+// its callbacks marked anything.
+RwUInt32 sDirtyMarks = 0;
+
 void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
 
 RwFrame* ParentOf(const RwFrame* frame) { return static_cast<RwFrame*>(frame->object.parent); }
@@ -181,18 +185,29 @@ void TakeDirtyList(RwLinkList* local) {
   rwLinkListInitialize(dirty);
 }
 
-// Each frame's dirty bits are cleared before its objects' sync callbacks
-// run, and the root's before the first of them, so that a callback that moves
-// a frame of this hierarchy marks it dirty again for the next pass instead of
-// having its change forgotten.
+bool SubtreeHasDirtyFrame(RwFrame* root) {
+  for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
+    if ((f->object.privateFlags & kRwFrameSubtreeDirty) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Each frame's own dirty bits are cleared before its objects' sync callbacks
+// run, while the root keeps its hierarchy bits until the end, so a callback
+// can still ask for an up-to-date LTM anywhere in the hierarchy. A callback
+// that moves a frame of the hierarchy after that frame was synchronised
+// leaves its bits set; the root then goes back on the dirty list for the next
+// pass instead of the move being forgotten.
 void SyncHierarchy(RwFrame* root) {
-  const RwUInt8 rootFlags = root->object.privateFlags;
-  root->object.privateFlags &= static_cast<RwUInt8>(~(kRwFrameHierarchyDirty | kRwFrameSubtreeDirty));
-  if ((rootFlags & kRwFrameHierarchyLTMDirty) != 0) {
-    if ((rootFlags & kRwFrameSubtreeLTMDirty) != 0) {
+  const RwUInt32 marksBefore = sDirtyMarks;
+  if ((root->object.privateFlags & kRwFrameHierarchyLTMDirty) != 0) {
+    if ((root->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
       root->ltm = root->modelling;
       PropagateLTMDirty(root);
     }
+    root->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeDirty);
     SyncObjects(root);
     for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
       if ((f->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
@@ -203,11 +218,15 @@ void SyncHierarchy(RwFrame* root) {
       SyncObjects(f);
     }
   } else {
-    SyncObjects(root);
-    for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
+    for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeObjectsDirty);
       SyncObjects(f);
     }
+  }
+  root->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameHierarchyDirty);
+  if (sDirtyMarks != marksBefore && SubtreeHasDirtyFrame(root)) {
+    rwLinkListAddLLLink(&RwEngineInstance->dirtyFrameList, &root->inDirtyListLink);
+    root->object.privateFlags |= kRwFrameHierarchyDirty;
   }
 }
 
@@ -386,6 +405,7 @@ RwInt32 RwFrameCount(RwFrame* frame) {
 }
 
 RwFrame* RwFrameMarkDirty(RwFrame* frame) {
+  ++sDirtyMarks;
   RwFrame* root = frame->root;
   if ((root->object.privateFlags & kRwFrameHierarchyDirty) == 0) {
     rwLinkListAddLLLink(&RwEngineInstance->dirtyFrameList, &root->inDirtyListLink);

@@ -223,6 +223,41 @@ TEST_F(FrameTest, FrameMovedBySyncCallbackWaitsForTheNextPass) {
   RwFrameDestroyHierarchy(root);
 }
 
+// Records the x of another frame's LTM whenever it is synchronised.
+struct WatchingObject {
+  RwObjectHasFrame base;
+  RwFrame* watched = nullptr;
+  RwReal seenX = -1;
+};
+
+RwObjectHasFrame* WatchOtherFrame(RwObjectHasFrame* object) {
+  WatchingObject* watcher = reinterpret_cast<WatchingObject*>(object);
+  watcher->seenX = RwFrameGetLTM(watcher->watched)->pos.x;
+  return object;
+}
+
+TEST_F(FrameTest, SyncCallbackSeesCurrentLTMsOfFramesNotYetSynchronised) {
+  RwFrame* root = RwFrameCreate();
+  RwFrame* later = RwFrameCreate();
+  RwFrame* first = RwFrameCreate();
+  RwFrameAddChild(root, later);
+  RwFrameAddChild(root, first);  // first child: synchronised before `later`
+  WatchingObject watcher;
+  watcher.base = {};
+  watcher.base.sync = WatchOtherFrame;
+  watcher.watched = later;
+  RwObjectHasFrameSetFrame(&watcher.base, first);
+  const RwV3d step = {5, 0, 0};
+  RwFrameTranslate(later, &step, kRwCombineReplace);
+  RwFrameSyncDirty();
+  EXPECT_FLOAT_EQ(watcher.seenX, 5);
+  EXPECT_FLOAT_EQ(later->ltm.pos.x, 5);
+  EXPECT_FALSE(RwFrameIsDirty(root));
+  EXPECT_EQ(DirtyListLength(), 0);
+  RwObjectHasFrameSetFrame(&watcher.base, nullptr);
+  RwFrameDestroyHierarchy(root);
+}
+
 TEST_F(FrameTest, RemovedChildBecomesItsOwnRoot) {
   RwFrame* root = RwFrameCreate();
   RwFrame* child = RwFrameCreate();
