@@ -266,10 +266,11 @@ RwBool RwEngineStop(void) {
   }
   EngineRequest(kRwDeviceBeforeStop, nullptr, nullptr, 0);
   RwPluginRegistryDeInitObject(&sEngineRegistry, RwEngineInstance);
+  // The engine plugins are gone whatever the device says, so the engine is no
+  // longer started: a refused stop is reported, but a second stop must not
+  // run the destructors again, and the engine must still be able to close.
   const RwBool stopped = EngineRequest(kRwDeviceStop, nullptr, nullptr, 0);
-  if (stopped) {
-    RwEngineInstance->engineStatus = kRwEngineStatusOpened;
-  }
+  RwEngineInstance->engineStatus = kRwEngineStatusOpened;
   return stopped;
 }
 

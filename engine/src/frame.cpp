@@ -24,6 +24,10 @@ RwPluginRegistry sFrameRegistry = RwPluginRegistryInitializer(sizeof(RwFrame));
 // The module's data in the started engine; null while no engine is started.
 RwFrameModule* gFrameModule = nullptr;
 
+// Counts RwFrameMarkDirty calls, so a synchronisation pass can tell whether
+// its callbacks marked anything.
+RwUInt32 sDirtyMarks = 0;
+
 void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
 
 RwFrame* ParentOf(const RwFrame* frame) { return static_cast<RwFrame*>(frame->object.parent); }
@@ -181,28 +185,49 @@ void TakeDirtyList(RwLinkList* local) {
   rwLinkListInitialize(dirty);
 }
 
+bool SubtreeHasDirtyFrame(RwFrame* root) {
+  for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
+    if ((f->object.privateFlags & kRwFrameSubtreeDirty) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Each frame's own dirty bits are cleared before its objects' sync callbacks
+// run, while the root keeps its hierarchy bits until the end, so a callback
+// can still ask for an up-to-date LTM anywhere in the hierarchy. A callback
+// that moves a frame of the hierarchy after that frame was synchronised
+// leaves its bits set; the root then goes back on the dirty list for the next
+// pass instead of the move being forgotten.
 void SyncHierarchy(RwFrame* root) {
+  const RwUInt32 marksBefore = sDirtyMarks;
   if ((root->object.privateFlags & kRwFrameHierarchyLTMDirty) != 0) {
     if ((root->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
       root->ltm = root->modelling;
       PropagateLTMDirty(root);
     }
+    root->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeDirty);
     SyncObjects(root);
     for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
       if ((f->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
         RwMatrixMultiply(&f->ltm, &f->modelling, &ParentOf(f)->ltm);
         PropagateLTMDirty(f);
       }
-      SyncObjects(f);
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeDirty);
+      SyncObjects(f);
     }
   } else {
     for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
-      SyncObjects(f);
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeObjectsDirty);
+      SyncObjects(f);
     }
   }
-  root->object.privateFlags &= static_cast<RwUInt8>(~(kRwFrameHierarchyDirty | kRwFrameSubtreeDirty));
+  root->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameHierarchyDirty);
+  if (sDirtyMarks != marksBefore && SubtreeHasDirtyFrame(root)) {
+    rwLinkListAddLLLink(&RwEngineInstance->dirtyFrameList, &root->inDirtyListLink);
+    root->object.privateFlags |= kRwFrameHierarchyDirty;
+  }
 }
 
 }  // namespace
@@ -380,6 +405,7 @@ RwInt32 RwFrameCount(RwFrame* frame) {
 }
 
 RwFrame* RwFrameMarkDirty(RwFrame* frame) {
+  ++sDirtyMarks;
   RwFrame* root = frame->root;
   if ((root->object.privateFlags & kRwFrameHierarchyDirty) == 0) {
     rwLinkListAddLLLink(&RwEngineInstance->dirtyFrameList, &root->inDirtyListLink);

@@ -99,6 +99,9 @@ enum RwStandardFunctionSlot : RwInt32 {
   kRwStandardFunctionCount = 29,
 };
 
+// The driver's standard-function table held in the engine instance.
+typedef RwStandardFunc RwStandardFunctions[kRwStandardFunctionCount];
+
 // Engine state.
 enum RwEngineStatus : RwInt32 {
   kRwEngineStatusIdle = 0,         // not initialised
@@ -113,7 +116,7 @@ struct RwEngineRecord {
   RpWorld* currentWorld;    // world whose camera update is under way
   RwUInt32 renderFrame;     // low 16 bits advance once per world camera update
   RwDevice device;          // copied from the driver at open
-  RwStandardFunc standardFunctions[kRwStandardFunctionCount];
+  RwStandardFunctions standardFunctions;
   RwLinkList dirtyFrameList;  // frame hierarchies waiting for synchronisation
   RwFileFunctions fileFunctions;
   RwStringFunctions stringFunctions;

@@ -305,6 +305,22 @@ TEST_F(EngineTest, EnginePluginsRunAtStartAndStop) {
   EXPECT_FALSE(FakeDriver().started);
 }
 
+TEST_F(EngineTest, RefusedDeviceStopStillEndsTheStartedEngine) {
+  sPluginCalls.clear();
+  sFailSecondConstructor = false;
+  ASSERT_TRUE(RwEngineInit(nullptr, 0, 0));
+  ASSERT_GT(RwEngineRegisterPlugin(4, 0x7001, FirstOpen, FirstClose), 0);
+  ASSERT_TRUE(RwEngineOpen(&params_));
+  ASSERT_TRUE(RwEngineStart());
+  FakeDriver().refused.insert(kRwDeviceStop);
+  EXPECT_FALSE(RwEngineStop());  // the refusal is reported
+  EXPECT_EQ(FakeEngineStatus(), kRwEngineStatusOpened);
+  EXPECT_FALSE(RwEngineStop());  // and the plugins are not destroyed twice
+  EXPECT_EQ(sPluginCalls, (std::vector<int>{1, -1}));
+  EXPECT_TRUE(RwEngineClose());
+  EXPECT_TRUE(RwEngineTerm());
+}
+
 TEST_F(EngineTest, StartFailsWhenTheDeviceDoesNotStart) {
   ASSERT_TRUE(InitOpen());
   FakeDriver().refused.insert(kRwDeviceStart);

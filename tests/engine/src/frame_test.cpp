@@ -176,6 +176,88 @@ TEST_F(FrameTest, LTMUpdatesAtOnceWhileObjectsWaitForTheSync) {
   RwFrameDestroyHierarchy(root);
 }
 
+// Moves its own frame along x the first time it is synchronised.
+struct MovingObject {
+  RwObjectHasFrame base;
+  int syncs = 0;
+};
+
+RwObjectHasFrame* MoveOnFirstSync(RwObjectHasFrame* object) {
+  if (reinterpret_cast<MovingObject*>(object)->syncs++ == 0) {
+    const RwV3d step = {1, 0, 0};
+    RwFrameTranslate(static_cast<RwFrame*>(object->object.parent), &step, kRwCombinePostConcat);
+  }
+  return object;
+}
+
+TEST_F(FrameTest, FrameMovedBySyncCallbackWaitsForTheNextPass) {
+  RwFrame* root = RwFrameCreate();
+  RwFrame* child = RwFrameCreate();
+  RwFrameAddChild(root, child);
+  struct Case {
+    RwFrame* moved;
+    bool ltmFirst;  // the LTMs are brought up to date before the pass, which then only syncs objects
+    RwReal childX;  // of the child's LTM once the move is in
+  };
+  for (const Case& c : {Case{root, false, 1}, Case{child, false, 2}, Case{root, true, 3}, Case{child, true, 4}}) {
+    RwFrame* moved = c.moved;
+    SCOPED_TRACE(testing::Message() << (moved == root ? "root" : "child") << (c.ltmFirst ? ", LTM first" : ""));
+    MovingObject object;
+    object.base = {};
+    object.base.sync = MoveOnFirstSync;
+    RwObjectHasFrameSetFrame(&object.base, moved);
+    if (c.ltmFirst) {
+      RwFrameGetLTM(child);
+    }
+    RwFrameSyncDirty();
+    EXPECT_EQ(object.syncs, 1);
+    EXPECT_TRUE(RwFrameIsDirty(moved));
+    EXPECT_EQ(DirtyListLength(), 1);
+    // The LTM follows the move at once, and the next pass syncs the object.
+    EXPECT_FLOAT_EQ(RwFrameGetLTM(child)->pos.x, c.childX);
+    RwFrameSyncDirty();
+    EXPECT_EQ(object.syncs, 2);
+    EXPECT_FALSE(RwFrameIsDirty(moved));
+    RwObjectHasFrameSetFrame(&object.base, nullptr);
+  }
+  RwFrameDestroyHierarchy(root);
+}
+
+// Records the x of another frame's LTM whenever it is synchronised.
+struct WatchingObject {
+  RwObjectHasFrame base;
+  RwFrame* watched = nullptr;
+  RwReal seenX = -1;
+};
+
+RwObjectHasFrame* WatchOtherFrame(RwObjectHasFrame* object) {
+  WatchingObject* watcher = reinterpret_cast<WatchingObject*>(object);
+  watcher->seenX = RwFrameGetLTM(watcher->watched)->pos.x;
+  return object;
+}
+
+TEST_F(FrameTest, SyncCallbackSeesCurrentLTMsOfFramesNotYetSynchronised) {
+  RwFrame* root = RwFrameCreate();
+  RwFrame* later = RwFrameCreate();
+  RwFrame* first = RwFrameCreate();
+  RwFrameAddChild(root, later);
+  RwFrameAddChild(root, first);  // first child: synchronised before `later`
+  WatchingObject watcher;
+  watcher.base = {};
+  watcher.base.sync = WatchOtherFrame;
+  watcher.watched = later;
+  RwObjectHasFrameSetFrame(&watcher.base, first);
+  const RwV3d step = {5, 0, 0};
+  RwFrameTranslate(later, &step, kRwCombineReplace);
+  RwFrameSyncDirty();
+  EXPECT_FLOAT_EQ(watcher.seenX, 5);
+  EXPECT_FLOAT_EQ(later->ltm.pos.x, 5);
+  EXPECT_FALSE(RwFrameIsDirty(root));
+  EXPECT_EQ(DirtyListLength(), 0);
+  RwObjectHasFrameSetFrame(&watcher.base, nullptr);
+  RwFrameDestroyHierarchy(root);
+}
+
 TEST_F(FrameTest, RemovedChildBecomesItsOwnRoot) {
   RwFrame* root = RwFrameCreate();
   RwFrame* child = RwFrameCreate();
