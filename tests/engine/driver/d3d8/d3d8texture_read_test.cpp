@@ -9,6 +9,7 @@
 #include "engine/tool/bmp/rtbmp.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
 #include "tests/support/bmp_writer.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
