@@ -162,6 +162,23 @@ TEST_F(PipelineTest, ExecuteRunsTheEntryAndFollowsOutputs) {
   EXPECT_EQ(RwPipelineExecute(pipeline, &data, FALSE), pipeline) << "a failed run leaves the pipeline usable";
 }
 
+TEST_F(PipelineTest, ExecuteSkipsAMissingBodyAndRefusesALockedPipeline) {
+  gExecution = ExecutionLog();
+  TestNode& empty = Node("empty", 0);
+  RwPipeline* pipeline = NewLocked();
+  ASSERT_EQ(RwPipelineAddFragment(pipeline, nullptr, empty.Def(), nullptr), pipeline);
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), pipeline) << "a node without a body does nothing";
+
+  empty.definition.body = RecordingBody;
+  ASSERT_EQ(RwPipelineLock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), nullptr);
+  EXPECT_TRUE(gExecution.visited.empty()) << "no body runs while the pipeline is being edited";
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), pipeline);
+  EXPECT_EQ(gExecution.visited.size(), 1u);
+}
+
 TEST_F(PipelineTest, FollowingAnUnconnectedOutputReturnsNull) {
   TestNode& only = Node("only", 2);
   RwPipeline* pipeline = NewLocked();
