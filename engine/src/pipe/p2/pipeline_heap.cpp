@@ -190,8 +190,8 @@ RwBool RwHeapReset(RwPipelineHeap* heap) {
 }
 
 void* RwHeapMalloc(RwPipelineHeap* heap, RwUInt32 size) {
-  if (heap == nullptr) {
-    return nullptr;
+  if (heap == nullptr || size > heap->superBlockSize) {
+    return nullptr;  // no block is larger than a superblock; also keeps the rounding below from wrapping
   }
   const RwUInt32 need = (size + kHeader - 1) & ~(kHeader - 1);
   for (RwUInt32 i = 0; i < heap->freeEntryCount; ++i) {

@@ -266,6 +266,7 @@ TEST_F(PipelineTest, HeapSizesAndMerging) {
   ASSERT_TRUE(a && b && c && guard);
   EXPECT_EQ(static_cast<RwUInt8*>(b) - static_cast<RwUInt8*>(a), 64 + 32);
   EXPECT_EQ(RwHeapMalloc(small, 4096), nullptr);
+  EXPECT_EQ(RwHeapMalloc(small, 0xFFFFFFF0u), nullptr) << "a size whose rounding wraps is refused";
 
   RwHeapFree(small, a);
   RwHeapFree(small, c);
