@@ -443,6 +443,13 @@ TEST_F(PipelineTest, UnlockGraphErrors) {
        },
        36},
       {"node without input", [](RwPipeline* p) { Connect(p, 0, 0, 1); }, 34},
+      {"entry with an input after a node without one",
+       [](RwPipeline* p) {
+         p->entryPoint = 2;
+         Connect(p, 1, 0, 2);
+         Connect(p, 2, 0, 1);
+       },
+       36},
       {"cycle",
        [](RwPipeline* p) {
          Connect(p, 0, 0, 1);
@@ -465,6 +472,29 @@ TEST_F(PipelineTest, UnlockGraphErrors) {
     EXPECT_EQ(TakeErrorCode(), c.error);
     EXPECT_EQ(pipeline->locked, 1u);
   }
+}
+
+TEST_F(PipelineTest, AFailedOrderingKeepsTheEntryNamed) {
+  // Added as a, b, entry; entry->a, a->b, b->a: a cycle behind the entry.
+  TestNode& a = Node("a", 1);
+  TestNode& b = Node("b", 1);
+  TestNode& entry = Node("entry", 1);
+  RwPipeline* pipeline = NewLocked();
+  Add(pipeline, a);
+  Add(pipeline, b);
+  Add(pipeline, entry);
+  pipeline->entryPoint = 2;
+  Connect(pipeline, 2, 0, 0);
+  Connect(pipeline, 0, 0, 1);
+  Connect(pipeline, 1, 0, 0);
+  EXPECT_EQ(RwPipelineUnlock(pipeline), nullptr);
+  EXPECT_EQ(TakeErrorCode(), 28u);
+  EXPECT_STREQ(pipeline->nodes[pipeline->entryPoint].nodeDef->name, "entry");
+
+  // Breaking the cycle lets the same pipeline unlock.
+  pipeline->nodes[IndexOf(pipeline, "b")].outputs[0] = rwPIPELINE_OUTPUT_UNCONNECTED;
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_STREQ(pipeline->nodes[0].nodeDef->name, "entry");
 }
 
 TEST_F(PipelineTest, UnlockPutsNodesInDependencyOrder) {
