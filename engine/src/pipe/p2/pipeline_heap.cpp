@@ -31,6 +31,7 @@ struct SuperBlock {
 constexpr RwUInt32 kHeader = 32;
 constexpr RwUInt32 kSuperBlockAlign = 128;
 constexpr RwUInt32 kMinimumHeapSize = 1024;
+constexpr RwUInt32 kMaximumHeapSize = 0x80000000u;
 constexpr RwUInt32 kFreeEntryGrowth = 32;
 static_assert(sizeof(HeapBlockHeader) <= kHeader, "block headers are 32 bytes");
 
@@ -128,6 +129,10 @@ SuperBlock* CreateSuperBlock(RwUInt32 size) {
 RwPipelineHeap* RwHeapCreate(RwUInt32 size) {
   if (size < kMinimumHeapSize) {
     size = kMinimumHeapSize;
+  }
+  if (size > kMaximumHeapSize) {
+    PipeError(kCoreErrorOutOfMemory);  // rounding up would wrap to an empty superblock
+    return nullptr;
   }
   auto* heap = static_cast<RwPipelineHeap*>(PipeMalloc(sizeof(RwPipelineHeap)));
   if (heap == nullptr) {

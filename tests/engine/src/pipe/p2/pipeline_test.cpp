@@ -287,6 +287,9 @@ TEST_F(PipelineTest, HeapSizesAndMerging) {
   EXPECT_EQ(RwHeapGetFreeBlockSize(small, 0), whole);
   RwHeapDestroy(small);
   RwHeapDestroy(nullptr);
+
+  EXPECT_EQ(RwHeapCreate(0xFFFFFFF0u), nullptr) << "a size whose rounding wraps is refused";
+  EXPECT_EQ(TakeErrorCode(), 0x80000013u);
 }
 
 TEST_F(PipelineTest, HeapFreeEntriesGrowPastTheirFirstCapacity) {
