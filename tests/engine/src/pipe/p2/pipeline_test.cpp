@@ -701,6 +701,101 @@ TEST_F(PipelineTest, ClusterInstancesGetSlots) {
   }
 }
 
+// Random graphs added in shuffled order: unlock either fails with a graph or
+// cluster error and leaves the pipeline locked, or puts every node after the
+// nodes that lead to it with tables that agree with the packet; locking and
+// unlocking again gives the same result.
+TEST_F(PipelineTest, RandomGraphsUnlockConsistently) {
+  static RwClusterDefinition pool[4] = {
+      {"A", 4, 1, nullptr}, {"B", 4, 2, nullptr}, {"C", 4, 3, nullptr}, {"D", 4, 4, nullptr}};
+  const std::vector<RwUInt32> known = {28, 29, 32, 34, 36};
+  std::mt19937 random(1234);
+  int unlocked = 0;
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const RwUInt32 n = 2 + random() % 14;
+    std::vector<TestNode*> logical;
+    for (RwUInt32 i = 0; i < n; ++i) {
+      TestNode& node = Node("n", 4);
+      for (RwUInt32 c = 0; c < 4; ++c) {
+        if (random() % 3 == 0) {
+          const RwUInt32 requirement = random() % 6 == 0 ? rwCLUSTER_REQUIRED : (random() % 2) * rwCLUSTER_OPTIONAL;
+          node.Cluster(&pool[c], requirement, random() % 3, random() % 4 == 0);
+        }
+      }
+      for (RwUInt32 o = 0; o < 4; ++o) {
+        node.otherDisposition[o] = random() % 3;
+      }
+      node.Build();
+      logical.push_back(&node);
+    }
+    std::vector<RwUInt32> position(n);
+    for (RwUInt32 i = 0; i < n; ++i) {
+      position[i] = i;
+    }
+    std::shuffle(position.begin(), position.end(), random);
+    std::vector<RwUInt32> byPosition(n);
+    for (RwUInt32 i = 0; i < n; ++i) {
+      byPosition[position[i]] = i;
+    }
+    RwPipeline* pipeline = NewLocked();
+    for (RwUInt32 p = 0; p < n; ++p) {
+      Add(pipeline, *logical[byPosition[p]]);
+    }
+    // Edges only from lower to higher logical numbers; every node but 0 gets one.
+    std::vector<RwUInt32> used(n, 0);
+    for (RwUInt32 i = 1; i < n; ++i) {
+      for (int tries = 0; tries < 8; ++tries) {
+        const RwUInt32 from = random() % i;
+        if (used[from] < 4) {
+          Connect(pipeline, position[from], used[from]++, position[i]);
+          break;
+        }
+      }
+    }
+    pipeline->entryPoint = position[0];
+    std::vector<std::string> order;
+    for (int pass = 0; pass < 2; ++pass) {
+      if (RwPipelineUnlock(pipeline) == nullptr) {
+        const RwUInt32 error = TakeErrorCode();
+        EXPECT_NE(std::find(known.begin(), known.end(), error), known.end()) << error;
+        EXPECT_EQ(pipeline->locked, 1u);
+        break;
+      }
+      ++unlocked;
+      const RwUInt32 slots = pipeline->packetNumClusterSlots;
+      ASSERT_NE(pipeline->packet, nullptr);
+      EXPECT_EQ(pipeline->packet->numClusters, slots);
+      for (RwUInt32 i = 0; i < n; ++i) {
+        const RwPipelineNode& node = pipeline->nodes[i];
+        for (RwUInt32 o = 0; o < node.numOutputs; ++o) {
+          if (node.outputs[o] != rwPIPELINE_OUTPUT_UNCONNECTED) {
+            EXPECT_GT(node.outputs[o], i) << "a node follows every node that leads to it";
+            EXPECT_LT(node.outputs[o], n);
+          }
+        }
+        for (RwUInt32 k = 0; k < node.nodeDef->numClustersOfInterest; ++k) {
+          const RwUInt32 slot = node.clusterMap[k];
+          if (slot != rwPIPELINE_NO_SLOT) {
+            ASSERT_LT(slot, slots);
+            EXPECT_EQ(node.slotClusterRefs[slot]->clusterDef, node.nodeDef->clustersOfInterest[k].clusterDef);
+          }
+        }
+      }
+      std::vector<std::string> now;
+      for (RwUInt32 i = 0; i < n; ++i) {
+        now.push_back(std::to_string(reinterpret_cast<uintptr_t>(pipeline->nodes[i].nodeDef)));
+      }
+      if (pass == 1) {
+        EXPECT_EQ(now, order) << "a second unlock keeps the order";
+      }
+      order = now;
+      ASSERT_EQ(RwPipelineLock(pipeline), pipeline);
+    }
+  }
+  EXPECT_GT(unlocked, 100) << "enough graphs pass to check their layout";
+}
+
 // --- Node callbacks across lock and unlock -----------------------------------
 
 struct CallbackLog {
