@@ -719,7 +719,8 @@ TEST_F(PipelineTest, RandomGraphsUnlockConsistently) {
       TestNode& node = Node("n", 4);
       for (RwUInt32 c = 0; c < 4; ++c) {
         if (random() % 3 == 0) {
-          const RwUInt32 requirement = random() % 6 == 0 ? rwCLUSTER_REQUIRED : (random() % 2) * rwCLUSTER_OPTIONAL;
+          const RwUInt32 requirement = random() % 6 == 0 ? static_cast<RwUInt32>(rwCLUSTER_REQUIRED)
+                                                         : static_cast<RwUInt32>(random() % 2) * rwCLUSTER_OPTIONAL;
           node.Cluster(&pool[c], requirement, random() % 3, random() % 4 == 0);
         }
       }
