@@ -245,8 +245,9 @@ RwCamera* RwCameraBeginUpdate(RwCamera* camera) { return camera->beginUpdate(cam
 
 RwCamera* RwCameraEndUpdate(RwCamera* camera) { return camera->endUpdate(camera); }
 
-RwCamera* RwCameraClear(RwCamera* camera, RwRGBA* colour, RwInt32 clearMode) {
-  if (RwEngineInstance->standardFunctions[kRwStdCameraClear](camera, colour, clearMode) > 0) {
+RwCamera* RwCameraClear(RwCamera* camera, const RwRGBA* colour, RwInt32 clearMode) {
+  // The driver reads the colour; the standard function's slot is untyped.
+  if (RwEngineInstance->standardFunctions[kRwStdCameraClear](camera, const_cast<RwRGBA*>(colour), clearMode) > 0) {
     return camera;
   }
   return nullptr;

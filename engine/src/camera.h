@@ -88,7 +88,7 @@ RwBool RwCameraDestroy(RwCamera* camera);
 RwCamera* RwCameraBeginUpdate(RwCamera* camera);
 RwCamera* RwCameraEndUpdate(RwCamera* camera);
 // Standard function 21 with (camera, colour, mode); mode is RwCameraClearMode bits.
-RwCamera* RwCameraClear(RwCamera* camera, RwRGBA* colour, RwInt32 clearMode);
+RwCamera* RwCameraClear(RwCamera* camera, const RwRGBA* colour, RwInt32 clearMode);
 
 RwCamera* RwCameraSetViewWindow(RwCamera* camera, const RwV2d* viewWindow);
 RwCamera* RwCameraSetViewOffset(RwCamera* camera, const RwV2d* offset);

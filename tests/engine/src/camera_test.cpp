@@ -238,7 +238,7 @@ TEST_F(CameraTest, UpdateBracketsAndClearGoThroughTheDriver) {
   EXPECT_EQ(Log().beginUpdates, 1);
   EXPECT_NEAR(camera->frustumPlanes[0].plane.distance, 20.0f, 0.05f) << "begin-update synchronises dirty frames";
 
-  RwRGBA colour = {1, 2, 3, 4};
+  const RwRGBA colour = {1, 2, 3, 4};  // the colour is only read
   EXPECT_EQ(RwCameraClear(camera, &colour, kRwCameraClearImage | kRwCameraClearZ), camera);
   EXPECT_EQ(Log().clearColour, &colour);
   EXPECT_EQ(Log().clearMode, 3);

@@ -50,6 +50,9 @@ RwInt32 SubmitNoLightBody(RwPipelineNode*, const RwPipelineNodeParams* params) {
   if (state->indices == nullptr) {
     submission.path = kRwIm3DSubmitVertices;
   } else if (count <= kRwIm3DExpandMaxIndices) {
+    // Every short list is expanded, however many vertices it indexes: the
+    // expanded vertices draw the same primitives, it copies no more than 8
+    // vertices, and the shared index buffer is left alone.
     submission.path = kRwIm3DSubmitExpanded;
   } else if (!gIndexBufferReady || count > kRwIm3DIndexBufferIndices) {
     submission.path = kRwIm3DSubmitUserPointer;

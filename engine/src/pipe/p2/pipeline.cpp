@@ -221,7 +221,8 @@ RwPipelineNode* RwPipelineNodeDestroy(RwPipelineNode* node, RwPipeline* pipeline
 }
 
 RwPipeline* RwPipelineExecute(RwPipeline* pipeline, void* data, RwBool resetHeap) {
-  if (pipeline == nullptr || pipeline->numNodes == 0 || pipeline->nodes == nullptr) {
+  // A locked pipeline is not in execution order and its nodes have no tables.
+  if (pipeline == nullptr || pipeline->locked || pipeline->numNodes == 0 || pipeline->nodes == nullptr) {
     return nullptr;
   }
   if (resetHeap && gHeap != nullptr && PipeHeapIsDirty(gHeap)) {
@@ -237,7 +238,8 @@ RwPipeline* RwPipelineExecute(RwPipeline* pipeline, void* data, RwBool resetHeap
   pipeline->packetState = rwPACKET_NONE;
 
   RwPipelineNode* entry = &pipeline->nodes[0];
-  if (entry->nodeDef == nullptr || entry->nodeDef->body == nullptr || entry->nodeDef->body(entry, &gParams) == 0) {
+  // A definition without a body does nothing and does not fail.
+  if (entry->nodeDef == nullptr || (entry->nodeDef->body != nullptr && entry->nodeDef->body(entry, &gParams) == 0)) {
     gExecuteSucceeded = false;
   }
   if (pipeline->packetState > rwPACKET_RELEASED && pipeline->packet != nullptr) {

@@ -42,7 +42,7 @@ struct Scratch {
   size_t top;
 };
 
-void* ScratchAllocBottom(Scratch* scratch, size_t size) {
+void* RwPipelineScratchAllocBottom(Scratch* scratch, size_t size) {
   const size_t start = PipeAlignUp(scratch->bottom);
   const size_t end = start + PipeAlignUp(size);
   if (end > scratch->top) {
@@ -54,7 +54,7 @@ void* ScratchAllocBottom(Scratch* scratch, size_t size) {
   return scratch->base + start;
 }
 
-void* ScratchAllocTop(Scratch* scratch, size_t size) {
+void* RwPipelineScratchAllocTop(Scratch* scratch, size_t size) {
   const size_t bytes = PipeAlignUp(size);
   if (scratch->top < bytes || scratch->top - bytes < PipeAlignUp(scratch->bottom)) {
     PipeError(kCoreErrorOutOfMemory);
@@ -123,8 +123,8 @@ RwRequirementEntry* FindEntry(RwRequirementTable* table, const RwClusterDefiniti
 
 // Adds a requirement, or strengthens an existing one to required. Null when
 // the table is full.
-RwRequirementEntry* RequirementAdd(RwRequirementTable* table, RwClusterDefinition* cluster, RwUInt32 kind,
-                                   RwUInt32 refCount, RwPipelineNode* requester) {
+RwRequirementEntry* RwRequirementAdd(RwRequirementTable* table, RwClusterDefinition* cluster, RwUInt32 kind,
+                                     RwUInt32 refCount, RwPipelineNode* requester) {
   RwRequirementEntry* entry = FindEntry(table, cluster);
   if (entry != nullptr) {
     if (kind == rwCLUSTER_REQUIRED) {
@@ -155,7 +155,7 @@ RwRequirementTable* TableOf(RwPipeline* pipeline, RwUInt32 index) {
 
 // One input of node `index` no longer delivers `cluster`: when none is left
 // the requirement goes, and so do those it fed further down.
-void RequirementWithdraw(RwPipeline* pipeline, RwUInt32 index, RwClusterDefinition* cluster) {
+void RwRequirementWithdraw(RwPipeline* pipeline, RwUInt32 index, RwClusterDefinition* cluster) {
   RwRequirementTable* table = TableOf(pipeline, index);
   RwRequirementEntry* entry = FindEntry(table, cluster);
   if (entry == nullptr) {
@@ -173,7 +173,7 @@ void RequirementWithdraw(RwPipeline* pipeline, RwUInt32 index, RwClusterDefiniti
   for (RwUInt32 o = 0; o < node->numOutputs; ++o) {
     const RwUInt32 target = node->outputs[o];
     if (target != rwPIPELINE_OUTPUT_UNCONNECTED && Disposition(node->nodeDef, o, cluster) == rwCLUSTER_IGNORE) {
-      RequirementWithdraw(pipeline, target, cluster);
+      RwRequirementWithdraw(pipeline, target, cluster);
     }
   }
 }
@@ -209,7 +209,7 @@ RwUInt32 LowestClearBit(RwUInt32 bits) {
 
 // Works out the requirement tables, slots and the unlocked layout; returns 0
 // or the error code.
-RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 numClusters) {
+RwUInt32 RwPipelineResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 numClusters) {
   const RwUInt32 n = pipeline->numNodes;
   RwPipelineNode* nodes = pipeline->nodes;
 
@@ -228,10 +228,11 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
         }
       }
     }
-    auto* table = static_cast<RwRequirementTable*>(ScratchAllocTop(scratch, sizeof(RwRequirementTable)));
+    auto* table = static_cast<RwRequirementTable*>(RwPipelineScratchAllocTop(scratch, sizeof(RwRequirementTable)));
     RwRequirementEntry* entries = nullptr;
     if (table != nullptr && numClusters > 0) {
-      entries = static_cast<RwRequirementEntry*>(ScratchAllocTop(scratch, sizeof(RwRequirementEntry) * numClusters));
+      entries = static_cast<RwRequirementEntry*>(
+          RwPipelineScratchAllocTop(scratch, sizeof(RwRequirementEntry) * numClusters));
     }
     if (table == nullptr || (numClusters > 0 && entries == nullptr)) {
       return kPipeErrorRequirementTables;
@@ -252,7 +253,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
         RwRequirementEntry* entry = &targetTable->entries[e];
         const RwUInt32 disposition = Disposition(definition, o, entry->clusterDef);
         if (disposition == rwCLUSTER_IGNORE) {
-          if (RequirementAdd(table, entry->clusterDef, entry->kind, inDegree, entry->requester) == nullptr) {
+          if (RwRequirementAdd(table, entry->clusterDef, entry->kind, inDegree, entry->requester) == nullptr) {
             return kPipeErrorRequirementTables;
           }
         } else if (entry->kind == rwCLUSTER_REQUIRED) {
@@ -261,7 +262,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
           }
         } else if (disposition == rwCLUSTER_INVALID) {
           const RwUInt32 before = targetTable->count;
-          RequirementWithdraw(pipeline, target, entry->clusterDef);
+          RwRequirementWithdraw(pipeline, target, entry->clusterDef);
           if (targetTable->count < before) {
             continue;  // the last entry moved into this place
           }
@@ -272,7 +273,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
     for (RwUInt32 k = 0; k < definition->numClustersOfInterest; ++k) {
       const RwUInt32 kind = definition->inputRequirements != nullptr ? definition->inputRequirements[k] : 0;
       if (kind != rwCLUSTER_DONTWANT &&
-          RequirementAdd(table, definition->clustersOfInterest[k].clusterDef, kind, inDegree, node) == nullptr) {
+          RwRequirementAdd(table, definition->clustersOfInterest[k].clusterDef, kind, inDegree, node) == nullptr) {
         return kPipeErrorRequirementTables;
       }
     }
@@ -285,7 +286,8 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
     RwRequirementTable* table = node->dependency->requirements;
     for (RwUInt32 k = 0; k < definition->numClustersOfInterest; ++k) {
       if (definition->clustersOfInterest[k].creates &&
-          RequirementAdd(table, definition->clustersOfInterest[k].clusterDef, rwCLUSTER_DONTWANT, 1, node) == nullptr) {
+          RwRequirementAdd(table, definition->clustersOfInterest[k].clusterDef, rwCLUSTER_DONTWANT, 1, node) ==
+              nullptr) {
         return kPipeErrorRequirementTables;
       }
     }
@@ -305,7 +307,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
         if (disposition == rwCLUSTER_IGNORE) {
           own = FindEntry(table, cluster);
         } else {
-          own = RequirementAdd(table, cluster, rwCLUSTER_DONTWANT, 1, node);
+          own = RwRequirementAdd(table, cluster, rwCLUSTER_DONTWANT, 1, node);
           if (own == nullptr) {
             return kPipeErrorRequirementTables;
           }
@@ -378,12 +380,13 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
   }
 
   // 5. Layout: the packet, the cluster references, every node's tables.
-  auto* packet = static_cast<RwPacket*>(ScratchAllocBottom(scratch, sizeof(RwPacket)));
+  auto* packet = static_cast<RwPacket*>(RwPipelineScratchAllocBottom(scratch, sizeof(RwPacket)));
   RwCluster* clusters = nullptr;
   if (packet != nullptr && slotCount > 0) {
-    clusters = static_cast<RwCluster*>(ScratchAllocBottom(scratch, sizeof(RwCluster) * slotCount));
+    clusters = static_cast<RwCluster*>(RwPipelineScratchAllocBottom(scratch, sizeof(RwCluster) * slotCount));
   }
-  auto* references = static_cast<RwClusterRef*>(ScratchAllocBottom(scratch, sizeof(RwClusterRef) * numClusters));
+  auto* references =
+      static_cast<RwClusterRef*>(RwPipelineScratchAllocBottom(scratch, sizeof(RwClusterRef) * numClusters));
   if (packet == nullptr || (slotCount > 0 && clusters == nullptr) || (numClusters > 0 && references == nullptr)) {
     return kCoreErrorOutOfMemory;
   }
@@ -421,12 +424,13 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
     RwRequirementTable* table = node->dependency->requirements;
     RwClusterRef** slotReferences = nullptr;
     if (slotCount > 0) {
-      slotReferences = static_cast<RwClusterRef**>(ScratchAllocBottom(scratch, sizeof(RwClusterRef*) * slotCount));
+      slotReferences =
+          static_cast<RwClusterRef**>(RwPipelineScratchAllocBottom(scratch, sizeof(RwClusterRef*) * slotCount));
       if (slotReferences == nullptr) {
         return kCoreErrorOutOfMemory;
       }
     }
-    auto* masks = static_cast<RwUInt32*>(ScratchAllocBottom(scratch, sizeof(RwUInt32) * (slotCount + 1)));
+    auto* masks = static_cast<RwUInt32*>(RwPipelineScratchAllocBottom(scratch, sizeof(RwUInt32) * (slotCount + 1)));
     if (masks == nullptr) {
       return kCoreErrorOutOfMemory;
     }
@@ -439,8 +443,8 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
     }
     RwUInt32* clusterMap = nullptr;
     if (definition->numClustersOfInterest > 0) {
-      clusterMap =
-          static_cast<RwUInt32*>(ScratchAllocBottom(scratch, sizeof(RwUInt32) * definition->numClustersOfInterest));
+      clusterMap = static_cast<RwUInt32*>(
+          RwPipelineScratchAllocBottom(scratch, sizeof(RwUInt32) * definition->numClustersOfInterest));
       if (clusterMap == nullptr) {
         return kCoreErrorOutOfMemory;
       }
@@ -457,7 +461,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
     }
     void* privateData = nullptr;
     if (definition->privateDataSize > 0) {
-      privateData = ScratchAllocBottom(scratch, (definition->privateDataSize + 3u) & ~3u);
+      privateData = RwPipelineScratchAllocBottom(scratch, (definition->privateDataSize + 3u) & ~3u);
       if (privateData == nullptr) {
         return kCoreErrorOutOfMemory;
       }
@@ -476,7 +480,7 @@ RwUInt32 ResolveDependencies(RwPipeline* pipeline, Scratch* scratch, RwUInt32 nu
   RwPipelineRequirement* requirements = nullptr;
   if (numRequirements > 0) {
     requirements = static_cast<RwPipelineRequirement*>(
-        ScratchAllocBottom(scratch, sizeof(RwPipelineRequirement) * numRequirements));
+        RwPipelineScratchAllocBottom(scratch, sizeof(RwPipelineRequirement) * numRequirements));
     if (requirements == nullptr) {
       return kCoreErrorOutOfMemory;
     }
@@ -530,7 +534,7 @@ void SwapNodes(RwPipeline* pipeline, RwUInt32 a, RwUInt32 b) {
   }
 }
 
-void PlaceNode(RwPipeline* pipeline, RwUInt32 index, RwUInt32* cursor) {
+void RwPipelineNodePlace(RwPipeline* pipeline, RwUInt32 index, RwUInt32* cursor) {
   const RwUInt32 position = (*cursor)++;
   SwapNodes(pipeline, index, position);
   RwPipelineNode* node = &pipeline->nodes[position];
@@ -541,7 +545,7 @@ void PlaceNode(RwPipeline* pipeline, RwUInt32 index, RwUInt32* cursor) {
     }
     RwPipelineNodeDependency* dependency = pipeline->nodes[target].dependency;
     if (++dependency->timesReached == dependency->inDegree) {
-      PlaceNode(pipeline, target, cursor);
+      RwPipelineNodePlace(pipeline, target, cursor);
     }
   }
 }
@@ -897,6 +901,9 @@ RwPipelineNode* RwPipelineFindNodeByName(RwPipeline* pipeline, const char* name,
   }
   RwUInt32 i = 0;
   if (start != nullptr) {
+    if (start < pipeline->nodes || start >= pipeline->nodes + pipeline->numNodes) {
+      return nullptr;  // not a node of this pipeline
+    }
     i = static_cast<RwUInt32>(start - pipeline->nodes) + 1;
   }
   for (; i < pipeline->numNodes; ++i) {
@@ -959,26 +966,27 @@ RwPipeline* RwPipelineUnlock(RwPipeline* pipeline) {
       pipeline->nodes[target].dependency->inDegree++;
     }
   }
+  // The entry is checked before the other nodes, whatever its position.
+  if (pipeline->nodes[pipeline->entryPoint].dependency->inDegree != 0) {
+    PipeError(kPipeErrorBadEntryNode);
+    return nullptr;
+  }
   for (RwUInt32 i = 0; i < n; ++i) {
-    const RwUInt32 inDegree = pipeline->nodes[i].dependency->inDegree;
-    if (i == pipeline->entryPoint && inDegree != 0) {
-      PipeError(kPipeErrorBadEntryNode);
-      return nullptr;
-    }
-    if (i != pipeline->entryPoint && inDegree == 0) {
+    if (i != pipeline->entryPoint && pipeline->nodes[i].dependency->inDegree == 0) {
       PipeError(kPipeErrorNodeWithoutInput);
       return nullptr;
     }
   }
   RwUInt32 cursor = 0;
-  PlaceNode(pipeline, pipeline->entryPoint, &cursor);
+  RwPipelineNodePlace(pipeline, pipeline->entryPoint, &cursor);
+  // Placing moved the entry to the front, even when the order check below fails.
+  pipeline->entryPoint = 0;
   for (RwUInt32 i = 0; i < n; ++i) {
     if (pipeline->nodes[i].dependency->timesReached != pipeline->nodes[i].dependency->inDegree) {
       PipeError(kPipeErrorCycle);
       return nullptr;
     }
   }
-  pipeline->entryPoint = 0;
 
   // Pack the outputs after the node records; the dependency records go to the top.
   size_t bottom = PipeAlignUp(sizeof(RwPipelineNode) * n);
@@ -997,7 +1005,7 @@ RwPipeline* RwPipelineUnlock(RwPipeline* pipeline) {
   }
   Scratch scratch = {pipeline->nodeData, bottom, top};
 
-  const RwUInt32 error = ResolveDependencies(pipeline, &scratch, numClusters);
+  const RwUInt32 error = RwPipelineResolveDependencies(pipeline, &scratch, numClusters);
   if (error != 0) {
     PipeError(error);
     RestoreEditing(pipeline);

@@ -31,6 +31,7 @@ struct SuperBlock {
 constexpr RwUInt32 kHeader = 32;
 constexpr RwUInt32 kSuperBlockAlign = 128;
 constexpr RwUInt32 kMinimumHeapSize = 1024;
+constexpr RwUInt32 kMaximumHeapSize = 0x80000000u;
 constexpr RwUInt32 kFreeEntryGrowth = 32;
 static_assert(sizeof(HeapBlockHeader) <= kHeader, "block headers are 32 bytes");
 
@@ -129,6 +130,10 @@ RwPipelineHeap* RwHeapCreate(RwUInt32 size) {
   if (size < kMinimumHeapSize) {
     size = kMinimumHeapSize;
   }
+  if (size > kMaximumHeapSize) {
+    PipeError(kCoreErrorOutOfMemory);  // rounding up would wrap to an empty superblock
+    return nullptr;
+  }
   auto* heap = static_cast<RwPipelineHeap*>(PipeMalloc(sizeof(RwPipelineHeap)));
   if (heap == nullptr) {
     PipeError(kCoreErrorOutOfMemory);
@@ -190,8 +195,8 @@ RwBool RwHeapReset(RwPipelineHeap* heap) {
 }
 
 void* RwHeapMalloc(RwPipelineHeap* heap, RwUInt32 size) {
-  if (heap == nullptr) {
-    return nullptr;
+  if (heap == nullptr || size > heap->superBlockSize) {
+    return nullptr;  // no block is larger than a superblock; also keeps the rounding below from wrapping
   }
   const RwUInt32 need = (size + kHeader - 1) & ~(kHeader - 1);
   for (RwUInt32 i = 0; i < heap->freeEntryCount; ++i) {

@@ -246,6 +246,39 @@ TEST_F(Im3DTest, ShortIndexListsAreExpanded) {
   RwIm3DEnd();
 }
 
+TEST_F(Im3DTest, UpToEightIndicesAreExpandedWhateverTheVertexCount) {
+  const RwUInt16 indices[9] = {0, 1, 2, 1, 2, 0, 2, 0, 1};
+  struct Case {
+    RwUInt32 numVertices;
+    RwUInt32 numIndices;
+    RwUInt32 path;
+  };
+  const Case cases[] = {
+      {3, 8, kRwIm3DSubmitExpanded},    // more indices than vertices
+      {300, 6, kRwIm3DSubmitExpanded},  // far fewer indices than vertices
+      {3, 9, kRwIm3DSubmitIndexed},     // longer lists go to the shared index buffer
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.numIndices << " indices over " << c.numVertices << " vertices");
+    gSubmit.draws.clear();
+    ASSERT_NE(RwIm3DTransform(vertices_.data(), c.numVertices, nullptr, 0), nullptr);
+    ASSERT_TRUE(RwIm3DRenderIndexedPrimitive(kRwPrimTypePolyLine, const_cast<RwUInt16*>(indices), c.numIndices));
+    ASSERT_EQ(gSubmit.draws.size(), 1u);
+    const Draw& draw = gSubmit.draws[0];
+    EXPECT_EQ(draw.submission.path, c.path);
+    EXPECT_EQ(draw.submission.numPrimitives, c.numIndices - 1);
+    if (c.path == kRwIm3DSubmitExpanded) {
+      ASSERT_EQ(draw.vertices.size(), c.numIndices * 16u);
+      for (RwUInt32 i = 0; i < c.numIndices; ++i) {
+        RwReal x;
+        std::memcpy(&x, &draw.vertices[i * 16], 4);
+        EXPECT_EQ(x, RwReal(indices[i])) << "vertex " << i << " follows the index order";
+      }
+    }
+    RwIm3DEnd();
+  }
+}
+
 TEST_F(Im3DTest, ReplacedPipelinesRunInsteadOfTheDefaults) {
   static int runs = 0;
   runs = 0;

@@ -162,6 +162,23 @@ TEST_F(PipelineTest, ExecuteRunsTheEntryAndFollowsOutputs) {
   EXPECT_EQ(RwPipelineExecute(pipeline, &data, FALSE), pipeline) << "a failed run leaves the pipeline usable";
 }
 
+TEST_F(PipelineTest, ExecuteSkipsAMissingBodyAndRefusesALockedPipeline) {
+  gExecution = ExecutionLog();
+  TestNode& empty = Node("empty", 0);
+  RwPipeline* pipeline = NewLocked();
+  ASSERT_EQ(RwPipelineAddFragment(pipeline, nullptr, empty.Def(), nullptr), pipeline);
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), pipeline) << "a node without a body does nothing";
+
+  empty.definition.body = RecordingBody;
+  ASSERT_EQ(RwPipelineLock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), nullptr);
+  EXPECT_TRUE(gExecution.visited.empty()) << "no body runs while the pipeline is being edited";
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(RwPipelineExecute(pipeline, nullptr, TRUE), pipeline);
+  EXPECT_EQ(gExecution.visited.size(), 1u);
+}
+
 TEST_F(PipelineTest, FollowingAnUnconnectedOutputReturnsNull) {
   TestNode& only = Node("only", 2);
   RwPipeline* pipeline = NewLocked();
@@ -249,6 +266,7 @@ TEST_F(PipelineTest, HeapSizesAndMerging) {
   ASSERT_TRUE(a && b && c && guard);
   EXPECT_EQ(static_cast<RwUInt8*>(b) - static_cast<RwUInt8*>(a), 64 + 32);
   EXPECT_EQ(RwHeapMalloc(small, 4096), nullptr);
+  EXPECT_EQ(RwHeapMalloc(small, 0xFFFFFFF0u), nullptr) << "a size whose rounding wraps is refused";
 
   RwHeapFree(small, a);
   RwHeapFree(small, c);
@@ -269,6 +287,9 @@ TEST_F(PipelineTest, HeapSizesAndMerging) {
   EXPECT_EQ(RwHeapGetFreeBlockSize(small, 0), whole);
   RwHeapDestroy(small);
   RwHeapDestroy(nullptr);
+
+  EXPECT_EQ(RwHeapCreate(0xFFFFFFF0u), nullptr) << "a size whose rounding wraps is refused";
+  EXPECT_EQ(TakeErrorCode(), 0x80000013u);
 }
 
 TEST_F(PipelineTest, HeapFreeEntriesGrowPastTheirFirstCapacity) {
@@ -425,6 +446,13 @@ TEST_F(PipelineTest, UnlockGraphErrors) {
        },
        36},
       {"node without input", [](RwPipeline* p) { Connect(p, 0, 0, 1); }, 34},
+      {"entry with an input after a node without one",
+       [](RwPipeline* p) {
+         p->entryPoint = 2;
+         Connect(p, 1, 0, 2);
+         Connect(p, 2, 0, 1);
+       },
+       36},
       {"cycle",
        [](RwPipeline* p) {
          Connect(p, 0, 0, 1);
@@ -447,6 +475,29 @@ TEST_F(PipelineTest, UnlockGraphErrors) {
     EXPECT_EQ(TakeErrorCode(), c.error);
     EXPECT_EQ(pipeline->locked, 1u);
   }
+}
+
+TEST_F(PipelineTest, AFailedOrderingKeepsTheEntryNamed) {
+  // Added as a, b, entry; entry->a, a->b, b->a: a cycle behind the entry.
+  TestNode& a = Node("a", 1);
+  TestNode& b = Node("b", 1);
+  TestNode& entry = Node("entry", 1);
+  RwPipeline* pipeline = NewLocked();
+  Add(pipeline, a);
+  Add(pipeline, b);
+  Add(pipeline, entry);
+  pipeline->entryPoint = 2;
+  Connect(pipeline, 2, 0, 0);
+  Connect(pipeline, 0, 0, 1);
+  Connect(pipeline, 1, 0, 0);
+  EXPECT_EQ(RwPipelineUnlock(pipeline), nullptr);
+  EXPECT_EQ(TakeErrorCode(), 28u);
+  EXPECT_STREQ(pipeline->nodes[pipeline->entryPoint].nodeDef->name, "entry");
+
+  // Breaking the cycle lets the same pipeline unlock.
+  pipeline->nodes[IndexOf(pipeline, "b")].outputs[0] = rwPIPELINE_OUTPUT_UNCONNECTED;
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_STREQ(pipeline->nodes[0].nodeDef->name, "entry");
 }
 
 TEST_F(PipelineTest, UnlockPutsNodesInDependencyOrder) {
@@ -648,6 +699,102 @@ TEST_F(PipelineTest, ClusterInstancesGetSlots) {
     EXPECT_EQ(pipeline->nodes[3].slotClusterRefs[0]->clusterDef, &gClusterY);
     EXPECT_EQ(pipeline->nodes[1].slotClusterRefs[0]->clusterDef, &gClusterX);
   }
+}
+
+// Random graphs added in shuffled order: unlock either fails with a graph or
+// cluster error and leaves the pipeline locked, or puts every node after the
+// nodes that lead to it with tables that agree with the packet; locking and
+// unlocking again gives the same result.
+TEST_F(PipelineTest, RandomGraphsUnlockConsistently) {
+  static RwClusterDefinition pool[4] = {
+      {"A", 4, 1, nullptr}, {"B", 4, 2, nullptr}, {"C", 4, 3, nullptr}, {"D", 4, 4, nullptr}};
+  const std::vector<RwUInt32> known = {28, 29, 32, 34, 36};
+  std::mt19937 random(1234);
+  int unlocked = 0;
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const RwUInt32 n = 2 + random() % 14;
+    std::vector<TestNode*> logical;
+    for (RwUInt32 i = 0; i < n; ++i) {
+      TestNode& node = Node("n", 4);
+      for (RwUInt32 c = 0; c < 4; ++c) {
+        if (random() % 3 == 0) {
+          const RwUInt32 requirement = random() % 6 == 0 ? static_cast<RwUInt32>(rwCLUSTER_REQUIRED)
+                                                         : static_cast<RwUInt32>(random() % 2) * rwCLUSTER_OPTIONAL;
+          node.Cluster(&pool[c], requirement, random() % 3, random() % 4 == 0);
+        }
+      }
+      for (RwUInt32 o = 0; o < 4; ++o) {
+        node.otherDisposition[o] = random() % 3;
+      }
+      node.Build();
+      logical.push_back(&node);
+    }
+    std::vector<RwUInt32> position(n);
+    for (RwUInt32 i = 0; i < n; ++i) {
+      position[i] = i;
+    }
+    std::shuffle(position.begin(), position.end(), random);
+    std::vector<RwUInt32> byPosition(n);
+    for (RwUInt32 i = 0; i < n; ++i) {
+      byPosition[position[i]] = i;
+    }
+    RwPipeline* pipeline = NewLocked();
+    for (RwUInt32 p = 0; p < n; ++p) {
+      Add(pipeline, *logical[byPosition[p]]);
+    }
+    // Edges only from lower to higher logical numbers; every node but 0 gets one.
+    std::vector<RwUInt32> used(n, 0);
+    for (RwUInt32 i = 1; i < n; ++i) {
+      for (int tries = 0; tries < 8; ++tries) {
+        const RwUInt32 from = random() % i;
+        if (used[from] < 4) {
+          Connect(pipeline, position[from], used[from]++, position[i]);
+          break;
+        }
+      }
+    }
+    pipeline->entryPoint = position[0];
+    std::vector<std::string> order;
+    for (int pass = 0; pass < 2; ++pass) {
+      if (RwPipelineUnlock(pipeline) == nullptr) {
+        const RwUInt32 error = TakeErrorCode();
+        EXPECT_NE(std::find(known.begin(), known.end(), error), known.end()) << error;
+        EXPECT_EQ(pipeline->locked, 1u);
+        break;
+      }
+      ++unlocked;
+      const RwUInt32 slots = pipeline->packetNumClusterSlots;
+      ASSERT_NE(pipeline->packet, nullptr);
+      EXPECT_EQ(pipeline->packet->numClusters, slots);
+      for (RwUInt32 i = 0; i < n; ++i) {
+        const RwPipelineNode& node = pipeline->nodes[i];
+        for (RwUInt32 o = 0; o < node.numOutputs; ++o) {
+          if (node.outputs[o] != rwPIPELINE_OUTPUT_UNCONNECTED) {
+            EXPECT_GT(node.outputs[o], i) << "a node follows every node that leads to it";
+            EXPECT_LT(node.outputs[o], n);
+          }
+        }
+        for (RwUInt32 k = 0; k < node.nodeDef->numClustersOfInterest; ++k) {
+          const RwUInt32 slot = node.clusterMap[k];
+          if (slot != rwPIPELINE_NO_SLOT) {
+            ASSERT_LT(slot, slots);
+            EXPECT_EQ(node.slotClusterRefs[slot]->clusterDef, node.nodeDef->clustersOfInterest[k].clusterDef);
+          }
+        }
+      }
+      std::vector<std::string> now;
+      for (RwUInt32 i = 0; i < n; ++i) {
+        now.push_back(std::to_string(reinterpret_cast<uintptr_t>(pipeline->nodes[i].nodeDef)));
+      }
+      if (pass == 1) {
+        EXPECT_EQ(now, order) << "a second unlock keeps the order";
+      }
+      order = now;
+      ASSERT_EQ(RwPipelineLock(pipeline), pipeline);
+    }
+  }
+  EXPECT_GT(unlocked, 100) << "enough graphs pass to check their layout";
 }
 
 // --- Node callbacks across lock and unlock -----------------------------------
