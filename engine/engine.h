@@ -3,17 +3,15 @@
 // toolkits that callers may use.
 #pragma once
 
-#include "engine/driver/d3d8/d3d8_camera.h"
-#include "engine/driver/d3d8/d3d8_device.h"
-#include "engine/driver/d3d8/d3d8_im2d.h"
-#include "engine/driver/d3d8/d3d8_render_state.h"
+// Core: instance, memory, plugins, streams, maths, frames, cameras, rasters,
+// images, textures, pipelines and immediate mode.
 #include "engine/src/camera.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/frame.h"
 #include "engine/src/image.h"
+#include "engine/src/image_resample.h"
 #include "engine/src/pipe/p2/im3d.h"
 #include "engine/src/pipe/p2/pipeline.h"
-#include "engine/src/image.h"
 #include "engine/src/plcore/base_types.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
@@ -29,15 +27,19 @@
 #include "engine/src/raster.h"
 #include "engine/src/texture.h"
 #include "engine/src/texture_stream.h"
-#include "engine/tool/bmp/rtbmp.h"
-#include "engine/tool/charse/rtcharse.h"
-#include "engine/tool/png/rtpng.h"
+
+// Direct3D 8 driver.
+#include "engine/driver/d3d8/d3d8_camera.h"
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
-#include "engine/driver/d3d8/d3d8texture_native.h"
-#include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/d3d8convert.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8texture_native.h"
+#include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
-#include "engine/src/image_resample.h"
+
+// Toolkits.
+#include "engine/tool/bmp/rtbmp.h"
+#include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/png/rtpng.h"
