@@ -617,3 +617,29 @@ void RwD3D8CameraFunctionsSet(RwStandardFunc* table, RwInt32 count) {
 
 // Called when the device starts: no scene is open and no camera in update.
 void _rwD3D8CameraStateReset(void) { sState = {nullptr, FALSE, FALSE}; }
+
+RwBool RwD3D8CameraIsSphereFullyInsideFrustum(const RwCamera* camera, const RwSphere* sphere) {
+  for (const RwFrustumPlane& frustumPlane : camera->frustumPlanes) {
+    const RwPlane& plane = frustumPlane.plane;
+    const RwReal distance = plane.normal.x * sphere->center.x + plane.normal.y * sphere->center.y +
+                            plane.normal.z * sphere->center.z - plane.distance;
+    if (distance > -sphere->radius) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+RwBool RwD3D8CameraIsBBoxFullyInsideFrustum(const RwCamera* camera, const RwBBox* box) {
+  for (const RwFrustumPlane& frustumPlane : camera->frustumPlanes) {
+    // The corner farthest along the plane's outward normal.
+    const RwReal x = frustumPlane.closestX ? box->sup.x : box->inf.x;
+    const RwReal y = frustumPlane.closestY ? box->sup.y : box->inf.y;
+    const RwReal z = frustumPlane.closestZ ? box->sup.z : box->inf.z;
+    const RwPlane& plane = frustumPlane.plane;
+    if (plane.normal.x * x + plane.normal.y * y + plane.normal.z * z - plane.distance > 0.0f) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
