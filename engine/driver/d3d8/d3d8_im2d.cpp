@@ -7,6 +7,8 @@
 
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
+#include "engine/src/camera.h"
 #include "engine/src/plcore/error.h"
 
 namespace {
@@ -94,10 +96,13 @@ RwInt32 PrimitiveCount(RwInt32 primitiveType, RwInt32 count) {
 }
 
 // Where the target raster lies within its parent; the vertices move with it.
-// Rasters are full-size back buffers until the raster module places them.
+// The target is the frame buffer of the camera in update, else the current
+// raster context.
 void TargetOffset(RwReal* x, RwReal* y) {
-  *x = 0.0f;
-  *y = 0.0f;
+  const RwCamera* camera = RwEngineInstance != nullptr ? RwEngineInstance->currentCamera : nullptr;
+  const RwRaster* raster = camera != nullptr ? RwCameraGetRaster(camera) : _rwD3D8RasterGetContext();
+  *x = raster != nullptr ? static_cast<RwReal>(raster->offsetX) : 0.0f;
+  *y = raster != nullptr ? static_cast<RwReal>(raster->offsetY) : 0.0f;
 }
 
 RwBool Reserve(RwUInt32 count, Im2DVertices* out) {
