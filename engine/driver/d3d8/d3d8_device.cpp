@@ -200,19 +200,6 @@ void ChooseDepthStencilFormat(D3DFORMAT desktopFormat) {
   }
 }
 
-void FetchTargetSurfaces() {
-  RwD3D8Driver& driver = _rwD3D8Driver;
-  driver.renderTarget = nullptr;
-  driver.depthStencilSurface = nullptr;
-  if (SUCCEEDED(driver.device->GetRenderTarget(&driver.renderTarget)) && driver.renderTarget != nullptr) {
-    driver.renderTarget->Release();
-  }
-  if (SUCCEEDED(driver.device->GetDepthStencilSurface(&driver.depthStencilSurface)) &&
-      driver.depthStencilSurface != nullptr) {
-    driver.depthStencilSurface->Release();
-  }
-}
-
 // The client size of a windowed device: the window's, or else the back
 // buffer's, which Direct3D sized to the client area.
 void TakeClientSize() {
@@ -232,14 +219,6 @@ void TakeClientSize() {
     }
     backBuffer->Release();
   }
-}
-
-void ResetDeviceCaches() {
-  RwD3D8Driver& driver = _rwD3D8Driver;
-  driver.vertexShader = kRwD3D8Unknown;
-  driver.pixelShader = kRwD3D8Unknown;
-  _rwD3D8ForgetStreamAndIndices();
-  driver.worldIsIdentity = FALSE;
 }
 
 // Releases what a failed start made so far and forgets the device.
@@ -275,6 +254,27 @@ void _rwD3D8ForgetStreamAndIndices(void) {
   driver.streamStride = 0;
   driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
   driver.baseVertexIndex = 0;
+}
+
+void _rwD3D8ForgetDeviceCaches(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.vertexShader = kRwD3D8Unknown;
+  driver.pixelShader = kRwD3D8Unknown;
+  _rwD3D8ForgetStreamAndIndices();
+  driver.worldIsIdentity = FALSE;
+}
+
+void _rwD3D8FetchTargetSurfaces(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.renderTarget = nullptr;
+  driver.depthStencilSurface = nullptr;
+  if (SUCCEEDED(driver.device->GetRenderTarget(&driver.renderTarget)) && driver.renderTarget != nullptr) {
+    driver.renderTarget->Release();
+  }
+  if (SUCCEEDED(driver.device->GetDepthStencilSurface(&driver.depthStencilSurface)) &&
+      driver.depthStencilSurface != nullptr) {
+    driver.depthStencilSurface->Release();
+  }
 }
 
 void _rwD3D8SetDirect3DCreate(RwD3D8Direct3DCreateFunction create) { sDirect3DCreate = create; }
@@ -342,8 +342,8 @@ RwBool RwD3D8DeviceStart(void) {
   if (driver.window != nullptr && (driver.displayMode.flags & kRwVideoModeExclusive) == 0) {
     TakeClientSize();
   }
-  FetchTargetSurfaces();
-  ResetDeviceCaches();
+  _rwD3D8FetchTargetSurfaces();
+  _rwD3D8ForgetDeviceCaches();
   if (!_rwD3D8TransformCacheOpen()) {
     AbandonDevice();
     return FALSE;

@@ -126,6 +126,12 @@ void _rwD3D8DynamicVertexBuffersClose(void);
 void _rwD3D8PixelShadersClose(void);
 // Marks the stream-0 and index-buffer caches unknown.
 void _rwD3D8ForgetStreamAndIndices(void);
+// Marks the shader, stream and index caches unknown and the world transform
+// not known to be the identity: after device creation and before a Reset.
+void _rwD3D8ForgetDeviceCaches(void);
+// Fetches the device's render target and depth-stencil surface (held without
+// a reference): after device creation and every Reset.
+void _rwD3D8FetchTargetSurfaces(void);
 
 // The Direct3D texture behind a raster, as the raster extension keeps it.
 struct RwD3D8RasterTexture {
