@@ -59,10 +59,11 @@ RwBool IsDisplayFormat(D3DFORMAT format) {
   return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
 }
 
-// The adapter's modes: the desktop as the windowed mode when the adapter can
-// render windowed, then every full-screen size and format once, with the
-// highest refresh rate offered for it.
-RwBool VideoModeListBuild() {
+}  // namespace
+
+// Every full-screen size and format appears once, with the highest refresh
+// rate offered for it.
+RwBool RwD3D8VideoModeListBuild(void) {
   RwD3D8Driver& driver = _rwD3D8Driver;
   const UINT count = driver.d3d->GetAdapterModeCount(driver.adapter);
   const size_t bytes = (static_cast<size_t>(count) + 1) * sizeof(RwD3D8VideoMode);
@@ -113,7 +114,9 @@ RwBool VideoModeListBuild() {
   return TRUE;
 }
 
-RwBool VideoModeListEnsure() { return _rwD3D8Driver.videoModes != nullptr || VideoModeListBuild(); }
+namespace {
+
+RwBool VideoModeListEnsure() { return _rwD3D8Driver.videoModes != nullptr || RwD3D8VideoModeListBuild(); }
 
 RwBool SystemOpen(void* in) {
   RwD3D8Driver& driver = _rwD3D8Driver;
@@ -504,7 +507,7 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       driver.adapter = static_cast<UINT>(inNumber);
       driver.adapterModeCount = driver.d3d->GetAdapterModeCount(driver.adapter);
       SelectDesktopMode(desktop);
-      return VideoModeListBuild();
+      return RwD3D8VideoModeListBuild();
     }
     case kRwDeviceFinishStart:
       _rwD3D8ProcessorSettingsApply();

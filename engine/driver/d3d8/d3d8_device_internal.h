@@ -105,8 +105,7 @@ extern RwD3D8Driver _rwD3D8Driver;
 // in default memory) or not (one shared buffer in system memory).
 inline RwBool _rwD3D8HasHardwareTnL() { return (_rwD3D8Driver.caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0; }
 
-// Device creation in the selected mode (start) and its destruction (stop).
-RwBool RwD3D8DeviceStart(void);
+// The device's destruction (stop).
 RwBool RwD3D8DeviceStop(void);
 
 // Processor settings made when the engine has started and undone at stop:
