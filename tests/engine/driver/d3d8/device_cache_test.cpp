@@ -288,3 +288,28 @@ TEST_F(DeviceCacheTest, PixelShadersThatTheDeviceRefusesLeaveNoRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// The per-state cache and the world record both stand for the one world
+// matrix the device holds: setting it through one is seen by the other.
+TEST_F(DeviceCacheTest, WorldSetThroughEitherCallIsSeenByTheOther) {
+  const RwMatrix engineWorld = EngineTranslation(1, 0, 0);
+  const D3DMATRIX stateWorld = Translation(0, 7, 0);
+  D3DMATRIX world;
+
+  ASSERT_TRUE(RwD3D8SetTransformWorld(&engineWorld));
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_TRUE(RwD3D8SetTransformWorld(&engineWorld));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._41, 1.0f);
+  EXPECT_EQ(world._42, 0.0f);
+
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_TRUE(RwD3D8SetTransformWorld(nullptr));
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._42, 7.0f);
+}
+
+}  // namespace
