@@ -140,6 +140,17 @@ TEST_F(DeviceCacheTest, WorldMatrixRecordAndIdentityFlag) {
   EXPECT_EQ(world._42, 5.0f);
   EXPECT_EQ(world._44, 1.0f);
   EXPECT_EQ(world._14, 0.0f);
+
+  // The per-state cache and the world record stand for the one world matrix
+  // the device holds: setting it through one is seen by the other.
+  const D3DMATRIX stateWorld = Translation(0, 7, 0);
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_TRUE(RwD3D8SetTransformWorld(&second));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._42, 5.0f);
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._42, 7.0f);
 }
 
 TEST_F(DeviceCacheTest, SurfacePropertiesBuildTheMaterialAndSkipRepeats) {
@@ -285,31 +296,6 @@ TEST_F(DeviceCacheTest, PixelShadersThatTheDeviceRefusesLeaveNoRecord) {
   }
   EXPECT_EQ(_rwD3D8Driver.pixelShaders, nullptr);
   EXPECT_TRUE(RwD3D8SetPixelShader(0));
-}
-
-}  // namespace
-
-namespace {
-
-// The per-state cache and the world record both stand for the one world
-// matrix the device holds: setting it through one is seen by the other.
-TEST_F(DeviceCacheTest, WorldSetThroughEitherCallIsSeenByTheOther) {
-  const RwMatrix engineWorld = EngineTranslation(1, 0, 0);
-  const D3DMATRIX stateWorld = Translation(0, 7, 0);
-  D3DMATRIX world;
-
-  ASSERT_TRUE(RwD3D8SetTransformWorld(&engineWorld));
-  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
-  ASSERT_TRUE(RwD3D8SetTransformWorld(&engineWorld));
-  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
-  EXPECT_EQ(world._41, 1.0f);
-  EXPECT_EQ(world._42, 0.0f);
-
-  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
-  ASSERT_TRUE(RwD3D8SetTransformWorld(nullptr));
-  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
-  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
-  EXPECT_EQ(world._42, 7.0f);
 }
 
 }  // namespace
