@@ -34,7 +34,6 @@ constexpr int kWindowLongStyle = -16;
 constexpr int kWindowLongExStyle = -20;
 constexpr LONG kWindowStyleMaximize = 0x01000000;
 constexpr UINT kSetWindowPosNoMoveNoZOrder = 0x0002 | 0x0004;
-constexpr DWORD kTextureStageCount = 8;
 
 struct CameraDriverState {
   RwCamera* cameraInUpdate;
@@ -356,7 +355,7 @@ void RwD3D8DeviceReleaseVideoMemory(void) {
   _rwD3D8ForgetDeviceCaches();
   RwD3D8TransformCacheReset();
   std::memset(&driver.material, 0, sizeof driver.material);
-  for (DWORD stage = 0; stage < kTextureStageCount; stage++) {
+  for (DWORD stage = 0; stage < kRwD3D8TextureStageCount; stage++) {
     driver.device->SetTexture(stage, nullptr);
   }
   driver.device->SetStreamSource(0, nullptr, 0);

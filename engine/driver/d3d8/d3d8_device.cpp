@@ -380,7 +380,7 @@ RwBool RwD3D8DeviceStop(void) {
   if (driver.device == nullptr) {
     return TRUE;
   }
-  for (DWORD stage = 0; stage < 8; stage++) {
+  for (DWORD stage = 0; stage < kRwD3D8TextureStageCount; stage++) {
     driver.device->SetTexture(stage, nullptr);
   }
   driver.device->SetStreamSource(0, nullptr, 0);

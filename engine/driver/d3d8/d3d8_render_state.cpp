@@ -13,7 +13,7 @@
 namespace {
 
 constexpr RwUInt32 kRenderStateCount = D3D8_RENDER_STATE_COUNT;
-constexpr RwUInt32 kStageCount = 8;
+constexpr RwUInt32 kStageCount = kRwD3D8TextureStageCount;
 constexpr RwUInt32 kStageStateCount = 32;
 
 struct WantedValue {

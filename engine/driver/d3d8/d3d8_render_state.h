@@ -11,6 +11,9 @@
 struct RwRaster;
 struct RwTexture;
 
+// Texture stages the cache keeps.
+constexpr RwUInt32 kRwD3D8TextureStageCount = 8;
+
 // Engine render states. Every value travels pointer-sized through
 // RwRenderStateSet and RwRenderStateGet: integers as the pointer's value, the
 // raster as a pointer, the fog density (set) as a pointer to an RwReal.

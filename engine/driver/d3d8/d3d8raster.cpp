@@ -715,6 +715,14 @@ RwBool RwD3D8RasterDestroy(void* /*unused*/, void* object, RwInt32 /*unused*/) {
       _rwD3D8RasterDevice()->SetCurrentTexturePalette(0);
     }
   }
+  // The other stages let go of it too: a stage that still named a destroyed
+  // raster would take a new raster at the same address for the bound one and
+  // never bind its texture.
+  for (RwUInt32 stage = 1; stage < kRwD3D8TextureStageCount; stage++) {
+    if (RwD3D8GetTextureRaster(stage) == raster) {
+      RwD3D8SetTextureRaster(nullptr, stage);
+    }
+  }
   if (Top(raster) != raster) {
     Unlink(raster);
     return TRUE;

@@ -141,4 +141,25 @@ TEST_F(TextureBindingTest, SetTextureAppliesAddressingFilterAndAnisotropy) {
   RwTextureDestroy(texture);
 }
 
+// A raster bound to any stage is unbound when it is destroyed, so that a new
+// raster made at the same address is bound for real.
+TEST_F(TextureBindingTest, DestroyedRasterLeavesEveryStage) {
+  Start();
+  RwRaster* raster = RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  ASSERT_NE(raster, nullptr);
+  ASSERT_TRUE(RwD3D8SetTextureRaster(raster, 1));
+  ASSERT_TRUE(RwD3D8SetTextureRaster(raster, 3));
+  RwRasterDestroy(raster);
+  for (RwUInt32 stage : {1u, 3u}) {
+    SCOPED_TRACE(stage);
+    EXPECT_EQ(RwD3D8GetTextureRaster(stage), nullptr);
+    IDirect3DBaseTexture8* texture = nullptr;
+    ASSERT_EQ(Device()->GetTexture(stage, &texture), D3D_OK);
+    EXPECT_EQ(texture, nullptr);
+    if (texture != nullptr) {
+      texture->Release();
+    }
+  }
+}
+
 }  // namespace
