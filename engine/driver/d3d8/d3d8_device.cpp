@@ -65,6 +65,9 @@ RwBool IsDisplayFormat(D3DFORMAT format) {
 // rate offered for it.
 RwBool RwD3D8VideoModeListBuild(void) {
   RwD3D8Driver& driver = _rwD3D8Driver;
+  if (driver.d3d == nullptr) {
+    return FALSE;
+  }
   const UINT count = driver.d3d->GetAdapterModeCount(driver.adapter);
   const size_t bytes = (static_cast<size_t>(count) + 1) * sizeof(RwD3D8VideoMode);
   RwD3D8VideoMode* modes = static_cast<RwD3D8VideoMode*>(
