@@ -830,11 +830,19 @@ void RwD3D8RasterClose(void) {
   sModule = RasterModule();
 }
 
+namespace {
+
+// The extension of a raster of the device-reset list that owns its device
+// objects; null for a sub-raster, whose parent answers for them.
+RwD3D8RasterExtension* TopLevelExtension(RwRaster* raster) { return Top(raster) == raster ? Ext(raster) : nullptr; }
+
+}  // namespace
+
 void RwD3D8RasterReleaseVideoMemory(void) {
   for (ResetEntry* entry = sModule.resetList; entry != nullptr; entry = entry->next) {
     RwRaster* raster = entry->raster;
-    RwD3D8RasterExtension* extension = Ext(raster);
-    if (Top(raster) != raster || extension == nullptr) {
+    RwD3D8RasterExtension* extension = TopLevelExtension(raster);
+    if (extension == nullptr) {
       continue;
     }
     switch (raster->type) {
@@ -868,8 +876,8 @@ RwBool RwD3D8RasterRestoreVideoMemory(void) {
   IDirect3DDevice8* device = _rwD3D8RasterDevice();
   for (ResetEntry* entry = sModule.resetList; entry != nullptr; entry = entry->next) {
     RwRaster* raster = entry->raster;
-    RwD3D8RasterExtension* extension = Ext(raster);
-    if (Top(raster) != raster || extension == nullptr) {
+    RwD3D8RasterExtension* extension = TopLevelExtension(raster);
+    if (extension == nullptr) {
       continue;
     }
     switch (raster->type) {
