@@ -11,6 +11,10 @@ constexpr RwInt32 kRwD3D8TransformStateCount = 260;
 constexpr RwInt32 kRwD3D8SharedVertexBufferCount = 4;
 constexpr RwUInt32 kRwD3D8SharedVertexBufferSize = 0x40000;
 constexpr RwUInt32 kRwD3D8Unknown = 0xFFFFFFFFu;
+// Locks of the dynamic buffers: a fresh start that discards what the device
+// may still be drawing, or an append behind it.
+constexpr DWORD kRwD3D8LockDiscard = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
+constexpr DWORD kRwD3D8LockAppend = D3DLOCK_NOOVERWRITE | D3DLOCK_NOSYSLOCK;
 
 // The selected display mode.
 struct RwD3D8DisplayMode {
