@@ -132,6 +132,17 @@ TEST_F(TextureBindingTest, SetTextureAppliesAddressingFilterAndAnisotropy) {
     EXPECT_EQ(StageState(stage, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
     Ext(raster)->maxAnisotropy = 1;
   }
+  // The engine's filter state undoes anisotropy even when it names the mode
+  // the stage had before.
+  Ext(raster)->maxAnisotropy = 4;
+  ASSERT_TRUE(RwD3D8SetTexture(texture, 0));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateTextureFilter,
+                                   reinterpret_cast<void*>(static_cast<intptr_t>(kRwFilterMipLinear))));
+  RwD3D8RenderStateFlush();
+  EXPECT_EQ(StageState(0, D3DTSS_MAXANISOTROPY), 1u);
+  EXPECT_EQ(StageState(0, D3DTSS_MINFILTER), DWORD(D3DTEXF_LINEAR));
+  EXPECT_EQ(StageState(0, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
+  Ext(raster)->maxAnisotropy = 1;
   // A word with an unknown filter mode changes no filter.
   texture->filterAddressing = 0x7F;
   ASSERT_TRUE(RwD3D8SetTexture(texture, 0));
