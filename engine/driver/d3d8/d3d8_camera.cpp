@@ -11,6 +11,7 @@
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8raster.h"
 #include "engine/src/camera.h"
 #include "engine/src/frame.h"
 #include "engine/src/plcore/matrix.h"
@@ -33,7 +34,6 @@ constexpr int kWindowLongStyle = -16;
 constexpr int kWindowLongExStyle = -20;
 constexpr LONG kWindowStyleMaximize = 0x01000000;
 constexpr UINT kSetWindowPosNoMoveNoZOrder = 0x0002 | 0x0004;
-constexpr DWORD kTextureStageCount = 8;
 
 struct CameraDriverState {
   RwCamera* cameraInUpdate;
@@ -63,31 +63,6 @@ RwBool ClientSize(HWND window, RwInt32* width, RwInt32* height) {
   *width = client.right - client.left;
   *height = client.bottom - client.top;
   return *width > 0 && *height > 0;
-}
-
-void ForgetDeviceCaches() {
-  RwD3D8Driver& driver = Driver();
-  driver.vertexShader = kRwD3D8Unknown;
-  driver.pixelShader = kRwD3D8Unknown;
-  driver.streamBuffer = reinterpret_cast<IDirect3DVertexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.streamStride = 0;
-  driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
-  driver.baseVertexIndex = 0;
-  driver.worldIsIdentity = FALSE;
-}
-
-// The device's own render target and depth surface, held without a reference.
-void FetchTargetSurfaces() {
-  RwD3D8Driver& driver = Driver();
-  driver.renderTarget = nullptr;
-  driver.depthStencilSurface = nullptr;
-  if (SUCCEEDED(driver.device->GetRenderTarget(&driver.renderTarget)) && driver.renderTarget != nullptr) {
-    driver.renderTarget->Release();
-  }
-  if (SUCCEEDED(driver.device->GetDepthStencilSurface(&driver.depthStencilSurface)) &&
-      driver.depthStencilSurface != nullptr) {
-    driver.depthStencilSurface->Release();
-  }
 }
 
 // Release, Reset with the presentation parameters and, when the Reset
@@ -377,10 +352,10 @@ void RwD3D8DeviceReleaseVideoMemory(void) {
   if (driver.device == nullptr) {
     return;
   }
-  ForgetDeviceCaches();
+  _rwD3D8ForgetDeviceCaches();
   RwD3D8TransformCacheReset();
   std::memset(&driver.material, 0, sizeof driver.material);
-  for (DWORD stage = 0; stage < kTextureStageCount; stage++) {
+  for (DWORD stage = 0; stage < kRwD3D8TextureStageCount; stage++) {
     driver.device->SetTexture(stage, nullptr);
   }
   driver.device->SetStreamSource(0, nullptr, 0);
@@ -391,7 +366,7 @@ void RwD3D8DeviceReleaseVideoMemory(void) {
   RwD3D8PixelShadersRelease();
   RwD3D8SharedVertexBuffersForget();
   RwD3D8DynamicVertexBuffersRelease();
-  _rwD3D8RasterReleaseVideoMemory();
+  RwD3D8RasterReleaseVideoMemory();
   RwFreeListPurgeAllFreeLists();
 }
 
@@ -399,8 +374,8 @@ RwBool RwD3D8DeviceRestoreVideoMemory(void) {
   if (Driver().device == nullptr) {
     return FALSE;
   }
-  FetchTargetSurfaces();
-  if (!_rwD3D8RasterRestoreVideoMemory() || !RwD3D8DynamicVertexBuffersRestore() || !RwD3D8PixelShadersRestore()) {
+  _rwD3D8FetchTargetSurfaces();
+  if (!RwD3D8RasterRestoreVideoMemory() || !RwD3D8DynamicVertexBuffersRestore() || !RwD3D8PixelShadersRestore()) {
     return FALSE;
   }
   RwD3D8RenderStateRestore();
@@ -617,3 +592,29 @@ void RwD3D8CameraFunctionsSet(RwStandardFunc* table, RwInt32 count) {
 
 // Called when the device starts: no scene is open and no camera in update.
 void _rwD3D8CameraStateReset(void) { sState = {nullptr, FALSE, FALSE}; }
+
+RwBool RwD3D8CameraIsSphereFullyInsideFrustum(const RwCamera* camera, const RwSphere* sphere) {
+  for (const RwFrustumPlane& frustumPlane : camera->frustumPlanes) {
+    const RwPlane& plane = frustumPlane.plane;
+    const RwReal distance = plane.normal.x * sphere->center.x + plane.normal.y * sphere->center.y +
+                            plane.normal.z * sphere->center.z - plane.distance;
+    if (distance > -sphere->radius) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+RwBool RwD3D8CameraIsBBoxFullyInsideFrustum(const RwCamera* camera, const RwBBox* box) {
+  for (const RwFrustumPlane& frustumPlane : camera->frustumPlanes) {
+    // The corner farthest along the plane's outward normal.
+    const RwReal x = frustumPlane.closestX ? box->sup.x : box->inf.x;
+    const RwReal y = frustumPlane.closestY ? box->sup.y : box->inf.y;
+    const RwReal z = frustumPlane.closestZ ? box->sup.z : box->inf.z;
+    const RwPlane& plane = frustumPlane.plane;
+    if (plane.normal.x * x + plane.normal.y * y + plane.normal.z * z - plane.distance > 0.0f) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}

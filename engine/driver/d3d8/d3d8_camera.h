@@ -9,7 +9,9 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "platform/d3d8/d3d8.h"
 
+struct RwBBox;
 struct RwCamera;
+struct RwSphere;
 struct RwIm3DSubmitDevice;
 
 // Standard functions (target, object, number).
@@ -26,6 +28,11 @@ RwBool RwD3D8RasterShowRaster(void* raster, void* window, RwInt32 flags);
 // Gives the camera its own swap chain on another window of a windowed device
 // (new frame-buffer and z-buffer rasters); false otherwise.
 RwBool RwD3D8CameraAttachWindow(RwCamera* camera, HWND window);
+
+// Whether a world-space sphere or box lies wholly inside the camera's
+// frustum, by the frustum planes of its last frame sync.
+RwBool RwD3D8CameraIsSphereFullyInsideFrustum(const RwCamera* camera, const RwSphere* sphere);
+RwBool RwD3D8CameraIsBBoxFullyInsideFrustum(const RwCamera* camera, const RwBBox* box);
 
 // Puts the four camera functions into a standard-function table of count slots.
 void RwD3D8CameraFunctionsSet(RwStandardFunc* table, RwInt32 count);

@@ -1,7 +1,6 @@
 // What the camera functions need from the Direct3D 8 rasters: the objects a
-// camera, depth or camera-texture raster holds, and the release and restore
-// of the rasters' device memory around a Reset. Kept in one place so the
-// camera code reads rasters only through these calls.
+// camera, depth or camera-texture raster holds. Kept in one place so the
+// camera code reads raster extensions only through these calls.
 #pragma once
 
 #include "engine/driver/d3d8/d3d8_camera.h"
@@ -24,10 +23,6 @@ IDirect3DSurface8* _rwD3D8RasterGetDepthSurface(RwRaster* raster);
 // Level 0 of a camera texture's top-level raster (the raster's face of a cube
 // texture), with a reference the caller releases; null without a texture.
 IDirect3DSurface8* _rwD3D8RasterGetTextureSurface(RwRaster* raster);
-
-// The rasters' default-memory objects around a Reset.
-void _rwD3D8RasterReleaseVideoMemory(void);
-RwBool _rwD3D8RasterRestoreVideoMemory(void);
 
 // Forgets the scene and the camera in update; called when the device starts.
 void _rwD3D8CameraStateReset(void);

@@ -58,7 +58,3 @@ IDirect3DSurface8* _rwD3D8RasterGetTextureSurface(RwRaster* raster) {
   }
   return SUCCEEDED(result) ? surface : nullptr;
 }
-
-void _rwD3D8RasterReleaseVideoMemory(void) { RwD3D8RasterReleaseVideoMemory(); }
-
-RwBool _rwD3D8RasterRestoreVideoMemory(void) { return RwD3D8RasterRestoreVideoMemory(); }

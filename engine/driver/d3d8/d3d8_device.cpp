@@ -59,11 +59,15 @@ RwBool IsDisplayFormat(D3DFORMAT format) {
   return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
 }
 
-// The adapter's modes: the desktop as the windowed mode when the adapter can
-// render windowed, then every full-screen size and format once, with the
-// highest refresh rate offered for it.
-RwBool VideoModeListBuild() {
+}  // namespace
+
+// Every full-screen size and format appears once, with the highest refresh
+// rate offered for it.
+RwBool RwD3D8VideoModeListBuild(void) {
   RwD3D8Driver& driver = _rwD3D8Driver;
+  if (driver.d3d == nullptr) {
+    return FALSE;
+  }
   const UINT count = driver.d3d->GetAdapterModeCount(driver.adapter);
   const size_t bytes = (static_cast<size_t>(count) + 1) * sizeof(RwD3D8VideoMode);
   RwD3D8VideoMode* modes = static_cast<RwD3D8VideoMode*>(
@@ -113,7 +117,9 @@ RwBool VideoModeListBuild() {
   return TRUE;
 }
 
-RwBool VideoModeListEnsure() { return _rwD3D8Driver.videoModes != nullptr || VideoModeListBuild(); }
+namespace {
+
+RwBool VideoModeListEnsure() { return _rwD3D8Driver.videoModes != nullptr || RwD3D8VideoModeListBuild(); }
 
 RwBool SystemOpen(void* in) {
   RwD3D8Driver& driver = _rwD3D8Driver;
@@ -200,19 +206,6 @@ void ChooseDepthStencilFormat(D3DFORMAT desktopFormat) {
   }
 }
 
-void FetchTargetSurfaces() {
-  RwD3D8Driver& driver = _rwD3D8Driver;
-  driver.renderTarget = nullptr;
-  driver.depthStencilSurface = nullptr;
-  if (SUCCEEDED(driver.device->GetRenderTarget(&driver.renderTarget)) && driver.renderTarget != nullptr) {
-    driver.renderTarget->Release();
-  }
-  if (SUCCEEDED(driver.device->GetDepthStencilSurface(&driver.depthStencilSurface)) &&
-      driver.depthStencilSurface != nullptr) {
-    driver.depthStencilSurface->Release();
-  }
-}
-
 // The client size of a windowed device: the window's, or else the back
 // buffer's, which Direct3D sized to the client area.
 void TakeClientSize() {
@@ -232,14 +225,6 @@ void TakeClientSize() {
     }
     backBuffer->Release();
   }
-}
-
-void ResetDeviceCaches() {
-  RwD3D8Driver& driver = _rwD3D8Driver;
-  driver.vertexShader = kRwD3D8Unknown;
-  driver.pixelShader = kRwD3D8Unknown;
-  _rwD3D8ForgetStreamAndIndices();
-  driver.worldIsIdentity = FALSE;
 }
 
 // Releases what a failed start made so far and forgets the device.
@@ -275,6 +260,27 @@ void _rwD3D8ForgetStreamAndIndices(void) {
   driver.streamStride = 0;
   driver.indexBuffer = reinterpret_cast<IDirect3DIndexBuffer8*>(static_cast<uintptr_t>(kRwD3D8Unknown));
   driver.baseVertexIndex = 0;
+}
+
+void _rwD3D8ForgetDeviceCaches(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.vertexShader = kRwD3D8Unknown;
+  driver.pixelShader = kRwD3D8Unknown;
+  _rwD3D8ForgetStreamAndIndices();
+  driver.worldIsIdentity = FALSE;
+}
+
+void _rwD3D8FetchTargetSurfaces(void) {
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  driver.renderTarget = nullptr;
+  driver.depthStencilSurface = nullptr;
+  if (SUCCEEDED(driver.device->GetRenderTarget(&driver.renderTarget)) && driver.renderTarget != nullptr) {
+    driver.renderTarget->Release();
+  }
+  if (SUCCEEDED(driver.device->GetDepthStencilSurface(&driver.depthStencilSurface)) &&
+      driver.depthStencilSurface != nullptr) {
+    driver.depthStencilSurface->Release();
+  }
 }
 
 void _rwD3D8SetDirect3DCreate(RwD3D8Direct3DCreateFunction create) { sDirect3DCreate = create; }
@@ -342,8 +348,8 @@ RwBool RwD3D8DeviceStart(void) {
   if (driver.window != nullptr && (driver.displayMode.flags & kRwVideoModeExclusive) == 0) {
     TakeClientSize();
   }
-  FetchTargetSurfaces();
-  ResetDeviceCaches();
+  _rwD3D8FetchTargetSurfaces();
+  _rwD3D8ForgetDeviceCaches();
   if (!_rwD3D8TransformCacheOpen()) {
     AbandonDevice();
     return FALSE;
@@ -377,7 +383,7 @@ RwBool RwD3D8DeviceStop(void) {
   if (driver.device == nullptr) {
     return TRUE;
   }
-  for (DWORD stage = 0; stage < 8; stage++) {
+  for (DWORD stage = 0; stage < kRwD3D8TextureStageCount; stage++) {
     driver.device->SetTexture(stage, nullptr);
   }
   driver.device->SetStreamSource(0, nullptr, 0);
@@ -504,7 +510,7 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
       driver.adapter = static_cast<UINT>(inNumber);
       driver.adapterModeCount = driver.d3d->GetAdapterModeCount(driver.adapter);
       SelectDesktopMode(desktop);
-      return VideoModeListBuild();
+      return RwD3D8VideoModeListBuild();
     }
     case kRwDeviceFinishStart:
       _rwD3D8ProcessorSettingsApply();

@@ -32,6 +32,11 @@ RwDevice* RwD3D8DeviceRecordGet(void);
 RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber);
 // Attaches the driver's plugins; called by RwEngineInit.
 RwBool RwD3D8DriverPluginAttach(void);
+// Creates the device in the selected mode (the start request).
+RwBool RwD3D8DeviceStart(void);
+// Lists the adapter's video modes again: the desktop as the windowed mode when
+// the adapter can render windowed, then each full-screen size and format once.
+RwBool RwD3D8VideoModeListBuild(void);
 // Fills slots 0..count-1 of a standard-function table; always 1.
 RwBool RwD3D8StandardFunctionsSet(RwStandardFunc* table, RwInt32 count);
 

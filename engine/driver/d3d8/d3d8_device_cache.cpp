@@ -59,6 +59,15 @@ void TransformEntriesFree() {
   }
 }
 
+// The world matrix sent by RwD3D8SetTransformWorld, in the per-state cache,
+// so that RwD3D8SetTransform compares with what the device holds.
+void KeepWorldState(const D3DMATRIX& world) {
+  D3DMATRIX* cached = _rwD3D8Driver.transforms[D3DTS_WORLD];
+  if (cached != nullptr) {
+    *cached = world;
+  }
+}
+
 // A channel of an RwRGBA, four bytes: red, green, blue, alpha.
 RwReal ColorChannel(const RwRGBA* color, RwInt32 index) {
   return static_cast<RwReal>(reinterpret_cast<const RwUInt8*>(color)[index]);
@@ -199,6 +208,11 @@ RwBool RwD3D8SetTransform(RwUInt32 state, const D3DMATRIX* matrix) {
   *cached = wanted;
   if (state == static_cast<RwUInt32>(D3DTS_WORLD)) {
     driver.worldIsIdentity = matrix == nullptr || MatricesEqual(wanted, kIdentity);
+    // The world record must say what the device holds, or a later world
+    // matrix equal to the old record would not be sent.
+    if (driver.worldMatrix != nullptr) {
+      *driver.worldMatrix = wanted;
+    }
   }
   return SUCCEEDED(Device()->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(state), &wanted));
 }
@@ -225,6 +239,7 @@ RwBool RwD3D8SetTransformWorld(const RwMatrix* matrix) {
       return TRUE;
     }
     driver.worldIsIdentity = TRUE;
+    KeepWorldState(kIdentity);
     return SUCCEEDED(Device()->SetTransform(D3DTS_WORLD, &kIdentity));
   }
   const D3DMATRIX world = {
@@ -235,6 +250,7 @@ RwBool RwD3D8SetTransformWorld(const RwMatrix* matrix) {
   }
   *driver.worldMatrix = world;
   driver.worldIsIdentity = FALSE;
+  KeepWorldState(world);
   return SUCCEEDED(Device()->SetTransform(D3DTS_WORLD, &world));
 }
 

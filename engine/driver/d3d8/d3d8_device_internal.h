@@ -11,6 +11,10 @@ constexpr RwInt32 kRwD3D8TransformStateCount = 260;
 constexpr RwInt32 kRwD3D8SharedVertexBufferCount = 4;
 constexpr RwUInt32 kRwD3D8SharedVertexBufferSize = 0x40000;
 constexpr RwUInt32 kRwD3D8Unknown = 0xFFFFFFFFu;
+// Locks of the dynamic buffers: a fresh start that discards what the device
+// may still be drawing, or an append behind it.
+constexpr DWORD kRwD3D8LockDiscard = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
+constexpr DWORD kRwD3D8LockAppend = D3DLOCK_NOOVERWRITE | D3DLOCK_NOSYSLOCK;
 
 // The selected display mode.
 struct RwD3D8DisplayMode {
@@ -105,8 +109,7 @@ extern RwD3D8Driver _rwD3D8Driver;
 // in default memory) or not (one shared buffer in system memory).
 inline RwBool _rwD3D8HasHardwareTnL() { return (_rwD3D8Driver.caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0; }
 
-// Device creation in the selected mode (start) and its destruction (stop).
-RwBool RwD3D8DeviceStart(void);
+// The device's destruction (stop).
 RwBool RwD3D8DeviceStop(void);
 
 // Processor settings made when the engine has started and undone at stop:
@@ -126,6 +129,12 @@ void _rwD3D8DynamicVertexBuffersClose(void);
 void _rwD3D8PixelShadersClose(void);
 // Marks the stream-0 and index-buffer caches unknown.
 void _rwD3D8ForgetStreamAndIndices(void);
+// Marks the shader, stream and index caches unknown and the world transform
+// not known to be the identity: after device creation and before a Reset.
+void _rwD3D8ForgetDeviceCaches(void);
+// Fetches the device's render target and depth-stencil surface (held without
+// a reference): after device creation and every Reset.
+void _rwD3D8FetchTargetSurfaces(void);
 
 // The Direct3D texture behind a raster, as the raster extension keeps it.
 struct RwD3D8RasterTexture {

@@ -7,6 +7,8 @@
 
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
+#include "engine/src/camera.h"
 #include "engine/src/plcore/error.h"
 
 namespace {
@@ -18,8 +20,6 @@ constexpr RwUInt32 kOwnBufferVertices = kOwnBufferBytes / kIm2DStride;  // 9362
 constexpr RwUInt32 kIndexBufferIndices = 10000;
 constexpr UINT kAvailableMemoryForOwnBuffer = 0x800000;
 constexpr DWORD kIm2DUsage = D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC | D3DUSAGE_DONOTCLIP;
-constexpr DWORD kLockDiscard = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
-constexpr DWORD kLockAppend = D3DLOCK_NOOVERWRITE | D3DLOCK_NOSYSLOCK;
 
 static_assert(sizeof(RwIm2DVertex) == 28, "the 2D vertex format is 28 bytes");
 
@@ -94,10 +94,13 @@ RwInt32 PrimitiveCount(RwInt32 primitiveType, RwInt32 count) {
 }
 
 // Where the target raster lies within its parent; the vertices move with it.
-// Rasters are full-size back buffers until the raster module places them.
+// The target is the frame buffer of the camera in update, else the current
+// raster context.
 void TargetOffset(RwReal* x, RwReal* y) {
-  *x = 0.0f;
-  *y = 0.0f;
+  const RwCamera* camera = RwEngineInstance != nullptr ? RwEngineInstance->currentCamera : nullptr;
+  const RwRaster* raster = camera != nullptr ? RwCameraGetRaster(camera) : _rwD3D8RasterGetContext();
+  *x = raster != nullptr ? static_cast<RwReal>(raster->offsetX) : 0.0f;
+  *y = raster != nullptr ? static_cast<RwReal>(raster->offsetY) : 0.0f;
 }
 
 RwBool Reserve(RwUInt32 count, Im2DVertices* out) {
@@ -123,10 +126,10 @@ RwBool Reserve(RwUInt32 count, Im2DVertices* out) {
   BYTE* locked = nullptr;
   HRESULT result;
   if (sIm2D.nextVertex + count <= kOwnBufferVertices) {
-    result = sIm2D.vertexBuffer->Lock(sIm2D.nextVertex * kIm2DStride, count * kIm2DStride, &locked, kLockAppend);
+    result = sIm2D.vertexBuffer->Lock(sIm2D.nextVertex * kIm2DStride, count * kIm2DStride, &locked, kRwD3D8LockAppend);
   } else {
     sIm2D.nextVertex = 0;
-    result = sIm2D.vertexBuffer->Lock(0, count * kIm2DStride, &locked, kLockDiscard);
+    result = sIm2D.vertexBuffer->Lock(0, count * kIm2DStride, &locked, kRwD3D8LockDiscard);
   }
   if (FAILED(result) || locked == nullptr) {
     return FALSE;
@@ -319,10 +322,10 @@ RwBool RwD3D8Im2DRenderIndexedPrimitive(RwInt32 primitiveType, RwIm2DVertex* ver
   BYTE* lockedIndices = nullptr;
   HRESULT locked;
   if (sIm2D.nextIndex + static_cast<RwUInt32>(numIndices) <= kIndexBufferIndices) {
-    locked = sIm2D.indexBuffer->Lock(sIm2D.nextIndex * sizeof(RwUInt16), indexBytes, &lockedIndices, kLockAppend);
+    locked = sIm2D.indexBuffer->Lock(sIm2D.nextIndex * sizeof(RwUInt16), indexBytes, &lockedIndices, kRwD3D8LockAppend);
   } else {
     sIm2D.nextIndex = 0;
-    locked = sIm2D.indexBuffer->Lock(0, indexBytes, &lockedIndices, kLockDiscard);
+    locked = sIm2D.indexBuffer->Lock(0, indexBytes, &lockedIndices, kRwD3D8LockDiscard);
   }
   if (FAILED(locked) || lockedIndices == nullptr) {
     reserved.buffer->Unlock();

@@ -12,8 +12,6 @@
 namespace {
 
 constexpr UINT kIndexBufferBytes = kRwIm3DIndexBufferIndices * sizeof(RwUInt16);
-constexpr DWORD kLockDiscard = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
-constexpr DWORD kLockAppend = D3DLOCK_NOOVERWRITE | D3DLOCK_NOSYSLOCK;
 
 struct Im3DDriverState {
   IDirect3DIndexBuffer8* indexBuffer;
@@ -53,7 +51,7 @@ RwBool FillIndices(const RwIm3DSubmission* submission) {
   BYTE* memory = nullptr;
   const UINT offset = submission->indexStart * sizeof(RwUInt16);
   const UINT bytes = state->numIndices * sizeof(RwUInt16);
-  const DWORD flags = submission->discardIndexBuffer ? kLockDiscard : kLockAppend;
+  const DWORD flags = submission->discardIndexBuffer ? kRwD3D8LockDiscard : kRwD3D8LockAppend;
   if (sIm3D.indexBuffer == nullptr || FAILED(sIm3D.indexBuffer->Lock(offset, bytes, &memory, flags)) ||
       memory == nullptr) {
     return FALSE;

@@ -8,12 +8,12 @@
 #include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/src/camera.h"
 #include "engine/src/plcore/engine_instance.h"
-
+#include "engine/src/texture.h"
 
 namespace {
 
 constexpr RwUInt32 kRenderStateCount = D3D8_RENDER_STATE_COUNT;
-constexpr RwUInt32 kStageCount = 8;
+constexpr RwUInt32 kStageCount = kRwD3D8TextureStageCount;
 constexpr RwUInt32 kStageStateCount = 32;
 
 struct WantedValue {
@@ -497,6 +497,60 @@ RwBool RwD3D8SetTextureRaster(RwRaster* raster, RwUInt32 stage) {
     }
   }
   record.raster = raster;
+  return TRUE;
+}
+
+RwBool RwD3D8SetTexture(RwTexture* texture, RwUInt32 stage) {
+  if (stage >= kStageCount) {
+    return FALSE;
+  }
+  TextureStage& record = sCache.stages[stage];
+  if (texture == nullptr) {
+    RwD3D8SetTextureRaster(nullptr, stage);
+    if (record.maxAnisotropy > 1) {
+      record.maxAnisotropy = 1;
+      SetStage(stage, D3DTSS_MAXANISOTROPY, 1);
+      if (InRange(record.filterMode, kFilterModeCount)) {
+        SetStageFilters(stage, record.filterMode);
+      }
+    }
+    return TRUE;
+  }
+  RwD3D8SetTextureRaster(texture->raster, stage);
+  const RwUInt32 word = texture->filterAddressing;
+  const RwInt32 filterMode = static_cast<RwInt32>(word & 0xFFu);
+  // A word with an unknown mode keeps the stage's filters and addressing.
+  const RwBool filterKnown = InRange(filterMode, kFilterModeCount);
+  SetAddressU(stage, static_cast<RwInt32>((word >> 8) & 0xFu));
+  SetAddressV(stage, static_cast<RwInt32>((word >> 12) & 0xFu));
+  RwD3D8RasterTexture info = {nullptr, FALSE, -1, 1};
+  const RwUInt8 anisotropy =
+      texture->raster != nullptr && _rwD3D8RasterGetTexture(texture->raster, &info) && info.maxAnisotropy > 1
+          ? info.maxAnisotropy
+          : 1;
+  if (anisotropy != record.maxAnisotropy) {
+    record.maxAnisotropy = anisotropy;
+    SetStage(stage, D3DTSS_MAXANISOTROPY, anisotropy);
+    if (anisotropy < 2) {
+      if (filterKnown) {
+        record.filterMode = filterMode;
+        SetStageFilters(stage, filterMode);
+      }
+    } else {
+      // The texture's own mode is kept so that unbinding it returns to it.
+      if (filterKnown) {
+        record.filterMode = filterMode;
+      }
+      SetStage(stage, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
+      SetStage(stage, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
+      SetStage(stage, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    }
+  } else if (filterKnown && filterMode != record.filterMode) {
+    record.filterMode = filterMode;
+    if (anisotropy < 2) {
+      SetStageFilters(stage, filterMode);
+    }
+  }
   return TRUE;
 }
 

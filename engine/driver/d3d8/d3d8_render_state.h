@@ -9,6 +9,10 @@
 #include "platform/d3d8/d3d8.h"
 
 struct RwRaster;
+struct RwTexture;
+
+// Texture stages the cache keeps.
+constexpr RwUInt32 kRwD3D8TextureStageCount = 8;
 
 // Engine render states. Every value travels pointer-sized through
 // RwRenderStateSet and RwRenderStateGet: integers as the pointer's value, the
@@ -76,6 +80,10 @@ RwBool RwD3D8RenderStateSetSrcBlend(RwInt32 blend);
 RwBool RwD3D8RenderStateSetDestBlend(RwInt32 blend);
 RwBool RwD3D8SetTextureRaster(RwRaster* raster, RwUInt32 stage);
 RwRaster* RwD3D8GetTextureRaster(RwUInt32 stage);
+// Binds the texture's raster to the stage with the texture's addressing and
+// filter mode, anisotropic filtering when its raster asks for it; a null
+// texture unbinds the stage.
+RwBool RwD3D8SetTexture(RwTexture* texture, RwUInt32 stage);
 RwBool RwD3D8RenderStateVertexAlphaEnable(RwBool enable);
 RwBool RwD3D8RenderStateIsVertexAlphaEnable(void);
 // Defaults at device start; everything resent after a device Reset.

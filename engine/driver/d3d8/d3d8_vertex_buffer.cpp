@@ -10,8 +10,6 @@ namespace {
 constexpr RwUInt32 kDynamicBuffersPerBlock = 42;
 constexpr RwUInt32 kDynamicBufferAlignment = 4;
 constexpr DWORD kDynamicUsage = D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC;
-constexpr DWORD kLockDiscard = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
-constexpr DWORD kLockAppend = D3DLOCK_NOOVERWRITE | D3DLOCK_NOSYSLOCK;
 
 RwD3D8DynamicVertexBuffer* FindNode(IDirect3DVertexBuffer8* buffer) {
   for (RwD3D8DynamicVertexBuffer* node = _rwD3D8Driver.dynamicBuffers; node != nullptr; node = node->next) {
@@ -170,11 +168,11 @@ RwBool RwD3D8DynamicVertexBufferLock(RwUInt32 stride, RwUInt32 numVertices, IDir
   BYTE* locked = nullptr;
   HRESULT result;
   if (offset == 0) {
-    result = slot.buffer->Lock(0, bytes, &locked, kLockDiscard);
+    result = slot.buffer->Lock(0, bytes, &locked, kRwD3D8LockDiscard);
     slot.used = bytes;
     *baseVertexIndex = 0;
   } else {
-    result = slot.buffer->Lock(offset, bytes, &locked, kLockAppend);
+    result = slot.buffer->Lock(offset, bytes, &locked, kRwD3D8LockAppend);
     slot.used = offset + bytes;
     *baseVertexIndex = offset / stride;
   }

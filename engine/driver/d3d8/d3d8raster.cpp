@@ -715,6 +715,14 @@ RwBool RwD3D8RasterDestroy(void* /*unused*/, void* object, RwInt32 /*unused*/) {
       _rwD3D8RasterDevice()->SetCurrentTexturePalette(0);
     }
   }
+  // The other stages let go of it too: a stage that still named a destroyed
+  // raster would take a new raster at the same address for the bound one and
+  // never bind its texture.
+  for (RwUInt32 stage = 1; stage < kRwD3D8TextureStageCount; stage++) {
+    if (RwD3D8GetTextureRaster(stage) == raster) {
+      RwD3D8SetTextureRaster(nullptr, stage);
+    }
+  }
   if (Top(raster) != raster) {
     Unlink(raster);
     return TRUE;
@@ -822,11 +830,19 @@ void RwD3D8RasterClose(void) {
   sModule = RasterModule();
 }
 
+namespace {
+
+// The extension of a raster of the device-reset list that owns its device
+// objects; null for a sub-raster, whose parent answers for them.
+RwD3D8RasterExtension* TopLevelExtension(RwRaster* raster) { return Top(raster) == raster ? Ext(raster) : nullptr; }
+
+}  // namespace
+
 void RwD3D8RasterReleaseVideoMemory(void) {
   for (ResetEntry* entry = sModule.resetList; entry != nullptr; entry = entry->next) {
     RwRaster* raster = entry->raster;
-    RwD3D8RasterExtension* extension = Ext(raster);
-    if (Top(raster) != raster || extension == nullptr) {
+    RwD3D8RasterExtension* extension = TopLevelExtension(raster);
+    if (extension == nullptr) {
       continue;
     }
     switch (raster->type) {
@@ -860,8 +876,8 @@ RwBool RwD3D8RasterRestoreVideoMemory(void) {
   IDirect3DDevice8* device = _rwD3D8RasterDevice();
   for (ResetEntry* entry = sModule.resetList; entry != nullptr; entry = entry->next) {
     RwRaster* raster = entry->raster;
-    RwD3D8RasterExtension* extension = Ext(raster);
-    if (Top(raster) != raster || extension == nullptr) {
+    RwD3D8RasterExtension* extension = TopLevelExtension(raster);
+    if (extension == nullptr) {
       continue;
     }
     switch (raster->type) {

@@ -108,6 +108,41 @@ RwBool SkipLevel(NativeRead* read, const RwD3D8NativeLevelLayout& layout) {
   return ReadLevelSize(read->stream, layout) && RwStreamSkip(read->stream, layout.bytes) != nullptr;
 }
 
+// One stored level loaded into a level of the raster.
+typedef RwBool (*LevelLoader)(NativeRead* read, RwRaster* raster, RwInt32 level, const RwD3D8NativeLevelLayout& layout);
+
+// Every stored level in order: those the raster has are loaded, the others
+// skipped.
+RwBool ReadLevels(NativeRead* read, RwRaster* raster, LevelLoader load) {
+  const RwInt32 rasterLevels = RwRasterGetNumLevels(raster);
+  for (RwInt32 level = 0; level < read->header.numLevels; ++level) {
+    RwD3D8NativeLevelLayout layout;
+    _rwD3D8NativeLevelLayout(&read->header, level, &layout);
+    if (level >= rasterLevels) {
+      if (!SkipLevel(read, layout)) {
+        return FALSE;
+      }
+      continue;
+    }
+    read->consumed += kLevelSizeBytes + layout.bytes;
+    if (!load(read, raster, level, layout)) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+RwBool ReadLevelDirect(NativeRead* read, RwRaster* raster, RwInt32 level, const RwD3D8NativeLevelLayout& layout) {
+  RwUInt8* pixels = RwRasterLock(raster, static_cast<RwUInt8>(level), rwRASTERLOCKWRITE);
+  if (pixels == nullptr) {
+    return FALSE;
+  }
+  const RwBool ok = static_cast<RwUInt32>(raster->stride) >= layout.rowBytes && ReadLevelSize(read->stream, layout) &&
+                    ReadRows(read->stream, pixels, raster->stride, layout.rows, layout.rowBytes);
+  RwRasterUnlock(raster);
+  return ok;
+}
+
 // Levels straight into the raster: same format, size and storage.
 RwBool ReadDirect(NativeRead* read, RwRaster* raster) {
   if (read->header.compression != 0) {
@@ -125,29 +160,7 @@ RwBool ReadDirect(NativeRead* read, RwRaster* raster) {
       return FALSE;
     }
   }
-  const RwInt32 rasterLevels = RwRasterGetNumLevels(raster);
-  for (RwInt32 level = 0; level < read->header.numLevels; ++level) {
-    RwD3D8NativeLevelLayout layout;
-    _rwD3D8NativeLevelLayout(&read->header, level, &layout);
-    if (level >= rasterLevels) {
-      if (!SkipLevel(read, layout)) {
-        return FALSE;
-      }
-      continue;
-    }
-    RwUInt8* pixels = RwRasterLock(raster, static_cast<RwUInt8>(level), rwRASTERLOCKWRITE);
-    if (pixels == nullptr) {
-      return FALSE;
-    }
-    read->consumed += kLevelSizeBytes + layout.bytes;
-    const RwBool ok = static_cast<RwUInt32>(raster->stride) >= layout.rowBytes && ReadLevelSize(read->stream, layout) &&
-                      ReadRows(read->stream, pixels, raster->stride, layout.rows, layout.rowBytes);
-    RwRasterUnlock(raster);
-    if (!ok) {
-      return FALSE;
-    }
-  }
-  return TRUE;
+  return ReadLevels(read, raster, ReadLevelDirect);
 }
 
 RwRGBA ColourFromWord(RwUInt32 word, RwBool withAlpha) {
@@ -248,41 +261,30 @@ RwImage* ReadLevelImage(NativeRead* read, const RwD3D8NativeLevelLayout& layout)
   return image;
 }
 
+RwBool ReadLevelConverted(NativeRead* read, RwRaster* raster, RwInt32 level, const RwD3D8NativeLevelLayout& layout) {
+  if (!ReadLevelSize(read->stream, layout)) {
+    return FALSE;
+  }
+  RwImage* image = ReadLevelImage(read, layout);
+  if (image == nullptr) {
+    return FALSE;
+  }
+  RwBool ok = RwRasterLock(raster, static_cast<RwUInt8>(level), rwRASTERLOCKWRITE) != nullptr;
+  if (ok) {
+    ok = RwRasterSetFromImage(raster, image) != nullptr;
+    RwRasterUnlock(raster);
+  }
+  RwImageDestroy(image);
+  return ok;
+}
+
 // Levels through images into a raster of another format or size.
 RwBool ReadConverted(NativeRead* read, RwRaster* raster) {
   std::memset(read->palette, 0, sizeof(read->palette));
   if (!ReadPalette(read, read->palette)) {
     return FALSE;
   }
-  const RwInt32 rasterLevels = RwRasterGetNumLevels(raster);
-  for (RwInt32 level = 0; level < read->header.numLevels; ++level) {
-    RwD3D8NativeLevelLayout layout;
-    _rwD3D8NativeLevelLayout(&read->header, level, &layout);
-    if (level >= rasterLevels) {
-      if (!SkipLevel(read, layout)) {
-        return FALSE;
-      }
-      continue;
-    }
-    read->consumed += kLevelSizeBytes + layout.bytes;
-    if (!ReadLevelSize(read->stream, layout)) {
-      return FALSE;
-    }
-    RwImage* image = ReadLevelImage(read, layout);
-    if (image == nullptr) {
-      return FALSE;
-    }
-    RwBool ok = RwRasterLock(raster, static_cast<RwUInt8>(level), rwRASTERLOCKWRITE) != nullptr;
-    if (ok) {
-      ok = RwRasterSetFromImage(raster, image) != nullptr;
-      RwRasterUnlock(raster);
-    }
-    RwImageDestroy(image);
-    if (!ok) {
-      return FALSE;
-    }
-  }
-  return TRUE;
+  return ReadLevels(read, raster, ReadLevelConverted);
 }
 
 // A raster that keeps the compressed blocks, or null when the device cannot.

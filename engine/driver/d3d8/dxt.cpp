@@ -123,6 +123,21 @@ void DecodeInterpolatedAlpha(const RwUInt8* block, RwUInt32* pixels, RwInt32 wid
   }
 }
 
+// The 16-byte blocks of DXT2..DXT5: alpha in the first eight bytes, read by
+// the given decoder, then a colour block whose fourth colour is cyan.
+void DecodeAlphaBlocks(RwInt32 width, RwInt32 height, RwUInt32* pixels, const RwUInt8* blocks,
+                       void (*decodeAlpha)(const RwUInt8* block, RwUInt32* pixels, RwInt32 width, RwInt32 bx,
+                                           RwInt32 by)) {
+  const Colour cyan = {{0, kOpaque, kOpaque, kOpaque}};
+  for (RwInt32 by = 0; by < height / kRwDxtBlockEdge; ++by) {
+    for (RwInt32 bx = 0; bx < width / kRwDxtBlockEdge; ++bx) {
+      DecodeColourBlock(blocks + kAlphaBlockColourOffset, cyan, pixels, width, bx, by);
+      decodeAlpha(blocks, pixels, width, bx, by);
+      blocks += kRwDxtAlphaBlockBytes;
+    }
+  }
+}
+
 }  // namespace
 
 RwBool RwD3D8DecompressDXT1(RwInt32 width, RwInt32 height, RwUInt32* pixels, const RwUInt8* blocks) {
@@ -140,25 +155,11 @@ RwBool RwD3D8DecompressDXT1(RwInt32 width, RwInt32 height, RwUInt32* pixels, con
 }
 
 void RwD3D8DecompressDXT3(RwInt32 width, RwInt32 height, RwUInt32* pixels, const RwUInt8* blocks) {
-  const Colour cyan = {{0, kOpaque, kOpaque, kOpaque}};
-  for (RwInt32 by = 0; by < height / kRwDxtBlockEdge; ++by) {
-    for (RwInt32 bx = 0; bx < width / kRwDxtBlockEdge; ++bx) {
-      DecodeColourBlock(blocks + kAlphaBlockColourOffset, cyan, pixels, width, bx, by);
-      DecodeExplicitAlpha(blocks, pixels, width, bx, by);
-      blocks += kRwDxtAlphaBlockBytes;
-    }
-  }
+  DecodeAlphaBlocks(width, height, pixels, blocks, DecodeExplicitAlpha);
 }
 
 void RwD3D8DecompressDXT5(RwInt32 width, RwInt32 height, RwUInt32* pixels, const RwUInt8* blocks) {
-  const Colour cyan = {{0, kOpaque, kOpaque, kOpaque}};
-  for (RwInt32 by = 0; by < height / kRwDxtBlockEdge; ++by) {
-    for (RwInt32 bx = 0; bx < width / kRwDxtBlockEdge; ++bx) {
-      DecodeColourBlock(blocks + kAlphaBlockColourOffset, cyan, pixels, width, bx, by);
-      DecodeInterpolatedAlpha(blocks, pixels, width, bx, by);
-      blocks += kRwDxtAlphaBlockBytes;
-    }
-  }
+  DecodeAlphaBlocks(width, height, pixels, blocks, DecodeInterpolatedAlpha);
 }
 
 RwUInt32 RwD3D8DxtLevelBytes(RwInt32 width, RwInt32 height, RwInt32 blockBytes) {

@@ -140,6 +140,17 @@ TEST_F(DeviceCacheTest, WorldMatrixRecordAndIdentityFlag) {
   EXPECT_EQ(world._42, 5.0f);
   EXPECT_EQ(world._44, 1.0f);
   EXPECT_EQ(world._14, 0.0f);
+
+  // The per-state cache and the world record stand for the one world matrix
+  // the device holds: setting it through one is seen by the other.
+  const D3DMATRIX stateWorld = Translation(0, 7, 0);
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_TRUE(RwD3D8SetTransformWorld(&second));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._42, 5.0f);
+  ASSERT_TRUE(RwD3D8SetTransform(D3DTS_WORLD, &stateWorld));
+  ASSERT_EQ(Device()->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(world._42, 7.0f);
 }
 
 TEST_F(DeviceCacheTest, SurfacePropertiesBuildTheMaterialAndSkipRepeats) {

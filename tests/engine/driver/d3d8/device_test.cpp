@@ -184,6 +184,8 @@ TEST_F(DeviceTest, OpenFailsWithoutDirect3DAndLeavesTheEngineInitialised) {
   EXPECT_FALSE(RwEngineOpen(&params));
   EXPECT_EQ(RwEngineInstance->engineStatus, kRwEngineStatusInitialised);
   EXPECT_EQ(RwEngineGetOpenCount(), 0);
+  // Without Direct3D there are no modes to list.
+  EXPECT_FALSE(RwD3D8VideoModeListBuild());
 }
 
 TEST_F(DeviceTest, InstalledDriverHooksStillReplaceTheLinkedDriver) {

@@ -218,3 +218,29 @@ TEST_F(Im2DTest, RenderStateSetOutsideACameraUpdateIsRefusedAndNotStored) {
 }
 
 }  // namespace
+
+namespace {
+
+// 2D vertices are given within the target raster: a sub-raster of the back
+// buffer at (16, 8) moves them 16 pixels right and 8 down.
+TEST_F(Im2DTest, SubRasterTargetShiftsTheVertices) {
+  StartEngine();
+  ClearToBlack();
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateCullMode, IntegerValue(D3DCULL_NONE)));
+  RwRaster* screen = RwRasterCreate(kWindowWidth, kWindowHeight, 0, rwRASTERTYPECAMERA);
+  ASSERT_NE(screen, nullptr);
+  RwRaster* sub = RwRasterCreate(0, 0, 0, rwRASTERTYPECAMERA | rwRASTERDONTALLOCATE);
+  ASSERT_NE(sub, nullptr);
+  RwRect rect = {16, 8, 32, 32};
+  ASSERT_NE(RwRasterSubRaster(sub, screen, &rect), nullptr);
+  ASSERT_NE(RwRasterPushContext(sub), nullptr);
+  std::vector<RwIm2DVertex> quad = Corners(0, 0, 8, 8, kRed);
+  EXPECT_TRUE(RwIm2DRenderPrimitive(kTriFan, quad.data(), 4));
+  RwRasterPopContext();
+  EXPECT_EQ(BackBufferPixel(20, 12), 0xFF0000u);
+  EXPECT_EQ(BackBufferPixel(4, 4), 0x000000u);
+  RwRasterDestroy(sub);
+  RwRasterDestroy(screen);
+}
+
+}  // namespace

@@ -86,3 +86,91 @@ TEST_F(TextureBindingTest, TexturesTakeTheirRasterAndReportItsAlpha) {
 }
 
 }  // namespace
+
+namespace {
+
+DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+  DWORD value = 0xDEADBEEF;
+  RwD3D8GetCurrentD3DDevice()->GetTextureStageState(stage, type, &value);
+  return value;
+}
+
+// A texture brings its addressing and filter mode to the stage, and its
+// raster's anisotropy switches the filters to anisotropic until unbound.
+TEST_F(TextureBindingTest, SetTextureAppliesAddressingFilterAndAnisotropy) {
+  Start();
+  RwRaster* raster = RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  ASSERT_NE(raster, nullptr);
+  RwTexture* texture = RwTextureCreate(raster);
+  ASSERT_NE(texture, nullptr);
+  texture->filterAddressing = kRwFilterMipLinear | D3DTADDRESS_CLAMP << 8 | D3DTADDRESS_MIRROR << 12;
+  for (RwUInt32 stage : {0u, 1u}) {
+    SCOPED_TRACE(stage);
+    ASSERT_TRUE(RwD3D8SetTexture(texture, stage));
+    RwD3D8RenderStateFlush();
+    EXPECT_EQ(RwD3D8GetTextureRaster(stage), raster);
+    EXPECT_EQ(StageState(stage, D3DTSS_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(StageState(stage, D3DTSS_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
+    EXPECT_EQ(StageState(stage, D3DTSS_MINFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(StageState(stage, D3DTSS_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(StageState(stage, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
+    EXPECT_EQ(StageState(stage, D3DTSS_MAXANISOTROPY), 1u);
+
+    Ext(raster)->maxAnisotropy = 4;
+    ASSERT_TRUE(RwD3D8SetTexture(texture, stage));
+    RwD3D8RenderStateFlush();
+    EXPECT_EQ(StageState(stage, D3DTSS_MAXANISOTROPY), 4u);
+    EXPECT_EQ(StageState(stage, D3DTSS_MINFILTER), DWORD(D3DTEXF_ANISOTROPIC));
+    EXPECT_EQ(StageState(stage, D3DTSS_MAGFILTER), DWORD(D3DTEXF_ANISOTROPIC));
+    EXPECT_EQ(StageState(stage, D3DTSS_MIPFILTER), DWORD(D3DTEXF_LINEAR));
+
+    ASSERT_TRUE(RwD3D8SetTexture(nullptr, stage));
+    RwD3D8RenderStateFlush();
+    EXPECT_EQ(RwD3D8GetTextureRaster(stage), nullptr);
+    EXPECT_EQ(StageState(stage, D3DTSS_MAXANISOTROPY), 1u);
+    EXPECT_EQ(StageState(stage, D3DTSS_MINFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(StageState(stage, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
+    Ext(raster)->maxAnisotropy = 1;
+  }
+  // The engine's filter state undoes anisotropy even when it names the mode
+  // the stage had before.
+  Ext(raster)->maxAnisotropy = 4;
+  ASSERT_TRUE(RwD3D8SetTexture(texture, 0));
+  ASSERT_TRUE(RwD3D8RenderStateSet(kRwRenderStateTextureFilter,
+                                   reinterpret_cast<void*>(static_cast<intptr_t>(kRwFilterMipLinear))));
+  RwD3D8RenderStateFlush();
+  EXPECT_EQ(StageState(0, D3DTSS_MAXANISOTROPY), 1u);
+  EXPECT_EQ(StageState(0, D3DTSS_MINFILTER), DWORD(D3DTEXF_LINEAR));
+  EXPECT_EQ(StageState(0, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
+  Ext(raster)->maxAnisotropy = 1;
+  // A word with an unknown filter mode changes no filter.
+  texture->filterAddressing = 0x7F;
+  ASSERT_TRUE(RwD3D8SetTexture(texture, 0));
+  RwD3D8RenderStateFlush();
+  EXPECT_EQ(StageState(0, D3DTSS_MIPFILTER), DWORD(D3DTEXF_POINT));
+  ASSERT_TRUE(RwD3D8SetTexture(nullptr, 0));
+  RwTextureDestroy(texture);
+}
+
+// A raster bound to any stage is unbound when it is destroyed, so that a new
+// raster made at the same address is bound for real.
+TEST_F(TextureBindingTest, DestroyedRasterLeavesEveryStage) {
+  Start();
+  RwRaster* raster = RwRasterCreate(8, 8, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT888);
+  ASSERT_NE(raster, nullptr);
+  ASSERT_TRUE(RwD3D8SetTextureRaster(raster, 1));
+  ASSERT_TRUE(RwD3D8SetTextureRaster(raster, 3));
+  RwRasterDestroy(raster);
+  for (RwUInt32 stage : {1u, 3u}) {
+    SCOPED_TRACE(stage);
+    EXPECT_EQ(RwD3D8GetTextureRaster(stage), nullptr);
+    IDirect3DBaseTexture8* texture = nullptr;
+    ASSERT_EQ(Device()->GetTexture(stage, &texture), D3D_OK);
+    EXPECT_EQ(texture, nullptr);
+    if (texture != nullptr) {
+      texture->Release();
+    }
+  }
+}
+
+}  // namespace
