@@ -66,7 +66,9 @@ struct Cursor {
 RwUInt32 CursorRead(void* d, void* buffer, RwUInt32 length) {
   Cursor* c = static_cast<Cursor*>(d);
   const RwUInt32 count = length < c->size - c->position ? length : c->size - c->position;
-  std::memcpy(buffer, c->data + c->position, count);
+  if (count > 0) {  // an empty input has no data pointer at all
+    std::memcpy(buffer, c->data + c->position, count);
+  }
   c->position += count;
   return count;
 }

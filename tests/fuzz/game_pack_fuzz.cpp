@@ -43,7 +43,9 @@ size_t MemRead(void* buffer, size_t size, size_t count, void* handle) {
     f->endOfFile = 1;
     count = items;
   }
-  memcpy(buffer, f->data + f->position, count * size);
+  if (count != 0) {  // an empty input has no data pointer at all
+    memcpy(buffer, f->data + f->position, count * size);
+  }
   f->position += count * size;
   return count;
 }
