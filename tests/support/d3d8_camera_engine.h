@@ -4,54 +4,32 @@
 // draw a frame's parts and read pixels back.
 #pragma once
 
-#include <SDL.h>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 #include "engine/driver/d3d8/d3d8_camera_internal.h"
-#include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/driver/d3d8/d3d8raster.h"
-#include "engine/engine.h"
 #include "engine/src/engine_internal.h"
-#include "platform/d3d8/d3d8_testing.h"
-#include "platform/win/win32.h"
-#include "platform/win/window_internal.h"
+#include "tests/support/d3d8_engine_window.h"
 
-class CameraDriverTest : public ::testing::Test {
+class CameraDriverTest : public D3D8EngineWindowTest {
  protected:
   static constexpr int kWidth = 160;
   static constexpr int kHeight = 120;
 
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    window_.sdlWindow = SDL_CreateWindow("camera", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window_.sdlWindow, nullptr) << SDL_GetError();
-    // The driver finds the window functions only when the stand-in's window
-    // module is linked; asking once for the client area links it.
-    RECT client;
-    ASSERT_TRUE(GetClientRect(&window_, &client));
-  }
+  CameraDriverTest() : D3D8EngineWindowTest("camera", kWidth, kHeight, 1 << 22) {}
 
   void TearDown() override {
     ShutDown();
-    d3d8test::SetCapsProfile(d3d8test::CapsProfile::Full);
-    SDL_DestroyWindow(window_.sdlWindow);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    D3D8EngineWindowTest::TearDown();
   }
 
   // Init, open, the mode (0: windowed), start and a camera.
   void Start(RwInt32 mode = 0) {
-    ASSERT_TRUE(RwEngineInit(nullptr, 0, 1 << 22));
-    RwEngineOpenParams params = {&window_};
-    ASSERT_TRUE(RwEngineOpen(&params));
-    ASSERT_TRUE(RwEngineSetVideoMode(mode));
-    ASSERT_TRUE(RwEngineStart());
-    ASSERT_NE(Device(), nullptr);
+    StartEngine(mode);
+    if (HasFatalFailure()) {
+      return;
+    }
     camera_ = MakeCamera(kRwRasterTypeCameraFlags);
     ASSERT_NE(camera_, nullptr);
     TakeError();
@@ -97,61 +75,15 @@ class CameraDriverTest : public ::testing::Test {
     }
   }
 
+  // Destroys the cameras made here, then stops, closes and terminates the
+  // engine.
   void ShutDown() {
     for (RwCamera* camera : cameras_) {
       DestroyCamera(camera);
     }
     cameras_.clear();
     camera_ = nullptr;
-    if (RwEngineInstance == nullptr) {
-      return;
-    }
-    if (RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
-      EXPECT_TRUE(RwEngineStop());
-    }
-    if (RwEngineInstance->engineStatus == kRwEngineStatusOpened) {
-      EXPECT_TRUE(RwEngineClose());
-    }
-    if (RwEngineInstance->engineStatus == kRwEngineStatusInitialised) {
-      EXPECT_TRUE(RwEngineTerm());
-    }
-  }
-
-  static IDirect3DDevice8* Device() { return RwD3D8GetCurrentD3DDevice(); }
-  static void Record() {
-    d3d8test::SetRecording(Device(), true);
-    d3d8test::ClearRecording(Device());
-  }
-  static unsigned Calls(const char* method) { return d3d8test::CallCount(Device(), method); }
-  static std::vector<uint64_t> Args(const char* method) { return d3d8test::LastArgs(Device(), method); }
-
-  static RwErrorRecord TakeError() {
-    RwErrorRecord e = {};
-    RwErrorGet(&e);
-    return e;
-  }
-
-  // Reads pixel (x, y) of a surface as 0xRRGGBB.
-  static uint32_t SurfacePixel(IDirect3DSurface8* surface, int x, int y) {
-    D3DLOCKED_RECT locked;
-    RECT r = {x, y, x + 1, y + 1};
-    uint32_t value = 0xDEADBEEF;
-    if (SUCCEEDED(surface->LockRect(&locked, &r, D3DLOCK_READONLY))) {
-      std::memcpy(&value, locked.pBits, 4);
-      value &= 0x00FFFFFFu;
-      surface->UnlockRect();
-    }
-    return value;
-  }
-
-  static uint32_t BackBufferPixel(int x, int y) {
-    IDirect3DSurface8* back = nullptr;
-    if (FAILED(Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
-      return 0xDEADBEEF;
-    }
-    const uint32_t value = SurfacePixel(back, x, y);
-    back->Release();
-    return value;
+    ShutDownEngine();
   }
 
   static D3DSURFACE_DESC BackBufferDesc() {
@@ -195,7 +127,6 @@ class CameraDriverTest : public ::testing::Test {
     return drawn;
   }
 
-  HWND__ window_;
   RwCamera* camera_ = nullptr;
   std::vector<RwCamera*> cameras_;
 };
