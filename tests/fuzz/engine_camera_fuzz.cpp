@@ -2,40 +2,14 @@
 // chunk, on an engine started over a minimal display driver.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "tests/fuzz/fake_device_engine.h"
 
 namespace {
 
-RwBool Unsupported(void*, void*, RwInt32) { return FALSE; }
-
-RwBool System(RwInt32 request, void* out, void*, RwInt32 inNumber);
-
-RwDevice gDevice = {1.0f, System, 0.0f, 1.0f, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-
-RwBool System(RwInt32 request, void* out, void*, RwInt32 inNumber) {
-  if (request == kRwDeviceGetRecord) {
-    std::memcpy(out, &gDevice, sizeof(gDevice));
-  } else if (request == kRwDeviceStandardFunctions) {
-    auto* slots = static_cast<RwStandardFunc*>(out);
-    for (RwInt32 i = 0; i < inNumber; ++i) {
-      slots[i] = Unsupported;
-    }
-  }
-  return TRUE;
-}
-
-RwDevice* DeviceRecord() { return &gDevice; }
-
-bool StartEngine() {
-  static const RwDriverHooks hooks = {DeviceRecord, nullptr};
-  _rwEngineSetDriverHooks(&hooks);
-  static int window = 0;
-  RwEngineOpenParams params = {&window};
-  return RwEngineInit(nullptr, 0, 1u << 20) && RwEngineOpen(&params) && RwEngineStart();
-}
+bool StartEngine() { return fakedevice::Init(nullptr, 1u << 20) && fakedevice::OpenAndStart(); }
 
 }  // namespace
 

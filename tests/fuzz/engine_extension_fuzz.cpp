@@ -2,11 +2,11 @@
 // plugins that read all, part of, more than, or a nested extension of their
 // sub-chunk, then skips the same bytes as an extension.
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "tests/fuzz/fake_device_engine.h"
 
 namespace {
 
@@ -15,25 +15,6 @@ struct Thing {
 };
 
 RwPluginRegistry sThingRegistry = RwPluginRegistryInitializer(sizeof(Thing));
-
-// A display device that grants every request; enough for open and start.
-RwBool GrantAll(RwInt32 request, void* out, void*, RwInt32 inNumber);
-RwDevice sDevice = {1.0f, GrantAll, 0.0f, 1.0f, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-
-RwBool NotSupported(void*, void*, RwInt32) { return FALSE; }
-
-RwBool GrantAll(RwInt32 request, void* out, void*, RwInt32 inNumber) {
-  if (request == kRwDeviceGetRecord) {
-    *static_cast<RwDevice*>(out) = sDevice;
-  } else if (request == kRwDeviceStandardFunctions) {
-    for (RwInt32 i = 0; i < inNumber; i++) {
-      static_cast<RwStandardFunc*>(out)[i] = NotSupported;
-    }
-  }
-  return TRUE;
-}
-
-RwDevice* DeviceRecord() { return &sDevice; }
 
 // Reads the body in pieces, as a plugin must not trust the length for an allocation.
 RwStream* ReadWhole(RwStream* stream, RwInt32 length, void*, RwInt32, RwInt32) {
@@ -65,9 +46,7 @@ RwStream* ReadNested(RwStream* stream, RwInt32, void* object, RwInt32, RwInt32) 
 RwBool AlwaysOk(void*, RwInt32, RwInt32) { return TRUE; }
 
 bool StartEngine() {
-  const RwDriverHooks hooks = {DeviceRecord, nullptr};
-  _rwEngineSetDriverHooks(&hooks);
-  if (!RwEngineInit(nullptr, 0, 0)) {
+  if (!fakedevice::Init(nullptr, 0)) {
     return false;
   }
   RwPluginRegistryAddPlugin(&sThingRegistry, 4, 0x101, nullptr, nullptr, nullptr);
@@ -78,8 +57,7 @@ bool StartEngine() {
   RwPluginRegistryAddPluginStream(&sThingRegistry, 0x102, ReadWord, nullptr, nullptr);
   RwPluginRegistryAddPluginStream(&sThingRegistry, 0x103, ReadNested, nullptr, nullptr);
   RwPluginRegistryAddPluginStreamAlwaysCB(&sThingRegistry, 0x104, AlwaysOk);
-  RwEngineOpenParams params = {&sDevice};
-  return RwEngineOpen(&params) && RwEngineStart();
+  return fakedevice::OpenAndStart();
 }
 
 }  // namespace

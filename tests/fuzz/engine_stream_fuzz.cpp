@@ -8,29 +8,11 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "tests/fuzz/fake_device_engine.h"
 
 namespace {
 
 constexpr RwUInt32 kFramePluginId = 0x1F0;
-
-// A display device that grants every request; enough for open and start.
-RwBool GrantAll(RwInt32 request, void* out, void*, RwInt32 inNumber);
-RwDevice sDevice = {1.0f, GrantAll, 0.0f, 1.0f, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-
-RwBool NotSupported(void*, void*, RwInt32) { return FALSE; }
-
-RwBool GrantAll(RwInt32 request, void* out, void*, RwInt32 inNumber) {
-  if (request == kRwDeviceGetRecord) {
-    *static_cast<RwDevice*>(out) = sDevice;
-  } else if (request == kRwDeviceStandardFunctions) {
-    for (RwInt32 i = 0; i < inNumber; i++) {
-      static_cast<RwStandardFunc*>(out)[i] = NotSupported;
-    }
-  }
-  return TRUE;
-}
-
-RwDevice* DeviceRecord() { return &sDevice; }
 
 RwStream* ReadTag(RwStream* stream, RwInt32, void* object, RwInt32 offset, RwInt32) {
   return RwStreamReadInt32(stream, RwPluginDataGet(RwInt32, object, offset), 4);
@@ -45,15 +27,12 @@ RwInt32 TagSize(const void* object, RwInt32 offset, RwInt32) {
 }
 
 bool StartEngine() {
-  const RwDriverHooks hooks = {DeviceRecord, nullptr};
-  _rwEngineSetDriverHooks(&hooks);
-  if (!RwEngineInit(nullptr, 0, 0)) {
+  if (!fakedevice::Init(nullptr, 0)) {
     return false;
   }
   RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
   RwFrameRegisterPluginStream(kFramePluginId, ReadTag, WriteTag, TagSize);
-  RwEngineOpenParams params = {&sDevice};
-  return RwEngineOpen(&params) && RwEngineStart();
+  return fakedevice::OpenAndStart();
 }
 
 // A callback stream over the same bytes.

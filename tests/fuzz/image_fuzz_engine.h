@@ -1,5 +1,5 @@
-// Shared set-up of the image reader fuzz targets: an engine started on a
-// minimal device, memory functions that refuse very large blocks (so huge
+// Shared set-up of the image reader fuzz targets: an engine started on the
+// fake device, memory functions that refuse very large blocks (so huge
 // image sizes fail instead of exhausting memory), and file functions that
 // serve the fuzz input as every file.
 #pragma once
@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "tests/fuzz/fake_device_engine.h"
 
 namespace imagefuzz {
 
@@ -68,41 +69,14 @@ inline RwInt32 FileSeek(void* handle, RwInt32 offset, RwInt32 origin) {
 }
 inline RwInt32 FileTell(void* handle) { return static_cast<RwInt32>(static_cast<MemoryFile*>(handle)->position); }
 
-inline RwBool StandardNotSupported(void*, void*, RwInt32) { return FALSE; }
-
-inline RwBool System(RwInt32 request, void* out, void* in, RwInt32 inNumber);
-
-inline RwDevice* Device() {
-  static RwDevice device = {1.0f, System, 0.0f, 1.0f, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-  return &device;
-}
-
-inline RwBool System(RwInt32 request, void* out, void*, RwInt32 inNumber) {
-  if (request == kRwDeviceGetRecord) {
-    *static_cast<RwDevice*>(out) = *Device();
-  } else if (request == kRwDeviceStandardFunctions) {
-    RwStandardFunc* table = static_cast<RwStandardFunc*>(out);
-    for (RwInt32 i = 0; i < inNumber; ++i) {
-      table[i] = StandardNotSupported;
-    }
-  }
-  return TRUE;
-}
-
-inline RwDevice* DeviceRecordGet() { return Device(); }
-
 // Starts the engine once, with the reader registered for its extension.
 inline bool Start(const RwChar* extension, RwImageCallBackRead reader) {
   static bool started = false;
   if (started) {
     return true;
   }
-  static const RwDriverHooks hooks = {DeviceRecordGet, nullptr};
   static const RwMemoryFunctions memory = {LimitedMalloc, std::free, LimitedRealloc, LimitedCalloc};
-  _rwEngineSetDriverHooks(&hooks);
-  static int window = 0;
-  RwEngineOpenParams params = {&window};
-  if (!RwEngineInit(&memory, 0, 0) || !RwEngineOpen(&params) || !RwEngineStart()) {
+  if (!fakedevice::Init(&memory, 0) || !fakedevice::OpenAndStart()) {
     std::abort();
   }
   RwFileFunctions* files = RwEngineGetFileInterface();
