@@ -1,6 +1,8 @@
 // Counting memory functions for engine tests.
 #include "tests/support/counting_memory.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -44,3 +46,19 @@ CountingMemory& CountingMemoryState() { return sCounts; }
 void CountingMemoryReset() { sCounts = CountingMemory(); }
 
 const RwMemoryFunctions* CountingMemoryFunctions() { return &kFunctions; }
+
+void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int failureLimit) {
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    sCounts.mallocAttempts = 0;
+    sCounts.failMallocNumber = n;
+    const int live = sCounts.mallocs - sCounts.frees;
+    const bool succeeded = attempt();
+    sCounts.failMallocNumber = 0;
+    if (succeeded) {
+      break;
+    }
+    ASSERT_EQ(sCounts.mallocs - sCounts.frees, live);
+    ASSERT_LT(n, failureLimit);
+  }
+}

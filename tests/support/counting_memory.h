@@ -2,6 +2,8 @@
 // the n-th allocation.
 #pragma once
 
+#include <functional>
+
 #include "engine/engine.h"
 
 struct CountingMemory {
@@ -20,3 +22,9 @@ CountingMemory& CountingMemoryState();
 void CountingMemoryReset();
 // The four functions as a table for RwEngineInit.
 const RwMemoryFunctions* CountingMemoryFunctions();
+
+// Runs attempt with the first, then the second, ... malloc failing until an
+// attempt succeeds. Every failed attempt must leave as many blocks live as it
+// found, and the attempt with malloc number failureLimit failing must succeed
+// at the latest. A successful attempt releases whatever it made.
+void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int failureLimit);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "tests/support/bmp_writer.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/fake_raster_driver.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -351,20 +350,16 @@ TEST_F(BmpTest, EveryFailedAllocationFailsCleanly) {
   BmpSpec spec = Pattern(8, 40, 40);
   spec.rle8 = true;
   ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(spec)));
-  for (int n = 1;; ++n) {
-    SCOPED_TRACE(n);
-    CountingMemoryState().mallocAttempts = 0;
-    CountingMemoryState().failMallocNumber = n;
-    const int live = CountingMemoryState().mallocs - CountingMemoryState().frees;
-    RwImage* image = RtBMPImageRead(path_.c_str());
-    CountingMemoryState().failMallocNumber = 0;
-    if (image != nullptr) {
-      RwImageDestroy(image);
-      break;
-    }
-    ASSERT_EQ(CountingMemoryState().mallocs - CountingMemoryState().frees, live);
-    ASSERT_LT(n, 20);
-  }
+  ExpectFailedMallocsLeakNothing(
+      [this] {
+        RwImage* image = RtBMPImageRead(path_.c_str());
+        if (image == nullptr) {
+          return false;
+        }
+        RwImageDestroy(image);
+        return true;
+      },
+      20);
 }
 
 TEST_F(BmpTest, MissingFileFails) {
