@@ -8,30 +8,13 @@
 #include <vector>
 
 #include "tests/platform/d3d8/d3d8_fixture.h"
+#include "tests/platform/d3d8/screen_vertices.h"
 
 namespace {
-
-struct ScreenVertex {
-  float x, y, z, rhw;
-  DWORD color;
-};
-
-struct TexturedVertex {
-  float x, y, z, rhw;
-  DWORD color;
-  float u, v;
-};
-
-constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
-constexpr DWORD kTexturedFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144
 
 class DrawDeviceTest : public D3D8Test {
  protected:
   void SetUp() override {
-    // Mesa's shader-cache writer and llvmpipe's rasteriser threads can trip
-    // the leak checker's scan at exit; the pictures are the same without them.
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
-    setenv("LP_NUM_THREADS", "0", 0);
     D3D8Test::SetUp();
     CreateDevice();
     ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_), D3D_OK);
@@ -312,12 +295,12 @@ TEST_F(DrawDeviceTest, TextureRowsKeepTheirOrientation) {
   device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
   device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  const TexturedVertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
-                               {32, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
-                               {0, 32, 0.5f, 1, 0xFFFFFFFF, 0, 1},
-                               {32, 32, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+  const TexturedScreenVertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                                     {32, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                                     {0, 32, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                                     {32, 32, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
   ASSERT_EQ(device_->SetVertexShader(kTexturedFvf), D3D_OK);
-  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedScreenVertex)), D3D_OK);
   EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
   EXPECT_EQ(Pixel(24, 8), 0xFF00FF00u);
   EXPECT_EQ(Pixel(8, 24), 0xFF0000FFu);
@@ -328,7 +311,7 @@ TEST_F(DrawDeviceTest, TextureRowsKeepTheirOrientation) {
   const uint32_t grey = 0xFF808080;
   std::memcpy(locked.pBits, &grey, 4);
   texture->UnlockRect(0);
-  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedScreenVertex)), D3D_OK);
   EXPECT_EQ(Pixel(8, 8), 0xFF808080u);
   device_->SetTexture(0, nullptr);
 }
@@ -556,7 +539,7 @@ TEST_F(DrawDeviceTest, TwoDimensionalPathThroughADynamicBuffer) {
   // no-overwrite locks, each batch drawn right after its unlock, textured
   // and blended by vertex and texture alpha.
   IDirect3DVertexBuffer8* buffer = nullptr;
-  ASSERT_EQ(device_->CreateVertexBuffer(64 * sizeof(TexturedVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+  ASSERT_EQ(device_->CreateVertexBuffer(64 * sizeof(TexturedScreenVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
                                         kTexturedFvf, D3DPOOL_DEFAULT, &buffer),
             D3D_OK);
   objects_.push_back(buffer);
@@ -573,19 +556,19 @@ TEST_F(DrawDeviceTest, TwoDimensionalPathThroughADynamicBuffer) {
   device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   device_->SetVertexShader(kTexturedFvf);
-  device_->SetStreamSource(0, buffer, sizeof(TexturedVertex));
+  device_->SetStreamSource(0, buffer, sizeof(TexturedScreenVertex));
   const DWORD colours[3] = {0xFFFF0000, 0xFF00FF00, 0x800000FF};
   for (int batch = 0; batch < 3; ++batch) {
     SCOPED_TRACE(batch);
     BYTE* memory = nullptr;
-    const UINT offset = UINT(batch) * 4 * sizeof(TexturedVertex);
+    const UINT offset = UINT(batch) * 4 * sizeof(TexturedScreenVertex);
     const DWORD flags = batch == 0 ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE;
-    ASSERT_EQ(buffer->Lock(offset, 4 * sizeof(TexturedVertex), &memory, flags), D3D_OK);
+    ASSERT_EQ(buffer->Lock(offset, 4 * sizeof(TexturedScreenVertex), &memory, flags), D3D_OK);
     const float x = 16.0f * float(batch);
-    const TexturedVertex quad[4] = {{x, 0, 0.5f, 1, colours[batch], 0, 0},
-                                    {x + 16, 0, 0.5f, 1, colours[batch], 1, 0},
-                                    {x, 16, 0.5f, 1, colours[batch], 0, 1},
-                                    {x + 16, 16, 0.5f, 1, colours[batch], 1, 1}};
+    const TexturedScreenVertex quad[4] = {{x, 0, 0.5f, 1, colours[batch], 0, 0},
+                                          {x + 16, 0, 0.5f, 1, colours[batch], 1, 0},
+                                          {x, 16, 0.5f, 1, colours[batch], 0, 1},
+                                          {x + 16, 16, 0.5f, 1, colours[batch], 1, 1}};
     std::memcpy(memory, quad, sizeof(quad));
     ASSERT_EQ(buffer->Unlock(), D3D_OK);
     ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, UINT(batch) * 4, 2), D3D_OK);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/platform/d3d8/screen_vertices.h"
 #include "tests/support/gl_context.h"
 
 namespace {
@@ -18,17 +19,6 @@ namespace {
 using d3d8draw::Renderer;
 
 constexpr int kSize = 64;
-
-struct ScreenVertex {
-  float x, y, z, rhw;
-  DWORD color;
-};
-
-struct TexturedScreenVertex {
-  float x, y, z, rhw;
-  DWORD color;
-  float u, v;
-};
 
 struct LitVertex {
   float x, y, z;
@@ -78,10 +68,6 @@ int Channel(uint32_t color, int shift) { return static_cast<int>((color >> shift
 class RendererTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Mesa's shader-cache writer and llvmpipe's rasteriser threads can trip
-    // the leak checker's scan at exit; the pictures are the same without them.
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
-    setenv("LP_NUM_THREADS", "0", 0);
     ASSERT_TRUE(context_.Open(kSize, kSize)) << context_.Error();
     ASSERT_TRUE(renderer_.Open());
     glGenFramebuffers(1, &fbo_);
@@ -124,6 +110,23 @@ class RendererTest : public ::testing::Test {
     glClearStencil(stencil);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     renderer_.InvalidateGlState();
+  }
+
+  // Unlit drawing with both windings visible, the set-up of most screen-space
+  // tests; without the depth test as well when depthTest is false.
+  void UnlitNoCulling(bool depthTest = true) {
+    renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
+    renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    if (!depthTest) {
+      renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    }
+  }
+
+  // Binds the texture to stage 0 and shows its colour alone.
+  void SelectTextureColour(GLuint texture) {
+    renderer_.SetTexture(0, texture, GL_TEXTURE_2D);
+    renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   }
 
   // Pixel (x, y) counted from the top row, as 0xAARRGGBB. The target holds
@@ -192,8 +195,7 @@ class RendererTest : public ::testing::Test {
 };
 
 TEST_F(RendererTest, PreTransformedQuadCoversExactPixels) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   Quad(10, 20, 30, 25, 0.5f, 0xFFFF0000);
   EXPECT_EQ(Pixel(10, 20), 0xFFFF0000u);
   EXPECT_EQ(Pixel(29, 24), 0xFFFF0000u);
@@ -204,8 +206,7 @@ TEST_F(RendererTest, PreTransformedQuadCoversExactPixels) {
 }
 
 TEST_F(RendererTest, ClippingOffClampsDepthInsteadOfCutting) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   renderer_.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
   renderer_.SetRenderState(D3DRS_CLIPPING, FALSE);
   Quad(0, 0, 8, 8, 1.25f, 0xFFFF0000);
@@ -218,8 +219,7 @@ TEST_F(RendererTest, ClippingOffClampsDepthInsteadOfCutting) {
 }
 
 TEST_F(RendererTest, DepthTestAndWrite) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   Quad(0, 0, 32, 32, 0.3f, 0xFFFF0000);
   // Farther: hidden by the default LESSEQUAL test.
   Quad(0, 0, 32, 32, 0.6f, 0xFF00FF00);
@@ -288,9 +288,7 @@ float Factor(DWORD mode, float s, float sa, float d, float da) {
 }
 
 TEST_F(RendererTest, EveryBlendFactor) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  UnlitNoCulling(/*depthTest=*/false);
   const uint32_t dest = 0x60C08040;    // alpha 0x60
   const uint32_t source = 0x90204080;  // alpha 0x90
   for (DWORD s = D3DBLEND_ZERO; s <= D3DBLEND_SRCALPHASAT; ++s) {
@@ -331,9 +329,7 @@ TEST_F(RendererTest, EveryBlendFactor) {
 }
 
 TEST_F(RendererTest, AlphaTestComparesWithReference) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  UnlitNoCulling(/*depthTest=*/false);
   renderer_.SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
   renderer_.SetRenderState(D3DRS_ALPHAREF, 0x80);
   struct Case {
@@ -356,8 +352,7 @@ TEST_F(RendererTest, AlphaTestComparesWithReference) {
 }
 
 TEST_F(RendererTest, StencilPassAndFail) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   Clear(0xFF000000, 1.0f, 0);
   // Write 5 into the stencil of the left half, drawing no colour.
   renderer_.SetRenderState(D3DRS_STENCILENABLE, TRUE);
@@ -708,9 +703,7 @@ uint32_t FromRgba(const Rgba& c) {
 }
 
 TEST_F(RendererTest, TextureStageOperations) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  renderer_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  UnlitNoCulling(/*depthTest=*/false);
   const uint32_t texel = 0x80C04020;
   const uint32_t diffuse = 0xC0406080;
   const uint32_t factor = 0x40204060;
@@ -721,6 +714,10 @@ TEST_F(RendererTest, TextureStageOperations) {
   const Rgba f = ToRgba(factor);
   auto each = [](const Rgba& x, const Rgba& y, float (*op)(float, float)) {
     return Rgba{op(x.r, y.r), op(x.g, y.g), op(x.b, y.b), op(x.a, y.a)};
+  };
+  // x weighted by w plus y weighted by 1 - w, channel by channel.
+  auto blend = [](const Rgba& x, const Rgba& y, float w) {
+    return Rgba{x.r * w + y.r * (1 - w), x.g * w + y.g * (1 - w), x.b * w + y.b * (1 - w), x.a * w + y.a * (1 - w)};
   };
   struct Case {
     const char* name;
@@ -746,18 +743,8 @@ TEST_F(RendererTest, TextureStageOperations) {
        each(t, d, [](float x, float y) { return std::max(0.0f, x - y); })},
       {"add smooth", D3DTOP_ADDSMOOTH, D3DTA_TEXTURE, D3DTA_DIFFUSE,
        each(t, d, [](float x, float y) { return x + y - x * y; })},
-      {"blend texture alpha",
-       D3DTOP_BLENDTEXTUREALPHA,
-       D3DTA_TEXTURE,
-       D3DTA_DIFFUSE,
-       {t.r * t.a + d.r * (1 - t.a), t.g * t.a + d.g * (1 - t.a), t.b * t.a + d.b * (1 - t.a),
-        t.a * t.a + d.a * (1 - t.a)}},
-      {"blend diffuse alpha",
-       D3DTOP_BLENDDIFFUSEALPHA,
-       D3DTA_TEXTURE,
-       D3DTA_TFACTOR,
-       {t.r * d.a + f.r * (1 - d.a), t.g * d.a + f.g * (1 - d.a), t.b * d.a + f.b * (1 - d.a),
-        t.a * d.a + f.a * (1 - d.a)}},
+      {"blend texture alpha", D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, blend(t, d, t.a)},
+      {"blend diffuse alpha", D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR, blend(t, f, d.a)},
       {"texture alpha replicated",
        D3DTOP_SELECTARG1,
        D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE,
@@ -775,18 +762,8 @@ TEST_F(RendererTest, TextureStageOperations) {
        {t.a * f.r, t.a * f.g, t.a * f.b, t.a * f.a}},
       {"add signed 2x", D3DTOP_ADDSIGNED2X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
        each(t, d, [](float x, float y) { return std::min(1.0f, std::max(0.0f, 2 * (x + y - 0.5f))); })},
-      {"blend factor alpha",
-       D3DTOP_BLENDFACTORALPHA,
-       D3DTA_TEXTURE,
-       D3DTA_DIFFUSE,
-       {t.r * f.a + d.r * (1 - f.a), t.g * f.a + d.g * (1 - f.a), t.b * f.a + d.b * (1 - f.a),
-        t.a * f.a + d.a * (1 - f.a)}},
-      {"blend current alpha",
-       D3DTOP_BLENDCURRENTALPHA,
-       D3DTA_TEXTURE,
-       D3DTA_TFACTOR,
-       {t.r * d.a + f.r * (1 - d.a), t.g * d.a + f.g * (1 - d.a), t.b * d.a + f.b * (1 - d.a),
-        t.a * d.a + f.a * (1 - d.a)}},
+      {"blend factor alpha", D3DTOP_BLENDFACTORALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, blend(t, d, f.a)},
+      {"blend current alpha", D3DTOP_BLENDCURRENTALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR, blend(t, f, d.a)},
       {"blend premultiplied texture alpha", D3DTOP_BLENDTEXTUREALPHAPM, D3DTA_TEXTURE, D3DTA_DIFFUSE,
        each(t, d, [](float x, float y) { return std::min(1.0f, x + y * 0.5f); })},  // texture alpha 0.5
       {"modulate alpha add colour",
@@ -870,8 +847,7 @@ TEST_F(RendererTest, TextureStageOperations) {
 }
 
 TEST_F(RendererTest, MultiplyAddAndSecondStage) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   const uint32_t texel0 = 0xFF402010;
   const uint32_t texel1 = 0xFF808080;
   const uint32_t diffuse = 0xFF204060;
@@ -909,11 +885,8 @@ TEST_F(RendererTest, MultiplyAddAndSecondStage) {
 }
 
 TEST_F(RendererTest, AddressModesAndBorderColour) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
-  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  UnlitNoCulling();
+  SelectTextureColour(MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}));
   renderer_.SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0xFF0000FF);
   const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF;
   struct Case {
@@ -942,8 +915,7 @@ TEST_F(RendererTest, AddressModesAndBorderColour) {
 }
 
 TEST_F(RendererTest, LinearFilterBlendsNeighbours) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   renderer_.SetTexture(0, MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF}), GL_TEXTURE_2D);
   renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
@@ -960,8 +932,7 @@ TEST_F(RendererTest, LinearFilterBlendsNeighbours) {
 }
 
 TEST_F(RendererTest, FlatShadingTakesTheFirstVertexColour) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   const ScreenVertex triangle[3] = {
       {0, 0, 0.5f, 1, 0xFFFF0000}, {60, 0, 0.5f, 1, 0xFF00FF00}, {0, 60, 0.5f, 1, 0xFF0000FF}};
   renderer_.SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
@@ -986,8 +957,7 @@ TEST_F(RendererTest, FlatShadingTakesTheFirstVertexColour) {
 }
 
 TEST_F(RendererTest, MipFilterChoosesLevels) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  UnlitNoCulling();
   // 8x8 red level 0, 4x4 green level 1, 2x2 and 1x1 blue.
   GLuint texture = 0;
   glGenTextures(1, &texture);
@@ -1035,11 +1005,8 @@ TEST_F(RendererTest, MipFilterChoosesLevels) {
 }
 
 TEST_F(RendererTest, ProjectedTextureCoordinates) {
-  renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
-  renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
-  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  UnlitNoCulling();
+  SelectTextureColour(MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}));
   // Three coordinates (u, v, q) divided by q: (1.5, 0.5, 2) samples u = 0.75.
   struct Vertex {
     float x, y, z, rhw;
@@ -1118,9 +1085,7 @@ TEST_F(TransformedTest, SpecularHighlightAndNormalizedNormals) {
 TEST_F(TransformedTest, ReflectionVectorGeneration) {
   renderer_.SetRenderState(D3DRS_LIGHTING, FALSE);
   // Left half red, right half green: u = 0.5 x + 0.5 of the reflection.
-  renderer_.SetTexture(0, MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}), GL_TEXTURE_2D);
-  renderer_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  renderer_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  SelectTextureColour(MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00}));
   renderer_.SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
   renderer_.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
   renderer_.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
