@@ -40,18 +40,19 @@ class DrawDeviceTest : public D3D8Test {
   IDirect3DVertexBuffer8* MakeVertexBuffer(const void* data, UINT size, DWORD fvf) {
     IDirect3DVertexBuffer8* buffer = nullptr;
     EXPECT_EQ(device_->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_MANAGED, &buffer), D3D_OK);
-    if (buffer == nullptr) return nullptr;
-    BYTE* memory = nullptr;
-    EXPECT_EQ(buffer->Lock(0, 0, &memory, 0), D3D_OK);
-    std::memcpy(memory, data, size);
-    buffer->Unlock();
-    objects_.push_back(buffer);
-    return buffer;
+    return Filled(buffer, data, size);
   }
 
   IDirect3DIndexBuffer8* MakeIndexBuffer(const void* data, UINT size, D3DFORMAT format) {
     IDirect3DIndexBuffer8* buffer = nullptr;
     EXPECT_EQ(device_->CreateIndexBuffer(size, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED, &buffer), D3D_OK);
+    return Filled(buffer, data, size);
+  }
+
+  // Copies the bytes into a new vertex or index buffer, which TearDown
+  // releases; null stays null.
+  template <typename Buffer>
+  Buffer* Filled(Buffer* buffer, const void* data, UINT size) {
     if (buffer == nullptr) return nullptr;
     BYTE* memory = nullptr;
     EXPECT_EQ(buffer->Lock(0, 0, &memory, 0), D3D_OK);

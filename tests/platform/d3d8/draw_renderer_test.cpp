@@ -418,6 +418,19 @@ class TransformedTest : public RendererTest {
         << renderer_.LastShaderError();
   }
 
+  // Light 0 set to white directional light along +z and enabled; returned for
+  // tests that vary it.
+  D3DLIGHT8 EnableWhiteLightAlongZ() {
+    D3DLIGHT8 light;
+    std::memset(&light, 0, sizeof(light));
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    renderer_.SetLight(0, &light);
+    renderer_.LightEnable(0, TRUE);
+    return light;
+  }
+
   void SetMaterial(float r, float g, float b, float ambient) {
     D3DMATERIAL8 material;
     std::memset(&material, 0, sizeof(material));
@@ -583,13 +596,7 @@ TEST_F(TransformedTest, MaterialSourcesAndColorVertex) {
   const Vertex v[6] = {{0, 0, 10, 0, 0, -1, color},    {-10, 10, 10, 0, 0, -1, color},  {10, 10, 10, 0, 0, -1, color},
                        {10, -10, 10, 0, 0, -1, color}, {-10, -10, 10, 0, 0, -1, color}, {-10, 10, 10, 0, 0, -1, color}};
   SetMaterial(1.0f, 0.5f, 0.25f, 0.0f);
-  D3DLIGHT8 light;
-  std::memset(&light, 0, sizeof(light));
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  renderer_.SetLight(0, &light);
-  renderer_.LightEnable(0, TRUE);
+  EnableWhiteLightAlongZ();
   renderer_.SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
   // Diffuse from the vertex colour (the default source COLOR1).
   renderer_.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 4, v, sizeof(Vertex));
@@ -1107,13 +1114,7 @@ TEST_F(TransformedTest, ValuesAloneNeverBuildNewPrograms) {
   // The same pipeline with other matrices, material, light colours, factor,
   // fog colour and alpha reference reuses one program.
   SetMaterial(1.0f, 1.0f, 1.0f, 0.2f);
-  D3DLIGHT8 light;
-  std::memset(&light, 0, sizeof(light));
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  renderer_.SetLight(0, &light);
-  renderer_.LightEnable(0, TRUE);
+  D3DLIGHT8 light = EnableWhiteLightAlongZ();
   renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
   renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
   renderer_.SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -1255,13 +1256,7 @@ TEST_F(TransformedTest, SecondPassWithOtherStatesMeetsTheSameDepth) {
   }
   renderer_.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   SetMaterial(1.0f, 0.0f, 0.0f, 0.0f);
-  D3DLIGHT8 light;
-  std::memset(&light, 0, sizeof(light));
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  renderer_.SetLight(0, &light);
-  renderer_.LightEnable(0, TRUE);
+  EnableWhiteLightAlongZ();
   renderer_.SetRenderState(D3DRS_FOGENABLE, TRUE);
   renderer_.SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
   renderer_.SetRenderState(D3DRS_FOGDENSITY, Bits(0.001f));
