@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "engine/engine.h"
 
@@ -28,3 +29,18 @@ const RwMemoryFunctions* CountingMemoryFunctions();
 // found, and the attempt with malloc number failureLimit failing must succeed
 // at the latest. A successful attempt releases whatever it made.
 void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int failureLimit);
+
+// The same walk for an image reader on a file; a read that succeeds destroys
+// its image.
+inline void ExpectFailedImageReadsLeakNothing(RwImageCallBackRead read, const std::string& path, int failureLimit) {
+  ExpectFailedMallocsLeakNothing(
+      [read, &path] {
+        RwImage* image = read(path.c_str());
+        if (image == nullptr) {
+          return false;
+        }
+        RwImageDestroy(image);
+        return true;
+      },
+      failureLimit);
+}

@@ -350,16 +350,7 @@ TEST_F(BmpTest, EveryFailedAllocationFailsCleanly) {
   BmpSpec spec = Pattern(8, 40, 40);
   spec.rle8 = true;
   ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(spec)));
-  ExpectFailedMallocsLeakNothing(
-      [this] {
-        RwImage* image = RtBMPImageRead(path_.c_str());
-        if (image == nullptr) {
-          return false;
-        }
-        RwImageDestroy(image);
-        return true;
-      },
-      20);
+  ExpectFailedImageReadsLeakNothing(RtBMPImageRead, path_, 20);
 }
 
 TEST_F(BmpTest, MissingFileFails) {

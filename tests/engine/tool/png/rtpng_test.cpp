@@ -272,16 +272,7 @@ TEST_F(PngTest, EveryFailedAllocationFailsCleanly) {
   const std::vector<uint8_t> bytes = EncodePng(spec);
   ASSERT_FALSE(bytes.empty());
   ASSERT_TRUE(tktest::WriteFileBytes(path_, bytes));
-  ExpectFailedMallocsLeakNothing(
-      [this] {
-        RwImage* image = RtPNGImageRead(path_.c_str());
-        if (image == nullptr) {
-          return false;
-        }
-        RwImageDestroy(image);
-        return true;
-      },
-      200);
+  ExpectFailedImageReadsLeakNothing(RtPNGImageRead, path_, 200);
 }
 
 TEST_F(PngTest, CorruptAndTruncatedFilesFail) {
