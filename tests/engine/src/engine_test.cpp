@@ -10,6 +10,7 @@
 
 #include "engine/src/engine_internal.h"
 #include "tests/support/counting_memory.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_driver.h"
 
 namespace {
@@ -27,12 +28,6 @@ class EngineTest : public ::testing::Test {
 
   bool InitOpen() { return RwEngineInit(nullptr, 0, 4194304) && RwEngineOpen(&params_); }
   bool InitOpenStart() { return InitOpen() && RwEngineStart(); }
-
-  RwErrorRecord TakeError() {
-    RwErrorRecord e = {};
-    RwErrorGet(&e);
-    return e;
-  }
 
   RwEngineOpenParams params_ = {reinterpret_cast<void*>(0x1234)};
 };

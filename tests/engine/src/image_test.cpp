@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,15 +11,11 @@
 #include <vector>
 
 #include "tests/support/bmp_writer.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 // A 4-byte palette entry or 32-bit pixel as 0xRRGGBBAA.
 RwUInt32 Rgba(const RwUInt8* p) {

@@ -6,16 +6,11 @@
 
 #include "engine/src/image.h"
 #include "engine/src/plcore/resmem.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 class RasterTest : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
@@ -24,12 +25,6 @@ struct ReadSwitches {
 };
 std::vector<ReadSwitches> gSwitches;
 bool gFailNativeSize = false;
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 RwBool NativeSize(void* size, void*, RwInt32) {
   *static_cast<RwInt32*>(size) = kNativeSize;

@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/tool/bmp/rtbmp.h"
 #include "tests/support/bmp_writer.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -29,12 +29,6 @@ RwStandardFunc gFakeSetImage = nullptr;  // the fake's own 32-bit set
 RwInt32 gForcedWidth = 0;                // non-zero: the size the format search asks for
 RwInt32 gForcedHeight = 0;
 std::string gDirectory;
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 RwImage* RecordingRead(const RwChar* name) {
   std::string path = name;

@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_driver.h"
 
 namespace {
@@ -119,12 +120,6 @@ class PluginStreamTest : public ::testing::Test {
     }
     RwStreamClose(stream, nullptr);
     return ok;
-  }
-
-  RwErrorRecord TakeError() {
-    RwErrorRecord e = {};
-    RwErrorGet(&e);
-    return e;
   }
 
   std::vector<RwUInt8> thing_;

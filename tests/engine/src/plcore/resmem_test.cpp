@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
@@ -14,12 +15,6 @@ namespace {
 std::vector<RwResEntry*> gDestroyed;
 
 void NoteDestroy(RwResEntry* entry) { gDestroyed.push_back(entry); }
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 RwUInt32 HeapBlockBytes(RwInt32 dataBytes) {
   const RwUInt32 n = static_cast<RwUInt32>(sizeof(RwResEntry)) + static_cast<RwUInt32>(dataBytes);

@@ -10,6 +10,7 @@
 
 #include "tests/support/bmp_writer.h"
 #include "tests/support/counting_memory.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/scratch_path.h"
 
@@ -17,12 +18,6 @@ namespace {
 
 using tktest::BmpSpec;
 using tktest::WriteBmp;
-
-RwErrorRecord TakeError() {
-  RwErrorRecord e;
-  RwErrorGet(&e);
-  return e;
-}
 
 RwUInt32 Rgba(const RwUInt8* p) {
   return (RwUInt32{p[0]} << 24) | (RwUInt32{p[1]} << 16) | (RwUInt32{p[2]} << 8) | p[3];
