@@ -1,14 +1,12 @@
 // A test fixture base for the engine on the Direct3D 8 stand-in: a hidden
-// SDL window of the stand-in (SDL_WINDOW_OPENGL, wrapped in HWND__), the
+// window of the stand-in (stand_in_window.h), the
 // engine's init, open, mode and start on it, the orderly shutdown, and
 // helpers to watch the device and read its back buffer.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -18,6 +16,7 @@
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/window_internal.h"
+#include "tests/support/stand_in_window.h"
 
 class D3D8EngineWindowTest : public ::testing::Test {
  protected:
@@ -27,10 +26,7 @@ class D3D8EngineWindowTest : public ::testing::Test {
       : title_(title), width_(width), height_(height), resourceArenaSize_(resourceArenaSize) {}
 
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    window_.sdlWindow = SDL_CreateWindow(title_, 0, 0, width_, height_, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window_.sdlWindow, nullptr) << SDL_GetError();
+    ASSERT_TRUE(OpenStandInWindow(window_, title_, width_, height_));
     // The driver finds the window functions only when the stand-in's window
     // module is linked; asking once for the client area links it.
     RECT client;
@@ -40,10 +36,7 @@ class D3D8EngineWindowTest : public ::testing::Test {
   void TearDown() override {
     ShutDownEngine();
     d3d8test::SetCapsProfile(d3d8test::CapsProfile::Full);
-    if (window_.sdlWindow != nullptr) {
-      SDL_DestroyWindow(window_.sdlWindow);
-    }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    CloseStandInWindow(window_);
   }
 
   // RwEngineInit and RwEngineOpen on the window.

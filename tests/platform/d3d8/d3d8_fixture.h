@@ -11,6 +11,7 @@
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/d3d8/device_internal.h"
 #include "platform/win/window_internal.h"
+#include "tests/support/stand_in_window.h"
 
 class D3D8Test : public ::testing::Test {
  protected:
@@ -18,11 +19,7 @@ class D3D8Test : public ::testing::Test {
   static constexpr UINT kHeight = 48;
 
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    window_.sdlWindow =
-        SDL_CreateWindow("d3d8", 0, 0, int(kWidth), int(kHeight), SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window_.sdlWindow, nullptr) << SDL_GetError();
+    ASSERT_TRUE(OpenStandInWindow(window_, "d3d8", int(kWidth), int(kHeight)));
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
   }
@@ -36,8 +33,7 @@ class D3D8Test : public ::testing::Test {
     if (d3d_ != nullptr) {
       EXPECT_EQ(d3d_->Release(), 0u);
     }
-    if (window_.sdlWindow != nullptr) SDL_DestroyWindow(window_.sdlWindow);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    CloseStandInWindow(window_);
     d3d8test::SetCapsProfile(d3d8test::CapsProfile::Full);
   }
 
