@@ -317,7 +317,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // Returns the value given to EndDialog, or -1 when the template is unknown or
-// the dialog window cannot be made.
+// the dialog window cannot be made. A quit request (a signal) while the
+// dialog is up sends it WM_CLOSE (the IDCANCEL command unless the procedure
+// answers it); a dialog still open then ends with 0.
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure, LPARAM param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);

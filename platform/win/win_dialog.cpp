@@ -509,6 +509,20 @@ UINT ComboToList(UINT message) {
   }
 }
 
+// A quit request ends a modal dialog, so that a signal cannot leave the
+// program waiting on it: the dialog is closed as by its close button, and
+// one whose procedure keeps it open still ends, with 0.
+void EndOnQuit(HWND dialog) {
+  WinDialog& state = *dialog->state->dialog;
+  if (!state.ended) {
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+  }
+  if (!state.ended) {
+    state.ended = true;
+    state.result = 0;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -602,7 +616,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPR
     SDL_ShowWindow(sdlWindow);
     SDL_RaiseWindow(sdlWindow);
   }
+  const unsigned quitRequests = WinQuitRequestCount();
   for (int pass = 0; !state->ended; ++pass) {
+    if (WinQuitRequestCount() != quitRequests) {
+      EndOnQuit(dialog);
+      break;
+    }
     WinTestDialogHook hook = nullptr;
     void* user = nullptr;
     {

@@ -88,6 +88,9 @@ void WinTranslateEvent(const SDL_Event& event);
 // True when a top-level window has a close request waiting (the quit signal
 // turned into WM_CLOSE, or the close button); pumps the SDL events first.
 bool WinClosePending();
+// Counts the quit requests (a signal, or the session ending) the pump has
+// turned into WM_CLOSE; a modal loop that sees it move ends.
+unsigned WinQuitRequestCount();
 
 // Dialog windows receive their SDL events here instead of as messages.
 void WinDialogHandleEvent(HWND dialog, const SDL_Event& event);

@@ -324,9 +324,12 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
   }
 }
 
+std::atomic<unsigned> gQuitRequests{0};
+
 // SDL's quit request (a signal, or the session ending) closes every top-level
 // window that is not already closing.
 void TranslateQuit() {
+  gQuitRequests.fetch_add(1);
   std::vector<HWND> windows;
   {
     std::lock_guard<std::mutex> guard(gTableLock);
@@ -505,6 +508,8 @@ void WinTranslateEvent(const SDL_Event& event) {
     TranslateWindowEvent(event.window);
   }
 }
+
+unsigned WinQuitRequestCount() { return gQuitRequests.load(); }
 
 bool WinClosePending() {
   WinPumpEvents();

@@ -196,6 +196,38 @@ TEST_F(DialogTest, TabMovesFocusAndCancelEndsWithZero) {
   EXPECT_EQ(devices_.currentAdapter, 1);
 }
 
+// Ends on IDCANCEL with 7 when asked to, and counts the cancel commands.
+bool gAnswerCancel = false;
+int gCancelCommands = 0;
+INT_PTR CALLBACK CancelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    ++gCancelCommands;
+    if (gAnswerCancel) {
+      EndDialog(dialog, 7);
+    }
+    return TRUE;
+  }
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+TEST_F(DialogTest, QuitSignalClosesTheDialogAndEndsOneThatStaysOpen) {
+  Script script{[](HWND, int pass) {
+    if (pass == 1) {
+      SDL_Event quit = {};
+      quit.type = SDL_QUIT;
+      WinTestPushEvent(quit);
+    }
+  }};
+  for (bool answer : {false, true}) {
+    SCOPED_TRACE(answer ? "procedure ends on cancel" : "procedure ignores cancel");
+    gAnswerCancel = answer;
+    gCancelCommands = 0;
+    WinTestSetDialogHook(RunScript, &script);
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kDeviceDialog), nullptr, CancelProc, 0), answer ? 7 : 0);
+    EXPECT_EQ(gCancelCommands, 1);
+  }
+}
+
 TEST_F(DialogTest, ReleasingTheMouseOutsideTheButtonDoesNotPressIt) {
   Script script{[](HWND dialog, int pass) {
     if (pass == 0) {
