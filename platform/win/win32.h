@@ -210,6 +210,11 @@ int WINAPI ReleaseDC(HWND window, HDC dc);
 #define WM_SIZING 0x0214
 #define WM_DROPFILES 0x0233
 #define WM_USER 0x0400
+// Wave-out notifications sent to the window given to a wave-out device:
+// opened, closed, and a buffer played (wParam the device, lParam the header).
+#define MM_WOM_OPEN 0x03BB
+#define MM_WOM_CLOSE 0x03BC
+#define MM_WOM_DONE 0x03BD
 
 // WM_SIZE wParam
 #define SIZE_RESTORED 0
