@@ -729,6 +729,15 @@ RwBool RwPipelineCopyForEditing(RwPipeline* destination, RwPipeline* source) {
   if (destination == source) {
     return PipeRelayForEditing(destination);
   }
+  // A destination that still holds nodes is refused rather than overwritten:
+  // overwriting would leak their initialisation data and, when unlocked, their
+  // definitions' use counts. Releasing them here instead could free an
+  // editable definition the source still names (a locked destination copied
+  // from the same source again), so the caller destroys or empties it first.
+  if (destination->numNodes > 0) {
+    PipeError(kCoreErrorInvalidValue);
+    return false;
+  }
   if (destination->nodeDataSize < kLockedBlockSize && !RwPipelineResizeBlock(destination, kLockedBlockSize)) {
     return false;
   }

@@ -888,6 +888,35 @@ TEST_F(PipelineTest, CopyForEditingDuplicatesNodesAndInitialisationData) {
   EXPECT_EQ(a.definition.useCount, 2u);
 }
 
+TEST_F(PipelineTest, CopyForEditingRefusesADestinationThatHoldsNodes) {
+  TestNode& a = Node("a", 1);
+  TestNode& b = Node("b", 0);
+  TestNode& held = Node("held", 0);
+  RwPipeline* source = NewLocked();
+  ASSERT_EQ(RwPipelineAddFragment(source, nullptr, a.Def(), b.Def(), nullptr), source);
+  for (bool unlocked : {false, true}) {
+    SCOPED_TRACE(unlocked ? "unlocked destination" : "locked destination");
+    RwPipeline* destination = NewLocked();
+    Add(destination, held);
+    void* data = RwMalloc(4);
+    destination->nodes[0].initializationData = data;
+    destination->nodes[0].initializationDataSize = 4;
+    if (unlocked) {
+      ASSERT_EQ(RwPipelineUnlock(destination), destination);
+    }
+    const RwUInt32 useCount = held.definition.useCount;
+    EXPECT_FALSE(RwPipelineCopyForEditing(destination, source));
+    EXPECT_EQ(TakeErrorCode(), 0x80000003u);
+    ASSERT_EQ(destination->numNodes, 1u) << "the held node is neither overwritten nor released";
+    EXPECT_EQ(destination->nodes[0].nodeDef, held.Def());
+    EXPECT_EQ(destination->nodes[0].initializationData, data);
+    EXPECT_EQ(held.definition.useCount, useCount);
+    if (unlocked) {
+      EXPECT_EQ(RwPipelineExecute(destination, nullptr, FALSE), destination) << "still runnable";
+    }
+  }
+}
+
 RwNodeDefinition* NewEditableDefinition(RwUInt32 numOutputs) {
   auto* definition = static_cast<RwNodeDefinition*>(RwMalloc(sizeof(RwNodeDefinition)));
   std::memset(definition, 0, sizeof(*definition));
