@@ -945,6 +945,47 @@ TEST_F(PipelineTest, EditableDefinitionsAreFreedWithTheirLastNode) {
   }
 }
 
+struct FreeWatch {
+  void (*free)(void*) = nullptr;
+  const void* watched = nullptr;
+  int watchedFrees = 0;
+} gFreeWatch;
+
+void WatchingFree(void* block) {
+  if (block != nullptr && block == gFreeWatch.watched) {
+    gFreeWatch.watchedFrees++;
+    return;  // kept alive so that a wrong free cannot turn into a crash
+  }
+  gFreeWatch.free(block);
+}
+
+TEST_F(PipelineTest, AFailedFragmentLeavesTheCallersDefinitionsAlone) {
+  TestNode& noOutputs = Node("none", 0);
+  TestNode& a = Node("a", 1);
+  RwPipeline* pipeline = NewLocked();
+  Add(pipeline, a);
+  RwNodeDefinition* editable = NewEditableDefinition(1);
+  gFreeWatch = FreeWatch();
+  gFreeWatch.free = RwEngineInstance->memoryFunctions.rwfree;
+  gFreeWatch.watched = editable;
+  RwEngineInstance->memoryFunctions.rwfree = WatchingFree;
+  // The link from the output-less node fails after the editable node was made.
+  EXPECT_EQ(RwPipelineAddFragment(pipeline, nullptr, noOutputs.Def(), editable, nullptr), nullptr);
+  RwEngineInstance->memoryFunctions.rwfree = gFreeWatch.free;
+  EXPECT_EQ(gFreeWatch.watchedFrees, 0) << "the caller still holds the definition";
+  ASSERT_EQ(pipeline->numNodes, 1u);
+  EXPECT_EQ(pipeline->nodes[0].nodeDef, a.Def());
+  EXPECT_EQ(pipeline->nodes[1].nodeDef, nullptr);
+  EXPECT_EQ(pipeline->nodes[0].outputs[0], static_cast<RwUInt32>(rwPIPELINE_OUTPUT_UNCONNECTED));
+
+  // The definition is still usable; the pipeline frees it with its last node.
+  RwUInt32 index = 0;
+  ASSERT_EQ(RwPipelineAddFragment(pipeline, &index, editable, nullptr), pipeline);
+  Connect(pipeline, 0, 0, index);
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(editable->useCount, 1u);
+}
+
 void* FailingRealloc(void*, size_t) { return nullptr; }
 
 TEST_F(PipelineTest, BlockAllocationFailuresLeaveThePipelineUsable) {
