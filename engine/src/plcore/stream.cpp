@@ -214,6 +214,7 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         return nullptr;
       }
       stream->Type.memory.memBlock = memory->start;
+      stream->Type.memory.givenBlock = accessType == kRwStreamAppend ? memory->start : nullptr;
       stream->Type.memory.nSize = memory->length;
       stream->Type.memory.position = accessType == kRwStreamAppend ? memory->length : 0;
       return stream;
@@ -246,8 +247,10 @@ RwBool RwStreamClose(RwStream* stream, RwMemory* memory) {
         if (memory != nullptr) {
           memory->start = stream->Type.memory.memBlock;
           memory->length = stream->Type.memory.position;
-        } else if (stream->accessType == kRwStreamWrite) {
-          // Nobody takes the block the stream allocated: release it.
+        } else if (stream->Type.memory.memBlock != stream->Type.memory.givenBlock) {
+          // Nobody takes the block the stream allocated or moved: release it.
+          // An append stream's growth already released the caller's block
+          // when it moved; a block grown in place stays the caller's.
           EngineFree(stream->Type.memory.memBlock);
         }
       }

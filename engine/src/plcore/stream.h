@@ -42,6 +42,7 @@ struct RwStreamMemory {
   RwUInt32 position;
   RwUInt32 nSize;  // length when reading, capacity when writing
   RwUInt8* memBlock;
+  RwUInt8* givenBlock;  // the caller's block of an append stream, else null
 };
 
 struct RwStreamFile {
@@ -84,6 +85,8 @@ constexpr RwUInt32 kRwLibraryBuild = 0xFFFF;
 constexpr RwUInt32 kRwLibraryOldestVersion = 0x31000;
 
 RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data);
+// A written memory stream closed without a memory out frees the block it made
+// or moved; an append stream's block that never moved stays the caller's.
 RwBool RwStreamClose(RwStream* stream, RwMemory* memory);
 RwUInt32 RwStreamRead(RwStream* stream, void* buffer, RwUInt32 length);
 RwStream* RwStreamWrite(RwStream* stream, const void* buffer, RwUInt32 length);

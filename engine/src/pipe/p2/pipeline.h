@@ -212,6 +212,8 @@ RwBool RwPipelineNodeInit(RwPipeline* pipeline, RwPipelineNode* node, RwNodeDefi
 RwPipelineNode* RwPipelineFindNodeByName(RwPipeline* pipeline, const char* name, RwPipelineNode* start,
                                          RwUInt32* count);
 RwBool RwPipelineResizeBlock(RwPipeline* pipeline, RwUInt32 size);
+// Copies the source's nodes into an empty destination laid out for editing
+// (in place when both are the same); a destination holding nodes is refused.
 RwBool RwPipelineCopyForEditing(RwPipeline* destination, RwPipeline* source);
 void RwClusterSort(void* array, RwUInt32 count, RwUInt32 elementSize, RwUInt32 keyOffset, uintptr_t lowestKey,
                    uintptr_t highestKey);

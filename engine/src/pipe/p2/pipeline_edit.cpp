@@ -638,6 +638,20 @@ void RestoreEditing(RwPipeline* pipeline) {
   PipeRelayForEditing(pipeline);
 }
 
+// Takes back the nodes a failed fragment added (from first on). Only the
+// records are undone: the definitions belong to the caller, who may still hold
+// an editable one, so destroying the nodes (which frees an editable definition
+// no node names any more) would leave the caller a dangling pointer. The new
+// nodes have no initialisation data and only link to each other.
+void DropFragment(RwPipeline* pipeline, RwUInt32 first) {
+  while (pipeline->numNodes > first) {
+    const RwUInt32 index = --pipeline->numNodes;
+    std::memset(&pipeline->nodes[index], 0, sizeof(RwPipelineNode));
+    std::memset(LockedRun(pipeline, index), 0xFF, sizeof(RwUInt32) * rwPIPELINE_NODE_OUTPUT_RUN);
+    std::memset(LockedDependency(pipeline, index), 0, sizeof(RwPipelineNodeDependency));
+  }
+}
+
 }  // namespace
 
 RwBool RwPipelineResizeBlock(RwPipeline* pipeline, RwUInt32 size) {
@@ -728,6 +742,15 @@ RwBool RwPipelineCopyForEditing(RwPipeline* destination, RwPipeline* source) {
   }
   if (destination == source) {
     return PipeRelayForEditing(destination);
+  }
+  // A destination that still holds nodes is refused rather than overwritten:
+  // overwriting would leak their initialisation data and, when unlocked, their
+  // definitions' use counts. Releasing them here instead could free an
+  // editable definition the source still names (a locked destination copied
+  // from the same source again), so the caller destroys or empties it first.
+  if (destination->numNodes > 0) {
+    PipeError(kCoreErrorInvalidValue);
+    return false;
   }
   if (destination->nodeDataSize < kLockedBlockSize && !RwPipelineResizeBlock(destination, kLockedBlockSize)) {
     return false;
@@ -859,9 +882,7 @@ RwPipeline* RwPipelineAddFragmentArray(RwPipeline* pipeline, RwUInt32* firstInde
       }
     }
     if (!ok) {
-      while (pipeline->numNodes > first) {
-        RwPipelineNodeDestroy(&pipeline->nodes[pipeline->numNodes - 1], pipeline);
-      }
+      DropFragment(pipeline, first);
       return nullptr;
     }
   }

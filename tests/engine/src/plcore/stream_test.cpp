@@ -195,6 +195,63 @@ TEST_F(StreamTest, MemoryStreamGrowsAndHandsBackWhatWasWritten) {
   EXPECT_TRUE(RwStreamClose(stream, nullptr));
 }
 
+// Memory functions that grow the test's blocks in place while they fit and
+// move them otherwise, recording what is freed.
+constexpr size_t kCallerBlockSize = 1024;
+struct GrowingAllocator {
+  RwMemoryFunctions saved = {};
+  std::vector<void*> freed;
+} gGrowing;
+
+void RecordingFree(void* block) {
+  gGrowing.freed.push_back(block);
+  gGrowing.saved.rwfree(block);
+}
+
+void* GrowingRealloc(void* block, size_t size) {
+  if (size <= kCallerBlockSize) {
+    return block;
+  }
+  void* moved = gGrowing.saved.rwmalloc(size);
+  if (moved != nullptr && block != nullptr) {
+    std::memcpy(moved, block, kCallerBlockSize);
+    RecordingFree(block);
+  }
+  return moved;
+}
+
+TEST_F(StreamTest, AppendStreamClosedWithoutAnOutReleasesOnlyWhatItGrew) {
+  gGrowing = GrowingAllocator();
+  gGrowing.saved = RwEngineInstance->memoryFunctions;
+  RwEngineInstance->memoryFunctions.rwfree = RecordingFree;
+  RwEngineInstance->memoryFunctions.rwrealloc = GrowingRealloc;
+  std::vector<uint8_t> data(2000, 0x5A);
+  {
+    SCOPED_TRACE("moved: the caller's block went with the growth, the grown one is freed at close");
+    RwMemory memory = {static_cast<RwUInt8*>(RwMalloc(kCallerBlockSize)), 4};
+    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamAppend, &memory);
+    ASSERT_NE(RwStreamWrite(stream, data.data(), 2000), nullptr);
+    RwUInt8* grown = stream->Type.memory.memBlock;
+    ASSERT_NE(grown, memory.start);
+    EXPECT_EQ(gGrowing.freed, std::vector<void*>{memory.start});
+    EXPECT_TRUE(RwStreamClose(stream, nullptr));
+    EXPECT_EQ(gGrowing.freed, (std::vector<void*>{memory.start, grown}));
+  }
+  {
+    SCOPED_TRACE("grown in place: the block stays the caller's");
+    gGrowing.freed.clear();
+    RwMemory memory = {static_cast<RwUInt8*>(RwMalloc(kCallerBlockSize)), 4};
+    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamAppend, &memory);
+    ASSERT_NE(RwStreamWrite(stream, "wxyz", 4), nullptr);
+    EXPECT_EQ(stream->Type.memory.memBlock, memory.start);
+    EXPECT_TRUE(RwStreamClose(stream, nullptr));
+    EXPECT_TRUE(gGrowing.freed.empty());
+    EXPECT_EQ(std::memcmp(memory.start + 4, "wxyz", 4), 0);
+    RwFree(memory.start);
+  }
+  RwEngineInstance->memoryFunctions = gGrowing.saved;
+}
+
 TEST_F(StreamTest, ReadStreamsOverCallerMemoryRefuseWrites) {
   uint8_t buffer[4] = {1, 2, 3, 4};
   RwMemory memory = {buffer, 4};

@@ -888,6 +888,35 @@ TEST_F(PipelineTest, CopyForEditingDuplicatesNodesAndInitialisationData) {
   EXPECT_EQ(a.definition.useCount, 2u);
 }
 
+TEST_F(PipelineTest, CopyForEditingRefusesADestinationThatHoldsNodes) {
+  TestNode& a = Node("a", 1);
+  TestNode& b = Node("b", 0);
+  TestNode& held = Node("held", 0);
+  RwPipeline* source = NewLocked();
+  ASSERT_EQ(RwPipelineAddFragment(source, nullptr, a.Def(), b.Def(), nullptr), source);
+  for (bool unlocked : {false, true}) {
+    SCOPED_TRACE(unlocked ? "unlocked destination" : "locked destination");
+    RwPipeline* destination = NewLocked();
+    Add(destination, held);
+    void* data = RwMalloc(4);
+    destination->nodes[0].initializationData = data;
+    destination->nodes[0].initializationDataSize = 4;
+    if (unlocked) {
+      ASSERT_EQ(RwPipelineUnlock(destination), destination);
+    }
+    const RwUInt32 useCount = held.definition.useCount;
+    EXPECT_FALSE(RwPipelineCopyForEditing(destination, source));
+    EXPECT_EQ(TakeErrorCode(), 0x80000003u);
+    ASSERT_EQ(destination->numNodes, 1u) << "the held node is neither overwritten nor released";
+    EXPECT_EQ(destination->nodes[0].nodeDef, held.Def());
+    EXPECT_EQ(destination->nodes[0].initializationData, data);
+    EXPECT_EQ(held.definition.useCount, useCount);
+    if (unlocked) {
+      EXPECT_EQ(RwPipelineExecute(destination, nullptr, FALSE), destination) << "still runnable";
+    }
+  }
+}
+
 RwNodeDefinition* NewEditableDefinition(RwUInt32 numOutputs) {
   auto* definition = static_cast<RwNodeDefinition*>(RwMalloc(sizeof(RwNodeDefinition)));
   std::memset(definition, 0, sizeof(*definition));
@@ -914,6 +943,47 @@ TEST_F(PipelineTest, EditableDefinitionsAreFreedWithTheirLastNode) {
     }
     RwPipelineDestroy(pipeline);
   }
+}
+
+struct FreeWatch {
+  void (*free)(void*) = nullptr;
+  const void* watched = nullptr;
+  int watchedFrees = 0;
+} gFreeWatch;
+
+void WatchingFree(void* block) {
+  if (block != nullptr && block == gFreeWatch.watched) {
+    gFreeWatch.watchedFrees++;
+    return;  // kept alive so that a wrong free cannot turn into a crash
+  }
+  gFreeWatch.free(block);
+}
+
+TEST_F(PipelineTest, AFailedFragmentLeavesTheCallersDefinitionsAlone) {
+  TestNode& noOutputs = Node("none", 0);
+  TestNode& a = Node("a", 1);
+  RwPipeline* pipeline = NewLocked();
+  Add(pipeline, a);
+  RwNodeDefinition* editable = NewEditableDefinition(1);
+  gFreeWatch = FreeWatch();
+  gFreeWatch.free = RwEngineInstance->memoryFunctions.rwfree;
+  gFreeWatch.watched = editable;
+  RwEngineInstance->memoryFunctions.rwfree = WatchingFree;
+  // The link from the output-less node fails after the editable node was made.
+  EXPECT_EQ(RwPipelineAddFragment(pipeline, nullptr, noOutputs.Def(), editable, nullptr), nullptr);
+  RwEngineInstance->memoryFunctions.rwfree = gFreeWatch.free;
+  EXPECT_EQ(gFreeWatch.watchedFrees, 0) << "the caller still holds the definition";
+  ASSERT_EQ(pipeline->numNodes, 1u);
+  EXPECT_EQ(pipeline->nodes[0].nodeDef, a.Def());
+  EXPECT_EQ(pipeline->nodes[1].nodeDef, nullptr);
+  EXPECT_EQ(pipeline->nodes[0].outputs[0], static_cast<RwUInt32>(rwPIPELINE_OUTPUT_UNCONNECTED));
+
+  // The definition is still usable; the pipeline frees it with its last node.
+  RwUInt32 index = 0;
+  ASSERT_EQ(RwPipelineAddFragment(pipeline, &index, editable, nullptr), pipeline);
+  Connect(pipeline, 0, 0, index);
+  ASSERT_EQ(RwPipelineUnlock(pipeline), pipeline);
+  EXPECT_EQ(editable->useCount, 1u);
 }
 
 void* FailingRealloc(void*, size_t) { return nullptr; }
