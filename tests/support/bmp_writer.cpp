@@ -22,21 +22,21 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 // Bytes of one uncompressed file row; 15-bit pixels are stored as 16-bit words.
-uint32_t RowBytes(const BmpSpec& spec) {
-  const uint32_t bits = spec.bitCount == 15 ? 16 : spec.bitCount;
-  return ((bits * static_cast<uint32_t>(spec.width) + 7) / 8 + 3) & ~3u;
+uint32_t RowBytes(const BmpDescription& description) {
+  const uint32_t bits = description.bitCount == 15 ? 16 : description.bitCount;
+  return ((bits * static_cast<uint32_t>(description.width) + 7) / 8 + 3) & ~3u;
 }
 
-uint32_t Pixel(const BmpSpec& spec, int x, int yFromTop) {
-  const size_t i = static_cast<size_t>(yFromTop) * spec.width + x;
-  return i < spec.pixels.size() ? spec.pixels[i] : 0;
+uint32_t Pixel(const BmpDescription& description, int x, int yFromTop) {
+  const size_t i = static_cast<size_t>(yFromTop) * description.width + x;
+  return i < description.pixels.size() ? description.pixels[i] : 0;
 }
 
-std::vector<uint8_t> PackRow(const BmpSpec& spec, int yFromTop) {
-  std::vector<uint8_t> row(RowBytes(spec), 0);
-  for (int x = 0; x < spec.width; ++x) {
-    const uint32_t p = Pixel(spec, x, yFromTop);
-    switch (spec.bitCount) {
+std::vector<uint8_t> PackRow(const BmpDescription& description, int yFromTop) {
+  std::vector<uint8_t> row(RowBytes(description), 0);
+  for (int x = 0; x < description.width; ++x) {
+    const uint32_t p = Pixel(description, x, yFromTop);
+    switch (description.bitCount) {
       case 1:
         if (p & 1) {
           row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
@@ -71,28 +71,28 @@ std::vector<uint8_t> PackRow(const BmpSpec& spec, int yFromTop) {
   return row;
 }
 
-std::vector<uint8_t> PixelData(const BmpSpec& spec) {
+std::vector<uint8_t> PixelData(const BmpDescription& description) {
   std::vector<uint8_t> data;
-  for (int i = 0; i < spec.height; ++i) {
-    const int yFromTop = spec.height - 1 - i;
-    if (!spec.rle8) {
-      const std::vector<uint8_t> row = PackRow(spec, yFromTop);
+  for (int i = 0; i < description.height; ++i) {
+    const int yFromTop = description.height - 1 - i;
+    if (!description.rle8) {
+      const std::vector<uint8_t> row = PackRow(description, yFromTop);
       data.insert(data.end(), row.begin(), row.end());
       continue;
     }
-    std::vector<uint8_t> row(spec.width);
-    for (int x = 0; x < spec.width; ++x) {
-      row[x] = static_cast<uint8_t>(Pixel(spec, x, yFromTop));
+    std::vector<uint8_t> row(description.width);
+    for (int x = 0; x < description.width; ++x) {
+      row[x] = static_cast<uint8_t>(Pixel(description, x, yFromTop));
     }
     std::vector<uint8_t> encoded = EncodeRle8Row(row);
-    if (spec.rleStopAfterRows == i + 1) {
+    if (description.rleStopAfterRows == i + 1) {
       encoded.back() = 1;  // end of bitmap instead of end of line
       data.insert(data.end(), encoded.begin(), encoded.end());
       return data;
     }
     data.insert(data.end(), encoded.begin(), encoded.end());
   }
-  if (spec.rle8) {
+  if (description.rle8) {
     data.push_back(0);
     data.push_back(1);
   }
@@ -141,15 +141,16 @@ std::vector<uint8_t> EncodeRle8Row(const std::vector<uint8_t>& row) {
   return out;
 }
 
-std::vector<uint8_t> WriteBmp(const BmpSpec& spec) {
-  const uint32_t headerBytes = spec.coreHeader ? kCoreHeaderBytes : kInfoHeaderBytes;
+std::vector<uint8_t> WriteBmp(const BmpDescription& description) {
+  const uint32_t headerBytes = description.coreHeader ? kCoreHeaderBytes : kInfoHeaderBytes;
   uint32_t paletteEntries = 0;
-  if (spec.bitCount <= 8) {
-    paletteEntries = (!spec.coreHeader && spec.colorsUsed != 0) ? spec.colorsUsed : (1u << spec.bitCount);
+  if (description.bitCount <= 8) {
+    paletteEntries = (!description.coreHeader && description.colorsUsed != 0) ? description.colorsUsed
+                                                                              : (1u << description.bitCount);
   }
-  const uint32_t entryBytes = spec.coreHeader ? 3 : 4;
+  const uint32_t entryBytes = description.coreHeader ? 3 : 4;
   const uint32_t dataOffset = kFileHeaderBytes + headerBytes + paletteEntries * entryBytes;
-  const std::vector<uint8_t> pixels = PixelData(spec);
+  const std::vector<uint8_t> pixels = PixelData(description);
 
   std::vector<uint8_t> out;
   Put16(out, 0x4D42);
@@ -157,29 +158,29 @@ std::vector<uint8_t> WriteBmp(const BmpSpec& spec) {
   Put32(out, 0);
   Put32(out, dataOffset);
   Put32(out, headerBytes);
-  if (spec.coreHeader) {
-    Put16(out, static_cast<uint16_t>(spec.width));
-    Put16(out, static_cast<uint16_t>(spec.height));
+  if (description.coreHeader) {
+    Put16(out, static_cast<uint16_t>(description.width));
+    Put16(out, static_cast<uint16_t>(description.height));
     Put16(out, 1);
-    Put16(out, spec.bitCount);
+    Put16(out, description.bitCount);
   } else {
-    Put32(out, static_cast<uint32_t>(spec.width));
-    Put32(out, static_cast<uint32_t>(spec.height));
+    Put32(out, static_cast<uint32_t>(description.width));
+    Put32(out, static_cast<uint32_t>(description.height));
     Put16(out, 1);
-    Put16(out, spec.bitCount);
-    Put32(out, spec.rle8 ? 1 : 0);
+    Put16(out, description.bitCount);
+    Put32(out, description.rle8 ? 1 : 0);
     Put32(out, static_cast<uint32_t>(pixels.size()));
     Put32(out, 2835);
     Put32(out, 2835);
-    Put32(out, spec.colorsUsed);
+    Put32(out, description.colorsUsed);
     Put32(out, 0);
   }
   for (uint32_t i = 0; i < paletteEntries; ++i) {
-    const uint32_t c = i < spec.palette.size() ? spec.palette[i] : 0;
+    const uint32_t c = i < description.palette.size() ? description.palette[i] : 0;
     out.push_back(static_cast<uint8_t>(c));
     out.push_back(static_cast<uint8_t>(c >> 8));
     out.push_back(static_cast<uint8_t>(c >> 16));
-    if (!spec.coreHeader) {
+    if (!description.coreHeader) {
       out.push_back(0);
     }
   }

@@ -9,7 +9,7 @@
 
 namespace tktest {
 
-struct BmpSpec {
+struct BmpDescription {
   int32_t width = 0;
   int32_t height = 0;
   uint16_t bitCount = 24;
@@ -26,7 +26,7 @@ struct BmpSpec {
 };
 
 // The bytes of a bitmap file; the pixel data directly follows the palette.
-std::vector<uint8_t> WriteBmp(const BmpSpec& spec);
+std::vector<uint8_t> WriteBmp(const BmpDescription& description);
 
 // One 8-bit row as run-length pairs, literal runs and an end-of-line code.
 std::vector<uint8_t> EncodeRle8Row(const std::vector<uint8_t>& row);

@@ -8,7 +8,7 @@
 
 #include "tests/support/chunk_bytes.h"
 
-struct NativeTextureSpec {
+struct NativeTextureDescription {
   uint32_t platform = 8;
   uint32_t filterAddressing = 0x1102;
   std::string name = "wall";
@@ -28,9 +28,9 @@ struct NativeTextureSpec {
   std::vector<std::vector<uint8_t>> levelBytes;  // each preceded by its size
 };
 
-// The struct chunk (header and body) of the spec.
-ChunkBytes NativeTextureStruct(const NativeTextureSpec& spec);
+// The struct chunk (header and body) of the described texture.
+ChunkBytes NativeTextureStruct(const NativeTextureDescription& description);
 // A whole native texture chunk: header 0x15, the struct and an empty extension.
-ChunkBytes NativeTextureChunk(const NativeTextureSpec& spec);
+ChunkBytes NativeTextureChunk(const NativeTextureDescription& description);
 // A texture dictionary chunk body (after its header) holding the textures.
-ChunkBytes TexDictionaryBody(const std::vector<NativeTextureSpec>& textures);
+ChunkBytes TexDictionaryBody(const std::vector<NativeTextureDescription>& textures);

@@ -110,27 +110,27 @@ class TextureTest : public ::testing::Test {
   }
   // A 24-bit bitmap filled with one colour (0xRRGGBB).
   void WriteColourFile(const std::string& name, int width, int height, uint32_t colour) {
-    tktest::BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels.assign(static_cast<size_t>(width) * height, colour);
-    WriteFile(name, spec);
+    tktest::BmpDescription description;
+    description.width = width;
+    description.height = height;
+    description.pixels.assign(static_cast<size_t>(width) * height, colour);
+    WriteFile(name, description);
   }
   // An 8-bit bitmap whose pixels cycle through the palette.
   void WritePaletteFile(const std::string& name, int width, int height, const std::vector<uint32_t>& palette) {
-    tktest::BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = 8;
-    spec.palette = palette;
+    tktest::BmpDescription description;
+    description.width = width;
+    description.height = height;
+    description.bitCount = 8;
+    description.palette = palette;
     for (int i = 0; i < width * height; ++i) {
-      spec.pixels.push_back(static_cast<uint32_t>(i % palette.size()));
+      description.pixels.push_back(static_cast<uint32_t>(i % palette.size()));
     }
-    WriteFile(name, spec);
+    WriteFile(name, description);
   }
-  void WriteFile(const std::string& name, const tktest::BmpSpec& spec) {
+  void WriteFile(const std::string& name, const tktest::BmpDescription& description) {
     const std::string path = gDirectory + name + ".bmp";
-    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
     files_.push_back(path);
   }
   std::vector<std::string> files_;

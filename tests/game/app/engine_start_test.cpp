@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_path.h"
-
 #include "engine/tool/charse/charset_internal.h"
 #include "game/app/device_dialog.h"
 #include "game/app/small_block_pool.h"
@@ -14,6 +12,7 @@
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/fake_driver.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -58,7 +57,7 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
 }
 
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
-  tktest::BmpSpec bitmap;
+  tktest::BmpDescription bitmap;
   bitmap.width = 2;
   bitmap.height = 1;
   bitmap.pixels = {0xFF0000, 0x00FF00};

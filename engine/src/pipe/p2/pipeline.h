@@ -59,7 +59,7 @@ enum RwClusterDisposition : RwUInt32 {
   rwCLUSTER_INVALID = 2,  // dropped
 };
 
-struct RwOutputSpec {
+struct RwNodeOutput {
   const char* name;
   RwUInt32* clusterDispositions;  // one per cluster of interest, or null
   RwUInt32 allOtherClusters;      // disposition of every other cluster
@@ -78,7 +78,7 @@ struct RwNodeDefinition {
   RwClusterOfInterest* clustersOfInterest;
   RwUInt32* inputRequirements;  // RwClusterRequirement per cluster of interest
   RwUInt32 numOutputs;          // at most 32
-  RwOutputSpec* outputs;
+  RwNodeOutput* outputs;
   RwUInt32 privateDataSize;
   RwUInt32 editable;  // the definition was allocated and is freed with its last user
   RwUInt32 useCount;  // unlocked pipeline nodes using it

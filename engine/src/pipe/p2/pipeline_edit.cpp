@@ -104,12 +104,12 @@ RwInt32 ClusterOfInterestIndex(const RwNodeDefinition* definition, const RwClust
 }
 
 RwUInt32 Disposition(const RwNodeDefinition* definition, RwUInt32 output, const RwClusterDefinition* cluster) {
-  const RwOutputSpec& spec = definition->outputs[output];
+  const RwNodeOutput& nodeOutput = definition->outputs[output];
   const RwInt32 k = ClusterOfInterestIndex(definition, cluster);
-  if (k >= 0 && spec.clusterDispositions != nullptr) {
-    return spec.clusterDispositions[k];
+  if (k >= 0 && nodeOutput.clusterDispositions != nullptr) {
+    return nodeOutput.clusterDispositions[k];
   }
-  return spec.allOtherClusters;
+  return nodeOutput.allOtherClusters;
 }
 
 RwRequirementEntry* FindEntry(RwRequirementTable* table, const RwClusterDefinition* cluster) {

@@ -180,22 +180,22 @@ TEST_F(NativeTextureTest, DxtLevelsStayCompressedAndWriteBackUnchanged) {
   StartNative();
   for (int compression : {1, 2, 3, 4, 5}) {
     SCOPED_TRACE(compression);
-    NativeTextureSpec spec;
-    spec.compression = static_cast<uint8_t>(compression);
-    spec.format = rwRASTERFORMAT565 | rwRASTERFORMATMIPMAP;
-    spec.depth = 16;
-    spec.width = 8;
-    spec.height = 8;
-    spec.levels = 4;
-    spec.levelBytes = {DxtLevel(4, compression), DxtLevel(1, compression), DxtLevel(1, compression),
-                       DxtLevel(1, compression)};
-    const Bytes file = WithHeader(TexDictionaryBody({spec}));
+    NativeTextureDescription description;
+    description.compression = static_cast<uint8_t>(compression);
+    description.format = rwRASTERFORMAT565 | rwRASTERFORMATMIPMAP;
+    description.depth = 16;
+    description.width = 8;
+    description.height = 8;
+    description.levels = 4;
+    description.levelBytes = {DxtLevel(4, compression), DxtLevel(1, compression), DxtLevel(1, compression),
+                              DxtLevel(1, compression)};
+    const Bytes file = WithHeader(TexDictionaryBody({description}));
     RwTexDictionary* dictionary = Read(file);
     ASSERT_NE(dictionary, nullptr);
     RwTexture* texture = Only(dictionary);
     EXPECT_EQ(Ext(texture->raster)->d3dFormat, _rwD3D8NativeCompressionFormat(compression));
     const size_t block = compression == 1 ? 8 : 16;
-    EXPECT_EQ(LevelBytes(texture->raster, 0, 2 * block, 2), spec.levelBytes[0]);
+    EXPECT_EQ(LevelBytes(texture->raster, 0, 2 * block, 2), description.levelBytes[0]);
     EXPECT_EQ(Write(dictionary), file);
     RwTexDictionaryDestroy(dictionary);
   }
@@ -203,19 +203,19 @@ TEST_F(NativeTextureTest, DxtLevelsStayCompressedAndWriteBackUnchanged) {
 
 TEST_F(NativeTextureTest, CompressedTextureWithoutAStoredFormatKeepsItsBlocks) {
   StartNative();
-  NativeTextureSpec spec;
-  spec.compression = 5;
-  spec.format = rwRASTERFORMATPAL8;  // no pixel format, no MIPMAP, a palette the blocks do not use
-  spec.palette.assign(1024, 7);
-  spec.depth = 16;
-  spec.levels = 3;
-  spec.levelBytes = {DxtLevel(1, 5), DxtLevel(1, 5), DxtLevel(1, 5)};
-  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  NativeTextureDescription description;
+  description.compression = 5;
+  description.format = rwRASTERFORMATPAL8;  // no pixel format, no MIPMAP, a palette the blocks do not use
+  description.palette.assign(1024, 7);
+  description.depth = 16;
+  description.levels = 3;
+  description.levelBytes = {DxtLevel(1, 5), DxtLevel(1, 5), DxtLevel(1, 5)};
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({description})));
   ASSERT_NE(dictionary, nullptr);
   RwTexture* texture = Only(dictionary);
   EXPECT_EQ(Ext(texture->raster)->d3dFormat, static_cast<RwUInt32>(D3DFMT_DXT5));
   EXPECT_EQ(RwRasterGetNumLevels(texture->raster), 1);
-  EXPECT_EQ(LevelBytes(texture->raster, 0, 16, 1), spec.levelBytes[0]);
+  EXPECT_EQ(LevelBytes(texture->raster, 0, 16, 1), description.levelBytes[0]);
   RwTexDictionaryDestroy(dictionary);
 }
 
@@ -234,16 +234,16 @@ TEST_F(NativeTextureTest, RefusedDxtIsDecodedIntoAFormatTheDeviceHolds) {
   StartNative();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.compression);
-    NativeTextureSpec spec;
-    spec.compression = static_cast<uint8_t>(c.compression);
-    spec.hasAlpha = c.hasAlpha;
-    spec.format = rwRASTERFORMAT565 | rwRASTERFORMATMIPMAP;
-    spec.depth = 16;
-    spec.width = 4;
-    spec.height = 4;
-    spec.levels = 3;
-    spec.levelBytes = {DxtLevel(1, c.compression), DxtLevel(1, c.compression), DxtLevel(1, c.compression)};
-    RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+    NativeTextureDescription description;
+    description.compression = static_cast<uint8_t>(c.compression);
+    description.hasAlpha = c.hasAlpha;
+    description.format = rwRASTERFORMAT565 | rwRASTERFORMATMIPMAP;
+    description.depth = 16;
+    description.width = 4;
+    description.height = 4;
+    description.levels = 3;
+    description.levelBytes = {DxtLevel(1, c.compression), DxtLevel(1, c.compression), DxtLevel(1, c.compression)};
+    RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({description})));
     ASSERT_NE(dictionary, nullptr);
     RwTexture* texture = Only(dictionary);
     EXPECT_EQ(static_cast<RwUInt32>(texture->raster->format) << 8, c.format | rwRASTERFORMATMIPMAP);
@@ -258,25 +258,25 @@ TEST_F(NativeTextureTest, RefusedDxtIsDecodedIntoAFormatTheDeviceHolds) {
     RwTexDictionaryDestroy(dictionary);
   }
   RwD3D8NativeTextureSetConversion(FALSE);
-  NativeTextureSpec spec;
-  spec.compression = 1;
-  spec.depth = 16;
-  spec.levelBytes = {DxtLevel(1, 1)};
-  EXPECT_EQ(Read(WithHeader(TexDictionaryBody({spec}))), nullptr) << "conversion switched off";
+  NativeTextureDescription description;
+  description.compression = 1;
+  description.depth = 16;
+  description.levelBytes = {DxtLevel(1, 1)};
+  EXPECT_EQ(Read(WithHeader(TexDictionaryBody({description}))), nullptr) << "conversion switched off";
 }
 
 TEST_F(NativeTextureTest, FourBitPaletteIsReadIntoAnEightBitPalette) {
   StartNative();
-  NativeTextureSpec spec;
-  spec.format = rwRASTERFORMATPAL4 | rwRASTERFORMAT8888;
-  spec.depth = 8;
-  spec.palette.assign(128, 0);
+  NativeTextureDescription description;
+  description.format = rwRASTERFORMATPAL4 | rwRASTERFORMAT8888;
+  description.depth = 8;
+  description.palette.assign(128, 0);
   const RwUInt8 entries[2][4] = {{10, 20, 30, 255}, {200, 100, 50, 255}};
-  std::memcpy(spec.palette.data() + 4 * 15, entries[0], 4);
-  std::memcpy(spec.palette.data() + 4 * 31, entries[1], 4);
-  spec.levelBytes = {Bytes(16, 15)};
-  spec.levelBytes[0][5] = 31;
-  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  std::memcpy(description.palette.data() + 4 * 15, entries[0], 4);
+  std::memcpy(description.palette.data() + 4 * 31, entries[1], 4);
+  description.levelBytes = {Bytes(16, 15)};
+  description.levelBytes[0][5] = 31;
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({description})));
   ASSERT_NE(dictionary, nullptr);
   RwTexture* texture = Only(dictionary);
   EXPECT_NE(texture->raster->format & (rwRASTERFORMATPAL8 >> 8), 0);
@@ -291,17 +291,17 @@ TEST_F(NativeTextureTest, FourBitPaletteIsReadIntoAnEightBitPalette) {
 
 TEST_F(NativeTextureTest, PaletteTextureOnTheMinimalProfileIsConverted) {
   StartNative(d3d8test::CapsProfile::Minimal);
-  NativeTextureSpec spec;
-  spec.format = rwRASTERFORMATPAL8 | rwRASTERFORMAT8888;
-  spec.depth = 8;
-  spec.palette.assign(1024, 0);
+  NativeTextureDescription description;
+  description.format = rwRASTERFORMATPAL8 | rwRASTERFORMAT8888;
+  description.depth = 8;
+  description.palette.assign(1024, 0);
   const RwUInt8 entries[3][4] = {{255, 0, 0, 255}, {0, 255, 0, 128}, {0, 0, 255, 255}};
-  std::memcpy(spec.palette.data(), entries, sizeof(entries));
-  spec.levelBytes = {Bytes(16, 0)};
+  std::memcpy(description.palette.data(), entries, sizeof(entries));
+  description.levelBytes = {Bytes(16, 0)};
   for (int i = 0; i < 16; ++i) {
-    spec.levelBytes[0][i] = static_cast<uint8_t>(i % 3);
+    description.levelBytes[0][i] = static_cast<uint8_t>(i % 3);
   }
-  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({description})));
   ASSERT_NE(dictionary, nullptr);
   RwTexture* texture = Only(dictionary);
   EXPECT_EQ(texture->raster->format & (rwRASTERFORMATPAL8 >> 8), 0) << "no P8 on this device";
@@ -322,13 +322,13 @@ TEST_F(NativeTextureTest, PaletteTextureOnTheMinimalProfileIsConverted) {
 TEST_F(NativeTextureTest, StoredFormatTheDeviceLacksNeedsTheConversionSwitch) {
   Refused().textures = {D3DFMT_A8R8G8B8};
   StartNative();
-  NativeTextureSpec spec;
-  spec.levelBytes = {Bytes(64, 0)};
+  NativeTextureDescription description;
+  description.levelBytes = {Bytes(64, 0)};
   for (int i = 0; i < 16; ++i) {
-    spec.levelBytes[0][4 * i + 2] = 0xFF;  // red in bits 16..23
-    spec.levelBytes[0][4 * i + 3] = 0x80;  // alpha in bits 24..31
+    description.levelBytes[0][4 * i + 2] = 0xFF;  // red in bits 16..23
+    description.levelBytes[0][4 * i + 3] = 0x80;  // alpha in bits 24..31
   }
-  const Bytes file = WithHeader(TexDictionaryBody({spec}));
+  const Bytes file = WithHeader(TexDictionaryBody({description}));
   RwD3D8NativeTextureSetConversion(FALSE);
   EXPECT_EQ(Read(file), nullptr);
   TakeError();
@@ -350,44 +350,44 @@ TEST_F(NativeTextureTest, CorruptNativeChunksFailCleanly) {
   StartNative();
   struct Case {
     const char* what;
-    void (*change)(NativeTextureSpec&);
+    void (*change)(NativeTextureDescription&);
   };
   const Case cases[] = {
-      {"level size not rows x row bytes", [](NativeTextureSpec& s) { s.levelBytes[0].resize(60); }},
-      {"level size larger", [](NativeTextureSpec& s) { s.levelBytes[0].resize(68); }},
-      {"platform 9", [](NativeTextureSpec& s) { s.platform = 9; }},
-      {"compression 6", [](NativeTextureSpec& s) { s.compression = 6; }},
-      {"more levels than stored", [](NativeTextureSpec& s) { s.levels = 3; }},
-      {"struct length too short", [](NativeTextureSpec& s) { s.structSlack = -8; }},
-      {"version 0x34006", [](NativeTextureSpec& s) { s.stamp = RwChunkStampEncode(0x34006, 0xFFFF); }},
-      {"version 0x30FFF", [](NativeTextureSpec& s) { s.stamp = RwChunkStampEncode(0x30FFF, 0xFFFF); }},
-      {"struct beyond the chunk", [](NativeTextureSpec& s) { s.chunkSlack = -13; }},
+      {"level size not rows x row bytes", [](NativeTextureDescription& s) { s.levelBytes[0].resize(60); }},
+      {"level size larger", [](NativeTextureDescription& s) { s.levelBytes[0].resize(68); }},
+      {"platform 9", [](NativeTextureDescription& s) { s.platform = 9; }},
+      {"compression 6", [](NativeTextureDescription& s) { s.compression = 6; }},
+      {"more levels than stored", [](NativeTextureDescription& s) { s.levels = 3; }},
+      {"struct length too short", [](NativeTextureDescription& s) { s.structSlack = -8; }},
+      {"version 0x34006", [](NativeTextureDescription& s) { s.stamp = RwChunkStampEncode(0x34006, 0xFFFF); }},
+      {"version 0x30FFF", [](NativeTextureDescription& s) { s.stamp = RwChunkStampEncode(0x30FFF, 0xFFFF); }},
+      {"struct beyond the chunk", [](NativeTextureDescription& s) { s.chunkSlack = -13; }},
       {"more levels than the chain",
-       [](NativeTextureSpec& s) {
+       [](NativeTextureDescription& s) {
          s.levels = 4;
          s.levelBytes = {Bytes(64), Bytes(16), Bytes(4), Bytes(4)};
        }},
-      {"zero width", [](NativeTextureSpec& s) { s.width = 0; }},
+      {"zero width", [](NativeTextureDescription& s) { s.width = 0; }},
       {"depth 24",
-       [](NativeTextureSpec& s) {
+       [](NativeTextureDescription& s) {
          s.depth = 24;
          s.levelBytes = {Bytes(48)};
        }},
       {"palette missing",
-       [](NativeTextureSpec& s) {
+       [](NativeTextureDescription& s) {
          s.format = rwRASTERFORMATPAL8 | rwRASTERFORMAT8888;
          s.depth = 8;
          s.levelBytes = {Bytes(16)};
        }},
   };
-  NativeTextureSpec good;
+  NativeTextureDescription good;
   good.levelBytes = {Bytes(64, 0x5A)};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    NativeTextureSpec spec = good;
-    c.change(spec);
+    NativeTextureDescription description = good;
+    c.change(description);
     // A good texture first, so the failure must also take it away.
-    EXPECT_EQ(Read(WithHeader(TexDictionaryBody({good, spec}))), nullptr);
+    EXPECT_EQ(Read(WithHeader(TexDictionaryBody({good, description}))), nullptr);
     TakeError();
   }
   RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({good, good})));
@@ -397,11 +397,11 @@ TEST_F(NativeTextureTest, CorruptNativeChunksFailCleanly) {
 
 TEST_F(NativeTextureTest, NamesWithoutTerminatorsAreTerminated) {
   StartNative();
-  NativeTextureSpec spec;
-  spec.name = std::string(32, 'N');
-  spec.mask = std::string(32, 'M');
-  spec.levelBytes = {Bytes(64, 1)};
-  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({spec})));
+  NativeTextureDescription description;
+  description.name = std::string(32, 'N');
+  description.mask = std::string(32, 'M');
+  description.levelBytes = {Bytes(64, 1)};
+  RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({description})));
   ASSERT_NE(dictionary, nullptr);
   RwTexture* texture = Only(dictionary);
   EXPECT_EQ(std::string(texture->name), std::string(31, 'N'));

@@ -29,16 +29,16 @@ class D3D8TextureReadTest : public D3D8RasterTest {
   }
   // A 24-bit bitmap whose left half is one colour and right half another.
   void WriteHalves(const std::string& name, int size, uint32_t left, uint32_t right) {
-    tktest::BmpSpec spec;
-    spec.width = size;
-    spec.height = size;
+    tktest::BmpDescription description;
+    description.width = size;
+    description.height = size;
     for (int y = 0; y < size; ++y) {
       for (int x = 0; x < size; ++x) {
-        spec.pixels.push_back(x < size / 2 ? left : right);
+        description.pixels.push_back(x < size / 2 ? left : right);
       }
     }
     const std::string path = prefix_ + name + ".bmp";
-    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
     files_.push_back(path);
   }
   // Level pixel (x, y) of a 32-bit raster as 0xRRGGBB.
@@ -71,16 +71,16 @@ TEST_F(D3D8TextureReadTest, DefaultReadMakesATextureOfTheFile) {
 
 TEST_F(D3D8TextureReadTest, PaletteBitmapKeepsItsColours) {
   StartWithFiles();
-  tktest::BmpSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.bitCount = 8;
-  spec.palette = {0x102030, 0xC08040};
+  tktest::BmpDescription description;
+  description.width = 4;
+  description.height = 4;
+  description.bitCount = 8;
+  description.palette = {0x102030, 0xC08040};
   for (int i = 0; i < 16; ++i) {
-    spec.pixels.push_back(static_cast<uint32_t>(i % 2));
+    description.pixels.push_back(static_cast<uint32_t>(i % 2));
   }
   const std::string path = prefix_ + "sign.bmp";
-  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(spec)));
+  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
   files_.push_back(path);
   RwTexture* texture = RwTextureRead("sign", nullptr);
   ASSERT_NE(texture, nullptr);

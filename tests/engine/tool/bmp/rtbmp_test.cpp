@@ -16,7 +16,7 @@
 
 namespace {
 
-using tktest::BmpSpec;
+using tktest::BmpDescription;
 using tktest::WriteBmp;
 
 RwUInt32 Rgba(const RwUInt8* p) {
@@ -56,13 +56,13 @@ class BmpTest : public ::testing::Test {
   std::string path_;
 };
 
-// A spec with every pixel set: index (x + 3y) masked to the bit count, or a
+// A description with every pixel set: index (x + 3y) masked to the bit count, or a
 // colour derived from the position.
-BmpSpec Pattern(uint16_t bitCount, int width, int height) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = bitCount;
+BmpDescription Pattern(uint16_t bitCount, int width, int height) {
+  BmpDescription description;
+  description.width = width;
+  description.height = height;
+  description.bitCount = bitCount;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       uint32_t v = static_cast<uint32_t>(x + 3 * y);
@@ -73,15 +73,15 @@ BmpSpec Pattern(uint16_t bitCount, int width, int height) {
       } else {
         v = (v * 0x10305u) & 0xFFFFFF;
       }
-      spec.pixels.push_back(v);
+      description.pixels.push_back(v);
     }
   }
   if (bitCount <= 8) {
     for (uint32_t i = 0; i < (1u << bitCount); ++i) {
-      spec.palette.push_back(0x010203u * i + 0x100000u);
+      description.palette.push_back(0x010203u * i + 0x100000u);
     }
   }
-  return spec;
+  return description;
 }
 
 TEST_F(BmpTest, PaletteBitCountsBecomeIndexImages) {
@@ -95,23 +95,23 @@ TEST_F(BmpTest, PaletteBitCountsBecomeIndexImages) {
                         {4, 3, true, 4},   {8, 3, false, 8}, {8, 6, true, 8}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bitCount << " bits, width " << c.width << (c.coreHeader ? ", core" : ""));
-    BmpSpec spec = Pattern(c.bitCount, c.width, 4);
-    spec.coreHeader = c.coreHeader;
-    RwImage* image = Read(WriteBmp(spec));
+    BmpDescription description = Pattern(c.bitCount, c.width, 4);
+    description.coreHeader = c.coreHeader;
+    RwImage* image = Read(WriteBmp(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->width, c.width);
     EXPECT_EQ(image->height, 4);
     EXPECT_EQ(image->depth, c.depth);
     for (int y = 0; y < 4; ++y) {
       for (int x = 0; x < c.width; ++x) {
-        ASSERT_EQ(image->pixels[y * image->stride + x], spec.pixels[y * c.width + x]) << x << "," << y;
+        ASSERT_EQ(image->pixels[y * image->stride + x], description.pixels[y * c.width + x]) << x << "," << y;
       }
     }
-    for (uint32_t i = 0; i < spec.palette.size(); ++i) {
-      ASSERT_EQ(Rgba(image->palette + 4 * i), (spec.palette[i] << 8) | 0xFF) << i;
+    for (uint32_t i = 0; i < description.palette.size(); ++i) {
+      ASSERT_EQ(Rgba(image->palette + 4 * i), (description.palette[i] << 8) | 0xFF) << i;
     }
     // Entries the file does not fill are cleared.
-    for (int i = static_cast<int>(spec.palette.size()); i < (1 << c.depth); ++i) {
+    for (int i = static_cast<int>(description.palette.size()); i < (1 << c.depth); ++i) {
       ASSERT_EQ(Rgba(image->palette + 4 * i), 0u) << i;
     }
     RwImageDestroy(image);
@@ -119,16 +119,16 @@ TEST_F(BmpTest, PaletteBitCountsBecomeIndexImages) {
 }
 
 TEST_F(BmpTest, ColoursUsedShortensThePalette) {
-  BmpSpec spec = Pattern(8, 4, 2);
-  spec.colorsUsed = 12;
-  for (uint32_t& p : spec.pixels) {
+  BmpDescription description = Pattern(8, 4, 2);
+  description.colorsUsed = 12;
+  for (uint32_t& p : description.pixels) {
     p %= 12;
   }
-  RwImage* image = Read(WriteBmp(spec));
+  RwImage* image = Read(WriteBmp(description));
   ASSERT_NE(image, nullptr);
-  EXPECT_EQ(Rgba(image->palette + 4 * 11), (spec.palette[11] << 8) | 0xFF);
+  EXPECT_EQ(Rgba(image->palette + 4 * 11), (description.palette[11] << 8) | 0xFF);
   EXPECT_EQ(Rgba(image->palette + 4 * 12), 0u);
-  EXPECT_EQ(image->pixels[image->stride + 3], spec.pixels[4 + 3]);
+  EXPECT_EQ(image->pixels[image->stride + 3], description.pixels[4 + 3]);
   RwImageDestroy(image);
 }
 
@@ -139,13 +139,13 @@ TEST_F(BmpTest, DirectColourBitCountsBecome32BitImages) {
   };
   for (const Case& c : {Case{15, 5}, Case{16, 3}, Case{24, 3}, Case{24, 5}, Case{32, 2}}) {
     SCOPED_TRACE(c.bitCount);
-    const BmpSpec spec = Pattern(c.bitCount, c.width, 3);
-    RwImage* image = Read(WriteBmp(spec));
+    const BmpDescription description = Pattern(c.bitCount, c.width, 3);
+    RwImage* image = Read(WriteBmp(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 32);
     for (int y = 0; y < 3; ++y) {
       for (int x = 0; x < c.width; ++x) {
-        const uint32_t v = spec.pixels[y * c.width + x];
+        const uint32_t v = description.pixels[y * c.width + x];
         uint32_t expected = 0;
         if (c.bitCount == 15) {
           expected = (((v >> 7) & 0xF8) << 24) | (((v >> 2) & 0xF8) << 16) | (((v << 3) & 0xF8) << 8);
@@ -162,25 +162,25 @@ TEST_F(BmpTest, DirectColourBitCountsBecome32BitImages) {
 }
 
 TEST_F(BmpTest, Rle8RowsWithRunsLiteralsAndEarlyEnd) {
-  BmpSpec spec;
-  spec.width = 9;
-  spec.height = 3;
-  spec.bitCount = 8;
-  spec.rle8 = true;
+  BmpDescription description;
+  description.width = 9;
+  description.height = 3;
+  description.bitCount = 8;
+  description.rle8 = true;
   // Top row: a run then an odd literal; middle: literals; bottom: one run.
-  spec.pixels = {7, 7, 7, 7, 1, 2, 3, 9, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 5, 5, 5, 5, 5, 5, 5, 5};
-  spec.palette = {0x000000, 0xFF0000};
-  RwImage* image = Read(WriteBmp(spec));
+  description.pixels = {7, 7, 7, 7, 1, 2, 3, 9, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 5, 5, 5, 5, 5, 5, 5, 5};
+  description.palette = {0x000000, 0xFF0000};
+  RwImage* image = Read(WriteBmp(description));
   ASSERT_NE(image, nullptr);
   for (int i = 0; i < 27; ++i) {
-    ASSERT_EQ(image->pixels[(i / 9) * image->stride + i % 9], spec.pixels[i]) << i;
+    ASSERT_EQ(image->pixels[(i / 9) * image->stride + i % 9], description.pixels[i]) << i;
   }
   EXPECT_EQ(Rgba(image->palette + 4), 0xFF0000FFu);
   RwImageDestroy(image);
 
   // End of bitmap after the first (bottom) row: that row lands, the rest stay 0.
-  spec.rleStopAfterRows = 1;
-  image = Read(WriteBmp(spec));
+  description.rleStopAfterRows = 1;
+  image = Read(WriteBmp(description));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->pixels[2 * image->stride + 4], 5);
   EXPECT_EQ(image->pixels[0 * image->stride + 0], 0);
@@ -189,8 +189,8 @@ TEST_F(BmpTest, Rle8RowsWithRunsLiteralsAndEarlyEnd) {
 }
 
 TEST_F(BmpTest, EveryVariantReadsThroughTheFormatRegistry) {
-  BmpSpec spec = Pattern(24, 2, 2);
-  ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".BMP", WriteBmp(spec)));
+  BmpDescription description = Pattern(24, 2, 2);
+  ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".BMP", WriteBmp(description)));
   RwImage* image = RwImageRead((path_ + ".BMP").c_str());
   std::remove((path_ + ".BMP").c_str());
   ASSERT_NE(image, nullptr);
@@ -199,8 +199,8 @@ TEST_F(BmpTest, EveryVariantReadsThroughTheFormatRegistry) {
 }
 
 TEST_F(BmpTest, MaskedReadTakesTheMasksBrightnessAsAlpha) {
-  BmpSpec picture = Pattern(8, 2, 1);
-  BmpSpec mask = Pattern(8, 2, 1);
+  BmpDescription picture = Pattern(8, 2, 1);
+  BmpDescription mask = Pattern(8, 2, 1);
   mask.pixels = {0, 1};
   mask.palette = {0x000000, 0x203010};
   ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".bmp", WriteBmp(picture)));
@@ -260,21 +260,21 @@ TEST_F(BmpTest, CorruptHeadersAreRefused) {
     ExpectRefused(bytes, c.code);
   }
   // A 16-bit file with a short run-length header is refused, as run-length data is 8-bit only.
-  BmpSpec wide = Pattern(16, 4, 2);
+  BmpDescription wide = Pattern(16, 4, 2);
   std::vector<uint8_t> bytes = WriteBmp(wide);
   Put32(bytes, 30, 1);
   ExpectRefused(bytes, kRwErrImageFormatUnsupported);
 }
 
 TEST_F(BmpTest, PixelDataAfterAGapIsFoundThroughItsOffset) {
-  const BmpSpec spec = Pattern(24, 2, 2);
-  std::vector<uint8_t> bytes = WriteBmp(spec);
+  const BmpDescription description = Pattern(24, 2, 2);
+  std::vector<uint8_t> bytes = WriteBmp(description);
   const size_t offset = 14 + 40;
   bytes.insert(bytes.begin() + offset, 6, 0xEE);
   Put32(bytes, 10, offset + 6);
   RwImage* image = Read(bytes);
   ASSERT_NE(image, nullptr);
-  EXPECT_EQ(Rgba(image->pixels + image->stride + 4), (spec.pixels[3] << 8) | 0xFF);
+  EXPECT_EQ(Rgba(image->pixels + image->stride + 4), (description.pixels[3] << 8) | 0xFF);
   RwImageDestroy(image);
 }
 
@@ -290,9 +290,9 @@ TEST_F(BmpTest, HugeDimensionsFailWithoutOverrunning) {
 }
 
 TEST_F(BmpTest, RunLengthDataOutsideTheRowIsRefused) {
-  BmpSpec spec = Pattern(8, 4, 2);
-  spec.rle8 = true;
-  const std::vector<uint8_t> good = WriteBmp(spec);
+  BmpDescription description = Pattern(8, 4, 2);
+  description.rle8 = true;
+  const std::vector<uint8_t> good = WriteBmp(description);
   const size_t data = good.size() - (good.size() - (14 + 40 + 1024));
   struct Case {
     const char* what;
@@ -326,25 +326,25 @@ TEST_F(BmpTest, RunLengthDataOutsideTheRowIsRefused) {
 }
 
 TEST_F(BmpTest, EveryTruncationFails) {
-  BmpSpec rle = Pattern(8, 5, 3);
+  BmpDescription rle = Pattern(8, 5, 3);
   rle.rle8 = true;
-  BmpSpec core = Pattern(4, 3, 2);
+  BmpDescription core = Pattern(4, 3, 2);
   core.coreHeader = true;
-  for (const BmpSpec& spec : {Pattern(24, 3, 2), Pattern(1, 9, 2), rle, core}) {
-    const std::vector<uint8_t> full = WriteBmp(spec);
+  for (const BmpDescription& description : {Pattern(24, 3, 2), Pattern(1, 9, 2), rle, core}) {
+    const std::vector<uint8_t> full = WriteBmp(description);
     // The end-of-bitmap code after the last row is never needed, so it may be missing.
-    const size_t needed = full.size() - (spec.rle8 ? 2 : 0);
+    const size_t needed = full.size() - (description.rle8 ? 2 : 0);
     for (size_t length = 0; length < needed; ++length) {
-      SCOPED_TRACE(testing::Message() << spec.bitCount << " bits cut at " << length);
+      SCOPED_TRACE(testing::Message() << description.bitCount << " bits cut at " << length);
       ExpectRefused(std::vector<uint8_t>(full.begin(), full.begin() + length), 0);
     }
   }
 }
 
 TEST_F(BmpTest, EveryFailedAllocationFailsCleanly) {
-  BmpSpec spec = Pattern(8, 40, 40);
-  spec.rle8 = true;
-  ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(spec)));
+  BmpDescription description = Pattern(8, 40, 40);
+  description.rle8 = true;
+  ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(description)));
   ExpectFailedImageReadsLeakNothing(RtBMPImageRead, path_, 20);
 }
 

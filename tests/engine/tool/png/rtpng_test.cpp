@@ -55,8 +55,8 @@ void AppendBytes(png_structp png, png_bytep data, size_t length) {
 
 void Flush(png_structp) {}
 
-// Encodes spec as a PNG file's bytes with libpng.
-std::vector<uint8_t> EncodePng(const PngSpec& spec) {
+// Encodes description as a PNG file's bytes with libpng.
+std::vector<uint8_t> EncodePng(const PngSpec& description) {
   std::vector<uint8_t> out;
   out.reserve(4096);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -66,36 +66,37 @@ std::vector<uint8_t> EncodePng(const PngSpec& spec) {
     return {};
   }
   png_set_write_fn(png, &out, AppendBytes, Flush);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, description.width, description.height, description.bitDepth, description.colourType,
+               description.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) {
-    png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+  if (!description.palette.empty()) {
+    png_set_PLTE(png, info, description.palette.data(), static_cast<int>(description.palette.size()));
   }
-  if (!spec.paletteAlphas.empty()) {
-    png_set_tRNS(png, info, spec.paletteAlphas.data(), static_cast<int>(spec.paletteAlphas.size()), nullptr);
+  if (!description.paletteAlphas.empty()) {
+    png_set_tRNS(png, info, description.paletteAlphas.data(), static_cast<int>(description.paletteAlphas.size()),
+                 nullptr);
   }
-  if (spec.greyKey) {
+  if (description.greyKey) {
     png_color_16 key = {};
     key.gray = 1;
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
   png_write_info(png, info);
-  const int channels = Channels(spec.colourType);
-  const size_t rowBytes = (static_cast<size_t>(spec.width) * channels * spec.bitDepth + 7) / 8;
-  std::vector<std::vector<png_byte>> rows(spec.height, std::vector<png_byte>(rowBytes, 0));
-  for (int y = 0; y < spec.height; ++y) {
-    for (int s = 0; s < spec.width * channels; ++s) {
-      const unsigned v = spec.samples[static_cast<size_t>(y) * spec.width * channels + s];
+  const int channels = Channels(description.colourType);
+  const size_t rowBytes = (static_cast<size_t>(description.width) * channels * description.bitDepth + 7) / 8;
+  std::vector<std::vector<png_byte>> rows(description.height, std::vector<png_byte>(rowBytes, 0));
+  for (int y = 0; y < description.height; ++y) {
+    for (int s = 0; s < description.width * channels; ++s) {
+      const unsigned v = description.samples[static_cast<size_t>(y) * description.width * channels + s];
       png_byte* row = rows[y].data();
-      if (spec.bitDepth == 16) {
+      if (description.bitDepth == 16) {
         row[2 * s] = static_cast<png_byte>(v >> 8);
         row[2 * s + 1] = static_cast<png_byte>(v);
-      } else if (spec.bitDepth == 8) {
+      } else if (description.bitDepth == 8) {
         row[s] = static_cast<png_byte>(v);
       } else {
-        const int perByte = 8 / spec.bitDepth;
-        const int shift = 8 - spec.bitDepth * (s % perByte + 1);
+        const int perByte = 8 / description.bitDepth;
+        const int shift = 8 - description.bitDepth * (s % perByte + 1);
         row[s / perByte] |= static_cast<png_byte>(v << shift);
       }
     }
@@ -132,35 +133,36 @@ class PngTest : public ::testing::Test {
 };
 
 PngSpec Sequence(int width, int height, int colourType, int bitDepth) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.colourType = colourType;
-  spec.bitDepth = bitDepth;
+  PngSpec description;
+  description.width = width;
+  description.height = height;
+  description.colourType = colourType;
+  description.bitDepth = bitDepth;
   const unsigned limit = bitDepth == 16 ? 65536u : (1u << bitDepth);
   const int count = width * height * Channels(colourType);
   for (int i = 0; i < count; ++i) {
-    spec.samples.push_back((static_cast<unsigned>(i) * 7919u + 13u) % limit);
+    description.samples.push_back((static_cast<unsigned>(i) * 7919u + 13u) % limit);
   }
-  return spec;
+  return description;
 }
 
 TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
-  PngSpec spec = Sequence(5, 3, PNG_COLOR_TYPE_PALETTE, 8);
+  PngSpec description = Sequence(5, 3, PNG_COLOR_TYPE_PALETTE, 8);
   for (int i = 0; i < 256; ++i) {
-    spec.palette.push_back({static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>(i / 2)});
+    description.palette.push_back(
+        {static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>(i / 2)});
   }
-  for (unsigned& s : spec.samples) {
+  for (unsigned& s : description.samples) {
     s %= 256;
   }
-  spec.paletteAlphas = {10, 20, 30};
-  RwImage* image = Read(EncodePng(spec));
+  description.paletteAlphas = {10, 20, 30};
+  RwImage* image = Read(EncodePng(description));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 8);
   EXPECT_EQ(image->width, 5);
   EXPECT_EQ(image->height, 3);
   for (int i = 0; i < 15; ++i) {
-    ASSERT_EQ(image->pixels[(i / 5) * image->stride + i % 5], spec.samples[i]) << i;
+    ASSERT_EQ(image->pixels[(i / 5) * image->stride + i % 5], description.samples[i]) << i;
   }
   EXPECT_EQ(Rgba(image->palette + 0), 0x00FF000Au);
   EXPECT_EQ(Rgba(image->palette + 4 * 2), 0x02FD011Eu);
@@ -170,13 +172,13 @@ TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
 }
 
 TEST_F(PngTest, OneBitPaletteBecomesAFourBitImage) {
-  PngSpec spec = Sequence(11, 2, PNG_COLOR_TYPE_PALETTE, 1);
-  spec.palette = {{200, 0, 0}, {0, 0, 200}};
-  RwImage* image = Read(EncodePng(spec));
+  PngSpec description = Sequence(11, 2, PNG_COLOR_TYPE_PALETTE, 1);
+  description.palette = {{200, 0, 0}, {0, 0, 200}};
+  RwImage* image = Read(EncodePng(description));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 4);
   for (int i = 0; i < 22; ++i) {
-    ASSERT_EQ(image->pixels[(i / 11) * image->stride + i % 11], spec.samples[i]) << i;
+    ASSERT_EQ(image->pixels[(i / 11) * image->stride + i % 11], description.samples[i]) << i;
   }
   EXPECT_EQ(Rgba(image->palette), 0xC80000FFu);
   EXPECT_EQ(Rgba(image->palette + 4), 0x0000C8FFu);
@@ -191,13 +193,13 @@ TEST_F(PngTest, GreyFilesBecomeEightBitImagesWithARampPalette) {
   };
   for (const Case& c : {Case{8, false}, Case{2, false}, Case{4, true}, Case{16, false}, Case{1, true}}) {
     SCOPED_TRACE(testing::Message() << c.bitDepth << " bits" << (c.key ? " with tRNS" : ""));
-    PngSpec spec = Sequence(7, 3, PNG_COLOR_TYPE_GRAY, c.bitDepth);
-    spec.greyKey = c.key;
-    RwImage* image = Read(EncodePng(spec));
+    PngSpec description = Sequence(7, 3, PNG_COLOR_TYPE_GRAY, c.bitDepth);
+    description.greyKey = c.key;
+    RwImage* image = Read(EncodePng(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 8);
     for (int i = 0; i < 21; ++i) {
-      unsigned expected = spec.samples[i];
+      unsigned expected = description.samples[i];
       if (c.bitDepth == 16) {
         expected >>= 8;
       } else if (c.bitDepth < 8) {
@@ -222,9 +224,9 @@ TEST_F(PngTest, ColourFilesBecome32BitImages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.colourType << ", " << c.bitDepth << " bits"
                                     << (c.interlaced ? ", interlaced" : ""));
-    PngSpec spec = Sequence(9, 5, c.colourType, c.bitDepth);
-    spec.interlaced = c.interlaced;
-    RwImage* image = Read(EncodePng(spec));
+    PngSpec description = Sequence(9, 5, c.colourType, c.bitDepth);
+    description.interlaced = c.interlaced;
+    RwImage* image = Read(EncodePng(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 32);
     EXPECT_EQ(image->palette, nullptr);
@@ -232,7 +234,7 @@ TEST_F(PngTest, ColourFilesBecome32BitImages) {
     for (int p = 0; p < 45; ++p) {
       unsigned s[4];
       for (int k = 0; k < channels; ++k) {
-        s[k] = spec.samples[p * channels + k] >> (c.bitDepth == 16 ? 8 : 0);
+        s[k] = description.samples[p * channels + k] >> (c.bitDepth == 16 ? 8 : 0);
       }
       RwUInt32 expected = 0;
       if (channels == 4) {
@@ -261,10 +263,10 @@ TEST_F(PngTest, LibpngMemoryComesFromTheEngine) {
 }
 
 TEST_F(PngTest, EveryFailedAllocationFailsCleanly) {
-  PngSpec spec = Sequence(6, 6, PNG_COLOR_TYPE_PALETTE, 4);
-  spec.palette.assign(16, png_color{1, 2, 3});
-  spec.paletteAlphas = {0, 128};
-  const std::vector<uint8_t> bytes = EncodePng(spec);
+  PngSpec description = Sequence(6, 6, PNG_COLOR_TYPE_PALETTE, 4);
+  description.palette.assign(16, png_color{1, 2, 3});
+  description.paletteAlphas = {0, 128};
+  const std::vector<uint8_t> bytes = EncodePng(description);
   ASSERT_FALSE(bytes.empty());
   ASSERT_TRUE(tktest::WriteFileBytes(path_, bytes));
   ExpectFailedImageReadsLeakNothing(RtPNGImageRead, path_, 200);

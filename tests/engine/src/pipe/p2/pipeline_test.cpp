@@ -30,7 +30,7 @@ struct TestNode {
   std::vector<RwUInt32> requirements;
   std::vector<std::vector<RwUInt32>> dispositions;  // per output, per cluster
   std::vector<RwUInt32> otherDisposition;           // per output
-  std::vector<RwOutputSpec> outputs;
+  std::vector<RwNodeOutput> outputs;
   RwNodeDefinition definition = {};
 
   TestNode(const std::string& nodeName, RwUInt32 numOutputs) : name(nodeName) {
@@ -922,7 +922,7 @@ RwNodeDefinition* NewEditableDefinition(RwUInt32 numOutputs) {
   std::memset(definition, 0, sizeof(*definition));
   definition->name = "editable";
   definition->numOutputs = numOutputs;
-  static RwOutputSpec output = {"out", nullptr, rwCLUSTER_IGNORE};
+  static RwNodeOutput output = {"out", nullptr, rwCLUSTER_IGNORE};
   definition->outputs = numOutputs > 0 ? &output : nullptr;
   definition->editable = 1;
   return definition;
