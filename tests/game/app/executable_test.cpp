@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,6 +90,27 @@ class ExecutableTest : public testing::Test {
     return -1;
   }
 
+  // True once a single-instance lock file exists in the runtime folder.
+  bool WaitForLockFile(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+      DIR* folder = opendir(mFolder.c_str());
+      bool found = false;
+      if (folder != nullptr) {
+        for (dirent* entry = readdir(folder); entry != nullptr && !found; entry = readdir(folder)) {
+          const std::string name = entry->d_name;
+          found = name.size() > 5 && name.compare(name.size() - 5, 5, ".lock") == 0;
+        }
+        closedir(folder);
+      }
+      if (found) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+  }
+
   std::string mFolder;
   std::vector<pid_t> mChildren;
 };
@@ -98,6 +120,9 @@ TEST_F(ExecutableTest, RunsRefusesASecondCopyAndEndsCleanly) {
   ASSERT_GT(first, 0);
   // A failed start would end within this time; the loop keeps running.
   EXPECT_EQ(-1, WaitFor(first, std::chrono::milliseconds(3000)));
+  // On a loaded machine the start may take longer: the second copy must not
+  // come before the first holds the single-instance lock.
+  ASSERT_TRUE(WaitForLockFile(std::chrono::milliseconds(15000)));
 
   const pid_t second = Start({"-low"});
   ASSERT_GT(second, 0);
