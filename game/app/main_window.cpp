@@ -121,9 +121,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
       RaiseDroppedFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
-    case kWaveOutOpen:
-    case kWaveOutClose:
-    case kWaveOutDone:
+    // The movie player's wave-out notifications: device opened, closed, buffer done.
+    case MM_WOM_OPEN:
+    case MM_WOM_CLOSE:
+    case MM_WOM_DONE:
       MovieWaveOutMessage(window, message, wParam, lParam);
       return DefWindowProcA(window, message, wParam, lParam);
     default:

@@ -9,10 +9,6 @@
 constexpr char kMainWindowClass[] = "RwAppClass";
 constexpr int kAppIconId = 104;
 constexpr DWORD kErrorBoxStyle = MB_ICONERROR | MB_TASKMODAL | MB_TOPMOST;
-// The movie player's wave-out notifications: device opened, closed, buffer done.
-constexpr UINT kWaveOutOpen = 0x3BB;
-constexpr UINT kWaveOutClose = 0x3BC;
-constexpr UINT kWaveOutDone = 0x3BD;
 constexpr size_t kDroppedNameSize = 260;
 
 // Non-zero on success; also registers the program's icon picture.
