@@ -1,4 +1,4 @@
-// Vector helpers.
+// Vector helpers in the game's argument order, on the engine's vector functions.
 #include "game/foundation/vector_helpers.h"
 
 #include <cmath>
@@ -33,7 +33,7 @@ void V2dNormalized(const RwV2d* v, RwV2d* out) {
   *out = RwV2d{v->x / length, v->y / length};
 }
 
-f32 V3dLengthSquared(const RwV3d* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+f32 V3dLengthSquared(const RwV3d* v) { return RwV3dDotProduct(v, v); }
 
 f32 V3dDistanceSquared(const RwV3d* a, const RwV3d* b) {
   RwV3d d;
@@ -41,17 +41,15 @@ f32 V3dDistanceSquared(const RwV3d* a, const RwV3d* b) {
   return V3dLengthSquared(&d);
 }
 
-void ScalarTimesV3d(RwV3d* out, f32 s, const RwV3d* v) { *out = RwV3d{s * v->x, s * v->y, s * v->z}; }
+void ScalarTimesV3d(RwV3d* out, f32 s, const RwV3d* v) { RwV3dScale(out, v, s); }
 
-void V3dTimesScalar(const RwV3d* v, RwV3d* out, f32 s) { ScalarTimesV3d(out, s, v); }
+void V3dTimesScalar(const RwV3d* v, RwV3d* out, f32 s) { RwV3dScale(out, v, s); }
 
-void V3dAdd(const RwV3d* a, RwV3d* out, const RwV3d* b) { *out = RwV3d{a->x + b->x, a->y + b->y, a->z + b->z}; }
+void V3dAdd(const RwV3d* a, RwV3d* out, const RwV3d* b) { RwV3dAdd(out, a, b); }
 
-void V3dSub(const RwV3d* a, RwV3d* out, const RwV3d* b) { *out = RwV3d{a->x - b->x, a->y - b->y, a->z - b->z}; }
+void V3dSub(const RwV3d* a, RwV3d* out, const RwV3d* b) { RwV3dSub(out, a, b); }
 
-void V3dCross(const RwV3d* a, RwV3d* out, const RwV3d* b) {
-  *out = RwV3d{a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x};
-}
+void V3dCross(const RwV3d* a, RwV3d* out, const RwV3d* b) { RwV3dCrossProduct(out, a, b); }
 
 tSegment2d::tSegment2d(const RwV2d& p0, const RwV2d& p1) : origin(p0) {
   RwV2d delta{p1.x - p0.x, p1.y - p0.y};
