@@ -11,8 +11,6 @@ namespace {
 
 constexpr UINT kPeekRemove = PM_REMOVE | PM_NOYIELD;
 
-u32 sLastFrameTime = 0;
-
 }  // namespace
 
 s32 FramePacingSleep(s32 elapsedMs) {
@@ -27,7 +25,7 @@ s32 FramePacingSleep(s32 elapsedMs) {
 }
 
 void RunMainLoop() {
-  sLastFrameTime = GetTimeMs();
+  u32 lastFrameTime = GetTimeMs();
   do {
     MSG message;
     if (PeekMessageA(&message, nullptr, 0, 0, kPeekRemove)) {
@@ -45,13 +43,13 @@ void RunMainLoop() {
         continue;
       }
       if (gFrameLimit != 0) {
-        const s32 elapsed = static_cast<s32>(GetTimeMs() - sLastFrameTime);
-        const s32 sleep = FramePacingSleep(elapsed);
+        const u32 now = GetTimeMs();
+        const s32 sleep = FramePacingSleep(static_cast<s32>(now - lastFrameTime));
         if (sleep >= 0) {
           SleepEx(static_cast<DWORD>(sleep), TRUE);
           continue;
         }
-        sLastFrameTime = GetTimeMs();
+        lastFrameTime = now;
       }
       AppEventHandler(kAppEventIdle, 0);
     }
