@@ -34,11 +34,6 @@ void RegisterAppIcon() {
   WinRegisterIcon(kAppIconId, kIconSize, kIconSize, pixels);
 }
 
-void RaiseCameraSize(s32 width, s32 height) {
-  tAppRect rect = {0, 0, width, height};
-  AppEventHandler(kAppEventCameraSize, reinterpret_cast<tAppEventArg>(&rect));
-}
-
 // Files reach the game from the last dropped to the first.
 void RaiseDroppedFiles(HDROP drop) {
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
@@ -130,6 +125,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
+}
+
+void RaiseCameraSize(s32 width, s32 height) {
+  tAppRect rect = {0, 0, width, height};
+  AppEventHandler(kAppEventCameraSize, reinterpret_cast<tAppEventArg>(&rect));
 }
 
 void ShowErrorBox(const char* text) { MessageBoxA(nullptr, text, gAppConfig.title, kErrorBoxStyle); }

@@ -17,6 +17,8 @@ ATOM RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Raises the camera-size event for a client area of width by height pixels.
+void RaiseCameraSize(s32 width, s32 height);
 void ShowErrorBox(const char* text);
 void SetCursorVisible(BOOL visible);
 // Client pixels, truncated.

@@ -43,11 +43,6 @@ void RaiseForArguments(const tEntryResources& resources, u32 code) {
   }
 }
 
-void RaiseCameraSize() {
-  tAppRect rect = {0, 0, static_cast<s32>(gAppConfig.width), static_cast<s32>(gAppConfig.height)};
-  AppEventHandler(kAppEventCameraSize, reinterpret_cast<tAppEventArg>(&rect));
-}
-
 void MakeBorderless(HWND window) {
   SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP));
   SetWindowPos(window, nullptr, 0, 0, 0, 0, kFrameChanged);
@@ -106,7 +101,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     MakeBorderless(window);
   }
   RaiseForArguments(resources, kAppEventArgument);
-  RaiseCameraSize();
+  RaiseCameraSize(static_cast<s32>(gAppConfig.width), static_cast<s32>(gAppConfig.height));
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   SetCursorClientPos(static_cast<f32>(gAppConfig.width) * 0.5f, static_cast<f32>(gAppConfig.height) * 0.5f);
