@@ -24,11 +24,6 @@ void ReportProgress(size_t bytes) {
   }
 }
 
-u32 ReadU32(const u8* bytes) {
-  return static_cast<u32>(bytes[0]) | (static_cast<u32>(bytes[1]) << 8) | (static_cast<u32>(bytes[2]) << 16) |
-         (static_cast<u32>(bytes[3]) << 24);
-}
-
 // Names compare as the folder lookup does: '\' as '/', ASCII case ignored.
 int NameKey(char c) {
   if (c == '\\') {
@@ -148,11 +143,11 @@ bool cPakFile::ReadDirectory(const char* packPath) {
     return false;
   }
   mCachedPosition = kPakHeaderSize;
-  if (ReadU32(header) != kPakMagic) {
+  if (RwReadLittleEndianUInt32(header) != kPakMagic) {
     return false;
   }
-  u32 directoryOffset = ReadU32(header + 4);
-  u32 directoryLength = ReadU32(header + 8);
+  u32 directoryOffset = RwReadLittleEndianUInt32(header + 4);
+  u32 directoryLength = RwReadLittleEndianUInt32(header + 8);
   if (directoryOffset > mSize || directoryLength > mSize - directoryOffset) {
     DebugTrace("cPakFile::Mount : directory of %s lies outside the archive\n", packPath);
     return false;
@@ -170,8 +165,8 @@ bool cPakFile::ReadDirectory(const char* packPath) {
       const u8* from = raw + static_cast<size_t>(i) * kPakEntrySize;
       tPakEntry& entry = mDirectory[i];
       memcpy(entry.name, from, kPakNameSize);
-      entry.offset = ReadU32(from + kPakNameSize);
-      entry.size = ReadU32(from + kPakNameSize + 4);
+      entry.offset = RwReadLittleEndianUInt32(from + kPakNameSize);
+      entry.size = RwReadLittleEndianUInt32(from + kPakNameSize + 4);
       if (memchr(entry.name, '\0', kPakNameSize) == nullptr || entry.offset > mSize ||
           entry.size > mSize - entry.offset) {
         DebugTrace("cPakFile::Mount : bad directory entry %u in %s\n", i, packPath);
