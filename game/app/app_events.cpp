@@ -180,9 +180,7 @@ u32 GameEngineInitialise(void* window) {
     ShowStartupError(kEngineStartError);
     return kAppEventFailed;
   }
-  if (gEventDevice == nullptr) {
-    CreateEventDevice();
-  }
+  CreateEventDevice();
   if (gTimeScaleListener == nullptr) {
     gTimeScaleListener = new cTimeScaleListener();
   }
