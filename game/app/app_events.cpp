@@ -123,13 +123,10 @@ bool ApplyAppDefaults() {
 }
 
 bool GameInitialise() {
+  // The defaults leave the size at zero; the game's own size replaces it.
   ApplyAppDefaults();
-  if (gAppConfig.width == 0) {
-    gAppConfig.width = kGameDefaultWidth;
-  }
-  if (gAppConfig.height == 0) {
-    gAppConfig.height = kGameDefaultHeight;
-  }
+  gAppConfig.width = kGameDefaultWidth;
+  gAppConfig.height = kGameDefaultHeight;
   gAppConfig.title = kGameTitle;
   return true;
 }
