@@ -3,6 +3,8 @@
 // return), and the Set methods store through it so it notes what changed.
 // Resources reach the renderer as OpenGL names, prepared (uploaded) just
 // before each draw.
+#include <algorithm>
+
 // The Windows types come first: they define APIENTRY for OpenGL's header.
 #include "platform/d3d8/device_internal.h"
 #include "platform/d3d8/draw_renderer.h"
@@ -49,11 +51,18 @@ uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
   return (size - vertexSize) / stream.stride + 1;
 }
 
-// True when every index of the range, moved by the base vertex index, names
-// a vertex the stream holds.
-bool IndicesInside(const IndexBuffer& indices, uint64_t start, uint64_t count, uint64_t base, uint64_t vertexCount) {
+// The largest index of the range. Remembered on the buffer until it is
+// locked again: a draw while it is locked scans every time, since the
+// caller may still be writing.
+uint64_t LargestIndex(IndexBuffer& indices, uint64_t start, uint64_t count) {
+  IndexBuffer::RangeMax& memo = indices.rangeMax;
+  const bool cacheable = indices.lockCount == 0;
+  if (cacheable && memo.valid && memo.lockSerial == indices.lockSerial && memo.start == start && memo.count == count) {
+    return memo.largest;
+  }
   const bool wide = indices.format == D3DFMT_INDEX32;
   const uint8_t* p = indices.data.data() + start * (wide ? 4 : 2);
+  uint64_t largest = 0;
   for (uint64_t i = 0; i < count; ++i) {
     uint64_t index;
     if (wide) {
@@ -63,9 +72,10 @@ bool IndicesInside(const IndexBuffer& indices, uint64_t start, uint64_t count, u
       index = uint64_t(p[0]) | (uint64_t(p[1]) << 8);
       p += 2;
     }
-    if (base + index >= vertexCount) return false;
+    largest = std::max(largest, index);
   }
-  return true;
+  if (cacheable) memo = {indices.lockSerial, start, count, largest, true};
+  return largest;
 }
 
 }  // namespace
@@ -267,8 +277,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   const uint64_t indexSize = state.indices->format == D3DFMT_INDEX32 ? 4 : 2;
   if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
   // So are indices that name a vertex past the end of the vertex buffer.
-  if (!IndicesInside(*state.indices, startIndex, count, state.baseVertexIndex,
-                     StreamVertexCount(state.streams[0], state.vertexShader))) {
+  if (uint64_t(state.baseVertexIndex) + LargestIndex(*state.indices, startIndex, count) >=
+      StreamVertexCount(state.streams[0], state.vertexShader)) {
     return D3DERR_INVALIDCALL;
   }
   if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;
