@@ -317,7 +317,7 @@ class BufferCore : public ResourceCore {
   HRESULT LockCommon(UINT offset, UINT size, BYTE** out, DWORD flags);
   HRESULT UnlockCommon();
   // Uploads what changed since the last call and returns the OpenGL buffer
-  // name (0 without a device). Binds it to GL_COPY_WRITE_BUFFER.
+  // name (0 without a device). An upload binds it to GL_COPY_WRITE_BUFFER.
   GLuint Prepare();
 
   std::vector<uint8_t> data;

@@ -449,6 +449,8 @@ GLuint BufferCore::Prepare() {
     dirtyBegin = 0;
     dirtyEnd = UINT(data.size());
   }
+  // Most draws find nothing to upload and leave the bindings alone.
+  if (!discarded && dirtyEnd <= dirtyBegin) return glBuffer;
   glBindBuffer(GL_COPY_WRITE_BUFFER, glBuffer);
   if (discarded) {
     glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(data.size()), nullptr,
