@@ -19,27 +19,6 @@ constexpr UINT kStreamCount = 16;
 
 bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
-// Vertices (or indices) a draw of primitiveCount primitives reads; 0 for an
-// unknown type.
-uint64_t ElementCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
-  const uint64_t n = primitiveCount;
-  switch (type) {
-    case D3DPT_POINTLIST:
-      return n;
-    case D3DPT_LINELIST:
-      return n * 2;
-    case D3DPT_LINESTRIP:
-      return n + 1;
-    case D3DPT_TRIANGLELIST:
-      return n * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN:
-      return n + 2;
-    default:
-      return 0;
-  }
-}
-
 // Whole vertices of the current format that stream 0 holds: the last one
 // may end the buffer without the padding a larger stride would add.
 uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
@@ -258,7 +237,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
   // A draw past the end of the vertex buffer is refused rather than read.
-  const uint64_t count = ElementCount(type, primitiveCount);
+  const uint64_t count = d3d8draw::ElementCount(type, primitiveCount);
   if (count == 0 || uint64_t(startVertex) + count > StreamVertexCount(state.streams[0], state.vertexShader)) {
     return D3DERR_INVALIDCALL;
   }
@@ -272,7 +251,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
   // Indices past the end of the index buffer are refused rather than read.
-  const uint64_t count = ElementCount(type, primitiveCount);
+  const uint64_t count = d3d8draw::ElementCount(type, primitiveCount);
   if (state.indices == nullptr || count == 0) return D3DERR_INVALIDCALL;
   const uint64_t indexSize = state.indices->format == D3DFMT_INDEX32 ? 4 : 2;
   if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
