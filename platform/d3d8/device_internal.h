@@ -317,7 +317,7 @@ class BufferCore : public ResourceCore {
   HRESULT LockCommon(UINT offset, UINT size, BYTE** out, DWORD flags);
   HRESULT UnlockCommon();
   // Uploads what changed since the last call and returns the OpenGL buffer
-  // name (0 without a device). Binds it to GL_COPY_WRITE_BUFFER.
+  // name (0 without a device). An upload binds it to GL_COPY_WRITE_BUFFER.
   GLuint Prepare();
 
   std::vector<uint8_t> data;
@@ -326,6 +326,9 @@ class BufferCore : public ResourceCore {
   UINT dirtyEnd = 0;
   bool discarded = true;  // the OpenGL buffer needs a fresh store
   GLuint glBuffer = 0;
+  // Moves on every lock: whatever was derived from the bytes at an earlier
+  // count may be stale.
+  uint64_t lockSerial = 0;
 };
 
 class VertexBuffer final : public IDirect3DVertexBuffer8, public BufferCore {
@@ -358,6 +361,15 @@ class IndexBuffer final : public IDirect3DIndexBuffer8, public BufferCore {
   HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
 
   D3DFORMAT format = D3DFMT_INDEX16;
+  // The largest index of the range last checked by an indexed draw, kept
+  // while the buffer is not locked again so repeated draws skip the scan.
+  struct RangeMax {
+    uint64_t lockSerial = 0;
+    uint64_t start = 0;
+    uint64_t count = 0;
+    uint64_t largest = 0;
+    bool valid = false;
+  } rangeMax;
 };
 
 // An additional swap chain: its own back buffer, presented into another

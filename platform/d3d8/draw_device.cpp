@@ -3,6 +3,8 @@
 // return), and the Set methods store through it so it notes what changed.
 // Resources reach the renderer as OpenGL names, prepared (uploaded) just
 // before each draw.
+#include <algorithm>
+
 // The Windows types come first: they define APIENTRY for OpenGL's header.
 #include "platform/d3d8/device_internal.h"
 #include "platform/d3d8/draw_renderer.h"
@@ -17,27 +19,6 @@ constexpr UINT kStreamCount = 16;
 
 bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
-// Vertices (or indices) a draw of primitiveCount primitives reads; 0 for an
-// unknown type.
-uint64_t ElementCount(D3DPRIMITIVETYPE type, UINT primitiveCount) {
-  const uint64_t n = primitiveCount;
-  switch (type) {
-    case D3DPT_POINTLIST:
-      return n;
-    case D3DPT_LINELIST:
-      return n * 2;
-    case D3DPT_LINESTRIP:
-      return n + 1;
-    case D3DPT_TRIANGLELIST:
-      return n * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN:
-      return n + 2;
-    default:
-      return 0;
-  }
-}
-
 // Whole vertices of the current format that stream 0 holds: the last one
 // may end the buffer without the padding a larger stride would add.
 uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
@@ -49,11 +30,18 @@ uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
   return (size - vertexSize) / stream.stride + 1;
 }
 
-// True when every index of the range, moved by the base vertex index, names
-// a vertex the stream holds.
-bool IndicesInside(const IndexBuffer& indices, uint64_t start, uint64_t count, uint64_t base, uint64_t vertexCount) {
+// The largest index of the range. Remembered on the buffer until it is
+// locked again: a draw while it is locked scans every time, since the
+// caller may still be writing.
+uint64_t LargestIndex(IndexBuffer& indices, uint64_t start, uint64_t count) {
+  IndexBuffer::RangeMax& memo = indices.rangeMax;
+  const bool cacheable = indices.lockCount == 0;
+  if (cacheable && memo.valid && memo.lockSerial == indices.lockSerial && memo.start == start && memo.count == count) {
+    return memo.largest;
+  }
   const bool wide = indices.format == D3DFMT_INDEX32;
   const uint8_t* p = indices.data.data() + start * (wide ? 4 : 2);
+  uint64_t largest = 0;
   for (uint64_t i = 0; i < count; ++i) {
     uint64_t index;
     if (wide) {
@@ -63,9 +51,10 @@ bool IndicesInside(const IndexBuffer& indices, uint64_t start, uint64_t count, u
       index = uint64_t(p[0]) | (uint64_t(p[1]) << 8);
       p += 2;
     }
-    if (base + index >= vertexCount) return false;
+    largest = std::max(largest, index);
   }
-  return true;
+  if (cacheable) memo = {indices.lockSerial, start, count, largest, true};
+  return largest;
 }
 
 }  // namespace
@@ -248,7 +237,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
   // A draw past the end of the vertex buffer is refused rather than read.
-  const uint64_t count = ElementCount(type, primitiveCount);
+  const uint64_t count = d3d8draw::ElementCount(type, primitiveCount);
   if (count == 0 || uint64_t(startVertex) + count > StreamVertexCount(state.streams[0], state.vertexShader)) {
     return D3DERR_INVALIDCALL;
   }
@@ -262,13 +251,13 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (draw == nullptr) return D3DERR_INVALIDCALL;
   if (lost || primitiveCount == 0) return D3D_OK;
   // Indices past the end of the index buffer are refused rather than read.
-  const uint64_t count = ElementCount(type, primitiveCount);
+  const uint64_t count = d3d8draw::ElementCount(type, primitiveCount);
   if (state.indices == nullptr || count == 0) return D3DERR_INVALIDCALL;
   const uint64_t indexSize = state.indices->format == D3DFMT_INDEX32 ? 4 : 2;
   if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
   // So are indices that name a vertex past the end of the vertex buffer.
-  if (!IndicesInside(*state.indices, startIndex, count, state.baseVertexIndex,
-                     StreamVertexCount(state.streams[0], state.vertexShader))) {
+  if (uint64_t(state.baseVertexIndex) + LargestIndex(*state.indices, startIndex, count) >=
+      StreamVertexCount(state.streams[0], state.vertexShader)) {
     return D3DERR_INVALIDCALL;
   }
   if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;

@@ -163,6 +163,25 @@ bool IsUniformOnlyState(DWORD state) {
 
 }  // namespace
 
+uint64_t ElementCount(DWORD type, UINT primitiveCount) {
+  const uint64_t n = primitiveCount;
+  switch (type) {
+    case D3DPT_POINTLIST:
+      return n;
+    case D3DPT_LINELIST:
+      return n * 2;
+    case D3DPT_LINESTRIP:
+      return n + 1;
+    case D3DPT_TRIANGLELIST:
+      return n * 3;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+      return n + 2;
+    default:
+      return 0;
+  }
+}
+
 Renderer::Renderer(FixedStates* shared) : states_(shared) {
   std::memset(&key_, 0, sizeof(key_));
   if (states_ == nullptr) {
@@ -778,35 +797,29 @@ void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
 }
 
 bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsizei* count) {
-  const GLsizei n = static_cast<GLsizei>(primitiveCount);
   switch (type) {
     case D3DPT_POINTLIST:
       *mode = GL_POINTS;
-      *count = n;
       break;
     case D3DPT_LINELIST:
       *mode = GL_LINES;
-      *count = n * 2;
       break;
     case D3DPT_LINESTRIP:
       *mode = GL_LINE_STRIP;
-      *count = n + 1;
       break;
     case D3DPT_TRIANGLELIST:
       *mode = GL_TRIANGLES;
-      *count = n * 3;
       break;
     case D3DPT_TRIANGLESTRIP:
       *mode = GL_TRIANGLE_STRIP;
-      *count = n + 2;
       break;
     case D3DPT_TRIANGLEFAN:
       *mode = GL_TRIANGLE_FAN;
-      *count = n + 2;
       break;
     default:
       return false;
   }
+  *count = static_cast<GLsizei>(ElementCount(type, primitiveCount));
   if (!layout_.valid || primitiveCount == 0 || primitiveCount > 0x1000000) return false;
   if (transformsDirty_) UpdateDerivedTransforms();
   if (lightsDirty_) {

@@ -30,6 +30,10 @@ namespace d3d8draw {
 
 constexpr int kTransformStateCount = 260;  // D3DTS_WORLD (256) .. 259
 
+// Vertices (or indices) a draw of primitiveCount primitives of the type
+// reads; 0 for an unknown type.
+uint64_t ElementCount(DWORD type, UINT primitiveCount);
+
 class Renderer {
  public:
   // With shared states the renderer draws from them and stores what its Set

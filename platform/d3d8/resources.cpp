@@ -414,6 +414,7 @@ HRESULT BufferCore::LockCommon(UINT offset, UINT size, BYTE** out, DWORD flags) 
   if (offset > total) return D3DERR_INVALIDCALL;
   if (size == 0) size = UINT(total - offset);
   if (size_t(offset) + size > total) return D3DERR_INVALIDCALL;
+  lockSerial++;
   if (flags & D3DLOCK_DISCARD) {
     // Earlier contents are undefined after a discard; OpenGL gets a new store.
     discarded = true;
@@ -448,6 +449,8 @@ GLuint BufferCore::Prepare() {
     dirtyBegin = 0;
     dirtyEnd = UINT(data.size());
   }
+  // Most draws find nothing to upload and leave the bindings alone.
+  if (!discarded && dirtyEnd <= dirtyBegin) return glBuffer;
   glBindBuffer(GL_COPY_WRITE_BUFFER, glBuffer);
   if (discarded) {
     glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(data.size()), nullptr,
