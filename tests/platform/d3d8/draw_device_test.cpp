@@ -173,6 +173,16 @@ TEST_F(DrawDeviceTest, IndicesNamingVerticesPastTheBufferAreRefused) {
     EXPECT_EQ(Pixel(12, 12), 0xFF000000u);
   }
   {
+    SCOPED_TRACE("an index rewritten after a draw that passed is checked again");
+    ASSERT_EQ(device_->SetIndices(ib, 0), D3D_OK);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3D_OK);
+    BYTE* data = nullptr;
+    ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
+    reinterpret_cast<uint16_t*>(data)[2] = 9;
+    ASSERT_EQ(ib->Unlock(), D3D_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL);
+  }
+  {
     SCOPED_TRACE("a stride shorter than the vertex format leaves the last vertex incomplete");
     ASSERT_EQ(device_->SetStreamSource(0, vb, sizeof(ScreenVertex) - 4), D3D_OK);
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
