@@ -178,28 +178,23 @@ RwBool RasterToImage8(RwImage* image, RwRaster* raster, RwInt32 width, RwInt32 h
 // Image to raster.
 
 // The packed value of every palette entry of an indexed image.
-void PackPalette(const RwImage* image, RwUInt32 format, bool luminance, RwUInt32 table[256]) {
+void PackPalette(const RwImage* image, RwUInt32 format, RwUInt32 table[256]) {
   const RwInt32 entries = 1 << image->depth;
   for (RwInt32 i = 0; i < 256; ++i) {
     table[i] = 0;
   }
   for (RwInt32 i = 0; i < entries; ++i) {
     const RwRGBA colour = EntryColour(image->palette + kEntryBytes * i);
-    if (luminance) {
-      table[i] = Luminance(colour);
-    } else {
-      _rwD3D8PackColour(&colour, format, &table[i]);
-    }
+    _rwD3D8PackColour(&colour, format, &table[i]);
   }
 }
 
 // Writes every image pixel packed by the format (LUM8 as luminance).
 void FillPacked(RwRaster* raster, const RwImage* image, RwUInt32 format, RwInt32 bytes, RwInt32 width, RwInt32 height) {
-  const bool luminance = PixelNibble(format) == rwRASTERFORMATLUM8;
   const bool indexed = image->depth != 32;
   RwUInt32 table[256];
   if (indexed) {
-    PackPalette(image, format, luminance, table);
+    PackPalette(image, format, table);
   }
   const RwUInt8 lastIndex = static_cast<RwUInt8>(indexed ? (1 << image->depth) - 1 : 0);
   for (RwInt32 y = 0; y < height; ++y) {
@@ -211,11 +206,7 @@ void FillPacked(RwRaster* raster, const RwImage* image, RwUInt32 format, RwInt32
         value = table[in[x] & lastIndex];
       } else {
         const RwRGBA colour = EntryColour(in + static_cast<size_t>(x) * kEntryBytes);
-        if (luminance) {
-          value = Luminance(colour);
-        } else {
-          _rwD3D8PackColour(&colour, format, &value);
-        }
+        _rwD3D8PackColour(&colour, format, &value);
       }
       WritePixel(out + static_cast<size_t>(x) * bytes, bytes, value);
     }
