@@ -66,12 +66,12 @@ RwBool ClientSize(HWND window, RwInt32* width, RwInt32* height) {
 }
 
 // Release, Reset with the presentation parameters and, when the Reset
-// succeeded, restore; returns the Reset result.
-HRESULT ResetDevice(RwBool* restored) {
+// succeeded, restore.
+void ResetDevice() {
   RwD3D8DeviceReleaseVideoMemory();
-  const HRESULT result = Driver().device->Reset(&Driver().present);
-  *restored = SUCCEEDED(result) && RwD3D8DeviceRestoreVideoMemory();
-  return result;
+  if (SUCCEEDED(Driver().device->Reset(&Driver().present))) {
+    RwD3D8DeviceRestoreVideoMemory();
+  }
 }
 
 // After a failed resize the back buffer and the window go back to the size of
@@ -494,8 +494,7 @@ RwBool RwD3D8RasterShowRaster(void* object, void* /*window*/, RwInt32 flags) {
     }
   }
   if (changed) {
-    RwBool restored = FALSE;
-    ResetDevice(&restored);
+    ResetDevice();
   }
 
   RwRaster* raster = static_cast<RwRaster*>(object);
@@ -507,8 +506,7 @@ RwBool RwD3D8RasterShowRaster(void* object, void* /*window*/, RwInt32 flags) {
     result = driver.device->Present(nullptr, nullptr, nullptr, nullptr);
   }
   if (result == D3DERR_DEVICELOST && driver.device->TestCooperativeLevel() == D3DERR_DEVICENOTRESET) {
-    RwBool restored = FALSE;
-    ResetDevice(&restored);
+    ResetDevice();
   }
   return SUCCEEDED(result);
 }

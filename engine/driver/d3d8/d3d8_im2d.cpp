@@ -9,6 +9,7 @@
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/camera.h"
+#include "engine/src/pipe/p2/im3d.h"
 #include "engine/src/plcore/error.h"
 
 namespace {
@@ -22,14 +23,6 @@ constexpr UINT kAvailableMemoryForOwnBuffer = 0x800000;
 constexpr DWORD kIm2DUsage = D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC | D3DUSAGE_DONOTCLIP;
 
 static_assert(sizeof(RwIm2DVertex) == 28, "the 2D vertex format is 28 bytes");
-
-// Engine primitive types.
-constexpr RwInt32 kPrimLineList = 1;
-constexpr RwInt32 kPrimPolyLine = 2;
-constexpr RwInt32 kPrimTriList = 3;
-constexpr RwInt32 kPrimTriStrip = 4;
-constexpr RwInt32 kPrimTriFan = 5;
-constexpr RwInt32 kPrimPointList = 6;
 
 struct Im2DState {
   RwBool ownBuffer;
@@ -50,22 +43,22 @@ struct Im2DVertices {
 
 RwBool MapPrimitive(RwInt32 primitiveType, D3DPRIMITIVETYPE* d3dType) {
   switch (primitiveType) {
-    case kPrimLineList:
+    case kRwPrimTypeLineList:
       *d3dType = D3DPT_LINELIST;
       return TRUE;
-    case kPrimPolyLine:
+    case kRwPrimTypePolyLine:
       *d3dType = D3DPT_LINESTRIP;
       return TRUE;
-    case kPrimTriList:
+    case kRwPrimTypeTriList:
       *d3dType = D3DPT_TRIANGLELIST;
       return TRUE;
-    case kPrimTriStrip:
+    case kRwPrimTypeTriStrip:
       *d3dType = D3DPT_TRIANGLESTRIP;
       return TRUE;
-    case kPrimTriFan:
+    case kRwPrimTypeTriFan:
       *d3dType = D3DPT_TRIANGLEFAN;
       return TRUE;
-    case kPrimPointList:
+    case kRwPrimTypePointList:
       *d3dType = D3DPT_POINTLIST;
       return TRUE;
     default:
@@ -77,16 +70,16 @@ RwBool MapPrimitive(RwInt32 primitiveType, D3DPRIMITIVETYPE* d3dType) {
 // one point per vertex.
 RwInt32 PrimitiveCount(RwInt32 primitiveType, RwInt32 count) {
   switch (primitiveType) {
-    case kPrimLineList:
+    case kRwPrimTypeLineList:
       return count / 2;
-    case kPrimPolyLine:
+    case kRwPrimTypePolyLine:
       return count - 1;
-    case kPrimTriList:
+    case kRwPrimTypeTriList:
       return count / 3;
-    case kPrimTriStrip:
-    case kPrimTriFan:
+    case kRwPrimTypeTriStrip:
+    case kRwPrimTypeTriFan:
       return count - 2;
-    case kPrimPointList:
+    case kRwPrimTypePointList:
       return count;
     default:
       return 0;

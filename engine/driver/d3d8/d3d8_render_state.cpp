@@ -209,28 +209,6 @@ RwBool SetZTest(RwBool enable) {
   return TRUE;
 }
 
-RwBool SetShadeMode(RwInt32 mode) {
-  if (!InRange(mode, kShadeModeCount)) {
-    return FALSE;
-  }
-  if (mode != sCache.engine.shadeMode) {
-    sCache.engine.shadeMode = mode;
-    RwD3D8SetRenderState(D3DRS_SHADEMODE, static_cast<RwUInt32>(mode));
-  }
-  return TRUE;
-}
-
-RwBool SetCullMode(RwInt32 mode) {
-  if (!InRange(mode, kCullModeCount)) {
-    return FALSE;
-  }
-  if (mode != sCache.engine.cullMode) {
-    sCache.engine.cullMode = mode;
-    RwD3D8SetRenderState(D3DRS_CULLMODE, static_cast<RwUInt32>(mode));
-  }
-  return TRUE;
-}
-
 RwBool SetAddressU(RwUInt32 stage, RwInt32 mode) {
   if (!InRange(mode, kAddressModeCount)) {
     return FALSE;
@@ -278,9 +256,10 @@ RwBool SetTextureFilter(RwInt32 mode) {
   return TRUE;
 }
 
-// A stencil state whose engine value maps one to one onto its Direct3D value.
-RwBool SetStencilValue(RwInt32* engineValue, RwUInt32 d3dState, RwInt32 value) {
-  if (!InRange(value, kStencilValueCount)) {
+// A state whose engine value maps one to one onto its Direct3D value; values
+// outside [0, count) are refused.
+RwBool SetMappedValue(RwInt32* engineValue, RwUInt32 d3dState, RwInt32 value, RwInt32 count) {
+  if (!InRange(value, count)) {
     return FALSE;
   }
   if (value != *engineValue) {
@@ -414,25 +393,11 @@ void RwD3D8RenderStateFlush(void) {
 }
 
 RwBool RwD3D8RenderStateSetSrcBlend(RwInt32 blend) {
-  if (!InRange(blend, kBlendCount)) {
-    return FALSE;
-  }
-  if (blend != sCache.engine.srcBlend) {
-    sCache.engine.srcBlend = blend;
-    RwD3D8SetRenderState(D3DRS_SRCBLEND, static_cast<RwUInt32>(blend));
-  }
-  return TRUE;
+  return SetMappedValue(&sCache.engine.srcBlend, D3DRS_SRCBLEND, blend, kBlendCount);
 }
 
 RwBool RwD3D8RenderStateSetDestBlend(RwInt32 blend) {
-  if (!InRange(blend, kBlendCount)) {
-    return FALSE;
-  }
-  if (blend != sCache.engine.destBlend) {
-    sCache.engine.destBlend = blend;
-    RwD3D8SetRenderState(D3DRS_DESTBLEND, static_cast<RwUInt32>(blend));
-  }
-  return TRUE;
+  return SetMappedValue(&sCache.engine.destBlend, D3DRS_DESTBLEND, blend, kBlendCount);
 }
 
 RwBool RwD3D8SetTextureRaster(RwRaster* raster, RwUInt32 stage) {
@@ -722,7 +687,7 @@ RwBool RwD3D8RenderStateSet(RwInt32 state, void* value) {
     case kRwRenderStateZTestEnable:
       return SetZTest(integer != 0);
     case kRwRenderStateShadeMode:
-      return SetShadeMode(integer);
+      return SetMappedValue(&engine.shadeMode, D3DRS_SHADEMODE, integer, kShadeModeCount);
     case kRwRenderStateZWriteEnable:
       return SetZWrite(integer != 0);
     case kRwRenderStateTextureFilter:
@@ -744,7 +709,7 @@ RwBool RwD3D8RenderStateSet(RwInt32 state, void* value) {
     case kRwRenderStateFogDensity:
       return value != nullptr && SetFogDensity(*static_cast<const RwReal*>(value));
     case kRwRenderStateCullMode:
-      return SetCullMode(integer);
+      return SetMappedValue(&engine.cullMode, D3DRS_CULLMODE, integer, kCullModeCount);
     case kRwRenderStateStencilEnable:
       if ((integer != 0) != engine.stencilEnable) {
         engine.stencilEnable = integer != 0;
@@ -752,13 +717,13 @@ RwBool RwD3D8RenderStateSet(RwInt32 state, void* value) {
       }
       return TRUE;
     case kRwRenderStateStencilFail:
-      return SetStencilValue(&engine.stencilFail, D3DRS_STENCILFAIL, integer);
+      return SetMappedValue(&engine.stencilFail, D3DRS_STENCILFAIL, integer, kStencilValueCount);
     case kRwRenderStateStencilZFail:
-      return SetStencilValue(&engine.stencilZFail, D3DRS_STENCILZFAIL, integer);
+      return SetMappedValue(&engine.stencilZFail, D3DRS_STENCILZFAIL, integer, kStencilValueCount);
     case kRwRenderStateStencilPass:
-      return SetStencilValue(&engine.stencilPass, D3DRS_STENCILPASS, integer);
+      return SetMappedValue(&engine.stencilPass, D3DRS_STENCILPASS, integer, kStencilValueCount);
     case kRwRenderStateStencilFunction:
-      return SetStencilValue(&engine.stencilFunction, D3DRS_STENCILFUNC, integer);
+      return SetMappedValue(&engine.stencilFunction, D3DRS_STENCILFUNC, integer, kStencilValueCount);
     case kRwRenderStateStencilFunctionRef:
       return SetPlainValue(&engine.stencilRef, D3DRS_STENCILREF, word);
     case kRwRenderStateStencilFunctionMask:

@@ -144,6 +144,15 @@ RwBool RasterToImage32(RwImage* image, RwRaster* raster, RwInt32 width, RwInt32 
   return TRUE;
 }
 
+// Copies width one-byte indices per row.
+void CopyIndexRows(RwUInt8* to, RwInt32 toStride, const RwUInt8* from, RwInt32 fromStride, RwInt32 width,
+                   RwInt32 height) {
+  for (RwInt32 y = 0; y < height; ++y) {
+    std::memcpy(to + static_cast<size_t>(y) * toStride, from + static_cast<size_t>(y) * fromStride,
+                static_cast<size_t>(width));
+  }
+}
+
 RwBool RasterToImage8(RwImage* image, RwRaster* raster, RwInt32 width, RwInt32 height) {
   if (raster->depth == 16 || raster->depth == 24 || raster->depth == 32) {
     RaiseDriver("Conversion from non palettised rasters to 8bit images is not supported");
@@ -153,14 +162,7 @@ RwBool RasterToImage8(RwImage* image, RwRaster* raster, RwInt32 width, RwInt32 h
     RaiseCore(kRwErrInvalidRasterDepth);
     return FALSE;
   }
-  if (image->stride == raster->stride && raster->stride == width && width == image->width) {
-    std::memcpy(image->pixels, raster->pixels, static_cast<size_t>(image->stride) * height);
-  } else {
-    for (RwInt32 y = 0; y < height; ++y) {
-      std::memcpy(image->pixels + static_cast<size_t>(y) * image->stride,
-                  raster->pixels + static_cast<size_t>(y) * raster->stride, static_cast<size_t>(width));
-    }
-  }
+  CopyIndexRows(image->pixels, image->stride, raster->pixels, raster->stride, width, height);
   if (image->palette != nullptr) {
     for (RwInt32 i = 0; i < kRwD3D8PaletteEntries; ++i) {
       const RwUInt8 grey = static_cast<RwUInt8>(i);
@@ -176,28 +178,23 @@ RwBool RasterToImage8(RwImage* image, RwRaster* raster, RwInt32 width, RwInt32 h
 // Image to raster.
 
 // The packed value of every palette entry of an indexed image.
-void PackPalette(const RwImage* image, RwUInt32 format, bool luminance, RwUInt32 table[256]) {
+void PackPalette(const RwImage* image, RwUInt32 format, RwUInt32 table[256]) {
   const RwInt32 entries = 1 << image->depth;
   for (RwInt32 i = 0; i < 256; ++i) {
     table[i] = 0;
   }
   for (RwInt32 i = 0; i < entries; ++i) {
     const RwRGBA colour = EntryColour(image->palette + kEntryBytes * i);
-    if (luminance) {
-      table[i] = Luminance(colour);
-    } else {
-      _rwD3D8PackColour(&colour, format, &table[i]);
-    }
+    _rwD3D8PackColour(&colour, format, &table[i]);
   }
 }
 
 // Writes every image pixel packed by the format (LUM8 as luminance).
 void FillPacked(RwRaster* raster, const RwImage* image, RwUInt32 format, RwInt32 bytes, RwInt32 width, RwInt32 height) {
-  const bool luminance = PixelNibble(format) == rwRASTERFORMATLUM8;
   const bool indexed = image->depth != 32;
   RwUInt32 table[256];
   if (indexed) {
-    PackPalette(image, format, luminance, table);
+    PackPalette(image, format, table);
   }
   const RwUInt8 lastIndex = static_cast<RwUInt8>(indexed ? (1 << image->depth) - 1 : 0);
   for (RwInt32 y = 0; y < height; ++y) {
@@ -209,11 +206,7 @@ void FillPacked(RwRaster* raster, const RwImage* image, RwUInt32 format, RwInt32
         value = table[in[x] & lastIndex];
       } else {
         const RwRGBA colour = EntryColour(in + static_cast<size_t>(x) * kEntryBytes);
-        if (luminance) {
-          value = Luminance(colour);
-        } else {
-          _rwD3D8PackColour(&colour, format, &value);
-        }
+        _rwD3D8PackColour(&colour, format, &value);
       }
       WritePixel(out + static_cast<size_t>(x) * bytes, bytes, value);
     }
@@ -222,14 +215,7 @@ void FillPacked(RwRaster* raster, const RwImage* image, RwUInt32 format, RwInt32
 
 // Indices and palette of an indexed image into a palettised raster.
 void FillIndexed(RwRaster* raster, const RwImage* image, RwInt32 width, RwInt32 height) {
-  if (image->stride == raster->stride && raster->stride == width && width == image->width) {
-    std::memcpy(raster->pixels, image->pixels, static_cast<size_t>(image->stride) * height);
-  } else {
-    for (RwInt32 y = 0; y < height; ++y) {
-      std::memcpy(raster->pixels + static_cast<size_t>(y) * raster->stride,
-                  image->pixels + static_cast<size_t>(y) * image->stride, static_cast<size_t>(width));
-    }
-  }
+  CopyIndexRows(raster->pixels, raster->stride, image->pixels, image->stride, width, height);
   if (raster->palette != nullptr) {
     std::memcpy(raster->palette, image->palette, static_cast<size_t>(kEntryBytes) << image->depth);
   }

@@ -8,11 +8,6 @@ namespace {
 constexpr RwUInt8 kAlphaSmooth = 16;  // alphas from here to 254 need more than one alpha bit
 constexpr RwUInt8 kOpaque = 255;
 
-bool Supported(RwUInt32 nibble) {
-  const RwD3D8RasterFormatInfo* info = _rwD3D8RasterFormatInfo(nibble);
-  return info != nullptr && info->d3dFormat != D3DFMT_UNKNOWN && RwD3D8CheckTextureFormat(info->d3dFormat);
-}
-
 // The alphas of a 32-bit image: smooth (one between 16 and 254), cut out
 // (only below 16 and 255) or opaque.
 enum class Alphas { kOpaque, kCutOut, kSmooth };
@@ -63,14 +58,14 @@ RwUInt32 RwD3D8ImageFindFormat(const RwImage* image) {
   if (image->depth == 32 && image->pixels != nullptr) {
     switch (ExamineAlphas(image)) {
       case Alphas::kSmooth:
-        if (deep && Supported(rwRASTERFORMAT8888)) return rwRASTERFORMAT8888;
-        return Supported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555;
+        if (deep && _rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT8888)) return rwRASTERFORMAT8888;
+        return _rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555;
       case Alphas::kCutOut:
         if (!deep) return rwRASTERFORMAT1555;
-        return Supported(rwRASTERFORMAT8888) ? rwRASTERFORMAT8888 : rwRASTERFORMAT1555;
+        return _rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT8888) ? rwRASTERFORMAT8888 : rwRASTERFORMAT1555;
       case Alphas::kOpaque:
         if (!deep) return rwRASTERFORMAT565;
-        return Supported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565;
+        return _rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565;
     }
   }
   if ((image->depth == 8 || image->depth == 4) && image->pixels != nullptr && image->palette != nullptr) {

@@ -122,11 +122,6 @@ void FreePalette(RwD3D8RasterExtension* extension) {
 // ---------------------------------------------------------------------------
 // Format choice.
 
-bool TextureFormatSupported(RwUInt32 nibble) {
-  const RwD3D8RasterFormatInfo* info = _rwD3D8RasterFormatInfo(nibble);
-  return info != nullptr && info->d3dFormat != D3DFMT_UNKNOWN && RwD3D8CheckTextureFormat(info->d3dFormat);
-}
-
 bool AlphaPalettes() { return (_rwD3D8Driver.caps.TextureCaps & D3DPTEXTURECAPS_ALPHAPALETTE) != 0; }
 
 RwInt32 TableDepth(RwUInt32 nibble) {
@@ -163,15 +158,15 @@ bool ChooseTextureFormat(RwUInt32 formatFlags, Choice* choice) {
   }
   if (nibble == rwRASTERFORMATDEFAULT) {
     RwUInt32 chosen = rwRASTERFORMAT1555;
-    if (_rwD3D8RasterDisplayDepth() > 16 && TextureFormatSupported(rwRASTERFORMAT8888)) {
+    if (_rwD3D8RasterDisplayDepth() > 16 && _rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT8888)) {
       chosen = rwRASTERFORMAT8888;
-    } else if (TextureFormatSupported(rwRASTERFORMAT4444)) {
+    } else if (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT4444)) {
       chosen = rwRASTERFORMAT4444;
     }
     *choice = {modifiers | chosen, TableDepth(chosen)};
     return true;
   }
-  if (!TextureFormatSupported(nibble)) {
+  if (!_rwD3D8RasterTextureFormatSupported(nibble)) {
     return false;
   }
   *choice = {formatFlags, TableDepth(nibble)};
@@ -580,8 +575,8 @@ RwUInt32 RwD3D8RasterFindSupportedFormat(RwUInt32 type, RwUInt32 flags) {
       return 0;
   }
   auto bestTrueColour = [] {
-    if (TextureFormatSupported(rwRASTERFORMAT8888)) return rwRASTERFORMAT8888;
-    if (TextureFormatSupported(rwRASTERFORMAT4444)) return rwRASTERFORMAT4444;
+    if (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT8888)) return rwRASTERFORMAT8888;
+    if (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT4444)) return rwRASTERFORMAT4444;
     return rwRASTERFORMAT1555;
   };
   if (modifiers & kRwRasterPaletteFormats) {
@@ -598,21 +593,26 @@ RwUInt32 RwD3D8RasterFindSupportedFormat(RwUInt32 type, RwUInt32 flags) {
     }
     modifiers &= ~kRwRasterPaletteFormats;
     if (nibble == rwRASTERFORMAT888) {
-      return modifiers | (TextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
+      return modifiers |
+             (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
     }
     return modifiers | bestTrueColour();
   }
   switch (nibble) {
     case rwRASTERFORMAT8888:
-      if (TextureFormatSupported(rwRASTERFORMAT8888)) return format;
-      return modifiers | (TextureFormatSupported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555);
+      if (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT8888)) return format;
+      return modifiers |
+             (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555);
     case rwRASTERFORMAT888:
-      return modifiers | (TextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
+      return modifiers |
+             (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
     case rwRASTERFORMAT4444:
-      return modifiers | (TextureFormatSupported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555);
+      return modifiers |
+             (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT4444) ? rwRASTERFORMAT4444 : rwRASTERFORMAT1555);
     case rwRASTERFORMATLUM8:
-      if (TextureFormatSupported(rwRASTERFORMATLUM8)) return format;
-      return modifiers | (TextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
+      if (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMATLUM8)) return format;
+      return modifiers |
+             (_rwD3D8RasterTextureFormatSupported(rwRASTERFORMAT888) ? rwRASTERFORMAT888 : rwRASTERFORMAT565);
     case rwRASTERFORMATDEFAULT:
       return modifiers | bestTrueColour();
     default:

@@ -14,6 +14,12 @@ inline bool _rwD3D8RasterIsPalettised(const RwRaster* raster) {
   return (_rwD3D8RasterFormatFlags(raster) & kRwRasterPaletteFormats) != 0;
 }
 
+// Whether the device takes textures of a pixel format (a format nibble).
+inline bool _rwD3D8RasterTextureFormatSupported(RwUInt32 nibble) {
+  const RwD3D8RasterFormatInfo* info = _rwD3D8RasterFormatInfo(nibble);
+  return info != nullptr && info->d3dFormat != D3DFMT_UNKNOWN && RwD3D8CheckTextureFormat(info->d3dFormat);
+}
+
 void _rwD3D8RasterRaiseCore(RwInt32 code);
 void _rwD3D8RasterRaiseDriver(const char* message);
 

@@ -6,13 +6,13 @@
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8convert.h"
 #include "engine/driver/d3d8/d3d8raster_internal.h"
+#include "engine/src/pipe/p2/im3d.h"
+#include "engine/src/texture.h"
 
 namespace {
 
 constexpr RwInt32 kBlendSrcAlpha = 5;
 constexpr RwInt32 kBlendInvSrcAlpha = 6;
-constexpr RwInt32 kTextureAddressClamp = 3;
-constexpr RwInt32 kPrimitiveTriangleStrip = 4;
 constexpr RwInt32 kQuadVertices = 4;
 constexpr const char* kRenderCombination = "SRC, DST Raster render combination not supported";
 
@@ -167,7 +167,7 @@ bool DrawQuad(RwRaster* source, RwRaster* context, const RwRect& area, bool scal
   }
   RwD3D8RenderStateSet(kRwRenderStateFogEnable, AsState(0));
   RwD3D8RenderStateSet(kRwRenderStateTextureFilter, AsState(scaled ? kRwFilterLinear : kRwFilterNearest));
-  RwD3D8RenderStateSet(kRwRenderStateTextureAddress, AsState(kTextureAddressClamp));
+  RwD3D8RenderStateSet(kRwRenderStateTextureAddress, AsState(kRwTextureAddressClamp));
   RwD3D8SetRenderState(D3DRS_ZENABLE, 0);
   RwD3D8SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
 
@@ -187,7 +187,7 @@ bool DrawQuad(RwRaster* source, RwRaster* context, const RwRect& area, bool scal
       {x1, y0, 0.0f, 1.0f, 0xFFFFFFFFu, u1, v0},
       {x1, y1, 0.0f, 1.0f, 0xFFFFFFFFu, u1, v1},
   };
-  const bool drawn = RwD3D8Im2DRenderPrimitive(kPrimitiveTriangleStrip, quad, kQuadVertices) != FALSE;
+  const bool drawn = RwD3D8Im2DRenderPrimitive(kRwPrimTypeTriStrip, quad, kQuadVertices) != FALSE;
   device->SetTexture(0, nullptr);
   RestoreStates(saved);
   device->SetViewport(&oldViewport);

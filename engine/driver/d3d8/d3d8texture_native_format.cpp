@@ -3,6 +3,7 @@
 // reader never trusts a size it has not checked against the chunk.
 #include <cstring>
 
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/driver/d3d8/d3d8texture_native.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/src/plcore/error.h"
@@ -62,10 +63,8 @@ RwBool _rwD3D8NativeLevelLayout(const RwD3D8NativeTextureHeader* header, RwInt32
   if (level < 0 || level >= kMaxLevels) {
     return FALSE;
   }
-  layout->width = header->width >> level;
-  layout->height = header->height >> level;
-  layout->width = layout->width > 0 ? layout->width : 1;
-  layout->height = layout->height > 0 ? layout->height : 1;
+  layout->width = _rwD3D8LevelSize(header->width, static_cast<RwUInt32>(level));
+  layout->height = _rwD3D8LevelSize(header->height, static_cast<RwUInt32>(level));
   if (header->compression != 0) {
     const RwInt32 blockBytes = header->compression == 1 ? kRwDxt1BlockBytes : kRwDxtAlphaBlockBytes;
     layout->rows = static_cast<RwUInt32>((layout->height + kRwDxtBlockEdge - 1) / kRwDxtBlockEdge);
