@@ -20,18 +20,6 @@ constexpr RwInt32 kReadInitialCapacity = 64;
 
 void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
 
-void ReadV3d(const RwUInt8* bytes, RwV3d* v) {
-  v->x = RwReadLittleEndianReal(bytes);
-  v->y = RwReadLittleEndianReal(bytes + 4);
-  v->z = RwReadLittleEndianReal(bytes + 8);
-}
-
-void WriteV3d(RwUInt8* bytes, const RwV3d* v) {
-  RwWriteLittleEndianReal(bytes, v->x);
-  RwWriteLittleEndianReal(bytes + 4, v->y);
-  RwWriteLittleEndianReal(bytes + 8, v->z);
-}
-
 // Flags of a matrix read from a stream: ortho-normal when it is one within
 // the read tolerances (and not a reflection), never the identity.
 RwUInt32 DeriveReadFlags(const RwMatrix* m) {
@@ -66,10 +54,7 @@ RwFrame* ReadFrame(RwStream* stream, RwFrame** frames, RwInt32 index) {
     return nullptr;
   }
   RwMatrix* m = &frame->modelling;
-  ReadV3d(record, &m->right);
-  ReadV3d(record + 12, &m->up);
-  ReadV3d(record + 24, &m->at);
-  ReadV3d(record + 36, &m->pos);
+  _rwMatrixReadAxes(record, m);
   m->flags = DeriveReadFlags(m);  // the stored flags word is not trusted
   if (parentIndex >= 0) {
     RwFrameAddChild(frames[parentIndex], frame);
@@ -158,10 +143,7 @@ const RwFrameList* RwFrameListStreamWrite(const RwFrameList* list, RwStream* str
       return nullptr;
     }
     RwUInt8 record[kRwFrameStreamRecordSize];
-    WriteV3d(record, &frame->modelling.right);
-    WriteV3d(record + 12, &frame->modelling.up);
-    WriteV3d(record + 24, &frame->modelling.at);
-    WriteV3d(record + 36, &frame->modelling.pos);
+    _rwMatrixWriteAxes(record, &frame->modelling);
     RwWriteLittleEndianUInt32(record + 48, static_cast<RwUInt32>(parentIndex));
     RwWriteLittleEndianUInt32(record + 52, frame->modelling.flags);
     if (!RwStreamWrite(stream, record, kRwFrameStreamRecordSize)) {

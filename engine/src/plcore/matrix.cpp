@@ -402,11 +402,8 @@ RwMatrix* RwMatrixStreamRead(RwStream* stream, RwMatrix* matrix) {
       return nullptr;
     }
   }
-  ReadV3d(body, &matrix->right);
-  ReadV3d(body + 12, &matrix->up);
-  ReadV3d(body + 24, &matrix->at);
-  ReadV3d(body + 36, &matrix->pos);
-  matrix->flags = RwReadLittleEndianUInt32(body + 48) & kRwMatrixTypeOrthonormal;
+  _rwMatrixReadAxes(body, matrix);
+  matrix->flags = RwReadLittleEndianUInt32(body + kRwMatrixStreamAxesSize) & kRwMatrixTypeOrthonormal;
   if (matrix->flags == kRwMatrixTypeOrthonormal) {
     RwMatrixOrthoNormalize(matrix, matrix);
   }
@@ -421,11 +418,8 @@ const RwMatrix* RwMatrixStreamWrite(const RwMatrix* matrix, RwStream* stream) {
     return nullptr;
   }
   RwUInt8 body[kRwMatrixStreamBodySize];
-  WriteV3d(body, &matrix->right);
-  WriteV3d(body + 12, &matrix->up);
-  WriteV3d(body + 24, &matrix->at);
-  WriteV3d(body + 36, &matrix->pos);
-  RwWriteLittleEndianUInt32(body + 48, matrix->flags);
+  _rwMatrixWriteAxes(body, matrix);
+  RwWriteLittleEndianUInt32(body + kRwMatrixStreamAxesSize, matrix->flags);
   if (!RwStreamWrite(stream, body, kRwMatrixStreamBodySize)) {
     return nullptr;
   }
@@ -433,6 +427,20 @@ const RwMatrix* RwMatrixStreamWrite(const RwMatrix* matrix, RwStream* stream) {
 }
 
 RwUInt32 RwMatrixStreamGetSize(const RwMatrix* /*matrix*/) { return kRwChunkHeaderSize + kRwMatrixStreamBodySize; }
+
+void _rwMatrixReadAxes(const RwUInt8* bytes, RwMatrix* matrix) {
+  ReadV3d(bytes, &matrix->right);
+  ReadV3d(bytes + 12, &matrix->up);
+  ReadV3d(bytes + 24, &matrix->at);
+  ReadV3d(bytes + 36, &matrix->pos);
+}
+
+void _rwMatrixWriteAxes(RwUInt8* bytes, const RwMatrix* matrix) {
+  WriteV3d(bytes, &matrix->right);
+  WriteV3d(bytes + 12, &matrix->up);
+  WriteV3d(bytes + 24, &matrix->at);
+  WriteV3d(bytes + 36, &matrix->pos);
+}
 
 RwBBox* RwBBoxCalculate(RwBBox* box, const RwV3d* points, RwInt32 count) {
   if (count <= 0) {

@@ -93,6 +93,12 @@ RwMatrix* RwMatrixStreamRead(RwStream* stream, RwMatrix* matrix);
 const RwMatrix* RwMatrixStreamWrite(const RwMatrix* matrix, RwStream* stream);
 // Bytes of the matrix chunk's body (its struct chunk with header).
 RwUInt32 RwMatrixStreamGetSize(const RwMatrix* matrix);
+// The right, up, at and pos vectors as twelve little-endian reals (48 bytes),
+// the way matrix chunk bodies and frame list records begin. Flags are left
+// to the caller.
+constexpr RwUInt32 kRwMatrixStreamAxesSize = 48;
+void _rwMatrixReadAxes(const RwUInt8* bytes, RwMatrix* matrix);
+void _rwMatrixWriteAxes(RwUInt8* bytes, const RwMatrix* matrix);
 
 RwBBox* RwBBoxCalculate(RwBBox* box, const RwV3d* points, RwInt32 count);
 void RwBBoxInitialize(RwBBox* box, const RwV3d* point);

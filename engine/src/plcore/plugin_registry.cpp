@@ -57,7 +57,9 @@ void ReleaseEntry(void* entry, void* /*data*/) {
   RwFreeListEntryFree(sEntryList, entry);
 }
 
-RwPluginRegEntry* FindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID) {
+}  // namespace
+
+RwPluginRegEntry* _rwPluginRegistryFindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID) {
   for (RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
     if (entry->pluginID == pluginID) {
       return entry;
@@ -65,8 +67,6 @@ RwPluginRegEntry* FindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID)
   }
   return nullptr;
 }
-
-}  // namespace
 
 RwInt32 RwPluginRegistryAddPlugin(RwPluginRegistry* registry, RwInt32 size, RwUInt32 pluginID,
                                   RwPluginObjectConstructor constructCB, RwPluginObjectDestructor destructCB,
@@ -81,7 +81,7 @@ RwInt32 RwPluginRegistryAddPlugin(RwPluginRegistry* registry, RwInt32 size, RwUI
   if (PlainAllocationMode() && !RememberRegistry(registry)) {
     return -1;
   }
-  if (RwPluginRegEntry* existing = FindEntry(registry, pluginID)) {
+  if (RwPluginRegEntry* existing = _rwPluginRegistryFindEntry(registry, pluginID)) {
     RwErrorRaise(kRwPluginIdCore, kRwErrPluginRefused);
     return existing->offset;
   }
@@ -124,7 +124,7 @@ RwInt32 RwPluginRegistryAddPlugin(RwPluginRegistry* registry, RwInt32 size, RwUI
 }
 
 RwInt32 RwPluginRegistryGetPluginOffset(const RwPluginRegistry* registry, RwUInt32 pluginID) {
-  const RwPluginRegEntry* entry = FindEntry(registry, pluginID);
+  const RwPluginRegEntry* entry = _rwPluginRegistryFindEntry(registry, pluginID);
   return entry != nullptr ? entry->offset : -1;
 }
 
@@ -158,7 +158,7 @@ const RwPluginRegistry* RwPluginRegistryCopyObject(const RwPluginRegistry* regis
 RwInt32 RwPluginRegistryAddPluginStream(RwPluginRegistry* registry, RwUInt32 pluginID,
                                         RwPluginDataChunkReadCallBack readCB, RwPluginDataChunkWriteCallBack writeCB,
                                         RwPluginDataChunkGetSizeCallBack getSizeCB) {
-  RwPluginRegEntry* entry = FindEntry(registry, pluginID);
+  RwPluginRegEntry* entry = _rwPluginRegistryFindEntry(registry, pluginID);
   if (entry == nullptr) {
     return -1;
   }
@@ -170,7 +170,7 @@ RwInt32 RwPluginRegistryAddPluginStream(RwPluginRegistry* registry, RwUInt32 plu
 
 RwInt32 RwPluginRegistryAddPluginStreamAlwaysCB(RwPluginRegistry* registry, RwUInt32 pluginID,
                                                 RwPluginDataChunkAlwaysCallBack alwaysCB) {
-  RwPluginRegEntry* entry = FindEntry(registry, pluginID);
+  RwPluginRegEntry* entry = _rwPluginRegistryFindEntry(registry, pluginID);
   if (entry == nullptr) {
     return -1;
   }
@@ -180,7 +180,7 @@ RwInt32 RwPluginRegistryAddPluginStreamAlwaysCB(RwPluginRegistry* registry, RwUI
 
 RwInt32 RwPluginRegistryAddPluginStreamRightsCB(RwPluginRegistry* registry, RwUInt32 pluginID,
                                                 RwPluginDataChunkRightsCallBack rightsCB) {
-  RwPluginRegEntry* entry = FindEntry(registry, pluginID);
+  RwPluginRegEntry* entry = _rwPluginRegistryFindEntry(registry, pluginID);
   if (entry == nullptr) {
     return -1;
   }
@@ -190,7 +190,7 @@ RwInt32 RwPluginRegistryAddPluginStreamRightsCB(RwPluginRegistry* registry, RwUI
 
 const RwPluginRegistry* RwPluginRegistryInvokeRights(const RwPluginRegistry* registry, RwUInt32 pluginID, void* object,
                                                      RwUInt32 extraData) {
-  const RwPluginRegEntry* entry = FindEntry(registry, pluginID);
+  const RwPluginRegEntry* entry = _rwPluginRegistryFindEntry(registry, pluginID);
   if (entry == nullptr || entry->rightsCB == nullptr ||
       entry->rightsCB(object, entry->offset, entry->size, extraData) <= 0) {
     return nullptr;

@@ -89,15 +89,6 @@ RwInt32 DataChunksSize(const RwPluginRegistry* registry, const void* object) {
   return total;
 }
 
-RwPluginRegEntry* FindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID) {
-  for (RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
-    if (entry->pluginID == pluginID) {
-      return entry;
-    }
-  }
-  return nullptr;
-}
-
 // Reads the next sub-chunk header of an extension chunk with `remaining`
 // bytes left and checks that its body fits in what is left.
 RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type, RwUInt32* length) {
@@ -193,7 +184,7 @@ const RwPluginRegistry* RwPluginRegistryReadDataChunks(const RwPluginRegistry* r
     RwUInt32 type = 0;
     RwUInt32 length = 0;
     if (!ReadSubChunkHeader(stream, &remaining, &type, &length) ||
-        !ReadSubChunk(stream, FindEntry(registry, type), length, object)) {
+        !ReadSubChunk(stream, _rwPluginRegistryFindEntry(registry, type), length, object)) {
       return nullptr;
     }
   }

@@ -73,14 +73,18 @@ RwPipelineNodeDependency* LockedDependency(RwPipeline* pipeline, RwUInt32 positi
   return reinterpret_cast<RwPipelineNodeDependency*>(pipeline->nodeData + kLockedDependencyOffset) + position;
 }
 
+// Forgets the tables a node holds only while its pipeline is unlocked.
+void ClearNodeTable(RwPipelineNode* node) {
+  node->slotClusterRefs = nullptr;
+  node->outputMasks = nullptr;
+  node->privateData = nullptr;
+  node->clusterMap = nullptr;
+}
+
 // Forgets the tables of an unlocked layout; they are rebuilt at unlock.
 void ClearNodeTables(RwPipeline* pipeline) {
   for (RwUInt32 i = 0; i < pipeline->numNodes; ++i) {
-    RwPipelineNode* node = &pipeline->nodes[i];
-    node->slotClusterRefs = nullptr;
-    node->outputMasks = nullptr;
-    node->privateData = nullptr;
-    node->clusterMap = nullptr;
+    ClearNodeTable(&pipeline->nodes[i]);
   }
   pipeline->packet = nullptr;
   pipeline->inputRequirements = nullptr;
@@ -762,10 +766,7 @@ RwBool RwPipelineCopyForEditing(RwPipeline* destination, RwPipeline* source) {
     const RwPipelineNode* from = &source->nodes[i];
     RwPipelineNode* to = &destination->nodes[i];
     *to = *from;
-    to->slotClusterRefs = nullptr;
-    to->outputMasks = nullptr;
-    to->privateData = nullptr;
-    to->clusterMap = nullptr;
+    ClearNodeTable(to);
     to->initializationData = nullptr;
     to->initializationDataSize = 0;
     if (from->initializationData != nullptr && from->initializationDataSize > 0) {
@@ -812,7 +813,6 @@ RwPipeline* RwPipelineLock(RwPipeline* pipeline) {
       node->nodeDef->pipelineNodeTerm(node);
     }
     ReleaseUse(node->nodeDef);
-    node->slotClusterRefs = nullptr;
   }
   ClearNodeTables(pipeline);
   PipeRelayForEditing(pipeline);
