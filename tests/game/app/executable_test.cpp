@@ -122,17 +122,17 @@ TEST_F(ExecutableTest, RunsRefusesASecondCopyAndEndsCleanly) {
   EXPECT_EQ(-1, WaitFor(first, std::chrono::milliseconds(3000)));
   // On a loaded machine the start may take longer: the second copy must not
   // come before the first holds the single-instance lock.
-  ASSERT_TRUE(WaitForLockFile(std::chrono::milliseconds(15000)));
+  ASSERT_TRUE(WaitForLockFile(std::chrono::milliseconds(60000)));
 
   const pid_t second = Start({"-low"});
   ASSERT_GT(second, 0);
-  EXPECT_EQ(0, WaitFor(second, std::chrono::milliseconds(15000)));
+  EXPECT_EQ(0, WaitFor(second, std::chrono::milliseconds(60000)));
   EXPECT_EQ(-1, WaitFor(first, std::chrono::milliseconds(10)));
 
   // Teardown runs to the end: exit code 0, and no leak report under the
   // sanitizer (which would change the exit code).
   ASSERT_EQ(0, kill(first, SIGTERM));
-  EXPECT_EQ(0, WaitFor(first, std::chrono::milliseconds(15000)));
+  EXPECT_EQ(0, WaitFor(first, std::chrono::milliseconds(60000)));
 }
 
 }  // namespace
