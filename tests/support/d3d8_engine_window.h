@@ -16,6 +16,7 @@
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/window_internal.h"
+#include "tests/support/error_record.h"
 #include "tests/support/stand_in_window.h"
 
 class D3D8EngineWindowTest : public ::testing::Test {
@@ -88,13 +89,6 @@ class D3D8EngineWindowTest : public ::testing::Test {
   }
   static unsigned Calls(const char* method) { return d3d8test::CallCount(Device(), method); }
   static std::vector<uint64_t> Args(const char* method) { return d3d8test::LastArgs(Device(), method); }
-
-  // Reads and clears the pending error.
-  static RwErrorRecord TakeError() {
-    RwErrorRecord e = {};
-    RwErrorGet(&e);
-    return e;
-  }
 
   // Reads pixel (x, y) of a surface as 0xRRGGBB (0xDEADBEEF when it cannot).
   static uint32_t SurfacePixel(IDirect3DSurface8* surface, int x, int y) {

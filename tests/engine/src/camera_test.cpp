@@ -91,7 +91,7 @@ TEST_F(CameraTest, SettersAndTheirErrors) {
   RwCamera* camera = RwCameraCreate();
   cameras_.push_back(camera);
   EXPECT_EQ(RwCameraSetProjection(camera, 3), nullptr);
-  RwErrorRecord error = ClearError();
+  RwErrorRecord error = TakeError();
   EXPECT_EQ(error.pluginID, 0);
   EXPECT_EQ(static_cast<RwUInt32>(error.errorCode), 0x80000003u);
   EXPECT_EQ(RwCameraGetProjection(camera), kRwCameraPerspective);
@@ -117,7 +117,7 @@ TEST_F(CameraTest, SettersAndTheirErrors) {
   EXPECT_EQ(RwCameraSetRaster(nullptr, raster), nullptr);
   EXPECT_EQ(RwCameraSetZRaster(nullptr, raster), nullptr);
   EXPECT_EQ(RwCameraSetFrame(nullptr, nullptr), nullptr);
-  EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000016u);
+  EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000016u);
 }
 
 TEST_F(CameraTest, FarPlaneBeforeAFrameChangesDepthAtOnceAndFrustumAtFirstSync) {
@@ -328,7 +328,7 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     cameras_.push_back(camera);
     EXPECT_EQ(camera->projectionType, kRwCameraPerspective);
     EXPECT_EQ(camera->nearPlane, 1.0f);
-    EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000003u);
+    EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000003u);
   }
   {
     SCOPED_TRACE("a longer struct body is read in part and skipped");
@@ -348,7 +348,7 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     RwStream* stream = bytes.OpenRead();
     EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
     RwStreamClose(stream, nullptr);
-    ClearError();
+    TakeError();
   }
   {
     SCOPED_TRACE("truncated body");
@@ -357,7 +357,7 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     RwStream* stream = bytes.OpenRead();
     EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
     RwStreamClose(stream, nullptr);
-    ClearError();
+    TakeError();
   }
   {
     SCOPED_TRACE("missing extension chunk");
@@ -366,7 +366,7 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     RwStream* stream = bytes.OpenRead();
     EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
     RwStreamClose(stream, nullptr);
-    ClearError();
+    TakeError();
   }
   {
     SCOPED_TRACE("version out of range");
@@ -375,7 +375,7 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     RwStream* stream = bytes.OpenRead();
     EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
     RwStreamClose(stream, nullptr);
-    EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000004u);
+    EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000004u);
   }
 }
 
