@@ -34,7 +34,20 @@ ChunkBytes& ChunkBytes::Truncate(size_t n) {
   return *this;
 }
 
-RwStream* ChunkBytes::OpenRead() {
-  RwMemory memory = {bytes_.data(), static_cast<RwUInt32>(bytes_.size())};
+RwStream* ChunkBytes::OpenRead() { return OpenMemoryRead(bytes_); }
+
+bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes) {
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  const bool ok = write(stream);
+  RwMemory memory = {nullptr, 0};
+  RwStreamClose(stream, &memory);
+  bytes->assign(memory.start, memory.start + memory.length);
+  RwFree(memory.start);
+  return ok;
+}
+
+RwStream* OpenMemoryRead(const std::vector<uint8_t>& bytes) {
+  // The stream only reads through the pointer.
+  RwMemory memory = {const_cast<uint8_t*>(bytes.data()), static_cast<RwUInt32>(bytes.size())};
   return RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/engine.h"
@@ -32,3 +33,10 @@ class ChunkBytes {
 
 // The stamp this engine writes.
 constexpr uint32_t kTestStamp = 0x1005FFFF;
+
+// Runs write on a fresh memory stream and puts what it wrote into *bytes.
+// Returns what write returned.
+bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes);
+
+// A read stream over the bytes (which must outlive it).
+RwStream* OpenMemoryRead(const std::vector<uint8_t>& bytes);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -16,7 +15,9 @@
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/window_internal.h"
+#include "tests/support/error_record.h"
 #include "tests/support/stand_in_window.h"
+#include "tests/support/surface_pixel.h"
 
 class D3D8EngineWindowTest : public ::testing::Test {
  protected:
@@ -89,36 +90,11 @@ class D3D8EngineWindowTest : public ::testing::Test {
   static unsigned Calls(const char* method) { return d3d8test::CallCount(Device(), method); }
   static std::vector<uint64_t> Args(const char* method) { return d3d8test::LastArgs(Device(), method); }
 
-  // Reads and clears the pending error.
-  static RwErrorRecord TakeError() {
-    RwErrorRecord e = {};
-    RwErrorGet(&e);
-    return e;
-  }
-
   // Reads pixel (x, y) of a surface as 0xRRGGBB (0xDEADBEEF when it cannot).
-  static uint32_t SurfacePixel(IDirect3DSurface8* surface, int x, int y) {
-    D3DLOCKED_RECT locked;
-    RECT r = {x, y, x + 1, y + 1};
-    uint32_t value = 0xDEADBEEF;
-    if (SUCCEEDED(surface->LockRect(&locked, &r, D3DLOCK_READONLY))) {
-      std::memcpy(&value, locked.pBits, 4);
-      value &= 0x00FFFFFFu;
-      surface->UnlockRect();
-    }
-    return value;
-  }
+  static uint32_t SurfacePixel(IDirect3DSurface8* surface, int x, int y) { return SurfacePixelRgb(surface, x, y); }
 
   // Reads back-buffer pixel (x, y) as 0xRRGGBB.
-  static uint32_t BackBufferPixel(int x, int y) {
-    IDirect3DSurface8* back = nullptr;
-    if (FAILED(Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
-      return 0xDEADBEEF;
-    }
-    const uint32_t value = SurfacePixel(back, x, y);
-    back->Release();
-    return value;
-  }
+  static uint32_t BackBufferPixel(int x, int y) { return BackBufferPixelRgb(Device(), x, y); }
 
   HWND__ window_;
 

@@ -26,6 +26,8 @@ RwDevice sDevice = {1.0f,
 
 bool ValidMode(RwInt32 index) { return index >= 0 && index < static_cast<RwInt32>(sState.modes.size()); }
 
+bool ValidSubSystem(RwInt32 index) { return index >= 0 && index < sState.subSystemCount; }
+
 RwBool FakeSystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber) {
   sState.requests.push_back(request);
   if (sState.refused.count(request) != 0) {
@@ -79,7 +81,7 @@ RwBool FakeSystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber)
       *static_cast<RwInt32*>(out) = sState.subSystemCount;
       return TRUE;
     case kRwDeviceGetSubSystemInfo:
-      if (inNumber < 0 || inNumber >= sState.subSystemCount) {
+      if (!ValidSubSystem(inNumber)) {
         return FALSE;
       }
       std::snprintf(static_cast<RwSubSystemInfo*>(out)->name, sizeof(RwSubSystemInfo::name), "Fake adapter %d",
@@ -89,7 +91,7 @@ RwBool FakeSystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber)
       *static_cast<RwInt32*>(out) = sState.currentSubSystem;
       return TRUE;
     case kRwDeviceSetSubSystem:
-      if (inNumber < 0 || inNumber >= sState.subSystemCount) {
+      if (!ValidSubSystem(inNumber)) {
         return FALSE;
       }
       sState.currentSubSystem = inNumber;
@@ -101,8 +103,6 @@ RwBool FakeSystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber)
       return FALSE;
   }
 }
-
-RwDevice* FakeDeviceRecordGet() { return &sDevice; }
 
 RwBool FakePluginAttach() { return sState.failPluginAttach ? FALSE : TRUE; }
 
@@ -116,7 +116,7 @@ RwBool FakeDriverStandardNotSupported(void* /*target*/, void* /*object*/, RwInt3
 
 void FakeDriverInstall() {
   sState = FakeDriverState();
-  const RwDriverHooks hooks = {FakeDeviceRecordGet, FakePluginAttach};
+  const RwDriverHooks hooks = {FakeDriverDeviceRecord, FakePluginAttach};
   _rwEngineSetDriverHooks(&hooks);
 }
 

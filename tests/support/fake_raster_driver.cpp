@@ -184,34 +184,32 @@ RwBool Show(void* target, void* /*object*/, RwInt32 /*number*/) {
   return TRUE;
 }
 
-// Image from a 32-bit raster: pixels copied row by row.
-RwBool ImageGetRaster(void* target, void* object, RwInt32 /*number*/) {
-  RwImage* image = static_cast<RwImage*>(target);
-  RwRaster* raster = static_cast<RwRaster*>(object);
+// Copies the rows both hold between a 32-bit raster and a 32-bit image, into
+// the image or into the raster. False when either has no pixels or another depth.
+bool CopyPixels(RwRaster* raster, RwImage* image, bool intoImage) {
   FakeRasterExtension* ext = Extension(raster);
   if (ext->memory == nullptr || raster->depth != 32 || image->depth != 32 || image->pixels == nullptr) {
-    return FALSE;
+    return false;
   }
+  const size_t rowBytes = 4 * static_cast<size_t>(image->width < raster->width ? image->width : raster->width);
   for (RwInt32 y = 0; y < image->height && y < raster->height; ++y) {
-    std::memcpy(image->pixels + y * image->stride, ext->memory + y * raster->width * 4,
-                4 * static_cast<size_t>(image->width < raster->width ? image->width : raster->width));
+    RwUInt8* rasterRow = ext->memory + y * raster->width * 4;
+    RwUInt8* imageRow = image->pixels + y * image->stride;
+    if (intoImage) {
+      std::memcpy(imageRow, rasterRow, rowBytes);
+    } else {
+      std::memcpy(rasterRow, imageRow, rowBytes);
+    }
   }
-  return TRUE;
+  return true;
 }
 
-RwBool RasterSetImage(void* target, void* object, RwInt32 number) {
-  RwRaster* raster = static_cast<RwRaster*>(target);
-  RwImage* image = static_cast<RwImage*>(object);
-  FakeRasterExtension* ext = Extension(raster);
-  if (ext->memory == nullptr || raster->depth != 32 || image->depth != 32 || image->pixels == nullptr) {
-    return FALSE;
-  }
-  (void)number;
-  for (RwInt32 y = 0; y < image->height && y < raster->height; ++y) {
-    std::memcpy(ext->memory + y * raster->width * 4, image->pixels + y * image->stride,
-                4 * static_cast<size_t>(image->width < raster->width ? image->width : raster->width));
-  }
-  return TRUE;
+RwBool ImageGetRaster(void* target, void* object, RwInt32 /*number*/) {
+  return CopyPixels(static_cast<RwRaster*>(object), static_cast<RwImage*>(target), true) ? TRUE : FALSE;
+}
+
+RwBool RasterSetImage(void* target, void* object, RwInt32 /*number*/) {
+  return CopyPixels(static_cast<RwRaster*>(target), static_cast<RwImage*>(object), false) ? TRUE : FALSE;
 }
 
 // A texture of the image's size: 8888 for 32-bit images, PAL8 | 888 otherwise.

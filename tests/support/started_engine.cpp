@@ -17,12 +17,6 @@ void StartedEngineTest::TearDown() {
   FakeDriverUninstall();
 }
 
-RwErrorRecord StartedEngineTest::TakeError() {
-  RwErrorRecord e = {};
-  RwErrorGet(&e);
-  return e;
-}
-
 void StartedEngineTest::ExpectError(RwInt32 plugin, RwInt32 code) {
   const RwErrorRecord e = TakeError();
   EXPECT_EQ(e.pluginID, plugin);

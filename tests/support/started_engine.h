@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "tests/support/error_record.h"
 
 class StartedEngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Reads and clears the pending error.
-  static RwErrorRecord TakeError();
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);
   // Expects no pending error.

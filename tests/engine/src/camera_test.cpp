@@ -91,7 +91,7 @@ TEST_F(CameraTest, SettersAndTheirErrors) {
   RwCamera* camera = RwCameraCreate();
   cameras_.push_back(camera);
   EXPECT_EQ(RwCameraSetProjection(camera, 3), nullptr);
-  RwErrorRecord error = ClearError();
+  RwErrorRecord error = TakeError();
   EXPECT_EQ(error.pluginID, 0);
   EXPECT_EQ(static_cast<RwUInt32>(error.errorCode), 0x80000003u);
   EXPECT_EQ(RwCameraGetProjection(camera), kRwCameraPerspective);
@@ -117,7 +117,7 @@ TEST_F(CameraTest, SettersAndTheirErrors) {
   EXPECT_EQ(RwCameraSetRaster(nullptr, raster), nullptr);
   EXPECT_EQ(RwCameraSetZRaster(nullptr, raster), nullptr);
   EXPECT_EQ(RwCameraSetFrame(nullptr, nullptr), nullptr);
-  EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000016u);
+  EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000016u);
 }
 
 TEST_F(CameraTest, FarPlaneBeforeAFrameChangesDepthAtOnceAndFrustumAtFirstSync) {
@@ -317,25 +317,29 @@ TEST_F(CameraTest, ChunkRoundTrip) {
   EXPECT_EQ(copy->zScale, camera->zScale);
 }
 
+// A camera read from the start of the bytes; null when the read fails.
+RwCamera* ReadCamera(ChunkBytes& bytes) {
+  RwStream* stream = bytes.OpenRead();
+  RwCamera* camera = RwCameraStreamRead(stream);
+  RwStreamClose(stream, nullptr);
+  return camera;
+}
+
 TEST_F(CameraTest, ChunkReadEdgeCases) {
   {
     SCOPED_TRACE("invalid projection keeps perspective");
     ChunkBytes bytes = CameraChunkBody(1.0f, 3);
-    RwStream* stream = bytes.OpenRead();
-    RwCamera* camera = RwCameraStreamRead(stream);
-    RwStreamClose(stream, nullptr);
+    RwCamera* camera = ReadCamera(bytes);
     ASSERT_NE(camera, nullptr);
     cameras_.push_back(camera);
     EXPECT_EQ(camera->projectionType, kRwCameraPerspective);
     EXPECT_EQ(camera->nearPlane, 1.0f);
-    EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000003u);
+    EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000003u);
   }
   {
     SCOPED_TRACE("a longer struct body is read in part and skipped");
     ChunkBytes bytes = CameraChunkBody(2.0f, 2, 40);
-    RwStream* stream = bytes.OpenRead();
-    RwCamera* camera = RwCameraStreamRead(stream);
-    RwStreamClose(stream, nullptr);
+    RwCamera* camera = ReadCamera(bytes);
     ASSERT_NE(camera, nullptr);
     cameras_.push_back(camera);
     EXPECT_EQ(camera->projectionType, kRwCameraParallel);
@@ -345,37 +349,29 @@ TEST_F(CameraTest, ChunkReadEdgeCases) {
     SCOPED_TRACE("a short struct body is refused");
     ChunkBytes bytes;
     bytes.Header(kRwChunkStruct, 16).Real(1).Real(1).Real(0).Real(0);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
-    RwStreamClose(stream, nullptr);
-    ClearError();
+    EXPECT_EQ(ReadCamera(bytes), nullptr);
+    TakeError();
   }
   {
     SCOPED_TRACE("truncated body");
     ChunkBytes bytes = CameraChunkBody(1.0f, 1);
     bytes.Truncate(20);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
-    RwStreamClose(stream, nullptr);
-    ClearError();
+    EXPECT_EQ(ReadCamera(bytes), nullptr);
+    TakeError();
   }
   {
     SCOPED_TRACE("missing extension chunk");
     ChunkBytes bytes = CameraChunkBody(1.0f, 1);
     bytes.Truncate(12);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
-    RwStreamClose(stream, nullptr);
-    ClearError();
+    EXPECT_EQ(ReadCamera(bytes), nullptr);
+    TakeError();
   }
   {
     SCOPED_TRACE("version out of range");
     ChunkBytes bytes;
     bytes.Header(kRwChunkStruct, 32, 0x1405FFFF);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_EQ(RwCameraStreamRead(stream), nullptr);
-    RwStreamClose(stream, nullptr);
-    EXPECT_EQ(static_cast<RwUInt32>(ClearError().errorCode), 0x80000004u);
+    EXPECT_EQ(ReadCamera(bytes), nullptr);
+    EXPECT_EQ(static_cast<RwUInt32>(TakeError().errorCode), 0x80000004u);
   }
 }
 

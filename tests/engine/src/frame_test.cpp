@@ -407,20 +407,15 @@ TEST_F(FrameTest, FrameListVisitsSiblingsBeforeChildren) {
 std::vector<uint8_t> WriteFrameList(RwFrame* root) {
   RwFrameList list;
   EXPECT_NE(RwFrameListInitialize(&list, root), nullptr);
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  EXPECT_NE(RwFrameListStreamWrite(&list, stream), nullptr);
-  RwMemory memory = {};
-  RwStreamClose(stream, &memory);
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(WriteToMemory([&list](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); }, &bytes));
   RwFrameListDeinitialize(&list);
-  std::vector<uint8_t> bytes(memory.start, memory.start + memory.length);
-  RwFree(memory.start);
   return bytes;
 }
 
 // Reads a frame list chunk; null when the reader refused it.
 RwFrameList* ReadFrameList(const std::vector<uint8_t>& bytes, RwFrameList* list) {
-  RwMemory memory = {const_cast<uint8_t*>(bytes.data()), static_cast<RwUInt32>(bytes.size())};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  RwStream* stream = OpenMemoryRead(bytes);
   RwFrameList* result = nullptr;
   if (RwStreamFindChunk(stream, kRwChunkFrameList, nullptr, nullptr)) {
     result = RwFrameListStreamRead(stream, list);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
@@ -145,9 +146,7 @@ TEST_F(ImageResampleTest, RefusesImagesThatAreNotTrueColour) {
   RwImage* destination = RwImageCreate(2, 2, 32);
   ASSERT_NE(RwImageAllocatePixels(destination), nullptr);
   EXPECT_EQ(RwImageResample(destination, source), nullptr);
-  RwErrorRecord error;
-  RwErrorGet(&error);
-  EXPECT_EQ(error.errorCode, kRwErrImageFormatUnsupported);
+  EXPECT_EQ(TakeError().errorCode, kRwErrImageFormatUnsupported);
   RwImageDestroy(destination);
   RwImageDestroy(source);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/bmp_writer.h"
+#include "tests/support/counting_memory.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/scratch_path.h"
@@ -90,37 +91,21 @@ TEST_F(ImageTest, AllocationRefusesSizesBeyondThirtyTwoBits) {
   RwImageDestroy(image);
 }
 
-// Memory functions that count the blocks they hand out and take back.
-int liveBlocks = 0;
-void* CountingMalloc(size_t size) {
-  void* block = std::malloc(size);
-  liveBlocks += block != nullptr;
-  return block;
-}
-void CountingFree(void* block) {
-  liveBlocks -= block != nullptr;
-  std::free(block);
-}
-void* CountingRealloc(void* block, size_t size) {
-  void* grown = std::realloc(block, size);
-  liveBlocks += block == nullptr && grown != nullptr;
-  return grown;
-}
-void* CountingCalloc(size_t count, size_t size) {
-  void* block = std::calloc(count, size);
-  liveBlocks += block != nullptr;
-  return block;
+// Blocks handed out by the counting memory functions and not yet taken back.
+int LiveBlocks() {
+  const CountingMemory& counts = CountingMemoryState();
+  return counts.mallocs + counts.callocs - counts.frees;
 }
 
 TEST(ImageMemoryTest, AllocatingPixelsAgainReleasesOnlyAnOwnedBlock) {
-  const RwMemoryFunctions counting = {CountingMalloc, CountingFree, CountingRealloc, CountingCalloc};
-  ASSERT_TRUE(FakeImageEngineStart(0, &counting));
+  CountingMemoryReset();
+  ASSERT_TRUE(FakeImageEngineStart(0, CountingMemoryFunctions()));
   RwImage* image = RwImageCreate(4, 4, 8);
   ASSERT_NE(image, nullptr);
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
-  const int live = liveBlocks;
+  const int live = LiveBlocks();
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
-  EXPECT_EQ(liveBlocks, live);
+  EXPECT_EQ(LiveBlocks(), live);
   EXPECT_EQ(image->palette, image->pixels + 4 * 4);
   // Pixels the image does not own are left to their owner.
   RwImageFreePixels(image);
@@ -128,7 +113,7 @@ TEST(ImageMemoryTest, AllocatingPixelsAgainReleasesOnlyAnOwnedBlock) {
   image->pixels = foreign;
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
   EXPECT_NE(image->pixels, foreign);
-  EXPECT_EQ(liveBlocks, live);
+  EXPECT_EQ(LiveBlocks(), live);
   RwImageDestroy(image);
   FakeImageEngineStop();
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,21 +94,10 @@ RwInt32 DictionaryCount() {
 }
 
 // Writes through a memory stream and returns the bytes.
-template <typename Write>
-std::vector<uint8_t> Written(Write write) {
-  RwMemory memory = {nullptr, 0};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, &memory);
-  EXPECT_TRUE(write(stream));
-  RwStreamClose(stream, &memory);
-  std::vector<uint8_t> bytes(memory.start, memory.start + memory.length);
-  RwFree(memory.start);
+std::vector<uint8_t> Written(const std::function<bool(RwStream*)>& write) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(WriteToMemory(write, &bytes));
   return bytes;
-}
-
-RwStream* OpenRead(std::vector<uint8_t>& bytes) {
-  static RwMemory memory;
-  memory = {bytes.data(), static_cast<RwUInt32>(bytes.size())};
-  return RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
 }
 
 class TextureStreamTest : public ::testing::Test {
@@ -356,7 +346,7 @@ TEST_F(TextureStreamTest, EmptyDictionaryRoundTrip) {
   expected.Header(0x16, 28).Header(1, 4).U32(0).Header(3, 0);
   EXPECT_EQ(bytes, expected.bytes());
   std::vector<uint8_t> body(bytes.begin() + 12, bytes.end());
-  RwStream* stream = OpenRead(body);
+  RwStream* stream = OpenMemoryRead(body);
   RwTexDictionary* read = RwTexDictionaryStreamRead(stream);
   RwStreamClose(stream, nullptr);
   ASSERT_NE(read, nullptr);
@@ -385,7 +375,7 @@ TEST_F(TextureStreamTest, TruncatedDictionariesFailAndLeaveNothingBehind) {
   for (size_t keep = 12; keep < bytes.size(); ++keep) {
     SCOPED_TRACE(keep);
     std::vector<uint8_t> body(bytes.begin() + 12, bytes.begin() + static_cast<long>(keep));
-    RwStream* stream = OpenRead(body);
+    RwStream* stream = OpenMemoryRead(body);
     EXPECT_EQ(RwTexDictionaryStreamRead(stream), nullptr);
     RwStreamClose(stream, nullptr);
     EXPECT_EQ(DictionaryCount(), dictionaries);

@@ -762,31 +762,46 @@ TEST_F(DeviceTest, RecordingCountsCallsAndKeepsLastArguments) {
   EXPECT_EQ(d3d8test::CallCount(device_, "NoSuchMethod"), 0u);
 }
 
-// Draws a screen-covering quad textured with stage 0's texture.
-void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
-  struct Vertex {
-    float x, y, z, rhw, u, v;
-  };
-  const Vertex quad[4] = {
-      {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+// Sets the states that make stage 0's texture the only source of colour and
+// alpha, with culling and the z test off.
+void SetTexturedQuadStates(IDirect3DDevice8* device) {
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
 }
 
-// Draws the same quad without touching any render state.
+// Draws a quad from the top left corner at depth 0.5 without touching any
+// render state.
 void DrawTexturedQuadKeepingStates(IDirect3DDevice8* device, float width, float height) {
   struct Vertex {
     float x, y, z, rhw, u, v;
   };
   const Vertex quad[4] = {
       {0, 0, 0.5f, 1, 0, 0}, {width, 0, 0.5f, 1, 1, 0}, {0, height, 0.5f, 1, 0, 1}, {width, height, 0.5f, 1, 1, 1}};
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+}
+
+// Draws the quad textured with stage 0's texture.
+void DrawTexturedQuad(IDirect3DDevice8* device, float width, float height) {
+  SetTexturedQuadStates(device);
+  DrawTexturedQuadKeepingStates(device, width, height);
+}
+
+// A managed 1x1 X8R8G8B8 texture holding one colour.
+IDirect3DTexture8* SolidTexture(IDirect3DDevice8* device, uint32_t colour) {
+  IDirect3DTexture8* texture = nullptr;
+  if (device->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture) != D3D_OK) {
+    return nullptr;
+  }
+  D3DLOCKED_RECT locked;
+  texture->LockRect(0, &locked, nullptr, 0);
+  *static_cast<uint32_t*>(locked.pBits) = colour;
+  texture->UnlockRect(0);
+  return texture;
 }
 
 // What the drawing code samples is what the resources hold now: palette
@@ -847,12 +862,8 @@ TEST_F(DeviceTest, DrawingSeesPalettesLocksAndDxt) {
 // The depth a clear writes is the one the z test compares with.
 TEST_F(DeviceTest, ClearedDepthHoldsBackDrawing) {
   CreateDevice();
-  IDirect3DTexture8* white = nullptr;
-  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &white), D3D_OK);
-  D3DLOCKED_RECT locked;
-  white->LockRect(0, &locked, nullptr, 0);
-  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFFFF;
-  white->UnlockRect(0);
+  IDirect3DTexture8* white = SolidTexture(device_, 0xFFFFFFFF);
+  ASSERT_NE(white, nullptr);
   device_->SetTexture(0, white);
   IDirect3DSurface8* back = BackBuffer(device_);
   // Depth 0.3 on the left half, 1.0 elsewhere; the quad lies at 0.5.
@@ -860,7 +871,7 @@ TEST_F(DeviceTest, ClearedDepthHoldsBackDrawing) {
   D3DRECT left = {0, 0, LONG(kWidth / 2), LONG(kHeight)};
   device_->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.3f, 0);
   // States from the helper, then the z test on for the real draw.
-  DrawTexturedQuad(device_, 0.0f, 0.0f);
+  SetTexturedQuadStates(device_);
   device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   DrawTexturedQuadKeepingStates(device_, float(kWidth), float(kHeight));
   EXPECT_EQ(ReadPixel32(back, 5, 5), 0xFF000000u);
@@ -874,12 +885,8 @@ TEST_F(DeviceTest, ClearedDepthHoldsBackDrawing) {
 // drawn at the top is in the first rows of a lock and at v = 0 when sampled.
 TEST_F(DeviceTest, RenderToTextureKeepsTheTopRowFirst) {
   CreateDevice();
-  IDirect3DTexture8* source = nullptr;
-  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &source), D3D_OK);
-  D3DLOCKED_RECT locked;
-  source->LockRect(0, &locked, nullptr, 0);
-  *static_cast<uint32_t*>(locked.pBits) = 0xFFFFFF00;
-  source->UnlockRect(0);
+  IDirect3DTexture8* source = SolidTexture(device_, 0xFFFFFF00);
+  ASSERT_NE(source, nullptr);
   IDirect3DTexture8* target = nullptr;
   ASSERT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
             D3D_OK);

@@ -8,6 +8,7 @@
 
 #include "engine/driver/d3d8/dxt.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
+#include "tests/support/chunk_bytes.h"
 #include "tests/support/native_texture_bytes.h"
 
 namespace {
@@ -26,19 +27,15 @@ class NativeTextureTest : public D3D8RasterTest {
   }
 
   static Bytes Write(RwTexDictionary* dictionary) {
-    RwMemory memory = {nullptr, 0};
-    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, &memory);
-    const bool ok = RwTexDictionaryStreamWrite(dictionary, stream) != nullptr;
-    RwStreamClose(stream, &memory);
-    Bytes bytes(memory.start, memory.start + memory.length);
-    RwFree(memory.start);
+    Bytes bytes;
+    const bool ok = WriteToMemory(
+        [dictionary](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream); }, &bytes);
     return ok ? bytes : Bytes();
   }
 
   // Reads a whole ".txd" image: finds the dictionary chunk first.
-  static RwTexDictionary* Read(Bytes bytes) {
-    RwMemory memory = {bytes.data(), static_cast<RwUInt32>(bytes.size())};
-    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  static RwTexDictionary* Read(const Bytes& bytes) {
+    RwStream* stream = OpenMemoryRead(bytes);
     RwTexDictionary* dictionary = nullptr;
     if (RwStreamFindChunk(stream, 0x16, nullptr, nullptr)) {
       dictionary = RwTexDictionaryStreamRead(stream);

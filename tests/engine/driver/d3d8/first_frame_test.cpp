@@ -7,13 +7,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/win_testing.h"
+#include "tests/support/surface_pixel.h"
 
 namespace {
 
@@ -85,22 +85,7 @@ class FirstFrameTest : public ::testing::Test {
     return camera_->frameBuffer != nullptr && camera_->zBuffer != nullptr;
   }
 
-  static uint32_t BackBufferPixel(int x, int y) {
-    IDirect3DDevice8* device = RwD3D8GetCurrentD3DDevice();
-    IDirect3DSurface8* back = nullptr;
-    uint32_t value = 0xDEADBEEF;
-    if (SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) && back != nullptr) {
-      D3DLOCKED_RECT locked;
-      RECT r = {x, y, x + 1, y + 1};
-      if (SUCCEEDED(back->LockRect(&locked, &r, D3DLOCK_READONLY))) {
-        std::memcpy(&value, locked.pBits, 4);
-        value &= 0x00FFFFFFu;
-        back->UnlockRect();
-      }
-      back->Release();
-    }
-    return value;
-  }
+  static uint32_t BackBufferPixel(int x, int y) { return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), x, y); }
 
   // The first character of the frame's text, 'F', pixel by pixel.
   static bool TextShown() {

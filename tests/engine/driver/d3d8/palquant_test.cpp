@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/counting_memory.h"
+#include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 
 namespace {
@@ -179,9 +180,7 @@ TEST_F(PalQuantTest, AllocationFailuresAreReportedNotFollowed) {
     const RwBool initialised = RwPalQuantInit(&quantiser);
     CountingMemoryState().failMallocNumber = 0;
     if (!initialised) {
-      RwErrorRecord error;
-      RwErrorGet(&error);
-      EXPECT_EQ(error.errorCode, kRwErrOutOfMemory);
+      EXPECT_EQ(TakeError().errorCode, kRwErrOutOfMemory);
       EXPECT_EQ(quantiser.root, nullptr);
       continue;
     }
@@ -198,9 +197,7 @@ TEST_F(PalQuantTest, AllocationFailuresAreReportedNotFollowed) {
   CountingMemoryState().failMallocNumber = CountingMemoryState().mallocAttempts + 1;
   EXPECT_FALSE(RwPalQuantAddImage(&quantiser, image, 1.0f));
   CountingMemoryState().failMallocNumber = 0;
-  RwErrorRecord error;
-  RwErrorGet(&error);
-  EXPECT_EQ(error.errorCode, kRwErrOutOfMemory);
+  EXPECT_EQ(TakeError().errorCode, kRwErrOutOfMemory);
   RwUInt8 palette[256][4];
   EXPECT_GE(RwPalQuantResolvePalette(&palette[0][0], 256, &quantiser), 0);
   RwPalQuantTerm(&quantiser);

@@ -9,6 +9,7 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "tests/support/error_record.h"
 
 namespace pipes_test {
 
@@ -86,7 +87,7 @@ class EngineTest : public ::testing::Test {
     RwEngineOpenParams params = {&window};
     ASSERT_TRUE(RwEngineOpen(&params));
     ASSERT_TRUE(RwEngineStart());
-    ClearError();
+    TakeError();
   }
 
   void TearDown() override {
@@ -96,14 +97,8 @@ class EngineTest : public ::testing::Test {
     _rwEngineSetDriverHooks(nullptr);
   }
 
-  static RwErrorRecord ClearError() {
-    RwErrorRecord record;
-    RwErrorGet(&record);
-    return record;
-  }
-
   // The pending error code, cleared; 0x80000000 when none.
-  static RwUInt32 TakeErrorCode() { return static_cast<RwUInt32>(ClearError().errorCode); }
+  static RwUInt32 TakeErrorCode() { return static_cast<RwUInt32>(TakeError().errorCode); }
 };
 
 }  // namespace pipes_test

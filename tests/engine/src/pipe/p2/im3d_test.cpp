@@ -119,7 +119,7 @@ TEST_F(Im3DTest, RenderErrors) {
   EXPECT_EQ(TakeErrorCode(), 37u);
   RwUInt16 outside[3] = {0, 1, 3};
   EXPECT_FALSE(RwIm3DRenderIndexedPrimitive(kRwPrimTypeTriList, outside, 3)) << "index past the vertices";
-  ClearError();
+  TakeError();
   EXPECT_TRUE(RwIm3DRenderIndexedPrimitive(kRwPrimTypeTriList, indices, 3));
   EXPECT_TRUE(RwIm3DEnd());
   EXPECT_FALSE(RwIm3DRenderPrimitive(kRwPrimTypeTriList));

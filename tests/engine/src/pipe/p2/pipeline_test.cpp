@@ -360,7 +360,7 @@ TEST_F(PipelineTest, AddFragmentErrors) {
       wide.Cluster(&gClusterX, rwCLUSTER_DONTWANT, rwCLUSTER_VALID);
     }
     EXPECT_EQ(RwPipelineAddFragment(pipeline, nullptr, wide.Def(), nullptr), nullptr);
-    RwErrorRecord record = ClearError();
+    RwErrorRecord record = TakeError();
     EXPECT_EQ(record.errorCode, 41) << "the first error recorded wins";
     EXPECT_EQ(pipeline->numNodes, 0u);
   }
