@@ -40,6 +40,7 @@
 #include "engine/driver/d3d8/palquant.h"
 
 // Toolkits.
+#include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"
