@@ -34,7 +34,9 @@ bool SameColour(const RwRGBA* a, const RwRGBA* b) {
   return a->red == b->red && a->green == b->green && a->blue == b->blue && a->alpha == b->alpha;
 }
 
-bool ColourZero(const Rt2dBrushCorner& c) { return c.red == 0.0f && c.green == 0.0f && c.blue == 0.0f && c.alpha == 0.0f; }
+bool ColourZero(const Rt2dBrushCorner& c) {
+  return c.red == 0.0f && c.green == 0.0f && c.blue == 0.0f && c.alpha == 0.0f;
+}
 
 // A channel at t, truncated and kept to 8 bits.
 RwUInt32 Channel(RwReal start, RwReal delta, RwReal t) {

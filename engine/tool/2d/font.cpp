@@ -73,8 +73,8 @@ void SetQuadVertex(RwIm3DVertex* vertex, RwReal x, RwReal y, RwReal u, RwReal v,
 }  // namespace
 
 RwBool Rt2dFontModuleOpen(void) {
-  gFonts.pool = RwFreeListCreateAndPreallocate(sizeof(Rt2dFont), kFontsPerBlock, kRwFreeListMinimumAlignment, 1,
-                                               nullptr);
+  gFonts.pool =
+      RwFreeListCreateAndPreallocate(sizeof(Rt2dFont), kFontsPerBlock, kRwFreeListMinimumAlignment, 1, nullptr);
   std::strcpy(gFonts.path, kDefaultFontPath);
   // Quad k: bottom-left, bottom-right, top-right and bottom-left, top-right,
   // top-left, over the vertices written in the order bottom-left, top-left,
@@ -164,8 +164,7 @@ Rt2dFont* Rt2dFontSetCharacterGap(Rt2dFont* font, RwReal gap) {
   return font;
 }
 
-Rt2dFont* Rt2dFontRenderString(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor,
-                               Rt2dBrush* brush) {
+Rt2dFont* Rt2dFontRenderString(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor, Rt2dBrush* brush) {
   if (font == nullptr || string == nullptr || anchor == nullptr || brush == nullptr) {
     return nullptr;
   }
@@ -218,8 +217,7 @@ Rt2dFont* Rt2dFontBitmapRender(Rt2dFont* font, const RwChar* string, RwReal heig
   return font;
 }
 
-Rt2dFont* Rt2dFontOutlineRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor,
-                                Rt2dBrush* brush) {
+Rt2dFont* Rt2dFontOutlineRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor, Rt2dBrush* brush) {
   if (font == nullptr) {
     return nullptr;
   }
@@ -238,8 +236,8 @@ Rt2dFont* Rt2dFontOutlineRender(Rt2dFont* font, const RwChar* string, RwReal hei
   return font;
 }
 
-Rt2dFont* Rt2dFontRenderInBox(Rt2dFont* font, RwChar* string, RwReal height, const Rt2dBBox* box,
-                              RwInt32 justification, Rt2dBrush* brush) {
+Rt2dFont* Rt2dFontRenderInBox(Rt2dFont* font, RwChar* string, RwReal height, const Rt2dBBox* box, RwInt32 justification,
+                              Rt2dBrush* brush) {
   if (font == nullptr || string == nullptr || box == nullptr || brush == nullptr) {
     return nullptr;
   }

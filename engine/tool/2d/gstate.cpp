@@ -20,7 +20,7 @@ struct GState {
   RwBool open;
   RwMatrix* stack[kRt2dTransformStackSize];  // slot 0 made at opening, the others on first push
   RwInt32 top;
-  RwMatrix base;  // the layout
+  RwMatrix base;       // the layout
   RwReal deviceWidth;  // pixels of the camera raster
   RwReal deviceHeight;
   RwReal extentX;  // twice the camera's view window

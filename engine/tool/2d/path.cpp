@@ -194,8 +194,8 @@ RwV2d At(const Rt2dPathPoint& point) { return {point.x, point.y}; }
 }  // namespace
 
 RwBool Rt2dPathModuleOpen(void) {
-  gPaths.pool = RwFreeListCreateAndPreallocate(sizeof(Rt2dPath), kPathsPerBlock, kRwFreeListMinimumAlignment, 1,
-                                               nullptr);
+  gPaths.pool =
+      RwFreeListCreateAndPreallocate(sizeof(Rt2dPath), kPathsPerBlock, kRwFreeListMinimumAlignment, 1, nullptr);
   gPaths.scratch = Rt2dPathCreate();
   return gPaths.scratch != nullptr;
 }
@@ -348,8 +348,8 @@ Rt2dPath* Rt2dPathFlattenInto(Rt2dPath* destination, const Rt2dPath* source) {
     // A curve point begins a cubic from the point before it, itself and the
     // two after it.
     if (point.kind == kRt2dPathCurve && i > 0 && i + 2 < count && RwListGetNumEntries(target->list) > 0) {
-      if (BezierFlatten(target, At(points[i - 1]), At(point), At(points[i + 1]), At(points[i + 2]), depth,
-                        tolerance) == nullptr) {
+      if (BezierFlatten(target, At(points[i - 1]), At(point), At(points[i + 1]), At(points[i + 2]), depth, tolerance) ==
+          nullptr) {
         return nullptr;
       }
       i += 3;

@@ -116,8 +116,8 @@ struct Rt2dPath {
   Rt2dPathPoint* points;  // while unlocked (null when empty)
   RwInt32 numPoints;      // -1 while locked
   RwInt32 closed;
-  RwInt32 flat;   // no curve points
-  RwReal inset;   // shifts the stroke towards the left-hand side
+  RwInt32 flat;  // no curve points
+  RwReal inset;  // shifts the stroke towards the left-hand side
   Rt2dPath* next;
   Rt2dPath* current;  // in the head: the subpath new points go to
 };
@@ -179,11 +179,11 @@ typedef Rt2dFont* (*Rt2dFontRenderFunction)(Rt2dFont* font, const RwChar* string
                                             Rt2dBrush* brush);
 
 struct Rt2dFont {
-  RwInt32 outline;       // 1 for outline glyphs (and a fresh font), 0 for bitmaps
-  RwReal size;           // natural height: bitmap glyph pixels, or 1 for outlines
-  RwReal baseline;       // part of the glyph box below the anchor, over the height
-  RwReal characterGap;   // extra advance after every character, over the height
-  RwTexDictionary* texDictionary;  // the page textures of a bitmap font
+  RwInt32 outline;                        // 1 for outline glyphs (and a fresh font), 0 for bitmaps
+  RwReal size;                            // natural height: bitmap glyph pixels, or 1 for outlines
+  RwReal baseline;                        // part of the glyph box below the anchor, over the height
+  RwReal characterGap;                    // extra advance after every character, over the height
+  RwTexDictionary* texDictionary;         // the page textures of a bitmap font
   Rt2dGlyph glyphs[kRt2dFontGlyphCount];  // by unsigned character code
   RwChar pageMap[kRt2dFontGlyphCount];    // the page letter of each defined bitmap glyph, else 0
   Rt2dFontRenderFunction render;
@@ -202,10 +202,9 @@ RwReal Rt2dFontGetStringWidth(Rt2dFont* font, const RwChar* string, RwReal heigh
 Rt2dFont* Rt2dFontSetCharacterGap(Rt2dFont* font, RwReal gap);
 // Draws from the anchor (the start of the baseline); a bitmap font moves the
 // anchor to the end of the string.
-Rt2dFont* Rt2dFontRenderString(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor,
-                               Rt2dBrush* brush);
+Rt2dFont* Rt2dFontRenderString(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor, Rt2dBrush* brush);
 // Word-wraps and draws inside the box, top line first, ending each line with
 // a terminator written into the string for the draw (and put back after);
 // null when the text runs below the box.
-Rt2dFont* Rt2dFontRenderInBox(Rt2dFont* font, RwChar* string, RwReal height, const Rt2dBBox* box,
-                              RwInt32 justification, Rt2dBrush* brush);
+Rt2dFont* Rt2dFontRenderInBox(Rt2dFont* font, RwChar* string, RwReal height, const Rt2dBBox* box, RwInt32 justification,
+                              Rt2dBrush* brush);

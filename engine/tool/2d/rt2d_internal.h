@@ -43,8 +43,7 @@ Rt2dPath* _rt2dPathFlattenToScratch(const Rt2dPath* subpath);
 Rt2dFont* Rt2dFontCreate(void);
 // The render operations of bitmap and outline fonts.
 Rt2dFont* Rt2dFontBitmapRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor, Rt2dBrush* brush);
-Rt2dFont* Rt2dFontOutlineRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor,
-                                Rt2dBrush* brush);
+Rt2dFont* Rt2dFontOutlineRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2d* anchor, Rt2dBrush* brush);
 // The folder list Rt2dFontSetPath keeps.
 const RwChar* _rt2dFontGetPath(void);
 // Reads a metrics file and its images through the engine's file interface.
