@@ -71,12 +71,12 @@ class TwoDTest : public CameraDriverTest {
     CameraDriverTest::TearDown();
   }
 
-  // Clears to black and begins the camera's update, with culling off.
+  // Clears to black and begins the camera's update; the render states stay
+  // the driver's defaults (back faces culled).
   void BeginFrame() {
     const RwRGBA black = {0, 0, 0, 255};
     ASSERT_NE(RwCameraClear(camera_, &black, kRwCameraClearImage | kRwCameraClearZ), nullptr);
     ASSERT_NE(RwCameraBeginUpdate(camera_), nullptr);
-    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
     Draws().clear();
   }
 
