@@ -1,0 +1,340 @@
+// Reading fonts: glyph rectangles and masks (METRICS1), marked cells on
+// several pages (METRICS2), outline glyphs (METRICS3), the font folders, and
+// corrupt or missing files, all written by the test font writer.
+#include <unistd.h>
+
+#include <string>
+
+#include "tests/engine/tool/2d/twod_fixture.h"
+#include "tests/support/font_writer.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+using tktest::MarkedPage;
+using tktest::RectGlyph;
+using twod_test::Near;
+using twod_test::TwoDTest;
+
+// Names the file interface was asked about, by open (fonts) or exists (images).
+std::vector<std::string>& Lookups() {
+  static std::vector<std::string> lookups;
+  return lookups;
+}
+
+RwFileOpenFunction gOpen = nullptr;
+RwFileExistsFunction gExists = nullptr;
+
+void* RecordOpen(const RwChar* name, const RwChar* mode) {
+  Lookups().push_back(name);
+  return gOpen(name, mode);
+}
+
+RwBool RecordExists(const RwChar* name) {
+  Lookups().push_back(name);
+  return gExists(name);
+}
+
+bool Looked(const std::string& name) {
+  for (const std::string& lookup : Lookups()) {
+    if (lookup == name) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class FontReadTest : public TwoDTest {
+ protected:
+  void SetUp() override {
+    TwoDTest::SetUp();
+    ASSERT_TRUE(folder_.Ok());
+    RwFileFunctions* files = RwEngineGetFileInterface();
+    gOpen = files->rwfopen;
+    gExists = files->rwfexist;
+    files->rwfopen = RecordOpen;
+    files->rwfexist = RecordExists;
+    Lookups().clear();
+    Rt2dFontSetPath(folder_.Folder().c_str());
+  }
+
+  void TearDown() override {
+    if (font_ != nullptr) {
+      EXPECT_TRUE(Rt2dFontDestroy(font_));
+    }
+    TwoDTest::TearDown();
+  }
+
+  Rt2dFont* Read(const char* name) {
+    font_ = Rt2dFontRead(name);
+    return font_;
+  }
+
+  void ExpectGlyph(RwChar code, RwReal advance, RwReal left, RwReal top, RwReal right, RwReal bottom) {
+    SCOPED_TRACE(code);
+    const Rt2dGlyph& glyph = font_->glyphs[static_cast<RwUInt8>(code)];
+    EXPECT_TRUE(Near(glyph.advance, advance)) << glyph.advance;
+    EXPECT_TRUE(Near(glyph.left, left) && Near(glyph.top, top)) << glyph.left << ", " << glyph.top;
+    EXPECT_TRUE(Near(glyph.right, right) && Near(glyph.bottom, bottom)) << glyph.right << ", " << glyph.bottom;
+  }
+
+  RwRaster* PageRaster(const char* letter) {
+    RwTexture* texture = RwTexDictionaryFindNamedTexture(font_->texDictionary, letter);
+    return texture != nullptr ? texture->raster : nullptr;
+  }
+
+  ScratchFolder folder_{"font_read"};
+  Rt2dFont* font_ = nullptr;
+};
+
+// A METRICS1 font "one" on a 64 x 64 page: 'A', 'B' and code 200, and lines
+// the reader skips.
+void WriteMetrics1(ScratchFolder& folder, int pageHeight) {
+  const std::vector<RectGlyph> glyphs = {{'A', 0, 0, 16, 32}, {'B', 16, 0, 48, 32}, {200, 48, 0, 64, 32}};
+  std::string text = tktest::Metrics1Text("page.bmp", "", 8, glyphs);
+  text += "67 0 5 10 5\n67 1 2 3\n300 0 0 8 8\n";
+  ASSERT_TRUE(folder.Write("one.met", text));
+  ASSERT_TRUE(folder.Write("page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, pageHeight, glyphs))));
+}
+
+TEST_F(FontReadTest, Metrics1GlyphsComeFromTheirRectangles) {
+  WriteMetrics1(folder_, 64);
+  ASSERT_NE(Read("one"), nullptr);
+  EXPECT_EQ(font_->outline, 0);
+  EXPECT_EQ(font_->size, 32.0f);
+  EXPECT_EQ(font_->baseline, 0.25f);
+  EXPECT_EQ(font_->render, Rt2dFontBitmapRender);
+  RwRaster* page = PageRaster("a");
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(font_->glyphs['A'].raster, page);
+  ExpectGlyph('A', 0.5f, 0.0f, 0.0f, 0.25f, 0.5f);
+  ExpectGlyph('B', 1.0f, 0.25f, 0.0f, 0.75f, 0.5f);
+  ExpectGlyph(static_cast<RwChar>(200), 0.5f, 0.75f, 0.0f, 1.0f, 0.5f);
+  EXPECT_EQ(font_->pageMap['B'], 'a');
+  EXPECT_EQ(font_->glyphs['C'].raster, nullptr);  // a glyph without height is skipped
+  EXPECT_EQ(font_->pageMap['C'], 0);
+  // The mask is looked for as "m" and the image's name, and not needed.
+  EXPECT_TRUE(Looked(folder_.Folder() + "mpage.bmp"));
+  // The image search path stays on the font folders.
+  EXPECT_STREQ(RwImageGetPath(), folder_.Folder().c_str());
+}
+
+TEST_F(FontReadTest, Metrics1MaskGivesThePageItsAlpha) {
+  const std::vector<RectGlyph> glyphs = {{'A', 0, 0, 32, 32}};
+  ASSERT_TRUE(folder_.Write("masked.met", tktest::Metrics1Text("page.bmp", "", 0, glyphs)));
+  ASSERT_TRUE(folder_.Write("page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, {}, 0, 0xFFFFFF))));
+  ASSERT_TRUE(folder_.Write("mpage.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, glyphs))));
+  ASSERT_NE(Read("masked"), nullptr);
+  RwRaster* page = PageRaster("a");
+  ASSERT_NE(page, nullptr);
+  // Mipmapped with generated levels, and with alpha.
+  const RwUInt32 format = static_cast<RwUInt32>(page->format) << 8;
+  EXPECT_EQ(format & (rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP),
+            rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP);
+  ASSERT_EQ(format & rwRASTERFORMATPIXELFORMATMASK, rwRASTERFORMAT8888);
+  const RwUInt8* pixels = RwRasterLock(page, 0, rwRASTERLOCKREAD);
+  ASSERT_NE(pixels, nullptr);
+  // A8R8G8B8: the alpha byte of each pixel is its fourth.
+  EXPECT_EQ(pixels[4 * 5 + 3], 255);                    // inside the mask's glyph
+  EXPECT_EQ(pixels[4 * 40 + 3], 0);                     // outside it
+  EXPECT_EQ(pixels[page->stride * 40 + 4 * 5 + 3], 0);  // below it
+  RwRasterUnlock(page);
+}
+
+TEST_F(FontReadTest, Metrics2CellsAreFoundBetweenMarkersOnEachPage) {
+  MarkedPage first;
+  first.image = "p0.bmp";
+  first.descent = 3;
+  first.width = 64;
+  first.height = 32;
+  first.cellHeight = 16;
+  first.bands = {{10, 12}, {8, 1, 8}};  // the second band ends at its adjacent markers
+  first.characters = "ABC";
+  MarkedPage second;
+  second.image = "p1.bmp";
+  second.mask = "m1.bmp";
+  second.descent = 1;
+  second.width = 32;
+  second.height = 32;
+  second.cellHeight = 8;
+  second.bands = {{6}};
+  second.characters = "Z";
+  ASSERT_TRUE(folder_.Write("two.met", tktest::Metrics2Text({first, second})));
+  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(first))));
+  ASSERT_TRUE(folder_.Write("p1.bmp", tktest::WriteBmp(tktest::MarkedPageImage(second))));
+  ASSERT_NE(Read("two"), nullptr);
+  EXPECT_EQ(font_->outline, 0);
+  ExpectGlyph('A', 6.0f / 14.0f, 2.0f / 64.0f, 2.0f / 32.0f, 8.0f / 64.0f, 14.0f / 32.0f);
+  ExpectGlyph('B', 8.0f / 14.0f, 12.0f / 64.0f, 2.0f / 32.0f, 20.0f / 64.0f, 14.0f / 32.0f);
+  ExpectGlyph('C', 4.0f / 14.0f, 2.0f / 64.0f, 18.0f / 32.0f, 6.0f / 64.0f, 30.0f / 32.0f);
+  ExpectGlyph('Z', 2.0f / 6.0f, 2.0f / 32.0f, 2.0f / 32.0f, 4.0f / 32.0f, 6.0f / 32.0f);
+  EXPECT_EQ(font_->glyphs['A'].raster, PageRaster("a"));
+  EXPECT_EQ(font_->glyphs['Z'].raster, PageRaster("b"));
+  EXPECT_EQ(font_->pageMap['Z'], 'b');
+  // Size and baseline are the last page's.
+  EXPECT_EQ(font_->size, 6.0f);
+  EXPECT_TRUE(Near(font_->baseline, 1.0f / 6.0f));
+  EXPECT_TRUE(Looked(folder_.Folder() + "m1.bmp"));
+}
+
+TEST_F(FontReadTest, Metrics2PageWhoseCharacterLineEndsEarlyStopsThere) {
+  MarkedPage first;
+  first.image = "p0.bmp";
+  first.width = 64;
+  first.height = 16;
+  first.cellHeight = 8;
+  first.bands = {{8, 8, 8}};
+  first.characters = "AB";  // three cells
+  MarkedPage second = first;
+  second.image = "p1.bmp";
+  second.characters = "XYZ";
+  ASSERT_TRUE(folder_.Write("short.met", tktest::Metrics2Text({first, second})));
+  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(first))));
+  ASSERT_TRUE(folder_.Write("p1.bmp", tktest::WriteBmp(tktest::MarkedPageImage(second))));
+  ASSERT_NE(Read("short"), nullptr);
+  EXPECT_EQ(font_->pageMap['B'], 'a');
+  EXPECT_EQ(font_->pageMap['\n'], 0);
+  EXPECT_EQ(font_->pageMap['X'], 'b');
+  EXPECT_EQ(font_->pageMap['Z'], 'b');
+}
+
+// Pages the driver cannot take at their size are enlarged to a square and
+// the glyphs' coordinates follow.
+class SquareTextureFontReadTest : public FontReadTest {
+ protected:
+  void SetUp() override {
+    d3d8test::SetCapsProfile(d3d8test::CapsProfile::Minimal);
+    FontReadTest::SetUp();
+  }
+};
+
+TEST_F(SquareTextureFontReadTest, NonSquarePagesBecomeSquareRasters) {
+  WriteMetrics1(folder_, 32);
+  ASSERT_NE(Read("one"), nullptr);
+  ASSERT_EQ(PageRaster("a")->height, 64);
+  ExpectGlyph('A', 0.5f, 0.0f, 0.0f, 0.25f, 0.5f);
+
+  MarkedPage page;
+  page.image = "p0.bmp";
+  page.width = 64;
+  page.height = 32;
+  page.cellHeight = 16;
+  page.bands = {{10}};
+  page.characters = "A";
+  ASSERT_TRUE(folder_.Write("two.met", tktest::Metrics2Text({page})));
+  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(page))));
+  Rt2dFontDestroy(font_);
+  ASSERT_NE(Read("two"), nullptr);
+  ExpectGlyph('A', 6.0f / 14.0f, 2.0f / 64.0f, 2.0f / 64.0f, 8.0f / 64.0f, 14.0f / 64.0f);
+}
+
+TEST_F(FontReadTest, Metrics3GlyphsAreFlatUnlockedOutlines) {
+  const std::vector<tktest::OutlineGlyph> glyphs = {
+      {'L', {"moveto 0.1 1", "lineto 0.1 0", "lineto 0.6 0", "moveto 0.7 0"}},
+      {'O', {"moveto 0 0.5", "curveto 0 1 0.6 1 0.6 0.5", "curveto 0.6 0 0 0 0 0.5", "closepath", "moveto 0.8 0"}},
+      {'L', {"moveto 0.1 1", "lineto 0.1 0", "lineto 0.6 0", "moveto 0.65 0"}},  // replaces the first
+  };
+  std::string text = tktest::Metrics3Text("Outline", glyphs);
+  text += "'X'\nbegin\nmoveto 0 0\nlineto 1 1\n";  // left open at the end
+  ASSERT_TRUE(folder_.Write("three.met", text));
+  ASSERT_NE(Read("three"), nullptr);
+  EXPECT_EQ(font_->outline, 1);
+  EXPECT_EQ(font_->render, Rt2dFontOutlineRender);
+  EXPECT_EQ(font_->texDictionary, nullptr);
+  const Rt2dGlyph& l = font_->glyphs['L'];
+  ASSERT_NE(l.path, nullptr);
+  EXPECT_TRUE(Near(l.advance, 0.65f));
+  EXPECT_EQ(l.path->list, nullptr);
+  EXPECT_EQ(l.path->numPoints, 3);
+  EXPECT_EQ(l.path->next, nullptr);  // the lone closing moveto is pruned
+  const Rt2dGlyph& o = font_->glyphs['O'];
+  ASSERT_NE(o.path, nullptr);
+  EXPECT_TRUE(Near(o.advance, 0.8f));
+  EXPECT_EQ(o.path->flat, 1);
+  EXPECT_EQ(o.path->closed, 1);
+  for (RwInt32 i = 0; i < o.path->numPoints; i++) {
+    EXPECT_NE(o.path->points[i].kind, kRt2dPathCurve) << i;
+  }
+  EXPECT_EQ(font_->glyphs['X'].path, nullptr);
+}
+
+TEST_F(FontReadTest, FoldersAreSearchedInOrder) {
+  ASSERT_TRUE(folder_.Write("second/one.met", "METRICS3\nName\n"));
+  const std::string folders = folder_.Folder() + "first/;" + folder_.Folder() + "second/";
+  Rt2dFontSetPath(folders.c_str());
+  ASSERT_NE(Read("one"), nullptr);
+  ASSERT_GE(Lookups().size(), 2u);
+  EXPECT_EQ(Lookups()[0], folder_.Folder() + "first/one.met");
+  EXPECT_EQ(Lookups()[1], folder_.Folder() + "second/one.met");
+  EXPECT_EQ(Rt2dFontSetPath(nullptr), nullptr);
+  const std::string longPath(200, 'x');
+  Rt2dFontSetPath(longPath.c_str());
+  EXPECT_EQ(std::string(_rt2dFontGetPath()), longPath.substr(0, 127));
+}
+
+TEST_F(FontReadTest, TheDefaultFolderIsFontsBelowTheWorkingFolder) {
+  ASSERT_TRUE(folder_.Write("fonts/plain.met", "METRICS3\nName\n"));
+  Rt2dClose();
+  ASSERT_TRUE(Rt2dOpen(camera_));
+  EXPECT_STREQ(_rt2dFontGetPath(), "fonts\\");
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir(folder_.Folder().c_str()), 0);
+  Read("plain");
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_NE(font_, nullptr);
+}
+
+TEST_F(FontReadTest, MissingAndCorruptFilesFailOrGiveNoGlyphs) {
+  const std::string longName(255, 'n');
+  const struct {
+    const char* what;
+    std::string text;
+    bool fails;
+  } cases[] = {
+      {"unknown format", "METRICS9\npage.bmp\n", false},
+      {"empty file", "", false},
+      {"no image name", "METRICS1\n\n", false},
+      {"missing image", "METRICS1\nnothing.bmp\n0\n65 0 0 8 8\n", true},
+      {"no mask name room", "METRICS1\n" + longName + "\n", true},
+      {"missing page", "METRICS2\nnothing.bmp\n0\nA\n", true},
+      {"cells too low", "METRICS2\nlow.bmp\n0\nA\n", true},
+      {"no cell marker", "METRICS2\nunmarked.bmp\n0\nA\n", true},
+      {"line before moveto", "METRICS3\nName\n'a'\nbegin\nlineto 1 1\nend\n", true},
+      {"no name line", "METRICS3\n", false},
+  };
+  MarkedPage low;
+  low.width = 16;
+  low.height = 16;
+  low.cellHeight = 2;
+  low.bands = {{8}};
+  ASSERT_TRUE(folder_.Write("low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(low))));
+  ASSERT_TRUE(folder_.Write("plain.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {}))));
+  // A white marker at (0, 0) that no other pixel repeats.
+  ASSERT_TRUE(folder_.Write("unmarked.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(folder_.Write("bad.met", c.text));
+    Rt2dFont* font = Rt2dFontRead("bad");
+    TakeError();
+    if (c.fails) {
+      EXPECT_EQ(font, nullptr);
+      continue;
+    }
+    ASSERT_NE(font, nullptr);
+    for (const Rt2dGlyph& glyph : font->glyphs) {
+      EXPECT_TRUE(glyph.raster == nullptr && glyph.path == nullptr && glyph.advance == 0.0f);
+    }
+    Rt2dFontDestroy(font);
+  }
+  EXPECT_EQ(Rt2dFontRead("absent"), nullptr);
+  EXPECT_EQ(TakeError().errorCode, kRwErrFileOpen);
+  {
+    SCOPED_TRACE("no glyph lines: no baseline");
+    ASSERT_TRUE(folder_.Write("bare.met", "METRICS1\nplain.bmp\n4\n"));
+    ASSERT_NE(Read("bare"), nullptr);
+    EXPECT_EQ(font_->baseline, 0.0f);
+  }
+}
+
+}  // namespace
