@@ -97,6 +97,26 @@ void WriteMetrics1(ScratchFolder& folder, int pageHeight) {
   ASSERT_TRUE(folder.Write("page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, pageHeight, glyphs))));
 }
 
+MarkedPage Page(const char* image, int width, int height, int cellHeight, std::vector<std::vector<int>> bands,
+                const char* characters) {
+  MarkedPage page;
+  page.image = image;
+  page.width = width;
+  page.height = height;
+  page.cellHeight = cellHeight;
+  page.bands = bands;
+  page.characters = characters;
+  return page;
+}
+
+// The METRICS2 file and its page images.
+void WriteMetrics2(ScratchFolder& folder, const char* name, const std::vector<MarkedPage>& pages) {
+  ASSERT_TRUE(folder.Write(std::string(name) + ".met", tktest::Metrics2Text(pages)));
+  for (const MarkedPage& page : pages) {
+    ASSERT_TRUE(folder.Write(page.image, tktest::WriteBmp(tktest::MarkedPageImage(page))));
+  }
+}
+
 TEST_F(FontReadTest, Metrics1GlyphsComeFromTheirRectangles) {
   WriteMetrics1(folder_, 64);
   ASSERT_NE(Read("one"), nullptr);
@@ -107,6 +127,9 @@ TEST_F(FontReadTest, Metrics1GlyphsComeFromTheirRectangles) {
   RwRaster* page = PageRaster("a");
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(font_->glyphs['A'].raster, page);
+  // Mipmapped with levels the driver generates.
+  EXPECT_EQ((static_cast<RwUInt32>(page->format) << 8) & (rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP),
+            rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP);
   ExpectGlyph('A', 0.5f, 0.0f, 0.0f, 0.25f, 0.5f);
   ExpectGlyph('B', 1.0f, 0.25f, 0.0f, 0.75f, 0.5f);
   ExpectGlyph(static_cast<RwChar>(200), 0.5f, 0.75f, 0.0f, 1.0f, 0.5f);
@@ -119,49 +142,14 @@ TEST_F(FontReadTest, Metrics1GlyphsComeFromTheirRectangles) {
   EXPECT_STREQ(RwImageGetPath(), folder_.Folder().c_str());
 }
 
-TEST_F(FontReadTest, Metrics1MaskGivesThePageItsAlpha) {
-  const std::vector<RectGlyph> glyphs = {{'A', 0, 0, 32, 32}};
-  ASSERT_TRUE(folder_.Write("masked.met", tktest::Metrics1Text("page.bmp", "", 0, glyphs)));
-  ASSERT_TRUE(folder_.Write("page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, {}, 0, 0xFFFFFF))));
-  ASSERT_TRUE(folder_.Write("mpage.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, glyphs))));
-  ASSERT_NE(Read("masked"), nullptr);
-  RwRaster* page = PageRaster("a");
-  ASSERT_NE(page, nullptr);
-  // Mipmapped with generated levels, and with alpha.
-  const RwUInt32 format = static_cast<RwUInt32>(page->format) << 8;
-  EXPECT_EQ(format & (rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP),
-            rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP);
-  ASSERT_EQ(format & rwRASTERFORMATPIXELFORMATMASK, rwRASTERFORMAT8888);
-  const RwUInt8* pixels = RwRasterLock(page, 0, rwRASTERLOCKREAD);
-  ASSERT_NE(pixels, nullptr);
-  // A8R8G8B8: the alpha byte of each pixel is its fourth.
-  EXPECT_EQ(pixels[4 * 5 + 3], 255);                    // inside the mask's glyph
-  EXPECT_EQ(pixels[4 * 40 + 3], 0);                     // outside it
-  EXPECT_EQ(pixels[page->stride * 40 + 4 * 5 + 3], 0);  // below it
-  RwRasterUnlock(page);
-}
-
 TEST_F(FontReadTest, Metrics2CellsAreFoundBetweenMarkersOnEachPage) {
-  MarkedPage first;
-  first.image = "p0.bmp";
+  // The first page's second band ends at its adjacent markers.
+  MarkedPage first = Page("p0.bmp", 64, 32, 16, {{10, 12}, {8, 1, 8}}, "ABC");
   first.descent = 3;
-  first.width = 64;
-  first.height = 32;
-  first.cellHeight = 16;
-  first.bands = {{10, 12}, {8, 1, 8}};  // the second band ends at its adjacent markers
-  first.characters = "ABC";
-  MarkedPage second;
-  second.image = "p1.bmp";
+  MarkedPage second = Page("p1.bmp", 32, 32, 8, {{6}}, "Z");
   second.mask = "m1.bmp";
   second.descent = 1;
-  second.width = 32;
-  second.height = 32;
-  second.cellHeight = 8;
-  second.bands = {{6}};
-  second.characters = "Z";
-  ASSERT_TRUE(folder_.Write("two.met", tktest::Metrics2Text({first, second})));
-  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(first))));
-  ASSERT_TRUE(folder_.Write("p1.bmp", tktest::WriteBmp(tktest::MarkedPageImage(second))));
+  WriteMetrics2(folder_, "two", {first, second});
   ASSERT_NE(Read("two"), nullptr);
   EXPECT_EQ(font_->outline, 0);
   ExpectGlyph('A', 6.0f / 14.0f, 2.0f / 64.0f, 2.0f / 32.0f, 8.0f / 64.0f, 14.0f / 32.0f);
@@ -178,19 +166,9 @@ TEST_F(FontReadTest, Metrics2CellsAreFoundBetweenMarkersOnEachPage) {
 }
 
 TEST_F(FontReadTest, Metrics2PageWhoseCharacterLineEndsEarlyStopsThere) {
-  MarkedPage first;
-  first.image = "p0.bmp";
-  first.width = 64;
-  first.height = 16;
-  first.cellHeight = 8;
-  first.bands = {{8, 8, 8}};
-  first.characters = "AB";  // three cells
-  MarkedPage second = first;
-  second.image = "p1.bmp";
-  second.characters = "XYZ";
-  ASSERT_TRUE(folder_.Write("short.met", tktest::Metrics2Text({first, second})));
-  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(first))));
-  ASSERT_TRUE(folder_.Write("p1.bmp", tktest::WriteBmp(tktest::MarkedPageImage(second))));
+  // The first page has three cells and two characters.
+  WriteMetrics2(folder_, "short",
+                {Page("p0.bmp", 64, 16, 8, {{8, 8, 8}}, "AB"), Page("p1.bmp", 64, 16, 8, {{8, 8, 8}}, "XYZ")});
   ASSERT_NE(Read("short"), nullptr);
   EXPECT_EQ(font_->pageMap['B'], 'a');
   EXPECT_EQ(font_->pageMap['\n'], 0);
@@ -214,15 +192,7 @@ TEST_F(SquareTextureFontReadTest, NonSquarePagesBecomeSquareRasters) {
   ASSERT_EQ(PageRaster("a")->height, 64);
   ExpectGlyph('A', 0.5f, 0.0f, 0.0f, 0.25f, 0.5f);
 
-  MarkedPage page;
-  page.image = "p0.bmp";
-  page.width = 64;
-  page.height = 32;
-  page.cellHeight = 16;
-  page.bands = {{10}};
-  page.characters = "A";
-  ASSERT_TRUE(folder_.Write("two.met", tktest::Metrics2Text({page})));
-  ASSERT_TRUE(folder_.Write("p0.bmp", tktest::WriteBmp(tktest::MarkedPageImage(page))));
+  WriteMetrics2(folder_, "two", {Page("p0.bmp", 64, 32, 16, {{10}}, "A")});
   Rt2dFontDestroy(font_);
   ASSERT_NE(Read("two"), nullptr);
   ExpectGlyph('A', 6.0f / 14.0f, 2.0f / 64.0f, 2.0f / 64.0f, 8.0f / 64.0f, 14.0f / 64.0f);
@@ -303,12 +273,7 @@ TEST_F(FontReadTest, MissingAndCorruptFilesFailOrGiveNoGlyphs) {
       {"line before moveto", "METRICS3\nName\n'a'\nbegin\nlineto 1 1\nend\n", true},
       {"no name line", "METRICS3\n", false},
   };
-  MarkedPage low;
-  low.width = 16;
-  low.height = 16;
-  low.cellHeight = 2;
-  low.bands = {{8}};
-  ASSERT_TRUE(folder_.Write("low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(low))));
+  ASSERT_TRUE(folder_.Write("low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(Page("", 16, 16, 2, {{8}}, "")))));
   ASSERT_TRUE(folder_.Write("plain.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {}))));
   // A white marker at (0, 0) that no other pixel repeats.
   ASSERT_TRUE(folder_.Write("unmarked.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));

@@ -74,18 +74,6 @@ TEST_F(PathTest, ClosingASquareMitersItsFirstCornerWithoutAnExtraPoint) {
   ExpectNormal(points[4], -1.0f, -1.0f);
   ExpectNormal(points[2], 1.0f, 1.0f);
 
-  // Left open at its start, a triangle gets its closing point.
-  Rt2dPath* triangle = Rt2dPathCreate();
-  Rt2dPathMoveto(triangle, 0.0f, 0.0f);
-  Rt2dPathLineto(triangle, 10.0f, 0.0f);
-  Rt2dPathLineto(triangle, 0.0f, 10.0f);
-  ASSERT_EQ(Rt2dPathClose(triangle), triangle);
-  points = Points(triangle);
-  ASSERT_EQ(points.size(), 4u);
-  EXPECT_EQ(points[3].x, 0.0f);
-  EXPECT_EQ(points[3].y, 0.0f);
-  ExpectNormal(points[0], -1.0f, -1.0f);
-  Rt2dPathDestroy(triangle);
   Rt2dPathDestroy(path);
 }
 
