@@ -30,17 +30,10 @@ Rt2dFont* RecordRender(Rt2dFont* font, const RwChar* string, RwReal height, RwV2
   return font;
 }
 
-constexpr RwRGBA kCorner0 = {255, 0, 0, 255};
-constexpr RwRGBA kCorner1 = {0, 255, 0, 255};
-constexpr RwRGBA kCorner2 = {0, 0, 255, 255};
-constexpr RwRGBA kCorner3 = {255, 255, 255, 255};
-
 class FontTest : public TwoDTest {
  protected:
   void SetUp() override {
     TwoDTest::SetUp();
-    brush_ = Rt2dBrushCreate();
-    ASSERT_NE(brush_, nullptr);
     font_ = Rt2dFontCreate();
     ASSERT_NE(font_, nullptr);
     // A bitmap font whose every glyph is half as wide as high.
@@ -56,7 +49,6 @@ class FontTest : public TwoDTest {
       RwRasterDestroy(page);
     }
     Rt2dFontDestroy(font_);
-    Rt2dBrushDestroy(brush_);
     TwoDTest::TearDown();
   }
 
@@ -75,7 +67,6 @@ class FontTest : public TwoDTest {
     return result;
   }
 
-  Rt2dBrush* brush_ = nullptr;
   Rt2dFont* font_ = nullptr;
   std::vector<RwRaster*> pages_;
 };
@@ -96,7 +87,7 @@ TEST_F(FontTest, BitmapTextIsOneQuadACharacterBatchedByPage) {
   RwRaster* second = Page();
   font_->glyphs['a'] = {0.5f, first, 0.1f, 0.2f, 0.3f, 0.4f, nullptr};
   font_->glyphs['b'] = {1.0f, second, 0.5f, 0.5f, 1.0f, 1.0f, nullptr};
-  Rt2dBrushSetRGBA(brush_, &kCorner0, &kCorner1, &kCorner2, &kCorner3);
+  UseFourColours();
   RwV2d anchor = {5.0f, 7.0f};
   BeginFrame();
   ASSERT_EQ(Rt2dFontRenderString(font_, "aab", 10.0f, &anchor, brush_), font_);
@@ -225,7 +216,7 @@ TEST_F(FontTest, ALineOfBitmapTextTakesTheBrushColoursAtItsCorners) {
   ASSERT_NE(Rt2dFontSetPath(folder.Folder().c_str()), nullptr);
   Rt2dFont* font = Rt2dFontRead("pixel");
   ASSERT_NE(font, nullptr);
-  Rt2dBrushSetRGBA(brush_, &kCorner0, &kCorner1, &kCorner2, &kCorner3);
+  UseFourColours();
   RwV2d anchor = {16.0f, 40.0f};
   BeginFrame();
   RwRenderStateSet(kRwRenderStateTextureFilter, reinterpret_cast<void*>(static_cast<intptr_t>(1)));

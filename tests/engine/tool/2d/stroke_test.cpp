@@ -9,28 +9,19 @@ using twod_test::Near;
 using twod_test::NearColour;
 using twod_test::TwoDTest;
 
-constexpr RwRGBA kCorner0 = {255, 0, 0, 255};
-constexpr RwRGBA kCorner1 = {0, 255, 0, 255};
-constexpr RwRGBA kCorner2 = {0, 0, 255, 255};
-constexpr RwRGBA kCorner3 = {255, 255, 0, 255};
-
 class StrokeTest : public TwoDTest {
  protected:
   void SetUp() override {
     TwoDTest::SetUp();
-    brush_ = Rt2dBrushCreate();
     path_ = Rt2dPathCreate();
-    ASSERT_NE(brush_, nullptr);
     ASSERT_NE(path_, nullptr);
   }
 
   void TearDown() override {
     Rt2dPathDestroy(path_);
-    Rt2dBrushDestroy(brush_);
     TwoDTest::TearDown();
   }
 
-  Rt2dBrush* brush_ = nullptr;
   Rt2dPath* path_ = nullptr;
 };
 
@@ -43,7 +34,7 @@ void ExpectVertex(const RwIm3DVertex& vertex, RwReal x, RwReal y, RwUInt32 colou
 TEST_F(StrokeTest, ALineBecomesAStripWithCorners3And2OnItsLeft) {
   Rt2dPathMoveto(path_, 0.0f, 0.0f);
   Rt2dPathLineto(path_, 10.0f, 0.0f);
-  Rt2dBrushSetRGBA(brush_, &kCorner0, &kCorner1, &kCorner2, &kCorner3);
+  UseFourColours();
   BeginFrame();
   ASSERT_EQ(Rt2dPathStroke(path_, brush_), path_);
   ASSERT_EQ(Draws().size(), 1u);

@@ -47,6 +47,12 @@ inline const RwIm3DSubmitDevice* RecordingDevice() {
   return &device;
 }
 
+// Corner colours that tell the corners apart: 0 red, 1 green, 2 blue, 3 white.
+constexpr RwRGBA kCorner0 = {255, 0, 0, 255};
+constexpr RwRGBA kCorner1 = {0, 255, 0, 255};
+constexpr RwRGBA kCorner2 = {0, 0, 255, 255};
+constexpr RwRGBA kCorner3 = {255, 255, 255, 255};
+
 class TwoDTest : public CameraDriverTest {
  protected:
   void SetUp() override {
@@ -60,10 +66,13 @@ class TwoDTest : public CameraDriverTest {
     ASSERT_TRUE(Rt2dDeviceSetLayout(0.0f, 0.0f, kWidth, kHeight));
     RwIm3DSetSubmitDevice(RecordingDevice());
     Draws().clear();
+    brush_ = Rt2dBrushCreate();
+    ASSERT_NE(brush_, nullptr);
     TakeError();
   }
 
   void TearDown() override {
+    Rt2dBrushDestroy(brush_);
     if (RwCameraGetCurrentCamera() != nullptr) {
       RwCameraEndUpdate(RwCameraGetCurrentCamera());
     }
@@ -87,6 +96,10 @@ class TwoDTest : public CameraDriverTest {
 
   // Back-buffer pixel at 2D pixel (x, y), whose y grows upwards.
   static uint32_t PixelAt(int x, int y) { return BackBufferPixel(x, kHeight - 1 - y); }
+
+  void UseFourColours() { Rt2dBrushSetRGBA(brush_, &kCorner0, &kCorner1, &kCorner2, &kCorner3); }
+
+  Rt2dBrush* brush_ = nullptr;  // white
 };
 
 inline bool Near(RwReal a, RwReal b, RwReal tolerance = 1e-3f) { return std::fabs(a - b) <= tolerance; }
