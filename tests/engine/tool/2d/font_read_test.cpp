@@ -244,8 +244,7 @@ TEST_F(FontReadTest, FoldersAreSearchedInOrder) {
 
 TEST_F(FontReadTest, TheDefaultFolderIsFontsBelowTheWorkingFolder) {
   ASSERT_TRUE(folder_.Write("fonts/plain.met", "METRICS3\nName\n"));
-  Rt2dClose();
-  ASSERT_TRUE(Rt2dOpen(camera_));
+  Reopen(camera_);
   EXPECT_STREQ(_rt2dFontGetPath(), "fonts\\");
   char previous[4096];
   ASSERT_NE(getcwd(previous, sizeof previous), nullptr);

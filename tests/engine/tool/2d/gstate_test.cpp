@@ -41,8 +41,7 @@ class GStateTest : public TwoDTest {
     ASSERT_NE(camera, nullptr);
     const RwV2d window = {1.0f, 0.75f};
     RwCameraSetViewWindow(camera, &window);
-    Rt2dClose();
-    ASSERT_TRUE(Rt2dOpen(camera));
+    Reopen(camera);
   }
 };
 

@@ -43,7 +43,7 @@ TEST_F(StrokeTest, ALineBecomesAStripWithCorners3And2OnItsLeft) {
   EXPECT_EQ(strip.flags & kRwIm3DVertexUV, 0u);
   ASSERT_EQ(strip.vertices.size(), 4u);
   EXPECT_EQ(strip.indices, (std::vector<RwUInt16>{0, 1, 2, 3}));
-  ExpectVertex(strip.vertices[0], 0.0f, 0.5f, 0xFFFFFF00u);    // corner 3
+  ExpectVertex(strip.vertices[0], 0.0f, 0.5f, 0xFFFFFFFFu);    // corner 3
   ExpectVertex(strip.vertices[1], 0.0f, -0.5f, 0xFFFF0000u);   // corner 0
   ExpectVertex(strip.vertices[2], 10.0f, 0.5f, 0xFF0000FFu);   // corner 2
   ExpectVertex(strip.vertices[3], 10.0f, -0.5f, 0xFF00FF00u);  // corner 1

@@ -97,6 +97,15 @@ class TwoDTest : public CameraDriverTest {
   // Back-buffer pixel at 2D pixel (x, y), whose y grows upwards.
   static uint32_t PixelAt(int x, int y) { return BackBufferPixel(x, kHeight - 1 - y); }
 
+  // Closes the toolkit (which frees the brush) and opens it afresh, without
+  // a layout, on the camera.
+  void Reopen(RwCamera* camera) {
+    Rt2dClose();
+    ASSERT_TRUE(Rt2dOpen(camera));
+    brush_ = Rt2dBrushCreate();
+    ASSERT_NE(brush_, nullptr);
+  }
+
   void UseFourColours() { Rt2dBrushSetRGBA(brush_, &kCorner0, &kCorner1, &kCorner2, &kCorner3); }
 
   Rt2dBrush* brush_ = nullptr;  // white
