@@ -1,0 +1,212 @@
+// Tests of the sphere and capsule contact rules and segment hits against
+// hand-computed values.
+#include "game/render/contact_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+void ExpectV3d(const RwV3d& expected, const RwV3d& actual) {
+  EXPECT_NEAR(expected.x, actual.x, 1e-5f);
+  EXPECT_NEAR(expected.y, actual.y, 1e-5f);
+  EXPECT_NEAR(expected.z, actual.z, 1e-5f);
+}
+
+bool IsFinite(const RwV3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// A capsule axis along y from the origin, 4 long.
+const tSegment3d kAxis(RwV3d{0.0f, 0.0f, 0.0f}, RwV3d{0.0f, 4.0f, 0.0f});
+
+TEST(ContactRulesTest, SphereAgainstSphere) {
+  const RwV3d origin{0.0f, 0.0f, 0.0f};
+  RwV3d point, normal;
+  f32 depth = 0.0f;
+  {
+    SCOPED_TRACE("equal radii");
+    EXPECT_TRUE(SphereSphereContact(origin, 1.0f, RwV3d{1.5f, 0.0f, 0.0f}, 1.0f, &point, &normal, &depth));
+    ExpectV3d(RwV3d{0.75f, 0.0f, 0.0f}, point);
+    ExpectV3d(RwV3d{-1.0f, 0.0f, 0.0f}, normal);
+    EXPECT_FLOAT_EQ(0.5f, depth);
+  }
+  {
+    SCOPED_TRACE("unequal radii: the middle of the overlap");
+    depth = 0.0f;
+    EXPECT_TRUE(SphereSphereContact(origin, 2.0f, RwV3d{0.0f, 2.0f, 0.0f}, 1.0f, &point, &normal, &depth));
+    ExpectV3d(RwV3d{0.0f, 1.5f, 0.0f}, point);
+    ExpectV3d(RwV3d{0.0f, -1.0f, 0.0f}, normal);
+    EXPECT_FLOAT_EQ(1.0f, depth);
+  }
+  {
+    SCOPED_TRACE("a deeper depth already there stays");
+    depth = 0.7f;
+    EXPECT_TRUE(SphereSphereContact(origin, 1.0f, RwV3d{1.5f, 0.0f, 0.0f}, 1.0f, &point, &normal, &depth));
+    EXPECT_FLOAT_EQ(0.7f, depth);
+    EXPECT_TRUE(SphereSphereContact(origin, 1.0f, RwV3d{1.5f, 0.0f, 0.0f}, 1.0f, &point, &normal, nullptr));
+  }
+  {
+    SCOPED_TRACE("same centre");
+    EXPECT_TRUE(SphereSphereContact(origin, 1.0f, origin, 0.5f, &point, &normal, nullptr));
+    ExpectV3d(RwV3d{0.0f, 0.0f, 1.0f}, normal);
+    ExpectV3d(RwV3d{0.0f, 0.0f, -0.25f}, point);
+  }
+  {
+    SCOPED_TRACE("touching is no contact");
+    EXPECT_FALSE(SphereSphereContact(origin, 1.0f, RwV3d{0.0f, 0.0f, 2.0f}, 1.0f, &point, &normal, nullptr));
+  }
+}
+
+TEST(ContactRulesTest, CapsuleAgainstSphere) {
+  RwV3d point, normal;
+  f32 depth = 0.0f;
+  EXPECT_TRUE(CapsuleSphereContact(kAxis, 0.5f, RwV3d{1.0f, 2.0f, 0.0f}, 0.7f, &point, &normal, &depth));
+  ExpectV3d(RwV3d{0.4f, 2.0f, 0.0f}, point);
+  ExpectV3d(RwV3d{-1.0f, 0.0f, 0.0f}, normal);
+  EXPECT_NEAR(0.2f, depth, 1e-6f);
+
+  EXPECT_TRUE(CapsuleSphereContact(kAxis, 0.5f, RwV3d{0.0f, 5.0f, 0.0f}, 0.7f, &point, &normal, nullptr));
+  ExpectV3d(RwV3d{0.0f, 4.4f, 0.0f}, point);
+  ExpectV3d(RwV3d{0.0f, -1.0f, 0.0f}, normal);
+
+  EXPECT_FALSE(CapsuleSphereContact(kAxis, 0.5f, RwV3d{1.3f, 2.0f, 0.0f}, 0.7f, &point, &normal, nullptr));
+}
+
+TEST(ContactRulesTest, CapsuleAgainstCapsule) {
+  RwV3d point, normal;
+  f32 depth = 0.0f;
+  {
+    SCOPED_TRACE("crossing");
+    tSegment3d other(RwV3d{-2.0f, 2.0f, 0.8f}, RwV3d{2.0f, 2.0f, 0.8f});
+    EXPECT_TRUE(CapsuleCapsuleContact(kAxis, 0.5f, other, 0.5f, &point, &normal, &depth));
+    ExpectV3d(RwV3d{0.0f, 2.0f, 0.4f}, point);
+    ExpectV3d(RwV3d{0.0f, 0.0f, -1.0f}, normal);
+    EXPECT_NEAR(0.2f, depth, 1e-6f);
+  }
+  {
+    SCOPED_TRACE("parallel: the middle of the overlap");
+    // The other axis covers y 2..8; the overlap with 0..4 is 2..4.
+    tSegment3d other(RwV3d{0.8f, 2.0f, 0.0f}, RwV3d{0.8f, 8.0f, 0.0f});
+    EXPECT_TRUE(CapsuleCapsuleContact(kAxis, 0.5f, other, 0.5f, &point, &normal, nullptr));
+    ExpectV3d(RwV3d{0.4f, 3.0f, 0.0f}, point);
+    ExpectV3d(RwV3d{-1.0f, 0.0f, 0.0f}, normal);
+  }
+  {
+    SCOPED_TRACE("apart");
+    tSegment3d other(RwV3d{-2.0f, 2.0f, 1.2f}, RwV3d{2.0f, 2.0f, 1.2f});
+    EXPECT_FALSE(CapsuleCapsuleContact(kAxis, 0.5f, other, 0.5f, &point, &normal, nullptr));
+  }
+}
+
+TEST(ContactRulesTest, SegmentAgainstSphere) {
+  const RwV3d centre{0.0f, 0.0f, 0.0f};
+  struct Case {
+    const char* name;
+    RwV3d p0, p1;
+    bool first;
+    bool hits;
+    RwV3d point, normal;
+  };
+  const Case cases[] = {
+      {"entry", {-3.0f, 0.6f, 0.0f}, {3.0f, 0.6f, 0.0f}, true, true, {-0.8f, 0.6f, 0.0f}, {-0.8f, 0.6f, 0.0f}},
+      {"middle of entry and exit",
+       {-3.0f, 0.6f, 0.0f},
+       {3.0f, 0.6f, 0.0f},
+       false,
+       true,
+       {0.0f, 0.6f, 0.0f},
+       {0.0f, 1.0f, 0.0f}},
+      {"from inside: the exit",
+       {0.0f, 0.6f, 0.0f},
+       {3.0f, 0.6f, 0.0f},
+       true,
+       true,
+       {0.8f, 0.6f, 0.0f},
+       {0.8f, 0.6f, 0.0f}},
+      {"from inside, averaged: the exit",
+       {0.0f, 0.6f, 0.0f},
+       {3.0f, 0.6f, 0.0f},
+       false,
+       true,
+       {0.8f, 0.6f, 0.0f},
+       {0.8f, 0.6f, 0.0f}},
+      {"ending inside, averaged: the entry",
+       {-3.0f, 0.6f, 0.0f},
+       {0.0f, 0.6f, 0.0f},
+       false,
+       true,
+       {-0.8f, 0.6f, 0.0f},
+       {-0.8f, 0.6f, 0.0f}},
+      {"short of it", {-3.0f, 0.6f, 0.0f}, {-2.0f, 0.6f, 0.0f}, true, false, {}, {}},
+      {"beside it", {-3.0f, 1.2f, 0.0f}, {3.0f, 1.2f, 0.0f}, false, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RwV3d point{9.0f, 9.0f, 9.0f};
+    RwV3d normal = point;
+    EXPECT_EQ(c.hits, SphereSegmentHit(centre, 1.0f, c.p0, c.p1, &point, &normal, c.first));
+    if (c.hits) {
+      ExpectV3d(c.point, point);
+      ExpectV3d(c.normal, normal);
+    } else {
+      ExpectV3d(RwV3d{9.0f, 9.0f, 9.0f}, point);
+    }
+  }
+}
+
+TEST(ContactRulesTest, SegmentAgainstCapsule) {
+  const f32 s = sqrtf(0.75f);  // a cap's half chord at 0.5 off the axis
+  struct Case {
+    const char* name;
+    RwV3d p0, p1;
+    bool first;
+    bool hits;
+    RwV3d point, normal;
+  };
+  const Case cases[] = {
+      {"body entry", {-3.0f, 2.0f, 0.6f}, {3.0f, 2.0f, 0.6f}, true, true, {-0.8f, 2.0f, 0.6f}, {-0.8f, 0.0f, 0.6f}},
+      {"body entry and exit averaged",
+       {-3.0f, 2.0f, 0.6f},
+       {3.0f, 2.0f, 0.6f},
+       false,
+       true,
+       {0.0f, 2.0f, 0.6f},
+       {0.0f, 0.0f, 1.0f}},
+      {"parallel to the axis: the start cap",
+       {0.5f, -3.0f, 0.0f},
+       {0.5f, 7.0f, 0.0f},
+       true,
+       true,
+       {0.5f, -s, 0.0f},
+       {0.5f, -s, 0.0f}},
+      {"parallel to the axis averaged: both caps",
+       {0.5f, -3.0f, 0.0f},
+       {0.5f, 7.0f, 0.0f},
+       false,
+       true,
+       {0.5f, 2.0f, 0.0f},
+       {1.0f, 0.0f, 0.0f}},
+      {"down onto the end cap",
+       {0.0f, 7.0f, 0.0f},
+       {0.0f, 2.0f, 0.0f},
+       true,
+       true,
+       {0.0f, 5.0f, 0.0f},
+       {0.0f, 1.0f, 0.0f}},
+      {"zero length inside the body", {0.5f, 2.0f, 0.0f}, {0.5f, 2.0f, 0.0f}, true, false, {}, {}},
+      {"beside it", {-3.0f, 2.0f, 3.0f}, {3.0f, 2.0f, 3.0f}, false, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RwV3d point{9.0f, 9.0f, 9.0f};
+    RwV3d normal = point;
+    EXPECT_EQ(c.hits, CapsuleSegmentHit(kAxis, 1.0f, c.p0, c.p1, &point, &normal, c.first));
+    EXPECT_TRUE(IsFinite(point) && IsFinite(normal));
+    if (c.hits) {
+      ExpectV3d(c.point, point);
+      ExpectV3d(c.normal, normal);
+    }
+  }
+}
+
+}  // namespace
