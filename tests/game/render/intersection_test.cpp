@@ -22,20 +22,6 @@ TEST(IntersectionTest, DominantAxisTiesGoToTheLowerAxis) {
   EXPECT_EQ(0u, DominantAxis(RwV3d{0.0f, 0.0f, 0.0f}));
 }
 
-TEST(IntersectionTest, RaysPlanesAndSegmentEnds) {
-  tRay ray;
-  MakeRay(&ray, RwV3d{1.0f, 1.0f, 1.0f}, RwV3d{1.0f, 1.0f, -3.0f});
-  ExpectV3d(RwV3d{1.0f, 1.0f, 1.0f}, ray.origin);
-  ExpectV3d(RwV3d{0.0f, 0.0f, -1.0f}, ray.direction);
-
-  tPlane plane;
-  PlaneFromPointNormal(&plane, RwV3d{1.0f, 1.0f, 3.0f}, RwV3d{0.0f, 0.0f, 2.0f});
-  ExpectV3d(RwV3d{0.0f, 0.0f, 1.0f}, plane.normal);
-  EXPECT_FLOAT_EQ(3.0f, plane.d);
-
-  ExpectV3d(RwV3d{4.0f, 6.0f, 0.0f}, SegmentEnd(Segment(RwV3d{1.0f, 2.0f, 0.0f}, RwV3d{4.0f, 6.0f, 0.0f})));
-}
-
 TEST(IntersectionTest, ClosestPointOnSegmentIsClampedAtBothEnds) {
   tSegment3d s = Segment(RwV3d{0.0f, 0.0f, 0.0f}, RwV3d{10.0f, 0.0f, 0.0f});
   RwV3d out;
