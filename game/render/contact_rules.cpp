@@ -8,6 +8,10 @@
 
 namespace {
 
+// Contacts nearer to the axis than this take their depth from the normal's
+// angle to the axis instead of their distance from it.
+constexpr f32 kNearAxis = 0.01f;
+
 // The running result of a capsule's segment test.
 struct tSegmentHits {
   RwV3d point;
@@ -212,4 +216,47 @@ bool CapsuleSegmentHit(const tSegment3d& axis, f32 radius, const RwV3d& p0, cons
   *point = hits.point;
   V3dNormalized(&hits.normal, normal);
   return true;
+}
+
+f32 SphereContactDepth(const RwV3d& centre, f32 radius, const RwV3d& point) {
+  return radius - sqrtf(V3dDistanceSquared(&point, &centre));
+}
+
+f32 CapsuleContactDepth(const tSegment3d& axis, f32 radius, const RwV3d& point, const RwV3d& normal) {
+  f32 t = axis.Project(point);
+  if (t < 0.0f) {
+    return SphereContactDepth(axis.origin, radius, point);
+  }
+  if (t > axis.length) {
+    return SphereContactDepth(SegmentEnd(axis), radius, point);
+  }
+  RwV3d q = axis.PointAt(t);
+  RwV3d towardsAxis;
+  V3dSub(&q, &towardsAxis, &point);
+  f32 dist = sqrtf(V3dLengthSquared(&towardsAxis));
+  f32 depth;
+  if (dist > kNearAxis) {
+    // A normal square to the line from the contact to the axis would divide
+    // by 0: the plain overlap stands in.
+    f32 along = RwV3dDotProduct(&towardsAxis, &normal);
+    depth = along != 0.0f ? fabsf((radius - dist) * dist / along) : radius - dist;
+  } else {
+    // A normal along the axis has no part across it: the radius stands in.
+    RwV3d cross;
+    V3dCross(&axis.direction, &cross, &normal);
+    f32 sideways = sqrtf(V3dLengthSquared(&cross));
+    depth = sideways != 0.0f ? radius / sideways : radius;
+  }
+  f32 slope = RwV3dDotProduct(&normal, &axis.direction);
+  f32 moved = t + slope * depth;
+  if (moved >= 0.0f && moved <= axis.length) {
+    return depth;
+  }
+  if (slope == 0.0f) {
+    return radius - dist;
+  }
+  if (slope < 0.0f) {
+    return t / -slope + radius * -slope;
+  }
+  return slope * radius + (axis.length - t) / slope;
 }

@@ -34,3 +34,11 @@ bool SphereSegmentHit(const RwV3d& centre, f32 radius, const RwV3d& p0, const Rw
 // towards itself and the normals are summed. The normal is unit.
 bool CapsuleSegmentHit(const tSegment3d& axis, f32 radius, const RwV3d& p0, const RwV3d& p1, RwV3d* point,
                        RwV3d* normal, bool first);
+
+// Depth of a contact at point (normal unit, pointing out of the touched
+// surface) into a sphere: radius - |point - centre|.
+f32 SphereContactDepth(const RwV3d& centre, f32 radius, const RwV3d& point);
+// Depth of a contact into a capsule: beyond an axis end as for that end's
+// sphere; along the body the overlap measured along the normal, limited where
+// moving the contact that far along the normal would leave the axis.
+f32 CapsuleContactDepth(const tSegment3d& axis, f32 radius, const RwV3d& point, const RwV3d& normal);

@@ -209,4 +209,30 @@ TEST(ContactRulesTest, SegmentAgainstCapsule) {
   }
 }
 
+TEST(ContactRulesTest, ContactDepths) {
+  EXPECT_FLOAT_EQ(0.2f, SphereContactDepth(RwV3d{1.0f, 0.0f, 0.0f}, 0.5f, RwV3d{1.0f, 0.3f, 0.0f}));
+  const f32 h = 0.70710678f;
+  struct Case {
+    const char* name;
+    RwV3d point, normal;
+    f32 depth;
+  };
+  const Case cases[] = {
+      {"below the start", {0.0f, -0.2f, 0.0f}, {0.0f, -1.0f, 0.0f}, 0.3f},
+      {"above the end", {0.0f, 4.1f, 0.0f}, {0.0f, 1.0f, 0.0f}, 0.4f},
+      {"beside the body", {0.3f, 2.0f, 0.0f}, {-1.0f, 0.0f, 0.0f}, 0.2f},
+      {"normal square to the way to the axis", {0.3f, 2.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, 0.2f},
+      {"on the axis", {0.0f, 2.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 0.5f},
+      {"on the axis, normal along it", {0.0f, 2.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, 0.5f},
+      {"pushed past the end", {0.0f, 3.8f, 0.0f}, {0.0f, 1.0f, 0.0f}, 0.7f},
+      {"pushed past the start", {0.3f, 0.1f, 0.0f}, {-h, -h, 0.0f}, 0.1f / h + 0.5f * h},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    f32 depth = CapsuleContactDepth(kAxis, 0.5f, c.point, c.normal);
+    EXPECT_TRUE(std::isfinite(depth));
+    EXPECT_NEAR(c.depth, depth, 1e-5f);
+  }
+}
+
 }  // namespace
