@@ -15,11 +15,11 @@ void RelativeMatrix(RwMatrix* out, RwFrame* a, RwFrame* b) {
 }  // namespace
 
 cCollisionShape::cCollisionShape(u32 kind, RwFrame* frame, u32 contactLimit)
-    : mKind(kind), mFrame(frame), mOtherToOwn(), mOwnToOther(), mContactLimit(contactLimit) {
+    : mKind(kind), mFrame(frame), mOtherToOwn(), mOwnToOther(), mContactLimit(contactLimit > 0 ? contactLimit : 1) {
   const RwV3d origin{0.0f, 0.0f, 0.0f};
   mLocalBox.inf = origin;
   mLocalBox.sup = origin;
-  mContacts = new tCollisionContact[contactLimit]();
+  mContacts = new tCollisionContact[mContactLimit]();
 }
 
 cCollisionShape::~cCollisionShape() { delete[] mContacts; }

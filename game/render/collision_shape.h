@@ -23,7 +23,7 @@ struct tCollisionContact {
 class cCollisionShape {
  public:
   // frame is the owner's (never null); the contact array starts with
-  // contactLimit records.
+  // contactLimit records (at least one).
   cCollisionShape(u32 kind, RwFrame* frame, u32 contactLimit);
   virtual ~cCollisionShape();
 
