@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/game/render/expect_v3d.h"
 
-void ExpectV3d(const RwV3d& expected, const RwV3d& actual) {
-  EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-  EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-  EXPECT_NEAR(expected.z, actual.z, 1e-5f);
-}
+namespace {
 
 // A quarter turn about z (local x becomes y) and then a move by offset.
 RwMatrix QuarterTurnAboutZ(const RwV3d& offset) {

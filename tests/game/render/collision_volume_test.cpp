@@ -6,15 +6,10 @@
 
 #include <vector>
 
+#include "tests/game/render/expect_v3d.h"
 #include "tests/support/started_engine.h"
 
 namespace {
-
-void ExpectV3d(const RwV3d& expected, const RwV3d& actual) {
-  EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-  EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-  EXPECT_NEAR(expected.z, actual.z, 1e-5f);
-}
 
 const tCollisionShapeRecord kEnd = {-1, {}, 0.0f, {}, {}};
 

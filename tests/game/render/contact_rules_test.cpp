@@ -6,15 +6,9 @@
 
 #include <cmath>
 
+#include "tests/game/render/expect_v3d.h"
+
 namespace {
-
-void ExpectV3d(const RwV3d& expected, const RwV3d& actual) {
-  EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-  EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-  EXPECT_NEAR(expected.z, actual.z, 1e-5f);
-}
-
-bool IsFinite(const RwV3d& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // A capsule axis along y from the origin, 4 long.
 const tSegment3d kAxis(RwV3d{0.0f, 0.0f, 0.0f}, RwV3d{0.0f, 4.0f, 0.0f});
@@ -98,115 +92,70 @@ TEST(ContactRulesTest, CapsuleAgainstCapsule) {
   }
 }
 
-TEST(ContactRulesTest, SegmentAgainstSphere) {
-  const RwV3d centre{0.0f, 0.0f, 0.0f};
-  struct Case {
-    const char* name;
-    RwV3d p0, p1;
-    bool first;
-    bool hits;
-    RwV3d point, normal;
-  };
-  const Case cases[] = {
-      {"entry", {-3.0f, 0.6f, 0.0f}, {3.0f, 0.6f, 0.0f}, true, true, {-0.8f, 0.6f, 0.0f}, {-0.8f, 0.6f, 0.0f}},
-      {"middle of entry and exit",
-       {-3.0f, 0.6f, 0.0f},
-       {3.0f, 0.6f, 0.0f},
-       false,
-       true,
-       {0.0f, 0.6f, 0.0f},
-       {0.0f, 1.0f, 0.0f}},
-      {"from inside: the exit",
-       {0.0f, 0.6f, 0.0f},
-       {3.0f, 0.6f, 0.0f},
-       true,
-       true,
-       {0.8f, 0.6f, 0.0f},
-       {0.8f, 0.6f, 0.0f}},
-      {"from inside, averaged: the exit",
-       {0.0f, 0.6f, 0.0f},
-       {3.0f, 0.6f, 0.0f},
-       false,
-       true,
-       {0.8f, 0.6f, 0.0f},
-       {0.8f, 0.6f, 0.0f}},
-      {"ending inside, averaged: the entry",
-       {-3.0f, 0.6f, 0.0f},
-       {0.0f, 0.6f, 0.0f},
-       false,
-       true,
-       {-0.8f, 0.6f, 0.0f},
-       {-0.8f, 0.6f, 0.0f}},
-      {"short of it", {-3.0f, 0.6f, 0.0f}, {-2.0f, 0.6f, 0.0f}, true, false, {}, {}},
-      {"beside it", {-3.0f, 1.2f, 0.0f}, {3.0f, 1.2f, 0.0f}, false, false, {}, {}},
-  };
-  for (const Case& c : cases) {
+// A segment from p0 to p1 tested in one mode, and the hit expected.
+struct SegmentCase {
+  const char* name;
+  RwV3d p0, p1;
+  bool first;
+  bool hits;
+  RwV3d point, normal;
+};
+
+// Runs hit (p0, p1, point, normal, first) on every case; a miss leaves the
+// out-values alone.
+template <typename Hit>
+void ExpectSegmentCases(const SegmentCase* cases, size_t count, Hit hit) {
+  for (size_t i = 0; i < count; ++i) {
+    const SegmentCase& c = cases[i];
     SCOPED_TRACE(c.name);
     RwV3d point{9.0f, 9.0f, 9.0f};
     RwV3d normal = point;
-    EXPECT_EQ(c.hits, SphereSegmentHit(centre, 1.0f, c.p0, c.p1, &point, &normal, c.first));
-    if (c.hits) {
-      ExpectV3d(c.point, point);
-      ExpectV3d(c.normal, normal);
-    } else {
-      ExpectV3d(RwV3d{9.0f, 9.0f, 9.0f}, point);
-    }
+    EXPECT_EQ(c.hits, hit(c.p0, c.p1, &point, &normal, c.first));
+    ExpectV3d(c.hits ? c.point : RwV3d{9.0f, 9.0f, 9.0f}, point);
+    ExpectV3d(c.hits ? c.normal : RwV3d{9.0f, 9.0f, 9.0f}, normal);
   }
 }
 
-TEST(ContactRulesTest, SegmentAgainstCapsule) {
-  const f32 s = sqrtf(0.75f);  // a cap's half chord at 0.5 off the axis
-  struct Case {
-    const char* name;
-    RwV3d p0, p1;
-    bool first;
-    bool hits;
-    RwV3d point, normal;
+TEST(ContactRulesTest, SegmentAgainstSphere) {
+  // A line 0.6 off the centre of the unit sphere enters at x = -0.8 and
+  // leaves at 0.8.
+  const RwV3d west{-3.0f, 0.6f, 0.0f}, east{3.0f, 0.6f, 0.0f}, inside{0.0f, 0.6f, 0.0f};
+  const RwV3d entry{-0.8f, 0.6f, 0.0f}, exit{0.8f, 0.6f, 0.0f}, up{0.0f, 1.0f, 0.0f};
+  const SegmentCase cases[] = {
+      {"entry", west, east, true, true, entry, entry},
+      {"middle of entry and exit", west, east, false, true, inside, up},
+      {"from inside: the exit", inside, east, true, true, exit, exit},
+      {"from inside, averaged: the exit", inside, east, false, true, exit, exit},
+      {"ending inside, averaged: the entry", west, inside, false, true, entry, entry},
+      {"short of it", west, {-2.0f, 0.6f, 0.0f}, true, false, {}, {}},
+      {"beside it", {-3.0f, 1.2f, 0.0f}, {3.0f, 1.2f, 0.0f}, false, false, {}, {}},
   };
-  const Case cases[] = {
-      {"body entry", {-3.0f, 2.0f, 0.6f}, {3.0f, 2.0f, 0.6f}, true, true, {-0.8f, 2.0f, 0.6f}, {-0.8f, 0.0f, 0.6f}},
-      {"body entry and exit averaged",
-       {-3.0f, 2.0f, 0.6f},
-       {3.0f, 2.0f, 0.6f},
-       false,
-       true,
-       {0.0f, 2.0f, 0.6f},
-       {0.0f, 0.0f, 1.0f}},
-      {"parallel to the axis: the start cap",
-       {0.5f, -3.0f, 0.0f},
-       {0.5f, 7.0f, 0.0f},
-       true,
-       true,
-       {0.5f, -s, 0.0f},
-       {0.5f, -s, 0.0f}},
-      {"parallel to the axis averaged: both caps",
-       {0.5f, -3.0f, 0.0f},
-       {0.5f, 7.0f, 0.0f},
-       false,
-       true,
-       {0.5f, 2.0f, 0.0f},
-       {1.0f, 0.0f, 0.0f}},
-      {"down onto the end cap",
-       {0.0f, 7.0f, 0.0f},
-       {0.0f, 2.0f, 0.0f},
-       true,
-       true,
-       {0.0f, 5.0f, 0.0f},
-       {0.0f, 1.0f, 0.0f}},
+  ExpectSegmentCases(cases, sizeof(cases) / sizeof(cases[0]),
+                     [](const RwV3d& p0, const RwV3d& p1, RwV3d* point, RwV3d* normal, bool first) {
+                       return SphereSegmentHit(RwV3d{0.0f, 0.0f, 0.0f}, 1.0f, p0, p1, point, normal, first);
+                     });
+}
+
+TEST(ContactRulesTest, SegmentAgainstCapsule) {
+  // The capsule of radius 1 around the axis y 0..4.
+  const RwV3d west{-3.0f, 2.0f, 0.6f}, east{3.0f, 2.0f, 0.6f};
+  const RwV3d below{0.5f, -3.0f, 0.0f}, above{0.5f, 7.0f, 0.0f};
+  const f32 s = sqrtf(0.75f);  // a cap's half chord at 0.5 off the axis
+  const RwV3d capEntry{0.5f, -s, 0.0f};
+  const RwV3d top{0.0f, 7.0f, 0.0f}, middle{0.0f, 2.0f, 0.0f};
+  const SegmentCase cases[] = {
+      {"body entry", west, east, true, true, {-0.8f, 2.0f, 0.6f}, {-0.8f, 0.0f, 0.6f}},
+      {"body entry and exit averaged", west, east, false, true, {0.0f, 2.0f, 0.6f}, {0.0f, 0.0f, 1.0f}},
+      {"parallel to the axis: the start cap", below, above, true, true, capEntry, capEntry},
+      {"parallel to the axis averaged: both caps", below, above, false, true, {0.5f, 2.0f, 0.0f}, {1.0f, 0.0f, 0.0f}},
+      {"down onto the end cap", top, middle, true, true, {0.0f, 5.0f, 0.0f}, {0.0f, 1.0f, 0.0f}},
       {"zero length inside the body", {0.5f, 2.0f, 0.0f}, {0.5f, 2.0f, 0.0f}, true, false, {}, {}},
       {"beside it", {-3.0f, 2.0f, 3.0f}, {3.0f, 2.0f, 3.0f}, false, false, {}, {}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RwV3d point{9.0f, 9.0f, 9.0f};
-    RwV3d normal = point;
-    EXPECT_EQ(c.hits, CapsuleSegmentHit(kAxis, 1.0f, c.p0, c.p1, &point, &normal, c.first));
-    EXPECT_TRUE(IsFinite(point) && IsFinite(normal));
-    if (c.hits) {
-      ExpectV3d(c.point, point);
-      ExpectV3d(c.normal, normal);
-    }
-  }
+  ExpectSegmentCases(cases, sizeof(cases) / sizeof(cases[0]),
+                     [](const RwV3d& p0, const RwV3d& p1, RwV3d* point, RwV3d* normal, bool first) {
+                       return CapsuleSegmentHit(kAxis, 1.0f, p0, p1, point, normal, first);
+                     });
 }
 
 TEST(ContactRulesTest, ContactDepths) {

@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/game/render/expect_v3d.h"
 
-void ExpectV3d(const RwV3d& expected, const RwV3d& actual) {
-  EXPECT_NEAR(expected.x, actual.x, 1e-5f);
-  EXPECT_NEAR(expected.y, actual.y, 1e-5f);
-  EXPECT_NEAR(expected.z, actual.z, 1e-5f);
-}
+namespace {
 
 tSegment3d Segment(RwV3d p0, RwV3d p1) { return tSegment3d(p0, p1); }
 
