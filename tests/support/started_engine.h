@@ -1,5 +1,6 @@
 // A test fixture whose tests run with the engine started on the fake driver
-// and the C runtime's memory functions, and the error record cleared.
+// and the C runtime's memory functions, and the error record cleared. Plugin
+// tests attach their plugins in AttachPlugins.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@ class StartedEngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Runs between RwEngineInit and RwEngineOpen; false fails the set-up.
+  virtual bool AttachPlugins() { return true; }
 
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);
