@@ -20,3 +20,9 @@ class StartedEngineTest : public ::testing::Test {
   // Expects no pending error.
   static void ExpectNoError();
 };
+
+// Brings up the engine on the fake driver with counting memory and the
+// plugins attach registers, then fails each allocation of a start in turn:
+// every failed start must leave no block behind, and the start that succeeds
+// must pass started before it is stopped.
+void ExpectFailedStartsLeakNothing(bool (*attach)(), bool (*started)());

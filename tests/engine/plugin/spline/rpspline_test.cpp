@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/plugin/spline/spline_internal.h"
-#include "tests/support/counting_memory.h"
-#include "tests/support/fake_driver.h"
 #include "tests/support/started_engine.h"
 
 namespace {
@@ -80,34 +78,11 @@ TEST_F(SplineTest, MatricesInvertTheInterpolationMatrix) {
   EXPECT_EQ(_rpSplineMatrix(kRpSplineMaxPoints + 1), nullptr);
 }
 
-TEST_F(SplineTest, TablesLiveWhileTheEngineIsStarted) {
-  ASSERT_TRUE(RwEngineStop());
+TEST(SplineStartTest, TablesLiveFromStartToStopAndFailedStartsLeakNothing) {
+  ExpectFailedStartsLeakNothing([] { return RpSplinePluginAttach() != FALSE; },
+                                [] { return _rpSplineMatrix(kRpSplineMaxPoints) != nullptr; });
   EXPECT_EQ(_rpSplineTable(0), nullptr);
   EXPECT_EQ(_rpSplineMatrix(kRpSplineMinPoints), nullptr);
-  ASSERT_TRUE(RwEngineStart());
-  EXPECT_NE(_rpSplineTable(0), nullptr);
-  EXPECT_NE(_rpSplineMatrix(kRpSplineMaxPoints), nullptr);
-}
-
-TEST(SplineStartTest, FailedAllocationsFailTheStartAndLeakNothing) {
-  FakeDriverInstall();
-  CountingMemoryReset();
-  RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
-  ASSERT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
-  ASSERT_TRUE(RpSplinePluginAttach());
-  ASSERT_TRUE(RwEngineOpen(&params));
-  ExpectFailedMallocsLeakNothing(
-      [] {
-        if (!RwEngineStart()) {
-          EXPECT_EQ(_rpSplineTable(0), nullptr);
-          return false;
-        }
-        EXPECT_NE(_rpSplineMatrix(kRpSplineMaxPoints), nullptr);
-        return RwEngineStop() != FALSE;
-      },
-      64);
-  FakeEngineShutdown();
-  FakeDriverUninstall();
 }
 
 }  // namespace
