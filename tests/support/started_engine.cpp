@@ -4,11 +4,15 @@
 #include "tests/support/counting_memory.h"
 #include "tests/support/fake_driver.h"
 
-void StartedEngineTest::SetUp() {
+void StartedEngineTest::SetUp() { StartEngine(nullptr); }
+
+void StartedEngineTest::StartEngine(bool (*attach)()) {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
-  ASSERT_TRUE(AttachPlugins());
+  if (attach != nullptr) {
+    ASSERT_TRUE(attach());
+  }
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());
   TakeError();

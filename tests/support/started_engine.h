@@ -1,6 +1,6 @@
 // A test fixture whose tests run with the engine started on the fake driver
 // and the C runtime's memory functions, and the error record cleared. Plugin
-// tests attach their plugins in AttachPlugins.
+// tests override SetUp to start the engine with their plugins attached.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@ class StartedEngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Runs between RwEngineInit and RwEngineOpen; false fails the set-up.
-  virtual bool AttachPlugins() { return true; }
+  // What SetUp does, with attach run between RwEngineInit and RwEngineOpen
+  // (false fails the set-up). Static, and no virtual is called: fixtures of
+  // game tests are built without run-time type information.
+  static void StartEngine(bool (*attach)());
 
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);

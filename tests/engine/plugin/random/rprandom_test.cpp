@@ -43,7 +43,9 @@ class ReferenceSequence {
 
 class RandomTest : public StartedEngineTest {
  protected:
-  bool AttachPlugins() override { return RpRandomPluginAttach() != FALSE; }
+  void SetUp() override {
+    StartEngine([] { return RpRandomPluginAttach() != FALSE; });
+  }
 
   static void ExpectSequence(ReferenceSequence& reference, int draws) {
     for (int i = 0; i < draws; i++) {

@@ -10,7 +10,9 @@ namespace {
 
 class SplineTest : public StartedEngineTest {
  protected:
-  bool AttachPlugins() override { return RpSplinePluginAttach() != FALSE; }
+  void SetUp() override {
+    StartEngine([] { return RpSplinePluginAttach() != FALSE; });
+  }
 };
 
 TEST_F(SplineTest, BasisRowsSumToOneAndDerivativeRowsToZero) {
