@@ -50,7 +50,9 @@ std::string WavWriter::Build() const {
   out += "WAVE";
   PutChunk(&out, "fmt ", formatSize, format);
   for (const WavChunk& chunk : before) {
-    PutChunk(&out, chunk.id, static_cast<uint32_t>(chunk.body.size()), chunk.body);
+    uint32_t size =
+        chunk.sizeOverride >= 0 ? static_cast<uint32_t>(chunk.sizeOverride) : static_cast<uint32_t>(chunk.body.size());
+    PutChunk(&out, chunk.id, size, chunk.body);
   }
   if (hasData) {
     uint32_t size =

@@ -12,6 +12,7 @@
 struct WavChunk {
   std::string id;  // 4 characters
   std::string body;
+  int64_t sizeOverride = -1;  // written instead of the body's size
 };
 
 class WavWriter {
