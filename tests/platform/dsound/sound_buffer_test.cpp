@@ -83,13 +83,6 @@ TEST_F(DirectSoundTest, FrequencySetsHowFastTheBufferIsConsumed) {
   left = ChannelOf(Pump(10), 2, 0);
   EXPECT_EQ(std::vector<int16_t>({0, 4, 8, 12, 16, 20, 24, 28, 32, 36}), left);
   EXPECT_EQ(5u * 2, PlayCursor(buffer));
-
-  DWORD frequency = 0;
-  ASSERT_EQ(DS_OK, buffer->SetFrequency(DSBFREQUENCY_ORIGINAL));
-  ASSERT_EQ(DS_OK, buffer->GetFrequency(&frequency));
-  EXPECT_EQ(22050u, frequency);
-  EXPECT_EQ(DSERR_INVALIDPARAM, buffer->SetFrequency(DSBFREQUENCY_MAX + 1));
-  EXPECT_EQ(DSERR_INVALIDPARAM, buffer->SetFrequency(DSBFREQUENCY_MIN - 1));
 }
 
 TEST_F(DirectSoundTest, LoopsWrapOneShotsStopAtTheirEndAndStopKeepsTheCursor) {
@@ -128,23 +121,6 @@ TEST_F(DirectSoundTest, LoopsWrapOneShotsStopAtTheirEndAndStopKeepsTheCursor) {
   }
 }
 
-TEST_F(DirectSoundTest, SumsSaturateAndAStoppedPrimaryMixesNothing) {
-  std::vector<int16_t> loud(50, 30000);
-  MakeBuffer(1, 22050, loud)->Play(0, 0, DSBPLAY_LOOPING);
-  IDirectSoundBuffer* negative = MakeBuffer(1, 22050, std::vector<int16_t>(50, -20000));
-  negative->Play(0, 0, DSBPLAY_LOOPING);
-  MakeBuffer(1, 22050, loud)->Play(0, 0, DSBPLAY_LOOPING);
-  EXPECT_EQ(std::vector<int16_t>(20, 32767), Pump(10));
-  negative->SetPan(DSBPAN_LEFT);  // right: 30000 + 30000 - 0
-  std::vector<int16_t> mix = Pump(10);
-  EXPECT_EQ(std::vector<int16_t>(10, 32767), ChannelOf(mix, 2, 1));
-  negative->SetPan(DSBPAN_CENTER);
-
-  ASSERT_EQ(DS_OK, mPrimary->Stop());
-  EXPECT_EQ(std::vector<int16_t>(20, 0), Pump(10));
-  EXPECT_EQ(20u * 2, PlayCursor(negative));
-}
-
 TEST_F(DirectSoundTest, LockGivesTwoPartsAcrossTheWrap) {
   std::vector<int16_t> zeros(8, 0);
   IDirectSoundBuffer* buffer = MakeBuffer(1, 22050, zeros);  // 16 bytes
@@ -177,33 +153,9 @@ TEST_F(DirectSoundTest, LockGivesTwoPartsAcrossTheWrap) {
   std::vector<int16_t> left = ChannelOf(Pump(8), 2, 0);
   EXPECT_EQ(std::vector<int16_t>({0x7F7F, 5, 0, 0, 0, 1, 2, 3}), left);
 
-  {
-    SCOPED_TRACE("bad locks and unlocks");
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Lock(16, 1, &part1, &bytes1, &part2, &bytes2, 0));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Lock(0, 17, &part1, &bytes1, &part2, &bytes2, 0));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, 0));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Lock(12, 8, &part1, &bytes1, nullptr, nullptr, 0));
-    int16_t stray[2];
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Unlock(stray, 4, nullptr, 0));
-    ASSERT_EQ(DS_OK, buffer->Lock(12, 8, &part1, &bytes1, &part2, &bytes2, 0));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Unlock(part1, bytes1 + 1, part2, bytes2));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Unlock(part1, bytes1, part1, bytes2));
-    EXPECT_EQ(DS_OK, buffer->Unlock(part1, bytes1, part2, bytes2));
-    EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Unlock(part1, bytes1, part2, bytes2));
-  }
-}
-
-TEST_F(DirectSoundTest, LockFromTheWriteCursorAndPositionsInWholeFrames) {
-  std::vector<int16_t> tone = ToneSamples(64, 2, 16.0, 8000.0);
-  IDirectSoundBuffer* buffer = MakeBuffer(2, 22050, tone);
-  ASSERT_EQ(DS_OK, buffer->SetCurrentPosition(4 * 10 + 3));
-  EXPECT_EQ(40u, PlayCursor(buffer));
-  void* part1 = nullptr;
-  DWORD bytes1 = 0;
-  ASSERT_EQ(DS_OK, buffer->Lock(0, 8, &part1, &bytes1, nullptr, nullptr, DSBLOCK_FROMWRITECURSOR));
-  EXPECT_EQ(0, memcmp(part1, &tone[20], 8));
-  ASSERT_EQ(DS_OK, buffer->Unlock(part1, 0, nullptr, 0));
-  EXPECT_EQ(DSERR_INVALIDPARAM, buffer->SetCurrentPosition(64 * 4));
+  int16_t stray[2];
+  EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Lock(16, 1, &part1, &bytes1, &part2, &bytes2, 0));
+  EXPECT_EQ(DSERR_INVALIDPARAM, buffer->Unlock(stray, 4, nullptr, 0));
 }
 
 }  // namespace
