@@ -28,13 +28,13 @@ class Mixer {
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
     device_->CreateSoundBuffer(&desc, &primary_, nullptr);
-    WAVEFORMATEX format = Format(2, rate);
+    WAVEFORMATEX format = dsoundtest::PcmFormat(2, rate);
     primary_->SetFormat(&format);
     primary_->Play(0, 0, DSBPLAY_LOOPING);
     const DWORD rates[] = {8000, 11025, 22050, 44100, 48000, 16000, 32000, 22050};
     for (int i = 0; i < kBufferCount; i++) {
       WORD channels = static_cast<WORD>(1 + i % 2);
-      WAVEFORMATEX bufferFormat = Format(channels, rates[i % 8]);
+      WAVEFORMATEX bufferFormat = dsoundtest::PcmFormat(channels, rates[i % 8]);
       desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
       desc.dwBufferBytes = kBufferFrames * bufferFormat.nBlockAlign;
       desc.lpwfxFormat = &bufferFormat;
@@ -58,16 +58,6 @@ class Mixer {
   IDirectSound8* device() const { return device_; }
 
  private:
-  static WAVEFORMATEX Format(WORD channels, DWORD rate) {
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channels;
-    format.nSamplesPerSec = rate;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(channels * 2);
-    format.nAvgBytesPerSec = format.nBlockAlign * rate;
-    return format;
-  }
   static void Fill(IDirectSoundBuffer* buffer, double period) {
     void* part = nullptr;
     DWORD bytes = 0;

@@ -71,6 +71,17 @@ tSoundBuffer* RequireBuffer(tSoundBuffer* buffer, const char* message) {
   return buffer;
 }
 
+WAVEFORMATEX PcmFormat(u32 channels, u32 sampleRate, u32 bits) {
+  WAVEFORMATEX format = {};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = static_cast<WORD>(channels);
+  format.nSamplesPerSec = sampleRate;
+  format.wBitsPerSample = static_cast<WORD>(bits);
+  format.nBlockAlign = static_cast<WORD>(bits / 8 * channels);
+  format.nAvgBytesPerSec = format.nBlockAlign * sampleRate;
+  return format;
+}
+
 bool IsLive(const tSoundBuffer* buffer) { return FindBuffer(buffer) >= 0; }
 
 u32 BlockSize(const tSoundBuffer& buffer) { return buffer.channels * buffer.bitsPerSample / 8; }
@@ -295,13 +306,7 @@ bool CSoundEngine::Create(u32 sampleRate, u32 bits, f32 updatesPerSecond) {
     ReleaseDevice();
     return false;
   }
-  WAVEFORMATEX format = {};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 2;
-  format.nSamplesPerSec = sampleRate;
-  format.wBitsPerSample = static_cast<WORD>(bits);
-  format.nBlockAlign = static_cast<WORD>(bits / 8 * 2);
-  format.nAvgBytesPerSec = format.nBlockAlign * sampleRate;
+  WAVEFORMATEX format = PcmFormat(2, sampleRate, bits);
   if (FAILED(sEngine.primary->SetFormat(&format))) {
     DebugTrace("Failed to set primary sound buffer format (%u Hz, %u bits).", sampleRate, bits);
     ReleaseDevice();
@@ -385,13 +390,7 @@ tSoundBuffer* CSoundEngine::CreateBuffer(u32 bytes, u32 channels, u32 sampleRate
   if (rounded > DSBSIZE_MAX) {
     return nullptr;
   }
-  WAVEFORMATEX format = {};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = static_cast<WORD>(channels);
-  format.nSamplesPerSec = sampleRate;
-  format.wBitsPerSample = 16;
-  format.nBlockAlign = static_cast<WORD>(block);
-  format.nAvgBytesPerSec = block * sampleRate;
+  WAVEFORMATEX format = PcmFormat(channels, sampleRate, 16);
   DSBUFFERDESC desc = {};
   desc.dwSize = sizeof(DSBUFFERDESC);
   desc.dwFlags = kBufferFlags;

@@ -135,8 +135,7 @@ tSoundBuffer* ReadWav(tWavReader* reader) {
 }  // namespace
 
 tSoundBuffer* CSoundEngine::LoadWav(const char* name) {
-  RwFileFunctions* files = RwEngineGetFileInterface();
-  if (name == nullptr || files == nullptr || files->rwfopen == nullptr) {
+  if (name == nullptr) {
     return nullptr;
   }
   char path[kSoundPathSize];
@@ -144,15 +143,11 @@ tSoundBuffer* CSoundEngine::LoadWav(const char* name) {
   if (length < 0 || static_cast<u32>(length) >= sizeof(path)) {
     return nullptr;
   }
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return nullptr;
-  }
-  void* handle = files->rwfopen(native, "rb");
-  EngineFree(native);
+  void* handle = OpenNativeFile(path, "rb");
   if (handle == nullptr) {
     return nullptr;
   }
+  RwFileFunctions* files = RwEngineGetFileInterface();
   tSoundBuffer* buffer = nullptr;
   if (HasDevice()) {
     tWavReader reader = {files, handle, 0};

@@ -15,17 +15,6 @@ constexpr DWORD kDefaultOutputRate = 22050;
 constexpr WORD kDefaultOutputBits = 16;
 constexpr WORD kDefaultOutputChannels = 2;
 
-WAVEFORMATEX PcmFormat(DWORD rate, WORD bits, WORD channels) {
-  WAVEFORMATEX format = {};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = rate;
-  format.wBitsPerSample = bits;
-  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-  format.nAvgBytesPerSec = format.nBlockAlign * rate;
-  return format;
-}
-
 // 8 or 16-bit PCM, mono or stereo, in the frequency range, with consistent
 // block and byte rates.
 HRESULT CheckOutputFormat(const WAVEFORMATEX& format) {
@@ -46,7 +35,7 @@ HRESULT CheckOutputFormat(const WAVEFORMATEX& format) {
 Device::Device(bool testMode)
     : mTestMode(testMode),
       mAudioStarted(!testMode),
-      mFormat(PcmFormat(kDefaultOutputRate, kDefaultOutputBits, kDefaultOutputChannels)) {
+      mFormat(PcmFormat(kDefaultOutputChannels, kDefaultOutputRate, kDefaultOutputBits)) {
   RegisterDevice(this);
 }
 
@@ -145,7 +134,7 @@ HRESULT Device::SetOutputFormat(const WAVEFORMATEX& format) {
   CloseOutput();
   {
     std::lock_guard<std::mutex> guard(mLock);
-    mFormat = PcmFormat(format.nSamplesPerSec, format.wBitsPerSample, format.nChannels);
+    mFormat = PcmFormat(format.nChannels, format.nSamplesPerSec, format.wBitsPerSample);
   }
   if (mTestMode) {
     return DS_OK;
@@ -253,6 +242,17 @@ void Device::AudioCallback(void* user, Uint8* stream, int length) {
       stream[i] = static_cast<Uint8>((device->mSaturated[i] + 32768) >> 8);
     }
   }
+}
+
+WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits) {
+  WAVEFORMATEX format = {};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = channels;
+  format.nSamplesPerSec = rate;
+  format.wBitsPerSample = bits;
+  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
+  format.nAvgBytesPerSec = format.nBlockAlign * rate;
+  return format;
 }
 
 }  // namespace dsound

@@ -113,9 +113,9 @@ class SoundBuffer final : public IDirectSoundBuffer {
   SoundBuffer(Device* device, bool primary, DWORD flags);
   ~SoundBuffer() override;
 
-  // Secondary-buffer checks shared by the calls: not the primary buffer, and
-  // created with the control flag.
-  HRESULT CheckControl(DWORD flag) const;
+  // The start of a secondary buffer's call: counted (or failed by a test),
+  // not on the primary buffer, and on a buffer made with the control flag.
+  HRESULT EnterSecondary(const char* method, DWORD flag) const;
 
   std::atomic<ULONG> mRefs{1};
   Device* const mDevice;
@@ -129,6 +129,9 @@ class SoundBuffer final : public IDirectSoundBuffer {
   Voice mVoice;
   std::vector<LockedRegion> mLocks;
 };
+
+// A consistent PCM format record.
+WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits);
 
 // Counts a call of method for the test hooks and answers the failure a test
 // injected for it (S_OK when none).

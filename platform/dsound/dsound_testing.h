@@ -10,6 +10,9 @@
 
 namespace dsoundtest {
 
+// A PCM format record with its block and byte rates filled in.
+WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits = 16);
+
 // While on, devices created from then on open no SDL device: nothing plays
 // until PumpFrames mixes. Off at start.
 void SetTestMode(bool on);

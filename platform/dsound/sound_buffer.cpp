@@ -97,7 +97,10 @@ ULONG SoundBuffer::Release() {
   return left;
 }
 
-HRESULT SoundBuffer::CheckControl(DWORD flag) const {
+HRESULT SoundBuffer::EnterSecondary(const char* method, DWORD flag) const {
+  if (HRESULT hr = EnterCall(method); FAILED(hr)) {
+    return hr;
+  }
   if (mPrimary) {
     return DSERR_INVALIDCALL;
   }
@@ -108,10 +111,7 @@ HRESULT SoundBuffer::CheckControl(DWORD flag) const {
 }
 
 HRESULT SoundBuffer::GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor) {
-  if (HRESULT hr = EnterCall("GetCurrentPosition"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(0); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("GetCurrentPosition", 0); FAILED(hr)) {
     return hr;
   }
   std::lock_guard<std::mutex> guard(mDevice->GetLock());
@@ -126,10 +126,7 @@ HRESULT SoundBuffer::GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor)
 }
 
 HRESULT SoundBuffer::GetVolume(LPLONG volume) {
-  if (HRESULT hr = EnterCall("GetVolume"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLVOLUME); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("GetVolume", DSBCAPS_CTRLVOLUME); FAILED(hr)) {
     return hr;
   }
   if (volume == nullptr) {
@@ -140,10 +137,7 @@ HRESULT SoundBuffer::GetVolume(LPLONG volume) {
 }
 
 HRESULT SoundBuffer::GetPan(LPLONG pan) {
-  if (HRESULT hr = EnterCall("GetPan"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLPAN); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("GetPan", DSBCAPS_CTRLPAN); FAILED(hr)) {
     return hr;
   }
   if (pan == nullptr) {
@@ -154,10 +148,7 @@ HRESULT SoundBuffer::GetPan(LPLONG pan) {
 }
 
 HRESULT SoundBuffer::GetFrequency(LPDWORD frequency) {
-  if (HRESULT hr = EnterCall("GetFrequency"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLFREQUENCY); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("GetFrequency", DSBCAPS_CTRLFREQUENCY); FAILED(hr)) {
     return hr;
   }
   if (frequency == nullptr) {
@@ -235,10 +226,7 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD byte
 }
 
 HRESULT SoundBuffer::Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD bytes2) {
-  if (HRESULT hr = EnterCall("Unlock"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(0); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("Unlock", 0); FAILED(hr)) {
     return hr;
   }
   std::lock_guard<std::mutex> guard(mDevice->GetLock());
@@ -293,10 +281,7 @@ HRESULT SoundBuffer::Stop() {
 }
 
 HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
-  if (HRESULT hr = EnterCall("SetCurrentPosition"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(0); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("SetCurrentPosition", 0); FAILED(hr)) {
     return hr;
   }
   if (newPosition >= mBytes) {
@@ -322,10 +307,7 @@ HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX format) {
 }
 
 HRESULT SoundBuffer::SetVolume(LONG volume) {
-  if (HRESULT hr = EnterCall("SetVolume"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLVOLUME); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("SetVolume", DSBCAPS_CTRLVOLUME); FAILED(hr)) {
     return hr;
   }
   if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) {
@@ -338,10 +320,7 @@ HRESULT SoundBuffer::SetVolume(LONG volume) {
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan) {
-  if (HRESULT hr = EnterCall("SetPan"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLPAN); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("SetPan", DSBCAPS_CTRLPAN); FAILED(hr)) {
     return hr;
   }
   if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) {
@@ -354,10 +333,7 @@ HRESULT SoundBuffer::SetPan(LONG pan) {
 }
 
 HRESULT SoundBuffer::SetFrequency(DWORD frequency) {
-  if (HRESULT hr = EnterCall("SetFrequency"); FAILED(hr)) {
-    return hr;
-  }
-  if (HRESULT hr = CheckControl(DSBCAPS_CTRLFREQUENCY); FAILED(hr)) {
+  if (HRESULT hr = EnterSecondary("SetFrequency", DSBCAPS_CTRLFREQUENCY); FAILED(hr)) {
     return hr;
   }
   if (frequency == DSBFREQUENCY_ORIGINAL) {

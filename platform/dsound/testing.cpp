@@ -57,6 +57,8 @@ bool IsTestModeOn() {
 
 namespace dsoundtest {
 
+WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits) { return dsound::PcmFormat(channels, rate, bits); }
+
 void SetTestMode(bool on) {
   dsound::TestState& state = dsound::State();
   std::lock_guard<std::mutex> guard(state.lock);

@@ -11,7 +11,7 @@
 namespace {
 
 TEST_F(DirectSoundTest, OnlyWhatTheMixerPlaysIsAccepted) {
-  WAVEFORMATEX mono = PcmFormat(1, 22050);
+  WAVEFORMATEX mono = dsoundtest::PcmFormat(1, 22050);
   struct Case {
     const char* what;
     DWORD flags;
@@ -20,8 +20,8 @@ TEST_F(DirectSoundTest, OnlyWhatTheMixerPlaysIsAccepted) {
     HRESULT expected;
   };
   const Case cases[] = {
-      {"8-bit", kAllControls, 64, PcmFormat(1, 22050, 8), DSERR_BADFORMAT},
-      {"three channels", kAllControls, 64, PcmFormat(3, 22050), DSERR_BADFORMAT},
+      {"8-bit", kAllControls, 64, dsoundtest::PcmFormat(1, 22050, 8), DSERR_BADFORMAT},
+      {"three channels", kAllControls, 64, dsoundtest::PcmFormat(3, 22050), DSERR_BADFORMAT},
       {"3-D control", DSBCAPS_CTRL3D, 64, mono, DSERR_INVALIDPARAM},
       {"too small", kAllControls, DSBSIZE_MIN - 1, mono, DSERR_INVALIDPARAM},
       {"too large", kAllControls, DSBSIZE_MAX + 1, mono, DSERR_INVALIDPARAM},
@@ -55,16 +55,16 @@ TEST(DirectSoundDeviceTest, SdlOutputPlaysTheMix) {
   DSBUFFERDESC primaryDesc = BufferDesc(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, nullptr);
   IDirectSoundBuffer* primary = nullptr;
   ASSERT_EQ(DS_OK, device->CreateSoundBuffer(&primaryDesc, &primary, nullptr));
-  WAVEFORMATEX output = PcmFormat(2, 22050, 8);
+  WAVEFORMATEX output = dsoundtest::PcmFormat(2, 22050, 8);
   ASSERT_EQ(DS_OK, primary->SetFormat(&output));
   ASSERT_EQ(DS_OK, primary->Play(0, 0, DSBPLAY_LOOPING));
-  output = PcmFormat(2, 22050);
+  output = dsoundtest::PcmFormat(2, 22050);
   ASSERT_EQ(DS_OK, primary->SetFormat(&output));  // reopened while playing
   DWORD status = 0;
   ASSERT_EQ(DS_OK, primary->GetStatus(&status));
   EXPECT_EQ(static_cast<DWORD>(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING), status);
 
-  WAVEFORMATEX mono = PcmFormat(1, 22050);
+  WAVEFORMATEX mono = dsoundtest::PcmFormat(1, 22050);
   DSBUFFERDESC desc = BufferDesc(kAllControls, 2000, &mono);
   IDirectSoundBuffer* buffer = nullptr;
   ASSERT_EQ(DS_OK, device->CreateSoundBuffer(&desc, &buffer, nullptr));

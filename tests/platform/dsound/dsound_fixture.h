@@ -14,17 +14,6 @@
 
 constexpr DWORD kAllControls = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 
-inline WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits = 16) {
-  WAVEFORMATEX format = {};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = rate;
-  format.wBitsPerSample = bits;
-  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-  format.nAvgBytesPerSec = format.nBlockAlign * rate;
-  return format;
-}
-
 inline DSBUFFERDESC BufferDesc(DWORD flags, DWORD bytes, WAVEFORMATEX* format) {
   DSBUFFERDESC desc = {};
   desc.dwSize = sizeof(DSBUFFERDESC);
@@ -42,7 +31,7 @@ class DirectSoundTest : public testing::Test {
     ASSERT_EQ(DS_OK, mDevice->SetCooperativeLevel(nullptr, DSSCL_PRIORITY));
     DSBUFFERDESC desc = BufferDesc(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, nullptr);
     ASSERT_EQ(DS_OK, mDevice->CreateSoundBuffer(&desc, &mPrimary, nullptr));
-    WAVEFORMATEX format = PcmFormat(2, 22050);
+    WAVEFORMATEX format = dsoundtest::PcmFormat(2, 22050);
     ASSERT_EQ(DS_OK, mPrimary->SetFormat(&format));
     ASSERT_EQ(DS_OK, mPrimary->Play(0, 0, DSBPLAY_LOOPING));
   }
@@ -60,7 +49,7 @@ class DirectSoundTest : public testing::Test {
   // the fixture.
   IDirectSoundBuffer* MakeBuffer(WORD channels, DWORD rate, const std::vector<int16_t>& samples,
                                  DWORD flags = kAllControls) {
-    WAVEFORMATEX format = PcmFormat(channels, rate);
+    WAVEFORMATEX format = dsoundtest::PcmFormat(channels, rate);
     DSBUFFERDESC desc = BufferDesc(flags, static_cast<DWORD>(samples.size() * 2), &format);
     IDirectSoundBuffer* buffer = nullptr;
     EXPECT_EQ(DS_OK, mDevice->CreateSoundBuffer(&desc, &buffer, nullptr));
