@@ -67,8 +67,6 @@ bool cSound::Update(f32 dt) {
   return false;
 }
 
-bool cSound::PostUpdate(f32) { return false; }
-
 bool cSound::Create(cList* parent, u32 flags) {
   return Create(parent, mName, flags, 0, kSoundMinDistance, kSoundMaxDistance);
 }

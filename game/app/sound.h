@@ -27,7 +27,6 @@ class cSound : public cUpdatable {
   // While playing with a frame: follows the frame's world position, with
   // the velocity from the distance moved over dt seconds.
   bool Update(f32 dt) override;
-  bool PostUpdate(f32 dt) override;
 
   // Loads the sample name (null: the name held) and, with a parent update
   // list, joins it at its end. flags and reserved are carried, never read.
