@@ -39,20 +39,20 @@ function(tk_test name folder)
                        PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;LIBGL_ALWAYS_SOFTWARE=1;LP_NUM_THREADS=0")
 endfunction()
 
-# tk_fuzzer(<source> DEPS <targets...> [CORPUS <folder>])
-# One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test. The
-# fixed seed keeps what CI explores the same from run to run. A corpus folder
-# (written by the target <name>_corpus) seeds the smoke run.
+# tk_fuzzer(<source> DEPS <targets...>)
+# One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test that
+# starts from the seed corpus listed in ${TK_FUZZ_SEED_ROOT}/<name>.seeds
+# (see tests/fuzz/CMakeLists.txt). The fixed seed keeps what CI explores the
+# same from run to run; ten seconds a target keep the whole stage near a
+# minute on eight cores.
 function(tk_fuzzer src)
-  cmake_parse_arguments(ARG "" "CORPUS" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_dependencies(fuzz_all ${name})
-  if(ARG_CORPUS)
-    add_dependencies(${name} ${name}_corpus)
-  endif()
-  add_test(NAME ${name}_smoke COMMAND ${name} -seed=1 -max_total_time=15 -rss_limit_mb=2048 ${ARG_CORPUS})
+  add_test(NAME ${name}_smoke COMMAND ${name} -seed=1 -max_total_time=10 -rss_limit_mb=2048
+                                       -seed_inputs=@${TK_FUZZ_SEED_ROOT}/${name}.seeds)
 endfunction()

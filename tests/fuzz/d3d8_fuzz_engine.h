@@ -1,6 +1,6 @@
-// Shared start of the fuzz targets that need a real display driver: the
-// engine on the Direct3D 8 stand-in in a hidden window, with memory
-// functions that refuse very large blocks.
+// Shared start of the engine for fuzz targets that need the real display
+// driver: the Direct3D 8 stand-in on a hidden window of the offscreen video
+// driver, with memory functions that refuse very large blocks.
 #pragma once
 
 #include <SDL.h>
@@ -13,22 +13,27 @@
 
 namespace d3d8fuzz {
 
-// Init, open on the window, the first video mode and start; false on any failure.
-inline bool StartEngine(const char* title, int width, int height) {
+// Opens the window and starts the engine once; false when either fails.
+inline bool Start() {
+  static bool started = false;
+  if (started) {
+    return true;
+  }
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return false;
   }
   static HWND__ window;
-  window.sdlWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  window.sdlWindow = SDL_CreateWindow("fuzz", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (window.sdlWindow == nullptr) {
     return false;
   }
   RwEngineOpenParams params = {&window};
-  if (!RwEngineInit(fuzzmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
+  if (!RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
     return false;
   }
-  return RwEngineSetVideoMode(0) && RwEngineStart();
+  started = RwEngineSetVideoMode(0) && RwEngineStart();
+  return started;
 }
 
 }  // namespace d3d8fuzz

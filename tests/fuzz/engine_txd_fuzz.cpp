@@ -6,14 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/driver/d3d8/d3d8convert.h"
-#include "engine/driver/d3d8/d3d8raster.h"
-#include "engine/driver/d3d8/d3d8texture_native.h"
 #include "engine/engine.h"
 #include "tests/fuzz/d3d8_fuzz_engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool started = d3d8fuzz::StartEngine("txd", 64, 48);
+  static const bool started = d3d8fuzz::Start();
   if (!started) {
     std::abort();
   }

@@ -1,6 +1,6 @@
-// The one page image the font metrics fuzz target serves for every image a
-// metrics file names, and its seeds are written against: 64 x 64 pixels of
-// glyph cells 16 rows high, marked as METRICS2 pages mark them.
+// The one page image the font metrics fuzz target serves as its page and mask
+// images, and its seeds are written against: 64 x 64 pixels of glyph cells
+// 16 rows high, marked as METRICS2 pages mark them.
 #pragma once
 
 #include "tests/support/font_writer.h"
