@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dsound/dsound_testing.h"
 #include "platform/vfw/vfw.h"
 #include "platform/vfw/vfw_testing.h"
 
@@ -16,17 +17,6 @@ namespace {
 
 LRESULT CALLBACK QuietProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
-  WAVEFORMATEX format = {};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = channels;
-  format.nSamplesPerSec = rate;
-  format.wBitsPerSample = bits;
-  format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-  format.nAvgBytesPerSec = rate * format.nBlockAlign;
-  return format;
 }
 
 // A header over its own bytes; it stays where it was made.
@@ -93,7 +83,7 @@ class WaveOutTest : public testing::Test {
 };
 
 TEST_F(WaveOutTest, PlaysHeadersInOrderAndHandsEachBackOnce) {
-  HWAVEOUT device = Open(Pcm(1, 22050, 16));
+  HWAVEOUT device = Open(dsoundtest::PcmFormat(1, 22050, 16));
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(vfwtest::NewestWaveOut(), device);
   std::vector<MSG> messages = TakeMessages();
@@ -152,7 +142,7 @@ TEST_F(WaveOutTest, PlaysHeadersInOrderAndHandsEachBackOnce) {
 }
 
 TEST_F(WaveOutTest, PauseKeepsThePlaceAndResetHandsEverythingBack) {
-  HWAVEOUT device = Open(Pcm(2, 11025, 8));
+  HWAVEOUT device = Open(dsoundtest::PcmFormat(2, 11025, 8));
   ASSERT_NE(device, nullptr);
   Buffer first(Pattern(100, 1));
   Buffer second(Pattern(60, 2));
@@ -192,7 +182,7 @@ TEST_F(WaveOutTest, PauseKeepsThePlaceAndResetHandsEverythingBack) {
 }
 
 TEST_F(WaveOutTest, PreparationFailsOnDemandAndBadCallsAreRefused) {
-  HWAVEOUT device = Open(Pcm(1, 8000, 8));
+  HWAVEOUT device = Open(dsoundtest::PcmFormat(1, 8000, 8));
   ASSERT_NE(device, nullptr);
   vfwtest::FailPrepareAfter(2);
   std::deque<Buffer> buffers;
@@ -213,14 +203,15 @@ TEST_F(WaveOutTest, PreparationFailsOnDemandAndBadCallsAreRefused) {
   EXPECT_EQ(waveOutClose(device), static_cast<MMRESULT>(MMSYSERR_INVALHANDLE));
 
   HWAVEOUT other = nullptr;
-  const WAVEFORMATEX good = Pcm(1, 22050, 16);
+  const WAVEFORMATEX good = dsoundtest::PcmFormat(1, 22050, 16);
   const DWORD_PTR callback = reinterpret_cast<DWORD_PTR>(window_);
   EXPECT_EQ(waveOutOpen(&other, WAVE_MAPPER, &good, callback, 0, 0x00030000),
             static_cast<MMRESULT>(MMSYSERR_INVALFLAG));
   EXPECT_EQ(waveOutOpen(&other, 3, &good, callback, 0, CALLBACK_WINDOW), static_cast<MMRESULT>(MMSYSERR_BADDEVICEID));
   EXPECT_EQ(waveOutOpen(&other, WAVE_MAPPER, &good, 12345, 0, CALLBACK_WINDOW),
             static_cast<MMRESULT>(MMSYSERR_INVALPARAM));
-  for (WAVEFORMATEX bad : {Pcm(1, 22050, 24), Pcm(3, 22050, 16), Pcm(1, 0, 16)}) {
+  for (WAVEFORMATEX bad :
+       {dsoundtest::PcmFormat(1, 22050, 24), dsoundtest::PcmFormat(3, 22050, 16), dsoundtest::PcmFormat(1, 0, 16)}) {
     EXPECT_EQ(waveOutOpen(&other, WAVE_MAPPER, &bad, callback, 0, CALLBACK_WINDOW),
               static_cast<MMRESULT>(WAVERR_BADFORMAT));
   }
@@ -236,7 +227,7 @@ TEST_F(WaveOutTest, PreparationFailsOnDemandAndBadCallsAreRefused) {
 // MM_WOM_DONE to the window's queue.
 TEST_F(WaveOutTest, AudioThreadHandsHeadersBackToTheWindow) {
   vfwtest::SetWaveTestMode(false);
-  HWAVEOUT device = Open(Pcm(1, 44100, 16));
+  HWAVEOUT device = Open(dsoundtest::PcmFormat(1, 44100, 16));
   ASSERT_NE(device, nullptr);
   std::deque<Buffer> buffers;
   for (int i = 0; i < 3; ++i) {
