@@ -81,25 +81,27 @@ HRESULT NextChunk(AviSource& source, uint64_t* position, uint64_t end, Chunk* ch
   return AVIERR_OK;
 }
 
-HRESULT ReadListType(AviSource& source, const Chunk& list, DWORD* type) {
-  uint8_t bytes[kListTypeBytes];
-  if (list.size < kListTypeBytes) {
+// The first bytes of a chunk's body: all of them up to wanted, and at least
+// minimum (a shorter body is damaged).
+HRESULT ReadChunkStart(AviSource& source, const Chunk& chunk, uint32_t minimum, uint32_t wanted, uint8_t* out) {
+  if (chunk.size < minimum) {
     return AVIERR_BADFORMAT;
   }
-  if (!source.ReadAt(list.body, bytes, sizeof bytes)) {
-    return AVIERR_FILEREAD;
-  }
-  *type = ReadU32(bytes);
-  return AVIERR_OK;
+  return source.ReadAt(chunk.body, out, std::min(chunk.size, wanted)) ? AVIERR_OK : AVIERR_FILEREAD;
+}
+
+HRESULT ReadListType(AviSource& source, const Chunk& list, DWORD* type) {
+  uint8_t bytes[kListTypeBytes];
+  const HRESULT result = ReadChunkStart(source, list, kListTypeBytes, kListTypeBytes, bytes);
+  *type = result == AVIERR_OK ? ReadU32(bytes) : 0;
+  return result;
 }
 
 HRESULT ReadStreamHeader(AviSource& source, const Chunk& chunk, AVISTREAMINFOA* info) {
   uint8_t b[kStreamHeaderBytes] = {};
-  if (chunk.size < kStreamHeaderMinBytes) {
-    return AVIERR_BADFORMAT;
-  }
-  if (!source.ReadAt(chunk.body, b, std::min(chunk.size, kStreamHeaderBytes))) {
-    return AVIERR_FILEREAD;
+  const HRESULT result = ReadChunkStart(source, chunk, kStreamHeaderMinBytes, kStreamHeaderBytes, b);
+  if (result != AVIERR_OK) {
+    return result;
   }
   info->fccType = ReadU32(b);
   info->fccHandler = ReadU32(b + 4);
@@ -123,11 +125,9 @@ HRESULT ReadStreamHeader(AviSource& source, const Chunk& chunk, AVISTREAMINFOA* 
 
 HRESULT ReadBitmapFormat(AviSource& source, const Chunk& chunk, AviStreamLayout* stream) {
   uint8_t b[kBitmapHeaderBytes];
-  if (chunk.size < kBitmapHeaderBytes) {
-    return AVIERR_BADFORMAT;
-  }
-  if (!source.ReadAt(chunk.body, b, sizeof b)) {
-    return AVIERR_FILEREAD;
+  const HRESULT result = ReadChunkStart(source, chunk, sizeof b, sizeof b, b);
+  if (result != AVIERR_OK) {
+    return result;
   }
   const uint32_t headerSize = ReadU32(b);
   const LONG width = static_cast<LONG>(ReadU32(b + 4));
@@ -160,11 +160,9 @@ HRESULT ReadBitmapFormat(AviSource& source, const Chunk& chunk, AviStreamLayout*
 
 HRESULT ReadWaveFormat(AviSource& source, const Chunk& chunk, AviStreamLayout* stream) {
   uint8_t b[kWaveFormatBytes];
-  if (chunk.size < kWaveFormatBytes) {
-    return AVIERR_BADFORMAT;
-  }
-  if (!source.ReadAt(chunk.body, b, sizeof b)) {
-    return AVIERR_FILEREAD;
+  const HRESULT result = ReadChunkStart(source, chunk, sizeof b, sizeof b, b);
+  if (result != AVIERR_OK) {
+    return result;
   }
   WAVEFORMATEX& wave = stream->wave;
   wave = {};

@@ -117,15 +117,22 @@ MMRESULT OpenOutput(HWAVEOUT device) {
   return MMSYSERR_NOERROR;
 }
 
-// Checks a header handed to a device; the lock is held.
-MMRESULT CheckHeaderLocked(const WaveState& state, HWAVEOUT device, LPWAVEHDR header, UINT headerSize) {
+// Runs change, with the lock held, on a header handed to an open device that
+// has not queued it.
+template <typename Change>
+MMRESULT ChangeIdleHeader(HWAVEOUT device, LPWAVEHDR header, UINT headerSize, Change change) {
+  WaveState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
   if (!IsOpenLocked(state, device)) {
     return MMSYSERR_INVALHANDLE;
   }
   if (header == nullptr || headerSize < sizeof(WAVEHDR) || (header->lpData == nullptr && header->dwBufferLength != 0)) {
     return MMSYSERR_INVALPARAM;
   }
-  return MMSYSERR_NOERROR;
+  if ((header->dwFlags & WHDR_INQUEUE) != 0) {
+    return WAVERR_STILLPLAYING;
+  }
+  return change(state);
 }
 
 MMRESULT SetPaused(HWAVEOUT device, bool paused) {
@@ -188,55 +195,34 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
 }
 
 MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) {
-  WaveState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  const MMRESULT result = CheckHeaderLocked(state, device, header, headerSize);
-  if (result != MMSYSERR_NOERROR) {
-    return result;
-  }
-  if ((header->dwFlags & WHDR_INQUEUE) != 0) {
-    return WAVERR_STILLPLAYING;
-  }
-  if (state.prepareBudget == 0) {
-    return MMSYSERR_NOMEM;
-  }
-  if (state.prepareBudget > 0) {
-    --state.prepareBudget;
-  }
-  header->dwFlags |= WHDR_PREPARED;
-  return MMSYSERR_NOERROR;
+  return ChangeIdleHeader(device, header, headerSize, [&](WaveState& state) -> MMRESULT {
+    if (state.prepareBudget == 0) {
+      return MMSYSERR_NOMEM;
+    }
+    if (state.prepareBudget > 0) {
+      --state.prepareBudget;
+    }
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) {
-  WaveState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  const MMRESULT result = CheckHeaderLocked(state, device, header, headerSize);
-  if (result != MMSYSERR_NOERROR) {
-    return result;
-  }
-  if ((header->dwFlags & WHDR_INQUEUE) != 0) {
-    return WAVERR_STILLPLAYING;
-  }
-  header->dwFlags &= ~static_cast<DWORD>(WHDR_PREPARED);
-  return MMSYSERR_NOERROR;
+  return ChangeIdleHeader(device, header, headerSize, [&](WaveState&) -> MMRESULT {
+    header->dwFlags &= ~static_cast<DWORD>(WHDR_PREPARED);
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT WINAPI waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) {
-  WaveState& state = State();
-  std::lock_guard<std::mutex> guard(state.lock);
-  const MMRESULT result = CheckHeaderLocked(state, device, header, headerSize);
-  if (result != MMSYSERR_NOERROR) {
-    return result;
-  }
-  if ((header->dwFlags & WHDR_PREPARED) == 0) {
-    return WAVERR_UNPREPARED;
-  }
-  if ((header->dwFlags & WHDR_INQUEUE) != 0) {
-    return WAVERR_STILLPLAYING;
-  }
-  header->dwFlags = (header->dwFlags & ~static_cast<DWORD>(WHDR_DONE)) | WHDR_INQUEUE;
-  device->queue.push_back(header);
-  return MMSYSERR_NOERROR;
+  return ChangeIdleHeader(device, header, headerSize, [&](WaveState&) -> MMRESULT {
+    if ((header->dwFlags & WHDR_PREPARED) == 0) {
+      return WAVERR_UNPREPARED;
+    }
+    header->dwFlags = (header->dwFlags & ~static_cast<DWORD>(WHDR_DONE)) | WHDR_INQUEUE;
+    device->queue.push_back(header);
+    return MMSYSERR_NOERROR;
+  });
 }
 
 MMRESULT WINAPI waveOutPause(HWAVEOUT device) { return SetPaused(device, true); }

@@ -1,21 +1,13 @@
 // Writes the seed corpus of game_wav_fuzz into the folder given: sound and
 // damaged WAV files from the test writer, and "seeds.txt", the comma-separated
 // list of them that the smoke run reads.
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/wav_writer.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-    return 2;
-  }
-  const std::string folder = argv[1];
-  mkdir(folder.c_str(), 0755);
   std::vector<std::pair<std::string, WavWriter>> seeds;
   const std::vector<int16_t> mono = ToneSamples(64, 1, 16.0, 12000.0);
   seeds.push_back({"mono", WavWriter::Pcm16(1, 22050, mono)});
@@ -39,14 +31,9 @@ int main(int argc, char** argv) {
   w.hasData = false;
   seeds.push_back({"nodata", w});
 
-  std::string list;
+  SeedFiles files;
   for (const auto& seed : seeds) {
-    std::string path = folder + "/" + seed.first + ".wav";
-    if (!seed.second.WriteFile(path)) {
-      fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-    list += (list.empty() ? "" : ",") + path;
+    files.push_back({seed.first + ".wav", seed.second.Build()});
   }
-  return WriteWholeFile(folder + "/seeds.txt", list) ? 0 : 1;
+  return WriteSeedCorpus(argc, argv, files);
 }

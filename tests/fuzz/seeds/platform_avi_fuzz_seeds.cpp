@@ -1,22 +1,14 @@
 // Writes the seed corpus of platform_avi_fuzz into the folder given: movies
 // of each layout the reader plays, and damaged ones, from the test writer,
 // with "seeds.txt", the comma-separated list of them that the smoke run reads.
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/avi_writer.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-    return 2;
-  }
-  const std::string folder = argv[1];
-  mkdir(folder.c_str(), 0755);
   // Small frames keep the seeds small, so mutations reach every part.
   AviWriter small;
   small.width = 6;
@@ -53,14 +45,9 @@ int main(int argc, char** argv) {
   w.truncateTo = 300;
   seeds.push_back({"truncated", w});
 
-  std::string list;
+  SeedFiles files;
   for (const auto& seed : seeds) {
-    const std::string path = folder + "/" + seed.first + ".avi";
-    if (!seed.second.WriteFile(path)) {
-      fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-    list += (list.empty() ? "" : ",") + path;
+    files.push_back({seed.first + ".avi", seed.second.Build()});
   }
-  return WriteWholeFile(folder + "/seeds.txt", list) ? 0 : 1;
+  return WriteSeedCorpus(argc, argv, files);
 }
