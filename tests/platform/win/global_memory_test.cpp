@@ -51,14 +51,6 @@ TEST(GlobalMemory, FlagsZeroingAndFixedBlocks) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_LOCKED));
   EXPECT_EQ(GlobalFree(fixed), nullptr);
 
-  HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE, 0);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_NE(GlobalLock(empty), nullptr);
-  EXPECT_EQ(GlobalFree(empty), nullptr);
-
-  EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE | 0x0100, 8), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-
   int local = 0;
   EXPECT_EQ(GlobalLock(&local), nullptr);
   EXPECT_EQ(GlobalHandle(&local), nullptr);
