@@ -1,36 +1,41 @@
-// The common part of the seeds programs: each seed written as a file into the
-// folder named on the command line, with "seeds.txt", the comma-separated
-// list of them that the smoke run reads.
+// Seed corpora of the fuzz targets, written at build time by the program
+// fuzz_seeds with the engine's own writers and the tests/support builders.
+// A target's seeds are one writer function, registered by its first line:
+//   TK_FUZZ_SEEDS(engine_bmp_fuzz) { seeds.Add("rle8.bmp", tktest::WriteBmp(rle)); }
 #pragma once
 
-#include <sys/stat.h>
-
-#include <cstdio>
+#include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "tests/support/scratch_path.h"
-
-// A seed: its file name, then its bytes.
-typedef std::vector<std::pair<std::string, std::string>> SeedFiles;
-
-// The exit code of the seeds program.
-inline int WriteSeedCorpus(int argc, char** argv, const SeedFiles& seeds) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s <folder>\n", argv[0]);
-    return 2;
+// The seeds of one target: each becomes a file of the target's corpus.
+class SeedCorpus {
+ public:
+  void Add(const std::string& name, const std::vector<uint8_t>& bytes) { mSeeds.push_back({name, bytes}); }
+  void Add(const std::string& name, const std::string& text) {
+    Add(name, std::vector<uint8_t>(text.begin(), text.end()));
   }
-  const std::string folder = argv[1];
-  mkdir(folder.c_str(), 0755);
-  std::string list;
-  for (const auto& seed : seeds) {
-    const std::string path = folder + "/" + seed.first;
-    if (!WriteWholeFile(path, seed.second)) {
-      fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-    list += (list.empty() ? "" : ",") + path;
-  }
-  return WriteWholeFile(folder + "/seeds.txt", list) ? 0 : 1;
-}
+
+  struct Seed {
+    std::string name;
+    std::vector<uint8_t> bytes;
+  };
+  const std::vector<Seed>& Seeds() const { return mSeeds; }
+
+ private:
+  std::vector<Seed> mSeeds;
+};
+
+typedef void (*SeedWriter)(SeedCorpus& seeds);
+
+// Records the writer of a target's seeds; true, for a static initialiser.
+bool RegisterSeedWriter(const char* target, SeedWriter writer);
+
+#define TK_FUZZ_SEEDS(target)                                                                          \
+  static void WriteSeeds_##target(SeedCorpus& seeds);                                                  \
+  static const bool kSeedWriterRegistered_##target = RegisterSeedWriter(#target, WriteSeeds_##target); \
+  static void WriteSeeds_##target(SeedCorpus& seeds)
+
+// Starts the engine once on the fake display device, for seeds made by the
+// engine's own stream writers; aborts when it cannot start.
+void StartSeedEngine();
