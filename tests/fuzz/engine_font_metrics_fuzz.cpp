@@ -36,8 +36,7 @@ bool Start() {
   RwCameraSetFrame(camera, frame);
   RwCameraSetRaster(camera, raster);
   // Names are taken as given: the files carry no folder.
-  return Rt2dOpen(camera) && Rt2dDeviceSetLayout(0.0f, 0.0f, kViewWidth, kViewHeight) &&
-         Rt2dFontSetPath("") != nullptr;
+  return Rt2dOpen(camera) && Rt2dDeviceSetLayout(0.0f, 0.0f, kViewWidth, kViewHeight) && Rt2dFontSetPath("") != nullptr;
 }
 
 }  // namespace
