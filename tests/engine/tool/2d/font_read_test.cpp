@@ -7,14 +7,15 @@
 
 #include "tests/engine/tool/2d/twod_fixture.h"
 #include "tests/support/font_writer.h"
-#include "tests/support/scratch_folder.h"
 
 namespace {
 
 using tktest::MarkedPage;
 using tktest::RectGlyph;
+using twod_test::FolderOf;
 using twod_test::Near;
 using twod_test::TwoDTest;
+using twod_test::WriteScratch;
 
 // Names the file interface was asked about, by open (fonts) or exists (images).
 std::vector<std::string>& Lookups() {
@@ -48,14 +49,14 @@ class FontReadTest : public TwoDTest {
  protected:
   void SetUp() override {
     TwoDTest::SetUp();
-    ASSERT_TRUE(folder_.Ok());
+    ASSERT_TRUE(!folder_.Path().empty());
     RwFileFunctions* files = RwEngineGetFileInterface();
     gOpen = files->rwfopen;
     gExists = files->rwfexist;
     files->rwfopen = RecordOpen;
     files->rwfexist = RecordExists;
     Lookups().clear();
-    Rt2dFontSetPath(folder_.Folder().c_str());
+    Rt2dFontSetPath(FolderOf(folder_).c_str());
   }
 
   void TearDown() override {
@@ -93,8 +94,8 @@ void WriteMetrics1(ScratchFolder& folder, int pageHeight) {
   const std::vector<RectGlyph> glyphs = {{'A', 0, 0, 16, 32}, {'B', 16, 0, 48, 32}, {200, 48, 0, 64, 32}};
   std::string text = tktest::Metrics1Text("page.bmp", "", 8, glyphs);
   text += "67 0 5 10 5\n67 1 2 3\n300 0 0 8 8\n";
-  ASSERT_TRUE(folder.Write("one.met", text));
-  ASSERT_TRUE(folder.Write("page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, pageHeight, glyphs))));
+  ASSERT_TRUE(WriteScratch(folder, "one.met", text));
+  ASSERT_TRUE(WriteScratch(folder, "page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, pageHeight, glyphs))));
 }
 
 MarkedPage Page(const char* image, int width, int height, int cellHeight, std::vector<std::vector<int>> bands,
@@ -111,9 +112,9 @@ MarkedPage Page(const char* image, int width, int height, int cellHeight, std::v
 
 // The METRICS2 file and its page images.
 void WriteMetrics2(ScratchFolder& folder, const char* name, const std::vector<MarkedPage>& pages) {
-  ASSERT_TRUE(folder.Write(std::string(name) + ".met", tktest::Metrics2Text(pages)));
+  ASSERT_TRUE(WriteScratch(folder, std::string(name) + ".met", tktest::Metrics2Text(pages)));
   for (const MarkedPage& page : pages) {
-    ASSERT_TRUE(folder.Write(page.image, tktest::WriteBmp(tktest::MarkedPageImage(page))));
+    ASSERT_TRUE(WriteScratch(folder, page.image, tktest::WriteBmp(tktest::MarkedPageImage(page))));
   }
 }
 
@@ -137,9 +138,9 @@ TEST_F(FontReadTest, Metrics1GlyphsComeFromTheirRectangles) {
   EXPECT_EQ(font_->glyphs['C'].raster, nullptr);  // a glyph without height is skipped
   EXPECT_EQ(font_->pageMap['C'], 0);
   // The mask is looked for as "m" and the image's name, and not needed.
-  EXPECT_TRUE(Looked(folder_.Folder() + "mpage.bmp"));
+  EXPECT_TRUE(Looked(FolderOf(folder_) + "mpage.bmp"));
   // The image search path stays on the font folders.
-  EXPECT_STREQ(RwImageGetPath(), folder_.Folder().c_str());
+  EXPECT_STREQ(RwImageGetPath(), FolderOf(folder_).c_str());
 }
 
 TEST_F(FontReadTest, Metrics2CellsAreFoundBetweenMarkersOnEachPage) {
@@ -162,7 +163,7 @@ TEST_F(FontReadTest, Metrics2CellsAreFoundBetweenMarkersOnEachPage) {
   // Size and baseline are the last page's.
   EXPECT_EQ(font_->size, 6.0f);
   EXPECT_TRUE(Near(font_->baseline, 1.0f / 6.0f));
-  EXPECT_TRUE(Looked(folder_.Folder() + "m1.bmp"));
+  EXPECT_TRUE(Looked(FolderOf(folder_) + "m1.bmp"));
 }
 
 TEST_F(FontReadTest, Metrics2PageWhoseCharacterLineEndsEarlyStopsThere) {
@@ -206,7 +207,7 @@ TEST_F(FontReadTest, Metrics3GlyphsAreFlatUnlockedOutlines) {
   };
   std::string text = tktest::Metrics3Text("Outline", glyphs);
   text += "'X'\nbegin\nmoveto 0 0\nlineto 1 1\n";  // left open at the end
-  ASSERT_TRUE(folder_.Write("three.met", text));
+  ASSERT_TRUE(WriteScratch(folder_, "three.met", text));
   ASSERT_NE(Read("three"), nullptr);
   EXPECT_EQ(font_->outline, 1);
   EXPECT_EQ(font_->render, Rt2dFontOutlineRender);
@@ -229,13 +230,13 @@ TEST_F(FontReadTest, Metrics3GlyphsAreFlatUnlockedOutlines) {
 }
 
 TEST_F(FontReadTest, FoldersAreSearchedInOrder) {
-  ASSERT_TRUE(folder_.Write("second/one.met", "METRICS3\nName\n"));
-  const std::string folders = folder_.Folder() + "first/;" + folder_.Folder() + "second/";
+  ASSERT_TRUE(WriteScratch(folder_, "second/one.met", "METRICS3\nName\n"));
+  const std::string folders = FolderOf(folder_) + "first/;" + FolderOf(folder_) + "second/";
   Rt2dFontSetPath(folders.c_str());
   ASSERT_NE(Read("one"), nullptr);
   ASSERT_GE(Lookups().size(), 2u);
-  EXPECT_EQ(Lookups()[0], folder_.Folder() + "first/one.met");
-  EXPECT_EQ(Lookups()[1], folder_.Folder() + "second/one.met");
+  EXPECT_EQ(Lookups()[0], FolderOf(folder_) + "first/one.met");
+  EXPECT_EQ(Lookups()[1], FolderOf(folder_) + "second/one.met");
   EXPECT_EQ(Rt2dFontSetPath(nullptr), nullptr);
   const std::string longPath(200, 'x');
   Rt2dFontSetPath(longPath.c_str());
@@ -243,12 +244,12 @@ TEST_F(FontReadTest, FoldersAreSearchedInOrder) {
 }
 
 TEST_F(FontReadTest, TheDefaultFolderIsFontsBelowTheWorkingFolder) {
-  ASSERT_TRUE(folder_.Write("fonts/plain.met", "METRICS3\nName\n"));
+  ASSERT_TRUE(WriteScratch(folder_, "fonts/plain.met", "METRICS3\nName\n"));
   Reopen(camera_);
   EXPECT_STREQ(_rt2dFontGetPath(), "fonts\\");
   char previous[4096];
   ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(folder_.Folder().c_str()), 0);
+  ASSERT_EQ(chdir(FolderOf(folder_).c_str()), 0);
   Read("plain");
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_NE(font_, nullptr);
@@ -272,13 +273,15 @@ TEST_F(FontReadTest, MissingAndCorruptFilesFailOrGiveNoGlyphs) {
       {"line before moveto", "METRICS3\nName\n'a'\nbegin\nlineto 1 1\nend\n", true},
       {"no name line", "METRICS3\n", false},
   };
-  ASSERT_TRUE(folder_.Write("low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(Page("", 16, 16, 2, {{8}}, "")))));
-  ASSERT_TRUE(folder_.Write("plain.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {}))));
+  ASSERT_TRUE(
+      WriteScratch(folder_, "low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(Page("", 16, 16, 2, {{8}}, "")))));
+  ASSERT_TRUE(WriteScratch(folder_, "plain.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {}))));
   // A white marker at (0, 0) that no other pixel repeats.
-  ASSERT_TRUE(folder_.Write("unmarked.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));
+  ASSERT_TRUE(
+      WriteScratch(folder_, "unmarked.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(folder_.Write("bad.met", c.text));
+    ASSERT_TRUE(WriteScratch(folder_, "bad.met", c.text));
     Rt2dFont* font = Rt2dFontRead("bad");
     TakeError();
     if (c.fails) {
@@ -295,7 +298,7 @@ TEST_F(FontReadTest, MissingAndCorruptFilesFailOrGiveNoGlyphs) {
   EXPECT_EQ(TakeError().errorCode, kRwErrFileOpen);
   {
     SCOPED_TRACE("no glyph lines: no baseline");
-    ASSERT_TRUE(folder_.Write("bare.met", "METRICS1\nplain.bmp\n4\n"));
+    ASSERT_TRUE(WriteScratch(folder_, "bare.met", "METRICS1\nplain.bmp\n4\n"));
     ASSERT_NE(Read("bare"), nullptr);
     EXPECT_EQ(font_->baseline, 0.0f);
   }

@@ -5,14 +5,15 @@
 
 #include "tests/engine/tool/2d/twod_fixture.h"
 #include "tests/support/font_writer.h"
-#include "tests/support/scratch_folder.h"
 
 namespace {
 
 using twod_test::Draws;
+using twod_test::FolderOf;
 using twod_test::Near;
 using twod_test::NearColour;
 using twod_test::TwoDTest;
+using twod_test::WriteScratch;
 
 struct RenderCall {
   std::string text;
@@ -211,9 +212,9 @@ TEST_F(FontTest, ALineOfBitmapTextTakesTheBrushColoursAtItsCorners) {
   // One white 32 x 32 glyph 'A' on a 64 x 64 page, drawn at its own size.
   ScratchFolder folder("font_pixels");
   const std::vector<tktest::RectGlyph> glyphs = {{'A', 0, 0, 32, 32}};
-  ASSERT_TRUE(folder.Write("pixel.met", tktest::Metrics1Text("pixel.bmp", "", 0, glyphs)));
-  ASSERT_TRUE(folder.Write("pixel.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, glyphs))));
-  ASSERT_NE(Rt2dFontSetPath(folder.Folder().c_str()), nullptr);
+  ASSERT_TRUE(WriteScratch(folder, "pixel.met", tktest::Metrics1Text("pixel.bmp", "", 0, glyphs)));
+  ASSERT_TRUE(WriteScratch(folder, "pixel.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, glyphs))));
+  ASSERT_NE(Rt2dFontSetPath(FolderOf(folder).c_str()), nullptr);
   Rt2dFont* font = Rt2dFontRead("pixel");
   ASSERT_NE(font, nullptr);
   UseFourColours();

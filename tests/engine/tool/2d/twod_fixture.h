@@ -4,11 +4,15 @@
 // on to the driver.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/tool/2d/rt2d_internal.h"
 #include "tests/support/d3d8_camera_engine.h"
+#include "tests/support/scratch_path.h"
 
 namespace twod_test {
 
@@ -110,6 +114,23 @@ class TwoDTest : public CameraDriverTest {
 
   Rt2dBrush* brush_ = nullptr;  // white
 };
+
+// The scratch folder with its separator, as font folders are given.
+inline std::string FolderOf(const ScratchFolder& folder) { return folder.Path() + "/"; }
+
+// Writes a file of the scratch folder, making the subfolder its name may
+// start with ("fonts/plain.met").
+inline bool WriteScratch(const ScratchFolder& folder, const std::string& name, const std::string& bytes) {
+  const size_t slash = name.find('/');
+  if (slash != std::string::npos) {
+    mkdir(folder.File(name.substr(0, slash)).c_str(), 0700);
+  }
+  return WriteWholeFile(folder.File(name), bytes);
+}
+
+inline bool WriteScratch(const ScratchFolder& folder, const std::string& name, const std::vector<uint8_t>& bytes) {
+  return WriteScratch(folder, name, std::string(bytes.begin(), bytes.end()));
+}
 
 inline bool Near(RwReal a, RwReal b, RwReal tolerance = 1e-3f) { return std::fabs(a - b) <= tolerance; }
 
