@@ -155,9 +155,8 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
     mesh.numIndices = RwReadLittleEndianUInt32(at);
     const RwUInt32 materialIndex = RwReadLittleEndianUInt32(at + 4);
     at += kMeshSize;
-    mesh.material = materialIndex < static_cast<RwUInt32>(materials->numMaterials)
-                        ? materials->materials[materialIndex]
-                        : nullptr;
+    mesh.material =
+        materialIndex < static_cast<RwUInt32>(materials->numMaterials) ? materials->materials[materialIndex] : nullptr;
     if (native) {
       continue;
     }

@@ -221,14 +221,13 @@ RpGeometry* RpGeometryUnlock(RpGeometry* geometry) {
   // A native geometry has a triangle count but no triangles of its own.
   for (RwInt32 i = 0; geometry->triangles != nullptr && i < geometry->numTriangles; ++i) {
     const RpTriangle& triangle = geometry->triangles[i];
-    if (RpMeshBuilderAddTriangle(builder, RpGeometryTriangleGetMaterial(geometry, &triangle),
-                                 triangle.vertIndex[0], triangle.vertIndex[1], triangle.vertIndex[2]) == nullptr) {
+    if (RpMeshBuilderAddTriangle(builder, RpGeometryTriangleGetMaterial(geometry, &triangle), triangle.vertIndex[0],
+                                 triangle.vertIndex[1], triangle.vertIndex[2]) == nullptr) {
       RpMeshBuilderDestroy(builder);
       return nullptr;
     }
   }
-  RpMeshHeader* header =
-      RpMeshBuilderToMeshHeader(builder, static_cast<RwUInt8>(geometry->flags & rpGEOMETRYTRISTRIP));
+  RpMeshHeader* header = RpMeshBuilderToMeshHeader(builder, static_cast<RwUInt8>(geometry->flags & rpGEOMETRYTRISTRIP));
   if (header == nullptr) {
     RpMeshBuilderDestroy(builder);
     return nullptr;

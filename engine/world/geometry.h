@@ -36,10 +36,10 @@ enum RpGeometryFlag : RwUInt32 {
   rpGEOMETRYNORMALS = 0x10,
   rpGEOMETRYLIGHT = 0x20,  // the atomic pipeline lights the geometry
   rpGEOMETRYMODULATEMATERIALCOLOR = 0x40,
-  rpGEOMETRYTEXTURED2 = 0x80,  // two or more texture-coordinate sets
+  rpGEOMETRYTEXTURED2 = 0x80,     // two or more texture-coordinate sets
   rpGEOMETRYNATIVE = 0x01000000,  // no vertex data of its own: native data instead
   rpGEOMETRYNATIVEFLAGSMASK = 0x0F000000,
-  rpGEOMETRYFLAGSMASK = 0x7B,  // the flags a create request passes through
+  rpGEOMETRYFLAGSMASK = 0x7B,        // the flags a create request passes through
   rpGEOMETRYTEXCOORDSETSSHIFT = 16,  // bits 16-23 of a create request and the stream
   rpGEOMETRYTEXCOORDSETSMASK = 0x00FF0000,
 };
@@ -80,9 +80,9 @@ struct RpGeometry {
   RwUInt8 subType;
   RwUInt8 objectFlags;
   RwUInt8 privateFlags;
-  RwUInt32 flags;                     // RpGeometryFlag
-  RwUInt16 lockedSinceLastInst;       // RpGeometryLockMode bits
-  RwInt16 refCount;                   // 1 at creation
+  RwUInt32 flags;                // RpGeometryFlag
+  RwUInt16 lockedSinceLastInst;  // RpGeometryLockMode bits
+  RwInt16 refCount;              // 1 at creation
   RwInt32 numTriangles;
   RwInt32 numVertices;
   RwInt32 numMorphTargets;  // at least 1
@@ -91,8 +91,8 @@ struct RpGeometry {
   RpTriangle* triangles;
   RwRGBA* preLitLum;  // pre-lit colour per vertex, or null
   RwTexCoords* texCoords[kRpGeometryMaxTexCoordSets];
-  RpMeshHeader* mesh;     // null while the triangles are locked
-  RwResEntry* repEntry;   // instance data of the atomic pipeline
+  RpMeshHeader* mesh;          // null while the triangles are locked
+  RwResEntry* repEntry;        // instance data of the atomic pipeline
   RpMorphTarget* morphTarget;  // the records, then their vertex data
   // plugin data follows (geometry plugin registry)
 };

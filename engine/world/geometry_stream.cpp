@@ -54,10 +54,9 @@ RwUInt64 StructSize(const StructLayout& layout, RwUInt64 numVertices, RwUInt64 n
 
 RwUInt32 GeometryStructSize(const RpGeometry* geometry) {
   const StructLayout layout = LayoutOf(geometry->flags, static_cast<RwUInt64>(geometry->numVertices));
-  return static_cast<RwUInt32>(StructSize(layout, static_cast<RwUInt64>(geometry->numVertices),
-                                          static_cast<RwUInt64>(geometry->numTriangles),
-                                          static_cast<RwUInt64>(geometry->numTexCoordSets),
-                                          static_cast<RwUInt64>(geometry->numMorphTargets)));
+  return static_cast<RwUInt32>(
+      StructSize(layout, static_cast<RwUInt64>(geometry->numVertices), static_cast<RwUInt64>(geometry->numTriangles),
+                 static_cast<RwUInt64>(geometry->numTexCoordSets), static_cast<RwUInt64>(geometry->numMorphTargets)));
 }
 
 // Writes count vectors, or zeros when the array is missing.
@@ -263,13 +262,14 @@ const RpGeometry* RpGeometryStreamWrite(const RpGeometry* geometry, RwStream* st
       geometry->flags | ((static_cast<RwUInt32>(geometry->numTexCoordSets) & 0xFF) << rpGEOMETRYTEXCOORDSETSSHIFT);
   const RwInt32 counts[4] = {static_cast<RwInt32>(format), geometry->numTriangles, geometry->numVertices,
                              geometry->numMorphTargets};
-  if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkGeometry, RpGeometryStreamGetSize(geometry),
-                                        kRwLibraryVersion, kRwLibraryBuild) == nullptr ||
+  if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkGeometry, RpGeometryStreamGetSize(geometry), kRwLibraryVersion,
+                                        kRwLibraryBuild) == nullptr ||
       RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, GeometryStructSize(geometry), kRwLibraryVersion,
                                         kRwLibraryBuild) == nullptr ||
       RwStreamWriteInt32(stream, counts, sizeof(counts)) == nullptr ||
       (layout.vertexArrays && !WriteVertexArrays(geometry, layout, stream)) ||
-      !WriteMorphTargets(geometry, layout, stream) || RpMaterialListStreamWrite(&geometry->matList, stream) == nullptr ||
+      !WriteMorphTargets(geometry, layout, stream) ||
+      RpMaterialListStreamWrite(&geometry->matList, stream) == nullptr ||
       RwPluginRegistryWriteDataChunks(_rpGeometryRegistry(), stream, geometry) == nullptr) {
     return nullptr;
   }

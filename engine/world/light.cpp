@@ -57,8 +57,8 @@ void* _rpLightOpen(void* instance, RwInt32 offset, RwInt32) {
   gModuleOffset = offset;
   RpLightModule* module = Module();
   module->markerCounter = 0;
-  module->freeList = RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(gLightRegistry.sizeOfStruct),
-                                                    kLightsPerBlock, alignof(RpLight), 1, nullptr);
+  module->freeList = RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(gLightRegistry.sizeOfStruct), kLightsPerBlock,
+                                                    alignof(RpLight), 1, nullptr);
   return module->freeList != nullptr ? instance : nullptr;
 }
 
@@ -188,12 +188,12 @@ const RpLight* RpLightStreamWrite(const RpLight* light, RwStream* stream) {
   RwWriteLittleEndianReal(body + 8, light->color.green);
   RwWriteLittleEndianReal(body + 12, light->color.blue);
   RwWriteLittleEndianReal(body + 16, light->minusCosAngle);
-  RwWriteLittleEndianUInt32(body + 20, (static_cast<RwUInt32>(light->object.object.subType) << kTypeShift) |
-                                           light->object.object.flags);
+  RwWriteLittleEndianUInt32(
+      body + 20, (static_cast<RwUInt32>(light->object.object.subType) << kTypeShift) | light->object.object.flags);
   if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkLight, RpLightStreamGetSize(light), kRwLibraryVersion,
                                         kRwLibraryBuild) == nullptr ||
-      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, sizeof(body), kRwLibraryVersion,
-                                        kRwLibraryBuild) == nullptr ||
+      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, sizeof(body), kRwLibraryVersion, kRwLibraryBuild) ==
+          nullptr ||
       RwStreamWrite(stream, body, sizeof(body)) == nullptr ||
       RwPluginRegistryWriteDataChunks(&gLightRegistry, stream, light) == nullptr) {
     return nullptr;
@@ -212,8 +212,8 @@ RpLight* RpLightStreamRead(RwStream* stream) {
     return nullptr;
   }
   light->radius = RwReadLittleEndianReal(body + 0);
-  light->color = {RwReadLittleEndianReal(body + 4), RwReadLittleEndianReal(body + 8),
-                  RwReadLittleEndianReal(body + 12), 1.0f};
+  light->color = {RwReadLittleEndianReal(body + 4), RwReadLittleEndianReal(body + 8), RwReadLittleEndianReal(body + 12),
+                  1.0f};
   light->minusCosAngle = RwReadLittleEndianReal(body + 16);
   light->object.object.privateFlags = GreyFlag(light->color);
   light->object.object.flags = static_cast<RwUInt8>(word & kByteMask);

@@ -41,10 +41,10 @@ struct RpLight {
   RwObjectHasFrame object;  // subtype: RpLightType; flags: RpLightFlag
   RwReal radius;
   RwRGBAReal color;
-  RwReal minusCosAngle;          // minus the cosine of the cone angle
+  RwReal minusCosAngle;            // minus the cosine of the cone angle
   RwLinkList WorldSectorsInLight;  // ties to the world sectors it reaches
-  RwLLLink inWorld;              // link in a world's light list; null links outside one
-  RwUInt16 lightFrame;           // the lighting pass that last applied it
+  RwLLLink inWorld;                // link in a world's light list; null links outside one
+  RwUInt16 lightFrame;             // the lighting pass that last applied it
   // plugin data follows (light plugin registry)
 };
 
@@ -73,8 +73,7 @@ RwFrame* RpLightGetFrame(const RpLight* light);
 RwInt32 RpLightRegisterPlugin(RwInt32 size, RwUInt32 pluginID, RwPluginObjectConstructor constructCB,
                               RwPluginObjectDestructor destructCB, RwPluginObjectCopy copyCB);
 RwInt32 RpLightRegisterPluginStream(RwUInt32 pluginID, RwPluginDataChunkReadCallBack readCB,
-                                    RwPluginDataChunkWriteCallBack writeCB,
-                                    RwPluginDataChunkGetSizeCallBack getSizeCB);
+                                    RwPluginDataChunkWriteCallBack writeCB, RwPluginDataChunkGetSizeCallBack getSizeCB);
 RwInt32 RpLightGetPluginOffset(RwUInt32 pluginID);
 
 // Length of the light chunk's body.

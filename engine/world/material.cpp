@@ -159,10 +159,10 @@ const RpMaterial* RpMaterialStreamWrite(const RpMaterial* material, RwStream* st
   RwWriteLittleEndianReal(body + kSurfaceOffset, material->surfaceProps.ambient);
   RwWriteLittleEndianReal(body + kSurfaceOffset + 4, material->surfaceProps.specular);
   RwWriteLittleEndianReal(body + kSurfaceOffset + 8, material->surfaceProps.diffuse);
-  if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkMaterial, RpMaterialStreamGetSize(material),
-                                        kRwLibraryVersion, kRwLibraryBuild) == nullptr ||
-      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, sizeof(body), kRwLibraryVersion,
+  if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkMaterial, RpMaterialStreamGetSize(material), kRwLibraryVersion,
                                         kRwLibraryBuild) == nullptr ||
+      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, sizeof(body), kRwLibraryVersion, kRwLibraryBuild) ==
+          nullptr ||
       RwStreamWrite(stream, body, sizeof(body)) == nullptr) {
     return nullptr;
   }

@@ -106,8 +106,8 @@ RwUInt32 RpMaterialListStreamGetSize(const RpMaterialList* list) {
 const RpMaterialList* RpMaterialListStreamWrite(const RpMaterialList* list, RwStream* stream) {
   if (RwStreamWriteVersionedChunkHeader(stream, kRwChunkMaterialList, RpMaterialListStreamGetSize(list),
                                         kRwLibraryVersion, kRwLibraryBuild) == nullptr ||
-      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, StructSize(list), kRwLibraryVersion,
-                                        kRwLibraryBuild) == nullptr) {
+      RwStreamWriteVersionedChunkHeader(stream, kRwChunkStruct, StructSize(list), kRwLibraryVersion, kRwLibraryBuild) ==
+          nullptr) {
     return nullptr;
   }
   const RwInt32 count = list->numMaterials;

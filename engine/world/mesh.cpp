@@ -30,10 +30,10 @@ RpMeshHeader gEmptyMeshHeader = {0, 0, 0, 0, 0};
 // Primitive of each header flag value (index), 0 where no primitive is named.
 constexpr RwUInt32 kFlagsToPrimitiveCount = kRpMeshHeaderPointList + 1;
 constexpr RwPrimitiveType kFlagsToPrimitive[kFlagsToPrimitiveCount] = {
-    kRwPrimTypeTriList,  kRwPrimTypeTriStrip, kRwPrimTypeTriFan,  RwPrimitiveType(0), kRwPrimTypeLineList,
-    RwPrimitiveType(0),  RwPrimitiveType(0),  RwPrimitiveType(0), kRwPrimTypePolyLine, RwPrimitiveType(0),
-    RwPrimitiveType(0),  RwPrimitiveType(0),  RwPrimitiveType(0), RwPrimitiveType(0), RwPrimitiveType(0),
-    RwPrimitiveType(0),  kRwPrimTypePointList};
+    kRwPrimTypeTriList, kRwPrimTypeTriStrip, kRwPrimTypeTriFan,  RwPrimitiveType(0),  kRwPrimTypeLineList,
+    RwPrimitiveType(0), RwPrimitiveType(0),  RwPrimitiveType(0), kRwPrimTypePolyLine, RwPrimitiveType(0),
+    RwPrimitiveType(0), RwPrimitiveType(0),  RwPrimitiveType(0), RwPrimitiveType(0),  RwPrimitiveType(0),
+    RwPrimitiveType(0), kRwPrimTypePointList};
 
 RwInt32 gModuleOffset = -1;
 RwInt32 gOpenCount = 0;
@@ -161,8 +161,8 @@ const RpMeshBuilderEntry** _rpMeshBuilderSortEntries(const RpMeshBuilder* builde
 }
 
 RpMeshBuilder* RpMeshBuilderCreate(RwUInt32 numTriangles) {
-  auto* builder = gBuilderFreeList != nullptr ? static_cast<RpMeshBuilder*>(RwFreeListEntryAlloc(gBuilderFreeList))
-                                              : nullptr;
+  auto* builder =
+      gBuilderFreeList != nullptr ? static_cast<RpMeshBuilder*>(RwFreeListEntryAlloc(gBuilderFreeList)) : nullptr;
   if (builder == nullptr) {
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
     return nullptr;
@@ -181,8 +181,8 @@ RpMeshBuilder* RpMeshBuilderCreate(RwUInt32 numTriangles) {
   return builder;
 }
 
-RpMeshBuilder* RpMeshBuilderAddTriangle(RpMeshBuilder* builder, RpMaterial* material, RwUInt16 index0,
-                                        RwUInt16 index1, RwUInt16 index2) {
+RpMeshBuilder* RpMeshBuilderAddTriangle(RpMeshBuilder* builder, RpMaterial* material, RwUInt16 index0, RwUInt16 index1,
+                                        RwUInt16 index2) {
   if (builder->numTriangles == builder->capacity) {
     const size_t bytes = sizeof(RpMeshBuilderEntry) * (static_cast<size_t>(builder->capacity) + 1);
     void* grown = builder->entries != nullptr ? RwRealloc(builder->entries, bytes) : RwMalloc(bytes);

@@ -68,8 +68,8 @@ typedef RpMeshHeader* (*RpTriStripMeshCallBack)(RpMeshBuilder* builder, void* da
 // Null (0x80000013) when the builder or its entries cannot be allocated.
 RpMeshBuilder* RpMeshBuilderCreate(RwUInt32 numTriangles);
 // Grows the builder by one entry when full; null (0x80000013) when it cannot.
-RpMeshBuilder* RpMeshBuilderAddTriangle(RpMeshBuilder* builder, RpMaterial* material, RwUInt16 index0,
-                                        RwUInt16 index1, RwUInt16 index2);
+RpMeshBuilder* RpMeshBuilderAddTriangle(RpMeshBuilder* builder, RpMaterial* material, RwUInt16 index0, RwUInt16 index1,
+                                        RwUInt16 index2);
 RwBool RpMeshBuilderDestroy(RpMeshBuilder* builder);
 // Strips when flags bit 0 is set, else lists; a builder without triangles
 // gives the shared empty header. Success destroys the builder; on failure

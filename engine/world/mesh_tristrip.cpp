@@ -81,9 +81,8 @@ void* Allocate(size_t bytes, RwBool* ok) {
 }
 
 void FreeWork(StripWork* work) {
-  void* blocks[] = {work->triangles, work->edges,        work->slots,        work->forward, work->backward,
-                    work->pool,      work->strips,       work->nextByVertex, work->headByVertex,
-                    work->taken,     work->joined};
+  void* blocks[] = {work->triangles, work->edges,        work->slots,        work->forward, work->backward, work->pool,
+                    work->strips,    work->nextByVertex, work->headByVertex, work->taken,   work->joined};
   for (void* block : blocks) {
     if (block != nullptr) {
       RwFree(block);
@@ -112,8 +111,8 @@ RwBool AllocateWork(StripWork* work, RwUInt32 n) {
   work->nextByVertex = static_cast<RwInt32*>(Allocate(sizeof(RwInt32) * count, &ok));
   work->headByVertex = static_cast<RwInt32*>(Allocate(sizeof(RwInt32) * kVertexIndexCount, &ok));
   work->taken = static_cast<RwBool*>(Allocate(sizeof(RwBool) * count, &ok));
-  work->joined = static_cast<RwUInt16*>(
-      Allocate(sizeof(RwUInt16) * (4 + kJoinVerticesPerStrip) * count + sizeof(RwUInt16), &ok));
+  work->joined =
+      static_cast<RwUInt16*>(Allocate(sizeof(RwUInt16) * (4 + kJoinVerticesPerStrip) * count + sizeof(RwUInt16), &ok));
   if (!ok) {
     FreeWork(work);
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
