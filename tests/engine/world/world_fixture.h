@@ -57,8 +57,15 @@ class WorldTest : public StartedEngineTest {
            RpLightRegisterPlugin(0, kCounterPluginId, LightBorn, LightGone, nullptr) >= 0;
   }
 
+  void SetUp() override {
+    StartedEngineTest::SetUp();
+    startBlocks_ = LiveBlocks();
+  }
+
   // Blocks of the engine's memory functions not yet freed.
   static int LiveBlocks() { return CountingMemoryState().mallocs - CountingMemoryState().frees; }
+  // Blocks allocated since the engine started and not yet freed.
+  int NewBlocks() const { return LiveBlocks() - startBlocks_; }
 
   static RpMaterial* Material(RwUInt8 alpha = 255) {
     RpMaterial* material = RpMaterialCreate();
@@ -82,6 +89,9 @@ class WorldTest : public StartedEngineTest {
     RwStreamClose(stream, nullptr);
     return object;
   }
+
+ private:
+  int startBlocks_ = 0;
 };
 
 }  // namespace world_test
