@@ -190,7 +190,7 @@ TEST_F(GeometryStreamTest, OldStructsCarryTheSurfaceProperties) {
   bytes.Real(0.75f).Real(0.75f).Real(0.75f).Header(kRwChunkExtension, 0);
   bytes.Header(kRwChunkExtension, 0);
 
-  RpGeometry* geometry = RpGeometryStreamRead(bytes.OpenRead());
+  RpGeometry* geometry = ReadBody(bytes, RpGeometryStreamRead);
   ASSERT_NE(geometry, nullptr);
   EXPECT_EQ(geometry->texCoords[0][2].v, 5.0f);
   EXPECT_EQ(geometry->triangles[0].vertIndex[1], 2);
@@ -234,7 +234,7 @@ TEST_F(GeometryStreamTest, CorruptChunksFailCleanly) {
   native.Header(kRwChunkStruct, 40).U32(rpGEOMETRYNATIVE).U32(1).U32(3).U32(1);
   native.Real(0).Real(0).Real(0).Real(1).U32(1).U32(0);
   native.Header(kRwChunkMaterialList, 16).Header(kRwChunkStruct, 4).U32(0).Header(kRwChunkExtension, 0);
-  EXPECT_EQ(RpGeometryStreamRead(native.OpenRead()), nullptr);
+  EXPECT_EQ(ReadBody(native, RpGeometryStreamRead), nullptr);
   ExpectError(kRwPluginIdNone, kRwErrInvalidValue);
   EXPECT_EQ(NewBlocks(), 0);
 }

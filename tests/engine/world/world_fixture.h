@@ -90,6 +90,15 @@ class WorldTest : public StartedEngineTest {
     return object;
   }
 
+  // Runs read on a stream over the bytes, which start with a chunk's body.
+  template <typename T>
+  static T* ReadBody(const ChunkBytes& bytes, T* (*read)(RwStream*)) {
+    RwStream* stream = OpenMemoryRead(bytes.bytes());
+    T* object = read(stream);
+    RwStreamClose(stream, nullptr);
+    return object;
+  }
+
  private:
   int startBlocks_ = 0;
 };
