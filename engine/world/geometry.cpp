@@ -214,12 +214,13 @@ RpGeometry* RpGeometryUnlock(RpGeometry* geometry) {
   if (geometry->mesh != nullptr) {
     return geometry;
   }
-  RpMeshBuilder* builder = RpMeshBuilderCreate(static_cast<RwUInt32>(geometry->numTriangles));
+  // A native geometry has a triangle count but no triangles of its own.
+  const RwInt32 numTriangles = geometry->triangles != nullptr ? geometry->numTriangles : 0;
+  RpMeshBuilder* builder = RpMeshBuilderCreate(static_cast<RwUInt32>(numTriangles));
   if (builder == nullptr) {
     return nullptr;
   }
-  // A native geometry has a triangle count but no triangles of its own.
-  for (RwInt32 i = 0; geometry->triangles != nullptr && i < geometry->numTriangles; ++i) {
+  for (RwInt32 i = 0; i < numTriangles; ++i) {
     const RpTriangle& triangle = geometry->triangles[i];
     if (RpMeshBuilderAddTriangle(builder, RpGeometryTriangleGetMaterial(geometry, &triangle), triangle.vertIndex[0],
                                  triangle.vertIndex[1], triangle.vertIndex[2]) == nullptr) {

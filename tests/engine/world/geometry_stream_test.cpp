@@ -175,6 +175,17 @@ TEST_F(GeometryStreamTest, WhatIsStoredWithoutArrays) {
   const std::vector<uint8_t> bytes = Write(hollow);
   EXPECT_EQ(RwReadLittleEndianUInt32(bytes.data() + 16), 16u + 24);
   RpGeometryDestroy(hollow);
+
+  SCOPED_TRACE("native: a triangle count without triangles or stored meshes");
+  ChunkBytes native;
+  native.Header(kRwChunkStruct, 40).U32(rpGEOMETRYNATIVE).U32(0x7FFFFFFF).U32(3).U32(1);
+  native.Real(0).Real(0).Real(0).Real(1).U32(0).U32(0);
+  native.Header(kRwChunkMaterialList, 16).Header(kRwChunkStruct, 4).U32(0).Header(kRwChunkExtension, 0);
+  read = ReadBody(native, RpGeometryStreamRead);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->triangles, nullptr);
+  EXPECT_EQ(read->mesh->numMeshes, 0);
+  RpGeometryDestroy(read);
 }
 
 TEST_F(GeometryStreamTest, OldStructsCarryTheSurfaceProperties) {
