@@ -11,6 +11,11 @@
 #include "engine/world/mesh.h"
 #include "engine/world/world_internal.h"
 
+// Sizes other modules and the stored format count on.
+static_assert(sizeof(RpTriangle) == 8, "a triangle is four 16-bit words");
+static_assert(sizeof(RpMorphTarget) == 40 && alignof(RpMorphTarget) == 8,
+              "vertex data behind the morph-target records stays aligned");
+
 namespace {
 
 RwPluginRegistry gGeometryRegistry = RwPluginRegistryInitializer(sizeof(RpGeometry));

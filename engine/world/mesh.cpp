@@ -14,6 +14,8 @@
 #include "engine/world/material.h"
 #include "engine/world/world_internal.h"
 
+static_assert(sizeof(RpMeshHeader) == 16 && sizeof(RpMesh) == 24, "meshes follow the header aligned");
+
 namespace {
 
 struct RpMeshModule {
