@@ -3,11 +3,13 @@
 
 #include "tests/support/fake_driver.h"
 
-void StartedEngineTest::SetUp() {
+void StartedEngineTest::SetUp() { StartEngine(nullptr, nullptr); }
+
+void StartedEngineTest::StartEngine(const RwMemoryFunctions* memoryFunctions, bool (*attachPlugins)()) {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
-  ASSERT_TRUE(RwEngineInit(MemoryFunctions(), 0, 4194304));
-  ASSERT_TRUE(AttachPlugins());
+  ASSERT_TRUE(RwEngineInit(memoryFunctions, 0, 4194304));
+  ASSERT_TRUE(attachPlugins == nullptr || attachPlugins());
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());
   TakeError();

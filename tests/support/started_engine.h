@@ -1,6 +1,6 @@
 // A test fixture whose tests run with the engine started on the fake driver
-// (with the fixture's memory functions and plugins) and the error record
-// cleared.
+// (by default with the C runtime's memory functions and no plugins) and the
+// error record cleared.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,10 +13,10 @@ class StartedEngineTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Memory functions for RwEngineInit (null: the C runtime's).
-  virtual const RwMemoryFunctions* MemoryFunctions() { return nullptr; }
-  // Runs between RwEngineInit and RwEngineOpen; false fails the set-up.
-  virtual bool AttachPlugins() { return true; }
+  // What SetUp does, with memory functions for RwEngineInit (null: the C
+  // runtime's) and plugins attached before the engine opens (null: none).
+  // Static: game tests derive from this fixture without type information.
+  static void StartEngine(const RwMemoryFunctions* memoryFunctions, bool (*attachPlugins)());
 
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);

@@ -46,11 +46,7 @@ constexpr RwUInt32 kCounterPluginId = 0xFF01;
 
 class WorldTest : public StartedEngineTest {
  protected:
-  const RwMemoryFunctions* MemoryFunctions() override {
-    CountingMemoryReset();
-    return CountingMemoryFunctions();
-  }
-  bool AttachPlugins() override {
+  static bool AttachPlugins() {
     Live() = LiveCounts();
     return RpWorldPluginAttach() &&
            RpMaterialRegisterPlugin(0, kCounterPluginId, MaterialBorn, MaterialGone, nullptr) >= 0 &&
@@ -58,7 +54,8 @@ class WorldTest : public StartedEngineTest {
   }
 
   void SetUp() override {
-    StartedEngineTest::SetUp();
+    CountingMemoryReset();
+    StartEngine(CountingMemoryFunctions(), AttachPlugins);
     startBlocks_ = LiveBlocks();
   }
 
