@@ -2,11 +2,11 @@
 // data folder: it comes up and keeps running its loop, a second copy started
 // meanwhile ends at once with exit code 0, and a termination request (which
 // the Windows stand-in turns into closing the window) ends it cleanly.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
-#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
