@@ -39,15 +39,16 @@ function(tk_test name folder)
                        PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;LIBGL_ALWAYS_SOFTWARE=1;LP_NUM_THREADS=0")
 endfunction()
 
-# tk_fuzzer(<source> DEPS <targets...> [SEED_SOURCES <sources...>])
+# tk_fuzzer(<source> DEPS <targets...> [SEED_SOURCES <sources...>] [SEED_DEPS <targets...>])
 # One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test. The
 # fixed seed keeps what CI explores the same from run to run. When
 # tests/fuzz/seeds/<name>_seeds.cpp exists, it is built with SEED_SOURCES (the
-# tests/support writers it uses) and run at build time to write the seed
-# corpus into the build folder, with "seeds.txt" listing the files; the smoke
-# run starts from them and adds nothing to the folder.
+# tests/support writers it uses) and linked with SEED_DEPS (the engine, for
+# seeds from its own writers), and run at build time to write the seed corpus
+# into the build folder, with "seeds.txt" listing the files; the smoke run
+# starts from them and adds nothing to the folder.
 function(tk_fuzzer src)
-  cmake_parse_arguments(ARG "" "" "DEPS;SEED_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;SEED_SOURCES;SEED_DEPS" ${ARGN})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -59,6 +60,7 @@ function(tk_fuzzer src)
   if(EXISTS ${seeds})
     add_executable(${name}_seeds ${seeds} ${ARG_SEED_SOURCES})
     target_include_directories(${name}_seeds PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name}_seeds PRIVATE ${ARG_SEED_DEPS})
     set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
     add_custom_command(OUTPUT ${corpus}/seeds.txt COMMAND ${name}_seeds ${corpus} DEPENDS ${name}_seeds VERBATIM)
     add_custom_target(${name}_corpus DEPENDS ${corpus}/seeds.txt)
