@@ -46,6 +46,9 @@
 #include "engine/world/material_list.h"
 #include "engine/world/mesh.h"
 #include "engine/world/world_attach.h"
+// Plugins.
+#include "engine/plugin/random/rprandom.h"
+#include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
 #include "engine/tool/bmp/rtbmp.h"

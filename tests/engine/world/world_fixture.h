@@ -55,7 +55,7 @@ class WorldTest : public StartedEngineTest {
 
   void SetUp() override {
     CountingMemoryReset();
-    StartEngine(CountingMemoryFunctions(), AttachPlugins);
+    StartEngine(AttachPlugins, CountingMemoryFunctions());
     startBlocks_ = LiveBlocks();
   }
 
