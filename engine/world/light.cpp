@@ -28,14 +28,10 @@ constexpr RwUInt32 kTypeShift = 16;
 constexpr RwUInt32 kByteMask = 0xFF;
 
 RwPluginRegistry gLightRegistry = RwPluginRegistryInitializer(sizeof(RpLight));
-RwInt32 gModuleOffset = -1;
+// The module's block in the engine instance while the engine is started.
+RpLightModule* gModule = nullptr;
 
-RpLightModule* Module() {
-  if (gModuleOffset < 0 || RwEngineInstance == &_rwEngineTemplate) {
-    return nullptr;
-  }
-  return RwPluginDataGet(RpLightModule, RwEngineInstance, gModuleOffset);
-}
+RpLightModule* Module() { return gModule; }
 
 // The frame sync callback until the world-object plugin installs its own.
 RwObjectHasFrame* SyncNothing(RwObjectHasFrame* object) { return object; }
@@ -54,7 +50,7 @@ void ReleaseLeftOver(void* entry, void*) { Release(static_cast<RpLight*>(entry))
 }  // namespace
 
 void* _rpLightOpen(void* instance, RwInt32 offset, RwInt32) {
-  gModuleOffset = offset;
+  gModule = RwPluginDataGet(RpLightModule, instance, offset);
   RpLightModule* module = Module();
   module->markerCounter = 0;
   module->freeList = RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(gLightRegistry.sizeOfStruct), kLightsPerBlock,
@@ -69,6 +65,7 @@ void* _rpLightClose(void* instance, RwInt32, RwInt32) {
     RwFreeListDestroy(module->freeList);
     module->freeList = nullptr;
   }
+  gModule = nullptr;
   return instance;
 }
 

@@ -29,22 +29,18 @@ constexpr RwUInt32 kTexturedOffset = 12;
 constexpr RwUInt32 kSurfaceOffset = 16;
 
 RwPluginRegistry gMaterialRegistry = RwPluginRegistryInitializer(sizeof(RpMaterial));
-RwInt32 gModuleOffset = -1;
+// The module's block in the engine instance while the engine is started.
+RpMaterialModule* gModule = nullptr;
 RpSurfaceProperties gDefaultSurfaceProperties = kUnitSurfaceProperties;
 
-RpMaterialModule* Module() {
-  if (gModuleOffset < 0 || RwEngineInstance == &_rwEngineTemplate) {
-    return nullptr;
-  }
-  return RwPluginDataGet(RpMaterialModule, RwEngineInstance, gModuleOffset);
-}
+RpMaterialModule* Module() { return gModule; }
 
 void FreeRecord(RpMaterial* material) { RwFreeListEntryFree(Module()->freeList, material); }
 
 }  // namespace
 
 void* _rpMaterialOpen(void* instance, RwInt32 offset, RwInt32) {
-  gModuleOffset = offset;
+  gModule = RwPluginDataGet(RpMaterialModule, instance, offset);
   gDefaultSurfaceProperties = kUnitSurfaceProperties;
   RpMaterialModule* module = Module();
   module->freeList = RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(gMaterialRegistry.sizeOfStruct),
@@ -58,6 +54,7 @@ void* _rpMaterialClose(void* instance, RwInt32, RwInt32) {
     RwFreeListDestroy(module->freeList);
     module->freeList = nullptr;
   }
+  gModule = nullptr;
   return instance;
 }
 

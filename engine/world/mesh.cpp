@@ -37,13 +37,14 @@ constexpr RwPrimitiveType kFlagsToPrimitive[kFlagsToPrimitiveCount] = {
     RwPrimitiveType(0), RwPrimitiveType(0),  RwPrimitiveType(0), RwPrimitiveType(0),  RwPrimitiveType(0),
     RwPrimitiveType(0), kRwPrimTypePointList};
 
-RwInt32 gModuleOffset = -1;
+// The module's block in the engine instance while the engine is started.
+RpMeshModule* gModule = nullptr;
 RwInt32 gOpenCount = 0;
 RwFreeList* gBuilderFreeList = nullptr;  // shared by every open engine
 RpTriStripMeshCallBack gTriStripCallBack = RpMeshDefaultTriStripCallBack;
 void* gTriStripData = nullptr;
 
-RpMeshModule* Module() { return RwPluginDataGet(RpMeshModule, RwEngineInstance, gModuleOffset); }
+RpMeshModule* Module() { return gModule; }
 
 RwBool IsTransparent(const RpMaterial* material) {
   if (material->color.alpha != kOpaqueAlpha) {
@@ -71,7 +72,7 @@ const void* RasterOf(const RpMaterial* material) {
 }  // namespace
 
 void* _rpMeshOpen(void* instance, RwInt32 offset, RwInt32) {
-  gModuleOffset = offset;
+  gModule = RwPluginDataGet(RpMeshModule, instance, offset);
   if (gOpenCount == 0) {
     gBuilderFreeList = RwFreeListCreate(sizeof(RpMeshBuilder), kBuildersPerBlock, alignof(RpMeshBuilder));
     if (gBuilderFreeList == nullptr) {
@@ -88,6 +89,7 @@ void* _rpMeshClose(void* instance, RwInt32, RwInt32) {
     RwFreeListDestroy(gBuilderFreeList);
     gBuilderFreeList = nullptr;
   }
+  gModule = nullptr;
   return instance;
 }
 
