@@ -36,7 +36,7 @@ bool StartEngine() {
   }
   static const RwMemoryFunctions memory = {LimitedMalloc, std::free, LimitedRealloc, LimitedCalloc};
   RwEngineOpenParams params = {&window};
-  if (!RwEngineInit(&memory, 0, 1u << 20) || !RwEngineOpen(&params)) {
+  if (!RwD3D8DriverInstall() || !RwEngineInit(&memory, 0, 1u << 20) || !RwEngineOpen(&params)) {
     return false;
   }
   return RwEngineSetVideoMode(0) && RwEngineStart();

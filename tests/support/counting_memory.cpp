@@ -29,7 +29,11 @@ void CountingFree(void* block) {
 
 void* CountingRealloc(void* block, size_t size) {
   sCounts.reallocs++;
-  return std::realloc(block, size);
+  void* result = std::realloc(block, size);
+  if (block == nullptr && result != nullptr) {
+    sCounts.reallocsOfNull++;
+  }
+  return result;
 }
 
 void* CountingCalloc(size_t count, size_t size) {
@@ -44,6 +48,8 @@ const RwMemoryFunctions kFunctions = {CountingMalloc, CountingFree, CountingReal
 CountingMemory& CountingMemoryState() { return sCounts; }
 
 void CountingMemoryReset() { sCounts = CountingMemory(); }
+
+int CountingMemoryLiveBlocks() { return sCounts.mallocs + sCounts.callocs + sCounts.reallocsOfNull - sCounts.frees; }
 
 const RwMemoryFunctions* CountingMemoryFunctions() { return &kFunctions; }
 

@@ -21,6 +21,7 @@ class EngineStartTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     FakeDriverInstall();
+    SetDisplayDriverInstall(FakeDriverInstallHooks);
     GameInitialise();
   }
   void TearDown() override {
@@ -29,6 +30,7 @@ class EngineStartTest : public AppTest {
       CloseEngine();
     }
     FakeEngineShutdown();
+    SetDisplayDriverInstall(nullptr);
     FakeDriverUninstall();
     AppTest::TearDown();
   }

@@ -47,6 +47,7 @@ class FirstFrameTest : public ::testing::Test {
     window_ = CreateWindowExA(0, kClassName, "first frame", WS_OVERLAPPEDWINDOW, 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(RwD3D8DriverInstall());
     ShowWindow(window_, SW_SHOW);
   }
 
