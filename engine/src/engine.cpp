@@ -6,6 +6,7 @@
 #include "engine/src/engine_internal.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/memory_internal.h"
 
 namespace {
 

@@ -34,6 +34,11 @@ struct RwEngineModule {
 // initialised. A slot left empty is passed over at init.
 RwBool _rwEngineInstallModule(const RwEngineModule* module);
 
+// The template the engine pointer uses while no engine is open.
+extern RwEngineRecord _rwEngineTemplate;
+// Successful opens minus closes; plugins register only while it is 0.
+extern RwInt32 _rwEngineOpenCount;
+
 // Core modules, registered by RwEngineInit as engine plugins in this order.
 // Each constructor takes (engine instance, offset, size) and returns the
 // instance or null; each destructor returns the instance.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/engine_internal.h"
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"

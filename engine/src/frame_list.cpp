@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "engine/src/frame.h"
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/matrix_internal.h"
 #include "engine/src/plcore/memory.h"
 #include "engine/src/plcore/stream.h"
 

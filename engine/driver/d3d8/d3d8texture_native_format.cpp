@@ -5,6 +5,7 @@
 
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/driver/d3d8/d3d8texture_native.h"
+#include "engine/driver/d3d8/d3d8texture_native_internal.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/src/plcore/error.h"
 #include "platform/d3d8/d3d8.h"

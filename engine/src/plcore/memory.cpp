@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/memory_internal.h"
 
 namespace {
 

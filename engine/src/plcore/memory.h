@@ -57,10 +57,3 @@ void RwMemoryClose(void);
 
 // Frees a block that the engine's memory functions allocated; null is ignored.
 void EngineFree(void* block);
-
-// Free-list entry functions of the plain-allocation mode: one memory-function
-// call per entry, the list's blocks untouched.
-void* _rwFreeListAllocPlain(RwFreeList* list);
-RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry);
-// Whether lists created from now on preallocate their blocks (default on).
-void _rwFreeListSetPreallocation(RwBool preallocate);

@@ -122,7 +122,3 @@ RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes);
 RwReal RwReadLittleEndianReal(const RwUInt8* bytes);
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
 void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);
-
-// Engine plugin 0x404: the stream free list.
-void* _rwStreamModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwStreamModuleClose(void* instance, RwInt32 offset, RwInt32 size);

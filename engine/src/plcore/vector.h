@@ -49,7 +49,3 @@ RwV3d* RwV3dTransformPoints(RwV3d* out, const RwV3d* in, RwInt32 count, const Rw
 RwV3d* RwV3dTransformVectors(RwV3d* out, const RwV3d* in, RwInt32 count, const RwMatrix* matrix);
 // Null installs the portable routine.
 RwBool RwV3dSetTransformFunctions(RwV3dTransformFunction points, RwV3dTransformFunction vectors);
-
-// Engine plugin 0x401: builds and frees the square-root tables.
-void* _rwVectorOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwVectorClose(void* instance, RwInt32 offset, RwInt32 size);

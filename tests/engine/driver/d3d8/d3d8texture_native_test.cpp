@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "engine/driver/d3d8/d3d8texture_native_internal.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
 #include "tests/support/chunk_bytes.h"

@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "engine/tool/charse/charset_internal.h"
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/win_testing.h"
