@@ -38,7 +38,7 @@ RwReal RwV3dLength(const RwV3d* in);
 RwReal RwV2dLength(const RwV2d* in);
 // Returns the length; a zero vector stays zero and records error 25.
 RwReal RwV3dNormalize(RwV3d* out, const RwV3d* in);
-RwReal RwV3dDotProduct(const RwV3d* a, const RwV3d* b);
+inline RwReal RwV3dDotProduct(const RwV3d* a, const RwV3d* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
 void RwV3dCrossProduct(RwV3d* out, const RwV3d* a, const RwV3d* b);
 void RwV3dAdd(RwV3d* out, const RwV3d* a, const RwV3d* b);
 void RwV3dSub(RwV3d* out, const RwV3d* a, const RwV3d* b);
