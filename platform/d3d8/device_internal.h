@@ -275,6 +275,8 @@ class BaseTexture : public ResourceCore {
   // Returns the OpenGL texture name (0 without a device); *target receives
   // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP.
   GLuint Prepare(GLenum* target);
+  // The same with the device's context already current (a draw makes it so).
+  GLuint PrepareInContext(GLenum* target);
 
   void Init(Device* owner, UINT faces, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
             D3DPOOL pool);
@@ -354,6 +356,8 @@ class BufferCore : public ResourceCore {
   // Uploads what changed since the last call and returns the OpenGL buffer
   // name (0 without a device). An upload binds it to GL_COPY_WRITE_BUFFER.
   GLuint Prepare();
+  // The same with the device's context already current (a draw makes it so).
+  GLuint PrepareInContext();
 
   std::vector<uint8_t> data;
   UINT lockCount = 0;

@@ -358,9 +358,13 @@ void BaseTexture::UploadLevel(Surface* surface) {
 }
 
 GLuint BaseTexture::Prepare(GLenum* target) {
+  if (device != nullptr) device->MakeCurrent();
+  return PrepareInContext(target);
+}
+
+GLuint BaseTexture::PrepareInContext(GLenum* target) {
   if (target != nullptr) *target = glTarget;
   if (device == nullptr) return 0;
-  device->MakeCurrent();
   if (format == D3DFMT_P8) {
     uint64_t generation = 0;
     device->CurrentPalette(&generation);
@@ -476,8 +480,12 @@ HRESULT BufferCore::UnlockCommon() {
 }
 
 GLuint BufferCore::Prepare() {
+  if (device != nullptr) device->MakeCurrent();
+  return PrepareInContext();
+}
+
+GLuint BufferCore::PrepareInContext() {
   if (device == nullptr) return 0;
-  device->MakeCurrent();
   if (glBuffer == 0) {
     glGenBuffers(1, &glBuffer);
     discarded = true;
