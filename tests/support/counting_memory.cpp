@@ -58,13 +58,13 @@ void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int fa
     SCOPED_TRACE(n);
     sCounts.mallocAttempts = 0;
     sCounts.failMallocNumber = n;
-    const int live = sCounts.mallocs - sCounts.frees;
+    const int live = CountingMemoryLiveBlocks();
     const bool succeeded = attempt();
     sCounts.failMallocNumber = 0;
     if (succeeded) {
       break;
     }
-    ASSERT_EQ(sCounts.mallocs - sCounts.frees, live);
+    ASSERT_EQ(CountingMemoryLiveBlocks(), live);
     ASSERT_LT(n, failureLimit);
   }
 }
