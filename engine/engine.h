@@ -39,6 +39,10 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
+// Plugins.
+#include "engine/plugin/random/rprandom.h"
+#include "engine/plugin/spline/rpspline.h"
+
 // Toolkits.
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
