@@ -17,16 +17,17 @@ constexpr uint32_t kChunkHeaderBytes = 12;
 
 void Vector(ChunkBytes& bytes, const float (&v)[3]) { bytes.Real(v[0]).Real(v[1]).Real(v[2]); }
 
+// Bytes a text occupies: at least one after it, rounded to whole words.
+uint32_t StoredTextSize(uint32_t length) { return (length + 4) & ~3u; }
+
 void Text(ChunkBytes& bytes, const std::string& text, int64_t lengthOverride) {
   bytes.U32(lengthOverride >= 0 ? static_cast<uint32_t>(lengthOverride) : static_cast<uint32_t>(text.size()));
-  std::vector<uint8_t> stored(LocatorWriter::StoredTextSize(static_cast<uint32_t>(text.size())), 0);
+  std::vector<uint8_t> stored(StoredTextSize(static_cast<uint32_t>(text.size())), 0);
   std::copy(text.begin(), text.end(), stored.begin());
   bytes.Bytes(stored);
 }
 
 }  // namespace
-
-uint32_t LocatorWriter::StoredTextSize(uint32_t length) { return (length + 4) & ~3u; }
 
 LocatorWriter& LocatorWriter::Add(const std::string& name, const std::string& data, float x, float y, float z) {
   LocatorWriterEntry entry;

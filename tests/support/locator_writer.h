@@ -30,9 +30,6 @@ class LocatorWriter {
   uint32_t headerValue = 0;
   std::string headerText;  // up to 32 bytes, zero-filled
 
-  // Bytes a text of that length occupies: (length + 4) & ~3.
-  static uint32_t StoredTextSize(uint32_t length);
-
   std::vector<uint8_t> Build() const;
   bool WriteFile(const std::string& path) const;
 

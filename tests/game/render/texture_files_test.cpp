@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -81,17 +83,8 @@ class TextureFilesTest : public D3D8EngineWindowTest {
   }
 
   static std::string FileText(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "rb");
-    std::string text;
-    if (file != nullptr) {
-      char buffer[256];
-      size_t got;
-      while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0) {
-        text.append(buffer, got);
-      }
-      fclose(file);
-    }
-    return text;
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
 
   ScratchFolder mFolder{"texture_files_test"};
