@@ -27,33 +27,6 @@ RwInt32 FrameWordSize(const void* object, RwInt32 offset, RwInt32) {
   return *RwPluginDataGetConst(RwInt32, object, offset) != 0 ? 4 : 0;
 }
 
-void StartEngine() {
-  static bool started = false;
-  if (started) {
-    return;
-  }
-  started = fakedevice::Init(nullptr, 0);
-  if (started) {
-    gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
-    started = gFrameWordOffset >= 0 &&
-              RwFrameRegisterPluginStream(kFramePluginId, nullptr, WriteFrameWord, FrameWordSize) >= 0 &&
-              fakedevice::OpenAndStart();
-  }
-  if (!started) {
-    std::fprintf(stderr, "fuzz_seeds: the engine did not start\n");
-    std::abort();
-  }
-}
-
-std::vector<uint8_t> Written(const std::function<bool(RwStream*)>& write) {
-  std::vector<uint8_t> bytes;
-  if (!WriteToMemory(write, &bytes)) {
-    std::fprintf(stderr, "fuzz_seeds: an engine writer failed\n");
-    std::abort();
-  }
-  return bytes;
-}
-
 // A hierarchy of count frames, each the child of the one before when chain
 // is set, else all children of the root; every second frame carries a word.
 RwFrame* MakeFrames(int count, bool chain) {
@@ -78,7 +51,8 @@ std::vector<uint8_t> FrameListBytes(int count, bool chain) {
   RwFrame* root = MakeFrames(count, chain);
   RwFrameList list;
   RwFrameListInitialize(&list, root);
-  const std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
+  const std::vector<uint8_t> bytes =
+      EngineWritten([&](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
   RwFrameListDeinitialize(&list);
   RwFrameDestroyHierarchy(root);
   return bytes;
@@ -90,7 +64,8 @@ std::vector<uint8_t> MatrixBytes() {
   const RwV3d offset = {3.0f, -4.0f, 5.0f};
   RwMatrixRotate(matrix, &axis, 45.0f, kRwCombineReplace);
   RwMatrixTranslate(matrix, &offset, kRwCombinePostConcat);
-  const std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwMatrixStreamWrite(matrix, stream); });
+  const std::vector<uint8_t> bytes =
+      EngineWritten([&](RwStream* stream) { return RwMatrixStreamWrite(matrix, stream); });
   RwMatrixDestroy(matrix);
   return bytes;
 }
@@ -106,7 +81,7 @@ std::vector<uint8_t> CameraBody(RwInt32 projection, RwReal window, RwReal nearPl
   RwCameraSetNearClipPlane(camera, nearPlane);
   RwCameraSetFarClipPlane(camera, farPlane);
   RwCameraSetFogDistance(camera, 0.5f * farPlane);
-  std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwCameraStreamWrite(camera, stream); });
+  std::vector<uint8_t> bytes = EngineWritten([&](RwStream* stream) { return RwCameraStreamWrite(camera, stream); });
   RwCameraDestroy(camera);
   bytes.erase(bytes.begin(), bytes.begin() + 12);
   return bytes;
@@ -176,8 +151,36 @@ std::vector<uint8_t> Dictionary(const std::vector<NativeTextureDescription>& tex
 
 }  // namespace
 
+void StartSeedEngine() {
+  static bool started = false;
+  if (started) {
+    return;
+  }
+  // The world module first, as the game attaches it.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach();
+  if (started) {
+    gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
+    started = gFrameWordOffset >= 0 &&
+              RwFrameRegisterPluginStream(kFramePluginId, nullptr, WriteFrameWord, FrameWordSize) >= 0 &&
+              fakedevice::OpenAndStart();
+  }
+  if (!started) {
+    std::fprintf(stderr, "fuzz_seeds: the engine did not start\n");
+    std::abort();
+  }
+}
+
+std::vector<uint8_t> EngineWritten(const std::function<bool(RwStream*)>& write) {
+  std::vector<uint8_t> bytes;
+  if (!WriteToMemory(write, &bytes)) {
+    std::fprintf(stderr, "fuzz_seeds: an engine writer failed\n");
+    std::abort();
+  }
+  return bytes;
+}
+
 TK_FUZZ_SEEDS(engine_stream_fuzz) {
-  StartEngine();
+  StartSeedEngine();
   seeds.Add("one_frame.bin", FrameListBytes(1, false));
   seeds.Add("frame_chain.bin", FrameListBytes(5, true));
   seeds.Add("frame_fan.bin", FrameListBytes(4, false));
@@ -186,7 +189,7 @@ TK_FUZZ_SEEDS(engine_stream_fuzz) {
 }
 
 TK_FUZZ_SEEDS(engine_camera_fuzz) {
-  StartEngine();
+  StartSeedEngine();
   seeds.Add("perspective.bin", CameraBody(kRwCameraPerspective, 1.0f, 0.1f, 100.0f));
   seeds.Add("parallel.bin", CameraBody(kRwCameraParallel, 20.0f, 1.0f, 500.0f));
 }
