@@ -51,6 +51,7 @@
 // Plugins.
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
+#include "engine/plugin/userdata/rpuserdata.h"
 
 // Toolkits.
 #include "engine/tool/2d/rt2d.h"

@@ -1,0 +1,244 @@
+// User data: round trips on geometries built through the creation functions
+// and on the other object types through byte-built sub-chunks, the accessors'
+// answers outside the elements, copies, and corrupt sub-chunks.
+#include "engine/plugin/userdata/rpuserdata.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/plugin/userdata/userdata_internal.h"
+#include "tests/engine/plugin/plugin_fixture.h"
+
+namespace {
+
+using plugin_test::PluginTest;
+using plugin_test::WithSubChunk;
+
+bool AttachUserData() { return RpWorldPluginAttach() && RpUserDataPluginAttach(); }
+
+RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
+  RwTexture* texture = RwTextureCreate(nullptr);
+  RwTextureSetName(texture, name);
+  return texture;
+}
+
+// A sub-chunk body: an integer array, a nameless real array and a string
+// array holding a null string.
+ChunkBytes ThreeArrays() {
+  ChunkBytes body;
+  body.S32(3);
+  body.U32(5).Bytes({'l', 'e', 'v', 'e', 0}).S32(rpINTUSERDATA).S32(2).S32(-7).S32(40);
+  body.U32(0).S32(rpREALUSERDATA).S32(1).Real(2.5f);
+  body.U32(2).Bytes({'s', 0}).S32(rpSTRINGUSERDATA).S32(2).U32(3).Bytes({'a', 'b', 0}).U32(0);
+  return body;
+}
+
+void ExpectThreeArrays(const RpUserDataList* list) {
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->numArrays, 3);
+  const RpUserDataArray* ints = &list->arrays[0];
+  EXPECT_STREQ(RpUserDataArrayGetName(ints), "leve");
+  EXPECT_EQ(RpUserDataArrayGetFormat(ints), rpINTUSERDATA);
+  EXPECT_EQ(RpUserDataArrayGetInt(ints, 0), -7);
+  EXPECT_EQ(RpUserDataArrayGetInt(ints, 1), 40);
+  const RpUserDataArray* reals = &list->arrays[1];
+  EXPECT_EQ(RpUserDataArrayGetName(reals), nullptr);
+  EXPECT_EQ(RpUserDataArrayGetFloat(reals, 0), 2.5f);
+  const RpUserDataArray* strings = &list->arrays[2];
+  EXPECT_EQ(RpUserDataArrayGetNumElements(strings), 2);
+  EXPECT_STREQ(RpUserDataArrayGetString(strings, 0), "ab");
+  EXPECT_EQ(RpUserDataArrayGetString(strings, 1), nullptr);
+}
+
+class UserDataTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    StartWith(AttachUserData);
+    RwTextureSetReadCallBack(NamedTexture);
+  }
+};
+
+TEST_F(UserDataTest, GeometryArraysRoundTripThroughTheCreationFunctions) {
+  RpGeometry* geometry = RpGeometryCreate(3, 1, 0);
+  EXPECT_EQ(RpUserDataGeometryAddArray(geometry, "priority.priority", rpINTUSERDATA, 1), 0);
+  EXPECT_EQ(RpUserDataGeometryAddArray(geometry, "lod.lod", rpREALUSERDATA, 1), 1);
+  EXPECT_EQ(RpUserDataGeometryAddArray(geometry, "name.name", rpSTRINGUSERDATA, 2), 2);
+  EXPECT_EQ(RpUserDataGeometryAddArray(geometry, "empty", rpINTUSERDATA, 0), 3);
+  EXPECT_EQ(RpUserDataGeometryAddArray(geometry, "bad", 4, 1), -1);
+  ExpectError(kRwPluginIdNone, kRwErrInvalidValue);
+  RpUserDataArraySetInt(RpUserDataGeometryGetArray(geometry, 0), 0, -1);
+  RpUserDataArraySetFloat(RpUserDataGeometryGetArray(geometry, 1), 0, 25.0f);
+  RpUserDataArray* names = RpUserDataGeometryGetArray(geometry, 2);
+  RpUserDataArraySetString(names, 0, "first");
+  EXPECT_EQ(RpUserDataArraySetString(names, 0, "door"), names);  // replaces, freeing the first
+  EXPECT_EQ(RpUserDataArraySetInt(names, 0, 1), nullptr);
+  EXPECT_EQ(RpUserDataArraySetString(names, 2, "x"), nullptr);
+
+  const std::vector<uint8_t> bytes = Written([&](RwStream* s) { return RpGeometryStreamWrite(geometry, s); });
+  RpGeometryDestroy(geometry);
+  RpGeometry* read = ReadChunk(bytes, kRwChunkGeometry, RpGeometryStreamRead);
+  ASSERT_NE(read, nullptr);
+
+  // The empty array is stored and reachable but not counted.
+  EXPECT_EQ(RpUserDataGeometryGetArrayCount(read), 3);
+  ASSERT_NE(RpUserDataGeometryGetArray(read, 3), nullptr);
+  EXPECT_STREQ(RpUserDataArrayGetName(RpUserDataGeometryGetArray(read, 3)), "empty");
+  EXPECT_EQ(RpUserDataGeometryGetArray(read, 4), nullptr);
+  EXPECT_EQ(RpUserDataGeometryGetArray(read, -1), nullptr);
+
+  const RpUserDataArray* priority = RpUserDataGeometryGetArray(read, 0);
+  const RpUserDataArray* lod = RpUserDataGeometryGetArray(read, 1);
+  const RpUserDataArray* name = RpUserDataGeometryGetArray(read, 2);
+  EXPECT_STREQ(RpUserDataArrayGetName(priority), "priority.priority");
+  EXPECT_EQ(RpUserDataArrayGetInt(priority, 0), -1);
+  EXPECT_EQ(RpUserDataArrayGetFloat(lod, 0), 25.0f);
+  EXPECT_STREQ(RpUserDataArrayGetString(name, 0), "door");
+  EXPECT_EQ(RpUserDataArrayGetString(name, 1), nullptr);
+
+  // Outside the elements, another format or no array: nothing.
+  EXPECT_EQ(RpUserDataArrayGetInt(priority, 1), 0);
+  EXPECT_EQ(RpUserDataArrayGetInt(name, 0), 0);
+  EXPECT_EQ(RpUserDataArrayGetFloat(lod, -1), 0.0f);
+  EXPECT_EQ(RpUserDataArrayGetString(name, 2), nullptr);
+  EXPECT_EQ(RpUserDataArrayGetInt(RpUserDataGeometryGetArray(read, 3), 0), 0);
+  EXPECT_EQ(RpUserDataArrayGetInt(nullptr, 0), 0);
+  EXPECT_EQ(RpUserDataArrayGetName(nullptr), nullptr);
+  RpGeometryDestroy(read);
+
+  // A geometry without user data writes no user-data sub-chunk.
+  RpGeometry* plain = RpGeometryCreate(3, 1, 0);
+  EXPECT_EQ(RpUserDataGeometryGetArrayCount(plain), 0);
+  const std::vector<uint8_t> plainBytes = Written([&](RwStream* s) { return RpGeometryStreamWrite(plain, s); });
+  RpGeometryDestroy(plain);
+  ChunkBytes emptyExtension;
+  emptyExtension.Header(kRwChunkExtension, 0);
+  EXPECT_TRUE(std::equal(emptyExtension.bytes().begin(), emptyExtension.bytes().end(), plainBytes.end() - 12));
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(UserDataTest, OtherObjectTypesRoundTripByteBuiltSubChunks) {
+  const std::vector<uint8_t> body = ThreeArrays().bytes();
+  {
+    SCOPED_TRACE("light");
+    RpLight* light = RpLightCreate(rpLIGHTPOINT);
+    const auto bytes =
+        WithSubChunk(Written([&](RwStream* s) { return RpLightStreamWrite(light, s); }), kRpUserDataPluginId, body);
+    RpLightDestroy(light);
+    RpLight* read = ReadChunk(bytes, kRwChunkLight, RpLightStreamRead);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATALIGHT, read));
+    EXPECT_EQ(Written([&](RwStream* s) { return RpLightStreamWrite(read, s); }), bytes);
+    RpLightDestroy(read);
+  }
+  {
+    SCOPED_TRACE("camera");
+    RwCamera* camera = RwCameraCreate();
+    const auto bytes =
+        WithSubChunk(Written([&](RwStream* s) { return RwCameraStreamWrite(camera, s); }), kRpUserDataPluginId, body);
+    RwCameraDestroy(camera);
+    RwCamera* read = ReadChunk(bytes, kRwChunkCamera, RwCameraStreamRead);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATACAMERA, read));
+    EXPECT_EQ(Written([&](RwStream* s) { return RwCameraStreamWrite(read, s); }), bytes);
+    RwCameraDestroy(read);
+  }
+  {
+    SCOPED_TRACE("material");
+    RpMaterial* material = RpMaterialCreate();
+    const auto bytes = WithSubChunk(Written([&](RwStream* s) { return RpMaterialStreamWrite(material, s); }),
+                                    kRpUserDataPluginId, body);
+    RpMaterialDestroy(material);
+    RpMaterial* read = ReadChunk(bytes, kRwChunkMaterial, RpMaterialStreamRead);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATAMATERIAL, read));
+    EXPECT_EQ(Written([&](RwStream* s) { return RpMaterialStreamWrite(read, s); }), bytes);
+    RpMaterialDestroy(read);
+  }
+  {
+    SCOPED_TRACE("texture");
+    RwTexture* texture = NamedTexture("stone", nullptr);
+    const auto bytes =
+        WithSubChunk(Written([&](RwStream* s) { return RwTextureStreamWrite(texture, s); }), kRpUserDataPluginId, body);
+    RwTextureDestroy(texture);
+    RwTexture* read = ReadChunk(bytes, kRwChunkTexture, RwTextureStreamRead);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATATEXTURE, read));
+    EXPECT_EQ(Written([&](RwStream* s) { return RwTextureStreamWrite(read, s); }), bytes);
+    RwTextureDestroy(read);
+  }
+  {
+    SCOPED_TRACE("frame, and its copy");
+    RwFrame* frame = RwFrameCreate();
+    RwFrameList list;
+    RwFrameListInitialize(&list, frame);
+    const auto bytes =
+        WithSubChunk(Written([&](RwStream* s) { return RwFrameListStreamWrite(&list, s); }), kRpUserDataPluginId, body);
+    RwFrameListDeinitialize(&list);
+    RwFrameDestroy(frame);
+    RwStream* stream = OpenMemoryRead(bytes);
+    ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkFrameList, nullptr, nullptr));
+    ASSERT_NE(RwFrameListStreamRead(stream, &list), nullptr);
+    RwStreamClose(stream, nullptr);
+    RwFrame* read = list.frames[0];
+    RwFrameListDeinitialize(&list);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATAFRAME, read));
+    RwFrame* copy = RwFrameCloneHierarchy(read);
+    RwFrameDestroy(read);
+    ExpectThreeArrays(_rpUserDataList(rpUSERDATAFRAME, copy));
+    RwFrameDestroy(copy);
+  }
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(UserDataTest, CorruptSubChunksFailWithoutLeaks) {
+  struct Case {
+    const char* what;
+    ChunkBytes body;
+  };
+  Case cases[] = {
+      {"unknown format", ChunkBytes().S32(1).U32(0).S32(4).S32(1).S32(0)},
+      {"negative array count", ChunkBytes().S32(-1)},
+      {"more arrays than bytes", ChunkBytes().S32(0x10000000).U32(0).S32(1).S32(0)},
+      {"negative element count", ChunkBytes().S32(1).U32(0).S32(1).S32(-2)},
+      {"more elements than bytes", ChunkBytes().S32(1).U32(0).S32(2).S32(0x40000000).Real(1.0f)},
+      {"name past the chunk", ChunkBytes().S32(1).U32(0xFFFFFFF0u).S32(1).S32(0)},
+      {"string past the chunk", ChunkBytes().S32(1).U32(0).S32(3).S32(1).U32(9).Bytes({'a', 'b'})},
+      {"second array cut short", ThreeArrays().Truncate(3)},
+  };
+  RpLight* light = RpLightCreate(rpLIGHTPOINT);
+  const std::vector<uint8_t> plain = Written([&](RwStream* s) { return RpLightStreamWrite(light, s); });
+  RpLightDestroy(light);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ReadChunk(WithSubChunk(plain, kRpUserDataPluginId, c.body.bytes()), kRwChunkLight, RpLightStreamRead),
+              nullptr);
+    TakeError();
+    EXPECT_EQ(NewBlocks(), 0);
+  }
+
+  // Unterminated names and strings come back terminated at their stored length.
+  const ChunkBytes unterminated =
+      ChunkBytes().S32(1).U32(2).Bytes({'n', 'o'}).S32(3).S32(1).U32(3).Bytes({'a', 'b', 'c'});
+  RpLight* read =
+      ReadChunk(WithSubChunk(plain, kRpUserDataPluginId, unterminated.bytes()), kRwChunkLight, RpLightStreamRead);
+  ASSERT_NE(read, nullptr);
+  const RpUserDataList* list = _rpUserDataList(rpUSERDATALIGHT, read);
+  EXPECT_STREQ(RpUserDataArrayGetName(&list->arrays[0]), "no");
+  EXPECT_STREQ(RpUserDataArrayGetString(&list->arrays[0], 0), "abc");
+  RpLightDestroy(read);
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(UserDataTest, FailedAllocationsWhileReadingLeakNothing) {
+  RpLight* light = RpLightCreate(rpLIGHTPOINT);
+  const auto bytes = WithSubChunk(Written([&](RwStream* s) { return RpLightStreamWrite(light, s); }),
+                                  kRpUserDataPluginId, ThreeArrays().bytes());
+  RpLightDestroy(light);
+  ExpectFailedMallocsLeakNothing(
+      [&] {
+        RpLight* read = ReadChunk(bytes, kRwChunkLight, RpLightStreamRead);
+        TakeError();
+        return read != nullptr && RpLightDestroy(read);
+      },
+      40);
+}
+
+}  // namespace
