@@ -49,6 +49,8 @@
 #include "engine/world/mesh.h"
 #include "engine/world/world_attach.h"
 // Plugins.
+#include "engine/plugin/dmorph/rpdmorph.h"
+#include "engine/plugin/morph/rpmorph.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 #include "engine/plugin/userdata/rpuserdata.h"

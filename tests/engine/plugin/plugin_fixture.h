@@ -46,18 +46,23 @@ class PluginTest : public StartedEngineTest {
   int startBlocks_ = 0;
 };
 
-// A written chunk whose last 12 bytes are an empty extension chunk, with
-// that extension given one sub-chunk of the plugin id and body; the outer
-// chunk's length grows to match.
+// A written chunk whose last child is its extension chunk, with one more
+// sub-chunk of the plugin id and body at the extension's end; the lengths of
+// the extension and the outer chunk grow to match.
 inline std::vector<uint8_t> WithSubChunk(const std::vector<uint8_t>& written, RwUInt32 pluginId,
                                          const std::vector<uint8_t>& body) {
-  EXPECT_GE(written.size(), 2 * kRwChunkHeaderSize);
-  std::vector<uint8_t> bytes(written.begin(), written.end() - kRwChunkHeaderSize);
+  size_t extension = kRwChunkHeaderSize;
+  for (size_t at = extension; at + kRwChunkHeaderSize <= written.size();) {
+    extension = at;
+    at += kRwChunkHeaderSize + RwReadLittleEndianUInt32(&written[at + 4]);
+  }
+  std::vector<uint8_t> bytes = written;
   const uint32_t added = kRwChunkHeaderSize + static_cast<uint32_t>(body.size());
   RwWriteLittleEndianUInt32(&bytes[4], RwReadLittleEndianUInt32(&bytes[4]) + added);
-  ChunkBytes extension;
-  extension.Header(kRwChunkExtension, added).Header(pluginId, static_cast<uint32_t>(body.size())).Bytes(body);
-  bytes.insert(bytes.end(), extension.bytes().begin(), extension.bytes().end());
+  RwWriteLittleEndianUInt32(&bytes[extension + 4], RwReadLittleEndianUInt32(&bytes[extension + 4]) + added);
+  ChunkBytes subChunk;
+  subChunk.Header(pluginId, static_cast<uint32_t>(body.size())).Bytes(body);
+  bytes.insert(bytes.end(), subChunk.bytes().begin(), subChunk.bytes().end());
   return bytes;
 }
 

@@ -1,0 +1,224 @@
+// Delta morph: delta targets stored with geometries (names, kinds, k = 0),
+// their application to the vertex data (control runs, unchanged weights,
+// colour wrap, bounds), and corrupt sub-chunks.
+#include "engine/plugin/dmorph/rpdmorph.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/plugin/dmorph/dmorph_internal.h"
+#include "tests/engine/plugin/plugin_fixture.h"
+
+namespace {
+
+using plugin_test::PluginTest;
+using plugin_test::WithSubChunk;
+
+bool AttachDMorph() { return RpWorldPluginAttach() && RpDMorphPluginAttach(); }
+
+constexpr RwUInt32 kAllKinds =
+    rpDMORPHDATATYPEPOSITIONS | rpDMORPHDATATYPENORMALS | rpDMORPHDATATYPEPRELITS | rpDMORPHDATATYPETEXCOORDS;
+constexpr RwInt32 kVertices = 6;
+
+// A geometry of six vertices with every kind of vertex data: vertex i at
+// (i, 0, 0), normal (0, 1, 0), colour {250, 10, 3, 128}, coordinates (i, 1).
+RpGeometry* SixVertices(RwUInt32 format) {
+  RpGeometry* geometry = RpGeometryCreate(kVertices, 1, format);
+  geometry->triangles[0] = {{0, 1, 2}, kRpTriangleNoMaterial};
+  RpMorphTarget& base = geometry->morphTarget[0];
+  for (RwInt32 i = 0; i < kVertices; ++i) {
+    base.verts[i] = {static_cast<RwReal>(i), 0.0f, 0.0f};
+    if (base.normals != nullptr) {
+      base.normals[i] = {0.0f, 1.0f, 0.0f};
+    }
+    if (geometry->preLitLum != nullptr) {
+      geometry->preLitLum[i] = {250, 10, 3, 128};
+    }
+    if (geometry->texCoords[0] != nullptr) {
+      geometry->texCoords[0][i] = {static_cast<RwReal>(i), 1.0f};
+    }
+  }
+  return RpGeometryUnlock(geometry);
+}
+
+constexpr RwUInt32 kFullFormat = rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYPRELIT | rpGEOMETRYTEXTURED;
+
+// One target's bytes: deltas j = 0, 1 of position (1 + j, 2, 0), normal
+// (0, 0, 1), colour {20, 3, 255, 0} and coordinates (0.5, 0).
+ChunkBytes& Target(ChunkBytes& body, const std::vector<uint8_t>& name, RwUInt32 kinds,
+                   const std::vector<uint8_t>& control, RwUInt32 k) {
+  body.U32(static_cast<uint32_t>(name.size())).Bytes(name).U32(kinds).U32(rpGEOMETRYLOCKVERTICES);
+  body.U32(static_cast<uint32_t>(control.size())).U32(k).Bytes(control);
+  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPEPOSITIONS) != 0; ++j) {
+    body.Real(1.0f + j).Real(2.0f).Real(0.0f);
+  }
+  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPENORMALS) != 0; ++j) {
+    body.Real(0.0f).Real(0.0f).Real(1.0f);
+  }
+  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPEPRELITS) != 0; ++j) {
+    body.Bytes({20, 3, 255, 0});
+  }
+  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPETEXCOORDS) != 0; ++j) {
+    body.Real(0.5f).Real(0.0f);
+  }
+  return body.Real(1.0f).Real(2.0f).Real(3.0f).Real(4.0f);
+}
+
+// Two targets: "smile" with every kind on vertices 3 and 4 (0x03, 0x82), and
+// a nameless one with no deltas.
+ChunkBytes TwoTargets() {
+  ChunkBytes body;
+  body.U32(2);
+  Target(body, {'s', 'm', 'i', 'l', 'e', 0}, kAllKinds, {0x03, 0x82}, 2);
+  Target(body, {}, rpDMORPHDATATYPEPOSITIONS, {0x81}, 0);
+  return body;
+}
+
+class DMorphTest : public PluginTest {
+ protected:
+  void SetUp() override { StartWith(AttachDMorph); }
+
+  // A geometry of the format read back with the delta-morph body.
+  RpGeometry* WithTargets(RwUInt32 format, const ChunkBytes& body) {
+    RpGeometry* geometry = SixVertices(format);
+    const std::vector<uint8_t> bytes = WithSubChunk(GeometryBytes(geometry), kRpDMorphPluginId, body.bytes());
+    RpGeometryDestroy(geometry);
+    return ReadChunk(bytes, kRwChunkGeometry, RpGeometryStreamRead);
+  }
+
+  static std::vector<uint8_t> GeometryBytes(const RpGeometry* geometry) {
+    return Written([geometry](RwStream* s) { return RpGeometryStreamWrite(geometry, s) != nullptr; });
+  }
+};
+
+TEST_F(DMorphTest, TargetsRoundTripWithNamesKindsAndEmptyDeltas) {
+  RpGeometry* geometry = WithTargets(kFullFormat, TwoTargets());
+  ASSERT_NE(geometry, nullptr);
+  ASSERT_EQ(RpDMorphGeometryGetTargetCount(geometry), 2u);
+  const RpDMorphGeometryData* data = _rpDMorphGeometryGetData(geometry);
+  const RpDMorphDeltaTarget& smile = data->targets[0];
+  EXPECT_EQ(smile.geometry, geometry);
+  EXPECT_STREQ(smile.name, "smile");
+  EXPECT_EQ(smile.numDeltas, 2u);
+  EXPECT_EQ(smile.positions[1].x, 2.0f);
+  EXPECT_EQ(smile.normals[0].z, 1.0f);
+  EXPECT_EQ(smile.preLightColors[1].blue, 255);
+  EXPECT_EQ(smile.texCoords[1].u, 0.5f);
+  EXPECT_EQ(smile.boundingSphere.radius, 4.0f);
+  EXPECT_EQ(data->targets[1].name, nullptr);
+  EXPECT_EQ(data->targets[1].deltaBlock, nullptr);
+  EXPECT_EQ(data->appliedWeights[0], 0.0f);
+
+  // What was read is written back byte for byte.
+  RpGeometry* plain = SixVertices(kFullFormat);
+  const std::vector<uint8_t> expected = WithSubChunk(GeometryBytes(plain), kRpDMorphPluginId, TwoTargets().bytes());
+  RpGeometryDestroy(plain);
+  EXPECT_EQ(GeometryBytes(geometry), expected);
+  RpGeometryDestroy(geometry);
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(DMorphTest, WeightsMoveOnlyTheCodedVerticesByTheChange) {
+  RpGeometry* geometry = WithTargets(kFullFormat, TwoTargets());
+  ASSERT_NE(geometry, nullptr);
+  const RpMorphTarget& base = geometry->morphTarget[0];
+  const RwReal half[2] = {0.5f, 0.0f};
+  _rpDMorphGeometryApplyWeights(geometry, half);
+  for (RwInt32 i = 0; i < kVertices; ++i) {
+    SCOPED_TRACE(i);
+    const bool moved = i == 3 || i == 4;
+    const RwReal delta = moved ? 1.0f + (i - 3) : 0.0f;
+    EXPECT_EQ(base.verts[i].x, i + 0.5f * delta);
+    EXPECT_EQ(base.verts[i].y, moved ? 1.0f : 0.0f);
+    EXPECT_EQ(base.normals[i].z, moved ? 0.5f : 0.0f);
+    EXPECT_EQ(geometry->texCoords[0][i].u, i + (moved ? 0.25f : 0.0f));
+    // 250 + trunc(20 x 0.5) wraps to 4; 3 + trunc(255 x 0.5) = 130; trunc(3 x 0.5) = 1.
+    const RwRGBA expected = moved ? RwRGBA{4, 11, 130, 128} : RwRGBA{250, 10, 3, 128};
+    EXPECT_EQ(geometry->preLitLum[i].red, expected.red);
+    EXPECT_EQ(geometry->preLitLum[i].green, expected.green);
+    EXPECT_EQ(geometry->preLitLum[i].blue, expected.blue);
+    EXPECT_EQ(geometry->preLitLum[i].alpha, expected.alpha);
+  }
+  EXPECT_EQ(_rpDMorphGeometryGetData(geometry)->appliedWeights[0], 0.5f);
+
+  // The same weights again change nothing.
+  const std::vector<uint8_t> before = GeometryBytes(geometry);
+  _rpDMorphGeometryApplyWeights(geometry, half);
+  EXPECT_EQ(GeometryBytes(geometry), before);
+
+  // Back to 0 takes the truncated colour steps back out exactly.
+  const RwReal zero[2] = {0.0f, 0.0f};
+  _rpDMorphGeometryApplyWeights(geometry, zero);
+  EXPECT_EQ(base.verts[4].x, 4.0f);
+  EXPECT_EQ(geometry->preLitLum[3].red, 250);
+  EXPECT_EQ(geometry->preLitLum[3].green, 10);
+  EXPECT_EQ(geometry->preLitLum[3].blue, 3);
+  RpGeometryDestroy(geometry);
+}
+
+TEST_F(DMorphTest, ControlRunsStopAtTheVerticesAndDeltasAndMissingKindsAreSkipped) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> control;
+    RwUInt32 k;
+    std::vector<RwInt32> moved;  // vertices that move, in delta order
+  };
+  const Case cases[] = {
+      {"a run longer than the deltas", {0x85}, 2, {0, 1}},
+      {"a run past the last vertex", {0x04, 0x85}, 5, {4, 5}},
+      {"skips past the last vertex", {0x7F, 0x7F, 0x81}, 1, {}},
+      {"apply, skip, apply", {0x81, 0x02, 0x81}, 2, {0, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChunkBytes body;
+    Target(body.U32(1), {}, kAllKinds, c.control, c.k);
+    // Positions only: the normal, colour and coordinate deltas find nothing to move.
+    RpGeometry* geometry = WithTargets(rpGEOMETRYPOSITIONS, body);
+    ASSERT_NE(geometry, nullptr);
+    const RwReal one = 1.0f;
+    _rpDMorphGeometryApplyWeights(geometry, &one);
+    std::vector<RwInt32> moved;
+    for (RwInt32 i = 0; i < kVertices; ++i) {
+      if (geometry->morphTarget[0].verts[i].y != 0.0f) {
+        moved.push_back(i);
+      }
+    }
+    EXPECT_EQ(moved, c.moved);
+    RpGeometryDestroy(geometry);
+  }
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(DMorphTest, CorruptSubChunksFailWithoutLeaks) {
+  struct Case {
+    const char* what;
+    ChunkBytes body;
+  };
+  Case cases[] = {
+      {"more targets than bytes", ChunkBytes().U32(0x10000000).U32(0)},
+      {"name past the chunk", ChunkBytes().U32(1).U32(0x7FFFFFFF).U32(0)},
+      {"control bytes past the chunk", ChunkBytes().U32(1).U32(0).U32(2).U32(0).U32(0xFFFFFFF0u).U32(0)},
+      {"deltas past the chunk", ChunkBytes().U32(1).U32(0).U32(kAllKinds).U32(0).U32(0).U32(0x20000000)},
+      {"sphere cut short", TwoTargets().Truncate(4)},
+  };
+  RpGeometry* plain = SixVertices(kFullFormat);
+  const std::vector<uint8_t> bytes = GeometryBytes(plain);
+  RpGeometryDestroy(plain);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ReadChunk(WithSubChunk(bytes, kRpDMorphPluginId, c.body.bytes()), kRwChunkGeometry, RpGeometryStreamRead),
+              nullptr);
+    TakeError();
+    EXPECT_EQ(NewBlocks(), 0);
+  }
+  const std::vector<uint8_t> good = WithSubChunk(bytes, kRpDMorphPluginId, TwoTargets().bytes());
+  ExpectFailedMallocsLeakNothing(
+      [&] {
+        RpGeometry* read = ReadChunk(good, kRwChunkGeometry, RpGeometryStreamRead);
+        TakeError();
+        return read != nullptr && RpGeometryDestroy(read);
+      },
+      60);
+}
+
+}  // namespace
