@@ -139,6 +139,15 @@ bool AttachPlugins() {
   if (!RpSplinePluginAttach()) {
     return false;
   }
+  if (!RpUserDataPluginAttach()) {
+    return false;
+  }
+  if (!RpMorphPluginAttach()) {
+    return false;
+  }
+  if (!RpDMorphPluginAttach()) {
+    return false;
+  }
   return true;
 }
 
