@@ -29,7 +29,12 @@ void CountingFree(void* block) {
 
 void* CountingRealloc(void* block, size_t size) {
   sCounts.reallocs++;
-  return std::realloc(block, size);
+  void* grown = std::realloc(block, size);
+  // Growing nothing allocates a block that a free will count.
+  if (block == nullptr && grown != nullptr) {
+    sCounts.mallocs++;
+  }
+  return grown;
 }
 
 void* CountingCalloc(size_t count, size_t size) {
