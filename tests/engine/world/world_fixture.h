@@ -1,6 +1,8 @@
 // A started engine with the world module attached, counting memory functions
-// and test plugins on materials and lights that count the live objects, so
-// that tests can see leaks of free-list records too.
+// and test plugins on materials, lights, atomics, clumps, frames and cameras
+// that count the live objects, so that tests can see leaks of free-list
+// records too. Atomics, clumps and frames also carry a tag word that clones
+// copy and streams carry.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +20,10 @@ namespace world_test {
 struct LiveCounts {
   int materials = 0;
   int lights = 0;
+  int atomics = 0;
+  int clumps = 0;
+  int frames = 0;
+  int cameras = 0;
 };
 
 inline LiveCounts& Live() {
@@ -42,7 +48,44 @@ inline void* LightGone(void* object, RwInt32, RwInt32) {
   return object;
 }
 
+template <int LiveCounts::*count>
+void* Born(void* object, RwInt32, RwInt32) {
+  (Live().*count)++;
+  return object;
+}
+template <int LiveCounts::*count>
+void* Gone(void* object, RwInt32, RwInt32) {
+  (Live().*count)--;
+  return object;
+}
+
 constexpr RwUInt32 kCounterPluginId = 0xFF01;
+constexpr RwUInt32 kTagPluginId = 0xFF02;
+
+// The tag word of an atomic, clump or frame registered at offset; 0 at creation.
+inline RwUInt32* TagAt(void* object, RwInt32 offset) { return RwPluginDataGet(RwUInt32, object, offset); }
+inline void* TagClear(void* object, RwInt32 offset, RwInt32) {
+  *TagAt(object, offset) = 0;
+  return object;
+}
+inline void* TagCopy(void* destination, const void* source, RwInt32 offset, RwInt32) {
+  *TagAt(destination, offset) = *RwPluginDataGetConst(RwUInt32, source, offset);
+  return destination;
+}
+inline RwStream* TagRead(RwStream* stream, RwInt32, void* object, RwInt32 offset, RwInt32) {
+  return RwStreamReadInt32(stream, reinterpret_cast<RwInt32*>(TagAt(object, offset)), 4);
+}
+inline RwStream* TagWrite(RwStream* stream, RwInt32, const void* object, RwInt32 offset, RwInt32) {
+  return RwStreamWriteInt32(stream, RwPluginDataGetConst(RwInt32, object, offset), 4);
+}
+// Only tagged objects write the sub-chunk.
+inline RwInt32 TagSize(const void* object, RwInt32 offset, RwInt32) {
+  return *RwPluginDataGetConst(RwUInt32, object, offset) != 0 ? 4 : 0;
+}
+
+inline RwUInt32& AtomicTag(RpAtomic* atomic) { return *TagAt(atomic, RpAtomicGetPluginOffset(kTagPluginId)); }
+inline RwUInt32& ClumpTag(RpClump* clump) { return *TagAt(clump, RpClumpGetPluginOffset(kTagPluginId)); }
+inline RwUInt32& FrameTag(RwFrame* frame) { return *TagAt(frame, RwFrameGetPluginOffset(kTagPluginId)); }
 
 class WorldTest : public StartedEngineTest {
  protected:
@@ -50,7 +93,21 @@ class WorldTest : public StartedEngineTest {
     Live() = LiveCounts();
     return RpWorldPluginAttach() &&
            RpMaterialRegisterPlugin(0, kCounterPluginId, MaterialBorn, MaterialGone, nullptr) >= 0 &&
-           RpLightRegisterPlugin(0, kCounterPluginId, LightBorn, LightGone, nullptr) >= 0;
+           RpLightRegisterPlugin(0, kCounterPluginId, LightBorn, LightGone, nullptr) >= 0 &&
+           RpAtomicRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::atomics>, Gone<&LiveCounts::atomics>,
+                                  nullptr) >= 0 &&
+           RpClumpRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::clumps>, Gone<&LiveCounts::clumps>, nullptr) >=
+               0 &&
+           RwFrameRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::frames>, Gone<&LiveCounts::frames>, nullptr) >=
+               0 &&
+           RwCameraRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::cameras>, Gone<&LiveCounts::cameras>,
+                                  nullptr) >= 0 &&
+           RpAtomicRegisterPlugin(4, kTagPluginId, TagClear, nullptr, TagCopy) >= 0 &&
+           RpAtomicRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0 &&
+           RpClumpRegisterPlugin(4, kTagPluginId, TagClear, nullptr, TagCopy) >= 0 &&
+           RpClumpRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0 &&
+           RwFrameRegisterPlugin(4, kTagPluginId, TagClear, nullptr, TagCopy) >= 0 &&
+           RwFrameRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0;
   }
 
   void SetUp() override {
