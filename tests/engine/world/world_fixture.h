@@ -107,13 +107,45 @@ class WorldTest : public StartedEngineTest {
            RpClumpRegisterPlugin(4, kTagPluginId, TagClear, nullptr, TagCopy) >= 0 &&
            RpClumpRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0 &&
            RwFrameRegisterPlugin(4, kTagPluginId, TagClear, nullptr, TagCopy) >= 0 &&
-           RwFrameRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0;
+           RwFrameRegisterPluginStream(kTagPluginId, TagRead, TagWrite, TagSize) >= 0 &&
+           (ExtraAttach() == nullptr || ExtraAttach()());
   }
 
-  void SetUp() override {
+  // What a test adds to the fixture's attach, read while the engine starts.
+  static bool (*&ExtraAttach())() {
+    static bool (*extra)() = nullptr;
+    return extra;
+  }
+
+  void SetUp() override { Start(nullptr); }
+
+  void TearDown() override {
+    if (dictionary_ != nullptr) {
+      RwTexDictionaryDestroy(dictionary_);
+    }
+    StartedEngineTest::TearDown();
+  }
+
+  // Starts the engine with the fixture's plugins and what extra attaches.
+  void Start(bool (*extra)()) {
     CountingMemoryReset();
+    ExtraAttach() = extra;
     StartEngine(AttachPlugins, CountingMemoryFunctions());
+    ExtraAttach() = nullptr;
     startBlocks_ = LiveBlocks();
+  }
+
+  // A texture without raster, in the current dictionary, so that reading a
+  // texture chunk of its name finds it.
+  RwTexture* DictionaryTexture(const char* name) {
+    if (dictionary_ == nullptr) {
+      dictionary_ = RwTexDictionaryCreate();
+      RwTexDictionarySetCurrent(dictionary_);
+    }
+    RwTexture* texture = RwTextureCreate(nullptr);
+    RwTextureSetName(texture, name);
+    RwTexDictionaryAddTexture(dictionary_, texture);
+    return texture;
   }
 
   // Blocks of the engine's memory functions not yet freed.
@@ -155,6 +187,7 @@ class WorldTest : public StartedEngineTest {
 
  private:
   int startBlocks_ = 0;
+  RwTexDictionary* dictionary_ = nullptr;
 };
 
 }  // namespace world_test
