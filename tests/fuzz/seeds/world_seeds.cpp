@@ -1,11 +1,14 @@
 // Seeds of the world module's fuzz targets: geometry chunks with lists and
 // strips, pre-lit colours, normals, one to three coordinate sets, morph
 // targets and a shared and a textured material, an empty geometry; and light
-// chunks of every type. All from the engine's own writers.
+// chunks of every type; clumps with a hierarchy, shared and own geometries,
+// lights and cameras, an empty clump and an old clump with an inline
+// geometry. From the engine's own writers and the chunk builder.
 #include <string>
 
 #include "engine/engine.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
+#include "tests/support/chunk_bytes.h"
 
 namespace {
 
@@ -32,6 +35,81 @@ std::vector<uint8_t> GeometryBytes(RpGeometry* geometry) {
       EngineWritten([geometry](RwStream* stream) { return RpGeometryStreamWrite(geometry, stream) != nullptr; });
   RpGeometryDestroy(geometry);
   return bytes;
+}
+
+RpAtomic* AddAtomic(RpClump* clump, RwFrame* frame, RpGeometry* geometry, RwUInt32 flags) {
+  RpAtomic* atomic = RpAtomicCreate();
+  RpAtomicSetGeometry(atomic, geometry, 0);
+  RpAtomicSetFrame(atomic, frame);
+  RpAtomicSetFlags(atomic, flags);
+  RpClumpAddAtomic(clump, atomic);
+  return atomic;
+}
+
+// A root with two children, the second with a child of its own.
+RpClump* FramedClump(RwFrame** frames) {
+  RpClump* clump = RpClumpCreate();
+  for (RwInt32 i = 0; i < 4; ++i) {
+    frames[i] = RwFrameCreate();
+    const RwV3d offset = {static_cast<RwReal>(i), 1.0f, 0.0f};
+    RwFrameTranslate(frames[i], &offset, kRwCombineReplace);
+  }
+  RwFrameAddChild(frames[0], frames[1]);
+  RwFrameAddChild(frames[0], frames[2]);
+  RwFrameAddChild(frames[2], frames[3]);
+  RpClumpSetFrame(clump, frames[0]);
+  return clump;
+}
+
+std::vector<uint8_t> ClumpBytes(RpClump* clump) {
+  std::vector<uint8_t> bytes =
+      EngineWritten([clump](RwStream* stream) { return RpClumpStreamWrite(clump, stream) != nullptr; });
+  RpClumpDestroy(clump);
+  return bytes;
+}
+
+// Two atomics share a textured geometry, a third has its own morphing one; a
+// spot light and a camera hang on frames below the root.
+std::vector<uint8_t> ModelBytes(RpMaterial* plain, RpMaterial* textured) {
+  RwFrame* frames[4];
+  RpClump* clump = FramedClump(frames);
+  RpGeometry* shared = Geometry(rpGEOMETRYTEXTURED | rpGEOMETRYNORMALS, 1, plain, textured);
+  RpGeometry* morphing = Geometry(rpGEOMETRYPRELIT, 2, textured, plain);
+  AddAtomic(clump, frames[0], shared, rpATOMICRENDER | rpATOMICCOLLISIONTEST);
+  AddAtomic(clump, frames[3], shared, 0xE4);
+  AddAtomic(clump, frames[1], morphing, rpATOMICRENDER);
+  RpGeometryDestroy(shared);
+  RpGeometryDestroy(morphing);
+  RpLight* light = RpLightCreate(rpLIGHTSPOT);
+  RpLightSetRadius(light, 8.0f);
+  RpLightSetFrame(light, frames[2]);
+  RpClumpAddLight(clump, light);
+  RwCamera* camera = RwCameraCreate();
+  RwCameraSetFrame(camera, frames[3]);
+  RpClumpAddCamera(clump, camera);
+  return ClumpBytes(clump);
+}
+
+// A clump struct of the old version with the atomic count alone, an empty
+// geometry list and one atomic carrying its geometry inline.
+std::vector<uint8_t> OldClumpBytes() {
+  RwFrame* frame = RwFrameCreate();
+  RwFrameList frames;
+  RwFrameListInitialize(&frames, frame);
+  const std::vector<uint8_t> frameList =
+      EngineWritten([&frames](RwStream* stream) { return RwFrameListStreamWrite(&frames, stream) != nullptr; });
+  RwFrameListDeinitialize(&frames);
+  RwFrameDestroy(frame);
+  const std::vector<uint8_t> geometry = GeometryBytes(RpGeometryCreateEmpty(2.0f));
+  ChunkBytes body;
+  body.Header(kRwChunkStruct, 4, RwChunkStampEncode(kRpClumpAtomicCountOnlyVersion, 0)).U32(1).Bytes(frameList);
+  body.Header(kRwChunkGeometryList, 16).Header(kRwChunkStruct, 4).U32(0);
+  body.Header(kRwChunkAtomic, 40 + static_cast<uint32_t>(geometry.size()));
+  body.Header(kRwChunkStruct, 16).U32(0).U32(0).U32(rpATOMICRENDER).U32(0).Bytes(geometry);
+  body.Header(kRwChunkExtension, 0).Header(kRwChunkExtension, 0);
+  ChunkBytes clump;
+  clump.Header(kRwChunkClump, static_cast<uint32_t>(body.size())).Bytes(body.bytes());
+  return clump.bytes();
 }
 
 }  // namespace
@@ -69,4 +147,27 @@ TK_FUZZ_SEEDS(engine_light_fuzz) {
               EngineWritten([light](RwStream* stream) { return RpLightStreamWrite(light, stream) != nullptr; }));
     RpLightDestroy(light);
   }
+}
+
+TK_FUZZ_SEEDS(engine_clump_fuzz) {
+  StartSeedEngine();
+  RpMaterial* plain = RpMaterialCreate();
+  RpMaterial* textured = RpMaterialCreate();
+  RwTexture* texture = RwTextureCreate(nullptr);
+  RwTextureSetName(texture, "skin");
+  RpMaterialSetTexture(textured, texture);
+  RwTextureDestroy(texture);
+  seeds.Add("model.bin", ModelBytes(plain, textured));
+  RpMaterialDestroy(plain);
+  RpMaterialDestroy(textured);
+
+  RwFrame* frames[4];
+  RpClump* empty = FramedClump(frames);
+  seeds.Add("empty.bin", ClumpBytes(empty));
+  RpClump* single = FramedClump(frames);
+  RpGeometry* geometry = RpGeometryCreateEmpty(1.0f);
+  AddAtomic(single, frames[2], geometry, rpATOMICRENDER);
+  RpGeometryDestroy(geometry);
+  seeds.Add("single.bin", ClumpBytes(single));
+  seeds.Add("old_inline.bin", OldClumpBytes());
 }
