@@ -1,6 +1,5 @@
-// Atomics: defaults, geometry references, clones, world bounding spheres that
-// follow their frames, and the bounding-sphere interpolation between morph
-// targets.
+// Atomics: geometry references, world bounding spheres that follow their
+// frames, and the bounding-sphere interpolation between morph targets.
 #include "engine/world/atomic.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 
 namespace {
 
-using world_test::AtomicTag;
 using world_test::Live;
 using world_test::WorldTest;
 
@@ -27,60 +25,25 @@ class AtomicTest : public WorldTest {
   }
 };
 
-RpAtomic* Drawn(RpAtomic* atomic) { return atomic; }
-
-TEST_F(AtomicTest, GeometryReferencesAndClones) {
+TEST_F(AtomicTest, GeometryReferences) {
   RpAtomic* atomic = RpAtomicCreate();
   ASSERT_NE(atomic, nullptr);
   EXPECT_EQ(RpAtomicGetFlags(atomic), static_cast<RwUInt32>(rpATOMICCOLLISIONTEST | rpATOMICRENDER));
-  EXPECT_EQ(atomic->renderCallBack, RpAtomicDefaultRenderCallBack);
-  EXPECT_EQ(atomic->interpolator.flags, rpINTERPOLATORDIRTYINSTANCE | rpINTERPOLATORDIRTYSPHERE);
-  EXPECT_EQ(atomic->interpolator.time, 1.0f);
   EXPECT_EQ(RpAtomicGetWorld(atomic), nullptr);  // no world-object plugin attached
-
   RpGeometry* geometry = Targets(2);
   RpAtomicSetGeometry(atomic, geometry, 0);
-  EXPECT_EQ(geometry->refCount, 2);
-  EXPECT_EQ(atomic->boundingSphere.radius, 1.0f);
   RpAtomicSetGeometry(atomic, geometry, 0);  // the same geometry: no second reference
   EXPECT_EQ(geometry->refCount, 2);
+  EXPECT_EQ(atomic->boundingSphere.radius, 1.0f);
   SCOPED_TRACE("flags bit 0 keeps the atomic's sphere");
   RpGeometry* other = Targets(1);
   atomic->boundingSphere = {{5.0f, 5.0f, 5.0f}, 7.0f};
   RpAtomicSetGeometry(atomic, other, 1);
   EXPECT_EQ(atomic->boundingSphere.radius, 7.0f);
   EXPECT_EQ(geometry->refCount, 1);
-  RpAtomicSetGeometry(atomic, geometry, 0);
-  RpGeometryDestroy(other);  // freed with the atomic's reference gone
-
-  SCOPED_TRACE("a clone shares the geometry and copies what the atomic says");
-  RwFrame* frame = RwFrameCreate();
-  RpAtomicSetFrame(atomic, frame);
-  RpAtomicSetFlags(atomic, 0xFF);  // the game keeps its own bits there too
-  atomic->boundingSphere = {{1.0f, 2.0f, 3.0f}, 4.0f};
-  RpAtomicSetRenderCallBack(atomic, Drawn);
-  atomic->interpolator.startMorphTarget = 1;
-  atomic->interpolator.position = 0.25f;
-  AtomicTag(atomic) = 77;
-  RpAtomic* clone = RpAtomicClone(atomic);
-  ASSERT_NE(clone, nullptr);
-  EXPECT_EQ(RpAtomicGetGeometry(clone), geometry);
-  EXPECT_EQ(geometry->refCount, 3);
-  EXPECT_EQ(RpAtomicGetFlags(clone), 0xFFu);
-  EXPECT_EQ(clone->boundingSphere.radius, 4.0f);
-  EXPECT_EQ(clone->renderCallBack, Drawn);
-  EXPECT_EQ(clone->interpolator.startMorphTarget, 1);
-  EXPECT_EQ(clone->interpolator.position, 0.25f);
-  EXPECT_EQ(AtomicTag(clone), 77u);
-  EXPECT_EQ(RpAtomicGetFrame(clone), nullptr);
-  EXPECT_EQ(RpAtomicGetClump(clone), nullptr);
-
-  RpAtomicDestroy(clone);
-  RpAtomicDestroy(atomic);
-  EXPECT_TRUE(rwLinkListEmpty(&frame->objectList));
-  EXPECT_EQ(geometry->refCount, 1);
+  RpGeometryDestroy(other);
+  RpAtomicDestroy(atomic);  // frees the other geometry with the last reference
   RpGeometryDestroy(geometry);
-  RwFrameDestroy(frame);
   EXPECT_EQ(Live().atomics, 0);
   EXPECT_EQ(NewBlocks(), 0);
 }

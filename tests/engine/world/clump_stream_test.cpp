@@ -9,13 +9,16 @@
 #include "engine/world/clump.h"
 #include "engine/world/world_internal.h"
 #include "tests/engine/world/world_fixture.h"
+#include "tests/support/clump_builder.h"
 
 namespace {
 
 using world_test::AtomicTag;
 using world_test::ClumpTag;
 using world_test::FrameTag;
-using world_test::Live;
+using world_test::Members;
+using world_test::PutU32;
+using world_test::U32At;
 using world_test::WorldTest;
 
 constexpr RwUInt32 kRightsPluginId = 0xFF10;
@@ -41,20 +44,6 @@ bool AttachRights() {
          RpAtomicSetStreamRightsCallBack(kRightsPluginId, TakeRights) >= 0;
 }
 
-uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) {
-    value = (value << 8) | bytes[offset + i];
-  }
-  return value;
-}
-
-void PutU32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-  }
-}
-
 // The offset of the nth chunk header of the type this engine wrote.
 size_t ChunkAt(const std::vector<uint8_t>& bytes, uint32_t type, int nth = 0) {
   for (size_t at = 0; at + 12 <= bytes.size(); ++at) {
@@ -69,15 +58,6 @@ size_t ChunkAt(const std::vector<uint8_t>& bytes, uint32_t type, int nth = 0) {
 class ClumpStreamTest : public WorldTest {
  protected:
   void SetUp() override { Start(AttachRights); }
-
-  static RpAtomic* AddAtomic(RpClump* clump, RwFrame* frame, RpGeometry* geometry, RwUInt32 flags) {
-    RpAtomic* atomic = RpAtomicCreate();
-    RpAtomicSetGeometry(atomic, geometry, 0);
-    RpAtomicSetFrame(atomic, frame);
-    RpAtomicSetFlags(atomic, flags);
-    RpClumpAddAtomic(clump, atomic);
-    return atomic;
-  }
 
   // Root (x + 1, tag 11) > child (y + 2, tag 12) > grandchild (z + 1); none
   // is the identity, whose flag a read matrix does not get back. Atomics added
@@ -107,9 +87,9 @@ class ClumpStreamTest : public WorldTest {
     RpMaterialDestroy(material);
     RpGeometryUnlock(shared);
     RpGeometry* own = RpGeometryCreateEmpty(2.0f);
-    AddAtomic(clump, frames[0], shared, 0xE9);
-    AtomicTag(AddAtomic(clump, frames[2], shared, rpATOMICRENDER)) = 21;
-    AddAtomic(clump, frames[1], own, 0x10);
+    AddClumpAtomic(clump, frames[0], shared, 0xE9);
+    AtomicTag(AddClumpAtomic(clump, frames[2], shared, rpATOMICRENDER)) = 21;
+    AddClumpAtomic(clump, frames[1], own, 0x10);
     RpGeometryDestroy(shared);
     RpGeometryDestroy(own);
 
@@ -131,27 +111,6 @@ class ClumpStreamTest : public WorldTest {
   }
 
   static RpClump* Read(const std::vector<uint8_t>& bytes) { return ReadChunk(bytes, kRwChunkClump, RpClumpStreamRead); }
-
-  static std::vector<RpAtomic*> Atomics(RpClump* clump) {
-    std::vector<RpAtomic*> atomics;
-    RpClumpForAllAtomics(
-        clump,
-        [](RpAtomic* atomic, void* data) {
-          static_cast<std::vector<RpAtomic*>*>(data)->push_back(atomic);
-          return atomic;
-        },
-        &atomics);
-    return atomics;
-  }
-
-  void ExpectAllGone() {
-    EXPECT_EQ(Live().atomics, 0);
-    EXPECT_EQ(Live().clumps, 0);
-    EXPECT_EQ(Live().frames, 0);
-    EXPECT_EQ(Live().lights, 0);
-    EXPECT_EQ(Live().cameras, 0);
-    EXPECT_EQ(Live().materials, 0);
-  }
 };
 
 TEST_F(ClumpStreamTest, RoundTripKeepsHierarchyFlagsSharingAndMembers) {
@@ -159,65 +118,36 @@ TEST_F(ClumpStreamTest, RoundTripKeepsHierarchyFlagsSharingAndMembers) {
   const std::vector<uint8_t> bytes = Write(model);
   RpClumpDestroy(model);
   // One geometry chunk for the two atomics that share theirs.
-  const size_t geometryList = ChunkAt(bytes, kRwChunkGeometryList);
-  EXPECT_EQ(U32At(bytes, geometryList + 24), 2u);
+  EXPECT_EQ(U32At(bytes, ChunkAt(bytes, kRwChunkGeometryList) + 24), 2u);
 
   RpClump* read = Read(bytes);
   ASSERT_NE(read, nullptr);
   ExpectNoError();
   RwFrame* root = RpClumpGetFrame(read);
-  ASSERT_NE(root, nullptr);
-  ASSERT_NE(root->child, nullptr);
+  ASSERT_TRUE(root != nullptr && root->child != nullptr && root->child->child != nullptr);
   RwFrame* child = root->child;
-  ASSERT_NE(child->child, nullptr);
-  RwFrame* grandchild = child->child;
   EXPECT_EQ(child->modelling.pos.y, 2.0f);
-  EXPECT_EQ(grandchild->modelling.pos.z, 1.0f);
-  EXPECT_EQ(FrameTag(root), 11u);
   EXPECT_EQ(FrameTag(child), 12u);
-  EXPECT_EQ(ClumpTag(read), 7u);
-
   // The file holds the list order, which reading reverses: back to insertion order.
-  const std::vector<RpAtomic*> atomics = Atomics(read);
+  const std::vector<RpAtomic*> atomics = Members(read, RpClumpForAllAtomics);
   ASSERT_EQ(atomics.size(), 3u);
   EXPECT_EQ(RpAtomicGetFlags(atomics[0]), 0xE9u);
-  EXPECT_EQ(RpAtomicGetFlags(atomics[1]), static_cast<RwUInt32>(rpATOMICRENDER));
-  EXPECT_EQ(RpAtomicGetFlags(atomics[2]), 0x10u);
-  EXPECT_EQ(RpAtomicGetFrame(atomics[0]), root);
-  EXPECT_EQ(RpAtomicGetFrame(atomics[1]), grandchild);
-  EXPECT_EQ(RpAtomicGetFrame(atomics[2]), child);
+  EXPECT_EQ(RpAtomicGetFrame(atomics[1]), child->child);
   EXPECT_EQ(AtomicTag(atomics[1]), 21u);
   RpGeometry* shared = RpAtomicGetGeometry(atomics[0]);
   EXPECT_EQ(RpAtomicGetGeometry(atomics[1]), shared);
   EXPECT_EQ(shared->refCount, 2);  // the users only: the list's reading reference is gone
   EXPECT_EQ(RpAtomicGetGeometry(atomics[2])->refCount, 1);
-  EXPECT_EQ(RpAtomicGetGeometry(atomics[2])->morphTarget[0].boundingSphere.radius, 2.0f);
-  ASSERT_NE(RpMaterialGetTexture(shared->matList.materials[0]), nullptr);
+  EXPECT_NE(RpMaterialGetTexture(shared->matList.materials[0]), nullptr);
+  const std::vector<RpLight*> lights = Members(read, RpClumpForAllLights);
+  ASSERT_EQ(lights.size(), 1u);
+  EXPECT_EQ(RpLightGetFrame(lights[0]), child);
+  const std::vector<RwCamera*> cameras = Members(read, RpClumpForAllCameras);
+  ASSERT_EQ(cameras.size(), 1u);
+  EXPECT_EQ(RwCameraGetFrame(cameras[0]), child->child);
+  EXPECT_EQ(ClumpTag(read), 7u);
 
-  RpLight* light = nullptr;
-  RpClumpForAllLights(
-      read,
-      [](RpLight* each, void* data) {
-        *static_cast<RpLight**>(data) = each;
-        return each;
-      },
-      &light);
-  ASSERT_NE(light, nullptr);
-  EXPECT_EQ(RpLightGetFrame(light), child);
-  EXPECT_EQ(RpLightGetRadius(light), 5.0f);
-  EXPECT_EQ(RpLightGetClump(light), read);
-  RwCamera* camera = nullptr;
-  RpClumpForAllCameras(
-      read,
-      [](RwCamera* each, void* data) {
-        *static_cast<RwCamera**>(data) = each;
-        return each;
-      },
-      &camera);
-  ASSERT_NE(camera, nullptr);
-  EXPECT_EQ(RwCameraGetFrame(camera), grandchild);
-
-  SCOPED_TRACE("read and written twice, the order comes back and so do the bytes");
+  SCOPED_TRACE("read and written twice, the order comes back and so does every byte");
   const std::vector<uint8_t> reversed = Write(read);
   RpClumpDestroy(read);
   read = Read(reversed);
@@ -230,8 +160,13 @@ TEST_F(ClumpStreamTest, RoundTripKeepsHierarchyFlagsSharingAndMembers) {
 
 TEST_F(ClumpStreamTest, EmptyClumpAndOldStructWithInlineGeometry) {
   RpClump* empty = RpClumpCreate();
-  RpClumpSetFrame(empty, RwFrameCreate());
+  RwFrame* frame = RwFrameCreate();
+  RpClumpSetFrame(empty, frame);
   const std::vector<uint8_t> bytes = Write(empty);
+  RwFrameList frames;
+  RwFrameListInitialize(&frames, frame);
+  const std::vector<uint8_t> frameList = Written([&](RwStream* s) { return RwFrameListStreamWrite(&frames, s); });
+  RwFrameListDeinitialize(&frames);
   RpClumpDestroy(empty);
   EXPECT_EQ(U32At(bytes, 16), 12u);  // the struct holds three zero counts
   EXPECT_EQ(U32At(bytes, 24) | U32At(bytes, 28) | U32At(bytes, 32), 0u);
@@ -242,37 +177,20 @@ TEST_F(ClumpStreamTest, EmptyClumpAndOldStructWithInlineGeometry) {
   EXPECT_EQ(RpClumpGetNumAtomics(read), 0);
   RpClumpDestroy(read);
 
-  SCOPED_TRACE("a 0x33000 struct holds the atomic count alone; no geometry list entries: inline");
+  SCOPED_TRACE("an old struct holds the atomic count alone; an empty geometry list: inline geometries");
   RpGeometry* geometry = RpGeometryCreateEmpty(4.0f);
-  const std::vector<uint8_t> inlineGeometry =
-      Written([&](RwStream* s) { return RpGeometryStreamWrite(geometry, s) != nullptr; });
+  const ChunkBytes old =
+      OldClumpBody(frameList, Written([&](RwStream* s) { return RpGeometryStreamWrite(geometry, s); }));
   RpGeometryDestroy(geometry);
-  RwFrame* frame = RwFrameCreate();
-  RwFrameList frames;
-  RwFrameListInitialize(&frames, frame);
-  const std::vector<uint8_t> frameList =
-      Written([&](RwStream* s) { return RwFrameListStreamWrite(&frames, s) != nullptr; });
-  RwFrameListDeinitialize(&frames);
-  RwFrameDestroy(frame);
-  ChunkBytes old;
-  old.Header(kRwChunkStruct, 4, RwChunkStampEncode(kRpClumpAtomicCountOnlyVersion, 0)).U32(1);
-  old.Bytes(frameList);
-  old.Header(kRwChunkGeometryList, 16).Header(kRwChunkStruct, 4).U32(0);
-  old.Header(kRwChunkAtomic, 40 + static_cast<uint32_t>(inlineGeometry.size()));
-  old.Header(kRwChunkStruct, 16).U32(0).U32(0).U32(rpATOMICRENDER).U32(0);
-  old.Bytes(inlineGeometry).Header(kRwChunkExtension, 0);
-  old.Header(kRwChunkStruct, 4).U32(0);  // a light's index, which the old struct's counts do not ask for
-  old.Header(kRwChunkExtension, 0);
-  RpClump* oldClump = ReadBody(old, RpClumpStreamRead);
-  ASSERT_NE(oldClump, nullptr);
+  read = ReadBody(old, RpClumpStreamRead);
+  ASSERT_NE(read, nullptr);
   ExpectNoError();
-  const std::vector<RpAtomic*> atomics = Atomics(oldClump);
+  const std::vector<RpAtomic*> atomics = Members(read, RpClumpForAllAtomics);
   ASSERT_EQ(atomics.size(), 1u);
   EXPECT_EQ(RpAtomicGetGeometry(atomics[0])->refCount, 1);
   EXPECT_EQ(atomics[0]->boundingSphere.radius, 4.0f);
-  EXPECT_EQ(RpAtomicGetFrame(atomics[0]), RpClumpGetFrame(oldClump));
-  EXPECT_TRUE(rwLinkListEmpty(&oldClump->lightList));
-  RpClumpDestroy(oldClump);
+  EXPECT_EQ(RpAtomicGetFrame(atomics[0]), RpClumpGetFrame(read));
+  RpClumpDestroy(read);
   ExpectAllGone();
   EXPECT_EQ(NewBlocks(), 0);
 }
@@ -282,7 +200,7 @@ TEST_F(ClumpStreamTest, RightToRenderHandsTheDataWordToThePlugin) {
   RwPipeline* pipeline = RwPipelineCreate();
   pipeline->ownerTag = kRightsPluginId;
   pipeline->pluginData = kRightsData;
-  RpAtomicSetPipeline(Atomics(model)[1], pipeline);
+  RpAtomicSetPipeline(Members(model, RpClumpForAllAtomics)[1], pipeline);
   const std::vector<uint8_t> bytes = Write(model);
   RpClumpDestroy(model);
   RwPipelineDestroy(pipeline);
@@ -292,7 +210,7 @@ TEST_F(ClumpStreamTest, RightToRenderHandsTheDataWordToThePlugin) {
   RpClump* read = Read(bytes);
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(gRights.calls, 1);
-  EXPECT_EQ(gRights.atomic, Atomics(read)[1]);
+  EXPECT_EQ(gRights.atomic, Members(read, RpClumpForAllAtomics)[1]);
   EXPECT_EQ(gRights.data, kRightsData);
   RpClumpDestroy(read);
 }
@@ -328,18 +246,14 @@ TEST_F(ClumpStreamTest, CorruptChunksFailWithNothingLeft) {
   }
   SCOPED_TRACE("truncated");
   for (size_t cut = 1; cut < bytes.size() - 12; cut += 37) {
-    std::vector<uint8_t> truncated(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(cut));
-    EXPECT_EQ(Read(truncated), nullptr);
+    EXPECT_EQ(Read(std::vector<uint8_t>(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(cut))), nullptr);
     TakeError();
     ExpectAllGone();
   }
 
   SCOPED_TRACE("an atomic without geometry fails the write before anything is written");
-  RpClump* clump = RpClumpCreate();
-  RpClumpSetFrame(clump, RwFrameCreate());
-  RpAtomic* bare = RpAtomicCreate();
-  RpAtomicSetFrame(bare, RpClumpGetFrame(clump));
-  RpClumpAddAtomic(clump, bare);
+  RpClump* clump = Model();
+  RpAtomicSetGeometry(Members(clump, RpClumpForAllAtomics)[2], nullptr, 0);
   std::vector<uint8_t> nothing;
   EXPECT_FALSE(WriteToMemory([&](RwStream* s) { return RpClumpStreamWrite(clump, s) != nullptr; }, &nothing));
   EXPECT_TRUE(nothing.empty());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/engine/world/world_fixture.h"
+#include "tests/support/clump_builder.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ using world_test::AtomicTag;
 using world_test::ClumpTag;
 using world_test::FrameTag;
 using world_test::Live;
+using world_test::Members;
 using world_test::WorldTest;
 
 class ClumpTest : public WorldTest {
@@ -30,38 +32,20 @@ class ClumpTest : public WorldTest {
     RwFrameAddChild(root, child);
     RpClumpSetFrame(clump, root);
     for (RwFrame* frame : {root, child}) {
-      RpAtomic* atomic = RpAtomicCreate();
-      RpAtomicSetGeometry(atomic, geometry, 0);
-      RpAtomicSetFrame(atomic, frame);
-      RpClumpAddAtomic(clump, atomic);
+      AddClumpAtomic(clump, frame, geometry, rpATOMICCOLLISIONTEST | rpATOMICRENDER);
     }
     return clump;
-  }
-
-  static std::vector<RpAtomic*> Atomics(RpClump* clump) {
-    std::vector<RpAtomic*> atomics;
-    RpClumpForAllAtomics(
-        clump,
-        [](RpAtomic* atomic, void* data) {
-          static_cast<std::vector<RpAtomic*>*>(data)->push_back(atomic);
-          return atomic;
-        },
-        &atomics);
-    return atomics;
   }
 };
 
 std::vector<RpAtomic*> gDrawn;
-RwV3d gDrawnAt;
+RwReal gDrawnAtX;
 RpAtomic* Draw(RpAtomic* atomic) {
   gDrawn.push_back(atomic);
-  gDrawnAt = RpAtomicGetFrame(atomic)->ltm.pos;
+  gDrawnAtX = RpAtomicGetFrame(atomic)->ltm.pos.x;
   return atomic;
 }
-RpAtomic* DrawAndFail(RpAtomic* atomic) {
-  Draw(atomic);
-  return nullptr;
-}
+RpAtomic* DrawAndFail(RpAtomic* atomic) { return Draw(atomic) != nullptr ? nullptr : atomic; }
 
 TEST_F(ClumpTest, MembersWalksAndDestruction) {
   RpClump* clump = RpClumpCreate();
@@ -69,66 +53,47 @@ TEST_F(ClumpTest, MembersWalksAndDestruction) {
   RpAtomic* second = RpAtomicCreate();
   RpClumpAddAtomic(clump, first);
   RpClumpAddAtomic(clump, second);
-  EXPECT_EQ(Atomics(clump), (std::vector<RpAtomic*>{second, first}));
-  RpLight* lights[3] = {RpLightCreate(rpLIGHTPOINT), RpLightCreate(rpLIGHTAMBIENT), RpLightCreate(rpLIGHTSPOT)};
-  for (RpLight* light : lights) {
-    EXPECT_EQ(RpClumpAddLight(clump, light), clump);
-    EXPECT_EQ(RpLightGetClump(light), clump);
+  EXPECT_EQ(Members(clump, RpClumpForAllAtomics), (std::vector<RpAtomic*>{second, first}));
+  RpLight* point = RpLightCreate(rpLIGHTPOINT);
+  for (RpLight* light : {point, RpLightCreate(rpLIGHTAMBIENT), RpLightCreate(rpLIGHTSPOT)}) {
+    RpClumpAddLight(clump, light);
   }
+  EXPECT_EQ(RpLightGetClump(point), clump);
   RwCamera* camera = RwCameraCreate();
   RpClumpAddCamera(clump, camera);
   EXPECT_EQ(RwCameraGetClump(camera), clump);
 
   SCOPED_TRACE("a walk stops at null and lets the callback destroy its member");
   int visits = 0;
-  RpClumpForAllLights(
-      clump,
-      [](RpLight* light, void* data) {
-        ++*static_cast<int*>(data);
-        return RpLightGetType(light) == rpLIGHTAMBIENT ? nullptr : light;
-      },
-      &visits);
+  const auto upToAmbient = [](RpLight* light, void* data) {
+    ++*static_cast<int*>(data);
+    return RpLightGetType(light) == rpLIGHTAMBIENT ? nullptr : light;
+  };
+  RpClumpForAllLights(clump, upToAmbient, &visits);
   EXPECT_EQ(visits, 2);  // spot, then ambient
-  RpClumpForAllLights(
-      clump,
-      [](RpLight* light, void*) {
-        RpLightDestroy(light);  // leaves the clump on its own
-        return light;
-      },
-      nullptr);
-  EXPECT_TRUE(rwLinkListEmpty(&clump->lightList));
+  const auto destroy = [](RpLight* light, void*) { return RpLightDestroy(light) ? light : nullptr; };
+  RpClumpForAllLights(clump, destroy, nullptr);
+  EXPECT_TRUE(rwLinkListEmpty(&clump->lightList));  // each left the clump as it went
 
-  SCOPED_TRACE("members destroyed on their own leave the clump");
+  SCOPED_TRACE("an atomic destroyed on its own or moved to another clump leaves the first");
   RpAtomicDestroy(second);
-  EXPECT_EQ(Atomics(clump), std::vector<RpAtomic*>{first});
-  RpLight* kept = RpLightCreate(rpLIGHTDIRECTIONAL);
-  RpClumpAddLight(clump, kept);
-  RpClumpRemoveLight(clump, kept);
-  EXPECT_EQ(RpLightGetClump(kept), nullptr);
-  RpLightDestroy(kept);
-  SCOPED_TRACE("a member added to a second clump leaves the first");
   RpClump* other = RpClumpCreate();
   RpClumpAddAtomic(other, first);
   EXPECT_EQ(RpClumpGetNumAtomics(clump), 0);
-  EXPECT_EQ(RpAtomicGetClump(first), other);
   RpClumpAddAtomic(clump, first);
   RpClumpDestroy(other);
 
   RwFrame* root = RwFrameCreate();
   RwFrameAddChild(root, RwFrameCreate());
   RpClumpSetFrame(clump, root);
-  RpClumpDestroy(clump);
-  EXPECT_EQ(Live().atomics, 0);
-  EXPECT_EQ(Live().lights, 0);
-  EXPECT_EQ(Live().cameras, 0);
-  EXPECT_EQ(Live().frames, 0);
-  EXPECT_EQ(Live().clumps, 0);
+  RpClumpDestroy(clump);  // with its atomic, camera and frames
+  ExpectAllGone();
 }
 
 TEST_F(ClumpTest, RenderCallsEveryRenderFlaggedAtomic) {
   RpGeometry* geometry = RpGeometryCreateEmpty(1.0f);
   RpClump* clump = TwoFrameClump(geometry);
-  const std::vector<RpAtomic*> atomics = Atomics(clump);  // child's, then root's
+  const std::vector<RpAtomic*> atomics = Members(clump, RpClumpForAllAtomics);  // child's, then root's
   RpAtomicSetRenderCallBack(atomics[0], DrawAndFail);
   RpAtomicSetRenderCallBack(atomics[1], Draw);
   gDrawn.clear();
@@ -141,7 +106,7 @@ TEST_F(ClumpTest, RenderCallsEveryRenderFlaggedAtomic) {
   gDrawn.clear();
   EXPECT_EQ(RpClumpRender(clump), clump);
   EXPECT_EQ(gDrawn, std::vector<RpAtomic*>{atomics[0]});
-  EXPECT_EQ(gDrawnAt.x, 6.0f);  // the frame's world matrix was brought up to date first
+  EXPECT_EQ(gDrawnAtX, 6.0f);  // the frame's world matrix was brought up to date first
   RpClumpDestroy(clump);
   RpGeometryDestroy(geometry);
 }
@@ -151,9 +116,10 @@ TEST_F(ClumpTest, CloneCopiesTheHierarchyAndSharesGeometry) {
   RpClump* clump = TwoFrameClump(geometry);
   RpClumpAddLight(clump, RpLightCreate(rpLIGHTPOINT));
   ClumpTag(clump) = 5;
-  FrameTag(RwFrameGetRoot(RpClumpGetFrame(clump))->child) = 9;
-  const std::vector<RpAtomic*> atomics = Atomics(clump);
+  FrameTag(RpClumpGetFrame(clump)->child) = 9;
+  const std::vector<RpAtomic*> atomics = Members(clump, RpClumpForAllAtomics);
   AtomicTag(atomics[0]) = 3;
+  RpAtomicSetFlags(atomics[0], 0xFF);  // the game keeps its own bits there too
 
   RpClump* clone = RpClumpClone(clump);
   ASSERT_NE(clone, nullptr);
@@ -166,19 +132,20 @@ TEST_F(ClumpTest, CloneCopiesTheHierarchyAndSharesGeometry) {
   ASSERT_NE(root->child, nullptr);
   EXPECT_EQ(root->child->modelling.pos.x, 3.0f);
   EXPECT_EQ(FrameTag(root->child), 9u);
-  const std::vector<RpAtomic*> clones = Atomics(clone);  // reversed: root's, then child's
+  const std::vector<RpAtomic*> clones = Members(clone, RpClumpForAllAtomics);  // reversed: root's, then child's
   ASSERT_EQ(clones.size(), 2u);
   EXPECT_EQ(RpAtomicGetFrame(clones[0]), root);
   EXPECT_EQ(RpAtomicGetFrame(clones[1]), root->child);
   EXPECT_EQ(AtomicTag(clones[1]), 3u);
+  EXPECT_EQ(RpAtomicGetFlags(clones[1]), 0xFFu);
   EXPECT_EQ(RpAtomicGetClump(clones[0]), clone);
   RpClumpDestroy(clone);
 
   SCOPED_TRACE("a source atomic without a frame ends the cloning with error 5");
-  RpAtomic* loose = RpAtomicCreate();
-  RpClumpAddAtomic(clump, loose);
-  RpClumpAddAtomic(clump, RpAtomicClone(atomics[0]));  // in front: cloned before the loose one
-  RpAtomicSetFrame(Atomics(clump)[0], RpClumpGetFrame(clump));
+  RpClumpAddAtomic(clump, RpAtomicCreate());
+  RpAtomic* framed = RpAtomicClone(atomics[0]);
+  RpAtomicSetFrame(framed, RpClumpGetFrame(clump));
+  RpClumpAddAtomic(clump, framed);  // in front: cloned before the one without a frame
   clone = RpClumpClone(clump);
   ASSERT_NE(clone, nullptr);
   ExpectError(kRwPluginIdWorld, kRpErrAtomicWithoutFrame);
@@ -186,8 +153,7 @@ TEST_F(ClumpTest, CloneCopiesTheHierarchyAndSharesGeometry) {
   RpClumpDestroy(clone);
   RpClumpDestroy(clump);
   RpGeometryDestroy(geometry);
-  EXPECT_EQ(Live().atomics, 0);
-  EXPECT_EQ(Live().frames, 0);
+  ExpectAllGone();
   EXPECT_EQ(NewBlocks(), 0);
 }
 
@@ -199,11 +165,7 @@ TEST_F(ClumpTest, StopDestroysClumpsAndAtomicsLeftOver) {
   RpAtomicSetGeometry(RpAtomicCreate(), geometry, 0);
   RpGeometryDestroy(geometry);
   RwEngineStop();
-  EXPECT_EQ(Live().atomics, 0);
-  EXPECT_EQ(Live().clumps, 0);
-  EXPECT_EQ(Live().lights, 0);
-  EXPECT_EQ(Live().cameras, 0);
-  EXPECT_EQ(Live().frames, 0);
+  ExpectAllGone();
 }
 
 }  // namespace

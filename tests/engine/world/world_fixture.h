@@ -31,23 +31,6 @@ inline LiveCounts& Live() {
   return counts;
 }
 
-inline void* MaterialBorn(void* object, RwInt32, RwInt32) {
-  Live().materials++;
-  return object;
-}
-inline void* MaterialGone(void* object, RwInt32, RwInt32) {
-  Live().materials--;
-  return object;
-}
-inline void* LightBorn(void* object, RwInt32, RwInt32) {
-  Live().lights++;
-  return object;
-}
-inline void* LightGone(void* object, RwInt32, RwInt32) {
-  Live().lights--;
-  return object;
-}
-
 template <int LiveCounts::*count>
 void* Born(void* object, RwInt32, RwInt32) {
   (Live().*count)++;
@@ -62,7 +45,8 @@ void* Gone(void* object, RwInt32, RwInt32) {
 constexpr RwUInt32 kCounterPluginId = 0xFF01;
 constexpr RwUInt32 kTagPluginId = 0xFF02;
 
-// The tag word of an atomic, clump or frame registered at offset; 0 at creation.
+// A tag word on atomics, clumps and frames: 0 at creation, copied by clones,
+// and carried in streams when set.
 inline RwUInt32* TagAt(void* object, RwInt32 offset) { return RwPluginDataGet(RwUInt32, object, offset); }
 inline void* TagClear(void* object, RwInt32 offset, RwInt32) {
   *TagAt(object, offset) = 0;
@@ -78,22 +62,47 @@ inline RwStream* TagRead(RwStream* stream, RwInt32, void* object, RwInt32 offset
 inline RwStream* TagWrite(RwStream* stream, RwInt32, const void* object, RwInt32 offset, RwInt32) {
   return RwStreamWriteInt32(stream, RwPluginDataGetConst(RwInt32, object, offset), 4);
 }
-// Only tagged objects write the sub-chunk.
 inline RwInt32 TagSize(const void* object, RwInt32 offset, RwInt32) {
   return *RwPluginDataGetConst(RwUInt32, object, offset) != 0 ? 4 : 0;
 }
-
 inline RwUInt32& AtomicTag(RpAtomic* atomic) { return *TagAt(atomic, RpAtomicGetPluginOffset(kTagPluginId)); }
 inline RwUInt32& ClumpTag(RpClump* clump) { return *TagAt(clump, RpClumpGetPluginOffset(kTagPluginId)); }
 inline RwUInt32& FrameTag(RwFrame* frame) { return *TagAt(frame, RwFrameGetPluginOffset(kTagPluginId)); }
+
+// Little-endian words in written chunk bytes.
+inline uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset) {
+  return static_cast<uint32_t>(bytes[offset]) | static_cast<uint32_t>(bytes[offset + 1]) << 8 |
+         static_cast<uint32_t>(bytes[offset + 2]) << 16 | static_cast<uint32_t>(bytes[offset + 3]) << 24;
+}
+inline void PutU32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+}
+
+// The members a clump walk visits, in its order.
+template <typename Member>
+std::vector<Member*> Members(RpClump* clump, RpClump* (*walk)(RpClump*, Member* (*)(Member*, void*), void*)) {
+  std::vector<Member*> members;
+  walk(
+      clump,
+      [](Member* member, void* data) {
+        static_cast<std::vector<Member*>*>(data)->push_back(member);
+        return member;
+      },
+      &members);
+  return members;
+}
 
 class WorldTest : public StartedEngineTest {
  protected:
   static bool AttachPlugins() {
     Live() = LiveCounts();
     return RpWorldPluginAttach() &&
-           RpMaterialRegisterPlugin(0, kCounterPluginId, MaterialBorn, MaterialGone, nullptr) >= 0 &&
-           RpLightRegisterPlugin(0, kCounterPluginId, LightBorn, LightGone, nullptr) >= 0 &&
+           RpMaterialRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::materials>, Gone<&LiveCounts::materials>,
+                                    nullptr) >= 0 &&
+           RpLightRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::lights>, Gone<&LiveCounts::lights>, nullptr) >=
+               0 &&
            RpAtomicRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::atomics>, Gone<&LiveCounts::atomics>,
                                   nullptr) >= 0 &&
            RpClumpRegisterPlugin(0, kCounterPluginId, Born<&LiveCounts::clumps>, Gone<&LiveCounts::clumps>, nullptr) >=
@@ -118,6 +127,12 @@ class WorldTest : public StartedEngineTest {
   }
 
   void SetUp() override { Start(nullptr); }
+
+  // No atomic, clump, frame, light, camera or material is left.
+  static void ExpectAllGone() {
+    const LiveCounts& live = Live();
+    EXPECT_EQ(live.atomics + live.clumps + live.frames + live.lights + live.cameras + live.materials, 0);
+  }
 
   void TearDown() override {
     if (dictionary_ != nullptr) {

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/clump_builder.h"
 
 namespace {
 
@@ -37,13 +38,14 @@ std::vector<uint8_t> GeometryBytes(RpGeometry* geometry) {
   return bytes;
 }
 
-RpAtomic* AddAtomic(RpClump* clump, RwFrame* frame, RpGeometry* geometry, RwUInt32 flags) {
-  RpAtomic* atomic = RpAtomicCreate();
-  RpAtomicSetGeometry(atomic, geometry, 0);
-  RpAtomicSetFrame(atomic, frame);
-  RpAtomicSetFlags(atomic, flags);
-  RpClumpAddAtomic(clump, atomic);
-  return atomic;
+// A material with a texture of the name, which reading looks up by name.
+RpMaterial* TexturedMaterial(const char* name) {
+  RpMaterial* material = RpMaterialCreate();
+  RwTexture* texture = RwTextureCreate(nullptr);
+  RwTextureSetName(texture, name);
+  RpMaterialSetTexture(material, texture);
+  RwTextureDestroy(texture);
+  return material;
 }
 
 // A root with two children, the second with a child of its own.
@@ -75,9 +77,9 @@ std::vector<uint8_t> ModelBytes(RpMaterial* plain, RpMaterial* textured) {
   RpClump* clump = FramedClump(frames);
   RpGeometry* shared = Geometry(rpGEOMETRYTEXTURED | rpGEOMETRYNORMALS, 1, plain, textured);
   RpGeometry* morphing = Geometry(rpGEOMETRYPRELIT, 2, textured, plain);
-  AddAtomic(clump, frames[0], shared, rpATOMICRENDER | rpATOMICCOLLISIONTEST);
-  AddAtomic(clump, frames[3], shared, 0xE4);
-  AddAtomic(clump, frames[1], morphing, rpATOMICRENDER);
+  AddClumpAtomic(clump, frames[0], shared, rpATOMICRENDER | rpATOMICCOLLISIONTEST);
+  AddClumpAtomic(clump, frames[3], shared, 0xE4);
+  AddClumpAtomic(clump, frames[1], morphing, rpATOMICRENDER);
   RpGeometryDestroy(shared);
   RpGeometryDestroy(morphing);
   RpLight* light = RpLightCreate(rpLIGHTSPOT);
@@ -90,8 +92,6 @@ std::vector<uint8_t> ModelBytes(RpMaterial* plain, RpMaterial* textured) {
   return ClumpBytes(clump);
 }
 
-// A clump struct of the old version with the atomic count alone, an empty
-// geometry list and one atomic carrying its geometry inline.
 std::vector<uint8_t> OldClumpBytes() {
   RwFrame* frame = RwFrameCreate();
   RwFrameList frames;
@@ -100,16 +100,8 @@ std::vector<uint8_t> OldClumpBytes() {
       EngineWritten([&frames](RwStream* stream) { return RwFrameListStreamWrite(&frames, stream) != nullptr; });
   RwFrameListDeinitialize(&frames);
   RwFrameDestroy(frame);
-  const std::vector<uint8_t> geometry = GeometryBytes(RpGeometryCreateEmpty(2.0f));
-  ChunkBytes body;
-  body.Header(kRwChunkStruct, 4, RwChunkStampEncode(kRpClumpAtomicCountOnlyVersion, 0)).U32(1).Bytes(frameList);
-  body.Header(kRwChunkGeometryList, 16).Header(kRwChunkStruct, 4).U32(0);
-  body.Header(kRwChunkAtomic, 40 + static_cast<uint32_t>(geometry.size()));
-  body.Header(kRwChunkStruct, 16).U32(0).U32(0).U32(rpATOMICRENDER).U32(0).Bytes(geometry);
-  body.Header(kRwChunkExtension, 0).Header(kRwChunkExtension, 0);
-  ChunkBytes clump;
-  clump.Header(kRwChunkClump, static_cast<uint32_t>(body.size())).Bytes(body.bytes());
-  return clump.bytes();
+  const ChunkBytes body = OldClumpBody(frameList, GeometryBytes(RpGeometryCreateEmpty(2.0f)));
+  return ChunkBytes().Header(kRwChunkClump, static_cast<uint32_t>(body.size())).Bytes(body.bytes()).bytes();
 }
 
 }  // namespace
@@ -117,13 +109,9 @@ std::vector<uint8_t> OldClumpBytes() {
 TK_FUZZ_SEEDS(engine_geometry_fuzz) {
   StartSeedEngine();
   RpMaterial* plain = RpMaterialCreate();
-  RpMaterial* textured = RpMaterialCreate();
+  RpMaterial* textured = TexturedMaterial("stone");
   const RwRGBA translucent = {10, 20, 30, 128};
   RpMaterialSetColor(textured, &translucent);
-  RwTexture* texture = RwTextureCreate(nullptr);
-  RwTextureSetName(texture, "stone");
-  RpMaterialSetTexture(textured, texture);
-  RwTextureDestroy(texture);
 
   const RwUInt32 strips = rpGEOMETRYTRISTRIP | rpGEOMETRYPRELIT | rpGEOMETRYNORMALS;
   seeds.Add("strips.bin", GeometryBytes(Geometry(strips, 1, plain, textured)));
@@ -152,11 +140,7 @@ TK_FUZZ_SEEDS(engine_light_fuzz) {
 TK_FUZZ_SEEDS(engine_clump_fuzz) {
   StartSeedEngine();
   RpMaterial* plain = RpMaterialCreate();
-  RpMaterial* textured = RpMaterialCreate();
-  RwTexture* texture = RwTextureCreate(nullptr);
-  RwTextureSetName(texture, "skin");
-  RpMaterialSetTexture(textured, texture);
-  RwTextureDestroy(texture);
+  RpMaterial* textured = TexturedMaterial("skin");
   seeds.Add("model.bin", ModelBytes(plain, textured));
   RpMaterialDestroy(plain);
   RpMaterialDestroy(textured);
@@ -166,7 +150,7 @@ TK_FUZZ_SEEDS(engine_clump_fuzz) {
   seeds.Add("empty.bin", ClumpBytes(empty));
   RpClump* single = FramedClump(frames);
   RpGeometry* geometry = RpGeometryCreateEmpty(1.0f);
-  AddAtomic(single, frames[2], geometry, rpATOMICRENDER);
+  AddClumpAtomic(single, frames[2], geometry, rpATOMICRENDER);
   RpGeometryDestroy(geometry);
   seeds.Add("single.bin", ClumpBytes(single));
   seeds.Add("old_inline.bin", OldClumpBytes());
