@@ -164,7 +164,7 @@ class WorldTest : public StartedEngineTest {
   }
 
   // Blocks of the engine's memory functions not yet freed.
-  static int LiveBlocks() { return CountingMemoryState().mallocs - CountingMemoryState().frees; }
+  static int LiveBlocks() { return CountingMemoryLiveBlocks(); }
   // Blocks allocated since the engine started and not yet freed.
   int NewBlocks() const { return LiveBlocks() - startBlocks_; }
 
