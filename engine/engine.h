@@ -52,6 +52,7 @@
 #include "engine/world/world_attach.h"
 // Plugins.
 #include "engine/plugin/dmorph/rpdmorph.h"
+#include "engine/plugin/lodatm/rplodatm.h"
 #include "engine/plugin/morph/rpmorph.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"

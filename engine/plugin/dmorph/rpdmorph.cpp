@@ -8,6 +8,7 @@
 #include "engine/plugin/dmorph/dmorph_internal.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/error.h"
 #include "engine/world/geometry.h"
 
 namespace {
@@ -20,6 +21,7 @@ constexpr RwUInt32 kTexCoordDeltaSize = sizeof(RwTexCoords);
 constexpr double kByteRange = 256.0;
 
 RwInt32 sGeometryOffset = -1;
+RwInt32 sAtomicOffset = -1;
 RwInt32 sOpenInstances = 0;
 
 void* DMorphOpen(void* instance, RwInt32, RwInt32) {
@@ -129,6 +131,67 @@ void ApplyTarget(RpGeometry* geometry, const RpDMorphDeltaTarget& target, RwReal
   }
 }
 
+RwBool OutOfMemory() {
+  RwErrorRaise(kRpDMorphPluginId, kRwErrOutOfMemory);
+  return FALSE;
+}
+
+void FreeWeights(RpDMorphAtomicData* data) {
+  RwFree(data->weights);
+  RwFree(data->second);
+  data->weights = nullptr;
+  data->second = nullptr;
+  data->numWeights = 0;
+}
+
+void* AtomicConstruct(void* object, RwInt32 offset, RwInt32) {
+  *RwPluginDataGet(RpDMorphAtomicData, object, offset) = RpDMorphAtomicData{};
+  return object;
+}
+
+void* AtomicDestruct(void* object, RwInt32 offset, RwInt32) {
+  FreeWeights(RwPluginDataGet(RpDMorphAtomicData, object, offset));
+  return object;
+}
+
+// The destination gets one weight per target of its own geometry: the
+// source's where it has them, zeros elsewhere.
+void* AtomicCopy(void* destination, const void* source, RwInt32 offset, RwInt32) {
+  RpDMorphAtomicData* to = RwPluginDataGet(RpDMorphAtomicData, destination, offset);
+  const RpDMorphAtomicData* from = RwPluginDataGetConst(RpDMorphAtomicData, source, offset);
+  FreeWeights(to);
+  to->renderCallBack = from->renderCallBack;
+  if (RpDMorphGeometryGetTargetCount(static_cast<const RpAtomic*>(source)->geometry) == 0) {
+    return destination;
+  }
+  const RwUInt32 count = RpDMorphGeometryGetTargetCount(static_cast<const RpAtomic*>(destination)->geometry);
+  if (count == 0) {
+    return destination;
+  }
+  to->weights = static_cast<RwReal*>(RwMalloc(sizeof(RwReal) * count));
+  if (to->weights == nullptr) {
+    OutOfMemory();
+    return nullptr;
+  }
+  to->numWeights = count;
+  for (RwUInt32 i = 0; i < count; ++i) {
+    to->weights[i] = from->weights != nullptr && i < from->numWeights ? from->weights[i] : 0.0f;
+  }
+  return destination;
+}
+
+// After an atomic's extension chunk is read: an atomic of a delta-morphed
+// geometry renders through the plugin.
+RwBool AtomicAlways(void* object, RwInt32 offset, RwInt32) {
+  auto* atomic = static_cast<RpAtomic*>(object);
+  RpDMorphAtomicData* data = RwPluginDataGet(RpDMorphAtomicData, object, offset);
+  if (RpDMorphGeometryGetTargetCount(atomic->geometry) > 0 && atomic->renderCallBack != _rpDMorphAtomicRender) {
+    data->renderCallBack = atomic->renderCallBack;
+    atomic->renderCallBack = _rpDMorphAtomicRender;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 RwUInt32 _rpDMorphDeltaSize(RwUInt32 dataTypeFlags) {
@@ -157,9 +220,47 @@ RwBool RpDMorphPluginAttach(void) {
   }
   sGeometryOffset = RpGeometryRegisterPlugin(sizeof(RpDMorphGeometryData*), kRpDMorphPluginId, GeometryConstruct,
                                              GeometryDestruct, GeometryCopy);
-  return sGeometryOffset >= 0 &&
-         RpGeometryRegisterPluginStream(kRpDMorphPluginId, _rpDMorphGeometryStreamRead, _rpDMorphGeometryStreamWrite,
-                                        _rpDMorphGeometryStreamGetSize) >= 0;
+  if (sGeometryOffset < 0 ||
+      RpGeometryRegisterPluginStream(kRpDMorphPluginId, _rpDMorphGeometryStreamRead, _rpDMorphGeometryStreamWrite,
+                                     _rpDMorphGeometryStreamGetSize) < 0) {
+    return FALSE;
+  }
+  sAtomicOffset = RpAtomicRegisterPlugin(sizeof(RpDMorphAtomicData), kRpDMorphPluginId, AtomicConstruct, AtomicDestruct,
+                                         AtomicCopy);
+  return sAtomicOffset >= 0 && RpAtomicSetStreamAlwaysCallBack(kRpDMorphPluginId, AtomicAlways) >= 0;
+}
+
+RpDMorphAtomicData* _rpDMorphAtomicGetData(const RpAtomic* atomic) {
+  if (sAtomicOffset < 0 || atomic == nullptr) {
+    return nullptr;
+  }
+  return RwPluginDataGet(RpDMorphAtomicData, const_cast<RpAtomic*>(atomic), sAtomicOffset);
+}
+
+RpAtomic* _rpDMorphAtomicSetWeights(RpAtomic* atomic, const RwReal* weights, RwUInt32 count) {
+  RpDMorphAtomicData* data = _rpDMorphAtomicGetData(atomic);
+  auto* copy = count > 0 ? static_cast<RwReal*>(RwMalloc(sizeof(RwReal) * count)) : nullptr;
+  if (data == nullptr || (count > 0 && copy == nullptr)) {
+    RwFree(copy);
+    OutOfMemory();
+    return nullptr;
+  }
+  for (RwUInt32 i = 0; i < count; ++i) {
+    copy[i] = weights[i];
+  }
+  RwFree(data->weights);
+  data->weights = copy;
+  data->numWeights = count;
+  return atomic;
+}
+
+RpAtomic* _rpDMorphAtomicRender(RpAtomic* atomic) {
+  const RpDMorphAtomicData* data = _rpDMorphAtomicGetData(atomic);
+  if (data == nullptr) {
+    return atomic;
+  }
+  _rpDMorphGeometryApplyWeights(atomic->geometry, data->weights, data->numWeights);
+  return data->renderCallBack != nullptr ? data->renderCallBack(atomic) : atomic;
 }
 
 RpDMorphGeometryData* _rpDMorphGeometryGetData(const RpGeometry* geometry) {
@@ -171,12 +272,13 @@ RwUInt32 RpDMorphGeometryGetTargetCount(const RpGeometry* geometry) {
   return data != nullptr ? data->numTargets : 0;
 }
 
-void _rpDMorphGeometryApplyWeights(RpGeometry* geometry, const RwReal* weights) {
+void _rpDMorphGeometryApplyWeights(RpGeometry* geometry, const RwReal* weights, RwUInt32 count) {
   RpDMorphGeometryData* data = _rpDMorphGeometryGetData(geometry);
   if (data == nullptr || weights == nullptr) {
     return;
   }
-  for (RwUInt32 i = 0; i < data->numTargets; ++i) {
+  // Weights sized for another geometry reach only the targets both have.
+  for (RwUInt32 i = 0; i < data->numTargets && i < count; ++i) {
     if (weights[i] == data->appliedWeights[i]) {
       continue;
     }

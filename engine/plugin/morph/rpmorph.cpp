@@ -11,6 +11,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/world/atomic.h"
 #include "engine/world/geometry.h"
 
 namespace {
@@ -161,10 +162,54 @@ RwInt32 GeometryGetSize(const void* object, RwInt32 offset, RwInt32) {
   return static_cast<RwInt32>(kWordSize + kRecordSize * static_cast<RwUInt32>(extension->numInterpolators));
 }
 
+void* AtomicZero(void* object, RwInt32 offset, RwInt32) {
+  *RwPluginDataGet(RpMorphAtomic, object, offset) = RpMorphAtomic{};
+  return object;
+}
+
+// One interpolator setting: re-instance and re-interpolate the sphere, and
+// have the frame synchronised unless the game said changes need none.
+void MarkInterpolatorChanged(RpAtomic* atomic) {
+  atomic->interpolator.flags |= rpINTERPOLATORDIRTYINSTANCE | rpINTERPOLATORDIRTYSPHERE;
+  RwFrame* frame = RpAtomicGetFrame(atomic);
+  if ((atomic->interpolator.flags & rpINTERPOLATORNOFRAMEDIRTY) == 0 && frame != nullptr) {
+    RwFrameMarkDirty(frame);
+  }
+}
+
+// The destination plays the source's record when that record belongs to the
+// source's own geometry; otherwise it plays nothing.
+void* AtomicCopy(void* destination, const void* source, RwInt32 offset, RwInt32) {
+  auto* atomic = static_cast<RpAtomic*>(destination);
+  const auto* from = static_cast<const RpAtomic*>(source);
+  const RpMorphAtomic* slot = RwPluginDataGetConst(RpMorphAtomic, source, offset);
+  RpMorphAtomic* to = RwPluginDataGet(RpMorphAtomic, destination, offset);
+  if (slot->geometry != from->geometry) {
+    *to = RpMorphAtomic{};
+    return destination;
+  }
+  *to = *slot;
+  const RpMorphInterpolator* record = slot->interpolator;
+  if (record != nullptr) {
+    RpInterpolator& interpolator = atomic->interpolator;
+    interpolator.startMorphTarget = record->startMorphTarget;
+    interpolator.endMorphTarget = record->endMorphTarget;
+    interpolator.time = record->time;
+    interpolator.recipTime = record->recipTime;
+    interpolator.position = slot->position;
+    MarkInterpolatorChanged(atomic);
+  }
+  return destination;
+}
+
 }  // namespace
 
 RwBool RpMorphPluginAttach(void) {
   if (RwEngineRegisterPlugin(0, kRpMorphPluginId, MorphOpen, MorphClose) < 0) {
+    return FALSE;
+  }
+  sAtomicOffset = RpAtomicRegisterPlugin(sizeof(RpMorphAtomic), kRpMorphPluginId, AtomicZero, AtomicZero, AtomicCopy);
+  if (sAtomicOffset < 0) {
     return FALSE;
   }
   sGeometryOffset = RpGeometryRegisterPlugin(sizeof(RpMorphGeometry), kRpMorphPluginId, GeometryConstruct,

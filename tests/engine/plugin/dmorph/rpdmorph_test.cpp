@@ -13,7 +13,7 @@ namespace {
 using plugin_test::PluginTest;
 using plugin_test::WithSubChunk;
 
-bool AttachDMorph() { return RpWorldPluginAttach() && RpDMorphPluginAttach(); }
+bool AttachDMorph() { return RpDMorphPluginAttach(); }
 
 constexpr RwUInt32 kAllKinds =
     rpDMORPHDATATYPEPOSITIONS | rpDMORPHDATATYPENORMALS | rpDMORPHDATATYPEPRELITS | rpDMORPHDATATYPETEXCOORDS;
@@ -75,7 +75,7 @@ ChunkBytes TwoTargets() {
 
 class DMorphTest : public PluginTest {
  protected:
-  void SetUp() override { StartWith(AttachDMorph); }
+  void SetUp() override { Start(AttachDMorph); }
 
   // A geometry of the format read back with the delta-morph body.
   RpGeometry* WithTargets(RwUInt32 format, const ChunkBytes& body) {
@@ -122,7 +122,7 @@ TEST_F(DMorphTest, WeightsMoveOnlyTheCodedVerticesByTheChange) {
   ASSERT_NE(geometry, nullptr);
   const RpMorphTarget& base = geometry->morphTarget[0];
   const RwReal half[2] = {0.5f, 0.0f};
-  _rpDMorphGeometryApplyWeights(geometry, half);
+  _rpDMorphGeometryApplyWeights(geometry, half, 2);
   for (RwInt32 i = 0; i < kVertices; ++i) {
     SCOPED_TRACE(i);
     const bool moved = i == 3 || i == 4;
@@ -142,12 +142,12 @@ TEST_F(DMorphTest, WeightsMoveOnlyTheCodedVerticesByTheChange) {
 
   // The same weights again change nothing.
   const std::vector<uint8_t> before = GeometryBytes(geometry);
-  _rpDMorphGeometryApplyWeights(geometry, half);
+  _rpDMorphGeometryApplyWeights(geometry, half, 2);
   EXPECT_EQ(GeometryBytes(geometry), before);
 
   // Back to 0 takes the truncated colour steps back out exactly.
   const RwReal zero[2] = {0.0f, 0.0f};
-  _rpDMorphGeometryApplyWeights(geometry, zero);
+  _rpDMorphGeometryApplyWeights(geometry, zero, 2);
   EXPECT_EQ(base.verts[4].x, 4.0f);
   EXPECT_EQ(geometry->preLitLum[3].red, 250);
   EXPECT_EQ(geometry->preLitLum[3].green, 10);
@@ -176,7 +176,7 @@ TEST_F(DMorphTest, ControlRunsStopAtTheVerticesAndDeltasAndMissingKindsAreSkippe
     RpGeometry* geometry = WithTargets(rpGEOMETRYPOSITIONS, body);
     ASSERT_NE(geometry, nullptr);
     const RwReal one = 1.0f;
-    _rpDMorphGeometryApplyWeights(geometry, &one);
+    _rpDMorphGeometryApplyWeights(geometry, &one, 1);
     std::vector<RwInt32> moved;
     for (RwInt32 i = 0; i < kVertices; ++i) {
       if (geometry->morphTarget[0].verts[i].y != 0.0f) {

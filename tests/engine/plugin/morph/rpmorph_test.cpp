@@ -14,7 +14,7 @@ namespace {
 using plugin_test::PluginTest;
 using plugin_test::WithSubChunk;
 
-bool AttachMorph() { return RpWorldPluginAttach() && RpMorphPluginAttach(); }
+bool AttachMorph() { return RpMorphPluginAttach(); }
 
 // A geometry of three morph targets.
 RpGeometry* ThreeTargets() {
@@ -36,7 +36,7 @@ void SetRecord(RpMorphGeometry* chain, RwInt32 index, RwInt16 start, RwInt16 end
 
 class MorphTest : public PluginTest {
  protected:
-  void SetUp() override { StartWith(AttachMorph); }
+  void SetUp() override { Start(AttachMorph); }
 
   static std::vector<uint8_t> GeometryBytes(const RpGeometry* geometry) {
     return Written([geometry](RwStream* s) { return RpGeometryStreamWrite(geometry, s) != nullptr; });

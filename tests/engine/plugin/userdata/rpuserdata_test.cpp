@@ -16,7 +16,7 @@ namespace {
 using plugin_test::PluginTest;
 using plugin_test::WithSubChunk;
 
-bool AttachUserData() { return RpWorldPluginAttach() && RpUserDataPluginAttach(); }
+bool AttachUserData() { return RpUserDataPluginAttach(); }
 
 RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
   RwTexture* texture = RwTextureCreate(nullptr);
@@ -55,7 +55,7 @@ void ExpectThreeArrays(const RpUserDataList* list) {
 class UserDataTest : public PluginTest {
  protected:
   void SetUp() override {
-    StartWith(AttachUserData);
+    Start(AttachUserData);
     RwTextureSetReadCallBack(NamedTexture);
   }
 };
