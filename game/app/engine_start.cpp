@@ -142,6 +142,9 @@ bool AttachPlugins() {
   if (!RpUserDataPluginAttach()) {
     return false;
   }
+  if (!RpLODAtomicPluginAttach()) {
+    return false;
+  }
   if (!RpMorphPluginAttach()) {
     return false;
   }

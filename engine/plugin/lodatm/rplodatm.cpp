@@ -23,15 +23,26 @@ constexpr RwInt32 kDeepestLevel = rpLODATOMICMAXLOD - 1;
 
 RwInt32 sAtomicOffset = -1;
 RwFreeList* sRecords = nullptr;
+// Records not yet returned; the engine stops this plugin before the world
+// module destroys the atomics left over, so the list outlives the stop until
+// the last record is back.
+RwUInt32 sLiveRecords = 0;
+RwBool sStopped = FALSE;
 RwCamera* sCamera = nullptr;
 
 RpLODAtomicRecord** Slot(const RpAtomic* atomic) {
   return RwPluginDataGet(RpLODAtomicRecord*, const_cast<RpAtomic*>(atomic), sAtomicOffset);
 }
 
+void DestroyRecordList() {
+  RwFreeListDestroy(sRecords);
+  sRecords = nullptr;
+  sStopped = FALSE;
+}
+
 // A fresh record from the free list (no levels, nothing rendered), or null.
 RpLODAtomicRecord* NewRecord() {
-  if (sRecords == nullptr) {
+  if (sRecords == nullptr || sStopped) {
     RwErrorRaise(kRpLODAtomicPluginId, kRwErrWrongEngineState);
     return nullptr;
   }
@@ -40,6 +51,7 @@ RpLODAtomicRecord* NewRecord() {
     RwErrorRaise(kRpLODAtomicPluginId, kRwErrOutOfMemory);
     return nullptr;
   }
+  sLiveRecords++;
   std::memset(record, 0, sizeof(*record));
   record->lodCallBack = _rpLODAtomicDefaultLODCallBack;
   record->farRange = kUnset;
@@ -65,6 +77,9 @@ void DestroyRecord(RpAtomic* atomic) {
   }
   RwFreeListEntryFree(sRecords, record);
   *slot = nullptr;
+  if (--sLiveRecords == 0 && sStopped) {
+    DestroyRecordList();
+  }
 }
 
 void Hook(RpAtomic* atomic, RpLODAtomicRecord* record) {
@@ -93,14 +108,18 @@ RpLODAtomicRecord* RecordOf(RpAtomic* atomic) {
 }
 
 void* LODOpen(void* instance, RwInt32, RwInt32) {
+  sLiveRecords = 0;
+  sStopped = FALSE;
   sRecords = RwFreeListCreateAndPreallocate(sizeof(RpLODAtomicRecord), kRecordsPerBlock, kRecordAlignment, 1, nullptr);
   return sRecords != nullptr ? instance : nullptr;
 }
 
 void* LODClose(void* instance, RwInt32, RwInt32) {
   if (sRecords != nullptr) {
-    RwFreeListDestroy(sRecords);
-    sRecords = nullptr;
+    sStopped = TRUE;
+    if (sLiveRecords == 0) {
+      DestroyRecordList();
+    }
   }
   return instance;
 }

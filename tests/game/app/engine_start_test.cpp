@@ -145,6 +145,10 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   EXPECT_GT(userData, 0);
   EXPECT_GT(morph, userData);
   EXPECT_GT(deltaMorph, morph);
+  const RwInt32 levels = RpAtomicGetPluginOffset(kRpLODAtomicPluginId);
+  EXPECT_GT(levels, 0);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpMorphPluginId), levels);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpDMorphPluginId), RpAtomicGetPluginOffset(kRpMorphPluginId));
   // Each was constructed at start.
   RpMaterial* material = RpMaterialCreate();
   EXPECT_NE(nullptr, material);

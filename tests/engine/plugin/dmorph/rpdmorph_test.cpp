@@ -7,11 +7,13 @@
 
 #include "engine/plugin/dmorph/dmorph_internal.h"
 #include "tests/engine/plugin/plugin_fixture.h"
+#include "tests/support/clump_builder.h"
 
 namespace {
 
 using plugin_test::PluginTest;
 using plugin_test::WithSubChunk;
+using world_test::Members;
 
 bool AttachDMorph() { return RpDMorphPluginAttach(); }
 
@@ -219,6 +221,65 @@ TEST_F(DMorphTest, CorruptSubChunksFailWithoutLeaks) {
         return read != nullptr && RpGeometryDestroy(read);
       },
       60);
+}
+
+RwInt32 gRendered = 0;
+
+RpAtomic* CountRender(RpAtomic* atomic) {
+  gRendered++;
+  return atomic;
+}
+
+TEST_F(DMorphTest, AtomicsReadWithDeltaTargetsRenderTheirWeights) {
+  RpGeometry* geometry = WithTargets(kFullFormat, TwoTargets());
+  ASSERT_NE(geometry, nullptr);
+  RpGeometry* plain = SixVertices(kFullFormat);
+  RpClump* clump = RpClumpCreate();
+  RpClumpSetFrame(clump, RwFrameCreate());
+  AddClumpAtomic(clump, RpClumpGetFrame(clump), geometry, rpATOMICRENDER);
+  AddClumpAtomic(clump, RpClumpGetFrame(clump), plain, rpATOMICRENDER);
+  RpGeometryDestroy(geometry);
+  RpGeometryDestroy(plain);
+  const std::vector<uint8_t> bytes = Written([&](RwStream* s) { return RpClumpStreamWrite(clump, s); });
+  RpClumpDestroy(clump);
+
+  RpClump* read = ReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
+  ASSERT_NE(read, nullptr);
+  const std::vector<RpAtomic*> atomics = Members(read, RpClumpForAllAtomics);
+  RpAtomic* morphed = RpDMorphGeometryGetTargetCount(atomics[0]->geometry) > 0 ? atomics[0] : atomics[1];
+  RpAtomic* still = morphed == atomics[0] ? atomics[1] : atomics[0];
+  EXPECT_EQ(RpAtomicGetRenderCallBack(morphed), _rpDMorphAtomicRender);
+  EXPECT_EQ(RpAtomicGetRenderCallBack(still), RpAtomicDefaultRenderCallBack);
+  EXPECT_EQ(_rpDMorphAtomicGetData(morphed)->weights, nullptr);
+  _rpDMorphAtomicGetData(morphed)->renderCallBack = CountRender;
+
+  // Without weights the geometry stays; with them it moves, once.
+  const RwV3d* verts = morphed->geometry->morphTarget[0].verts;
+  gRendered = 0;
+  EXPECT_EQ(RpAtomicGetRenderCallBack(morphed)(morphed), morphed);
+  EXPECT_EQ(verts[3].x, 3.0f);
+  const RwReal weights[2] = {1.0f, 0.5f};
+  ASSERT_NE(_rpDMorphAtomicSetWeights(morphed, weights, 2), nullptr);
+  RpAtomicGetRenderCallBack(morphed)(morphed);
+  RpAtomicGetRenderCallBack(morphed)(morphed);
+  EXPECT_EQ(verts[3].x, 4.0f);
+  EXPECT_EQ(gRendered, 3);
+
+  // A copy takes the weights, and one of an atomic without weights zeros.
+  RpAtomic* copy = RpAtomicClone(morphed);
+  const RpDMorphAtomicData* copied = _rpDMorphAtomicGetData(copy);
+  ASSERT_EQ(copied->numWeights, 2u);
+  EXPECT_EQ(copied->weights[1], 0.5f);
+  EXPECT_EQ(copied->renderCallBack, CountRender);
+  RpAtomicDestroy(copy);
+  _rpDMorphAtomicSetWeights(morphed, nullptr, 0);
+  copy = RpAtomicClone(morphed);
+  ASSERT_EQ(_rpDMorphAtomicGetData(copy)->numWeights, 2u);
+  EXPECT_EQ(_rpDMorphAtomicGetData(copy)->weights[0], 0.0f);
+  RpAtomicDestroy(copy);
+  RpClumpDestroy(read);
+  ExpectAllGone();
+  EXPECT_EQ(NewBlocks(), 0);
 }
 
 }  // namespace

@@ -129,4 +129,59 @@ TEST_F(MorphTest, SubChunksWithBadCountsOrIndicesFail) {
   }
 }
 
+TEST_F(MorphTest, DefaultCallbackWalksTheChainAndCopiesPlayTheSameRecord) {
+  RpGeometry* geometry = ThreeTargets();
+  RpMorphGeometry* chain = _rpMorphGeometrySetNumInterpolators(geometry, 2);
+  SetRecord(chain, 0, 0, 1, 1.0f, 1);
+  SetRecord(chain, 1, 1, 2, 2.0f, 0);
+  RpAtomic* atomic = RpAtomicCreate();
+  RpAtomicSetGeometry(atomic, geometry, 0);
+  RpAtomicSetFrame(atomic, RwFrameCreate());
+  RpMorphAtomic* slot = _rpMorphAtomic(atomic);
+  EXPECT_EQ(RpMorphDefaultInterpolationCallBack(atomic, 1.0f), 0.0f);  // no record yet
+  *slot = {&chain->interpolators[0], 0.25f, geometry};
+
+  struct Step {
+    RwReal position;
+    RwReal leftover;
+    RwInt32 next;
+  };
+  const Step steps[] = {{1.5f, 0.5f, 1}, {0.5f, 0.0f, 0}, {1.0f, 0.0f, 1}, {3.0f, 1.0f, 0}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.position);
+    EXPECT_EQ(RpMorphDefaultInterpolationCallBack(atomic, step.position), step.leftover);
+    EXPECT_EQ(slot->interpolator, &chain->interpolators[step.next]);
+  }
+
+  // A copy plays the same record, its interpolator set from it.
+  slot->interpolator = &chain->interpolators[1];
+  atomic->interpolator.flags = 0;
+  RpAtomic* copy = RpAtomicClone(atomic);
+  const RpMorphAtomic* copied = _rpMorphAtomic(copy);
+  EXPECT_EQ(copied->interpolator, &chain->interpolators[1]);
+  EXPECT_EQ(copied->position, 0.25f);
+  EXPECT_EQ(copy->interpolator.startMorphTarget, 1);
+  EXPECT_EQ(copy->interpolator.endMorphTarget, 2);
+  EXPECT_EQ(copy->interpolator.time, 2.0f);
+  EXPECT_EQ(copy->interpolator.recipTime, 0.5f);
+  EXPECT_EQ(copy->interpolator.position, 0.25f);
+  EXPECT_EQ(copy->interpolator.flags, rpINTERPOLATORDIRTYINSTANCE | rpINTERPOLATORDIRTYSPHERE);
+  RpAtomicDestroy(copy);
+
+  // A record of another geometry is not copied.
+  RpGeometry* other = ThreeTargets();
+  slot->geometry = other;
+  copy = RpAtomicClone(atomic);
+  EXPECT_EQ(_rpMorphAtomic(copy)->interpolator, nullptr);
+  RpAtomicDestroy(copy);
+  RpGeometryDestroy(other);
+
+  RwFrame* frame = RpAtomicGetFrame(atomic);
+  RpAtomicDestroy(atomic);
+  RwFrameDestroy(frame);
+  RpGeometryDestroy(geometry);
+  ExpectAllGone();
+  EXPECT_EQ(NewBlocks(), 0);
+}
+
 }  // namespace
