@@ -194,7 +194,11 @@ RpUserDataArray* RpUserDataGeometryGetArray(const RpGeometry* geometry, RwInt32 
 }
 
 RwInt32 RpUserDataGeometryAddArray(RpGeometry* geometry, const RwChar* name, RwInt32 format, RwInt32 count) {
-  RpUserDataList* list = _rpUserDataList(rpUSERDATAGEOMETRY, geometry);
+  return _rpUserDataAddArray(rpUSERDATAGEOMETRY, geometry, name, format, count);
+}
+
+RwInt32 _rpUserDataAddArray(RwInt32 objectType, void* object, const RwChar* name, RwInt32 format, RwInt32 count) {
+  RpUserDataList* list = _rpUserDataList(objectType, object);
   if (list == nullptr || format < rpINTUSERDATA || format > rpSTRINGUSERDATA || count < 0) {
     RwErrorRaise(kRpUserDataPluginId, kRwErrInvalidValue);
     return -1;

@@ -26,6 +26,8 @@ struct RpUserDataList {
 
 // The object's extension; null while the plugin is not attached to the type.
 RpUserDataList* _rpUserDataList(RwInt32 objectType, const void* object);
+// RpUserDataGeometryAddArray for an object of any of the types.
+RwInt32 _rpUserDataAddArray(RwInt32 objectType, void* object, const RwChar* name, RwInt32 format, RwInt32 count);
 // Frees every array of the list and empties it.
 void _rpUserDataListEmpty(RpUserDataList* list);
 

@@ -6,14 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/plugin/dmorph/dmorph_internal.h"
-#include "tests/engine/plugin/plugin_fixture.h"
+#include "tests/engine/world/world_fixture.h"
 #include "tests/support/clump_builder.h"
+#include "tests/support/plugin_chunks.h"
 
 namespace {
 
-using plugin_test::PluginTest;
-using plugin_test::WithSubChunk;
 using world_test::Members;
+using world_test::WorldTest;
 
 bool AttachDMorph() { return RpDMorphPluginAttach(); }
 
@@ -44,38 +44,17 @@ RpGeometry* SixVertices(RwUInt32 format) {
 
 constexpr RwUInt32 kFullFormat = rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYPRELIT | rpGEOMETRYTEXTURED;
 
-// One target's bytes: deltas j = 0, 1 of position (1 + j, 2, 0), normal
-// (0, 0, 1), colour {20, 3, 255, 0} and coordinates (0.5, 0).
-ChunkBytes& Target(ChunkBytes& body, const std::vector<uint8_t>& name, RwUInt32 kinds,
-                   const std::vector<uint8_t>& control, RwUInt32 k) {
-  body.U32(static_cast<uint32_t>(name.size())).Bytes(name).U32(kinds).U32(rpGEOMETRYLOCKVERTICES);
-  body.U32(static_cast<uint32_t>(control.size())).U32(k).Bytes(control);
-  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPEPOSITIONS) != 0; ++j) {
-    body.Real(1.0f + j).Real(2.0f).Real(0.0f);
-  }
-  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPENORMALS) != 0; ++j) {
-    body.Real(0.0f).Real(0.0f).Real(1.0f);
-  }
-  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPEPRELITS) != 0; ++j) {
-    body.Bytes({20, 3, 255, 0});
-  }
-  for (RwUInt32 j = 0; j < k && (kinds & rpDMORPHDATATYPETEXCOORDS) != 0; ++j) {
-    body.Real(0.5f).Real(0.0f);
-  }
-  return body.Real(1.0f).Real(2.0f).Real(3.0f).Real(4.0f);
-}
-
 // Two targets: "smile" with every kind on vertices 3 and 4 (0x03, 0x82), and
 // a nameless one with no deltas.
 ChunkBytes TwoTargets() {
   ChunkBytes body;
   body.U32(2);
-  Target(body, {'s', 'm', 'i', 'l', 'e', 0}, kAllKinds, {0x03, 0x82}, 2);
-  Target(body, {}, rpDMORPHDATATYPEPOSITIONS, {0x81}, 0);
+  AddDeltaTarget(body, {'s', 'm', 'i', 'l', 'e', 0}, kAllKinds, {0x03, 0x82}, 2);
+  AddDeltaTarget(body, {}, rpDMORPHDATATYPEPOSITIONS, {0x81}, 0);
   return body;
 }
 
-class DMorphTest : public PluginTest {
+class DMorphTest : public WorldTest {
  protected:
   void SetUp() override { Start(AttachDMorph); }
 
@@ -173,7 +152,7 @@ TEST_F(DMorphTest, ControlRunsStopAtTheVerticesAndDeltasAndMissingKindsAreSkippe
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ChunkBytes body;
-    Target(body.U32(1), {}, kAllKinds, c.control, c.k);
+    AddDeltaTarget(body.U32(1), {}, kAllKinds, c.control, c.k);
     // Positions only: the normal, colour and coordinate deltas find nothing to move.
     RpGeometry* geometry = WithTargets(rpGEOMETRYPOSITIONS, body);
     ASSERT_NE(geometry, nullptr);

@@ -9,15 +9,15 @@
 #include <limits>
 
 #include "engine/plugin/lodatm/lodatm_internal.h"
-#include "tests/engine/plugin/plugin_fixture.h"
+#include "tests/engine/world/world_fixture.h"
 #include "tests/support/clump_builder.h"
 
 namespace {
 
-using plugin_test::PluginTest;
 using world_test::Members;
 using world_test::PutU32;
 using world_test::U32At;
+using world_test::WorldTest;
 
 bool AttachLOD() { return RpLODAtomicPluginAttach(); }
 
@@ -28,7 +28,7 @@ RpAtomic* Draw(RpAtomic* atomic) {
   return atomic;
 }
 
-class LODAtomicTest : public PluginTest {
+class LODAtomicTest : public WorldTest {
  protected:
   void SetUp() override {
     Start(AttachLOD);
@@ -64,7 +64,7 @@ class LODAtomicTest : public PluginTest {
     if (!leftOver_) {
       ExpectAllGone();
     }
-    PluginTest::TearDown();
+    WorldTest::TearDown();
   }
 
   // Puts the atomic this far ahead of the camera along its viewing direction.

@@ -7,12 +7,11 @@
 
 #include "engine/plugin/morph/morph_internal.h"
 #include "engine/world/world_internal.h"
-#include "tests/engine/plugin/plugin_fixture.h"
+#include "tests/engine/world/world_fixture.h"
 
 namespace {
 
-using plugin_test::PluginTest;
-using plugin_test::WithSubChunk;
+using world_test::WorldTest;
 
 bool AttachMorph() { return RpMorphPluginAttach(); }
 
@@ -34,7 +33,7 @@ void SetRecord(RpMorphGeometry* chain, RwInt32 index, RwInt16 start, RwInt16 end
   record.next = &chain->interpolators[next];
 }
 
-class MorphTest : public PluginTest {
+class MorphTest : public WorldTest {
  protected:
   void SetUp() override { Start(AttachMorph); }
 

@@ -9,12 +9,11 @@
 #include <string>
 
 #include "engine/plugin/userdata/userdata_internal.h"
-#include "tests/engine/plugin/plugin_fixture.h"
+#include "tests/engine/world/world_fixture.h"
 
 namespace {
 
-using plugin_test::PluginTest;
-using plugin_test::WithSubChunk;
+using world_test::WorldTest;
 
 bool AttachUserData() { return RpUserDataPluginAttach(); }
 
@@ -52,7 +51,7 @@ void ExpectThreeArrays(const RpUserDataList* list) {
   EXPECT_EQ(RpUserDataArrayGetString(strings, 1), nullptr);
 }
 
-class UserDataTest : public PluginTest {
+class UserDataTest : public WorldTest {
  protected:
   void SetUp() override {
     Start(AttachUserData);
