@@ -57,6 +57,20 @@ class UserDataTest : public WorldTest {
     Start(AttachUserData);
     RwTextureSetReadCallBack(NamedTexture);
   }
+
+  // The object written with the body as its user data reads back with the
+  // three arrays and writes back byte for byte.
+  template <typename T>
+  static void ExpectRoundTrip(T* object, RwUInt32 chunk, RwInt32 objectType, const T* (*write)(const T*, RwStream*),
+                              T* (*read)(RwStream*), RwBool (*destroy)(T*), const std::vector<uint8_t>& body) {
+    SCOPED_TRACE(chunk);
+    const auto bytes = WithSubChunk(Written([&](RwStream* s) { return write(object, s); }), kRpUserDataPluginId, body);
+    destroy(object);
+    T* got = ReadChunk(bytes, chunk, read);
+    ExpectThreeArrays(_rpUserDataList(objectType, got));
+    EXPECT_EQ(Written([&](RwStream* s) { return write(got, s); }), bytes);
+    destroy(got);
+  }
 };
 
 TEST_F(UserDataTest, GeometryArraysRoundTripThroughTheCreationFunctions) {
@@ -119,50 +133,14 @@ TEST_F(UserDataTest, GeometryArraysRoundTripThroughTheCreationFunctions) {
 
 TEST_F(UserDataTest, OtherObjectTypesRoundTripByteBuiltSubChunks) {
   const std::vector<uint8_t> body = ThreeArrays().bytes();
-  {
-    SCOPED_TRACE("light");
-    RpLight* light = RpLightCreate(rpLIGHTPOINT);
-    const auto bytes =
-        WithSubChunk(Written([&](RwStream* s) { return RpLightStreamWrite(light, s); }), kRpUserDataPluginId, body);
-    RpLightDestroy(light);
-    RpLight* read = ReadChunk(bytes, kRwChunkLight, RpLightStreamRead);
-    ExpectThreeArrays(_rpUserDataList(rpUSERDATALIGHT, read));
-    EXPECT_EQ(Written([&](RwStream* s) { return RpLightStreamWrite(read, s); }), bytes);
-    RpLightDestroy(read);
-  }
-  {
-    SCOPED_TRACE("camera");
-    RwCamera* camera = RwCameraCreate();
-    const auto bytes =
-        WithSubChunk(Written([&](RwStream* s) { return RwCameraStreamWrite(camera, s); }), kRpUserDataPluginId, body);
-    RwCameraDestroy(camera);
-    RwCamera* read = ReadChunk(bytes, kRwChunkCamera, RwCameraStreamRead);
-    ExpectThreeArrays(_rpUserDataList(rpUSERDATACAMERA, read));
-    EXPECT_EQ(Written([&](RwStream* s) { return RwCameraStreamWrite(read, s); }), bytes);
-    RwCameraDestroy(read);
-  }
-  {
-    SCOPED_TRACE("material");
-    RpMaterial* material = RpMaterialCreate();
-    const auto bytes = WithSubChunk(Written([&](RwStream* s) { return RpMaterialStreamWrite(material, s); }),
-                                    kRpUserDataPluginId, body);
-    RpMaterialDestroy(material);
-    RpMaterial* read = ReadChunk(bytes, kRwChunkMaterial, RpMaterialStreamRead);
-    ExpectThreeArrays(_rpUserDataList(rpUSERDATAMATERIAL, read));
-    EXPECT_EQ(Written([&](RwStream* s) { return RpMaterialStreamWrite(read, s); }), bytes);
-    RpMaterialDestroy(read);
-  }
-  {
-    SCOPED_TRACE("texture");
-    RwTexture* texture = NamedTexture("stone", nullptr);
-    const auto bytes =
-        WithSubChunk(Written([&](RwStream* s) { return RwTextureStreamWrite(texture, s); }), kRpUserDataPluginId, body);
-    RwTextureDestroy(texture);
-    RwTexture* read = ReadChunk(bytes, kRwChunkTexture, RwTextureStreamRead);
-    ExpectThreeArrays(_rpUserDataList(rpUSERDATATEXTURE, read));
-    EXPECT_EQ(Written([&](RwStream* s) { return RwTextureStreamWrite(read, s); }), bytes);
-    RwTextureDestroy(read);
-  }
+  ExpectRoundTrip(RpLightCreate(rpLIGHTPOINT), kRwChunkLight, rpUSERDATALIGHT, RpLightStreamWrite, RpLightStreamRead,
+                  RpLightDestroy, body);
+  ExpectRoundTrip(RwCameraCreate(), kRwChunkCamera, rpUSERDATACAMERA, RwCameraStreamWrite, RwCameraStreamRead,
+                  RwCameraDestroy, body);
+  ExpectRoundTrip(RpMaterialCreate(), kRwChunkMaterial, rpUSERDATAMATERIAL, RpMaterialStreamWrite, RpMaterialStreamRead,
+                  RpMaterialDestroy, body);
+  ExpectRoundTrip(NamedTexture("stone", nullptr), kRwChunkTexture, rpUSERDATATEXTURE, RwTextureStreamWrite,
+                  RwTextureStreamRead, RwTextureDestroy, body);
   {
     SCOPED_TRACE("frame, and its copy");
     RwFrame* frame = RwFrameCreate();
