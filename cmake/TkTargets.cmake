@@ -1,24 +1,30 @@
 # Helpers that keep one static library per source folder and one test
 # program per test folder, so new files need no CMake edits.
 
-# tk_library(<name> <folder> [DEPS <targets...>] [GAME])
-# Builds every .cpp/.c directly in <folder> into the static library <name>.
-# A folder without sources yet becomes an interface library. GAME marks game
-# code, which is built without exceptions and run-time type information.
-function(tk_library name folder)
+# tk_library(<name> <folder> [<folder>...] [DEPS <targets...>] [GAME])
+# Builds every .cpp/.c directly in each <folder> (relative to the project's
+# root) into the static library <name>. Several folders make one library only
+# where they need each other, so that no two libraries form a cycle. Folders
+# without sources yet give an interface library. GAME marks game code, which
+# is built without exceptions and run-time type information.
+function(tk_library name)
   cmake_parse_arguments(ARG "GAME" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.c)
+  set(srcs)
+  foreach(folder ${ARG_UNPARSED_ARGUMENTS})
+    file(GLOB folder_srcs CONFIGURE_DEPENDS
+         ${PROJECT_SOURCE_DIR}/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/${folder}/*.c)
+    list(APPEND srcs ${folder_srcs})
+  endforeach()
   if(srcs)
     add_library(${name} STATIC ${srcs})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     if(ARG_GAME)
       target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
     endif()
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
 endfunction()
