@@ -6,6 +6,11 @@
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 
+// Property text to numbers with the C library's decimal conversions: text
+// that is no number gives 0; integers beyond 32 bits are clamped.
+f32 TextToF32(const cString& text);
+s32 TextToS32(const cString& text);
+
 class cProperty {
  public:
   const cString& GetName() const { return mName; }
