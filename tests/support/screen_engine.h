@@ -1,0 +1,90 @@
+// A fixture for the game's screens and render services: the engine started
+// on the Direct3D 8 stand-in with a 640 x 480 window, the BMP reader, the
+// charset toolkit, and screen textures served from a scratch pack; helpers
+// to clear a target and read back its pixels.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/app/engine_start.h"
+#include "game/app/pak_file.h"
+#include "game/render/camera.h"
+#include "game/render/render_target.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/d3d8_engine_window.h"
+#include "tests/support/pack_writer.h"
+
+class ScreenEngineTest : public D3D8EngineWindowTest {
+ protected:
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 480;
+  // The colours of the generated screen textures, 0xRRGGBB.
+  static constexpr uint32_t kPictureColour = 0x2040C0;
+  static constexpr uint32_t kBarColour = 0x30E050;
+
+  ScreenEngineTest() : D3D8EngineWindowTest("screens", kWidth, kHeight, 1 << 22) {}
+
+  void SetUp() override {
+    D3D8EngineWindowTest::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
+    StartEngine();
+    if (HasFatalFailure()) {
+      return;
+    }
+    ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+    ASSERT_TRUE(RtCharsetOpen());
+    packPath_ = ScratchPath("screens.pak");
+  }
+
+  void TearDown() override {
+    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
+      DestroyAllTexDictionaries();
+      RtCharsetClose();
+    }
+    cPakFile::Shutdown();
+    std::remove(packPath_.c_str());
+    D3D8EngineWindowTest::TearDown();
+  }
+
+  // An 8 x 8 bitmap of one colour.
+  static std::string PlainBitmap(uint32_t colour) {
+    tktest::BmpDescription bmp;
+    bmp.width = 8;
+    bmp.height = 8;
+    bmp.pixels.assign(64, colour);
+    const std::vector<uint8_t> bytes = tktest::WriteBmp(bmp);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  // Serves "<name>.bmp" for each {name, colour}, and the loading screen's
+  // two textures.
+  void MountTextures(const std::vector<std::pair<std::string, uint32_t>>& extra = {}) {
+    PackWriter pack;
+    pack.Add("data/screens/level00.bmp", PlainBitmap(kPictureColour));
+    pack.Add("data/screens/barpiece.bmp", PlainBitmap(kBarColour));
+    for (const auto& texture : extra) {
+      pack.Add(texture.first + ".bmp", PlainBitmap(texture.second));
+    }
+    ASSERT_TRUE(pack.WriteFile(packPath_));
+    cPakFile::MountDefault(packPath_.c_str(), "");
+    ASSERT_NE(nullptr, cPakFile::GetMounted());
+  }
+
+  // Clears the target's colour and depth.
+  static void ClearTarget(const cRenderTarget& target, RwRGBA colour = RwRGBA{0, 0, 0, 255}) {
+    cCamera camera;
+    camera.Clear(target, colour, 1, 1, 0);
+  }
+
+  // The fraction (0..1 of the window) as a pixel column or row.
+  static int PixelX(float fraction) { return static_cast<int>(fraction * kWidth); }
+  static int PixelY(float fraction) { return static_cast<int>(fraction * kHeight); }
+
+ private:
+  std::string packPath_;
+};
