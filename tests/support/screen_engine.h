@@ -1,7 +1,7 @@
 // A fixture for the game's screens and render services: the engine started
 // on the Direct3D 8 stand-in with a 640 x 480 window, the BMP reader, the
 // charset toolkit, and screen textures served from a scratch pack; helpers
-// to clear a target and read back its pixels.
+// to clear a target, draw a sprite and read back pixels; a screen target.
 #pragma once
 
 #include <cstdio>
@@ -11,8 +11,10 @@
 
 #include "game/app/engine_start.h"
 #include "game/app/pak_file.h"
+#include "game/app/screen_stack.h"
 #include "game/render/camera.h"
 #include "game/render/render_target.h"
+#include "game/render/sprite2d.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/d3d8_engine_window.h"
 #include "tests/support/pack_writer.h"
@@ -39,9 +41,14 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
     ASSERT_TRUE(RtCharsetOpen());
     packPath_ = ScratchPath("screens.pak");
+    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{kWidth, kHeight}));
+    ClearTarget(screen_);
   }
 
   void TearDown() override {
+    delete gScreenStack;
+    gScreenStack = nullptr;
+    screen_.Release();
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
       DestroyAllTexDictionaries();
       RtCharsetClose();
@@ -81,9 +88,31 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     camera.Clear(target, colour, 1, 1, 0);
   }
 
+  // The global screen stack on the window, 640 x 480, presented once: the
+  // first present with the vertical retrace switches the swap effect, which
+  // resets the device, here rather than in the frames under test.
+  void MakeScreenStack() {
+    gScreenStack = new cScreenStack(&window_);
+    gScreenStack->SetScreenSize(tTargetSize{kWidth, kHeight});
+    gScreenStack->Present();
+    ClearTarget(gScreenStack->GetTarget());
+  }
+
+  // Draws the sprite through a widget camera on the target.
+  static void DrawSprite(cSprite2D& sprite, const cRenderTarget& target) {
+    cCamera camera;
+    camera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
+    ASSERT_NE(nullptr, camera.BeginUpdate(target, 1));
+    sprite.Render();
+    camera.EndUpdate();
+  }
+
   // The fraction (0..1 of the window) as a pixel column or row.
   static int PixelX(float fraction) { return static_cast<int>(fraction * kWidth); }
   static int PixelY(float fraction) { return static_cast<int>(fraction * kHeight); }
+
+  // A 640 x 480 screen target, cleared to black.
+  cRenderTarget screen_;
 
  private:
   std::string packPath_;

@@ -28,14 +28,7 @@ class ScreenLoaderTest : public ScreenEngineTest {
       return;
     }
     MountTextures();
-    gScreenStack = new cScreenStack(&window_);
-    gScreenStack->SetScreenSize(tTargetSize{kWidth, kHeight});
-    gScreenStack->Present();
-  }
-  void TearDown() override {
-    delete gScreenStack;
-    gScreenStack = nullptr;
-    ScreenEngineTest::TearDown();
+    MakeScreenStack();
   }
 
   static void Tick() {

@@ -58,16 +58,9 @@ class ScreenStackTest : public ScreenEngineTest {
     if (HasFatalFailure()) {
       return;
     }
-    gScreenStack = new cScreenStack(&window_);
-    gScreenStack->SetScreenSize(tTargetSize{kWidth, kHeight});
-    // The first present with the vertical retrace switches the swap effect,
-    // which resets the device: done here, not in the frames under test.
-    gScreenStack->Present();
-    ClearTarget(gScreenStack->GetTarget());
+    MakeScreenStack();
   }
   void TearDown() override {
-    delete gScreenStack;
-    gScreenStack = nullptr;
     gInputEnabled = 0;
     ScreenEngineTest::TearDown();
   }

@@ -9,22 +9,7 @@
 
 namespace {
 
-class CameraTest : public ScreenEngineTest {
- protected:
-  void SetUp() override {
-    ScreenEngineTest::SetUp();
-    if (HasFatalFailure()) {
-      return;
-    }
-    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{kWidth, kHeight}));
-  }
-  void TearDown() override {
-    screen_.Release();
-    ScreenEngineTest::TearDown();
-  }
-
-  cRenderTarget screen_;
-};
+class CameraTest : public ScreenEngineTest {};
 
 TEST_F(CameraTest, ViewWindowFollowsTheTargetUnlessKept) {
   cCamera camera;
@@ -78,18 +63,13 @@ TEST(ClipRectToParentTest, RectanglesAreCutToTheParentNeverNegative) {
 }
 
 TEST_F(CameraTest, DrawingStaysInsideASubTarget) {
-  ClearTarget(screen_);
   cRenderTarget sub;
   ASSERT_TRUE(sub.CreateSubTarget(screen_, RwRect{-10, 100, 110, 50}));
   EXPECT_EQ(100u, sub.GetSize().width);
   EXPECT_EQ(screen_.GetColourRaster(), sub.GetColourRaster()->parent);
 
-  cCamera camera;
-  camera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
   cSprite2D sprite;
-  ASSERT_NE(nullptr, camera.BeginUpdate(sub, 1));
-  sprite.Render();
-  camera.EndUpdate();
+  DrawSprite(sprite, sub);
   EXPECT_EQ(0xFFFFFFu, BackBufferPixel(0, 100));
   EXPECT_EQ(0xFFFFFFu, BackBufferPixel(99, 149));
   EXPECT_EQ(0u, BackBufferPixel(100, 120));

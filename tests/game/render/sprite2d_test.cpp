@@ -14,29 +14,7 @@ namespace {
 
 class Sprite2DTest : public ScreenEngineTest {
  protected:
-  void SetUp() override {
-    ScreenEngineTest::SetUp();
-    if (HasFatalFailure()) {
-      return;
-    }
-    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{kWidth, kHeight}));
-    ClearTarget(screen_);
-  }
-  void TearDown() override {
-    screen_.Release();
-    ScreenEngineTest::TearDown();
-  }
-
-  // Draws the sprite through a widget camera on the screen target.
-  void Draw(cSprite2D& sprite) {
-    cCamera camera;
-    camera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
-    ASSERT_NE(nullptr, camera.BeginUpdate(screen_, 1));
-    sprite.Render();
-    camera.EndUpdate();
-  }
-
-  cRenderTarget screen_;
+  void Draw(cSprite2D& sprite) { DrawSprite(sprite, screen_); }
 };
 
 TEST_F(Sprite2DTest, DefaultSpriteCoversTheWholeTarget) {
