@@ -109,17 +109,4 @@ TEST_F(ScreenLoaderTest, EachTickRunsOneStepAndTheScreenLeavesAfterCompletion) {
   EXPECT_EQ(3u, source.mCalls);
 }
 
-TEST_F(ScreenLoaderTest, ByteProgressAndStepsShareTheBar) {
-  ScriptedSource source({0.1f, 0.2f});
-  cScreen_Loader loader(&source, 0);
-  gScreenStack->Push(&loader);
-  Tick();
-  // Bytes read meanwhile move the bar on; a step then only takes the bar
-  // while the byte progress has not moved it since the last step.
-  loader.AddBytesRead(600000);
-  EXPECT_FLOAT_EQ(0.11f, loader.GetProgress());
-  Tick();
-  EXPECT_FLOAT_EQ(0.11f, loader.GetProgress());
-}
-
 }  // namespace
