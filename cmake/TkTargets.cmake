@@ -45,31 +45,20 @@ function(tk_test name folder)
                        PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;LIBGL_ALWAYS_SOFTWARE=1;LP_NUM_THREADS=0")
 endfunction()
 
-# tk_fuzzer(<source> DEPS <targets...> [SEED_SOURCES <sources...>])
-# One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test. The
-# fixed seed keeps what CI explores the same from run to run. When
-# tests/fuzz/seeds/<name>_seeds.cpp exists, it is built with SEED_SOURCES (the
-# tests/support writers it uses) and run at build time to write the seed
-# corpus into the build folder, with "seeds.txt" listing the files; the smoke
-# run starts from them and adds nothing to the folder.
+# tk_fuzzer(<source> DEPS <targets...>)
+# One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test that
+# starts from the seed corpus listed in ${TK_FUZZ_SEED_ROOT}/<name>.seeds
+# (see tests/fuzz/CMakeLists.txt). The fixed seed keeps what CI explores the
+# same from run to run; ten seconds a target keep the whole stage near a
+# minute on eight cores.
 function(tk_fuzzer src)
-  cmake_parse_arguments(ARG "" "" "DEPS;SEED_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_dependencies(fuzz_all ${name})
-  set(smoke ${name} -seed=1 -max_total_time=15 -rss_limit_mb=2048)
-  set(seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds/${name}_seeds.cpp)
-  if(EXISTS ${seeds})
-    add_executable(${name}_seeds ${seeds} ${ARG_SEED_SOURCES})
-    target_include_directories(${name}_seeds PRIVATE ${CMAKE_SOURCE_DIR})
-    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
-    add_custom_command(OUTPUT ${corpus}/seeds.txt COMMAND ${name}_seeds ${corpus} DEPENDS ${name}_seeds VERBATIM)
-    add_custom_target(${name}_corpus DEPENDS ${corpus}/seeds.txt)
-    add_dependencies(fuzz_all ${name}_corpus)
-    list(APPEND smoke -seed_inputs=@${corpus}/seeds.txt)
-  endif()
-  add_test(NAME ${name}_smoke COMMAND ${smoke})
+  add_test(NAME ${name}_smoke COMMAND ${name} -seed=1 -max_total_time=10 -rss_limit_mb=2048
+                                       -seed_inputs=@${TK_FUZZ_SEED_ROOT}/${name}.seeds)
 endfunction()

@@ -39,6 +39,13 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
+// World module: geometry, materials, meshes and lights.
+#include "engine/world/geometry.h"
+#include "engine/world/light.h"
+#include "engine/world/material.h"
+#include "engine/world/material_list.h"
+#include "engine/world/mesh.h"
+#include "engine/world/world_attach.h"
 // Plugins.
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"

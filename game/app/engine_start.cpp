@@ -124,6 +124,9 @@ bool AttachPlugins() {
   // level-of-detail atomics, the game's atomic plugin, morph, delta morph.
   // The engine core attaches its own modules; each of these joins the list
   // when it is built.
+  if (!RpWorldPluginAttach()) {
+    return false;
+  }
   if (!RpRandomPluginAttach()) {
     return false;
   }

@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "game/app/pak_file.h"
-#include "tests/fuzz/memory_file.h"
+#include "tests/fuzz/memory_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) {
     return 0;
   }
-  memoryfile::Serve("data.pak", data, size);
-  RwFileFunctions table = memoryfile::Table();
+  memoryfiles::Serve("data.pak", data, size);
+  RwFileFunctions table = memoryfiles::Table();
   if (!cPakFile::MountInto(&table, "data.pak", "")) {
     return 0;
   }

@@ -8,7 +8,7 @@
 #include "game/app/sound_engine.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/fuzz/fake_device_engine.h"
-#include "tests/fuzz/memory_file.h"
+#include "tests/fuzz/memory_files.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ bool Start() {
   if (!fakedevice::Init(nullptr, 0)) {
     return false;
   }
-  *RwEngineGetFileInterface() = memoryfile::Table();
+  *RwEngineGetFileInterface() = memoryfiles::Table();
   dsoundtest::SetTestMode(true);
   return CSoundEngine::Create(22050, 16, 40.0f);
 }
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) {
     return 0;
   }
-  memoryfile::Serve("DATA\\MEDIA\\fuzz.wav", data, size);
+  memoryfiles::Serve("DATA\\MEDIA\\fuzz.wav", data, size);
   tSoundBuffer* buffer = CSoundEngine::LoadWav("fuzz");
   if (buffer != nullptr) {
     // The samples come from the file: never more than it holds, rounded up

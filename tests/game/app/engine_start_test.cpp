@@ -131,11 +131,16 @@ TEST_F(EngineStartTest, CharsetIsOpenWhileTheEngineRunsAndDictionariesGoAtClose)
 TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   ASSERT_TRUE(OpenEngine(nullptr));
   // Engine plugin blocks are laid out in registration order.
+  const RwInt32 world = RwEngineGetPluginOffset(kRpPluginIdMaterialModule);
   const RwInt32 random = RwEngineGetPluginOffset(kRpRandomPluginId);
   const RwInt32 spline = RwEngineGetPluginOffset(kRpSplinePluginId);
-  EXPECT_GT(random, 0);
+  EXPECT_GT(world, 0);
+  EXPECT_GT(random, world);
   EXPECT_GT(spline, random);
-  // Both were constructed at start.
+  // Each was constructed at start.
+  RpMaterial* material = RpMaterialCreate();
+  EXPECT_NE(nullptr, material);
+  RpMaterialDestroy(material);
   EXPECT_NE(0u, RpRandomNext());
   EXPECT_NE(nullptr, _rpSplineTable(0));
 }
