@@ -2,7 +2,7 @@
 #include "game/render/sprite2d.h"
 
 #include "game/render/render_state.h"
-#include "game/render/texture.h"
+#include "game/render/texture_files.h"
 
 namespace {
 

@@ -23,6 +23,7 @@ class EngineStartTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     FakeDriverInstall();
+    SetDisplayDriverInstall(FakeDriverInstallHooks);
     GameInitialise();
   }
   void TearDown() override {
@@ -31,6 +32,7 @@ class EngineStartTest : public AppTest {
       CloseEngine();
     }
     FakeEngineShutdown();
+    SetDisplayDriverInstall(nullptr);
     FakeDriverUninstall();
     AppTest::TearDown();
   }

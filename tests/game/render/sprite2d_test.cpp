@@ -7,7 +7,6 @@
 
 #include "game/render/camera.h"
 #include "game/render/render_state.h"
-#include "game/render/texture.h"
 #include "tests/support/screen_engine.h"
 
 namespace {
@@ -98,14 +97,6 @@ TEST_F(Sprite2DTest, OverrideRasterReplacesTheTextureOnlyWithItsFlag) {
   plain.SetColour(0, 0, 255, 255);
   Draw(plain);
   EXPECT_EQ(0x0000FFu, BackBufferPixel(320, 240));
-}
-
-TEST_F(Sprite2DTest, TexturePathFollowsTheNameFolder) {
-  SetTexturePathFromName("data/screens/level00");
-  EXPECT_STREQ("data\\screens\\", RwImageGetPath());
-  SetTexturePathFromName("crosshair");
-  EXPECT_STREQ("textures\\", RwImageGetPath());
-  EXPECT_EQ(nullptr, ReadTexture("data/screens/missing", false));
 }
 
 }  // namespace
