@@ -24,9 +24,18 @@ cScreenStack::cScreenStack(void* window)
   for (u32 i = 0; i < mCapacity; i++) {
     mScreens[i] = nullptr;
   }
+  // The 2D toolkit opens on a camera of its own, which it no longer targets
+  // once it is gone; text widgets target theirs while they draw.
+  RwCamera* camera = RwCameraCreate();
+  Rt2dOpen(camera);
+  Rt2dSetCamera(nullptr);
+  if (camera != nullptr) {
+    RwCameraDestroy(camera);
+  }
 }
 
 cScreenStack::~cScreenStack() {
+  Rt2dClose();
   mTarget.Release();
   delete[] mScreens;
 }

@@ -13,7 +13,8 @@ constexpr u32 kScreenStackCapacity = 64;
 
 class cScreenStack : public cInputListener {
  public:
-  // An empty stack presenting into window.
+  // An empty stack presenting into window; opens the engine's 2D toolkit,
+  // which the destructor closes.
   explicit cScreenStack(void* window);
   ~cScreenStack() override;
 
