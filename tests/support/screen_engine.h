@@ -1,6 +1,6 @@
 // A fixture for the game's screens and render services: the engine started
 // on the Direct3D 8 stand-in with a 640 x 480 window, the BMP reader, the
-// charset toolkit, and screen textures served from a scratch pack; helpers
+// charset toolkit, and screen textures and a font served from a scratch pack; helpers
 // to clear a target, draw a sprite and read back pixels; a screen target.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include "game/render/sprite2d.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/d3d8_engine_window.h"
+#include "tests/support/font_writer.h"
 #include "tests/support/pack_writer.h"
 
 class ScreenEngineTest : public D3D8EngineWindowTest {
@@ -68,12 +69,34 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     return std::string(bytes.begin(), bytes.end());
   }
 
-  // Serves "<name>.bmp" for each {name, colour}, and the loading screen's
-  // two textures.
+  // The font "data/font/gothic13": characters ' ' to 'z', each a cell of
+  // kGlyphWidth x kGlyphHeight pixels inked but for its last two columns
+  // (the space not at all).
+  static constexpr int kGlyphWidth = 8;
+  static constexpr int kGlyphHeight = 16;
+  static void AddFont(PackWriter& pack) {
+    std::vector<tktest::RectGlyph> cells;
+    std::vector<tktest::RectGlyph> ink;
+    for (int code = ' '; code <= 'z'; code++) {
+      const int x = (code - ' ') % 16 * kGlyphWidth;
+      const int y = (code - ' ') / 16 * kGlyphHeight;
+      cells.push_back({code, x, y, x + kGlyphWidth, y + kGlyphHeight});
+      if (code != ' ') {
+        ink.push_back({code, x, y, x + kGlyphWidth - 2, y + kGlyphHeight});
+      }
+    }
+    pack.Add("data/font/gothic13.met", tktest::Metrics1Text("gothic13.bmp", "", 4, cells));
+    const std::vector<uint8_t> page = tktest::WriteBmp(tktest::RectPageImage(128, 128, ink));
+    pack.Add("data/font/gothic13.bmp", std::string(page.begin(), page.end()));
+  }
+
+  // Serves "<name>.bmp" for each {name, colour}, the loading screen's two
+  // textures and the font.
   void MountTextures(const std::vector<std::pair<std::string, uint32_t>>& extra = {}) {
     PackWriter pack;
     pack.Add("data/screens/level00.bmp", PlainBitmap(kPictureColour));
     pack.Add("data/screens/barpiece.bmp", PlainBitmap(kBarColour));
+    AddFont(pack);
     for (const auto& texture : extra) {
       pack.Add(texture.first + ".bmp", PlainBitmap(texture.second));
     }

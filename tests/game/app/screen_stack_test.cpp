@@ -9,6 +9,7 @@
 #include "game/app/event.h"
 #include "game/app/event_device.h"
 #include "game/render/sprite2d.h"
+#include "game/render/wg_text.h"
 #include "tests/support/screen_engine.h"
 
 namespace {
@@ -98,11 +99,21 @@ TEST_F(ScreenStackTest, TicksRenderTheActiveTreeAndPresentIt) {
   child.SetPlacement(tWgPlacement::Fractions(0.5f, 0.5f, 0.5f, 0.5f));
   child.mColour = RwRGBA{0, 0, 255, 255};
   screen.AddWidget(&child);
+  MountTextures();
+  cFont font;
+  ASSERT_TRUE(font.Load("data/font/", "gothic13", 0.0f));
+  cWgText text(&font, tWgPlacement());
+  text.SetText(cString("A"));
+  screen.AddWidget(&text);
   gScreenStack->Push(&screen);
+  // Placed once laid out: relative to its target's size.
+  gScreenStack->Sync();
+  text.SetPlacement(0.1f, 0.1f, 1, 0, 0, 0, 0);
   Record();
   Send(kEventTick);
   EXPECT_EQ((Log{"activate screen", "event child", "event screen", "render screen", "render child"}), log_);
   EXPECT_EQ(1u, Calls("Present"));
+  EXPECT_EQ(0xFFFFFFu, BackBufferPixel(66, 56));
   EXPECT_EQ(0xFF0000u, BackBufferPixel(10, 10));
   EXPECT_EQ(0x0000FFu, BackBufferPixel(kWidth - 10, kHeight - 10));
   EXPECT_EQ(0xFF0000u, BackBufferPixel(kWidth - 10, kHeight / 2 - 2));
@@ -111,6 +122,7 @@ TEST_F(ScreenStackTest, TicksRenderTheActiveTreeAndPresentIt) {
   Send(kEventKey);
   EXPECT_EQ((Log{"event child", "event screen"}), log_);
   EXPECT_EQ(1u, Calls("Present"));
+  font.Release();
 }
 
 TEST_F(ScreenStackTest, PoppingTheLastScreenPresentsTwiceAndLeavesNoActiveScreen) {
