@@ -13,6 +13,7 @@
 #include "game/app/pak_file.h"
 #include "game/app/screen_stack.h"
 #include "game/render/camera.h"
+#include "game/render/font.h"
 #include "game/render/render_target.h"
 #include "game/render/sprite2d.h"
 #include "tests/support/bmp_writer.h"
@@ -139,4 +140,25 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
 
  private:
   std::string packPath_;
+};
+
+// The same with the screen textures and the font served, the screen stack
+// made and the font "gothic13" loaded.
+class ScreenTextTest : public ScreenEngineTest {
+ protected:
+  void SetUp() override {
+    ScreenEngineTest::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
+    MountTextures();
+    MakeScreenStack();
+    ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
+  }
+  void TearDown() override {
+    font_.Release();
+    ScreenEngineTest::TearDown();
+  }
+
+  cFont font_;
 };

@@ -20,17 +20,8 @@ class ScriptedSource : public cLoadable {
   size_t mCalls = 0;
 };
 
-class ScreenLoaderTest : public ScreenEngineTest {
+class ScreenLoaderTest : public ScreenTextTest {
  protected:
-  void SetUp() override {
-    ScreenEngineTest::SetUp();
-    if (HasFatalFailure()) {
-      return;
-    }
-    MountTextures();
-    MakeScreenStack();
-  }
-
   static void Tick() {
     tEvent event;
     event.type = kEventTick;

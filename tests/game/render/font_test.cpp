@@ -9,23 +9,19 @@
 
 namespace {
 
-class FontTest : public ScreenEngineTest {
+class FontTest : public ScreenTextTest {
  protected:
   void SetUp() override {
-    ScreenEngineTest::SetUp();
+    ScreenTextTest::SetUp();
     if (HasFatalFailure()) {
       return;
     }
-    MountTextures();
-    MakeScreenStack();
-    ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
     camera_ = std::make_unique<cCamera>();
     camera_->SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
   }
   void TearDown() override {
     camera_.reset();
-    font_.Release();
-    ScreenEngineTest::TearDown();
+    ScreenTextTest::TearDown();
   }
 
   // Ink (white) anywhere in the row between x0 and x1.
@@ -38,7 +34,6 @@ class FontTest : public ScreenEngineTest {
     return false;
   }
 
-  cFont font_;
   std::unique_ptr<cCamera> camera_;
 };
 

@@ -8,22 +8,8 @@
 
 namespace {
 
-class WgTextTest : public ScreenEngineTest {
+class WgTextTest : public ScreenTextTest {
  protected:
-  void SetUp() override {
-    ScreenEngineTest::SetUp();
-    if (HasFatalFailure()) {
-      return;
-    }
-    MountTextures();
-    MakeScreenStack();
-    ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
-  }
-  void TearDown() override {
-    font_.Release();
-    ScreenEngineTest::TearDown();
-  }
-
   // A text widget laid out over the whole of the target.
   std::unique_ptr<cWgText> MakeText(const cRenderTarget& target) {
     auto text = std::make_unique<cWgText>(&font_, tWgPlacement());
@@ -31,8 +17,6 @@ class WgTextTest : public ScreenEngineTest {
     text->Layout(RwRect{0, 0, static_cast<RwInt32>(size.width), static_cast<RwInt32>(size.height)}, target);
     return text;
   }
-
-  cFont font_;
 };
 
 TEST_F(WgTextTest, PlacementResolvesAgainstTheTarget) {
