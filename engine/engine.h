@@ -39,7 +39,11 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
+// Plugins.
+#include "engine/plugin/hanim/rphanim.h"
+
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"
