@@ -221,6 +221,12 @@ RwBool RtAnimInterpolatorSetKeyFrameCallBacks(RtAnimInterpolator* interpolator, 
     _rtAnimRaise(kRtAnimErrUnknownType);
     return FALSE;
   }
+  // The callbacks read and write whole keys of the type: the slots take its size.
+  if (static_cast<RwInt64>(type->keyFrameSize) > interpolator->maxKeyFrameSize) {
+    _rtAnimRaise(kRwErrInvalidValue);
+    return FALSE;
+  }
+  interpolator->currentKeyFrameSize = static_cast<RwInt32>(type->keyFrameSize);
   interpolator->keyFrameApplyCB = type->keyFrameApplyCB;
   interpolator->keyFrameBlendCB = type->keyFrameBlendCB;
   interpolator->keyFrameInterpolateCB = type->keyFrameInterpolateCB;

@@ -131,8 +131,9 @@ void RtAnimInterpolatorDestroy(RtAnimInterpolator* interpolator);
 // Binds at time 0; 0 for an animation of fewer than 2 x node count keys or of
 // a larger key size than the interpolator's.
 RwBool RtAnimInterpolatorSetCurrentAnim(RtAnimInterpolator* interpolator, RtAnimAnimation* animation);
-// Takes the key callbacks of a registered type, so that an interpolator
-// without an animation can blend or add; 0 with {439, 2} for an unknown id.
+// Takes the key callbacks and key size of a registered type, so that an
+// interpolator without an animation can blend or add; 0 with {439, 2} for an
+// unknown id, 0 for keys larger than the interpolator's.
 RwBool RtAnimInterpolatorSetKeyFrameCallBacks(RtAnimInterpolator* interpolator, RwUInt32 typeID);
 // The time callback runs once per call when the time passes callBackTime.
 void RtAnimInterpolatorSetAnimCallBack(RtAnimInterpolator* interpolator, RtAnimCallBack callBack, RwReal callBackTime,
