@@ -7,6 +7,7 @@ void StartedEngineTest::SetUp() {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  ASSERT_TRUE(AttachPlugins());
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());
   TakeError();

@@ -11,6 +11,8 @@ class StartedEngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Attaches the plugins a test needs; runs between RwEngineInit and RwEngineOpen.
+  virtual bool AttachPlugins() { return true; }
 
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);

@@ -47,6 +47,16 @@ struct RpHAnimStdKeyFrame {
 
 static_assert(sizeof(RpHAnimStdKeyFrame) == 48, "standard keys are 48 bytes in memory");
 
+// An interpolator slot of standard keys (RtAnimInterpolatorGetSlot).
+struct RpHAnimInterpFrame {
+  RpHAnimStdKeyFrame* keyFrame1;  // older
+  RpHAnimStdKeyFrame* keyFrame2;  // newer
+  RtQuat q;  // the interpolated key
+  RwV3d t;
+};
+
+static_assert(sizeof(RpHAnimInterpFrame) == sizeof(RpHAnimStdKeyFrame), "slots and keys share their layout");
+
 struct RpHAnimNodeInfo {
   RwInt32 nodeID;
   RwInt32 nodeIndex;  // position in the node array
