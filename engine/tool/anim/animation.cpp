@@ -23,10 +23,12 @@ RtAnimKeyFrameHeader* KeyAt(const RtAnimAnimation* animation, RwInt32 index) {
 }
 
 // The next key of the node whose key sits at index: the first later key in
-// the block whose previous key is it; -1 when there is none.
-RwInt32 NextKeyOfNode(const RtAnimAnimation* animation, RwInt32 index) {
+// the block whose previous key is it; -1 when there is none. The first
+// numNodes keys are every node's first key and follow no key, whatever their
+// stored previous key says (streams store 0 there, which names key 0).
+RwInt32 NextKeyOfNode(const RtAnimAnimation* animation, RwInt32 numNodes, RwInt32 index) {
   const RtAnimKeyFrameHeader* key = KeyAt(animation, index);
-  for (RwInt32 later = index + 1; later < animation->numFrames; later++) {
+  for (RwInt32 later = index < numNodes ? numNodes : index + 1; later < animation->numFrames; later++) {
     if (KeyAt(animation, later)->prevFrame == key) {
       return later;
     }
@@ -117,7 +119,7 @@ RtAnimAnimation* RtAnimAnimationMakeRelative(RtAnimAnimation* animation, RwInt32
   for (RwInt32 node = 0; node < numNodes; node++) {
     void* base = RtAnimInterpolatorGetSlot(pose, node);
     // The node's keys in time order, up to and including its key at the duration.
-    for (RwInt32 index = node; index >= 0; index = NextKeyOfNode(animation, index)) {
+    for (RwInt32 index = node; index >= 0; index = NextKeyOfNode(animation, numNodes, index)) {
       RtAnimKeyFrameHeader* key = KeyAt(animation, index);
       mulRecip(key, base);
       if (key->time >= animation->duration) {
