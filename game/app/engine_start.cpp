@@ -124,7 +124,7 @@ bool AttachPlugins() {
   // level-of-detail atomics, the game's atomic plugin, morph, delta morph.
   // The engine core attaches its own modules; each of these joins the list
   // when it is built.
-  return true;
+  return RtAnimPluginAttach() && RpHAnimPluginAttach();
 }
 
 s32 cEngineVideoModes::GetCount() const { return RwEngineGetNumVideoModes(); }
