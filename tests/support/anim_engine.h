@@ -3,6 +3,8 @@
 // attached, and quaternions built from an axis and an angle.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 
 #include "tests/support/started_engine.h"
@@ -36,4 +38,15 @@ inline ForgeAnimation RestAnimation(int nodes, RwReal duration) {
     animation.nodes.push_back({MakeKey(0.0f, kNoRotation, {}), MakeKey(duration, kNoRotation, {})});
   }
   return animation;
+}
+
+inline void ExpectVector(const RwV3d& actual, const RwV3d& expected, float tolerance = 1e-6f) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance);
+  EXPECT_NEAR(actual.y, expected.y, tolerance);
+  EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+inline void ExpectQuat(const RtQuat& actual, const RtQuat& expected, float tolerance = 1e-6f) {
+  ExpectVector(actual.imag, expected.imag, tolerance);
+  EXPECT_NEAR(actual.real, expected.real, tolerance);
 }

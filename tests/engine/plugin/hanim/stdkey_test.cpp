@@ -33,13 +33,6 @@ RwReal Length(const RtQuat& q) {
   return std::sqrt(q.imag.x * q.imag.x + q.imag.y * q.imag.y + q.imag.z * q.imag.z + q.real * q.real);
 }
 
-void ExpectQuat(const RtQuat& actual, const RtQuat& expected, float tolerance = 1e-6f) {
-  EXPECT_NEAR(actual.imag.x, expected.imag.x, tolerance);
-  EXPECT_NEAR(actual.imag.y, expected.imag.y, tolerance);
-  EXPECT_NEAR(actual.imag.z, expected.imag.z, tolerance);
-  EXPECT_NEAR(actual.real, expected.real, tolerance);
-}
-
 TEST(StdKeyMathTest, ArcCosineMatchesDoublePrecisionWithinAnUlp) {
   int64_t worst = 0;
   for (int i = -100000; i <= 100000; i++) {

@@ -56,19 +56,6 @@ RpHAnimStdKeyFrame* Keys(const RtAnimAnimation* animation) {
   return static_cast<RpHAnimStdKeyFrame*>(animation->pFrames);
 }
 
-void ExpectQuat(const RtQuat& actual, const RtQuat& expected) {
-  EXPECT_NEAR(actual.imag.x, expected.imag.x, 1e-6f);
-  EXPECT_NEAR(actual.imag.y, expected.imag.y, 1e-6f);
-  EXPECT_NEAR(actual.imag.z, expected.imag.z, 1e-6f);
-  EXPECT_NEAR(actual.real, expected.real, 1e-6f);
-}
-
-void ExpectVector(const RwV3d& actual, const RwV3d& expected) {
-  EXPECT_NEAR(actual.x, expected.x, 1e-6f);
-  EXPECT_NEAR(actual.y, expected.y, 1e-6f);
-  EXPECT_NEAR(actual.z, expected.z, 1e-6f);
-}
-
 void KeepNothing(void*, void*, void*) {}
 
 using AnimationTest = AnimEngineTest;

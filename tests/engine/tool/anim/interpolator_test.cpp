@@ -49,13 +49,8 @@ void ExpectPose(const RtAnimInterpolator* interpolator, const std::vector<Pose>&
   for (size_t node = 0; node < pose.size(); node++) {
     SCOPED_TRACE(::testing::Message() << "node " << node);
     const RpHAnimInterpFrame* slot = Slot(interpolator, static_cast<RwInt32>(node));
-    EXPECT_NEAR(slot->q.imag.x, pose[node].q.imag.x, kTolerance);
-    EXPECT_NEAR(slot->q.imag.y, pose[node].q.imag.y, kTolerance);
-    EXPECT_NEAR(slot->q.imag.z, pose[node].q.imag.z, kTolerance);
-    EXPECT_NEAR(slot->q.real, pose[node].q.real, kTolerance);
-    EXPECT_NEAR(slot->t.x, pose[node].t.x, kTolerance);
-    EXPECT_NEAR(slot->t.y, pose[node].t.y, kTolerance);
-    EXPECT_NEAR(slot->t.z, pose[node].t.z, kTolerance);
+    ExpectQuat(slot->q, pose[node].q, kTolerance);
+    ExpectVector(slot->t, pose[node].t, kTolerance);
   }
 }
 
@@ -233,9 +228,7 @@ TEST_F(InterpolatorTest, CopiesBlendsAndAddsSlotBySlot) {
 
   ASSERT_TRUE(RtAnimInterpolatorAddTogether(out, middle, middle));
   const RpHAnimInterpFrame* node0 = Slot(out, 0);
-  const RtQuat half = AxisAngle(kAxisZ, 180);
-  EXPECT_NEAR(node0->q.imag.z, half.imag.z, kTolerance);
-  EXPECT_NEAR(node0->q.real, half.real, kTolerance);
+  ExpectQuat(node0->q, AxisAngle(kAxisZ, 180), kTolerance);
   EXPECT_FLOAT_EQ(node0->t.x, 4.0f);
 
   ASSERT_TRUE(RtAnimInterpolatorCopy(out, middle));
