@@ -21,9 +21,7 @@ class AnimEngine {
   AnimEngine() { started_ = fakedevice::StartWithAnimation(); }
   ~AnimEngine() {
     if (started_) {
-      RwEngineStop();
-      RwEngineClose();
-      RwEngineTerm();
+      fakedevice::Shutdown();
     }
   }
   bool started() const { return started_; }

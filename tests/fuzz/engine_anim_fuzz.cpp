@@ -39,19 +39,12 @@ void Play(RtAnimAnimation* animation, RwInt32 nodes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool started = fakedevice::StartWithAnimation();
-  if (!started || size > UINT32_MAX) {
-    return 0;
-  }
-  std::vector<RwUInt8> copy(data, data + size);
-  RwMemory memory = {copy.data(), static_cast<RwUInt32>(copy.size())};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  std::vector<RwUInt8> copy;
+  RwStream* stream = started ? fakedevice::OpenChunk(data, size, kRwChunkAnimAnimation, &copy) : nullptr;
   if (stream == nullptr) {
     return 0;
   }
-  RtAnimAnimation* animation = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkAnimAnimation, nullptr, nullptr)) {
-    animation = RtAnimAnimationStreamRead(stream);
-  }
+  RtAnimAnimation* animation = RtAnimAnimationStreamRead(stream);
   RwStreamClose(stream, nullptr);
   if (animation != nullptr) {
     const RwInt32 most = animation->numFrames / 2 < kMaxNodes ? animation->numFrames / 2 : kMaxNodes;

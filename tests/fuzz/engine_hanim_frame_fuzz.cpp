@@ -36,20 +36,13 @@ void Exercise(RwFrameList* list) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool started = fakedevice::StartWithAnimation();
-  if (!started || size > UINT32_MAX) {
-    return 0;
-  }
-  std::vector<RwUInt8> copy(data, data + size);
-  RwMemory memory = {copy.data(), static_cast<RwUInt32>(copy.size())};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  std::vector<RwUInt8> copy;
+  RwStream* stream = started ? fakedevice::OpenChunk(data, size, kRwChunkFrameList, &copy) : nullptr;
   if (stream == nullptr) {
     return 0;
   }
   RwFrameList list = {nullptr, 0};
-  RwFrameList* read = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkFrameList, nullptr, nullptr)) {
-    read = RwFrameListStreamRead(stream, &list);
-  }
+  RwFrameList* read = RwFrameListStreamRead(stream, &list);
   RwStreamClose(stream, nullptr);
   if (read != nullptr) {
     if (list.numFrames > 0) {

@@ -73,8 +73,6 @@ int main(int argc, char** argv) {
     }
     written++;
   }
-  RwEngineStop();
-  RwEngineClose();
-  RwEngineTerm();
+  fakedevice::Shutdown();
   return 0;
 }

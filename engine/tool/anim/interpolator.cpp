@@ -175,6 +175,21 @@ bool InputCovers(const RtAnimInterpolator* out, const RtAnimInterpolator* in) {
   return in->numNodes >= out->numNodes && in->currentKeyFrameSize >= out->currentKeyFrameSize;
 }
 
+// Runs combine (out slot, in1 slot, in2 slot) for every node of out; false
+// when out has no such callback or an input is too small.
+template <typename Combine>
+RwBool CombineSlots(RtAnimInterpolator* out, RtAnimInterpolator* in1, RtAnimInterpolator* in2, bool hasCallBack,
+                    Combine combine) {
+  if (!hasCallBack || !InputCovers(out, in1) || !InputCovers(out, in2)) {
+    _rtAnimRaise(kRwErrInvalidValue);
+    return FALSE;
+  }
+  for (RwInt32 node = 0; node < out->numNodes; node++) {
+    combine(SlotAt(out, node), SlotAt(in1, node), SlotAt(in2, node));
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 RtAnimInterpolator* RtAnimInterpolatorCreate(RwInt32 numNodes, RwInt32 maxKeyFrameSize) {
@@ -328,25 +343,14 @@ RwBool RtAnimInterpolatorCopy(RtAnimInterpolator* destination, const RtAnimInter
 
 RwBool RtAnimInterpolatorBlend(RtAnimInterpolator* out, RtAnimInterpolator* in1, RtAnimInterpolator* in2,
                                RwReal alpha) {
-  if (out->keyFrameBlendCB == nullptr || !InputCovers(out, in1) || !InputCovers(out, in2)) {
-    _rtAnimRaise(kRwErrInvalidValue);
-    return FALSE;
-  }
-  for (RwInt32 node = 0; node < out->numNodes; node++) {
-    out->keyFrameBlendCB(SlotAt(out, node), SlotAt(in1, node), SlotAt(in2, node), alpha);
-  }
-  return TRUE;
+  const RtAnimKeyFrameBlendCallBack blend = out->keyFrameBlendCB;
+  return CombineSlots(out, in1, in2, blend != nullptr,
+                      [blend, alpha](void* o, void* a, void* b) { blend(o, a, b, alpha); });
 }
 
 RwBool RtAnimInterpolatorAddTogether(RtAnimInterpolator* out, RtAnimInterpolator* in1, RtAnimInterpolator* in2) {
-  if (out->keyFrameAddCB == nullptr || !InputCovers(out, in1) || !InputCovers(out, in2)) {
-    _rtAnimRaise(kRwErrInvalidValue);
-    return FALSE;
-  }
-  for (RwInt32 node = 0; node < out->numNodes; node++) {
-    out->keyFrameAddCB(SlotAt(out, node), SlotAt(in1, node), SlotAt(in2, node));
-  }
-  return TRUE;
+  const RtAnimKeyFrameAddCallBack add = out->keyFrameAddCB;
+  return CombineSlots(out, in1, in2, add != nullptr, [add](void* o, void* a, void* b) { add(o, a, b); });
 }
 
 RtAnimInterpFrameHeader* RtAnimInterpolatorGetSlot(const RtAnimInterpolator* interpolator, RwInt32 node) {
