@@ -189,7 +189,8 @@ RwBool RpHAnimHierarchyUpdateMatrices(RpHAnimHierarchy* hierarchy) {
   const RwMatrix** pointers;
   // Every push takes a node, so numNodes entries never overflow; the stacks
   // grew to fit when the hierarchy was made.
-  if (_rpHAnimStacks(&copies, &pointers) < hierarchy->numNodes) {
+  if (_rpHAnimStacks(&copies, &pointers) < hierarchy->numNodes || hierarchy->currentAnim == nullptr ||
+      hierarchy->currentAnim->numNodes < hierarchy->numNodes) {
     return FALSE;
   }
   if ((hierarchy->flags & kRpHAnimNoMatrices) != 0 || hierarchy->pMatrixArray == nullptr) {

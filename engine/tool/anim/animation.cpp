@@ -96,10 +96,11 @@ RtAnimAnimation* RtAnimAnimationRead(const RwChar* fileName) {
 }
 
 RtAnimAnimation* RtAnimAnimationDestroy(RtAnimAnimation* animation) {
-  if (animation->pFrames != nullptr) {
-    RwFree(animation->pFrames);
-    animation->pFrames = nullptr;
+  if (animation == nullptr) {
+    return nullptr;
   }
+  EngineFree(animation->pFrames);
+  animation->pFrames = nullptr;
   RwFreeListEntryFree(_rtAnimAnimationFreeList(), animation);
   return animation;
 }

@@ -8,6 +8,7 @@
 
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/memory.h"
 #include "engine/tool/anim/anim_internal.h"
 #include "engine/tool/anim/rtanim.h"
 
@@ -217,7 +218,7 @@ RtAnimInterpolator* RtAnimInterpolatorCreate(RwInt32 numNodes, RwInt32 maxKeyFra
   return interpolator;
 }
 
-void RtAnimInterpolatorDestroy(RtAnimInterpolator* interpolator) { RwFree(interpolator); }
+void RtAnimInterpolatorDestroy(RtAnimInterpolator* interpolator) { EngineFree(interpolator); }
 
 RwBool RtAnimInterpolatorSetCurrentAnim(RtAnimInterpolator* interpolator, RtAnimAnimation* animation) {
   if (animation == nullptr || animation->numFrames < 2 * static_cast<std::int64_t>(interpolator->numNodes) ||
