@@ -13,6 +13,7 @@ u32 gFrameLimit = kFrameLimitDefault;
 u32 gAppActive = 1;
 u32 gAppRunning = 0;
 u32 gMoviePlaying = 0;
+u32 gMovieSkip = 0;
 
 void EnableFramePacing() { gFrameLimit = kFrameLimitDefault; }
 

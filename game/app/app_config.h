@@ -50,6 +50,9 @@ extern u32 gAppActive;
 extern u32 gAppRunning;
 // 1 while a movie plays; the keyboard handler reads it.
 extern u32 gMoviePlaying;
+// Set by the keyboard handler on a skip key while a movie plays; the movie
+// player clears it when it starts and ends the movie when it is set.
+extern u32 gMovieSkip;
 
 constexpr u32 kFrameLimitDefault = 25;
 

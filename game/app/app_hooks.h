@@ -1,7 +1,7 @@
-// Start-up and main-loop steps whose subsystems come later: the input
-// devices, the screen stack, the application holder and the movie player.
-// Each does nothing (and succeeds) until its subsystem fills it in; the
-// start-up and the loop already call each at its place.
+// Start-up and main-loop steps of the subsystems behind the entry: the input
+// devices (input_handlers.cpp, direct_input.cpp), the screen stack, the
+// application holder and the movie player. Those not built yet do nothing
+// (and succeed); the start-up and the loop already call each at its place.
 #pragma once
 
 #include "game/foundation/types.h"

@@ -76,6 +76,23 @@ bool gClipActive = false;
 RECT gClipRect = {0, 0, 0, 0};
 SDL_Window* gClipWindow = nullptr;
 
+// SetCursorPos moves SDL's cursor, and most drivers report the move as motion
+// to the target: no movement of the user's, so no listener may see it. Motion
+// landing on the target of one of the last few warps soon after it is taken
+// for that report (a program may warp more than once between two pumps).
+constexpr Uint32 kWarpEchoMs = 250;
+constexpr size_t kWarpsRemembered = 4;
+struct PendingWarp {
+  bool armed = false;
+  Uint32 windowId = 0;
+  int x = 0;  // client pixels of the window
+  int y = 0;
+  Uint32 ticks = 0;  // SDL_GetTicks at the warp
+};
+std::mutex gWarpLock;
+std::array<PendingWarp, kWarpsRemembered> gPendingWarps;
+size_t gNextWarp = 0;
+
 const WindowClass* FindClass(const char* name) {
   for (const WindowClass& windowClass : gClasses) {
     if (strcasecmp(windowClass.name.c_str(), name) == 0) {
@@ -368,6 +385,24 @@ Uint32 EventWindowId(const SDL_Event& event) {
   }
 }
 
+bool IsWarpEcho(const SDL_Event& event) {
+  if (event.type != SDL_MOUSEMOTION) {
+    return false;
+  }
+  std::lock_guard<std::mutex> guard(gWarpLock);
+  for (const PendingWarp& warp : gPendingWarps) {
+    if (!warp.armed || SDL_TICKS_PASSED(event.motion.timestamp, warp.ticks + kWarpEchoMs)) {
+      continue;
+    }
+    // Drivers without a mouse focus report the warp without a window.
+    const bool sameWindow = event.motion.windowID == warp.windowId || event.motion.windowID == 0;
+    if (sameWindow && event.motion.x == warp.x && event.motion.y == warp.y) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool MatchesFilter(const MSG& msg, HWND window, UINT filterMin, UINT filterMax) {
   if (window == reinterpret_cast<HWND>(-1)) {
     if (msg.hwnd != nullptr) {
@@ -472,7 +507,7 @@ void WinUnregisterWindow(HWND window) {
 }
 
 void WinTranslateEvent(const SDL_Event& event) {
-  if (event.type == gWakeEvent) {
+  if (event.type == gWakeEvent || IsWarpEcho(event)) {
     return;
   }
   std::vector<Listener> listeners;
@@ -1180,6 +1215,19 @@ SDL_Window* WindowAt(int x, int y) {
   return nullptr;
 }
 
+void ArmWarpEcho(int x, int y) {
+  SDL_Window* sdlWindow = WindowAt(x, y);
+  if (sdlWindow == nullptr) {
+    return;
+  }
+  int left = 0;
+  int top = 0;
+  SDL_GetWindowPosition(sdlWindow, &left, &top);
+  std::lock_guard<std::mutex> guard(gWarpLock);
+  gPendingWarps[gNextWarp] = {true, SDL_GetWindowID(sdlWindow), x - left, y - top, SDL_GetTicks()};
+  gNextWarp = (gNextWarp + 1) % kWarpsRemembered;
+}
+
 }  // namespace
 
 BOOL WINAPI SetCursorPos(int x, int y) {
@@ -1187,6 +1235,7 @@ BOOL WINAPI SetCursorPos(int x, int y) {
   if (!WinVideoStarted()) {
     return TRUE;
   }
+  ArmWarpEcho(x, y);
   if (SDL_WarpMouseGlobal(x, y) != 0) {
     // No global warp on this video driver: warp inside the window there.
     SDL_Window* sdlWindow = WindowAt(x, y);

@@ -440,6 +440,40 @@ TEST_F(WindowTest, ListenersSeeEveryEventThePumpTakes) {
   EXPECT_TRUE(gReceived.empty());
 }
 
+void RecordMotion(const SDL_Event& event, void* user) {
+  if (event.type == SDL_MOUSEMOTION) {
+    static_cast<std::vector<SDL_MouseMotionEvent>*>(user)->push_back(event.motion);
+  }
+}
+
+SDL_Event Motion(HWND window, int x, int y, int dx, int dy) {
+  SDL_Event event = {};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.windowID = SDL_GetWindowID(window->sdlWindow);
+  event.motion.x = x;
+  event.motion.y = y;
+  event.motion.xrel = dx;
+  event.motion.yrel = dy;
+  return event;
+}
+
+TEST_F(WindowTest, CursorWarpsNeverReachListenersAsMotion) {
+  std::vector<SDL_MouseMotionEvent> motion;
+  ASSERT_TRUE(WinAddEventListener(RecordMotion, &motion));
+  POINT centre = {160, 100};
+  ASSERT_TRUE(ClientToScreen(window_, &centre));
+  ASSERT_TRUE(SetCursorPos(centre.x - 30, centre.y - 20));
+  ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
+  // A driver that reports the warp with the jump as relative motion.
+  ASSERT_TRUE(WinTestPushEvent(Motion(window_, 160, 100, 30, 20)));
+  ASSERT_TRUE(WinTestPushEvent(Motion(window_, 165, 100, 5, 0)));
+  ASSERT_TRUE(Drain());
+  WinRemoveEventListener(RecordMotion, &motion);
+  ASSERT_EQ(motion.size(), 1u);
+  EXPECT_EQ(motion[0].x, 165);
+  EXPECT_EQ(motion[0].xrel, 5);
+}
+
 TEST_F(WindowTest, BareRecordAroundAnSdlWindowAnswersGeometry) {
   HWND__ bare;
   bare.sdlWindow = SDL_CreateWindow("bare", 0, 0, 64, 48, SDL_WINDOW_HIDDEN);
