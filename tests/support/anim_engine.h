@@ -10,9 +10,11 @@
 #include "tests/support/started_engine.h"
 #include "tools/forge/forge.h"
 
+inline bool AttachAnimationPlugins() { return RtAnimPluginAttach() && RpHAnimPluginAttach(); }
+
 class AnimEngineTest : public StartedEngineTest {
  protected:
-  bool AttachPlugins() override { return RtAnimPluginAttach() && RpHAnimPluginAttach(); }
+  void SetUp() override { StartEngineOnFakeDriver(AttachAnimationPlugins); }
 };
 
 // The rotation by degrees about the unit axis.

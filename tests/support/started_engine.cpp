@@ -3,15 +3,19 @@
 
 #include "tests/support/fake_driver.h"
 
-void StartedEngineTest::SetUp() {
+void StartEngineOnFakeDriver(bool (*attachPlugins)()) {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
-  ASSERT_TRUE(AttachPlugins());
+  if (attachPlugins != nullptr) {
+    ASSERT_TRUE(attachPlugins());
+  }
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());
   TakeError();
 }
+
+void StartedEngineTest::SetUp() { StartEngineOnFakeDriver(nullptr); }
 
 void StartedEngineTest::TearDown() {
   FakeEngineShutdown();
