@@ -170,6 +170,17 @@ void RunCallBacks(RtAnimInterpolator* interpolator, bool crossed, bool looped) {
   }
 }
 
+// The animation a step of dt seconds plays, or null when the step does
+// nothing; *result is then FALSE without an animation and TRUE for a step
+// that is not a positive finite time.
+const RtAnimAnimation* StepAnimation(const RtAnimInterpolator* interpolator, RwReal dt, RwBool* result) {
+  *result = interpolator->pCurrentAnim != nullptr ? TRUE : FALSE;
+  if (!(dt > 0.0f) || !std::isfinite(dt)) {
+    return nullptr;
+  }
+  return interpolator->pCurrentAnim;
+}
+
 // An input of a combining call needs a slot for every node of out, each at
 // least as large as out's.
 bool InputCovers(const RtAnimInterpolator* out, const RtAnimInterpolator* in) {
@@ -263,12 +274,10 @@ void RtAnimInterpolatorSetAnimLoopCallBack(RtAnimInterpolator* interpolator, RtA
 }
 
 RwBool RtAnimInterpolatorAddTime(RtAnimInterpolator* interpolator, RwReal dt) {
-  const RtAnimAnimation* animation = interpolator->pCurrentAnim;
+  RwBool result;
+  const RtAnimAnimation* animation = StepAnimation(interpolator, dt, &result);
   if (animation == nullptr) {
-    return FALSE;
-  }
-  if (!(dt > 0.0f) || !std::isfinite(dt)) {
-    return TRUE;
+    return result;
   }
   const RwReal callBackTime = interpolator->animCallBackTime;
   const RwReal duration = animation->duration;
@@ -295,12 +304,10 @@ RwBool RtAnimInterpolatorAddTime(RtAnimInterpolator* interpolator, RwReal dt) {
 }
 
 RwBool RtAnimInterpolatorSubtractTime(RtAnimInterpolator* interpolator, RwReal dt) {
-  const RtAnimAnimation* animation = interpolator->pCurrentAnim;
+  RwBool result;
+  const RtAnimAnimation* animation = StepAnimation(interpolator, dt, &result);
   if (animation == nullptr) {
-    return FALSE;
-  }
-  if (!(dt > 0.0f) || !std::isfinite(dt)) {
-    return TRUE;
+    return result;
   }
   const RwReal callBackTime = interpolator->animCallBackTime;
   bool crossed = interpolator->currentTime > callBackTime && interpolator->currentTime - dt <= callBackTime;
