@@ -41,6 +41,8 @@
 
 // Plugins.
 #include "engine/plugin/hanim/rphanim.h"
+#include "engine/plugin/random/rprandom.h"
+#include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
 #include "engine/tool/anim/rtanim.h"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer into build/test, and runs every test headless.
+# Checks the include walls between the layers, installs what the build
+# needs, builds with AddressSanitizer and UndefinedBehaviorSanitizer into
+# build/test, and runs every test headless.
 # Fuzz targets get a short smoke run from a clang build in build/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The layers' walls first: a breach fails in a second, not after the build.
+tools/check_walls.sh
 source tools/deps.sh
 tk_ensure_packages
 

@@ -124,7 +124,16 @@ bool AttachPlugins() {
   // level-of-detail atomics, the game's atomic plugin, morph, delta morph.
   // The engine core attaches its own modules; each of these joins the list
   // when it is built.
-  return RtAnimPluginAttach() && RpHAnimPluginAttach();
+  if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
+    return false;
+  }
+  if (!RpRandomPluginAttach()) {
+    return false;
+  }
+  if (!RpSplinePluginAttach()) {
+    return false;
+  }
+  return true;
 }
 
 s32 cEngineVideoModes::GetCount() const { return RwEngineGetNumVideoModes(); }

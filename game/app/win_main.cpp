@@ -14,6 +14,12 @@
 namespace {
 
 constexpr UINT kTimerResolutionMs = 1;
+// Exit statuses: a run that ends normally, and a start that fails (shown to
+// the user by the failing step), so that a script starting the game sees it.
+// A second copy ends with kExitNormal: it leaves the running one alone.
+constexpr int kExitNormal = 0;
+constexpr int kExitStartFailed = 1;
+constexpr char kWindowCreateError[] = "Error creating the main window.";
 constexpr UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED;
 
 // What every way out of the entry gives back.
@@ -25,7 +31,7 @@ struct tEntryResources {
   bool classRegistered = false;
 };
 
-int Leave(tEntryResources& resources) {
+int Leave(tEntryResources& resources, int exitStatus) {
   if (resources.classRegistered) {
     UnregisterClassA(kMainWindowClass, resources.instance);
   }
@@ -34,7 +40,7 @@ int Leave(tEntryResources& resources) {
     ReleaseMutex(resources.mutex);
     CloseHandle(resources.mutex);
   }
-  return 0;
+  return exitStatus;
 }
 
 void RaiseForArguments(const tEntryResources& resources, u32 code) {
@@ -62,20 +68,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // A second copy gives up silently while the first holds the mutex.
   HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
   if (mutex == nullptr) {
-    return 0;
+    return kExitStartFailed;
   }
   if (WaitForSingleObject(mutex, 0) != WAIT_OBJECT_0) {
     ReleaseMutex(mutex);
     CloseHandle(mutex);
-    return 0;
+    return kExitNormal;
   }
   resources.mutex = mutex;
 
   if (AppEventHandler(kAppEventInitialise, 0) == kAppEventFailed) {
-    return Leave(resources);
+    return Leave(resources, kExitStartFailed);
   }
   if (RegisterMainWindowClass(instance) == 0) {
-    return Leave(resources);
+    return Leave(resources, kExitStartFailed);
   }
   resources.classRegistered = true;
   resources.arguments = SplitCommandLine(GetCommandLineA(), &resources.argumentCount);
@@ -84,7 +90,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   HWND window = CreateMainWindow(instance);
   gAppWindow.window = window;
   if (window == nullptr) {
-    return Leave(resources);
+    // Without a display, for one: the stand-in has said why on stderr.
+    ShowStartupError(kWindowCreateError);
+    return Leave(resources, kExitStartFailed);
   }
   gAppWindow.instance = instance;
 
@@ -92,7 +100,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     DestroyWindow(window);
     gAppWindow.window = nullptr;
     AppEventHandler(kAppEventTerminate, 0);
-    return Leave(resources);
+    return Leave(resources, kExitStartFailed);
   }
   CreateInputDevices(window);
 
@@ -119,5 +127,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   DestroyWindow(window);
   gAppWindow.window = nullptr;
   AppEventHandler(kAppEventTerminate, 0);
-  return Leave(resources);
+  return Leave(resources, kExitNormal);
 }

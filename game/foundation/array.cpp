@@ -61,10 +61,10 @@ void cByteArray::Resize(u32 count, u8 fill) {
   mCount = count;
 }
 
-cStringArray::~cStringArray() { delete[] mData; }
+cStringArray::~cStringArray() { cString::DeleteArray(mData); }
 
 void cStringArray::Allocate(u32 count) {
-  delete[] mData;
+  cString::DeleteArray(mData);
   mData = count == 0 ? nullptr : new cString[count];
   mCount = count;
 }

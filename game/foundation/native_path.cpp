@@ -27,3 +27,17 @@ char* CopyReplacing(const char* path, char from, char to) {
 char* MakeNativePath(const char* path) { return CopyReplacing(path, '/', '\\'); }
 
 char* MakeForwardPath(const char* path) { return CopyReplacing(path, '\\', '/'); }
+
+void* OpenNativeFile(const char* path, const char* mode) {
+  RwFileFunctions* files = RwEngineGetFileInterface();
+  if (files == nullptr || files->rwfopen == nullptr) {
+    return nullptr;
+  }
+  char* native = MakeNativePath(path);
+  if (native == nullptr) {
+    return nullptr;
+  }
+  void* handle = files->rwfopen(native, mode);
+  EngineFree(native);
+  return handle;
+}

@@ -7,3 +7,8 @@
 // allocation fails.
 char* MakeNativePath(const char* path);
 char* MakeForwardPath(const char* path);
+
+// Opens a game path through the engine's file interface (so that a mounted
+// pack file serves it), with '/' turned into '\'. Null when the interface or
+// the file is missing; close it with the interface's rwfclose.
+void* OpenNativeFile(const char* path, const char* mode);

@@ -82,7 +82,7 @@ s32 TextToS32(const cString& text) {
 }
 
 // "(a,b,...)" with exactly count elements, each converted as a number.
-bool ParseVector(const cString& value, u32 count, f32* out) {
+bool ParseNumbers(const cString& value, u32 count, f32* out) {
   cString inside;
   if (value.FindArray(&inside, '(', ')') != count) {
     return false;
@@ -98,6 +98,26 @@ bool ParseVector(const cString& value, u32 count, f32* out) {
 
 }  // namespace
 
+bool ParseV2d(const cString& value, RwV2d* out) {
+  f32 values[2];
+  if (!ParseNumbers(value, 2, values)) {
+    return false;
+  }
+  *out = RwV2d{values[0], values[1]};
+  return true;
+}
+
+bool ParseV3d(const cString& value, RwV3d* out) {
+  f32 values[3];
+  if (!ParseNumbers(value, 3, values)) {
+    return false;
+  }
+  *out = RwV3d{values[0], values[1], values[2]};
+  return true;
+}
+
+bool ParseRGBAf(const cString& value, f32 out[4]) { return ParseNumbers(value, 4, out); }
+
 f32 cProperty::GetF32Fatal() const { return TextToF32(mValue); }
 
 s32 cProperty::GetS32Fatal() const { return TextToS32(mValue); }
@@ -105,25 +125,19 @@ s32 cProperty::GetS32Fatal() const { return TextToS32(mValue); }
 f32 cProperty::GetAngleFatal() const { return TextToF32(mValue) * kRadiansPerDegree; }
 
 void cProperty::GetV2dFatal(RwV2d* out) const {
-  f32 values[2];
-  if (ParseVector(mValue, 2, values)) {
-    *out = RwV2d{values[0], values[1]};
-  } else {
+  if (!ParseV2d(mValue, out)) {
     FatalError("cProperty::GetV2dFatal : failure! (%s)", mName.CStr());
   }
 }
 
 void cProperty::GetV3dFatal(RwV3d* out) const {
-  f32 values[3];
-  if (ParseVector(mValue, 3, values)) {
-    *out = RwV3d{values[0], values[1], values[2]};
-  } else {
+  if (!ParseV3d(mValue, out)) {
     FatalError("cProperty::GetV3dFatal : failure! (%s)", mName.CStr());
   }
 }
 
 void cProperty::GetRGBAfFatal(f32 out[4]) const {
-  if (!ParseVector(mValue, 4, out)) {
+  if (!ParseRGBAf(mValue, out)) {
     FatalError("cProperty::GetRGBAfFatal : failure! (%s)", mName.CStr());
   }
 }

@@ -6,6 +6,13 @@
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 
+// Vector values "(x,y)", "(x,y,z)" and "(r,g,b,a)": the parentheses must hold
+// exactly that many elements, each converted as a number (text that is not a
+// number gives 0). False, with out unchanged, for any other element count.
+bool ParseV2d(const cString& value, RwV2d* out);
+bool ParseV3d(const cString& value, RwV3d* out);
+bool ParseRGBAf(const cString& value, f32 out[4]);
+
 class cProperty {
  public:
   const cString& GetName() const { return mName; }

@@ -226,6 +226,8 @@ bool cString::SliceNextElement(cString* out) {
   return true;
 }
 
+void cString::DeleteArray(cString* strings) { delete[] strings; }
+
 cString cString::Slice(u32 offset, u32 length) const {
   if (offset > mLength) {
     offset = mLength;

@@ -78,6 +78,10 @@ class cString {
   // or unbalanced brackets.
   bool SliceNextElement(cString* out);
 
+  // Destroys an array made with new cString[count], element by element
+  // (each releases its buffer); null is ignored.
+  static void DeleteArray(cString* strings);
+
   // A slice of this slice, sharing the buffer; clamped to the slice.
   cString Slice(u32 offset, u32 length) const;
 

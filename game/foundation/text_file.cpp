@@ -5,19 +5,11 @@
 #include "game/foundation/property.h"
 
 bool ReadTextFile(const cString& path, cString* text) {
-  RwFileFunctions* files = RwEngineGetFileInterface();
-  if (files == nullptr || files->rwfopen == nullptr) {
-    return false;
-  }
-  char* native = MakeNativePath(path.CStr());
-  if (native == nullptr) {
-    return false;
-  }
-  void* handle = files->rwfopen(native, "rb");
-  EngineFree(native);
+  void* handle = OpenNativeFile(path.CStr(), "rb");
   if (handle == nullptr) {
     return false;
   }
+  RwFileFunctions* files = RwEngineGetFileInterface();
   s32 size = 0;
   if (files->rwfseek(handle, 0, 2) == 0) {
     size = files->rwftell(handle);

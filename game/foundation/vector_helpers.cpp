@@ -81,6 +81,8 @@ void MatrixLookAt(RwMatrix* matrix, const RwV3d* target) {
 
 bool ReturnFalse(f32) { return false; }
 
+void EmptyInputSlot(const tEvent*) {}
+
 void* StoreFirstCB(void* object, void* out) {
   *static_cast<void**>(out) = object;
   return nullptr;

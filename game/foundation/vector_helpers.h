@@ -32,7 +32,11 @@ struct tSegment2d {
 // of world up; nothing when target is the position.
 void MatrixLookAt(RwMatrix* matrix, const RwV3d* target);
 
+struct tEvent;
+
 // The shared slot of updates that never ask for deletion.
 bool ReturnFalse(f32 argument);
+// Does nothing: the shared body of the input slots a listener leaves empty.
+void EmptyInputSlot(const tEvent* event);
 // Stores object into *out and stops a walk at the first object.
 void* StoreFirstCB(void* object, void* out);

@@ -7,6 +7,7 @@
 
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/d3d8/device_internal.h"
+#include "platform/win/win_video.h"
 #include "platform/win/window_internal.h"
 
 namespace d3d8test {
@@ -195,7 +196,7 @@ Direct3D::~Direct3D() {
 
 bool Direct3D::Init() {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!WinStartVideo()) return false;
     ownsVideo_ = true;
   }
   return SDL_GetNumVideoDisplays() > 0;

@@ -1,7 +1,7 @@
 // The Windows user interface, kernel and multimedia-timer calls the game and
 // engine make, provided on SDL2 and POSIX: windows and their message queue,
 // drag and drop, the cursor, message boxes, modal dialogs, the named
-// single-instance mutex, time, and debugger output.
+// single-instance mutex, time, debugger output, and the wave format record.
 #pragma once
 
 #include "platform/win/win_types.h"
@@ -374,6 +374,24 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wPa
 #define CBN_DBLCLK 2
 #define CBN_SETFOCUS 3
 #define CBN_KILLFOCUS 4
+
+// ---------------------------------------------------------------------------
+// Wave formats, shared by DirectSound and wave output. An in-memory record:
+// files holding one are read field by field.
+
+#define WAVE_FORMAT_PCM 1
+
+struct WAVEFORMATEX {
+  WORD wFormatTag;
+  WORD nChannels;
+  DWORD nSamplesPerSec;
+  DWORD nAvgBytesPerSec;  // nBlockAlign x nSamplesPerSec
+  WORD nBlockAlign;       // bytes of one frame: nChannels x wBitsPerSample / 8
+  WORD wBitsPerSample;
+  WORD cbSize;  // extra format bytes after the record; 0 for PCM
+};
+typedef WAVEFORMATEX* LPWAVEFORMATEX;
+typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
 
 // ---------------------------------------------------------------------------
 // Kernel objects: the named mutex

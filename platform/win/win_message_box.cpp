@@ -20,6 +20,7 @@
 
 #include "platform/win/win_internal.h"
 #include "platform/win/win_testing.h"
+#include "platform/win/win_video.h"
 
 namespace {
 
@@ -54,13 +55,10 @@ std::vector<Button> ButtonsFor(UINT type) {
 
 // A display is there unless the video driver is one that draws nowhere or no
 // display server is named.
-bool IsHeadlessDriver(const char* driver) {
-  return driver != nullptr && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
-}
-
 bool DisplayAvailable() {
-  if (IsHeadlessDriver(getenv("SDL_VIDEODRIVER")) || IsHeadlessDriver(SDL_GetHint(SDL_HINT_VIDEODRIVER)) ||
-      (WinVideoStarted() && IsHeadlessDriver(SDL_GetCurrentVideoDriver()))) {
+  if (WinVideoDriverShowsNothing(getenv("SDL_VIDEODRIVER")) ||
+      WinVideoDriverShowsNothing(SDL_GetHint(SDL_HINT_VIDEODRIVER)) ||
+      (WinVideoStarted() && WinVideoDriverShowsNothing(SDL_GetCurrentVideoDriver()))) {
     return false;
   }
   const char* x11 = getenv("DISPLAY");

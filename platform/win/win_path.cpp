@@ -3,10 +3,13 @@
 #include "platform/win/win_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -56,6 +59,31 @@ std::vector<std::string> SplitComponents(const char* path) {
   return parts;
 }
 
+// The open(2) flags of a C runtime mode ("rb", "w+", "a", ...). Truncation
+// is left out: a file is truncated only once it is known to be a regular one.
+bool OpenFlagsOf(const char* mode, int* flags, bool* truncate) {
+  const bool update = strchr(mode, '+') != nullptr;
+  *truncate = false;
+  switch (mode[0]) {
+    case 'r':
+      *flags = update ? O_RDWR : O_RDONLY;
+      return true;
+    case 'w':
+      *flags = (update ? O_RDWR : O_WRONLY) | O_CREAT;
+      *truncate = true;
+      break;
+    case 'a':
+      *flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+      break;
+    default:
+      return false;
+  }
+  if (strchr(mode, 'x') != nullptr) {
+    *flags |= O_EXCL;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string WinPathResolve(const char* path) {
@@ -103,12 +131,38 @@ FILE* WinPathOpen(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) {
     return nullptr;
   }
-  const std::string resolved = WinPathResolve(path);
-  // The C runtime here would open a directory for reading; Windows does not.
-  struct stat info;
-  if (stat(resolved.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
+  int flags = 0;
+  bool truncate = false;
+  if (!OpenFlagsOf(mode, &flags, &truncate)) {
+    errno = EINVAL;
     return nullptr;
   }
-  return std::fopen(resolved.c_str(), mode);
+  const std::string resolved = WinPathResolve(path);
+  // Opened without waiting: a FIFO would otherwise block until another
+  // process opens its other end, and a device may wait for its hardware.
+  const int fd = open(resolved.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    return nullptr;
+  }
+  // Only regular files are files here: a directory (which the C runtime would
+  // open for reading, Windows not), a FIFO, a socket or a device is refused.
+  struct stat info;
+  if (fstat(fd, &info) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    errno = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
+    return nullptr;
+  }
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || (truncate && ftruncate(fd, 0) != 0)) {
+    close(fd);
+    return nullptr;
+  }
+  FILE* file = fdopen(fd, mode);
+  if (file == nullptr) {
+    close(fd);
+  }
+  return file;
 }

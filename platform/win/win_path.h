@@ -14,6 +14,7 @@
 // another case is found (Windows would open that one too).
 std::string WinPathResolve(const char* path);
 
-// fopen of a resolved Windows-style path. Null path or mode, or a path that
-// names a directory, yields null.
+// fopen of a resolved Windows-style path, for regular files only, and never
+// waiting: null for a null path or mode, and for a path that names a
+// directory, a FIFO, a socket or a device.
 FILE* WinPathOpen(const char* path, const char* mode);

@@ -13,6 +13,7 @@
 #include "platform/win/win_internal.h"
 #include "platform/win/win_resource.h"
 #include "platform/win/win_testing.h"
+#include "platform/win/win_video.h"
 
 namespace {
 
@@ -441,7 +442,7 @@ void WinQueuePost(WinMessageQueue& queue, const MSG& message) {
 
 bool WinEnsureVideo() {
   std::call_once(gVideoOnce, [] {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!WinStartVideo()) {
       fprintf(stderr, "Windows stand-in: SDL video did not start: %s\n", SDL_GetError());
       return;
     }

@@ -1,6 +1,6 @@
-// Shared start of the engine for the animation fuzz targets and their seed
-// writers: the fake display device with the animation toolkit and
-// hierarchical animation attached.
+// Shared start of the engine for the animation fuzz targets and the
+// animation benchmark: the fake display device with the animation toolkit
+// and hierarchical animation attached.
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "tests/fuzz/image_fuzz_engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  imagefuzz::Start("bmp", RtBMPImageRead);
+  imagefuzz::Start({{"bmp", RtBMPImageRead}});
   imagefuzz::ReadInput(data, size, "fuzz.bmp");
   return 0;
 }

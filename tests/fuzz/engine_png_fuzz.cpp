@@ -6,7 +6,7 @@
 #include "tests/fuzz/image_fuzz_engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  imagefuzz::Start("png", RtPNGImageRead);
+  imagefuzz::Start({{"png", RtPNGImageRead}});
   imagefuzz::ReadInput(data, size, "fuzz.png");
   return 0;
 }

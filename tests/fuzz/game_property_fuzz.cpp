@@ -34,6 +34,10 @@ void Exercise(const cPropertyGroup& group) {
     RwV2d v2;
     RwV3d v3;
     u32 count = property.GetValue().FindArray(&inside, '(', ')');
+    if (ParseV2d(property.GetValue(), &v2) != (count == 2) || ParseV3d(property.GetValue(), &v3) != (count == 3) ||
+        ParseRGBAf(property.GetValue(), v) != (count == 4)) {
+      __builtin_trap();
+    }
     if (count == 2) {
       property.GetV2dFatal(&v2);
     } else if (count == 3) {

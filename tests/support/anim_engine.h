@@ -14,7 +14,7 @@ inline bool AttachAnimationPlugins() { return RtAnimPluginAttach() && RpHAnimPlu
 
 class AnimEngineTest : public StartedEngineTest {
  protected:
-  void SetUp() override { StartEngineOnFakeDriver(AttachAnimationPlugins); }
+  void SetUp() override { StartEngine(AttachAnimationPlugins); }
 };
 
 // The rotation by degrees about the unit axis.

@@ -62,13 +62,4 @@ std::string PackWriter::Build() const {
   return out;
 }
 
-bool PackWriter::WriteFile(const std::string& path) const {
-  std::string bytes = Build();
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return false;
-  }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return fclose(file) == 0 && ok;
-}
-
+bool PackWriter::WriteFile(const std::string& path) const { return WriteWholeFile(path, Build()); }

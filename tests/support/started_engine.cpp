@@ -1,21 +1,22 @@
 // Fixture that starts the engine on the fake driver.
 #include "tests/support/started_engine.h"
 
+#include "tests/support/counting_memory.h"
 #include "tests/support/fake_driver.h"
 
-void StartEngineOnFakeDriver(bool (*attachPlugins)()) {
+void StartedEngineTest::SetUp() { StartEngine(nullptr); }
+
+void StartedEngineTest::StartEngine(bool (*attach)()) {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
-  if (attachPlugins != nullptr) {
-    ASSERT_TRUE(attachPlugins());
+  if (attach != nullptr) {
+    ASSERT_TRUE(attach());
   }
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());
   TakeError();
 }
-
-void StartedEngineTest::SetUp() { StartEngineOnFakeDriver(nullptr); }
 
 void StartedEngineTest::TearDown() {
   FakeEngineShutdown();
@@ -29,3 +30,25 @@ void StartedEngineTest::ExpectError(RwInt32 plugin, RwInt32 code) {
 }
 
 void StartedEngineTest::ExpectNoError() { ExpectError(kRwPluginIdNone, kRwErrNoError); }
+
+void ExpectFailedStartsLeakNothing(bool (*attach)(), bool (*started)()) {
+  // A start makes a few dozen allocations at most.
+  constexpr int kStartAllocationLimit = 64;
+  FakeDriverInstall();
+  CountingMemoryReset();
+  RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
+  ASSERT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
+  ASSERT_TRUE(attach());
+  ASSERT_TRUE(RwEngineOpen(&params));
+  ExpectFailedMallocsLeakNothing(
+      [started] {
+        if (!RwEngineStart()) {
+          return false;
+        }
+        EXPECT_TRUE(started());
+        return RwEngineStop() != FALSE;
+      },
+      kStartAllocationLimit);
+  FakeEngineShutdown();
+  FakeDriverUninstall();
+}

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
 #include "game/app/device_dialog.h"
 #include "game/app/small_block_pool.h"
@@ -134,6 +135,18 @@ TEST_F(EngineStartTest, CharsetIsOpenWhileTheEngineRunsAndDictionariesGoAtClose)
   EXPECT_TRUE(CloseEngine());
   EXPECT_FALSE(_rtCharsetModule.open);
   EXPECT_EQ(nullptr, _rtCharsetModule.vertices);
+}
+
+TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  // Engine plugin blocks are laid out in registration order.
+  const RwInt32 random = RwEngineGetPluginOffset(kRpRandomPluginId);
+  const RwInt32 spline = RwEngineGetPluginOffset(kRpSplinePluginId);
+  EXPECT_GT(random, 0);
+  EXPECT_GT(spline, random);
+  // Both were constructed at start.
+  EXPECT_NE(0u, RpRandomNext());
+  EXPECT_NE(nullptr, _rpSplineTable(0));
 }
 
 TEST_F(EngineStartTest, RefusedDeviceStepsFailWithoutAnEngine) {

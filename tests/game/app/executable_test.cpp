@@ -2,18 +2,28 @@
 // data folder: it comes up and keeps running its loop, a second copy started
 // meanwhile ends at once with exit code 0, and a termination request (which
 // the Windows stand-in turns into closing the window) ends it cleanly.
+// Without a display it says so and fails; a FIFO where its pack file belongs
+// does not hold up its start.
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
-#include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/scratch_path.h"
 
 extern char** environ;
 
@@ -22,9 +32,8 @@ namespace {
 class ExecutableTest : public testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/tk_game_run_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folder));
-    mFolder = folder;
+    mFolder = mScratch.Path();
+    ASSERT_FALSE(mFolder.empty());
     ASSERT_EQ(0, mkdir((mFolder + "/data").c_str(), 0700));
   }
   void TearDown() override {
@@ -32,20 +41,25 @@ class ExecutableTest : public testing::Test {
       kill(child, SIGKILL);
       waitpid(child, nullptr, 0);
     }
-    std::string command = "rm -rf '" + mFolder + "'";
-    EXPECT_EQ(0, system(command.c_str()));
   }
 
-  // Starts the game in the folder with its own runtime folder for the lock.
-  pid_t Start(const std::vector<std::string>& arguments) {
-    std::vector<std::string> environment = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
-                                            "LIBGL_ALWAYS_SOFTWARE=1", "XDG_RUNTIME_DIR=" + mFolder};
+  // Starts the game in the folder with its own runtime folder for the lock,
+  // on the offscreen video driver unless display is false: then no display
+  // and no video driver are named at all. Its standard error goes to the
+  // file "stderr.txt" in the folder.
+  pid_t Start(const std::vector<std::string>& arguments, bool display = true) {
+    std::vector<std::string> environment = {"SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1",
+                                            "XDG_RUNTIME_DIR=" + mFolder};
+    if (display) {
+      environment.push_back("SDL_VIDEODRIVER=offscreen");
+    }
     for (char** entry = environ; *entry != nullptr; entry++) {
       const std::string text = *entry;
       if (text.rfind("LSAN_OPTIONS=", 0) == 0) {
         // Full stacks, so that the suppressions recognise the GL driver's own leaks.
         environment.push_back(text + ":fast_unwind_on_malloc=0");
-      } else if (text.rfind("SDL_", 0) != 0 && text.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
+      } else if (text.rfind("SDL_", 0) != 0 && text.rfind("XDG_RUNTIME_DIR=", 0) != 0 &&
+                 text.rfind("DISPLAY=", 0) != 0 && text.rfind("WAYLAND_DISPLAY=", 0) != 0) {
         environment.push_back(text);
       }
     }
@@ -65,6 +79,8 @@ class ExecutableTest : public testing::Test {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, mFolder.c_str());
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (mFolder + "/stderr.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
     pid_t child = -1;
     const int failed = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -111,6 +127,65 @@ class ExecutableTest : public testing::Test {
     return false;
   }
 
+  // Asks the game to end, as a user's SIGTERM would, until it has. A request
+  // that comes before the main loop is dropped with the other waiting
+  // messages, so it is repeated; only while the stand-in catches SIGTERM,
+  // lest the default action end a game already on its way out, and never
+  // while a thread waits in the open of a FIFO, which the signal would cut
+  // short. The exit status, or -1 when the game did not end within the time.
+  int Terminate(pid_t child, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+      if (CatchesTerminate(child) && !WaitsForAFifoPartner(child)) {
+        kill(child, SIGTERM);
+      }
+      const int status = WaitFor(child, std::chrono::milliseconds(2000));
+      if (status != -1) {
+        return status;
+      }
+    } while (std::chrono::steady_clock::now() < end);
+    return -1;
+  }
+
+  // True when the process has a handler for SIGTERM ("SigCgt" in its status).
+  static bool CatchesTerminate(pid_t child) {
+    std::ifstream status("/proc/" + std::to_string(child) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("SigCgt:", 0) == 0) {
+        const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+        return (caught & (1ull << (SIGTERM - 1))) != 0;
+      }
+    }
+    return false;
+  }
+
+  // True when a thread of the process sleeps in the open of a FIFO, waiting
+  // for a process to open its other end.
+  static bool WaitsForAFifoPartner(pid_t child) {
+    const std::string tasks = "/proc/" + std::to_string(child) + "/task";
+    DIR* folder = opendir(tasks.c_str());
+    if (folder == nullptr) {
+      return false;
+    }
+    bool waiting = false;
+    for (dirent* entry = readdir(folder); entry != nullptr && !waiting; entry = readdir(folder)) {
+      std::ifstream channel(tasks + "/" + entry->d_name + "/wchan");
+      std::string function;
+      waiting = std::getline(channel, function) && function == "wait_for_partner";
+    }
+    closedir(folder);
+    return waiting;
+  }
+
+  std::string StandardError() const {
+    std::ifstream file(mFolder + "/stderr.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  ScratchFolder mScratch{"game_run"};
   std::string mFolder;
   std::vector<pid_t> mChildren;
 };
@@ -133,6 +208,27 @@ TEST_F(ExecutableTest, RunsRefusesASecondCopyAndEndsCleanly) {
   // sanitizer (which would change the exit code).
   ASSERT_EQ(0, kill(first, SIGTERM));
   EXPECT_EQ(0, WaitFor(first, std::chrono::milliseconds(60000)));
+}
+
+// No display named and no video driver asked for: the game does not run
+// unseen (holding the single-instance lock) but says why and fails.
+TEST_F(ExecutableTest, WithoutADisplayItSaysSoAndFails) {
+  const pid_t game = Start({"-low"}, false);
+  ASSERT_GT(game, 0);
+  EXPECT_EQ(1, WaitFor(game, std::chrono::milliseconds(60000)));
+  const std::string text = StandardError();
+  EXPECT_NE(std::string::npos, text.find("no display")) << text;
+  EXPECT_NE(std::string::npos, text.find("Error creating the main window.")) << text;
+}
+
+// A FIFO named like the pack file would block a plain open until something
+// writes to it: the game passes it by, reaches its loop and ends on request.
+TEST_F(ExecutableTest, AFifoForThePackFileDoesNotHoldTheStart) {
+  ASSERT_EQ(0, mkfifo((mFolder + "/data.pak").c_str(), 0600));
+  const pid_t game = Start({"-low"});
+  ASSERT_GT(game, 0);
+  EXPECT_EQ(0, Terminate(game, std::chrono::milliseconds(60000)))
+      << (WaitsForAFifoPartner(game) ? "the game waits in the open of the FIFO\n" : "") << StandardError();
 }
 
 }  // namespace

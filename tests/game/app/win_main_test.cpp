@@ -17,6 +17,7 @@
 #include "game/foundation/memory.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/fake_driver.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -45,10 +46,8 @@ class WinMainTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    char folder[] = "/tmp/tk_app_test_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folder));
-    mFolder = folder;
-    WinTestSetLockFolder(mFolder.c_str());
+    ASSERT_FALSE(mFolder.Path().empty());
+    WinTestSetLockFolder(mFolder.Path().c_str());
     sClock = tLoopClock();
     WinTestSetClock(ReadClock, nullptr);
     WinTestSetSleepHook(SleepHook, nullptr);
@@ -62,7 +61,6 @@ class WinMainTest : public AppTest {
     FakeEngineShutdown();
     FakeDriverUninstall();
     WinTestSetLockFolder(nullptr);
-    rmdir(mFolder.c_str());
     AppTest::TearDown();
   }
 
@@ -99,7 +97,8 @@ class WinMainTest : public AppTest {
     return codes;
   }
 
-  std::string mFolder;
+  // The single-instance lock file lives here.
+  ScratchFolder mFolder{"app_test"};
 };
 
 TEST_F(WinMainTest, StartsTicksAndQuitsWhenTheWindowCloses) {
@@ -189,7 +188,8 @@ TEST_F(WinMainTest, SecondInstanceIsRefusedSilently) {
 
 TEST_F(WinMainTest, FailedEngineShowsTheErrorAndEnds) {
   FakeDriver().refused.insert(kRwDeviceOpen);
-  EXPECT_EQ(0, RunEntry({"tessarak"}));
+  // A failed start says so in the exit status too.
+  EXPECT_EQ(1, RunEntry({"tessarak"}));
   const std::vector<u32> expected = {kAppEventInitialise,   kAppEventEngineInitialise, kAppEventDebugInitialise,
                                      kAppEventPluginAttach, kAppEventInputDevices,     kAppEventTerminate};
   EXPECT_EQ(expected, EventCodes());

@@ -195,6 +195,29 @@ TEST(PropertyTest, VectorsAndColours) {
   EXPECT_FLOAT_EQ(0.0f, v3.z);
 }
 
+// The parsers under the getters refuse a wrong element count without touching
+// the result, so a caller with a default keeps it.
+TEST(PropertyTest, VectorParsersCountElements) {
+  struct Case {
+    const char* text;
+    u32 count;  // elements the parentheses hold; 0 when none are found
+  };
+  const Case cases[] = {{"(1,2)", 2}, {"(1,2,3)", 3}, {"(1,2,3,4)", 4}, {"1,2,3", 0}, {"(1,2,3,4,5)", 5}, {"()", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const cString value(c.text);
+    RwV2d v2{-7, -7};
+    RwV3d v3{-7, -7, -7};
+    f32 colour[4] = {-7, -7, -7, -7};
+    EXPECT_EQ(c.count == 2, ParseV2d(value, &v2));
+    EXPECT_EQ(c.count == 3, ParseV3d(value, &v3));
+    EXPECT_EQ(c.count == 4, ParseRGBAf(value, colour));
+    EXPECT_FLOAT_EQ(c.count == 2 ? 2.0f : -7.0f, v2.y);
+    EXPECT_FLOAT_EQ(c.count == 3 ? 3.0f : -7.0f, v3.z);
+    EXPECT_FLOAT_EQ(c.count == 4 ? 4.0f : -7.0f, colour[3]);
+  }
+}
+
 TEST(PropertyDeathTest, MalformedVectorsAreFatal) {
   cPropertyGroup g;
   f32 v[4];

@@ -72,6 +72,17 @@ TEST(StringTest, CopiesShareOneBuffer) {
   EXPECT_STREQ("", cString(static_cast<const char*>(nullptr)).CStr());
 }
 
+TEST(StringTest, DeleteArrayReleasesEveryElement) {
+  const cString shared("shared");
+  cString* strings = new cString[3];
+  strings[0] = shared;
+  strings[2] = shared;
+  EXPECT_EQ(3u, shared.GetBufferRefCount());
+  cString::DeleteArray(strings);
+  EXPECT_EQ(1u, shared.GetBufferRefCount());
+  cString::DeleteArray(nullptr);
+}
+
 TEST(StringTest, CStrOfMiddleSliceCopiesAndLeavesOthersAlone) {
   cString whole("alpha beta gamma");
   cString middle = whole.Slice(6, 4);

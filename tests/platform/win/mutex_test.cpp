@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "platform/win/win32.h"
 #include "platform/win/win_testing.h"
+#include "tests/support/scratch_path.h"
 
 extern char** environ;
 
@@ -50,19 +52,13 @@ const int kChildRole = [] {
 class MutexTest : public testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/tk_mutex_test_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    folder_ = folder;
+    folder_ = scratch_.Path();
+    ASSERT_FALSE(folder_.empty());
     name_ = "DorvaManGameInstance-" + std::to_string(getpid());
     WinTestSetLockFolder(folder_.c_str());
   }
 
-  void TearDown() override {
-    WinTestSetLockFolder(nullptr);
-    std::string lockFiles = folder_ + "/tk-mutex-" + name_ + ".lock";
-    unlink(lockFiles.c_str());
-    rmdir(folder_.c_str());
-  }
+  void TearDown() override { WinTestSetLockFolder(nullptr); }
 
   // Starts this test program in a child role; its stdout goes to outFd.
   pid_t Spawn(const char* role, int* outFd) {
@@ -109,6 +105,7 @@ class MutexTest : public testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  ScratchFolder scratch_{"mutex_test"};
   std::string folder_;
   std::string name_;
 };
@@ -189,6 +186,15 @@ TEST_F(MutexTest, InProcessOwnershipFollowsTheThread) {
   EXPECT_FALSE(CloseHandle(mutex));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_EQ(WaitForSingleObject(mutex, 0), static_cast<DWORD>(WAIT_FAILED));
+}
+
+// Something other than a regular file where the lock file belongs (here a
+// FIFO, whose open could wait for a writer) makes the mutex fail at once.
+TEST_F(MutexTest, LockFileThatIsNoRegularFileFails) {
+  const std::string name = name_ + "-fifo";
+  ASSERT_EQ(mkfifo((folder_ + "/tk-mutex-" + name + ".lock").c_str(), 0600), 0);
+  EXPECT_EQ(CreateMutexA(nullptr, TRUE, name.c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(MutexTest, UnnamedMutexIsPrivate) {

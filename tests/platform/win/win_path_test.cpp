@@ -1,21 +1,31 @@
 // Windows-style paths resolved on a case-sensitive file system.
 #include "platform/win/win_path.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
+
+#include "tests/support/scratch_path.h"
 
 namespace {
 
 class WinPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/win_path_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = folder_.Path();
+    ASSERT_FALSE(root_.empty());
     ASSERT_EQ(getcwd(oldDir_, sizeof(oldDir_)), oldDir_);
     ASSERT_EQ(chdir(root_.c_str()), 0);
     ASSERT_EQ(mkdir("data", 0755), 0);
@@ -23,11 +33,7 @@ class WinPathTest : public ::testing::Test {
     WriteFile("data/Media/Door.wav", "door");
   }
 
-  void TearDown() override {
-    ASSERT_EQ(chdir(oldDir_), 0);
-    const std::string command = "rm -rf '" + root_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
+  void TearDown() override { ASSERT_EQ(chdir(oldDir_), 0); }
 
   static void WriteFile(const char* name, const char* text) {
     FILE* file = std::fopen(name, "wb");
@@ -46,6 +52,7 @@ class WinPathTest : public ::testing::Test {
     return text;
   }
 
+  ScratchFolder folder_{"win_path_test"};
   std::string root_;
   char oldDir_[4096];
 };
@@ -77,6 +84,68 @@ TEST_F(WinPathTest, MissingFilesFailToOpenForReading) {
   EXPECT_EQ(WinPathOpen("DATA\\media", "rb"), nullptr);
   EXPECT_EQ(WinPathOpen("", "rb"), nullptr);
   EXPECT_EQ(WinPathOpen("data/Media/Door.wav", nullptr), nullptr);
+}
+
+// Only regular files open, and no open waits: a FIFO (whose open would wait
+// for the other end), a socket or a device is refused at once in every mode.
+TEST_F(WinPathTest, OnlyRegularFilesOpenAndNothingWaits) {
+  ASSERT_EQ(mkfifo("data/data.pak", 0600), 0);
+  const int unixSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(unixSocket, 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, "data/Media/socket", sizeof(address.sun_path) - 1);
+  ASSERT_EQ(bind(unixSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+  // Should an open wait after all, the other end of the FIFO opens after a
+  // while so that the test fails instead of hanging.
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  std::atomic<bool> rescued{false};
+  std::thread rescue([&] {
+    std::unique_lock<std::mutex> guard(lock);
+    if (!finished.wait_for(guard, std::chrono::seconds(10), [&] { return done; })) {
+      rescued = true;
+      for (int flags : {O_RDONLY | O_NONBLOCK, O_WRONLY | O_NONBLOCK}) {
+        const int end = open("data/data.pak", flags);
+        if (end >= 0) {
+          close(end);
+        }
+      }
+    }
+  });
+  for (const char* name : {"DATA\\DATA.PAK", "data/Media/socket", "/dev/null", "/dev/zero"}) {
+    for (const char* mode : {"rb", "r+b", "wb", "ab", "a+"}) {
+      SCOPED_TRACE(std::string(name) + " " + mode);
+      FILE* file = WinPathOpen(name, mode);
+      EXPECT_EQ(file, nullptr);
+      if (file != nullptr) {
+        std::fclose(file);
+      }
+    }
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    done = true;
+  }
+  finished.notify_one();
+  rescue.join();
+  EXPECT_FALSE(rescued);
+  close(unixSocket);
+
+  // Regular files still open in every mode; "w" empties and "a" appends.
+  FILE* file = WinPathOpen("data/media/door.wav", "ab");
+  ASSERT_NE(file, nullptr);
+  std::fputs("bell", file);
+  std::fclose(file);
+  file = WinPathOpen("data/media/door.wav", "r+b");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(ReadAll(file), "doorbell");
+  file = WinPathOpen("data/media/door.wav", "w+");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(ReadAll(file), "");
+  EXPECT_EQ(WinPathOpen("data/media/door.wav", "q"), nullptr);
 }
 
 TEST_F(WinPathTest, NewFileKeepsGivenCaseInExistingFolder) {

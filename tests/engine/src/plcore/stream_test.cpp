@@ -12,6 +12,7 @@
 
 #include "engine/engine.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
 
 namespace {
@@ -301,15 +302,10 @@ class FileStreamTest : public StreamTest {
  protected:
   void SetUp() override {
     StreamTest::SetUp();
-    char pattern[] = "/tmp/stream_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = folder_.Path();
+    ASSERT_FALSE(dir_.empty());
   }
-  void TearDown() override {
-    const std::string command = "rm -rf '" + dir_ + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    StreamTest::TearDown();
-  }
+  ScratchFolder folder_{"stream_test"};
   std::string dir_;
 };
 

@@ -14,101 +14,13 @@
 #include "tests/support/counting_memory.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
+#include "tests/support/png_writer.h"
 #include "tests/support/scratch_path.h"
 
 namespace {
 
 RwUInt32 Rgba(const RwUInt8* p) {
   return (RwUInt32{p[0]} << 24) | (RwUInt32{p[1]} << 16) | (RwUInt32{p[2]} << 8) | p[3];
-}
-
-struct PngSpec {
-  int width = 0;
-  int height = 0;
-  int colourType = PNG_COLOR_TYPE_RGB;
-  int bitDepth = 8;
-  bool interlaced = false;
-  std::vector<png_color> palette;
-  std::vector<png_byte> paletteAlphas;
-  bool greyKey = false;  // a tRNS chunk on a grey file (key value 1)
-  // Samples top row first, one value a sample (16-bit samples as values up to 65535).
-  std::vector<unsigned> samples;
-};
-
-int Channels(int colourType) {
-  switch (colourType) {
-    case PNG_COLOR_TYPE_RGB:
-      return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-      return 4;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-      return 2;
-    default:
-      return 1;
-  }
-}
-
-void AppendBytes(png_structp png, png_bytep data, size_t length) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-
-void Flush(png_structp) {}
-
-// Encodes description as a PNG file's bytes with libpng.
-std::vector<uint8_t> EncodePng(const PngSpec& description) {
-  std::vector<uint8_t> out;
-  out.reserve(4096);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return {};
-  }
-  png_set_write_fn(png, &out, AppendBytes, Flush);
-  png_set_IHDR(png, info, description.width, description.height, description.bitDepth, description.colourType,
-               description.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  if (!description.palette.empty()) {
-    png_set_PLTE(png, info, description.palette.data(), static_cast<int>(description.palette.size()));
-  }
-  if (!description.paletteAlphas.empty()) {
-    png_set_tRNS(png, info, description.paletteAlphas.data(), static_cast<int>(description.paletteAlphas.size()),
-                 nullptr);
-  }
-  if (description.greyKey) {
-    png_color_16 key = {};
-    key.gray = 1;
-    png_set_tRNS(png, info, nullptr, 0, &key);
-  }
-  png_write_info(png, info);
-  const int channels = Channels(description.colourType);
-  const size_t rowBytes = (static_cast<size_t>(description.width) * channels * description.bitDepth + 7) / 8;
-  std::vector<std::vector<png_byte>> rows(description.height, std::vector<png_byte>(rowBytes, 0));
-  for (int y = 0; y < description.height; ++y) {
-    for (int s = 0; s < description.width * channels; ++s) {
-      const unsigned v = description.samples[static_cast<size_t>(y) * description.width * channels + s];
-      png_byte* row = rows[y].data();
-      if (description.bitDepth == 16) {
-        row[2 * s] = static_cast<png_byte>(v >> 8);
-        row[2 * s + 1] = static_cast<png_byte>(v);
-      } else if (description.bitDepth == 8) {
-        row[s] = static_cast<png_byte>(v);
-      } else {
-        const int perByte = 8 / description.bitDepth;
-        const int shift = 8 - description.bitDepth * (s % perByte + 1);
-        row[s / perByte] |= static_cast<png_byte>(v << shift);
-      }
-    }
-  }
-  std::vector<png_bytep> pointers;
-  for (auto& r : rows) {
-    pointers.push_back(r.data());
-  }
-  png_write_image(png, pointers.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
 }
 
 class PngTest : public ::testing::Test {
@@ -132,22 +44,8 @@ class PngTest : public ::testing::Test {
   std::string path_;
 };
 
-PngSpec Sequence(int width, int height, int colourType, int bitDepth) {
-  PngSpec description;
-  description.width = width;
-  description.height = height;
-  description.colourType = colourType;
-  description.bitDepth = bitDepth;
-  const unsigned limit = bitDepth == 16 ? 65536u : (1u << bitDepth);
-  const int count = width * height * Channels(colourType);
-  for (int i = 0; i < count; ++i) {
-    description.samples.push_back((static_cast<unsigned>(i) * 7919u + 13u) % limit);
-  }
-  return description;
-}
-
 TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
-  PngSpec description = Sequence(5, 3, PNG_COLOR_TYPE_PALETTE, 8);
+  tktest::PngDescription description = tktest::PngSequence(5, 3, PNG_COLOR_TYPE_PALETTE, 8);
   for (int i = 0; i < 256; ++i) {
     description.palette.push_back(
         {static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>(i / 2)});
@@ -156,7 +54,7 @@ TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
     s %= 256;
   }
   description.paletteAlphas = {10, 20, 30};
-  RwImage* image = Read(EncodePng(description));
+  RwImage* image = Read(tktest::WritePng(description));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 8);
   EXPECT_EQ(image->width, 5);
@@ -172,9 +70,9 @@ TEST_F(PngTest, PaletteWithTransparencyKeepsIndicesColoursAndAlphas) {
 }
 
 TEST_F(PngTest, OneBitPaletteBecomesAFourBitImage) {
-  PngSpec description = Sequence(11, 2, PNG_COLOR_TYPE_PALETTE, 1);
+  tktest::PngDescription description = tktest::PngSequence(11, 2, PNG_COLOR_TYPE_PALETTE, 1);
   description.palette = {{200, 0, 0}, {0, 0, 200}};
-  RwImage* image = Read(EncodePng(description));
+  RwImage* image = Read(tktest::WritePng(description));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 4);
   for (int i = 0; i < 22; ++i) {
@@ -193,9 +91,9 @@ TEST_F(PngTest, GreyFilesBecomeEightBitImagesWithARampPalette) {
   };
   for (const Case& c : {Case{8, false}, Case{2, false}, Case{4, true}, Case{16, false}, Case{1, true}}) {
     SCOPED_TRACE(testing::Message() << c.bitDepth << " bits" << (c.key ? " with tRNS" : ""));
-    PngSpec description = Sequence(7, 3, PNG_COLOR_TYPE_GRAY, c.bitDepth);
+    tktest::PngDescription description = tktest::PngSequence(7, 3, PNG_COLOR_TYPE_GRAY, c.bitDepth);
     description.greyKey = c.key;
-    RwImage* image = Read(EncodePng(description));
+    RwImage* image = Read(tktest::WritePng(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 8);
     for (int i = 0; i < 21; ++i) {
@@ -224,13 +122,13 @@ TEST_F(PngTest, ColourFilesBecome32BitImages) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.colourType << ", " << c.bitDepth << " bits"
                                     << (c.interlaced ? ", interlaced" : ""));
-    PngSpec description = Sequence(9, 5, c.colourType, c.bitDepth);
+    tktest::PngDescription description = tktest::PngSequence(9, 5, c.colourType, c.bitDepth);
     description.interlaced = c.interlaced;
-    RwImage* image = Read(EncodePng(description));
+    RwImage* image = Read(tktest::WritePng(description));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 32);
     EXPECT_EQ(image->palette, nullptr);
-    const int channels = Channels(c.colourType);
+    const int channels = tktest::PngChannels(c.colourType);
     for (int p = 0; p < 45; ++p) {
       unsigned s[4];
       for (int k = 0; k < channels; ++k) {
@@ -251,7 +149,7 @@ TEST_F(PngTest, ColourFilesBecome32BitImages) {
 }
 
 TEST_F(PngTest, LibpngMemoryComesFromTheEngine) {
-  const std::vector<uint8_t> bytes = EncodePng(Sequence(4, 4, PNG_COLOR_TYPE_RGB, 8));
+  const std::vector<uint8_t> bytes = tktest::WritePng(tktest::PngSequence(4, 4, PNG_COLOR_TYPE_RGB, 8));
   const int before = CountingMemoryState().mallocs - CountingMemoryState().frees;
   const int mallocsBefore = CountingMemoryState().mallocs;
   RwImage* image = Read(bytes);
@@ -263,17 +161,17 @@ TEST_F(PngTest, LibpngMemoryComesFromTheEngine) {
 }
 
 TEST_F(PngTest, EveryFailedAllocationFailsCleanly) {
-  PngSpec description = Sequence(6, 6, PNG_COLOR_TYPE_PALETTE, 4);
+  tktest::PngDescription description = tktest::PngSequence(6, 6, PNG_COLOR_TYPE_PALETTE, 4);
   description.palette.assign(16, png_color{1, 2, 3});
   description.paletteAlphas = {0, 128};
-  const std::vector<uint8_t> bytes = EncodePng(description);
+  const std::vector<uint8_t> bytes = tktest::WritePng(description);
   ASSERT_FALSE(bytes.empty());
   ASSERT_TRUE(tktest::WriteFileBytes(path_, bytes));
   ExpectFailedImageReadsLeakNothing(RtPNGImageRead, path_, 200);
 }
 
 TEST_F(PngTest, CorruptAndTruncatedFilesFail) {
-  const std::vector<uint8_t> good = EncodePng(Sequence(8, 8, PNG_COLOR_TYPE_RGB_ALPHA, 8));
+  const std::vector<uint8_t> good = tktest::WritePng(tktest::PngSequence(8, 8, PNG_COLOR_TYPE_RGB_ALPHA, 8));
   for (size_t length = 0; length < good.size(); ++length) {
     SCOPED_TRACE(length);
     RwImage* image = Read(std::vector<uint8_t>(good.begin(), good.begin() + length));
@@ -298,7 +196,7 @@ TEST_F(PngTest, CorruptAndTruncatedFilesFail) {
 }
 
 TEST_F(PngTest, ReadsThroughTheFormatRegistry) {
-  ASSERT_TRUE(tktest::WriteFileBytes(path_, EncodePng(Sequence(2, 2, PNG_COLOR_TYPE_GRAY, 8))));
+  ASSERT_TRUE(tktest::WriteFileBytes(path_, tktest::WritePng(tktest::PngSequence(2, 2, PNG_COLOR_TYPE_GRAY, 8))));
   RwImage* image = RwImageRead(path_.c_str());
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 8);

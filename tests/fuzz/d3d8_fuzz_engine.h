@@ -1,0 +1,39 @@
+// Shared start of the engine for fuzz targets that need the real display
+// driver: the Direct3D 8 stand-in on a hidden window of the offscreen video
+// driver, with memory functions that refuse very large blocks.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "engine/engine.h"
+#include "platform/win/window_internal.h"
+#include "tests/fuzz/limited_memory.h"
+
+namespace d3d8fuzz {
+
+// Opens the window and starts the engine once; false when either fails.
+inline bool Start() {
+  static bool started = false;
+  if (started) {
+    return true;
+  }
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    return false;
+  }
+  static HWND__ window;
+  window.sdlWindow = SDL_CreateWindow("fuzz", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (window.sdlWindow == nullptr) {
+    return false;
+  }
+  RwEngineOpenParams params = {&window};
+  if (!RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
+    return false;
+  }
+  started = RwEngineSetVideoMode(0) && RwEngineStart();
+  return started;
+}
+
+}  // namespace d3d8fuzz

@@ -1,0 +1,42 @@
+// Seeds of the game's fuzz targets: command lines, property files of both
+// kinds and packs built by the pack writer.
+#include <string>
+
+#include "tests/fuzz/seeds/seed_corpus.h"
+#include "tests/support/pack_writer.h"
+
+TK_FUZZ_SEEDS(game_command_line_fuzz) {
+  seeds.Add("plain.txt", std::string("tessarak.exe -low levels/one.txt"));
+  seeds.Add("quoted.txt", std::string("\"C:\\Program Files\\tessarak.exe\" \"data/my level.txt\"\t-medium"));
+  seeds.Add("blanks.txt", std::string("  a\t\t\"\"  \"b c\"d  e\"  "));
+  seeds.Add("empty.txt", std::string());
+}
+
+TK_FUZZ_SEEDS(game_property_fuzz) {
+  seeds.Add("config.txt", std::string("[Init]\r\nFRAME_LIMIT = 1\r\n\r\n# a comment = ignored\r\n"
+                                      "[Level1]\r\nNAME = first floor\r\nMSG = two\\nlines\r\n"
+                                      "[Level2]\r\nSPAWN = (1.5, -2, 30)\r\nCOLOUR = (255,128,0,1)\r\n"));
+  seeds.Add("camera.txt", std::string("DISTANCE = 4.5\nANGLE = 90\nOFFSET = (0.5,1)\nTARGET = (1,(2,3),4)\n"
+                                      " #NOT_A_COMMENT = 1\nLIST = [a, b, {c, d}, (e)]\n"));
+  seeds.Add("inputmap.txt", std::string("FORWARD = KEY_W, KEY_UP\nFIRE = MOUSE_LEFT,PAD_1\nEMPTY =\n[Ignored]\n"));
+  seeds.Add("headers.txt", std::string("before = nothing\n[]\nA = 1\n[x,y]\nB = 2\n[Same]\nC=3\n[Same]\nC=4\n"));
+}
+
+TK_FUZZ_SEEDS(game_pack_fuzz) {
+  PackWriter pack;
+  pack.Add("data/config.txt", "[Init]\r\nFRAME_LIMIT = 1\r\n").Add("data/models/door.dff", std::string(40, '\x7F'));
+  pack.Add("DATA\\Textures\\Wall.TXD", "0123456789abcdef").Add("data/empty.bin", "");
+  seeds.Add("four_files.pak", pack.Build());
+  PackWriter same;
+  same.Add("a.txt", "first").Add("A.TXT", "second").Add("a.txt", "third");
+  seeds.Add("equal_names.pak", same.Build());
+  PackWriter lines;
+  lines.Add("text.txt", "one\ntwo\r\nthree without end");
+  PackWriterEntry unterminated;
+  unterminated.name = std::string(56, 'n');
+  unterminated.data = "full name";
+  unterminated.terminated = false;
+  lines.AddEntry(unterminated);
+  seeds.Add("lines_and_long_name.pak", lines.Build());
+  seeds.Add("empty.pak", PackWriter().Build());
+}

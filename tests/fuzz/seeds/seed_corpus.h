@@ -1,0 +1,42 @@
+// Seed corpora of the fuzz targets, written at build time by the program
+// fuzz_seeds with the engine's own writers and the tests/support builders.
+// A target's seeds are one writer function, registered by its first line:
+//   TK_FUZZ_SEEDS(engine_bmp_fuzz) { seeds.Add("rle8.bmp", tktest::WriteBmp(rle)); }
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The seeds of one target: each becomes a file of the target's corpus.
+class SeedCorpus {
+ public:
+  void Add(const std::string& name, const std::vector<uint8_t>& bytes) { mSeeds.push_back({name, bytes}); }
+  void Add(const std::string& name, const std::string& text) {
+    Add(name, std::vector<uint8_t>(text.begin(), text.end()));
+  }
+
+  struct Seed {
+    std::string name;
+    std::vector<uint8_t> bytes;
+  };
+  const std::vector<Seed>& Seeds() const { return mSeeds; }
+
+ private:
+  std::vector<Seed> mSeeds;
+};
+
+typedef void (*SeedWriter)(SeedCorpus& seeds);
+
+// Records the writer of a target's seeds; true, for a static initialiser.
+bool RegisterSeedWriter(const char* target, SeedWriter writer);
+
+#define TK_FUZZ_SEEDS(target)                                                                          \
+  static void WriteSeeds_##target(SeedCorpus& seeds);                                                  \
+  static const bool kSeedWriterRegistered_##target = RegisterSeedWriter(#target, WriteSeeds_##target); \
+  static void WriteSeeds_##target(SeedCorpus& seeds)
+
+// Starts the engine once on the fake display device, with the animation
+// plugins attached, for seeds made by the engine's own stream writers and the
+// forge; aborts when it cannot start.
+void StartSeedEngine();
