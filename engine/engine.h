@@ -1,6 +1,8 @@
 // The rendering engine's whole public interface: every type, constant and
 // function of the core, the Direct3D 8 driver, the world module, plugins and
-// toolkits that callers may use.
+// toolkits that callers may use. Internals (_rw... names, module lifecycles)
+// live in the *_internal.h headers beside each concept, which only the
+// engine and its tests include.
 #pragma once
 
 // Core: instance, memory, plugins, streams, maths, frames, cameras, rasters,
@@ -39,6 +41,13 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
+// World module: geometry, materials, meshes and lights.
+#include "engine/world/geometry.h"
+#include "engine/world/light.h"
+#include "engine/world/material.h"
+#include "engine/world/material_list.h"
+#include "engine/world/mesh.h"
+#include "engine/world/world_attach.h"
 // Plugins.
 #include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"

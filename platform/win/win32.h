@@ -420,6 +420,37 @@ BOOL WINAPI ReleaseMutex(HANDLE mutex);
 BOOL WINAPI CloseHandle(HANDLE handle);
 
 // ---------------------------------------------------------------------------
+// Global memory: blocks handed out by handle. A moveable block's handle is not
+// its address: GlobalLock gives the address and counts the locks, and
+// GlobalHandle finds the handle again from the address. A fixed block's handle
+// is its address. Blocks never move. Unknown handles and addresses are refused
+// with ERROR_INVALID_HANDLE, never followed.
+
+typedef HANDLE HGLOBAL;
+typedef size_t SIZE_T;
+
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_SHARE 0x2000
+#define GMEM_DDESHARE GMEM_SHARE
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+
+#define ERROR_NOT_LOCKED 158
+
+// Other flags: ERROR_INVALID_PARAMETER. GMEM_SHARE changes nothing: there is
+// one process. A block of 0 bytes is a block all the same.
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL memory);
+// Non-zero while the block stays locked; 0 with ERROR_SUCCESS once unlocked,
+// or with ERROR_NOT_LOCKED when it was not locked (a fixed block never is).
+BOOL WINAPI GlobalUnlock(HGLOBAL memory);
+HGLOBAL WINAPI GlobalHandle(LPCVOID address);
+// Null when freed (locked or not); the handle itself when it is unknown.
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
+
+// ---------------------------------------------------------------------------
 // Time
 
 #define TIMERR_NOERROR 0

@@ -6,10 +6,10 @@
 
 void StartedEngineTest::SetUp() { StartEngine(nullptr); }
 
-void StartedEngineTest::StartEngine(bool (*attach)()) {
+void StartedEngineTest::StartEngine(bool (*attach)(), const RwMemoryFunctions* memoryFunctions) {
   FakeDriverInstall();
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
-  ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  ASSERT_TRUE(RwEngineInit(memoryFunctions, 0, 4194304));
   if (attach != nullptr) {
     ASSERT_TRUE(attach());
   }

@@ -13,9 +13,10 @@ class StartedEngineTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // What SetUp does, with attach run between RwEngineInit and RwEngineOpen
-  // (false fails the set-up). Static, and no virtual is called: fixtures of
+  // (false fails the set-up) and the memory functions given to RwEngineInit
+  // (null: the C runtime's). Static, and no virtual is called: fixtures of
   // game tests are built without run-time type information.
-  static void StartEngine(bool (*attach)());
+  static void StartEngine(bool (*attach)(), const RwMemoryFunctions* memoryFunctions = nullptr);
 
   // Expects the pending error to be {plugin, code} and clears it.
   static void ExpectError(RwInt32 plugin, RwInt32 code);

@@ -1,28 +1,15 @@
 // Seeds of the animation fuzz targets: animations forged over one to eight
 // nodes, and frame lists of skeletons built in code, with their hierarchies
 // under the update flags, written by the engine's frame list writer.
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <vector>
 
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/chunk_bytes.h"
 #include "tools/forge/forge.h"
 
 namespace {
 
 // Stands for "no hierarchy on the skeleton's root".
 constexpr RwUInt32 kNoHierarchy = 0xFFFFFFFF;
-
-std::vector<uint8_t> Written(const std::function<bool(RwStream*)>& write) {
-  std::vector<uint8_t> bytes;
-  if (!WriteToMemory(write, &bytes)) {
-    std::fprintf(stderr, "fuzz_seeds: an animation writer failed\n");
-    std::abort();
-  }
-  return bytes;
-}
 
 // Every node turns a little about x and rises with time.
 ForgeAnimation Walk(int nodes, int keysPerNode, RwReal duration) {
@@ -41,7 +28,7 @@ ForgeAnimation Walk(int nodes, int keysPerNode, RwReal duration) {
 }
 
 std::vector<uint8_t> AnimationBytes(const ForgeAnimation& animation) {
-  return Written([&animation](RwStream* stream) { return ForgeWriteAnimation(stream, animation); });
+  return EngineWritten([&animation](RwStream* stream) { return ForgeWriteAnimation(stream, animation); });
 }
 
 // A skeleton of count frames, each the child of the one before except every
@@ -68,7 +55,7 @@ std::vector<uint8_t> SkeletonBytes(int count, RwUInt32 flags, RwInt32 keyFrameSi
   RwFrameList list;
   RwFrameListInitialize(&list, frames[0]);
   const std::vector<uint8_t> bytes =
-      Written([&list](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
+      EngineWritten([&list](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
   RwFrameListDeinitialize(&list);
   RwFrameDestroyHierarchy(frames[0]);
   return bytes;

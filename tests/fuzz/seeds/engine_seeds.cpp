@@ -27,15 +27,6 @@ RwInt32 FrameWordSize(const void* object, RwInt32 offset, RwInt32) {
   return *RwPluginDataGetConst(RwInt32, object, offset) != 0 ? 4 : 0;
 }
 
-std::vector<uint8_t> Written(const std::function<bool(RwStream*)>& write) {
-  std::vector<uint8_t> bytes;
-  if (!WriteToMemory(write, &bytes)) {
-    std::fprintf(stderr, "fuzz_seeds: an engine writer failed\n");
-    std::abort();
-  }
-  return bytes;
-}
-
 // A hierarchy of count frames, each the child of the one before when chain
 // is set, else all children of the root; every second frame carries a word.
 RwFrame* MakeFrames(int count, bool chain) {
@@ -60,7 +51,8 @@ std::vector<uint8_t> FrameListBytes(int count, bool chain) {
   RwFrame* root = MakeFrames(count, chain);
   RwFrameList list;
   RwFrameListInitialize(&list, root);
-  const std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
+  const std::vector<uint8_t> bytes =
+      EngineWritten([&](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); });
   RwFrameListDeinitialize(&list);
   RwFrameDestroyHierarchy(root);
   return bytes;
@@ -72,7 +64,8 @@ std::vector<uint8_t> MatrixBytes() {
   const RwV3d offset = {3.0f, -4.0f, 5.0f};
   RwMatrixRotate(matrix, &axis, 45.0f, kRwCombineReplace);
   RwMatrixTranslate(matrix, &offset, kRwCombinePostConcat);
-  const std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwMatrixStreamWrite(matrix, stream); });
+  const std::vector<uint8_t> bytes =
+      EngineWritten([&](RwStream* stream) { return RwMatrixStreamWrite(matrix, stream); });
   RwMatrixDestroy(matrix);
   return bytes;
 }
@@ -88,7 +81,7 @@ std::vector<uint8_t> CameraBody(RwInt32 projection, RwReal window, RwReal nearPl
   RwCameraSetNearClipPlane(camera, nearPlane);
   RwCameraSetFarClipPlane(camera, farPlane);
   RwCameraSetFogDistance(camera, 0.5f * farPlane);
-  std::vector<uint8_t> bytes = Written([&](RwStream* stream) { return RwCameraStreamWrite(camera, stream); });
+  std::vector<uint8_t> bytes = EngineWritten([&](RwStream* stream) { return RwCameraStreamWrite(camera, stream); });
   RwCameraDestroy(camera);
   bytes.erase(bytes.begin(), bytes.begin() + 12);
   return bytes;
@@ -163,10 +156,11 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  started = fakedevice::Init(nullptr, 0);
+  // The world module first, as the game attaches it, then animation.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
-    started = gFrameWordOffset >= 0 && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
+    started = gFrameWordOffset >= 0 &&
               RwFrameRegisterPluginStream(kFramePluginId, nullptr, WriteFrameWord, FrameWordSize) >= 0 &&
               fakedevice::OpenAndStart();
   }
@@ -174,6 +168,15 @@ void StartSeedEngine() {
     std::fprintf(stderr, "fuzz_seeds: the engine did not start\n");
     std::abort();
   }
+}
+
+std::vector<uint8_t> EngineWritten(const std::function<bool(RwStream*)>& write) {
+  std::vector<uint8_t> bytes;
+  if (!WriteToMemory(write, &bytes)) {
+    std::fprintf(stderr, "fuzz_seeds: an engine writer failed\n");
+    std::abort();
+  }
+  return bytes;
 }
 
 TK_FUZZ_SEEDS(engine_stream_fuzz) {

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+struct RwStream;
 
 // The seeds of one target: each becomes a file of the target's corpus.
 class SeedCorpus {
@@ -36,7 +39,9 @@ bool RegisterSeedWriter(const char* target, SeedWriter writer);
   static const bool kSeedWriterRegistered_##target = RegisterSeedWriter(#target, WriteSeeds_##target); \
   static void WriteSeeds_##target(SeedCorpus& seeds)
 
-// Starts the engine once on the fake display device, with the animation
-// plugins attached, for seeds made by the engine's own stream writers and the
-// forge; aborts when it cannot start.
+// Starts the engine once on the fake display device with the world module
+// and the animation plugins attached, for seeds made by the engine's own
+// stream writers and the forge; aborts when it cannot start.
 void StartSeedEngine();
+// What an engine writer put on a memory stream; aborts when it failed.
+std::vector<uint8_t> EngineWritten(const std::function<bool(RwStream*)>& write);

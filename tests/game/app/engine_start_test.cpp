@@ -22,6 +22,7 @@ class EngineStartTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     FakeDriverInstall();
+    SetDisplayDriverInstall(FakeDriverInstallHooks);
     GameInitialise();
   }
   void TearDown() override {
@@ -30,6 +31,7 @@ class EngineStartTest : public AppTest {
       CloseEngine();
     }
     FakeEngineShutdown();
+    SetDisplayDriverInstall(nullptr);
     FakeDriverUninstall();
     AppTest::TearDown();
   }
@@ -140,11 +142,16 @@ TEST_F(EngineStartTest, CharsetIsOpenWhileTheEngineRunsAndDictionariesGoAtClose)
 TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   ASSERT_TRUE(OpenEngine(nullptr));
   // Engine plugin blocks are laid out in registration order.
+  const RwInt32 world = RwEngineGetPluginOffset(kRpPluginIdMaterialModule);
   const RwInt32 random = RwEngineGetPluginOffset(kRpRandomPluginId);
   const RwInt32 spline = RwEngineGetPluginOffset(kRpSplinePluginId);
-  EXPECT_GT(random, 0);
+  EXPECT_GT(world, 0);
+  EXPECT_GT(random, world);
   EXPECT_GT(spline, random);
-  // Both were constructed at start.
+  // Each was constructed at start.
+  RpMaterial* material = RpMaterialCreate();
+  EXPECT_NE(nullptr, material);
+  RpMaterialDestroy(material);
   EXPECT_NE(0u, RpRandomNext());
   EXPECT_NE(nullptr, _rpSplineTable(0));
 }

@@ -1,0 +1,72 @@
+// Seeds of the world module's fuzz targets: geometry chunks with lists and
+// strips, pre-lit colours, normals, one to three coordinate sets, morph
+// targets and a shared and a textured material, an empty geometry; and light
+// chunks of every type. All from the engine's own writers.
+#include <string>
+
+#include "engine/engine.h"
+#include "tests/fuzz/seeds/seed_corpus.h"
+
+namespace {
+
+RpGeometry* Geometry(RwUInt32 format, RwInt32 morphTargets, RpMaterial* a, RpMaterial* b) {
+  RpGeometry* geometry = RpGeometryCreate(6, 4, format);
+  RpGeometryAddMorphTargets(geometry, morphTargets - 1);
+  for (RwInt32 t = 0; t < morphTargets; ++t) {
+    for (RwInt32 i = 0; i < 6; ++i) {
+      geometry->morphTarget[t].verts[i] = {static_cast<RwReal>(i), static_cast<RwReal>(t), 1.0f};
+    }
+  }
+  RpMaterialListAppendMaterial(&geometry->matList, a);
+  RpMaterialListAppendMaterial(&geometry->matList, b);
+  RpMaterialListAppendMaterial(&geometry->matList, a);
+  geometry->triangles[0] = {{0, 1, 2}, 0};
+  geometry->triangles[1] = {{2, 1, 3}, 1};
+  geometry->triangles[2] = {{3, 4, 5}, 2};
+  geometry->triangles[3] = {{5, 4, 0}, kRpTriangleNoMaterial};
+  return RpGeometryUnlock(geometry);
+}
+
+std::vector<uint8_t> GeometryBytes(RpGeometry* geometry) {
+  std::vector<uint8_t> bytes =
+      EngineWritten([geometry](RwStream* stream) { return RpGeometryStreamWrite(geometry, stream) != nullptr; });
+  RpGeometryDestroy(geometry);
+  return bytes;
+}
+
+}  // namespace
+
+TK_FUZZ_SEEDS(engine_geometry_fuzz) {
+  StartSeedEngine();
+  RpMaterial* plain = RpMaterialCreate();
+  RpMaterial* textured = RpMaterialCreate();
+  const RwRGBA translucent = {10, 20, 30, 128};
+  RpMaterialSetColor(textured, &translucent);
+  RwTexture* texture = RwTextureCreate(nullptr);
+  RwTextureSetName(texture, "stone");
+  RpMaterialSetTexture(textured, texture);
+  RwTextureDestroy(texture);
+
+  const RwUInt32 strips = rpGEOMETRYTRISTRIP | rpGEOMETRYPRELIT | rpGEOMETRYNORMALS;
+  seeds.Add("strips.bin", GeometryBytes(Geometry(strips, 1, plain, textured)));
+  seeds.Add("lists.bin", GeometryBytes(Geometry(rpGEOMETRYTEXTURED | rpGEOMETRYLIGHT, 2, plain, textured)));
+  seeds.Add("sets.bin", GeometryBytes(Geometry(0x00030000 | rpGEOMETRYNORMALS, 3, textured, plain)));
+  seeds.Add("empty.bin", GeometryBytes(RpGeometryCreateEmpty(1.0f)));
+  RpMaterialDestroy(plain);
+  RpMaterialDestroy(textured);
+}
+
+TK_FUZZ_SEEDS(engine_light_fuzz) {
+  StartSeedEngine();
+  const RwInt32 types[] = {rpLIGHTDIRECTIONAL, rpLIGHTAMBIENT, rpLIGHTPOINT, rpLIGHTSPOT, rpLIGHTSPOTSOFT};
+  const RwRGBAReal color = {0.5f, 0.25f, 1.0f, 1.0f};
+  for (RwInt32 type : types) {
+    RpLight* light = RpLightCreate(type);
+    RpLightSetColor(light, &color);
+    RpLightSetRadius(light, 10.0f);
+    RpLightSetConeAngle(light, 0.5f);
+    seeds.Add("light" + std::to_string(type) + ".bin",
+              EngineWritten([light](RwStream* stream) { return RpLightStreamWrite(light, stream) != nullptr; }));
+    RpLightDestroy(light);
+  }
+}

@@ -1,0 +1,50 @@
+// Shared start of the engine for the world module's fuzz targets: the minimal
+// display device with the world module attached, and a texture reader that
+// finds nothing, so that material chunks never reach the file system.
+#pragma once
+
+#include <cstdlib>
+
+#include "engine/engine.h"
+#include "tests/fuzz/fake_device_engine.h"
+
+namespace worldfuzz {
+
+inline RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
+
+inline bool StartEngine() {
+  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !fakedevice::OpenAndStart()) {
+    return false;
+  }
+  return RwTextureSetReadCallBack(NoTexture) != FALSE;
+}
+
+// Reads the first chunk of the type in the bytes with read, writes what was
+// read back (to exercise the writer on it) and destroys it.
+template <typename T>
+void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
+                      const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
+  static const bool started = StartEngine();
+  if (!started) {
+    std::abort();
+  }
+  RwMemory memory = {const_cast<RwUInt8*>(data), static_cast<RwUInt32>(size)};
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  if (stream == nullptr) {
+    return;
+  }
+  T* object = RwStreamFindChunk(stream, type, nullptr, nullptr) ? read(stream) : nullptr;
+  RwStreamClose(stream, nullptr);
+  if (object != nullptr) {
+    RwStream* out = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+    if (out != nullptr) {
+      write(object, out);
+      RwStreamClose(out, nullptr);
+    }
+    destroy(object);
+  }
+  RwErrorRecord error;
+  RwErrorGet(&error);
+}
+
+}  // namespace worldfuzz
