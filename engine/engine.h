@@ -55,6 +55,7 @@
 
 // Toolkits.
 #include "engine/tool/anim/rtanim.h"
+#include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"
