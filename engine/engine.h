@@ -54,11 +54,13 @@
 #include "engine/plugin/dmorph/rpdmorph.h"
 #include "engine/plugin/lodatm/rplodatm.h"
 #include "engine/plugin/morph/rpmorph.h"
+#include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 #include "engine/plugin/userdata/rpuserdata.h"
 
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"

@@ -156,9 +156,9 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  // The world module first, then the plugins, as the game attaches them.
-  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RpUserDataPluginAttach() &&
-            RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
+  // The world module first, then animation and the plugins, as the game attaches them.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
+            RpUserDataPluginAttach() && RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&
