@@ -92,6 +92,10 @@ void Hook(RpAtomic* atomic, RpLODAtomicRecord* record) {
 
 // The atomic's record; the first call gives it one with its geometry as level 0.
 RpLODAtomicRecord* RecordOf(RpAtomic* atomic) {
+  if (sAtomicOffset < 0) {
+    RwErrorRaise(kRpLODAtomicPluginId, kRwErrPluginRefused);  // not attached
+    return nullptr;
+  }
   RpLODAtomicRecord** slot = Slot(atomic);
   if (*slot != nullptr) {
     return *slot;
