@@ -235,12 +235,31 @@ RpRightToRender gSectorRights = {FALSE, 0, 0};
 
 RwBool ReadSector(WorldReader* reader, RwBool atomic, RpSector** slot, RwInt32 depth);
 
-// The atomic sector is linked into *slot once its plugin constructors ran,
-// so that a later failure releases it with the world.
+// Bytes of the arrays that follow a sector's struct fields.
+RwUInt64 SectorArraysSize(const WorldReader* reader, const RpWorldSector* sector) {
+  const RwUInt32 format = reader->world->flags;
+  if ((format & rpWORLDNATIVE) != 0) {
+    return 0;
+  }
+  RwUInt64 perVertex = kVertexSize + kTexCoordSize * static_cast<RwUInt64>(reader->numTexCoordSets);
+  perVertex += (format & rpWORLDNORMALS) != 0 ? kNormalSize : 0;
+  perVertex += (format & rpWORLDPRELIT) != 0 ? kColorSize : 0;
+  return (sector->numVertices > 0 ? perVertex * sector->numVertices : 0) +
+         static_cast<RwUInt64>(kPolygonSize) * sector->numPolygons;
+}
+
+// The struct's fields, then its arrays, which lie inside the struct chunk
+// (or, in a struct that holds the fields alone, follow it). The sector is
+// linked into *slot once its plugin constructors ran, so that a later
+// failure releases it with the world.
 RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
-  RwUInt8 bytes[kSectorStructSize];
-  if (!_rpReadStructRecord(reader->stream, bytes, sizeof(bytes), nullptr)) {
+  RwUInt32 length = 0;
+  if (!RwStreamFindChunk(reader->stream, kRwChunkStruct, &length, nullptr)) {
     return FALSE;
+  }
+  RwUInt8 bytes[kSectorStructSize];
+  if (length < kSectorStructSize || !RwStreamReadExact(reader->stream, bytes, sizeof(bytes))) {
+    return FailCorrupt();
   }
   const RwUInt32 base = RwReadLittleEndianUInt32(bytes);
   const RwInt32 numPolygons = RwReadLittleEndianInt32(bytes + 4);
@@ -267,6 +286,10 @@ RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
     if ((numVertices > 0 && !ReadVertexArrays(reader, sector)) || (numPolygons > 0 && !ReadPolygons(reader, sector))) {
       return FailCorrupt();
     }
+  }
+  const RwUInt64 used = kSectorStructSize + SectorArraysSize(reader, sector);
+  if (length > used && RwStreamSkip(reader->stream, static_cast<RwUInt32>(length - used)) == nullptr) {
+    return FALSE;
   }
   if (RwPluginRegistryInitObject(_rpWorldSectorRegistry(), sector) == nullptr) {
     return FALSE;
