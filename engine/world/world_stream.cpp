@@ -327,8 +327,8 @@ RwBool ReadPlaneSector(WorldReader* reader, RpSector** slot, RwInt32 depth) {
   plane->leftValue = separate ? RwReadLittleEndianReal(bytes + 16) : plane->value;
   plane->rightValue = separate ? RwReadLittleEndianReal(bytes + 20) : plane->value;
   *slot = RpSectorOf(plane);
-  return ReadSector(reader, RwReadLittleEndianUInt32(bytes + 8) != 0, &plane->leftSubTree, depth + 1) &&
-         ReadSector(reader, RwReadLittleEndianUInt32(bytes + 12) != 0, &plane->rightSubTree, depth + 1);
+  return ReadSector(reader, RwReadLittleEndianUInt32(bytes + 8) != 0, &plane->leftSubTree, depth) &&
+         ReadSector(reader, RwReadLittleEndianUInt32(bytes + 12) != 0, &plane->rightSubTree, depth);
 }
 
 // depth: planes above this sector.

@@ -112,7 +112,9 @@ bool LayoutBuilder::SplitAtMedian(const std::vector<RwUInt32>& triangles, int ax
                    [&](RwUInt32 a, RwUInt32 b) { return spans_[a].centre[axis] < spans_[b].centre[axis]; });
   const size_t half = order.size() / 2;
   split->axis = axis;
-  split->value = spans_[order[half]].centre[axis];
+  // The median of the centres (of the two middle ones for an even count).
+  const RwReal upper = spans_[order[half]].centre[axis];
+  split->value = order.size() % 2 == 0 ? (spans_[order[half - 1]].centre[axis] + upper) * 0.5f : upper;
   split->left.assign(order.begin(), order.begin() + half);
   split->right.assign(order.begin() + half, order.end());
   split->leftValue = spans_[split->left[0]].sup[axis];
