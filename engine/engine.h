@@ -53,10 +53,12 @@
 #include "engine/world/world_attach.h"
 #include "engine/world/world_object.h"
 // Plugins.
+#include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"

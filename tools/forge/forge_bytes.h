@@ -33,5 +33,18 @@ bool ForgeEngineWritten(const std::function<bool(RwStream*)>& write, std::vector
 bool ForgeWriteBytesFile(const RwChar* path, const std::vector<RwUInt8>& bytes);
 // Runs write on a file stream of the path.
 bool ForgeWriteFile(const RwChar* path, const std::function<bool(RwStream*)>& write);
+// Runs read on a stream over the bytes once it found the chunk of the type;
+// null when there is no such chunk or read fails.
+template <typename T>
+T* ForgeReadChunk(const std::vector<RwUInt8>& bytes, RwUInt32 type, T* (*read)(RwStream*)) {
+  RwMemory memory = {const_cast<RwUInt8*>(bytes.data()), static_cast<RwUInt32>(bytes.size())};
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  if (stream == nullptr) {
+    return nullptr;
+  }
+  T* object = RwStreamFindChunk(stream, type, nullptr, nullptr) ? read(stream) : nullptr;
+  RwStreamClose(stream, nullptr);
+  return object;
+}
 // A material of the description with one reference for the caller.
 RpMaterial* ForgeMaterialCreate(const ForgeMaterial& description);

@@ -227,15 +227,5 @@ bool ForgeWriteWorldFile(const RwChar* path, const ForgeSoup& soup, const ForgeW
 
 RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& options) {
   std::vector<RwUInt8> bytes;
-  if (!Forge(soup, options, &bytes, nullptr)) {
-    return nullptr;
-  }
-  RwMemory memory = {bytes.data(), static_cast<RwUInt32>(bytes.size())};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
-  if (stream == nullptr) {
-    return nullptr;
-  }
-  RpWorld* world = RwStreamFindChunk(stream, kRwChunkWorld, nullptr, nullptr) ? RpWorldStreamRead(stream) : nullptr;
-  RwStreamClose(stream, nullptr);
-  return world;
+  return Forge(soup, options, &bytes, nullptr) ? ForgeReadChunk(bytes, kRwChunkWorld, RpWorldStreamRead) : nullptr;
 }
