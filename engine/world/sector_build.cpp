@@ -31,12 +31,15 @@ RpMaterial* PolygonMaterial(const RpWorld* world, const RpWorldSector* sector, c
   return index < world->matList.numMaterials ? world->matList.materials[index] : nullptr;
 }
 
+// A native world's sectors keep their polygon count without the polygons,
+// whose meshes come with their bin mesh; without one their header is empty.
 RpMeshHeader* BuildMesh(const RpWorld* world, const RpWorldSector* sector) {
-  RpMeshBuilder* builder = RpMeshBuilderCreate(sector->numPolygons);
+  const RwUInt16 numPolygons = sector->polygons != nullptr ? sector->numPolygons : 0;
+  RpMeshBuilder* builder = RpMeshBuilderCreate(numPolygons);
   if (builder == nullptr) {
     return nullptr;
   }
-  for (RwUInt16 i = 0; i < sector->numPolygons; ++i) {
+  for (RwUInt16 i = 0; i < numPolygons; ++i) {
     const RpPolygon& polygon = sector->polygons[i];
     if (RpMeshBuilderAddTriangle(builder, PolygonMaterial(world, sector, polygon), polygon.vertIndex[0],
                                  polygon.vertIndex[1], polygon.vertIndex[2]) == nullptr) {

@@ -19,6 +19,9 @@ bool Start() {
 }
 
 RpWorldSector* CheckSector(RpWorldSector* sector, void*) {
+  if (sector->polygons == nullptr) {
+    return sector;  // a native world's sector
+  }
   for (RwUInt16 p = 0; p < sector->numPolygons; ++p) {
     for (RwUInt16 index : sector->polygons[p].vertIndex) {
       if (index >= sector->numVertices) {

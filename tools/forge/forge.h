@@ -166,7 +166,7 @@ RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& option
 //   vertex <x> <y> <z> [normal <x> <y> <z>] [prelight <r> <g> <b> <a>] [uv <u> <v>]...
 //   triangle <v0> <v1> <v2> <material>
 //   box <x0> <y0> <z0> <x1> <y1> <z1> <material>
-//   grid <x> <y> <z> <size> <cells> <material>
+//   grid <x> <y> <z> <size> <cells> <material>    cells: 1 to 256 a side
 // Materials and vertices are numbered from 0 in the order they appear.
 // False with "line N: reason" in *error for anything else.
 bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions* options, std::string* error);

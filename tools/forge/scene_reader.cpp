@@ -90,7 +90,7 @@ class Statement {
 };
 
 constexpr RwUInt32 kMaxIndex = 0x7FFFFFFF;
-constexpr RwUInt32 kMaxGridCells = 1024;
+constexpr RwUInt32 kMaxGridCells = 256;
 
 bool ReadMaterial(Statement* s, ForgeSoup* soup) {
   ForgeMaterial material;

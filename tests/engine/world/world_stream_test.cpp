@@ -516,6 +516,20 @@ TEST_F(WorldStreamTest, MaterialIndicesPastTheListGiveNoMaterial) {
   ExpectAllGone();
 }
 
+TEST_F(WorldStreamTest, NativeWorldsKeepTheirCountsWithoutArrays) {
+  std::vector<uint8_t> bytes = ForgeWorldBytes(RandomSoup(9, 100, 2), ForgeWorldOptions());
+  PutU32(&bytes, kStructFormat, U32At(bytes, kStructFormat) | rpWORLDNATIVE);
+  RpWorld* world = Read(bytes);
+  ASSERT_NE(world, nullptr);
+  RpWorldSector* sector = Sectors(world)[0];
+  EXPECT_EQ(sector->numPolygons, 100);
+  EXPECT_EQ(sector->vertices, nullptr);
+  EXPECT_EQ(sector->polygons, nullptr);
+  EXPECT_EQ(sector->mesh->numMeshes, 0);
+  RpWorldDestroy(world);
+  ExpectAllGone();
+}
+
 // A world chunk of planes nested depth deep along x, each with an empty
 // atomic sector on its left.
 std::vector<uint8_t> DeepWorld(int depth) {
