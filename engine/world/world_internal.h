@@ -13,6 +13,7 @@ struct RpGeometry;
 struct RpMeshBuilder;
 struct RpMeshBuilderEntry;
 struct RpMeshHeader;
+struct RpMaterialList;
 struct RwFrameList;
 struct RwFreeList;
 struct RwPipeline;
@@ -103,6 +104,10 @@ const RwPluginRegistry* _rpClumpRegistry(void);
 // each light it applies with it.
 RwUInt16* _rpLightMarkerCounter(void);
 
+// Reads a bin mesh sub-chunk of length bytes into *mesh, replacing the
+// header there; null on failure with *mesh unchanged.
+RwStream* _rpBinMeshRead(RwStream* stream, RwInt32 length, RpMeshHeader** mesh, const RpMaterialList* materials,
+                         RwInt32 numVertices, RwBool native);
 // Registers the bin mesh extension (0x50E) on geometries; false on failure.
 RwBool _rpGeometryBinMeshPluginAttach(void);
 

@@ -437,15 +437,7 @@ RwStream* SectorBinMeshRead(RwStream* stream, RwInt32 length, void* object, RwIn
     FailCorrupt();
     return nullptr;
   }
-  RpMeshHeader* header = RpMeshHeaderStreamRead(stream, length, &world->matList, sector->numVertices, IsNative(world));
-  if (header == nullptr) {
-    return nullptr;
-  }
-  if (sector->mesh != nullptr) {
-    RpMeshHeaderDestroy(sector->mesh);  // a second bin mesh replaces the first
-  }
-  sector->mesh = header;
-  return stream;
+  return _rpBinMeshRead(stream, length, &sector->mesh, &world->matList, sector->numVertices, IsNative(world));
 }
 
 RwStream* SectorBinMeshWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {

@@ -39,41 +39,9 @@ RwBool Hint(void*, void*, RwInt32 frontToBack) {
   return FALSE;
 }
 
-std::vector<RpWorldSector*> Sectors(RpWorld* world) {
-  std::vector<RpWorldSector*> sectors;
-  RpWorldForAllWorldSectors(
-      world,
-      [](RpWorldSector* sector, void* data) {
-        static_cast<std::vector<RpWorldSector*>*>(data)->push_back(sector);
-        return sector;
-      },
-      &sectors);
-  return sectors;
-}
-
-std::vector<RpWorldSector*> SectorsOf(RpAtomic* atomic) {
-  std::vector<RpWorldSector*> sectors;
-  RpAtomicForAllWorldSectors(
-      atomic,
-      [](RpWorldSector* sector, void* data) {
-        static_cast<std::vector<RpWorldSector*>*>(data)->push_back(sector);
-        return sector;
-      },
-      &sectors);
-  return sectors;
-}
-
-std::vector<RpWorldSector*> Visible(RwCamera* camera) {
-  std::vector<RpWorldSector*> sectors;
-  RpCameraForAllWorldSectors(
-      camera,
-      [](RpWorldSector* sector, void* data) {
-        static_cast<std::vector<RpWorldSector*>*>(data)->push_back(sector);
-        return sector;
-      },
-      &sectors);
-  return sectors;
-}
+std::vector<RpWorldSector*> Sectors(RpWorld* world) { return Members(world, RpWorldForAllWorldSectors); }
+std::vector<RpWorldSector*> SectorsOf(RpAtomic* atomic) { return Members(atomic, RpAtomicForAllWorldSectors); }
+std::vector<RpWorldSector*> Visible(RwCamera* camera) { return Members(camera, RpCameraForAllWorldSectors); }
 
 size_t Count(RwLinkList* list) {
   size_t count = 0;

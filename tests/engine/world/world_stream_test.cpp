@@ -18,6 +18,7 @@
 namespace {
 
 using forge_test::RandomSoup;
+using world_test::Members;
 using world_test::PutU32;
 using world_test::U32At;
 using world_test::WorldTest;
@@ -36,17 +37,7 @@ constexpr size_t kSectorPolygons = 24 + 4;
 constexpr size_t kSectorVertices = 24 + 8;
 constexpr size_t kSectorArrays = 24 + 44;
 
-std::vector<RpWorldSector*> Sectors(RpWorld* world) {
-  std::vector<RpWorldSector*> sectors;
-  RpWorldForAllWorldSectors(
-      world,
-      [](RpWorldSector* sector, void* data) {
-        static_cast<std::vector<RpWorldSector*>*>(data)->push_back(sector);
-        return sector;
-      },
-      &sectors);
-  return sectors;
-}
+std::vector<RpWorldSector*> Sectors(RpWorld* world) { return Members(world, RpWorldForAllWorldSectors); }
 
 bool Inside(const RwBBox& box, const RwV3d& p) {
   return p.x >= box.inf.x && p.x <= box.sup.x && p.y >= box.inf.y && p.y <= box.sup.y && p.z >= box.inf.z &&
