@@ -16,6 +16,7 @@
 #include "engine/world/geometry.h"
 #include "engine/world/light.h"
 #include "engine/world/material.h"
+#include "engine/world/world.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ struct ObjectRegistration {
 
 const ObjectRegistration kRegistrations[] = {
     {rpUSERDATAGEOMETRY, RpGeometryRegisterPlugin, RpGeometryRegisterPluginStream},
+    {rpUSERDATAWORLDSECTOR, RpWorldSectorRegisterPlugin, RpWorldSectorRegisterPluginStream},
     {rpUSERDATAFRAME, RwFrameRegisterPlugin, RwFrameRegisterPluginStream},
     {rpUSERDATACAMERA, RwCameraRegisterPlugin, RwCameraRegisterPluginStream},
     {rpUSERDATALIGHT, RpLightRegisterPlugin, RpLightRegisterPluginStream},
