@@ -57,6 +57,7 @@
 #include "engine/plugin/lodatm/rplodatm.h"
 #include "engine/plugin/morph/rpmorph.h"
 #include "engine/plugin/hanim/rphanim.h"
+#include "engine/plugin/pvs/rppvs.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 #include "engine/plugin/userdata/rpuserdata.h"
