@@ -11,6 +11,7 @@
 #include "engine/plugin/lodatm/lodatm_internal.h"
 #include "tests/engine/world/world_fixture.h"
 #include "tests/support/clump_builder.h"
+#include "tools/forge/forge.h"
 
 namespace {
 
@@ -240,6 +241,28 @@ TEST_F(LODAtomicTest, CorruptSubChunksFailOrLeaveLevelsEmpty) {
       RpClumpDestroy(read);
     }
   }
+}
+
+TEST_F(LODAtomicTest, ForgedPartsCarryTheirLevels) {
+  ForgePart part;
+  part.levels = {{3, kForgeShapeBox, {2.0f, 2.0f, 2.0f}, 1}, {7, kForgeShapeGrid, {4.0f, 0.0f, 0.0f}, 2}};
+  part.lodRange = 50.0f;
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return ForgeWriteClump(s, {part}); }, &bytes));
+  RpClump* read = ReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
+  ASSERT_NE(read, nullptr);
+  const RpLODAtomicRecord* record = _rpLODAtomicGetRecord(Members(read, RpClumpForAllAtomics)[0]);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->farRange, 50.0f);
+  EXPECT_NE(record->geometry[0], nullptr);
+  EXPECT_EQ(record->geometry[3]->numTriangles, 12);  // a box
+  EXPECT_EQ(record->geometry[7]->numTriangles, 8);   // a grid of 2 x 2 cells
+  EXPECT_EQ(record->geometry[1], nullptr);
+  RpClumpDestroy(read);
+
+  part.lodRange = 0.0f;  // levels without a range are refused
+  EXPECT_EQ(ForgeClumpCreate({part}), nullptr);
+  TakeError();
 }
 
 TEST_F(LODAtomicTest, ClumpsLeftAtStopReturnTheirRecords) {

@@ -10,6 +10,7 @@
 
 #include "engine/plugin/userdata/userdata_internal.h"
 #include "tests/engine/world/world_fixture.h"
+#include "tools/forge/forge.h"
 
 namespace {
 
@@ -216,6 +217,46 @@ TEST_F(UserDataTest, FailedAllocationsWhileReadingLeakNothing) {
         return read != nullptr && RpLightDestroy(read);
       },
       40);
+}
+
+TEST_F(UserDataTest, ForgedPartsAndWorldSectorsCarryUserData) {
+  ForgePart part;
+  part.userData = {{"priority.priority", rpINTUSERDATA, {2}, {}, {}},
+                   {"lod.lod", rpREALUSERDATA, {}, {}, {}},  // given one element
+                   {"name.name", rpSTRINGUSERDATA, {}, {}, {"door", ""}}};
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return ForgeWriteClump(s, {part}); }, &bytes));
+  RpClump* clump = ReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
+  ASSERT_NE(clump, nullptr);
+  const RpGeometry* geometry = world_test::Members(clump, RpClumpForAllAtomics)[0]->geometry;
+  EXPECT_EQ(RpUserDataGeometryGetArrayCount(geometry), 3);
+  EXPECT_EQ(RpUserDataArrayGetInt(RpUserDataGeometryGetArray(geometry, 0), 0), 2);
+  EXPECT_EQ(RpUserDataArrayGetNumElements(RpUserDataGeometryGetArray(geometry, 1)), 1);
+  EXPECT_STREQ(RpUserDataArrayGetString(RpUserDataGeometryGetArray(geometry, 2), 0), "door");
+  EXPECT_EQ(RpUserDataArrayGetString(RpUserDataGeometryGetArray(geometry, 2), 1), nullptr);
+  RpClumpDestroy(clump);
+
+  ForgeSoup soup;
+  soup.materials.push_back(ForgeMaterial());
+  ForgeAddBox(&soup, {-20.0f, 0.0f, 0.0f}, {-10.0f, 1.0f, 1.0f}, 0);
+  ForgeAddBox(&soup, {10.0f, 0.0f, 0.0f}, {20.0f, 1.0f, 1.0f}, 0);
+  ForgeWorldOptions options;
+  options.maxSectorTriangles = 12;
+  options.hooks.push_back(ForgeSectorUserDataHook([](const ForgeSector& sector) {
+    return std::vector<ForgeUserData>{{"sector", rpINTUSERDATA, {sector.index}, {}, {}}};
+  }));
+  RpWorld* world = ForgeWorldCreate(soup, options);
+  ASSERT_NE(world, nullptr);
+  const std::vector<RpWorldSector*> sectors = world_test::Members(world, RpWorldForAllWorldSectors);
+  ASSERT_EQ(sectors.size(), 2u);
+  for (RwInt32 i = 0; i < 2; ++i) {
+    const RpUserDataList* list = _rpUserDataList(rpUSERDATAWORLDSECTOR, sectors[i]);
+    ASSERT_EQ(list->numArrays, 1);
+    EXPECT_STREQ(RpUserDataArrayGetName(&list->arrays[0]), "sector");
+    EXPECT_EQ(RpUserDataArrayGetInt(&list->arrays[0], 0), i);
+  }
+  RpWorldDestroy(world);
+  EXPECT_EQ(NewBlocks(), 0);
 }
 
 }  // namespace
