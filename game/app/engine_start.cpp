@@ -145,6 +145,9 @@ bool AttachPlugins() {
   if (!RpUserDataPluginAttach()) {
     return false;
   }
+  if (!RpPVSPluginAttach()) {
+    return false;
+  }
   if (!RpLODAtomicPluginAttach()) {
     return false;
   }

@@ -20,9 +20,14 @@ inline RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
   return texture;
 }
 
+// The world module and the plugins, in the game's order.
+inline bool AttachPlugins() {
+  return RpWorldPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() && RpLODAtomicPluginAttach() &&
+         RpMorphPluginAttach() && RpDMorphPluginAttach();
+}
+
 inline bool StartEngine() {
-  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !RpUserDataPluginAttach() ||
-      !RpLODAtomicPluginAttach() || !RpMorphPluginAttach() || !RpDMorphPluginAttach() || !fakedevice::OpenAndStart()) {
+  if (!fakedevice::Init(nullptr, 1u << 20) || !AttachPlugins() || !fakedevice::OpenAndStart()) {
     return false;
   }
   return RwTextureSetReadCallBack(NamedTexture) != FALSE;

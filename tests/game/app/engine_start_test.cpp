@@ -157,6 +157,7 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   EXPECT_GT(userData, 0);
   EXPECT_GT(morph, userData);
   EXPECT_GT(deltaMorph, morph);
+  EXPECT_GT(RpWorldGetPluginOffset(kRpPVSPluginId), 0);
   const RwInt32 levels = RpAtomicGetPluginOffset(kRpLODAtomicPluginId);
   EXPECT_GT(levels, 0);
   EXPECT_GT(RpAtomicGetPluginOffset(kRpMorphPluginId), levels);
