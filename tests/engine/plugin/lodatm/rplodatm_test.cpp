@@ -247,19 +247,15 @@ TEST_F(LODAtomicTest, ForgedPartsCarryTheirLevels) {
   ForgePart part;
   part.levels = {{3, kForgeShapeBox, {2.0f, 2.0f, 2.0f}, 1}, {7, kForgeShapeGrid, {4.0f, 0.0f, 0.0f}, 2}};
   part.lodRange = 50.0f;
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return ForgeWriteClump(s, {part}); }, &bytes));
-  RpClump* read = ReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
-  ASSERT_NE(read, nullptr);
-  const RpLODAtomicRecord* record = _rpLODAtomicGetRecord(Members(read, RpClumpForAllAtomics)[0]);
-  ASSERT_NE(record, nullptr);
+  RpClump* forged = ForgeClumpCreate({part});
+  ASSERT_NE(forged, nullptr);
+  const RpLODAtomicRecord* record = _rpLODAtomicGetRecord(Members(forged, RpClumpForAllAtomics)[0]);
   EXPECT_EQ(record->farRange, 50.0f);
   EXPECT_NE(record->geometry[0], nullptr);
   EXPECT_EQ(record->geometry[3]->numTriangles, 12);  // a box
   EXPECT_EQ(record->geometry[7]->numTriangles, 8);   // a grid of 2 x 2 cells
   EXPECT_EQ(record->geometry[1], nullptr);
-  RpClumpDestroy(read);
-
+  RpClumpDestroy(forged);
   part.lodRange = 0.0f;  // levels without a range are refused
   EXPECT_EQ(ForgeClumpCreate({part}), nullptr);
   TakeError();

@@ -96,6 +96,14 @@ TEST_F(PVSTest, TheViewerIsTheLastSectorHoldingThePosition) {
   EXPECT_EQ(ViewerAt({left.sup.x, 5.0f, 0.0f}), sectors_[2]);  // on the plane: the later one
   EXPECT_EQ(ViewerAt({50.0f, 500.0f, 0.0f}), sectors_[0]);     // outside every region: the first
   EXPECT_EQ(_rpPVSWorld(world_)->numSectors, 4);
+
+  // The sectors and the world write back what the forge stored.
+  const RwInt32 sectorOffset = RpWorldSectorGetPluginOffset(kRpPVSPluginId);
+  const RwInt32 worldOffset = RpWorldGetPluginOffset(kRpPVSPluginId);
+  EXPECT_EQ(Written([&](RwStream* s) { return _rpPVSSectorStreamWrite(s, 13, sectors_[1], sectorOffset, 0); }),
+            ChunkBytes().S32(1).S32(1).S32(0).Bytes({0x07}).bytes());
+  EXPECT_EQ(Written([&](RwStream* s) { return _rpPVSWorldStreamWrite(s, 8, world_, worldOffset, 0); }),
+            ChunkBytes().S32(1).S32(0).bytes());
 }
 
 TEST_F(PVSTest, HookedWorldsRenderOnlyWhatTheViewerSeesAndCountTriangles) {
