@@ -25,7 +25,6 @@ RpWorld* sCurrentWorld = nullptr;
 RwV3d sViewPosition = {0.0f, 0.0f, 0.0f};
 RpWorld* sViewerWorld = nullptr;
 RpWorldSector* sViewerSector = nullptr;
-RwReal sWorldDiagonal = 0.0f;
 
 RwReal Diagonal(const RwBBox& box) {
   RwV3d extent;
@@ -205,7 +204,6 @@ void _rpPVSSetCurrentWorld(RpWorld* world) { sCurrentWorld = world; }
 
 void _rpPVSWorldComputeRegions(RpWorld* world) {
   sCurrentWorld = world;
-  sWorldDiagonal = Diagonal(world->boundingBox);
   _rpPVSWorld(world)->numSectors = world->rootSector != nullptr ? CountSectors(world) : 0;
   ComputeRegions(world);
 }
