@@ -1,6 +1,7 @@
 // Plain growable arrays whose storage comes from operator new.
 #pragma once
 
+#include "engine/engine.h"
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 
@@ -96,9 +97,14 @@ class cRootKeyArray {
   u32 mCount;
 };
 
-// One animation slot of an animated model, with its root-motion keys.
+// One animation of an animated model's table, with the root motion taken
+// out of it when the first model of the table is built.
 struct tAnimSlot {
-  cRootKeyArray rootKeys;
+  tAnimSlot() : animation(nullptr), rootVelocity{0.0f, 0.0f, 0.0f} {}
+
+  RtAnimAnimation* animation;  // not owned; none leaves the slot unplayable
+  cRootKeyArray rootKeys;      // the root's path; empty until extracted
+  RwV3d rootVelocity;          // world units per second
 };
 
 class cAnimSlotArray {
