@@ -31,3 +31,13 @@ inline tParticle* NextParticle(const cList& live, const tParticle* particle) {
 
 // Unlinks and deletes every particle of the list.
 void KillParticles(cList* live);
+
+// One simulation step of dt seconds: each particle's velocity takes its
+// accumulated force x dt (the accumulator is cleared), then it ages by dt
+// and moves by its velocity x dt.
+void IntegrateParticles(cList* live, f32 dt);
+// Unlinks and deletes every particle whose age has reached its life span.
+void ExpireParticles(cList* live);
+// The centroid of the live particles and the largest distance from it;
+// (0, 0, 0) and 0 without particles.
+void ParticleBounds(const cList& live, RwV3d* centre, f32* radius);
