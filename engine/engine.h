@@ -55,4 +55,5 @@
 // Toolkits.
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/intsec/rtintsec.h"
 #include "engine/tool/png/rtpng.h"
