@@ -12,8 +12,10 @@ namespace worldfuzz {
 
 inline RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
 
-inline bool StartEngine() {
-  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !fakedevice::OpenAndStart()) {
+// attach, when given, registers further plugins after the world module.
+inline bool StartEngine(RwBool (*attach)() = nullptr) {
+  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || (attach != nullptr && !attach()) ||
+      !fakedevice::OpenAndStart()) {
     return false;
   }
   return RwTextureSetReadCallBack(NoTexture) != FALSE;

@@ -57,14 +57,13 @@ bool EdgeSeparates(const RwV3d& start, const RwV3d& end, const RwV3d& opposite, 
   return qq > rr && qq < Dot(q, opposite);
 }
 
-enum Outcode : RwUInt32 {
-  kAboveX = 0x01,
-  kBelowX = 0x02,
-  kAboveY = 0x04,
-  kBelowY = 0x08,
-  kAboveZ = 0x10,
-  kBelowZ = 0x20,
-};
+// Outcode bits: beyond the maximum or the minimum on x, y and z.
+constexpr RwUInt32 kAboveX = 0x01;
+constexpr RwUInt32 kBelowX = 0x02;
+constexpr RwUInt32 kAboveY = 0x04;
+constexpr RwUInt32 kBelowY = 0x08;
+constexpr RwUInt32 kAboveZ = 0x10;
+constexpr RwUInt32 kBelowZ = 0x20;
 
 RwUInt32 BoxOutcode(const RwBBox& box, const RwV3d& p) {
   RwUInt32 code = 0;

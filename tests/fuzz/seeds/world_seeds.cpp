@@ -2,6 +2,7 @@
 // strips, pre-lit colours, normals, one to three coordinate sets, morph
 // targets and a shared and a textured material, an empty geometry; and light
 // chunks of every type. All from the engine's own writers.
+#include <cstdlib>
 #include <string>
 
 #include "engine/engine.h"
@@ -68,5 +69,30 @@ TK_FUZZ_SEEDS(engine_light_fuzz) {
     seeds.Add("light" + std::to_string(type) + ".bin",
               EngineWritten([light](RwStream* stream) { return RpLightStreamWrite(light, stream) != nullptr; }));
     RpLightDestroy(light);
+  }
+}
+
+// Geometries carrying collision trees: a single leaf, a soup split into
+// many leaves, and a strip whose triangles share their vertices.
+TK_FUZZ_SEEDS(engine_collision_fuzz) {
+  StartSeedEngine();
+  const RwInt32 counts[] = {2, 40, 120};
+  for (RwInt32 count : counts) {
+    const bool strip = count == 120;
+    const RwInt32 numVertices = strip ? count + 2 : 3 * count;
+    RpGeometry* geometry = RpGeometryCreate(numVertices, count, 0);
+    for (RwInt32 i = 0; i < numVertices; ++i) {
+      const auto f = static_cast<RwReal>(i);
+      geometry->morphTarget[0].verts[i] = {f * 0.37f - 7.0f, (i % 7) * 1.3f, (i % 5) * 0.9f + (i % 2)};
+    }
+    for (RwInt32 t = 0; t < count; ++t) {
+      const auto first = static_cast<RwUInt16>(strip ? t : 3 * t);
+      geometry->triangles[t] = {{first, static_cast<RwUInt16>(first + 1), static_cast<RwUInt16>(first + 2)}, 0};
+    }
+    geometry = RpGeometryUnlock(geometry);
+    if (geometry == nullptr || RpCollisionGeometryBuildData(geometry) == nullptr) {
+      std::abort();
+    }
+    seeds.Add("trees" + std::to_string(count) + ".bin", GeometryBytes(geometry));
   }
 }

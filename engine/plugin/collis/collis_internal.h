@@ -1,0 +1,68 @@
+// Collision-plugin internals shared by its files and tests: the tree records,
+// the build, the stream form of collision data and the per-object slots.
+#pragma once
+
+#include "engine/plugin/collis/rpcollis.h"
+#include "engine/src/plcore/base_types.h"
+
+struct RwStream;
+
+// Kinds of a split's children.
+constexpr RwUInt8 kRpCollisionChildLeaf = 1;
+constexpr RwUInt8 kRpCollisionChildNode = 2;
+// Splits are made at most this deep, so walks need at most this many pending entries.
+constexpr RwInt32 kRpCollisionTreeMaxDepth = 32;
+
+// A split; the axis is the byte offset of the coordinate in an RwV3d.
+struct RpCollisionTreeNode {
+  RwUInt16 axis;  // 0 x, 4 y, 8 z
+  RwUInt8 leftType;
+  RwUInt8 rightType;
+  RwUInt16 leftIndex;  // into the leaves or the nodes, by kind
+  RwUInt16 rightIndex;
+  RwReal leftValue;   // nothing in the left subtree reaches above it
+  RwReal rightValue;  // nothing in the right subtree reaches below it
+};
+static_assert(sizeof(RpCollisionTreeNode) == 16, "split records are 16 bytes");
+
+// A run of consecutive triangle-map entries.
+struct RpCollisionTreeLeaf {
+  RwUInt16 numTriangles;
+  RwUInt16 firstTriangle;
+};
+static_assert(sizeof(RpCollisionTreeLeaf) == 4, "leaf records are 4 bytes");
+
+// Header of a tree's block, followed by its nodes (pre-order, root 0) and its
+// leaves (left to right). A root that is a leaf leaves no nodes.
+struct RpCollisionTree {
+  RwInt32 numLeaves;           // at least 1
+  RpCollisionTreeNode* nodes;  // numLeaves - 1, null when there are none
+  RpCollisionTreeLeaf* leaves;
+};
+
+// Bytes of a tree block of numLeaves leaves, and its layout over a block.
+RwUInt32 _rpCollisionTreeBlockSize(RwInt32 numLeaves);
+RpCollisionTree* _rpCollisionTreeLayout(void* block, RwInt32 numLeaves);
+
+// Builds the tree over the triangles (8-byte records whose first three
+// words are vertex indices below numVertices) in a block of its own, and
+// writes the triangle index of every map position (numTriangles entries).
+// Null (error recorded) on bad input or when memory runs out.
+RpCollisionTree* RpCollisionTreeBuild(RwInt32 numVertices, const RwV3d* positions, RwInt32 numTriangles,
+                                      const RpTriangle* triangles, RwUInt16* map);
+
+// Bytes of the nodes and leaves in the stream form.
+RwInt32 RpCollisionTreeStreamGetSize(const RpCollisionTree* tree);
+RwStream* RpCollisionTreeStreamWrite(const RpCollisionTree* tree, RwStream* stream);
+// Reads numLeaves - 1 nodes and numLeaves leaves into the laid-out tree.
+RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream);
+
+// The body of sub-chunk 0x11D: size, write, and a read of length bytes whose
+// map entries must lie below numTriangles. The read refuses malformed trees
+// (error recorded) and returns the data in one block.
+RwInt32 _rpCollisionDataStreamGetSize(const RpCollisionData* data);
+RwStream* _rpCollisionDataStreamWrite(const RpCollisionData* data, RwStream* stream);
+RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, RwInt32 numTriangles);
+
+// The geometry's collision data, or null.
+RpCollisionData* _rpCollisionGeometryGetData(const RpGeometry* geometry);

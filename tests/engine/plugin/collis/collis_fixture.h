@@ -1,0 +1,70 @@
+// A started engine with the world module and the collision plugin attached,
+// on counting memory, and builders of seeded triangle soups: random
+// triangles, sized as a fraction of the soup's extent, anywhere in a cube.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/plugin/collis/collis_internal.h"
+#include "tests/support/chunk_bytes.h"
+#include "tests/support/counting_memory.h"
+#include "tests/support/started_engine.h"
+
+namespace collis_test {
+
+// Vertices and triangles of a soup, three vertices to a triangle.
+struct Soup {
+  std::vector<RwV3d> positions;
+  std::vector<RpTriangle> triangles;
+};
+
+// count triangles in the cube [-extent, extent]^3, each within size of its first corner.
+inline Soup MakeSoup(unsigned seed, int count, float extent = 100.0f, float size = 10.0f) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> anywhere(-extent, extent);
+  std::uniform_real_distribution<float> near(-size, size);
+  Soup soup;
+  for (int i = 0; i < count; ++i) {
+    const RwV3d first = {anywhere(random), anywhere(random), anywhere(random)};
+    soup.positions.push_back(first);
+    for (int corner = 1; corner < 3; ++corner) {
+      soup.positions.push_back({first.x + near(random), first.y + near(random), first.z + near(random)});
+    }
+    const auto base = static_cast<RwUInt16>(3 * i);
+    soup.triangles.push_back({{base, static_cast<RwUInt16>(base + 1), static_cast<RwUInt16>(base + 2)}, 0});
+  }
+  return soup;
+}
+
+class CollisionTest : public StartedEngineTest {
+ protected:
+  static bool AttachPlugins() { return RpWorldPluginAttach() && RpCollisionPluginAttach(); }
+
+  void SetUp() override {
+    CountingMemoryReset();
+    StartEngine(AttachPlugins, CountingMemoryFunctions());
+  }
+
+  // A geometry holding the soup in morph target 0, unlocked (meshes built).
+  static RpGeometry* SoupGeometry(const Soup& soup) {
+    RpGeometry* geometry =
+        RpGeometryCreate(static_cast<RwInt32>(soup.positions.size()), static_cast<RwInt32>(soup.triangles.size()), 0);
+    if (geometry == nullptr) {
+      return nullptr;
+    }
+    std::copy(soup.positions.begin(), soup.positions.end(), geometry->morphTarget[0].verts);
+    std::copy(soup.triangles.begin(), soup.triangles.end(), geometry->triangles);
+    return RpGeometryUnlock(geometry);
+  }
+
+  static RpCollisionData* Build(const Soup& soup) {
+    return RpCollisionDataCreate(static_cast<RwInt32>(soup.positions.size()), soup.positions.data(),
+                                 static_cast<RwInt32>(soup.triangles.size()), soup.triangles.data());
+  }
+};
+
+}  // namespace collis_test
