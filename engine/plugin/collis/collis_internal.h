@@ -66,3 +66,54 @@ RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, Rw
 
 // The geometry's collision data, or null.
 RpCollisionData* _rpCollisionGeometryGetData(const RpGeometry* geometry);
+
+// Slopes of a query line, for clipping it at split planes: the other two
+// coordinates' change per unit of each axis (0 along an axis the line does
+// not move on). They belong to the whole line; clipping only moves the start.
+struct RpLineSlopes {
+  RwReal dydx, dzdx;
+  RwReal dxdy, dzdy;
+  RwReal dxdz, dydz;
+};
+
+void _rpLineSlopesCompute(RpLineSlopes* slopes, const RwLine* line);
+
+// What a segment does at a split {axis byte offset, left value, right value}:
+// the child to enter now (right or left) with its part of the segment, and
+// possibly the other child with its part, to enter later. The child on the
+// segment start's side comes first.
+struct RpLineSplitStep {
+  RwBool nowRight;
+  RwLine now;
+  RwBool later;  // the other child is entered too
+  RwLine laterSegment;
+};
+
+void _rpLineSplitStep(RpLineSplitStep* step, RwUInt32 axis, RwReal leftValue, RwReal rightValue, const RwLine* segment,
+                      const RpLineSlopes* slopes);
+
+// (triangle count, first map index, data) -> FALSE stops the walk.
+typedef RwBool (*RpCollisionTreeLeafCallBack)(RwInt32 numTriangles, RwInt32 firstTriangle, void* data);
+
+// The leaves the segment may pass through, roughly front to back; null when
+// the callback stopped the walk.
+const RpCollisionTree* RpCollisionTreeForAllLineLeaves(const RpCollisionTree* tree, const RwLine* segment,
+                                                       const RpLineSlopes* slopes, RpCollisionTreeLeafCallBack callBack,
+                                                       void* data);
+// The leaves the box may reach, left subtrees first; null when stopped.
+const RpCollisionTree* RpCollisionTreeForAllBoxLeaves(const RpCollisionTree* tree, const RwBBox* box,
+                                                      RpCollisionTreeLeafCallBack callBack, void* data);
+
+// A line from start along delta meeting the front of the triangle (the side
+// e1 x e2 points to) within a small tolerance: the fraction along delta goes
+// to *distance and the unit normal to *normal.
+RwBool _rpCollisionLineTriangle(const RwV3d* start, const RwV3d* delta, const RwV3d* p0, const RwV3d* p1,
+                                const RwV3d* p2, RwReal* distance, RwV3d* normal);
+
+// The bounding box of a sphere.
+void _rpCollisionSphereBox(RwBBox* box, const RwSphere* sphere);
+
+// The atomic's extension: the number of the last atomic query that examined it.
+RwUInt32* _rpCollisionAtomicQueryNumber(RpAtomic* atomic);
+// The engine's atomic-query counter.
+RwUInt32* _rpCollisionAtomicQueryCounter(void);

@@ -15,6 +15,7 @@ struct CollisionGlobals {
 };
 
 RwInt32 sEngineOffset = -1;
+RwInt32 sAtomicOffset = -1;
 RwInt32 sGeometryOffset = -1;
 RwInt32 sOpenCount = 0;
 
@@ -30,6 +31,11 @@ void* CollisionOpen(void* instance, RwInt32 offset, RwInt32 /*size*/) {
 void* CollisionClose(void* instance, RwInt32 /*offset*/, RwInt32 /*size*/) {
   --sOpenCount;
   return instance;
+}
+
+void* AtomicConstruct(void* object, RwInt32 offset, RwInt32 /*size*/) {
+  *RwPluginDataGet(RwUInt32, object, offset) = 0;
+  return object;
 }
 
 void* SlotConstruct(void* object, RwInt32 offset, RwInt32 /*size*/) {
@@ -92,6 +98,10 @@ RwInt32 GeometrySize(const void* object, RwInt32 offset, RwInt32 /*size*/) { ret
 RwBool RpCollisionPluginAttach(void) {
   sEngineOffset = RwEngineRegisterPlugin(sizeof(CollisionGlobals), kRpCollisionPluginId, CollisionOpen, CollisionClose);
   if (sEngineOffset < 0) {
+    return FALSE;
+  }
+  sAtomicOffset = RpAtomicRegisterPlugin(sizeof(RwUInt32), kRpCollisionPluginId, AtomicConstruct, nullptr, nullptr);
+  if (sAtomicOffset < 0) {
     return FALSE;
   }
   sGeometryOffset =
@@ -163,4 +173,10 @@ RpCollisionData* _rpCollisionGeometryGetData(const RpGeometry* geometry) {
     return nullptr;
   }
   return SlotData(geometry, sGeometryOffset);
+}
+
+RwUInt32* _rpCollisionAtomicQueryNumber(RpAtomic* atomic) { return RwPluginDataGet(RwUInt32, atomic, sAtomicOffset); }
+
+RwUInt32* _rpCollisionAtomicQueryCounter(void) {
+  return &RwPluginDataGet(CollisionGlobals, RwEngineInstance, sEngineOffset)->atomicQueryCounter;
 }

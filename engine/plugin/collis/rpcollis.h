@@ -1,10 +1,13 @@
 // The collision plugin: optional collision trees on world sectors and
 // geometries (axis-aligned splits over the owner's triangles with a triangle
 // map listing them leaf by leaf), carried in extension sub-chunk 0x11D or
-// built on request for geometries.
+// built on request for geometries; and the queries that walk them, handing
+// every triangle or atomic a primitive meets to a callback at once.
 #pragma once
 
 #include "engine/src/plcore/base_types.h"
+#include "engine/src/plcore/matrix.h"
+#include "engine/world/atomic.h"
 #include "engine/world/geometry.h"
 
 // Plugin id, module number of its errors and id of its sub-chunk.
@@ -43,3 +46,57 @@ RpCollisionData* RpCollisionDataCreate(RwInt32 numVertices, const RwV3d* positio
                                        const RpTriangle* triangles);
 // Null is ignored.
 void RpCollisionDataDestroy(RpCollisionData* data);
+
+// Kinds of query primitive.
+enum RpIntersectType : RwUInt32 {
+  rpINTERSECTNONE = 0,
+  rpINTERSECTLINE = 1,
+  rpINTERSECTPOINT = 2,
+  rpINTERSECTSPHERE = 3,
+  rpINTERSECTBOX = 4,
+  rpINTERSECTATOMIC = 5,  // the atomic's world bounding sphere stands for it
+};
+
+// A segment from start to end.
+struct RwLine {
+  RwV3d start;
+  RwV3d end;
+};
+
+union RpIntersectData {
+  RwLine line;
+  RwV3d point;
+  RwSphere sphere;
+  RwBBox box;  // sup then inf
+  RpAtomic* atomic;
+};
+
+struct RpIntersectionPrimitive {
+  RpIntersectData t;
+  RwUInt32 type;  // RpIntersectType
+};
+
+// A triangle handed to triangle callbacks; built on the walker's stack and
+// valid only during the call.
+struct RpCollisionTriangle {
+  RwV3d normal;   // unit length
+  RwV3d point;    // the first vertex
+  RwInt32 index;  // in the world sector's polygons or the geometry's triangles
+  RwV3d* vertices[3];
+};
+
+// Every callback returns what it was given to go on, or null to stop the whole query.
+typedef RpIntersectionPrimitive* (*RpIntersectionCallBackGeometryTriangle)(RpIntersectionPrimitive* intersection,
+                                                                           RpCollisionTriangle* triangle,
+                                                                           RwReal distance, void* data);
+
+// Error code of a primitive type a query does not support (with the plugin's id).
+constexpr RwInt32 kRpCollisionErrUnsupportedPrimitive = 0;
+
+// Every triangle of the atomic's geometry that the primitive (line, sphere or
+// atomic) meets, tested in the geometry's model space: the callback gets the
+// caller's primitive and the triangle in model space. A line's distance is
+// the fraction along it, a sphere's the signed plane distance over the radius.
+// Null (error recorded) for other types and for an atomic primitive without atomic.
+RpAtomic* RpCollisionGeometryForAllIntersections(RpAtomic* atomic, RpIntersectionPrimitive* primitive,
+                                                 RpIntersectionCallBackGeometryTriangle callBack, void* data);
