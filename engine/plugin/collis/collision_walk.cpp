@@ -46,6 +46,48 @@ RwUInt8 RootKind(const RpCollisionTree* tree) {
   return tree->numLeaves > 1 ? kRpCollisionChildNode : kRpCollisionChildLeaf;
 }
 
+// Children waiting to be entered; a tree no deeper than the build and the
+// reader allow never fills it.
+template <typename Entry>
+struct PendingStack {
+  Entry entries[kRpCollisionTreeMaxDepth];
+  RwInt32 count = 0;
+
+  bool Push(const Entry& entry) {
+    if (count == kRpCollisionTreeMaxDepth) {
+      return false;
+    }
+    entries[count++] = entry;
+    return true;
+  }
+};
+
+// Descends from root, descend(node, &current, &pending) choosing the child
+// to enter and pushing any other, and hands each leaf reached to the
+// callback; null when the callback stopped the walk (or the stack filled).
+template <typename Entry, typename Descend>
+const RpCollisionTree* ForAllLeaves(const RpCollisionTree* tree, const Entry& root,
+                                    RpCollisionTreeLeafCallBack callBack, void* data, Descend descend) {
+  PendingStack<Entry> pending;
+  Entry current = root;
+  for (;;) {
+    if (current.kind == kRpCollisionChildNode) {
+      if (!descend(tree->nodes[current.index], &current, &pending)) {
+        return nullptr;
+      }
+      continue;
+    }
+    const RpCollisionTreeLeaf& leaf = tree->leaves[current.index];
+    if (!callBack(leaf.numTriangles, leaf.firstTriangle, data)) {
+      return nullptr;
+    }
+    if (pending.count == 0) {
+      return tree;
+    }
+    current = pending.entries[--pending.count];
+  }
+}
+
 }  // namespace
 
 void _rpLineSlopesCompute(RpLineSlopes* slopes, const RwLine* line) {
@@ -112,66 +154,39 @@ void _rpLineSplitStep(RpLineSplitStep* step, RwUInt32 axis, RwReal leftValue, Rw
 const RpCollisionTree* RpCollisionTreeForAllLineLeaves(const RpCollisionTree* tree, const RwLine* segment,
                                                        const RpLineSlopes* slopes, RpCollisionTreeLeafCallBack callBack,
                                                        void* data) {
-  PendingLine pending[kRpCollisionTreeMaxDepth];
-  RwInt32 numPending = 0;
-  PendingLine current = {RootKind(tree), 0, *segment};
-  for (;;) {
-    if (current.kind == kRpCollisionChildNode) {
-      const RpCollisionTreeNode& node = tree->nodes[current.index];
-      RpLineSplitStep step;
-      _rpLineSplitStep(&step, node.axis, node.leftValue, node.rightValue, &current.segment, slopes);
-      if (step.later) {
-        if (numPending == kRpCollisionTreeMaxDepth) {
-          return nullptr;  // deeper than any tree the reader or the build makes
+  const PendingLine root = {RootKind(tree), 0, *segment};
+  return ForAllLeaves(
+      tree, root, callBack, data,
+      [slopes](const RpCollisionTreeNode& node, PendingLine* current, PendingStack<PendingLine>* pending) {
+        RpLineSplitStep step;
+        _rpLineSplitStep(&step, node.axis, node.leftValue, node.rightValue, &current->segment, slopes);
+        if (step.later &&
+            !pending->Push(step.nowRight ? PendingLine{node.leftType, node.leftIndex, step.laterSegment}
+                                         : PendingLine{node.rightType, node.rightIndex, step.laterSegment})) {
+          return false;
         }
-        pending[numPending++] = step.nowRight ? PendingLine{node.leftType, node.leftIndex, step.laterSegment}
-                                              : PendingLine{node.rightType, node.rightIndex, step.laterSegment};
-      }
-      current = step.nowRight ? PendingLine{node.rightType, node.rightIndex, step.now}
-                              : PendingLine{node.leftType, node.leftIndex, step.now};
-      continue;
-    }
-    const RpCollisionTreeLeaf& leaf = tree->leaves[current.index];
-    if (!callBack(leaf.numTriangles, leaf.firstTriangle, data)) {
-      return nullptr;
-    }
-    if (numPending == 0) {
-      return tree;
-    }
-    current = pending[--numPending];
-  }
+        *current = step.nowRight ? PendingLine{node.rightType, node.rightIndex, step.now}
+                                 : PendingLine{node.leftType, node.leftIndex, step.now};
+        return true;
+      });
 }
 
 const RpCollisionTree* RpCollisionTreeForAllBoxLeaves(const RpCollisionTree* tree, const RwBBox* box,
                                                       RpCollisionTreeLeafCallBack callBack, void* data) {
-  PendingBox pending[kRpCollisionTreeMaxDepth];
-  RwInt32 numPending = 0;
-  PendingBox current = {RootKind(tree), 0};
-  for (;;) {
-    if (current.kind == kRpCollisionChildNode) {
-      const RpCollisionTreeNode& node = tree->nodes[current.index];
-      if (Component(box->inf, node.axis) < node.leftValue) {
-        if (Component(box->sup, node.axis) >= node.rightValue) {
-          if (numPending == kRpCollisionTreeMaxDepth) {
-            return nullptr;
-          }
-          pending[numPending++] = {node.rightType, node.rightIndex};
+  const PendingBox root = {RootKind(tree), 0};
+  return ForAllLeaves(
+      tree, root, callBack, data,
+      [box](const RpCollisionTreeNode& node, PendingBox* current, PendingStack<PendingBox>* pending) {
+        if (Component(box->inf, node.axis) >= node.leftValue) {
+          *current = {node.rightType, node.rightIndex};
+          return true;
         }
-        current = {node.leftType, node.leftIndex};
-      } else {
-        current = {node.rightType, node.rightIndex};
-      }
-      continue;
-    }
-    const RpCollisionTreeLeaf& leaf = tree->leaves[current.index];
-    if (!callBack(leaf.numTriangles, leaf.firstTriangle, data)) {
-      return nullptr;
-    }
-    if (numPending == 0) {
-      return tree;
-    }
-    current = pending[--numPending];
-  }
+        if (Component(box->sup, node.axis) >= node.rightValue && !pending->Push({node.rightType, node.rightIndex})) {
+          return false;
+        }
+        *current = {node.leftType, node.leftIndex};
+        return true;
+      });
 }
 
 RwBool _rpCollisionLineTriangle(const RwV3d* start, const RwV3d* delta, const RwV3d* p0, const RwV3d* p1,
