@@ -57,11 +57,9 @@ RwStream* RpCollisionTreeStreamWrite(const RpCollisionTree* tree, RwStream* stre
 // Reads numLeaves - 1 nodes and numLeaves leaves into the laid-out tree.
 RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream);
 
-// The body of sub-chunk 0x11D: size, write, and a read of length bytes whose
-// map entries must lie below numTriangles. The read refuses malformed trees
-// (error recorded) and returns the data in one block.
-RwInt32 _rpCollisionDataStreamGetSize(const RpCollisionData* data);
-RwStream* _rpCollisionDataStreamWrite(const RpCollisionData* data, RwStream* stream);
+// Reads the body of sub-chunk 0x11D, of length bytes, whose map entries must
+// lie below numTriangles. Refuses malformed trees (error recorded) and
+// returns the data in one block.
 RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, RwInt32 numTriangles);
 
 // The geometry's collision data, or null.

@@ -75,12 +75,12 @@ RwStream* SlotRead(RwStream* stream, RwInt32 length, void* object, RwInt32 offse
 
 RwStream* SlotWrite(RwStream* stream, const void* object, RwInt32 offset) {
   const RpCollisionData* data = SlotData(object, offset);
-  return data != nullptr ? _rpCollisionDataStreamWrite(data, stream) : stream;
+  return data != nullptr ? RpCollisionDataStreamWrite(data, stream) : stream;
 }
 
 RwInt32 SlotSize(const void* object, RwInt32 offset) {
   const RpCollisionData* data = SlotData(object, offset);
-  return data != nullptr ? _rpCollisionDataStreamGetSize(data) : 0;
+  return data != nullptr ? RpCollisionDataStreamGetSize(data) : 0;
 }
 
 RwStream* GeometryRead(RwStream* stream, RwInt32 length, void* object, RwInt32 offset, RwInt32 /*size*/) {

@@ -177,12 +177,12 @@ RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream) {
   return stream;
 }
 
-RwInt32 _rpCollisionDataStreamGetSize(const RpCollisionData* data) {
+RwInt32 RpCollisionDataStreamGetSize(const RpCollisionData* data) {
   return static_cast<RwInt32>(kCountsBytes) + RpCollisionTreeStreamGetSize(data->tree) +
          static_cast<RwInt32>(kMapEntryBytes) * data->mapLength;
 }
 
-RwStream* _rpCollisionDataStreamWrite(const RpCollisionData* data, RwStream* stream) {
+RwStream* RpCollisionDataStreamWrite(const RpCollisionData* data, RwStream* stream) {
   const RwInt32 counts[2] = {data->tree->numLeaves, data->mapLength};
   if (RwStreamWriteInt32(stream, counts, sizeof(counts)) == nullptr ||
       RpCollisionTreeStreamWrite(data->tree, stream) == nullptr || !WriteMap(data, stream)) {

@@ -16,6 +16,7 @@ constexpr RwInt32 kRpCollisionPluginId = 0x11D;
 constexpr RwInt32 kRpCollisionMaxTriangles = 0xFFFF;
 
 struct RpCollisionTree;
+struct RwStream;
 
 // Flags of collision data.
 constexpr RwUInt32 kRpCollisionDataOneBlock = 0x1;  // tree and map share the record's block (read data)
@@ -46,6 +47,10 @@ RpCollisionData* RpCollisionDataCreate(RwInt32 numVertices, const RwV3d* positio
                                        const RpTriangle* triangles);
 // Null is ignored.
 void RpCollisionDataDestroy(RpCollisionData* data);
+// The body of sub-chunk 0x11D carrying the data, for writers of worlds and
+// models: its size in bytes, and the body itself.
+RwInt32 RpCollisionDataStreamGetSize(const RpCollisionData* data);
+RwStream* RpCollisionDataStreamWrite(const RpCollisionData* data, RwStream* stream);
 
 // Kinds of query primitive.
 enum RpIntersectType : RwUInt32 {

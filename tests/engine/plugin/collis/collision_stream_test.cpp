@@ -92,10 +92,10 @@ TEST_F(CollisionStreamTest, BuiltTreesReadBackInOneBlock) {
     ASSERT_NE(built, nullptr);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(WriteToMemory(
-        [built](RwStream* stream) { return _rpCollisionDataStreamWrite(built, stream) != nullptr; }, &bytes));
+        [built](RwStream* stream) { return RpCollisionDataStreamWrite(built, stream) != nullptr; }, &bytes));
     const RwInt32 n = built->tree->numLeaves;
     EXPECT_EQ(static_cast<RwInt32>(bytes.size()), 20 * n - 8 + 4 * count);
-    EXPECT_EQ(_rpCollisionDataStreamGetSize(built), static_cast<RwInt32>(bytes.size()));
+    EXPECT_EQ(RpCollisionDataStreamGetSize(built), static_cast<RwInt32>(bytes.size()));
     EXPECT_EQ(RpCollisionTreeStreamGetSize(built->tree), 20 * n - 16);
 
     const int before = CountingMemoryLiveBlocks();
@@ -124,7 +124,7 @@ TEST_F(CollisionStreamTest, GeometriesCarryTheirDataThroughStreams) {
   std::vector<uint8_t> with;
   ASSERT_TRUE(WriteToMemory([geometry](RwStream* s) { return RpGeometryStreamWrite(geometry, s) != nullptr; }, &with));
   const RpCollisionData* built = _rpCollisionGeometryGetData(geometry);
-  EXPECT_EQ(with.size(), without.size() + kRwChunkHeaderSize + _rpCollisionDataStreamGetSize(built))
+  EXPECT_EQ(with.size(), without.size() + kRwChunkHeaderSize + RpCollisionDataStreamGetSize(built))
       << "one sub-chunk more, and none without data";
 
   for (const auto* bytes : {&without, &with}) {
