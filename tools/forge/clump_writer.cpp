@@ -69,6 +69,10 @@ RpGeometry* PartGeometry(const ForgePart& part) {
 
 bool AddPart(RpClump* clump, const ForgePart& part, RwFrame* parent, RwFrame** frame) {
   RpGeometry* geometry = PartGeometry(part);
+  if (geometry != nullptr && part.collisionData && RpCollisionGeometryBuildData(geometry) == nullptr) {
+    RpGeometryDestroy(geometry);
+    geometry = nullptr;
+  }
   *frame = geometry != nullptr ? RwFrameCreate() : nullptr;
   RpAtomic* atomic = *frame != nullptr ? RpAtomicCreate() : nullptr;
   if (atomic == nullptr) {

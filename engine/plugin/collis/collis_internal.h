@@ -62,8 +62,9 @@ RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream);
 // returns the data in one block.
 RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, RwInt32 numTriangles);
 
-// The geometry's collision data, or null.
+// The geometry's or the world sector's collision data, or null.
 RpCollisionData* _rpCollisionGeometryGetData(const RpGeometry* geometry);
+RpCollisionData* _rpCollisionWorldSectorGetData(const RpWorldSector* sector);
 
 // Slopes of a query line, for clipping it at split planes: the other two
 // coordinates' change per unit of each axis (0 along an axis the line does
@@ -115,3 +116,16 @@ void _rpCollisionSphereBox(RwBBox* box, const RwSphere* sphere);
 RwUInt32* _rpCollisionAtomicQueryNumber(RpAtomic* atomic);
 // The engine's atomic-query counter.
 RwUInt32* _rpCollisionAtomicQueryCounter(void);
+
+// Walks of a world's sector tree; each returns null when its callback
+// (which returns the sector to go on) stopped it. The line walk clips the
+// line at the planes and puts the part in each sector into *clipped (when
+// given) before the call.
+RpWorld* RpWorldForAllSectorsOnLine(RpWorld* world, const RwLine* line, const RpLineSlopes* slopes,
+                                    RpWorldSectorCallBack callBack, void* data, RwLine* clipped);
+RpWorld* RpWorldForAllSectorsInBox(RpWorld* world, const RwBBox* box, RpWorldSectorCallBack callBack, void* data);
+// Enters a sector or split only when the sphere reaches its box.
+RpWorld* RpWorldForAllSectorsInSphere(RpWorld* world, const RwSphere* sphere, RpWorldSectorCallBack callBack,
+                                      void* data);
+// Squared distance from the point to the box (0 inside).
+RwReal _rpCollisionBoxDistanceSquared(const RwBBox* box, const RwV3d* point);

@@ -6,6 +6,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
+#include "engine/world/world.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ struct CollisionGlobals {
 };
 
 RwInt32 sEngineOffset = -1;
+RwInt32 sSectorOffset = -1;
 RwInt32 sAtomicOffset = -1;
 RwInt32 sGeometryOffset = -1;
 RwInt32 sOpenCount = 0;
@@ -93,11 +95,28 @@ RwStream* GeometryWrite(RwStream* stream, RwInt32 /*length*/, const void* object
 
 RwInt32 GeometrySize(const void* object, RwInt32 offset, RwInt32 /*size*/) { return SlotSize(object, offset); }
 
+// A sector's map entries index its polygons.
+RwStream* SectorRead(RwStream* stream, RwInt32 length, void* object, RwInt32 offset, RwInt32 /*size*/) {
+  return SlotRead(stream, length, object, offset, static_cast<RpWorldSector*>(object)->numPolygons);
+}
+
+RwStream* SectorWrite(RwStream* stream, RwInt32 /*length*/, const void* object, RwInt32 offset, RwInt32 /*size*/) {
+  return SlotWrite(stream, object, offset);
+}
+
+RwInt32 SectorSize(const void* object, RwInt32 offset, RwInt32 /*size*/) { return SlotSize(object, offset); }
+
 }  // namespace
 
 RwBool RpCollisionPluginAttach(void) {
   sEngineOffset = RwEngineRegisterPlugin(sizeof(CollisionGlobals), kRpCollisionPluginId, CollisionOpen, CollisionClose);
   if (sEngineOffset < 0) {
+    return FALSE;
+  }
+  sSectorOffset =
+      RpWorldSectorRegisterPlugin(sizeof(RpCollisionData*), kRpCollisionPluginId, SlotConstruct, SlotDestruct, nullptr);
+  if (sSectorOffset < 0 ||
+      RpWorldSectorRegisterPluginStream(kRpCollisionPluginId, SectorRead, SectorWrite, SectorSize) < 0) {
     return FALSE;
   }
   sAtomicOffset = RpAtomicRegisterPlugin(sizeof(RwUInt32), kRpCollisionPluginId, AtomicConstruct, nullptr, nullptr);
@@ -179,4 +198,11 @@ RwUInt32* _rpCollisionAtomicQueryNumber(RpAtomic* atomic) { return RwPluginDataG
 
 RwUInt32* _rpCollisionAtomicQueryCounter(void) {
   return &RwPluginDataGet(CollisionGlobals, RwEngineInstance, sEngineOffset)->atomicQueryCounter;
+}
+
+RpCollisionData* _rpCollisionWorldSectorGetData(const RpWorldSector* sector) {
+  if (sector == nullptr || sSectorOffset < 0) {
+    return nullptr;
+  }
+  return SlotData(sector, sSectorOffset);
 }

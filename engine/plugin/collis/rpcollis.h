@@ -9,6 +9,7 @@
 #include "engine/src/plcore/matrix.h"
 #include "engine/world/atomic.h"
 #include "engine/world/geometry.h"
+#include "engine/world/world.h"
 
 // Plugin id, module number of its errors and id of its sub-chunk.
 constexpr RwInt32 kRpCollisionPluginId = 0x11D;
@@ -95,6 +96,13 @@ typedef RpIntersectionPrimitive* (*RpIntersectionCallBackGeometryTriangle)(RpInt
                                                                            RpCollisionTriangle* triangle,
                                                                            RwReal distance, void* data);
 
+typedef RpIntersectionPrimitive* (*RpIntersectionCallBackWorldTriangle)(RpIntersectionPrimitive* intersection,
+                                                                        RpWorldSector* sector,
+                                                                        RpCollisionTriangle* triangle, RwReal distance,
+                                                                        void* data);
+typedef RpAtomic* (*RpIntersectionCallBackAtomic)(RpIntersectionPrimitive* intersection, RpWorldSector* sector,
+                                                  RpAtomic* atomic, RwReal distance, void* data);
+
 // Error code of a primitive type a query does not support (with the plugin's id).
 constexpr RwInt32 kRpCollisionErrUnsupportedPrimitive = 0;
 
@@ -105,3 +113,17 @@ constexpr RwInt32 kRpCollisionErrUnsupportedPrimitive = 0;
 // Null (error recorded) for other types and for an atomic primitive without atomic.
 RpAtomic* RpCollisionGeometryForAllIntersections(RpAtomic* atomic, RpIntersectionPrimitive* primitive,
                                                  RpIntersectionCallBackGeometryTriangle callBack, void* data);
+
+// Every world triangle the primitive (line, sphere, box or atomic) meets,
+// from the sectors that carry collision data. Distances: a line's fraction
+// along it, a sphere's signed plane distance over its radius, 0 for a box.
+// The world, also when a callback stopped the walk; null (error recorded)
+// for other types.
+RpWorld* RpCollisionWorldForAllIntersections(RpWorld* world, RpIntersectionPrimitive* primitive,
+                                             RpIntersectionCallBackWorldTriangle callBack, void* data);
+// Every collision-tested atomic of the world whose world bounding sphere the
+// primitive meets, each once per call and never an atomic primitive's own.
+// Distances: a line's projection of the centre over its length; the centre
+// distance over the radii's sum for points, spheres and atomics; 0 for a box.
+RpWorld* RpWorldForAllAtomicIntersections(RpWorld* world, RpIntersectionPrimitive* primitive,
+                                          RpIntersectionCallBackAtomic callBack, void* data);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/started_engine.h"
+#include "tools/forge/forge.h"
 
 namespace collis_test {
 
@@ -22,14 +24,20 @@ struct Soup {
   std::vector<RpTriangle> triangles;
 };
 
-// count triangles in the cube [-extent, extent]^3, each within size of its first corner.
-inline Soup MakeSoup(unsigned seed, int count, float extent = 100.0f, float size = 10.0f) {
+// count triangles in the cube [-extent, extent]^3, each within size of its
+// first corner. With a cell size, first corners lie within size / 2 of the
+// points of a lattice of that spacing, so that triangles of neighbouring
+// points stay apart when the cell exceeds four sizes.
+inline Soup MakeSoup(unsigned seed, int count, float extent = 100.0f, float size = 10.0f, float cell = 0.0f) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<float> anywhere(-extent, extent);
   std::uniform_real_distribution<float> near(-size, size);
+  auto place = [&](float c) { return cell > 0.0f ? std::round(c / cell) * cell + near(random) * 0.5f : c; };
   Soup soup;
   for (int i = 0; i < count; ++i) {
-    const RwV3d first = {anywhere(random), anywhere(random), anywhere(random)};
+    const float x = place(anywhere(random));
+    const float y = place(anywhere(random));
+    const RwV3d first = {x, y, place(anywhere(random))};
     soup.positions.push_back(first);
     for (int corner = 1; corner < 3; ++corner) {
       soup.positions.push_back({first.x + near(random), first.y + near(random), first.z + near(random)});
@@ -38,6 +46,21 @@ inline Soup MakeSoup(unsigned seed, int count, float extent = 100.0f, float size
     soup.triangles.push_back({{base, static_cast<RwUInt16>(base + 1), static_cast<RwUInt16>(base + 2)}, 0});
   }
   return soup;
+}
+
+// The soup as the forge takes it, all triangles of one material.
+inline ForgeSoup ToForgeSoup(const Soup& soup) {
+  ForgeSoup forged;
+  forged.materials.emplace_back();
+  for (const RwV3d& position : soup.positions) {
+    ForgeVertex vertex;
+    vertex.position = position;
+    forged.vertices.push_back(vertex);
+  }
+  for (const RpTriangle& t : soup.triangles) {
+    forged.triangles.push_back({{t.vertIndex[0], t.vertIndex[1], t.vertIndex[2]}, 0});
+  }
+  return forged;
 }
 
 class CollisionTest : public StartedEngineTest {
