@@ -157,8 +157,8 @@ RpAtomic* RpCollisionGeometryForAllIntersections(RpAtomic* atomic, RpIntersectio
   if (!ToModelSpace(&query, atomic, primitive)) {
     return nullptr;
   }
-  if (query.geometry == nullptr || query.geometry->morphTarget == nullptr) {
-    return atomic;
+  if (query.geometry == nullptr || query.geometry->morphTarget == nullptr || query.geometry->triangles == nullptr) {
+    return atomic;  // nothing of its own to test (a native geometry)
   }
   ChoosePositions(&query, atomic);
   if (query.positions == nullptr) {

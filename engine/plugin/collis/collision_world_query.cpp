@@ -84,10 +84,19 @@ RwBool TestLeaf(RwInt32 numTriangles, RwInt32 firstTriangle, void* data) {
   return TRUE;
 }
 
+// The sector's collision data when it has polygons to test (a native
+// world's sectors carry none of their own), else null.
+const RpCollisionData* SearchableData(const RpWorldSector* sector) {
+  if (sector->polygons == nullptr || sector->vertices == nullptr) {
+    return nullptr;
+  }
+  return _rpCollisionWorldSectorGetData(sector);
+}
+
 // A sector reached by a box or sphere: its tree's leaves in the box.
 RpWorldSector* SectorInBox(RpWorldSector* sector, void* data) {
   auto* query = static_cast<TriangleQuery*>(data);
-  const RpCollisionData* collision = _rpCollisionWorldSectorGetData(sector);
+  const RpCollisionData* collision = SearchableData(sector);
   if (collision == nullptr) {
     return sector;
   }
@@ -104,7 +113,7 @@ struct LineSectorQuery {
 RpWorldSector* SectorOnLine(RpWorldSector* sector, void* data) {
   auto* walk = static_cast<LineSectorQuery*>(data);
   TriangleQuery* query = walk->query;
-  const RpCollisionData* collision = _rpCollisionWorldSectorGetData(sector);
+  const RpCollisionData* collision = SearchableData(sector);
   if (collision == nullptr) {
     return sector;
   }

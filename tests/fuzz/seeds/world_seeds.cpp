@@ -12,6 +12,7 @@
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/clump_builder.h"
+#include "tools/forge/forge.h"
 
 namespace {
 
@@ -158,8 +159,9 @@ TK_FUZZ_SEEDS(engine_clump_fuzz) {
   seeds.Add("old_inline.bin", OldClumpBytes());
 }
 
-// Geometries carrying collision trees: a single leaf, a soup split into
-// many leaves, and a strip whose triangles share their vertices.
+// Geometries carrying collision trees (a single leaf, a soup split into many
+// leaves, a strip whose triangles share their vertices) and forged worlds
+// whose sectors carry them, with separate and with single plane values.
 TK_FUZZ_SEEDS(engine_collision_fuzz) {
   StartSeedEngine();
   const RwInt32 counts[] = {2, 40, 120};
@@ -181,4 +183,14 @@ TK_FUZZ_SEEDS(engine_collision_fuzz) {
     }
     seeds.Add("trees" + std::to_string(count) + ".bin", GeometryBytes(geometry));
   }
+  ForgeSoup soup;
+  soup.materials.resize(1);
+  ForgeAddGrid(&soup, {-20.0f, 0.0f, -20.0f}, 40.0f, 4, 0);
+  ForgeAddBox(&soup, {-5.0f, 0.0f, -5.0f}, {5.0f, 10.0f, 5.0f}, 0);
+  ForgeAddBox(&soup, {10.0f, 2.0f, 10.0f}, {14.0f, 6.0f, 18.0f}, 0);
+  ForgeWorldOptions options;
+  options.maxSectorTriangles = 12;
+  seeds.Add("world_separate.bsp", ForgeWorldBytes(soup, options));
+  options.flags = 0;
+  seeds.Add("world_single.bsp", ForgeWorldBytes(soup, options));
 }
