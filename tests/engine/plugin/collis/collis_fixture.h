@@ -63,6 +63,20 @@ inline ForgeSoup ToForgeSoup(const Soup& soup) {
   return forged;
 }
 
+inline RpIntersectionPrimitive Line(const RwV3d& start, const RwV3d& end) {
+  RpIntersectionPrimitive primitive = {};
+  primitive.type = rpINTERSECTLINE;
+  primitive.t.line = {start, end};
+  return primitive;
+}
+
+inline RpIntersectionPrimitive Sphere(const RwV3d& centre, RwReal radius) {
+  RpIntersectionPrimitive primitive = {};
+  primitive.type = rpINTERSECTSPHERE;
+  primitive.t.sphere = {centre, radius};
+  return primitive;
+}
+
 class CollisionTest : public StartedEngineTest {
  protected:
   static bool AttachPlugins() { return RpWorldPluginAttach() && RpCollisionPluginAttach(); }

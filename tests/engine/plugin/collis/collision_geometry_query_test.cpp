@@ -133,20 +133,6 @@ class GeometryQueryTest : public CollisionTest {
   RpAtomic* atomic_ = nullptr;
 };
 
-RpIntersectionPrimitive Line(const RwV3d& start, const RwV3d& end) {
-  RpIntersectionPrimitive primitive = {};
-  primitive.type = rpINTERSECTLINE;
-  primitive.t.line = {start, end};
-  return primitive;
-}
-
-RpIntersectionPrimitive Sphere(const RwV3d& centre, RwReal radius) {
-  RpIntersectionPrimitive primitive = {};
-  primitive.type = rpINTERSECTSPHERE;
-  primitive.t.sphere = {centre, radius};
-  return primitive;
-}
-
 TEST_F(GeometryQueryTest, ReportsWhatBruteForceFindsOnSeededSoups) {
   RpAtomic* other = RpAtomicCreate();
   RwFrame* otherFrame = RwFrameCreate();

@@ -200,43 +200,5 @@ TEST_F(CollisionStreamTest, RefusesMalformedBodies) {
   EXPECT_EQ(CountingMemoryLiveBlocks(), live);
 }
 
-TEST_F(CollisionStreamTest, AnEmptySubChunkReadsNothing) {
-  const Soup soup = MakeSoup(4, 10);
-  RpGeometry* geometry = SoupGeometry(soup);
-  ASSERT_NE(geometry, nullptr);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(WriteToMemory([geometry](RwStream* s) { return RpGeometryStreamWrite(geometry, s) != nullptr; }, &bytes));
-  RpGeometryDestroy(geometry);
-  // The geometry chunk ends with its extension chunk, which holds only the
-  // bin mesh here: append an empty collision sub-chunk to it and to the lengths.
-  ChunkBytes sub;
-  sub.Header(kRpCollisionPluginId, 0);
-  std::vector<uint8_t> grown = bytes;
-  grown.insert(grown.end(), sub.bytes().begin(), sub.bytes().end());
-  auto grow = [&grown](size_t at) {
-    uint32_t length;
-    std::memcpy(&length, &grown[at], 4);
-    length += kRwChunkHeaderSize;
-    std::memcpy(&grown[at], &length, 4);
-  };
-  grow(4);  // the geometry chunk
-  size_t at = kRwChunkHeaderSize;
-  uint32_t structLength;
-  std::memcpy(&structLength, &grown[at + 4], 4);
-  at += kRwChunkHeaderSize + structLength;  // the material list
-  uint32_t listLength;
-  std::memcpy(&listLength, &grown[at + 4], 4);
-  at += kRwChunkHeaderSize + listLength;  // the extension
-  grow(at + 4);
-  RwStream* stream = OpenMemoryRead(grown);
-  ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkGeometry, nullptr, nullptr));
-  RpGeometry* read = RpGeometryStreamRead(stream);
-  RwStreamClose(stream, nullptr);
-  ASSERT_NE(read, nullptr);
-  EXPECT_EQ(RpCollisionGeometryQueryData(read), 0);
-  RpGeometryDestroy(read);
-  ExpectNoError();
-}
-
 }  // namespace
 }  // namespace collis_test

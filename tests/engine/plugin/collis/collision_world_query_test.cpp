@@ -27,20 +27,6 @@ std::ostream& operator<<(std::ostream& out, const WorldHit& hit) {
   return out << "{" << hit.sector << ", " << hit.index << ", " << hit.distance << "}";
 }
 
-RpIntersectionPrimitive Line(const RwV3d& start, const RwV3d& end) {
-  RpIntersectionPrimitive primitive = {};
-  primitive.type = rpINTERSECTLINE;
-  primitive.t.line = {start, end};
-  return primitive;
-}
-
-RpIntersectionPrimitive Sphere(const RwV3d& centre, RwReal radius) {
-  RpIntersectionPrimitive primitive = {};
-  primitive.type = rpINTERSECTSPHERE;
-  primitive.t.sphere = {centre, radius};
-  return primitive;
-}
-
 RpIntersectionPrimitive Box(const RwV3d& centre, const RwV3d& half) {
   RpIntersectionPrimitive primitive = {};
   primitive.type = rpINTERSECTBOX;
