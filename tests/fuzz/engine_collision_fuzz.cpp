@@ -77,7 +77,7 @@ void ReadWorld(RwStream* stream) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool started = worldfuzz::StartEngine(RpCollisionPluginAttach);
+  static const bool started = worldfuzz::StartEngine();
   if (!started) {
     std::abort();
   }
