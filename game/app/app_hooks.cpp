@@ -3,6 +3,3 @@
 
 void CreateApplicationHolder() {}
 void ShutDownApplicationHolder() {}
-
-void RunMoviePlayer(HWND, HDC, const char*, const RECT*) {}
-void MovieWaveOutMessage(HWND, UINT, WPARAM, LPARAM) {}
