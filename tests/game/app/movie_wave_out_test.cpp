@@ -92,7 +92,7 @@ TEST_F(MovieWaveOutTest, BytesPlayInOrderWithOneDonePerHeader) {
   const int64_t kLong = 17 * 16384 + 1234;
   const tCase cases[] = {
       {"mono 16", 1, 16, kLong, -1, -1, -1},
-      {"stereo 8", 2, 8, kLong, -1, -1, -1},
+      {"stereo 8", 2, 8, 20000, -1, -1, -1},
       {"four headers", 1, 16, kLong, 4, -1, -1},
       {"a range", 1, 16, kLong, -1, 1000, 40000},
   };
@@ -124,35 +124,6 @@ TEST_F(MovieWaveOutTest, BytesPlayInOrderWithOneDonePerHeader) {
     EXPECT_EQ(0u, GetWaveOutQueued());
     EXPECT_EQ(nullptr, vfwtest::NewestWaveOut());
   }
-}
-
-TEST_F(MovieWaveOutTest, UnplayableSoundOpensNoDevice) {
-  struct tCase {
-    const char* name;
-    int64_t sampleSize;
-    int preparedHeaders;
-  };
-  const tCase cases[] = {
-      {"sample size 0", 0, -1},
-      {"sample size above a header", kWaveBufferBytes + 1, -1},
-      {"three headers", -1, 3},
-  };
-  for (const tCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    AviWriter movie;
-    movie.sampleSizeOverride = c.sampleSize;
-    OpenSound(&movie, 5000);
-    vfwtest::FailPrepareAfter(c.preparedHeaders);
-    EXPECT_FALSE(PlayWaveAudio(Window(), mStream, -1, -1));
-    vfwtest::FailPrepareAfter(-1);
-    EXPECT_FALSE(IsWaveOutPlaying());
-    EXPECT_EQ(nullptr, vfwtest::NewestWaveOut());
-  }
-  AviWriter movie;
-  OpenSound(&movie, 5000);
-  EXPECT_FALSE(PlayWaveAudio(Window(), mStream, 300, 300));
-  EXPECT_FALSE(PlayWaveAudio(Window(), nullptr, -1, -1));
-  EXPECT_EQ(nullptr, vfwtest::NewestWaveOut());
 }
 
 TEST_F(MovieWaveOutTest, AStopLeavesNothingForTheNextDevice) {

@@ -238,7 +238,7 @@ TEST_F(WinMainTest, RunsOnTheDisplayDriver) {
 namespace {
 
 // A movie during the running game: the clock moves 5 ms a frame presented,
-// and the wave-out device, pumped by hand, plays 512 bytes a frame. Both
+// and the wave-out device, pumped by hand, plays 16384 bytes a frame. Both
 // happen at the first read after a present: the movie loop's own, outside
 // any wave-out call (whose messages read the clock too).
 struct tMovieRun {
@@ -259,7 +259,7 @@ DWORD ReadMovieClock(void*) {
     if (presents != sMovie.presents) {
       sMovie.presents = presents;
       sClock.now += 5;
-      const std::vector<uint8_t> bytes = vfwtest::PumpWaveOut(vfwtest::NewestWaveOut(), 512);
+      const std::vector<uint8_t> bytes = vfwtest::PumpWaveOut(vfwtest::NewestWaveOut(), 16384);
       sMovie.played.append(bytes.begin(), bytes.end());
     }
   }
@@ -290,6 +290,8 @@ TEST_F(WinMainTest, PlaysAMovieFullScreenWithItsSound) {
   ASSERT_EQ(0, mkdir(root.File("data/movies").c_str(), 0700));
   AviWriter movie;
   movie.withSound = true;
+  // More than the 16 headers of the ring hold: the movie loop refills them.
+  movie.soundSamples = 17 * 16384 + 1234;
   ASSERT_TRUE(movie.WriteFile(root.File("data/movies/intro.avi")));
   char previous[PATH_MAX];
   ASSERT_NE(nullptr, getcwd(previous, sizeof(previous)));
