@@ -41,7 +41,7 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
-// World module: geometry, materials, meshes, lights, atomics and clumps.
+// World module: geometry, materials, meshes, lights, atomics, clumps and worlds.
 #include "engine/world/atomic.h"
 #include "engine/world/clump.h"
 #include "engine/world/geometry.h"
@@ -49,13 +49,24 @@
 #include "engine/world/material.h"
 #include "engine/world/material_list.h"
 #include "engine/world/mesh.h"
+#include "engine/world/world.h"
 #include "engine/world/world_attach.h"
+#include "engine/world/world_object.h"
 // Plugins.
+#include "engine/plugin/collis/rpcollis.h"
+#include "engine/plugin/dmorph/rpdmorph.h"
+#include "engine/plugin/lodatm/rplodatm.h"
+#include "engine/plugin/morph/rpmorph.h"
+#include "engine/plugin/hanim/rphanim.h"
+#include "engine/plugin/pvs/rppvs.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
+#include "engine/plugin/userdata/rpuserdata.h"
 
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/intsec/rtintsec.h"
 #include "engine/tool/png/rtpng.h"

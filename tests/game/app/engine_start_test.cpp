@@ -7,6 +7,7 @@
 
 #include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
+#include "game/app/application.h"
 #include "game/app/device_dialog.h"
 #include "game/app/screen_stack.h"
 #include "game/app/small_block_pool.h"
@@ -60,6 +61,12 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
   delete late;
 }
 
+TEST_F(EngineStartTest, AttachesTheGamesPlugins) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GE(RwEngineGetPluginOffset(kRpCollisionPluginId), 0);
+  EXPECT_GE(RpGeometryGetPluginOffset(kRpCollisionPluginId), 0);
+}
+
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   tktest::BmpDescription bitmap;
   bitmap.width = 2;
@@ -73,6 +80,16 @@ TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   EXPECT_EQ(2, image->width);
   RwImageDestroy(image);
   remove(path.c_str());
+}
+
+TEST_F(EngineStartTest, AnimationPluginsAreAttached) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GT(RwEngineGetPluginOffset(kRtAnimPluginId), 0);
+  EXPECT_GT(RwEngineGetPluginOffset(kRpHAnimPluginId), 0);
+  EXPECT_NE(RtAnimGetKeyFrameType(kRpHAnimStdKeyFrameTypeId), nullptr);
+  RwFrame* frame = RwFrameCreate();
+  EXPECT_EQ(RpHAnimFrameGetID(frame), -1);
+  RwFrameDestroy(frame);
 }
 
 TEST_F(EngineStartTest, WindowedModeKeepsTheConfiguredSize) {
@@ -139,6 +156,18 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   EXPECT_GT(world, 0);
   EXPECT_GT(random, world);
   EXPECT_GT(spline, random);
+  // Plugins without engine data show their order in the geometry's registry.
+  const RwInt32 userData = RpGeometryGetPluginOffset(kRpUserDataPluginId);
+  const RwInt32 morph = RpGeometryGetPluginOffset(kRpMorphPluginId);
+  const RwInt32 deltaMorph = RpGeometryGetPluginOffset(kRpDMorphPluginId);
+  EXPECT_GT(userData, 0);
+  EXPECT_GT(morph, userData);
+  EXPECT_GT(deltaMorph, morph);
+  EXPECT_GT(RpWorldGetPluginOffset(kRpPVSPluginId), 0);
+  const RwInt32 levels = RpAtomicGetPluginOffset(kRpLODAtomicPluginId);
+  EXPECT_GT(levels, 0);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpMorphPluginId), levels);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpDMorphPluginId), RpAtomicGetPluginOffset(kRpMorphPluginId));
   // Each was constructed at start.
   RpMaterial* material = RpMaterialCreate();
   EXPECT_NE(nullptr, material);
@@ -174,7 +203,14 @@ TEST_F(EngineStartTest, EngineInitialiseCreatesAndTerminateDeletesTheServices) {
   ASSERT_EQ(2u, gEventDevice->GetHandlers().Count());
   const cListNode* second = cList::Next(gEventDevice->GetHandlers().First());
   EXPECT_EQ(static_cast<cInputListener*>(gScreenStack), static_cast<const cListLink*>(second)->GetObject());
+  // The holder keeps the music table and has pushed its (not yet built)
+  // game; reads through the engine report to it.
+  ASSERT_NE(nullptr, gApplication);
+  EXPECT_EQ(1, MusicEngine::GetReferenceCount());
+  EXPECT_EQ(1u, gScreenStack->GetTopIndex());
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineTerminate, 0));
+  EXPECT_EQ(nullptr, gApplication);
+  EXPECT_EQ(0, MusicEngine::GetReferenceCount());
   EXPECT_EQ(nullptr, gScreenStack);
   EXPECT_EQ(nullptr, gEventDevice);
   EXPECT_EQ(nullptr, gTimeScaleListener);
