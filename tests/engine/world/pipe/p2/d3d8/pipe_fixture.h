@@ -11,7 +11,7 @@
 
 #include "engine/world/world_internal.h"
 #include "tests/support/counting_memory.h"
-#include "tests/support/d3d8_engine_window.h"
+#include "tests/support/d3d8_camera_engine.h"
 
 namespace pipe_test {
 
@@ -66,16 +66,14 @@ inline RwBool PlainInstance(void* object, RpD3D8InstanceData* record, RwBool rei
   return TRUE;
 }
 
-class WorldPipeTest : public D3D8EngineWindowTest {
+// A camera looking along +z from the origin (CameraDriverTest) over a
+// 160 x 120 frame.
+class WorldPipeTest : public CameraDriverTest {
  protected:
-  static constexpr int kWidth = 64;
-  static constexpr int kHeight = 48;
   static constexpr RwUInt32 kArenaSize = 1 << 22;
 
-  WorldPipeTest() : D3D8EngineWindowTest("world pipe", kWidth, kHeight, kArenaSize) {}
-
   void SetUp() override {
-    D3D8EngineWindowTest::SetUp();
+    CameraDriverTest::SetUp();
     InstanceLog() = PlainInstanceLog();
   }
 
@@ -88,14 +86,20 @@ class WorldPipeTest : public D3D8EngineWindowTest {
     }
     geometries_.clear();
     materials_.clear();
+    for (RwCamera* camera : cameras_) {
+      DestroyCamera(camera);
+    }
+    cameras_.clear();
+    camera_ = nullptr;
     RpD3D8VertexBufferManagerClose();
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
       EXPECT_EQ(LiveBlocks(), startBlocks_) << "engine blocks left behind";
     }
-    D3D8EngineWindowTest::TearDown();
+    CameraDriverTest::TearDown();
   }
 
-  // Init with counting memory, the world module, open, windowed, start.
+  // Init with counting memory, the world module, open, windowed, start, and
+  // a camera.
   void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full) {
     d3d8test::SetCapsProfile(profile);
     CountingMemoryReset();
@@ -108,6 +112,8 @@ class WorldPipeTest : public D3D8EngineWindowTest {
     TakeError();
     startBlocks_ = LiveBlocks();
     ASSERT_TRUE(RpD3D8VertexBufferManagerOpen());
+    camera_ = MakeCamera(kRwRasterTypeCameraFlags);
+    ASSERT_NE(camera_, nullptr);
   }
 
   static int LiveBlocks() { return CountingMemoryState().mallocs - CountingMemoryState().frees; }

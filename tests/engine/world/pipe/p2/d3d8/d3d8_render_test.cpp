@@ -1,0 +1,147 @@
+// The default render callback: black mode for unlit objects without colours
+// (and the states it puts back), colours through the material sources when
+// lit, vertex alpha per mesh, and one draw per mesh that has what it needs.
+#include <gtest/gtest.h>
+
+#include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
+
+namespace pipe_test {
+namespace {
+
+constexpr RwRGBA kClear = {40, 80, 120, 255};
+constexpr uint32_t kClearPixel = 0x285078;
+
+class RenderCallBackTest : public WorldPipeTest {
+ protected:
+  // A square facing the camera 5 units ahead, covering the frame's centre.
+  RwResEntry* Square(RpMaterial* material = nullptr) {
+    RpGeometry* geometry = Geometry({{-2, -2, 5}, {2, -2, 5}, {-2, 2, 5}, {2, 2, 5}}, {0, 1, 2, 2, 1, 3}, 0, material);
+    return geometry != nullptr ? Instance(geometry) : nullptr;
+  }
+
+  bool BeginFrame() {
+    RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
+    if (RwCameraBeginUpdate(camera_) == nullptr) {
+      return false;
+    }
+    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
+    return true;
+  }
+
+  // The value a render state had when the device last drew.
+  static uint64_t LastSent(D3DRENDERSTATETYPE state) {
+    uint64_t value = ~0ull;
+    for (const std::vector<uint64_t>& args : d3d8test::AllArgs(Device(), "SetRenderState")) {
+      if (args.size() >= 2 && args[0] == uint64_t(state)) {
+        value = args[1];
+      }
+    }
+    return value;
+  }
+
+  static RwUInt32 State(D3DRENDERSTATETYPE state) {
+    RwUInt32 value = 0;
+    RwD3D8GetRenderState(state, &value);
+    return value;
+  }
+  static RwUInt32 Stage0(D3DTEXTURESTAGESTATETYPE type) {
+    RwUInt32 value = 0;
+    RwD3D8GetTextureStageState(0, type, &value);
+    return value;
+  }
+};
+
+TEST_F(RenderCallBackTest, UnlitObjectsWithoutColoursDrawBlackAndPutTheStatesBack) {
+  Start();
+  RwResEntry* square = Square();
+  ASSERT_NE(square, nullptr);
+  ASSERT_TRUE(BeginFrame());
+  const RwUInt32 shadeMode = State(D3DRS_SHADEMODE);
+  const RwUInt32 dither = State(D3DRS_DITHERENABLE);
+  RwD3D8SetRenderState(D3DRS_LIGHTING, FALSE);
+  Record();
+  RpD3D8DefaultRenderCallBack(square, nullptr, kRpD3D8ObjectWorldSector, 0);
+  EXPECT_EQ(Calls("DrawIndexedPrimitive"), 1u);
+  EXPECT_EQ(LastSent(D3DRS_TEXTUREFACTOR), 0xFF000000u);
+  EXPECT_EQ(LastSent(D3DRS_SHADEMODE), uint64_t(D3DSHADE_FLAT));
+  EXPECT_EQ(LastSent(D3DRS_CLIPPING), 1u);
+  EXPECT_EQ(State(D3DRS_SHADEMODE), shadeMode);
+  EXPECT_EQ(State(D3DRS_DITHERENABLE), dither);
+  EXPECT_EQ(Stage0(D3DTSS_COLOROP), uint32_t(D3DTOP_SELECTARG2));
+  EXPECT_EQ(Stage0(D3DTSS_COLORARG2), uint32_t(D3DTA_DIFFUSE));
+  RwCameraEndUpdate(camera_);
+  EXPECT_EQ(BackBufferPixel(kWidth / 2, kHeight / 2), 0x000000u);
+  EXPECT_EQ(BackBufferPixel(2, 2), kClearPixel);
+
+  // Pre-lit, the same square shows its vertex colours.
+  ASSERT_TRUE(BeginFrame());
+  RpD3D8DefaultRenderCallBack(square, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
+  RwCameraEndUpdate(camera_);
+  EXPECT_EQ(BackBufferPixel(kWidth / 2, kHeight / 2), kPlainColor & 0xFFFFFFu);
+}
+
+TEST_F(RenderCallBackTest, LitMeshesTakeMaterialSourcesAndVertexAlphaPerMesh) {
+  Start();
+  RpGeometry* geometry = Geometry(Row(6), {0, 1, 2}, 0, Material({255, 255, 255, 128}));
+  ASSERT_NE(geometry, nullptr);
+  SetMeshes(geometry, {{0, 1, 2}, {3, 4, 5}});
+  RpMaterialListAppendMaterial(&geometry->matList, Material());
+  RpMeshHeaderGetFirstMesh(geometry->mesh)[0].material = RpMaterialListGetMaterial(&geometry->matList, 1);
+  RwResEntry* entry = Instance(geometry);
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(BeginFrame());
+  RwD3D8SetRenderState(D3DRS_LIGHTING, TRUE);
+  RwD3D8RenderStateVertexAlphaEnable(FALSE);
+  Record();
+  RpD3D8DefaultRenderCallBack(entry, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
+  EXPECT_EQ(Calls("DrawIndexedPrimitive"), 2u);
+  EXPECT_EQ(LastSent(D3DRS_COLORVERTEX), 1u);
+  EXPECT_EQ(LastSent(D3DRS_EMISSIVEMATERIALSOURCE), uint64_t(D3DMCS_COLOR1));
+  // The translucent material of the second mesh switched vertex alpha on.
+  EXPECT_TRUE(RwD3D8RenderStateIsVertexAlphaEnable());
+  EXPECT_EQ(LastSent(D3DRS_DIFFUSEMATERIALSOURCE), uint64_t(D3DMCS_COLOR1));
+  EXPECT_EQ(LastSent(D3DRS_ALPHABLENDENABLE), 1u);
+  // The buffer is shared: the stream is set once for both meshes.
+  EXPECT_EQ(Calls("SetStreamSource"), 1u);
+
+  // Lit without colours: the material gives them.
+  RpD3D8DefaultRenderCallBack(entry, nullptr, kRpD3D8ObjectWorldSector, 0);
+  EXPECT_EQ(State(D3DRS_COLORVERTEX), 0u);
+  EXPECT_EQ(State(D3DRS_EMISSIVEMATERIALSOURCE), uint32_t(D3DMCS_MATERIAL));
+  RwCameraEndUpdate(camera_);
+}
+
+TEST_F(RenderCallBackTest, DrawsUnindexedRunsAndSkipsMeshesThatLostTheirIndices) {
+  Start();
+  RpGeometry* geometry = Geometry(Row(9), {0, 1, 2});
+  ASSERT_NE(geometry, nullptr);
+  SetMeshes(geometry, {{0, 0, 0}, {0, 0, 0, 0, 0, 0}}, kRpMeshHeaderTriList | kRpMeshHeaderUnindexed);
+  RwResEntry* runs = Instance(geometry);
+  ASSERT_NE(runs, nullptr);
+  ASSERT_TRUE(BeginFrame());
+  Record();
+  RpD3D8DefaultRenderCallBack(runs, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
+  EXPECT_EQ(Calls("DrawIndexedPrimitive"), 0u);
+  ASSERT_EQ(Calls("DrawPrimitive"), 2u);
+  const RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(runs);
+  // Type, first vertex of the run's range, triangles.
+  EXPECT_EQ(Args("DrawPrimitive"), (std::vector<uint64_t>{D3DPT_TRIANGLELIST, records[1].baseIndex, 2}));
+  RwResourcesFreeResEntry(runs);
+
+  SetMeshes(geometry, {{0, 1, 2}, {3, 4, 5, 6, 7, 8}});
+  RwResEntry* lists = Instance(geometry);
+  ASSERT_NE(lists, nullptr);
+  RpD3D8InstanceData* record = RpD3D8InstanceDataGetRecords(lists);
+  record[0].indexBuffer->Release();
+  record[0].indexBuffer = nullptr;
+  Record();
+  RpD3D8DefaultRenderCallBack(lists, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
+  EXPECT_EQ(Calls("DrawPrimitive"), 0u);
+  ASSERT_EQ(Calls("DrawIndexedPrimitive"), 1u);
+  // Type, minimum index, vertices, first index, triangles.
+  EXPECT_EQ(Args("DrawIndexedPrimitive"), (std::vector<uint64_t>{D3DPT_TRIANGLELIST, 0, 6, 0, 2}));
+  RwCameraEndUpdate(camera_);
+}
+
+}  // namespace
+}  // namespace pipe_test
