@@ -26,7 +26,7 @@ class Engine2D {
     window_.sdlWindow = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window_.sdlWindow == nullptr) return false;
     RwEngineOpenParams params = {&window_};
-    if (!RwEngineInit(nullptr, 0, 4194304) || !RwEngineOpen(&params)) return false;
+    if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4194304) || !RwEngineOpen(&params)) return false;
     started_ = RwEngineSetVideoMode(0) && RwEngineStart();
     return started_;
   }

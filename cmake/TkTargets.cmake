@@ -1,24 +1,30 @@
 # Helpers that keep one static library per source folder and one test
 # program per test folder, so new files need no CMake edits.
 
-# tk_library(<name> <folder> [DEPS <targets...>] [GAME])
-# Builds every .cpp/.c directly in <folder> into the static library <name>.
-# A folder without sources yet becomes an interface library. GAME marks game
-# code, which is built without exceptions and run-time type information.
-function(tk_library name folder)
+# tk_library(<name> <folder> [<folder>...] [DEPS <targets...>] [GAME])
+# Builds every .cpp/.c directly in each <folder> (relative to the project's
+# root) into the static library <name>. Several folders make one library only
+# where they need each other, so that no two libraries form a cycle. Folders
+# without sources yet give an interface library. GAME marks game code, which
+# is built without exceptions and run-time type information.
+function(tk_library name)
   cmake_parse_arguments(ARG "GAME" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.c)
+  set(srcs)
+  foreach(folder ${ARG_UNPARSED_ARGUMENTS})
+    file(GLOB folder_srcs CONFIGURE_DEPENDS
+         ${PROJECT_SOURCE_DIR}/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/${folder}/*.c)
+    list(APPEND srcs ${folder_srcs})
+  endforeach()
   if(srcs)
     add_library(${name} STATIC ${srcs})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     if(ARG_GAME)
       target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
     endif()
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
 endfunction()
@@ -28,12 +34,12 @@ endfunction()
 # registers its tests with CTest.
 function(tk_test name folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*_test.cpp)
+  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*_test.cpp)
   if(NOT srcs)
     return()
   endif()
-  add_executable(${name} ${srcs} ${CMAKE_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} tk_test_support GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;LIBGL_ALWAYS_SOFTWARE=1;LP_NUM_THREADS=0")
@@ -48,8 +54,8 @@ endfunction()
 function(tk_fuzzer src)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} ${src} ${CMAKE_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  add_executable(${name} ${src} ${PROJECT_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_dependencies(fuzz_all ${name})

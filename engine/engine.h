@@ -1,6 +1,8 @@
 // The rendering engine's whole public interface: every type, constant and
 // function of the core, the Direct3D 8 driver, the world module, plugins and
-// toolkits that callers may use.
+// toolkits that callers may use. Internals (_rw... names, module lifecycles)
+// live in the *_internal.h headers beside each concept, which only the
+// engine and its tests include.
 #pragma once
 
 // Core: instance, memory, plugins, streams, maths, frames, cameras, rasters,

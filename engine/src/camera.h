@@ -132,7 +132,3 @@ RwInt32 RwCameraStreamGetSize(const RwCamera* camera);
 const RwCamera* RwCameraStreamWrite(const RwCamera* camera, RwStream* stream);
 // The stream is at the body of a camera chunk.
 RwCamera* RwCameraStreamRead(RwStream* stream);
-
-// Engine plugin 0x405: the camera free list.
-void* _rwCameraOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwCameraClose(void* instance, RwInt32 offset, RwInt32 size);

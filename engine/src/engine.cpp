@@ -6,11 +6,7 @@
 #include "engine/src/engine_internal.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/plcore/error.h"
-
-// The display driver is optional at link time: without one, the engine opens
-// only with a device installed through _rwEngineSetDriverHooks.
-__attribute__((weak)) RwDevice* RwD3D8DeviceRecordGet(void);
-__attribute__((weak)) RwBool RwD3D8DriverPluginAttach(void);
+#include "engine/src/plcore/memory_internal.h"
 
 namespace {
 
@@ -18,18 +14,14 @@ constexpr RwChar kDefaultSubSystemName[] = "Only rendering sub system";
 
 RwPluginRegistry sEngineRegistry = RwPluginRegistryInitializer(sizeof(RwEngineRecord));
 
+// The installed display driver; without one the engine initialises but
+// cannot open.
 RwDriverHooks sDriverHooks = {nullptr, nullptr};
-RwBool sDriverHooksInstalled = FALSE;
 
-struct CoreModule {
-  RwInt32 size;
-  RwUInt32 pluginID;
-  RwPluginObjectConstructor open;
-  RwPluginObjectDestructor close;
-};
-
-// Registered in this order at init.
-const CoreModule kCoreModules[] = {
+// Registered in this order at init. The pipeline and immediate-mode 3D
+// modules live above the core: their slots stay empty, and are passed over,
+// until the modules install themselves.
+RwEngineModule sModules[] = {
     {kRwErrorModuleDataSize, kRwPluginIdErrorModule, _rwErrorOpen, _rwErrorClose},
     {kRwVectorModuleDataSize, kRwPluginIdVectorModule, _rwVectorOpen, _rwVectorClose},
     {kRwColorModuleDataSize, kRwPluginIdColorModule, _rwColorOpen, _rwColorClose},
@@ -40,24 +32,21 @@ const CoreModule kCoreModules[] = {
     {kRwImageModuleDataSize, kRwPluginIdImageModule, RwImageOpen, RwImageClose},
     {kRwRasterModuleDataSize, kRwPluginIdRasterModule, RwRasterOpen, RwRasterClose},
     {kRwTextureModuleDataSize, kRwPluginIdTextureModule, RwTextureOpen, RwTextureClose},
-    {kRwPipelineModuleDataSize, kRwPluginIdPipelineModule, RwPipelinePluginOpen, RwPipelinePluginClose},
-    {kRwIm3DModuleDataSize, kRwPluginIdIm3DModule, RwIm3DOpen, RwIm3DClose},
+    {kRwPipelineModuleDataSize, kRwPluginIdPipelineModule, nullptr, nullptr},
+    {kRwIm3DModuleDataSize, kRwPluginIdIm3DModule, nullptr, nullptr},
     {kRwResourcesModuleDataSize, kRwPluginIdResourcesModule, _rwResourcesOpen, _rwResourcesClose},
 };
 
-RwDevice* DriverDeviceRecord() {
-  if (sDriverHooksInstalled) {
-    return sDriverHooks.deviceRecordGet != nullptr ? sDriverHooks.deviceRecordGet() : nullptr;
-  }
-  return RwD3D8DeviceRecordGet != nullptr ? RwD3D8DeviceRecordGet() : nullptr;
+// Slots that modules outside the core fill with _rwEngineInstallModule.
+RwBool ModuleSlotIsOpen(RwUInt32 pluginID) {
+  return pluginID == kRwPluginIdPipelineModule || pluginID == kRwPluginIdIm3DModule;
 }
 
-RwBool DriverPluginAttach() {
-  if (sDriverHooksInstalled) {
-    return sDriverHooks.pluginAttach != nullptr ? sDriverHooks.pluginAttach() : TRUE;
-  }
-  return RwD3D8DriverPluginAttach != nullptr ? RwD3D8DriverPluginAttach() : TRUE;
+RwDevice* DriverDeviceRecord() {
+  return sDriverHooks.deviceRecordGet != nullptr ? sDriverHooks.deviceRecordGet() : nullptr;
 }
+
+RwBool DriverPluginAttach() { return sDriverHooks.pluginAttach != nullptr ? sDriverHooks.pluginAttach() : TRUE; }
 
 // Answers every standard-function slot the driver leaves empty.
 RwBool StandardNotSupported(void* /*target*/, void* /*object*/, RwInt32 /*number*/) { return FALSE; }
@@ -90,11 +79,22 @@ RwBool EngineRequest(RwInt32 request, void* out, void* in, RwInt32 inNumber) {
 void _rwEngineSetDriverHooks(const RwDriverHooks* hooks) {
   if (hooks != nullptr) {
     sDriverHooks = *hooks;
-    sDriverHooksInstalled = TRUE;
   } else {
     sDriverHooks = {nullptr, nullptr};
-    sDriverHooksInstalled = FALSE;
   }
+}
+
+RwBool _rwEngineInstallModule(const RwEngineModule* module) {
+  if (module == nullptr || !ModuleSlotIsOpen(module->pluginID) || !EngineStateIs(kRwEngineStatusIdle)) {
+    return FALSE;
+  }
+  for (RwEngineModule& slot : sModules) {
+    if (slot.pluginID == module->pluginID) {
+      slot = *module;
+      return TRUE;
+    }
+  }
+  return FALSE;
 }
 
 RwBool RwDeviceSystemRequest(RwDevice* device, RwInt32 request, void* out, void* in, RwInt32 inNumber) {
@@ -177,7 +177,10 @@ RwBool RwEngineInit(const RwMemoryFunctions* memoryFunctions, RwUInt32 flags, Rw
   }
 
   RwBool registered = TRUE;
-  for (const CoreModule& module : kCoreModules) {
+  for (const RwEngineModule& module : sModules) {
+    if (module.open == nullptr) {
+      continue;  // a module above the core that this program does not install
+    }
     if (RwEngineRegisterPlugin(module.size, module.pluginID, module.open, module.close) < 0) {
       registered = FALSE;
     }

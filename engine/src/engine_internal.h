@@ -1,25 +1,47 @@
-// Engine internals shared between the lifecycle and the core modules: the
-// core modules' engine-plugin constructors and destructors, and the hook that
-// substitutes the display driver (tests install a fake device with it).
+// Engine internals shared between the lifecycle and the modules: the seam
+// through which a display driver and the modules above the core meet the
+// core, and the core modules' engine-plugin constructors and destructors.
 #pragma once
 
 #include "engine/src/plcore/base_types.h"
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/plugin_registry.h"
 
-// The display driver the engine uses.
+// The display driver: the only way the core meets one. A program installs
+// its driver's table before RwEngineInit (the Direct3D 8 driver through
+// RwD3D8DriverInstall; core tests a fake device).
 struct RwDriverHooks {
   RwDevice* (*deviceRecordGet)(void);  // the driver's device record, or null
-  RwBool (*pluginAttach)(void);        // attaches the driver's plugins; may be null
+  RwBool (*pluginAttach)(void);        // attaches the driver's plugins at init; may be null
 };
 
-// Makes RwEngineInit and RwEngineOpen use these hooks instead of the linked
-// driver; null restores the linked driver.
+// Makes RwEngineInit and RwEngineOpen use these hooks; null leaves the engine
+// without a driver (it initialises, but cannot open).
 void _rwEngineSetDriverHooks(const RwDriverHooks* hooks);
+
+// An engine module registered by RwEngineInit at its place in the core's
+// module order.
+struct RwEngineModule {
+  RwInt32 size;  // bytes of engine-instance data
+  RwUInt32 pluginID;
+  RwPluginObjectConstructor open;
+  RwPluginObjectDestructor close;
+};
+
+// Fills the slot that the core's module order keeps for a module living above
+// the core (the pipeline and immediate-mode 3D modules); call before
+// RwEngineInit. False for an id without such a slot, or once the engine is
+// initialised. A slot left empty is passed over at init.
+RwBool _rwEngineInstallModule(const RwEngineModule* module);
+
+// The template the engine pointer uses while no engine is open.
+extern RwEngineRecord _rwEngineTemplate;
+// Successful opens minus closes; plugins register only while it is 0.
+extern RwInt32 _rwEngineOpenCount;
 
 // Core modules, registered by RwEngineInit as engine plugins in this order.
 // Each constructor takes (engine instance, offset, size) and returns the
-// instance or null; each destructor returns the instance. A module whose
-// source is not linked keeps a default that only passes the instance through.
+// instance or null; each destructor returns the instance.
 constexpr RwUInt32 kRwPluginIdErrorModule = 0x40F;
 constexpr RwUInt32 kRwPluginIdVectorModule = 0x401;
 constexpr RwUInt32 kRwPluginIdColorModule = 0x40D;
@@ -71,10 +93,6 @@ void* RwRasterOpen(void* instance, RwInt32 offset, RwInt32 size);
 void* RwRasterClose(void* instance, RwInt32 offset, RwInt32 size);
 void* RwTextureOpen(void* instance, RwInt32 offset, RwInt32 size);
 void* RwTextureClose(void* instance, RwInt32 offset, RwInt32 size);
-void* RwPipelinePluginOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwPipelinePluginClose(void* instance, RwInt32 offset, RwInt32 size);
-void* RwIm3DOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwIm3DClose(void* instance, RwInt32 offset, RwInt32 size);
 void* _rwResourcesOpen(void* instance, RwInt32 offset, RwInt32 size);
 void* _rwResourcesClose(void* instance, RwInt32 offset, RwInt32 size);
 

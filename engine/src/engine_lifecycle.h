@@ -57,8 +57,3 @@ RwInt32 RwEngineRegisterPlugin(RwInt32 size, RwUInt32 pluginID, RwPluginObjectCo
                                RwPluginObjectDestructor termCB);
 RwInt32 RwEngineGetPluginOffset(RwUInt32 pluginID);
 RwInt32 RwEngineGetOpenCount(void);
-
-// What a linked display driver provides: its device record and the attach
-// of its plugins (called by RwEngineInit). Both are optional at link time.
-RwDevice* RwD3D8DeviceRecordGet(void);
-RwBool RwD3D8DriverPluginAttach(void);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/engine_internal.h"
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
@@ -131,13 +132,18 @@ RwFrame* AllocateFrame() {
   return frame;
 }
 
+// Sets every field once, without clearing the record first: frames are made
+// by the thousand when models and levels load.
 void InitFrameFields(RwFrame* frame) {
-  std::memset(frame, 0, sizeof(RwFrame));
-  frame->object.type = kRwFrameObjectType;
+  static const RwMatrix kIdentity = {
+      {1.0f, 0.0f, 0.0f}, kRwMatrixIdentityFlags, {0.0f, 1.0f, 0.0f}, 0, {0.0f, 0.0f, 1.0f}, 0, {0.0f, 0.0f, 0.0f}, 0};
+  frame->object = {kRwFrameObjectType, 0, 0, 0, nullptr};
   rwLLLinkInitialize(&frame->inDirtyListLink);
-  RwMatrixSetIdentity(&frame->modelling);
-  RwMatrixSetIdentity(&frame->ltm);
+  frame->modelling = kIdentity;
+  frame->ltm = kIdentity;
   rwLinkListInitialize(&frame->objectList);
+  frame->child = nullptr;
+  frame->next = nullptr;
   frame->root = frame;
 }
 

@@ -104,8 +104,6 @@ RwInt32 RwFrameRegisterPluginStream(RwUInt32 pluginID, RwPluginDataChunkReadCall
                                     RwPluginDataChunkWriteCallBack writeCB, RwPluginDataChunkGetSizeCallBack getSizeCB);
 RwInt32 RwFrameSetStreamAlwaysCallBack(RwUInt32 pluginID, RwPluginDataChunkAlwaysCallBack alwaysCB);
 RwInt32 RwFrameGetPluginOffset(RwUInt32 pluginID);
-// The frame type's plugin registry.
-RwPluginRegistry* _rwFrameGetRegistry(void);
 
 // Attaches the object to the frame (null detaches it); returns the frame.
 RwFrame* RwObjectHasFrameSetFrame(RwObjectHasFrame* object, RwFrame* frame);
@@ -120,7 +118,3 @@ RwInt32 RwFrameListStreamGetSize(const RwFrameList* list);
 const RwFrameList* RwFrameListStreamWrite(const RwFrameList* list, RwStream* stream);
 // The stream is at the body of a frame list chunk.
 RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list);
-
-// Engine plugin 0x403: the frame free list and the dirty-frame list.
-void* _rwFrameOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwFrameClose(void* instance, RwInt32 offset, RwInt32 size);

@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "engine/src/frame.h"
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/matrix_internal.h"
 #include "engine/src/plcore/memory.h"
 #include "engine/src/plcore/stream.h"
 
@@ -17,6 +19,8 @@ constexpr RwReal kReadMinimumDeterminant = 0.99f;
 // The array of a list being read starts at this many entries and doubles, so
 // a corrupt count cannot claim memory that the stream does not back.
 constexpr RwInt32 kReadInitialCapacity = 64;
+// Frame records are read from the stream this many at a time.
+constexpr RwInt32 kRecordsPerRead = 64;
 
 void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
 
@@ -38,12 +42,8 @@ void DestroyRead(RwFrame** frames, RwInt32 count) {
   EngineFree(frames);
 }
 
-// Reads one 56-byte frame record into a new frame, hung on its parent.
-RwFrame* ReadFrame(RwStream* stream, RwFrame** frames, RwInt32 index) {
-  RwUInt8 record[kRwFrameStreamRecordSize];
-  if (!RwStreamReadExact(stream, record, kRwFrameStreamRecordSize)) {
-    return nullptr;
-  }
+// Makes a new frame of one 56-byte frame record, hung on its parent.
+RwFrame* ReadFrame(const RwUInt8* record, RwFrame** frames, RwInt32 index) {
   const RwInt32 parentIndex = RwReadLittleEndianInt32(record + 48);
   if (parentIndex < -1 || parentIndex >= index) {
     RaiseCore(kRwErrRead);  // a parent must come earlier in the list
@@ -181,7 +181,16 @@ RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
     RaiseCore(kRwErrOutOfMemory);
     return nullptr;
   }
+  RwUInt8 batchBytes[kRecordsPerRead * kRwFrameStreamRecordSize];
   for (RwInt32 i = 0; i < count; ++i) {
+    const RwInt32 inBatch = i % kRecordsPerRead;
+    if (inBatch == 0) {
+      const RwInt32 batch = count - i < kRecordsPerRead ? count - i : kRecordsPerRead;
+      if (!RwStreamReadExact(stream, batchBytes, static_cast<RwUInt32>(batch) * kRwFrameStreamRecordSize)) {
+        DestroyRead(frames, i);
+        return nullptr;
+      }
+    }
     if (i == capacity) {
       capacity = capacity * 2 < count ? capacity * 2 : count;
       RwFrame** grown = static_cast<RwFrame**>(RwRealloc(frames, sizeof(RwFrame*) * static_cast<size_t>(capacity)));
@@ -192,7 +201,7 @@ RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
       }
       frames = grown;
     }
-    frames[i] = ReadFrame(stream, frames, i);
+    frames[i] = ReadFrame(batchBytes + static_cast<size_t>(inBatch) * kRwFrameStreamRecordSize, frames, i);
     if (frames[i] == nullptr) {
       DestroyRead(frames, i);
       return nullptr;

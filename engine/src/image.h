@@ -88,7 +88,3 @@ const RwChar* RwImageFindFileType(const RwChar* imageName);
 const RwChar* RwImageSearchPathForAll(const RwChar* imageName, RwInt32 extraRoom, RwImageSearchCallBack callBack,
                                       void* data);
 RwChar* RwImageGetPathBuffer(RwInt32 size);
-
-// Engine plugin constructor and destructor of the image module.
-void* RwImageOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwImageClose(void* instance, RwInt32 offset, RwInt32 size);

@@ -9,6 +9,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/resmem.h"
+#include "engine/src/raster_internal.h"
 
 namespace {
 

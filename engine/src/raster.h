@@ -123,12 +123,3 @@ RwRaster* RwRasterSetFromImage(RwRaster* raster, RwImage* image);
 // type would take for the image.
 RwImage* RwImageFindRasterFormat(RwImage* image, RwUInt32 rasterType, RwInt32* width, RwInt32* height, RwInt32* depth,
                                  RwUInt32* format);
-
-// A zeroed record of the full raster size (extensions included) that is not a
-// raster yet, for driver calls that fill a scratch raster; and its release.
-RwRaster* _rwRasterAllocateScratch(void);
-void _rwRasterFreeScratch(RwRaster* scratch);
-
-// Engine plugin constructor and destructor of the raster module.
-void* RwRasterOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwRasterClose(void* instance, RwInt32 offset, RwInt32 size);

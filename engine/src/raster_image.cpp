@@ -4,6 +4,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/raster.h"
+#include "engine/src/raster_internal.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "engine/src/engine_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/texture_internal.h"
 
 namespace {
 

@@ -147,15 +147,3 @@ RwBool RwTexturePalettizeImages(RwUInt8* palette, RwImage* keepImage, RwImage** 
 // Appends "m" and the level as one hexadecimal digit for levels 1..15.
 RwBool RwTextureGenerateMipmapName(RwChar* name, RwChar* maskName, RwInt32 mipLevel, RwUInt32 rasterFlags);
 RwRaster* RwTextureGenerateMipmapsDefault(RwRaster* raster, RwImage* image);
-
-// Module internals shared with the texture streams.
-RwTextureGlobals* _rwTextureGlobals(void);
-const RwPluginRegistry* _rwTextureRegistry(void);
-const RwPluginRegistry* _rwTexDictionaryRegistry(void);
-// Copies name into a buffer of size bytes, cutting it (with
-// kRwErrTextureNameTooLong) when it does not fit.
-void _rwTextureCopyName(RwChar* buffer, const RwChar* name, RwInt32 size);
-
-// Engine plugin constructor and destructor of the texture module.
-void* RwTextureOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwTextureClose(void* instance, RwInt32 offset, RwInt32 size);

@@ -8,6 +8,7 @@
 
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/texture_internal.h"
 
 namespace {
 
@@ -329,10 +330,14 @@ RwChar* RwStreamReadWideString(RwChar* buffer, RwStream* stream, RwUInt32 byteLe
       }
       return nullptr;
     }
-    for (RwUInt32 i = 0; i < bytes; i += 2) {
+    // Pieces are even-sized, so pairs never straddle two of them; a lone
+    // last byte is no character.
+    for (RwUInt32 i = 0; i + 1 < bytes; i += 2) {
       target[kept++] = static_cast<RwChar>(piece[i]);
     }
     remaining -= bytes;
   }
+  // A character for every two bytes leaves room for the terminator.
+  target[kept] = '\0';
   return target;
 }

@@ -41,6 +41,8 @@ RwInt32 RwTexDictionaryRegisterPluginStream(RwUInt32 pluginID, RwPluginDataChunk
                                             RwPluginDataChunkGetSizeCallBack getSizeCB);
 
 // Reads a 16-bit string chunk body of byteLength bytes as 8-bit characters
-// (the low byte of every pair). Without a buffer, one of byteLength bytes is
-// allocated with the engine's malloc; the caller frees it. Null on a short read.
+// (the low byte of every pair), terminated. A given buffer holds byteLength
+// bytes (at least one); without one, one of byteLength bytes (at least one)
+// is allocated with the engine's malloc and the caller frees it. Null on a
+// short read.
 RwChar* RwStreamReadWideString(RwChar* buffer, RwStream* stream, RwUInt32 byteLength);

@@ -23,6 +23,8 @@ namespace {
 constexpr char kPackFileName[] = "data.pak";
 constexpr s32 kColourDepth = 32;
 
+tDisplayDriverInstall sDisplayDriverInstall = RwD3D8DriverInstall;
+
 bool Raised(u32 code) { return AppEventHandler(code, 0) != kAppEventFailed; }
 
 bool ReadAdapters() {
@@ -49,6 +51,10 @@ RwTexDictionary* DestroyTexDictionaryCB(RwTexDictionary* dictionary, void*) {
 
 }  // namespace
 
+void SetDisplayDriverInstall(tDisplayDriverInstall install) {
+  sDisplayDriverInstall = install != nullptr ? install : RwD3D8DriverInstall;
+}
+
 bool OpenCharsetModule() { return RtCharsetOpen() != FALSE; }
 
 void CloseCharsetModule() { RtCharsetClose(); }
@@ -69,7 +75,7 @@ void CloseEngineAndPack() {
 }
 
 bool OpenEngine(void* window) {
-  if (!RwEngineInit(InstallMemoryHooks(), 0, kResourceArenaSize)) {
+  if (!sDisplayDriverInstall() || !RwEngineInit(InstallMemoryHooks(), 0, kResourceArenaSize)) {
     DebugTrace("OpenEngine : RwEngineInit failed\n");
     return false;
   }

@@ -21,6 +21,12 @@ bool OpenEngineAndPack(void* window);
 // The pack file unmounted, then CloseEngine.
 void CloseEngineAndPack();
 
+// What OpenEngine calls before RwEngineInit to install the engine's display
+// driver: RwD3D8DriverInstall unless replaced (tests install a fake device
+// through it); null restores it.
+typedef RwBool (*tDisplayDriverInstall)(void);
+void SetDisplayDriverInstall(tDisplayDriverInstall install);
+
 bool OpenEngine(void* window);
 bool CloseEngine();
 // The engine's charset toolkit (its text batching buffers), opened after the

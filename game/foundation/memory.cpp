@@ -1,17 +1,12 @@
-// Replacement of the global allocation operators.
+// The game's allocation: the engine's memory functions while the engine is
+// open, the C runtime before and after. The global allocation operators that
+// call it are in game/foundation/operators.
 #include "game/foundation/memory.h"
 
 #include <cstdlib>
-#include <new>
 
 #include "engine/engine.h"
 #include "game/foundation/fatal_error.h"
-
-// Referenced by name at link time so that this object, and with it the
-// operators below, is always part of a program that uses the game.
-extern "C" {
-int GameAllocatorLinked = 1;
-}
 
 namespace {
 
@@ -26,8 +21,9 @@ const RwMemoryFunctions* EngineMemory() {
   return &RwEngineInstance->memoryFunctions;
 }
 
-// Null when the memory is exhausted.
-void* TryAllocate(size_t size) {
+}  // namespace
+
+void* GameTryAllocate(size_t size) {
   if (size == 0) {
     size = 1;
   }
@@ -35,9 +31,8 @@ void* TryAllocate(size_t size) {
   return engine != nullptr ? engine->rwmalloc(size) : malloc(size);
 }
 
-// The game has no exceptions: running out of memory ends it.
-void* Allocate(size_t size) {
-  void* block = TryAllocate(size);
+void* GameAllocate(size_t size) {
+  void* block = GameTryAllocate(size);
   if (block == nullptr) {
     FatalError("operator new : out of memory (%zu bytes)", size);
   }
@@ -48,7 +43,7 @@ void* Allocate(size_t size) {
 // blocks from before the engine opened may be freed while it is open. Once the
 // flag is cleared (before the engine closes) every block goes to the C
 // runtime, never to a closed engine.
-void Release(void* block) {
+void GameRelease(void* block) {
   if (block == nullptr) {
     return;
   }
@@ -60,19 +55,6 @@ void Release(void* block) {
   }
 }
 
-}  // namespace
-
 void SetEngineOpenFlag(bool open) { sEngineOpen = open; }
 
 bool GetEngineOpenFlag() { return sEngineOpen; }
-
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
-void operator delete(void* block) noexcept { Release(block); }
-void operator delete[](void* block) noexcept { Release(block); }
-void operator delete(void* block, size_t) noexcept { Release(block); }
-void operator delete[](void* block, size_t) noexcept { Release(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }

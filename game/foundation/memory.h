@@ -2,7 +2,16 @@
 // functions while the engine is open, the C runtime before and after.
 #pragma once
 
+#include <cstddef>
+
 #include "game/foundation/types.h"
+
+// What the global operator new and delete call. GameAllocate ends the game
+// with FatalError when memory is exhausted (the game has no exceptions);
+// GameTryAllocate returns null then.
+void* GameAllocate(size_t size);
+void* GameTryAllocate(size_t size);
+void GameRelease(void* block);
 
 // Set at the end of a successful engine open, cleared before the engine
 // closes. While it is set, operator new and delete call the memory functions

@@ -53,14 +53,38 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace d3d8 {
 
 class Device;
 class BaseTexture;
+
+// An allocator whose resize leaves new elements uninitialised: pixel copies
+// that are about to be overwritten are not cleared first.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* element) noexcept {
+    ::new (static_cast<void*>(element)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* element, Args&&... args) {
+    ::new (static_cast<void*>(element)) U(std::forward<Args>(args)...);
+  }
+};
+using SurfaceBytes = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
 // ---------------------------------------------------------------------------
 // Formats (formats.cpp)
@@ -211,6 +235,9 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   // Attaches the surface's OpenGL object to the bound framebuffer.
   void AttachColor(GLenum framebufferTarget);
   void AttachDepth(GLenum framebufferTarget);
+  // Clears `memory` unless its bytes are defined already.
+  void DefineBytes();
+  bool CoversWhole(const RECT& rect) const;
 
   SurfaceKind kind = SurfaceKind::Image;
   D3DFORMAT format = D3DFMT_UNKNOWN;
@@ -220,9 +247,13 @@ class Surface final : public IDirect3DSurface8, public ResourceCore {
   UINT face = 0;
   BaseTexture* container = nullptr;
 
-  std::vector<uint8_t> memory;  // D3D layout, FormatPitch per row
-  GLuint glTexture = 0;         // stand-alone colour surfaces
-  GLuint glRenderbuffer = 0;    // depth-stencil surfaces
+  SurfaceBytes memory;  // D3D layout, FormatPitch per row
+  // False while `memory` holds whatever its allocation held: a texture
+  // level's copy is left uncleared at creation, as its first lock for
+  // writing usually fills it whole; anything else clears it first.
+  bool bytesDefined = true;
+  GLuint glTexture = 0;       // stand-alone colour surfaces
+  GLuint glRenderbuffer = 0;  // depth-stencil surfaces
 
   bool locked = false;
   RECT lockRect = {0, 0, 0, 0};
@@ -244,6 +275,8 @@ class BaseTexture : public ResourceCore {
   // Returns the OpenGL texture name (0 without a device); *target receives
   // GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP.
   GLuint Prepare(GLenum* target);
+  // The same with the device's context already current (a draw makes it so).
+  GLuint PrepareInContext(GLenum* target);
 
   void Init(Device* owner, UINT faces, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
             D3DPOOL pool);
@@ -257,6 +290,10 @@ class BaseTexture : public ResourceCore {
   UINT levelCount = 1;
   std::vector<Surface*> surfaces;  // face-major
   std::vector<bool> dirty;         // per surface
+  // Per surface: OpenGL holds storage for the level. Levels of textures that
+  // are not render targets get it at their first upload, with their pixels,
+  // rather than empty at creation.
+  std::vector<bool> glStorage;
   GLenum glTarget = GL_TEXTURE_2D;
   GLuint glTexture = 0;
   bool glCompressed = false;  // DXT levels stored compressed by OpenGL
@@ -319,6 +356,8 @@ class BufferCore : public ResourceCore {
   // Uploads what changed since the last call and returns the OpenGL buffer
   // name (0 without a device). An upload binds it to GL_COPY_WRITE_BUFFER.
   GLuint Prepare();
+  // The same with the device's context already current (a draw makes it so).
+  GLuint PrepareInContext();
 
   std::vector<uint8_t> data;
   UINT lockCount = 0;

@@ -81,26 +81,28 @@ bool BeginDraw(Device* device, DrawState* draw, bool indexed, bool userPointer) 
   device->MakeCurrent();
   d3d8draw::Renderer& r = draw->renderer;
   DeviceState& s = device->state;
-  // Textures of the stages in use; preparing may upload and so move the epoch.
+  // Textures of the stages in use, which end at the first disabled stage;
+  // preparing may upload and so move the epoch. The context is current from
+  // here to the end of the draw.
   for (DWORD stage = 0; stage < D3D8_TEXTURE_STAGE_COUNT; ++stage) {
-    BaseTexture* texture = s.textures[stage];
-    if (texture == nullptr || s.stageStates[stage][D3DTSS_COLOROP] == D3DTOP_DISABLE) {
+    if (s.stageStates[stage][D3DTSS_COLOROP] == D3DTOP_DISABLE) {
       r.SetTexture(stage, 0, 0);
-      continue;
+      break;
     }
+    BaseTexture* texture = s.textures[stage];
     GLenum target = GL_TEXTURE_2D;
-    const GLuint name = texture->Prepare(&target);
+    const GLuint name = texture != nullptr ? texture->PrepareInContext(&target) : 0;
     r.SetTexture(stage, name, target);
   }
   if (!userPointer) {
     VertexBuffer* buffer = s.streams[0].buffer;
     if (buffer == nullptr) return false;
-    r.SetStreamSource(buffer->Prepare(), s.streams[0].stride);
+    r.SetStreamSource(buffer->PrepareInContext(), s.streams[0].stride);
     if (indexed) {
       IndexBuffer* indices = s.indices;
       if (indices == nullptr) return false;
       const UINT indexSize = indices->format == D3DFMT_INDEX32 ? 4 : 2;
-      r.SetIndices(indices->Prepare(), indexSize, s.baseVertexIndex, indices->data.data(),
+      r.SetIndices(indices->PrepareInContext(), indexSize, s.baseVertexIndex, indices->data.data(),
                    indices->data.size() / indexSize);
     }
   }

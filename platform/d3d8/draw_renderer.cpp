@@ -206,6 +206,7 @@ void Renderer::Close() {
   program_ = nullptr;
   for (auto& entry : vertexArrays_) glDeleteVertexArrays(1, &entry.second);
   vertexArrays_.clear();
+  fvfVertexArray_ = 0;
   for (auto& entry : samplers_) glDeleteSamplers(1, &entry.second);
   samplers_.clear();
   if (upVertexBuffer_ != 0) glDeleteBuffers(1, &upVertexBuffer_);
@@ -278,6 +279,9 @@ HRESULT Renderer::SetTransform(DWORD state, const D3DMATRIX* matrix) {
 
 HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
   if (material == nullptr) return D3DERR_INVALIDCALL;
+  // Meshes set their material draw after draw, mostly the same one: the
+  // uniforms are sent again only for a different one.
+  if (std::memcmp(&states_->material, material, sizeof(D3DMATERIAL8)) == 0) return D3D_OK;
   states_->material = *material;
   ++materialSerial_;
   return D3D_OK;
@@ -309,6 +313,7 @@ HRESULT Renderer::SetVertexShader(DWORD fvf) {
     fvf_ = fvf;
     layout_ = layout;
     keyDirty_ = true;
+    fvfVertexArray_ = 0;
   }
   return D3D_OK;
 }
@@ -756,9 +761,9 @@ void Renderer::ApplyTextures() {
 }
 
 void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
-  auto found = vertexArrays_.find(fvf_);
-  GLuint vao = 0;
-  if (found == vertexArrays_.end()) {
+  GLuint vao = fvfVertexArray_;
+  auto found = vao != 0 ? vertexArrays_.end() : vertexArrays_.find(fvf_);
+  if (vao == 0 && found == vertexArrays_.end()) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     const FvfLayout& l = layout_;
@@ -779,9 +784,10 @@ void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
     boundVertexArray_ = vao;
     boundArrayBuffer_ = 0;
     boundElementBuffer_ = 0;
-  } else {
+  } else if (vao == 0) {
     vao = found->second;
   }
+  fvfVertexArray_ = vao;
   if (boundVertexArray_ != vao) {
     glBindVertexArray(vao);
     boundVertexArray_ = vao;

@@ -148,6 +148,7 @@ class Renderer {
 
   // OpenGL objects and what is believed bound.
   std::unordered_map<uint32_t, GLuint> vertexArrays_;
+  GLuint fvfVertexArray_ = 0;  // the vertex array of fvf_, 0 until looked up
   // Keyed by the packed addressing, filter and border word and the
   // level-of-detail bias bits.
   std::map<std::pair<uint64_t, uint32_t>, GLuint> samplers_;

@@ -126,9 +126,21 @@ void Surface::AttachDepth(GLenum framebufferTarget) {
   glFramebufferRenderbuffer(framebufferTarget, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, glRenderbuffer);
 }
 
+bool Surface::CoversWhole(const RECT& rect) const {
+  return rect.left == 0 && rect.top == 0 && UINT(rect.right) == width && UINT(rect.bottom) == height;
+}
+
+void Surface::DefineBytes() {
+  if (!bytesDefined) {
+    std::fill(memory.begin(), memory.end(), uint8_t{0});
+    bytesDefined = true;
+  }
+}
+
 void Surface::ReadRect(const RECT& rect, uint8_t* dst, size_t dstPitch) {
   const UINT w = UINT(rect.right - rect.left), h = UINT(rect.bottom - rect.top);
   if (!GpuResident()) {
+    DefineBytes();
     const size_t pitch = FormatPitch(format, width);
     const size_t rowBytes = FormatPitch(format, w);
     const UINT rows = FormatRowCount(format, h);
@@ -154,6 +166,11 @@ void Surface::ReadRect(const RECT& rect, uint8_t* dst, size_t dstPitch) {
 void Surface::WriteRect(const RECT& rect, const uint8_t* src, size_t srcPitch) {
   const UINT w = UINT(rect.right - rect.left), h = UINT(rect.bottom - rect.top);
   if (!GpuResident()) {
+    if (CoversWhole(rect)) {
+      bytesDefined = true;  // every byte is written below
+    } else {
+      DefineBytes();
+    }
     const size_t pitch = FormatPitch(format, width);
     const size_t rowBytes = FormatPitch(format, w);
     const UINT rows = FormatRowCount(format, h);
@@ -197,6 +214,13 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) {
   if (GpuResident()) {
     memory.resize(pitch * FormatRowCount(format, height));
     ReadRect(r, memory.data() + offset, pitch);
+  } else if (!bytesDefined) {
+    // A lock for writing of the whole surface is taken to fill it.
+    if (CoversWhole(r) && (flags & D3DLOCK_READONLY) == 0) {
+      bytesDefined = true;
+    } else {
+      DefineBytes();
+    }
   }
   out->Pitch = INT(pitch);
   out->pBits = memory.data() + offset;
@@ -276,15 +300,17 @@ void BaseTexture::Init(Device* owner, UINT faces, UINT width, UINT height, UINT 
       surface->level = level;
       surface->face = face;
       surface->container = this;
-      if (!renderTarget) surface->memory.assign(FormatSurfaceSize(format, w, h), 0);
       surfaces.push_back(surface);
-      dirty.push_back(false);
-      if (glCompressed) {
-        glCompressedTexImage2D(target, GLint(level), CompressedGlFormat(format), GLsizei(w), GLsizei(h), 0,
-                               GLsizei(surface->memory.size()), surface->memory.data());
-      } else {
+      // Render targets live in OpenGL from the start; other levels get
+      // their storage at their first upload, which the first Prepare makes.
+      dirty.push_back(!renderTarget);
+      glStorage.push_back(renderTarget);
+      if (renderTarget) {
         glTexImage2D(target, GLint(level), ColourInternalFormat(format), GLsizei(w), GLsizei(h), 0, GL_RGBA,
                      GL_UNSIGNED_BYTE, nullptr);
+      } else {
+        surface->memory.resize(FormatSurfaceSize(format, w, h));
+        surface->bytesDefined = false;
       }
       w = std::max(w >> 1, 1u);
       h = std::max(h >> 1, 1u);
@@ -300,6 +326,10 @@ void BaseTexture::UploadLevel(Surface* surface) {
   const GLenum target =
       glTarget == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + surface->face : GL_TEXTURE_2D;
   const GLsizei w = GLsizei(surface->width), h = GLsizei(surface->height);
+  const size_t slot = size_t(surface->face) * levelCount + surface->level;
+  const bool hasStorage = glStorage[slot];
+  glStorage[slot] = true;
+  surface->DefineBytes();
   glBindTexture(glTarget, glTexture);
   glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -317,15 +347,24 @@ void BaseTexture::UploadLevel(Surface* surface) {
       DecodeToRgba(format, surface->memory.data(), FormatPitch(format, surface->width), surface->width, surface->height,
                    rgba.data(), palette);
     }
-    glTexSubImage2D(target, GLint(surface->level), 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    if (hasStorage) {
+      glTexSubImage2D(target, GLint(surface->level), 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    } else {
+      glTexImage2D(target, GLint(surface->level), ColourInternalFormat(format), w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                   rgba.data());
+    }
   }
   device->glStateEpoch++;
 }
 
 GLuint BaseTexture::Prepare(GLenum* target) {
+  if (device != nullptr) device->MakeCurrent();
+  return PrepareInContext(target);
+}
+
+GLuint BaseTexture::PrepareInContext(GLenum* target) {
   if (target != nullptr) *target = glTarget;
   if (device == nullptr) return 0;
-  device->MakeCurrent();
   if (format == D3DFMT_P8) {
     uint64_t generation = 0;
     device->CurrentPalette(&generation);
@@ -441,8 +480,12 @@ HRESULT BufferCore::UnlockCommon() {
 }
 
 GLuint BufferCore::Prepare() {
+  if (device != nullptr) device->MakeCurrent();
+  return PrepareInContext();
+}
+
+GLuint BufferCore::PrepareInContext() {
   if (device == nullptr) return 0;
-  device->MakeCurrent();
   if (glBuffer == 0) {
     glGenBuffers(1, &glBuffer);
     discarded = true;
@@ -527,7 +570,8 @@ size_t TextureBytes(UINT width, UINT height, UINT levels, UINT faces) {
 }
 
 // Zero-filled bytes, or false when memory runs out.
-bool TryAllocate(std::vector<uint8_t>* bytes, size_t size) {
+template <typename Bytes>
+bool TryAllocate(Bytes* bytes, size_t size) {
   try {
     bytes->assign(size, 0);
   } catch (const std::bad_alloc&) {
@@ -670,7 +714,7 @@ HRESULT Device::CreateImageSurface(UINT width, UINT height, D3DFORMAT format, ID
   if (surface == nullptr) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (width == 0 || height == 0 || !IsTextureFormatSupported(format)) return D3DERR_INVALIDCALL;
-  std::vector<uint8_t> bytes;
+  SurfaceBytes bytes;
   if (!TryAllocate(&bytes, FormatSurfaceSize(format, width, height))) return E_OUTOFMEMORY;
   Surface* created = NewSurface(SurfaceKind::Image, D3DPOOL_SYSTEMMEM, 0, format, width, height);
   created->memory.swap(bytes);

@@ -29,7 +29,7 @@ inline bool Start() {
     return false;
   }
   RwEngineOpenParams params = {&window};
-  if (!RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
+  if (!RwD3D8DriverInstall() || !RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
     return false;
   }
   started = RwEngineSetVideoMode(0) && RwEngineStart();

@@ -5,6 +5,8 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "engine/src/pipe/p2/im3d_internal.h"
+#include "engine/src/pipe/p2/pipeline_internal.h"
 
 namespace fakedevice {
 
@@ -29,11 +31,13 @@ inline RwBool GrantAll(RwInt32 request, void* out, void*, RwInt32 inNumber) {
   return TRUE;
 }
 
-// Installs the device in place of the linked driver and initialises the
-// engine; plugins may be registered between this and OpenAndStart.
+// Installs the device as the engine's driver and initialises the engine;
+// plugins may be registered between this and OpenAndStart.
 inline bool Init(const RwMemoryFunctions* memory, RwUInt32 resourceArenaSize) {
   const RwDriverHooks hooks = {Device, nullptr};
   _rwEngineSetDriverHooks(&hooks);
+  _rwPipelineModuleInstall();
+  _rwIm3DModuleInstall();
   return RwEngineInit(memory, 0, resourceArenaSize);
 }
 

@@ -29,7 +29,11 @@ void CountingFree(void* block) {
 
 void* CountingRealloc(void* block, size_t size) {
   sCounts.reallocs++;
-  return std::realloc(block, size);
+  void* result = std::realloc(block, size);
+  if (block == nullptr && result != nullptr) {
+    sCounts.reallocsOfNull++;
+  }
+  return result;
 }
 
 void* CountingCalloc(size_t count, size_t size) {
@@ -45,6 +49,8 @@ CountingMemory& CountingMemoryState() { return sCounts; }
 
 void CountingMemoryReset() { sCounts = CountingMemory(); }
 
+int CountingMemoryLiveBlocks() { return sCounts.mallocs + sCounts.callocs + sCounts.reallocsOfNull - sCounts.frees; }
+
 const RwMemoryFunctions* CountingMemoryFunctions() { return &kFunctions; }
 
 void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int failureLimit) {
@@ -52,13 +58,13 @@ void ExpectFailedMallocsLeakNothing(const std::function<bool()>& attempt, int fa
     SCOPED_TRACE(n);
     sCounts.mallocAttempts = 0;
     sCounts.failMallocNumber = n;
-    const int live = sCounts.mallocs - sCounts.frees;
+    const int live = CountingMemoryLiveBlocks();
     const bool succeeded = attempt();
     sCounts.failMallocNumber = 0;
     if (succeeded) {
       break;
     }
-    ASSERT_EQ(sCounts.mallocs - sCounts.frees, live);
+    ASSERT_EQ(CountingMemoryLiveBlocks(), live);
     ASSERT_LT(n, failureLimit);
   }
 }

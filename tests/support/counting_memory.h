@@ -12,6 +12,7 @@ struct CountingMemory {
   int mallocs = 0;  // successful ones
   int frees = 0;
   int reallocs = 0;
+  int reallocsOfNull = 0;  // those that made a new block
   int callocs = 0;
   int lastMallocSize = 0;
   // The malloc attempt (1-based) that returns null; 0 never.
@@ -21,6 +22,8 @@ struct CountingMemory {
 // The counters; reset by CountingMemoryReset.
 CountingMemory& CountingMemoryState();
 void CountingMemoryReset();
+// Blocks handed out (by malloc, calloc or a realloc of null) and not yet taken back.
+int CountingMemoryLiveBlocks();
 // The four functions as a table for RwEngineInit.
 const RwMemoryFunctions* CountingMemoryFunctions();
 

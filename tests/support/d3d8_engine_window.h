@@ -28,10 +28,7 @@ class D3D8EngineWindowTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(OpenStandInWindow(window_, title_, width_, height_));
-    // The driver finds the window functions only when the stand-in's window
-    // module is linked; asking once for the client area links it.
-    RECT client;
-    ASSERT_TRUE(GetClientRect(&window_, &client));
+    ASSERT_TRUE(RwD3D8DriverInstall());
   }
 
   void TearDown() override {

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "engine/src/engine_internal.h"
+#include "engine/src/pipe/p2/im3d_internal.h"
+#include "engine/src/pipe/p2/pipeline_internal.h"
 
 namespace {
 
@@ -114,10 +116,15 @@ RwDevice* FakeDriverDeviceRecord() { return &sDevice; }
 
 RwBool FakeDriverStandardNotSupported(void* /*target*/, void* /*object*/, RwInt32 /*number*/) { return FALSE; }
 
-void FakeDriverInstall() {
-  sState = FakeDriverState();
+RwBool FakeDriverInstallHooks() {
   const RwDriverHooks hooks = {FakeDriverDeviceRecord, FakePluginAttach};
   _rwEngineSetDriverHooks(&hooks);
+  return _rwPipelineModuleInstall() && _rwIm3DModuleInstall();
+}
+
+void FakeDriverInstall() {
+  sState = FakeDriverState();
+  FakeDriverInstallHooks();
 }
 
 void FakeDriverUninstall() { _rwEngineSetDriverHooks(nullptr); }

@@ -1,7 +1,7 @@
 // A display driver for core tests: a system handler answering device requests
 // 0 to 18 and a 29-slot standard-function table whose slots all report "not
-// supported". Tests steer it through FakeDriverState and install it in place of
-// the linked driver with FakeDriverInstall.
+// supported". Tests steer it through FakeDriverState and install it with
+// FakeDriverInstall.
 #pragma once
 
 #include <set>
@@ -33,9 +33,14 @@ RwDevice* FakeDriverDeviceRecord();
 // The table entry every slot of the fake driver holds.
 RwBool FakeDriverStandardNotSupported(void* target, void* object, RwInt32 number);
 
-// Resets the state and makes the engine use the fake driver.
+// Resets the state and makes the engine use the fake driver, with the
+// pipeline and immediate-mode 3D modules installed as a real driver's install
+// does.
 void FakeDriverInstall();
-// Restores the linked driver.
+// The same without the reset, shaped like a driver's install function (for
+// programs that install their driver themselves).
+RwBool FakeDriverInstallHooks();
+// Leaves the engine without a driver.
 void FakeDriverUninstall();
 
 // Brings the engine back to "not initialised" from whatever state a test left.

@@ -96,7 +96,7 @@ HWND OpenWindow(HINSTANCE instance) {
 }
 
 bool OpenEngine(Scene* scene) {
-  if (!RwEngineInit(nullptr, 0, 4 << 20)) {
+  if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4 << 20)) {
     return false;
   }
   RwEngineOpenParams params = {scene->window};

@@ -16,24 +16,9 @@
 #include "engine/src/frame.h"
 #include "engine/src/plcore/matrix.h"
 #include "engine/src/rgba.h"
-
-// The window functions come with the Windows stand-in; without it a window
-// always has the size of the selected mode.
-__attribute__((weak)) BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
-__attribute__((weak)) BOOL WINAPI IsIconic(HWND window);
-__attribute__((weak)) LONG WINAPI GetWindowLongA(HWND window, int index);
-__attribute__((weak)) LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
-__attribute__((weak)) HMENU WINAPI GetMenu(HWND window);
-__attribute__((weak)) BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
-__attribute__((weak)) BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
-                                               UINT flags);
+#include "platform/win/win32.h"
 
 namespace {
-
-constexpr int kWindowLongStyle = -16;
-constexpr int kWindowLongExStyle = -20;
-constexpr LONG kWindowStyleMaximize = 0x01000000;
-constexpr UINT kSetWindowPosNoMoveNoZOrder = 0x0002 | 0x0004;
 
 struct CameraDriverState {
   RwCamera* cameraInUpdate;
@@ -46,9 +31,10 @@ CameraDriverState sState = {nullptr, FALSE, FALSE};
 RwD3D8Driver& Driver() { return _rwD3D8Driver; }
 
 // The window's client size; false for a minimised window or an empty client
-// area (the frame is then skipped).
+// area (the frame is then skipped). Without a window the size is the
+// selected mode's.
 RwBool ClientSize(HWND window, RwInt32* width, RwInt32* height) {
-  if (GetClientRect == nullptr || window == nullptr) {
+  if (window == nullptr) {
     *width = static_cast<RwInt32>(Driver().displayMode.width);
     *height = static_cast<RwInt32>(Driver().displayMode.height);
     return TRUE;
@@ -57,7 +43,7 @@ RwBool ClientSize(HWND window, RwInt32* width, RwInt32* height) {
   if (!GetClientRect(window, &client)) {
     return FALSE;
   }
-  if (IsIconic != nullptr && IsIconic(window)) {
+  if (IsIconic(window)) {
     return FALSE;
   }
   *width = client.right - client.left;
@@ -86,18 +72,18 @@ RwBool RestorePreviousSize() {
   if (FAILED(driver.device->Reset(&driver.present))) {
     return FALSE;
   }
-  if (GetWindowLongA != nullptr && AdjustWindowRectEx != nullptr && SetWindowPos != nullptr) {
-    LONG style = GetWindowLongA(driver.window, kWindowLongStyle);
-    if ((style & kWindowStyleMaximize) != 0 && SetWindowLongA != nullptr) {
-      style &= ~kWindowStyleMaximize;
-      SetWindowLongA(driver.window, kWindowLongStyle, style);
+  if (driver.window != nullptr) {
+    LONG style = GetWindowLongA(driver.window, GWL_STYLE);
+    if ((style & WS_MAXIMIZE) != 0) {
+      style &= ~WS_MAXIMIZE;
+      SetWindowLongA(driver.window, GWL_STYLE, style);
     }
-    const LONG exStyle = GetWindowLongA(driver.window, kWindowLongExStyle);
-    const BOOL hasMenu = GetMenu != nullptr && GetMenu(driver.window) != nullptr;
+    const LONG exStyle = GetWindowLongA(driver.window, GWL_EXSTYLE);
+    const BOOL hasMenu = GetMenu(driver.window) != nullptr;
     RECT rect = {0, 0, static_cast<LONG>(driver.displayMode.width), static_cast<LONG>(driver.displayMode.height)};
     AdjustWindowRectEx(&rect, static_cast<DWORD>(style), hasMenu, static_cast<DWORD>(exStyle));
     SetWindowPos(driver.window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                 kSetWindowPosNoMoveNoZOrder);
+                 SWP_NOMOVE | SWP_NOZORDER);
   }
   return RwD3D8DeviceRestoreVideoMemory();
 }

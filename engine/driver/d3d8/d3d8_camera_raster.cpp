@@ -4,6 +4,7 @@
 // a Reset.
 #include "engine/driver/d3d8/d3d8_camera_internal.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 
 RwBool _rwD3D8RasterGetSwapChain(RwRaster* raster, RwD3D8CameraSwapChain* out) {
   RwD3D8RasterExtension* extension = raster != nullptr ? _rwD3D8RasterExtensionGet(raster->parent) : nullptr;

@@ -10,7 +10,10 @@
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/src/engine_internal.h"
 #include "engine/src/pipe/p2/im3d.h"
+#include "engine/src/pipe/p2/im3d_internal.h"
+#include "engine/src/pipe/p2/pipeline_internal.h"
 #include "platform/win/win32.h"
 
 RwD3D8Driver _rwD3D8Driver;
@@ -531,6 +534,15 @@ RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumbe
 RwDevice* RwD3D8DeviceRecordGet(void) { return &sDeviceRecord; }
 
 RwBool RwD3D8DriverPluginAttach(void) { return RwD3D8RasterPluginAttach(); }
+
+RwBool RwD3D8DriverInstall(void) {
+  if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus != kRwEngineStatusIdle) {
+    return FALSE;
+  }
+  static const RwDriverHooks kHooks = {RwD3D8DeviceRecordGet, RwD3D8DriverPluginAttach};
+  _rwEngineSetDriverHooks(&kHooks);
+  return _rwPipelineModuleInstall() && _rwIm3DModuleInstall();
+}
 
 IDirect3DDevice8* RwD3D8GetCurrentD3DDevice(void) { return _rwD3D8Driver.device; }
 

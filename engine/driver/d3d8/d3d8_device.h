@@ -27,11 +27,12 @@ struct RwSurfaceProperties {
   RwReal diffuse;
 };
 
-// The device record the core copies at open, and the driver's request handler.
-RwDevice* RwD3D8DeviceRecordGet(void);
+// Makes this driver the engine's display driver, with the pipeline and
+// immediate-mode 3D modules it draws through. A program calls it before
+// RwEngineInit; false once the engine is initialised.
+RwBool RwD3D8DriverInstall(void);
+// The driver's request handler.
 RwBool RwD3D8SystemHandler(RwInt32 request, void* out, void* in, RwInt32 inNumber);
-// Attaches the driver's plugins; called by RwEngineInit.
-RwBool RwD3D8DriverPluginAttach(void);
 // Creates the device in the selected mode (the start request).
 RwBool RwD3D8DeviceStart(void);
 // Lists the adapter's video modes again: the desktop as the windowed mode when

@@ -7,6 +7,11 @@
 
 struct RwRaster;
 
+// The driver's hooks (installed by RwD3D8DriverInstall): the device record
+// the core copies at open, and the attach of the driver's plugins at init.
+RwDevice* RwD3D8DeviceRecordGet(void);
+RwBool RwD3D8DriverPluginAttach(void);
+
 constexpr RwInt32 kRwD3D8TransformStateCount = 260;
 constexpr RwInt32 kRwD3D8SharedVertexBufferCount = 4;
 constexpr RwUInt32 kRwD3D8SharedVertexBufferSize = 0x40000;

@@ -5,7 +5,9 @@
 
 #include <cstring>
 
+#include "engine/driver/d3d8/d3d8convert_internal.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/driver/d3d8/palquant.h"
 #include "engine/src/image_resample.h"
 #include "engine/src/plcore/error.h"

@@ -8,13 +8,6 @@
 #include "engine/src/raster.h"
 #include "engine/src/rgba.h"
 
-// Packs a colour by the pixel nibble of the format flags (default as 8888).
-// False (kRwErrInvalidRasterFormat recorded) for a format without a packer.
-RwBool _rwD3D8PackColour(const RwRGBA* colour, RwUInt32 formatFlags, RwUInt32* pixel);
-// Unpacks a pixel by the format flags; with PAL8 the four pixel bytes are
-// the colour. False (recorded) for a format without an unpacker.
-RwBool _rwD3D8UnpackPixel(RwUInt32 pixel, RwUInt32 formatFlags, RwRGBA* colour);
-
 // Standard function 2: (RwUInt32* pixel out, const RwRGBA* colour, format flags).
 RwBool RwD3D8RGBToPixel(void* pixel, void* colour, RwInt32 formatFlags);
 // Standard function 3: (RwRGBA* colour out, const RwUInt32* pixel, format flags).

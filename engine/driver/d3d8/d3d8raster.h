@@ -54,23 +54,9 @@ struct RwD3D8RasterExtension {
   RwUInt8 deviceDepthSurface;
 };
 
-// One entry of the pixel-format table, indexed by the format nibble.
-struct RwD3D8RasterFormatInfo {
-  RwUInt32 d3dFormat;
-  RwInt32 depth;
-  RwUInt8 hasAlpha;
-};
-constexpr RwInt32 kRwD3D8RasterFormatCount = 11;
-
-// Table entry of a format nibble index (format flags >> 8 & 0xF); null
-// beyond the table.
-const RwD3D8RasterFormatInfo* _rwD3D8RasterFormatInfo(RwUInt32 formatFlags);
 // The raster format (index << 8) of a D3DFORMAT; records
 // kRwErrInvalidRasterFormat and returns 0 when the table lacks it.
 RwUInt32 RwD3D8FormatToRasterFormat(RwUInt32 d3dFormat);
-
-// The raster's extension; null while the extension is not registered.
-RwD3D8RasterExtension* _rwD3D8RasterExtensionGet(RwRaster* raster);
 
 // Registers the extension; called by the engine's initialisation.
 RwBool RwD3D8RasterPluginAttach(void);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 

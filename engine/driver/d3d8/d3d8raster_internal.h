@@ -7,6 +7,21 @@
 
 constexpr RwUInt32 kRwRasterPaletteFormats = rwRASTERFORMATPAL8 | rwRASTERFORMATPAL4;
 
+// One entry of the pixel-format table, indexed by the format nibble.
+struct RwD3D8RasterFormatInfo {
+  RwUInt32 d3dFormat;
+  RwInt32 depth;
+  RwUInt8 hasAlpha;
+};
+constexpr RwInt32 kRwD3D8RasterFormatCount = 11;
+
+// Table entry of a format nibble index (format flags >> 8 & 0xF); null
+// beyond the table.
+const RwD3D8RasterFormatInfo* _rwD3D8RasterFormatInfo(RwUInt32 formatFlags);
+
+// The raster's extension; null while the extension is not registered.
+RwD3D8RasterExtension* _rwD3D8RasterExtensionGet(RwRaster* raster);
+
 inline IDirect3DDevice8* _rwD3D8RasterDevice() { return _rwD3D8Driver.device; }
 inline RwUInt32 _rwD3D8RasterFormatFlags(const RwRaster* raster) { return static_cast<RwUInt32>(raster->format) << 8; }
 inline RwUInt32 _rwD3D8RasterNibble(RwUInt32 flags) { return flags & rwRASTERFORMATPIXELFORMATMASK; }

@@ -5,6 +5,7 @@
 #include "engine/driver/d3d8/d3d8_im2d.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/driver/d3d8/d3d8convert.h"
+#include "engine/driver/d3d8/d3d8convert_internal.h"
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/src/pipe/p2/im3d.h"
 #include "engine/src/texture.h"

@@ -8,7 +8,10 @@
 
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8convert.h"
+#include "engine/driver/d3d8/d3d8convert_internal.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
+#include "engine/driver/d3d8/d3d8texture_native_internal.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"

@@ -5,6 +5,7 @@
 
 #include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "engine/driver/d3d8/d3d8texture_native.h"
+#include "engine/driver/d3d8/d3d8texture_native_internal.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/src/plcore/error.h"
 #include "platform/d3d8/d3d8.h"
@@ -76,7 +77,14 @@ RwBool _rwD3D8NativeLevelLayout(const RwD3D8NativeTextureHeader* header, RwInt32
     layout->rows = static_cast<RwUInt32>(layout->height);
     layout->rowBytes = static_cast<RwUInt32>(layout->width * (header->depth / 8));
   }
-  layout->bytes = layout->rows * layout->rowBytes;
+  // A level of 4 GiB or more has no size word that could hold it; computed
+  // wide so that such a level cannot wrap to a small size and pass the
+  // check against the struct's length.
+  const RwUInt64 bytes = static_cast<RwUInt64>(layout->rows) * layout->rowBytes;
+  if (bytes > UINT32_MAX) {
+    return FALSE;
+  }
+  layout->bytes = static_cast<RwUInt32>(bytes);
   return TRUE;
 }
 

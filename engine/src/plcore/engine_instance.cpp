@@ -2,6 +2,8 @@
 // open count.
 #include "engine/src/plcore/engine_instance.h"
 
+#include "engine/src/engine_internal.h"
+
 RwEngineRecord _rwEngineTemplate = {};
 RwEngineRecord* RwEngineInstance = nullptr;
 RwInt32 _rwEngineOpenCount = 0;

@@ -129,11 +129,6 @@ struct RwEngineRecord {
 
 extern RwEngineRecord* RwEngineInstance;
 
-// The template the engine pointer uses while no engine is open.
-extern RwEngineRecord _rwEngineTemplate;
-// Successful opens minus closes; plugins register only while it is 0.
-extern RwInt32 _rwEngineOpenCount;
-
 // Memory through the instance's memory functions.
 inline void* RwMalloc(size_t size) { return RwEngineInstance->memoryFunctions.rwmalloc(size); }
 inline void RwFree(void* block) { RwEngineInstance->memoryFunctions.rwfree(block); }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/file_functions_internal.h"
 #include "platform/win/win_path.h"
 
 namespace {

@@ -14,15 +14,6 @@ RwBool RwFileExists(const RwChar* name);
 
 // Installs the string functions; called by RwEngineInit.
 RwBool RwStringFunctionsInstall(void);
-// The table's own entries.
-RwChar* _rwStringFindLast(const RwChar* text, RwInt32 character);
-// The terminating NUL itself is found when asked for.
-RwChar* _rwStringFindFirst(const RwChar* text, RwInt32 character);
-// 0 when either is null; otherwise the difference of the first differing
-// bytes after mapping 'A'..'Z' to 'a'..'z', taken as signed 8-bit values.
-RwInt32 _rwStringCompareIgnoringCase(const RwChar* a, const RwChar* b);
-RwChar* _rwStringToUpper(RwChar* text);
-RwChar* _rwStringToLower(RwChar* text);
 
 // A path is absolute when it starts with '\' or '/', or a drive letter and ':'.
 RwBool RwOsPathIsAbsolute(const RwChar* path);

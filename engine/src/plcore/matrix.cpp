@@ -9,6 +9,7 @@
 #include "engine/src/engine_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/matrix_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {

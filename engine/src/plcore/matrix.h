@@ -93,18 +93,8 @@ RwMatrix* RwMatrixStreamRead(RwStream* stream, RwMatrix* matrix);
 const RwMatrix* RwMatrixStreamWrite(const RwMatrix* matrix, RwStream* stream);
 // Bytes of the matrix chunk's body (its struct chunk with header).
 RwUInt32 RwMatrixStreamGetSize(const RwMatrix* matrix);
-// The right, up, at and pos vectors as twelve little-endian reals (48 bytes),
-// the way matrix chunk bodies and frame list records begin. Flags are left
-// to the caller.
-constexpr RwUInt32 kRwMatrixStreamAxesSize = 48;
-void _rwMatrixReadAxes(const RwUInt8* bytes, RwMatrix* matrix);
-void _rwMatrixWriteAxes(RwUInt8* bytes, const RwMatrix* matrix);
 
 RwBBox* RwBBoxCalculate(RwBBox* box, const RwV3d* points, RwInt32 count);
 void RwBBoxInitialize(RwBBox* box, const RwV3d* point);
 RwBBox* RwBBoxAddPoint(RwBBox* box, const RwV3d* point);
 RwBool RwBBoxContainsPoint(const RwBBox* box, const RwV3d* point);
-
-// Engine plugin 0x402: the matrix free list, multiply routine and tolerances.
-void* _rwMatrixOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwMatrixClose(void* instance, RwInt32 offset, RwInt32 size);

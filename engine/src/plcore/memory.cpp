@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/src/plcore/memory_internal.h"
 
 namespace {
 
@@ -36,49 +37,43 @@ void* DefaultCalloc(size_t count, size_t size) {
   return block;
 }
 
-RwUInt8* BlockBitmap(RwFreeListBlock* block) { return reinterpret_cast<RwUInt8*>(block + 1); }
+RwUInt8* BlockBitmap(RwFreeListBlock* block) { return _rwFreeListBlockBitmap(block); }
 
 RwUInt8* BlockFirstEntry(const RwFreeList* list, RwFreeListBlock* block) {
-  const uintptr_t bitmapEnd = reinterpret_cast<uintptr_t>(BlockBitmap(block) + list->bitmapBytes);
-  const uintptr_t alignment = list->alignment;
-  const uintptr_t first = (bitmapEnd + alignment - 1) / alignment * alignment;
-  return reinterpret_cast<RwUInt8*>(first);
-}
-
-// Bytes of one block, or 0 when the size does not fit in memory.
-size_t BlockBytes(const RwFreeList* list) {
-  const size_t entries = static_cast<size_t>(list->entriesPerBlock);
-  if (list->entrySize != 0 && entries > (SIZE_MAX / 2) / list->entrySize) {
-    return 0;
-  }
-  return sizeof(RwFreeListBlock) + list->bitmapBytes + (list->alignment - 1) + entries * list->entrySize;
+  return _rwFreeListBlockFirstEntry(list, block);
 }
 
 RwFreeListBlock* BlockCreate(const RwFreeList* list) {
-  const size_t bytes = BlockBytes(list);
+  const size_t bytes = _rwFreeListBlockBytes(list);
   if (bytes == 0) {
     return nullptr;
   }
   RwFreeListBlock* block = static_cast<RwFreeListBlock*>(RwMalloc(bytes));
   if (block != nullptr) {
+    block->used = 0;
+    block->rank = 0;
+    block->firstClear = 0;
     std::memset(BlockBitmap(block), 0, list->bitmapBytes);
   }
   return block;
 }
 
-RwBool BlockIsEmpty(const RwFreeList* list, RwFreeListBlock* block) {
-  const RwUInt8* bitmap = BlockBitmap(block);
-  for (RwUInt32 j = 0; j < list->bitmapBytes; j++) {
-    if (bitmap[j] != 0) {
-      return FALSE;
-    }
-  }
-  return TRUE;
+RwBool BlockIsFull(const RwFreeList* list, const RwFreeListBlock* block) {
+  return block->used == list->entriesPerBlock;
 }
 
 RwFreeListBlock* BlockFromLink(RwLLLink* link) { return rwLLLinkGetData(link, RwFreeListBlock, link); }
 
+RwBool HasOneBlock(const RwFreeList* list) { return list->blockList.link.next == list->blockList.link.prev; }
+
+// Links a block at the head of the block list with a rank above every other.
+void LinkAtHead(RwFreeList* list, RwFreeListBlock* block) {
+  block->rank = list->nextRank++;
+  rwLinkListAddLLLink(&list->blockList, &block->link);
+}
+
 void FreeAllBlocks(RwFreeList* list) {
+  _rwFreeListIndexDestroy(list);
   while (!rwLinkListEmpty(&list->blockList)) {
     RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList);
     rwLLLinkRemove(link);
@@ -104,7 +99,77 @@ void DestroyList(RwFreeList* list) {
   FreeRecord(list);
 }
 
+// The first block in list order with a clear entry, or null: through the
+// index when the list has one, else by walking the blocks.
+RwFreeListBlock* FirstOpenBlock(RwFreeList* list) {
+  if (list->index == nullptr && !HasOneBlock(list)) {
+    _rwFreeListIndexBuild(list, 0);  // without one the walk below still answers
+  }
+  if (list->index != nullptr) {
+    return _rwFreeListIndexFirstOpen(list);
+  }
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
+    RwFreeListBlock* block = BlockFromLink(link);
+    if (!BlockIsFull(list, block)) {
+      return block;
+    }
+  }
+  return nullptr;
+}
+
+// The block whose entry range holds the entry, or null.
+RwFreeListBlock* BlockHolding(RwFreeList* list, const void* entry) {
+  if (list->index != nullptr) {
+    return _rwFreeListIndexFind(list, entry);
+  }
+  const RwUInt8* target = static_cast<const RwUInt8*>(entry);
+  const size_t span = static_cast<size_t>(list->entriesPerBlock) * list->entrySize;
+  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
+    RwFreeListBlock* block = BlockFromLink(link);
+    const RwUInt8* first = BlockFirstEntry(list, block);
+    if (target >= first && target < first + span) {
+      return block;
+    }
+  }
+  return nullptr;
+}
+
+// Marks the block's first clear entry used (bytes in order, then 0x80
+// downwards) and returns it; the block has one.
+void* TakeEntry(RwFreeList* list, RwFreeListBlock* block) {
+  RwUInt8* bitmap = BlockBitmap(block);
+  for (RwUInt32 j = block->firstClear; j < list->bitmapBytes; j++) {
+    if (bitmap[j] == 0xFF) {
+      continue;
+    }
+    // The first clear bit from 0x80 down: the leading zeros of the inverted byte.
+    const RwUInt32 k = static_cast<RwUInt32>(__builtin_clz(~static_cast<RwUInt32>(bitmap[j]) & 0xFFu)) - 24;
+    const RwUInt32 index = 8 * j + k;
+    if (index >= list->entriesPerBlock) {
+      break;  // the bits past the last entry of the last byte
+    }
+    bitmap[j] = static_cast<RwUInt8>(bitmap[j] | (0x80u >> k));
+    block->firstClear = j;
+    block->used++;
+    if (list->index != nullptr && BlockIsFull(list, block)) {
+      _rwFreeListIndexSetOpen(list, block, FALSE);
+    }
+    return BlockFirstEntry(list, block) + static_cast<size_t>(index) * list->entrySize;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+size_t _rwFreeListBlockBytes(const RwFreeList* list) {
+  const size_t entries = static_cast<size_t>(list->entriesPerBlock);
+  if (list->entrySize != 0 && entries > (SIZE_MAX / 2) / list->entrySize) {
+    return 0;
+  }
+  return sizeof(RwFreeListBlock) + list->bitmapBytes + (list->alignment - 1) + entries * list->entrySize;
+}
 
 RwFreeList* RwFreeListCreate(RwUInt32 entrySize, RwUInt32 entriesPerBlock, RwUInt32 alignment) {
   return RwFreeListCreateAndPreallocate(entrySize, entriesPerBlock, alignment, 1, nullptr);
@@ -141,6 +206,8 @@ RwFreeList* RwFreeListCreateAndPreallocate(RwUInt32 entrySize, RwUInt32 entriesP
   list->bitmapBytes = (entriesPerBlock + 7) / 8;
   list->alignment = alignment;
   list->flags = flags;
+  list->nextRank = 0;
+  list->index = nullptr;
   rwLinkListInitialize(&list->blockList);
   rwLLLinkInitialize(&list->chainLink);
 
@@ -151,7 +218,7 @@ RwFreeList* RwFreeListCreateAndPreallocate(RwUInt32 entrySize, RwUInt32 entriesP
       FreeRecord(list);
       return nullptr;
     }
-    rwLinkListAddLLLink(&list->blockList, &block->link);
+    LinkAtHead(list, block);
   }
 
   rwLinkListAddLLLink(&sFreeListChain, &list->chainLink);
@@ -164,64 +231,60 @@ RwBool RwFreeListDestroy(RwFreeList* list) {
 }
 
 void* RwFreeListAlloc(RwFreeList* list) {
-  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
-  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
-    RwFreeListBlock* block = BlockFromLink(link);
-    RwUInt8* bitmap = BlockBitmap(block);
-    for (RwUInt32 j = 0; j < list->bitmapBytes; j++) {
-      if (bitmap[j] == 0xFF) {
-        continue;
-      }
-      for (RwUInt32 k = 0; k < 8; k++) {
-        const RwUInt32 index = 8 * j + k;
-        if (index >= list->entriesPerBlock) {
-          break;
-        }
-        const RwUInt8 bit = static_cast<RwUInt8>(0x80u >> k);
-        if ((bitmap[j] & bit) == 0) {
-          bitmap[j] |= bit;
-          return BlockFirstEntry(list, block) + static_cast<size_t>(index) * list->entrySize;
-        }
-      }
-    }
+  RwFreeListBlock* open = FirstOpenBlock(list);
+  if (open != nullptr) {
+    return TakeEntry(list, open);
   }
 
-  // Every block is full: grow by one block at the head.
+  // Every block is full: grow by one block at the head. A list that cannot
+  // index its blocks still works, walking them.
   RwFreeListBlock* block = BlockCreate(list);
   if (block == nullptr) {
     return nullptr;
   }
-  rwLinkListAddLLLink(&list->blockList, &block->link);
-  BlockBitmap(block)[0] = 0x80;
-  return BlockFirstEntry(list, block);
+  const RwBool hadBlocks = !rwLinkListEmpty(&list->blockList);
+  LinkAtHead(list, block);
+  if (_rwFreeListIndexHasRoom(list)) {
+    _rwFreeListIndexAddBlock(list, block);
+  } else if (hadBlocks) {
+    _rwFreeListIndexBuild(list, 1);
+  }
+  return TakeEntry(list, block);
 }
 
 RwFreeList* RwFreeListFree(RwFreeList* list, void* entry) {
-  const RwUInt8* target = static_cast<const RwUInt8*>(entry);
-  const size_t span = static_cast<size_t>(list->entriesPerBlock) * list->entrySize;
-  RwLLLink* const end = rwLinkListGetTerminator(&list->blockList);
-  for (RwLLLink* link = rwLinkListGetFirstLLLink(&list->blockList); link != end; link = link->next) {
-    RwFreeListBlock* block = BlockFromLink(link);
-    const RwUInt8* first = BlockFirstEntry(list, block);
-    if (target < first || target >= first + span) {
-      continue;
-    }
-    const size_t byteOffset = static_cast<size_t>(target - first);
-    if (byteOffset % list->entrySize != 0) {
-      return nullptr;  // not the start of an entry
-    }
-    const size_t index = byteOffset / list->entrySize;
-    RwUInt8* bitmap = BlockBitmap(block);
-    bitmap[index / 8] &= static_cast<RwUInt8>(~(0x80u >> (index % 8)));
-
-    const RwBool onlyBlock = list->blockList.link.next == list->blockList.link.prev;
-    if ((list->flags & kRwFreeListReleaseEmpty) && !onlyBlock && BlockIsEmpty(list, block)) {
-      rwLLLinkRemove(&block->link);
-      RwFree(block);
-    }
-    return list;
+  RwFreeListBlock* block = BlockHolding(list, entry);
+  if (block == nullptr) {
+    return nullptr;
   }
-  return nullptr;
+  const size_t byteOffset = static_cast<size_t>(static_cast<const RwUInt8*>(entry) - BlockFirstEntry(list, block));
+  if (byteOffset % list->entrySize != 0) {
+    return nullptr;  // not the start of an entry
+  }
+  const size_t index = byteOffset / list->entrySize;
+  RwUInt8* bitmap = BlockBitmap(block);
+  const RwUInt8 bit = static_cast<RwUInt8>(0x80u >> (index % 8));
+  const RwUInt32 byte = static_cast<RwUInt32>(index / 8);
+  if ((bitmap[byte] & bit) == 0) {
+    return list;  // already free
+  }
+  const RwBool wasFull = BlockIsFull(list, block);
+  bitmap[byte] &= static_cast<RwUInt8>(~bit);
+  block->used--;
+  if (byte < block->firstClear) {
+    block->firstClear = byte;
+  }
+
+  if ((list->flags & kRwFreeListReleaseEmpty) && block->used == 0 && !HasOneBlock(list)) {
+    if (list->index != nullptr) {
+      _rwFreeListIndexRemoveBlock(list, block);
+    }
+    rwLLLinkRemove(&block->link);
+    RwFree(block);
+  } else if (wasFull && list->index != nullptr) {
+    _rwFreeListIndexSetOpen(list, block, TRUE);
+  }
+  return list;
 }
 
 RwInt32 RwFreeListPurge(RwFreeList* list) {
@@ -233,17 +296,22 @@ RwInt32 RwFreeListPurge(RwFreeList* list) {
     RwLLLink* next = link->next;
     rwLLLinkRemove(link);
     if (rwLinkListEmpty(&list->blockList)) {
-      rwLinkListAddLLLink(&list->blockList, link);
+      LinkAtHead(list, BlockFromLink(link));
       break;
     }
     RwFreeListBlock* block = BlockFromLink(link);
-    if (!BlockIsEmpty(list, block)) {
-      rwLinkListAddLLLink(&list->blockList, link);
+    if (block->used != 0) {
+      LinkAtHead(list, block);
     } else {
       RwFree(block);
       released++;
     }
     link = next;
+  }
+  // The kept blocks have new ranks and the released ones are gone: the
+  // index is filled again in the room it has.
+  if (list->index != nullptr) {
+    _rwFreeListIndexBuild(list, 0);
   }
   return released * static_cast<RwInt32>(list->entrySize);
 }

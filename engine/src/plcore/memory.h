@@ -21,6 +21,9 @@ constexpr RwUInt32 kRwFreeListReleaseEmpty = 0x2;  // emptied blocks are release
 // Entries are aligned to at least this many bytes, whatever the caller asks.
 constexpr RwUInt32 kRwFreeListMinimumAlignment = 8;
 
+// The index that finds a list's blocks without walking them (memory.cpp).
+struct RwFreeListIndex;
+
 struct RwFreeList {
   RwUInt32 entrySize;  // requested size rounded up to the alignment
   RwUInt32 entriesPerBlock;
@@ -29,11 +32,19 @@ struct RwFreeList {
   RwLinkList blockList;  // RwFreeListBlock links, newest first
   RwUInt32 flags;
   RwLLLink chainLink;  // link in the engine's chain of free lists
+  // What keeps allocation and release O(1) amortised: ranks that give the
+  // block order without a walk, and an index of the blocks, made once the
+  // list has more than one block (without it, the blocks are walked).
+  RwUInt32 nextRank;  // the rank of the next block linked at the head
+  RwFreeListIndex* index;
 };
 
 // Head of one block; the used bitmap follows it, then the aligned entries.
 struct RwFreeListBlock {
   RwLLLink link;
+  RwUInt32 used;        // entries in use
+  RwUInt32 rank;        // higher than the rank of every block behind it
+  RwUInt32 firstClear;  // every bitmap byte before this one is full
 };
 
 typedef void (*RwFreeListCallBack)(void* entry, void* data);
@@ -57,10 +68,3 @@ void RwMemoryClose(void);
 
 // Frees a block that the engine's memory functions allocated; null is ignored.
 void EngineFree(void* block);
-
-// Free-list entry functions of the plain-allocation mode: one memory-function
-// call per entry, the list's blocks untouched.
-void* _rwFreeListAllocPlain(RwFreeList* list);
-RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry);
-// Whether lists created from now on preallocate their blocks (default on).
-void _rwFreeListSetPreallocation(RwBool preallocate);

@@ -7,8 +7,11 @@
 #include <climits>
 #include <cstring>
 
+#include "engine/src/engine_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/memory_internal.h"
+#include "engine/src/plcore/plugin_registry_internal.h"
 
 namespace {
 

@@ -89,8 +89,6 @@ const RwPluginRegistry* RwPluginRegistrySkipDataChunks(const RwPluginRegistry* r
 RwInt32 RwPluginRegistryGetSize(const RwPluginRegistry* registry, const void* object);
 const RwPluginRegistry* RwPluginRegistryInvokeRights(const RwPluginRegistry* registry, RwUInt32 pluginID, void* object,
                                                      RwUInt32 extraData);
-// The entry registered under pluginID, or null.
-RwPluginRegEntry* _rwPluginRegistryFindEntry(const RwPluginRegistry* registry, RwUInt32 pluginID);
 
 RwBool RwPluginRegistryOpen(void);
 RwBool RwPluginRegistryClose(void);

@@ -6,6 +6,7 @@
 
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/plugin_registry.h"
+#include "engine/src/plcore/plugin_registry_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {

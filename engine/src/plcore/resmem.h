@@ -46,7 +46,3 @@ RwBool RwResourcesFreeResEntry(RwResEntry* entry);
 // One presented frame: everything allocated so far becomes aged.
 void RwResourcesAgeEntries(void);
 RwBool RwResourcesEmptyArena(void);
-
-// Engine plugin constructor and destructor of the arena module.
-void* _rwResourcesOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwResourcesClose(void* instance, RwInt32 offset, RwInt32 size);

@@ -135,25 +135,6 @@ RwStream* SkipMemory(RwStream* stream, RwUInt32 offset) {
 
 }  // namespace
 
-RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes) {
-  return static_cast<RwUInt32>(bytes[0]) | static_cast<RwUInt32>(bytes[1]) << 8 |
-         static_cast<RwUInt32>(bytes[2]) << 16 | static_cast<RwUInt32>(bytes[3]) << 24;
-}
-
-RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes) {
-  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
-  RwInt32 value;
-  std::memcpy(&value, &bits, sizeof(value));
-  return value;
-}
-
-RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
-  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
-  RwReal value;
-  std::memcpy(&value, &bits, sizeof(value));
-  return value;
-}
-
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value) {
   bytes[0] = static_cast<RwUInt8>(value);
   bytes[1] = static_cast<RwUInt8>(value >> 8);

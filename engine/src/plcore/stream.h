@@ -3,6 +3,8 @@
 // followed by the body, which may hold further chunks.
 #pragma once
 
+#include <cstring>
+
 #include "engine/src/plcore/base_types.h"
 
 struct RwFreeList;
@@ -116,13 +118,23 @@ void* RwMemLittleEndian32(void* memory, RwUInt32 bytes);
 // Reads exactly length bytes; a short read records the read error and fails.
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
 
-// Little-endian fields of a chunk body held in a byte buffer.
-RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes);
-RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes);
-RwReal RwReadLittleEndianReal(const RwUInt8* bytes);
+// Little-endian fields of a chunk body held in a byte buffer; inline, as
+// readers take every field of every record through them.
+inline RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes) {
+  return static_cast<RwUInt32>(bytes[0]) | static_cast<RwUInt32>(bytes[1]) << 8 |
+         static_cast<RwUInt32>(bytes[2]) << 16 | static_cast<RwUInt32>(bytes[3]) << 24;
+}
+inline RwInt32 RwReadLittleEndianInt32(const RwUInt8* bytes) {
+  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+  RwInt32 value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
+inline RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
+  const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+  RwReal value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
 void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);
-
-// Engine plugin 0x404: the stream free list.
-void* _rwStreamModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwStreamModuleClose(void* instance, RwInt32 offset, RwInt32 size);

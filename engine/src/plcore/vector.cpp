@@ -99,8 +99,6 @@ RwReal RwInvSqrt(RwReal value) {
   return BitsFloat(gVectorModule->invSqrtTable[(c >> 12) & 0xFFF] + ((~c >> 1) & kExponentMask));
 }
 
-RwReal RwV3dDotProduct(const RwV3d* a, const RwV3d* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
-
 void RwV3dCrossProduct(RwV3d* out, const RwV3d* a, const RwV3d* b) {
   const RwV3d result = {a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x};
   *out = result;

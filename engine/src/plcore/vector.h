@@ -38,7 +38,7 @@ RwReal RwV3dLength(const RwV3d* in);
 RwReal RwV2dLength(const RwV2d* in);
 // Returns the length; a zero vector stays zero and records error 25.
 RwReal RwV3dNormalize(RwV3d* out, const RwV3d* in);
-RwReal RwV3dDotProduct(const RwV3d* a, const RwV3d* b);
+inline RwReal RwV3dDotProduct(const RwV3d* a, const RwV3d* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
 void RwV3dCrossProduct(RwV3d* out, const RwV3d* a, const RwV3d* b);
 void RwV3dAdd(RwV3d* out, const RwV3d* a, const RwV3d* b);
 void RwV3dSub(RwV3d* out, const RwV3d* a, const RwV3d* b);
@@ -49,7 +49,3 @@ RwV3d* RwV3dTransformPoints(RwV3d* out, const RwV3d* in, RwInt32 count, const Rw
 RwV3d* RwV3dTransformVectors(RwV3d* out, const RwV3d* in, RwInt32 count, const RwMatrix* matrix);
 // Null installs the portable routine.
 RwBool RwV3dSetTransformFunctions(RwV3dTransformFunction points, RwV3dTransformFunction vectors);
-
-// Engine plugin 0x401: builds and frees the square-root tables.
-void* _rwVectorOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* _rwVectorClose(void* instance, RwInt32 offset, RwInt32 size);

@@ -3,7 +3,7 @@
 // rows 0, 1 and 14 stay empty. Capitals and digits stand on rows 2 to 10,
 // lower case on rows 5 to 10 with ascenders from row 2 and descenders to
 // row 13. The picture is turned into the 15-byte rows at compile time.
-#include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/charse/charset_internal.h"
 
 namespace {
 

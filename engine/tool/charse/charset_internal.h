@@ -19,6 +19,11 @@ struct RtCharsetModule {
 
 extern RtCharsetModule _rtCharsetModule;
 
+// The 15 rows of glyph (code - 32); null outside the font.
+const RwUInt8* _rtCharsetFontGlyph(RwInt32 glyph);
+// The side of the square charset raster: 128.
+RwInt32 _rtCharsetRasterSize(void);
+
 // Draws quads (4 vertices and 6 indices each) textured with the charset, with
 // the render states the text needs, and puts the caller's states back.
 RwBool _rtCharsetDrawQuads(RtCharset* charset, RwIm2DVertex* vertices, RwUInt16* indices, RwInt32 quads);

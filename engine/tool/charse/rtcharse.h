@@ -46,8 +46,3 @@ RtCharset* RtCharsetGetDesc(RtCharset* charset, RtCharsetDesc* desc);
 // camera's raster; null when nothing of it lies on the raster.
 RtCharset* RtCharsetPrint(RtCharset* charset, const RwChar* string, RwInt32 x, RwInt32 y);
 RwBool RtCharsetDestroy(RtCharset* charset);
-
-// The 15 rows of glyph (code - 32); null outside the font.
-const RwUInt8* _rtCharsetFontGlyph(RwInt32 glyph);
-// The side of the square charset raster: 128.
-RwInt32 _rtCharsetRasterSize(void);

@@ -402,8 +402,7 @@ RwStream* WriteWord(RwStream* stream, RwInt32, const void* object, RwInt32 offse
 RwInt32 WordSize(const void*, RwInt32, RwInt32) { return 4; }
 
 TEST(CameraPluginTest, PluginDataTravelsWithTheChunk) {
-  static const RwDriverHooks hooks = {pipes_test::FakeDeviceRecordGet, nullptr};
-  _rwEngineSetDriverHooks(&hooks);
+  pipes_test::InstallFakeDriver();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 1u << 20));
   gPluginOffset = RwCameraRegisterPlugin(4, kTestPluginId, ConstructWord, nullptr, nullptr);
   ASSERT_GE(gPluginOffset, static_cast<RwInt32>(sizeof(RwCamera)));

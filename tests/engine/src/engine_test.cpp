@@ -153,13 +153,40 @@ TEST_F(EngineTest, OpenOutOfMemoryLeavesTheTemplateUntouched) {
 }
 
 TEST_F(EngineTest, OpenWithoutADriverFailsCleanly) {
-  const RwDriverHooks noDriver = {nullptr, nullptr};
-  _rwEngineSetDriverHooks(&noDriver);
+  const RwDriverHooks emptyTable = {nullptr, nullptr};
+  for (const RwDriverHooks* hooks : {&emptyTable, static_cast<const RwDriverHooks*>(nullptr)}) {
+    SCOPED_TRACE(hooks == nullptr ? "no table" : "empty table");
+    _rwEngineSetDriverHooks(hooks);
+    ASSERT_TRUE(RwEngineInit(nullptr, 0, 0));
+    EXPECT_FALSE(RwEngineOpen(&params_));
+    EXPECT_EQ(FakeEngineStatus(), kRwEngineStatusInitialised);
+    EXPECT_EQ(RwEngineInstance, &_rwEngineTemplate);
+    EXPECT_TRUE(RwEngineTerm());
+  }
+}
+
+TEST_F(EngineTest, InstalledModulesRegisterAtTheirPlaceInTheModuleOrder) {
+  // FakeDriverInstall installed the pipeline and immediate-mode 3D modules.
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 0));
-  EXPECT_FALSE(RwEngineOpen(&params_));
-  EXPECT_EQ(FakeEngineStatus(), kRwEngineStatusInitialised);
-  EXPECT_EQ(RwEngineInstance, &_rwEngineTemplate);
+  const RwUInt32 order[] = {kRwPluginIdTextureModule, kRwPluginIdPipelineModule, kRwPluginIdIm3DModule,
+                            kRwPluginIdResourcesModule};
+  RwInt32 previous = -1;
+  for (RwUInt32 id : order) {
+    SCOPED_TRACE(id);
+    const RwInt32 offset = RwEngineGetPluginOffset(id);
+    EXPECT_GT(offset, previous);
+    previous = offset;
+  }
+
+  // Slots are filled before init only, and only the modules above the core have one.
+  const RwEngineModule late = {8, kRwPluginIdPipelineModule, [](void* o, RwInt32, RwInt32) { return o; },
+                               [](void* o, RwInt32, RwInt32) { return o; }};
+  EXPECT_FALSE(_rwEngineInstallModule(&late));
   EXPECT_TRUE(RwEngineTerm());
+  RwEngineModule core = late;
+  core.pluginID = kRwPluginIdFrameModule;
+  EXPECT_FALSE(_rwEngineInstallModule(&core));
+  EXPECT_FALSE(_rwEngineInstallModule(nullptr));
 }
 
 TEST_F(EngineTest, DriverThatRefusesItsRecordFailsTheOpen) {
@@ -386,7 +413,7 @@ TEST_F(EngineTest, PlainAllocationModeAllocatesEntriesOneByOne) {
   ASSERT_TRUE(RwEngineStop());
   ASSERT_TRUE(RwEngineClose());
   ASSERT_TRUE(RwEngineTerm());
-  EXPECT_EQ(CountingMemoryState().mallocs, CountingMemoryState().frees);
+  EXPECT_EQ(CountingMemoryLiveBlocks(), 0);
 }
 
 TEST_F(EngineTest, TermReleasesEverythingInit) {
@@ -397,7 +424,7 @@ TEST_F(EngineTest, TermReleasesEverythingInit) {
   ASSERT_TRUE(RwEngineClose());
   ASSERT_TRUE(RwEngineTerm());
   EXPECT_GT(CountingMemoryState().mallocs, 0);
-  EXPECT_EQ(CountingMemoryState().mallocs, CountingMemoryState().frees);
+  EXPECT_EQ(CountingMemoryLiveBlocks(), 0);
 }
 
 }  // namespace

@@ -91,21 +91,15 @@ TEST_F(ImageTest, AllocationRefusesSizesBeyondThirtyTwoBits) {
   RwImageDestroy(image);
 }
 
-// Blocks handed out by the counting memory functions and not yet taken back.
-int LiveBlocks() {
-  const CountingMemory& counts = CountingMemoryState();
-  return counts.mallocs + counts.callocs - counts.frees;
-}
-
 TEST(ImageMemoryTest, AllocatingPixelsAgainReleasesOnlyAnOwnedBlock) {
   CountingMemoryReset();
   ASSERT_TRUE(FakeImageEngineStart(0, CountingMemoryFunctions()));
   RwImage* image = RwImageCreate(4, 4, 8);
   ASSERT_NE(image, nullptr);
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
-  const int live = LiveBlocks();
+  const int live = CountingMemoryLiveBlocks();
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
-  EXPECT_EQ(LiveBlocks(), live);
+  EXPECT_EQ(CountingMemoryLiveBlocks(), live);
   EXPECT_EQ(image->palette, image->pixels + 4 * 4);
   // Pixels the image does not own are left to their owner.
   RwImageFreePixels(image);
@@ -113,7 +107,7 @@ TEST(ImageMemoryTest, AllocatingPixelsAgainReleasesOnlyAnOwnedBlock) {
   image->pixels = foreign;
   ASSERT_NE(RwImageAllocatePixels(image), nullptr);
   EXPECT_NE(image->pixels, foreign);
-  EXPECT_EQ(LiveBlocks(), live);
+  EXPECT_EQ(CountingMemoryLiveBlocks(), live);
   RwImageDestroy(image);
   FakeImageEngineStop();
 }

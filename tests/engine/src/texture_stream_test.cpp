@@ -282,7 +282,7 @@ TEST_F(TextureStreamTest, BadVersionsAndShortStructsAreRefused) {
   EXPECT_TRUE(gSwitches.empty());
 }
 
-TEST_F(TextureStreamTest, WideStringReadKeepsTheLowBytes) {
+TEST_F(TextureStreamTest, WideStringReadKeepsTheLowBytesAndTerminates) {
   ChunkBytes body;
   std::vector<uint8_t> wide;
   for (int i = 0; i < 150; ++i) {
@@ -297,7 +297,18 @@ TEST_F(TextureStreamTest, WideStringReadKeepsTheLowBytes) {
   for (int i = 0; i < 150; ++i) {
     ASSERT_EQ(text[i], 'a' + i % 26) << i;
   }
+  EXPECT_EQ(text[150], '\0');
   RwFree(text);
+
+  // Into a caller's buffer, and with a lone last byte, which is no character.
+  for (RwUInt32 length : {300u, 5u, 1u, 0u}) {
+    SCOPED_TRACE(length);
+    std::vector<RwChar> buffer(length > 0 ? length : 1, 'x');
+    stream = body.OpenRead();
+    ASSERT_EQ(RwStreamReadWideString(buffer.data(), stream, length), buffer.data());
+    RwStreamClose(stream, nullptr);
+    EXPECT_EQ(std::strlen(buffer.data()), length / 2);
+  }
   stream = body.OpenRead();
   EXPECT_EQ(RwStreamReadWideString(nullptr, stream, 302), nullptr) << "a short read frees its buffer";
   RwStreamClose(stream, nullptr);

@@ -22,6 +22,7 @@ class EngineStartTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     FakeDriverInstall();
+    SetDisplayDriverInstall(FakeDriverInstallHooks);
     GameInitialise();
   }
   void TearDown() override {
@@ -30,6 +31,7 @@ class EngineStartTest : public AppTest {
       CloseEngine();
     }
     FakeEngineShutdown();
+    SetDisplayDriverInstall(nullptr);
     FakeDriverUninstall();
     AppTest::TearDown();
   }

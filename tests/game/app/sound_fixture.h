@@ -44,9 +44,18 @@ class SoundTest : public StartedEngineTest {
 
   // Serves "data/media/<name>.wav" from the pack for each file given.
   void MountSounds(const std::vector<std::pair<std::string, WavWriter>>& sounds) {
-    PackWriter pack;
+    std::vector<std::pair<std::string, std::string>> files;
     for (const auto& sound : sounds) {
-      pack.Add("data/media/" + sound.first + ".wav", sound.second.Build());
+      files.push_back({"data/media/" + sound.first + ".wav", sound.second.Build()});
+    }
+    MountFiles(files);
+  }
+
+  // Serves each (path, bytes) from the pack.
+  void MountFiles(const std::vector<std::pair<std::string, std::string>>& files) {
+    PackWriter pack;
+    for (const auto& file : files) {
+      pack.Add(file.first, file.second);
     }
     ASSERT_TRUE(pack.WriteFile(mPackPath));
     cPakFile::MountDefault(mPackPath.c_str(), "");

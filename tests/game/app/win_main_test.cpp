@@ -52,6 +52,7 @@ class WinMainTest : public AppTest {
     WinTestSetClock(ReadClock, nullptr);
     WinTestSetSleepHook(SleepHook, nullptr);
     FakeDriverInstall();
+    SetDisplayDriverInstall(FakeDriverInstallHooks);
     ResetFrameTick();
   }
   void TearDown() override {
@@ -59,6 +60,7 @@ class WinMainTest : public AppTest {
     WinTestSetClock(nullptr, nullptr);
     WinTestSetArguments(-1, nullptr);
     FakeEngineShutdown();
+    SetDisplayDriverInstall(nullptr);
     FakeDriverUninstall();
     WinTestSetLockFolder(nullptr);
     AppTest::TearDown();
@@ -213,8 +215,7 @@ namespace {
 // driver: the window opens in the default full-screen mode or falls back,
 // frames tick, and closing the window brings everything down.
 TEST_F(WinMainTest, RunsOnTheDisplayDriver) {
-  FakeDriverUninstall();
-  ASSERT_NE(nullptr, RwD3D8DeviceRecordGet());
+  SetDisplayDriverInstall(nullptr);
   EXPECT_EQ(0, RunEntry({"tessarak"}));
   EXPECT_EQ(kIdlesBeforeClose, CountIdles());
   EXPECT_EQ(1u, CountEvents(kAppEventEngineTerminate));

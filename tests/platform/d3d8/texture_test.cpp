@@ -303,6 +303,32 @@ TEST_F(TextureTest, DxtLevelSizesAreWholeBlocks) {
   texture->Release();
 }
 
+TEST_F(TextureTest, LevelsNotWrittenWholeReadAsZeros) {
+  CreateDevice();
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device_->CreateTexture(8, 8, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  // Level 0 written whole, level 1 in one corner, level 2 never.
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int row = 0; row < 8; ++row) {
+    std::memset(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, 0x7F, 8 * 4);
+  }
+  texture->UnlockRect(0);
+  const RECT corner = {0, 0, 1, 1};
+  ASSERT_EQ(texture->LockRect(1, &locked, &corner, 0), D3D_OK);
+  std::memset(locked.pBits, 0xFF, 4);
+  texture->UnlockRect(1);
+
+  EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 0, 7, 7), 0x7F7F7F7Fu);
+  EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 1, 0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 1, 3, 3), 0u);
+  EXPECT_EQ(d3d8test::ReadGlTexel(texture, 0, 2, 1, 1), 0u);
+  ASSERT_EQ(texture->LockRect(2, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const uint8_t*>(locked.pBits)[locked.Pitch + 7], 0u);
+  texture->UnlockRect(2);
+  texture->Release();
+}
+
 TEST_F(TextureTest, CreationChecks) {
   CreateDevice();
   IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);

@@ -125,6 +125,11 @@ void* RwIm3DClose(void* instance, RwInt32, RwInt32) {
   return instance;
 }
 
+RwBool _rwIm3DModuleInstall(void) {
+  const RwEngineModule module = {kRwIm3DModuleDataSize, kRwPluginIdIm3DModule, RwIm3DOpen, RwIm3DClose};
+  return _rwEngineInstallModule(&module);
+}
+
 RwIm3DVertex* RwIm3DTransform(RwIm3DVertex* vertices, RwUInt32 numVertices, RwMatrix* matrix, RwUInt32 flags) {
   if (numVertices > kRwIm3DMaxVertices) {
     PipeError(kErrorTooManyVertices);

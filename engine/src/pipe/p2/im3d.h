@@ -76,10 +76,6 @@ const RwIm3DState* RwIm3DGetTransformState(void);
 RwNodeDefinition* RwNodeDefinitionGetImmInstance(void);
 RwNodeDefinition* RwNodeDefinitionGetD3D8SubmitNoLight(void);
 
-// Engine plugin 0x40A.
-void* RwIm3DOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwIm3DClose(void* instance, RwInt32 offset, RwInt32 size);
-
 // --- The submit node and its Direct3D 8 seam ---------------------------------
 
 // Direct3D 8 primitive types and vertex formats the submit uses.

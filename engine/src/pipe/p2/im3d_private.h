@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/src/pipe/p2/im3d.h"
+#include "engine/src/pipe/p2/im3d_internal.h"
 
 // Creates the shared index buffer through the installed device, if any.
 bool Im3DSubmitOpen();

@@ -72,6 +72,12 @@ void* RwPipelinePluginClose(void* instance, RwInt32, RwInt32) {
   return instance;
 }
 
+RwBool _rwPipelineModuleInstall(void) {
+  const RwEngineModule module = {kRwPipelineModuleDataSize, kRwPluginIdPipelineModule, RwPipelinePluginOpen,
+                                 RwPipelinePluginClose};
+  return _rwEngineInstallModule(&module);
+}
+
 RwBool RwPipelineModuleOpen() {
   if (gModuleOpen) {
     return false;

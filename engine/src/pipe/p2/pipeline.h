@@ -179,11 +179,6 @@ enum {
   rwPIPELINE_HEAP_SIZE = 4096,
 };
 
-// Module lifecycle (engine plugin constructor and destructor).
-void* RwPipelinePluginOpen(void* instance, RwInt32 offset, RwInt32 size);
-void* RwPipelinePluginClose(void* instance, RwInt32 offset, RwInt32 size);
-RwBool RwPipelineModuleOpen();
-RwBool RwPipelineModuleClose();
 RwPipelineGlobals* RwPipelineGetGlobals();
 
 // Pipelines and execution.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/src/pipe/p2/pipeline.h"
+#include "engine/src/pipe/p2/pipeline_internal.h"
 
 // Error codes of the pipeline module (reported with plugin id 1).
 enum : RwUInt32 {

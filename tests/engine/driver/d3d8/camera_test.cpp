@@ -3,6 +3,8 @@
 // textures drawn directly or copied back, and vertical sync switched.
 #include <algorithm>
 
+#include "engine/driver/d3d8/d3d8raster_internal.h"
+#include "engine/tool/charse/charset_internal.h"
 #include "tests/support/d3d8_camera_engine.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Cameras that render into textures: straight into a render-target texture,
 // or into the back buffer and copied into a texture that cannot be a target.
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "tests/support/d3d8_camera_engine.h"
 
 namespace {

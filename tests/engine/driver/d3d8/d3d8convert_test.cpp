@@ -3,6 +3,7 @@
 // format for an image, fitting and palette images.
 #include <vector>
 
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
 #include "tests/support/counting_memory.h"
 

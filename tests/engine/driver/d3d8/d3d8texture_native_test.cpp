@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "engine/driver/d3d8/d3d8texture_native_internal.h"
 #include "engine/driver/d3d8/dxt.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
 #include "tests/support/chunk_bytes.h"
@@ -390,6 +391,38 @@ TEST_F(NativeTextureTest, CorruptNativeChunksFailCleanly) {
   RwTexDictionary* dictionary = Read(WithHeader(TexDictionaryBody({good, good})));
   ASSERT_NE(dictionary, nullptr);
   RwTexDictionaryDestroy(dictionary);
+}
+
+TEST_F(NativeTextureTest, HugeDeclaredTexturesAreRefusedBeforeAnyTextureIsMade) {
+  StartNative();
+  struct Case {
+    const char* what;
+    RwUInt8 compression;
+    RwUInt8 depth;
+    RwUInt8 type;
+  };
+  // A DXT3 or DXT5 level of 65535 x 65535 is exactly 4 GiB: its size wraps
+  // to 0 in a 32-bit word, the very size its (empty) level announces.
+  const Case cases[] = {{"DXT3 camera texture", 3, 16, rwRASTERTYPECAMERATEXTURE},
+                        {"DXT5 texture", 5, 16, rwRASTERTYPETEXTURE},
+                        {"DXT1 texture", 1, 16, rwRASTERTYPETEXTURE},
+                        {"8888 texture", 0, 32, rwRASTERTYPETEXTURE}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NativeTextureDescription description;
+    description.width = 65535;
+    description.height = 65535;
+    description.compression = c.compression;
+    description.depth = c.depth;
+    description.type = c.type;
+    description.levelBytes = {Bytes()};
+    const Bytes file = WithHeader(TexDictionaryBody({description}));
+    EXPECT_EQ(file.size(), 168u);
+    Record();
+    EXPECT_EQ(Read(file), nullptr);
+    EXPECT_EQ(Calls("CreateTexture"), 0u);
+    TakeError();
+  }
 }
 
 TEST_F(NativeTextureTest, NamesWithoutTerminatorsAreTerminated) {

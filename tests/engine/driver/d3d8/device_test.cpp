@@ -188,9 +188,11 @@ TEST_F(DeviceTest, OpenFailsWithoutDirect3DAndLeavesTheEngineInitialised) {
   EXPECT_FALSE(RwD3D8VideoModeListBuild());
 }
 
-TEST_F(DeviceTest, InstalledDriverHooksStillReplaceTheLinkedDriver) {
+TEST_F(DeviceTest, TheLastDriverInstalledBeforeInitIsTheOneUsed) {
   FakeDriverInstall();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 4194304));
+  // Once the engine is initialised its driver stays.
+  EXPECT_FALSE(RwD3D8DriverInstall());
   RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
   ASSERT_TRUE(RwEngineOpen(&params));
   ASSERT_TRUE(RwEngineStart());

@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "engine/tool/charse/charset_internal.h"
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/win/win32.h"
 #include "platform/win/win_testing.h"
@@ -47,6 +48,7 @@ class FirstFrameTest : public ::testing::Test {
     window_ = CreateWindowExA(0, kClassName, "first frame", WS_OVERLAPPEDWINDOW, 0, 0, rect.right - rect.left,
                               rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(RwD3D8DriverInstall());
     ShowWindow(window_, SW_SHOW);
   }
 

@@ -9,6 +9,7 @@
 
 #include "engine/driver/d3d8/d3d8convert.h"
 #include "engine/driver/d3d8/d3d8raster.h"
+#include "engine/driver/d3d8/d3d8raster_internal.h"
 #include "tests/support/d3d8_engine_window.h"
 #include "tests/support/forwarding_direct3d.h"
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "engine/src/plcore/file_functions_internal.h"
 #include "tests/support/started_engine.h"
 
 namespace {

@@ -2,7 +2,9 @@
 // default memory functions and EngineFree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -117,6 +119,111 @@ TEST_F(FreeListTest, SteadyCreateAndDestroyNeverReachTheMemoryFunctions) {
   EXPECT_EQ(CountingMemoryState().mallocAttempts, before.mallocAttempts);
   EXPECT_EQ(CountingMemoryState().frees, before.frees);
   RwFreeListDestroy(list);
+}
+
+// The list as the block walk sees it: blocks head first, each with its used
+// entries. Predicts every allocation, release and purge the list makes.
+class FreeListModel {
+ public:
+  explicit FreeListModel(RwFreeList* list) : list_(list) {}
+
+  void Alloc() {
+    void* entry = RwFreeListAlloc(list_);
+    ASSERT_NE(entry, nullptr);
+    for (Block& block : blocks_) {
+      for (size_t i = 0; i < block.used.size(); i++) {
+        if (!block.used[i]) {
+          ASSERT_EQ(entry, block.first + i * list_->entrySize) << "the first clear entry in walk order";
+          block.used[i] = true;
+          return;
+        }
+      }
+    }
+    // Every block full: a new one at the head hands out its first entry.
+    Block block = {FirstBlock(list_), nullptr, std::vector<bool>(list_->entriesPerBlock, false)};
+    block.first = static_cast<RwUInt8*>(entry);
+    block.used[0] = true;
+    for (const Block& known : blocks_) {
+      ASSERT_NE(known.block, block.block) << "a new block is linked at the head";
+    }
+    blocks_.insert(blocks_.begin(), block);
+  }
+
+  void Free(size_t pick) {
+    std::vector<std::pair<size_t, size_t>> used;
+    for (size_t b = 0; b < blocks_.size(); b++) {
+      for (size_t i = 0; i < blocks_[b].used.size(); i++) {
+        if (blocks_[b].used[i]) used.emplace_back(b, i);
+      }
+    }
+    if (used.empty()) return;
+    const auto [b, i] = used[pick % used.size()];
+    ASSERT_EQ(RwFreeListFree(list_, blocks_[b].first + i * list_->entrySize), list_);
+    blocks_[b].used[i] = false;
+    if (blocks_.size() > 1 && std::none_of(blocks_[b].used.begin(), blocks_[b].used.end(), [](bool u) { return u; })) {
+      blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+    }
+  }
+
+  void Purge() {
+    RwFreeListPurge(list_);
+    const std::vector<Block> walk = blocks_;
+    for (const Block& block : walk) {
+      auto at = std::find_if(blocks_.begin(), blocks_.end(), [&](const Block& b) { return b.block == block.block; });
+      blocks_.erase(at);
+      const bool keep = std::any_of(block.used.begin(), block.used.end(), [](bool u) { return u; });
+      if (blocks_.empty() || keep) {
+        blocks_.insert(blocks_.begin(), block);
+        if (blocks_.size() == 1 && !keep) break;
+      }
+    }
+  }
+
+  // The list's blocks are the model's, in the model's order.
+  void Check() const {
+    std::vector<RwFreeListBlock*> listed;
+    for (RwLLLink* link = rwLinkListGetFirstLLLink(&list_->blockList);
+         link != rwLinkListGetTerminator(&list_->blockList); link = link->next) {
+      listed.push_back(rwLLLinkGetData(link, RwFreeListBlock, link));
+    }
+    ASSERT_EQ(listed.size(), blocks_.size());
+    for (size_t b = 0; b < listed.size(); b++) {
+      ASSERT_EQ(listed[b], blocks_[b].block) << b;
+    }
+  }
+
+ private:
+  struct Block {
+    RwFreeListBlock* block;
+    RwUInt8* first;
+    std::vector<bool> used;
+  };
+  RwFreeList* list_;
+  std::vector<Block> blocks_;
+};
+
+TEST_F(FreeListTest, ManyBlocksHandOutWhatTheBlockWalkWould) {
+  for (RwUInt32 perBlock : {1u, 3u, 20u}) {
+    SCOPED_TRACE(perBlock);
+    RwFreeList* list = RwFreeListCreateAndPreallocate(24, perBlock, 8, 0, nullptr);
+    ASSERT_NE(list, nullptr);
+    FreeListModel model(list);
+    std::mt19937 random(perBlock);
+    for (int step = 0; step < 6000 && !HasFatalFailure(); step++) {
+      // Phases that grow, shrink and churn the list, and a purge now and then.
+      const int phase = (step / 500) % 3;
+      const unsigned roll = random() % 100;
+      if (roll == 0) {
+        model.Purge();
+      } else if (roll < (phase == 0 ? 75u : phase == 1 ? 25u : 50u)) {
+        model.Alloc();
+      } else {
+        model.Free(random());
+      }
+      model.Check();
+    }
+    RwFreeListDestroy(list);
+  }
 }
 
 TEST_F(FreeListTest, FreeRefusesForeignAndMisplacedPointers) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/tool/charse/charset_internal.h"
 #include "tests/support/d3d8_camera_engine.h"
 
 namespace {

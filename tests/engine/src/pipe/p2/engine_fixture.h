@@ -9,6 +9,8 @@
 
 #include "engine/engine.h"
 #include "engine/src/engine_internal.h"
+#include "engine/src/pipe/p2/im3d_internal.h"
+#include "engine/src/pipe/p2/pipeline_internal.h"
 #include "tests/support/error_record.h"
 
 namespace pipes_test {
@@ -75,13 +77,21 @@ inline RwBool FakeSystem(RwInt32 request, void* out, void*, RwInt32 inNumber) {
 
 inline RwDevice* FakeDeviceRecordGet() { return FakeDevice(); }
 
+// Makes the fake device the engine's driver, with the pipeline and
+// immediate-mode 3D modules; call before RwEngineInit.
+inline void InstallFakeDriver() {
+  static const RwDriverHooks hooks = {FakeDeviceRecordGet, nullptr};
+  _rwEngineSetDriverHooks(&hooks);
+  _rwPipelineModuleInstall();
+  _rwIm3DModuleInstall();
+}
+
 // Opens and starts an engine for each test and takes it down afterwards.
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Log() = DriverLog();
-    static const RwDriverHooks hooks = {FakeDeviceRecordGet, nullptr};
-    _rwEngineSetDriverHooks(&hooks);
+    InstallFakeDriver();
     ASSERT_TRUE(RwEngineInit(nullptr, 0, 4u << 20));
     static int window = 0;
     RwEngineOpenParams params = {&window};

@@ -326,8 +326,7 @@ TEST(Im3DOpenTest, EngineStartFailsWhenTheIndexBufferCannotBeMade) {
   gSubmit = FakeSubmitDevice();
   gSubmit.failIndexBuffer = true;
   RwIm3DSetSubmitDevice(&kDevice);
-  static const RwDriverHooks hooks = {pipes_test::FakeDeviceRecordGet, nullptr};
-  _rwEngineSetDriverHooks(&hooks);
+  pipes_test::InstallFakeDriver();
   ASSERT_TRUE(RwEngineInit(nullptr, 0, 1u << 20));
   static int window = 0;
   RwEngineOpenParams params = {&window};

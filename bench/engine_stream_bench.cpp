@@ -1,0 +1,213 @@
+// Costs of the engine's stream readers against the bytes they read: frame
+// lists (parsed, and the frames destroyed again) and texture dictionaries,
+// each beside a plain copy of the same bytes for scale.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+#include "platform/win/window_internal.h"
+
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 64;
+constexpr RwInt32 kFrameCount = 16384;
+constexpr RwInt32 kTextureEdge = 256;
+constexpr RwInt32 kTextureCount = 16;
+
+// The engine started on the Direct3D 8 driver over a hidden window.
+class StartedEngine {
+ public:
+  bool Start() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    window_.sdlWindow = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window_.sdlWindow == nullptr) return false;
+    RwEngineOpenParams params = {&window_};
+    if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4194304) || !RwEngineOpen(&params)) return false;
+    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
+    return started_;
+  }
+
+  ~StartedEngine() {
+    if (started_) RwEngineStop();
+    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusOpened) RwEngineClose();
+    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusInitialised) RwEngineTerm();
+    if (window_.sdlWindow != nullptr) SDL_DestroyWindow(window_.sdlWindow);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+ private:
+  HWND__ window_;
+  bool started_ = false;
+};
+
+// Runs write on a memory stream and returns what it wrote.
+template <typename Write>
+std::vector<RwUInt8> WriteToMemory(Write write) {
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  std::vector<RwUInt8> bytes;
+  if (stream == nullptr) return bytes;
+  const bool ok = write(stream);
+  RwMemory memory = {nullptr, 0};
+  RwStreamClose(stream, &memory);
+  if (ok) bytes.assign(memory.start, memory.start + memory.length);
+  EngineFree(memory.start);
+  return bytes;
+}
+
+// A frame list chunk of kFrameCount frames: a tree four wide, as skeletons
+// and level hierarchies branch, each frame turned and moved a little.
+std::vector<RwUInt8> FrameListBytes() {
+  std::vector<RwFrame*> frames;
+  frames.reserve(kFrameCount);
+  for (RwInt32 i = 0; i < kFrameCount; i++) {
+    RwFrame* frame = RwFrameCreate();
+    const RwV3d axis = {0.0f, 1.0f, 0.0f};
+    const RwV3d step = {RwReal(i % 7), 1.0f, 0.5f};
+    RwFrameRotate(frame, &axis, RwReal(i % 360), 0);
+    RwFrameTranslate(frame, &step, 1);
+    if (i > 0) RwFrameAddChild(frames[size_t(i - 1) / 4], frame);
+    frames.push_back(frame);
+  }
+  RwFrameList list;
+  std::vector<RwUInt8> bytes;
+  if (RwFrameListInitialize(&list, frames[0]) != nullptr) {
+    bytes = WriteToMemory([&](RwStream* stream) { return RwFrameListStreamWrite(&list, stream) != nullptr; });
+    RwFrameListDeinitialize(&list);
+  }
+  RwFrameDestroyHierarchy(frames[0]);
+  return bytes;
+}
+
+// Reads the frame list chunk; the caller owns the frames of the result.
+bool ReadFrameList(std::vector<RwUInt8>& bytes, RwFrameList* list) {
+  RwMemory memory = {bytes.data(), RwUInt32(bytes.size())};
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+  const bool ok = stream != nullptr && RwStreamFindChunk(stream, kRwChunkFrameList, nullptr, nullptr) &&
+                  RwFrameListStreamRead(stream, list) != nullptr;
+  RwStreamClose(stream, nullptr);
+  return ok;
+}
+
+void DestroyFrameList(RwFrameList* list) {
+  RwFrameDestroyHierarchy(list->frames[0]);
+  RwFrameListDeinitialize(list);
+}
+
+void BM_FrameListRead(benchmark::State& state) {
+  StartedEngine engine;
+  if (!engine.Start()) {
+    state.SkipWithError("no engine on the Direct3D stand-in");
+    return;
+  }
+  std::vector<RwUInt8> bytes = FrameListBytes();
+  for (auto _ : state) {
+    RwFrameList list;
+    if (!ReadFrameList(bytes, &list)) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    state.PauseTiming();
+    DestroyFrameList(&list);
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+  state.SetItemsProcessed(int64_t(state.iterations()) * kFrameCount);
+}
+BENCHMARK(BM_FrameListRead)->Unit(benchmark::kMillisecond);
+
+// The frames of a read list destroyed, as a level or model is unloaded.
+void BM_FrameHierarchyDestroy(benchmark::State& state) {
+  StartedEngine engine;
+  if (!engine.Start()) {
+    state.SkipWithError("no engine on the Direct3D stand-in");
+    return;
+  }
+  std::vector<RwUInt8> bytes = FrameListBytes();
+  for (auto _ : state) {
+    state.PauseTiming();
+    RwFrameList list;
+    if (!ReadFrameList(bytes, &list)) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    state.ResumeTiming();
+    DestroyFrameList(&list);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * kFrameCount);
+}
+BENCHMARK(BM_FrameHierarchyDestroy)->Unit(benchmark::kMillisecond);
+
+// A texture dictionary of kTextureCount mip-mapped 32-bit textures, written
+// by the engine from rasters filled through locks.
+std::vector<RwUInt8> TexDictionaryBytes() {
+  RwTexDictionary* dictionary = RwTexDictionaryCreate();
+  for (RwInt32 t = 0; t < kTextureCount; t++) {
+    RwRaster* raster =
+        RwRasterCreate(kTextureEdge, kTextureEdge, 32, rwRASTERTYPETEXTURE | rwRASTERFORMAT8888 | rwRASTERFORMATMIPMAP);
+    if (raster == nullptr) break;
+    for (RwInt32 level = 0; level < RwRasterGetNumLevels(raster); level++) {
+      RwUInt8* pixels = RwRasterLock(raster, RwUInt8(level), rwRASTERLOCKWRITE);
+      if (pixels == nullptr) continue;
+      std::memset(pixels, 0x40 + t, size_t(raster->stride) * size_t(raster->height));
+      RwRasterUnlock(raster);
+    }
+    RwTexture* texture = RwTextureCreate(raster);
+    char name[16];
+    std::snprintf(name, sizeof(name), "texture%d", int(t));
+    RwTextureSetName(texture, name);
+    RwTexDictionaryAddTexture(dictionary, texture);
+  }
+  std::vector<RwUInt8> bytes =
+      WriteToMemory([&](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream) != nullptr; });
+  RwTexDictionaryDestroy(dictionary);
+  return bytes;
+}
+
+void BM_TexDictionaryRead(benchmark::State& state) {
+  StartedEngine engine;
+  if (!engine.Start()) {
+    state.SkipWithError("no engine on the Direct3D stand-in");
+    return;
+  }
+  std::vector<RwUInt8> bytes = TexDictionaryBytes();
+  for (auto _ : state) {
+    RwMemory memory = {bytes.data(), RwUInt32(bytes.size())};
+    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+    RwTexDictionary* dictionary = nullptr;
+    if (stream != nullptr && RwStreamFindChunk(stream, kRwChunkTexDictionary, nullptr, nullptr)) {
+      dictionary = RwTexDictionaryStreamRead(stream);
+    }
+    RwStreamClose(stream, nullptr);
+    if (dictionary == nullptr) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    state.PauseTiming();
+    RwTexDictionaryDestroy(dictionary);
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+BENCHMARK(BM_TexDictionaryRead)->Unit(benchmark::kMillisecond);
+
+// A plain copy of as many bytes, the floor any reader of them stands on.
+void BM_MemoryCopy(benchmark::State& state) {
+  const size_t size = size_t(state.range(0));
+  std::vector<RwUInt8> from(size, 0x5A);
+  std::vector<RwUInt8> to(size);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), size);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+BENCHMARK(BM_MemoryCopy)->Arg(kFrameCount * 56)->Arg(kTextureCount* kTextureEdge* kTextureEdge * 4 * 4 / 3);
+
+}  // namespace

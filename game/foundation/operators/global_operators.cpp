@@ -1,0 +1,19 @@
+// The global allocation operators of every program that uses the game, over
+// the game's allocation (game/foundation/memory.h). Built as objects that each
+// such program links directly, never picked from an archive: a run-time
+// library linked earlier (the sanitizers') defines these operators too, and
+// would otherwise be taken instead.
+#include <new>
+
+#include "game/foundation/memory.h"
+
+void* operator new(size_t size) { return GameAllocate(size); }
+void* operator new[](size_t size) { return GameAllocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return GameTryAllocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return GameTryAllocate(size); }
+void operator delete(void* block) noexcept { GameRelease(block); }
+void operator delete[](void* block) noexcept { GameRelease(block); }
+void operator delete(void* block, size_t) noexcept { GameRelease(block); }
+void operator delete[](void* block, size_t) noexcept { GameRelease(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { GameRelease(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { GameRelease(block); }
