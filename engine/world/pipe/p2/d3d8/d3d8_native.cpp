@@ -263,11 +263,13 @@ RwBool ReadVertices(RwStream* stream, RpD3D8InstanceData* record, RwBool pooled)
 RwBool GetRecords(const RwUInt8* body, RwResEntry* entry, const NativeOwner& owner, RwUInt64 bytesLeft) {
   RpD3D8InstanceDataHeader* header = RpD3D8InstanceDataGetHeader(entry);
   RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(entry);
-  header->serialNumber = static_cast<RwUInt16>(GetUInt16(body));
-  header->numMeshes = static_cast<RwUInt16>(GetUInt16(body + 2));
-  if (header->numMeshes != owner.meshHeader->numMeshes) {
+  // The block has room for the owner's meshes: a count that differs is
+  // refused before the header claims it.
+  if (GetUInt16(body + 2) != owner.meshHeader->numMeshes) {
     return FALSE;
   }
+  header->serialNumber = static_cast<RwUInt16>(GetUInt16(body));
+  header->numMeshes = owner.meshHeader->numMeshes;
   RwUInt64 needed = 0;
   for (RwUInt32 m = 0; m < header->numMeshes; m++) {
     if (!GetRecord(body + BodySize(m), &records[m], owner)) {
