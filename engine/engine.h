@@ -51,6 +51,7 @@
 // Direct3D 8 pipelines of the world module.
 #include "engine/world/pipe/p2/d3d8/d3d8_all_in_one.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_native.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 // Plugins.

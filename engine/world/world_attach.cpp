@@ -6,6 +6,7 @@
 #include "engine/world/light.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/world_internal.h"
 
 namespace {
@@ -35,7 +36,7 @@ RwBool RpWorldPluginAttach(void) {
   if (!registered) {
     return FALSE;
   }
-  // The bin mesh stream on geometries; world sectors get theirs with the
-  // world-object extensions.
-  return _rpGeometryBinMeshPluginAttach();
+  // The bin mesh stream on geometries (world sectors get theirs with the
+  // world-object extensions), then the Direct3D 8 light extension last.
+  return _rpGeometryBinMeshPluginAttach() && RpD3D8WorldPluginAttach();
 }
