@@ -22,7 +22,6 @@ constexpr RwUInt32 kIndexSize = sizeof(RwUInt16);
 // Indices are copied through a block of this many at a time.
 constexpr RwUInt32 kIndexBatch = 256;
 constexpr DWORD kPoolLock = D3DLOCK_NOSYSLOCK;
-constexpr DWORD kDynamicLock = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
 
 // Offsets of a record's fields on disk.
 enum RecordField : RwUInt32 {
@@ -47,7 +46,6 @@ struct NativeOwner {
   RwResEntry** slot;
   const RpMaterialList* materials;
   const RpMeshHeader* meshHeader;
-  RwBool pooled;  // vertices in the shared pools (else dynamic buffers)
 };
 
 RwUInt32 BodySize(RwUInt32 numMeshes) { return kRpNativeDataBodyHeaderSize + kRpNativeDataRecordSize * numMeshes; }
@@ -230,26 +228,17 @@ RwBool ReadIndices(RwStream* stream, RpD3D8InstanceData* record) {
   return read;
 }
 
-RwBool ReadVertices(RwStream* stream, RpD3D8InstanceData* record, RwBool pooled) {
+RwBool ReadVertices(RwStream* stream, RpD3D8InstanceData* record) {
   const RwUInt32 bytes = static_cast<RwUInt32>(VertexBytes(*record));
   if (bytes == 0) {
     return TRUE;
   }
-  record->managed = pooled ? 1 : 0;
-  if (pooled) {
-    if (!RpD3D8VertexBufferManagerCreate(record->vertexShader, bytes, &record->vertexBuffer, &record->baseIndex)) {
-      return FALSE;
-    }
-  } else {
-    record->baseIndex = 0;
-    if (!RwD3D8DynamicVertexBufferCreate(record->vertexShader, bytes, &record->vertexBuffer)) {
-      return FALSE;
-    }
+  record->managed = 1;
+  if (!RpD3D8VertexBufferManagerCreate(record->vertexShader, bytes, &record->vertexBuffer, &record->baseIndex)) {
+    return FALSE;
   }
   BYTE* locked = nullptr;
-  if (record->vertexBuffer == nullptr ||
-      FAILED(record->vertexBuffer->Lock(record->baseIndex * record->stride, bytes, &locked,
-                                        pooled ? kPoolLock : kDynamicLock)) ||
+  if (FAILED(record->vertexBuffer->Lock(record->baseIndex * record->stride, bytes, &locked, kPoolLock)) ||
       locked == nullptr) {
     return FALSE;
   }
@@ -327,7 +316,7 @@ RwBool NativeRead(RwStream* stream, const NativeOwner& owner) {
   RwFree(body);
   RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(entry);
   for (RwUInt32 m = 0; m < numMeshes && read; m++) {
-    read = ReadIndices(stream, &records[m]) && ReadVertices(stream, &records[m], owner.pooled);
+    read = ReadIndices(stream, &records[m]) && ReadVertices(stream, &records[m]);
   }
   if (!read) {
     RwResourcesFreeResEntry(entry);
@@ -348,8 +337,10 @@ RpGeometry* RpD3D8GeometryNativeRead(RwStream* stream, RpGeometry* geometry) {
   if (geometry->mesh == nullptr) {
     return nullptr;
   }
-  const NativeOwner owner = {geometry, &geometry->repEntry, &geometry->matList, geometry->mesh,
-                             geometry->numMorphTargets < 2};
+  // Always in the pools, whatever the morph targets: a native geometry has
+  // no vertices to write again, and dynamic buffers are emptied by a device
+  // Reset.
+  const NativeOwner owner = {geometry, &geometry->repEntry, &geometry->matList, geometry->mesh};
   return NativeRead(stream, owner) ? geometry : nullptr;
 }
 
