@@ -123,6 +123,7 @@ RwResEntry* RpD3D8InstanceDataCreate(void* object, void* owner, RwResEntry** own
   std::memset(header, 0, size);
   header->serialNumber = meshHeader->serialNum;
   header->numMeshes = static_cast<RwUInt16>(numMeshes);
+  header->resetCount = RwD3D8GetResetCount();
 
   const RwBool unindexed = (meshHeader->flags & kRpMeshHeaderUnindexed) != 0;
   const RwUInt32 primType = D3DPrimitiveType(RpMeshHeaderGetPrimitiveType(meshHeader));

@@ -36,7 +36,9 @@ struct RpD3D8InstanceData {
 struct RpD3D8InstanceDataHeader {
   RwUInt16 serialNumber;
   RwUInt16 numMeshes;
-  RwUInt32 reserved;  // keeps the records behind it aligned
+  // The device's Reset count (RwD3D8GetResetCount) when the vertices were
+  // last written: a Reset since has emptied the dynamic buffers.
+  RwUInt32 resetCount;
 };
 
 static_assert(sizeof(RpD3D8InstanceDataHeader) % alignof(RpD3D8InstanceData) == 0,
@@ -44,6 +46,9 @@ static_assert(sizeof(RpD3D8InstanceDataHeader) % alignof(RpD3D8InstanceData) == 
 
 // Meshes drawn without indices: consecutive runs of the owner's vertices.
 constexpr RwUInt32 kRpMeshHeaderUnindexed = 0x100;
+// Geometry (or world) flag: the instance data is made in engine memory, kept
+// until its owner goes, and never drawn.
+constexpr RwUInt32 kRpGeometryPersistentInstance = 0x02000000;
 
 inline RpD3D8InstanceDataHeader* RpD3D8InstanceDataGetHeader(RwResEntry* entry) {
   return static_cast<RpD3D8InstanceDataHeader*>(RwResEntryGetData(entry));
