@@ -3,6 +3,7 @@
 #include "engine/world/world_attach.h"
 
 #include "engine/src/engine_lifecycle.h"
+#include "engine/world/clump.h"
 #include "engine/world/light.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
@@ -21,6 +22,7 @@ struct EngineModule {
 constexpr EngineModule kEngineModules[] = {
     {kRpPluginIdMaterialModule, kRpMaterialModuleDataSize, _rpMaterialOpen, _rpMaterialClose},
     {kRpPluginIdMeshModule, kRpMeshModuleDataSize, _rpMeshOpen, _rpMeshClose},
+    {kRpPluginIdClumpModule, kRpClumpModuleDataSize, _rpClumpOpen, _rpClumpClose},
     {kRpPluginIdLightModule, kRpLightModuleDataSize, _rpLightOpen, _rpLightClose},
 };
 
@@ -37,6 +39,7 @@ RwBool RpWorldPluginAttach(void) {
     return FALSE;
   }
   // The bin mesh stream on geometries (world sectors get theirs with the
-  // world-object extensions), then the Direct3D 8 light extension last.
-  return _rpGeometryBinMeshPluginAttach() && RpD3D8WorldPluginAttach();
+  // world-object extensions), the clump link on lights and cameras, then the
+  // Direct3D 8 light extension last.
+  return _rpGeometryBinMeshPluginAttach() && _rpClumpLinkPluginAttach() && RpD3D8WorldPluginAttach();
 }

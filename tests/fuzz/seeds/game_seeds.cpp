@@ -1,8 +1,10 @@
 // Seeds of the game's fuzz targets: command lines, property files of both
-// kinds and packs built by the pack writer.
+// kinds, packs built by the pack writer and locator files by the locator
+// writer.
 #include <string>
 
 #include "tests/fuzz/seeds/seed_corpus.h"
+#include "tests/support/locator_writer.h"
 #include "tests/support/pack_writer.h"
 
 TK_FUZZ_SEEDS(game_command_line_fuzz) {
@@ -39,4 +41,38 @@ TK_FUZZ_SEEDS(game_pack_fuzz) {
   lines.AddEntry(unterminated);
   seeds.Add("lines_and_long_name.pak", lines.Build());
   seeds.Add("empty.pak", PackWriter().Build());
+}
+
+TK_FUZZ_SEEDS(game_locator_fuzz) {
+  LocatorWriter objects;
+  objects.headerValue = 3;
+  objects.headerText = "objects";
+  objects.Add("door01", "", 1.0f, 0.0f, -2.0f).Add("camera_east", "[door01, lever2]", 4.5f, 3.0f, 0.25f);
+  LocatorWriterEntry turned;
+  turned.name = "lever2";
+  turned.data = "FF8000FF8000";
+  turned.right[0] = 0.0f;
+  turned.right[2] = 1.0f;
+  turned.at[0] = -1.0f;
+  turned.at[2] = 0.0f;
+  objects.AddEntry(turned);
+  seeds.Add("objects.xrf", objects.Build());
+
+  LocatorWriter waypoints;
+  waypoints.Add("wp1", "", 0.0f, 0.0f, 0.0f).AddForeignChunk(0x1234, {1, 2, 3, 4}).Add("wp12", "", 5.0f, 0.0f, 5.0f);
+  seeds.Add("waypoints_with_foreign_chunk.xrf", waypoints.Build());
+
+  LocatorWriter empty;
+  empty.headerValue = 0;
+  seeds.Add("header_only.xrf", empty.Build());
+
+  LocatorWriter lengths;
+  LocatorWriterEntry longName;
+  longName.name = std::string(31, 'n');
+  longName.data = std::string(600, 'd');
+  LocatorWriterEntry lying;
+  lying.name = "liar";
+  lying.dataLengthOverride = 0x7FFFFFFF;
+  lengths.AddEntry(longName).AddEntry(lying);
+  seeds.Add("long_and_lying_lengths.xrf", lengths.Build());
 }
