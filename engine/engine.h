@@ -52,10 +52,12 @@
 #include "engine/world/world_attach.h"
 // Direct3D 8 pipelines of the world module.
 #include "engine/world/pipe/p2/d3d8/d3d8_all_in_one.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_atomic_pipeline.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_native.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/pipe/p2/d3d8/world_pipe.h"
 // Plugins.
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"

@@ -9,6 +9,8 @@
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/frame.h"
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/world/atomic.h"
+#include "engine/world/geometry.h"
 #include "engine/world/light.h"
 
 namespace {
@@ -245,4 +247,12 @@ RwBool RpD3D8LightsFinish(RwBool anyApplied) {
   sLights.previous = current;
   sLights.current->count = 0;
   return RwD3D8SetRenderState(D3DRS_LIGHTING, TRUE);
+}
+
+void RpD3D8AtomicLightingCallBack(void* object) {
+  const RpAtomic* atomic = static_cast<const RpAtomic*>(object);
+  // Lights reach atomics only through a world: without one the atomic is
+  // drawn unlit.
+  (void)atomic;
+  RpD3D8LightsFinish(FALSE);
 }

@@ -40,3 +40,8 @@ void RpD3D8LightApplyDirectional(RpLight* light);
 // (at most the device's maximum), and switches lighting on; with none
 // applied, switches lighting off and touches no light.
 RwBool RpD3D8LightsFinish(RwBool anyApplied);
+
+// The lighting callback of the atomic pipeline: a lit geometry in a world
+// takes the world's global lights and the local lights of the sectors it
+// touches that reach its bounding sphere.
+void RpD3D8AtomicLightingCallBack(void* atomic);

@@ -86,15 +86,15 @@ class WorldPipeTest : public CameraDriverTest {
     }
     geometries_.clear();
     materials_.clear();
-    RpD3D8VertexBufferManagerClose();
+    RpWorldPipeClose();
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
       EXPECT_EQ(LiveBlocks(), startBlocks_ + cacheBlocks_) << "engine blocks left behind";
     }
     CameraDriverTest::TearDown();
   }
 
-  // Init with counting memory, the world module, open, windowed, start, and
-  // a camera.
+  // Init with counting memory, the world module, open, windowed, start, a
+  // camera, and the world pipelines opened.
   void Start(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full) {
     d3d8test::SetCapsProfile(profile);
     CountingMemoryReset();
@@ -109,10 +109,10 @@ class WorldPipeTest : public CameraDriverTest {
     TakeError();
     // Opened once before counting: the engine keeps what its free lists
     // share (grown with the first lists made) until it stops.
-    ASSERT_TRUE(RpD3D8VertexBufferManagerOpen());
-    RpD3D8VertexBufferManagerClose();
+    ASSERT_TRUE(RpWorldPipeOpen());
+    RpWorldPipeClose();
     startBlocks_ = LiveBlocks();
-    ASSERT_TRUE(RpD3D8VertexBufferManagerOpen());
+    ASSERT_TRUE(RpWorldPipeOpen());
   }
 
   static int LiveBlocks() { return CountingMemoryLiveBlocks(); }

@@ -1,0 +1,465 @@
+// The atomic all-in-one pipeline on clumps built in code: instance data kept
+// with the geometry (or the morphing atomic) and refreshed or rebuilt as the
+// geometry changes, the vertex layout, compaction, persistent instancing, and
+// the pictures: lit faces against hand-computed shades, a texture's pattern,
+// black mode and a morph halfway, again after a lost device, under both the
+// full and the software-vertex-processing profiles.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
+
+namespace pipe_test {
+namespace {
+
+constexpr RwRGBA kClear = {40, 80, 120, 255};
+constexpr uint32_t kClearPixel = 0x285078;
+constexpr int kCentreX = 80;  // of the 160 x 120 frame
+constexpr int kCentreY = 60;
+// One pixel step of the read-back may differ from the computed shade.
+constexpr int kTolerance = 3;
+
+// Lights the tests' lighting callback applies, as a world would.
+std::vector<RpLight*>& TestLights() {
+  static std::vector<RpLight*> lights;
+  return lights;
+}
+
+void ApplyTestLights(void*) {
+  RwBool any = FALSE;
+  for (RpLight* light : TestLights()) {
+    if (RpLightGetType(light) == rpLIGHTDIRECTIONAL) {
+      RpD3D8LightApplyDirectional(light);
+      any = TRUE;
+    } else {
+      any = RpD3D8LightApplyLocal(light) || any;
+    }
+  }
+  const D3DCOLORVALUE noAmbient = {0.0f, 0.0f, 0.0f, 1.0f};
+  RwD3D8SetAmbientLightColor(&noAmbient);
+  RwD3D8SetRenderState(D3DRS_AMBIENT, any ? 0xFFFFFFFF : 0);
+  RpD3D8LightsFinish(any);
+}
+
+::testing::AssertionResult ShadeNear(uint32_t actual, int red, int green, int blue) {
+  const int got[3] = {int(actual >> 16) & 0xFF, int(actual >> 8) & 0xFF, int(actual) & 0xFF};
+  const int want[3] = {red, green, blue};
+  for (int i = 0; i < 3; i++) {
+    if (std::abs(got[i] - want[i]) > kTolerance) {
+      return ::testing::AssertionFailure() << "pixel (" << got[0] << ", " << got[1] << ", " << got[2]
+                                           << "), wanted about (" << red << ", " << green << ", " << blue << ")";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class AtomicPipelineTest : public WorldPipeTest {
+ protected:
+  void TearDown() override {
+    for (RpClump* clump : clumps_) {
+      RpClumpDestroy(clump);
+    }
+    clumps_.clear();
+    ClearLights();
+    if (texture_ != nullptr) {
+      RwTextureDestroy(texture_);
+      texture_ = nullptr;
+    }
+    WorldPipeTest::TearDown();
+  }
+
+  static RpD3D8AllInOnePrivateData* Callbacks() {
+    RwPipeline* pipeline = RwPipelineGetGlobals()->d3d8AtomicAllInOnePipeline;
+    RwPipelineNode* node = RwPipelineFindNodeByName(pipeline, "nodeD3D8AtomicAllInOne.csl", nullptr, nullptr);
+    return node != nullptr ? static_cast<RpD3D8AllInOnePrivateData*>(node->privateData) : nullptr;
+  }
+
+  // The world pipelines opened with the tests' lighting callback.
+  void StartAtomics(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full) {
+    Start(profile);
+    ASSERT_NE(Callbacks(), nullptr);
+    Callbacks()->lightingCallBack = ApplyTestLights;
+  }
+
+  // A clump of one atomic of the geometry on a frame at the origin.
+  RpAtomic* Atomic(RpGeometry* geometry) {
+    RpClump* clump = RpClumpCreate();
+    RwFrame* root = RwFrameCreate();
+    RwFrame* frame = RwFrameCreate();
+    RpAtomic* atomic = RpAtomicCreate();
+    if (clump == nullptr || root == nullptr || frame == nullptr || atomic == nullptr) {
+      return nullptr;
+    }
+    RpClumpSetFrame(clump, root);
+    RwFrameAddChild(root, frame);
+    RpAtomicSetFrame(atomic, frame);
+    RpAtomicSetGeometry(atomic, geometry, 0);
+    RpClumpAddAtomic(clump, atomic);
+    clumps_.push_back(clump);
+    return atomic;
+  }
+
+  // A square facing the camera 5 units ahead (normals towards it, texture
+  // coordinates across it), covering the frame's centre.
+  RpGeometry* Square(RwUInt32 flags, RpMaterial* material = nullptr, RwReal z = 5.0f) {
+    RpGeometry* geometry =
+        Geometry({{-2, 2, z}, {2, 2, z}, {-2, -2, z}, {2, -2, z}}, {0, 1, 2, 2, 1, 3}, flags, material);
+    if (geometry == nullptr) {
+      return nullptr;
+    }
+    const RwTexCoords coords[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    for (int i = 0; i < 4; i++) {
+      if (geometry->morphTarget[0].normals != nullptr) {
+        geometry->morphTarget[0].normals[i] = {0.0f, 0.0f, -1.0f};
+      }
+      if (geometry->texCoords[0] != nullptr) {
+        geometry->texCoords[0][i] = coords[i];
+      }
+      if (geometry->preLitLum != nullptr) {
+        geometry->preLitLum[i] = {10, 200, 30, 255};
+      }
+    }
+    return geometry;
+  }
+
+  static void ClearLights() {
+    for (RpLight* light : TestLights()) {
+      RwFrame* frame = RpLightGetFrame(light);
+      RpLightSetFrame(light, nullptr);
+      RwFrameDestroy(frame);
+      RpLightDestroy(light);
+    }
+    TestLights().clear();
+  }
+
+  // The driver keeps its record of sent lights until the engine stops.
+  RpLight* AddLight(RwInt32 type, RwRGBAReal color, RwV3d position = {0, 0, 0}) {
+    cacheBlocks_ = 1;
+    RpLight* light = RpLightCreate(type);
+    RwFrame* frame = RwFrameCreate();
+    RwFrameTranslate(frame, &position, kRwCombineReplace);
+    RpLightSetFrame(light, frame);
+    RpLightSetColor(light, &color);
+    RpLightSetRadius(light, 10.0f);
+    TestLights().push_back(light);
+    return light;
+  }
+
+  // A 2 x 2 texture: red, green / blue, white, sampled nearest.
+  RwTexture* Checker() {
+    RwRaster* raster = RwRasterCreate(2, 2, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT8888);
+    if (raster == nullptr) {
+      return nullptr;
+    }
+    RwUInt8* pixels = RwRasterLock(raster, 0, rwRASTERLOCKWRITE);
+    const RwUInt32 texels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    for (int y = 0; y < 2; y++) {
+      std::memcpy(pixels + y * raster->stride, &texels[2 * y], 8);
+    }
+    RwRasterUnlock(raster);
+    texture_ = RwTextureCreate(raster);
+    RwTextureSetFilterMode(texture_, kRwFilterNearest);
+    return texture_;
+  }
+
+  // One frame of the clumps made so far; false when the camera cannot begin.
+  bool Frame() {
+    RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
+    if (RwCameraBeginUpdate(camera_) == nullptr) {
+      return false;
+    }
+    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
+    bool drawn = true;
+    for (RpClump* clump : clumps_) {
+      drawn = RpClumpRender(clump) != nullptr && drawn;
+    }
+    RwCameraEndUpdate(camera_);
+    return drawn;
+  }
+
+  static uint32_t Centre() { return BackBufferPixel(kCentreX, kCentreY); }
+
+  std::vector<RpClump*> clumps_;
+  RwTexture* texture_ = nullptr;
+};
+
+TEST_F(AtomicPipelineTest, InstanceDataIsKeptRefreshedAndRebuiltAsTheGeometryChanges) {
+  StartAtomics();
+  RpGeometry* geometry = Square(rpGEOMETRYPRELIT);
+  RpAtomic* atomic = Atomic(geometry);
+  ASSERT_NE(atomic, nullptr);
+  Record();
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Calls("CreateIndexBuffer"), 1u);
+  ASSERT_NE(geometry->repEntry, nullptr);  // one morph target: with the geometry
+  EXPECT_EQ(atomic->repEntry, nullptr);
+  EXPECT_EQ(geometry->lockedSinceLastInst, 0);
+  RwResEntry* first = geometry->repEntry;
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Calls("CreateIndexBuffer"), 1u);
+  EXPECT_EQ(geometry->repEntry, first);
+
+  // Moved vertices are written again into the same range.
+  RpGeometryLock(geometry, rpGEOMETRYLOCKVERTICES);
+  geometry->morphTarget[0].verts[3].x = 2.5f;
+  RpGeometryUnlock(geometry);
+  d3d8test::ClearRecording(Device());
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Calls("CreateIndexBuffer"), 0u);
+  EXPECT_EQ(Calls("VertexBuffer::Lock"), 1u);
+  EXPECT_EQ(geometry->repEntry, first);
+  const std::vector<uint8_t> bytes = VertexBytes(RpD3D8InstanceDataGetRecords(first)[0]);
+  EXPECT_EQ(reinterpret_cast<const float*>(bytes.data())[3 * 4], 2.5f);  // vertex 3's x, 16-byte stride
+
+  // New triangles make a new mesh header: the data is built again.
+  RpGeometryLock(geometry, rpGEOMETRYLOCKPOLYGONS);
+  RpGeometryUnlock(geometry);
+  d3d8test::ClearRecording(Device());
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Calls("CreateIndexBuffer"), 1u);
+  EXPECT_EQ(RpD3D8InstanceDataGetHeader(geometry->repEntry)->serialNumber, geometry->mesh->serialNum);
+}
+
+TEST_F(AtomicPipelineTest, VertexLayoutFollowsTheGeometry) {
+  StartAtomics();
+  struct Case {
+    RwUInt32 flags;
+    RwUInt32 fvf;
+    RwUInt32 stride;
+  };
+  const Case cases[] = {
+      {0, D3DFVF_XYZ, 12},
+      {rpGEOMETRYNORMALS | rpGEOMETRYPRELIT | 0x00020000, 0x252, 44},
+      {rpGEOMETRYTEXTURED | rpGEOMETRYNORMALS, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    RpGeometry* geometry = Square(c.flags);
+    ASSERT_NE(Atomic(geometry), nullptr);
+    EXPECT_EQ(RpD3D8AtomicVertexFormat(geometry), c.fvf);
+    ASSERT_TRUE(Frame());
+    const RpD3D8InstanceData& record = RpD3D8InstanceDataGetRecords(geometry->repEntry)[0];
+    EXPECT_EQ(record.vertexShader, c.fvf);
+    EXPECT_EQ(record.stride, c.stride);
+  }
+}
+
+TEST_F(AtomicPipelineTest, MeshesKeepOnlyTheVerticesTheyUseInFirstUseOrder) {
+  StartAtomics();
+  std::vector<RwV3d> vertices = Row(20);
+  // Indices use 5 of the 15 vertices from 3 to 17.
+  RpGeometry* geometry = Geometry(vertices, {17, 3, 9, 3, 12, 6});
+  ASSERT_NE(Atomic(geometry), nullptr);
+  ASSERT_TRUE(Frame());
+  const RpD3D8InstanceData& record = RpD3D8InstanceDataGetRecords(geometry->repEntry)[0];
+  EXPECT_TRUE(record.remapped);
+  EXPECT_EQ(record.numVertices, 5u);
+  EXPECT_EQ(IndexBufferContents(record.indexBuffer, 6), (std::vector<RwUInt16>{0, 1, 2, 1, 3, 4}));
+  auto xs = [&record] {
+    const std::vector<uint8_t> bytes = VertexBytes(record);
+    std::vector<float> x;
+    for (size_t at = 0; at < bytes.size(); at += record.stride) {
+      x.push_back(*reinterpret_cast<const float*>(&bytes[at]));
+    }
+    return x;
+  };
+  EXPECT_EQ(xs(), (std::vector<float>{17, 3, 9, 12, 6}));
+  // Rewritten vertices go through the same numbering.
+  RpGeometryLock(geometry, rpGEOMETRYLOCKVERTICES);
+  geometry->morphTarget[0].verts[12].x = 42.0f;
+  RpGeometryUnlock(geometry);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(xs(), (std::vector<float>{17, 3, 9, 42, 6}));
+}
+
+TEST_F(AtomicPipelineTest, PersistentGeometryIsInstancedIntoEngineMemoryAndNotDrawn) {
+  StartAtomics();
+  RpGeometry* geometry = Square(0);
+  geometry->flags |= kRpGeometryPersistentInstance;
+  ASSERT_NE(Atomic(geometry), nullptr);
+  Record();
+  ASSERT_TRUE(Frame());
+  ASSERT_NE(geometry->repEntry, nullptr);
+  EXPECT_EQ(geometry->repEntry->link.next, nullptr);
+  EXPECT_EQ(Calls("DrawIndexedPrimitive"), 0u);
+  EXPECT_EQ(Centre(), kClearPixel);
+}
+
+TEST_F(AtomicPipelineTest, DefaultPipelineAndRenderCallBackCanBeReplaced) {
+  StartAtomics();
+  RwPipelineGlobals* globals = RwPipelineGetGlobals();
+  ASSERT_NE(globals->d3d8AtomicAllInOnePipeline, nullptr);
+  EXPECT_EQ(globals->defaultAtomicPipeline, globals->d3d8AtomicAllInOnePipeline);
+  EXPECT_EQ(globals->d3d8AtomicAllInOnePipeline->ownerTag, uint32_t(rwPIPELINE_OWNER_WORLD));
+  RwPipeline* other = RwPipelineCreate();
+  RpAtomicSetDefaultPipeline(other);
+  EXPECT_EQ(globals->defaultAtomicPipeline, other);
+  RpAtomicSetDefaultPipeline(nullptr);
+  EXPECT_EQ(globals->defaultAtomicPipeline, globals->d3d8AtomicAllInOnePipeline);
+  RwPipelineDestroy(other);
+
+  static int renders = 0;
+  renders = 0;
+  RwPipelineNode* node =
+      RwPipelineFindNodeByName(globals->d3d8AtomicAllInOnePipeline, "nodeD3D8AtomicAllInOne.csl", nullptr, nullptr);
+  ASSERT_EQ(RpD3D8AllInOneNodeSetRenderCallBack(node,
+                                                [](RwResEntry*, void*, RwUInt8 type, RwUInt32) {
+                                                  EXPECT_EQ(type, kRpD3D8ObjectAtomic);
+                                                  renders++;
+                                                }),
+            node);
+  ASSERT_NE(Atomic(Square(0)), nullptr);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(renders, 1);
+  EXPECT_EQ(Centre(), kClearPixel);
+}
+
+// The pictures, under each caps profile.
+class AtomicPictureTest : public AtomicPipelineTest, public ::testing::WithParamInterface<d3d8test::CapsProfile> {};
+
+TEST_P(AtomicPictureTest, LitFacesTakeTheShadesTheLightsGive) {
+  StartAtomics(GetParam());
+  const RwUInt32 lit = rpGEOMETRYNORMALS | rpGEOMETRYLIGHT;
+  RpAtomic* atomic = Atomic(Square(lit));
+  ASSERT_NE(atomic, nullptr);
+  // A directional light straight along the view: N.L = 1, so the shade is
+  // the light's colour.
+  AddLight(rpLIGHTDIRECTIONAL, {0.5f, 0.25f, 1.0f, 1.0f});
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(Centre(), 128, 64, 255));
+
+  // Modulated by an orange material.
+  RpGeometry* orange = Square(lit | rpGEOMETRYMODULATEMATERIALCOLOR, Material({200, 100, 50, 255}));
+  RpAtomicSetGeometry(atomic, orange, 0);
+  TestLights()[0]->color = {1.0f, 1.0f, 1.0f, 1.0f};
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(Centre(), 200, 100, 50));
+
+  // A white point light 2 units in front of the square, radius 10: at each
+  // corner (distance sqrt 12) attenuation 1 / (1 + 0.05 x 12) = 0.625 and
+  // N.L = 2 / sqrt 12, so 0.625 x 0.577 = 0.361 of full: 92.
+  RpAtomicSetGeometry(atomic, Square(lit), 0);
+  ClearLights();
+  AddLight(rpLIGHTPOINT, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 3.0f});
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(Centre(), 92, 92, 92));
+}
+
+TEST_P(AtomicPictureTest, TexturedUnlitAndPrelitAtomics) {
+  StartAtomics(GetParam());
+  // Unlit without colours: black.
+  RpAtomic* atomic = Atomic(Square(0));
+  ASSERT_NE(atomic, nullptr);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Centre(), 0x000000u);
+  EXPECT_EQ(BackBufferPixel(2, 2), kClearPixel);
+
+  // Pre-lit: the vertex colours.
+  RpAtomicSetGeometry(atomic, Square(rpGEOMETRYPRELIT), 0);
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(Centre(), 10, 200, 30));
+
+  // Textured and pre-lit white: the texture's four texels in the quarters.
+  RpMaterial* material = Material();
+  RpMaterialSetTexture(material, Checker());
+  RpGeometry* textured = Square(rpGEOMETRYTEXTURED | rpGEOMETRYPRELIT, material);
+  for (int i = 0; i < 4; i++) {
+    textured->preLitLum[i] = {255, 255, 255, 255};
+  }
+  RpAtomicSetGeometry(atomic, textured, 0);
+  ASSERT_TRUE(Frame());
+  // The camera looks along +z with +y up, so world +x is to the left.
+  const int dx = 12;
+  const int dy = 10;
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX + dx, kCentreY - dy), 255, 0, 0));
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX - dx, kCentreY - dy), 0, 255, 0));
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX + dx, kCentreY + dy), 0, 0, 255));
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX - dx, kCentreY + dy), 255, 255, 255));
+}
+
+TEST_P(AtomicPictureTest, MorphingAtomicsDrawTheBlendOfTheirTargets) {
+  StartAtomics(GetParam());
+  // Target 0 at world x -4..-2 (right of the centre on screen, 16 pixels a
+  // unit at this depth), target 1 at 2..4; halfway covers the centre.
+  RpGeometry* geometry = Square(rpGEOMETRYPRELIT);
+  ASSERT_EQ(RpGeometryAddMorphTargets(geometry, 1), 1);
+  for (int i = 0; i < 4; i++) {
+    RwV3d& left = geometry->morphTarget[0].verts[i];
+    left.x = left.x / 2.0f - 3.0f;
+    geometry->morphTarget[1].verts[i] = {left.x + 6.0f, left.y, left.z};
+  }
+  RpAtomic* atomic = Atomic(geometry);
+  ASSERT_NE(atomic, nullptr);
+  atomic->interpolator = {rpINTERPOLATORDIRTYINSTANCE, 0, 1, 1.0f, 1.0f, 0.0f};
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Centre(), kClearPixel);
+  ASSERT_NE(atomic->repEntry, nullptr);  // each morphing atomic has its own
+  EXPECT_EQ(geometry->repEntry, nullptr);
+  const RwBool pooled = GetParam() == d3d8test::CapsProfile::SoftwareVertexProcessing;
+  EXPECT_EQ(RpD3D8InstanceDataGetRecords(atomic->repEntry)[0].managed, pooled);
+
+  atomic->interpolator.position = 0.5f;
+  atomic->interpolator.flags |= rpINTERPOLATORDIRTYINSTANCE;
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(Centre(), 10, 200, 30));
+  EXPECT_EQ(atomic->interpolator.flags & rpINTERPOLATORDIRTYINSTANCE, 0);
+
+  // The end target alone, and equal targets (the start target's shape).
+  atomic->interpolator.position = 1.0f;
+  atomic->interpolator.flags |= rpINTERPOLATORDIRTYINSTANCE;
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Centre(), kClearPixel);
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX - 48, kCentreY), 10, 200, 30));
+  atomic->interpolator.endMorphTarget = 0;
+  atomic->interpolator.flags |= rpINTERPOLATORDIRTYINSTANCE;
+  ASSERT_TRUE(Frame());
+  EXPECT_TRUE(ShadeNear(BackBufferPixel(kCentreX + 48, kCentreY), 10, 200, 30));
+}
+
+TEST_P(AtomicPictureTest, TheSamePictureAfterTheDeviceIsLost) {
+  StartAtomics(GetParam());
+  RpMaterial* material = Material();
+  RpMaterialSetTexture(material, Checker());
+  ASSERT_NE(Atomic(Square(rpGEOMETRYTEXTURED | rpGEOMETRYPRELIT, material, 6.0f)), nullptr);
+  RpGeometry* morphing = Square(rpGEOMETRYPRELIT | rpGEOMETRYNORMALS | rpGEOMETRYLIGHT, nullptr, 5.0f);
+  ASSERT_EQ(RpGeometryAddMorphTargets(morphing, 1), 1);
+  for (int i = 0; i < 4; i++) {
+    morphing->morphTarget[0].verts[i].x /= 2.0f;
+    morphing->morphTarget[1].verts[i] = morphing->morphTarget[0].verts[i];
+    morphing->morphTarget[1].verts[i].y -= 2.0f;
+    morphing->morphTarget[1].normals[i] = {0.0f, 0.0f, -1.0f};
+  }
+  RpAtomic* atomic = Atomic(morphing);
+  atomic->interpolator = {rpINTERPOLATORDIRTYINSTANCE, 0, 1, 1.0f, 1.0f, 0.5f};
+  AddLight(rpLIGHTDIRECTIONAL, {0.5f, 0.5f, 0.5f, 1.0f});
+  // The second frame finds the morph unchanged.
+  ASSERT_TRUE(Frame());
+  ASSERT_TRUE(Frame());
+  ASSERT_EQ(atomic->interpolator.flags & rpINTERPOLATORDIRTYINSTANCE, 0);
+  std::vector<uint32_t> before;
+  for (int y = 0; y < kHeight; y += 6) {
+    for (int x = 0; x < kWidth; x += 6) {
+      before.push_back(BackBufferPixel(x, y));
+    }
+  }
+  d3d8test::InjectDeviceLoss(Device(), true);
+  EXPECT_EQ(RwRasterShowRaster(camera_->frameBuffer, &window_, 0), nullptr);
+  ASSERT_EQ(Device()->TestCooperativeLevel(), D3D_OK);
+  ASSERT_TRUE(Frame());
+  std::vector<uint32_t> after;
+  for (int y = 0; y < kHeight; y += 6) {
+    for (int x = 0; x < kWidth; x += 6) {
+      after.push_back(BackBufferPixel(x, y));
+    }
+  }
+  EXPECT_EQ(after, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, AtomicPictureTest,
+                         ::testing::Values(d3d8test::CapsProfile::Full,
+                                           d3d8test::CapsProfile::SoftwareVertexProcessing));
+
+}  // namespace
+}  // namespace pipe_test
