@@ -8,6 +8,7 @@
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/camera.h"
+#include "engine/world/atomic.h"
 #include "engine/world/geometry.h"
 #include "engine/world/material.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_all_in_one.h"
@@ -20,13 +21,16 @@ const RwRGBA kNoMaterialColor = {255, 255, 255, 255};
 const RwSurfaceProperties kNoMaterialSurface = {1.0f, 1.0f, 1.0f};
 
 // Whether the object lies wholly inside the current camera's frustum, so
-// that Direct3D need not clip it.
-RwBool FullyInsideFrustum(const void* object, RwUInt8 type) {
+// that Direct3D need not clip it: an atomic by its world bounding sphere.
+RwBool FullyInsideFrustum(void* object, RwUInt8 type) {
   const RwCamera* camera = RwCameraGetCurrentCamera();
   if (camera == nullptr || object == nullptr) {
     return FALSE;
   }
-  (void)type;
+  if (type == kRpD3D8ObjectAtomic) {
+    return RwD3D8CameraIsSphereFullyInsideFrustum(camera,
+                                                  RpAtomicGetWorldBoundingSphere(static_cast<RpAtomic*>(object)));
+  }
   return FALSE;
 }
 

@@ -109,6 +109,7 @@ class AtomicPipelineTest : public WorldPipeTest {
     if (geometry == nullptr) {
       return nullptr;
     }
+    geometry->morphTarget[0].boundingSphere = {{0.0f, 0.0f, z}, 2.9f};
     const RwTexCoords coords[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
     for (int i = 0; i < 4; i++) {
       if (geometry->morphTarget[0].normals != nullptr) {
@@ -272,6 +273,21 @@ TEST_F(AtomicPipelineTest, MeshesKeepOnlyTheVerticesTheyUseInFirstUseOrder) {
   RpGeometryUnlock(geometry);
   ASSERT_TRUE(Frame());
   EXPECT_EQ(xs(), (std::vector<float>{17, 3, 9, 42, 6}));
+}
+
+TEST_F(AtomicPipelineTest, ClippingIsOffOnlyForAtomicsWhollyInView) {
+  StartAtomics();
+  RpGeometry* geometry = Square(0);
+  RpAtomic* atomic = Atomic(geometry);
+  ASSERT_NE(atomic, nullptr);
+  Record();
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(LastSent(D3DRS_CLIPPING), 0u);
+  // Moved to the left edge of the view: partly outside.
+  const RwV3d aside = {-5.0f, 0.0f, 0.0f};
+  RwFrameTranslate(RpAtomicGetFrame(atomic), &aside, kRwCombineReplace);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(LastSent(D3DRS_CLIPPING), 1u);
 }
 
 TEST_F(AtomicPipelineTest, PersistentGeometryIsInstancedIntoEngineMemoryAndNotDrawn) {

@@ -28,17 +28,6 @@ class RenderCallBackTest : public WorldPipeTest {
     return true;
   }
 
-  // The value a render state had when the device last drew.
-  static uint64_t LastSent(D3DRENDERSTATETYPE state) {
-    uint64_t value = ~0ull;
-    for (const std::vector<uint64_t>& args : d3d8test::AllArgs(Device(), "SetRenderState")) {
-      if (args.size() >= 2 && args[0] == uint64_t(state)) {
-        value = args[1];
-      }
-    }
-    return value;
-  }
-
   static RwUInt32 State(D3DRENDERSTATETYPE state) {
     RwUInt32 value = 0;
     RwD3D8GetRenderState(state, &value);

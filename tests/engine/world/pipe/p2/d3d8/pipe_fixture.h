@@ -211,6 +211,18 @@ class WorldPipeTest : public CameraDriverTest {
     return bytes;
   }
 
+  // The value last sent to the device for a render state (all ones when
+  // none was sent while recording).
+  static uint64_t LastSent(D3DRENDERSTATETYPE state) {
+    uint64_t value = ~0ull;
+    for (const std::vector<uint64_t>& args : d3d8test::AllArgs(Device(), "SetRenderState")) {
+      if (args.size() >= 2 && args[0] == uint64_t(state)) {
+        value = args[1];
+      }
+    }
+    return value;
+  }
+
   std::vector<RpGeometry*> geometries_;
   std::vector<RpMaterial*> materials_;
   // Blocks the driver keeps until the engine stops (its record of sent
