@@ -15,13 +15,13 @@
 #include "engine/world/geometry.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_instance_internal.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 
 namespace {
 
 constexpr RwUInt32 kNoVertex = 0xFFFF;
-constexpr RwUInt32 kOpaqueWhite = 0xFFFFFFFF;
 constexpr DWORD kPoolLock = D3DLOCK_NOSYSLOCK;
 constexpr DWORD kDynamicLock = D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK;
 // Squared axis lengths within this band need no renormalised normals.
@@ -88,31 +88,6 @@ RwV3d Mix(const RwV3d* start, const RwV3d* end, RwUInt32 vertex, RwReal factor) 
   return {a.x + (b.x - a.x) * factor, a.y + (b.y - a.y) * factor, a.z + (b.z - a.z) * factor};
 }
 
-// A pre-lit colour as a Direct3D colour word, modulated by the material's
-// colour unless that is opaque white.
-RwUInt32 VertexColor(const RwRGBA& color, const RwRGBA* modulate) {
-  RwUInt32 red = color.red;
-  RwUInt32 green = color.green;
-  RwUInt32 blue = color.blue;
-  RwUInt32 alpha = color.alpha;
-  if (modulate != nullptr) {
-    red = ((modulate->red + 1u) * red) >> 8;
-    green = ((modulate->green + 1u) * green) >> 8;
-    blue = ((modulate->blue + 1u) * blue) >> 8;
-    alpha = ((modulate->alpha + 1u) * alpha) >> 8;
-  }
-  return alpha << 24 | red << 16 | green << 8 | blue;
-}
-
-const RwRGBA* Modulation(const RpGeometry* geometry, const RpMaterial* material) {
-  if ((geometry->flags & rpGEOMETRYMODULATEMATERIALCOLOR) == 0 || material == nullptr) {
-    return nullptr;
-  }
-  const RwRGBA& color = material->color;
-  const RwBool white = color.red == 255 && color.green == 255 && color.blue == 255 && color.alpha == 255;
-  return white ? nullptr : &color;
-}
-
 void Put(RwUInt8*& out, const void* value, size_t size) {
   std::memcpy(out, value, size);
   out += size;
@@ -124,7 +99,7 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
                      const VertexParts& parts, RwUInt8* memory) {
   const RwBool hasNormals = (geometry->flags & rpGEOMETRYNORMALS) != 0;
   const RwBool prelit = (geometry->flags & rpGEOMETRYPRELIT) != 0;
-  const RwRGBA* modulate = Modulation(geometry, record->material);
+  const RwRGBA* modulate = _rpD3D8ModulationColor(geometry->flags, record->material);
   const RwInt32 sets = geometry->numTexCoordSets;
   RwUInt32 alphaAnd = 0xFF;
   for (RwUInt32 i = 0; i < record->numVertices; i++) {
@@ -149,8 +124,9 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
     if (prelit) {
       if (parts.colors) {
         // Geometries flagged pre-lit without colours draw opaque white.
-        const RwUInt32 color =
-            geometry->preLitLum != nullptr ? VertexColor(geometry->preLitLum[vertex], modulate) : kOpaqueWhite;
+        const RwUInt32 color = geometry->preLitLum != nullptr
+                                   ? _rpD3D8VertexColor(geometry->preLitLum[vertex], modulate)
+                                   : kRpD3D8OpaqueWhite;
         alphaAnd &= color >> 24;
         Put(out, &color, sizeof color);
       } else {

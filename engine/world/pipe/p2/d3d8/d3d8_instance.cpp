@@ -8,7 +8,10 @@
 
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/src/plcore/engine_instance.h"
+#include "engine/world/geometry.h"
+#include "engine/world/material.h"
 #include "engine/world/mesh.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_instance_internal.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 
 namespace {
@@ -226,4 +229,27 @@ int RpD3D8TriangleCompare(const void* a, const void* b) {
     }
   }
   return 0;
+}
+
+const RwRGBA* _rpD3D8ModulationColor(RwUInt32 flags, const RpMaterial* material) {
+  if ((flags & rpGEOMETRYMODULATEMATERIALCOLOR) == 0 || material == nullptr) {
+    return nullptr;
+  }
+  const RwRGBA& color = material->color;
+  const RwBool white = color.red == 255 && color.green == 255 && color.blue == 255 && color.alpha == 255;
+  return white ? nullptr : &color;
+}
+
+RwUInt32 _rpD3D8VertexColor(const RwRGBA& color, const RwRGBA* modulate) {
+  RwUInt32 red = color.red;
+  RwUInt32 green = color.green;
+  RwUInt32 blue = color.blue;
+  RwUInt32 alpha = color.alpha;
+  if (modulate != nullptr) {
+    red = ((modulate->red + 1u) * red) >> 8;
+    green = ((modulate->green + 1u) * green) >> 8;
+    blue = ((modulate->blue + 1u) * blue) >> 8;
+    alpha = ((modulate->alpha + 1u) * alpha) >> 8;
+  }
+  return alpha << 24 | red << 16 | green << 8 | blue;
 }

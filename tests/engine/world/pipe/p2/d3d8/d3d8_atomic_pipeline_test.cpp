@@ -372,10 +372,15 @@ TEST_P(AtomicPictureTest, TexturedUnlitAndPrelitAtomics) {
   EXPECT_EQ(Centre(), 0x000000u);
   EXPECT_EQ(BackBufferPixel(2, 2), kClearPixel);
 
-  // Pre-lit: the vertex colours.
+  // Pre-lit: the vertex colours; flagged pre-lit without colours: white.
   RpAtomicSetGeometry(atomic, Square(rpGEOMETRYPRELIT), 0);
   ASSERT_TRUE(Frame());
   EXPECT_TRUE(ShadeNear(Centre(), 10, 200, 30));
+  RpGeometry* colourless = Square(rpGEOMETRYPRELIT);
+  colourless->preLitLum = nullptr;
+  RpAtomicSetGeometry(atomic, colourless, 0);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(Centre(), 0xFFFFFFu);
 
   // Textured and pre-lit white: the texture's four texels in the quarters.
   RpMaterial* material = Material();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/world/pipe/p2/d3d8/d3d8_instance_internal.h"
 #include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
 
 namespace pipe_test {
@@ -40,6 +41,21 @@ TEST(TriangleCompare, OrdersBySmallestThenMiddleThenLargestIndex) {
     const int result = RpD3D8TriangleCompare(c.a, c.b);
     EXPECT_EQ((result > 0) - (result < 0), c.sign);
   }
+}
+
+TEST(VertexColor, PacksAndModulatesByTheMaterialColour) {
+  const RwRGBA color = {255, 128, 0, 255};
+  EXPECT_EQ(_rpD3D8VertexColor(color, nullptr), 0xFFFF8000u);
+  // Each channel scaled by (material + 1) / 256.
+  const RwRGBA material = {127, 255, 0, 128};
+  EXPECT_EQ(_rpD3D8VertexColor(color, &material), 0x807F8000u);
+  RpMaterial white = {};
+  white.color = {255, 255, 255, 255};
+  EXPECT_EQ(_rpD3D8ModulationColor(rpGEOMETRYMODULATEMATERIALCOLOR, &white), nullptr);
+  RpMaterial grey = white;
+  grey.color.alpha = 254;
+  EXPECT_EQ(_rpD3D8ModulationColor(rpGEOMETRYMODULATEMATERIALCOLOR, &grey), &grey.color);
+  EXPECT_EQ(_rpD3D8ModulationColor(0, &grey), nullptr);
 }
 
 using InstanceDataTest = WorldPipeTest;
