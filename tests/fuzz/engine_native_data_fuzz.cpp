@@ -78,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RwStreamClose(stream, nullptr);
   }
   RpGeometryDestroy(geometry);
+  // The pools keep every buffer they made until they close: a fresh start
+  // for each input keeps the fuzzer's memory flat.
+  RpD3D8VertexBufferManagerOpen();
   RwErrorRecord error;
   RwErrorGet(&error);
   return 0;

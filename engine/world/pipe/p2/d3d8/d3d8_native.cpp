@@ -14,11 +14,14 @@
 #include "engine/world/mesh.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/world_internal.h"
 
 namespace {
 
 constexpr RwUInt32 kPlatformWordsSize = 8;  // platform id and S
 constexpr RwUInt32 kIndexSize = sizeof(RwUInt16);
+// A mesh's index bytes must fit a chunk length.
+constexpr RwUInt32 kMaxIndices = 0x7FFFFFFF / kIndexSize;
 // Indices are copied through a block of this many at a time.
 constexpr RwUInt32 kIndexBatch = 256;
 constexpr DWORD kPoolLock = D3DLOCK_NOSYSLOCK;
@@ -185,7 +188,7 @@ RwBool GetRecord(const RwUInt8* in, RpD3D8InstanceData* record, const NativeOwne
   // Vertex-shader handles mean nothing outside the device that made them.
   if ((record->vertexShader & 1) != 0 || record->stride == 0 ||
       record->stride != RpD3D8GetFVFVertexSize(record->vertexShader) || record->numVertices > kRpGeometryMaxVertices ||
-      record->primType < D3DPT_POINTLIST || record->primType > D3DPT_TRIANGLEFAN) {
+      record->numIndices > kMaxIndices || record->primType < D3DPT_POINTLIST || record->primType > D3DPT_TRIANGLEFAN) {
     return FALSE;
   }
   if (materialIndex == kRpNativeDataNoMaterial) {
@@ -199,51 +202,60 @@ RwBool GetRecord(const RwUInt8* in, RpD3D8InstanceData* record, const NativeOwne
 }
 
 // Reads a mesh's indices into a new index buffer; each must name a vertex
-// of the mesh's range.
+// of the mesh's range. The bytes are read before the buffer is made, so a
+// count that lies about the stream fails at the short read.
 RwBool ReadIndices(RwStream* stream, RpD3D8InstanceData* record) {
   if (record->unindexed || record->numIndices == 0) {
-    return record->unindexed || record->numIndices == 0;
+    return TRUE;
+  }
+  RwUInt8* bytes = _rpReadChunkBody(stream, record->numIndices * kIndexSize);
+  if (bytes == nullptr) {
+    return FALSE;
+  }
+  RwBool read = TRUE;
+  for (RwUInt32 i = 0; i < record->numIndices && read; i++) {
+    read = GetUInt16(bytes + i * kIndexSize) < record->numVertices;
   }
   IDirect3DIndexBuffer8* indexBuffer = nullptr;
-  if (!RwD3D8IndexBufferCreate(record->numIndices, &indexBuffer) || indexBuffer == nullptr) {
-    return FALSE;
-  }
-  record->indexBuffer = indexBuffer;
-  BYTE* locked = nullptr;
-  if (FAILED(indexBuffer->Lock(0, 0, &locked, 0)) || locked == nullptr) {
-    return FALSE;
-  }
-  RwUInt16* indices = reinterpret_cast<RwUInt16*>(locked);
-  RwUInt8 batch[kIndexBatch * kIndexSize];
-  RwBool read = TRUE;
-  for (RwUInt32 done = 0; done < record->numIndices && read; done += kIndexBatch) {
-    const RwUInt32 count = record->numIndices - done < kIndexBatch ? record->numIndices - done : kIndexBatch;
-    read = RwStreamRead(stream, batch, count * kIndexSize) == count * kIndexSize;
-    for (RwUInt32 i = 0; i < count && read; i++) {
-      indices[done + i] = static_cast<RwUInt16>(GetUInt16(batch + i * kIndexSize));
-      read = indices[done + i] < record->numVertices;
+  if (read && RwD3D8IndexBufferCreate(record->numIndices, &indexBuffer) && indexBuffer != nullptr) {
+    record->indexBuffer = indexBuffer;
+    BYTE* locked = nullptr;
+    read = SUCCEEDED(indexBuffer->Lock(0, 0, &locked, 0)) && locked != nullptr;
+    if (read) {
+      RwUInt16* indices = reinterpret_cast<RwUInt16*>(locked);
+      for (RwUInt32 i = 0; i < record->numIndices; i++) {
+        indices[i] = static_cast<RwUInt16>(GetUInt16(bytes + i * kIndexSize));
+      }
+      indexBuffer->Unlock();
     }
+  } else {
+    read = FALSE;
   }
-  indexBuffer->Unlock();
+  RwFree(bytes);
   return read;
 }
 
+// Reads a mesh's vertices into a pool range, the bytes first as above.
 RwBool ReadVertices(RwStream* stream, RpD3D8InstanceData* record) {
-  const RwUInt32 bytes = static_cast<RwUInt32>(VertexBytes(*record));
-  if (bytes == 0) {
+  const RwUInt32 size = static_cast<RwUInt32>(VertexBytes(*record));
+  if (size == 0) {
     return TRUE;
   }
+  RwUInt8* bytes = _rpReadChunkBody(stream, size);
+  if (bytes == nullptr) {
+    return FALSE;
+  }
   record->managed = 1;
-  if (!RpD3D8VertexBufferManagerCreate(record->vertexShader, bytes, &record->vertexBuffer, &record->baseIndex)) {
-    return FALSE;
-  }
   BYTE* locked = nullptr;
-  if (FAILED(record->vertexBuffer->Lock(record->baseIndex * record->stride, bytes, &locked, kPoolLock)) ||
-      locked == nullptr) {
-    return FALSE;
+  const RwBool read =
+      RpD3D8VertexBufferManagerCreate(record->vertexShader, size, &record->vertexBuffer, &record->baseIndex) &&
+      SUCCEEDED(record->vertexBuffer->Lock(record->baseIndex * record->stride, size, &locked, kPoolLock)) &&
+      locked != nullptr;
+  if (read) {
+    std::memcpy(locked, bytes, size);
+    record->vertexBuffer->Unlock();
   }
-  const RwBool read = RwStreamRead(stream, locked, bytes) == bytes;
-  record->vertexBuffer->Unlock();
+  RwFree(bytes);
   return read;
 }
 
