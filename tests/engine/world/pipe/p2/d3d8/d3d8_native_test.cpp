@@ -178,6 +178,13 @@ TEST_F(NativeDataTest, RefusesDataThatDisagreesWithItselfOrItsOwner) {
       {"index", [](NativeGeometryDescription& d) { d.meshes[0].indices[4] = 4; }, 0, 0},
       {"vertices", [](NativeGeometryDescription& d) { d.meshes[0].numVertices = 0x10001; }, 0, 0},
       {"truncated", [](NativeGeometryDescription&) {}, 10, 0},
+      // A length and an index count that claim far more than the stream has.
+      {"index count past the stream",
+       [](NativeGeometryDescription& d) {
+         d.meshes[0].numIndices = 0x3FFFFFFF;
+         d.lengthSlack = 0x7FFF0000;
+       },
+       0, 0},
       {"version", [](NativeGeometryDescription& d) { d.stamp = 0x30F; }, 0, kRwErrBadChunkVersion},
   };
   RpGeometry* geometry = NativeGeometry({6});
