@@ -365,12 +365,19 @@ TEST_P(AtomicPictureTest, LitFacesTakeTheShadesTheLightsGive) {
 
 TEST_P(AtomicPictureTest, TexturedUnlitAndPrelitAtomics) {
   StartAtomics(GetParam());
-  // Unlit without colours: black.
+  // Unlit without colours: black, through states put back afterwards.
   RpAtomic* atomic = Atomic(Square(0));
   ASSERT_NE(atomic, nullptr);
+  Record();
   ASSERT_TRUE(Frame());
   EXPECT_EQ(Centre(), 0x000000u);
   EXPECT_EQ(BackBufferPixel(2, 2), kClearPixel);
+  EXPECT_EQ(LastSent(D3DRS_TEXTUREFACTOR), 0xFF000000u);
+  RwUInt32 value = 0;
+  RwD3D8GetRenderState(D3DRS_SHADEMODE, &value);
+  EXPECT_EQ(value, uint32_t(D3DSHADE_GOURAUD));
+  RwD3D8GetTextureStageState(0, D3DTSS_COLORARG2, &value);
+  EXPECT_EQ(value, uint32_t(D3DTA_DIFFUSE));
 
   // Pre-lit: the vertex colours; flagged pre-lit without colours: white.
   RpAtomicSetGeometry(atomic, Square(rpGEOMETRYPRELIT), 0);

@@ -116,31 +116,6 @@ TEST_F(InstanceDataTest, StripsAreNotSortedAndUnindexedMeshesRunOn) {
   EXPECT_TRUE(records[1].unindexed);
 }
 
-TEST_F(InstanceDataTest, PersistentDataLivesOutsideTheArenaUntilItsOwnerFreesIt) {
-  Start();
-  RpGeometry* geometry = Geometry(Row(4), {0, 1, 2, 2, 1, 3});
-  ASSERT_NE(geometry, nullptr);
-  RwResEntry* entry = Instance(geometry, TRUE);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->link.next, nullptr);
-  EXPECT_EQ(geometry->repEntry, entry);
-  EXPECT_EQ(entry->size, static_cast<RwInt32>(RpD3D8InstanceDataSize(1)));
-  EXPECT_EQ(entry->destroyNotify, RpD3D8InstanceDataDestroy);
-  // An emptied arena leaves it alone.
-  RwResourcesEmptyArena();
-  EXPECT_EQ(geometry->repEntry, entry);
-  const RpD3D8InstanceData record = RpD3D8InstanceDataGetRecords(entry)[0];
-  RwResourcesFreeResEntry(entry);
-  EXPECT_EQ(geometry->repEntry, nullptr);
-  // Its range went back to the pool.
-  IDirect3DVertexBuffer8* buffer = nullptr;
-  RwUInt32 base = 99;
-  ASSERT_TRUE(RpD3D8VertexBufferManagerCreate(kPlainFvf, record.stride * record.numVertices, &buffer, &base));
-  EXPECT_EQ(buffer, record.vertexBuffer);
-  EXPECT_EQ(base, 0u);
-  RpD3D8VertexBufferManagerDestroy(kPlainFvf, record.stride * record.numVertices, buffer, base);
-}
-
 TEST_F(InstanceDataTest, FailedCallbackLeavesNothingBehind) {
   Start();
   RpGeometry* geometry = Geometry(Row(9), {0, 1, 2});

@@ -1,6 +1,6 @@
-// The default render callback: black mode for unlit objects without colours
-// (and the states it puts back), colours through the material sources when
+// The default render callback: colours through the material sources when
 // lit, vertex alpha per mesh, and one draw per mesh that has what it needs.
+// (Black mode is seen in the atomic pipeline's pictures.)
 #include <gtest/gtest.h>
 
 #include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
@@ -9,16 +9,9 @@ namespace pipe_test {
 namespace {
 
 constexpr RwRGBA kClear = {40, 80, 120, 255};
-constexpr uint32_t kClearPixel = 0x285078;
 
 class RenderCallBackTest : public WorldPipeTest {
  protected:
-  // A square facing the camera 5 units ahead, covering the frame's centre.
-  RwResEntry* Square(RpMaterial* material = nullptr) {
-    RpGeometry* geometry = Geometry({{-2, -2, 5}, {2, -2, 5}, {-2, 2, 5}, {2, 2, 5}}, {0, 1, 2, 2, 1, 3}, 0, material);
-    return geometry != nullptr ? Instance(geometry) : nullptr;
-  }
-
   bool BeginFrame() {
     RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
     if (RwCameraBeginUpdate(camera_) == nullptr) {
@@ -33,41 +26,7 @@ class RenderCallBackTest : public WorldPipeTest {
     RwD3D8GetRenderState(state, &value);
     return value;
   }
-  static RwUInt32 Stage0(D3DTEXTURESTAGESTATETYPE type) {
-    RwUInt32 value = 0;
-    RwD3D8GetTextureStageState(0, type, &value);
-    return value;
-  }
 };
-
-TEST_F(RenderCallBackTest, UnlitObjectsWithoutColoursDrawBlackAndPutTheStatesBack) {
-  Start();
-  RwResEntry* square = Square();
-  ASSERT_NE(square, nullptr);
-  ASSERT_TRUE(BeginFrame());
-  const RwUInt32 shadeMode = State(D3DRS_SHADEMODE);
-  const RwUInt32 dither = State(D3DRS_DITHERENABLE);
-  RwD3D8SetRenderState(D3DRS_LIGHTING, FALSE);
-  Record();
-  RpD3D8DefaultRenderCallBack(square, nullptr, kRpD3D8ObjectWorldSector, 0);
-  EXPECT_EQ(Calls("DrawIndexedPrimitive"), 1u);
-  EXPECT_EQ(LastSent(D3DRS_TEXTUREFACTOR), 0xFF000000u);
-  EXPECT_EQ(LastSent(D3DRS_SHADEMODE), uint64_t(D3DSHADE_FLAT));
-  EXPECT_EQ(LastSent(D3DRS_CLIPPING), 1u);
-  EXPECT_EQ(State(D3DRS_SHADEMODE), shadeMode);
-  EXPECT_EQ(State(D3DRS_DITHERENABLE), dither);
-  EXPECT_EQ(Stage0(D3DTSS_COLOROP), uint32_t(D3DTOP_SELECTARG2));
-  EXPECT_EQ(Stage0(D3DTSS_COLORARG2), uint32_t(D3DTA_DIFFUSE));
-  RwCameraEndUpdate(camera_);
-  EXPECT_EQ(BackBufferPixel(kWidth / 2, kHeight / 2), 0x000000u);
-  EXPECT_EQ(BackBufferPixel(2, 2), kClearPixel);
-
-  // Pre-lit, the same square shows its vertex colours.
-  ASSERT_TRUE(BeginFrame());
-  RpD3D8DefaultRenderCallBack(square, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
-  RwCameraEndUpdate(camera_);
-  EXPECT_EQ(BackBufferPixel(kWidth / 2, kHeight / 2), kPlainColor & 0xFFFFFFu);
-}
 
 TEST_F(RenderCallBackTest, LitMeshesTakeMaterialSourcesAndVertexAlphaPerMesh) {
   Start();

@@ -117,18 +117,5 @@ TEST_F(VertexBufferManagerTest, ReturnedRangesMergeWithTheirNeighbours) {
   RpD3D8VertexBufferManagerDestroy(D3DFVF_XYZRHW, 16, a.buffer, 0);
 }
 
-TEST_F(VertexBufferManagerTest, RefusesRequestsWithoutPoolsOrStride) {
-  Start();
-  RpD3D8VertexBufferManagerClose();
-  IDirect3DVertexBuffer8* buffer = nullptr;
-  RwUInt32 base = 0;
-  EXPECT_FALSE(RpD3D8VertexBufferManagerCreate(kFvf, kStride, &buffer, &base));  // closed
-  ASSERT_TRUE(RpD3D8VertexBufferManagerOpen());
-  EXPECT_FALSE(RpD3D8VertexBufferManagerCreate(D3DFVF_XYZ | 0x900, 64, &buffer, &base));  // no stride
-  EXPECT_TRUE(RpD3D8VertexBufferManagerCreate(kFvf, kStride, &buffer, &base));
-  EXPECT_EQ(base, 0u);
-  RpD3D8VertexBufferManagerDestroy(kFvf, kStride, buffer, base);
-}
-
 }  // namespace
 }  // namespace pipe_test
