@@ -8,6 +8,7 @@
 #include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
 #include "game/app/device_dialog.h"
+#include "game/app/screen_stack.h"
 #include "game/app/small_block_pool.h"
 #include "game/foundation/memory.h"
 #include "tests/game/app/app_fixture.h"
@@ -167,9 +168,14 @@ TEST_F(EngineStartTest, EngineInitialiseCreatesAndTerminateDeletesTheServices) {
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineInitialise, 0));
   ASSERT_NE(nullptr, gEventDevice);
   ASSERT_NE(nullptr, gTimeScaleListener);
-  // The time-scale listener is the device's first handler.
-  EXPECT_EQ(1u, gEventDevice->GetHandlers().Count());
+  ASSERT_NE(nullptr, gScreenStack);
+  // The time-scale listener is the device's first handler, the screen stack
+  // its second.
+  ASSERT_EQ(2u, gEventDevice->GetHandlers().Count());
+  const cListNode* second = cList::Next(gEventDevice->GetHandlers().First());
+  EXPECT_EQ(static_cast<cInputListener*>(gScreenStack), static_cast<const cListLink*>(second)->GetObject());
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineTerminate, 0));
+  EXPECT_EQ(nullptr, gScreenStack);
   EXPECT_EQ(nullptr, gEventDevice);
   EXPECT_EQ(nullptr, gTimeScaleListener);
   EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());
