@@ -59,10 +59,12 @@
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 #include "engine/world/pipe/p2/d3d8/world_pipe.h"
 // Plugins.
+#include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"

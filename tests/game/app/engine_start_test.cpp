@@ -75,6 +75,16 @@ TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   remove(path.c_str());
 }
 
+TEST_F(EngineStartTest, AnimationPluginsAreAttached) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GT(RwEngineGetPluginOffset(kRtAnimPluginId), 0);
+  EXPECT_GT(RwEngineGetPluginOffset(kRpHAnimPluginId), 0);
+  EXPECT_NE(RtAnimGetKeyFrameType(kRpHAnimStdKeyFrameTypeId), nullptr);
+  RwFrame* frame = RwFrameCreate();
+  EXPECT_EQ(RpHAnimFrameGetID(frame), -1);
+  RwFrameDestroy(frame);
+}
+
 TEST_F(EngineStartTest, WindowedModeKeepsTheConfiguredSize) {
   gOptionLow = 1;
   ASSERT_TRUE(OpenEngine(nullptr));
