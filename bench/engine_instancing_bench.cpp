@@ -32,15 +32,10 @@ class InstancingEngine {
       return false;
     }
     started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    if (started_ && RwPipelineGetGlobals()->defaultAtomicPipeline == nullptr) {
-      pipes_ = RpWorldPipeOpen();
-      return pipes_;
-    }
     return started_;
   }
 
   ~InstancingEngine() {
-    if (pipes_) RpWorldPipeClose();
     if (started_) RwEngineStop();
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusOpened) RwEngineClose();
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusInitialised) RwEngineTerm();
@@ -51,7 +46,6 @@ class InstancingEngine {
  private:
   HWND__ window_;
   bool started_ = false;
-  bool pipes_ = false;
 };
 
 // The grid, with a second morph target raised by one unit when asked.

@@ -8,7 +8,9 @@
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
+#include "engine/world/world.h"
 #include "engine/world/world_internal.h"
+#include "engine/world/world_object.h"
 
 namespace {
 
@@ -22,8 +24,12 @@ struct EngineModule {
 constexpr EngineModule kEngineModules[] = {
     {kRpPluginIdMaterialModule, kRpMaterialModuleDataSize, _rpMaterialOpen, _rpMaterialClose},
     {kRpPluginIdMeshModule, kRpMeshModuleDataSize, _rpMeshOpen, _rpMeshClose},
+    {kRpPluginIdWorldModule, kRpOpenCountDataSize, _rpWorldModuleOpen, _rpWorldModuleClose},
     {kRpPluginIdClumpModule, kRpClumpModuleDataSize, _rpClumpOpen, _rpClumpClose},
     {kRpPluginIdLightModule, kRpLightModuleDataSize, _rpLightOpen, _rpLightClose},
+    {kRpPluginIdSectorModule, 0, _rpSectorModuleOpen, _rpSectorModuleClose},
+    {kRpPluginIdWorld, kRpWorldModuleDataSize, _rpWorldOpen, _rpWorldClose},
+    {kRpPluginIdBinMeshModule, 0, _rpBinMeshModuleOpen, _rpBinMeshModuleClose},
 };
 
 }  // namespace
@@ -38,8 +44,8 @@ RwBool RpWorldPluginAttach(void) {
   if (!registered) {
     return FALSE;
   }
-  // The bin mesh stream on geometries (world sectors get theirs with the
-  // world-object extensions), the clump link on lights and cameras, then the
+  // The world-object plugin (which brings the bin mesh, right-to-render and
+  // native data streams), the clump link on lights and cameras, then the
   // Direct3D 8 light extension last.
-  return _rpGeometryBinMeshPluginAttach() && _rpClumpLinkPluginAttach() && RpD3D8WorldPluginAttach();
+  return RpWorldObjectPluginAttach() && _rpClumpLinkPluginAttach() && RpD3D8WorldPluginAttach();
 }

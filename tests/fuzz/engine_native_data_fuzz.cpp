@@ -21,7 +21,7 @@ constexpr int kMaterialCountShift = 4;
 constexpr uint8_t kMaterialCountMask = 0x3;
 constexpr RwUInt32 kIndicesPerMesh = 6;
 
-bool StartEngine() { return d3d8fuzz::Start(RpWorldPluginAttach) && RpD3D8VertexBufferManagerOpen(); }
+bool StartEngine() { return d3d8fuzz::Start(RpWorldPluginAttach); }
 
 RpGeometry* NativeGeometry(uint8_t flags) {
   RpGeometry* geometry = RpGeometryCreate(4, 2, rpGEOMETRYNATIVE);

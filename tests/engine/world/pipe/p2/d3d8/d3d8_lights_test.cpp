@@ -18,7 +18,6 @@ class LightsTest : public WorldPipeTest {
       DestroyLight(light);
     }
     lights_.clear();
-    RpD3D8LightsClose();
     WorldPipeTest::TearDown();
   }
 
