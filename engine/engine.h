@@ -58,6 +58,7 @@
 #include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_native.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_world_sector_pipeline.h"
 #include "engine/world/pipe/p2/d3d8/world_pipe.h"
 #include "engine/world/world_object.h"
 // Plugins.

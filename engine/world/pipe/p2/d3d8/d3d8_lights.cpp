@@ -12,6 +12,9 @@
 #include "engine/world/atomic.h"
 #include "engine/world/geometry.h"
 #include "engine/world/light.h"
+#include "engine/world/world.h"
+#include "engine/world/world_internal.h"
+#include "engine/world/world_object.h"
 
 namespace {
 
@@ -249,10 +252,83 @@ RwBool RpD3D8LightsFinish(RwBool anyApplied) {
   return RwD3D8SetRenderState(D3DRS_LIGHTING, TRUE);
 }
 
+RwBool RpD3D8LightsApplyGlobal(RwUInt32 mask) {
+  RpWorld* world = RwEngineInstance->currentWorld;
+  sLights.ambientSum = {0.0f, 0.0f, 0.0f, 1.0f};
+  RwBool any = FALSE;
+  if (world != nullptr) {
+    RwLinkList* list = &world->directionalLightList;
+    for (RwLLLink* link = rwLinkListGetFirstLLLink(list); link != rwLinkListGetTerminator(list); link = link->next) {
+      RpLight* light = rwLLLinkGetData(link, RpLight, inWorld);
+      if ((RpLightGetFlags(light) & mask) == 0) {
+        continue;
+      }
+      if (RpLightGetType(light) == rpLIGHTDIRECTIONAL) {
+        RpD3D8LightApplyDirectional(light);
+      } else {
+        sLights.ambientSum.r += light->color.red;
+        sLights.ambientSum.g += light->color.green;
+        sLights.ambientSum.b += light->color.blue;
+      }
+      any = TRUE;
+    }
+  }
+  // Ambient light reaches Direct3D through each material's ambient colour.
+  RwD3D8SetAmbientLightColor(&sLights.ambientSum);
+  RwD3D8SetRenderState(D3DRS_AMBIENT, any ? 0xFFFFFFFF : 0);
+  return any;
+}
+
 void RpD3D8AtomicLightingCallBack(void* object) {
-  const RpAtomic* atomic = static_cast<const RpAtomic*>(object);
-  // Lights reach atomics only through a world: without one the atomic is
-  // drawn unlit.
-  (void)atomic;
-  RpD3D8LightsFinish(FALSE);
+  RpAtomic* atomic = static_cast<RpAtomic*>(object);
+  if ((atomic->geometry->flags & rpGEOMETRYLIGHT) == 0 || RwEngineInstance->currentWorld == nullptr) {
+    RpD3D8LightsFinish(FALSE);
+    return;
+  }
+  RwBool any = RpD3D8LightsApplyGlobal(kRpD3D8LightsAtomics);
+  // A light tied to several of the atomic's sectors is applied once.
+  const RwUInt16 marker = ++*_rpLightMarkerCounter();
+  const RwSphere* sphere = RpAtomicGetWorldBoundingSphere(atomic);
+  RwLinkList* ties = &atomic->llWorldSectorsInAtomic;
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(ties); link != rwLinkListGetTerminator(ties); link = link->next) {
+    RpWorldSector* sector = rwLLLinkGetData(link, RpTie, lAtomic)->worldSector;
+    RwLinkList* lights = &sector->lightsInWorldSector;
+    for (RwLLLink* lightLink = rwLinkListGetFirstLLLink(lights); lightLink != rwLinkListGetTerminator(lights);
+         lightLink = lightLink->next) {
+      RpLight* light = rwLLLinkGetData(lightLink, RpLightTie, lightInWorldSector)->light;
+      if (light->lightFrame == marker || (RpLightGetFlags(light) & kRpD3D8LightsAtomics) == 0) {
+        continue;
+      }
+      light->lightFrame = marker;
+      const RwMatrix* matrix = LightMatrix(light);
+      const RwV3d position = matrix != nullptr ? matrix->pos : RwV3d{0.0f, 0.0f, 0.0f};
+      const RwReal dx = position.x - sphere->center.x;
+      const RwReal dy = position.y - sphere->center.y;
+      const RwReal dz = position.z - sphere->center.z;
+      const RwReal reach = light->radius + sphere->radius;
+      if (reach * reach > dx * dx + dy * dy + dz * dz) {
+        any = RpD3D8LightApplyLocal(light) || any;
+      }
+    }
+  }
+  RpD3D8LightsFinish(any);
+}
+
+void RpD3D8WorldSectorLightingCallBack(void* object) {
+  RpWorldSector* sector = static_cast<RpWorldSector*>(object);
+  const RpWorld* world = RwEngineInstance->currentWorld;
+  if (world == nullptr || (world->flags & rpWORLDLIGHT) == 0) {
+    RpD3D8LightsFinish(FALSE);
+    return;
+  }
+  RwBool any = RpD3D8LightsApplyGlobal(kRpD3D8LightsWorldSectors);
+  ++*_rpLightMarkerCounter();
+  RwLinkList* lights = &sector->lightsInWorldSector;
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(lights); link != rwLinkListGetTerminator(lights); link = link->next) {
+    RpLight* light = rwLLLinkGetData(link, RpLightTie, lightInWorldSector)->light;
+    if ((RpLightGetFlags(light) & kRpD3D8LightsWorldSectors) != 0) {
+      any = RpD3D8LightApplyLocal(light) || any;
+    }
+  }
+  RpD3D8LightsFinish(any);
 }

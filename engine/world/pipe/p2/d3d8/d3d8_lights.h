@@ -41,7 +41,14 @@ void RpD3D8LightApplyDirectional(RpLight* light);
 // applied, switches lighting off and touches no light.
 RwBool RpD3D8LightsFinish(RwBool anyApplied);
 
-// The lighting callback of the atomic pipeline: a lit geometry in a world
-// takes the world's global lights and the local lights of the sectors it
-// touches that reach its bounding sphere.
+// Sends the current world's directional lights whose flags share a bit with
+// the mask (kRpD3D8LightsAtomics or ...WorldSectors) and sums its ambient
+// lights into the materials' ambient colour; whether any light was used.
+RwBool RpD3D8LightsApplyGlobal(RwUInt32 mask);
+
+// The lighting callbacks: a lit geometry in a world takes the world's global
+// lights and the local lights of the sectors it touches that reach its
+// bounding sphere; a sector of a lit world its global lights and the local
+// lights tied to it.
 void RpD3D8AtomicLightingCallBack(void* atomic);
+void RpD3D8WorldSectorLightingCallBack(void* sector);

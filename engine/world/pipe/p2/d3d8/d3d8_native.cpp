@@ -14,6 +14,7 @@
 #include "engine/world/mesh.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/world.h"
 #include "engine/world/world_internal.h"
 
 namespace {
@@ -361,4 +362,63 @@ RwInt32 RpD3D8GeometryNativeSize(const RpGeometry* geometry) {
     return 0;
   }
   return NativeSize(geometry->repEntry);
+}
+
+RwStream* RpD3D8WorldSectorNativeWrite(RwStream* stream, const RpWorldSector* sector) {
+  const RpWorld* world = RpWorldSectorGetWorld(sector);
+  if (world == nullptr || (world->flags & rpWORLDNATIVE) == 0 || sector->repEntry == nullptr) {
+    return stream;
+  }
+  return NativeWrite(stream, sector->repEntry, &world->matList);
+}
+
+RpWorldSector* RpD3D8WorldSectorNativeRead(RwStream* stream, RpWorldSector* sector) {
+  const RpWorld* world = RpWorldSectorGetWorld(sector);
+  if (world == nullptr || sector->mesh == nullptr) {
+    return nullptr;
+  }
+  const NativeOwner owner = {sector, &sector->repEntry, &world->matList, sector->mesh};
+  return NativeRead(stream, owner) ? sector : nullptr;
+}
+
+RwInt32 RpD3D8WorldSectorNativeSize(const RpWorldSector* sector) {
+  const RpWorld* world = RpWorldSectorGetWorld(sector);
+  if (world == nullptr || (world->flags & rpWORLDNATIVE) == 0) {
+    return 0;
+  }
+  return NativeSize(sector->repEntry);
+}
+
+namespace {
+
+// The plugin registry's callbacks: the extension's length counts the struct
+// chunk's header besides L.
+RwInt32 WithHeader(RwInt32 length) { return length > 0 ? length + static_cast<RwInt32>(kRwChunkHeaderSize) : 0; }
+
+RwStream* GeometryRead(RwStream* stream, RwInt32, void* object, RwInt32, RwInt32) {
+  return RpD3D8GeometryNativeRead(stream, static_cast<RpGeometry*>(object)) != nullptr ? stream : nullptr;
+}
+RwStream* GeometryWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {
+  return RpD3D8GeometryNativeWrite(stream, static_cast<const RpGeometry*>(object));
+}
+RwInt32 GeometrySize(const void* object, RwInt32, RwInt32) {
+  return WithHeader(RpD3D8GeometryNativeSize(static_cast<const RpGeometry*>(object)));
+}
+RwStream* SectorRead(RwStream* stream, RwInt32, void* object, RwInt32, RwInt32) {
+  return RpD3D8WorldSectorNativeRead(stream, static_cast<RpWorldSector*>(object)) != nullptr ? stream : nullptr;
+}
+RwStream* SectorWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {
+  return RpD3D8WorldSectorNativeWrite(stream, static_cast<const RpWorldSector*>(object));
+}
+RwInt32 SectorSize(const void* object, RwInt32, RwInt32) {
+  return WithHeader(RpD3D8WorldSectorNativeSize(static_cast<const RpWorldSector*>(object)));
+}
+
+}  // namespace
+
+RwBool _rpNativeDataPluginAttach(void) {
+  return RpGeometryRegisterPlugin(0, kRpPluginIdNativeData, nullptr, nullptr, nullptr) >= 0 &&
+         RpGeometryRegisterPluginStream(kRpPluginIdNativeData, GeometryRead, GeometryWrite, GeometrySize) >= 0 &&
+         RpWorldSectorRegisterPlugin(0, kRpPluginIdNativeData, nullptr, nullptr, nullptr) >= 0 &&
+         RpWorldSectorRegisterPluginStream(kRpPluginIdNativeData, SectorRead, SectorWrite, SectorSize) >= 0;
 }

@@ -6,6 +6,7 @@
 #include "engine/src/plcore/base_types.h"
 
 struct RpGeometry;
+struct RpWorldSector;
 struct RwStream;
 
 constexpr RwUInt32 kRpPluginIdNativeData = 0x510;
@@ -27,3 +28,10 @@ RwStream* RpD3D8GeometryNativeWrite(RwStream* stream, const RpGeometry* geometry
 RpGeometry* RpD3D8GeometryNativeRead(RwStream* stream, RpGeometry* geometry);
 // Length of the struct chunk's body, or 0 when nothing would be written.
 RwInt32 RpD3D8GeometryNativeSize(const RpGeometry* geometry);
+
+// The same for a world sector, against its world's flags and material list;
+// its vertices always go to the pools.
+RwStream* RpD3D8WorldSectorNativeWrite(RwStream* stream, const RpWorldSector* sector);
+RpWorldSector* RpD3D8WorldSectorNativeRead(RwStream* stream, RpWorldSector* sector);
+// 0 when the sector's world is not native or the sector has no instance data.
+RwInt32 RpD3D8WorldSectorNativeSize(const RpWorldSector* sector);

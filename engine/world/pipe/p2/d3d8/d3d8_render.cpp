@@ -12,6 +12,7 @@
 #include "engine/world/geometry.h"
 #include "engine/world/material.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_all_in_one.h"
+#include "engine/world/world.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ const RwRGBA kNoMaterialColor = {255, 255, 255, 255};
 const RwSurfaceProperties kNoMaterialSurface = {1.0f, 1.0f, 1.0f};
 
 // Whether the object lies wholly inside the current camera's frustum, so
-// that Direct3D need not clip it: an atomic by its world bounding sphere.
+// that Direct3D need not clip it: an atomic by its world bounding sphere, a
+// world sector by its bounding box.
 RwBool FullyInsideFrustum(void* object, RwUInt8 type) {
   const RwCamera* camera = RwCameraGetCurrentCamera();
   if (camera == nullptr || object == nullptr) {
@@ -31,7 +33,7 @@ RwBool FullyInsideFrustum(void* object, RwUInt8 type) {
     return RwD3D8CameraIsSphereFullyInsideFrustum(camera,
                                                   RpAtomicGetWorldBoundingSphere(static_cast<RpAtomic*>(object)));
   }
-  return FALSE;
+  return RwD3D8CameraIsBBoxFullyInsideFrustum(camera, &static_cast<RpWorldSector*>(object)->boundingBox);
 }
 
 void SetBlackStage0() {

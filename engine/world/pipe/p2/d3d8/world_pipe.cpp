@@ -7,6 +7,7 @@
 #include "engine/world/pipe/p2/d3d8/d3d8_atomic_pipeline.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_world_sector_pipeline.h"
 
 namespace {
 

@@ -20,3 +20,5 @@ void RpWorldSetDefaultSectorPipeline(RwPipeline* pipeline);
 // The atomic pipeline, the vertex-buffer pools and the light state.
 RwBool RpD3D8AtomicPipelineCreate(void);
 void RpD3D8AtomicPipelineDestroy(void);
+RwBool RpD3D8WorldSectorPipelineCreate(void);
+void RpD3D8WorldSectorPipelineDestroy(void);
