@@ -54,15 +54,36 @@ void RpD3D8AtomicPipelineDestroy(void) {
   globals->defaultAtomicPipeline = nullptr;
 }
 
+RwBool RpD3D8WorldSectorPipelineCreate(void) {
+  RwPipelineGlobals* globals = RwPipelineGetGlobals();
+  RwPipeline* pipeline = BuildPipeline(RpNodeDefinitionGetD3D8WorldSectorAllInOne());
+  if (pipeline == nullptr) {
+    return FALSE;
+  }
+  globals->d3d8WorldSectorAllInOnePipeline = pipeline;
+  globals->defaultWorldSectorPipeline = pipeline;
+  return TRUE;
+}
+
+void RpD3D8WorldSectorPipelineDestroy(void) {
+  RwPipelineGlobals* globals = RwPipelineGetGlobals();
+  RwPipelineDestroy(globals->d3d8WorldSectorAllInOnePipeline);
+  globals->d3d8WorldSectorAllInOnePipeline = nullptr;
+  globals->defaultWorldSectorPipeline = nullptr;
+}
+
 RwBool RpWorldPipeOpen(void) {
-  if (!RpD3D8AtomicPipelineCreate()) {
+  if (!RpD3D8AtomicPipelineCreate() || !RpD3D8WorldSectorPipelineCreate()) {
     RpWorldPipeClose();
     return FALSE;
   }
   return TRUE;
 }
 
-void RpWorldPipeClose(void) { RpD3D8AtomicPipelineDestroy(); }
+void RpWorldPipeClose(void) {
+  RpD3D8WorldSectorPipelineDestroy();
+  RpD3D8AtomicPipelineDestroy();
+}
 
 void RpAtomicSetDefaultPipeline(RwPipeline* pipeline) {
   RwPipelineGlobals* globals = RwPipelineGetGlobals();
