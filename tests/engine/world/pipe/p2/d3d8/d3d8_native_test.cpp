@@ -134,6 +134,19 @@ TEST_F(NativeDataTest, InstancedGeometryRoundTripsWithItsMaterials) {
   }
   EXPECT_EQ(to[0].material, RpMaterialListGetMaterial(&copy->matList, 1));
   EXPECT_EQ(to[1].material, RpMaterialListGetMaterial(&copy->matList, 0));
+
+  // Through the geometry chunk: the extension carries the struct chunk whole.
+  std::vector<uint8_t> geometryBytes;
+  ASSERT_TRUE(WriteToMemory([source](RwStream* s) { return RpGeometryStreamWrite(source, s) != nullptr; },
+                            &geometryBytes));
+  RwStream* stream = OpenMemoryRead(geometryBytes);
+  ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkGeometry, nullptr, nullptr));
+  RpGeometry* read = RpGeometryStreamRead(stream);
+  RwStreamClose(stream, nullptr);
+  ASSERT_NE(read, nullptr);
+  geometries_.push_back(read);
+  ASSERT_NE(read->repEntry, nullptr);
+  EXPECT_EQ(VertexBytes(RpD3D8InstanceDataGetRecords(read->repEntry)[1]), VertexBytes(from[1]));
 }
 
 TEST_F(NativeDataTest, UnindexedMeshesCarryNoIndexBytes) {
