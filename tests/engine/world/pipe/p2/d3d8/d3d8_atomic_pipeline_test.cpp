@@ -1,9 +1,9 @@
 // The atomic all-in-one pipeline on clumps built in code: instance data kept
 // with the geometry (or the morphing atomic) and refreshed or rebuilt as the
-// geometry changes, the vertex layout, compaction, persistent instancing, and
-// the pictures: lit faces against hand-computed shades, a texture's pattern,
-// black mode and a morph halfway, again after a lost device, under both the
-// full and the software-vertex-processing profiles.
+// geometry changes, compaction, clipping, persistent instancing, and the
+// pictures: a texture's pattern, black mode and a morph halfway, again after
+// a lost device, under both the full and the software-vertex-processing
+// profiles. (Lit atomics are seen in forged levels.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,28 +20,6 @@ constexpr int kCentreX = 80;  // of the 160 x 120 frame
 constexpr int kCentreY = 60;
 // One pixel step of the read-back may differ from the computed shade.
 constexpr int kTolerance = 3;
-
-// Lights the tests' lighting callback applies, as a world would.
-std::vector<RpLight*>& TestLights() {
-  static std::vector<RpLight*> lights;
-  return lights;
-}
-
-void ApplyTestLights(void*) {
-  RwBool any = FALSE;
-  for (RpLight* light : TestLights()) {
-    if (RpLightGetType(light) == rpLIGHTDIRECTIONAL) {
-      RpD3D8LightApplyDirectional(light);
-      any = TRUE;
-    } else {
-      any = RpD3D8LightApplyLocal(light) || any;
-    }
-  }
-  const D3DCOLORVALUE noAmbient = {0.0f, 0.0f, 0.0f, 1.0f};
-  RwD3D8SetAmbientLightColor(&noAmbient);
-  RwD3D8SetRenderState(D3DRS_AMBIENT, any ? 0xFFFFFFFF : 0);
-  RpD3D8LightsFinish(any);
-}
 
 ::testing::AssertionResult ShadeNear(uint32_t actual, int red, int green, int blue) {
   const int got[3] = {int(actual >> 16) & 0xFF, int(actual >> 8) & 0xFF, int(actual) & 0xFF};
@@ -62,25 +40,11 @@ class AtomicPipelineTest : public WorldPipeTest {
       RpClumpDestroy(clump);
     }
     clumps_.clear();
-    ClearLights();
     if (texture_ != nullptr) {
       RwTextureDestroy(texture_);
       texture_ = nullptr;
     }
     WorldPipeTest::TearDown();
-  }
-
-  static RpD3D8AllInOnePrivateData* Callbacks() {
-    RwPipeline* pipeline = RwPipelineGetGlobals()->d3d8AtomicAllInOnePipeline;
-    RwPipelineNode* node = RwPipelineFindNodeByName(pipeline, "nodeD3D8AtomicAllInOne.csl", nullptr, nullptr);
-    return node != nullptr ? static_cast<RpD3D8AllInOnePrivateData*>(node->privateData) : nullptr;
-  }
-
-  // The world pipelines opened with the tests' lighting callback.
-  void StartAtomics(d3d8test::CapsProfile profile = d3d8test::CapsProfile::Full) {
-    Start(profile);
-    ASSERT_NE(Callbacks(), nullptr);
-    Callbacks()->lightingCallBack = ApplyTestLights;
   }
 
   // A clump of one atomic of the geometry on a frame at the origin.
@@ -125,29 +89,6 @@ class AtomicPipelineTest : public WorldPipeTest {
     return geometry;
   }
 
-  static void ClearLights() {
-    for (RpLight* light : TestLights()) {
-      RwFrame* frame = RpLightGetFrame(light);
-      RpLightSetFrame(light, nullptr);
-      RwFrameDestroy(frame);
-      RpLightDestroy(light);
-    }
-    TestLights().clear();
-  }
-
-  // The driver keeps its record of sent lights until the engine stops.
-  RpLight* AddLight(RwInt32 type, RwRGBAReal color, RwV3d position = {0, 0, 0}) {
-    cacheBlocks_ = 1;
-    RpLight* light = RpLightCreate(type);
-    RwFrame* frame = RwFrameCreate();
-    RwFrameTranslate(frame, &position, kRwCombineReplace);
-    RpLightSetFrame(light, frame);
-    RpLightSetColor(light, &color);
-    RpLightSetRadius(light, 10.0f);
-    TestLights().push_back(light);
-    return light;
-  }
-
   // A 2 x 2 texture: red, green / blue, white, sampled nearest.
   RwTexture* Checker() {
     RwRaster* raster = RwRasterCreate(2, 2, 0, rwRASTERTYPETEXTURE | rwRASTERFORMAT8888);
@@ -187,7 +128,7 @@ class AtomicPipelineTest : public WorldPipeTest {
 };
 
 TEST_F(AtomicPipelineTest, InstanceDataIsKeptRefreshedAndRebuiltAsTheGeometryChanges) {
-  StartAtomics();
+  Start();
   RpGeometry* geometry = Square(rpGEOMETRYPRELIT);
   RpAtomic* atomic = Atomic(geometry);
   ASSERT_NE(atomic, nullptr);
@@ -223,32 +164,8 @@ TEST_F(AtomicPipelineTest, InstanceDataIsKeptRefreshedAndRebuiltAsTheGeometryCha
   EXPECT_EQ(RpD3D8InstanceDataGetHeader(geometry->repEntry)->serialNumber, geometry->mesh->serialNum);
 }
 
-TEST_F(AtomicPipelineTest, VertexLayoutFollowsTheGeometry) {
-  StartAtomics();
-  struct Case {
-    RwUInt32 flags;
-    RwUInt32 fvf;
-    RwUInt32 stride;
-  };
-  const Case cases[] = {
-      {0, D3DFVF_XYZ, 12},
-      {rpGEOMETRYNORMALS | rpGEOMETRYPRELIT | 0x00020000, 0x252, 44},
-      {rpGEOMETRYTEXTURED | rpGEOMETRYNORMALS, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, 32},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.flags);
-    RpGeometry* geometry = Square(c.flags);
-    ASSERT_NE(Atomic(geometry), nullptr);
-    EXPECT_EQ(RpD3D8AtomicVertexFormat(geometry), c.fvf);
-    ASSERT_TRUE(Frame());
-    const RpD3D8InstanceData& record = RpD3D8InstanceDataGetRecords(geometry->repEntry)[0];
-    EXPECT_EQ(record.vertexShader, c.fvf);
-    EXPECT_EQ(record.stride, c.stride);
-  }
-}
-
 TEST_F(AtomicPipelineTest, MeshesKeepOnlyTheVerticesTheyUseInFirstUseOrder) {
-  StartAtomics();
+  Start();
   std::vector<RwV3d> vertices = Row(20);
   // Indices use 5 of the 15 vertices from 3 to 17.
   RpGeometry* geometry = Geometry(vertices, {17, 3, 9, 3, 12, 6});
@@ -276,7 +193,7 @@ TEST_F(AtomicPipelineTest, MeshesKeepOnlyTheVerticesTheyUseInFirstUseOrder) {
 }
 
 TEST_F(AtomicPipelineTest, ClippingIsOffOnlyForAtomicsWhollyInView) {
-  StartAtomics();
+  Start();
   RpGeometry* geometry = Square(0);
   RpAtomic* atomic = Atomic(geometry);
   ASSERT_NE(atomic, nullptr);
@@ -291,7 +208,7 @@ TEST_F(AtomicPipelineTest, ClippingIsOffOnlyForAtomicsWhollyInView) {
 }
 
 TEST_F(AtomicPipelineTest, PersistentGeometryIsInstancedIntoEngineMemoryAndNotDrawn) {
-  StartAtomics();
+  Start();
   RpGeometry* geometry = Square(0);
   geometry->flags |= kRpGeometryPersistentInstance;
   ASSERT_NE(Atomic(geometry), nullptr);
@@ -304,7 +221,7 @@ TEST_F(AtomicPipelineTest, PersistentGeometryIsInstancedIntoEngineMemoryAndNotDr
 }
 
 TEST_F(AtomicPipelineTest, DefaultPipelineAndRenderCallBackCanBeReplaced) {
-  StartAtomics();
+  Start();
   RwPipelineGlobals* globals = RwPipelineGetGlobals();
   ASSERT_NE(globals->d3d8AtomicAllInOnePipeline, nullptr);
   EXPECT_EQ(globals->defaultAtomicPipeline, globals->d3d8AtomicAllInOnePipeline);
@@ -335,36 +252,8 @@ TEST_F(AtomicPipelineTest, DefaultPipelineAndRenderCallBackCanBeReplaced) {
 // The pictures, under each caps profile.
 class AtomicPictureTest : public AtomicPipelineTest, public ::testing::WithParamInterface<d3d8test::CapsProfile> {};
 
-TEST_P(AtomicPictureTest, LitFacesTakeTheShadesTheLightsGive) {
-  StartAtomics(GetParam());
-  const RwUInt32 lit = rpGEOMETRYNORMALS | rpGEOMETRYLIGHT;
-  RpAtomic* atomic = Atomic(Square(lit));
-  ASSERT_NE(atomic, nullptr);
-  // A directional light straight along the view: N.L = 1, so the shade is
-  // the light's colour.
-  AddLight(rpLIGHTDIRECTIONAL, {0.5f, 0.25f, 1.0f, 1.0f});
-  ASSERT_TRUE(Frame());
-  EXPECT_TRUE(ShadeNear(Centre(), 128, 64, 255));
-
-  // Modulated by an orange material.
-  RpGeometry* orange = Square(lit | rpGEOMETRYMODULATEMATERIALCOLOR, Material({200, 100, 50, 255}));
-  RpAtomicSetGeometry(atomic, orange, 0);
-  TestLights()[0]->color = {1.0f, 1.0f, 1.0f, 1.0f};
-  ASSERT_TRUE(Frame());
-  EXPECT_TRUE(ShadeNear(Centre(), 200, 100, 50));
-
-  // A white point light 2 units in front of the square, radius 10: at each
-  // corner (distance sqrt 12) attenuation 1 / (1 + 0.05 x 12) = 0.625 and
-  // N.L = 2 / sqrt 12, so 0.625 x 0.577 = 0.361 of full: 92.
-  RpAtomicSetGeometry(atomic, Square(lit), 0);
-  ClearLights();
-  AddLight(rpLIGHTPOINT, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 3.0f});
-  ASSERT_TRUE(Frame());
-  EXPECT_TRUE(ShadeNear(Centre(), 92, 92, 92));
-}
-
 TEST_P(AtomicPictureTest, TexturedUnlitAndPrelitAtomics) {
-  StartAtomics(GetParam());
+  Start(GetParam());
   // Unlit without colours: black, through states put back afterwards.
   RpAtomic* atomic = Atomic(Square(0));
   ASSERT_NE(atomic, nullptr);
@@ -408,7 +297,7 @@ TEST_P(AtomicPictureTest, TexturedUnlitAndPrelitAtomics) {
 }
 
 TEST_P(AtomicPictureTest, MorphingAtomicsDrawTheBlendOfTheirTargets) {
-  StartAtomics(GetParam());
+  Start(GetParam());
   // Target 0 at world x -4..-2 (right of the centre on screen, 16 pixels a
   // unit at this depth), target 1 at 2..4; halfway covers the centre.
   RpGeometry* geometry = Square(rpGEOMETRYPRELIT);
@@ -447,7 +336,7 @@ TEST_P(AtomicPictureTest, MorphingAtomicsDrawTheBlendOfTheirTargets) {
 }
 
 TEST_P(AtomicPictureTest, TheSamePictureAfterTheDeviceIsLost) {
-  StartAtomics(GetParam());
+  Start(GetParam());
   RpMaterial* material = Material();
   RpMaterialSetTexture(material, Checker());
   ASSERT_NE(Atomic(Square(rpGEOMETRYTEXTURED | rpGEOMETRYPRELIT, material, 6.0f)), nullptr);
@@ -461,7 +350,6 @@ TEST_P(AtomicPictureTest, TheSamePictureAfterTheDeviceIsLost) {
   }
   RpAtomic* atomic = Atomic(morphing);
   atomic->interpolator = {rpINTERPOLATORDIRTYINSTANCE, 0, 1, 1.0f, 1.0f, 0.5f};
-  AddLight(rpLIGHTDIRECTIONAL, {0.5f, 0.5f, 0.5f, 1.0f});
   // The second frame finds the morph unchanged.
   ASSERT_TRUE(Frame());
   ASSERT_TRUE(Frame());

