@@ -1,0 +1,26 @@
+// Model user data: the keys a model's geometries carry and what they set on
+// each atomic of a clump render object (bits of the atomic's flag byte,
+// geometry flags, fields of the owning object).
+#pragma once
+
+#include "engine/engine.h"
+#include "game/foundation/types.h"
+
+// The atomic's flag byte: the engine's collision and render bits, then the
+// game's own.
+constexpr RwUInt8 kAtomicFlagCollision = rpATOMICCOLLISIONTEST;
+constexpr RwUInt8 kAtomicFlagRender = rpATOMICRENDER;
+constexpr RwUInt8 kAtomicFlagTwoSided = 0x08;  // drawn with culling off
+constexpr RwUInt8 kAtomicFlagNoHear = 0x10;
+constexpr u32 kAtomicPriorityShift = 5;  // priority 0..7 in the top three bits
+constexpr u32 kAtomicPriorityMask = 7;
+
+// Stores priority & 7 in the top three bits of the flag byte.
+void SetAtomicRenderPriority(RpAtomic* atomic, u32 priority);
+// 0 draws at once; p > 0 defers the atomic to the render manager's layer p - 1.
+u32 GetAtomicRenderPriority(const RpAtomic* atomic);
+
+// The render callback that draws an atomic: the one the first set-up atomic
+// came with (the engine default), remembered once for the program.
+RpAtomicCallBackRender GetDefaultAtomicRender();
+void RememberDefaultAtomicRender(const RpAtomic* atomic);
