@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr RwInt32 kCullBack = 2;
-
 // The camera by which atomics choose their level of detail. The LOD plugin
 // is not part of the engine yet: its RpLODAtomicSetCamera(camera) call goes
 // here, and only here, when it is.
@@ -103,7 +101,7 @@ RwCamera* cCamera::BeginUpdate(const cRenderTarget& target, u8 keepView) {
 RwCamera* cCamera::BeginUpdateOnly() {
   RwCamera* camera = RwCameraBeginUpdate(mCamera);
   if (camera != nullptr) {
-    SetRenderState(kRwRenderStateCullMode, kCullBack);
+    SetRenderState(kRwRenderStateCullMode, kCullModeBack);
   }
   return camera;
 }

@@ -18,3 +18,7 @@ inline RwInt32 GetRenderState(RwInt32 state) {
 }
 
 inline void SetTextureRaster(RwRaster* raster) { RwRenderStateSet(kRwRenderStateTextureRaster, raster); }
+
+// Cull modes (engine values of kRwRenderStateCullMode).
+constexpr RwInt32 kCullModeNone = 1;
+constexpr RwInt32 kCullModeBack = 2;
