@@ -22,3 +22,8 @@ inline void SetTextureRaster(RwRaster* raster) { RwRenderStateSet(kRwRenderState
 // Cull modes (engine values of kRwRenderStateCullMode).
 constexpr RwInt32 kCullModeNone = 1;
 constexpr RwInt32 kCullModeBack = 2;
+
+// Immediate-mode transform flags: positions and colours, plus texture
+// coordinates when textured.
+constexpr RwUInt32 kIm3DUntexturedFlags = 24;
+constexpr RwUInt32 kIm3DTexturedFlags = 25;
