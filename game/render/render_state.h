@@ -27,3 +27,7 @@ constexpr RwInt32 kCullModeBack = 2;
 // coordinates when textured.
 constexpr RwUInt32 kIm3DUntexturedFlags = 24;
 constexpr RwUInt32 kIm3DTexturedFlags = 25;
+
+// Blend factors (engine values of the source and destination blend states).
+constexpr RwInt32 kBlendOne = 2;
+constexpr RwInt32 kBlendSrcAlpha = 5;
