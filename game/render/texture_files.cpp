@@ -5,6 +5,7 @@
 
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
+#include "game/render/engine_file.h"
 
 namespace {
 
@@ -71,20 +72,6 @@ bool WriteToMemory(const RwTexDictionary* dictionary, RwMemory* memory) {
   return RwStreamClose(stream, memory) != FALSE;
 }
 
-bool WriteFileBytes(const char* path, const RwMemory& memory) {
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return false;
-  }
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, native);
-  EngineFree(native);
-  if (stream == nullptr) {
-    return false;
-  }
-  const bool written = RwStreamWrite(stream, memory.start, memory.length) != nullptr;
-  return RwStreamClose(stream, nullptr) != FALSE && written;
-}
-
 }  // namespace
 
 void SetTexturePath(const char* filePath, const char* textureFolder) {
@@ -126,12 +113,7 @@ RwTexture* ReadTexture(const char* name, bool withMask) {
 }
 
 RwTexDictionary* LoadTextureDictionary(const char* path) {
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return nullptr;
-  }
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, native);
-  EngineFree(native);
+  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
   if (stream == nullptr) {
     return nullptr;
   }
@@ -156,7 +138,7 @@ bool SaveTextureDictionary(const char* path) {
     DebugTrace("SaveTextureDictionary : the dictionary cannot be written, %s is not written\n", path);
     return false;
   }
-  const bool written = WriteFileBytes(path, memory);
+  const bool written = WriteEngineFile(path, memory);
   RwFree(memory.start);
   if (!written) {
     DebugTrace("SaveTextureDictionary : cannot write %s\n", path);
