@@ -24,3 +24,13 @@ u32 GetAtomicRenderPriority(const RpAtomic* atomic);
 // came with (the engine default), remembered once for the program.
 RpAtomicCallBackRender GetDefaultAtomicRender();
 void RememberDefaultAtomicRender(const RpAtomic* atomic);
+// Draws the atomic now with the default callback, culling off while a
+// two-sided one is drawn.
+void DrawModelAtomic(RpAtomic* atomic);
+
+class cClumpRO;
+
+// The set-up of an atomic of a clump object loaded from its file: linked to
+// its object, drawn through the clump render callback, and its geometry's
+// user data applied in array order.
+void SetUpModelAtomic(RpAtomic* atomic, cClumpRO* owner);

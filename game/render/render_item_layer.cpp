@@ -7,7 +7,6 @@
 #include "game/render/atomic_ro.h"
 #include "game/render/camera.h"
 #include "game/render/model_user_data.h"
-#include "game/render/render_state.h"
 
 namespace {
 
@@ -71,13 +70,6 @@ void cRenderItemLayer::Render(cCamera* camera) {
       item.object->Render(camera);
       continue;
     }
-    const bool twoSided = (RpAtomicGetFlags(item.atomic) & kAtomicFlagTwoSided) != 0;
-    if (twoSided) {
-      SetRenderState(kRwRenderStateCullMode, kCullModeNone);
-    }
-    GetDefaultAtomicRender()(item.atomic);
-    if (twoSided) {
-      SetRenderState(kRwRenderStateCullMode, kCullModeBack);
-    }
+    DrawModelAtomic(item.atomic);
   }
 }
