@@ -16,7 +16,10 @@ cAtomicRO::cAtomicRO(f32 radius, u8 layer) : mAtomic(RpAtomicCreate()), mLayer(l
 }
 
 cAtomicRO::~cAtomicRO() {
-  // WORLD-PENDING: leave the world
+  RpWorld* world = RpAtomicGetWorld(mAtomic);
+  if (world != nullptr) {
+    RpWorldRemoveAtomic(world, mAtomic);
+  }
   RwFrame* frame = RpAtomicGetFrame(mAtomic);
   RpAtomicDestroy(mAtomic);
   RwFrameDestroy(frame);

@@ -37,7 +37,10 @@ RpAtomic* GiveLodLevels(RpAtomic* atomic, void* data) {
 }
 
 void LeaveWorld(RpClump* clump) {
-  (void)clump;  // WORLD-PENDING
+  RpWorld* world = RpClumpGetWorld(clump);
+  if (world != nullptr) {
+    RpWorldRemoveClump(world, clump);
+  }
 }
 
 bool IsPvsVisible(RpAtomic* atomic) {

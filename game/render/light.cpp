@@ -10,6 +10,10 @@ cLight::cLight(RwUInt8 type) : mFrame(RwFrameCreate()), mDirection{0.0f, 0.0f, 1
 }
 
 cLight::~cLight() {
+  RpWorld* world = mLight != nullptr ? RpLightGetWorld(mLight) : nullptr;
+  if (world != nullptr) {
+    RpWorldRemoveLight(world, mLight);
+  }
   if (mLight == nullptr || RpLightSetFrame(mLight, nullptr) == nullptr) {
     FatalError("RpLightSetFrame Error");
   }

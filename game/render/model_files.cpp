@@ -67,6 +67,24 @@ bool BuildCollisionAndSave(const char* path, RpClump* clump) {
   return written;
 }
 
+RpWorld* LoadWorldFile(const char* path, const char* textureFolder) {
+  SetTexturePath(path, textureFolder);
+  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
+  if (stream == nullptr) {
+    DebugTrace("LoadWorldFile : cannot open %s\n", path);
+    return nullptr;
+  }
+  RpWorld* world = nullptr;
+  if (RwStreamFindChunk(stream, kRwChunkWorld, nullptr, nullptr)) {
+    world = RpWorldStreamRead(stream);
+  }
+  RwStreamClose(stream, nullptr);
+  if (world == nullptr) {
+    DebugTrace("LoadWorldFile : no world in %s\n", path);
+  }
+  return world;
+}
+
 RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textureFolder, bool mustExist) {
   SetTexturePath(path, textureFolder);
   RwStream* stream = OpenEngineFile(path, kRwStreamRead);

@@ -7,8 +7,6 @@
 #include "engine/engine.h"
 #include "game/foundation/string.h"
 
-constexpr RwUInt32 kRwChunkWorld = 0x0B;
-
 // The world of the file, its textures from the folder (or from "textures/"
 // beside the file); null, traced, when the file or its world chunk is
 // missing.

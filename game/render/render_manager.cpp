@@ -6,6 +6,7 @@
 
 #include "game/foundation/fatal_error.h"
 #include "game/render/camera.h"
+#include "game/render/clump_ro.h"
 #include "game/render/scene.h"
 #include "game/render/world_collision.h"
 
@@ -111,15 +112,34 @@ void cRenderManager::SetScene(cScene* scene, u8 addLights) {
   cWorldCollision* worldObject = scene->GetWorldObject();
   mWorldPass.SetWorldObject(worldObject);
   mWorld = worldObject != nullptr ? worldObject->GetWorld() : nullptr;
-  (void)addLights;  // WORLD-PENDING
+  if (addLights != 0 && mWorld != nullptr) {
+    RpWorldAddLight(mWorld, scene->GetAmbientLight().GetLight());
+    RpWorldAddLight(mWorld, scene->GetDirectionalLight().GetLight());
+  }
 }
 
 void cRenderManager::AddRO(cRenderObject* object) {
   RpAtomic* atomic = object->GetAtomic();
   if (mWorld != nullptr && atomic != nullptr) {
-    return;  // WORLD-PENDING
+    RpWorldAddAtomic(mWorld, atomic);
+    return;
   }
   mRenderObjects.Append(object);
+}
+
+void cRenderManager::AddClump(cClumpRO* object) {
+  if (mWorld == nullptr) {
+    FatalError("cRenderManager::AddClump : RWWorld hasn't been set, yet");
+  }
+  if (object->GetClump() != nullptr) {
+    RpWorldAddClump(mWorld, object->GetClump());
+  }
+}
+
+void cRenderManager::AddLight(cLight* light) {
+  if (mWorld != nullptr) {
+    RpWorldAddLight(mWorld, light->GetLight());
+  }
 }
 
 void cRenderManager::AssortRenderObjects() {

@@ -12,6 +12,8 @@
 #include "game/render/render_object.h"
 
 class cCamera;
+class cClumpRO;
+class cLight;
 class cScene;
 class cWorldCollision;
 
@@ -92,6 +94,11 @@ class cRenderManager {
   // An object with an atomic joins the engine world (when there is one);
   // any other object joins the list sorted at each frame.
   void AddRO(cRenderObject* object);
+  // The object's clump joins the engine world; fatal while there is none.
+  // No owner is recorded (cScene::AddClump does that).
+  void AddClump(cClumpRO* object);
+  // The light joins the engine world when there is one.
+  void AddLight(cLight* light);
 
   // Sorts the registered objects into the four arrays by render type; type
   // 4 goes to the current camera's extra list. Fatal for any other type.

@@ -2,7 +2,9 @@
 #include "game/render/scene.h"
 
 #include "game/app/event.h"
+#include "game/foundation/fatal_error.h"
 #include "game/foundation/updatable.h"
+#include "game/render/clump_ro.h"
 
 cScene::cScene()
     : mAmbientLight(rpLIGHTAMBIENT),
@@ -25,6 +27,31 @@ bool cScene::OnEvent(const tEvent* event) {
   Update(event->tick.frameTime);
   mTickCount++;
   return false;
+}
+
+void cScene::AddClump(cClumpRO* object) {
+  RpWorld* world = mRenderManager.GetWorld();
+  if (world == nullptr) {
+    FatalError("cRenderManager::AddClump : RWWorld hasn't been set, yet");
+  }
+  if (object->GetClump() != nullptr) {
+    RpWorldAddClump(world, object->GetClump());
+  }
+  object->SetScene(this);
+}
+
+void cScene::RemoveClump(cClumpRO* object) {
+  if (object->GetScene() == nullptr) {
+    return;
+  }
+  RpWorld* world = mRenderManager.GetWorld();
+  if (world == nullptr) {
+    FatalError("cRenderManager::RemoveClump : RWWorld is NULL");
+  }
+  if (object->GetClump() != nullptr) {
+    RpWorldRemoveClump(world, object->GetClump());
+  }
+  object->SetScene(nullptr);
 }
 
 void cScene::Update(f32 dt) {

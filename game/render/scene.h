@@ -31,6 +31,11 @@ class cScene : public cInputListener {
   // Update, then PostUpdate, of every client; a client whose call returns
   // true is deleted at once.
   virtual void Update(f32 dt);
+  // The object's clump joins the manager's world and the object records
+  // this scene; fatal while the manager has no world.
+  void AddClump(cClumpRO* object);
+  // Nothing for an object in no scene; fatal while the manager has no world.
+  void RemoveClump(cClumpRO* object);
 
   cLight& GetAmbientLight() { return mAmbientLight; }
   cLight& GetDirectionalLight() { return mDirectionalLight; }
