@@ -1,4 +1,4 @@
-// Model files for the clump-object tests, made with the engine's own
+// Model files for the clump-object tests and fuzz targets, made with the engine's own
 // writers: clumps of square quads in the x-y plane, each its own atomic on
 // the root frame, facing a camera that looks along +z.
 #pragma once
