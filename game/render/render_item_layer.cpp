@@ -32,24 +32,22 @@ cRenderItemLayer::cRenderItemLayer()
 
 cRenderItemLayer::~cRenderItemLayer() { delete[] mItems; }
 
-void cRenderItemLayer::AddRenderItemAtomic(RpAtomic* atomic) {
+tRenderItem& cRenderItemLayer::Append(u8 kind, const char* fullMessage) {
   if (mCount >= mCapacity) {
-    FatalError("cRenderItemLayer::AddRenderItemAtomic : array is full");
+    FatalError("%s", fullMessage);
   }
   tRenderItem& item = mItems[mCount++];
   item.sortKey = 0.0f;
-  item.kind = kRenderItemAtomic;
-  item.atomic = atomic;
+  item.kind = kind;
+  return item;
+}
+
+void cRenderItemLayer::AddRenderItemAtomic(RpAtomic* atomic) {
+  Append(kRenderItemAtomic, "cRenderItemLayer::AddRenderItemAtomic : array is full").atomic = atomic;
 }
 
 void cRenderItemLayer::AddRenderItemRO(cAtomicRO* object) {
-  if (mCount >= mCapacity) {
-    FatalError("cRenderItemLayer::AddRenderItemRO : array is full");
-  }
-  tRenderItem& item = mItems[mCount++];
-  item.sortKey = 0.0f;
-  item.kind = kRenderItemObject;
-  item.object = object;
+  Append(kRenderItemObject, "cRenderItemLayer::AddRenderItemRO : array is full").object = object;
 }
 
 void cRenderItemLayer::SortByDistance(cCamera* camera) {

@@ -50,6 +50,9 @@ class cRenderItemLayer {
   const tRenderItem& GetItem(u32 index) const { return mItems[index]; }
 
  private:
+  // The next item, of that kind; fatal with the message when full.
+  tRenderItem& Append(u8 kind, const char* fullMessage);
+
   tRenderItem* mItems;
   u32 mCapacity;
   u32 mCount;

@@ -51,30 +51,12 @@ struct tRetint {
 }  // namespace
 
 cStaticLitClumpRO::cStaticLitClumpRO(const char* fileName, cLightmap* lightmap, const char* textureFolder)
-    : cClumpRO(fileName, textureFolder),
-      mLightmap(lightmap),
-      mLitColour{0, 0, 0, 255},
-      mBaseColours(nullptr),
-      mBaseColourCount(0),
-      mColourTable(nullptr),
-      mColourTableCount(0),
-      mVertexOffset(0),
-      mMaterialsTinted(0),
-      mExtraLight(nullptr) {
+    : cClumpRO(fileName, textureFolder), mLightmap(lightmap) {
   PrepareAtomics();
 }
 
 cStaticLitClumpRO::cStaticLitClumpRO(const cStaticLitClumpRO& prototype)
-    : cClumpRO(prototype),
-      mLightmap(prototype.mLightmap),
-      mLitColour{0, 0, 0, 255},
-      mBaseColours(nullptr),
-      mBaseColourCount(0),
-      mColourTable(nullptr),
-      mColourTableCount(0),
-      mVertexOffset(0),
-      mMaterialsTinted(0),
-      mExtraLight(nullptr) {
+    : cClumpRO(prototype), mLightmap(prototype.mLightmap) {
   PrepareAtomics();
   // The shared materials may carry a tint by now: the prototype's record of
   // their own colours is taken instead of what they hold. A cloned clump

@@ -55,12 +55,12 @@ class cStaticLitClumpRO : public cClumpRO {
   u8& MaterialsTinted();
 
   cLightmap* mLightmap;
-  RwRGBA mLitColour;
-  RwRGBA* mBaseColours;
-  u32 mBaseColourCount;
-  RwRGBA* mColourTable;
-  u32 mColourTableCount;
-  u32 mVertexOffset;
-  u8 mMaterialsTinted;
-  cLight* mExtraLight;
+  RwRGBA mLitColour = {0, 0, 0, 255};
+  RwRGBA* mBaseColours = nullptr;
+  u32 mBaseColourCount = 0;
+  RwRGBA* mColourTable = nullptr;
+  u32 mColourTableCount = 0;
+  u32 mVertexOffset = 0;
+  u8 mMaterialsTinted = 0;
+  cLight* mExtraLight = nullptr;
 };

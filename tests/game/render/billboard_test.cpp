@@ -47,15 +47,6 @@ class BillboardTest : public ScreenEngineTest {
     }
     camera.EndUpdate();
   }
-
-  // Coloured pixels of row y.
-  static int RowWidth(int y) {
-    int count = 0;
-    for (int x = 0; x < kWidth; x++) {
-      count += BackBufferPixel(x, y) != 0 ? 1 : 0;
-    }
-    return count;
-  }
 };
 
 class TestScene : public cScene {

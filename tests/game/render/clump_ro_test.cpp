@@ -18,8 +18,8 @@
 #include "game/render/scene.h"
 #include "game/render/static_lit_clump_ro.h"
 #include "tests/game/render/expect_v3d.h"
-#include "tests/support/quad_model.h"
 #include "tests/game/render/model_fixture.h"
+#include "tests/support/quad_model.h"
 #include "tests/support/scratch_path.h"
 
 namespace {

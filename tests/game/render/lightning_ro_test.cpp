@@ -29,15 +29,6 @@ class LightningTest : public ScreenEngineTest {
     bolt.Render(&camera);
     camera.EndUpdate();
   }
-
-  // Lit pixels of row y.
-  static int RowWidth(int y) {
-    int count = 0;
-    for (int x = 0; x < kWidth; x++) {
-      count += BackBufferPixel(x, y) != 0 ? 1 : 0;
-    }
-    return count;
-  }
 };
 
 TEST_F(LightningTest, WithoutSegmentsABoltIsOneStraightRibbon) {

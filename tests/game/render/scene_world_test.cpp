@@ -9,8 +9,8 @@
 #include "game/render/model_files.h"
 #include "game/render/scene.h"
 #include "game/render/world_collision.h"
-#include "tests/support/quad_model.h"
 #include "tests/game/render/model_fixture.h"
+#include "tests/support/quad_model.h"
 #include "tests/support/scratch_path.h"
 #include "tools/forge/forge.h"
 
