@@ -137,13 +137,31 @@ bool AttachPlugins() {
   if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
     return false;
   }
+  if (!RpCollisionPluginAttach()) {
+    return false;
+  }
   if (!RpRandomPluginAttach()) {
     return false;
   }
   if (!RpSplinePluginAttach()) {
     return false;
   }
+  if (!RpUserDataPluginAttach()) {
+    return false;
+  }
+  if (!RpPVSPluginAttach()) {
+    return false;
+  }
+  if (!RpLODAtomicPluginAttach()) {
+    return false;
+  }
   if (!RegisterAtomicPlugin()) {
+    return false;
+  }
+  if (!RpMorphPluginAttach()) {
+    return false;
+  }
+  if (!RpDMorphPluginAttach()) {
     return false;
   }
   return true;

@@ -8,15 +8,6 @@
 #include "game/render/render_object.h"
 #include "game/render/render_state.h"
 
-namespace {
-
-// The camera by which atomics choose their level of detail. The LOD plugin
-// is not part of the engine yet: its RpLODAtomicSetCamera(camera) call goes
-// here, and only here, when it is.
-void SetLODCamera(RwCamera* /*camera*/) {}
-
-}  // namespace
-
 cRenderObjectLink::cRenderObjectLink(cRenderObject* object) : mObject(object) {}
 
 cRenderObject* cRenderObjectLink::GetObject() const { return static_cast<cRenderObject*>(mObject.Get()); }
@@ -93,7 +84,7 @@ RwCamera* cCamera::BeginUpdate(const cRenderTarget& target, u8 keepView) {
     const RwV2d window = {t, t * static_cast<f32>(size.height) / static_cast<f32>(size.width)};
     RwCameraSetViewWindow(mCamera, &window);
   }
-  SetLODCamera(mCamera);
+  RpLODAtomicSetCamera(mCamera);  // the camera atomics choose their level of detail by
   BindRasters(target.GetColourRaster(), target.GetDepthRaster());
   return BeginUpdateOnly();
 }
