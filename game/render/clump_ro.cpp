@@ -32,7 +32,12 @@ RpAtomic* LinkAtomic(RpAtomic* atomic, void* data) {
 }
 
 RpAtomic* GiveLodLevels(RpAtomic* atomic, void* data) {
-  (void)data;  // LOD-PENDING
+  const cClumpRO* prototype = static_cast<const cClumpRO*>(data);
+  RpLODAtomicSetGeometry(atomic, 0, RpAtomicGetGeometry(atomic));
+  for (RwInt32 level = 1; level < rpLODATOMICMAXLOD; level++) {
+    RpLODAtomicSetGeometry(atomic, level, prototype->GetLodGeometry());
+  }
+  RpLODAtomicSetRange(atomic, kLodRangeFactor * prototype->GetLodDistance());
   return atomic;
 }
 
@@ -41,11 +46,6 @@ void LeaveWorld(RpClump* clump) {
   if (world != nullptr) {
     RpWorldRemoveClump(world, clump);
   }
-}
-
-bool IsPvsVisible(RpAtomic* atomic) {
-  (void)atomic;  // PVS-PENDING
-  return true;
 }
 
 }  // namespace
@@ -97,6 +97,7 @@ cClumpRO::cClumpRO(const cClumpRO& prototype)
   RpClumpForAllAtomics(mClump, LinkAtomic, this);
   if (mLodGeometry != nullptr) {
     RpClumpForAllAtomics(mClump, GiveLodLevels, const_cast<cClumpRO*>(&prototype));
+    mHasLodLevels = true;
   }
 }
 
@@ -131,14 +132,12 @@ void cClumpRO::Detach() {
   }
 }
 
-RwInt32 cClumpRO::CurrentLodLevel(const RpAtomic* atomic) {
-  (void)atomic;  // LOD-PENDING
-  return -1;
-}
+RwInt32 cClumpRO::CurrentLodLevel(const RpAtomic* atomic) { return RpLODAtomicGetCurrentLOD(atomic); }
 
 void cClumpRO::SetLodLevelZero(RpAtomic* atomic, RpGeometry* geometry) {
-  (void)atomic;  // LOD-PENDING
-  (void)geometry;
+  if (mHasLodLevels) {
+    RpLODAtomicSetGeometry(atomic, 0, geometry);
+  }
 }
 
 void cClumpRO::JoinTintedList() { TintedList().Append(&mTintLink); }
@@ -185,7 +184,7 @@ RpAtomic* ClumpRenderCallBack(RpAtomic* atomic) {
     return GetDefaultAtomicRender()(atomic);
   }
   cScene* scene = object->mScene;
-  if (scene != nullptr && scene->GetPvsFlag() != 0 && !IsPvsVisible(atomic)) {
+  if (scene != nullptr && scene->GetPvsFlag() != 0 && !RpPVSAtomicVisible(atomic)) {
     return atomic;
   }
   object->mFrameStamp = gFrameNumber;

@@ -89,8 +89,8 @@ class cClumpRO : public cRO {
   virtual void Retint() {}
   // The level of detail the atomic was last drawn at; -1 without levels.
   static RwInt32 CurrentLodLevel(const RpAtomic* atomic);
-  // The atomic's level 0 geometry, when it has levels.
-  static void SetLodLevelZero(RpAtomic* atomic, RpGeometry* geometry);
+  // The atomic's level 0 geometry, when the object's atomics have levels.
+  void SetLodLevelZero(RpAtomic* atomic, RpGeometry* geometry);
 
   cString mModelName;
   RpClump* mClump;
@@ -104,6 +104,7 @@ class cClumpRO : public cRO {
   RpAtomic* mFirstAtomic;
   u32 mFrameStamp;
   const cClumpRO* mPrototype;
+  bool mHasLodLevels = false;  // copies of a prototype with a LOD geometry
 
  private:
   void TakeFirstAtomic();

@@ -31,8 +31,11 @@ bool WriteClumpToMemory(const RpClump* clump, RwMemory* memory) {
 // Builds the collision data of a collision-tested atomic whose geometry has
 // none; true when it was built.
 bool BuildAtomicCollision(RpAtomic* atomic) {
-  (void)atomic;
-  return false;  // COLLIS-PENDING
+  RpGeometry* geometry = RpAtomicGetGeometry(atomic);
+  if (geometry == nullptr || RpCollisionGeometryQueryData(geometry)) {
+    return false;
+  }
+  return RpCollisionGeometryBuildData(geometry) != nullptr;
 }
 
 struct tCollisionBuild {

@@ -15,6 +15,22 @@ constexpr RwUInt8 kAtomicFlagNoHear = 0x10;
 constexpr u32 kAtomicPriorityShift = 5;  // priority 0..7 in the top three bits
 constexpr u32 kAtomicPriorityMask = 7;
 
+// The user-data keys of model geometries.
+constexpr const char* kUserDataPriority = "priority.priority";
+constexpr const char* kUserDataCollision = "collision.collision";
+constexpr const char* kUserDataTwoSided = "twosided.twosided";
+constexpr const char* kUserDataName = "name.name";
+constexpr const char* kUserDataNoHear = "nohear.nohear";
+constexpr const char* kUserDataNoLight = "nolight.nolight";
+constexpr const char* kUserDataMirror = "mirror.mirror";
+constexpr const char* kUserDataLod = "lod.lod";
+constexpr const char* kUserDataVertexNumbers = "vtxnum.vtxnum";
+// A "priority.priority" of -1 clears the render bit and keeps the priority.
+constexpr RwInt32 kPriorityNeverDrawn = -1;
+
+// The geometry's first user-data array of exactly that name, or null.
+const RpUserDataArray* FindModelUserData(const RpGeometry* geometry, const char* key);
+
 // Stores priority & 7 in the top three bits of the flag byte.
 void SetAtomicRenderPriority(RpAtomic* atomic, u32 priority);
 // 0 draws at once; p > 0 defers the atomic to the render manager's layer p - 1.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/render/model_files.h"
+#include "game/render/model_user_data.h"
 
 namespace {
 
@@ -38,9 +39,13 @@ u32 HexDigit(char c) { return (static_cast<u32>(c) & 0xF) + (c >= 'A' ? 9u : 0u)
 
 // The geometry's "vtxnum.vtxnum" colour indices, one per vertex, or null.
 const RwInt32* VertexNumbers(const RpGeometry* geometry, RwInt32* count) {
-  (void)geometry;  // USERDATA-PENDING
-  *count = 0;
-  return nullptr;
+  const RpUserDataArray* array = FindModelUserData(geometry, kUserDataVertexNumbers);
+  if (array == nullptr || RpUserDataArrayGetFormat(array) != rpINTUSERDATA) {
+    *count = 0;
+    return nullptr;
+  }
+  *count = RpUserDataArrayGetNumElements(array);
+  return static_cast<const RwInt32*>(array->data);
 }
 
 struct tRetint {
@@ -266,9 +271,8 @@ void cStaticLitClumpRO::TintAtomic(RpAtomic* atomic, u32 firstBase) {
     return;
   }
   RpAtomicSetGeometry(atomic, copy, 1);  // keeps the atomic's bounding sphere
-  if (lod == 0) {
-    SetLodLevelZero(atomic, copy);
-  }
+  // The level the atomic draws at when near (or first drawn) is the copy.
+  SetLodLevelZero(atomic, copy);
   // The copy's materials were read with the colours the shared ones had.
   UntintMaterials(copy, firstBase);
   MaterialsTinted() = 0;

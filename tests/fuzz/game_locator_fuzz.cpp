@@ -28,9 +28,18 @@ constexpr char kModelFile[] = "data\\level\\panel.dff";
 cLightmap gLightmap;
 cStaticLitClumpRO* gPrototype = nullptr;
 
-// The bytes of a clump chunk of two quads, each of 4 vertices.
+// The bytes of a clump chunk of two quads, each of 4 vertices; the first
+// numbers its vertices' colours 3, 2, 1, 0.
 std::vector<uint8_t> ModelBytes() {
-  RpClump* clump = MakeQuadClump({tTestQuad(), tTestQuad()});
+  RpClump* clump = MakeQuadClump({tTestQuad(), tTestQuad()}, [](RpGeometry* geometry, size_t quad) {
+    if (quad == 0) {
+      RpUserDataArray* numbers =
+          RpUserDataGeometryGetArray(geometry, RpUserDataGeometryAddArray(geometry, "vtxnum.vtxnum", rpINTUSERDATA, 4));
+      for (RwInt32 i = 0; numbers != nullptr && i < 4; i++) {
+        RpUserDataArraySetInt(numbers, i, 3 - i);
+      }
+    }
+  });
   std::vector<uint8_t> bytes;
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
   RwMemory memory = {nullptr, 0};
@@ -43,7 +52,7 @@ std::vector<uint8_t> ModelBytes() {
 }
 
 bool Start() {
-  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RegisterAtomicPlugin() ||
+  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RpUserDataPluginAttach() || !RegisterAtomicPlugin() ||
       !fakedevice::OpenAndStart()) {
     return false;
   }

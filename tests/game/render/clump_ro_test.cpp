@@ -21,6 +21,7 @@
 #include "tests/game/render/model_fixture.h"
 #include "tests/support/quad_model.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/forge.h"
 
 namespace {
 
@@ -123,25 +124,6 @@ TEST_F(ClumpROTest, MissingModelsEndTheProgramUnlessTheyAreCollisionTwins) {
   std::unique_ptr<cRO> copy(empty.Clone());
   EXPECT_EQ(nullptr, static_cast<cClumpRO*>(copy.get())->GetClump());
   EXPECT_EQ(nullptr, LoadClumpFile(missing.c_str(), false, nullptr, false));
-
-  EXPECT_EQ(cString("data/x/collision/door.dff"), MakeCollisionPath("data/x/door.dff"));
-  EXPECT_EQ(cString("collision/door.dff"), MakeCollisionPath("door.dff"));
-}
-
-TEST_F(ClumpROTest, GeometriesCopyThroughMemory) {
-  tTestQuad quad;
-  quad.prelit = {10, 20, 30, 40};
-  quad.materials = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-  RpGeometry* geometry = MakeQuadGeometry(quad);
-  RpGeometry* copy = CloneGeometry(geometry);
-  ASSERT_NE(nullptr, copy);
-  EXPECT_NE(geometry, copy);
-  EXPECT_EQ(4, copy->numVertices);
-  EXPECT_RGBA(10, 20, 30, 40, copy->preLitLum[3]);
-  EXPECT_RGBA(5, 6, 7, 8, *RpMaterialGetColor(RpMaterialListGetMaterial(&copy->matList, 1)));
-  EXPECT_NE(RpMaterialListGetMaterial(&geometry->matList, 1), RpMaterialListGetMaterial(&copy->matList, 1));
-  RpGeometryDestroy(copy);
-  RpGeometryDestroy(geometry);
 }
 
 TEST_F(ClumpROTest, MaterialsTakeTheAverageMapColourAndTheExtraLight) {
@@ -321,6 +303,35 @@ TEST_F(ClumpROTest, PrioritisedAtomicsAreDeferredAndTheSceneLightsSwitchedOff) {
   SetAtomicRenderPriority(atomic, 7);
   RpAtomicGetRenderCallBack(atomic)(atomic);
   EXPECT_EQ(1u, manager.GetItemLayer(kRenderItemLayerCount - 1)->GetCount());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ClumpROTest, VertexNumbersPickTableEntries) {
+  const RwRGBA maps[kLightmapCount] = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};
+  FillLightmap(maps);
+  tTestQuad quad;
+  quad.prelit = {1, 2, 3, 255};
+  const std::string path = mFolder.File("numbered.dff");
+  ASSERT_TRUE(WriteQuadModel(path, {quad}, [](RpGeometry* geometry, size_t) {
+    ForgeUserData numbers;
+    numbers.name = "vtxnum.vtxnum";
+    numbers.ints = {3, 2, 9, 0};
+    EXPECT_TRUE(ForgeAddUserData(geometry, {numbers}));
+  }));
+  cStaticLitClumpRO prototype(path.c_str(), &mLightmap, nullptr);
+  cStaticLitClumpRO object(prototype);
+  object.SetColourTable("100000200000300000400000");
+  object.UpdateLightColour(nullptr);
+  object.Refresh(1);
+  const RpGeometry* copy = object.GetPrivateGeometry();
+  ASSERT_NE(nullptr, copy);
+  EXPECT_RGBA(0x40, 0, 0, 255, copy->preLitLum[0]);
+  EXPECT_RGBA(0x30, 0, 0, 255, copy->preLitLum[1]);
+  EXPECT_RGBA(1, 2, 3, 255, copy->preLitLum[2]);  // index 9: past the table
+  EXPECT_RGBA(0x10, 0, 0, 255, copy->preLitLum[3]);
 }
 
 }  // namespace

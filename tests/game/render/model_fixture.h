@@ -1,6 +1,6 @@
 // Shared pieces of the model and render-manager tests: the engine on the
-// fake driver with the world module and the game atomic plugin, and render
-// objects that record when they are drawn.
+// fake driver with the world module, the plugins models use and the game
+// atomic plugin, and render objects that record when they are drawn.
 #pragma once
 
 #include <string>
@@ -14,7 +14,10 @@
 class ModelEngineTest : public StartedEngineTest {
  protected:
   void SetUp() override {
-    StartEngine([] { return RpWorldPluginAttach() && RegisterAtomicPlugin(); });
+    StartEngine([] {
+      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
+             RpLODAtomicPluginAttach() && RegisterAtomicPlugin();
+    });
   }
 };
 
