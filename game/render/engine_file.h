@@ -8,3 +8,27 @@
 RwStream* OpenEngineFile(const char* path, RwUInt32 accessType);
 // Writes the bytes as the whole file; false when it cannot be written.
 bool WriteEngineFile(const char* path, const RwMemory& memory);
+
+// The first chunk of the type in the stream, read by read; the stream is
+// closed. Null when the chunk is absent or cannot be read.
+template <typename T>
+T* ReadChunkAndClose(RwStream* stream, RwUInt32 type, T* (*read)(RwStream*)) {
+  T* object = RwStreamFindChunk(stream, type, nullptr, nullptr) ? read(stream) : nullptr;
+  RwStreamClose(stream, nullptr);
+  return object;
+}
+
+// The object's chunk written by write into an engine block (freed with
+// RwFree); false when it cannot be written.
+template <typename T>
+bool WriteChunkToMemory(const T* object, const T* (*write)(const T*, RwStream*), RwMemory* memory) {
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  if (stream == nullptr) {
+    return false;
+  }
+  if (write(object, stream) == nullptr) {
+    RwStreamClose(stream, nullptr);
+    return false;
+  }
+  return RwStreamClose(stream, memory) != FALSE;
+}

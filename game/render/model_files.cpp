@@ -14,20 +14,6 @@ namespace {
 constexpr char kCollisionFolder[] = "collision/";
 constexpr char kCollisionMarker[] = "collision";
 
-// The clump's chunk in an engine block (freed with RwFree); false when the
-// engine cannot write it.
-bool WriteClumpToMemory(const RpClump* clump, RwMemory* memory) {
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  if (stream == nullptr) {
-    return false;
-  }
-  if (RpClumpStreamWrite(clump, stream) == nullptr) {
-    RwStreamClose(stream, nullptr);
-    return false;
-  }
-  return RwStreamClose(stream, memory) != FALSE;
-}
-
 // Builds the collision data of a collision-tested atomic whose geometry has
 // none; true when it was built.
 bool BuildAtomicCollision(RpAtomic* atomic) {
@@ -58,7 +44,7 @@ bool BuildCollisionAndSave(const char* path, RpClump* clump) {
     return false;
   }
   RwMemory memory = {nullptr, 0};
-  if (!WriteClumpToMemory(clump, &memory)) {
+  if (!WriteChunkToMemory<RpClump>(clump, RpClumpStreamWrite, &memory)) {
     DebugTrace("BuildCollisionAndSave : the model cannot be written, %s is not rewritten\n", path);
     return false;
   }
@@ -77,11 +63,7 @@ RpWorld* LoadWorldFile(const char* path, const char* textureFolder) {
     DebugTrace("LoadWorldFile : cannot open %s\n", path);
     return nullptr;
   }
-  RpWorld* world = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkWorld, nullptr, nullptr)) {
-    world = RpWorldStreamRead(stream);
-  }
-  RwStreamClose(stream, nullptr);
+  RpWorld* world = ReadChunkAndClose(stream, kRwChunkWorld, RpWorldStreamRead);
   if (world == nullptr) {
     DebugTrace("LoadWorldFile : no world in %s\n", path);
   }
@@ -97,11 +79,7 @@ RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textur
     }
     return nullptr;
   }
-  RpClump* clump = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr)) {
-    clump = RpClumpStreamRead(stream);
-  }
-  RwStreamClose(stream, nullptr);
+  RpClump* clump = ReadChunkAndClose(stream, kRwChunkClump, RpClumpStreamRead);
   if (clump != nullptr && buildCollision) {
     BuildCollisionAndSave(path, clump);
   }
@@ -109,22 +87,14 @@ RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textur
 }
 
 RpGeometry* CloneGeometry(const RpGeometry* geometry) {
-  RwStream* out = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  if (out == nullptr) {
-    return nullptr;
-  }
   RwMemory memory = {nullptr, 0};
-  const bool written = RpGeometryStreamWrite(geometry, out) != nullptr;
-  if (!RwStreamClose(out, written ? &memory : nullptr) || !written) {
+  if (!WriteChunkToMemory<RpGeometry>(geometry, RpGeometryStreamWrite, &memory)) {
     return nullptr;
   }
   RpGeometry* copy = nullptr;
   RwStream* in = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
   if (in != nullptr) {
-    if (RwStreamFindChunk(in, kRwChunkGeometry, nullptr, nullptr)) {
-      copy = RpGeometryStreamRead(in);
-    }
-    RwStreamClose(in, nullptr);
+    copy = ReadChunkAndClose(in, kRwChunkGeometry, RpGeometryStreamRead);
   }
   RwFree(memory.start);
   return copy;

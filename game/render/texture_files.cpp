@@ -58,20 +58,6 @@ RwTexture* TraceTexture(RwTexture* texture, void*) {
   return texture;
 }
 
-// The dictionary's chunk in an engine block (freed with RwFree); false when
-// the engine cannot write it.
-bool WriteToMemory(const RwTexDictionary* dictionary, RwMemory* memory) {
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  if (stream == nullptr) {
-    return false;
-  }
-  if (RwTexDictionaryStreamWrite(dictionary, stream) == nullptr) {
-    RwStreamClose(stream, nullptr);
-    return false;
-  }
-  return RwStreamClose(stream, memory) != FALSE;
-}
-
 }  // namespace
 
 void SetTexturePath(const char* filePath, const char* textureFolder) {
@@ -117,12 +103,7 @@ RwTexDictionary* LoadTextureDictionary(const char* path) {
   if (stream == nullptr) {
     return nullptr;
   }
-  RwTexDictionary* dictionary = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkTexDictionary, nullptr, nullptr)) {
-    dictionary = RwTexDictionaryStreamRead(stream);
-  }
-  RwStreamClose(stream, nullptr);
-  return dictionary;
+  return ReadChunkAndClose(stream, kRwChunkTexDictionary, RwTexDictionaryStreamRead);
 }
 
 bool SaveTextureDictionary(const char* path) {
@@ -134,7 +115,7 @@ bool SaveTextureDictionary(const char* path) {
   }
   RwTexDictionaryForAllTextures(dictionary, TraceTexture, nullptr);
   RwMemory memory = {nullptr, 0};
-  if (!WriteToMemory(dictionary, &memory)) {
+  if (!WriteChunkToMemory<RwTexDictionary>(dictionary, RwTexDictionaryStreamWrite, &memory)) {
     DebugTrace("SaveTextureDictionary : the dictionary cannot be written, %s is not written\n", path);
     return false;
   }
