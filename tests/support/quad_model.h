@@ -18,6 +18,7 @@ struct tTestQuad {
   RwRGBA prelit = {255, 255, 255, 255};
   RwUInt32 geometryFlags = rpGEOMETRYPOSITIONS | rpGEOMETRYPRELIT | rpGEOMETRYLIGHT;
   RwUInt8 atomicFlags = rpATOMICRENDER;
+  bool mirrored = false;  // wound the other way: its front faces along +z
 };
 
 // Runs on each quad's geometry before the clump is written (user data).
@@ -30,10 +31,11 @@ inline RpGeometry* MakeQuadGeometry(const tTestQuad& quad) {
   RwV3d* v = geometry->morphTarget[0].verts;
   // Seen from -z with x growing to the left on screen: wound for back-face
   // culling of a camera looking along +z.
-  v[0] = {c.x - h, c.y - h, c.z};
-  v[1] = {c.x + h, c.y - h, c.z};
-  v[2] = {c.x + h, c.y + h, c.z};
-  v[3] = {c.x - h, c.y + h, c.z};
+  const float side = quad.mirrored ? h : -h;
+  v[0] = {c.x - side, c.y - h, c.z};
+  v[1] = {c.x + side, c.y - h, c.z};
+  v[2] = {c.x + side, c.y + h, c.z};
+  v[3] = {c.x - side, c.y + h, c.z};
   if (geometry->preLitLum != nullptr) {
     for (int i = 0; i < 4; i++) {
       geometry->preLitLum[i] = quad.prelit;
