@@ -70,18 +70,6 @@ TEST_F(RenderManagerTest, EqualDistancesSortConsistently) {
   EXPECT_EQ(0.0f, sorted.GetObject(6)->GetSortKey());
 }
 
-TEST_F(RenderManagerTest, ArraysGrowPastTheirFirstCapacity) {
-  cRenderLayer_Objects array;
-  Log log;
-  RecordingObject object(&log, "o", kRoTypeOpaque, nullptr);
-  for (u32 i = 0; i < kRenderObjectArrayCapacity + 10; i++) {
-    array.Add(&object);
-  }
-  EXPECT_EQ(kRenderObjectArrayCapacity + 10, array.GetCount());
-  array.Render(nullptr);
-  EXPECT_EQ(kRenderObjectArrayCapacity + 10, log.size());
-}
-
 TEST_F(RenderManagerTest, AtomicObjectsDeferToTheirLayersDrawnInLayerOrder) {
   Log log;
   cRenderManager manager;

@@ -1,6 +1,6 @@
 // The scene on the fake driver: ticks run both update passes over clients
-// that delete themselves and each other, the property-file cache loads each
-// name once, and the scene's lights are typed lights on frames of their own.
+// that delete themselves and each other, and the property-file cache loads
+// each name once.
 #include "game/render/scene.h"
 
 #include <string>
@@ -111,17 +111,6 @@ TEST_F(SceneTest, PropertyFilesAreLoadedOncePerExactName) {
   ASSERT_NE(nullptr, file);
   EXPECT_NE(nullptr, file->FindGroup(cString("other")));
   std::remove(path.c_str());
-}
-
-TEST_F(SceneTest, LightsAreTypedAndCarryTheirFrames) {
-  TestScene scene;
-  EXPECT_EQ(rpLIGHTAMBIENT, RpLightGetType(scene.GetAmbientLight().GetLight()));
-  EXPECT_EQ(rpLIGHTDIRECTIONAL, RpLightGetType(scene.GetDirectionalLight().GetLight()));
-  cLight spot(rpLIGHTSPOT);
-  EXPECT_EQ(spot.GetFrame(), RpLightGetFrame(spot.GetLight()));
-  EXPECT_EQ(1.0f, spot.GetDirection().z);
-  EXPECT_EQ(0u, scene.GetPvsFlag());
-  EXPECT_EQ(nullptr, scene.GetWorldObject());
 }
 
 }  // namespace
