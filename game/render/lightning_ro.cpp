@@ -12,14 +12,6 @@ namespace {
 constexpr f32 kHalfTurnRadians = 3.14159265f;
 constexpr RwUInt32 kOpaqueWhite = 0xFFFFFFFFu;
 
-// The integer render states a bolt changes, saved before and put back
-// after, like the texture raster.
-constexpr RwInt32 kSavedStates[] = {
-    kRwRenderStateTextureFilter, kRwRenderStateTextureAddress, kRwRenderStateSrcBlend, kRwRenderStateDestBlend,
-    kRwRenderStateZTestEnable,   kRwRenderStateZWriteEnable,   kRwRenderStateCullMode, kRwRenderStateVertexAlphaEnable,
-};
-constexpr u32 kSavedStateCount = sizeof(kSavedStates) / sizeof(kSavedStates[0]);
-
 }  // namespace
 
 cLightningRO::cLightningRO(u32 segments, u32 strands)
@@ -128,12 +120,7 @@ void cLightningRO::Render(cCamera*) {
     }
   }
 
-  void* savedRaster = nullptr;
-  RwRenderStateGet(kRwRenderStateTextureRaster, &savedRaster);
-  RwInt32 saved[kSavedStateCount];
-  for (u32 i = 0; i < kSavedStateCount; i++) {
-    saved[i] = GetRenderState(kSavedStates[i]);
-  }
+  const cEffectRenderStates saved;
   SetTextureRaster(mTexture != nullptr ? mTexture->raster : nullptr);
   SetRenderState(kRwRenderStateTextureFilter, kRwFilterLinear);
   SetRenderState(kRwRenderStateTextureAddress, kRwTextureAddressWrap);
@@ -147,8 +134,5 @@ void cLightningRO::Render(cCamera*) {
     RwIm3DRenderIndexedPrimitive(kRwPrimTypeTriList, mIndices, mIndexCount);
     RwIm3DEnd();
   }
-  SetTextureRaster(static_cast<RwRaster*>(savedRaster));
-  for (u32 i = 0; i < kSavedStateCount; i++) {
-    SetRenderState(kSavedStates[i], saved[i]);
-  }
+  saved.Restore();
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "game/foundation/fatal_error.h"
+#include "game/render/atomic_ro.h"
 #include "game/render/camera.h"
 #include "game/render/clump_ro.h"
 #include "game/render/scene.h"
@@ -125,6 +126,15 @@ void cRenderManager::AddRO(cRenderObject* object) {
     return;
   }
   mRenderObjects.Append(object);
+}
+
+void cRenderManager::AddAtomicRO(cAtomicRO* object) {
+  if (mWorld == nullptr) {
+    FatalError("cRenderManager::AddRO : RWWorld hasn't been set, yet");
+  }
+  if (RpAtomicGetWorld(object->GetAtomic()) == nullptr) {
+    RpWorldAddAtomic(mWorld, object->GetAtomic());
+  }
 }
 
 void cRenderManager::AddClump(cClumpRO* object) {

@@ -11,6 +11,7 @@
 #include "game/render/render_item_layer.h"
 #include "game/render/render_object.h"
 
+class cAtomicRO;
 class cCamera;
 class cClumpRO;
 class cLight;
@@ -94,6 +95,9 @@ class cRenderManager {
   // An object with an atomic joins the engine world (when there is one);
   // any other object joins the list sorted at each frame.
   void AddRO(cRenderObject* object);
+  // The atomic render object joins the engine world unless it is in one;
+  // fatal while there is no world.
+  void AddAtomicRO(cAtomicRO* object);
   // The object's clump joins the engine world; fatal while there is none.
   // No owner is recorded (cScene::AddClump does that).
   void AddClump(cClumpRO* object);

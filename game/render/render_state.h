@@ -31,3 +31,18 @@ constexpr RwUInt32 kIm3DTexturedFlags = 25;
 // Blend factors (engine values of the source and destination blend states).
 constexpr RwInt32 kBlendOne = 2;
 constexpr RwInt32 kBlendSrcAlpha = 5;
+
+// The texture raster and the eight states that effects drawn through
+// immediate mode change (filter, addressing, both blends, depth test and
+// write, cull mode, vertex alpha): saved when made, put back by Restore.
+class cEffectRenderStates {
+ public:
+  static constexpr u32 kCount = 8;
+
+  cEffectRenderStates();
+  void Restore() const;
+
+ private:
+  void* mRaster;
+  RwInt32 mStates[kCount];
+};

@@ -1,14 +1,21 @@
 // Shared pieces of the particle tests: the engine with the random-number
-// plugin, and element groups parsed from text.
+// plugin and element groups parsed from text; scenes, files and a world for
+// whole effects.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "game/foundation/property.h"
+#include "game/render/atomic_plugin.h"
+#include "game/render/scene.h"
+#include "game/render/world_collision.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
+#include "tools/forge/forge.h"
 
 class ParticleEngineTest : public StartedEngineTest {
  protected:
@@ -37,3 +44,59 @@ inline cString ValueText(const char* text) {
   value.AssignCString(text);
   return value;
 }
+
+// A scene whose camera 0 is the one given (or none).
+class ParticleTestScene : public cScene {
+ public:
+  explicit ParticleTestScene(cCamera* camera = nullptr) : mCamera(camera) {}
+  cCamera* GetCamera(u32 index) override { return index == 0 ? mCamera : nullptr; }
+
+ private:
+  cCamera* mCamera;
+};
+
+// The engine on the fake driver with the world module, random numbers and
+// the game's atomic plugin; particle files in a scratch folder; a forged
+// room as the world of scenes that want one.
+class ParticleSceneTest : public StartedEngineTest {
+ protected:
+  ParticleSceneTest() : mFolder("particles") {}
+
+  void SetUp() override {
+    StartEngine([] { return RpWorldPluginAttach() && RpRandomPluginAttach() && RegisterAtomicPlugin(); });
+    RpRandomSeed(1);
+  }
+  void TearDown() override {
+    mWorldObject.reset();
+    if (mWorld != nullptr) {
+      RpWorldDestroy(mWorld);
+      mWorld = nullptr;
+    }
+    StartedEngineTest::TearDown();
+  }
+
+  // Writes the text as the file name in the scratch folder; its path.
+  std::string ParticleFile(const std::string& name, const std::string& text) {
+    const std::string path = mFolder.File(name);
+    EXPECT_TRUE(WriteWholeFile(path, text));
+    return path;
+  }
+
+  // Gives the scene a world: a forged room 20 units wide around the origin.
+  void GiveWorld(cScene* scene) {
+    if (mWorld == nullptr) {
+      ForgeSoup soup;
+      soup.materials.push_back(ForgeMaterial());
+      ForgeAddBox(&soup, RwV3d{-10.0f, 0.0f, -10.0f}, RwV3d{10.0f, 5.0f, 10.0f}, 0);
+      mWorld = ForgeWorldCreate(soup, ForgeWorldOptions());
+      ASSERT_NE(nullptr, mWorld);
+      mWorldObject = std::make_unique<cWorldCollision>(mWorld, mWorld, 0);
+    }
+    scene->SetWorldObject(mWorldObject.get());
+    scene->GetRenderManager().SetScene(scene, 0);
+  }
+
+  ScratchFolder mFolder;
+  RpWorld* mWorld = nullptr;
+  std::unique_ptr<cWorldCollision> mWorldObject;
+};
