@@ -17,15 +17,10 @@
 #include "tests/support/started_engine.h"
 #include "tools/forge/forge.h"
 
-class ParticleEngineTest : public StartedEngineTest {
- protected:
-  void SetUp() override {
-    StartEngine([] { return RpRandomPluginAttach() != FALSE; });
-    RpRandomSeed(1);
-  }
-
-  // The group "e" holding the lines of body ("KEY = value" lines); the
-  // fixture keeps the file.
+// Element groups from text: the group "e" holding the lines of body
+// ("KEY = value" lines); the parser keeps the file of the last one.
+class ElementGroupParser {
+ public:
   const cPropertyGroup& Group(const std::string& body) {
     const std::string text = "[e]\n" + body;
     cString buffer(static_cast<u32>(text.size()));
@@ -36,6 +31,14 @@ class ParticleEngineTest : public StartedEngineTest {
 
  private:
   cPropertyFile mFile;
+};
+
+class ParticleEngineTest : public StartedEngineTest, protected ElementGroupParser {
+ protected:
+  void SetUp() override {
+    StartEngine([] { return RpRandomPluginAttach() != FALSE; });
+    RpRandomSeed(1);
+  }
 };
 
 // The text of a property value parsed on its own.
@@ -58,7 +61,7 @@ class ParticleTestScene : public cScene {
 // The engine on the fake driver with the world module, random numbers and
 // the game's atomic plugin; particle files in a scratch folder; a forged
 // room as the world of scenes that want one.
-class ParticleSceneTest : public StartedEngineTest {
+class ParticleSceneTest : public StartedEngineTest, protected ElementGroupParser {
  protected:
   ParticleSceneTest() : mFolder("particles") {}
 
