@@ -7,6 +7,7 @@
 
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
+#include "game/render/dynamic_lit_clump_ro.h"
 
 namespace {
 
@@ -107,6 +108,15 @@ void ExtractRootMotion(tAnimSlot* slot, RpHAnimHierarchy* hierarchy) {
   RtAnimInterpolatorSetCurrentTime(interpolator, 0.0f);
 }
 
+RwV3d NodeWorldPosition(const RpHAnimHierarchy* hierarchy, u32 node) {
+  const u32 last = static_cast<u32>(hierarchy->numNodes) - 1;
+  RwFrame* frame = hierarchy->pNodeInfo[node < last ? node : last].pFrame;
+  if (frame == nullptr) {
+    frame = hierarchy->parentFrame;
+  }
+  return RwFrameGetLTM(frame)->pos;
+}
+
 RtAnimAnimation* LoadAnimation(const char* path) {
   char* native = MakeNativePath(path);
   if (native == nullptr) {
@@ -117,8 +127,36 @@ RtAnimAnimation* LoadAnimation(const char* path) {
   return animation;
 }
 
+// The clump object of an animated model: lit like any dynamic-lit object,
+// then posed for the draw.
+class cAnimClumpRO : public cDynamicLitClumpRO {
+ public:
+  cAnimClumpRO(const char* fileName, cLightmap* lightmap, s32 tiltFactor, f32 directionalShare, cAnimModel* model)
+      : cDynamicLitClumpRO(fileName, lightmap, tiltFactor, directionalShare, nullptr), mModel(model) {}
+
+  void Refresh(u32 frameStamp) override {
+    cDynamicLitClumpRO::Refresh(frameStamp);
+    mModel->RefreshPose();
+  }
+
+ private:
+  cAnimModel* mModel;
+};
+
+cAnimModel::cAnimModel(const char* fileName, cLightmap* lightmap, s32 tiltFactor, f32 directionalShare,
+                       cAnimTable* table, const cPropertyGroup* group)
+    : cAnimModel(static_cast<RpClump*>(nullptr), table, nullptr) {
+  mClumpObject = new cAnimClumpRO(fileName, lightmap, tiltFactor, directionalShare, this);
+  mClump = mClumpObject->GetClump();
+  if (mClump == nullptr) {
+    FatalError("cAnimModel : no model in %s", fileName);
+  }
+  SetUp(group);
+}
+
 cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* group)
-    : mClump(clump),
+    : mClumpObject(nullptr),
+      mClump(clump),
       mTable(table),
       mPreviousIndex(0),
       mTargetIndex(0),
@@ -138,7 +176,13 @@ cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* 
       mHierarchy(nullptr),
       mSource(nullptr),
       mTarget(nullptr) {
-  mHierarchy = FindHierarchy(RpClumpGetFrame(clump));
+  if (clump != nullptr) {
+    SetUp(group);
+  }
+}
+
+void cAnimModel::SetUp(const cPropertyGroup* group) {
+  mHierarchy = FindHierarchy(RpClumpGetFrame(mClump));
   if (mHierarchy == nullptr) {
     FatalError("cAnimModel : the model has no animation hierarchy");
   }
@@ -169,13 +213,20 @@ cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* 
     start = 0;
   }
   SetAnim(start, 0.0f);
-  RpClumpForAllAtomics(clump, ClearCollisionFlagCB, nullptr);
+  RpClumpForAllAtomics(mClump, ClearCollisionFlagCB, nullptr);
 }
 
 cAnimModel::~cAnimModel() {
-  RpHAnimHierarchyDestroy(mTarget);
-  RpHAnimHierarchyDestroy(mSource);
+  if (mTarget != nullptr) {
+    RpHAnimHierarchyDestroy(mTarget);
+  }
+  if (mSource != nullptr) {
+    RpHAnimHierarchyDestroy(mSource);
+  }
+  delete mClumpObject;
 }
+
+cDynamicLitClumpRO* cAnimModel::GetClumpObject() const { return mClumpObject; }
 
 RtAnimAnimation* cAnimModel::AnimationOf(u32 index) const {
   // The state codes are never animations, however long the table.

@@ -31,18 +31,31 @@ RpHAnimHierarchy* FindHierarchy(RwFrame* frame);
 // root track and velocity, playing it on the hierarchy; the animation then
 // plays in place.
 void ExtractRootMotion(tAnimSlot* slot, RpHAnimHierarchy* hierarchy);
+// The world position of the hierarchy's node (its last node when it has
+// fewer); the hierarchy's root frame's for a node bound to no frame.
+RwV3d NodeWorldPosition(const RpHAnimHierarchy* hierarchy, u32 node);
 // Reads an animation file (a game path, '/' turned into '\'); null when it
 // cannot be read.
 RtAnimAnimation* LoadAnimation(const char* path);
 
+class cAnimClumpRO;
+class cDynamicLitClumpRO;
+class cLightmap;
+
 class cAnimModel : public cUpdatable {
  public:
-  // A model over a clump that the caller keeps (it outlives the model): the
-  // hierarchy found in its frames drives them, and the clump's frame takes
-  // the root motion. Table slots without root motion get it now. With a
-  // group: START_ANIM_INDEX, GLOBAL_BLEND_TIME and GLOBAL_ANIM_SPEED.
+  // A model read from the file (textures beside it) and lit from the
+  // lightmaps like any dynamic-lit clump object, whose pose is rebuilt when
+  // it is drawn. The hierarchy found in its frames drives them and the
+  // clump's frame takes the root motion. Table slots without root motion
+  // get it now. With a group: START_ANIM_INDEX, GLOBAL_BLEND_TIME and
+  // GLOBAL_ANIM_SPEED. Fatal for a model without a hierarchy.
+  cAnimModel(const char* fileName, cLightmap* lightmap, s32 tiltFactor, f32 directionalShare, cAnimTable* table,
+             const cPropertyGroup* group);
+  // The same over a clump that the caller keeps (it outlives the model);
+  // the caller rebuilds the pose with RefreshPose before drawing.
   cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* group);
-  // Destroys the two blend hierarchies.
+  // Destroys the two blend hierarchies, then the clump object.
   ~cAnimModel() override;
 
   cAnimModel(const cAnimModel&) = delete;
@@ -77,6 +90,8 @@ class cAnimModel : public cUpdatable {
   void RefreshPose();
 
   RpHAnimHierarchy* GetHierarchy() const { return mHierarchy; }
+  // The clump object of a model read from a file; null over a kept clump.
+  cDynamicLitClumpRO* GetClumpObject() const;
   RwFrame* GetFrame() const { return RpClumpGetFrame(mClump); }
   RpClump* GetClump() const { return mClump; }
   u32 GetCurrentIndex() const { return mCurrentIndex; }
@@ -94,6 +109,8 @@ class cAnimModel : public cUpdatable {
   bool IsPoseStale() const { return mUpdated != 0; }
 
  private:
+  // The hierarchy set up on mClump, root motion, blend hierarchies, group.
+  void SetUp(const cPropertyGroup* group);
   RtAnimAnimation* AnimationOf(u32 index) const;
   // The animation's duration; 0 for an index without an animation.
   f32 DurationOf(u32 index) const;
@@ -114,6 +131,7 @@ class cAnimModel : public cUpdatable {
   // The last entry of the track earlier than t (0 for none).
   static u32 TrackIndexBefore(const cRootKeyArray& track, f32 t);
 
+  cAnimClumpRO* mClumpObject;  // owned; null over a kept clump
   RpClump* mClump;
   cAnimTable* mTable;
   u32 mPreviousIndex;

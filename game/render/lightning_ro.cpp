@@ -6,11 +6,20 @@
 #include "game/foundation/vector_helpers.h"
 #include "game/render/random.h"
 #include "game/render/render_state.h"
+#include "game/render/scene.h"
+#include "game/render/texture_files.h"
 
 namespace {
 
 constexpr f32 kHalfTurnRadians = 3.14159265f;
 constexpr RwUInt32 kOpaqueWhite = 0xFFFFFFFFu;
+
+// The bolts of shocks and beams.
+constexpr u32 kEffectBoltSegments = 5;
+constexpr u32 kEffectBoltStrands = 3;
+constexpr f32 kEffectBoltScale = 0.1f;
+constexpr f32 kEffectBoltAlpha = 0.3f;
+constexpr char kEffectBoltTexture[] = "data/implants/lightning";
 
 }  // namespace
 
@@ -135,4 +144,14 @@ void cLightningRO::Render(cCamera*) {
     RwIm3DEnd();
   }
   saved.Restore();
+}
+
+cLightningRO* CreateEffectBolt(cScene* scene) {
+  cLightningRO* bolt = new cLightningRO(kEffectBoltSegments, kEffectBoltStrands);
+  bolt->SetFirstScale(kEffectBoltScale);
+  bolt->SetSecondScale(kEffectBoltScale);
+  bolt->SetColour(tRGBAf(1.0f, 1.0f, 1.0f, kEffectBoltAlpha));
+  bolt->SetTexture(ReadTexture(kEffectBoltTexture, false));
+  scene->GetRenderManager().AddAtomicRO(bolt);
+  return bolt;
 }

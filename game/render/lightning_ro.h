@@ -56,3 +56,10 @@ class cLightningRO : public cAtomicRO {
   tOffset* mOffsets;  // mSegments + 2 points, the ends fixed at (0, 0)
   f32 mJitter;
 };
+
+class cScene;
+
+// The bolt of shocks and beams: 5 segments, 3 strands, width and jitter
+// 0.1, white at 0.3 alpha, the lightning texture, in the scene's world
+// (fatal without one).
+cLightningRO* CreateEffectBolt(cScene* scene);

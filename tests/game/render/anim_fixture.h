@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "game/render/anim_model.h"
+#include "game/render/atomic_plugin.h"
+#include "tests/game/render/room_world.h"
 #include "tests/support/anim_engine.h"
 
 inline bool AttachAnimModelPlugins() {
-  return RpWorldPluginAttach() && AttachAnimationPlugins() && RpRandomPluginAttach();
+  return RpWorldPluginAttach() && AttachAnimationPlugins() && RpRandomPluginAttach() && RegisterAtomicPlugin();
 }
 
 // A chain of nodes nodes one unit apart along +y lasting duration; every
@@ -51,6 +53,7 @@ class AnimModelEngineTest : public StartedEngineTest {
     RpRandomSeed(1);
   }
   void TearDown() override {
+    mRoom.Release();
     for (RpClump* clump : mClumps) {
       RpClumpDestroy(clump);
     }
@@ -103,6 +106,8 @@ class AnimModelEngineTest : public StartedEngineTest {
       (*table)[static_cast<u32>(i)].animation = animations[i];
     }
   }
+
+  RoomWorld mRoom;
 
  private:
   std::vector<RpClump*> mClumps;

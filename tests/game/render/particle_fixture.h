@@ -12,10 +12,9 @@
 #include "game/foundation/property.h"
 #include "game/render/atomic_plugin.h"
 #include "game/render/scene.h"
-#include "game/render/world_collision.h"
+#include "tests/game/render/room_world.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
-#include "tools/forge/forge.h"
 
 // Element groups from text: the group "e" holding the lines of body
 // ("KEY = value" lines); the parser keeps the file of the last one.
@@ -70,11 +69,7 @@ class ParticleSceneTest : public StartedEngineTest, protected ElementGroupParser
     RpRandomSeed(1);
   }
   void TearDown() override {
-    mWorldObject.reset();
-    if (mWorld != nullptr) {
-      RpWorldDestroy(mWorld);
-      mWorld = nullptr;
-    }
+    mRoom.Release();
     StartedEngineTest::TearDown();
   }
 
@@ -85,21 +80,9 @@ class ParticleSceneTest : public StartedEngineTest, protected ElementGroupParser
     return path;
   }
 
-  // Gives the scene a world: a forged room 20 units wide around the origin.
-  void GiveWorld(cScene* scene) {
-    if (mWorld == nullptr) {
-      ForgeSoup soup;
-      soup.materials.push_back(ForgeMaterial());
-      ForgeAddBox(&soup, RwV3d{-10.0f, 0.0f, -10.0f}, RwV3d{10.0f, 5.0f, 10.0f}, 0);
-      mWorld = ForgeWorldCreate(soup, ForgeWorldOptions());
-      ASSERT_NE(nullptr, mWorld);
-      mWorldObject = std::make_unique<cWorldCollision>(mWorld, mWorld, 0);
-    }
-    scene->SetWorldObject(mWorldObject.get());
-    scene->GetRenderManager().SetScene(scene, 0);
-  }
+  void GiveWorld(cScene* scene) { mRoom.Give(scene); }
+  RpWorld* World() const { return mRoom.GetWorld(); }
 
   ScratchFolder mFolder;
-  RpWorld* mWorld = nullptr;
-  std::unique_ptr<cWorldCollision> mWorldObject;
+  RoomWorld mRoom;
 };

@@ -109,7 +109,7 @@ TEST_F(ParticleSystemTest, EffectsEnterAndLeaveTheWorld) {
   cMultiParticleSystem effect;
   effect.Load(&scene, path.c_str(), kOrigin, kAlongZ);
   EXPECT_FALSE(effect.IsOutOfWorld());
-  EXPECT_EQ(mWorld, RpAtomicGetWorld(effect.GetInstancer(1)->GetAtomic()));
+  EXPECT_EQ(World(), RpAtomicGetWorld(effect.GetInstancer(1)->GetAtomic()));
   effect.GetSystem(0)->Update(0.1f);
   EXPECT_EQ(3u, effect.GetSystem(0)->GetLive().Count());
 
