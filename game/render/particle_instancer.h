@@ -34,6 +34,10 @@ class cRO_PInstancer : public cListItem, public cAtomicRO {
   virtual void Init(const cPropertyGroup& group) = 0;
   // A new instancer of the same kind and capacity drawing like this one.
   virtual cRO_PInstancer* Clone() = 0;
+  // Builds the geometry of the live particles, oldest first, in the space
+  // the matrix takes world points to, until the buffers are full; returns
+  // the particles built.
+  virtual u32 BuildVertices(const RwMatrix* toCamera) = 0;
 
   // The live list of the system it draws (not owned).
   void SetParticles(const cList* particles) { mParticles = particles; }
@@ -77,10 +81,8 @@ class cRO_PInstancer_Im3DSprite : public cRO_PInstancer {
   // envelopes.
   cRO_PInstancer* Clone() override;
   void Render(cCamera* camera) override;
-
-  // Builds one quad a particle in the space the matrix takes world points
-  // to, oldest first, until the buffers are full; returns the quads built.
-  u32 BuildVertices(const RwMatrix* toCamera);
+  // One quad a particle.
+  u32 BuildVertices(const RwMatrix* toCamera) override;
 
   const RwIm3DVertex* GetVertices() const { return mVertices; }
   const RwUInt16* GetIndices() const { return mIndices; }
@@ -122,9 +124,9 @@ class cRO_PInstancer_Im3DLine : public cRO_PInstancer {
   cRO_PInstancer* Clone() override;
   void Render(cCamera* camera) override;
 
-  // Builds one line a particle, from its position back along its velocity,
-  // fading to nothing at the tail; returns the lines built.
-  u32 BuildVertices(const RwMatrix* toCamera);
+  // One line a particle, from its position back along its velocity,
+  // fading to nothing at the tail.
+  u32 BuildVertices(const RwMatrix* toCamera) override;
 
   const RwIm3DVertex* GetVertices() const { return mVertices; }
   u32 GetCapacity() const { return mCapacity; }

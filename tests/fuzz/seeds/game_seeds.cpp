@@ -1,11 +1,12 @@
 // Seeds of the game's fuzz targets: command lines, property files of both
-// kinds, packs built by the pack writer and locator files by the locator
-// writer.
+// kinds, particle files, packs built by the pack writer and locator files by
+// the locator writer.
 #include <string>
 
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/locator_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/particle_file_text.h"
 
 TK_FUZZ_SEEDS(game_command_line_fuzz) {
   seeds.Add("plain.txt", std::string("tessarak.exe -low levels/one.txt"));
@@ -41,6 +42,18 @@ TK_FUZZ_SEEDS(game_pack_fuzz) {
   lines.AddEntry(unterminated);
   seeds.Add("lines_and_long_name.pak", lines.Build());
   seeds.Add("empty.pak", PackWriter().Build());
+}
+
+TK_FUZZ_SEEDS(game_particle_fuzz) {
+  seeds.Add("every_key.txt", ParticleFileText(EveryKeyElements("data/textures/spark")));
+  seeds.Add("burst.txt", ParticleFileText({{"puff",
+                                            {{"TYPE", "SPRITE"},
+                                             {"BURST", "20"},
+                                             {"SPAN", "(0.05,0.1)"},
+                                             {"SIZE", "[{0,1},{0.5,2},{0.9,0}]"},
+                                             {"ROTATE", "45"}}}}));
+  seeds.Add("plain_list.txt", std::string("[init]\nELEMENTS = a, b\n[a]\nTYPE = LINE\nRATE = [{0,100},{0.1,0}]\n"
+                                          "[b]\nTYPE = SPRITE\nMAXNUMBER = 2\nRATE = 200\nCOLOR = (1,0,0,1)\n"));
 }
 
 TK_FUZZ_SEEDS(game_locator_fuzz) {

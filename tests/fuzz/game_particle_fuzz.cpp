@@ -1,0 +1,124 @@
+// Fuzz target for particle property files: any bytes as an effect's file,
+// loaded by cMultiParticleSystem::Load through a scene's property-file cache
+// and simulated and built for a few frames. A bad file ends the program
+// through FatalError, which is the answer to it and no finding: this target
+// links its own FatalError, which jumps back here, and the effect is
+// deleted. What the jump skips (small locals of the interrupted calls) is
+// never freed, so leak detection is off for this target.
+#include <csetjmp>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "game/foundation/fatal_error.h"
+#include "game/render/atomic_plugin.h"
+#include "game/render/particle_instancer.h"
+#include "game/render/particle_system.h"
+#include "game/render/scene.h"
+#include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/memory_files.h"
+
+namespace {
+
+constexpr char kGamePath[] = "data/particles/fuzz.txt";
+constexpr char kEnginePath[] = "data\\particles\\fuzz.txt";
+constexpr int kFrames = 4;
+constexpr f32 kFrameTime = 0.04f;  // seconds
+// Each element may ask for buffers of megabytes: a short file keeps a run
+// within the memory limit.
+constexpr size_t kMaxInput = 4096;
+
+std::jmp_buf* gFatalJump = nullptr;
+
+class FuzzScene : public cScene {
+ public:
+  cCamera* GetCamera(u32) override { return nullptr; }
+};
+
+bool Start() {
+  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RpRandomPluginAttach() || !RegisterAtomicPlugin() ||
+      !fakedevice::OpenAndStart()) {
+    return false;
+  }
+  memoryfiles::Install();
+  return true;
+}
+
+void Simulate(cMultiParticleSystem* effect) {
+  RwMatrix identity;
+  RwMatrixSetIdentity(&identity);
+  for (int frame = 0; frame < kFrames; frame++) {
+    for (u32 i = 0; i < effect->GetCount(); i++) {
+      effect->GetSystem(i)->Update(kFrameTime);
+      if (effect->GetInstancer(i)->BuildVertices(&identity) > effect->GetSystem(i)->GetLive().Count()) {
+        __builtin_trap();
+      }
+    }
+  }
+  const RwV3d position = {1.0f, 2.0f, 3.0f};
+  const RwV3d up = {0.0f, 1.0f, 0.0f};
+  effect->SetPosition(position, up);
+  effect->MoveEmitter(0, position);
+  effect->RemoveFromWorld();
+  if (!effect->IsFinished() || !effect->IsOutOfWorld()) {
+    __builtin_trap();
+  }
+}
+
+}  // namespace
+
+// The game's fatal error and trace, for this target: back to the input's
+// start instead of ending the process.
+u32 gFatalErrorFlag = 0;
+
+void FatalError(const char*, ...) {
+  if (gFatalJump == nullptr) {
+    abort();
+  }
+  std::longjmp(*gFatalJump, 1);
+}
+
+void DebugTrace(const char*, ...) {}
+
+// Leaks after a fatal jump are expected.
+extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<char*> arguments(*argv, *argv + *argc);
+  static char noLeaks[] = "-detect_leaks=0";
+  arguments.push_back(noLeaks);
+  *argc = static_cast<int>(arguments.size());
+  *argv = arguments.data();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  static const bool started = Start();
+  static FuzzScene* scene = new FuzzScene();
+  if (!started) {
+    __builtin_trap();
+  }
+  if (size > kMaxInput) {
+    return 0;
+  }
+  memoryfiles::Serve(kEnginePath, bytes, size);
+  // Each input is a new file of the same name; effects of inputs that ended
+  // in a jump are gone, but may not have left the list.
+  scene->GetPropertyFileCache()->Clear();
+  scene->GetUpdateList().Clear();
+  cMultiParticleSystem* volatile effect = new cMultiParticleSystem();
+  std::jmp_buf jump;
+  gFatalJump = &jump;
+  if (setjmp(jump) == 0) {
+    const RwV3d origin = {0.0f, 0.0f, 0.0f};
+    const RwV3d along = {0.0f, 0.0f, 1.0f};
+    effect->Load(scene, kGamePath, origin, along);
+    Simulate(effect);
+  }
+  gFatalJump = nullptr;
+  delete effect;
+  return 0;
+}
