@@ -8,12 +8,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 
 #include "tests/game/render/anim_fixture.h"
 #include "tests/game/render/expect_v3d.h"
-#include "tests/support/error_record.h"
-#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -256,17 +253,6 @@ TEST_F(AnimModelTest, AnimationsOfNoLengthStayAtTheirStart) {
   model.Update(0.2f);
   EXPECT_EQ(3u, model.GetCurrentIndex());
   EXPECT_EQ(0.0f, model.GetCurrentTime());
-}
-
-TEST_F(AnimModelTest, AnimationsLoadFromGamePaths) {
-  ScratchFolder folder("anim_model_test");
-  ASSERT_TRUE(ForgeWriteAnimationFile(folder.File("walk.anm").c_str(), Bend(kNodes, 0.5f, 30.0)));
-  RtAnimAnimation* animation = LoadAnimation(folder.File("walk.anm").c_str());
-  ASSERT_NE(nullptr, animation);
-  EXPECT_EQ(0.5f, animation->duration);
-  RtAnimAnimationDestroy(animation);
-  EXPECT_EQ(nullptr, LoadAnimation(folder.File("missing.anm").c_str()));
-  TakeError();
 }
 
 }  // namespace
