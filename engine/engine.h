@@ -49,6 +49,7 @@
 #include "engine/world/mesh.h"
 #include "engine/world/world_attach.h"
 // Plugins.
+#include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 

@@ -35,8 +35,9 @@ RpMeshHeader* _rpMeshHeaderCreate(RwUInt32 numMeshes, RwUInt32 numIndices, RwBoo
 // runs of one material goes to *numGroups. Null (0x80000013) on failure.
 const RpMeshBuilderEntry** _rpMeshBuilderSortEntries(const RpMeshBuilder* builder, RwUInt32* numGroups);
 
-// The geometry plugin registry.
+// The geometry and material plugin registries.
 const RwPluginRegistry* _rpGeometryRegistry(void);
+const RwPluginRegistry* _rpMaterialRegistry(void);
 
 // The light module's marker counter: a lighting pass advances it and marks
 // each light it applies with it.
