@@ -156,8 +156,8 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  // The world module first, as the game attaches it.
-  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach();
+  // The world module first, as the game attaches it, then material effects.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RpMatFXPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&
