@@ -41,7 +41,9 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
-// World module: geometry, materials, meshes and lights.
+// World module: geometry, materials, meshes, lights, atomics and clumps.
+#include "engine/world/atomic.h"
+#include "engine/world/clump.h"
 #include "engine/world/geometry.h"
 #include "engine/world/light.h"
 #include "engine/world/material.h"
@@ -54,6 +56,7 @@
 #include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
+#include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
 #include "engine/tool/png/rtpng.h"

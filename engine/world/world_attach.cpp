@@ -3,6 +3,7 @@
 #include "engine/world/world_attach.h"
 
 #include "engine/src/engine_lifecycle.h"
+#include "engine/world/clump.h"
 #include "engine/world/light.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
@@ -20,6 +21,7 @@ struct EngineModule {
 constexpr EngineModule kEngineModules[] = {
     {kRpPluginIdMaterialModule, kRpMaterialModuleDataSize, _rpMaterialOpen, _rpMaterialClose},
     {kRpPluginIdMeshModule, kRpMeshModuleDataSize, _rpMeshOpen, _rpMeshClose},
+    {kRpPluginIdClumpModule, kRpClumpModuleDataSize, _rpClumpOpen, _rpClumpClose},
     {kRpPluginIdLightModule, kRpLightModuleDataSize, _rpLightOpen, _rpLightClose},
 };
 
@@ -36,6 +38,6 @@ RwBool RpWorldPluginAttach(void) {
     return FALSE;
   }
   // The bin mesh stream on geometries; world sectors get theirs with the
-  // world-object extensions.
-  return _rpGeometryBinMeshPluginAttach();
+  // world-object extensions. Then the clump link on lights and cameras.
+  return _rpGeometryBinMeshPluginAttach() && _rpClumpLinkPluginAttach();
 }

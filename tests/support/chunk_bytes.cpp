@@ -36,6 +36,17 @@ ChunkBytes& ChunkBytes::Truncate(size_t n) {
 
 RwStream* ChunkBytes::OpenRead() { return OpenMemoryRead(bytes_); }
 
+ChunkBytes OldClumpBody(const std::vector<uint8_t>& frameList, const std::vector<uint8_t>& geometry) {
+  constexpr uint32_t kOldVersion = 0x33000;
+  constexpr uint32_t kAtomicBody = 40;  // struct and extension
+  ChunkBytes body;
+  body.Header(kRwChunkStruct, 4, RwChunkStampEncode(kOldVersion, 0)).U32(1).Bytes(frameList);
+  body.Header(kRwChunkGeometryList, 16).Header(kRwChunkStruct, 4).U32(0);
+  body.Header(kRwChunkAtomic, kAtomicBody + static_cast<uint32_t>(geometry.size()));
+  body.Header(kRwChunkStruct, 16).U32(0).U32(0).U32(rpATOMICRENDER).U32(0).Bytes(geometry);
+  return body.Header(kRwChunkExtension, 0).Header(kRwChunkExtension, 0);  // the atomic's, the clump's
+}
+
 bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes) {
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
   const bool ok = write(stream);

@@ -31,6 +31,12 @@ class ChunkBytes {
   std::vector<uint8_t> bytes_;
 };
 
+// The body of a clump chunk as older files have it: a struct of version
+// 0x33000 with the atomic count alone (1), the frame list chunk as given, an
+// empty geometry list, and one atomic on frame 0 with flags 4 that carries the
+// geometry chunk given inline; no plugin data.
+ChunkBytes OldClumpBody(const std::vector<uint8_t>& frameList, const std::vector<uint8_t>& geometry);
+
 // The stamp this engine writes.
 constexpr uint32_t kTestStamp = 0x1005FFFF;
 

@@ -12,6 +12,7 @@
 namespace {
 
 using world_test::Live;
+using world_test::PutU32;
 using world_test::WorldTest;
 
 // Offsets in the written chunk of a geometry of format 0 with 3 vertices and 1 triangle.
@@ -20,12 +21,6 @@ constexpr size_t kTriangleCountOffset = 28;
 constexpr size_t kVertexCountOffset = 32;
 constexpr size_t kFirstTriangleOffset = 40;
 constexpr size_t kHasNormalsOffset = 68;
-
-void PutU32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-  }
-}
 
 class GeometryStreamTest : public WorldTest {
  protected:

@@ -15,26 +15,6 @@ using world_test::WorldTest;
 
 class MaterialTest : public WorldTest {
  protected:
-  void TearDown() override {
-    if (dictionary_ != nullptr) {
-      RwTexDictionaryDestroy(dictionary_);
-    }
-    WorldTest::TearDown();
-  }
-
-  // A texture without raster, in the current dictionary, so that reading a
-  // texture chunk of its name finds it.
-  RwTexture* DictionaryTexture(const char* name) {
-    if (dictionary_ == nullptr) {
-      dictionary_ = RwTexDictionaryCreate();
-      RwTexDictionarySetCurrent(dictionary_);
-    }
-    RwTexture* texture = RwTextureCreate(nullptr);
-    RwTextureSetName(texture, name);
-    RwTexDictionaryAddTexture(dictionary_, texture);
-    return texture;
-  }
-
   static RpMaterialList ListOf(std::initializer_list<RpMaterial*> materials) {
     RpMaterialList list;
     RpMaterialListInitialize(&list);
@@ -54,8 +34,6 @@ class MaterialTest : public WorldTest {
     RwStreamClose(stream, nullptr);
     return list;
   }
-
-  RwTexDictionary* dictionary_ = nullptr;
 };
 
 TEST_F(MaterialTest, ReferencesOfMaterialsAndTextures) {

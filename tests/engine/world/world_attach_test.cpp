@@ -1,5 +1,6 @@
 // Attaching the world module: a start that fails at any allocation leaves
-// nothing behind, and a started engine serves materials, meshes and lights.
+// nothing behind, and a started engine serves materials, meshes, lights,
+// atomics and clumps.
 #include "engine/world/world_attach.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +16,25 @@ bool ModulesServe() {
   RpMaterial* material = RpMaterialCreate();
   RpLight* light = RpLightCreate(rpLIGHTPOINT);
   RpMeshBuilder* builder = RpMeshBuilderCreate(0);  // no entries: nothing but free-list records
-  const bool served = material != nullptr && light != nullptr && builder != nullptr;
+  RpClump* clump = RpClumpCreate();
+  RpAtomic* atomic = RpAtomicCreate();
+  const bool served =
+      material != nullptr && light != nullptr && builder != nullptr && clump != nullptr && atomic != nullptr;
+  if (clump != nullptr && atomic != nullptr) {
+    RpClumpAddAtomic(clump, atomic);
+  }
+  if (clump != nullptr && light != nullptr) {
+    RpClumpAddLight(clump, light);
+  }
+  if (clump != nullptr) {
+    RpClumpDestroy(clump);  // with its atomic and light
+  } else if (atomic != nullptr) {
+    RpAtomicDestroy(atomic);
+  }
   if (material != nullptr) {
     RpMaterialDestroy(material);
   }
-  if (light != nullptr) {
+  if (light != nullptr && clump == nullptr) {
     RpLightDestroy(light);
   }
   if (builder != nullptr) {

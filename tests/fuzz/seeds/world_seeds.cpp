@@ -1,11 +1,15 @@
 // Seeds of the world module's fuzz targets: geometry chunks with lists and
 // strips, pre-lit colours, normals, one to three coordinate sets, morph
 // targets and a shared and a textured material, an empty geometry; and light
-// chunks of every type. All from the engine's own writers.
+// chunks of every type; clumps with a hierarchy, shared and own geometries,
+// lights and cameras, an empty clump and an old clump with an inline
+// geometry. From the engine's own writers and the chunk builder.
 #include <string>
 
 #include "engine/engine.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
+#include "tests/support/chunk_bytes.h"
+#include "tests/support/clump_builder.h"
 
 namespace {
 
@@ -34,18 +38,80 @@ std::vector<uint8_t> GeometryBytes(RpGeometry* geometry) {
   return bytes;
 }
 
+// A material with a texture of the name, which reading looks up by name.
+RpMaterial* TexturedMaterial(const char* name) {
+  RpMaterial* material = RpMaterialCreate();
+  RwTexture* texture = RwTextureCreate(nullptr);
+  RwTextureSetName(texture, name);
+  RpMaterialSetTexture(material, texture);
+  RwTextureDestroy(texture);
+  return material;
+}
+
+// A root with two children, the second with a child of its own.
+RpClump* FramedClump(RwFrame** frames) {
+  RpClump* clump = RpClumpCreate();
+  for (RwInt32 i = 0; i < 4; ++i) {
+    frames[i] = RwFrameCreate();
+    const RwV3d offset = {static_cast<RwReal>(i), 1.0f, 0.0f};
+    RwFrameTranslate(frames[i], &offset, kRwCombineReplace);
+  }
+  RwFrameAddChild(frames[0], frames[1]);
+  RwFrameAddChild(frames[0], frames[2]);
+  RwFrameAddChild(frames[2], frames[3]);
+  RpClumpSetFrame(clump, frames[0]);
+  return clump;
+}
+
+std::vector<uint8_t> ClumpBytes(RpClump* clump) {
+  std::vector<uint8_t> bytes =
+      EngineWritten([clump](RwStream* stream) { return RpClumpStreamWrite(clump, stream) != nullptr; });
+  RpClumpDestroy(clump);
+  return bytes;
+}
+
+// Two atomics share a textured geometry, a third has its own morphing one; a
+// spot light and a camera hang on frames below the root.
+std::vector<uint8_t> ModelBytes(RpMaterial* plain, RpMaterial* textured) {
+  RwFrame* frames[4];
+  RpClump* clump = FramedClump(frames);
+  RpGeometry* shared = Geometry(rpGEOMETRYTEXTURED | rpGEOMETRYNORMALS, 1, plain, textured);
+  RpGeometry* morphing = Geometry(rpGEOMETRYPRELIT, 2, textured, plain);
+  AddClumpAtomic(clump, frames[0], shared, rpATOMICRENDER | rpATOMICCOLLISIONTEST);
+  AddClumpAtomic(clump, frames[3], shared, 0xE4);
+  AddClumpAtomic(clump, frames[1], morphing, rpATOMICRENDER);
+  RpGeometryDestroy(shared);
+  RpGeometryDestroy(morphing);
+  RpLight* light = RpLightCreate(rpLIGHTSPOT);
+  RpLightSetRadius(light, 8.0f);
+  RpLightSetFrame(light, frames[2]);
+  RpClumpAddLight(clump, light);
+  RwCamera* camera = RwCameraCreate();
+  RwCameraSetFrame(camera, frames[3]);
+  RpClumpAddCamera(clump, camera);
+  return ClumpBytes(clump);
+}
+
+std::vector<uint8_t> OldClumpBytes() {
+  RwFrame* frame = RwFrameCreate();
+  RwFrameList frames;
+  RwFrameListInitialize(&frames, frame);
+  const std::vector<uint8_t> frameList =
+      EngineWritten([&frames](RwStream* stream) { return RwFrameListStreamWrite(&frames, stream) != nullptr; });
+  RwFrameListDeinitialize(&frames);
+  RwFrameDestroy(frame);
+  const ChunkBytes body = OldClumpBody(frameList, GeometryBytes(RpGeometryCreateEmpty(2.0f)));
+  return ChunkBytes().Header(kRwChunkClump, static_cast<uint32_t>(body.size())).Bytes(body.bytes()).bytes();
+}
+
 }  // namespace
 
 TK_FUZZ_SEEDS(engine_geometry_fuzz) {
   StartSeedEngine();
   RpMaterial* plain = RpMaterialCreate();
-  RpMaterial* textured = RpMaterialCreate();
+  RpMaterial* textured = TexturedMaterial("stone");
   const RwRGBA translucent = {10, 20, 30, 128};
   RpMaterialSetColor(textured, &translucent);
-  RwTexture* texture = RwTextureCreate(nullptr);
-  RwTextureSetName(texture, "stone");
-  RpMaterialSetTexture(textured, texture);
-  RwTextureDestroy(texture);
 
   const RwUInt32 strips = rpGEOMETRYTRISTRIP | rpGEOMETRYPRELIT | rpGEOMETRYNORMALS;
   seeds.Add("strips.bin", GeometryBytes(Geometry(strips, 1, plain, textured)));
@@ -69,4 +135,23 @@ TK_FUZZ_SEEDS(engine_light_fuzz) {
               EngineWritten([light](RwStream* stream) { return RpLightStreamWrite(light, stream) != nullptr; }));
     RpLightDestroy(light);
   }
+}
+
+TK_FUZZ_SEEDS(engine_clump_fuzz) {
+  StartSeedEngine();
+  RpMaterial* plain = RpMaterialCreate();
+  RpMaterial* textured = TexturedMaterial("skin");
+  seeds.Add("model.bin", ModelBytes(plain, textured));
+  RpMaterialDestroy(plain);
+  RpMaterialDestroy(textured);
+
+  RwFrame* frames[4];
+  RpClump* empty = FramedClump(frames);
+  seeds.Add("empty.bin", ClumpBytes(empty));
+  RpClump* single = FramedClump(frames);
+  RpGeometry* geometry = RpGeometryCreateEmpty(1.0f);
+  AddClumpAtomic(single, frames[2], geometry, rpATOMICRENDER);
+  RpGeometryDestroy(geometry);
+  seeds.Add("single.bin", ClumpBytes(single));
+  seeds.Add("old_inline.bin", OldClumpBytes());
 }

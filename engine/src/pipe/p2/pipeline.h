@@ -152,8 +152,8 @@ struct RwPipeline {
   RwUInt8* nodeData;                         // one block: nodes, tables, packet
   RwUInt32 nodeDataSize;
   RwUInt32 entryPoint;
-  RwUInt32 ownerTag;  // RwPipelineOwner or a plugin id
-  RwUInt32 reserved;
+  RwUInt32 ownerTag;    // RwPipelineOwner or a plugin id
+  RwUInt32 pluginData;  // the owner's data word, stored with an atomic's right to render
 };
 
 // The pipeline module's data in the engine instance.
