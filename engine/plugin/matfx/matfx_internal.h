@@ -7,6 +7,8 @@
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/texture.h"
 
+struct RwPipeline;
+
 // The material's record, or null while it has no effects.
 RpMatFXMaterialData* _rpMatFXMaterialGetData(const RpMaterial* material);
 // The material's record, made zeroed from the free list when it has none;
@@ -34,3 +36,9 @@ RwStream* _rpMatFXMaterialStreamRead(RwStream* stream, RwInt32 length, void* obj
 RwStream* _rpMatFXMaterialStreamWrite(RwStream* stream, RwInt32 length, const void* object, RwInt32 offset,
                                       RwInt32 size);
 RwInt32 _rpMatFXMaterialStreamGetSize(const void* object, RwInt32 offset, RwInt32 size);
+
+// Registers the effects flag of atomics with its stream; false on failure.
+RwBool _rpMatFXObjectsAttach(void);
+
+// The effects pipelines while the plugin is open (null before).
+RwPipeline* _rpMatFXAtomicPipeline(void);

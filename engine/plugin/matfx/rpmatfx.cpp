@@ -165,7 +165,7 @@ RwBool RpMatFXPluginAttach(void) {
                                      _rpMatFXMaterialStreamGetSize) < 0) {
     return FALSE;
   }
-  return TRUE;
+  return _rpMatFXObjectsAttach();
 }
 
 RpMatFXMaterialData* _rpMatFXMaterialGetData(const RpMaterial* material) {

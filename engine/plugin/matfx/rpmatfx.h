@@ -7,6 +7,7 @@
 
 #include "engine/src/plcore/base_types.h"
 
+struct RpAtomic;
 struct RpMaterial;
 struct RwFrame;
 struct RwTexture;
@@ -97,6 +98,11 @@ RpMaterial* RpMatFXMaterialSetEnvMapFrameBufferAlpha(RpMaterial* material, RwBoo
 // Null without a dual slot.
 RpMaterial* RpMatFXMaterialSetDualTexture(RpMaterial* material, RwTexture* texture);
 RpMaterial* RpMatFXMaterialSetDualBlendModes(RpMaterial* material, RwUInt32 srcBlendMode, RwUInt32 destBlendMode);
+
+// Sets the atomic's effects flag and makes the material-effects atomic
+// pipeline its pipeline.
+RpAtomic* RpMatFXAtomicEnableEffects(RpAtomic* atomic);
+RwBool RpMatFXAtomicQueryEffects(const RpAtomic* atomic);
 
 // The combined bump-map texture: the base's colours (white without a base)
 // with the source's brightest channel as alpha, named by interleaving the

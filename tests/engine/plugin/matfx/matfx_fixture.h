@@ -10,6 +10,7 @@
 
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/clump_builder.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/d3d8_camera_engine.h"
 
@@ -23,6 +24,14 @@ inline RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
 class MatFXTest : public CameraDriverTest {
  protected:
   void TearDown() override {
+    for (RpClump* clump : clumps_) {
+      RpClumpDestroy(clump);
+    }
+    clumps_.clear();
+    for (RpGeometry* geometry : geometries_) {
+      RpGeometryDestroy(geometry);
+    }
+    geometries_.clear();
     for (RpMaterial* material : materials_) {
       RpMaterialDestroy(material);
     }
@@ -66,7 +75,7 @@ class MatFXTest : public CameraDriverTest {
     ASSERT_NE(camera_, nullptr);
   }
 
-  static int LiveBlocks() { return CountingMemoryState().mallocs - CountingMemoryState().frees; }
+  static int LiveBlocks() { return CountingMemoryLiveBlocks(); }
 
   // A material the fixture destroys.
   RpMaterial* Material(RwUInt32 effects = kRpMatFXEffectNull) {
@@ -122,6 +131,67 @@ class MatFXTest : public CameraDriverTest {
     return argb;
   }
 
+  // A square of side 2 at distance z in front of the camera, facing it, as
+  // two triangles of the material: u along x, v down y, normals towards the
+  // camera. The fixture destroys it.
+  RpGeometry* Square(RpMaterial* material, RwUInt32 format = rpGEOMETRYNORMALS | rpGEOMETRYTEXTURED | rpGEOMETRYLIGHT,
+                     RwReal z = 5.0f) {
+    RpGeometry* geometry = RpGeometryCreate(4, 2, format);
+    EXPECT_NE(geometry, nullptr);
+    const RwV3d corners[4] = {{-1, 1, z}, {1, 1, z}, {-1, -1, z}, {1, -1, z}};
+    const RwTexCoords uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    for (int i = 0; i < 4; i++) {
+      geometry->morphTarget[0].verts[i] = corners[i];
+      if (geometry->morphTarget[0].normals != nullptr) {
+        geometry->morphTarget[0].normals[i] = {0, 0, -1};
+      }
+      if (geometry->texCoords[0] != nullptr) {
+        geometry->texCoords[0][i] = uv[i];
+      }
+      if (geometry->texCoords[1] != nullptr) {
+        geometry->texCoords[1][i] = uv[i];
+      }
+      if (geometry->preLitLum != nullptr) {
+        geometry->preLitLum[i] = {255, 255, 255, 255};
+      }
+    }
+    RpMaterialListAppendMaterial(&geometry->matList, material);
+    geometry->triangles[0] = {{0, 1, 2}, 0};
+    geometry->triangles[1] = {{2, 1, 3}, 0};
+    RpGeometryUnlock(geometry);
+    geometries_.push_back(geometry);
+    return geometry;
+  }
+
+  // Destroyed with the fixture (null passes through).
+  RpClump* KeepClump(RpClump* clump) {
+    if (clump != nullptr) {
+      clumps_.push_back(clump);
+    }
+    return clump;
+  }
+
+  // A clump with one atomic of the geometry on a frame at the origin.
+  RpClump* OneAtomicClump(RpGeometry* geometry) {
+    RpClump* clump = KeepClump(RpClumpCreate());
+    RwFrame* frame = RwFrameCreate();
+    RpClumpSetFrame(clump, frame);
+    AddClumpAtomic(clump, frame, geometry, rpATOMICRENDER);
+    return clump;
+  }
+
+  static RpAtomic* FirstAtomic(RpClump* clump) {
+    RpAtomic* first = nullptr;
+    RpClumpForAllAtomics(
+        clump,
+        [](RpAtomic* atomic, void* data) {
+          *static_cast<RpAtomic**>(data) = atomic;
+          return static_cast<RpAtomic*>(nullptr);
+        },
+        &first);
+    return first;
+  }
+
   static std::vector<uint8_t> WrittenMaterial(const RpMaterial* material) {
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(
@@ -168,6 +238,8 @@ class MatFXTest : public CameraDriverTest {
     return raster;
   }
 
+  std::vector<RpClump*> clumps_;
+  std::vector<RpGeometry*> geometries_;
   std::vector<RpMaterial*> materials_;
   std::vector<RwTexture*> textures_;
   RwTexDictionary* dictionary_ = nullptr;
