@@ -52,10 +52,12 @@
 #include "engine/world/world_attach.h"
 // Plugins.
 #include "engine/plugin/matfx/rpmatfx.h"
+#include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
+#include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"

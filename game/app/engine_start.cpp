@@ -133,6 +133,9 @@ bool AttachPlugins() {
   if (!RpWorldPluginAttach()) {
     return false;
   }
+  if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
+    return false;
+  }
   if (!RpMatFXPluginAttach()) {
     return false;
   }

@@ -67,20 +67,6 @@ bool SplitPropertyLine(const cString& line, cString* name, cString* value) {
   return true;
 }
 
-f32 TextToF32(const cString& text) { return strtof(text.CStr(), nullptr); }
-
-s32 TextToS32(const cString& text) {
-  errno = 0;
-  long value = strtol(text.CStr(), nullptr, 10);
-  if (value > INT32_MAX) {
-    return INT32_MAX;
-  }
-  if (value < INT32_MIN) {
-    return INT32_MIN;
-  }
-  return static_cast<s32>(value);
-}
-
 // "(a,b,...)" with exactly count elements, each converted as a number.
 bool ParseNumbers(const cString& value, u32 count, f32* out) {
   cString inside;
@@ -97,6 +83,20 @@ bool ParseNumbers(const cString& value, u32 count, f32* out) {
 }
 
 }  // namespace
+
+f32 TextToF32(const cString& text) { return strtof(text.CStr(), nullptr); }
+
+s32 TextToS32(const cString& text) {
+  errno = 0;
+  long value = strtol(text.CStr(), nullptr, 10);
+  if (value > INT32_MAX) {
+    return INT32_MAX;
+  }
+  if (value < INT32_MIN) {
+    return INT32_MIN;
+  }
+  return static_cast<s32>(value);
+}
 
 bool ParseV2d(const cString& value, RwV2d* out) {
   f32 values[2];

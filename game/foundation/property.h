@@ -6,6 +6,11 @@
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 
+// Property text to numbers with the C library's decimal conversions: text
+// that is no number gives 0; integers beyond 32 bits are clamped.
+f32 TextToF32(const cString& text);
+s32 TextToS32(const cString& text);
+
 // Vector values "(x,y)", "(x,y,z)" and "(r,g,b,a)": the parentheses must hold
 // exactly that many elements, each converted as a number (text that is not a
 // number gives 0). False, with out unchanged, for any other element count.

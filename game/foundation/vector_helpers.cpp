@@ -57,6 +57,20 @@ tSegment2d::tSegment2d(const RwV2d& p0, const RwV2d& p1) : origin(p0) {
   V2dNormalized(&delta, &direction);
 }
 
+void MatrixSetDirection(RwMatrix* matrix, const RwV3d* at) {
+  RwV3d right{at->z, 0.0f, -at->x};
+  V3dNormalize(&right);
+  if (right.x == 0.0f && right.z == 0.0f) {
+    right = RwV3d{1.0f, 0.0f, 0.0f};  // looking straight up or down
+  }
+  RwV3d up;
+  V3dCross(at, &up, &right);
+  matrix->right = right;
+  matrix->up = up;
+  matrix->at = *at;
+  RwMatrixOptimize(matrix, nullptr);
+}
+
 void MatrixLookAt(RwMatrix* matrix, const RwV3d* target) {
   const RwV3d& position = matrix->pos;
   if (target->x == position.x && target->y == position.y && target->z == position.z) {
@@ -65,18 +79,7 @@ void MatrixLookAt(RwMatrix* matrix, const RwV3d* target) {
   RwV3d at;
   V3dSub(target, &at, &position);
   V3dNormalize(&at);
-  RwV3d right{at.z, 0.0f, -at.x};
-  V3dNormalize(&right);
-  if (right.x == 0.0f && right.z == 0.0f) {
-    right = RwV3d{1.0f, 0.0f, 0.0f};  // looking straight up or down
-  }
-  RwV3d up;
-  V3dCross(&at, &up, &right);
-  matrix->right = right;
-  matrix->up = up;
-  matrix->at = at;
-  // The rows are orthonormal by construction; the flags say so again.
-  RwMatrixOptimize(matrix, nullptr);
+  MatrixSetDirection(matrix, &at);
 }
 
 bool ReturnFalse(f32) { return false; }

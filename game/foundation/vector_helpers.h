@@ -28,6 +28,10 @@ struct tSegment2d {
   f32 length;
 };
 
+// Turns matrix to look along at (kept as given, not normalised), keeping
+// its position: right = normalise(at.z, 0, -at.x), or (1, 0, 0) for a
+// direction along world up; up = at x right.
+void MatrixSetDirection(RwMatrix* matrix, const RwV3d* at);
 // Turns matrix to look from its position at target, keeping up on the side
 // of world up; nothing when target is the position.
 void MatrixLookAt(RwMatrix* matrix, const RwV3d* target);

@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/fake_driver.h"
+#include "tests/support/frame_list_bytes.h"
 #include "tests/support/started_engine.h"
 
 namespace {
@@ -401,27 +402,6 @@ TEST_F(FrameTest, FrameListVisitsSiblingsBeforeChildren) {
   EXPECT_EQ(list.numFrames, 2);
   RwFrameListDeinitialize(&list);
   RwFrameDestroyHierarchy(root);
-}
-
-// Writes the frame list chunk of the hierarchy below root.
-std::vector<uint8_t> WriteFrameList(RwFrame* root) {
-  RwFrameList list;
-  EXPECT_NE(RwFrameListInitialize(&list, root), nullptr);
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(WriteToMemory([&list](RwStream* stream) { return RwFrameListStreamWrite(&list, stream); }, &bytes));
-  RwFrameListDeinitialize(&list);
-  return bytes;
-}
-
-// Reads a frame list chunk; null when the reader refused it.
-RwFrameList* ReadFrameList(const std::vector<uint8_t>& bytes, RwFrameList* list) {
-  RwStream* stream = OpenMemoryRead(bytes);
-  RwFrameList* result = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkFrameList, nullptr, nullptr)) {
-    result = RwFrameListStreamRead(stream, list);
-  }
-  RwStreamClose(stream, nullptr);
-  return result;
 }
 
 TEST_F(FrameTest, FrameListChunkRoundTrip) {

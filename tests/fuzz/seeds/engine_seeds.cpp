@@ -156,8 +156,10 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  // The world module first, as the game attaches it, then material effects.
-  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RpMatFXPluginAttach();
+  // The world module first, as the game attaches it, then animation and
+  // material effects.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
+            RpMatFXPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&

@@ -40,8 +40,8 @@ bool RegisterSeedWriter(const char* target, SeedWriter writer);
   static void WriteSeeds_##target(SeedCorpus& seeds)
 
 // Starts the engine once on the fake display device with the world module
-// attached, for seeds made by the engine's own stream writers; aborts when it
-// cannot start.
+// and the animation plugins attached, for seeds made by the engine's own
+// stream writers and the forge; aborts when it cannot start.
 void StartSeedEngine();
 // What an engine writer put on a memory stream; aborts when it failed.
 std::vector<uint8_t> EngineWritten(const std::function<bool(RwStream*)>& write);

@@ -7,7 +7,9 @@
 
 #include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
+#include "game/app/application.h"
 #include "game/app/device_dialog.h"
+#include "game/app/screen_stack.h"
 #include "game/app/small_block_pool.h"
 #include "game/foundation/memory.h"
 #include "tests/game/app/app_fixture.h"
@@ -72,6 +74,16 @@ TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   EXPECT_EQ(2, image->width);
   RwImageDestroy(image);
   remove(path.c_str());
+}
+
+TEST_F(EngineStartTest, AnimationPluginsAreAttached) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GT(RwEngineGetPluginOffset(kRtAnimPluginId), 0);
+  EXPECT_GT(RwEngineGetPluginOffset(kRpHAnimPluginId), 0);
+  EXPECT_NE(RtAnimGetKeyFrameType(kRpHAnimStdKeyFrameTypeId), nullptr);
+  RwFrame* frame = RwFrameCreate();
+  EXPECT_EQ(RpHAnimFrameGetID(frame), -1);
+  RwFrameDestroy(frame);
 }
 
 TEST_F(EngineStartTest, WindowedModeKeepsTheConfiguredSize) {
@@ -171,9 +183,21 @@ TEST_F(EngineStartTest, EngineInitialiseCreatesAndTerminateDeletesTheServices) {
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineInitialise, 0));
   ASSERT_NE(nullptr, gEventDevice);
   ASSERT_NE(nullptr, gTimeScaleListener);
-  // The time-scale listener is the device's first handler.
-  EXPECT_EQ(1u, gEventDevice->GetHandlers().Count());
+  ASSERT_NE(nullptr, gScreenStack);
+  // The time-scale listener is the device's first handler, the screen stack
+  // its second.
+  ASSERT_EQ(2u, gEventDevice->GetHandlers().Count());
+  const cListNode* second = cList::Next(gEventDevice->GetHandlers().First());
+  EXPECT_EQ(static_cast<cInputListener*>(gScreenStack), static_cast<const cListLink*>(second)->GetObject());
+  // The holder keeps the music table and has pushed its (not yet built)
+  // game; reads through the engine report to it.
+  ASSERT_NE(nullptr, gApplication);
+  EXPECT_EQ(1, MusicEngine::GetReferenceCount());
+  EXPECT_EQ(1u, gScreenStack->GetTopIndex());
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineTerminate, 0));
+  EXPECT_EQ(nullptr, gApplication);
+  EXPECT_EQ(0, MusicEngine::GetReferenceCount());
+  EXPECT_EQ(nullptr, gScreenStack);
   EXPECT_EQ(nullptr, gEventDevice);
   EXPECT_EQ(nullptr, gTimeScaleListener);
   EXPECT_EQ(kRwEngineStatusIdle, FakeEngineStatus());

@@ -1,0 +1,164 @@
+// A fixture for the game's screens and render services: the engine started
+// on the Direct3D 8 stand-in with a 640 x 480 window, the BMP reader, the
+// charset toolkit, and screen textures and a font served from a scratch pack; helpers
+// to clear a target, draw a sprite and read back pixels; a screen target.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/app/engine_start.h"
+#include "game/app/pak_file.h"
+#include "game/app/screen_stack.h"
+#include "game/render/camera.h"
+#include "game/render/font.h"
+#include "game/render/render_target.h"
+#include "game/render/sprite2d.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/d3d8_engine_window.h"
+#include "tests/support/font_writer.h"
+#include "tests/support/pack_writer.h"
+
+class ScreenEngineTest : public D3D8EngineWindowTest {
+ protected:
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 480;
+  // The colours of the generated screen textures, 0xRRGGBB.
+  static constexpr uint32_t kPictureColour = 0x2040C0;
+  static constexpr uint32_t kBarColour = 0x30E050;
+
+  ScreenEngineTest() : D3D8EngineWindowTest("screens", kWidth, kHeight, 1 << 22) {}
+
+  void SetUp() override {
+    D3D8EngineWindowTest::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
+    StartEngine();
+    if (HasFatalFailure()) {
+      return;
+    }
+    ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+    ASSERT_TRUE(RtCharsetOpen());
+    packPath_ = ScratchPath("screens.pak");
+    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{kWidth, kHeight}));
+    ClearTarget(screen_);
+  }
+
+  void TearDown() override {
+    delete gScreenStack;
+    gScreenStack = nullptr;
+    screen_.Release();
+    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
+      DestroyAllTexDictionaries();
+      RtCharsetClose();
+    }
+    cPakFile::Shutdown();
+    std::remove(packPath_.c_str());
+    D3D8EngineWindowTest::TearDown();
+  }
+
+  // An 8 x 8 bitmap of one colour.
+  static std::string PlainBitmap(uint32_t colour) {
+    tktest::BmpDescription bmp;
+    bmp.width = 8;
+    bmp.height = 8;
+    bmp.pixels.assign(64, colour);
+    const std::vector<uint8_t> bytes = tktest::WriteBmp(bmp);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  // The font "data/font/gothic13": characters ' ' to 'z', each a cell of
+  // kGlyphWidth x kGlyphHeight pixels inked but for its last two columns
+  // (the space not at all).
+  static constexpr int kGlyphWidth = 8;
+  static constexpr int kGlyphHeight = 16;
+  static void AddFont(PackWriter& pack) {
+    std::vector<tktest::RectGlyph> cells;
+    std::vector<tktest::RectGlyph> ink;
+    for (int code = ' '; code <= 'z'; code++) {
+      const int x = (code - ' ') % 16 * kGlyphWidth;
+      const int y = (code - ' ') / 16 * kGlyphHeight;
+      cells.push_back({code, x, y, x + kGlyphWidth, y + kGlyphHeight});
+      if (code != ' ') {
+        ink.push_back({code, x, y, x + kGlyphWidth - 2, y + kGlyphHeight});
+      }
+    }
+    pack.Add("data/font/gothic13.met", tktest::Metrics1Text("gothic13.bmp", "", 4, cells));
+    const std::vector<uint8_t> page = tktest::WriteBmp(tktest::RectPageImage(128, 128, ink));
+    pack.Add("data/font/gothic13.bmp", std::string(page.begin(), page.end()));
+  }
+
+  // Serves "<name>.bmp" for each {name, colour}, the loading screen's two
+  // textures and the font.
+  void MountTextures(const std::vector<std::pair<std::string, uint32_t>>& extra = {}) {
+    PackWriter pack;
+    pack.Add("data/screens/level00.bmp", PlainBitmap(kPictureColour));
+    pack.Add("data/screens/barpiece.bmp", PlainBitmap(kBarColour));
+    AddFont(pack);
+    for (const auto& texture : extra) {
+      pack.Add(texture.first + ".bmp", PlainBitmap(texture.second));
+    }
+    ASSERT_TRUE(pack.WriteFile(packPath_));
+    cPakFile::MountDefault(packPath_.c_str(), "");
+    ASSERT_NE(nullptr, cPakFile::GetMounted());
+  }
+
+  // Clears the target's colour and depth.
+  static void ClearTarget(const cRenderTarget& target, RwRGBA colour = RwRGBA{0, 0, 0, 255}) {
+    cCamera camera;
+    camera.Clear(target, colour, 1, 1, 0);
+  }
+
+  // The global screen stack on the window, 640 x 480, presented once: the
+  // first present with the vertical retrace switches the swap effect, which
+  // resets the device, here rather than in the frames under test.
+  void MakeScreenStack() {
+    gScreenStack = new cScreenStack(&window_);
+    gScreenStack->SetScreenSize(tTargetSize{kWidth, kHeight});
+    gScreenStack->Present();
+    ClearTarget(gScreenStack->GetTarget());
+  }
+
+  // Draws the sprite through a widget camera on the target.
+  static void DrawSprite(cSprite2D& sprite, const cRenderTarget& target) {
+    cCamera camera;
+    camera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
+    ASSERT_NE(nullptr, camera.BeginUpdate(target, 1));
+    sprite.Render();
+    camera.EndUpdate();
+  }
+
+  // The fraction (0..1 of the window) as a pixel column or row.
+  static int PixelX(float fraction) { return static_cast<int>(fraction * kWidth); }
+  static int PixelY(float fraction) { return static_cast<int>(fraction * kHeight); }
+
+  // A 640 x 480 screen target, cleared to black.
+  cRenderTarget screen_;
+
+ private:
+  std::string packPath_;
+};
+
+// The same with the screen textures and the font served, the screen stack
+// made and the font "gothic13" loaded.
+class ScreenTextTest : public ScreenEngineTest {
+ protected:
+  void SetUp() override {
+    ScreenEngineTest::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
+    MountTextures();
+    MakeScreenStack();
+    ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
+  }
+  void TearDown() override {
+    font_.Release();
+    ScreenEngineTest::TearDown();
+  }
+
+  cFont font_;
+};
