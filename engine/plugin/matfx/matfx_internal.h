@@ -37,8 +37,10 @@ RwStream* _rpMatFXMaterialStreamWrite(RwStream* stream, RwInt32 length, const vo
                                       RwInt32 size);
 RwInt32 _rpMatFXMaterialStreamGetSize(const void* object, RwInt32 offset, RwInt32 size);
 
-// Registers the effects flag of atomics with its stream; false on failure.
+// Registers the effects flag of atomics and world sectors with its streams;
+// false on failure.
 RwBool _rpMatFXObjectsAttach(void);
 
 // The effects pipelines while the plugin is open (null before).
 RwPipeline* _rpMatFXAtomicPipeline(void);
+RwPipeline* _rpMatFXWorldSectorPipeline(void);

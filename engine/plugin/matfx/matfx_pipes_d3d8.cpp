@@ -4,7 +4,9 @@
 namespace {
 
 RwPipeline* sAtomicPipeline = nullptr;
+RwPipeline* sWorldSectorPipeline = nullptr;
 
 }  // namespace
 
 RwPipeline* _rpMatFXAtomicPipeline(void) { return sAtomicPipeline; }
+RwPipeline* _rpMatFXWorldSectorPipeline(void) { return sWorldSectorPipeline; }

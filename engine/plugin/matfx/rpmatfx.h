@@ -9,6 +9,7 @@
 
 struct RpAtomic;
 struct RpMaterial;
+struct RpWorldSector;
 struct RwFrame;
 struct RwTexture;
 
@@ -103,6 +104,9 @@ RpMaterial* RpMatFXMaterialSetDualBlendModes(RpMaterial* material, RwUInt32 srcB
 // pipeline its pipeline.
 RpAtomic* RpMatFXAtomicEnableEffects(RpAtomic* atomic);
 RwBool RpMatFXAtomicQueryEffects(const RpAtomic* atomic);
+// The same for a world sector and the world-sector pipeline.
+RpWorldSector* RpMatFXWorldSectorEnableEffects(RpWorldSector* sector);
+RwBool RpMatFXWorldSectorQueryEffects(const RpWorldSector* sector);
 
 // The combined bump-map texture: the base's colours (white without a base)
 // with the source's brightest channel as alpha, named by interleaving the
