@@ -54,13 +54,20 @@
 #include "engine/world/world_object.h"
 // Plugins.
 #include "engine/plugin/matfx/rpmatfx.h"
+#include "engine/plugin/collis/rpcollis.h"
+#include "engine/plugin/dmorph/rpdmorph.h"
+#include "engine/plugin/lodatm/rplodatm.h"
+#include "engine/plugin/morph/rpmorph.h"
 #include "engine/plugin/hanim/rphanim.h"
+#include "engine/plugin/pvs/rppvs.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/spline/rpspline.h"
+#include "engine/plugin/userdata/rpuserdata.h"
 
 // Toolkits.
 #include "engine/tool/anim/rtanim.h"
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/intsec/rtintsec.h"
 #include "engine/tool/png/rtpng.h"

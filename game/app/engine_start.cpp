@@ -136,6 +136,9 @@ bool AttachPlugins() {
   if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
     return false;
   }
+  if (!RpCollisionPluginAttach()) {
+    return false;
+  }
   if (!RpMatFXPluginAttach()) {
     return false;
   }
@@ -143,6 +146,21 @@ bool AttachPlugins() {
     return false;
   }
   if (!RpSplinePluginAttach()) {
+    return false;
+  }
+  if (!RpUserDataPluginAttach()) {
+    return false;
+  }
+  if (!RpPVSPluginAttach()) {
+    return false;
+  }
+  if (!RpLODAtomicPluginAttach()) {
+    return false;
+  }
+  if (!RpMorphPluginAttach()) {
+    return false;
+  }
+  if (!RpDMorphPluginAttach()) {
     return false;
   }
   return true;

@@ -47,6 +47,23 @@ ChunkBytes OldClumpBody(const std::vector<uint8_t>& frameList, const std::vector
   return body.Header(kRwChunkExtension, 0).Header(kRwChunkExtension, 0);  // the atomic's, the clump's
 }
 
+std::vector<uint8_t> WithSubChunk(const std::vector<uint8_t>& written, uint32_t pluginId,
+                                  const std::vector<uint8_t>& body) {
+  size_t extension = kRwChunkHeaderSize;
+  for (size_t at = extension; at + kRwChunkHeaderSize <= written.size();) {
+    extension = at;
+    at += kRwChunkHeaderSize + RwReadLittleEndianUInt32(&written[at + 4]);
+  }
+  std::vector<uint8_t> bytes = written;
+  const uint32_t added = kRwChunkHeaderSize + static_cast<uint32_t>(body.size());
+  RwWriteLittleEndianUInt32(&bytes[4], RwReadLittleEndianUInt32(&bytes[4]) + added);
+  RwWriteLittleEndianUInt32(&bytes[extension + 4], RwReadLittleEndianUInt32(&bytes[extension + 4]) + added);
+  ChunkBytes subChunk;
+  subChunk.Header(pluginId, static_cast<uint32_t>(body.size())).Bytes(body);
+  bytes.insert(bytes.end(), subChunk.bytes().begin(), subChunk.bytes().end());
+  return bytes;
+}
+
 bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes) {
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
   const bool ok = write(stream);

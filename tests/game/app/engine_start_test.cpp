@@ -61,6 +61,12 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
   delete late;
 }
 
+TEST_F(EngineStartTest, AttachesTheGamesPlugins) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GE(RwEngineGetPluginOffset(kRpCollisionPluginId), 0);
+  EXPECT_GE(RpGeometryGetPluginOffset(kRpCollisionPluginId), 0);
+}
+
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   tktest::BmpDescription bitmap;
   bitmap.width = 2;
@@ -153,6 +159,18 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   EXPECT_GT(matfx, world);
   EXPECT_EQ(random, matfx);
   EXPECT_GT(spline, random);
+  // Plugins without engine data show their order in the geometry's registry.
+  const RwInt32 userData = RpGeometryGetPluginOffset(kRpUserDataPluginId);
+  const RwInt32 morph = RpGeometryGetPluginOffset(kRpMorphPluginId);
+  const RwInt32 deltaMorph = RpGeometryGetPluginOffset(kRpDMorphPluginId);
+  EXPECT_GT(userData, 0);
+  EXPECT_GT(morph, userData);
+  EXPECT_GT(deltaMorph, morph);
+  EXPECT_GT(RpWorldGetPluginOffset(kRpPVSPluginId), 0);
+  const RwInt32 levels = RpAtomicGetPluginOffset(kRpLODAtomicPluginId);
+  EXPECT_GT(levels, 0);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpMorphPluginId), levels);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpDMorphPluginId), RpAtomicGetPluginOffset(kRpMorphPluginId));
   // Each was constructed at start.
   RpMaterial* material = RpMaterialCreate();
   EXPECT_NE(nullptr, material);
