@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/driver/d3d8/d3d8_render_state.h"
+#include "engine/plugin/matfx/matfx_d3d8.h"
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/plcore/engine_instance.h"
@@ -47,6 +48,11 @@ void* RpMatFXOpen(void* instance, RwInt32, RwInt32) {
       RwErrorRaise(kRpMatFXPluginId, kRwErrOutOfMemory);
       return nullptr;
     }
+    if (!RpMatFXD3D8PipelinesCreate()) {
+      RwFreeListDestroy(sModule.recordFreeList);
+      sModule.recordFreeList = nullptr;
+      return nullptr;
+    }
   }
   sModule.openCount += 1;
   return instance;
@@ -55,6 +61,9 @@ void* RpMatFXOpen(void* instance, RwInt32, RwInt32) {
 void* RpMatFXClose(void* instance, RwInt32, RwInt32) {
   if (sModule.openCount > 0) {
     sModule.openCount -= 1;
+    if (sModule.openCount == 0) {
+      RpMatFXD3D8PipelinesDestroy();
+    }
   }
   if (sModule.recordFreeList != nullptr) {
     RwFreeListDestroy(sModule.recordFreeList);

@@ -21,9 +21,30 @@ typedef std::function<RwUInt32(RwInt32 x, RwInt32 y)> PixelFunction;
 
 inline RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
 
+// Each channel of a read-back pixel within tolerance of the wanted shade.
+inline ::testing::AssertionResult ShadeNear(uint32_t actual, uint32_t wanted, int tolerance = 3) {
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int got = static_cast<int>((actual >> shift) & 0xFF);
+    const int want = static_cast<int>((wanted >> shift) & 0xFF);
+    if (got - want > tolerance || want - got > tolerance) {
+      return ::testing::AssertionFailure() << std::hex << "pixel 0x" << actual << ", wanted about 0x" << wanted;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
 class MatFXTest : public CameraDriverTest {
  protected:
+  static constexpr RwUInt8 kClearShade = 0x10;
+
   void TearDown() override {
+    StopEngine();
+    CameraDriverTest::TearDown();
+  }
+
+  // Destroys what the test made, checks that the engine's blocks are back to
+  // what they were after the start, and shuts the engine down.
+  void StopEngine() {
     for (RpClump* clump : clumps_) {
       RpClumpDestroy(clump);
     }
@@ -52,7 +73,7 @@ class MatFXTest : public CameraDriverTest {
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
       EXPECT_EQ(LiveBlocks(), startBlocks_) << "engine blocks left behind";
     }
-    CameraDriverTest::TearDown();
+    ShutDown();
   }
 
   // Init with counting memory, the world module and the plugin, open,
@@ -162,6 +183,26 @@ class MatFXTest : public CameraDriverTest {
     geometries_.push_back(geometry);
     return geometry;
   }
+
+  // One frame of the clumps made so far, culling off; false when the camera
+  // cannot begin or a clump fails to render.
+  bool Frame() {
+    const RwRGBA clear = {kClearShade, kClearShade, kClearShade, 255};
+    RwCameraClear(camera_, &clear, kRwCameraClearImage | kRwCameraClearZ);
+    if (RwCameraBeginUpdate(camera_) == nullptr) {
+      return false;
+    }
+    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
+    bool drawn = true;
+    for (RpClump* clump : clumps_) {
+      drawn = RpClumpRender(clump) != nullptr && drawn;
+    }
+    RwCameraEndUpdate(camera_);
+    return drawn;
+  }
+
+  // The frame's centre as 0xRRGGBB.
+  static uint32_t Centre() { return BackBufferPixel(kWidth / 2, kHeight / 2); }
 
   // Destroyed with the fixture (null passes through).
   RpClump* KeepClump(RpClump* clump) {

@@ -63,7 +63,8 @@ TEST_F(MatFXTest, ClumpsStreamTheFlagAndTheEffectMaterials) {
   RwTextureSetName(probe, "chrome");
   const size_t textureChunk = 12 + RwTextureStreamGetSize(probe);
   RwTextureDestroy(probe);
-  EXPECT_EQ(effectsBytes.size(), plainBytes.size() + 16 + 12 + 4 + 16 + textureChunk + 4);
+  // The effects pipeline's right to render (header, plugin id and data word) too.
+  EXPECT_EQ(effectsBytes.size(), plainBytes.size() + 16 + 12 + 4 + 16 + textureChunk + 4 + 20);
 
   for (const std::vector<uint8_t>* bytes : {&plainBytes, &effectsBytes}) {
     const bool expectEffects = bytes == &effectsBytes;
