@@ -13,9 +13,11 @@ namespace {
 
 const char* const kDictionaryNames[] = {"abc", "xy", "axbyc", "chrome", "overlay"};
 
+RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
+
 bool StartEngine() {
-  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !RpMatFXPluginAttach() ||
-      !fakedevice::OpenAndStart() || !RwTextureSetReadCallBack(worldfuzz::NoTexture)) {
+  if (!fakedevice::Init(nullptr, 1u << 20) || !worldfuzz::AttachPlugins() || !fakedevice::OpenAndStart() ||
+      !RwTextureSetReadCallBack(NoTexture)) {
     return false;
   }
   RwTexDictionary* dictionary = RwTexDictionaryCreate();
