@@ -16,8 +16,10 @@ const char* const kDictionaryNames[] = {"abc", "xy", "axbyc", "chrome", "overlay
 RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
 
 bool StartEngine() {
-  if (!fakedevice::Init(nullptr, 1u << 20) || !worldfuzz::AttachPlugins() || !fakedevice::OpenAndStart() ||
-      !RwTextureSetReadCallBack(NoTexture)) {
+  // Only the plugin under test: the material's other sub-chunks have their
+  // own targets.
+  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !RpMatFXPluginAttach() ||
+      !fakedevice::OpenAndStart() || !RwTextureSetReadCallBack(NoTexture)) {
     return false;
   }
   RwTexDictionary* dictionary = RwTexDictionaryCreate();
