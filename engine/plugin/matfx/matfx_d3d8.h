@@ -73,6 +73,9 @@ RwBool RpMatFXD3D8BumpMapFillVertices(const RpD3D8InstanceData* mesh, void* memo
 void _rpMatFXD3D8SetVertexAlpha(const RpD3D8InstanceData* mesh);
 // Pixel shader 0, the mesh's vertex shader and vertices, and the draw.
 void _rpMatFXD3D8DrawMesh(const RpD3D8InstanceData* mesh);
+// A stage's colour or alpha operation with its two arguments.
+void _rpMatFXD3D8ColorStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2);
+void _rpMatFXD3D8AlphaStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2);
 // The engine's blend functions as they were before a pass changed them.
 struct RpMatFXD3D8SavedBlends {
   void* src;

@@ -45,18 +45,6 @@ DualCombine CombineOf(RwUInt32 src, RwUInt32 dest) {
   return DualCombine::kNone;
 }
 
-void ColorStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2) {
-  RwD3D8SetTextureStageState(stage, D3DTSS_COLOROP, op);
-  RwD3D8SetTextureStageState(stage, D3DTSS_COLORARG1, arg1);
-  RwD3D8SetTextureStageState(stage, D3DTSS_COLORARG2, arg2);
-}
-
-void AlphaStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2) {
-  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAOP, op);
-  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAARG1, arg1);
-  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAARG2, arg2);
-}
-
 void AlphaDisable(RwUInt32 stage) { RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE); }
 
 // The second texture alone (no base): it sits at stage 0.
@@ -67,20 +55,20 @@ void SetUpWithoutBase(DualCombine combine) {
       break;
     case DualCombine::kAlphaBlend:
       RwD3D8SetRenderState(D3DRS_TEXTUREFACTOR, kWhite);
-      ColorStage(0, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR);
+      _rpMatFXD3D8ColorStage(0, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR);
       AlphaDisable(0);
-      ColorStage(1, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
       break;
     case DualCombine::kDoubleProduct:
       RwD3D8SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
       AlphaDisable(0);
       break;
     case DualCombine::kSum:
-      ColorStage(1, D3DTOP_ADD, D3DTA_DIFFUSE, D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, D3DTOP_ADD, D3DTA_DIFFUSE, D3DTA_CURRENT);
       AlphaDisable(0);
       break;
     case DualCombine::kTimesAlpha:
-      ColorStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_DIFFUSE);
+      _rpMatFXD3D8ColorStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_DIFFUSE);
       AlphaDisable(0);
       break;
     case DualCombine::kNone:
@@ -91,42 +79,42 @@ void SetUpWithoutBase(DualCombine combine) {
 // The base at stage 0, the second at stage 1 and the diffuse colour last
 // (the sum takes the set-up of other stage counts).
 void SetUpThreeStages(DualCombine combine, RwBool baseAlpha, RwBool secondAlpha) {
-  ColorStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  _rpMatFXD3D8ColorStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
   switch (combine) {
     case DualCombine::kAlphaBlend:
-      ColorStage(1, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_CURRENT);
       if (baseAlpha) {
-        AlphaStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-        AlphaStage(1, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_CURRENT);
-        AlphaStage(2, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+        _rpMatFXD3D8AlphaStage(1, D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(2, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
       }
       break;
     case DualCombine::kTimesAlpha:
-      ColorStage(1, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_CURRENT);
       if (baseAlpha) {
-        AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
-        AlphaStage(2, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(2, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_CURRENT);
       }
       break;
     default:
-      ColorStage(1, combine == DualCombine::kDoubleProduct ? D3DTOP_MODULATE2X : D3DTOP_MODULATE, D3DTA_TEXTURE,
-                 D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, combine == DualCombine::kDoubleProduct ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                             D3DTA_TEXTURE, D3DTA_CURRENT);
       if (baseAlpha && secondAlpha) {
-        AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
-        AlphaStage(2, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(2, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_CURRENT);
       }
       break;
   }
-  ColorStage(2, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
+  _rpMatFXD3D8ColorStage(2, D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_CURRENT);
 }
 
 // The base at stage 0 as bound (base x diffuse), the second at stage 1.
 void SetUpOtherStages(DualCombine combine, RwBool baseAlpha, RwBool secondAlpha) {
   switch (combine) {
     case DualCombine::kTimesAlpha:
-      ColorStage(1, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_CURRENT);
       if (baseAlpha) {
-        AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
+        _rpMatFXD3D8AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
       }
       return;
     case DualCombine::kSum:
@@ -136,13 +124,13 @@ void SetUpOtherStages(DualCombine combine, RwBool baseAlpha, RwBool secondAlpha)
       RwD3D8SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
       break;
     default:
-      ColorStage(1, combine == DualCombine::kDoubleProduct ? D3DTOP_MODULATE2X : D3DTOP_MODULATE, D3DTA_TEXTURE,
-                 D3DTA_CURRENT);
+      _rpMatFXD3D8ColorStage(1, combine == DualCombine::kDoubleProduct ? D3DTOP_MODULATE2X : D3DTOP_MODULATE,
+                             D3DTA_TEXTURE, D3DTA_CURRENT);
       break;
   }
   if (secondAlpha) {
     if (baseAlpha) {
-      AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
+      _rpMatFXD3D8AlphaStage(1, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT);
     } else {
       AlphaDisable(1);
     }
@@ -152,7 +140,7 @@ void SetUpOtherStages(DualCombine combine, RwBool baseAlpha, RwBool secondAlpha)
 // Stage 0 back to the base with its default operation, the others off.
 void ResetStages(RwTexture* base) {
   RwD3D8SetTexture(base, 0);
-  ColorStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  _rpMatFXD3D8ColorStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
   // Stage 1 may hold an operation without a texture, which unbinding
   // alone would not switch off.
   RwD3D8SetTexture(nullptr, 1);

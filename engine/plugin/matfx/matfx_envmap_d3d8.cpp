@@ -93,19 +93,15 @@ void RenderTwoStages(const RpD3D8InstanceData* mesh, const RpMatFXEnvMapData* sl
   }
   RpMatFXD3D8EnvMapSetupStage(environment, 1, slot->frame);
   if (strength == kFullStrength) {
-    RwD3D8SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
-    RwD3D8SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    RwD3D8SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    _rpMatFXD3D8ColorStage(1, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_CURRENT);
     if (state->envAddPending) {
       state->envAddValidated = _rpMatFXD3D8ValidatesInOnePass();
       state->envAddPending = FALSE;
     }
   } else {
     RwD3D8SetRenderState(D3DRS_TEXTUREFACTOR, FactorOf(strength));
-    RwD3D8SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MULTIPLYADD);
     RwD3D8SetTextureStageState(1, D3DTSS_COLORARG0, D3DTA_CURRENT);
-    RwD3D8SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    RwD3D8SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    _rpMatFXD3D8ColorStage(1, D3DTOP_MULTIPLYADD, D3DTA_TEXTURE, D3DTA_TFACTOR);
   }
   _rpMatFXD3D8DrawMesh(mesh);
   RwD3D8SetTexture(nullptr, 1);
@@ -126,12 +122,8 @@ void RenderAdditivePass(const RpD3D8InstanceData* mesh, const RpMatFXEnvMapData*
     RwD3D8SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   } else {
     RwD3D8SetRenderState(D3DRS_TEXTUREFACTOR, FactorOf(strength));
-    RwD3D8SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    RwD3D8SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    RwD3D8SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    RwD3D8SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    RwD3D8SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    RwD3D8SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    _rpMatFXD3D8ColorStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_TFACTOR);
+    _rpMatFXD3D8AlphaStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_TFACTOR);
   }
   RwUInt32 lighting = 0;
   RwUInt32 zWrite = 0;

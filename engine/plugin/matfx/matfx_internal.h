@@ -30,6 +30,10 @@ RwReal _rpMatFXInverseRasterWidth(const RwTexture* texture);
 // used up or at least 30 characters are written.
 void _rpMatFXBumpMapName(RwChar name[kRwTextureNameLength], const RwChar* baseName, const RwChar* sourceName);
 
+// One 32-bit little-endian word; false on a short read or a failed write.
+RwBool _rpMatFXReadWord(RwStream* stream, RwUInt32* value);
+RwBool _rpMatFXWriteWord(RwStream* stream, RwUInt32 value);
+
 // The material data stream (plugin kRpMatFXPluginId in the material's
 // extension chunk).
 RwStream* _rpMatFXMaterialStreamRead(RwStream* stream, RwInt32 length, void* object, RwInt32 offset, RwInt32 size);

@@ -4,7 +4,6 @@
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/src/plcore/engine_instance.h"
-#include "engine/src/plcore/stream.h"
 #include "engine/world/atomic.h"
 #include "engine/world/world.h"
 
@@ -29,44 +28,23 @@ void* FlagCopy(void* destination, const void* source, RwInt32 offset, RwInt32) {
   return destination;
 }
 
-// The flag word when set; false on a short read.
-bool ReadFlag(RwStream* stream, RwUInt32* flag) {
-  RwUInt8 bytes[kFlagBytes];
-  if (!RwStreamReadExact(stream, bytes, kFlagBytes)) {
-    return false;
-  }
-  *flag = RwReadLittleEndianUInt32(bytes);
-  return true;
-}
-
 RwStream* FlagWrite(RwStream* stream, RwInt32, const void* object, RwInt32 offset, RwInt32) {
-  RwUInt8 bytes[kFlagBytes];
-  RwWriteLittleEndianUInt32(bytes, *RwPluginDataGetConst(RwUInt32, object, offset));
-  return RwStreamWrite(stream, bytes, kFlagBytes);
+  return _rpMatFXWriteWord(stream, *RwPluginDataGetConst(RwUInt32, object, offset)) ? stream : nullptr;
 }
 
 RwInt32 FlagSize(const void* object, RwInt32 offset, RwInt32) {
   return *RwPluginDataGetConst(RwUInt32, object, offset) != 0 ? kFlagBytes : 0;
 }
 
-RwStream* AtomicFlagRead(RwStream* stream, RwInt32, void* object, RwInt32 offset, RwInt32) {
+// A set flag read for an object whose flag is clear enables the effects.
+template <typename T, T* (*enable)(T*)>
+RwStream* FlagRead(RwStream* stream, RwInt32, void* object, RwInt32 offset, RwInt32) {
   RwUInt32 flag = 0;
-  if (!ReadFlag(stream, &flag)) {
+  if (!_rpMatFXReadWord(stream, &flag)) {
     return nullptr;
   }
   if (flag != 0 && *FlagOf(object, offset) == 0) {
-    RpMatFXAtomicEnableEffects(static_cast<RpAtomic*>(object));
-  }
-  return stream;
-}
-
-RwStream* WorldSectorFlagRead(RwStream* stream, RwInt32, void* object, RwInt32 offset, RwInt32) {
-  RwUInt32 flag = 0;
-  if (!ReadFlag(stream, &flag)) {
-    return nullptr;
-  }
-  if (flag != 0 && *FlagOf(object, offset) == 0) {
-    RpMatFXWorldSectorEnableEffects(static_cast<RpWorldSector*>(object));
+    enable(static_cast<T*>(object));
   }
   return stream;
 }
@@ -75,12 +53,15 @@ RwStream* WorldSectorFlagRead(RwStream* stream, RwInt32, void* object, RwInt32 o
 
 RwBool _rpMatFXObjectsAttach(void) {
   sAtomicOffset = RpAtomicRegisterPlugin(sizeof(RwUInt32), kRpMatFXPluginId, FlagClear, FlagClear, FlagCopy);
-  if (sAtomicOffset < 0 || RpAtomicRegisterPluginStream(kRpMatFXPluginId, AtomicFlagRead, FlagWrite, FlagSize) < 0) {
+  if (sAtomicOffset < 0 ||
+      RpAtomicRegisterPluginStream(kRpMatFXPluginId, FlagRead<RpAtomic, RpMatFXAtomicEnableEffects>, FlagWrite,
+                                   FlagSize) < 0) {
     return FALSE;
   }
   sWorldSectorOffset = RpWorldSectorRegisterPlugin(sizeof(RwUInt32), kRpMatFXPluginId, FlagClear, FlagClear, FlagCopy);
   return sWorldSectorOffset >= 0 &&
-         RpWorldSectorRegisterPluginStream(kRpMatFXPluginId, WorldSectorFlagRead, FlagWrite, FlagSize) >= 0;
+         RpWorldSectorRegisterPluginStream(kRpMatFXPluginId, FlagRead<RpWorldSector, RpMatFXWorldSectorEnableEffects>,
+                                           FlagWrite, FlagSize) >= 0;
 }
 
 RpAtomic* RpMatFXAtomicEnableEffects(RpAtomic* atomic) {

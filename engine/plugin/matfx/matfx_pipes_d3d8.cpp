@@ -223,3 +223,15 @@ RwBool _rpMatFXD3D8ValidatesInOnePass(void) {
   DWORD passes = 0;
   return SUCCEEDED(device->ValidateDevice(&passes)) && passes == 1;
 }
+
+void _rpMatFXD3D8ColorStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2) {
+  RwD3D8SetTextureStageState(stage, D3DTSS_COLOROP, op);
+  RwD3D8SetTextureStageState(stage, D3DTSS_COLORARG1, arg1);
+  RwD3D8SetTextureStageState(stage, D3DTSS_COLORARG2, arg2);
+}
+
+void _rpMatFXD3D8AlphaStage(RwUInt32 stage, RwUInt32 op, RwUInt32 arg1, RwUInt32 arg2) {
+  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAOP, op);
+  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAARG1, arg1);
+  RwD3D8SetTextureStageState(stage, D3DTSS_ALPHAARG2, arg2);
+}

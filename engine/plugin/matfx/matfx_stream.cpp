@@ -12,15 +12,6 @@ namespace {
 
 constexpr RwUInt32 kWordSize = 4;
 
-bool ReadWord(RwStream* stream, RwUInt32* value) {
-  RwUInt8 bytes[kWordSize];
-  if (!RwStreamReadExact(stream, bytes, kWordSize)) {
-    return false;
-  }
-  *value = RwReadLittleEndianUInt32(bytes);
-  return true;
-}
-
 bool ReadReal(RwStream* stream, RwReal* value) {
   RwUInt8 bytes[kWordSize];
   if (!RwStreamReadExact(stream, bytes, kWordSize)) {
@@ -28,12 +19,6 @@ bool ReadReal(RwStream* stream, RwReal* value) {
   }
   *value = RwReadLittleEndianReal(bytes);
   return true;
-}
-
-bool WriteWord(RwStream* stream, RwUInt32 value) {
-  RwUInt8 bytes[kWordSize];
-  RwWriteLittleEndianUInt32(bytes, value);
-  return RwStreamWrite(stream, bytes, kWordSize) != nullptr;
 }
 
 bool WriteReal(RwStream* stream, RwReal value) {
@@ -53,7 +38,7 @@ bool IsTextureNotFound(const RwErrorRecord& error) {
 bool ReadOptionalTexture(RwStream* stream, RwTexture** texture) {
   *texture = nullptr;
   RwUInt32 present = 0;
-  if (!ReadWord(stream, &present)) {
+  if (!_rpMatFXReadWord(stream, &present)) {
     return false;
   }
   if (present == 0) {
@@ -78,7 +63,7 @@ bool ReadOptionalTexture(RwStream* stream, RwTexture** texture) {
 }
 
 bool WriteOptionalTexture(RwStream* stream, const RwTexture* texture) {
-  if (!WriteWord(stream, texture != nullptr ? 1 : 0)) {
+  if (!_rpMatFXWriteWord(stream, texture != nullptr ? 1 : 0)) {
     return false;
   }
   return texture == nullptr || RwTextureStreamWrite(texture, stream) != nullptr;
@@ -129,7 +114,7 @@ bool ReadEnvMap(RwStream* stream, RpMatFXEnvMapData* envMap) {
   RwReal coefficient = 0.0f;
   RwUInt32 useFrameBufferAlpha = 0;
   RwTexture* texture = nullptr;
-  if (!ReadReal(stream, &coefficient) || !ReadWord(stream, &useFrameBufferAlpha) ||
+  if (!ReadReal(stream, &coefficient) || !_rpMatFXReadWord(stream, &useFrameBufferAlpha) ||
       !ReadOptionalTexture(stream, &texture)) {
     return false;
   }
@@ -143,7 +128,8 @@ bool ReadDual(RwStream* stream, RpMaterial* material, RpMatFXDualData* dual) {
   RwUInt32 srcBlendMode = 0;
   RwUInt32 destBlendMode = 0;
   RwTexture* texture = nullptr;
-  if (!ReadWord(stream, &srcBlendMode) || !ReadWord(stream, &destBlendMode) || !ReadOptionalTexture(stream, &texture)) {
+  if (!_rpMatFXReadWord(stream, &srcBlendMode) || !_rpMatFXReadWord(stream, &destBlendMode) ||
+      !ReadOptionalTexture(stream, &texture)) {
     return false;
   }
   Keep(&dual->texture, texture);
@@ -152,7 +138,7 @@ bool ReadDual(RwStream* stream, RpMaterial* material, RpMatFXDualData* dual) {
 
 bool ReadSlot(RwStream* stream, RpMaterial* material, RpMatFXEffectSlot* slot) {
   RwUInt32 type = 0;
-  if (!ReadWord(stream, &type)) {
+  if (!_rpMatFXReadWord(stream, &type)) {
     return false;
   }
   // The kind decided the slot's type; a file that disagrees is corrupt, and
@@ -174,7 +160,7 @@ bool ReadSlot(RwStream* stream, RpMaterial* material, RpMatFXEffectSlot* slot) {
 }
 
 bool WriteSlot(RwStream* stream, const RpMatFXEffectSlot& slot) {
-  if (!WriteWord(stream, slot.type)) {
+  if (!_rpMatFXWriteWord(stream, slot.type)) {
     return false;
   }
   switch (slot.type) {
@@ -182,10 +168,10 @@ bool WriteSlot(RwStream* stream, const RpMatFXEffectSlot& slot) {
       return WriteReal(stream, -slot.bumpMap.coefficient) && WriteOptionalTexture(stream, slot.bumpMap.bumpTexture) &&
              WriteOptionalTexture(stream, slot.bumpMap.sourceTexture);
     case kRpMatFXSlotEnvMap:
-      return WriteReal(stream, slot.envMap.coefficient) && WriteWord(stream, slot.envMap.useFrameBufferAlpha) &&
+      return WriteReal(stream, slot.envMap.coefficient) && _rpMatFXWriteWord(stream, slot.envMap.useFrameBufferAlpha) &&
              WriteOptionalTexture(stream, slot.envMap.texture);
     case kRpMatFXSlotDual:
-      return WriteWord(stream, slot.dual.srcBlendMode) && WriteWord(stream, slot.dual.destBlendMode) &&
+      return _rpMatFXWriteWord(stream, slot.dual.srcBlendMode) && _rpMatFXWriteWord(stream, slot.dual.destBlendMode) &&
              WriteOptionalTexture(stream, slot.dual.texture);
     default:
       return true;
@@ -208,10 +194,25 @@ RwInt32 SlotSize(const RpMatFXEffectSlot& slot) {
 
 }  // namespace
 
+RwBool _rpMatFXReadWord(RwStream* stream, RwUInt32* value) {
+  RwUInt8 bytes[kWordSize];
+  if (!RwStreamReadExact(stream, bytes, kWordSize)) {
+    return FALSE;
+  }
+  *value = RwReadLittleEndianUInt32(bytes);
+  return TRUE;
+}
+
+RwBool _rpMatFXWriteWord(RwStream* stream, RwUInt32 value) {
+  RwUInt8 bytes[kWordSize];
+  RwWriteLittleEndianUInt32(bytes, value);
+  return RwStreamWrite(stream, bytes, kWordSize) != nullptr;
+}
+
 RwStream* _rpMatFXMaterialStreamRead(RwStream* stream, RwInt32, void* object, RwInt32, RwInt32) {
   auto* material = static_cast<RpMaterial*>(object);
   RwUInt32 effects = 0;
-  if (_rpMatFXMaterialDataCreate(material) == nullptr || !ReadWord(stream, &effects) ||
+  if (_rpMatFXMaterialDataCreate(material) == nullptr || !_rpMatFXReadWord(stream, &effects) ||
       RpMatFXMaterialSetEffects(material, effects) == nullptr) {
     return nullptr;
   }
@@ -226,7 +227,7 @@ RwStream* _rpMatFXMaterialStreamRead(RwStream* stream, RwInt32, void* object, Rw
 
 RwStream* _rpMatFXMaterialStreamWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {
   const RpMatFXMaterialData* data = _rpMatFXMaterialGetData(static_cast<const RpMaterial*>(object));
-  if (!WriteWord(stream, data->effects)) {
+  if (!_rpMatFXWriteWord(stream, data->effects)) {
     return nullptr;
   }
   for (const RpMatFXEffectSlot& slot : data->slot) {

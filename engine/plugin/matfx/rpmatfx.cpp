@@ -139,6 +139,18 @@ RpMatFXEffectSlot* RequireSlot(RpMaterial* material, RwUInt32 slotType) {
   return slot;
 }
 
+// Runs set on the material's slot of the type; null (error recorded) when
+// the material has none.
+template <typename Set>
+RpMaterial* SetOnSlot(RpMaterial* material, RwUInt32 slotType, Set set) {
+  RpMatFXEffectSlot* slot = RequireSlot(material, slotType);
+  if (slot == nullptr) {
+    return nullptr;
+  }
+  set(slot);
+  return material;
+}
+
 void SetSlotTypes(RpMatFXMaterialData* data, RwUInt32 effects) {
   switch (effects) {
     case kRpMatFXEffectBumpMap:
@@ -271,56 +283,34 @@ const RpMatFXEffectSlot* RpMatFXMaterialGetEffectSlotConst(const RpMaterial* mat
 }
 
 RpMaterial* RpMatFXMaterialSetBumpMapCoefficient(RpMaterial* material, RwReal coefficient) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotBumpMap);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  slot->bumpMap.coefficient = coefficient;
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotBumpMap,
+                   [coefficient](RpMatFXEffectSlot* slot) { slot->bumpMap.coefficient = coefficient; });
 }
 
 RpMaterial* RpMatFXMaterialSetEnvMapTexture(RpMaterial* material, RwTexture* texture) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotEnvMap);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  _rpMatFXTextureReplace(&slot->envMap.texture, texture);
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotEnvMap,
+                   [texture](RpMatFXEffectSlot* slot) { _rpMatFXTextureReplace(&slot->envMap.texture, texture); });
 }
 
 RpMaterial* RpMatFXMaterialSetEnvMapCoefficient(RpMaterial* material, RwReal coefficient) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotEnvMap);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  slot->envMap.coefficient = coefficient;
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotEnvMap,
+                   [coefficient](RpMatFXEffectSlot* slot) { slot->envMap.coefficient = coefficient; });
 }
 
 RpMaterial* RpMatFXMaterialSetEnvMapFrameBufferAlpha(RpMaterial* material, RwBool useFrameBufferAlpha) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotEnvMap);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  slot->envMap.useFrameBufferAlpha = useFrameBufferAlpha != FALSE ? 1 : 0;
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotEnvMap, [useFrameBufferAlpha](RpMatFXEffectSlot* slot) {
+    slot->envMap.useFrameBufferAlpha = useFrameBufferAlpha != FALSE ? 1 : 0;
+  });
 }
 
 RpMaterial* RpMatFXMaterialSetDualTexture(RpMaterial* material, RwTexture* texture) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotDual);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  _rpMatFXTextureReplace(&slot->dual.texture, texture);
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotDual,
+                   [texture](RpMatFXEffectSlot* slot) { _rpMatFXTextureReplace(&slot->dual.texture, texture); });
 }
 
 RpMaterial* RpMatFXMaterialSetDualBlendModes(RpMaterial* material, RwUInt32 srcBlendMode, RwUInt32 destBlendMode) {
-  RpMatFXEffectSlot* slot = RequireSlot(material, kRpMatFXSlotDual);
-  if (slot == nullptr) {
-    return nullptr;
-  }
-  slot->dual.srcBlendMode = srcBlendMode;
-  slot->dual.destBlendMode = destBlendMode;
-  return material;
+  return SetOnSlot(material, kRpMatFXSlotDual, [srcBlendMode, destBlendMode](RpMatFXEffectSlot* slot) {
+    slot->dual.srcBlendMode = srcBlendMode;
+    slot->dual.destBlendMode = destBlendMode;
+  });
 }

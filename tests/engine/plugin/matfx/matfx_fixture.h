@@ -65,11 +65,6 @@ class MatFXTest : public CameraDriverTest {
       RwTexDictionaryDestroy(dictionary_);
       dictionary_ = nullptr;
     }
-    for (RwCamera* camera : cameras_) {
-      DestroyCamera(camera);
-    }
-    cameras_.clear();
-    camera_ = nullptr;
     if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusStarted) {
       EXPECT_EQ(LiveBlocks(), startBlocks_) << "engine blocks left behind";
     }
@@ -187,18 +182,13 @@ class MatFXTest : public CameraDriverTest {
   // One frame of the clumps made so far, culling off; false when the camera
   // cannot begin or a clump fails to render.
   bool Frame() {
-    const RwRGBA clear = {kClearShade, kClearShade, kClearShade, 255};
-    RwCameraClear(camera_, &clear, kRwCameraClearImage | kRwCameraClearZ);
-    if (RwCameraBeginUpdate(camera_) == nullptr) {
-      return false;
-    }
-    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
-    bool drawn = true;
-    for (RpClump* clump : clumps_) {
-      drawn = RpClumpRender(clump) != nullptr && drawn;
-    }
-    RwCameraEndUpdate(camera_);
-    return drawn;
+    return DrawFrame({kClearShade, kClearShade, kClearShade, 255}, [this] {
+      bool drawn = true;
+      for (RpClump* clump : clumps_) {
+        drawn = RpClumpRender(clump) != nullptr && drawn;
+      }
+      return drawn;
+    });
   }
 
   // The frame's centre as 0xRRGGBB.

@@ -16,7 +16,9 @@ TEST_F(MatFXTest, EnabledAtomicsKeepTheirFlagThroughClones) {
   EXPECT_FALSE(RpMatFXAtomicQueryEffects(atomic));
   ASSERT_EQ(RpMatFXAtomicEnableEffects(atomic), atomic);
   EXPECT_TRUE(RpMatFXAtomicQueryEffects(atomic));
+  ASSERT_NE(_rpMatFXAtomicPipeline(), nullptr);
   EXPECT_EQ(RpAtomicGetPipeline(atomic), _rpMatFXAtomicPipeline());
+  EXPECT_EQ(_rpMatFXAtomicPipeline()->ownerTag, kRpMatFXPluginId);
 
   RpAtomic* clone = RpAtomicClone(atomic);
   ASSERT_NE(clone, nullptr);

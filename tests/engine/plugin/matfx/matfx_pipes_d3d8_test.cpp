@@ -101,34 +101,6 @@ class MatFXPipeTest : public MatFXTest {
   uint64_t blendsBefore_[2] = {};
 };
 
-TEST_F(MatFXPipeTest, PipelinesAreMadeOnceWithTheCapsOfTheDevice) {
-  struct Case {
-    CapsProfile profile;
-    RwUInt32 stages;
-    RwBool multiplyAdd;
-  };
-  const Case cases[] = {
-      {CapsProfile::Full, 8, TRUE}, {CapsProfile::Minimal, 2, FALSE}, {CapsProfile::ThreeStages, 3, TRUE}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.profile));
-    Start(c.profile);
-    const RpMatFXD3D8State* state = _rpMatFXD3D8State();
-    ASSERT_NE(state->atomicPipeline, nullptr);
-    EXPECT_EQ(state->atomicPipeline->ownerTag, kRpMatFXPluginId);
-    EXPECT_EQ(state->numStages, c.stages);
-    EXPECT_EQ(state->multiplyAdd, c.multiplyAdd);
-    EXPECT_EQ(state->modulate2x, c.multiplyAdd);
-    EXPECT_TRUE(state->twoTextures);
-    EXPECT_TRUE(state->envAddPending);
-    EXPECT_TRUE(state->modulate2xPending);
-    for (RwUInt32 shader : state->pixelShaders) {
-      EXPECT_EQ(shader, 0u);
-    }
-    StopEngine();
-    EXPECT_EQ(_rpMatFXD3D8State()->atomicPipeline, nullptr);
-  }
-}
-
 TEST_F(MatFXPipeTest, EnvironmentRoadsFollowTheCaps) {
   struct Case {
     const char* name;
@@ -372,20 +344,6 @@ TEST_F(MatFXPipeTest, BumpMapsShadeByTheLightsDirection) {
   RwFrameDestroy(lightFrame);
 }
 
-TEST_F(MatFXPipeTest, BumpVerticesReadTheWorldMatrixThePipelineSet) {
-  Start();
-  RpAtomic* atomic = EffectSquare(Material());
-  const RwV3d along = {0.5f, -0.25f, 1.0f};
-  RwFrameTranslate(RpAtomicGetFrame(atomic), &along, kRwCombineReplace);
-  ASSERT_TRUE(Frame());
-  D3DMATRIX world;
-  RwD3D8GetTransform(D3DTS_WORLD, &world);
-  EXPECT_EQ(world.m[3][0], 0.5f);
-  EXPECT_EQ(world.m[3][1], -0.25f);
-  EXPECT_EQ(world.m[3][2], 1.0f);
-  EXPECT_EQ(world.m[0][0], 1.0f);
-}
-
 TEST_F(MatFXPipeTest, ForgedWorldSectorsDrawTheirEffects) {
   Start();
   Plain("base", kGrey);
@@ -416,12 +374,8 @@ TEST_F(MatFXPipeTest, ForgedWorldSectorsDrawTheirEffects) {
   ASSERT_NE(world, nullptr);
   RpWorldAddCamera(world, camera_);
 
-  RwCameraClear(camera_, nullptr, kRwCameraClearZ);
   Record();
-  ASSERT_NE(RwCameraBeginUpdate(camera_), nullptr);
-  RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
-  EXPECT_NE(RpWorldRender(world), nullptr);
-  RwCameraEndUpdate(camera_);
+  EXPECT_TRUE(DrawFrame({0, 0, 0, 255}, [world] { return RpWorldRender(world) != nullptr; }));
   EXPECT_TRUE(StageSent(1, D3DTSS_COLOROP, D3DTOP_ADD));
   EXPECT_TRUE(ShadeNear(Centre(), 0xC0C0C0u));
 
