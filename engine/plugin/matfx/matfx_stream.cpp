@@ -1,6 +1,8 @@
 // The material data stream: the effects kind, then for slot 0 and slot 1 the
 // slot type and its fields, textures as texture chunks after a present flag.
 // Every value is a 32-bit little-endian word; frames are not stored.
+#include <cstring>
+
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/src/plcore/error.h"
@@ -12,19 +14,20 @@ namespace {
 
 constexpr RwUInt32 kWordSize = 4;
 
+// Reals travel as the words of their IEEE 754 bits.
 bool ReadReal(RwStream* stream, RwReal* value) {
-  RwUInt8 bytes[kWordSize];
-  if (!RwStreamReadExact(stream, bytes, kWordSize)) {
+  RwUInt32 bits = 0;
+  if (!_rpMatFXReadWord(stream, &bits)) {
     return false;
   }
-  *value = RwReadLittleEndianReal(bytes);
+  std::memcpy(value, &bits, sizeof(*value));
   return true;
 }
 
 bool WriteReal(RwStream* stream, RwReal value) {
-  RwUInt8 bytes[kWordSize];
-  RwWriteLittleEndianReal(bytes, value);
-  return RwStreamWrite(stream, bytes, kWordSize) != nullptr;
+  RwUInt32 bits = 0;
+  std::memcpy(&bits, &value, sizeof(bits));
+  return _rpMatFXWriteWord(stream, bits);
 }
 
 bool IsTextureNotFound(const RwErrorRecord& error) {
