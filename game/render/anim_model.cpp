@@ -15,9 +15,11 @@ namespace {
 // write to frames.
 constexpr RwUInt32 kFrameUpdateFlags = kRpHAnimUpdateModelling | kRpHAnimUpdateLTMs;
 
+RpHAnimHierarchy* FindModelHierarchy(RwFrame* frame);
+
 RwFrame* FindHierarchyCB(RwFrame* frame, void* data) {
   RpHAnimHierarchy** found = static_cast<RpHAnimHierarchy**>(data);
-  *found = FindHierarchy(frame);
+  *found = FindModelHierarchy(frame);
   return *found == nullptr ? frame : nullptr;
 }
 
@@ -57,15 +59,16 @@ RpHAnimHierarchy* CreateBlendHierarchy(RpHAnimHierarchy* main) {
   return hierarchy;
 }
 
-}  // namespace
-
-RpHAnimHierarchy* FindHierarchy(RwFrame* frame) {
+// The first frame of the tree, depth first, that carries a hierarchy.
+RpHAnimHierarchy* FindModelHierarchy(RwFrame* frame) {
   RpHAnimHierarchy* hierarchy = RpHAnimFrameGetHierarchy(frame);
   if (hierarchy == nullptr) {
     RwFrameForAllChildren(frame, FindHierarchyCB, &hierarchy);
   }
   return hierarchy;
 }
+
+}  // namespace
 
 void ExtractRootMotion(tAnimSlot* slot, RpHAnimHierarchy* hierarchy) {
   RtAnimAnimation* animation = slot->animation;
@@ -182,7 +185,7 @@ cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* 
 }
 
 void cAnimModel::SetUp(const cPropertyGroup* group) {
-  mHierarchy = FindHierarchy(RpClumpGetFrame(mClump));
+  mHierarchy = FindModelHierarchy(RpClumpGetFrame(mClump));
   if (mHierarchy == nullptr) {
     FatalError("cAnimModel : the model has no animation hierarchy");
   }

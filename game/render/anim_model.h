@@ -24,9 +24,6 @@ constexpr f32 kRootMotionStep = 0.01f;  // seconds
 // A cross-fade starts this far in, so that its first weight is not 0.
 constexpr f32 kBlendStartTime = 1e-7f;  // seconds
 
-// The first frame of the tree, depth first, that carries a hierarchy; null
-// when none does.
-RpHAnimHierarchy* FindHierarchy(RwFrame* frame);
 // Moves the root node's translation out of the slot's animation into its
 // root track and velocity, playing it on the hierarchy; the animation then
 // plays in place.
