@@ -53,6 +53,7 @@
 // Plugins.
 #include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"
+#include "engine/plugin/skin2/rpskin.h"
 #include "engine/plugin/spline/rpspline.h"
 
 // Toolkits.
