@@ -136,6 +136,9 @@ bool AttachPlugins() {
   if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
     return false;
   }
+  if (!RpSkinPluginAttach()) {
+    return false;
+  }
   if (!RpRandomPluginAttach()) {
     return false;
   }

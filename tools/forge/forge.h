@@ -75,8 +75,8 @@ bool ForgeWriteSkeleton(RwStream* stream, const ForgeSkeleton& skeleton);
 bool ForgeWriteSkeletonFile(const RwChar* path, const ForgeSkeleton& skeleton);
 // A chain of bones along +y, boneLength apart, ids 1 to count, root at the origin.
 ForgeSkeleton ForgeBoneChain(RwInt32 count, RwReal boneLength);
-// The chain bending about +z: every bone but the root turns by degrees at
-// the animation's end, from the rest pose at 0.
+// The chain bending about +z: every bone but the root turns from the rest
+// pose at 0 to degrees at half the duration, and holds that to the end.
 ForgeAnimation ForgeBendAnimation(RwInt32 count, RwReal boneLength, RwReal degrees, RwReal duration);
 
 // A tube along +y around a bone chain, skinned: each ring of vertices is

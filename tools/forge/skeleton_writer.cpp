@@ -183,7 +183,9 @@ ForgeAnimation ForgeBendAnimation(RwInt32 count, RwReal boneLength, RwReal degre
   animation.duration = duration;
   for (const ForgeBone& bone : ForgeBoneChain(count, boneLength).bones) {
     const bool turns = bone.parent >= 0;
-    animation.nodes.push_back({{0.0f, rest, bone.translation}, {duration, turns ? bent : rest, bone.translation}});
+    const RtQuat end = turns ? bent : rest;
+    animation.nodes.push_back(
+        {{0.0f, rest, bone.translation}, {duration * 0.5f, end, bone.translation}, {duration, end, bone.translation}});
   }
   return animation;
 }

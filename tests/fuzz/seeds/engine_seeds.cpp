@@ -156,8 +156,9 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  // The world module first, as the game attaches it, then animation.
-  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach();
+  // The world module first, as the game attaches it, then animation and skins.
+  started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
+            RpSkinPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&
