@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/anim_engine.h"
+#include "tests/support/chunk_bytes.h"
 #include "tests/support/skinned_clump.h"
 
 inline bool AttachSkinPlugins() { return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach(); }
@@ -19,4 +22,25 @@ class SkinEngineTest : public StartedEngineTest {
 inline bool PoseHierarchy(RpHAnimHierarchy* hierarchy, RtAnimAnimation* animation, RwReal time) {
   return RtAnimInterpolatorSetCurrentAnim(hierarchy->currentAnim, animation) &&
          RtAnimInterpolatorSetCurrentTime(hierarchy->currentAnim, time) && RpHAnimHierarchyUpdateMatrices(hierarchy);
+}
+
+// The clump chunk in the bytes, read; null when there is none or it fails.
+inline RpClump* ReadClumpBytes(const std::vector<uint8_t>& bytes) {
+  RwStream* stream = OpenMemoryRead(bytes);
+  RpClump* clump = RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr) ? RpClumpStreamRead(stream) : nullptr;
+  RwStreamClose(stream, nullptr);
+  return clump;
+}
+
+// The atomic the clump lists first.
+inline RpAtomic* FirstAtomic(RpClump* clump) {
+  RpAtomic* first = nullptr;
+  RpClumpForAllAtomics(
+      clump,
+      [](RpAtomic* atomic, void* data) {
+        *static_cast<RpAtomic**>(data) = atomic;
+        return static_cast<RpAtomic*>(nullptr);
+      },
+      &first);
+  return first;
 }

@@ -59,6 +59,10 @@ struct ForgeSkeleton {
   RwUInt32 hierarchyFlags = 0;
 };
 
+// Writes the clump through the engine's clump writer and destroys it; false
+// for no clump or a failed write.
+bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump);
+
 // Whether the bones can form a hierarchy: one root first, depth first.
 bool ForgeSkeletonValid(const ForgeSkeleton& skeleton);
 // Node flags (push and pop) of the bones as the hierarchy walks them.

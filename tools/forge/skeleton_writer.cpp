@@ -147,14 +147,17 @@ RpClump* ForgeSkeletonClumpCreate(const ForgeSkeleton& skeleton) {
   return clump;
 }
 
-bool ForgeWriteSkeleton(RwStream* stream, const ForgeSkeleton& skeleton) {
-  RpClump* clump = ForgeSkeletonClumpCreate(skeleton);
+bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump) {
   if (clump == nullptr) {
     return false;
   }
   const bool written = RpClumpStreamWrite(clump, stream) != nullptr;
   RpClumpDestroy(clump);
   return written;
+}
+
+bool ForgeWriteSkeleton(RwStream* stream, const ForgeSkeleton& skeleton) {
+  return ForgeWriteAndDestroyClump(stream, ForgeSkeletonClumpCreate(skeleton));
 }
 
 bool ForgeWriteSkeletonFile(const RwChar* path, const ForgeSkeleton& skeleton) {

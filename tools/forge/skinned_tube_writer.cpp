@@ -159,13 +159,7 @@ RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube) {
 }
 
 bool ForgeWriteSkinnedTube(RwStream* stream, const ForgeTube& tube) {
-  RpClump* clump = ForgeSkinnedTubeCreate(tube);
-  if (clump == nullptr) {
-    return false;
-  }
-  const bool written = RpClumpStreamWrite(clump, stream) != nullptr;
-  RpClumpDestroy(clump);
-  return written;
+  return ForgeWriteAndDestroyClump(stream, ForgeSkinnedTubeCreate(tube));
 }
 
 bool ForgeWriteSkinnedTubeFile(const RwChar* path, const ForgeTube& tube) {

@@ -73,10 +73,7 @@ TEST_F(SkeletonWriterTest, WrittenSkeletonReadsBackWithIdsAndHierarchy) {
   const ForgeSkeleton skeleton = Branching();
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return ForgeWriteSkeleton(s, skeleton); }, &bytes));
-  RwStream* stream = OpenMemoryRead(bytes);
-  ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr));
-  RpClump* clump = RpClumpStreamRead(stream);
-  RwStreamClose(stream, nullptr);
+  RpClump* clump = ReadClumpBytes(bytes);
   ASSERT_NE(clump, nullptr);
   RwFrame* root = RpClumpGetFrame(clump);
   EXPECT_EQ(RpHAnimFrameGetID(root), 10);

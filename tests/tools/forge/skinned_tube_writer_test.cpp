@@ -14,18 +14,6 @@ namespace {
 
 using SkinnedTubeWriterTest = SkinEngineTest;
 
-RpAtomic* FirstAtomic(RpClump* clump) {
-  RpAtomic* first = nullptr;
-  RpClumpForAllAtomics(
-      clump,
-      [](RpAtomic* atomic, void* data) {
-        *static_cast<RpAtomic**>(data) = atomic;
-        return static_cast<RpAtomic*>(nullptr);
-      },
-      &first);
-  return first;
-}
-
 TEST_F(SkinnedTubeWriterTest, RingsAreWeightedBetweenBoneMiddles) {
   ForgeTube tube;
   RpGeometry* geometry = ForgeTubeGeometryCreate(tube);
@@ -53,10 +41,7 @@ TEST_F(SkinnedTubeWriterTest, ReadBackAndBentRingsFollowTheirBones) {
   const ForgeTube tube;
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return ForgeWriteSkinnedTube(s, tube); }, &bytes));
-  RwStream* stream = OpenMemoryRead(bytes);
-  ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr));
-  RpClump* clump = RpClumpStreamRead(stream);
-  RwStreamClose(stream, nullptr);
+  RpClump* clump = ReadClumpBytes(bytes);
   ASSERT_NE(clump, nullptr);
   RpHAnimHierarchy* hierarchy = PrepareSkinnedClump(clump);
   ASSERT_NE(hierarchy, nullptr);

@@ -173,15 +173,9 @@ TEST_F(SkinStreamTest, AtomicFormGivesTheGeometryASkinUnlessItHasOne) {
     const std::vector<uint8_t> body = skinned ? std::vector<uint8_t>{1, 2, 3} : oldest;
     ASSERT_TRUE(AppendSubChunk(&bytes, {kRwChunkClump, kRwChunkAtomic, kRwChunkExtension}, kRpSkinPluginId, body));
 
-    RwStream* stream = OpenMemoryRead(bytes);
-    ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr));
-    RpClump* read = RpClumpStreamRead(stream);
-    RwStreamClose(stream, nullptr);
+    RpClump* read = ReadClumpBytes(bytes);
     ASSERT_NE(read, nullptr);
-    RpAtomic* first = nullptr;
-    RpClumpForAllAtomics(
-        read, [](RpAtomic* a, void* data) { return *static_cast<RpAtomic**>(data) = a, a; }, &first);
-    const RpSkin* skin = RpSkinGeometryGetSkin(RpAtomicGetGeometry(first));
+    const RpSkin* skin = RpSkinGeometryGetSkin(RpAtomicGetGeometry(FirstAtomic(read)));
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->numBones, skinned ? 4u : 2u);
     if (!skinned) {
