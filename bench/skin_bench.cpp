@@ -79,9 +79,9 @@ void BM_Blend(benchmark::State& state) {
   std::vector<RwUInt8> destination(static_cast<size_t>(kVertices) * kStride);
   RpSkinBlendMatrix* palette = _rpSkinPalette();
   FillPalette(palette);
+  const RpSkinBlendRun run = {0, kVertices, nullptr, destination.data(), kStride};
   for (auto _ : state) {
-    _rpSkinBlendVertices(skin, palette, positions.data(), normals ? normalArray.data() : nullptr, kVertices,
-                         destination.data(), kStride);
+    _rpSkinBlendVertices(skin, palette, positions.data(), normals ? normalArray.data() : nullptr, &run);
     benchmark::DoNotOptimize(destination.data());
     benchmark::ClobberMemory();
   }

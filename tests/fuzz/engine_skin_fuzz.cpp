@@ -29,8 +29,9 @@ RpAtomic* Blend(RpAtomic* atomic, void* data) {
   const RpSkinBlendMatrix* palette = _rpSkinPrepareMatrices(atomic, skin, hierarchy);
   if (palette != nullptr) {
     std::vector<RwV3d> out(2 * static_cast<size_t>(geometry->numVertices));
-    _rpSkinBlendVertices(skin, palette, geometry->morphTarget[0].verts, geometry->morphTarget[0].normals,
-                         geometry->numVertices, out.data(), 2 * sizeof(RwV3d));
+    const RpSkinBlendRun run = {0, static_cast<RwUInt32>(geometry->numVertices), nullptr, out.data(),
+                                2 * sizeof(RwV3d)};
+    _rpSkinBlendVertices(skin, palette, geometry->morphTarget[0].verts, geometry->morphTarget[0].normals, &run);
   }
   return atomic;
 }

@@ -114,36 +114,37 @@ inline void AddDirection(const RpSkinBlendMatrix& m, RwReal w, const RwV3d& v, R
 inline RwUInt8 Bone(RwUInt32 indices, int slot) { return static_cast<RwUInt8>(indices >> (8 * slot)); }
 
 // Where the vertices come from and go to.
-struct BlendRun {
+struct BlendSource {
   const RwV3d* positions;
   const RwV3d* normals;  // null: positions only
-  RwUInt8* destination;
-  RwUInt32 stride;
+  const RpSkinBlendRun* run;
 };
 
 constexpr RwUInt32 kNormalOffset = 12;
 
-void Write(const BlendRun& run, RwInt32 i, const RwReal position[3], const RwReal normal[3]) {
-  RwUInt8* vertex = run.destination + static_cast<size_t>(i) * run.stride;
+// Writes slot i of the run.
+void Write(const BlendSource& source, RwUInt32 i, const RwReal position[3], const RwReal normal[3]) {
+  RwUInt8* vertex = static_cast<RwUInt8*>(source.run->destination) + static_cast<size_t>(i) * source.run->stride;
   std::memcpy(vertex, position, 3 * sizeof(RwReal));
-  if (run.normals != nullptr) {
+  if (source.normals != nullptr) {
     std::memcpy(vertex + kNormalOffset, normal, 3 * sizeof(RwReal));
   }
 }
 
-void OneMatrix(const BlendRun& run, RwInt32 i, const RpSkinBlendMatrix& m) {
+// Slot i of the run from vertex v by one matrix.
+void OneMatrix(const BlendSource& source, RwUInt32 i, RwUInt32 v, const RpSkinBlendMatrix& m) {
   RwReal position[3];
   RwReal normal[3];
-  Point(m, run.positions[i], position);
-  if (run.normals != nullptr) {
-    Direction(m, run.normals[i], normal);
+  Point(m, source.positions[v], position);
+  if (source.normals != nullptr) {
+    Direction(m, source.normals[v], normal);
   }
-  Write(run, i, position, normal);
+  Write(source, i, position, normal);
 }
 
 // The weighted sum of the first two terms, and of the third and fourth when
 // terms is 4 and their weights are positive.
-void Weighted(const BlendRun& run, RwInt32 i, const RpSkinBlendMatrix* palette, RwUInt32 indices,
+void Weighted(const BlendSource& source, RwUInt32 i, RwUInt32 v, const RpSkinBlendMatrix* palette, RwUInt32 indices,
               const RpSkinVertexWeights& weights, int terms) {
   RwReal position[3] = {0.0f, 0.0f, 0.0f};
   RwReal normal[3] = {0.0f, 0.0f, 0.0f};
@@ -153,12 +154,12 @@ void Weighted(const BlendRun& run, RwInt32 i, const RpSkinBlendMatrix* palette, 
       continue;
     }
     const RpSkinBlendMatrix& m = palette[Bone(indices, k)];
-    AddPoint(m, w, run.positions[i], position);
-    if (run.normals != nullptr) {
-      AddDirection(m, w, run.normals[i], normal);
+    AddPoint(m, w, source.positions[v], position);
+    if (source.normals != nullptr) {
+      AddDirection(m, w, source.normals[v], normal);
     }
   }
-  Write(run, i, position, normal);
+  Write(source, i, position, normal);
 }
 
 }  // namespace
@@ -181,32 +182,27 @@ const RpSkinBlendMatrix* _rpSkinPrepareMatrices(RpAtomic* atomic, const RpSkin* 
 }
 
 void _rpSkinBlendVertices(const RpSkin* skin, const RpSkinBlendMatrix* palette, const RwV3d* positions,
-                          const RwV3d* normals, RwInt32 numVertices, void* destination, RwUInt32 stride) {
-  if (skin->data == nullptr || positions == nullptr || numVertices > skin->numVertices) {
+                          const RwV3d* normals, const RpSkinBlendRun* run) {
+  if (skin->data == nullptr || positions == nullptr) {
     return;
   }
-  const BlendRun run = {positions, normals, static_cast<RwUInt8*>(destination), stride};
+  const BlendSource source = {positions, normals, run};
+  const RwUInt32 numVertices = static_cast<RwUInt32>(skin->numVertices);
   const RwUInt32* indices = skin->vertexBoneIndices;
   const RpSkinVertexWeights* weights = skin->vertexWeights;
-  if (skin->maxWeights <= 1) {
-    if (skin->numUsedBones == 1) {
-      const RpSkinBlendMatrix& m = palette[skin->usedBones[0]];
-      for (RwInt32 i = 0; i < numVertices; i++) {
-        OneMatrix(run, i, m);
-      }
-      return;
-    }
-    for (RwInt32 i = 0; i < numVertices; i++) {
-      OneMatrix(run, i, palette[Bone(indices[i], 0)]);
-    }
-    return;
-  }
+  const bool oneBone = skin->maxWeights <= 1 && skin->numUsedBones == 1;
   const int terms = skin->maxWeights == 2 ? 2 : 4;
-  for (RwInt32 i = 0; i < numVertices; i++) {
-    if (weights[i].w[0] >= 1.0f) {
-      OneMatrix(run, i, palette[Bone(indices[i], 0)]);
+  for (RwUInt32 i = 0; i < run->count; i++) {
+    const RwUInt32 v = run->map != nullptr ? run->map[i] : run->first + i;
+    if (v >= numVertices) {
+      continue;  // not a vertex of the skin: left as it was
+    }
+    if (oneBone) {
+      OneMatrix(source, i, v, palette[skin->usedBones[0]]);
+    } else if (skin->maxWeights <= 1 || weights[v].w[0] >= 1.0f) {
+      OneMatrix(source, i, v, palette[Bone(indices[v], 0)]);
     } else {
-      Weighted(run, i, palette, indices[i], weights[i], terms);
+      Weighted(source, i, v, palette, indices[v], weights[v], terms);
     }
   }
 }

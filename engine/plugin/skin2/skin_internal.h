@@ -61,8 +61,20 @@ void _rpSkinForgetPalette(void);
 // render frame. Null while the plugin is not open.
 const RpSkinBlendMatrix* _rpSkinPrepareMatrices(RpAtomic* atomic, const RpSkin* skin,
                                                 const RpHAnimHierarchy* hierarchy);
-// Blends the skin's vertices: positions (and normals when given, by the 3x3
-// part only) from the arrays into destination, one vertex every stride bytes
-// with its normal at byte 12. A skin without vertex data blends nothing.
+// A run of vertices to blend: slot i of the run is the skin's vertex
+// map[i], or first + i without a map; slots lie stride bytes apart from
+// destination, each with its normal (when normals are blended) at byte 12.
+struct RpSkinBlendRun {
+  RwUInt32 first;
+  RwUInt32 count;
+  const RwUInt16* map;
+  void* destination;
+  RwUInt32 stride;
+};
+
+// Blends the run's vertices: positions, and normals when given (by the 3x3
+// part only), from the arrays (one entry a skin vertex). Slots naming no
+// vertex of the skin, and every slot of a skin without vertex data, are
+// left as they are.
 void _rpSkinBlendVertices(const RpSkin* skin, const RpSkinBlendMatrix* palette, const RwV3d* positions,
-                          const RwV3d* normals, RwInt32 numVertices, void* destination, RwUInt32 stride);
+                          const RwV3d* normals, const RpSkinBlendRun* run);

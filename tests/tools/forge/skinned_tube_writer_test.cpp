@@ -60,8 +60,8 @@ TEST_F(SkinnedTubeWriterTest, ReadBackAndBentRingsFollowTheirBones) {
   const RpSkinBlendMatrix* palette = _rpSkinPrepareMatrices(atomic, skin, hierarchy);
   ASSERT_NE(palette, nullptr);
   std::vector<RwV3d> blended(static_cast<size_t>(geometry->numVertices));
-  _rpSkinBlendVertices(skin, palette, geometry->morphTarget[0].verts, nullptr, geometry->numVertices, blended.data(),
-                       sizeof(RwV3d));
+  const RpSkinBlendRun run = {0, static_cast<RwUInt32>(geometry->numVertices), nullptr, blended.data(), sizeof(RwV3d)};
+  _rpSkinBlendVertices(skin, palette, geometry->morphTarget[0].verts, nullptr, &run);
 
   // The bent chain's pose is the bind pose of a chain whose joints turn.
   ForgeSkeleton bent = ForgeTubeSkeleton(tube);

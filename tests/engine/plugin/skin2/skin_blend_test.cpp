@@ -180,8 +180,8 @@ class SkinBlendTest : public SkinEngineTest {
     const RpSkinBlendMatrix* palette = _rpSkinPrepareMatrices(atomic_, skin_, hierarchy_);
     EXPECT_NE(palette, nullptr);
     if (palette != nullptr) {
-      _rpSkinBlendVertices(skin_, palette, positions.data(), normals.empty() ? nullptr : normals.data(),
-                           static_cast<RwInt32>(positions.size()), out.data(), sizeof(Vertex));
+      const RpSkinBlendRun run = {0, static_cast<RwUInt32>(positions.size()), nullptr, out.data(), sizeof(Vertex)};
+      _rpSkinBlendVertices(skin_, palette, positions.data(), normals.empty() ? nullptr : normals.data(), &run);
     }
     return out;
   }
@@ -279,6 +279,28 @@ TEST_F(SkinBlendTest, TwoWeightSkinsAndPositionsAlone) {
   ExpectBlended(withNormals, positions, normals, false);
 }
 
+TEST_F(SkinBlendTest, RunsTakeTheirVerticesByMapOrFromTheFirst) {
+  MakeSkin({Bones(3, 0, 0, 0), Bones(2, 1, 0, 0), Bones(0, 3, 0, 0)},
+           {{{1.0f, 0.0f, 0.0f, 0.0f}}, {{0.25f, 0.75f, 0.0f, 0.0f}}, {{0.5f, 0.5f, 0.0f, 0.0f}}});
+  MakeHierarchy(kBones, 0);
+  const std::vector<RwV3d> positions(kPositions.begin(), kPositions.begin() + 3);
+  const std::vector<RwV3d> normals(kNormals.begin(), kNormals.begin() + 3);
+  const std::vector<Vertex> whole = Blend(positions, normals);
+  const RpSkinBlendMatrix* palette = _rpSkinPrepareMatrices(atomic_, skin_, hierarchy_);
+  const RwUInt16 map[3] = {2, 0, 9};
+  std::vector<Vertex> out(3, Vertex{{kUntouched, kUntouched, kUntouched}, {}, {}});
+  const RpSkinBlendRun mapped = {0, 3, map, out.data(), sizeof(Vertex)};
+  _rpSkinBlendVertices(skin_, palette, positions.data(), normals.data(), &mapped);
+  EXPECT_EQ(out[0].position[1], whole[2].position[1]);
+  EXPECT_EQ(out[1].normal[2], whole[0].normal[2]);
+  EXPECT_EQ(out[2].position[0], kUntouched);  // vertex 9 is not the skin's
+  const RpSkinBlendRun tail = {1, 3, nullptr, out.data(), sizeof(Vertex)};
+  _rpSkinBlendVertices(skin_, palette, positions.data(), normals.data(), &tail);
+  EXPECT_EQ(out[0].position[2], whole[1].position[2]);
+  EXPECT_EQ(out[1].position[0], whole[2].position[0]);
+  EXPECT_EQ(out[2].position[0], kUntouched);
+}
+
 TEST_F(SkinBlendTest, OneWeightTakesTheFirstBoneOrTheOnlyUsedBone) {
   SCOPED_TRACE("one used bone");
   MakeSkin({Bones(2, 0, 0, 0), Bones(2, 1, 0, 0)}, {{{1.0f, 0.0f, 0.0f, 0.0f}}, {{1.0f, 0.0f, 0.0f, 0.0f}}});
@@ -360,7 +382,8 @@ TEST_F(SkinBlendTest, NativeSkinIsNotBlended) {
   native.numBones = kBones;
   std::vector<Vertex> out(1, Vertex{{kUntouched, kUntouched, kUntouched}, {}, {}});
   EXPECT_EQ(_rpSkinPrepareMatrices(atomic_, &native, hierarchy_), nullptr);
-  _rpSkinBlendVertices(&native, _rpSkinPalette(), kPositions.data(), nullptr, 1, out.data(), sizeof(Vertex));
+  const RpSkinBlendRun run = {0, 1, nullptr, out.data(), sizeof(Vertex)};
+  _rpSkinBlendVertices(&native, _rpSkinPalette(), kPositions.data(), nullptr, &run);
   EXPECT_EQ(out[0].position[0], kUntouched);
 }
 
