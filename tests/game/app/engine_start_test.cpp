@@ -7,6 +7,7 @@
 
 #include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
+#include "game/app/application.h"
 #include "game/app/device_dialog.h"
 #include "game/app/screen_stack.h"
 #include "game/app/small_block_pool.h"
@@ -186,7 +187,14 @@ TEST_F(EngineStartTest, EngineInitialiseCreatesAndTerminateDeletesTheServices) {
   ASSERT_EQ(2u, gEventDevice->GetHandlers().Count());
   const cListNode* second = cList::Next(gEventDevice->GetHandlers().First());
   EXPECT_EQ(static_cast<cInputListener*>(gScreenStack), static_cast<const cListLink*>(second)->GetObject());
+  // The holder keeps the music table and has pushed its (not yet built)
+  // game; reads through the engine report to it.
+  ASSERT_NE(nullptr, gApplication);
+  EXPECT_EQ(1, MusicEngine::GetReferenceCount());
+  EXPECT_EQ(1u, gScreenStack->GetTopIndex());
   EXPECT_EQ(1u, AppEventHandler(kAppEventEngineTerminate, 0));
+  EXPECT_EQ(nullptr, gApplication);
+  EXPECT_EQ(0, MusicEngine::GetReferenceCount());
   EXPECT_EQ(nullptr, gScreenStack);
   EXPECT_EQ(nullptr, gEventDevice);
   EXPECT_EQ(nullptr, gTimeScaleListener);
