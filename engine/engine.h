@@ -41,7 +41,7 @@
 #include "engine/driver/d3d8/dxt.h"
 #include "engine/driver/d3d8/palquant.h"
 
-// World module: geometry, materials, meshes, lights, atomics and clumps.
+// World module: geometry, materials, meshes, lights, atomics, clumps and worlds.
 #include "engine/world/atomic.h"
 #include "engine/world/clump.h"
 #include "engine/world/geometry.h"
@@ -49,7 +49,9 @@
 #include "engine/world/material.h"
 #include "engine/world/material_list.h"
 #include "engine/world/mesh.h"
+#include "engine/world/world.h"
 #include "engine/world/world_attach.h"
+#include "engine/world/world_object.h"
 // Plugins.
 #include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/random/rprandom.h"

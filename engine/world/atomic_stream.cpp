@@ -3,7 +3,6 @@
 // has no geometry list, and the extension, in which the right-to-render
 // sub-chunk (0x1F) names the plugin that picks the atomic's pipeline.
 #include "engine/src/frame.h"
-#include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
 #include "engine/world/atomic.h"
@@ -14,43 +13,20 @@ namespace {
 
 constexpr RwUInt32 kStructSize = 16;
 constexpr RwUInt32 kFlagsMask = 0xFF;
-// Right to render: u32 plugin id, then the u32 data word.
-constexpr RwUInt32 kRightsIdSize = 4;
-constexpr RwUInt32 kRightsSize = 8;
 
 // What the right-to-render sub-chunk of the atomic being read named.
-struct PendingRights {
-  RwBool present;
-  RwUInt32 pluginID;
-  RwUInt32 data;
-};
-PendingRights gRights = {FALSE, 0, 0};
+RpRightToRender gRights = {FALSE, 0, 0};
 
 RwStream* RightsRead(RwStream* stream, RwInt32 length, void*, RwInt32, RwInt32) {
-  RwUInt8 words[kRightsSize] = {};
-  const RwUInt32 kept = static_cast<RwUInt32>(length) == kRightsSize ? kRightsSize : kRightsIdSize;
-  if (!RwStreamReadExact(stream, words, kept)) {
-    return nullptr;
-  }
-  gRights = {TRUE, RwReadLittleEndianUInt32(words), RwReadLittleEndianUInt32(words + kRightsIdSize)};
-  return stream;
-}
-
-const RwPipeline* NamedPipeline(const void* object) {
-  const RwPipeline* pipeline = static_cast<const RpAtomic*>(object)->pipeline;
-  return pipeline != nullptr && pipeline->ownerTag != 0 ? pipeline : nullptr;
+  return _rpRightToRenderRead(stream, length, &gRights);
 }
 
 RwStream* RightsWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {
-  const RwPipeline* pipeline = NamedPipeline(object);
-  RwUInt8 words[kRightsSize];
-  RwWriteLittleEndianUInt32(words, pipeline->ownerTag);
-  RwWriteLittleEndianUInt32(words + kRightsIdSize, pipeline->pluginData);
-  return RwStreamWrite(stream, words, kRightsSize);
+  return _rpRightToRenderWrite(stream, static_cast<const RpAtomic*>(object)->pipeline);
 }
 
 RwInt32 RightsGetSize(const void* object, RwInt32, RwInt32) {
-  return NamedPipeline(object) != nullptr ? static_cast<RwInt32>(kRightsSize) : 0;
+  return _rpRightToRenderGetSize(static_cast<const RpAtomic*>(object)->pipeline);
 }
 
 RwBool FailRead() {

@@ -62,16 +62,7 @@ RwBool IsNative(const RpGeometry* geometry) { return (geometry->flags & rpGEOMET
 
 RwStream* GeometryBinMeshRead(RwStream* stream, RwInt32 length, void* object, RwInt32, RwInt32) {
   auto* geometry = static_cast<RpGeometry*>(object);
-  RpMeshHeader* header =
-      RpMeshHeaderStreamRead(stream, length, &geometry->matList, geometry->numVertices, IsNative(geometry));
-  if (header == nullptr) {
-    return nullptr;
-  }
-  if (geometry->mesh != nullptr) {
-    RpMeshHeaderDestroy(geometry->mesh);  // a second bin mesh replaces the first
-  }
-  geometry->mesh = header;
-  return stream;
+  return _rpBinMeshRead(stream, length, &geometry->mesh, &geometry->matList, geometry->numVertices, IsNative(geometry));
 }
 
 RwStream* GeometryBinMeshWrite(RwStream* stream, RwInt32, const void* object, RwInt32, RwInt32) {
@@ -173,6 +164,19 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
   }
   RwFree(body);
   return header;
+}
+
+RwStream* _rpBinMeshRead(RwStream* stream, RwInt32 length, RpMeshHeader** mesh, const RpMaterialList* materials,
+                         RwInt32 numVertices, RwBool native) {
+  RpMeshHeader* header = RpMeshHeaderStreamRead(stream, length, materials, numVertices, native);
+  if (header == nullptr) {
+    return nullptr;
+  }
+  if (*mesh != nullptr) {
+    RpMeshHeaderDestroy(*mesh);  // a second bin mesh replaces the first
+  }
+  *mesh = header;
+  return stream;
 }
 
 RwBool _rpGeometryBinMeshPluginAttach(void) {

@@ -14,17 +14,21 @@ constexpr RwUInt32 kBodyReadStep = 64 * 1024;
 
 }  // namespace
 
-RwBool _rpReadStructRecord(RwStream* stream, void* record, RwUInt32 size, RwUInt32* version) {
-  RwUInt32 length = 0;
-  if (!RwStreamFindChunk(stream, kRwChunkStruct, &length, version)) {
-    return FALSE;
-  }
+RwBool _rpReadStructBody(RwStream* stream, RwUInt32 length, void* record, RwUInt32 size) {
   std::memset(record, 0, size);
   const RwUInt32 kept = length < size ? length : size;
   if (!RwStreamReadExact(stream, record, kept)) {
     return FALSE;
   }
   return length == kept || RwStreamSkip(stream, length - kept) != nullptr;
+}
+
+RwBool _rpReadStructRecord(RwStream* stream, void* record, RwUInt32 size, RwUInt32* version) {
+  RwUInt32 length = 0;
+  if (!RwStreamFindChunk(stream, kRwChunkStruct, &length, version)) {
+    return FALSE;
+  }
+  return _rpReadStructBody(stream, length, record, size);
 }
 
 RwUInt8* _rpReadChunkBody(RwStream* stream, RwUInt32 length) {

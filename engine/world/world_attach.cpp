@@ -7,7 +7,9 @@
 #include "engine/world/light.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
+#include "engine/world/world.h"
 #include "engine/world/world_internal.h"
+#include "engine/world/world_object.h"
 
 namespace {
 
@@ -21,8 +23,12 @@ struct EngineModule {
 constexpr EngineModule kEngineModules[] = {
     {kRpPluginIdMaterialModule, kRpMaterialModuleDataSize, _rpMaterialOpen, _rpMaterialClose},
     {kRpPluginIdMeshModule, kRpMeshModuleDataSize, _rpMeshOpen, _rpMeshClose},
+    {kRpPluginIdWorldModule, kRpOpenCountDataSize, _rpWorldModuleOpen, _rpWorldModuleClose},
     {kRpPluginIdClumpModule, kRpClumpModuleDataSize, _rpClumpOpen, _rpClumpClose},
     {kRpPluginIdLightModule, kRpLightModuleDataSize, _rpLightOpen, _rpLightClose},
+    {kRpPluginIdSectorModule, 0, _rpSectorModuleOpen, _rpSectorModuleClose},
+    {kRpPluginIdWorld, kRpWorldModuleDataSize, _rpWorldOpen, _rpWorldClose},
+    {kRpPluginIdBinMeshModule, 0, _rpBinMeshModuleOpen, _rpBinMeshModuleClose},
 };
 
 }  // namespace
@@ -37,7 +43,7 @@ RwBool RpWorldPluginAttach(void) {
   if (!registered) {
     return FALSE;
   }
-  // The bin mesh stream on geometries; world sectors get theirs with the
-  // world-object extensions. Then the clump link on lights and cameras.
-  return _rpGeometryBinMeshPluginAttach() && _rpClumpLinkPluginAttach();
+  // The world-object plugin (which brings the bin mesh and right-to-render
+  // streams), then the clump link on lights and cameras.
+  return RpWorldObjectPluginAttach() && _rpClumpLinkPluginAttach();
 }

@@ -3,6 +3,8 @@
 // stream of geometries, and the readers of struct chunks.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/src/plcore/base_types.h"
 #include "engine/src/plcore/plugin_registry.h"
 
@@ -11,9 +13,14 @@ struct RpGeometry;
 struct RpMeshBuilder;
 struct RpMeshBuilderEntry;
 struct RpMeshHeader;
+struct RpMaterialList;
 struct RwFrameList;
 struct RwFreeList;
+struct RwPipeline;
 struct RwStream;
+struct RpWorld;
+struct RpWorldSector;
+struct RpSector;
 
 // Bytes of engine-instance data each world engine plugin gets; each module
 // checks its record against its size with a static_assert.
@@ -21,6 +28,9 @@ constexpr RwInt32 kRpMaterialModuleDataSize = 8;
 constexpr RwInt32 kRpMeshModuleDataSize = 8;
 constexpr RwInt32 kRpLightModuleDataSize = 16;
 constexpr RwInt32 kRpClumpModuleDataSize = 32;
+constexpr RwInt32 kRpOpenCountDataSize = 4;
+constexpr RwInt32 kRpWorldModuleDataSize = 24;
+constexpr RwInt32 kRpWorldObjectModuleDataSize = 16;
 
 // Engine plugins: (engine instance, offset, size) -> the instance, or null
 // when the module cannot open.
@@ -32,6 +42,14 @@ void* _rpLightOpen(void* instance, RwInt32 offset, RwInt32 size);
 void* _rpLightClose(void* instance, RwInt32 offset, RwInt32 size);
 void* _rpClumpOpen(void* instance, RwInt32 offset, RwInt32 size);
 void* _rpClumpClose(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpWorldModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpWorldModuleClose(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpSectorModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpSectorModuleClose(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpWorldOpen(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpWorldClose(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpBinMeshModuleOpen(void* instance, RwInt32 offset, RwInt32 size);
+void* _rpBinMeshModuleClose(void* instance, RwInt32 offset, RwInt32 size);
 
 // Engine block of the atomic and clump module (0x504), with the offsets of the
 // extensions it reaches, looked up when the engine starts (-1: not attached).
@@ -86,6 +104,10 @@ const RwPluginRegistry* _rpClumpRegistry(void);
 // each light it applies with it.
 RwUInt16* _rpLightMarkerCounter(void);
 
+// Reads a bin mesh sub-chunk of length bytes into *mesh, replacing the
+// header there; null on failure with *mesh unchanged.
+RwStream* _rpBinMeshRead(RwStream* stream, RwInt32 length, RpMeshHeader** mesh, const RpMaterialList* materials,
+                         RwInt32 numVertices, RwBool native);
 // Registers the bin mesh extension (0x50E) on geometries; false on failure.
 RwBool _rpGeometryBinMeshPluginAttach(void);
 
@@ -93,9 +115,51 @@ RwBool _rpGeometryBinMeshPluginAttach(void);
 // bytes: a shorter body leaves the rest zero, a longer one is skipped to its
 // end. The chunk's version goes to *version when it is not null.
 RwBool _rpReadStructRecord(RwStream* stream, void* record, RwUInt32 size, RwUInt32* version);
+// The same for a struct chunk already found, whose body has length bytes.
+RwBool _rpReadStructBody(RwStream* stream, RwUInt32 length, void* record, RwUInt32 size);
 
 // Reads a chunk body of length bytes into a block from RwMalloc, growing the
 // block as the bytes arrive, so that a length that lies about the stream
 // fails at the short read without a huge allocation first. Null on failure
 // (error recorded); the caller frees the block with RwFree.
 RwUInt8* _rpReadChunkBody(RwStream* stream, RwUInt32 length);
+
+// The world and world-sector plugin registries.
+const RwPluginRegistry* _rpWorldRegistry(void);
+const RwPluginRegistry* _rpWorldSectorRegistry(void);
+// Enters a world read as one block of size bytes in the module's list, by
+// which RpWorldSectorGetWorld finds a sector's world. False (0x80000013)
+// when the entry cannot be allocated.
+RwBool _rpWorldRegisterBlock(RpWorld* world, size_t size);
+// Unregisters the world and frees it: the sectors reachable from its root
+// (a failed read leaves unread children null) with their meshes, instance
+// data, ties and plugin data, the material list, the world's plugin data
+// when its constructors ran, and the block.
+void _rpWorldRelease(RpWorld* world, RwBool constructed);
+// What reading derives once the sectors are read: each sector's plane box
+// from the world's box, and (for worlds whose struct holds none) the world's
+// box as the union of the sectors' boxes first.
+void _rpWorldSetPlaneBoxes(RpWorld* world);
+void _rpWorldUnionSectorBoxes(RpWorld* world);
+// Builds the mesh header of every sector that has none from its polygons;
+// false (with the headers built so far kept) when a build fails.
+RwBool _rpWorldBuildSectorMeshes(RpWorld* world);
+// Unlinks and frees every atomic and light tie of the sector.
+void _rpWorldSectorFreeTies(RpWorldSector* sector);
+
+// Right to render (0x1F): the plugin id and data word of a pipeline's owner,
+// stored with atomics, worlds and world sectors. A read keeps what it found
+// until the object's extension is read.
+struct RpRightToRender {
+  RwBool present;
+  RwUInt32 pluginID;
+  RwUInt32 data;
+};
+RwStream* _rpRightToRenderRead(RwStream* stream, RwInt32 length, RpRightToRender* rights);
+// Bytes to write for an object with the pipeline (0: none).
+RwInt32 _rpRightToRenderGetSize(const RwPipeline* pipeline);
+RwStream* _rpRightToRenderWrite(RwStream* stream, const RwPipeline* pipeline);
+// Registers the right-to-render extension and stream on worlds and sectors.
+RwBool _rpWorldRightToRenderPluginAttach(void);
+// Registers the bin mesh extension (0x50E) on world sectors.
+RwBool _rpWorldSectorBinMeshPluginAttach(void);

@@ -10,6 +10,7 @@
 #include "tests/support/anim_engine.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/skinned_clump.h"
+#include "tools/forge/forge_bytes.h"
 
 inline bool AttachSkinPlugins() { return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach(); }
 
@@ -26,10 +27,7 @@ inline bool PoseHierarchy(RpHAnimHierarchy* hierarchy, RtAnimAnimation* animatio
 
 // The clump chunk in the bytes, read; null when there is none or it fails.
 inline RpClump* ReadClumpBytes(const std::vector<uint8_t>& bytes) {
-  RwStream* stream = OpenMemoryRead(bytes);
-  RpClump* clump = RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr) ? RpClumpStreamRead(stream) : nullptr;
-  RwStreamClose(stream, nullptr);
-  return clump;
+  return ForgeReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
 }
 
 // The atomic the clump lists first.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "tools/forge/forge.h"
+#include "tools/forge/forge_bytes.h"
 
 namespace {
 
@@ -111,32 +112,13 @@ bool ForgeWriteAnimation(RwStream* stream, const ForgeAnimation& animation) {
 }
 
 bool ForgeWriteAnimationFile(const RwChar* path, const ForgeAnimation& animation) {
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, path);
-  if (stream == nullptr) {
-    return false;
-  }
-  const bool written = ForgeWriteAnimation(stream, animation);
-  return RwStreamClose(stream, nullptr) && written;
+  return ForgeWriteFile(path, [&animation](RwStream* stream) { return ForgeWriteAnimation(stream, animation); });
 }
 
 RtAnimAnimation* ForgeAnimationCreate(const ForgeAnimation& animation) {
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  if (stream == nullptr) {
+  std::vector<RwUInt8> bytes;
+  if (!ForgeEngineWritten([&animation](RwStream* stream) { return ForgeWriteAnimation(stream, animation); }, &bytes)) {
     return nullptr;
   }
-  const bool written = ForgeWriteAnimation(stream, animation);
-  RwMemory memory = {nullptr, 0};
-  RwStreamClose(stream, &memory);
-  RtAnimAnimation* result = nullptr;
-  if (written) {
-    stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
-    if (stream != nullptr) {
-      if (RwStreamFindChunk(stream, kRwChunkAnimAnimation, nullptr, nullptr)) {
-        result = RtAnimAnimationStreamRead(stream);
-      }
-      RwStreamClose(stream, nullptr);
-    }
-  }
-  EngineFree(memory.start);
-  return result;
+  return ForgeReadChunk(bytes, kRwChunkAnimAnimation, RtAnimAnimationStreamRead);
 }

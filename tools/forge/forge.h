@@ -1,11 +1,223 @@
 // The forge: writers of the engine's data files, used for test fixtures, fuzz
 // seed corpora and data. Writers need a started engine with the plugins whose
-// data they write attached.
+// data they write attached; texture dictionaries need the Direct3D 8 driver.
+//
+// Worlds. ForgeWriteWorld takes a triangle soup and splits it into an
+// axis-aligned BSP (the longest axis of a node's box at the median triangle
+// centre; a leaf at ForgeWorldOptions::maxSectorTriangles or fewer, at
+// maxDepth planes, or when no plane separates the triangles), then writes
+// the world chunk (0xB) with its material list, plane and atomic sectors.
+//
+// Plugin hooks. A plugin that stores data with worlds (collision trees,
+// visibility, material effects, user data) adds a ForgeWorldHook to the
+// options. Each of its callbacks may be empty; the forge calls them in the
+// order of the hooks, in this sequence:
+//   arrange(layout)        once the BSP is laid out and before anything is
+//                          written; may reorder each sector's polygons (a
+//                          collision tree's order) but not change the set.
+//   material(index, m)     for each material created for the world's
+//                          material list, before the list is written; may
+//                          attach plugin data to it (it travels with the
+//                          material chunk through RpMaterialListStreamWrite).
+//   world(layout, ext)     appends sub-chunks {plugin id, body} to the
+//                          world's extension chunk.
+//   sector(layout, s, ext) the same for each atomic sector's extension.
+// Sectors are numbered (ForgeSector::index) in the order in which
+// RpWorldForAllWorldSectors visits them after reading, which is also the
+// order of layout.sectors and of the sectors in the stream.
 #pragma once
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
+
+// ---- Materials and soups ------------------------------------------------
+
+struct ForgeMaterial {
+  RwRGBA color = {255, 255, 255, 255};
+  std::string texture;  // empty: untextured
+  std::string mask;     // the texture's mask name, or empty
+  RpSurfaceProperties surface = {1.0f, 1.0f, 1.0f};
+};
+
+// The attributes a world keeps of a vertex are chosen by the options' flags.
+struct ForgeVertex {
+  RwV3d position = {0.0f, 0.0f, 0.0f};
+  RwV3d normal = {0.0f, 0.0f, 0.0f};  // unit length; stored as signed bytes
+  RwRGBA prelight = {255, 255, 255, 255};
+  RwTexCoords uv[kRpGeometryMaxTexCoordSets] = {};
+};
+
+struct ForgeTriangle {
+  RwUInt32 vertex[3];
+  RwUInt32 material;  // into ForgeSoup::materials
+};
+
+struct ForgeSoup {
+  std::vector<ForgeVertex> vertices;
+  std::vector<ForgeTriangle> triangles;
+  std::vector<ForgeMaterial> materials;
+};
+
+// Adds an axis-aligned box between the corners: four vertices a face with
+// its outward normal and coordinates 0 to 1, two triangles a face, faces
+// pointing out.
+void ForgeAddBox(ForgeSoup* soup, const RwV3d& inf, const RwV3d& sup, RwUInt32 material);
+// Adds a flat grid in the plane y = origin.y from origin along +x and +z:
+// cells x cells squares of two triangles, normals up, coordinates 0 to 1.
+void ForgeAddGrid(ForgeSoup* soup, const RwV3d& origin, RwReal size, RwInt32 cells, RwUInt32 material);
+
+// ---- World layout (what hooks see) --------------------------------------
+
+struct ForgeSector {
+  RwInt32 index;                     // RpWorldForAllWorldSectors order
+  RwBBox box;                        // of its vertices
+  RwBBox planeBox;                   // the region the planes give it within the world's box
+  RwUInt16 materialBase;             // the world material of polygon material 0
+  std::vector<RwUInt32> soupVertex;  // the soup vertex of each sector vertex
+  std::vector<RpPolygon> polygons;   // materials relative to the base, sector vertex indices
+};
+
+// A child of a plane: an atomic sector or another plane, by index.
+struct ForgeNode {
+  bool atomic;
+  RwInt32 index;  // into ForgeWorldLayout::sectors or ::planes
+};
+
+struct ForgePlane {
+  RwInt32 type;  // rpSECTORPLANEX, Y or Z
+  RwReal value;
+  RwReal leftValue;   // the largest coordinate of the left side's triangles
+  RwReal rightValue;  // the smallest of the right side's
+  ForgeNode left;
+  ForgeNode right;
+};
+
+struct ForgeWorldLayout {
+  const ForgeSoup* soup = nullptr;
+  RwUInt32 format = 0;  // the world's format flags as written
+  RwBBox box = {};      // the union of the sectors' boxes
+  ForgeNode root = {true, 0};
+  std::vector<ForgePlane> planes;
+  std::vector<ForgeSector> sectors;
+};
+
+// One plugin sub-chunk of an extension chunk.
+struct ForgeSubChunk {
+  RwUInt32 pluginID;
+  std::vector<RwUInt8> body;
+};
+typedef std::vector<ForgeSubChunk> ForgeExtension;
+
+struct ForgeWorldHook {
+  std::function<void(ForgeWorldLayout* layout)> arrange;
+  std::function<void(RwInt32 index, RpMaterial* material)> material;
+  std::function<void(const ForgeWorldLayout& layout, ForgeExtension* extension)> world;
+  std::function<void(const ForgeWorldLayout& layout, const ForgeSector& sector, ForgeExtension* extension)> sector;
+};
+
+struct ForgeWorldOptions {
+  // Chunk version: 0x34003 and later carry the box in the 64-byte struct,
+  // 0x34001 and 0x34002 have the 64-byte struct without a box that is read,
+  // older ones the 52-byte struct.
+  RwUInt32 version = kRwLibraryVersion;
+  // rpWORLDNORMALS, rpWORLDPRELIT, rpWORLDTRISTRIP, rpWORLDLIGHT,
+  // rpWORLDMODULATEMATERIALCOLOR and rpWORLDSECTORSOVERLAP. With the overlap
+  // flag each plane stores its left and right values (from the triangles'
+  // extents, so neighbouring sectors may overlap); without it only planes
+  // that no triangle crosses are used, with the value for both sides.
+  RwUInt32 flags = rpWORLDSECTORSOVERLAP;
+  RwInt32 texCoordSets = 0;  // 0 to 8
+  RwV3d origin = {0.0f, 0.0f, 0.0f};
+  RwInt32 maxSectorTriangles = 256;
+  RwInt32 maxDepth = 32;  // planes from the root to a leaf; at most kRpWorldMaxPlaneDepth
+  std::vector<ForgeWorldHook> hooks;
+};
+
+// Splits the soup into sectors and planes; false (with the reason in *error
+// when given) for a soup that refers outside its vertices or materials, for
+// options out of range, or when a sector would hold 65536 vertices or
+// polygons or more.
+bool ForgeLayoutWorld(const ForgeSoup& soup, const ForgeWorldOptions& options, ForgeWorldLayout* layout,
+                      std::string* error = nullptr);
+// Lays out and writes the whole world chunk, running the options' hooks.
+bool ForgeWriteWorld(RwStream* stream, const ForgeSoup& soup, const ForgeWorldOptions& options,
+                     std::string* error = nullptr);
+bool ForgeWriteWorldFile(const RwChar* path, const ForgeSoup& soup, const ForgeWorldOptions& options,
+                         std::string* error = nullptr);
+// The world chunk's bytes, header included; empty on failure.
+std::vector<RwUInt8> ForgeWorldBytes(const ForgeSoup& soup, const ForgeWorldOptions& options,
+                                     std::string* error = nullptr);
+// The world as the engine reads it back from its forged chunk; null on failure.
+RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& options);
+
+// ---- Scene files ----------------------------------------------------------
+
+// Reads the forge's scene text: one statement a line, "#" starts a comment.
+//   version <number>            chunk version (decimal or 0x hex)
+//   planes separate|single      plane values (default separate)
+//   normals | prelit | tristrip | lit | modulate    world flags
+//   texcoords <n>               coordinate sets kept (0 to 8)
+//   origin <x> <y> <z>
+//   sector <triangles> | depth <planes>             leaf limits
+//   material <r> <g> <b> <a> [texture <name>] [mask <name>] [surface <ambient> <specular> <diffuse>]
+//   vertex <x> <y> <z> [normal <x> <y> <z>] [prelight <r> <g> <b> <a>] [uv <u> <v>]...
+//   triangle <v0> <v1> <v2> <material>
+//   box <x0> <y0> <z0> <x1> <y1> <z1> <material>
+//   grid <x> <y> <z> <size> <cells> <material>    cells: 1 to 256 a side
+// Materials and vertices are numbered from 0 in the order they appear.
+// False with "line N: reason" in *error for anything else.
+bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions* options, std::string* error);
+
+// ---- Clumps and texture dictionaries -------------------------------------
+
+enum ForgeShape {
+  kForgeShapeBox,   // size: edge lengths, centred on the part's frame
+  kForgeShapeGrid,  // size.x: side; cells x cells squares from the frame along +x and +z
+};
+
+// One atomic of a procedural clump on a frame of its own.
+struct ForgePart {
+  ForgeShape shape = kForgeShapeBox;
+  RwV3d size = {1.0f, 1.0f, 1.0f};
+  RwInt32 cells = 1;
+  RwInt32 parent = -1;                // the part whose frame is this one's parent; -1: the clump's root frame
+  RwV3d offset = {0.0f, 0.0f, 0.0f};  // the frame's translation from its parent's
+  ForgeMaterial material;
+};
+
+// A clump with a root frame and one frame and atomic a part (parents must
+// come before their children); null for a bad parent or a failed creation.
+RpClump* ForgeClumpCreate(const std::vector<ForgePart>& parts);
+bool ForgeWriteClump(RwStream* stream, const std::vector<ForgePart>& parts);
+// Writes the clump through the engine's clump writer and destroys it; false
+// for no clump or a failed write.
+bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump);
+bool ForgeWriteClumpFile(const RwChar* path, const std::vector<ForgePart>& parts);
+
+enum ForgePattern {
+  kForgePatternSolid,     // colors[0]
+  kForgePatternChecker,   // 8-pixel squares of colors[0] and colors[1]
+  kForgePatternGradient,  // colors[0] at the top row to colors[1] at the bottom
+};
+
+struct ForgeTexture {
+  std::string name;
+  RwInt32 width = 64;
+  RwInt32 height = 64;
+  ForgePattern pattern = kForgePatternChecker;
+  RwRGBA colors[2] = {{255, 255, 255, 255}, {0, 0, 0, 255}};
+};
+
+// A 32-bit image of the texture's pattern; null on failure.
+RwImage* ForgeImageCreate(const ForgeTexture& texture);
+// A dictionary chunk (0x16) of the textures in the driver's native format.
+bool ForgeWriteTexDictionary(RwStream* stream, const std::vector<ForgeTexture>& textures);
+bool ForgeWriteTexDictionaryFile(const RwChar* path, const std::vector<ForgeTexture>& textures);
+
+// ---- Animations -----------------------------------------------------------
 
 // One key of a node: its pose at a time.
 struct ForgeKey {
@@ -59,10 +271,6 @@ struct ForgeSkeleton {
   RwUInt32 hierarchyFlags = 0;
 };
 
-// Writes the clump through the engine's clump writer and destroys it; false
-// for no clump or a failed write.
-bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump);
-
 // Whether the bones can form a hierarchy: one root first, depth first.
 bool ForgeSkeletonValid(const ForgeSkeleton& skeleton);
 // Node flags (push and pop) of the bones as the hierarchy walks them.
@@ -105,3 +313,10 @@ RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube);
 // Writes that clump through the engine's clump writer.
 bool ForgeWriteSkinnedTube(RwStream* stream, const ForgeTube& tube);
 bool ForgeWriteSkinnedTubeFile(const RwChar* path, const ForgeTube& tube);
+
+// ---- Chunk trees ----------------------------------------------------------
+
+// One line a chunk, indented by nesting: type (with its name when known),
+// body length and version; chunks that hold chunks are opened. A header
+// that claims more than its parent holds ends the listing with a note.
+std::string ForgeDumpChunks(const std::vector<RwUInt8>& bytes);

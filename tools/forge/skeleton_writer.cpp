@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/forge/forge.h"
+#include "tools/forge/forge_bytes.h"
 
 namespace {
 
@@ -50,8 +51,6 @@ bool HasLaterSibling(const ForgeSkeleton& skeleton, size_t index) {
   }
   return false;
 }
-
-RwStream* OpenFile(const RwChar* path) { return RwStreamOpen(kRwStreamFileName, kRwStreamWrite, path); }
 
 }  // namespace
 
@@ -147,26 +146,12 @@ RpClump* ForgeSkeletonClumpCreate(const ForgeSkeleton& skeleton) {
   return clump;
 }
 
-bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump) {
-  if (clump == nullptr) {
-    return false;
-  }
-  const bool written = RpClumpStreamWrite(clump, stream) != nullptr;
-  RpClumpDestroy(clump);
-  return written;
-}
-
 bool ForgeWriteSkeleton(RwStream* stream, const ForgeSkeleton& skeleton) {
   return ForgeWriteAndDestroyClump(stream, ForgeSkeletonClumpCreate(skeleton));
 }
 
 bool ForgeWriteSkeletonFile(const RwChar* path, const ForgeSkeleton& skeleton) {
-  RwStream* stream = OpenFile(path);
-  if (stream == nullptr) {
-    return false;
-  }
-  const bool written = ForgeWriteSkeleton(stream, skeleton);
-  return RwStreamClose(stream, nullptr) && written;
+  return ForgeWriteFile(path, [&skeleton](RwStream* stream) { return ForgeWriteSkeleton(stream, skeleton); });
 }
 
 ForgeSkeleton ForgeBoneChain(RwInt32 count, RwReal boneLength) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/forge/forge.h"
+#include "tools/forge/forge_bytes.h"
 
 namespace {
 
@@ -89,8 +90,6 @@ void FillTriangles(const ForgeTube& tube, RpGeometry* geometry) {
   }
 }
 
-RwStream* OpenFile(const RwChar* path) { return RwStreamOpen(kRwStreamFileName, kRwStreamWrite, path); }
-
 }  // namespace
 
 ForgeSkeleton ForgeTubeSkeleton(const ForgeTube& tube) {
@@ -163,10 +162,5 @@ bool ForgeWriteSkinnedTube(RwStream* stream, const ForgeTube& tube) {
 }
 
 bool ForgeWriteSkinnedTubeFile(const RwChar* path, const ForgeTube& tube) {
-  RwStream* stream = OpenFile(path);
-  if (stream == nullptr) {
-    return false;
-  }
-  const bool written = ForgeWriteSkinnedTube(stream, tube);
-  return RwStreamClose(stream, nullptr) && written;
+  return ForgeWriteFile(path, [&tube](RwStream* stream) { return ForgeWriteSkinnedTube(stream, tube); });
 }

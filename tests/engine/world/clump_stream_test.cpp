@@ -39,8 +39,7 @@ RwInt32 TakeRights(void* object, RwInt32, RwInt32, RwUInt32 data) {
 }
 
 bool AttachRights() {
-  return _rpAtomicRightToRenderPluginAttach() &&
-         RpAtomicRegisterPlugin(0, kRightsPluginId, nullptr, nullptr, nullptr) >= 0 &&
+  return RpAtomicRegisterPlugin(0, kRightsPluginId, nullptr, nullptr, nullptr) >= 0 &&
          RpAtomicSetStreamRightsCallBack(kRightsPluginId, TakeRights) >= 0;
 }
 

@@ -80,12 +80,13 @@ inline void PutU32(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
   }
 }
 
-// The members a clump walk visits, in its order.
-template <typename Member>
-std::vector<Member*> Members(RpClump* clump, RpClump* (*walk)(RpClump*, Member* (*)(Member*, void*), void*)) {
+// The members a walk (of a clump's atomics, a world's sectors, ...) visits,
+// in its order.
+template <typename Member, typename Owner>
+std::vector<Member*> Members(Owner* owner, Owner* (*walk)(Owner*, Member* (*)(Member*, void*), void*)) {
   std::vector<Member*> members;
   walk(
-      clump,
+      owner,
       [](Member* member, void* data) {
         static_cast<std::vector<Member*>*>(data)->push_back(member);
         return member;

@@ -1,0 +1,146 @@
+// The forge command:
+//   forge world <scene.txt> <out.bsp>   forges the scene's world into a BSP file
+//   forge dump <file>                   lists the file's chunk tree
+// "world" runs on the engine started headless on the Direct3D 8 stand-in
+// (SDL's offscreen video unless SDL_VIDEODRIVER names another), with the
+// world module attached. Exit status 0 on success, 1 on failure, 2 for a
+// wrong command line.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "engine/engine.h"
+#include "platform/win/win32.h"
+#include "tools/forge/forge.h"
+
+namespace {
+
+constexpr char kClassName[] = "ForgeClass";
+constexpr RwUInt32 kResourceArenaSize = 1u << 20;
+
+bool ReadFile(const char* path, std::string* contents) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return false;
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  *contents = text.str();
+  return true;
+}
+
+LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A hidden window for the device and the engine started on it.
+class HeadlessEngine {
+ public:
+  HeadlessEngine() = default;
+  HeadlessEngine(const HeadlessEngine&) = delete;
+  HeadlessEngine& operator=(const HeadlessEngine&) = delete;
+  ~HeadlessEngine() { Stop(); }
+
+  bool Start() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassA(&windowClass) == 0) {
+      return false;
+    }
+    window_ =
+        CreateWindowExA(0, kClassName, "forge", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    if (window_ == nullptr || !RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, kResourceArenaSize)) {
+      return false;
+    }
+    initialised_ = true;
+    RwEngineOpenParams params = {window_};
+    if (!RpWorldPluginAttach() || !RwEngineOpen(&params)) {
+      return false;
+    }
+    opened_ = true;
+    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
+    return started_;
+  }
+
+  void Stop() {
+    if (started_) {
+      RwEngineStop();
+    }
+    if (opened_) {
+      RwEngineClose();
+    }
+    if (initialised_) {
+      RwEngineTerm();
+    }
+    if (window_ != nullptr) {
+      DestroyWindow(window_);
+    }
+    started_ = opened_ = initialised_ = false;
+    window_ = nullptr;
+    SDL_Quit();
+  }
+
+ private:
+  HWND window_ = nullptr;
+  bool initialised_ = false;
+  bool opened_ = false;
+  bool started_ = false;
+};
+
+int ForgeWorld(const char* scenePath, const char* outPath) {
+  std::string text;
+  if (!ReadFile(scenePath, &text)) {
+    std::fprintf(stderr, "forge: cannot read %s\n", scenePath);
+    return 1;
+  }
+  ForgeSoup soup;
+  ForgeWorldOptions options;
+  std::string error;
+  if (!ForgeReadScene(text, &soup, &options, &error)) {
+    std::fprintf(stderr, "forge: %s: %s\n", scenePath, error.c_str());
+    return 1;
+  }
+  HeadlessEngine engine;
+  if (!engine.Start()) {
+    std::fprintf(stderr, "forge: the engine did not start\n");
+    return 1;
+  }
+  ForgeWorldLayout layout;
+  if (!ForgeLayoutWorld(soup, options, &layout, &error) || !ForgeWriteWorldFile(outPath, soup, options, &error)) {
+    std::fprintf(stderr, "forge: %s: %s\n", outPath, error.empty() ? "cannot write" : error.c_str());
+    return 1;
+  }
+  std::printf("%s: %zu triangles in %zu sectors under %zu planes\n", outPath, soup.triangles.size(),
+              layout.sectors.size(), layout.planes.size());
+  return 0;
+}
+
+int Dump(const char* path) {
+  std::string contents;
+  if (!ReadFile(path, &contents)) {
+    std::fprintf(stderr, "forge: cannot read %s\n", path);
+    return 1;
+  }
+  std::fputs(ForgeDumpChunks(std::vector<RwUInt8>(contents.begin(), contents.end())).c_str(), stdout);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "world" && argc == 4) {
+    return ForgeWorld(argv[2], argv[3]);
+  }
+  if (command == "dump" && argc == 3) {
+    return Dump(argv[2]);
+  }
+  std::fprintf(stderr, "usage: forge world <scene.txt> <out.bsp>\n       forge dump <file>\n");
+  return 2;
+}
