@@ -53,10 +53,15 @@
 #include "engine/world/world_attach.h"
 #include "engine/world/world_object.h"
 // Plugins.
+#include "engine/plugin/dmorph/rpdmorph.h"
+#include "engine/plugin/lodatm/rplodatm.h"
+#include "engine/plugin/morph/rpmorph.h"
 #include "engine/plugin/hanim/rphanim.h"
+#include "engine/plugin/pvs/rppvs.h"
 #include "engine/plugin/random/rprandom.h"
 #include "engine/plugin/skin2/rpskin.h"
 #include "engine/plugin/spline/rpspline.h"
+#include "engine/plugin/userdata/rpuserdata.h"
 
 // Toolkits.
 #include "engine/tool/anim/rtanim.h"

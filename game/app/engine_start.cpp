@@ -145,6 +145,21 @@ bool AttachPlugins() {
   if (!RpSplinePluginAttach()) {
     return false;
   }
+  if (!RpUserDataPluginAttach()) {
+    return false;
+  }
+  if (!RpPVSPluginAttach()) {
+    return false;
+  }
+  if (!RpLODAtomicPluginAttach()) {
+    return false;
+  }
+  if (!RpMorphPluginAttach()) {
+    return false;
+  }
+  if (!RpDMorphPluginAttach()) {
+    return false;
+  }
   return true;
 }
 

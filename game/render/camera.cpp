@@ -12,11 +12,6 @@ namespace {
 
 constexpr RwInt32 kCullBack = 2;
 
-// The camera by which atomics choose their level of detail. The LOD plugin
-// is not part of the engine yet: its RpLODAtomicSetCamera(camera) call goes
-// here, and only here, when it is.
-void SetLODCamera(RwCamera* /*camera*/) {}
-
 }  // namespace
 
 cRenderObjectLink::cRenderObjectLink(cRenderObject* object) : mObject(object) {}
@@ -95,7 +90,7 @@ RwCamera* cCamera::BeginUpdate(const cRenderTarget& target, u8 keepView) {
     const RwV2d window = {t, t * static_cast<f32>(size.height) / static_cast<f32>(size.width)};
     RwCameraSetViewWindow(mCamera, &window);
   }
-  SetLODCamera(mCamera);
+  RpLODAtomicSetCamera(mCamera);  // the camera atomics choose their level of detail by
   BindRasters(target.GetColourRaster(), target.GetDepthRaster());
   return BeginUpdateOnly();
 }

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the world chunk reader: the struct's counts that
 // size the one block, the material list, nested plane and atomic sectors
-// with their arrays and the extensions. A world that reads is walked, each
+// with their arrays and the extensions with the visibility and user-data
+// sub-chunks of worlds and sectors. A world that reads is walked, each
 // polygon checked against its sector's vertices, and destroyed. Blocks the
 // input asks for are capped by the limited memory functions.
 #include <cstddef>
@@ -14,8 +15,8 @@
 namespace {
 
 bool Start() {
-  return fakedevice::Init(limitedmemory::Functions(), 1u << 20) && RpWorldPluginAttach() &&
-         fakedevice::OpenAndStart() && RwTextureSetReadCallBack(worldfuzz::NoTexture);
+  return fakedevice::Init(limitedmemory::Functions(), 1u << 20) && worldfuzz::AttachPlugins() &&
+         fakedevice::OpenAndStart() && RwTextureSetReadCallBack(worldfuzz::NamedTexture);
 }
 
 RpWorldSector* CheckSector(RpWorldSector* sector, void*) {

@@ -1,6 +1,8 @@
 // Shared start of the engine for the world module's fuzz targets: the minimal
-// display device with the world module attached, and a texture reader that
-// finds nothing, so that material chunks never reach the file system.
+// display device with the world module and the plugins whose sub-chunks come
+// with its objects attached, and a texture reader that makes a texture
+// without raster, so that material chunks never reach the file system while
+// their textures' extensions are still read.
 #pragma once
 
 #include <cstdlib>
@@ -10,13 +12,25 @@
 
 namespace worldfuzz {
 
-inline RwTexture* NoTexture(const RwChar*, const RwChar*) { return nullptr; }
+inline RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
+  RwTexture* texture = RwTextureCreate(nullptr);
+  if (texture != nullptr) {
+    RwTextureSetName(texture, name);
+  }
+  return texture;
+}
+
+// The world module and the plugins, in the game's order.
+inline bool AttachPlugins() {
+  return RpWorldPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() && RpLODAtomicPluginAttach() &&
+         RpMorphPluginAttach() && RpDMorphPluginAttach();
+}
 
 inline bool StartEngine() {
-  if (!fakedevice::Init(nullptr, 1u << 20) || !RpWorldPluginAttach() || !fakedevice::OpenAndStart()) {
+  if (!fakedevice::Init(nullptr, 1u << 20) || !AttachPlugins() || !fakedevice::OpenAndStart()) {
     return false;
   }
-  return RwTextureSetReadCallBack(NoTexture) != FALSE;
+  return RwTextureSetReadCallBack(NamedTexture) != FALSE;
 }
 
 // Reads the first chunk of the type in the bytes with read, writes what was

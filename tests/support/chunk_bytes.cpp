@@ -87,6 +87,13 @@ bool AppendSubChunk(std::vector<uint8_t>* bytes, const std::vector<uint32_t>& pa
   return true;
 }
 
+std::vector<uint8_t> WithSubChunk(const std::vector<uint8_t>& written, uint32_t pluginId,
+                                  const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> bytes = written;
+  AppendSubChunk(&bytes, {RwReadLittleEndianUInt32(written.data()), kRwChunkExtension}, pluginId, body);
+  return bytes;
+}
+
 bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes) {
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
   const bool ok = write(stream);

@@ -47,6 +47,12 @@ bool AppendSubChunk(std::vector<uint8_t>* bytes, const std::vector<uint32_t>& pa
 // The stamp this engine writes.
 constexpr uint32_t kTestStamp = 0x1005FFFF;
 
+// A written chunk whose last child is its extension chunk, with one more
+// sub-chunk of the plugin id and body at the extension's end; the lengths of
+// the extension and the outer chunk grow to match.
+std::vector<uint8_t> WithSubChunk(const std::vector<uint8_t>& written, uint32_t pluginId,
+                                  const std::vector<uint8_t>& body);
+
 // Runs write on a fresh memory stream and puts what it wrote into *bytes.
 // Returns what write returned.
 bool WriteToMemory(const std::function<bool(RwStream*)>& write, std::vector<uint8_t>* bytes);

@@ -1,7 +1,8 @@
 // The forge's procedural clumps: boxes and grids as geometries with normals,
 // one texture-coordinate set and one material each, every one an atomic on a
 // frame of its own below the clump's root frame, written through the
-// engine's clump writer.
+// engine's clump writer. Parts may carry user data on their geometries and
+// further levels of detail.
 #include "tools/forge/forge.h"
 #include "tools/forge/forge_bytes.h"
 
@@ -67,8 +68,34 @@ RpGeometry* PartGeometry(const ForgePart& part) {
   return RpGeometryUnlock(geometry);
 }
 
+// Gives the atomic the part's further levels and range.
+bool AddLevels(RpAtomic* atomic, const ForgePart& part) {
+  if (part.levels.empty() && part.lodRange == 0.0f) {
+    return true;
+  }
+  for (const ForgeLevel& level : part.levels) {
+    ForgePart shape = part;
+    shape.shape = level.shape;
+    shape.size = level.size;
+    shape.cells = level.cells;
+    RpGeometry* geometry = level.level > 0 ? PartGeometry(shape) : nullptr;
+    const bool set = geometry != nullptr && RpLODAtomicSetGeometry(atomic, level.level, geometry) != nullptr;
+    if (geometry != nullptr) {
+      RpGeometryDestroy(geometry);  // the level holds its own reference
+    }
+    if (!set) {
+      return false;
+    }
+  }
+  return RpLODAtomicSetRange(atomic, part.lodRange) != nullptr;
+}
+
 bool AddPart(RpClump* clump, const ForgePart& part, RwFrame* parent, RwFrame** frame) {
   RpGeometry* geometry = PartGeometry(part);
+  if (geometry != nullptr && !ForgeAddUserData(geometry, part.userData)) {
+    RpGeometryDestroy(geometry);
+    geometry = nullptr;
+  }
   *frame = geometry != nullptr ? RwFrameCreate() : nullptr;
   RpAtomic* atomic = *frame != nullptr ? RpAtomicCreate() : nullptr;
   if (atomic == nullptr) {
@@ -86,7 +113,7 @@ bool AddPart(RpClump* clump, const ForgePart& part, RwFrame* parent, RwFrame** f
   RpGeometryDestroy(geometry);  // the atomic holds its own reference
   RpAtomicSetFrame(atomic, *frame);
   RpClumpAddAtomic(clump, atomic);
-  return true;
+  return AddLevels(atomic, part);
 }
 
 }  // namespace

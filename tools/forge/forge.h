@@ -171,11 +171,42 @@ RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& option
 // False with "line N: reason" in *error for anything else.
 bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions* options, std::string* error);
 
+// ---- Plugin data ----------------------------------------------------------
+
+// A named user-data array holding the elements of its format (the other
+// lists are ignored); an array given no elements gets one zeroed element, so
+// that readers counting arrays with elements see it.
+struct ForgeUserData {
+  std::string name;
+  RwInt32 format = rpINTUSERDATA;
+  std::vector<RwInt32> ints;
+  std::vector<RwReal> reals;
+  std::vector<std::string> strings;  // an empty string is stored as none
+};
+
+// Gives the geometry the arrays through the user-data plugin; false when the
+// plugin is not attached or an array cannot be made.
+bool ForgeAddUserData(RpGeometry* geometry, const std::vector<ForgeUserData>& arrays);
+// World hooks. Visibility data: sector k gets bit k and row k of rows, each
+// (sectors + 7) / 8 bytes (a missing or short row is completed with visible
+// bits); without rows every sector sees every other.
+ForgeWorldHook ForgeVisibilityHook(const std::vector<std::vector<RwUInt8>>& rows);
+// User data on each atomic sector: the arrays the function gives for it.
+ForgeWorldHook ForgeSectorUserDataHook(const std::function<std::vector<ForgeUserData>(const ForgeSector&)>& arrays);
+
 // ---- Clumps and texture dictionaries -------------------------------------
 
 enum ForgeShape {
   kForgeShapeBox,   // size: edge lengths, centred on the part's frame
   kForgeShapeGrid,  // size.x: side; cells x cells squares from the frame along +x and +z
+};
+
+// A further level of detail of a part: its shape at that level.
+struct ForgeLevel {
+  RwInt32 level = 1;  // 1 to 9; level 0 is the part's own shape
+  ForgeShape shape = kForgeShapeBox;
+  RwV3d size = {1.0f, 1.0f, 1.0f};
+  RwInt32 cells = 1;
 };
 
 // One atomic of a procedural clump on a frame of its own.
@@ -186,6 +217,11 @@ struct ForgePart {
   RwInt32 parent = -1;                // the part whose frame is this one's parent; -1: the clump's root frame
   RwV3d offset = {0.0f, 0.0f, 0.0f};  // the frame's translation from its parent's
   ForgeMaterial material;
+  std::vector<ForgeUserData> userData;  // on the part's geometry (the user-data plugin)
+  // Levels of detail (the LOD plugin) over the far range; a part with
+  // levels needs a range above 0.
+  std::vector<ForgeLevel> levels;
+  RwReal lodRange = 0.0f;
 };
 
 // A clump with a root frame and one frame and atomic a part (parents must

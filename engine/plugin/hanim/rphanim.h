@@ -51,7 +51,7 @@ static_assert(sizeof(RpHAnimStdKeyFrame) == 48, "standard keys are 48 bytes in m
 struct RpHAnimInterpFrame {
   RpHAnimStdKeyFrame* keyFrame1;  // older
   RpHAnimStdKeyFrame* keyFrame2;  // newer
-  RtQuat q;  // the interpolated key
+  RtQuat q;                       // the interpolated key
   RwV3d t;
 };
 

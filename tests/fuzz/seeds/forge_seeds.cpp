@@ -1,6 +1,7 @@
 // Seeds of the world reader and the forge's own readers: small forged worlds
 // in every struct layout, with single and separate plane values, every
-// vertex array and plugin sub-chunks in the extensions; scene texts; and
+// vertex array and plugin sub-chunks in the extensions (visibility and user
+// data among them); scene texts; and
 // forged worlds and clumps for the chunk listing.
 #include <string>
 
@@ -53,6 +54,16 @@ TK_FUZZ_SEEDS(engine_world_fuzz) {
   one.materials.resize(1);
   ForgeAddBox(&one, {0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 0);
   seeds.Add("root_sector.bsp", ForgeWorldBytes(one, ForgeWorldOptions()));
+  // Visibility of every sector from every other but the first, and user data on each sector.
+  ForgeWorldOptions plugins;
+  plugins.maxSectorTriangles = 8;
+  plugins.hooks.push_back(ForgeVisibilityHook({{0x01}}));
+  plugins.hooks.push_back(ForgeSectorUserDataHook([](const ForgeSector& sector) {
+    return std::vector<ForgeUserData>{{"index", rpINTUSERDATA, {sector.index}, {}, {}},
+                                      {"name", rpSTRINGUSERDATA, {}, {}, {"sector", ""}},
+                                      {"", rpREALUSERDATA, {}, {1.5f}, {}}};
+  }));
+  seeds.Add("plugins.bsp", ForgeWorldBytes(SmallSoup(), plugins));
 }
 
 TK_FUZZ_SEEDS(tools_forge_scene_fuzz) {

@@ -3,10 +3,12 @@
 // targets and a shared and a textured material, an empty geometry; and light
 // chunks of every type; clumps with a hierarchy, shared and own geometries,
 // lights and cameras, an empty clump and an old clump with an inline
-// geometry. From the engine's own writers and the chunk builder.
+// geometry; and a geometry and a clump carrying every plugin's sub-chunks.
+// From the engine's own writers and the chunk builder.
 #include <string>
 
 #include "engine/engine.h"
+#include "tests/fuzz/seeds/plugin_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/clump_builder.h"
@@ -118,6 +120,7 @@ TK_FUZZ_SEEDS(engine_geometry_fuzz) {
   seeds.Add("lists.bin", GeometryBytes(Geometry(rpGEOMETRYTEXTURED | rpGEOMETRYLIGHT, 2, plain, textured)));
   seeds.Add("sets.bin", GeometryBytes(Geometry(0x00030000 | rpGEOMETRYNORMALS, 3, textured, plain)));
   seeds.Add("empty.bin", GeometryBytes(RpGeometryCreateEmpty(1.0f)));
+  seeds.Add("plugins.bin", PluginGeometryBytes());
   RpMaterialDestroy(plain);
   RpMaterialDestroy(textured);
 }
@@ -154,4 +157,5 @@ TK_FUZZ_SEEDS(engine_clump_fuzz) {
   RpGeometryDestroy(geometry);
   seeds.Add("single.bin", ClumpBytes(single));
   seeds.Add("old_inline.bin", OldClumpBytes());
+  seeds.Add("plugins.bin", PluginClumpBytes());
 }

@@ -152,6 +152,18 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   EXPECT_GT(world, 0);
   EXPECT_GT(random, world);
   EXPECT_GT(spline, random);
+  // Plugins without engine data show their order in the geometry's registry.
+  const RwInt32 userData = RpGeometryGetPluginOffset(kRpUserDataPluginId);
+  const RwInt32 morph = RpGeometryGetPluginOffset(kRpMorphPluginId);
+  const RwInt32 deltaMorph = RpGeometryGetPluginOffset(kRpDMorphPluginId);
+  EXPECT_GT(userData, 0);
+  EXPECT_GT(morph, userData);
+  EXPECT_GT(deltaMorph, morph);
+  EXPECT_GT(RpWorldGetPluginOffset(kRpPVSPluginId), 0);
+  const RwInt32 levels = RpAtomicGetPluginOffset(kRpLODAtomicPluginId);
+  EXPECT_GT(levels, 0);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpMorphPluginId), levels);
+  EXPECT_GT(RpAtomicGetPluginOffset(kRpDMorphPluginId), RpAtomicGetPluginOffset(kRpMorphPluginId));
   // Each was constructed at start.
   RpMaterial* material = RpMaterialCreate();
   EXPECT_NE(nullptr, material);

@@ -3,6 +3,7 @@
 // their parent (also when drawing), clears, and the extra list.
 #include "game/render/camera.h"
 
+#include "engine/plugin/lodatm/lodatm_internal.h"
 #include "game/render/render_object.h"
 #include "game/render/sprite2d.h"
 #include "tests/support/screen_engine.h"
@@ -18,6 +19,7 @@ TEST_F(CameraTest, ViewWindowFollowsTheTargetUnlessKept) {
   EXPECT_FLOAT_EQ(1.0f, window->x);
   EXPECT_FLOAT_EQ(0.75f, window->y);
   EXPECT_EQ(screen_.GetColourRaster(), RwCameraGetRaster(camera.GetCamera()));
+  EXPECT_EQ(camera.GetCamera(), _rpLODAtomicGetCamera());
   EXPECT_EQ(camera.GetCamera(), camera.EndUpdate());
   EXPECT_EQ(nullptr, RwCameraGetRaster(camera.GetCamera()));
   EXPECT_EQ(nullptr, RwCameraGetZRaster(camera.GetCamera()));

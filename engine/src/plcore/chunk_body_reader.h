@@ -1,0 +1,22 @@
+// Field-by-field reading of a chunk body of known length: every read checks
+// the bytes left in the body first, so that counts and lengths taken from the
+// body can be checked against it before anything is allocated by them.
+#pragma once
+
+#include "engine/src/plcore/base_types.h"
+
+struct RwStream;
+
+struct RwChunkBodyReader {
+  RwStream* stream;
+  RwUInt32 left;  // bytes of the body not yet read
+};
+
+RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length);
+// True when count items of itemSize bytes each fit in what is left.
+RwBool RwChunkBodyReaderHas(const RwChunkBodyReader* reader, RwUInt32 count, RwUInt32 itemSize);
+// Each fails (read error recorded) when the body or the stream ends first.
+RwBool RwChunkBodyReadInt32(RwChunkBodyReader* reader, RwInt32* values, RwUInt32 count);
+RwBool RwChunkBodyReadUInt32(RwChunkBodyReader* reader, RwUInt32* value);
+RwBool RwChunkBodyReadReal(RwChunkBodyReader* reader, RwReal* values, RwUInt32 count);
+RwBool RwChunkBodyReadBytes(RwChunkBodyReader* reader, void* buffer, RwUInt32 length);
