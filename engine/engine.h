@@ -53,6 +53,7 @@
 #include "engine/world/world_attach.h"
 #include "engine/world/world_object.h"
 // Plugins.
+#include "engine/plugin/collis/rpcollis.h"
 #include "engine/plugin/dmorph/rpdmorph.h"
 #include "engine/plugin/lodatm/rplodatm.h"
 #include "engine/plugin/morph/rpmorph.h"
@@ -68,4 +69,5 @@
 #include "engine/tool/2d/rt2d.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "engine/tool/charse/rtcharse.h"
+#include "engine/tool/intsec/rtintsec.h"
 #include "engine/tool/png/rtpng.h"

@@ -136,6 +136,9 @@ bool AttachPlugins() {
   if (!RtAnimPluginAttach() || !RpHAnimPluginAttach()) {
     return false;
   }
+  if (!RpCollisionPluginAttach()) {
+    return false;
+  }
   if (!RpSkinPluginAttach()) {
     return false;
   }

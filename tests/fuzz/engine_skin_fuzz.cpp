@@ -13,10 +13,11 @@
 
 namespace {
 
+// The world module, animation, collision and skins, in the game's order.
 bool StartWithSkins() {
   return fakedevice::Init(nullptr, 1u << 20) && RpWorldPluginAttach() && RtAnimPluginAttach() &&
-         RpHAnimPluginAttach() && RpSkinPluginAttach() && fakedevice::OpenAndStart() &&
-         RwTextureSetReadCallBack(worldfuzz::NoTexture) != FALSE;
+         RpHAnimPluginAttach() && RpCollisionPluginAttach() && RpSkinPluginAttach() && fakedevice::OpenAndStart() &&
+         RwTextureSetReadCallBack(worldfuzz::NamedTexture) != FALSE;
 }
 
 RpAtomic* Blend(RpAtomic* atomic, void* data) {

@@ -22,8 +22,8 @@ inline RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
 
 // The world module and the plugins, in the game's order.
 inline bool AttachPlugins() {
-  return RpWorldPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() && RpLODAtomicPluginAttach() &&
-         RpMorphPluginAttach() && RpDMorphPluginAttach();
+  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
+         RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
 }
 
 inline bool StartEngine() {

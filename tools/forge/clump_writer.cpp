@@ -92,7 +92,8 @@ bool AddLevels(RpAtomic* atomic, const ForgePart& part) {
 
 bool AddPart(RpClump* clump, const ForgePart& part, RwFrame* parent, RwFrame** frame) {
   RpGeometry* geometry = PartGeometry(part);
-  if (geometry != nullptr && !ForgeAddUserData(geometry, part.userData)) {
+  if (geometry != nullptr && (!ForgeAddUserData(geometry, part.userData) ||
+                              (part.collisionData && RpCollisionGeometryBuildData(geometry) == nullptr))) {
     RpGeometryDestroy(geometry);
     geometry = nullptr;
   }

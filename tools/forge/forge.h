@@ -133,8 +133,15 @@ struct ForgeWorldOptions {
   RwV3d origin = {0.0f, 0.0f, 0.0f};
   RwInt32 maxSectorTriangles = 256;
   RwInt32 maxDepth = 32;  // planes from the root to a leaf; at most kRpWorldMaxPlaneDepth
+  // Each sector carries its collision tree (ForgeCollisionHook, run after
+  // the options' hooks); engines read it with the collision plugin attached.
+  bool collisionTrees = true;
   std::vector<ForgeWorldHook> hooks;
 };
+
+// Writes each sector's collision tree, built over its polygons, into its
+// extension (sub-chunk 0x11D).
+ForgeWorldHook ForgeCollisionHook();
 
 // Splits the soup into sectors and planes; false (with the reason in *error
 // when given) for a soup that refers outside its vertices or materials, for
@@ -158,6 +165,7 @@ RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& option
 // Reads the forge's scene text: one statement a line, "#" starts a comment.
 //   version <number>            chunk version (decimal or 0x hex)
 //   planes separate|single      plane values (default separate)
+//   collision on|off            sectors' collision trees (default on)
 //   normals | prelit | tristrip | lit | modulate    world flags
 //   texcoords <n>               coordinate sets kept (0 to 8)
 //   origin <x> <y> <z>
@@ -222,6 +230,7 @@ struct ForgePart {
   // levels needs a range above 0.
   std::vector<ForgeLevel> levels;
   RwReal lodRange = 0.0f;
+  bool collisionData = false;  // the geometry carries a collision tree (written as sub-chunk 0x11D)
 };
 
 // A clump with a root frame and one frame and atomic a part (parents must

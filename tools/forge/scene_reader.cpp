@@ -186,6 +186,17 @@ bool ReadOption(Statement* s, const std::string& keyword, ForgeWorldOptions* opt
     }
     return options->version >= kRwLibraryOldestVersion || s->Fail("versions start at 0x31000");
   }
+  if (keyword == "collision") {
+    std::string mode;
+    if (!s->Word(&mode)) {
+      return false;
+    }
+    if (mode != "on" && mode != "off") {
+      return s->Fail("collision is on or off");
+    }
+    options->collisionTrees = mode == "on";
+    return true;
+  }
   if (keyword == "planes") {
     std::string mode;
     if (!s->Word(&mode)) {

@@ -184,7 +184,11 @@ bool WorldWriter::Write(std::vector<RwUInt8>* bytes) const {
   return true;
 }
 
-bool Forge(const ForgeSoup& soup, const ForgeWorldOptions& options, std::vector<RwUInt8>* bytes, std::string* error) {
+bool Forge(const ForgeSoup& soup, const ForgeWorldOptions& requested, std::vector<RwUInt8>* bytes, std::string* error) {
+  ForgeWorldOptions options = requested;
+  if (options.collisionTrees) {
+    options.hooks.push_back(ForgeCollisionHook());
+  }
   ForgeWorldLayout layout;
   if (!ForgeLayoutWorld(soup, options, &layout, error)) {
     return false;

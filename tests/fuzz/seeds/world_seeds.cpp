@@ -3,8 +3,10 @@
 // targets and a shared and a textured material, an empty geometry; and light
 // chunks of every type; clumps with a hierarchy, shared and own geometries,
 // lights and cameras, an empty clump and an old clump with an inline
-// geometry; and a geometry and a clump carrying every plugin's sub-chunks.
-// From the engine's own writers and the chunk builder.
+// geometry; a geometry and a clump carrying every plugin's sub-chunks; and
+// geometries and forged worlds carrying collision trees. From the engine's
+// own writers, the forge and the chunk builder.
+#include <cstdlib>
 #include <string>
 
 #include "engine/engine.h"
@@ -12,6 +14,7 @@
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/clump_builder.h"
+#include "tools/forge/forge.h"
 
 namespace {
 
@@ -158,4 +161,40 @@ TK_FUZZ_SEEDS(engine_clump_fuzz) {
   seeds.Add("single.bin", ClumpBytes(single));
   seeds.Add("old_inline.bin", OldClumpBytes());
   seeds.Add("plugins.bin", PluginClumpBytes());
+}
+
+// Geometries carrying collision trees (a single leaf, a soup split into many
+// leaves, a strip whose triangles share their vertices) and forged worlds
+// whose sectors carry them, with separate and with single plane values.
+TK_FUZZ_SEEDS(engine_collision_fuzz) {
+  StartSeedEngine();
+  const RwInt32 counts[] = {2, 40, 120};
+  for (RwInt32 count : counts) {
+    const bool strip = count == 120;
+    const RwInt32 numVertices = strip ? count + 2 : 3 * count;
+    RpGeometry* geometry = RpGeometryCreate(numVertices, count, 0);
+    for (RwInt32 i = 0; i < numVertices; ++i) {
+      const auto f = static_cast<RwReal>(i);
+      geometry->morphTarget[0].verts[i] = {f * 0.37f - 7.0f, (i % 7) * 1.3f, (i % 5) * 0.9f + (i % 2)};
+    }
+    for (RwInt32 t = 0; t < count; ++t) {
+      const auto first = static_cast<RwUInt16>(strip ? t : 3 * t);
+      geometry->triangles[t] = {{first, static_cast<RwUInt16>(first + 1), static_cast<RwUInt16>(first + 2)}, 0};
+    }
+    geometry = RpGeometryUnlock(geometry);
+    if (geometry == nullptr || RpCollisionGeometryBuildData(geometry) == nullptr) {
+      std::abort();
+    }
+    seeds.Add("trees" + std::to_string(count) + ".bin", GeometryBytes(geometry));
+  }
+  ForgeSoup soup;
+  soup.materials.resize(1);
+  ForgeAddGrid(&soup, {-20.0f, 0.0f, -20.0f}, 40.0f, 4, 0);
+  ForgeAddBox(&soup, {-5.0f, 0.0f, -5.0f}, {5.0f, 10.0f, 5.0f}, 0);
+  ForgeAddBox(&soup, {10.0f, 2.0f, 10.0f}, {14.0f, 6.0f, 18.0f}, 0);
+  ForgeWorldOptions options;
+  options.maxSectorTriangles = 12;
+  seeds.Add("world_separate.bsp", ForgeWorldBytes(soup, options));
+  options.flags = 0;
+  seeds.Add("world_single.bsp", ForgeWorldBytes(soup, options));
 }

@@ -61,6 +61,12 @@ TEST_F(EngineStartTest, OpenAndCloseLeaveNoEngineBehind) {
   delete late;
 }
 
+TEST_F(EngineStartTest, AttachesTheGamesPlugins) {
+  ASSERT_TRUE(OpenEngine(nullptr));
+  EXPECT_GE(RwEngineGetPluginOffset(kRpCollisionPluginId), 0);
+  EXPECT_GE(RpGeometryGetPluginOffset(kRpCollisionPluginId), 0);
+}
+
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   tktest::BmpDescription bitmap;
   bitmap.width = 2;
