@@ -1,7 +1,7 @@
-// Start-up and main-loop steps of the subsystems behind the entry: the input
-// devices (input_handlers.cpp, direct_input.cpp), the screen stack, the
-// application holder and the movie player. Those not built yet do nothing
-// (and succeed); the start-up and the loop already call each at its place.
+// Start-up and main-loop steps of the subsystems behind the entry, each
+// defined with its subsystem: the input devices (input_handlers.cpp,
+// direct_input.cpp), the screen stack (screen_stack.cpp), the application
+// holder (application.cpp) and the movie player (movie_player.cpp).
 #pragma once
 
 #include "game/foundation/types.h"

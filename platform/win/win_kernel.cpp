@@ -25,7 +25,8 @@ thread_local DWORD tLastError = ERROR_SUCCESS;
 // ---------------------------------------------------------------------------
 // Clock and sleep
 
-std::mutex gClockLock;
+// Recursive: a test clock may post messages, which read the clock again.
+std::recursive_mutex gClockLock;
 WinTestClock gClock = nullptr;
 void* gClockUser = nullptr;
 WinTestSleepHook gSleepHook = nullptr;
@@ -311,7 +312,7 @@ LPSTR WinCommandLineArguments() {
 // Time
 
 DWORD WinNowMs() {
-  std::lock_guard<std::mutex> guard(gClockLock);
+  std::lock_guard<std::recursive_mutex> guard(gClockLock);
   return gClock != nullptr ? gClock(gClockUser) : RealClockMs();
 }
 
@@ -323,13 +324,13 @@ MMRESULT WINAPI timeBeginPeriod(UINT period) {
   }
   // The clock and sleeps are always millisecond-accurate; only the balance
   // of begin and end calls is kept.
-  std::lock_guard<std::mutex> guard(gClockLock);
+  std::lock_guard<std::recursive_mutex> guard(gClockLock);
   ++gTimerPeriods;
   return TIMERR_NOERROR;
 }
 
 MMRESULT WINAPI timeEndPeriod(UINT period) {
-  std::lock_guard<std::mutex> guard(gClockLock);
+  std::lock_guard<std::recursive_mutex> guard(gClockLock);
   if (period < kMinimumPeriodMs || period > kMaximumPeriodMs || gTimerPeriods == 0) {
     return TIMERR_NOCANDO;
   }
@@ -350,7 +351,7 @@ DWORD WINAPI SleepEx(DWORD milliseconds, BOOL) {
   WinTestSleepHook hook = nullptr;
   void* user = nullptr;
   {
-    std::lock_guard<std::mutex> guard(gClockLock);
+    std::lock_guard<std::recursive_mutex> guard(gClockLock);
     hook = gSleepHook;
     user = gSleepUser;
   }
@@ -503,13 +504,13 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
 // Test hooks
 
 void WinTestSetClock(WinTestClock clock, void* user) {
-  std::lock_guard<std::mutex> guard(gClockLock);
+  std::lock_guard<std::recursive_mutex> guard(gClockLock);
   gClock = clock;
   gClockUser = user;
 }
 
 void WinTestSetSleepHook(WinTestSleepHook hook, void* user) {
-  std::lock_guard<std::mutex> guard(gClockLock);
+  std::lock_guard<std::recursive_mutex> guard(gClockLock);
   gSleepHook = hook;
   gSleepUser = user;
 }

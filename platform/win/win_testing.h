@@ -7,7 +7,9 @@
 
 #include "platform/win/win32.h"
 
-// Replaces the clock behind timeGetTime (null restores the real one).
+// Replaces the clock behind timeGetTime (null restores the real one). The
+// clock runs under a lock other threads wait for; on its own thread it may
+// read the clock again (posting a message does).
 typedef DWORD (*WinTestClock)(void* user);
 void WinTestSetClock(WinTestClock clock, void* user);
 

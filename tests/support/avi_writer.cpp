@@ -81,6 +81,10 @@ int64_t AviWriter::TotalSoundSamples() const {
   if (soundSamples >= 0) {
     return soundSamples;
   }
+  // A video without a frame rate has no length in time to match.
+  if (rate == 0) {
+    return 0;
+  }
   return static_cast<int64_t>(frames) * sampleRate * scale / rate;
 }
 
@@ -140,8 +144,9 @@ std::string AviWriter::Build() const {
   const size_t riff = out.Begin("RIFF", "AVI ");
   const size_t headerList = out.Begin("LIST", "hdrl");
   out.Chunk("avih", Body([&](RiffBytes& b) {
-              b.U32(static_cast<uint32_t>(1000000ull * scale / rate));
-              b.U32(imageSize * rate / scale);
+              // Microseconds a frame and bytes a second; 0 for a rate or scale of 0.
+              b.U32(rate == 0 ? 0 : static_cast<uint32_t>(1000000ull * scale / rate));
+              b.U32(scale == 0 ? 0 : imageSize * rate / scale);
               b.U32(0);
               b.U32(withIndex ? kHasIndexFlag : 0);
               b.U32(static_cast<uint32_t>(frames));

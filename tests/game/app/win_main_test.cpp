@@ -3,10 +3,12 @@
 // window is asked to close, a refused second instance and a failed engine.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -15,9 +17,13 @@
 #include "game/app/main_loop.h"
 #include "game/app/main_window.h"
 #include "game/foundation/memory.h"
+#include "platform/d3d8/d3d8_testing.h"
+#include "platform/vfw/vfw_testing.h"
 #include "tests/game/app/app_fixture.h"
+#include "tests/support/avi_writer.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/scratch_path.h"
+#include "tests/support/surface_pixel.h"
 
 namespace {
 
@@ -225,6 +231,98 @@ TEST_F(WinMainTest, RunsOnTheDisplayDriver) {
   for (const tShownBox& box : sBoxes) {
     EXPECT_EQ("Resolution not found!", box.caption) << box.text;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A movie during the running game: the clock moves 5 ms a frame presented,
+// and the wave-out device, pumped by hand, plays 16384 bytes a frame. Both
+// happen at the first read after a present: the movie loop's own, outside
+// any wave-out call (whose messages read the clock too).
+struct tMovieRun {
+  IDirect3DDevice8* device = nullptr;
+  unsigned presents = 0;
+  std::string played;
+  uint32_t middlePixel = 0;  // of the back buffer after the movie
+  uint32_t cornerPixel = 0;
+  u32 width = 0;
+  u32 fullScreen = 0;
+};
+
+tMovieRun sMovie;
+
+DWORD ReadMovieClock(void*) {
+  if (gMoviePlaying != 0 && sMovie.device != nullptr) {
+    const unsigned presents = d3d8test::CallCount(sMovie.device, "Present");
+    if (presents != sMovie.presents) {
+      sMovie.presents = presents;
+      sClock.now += 5;
+      const std::vector<uint8_t> bytes = vfwtest::PumpWaveOut(vfwtest::NewestWaveOut(), 16384);
+      sMovie.played.append(bytes.begin(), bytes.end());
+    }
+  }
+  return sClock.now;
+}
+
+// Plays "intro" with the device's presents counted, then reads the screen
+// back.
+void PlayIntroAndLook() {
+  sMovie.device = RwD3D8GetCurrentD3DDevice();
+  d3d8test::SetRecording(sMovie.device, true);
+  PlayMovie("intro", 1);
+  d3d8test::SetRecording(sMovie.device, false);
+  const int width = static_cast<int>(gAppConfig.width);
+  const int height = static_cast<int>(gAppConfig.height);
+  sMovie.width = gAppConfig.width;
+  sMovie.fullScreen = gAppWindow.fullScreen;
+  sMovie.middlePixel = BackBufferPixelRgb(sMovie.device, width / 2, height / 2);
+  sMovie.cornerPixel = BackBufferPixelRgb(sMovie.device, width - 3, height - 3);
+  sMovie.device = nullptr;
+}
+
+// "data/movies/intro.avi" played by PlayMovie on the engine's own driver,
+// full screen, with its sound.
+TEST_F(WinMainTest, PlaysAMovieFullScreenWithItsSound) {
+  ScratchFolder root("movie_run");
+  ASSERT_EQ(0, mkdir(root.File("data").c_str(), 0700));
+  ASSERT_EQ(0, mkdir(root.File("data/movies").c_str(), 0700));
+  AviWriter movie;
+  movie.withSound = true;
+  // More than the 16 headers of the ring hold: the movie loop refills them.
+  movie.soundSamples = 17 * 16384 + 1234;
+  ASSERT_TRUE(movie.WriteFile(root.File("data/movies/intro.avi")));
+  char previous[PATH_MAX];
+  ASSERT_NE(nullptr, getcwd(previous, sizeof(previous)));
+  ASSERT_EQ(0, chdir(root.Path().c_str()));
+  sMovie = tMovieRun();
+  WinTestSetClock(ReadMovieClock, nullptr);
+  vfwtest::SetWaveTestMode(true);
+  SetAppEventObserver([](u32 code, tAppEventArg argument) {
+    RecordEvent(code, argument);
+    if (code == kAppEventIdle && CountIdles() == 2) {
+      PlayIntroAndLook();
+    }
+  });
+  SetDisplayDriverInstall(nullptr);
+  const int result = RunEntry({"tessarak", "-low"});
+  vfwtest::SetWaveTestMode(false);
+  EXPECT_EQ(0, chdir(previous));
+
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+  // The last of the six frames over the whole screen.
+  uint8_t bgr[3];
+  AviPatternPixel(movie.frames - 1, 0, 0, bgr);
+  EXPECT_EQ(bgr[2], (sMovie.middlePixel >> 16) & 0xFF);
+  EXPECT_EQ(bgr[2], (sMovie.cornerPixel >> 16) & 0xFF);
+  EXPECT_EQ(640u, sMovie.width);
+  EXPECT_EQ(1u, sMovie.fullScreen);
+  const std::string expected = movie.SoundBytes();
+  ASSERT_GE(sMovie.played.size(), expected.size());
+  EXPECT_TRUE(sMovie.played.compare(0, expected.size(), expected) == 0);
+  EXPECT_EQ(0u, gMoviePlaying);
 }
 
 }  // namespace
