@@ -8,6 +8,7 @@
 
 #include "engine/plugin/skin2/skin_internal.h"
 #include "engine/src/engine_lifecycle.h"
+#include "engine/src/pipe/p2/pipeline.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/memory.h"
 #include "engine/world/atomic.h"
@@ -50,6 +51,9 @@ RwInt32 sGeometryOffset = -1;
 bool PluginRegistered(RwUInt32 pluginId) { return RwEngineGetPluginOffset(pluginId) != -1; }
 
 void Close() {
+  if (sGlobals.pipeline != nullptr) {
+    RwPipelineDestroy(sGlobals.pipeline);
+  }
   if (sGlobals.freeList != nullptr) {
     RwFreeListDestroy(sGlobals.freeList);
   }
@@ -73,6 +77,11 @@ void* SkinOpen(void* instance, RwInt32 /*offset*/, RwInt32 /*size*/) {
   const uintptr_t start = reinterpret_cast<uintptr_t>(sGlobals.paletteBlock);
   sGlobals.palette = reinterpret_cast<RpSkinBlendMatrix*>((start + 15) & ~static_cast<uintptr_t>(15));
   _rpSkinForgetPalette();
+  // Every type an atomic can ask for is drawn by the one pipeline; without
+  // it skinned atomics keep the pipeline they have.
+  if ((sGlobals.pipelineMask & kMaskGeneric) != 0) {
+    sGlobals.pipeline = RpSkinD3D8PipelineCreate();
+  }
   return instance;
 }
 
@@ -167,6 +176,8 @@ RwInt32 AtomicRights(void* object, RwInt32 /*offset*/, RwInt32 /*size*/, RwUInt3
 RwFreeList* _rpSkinFreeList(void) { return sGlobals.freeList; }
 
 RpSkinBlendMatrix* _rpSkinPalette(void) { return sGlobals.palette; }
+
+RwPipeline* _rpSkinPipeline(void) { return sGlobals.pipeline; }
 
 RpSkin** _rpSkinGeometrySlot(const RpGeometry* geometry) {
   if (sGeometryOffset < 0) {

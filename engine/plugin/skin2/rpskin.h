@@ -76,3 +76,7 @@ RpSkin* RpSkinGeometryGetSkin(const RpGeometry* geometry);
 RpGeometry* RpSkinGeometrySetSkin(RpGeometry* geometry, RpSkin* skin);
 const RwMatrix* RpSkinGetInverseBoneMatrices(const RpSkin* skin);
 RwUInt32 RpSkinGetNumBones(const RpSkin* skin);
+
+// The skin pipeline: one node, "nodeD3D8SkinAtomicAllInOne.csl", tagged with
+// the plugin's id and data 1. Made by the plugin's first open; null on failure.
+RwPipeline* RpSkinD3D8PipelineCreate(void);

@@ -37,6 +37,9 @@ void _rpSkinFindUsedBones(RpSkin* skin);
 // below the bone count.
 RwBool _rpSkinBonesValid(const RpSkin* skin);
 
+// The skin pipeline while the plugin is open and one could be made, else null.
+RwPipeline* _rpSkinPipeline(void);
+
 // The geometry's skin slot; null while the plugin is not attached.
 RpSkin** _rpSkinGeometrySlot(const RpGeometry* geometry);
 // Registers the geometry and atomic stream callbacks; false on failure.
