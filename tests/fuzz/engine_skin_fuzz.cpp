@@ -54,25 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!started) {
     std::abort();
   }
-  RwMemory memory = {const_cast<RwUInt8*>(data), static_cast<RwUInt32>(size)};
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
-  if (stream == nullptr) {
-    return 0;
+  RpClump* clump = worldfuzz::ReadChunk(data, size, kRwChunkClump, RpClumpStreamRead);
+  if (clump != nullptr && RpClumpGetFrame(clump) != nullptr) {
+    Exercise(clump);
   }
-  RpClump* clump = RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr) ? RpClumpStreamRead(stream) : nullptr;
-  RwStreamClose(stream, nullptr);
-  if (clump != nullptr) {
-    if (RpClumpGetFrame(clump) != nullptr) {
-      Exercise(clump);
-    }
-    RwStream* out = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-    if (out != nullptr) {
-      RpClumpStreamWrite(clump, out);
-      RwStreamClose(out, nullptr);
-    }
-    RpClumpDestroy(clump);
-  }
-  RwErrorRecord error;
-  RwErrorGet(&error);
+  worldfuzz::WriteBackAndDestroy(clump, RpClumpStreamWrite, RpClumpDestroy);
   return 0;
 }
