@@ -143,6 +143,9 @@ bool AttachPlugins() {
   if (!RpSkinPluginAttach()) {
     return false;
   }
+  if (!RpMatFXPluginAttach()) {
+    return false;
+  }
   if (!RpRandomPluginAttach()) {
     return false;
   }

@@ -22,8 +22,8 @@ inline RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
 
 // The world module and the plugins, in the game's order.
 inline bool AttachPlugins() {
-  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-         RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
+  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpMatFXPluginAttach() && RpUserDataPluginAttach() &&
+         RpPVSPluginAttach() && RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
 }
 
 inline bool StartEngine() {
@@ -64,7 +64,14 @@ void WriteBackAndDestroy(T* object, const T* (*write)(const T*, RwStream*), RwBo
 }
 
 // Reads the first chunk of the type in the bytes with read, writes what was
-// read back and destroys it.
+// read back and destroys it, on an engine the caller started.
+template <typename T>
+void ReadWriteDestroyStarted(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
+                             const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
+  WriteBackAndDestroy(ReadChunk(data, size, type, read), write, destroy);
+}
+
+// The same on the engine StartEngine brings up once.
 template <typename T>
 void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
                       const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
@@ -72,7 +79,7 @@ void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read
   if (!started) {
     std::abort();
   }
-  WriteBackAndDestroy(ReadChunk(data, size, type, read), write, destroy);
+  ReadWriteDestroyStarted(data, size, type, read, write, destroy);
 }
 
 }  // namespace worldfuzz

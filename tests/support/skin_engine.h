@@ -1,6 +1,6 @@
 // Engine fixture and helpers for tests of skins: the engine started with the
-// world module, the animation toolkit, hierarchical animation and the skin
-// plugin attached, and posing a hierarchy by an animation.
+// world module, the animation toolkit, hierarchical animation, the skin
+// plugin and material effects attached, and posing a hierarchy by an animation.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,10 @@
 #include "tests/support/skinned_clump.h"
 #include "tools/forge/forge_bytes.h"
 
-inline bool AttachSkinPlugins() { return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach(); }
+// In the game's order: skins after animation, material effects after skins.
+inline bool AttachSkinPlugins() {
+  return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() && RpMatFXPluginAttach();
+}
 
 class SkinEngineTest : public StartedEngineTest {
  protected:

@@ -4,8 +4,7 @@
 // choice of pipeline when an atomic is read.
 #include "engine/plugin/skin2/rpskin.h"
 
-#include <cstring>
-
+#include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/plugin/skin2/skin_internal.h"
 #include "engine/src/engine_lifecycle.h"
 #include "engine/src/pipe/p2/pipeline.h"
@@ -16,9 +15,9 @@
 
 namespace {
 
-// Plugins whose presence changes the pipeline type an atomic asks for.
-constexpr RwUInt32 kMatFXPluginId = 0x120;  // 288, material effects
-constexpr RwUInt32 kType3PluginId = 0x12E;  // 302; nothing registers it
+// The plugin whose presence alone changes the pipeline type; nothing
+// registers it.
+constexpr RwUInt32 kType3PluginId = 0x12E;  // 302
 
 // Pipeline types an atomic asks for, and the mask bits of the types the
 // plugin can serve; every type is served by the one skin pipeline.
@@ -65,7 +64,7 @@ void* SkinOpen(void* instance, RwInt32 /*offset*/, RwInt32 /*size*/) {
   if (sGlobals.openCount++ > 0) {
     return instance;
   }
-  sGlobals.pipelineMask = kMaskGeneric | (PluginRegistered(kMatFXPluginId) ? kMaskMatFX : 0) |
+  sGlobals.pipelineMask = kMaskGeneric | (PluginRegistered(kRpMatFXPluginId) ? kMaskMatFX : 0) |
                           (PluginRegistered(kType3PluginId) ? kMaskThree : 0);
   sGlobals.freeList = RwFreeListCreateAndPreallocate(static_cast<RwUInt32>(sizeof(RpSkin)), kRpSkinsPerBlock,
                                                      kRwFreeListMinimumAlignment, 1, nullptr);
@@ -126,16 +125,9 @@ void* GeometryCopy(void* destination, const void* /*source*/, RwInt32 offset, Rw
   return destination;
 }
 
-// The atomic's material-effects flag: the first word of that plugin's atomic
-// extension, read without linking the plugin.
+// The atomic's material-effects flag, asked only of a registered plugin.
 bool MatFXFlagSet(const RpAtomic* atomic) {
-  const RwInt32 offset = RpAtomicGetPluginOffset(kMatFXPluginId);
-  if (offset < 0 || !PluginRegistered(kMatFXPluginId)) {
-    return false;
-  }
-  RwUInt32 flag;
-  std::memcpy(&flag, reinterpret_cast<const RwUInt8*>(atomic) + offset, sizeof(flag));
-  return flag != 0;
+  return PluginRegistered(kRpMatFXPluginId) && RpMatFXAtomicQueryEffects(atomic);
 }
 
 bool Skinned(const RpAtomic* atomic) {
@@ -162,7 +154,7 @@ RwInt32 AtomicRights(void* object, RwInt32 /*offset*/, RwInt32 /*size*/, RwUInt3
   RpAtomic* atomic = static_cast<RpAtomic*>(object);
   if (Skinned(atomic)) {
     RwUInt32 type = extraData;
-    if ((type == kTypeMatFX && !PluginRegistered(kMatFXPluginId)) ||
+    if ((type == kTypeMatFX && !PluginRegistered(kRpMatFXPluginId)) ||
         (type == kTypeThree && !PluginRegistered(kType3PluginId))) {
       type = kTypeGeneric;
     }

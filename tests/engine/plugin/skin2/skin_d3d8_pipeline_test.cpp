@@ -140,12 +140,14 @@ TEST_P(SkinPipelineTest, ReadSkinnedAtomicsTakeTheSkinPipeline) {
   ASSERT_NE(clump, nullptr);
   EXPECT_EQ(RpAtomicGetPipeline(FirstAtomic(clump)), pipeline);
   // Written again, the atomic's right to render names the pipeline; read
-  // back, it takes the skin pipeline again.
+  // back, it takes the skin pipeline again, effects flag or not.
+  RpMatFXAtomicEnableEffects(FirstAtomic(clump));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(WriteToMemory([&](RwStream* s) { return RpClumpStreamWrite(clump, s) != nullptr; }, &bytes));
   RpClump* again = ReadClumpBytes(bytes);
   ASSERT_NE(again, nullptr);
   clumps_.push_back(again);
+  EXPECT_TRUE(RpMatFXAtomicQueryEffects(FirstAtomic(again)));
   EXPECT_EQ(RpAtomicGetPipeline(FirstAtomic(again)), pipeline);
   // An atomic without a skin is left alone.
   RpClump* plain = ForgeSkeletonClumpCreate(ForgeBoneChain(2, 1.0f));
