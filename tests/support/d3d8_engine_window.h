@@ -37,9 +37,13 @@ class D3D8EngineWindowTest : public ::testing::Test {
     CloseStandInWindow(window_);
   }
 
-  // RwEngineInit and RwEngineOpen on the window.
+  // RwEngineInit, the plugins attach_ registers (when set) and RwEngineOpen
+  // on the window.
   void OpenEngine(const RwMemoryFunctions* memory = nullptr) {
     ASSERT_TRUE(RwEngineInit(memory, 0, resourceArenaSize_));
+    if (attach_ != nullptr) {
+      ASSERT_TRUE(attach_());
+    }
     RwEngineOpenParams params = {&window_};
     ASSERT_TRUE(RwEngineOpen(&params));
   }
@@ -94,6 +98,8 @@ class D3D8EngineWindowTest : public ::testing::Test {
   static uint32_t BackBufferPixel(int x, int y) { return BackBufferPixelRgb(Device(), x, y); }
 
   HWND__ window_;
+  // Registers plugins between RwEngineInit and RwEngineOpen; null: none.
+  bool (*attach_)() = nullptr;
 
  private:
   const char* title_;

@@ -1,0 +1,262 @@
+// Projected shadows on the Direct3D 8 stand-in: the caster's merged sphere,
+// the shadow camera placed by the four lightmaps and skipped by distance and
+// frustum, the intensity by distance, and the shadow image inverted,
+// down-sampled and blurred, read back from its rasters.
+#include "game/render/projected_shadows.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "game/render/lightmap.h"
+#include "tests/support/clump_builder.h"
+#include "tests/support/screen_engine.h"
+#include "tools/forge/forge.h"
+
+namespace {
+
+bool AttachWorldPlugins() { return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach(); }
+
+// Every map of one grey except those given.
+void FillLightmap(cLightmap* lightmap, const u8 greys[kLightmapCount]) {
+  for (u32 map = 0; map < kLightmapCount; map++) {
+    ASSERT_TRUE(lightmap->AllocateMap(map, 16));
+    lightmap->GetPalette(map)[0] = tLightmapColour{greys[map], greys[map], greys[map]};
+  }
+  lightmap->SetSize(4, 4);
+  lightmap->SetOrigin(2, 2);
+  lightmap->SetScale(0.1f);  // 40 world units a side around the origin
+}
+
+// Pixel (x, y) of a 32-bit raster as 0xRRGGBB.
+uint32_t RasterPixel(RwRaster* raster, int x, int y) {
+  RwUInt8* pixels = RwRasterLock(raster, 0, rwRASTERLOCKREAD);
+  if (pixels == nullptr) {
+    return 0xDEADBEEF;
+  }
+  uint32_t value = 0;
+  std::memcpy(&value, pixels + y * raster->stride + x * 4, 4);
+  RwRasterUnlock(raster);
+  return value & 0xFFFFFFu;
+}
+
+class ProjectedShadowsTest : public ScreenEngineTest {
+ protected:
+  ProjectedShadowsTest() { attach_ = AttachWorldPlugins; }
+
+  void SetUp() override {
+    ScreenEngineTest::SetUp();
+    if (!HasFatalFailure()) {
+      mainCamera_ = std::make_unique<cCamera>();
+    }
+  }
+
+  void TearDown() override {
+    mainCamera_.reset();
+    ShutdownProjectedShadows();
+    if (clump_ != nullptr) {
+      RpClumpDestroy(clump_);
+    }
+    ScreenEngineTest::TearDown();
+  }
+
+  // A box clump 1 x 2 x 1 at the position, and its caster set up.
+  cShadowCaster* MakeCaster(const RwV3d& at) {
+    ForgePart body;
+    body.size = {1.0f, 2.0f, 1.0f};
+    clump_ = ForgeClumpCreate({body});
+    RwFrameTranslate(RpClumpGetFrame(clump_), &at, kRwCombineReplace);
+    cShadowCaster* caster = new cShadowCaster;
+    caster->Setup(nullptr, nullptr, clump_, RwV3d{1.0f, 1.0f, 1.0f}, 0);
+    return caster;
+  }
+
+  // Places the caster while the main camera (at the origin, looking along
+  // +z) is updating, as the shadow pass does.
+  void Place(cShadowCaster* caster) {
+    ASSERT_NE(nullptr, mainCamera_->BeginUpdate(screen_, 0));
+    caster->PlaceShadowCamera(mainCamera_->GetCamera());
+    mainCamera_->EndUpdate();
+  }
+
+  static RwV3d ShadowCameraPosition() {
+    return RwFrameGetMatrix(RwCameraGetFrame(GetShadowRenderer().shadowCamera))->pos;
+  }
+  static RwV3d ShadowDirection() { return RwFrameGetMatrix(RwCameraGetFrame(GetShadowRenderer().shadowCamera))->at; }
+
+  cLightmap lightmap_;
+  std::unique_ptr<cCamera> mainCamera_;
+  RpClump* clump_ = nullptr;
+};
+
+TEST_F(ProjectedShadowsTest, SphereHoldsEveryAtomicOfTheClump) {
+  struct Case {
+    const char* name;
+    std::vector<RwSphere> spheres;
+    RwSphere expected;
+  };
+  const Case cases[] = {
+      {"one atomic keeps its sphere", {{{1.0f, 2.0f, 3.0f}, 0.5f}}, {{1.0f, 2.0f, 3.0f}, 0.5f}},
+      {"two apart span both", {{{0.0f, 0.0f, 0.0f}, 1.0f}, {{4.0f, 0.0f, 0.0f}, 1.0f}}, {{2.0f, 0.0f, 0.0f}, 3.0f}},
+      {"a smaller one inside", {{{0.0f, 0.0f, 0.0f}, 3.0f}, {{1.0f, 0.0f, 0.0f}, 1.0f}}, {{0.0f, 0.0f, 0.0f}, 3.0f}},
+      {"a larger one around", {{{1.0f, 0.0f, 0.0f}, 1.0f}, {{0.0f, 0.0f, 0.0f}, 3.0f}}, {{0.0f, 0.0f, 0.0f}, 3.0f}},
+      {"three along y",
+       {{{0.0f, 0.0f, 0.0f}, 1.0f}, {{0.0f, 3.0f, 0.0f}, 1.0f}, {{0.0f, -3.0f, 0.0f}, 1.0f}},
+       {{0.0f, 0.0f, 0.0f}, 4.0f}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RpClump* clump = RpClumpCreate();
+    RwFrame* frame = RwFrameCreate();
+    RpClumpSetFrame(clump, frame);
+    for (const RwSphere& sphere : c.spheres) {
+      RpGeometry* geometry = RpGeometryCreateEmpty(sphere.radius);
+      geometry->morphTarget[0].boundingSphere = sphere;
+      AddClumpAtomic(clump, frame, geometry, rpATOMICRENDER);
+      RpGeometryDestroy(geometry);
+    }
+    cShadowCaster caster;
+    caster.Setup(nullptr, nullptr, clump, RwV3d{1.0f, 1.0f, 1.0f}, 0);
+    EXPECT_NEAR(c.expected.center.x, caster.GetBoundingSphere().center.x, 1e-5f);
+    EXPECT_NEAR(c.expected.center.y, caster.GetBoundingSphere().center.y, 1e-5f);
+    EXPECT_NEAR(c.expected.radius, caster.GetBoundingSphere().radius, 1e-5f);
+    RpClumpDestroy(clump);
+  }
+}
+
+TEST_F(ProjectedShadowsTest, CasterMadeAfterSetUpKeepsTheCameras) {
+  const u8 greys[kLightmapCount] = {128, 128, 128, 128};
+  FillLightmap(&lightmap_, greys);
+  InitProjectedShadows(0, &lightmap_, 30, 20.0f);
+  RwCamera* camera = GetShadowRenderer().shadowCamera;
+  ASSERT_NE(nullptr, camera);
+  MakeCaster(RwV3d{0.0f, 1.0f, 5.0f});
+  EXPECT_EQ(camera, GetShadowRenderer().shadowCamera);
+  EXPECT_EQ(1u, GetShadowRenderer().casters.size());
+  // Shutdown deletes the casters and clears the state.
+  ShutdownProjectedShadows();
+  EXPECT_EQ(nullptr, GetShadowRenderer().shadowCamera);
+  EXPECT_TRUE(GetShadowRenderer().casters.empty());
+}
+
+TEST_F(ProjectedShadowsTest, ShadowCameraLeansByTheLightmaps) {
+  struct Case {
+    const char* name;
+    u8 greys[kLightmapCount];
+    s32 tilt;
+    RwV3d direction;  // of the shadow
+  };
+  const f32 c = std::cos(30.0f * 3.14159265f / 180.0f);
+  const Case cases[] = {
+      {"equal pairs fall straight down", {200, 200, 40, 40}, 30, {0.0f, -1.0f, 0.0f}},
+      {"tilt 0 falls straight down", {255, 0, 0, 255}, 0, {0.0f, -1.0f, 0.0f}},
+      {"a brighter north leans south", {255, 0, 90, 90}, 30, {0.0f, -c, 0.5f}},
+      {"a brighter south leans north", {0, 255, 90, 90}, 30, {0.0f, -c, -0.5f}},
+      {"a brighter west leans east", {90, 90, 255, 0}, 30, {0.5f, -c, 0.0f}},
+  };
+  InitProjectedShadows(0, &lightmap_, 0, 20.0f);
+  cShadowCaster* caster = MakeCaster(RwV3d{0.0f, 1.0f, 5.0f});
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    FillLightmap(&lightmap_, test.greys);
+    GetShadowRenderer().tiltDegrees = test.tilt;
+    Place(caster);
+    ASSERT_EQ(0u, caster->GetSkip());
+    const RwV3d centre = caster->GetWorldCentre();
+    EXPECT_NEAR(5.0f, centre.z, 1e-4f);
+    const RwV3d at = ShadowDirection();
+    EXPECT_NEAR(test.direction.x, at.x, 1e-3f);
+    EXPECT_NEAR(test.direction.y, at.y, 1e-3f);
+    EXPECT_NEAR(test.direction.z, at.z, 1e-3f);
+    const RwV3d position = ShadowCameraPosition();
+    EXPECT_NEAR(centre.x - 3.0f * test.direction.x, position.x, 1e-3f);
+    EXPECT_NEAR(centre.y - 3.0f * test.direction.y, position.y, 1e-3f);
+    EXPECT_NEAR(centre.z - 3.0f * test.direction.z, position.z, 1e-3f);
+  }
+}
+
+TEST_F(ProjectedShadowsTest, FarOrUnseenCastersAreSkipped) {
+  const u8 greys[kLightmapCount] = {128, 128, 128, 128};
+  FillLightmap(&lightmap_, greys);
+  InitProjectedShadows(0, &lightmap_, 30, 20.0f);
+  cShadowCaster* caster = MakeCaster(RwV3d{0.0f, 0.0f, 10.0f});
+  RwFrame* frame = RpClumpGetFrame(clump_);
+  struct Case {
+    const char* name;
+    RwV3d at;
+    u32 skip;
+  };
+  const Case cases[] = {
+      {"at half the maximum distance", {0.0f, 0.0f, 10.0f}, 0},
+      {"just inside the maximum", {0.0f, 0.0f, 19.99f}, 0},
+      {"exactly at the maximum distance", {0.0f, 0.0f, 20.0f}, 1},
+      {"behind the camera", {0.0f, 0.0f, -5.0f}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RwFrameTranslate(frame, &c.at, kRwCombineReplace);
+    Place(caster);
+    EXPECT_EQ(c.skip, caster->GetSkip());
+  }
+
+  // The intensity of a drawn caster: full up to half the distance, then
+  // falling to none at the maximum.
+  const struct {
+    f32 z;
+    f32 intensity;
+  } distances[] = {{5.0f, 255.0f}, {10.0f, 255.0f}, {15.0f, 127.5f}};
+  for (const auto& d : distances) {
+    SCOPED_TRACE(d.z);
+    const RwV3d at = {0.0f, 0.0f, d.z};
+    RwFrameTranslate(frame, &at, kRwCombineReplace);
+    ASSERT_NE(nullptr, mainCamera_->BeginUpdate(screen_, 0));
+    GetShadowRenderer().frameOk = 1;
+    caster->MarkDrawn();
+    EXPECT_TRUE(caster->RenderShadowImage(mainCamera_.get()));
+    EXPECT_EQ(1, GetShadowRenderer().frameOk);
+    mainCamera_->EndUpdate();
+    EXPECT_NEAR(d.intensity, GetShadowRenderer().intensity, 1e-3f);
+  }
+  // Not drawn this frame: no image.
+  ClearShadowCasterFlags();
+  EXPECT_FALSE(caster->RenderShadowImage(mainCamera_.get()));
+}
+
+TEST_F(ProjectedShadowsTest, ImageIsInvertedShrunkAndBlurred) {
+  InitProjectedShadows(0, &lightmap_, 0, 20.0f);
+  const tShadowRenderer& renderer = GetShadowRenderer();
+  // White with a black square over 32..95 (16..47 of the blur rasters).
+  RwUInt8* pixels = RwRasterLock(renderer.image, 0, rwRASTERLOCKWRITE);
+  ASSERT_NE(nullptr, pixels);
+  for (int y = 0; y < kShadowImageSize; y++) {
+    for (int x = 0; x < kShadowImageSize; x++) {
+      const bool square = x >= 32 && x < 96 && y >= 32 && y < 96;
+      const uint32_t value = square ? 0xFF000000u : 0xFFFFFFFFu;
+      std::memcpy(pixels + y * renderer.image->stride + x * 4, &value, 4);
+    }
+  }
+  RwRasterUnlock(renderer.image);
+
+  InvertShadowImage();
+  EXPECT_EQ(0xFFFFFFu, RasterPixel(renderer.image, 64, 64));
+  EXPECT_EQ(0xFFFFFFu, RasterPixel(renderer.image, 32, 95));
+  EXPECT_EQ(0u, RasterPixel(renderer.image, 31, 64));
+  EXPECT_EQ(0u, RasterPixel(renderer.image, 0, 0));
+
+  DownSampleAndBlur();
+  auto blue = [&renderer](int x, int y) { return static_cast<int>(RasterPixel(renderer.blurB, x, y) & 0xFF); };
+  EXPECT_EQ(255, blue(32, 32));
+  EXPECT_EQ(0, blue(2, 2));
+  EXPECT_EQ(0, blue(12, 32));
+  // Two [1 2 1] passes: 1 4 6 4 1 sixteenths across the edge at 16,
+  // the same on both sides of the square (no shift).
+  const int expected[] = {0, 16, 80, 175, 239, 255};
+  for (int i = 0; i < 6; i++) {
+    SCOPED_TRACE(i);
+    EXPECT_NEAR(expected[i], blue(13 + i, 32), 4);
+    EXPECT_NEAR(expected[i], blue(50 - i, 32), 4);
+    EXPECT_NEAR(expected[i], blue(32, 13 + i), 4);
+  }
+}
+
+}  // namespace
