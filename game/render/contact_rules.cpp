@@ -162,13 +162,17 @@ bool CapsuleSphereContact(const tSegment3d& axis, f32 r1, const RwV3d& c, f32 r2
   return SphereSphereContact(q, r1, c, r2, point, normal, depth);
 }
 
+f32 ParameterNearestTo(const tSegment3d& s, const tSegment3d& q) {
+  f32 t;
+  if (!ClosestParameterOnSegment(s, &t, q)) {
+    t = 0.5f * (s.ProjectClamped(q.origin) + s.ProjectClamped(SegmentEnd(q)));
+  }
+  return t;
+}
+
 bool CapsuleCapsuleContact(const tSegment3d& axis, f32 r1, const tSegment3d& otherAxis, f32 r2, RwV3d* point,
                            RwV3d* normal, f32* depth) {
-  f32 t;
-  if (!ClosestParameterOnSegment(otherAxis, &t, axis)) {
-    t = 0.5f * (otherAxis.ProjectClamped(axis.origin) + otherAxis.ProjectClamped(SegmentEnd(axis)));
-  }
-  RwV3d p = otherAxis.PointAt(t);
+  RwV3d p = otherAxis.PointAt(ParameterNearestTo(otherAxis, axis));
   RwV3d q;
   ClosestPointOnSegment(axis, &q, p);
   return SphereSphereContact(q, r1, p, r2, point, normal, depth);

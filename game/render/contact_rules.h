@@ -18,6 +18,9 @@ bool SphereSphereContact(const RwV3d& c1, f32 r1, const RwV3d& c2, f32 r2, RwV3d
 // point nearest to the centre.
 bool CapsuleSphereContact(const tSegment3d& axis, f32 r1, const RwV3d& c, f32 r2, RwV3d* point, RwV3d* normal,
                           f32* depth);
+// The parameter along s nearest to q; for parallel segments the middle of
+// the projections of q's ends on s, each limited to s.
+f32 ParameterNearestTo(const tSegment3d& s, const tSegment3d& q);
 // Capsule (axis, r1) against capsule (otherAxis, r2): the sphere rule between
 // the nearest points of the two axes; parallel axes use the middle of the
 // overlap of their projections.
