@@ -51,6 +51,15 @@
 #include "engine/world/mesh.h"
 #include "engine/world/world.h"
 #include "engine/world/world_attach.h"
+// Direct3D 8 pipelines of the world module.
+#include "engine/world/pipe/p2/d3d8/d3d8_all_in_one.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_atomic_pipeline.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_native.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_world_sector_pipeline.h"
+#include "engine/world/pipe/p2/d3d8/world_pipe.h"
 #include "engine/world/world_object.h"
 // Plugins.
 #include "engine/plugin/collis/rpcollis.h"

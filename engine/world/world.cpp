@@ -13,6 +13,7 @@
 #include "engine/src/plcore/resmem.h"
 #include "engine/world/bsp_walk.h"
 #include "engine/world/mesh.h"
+#include "engine/world/pipe/p2/d3d8/world_pipe.h"
 #include "engine/world/world_internal.h"
 #include "engine/world/world_object.h"
 
@@ -142,6 +143,12 @@ void* _rpWorldOpen(void* instance, RwInt32 offset, RwInt32) {
   if (module->entryFreeList == nullptr) {
     return nullptr;
   }
+  // The pipelines that draw atomics and sectors open and close with worlds.
+  if (!RpWorldPipeOpen()) {
+    RwFreeListDestroy(module->entryFreeList);
+    module->entryFreeList = nullptr;
+    return nullptr;
+  }
   rwLinkListInitialize(&module->blockWorlds);
   gModule = module;
   return instance;
@@ -154,6 +161,7 @@ void* _rpWorldClose(void* instance, RwInt32, RwInt32) {
     RwFreeListForAllUsed(gModule->entryFreeList, DestroyLeftOverWorld, nullptr);
     RwFreeListDestroy(gModule->entryFreeList);
     *gModule = {};
+    RpWorldPipeClose();
   }
   gModule = nullptr;
   return instance;

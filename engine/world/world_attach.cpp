@@ -7,6 +7,7 @@
 #include "engine/world/light.h"
 #include "engine/world/material.h"
 #include "engine/world/mesh.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_lights.h"
 #include "engine/world/world.h"
 #include "engine/world/world_internal.h"
 #include "engine/world/world_object.h"
@@ -43,7 +44,8 @@ RwBool RpWorldPluginAttach(void) {
   if (!registered) {
     return FALSE;
   }
-  // The world-object plugin (which brings the bin mesh and right-to-render
-  // streams), then the clump link on lights and cameras.
-  return RpWorldObjectPluginAttach() && _rpClumpLinkPluginAttach();
+  // The world-object plugin (which brings the bin mesh, right-to-render and
+  // native data streams), the clump link on lights and cameras, then the
+  // Direct3D 8 light extension last.
+  return RpWorldObjectPluginAttach() && _rpClumpLinkPluginAttach() && RpD3D8WorldPluginAttach();
 }

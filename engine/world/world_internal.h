@@ -108,6 +108,10 @@ RwUInt16* _rpLightMarkerCounter(void);
 // header there; null on failure with *mesh unchanged.
 RwStream* _rpBinMeshRead(RwStream* stream, RwInt32 length, RpMeshHeader** mesh, const RpMaterialList* materials,
                          RwInt32 numVertices, RwBool native);
+// Registers the native data extension (0x510) on geometries and world
+// sectors; false on failure.
+RwBool _rpNativeDataPluginAttach(void);
+
 // Registers the bin mesh extension (0x50E) on geometries; false on failure.
 RwBool _rpGeometryBinMeshPluginAttach(void);
 

@@ -249,7 +249,7 @@ RwBool RpWorldObjectPluginAttach(void) {
   const RwBool engine =
       RwEngineRegisterPlugin(kRpWorldObjectModuleDataSize, kRpPluginIdWorldObject, ModuleOpen, ModuleClose) >= 0;
   return engine && RegisterExtensions() && _rpGeometryBinMeshPluginAttach() && _rpWorldSectorBinMeshPluginAttach() &&
-         _rpAtomicRightToRenderPluginAttach() && _rpWorldRightToRenderPluginAttach();
+         _rpAtomicRightToRenderPluginAttach() && _rpWorldRightToRenderPluginAttach() && _rpNativeDataPluginAttach();
 }
 
 RpWorld* RpWorldAddClump(RpWorld* world, RpClump* clump) {

@@ -32,9 +32,9 @@ struct RpLightTie {
   RpWorldSector* sect;
 };
 
-// Registers the plugin's extensions, the bin mesh streams of geometries and
-// world sectors and the right-to-render streams of atomics, worlds and world
-// sectors. False when any registration fails.
+// Registers the plugin's extensions, the bin mesh and native data streams of
+// geometries and world sectors and the right-to-render streams of atomics,
+// worlds and world sectors. False when any registration fails.
 RwBool RpWorldObjectPluginAttach(void);
 
 // Error 3 and null when the clump is already in a world. Adds its atomics,

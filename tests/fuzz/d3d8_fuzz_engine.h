@@ -13,8 +13,9 @@
 
 namespace d3d8fuzz {
 
-// Opens the window and starts the engine once; false when either fails.
-inline bool Start() {
+// Opens the window and starts the engine once, with attach (when given)
+// run before the engine opens; false when any step fails.
+inline bool Start(RwBool (*attach)() = nullptr) {
   static bool started = false;
   if (started) {
     return true;
@@ -29,7 +30,8 @@ inline bool Start() {
     return false;
   }
   RwEngineOpenParams params = {&window};
-  if (!RwD3D8DriverInstall() || !RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) || !RwEngineOpen(&params)) {
+  if (!RwD3D8DriverInstall() || !RwEngineInit(limitedmemory::Functions(), 0, 1u << 20) ||
+      (attach != nullptr && !attach()) || !RwEngineOpen(&params)) {
     return false;
   }
   started = RwEngineSetVideoMode(0) && RwEngineStart();

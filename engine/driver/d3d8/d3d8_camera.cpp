@@ -360,6 +360,7 @@ RwBool RwD3D8DeviceRestoreVideoMemory(void) {
   if (Driver().device == nullptr) {
     return FALSE;
   }
+  Driver().resetCount++;
   _rwD3D8FetchTargetSurfaces();
   if (!RwD3D8RasterRestoreVideoMemory() || !RwD3D8DynamicVertexBuffersRestore() || !RwD3D8PixelShadersRestore()) {
     return FALSE;

@@ -547,3 +547,5 @@ RwBool RwD3D8DriverInstall(void) {
 IDirect3DDevice8* RwD3D8GetCurrentD3DDevice(void) { return _rwD3D8Driver.device; }
 
 const D3DCAPS8* RwD3D8GetCaps(void) { return &_rwD3D8Driver.caps; }
+
+RwUInt32 RwD3D8GetResetCount(void) { return _rwD3D8Driver.resetCount; }

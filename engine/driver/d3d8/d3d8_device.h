@@ -45,6 +45,9 @@ RwBool RwD3D8StandardFunctionsSet(RwStandardFunc* table, RwInt32 count);
 IDirect3DDevice8* RwD3D8GetCurrentD3DDevice(void);
 // The capabilities of the adapter in use.
 const D3DCAPS8* RwD3D8GetCaps(void);
+// Device Resets survived so far: what lay in default device memory before
+// the last one (dynamic vertex buffers) was made again empty.
+RwUInt32 RwD3D8GetResetCount(void);
 
 // Whether the processor has SSE (or SSE2).
 RwBool RwCpuHasSSE(void);

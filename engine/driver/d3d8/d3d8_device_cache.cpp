@@ -366,6 +366,10 @@ RwBool RwD3D8LightsRestore(void) {
 }
 
 RwBool RwD3D8IndexBufferCreate(RwUInt32 numIndices, IDirect3DIndexBuffer8** buffer) {
+  // Native data read on a display device without Direct3D makes no buffers.
+  if (Device() == nullptr) {
+    return FALSE;
+  }
   return SUCCEEDED(Device()->CreateIndexBuffer(numIndices * sizeof(RwUInt16), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
                                                D3DPOOL_MANAGED, buffer));
 }

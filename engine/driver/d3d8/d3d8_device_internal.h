@@ -106,6 +106,7 @@ struct RwD3D8Driver {
   RwD3D8PixelShader* pixelShaders;
 
   RwBool hasSSE;
+  RwUInt32 resetCount;  // successful restores after a Reset since the device was made
 };
 
 extern RwD3D8Driver _rwD3D8Driver;

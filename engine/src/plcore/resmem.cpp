@@ -98,6 +98,14 @@ RwBool RwResourcesFreeResEntry(RwResEntry* entry) {
   return TRUE;
 }
 
+void RwResourcesUseResEntry(RwResEntry* entry) {
+  if (entry->link.next == nullptr) {
+    return;
+  }
+  rwLLLinkRemove(&entry->link);
+  rwLinkListAddLLLink(Globals()->current, &entry->link);
+}
+
 void RwResourcesAgeEntries(void) {
   RwResourcesGlobals* globals = Globals();
   RwLinkList* aged = globals->aged;

@@ -43,6 +43,10 @@ RwResEntry* RwResourcesAllocateResEntry(void* owner, RwResEntry** ownerRef, RwIn
                                         RwResEntryDestroyNotify destroyNotify);
 // Calls the destroy callback, clears the owner's slot and releases the entry.
 RwBool RwResourcesFreeResEntry(RwResEntry* entry);
+// The entry was used this frame: it moves to the front of the current list,
+// to be evicted after everything not used since. Entries outside the arena
+// are left alone.
+void RwResourcesUseResEntry(RwResEntry* entry);
 // One presented frame: everything allocated so far becomes aged.
 void RwResourcesAgeEntries(void);
 RwBool RwResourcesEmptyArena(void);

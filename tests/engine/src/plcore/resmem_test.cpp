@@ -100,6 +100,26 @@ TEST_F(ResourcesTest, EntriesOfTheLastFrameGoAfterOlderOnes) {
   EXPECT_NE(current, nullptr);
 }
 
+TEST_F(ResourcesTest, EntriesUsedThisFrameGoAfterUnusedOnes) {
+  constexpr RwInt32 kData = 64;
+  Start(ArenaFor(3, kData) + 16);
+  RwResEntry* used = nullptr;
+  RwResEntry* unused = nullptr;
+  RwResourcesAllocateResEntry(&used, &used, kData, NoteDestroy);
+  RwResourcesAllocateResEntry(&unused, &unused, kData, NoteDestroy);
+  RwResourcesAgeEntries();
+  RwResourcesUseResEntry(used);
+  RwResEntry* extra = nullptr;
+  RwResourcesAllocateResEntry(&extra, &extra, kData, NoteDestroy);
+  ASSERT_NE(RwResourcesAllocateResEntry(&extra, nullptr, kData, NoteDestroy), nullptr);
+  EXPECT_EQ(unused, nullptr);
+  EXPECT_NE(used, nullptr);
+  // An entry made outside the arena (no links) is left where it is.
+  RwResEntry outside = {};
+  RwResourcesUseResEntry(&outside);
+  EXPECT_EQ(outside.link.next, nullptr);
+}
+
 TEST_F(ResourcesTest, WithoutAgedEntriesTheCurrentFrameIsEvictedAndCounted) {
   constexpr RwInt32 kData = 64;
   Start(ArenaFor(2, kData) + 16);
