@@ -11,6 +11,7 @@
 #include "game/render/lightmap.h"
 #include "game/render/render_state.h"
 #include "game/render/screen_quad.h"
+#include "game/render/texture_camera.h"
 
 namespace {
 
@@ -18,72 +19,17 @@ constexpr f32 kInitialTiltDegrees = 15.0f;  // about x, before the first placeme
 constexpr f32 kFullSampleSum = 765.0f;      // R + G + B of white
 constexpr f32 kSectorNormalScale = 1.0f / 128.0f;
 constexpr u32 kBlurPasses = 2;
-constexpr RwInt32 kTextureAddressClamp = 3;
-constexpr RwInt32 kTextureAddressWrap = 1;
 constexpr RwUInt32 kOpaqueBlack = 0;
 const RwRGBA kShadowClearColour = {255, 255, 255, 0};
 const RwRGBA kSilhouetteColour = {0, 0, 0, 255};
 
 tShadowRenderer sRenderer;
 
-// A parallel camera on a frame of its own with a depth raster of size x size.
-RwCamera* CreateParallelCamera(RwInt32 size, RwRaster** depth) {
-  RwCamera* camera = RwCameraCreate();
-  if (camera == nullptr) {
-    return nullptr;
-  }
-  RwCameraSetFrame(camera, RwFrameCreate());
-  RwCameraSetProjection(camera, kRwCameraParallel);
-  *depth = RwRasterCreate(size, size, 0, rwRASTERTYPEZBUFFER);
-  RwCameraSetZRaster(camera, *depth);
-  return camera;
-}
-
-void DestroyCamera(RwCamera* camera, RwRaster* depth) {
-  if (camera == nullptr) {
-    return;
-  }
-  RwFrame* frame = RwCameraGetFrame(camera);
-  RwCameraSetFrame(camera, nullptr);
-  if (frame != nullptr) {
-    RwFrameDestroy(frame);
-  }
-  RwCameraSetRaster(camera, nullptr);
-  RwCameraSetZRaster(camera, nullptr);
-  RwCameraDestroy(camera);
-  if (depth != nullptr) {
-    RwRasterDestroy(depth);
-  }
-}
-
 void DestroyRaster(RwRaster** raster) {
   if (*raster != nullptr) {
     RwRasterDestroy(*raster);
     *raster = nullptr;
   }
-}
-
-// One screen quad over the small camera's target from the source raster,
-// replacing what is there; uvOffset in texture units.
-void DrawBlurQuad(RwRaster* source, RwRaster* target, f32 uvOffset) {
-  RwCamera* camera = sRenderer.smallCamera;
-  RwCameraSetRaster(camera, target);
-  if (RwCameraBeginUpdate(camera) == nullptr) {
-    return;
-  }
-  SetRenderState(kRwRenderStateZTestEnable, 0);
-  SetRenderState(kRwRenderStateSrcBlend, kBlendOne);
-  SetRenderState(kRwRenderStateDestBlend, kBlendZero);
-  SetRenderState(kRwRenderStateTextureFilter, kRwFilterLinear);
-  SetTextureRaster(source);
-  const f32 size = static_cast<f32>(kShadowBlurSize);
-  const f32 far = RwCameraGetFarClipPlane(camera);
-  DrawScreenQuad(0.0f, 0.0f, size, size, RwIm2DGetFarScreenZ(), 1.0f / far, uvOffset);
-  SetTextureRaster(nullptr);
-  SetRenderState(kRwRenderStateZTestEnable, 1);
-  SetRenderState(kRwRenderStateSrcBlend, kBlendSrcAlpha);
-  SetRenderState(kRwRenderStateDestBlend, kBlendInvSrcAlpha);
-  RwCameraEndUpdate(camera);
 }
 
 }  // namespace
@@ -113,10 +59,10 @@ void InvertShadowImage() {
 // between texels i and i + 1, A into B between i - 1 and i.
 void DownSampleAndBlur() {
   const f32 texel = 1.0f / static_cast<f32>(kShadowBlurSize);
-  DrawBlurQuad(sRenderer.image, sRenderer.blurB, 0.5f * texel);
+  DrawRasterInto(sRenderer.smallCamera, sRenderer.image, sRenderer.blurB, 0.5f * texel);
   for (u32 pass = 0; pass < kBlurPasses; pass++) {
-    DrawBlurQuad(sRenderer.blurB, sRenderer.blurA, texel);
-    DrawBlurQuad(sRenderer.blurA, sRenderer.blurB, 0.0f);
+    DrawRasterInto(sRenderer.smallCamera, sRenderer.blurB, sRenderer.blurA, texel);
+    DrawRasterInto(sRenderer.smallCamera, sRenderer.blurA, sRenderer.blurB, 0.0f);
   }
 }
 
@@ -237,7 +183,7 @@ void InitProjectedShadows(u8 visibilityFlag, cLightmap* lightmap, s32 tiltDegree
   sRenderer.lightmap = lightmap;
   sRenderer.tiltDegrees = tiltDegrees;
   sRenderer.maximumDistance = maximumDistance;
-  sRenderer.shadowCamera = CreateParallelCamera(kShadowImageSize, &sRenderer.shadowDepth);
+  sRenderer.shadowCamera = CreateTextureCamera(kShadowImageSize, kShadowImageSize, &sRenderer.shadowDepth);
   if (sRenderer.shadowCamera == nullptr) {
     return;
   }
@@ -246,7 +192,7 @@ void InitProjectedShadows(u8 visibilityFlag, cLightmap* lightmap, s32 tiltDegree
   sRenderer.image = RwRasterCreate(kShadowImageSize, kShadowImageSize, 0, rwRASTERTYPECAMERATEXTURE);
   sRenderer.blurA = RwRasterCreate(kShadowBlurSize, kShadowBlurSize, 0, rwRASTERTYPECAMERATEXTURE);
   sRenderer.blurB = RwRasterCreate(kShadowBlurSize, kShadowBlurSize, 0, rwRASTERTYPECAMERATEXTURE);
-  sRenderer.smallCamera = CreateParallelCamera(kShadowBlurSize, &sRenderer.smallDepth);
+  sRenderer.smallCamera = CreateTextureCamera(kShadowBlurSize, kShadowBlurSize, &sRenderer.smallDepth);
   RwCameraSetRaster(sRenderer.shadowCamera, sRenderer.image);
   if (sRenderer.world != nullptr) {
     RpWorldAddCamera(sRenderer.world, sRenderer.shadowCamera);
@@ -260,8 +206,8 @@ void ShutdownProjectedShadows() {
   if (sRenderer.world != nullptr) {
     RpWorldRemoveCamera(sRenderer.world, sRenderer.shadowCamera);
   }
-  DestroyCamera(sRenderer.shadowCamera, sRenderer.shadowDepth);
-  DestroyCamera(sRenderer.smallCamera, sRenderer.smallDepth);
+  DestroyTextureCamera(sRenderer.shadowCamera, sRenderer.shadowDepth);
+  DestroyTextureCamera(sRenderer.smallCamera, sRenderer.smallDepth);
   sRenderer.shadowCamera = nullptr;
   sRenderer.shadowDepth = nullptr;
   sRenderer.smallCamera = nullptr;
@@ -510,7 +456,7 @@ void cShadowCaster::ProjectShadow(RpWorld* world, cCamera* mainCamera) {
 void cShadowCaster::ProjectOntoWorld(RpWorld* world, const RwBBox& box, RwCamera* mainCamera) {
   // destination x (1 - texture x vertex colour)
   SetTextureRaster(sRenderer.blurB);
-  SetRenderState(kRwRenderStateTextureAddress, kTextureAddressClamp);
+  SetRenderState(kRwRenderStateTextureAddress, kRwTextureAddressClamp);
   SetRenderState(kRwRenderStateVertexAlphaEnable, 1);
   SetRenderState(kRwRenderStateTextureFilter, kRwFilterLinear);
   SetRenderState(kRwRenderStateSrcBlend, kBlendZero);
@@ -544,7 +490,7 @@ void cShadowCaster::ProjectOntoWorld(RpWorld* world, const RwBBox& box, RwCamera
 
   SetTextureRaster(nullptr);
   SetRenderState(kRwRenderStateVertexAlphaEnable, 0);
-  SetRenderState(kRwRenderStateTextureAddress, kTextureAddressWrap);
+  SetRenderState(kRwRenderStateTextureAddress, kRwTextureAddressWrap);
   SetRenderState(kRwRenderStateDestBlend, kBlendInvSrcAlpha);
   SetRenderState(kRwRenderStateSrcBlend, kBlendSrcAlpha);
 }
