@@ -12,6 +12,7 @@
 #include "game/app/small_block_pool.h"
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/memory.h"
+#include "game/render/atomic_plugin.h"
 
 RwSubSystemInfo gAdapters[kMaxAdapters];
 u32 gAdapterCount = 0;
@@ -152,6 +153,9 @@ bool AttachPlugins() {
     return false;
   }
   if (!RpLODAtomicPluginAttach()) {
+    return false;
+  }
+  if (!RegisterAtomicPlugin()) {
     return false;
   }
   if (!RpMorphPluginAttach()) {

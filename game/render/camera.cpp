@@ -8,12 +8,6 @@
 #include "game/render/render_object.h"
 #include "game/render/render_state.h"
 
-namespace {
-
-constexpr RwInt32 kCullBack = 2;
-
-}  // namespace
-
 cRenderObjectLink::cRenderObjectLink(cRenderObject* object) : mObject(object) {}
 
 cRenderObject* cRenderObjectLink::GetObject() const { return static_cast<cRenderObject*>(mObject.Get()); }
@@ -98,7 +92,7 @@ RwCamera* cCamera::BeginUpdate(const cRenderTarget& target, u8 keepView) {
 RwCamera* cCamera::BeginUpdateOnly() {
   RwCamera* camera = RwCameraBeginUpdate(mCamera);
   if (camera != nullptr) {
-    SetRenderState(kRwRenderStateCullMode, kCullBack);
+    SetRenderState(kRwRenderStateCullMode, kCullModeBack);
   }
   return camera;
 }

@@ -1,6 +1,7 @@
 // RGBA colours of four floats with component-wise arithmetic.
 #pragma once
 
+#include "engine/engine.h"
 #include "game/foundation/types.h"
 
 struct tRGBAf {
@@ -20,3 +21,14 @@ struct tRGBAf {
   f32 b;
   f32 a;
 };
+
+// A << 24 | R << 16 | G << 8 | B: the packed colour of vertices.
+inline u32 PackColour(u8 red, u8 green, u8 blue, u8 alpha) {
+  return (static_cast<u32>(alpha) << 24) | (static_cast<u32>(red) << 16) | (static_cast<u32>(green) << 8) | blue;
+}
+
+// Each component clamped to 0..1, times 255, truncated.
+inline RwRGBA ColourToBytes(const tRGBAf& colour) {
+  auto byte = [](f32 c) { return static_cast<RwUInt8>((c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c)) * 255.0f); };
+  return RwRGBA{byte(colour.r), byte(colour.g), byte(colour.b), byte(colour.a)};
+}

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "game/foundation/fatal_error.h"
-#include "game/foundation/native_path.h"
+#include "game/render/engine_file.h"
 
 namespace {
 
@@ -40,12 +40,7 @@ bool ReadU32(RwStream* stream, u32* value) {
 bool cLocatorFile::Open(const char* path) {
   Close();
   mHeaderValue = 0;
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return false;
-  }
-  mStream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, native);
-  EngineFree(native);
+  mStream = OpenEngineFile(path, kRwStreamRead);
   if (mStream == nullptr) {
     return false;
   }

@@ -1,6 +1,7 @@
 // 2D sprites: vertex build and drawing through immediate-mode 3D.
 #include "game/render/sprite2d.h"
 
+#include "game/render/colour.h"
 #include "game/render/render_state.h"
 #include "game/render/texture_files.h"
 
@@ -9,15 +10,6 @@ namespace {
 constexpr f32 kDegreesPerRadian = 57.295776f;
 constexpr f32 kSpritePlaneZ = 1.0f;
 constexpr RwUInt32 kOpaqueWhite = 0xFFFFFFFFu;
-// Positions and colours, plus texture coordinates when textured.
-constexpr RwUInt32 kUntexturedFlags = 24;
-constexpr RwUInt32 kTexturedFlags = 25;
-
-RwUInt32 PackColour(u8 red, u8 green, u8 blue, u8 alpha) {
-  return (static_cast<RwUInt32>(alpha) << 24) | (static_cast<RwUInt32>(red) << 16) |
-         (static_cast<RwUInt32>(green) << 8) | blue;
-}
-
 void ResetRasterStates() {
   SetTextureRaster(nullptr);
   SetRenderState(kRwRenderStateTextureFilter, kRwFilterLinear);
@@ -164,13 +156,13 @@ void cSprite2D::Render() {
     SetRenderState(kRwRenderStateTextureAddress, kRwTextureAddressWrap);
     SetRenderState(kRwRenderStateTextureAddress, static_cast<RwInt32>(mAddressing));
     SetRenderState(kRwRenderStateTextureFilter, static_cast<RwInt32>(mFilter));
-    if (RwIm3DTransform(mVertices, kSpriteVertexCount, nullptr, kTexturedFlags) != nullptr) {
+    if (RwIm3DTransform(mVertices, kSpriteVertexCount, nullptr, kIm3DTexturedFlags) != nullptr) {
       RwIm3DRenderPrimitive(kRwPrimTypeTriStrip);
       RwIm3DEnd();
     }
   } else {
     ResetRasterStates();
-    if (RwIm3DTransform(mVertices, kSpriteVertexCount, nullptr, kUntexturedFlags) != nullptr) {
+    if (RwIm3DTransform(mVertices, kSpriteVertexCount, nullptr, kIm3DUntexturedFlags) != nullptr) {
       RwIm3DRenderPrimitive(kRwPrimTypeTriStrip);
       RwIm3DEnd();
     }

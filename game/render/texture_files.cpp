@@ -5,6 +5,7 @@
 
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
+#include "game/render/engine_file.h"
 
 namespace {
 
@@ -57,34 +58,6 @@ RwTexture* TraceTexture(RwTexture* texture, void*) {
   return texture;
 }
 
-// The dictionary's chunk in an engine block (freed with RwFree); false when
-// the engine cannot write it.
-bool WriteToMemory(const RwTexDictionary* dictionary, RwMemory* memory) {
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  if (stream == nullptr) {
-    return false;
-  }
-  if (RwTexDictionaryStreamWrite(dictionary, stream) == nullptr) {
-    RwStreamClose(stream, nullptr);
-    return false;
-  }
-  return RwStreamClose(stream, memory) != FALSE;
-}
-
-bool WriteFileBytes(const char* path, const RwMemory& memory) {
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return false;
-  }
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, native);
-  EngineFree(native);
-  if (stream == nullptr) {
-    return false;
-  }
-  const bool written = RwStreamWrite(stream, memory.start, memory.length) != nullptr;
-  return RwStreamClose(stream, nullptr) != FALSE && written;
-}
-
 }  // namespace
 
 void SetTexturePath(const char* filePath, const char* textureFolder) {
@@ -126,21 +99,11 @@ RwTexture* ReadTexture(const char* name, bool withMask) {
 }
 
 RwTexDictionary* LoadTextureDictionary(const char* path) {
-  char* native = MakeNativePath(path);
-  if (native == nullptr) {
-    return nullptr;
-  }
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, native);
-  EngineFree(native);
+  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
   if (stream == nullptr) {
     return nullptr;
   }
-  RwTexDictionary* dictionary = nullptr;
-  if (RwStreamFindChunk(stream, kRwChunkTexDictionary, nullptr, nullptr)) {
-    dictionary = RwTexDictionaryStreamRead(stream);
-  }
-  RwStreamClose(stream, nullptr);
-  return dictionary;
+  return ReadChunkAndClose(stream, kRwChunkTexDictionary, RwTexDictionaryStreamRead);
 }
 
 bool SaveTextureDictionary(const char* path) {
@@ -152,11 +115,11 @@ bool SaveTextureDictionary(const char* path) {
   }
   RwTexDictionaryForAllTextures(dictionary, TraceTexture, nullptr);
   RwMemory memory = {nullptr, 0};
-  if (!WriteToMemory(dictionary, &memory)) {
+  if (!WriteChunkToMemory<RwTexDictionary>(dictionary, RwTexDictionaryStreamWrite, &memory)) {
     DebugTrace("SaveTextureDictionary : the dictionary cannot be written, %s is not written\n", path);
     return false;
   }
-  const bool written = WriteFileBytes(path, memory);
+  const bool written = WriteEngineFile(path, memory);
   RwFree(memory.start);
   if (!written) {
     DebugTrace("SaveTextureDictionary : cannot write %s\n", path);

@@ -1,13 +1,19 @@
 // Fuzz target for locator files: any bytes as "data\level\objects.xrf"
 // behind an in-memory file-function table, read by cLocatorFile entry by
-// entry into the level's buffer sizes, every other entry without its data.
+// entry into the level's buffer sizes, every other entry without its data;
+// the data read becomes the colour table of a copy of a two-quad static-lit
+// model, which is then tinted.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "game/render/atomic_plugin.h"
 #include "game/render/locator_file.h"
+#include "game/render/static_lit_clump_ro.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
+#include "tests/support/quad_model.h"
 
 namespace {
 
@@ -17,12 +23,52 @@ constexpr u32 kDataSize = 10240;
 // body, and two empty texts with their lengths.
 constexpr size_t kSmallestEntry = 12 + 12 + 52 + 4 + 4 + 4 + 4;
 
+constexpr char kModelFile[] = "data\\level\\panel.dff";
+
+cLightmap gLightmap;
+cStaticLitClumpRO* gPrototype = nullptr;
+
+// The bytes of a clump chunk of two quads, each of 4 vertices; the first
+// numbers its vertices' colours 3, 2, 1, 0.
+std::vector<uint8_t> ModelBytes() {
+  RpClump* clump = MakeQuadClump({tTestQuad(), tTestQuad()}, [](RpGeometry* geometry, size_t quad) {
+    if (quad == 0) {
+      RpUserDataArray* numbers =
+          RpUserDataGeometryGetArray(geometry, RpUserDataGeometryAddArray(geometry, "vtxnum.vtxnum", rpINTUSERDATA, 4));
+      for (RwInt32 i = 0; numbers != nullptr && i < 4; i++) {
+        RpUserDataArraySetInt(numbers, i, 3 - i);
+      }
+    }
+  });
+  std::vector<uint8_t> bytes;
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  RwMemory memory = {nullptr, 0};
+  if (stream != nullptr && RpClumpStreamWrite(clump, stream) != nullptr && RwStreamClose(stream, &memory)) {
+    bytes.assign(memory.start, memory.start + memory.length);
+    RwFree(memory.start);
+  }
+  RpClumpDestroy(clump);
+  return bytes;
+}
+
 bool Start() {
-  if (!fakedevice::Init(nullptr, 0) || !fakedevice::OpenAndStart()) {
+  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RpUserDataPluginAttach() || !RegisterAtomicPlugin() ||
+      !fakedevice::OpenAndStart()) {
     return false;
   }
   memoryfiles::Install();
-  return true;
+  const std::vector<uint8_t> model = ModelBytes();
+  memoryfiles::Serve(kModelFile, model.data(), model.size());
+  gPrototype = new cStaticLitClumpRO("data/level/panel.dff", &gLightmap, nullptr);
+  return gPrototype->GetClump() != nullptr;
+}
+
+// The entry's data as a placement's colour table, tinted into a copy.
+void Tint(const char* data) {
+  cStaticLitClumpRO copy(*gPrototype);
+  copy.SetColourTable(data);
+  copy.UpdateLightColour(nullptr);
+  copy.Refresh(0);
 }
 
 }  // namespace
@@ -45,6 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   RwMatrix matrix;
   size_t entries = 0;
   while (file.ReadEntry(name, kNameSize, entries % 2 == 0 ? data : nullptr, kDataSize, &matrix)) {
+    if (entries % 2 == 0) {
+      Tint(data);
+    }
     entries++;
     if (strnlen(name, kNameSize) == kNameSize || strnlen(data, kDataSize) == kDataSize ||
         entries * kSmallestEntry > size) {

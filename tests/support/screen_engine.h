@@ -135,6 +135,15 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
   static int PixelX(float fraction) { return static_cast<int>(fraction * kWidth); }
   static int PixelY(float fraction) { return static_cast<int>(fraction * kHeight); }
 
+  // Pixels of back-buffer row y that are not black.
+  static int RowWidth(int y) {
+    int count = 0;
+    for (int x = 0; x < kWidth; x++) {
+      count += BackBufferPixel(x, y) != 0 ? 1 : 0;
+    }
+    return count;
+  }
+
   // A 640 x 480 screen target, cleared to black.
   cRenderTarget screen_;
 

@@ -1,0 +1,181 @@
+// cRenderManager: registration, assorting by render type, the object passes
+// and the item layers.
+#include "game/render/render_manager.h"
+
+#include <cstdlib>
+
+#include "game/foundation/fatal_error.h"
+#include "game/render/camera.h"
+#include "game/render/clump_ro.h"
+#include "game/render/scene.h"
+#include "game/render/world_collision.h"
+
+namespace {
+
+cRenderManager* sCurrentManager = nullptr;
+
+// Farther objects first; equal keys compare equal, so that the order is
+// consistent for the sort.
+int CompareFartherFirst(const void* a, const void* b) {
+  const f32 keyA = (*static_cast<cRenderObject* const*>(a))->GetSortKey();
+  const f32 keyB = (*static_cast<cRenderObject* const*>(b))->GetSortKey();
+  if (keyA > keyB) {
+    return -1;
+  }
+  return keyA < keyB ? 1 : 0;
+}
+
+}  // namespace
+
+void cRenderLayer_CameraClump::Render(cCamera* camera) {
+  if (mClump == nullptr) {
+    return;
+  }
+  RwFrame* frame = RpClumpGetFrame(mClump);
+  const RwV3d position = RwFrameGetLTM(camera->GetFrame())->pos;
+  RwFrameTranslate(frame, &position, kRwCombineReplace);
+  RpClumpRender(mClump);
+}
+
+void cRenderLayer_World::Render(cCamera*) {
+  if (mWorldObject != nullptr) {
+    mWorldObject->Render();
+  }
+}
+
+cRenderLayer_Objects::cRenderLayer_Objects()
+    : mObjects(new cRenderObject*[kRenderObjectArrayCapacity]), mCapacity(kRenderObjectArrayCapacity), mCount(0) {}
+
+cRenderLayer_Objects::~cRenderLayer_Objects() { delete[] mObjects; }
+
+void cRenderLayer_Objects::Add(cRenderObject* object) {
+  if (mCount == mCapacity) {
+    const u32 capacity = mCapacity * 2;
+    cRenderObject** grown = new cRenderObject*[capacity];
+    for (u32 i = 0; i < mCount; i++) {
+      grown[i] = mObjects[i];
+    }
+    delete[] mObjects;
+    mObjects = grown;
+    mCapacity = capacity;
+  }
+  mObjects[mCount++] = object;
+}
+
+void cRenderLayer_Objects::Render(cCamera* camera) {
+  for (u32 i = 0; i < mCount; i++) {
+    mObjects[i]->Render(camera);
+  }
+}
+
+void cRenderLayer_Objects::SortByDistance(cCamera* camera) {
+  const RwV3d eye = RwFrameGetLTM(camera->GetFrame())->pos;
+  for (u32 i = 0; i < mCount; i++) {
+    RwFrame* frame = mObjects[i]->GetFrame();
+    if (frame == nullptr) {
+      FatalError("cRenderLayer_Objects(): alpha sorted object should have a frame!\n");
+    }
+    const RwV3d position = RwFrameGetLTM(frame)->pos;
+    RwV3d d;
+    RwV3dSub(&d, &position, &eye);
+    mObjects[i]->SetSortKey(RwV3dDotProduct(&d, &d));
+  }
+  std::qsort(mObjects, mCount, sizeof(cRenderObject*), CompareFartherFirst);
+}
+
+cRenderManager::cRenderManager()
+    : mScene(nullptr),
+      mWorld(nullptr),
+      mCurrentCamera(nullptr),
+      mItemLayers(new cRenderItemLayer[kRenderItemLayerCount]) {}
+
+cRenderManager::~cRenderManager() {
+  if (sCurrentManager == this) {
+    sCurrentManager = nullptr;
+  }
+  // Registered objects belong to their owners; the list only forgets them.
+  mRenderObjects.Clear();
+  delete[] mItemLayers;
+}
+
+cRenderManager* cRenderManager::GetCurrent() { return sCurrentManager; }
+
+void cRenderManager::BeginFrame() {
+  sCurrentManager = this;
+  for (u32 i = 0; i < kRenderItemLayerCount; i++) {
+    mItemLayers[i].Clear();
+  }
+}
+
+void cRenderManager::SetScene(cScene* scene, u8 addLights) {
+  mScene = scene;
+  cWorldCollision* worldObject = scene->GetWorldObject();
+  mWorldPass.SetWorldObject(worldObject);
+  mWorld = worldObject != nullptr ? worldObject->GetWorld() : nullptr;
+  if (addLights != 0 && mWorld != nullptr) {
+    RpWorldAddLight(mWorld, scene->GetAmbientLight().GetLight());
+    RpWorldAddLight(mWorld, scene->GetDirectionalLight().GetLight());
+  }
+}
+
+void cRenderManager::AddRO(cRenderObject* object) {
+  RpAtomic* atomic = object->GetAtomic();
+  if (mWorld != nullptr && atomic != nullptr) {
+    RpWorldAddAtomic(mWorld, atomic);
+    return;
+  }
+  mRenderObjects.Append(object);
+}
+
+void cRenderManager::AddClump(cClumpRO* object) {
+  if (mWorld == nullptr) {
+    FatalError("cRenderManager::AddClump : RWWorld hasn't been set, yet");
+  }
+  if (object->GetClump() != nullptr) {
+    RpWorldAddClump(mWorld, object->GetClump());
+  }
+}
+
+void cRenderManager::AddLight(cLight* light) {
+  if (mWorld != nullptr) {
+    RpWorldAddLight(mWorld, light->GetLight());
+  }
+}
+
+void cRenderManager::AssortRenderObjects() {
+  for (u32 i = 0; i < kRenderObjectArrayCount; i++) {
+    mObjectArrays[i].Clear();
+  }
+  for (cListNode* node = mRenderObjects.First(); node != nullptr; node = cList::Next(node)) {
+    cRenderObject* object = static_cast<cRenderObject*>(node);
+    const u32 type = object->GetRoType();
+    if (type < kRenderObjectArrayCount) {
+      mObjectArrays[type].Add(object);
+    } else if (type == kRoTypeCameraExtra) {
+      if (mCurrentCamera != nullptr) {
+        mCurrentCamera->AddRenderObject(object);
+      }
+    } else {
+      FatalError("cRenderManager::AssortRenderObjects - unknown rotype");
+    }
+  }
+}
+
+void cRenderManager::RenderObjects(cCamera* camera) {
+  mCurrentCamera = camera;
+  AssortRenderObjects();
+  mCameraClump.Render(camera);
+  mWorldPass.Render(camera);
+  mObjectArrays[kRoTypeOpaque].Render(camera);
+  mObjectArrays[kRoTypeFirstPass].Render(camera);
+  mObjectArrays[kRoTypeDistanceSorted].SortByDistance(camera);
+  mObjectArrays[kRoTypeDistanceSorted].Render(camera);
+  mObjectArrays[kRoTypeLastPass].Render(camera);
+}
+
+void cRenderManager::RenderLayers(cCamera* camera) {
+  mItemLayers[1].SortByDistance(camera);
+  for (u32 i = 0; i < kRenderItemLayerCount; i++) {
+    mItemLayers[i].Render(camera);
+  }
+}
