@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "game/render/colour.h"
 #include "game/render/render_state.h"
 
 namespace {
@@ -23,11 +24,6 @@ struct tCopyState {
 };
 
 tCopyState sCopy;
-
-RwUInt32 PackedColour(const RwRGBA& colour) {
-  return (RwUInt32(colour.alpha) << 24) | (RwUInt32(colour.red) << 16) | (RwUInt32(colour.green) << 8) |
-         RwUInt32(colour.blue);
-}
 
 // Texture coordinates address texel centres of a raster of rw x rh: the
 // quad covers W x H pixels, each pixel centre on its own texel's centre.
@@ -107,7 +103,9 @@ bool RefreshCopyRaster(RwCamera* camera) {
 
 void DrawTrailQuad(RwCamera* /*camera*/) { DrawQuad(kTrailColour, sCopy.raster); }
 
-void DrawOverlayQuad(RwCamera* /*camera*/, const RwRGBA& colour) { DrawQuad(PackedColour(colour), nullptr); }
+void DrawOverlayQuad(RwCamera* /*camera*/, const RwRGBA& colour) {
+  DrawQuad(PackColour(colour.red, colour.green, colour.blue, colour.alpha), nullptr);
+}
 
 void DestroyCopyRaster() {
   if (sCopy.raster != nullptr) {
