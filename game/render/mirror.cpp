@@ -108,6 +108,7 @@ cMirror::cMirror(RpAtomic* atomic, s32 sizeShift)
 
 cMirror::~cMirror() {
   ReleaseFrameRasters();
+  LeaveWorld();
   DestroyTextureCamera(mBlurCamera, mBlurDepth);
 }
 
@@ -169,6 +170,14 @@ void cMirror::Setup(s32 sizeShift) {
   mFirstFrame = 1;
 }
 
+void cMirror::LeaveWorld() {
+  RwCamera* camera = mCamera.GetCamera();
+  RpWorld* world = RwCameraGetWorld(camera);
+  if (world != nullptr) {
+    RpWorldRemoveCamera(world, camera);
+  }
+}
+
 bool cMirror::IsVisible(RwCamera* mainCamera) const {
   const RwSphere* sphere = RpAtomicGetWorldBoundingSphere(mAtomic);
   if (RwCameraFrustumTestSphere(mainCamera, sphere) == kRwSphereOutside) {
@@ -214,9 +223,14 @@ void cMirror::RenderReflection(cCamera* mainCamera) {
   RwMatrixOptimize(matrix, nullptr);
   RwFrameMarkDirty(mFrame);
 
-  // The mirror must not draw itself into its own reflection.
+  // The camera lists the sectors it sees only in the mirror's world.
   RpClump* clump = RpAtomicGetClump(mAtomic);
   RpWorld* world = RpAtomicGetWorld(mAtomic);
+  if (world != nullptr && RwCameraGetWorld(camera) != world) {
+    LeaveWorld();
+    RpWorldAddCamera(world, camera);
+  }
+  // The mirror must not draw itself into its own reflection.
   if (clump != nullptr && world != nullptr) {
     RpWorldRemoveClump(world, clump);
   }

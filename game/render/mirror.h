@@ -47,6 +47,8 @@ class cMirror {
   void Setup(s32 sizeShift);
   bool IsVisible(RwCamera* mainCamera) const;
   void Soften();
+  // The camera leaves the world it renders.
+  void LeaveWorld();
 
   RwFrame* mFrame;  // the camera member's
   u32 mPixelWidth;
