@@ -5,6 +5,8 @@
 // clumps placed in the world, and render objects that log what draws them.
 #pragma once
 
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +50,12 @@ class LoggingObject : public cRenderObject {
     intptr_t fog = 0;
     RwRenderStateGet(kRwRenderStateFogEnable, &fog);
     mLog->push_back(Entry{mName, camera, static_cast<RwInt32>(fog)});
+    if (onRender) {
+      onRender();
+    }
   }
+
+  std::function<void()> onRender;
 
  private:
   std::vector<Entry>* mLog;
@@ -74,6 +81,10 @@ class LevelTest : public ScreenEngineTest {
     ForgeSoup soup;
     soup.materials.push_back(ForgeMaterial());
     ForgeAddBox(&soup, RwV3d{-40.0f, -40.0f, -40.0f}, RwV3d{40.0f, 40.0f, 40.0f}, 0);
+    if (floor_) {
+      ForgeAddGrid(&soup, RwV3d{-40.0f, -2.0f, -40.0f}, 80.0f, 40, 0);
+      options_.flags |= rpWORLDPRELIT | rpWORLDNORMALS;
+    }
     world_ = ForgeWorldCreate(soup, options_);
     ASSERT_NE(nullptr, world_);
     worldObject_ = std::make_unique<cWorldCollision>(world_, world_, 0);
@@ -161,6 +172,8 @@ class LevelTest : public ScreenEngineTest {
   cRenderManager& Manager() { return scene_->GetRenderManager(); }
   void RenderFrame() { Manager().RenderFrame(camera_.get(), screen_); }
 
+  // A white floor facing up at y = -2, drawn pre-lit (set before SetUp).
+  bool floor_ = false;
   ForgeWorldOptions options_;
   RpWorld* world_ = nullptr;
   std::unique_ptr<cWorldCollision> worldObject_;
