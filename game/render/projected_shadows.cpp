@@ -431,6 +431,9 @@ void cShadowCaster::ProjectShadow(RpWorld* world, cCamera* mainCamera) {
     return;
   }
   mImageReady = 0;
+  if (world == nullptr) {
+    return;
+  }
   RwV3d reach;
   const RwV3d at = AtVector();
   RwV3dScale(&reach, &at, mShadowLength);
