@@ -62,6 +62,7 @@
 #include "engine/world/pipe/p2/d3d8/world_pipe.h"
 #include "engine/world/world_object.h"
 // Plugins.
+#include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/plugin/collis/rpcollis.h"
 #include "engine/plugin/dmorph/rpdmorph.h"
 #include "engine/plugin/lodatm/rplodatm.h"

@@ -136,6 +136,8 @@ RwInt32 RpMaterialRegisterPluginStream(RwUInt32 pluginID, RwPluginDataChunkReadC
   return RwPluginRegistryAddPluginStream(&gMaterialRegistry, pluginID, readCB, writeCB, getSizeCB);
 }
 
+const RwPluginRegistry* _rpMaterialRegistry(void) { return &gMaterialRegistry; }
+
 RwInt32 RpMaterialGetPluginOffset(RwUInt32 pluginID) {
   return RwPluginRegistryGetPluginOffset(&gMaterialRegistry, pluginID);
 }

@@ -95,8 +95,9 @@ RpMeshHeader* _rpMeshHeaderCreate(RwUInt32 numMeshes, RwUInt32 numIndices, RwBoo
 // runs of one material goes to *numGroups. Null (0x80000013) on failure.
 const RpMeshBuilderEntry** _rpMeshBuilderSortEntries(const RpMeshBuilder* builder, RwUInt32* numGroups);
 
-// The plugin registries of geometries, atomics and clumps.
+// The plugin registries of geometries, materials, atomics and clumps.
 const RwPluginRegistry* _rpGeometryRegistry(void);
+const RwPluginRegistry* _rpMaterialRegistry(void);
 const RwPluginRegistry* _rpAtomicRegistry(void);
 const RwPluginRegistry* _rpClumpRegistry(void);
 

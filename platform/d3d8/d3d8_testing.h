@@ -20,6 +20,9 @@ enum class CapsProfile {
   // with software vertex processing only (the engine's system-memory and
   // single-buffer roads).
   SoftwareVertexProcessing,
+  // Full, but with three texture blend stages and three simultaneous
+  // textures: the engine's roads for three-stage devices.
+  ThreeStages,
 };
 
 // Chooses the profile reported by every Direct3D object and device from now

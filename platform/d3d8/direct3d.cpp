@@ -174,6 +174,9 @@ void FillCaps(UINT adapter, D3DCAPS8* caps) {
       D3DTEXOPCAPS_MULTIPLYADD | D3DTEXOPCAPS_LERP;
   if (minimal) caps->TextureOpCaps &= ~DWORD(D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MULTIPLYADD);
   caps->MaxTextureBlendStages = caps->MaxSimultaneousTextures = minimal ? 2 : 8;
+  if (d3d8test::GetCapsProfile() == d3d8test::CapsProfile::ThreeStages) {
+    caps->MaxTextureBlendStages = caps->MaxSimultaneousTextures = 3;
+  }
   caps->VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
                                D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
   caps->MaxActiveLights = 8;

@@ -22,8 +22,8 @@ inline RwTexture* NamedTexture(const RwChar* name, const RwChar*) {
 
 // The world module and the plugins, in the game's order.
 inline bool AttachPlugins() {
-  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-         RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
+  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpMatFXPluginAttach() && RpUserDataPluginAttach() &&
+         RpPVSPluginAttach() && RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
 }
 
 inline bool StartEngine() {
@@ -34,14 +34,11 @@ inline bool StartEngine() {
 }
 
 // Reads the first chunk of the type in the bytes with read, writes what was
-// read back (to exercise the writer on it) and destroys it.
+// read back (to exercise the writer on it) and destroys it, on an engine the
+// caller started.
 template <typename T>
-void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
-                      const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
-  static const bool started = StartEngine();
-  if (!started) {
-    std::abort();
-  }
+void ReadWriteDestroyStarted(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
+                             const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
   RwMemory memory = {const_cast<RwUInt8*>(data), static_cast<RwUInt32>(size)};
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
   if (stream == nullptr) {
@@ -59,6 +56,17 @@ void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read
   }
   RwErrorRecord error;
   RwErrorGet(&error);
+}
+
+// The same on the engine StartEngine brings up once.
+template <typename T>
+void ReadWriteDestroy(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
+                      const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
+  static const bool started = StartEngine();
+  if (!started) {
+    std::abort();
+  }
+  ReadWriteDestroyStarted(data, size, type, read, write, destroy);
 }
 
 }  // namespace worldfuzz

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/driver/d3d8/d3d8_camera_internal.h"
@@ -94,6 +95,20 @@ class CameraDriverTest : public D3D8EngineWindowTest {
       back->Release();
     }
     return desc;
+  }
+
+  // Clears the camera to the colour, runs draw inside a camera update with
+  // culling off and ends the update; false when the update cannot begin or
+  // draw fails.
+  bool DrawFrame(const RwRGBA& clear, const std::function<bool()>& draw) {
+    RwCameraClear(camera_, &clear, kRwCameraClearImage | kRwCameraClearZ);
+    if (RwCameraBeginUpdate(camera_) == nullptr) {
+      return false;
+    }
+    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
+    const bool drawn = draw();
+    RwCameraEndUpdate(camera_);
+    return drawn;
   }
 
   // A screen rectangle of one colour through immediate-mode 2D.

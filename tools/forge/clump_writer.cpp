@@ -113,6 +113,9 @@ bool AddPart(RpClump* clump, const ForgePart& part, RwFrame* parent, RwFrame** f
   RpAtomicSetGeometry(atomic, geometry, 0);
   RpGeometryDestroy(geometry);  // the atomic holds its own reference
   RpAtomicSetFrame(atomic, *frame);
+  if (part.material.effects.effects != kRpMatFXEffectNull) {
+    RpMatFXAtomicEnableEffects(atomic);
+  }
   RpClumpAddAtomic(clump, atomic);
   return AddLevels(atomic, part);
 }

@@ -35,11 +35,27 @@
 
 // ---- Materials and soups ------------------------------------------------
 
+// Material effects, written with the material when effects is not 0 (the
+// material-effects plugin must be attached). Textures are stored by name;
+// the bump map by its height source, from which the reader builds it.
+struct ForgeMaterialEffects {
+  RwUInt32 effects = kRpMatFXEffectNull;  // RpMatFXMaterialFlags
+  std::string bumpSource;                 // kinds 1 and 3
+  RwReal bumpCoefficient = 1.0f;
+  std::string envTexture;  // kinds 2 and 3
+  RwReal envCoefficient = 1.0f;
+  bool envFrameBufferAlpha = false;
+  std::string dualTexture;  // kind 4
+  RwUInt32 dualSrcBlend = kRwBlendSrcAlpha;
+  RwUInt32 dualDestBlend = kRwBlendInvSrcAlpha;
+};
+
 struct ForgeMaterial {
   RwRGBA color = {255, 255, 255, 255};
   std::string texture;  // empty: untextured
   std::string mask;     // the texture's mask name, or empty
   RpSurfaceProperties surface = {1.0f, 1.0f, 1.0f};
+  ForgeMaterialEffects effects;
 };
 
 // The attributes a world keeps of a vertex are chosen by the options' flags.
@@ -160,6 +176,11 @@ std::vector<RwUInt8> ForgeWorldBytes(const ForgeSoup& soup, const ForgeWorldOpti
 // The world as the engine reads it back from its forged chunk; null on failure.
 RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& options);
 
+// The material-effects hook: sets the effects flag (a sub-chunk of plugin
+// 0x120) of every sector that holds a polygon of a material with effects, so
+// that the sector draws them.
+ForgeWorldHook ForgeMatFXWorldHook();
+
 // ---- Scene files ----------------------------------------------------------
 
 // Reads the forge's scene text: one statement a line, "#" starts a comment.
@@ -171,6 +192,10 @@ RpWorld* ForgeWorldCreate(const ForgeSoup& soup, const ForgeWorldOptions& option
 //   origin <x> <y> <z>
 //   sector <triangles> | depth <planes>             leaf limits
 //   material <r> <g> <b> <a> [texture <name>] [mask <name>] [surface <ambient> <specular> <diffuse>]
+//            [bumpmap <source> <coefficient>] [envmap <name> <coefficient>] [dual <name> <src> <dest>]
+//                               a bump map and an environment map combine; a
+//                               dual pass stands alone; effects add the
+//                               material-effects hook to the options
 //   vertex <x> <y> <z> [normal <x> <y> <z>] [prelight <r> <g> <b> <a>] [uv <u> <v>]...
 //   triangle <v0> <v1> <v2> <material>
 //   box <x0> <y0> <z0> <x1> <y1> <z1> <material>
@@ -217,7 +242,8 @@ struct ForgeLevel {
   RwInt32 cells = 1;
 };
 
-// One atomic of a procedural clump on a frame of its own.
+// One atomic of a procedural clump on a frame of its own; a material with
+// effects sets the atomic's effects flag.
 struct ForgePart {
   ForgeShape shape = kForgeShapeBox;
   RwV3d size = {1.0f, 1.0f, 1.0f};

@@ -86,5 +86,9 @@ RpMaterial* ForgeMaterialCreate(const ForgeMaterial& description) {
     RpMaterialSetTexture(material, texture);
     RwTextureDestroy(texture);  // the material holds its own reference
   }
+  if (!ForgeMaterialApplyEffects(material, description.effects)) {
+    RpMaterialDestroy(material);
+    return nullptr;
+  }
   return material;
 }

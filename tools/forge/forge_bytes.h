@@ -48,3 +48,5 @@ T* ForgeReadChunk(const std::vector<RwUInt8>& bytes, RwUInt32 type, T* (*read)(R
 }
 // A material of the description with one reference for the caller.
 RpMaterial* ForgeMaterialCreate(const ForgeMaterial& description);
+// Gives the material the effects (nothing for kind 0); false on failure.
+bool ForgeMaterialApplyEffects(RpMaterial* material, const ForgeMaterialEffects& effects);

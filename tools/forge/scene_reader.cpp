@@ -91,6 +91,37 @@ class Statement {
 
 constexpr RwUInt32 kMaxIndex = 0x7FFFFFFF;
 constexpr RwUInt32 kMaxGridCells = 256;
+constexpr RwUInt32 kMaxBlend = kRwBlendSrcAlphaSat;
+
+// One effect attribute of a material statement.
+bool ReadMaterialEffect(Statement* s, const std::string& key, ForgeMaterialEffects* effects) {
+  if (key == "bumpmap") {
+    return s->Word(&effects->bumpSource) && s->Real(&effects->bumpCoefficient);
+  }
+  if (key == "envmap") {
+    return s->Word(&effects->envTexture) && s->Real(&effects->envCoefficient);
+  }
+  if (key == "dual") {
+    return s->Word(&effects->dualTexture) && s->Count(kMaxBlend, &effects->dualSrcBlend) &&
+           s->Count(kMaxBlend, &effects->dualDestBlend);
+  }
+  return s->Fail("unknown material attribute \"" + key + "\"");
+}
+
+RwUInt32 EffectsKind(const ForgeMaterialEffects& effects) {
+  const bool bump = !effects.bumpSource.empty();
+  const bool environment = !effects.envTexture.empty();
+  if (bump && environment) {
+    return kRpMatFXEffectBumpEnvMap;
+  }
+  if (bump) {
+    return kRpMatFXEffectBumpMap;
+  }
+  if (environment) {
+    return kRpMatFXEffectEnvMap;
+  }
+  return effects.dualTexture.empty() ? kRpMatFXEffectNull : kRpMatFXEffectDual;
+}
 
 bool ReadMaterial(Statement* s, ForgeSoup* soup) {
   ForgeMaterial material;
@@ -113,10 +144,15 @@ bool ReadMaterial(Statement* s, ForgeSoup* soup) {
           !s->Real(&material.surface.diffuse)) {
         return false;
       }
-    } else {
-      return s->Fail("unknown material attribute \"" + key + "\"");
+    } else if (!ReadMaterialEffect(s, key, &material.effects)) {
+      return false;
     }
   }
+  if (!material.effects.dualTexture.empty() &&
+      (!material.effects.bumpSource.empty() || !material.effects.envTexture.empty())) {
+    return s->Fail("a dual pass takes no bump map or environment map");
+  }
+  material.effects.effects = EffectsKind(material.effects);
   soup->materials.push_back(material);
   return true;
 }
@@ -280,6 +316,12 @@ bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions*
         *error = statement.Error();
       }
       return false;
+    }
+  }
+  for (const ForgeMaterial& material : soup->materials) {
+    if (material.effects.effects != kRpMatFXEffectNull) {
+      options->hooks.push_back(ForgeMatFXWorldHook());
+      break;
     }
   }
   return true;

@@ -61,8 +61,15 @@ void TransformEntriesFree() {
 
 // The world matrix sent by RwD3D8SetTransformWorld, in the per-state cache,
 // so that RwD3D8SetTransform compares with what the device holds.
+// The transform cache's world entry follows RwD3D8SetTransformWorld too, so
+// that RwD3D8GetTransform answers the world matrix the device holds even
+// when no RwD3D8SetTransform of the world came first.
 void KeepWorldState(const D3DMATRIX& world) {
-  D3DMATRIX* cached = _rwD3D8Driver.transforms[D3DTS_WORLD];
+  RwD3D8Driver& driver = _rwD3D8Driver;
+  D3DMATRIX*& cached = driver.transforms[D3DTS_WORLD];
+  if (cached == nullptr && driver.transformFreeList != nullptr) {
+    cached = static_cast<D3DMATRIX*>(RwFreeListEntryAlloc(driver.transformFreeList));
+  }
   if (cached != nullptr) {
     *cached = world;
   }

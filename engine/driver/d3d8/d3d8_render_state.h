@@ -65,6 +65,22 @@ enum RwFogType : RwInt32 {
   kRwFogTypeExponential2 = 3,
 };
 
+// Blend functions (engine values), which the driver hands to Direct3D 8
+// unchanged as its D3DBLEND values.
+enum RwBlendFunction : RwInt32 {
+  kRwBlendZero = 1,
+  kRwBlendOne = 2,
+  kRwBlendSrcColor = 3,
+  kRwBlendInvSrcColor = 4,
+  kRwBlendSrcAlpha = 5,
+  kRwBlendInvSrcAlpha = 6,
+  kRwBlendDestAlpha = 7,
+  kRwBlendInvDestAlpha = 8,
+  kRwBlendDestColor = 9,
+  kRwBlendInvDestColor = 10,
+  kRwBlendSrcAlphaSat = 11,
+};
+
 // Engine entry points of the device record.
 RwBool RwD3D8RenderStateSet(RwInt32 state, void* value);
 RwBool RwD3D8RenderStateGet(RwInt32 state, void* value);

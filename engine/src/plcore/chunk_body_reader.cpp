@@ -2,6 +2,8 @@
 #include "engine/src/plcore/chunk_body_reader.h"
 
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/file_functions.h"
+#include "engine/src/plcore/io_functions.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {
@@ -18,9 +20,47 @@ RwBool Take(RwChunkBodyReader* reader, RwUInt64 length) {
   return TRUE;
 }
 
+// Bytes a file handle holds past its position, or false when the file
+// interface cannot tell (the position is restored either way).
+RwBool FileBytesLeft(void* file, RwUInt64* left) {
+  const RwFileFunctions* files = RwEngineGetFileInterface();
+  if (file == nullptr || files->rwftell == nullptr || files->rwfseek == nullptr) {
+    return FALSE;
+  }
+  const RwInt32 position = files->rwftell(file);
+  if (position < 0 || files->rwfseek(file, 0, 2) != 0) {
+    return FALSE;
+  }
+  const RwInt32 end = files->rwftell(file);
+  files->rwfseek(file, position, 0);
+  if (end < position) {
+    return FALSE;
+  }
+  *left = static_cast<RwUInt64>(end - position);
+  return TRUE;
+}
+
+// A body can hold no more than its stream has left: a length that claims
+// more is cut to that, so counts checked against the body never allocate
+// for bytes that are not there.
+RwUInt32 BytesTheStreamHas(const RwStream* stream, RwUInt32 length) {
+  RwUInt64 left = length;
+  if (stream->type == kRwStreamMemory) {
+    const RwStreamMemory& memory = stream->Type.memory;
+    left = memory.position <= memory.nSize ? memory.nSize - memory.position : 0;
+  } else if (stream->type == kRwStreamFile || stream->type == kRwStreamFileName) {
+    if (!FileBytesLeft(stream->Type.file.fpFile, &left)) {
+      left = length;
+    }
+  }
+  return left < length ? static_cast<RwUInt32>(left) : length;
+}
+
 }  // namespace
 
-RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length) { return {stream, length}; }
+RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length) {
+  return {stream, stream != nullptr ? BytesTheStreamHas(stream, length) : length};
+}
 
 RwBool RwChunkBodyReaderHas(const RwChunkBodyReader* reader, RwUInt32 count, RwUInt32 itemSize) {
   return static_cast<RwUInt64>(count) * itemSize <= reader->left;

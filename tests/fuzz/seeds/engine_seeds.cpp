@@ -158,8 +158,8 @@ void StartSeedEngine() {
   }
   // The world module first, then animation and the plugins, as the game attaches them.
   started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
-            RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() && RpLODAtomicPluginAttach() &&
-            RpMorphPluginAttach() && RpDMorphPluginAttach();
+            RpCollisionPluginAttach() && RpMatFXPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
+            RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&

@@ -151,10 +151,13 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   ASSERT_TRUE(OpenEngine(nullptr));
   // Engine plugin blocks are laid out in registration order.
   const RwInt32 world = RwEngineGetPluginOffset(kRpPluginIdMaterialModule);
+  const RwInt32 matfx = RwEngineGetPluginOffset(kRpMatFXPluginId);
   const RwInt32 random = RwEngineGetPluginOffset(kRpRandomPluginId);
   const RwInt32 spline = RwEngineGetPluginOffset(kRpSplinePluginId);
   EXPECT_GT(world, 0);
-  EXPECT_GT(random, world);
+  // Material effects keep no data in the engine: its block is empty.
+  EXPECT_GT(matfx, world);
+  EXPECT_EQ(random, matfx);
   EXPECT_GT(spline, random);
   // Plugins without engine data show their order in the geometry's registry.
   const RwInt32 userData = RpGeometryGetPluginOffset(kRpUserDataPluginId);
@@ -171,6 +174,7 @@ TEST_F(EngineStartTest, EnginePluginsAreAttachedInOrder) {
   // Each was constructed at start.
   RpMaterial* material = RpMaterialCreate();
   EXPECT_NE(nullptr, material);
+  EXPECT_EQ(material, RpMatFXMaterialSetEffects(material, kRpMatFXEffectEnvMap));
   RpMaterialDestroy(material);
   EXPECT_NE(0u, RpRandomNext());
   EXPECT_NE(nullptr, _rpSplineTable(0));

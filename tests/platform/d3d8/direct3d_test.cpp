@@ -105,6 +105,27 @@ TEST_F(DirectTest, MinimalProfileNarrowsCapsAndFormats) {
   EXPECT_EQ(device_->ValidateDevice(&passes), D3DERR_TOOMANYOPERATIONS);
 }
 
+TEST_F(DirectTest, ThreeStageProfileValidatesThreeStagesWithEveryOperation) {
+  d3d8test::SetCapsProfile(d3d8test::CapsProfile::ThreeStages);
+  D3DCAPS8 caps;
+  ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_EQ(caps.MaxTextureBlendStages, 3u);
+  EXPECT_EQ(caps.MaxSimultaneousTextures, 3u);
+  EXPECT_TRUE(caps.TextureOpCaps & D3DTEXOPCAPS_MODULATE2X);
+  EXPECT_TRUE(caps.TextureOpCaps & D3DTEXOPCAPS_MULTIPLYADD);
+
+  CreateDevice();
+  DWORD passes = 0;
+  for (DWORD stage = 0; stage < 3; ++stage) {
+    device_->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MULTIPLYADD);
+    device_->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  }
+  EXPECT_EQ(device_->ValidateDevice(&passes), D3D_OK);
+  EXPECT_EQ(passes, 1u);
+  device_->SetTextureStageState(3, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  EXPECT_EQ(device_->ValidateDevice(&passes), D3DERR_TOOMANYOPERATIONS);
+}
+
 TEST_F(DirectTest, SoftwareVertexProcessingProfileDrawsFromSystemMemoryBuffers) {
   d3d8test::SetCapsProfile(d3d8test::CapsProfile::SoftwareVertexProcessing);
   D3DCAPS8 caps;

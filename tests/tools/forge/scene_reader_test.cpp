@@ -42,6 +42,32 @@ TEST(ForgeSceneTest, StatementsBuildTheSoupAndTheOptions) {
   EXPECT_EQ(soup.triangles.back().material, 1u);
 }
 
+TEST(ForgeSceneTest, MaterialEffectsGiveTheirKindAndTheHook) {
+  ForgeSoup soup;
+  ForgeWorldOptions options;
+  std::string error;
+  ASSERT_TRUE(ForgeReadScene("material 1 1 1 1\n", &soup, &options, &error)) << error;
+  EXPECT_TRUE(options.hooks.empty());
+  const std::string scene =
+      "material 255 255 255 255 texture stone bumpmap hills 0.5\n"
+      "material 255 255 255 255 envmap chrome 0.25\n"
+      "material 255 255 255 255 bumpmap hills 1 envmap chrome 1\n"
+      "material 255 255 255 255 dual overlay 9 1\n";
+  ASSERT_TRUE(ForgeReadScene(scene, &soup, &options, &error)) << error;
+  ASSERT_EQ(soup.materials.size(), 5u);
+  const RwUInt32 kinds[] = {kRpMatFXEffectNull, kRpMatFXEffectBumpMap, kRpMatFXEffectEnvMap,
+                            kRpMatFXEffectBumpEnvMap, kRpMatFXEffectDual};
+  for (size_t i = 0; i < soup.materials.size(); i++) {
+    EXPECT_EQ(soup.materials[i].effects.effects, kinds[i]) << i;
+  }
+  EXPECT_EQ(soup.materials[1].effects.bumpSource, "hills");
+  EXPECT_FLOAT_EQ(soup.materials[2].effects.envCoefficient, 0.25f);
+  EXPECT_EQ(soup.materials[4].effects.dualSrcBlend, 9u);
+  EXPECT_EQ(soup.materials[4].effects.dualDestBlend, 1u);
+  ASSERT_EQ(options.hooks.size(), 1u);
+  EXPECT_TRUE(static_cast<bool>(options.hooks[0].sector));
+}
+
 TEST(ForgeSceneTest, RefusalsNameTheLineAndTheReason) {
   const struct {
     const char* scene;
@@ -59,6 +85,8 @@ TEST(ForgeSceneTest, RefusalsNameTheLineAndTheReason) {
       {"version 0x30000\n", "line 1: versions start at 0x31000"},
       {"texcoords 9\n", "line 1: \"9\" is not a count up to 8"},
       {"material 1 1 1 1 shiny\n", "line 1: unknown material attribute \"shiny\""},
+      {"material 1 1 1 1 dual a 9 1 envmap b 1\n", "line 1: a dual pass takes no bump map or environment map"},
+      {"material 1 1 1 1 dual a 9 12\n", "line 1: \"12\" is not a count up to 11"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scene);

@@ -60,7 +60,7 @@ class HeadlessEngine {
     }
     initialised_ = true;
     RwEngineOpenParams params = {window_};
-    if (!RpWorldPluginAttach() || !RwEngineOpen(&params)) {
+    if (!RpWorldPluginAttach() || !RpMatFXPluginAttach() || !RwEngineOpen(&params)) {
       return false;
     }
     opened_ = true;

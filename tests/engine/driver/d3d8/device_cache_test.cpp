@@ -140,6 +140,12 @@ TEST_F(DeviceCacheTest, WorldMatrixRecordAndIdentityFlag) {
   EXPECT_EQ(world._42, 5.0f);
   EXPECT_EQ(world._44, 1.0f);
   EXPECT_EQ(world._14, 0.0f);
+  // The engine's transform cache answers it too, though only the world
+  // record's setter ever set it.
+  D3DMATRIX cached;
+  RwD3D8GetTransform(D3DTS_WORLD, &cached);
+  EXPECT_EQ(cached._42, 5.0f);
+  EXPECT_EQ(cached._44, 1.0f);
 
   // The per-state cache and the world record stand for the one world matrix
   // the device holds: setting it through one is seen by the other.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "tests/support/chunk_bytes.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
@@ -334,6 +335,36 @@ TEST_F(FileStreamTest, NamedFileRoundTripThroughWindowsStyleNames) {
   EXPECT_EQ(RwStreamRead(stream, extra, 4), 0u);
   ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
   ASSERT_TRUE(RwStreamClose(stream, nullptr));
+}
+
+// A body length that claims more than the stream holds is cut to what the
+// stream has, so counts checked against the body cannot ask for memory that
+// the bytes behind them could never fill.
+TEST_F(FileStreamTest, ChunkBodiesHoldNoMoreThanTheirStreamHas) {
+  ChunkBytes bytes;
+  bytes.U32(7).U32(8);
+  const std::string name = dir_ + "/body.bin";
+  RwStream* stream = bytes.OpenRead();
+  ASSERT_NE(stream, nullptr);
+  RwStream* written = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, name.c_str());
+  ASSERT_NE(written, nullptr);
+  const RwInt32 words[2] = {7, 8};
+  ASSERT_NE(RwStreamWriteInt32(written, words, sizeof(words)), nullptr);
+  ASSERT_TRUE(RwStreamClose(written, nullptr));
+  RwStream* file = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+  ASSERT_NE(file, nullptr);
+
+  for (RwStream* s : {stream, file}) {
+    RwUInt32 first = 0;
+    RwChunkBodyReader reader = RwChunkBodyReaderOpen(s, 100000000);
+    ASSERT_TRUE(RwChunkBodyReadUInt32(&reader, &first));
+    EXPECT_EQ(first, 7u);
+    EXPECT_TRUE(RwChunkBodyReaderHas(&reader, 1, 4));
+    EXPECT_FALSE(RwChunkBodyReaderHas(&reader, 2, 4));
+    // A body shorter than its stream keeps its own length.
+    EXPECT_EQ(RwChunkBodyReaderOpen(s, 2).left, 2u);
+    ASSERT_TRUE(RwStreamClose(s, nullptr));
+  }
 }
 
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {

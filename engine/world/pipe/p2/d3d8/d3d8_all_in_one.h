@@ -7,6 +7,8 @@
 #include "engine/src/plcore/base_types.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
 
+struct RpMaterial;
+
 // Object kinds the render callback is told.
 constexpr RwUInt8 kRpD3D8ObjectAtomic = 1;
 constexpr RwUInt8 kRpD3D8ObjectWorldSector = 255;
@@ -27,6 +29,20 @@ struct RpD3D8AllInOnePrivateData {
   RpD3D8AllInOneLightingCallBack lightingCallBack;
   RpD3D8AllInOneRenderCallBack renderCallBack;
 };
+
+// What render callbacks share. Whether the object (of the type the callback
+// is told) lies wholly inside the current camera's frustum, so that
+// Direct3D need not clip it: an atomic by its world bounding sphere, a world
+// sector by its bounding box.
+RwBool RpD3D8AllInOneFullyInsideFrustum(void* object, RwUInt8 type);
+// Colour and lighting coefficients of a mesh's material (white and 1.0
+// without one); flags are the geometry's or the world's.
+void RpD3D8AllInOneSetMaterial(const RpMaterial* material, RwUInt32 flags);
+// Draws the mesh from its vertex range, or from another buffer's vertices
+// at baseIndex with the same indices.
+void RpD3D8AllInOneDrawMesh(const RpD3D8InstanceData* record);
+void RpD3D8AllInOneDrawMeshFrom(const RpD3D8InstanceData* record, IDirect3DVertexBuffer8* buffer, RwUInt32 stride,
+                                RwUInt32 baseIndex);
 
 // Replaces the node's render callback; returns the node.
 RwPipelineNode* RpD3D8AllInOneNodeSetRenderCallBack(RwPipelineNode* node, RpD3D8AllInOneRenderCallBack callBack);

@@ -21,10 +21,14 @@ constexpr RwUInt32 kTexturedFlags = rpGEOMETRYTEXTURED | rpGEOMETRYTEXTURED2;
 const RwRGBA kNoMaterialColor = {255, 255, 255, 255};
 const RwSurfaceProperties kNoMaterialSurface = {1.0f, 1.0f, 1.0f};
 
-// Whether the object lies wholly inside the current camera's frustum, so
-// that Direct3D need not clip it: an atomic by its world bounding sphere, a
-// world sector by its bounding box.
-RwBool FullyInsideFrustum(void* object, RwUInt8 type) {
+void SetBlackStage0() {
+  RwD3D8SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  RwD3D8SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+}
+
+}  // namespace
+
+RwBool RpD3D8AllInOneFullyInsideFrustum(void* object, RwUInt8 type) {
   const RwCamera* camera = RwCameraGetCurrentCamera();
   if (camera == nullptr || object == nullptr) {
     return FALSE;
@@ -36,14 +40,7 @@ RwBool FullyInsideFrustum(void* object, RwUInt8 type) {
   return RwD3D8CameraIsBBoxFullyInsideFrustum(camera, &static_cast<RpWorldSector*>(object)->boundingBox);
 }
 
-void SetBlackStage0() {
-  RwD3D8SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-  RwD3D8SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-}
-
-// Colour and lighting coefficients of a mesh's material (white and 1.0
-// without one).
-void SetMaterial(const RpMaterial* material, RwUInt32 flags) {
+void RpD3D8AllInOneSetMaterial(const RpMaterial* material, RwUInt32 flags) {
   if (material == nullptr) {
     RwD3D8SetSurfaceProperties(&kNoMaterialColor, &kNoMaterialSurface, FALSE);
     return;
@@ -53,22 +50,25 @@ void SetMaterial(const RpMaterial* material, RwUInt32 flags) {
   RwD3D8SetSurfaceProperties(&material->color, &surface, (flags & rpGEOMETRYMODULATEMATERIALCOLOR) != 0);
 }
 
-void DrawMesh(const RpD3D8InstanceData* record) {
+void RpD3D8AllInOneDrawMesh(const RpD3D8InstanceData* record) {
   if (record->vertexBuffer == nullptr) {
     return;
   }
-  RwD3D8SetStreamSource(0, record->vertexBuffer, record->stride);
+  RpD3D8AllInOneDrawMeshFrom(record, record->vertexBuffer, record->stride, record->baseIndex);
+}
+
+void RpD3D8AllInOneDrawMeshFrom(const RpD3D8InstanceData* record, IDirect3DVertexBuffer8* buffer, RwUInt32 stride,
+                                RwUInt32 baseIndex) {
+  RwD3D8SetStreamSource(0, buffer, stride);
   if (record->indexBuffer != nullptr) {
-    RwD3D8SetIndices(record->indexBuffer, record->baseIndex);
+    RwD3D8SetIndices(record->indexBuffer, baseIndex);
     RwD3D8DrawIndexedPrimitive(record->primType, 0, record->numVertices, 0, record->numIndices);
   } else if (record->unindexed) {
-    RwD3D8DrawPrimitive(record->primType, record->baseIndex, record->numVertices);
+    RwD3D8DrawPrimitive(record->primType, baseIndex, record->numVertices);
   }
   // An indexed mesh whose index buffer could not be made is not drawn:
   // its vertices alone would make the wrong shapes.
 }
-
-}  // namespace
 
 RwPipelineNode* RpD3D8AllInOneNodeSetRenderCallBack(RwPipelineNode* node, RpD3D8AllInOneRenderCallBack callBack) {
   static_cast<RpD3D8AllInOnePrivateData*>(node->privateData)->renderCallBack = callBack;
@@ -93,7 +93,7 @@ void RpD3D8DefaultRenderCallBack(RwResEntry* repEntry, void* object, RwUInt8 typ
     RwD3D8SetRenderState(D3DRS_DITHERENABLE, FALSE);
     RwD3D8SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
   }
-  RwD3D8SetRenderState(D3DRS_CLIPPING, FullyInsideFrustum(object, type) ? FALSE : TRUE);
+  RwD3D8SetRenderState(D3DRS_CLIPPING, RpD3D8AllInOneFullyInsideFrustum(object, type) ? FALSE : TRUE);
 
   const RwBool textured = (flags & kTexturedFlags) != 0;
   if (!textured) {
@@ -126,9 +126,9 @@ void RpD3D8DefaultRenderCallBack(RwResEntry* repEntry, void* object, RwUInt8 typ
     }
     if (lighting) {
       RwD3D8SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, vertexAlpha ? D3DMCS_COLOR1 : D3DMCS_MATERIAL);
-      SetMaterial(material, flags);
+      RpD3D8AllInOneSetMaterial(material, flags);
     }
-    DrawMesh(record);
+    RpD3D8AllInOneDrawMesh(record);
   }
 
   if (black) {

@@ -108,17 +108,13 @@ class AtomicPipelineTest : public WorldPipeTest {
 
   // One frame of the clumps made so far; false when the camera cannot begin.
   bool Frame() {
-    RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
-    if (RwCameraBeginUpdate(camera_) == nullptr) {
-      return false;
-    }
-    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
-    bool drawn = true;
-    for (RpClump* clump : clumps_) {
-      drawn = RpClumpRender(clump) != nullptr && drawn;
-    }
-    RwCameraEndUpdate(camera_);
-    return drawn;
+    return DrawFrame(kClear, [this] {
+      bool drawn = true;
+      for (RpClump* clump : clumps_) {
+        drawn = RpClumpRender(clump) != nullptr && drawn;
+      }
+      return drawn;
+    });
   }
 
   static uint32_t Centre() { return BackBufferPixel(kCentreX, kCentreY); }

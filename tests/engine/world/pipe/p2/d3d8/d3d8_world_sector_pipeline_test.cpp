@@ -157,14 +157,7 @@ class WorldSectorTest : public WorldPipeTest {
   }
 
   bool Frame() {
-    RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
-    if (RwCameraBeginUpdate(camera_) == nullptr) {
-      return false;
-    }
-    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
-    const bool drawn = RpWorldRender(world_) != nullptr;
-    RwCameraEndUpdate(camera_);
-    return drawn;
+    return DrawFrame(kClear, [this] { return RpWorldRender(world_) != nullptr; });
   }
 
   // The wall's pixel beside the clump. At the wall's depth a unit is 8
