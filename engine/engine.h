@@ -70,6 +70,7 @@
 #include "engine/plugin/hanim/rphanim.h"
 #include "engine/plugin/pvs/rppvs.h"
 #include "engine/plugin/random/rprandom.h"
+#include "engine/plugin/skin2/rpskin.h"
 #include "engine/plugin/spline/rpspline.h"
 #include "engine/plugin/userdata/rpuserdata.h"
 

@@ -149,6 +149,11 @@ RwRaster* RwRasterGetCurrentContext(void) {
   return globals->contextStack[globals->stackTop];
 }
 
+RwRaster* RwRasterRender(RwRaster* raster, RwInt32 x, RwInt32 y) {
+  RwInt32 position[2] = {x, y};  // the driver's point {x, y}
+  return CallDriver(kRwStdRasterRender, raster, position, 0) ? raster : nullptr;
+}
+
 RwRaster* RwRasterRenderScaled(RwRaster* raster, const RwRect* rect) {
   CallDriver(kRwStdRasterRenderScaled, raster, const_cast<RwRect*>(rect), 0);
   return raster;

@@ -109,6 +109,9 @@ RwRaster* RwRasterPushContext(RwRaster* raster);
 // raster below (the stack then stays popped).
 RwRaster* RwRasterPopContext(void);
 RwRaster* RwRasterGetCurrentContext(void);
+// Draws the raster into the current context at (x, y), unscaled and
+// blended; null when the driver refuses the pair of rasters.
+RwRaster* RwRasterRender(RwRaster* raster, RwInt32 x, RwInt32 y);
 RwRaster* RwRasterRenderScaled(RwRaster* raster, const RwRect* rect);
 // Ages the resource arena, then presents.
 RwRaster* RwRasterShowRaster(RwRaster* raster, void* deviceWindow, RwUInt32 flags);

@@ -140,6 +140,9 @@ bool AttachPlugins() {
   if (!RpCollisionPluginAttach()) {
     return false;
   }
+  if (!RpSkinPluginAttach()) {
+    return false;
+  }
   if (!RpMatFXPluginAttach()) {
     return false;
   }

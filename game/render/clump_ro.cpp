@@ -3,6 +3,7 @@
 
 #include "game/app/frame_tick.h"
 #include "game/render/atomic_plugin.h"
+#include "game/render/mirror.h"
 #include "game/render/model_files.h"
 #include "game/render/model_user_data.h"
 #include "game/render/render_manager.h"
@@ -103,11 +104,42 @@ cClumpRO::cClumpRO(const cClumpRO& prototype)
 
 cClumpRO::~cClumpRO() {
   if (mClump != nullptr) {
+    // Mirrors must not outlive their atomics.
+    if (mMirrorFlag != 0) {
+      RegisterMirrors(nullptr);
+    }
     LeaveWorld(mClump);
     DropPrivateGeometry();
     RpClumpDestroy(mClump);
   }
   mTintLink.Unlink();
+}
+
+namespace {
+
+RpAtomic* AddMirror(RpAtomic* atomic, void*) {
+  const RpUserDataArray* array = FindModelUserData(RpAtomicGetGeometry(atomic), kUserDataMirror);
+  if (array != nullptr) {
+    cMirror* mirror = new cMirror(atomic, RpUserDataArrayGetInt(array, 0));
+    // Without a "mirror" texture it is not listed.
+    if (mirror->GetMaterial() == nullptr) {
+      delete mirror;
+    }
+  }
+  return atomic;
+}
+
+RpAtomic* RemoveMirrors(RpAtomic* atomic, void*) {
+  UnregisterMirror(atomic);
+  return atomic;
+}
+
+}  // namespace
+
+void cClumpRO::RegisterMirrors(cScene* scene) {
+  if (mClump != nullptr) {
+    RpClumpForAllAtomics(mClump, scene != nullptr ? AddMirror : RemoveMirrors, nullptr);
+  }
 }
 
 void cClumpRO::TakeFirstAtomic() {

@@ -65,6 +65,11 @@ class cClumpRO : public cRO {
   // Not owned: copies use it for levels 1 to 9.
   void SetLodGeometry(RpGeometry* geometry) { mLodGeometry = geometry; }
 
+  // With a scene, a mirror for each atomic whose geometry has the
+  // "mirror.mirror" key, its value the mirror's size shift; without, every
+  // atomic's mirrors are deleted.
+  void RegisterMirrors(cScene* scene);
+
   cScene* GetScene() const { return mScene; }
   void SetScene(cScene* scene) { mScene = scene; }
   const cClumpRO* GetPrototype() const { return mPrototype; }

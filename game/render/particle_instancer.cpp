@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr RwInt32 kBlendInverseSrcAlpha = 6;
 constexpr u32 kQuadVertices = 4;
 constexpr u32 kQuadIndices = 6;
 constexpr u32 kLineVertices = 2;
@@ -66,7 +65,7 @@ cRO_PInstancer::cRO_PInstancer()
       mOwnsTexture(0),
       mVisibility(0),
       mSourceBlend(kBlendSrcAlpha),
-      mDestinationBlend(kBlendInverseSrcAlpha) {}
+      mDestinationBlend(kBlendInvSrcAlpha) {}
 
 void cRO_PInstancer::ReadBlend(const cPropertyGroup& group, const char* message) {
   const cProperty* blend = group.FindProperty("BLEND");
@@ -78,7 +77,7 @@ void cRO_PInstancer::ReadBlend(const cPropertyGroup& group, const char* message)
     mDestinationBlend = kBlendOne;
   } else if (blend->GetValue() == cString("DECAL")) {
     mSourceBlend = kBlendSrcAlpha;
-    mDestinationBlend = kBlendInverseSrcAlpha;
+    mDestinationBlend = kBlendInvSrcAlpha;
   } else {
     FatalError("%s", message);
   }

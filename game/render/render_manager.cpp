@@ -8,6 +8,10 @@
 #include "game/render/atomic_ro.h"
 #include "game/render/camera.h"
 #include "game/render/clump_ro.h"
+#include "game/render/colour.h"
+#include "game/render/mirror.h"
+#include "game/render/projected_shadows.h"
+#include "game/render/render_state.h"
 #include "game/render/scene.h"
 #include "game/render/world_collision.h"
 
@@ -88,7 +92,11 @@ cRenderManager::cRenderManager()
     : mScene(nullptr),
       mWorld(nullptr),
       mCurrentCamera(nullptr),
-      mItemLayers(new cRenderItemLayer[kRenderItemLayerCount]) {}
+      mItemLayers(new cRenderItemLayer[kRenderItemLayerCount]),
+      mFog(0),
+      mFogColour{0, 0, 0, 0},
+      mFogType(kRwFogTypeLinear),
+      mFogDensity(0.0f) {}
 
 cRenderManager::~cRenderManager() {
   if (sCurrentManager == this) {
@@ -97,6 +105,9 @@ cRenderManager::~cRenderManager() {
   // Registered objects belong to their owners; the list only forgets them.
   mRenderObjects.Clear();
   delete[] mItemLayers;
+  if (mEffects.copyRasterReady != 0) {
+    DestroyCopyRaster();
+  }
 }
 
 cRenderManager* cRenderManager::GetCurrent() { return sCurrentManager; }
@@ -188,4 +199,71 @@ void cRenderManager::RenderLayers(cCamera* camera) {
   for (u32 i = 0; i < kRenderItemLayerCount; i++) {
     mItemLayers[i].Render(camera);
   }
+}
+
+void cRenderManager::BeginFog() {
+  if (mFog == 0) {
+    return;
+  }
+  SetRenderState(kRwRenderStateFogEnable, 1);
+  SetRenderState(kRwRenderStateFogType, mFogType);
+  SetRenderState(kRwRenderStateFogColor,
+                 static_cast<RwInt32>(PackColour(mFogColour.red, mFogColour.green, mFogColour.blue, mFogColour.alpha)));
+  RwRenderStateSet(kRwRenderStateFogDensity, &mFogDensity);
+}
+
+void cRenderManager::EndFog() {
+  if (mFog != 0) {
+    SetRenderState(kRwRenderStateFogEnable, 0);
+  }
+}
+
+RwCamera* cRenderManager::RenderScene(cCamera* camera, bool releaseMirrors) {
+  BeginFog();
+  RenderObjects(camera);
+  RenderLayers(camera);
+  if (releaseMirrors) {
+    ReleaseMirrorRasters();
+  }
+  EndFog();
+  return RenderProjectedShadows(mWorld, camera);
+}
+
+void cRenderManager::RenderFrame(cCamera* camera, const cRenderTarget& target) {
+  const bool visibility = mScene != nullptr && mScene->GetPvsFlag() != 0 && mWorld != nullptr;
+  if (visibility) {
+    RpPVSHook(mWorld);
+    const RwV3d eye = RwFrameGetLTM(camera->GetFrame())->pos;
+    RpPVSSetViewPosition(mWorld, &eye);
+  }
+  RenderMirrors(camera);
+  BeginFrame();
+  ClearShadowCasterFlags();
+  camera->Clear(target, mFogColour, 1, 1, 1);
+  if (camera->BeginUpdate(target, 0) != nullptr) {
+    // A failed shadow pass left no update running to end.
+    if (RenderScene(camera, true) != nullptr) {
+      RenderScreenEffects(camera->GetCamera(), &mEffects);
+      camera->EndUpdate();
+    }
+  } else {
+    // The mirrors' textures get their own rasters back all the same.
+    ReleaseMirrorRasters();
+  }
+  if (visibility) {
+    RpPVSUnhook(mWorld);
+  }
+}
+
+RwCamera* cRenderManager::RenderMirrorFrame(cCamera* camera, const cRenderTarget& target) {
+  BeginFrame();
+  ClearShadowCasterFlags();
+  camera->Clear(target, mFogColour, 1, 1, 1);
+  if (camera->BeginUpdate(target, 1) == nullptr) {
+    return nullptr;
+  }
+  if (RenderScene(camera, false) == nullptr) {
+    return nullptr;
+  }
+  return camera->EndUpdate();
 }

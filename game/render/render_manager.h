@@ -10,6 +10,8 @@
 #include "game/foundation/types.h"
 #include "game/render/render_item_layer.h"
 #include "game/render/render_object.h"
+#include "game/render/render_target.h"
+#include "game/render/screen_effects.h"
 
 class cAtomicRO;
 class cCamera;
@@ -111,6 +113,22 @@ class cRenderManager {
   void RenderObjects(cCamera* camera);
   // Layer 1 sorted back to front, then layers 0, 1, 2.
   void RenderLayers(cCamera* camera);
+  // One frame of the scene through the camera into the target: visibility
+  // set, mirrors' reflections, a clear with the fog colour, then inside the
+  // camera's update fog, objects, layers, the mirrors' rasters released,
+  // shadows and full-screen effects.
+  void RenderFrame(cCamera* camera, const cRenderTarget& target);
+  // A mirror's reflection: the frame without visibility set, mirrors and
+  // effects, the camera's view window kept. Null when the update could not
+  // be begun or the shadow pass failed.
+  RwCamera* RenderMirrorFrame(cCamera* camera, const cRenderTarget& target);
+
+  // Linear fog of the colour, which is also every frame's clear colour.
+  void SetFog(u8 enabled) { mFog = enabled; }
+  u8 GetFog() const { return mFog; }
+  void SetFogColour(const RwRGBA& colour) { mFogColour = colour; }
+  const RwRGBA& GetFogColour() const { return mFogColour; }
+  tScreenEffects& GetEffects() { return mEffects; }
 
   cRenderItemLayer* GetItemLayer(u32 index) { return index < kRenderItemLayerCount ? &mItemLayers[index] : nullptr; }
   const cRenderLayer_Objects& GetObjectArray(u32 type) const { return mObjectArrays[type]; }
@@ -130,4 +148,16 @@ class cRenderManager {
   cRenderLayer_CameraClump mCameraClump;
   cRenderLayer_World mWorldPass;
   cRenderLayer_Objects mObjectArrays[kRenderObjectArrayCount];
+  tScreenEffects mEffects;
+  u8 mFog;
+  RwRGBA mFogColour;
+  RwInt32 mFogType;
+  f32 mFogDensity;
+
+  // Fog on with its type, colour and density, when the fog is switched on.
+  void BeginFog();
+  void EndFog();
+  // Steps of a frame inside the camera's update, up to the shadow pass;
+  // the shadow pass's result.
+  RwCamera* RenderScene(cCamera* camera, bool releaseMirrors);
 };

@@ -29,8 +29,12 @@ constexpr RwUInt32 kIm3DUntexturedFlags = 24;
 constexpr RwUInt32 kIm3DTexturedFlags = 25;
 
 // Blend factors (engine values of the source and destination blend states).
+constexpr RwInt32 kBlendZero = 1;
 constexpr RwInt32 kBlendOne = 2;
+constexpr RwInt32 kBlendInvSrcColour = 4;
 constexpr RwInt32 kBlendSrcAlpha = 5;
+constexpr RwInt32 kBlendInvSrcAlpha = 6;
+constexpr RwInt32 kBlendInvDestColour = 10;
 
 // The texture raster and the eight states that effects drawn through
 // immediate mode change (filter, addressing, both blends, depth test and

@@ -31,6 +31,9 @@ class cRenderTarget {
   // parent; a rectangle wholly outside gives an empty target (0 x 0).
   bool CreateSubTarget(const cRenderTarget& parent, const RwRect& rect);
 
+  // The raster is owned from then on; the one held before is left alone.
+  void SetColourRaster(RwRaster* raster) { mColour = raster; }
+  void SetDepthRaster(RwRaster* raster) { mDepth = raster; }
   RwRaster* GetColourRaster() const { return mColour; }
   RwRaster* GetDepthRaster() const { return mDepth; }
 

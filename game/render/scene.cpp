@@ -38,6 +38,9 @@ void cScene::AddClump(cClumpRO* object) {
     RpWorldAddClump(world, object->GetClump());
   }
   object->SetScene(this);
+  if (object->GetMirrorFlag() != 0) {
+    object->RegisterMirrors(this);
+  }
 }
 
 void cScene::RemoveClump(cClumpRO* object) {
@@ -52,6 +55,9 @@ void cScene::RemoveClump(cClumpRO* object) {
     RpWorldRemoveClump(world, object->GetClump());
   }
   object->SetScene(nullptr);
+  if (object->GetMirrorFlag() != 0) {
+    object->RegisterMirrors(nullptr);
+  }
 }
 
 void cScene::Update(f32 dt) {

@@ -33,19 +33,24 @@ inline bool StartEngine() {
   return RwTextureSetReadCallBack(NamedTexture) != FALSE;
 }
 
-// Reads the first chunk of the type in the bytes with read, writes what was
-// read back (to exercise the writer on it) and destroys it, on an engine the
-// caller started.
+// The first chunk of the type in the bytes, read with read; null when there
+// is none or it does not read.
 template <typename T>
-void ReadWriteDestroyStarted(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
-                             const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
+T* ReadChunk(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*)) {
   RwMemory memory = {const_cast<RwUInt8*>(data), static_cast<RwUInt32>(size)};
   RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
   if (stream == nullptr) {
-    return;
+    return nullptr;
   }
   T* object = RwStreamFindChunk(stream, type, nullptr, nullptr) ? read(stream) : nullptr;
   RwStreamClose(stream, nullptr);
+  return object;
+}
+
+// Writes the object (to exercise the writer on what was read), destroys it
+// and clears the error record.
+template <typename T>
+void WriteBackAndDestroy(T* object, const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
   if (object != nullptr) {
     RwStream* out = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
     if (out != nullptr) {
@@ -56,6 +61,14 @@ void ReadWriteDestroyStarted(const uint8_t* data, size_t size, RwUInt32 type, T*
   }
   RwErrorRecord error;
   RwErrorGet(&error);
+}
+
+// Reads the first chunk of the type in the bytes with read, writes what was
+// read back and destroys it, on an engine the caller started.
+template <typename T>
+void ReadWriteDestroyStarted(const uint8_t* data, size_t size, RwUInt32 type, T* (*read)(RwStream*),
+                             const T* (*write)(const T*, RwStream*), RwBool (*destroy)(T*)) {
+  WriteBackAndDestroy(ReadChunk(data, size, type, read), write, destroy);
 }
 
 // The same on the engine StartEngine brings up once.

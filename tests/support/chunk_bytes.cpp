@@ -47,20 +47,50 @@ ChunkBytes OldClumpBody(const std::vector<uint8_t>& frameList, const std::vector
   return body.Header(kRwChunkExtension, 0).Header(kRwChunkExtension, 0);  // the atomic's, the clump's
 }
 
+namespace {
+
+uint32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) { return RwReadLittleEndianUInt32(&bytes[offset]); }
+
+void PutWord(std::vector<uint8_t>* bytes, size_t offset, uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+}
+
+}  // namespace
+
+bool AppendSubChunk(std::vector<uint8_t>* bytes, const std::vector<uint32_t>& path, uint32_t type,
+                    const std::vector<uint8_t>& body) {
+  std::vector<size_t> headers;
+  size_t at = 0;
+  size_t end = bytes->size();
+  for (uint32_t wanted : path) {
+    while (at + kRwChunkHeaderSize <= end && WordAt(*bytes, at) != wanted) {
+      at += kRwChunkHeaderSize + WordAt(*bytes, at + 4);
+    }
+    if (at + kRwChunkHeaderSize > end) {
+      return false;
+    }
+    headers.push_back(at);
+    end = at + kRwChunkHeaderSize + WordAt(*bytes, at + 4);
+    at += kRwChunkHeaderSize;
+  }
+  if (headers.empty() || end > bytes->size()) {
+    return false;
+  }
+  ChunkBytes sub;
+  sub.Header(type, static_cast<uint32_t>(body.size())).Bytes(body);
+  bytes->insert(bytes->begin() + static_cast<std::ptrdiff_t>(end), sub.bytes().begin(), sub.bytes().end());
+  for (size_t header : headers) {
+    PutWord(bytes, header + 4, WordAt(*bytes, header + 4) + static_cast<uint32_t>(sub.size()));
+  }
+  return true;
+}
+
 std::vector<uint8_t> WithSubChunk(const std::vector<uint8_t>& written, uint32_t pluginId,
                                   const std::vector<uint8_t>& body) {
-  size_t extension = kRwChunkHeaderSize;
-  for (size_t at = extension; at + kRwChunkHeaderSize <= written.size();) {
-    extension = at;
-    at += kRwChunkHeaderSize + RwReadLittleEndianUInt32(&written[at + 4]);
-  }
   std::vector<uint8_t> bytes = written;
-  const uint32_t added = kRwChunkHeaderSize + static_cast<uint32_t>(body.size());
-  RwWriteLittleEndianUInt32(&bytes[4], RwReadLittleEndianUInt32(&bytes[4]) + added);
-  RwWriteLittleEndianUInt32(&bytes[extension + 4], RwReadLittleEndianUInt32(&bytes[extension + 4]) + added);
-  ChunkBytes subChunk;
-  subChunk.Header(pluginId, static_cast<uint32_t>(body.size())).Bytes(body);
-  bytes.insert(bytes.end(), subChunk.bytes().begin(), subChunk.bytes().end());
+  AppendSubChunk(&bytes, {RwReadLittleEndianUInt32(written.data()), kRwChunkExtension}, pluginId, body);
   return bytes;
 }
 

@@ -37,6 +37,13 @@ class ChunkBytes {
 // geometry chunk given inline; no plugin data.
 ChunkBytes OldClumpBody(const std::vector<uint8_t>& frameList, const std::vector<uint8_t>& geometry);
 
+// Appends a sub-chunk {type, body} at the end of the chunk reached by path:
+// the chunk of path[0] at the start of the bytes, then its first child of
+// path[1], and so on. Every chunk on the path grows by the sub-chunk. False
+// (bytes unchanged) when the path is not found.
+bool AppendSubChunk(std::vector<uint8_t>* bytes, const std::vector<uint32_t>& path, uint32_t type,
+                    const std::vector<uint8_t>& body);
+
 // The stamp this engine writes.
 constexpr uint32_t kTestStamp = 0x1005FFFF;
 

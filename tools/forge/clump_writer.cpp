@@ -146,14 +146,17 @@ RpClump* ForgeClumpCreate(const std::vector<ForgePart>& parts) {
   return clump;
 }
 
-bool ForgeWriteClump(RwStream* stream, const std::vector<ForgePart>& parts) {
-  RpClump* clump = ForgeClumpCreate(parts);
+bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump) {
   if (clump == nullptr) {
     return false;
   }
   const bool written = RpClumpStreamWrite(clump, stream) != nullptr;
   RpClumpDestroy(clump);
   return written;
+}
+
+bool ForgeWriteClump(RwStream* stream, const std::vector<ForgePart>& parts) {
+  return ForgeWriteAndDestroyClump(stream, ForgeClumpCreate(parts));
 }
 
 bool ForgeWriteClumpFile(const RwChar* path, const std::vector<ForgePart>& parts) {

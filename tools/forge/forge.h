@@ -263,6 +263,9 @@ struct ForgePart {
 // come before their children); null for a bad parent or a failed creation.
 RpClump* ForgeClumpCreate(const std::vector<ForgePart>& parts);
 bool ForgeWriteClump(RwStream* stream, const std::vector<ForgePart>& parts);
+// Writes the clump through the engine's clump writer and destroys it; false
+// for no clump or a failed write.
+bool ForgeWriteAndDestroyClump(RwStream* stream, RpClump* clump);
 bool ForgeWriteClumpFile(const RwChar* path, const std::vector<ForgePart>& parts);
 
 enum ForgePattern {
@@ -320,6 +323,67 @@ bool ForgeWriteAnimation(RwStream* stream, const ForgeAnimation& animation);
 bool ForgeWriteAnimationFile(const RwChar* path, const ForgeAnimation& animation);
 // The animation as the engine reads it back from a forged chunk; null on failure.
 RtAnimAnimation* ForgeAnimationCreate(const ForgeAnimation& animation);
+
+// ---- Skeletons and skins ------------------------------------------------
+
+// A bone: a frame with a node id, placed from its parent by a rotation and
+// then a translation.
+struct ForgeBone {
+  RwInt32 id;         // node id
+  RwInt32 parent;     // index of the parent bone; -1 for the root alone
+  RwV3d translation;  // from the parent's origin
+  RtQuat rotation;    // unit length
+};
+
+// Bones depth first (every parent before its children, each bone's subtree
+// in one run); bone i is node i of the hierarchy on the root.
+struct ForgeSkeleton {
+  std::vector<ForgeBone> bones;
+  RwUInt32 hierarchyFlags = 0;
+};
+
+// Whether the bones can form a hierarchy: one root first, depth first.
+bool ForgeSkeletonValid(const ForgeSkeleton& skeleton);
+// Node flags (push and pop) of the bones as the hierarchy walks them.
+std::vector<RwUInt32> ForgeSkeletonNodeFlags(const ForgeSkeleton& skeleton);
+// Each bone's bind-pose matrix relative to the skeleton root's parent.
+std::vector<RwMatrix> ForgeSkeletonBindPose(const ForgeSkeleton& skeleton);
+// The frames of the bones with their node ids and the hierarchy on the root
+// (standard keys); the root frame, or null for an invalid skeleton.
+RwFrame* ForgeSkeletonCreate(const ForgeSkeleton& skeleton);
+// A clump whose frame is the skeleton's root, without atomics.
+RpClump* ForgeSkeletonClumpCreate(const ForgeSkeleton& skeleton);
+// Writes that clump through the engine's clump writer.
+bool ForgeWriteSkeleton(RwStream* stream, const ForgeSkeleton& skeleton);
+bool ForgeWriteSkeletonFile(const RwChar* path, const ForgeSkeleton& skeleton);
+// A chain of bones along +y, boneLength apart, ids 1 to count, root at the origin.
+ForgeSkeleton ForgeBoneChain(RwInt32 count, RwReal boneLength);
+// The chain bending about +z: every bone but the root turns from the rest
+// pose at 0 to degrees at half the duration, and holds that to the end.
+ForgeAnimation ForgeBendAnimation(RwInt32 count, RwReal boneLength, RwReal degrees, RwReal duration);
+
+// A tube along +y around a bone chain, skinned: each ring of vertices is
+// weighted between the two bones whose middles it lies between.
+struct ForgeTube {
+  RwInt32 bones = 4;
+  RwReal length = 4.0f;
+  RwReal radius = 0.5f;
+  RwInt32 sides = 12;
+  RwInt32 rings = 17;  // at least 2, the first at y = 0 and the last at y = length
+  RwUInt32 geometryFlags = rpGEOMETRYNORMALS | rpGEOMETRYPRELIT;
+  RwRGBA color = {255, 255, 255, 255};  // the material's and the pre-lit colours
+};
+
+// The tube's bone chain.
+ForgeSkeleton ForgeTubeSkeleton(const ForgeTube& tube);
+// The tube's geometry with its skin; null for a bad tube or on failure.
+RpGeometry* ForgeTubeGeometryCreate(const ForgeTube& tube);
+// A clump: a root frame, the tube's skeleton under it, and one atomic of the
+// tube geometry on the root frame. Null on failure.
+RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube);
+// Writes that clump through the engine's clump writer.
+bool ForgeWriteSkinnedTube(RwStream* stream, const ForgeTube& tube);
+bool ForgeWriteSkinnedTubeFile(const RwChar* path, const ForgeTube& tube);
 
 // ---- Chunk trees ----------------------------------------------------------
 

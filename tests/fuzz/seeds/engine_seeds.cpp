@@ -156,10 +156,10 @@ void StartSeedEngine() {
   if (started) {
     return;
   }
-  // The world module first, then animation and the plugins, as the game attaches them.
+  // The world module first, then animation, skins and the plugins, as the game attaches them.
   started = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
-            RpCollisionPluginAttach() && RpMatFXPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-            RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
+            RpCollisionPluginAttach() && RpSkinPluginAttach() && RpMatFXPluginAttach() && RpUserDataPluginAttach() &&
+            RpPVSPluginAttach() && RpLODAtomicPluginAttach() && RpMorphPluginAttach() && RpDMorphPluginAttach();
   if (started) {
     gFrameWordOffset = RwFrameRegisterPlugin(sizeof(RwInt32), kFramePluginId, nullptr, nullptr, nullptr);
     started = gFrameWordOffset >= 0 &&

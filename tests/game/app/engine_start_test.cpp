@@ -82,10 +82,12 @@ TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
   remove(path.c_str());
 }
 
-TEST_F(EngineStartTest, AnimationPluginsAreAttached) {
+TEST_F(EngineStartTest, AnimationAndSkinPluginsAreAttached) {
   ASSERT_TRUE(OpenEngine(nullptr));
   EXPECT_GT(RwEngineGetPluginOffset(kRtAnimPluginId), 0);
   EXPECT_GT(RwEngineGetPluginOffset(kRpHAnimPluginId), 0);
+  EXPECT_GT(RwEngineGetPluginOffset(kRpSkinPluginId), 0);
+  EXPECT_GE(RpGeometryGetPluginOffset(kRpSkinPluginId), 0);
   EXPECT_NE(RtAnimGetKeyFrameType(kRpHAnimStdKeyFrameTypeId), nullptr);
   RwFrame* frame = RwFrameCreate();
   EXPECT_EQ(RpHAnimFrameGetID(frame), -1);

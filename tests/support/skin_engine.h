@@ -1,0 +1,47 @@
+// Engine fixture and helpers for tests of skins: the engine started with the
+// world module, the animation toolkit, hierarchical animation, the skin
+// plugin and material effects attached, and posing a hierarchy by an animation.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/anim_engine.h"
+#include "tests/support/chunk_bytes.h"
+#include "tests/support/skinned_clump.h"
+#include "tools/forge/forge_bytes.h"
+
+// In the game's order: skins after animation, material effects after skins.
+inline bool AttachSkinPlugins() {
+  return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() && RpMatFXPluginAttach();
+}
+
+class SkinEngineTest : public StartedEngineTest {
+ protected:
+  void SetUp() override { StartEngine(AttachSkinPlugins); }
+};
+
+// Plays the animation on the hierarchy at the time and updates its matrices.
+inline bool PoseHierarchy(RpHAnimHierarchy* hierarchy, RtAnimAnimation* animation, RwReal time) {
+  return RtAnimInterpolatorSetCurrentAnim(hierarchy->currentAnim, animation) &&
+         RtAnimInterpolatorSetCurrentTime(hierarchy->currentAnim, time) && RpHAnimHierarchyUpdateMatrices(hierarchy);
+}
+
+// The clump chunk in the bytes, read; null when there is none or it fails.
+inline RpClump* ReadClumpBytes(const std::vector<uint8_t>& bytes) {
+  return ForgeReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
+}
+
+// The atomic the clump lists first.
+inline RpAtomic* FirstAtomic(RpClump* clump) {
+  RpAtomic* first = nullptr;
+  RpClumpForAllAtomics(
+      clump,
+      [](RpAtomic* atomic, void* data) {
+        *static_cast<RpAtomic**>(data) = atomic;
+        return static_cast<RpAtomic*>(nullptr);
+      },
+      &first);
+  return first;
+}
