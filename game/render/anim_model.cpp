@@ -8,6 +8,8 @@
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
 #include "game/render/dynamic_lit_clump_ro.h"
+#include "game/render/projected_shadows.h"
+#include "game/render/world_collision.h"
 
 namespace {
 
@@ -26,6 +28,15 @@ RwFrame* FindHierarchyCB(RwFrame* frame, void* data) {
 RpAtomic* StoreFirstAtomicCB(RpAtomic* atomic, void* data) {
   *static_cast<RpAtomic**>(data) = atomic;
   return nullptr;
+}
+
+// Skinned atomics are posed by the model's hierarchy.
+RpAtomic* GiveHierarchyCB(RpAtomic* atomic, void* data) {
+  const RpGeometry* geometry = RpAtomicGetGeometry(atomic);
+  if (geometry != nullptr && RpSkinGeometryGetSkin(geometry) != nullptr) {
+    RpSkinAtomicSetHAnimHierarchy(atomic, static_cast<RpHAnimHierarchy*>(data));
+  }
+  return atomic;
 }
 
 RpAtomic* ClearCollisionFlagCB(RpAtomic* atomic, void*) {
@@ -173,6 +184,7 @@ cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* 
       mCurrentIndex(0),
       mRootTrackPosition(0),
       mWrapped(0),
+      mShadow(nullptr),
       mUpdated(1),
       mRootMotionInBlend(0),
       mSavedBounds{{0.0f, 0.0f, 0.0f}, 0.0f},
@@ -189,6 +201,7 @@ void cAnimModel::SetUp(const cPropertyGroup* group) {
   if (mHierarchy == nullptr) {
     FatalError("cAnimModel : the model has no animation hierarchy");
   }
+  RpClumpForAllAtomics(mClump, GiveHierarchyCB, mHierarchy);
   mHierarchy->flags |= kRpHAnimUpdateModelling;
   RpHAnimHierarchyAttach(mHierarchy);
   RtAnimInterpolatorSetKeyFrameCallBacks(mHierarchy->currentAnim, kRpHAnimStdKeyFrameTypeId);
@@ -464,7 +477,16 @@ void cAnimModel::UpdateCrossFade(f32 dt, f32 d) {
   }
 }
 
+cShadowCaster* cAnimModel::CreateShadow(cWorldCollision* worldObject, const RwV3d& extent, u8 lightFlag) {
+  mShadow = new cShadowCaster();
+  mShadow->Setup(worldObject->GetWorld(), worldObject, mClump, extent, lightFlag);
+  return mShadow;
+}
+
 void cAnimModel::RefreshPose() {
+  if (mShadow != nullptr) {
+    mShadow->MarkDrawn();
+  }
   if (mUpdated == 0) {
     return;
   }

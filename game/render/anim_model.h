@@ -38,6 +38,8 @@ RtAnimAnimation* LoadAnimation(const char* path);
 class cAnimClumpRO;
 class cDynamicLitClumpRO;
 class cLightmap;
+class cShadowCaster;
+class cWorldCollision;
 
 class cAnimModel : public cUpdatable {
  public:
@@ -79,11 +81,17 @@ class cAnimModel : public cUpdatable {
   // y 0, radius doubled. RestoreBounds puts a saved sphere back.
   void WidenBounds();
   void RestoreBounds();
+  // A projected-shadow caster for the model's clump in the world object's
+  // world (extent: the shadow box per bounding radius on each axis); the
+  // shadow renderer owns it and destroys it with the level.
+  cShadowCaster* CreateShadow(cWorldCollision* worldObject, const RwV3d& extent, u8 lightFlag);
+  cShadowCaster* GetShadowCaster() const { return mShadow; }
 
   // Advances the playing state by dt seconds (times the speed) and moves
   // the frame by the root motion. Never asks to be deleted.
   bool Update(f32 dt) override;
-  // The draw-time refresh: rebuilds the pose of the last update.
+  // The draw-time refresh: rebuilds the pose of the last update and tells
+  // the shadow caster that the model is drawn.
   void RefreshPose();
 
   RpHAnimHierarchy* GetHierarchy() const { return mHierarchy; }
@@ -143,7 +151,8 @@ class cAnimModel : public cUpdatable {
   u32 mCurrentIndex;
   u32 mRootTrackPosition;
   u32 mWrapped;
-  u32 mUpdated;  // the pose must be rebuilt at the next draw
+  cShadowCaster* mShadow;  // not owned
+  u32 mUpdated;            // the pose must be rebuilt at the next draw
   u32 mRootMotionInBlend;
   RwSphere mSavedBounds;  // radius 0: nothing saved
   RpHAnimHierarchy* mHierarchy;
