@@ -2,14 +2,13 @@
 // stand-in: the way the HUD and menus draw, small textured-colour quads
 // appended to the shared vertex buffer with a render-state change now and
 // then.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_engine.h"
 #include "engine/engine.h"
-#include "platform/win/window_internal.h"
 
 namespace {
 
@@ -17,32 +16,6 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr int kQuadsPerBatch = 200;
 constexpr RwInt32 kTriList = 3;
-
-class Engine2D {
- public:
-  bool Open() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    window_.sdlWindow = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_.sdlWindow == nullptr) return false;
-    RwEngineOpenParams params = {&window_};
-    if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4194304) || !RwEngineOpen(&params)) return false;
-    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    return started_;
-  }
-
-  ~Engine2D() {
-    if (started_) RwEngineStop();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusOpened) RwEngineClose();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusInitialised) RwEngineTerm();
-    if (window_.sdlWindow != nullptr) SDL_DestroyWindow(window_.sdlWindow);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
-
- private:
-  HWND__ window_;
-  bool started_ = false;
-};
 
 void AddQuad(std::vector<RwIm2DVertex>* out, RwReal x, RwReal y, RwUInt32 color) {
   const RwIm2DVertex a = {x, y, 0.5f, 1.0f, color, 0, 0};
@@ -53,8 +26,8 @@ void AddQuad(std::vector<RwIm2DVertex>* out, RwReal x, RwReal y, RwUInt32 color)
 }
 
 void BM_Im2DQuads(benchmark::State& state) {
-  Engine2D engine;
-  if (!engine.Open()) {
+  BenchEngine engine;
+  if (!engine.Open(kWidth, kHeight)) {
     state.SkipWithError("no engine on the Direct3D stand-in");
     return;
   }

@@ -1,15 +1,14 @@
 // Costs of the engine's stream readers against the bytes they read: frame
 // lists (parsed, and the frames destroyed again) and texture dictionaries,
 // each beside a plain copy of the same bytes for scale.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_engine.h"
 #include "engine/engine.h"
-#include "platform/win/window_internal.h"
 
 namespace {
 
@@ -18,33 +17,6 @@ constexpr int kHeight = 64;
 constexpr RwInt32 kFrameCount = 16384;
 constexpr RwInt32 kTextureEdge = 256;
 constexpr RwInt32 kTextureCount = 16;
-
-// The engine started on the Direct3D 8 driver over a hidden window.
-class StartedEngine {
- public:
-  bool Start() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    window_.sdlWindow = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_.sdlWindow == nullptr) return false;
-    RwEngineOpenParams params = {&window_};
-    if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4194304) || !RwEngineOpen(&params)) return false;
-    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    return started_;
-  }
-
-  ~StartedEngine() {
-    if (started_) RwEngineStop();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusOpened) RwEngineClose();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusInitialised) RwEngineTerm();
-    if (window_.sdlWindow != nullptr) SDL_DestroyWindow(window_.sdlWindow);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
-
- private:
-  HWND__ window_;
-  bool started_ = false;
-};
 
 // Runs write on a memory stream and returns what it wrote.
 template <typename Write>
@@ -100,8 +72,8 @@ void DestroyFrameList(RwFrameList* list) {
 }
 
 void BM_FrameListRead(benchmark::State& state) {
-  StartedEngine engine;
-  if (!engine.Start()) {
+  BenchEngine engine;
+  if (!engine.Open(kWidth, kHeight)) {
     state.SkipWithError("no engine on the Direct3D stand-in");
     return;
   }
@@ -123,8 +95,8 @@ BENCHMARK(BM_FrameListRead)->Unit(benchmark::kMillisecond);
 
 // The frames of a read list destroyed, as a level or model is unloaded.
 void BM_FrameHierarchyDestroy(benchmark::State& state) {
-  StartedEngine engine;
-  if (!engine.Start()) {
+  BenchEngine engine;
+  if (!engine.Open(kWidth, kHeight)) {
     state.SkipWithError("no engine on the Direct3D stand-in");
     return;
   }
@@ -170,8 +142,8 @@ std::vector<RwUInt8> TexDictionaryBytes() {
 }
 
 void BM_TexDictionaryRead(benchmark::State& state) {
-  StartedEngine engine;
-  if (!engine.Start()) {
+  BenchEngine engine;
+  if (!engine.Open(kWidth, kHeight)) {
     state.SkipWithError("no engine on the Direct3D stand-in");
     return;
   }

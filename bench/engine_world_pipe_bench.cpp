@@ -5,14 +5,13 @@
 // blended and written again per second), and frames per second of a forged
 // level: a lit floor of 8192 triangles in many sectors with 300 box clumps,
 // a directional, an ambient and eight point lights.
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_engine.h"
 #include "engine/engine.h"
-#include "platform/win/window_internal.h"
 #include "tools/forge/forge.h"
 
 namespace {
@@ -22,37 +21,6 @@ constexpr int kHeight = 480;
 constexpr int kGrid = 16;  // quads a side
 constexpr int kVertices = (kGrid + 1) * (kGrid + 1);
 constexpr int kTriangles = kGrid * kGrid * 2;
-
-class PipeEngine {
- public:
-  bool Open() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    window_.sdlWindow = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_.sdlWindow == nullptr) return false;
-    RwEngineOpenParams params = {&window_};
-    if (!RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, 4194304) || !RpWorldPluginAttach() ||
-        !RwEngineOpen(&params)) {
-      return false;
-    }
-    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    return started_;
-  }
-
-  ~PipeEngine() {
-    if (started_) RwEngineStop();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusOpened) RwEngineClose();
-    if (RwEngineInstance != nullptr && RwEngineInstance->engineStatus == kRwEngineStatusInitialised) RwEngineTerm();
-    if (window_.sdlWindow != nullptr) SDL_DestroyWindow(window_.sdlWindow);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
-
-  HWND__* Window() { return &window_; }
-
- private:
-  HWND__ window_;
-  bool started_ = false;
-};
 
 // The grid, with a second morph target raised by one unit when asked.
 RpGeometry* Grid(bool morphing) {
@@ -89,8 +57,8 @@ RpGeometry* Grid(bool morphing) {
 }
 
 void BM_InstanceGeometry(benchmark::State& state) {
-  PipeEngine engine;
-  RpGeometry* geometry = engine.Open() ? Grid(false) : nullptr;
+  BenchEngine engine;
+  RpGeometry* geometry = engine.Open(kWidth, kHeight, RpWorldPluginAttach) ? Grid(false) : nullptr;
   RpAtomic* atomic = geometry != nullptr ? RpAtomicCreate() : nullptr;
   if (atomic == nullptr) {
     state.SkipWithError("no engine on the Direct3D stand-in");
@@ -113,8 +81,8 @@ void BM_InstanceGeometry(benchmark::State& state) {
 BENCHMARK(BM_InstanceGeometry)->Unit(benchmark::kMicrosecond);
 
 void BM_MorphReinstance(benchmark::State& state) {
-  PipeEngine engine;
-  RpGeometry* geometry = engine.Open() ? Grid(true) : nullptr;
+  BenchEngine engine;
+  RpGeometry* geometry = engine.Open(kWidth, kHeight, RpWorldPluginAttach) ? Grid(true) : nullptr;
   RpAtomic* atomic = geometry != nullptr ? RpAtomicCreate() : nullptr;
   if (atomic == nullptr) {
     state.SkipWithError("no engine on the Direct3D stand-in");
@@ -250,8 +218,8 @@ class Level {
 };
 
 void BM_ForgedLevelFrame(benchmark::State& state) {
-  PipeEngine engine;
-  if (!engine.Open()) {
+  BenchEngine engine;
+  if (!engine.Open(kWidth, kHeight, RpWorldPluginAttach)) {
     state.SkipWithError("no engine on the Direct3D stand-in");
     return;
   }

@@ -33,23 +33,9 @@ void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument
 
 RwFrame* ParentOf(const RwFrame* frame) { return static_cast<RwFrame*>(frame->object.parent); }
 
-// The frame after f in a pre-order walk of top's sub-tree (children in
-// sibling order, each child before its own children), or null at the end.
-RwFrame* NextInSubtree(RwFrame* f, const RwFrame* top) {
-  if (f->child != nullptr) {
-    return f->child;
-  }
-  while (f != top) {
-    if (f->next != nullptr) {
-      return f->next;
-    }
-    f = ParentOf(f);
-  }
-  return nullptr;
-}
 
 void SetSubtreeRoot(RwFrame* top, RwFrame* root) {
-  for (RwFrame* f = top; f != nullptr; f = NextInSubtree(f, top)) {
+  for (RwFrame* f = top; f != nullptr; f = _rwFrameNextInSubtree(f, top)) {
     f->root = root;
   }
 }
@@ -192,7 +178,7 @@ void TakeDirtyList(RwLinkList* local) {
 }
 
 bool SubtreeHasDirtyFrame(RwFrame* root) {
-  for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
+  for (RwFrame* f = root; f != nullptr; f = _rwFrameNextInSubtree(f, root)) {
     if ((f->object.privateFlags & kRwFrameSubtreeDirty) != 0) {
       return true;
     }
@@ -215,7 +201,7 @@ void SyncHierarchy(RwFrame* root) {
     }
     root->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeDirty);
     SyncObjects(root);
-    for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
+    for (RwFrame* f = _rwFrameNextInSubtree(root, root); f != nullptr; f = _rwFrameNextInSubtree(f, root)) {
       if ((f->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
         RwMatrixMultiply(&f->ltm, &f->modelling, &ParentOf(f)->ltm);
         PropagateLTMDirty(f);
@@ -224,7 +210,7 @@ void SyncHierarchy(RwFrame* root) {
       SyncObjects(f);
     }
   } else {
-    for (RwFrame* f = root; f != nullptr; f = NextInSubtree(f, root)) {
+    for (RwFrame* f = root; f != nullptr; f = _rwFrameNextInSubtree(f, root)) {
       f->object.privateFlags &= static_cast<RwUInt8>(~kRwFrameSubtreeObjectsDirty);
       SyncObjects(f);
     }
@@ -404,7 +390,7 @@ RwFrame* RwFrameForAllObjects(RwFrame* frame, RwObjectCallBack callBack, void* d
 
 RwInt32 RwFrameCount(RwFrame* frame) {
   RwInt32 count = 0;
-  for (RwFrame* f = frame; f != nullptr; f = NextInSubtree(f, frame)) {
+  for (RwFrame* f = frame; f != nullptr; f = _rwFrameNextInSubtree(f, frame)) {
     ++count;
   }
   return count;
@@ -432,7 +418,7 @@ RwMatrix* RwFrameGetLTM(RwFrame* frame) {
       root->ltm = root->modelling;
       PropagateLTMDirty(root);
     }
-    for (RwFrame* f = NextInSubtree(root, root); f != nullptr; f = NextInSubtree(f, root)) {
+    for (RwFrame* f = _rwFrameNextInSubtree(root, root); f != nullptr; f = _rwFrameNextInSubtree(f, root)) {
       if ((f->object.privateFlags & kRwFrameSubtreeLTMDirty) != 0) {
         RwMatrixMultiply(&f->ltm, &f->modelling, &ParentOf(f)->ltm);
         PropagateLTMDirty(f);
@@ -548,4 +534,19 @@ void* _rwFrameClose(void* instance, RwInt32 offset, RwInt32 /*size*/) {
   rwLinkListInitialize(&static_cast<RwEngineRecord*>(instance)->dirtyFrameList);
   gFrameModule = nullptr;
   return instance;
+}
+
+// The frame after f in a pre-order walk of top's sub-tree (children in
+// sibling order, each child before its own children), or null at the end.
+RwFrame* _rwFrameNextInSubtree(RwFrame* f, const RwFrame* top) {
+  if (f->child != nullptr) {
+    return f->child;
+  }
+  while (f != top) {
+    if (f->next != nullptr) {
+      return f->next;
+    }
+    f = ParentOf(f);
+  }
+  return nullptr;
 }

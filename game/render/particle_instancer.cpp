@@ -67,6 +67,22 @@ cRO_PInstancer::cRO_PInstancer()
       mSourceBlend(kBlendSrcAlpha),
       mDestinationBlend(kBlendInvSrcAlpha) {}
 
+void cRO_PInstancer::BuildAndDraw(cCamera* camera, const tParticleDraw& draw) {
+  mVisibility = kVisibilityFrames;
+  RwMatrix toCamera;
+  RwMatrix* cameraMatrix = nullptr;
+  ToCamera(camera, &toCamera, &cameraMatrix);
+  const u32 count = BuildVertices(&toCamera);
+  if (count == 0) {
+    return;
+  }
+  const cEffectRenderStates saved;
+  SetEffectStates(draw.raster, mSourceBlend, mDestinationBlend);
+  DrawIndexed(draw.vertices, count * draw.verticesEach, cameraMatrix, draw.flags, draw.primitive, draw.indices,
+              count * draw.indicesEach);
+  saved.Restore();
+}
+
 void cRO_PInstancer::ReadBlend(const cPropertyGroup& group, const char* message) {
   const cProperty* blend = group.FindProperty("BLEND");
   if (blend == nullptr) {
@@ -225,19 +241,10 @@ u32 cRO_PInstancer_Im3DSprite::BuildVertices(const RwMatrix* toCamera) {
 }
 
 void cRO_PInstancer_Im3DSprite::Render(cCamera* camera) {
-  mVisibility = kVisibilityFrames;
-  RwMatrix toCamera;
-  RwMatrix* cameraMatrix = nullptr;
-  ToCamera(camera, &toCamera, &cameraMatrix);
-  if (BuildVertices(&toCamera) == 0) {
-    return;
-  }
-  const cEffectRenderStates saved;
   // Without a texture nothing of an earlier draw's may show through.
-  SetEffectStates(mTexture != nullptr ? mTexture->raster : nullptr, mSourceBlend, mDestinationBlend);
-  DrawIndexed(mVertices, mQuadCount * kQuadVertices, cameraMatrix, kIm3DTexturedFlags, kRwPrimTypeTriList, mIndices,
-              mQuadCount * kQuadIndices);
-  saved.Restore();
+  BuildAndDraw(camera, tParticleDraw{mVertices, mIndices, kQuadVertices, kQuadIndices,
+                                     mTexture != nullptr ? mTexture->raster : nullptr, kIm3DTexturedFlags,
+                                     kRwPrimTypeTriList});
 }
 
 cRO_PInstancer_Im3DLine::cRO_PInstancer_Im3DLine(u32 capacity)
@@ -300,16 +307,6 @@ u32 cRO_PInstancer_Im3DLine::BuildVertices(const RwMatrix* toCamera) {
 }
 
 void cRO_PInstancer_Im3DLine::Render(cCamera* camera) {
-  mVisibility = kVisibilityFrames;
-  RwMatrix toCamera;
-  RwMatrix* cameraMatrix = nullptr;
-  ToCamera(camera, &toCamera, &cameraMatrix);
-  if (BuildVertices(&toCamera) == 0) {
-    return;
-  }
-  const cEffectRenderStates saved;
-  SetEffectStates(nullptr, mSourceBlend, mDestinationBlend);
-  DrawIndexed(mVertices, mLineCount * kLineVertices, cameraMatrix, kIm3DUntexturedFlags, kRwPrimTypeLineList, mIndices,
-              mLineCount * kLineVertices);
-  saved.Restore();
+  BuildAndDraw(camera, tParticleDraw{mVertices, mIndices, kLineVertices, kLineVertices, nullptr,
+                                     kIm3DUntexturedFlags, kRwPrimTypeLineList});
 }

@@ -52,6 +52,19 @@ class cRO_PInstancer : public cListItem, public cAtomicRO {
   RwInt32 GetDestinationBlend() const { return mDestinationBlend; }
 
  protected:
+  // Where a kind keeps its geometry and how it is drawn.
+  struct tParticleDraw {
+    RwIm3DVertex* vertices;
+    RwUInt16* indices;
+    u32 verticesEach;  // a particle
+    u32 indicesEach;
+    RwRaster* raster;  // null: untextured
+    RwUInt32 flags;
+    RwUInt32 primitive;
+  };
+  // Counts as seen, builds the particles for the drawing camera and draws
+  // them with the effect states, putting back every state it changed.
+  void BuildAndDraw(cCamera* camera, const tParticleDraw& draw);
   // "ADD" or "DECAL" under BLEND; fatal with the message for anything else.
   void ReadBlend(const cPropertyGroup& group, const char* message);
   // The colour envelope under COLOR, replacing the one held; fatal with the

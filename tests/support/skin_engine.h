@@ -9,6 +9,7 @@
 
 #include "tests/support/anim_engine.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/first_atomic.h"
 #include "tests/support/skinned_clump.h"
 #include "tools/forge/forge_bytes.h"
 
@@ -31,17 +32,4 @@ inline bool PoseHierarchy(RpHAnimHierarchy* hierarchy, RtAnimAnimation* animatio
 // The clump chunk in the bytes, read; null when there is none or it fails.
 inline RpClump* ReadClumpBytes(const std::vector<uint8_t>& bytes) {
   return ForgeReadChunk(bytes, kRwChunkClump, RpClumpStreamRead);
-}
-
-// The atomic the clump lists first.
-inline RpAtomic* FirstAtomic(RpClump* clump) {
-  RpAtomic* first = nullptr;
-  RpClumpForAllAtomics(
-      clump,
-      [](RpAtomic* atomic, void* data) {
-        *static_cast<RpAtomic**>(data) = atomic;
-        return static_cast<RpAtomic*>(nullptr);
-      },
-      &first);
-  return first;
 }

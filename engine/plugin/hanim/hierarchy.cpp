@@ -4,6 +4,7 @@
 
 #include "engine/plugin/hanim/hanim_internal.h"
 #include "engine/plugin/hanim/rphanim.h"
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
@@ -17,23 +18,6 @@ void Raise(RwInt32 code) { RwErrorRaise(static_cast<RwInt32>(kRpHAnimPluginId), 
 // A hierarchy owns its arrays unless it is a sub-hierarchy sharing another's.
 bool OwnsArrays(const RpHAnimHierarchy* hierarchy) {
   return (hierarchy->flags & kRpHAnimSubHierarchy) == 0 || hierarchy->parentHierarchy == hierarchy;
-}
-
-RwFrame* ParentOf(const RwFrame* frame) { return static_cast<RwFrame*>(frame->object.parent); }
-
-// The frame after f in a pre-order walk of top's sub-tree (each frame before
-// its children, children in sibling order), or null at the end.
-RwFrame* NextInSubtree(RwFrame* f, const RwFrame* top) {
-  if (f->child != nullptr) {
-    return f->child;
-  }
-  while (f != top) {
-    if (f->next != nullptr) {
-      return f->next;
-    }
-    f = ParentOf(f);
-  }
-  return nullptr;
 }
 
 bool MakeArrays(RpHAnimHierarchy* hierarchy) {
@@ -138,7 +122,7 @@ RpHAnimHierarchy* RpHAnimHierarchyDestroy(RpHAnimHierarchy* hierarchy) {
 
 RpHAnimHierarchy* RpHAnimHierarchyAttach(RpHAnimHierarchy* hierarchy) {
   RwFrame* root = hierarchy->parentFrame;
-  for (RwFrame* frame = root; frame != nullptr; frame = NextInSubtree(frame, root)) {
+  for (RwFrame* frame = root; frame != nullptr; frame = _rwFrameNextInSubtree(frame, root)) {
     const RwInt32 id = RpHAnimFrameGetID(frame);
     for (RwInt32 i = 0; i < hierarchy->numNodes; i++) {
       if (hierarchy->pNodeInfo[i].nodeID == id) {

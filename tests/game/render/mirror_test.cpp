@@ -11,6 +11,7 @@
 #include "game/render/frame_orientation.h"
 #include "game/render/model_user_data.h"
 #include "tests/game/render/level_fixture.h"
+#include "tests/support/first_atomic.h"
 #include "tests/support/scratch_path.h"
 
 namespace {
@@ -30,18 +31,6 @@ class MirrorTest : public LevelTest {
     DestroyMirrors();
     ResetMirrors(nullptr);
     LevelTest::TearDown();
-  }
-
-  static RpAtomic* FirstAtomic(RpClump* clump) {
-    RpAtomic* first = nullptr;
-    RpClumpForAllAtomics(
-        clump,
-        [](RpAtomic* atomic, void* data) {
-          *static_cast<RpAtomic**>(data) = atomic;
-          return static_cast<RpAtomic*>(nullptr);
-        },
-        &first);
-    return first;
   }
 };
 

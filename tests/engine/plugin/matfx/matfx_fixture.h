@@ -13,6 +13,7 @@
 #include "tests/support/clump_builder.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/d3d8_camera_engine.h"
+#include "tests/support/first_atomic.h"
 
 namespace matfx_test {
 
@@ -209,18 +210,6 @@ class MatFXTest : public CameraDriverTest {
     RpClumpSetFrame(clump, frame);
     AddClumpAtomic(clump, frame, geometry, rpATOMICRENDER);
     return clump;
-  }
-
-  static RpAtomic* FirstAtomic(RpClump* clump) {
-    RpAtomic* first = nullptr;
-    RpClumpForAllAtomics(
-        clump,
-        [](RpAtomic* atomic, void* data) {
-          *static_cast<RpAtomic**>(data) = atomic;
-          return static_cast<RpAtomic*>(nullptr);
-        },
-        &first);
-    return first;
   }
 
   static std::vector<uint8_t> WrittenMaterial(const RpMaterial* material) {
