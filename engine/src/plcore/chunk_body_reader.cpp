@@ -4,6 +4,7 @@
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/file_functions.h"
 #include "engine/src/plcore/io_functions.h"
+#include "engine/src/plcore/plugin_registry_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {
@@ -40,10 +41,17 @@ RwBool FileBytesLeft(void* file, RwUInt64* left) {
   return TRUE;
 }
 
+
+}  // namespace
+
 // A body can hold no more than its stream has left: a length that claims
 // more is cut to that, so counts checked against the body never allocate
 // for bytes that are not there.
-RwUInt32 BytesTheStreamHas(const RwStream* stream, RwUInt32 length) {
+RwUInt32 _rwStreamBytesAvailable(const RwStream* stream, RwUInt32 length) {
+  RwUInt32 windowLeft = 0;
+  if (const RwStream* outer = _rwBoundedStreamOuter(stream, &windowLeft)) {
+    return _rwStreamBytesAvailable(outer, windowLeft < length ? windowLeft : length);
+  }
   RwUInt64 left = length;
   if (stream->type == kRwStreamMemory) {
     const RwStreamMemory& memory = stream->Type.memory;
@@ -56,10 +64,8 @@ RwUInt32 BytesTheStreamHas(const RwStream* stream, RwUInt32 length) {
   return left < length ? static_cast<RwUInt32>(left) : length;
 }
 
-}  // namespace
-
 RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length) {
-  return {stream, stream != nullptr ? BytesTheStreamHas(stream, length) : length};
+  return {stream, stream != nullptr ? _rwStreamBytesAvailable(stream, length) : length};
 }
 
 RwBool RwChunkBodyReaderHas(const RwChunkBodyReader* reader, RwUInt32 count, RwUInt32 itemSize) {

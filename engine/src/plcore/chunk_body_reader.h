@@ -12,7 +12,14 @@ struct RwChunkBodyReader {
   RwUInt32 left;  // bytes of the body not yet read
 };
 
+// The body's length is cut to what the stream has left (see
+// _rwStreamBytesAvailable).
 RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length);
+// The smaller of length and the bytes the stream has left past its
+// position: memory streams and files know their end, a plugin's sub-chunk
+// window knows its own and its outer stream's; other streams are taken at
+// their word (length).
+RwUInt32 _rwStreamBytesAvailable(const RwStream* stream, RwUInt32 length);
 // True when count items of itemSize bytes each fit in what is left.
 RwBool RwChunkBodyReaderHas(const RwChunkBodyReader* reader, RwUInt32 count, RwUInt32 itemSize);
 // Each fails (read error recorded) when the body or the stream ends first.

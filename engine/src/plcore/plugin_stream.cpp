@@ -4,6 +4,7 @@
 // consume its neighbours' bytes and a short read or write is skipped or caught.
 #include <climits>
 
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/plugin_registry_internal.h"
@@ -65,6 +66,19 @@ void BoundedStreamInit(RwStream* stream, BoundedStream* window, RwStream* outer,
   stream->rwOwned = FALSE;
 }
 
+}  // namespace
+
+const RwStream* _rwBoundedStreamOuter(const RwStream* stream, RwUInt32* left) {
+  if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
+    return nullptr;
+  }
+  const BoundedStream* window = static_cast<const BoundedStream*>(stream->Type.custom.data);
+  *left = window->limit - window->used;
+  return window->outer;
+}
+
+namespace {
+
 // Bytes the plugin will write for the object, or 0 when it writes nothing.
 RwInt32 EntryDataSize(const RwPluginRegEntry* entry, const void* object) {
   if (entry->getSizeCB == nullptr || entry->writeCB == nullptr) {
@@ -115,6 +129,12 @@ RwBool ReadSubChunkHeader(RwStream* stream, RwUInt32* remaining, RwUInt32* type,
 RwBool ReadSubChunk(RwStream* stream, const RwPluginRegEntry* entry, RwUInt32 length, void* object) {
   if (entry == nullptr || entry->readCB == nullptr) {
     return length == 0 || RwStreamSkip(stream, length) != nullptr;
+  }
+  // A body the stream cannot hold is cut short: fail before the plugin
+  // sizes anything by what the body claims.
+  if (_rwStreamBytesAvailable(stream, length) < length) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrRead);
+    return FALSE;
   }
   RwStream bounded;
   BoundedStream window;

@@ -241,6 +241,13 @@ TEST_F(PluginStreamTest, DamagedExtensionsAreRefused) {
     c.bytes.Header(kRwChunkExtension, 40).Header(kValuePlugin, 28).U32(5);
     cases.push_back(c);
   }
+  {
+    // The plugin is never handed a body its stream cannot hold, so it
+    // cannot size anything by the length claimed.
+    Case c = {"sub-chunk longer than the stream", ChunkBytes(), kRwErrRead};
+    c.bytes.Header(kRwChunkExtension, 0x7FFFFFFFu).Header(kValuePlugin, 0x7FFFFFF0u).U32(5);
+    cases.push_back(c);
+  }
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     sBehaviour = ValuePluginBehaviour();
@@ -254,6 +261,7 @@ TEST_F(PluginStreamTest, DamagedExtensionsAreRefused) {
       EXPECT_NE(e.errorCode, kRwErrNoError);
     }
     EXPECT_EQ(sBehaviour.alwaysCalls, 0);
+    EXPECT_EQ(sBehaviour.readCalls, 0);
   }
 }
 
