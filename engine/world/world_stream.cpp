@@ -5,6 +5,7 @@
 // sectors, the bin mesh.
 #include <cstring>
 
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
@@ -108,6 +109,20 @@ size_t BlockSize(const WorldStruct& parsed, RwInt32 numSets) {
 RwBool FailCorrupt() {
   RwErrorRaise(kRwPluginIdCore, kRwErrRead);
   return FALSE;
+}
+
+// Whether the stream still holds the least the struct's counts take: a
+// struct and header for every sector and, in a world that is not native, a
+// position for every vertex and a record for every polygon. The block is
+// sized by those counts, so counts the bytes cannot back are refused first.
+RwBool StreamCanHold(const RwStream* stream, const WorldStruct& parsed) {
+  RwUInt64 least = (static_cast<RwUInt64>(parsed.numPlaneSectors) * (kRwChunkHeaderSize + kPlaneStructSize)) +
+                   (static_cast<RwUInt64>(parsed.numAtomicSectors) * (kRwChunkHeaderSize + kSectorStructSize));
+  if ((parsed.format & rpWORLDNATIVE) == 0) {
+    least += static_cast<RwUInt64>(parsed.numVertices) * kVertexSize +
+             static_cast<RwUInt64>(parsed.numPolygons) * kPolygonSize;
+  }
+  return least <= 0xFFFFFFFFu && _rwStreamBytesAvailable(stream, static_cast<RwUInt32>(least)) == least;
 }
 
 RwBool FailVersion() {
@@ -480,6 +495,10 @@ RpWorld* RpWorldStreamRead(RwStream* stream) {
     return nullptr;
   }
   if (parsed.numPolygons < 0 || parsed.numVertices < 0 || parsed.numPlaneSectors < 0 || parsed.numAtomicSectors < 0) {
+    FailCorrupt();
+    return nullptr;
+  }
+  if (!StreamCanHold(stream, parsed)) {
     FailCorrupt();
     return nullptr;
   }

@@ -29,6 +29,7 @@ constexpr size_t kStructReserved = kStructBody + 32;
 constexpr size_t kStructFormat = kStructBody + 36;
 constexpr size_t kStructBoxMaxX = kStructBody + 40;
 constexpr size_t kStructAtomicSectors = kStructBody + 28;
+constexpr size_t kStructPolygons = kStructBody + 16;
 constexpr size_t kStructVertices = kStructBody + 20;
 // Offsets in a plane sector chunk and an atomic sector chunk from their headers.
 constexpr size_t kPlaneType = 24;
@@ -462,7 +463,8 @@ TEST_F(WorldStreamTest, CorruptWorldsFailWithNothingLeft) {
       {"fewer atomic sectors announced than delivered", kStructAtomicSectors, U32At(bytes, kStructAtomicSectors) - 1,
        kRwErrRead},
       {"fewer vertices announced than delivered", kStructVertices, U32At(bytes, kStructVertices) - 1, kRwErrRead},
-      {"counts that need a huge block", kStructVertices, 0x7FFFFFFF, kRwErrOutOfMemory},
+      {"counts the bytes left cannot back", kStructVertices, 0x7FFFFFFF, kRwErrRead},
+      {"polygons the bytes left cannot back", kStructPolygons, 0x01000000, kRwErrRead},
       {"a polygon's vertex past the sector's", firstPolygon + 4, sectorVertices, kRwErrRead},
       {"a sector counting 65536 polygons", sector + kSectorPolygons, 0x10000, kRwErrRead},
       {"polygons without vertices", sector + kSectorVertices, 0, kRwErrRead},
