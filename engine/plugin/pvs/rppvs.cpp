@@ -37,6 +37,9 @@ RwInt32 AxisLevel(RwReal longest, RwReal extent) {
     return longest > 0.0f ? kFlattestLevel : 0;
   }
   const RwReal level = -std::floor(std::log2(longest / extent));
+  if (std::isnan(level)) {
+    return 0;  // both infinite: as long as each other
+  }
   return level < static_cast<RwReal>(kFlattestLevel) ? kFlattestLevel : static_cast<RwInt32>(level);
 }
 

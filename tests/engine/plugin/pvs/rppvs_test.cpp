@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "engine/plugin/pvs/pvs_internal.h"
@@ -198,6 +199,21 @@ TEST_F(PVSTest, CorruptSectorSubChunksFailTheWorld) {
     TakeError();
   }
   EXPECT_EQ(NewBlocks(), 0);
+}
+
+// A world box without bounds (as a damaged file can give) still gives
+// every sector a level on each axis within the levels' range.
+TEST_F(PVSTest, UnboundedRegionsGetLevels) {
+  Forge({});
+  const RwReal unbounded = std::numeric_limits<RwReal>::infinity();
+  world_->boundingBox = {{unbounded, unbounded, unbounded}, {-unbounded, -unbounded, -unbounded}};
+  _rpPVSWorldComputeRegions(world_);
+  for (RpWorldSector* sector : sectors_) {
+    for (RwInt32 level : _rpPVSSector(sector)->axisLevels) {
+      EXPECT_GE(level, -126);  // the flattest level
+      EXPECT_LE(level, 0);
+    }
+  }
 }
 
 }  // namespace
