@@ -25,11 +25,6 @@ RwFrame* FindHierarchyCB(RwFrame* frame, void* data) {
   return *found == nullptr ? frame : nullptr;
 }
 
-RpAtomic* StoreFirstAtomicCB(RpAtomic* atomic, void* data) {
-  *static_cast<RpAtomic**>(data) = atomic;
-  return nullptr;
-}
-
 // Skinned atomics are posed by the model's hierarchy.
 RpAtomic* GiveHierarchyCB(RpAtomic* atomic, void* data) {
   const RpGeometry* geometry = RpAtomicGetGeometry(atomic);
@@ -351,8 +346,7 @@ bool cAnimModel::HasPassedTime(f32 t) const {
 }
 
 void cAnimModel::WidenBounds() {
-  RpAtomic* atomic = nullptr;
-  RpClumpForAllAtomics(mClump, StoreFirstAtomicCB, &atomic);
+  RpAtomic* atomic = ClumpFirstAtomic(mClump);
   if (atomic == nullptr) {
     return;
   }
@@ -367,8 +361,7 @@ void cAnimModel::WidenBounds() {
 }
 
 void cAnimModel::RestoreBounds() {
-  RpAtomic* atomic = nullptr;
-  RpClumpForAllAtomics(mClump, StoreFirstAtomicCB, &atomic);
+  RpAtomic* atomic = ClumpFirstAtomic(mClump);
   if (atomic == nullptr || mSavedBounds.radius == 0.0f) {
     return;
   }

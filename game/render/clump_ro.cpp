@@ -17,11 +17,6 @@ cList& TintedList() {
   return list;
 }
 
-RpAtomic* StoreFirstAtomic(RpAtomic* atomic, void* data) {
-  *static_cast<RpAtomic**>(data) = atomic;
-  return nullptr;
-}
-
 RpAtomic* SetUpAtomic(RpAtomic* atomic, void* data) {
   SetUpModelAtomic(atomic, static_cast<cClumpRO*>(data));
   return atomic;
@@ -143,7 +138,7 @@ void cClumpRO::RegisterMirrors(cScene* scene) {
 }
 
 void cClumpRO::TakeFirstAtomic() {
-  RpClumpForAllAtomics(mClump, StoreFirstAtomic, &mFirstAtomic);
+  mFirstAtomic = ClumpFirstAtomic(mClump);
   mSharedGeometry = mFirstAtomic != nullptr ? RpAtomicGetGeometry(mFirstAtomic) : nullptr;
 }
 
@@ -188,7 +183,7 @@ void cClumpRO::DropPrivateGeometry() {
   mPrivateGeometry = nullptr;
 }
 
-void cClumpRO::RetintList(bool dropCopies) {
+void cClumpRO::RelightAll() {
   // The objects are moved out first: a tint may put its object back.
   cList pending;
   while (!TintedList().IsEmpty()) {
@@ -196,19 +191,27 @@ void cClumpRO::RetintList(bool dropCopies) {
   }
   while (!pending.IsEmpty()) {
     cClumpRO* object = static_cast<cClumpRO*>(static_cast<cListLink*>(pending.First())->GetObject());
-    if (dropCopies) {
-      object->DropPrivateGeometry();
-    }
+    object->DropPrivateGeometry();
     object->mTintLink.Unlink();
     object->Retint();
   }
 }
 
-void cClumpRO::RelightAll() { RetintList(true); }
-
-void cClumpRO::RestoreAllGeometries() { RetintList(true); }
+void cClumpRO::RestoreAllGeometries() { RelightAll(); }
 
 u32 cClumpRO::GetTintedCount() { return TintedList().Count(); }
+
+RpAtomic* ClumpFirstAtomic(RpClump* clump) {
+  RpAtomic* first = nullptr;
+  RpClumpForAllAtomics(
+      clump,
+      [](RpAtomic* atomic, void* data) -> RpAtomic* {
+        *static_cast<RpAtomic**>(data) = atomic;
+        return nullptr;
+      },
+      &first);
+  return first;
+}
 
 RpAtomic* ClumpRenderCallBack(RpAtomic* atomic) {
   cClumpRO* object = static_cast<cClumpRO*>(GetAtomicOwner(atomic));

@@ -113,10 +113,12 @@ class cClumpRO : public cRO {
 
  private:
   void TakeFirstAtomic();
-  static void RetintList(bool dropCopies);
 
   friend RpAtomic* ClumpRenderCallBack(RpAtomic* atomic);
 };
+
+// The first atomic of the clump; null for a clump without atomics.
+RpAtomic* ClumpFirstAtomic(RpClump* clump);
 
 // The render callback of every atomic of a clump object: refreshes the
 // object, then draws the atomic at once (culling off when two-sided) or

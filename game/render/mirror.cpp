@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "game/foundation/vector_helpers.h"
 #include "game/render/render_manager.h"
 #include "game/render/scene.h"
 #include "game/render/texture_camera.h"
@@ -186,10 +187,8 @@ bool cMirror::IsVisible(RwCamera* mainCamera) const {
   if (sScene != nullptr && sScene->GetPvsFlag() != 0 && !RpPVSAtomicVisible(mAtomic)) {
     return false;
   }
-  RwV3d d;
-  RwV3dSub(&d, &sphere->center, &RwFrameGetLTM(RwCameraGetFrame(mainCamera))->pos);
   const f32 far = RwCameraGetFarClipPlane(mainCamera);
-  return RwV3dDotProduct(&d, &d) <= far * far;
+  return V3dDistanceSquared(&sphere->center, &RwFrameGetLTM(RwCameraGetFrame(mainCamera))->pos) <= far * far;
 }
 
 void cMirror::RenderReflection(cCamera* mainCamera) {

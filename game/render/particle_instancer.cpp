@@ -211,8 +211,10 @@ u32 cRO_PInstancer_Im3DSprite::BuildVertices(const RwMatrix* toCamera) {
     const f32 size = mSize != nullptr ? mSize->GetValue(t) : Lerp(mStartSize, mEndSize, t);
     const f32 r = mRotation != nullptr ? mRotation->GetValue(t) : Lerp(mStartRotation, mEndRotation, t);
     // A square of edge size turned by r in the view plane.
-    const f32 a = (std::cos(r) - std::sin(r)) * 0.5f * size;
-    const f32 b = (std::cos(r) + std::sin(r)) * 0.5f * size;
+    const f32 cosR = std::cos(r);
+    const f32 sinR = std::sin(r);
+    const f32 a = (cosR - sinR) * 0.5f * size;
+    const f32 b = (cosR + sinR) * 0.5f * size;
     RwV3d c;
     RwV3dTransformPoints(&c, &p->position, 1, toCamera);
     RwIm3DVertex* quad = &mVertices[mQuadCount * kQuadVertices];

@@ -1,20 +1,11 @@
 // cParticlePool: loading the instances and handing them to placements.
 #include "game/render/particle_pool.h"
 
+#include "game/foundation/vector_helpers.h"
 #include "game/render/camera.h"
 #include "game/render/particle_instancer.h"
 #include "game/render/particle_system.h"
 #include "game/render/scene.h"
-
-namespace {
-
-f32 DistanceSquared(const RwV3d& a, const RwV3d& b) {
-  RwV3d d;
-  RwV3dSub(&d, &a, &b);
-  return RwV3dDotProduct(&d, &d);
-}
-
-}  // namespace
 
 cParticlePool::cParticlePool(cScene* scene, const char* fileName, u32 instanceCount)
     : mInstances(new cMultiParticleSystem*[instanceCount]), mCount(instanceCount), mScene(scene) {
@@ -64,10 +55,10 @@ s32 cParticlePool::FindInstance(u32 placement, const RwV3d& eye) {
       return static_cast<s32>(i);
     }
   }
-  f32 farthest = DistanceSquared(mPlacements[placement].position, eye);
+  f32 farthest = V3dDistanceSquared(&mPlacements[placement].position, &eye);
   s32 robbed = kNoInstance;
   for (u32 j = 0; j < mPlacements.GetCount(); j++) {
-    const f32 distance = DistanceSquared(mPlacements[j].position, eye);
+    const f32 distance = V3dDistanceSquared(&mPlacements[j].position, &eye);
     if (mPlacements[j].instance != kNoInstance && distance > farthest) {
       farthest = distance;
       robbed = static_cast<s32>(j);

@@ -14,26 +14,18 @@ RpAtomic* ItemAtomic(const tRenderItem& item) {
   return item.kind == kRenderItemAtomic ? item.atomic : item.object->GetAtomic();
 }
 
-// Farther items first; equal keys compare equal, so that the order is
-// consistent for the sort.
-int CompareFartherFirst(const void* a, const void* b) {
-  const f32 keyA = static_cast<const tRenderItem*>(a)->sortKey;
-  const f32 keyB = static_cast<const tRenderItem*>(b)->sortKey;
-  if (keyA > keyB) {
-    return -1;
-  }
-  return keyA < keyB ? 1 : 0;
+int CompareItems(const void* a, const void* b) {
+  return CompareFartherFirst(static_cast<const tRenderItem*>(a)->sortKey, static_cast<const tRenderItem*>(b)->sortKey);
 }
 
 }  // namespace
 
-cRenderItemLayer::cRenderItemLayer()
-    : mItems(new tRenderItem[kRenderItemLayerCapacity]), mCapacity(kRenderItemLayerCapacity), mCount(0) {}
+cRenderItemLayer::cRenderItemLayer() : mItems(new tRenderItem[kRenderItemLayerCapacity]), mCount(0) {}
 
 cRenderItemLayer::~cRenderItemLayer() { delete[] mItems; }
 
 tRenderItem& cRenderItemLayer::Append(u8 kind, const char* fullMessage) {
-  if (mCount >= mCapacity) {
+  if (mCount >= kRenderItemLayerCapacity) {
     FatalError("%s", fullMessage);
   }
   tRenderItem& item = mItems[mCount++];
@@ -58,7 +50,7 @@ void cRenderItemLayer::SortByDistance(cCamera* camera) {
     RwV3dSub(&d, &position, &eye);
     mItems[i].sortKey = RwV3dLength(&d);
   }
-  std::qsort(mItems, mCount, sizeof(tRenderItem), CompareFartherFirst);
+  std::qsort(mItems, mCount, sizeof(tRenderItem), CompareItems);
 }
 
 void cRenderItemLayer::Render(cCamera* camera) {

@@ -26,6 +26,15 @@ struct tRenderItem {
   };
 };
 
+// qsort's answer for two distance keys, farther first; equal keys compare
+// equal, so that the order is consistent for the sort.
+inline int CompareFartherFirst(f32 keyA, f32 keyB) {
+  if (keyA > keyB) {
+    return -1;
+  }
+  return keyA < keyB ? 1 : 0;
+}
+
 class cRenderItemLayer {
  public:
   cRenderItemLayer();
@@ -53,7 +62,6 @@ class cRenderItemLayer {
   // The next item, of that kind; fatal with the message when full.
   tRenderItem& Append(u8 kind, const char* fullMessage);
 
-  tRenderItem* mItems;
-  u32 mCapacity;
+  tRenderItem* mItems;  // kRenderItemLayerCapacity
   u32 mCount;
 };

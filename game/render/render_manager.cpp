@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "game/foundation/fatal_error.h"
+#include "game/foundation/vector_helpers.h"
 #include "game/render/atomic_ro.h"
 #include "game/render/camera.h"
 #include "game/render/clump_ro.h"
@@ -19,15 +20,9 @@ namespace {
 
 cRenderManager* sCurrentManager = nullptr;
 
-// Farther objects first; equal keys compare equal, so that the order is
-// consistent for the sort.
-int CompareFartherFirst(const void* a, const void* b) {
-  const f32 keyA = (*static_cast<cRenderObject* const*>(a))->GetSortKey();
-  const f32 keyB = (*static_cast<cRenderObject* const*>(b))->GetSortKey();
-  if (keyA > keyB) {
-    return -1;
-  }
-  return keyA < keyB ? 1 : 0;
+int CompareObjects(const void* a, const void* b) {
+  return CompareFartherFirst((*static_cast<cRenderObject* const*>(a))->GetSortKey(),
+                             (*static_cast<cRenderObject* const*>(b))->GetSortKey());
 }
 
 }  // namespace
@@ -80,12 +75,9 @@ void cRenderLayer_Objects::SortByDistance(cCamera* camera) {
     if (frame == nullptr) {
       FatalError("cRenderLayer_Objects(): alpha sorted object should have a frame!\n");
     }
-    const RwV3d position = RwFrameGetLTM(frame)->pos;
-    RwV3d d;
-    RwV3dSub(&d, &position, &eye);
-    mObjects[i]->SetSortKey(RwV3dDotProduct(&d, &d));
+    mObjects[i]->SetSortKey(V3dDistanceSquared(&RwFrameGetLTM(frame)->pos, &eye));
   }
-  std::qsort(mObjects, mCount, sizeof(cRenderObject*), CompareFartherFirst);
+  std::qsort(mObjects, mCount, sizeof(cRenderObject*), CompareObjects);
 }
 
 cRenderManager::cRenderManager()

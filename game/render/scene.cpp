@@ -30,13 +30,7 @@ bool cScene::OnEvent(const tEvent* event) {
 }
 
 void cScene::AddClump(cClumpRO* object) {
-  RpWorld* world = mRenderManager.GetWorld();
-  if (world == nullptr) {
-    FatalError("cRenderManager::AddClump : RWWorld hasn't been set, yet");
-  }
-  if (object->GetClump() != nullptr) {
-    RpWorldAddClump(world, object->GetClump());
-  }
+  mRenderManager.AddClump(object);
   object->SetScene(this);
   if (object->GetMirrorFlag() != 0) {
     object->RegisterMirrors(this);
