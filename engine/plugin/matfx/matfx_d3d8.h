@@ -68,6 +68,9 @@ RwBool RpMatFXD3D8EnvMapSetupStage(RwTexture* environment, RwUInt32 stage, RwFra
 // buffers cannot be read.
 RwBool RpMatFXD3D8BumpMapFillVertices(const RpD3D8InstanceData* mesh, void* memory);
 
+// Binds the base at stage 0 when the geometry has texture coordinates (else
+// no texture) and answers what it bound.
+RwTexture* _rpMatFXD3D8BindBase(RwUInt32 flags, RwTexture* base);
 // Vertex alpha on for a mesh with vertex alpha or a translucent material
 // (switched only when it changes), and the diffuse source to match.
 void _rpMatFXD3D8SetVertexAlpha(const RpD3D8InstanceData* mesh);

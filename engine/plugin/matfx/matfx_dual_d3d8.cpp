@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr RwUInt32 kTexturedFlags = rpGEOMETRYTEXTURED | rpGEOMETRYTEXTURED2;
 constexpr RwUInt32 kThreeStages = 3;
 constexpr RwUInt32 kWhite = 0xFFFFFFFFu;
 constexpr RwUInt32 kBlack = 0;
@@ -255,8 +254,7 @@ void RpMatFXD3D8RenderDual(const RpD3D8InstanceData* mesh, RwUInt32 flags, RwTex
     RpMatFXD3D8RenderDefault(mesh, flags, base);
     return;
   }
-  RwTexture* bound = (flags & kTexturedFlags) != 0 ? base : nullptr;
-  RwD3D8SetTexture(bound, 0);
+  RwTexture* bound = _rpMatFXD3D8BindBase(flags, base);
   _rpMatFXD3D8SetVertexAlpha(mesh);
   const DualCombine combine = CombineOf(slot->dual.srcBlendMode, slot->dual.destBlendMode);
   if (!NeedsSecondPass(combine, bound, second) && SetUpSinglePass(combine, bound, second)) {

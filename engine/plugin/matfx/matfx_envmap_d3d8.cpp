@@ -11,12 +11,10 @@
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "engine/src/camera.h"
 #include "engine/src/frame.h"
-#include "engine/world/geometry.h"
 #include "engine/world/material.h"
 
 namespace {
 
-constexpr RwUInt32 kTexturedFlags = rpGEOMETRYTEXTURED | rpGEOMETRYTEXTURED2;
 constexpr RwUInt8 kOpaque = 255;
 constexpr RwUInt8 kFullStrength = 255;
 
@@ -182,8 +180,7 @@ void RpMatFXD3D8RenderEnvMap(const RpD3D8InstanceData* mesh, RwUInt32 flags, RwU
     RenderAdditivePass(mesh, slot, environment, strength);
     return;
   }
-  RwTexture* bound = (flags & kTexturedFlags) != 0 ? base : nullptr;
-  RwD3D8SetTexture(bound, 0);
+  RwTexture* bound = _rpMatFXD3D8BindBase(flags, base);
   const RpMatFXD3D8State* state = _rpMatFXD3D8State();
   RwBool twoStages = FALSE;
   if (_rpMatFXD3D8IsPalettised(bound) && _rpMatFXD3D8IsPalettised(environment) &&

@@ -153,8 +153,14 @@ void RpMatFXD3D8RenderCallBack(RwResEntry* repEntry, void* object, RwUInt8 type,
 }
 
 void RpMatFXD3D8RenderDefault(const RpD3D8InstanceData* mesh, RwUInt32 flags, RwTexture* texture) {
-  RwD3D8SetTexture((flags & kTexturedFlags) != 0 ? texture : nullptr, 0);
+  _rpMatFXD3D8BindBase(flags, texture);
   RpMatFXD3D8RenderNoTexture(mesh);
+}
+
+RwTexture* _rpMatFXD3D8BindBase(RwUInt32 flags, RwTexture* base) {
+  RwTexture* bound = (flags & kTexturedFlags) != 0 ? base : nullptr;
+  RwD3D8SetTexture(bound, 0);
+  return bound;
 }
 
 void RpMatFXD3D8RenderNoTexture(const RpD3D8InstanceData* mesh) {

@@ -1,8 +1,6 @@
 // The material data stream: the effects kind, then for slot 0 and slot 1 the
 // slot type and its fields, textures as texture chunks after a present flag.
 // Every value is a 32-bit little-endian word; frames are not stored.
-#include <cstring>
-
 #include "engine/plugin/matfx/matfx_internal.h"
 #include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/src/plcore/error.h"
@@ -14,21 +12,10 @@ namespace {
 
 constexpr RwUInt32 kWordSize = 4;
 
-// Reals travel as the words of their IEEE 754 bits.
-bool ReadReal(RwStream* stream, RwReal* value) {
-  RwUInt32 bits = 0;
-  if (!_rpMatFXReadWord(stream, &bits)) {
-    return false;
-  }
-  std::memcpy(value, &bits, sizeof(*value));
-  return true;
-}
+// Reals travel as the little-endian words of their IEEE 754 bits.
+bool ReadReal(RwStream* stream, RwReal* value) { return RwStreamReadReal(stream, value, kWordSize) != nullptr; }
 
-bool WriteReal(RwStream* stream, RwReal value) {
-  RwUInt32 bits = 0;
-  std::memcpy(&bits, &value, sizeof(bits));
-  return _rpMatFXWriteWord(stream, bits);
-}
+bool WriteReal(RwStream* stream, RwReal value) { return RwStreamWriteReal(stream, &value, kWordSize) != nullptr; }
 
 bool IsTextureNotFound(const RwErrorRecord& error) {
   return error.pluginID == kRwPluginIdCore && error.errorCode == kRwErrTextureReadFailed;

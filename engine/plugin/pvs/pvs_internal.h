@@ -46,8 +46,6 @@ RpPVSSector* _rpPVSSector(const RpWorldSector* sector);
 RpWorldSector* _rpPVSViewerSector(void);
 // Numbers the sectors and computes their regions, centres and levels.
 void _rpPVSWorldComputeRegions(RpWorld* world);
-// Makes the world current (null forgets it).
-void _rpPVSSetCurrentWorld(RpWorld* world);
 
 // Stream callbacks of the two extensions (sub-chunk 0x12A).
 struct RwStream;

@@ -21,7 +21,6 @@ constexpr RwInt32 kFlattestLevel = -126;
 
 RwInt32 sWorldOffset = -1;
 RwInt32 sSectorOffset = -1;
-RpWorld* sCurrentWorld = nullptr;
 RwV3d sViewPosition = {0.0f, 0.0f, 0.0f};
 RpWorld* sViewerWorld = nullptr;
 RpWorldSector* sViewerSector = nullptr;
@@ -158,9 +157,6 @@ void* WorldDestruct(void* object, RwInt32 offset, RwInt32) {
   auto* world = static_cast<RpWorld*>(object);
   RpPVSUnhook(world);
   FreeBuildRecords(RwPluginDataGet(RpPVSWorld, object, offset));
-  if (sCurrentWorld == world) {
-    sCurrentWorld = nullptr;
-  }
   if (sViewerWorld == world) {
     sViewerWorld = nullptr;
     sViewerSector = nullptr;
@@ -203,16 +199,12 @@ RpPVSSector* _rpPVSSector(const RpWorldSector* sector) {
 
 RpWorldSector* _rpPVSViewerSector(void) { return sViewerSector; }
 
-void _rpPVSSetCurrentWorld(RpWorld* world) { sCurrentWorld = world; }
-
 void _rpPVSWorldComputeRegions(RpWorld* world) {
-  sCurrentWorld = world;
   _rpPVSWorld(world)->numSectors = world->rootSector != nullptr ? CountSectors(world) : 0;
   ComputeRegions(world);
 }
 
 RwBool RpPVSPluginAttach(void) {
-  sCurrentWorld = nullptr;
   sWorldOffset = RpWorldRegisterPlugin(sizeof(RpPVSWorld), kRpPVSPluginId, WorldConstruct, WorldDestruct, nullptr);
   if (sWorldOffset < 0 || RpWorldRegisterPluginStream(kRpPVSPluginId, _rpPVSWorldStreamRead, _rpPVSWorldStreamWrite,
                                                       _rpPVSWorldStreamGetSize) < 0) {
@@ -226,7 +218,6 @@ RwBool RpPVSPluginAttach(void) {
 }
 
 RwInt32 RpPVSWorldHasData(RpWorld* world) {
-  sCurrentWorld = world;
   const RpPVSWorld* pvs = _rpPVSWorld(world);
   return pvs != nullptr ? pvs->hasData : 0;
 }
@@ -252,7 +243,6 @@ RpWorld* RpPVSUnhook(RpWorld* world) {
 }
 
 RpWorld* RpPVSSetViewPosition(RpWorld* world, const RwV3d* position) {
-  sCurrentWorld = world;
   sViewPosition = *position;
   sViewerWorld = world;
   sViewerSector = nullptr;

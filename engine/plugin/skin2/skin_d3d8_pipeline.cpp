@@ -183,6 +183,15 @@ RwResEntry* InstanceData(RpAtomic* atomic) {
   return entry;
 }
 
+// The record's positions and normals posed by the palette into memory.
+void BlendInto(const RpD3D8InstanceData* record, const RpGeometry* geometry, const RpSkin* skin,
+               const RpSkinBlendMatrix* palette, void* memory) {
+  const RpMorphTarget& target = geometry->morphTarget[0];
+  const RpSkinBlendRun run = {record->minVert, record->numVertices, nullptr, memory, record->stride};
+  _rpSkinBlendVertices(skin, palette, target.verts, LayoutOf(geometry).normalOffset != 0 ? target.normals : nullptr,
+                       &run);
+}
+
 // One record's vertices blended into the shared dynamic buffers for this
 // frame, with the static data; the record holds the buffer until drawn.
 void BlendDynamic(RpD3D8InstanceData* record, const RpGeometry* geometry, const RpSkin* skin,
@@ -197,10 +206,7 @@ void BlendDynamic(RpD3D8InstanceData* record, const RpGeometry* geometry, const 
   if (!RwD3D8DynamicVertexBufferLock(record->stride, record->numVertices, &buffer, &memory, &base)) {
     return;
   }
-  const RpMorphTarget& target = geometry->morphTarget[0];
-  const RpSkinBlendRun run = {record->minVert, record->numVertices, nullptr, memory, record->stride};
-  _rpSkinBlendVertices(skin, palette, target.verts, LayoutOf(geometry).normalOffset != 0 ? target.normals : nullptr,
-                       &run);
+  BlendInto(record, geometry, skin, palette, memory);
   WriteStatic(record, geometry, static_cast<RwUInt8*>(memory));
   RwD3D8DynamicVertexBufferUnlock(buffer);
   record->vertexBuffer = buffer;
@@ -217,10 +223,7 @@ void BlendOwned(RpD3D8InstanceData* record, const RpGeometry* geometry, const Rp
   if (memory == nullptr) {
     return;  // this frame keeps the last pose
   }
-  const RpMorphTarget& target = geometry->morphTarget[0];
-  const RpSkinBlendRun run = {record->minVert, record->numVertices, nullptr, memory, record->stride};
-  _rpSkinBlendVertices(skin, palette, target.verts, LayoutOf(geometry).normalOffset != 0 ? target.normals : nullptr,
-                       &run);
+  BlendInto(record, geometry, skin, palette, memory);
   record->vertexBuffer->Unlock();
 }
 
