@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdlib>
 
@@ -29,6 +30,13 @@ class BenchEngine {
     }
     started_ = RwEngineSetVideoMode(0) && RwEngineStart();
     return started_;
+  }
+
+  // Open, or the benchmark marked skipped when there is no engine.
+  bool OpenOrSkip(benchmark::State& state, int width, int height, RwBool (*attach)() = nullptr) {
+    if (Open(width, height, attach)) return true;
+    state.SkipWithError("no engine on the Direct3D stand-in");
+    return false;
   }
 
   ~BenchEngine() {

@@ -27,10 +27,7 @@ void AddQuad(std::vector<RwIm2DVertex>* out, RwReal x, RwReal y, RwUInt32 color)
 
 void BM_Im2DQuads(benchmark::State& state) {
   BenchEngine engine;
-  if (!engine.Open(kWidth, kHeight)) {
-    state.SkipWithError("no engine on the Direct3D stand-in");
-    return;
-  }
+  if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwIm2DVertex> quads;
   for (int i = 0; i < kQuadsPerBatch; i++) {
     AddQuad(&quads, RwReal((i % 40) * 15), RwReal((i / 40) * 15), 0x80FFFFFFu - RwUInt32(i));

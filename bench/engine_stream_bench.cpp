@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "bench/bench_engine.h"
 #include "engine/engine.h"
+#include "tools/forge/forge_bytes.h"
 
 namespace {
 
@@ -18,17 +20,10 @@ constexpr RwInt32 kFrameCount = 16384;
 constexpr RwInt32 kTextureEdge = 256;
 constexpr RwInt32 kTextureCount = 16;
 
-// Runs write on a memory stream and returns what it wrote.
-template <typename Write>
-std::vector<RwUInt8> WriteToMemory(Write write) {
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+// What write put on a memory stream, or nothing when it failed.
+std::vector<RwUInt8> WriteToMemory(const std::function<bool(RwStream*)>& write) {
   std::vector<RwUInt8> bytes;
-  if (stream == nullptr) return bytes;
-  const bool ok = write(stream);
-  RwMemory memory = {nullptr, 0};
-  RwStreamClose(stream, &memory);
-  if (ok) bytes.assign(memory.start, memory.start + memory.length);
-  EngineFree(memory.start);
+  if (!ForgeEngineWritten(write, &bytes)) bytes.clear();
   return bytes;
 }
 
@@ -73,10 +68,7 @@ void DestroyFrameList(RwFrameList* list) {
 
 void BM_FrameListRead(benchmark::State& state) {
   BenchEngine engine;
-  if (!engine.Open(kWidth, kHeight)) {
-    state.SkipWithError("no engine on the Direct3D stand-in");
-    return;
-  }
+  if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwUInt8> bytes = FrameListBytes();
   for (auto _ : state) {
     RwFrameList list;
@@ -96,10 +88,7 @@ BENCHMARK(BM_FrameListRead)->Unit(benchmark::kMillisecond);
 // The frames of a read list destroyed, as a level or model is unloaded.
 void BM_FrameHierarchyDestroy(benchmark::State& state) {
   BenchEngine engine;
-  if (!engine.Open(kWidth, kHeight)) {
-    state.SkipWithError("no engine on the Direct3D stand-in");
-    return;
-  }
+  if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwUInt8> bytes = FrameListBytes();
   for (auto _ : state) {
     state.PauseTiming();
@@ -143,10 +132,7 @@ std::vector<RwUInt8> TexDictionaryBytes() {
 
 void BM_TexDictionaryRead(benchmark::State& state) {
   BenchEngine engine;
-  if (!engine.Open(kWidth, kHeight)) {
-    state.SkipWithError("no engine on the Direct3D stand-in");
-    return;
-  }
+  if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwUInt8> bytes = TexDictionaryBytes();
   for (auto _ : state) {
     RwMemory memory = {bytes.data(), RwUInt32(bytes.size())};

@@ -219,10 +219,7 @@ class Level {
 
 void BM_ForgedLevelFrame(benchmark::State& state) {
   BenchEngine engine;
-  if (!engine.Open(kWidth, kHeight, RpWorldPluginAttach)) {
-    state.SkipWithError("no engine on the Direct3D stand-in");
-    return;
-  }
+  if (!engine.OpenOrSkip(state, kWidth, kHeight, RpWorldPluginAttach)) return;
   Level level;
   if (!level.Build(engine.Window()) || !level.Frame()) {
     state.SkipWithError("the forged level did not build");

@@ -762,8 +762,11 @@ void Renderer::ApplyTextures() {
 
 void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
   GLuint vao = fvfVertexArray_;
-  auto found = vao != 0 ? vertexArrays_.end() : vertexArrays_.find(fvf_);
-  if (vao == 0 && found == vertexArrays_.end()) {
+  if (vao == 0) {
+    auto found = vertexArrays_.find(fvf_);
+    if (found != vertexArrays_.end()) vao = found->second;
+  }
+  if (vao == 0) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     const FvfLayout& l = layout_;
@@ -784,8 +787,6 @@ void Renderer::BindVertexArray(GLuint buffer, GLintptr offset, GLsizei stride) {
     boundVertexArray_ = vao;
     boundArrayBuffer_ = 0;
     boundElementBuffer_ = 0;
-  } else if (vao == 0) {
-    vao = found->second;
   }
   fvfVertexArray_ = vao;
   if (boundVertexArray_ != vao) {

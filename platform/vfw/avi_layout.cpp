@@ -90,10 +90,19 @@ HRESULT ReadChunkStart(AviSource& source, const Chunk& chunk, uint32_t minimum, 
   return source.ReadAt(chunk.body, out, std::min(chunk.size, wanted)) ? AVIERR_OK : AVIERR_FILEREAD;
 }
 
-HRESULT ReadListType(AviSource& source, const Chunk& list, DWORD* type) {
+// NextChunk, with *type the list type when the chunk is a "LIST" (0 for
+// other chunks).
+HRESULT NextEntry(AviSource& source, uint64_t* position, uint64_t end, Chunk* chunk, DWORD* type) {
+  *type = 0;
+  HRESULT result = NextChunk(source, position, end, chunk);
+  if (result != AVIERR_OK || chunk->id != kListId) {
+    return result;
+  }
   uint8_t bytes[kListTypeBytes];
-  const HRESULT result = ReadChunkStart(source, list, kListTypeBytes, kListTypeBytes, bytes);
-  *type = result == AVIERR_OK ? ReadU32(bytes) : 0;
+  result = ReadChunkStart(source, *chunk, kListTypeBytes, kListTypeBytes, bytes);
+  if (result == AVIERR_OK) {
+    *type = ReadU32(bytes);
+  }
   return result;
 }
 
@@ -239,14 +248,8 @@ HRESULT ParseHeaderList(AviSource& source, uint64_t position, uint64_t end, std:
     return result != AVIERR_OK ? result : AVIERR_BADFORMAT;
   }
   while (position < end) {
-    if ((result = NextChunk(source, &position, end, &chunk)) != AVIERR_OK) {
-      return result;
-    }
     DWORD type = 0;
-    if (chunk.id != kListId) {
-      continue;
-    }
-    if ((result = ReadListType(source, chunk, &type)) != AVIERR_OK) {
+    if ((result = NextEntry(source, &position, end, &chunk, &type)) != AVIERR_OK) {
       return result;
     }
     if (type != kStreamListType) {
@@ -313,7 +316,8 @@ HRESULT WalkMovie(AviSource& source, uint64_t position, uint64_t end, bool inRec
                   const std::vector<AviStreamLayout>& streams, std::vector<StreamChunk>* chunks) {
   while (position < end) {
     Chunk chunk;
-    HRESULT result = NextChunk(source, &position, end, &chunk);
+    DWORD type = 0;
+    HRESULT result = NextEntry(source, &position, end, &chunk, &type);
     if (result != AVIERR_OK) {
       return result;
     }
@@ -321,10 +325,6 @@ HRESULT WalkMovie(AviSource& source, uint64_t position, uint64_t end, bool inRec
       continue;
     }
     if (chunk.id == kListId) {
-      DWORD type = 0;
-      if ((result = ReadListType(source, chunk, &type)) != AVIERR_OK) {
-        return result;
-      }
       if (type != kRecordListType || inRecord) {
         return AVIERR_BADFORMAT;
       }
@@ -488,11 +488,8 @@ HRESULT ParseAviLayout(AviSource& source, std::vector<AviStreamLayout>* streams)
   uint64_t position = kFileHeaderBytes;
   while (position < end) {
     Chunk chunk;
-    HRESULT result = NextChunk(source, &position, end, &chunk);
     DWORD type = 0;
-    if (result == AVIERR_OK && chunk.id == kListId) {
-      result = ReadListType(source, chunk, &type);
-    }
+    HRESULT result = NextEntry(source, &position, end, &chunk, &type);
     if (result != AVIERR_OK) {
       return result;
     }

@@ -122,3 +122,9 @@ const BYTE* WinGlyphRows(unsigned char character);
 // pixels wide (0: no limit), in the renderer's current draw colour.
 void WinDrawText(SDL_Renderer* renderer, int x, int y, const char* text, int maxWidth);
 int WinTextWidth(const char* text);
+
+// open(2) of a regular file only, never waiting: a FIFO, socket, device or
+// directory in its place is refused (-1, errno EISDIR or ENXIO) rather than
+// opened, which for a FIFO would block until a writer came. The descriptor
+// is close-on-exec and blocking again; -1 with errno on failure.
+int WinOpenRegularFile(const char* path, int flags, unsigned mode);

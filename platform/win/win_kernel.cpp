@@ -230,18 +230,6 @@ std::string LockFilePath(const std::string& name) {
   return folder + "/" + file + ".lock";
 }
 
-// The lock file, made when missing; -1 for anything but a regular file, which
-// is never waited for (a FIFO put in its place would block the open).
-int OpenLockFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-  struct stat info;
-  if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 KernelHandle* FindHandle(HANDLE handle) {
   KernelHandle* entry = static_cast<KernelHandle*>(handle);
   return Kernel().handles.count(entry) != 0 ? entry : nullptr;
@@ -390,7 +378,9 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name
     mutex->name = key;
     if (!key.empty()) {
       std::string path = LockFilePath(key);
-      mutex->lockFile = path.empty() ? -1 : OpenLockFile(path);
+      // The lock file, made when missing; anything but a regular file in its
+      // place is refused.
+      mutex->lockFile = path.empty() ? -1 : WinOpenRegularFile(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
       if (mutex->lockFile < 0) {
         fprintf(stderr, "Windows stand-in: no lock file for mutex \"%s\" in \"%s\"\n", key.c_str(), path.c_str());
         delete mutex;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/win_internal.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -86,6 +88,30 @@ bool OpenFlagsOf(const char* mode, int* flags, bool* truncate) {
 
 }  // namespace
 
+int WinOpenRegularFile(const char* path, int flags, unsigned mode) {
+  // Opened without waiting: a FIFO would otherwise block until another
+  // process opens its other end, and a device may wait for its hardware.
+  const int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
+  if (fd < 0) {
+    return -1;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0) {
+    close(fd);
+    return -1;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    errno = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
+    return -1;
+  }
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 std::string WinPathResolve(const char* path) {
   if (path == nullptr) {
     return std::string();
@@ -138,25 +164,13 @@ FILE* WinPathOpen(const char* path, const char* mode) {
     return nullptr;
   }
   const std::string resolved = WinPathResolve(path);
-  // Opened without waiting: a FIFO would otherwise block until another
-  // process opens its other end, and a device may wait for its hardware.
-  const int fd = open(resolved.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  // Only regular files are files here: a directory (which the C runtime would
+  // open for reading, Windows not), a FIFO, a socket or a device is refused.
+  const int fd = WinOpenRegularFile(resolved.c_str(), flags, 0666);
   if (fd < 0) {
     return nullptr;
   }
-  // Only regular files are files here: a directory (which the C runtime would
-  // open for reading, Windows not), a FIFO, a socket or a device is refused.
-  struct stat info;
-  if (fstat(fd, &info) != 0) {
-    close(fd);
-    return nullptr;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    close(fd);
-    errno = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
-    return nullptr;
-  }
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || (truncate && ftruncate(fd, 0) != 0)) {
+  if (truncate && ftruncate(fd, 0) != 0) {
     close(fd);
     return nullptr;
   }

@@ -3,6 +3,12 @@
 
 #include <cstring>
 
+ChunkBytes& ChunkBytes::U16(uint16_t value) {
+  bytes_.push_back(static_cast<uint8_t>(value));
+  bytes_.push_back(static_cast<uint8_t>(value >> 8));
+  return *this;
+}
+
 ChunkBytes& ChunkBytes::U32(uint32_t value) {
   for (int i = 0; i < 4; ++i) {
     bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));

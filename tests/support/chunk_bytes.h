@@ -10,6 +10,7 @@
 
 class ChunkBytes {
  public:
+  ChunkBytes& U16(uint16_t value);
   ChunkBytes& U32(uint32_t value);
   ChunkBytes& S32(int32_t value);
   ChunkBytes& Real(float value);

@@ -97,15 +97,23 @@ class CameraDriverTest : public D3D8EngineWindowTest {
     return desc;
   }
 
-  // Clears the camera to the colour, runs draw inside a camera update with
-  // culling off and ends the update; false when the update cannot begin or
-  // draw fails.
-  bool DrawFrame(const RwRGBA& clear, const std::function<bool()>& draw) {
+  // Clears the camera to the colour and begins its update with culling off;
+  // false when the update cannot begin.
+  bool BeginDrawing(const RwRGBA& clear) {
     RwCameraClear(camera_, &clear, kRwCameraClearImage | kRwCameraClearZ);
     if (RwCameraBeginUpdate(camera_) == nullptr) {
       return false;
     }
     RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
+    return true;
+  }
+
+  // BeginDrawing, draw, and the update ended; false when the update cannot
+  // begin or draw fails.
+  bool DrawFrame(const RwRGBA& clear, const std::function<bool()>& draw) {
+    if (!BeginDrawing(clear)) {
+      return false;
+    }
     const bool drawn = draw();
     RwCameraEndUpdate(camera_);
     return drawn;

@@ -8,26 +8,13 @@ namespace {
 constexpr uint32_t kRecordSize = 44;
 constexpr uint32_t kBodyHeaderSize = 4;
 
-void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
-  bytes.push_back(static_cast<uint8_t>(value));
-  bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-  }
-}
-
-void PutRecord(std::vector<uint8_t>& bytes, const NativeMeshDescription& mesh) {
+void PutRecord(ChunkBytes& bytes, const NativeMeshDescription& mesh) {
   for (uint32_t word : {mesh.minVert, mesh.stride, mesh.numVertices, mesh.numIndices, mesh.material, mesh.fvf,
                         mesh.primType, 0u, 0u, mesh.baseIndex}) {
-    PutU32(bytes, word);
+    bytes.U32(word);
   }
-  bytes.push_back(mesh.vertexAlpha);
-  bytes.push_back(1);  // pool flag: reassigned when read
-  bytes.push_back(mesh.remapped);
-  bytes.push_back(0);
+  // The pool flag (1) is reassigned when read.
+  bytes.Bytes({mesh.vertexAlpha, 1, mesh.remapped, 0});
 }
 
 }  // namespace
@@ -49,22 +36,22 @@ NativeMeshDescription NativePositionsMesh(uint32_t count) {
 
 ChunkBytes NativeGeometryStruct(const NativeGeometryDescription& description) {
   const uint32_t meshes = static_cast<uint32_t>(description.meshes.size());
-  std::vector<uint8_t> body;
-  PutU32(body, description.platform);
-  PutU32(body, kBodyHeaderSize + kRecordSize * meshes + static_cast<uint32_t>(description.bodySizeSlack));
-  PutU16(body, description.serialNumber);
-  PutU16(body, meshes);
+  ChunkBytes body;
+  body.U32(description.platform)
+      .U32(kBodyHeaderSize + kRecordSize * meshes + static_cast<uint32_t>(description.bodySizeSlack))
+      .U16(description.serialNumber)
+      .U16(static_cast<uint16_t>(meshes));
   for (const NativeMeshDescription& mesh : description.meshes) {
     PutRecord(body, mesh);
   }
   for (const NativeMeshDescription& mesh : description.meshes) {
     for (uint16_t index : mesh.indices) {
-      PutU16(body, index);
+      body.U16(index);
     }
-    body.insert(body.end(), mesh.vertices.begin(), mesh.vertices.end());
+    body.Bytes(mesh.vertices);
   }
   ChunkBytes bytes;
   bytes.Header(1, static_cast<uint32_t>(static_cast<int32_t>(body.size()) + description.lengthSlack), description.stamp)
-      .Bytes(body);
+      .Bytes(body.bytes());
   return bytes;
 }

@@ -6,32 +6,12 @@
 // profiles. (Lit atomics are seen in forged levels.)
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
 
 namespace pipe_test {
 namespace {
-
-constexpr RwRGBA kClear = {40, 80, 120, 255};
-constexpr uint32_t kClearPixel = 0x285078;
-constexpr int kCentreX = 80;  // of the 160 x 120 frame
-constexpr int kCentreY = 60;
-// One pixel step of the read-back may differ from the computed shade.
-constexpr int kTolerance = 3;
-
-::testing::AssertionResult ShadeNear(uint32_t actual, int red, int green, int blue) {
-  const int got[3] = {int(actual >> 16) & 0xFF, int(actual >> 8) & 0xFF, int(actual) & 0xFF};
-  const int want[3] = {red, green, blue};
-  for (int i = 0; i < 3; i++) {
-    if (std::abs(got[i] - want[i]) > kTolerance) {
-      return ::testing::AssertionFailure() << "pixel (" << got[0] << ", " << got[1] << ", " << got[2]
-                                           << "), wanted about (" << red << ", " << green << ", " << blue << ")";
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
 
 class AtomicPipelineTest : public WorldPipeTest {
  protected:

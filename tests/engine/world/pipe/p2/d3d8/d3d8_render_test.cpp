@@ -8,19 +8,8 @@
 namespace pipe_test {
 namespace {
 
-constexpr RwRGBA kClear = {40, 80, 120, 255};
-
 class RenderCallBackTest : public WorldPipeTest {
  protected:
-  bool BeginFrame() {
-    RwCameraClear(camera_, &kClear, kRwCameraClearImage | kRwCameraClearZ);
-    if (RwCameraBeginUpdate(camera_) == nullptr) {
-      return false;
-    }
-    RwRenderStateSet(kRwRenderStateCullMode, reinterpret_cast<void*>(static_cast<intptr_t>(1)));
-    return true;
-  }
-
   static RwUInt32 State(D3DRENDERSTATETYPE state) {
     RwUInt32 value = 0;
     RwD3D8GetRenderState(state, &value);
@@ -37,7 +26,7 @@ TEST_F(RenderCallBackTest, LitMeshesTakeMaterialSourcesAndVertexAlphaPerMesh) {
   RpMeshHeaderGetFirstMesh(geometry->mesh)[0].material = RpMaterialListGetMaterial(&geometry->matList, 1);
   RwResEntry* entry = Instance(geometry);
   ASSERT_NE(entry, nullptr);
-  ASSERT_TRUE(BeginFrame());
+  ASSERT_TRUE(BeginDrawing(kClear));
   RwD3D8SetRenderState(D3DRS_LIGHTING, TRUE);
   RwD3D8RenderStateVertexAlphaEnable(FALSE);
   Record();
@@ -66,7 +55,7 @@ TEST_F(RenderCallBackTest, DrawsUnindexedRunsAndSkipsMeshesThatLostTheirIndices)
   SetMeshes(geometry, {{0, 0, 0}, {0, 0, 0, 0, 0, 0}}, kRpMeshHeaderTriList | kRpMeshHeaderUnindexed);
   RwResEntry* runs = Instance(geometry);
   ASSERT_NE(runs, nullptr);
-  ASSERT_TRUE(BeginFrame());
+  ASSERT_TRUE(BeginDrawing(kClear));
   Record();
   RpD3D8DefaultRenderCallBack(runs, nullptr, kRpD3D8ObjectWorldSector, rpGEOMETRYPRELIT);
   EXPECT_EQ(Calls("DrawIndexedPrimitive"), 0u);

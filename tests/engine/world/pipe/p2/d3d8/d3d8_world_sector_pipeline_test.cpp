@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "tests/engine/world/pipe/p2/d3d8/pipe_fixture.h"
 #include "tests/support/chunk_bytes.h"
@@ -16,25 +15,8 @@
 namespace pipe_test {
 namespace {
 
-constexpr RwRGBA kClear = {40, 80, 120, 255};
-constexpr uint32_t kClearPixel = 0x285078;
-constexpr int kCentreX = 80;  // of the 160 x 120 frame
-constexpr int kCentreY = 60;
-constexpr int kTolerance = 3;
 constexpr RwReal kWallZ = 10.0f;
 constexpr RwReal kHalf = 4.0f;  // half the wall's side
-
-::testing::AssertionResult ShadeNear(uint32_t actual, int red, int green, int blue) {
-  const int got[3] = {int(actual >> 16) & 0xFF, int(actual >> 8) & 0xFF, int(actual) & 0xFF};
-  const int want[3] = {red, green, blue};
-  for (int i = 0; i < 3; i++) {
-    if (std::abs(got[i] - want[i]) > kTolerance) {
-      return ::testing::AssertionFailure() << "pixel (" << got[0] << ", " << got[1] << ", " << got[2]
-                                           << "), wanted about (" << red << ", " << green << ", " << blue << ")";
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
 
 class WorldSectorTest : public WorldPipeTest {
  protected:
