@@ -88,11 +88,6 @@ RwV3d Mix(const RwV3d* start, const RwV3d* end, RwUInt32 vertex, RwReal factor) 
   return {a.x + (b.x - a.x) * factor, a.y + (b.y - a.y) * factor, a.z + (b.z - a.z) * factor};
 }
 
-void Put(RwUInt8*& out, const void* value, size_t size) {
-  std::memcpy(out, value, size);
-  out += size;
-}
-
 // Writes the parts of the record's vertices into the locked range; returns
 // whether any colour written has alpha below 255.
 RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, const MorphBlend& blend,
@@ -108,7 +103,7 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
     if (parts.positions && blend.start->verts != nullptr) {
       const RwV3d position =
           Mix(blend.start->verts, blend.end != nullptr ? blend.end->verts : nullptr, vertex, blend.factor);
-      Put(out, &position, sizeof position);
+      _rpD3D8PutVertexPart(out, &position, sizeof position);
     } else {
       out += sizeof(RwV3d);
     }
@@ -116,7 +111,7 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
       if (parts.normals && blend.start->normals != nullptr) {
         const RwV3d normal =
             Mix(blend.start->normals, blend.end != nullptr ? blend.end->normals : nullptr, vertex, blend.factor);
-        Put(out, &normal, sizeof normal);
+        _rpD3D8PutVertexPart(out, &normal, sizeof normal);
       } else {
         out += sizeof(RwV3d);
       }
@@ -128,7 +123,7 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
                                    ? _rpD3D8VertexColor(geometry->preLitLum[vertex], modulate)
                                    : kRpD3D8OpaqueWhite;
         alphaAnd &= color >> 24;
-        Put(out, &color, sizeof color);
+        _rpD3D8PutVertexPart(out, &color, sizeof color);
       } else {
         out += sizeof(RwUInt32);
       }
@@ -137,7 +132,7 @@ RwBool WriteVertices(RpD3D8InstanceData* record, const RpGeometry* geometry, con
       if ((parts.texCoordSets & (1u << set)) != 0) {
         const RwTexCoords coords =
             geometry->texCoords[set] != nullptr ? geometry->texCoords[set][vertex] : RwTexCoords{0.0f, 0.0f};
-        Put(out, &coords, sizeof coords);
+        _rpD3D8PutVertexPart(out, &coords, sizeof coords);
       } else {
         out += sizeof(RwTexCoords);
       }

@@ -38,24 +38,6 @@ RwUInt32 D3DPrimitiveType(RwPrimitiveType primitive) {
   }
 }
 
-// The block of an entry made outside the arena: the entry header in front,
-// no list links, so that freeing it goes back to the engine's free function.
-RwResEntry* AllocatePersistent(void* owner, RwResEntry** ownerSlot, RwUInt32 size) {
-  RwResEntry* entry = static_cast<RwResEntry*>(RwMalloc(sizeof(RwResEntry) + size));
-  if (entry == nullptr) {
-    return nullptr;
-  }
-  std::memset(entry, 0, sizeof(RwResEntry));
-  entry->size = static_cast<RwInt32>(size);
-  entry->owner = owner;
-  entry->ownerRef = ownerSlot;
-  entry->destroyNotify = RpD3D8InstanceDataDestroy;
-  if (ownerSlot != nullptr) {
-    *ownerSlot = entry;
-  }
-  return entry;
-}
-
 void SortTriangles(RwUInt16* indices, RwUInt32 numIndices) {
   std::qsort(indices, numIndices / kIndicesPerTriangle, kIndicesPerTriangle * sizeof(RwUInt16), RpD3D8TriangleCompare);
 }
@@ -117,7 +99,7 @@ RwResEntry* RpD3D8InstanceDataCreate(void* object, void* owner, RwResEntry** own
   const RwUInt32 numMeshes = meshHeader->numMeshes;
   const RwUInt32 size = RpD3D8InstanceDataSize(numMeshes);
   RwResEntry* entry =
-      persistent ? AllocatePersistent(owner, ownerSlot, size)
+      persistent ? _rpD3D8InstanceDataAllocatePersistent(owner, ownerSlot, size)
                  : RwResourcesAllocateResEntry(owner, ownerSlot, static_cast<RwInt32>(size), RpD3D8InstanceDataDestroy);
   if (entry == nullptr) {
     return nullptr;
@@ -252,4 +234,20 @@ RwUInt32 _rpD3D8VertexColor(const RwRGBA& color, const RwRGBA* modulate) {
     alpha = ((modulate->alpha + 1u) * alpha) >> 8;
   }
   return alpha << 24 | red << 16 | green << 8 | blue;
+}
+
+RwResEntry* _rpD3D8InstanceDataAllocatePersistent(void* owner, RwResEntry** ownerSlot, RwUInt32 size) {
+  RwResEntry* entry = static_cast<RwResEntry*>(RwMalloc(sizeof(RwResEntry) + size));
+  if (entry == nullptr) {
+    return nullptr;
+  }
+  std::memset(entry, 0, sizeof(RwResEntry) + size);
+  entry->size = static_cast<RwInt32>(size);
+  entry->owner = owner;
+  entry->ownerRef = ownerSlot;
+  entry->destroyNotify = RpD3D8InstanceDataDestroy;
+  if (ownerSlot != nullptr) {
+    *ownerSlot = entry;
+  }
+  return entry;
 }

@@ -13,6 +13,7 @@
 #include "engine/world/geometry.h"
 #include "engine/world/mesh.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_instance.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_instance_internal.h"
 #include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 #include "engine/world/world.h"
 #include "engine/world/world_internal.h"
@@ -311,20 +312,12 @@ RwBool NativeRead(RwStream* stream, const NativeOwner& owner) {
   if (*owner.slot != nullptr) {
     RwResourcesFreeResEntry(*owner.slot);
   }
-  const RwUInt32 size = RpD3D8InstanceDataSize(numMeshes);
-  RwResEntry* entry = static_cast<RwResEntry*>(RwMalloc(sizeof(RwResEntry) + size));
+  RwResEntry* entry = _rpD3D8InstanceDataAllocatePersistent(owner.owner, owner.slot, RpD3D8InstanceDataSize(numMeshes));
   if (entry == nullptr) {
     RwFree(body);
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
     return FALSE;
   }
-  // Outside the arena (no links): the entry lives until its owner frees it.
-  std::memset(entry, 0, sizeof(RwResEntry) + size);
-  entry->size = static_cast<RwInt32>(size);
-  entry->owner = owner.owner;
-  entry->ownerRef = owner.slot;
-  entry->destroyNotify = RpD3D8InstanceDataDestroy;
-  *owner.slot = entry;
   RwBool read = GetRecords(body, entry, owner, length - kPlatformWordsSize - bodySize);
   RwFree(body);
   RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(entry);

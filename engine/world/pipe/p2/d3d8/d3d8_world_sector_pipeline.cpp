@@ -3,8 +3,6 @@
 // arrive as signed bytes and become floats here.
 #include "engine/world/pipe/p2/d3d8/d3d8_world_sector_pipeline.h"
 
-#include <cstring>
-
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/driver/d3d8/d3d8_render_state.h"
 #include "engine/src/plcore/engine_instance.h"
@@ -42,9 +40,10 @@ const RpWorld* SectorWorld(const RpWorldSector* sector) {
   return world != nullptr ? world : RpWorldSectorGetWorld(sector);
 }
 
-void Put(RwUInt8*& out, const void* value, size_t size) {
-  std::memcpy(out, value, size);
-  out += size;
+// Texture-coordinate sets a sector's vertices carry: one when textured,
+// else two when textured with two sets.
+RwInt32 TexCoordSets(RwUInt32 worldFlags) {
+  return (worldFlags & rpWORLDTEXTURED) != 0 ? 1 : (worldFlags & rpWORLDTEXTURED2) != 0 ? 2 : 0;
 }
 
 }  // namespace
@@ -104,12 +103,7 @@ RwUInt32 RpD3D8WorldSectorVertexFormat(RwUInt32 worldFlags) {
   if ((worldFlags & rpWORLDPRELIT) != 0) {
     fvf |= D3DFVF_DIFFUSE;
   }
-  if ((worldFlags & rpWORLDTEXTURED) != 0) {
-    fvf |= D3DFVF_TEX1;
-  } else if ((worldFlags & rpWORLDTEXTURED2) != 0) {
-    fvf |= D3DFVF_TEX2;
-  }
-  return fvf;
+  return fvf | static_cast<RwUInt32>(TexCoordSets(worldFlags)) << D3DFVF_TEXCOUNT_SHIFT;
 }
 
 RwBool RpD3D8WorldSectorInstanceCallBack(void* object, RpD3D8InstanceData* record, RwBool) {
@@ -131,32 +125,32 @@ RwBool RpD3D8WorldSectorInstanceCallBack(void* object, RpD3D8InstanceData* recor
     return FALSE;
   }
   const RwRGBA* modulate = _rpD3D8ModulationColor(flags, record->material);
-  const RwInt32 sets = (flags & rpWORLDTEXTURED) != 0 ? 1 : (flags & rpWORLDTEXTURED2) != 0 ? 2 : 0;
+  const RwInt32 sets = TexCoordSets(flags);
   RwUInt32 alphaAnd = 0xFF;
   for (RwUInt32 i = 0; i < record->numVertices; i++) {
     const RwUInt32 vertex = record->minVert + i;
     RwUInt8* out = locked + i * record->stride;
     const RwV3d position = sector->vertices != nullptr ? sector->vertices[vertex] : RwV3d{0.0f, 0.0f, 0.0f};
-    Put(out, &position, sizeof position);
+    _rpD3D8PutVertexPart(out, &position, sizeof position);
     if ((flags & rpWORLDNORMALS) != 0) {
       RwV3d normal = {0.0f, 0.0f, 0.0f};
       if (sector->normals != nullptr) {
         const RpVertexNormal& packed = sector->normals[vertex];
         normal = {packed.x * kNormalScale, packed.y * kNormalScale, packed.z * kNormalScale};
       }
-      Put(out, &normal, sizeof normal);
+      _rpD3D8PutVertexPart(out, &normal, sizeof normal);
     }
     if ((flags & rpWORLDPRELIT) != 0) {
       // Worlds flagged pre-lit without colours draw opaque white.
       const RwUInt32 color =
           sector->preLitLum != nullptr ? _rpD3D8VertexColor(sector->preLitLum[vertex], modulate) : kRpD3D8OpaqueWhite;
       alphaAnd &= color >> 24;
-      Put(out, &color, sizeof color);
+      _rpD3D8PutVertexPart(out, &color, sizeof color);
     }
     for (RwInt32 set = 0; set < sets; set++) {
       const RwTexCoords coords =
           sector->texCoords[set] != nullptr ? sector->texCoords[set][vertex] : RwTexCoords{0.0f, 0.0f};
-      Put(out, &coords, sizeof coords);
+      _rpD3D8PutVertexPart(out, &coords, sizeof coords);
     }
   }
   record->vertexAlpha = (flags & rpWORLDPRELIT) != 0 && alphaAnd != 0xFF;
