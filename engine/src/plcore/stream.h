@@ -120,6 +120,13 @@ RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.
+inline RwUInt32 RwReadLittleEndianUInt16(const RwUInt8* bytes) {
+  return static_cast<RwUInt32>(bytes[0]) | static_cast<RwUInt32>(bytes[1]) << 8;
+}
+inline void RwWriteLittleEndianUInt16(RwUInt8* bytes, RwUInt32 value) {
+  bytes[0] = static_cast<RwUInt8>(value);
+  bytes[1] = static_cast<RwUInt8>(value >> 8);
+}
 inline RwUInt32 RwReadLittleEndianUInt32(const RwUInt8* bytes) {
   return static_cast<RwUInt32>(bytes[0]) | static_cast<RwUInt32>(bytes[1]) << 8 |
          static_cast<RwUInt32>(bytes[2]) << 16 | static_cast<RwUInt32>(bytes[3]) << 24;

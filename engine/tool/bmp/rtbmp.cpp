@@ -39,10 +39,6 @@ struct BmpInfo {
 
 void Raise(RwInt32 code) { RwErrorRaise(kRtBMPPluginId, code); }
 
-RwUInt32 Le16(const RwUInt8* p) { return static_cast<RwUInt32>(p[0]) | (static_cast<RwUInt32>(p[1]) << 8); }
-
-RwUInt32 Le32(const RwUInt8* p) { return Le16(p) | (Le16(p + 2) << 16); }
-
 bool ReadExact(RwStream* stream, void* buffer, RwUInt32 bytes) { return RwStreamRead(stream, buffer, bytes) == bytes; }
 
 bool SupportedBitCount(RwUInt32 bitCount) {
@@ -81,12 +77,12 @@ bool Uncompressed(const BmpInfo& info) { return info.compression == kCompression
 // bytes after the size word are left in buffer. Records the error on refusal.
 bool ReadHeaders(RwStream* stream, RwUInt8* buffer, BmpInfo* info) {
   RwUInt8 head[kMagicReadBytes + kFileHeaderRestBytes];
-  if (!ReadExact(stream, head, kMagicReadBytes) || Le16(head) != kMagic ||
+  if (!ReadExact(stream, head, kMagicReadBytes) || RwReadLittleEndianUInt16(head) != kMagic ||
       !ReadExact(stream, head + kMagicReadBytes, kFileHeaderRestBytes)) {
     return false;
   }
-  info->dataOffset = Le32(head + 10);
-  info->headerBytes = Le32(head + 14);
+  info->dataOffset = RwReadLittleEndianUInt32(head + 10);
+  info->headerBytes = RwReadLittleEndianUInt32(head + 14);
   const RwUInt32 size = info->headerBytes;
   if ((size != kCoreHeaderBytes && size < kMinimumInfoHeaderBytes) || size - 4 > kHeaderBufferBytes) {
     Raise(kRwErrImageFormatUnsupported);
@@ -97,17 +93,17 @@ bool ReadHeaders(RwStream* stream, RwUInt8* buffer, BmpInfo* info) {
     return false;
   }
   if (size == kCoreHeaderBytes) {
-    info->width = static_cast<RwInt16>(Le16(buffer));
-    info->height = static_cast<RwInt16>(Le16(buffer + 2));
-    info->bitCount = Le16(buffer + 6);
+    info->width = static_cast<RwInt16>(RwReadLittleEndianUInt16(buffer));
+    info->height = static_cast<RwInt16>(RwReadLittleEndianUInt16(buffer + 2));
+    info->bitCount = RwReadLittleEndianUInt16(buffer + 6);
     info->compression = kCompressionNone;
     info->colorsUsed = 0;
   } else {
-    info->width = static_cast<RwInt32>(Le32(buffer));
-    info->height = static_cast<RwInt32>(Le32(buffer + 4));
-    info->bitCount = Le16(buffer + 10);
-    info->compression = Le32(buffer + 12);
-    info->colorsUsed = Le32(buffer + 28);
+    info->width = static_cast<RwInt32>(RwReadLittleEndianUInt32(buffer));
+    info->height = static_cast<RwInt32>(RwReadLittleEndianUInt32(buffer + 4));
+    info->bitCount = RwReadLittleEndianUInt16(buffer + 10);
+    info->compression = RwReadLittleEndianUInt32(buffer + 12);
+    info->colorsUsed = RwReadLittleEndianUInt32(buffer + 28);
   }
   return true;
 }
@@ -187,7 +183,7 @@ void ConvertRow(const RwUInt8* in, RwUInt8* out, RwInt32 width, RwUInt32 bitCoun
         break;
       case 15:
       case 16: {
-        const RwUInt32 w = Le16(in + 2 * x);
+        const RwUInt32 w = RwReadLittleEndianUInt16(in + 2 * x);
         RwUInt8* p = out + 4 * x;
         if (bitCount == 15) {
           p[0] = static_cast<RwUInt8>((w >> 7) & 0xF8);

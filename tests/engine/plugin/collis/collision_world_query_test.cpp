@@ -59,7 +59,7 @@ class WorldQueryTest : public CollisionTest {
   void Forge(const Soup& soup, bool separate, bool trees = true) {
     DestroyWorld();
     ForgeWorldOptions options;
-    options.flags = separate ? rpWORLDSECTORSOVERLAP : 0;
+    options.flags = separate ? static_cast<RwUInt32>(rpWORLDSECTORSOVERLAP) : 0u;
     options.maxSectorTriangles = 64;
     options.collisionTrees = trees;
     world_ = ForgeWorldCreate(ToForgeSoup(soup), options);

@@ -75,13 +75,6 @@ RwUInt32 ChunkLength(RwResEntry* entry) {
   return length <= 0x7FFFFFFF ? static_cast<RwUInt32>(length) : 0;
 }
 
-void PutUInt16(RwUInt8* bytes, RwUInt32 value) {
-  bytes[0] = static_cast<RwUInt8>(value);
-  bytes[1] = static_cast<RwUInt8>(value >> 8);
-}
-
-RwUInt32 GetUInt16(const RwUInt8* bytes) { return static_cast<RwUInt32>(bytes[0]) | bytes[1] << 8; }
-
 RwUInt32 MaterialIndex(const RpMaterialList* materials, const RpMaterial* material) {
   const RwInt32 index = material != nullptr ? RpMaterialListFindMaterialIndex(materials, material) : -1;
   return index >= 0 ? static_cast<RwUInt32>(index) : kRpNativeDataNoMaterial;
@@ -116,7 +109,7 @@ RwBool WriteIndices(RwStream* stream, const RpD3D8InstanceData& record) {
   for (RwUInt32 done = 0; done < record.numIndices && written; done += kIndexBatch) {
     const RwUInt32 count = record.numIndices - done < kIndexBatch ? record.numIndices - done : kIndexBatch;
     for (RwUInt32 i = 0; i < count; i++) {
-      PutUInt16(batch + i * kIndexSize, indices[done + i]);
+      RwWriteLittleEndianUInt16(batch + i * kIndexSize, indices[done + i]);
     }
     written = RwStreamWrite(stream, batch, count * kIndexSize) != nullptr;
   }
@@ -157,8 +150,8 @@ RwStream* NativeWrite(RwStream* stream, RwResEntry* entry, const RpMaterialList*
   }
   RwWriteLittleEndianUInt32(body, kRpNativeDataPlatformD3D8);
   RwWriteLittleEndianUInt32(body + 4, bodySize);
-  PutUInt16(body + kPlatformWordsSize, header->serialNumber);
-  PutUInt16(body + kPlatformWordsSize + 2, header->numMeshes);
+  RwWriteLittleEndianUInt16(body + kPlatformWordsSize, header->serialNumber);
+  RwWriteLittleEndianUInt16(body + kPlatformWordsSize + 2, header->numMeshes);
   for (RwUInt32 m = 0; m < header->numMeshes; m++) {
     PutRecord(body + kPlatformWordsSize + BodySize(m), records[m], materials);
   }
@@ -216,7 +209,7 @@ RwBool ReadIndices(RwStream* stream, RpD3D8InstanceData* record) {
   }
   RwBool read = TRUE;
   for (RwUInt32 i = 0; i < record->numIndices && read; i++) {
-    read = GetUInt16(bytes + i * kIndexSize) < record->numVertices;
+    read = RwReadLittleEndianUInt16(bytes + i * kIndexSize) < record->numVertices;
   }
   IDirect3DIndexBuffer8* indexBuffer = nullptr;
   if (read && RwD3D8IndexBufferCreate(record->numIndices, &indexBuffer) && indexBuffer != nullptr) {
@@ -226,7 +219,7 @@ RwBool ReadIndices(RwStream* stream, RpD3D8InstanceData* record) {
     if (read) {
       RwUInt16* indices = reinterpret_cast<RwUInt16*>(locked);
       for (RwUInt32 i = 0; i < record->numIndices; i++) {
-        indices[i] = static_cast<RwUInt16>(GetUInt16(bytes + i * kIndexSize));
+        indices[i] = static_cast<RwUInt16>(RwReadLittleEndianUInt16(bytes + i * kIndexSize));
       }
       indexBuffer->Unlock();
     }
@@ -268,10 +261,10 @@ RwBool GetRecords(const RwUInt8* body, RwResEntry* entry, const NativeOwner& own
   RpD3D8InstanceData* records = RpD3D8InstanceDataGetRecords(entry);
   // The block has room for the owner's meshes: a count that differs is
   // refused before the header claims it.
-  if (GetUInt16(body + 2) != owner.meshHeader->numMeshes) {
+  if (RwReadLittleEndianUInt16(body + 2) != owner.meshHeader->numMeshes) {
     return FALSE;
   }
-  header->serialNumber = static_cast<RwUInt16>(GetUInt16(body));
+  header->serialNumber = static_cast<RwUInt16>(RwReadLittleEndianUInt16(body));
   header->numMeshes = owner.meshHeader->numMeshes;
   RwUInt64 needed = 0;
   for (RwUInt32 m = 0; m < header->numMeshes; m++) {
