@@ -39,21 +39,6 @@ void* Allocate(size_t bytes) {
   return block;
 }
 
-RwBool ReadName(RwChunkBodyReader* reader, RpDMorphDeltaTarget* target) {
-  RwUInt32 length = 0;
-  if (!RwChunkBodyReadUInt32(reader, &length)) {
-    return FALSE;
-  }
-  if (length == 0) {
-    return TRUE;
-  }
-  if (!RwChunkBodyReaderHas(reader, length, 1)) {
-    return Corrupt();
-  }
-  target->name = static_cast<RwChar*>(Allocate(static_cast<size_t>(length) + 1));  // terminated whatever is stored
-  return target->name != nullptr && RwChunkBodyReadBytes(reader, target->name, length);
-}
-
 // Lays the delta arrays of the flagged kinds out in the target's block.
 void LayOutDeltas(RpDMorphDeltaTarget* target) {
   RwUInt8* at = static_cast<RwUInt8*>(target->deltaBlock);
@@ -98,7 +83,8 @@ RwBool ReadDeltas(RwChunkBodyReader* reader, RpDMorphDeltaTarget* target) {
 
 RwBool ReadTarget(RwChunkBodyReader* reader, RpDMorphDeltaTarget* target) {
   RwInt32 words[kTargetWords];
-  if (!ReadName(reader, target) || !RwChunkBodyReadInt32(reader, words, kTargetWords)) {
+  if (!RwChunkBodyReadText(reader, &target->name, kRpDMorphPluginId) ||
+      !RwChunkBodyReadInt32(reader, words, kTargetWords)) {
     return FALSE;
   }
   target->dataTypeFlags = static_cast<RwUInt32>(words[0]);

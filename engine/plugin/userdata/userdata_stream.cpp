@@ -30,27 +30,6 @@ RwBool Corrupt() {
 // Length as stored: the characters and the terminator, 0 for no text.
 RwUInt32 TextSize(const RwChar* text) { return text != nullptr ? static_cast<RwUInt32>(std::strlen(text)) + 1 : 0; }
 
-// A length-prefixed text: null for length 0, else terminated whatever the
-// stored bytes hold.
-RwBool ReadText(RwChunkBodyReader* reader, RwChar** text) {
-  RwUInt32 length = 0;
-  if (!RwChunkBodyReadUInt32(reader, &length)) {
-    return FALSE;
-  }
-  if (length == 0) {
-    return TRUE;
-  }
-  if (!RwChunkBodyReaderHas(reader, length, 1)) {
-    return Corrupt();
-  }
-  *text = static_cast<RwChar*>(RwMalloc(static_cast<size_t>(length) + 1));
-  if (*text == nullptr) {
-    return OutOfMemory();
-  }
-  (*text)[length] = '\0';
-  return RwChunkBodyReadBytes(reader, *text, length);
-}
-
 RwBool ReadElements(RwChunkBodyReader* reader, RpUserDataArray* array) {
   const RwUInt32 count = static_cast<RwUInt32>(array->numElements);
   // Every element takes four bytes of the stream at least.
@@ -73,7 +52,7 @@ RwBool ReadElements(RwChunkBodyReader* reader, RpUserDataArray* array) {
       return RwChunkBodyReadReal(reader, static_cast<RwReal*>(array->data), count);
     default:
       for (RwUInt32 i = 0; i < count; ++i) {
-        if (!ReadText(reader, &static_cast<RwChar**>(array->data)[i])) {
+        if (!RwChunkBodyReadText(reader, &static_cast<RwChar**>(array->data)[i], kRpUserDataPluginId)) {
           return FALSE;
         }
       }
@@ -83,7 +62,7 @@ RwBool ReadElements(RwChunkBodyReader* reader, RpUserDataArray* array) {
 
 RwBool ReadArray(RwChunkBodyReader* reader, RpUserDataArray* array) {
   RwInt32 words[2] = {0, 0};
-  if (!ReadText(reader, &array->name) || !RwChunkBodyReadInt32(reader, words, 2)) {
+  if (!RwChunkBodyReadText(reader, &array->name, kRpUserDataPluginId) || !RwChunkBodyReadInt32(reader, words, 2)) {
     return FALSE;
   }
   if (words[0] < rpINTUSERDATA || words[0] > rpSTRINGUSERDATA || words[1] < 0) {

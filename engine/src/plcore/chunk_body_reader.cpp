@@ -1,6 +1,7 @@
 // Bounded field reads over a chunk body; see chunk_body_reader.h.
 #include "engine/src/plcore/chunk_body_reader.h"
 
+#include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/file_functions.h"
 #include "engine/src/plcore/io_functions.h"
@@ -40,7 +41,6 @@ RwBool FileBytesLeft(void* file, RwUInt64* left) {
   *left = static_cast<RwUInt64>(end - position);
   return TRUE;
 }
-
 
 }  // namespace
 
@@ -93,4 +93,25 @@ RwBool RwChunkBodyReadReal(RwChunkBodyReader* reader, RwReal* values, RwUInt32 c
 
 RwBool RwChunkBodyReadBytes(RwChunkBodyReader* reader, void* buffer, RwUInt32 length) {
   return Take(reader, length) && RwStreamReadExact(reader->stream, buffer, length);
+}
+
+RwBool RwChunkBodyReadText(RwChunkBodyReader* reader, RwChar** text, RwInt32 pluginID) {
+  RwUInt32 length = 0;
+  if (!RwChunkBodyReadUInt32(reader, &length)) {
+    return FALSE;
+  }
+  if (length == 0) {
+    return TRUE;
+  }
+  if (!RwChunkBodyReaderHas(reader, length, 1)) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrRead);
+    return FALSE;
+  }
+  *text = static_cast<RwChar*>(RwMalloc(static_cast<size_t>(length) + 1));
+  if (*text == nullptr) {
+    RwErrorRaise(pluginID, kRwErrOutOfMemory);
+    return FALSE;
+  }
+  (*text)[length] = '\0';
+  return RwChunkBodyReadBytes(reader, *text, length);
 }

@@ -27,3 +27,7 @@ RwBool RwChunkBodyReadInt32(RwChunkBodyReader* reader, RwInt32* values, RwUInt32
 RwBool RwChunkBodyReadUInt32(RwChunkBodyReader* reader, RwUInt32* value);
 RwBool RwChunkBodyReadReal(RwChunkBodyReader* reader, RwReal* values, RwUInt32 count);
 RwBool RwChunkBodyReadBytes(RwChunkBodyReader* reader, void* buffer, RwUInt32 length);
+// A length-prefixed text: length 0 leaves *text null, anything else is read
+// and terminated whatever the stored bytes hold. Running out of memory is
+// recorded under pluginID; a length past the body is a read error.
+RwBool RwChunkBodyReadText(RwChunkBodyReader* reader, RwChar** text, RwInt32 pluginID);
