@@ -12,6 +12,10 @@ struct RwRaster;
 RwDevice* RwD3D8DeviceRecordGet(void);
 RwBool RwD3D8DriverPluginAttach(void);
 
+// The Direct3D primitive type of an engine primitive type (1 line list to
+// 6 point list); false for any other value.
+RwBool _rwD3D8PrimitiveType(RwInt32 primitiveType, D3DPRIMITIVETYPE* d3dType);
+
 constexpr RwInt32 kRwD3D8TransformStateCount = 260;
 constexpr RwInt32 kRwD3D8SharedVertexBufferCount = 4;
 constexpr RwUInt32 kRwD3D8SharedVertexBufferSize = 0x40000;

@@ -41,31 +41,6 @@ struct Im2DVertices {
   RwUInt32 baseVertex;
 };
 
-RwBool MapPrimitive(RwInt32 primitiveType, D3DPRIMITIVETYPE* d3dType) {
-  switch (primitiveType) {
-    case kRwPrimTypeLineList:
-      *d3dType = D3DPT_LINELIST;
-      return TRUE;
-    case kRwPrimTypePolyLine:
-      *d3dType = D3DPT_LINESTRIP;
-      return TRUE;
-    case kRwPrimTypeTriList:
-      *d3dType = D3DPT_TRIANGLELIST;
-      return TRUE;
-    case kRwPrimTypeTriStrip:
-      *d3dType = D3DPT_TRIANGLESTRIP;
-      return TRUE;
-    case kRwPrimTypeTriFan:
-      *d3dType = D3DPT_TRIANGLEFAN;
-      return TRUE;
-    case kRwPrimTypePointList:
-      *d3dType = D3DPT_POINTLIST;
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
 // Primitives drawn from a count of vertices or indices; 2D point lists draw
 // one point per vertex.
 RwInt32 PrimitiveCount(RwInt32 primitiveType, RwInt32 count) {
@@ -192,6 +167,31 @@ RwBool DriverReady() { return _rwD3D8Driver.device != nullptr; }
 
 }  // namespace
 
+RwBool _rwD3D8PrimitiveType(RwInt32 primitiveType, D3DPRIMITIVETYPE* d3dType) {
+  switch (primitiveType) {
+    case kRwPrimTypeLineList:
+      *d3dType = D3DPT_LINELIST;
+      return TRUE;
+    case kRwPrimTypePolyLine:
+      *d3dType = D3DPT_LINESTRIP;
+      return TRUE;
+    case kRwPrimTypeTriList:
+      *d3dType = D3DPT_TRIANGLELIST;
+      return TRUE;
+    case kRwPrimTypeTriStrip:
+      *d3dType = D3DPT_TRIANGLESTRIP;
+      return TRUE;
+    case kRwPrimTypeTriFan:
+      *d3dType = D3DPT_TRIANGLEFAN;
+      return TRUE;
+    case kRwPrimTypePointList:
+      *d3dType = D3DPT_POINTLIST;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 RwBool RwD3D8Im2DRenderOpen(void) {
   RwD3D8Driver& driver = _rwD3D8Driver;
   std::memset(&sIm2D, 0, sizeof sIm2D);
@@ -268,7 +268,7 @@ RwBool RwD3D8Im2DRenderTriangle(RwIm2DVertex* vertices, RwInt32 numVertices, RwI
 
 RwBool RwD3D8Im2DRenderPrimitive(RwInt32 primitiveType, RwIm2DVertex* vertices, RwInt32 numVertices) {
   D3DPRIMITIVETYPE type;
-  if (!DriverReady() || vertices == nullptr || numVertices <= 0 || !MapPrimitive(primitiveType, &type)) {
+  if (!DriverReady() || vertices == nullptr || numVertices <= 0 || !_rwD3D8PrimitiveType(primitiveType, &type)) {
     return FALSE;
   }
   const RwInt32 primitives = PrimitiveCount(primitiveType, numVertices);
@@ -287,7 +287,7 @@ RwBool RwD3D8Im2DRenderIndexedPrimitive(RwInt32 primitiveType, RwIm2DVertex* ver
                                         RwUInt16* indices, RwInt32 numIndices) {
   D3DPRIMITIVETYPE type;
   if (!DriverReady() || vertices == nullptr || indices == nullptr || numVertices <= 0 || numIndices <= 0 ||
-      !MapPrimitive(primitiveType, &type)) {
+      !_rwD3D8PrimitiveType(primitiveType, &type)) {
     return FALSE;
   }
   const RwInt32 primitives = PrimitiveCount(primitiveType, numIndices);

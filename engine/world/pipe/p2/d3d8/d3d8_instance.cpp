@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/driver/d3d8/d3d8_device.h"
+#include "engine/driver/d3d8/d3d8_device_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/world/geometry.h"
 #include "engine/world/material.h"
@@ -20,22 +20,8 @@ constexpr RwUInt32 kIndicesPerTriangle = 3;
 
 // Direct3D primitive of an engine primitive (RwPrimitiveType).
 RwUInt32 D3DPrimitiveType(RwPrimitiveType primitive) {
-  switch (primitive) {
-    case kRwPrimTypeLineList:
-      return D3DPT_LINELIST;
-    case kRwPrimTypePolyLine:
-      return D3DPT_LINESTRIP;
-    case kRwPrimTypeTriList:
-      return D3DPT_TRIANGLELIST;
-    case kRwPrimTypeTriStrip:
-      return D3DPT_TRIANGLESTRIP;
-    case kRwPrimTypeTriFan:
-      return D3DPT_TRIANGLEFAN;
-    case kRwPrimTypePointList:
-      return D3DPT_POINTLIST;
-    default:
-      return 0;
-  }
+  D3DPRIMITIVETYPE type = D3DPT_POINTLIST;
+  return _rwD3D8PrimitiveType(primitive, &type) ? static_cast<RwUInt32>(type) : 0;
 }
 
 void SortTriangles(RwUInt16* indices, RwUInt32 numIndices) {
