@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "game/render/atomic_plugin.h"
-#include "game/render/particle_instancer.h"
-#include "game/render/particle_system.h"
-#include "game/render/scene.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/particles/particle_instancer.h"
+#include "game/render/particles/particle_system.h"
+#include "game/render/scene/scene.h"
 #include "tests/fuzz/anim_fuzz_engine.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/particle_file_text.h"

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "game/render/atomic_plugin.h"
-#include "game/render/atomic_ro.h"
-#include "game/render/camera.h"
-#include "game/render/render_manager.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/models/atomic_ro.h"
+#include "game/render/scene/camera.h"
+#include "game/render/scene/render_manager.h"
 #include "tests/fuzz/fake_device_engine.h"
 
 namespace {

@@ -1,17 +1,22 @@
 # Helpers that keep one static library per source folder and one test
 # program per test folder, so new files need no CMake edits.
 
-# tk_library(<name> <folder> [<folder>...] [DEPS <targets...>] [GAME])
+# tk_library(<name> <folder> [<folder>...] [DEPS <targets...>] [GAME] [RECURSE])
 # Builds every .cpp/.c directly in each <folder> (relative to the project's
-# root) into the static library <name>. Several folders make one library only
+# root), or with RECURSE in each folder and its concept sub-folders, into the
+# static library <name>. Several folders make one library only
 # where they need each other, so that no two libraries form a cycle. Folders
 # without sources yet give an interface library. GAME marks game code, which
 # is built without exceptions and run-time type information.
 function(tk_library name)
-  cmake_parse_arguments(ARG "GAME" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GAME;RECURSE" "" "DEPS" ${ARGN})
+  set(glob GLOB)
+  if(ARG_RECURSE)
+    set(glob GLOB_RECURSE)
+  endif()
   set(srcs)
   foreach(folder ${ARG_UNPARSED_ARGUMENTS})
-    file(GLOB folder_srcs CONFIGURE_DEPENDS
+    file(${glob} folder_srcs CONFIGURE_DEPENDS
          ${PROJECT_SOURCE_DIR}/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/${folder}/*.c)
     list(APPEND srcs ${folder_srcs})
   endforeach()
@@ -29,12 +34,16 @@ function(tk_library name)
   endif()
 endfunction()
 
-# tk_test(<name> <folder> DEPS <targets...>)
-# Builds every *_test.cpp in tests/<folder> into one GoogleTest program and
-# registers its tests with CTest.
+# tk_test(<name> <folder> DEPS <targets...> [RECURSE])
+# Builds every *_test.cpp in tests/<folder> (with RECURSE, and in its
+# sub-folders) into one GoogleTest program and registers its tests with CTest.
 function(tk_test name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*_test.cpp)
+  cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+  set(glob GLOB)
+  if(ARG_RECURSE)
+    set(glob GLOB_RECURSE)
+  endif()
+  file(${glob} srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*_test.cpp)
   if(NOT srcs)
     return()
   endif()

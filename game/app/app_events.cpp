@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "engine/engine.h"
-#include "game/app/app_config.h"
+#include "game/app/startup/app_config.h"
 #include "game/app/app_hooks.h"
-#include "game/app/engine_start.h"
+#include "game/app/startup/engine_start.h"
 #include "game/app/event.h"
-#include "game/app/event_device.h"
+#include "game/app/input/event_device.h"
 #include "game/app/frame_tick.h"
-#include "game/app/main_window.h"
+#include "game/app/startup/main_window.h"
 #include "game/app/time_scale.h"
 
 u32 gOptionLow = 0;

@@ -6,7 +6,7 @@
 
 #include "game/app/app_hooks.h"
 #include "game/app/pak_file.h"
-#include "game/app/screen_stack.h"
+#include "game/app/screens/screen_stack.h"
 
 cApplication* gApplication = nullptr;
 

@@ -4,9 +4,9 @@
 // it passes file-read progress on to the loading screen.
 #pragma once
 
-#include "game/app/music_engine.h"
-#include "game/app/screen.h"
-#include "game/app/screen_loader.h"
+#include "game/app/audio/music_engine.h"
+#include "game/app/screens/screen.h"
+#include "game/app/screens/screen_loader.h"
 #include "game/foundation/types.h"
 
 class cApplication : public MusicEngine {

@@ -3,7 +3,7 @@
 // free exactly when it is not linked into the queue.
 #include "game/app/event.h"
 
-#include "game/app/event_device.h"
+#include "game/app/input/event_device.h"
 #include "game/foundation/fatal_error.h"
 
 namespace {

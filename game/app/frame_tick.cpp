@@ -2,7 +2,7 @@
 #include "game/app/frame_tick.h"
 
 #include "game/app/event.h"
-#include "game/app/event_device.h"
+#include "game/app/input/event_device.h"
 #include "game/app/time_scale.h"
 #include "platform/win/win32.h"
 

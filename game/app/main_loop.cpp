@@ -1,7 +1,7 @@
 // The main loop and its frame pacing.
 #include "game/app/main_loop.h"
 
-#include "game/app/app_config.h"
+#include "game/app/startup/app_config.h"
 #include "game/app/app_events.h"
 #include "game/app/app_hooks.h"
 #include "game/app/frame_tick.h"

@@ -1,7 +1,7 @@
 // The time-scale table, its index and the listener that applies it.
 #include "game/app/time_scale.h"
 
-#include "game/app/event_device.h"
+#include "game/app/input/event_device.h"
 
 const f32 kTimeScaleTable[kTimeScaleCount] = {0.0f, 0.01f, 0.1f, 0.2f, 0.5f, 1.0f, 1.5f, 2.0f};
 f32 gTimeScale = 1.0f;

@@ -3,7 +3,7 @@
 // previous index to come back to.
 #pragma once
 
-#include "game/app/input_listener.h"
+#include "game/app/input/input_listener.h"
 #include "game/foundation/types.h"
 
 constexpr u32 kTimeScaleCount = 8;

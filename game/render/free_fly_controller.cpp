@@ -2,7 +2,7 @@
 #include "game/render/free_fly_controller.h"
 
 #include "game/app/event.h"
-#include "game/app/key_codes.h"
+#include "game/app/input/key_codes.h"
 
 namespace {
 

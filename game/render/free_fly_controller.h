@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/engine.h"
-#include "game/app/input_listener.h"
+#include "game/app/input/input_listener.h"
 #include "game/foundation/types.h"
 
 class cFreeFlyController : public cInputListener {

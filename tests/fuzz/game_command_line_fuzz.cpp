@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/app/command_line.h"
+#include "game/app/startup/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "game/render/atomic_plugin.h"
-#include "game/render/locator_file.h"
-#include "game/render/static_lit_clump_ro.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/models/locator_file.h"
+#include "game/render/models/static_lit_clump_ro.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/quad_model.h"

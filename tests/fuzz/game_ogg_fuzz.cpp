@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/app/ogg_decoder.h"
+#include "game/app/audio/ogg_decoder.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "game/foundation/fatal_error.h"
-#include "game/render/atomic_plugin.h"
-#include "game/render/particle_instancer.h"
-#include "game/render/particle_system.h"
-#include "game/render/scene.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/particles/particle_instancer.h"
+#include "game/render/particles/particle_system.h"
+#include "game/render/scene/scene.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/app/sound_engine.h"
+#include "game/app/audio/sound_engine.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"

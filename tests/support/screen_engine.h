@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "game/app/engine_start.h"
+#include "game/app/startup/engine_start.h"
 #include "game/app/pak_file.h"
-#include "game/app/screen_stack.h"
-#include "game/render/camera.h"
-#include "game/render/font.h"
-#include "game/render/render_target.h"
-#include "game/render/sprite2d.h"
+#include "game/app/screens/screen_stack.h"
+#include "game/render/scene/camera.h"
+#include "game/render/text/font.h"
+#include "game/render/scene/render_target.h"
+#include "game/render/text/sprite2d.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/d3d8_engine_window.h"
 #include "tests/support/font_writer.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "game/app/app_config.h"
+#include "game/app/startup/app_config.h"
 #include "game/app/app_events.h"
-#include "game/app/engine_start.h"
-#include "game/app/event_device.h"
+#include "game/app/startup/engine_start.h"
+#include "game/app/input/event_device.h"
 #include "game/app/time_scale.h"
 #include "game/foundation/fatal_error.h"
 #include "platform/win/win_testing.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/app/app_hooks.h"
-#include "tests/game/app/music_fixture.h"
+#include "tests/game/app/audio/music_fixture.h"
 #include "tests/support/screen_engine.h"
 
 namespace {

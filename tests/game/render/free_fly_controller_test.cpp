@@ -3,7 +3,7 @@
 #include "game/render/free_fly_controller.h"
 
 #include "game/app/event.h"
-#include "game/app/key_codes.h"
+#include "game/app/input/key_codes.h"
 #include "tests/game/render/expect_v3d.h"
 #include "tests/support/started_engine.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "game/render/atomic_plugin.h"
-#include "game/render/camera.h"
-#include "game/render/render_object.h"
-#include "game/render/scene.h"
-#include "game/render/world_collision.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/scene/camera.h"
+#include "game/render/models/render_object.h"
+#include "game/render/scene/scene.h"
+#include "game/render/collision/world_collision.h"
 #include "tests/support/quad_model.h"
 #include "tests/support/screen_engine.h"
 #include "tools/forge/forge.h"

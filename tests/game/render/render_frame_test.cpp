@@ -6,13 +6,13 @@
 // mirrors' rasters; and the twin timer.
 #include <memory>
 
-#include "game/render/atomic_ro.h"
-#include "game/render/lightmap.h"
-#include "game/render/mirror.h"
-#include "game/render/projected_shadows.h"
-#include "game/render/render_state.h"
+#include "game/render/models/atomic_ro.h"
+#include "game/render/models/lightmap.h"
+#include "game/render/effects/mirror.h"
+#include "game/render/effects/projected_shadows.h"
+#include "game/render/scene/render_state.h"
 #include "game/render/twin_timer.h"
-#include "game/render/wg_world_view.h"
+#include "game/render/scene/wg_world_view.h"
 #include "tests/game/render/level_fixture.h"
 
 namespace {

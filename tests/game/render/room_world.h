@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "game/render/scene.h"
-#include "game/render/world_collision.h"
+#include "game/render/scene/scene.h"
+#include "game/render/collision/world_collision.h"
 #include "tools/forge/forge.h"
 
 class RoomWorld {

@@ -1,0 +1,46 @@
+// cLightningBeam: one bolt between a bone and a target, for a moment.
+#include "game/render/effects/lightning_beam.h"
+
+#include "game/render/models/anim_model.h"
+#include "game/render/effects/lightning_ro.h"
+#include "game/render/scene/scene.h"
+
+cLightningBeam::cLightningBeam(cScene* scene)
+    : mSource(nullptr),
+      mTarget(nullptr),
+      mBolt(CreateEffectBolt(scene)),
+      mLifetime(kBeamLifetime),
+      mElapsed(0.0f),
+      mHierarchy(nullptr),
+      mStart{0.0f, 0.0f, 0.0f},
+      mFixedTarget{0.0f, 0.0f, 0.0f},
+      mFixed(0) {
+  scene->GetUpdateList().Append(this);
+}
+
+cLightningBeam::~cLightningBeam() { delete mBolt; }
+
+void cLightningBeam::SetEnds(cAnimModel* source, cAnimModel* target) {
+  mSource = source;
+  mTarget = target;
+  mHierarchy = source != nullptr ? source->GetHierarchy() : nullptr;
+}
+
+void cLightningBeam::SetFixedTarget(const RwV3d& point) {
+  mFixedTarget = point;
+  mFixed = 1;
+}
+
+bool cLightningBeam::Update(f32 dt) {
+  if (mHierarchy != nullptr) {
+    mStart = NodeWorldPosition(mHierarchy, kBeamSourceBone);
+  }
+  RwV3d end = mFixedTarget;
+  if (mFixed == 0 && mTarget != nullptr) {
+    end = RwFrameGetLTM(mTarget->GetFrame())->pos;
+    end.y += kBeamTargetHeight;
+  }
+  mBolt->SetEndPoints(mStart, end);
+  mElapsed += dt;
+  return mElapsed > mLifetime;
+}
