@@ -56,8 +56,12 @@ RwFrame* ReadFrame(const RwUInt8* record, RwFrame** frames, RwInt32 index) {
   RwMatrix* m = &frame->modelling;
   _rwMatrixReadAxes(record, m);
   m->flags = DeriveReadFlags(m);  // the stored flags word is not trusted
+  // A frame read stands where its matrix puts it: its LTM is computed at the
+  // next update, as after any move.
   if (parentIndex >= 0) {
-    RwFrameAddChild(frames[parentIndex], frame);
+    RwFrameAddChild(frames[parentIndex], frame);  // marks it dirty
+  } else {
+    RwFrameMarkDirty(frame);
   }
   return frame;
 }

@@ -157,6 +157,18 @@ TEST_F(ClumpStreamTest, RoundTripKeepsHierarchyFlagsSharingAndMembers) {
   EXPECT_EQ(NewBlocks(), 0);
 }
 
+TEST_F(ClumpStreamTest, FramesReadStandWhereTheirMatricesPutThem) {
+  RpClump* model = Model();
+  RpAtomic* onRoot = Members(model, RpClumpForAllAtomics).back();
+  RpAtomicSetFrame(onRoot, RpClumpGetFrame(model)->child);  // nothing on the root marks it when read
+  RpClump* read = Read(Write(model));
+  RpClumpDestroy(model);
+  ASSERT_NE(read, nullptr);
+  const RwV3d& grandchild = RwFrameGetLTM(RpClumpGetFrame(read)->child->child)->pos;  // the root's move included
+  EXPECT_TRUE(grandchild.x == 1.0f && grandchild.y == 2.0f && grandchild.z == 1.0f);
+  RpClumpDestroy(read);
+}
+
 TEST_F(ClumpStreamTest, EmptyClumpAndOldStructWithInlineGeometry) {
   RpClump* empty = RpClumpCreate();
   RwFrame* frame = RwFrameCreate();
