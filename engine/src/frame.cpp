@@ -33,7 +33,6 @@ void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument
 
 RwFrame* ParentOf(const RwFrame* frame) { return static_cast<RwFrame*>(frame->object.parent); }
 
-
 void SetSubtreeRoot(RwFrame* top, RwFrame* root) {
   for (RwFrame* f = top; f != nullptr; f = _rwFrameNextInSubtree(f, top)) {
     f->root = root;
@@ -292,10 +291,16 @@ RwBool RwFrameDestroyHierarchy(RwFrame* frame) {
   }
 }
 
-RwFrame* RwFrameCloneHierarchy(RwFrame* root) {
+RwFrame* RwFrameCloneHierarchy(RwFrame* root) { return _rwFrameCloneHierarchyPaired(root, nullptr); }
+
+RwFrame* _rwFrameCloneHierarchyPaired(RwFrame* root, RwFrame** copies) {
   RwFrame* copy = CloneFrame(root, nullptr);
   if (copy == nullptr) {
     return nullptr;
+  }
+  RwInt32 made = 0;
+  if (copies != nullptr) {
+    copies[made++] = copy;
   }
   // Walk the source in pre-order, keeping the matching clone in step.
   RwFrame* source = root;
@@ -317,14 +322,17 @@ RwFrame* RwFrameCloneHierarchy(RwFrame* root) {
       nextSource = source->next;
       cloneParent = ParentOf(clone);
     }
-    RwFrame* made = CloneFrame(nextSource, copy);
-    if (made == nullptr) {
+    RwFrame* next = CloneFrame(nextSource, copy);
+    if (next == nullptr) {
       RwFrameDestroyHierarchy(copy);
       return nullptr;
     }
-    AttachClone(cloneParent, made);
+    AttachClone(cloneParent, next);
+    if (copies != nullptr) {
+      copies[made++] = next;
+    }
     source = nextSource;
-    clone = made;
+    clone = next;
   }
   RwFrameMarkDirty(copy);
   return copy;

@@ -10,3 +10,9 @@ RwPluginRegistry* _rwFrameGetRegistry(void);
 // The frame after f in a pre-order walk of top's sub-tree (each frame before
 // its children, children in sibling order), or null at the end.
 RwFrame* _rwFrameNextInSubtree(RwFrame* f, const RwFrame* top);
+
+// RwFrameCloneHierarchy that also pairs each frame with its copy: copies[i]
+// receives the copy of the i-th frame of root's sub-tree in the order of
+// _rwFrameNextInSubtree (the copy's own order differs: its children are
+// reversed). copies, when given, has room for RwFrameCount(root) frames.
+RwFrame* _rwFrameCloneHierarchyPaired(RwFrame* root, RwFrame** copies);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "engine/src/frame_internal.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
@@ -117,17 +118,50 @@ void ReleaseLeftOverClump(void* entry, void*) { ReleaseClump(static_cast<RpClump
 
 void ReleaseLeftOverAtomic(void* entry, void*) { _rpAtomicRelease(static_cast<RpAtomic*>(entry)); }
 
-// The frame of the clone that stands where frame stands in the source
-// hierarchy; a frame outside the hierarchy is not copied and is shared.
-RwFrame* CopyOfFrame(const RwFrameList& sources, const RwFrameList& copies, RwFrame* frame) {
-  RwInt32 index = 0;
-  return RwFrameListFindFrame(&sources, frame, &index) ? copies.frames[index] : frame;
+// Each frame of a source hierarchy beside its copy, at the same index.
+struct FramePairs {
+  RwFrame** sources;
+  RwFrame** copies;
+  RwInt32 count;
+};
+
+// Copies the hierarchy under root, pairing every frame with its copy; the
+// copy, or null on failure (nothing left behind).
+RwFrame* CloneFrames(RwFrame* root, FramePairs* pairs) {
+  const RwInt32 count = RwFrameCount(root);
+  pairs->sources = static_cast<RwFrame**>(RwMalloc(2 * sizeof(RwFrame*) * static_cast<size_t>(count)));
+  if (pairs->sources == nullptr) {
+    RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
+    return nullptr;
+  }
+  pairs->copies = pairs->sources + count;
+  pairs->count = count;
+  RwInt32 i = 0;
+  for (RwFrame* f = root; f != nullptr; f = _rwFrameNextInSubtree(f, root)) {
+    pairs->sources[i++] = f;
+  }
+  return _rwFrameCloneHierarchyPaired(root, pairs->copies);
+}
+
+void ReleasePairs(FramePairs* pairs) {
+  EngineFree(pairs->sources);
+  *pairs = {nullptr, nullptr, 0};
+}
+
+// The copy of frame; a frame outside the copied hierarchy is shared.
+RwFrame* CopyOfFrame(const FramePairs& pairs, RwFrame* frame) {
+  for (RwInt32 i = 0; i < pairs.count; ++i) {
+    if (pairs.sources[i] == frame) {
+      return pairs.copies[i];
+    }
+  }
+  return frame;
 }
 
 // Clones the source's atomics onto the copied frames into clone; false when
 // an atomic could not be cloned. A source atomic without a frame stops the
 // cloning with error 5 but is not a failure.
-RwBool CloneAtomics(RpClump* source, RpClump* clone, const RwFrameList& sources, const RwFrameList& copies) {
+RwBool CloneAtomics(RpClump* source, RpClump* clone, const FramePairs& pairs) {
   RwLLLink* const end = rwLinkListGetTerminator(&source->atomicList);
   for (RwLLLink* link = rwLinkListGetFirstLLLink(&source->atomicList); link != end; link = link->next) {
     RpAtomic* atomic = rwLLLinkGetData(link, RpAtomic, inClumpLink);
@@ -141,7 +175,7 @@ RwBool CloneAtomics(RpClump* source, RpClump* clone, const RwFrameList& sources,
       RwErrorRaise(kRwPluginIdWorld, kRpErrAtomicWithoutFrame);
       return TRUE;
     }
-    RpAtomicSetFrame(copy, CopyOfFrame(sources, copies, frame));
+    RpAtomicSetFrame(copy, CopyOfFrame(pairs, frame));
     RpClumpAddAtomic(clone, copy);
   }
   return TRUE;
@@ -227,21 +261,17 @@ RpClump* RpClumpClone(RpClump* clump) {
     return nullptr;
   }
   RwFrame* root = RpClumpGetFrame(clump);
-  RwFrameList sources = {nullptr, 0};
-  RwFrameList copies = {nullptr, 0};
+  FramePairs pairs = {nullptr, nullptr, 0};
   if (root != nullptr) {
-    RpClumpSetFrame(clone, RwFrameCloneHierarchy(root));
-    // Both lists walk their hierarchies alike, so a frame and its copy share an index.
-    if (RpClumpGetFrame(clone) == nullptr || RwFrameListInitialize(&sources, root) == nullptr ||
-        RwFrameListInitialize(&copies, RpClumpGetFrame(clone)) == nullptr) {
-      RwFrameListDeinitialize(&sources);
+    RpClumpSetFrame(clone, CloneFrames(root, &pairs));
+    if (RpClumpGetFrame(clone) == nullptr) {
+      ReleasePairs(&pairs);
       RpClumpDestroy(clone);
       return nullptr;
     }
   }
-  const RwBool cloned = CloneAtomics(clump, clone, sources, copies);
-  RwFrameListDeinitialize(&sources);
-  RwFrameListDeinitialize(&copies);
+  const RwBool cloned = CloneAtomics(clump, clone, pairs);
+  ReleasePairs(&pairs);
   if (!cloned) {
     RpClumpDestroy(clone);
     return nullptr;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "tests/engine/world/world_fixture.h"
@@ -155,6 +156,35 @@ TEST_F(ClumpTest, CloneCopiesTheHierarchyAndSharesGeometry) {
   RpGeometryDestroy(geometry);
   ExpectAllGone();
   EXPECT_EQ(NewBlocks(), 0);
+}
+
+TEST_F(ClumpTest, CloneKeepsEachAtomicOnTheCopyOfItsFrame) {
+  // {parent index, place} of frames with an atomic each: siblings under the root and under a child, two deep.
+  const std::pair<int, RwV3d> hierarchy[] = {{-1, {0, 0, 5}}, {0, {1, 0, 0}}, {0, {0, 2, 0}},
+                                             {1, {0, 0, 3}},  {2, {4, 0, 0}}, {2, {0, 6, 0}}};
+  RpGeometry* geometry = RpGeometryCreateEmpty(1.0f);
+  RpClump* clump = RpClumpCreate();
+  std::vector<RwFrame*> frames;
+  for (const auto& [parent, place] : hierarchy) {
+    frames.push_back(RwFrameCreate());
+    RwFrameTranslate(frames.back(), &place, kRwCombineReplace);
+    if (parent >= 0) {
+      RwFrameAddChild(frames[static_cast<size_t>(parent)], frames.back());
+    }
+    AddClumpAtomic(clump, frames.back(), geometry, rpATOMICRENDER);
+  }
+  RpClumpSetFrame(clump, frames[0]);
+  RpClump* clone = RpClumpClone(clump);
+  const std::vector<RpAtomic*> atomics = Members(clump, RpClumpForAllAtomics);
+  const std::vector<RpAtomic*> clones = Members(clone, RpClumpForAllAtomics);  // reversed
+  for (size_t i = 0; i < atomics.size(); ++i) {
+    const RwV3d& want = RwFrameGetLTM(RpAtomicGetFrame(atomics[i]))->pos;
+    const RwV3d& got = RwFrameGetLTM(RpAtomicGetFrame(clones[clones.size() - 1 - i]))->pos;
+    EXPECT_TRUE(got.x == want.x && got.y == want.y && got.z == want.z) << i;
+  }
+  RpClumpDestroy(clone);
+  RpClumpDestroy(clump);
+  RpGeometryDestroy(geometry);
 }
 
 TEST_F(ClumpTest, StopDestroysClumpsAndAtomicsLeftOver) {
