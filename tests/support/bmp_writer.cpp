@@ -84,6 +84,9 @@ std::vector<uint8_t> PixelData(const BmpDescription& description) {
     for (int x = 0; x < description.width; ++x) {
       row[x] = static_cast<uint8_t>(Pixel(description, x, yFromTop));
     }
+    while (description.rlePadStep >= 0 && row.size() % 4 != 0) {
+      row.push_back(static_cast<uint8_t>(row.back() + description.rlePadStep));
+    }
     std::vector<uint8_t> encoded = EncodeRle8Row(row);
     if (description.rleStopAfterRows == i + 1) {
       encoded.back() = 1;  // end of bitmap instead of end of line

@@ -16,6 +16,7 @@ struct BmpDescription {
   bool coreHeader = false;        // 12-byte header with 16-bit sizes and 3-byte palette entries
   bool rle8 = false;              // compression 1; needs bitCount 8
   int32_t rleStopAfterRows = -1;  // >= 0: end the bitmap after this many rows
+  int32_t rlePadStep = -1;        // >= 0: rows encode their padding too, each byte the one before plus this
   uint32_t colorsUsed = 0;        // written as given (info header only)
   // Palette as 0xRRGGBB; written with 1 << bitCount entries, or colorsUsed
   // entries when that is set, missing entries black.

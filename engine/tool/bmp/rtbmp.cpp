@@ -226,9 +226,13 @@ bool ReadUncompressed(RwStream* stream, const BmpInfo& info, RwUInt8* row, RwUIn
 
 enum class RleRowEnd { kEndOfLine, kEndOfBitmap, kFailed };
 
-// Decodes one run-length row into row (width bytes, cleared first).
-RleRowEnd DecodeRleRow(RwStream* stream, RwUInt8* row, RwInt32 width) {
-  std::memset(row, 0, static_cast<size_t>(width));
+// Decodes one run-length row into row (rowBytes bytes, cleared first). Runs
+// may cover the row's padding to four bytes, as common writers emit them at
+// widths that are not a multiple of four; what lands past the width is not
+// part of the image. A run past the padded row is refused.
+RleRowEnd DecodeRleRow(RwStream* stream, RwUInt8* row, RwUInt32 rowBytes) {
+  const RwInt32 room = static_cast<RwInt32>(rowBytes);
+  std::memset(row, 0, rowBytes);
   RwInt32 x = 0;
   for (;;) {
     RwUInt8 pair[2];
@@ -238,7 +242,7 @@ RleRowEnd DecodeRleRow(RwStream* stream, RwUInt8* row, RwInt32 width) {
     const RwInt32 count = pair[0];
     const RwInt32 value = pair[1];
     if (count > 0) {
-      if (count > width - x) {
+      if (count > room - x) {
         Raise(kRwErrImageFormatUnsupported);
         return RleRowEnd::kFailed;
       }
@@ -252,7 +256,7 @@ RleRowEnd DecodeRleRow(RwStream* stream, RwUInt8* row, RwInt32 width) {
       Raise(kRwErrImageFormatUnsupported);
       return RleRowEnd::kFailed;
     } else {
-      if (value > width - x) {
+      if (value > room - x) {
         Raise(kRwErrImageFormatUnsupported);
         return RleRowEnd::kFailed;
       }
@@ -268,11 +272,11 @@ RleRowEnd DecodeRleRow(RwStream* stream, RwUInt8* row, RwInt32 width) {
   }
 }
 
-bool ReadRle8(RwStream* stream, const BmpInfo& info, RwUInt8* row, RwImage* image) {
+bool ReadRle8(RwStream* stream, const BmpInfo& info, RwUInt8* row, RwUInt32 rowBytes, RwImage* image) {
   // Rows after an early end of bitmap stay index 0.
   std::memset(image->pixels, 0, static_cast<size_t>(image->stride) * image->height);
   for (RwInt32 i = 0; i < info.height; ++i) {
-    const RleRowEnd end = DecodeRleRow(stream, row, info.width);
+    const RleRowEnd end = DecodeRleRow(stream, row, rowBytes);
     if (end == RleRowEnd::kFailed) {
       return false;
     }
@@ -298,8 +302,8 @@ bool ReadPixels(RwStream* stream, const BmpInfo& info, RwUInt32 consumed, RwImag
     Raise(kRwErrOutOfMemory);
     return false;
   }
-  const bool ok =
-      Uncompressed(info) ? ReadUncompressed(stream, info, row, rowBytes, image) : ReadRle8(stream, info, row, image);
+  const bool ok = Uncompressed(info) ? ReadUncompressed(stream, info, row, rowBytes, image)
+                                     : ReadRle8(stream, info, row, rowBytes, image);
   RwFree(row);
   return ok;
 }

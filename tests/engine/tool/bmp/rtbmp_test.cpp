@@ -188,6 +188,24 @@ TEST_F(BmpTest, Rle8RowsWithRunsLiteralsAndEarlyEnd) {
   RwImageDestroy(image);
 }
 
+TEST_F(BmpTest, Rle8RunsMayCoverTheRowPadding) {
+  // Rows count up: padding repeating the last index ends them with a run, padding counting on makes one literal.
+  for (int step = 0; step <= 1; ++step) {
+    for (int width = 1; width <= 8; ++width) {
+      SCOPED_TRACE(testing::Message() << (step == 0 ? "run" : "literal") << ", width " << width);
+      BmpDescription description = Pattern(8, width, 2);
+      description.rle8 = true;
+      description.rlePadStep = step;
+      RwImage* image = Read(WriteBmp(description));
+      ASSERT_NE(image, nullptr);
+      for (int i = 0; i < 2 * width; ++i) {
+        EXPECT_EQ(image->pixels[(i / width) * image->stride + i % width], description.pixels[i]) << i;
+      }
+      RwImageDestroy(image);
+    }
+  }
+}
+
 TEST_F(BmpTest, EveryVariantReadsThroughTheFormatRegistry) {
   BmpDescription description = Pattern(24, 2, 2);
   ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".BMP", WriteBmp(description)));
