@@ -1,6 +1,7 @@
 // Skinned-vertex blending on the processor: 10 000 vertices a frame moved by
 // one, two or four weighted bones of a 32-bone palette, with and without
-// normals, written at the stride of a vertex with one texture-coordinate set.
+// normals, written at the stride of a vertex with one texture-coordinate set,
+// by the portable path and by the SSE path side by side.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -59,7 +60,13 @@ RpSkin* MakeSkin(int weights) {
 void FillPalette(RpSkinBlendMatrix* palette) {
   for (int b = 0; b < kBones; b++) {
     const RwReal s = 0.01f * static_cast<RwReal>(b);
-    palette[b] = {{{1.0f, -s, 0.0f, s}, {s, 1.0f, 0.0f, 2.0f * s}, {0.0f, 0.0f, 1.0f, -s}}, {}};
+    RwMatrix m;
+    RwMatrixSetIdentity(&m);
+    m.right = {1.0f, s, 0.0f};
+    m.up = {-s, 1.0f, 0.0f};
+    m.pos = {s, 2.0f * s, -s};
+    RwMatrixUpdate(&m);
+    _rpSkinStoreBlendMatrix(&palette[b], &m);
   }
 }
 
@@ -71,6 +78,12 @@ void BM_Blend(benchmark::State& state) {
   }
   RpSkin* skin = MakeSkin(static_cast<int>(state.range(0)));
   const bool normals = state.range(1) != 0;
+  _rpSkinSetBlendPath(state.range(2) != 0 ? RpSkinBlendPath::kSSE : RpSkinBlendPath::kPortable);
+  if (state.range(2) != 0 && _rpSkinGetBlendPath() != RpSkinBlendPath::kSSE) {
+    state.SkipWithError("the SSE path is not built here");
+    RpSkinDestroy(skin);
+    return;
+  }
   std::vector<RwV3d> positions(kVertices);
   std::vector<RwV3d> normalArray(kVertices, RwV3d{0.0f, 1.0f, 0.0f});
   for (RwInt32 i = 0; i < kVertices; i++) {
@@ -89,6 +102,6 @@ void BM_Blend(benchmark::State& state) {
   RpSkinDestroy(skin);
 }
 
-BENCHMARK(BM_Blend)->ArgNames({"weights", "normals"})->ArgsProduct({{1, 2, 4}, {0, 1}});
+BENCHMARK(BM_Blend)->ArgNames({"weights", "normals", "sse"})->ArgsProduct({{1, 2, 4}, {0, 1}, {0, 1}});
 
 }  // namespace

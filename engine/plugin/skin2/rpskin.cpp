@@ -4,6 +4,7 @@
 // choice of pipeline when an atomic is read.
 #include "engine/plugin/skin2/rpskin.h"
 
+#include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/plugin/matfx/rpmatfx.h"
 #include "engine/plugin/skin2/skin_internal.h"
 #include "engine/src/engine_lifecycle.h"
@@ -76,6 +77,7 @@ void* SkinOpen(void* instance, RwInt32 /*offset*/, RwInt32 /*size*/) {
   const uintptr_t start = reinterpret_cast<uintptr_t>(sGlobals.paletteBlock);
   sGlobals.palette = reinterpret_cast<RpSkinBlendMatrix*>((start + 15) & ~static_cast<uintptr_t>(15));
   _rpSkinForgetPalette();
+  _rpSkinSetBlendPath(RwCpuHasSSE() ? RpSkinBlendPath::kSSE : RpSkinBlendPath::kPortable);
   // Every type an atomic can ask for is drawn by the one pipeline; without
   // it skinned atomics keep the pipeline they have.
   if ((sGlobals.pipelineMask & kMaskGeneric) != 0) {

@@ -1,6 +1,7 @@
 // The matrix palette and the portable blending: each bone's matrix takes a
 // vertex from the skin's bind pose to the pose of the hierarchy, in the
 // atomic's own space; each vertex is moved by up to four of them, weighted.
+// The palette is laid out for the blending path in use (portable or SSE).
 #include <cstring>
 
 #include "engine/plugin/skin2/rpskin.h"
@@ -18,16 +19,26 @@ struct PaletteKey {
   const RpSkin* skin;
   const RwFrame* frame;
   RwUInt32 renderFrame;
+  RpSkinBlendPath path;
   bool valid;
 };
 PaletteKey sBuilt = {};
+RpSkinBlendPath sPath = RpSkinBlendPath::kPortable;
 
 void Store(RpSkinBlendMatrix* out, const RwMatrix& m) {
   const RwV3d* axes[4] = {&m.right, &m.up, &m.at, &m.pos};
   for (int c = 0; c < 4; c++) {
-    out->row[0][c] = axes[c]->x;
-    out->row[1][c] = axes[c]->y;
-    out->row[2][c] = axes[c]->z;
+    if (sPath == RpSkinBlendPath::kSSE) {
+      out->row[c][0] = axes[c]->x;
+      out->row[c][1] = axes[c]->y;
+      out->row[c][2] = axes[c]->z;
+      out->row[c][3] = 0.0f;
+    } else {
+      out->row[0][c] = axes[c]->x;
+      out->row[1][c] = axes[c]->y;
+      out->row[2][c] = axes[c]->z;
+      out->row[3][c] = 0.0f;
+    }
   }
 }
 
@@ -166,15 +177,21 @@ void Weighted(const BlendSource& source, RwUInt32 i, RwUInt32 v, const RpSkinBle
 
 void _rpSkinForgetPalette(void) { sBuilt = {}; }
 
+RpSkinBlendPath _rpSkinGetBlendPath(void) { return sPath; }
+
+void _rpSkinSetBlendPath(RpSkinBlendPath path) { sPath = TK_SKIN_SSE ? path : RpSkinBlendPath::kPortable; }
+
+void _rpSkinStoreBlendMatrix(RpSkinBlendMatrix* slot, const RwMatrix* m) { Store(slot, *m); }
+
 const RpSkinBlendMatrix* _rpSkinPrepareMatrices(RpAtomic* atomic, const RpSkin* skin,
                                                 const RpHAnimHierarchy* hierarchy) {
   RpSkinBlendMatrix* palette = _rpSkinPalette();
   if (palette == nullptr || skin->inverseBoneMatrices == nullptr) {
     return nullptr;
   }
-  const PaletteKey key = {hierarchy, skin, RpAtomicGetFrame(atomic), RwEngineInstance->renderFrame, true};
+  const PaletteKey key = {hierarchy, skin, RpAtomicGetFrame(atomic), RwEngineInstance->renderFrame, sPath, true};
   if (!sBuilt.valid || sBuilt.hierarchy != key.hierarchy || sBuilt.skin != key.skin || sBuilt.frame != key.frame ||
-      sBuilt.renderFrame != key.renderFrame) {
+      sBuilt.renderFrame != key.renderFrame || sBuilt.path != key.path) {
     Build(palette, atomic, skin, hierarchy);
     sBuilt = key;
   }
@@ -186,6 +203,12 @@ void _rpSkinBlendVertices(const RpSkin* skin, const RpSkinBlendMatrix* palette, 
   if (skin->data == nullptr || positions == nullptr) {
     return;
   }
+#if TK_SKIN_SSE
+  if (sPath == RpSkinBlendPath::kSSE) {
+    _rpSkinBlendVerticesSSE(skin, palette, positions, normals, run);
+    return;
+  }
+#endif
   const BlendSource source = {positions, normals, run};
   const RwUInt32 numVertices = static_cast<RwUInt32>(skin->numVertices);
   const RwUInt32* indices = skin->vertexBoneIndices;

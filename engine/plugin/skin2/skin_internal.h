@@ -1,6 +1,6 @@
 // Internals of the skin plugin shared between its files and its tests: skin
 // records and their data blocks, weight sorting and used bones, the streams'
-// registration, and the matrix palette with the portable blending.
+// registration, and the matrix palette with the portable and SSE blending.
 #pragma once
 
 #include "engine/plugin/skin2/rpskin.h"
@@ -45,15 +45,35 @@ RpSkin** _rpSkinGeometrySlot(const RpGeometry* geometry);
 // Registers the geometry and atomic stream callbacks; false on failure.
 RwBool _rpSkinRegisterStreams(void);
 
-// A palette entry in the layout blending reads: for output coordinate r, row
-// r holds the r-th components of the right, up, at and position vectors.
-// Padded to 64 bytes so that the palette keeps the matrices' slot size.
+// A palette entry in the layout of the blending path. Portable: for output
+// coordinate r, row r holds the r-th components of the right, up, at and
+// position vectors; row 3 is unused. SSE: rows 0 to 3 hold the right, up, at
+// and position vectors, the fourth word of each 0. Matrix sized, so that
+// the palette keeps the matrices' slot size.
 struct RpSkinBlendMatrix {
-  RwReal row[3][4];
-  RwReal pad[4];
+  RwReal row[4][4];
 };
 
 static_assert(sizeof(RpSkinBlendMatrix) == sizeof(RwMatrix), "palette slots are matrix sized");
+
+// How vertices are blended: portably, or by the SSE routines, which sum the
+// weighted matrices first and transform each vertex once (the results match
+// to rounding).
+enum class RpSkinBlendPath { kPortable, kSSE };
+#if defined(__SSE__) || defined(__x86_64__)
+#define TK_SKIN_SSE 1  // the SSE routines are built
+#else
+#define TK_SKIN_SSE 0
+#endif
+
+// The path blending takes; SSE when the plugin opened on a processor with
+// SSE and the engine was built for one.
+RpSkinBlendPath _rpSkinGetBlendPath(void);
+// Chooses the path (SSE falls back to portable where it is not built); the
+// palette is rebuilt in the new layout at the next request.
+void _rpSkinSetBlendPath(RpSkinBlendPath path);
+// Stores m into a palette slot in the current path's layout.
+void _rpSkinStoreBlendMatrix(RpSkinBlendMatrix* slot, const RwMatrix* m);
 
 // The palette's kRpSkinPaletteSize slots while the plugin is open, else null.
 RpSkinBlendMatrix* _rpSkinPalette(void);
@@ -75,9 +95,13 @@ struct RpSkinBlendRun {
   RwUInt32 stride;
 };
 
-// Blends the run's vertices: positions, and normals when given (by the 3x3
-// part only), from the arrays (one entry a skin vertex). Slots naming no
-// vertex of the skin, and every slot of a skin without vertex data, are
-// left as they are.
+// Blends the run's vertices by the current path: positions, and normals
+// when given (by the 3x3 part only), from the arrays (one entry a skin
+// vertex). Slots naming no vertex of the skin, and every slot of a skin
+// without vertex data, are left as they are.
 void _rpSkinBlendVertices(const RpSkin* skin, const RpSkinBlendMatrix* palette, const RwV3d* positions,
                           const RwV3d* normals, const RpSkinBlendRun* run);
+// The SSE routines behind _rpSkinBlendVertices, for a palette in their
+// layout; built where TK_SKIN_SSE is 1.
+void _rpSkinBlendVerticesSSE(const RpSkin* skin, const RpSkinBlendMatrix* palette, const RwV3d* positions,
+                             const RwV3d* normals, const RpSkinBlendRun* run);

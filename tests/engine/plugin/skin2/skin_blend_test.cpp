@@ -1,10 +1,12 @@
 // The matrix palette and the portable blending: blended positions and
 // normals against blends computed independently in double precision, under
 // each way a hierarchy holds its pose; the palette cache; bones without a
-// node; the one-weight paths; and skins without vertex data.
+// node; the one-weight paths; skins without vertex data; SSE against portable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <random>
 #include <vector>
 
 #include "engine/plugin/skin2/skin_internal.h"
@@ -352,6 +354,42 @@ TEST_F(SkinBlendTest, BonesBeyondTheHierarchyStayInPlace) {
   MakeHierarchy(6, 0);
   RwEngineInstance->renderFrame++;
   ExpectBlended(Blend(positions, normals), positions, normals, false);
+}
+
+TEST_F(SkinBlendTest, SSEPathMatchesThePortablePathOnRandomSkins) {
+  std::mt19937 rng(40);
+  std::uniform_real_distribution<float> uniform(-4.0f, 4.0f);
+  std::vector<RwV3d> positions(300);
+  std::generate(positions.begin(), positions.end(), [&] { return RwV3d{uniform(rng), uniform(rng), uniform(rng)}; });
+  const std::vector<RwV3d> normals(positions.rbegin(), positions.rend());
+  MakeHierarchy(kBones, 0);
+  // Row 0: one bone for all; row n: n weights, every 7th vertex's first one
+  // full, every 3rd vertex's third one zero. Row 3 without normals.
+  for (int row = 0; row <= 4; row++) {
+    SCOPED_TRACE(row);
+    std::vector<RwUInt32> bones(positions.size());
+    std::vector<RpSkinVertexWeights> weights(positions.size());
+    for (size_t i = 0; i < positions.size(); i++) {
+      const bool full = row <= 1 || i % 7 == 0;
+      for (int k = 0; k < std::max(row, 1); k++) {
+        bones[i] |= (row == 0 ? 2u : rng() % kBones) << (8 * k);
+        const bool zero = (full && k > 0) || (k == 2 && i % 3 == 0);
+        weights[i].w[k] = zero ? 0.0f : full ? 1.0f : 0.05f + std::abs(uniform(rng));
+      }
+    }
+    RpSkinDestroy(skin_);
+    MakeSkin(bones, weights);
+    std::vector<Vertex> out[2];
+    for (const RpSkinBlendPath path : {RpSkinBlendPath::kPortable, RpSkinBlendPath::kSSE}) {
+      _rpSkinSetBlendPath(path);
+      out[path == RpSkinBlendPath::kSSE] = Blend(positions, row == 3 ? std::vector<RwV3d>{} : normals);
+    }
+    // One matrix: the same products in the same order; a blend sums the matrices first.
+    for (size_t i = 0; i < positions.size() * 3; i++) {
+      ASSERT_NEAR(out[1][i / 3].position[i % 3], out[0][i / 3].position[i % 3], row <= 1 ? 0.0f : 1e-5f) << i;
+      ASSERT_NEAR(out[1][i / 3].normal[i % 3], out[0][i / 3].normal[i % 3], row <= 1 ? 0.0f : 1e-5f) << i;
+    }
+  }
 }
 
 TEST_F(SkinBlendTest, NativeSkinIsNotBlended) {
