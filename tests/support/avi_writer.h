@@ -36,9 +36,8 @@ class AviWriter {
   // A chunk of this id written first in "movi", outside the index: only a
   // walk of the list meets it (empty: none).
   std::string foreignMovieChunk;
-  // Frames a part: past them the movie goes on in "RIFF AVIX" parts, each
-  // with a "movi" list of its own that ends in an "ix00" chunk; "idx1"
-  // lists the first part only (0: one part).
+  // Frames a part (0: one part): later "RIFF AVIX" parts have a "movi" list
+  // ending in an "ix00" chunk each; "idx1" lists the first part only.
   int framesPerPart = 0;
   // Frames written as empty chunks, which repeat the frame before them.
   std::vector<int> emptyFrames;

@@ -6,8 +6,7 @@
 // longer name the library behind the driver's own unfreed blocks, so the
 // suppressions in tools/lsan.supp could not match them.
 // Compiled into every test program (see cmake/TkTargets.cmake). It also sets
-// the software renderer's options for tests before any driver loads, and
-// the stand-in's debugger output.
+// the software renderer's options for tests before any driver loads.
 namespace {
 
 struct KeepGlLoaded {
@@ -18,16 +17,10 @@ struct KeepGlLoaded {
     // threads. Pictures are the same either way.
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
-    // The debugger output, which nobody sees unless asked, on stderr, where
-    // tests capture it.
+    // The debugger output on stderr, where tests capture it.
     setenv("TK_DEBUG_OUTPUT", "stderr", 0);
-    const char* const libraries[] = {"libEGL_mesa.so.0",
-                                     "libGLX_mesa.so.0",
-                                     "libglapi.so.0",
-                                     "swrast_dri.so",
-                                     "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                                     "libEGL.so.1",
-                                     "libGL.so.1"};
+    const char* const libraries[] = {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "libglapi.so.0", "swrast_dri.so",
+                                     "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libEGL.so.1", "libGL.so.1"};
     for (const char* name : libraries) {
       dlopen(name, RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
     }
@@ -37,3 +30,4 @@ struct KeepGlLoaded {
 const KeepGlLoaded keepGlLoaded;
 
 }  // namespace
+

@@ -38,8 +38,6 @@ TK_FUZZ_SEEDS(platform_avi_fuzz) {
   w.withSound = true;
   w.framesPerPart = 1;
   seeds.Add("parts.avi", w.Build());
-  w.withIndex = false;
-  seeds.Add("unindexedparts.avi", w.Build());
   w = small;
   w.withSound = true;
   w.truncateTo = 300;

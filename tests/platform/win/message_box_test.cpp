@@ -153,7 +153,6 @@ TEST(MessageBoxTest, QuitSignalEndsABlockedBoxAsIfClosed) {
   }
 }
 
-// Nobody sees it unless TK_DEBUG_OUTPUT names stderr or a file to append to.
 TEST(DebugOutputTest, GoesToStderr) {
   const std::string file = ScratchPath("debug.txt");
   const struct {

@@ -55,8 +55,8 @@ TEST(ForgeSceneTest, MaterialEffectsGiveTheirKindAndTheHook) {
       "material 255 255 255 255 dual overlay 9 1\n";
   ASSERT_TRUE(ForgeReadScene(scene, &soup, &options, &error)) << error;
   ASSERT_EQ(soup.materials.size(), 5u);
-  const RwUInt32 kinds[] = {kRpMatFXEffectNull, kRpMatFXEffectBumpMap, kRpMatFXEffectEnvMap, kRpMatFXEffectBumpEnvMap,
-                            kRpMatFXEffectDual};
+  const RwUInt32 kinds[] = {kRpMatFXEffectNull, kRpMatFXEffectBumpMap, kRpMatFXEffectEnvMap,
+                            kRpMatFXEffectBumpEnvMap, kRpMatFXEffectDual};
   for (size_t i = 0; i < soup.materials.size(); i++) {
     EXPECT_EQ(soup.materials[i].effects.effects, kinds[i]) << i;
   }

@@ -14,9 +14,9 @@
 #include "game/render/models/dynamic_lit_clump_ro.h"
 #include "game/render/models/model_files.h"
 #include "game/render/models/model_user_data.h"
-#include "game/render/models/static_lit_clump_ro.h"
 #include "game/render/scene/render_manager.h"
 #include "game/render/scene/scene.h"
+#include "game/render/models/static_lit_clump_ro.h"
 #include "tests/game/render/expect_v3d.h"
 #include "tests/game/render/models/model_fixture.h"
 #include "tests/support/quad_model.h"
@@ -171,7 +171,6 @@ TEST_F(ClumpROTest, MaterialsTakeTheAverageMapColourAndTheExtraLight) {
   RpMaterialSetColor(RpMaterialListGetMaterial(&RpAtomicGetGeometry(litFirst)->matList, 0), &kUntinted);
   object.Refresh(1);
   EXPECT_RGBA(1, 2, 3, 4, MaterialColour(litFirst, 0));
-
   // A copy made after the tint keeps the materials' own colours as base.
   cStaticLitClumpRO late(object);
   const RwRGBA* base = late.GetBaseColours();
