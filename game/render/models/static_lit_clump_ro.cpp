@@ -280,7 +280,7 @@ void cStaticLitClumpRO::TintAtomic(RpAtomic* atomic, u32 firstBase) {
   }
   // The object holds the shared geometry while the copy stands in for it:
   // the atomic lets go of it, and the object may be its only holder.
-  RpGeometryAddRef(geometry);
+  RpGeometryAddRef(mSharedGeometry);
   RpAtomicSetGeometry(atomic, copy, 1);  // keeps the atomic's bounding sphere
   // The level the atomic draws at when near (or first drawn) is the copy.
   SetLodLevelZero(atomic, copy);
