@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/dsound/dsound_internal.h"
+#include "platform/win/win_audio.h"
 
 namespace dsound {
 
@@ -191,6 +192,7 @@ HRESULT Device::OpenOutput() {
   // No allowed changes: SDL converts our format to the hardware's.
   mOutput = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (mOutput == 0) {
+    WinReportNoSound(SDL_GetError());
     return DSERR_NODRIVER;
   }
   if (mOutputPlaying) {
@@ -273,7 +275,8 @@ HRESULT WINAPI DirectSoundCreate8(const GUID* device, LPDIRECTSOUND8* directSoun
     return DSERR_NODRIVER;
   }
   bool testMode = dsound::IsTestModeOn();
-  if (!testMode && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  if (!testMode && !WinStartAudio()) {
+    WinReportNoSound(SDL_GetError());
     return DSERR_NODRIVER;
   }
   dsound::Device* made = new (std::nothrow) dsound::Device(testMode);

@@ -1,5 +1,7 @@
 // The RIFF structure of an AVI file: the header list with its stream lists,
-// the "movi" list of data chunks and the optional "idx1" index. Every chunk is
+// the "movi" list of data chunks and the optional "idx1" index, and the
+// "AVIX" parts that carry the movie on past the first part in files over
+// 1 GiB, each with a "movi" list of its own. Every chunk is
 // checked against the chunk that holds it, and so against the file, before
 // anything inside it is read; fields are read one by one, little-endian.
 #include "platform/vfw/avi_layout.h"
@@ -14,6 +16,7 @@ namespace {
 
 constexpr DWORD kRiffId = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr DWORD kAviType = mmioFOURCC('A', 'V', 'I', ' ');
+constexpr DWORD kAviExtensionType = mmioFOURCC('A', 'V', 'I', 'X');
 constexpr DWORD kListId = mmioFOURCC('L', 'I', 'S', 'T');
 constexpr DWORD kJunkId = mmioFOURCC('J', 'U', 'N', 'K');
 constexpr DWORD kHeaderListType = mmioFOURCC('h', 'd', 'r', 'l');
@@ -31,6 +34,10 @@ constexpr WORD TwoCc(char a, char b) { return static_cast<WORD>(static_cast<BYTE
 constexpr WORD kUncompressedFrame = TwoCc('d', 'b');
 constexpr WORD kCompressedFrame = TwoCc('d', 'c');
 constexpr WORD kWaveBytes = TwoCc('w', 'b');
+// The first two characters of a part's own index of a stream's chunks
+// ("ix00"), which may stand among the data chunks; the chunks are found
+// without it.
+constexpr WORD kStandardIndexPrefix = TwoCc('i', 'x');
 
 // Bytes on disk.
 constexpr uint32_t kChunkHeaderBytes = 8;
@@ -278,6 +285,8 @@ bool IsPlayableSet(const std::vector<AviStreamLayout>& streams) {
   return video == 1 && sound <= 1;
 }
 
+bool IsStandardIndex(DWORD id) { return static_cast<WORD>(id & 0xFFFF) == kStandardIndexPrefix; }
+
 // A data chunk with its stream's number.
 struct StreamChunk {
   size_t stream;
@@ -321,7 +330,7 @@ HRESULT WalkMovie(AviSource& source, uint64_t position, uint64_t end, bool inRec
     if (result != AVIERR_OK) {
       return result;
     }
-    if (chunk.id == kJunkId) {
+    if (chunk.id == kJunkId || IsStandardIndex(chunk.id)) {
       continue;
     }
     if (chunk.id == kListId) {
@@ -382,7 +391,7 @@ IndexUse ReadIndex(AviSource& source, const Chunk& index, const MovieList& movie
       const DWORD id = ReadU32(entry);
       const uint32_t offset = ReadU32(entry + 8);
       const uint32_t size = ReadU32(entry + 12);
-      if (id == kListId || id == kRecordListType || id == kJunkId) {
+      if (id == kListId || id == kRecordListType || id == kJunkId || IsStandardIndex(id)) {
         continue;  // "rec " lists may be indexed too
       }
       size_t stream = 0;
@@ -435,6 +444,42 @@ HRESULT DistributeChunks(const std::vector<StreamChunk>& chunks, std::vector<Avi
   }
   for (size_t i = 0; i < streams->size(); ++i) {
     (*streams)[i].info.dwLength = static_cast<DWORD>(lengths[i]);
+  }
+  return AVIERR_OK;
+}
+
+// The "AVIX" parts from position to the end of the file: the chunks of their
+// "movi" lists follow those of the first part. "idx1" lists only the first
+// part's, so these lists are always walked. A part cut short refuses the
+// file rather than losing its frames; bytes after the last part that do not
+// start another "RIFF" are ignored, as bytes after the first part always were.
+HRESULT ReadExtensionParts(AviSource& source, uint64_t position, const std::vector<AviStreamLayout>& streams,
+                           std::vector<StreamChunk>* chunks) {
+  while (position < source.Size() && source.Size() - position >= kFileHeaderBytes) {
+    uint8_t header[kFileHeaderBytes];
+    if (!source.ReadAt(position, header, sizeof header)) {
+      return AVIERR_FILEREAD;
+    }
+    if (ReadU32(header) != kRiffId) {
+      return AVIERR_OK;
+    }
+    Chunk part;
+    HRESULT result = NextChunk(source, &position, source.Size(), &part);
+    if (result != AVIERR_OK || part.size < kListTypeBytes || ReadU32(header + 8) != kAviExtensionType) {
+      return result != AVIERR_OK ? result : AVIERR_BADFORMAT;
+    }
+    uint64_t entry = part.body + kListTypeBytes;
+    while (entry < part.End()) {
+      Chunk chunk;
+      DWORD type = 0;
+      if ((result = NextEntry(source, &entry, part.End(), &chunk, &type)) != AVIERR_OK) {
+        return result;
+      }
+      if (type == kMovieListType &&
+          (result = WalkMovie(source, chunk.body + kListTypeBytes, chunk.End(), false, streams, chunks)) != AVIERR_OK) {
+        return result;
+      }
+    }
   }
   return AVIERR_OK;
 }
@@ -533,6 +578,10 @@ HRESULT ParseAviLayout(AviSource& source, std::vector<AviStreamLayout>* streams)
     if (result != AVIERR_OK) {
       return result;
     }
+  }
+  HRESULT result = ReadExtensionParts(source, end + (end & 1), *streams, &chunks);
+  if (result != AVIERR_OK) {
+    return result;
   }
   return DistributeChunks(chunks, streams);
 }

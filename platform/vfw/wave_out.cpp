@@ -14,6 +14,7 @@
 
 #include "platform/vfw/vfw.h"
 #include "platform/vfw/vfw_testing.h"
+#include "platform/win/win_audio.h"
 
 struct HWAVEOUT__ {
   WAVEFORMATEX format;
@@ -98,7 +99,8 @@ void AudioCallback(void* user, Uint8* stream, int length) {
 }
 
 MMRESULT OpenOutput(HWAVEOUT device) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  if (!WinStartAudio()) {
+    WinReportNoSound(SDL_GetError());
     return MMSYSERR_NODRIVER;
   }
   SDL_AudioSpec want = {};
@@ -111,6 +113,7 @@ MMRESULT OpenOutput(HWAVEOUT device) {
   // No allowed changes: SDL converts the device's format to the hardware's.
   device->output = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (device->output == 0) {
+    WinReportNoSound(SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return MMSYSERR_ALLOCATED;
   }

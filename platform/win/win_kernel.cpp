@@ -1,6 +1,6 @@
-// Kernel and multimedia-timer calls: last error, debugger output, the module
-// handle, the command line, the clock and sleeping, and named mutexes that
-// hold an advisory file lock shared by every process of the user.
+// Kernel and multimedia-timer calls: last error, the module handle, the
+// command line, the clock and sleeping, and named mutexes that hold an
+// advisory file lock shared by every process of the user.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -256,19 +256,11 @@ bool TryAcquire(MutexObject& mutex) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Errors, debugger output, module
+// Errors, module
 
 DWORD WINAPI GetLastError(void) { return tLastError; }
 
 void WINAPI SetLastError(DWORD error) { tLastError = error; }
-
-void WINAPI OutputDebugStringA(LPCSTR text) {
-  if (text == nullptr) {
-    return;
-  }
-  fputs(text, stderr);
-  fflush(stderr);
-}
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   // The program is the only module.

@@ -233,7 +233,35 @@ std::string AviWriter::Build() const {
   if (!foreignMovieChunk.empty()) {
     out.Chunk(foreignMovieChunk, std::string(24, '\x5A'));
   }
+  // The first part ends with its index; later ("AVIX") parts with an "ix00".
+  size_t part = riff;
+  size_t partMovie = movie;
+  auto endPart = [&]() {
+    if (part != riff) {
+      out.Chunk("ix00", std::string(24, '\0'));
+    }
+    out.End(partMovie);
+    if (part == riff && withIndex) {
+      const size_t origin = absoluteIndex ? 0 : movie + 8;
+      out.Chunk(
+          "idx1", Body([&](RiffBytes& b) {
+            for (size_t i = 0; i < index.size(); ++i) {
+              const IndexEntry& entry = index[i];
+              b.Id(entry.id);
+              b.U32(entry.flags);
+              b.U32(static_cast<uint32_t>(entry.header - origin + (static_cast<int>(i) == badIndexEntry ? 2 : 0)));
+              b.U32(entry.size);
+            }
+          }));
+    }
+    out.End(part);
+  };
   for (int frame = 0; frame < frames; ++frame) {
+    if (framesPerPart > 0 && frame > 0 && frame % framesPerPart == 0) {
+      endPart();
+      part = out.Begin("RIFF", "AVIX");
+      partMovie = out.Begin("LIST", "movi");
+    }
     const size_t record = recordLists ? out.Begin("LIST", "rec ") : 0;
     const size_t recordEntry = index.size();
     if (recordLists) {
@@ -254,21 +282,7 @@ std::string AviWriter::Build() const {
       index[recordEntry].size = static_cast<uint32_t>(out.bytes().size() - record - 8);
     }
   }
-  out.End(movie);
-
-  if (withIndex) {
-    const size_t origin = absoluteIndex ? 0 : movie + 8;
-    out.Chunk("idx1", Body([&](RiffBytes& b) {
-                for (size_t i = 0; i < index.size(); ++i) {
-                  const IndexEntry& entry = index[i];
-                  b.Id(entry.id);
-                  b.U32(entry.flags);
-                  b.U32(static_cast<uint32_t>(entry.header - origin + (static_cast<int>(i) == badIndexEntry ? 2 : 0)));
-                  b.U32(entry.size);
-                }
-              }));
-  }
-  out.End(riff);
+  endPart();
 
   std::string bytes = out.bytes();
   if (truncateTo >= 0 && static_cast<size_t>(truncateTo) < bytes.size()) {

@@ -36,6 +36,9 @@ class AviWriter {
   // A chunk of this id written first in "movi", outside the index: only a
   // walk of the list meets it (empty: none).
   std::string foreignMovieChunk;
+  // Frames a part (0: one part): later "RIFF AVIX" parts have a "movi" list
+  // ending in an "ix00" chunk each; "idx1" lists the first part only.
+  int framesPerPart = 0;
   // Frames written as empty chunks, which repeat the frame before them.
   std::vector<int> emptyFrames;
 

@@ -17,6 +17,8 @@ struct KeepGlLoaded {
     // threads. Pictures are the same either way.
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+    // The debugger output on stderr, where tests capture it.
+    setenv("TK_DEBUG_OUTPUT", "stderr", 0);
     const char* const libraries[] = {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "libglapi.so.0", "swrast_dri.so",
                                      "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libEGL.so.1", "libGL.so.1"};
     for (const char* name : libraries) {

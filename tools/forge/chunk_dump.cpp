@@ -39,6 +39,13 @@ constexpr ChunkKind kKinds[] = {
     {0x1A, "geometry list", true},
     {0x1B, "animation", false},
     {0x1F, "right to render", false},
+    {0x112, "level of detail", false},
+    {0x116, "skin", false},
+    {0x11D, "collision", false},
+    {0x11E, "hierarchical animation", false},
+    {0x11F, "user data", false},
+    {0x120, "material effects", false},
+    {0x12A, "visibility", false},
     {0x50E, "bin mesh", false},
     {0x510, "native data", false},
 };
@@ -89,8 +96,17 @@ bool DumpRange(const std::vector<RwUInt8>& bytes, size_t begin, size_t end, int 
 
 }  // namespace
 
-std::string ForgeDumpChunks(const std::vector<RwUInt8>& bytes) {
+std::string ForgeDumpChunks(const std::vector<RwUInt8>& bytes, bool* whole) {
   std::string out;
-  DumpRange(bytes, 0, bytes.size(), 0, &out);
+  const bool complete = DumpRange(bytes, 0, bytes.size(), 0, &out);
+  if (whole != nullptr) {
+    *whole = complete;
+  }
   return out;
+}
+
+bool ForgeIsChunkFile(const std::vector<RwUInt8>& bytes) {
+  // A file of chunks starts with a whole header of a known kind; text and
+  // other files almost never do.
+  return bytes.size() >= kHeaderSize && KindOf(Word(bytes, 0)) != nullptr;
 }

@@ -389,5 +389,9 @@ bool ForgeWriteSkinnedTubeFile(const RwChar* path, const ForgeTube& tube);
 
 // One line a chunk, indented by nesting: type (with its name when known),
 // body length and version; chunks that hold chunks are opened. A header
-// that claims more than its parent holds ends the listing with a note.
-std::string ForgeDumpChunks(const std::vector<RwUInt8>& bytes);
+// that claims more than its parent holds ends the listing with a note, and
+// *whole (when given) becomes false.
+std::string ForgeDumpChunks(const std::vector<RwUInt8>& bytes, bool* whole = nullptr);
+// Whether the bytes start with the whole header of a chunk kind the listing
+// knows: what tells a file of chunks from any other.
+bool ForgeIsChunkFile(const std::vector<RwUInt8>& bytes);

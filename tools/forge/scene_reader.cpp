@@ -295,12 +295,51 @@ bool ReadStatement(Statement* s, ForgeSoup* soup, ForgeWorldOptions* options) {
   return read && s->Finish();
 }
 
+// The triangles one statement added, for the line to blame.
+struct TriangleSource {
+  int line;
+  std::string keyword;
+  size_t end;  // one past its last triangle in the soup
+};
+
+std::string Counted(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Vertices and materials may be named before they are given: every name is
+// checked once the whole scene is read, against what it holds then.
+bool CheckReferences(const ForgeSoup& soup, const std::vector<TriangleSource>& sources, std::string* error) {
+  size_t next = 0;
+  for (const TriangleSource& source : sources) {
+    for (; next < source.end; next++) {
+      const ForgeTriangle& triangle = soup.triangles[next];
+      std::string reason;
+      for (RwUInt32 vertex : triangle.vertex) {
+        if (vertex >= soup.vertices.size() && reason.empty()) {
+          reason = "vertex " + std::to_string(vertex) + ", and the scene has " +
+                   Counted(soup.vertices.size(), "vertex", "vertices");
+        }
+      }
+      if (reason.empty() && triangle.material >= soup.materials.size()) {
+        reason = "material " + std::to_string(triangle.material) + ", and the scene has " +
+                 Counted(soup.materials.size(), "material", "materials");
+      }
+      if (!reason.empty()) {
+        *error = "line " + std::to_string(source.line) + ": the " + source.keyword + " names " + reason;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions* options, std::string* error) {
   std::istringstream lines(text);
   std::string line;
   int number = 0;
+  std::vector<TriangleSource> sources;
   while (std::getline(lines, line)) {
     ++number;
     const size_t comment = line.find('#');
@@ -311,12 +350,23 @@ bool ForgeReadScene(const std::string& text, ForgeSoup* soup, ForgeWorldOptions*
     if (statement.Empty()) {
       continue;
     }
+    const size_t triangles = soup->triangles.size();
     if (!ReadStatement(&statement, soup, options)) {
       if (error != nullptr) {
         *error = statement.Error();
       }
       return false;
     }
+    if (soup->triangles.size() != triangles) {
+      sources.push_back({number, statement.Keyword(), soup->triangles.size()});
+    }
+  }
+  std::string referenceError;
+  if (!CheckReferences(*soup, sources, &referenceError)) {
+    if (error != nullptr) {
+      *error = referenceError;
+    }
+    return false;
   }
   for (const ForgeMaterial& material : soup->materials) {
     if (material.effects.effects != kRpMatFXEffectNull) {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <new>
 
-#include "game/app/startup/app_config.h"
 #include "game/app/frame_tick.h"
+#include "game/app/startup/app_config.h"
 #include "game/app/time_scale.h"
 #include "game/foundation/array.h"
 #include "game/foundation/fatal_error.h"
@@ -289,11 +289,11 @@ bool CSoundEngine::Create(u32 sampleRate, u32 bits, f32 updatesPerSecond) {
   }
   if (FAILED(DirectSoundCreate8(nullptr, &sEngine.device, nullptr))) {
     sEngine.device = nullptr;
-    DebugTrace("Failed to create DirectSound object.");
+    DebugTrace("Failed to create DirectSound object.\n");
     return false;
   }
   if (FAILED(sEngine.device->SetCooperativeLevel(gAppWindow.window, DSSCL_PRIORITY))) {
-    DebugTrace("Failed to set DirectSound cooperative level.");
+    DebugTrace("Failed to set DirectSound cooperative level.\n");
     ReleaseDevice();
     return false;
   }
@@ -302,13 +302,13 @@ bool CSoundEngine::Create(u32 sampleRate, u32 bits, f32 updatesPerSecond) {
   desc.dwFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D;
   if (FAILED(sEngine.device->CreateSoundBuffer(&desc, &sEngine.primary, nullptr))) {
     sEngine.primary = nullptr;
-    DebugTrace("Failed to create primary sound buffer.");
+    DebugTrace("Failed to create primary sound buffer.\n");
     ReleaseDevice();
     return false;
   }
   WAVEFORMATEX format = PcmFormat(2, sampleRate, bits);
   if (FAILED(sEngine.primary->SetFormat(&format))) {
-    DebugTrace("Failed to set primary sound buffer format (%u Hz, %u bits).", sampleRate, bits);
+    DebugTrace("Failed to set primary sound buffer format (%u Hz, %u bits).\n", sampleRate, bits);
     ReleaseDevice();
     return false;
   }

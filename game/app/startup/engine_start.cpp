@@ -3,13 +3,13 @@
 
 #include <cstdlib>
 
-#include "game/app/startup/app_config.h"
 #include "game/app/app_events.h"
 #include "game/app/app_hooks.h"
-#include "game/app/startup/device_dialog.h"
-#include "game/app/startup/main_window.h"
 #include "game/app/pak_file.h"
 #include "game/app/small_block_pool.h"
+#include "game/app/startup/app_config.h"
+#include "game/app/startup/device_dialog.h"
+#include "game/app/startup/main_window.h"
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/memory.h"
 #include "game/render/models/atomic_plugin.h"
@@ -188,14 +188,23 @@ bool cVideoModeArray::GetMode(s32 index, RwVideoMode* mode) const {
 }
 
 s32 FindModeInTable(const cVideoModeTable& table, s32 width, s32 height, s32 depth) {
+  // The windowed mode has the desktop's size and stands first: a full-screen
+  // mode of the same size is what the size asks for.
+  s32 windowed = -1;
   const s32 count = table.GetCount();
   for (s32 i = 0; i < count; i++) {
     RwVideoMode mode;
-    if (table.GetMode(i, &mode) && mode.width == width && mode.height == height && mode.depth == depth) {
+    if (!table.GetMode(i, &mode) || mode.width != width || mode.height != height || mode.depth != depth) {
+      continue;
+    }
+    if ((mode.flags & kRwVideoModeExclusive) != 0) {
       return i;
     }
+    if (windowed < 0) {
+      windowed = i;
+    }
   }
-  return -1;
+  return windowed;
 }
 
 s32 FindVideoMode(s32 width, s32 height, s32 depth) {

@@ -66,8 +66,8 @@ class cVideoModeArray : public cVideoModeTable {
   s32 mCount;
 };
 
-// Index of the first mode of that size and depth, whatever its flags; -1
-// when none matches.
+// Index of the first full-screen mode of that size and depth, else of the
+// first windowed one; -1 when none matches.
 s32 FindModeInTable(const cVideoModeTable& table, s32 width, s32 height, s32 depth);
 // The same over the engine's modes.
 s32 FindVideoMode(s32 width, s32 height, s32 depth);

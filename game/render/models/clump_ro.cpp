@@ -2,8 +2,8 @@
 #include "game/render/models/clump_ro.h"
 
 #include "game/app/frame_tick.h"
-#include "game/render/models/atomic_plugin.h"
 #include "game/render/effects/mirror.h"
+#include "game/render/models/atomic_plugin.h"
 #include "game/render/models/model_files.h"
 #include "game/render/models/model_user_data.h"
 #include "game/render/scene/render_manager.h"
@@ -179,6 +179,8 @@ void cClumpRO::DropPrivateGeometry() {
     RpAtomicSetGeometry(mFirstAtomic, mSharedGeometry, 1);
     SetLodLevelZero(mFirstAtomic, mSharedGeometry);
   }
+  // The hold taken while the copy stood in; the atomic holds it again.
+  RpGeometryDestroy(mSharedGeometry);
   RpGeometryDestroy(mPrivateGeometry);
   mPrivateGeometry = nullptr;
 }

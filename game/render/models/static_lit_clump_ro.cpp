@@ -173,6 +173,7 @@ void cStaticLitClumpRO::UpdateLightColour(cLight* extraLight) {
                         static_cast<RwUInt8>(sum[2] >> 2), 255};
   }
   JoinTintedList();
+  mTinted = false;
 }
 
 void cStaticLitClumpRO::SetColourTable(const char* text) {
@@ -181,6 +182,7 @@ void cStaticLitClumpRO::SetColourTable(const char* text) {
     return;
   }
   delete[] mColourTable;
+  mTinted = false;
   mColourTableCount = static_cast<u32>(length / kColourTableGroup);
   mColourTable = new RwRGBA[mColourTableCount];
   for (u32 i = 0; i < mColourTableCount; i++) {
@@ -202,7 +204,13 @@ void cStaticLitClumpRO::SetColourTable(const char* text) {
 }
 
 void cStaticLitClumpRO::Refresh(u32 frameStamp) {
-  (void)frameStamp;
+  // One tint covers every atomic of the clump: the first draw of a frame
+  // makes it, the clump's other atomics draw in it.
+  if (mTinted && frameStamp == mTintStamp) {
+    return;
+  }
+  mTinted = true;
+  mTintStamp = frameStamp;
   Retint();
 }
 
@@ -270,6 +278,9 @@ void cStaticLitClumpRO::TintAtomic(RpAtomic* atomic, u32 firstBase) {
     RpGeometryUnlock(geometry);
     return;
   }
+  // The object holds the shared geometry while the copy stands in for it:
+  // the atomic lets go of it, and the object may be its only holder.
+  RpGeometryAddRef(mSharedGeometry);
   RpAtomicSetGeometry(atomic, copy, 1);  // keeps the atomic's bounding sphere
   // The level the atomic draws at when near (or first drawn) is the copy.
   SetLodLevelZero(atomic, copy);

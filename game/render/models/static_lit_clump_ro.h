@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "game/render/models/clump_ro.h"
-#include "game/render/scene/light.h"
 #include "game/render/models/lightmap.h"
+#include "game/render/scene/light.h"
 
 class cStaticLitClumpRO : public cClumpRO {
  public:
@@ -21,6 +21,7 @@ class cStaticLitClumpRO : public cClumpRO {
   ~cStaticLitClumpRO() override;
 
   cRO* Clone() override { return new cStaticLitClumpRO(*this); }
+  // Tints every atomic, once a frame stamp.
   void Refresh(u32 frameStamp) override;
 
   // Keeps the extra light (a light of the level camera, added to the tint),
@@ -63,4 +64,8 @@ class cStaticLitClumpRO : public cClumpRO {
   u32 mVertexOffset = 0;
   u8 mMaterialsTinted = 0;
   cLight* mExtraLight = nullptr;
+  // The frame stamp of the last tint; a new light colour or colour table
+  // clears the flag so that the next draw tints again.
+  bool mTinted = false;
+  u32 mTintStamp = 0;
 };

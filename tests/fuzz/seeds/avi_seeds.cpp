@@ -36,6 +36,10 @@ TK_FUZZ_SEEDS(platform_avi_fuzz) {
   seeds.Add("compressed.avi", w.Build());
   w = small;
   w.withSound = true;
+  w.framesPerPart = 1;
+  seeds.Add("parts.avi", w.Build());
+  w = small;
+  w.withSound = true;
   w.truncateTo = 300;
   seeds.Add("truncated.avi", w.Build());
 }

@@ -46,10 +46,12 @@ class ExecutableTest : public testing::Test {
   // Starts the game in the folder with its own runtime folder for the lock,
   // on the offscreen video driver unless display is false: then no display
   // and no video driver are named at all. Its standard error goes to the
-  // file "stderr.txt" in the folder.
-  pid_t Start(const std::vector<std::string>& arguments, bool display = true) {
-    std::vector<std::string> environment = {"SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1",
-                                            "XDG_RUNTIME_DIR=" + mFolder};
+  // file "stderr.txt" in the folder. The variables given come first and so
+  // stand over those set here; debugger output stays off, as a player has it.
+  pid_t Start(const std::vector<std::string>& arguments, bool display = true,
+              std::vector<std::string> environment = {}) {
+    environment.insert(environment.end(), {"SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1"});
+    environment.push_back("XDG_RUNTIME_DIR=" + mFolder);
     if (display) {
       environment.push_back("SDL_VIDEODRIVER=offscreen");
     }
@@ -59,7 +61,8 @@ class ExecutableTest : public testing::Test {
         // Full stacks, so that the suppressions recognise the GL driver's own leaks.
         environment.push_back(text + ":fast_unwind_on_malloc=0");
       } else if (text.rfind("SDL_", 0) != 0 && text.rfind("XDG_RUNTIME_DIR=", 0) != 0 &&
-                 text.rfind("DISPLAY=", 0) != 0 && text.rfind("WAYLAND_DISPLAY=", 0) != 0) {
+                 text.rfind("DISPLAY=", 0) != 0 && text.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
+                 text.rfind("TK_DEBUG_OUTPUT=", 0) != 0) {
         environment.push_back(text);
       }
     }
@@ -219,6 +222,26 @@ TEST_F(ExecutableTest, WithoutADisplayItSaysSoAndFails) {
   const std::string text = StandardError();
   EXPECT_NE(std::string::npos, text.find("no display")) << text;
   EXPECT_NE(std::string::npos, text.find("Error creating the main window.")) << text;
+}
+
+TEST_F(ExecutableTest, ADisplayThatIsNotThereIsNamed) {
+  const pid_t game = Start({"-low"}, false, {"DISPLAY=:4711"});
+  ASSERT_GT(game, 0);
+  EXPECT_EQ(1, WaitFor(game, std::chrono::milliseconds(60000)));
+  EXPECT_NE(std::string::npos, StandardError().find("the display \":4711\" named by DISPLAY could not be opened"))
+      << StandardError();
+}
+
+// Without a sound device: one line, then the game plays on; no trace shows.
+TEST_F(ExecutableTest, WithoutASoundDeviceItSaysSoOnceAndPlaysOn) {
+  const pid_t game = Start({"-low"}, true, {"SDL_AUDIODRIVER=tk-none"});
+  ASSERT_GT(game, 0);
+  EXPECT_EQ(-1, WaitFor(game, std::chrono::milliseconds(3000)));
+  EXPECT_EQ(0, Terminate(game, std::chrono::milliseconds(60000)));
+  const std::string text = StandardError();
+  const size_t line = text.find("Windows stand-in: no sound device (");
+  EXPECT_TRUE(line != std::string::npos && text.find("no sound", text.find('\n', line)) == std::string::npos) << text;
+  EXPECT_EQ(std::string::npos, text.find("cSndEngWin")) << text;
 }
 
 // A FIFO named like the pack file would block a plain open until something

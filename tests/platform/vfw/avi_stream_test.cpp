@@ -161,6 +161,8 @@ TEST(AviStream, ReturnsExactlyWhatWasWritten) {
          w.emptyFrames = {2, 3};
        }},
       {"29.97 frames a second", [](AviWriter& w) { w.rate = 30000, w.scale = 1001; }},
+      {"in AVIX parts", [](AviWriter& w) { w.framesPerPart = 2; }},
+      {"in AVIX parts without index", [](AviWriter& w) { w.framesPerPart = 4, w.withIndex = false; }},
   };
   struct Sound {
     const char* name;
@@ -216,6 +218,9 @@ TEST(AviStream, OtherLayoutsAndDamagedFilesFailTheOpen) {
       {"truncated index", [](AviWriter& w) { w.truncateTo = static_cast<int64_t>(w.Build().size()) - 4; },
        AVIERR_BADFORMAT},
       {"no RIFF header", [](AviWriter& w) { w.truncateTo = 8; }, AVIERR_BADFORMAT},
+      {"last AVIX part cut short",
+       [](AviWriter& w) { w.framesPerPart = 2, w.truncateTo = static_cast<int64_t>(w.Build().size()) - 40; },
+       AVIERR_BADFORMAT},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -232,7 +237,7 @@ TEST(AviStream, OtherLayoutsAndDamagedFilesFailTheOpen) {
   // A chunk that only a walk of the list meets: an index that matches the
   // chunks is used as it stands.
   AviWriter foreign;
-  foreign.foreignMovieChunk = "ix00";
+  foreign.foreignMovieChunk = "zz00";
   ScratchMovie indexed(foreign, "indexed.avi");
   PAVISTREAM video = nullptr;
   ASSERT_EQ(Open(indexed.path(), streamtypeVIDEO, &video), AVIERR_OK);

@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/win/win32.h"
 #include "platform/win/win_testing.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 
@@ -151,10 +154,24 @@ TEST(MessageBoxTest, QuitSignalEndsABlockedBoxAsIfClosed) {
 }
 
 TEST(DebugOutputTest, GoesToStderr) {
-  testing::internal::CaptureStderr();
-  OutputDebugStringA("Failed to load sound stream\n");
-  OutputDebugStringA(nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Failed to load sound stream\n");
+  const std::string file = ScratchPath("debug.txt");
+  const struct {
+    const char* value;  // null: unset
+    const char* shown;
+  } cases[] = {{nullptr, ""}, {"", ""}, {"stderr", "Failed to load sound stream\n"}, {file.c_str(), ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value != nullptr ? c.value : "unset");
+    c.value != nullptr ? setenv("TK_DEBUG_OUTPUT", c.value, 1) : unsetenv("TK_DEBUG_OUTPUT");
+    testing::internal::CaptureStderr();
+    OutputDebugStringA("Failed to load sound stream\n");
+    OutputDebugStringA(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.shown);
+  }
+  OutputDebugStringA("and again\n");
+  std::ifstream written(file);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "Failed to load sound stream\nand again\n");
+  remove(file.c_str());
+  setenv("TK_DEBUG_OUTPUT", "stderr", 1);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(ForgeDumpTest, ContainersOpenAndBrokenHeadersEndTheListing) {
             "0xB world, 40 bytes, version 0x34005\n"
             "  0x1 struct, 4 bytes, version 0x34000\n"
             "  0x3 extension, 12 bytes, version 0x34005\n"
-            "    0x11D (unknown), 0 bytes, version 0x34005\n");
+            "    0x11D collision, 0 bytes, version 0x34005\n");
 
   std::vector<RwUInt8> overrun = Join({Header(kRwChunkClump, 30), Header(kRwChunkStruct, 20)});
   overrun.resize(overrun.size() + 18);
@@ -40,7 +40,11 @@ TEST(ForgeDumpTest, ContainersOpenAndBrokenHeadersEndTheListing) {
             "0x10 clump, 30 bytes, version 0x34005\n"
             "  0x1 struct, 20 bytes, version 0x34005\n"
             "    (the body runs 2 bytes past its parent)\n");
-  EXPECT_EQ(ForgeDumpChunks({1, 2, 3}), "(3 bytes left over)\n");
+  bool whole = true;
+  EXPECT_EQ(ForgeDumpChunks({1, 2, 3}, &whole), "(3 bytes left over)\n");
+  EXPECT_FALSE(whole);
+  EXPECT_TRUE(ForgeIsChunkFile(world));
+  EXPECT_FALSE(ForgeIsChunkFile({'#', ' ', 'a', ' ', 's', 'c', 'e', 'n', 'e', '\n', 'b', 'o'}));
   EXPECT_EQ(ForgeDumpChunks({}), "");
 }
 

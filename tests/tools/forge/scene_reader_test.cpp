@@ -87,6 +87,10 @@ TEST(ForgeSceneTest, RefusalsNameTheLineAndTheReason) {
       {"material 1 1 1 1 shiny\n", "line 1: unknown material attribute \"shiny\""},
       {"material 1 1 1 1 dual a 9 1 envmap b 1\n", "line 1: a dual pass takes no bump map or environment map"},
       {"material 1 1 1 1 dual a 9 12\n", "line 1: \"12\" is not a count up to 11"},
+      {"vertex 0 0 0\nvertex 1 0 0\nmaterial 1 1 1 1\ntriangle 0 1 5 0\n",
+       "line 4: the triangle names vertex 5, and the scene has 2 vertices"},
+      {"vertex 0 0 0\n\ntriangle 0 0 0 0\n", "line 3: the triangle names material 0, and the scene has 0 materials"},
+      {"material 1 1 1 1\nbox 0 0 0 1 1 1 1\n", "line 2: the box names material 1, and the scene has 1 material"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scene);

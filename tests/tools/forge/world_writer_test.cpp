@@ -2,6 +2,7 @@
 // layouts, and hooks that reorder polygons; the forge command on a scene
 // file.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -196,6 +197,27 @@ TEST_F(ForgeWorldTest, TheCommandForgesAndListsAScene) {
       forge + " world " + folder.File("bad.txt") + " " + folder.File("bad.bsp") + " 2> " + folder.File("bad.log");
   EXPECT_NE(std::system(bad.c_str()), 0);
   EXPECT_NE(ReadWhole(folder.File("bad.log")).find("line 1:"), std::string::npos);
+}
+
+TEST_F(ForgeWorldTest, TheExampleForgesAndListsAndTextIsNoChunkFile) {
+  ScratchFolder folder("forge_example");
+  const std::string example = std::string(TK_FORGE_EXAMPLES) + "/room.txt";
+  const struct {
+    std::string arguments;
+    int status;
+    std::string said;
+  } cases[] = {
+      {"world " + example + " " + folder.File("room.bsp"), 0, "574 triangles in"},
+      {"dump " + folder.File("room.bsp"), 0, "    0x11D collision, "},
+      {"dump " + example, 1, example + " is not a file of chunks"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const std::string log = folder.File("out.log");
+    const int status = std::system((std::string(TK_FORGE_PATH) + " " + c.arguments + " > " + log + " 2>&1").c_str());
+    EXPECT_EQ(c.status, WEXITSTATUS(status));
+    EXPECT_NE(ReadWhole(log).find(c.said), std::string::npos) << ReadWhole(log);
+  }
 }
 #endif
 

@@ -1,6 +1,7 @@
 // The forge command:
 //   forge world <scene.txt> <out.bsp>   forges the scene's world into a BSP file
-//   forge dump <file>                   lists the file's chunk tree
+//   forge dump <file>                   lists the file's chunk tree; a file
+//                                       that is not one of chunks is refused
 // "world" runs on the engine started headless on the Direct3D 8 stand-in
 // (SDL's offscreen video unless SDL_VIDEODRIVER names another), with the
 // world module attached. Exit status 0 on success, 1 on failure, 2 for a
@@ -111,8 +112,14 @@ int ForgeWorld(const char* scenePath, const char* outPath) {
     std::fprintf(stderr, "forge: the engine did not start\n");
     return 1;
   }
+  // A scene that cannot be laid out is the scene's fault; a failed write the
+  // output's.
   ForgeWorldLayout layout;
-  if (!ForgeLayoutWorld(soup, options, &layout, &error) || !ForgeWriteWorldFile(outPath, soup, options, &error)) {
+  if (!ForgeLayoutWorld(soup, options, &layout, &error)) {
+    std::fprintf(stderr, "forge: %s: %s\n", scenePath, error.c_str());
+    return 1;
+  }
+  if (!ForgeWriteWorldFile(outPath, soup, options, &error)) {
     std::fprintf(stderr, "forge: %s: %s\n", outPath, error.empty() ? "cannot write" : error.c_str());
     return 1;
   }
@@ -127,7 +134,17 @@ int Dump(const char* path) {
     std::fprintf(stderr, "forge: cannot read %s\n", path);
     return 1;
   }
-  std::fputs(ForgeDumpChunks(std::vector<RwUInt8>(contents.begin(), contents.end())).c_str(), stdout);
+  const std::vector<RwUInt8> bytes(contents.begin(), contents.end());
+  if (!ForgeIsChunkFile(bytes)) {
+    std::fprintf(stderr, "forge: %s is not a file of chunks (it starts with no chunk header the forge knows)\n", path);
+    return 1;
+  }
+  bool whole = false;
+  std::fputs(ForgeDumpChunks(bytes, &whole).c_str(), stdout);
+  if (!whole) {
+    std::fprintf(stderr, "forge: %s: its chunks end early\n", path);
+    return 1;
+  }
   return 0;
 }
 

@@ -54,6 +54,10 @@ TEST(VideoModeChoiceTest, ModeAtIndexZeroIsFound) {
   EXPECT_EQ(0, FindModeInTable(cVideoModeArray(modes.data(), 2), 1024, 768, 32));
   EXPECT_EQ(-1, FindModeInTable(cVideoModeArray(modes.data(), 2), 800, 600, 32));
   EXPECT_EQ(-1, FindModeInTable(cVideoModeArray(nullptr, 0), 640, 480, 32));
+  // The windowed desktop mode comes first: a full-screen one of its size wins.
+  const std::vector<RwVideoMode> desktop = {{1024, 768, 32, 0}, k640Full, k1024};
+  EXPECT_EQ(2, Choose(desktop, false, false).mode);
+  EXPECT_EQ(0, FindModeInTable(cVideoModeArray(desktop.data(), 2), 1024, 768, 32));
 }
 
 TEST(VideoModeChoiceTest, MissingModesFallBackTo640WithAWarning) {

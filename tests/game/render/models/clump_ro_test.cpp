@@ -35,6 +35,7 @@ bool SameRgba(const RwRGBA& a, const RwRGBA& b) {
 }
 
 #define EXPECT_RGBA(r, g, b, a, actual) EXPECT_PRED2(SameRgba, (RwRGBA{r, g, b, a}), (actual))
+constexpr RwRGBA kUntinted = {1, 2, 3, 4};
 
 class ClumpROTest : public ModelEngineTest {
  protected:
@@ -164,6 +165,12 @@ TEST_F(ClumpROTest, MaterialsTakeTheAverageMapColourAndTheExtraLight) {
     }
   }
 
+  // One tint a frame: the clump's other atomics draw in it.
+  RpAtomic* litFirst =
+      (RpGeometryGetFlags(RpAtomicGetGeometry(atomics[0])) & rpGEOMETRYLIGHT) != 0 ? atomics[0] : atomics[1];
+  RpMaterialSetColor(RpMaterialListGetMaterial(&RpAtomicGetGeometry(litFirst)->matList, 0), &kUntinted);
+  object.Refresh(1);
+  EXPECT_RGBA(1, 2, 3, 4, MaterialColour(litFirst, 0));
   // A copy made after the tint keeps the materials' own colours as base.
   cStaticLitClumpRO late(object);
   const RwRGBA* base = late.GetBaseColours();
@@ -223,6 +230,16 @@ TEST_F(ClumpROTest, ColourTablesColourAPrivateCopyOfTheFirstGeometry) {
   EXPECT_EQ(1u, cClumpRO::GetTintedCount());
   object.Refresh(2);
   EXPECT_EQ(copy, object.GetPrivateGeometry());
+
+  {
+    // A prototype, its geometry's only holder, keeps it while its copy stands in.
+    cStaticLitClumpRO sole(path.c_str(), &mLightmap, nullptr);
+    sole.SetColourTable("ff8000");
+    for (u32 frame = 1; frame <= 2; frame++) {
+      sole.Refresh(frame);
+      EXPECT_RGBA(1, 2, 3, 77, sole.GetSharedGeometry()->preLitLum[0]);
+    }
+  }
 
   // Restoring drops the copy, gives the shared geometry back and tints anew.
   cClumpRO::RestoreAllGeometries();
