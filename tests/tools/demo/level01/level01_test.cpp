@@ -176,6 +176,27 @@ TEST_F(Level01Test, TwinWallsAnswerLineQueriesFromInsideOnly) {
       EXPECT_NEAR(row.hitZ, row.alongZ ? point.z : point.x, 0.01f);
     }
   }
+  // Every sector carries its tree: a box round the level meets every polygon.
+  int polygons = 0, met = 0;
+  RpWorldForAllWorldSectors(
+      twin,
+      [](RpWorldSector* sector, void* data) {
+        *static_cast<int*>(data) += sector->numPolygons;
+        return sector;
+      },
+      &polygons);
+  RpIntersectionPrimitive everything;
+  everything.type = rpINTERSECTBOX;
+  everything.t.box = {{30.0f, 10.0f, 20.0f}, {-10.0f, -10.0f, -20.0f}};
+  RpCollisionWorldForAllIntersections(
+      twin, &everything,
+      [](RpIntersectionPrimitive* primitive, RpWorldSector*, RpCollisionTriangle*, RwReal, void* data) {
+        ++*static_cast<int*>(data);
+        return primitive;
+      },
+      &met);
+  EXPECT_GT(polygons, 0);
+  EXPECT_EQ(polygons, met);
   RpWorldDestroy(twin);
 }
 
