@@ -1,6 +1,6 @@
 // The demo data generator: writes the game's data set into a folder (the
 // game's working folder), on a headless engine for the models and worlds.
-//   demo [--pack] <folder>
+//   demo [--pack] [--dictionaries] <folder>
 #include <SDL.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "engine/engine.h"
 #include "platform/win/win32.h"
 #include "tools/demo/demo.h"
+#include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
 
 namespace {
@@ -82,9 +83,10 @@ class HeadlessEngine {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: demo [--pack] <folder>\n"
+               "usage: demo [--pack] [--dictionaries] <folder>\n"
                "  Writes the demo data set into <folder> (the game's working folder: data/ and data.pak).\n"
-               "  --pack  every file but the movies goes into data.pak\n");
+               "  --pack          every file but the movies goes into data.pak\n"
+               "  --dictionaries  the texture dictionary caches (data/texdicts/) are written ahead\n");
   return 2;
 }
 
@@ -92,10 +94,13 @@ int Usage() {
 
 int main(int argc, char** argv) {
   demo::OutputOptions options;
+  bool dictionaries = false;
   const char* folder = nullptr;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--pack") == 0) {
       options.pack = true;
+    } else if (std::strcmp(argv[i], "--dictionaries") == 0) {
+      dictionaries = true;
     } else if (argv[i][0] == '-' || folder != nullptr) {
       return Usage();
     } else {
@@ -114,6 +119,11 @@ int main(int argc, char** argv) {
     }
     if (!demo::WriteDataSet(data)) {
       std::fprintf(stderr, "demo: the data set could not be built\n");
+      return 1;
+    }
+    std::string error;
+    if (dictionaries && !demo::WriteDictionaries(data, &error)) {
+      std::fprintf(stderr, "demo: %s\n", error.c_str());
       return 1;
     }
   }

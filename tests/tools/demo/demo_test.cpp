@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -19,6 +20,7 @@
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
 #include "tools/demo/demo.h"
+#include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
 
 namespace {
@@ -301,6 +303,35 @@ TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
     if (c.stamped) {
       EXPECT_TRUE(std::ifstream(folder.File("save.dat")).good());
     }
+  }
+}
+
+// The command end to end: packed, with the dictionary caches in the pack,
+// the same bytes on a second run into the same (stamped) folder.
+TEST(DemoCommandTest, WritesTheSameFilesTwice) {
+  ScratchFolder folder("demo_command");
+  const std::string command = std::string(TK_DEMO_PATH) + " --pack --dictionaries " + folder.Path() + " > /dev/null";
+  const std::vector<std::string> files = {demo::kPackName, "data/movies/final.avi"};
+  std::vector<std::string> first;
+  for (int run = 0; run < 2; run++) {
+    SCOPED_TRACE(run);
+    ASSERT_EQ(0, std::system(command.c_str()));
+    for (size_t i = 0; i < files.size(); i++) {
+      SCOPED_TRACE(files[i]);
+      std::ifstream in(folder.File(files[i]), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_FALSE(bytes.empty());
+      if (run == 0) {
+        first.push_back(bytes);
+      } else {
+        EXPECT_TRUE(bytes == first[i]);
+      }
+    }
+  }
+  for (const auto& dictionary : demo::Dictionaries()) {
+    SCOPED_TRACE(dictionary.path);
+    EXPECT_NE(std::string::npos, first[0].find(dictionary.path + '\0'));
+    EXPECT_FALSE(std::ifstream(folder.File(dictionary.path)).good());
   }
 }
 
