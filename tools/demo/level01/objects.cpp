@@ -124,9 +124,12 @@ std::vector<Placed> BuildObjects() {
                 {"SECURITY", "[photocell_1]"},
                 {"ALERTED", "[guard_1]"},
                 {"ICON", "2"}})},
-      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 180.0f, "",
+      // Laser and EDS panels turn round when they are set up and flip every
+      // second while unused, the usable side following: placed facing the
+      // wall, they are used from the corridor.
+      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 0.0f, "",
        WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "5"}, {"DOORS", "[door_b]"}, {"SECURITY", "[seccam_1]"}})},
-      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 0.0f, "",
+      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 180.0f, "",
        WallUse({{"TYPE", "edspanel"},
                 {"IMPLANT", "none"},
                 {"MESSAGE", "6"},
@@ -166,14 +169,15 @@ std::vector<Placed> BuildObjects() {
                 {"SECURITY", "[listener_1]"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.05f, 1.2f, 7.0f, 90.0f, "",
        WallUse({{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"SECURITY", "[area_magnetic]"}})},
-      // A lever, and a pair of levers that open door C together.
-      {"LEVERS", "lever", "lever_1", 4.0f, 1.2f, 9.65f, 180.0f, "",
+      // A lever, and a pair of levers that open door C together; placed
+      // down, they face the wall (see the lever model).
+      {"LEVERS", "lever", "lever_1", 4.0f, 1.3f, 9.62f, 0.0f, "",
        WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "14"},
                 {"DOORS", "[door_a]"}, {"SECURITY", "[area_magnetic]"}})},
-      {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.2f, -9.65f, 0.0f, "",
+      {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.3f, -9.62f, 180.0f, "",
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                 {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"}})},
-      {"MULTILEVERS", "multilever", "mlever_2", 13.0f, 1.2f, -9.65f, 0.0f, "",
+      {"MULTILEVERS", "multilever", "mlever_2", 13.0f, 1.3f, -9.62f, 180.0f, "",
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                 {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"},
                 {"SECURITY", "[photocell_1]"}})},
