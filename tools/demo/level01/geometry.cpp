@@ -155,9 +155,9 @@ void AddPassage(ForgeSoup* soup, const Doorway& d) {
 ForgeSoup Shell() {
   ForgeSoup soup;
   ForgeMaterial floor, wall, ceiling;
-  floor.texture = "floor";
-  wall.texture = "wall";
-  ceiling.texture = "ceiling";
+  floor.texture = std::string(kTexturePrefix) + "floor";
+  wall.texture = std::string(kTexturePrefix) + "wall";
+  ceiling.texture = std::string(kTexturePrefix) + "ceiling";
   soup.materials = {floor, wall, ceiling};
   for (const Area& space : Spaces()) {
     AddSpace(&soup, space);
@@ -351,9 +351,9 @@ bool WriteGeometry(DataFolder& data) {
   data.Write(kTwinPath, std::move(twinBytes));
 
   const std::string folder = std::string(kFolder) + "textures/";
-  data.Write(folder + "floor.bmp", PatternBitmap(64, 64, 0x3A3530, 0x8C8378, 11));
-  data.Write(folder + "wall.bmp", PatternBitmap(64, 64, 0x404852, 0xA4ACB4, 12));
-  data.Write(folder + "ceiling.bmp", PatternBitmap(64, 64, 0x303030, 0x707070, 13));
+  data.Write(folder + kTexturePrefix + "floor.bmp", PatternBitmap(64, 64, 0x3A3530, 0x8C8378, 11));
+  data.Write(folder + kTexturePrefix + "wall.bmp", PatternBitmap(64, 64, 0x404852, 0xA4ACB4, 12));
+  data.Write(folder + kTexturePrefix + "ceiling.bmp", PatternBitmap(64, 64, 0x303030, 0x707070, 13));
 
   const struct {
     const char* suffix;

@@ -47,7 +47,7 @@ ForgePart Box(RwV3d size, RwV3d offset, const char* texture, bool standing) {
   if (standing) {
     part.offset.y += size.y * 0.5f;
   }
-  part.material.texture = texture;
+  part.material.texture = std::string(kTexturePrefix) + texture;
   return part;
 }
 
