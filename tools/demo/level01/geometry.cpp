@@ -64,7 +64,9 @@ float Brightness(float x, float z, float dx, float dz) {
 
 RwRGBA Prelight(const RwV3d& p) {
   const float b = 0.45f + 0.55f * Brightness(p.x, p.z, 0.0f, 0.0f);
-  const auto channel = [b](float tint) { return static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b * tint))); };
+  const auto channel = [b](float tint) {
+    return static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b * tint)));
+  };
   return {channel(1.0f), channel(0.96f), channel(0.88f), 255};
 }
 

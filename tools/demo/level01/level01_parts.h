@@ -56,9 +56,9 @@ const std::vector<Area>& Spaces();
 // A doorway: its centre on the ground and the room it leads into.
 struct Doorway {
   float x;
-  float z;            // the middle of the wall it pierces
-  int room;           // index into Spaces()
-  const char* door;   // the door standing in it
+  float z;           // the middle of the wall it pierces
+  int room;          // index into Spaces()
+  const char* door;  // the door standing in it
 };
 const std::vector<Doorway>& Doorways();
 

@@ -2,10 +2,11 @@
 // model folder's "textures/", each with a collision twin in "collision/"
 // whose trees are built here, so that the game never rewrites a model. The
 // user data spread over them uses every key the game reads.
+#include "tools/demo/level01/models.h"
+
 #include <algorithm>
 
 #include "tools/demo/level01/level01_parts.h"
-#include "tools/demo/level01/models.h"
 #include "tools/forge/forge.h"
 #include "tools/forge/forge_bytes.h"
 

@@ -23,6 +23,8 @@ Keys WallUse(const Keys& more) {
   return keys;
 }
 
+// One row an object; the rows keep to one line where they fit.
+// clang-format off
 std::vector<Placed> BuildObjects() {
   const Doorway& a = Doorways()[0];
   const Doorway& b = Doorways()[1];
@@ -190,6 +192,7 @@ std::vector<Placed> BuildObjects() {
        {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "18"}, {"MISSION", "2"}}},
   };
 }
+// clang-format on
 
 std::string PropsText(const std::vector<Placed>& objects) {
   std::string text = "# Properties of the placed objects of level01, one group an object.\n";
@@ -202,15 +205,16 @@ std::string PropsText(const std::vector<Placed>& objects) {
       text += key.first + " = " + key.second + "\n";
     }
   }
-  text += "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
-          "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
-  text += "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
-          "STOPPEDTIMERS = [timer_1]\n";
+  text +=
+      "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
+      "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
+  text +=
+      "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
+      "STOPPEDTIMERS = [timer_1]\n";
   return text;
 }
 
-LocatorWriterEntry Entry(const std::string& name, const std::string& data, float x, float y, float z,
-                         float heading) {
+LocatorWriterEntry Entry(const std::string& name, const std::string& data, float x, float y, float z, float heading) {
   // Turned about y: 'at' (+z at heading 0) goes round towards +x.
   const float radians = heading * 3.14159265f / 180.0f;
   const float s = std::fabs(heading) < 1e-6f ? 0.0f : std::sin(radians);
@@ -236,26 +240,26 @@ const std::vector<Placed>& PlacedObjects() {
 }
 
 const std::vector<std::string>& ObjectKeys() {
-  static const std::vector<std::string> keys = {
-      "XRF",   "GLOWING",      "SECURITYCAMERAS", "PHOTOCELLS",  "LISTENERS",   "SPECAREAS",
-      "DOORS", "DEVICES",      "MULTIDEVICES",    "LEVERS",      "MULTILEVERS", "SEARCHABLES"};
+  static const std::vector<std::string> keys = {"XRF",          "GLOWING",   "SECURITYCAMERAS", "PHOTOCELLS",
+                                                "LISTENERS",    "SPECAREAS", "DOORS",           "DEVICES",
+                                                "MULTIDEVICES", "LEVERS",    "MULTILEVERS",     "SEARCHABLES"};
   return keys;
 }
 
 const std::vector<Waypoint>& Waypoints() {
   static const std::vector<Waypoint> waypoints = {
-      {2.0f, 0.0f},  {4.0f, 0.0f},  {12.0f, 0.0f}, {20.0f, 0.0f}, {22.0f, 0.0f},   // corridor
-      {4.0f, 3.0f},  {4.0f, 6.0f},  {2.0f, 8.0f},                                  // room A
-      {20.0f, 3.0f}, {20.0f, 6.0f}, {22.0f, 8.0f},                                 // room B
-      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                              // room C
+      {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
+      {4.0f, 3.0f},   {4.0f, 6.0f},   {2.0f, 8.0f},                                  // room A
+      {20.0f, 3.0f},  {20.0f, 6.0f},  {22.0f, 8.0f},                                 // room B
+      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
   };
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
   // Along the corridor, then through each door (2-6, 4-9, 3-12) into its room.
-  static const std::vector<int> edges = {1, 2, 2, 3, 3, 4, 4, 5, 2, 6, 6, 7, 7, 8,
-                                         4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
+  static const std::vector<int> edges = {1, 2, 2, 3, 3,  4,  4,  5, 2,  6,  6,  7,  7,
+                                         8, 4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
   return edges;
 }
 

@@ -58,8 +58,8 @@ class Level01Test : public StartedEngineTest {
     for (const auto& file : mData.Files()) {
       const std::filesystem::path path = mScratch.File(file.first);
       std::filesystem::create_directories(path.parent_path());
-      std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.second.data()),
-                                                   static_cast<std::streamsize>(file.second.size()));
+      std::ofstream(path, std::ios::binary)
+          .write(reinterpret_cast<const char*>(file.second.data()), static_cast<std::streamsize>(file.second.size()));
     }
   }
 
@@ -169,8 +169,8 @@ TEST_F(Level01Test, TwinWallsAnswerLineQueriesFromInsideOnly) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     RwV3d point = {0.0f, 0.0f, 0.0f}, normal = {0.0f, 0.0f, 0.0f};
-    const bool hit = collision.IntersectSegment(tSegment3d(row.from, row.to), &point, &normal, nullptr, true, false,
-                                                0, true);
+    const bool hit =
+        collision.IntersectSegment(tSegment3d(row.from, row.to), &point, &normal, nullptr, true, false, 0, true);
     EXPECT_EQ(row.hits, hit);
     if (hit && row.hits) {
       EXPECT_NEAR(row.hitZ, row.alongZ ? point.z : point.x, 0.01f);
@@ -292,21 +292,52 @@ TEST_F(Level01Test, PropertyFilesHoldTheirRequiredKeys) {
     const cPropertyGroup* group;
     std::vector<const char*> keys;
   } rows[] = {
-      {"level", config.Group("level01"),
-       {"NEXTSTAGE", "AI_DO_DISTANCE", "BSP", "FOG", "FOGDISTANCE", "FOGCOLOR", "DFFPATH", "XRFPATH", "OBJECTS",
-        "PROPS", "MAPDIST", "FLASHICON", "TIMERDEVICES", "GRAPH", "EDGES", "SKY", "PARTICLES", "LIGHT", "LIGHTMAP",
-        "LIGHTMAP_ORIGX", "LIGHTMAP_ORIGY", "LIGHTMAP_METRIC", "DIRLIGHTADD", "DIRLIGHTANGLE", "TEXTS", "MAP",
-        "HACK_DEFAULT_KEY_NUMBER", "HACK_KEY_TIME", "HACK_ICON_ALPHA_VALUE"}},
+      {"level",
+       config.Group("level01"),
+       {"NEXTSTAGE",
+        "AI_DO_DISTANCE",
+        "BSP",
+        "FOG",
+        "FOGDISTANCE",
+        "FOGCOLOR",
+        "DFFPATH",
+        "XRFPATH",
+        "OBJECTS",
+        "PROPS",
+        "MAPDIST",
+        "FLASHICON",
+        "TIMERDEVICES",
+        "GRAPH",
+        "EDGES",
+        "SKY",
+        "PARTICLES",
+        "LIGHT",
+        "LIGHTMAP",
+        "LIGHTMAP_ORIGX",
+        "LIGHTMAP_ORIGY",
+        "LIGHTMAP_METRIC",
+        "DIRLIGHTADD",
+        "DIRLIGHTANGLE",
+        "TEXTS",
+        "MAP",
+        "HACK_DEFAULT_KEY_NUMBER",
+        "HACK_KEY_TIME",
+        "HACK_ICON_ALPHA_VALUE"}},
       {"men", men.Group("Men"), {"MEN"}},
       {"player", men.Group("dorvaman"), {"TYPE", "BODY", "USED_ANIMS", "SEARCH_SPEED"}},
       {"enemy", men.Group("enemy"), {"USED_ANIMS"}},
       {"animations", men.Group("animdata"), {"ANM", "LEFT_FOOT_TOUCH", "RIGHT_FOOT_TOUCH"}},
       {"capsule", men.Group("CollisionCapsule"), {"P0", "P1", "RADIUS"}},
-      {"camera", &camera,
+      {"camera",
+       &camera,
        {"CLIP", "FOV", "MINZOOMFOV", "MAXZOOMFOV", "ZOOMSPEED", "RELATIVE_POSITION", "LOOK_AT_RELATIVE_POSITION",
         "LIGHTCOLOR", "LIGHT_DIRECTION"}},
-      {"english", english.Group("TEXTS"), {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
-      {"german", german.Group("TEXTS"), {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
+      {"english",
+       english.Group("TEXTS"),
+       {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
+      {"german",
+       german.Group("TEXTS"),
+       {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -359,7 +390,8 @@ TEST_F(Level01Test, ReferencesNameWhatExists) {
   }
   // Lists name objects, timers or men; numbers name messages and objectives.
   int messages = 0;
-  while (Has(texts.Group("TEXTS"), (std::string("MESSAGE") + (messages < 10 ? "0" : "") + std::to_string(messages)).c_str())) {
+  while (Has(texts.Group("TEXTS"),
+             (std::string("MESSAGE") + (messages < 10 ? "0" : "") + std::to_string(messages)).c_str())) {
     ++messages;
   }
   EXPECT_GE(messages, 54);
@@ -399,7 +431,7 @@ TEST_F(Level01Test, ReferencesNameWhatExists) {
   for (const char* direction : {"north", "south", "west", "east"}) {
     const std::vector<uint8_t>* bitmap = mData.Find(Value(level, "LIGHTMAP") + direction + ".bmp");
     ASSERT_NE(nullptr, bitmap);
-    EXPECT_EQ(8, (*bitmap)[28]);                  // bits per pixel
+    EXPECT_EQ(8, (*bitmap)[28]);                             // bits per pixel
     EXPECT_EQ(0, ((*bitmap)[18] | (*bitmap)[19] << 8) % 4);  // width
   }
 }
