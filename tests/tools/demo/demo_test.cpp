@@ -15,6 +15,9 @@
 #include "game/app/audio/sound_engine.h"
 #include "game/app/pak_file.h"
 #include "game/foundation/property.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/particles/particle_system.h"
+#include "game/render/scene/scene.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/vfw/vfw.h"
 #include "tests/support/scratch_path.h"
@@ -27,7 +30,8 @@ namespace {
 
 bool AttachPlugins() {
   return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
-         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
+         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach() && RpRandomPluginAttach() &&
+         RegisterAtomicPlugin();
 }
 
 std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
@@ -242,6 +246,36 @@ TEST_F(DemoDataTest, MusicAndMoviesReadBackFromTheFolder) {
     }
   }
   AVIFileExit();
+}
+
+class EmptyScene : public cScene {
+ public:
+  cCamera* GetCamera(u32) override { return nullptr; }
+};
+
+TEST_F(DemoDataTest, ParticleFilesLoadThroughTheGameAndTogetherUseEveryKey) {
+  ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  MountPack();
+  std::set<std::string> used;
+  for (const std::string& path : demo::ParticleFileNames()) {
+    SCOPED_TRACE(path);
+    EmptyScene scene;
+    cMultiParticleSystem effect;
+    effect.Load(&scene, path.c_str(), RwV3d{0.0f, 0.0f, 0.0f}, RwV3d{0.0f, 0.0f, 1.0f});
+    EXPECT_GT(effect.GetCount(), 0u);
+    cPropertyFile file;
+    ASSERT_TRUE(file.Load(cString(path.c_str())));
+    for (u32 g = 0; g < file.GetCount(); g++) {
+      for (u32 p = 0; p < file.GetGroup(g).GetCount(); p++) {
+        used.insert(file.GetGroup(g).GetProperty(p).GetName().CStr());
+      }
+    }
+  }
+  const std::set<std::string> every = {"ELEMENTS", "TYPE",     "MAXNUMBER", "RATE",   "BURST",
+                                       "SPAN",     "SPEED",    "DIST",      "INHERITSPEED", "ANGLE",
+                                       "FORCE",    "COLOR",    "SIZE",      "ROTATE", "BLEND",
+                                       "TEXTURE",  "NUMFRAMES", "LINE_LENGTH"};
+  EXPECT_EQ(every, used);
 }
 
 TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
