@@ -1,6 +1,7 @@
 // The demo data set: deterministic, laid out and packed as the game reads it,
 // and every file read back through the engine's or the game's own reader.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -306,22 +307,27 @@ TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
 struct FolderCase {
   const char* name;
   bool stamped;
+  bool savedGame;  // "save.dat" and an empty "data/"
   bool foreignFile;
   bool writes;
 };
 
 TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
   const std::vector<FolderCase> cases = {
-      {"empty folder", false, false, true},
-      {"stamped folder with a former file", true, true, true},
-      {"unstamped folder with a file", false, true, false},
+      {"empty folder", false, false, false, true},
+      {"unstamped folder with a saved game and an empty data folder", false, true, false, true},
+      {"stamped folder with a former file", true, true, true, true},
+      {"unstamped folder with a file", false, false, true, false},
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchFolder folder("demo_out");
     if (c.stamped) {
       ASSERT_TRUE(WriteWholeFile(folder.File(demo::kStampName), "old"));
+    }
+    if (c.savedGame) {
       ASSERT_TRUE(WriteWholeFile(folder.File("save.dat"), "saved"));
+      ASSERT_EQ(0, mkdir(folder.File("data").c_str(), 0755));
     }
     if (c.foreignFile) {
       ASSERT_TRUE(WriteWholeFile(folder.File("former.txt"), "x"));
@@ -334,7 +340,7 @@ TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
     EXPECT_EQ(c.writes, std::ifstream(folder.File(demo::kPackName)).good());
     EXPECT_EQ(c.writes, std::ifstream(folder.File("data/movies/final.avi")).good());
     EXPECT_FALSE(std::ifstream(folder.File("data/config.txt")).good());
-    if (c.stamped) {
+    if (c.savedGame) {
       EXPECT_TRUE(std::ifstream(folder.File("save.dat")).good());
     }
   }
