@@ -1,5 +1,7 @@
 // The demo data set: deterministic, laid out and packed as the game reads it,
 // and every file read back through the engine's or the game's own reader.
+#include "tools/demo/demo.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -28,7 +30,6 @@
 #include "platform/vfw/vfw.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
-#include "tools/demo/demo.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
 
@@ -173,11 +174,10 @@ class NotingAction : public cInputAction {
 
 TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
   const char* const actions[] = {
-      "FORWARD",     "BACKWARD",    "LEFT",           "RIGHT",            "TURNRIGHT",   "TURNLEFT",
-      "TURN",        "LOOKUP",      "LOOKDOWN",       "LOOK",             "CENTER_VIEW", "RUN",
-      "SNEAK",       "SNEAKTOGGLE", "SEARCH",         "USEITEM",          "USEIMPLANT",  "USEBIONICEYE",
-      "ZOOMIN",      "ZOOMOUT",     "NEXTIMPLANT",    "PREVIMPLANT",      "VIEWINFO",    "VIEWMAP",
-      "VIEWMISSION", "QUITAPP",     "DELETEDIALOGUE", "DELETEDIALOGUEALL"};
+      "FORWARD",     "BACKWARD", "LEFT",       "RIGHT",        "TURNRIGHT", "TURNLEFT",       "TURN",
+      "LOOKUP",      "LOOKDOWN", "LOOK",       "CENTER_VIEW",  "RUN",       "SNEAK",          "SNEAKTOGGLE",
+      "SEARCH",      "USEITEM",  "USEIMPLANT", "USEBIONICEYE", "ZOOMIN",    "ZOOMOUT",        "NEXTIMPLANT",
+      "PREVIMPLANT", "VIEWINFO", "VIEWMAP",    "VIEWMISSION",  "QUITAPP",   "DELETEDIALOGUE", "DELETEDIALOGUEALL"};
   MountPack();
   cInputMap map(cString("data/inputmap.txt"));
   EXPECT_TRUE(map.IsKeyboardEnabled() && map.IsMouseEnabled() && map.IsPadEnabled());
@@ -287,10 +287,9 @@ TEST_F(DemoDataTest, ParticleFilesLoadThroughTheGameAndTogetherUseEveryKey) {
       }
     }
   }
-  const std::set<std::string> every = {"ELEMENTS", "TYPE",     "MAXNUMBER", "RATE",   "BURST",
-                                       "SPAN",     "SPEED",    "DIST",      "INHERITSPEED", "ANGLE",
-                                       "FORCE",    "COLOR",    "SIZE",      "ROTATE", "BLEND",
-                                       "TEXTURE",  "NUMFRAMES", "LINE_LENGTH"};
+  const std::set<std::string> every = {"ELEMENTS", "TYPE",   "MAXNUMBER",    "RATE",    "BURST",     "SPAN",
+                                       "SPEED",    "DIST",   "INHERITSPEED", "ANGLE",   "FORCE",     "COLOR",
+                                       "SIZE",     "ROTATE", "BLEND",        "TEXTURE", "NUMFRAMES", "LINE_LENGTH"};
   EXPECT_EQ(every, used);
 }
 
