@@ -1,85 +1,24 @@
 // The demo data generator: writes the game's data set into a folder (the
 // game's working folder), on a headless engine for the models and worlds.
 //   demo [--pack] [--dictionaries] <folder>
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "engine/engine.h"
-#include "platform/win/win32.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
+#include "tools/forge/command/headless_engine.h"
 
 namespace {
 
-constexpr char kClassName[] = "DemoDataClass";
-constexpr RwUInt32 kResourceArenaSize = 1u << 20;
-
-LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+// The plugins whose data the models and worlds carry.
+bool AttachPlugins() {
+  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
+         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
 }
-
-// The engine with the plugins whose data the models and worlds carry, on a
-// window nobody sees.
-class HeadlessEngine {
- public:
-  HeadlessEngine() = default;
-  HeadlessEngine(const HeadlessEngine&) = delete;
-  HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-  ~HeadlessEngine() { Stop(); }
-
-  bool Start() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassA(&windowClass) == 0) {
-      return false;
-    }
-    window_ =
-        CreateWindowExA(0, kClassName, "demo", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    if (window_ == nullptr || !RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, kResourceArenaSize)) {
-      return false;
-    }
-    initialised_ = true;
-    RwEngineOpenParams params = {window_};
-    if (!RpWorldPluginAttach() || !RpCollisionPluginAttach() || !RpPVSPluginAttach() || !RpUserDataPluginAttach() ||
-        !RpMatFXPluginAttach() || !RpSkinPluginAttach() || !RpHAnimPluginAttach() || !RwEngineOpen(&params)) {
-      return false;
-    }
-    opened_ = true;
-    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    return started_;
-  }
-
-  void Stop() {
-    if (started_) {
-      RwEngineStop();
-    }
-    if (opened_) {
-      RwEngineClose();
-    }
-    if (initialised_) {
-      RwEngineTerm();
-    }
-    if (window_ != nullptr) {
-      DestroyWindow(window_);
-    }
-    started_ = opened_ = initialised_ = false;
-    window_ = nullptr;
-    SDL_Quit();
-  }
-
- private:
-  HWND window_ = nullptr;
-  bool initialised_ = false;
-  bool opened_ = false;
-  bool started_ = false;
-};
 
 int Usage() {
   std::fprintf(stderr,
@@ -112,7 +51,7 @@ int main(int argc, char** argv) {
   }
   demo::DataFolder data;
   {
-    HeadlessEngine engine;
+    forge::HeadlessEngine engine("demo", AttachPlugins);
     if (!engine.Start()) {
       std::fprintf(stderr, "demo: the engine did not start\n");
       return 1;

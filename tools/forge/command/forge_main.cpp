@@ -6,8 +6,6 @@
 // (SDL's offscreen video unless SDL_VIDEODRIVER names another), with the
 // world module attached. Exit status 0 on success, 1 on failure, 2 for a
 // wrong command line.
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,13 +13,10 @@
 #include <sstream>
 
 #include "engine/engine.h"
-#include "platform/win/win32.h"
+#include "tools/forge/command/headless_engine.h"
 #include "tools/forge/forge.h"
 
 namespace {
-
-constexpr char kClassName[] = "ForgeClass";
-constexpr RwUInt32 kResourceArenaSize = 1u << 20;
 
 bool ReadFile(const char* path, std::string* contents) {
   std::ifstream file(path, std::ios::binary);
@@ -34,65 +29,7 @@ bool ReadFile(const char* path, std::string* contents) {
   return true;
 }
 
-LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A hidden window for the device and the engine started on it.
-class HeadlessEngine {
- public:
-  HeadlessEngine() = default;
-  HeadlessEngine(const HeadlessEngine&) = delete;
-  HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-  ~HeadlessEngine() { Stop(); }
-
-  bool Start() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassA(&windowClass) == 0) {
-      return false;
-    }
-    window_ =
-        CreateWindowExA(0, kClassName, "forge", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    if (window_ == nullptr || !RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, kResourceArenaSize)) {
-      return false;
-    }
-    initialised_ = true;
-    RwEngineOpenParams params = {window_};
-    if (!RpWorldPluginAttach() || !RpMatFXPluginAttach() || !RwEngineOpen(&params)) {
-      return false;
-    }
-    opened_ = true;
-    started_ = RwEngineSetVideoMode(0) && RwEngineStart();
-    return started_;
-  }
-
-  void Stop() {
-    if (started_) {
-      RwEngineStop();
-    }
-    if (opened_) {
-      RwEngineClose();
-    }
-    if (initialised_) {
-      RwEngineTerm();
-    }
-    if (window_ != nullptr) {
-      DestroyWindow(window_);
-    }
-    started_ = opened_ = initialised_ = false;
-    window_ = nullptr;
-    SDL_Quit();
-  }
-
- private:
-  HWND window_ = nullptr;
-  bool initialised_ = false;
-  bool opened_ = false;
-  bool started_ = false;
-};
+bool AttachPlugins() { return RpWorldPluginAttach() && RpMatFXPluginAttach(); }
 
 int ForgeWorld(const char* scenePath, const char* outPath) {
   std::string text;
@@ -107,7 +44,7 @@ int ForgeWorld(const char* scenePath, const char* outPath) {
     std::fprintf(stderr, "forge: %s: %s\n", scenePath, error.c_str());
     return 1;
   }
-  HeadlessEngine engine;
+  forge::HeadlessEngine engine("forge", AttachPlugins);
   if (!engine.Start()) {
     std::fprintf(stderr, "forge: the engine did not start\n");
     return 1;
