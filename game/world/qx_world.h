@@ -52,6 +52,23 @@ enum eNamedSound : u32 {
 };
 constexpr u32 kAlertSoundCount = 3;
 
+// The level's object sets, one array of tObjectSet pointers a kind.
+enum eObjectSetKind : u32 {
+  kSetGlowing,
+  kSetXrf,
+  kSetSecurityCameras,
+  kSetPhotocells,
+  kSetListeners,
+  kSetSpecialAreas,
+  kSetDoors,
+  kSetDevices,
+  kSetLevers,
+  kSetSearchables,
+  kSetMultiDevices,
+  kSetMultiLevers,
+  kObjectSetKindCount
+};
+
 enum eLevelEndState : u32 {
   kLevelPlaying = 0,
   kLevelStatisticsShown = 1,
@@ -106,6 +123,18 @@ class cQXWorld : public cScene, public cLoadable {
   cWorldCollision* GetWorldCollision() const { return mWorldCollision; }
   cClumpRO* GetSky() const { return mSky; }
   const cPtrArray& GetParticlePools() const { return mParticlePools; }
+  cPtrArray& GetMen() { return mMen; }
+  cPtrArray& GetLights() { return mLights; }
+  cPtrArray& GetStaticModels() { return mStaticModels; }
+  cPtrArray& GetObjectSets(eObjectSetKind kind) { return mObjectSets[kind]; }
+  cPtrArray& GetTimerDevices() { return mTimerDevices; }
+  // The level objects' lists: bodies that men perceive, sensors, and the
+  // devices the player can use, each of links into the objects.
+  cList& GetBodies() { return mBodies; }
+  cList& GetSensors() { return mSensors; }
+  cList& GetUsableDevices() { return mUsableDevices; }
+  cPropertyFile& GetMenFile() { return mMenFile; }
+  cByteArray& GetSavedMissionFlags() { return mSavedMissionFlags; }
   cInputMap& GetInputMap() { return mInputMap; }
   cInputMap& GetInfoInputMap() { return mInfoInputMap; }
   cSndEngWin& GetSound(eNamedSound sound) { return mSounds[sound]; }
@@ -164,12 +193,24 @@ class cQXWorld : public cScene, public cLoadable {
   RpWorld* mCollisionWorld;
   cWorldCollision* mWorldCollision;
   cLight mWorldLight;
+  cPtrArray mMen;  // the player first
+  cPtrArray mLights;
+  cPtrArray mStaticModels;
   cClumpRO* mSky;
   f32 mAiDistance;
-  cPtrArray mParticlePools;  // cParticlePool, also update clients
-  s32 mPendingMessage;
+  cPtrArray mObjectSets[kObjectSetKindCount];
+  cList mBodies;
+  cList mSensors;
+  cList mUsableDevices;
+  cPtrArray mTimerDevices;
+  f32 mMessageDisplayTime;  // seconds
+  s32 mPendingMessage;      // kNoPendingMessage, -1 shown, else the message waiting
+  s32 mCurrentMessage;      // -2 for none
+  s32 mRememberedMessage;   // -1 for none
   u8 mInfoViewOpen;
   cByteArray mMissionFlags;  // one a mission objective, 1 once completed
+  cByteArray mSavedMissionFlags;
+  f32 mMessageClock;  // seconds the current message has been shown
   cLightmap mLightmap;
   s32 mDirectionalLightAdd;
   s32 mDirectionalLightAngle;  // degrees
@@ -181,7 +222,9 @@ class cQXWorld : public cScene, public cLoadable {
   cSndEngWin mAlertSounds[kAlertSoundCount];
   MusicEngine* mMusic;
   u32 mLevelEndState;
+  cPtrArray mParticlePools;  // cParticlePool, also update clients
   u8 mInputLock;
+  cPropertyFile mMenFile;  // kept for a restart
   cTwinTimer* mTwinTimer;  // owned through the update list
   u32 mClumpCount;
   cString mStatisticsLabels;

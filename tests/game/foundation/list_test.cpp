@@ -74,29 +74,6 @@ TEST(ListTest, DestroyedNodeLeavesItsList) {
   EXPECT_EQ((std::vector<cListNode*>{&a, &c}), Nodes(list));
 }
 
-// A node that records its deletion, in order.
-class CountedNode : public cListElement {
- public:
-  CountedNode(std::vector<int>* deleted, int id) : mDeleted(deleted), mId(id) {}
-  ~CountedNode() override { mDeleted->push_back(mId); }
-
- private:
-  std::vector<int>* mDeleted;
-  int mId;
-};
-
-TEST(ListTest, DeleteAllDeletesFromTheTail) {
-  std::vector<int> deleted;
-  cList list;
-  list.DeleteAll();
-  for (int id = 0; id < 3; id++) {
-    list.Append(new CountedNode(&deleted, id));
-  }
-  list.DeleteAll();
-  EXPECT_TRUE(list.IsEmpty());
-  EXPECT_EQ((std::vector<int>{2, 1, 0}), deleted);
-}
-
 TEST(TreeNodeTest, ChildrenAreUnlinkedNotDeleted) {
   cTreeNode child1, child2;
   {

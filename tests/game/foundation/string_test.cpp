@@ -162,25 +162,6 @@ TEST(StringTest, InsertGapInPlaceAndCopied) {
   EXPECT_STREQ("abcd", other.CStr());
 }
 
-TEST(StringTest, FindLastCharWithinTheSlice) {
-  const struct {
-    cString text;
-    char c;
-    s32 index;
-  } rows[] = {
-      {cString("data/level01/level.bsp"), '/', 12},
-      {cString("level.bsp"), '/', -1},
-      {cString(""), '/', -1},
-      {cString(), '/', -1},
-      // The slice ends before the buffer's last '/'.
-      {cString("a/b/c").Slice(0, 3), '/', 1},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(Text(row.text));
-    EXPECT_EQ(row.index, row.text.FindLastChar(row.c));
-  }
-}
-
 TEST(StringTest, TrimDropsBlanksAndTabsOnly) {
   cString s(" \t key \t");
   s.Trim();

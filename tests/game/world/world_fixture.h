@@ -57,40 +57,34 @@ class WorldTest : public ScreenEngineTest {
     EXPECT_EQ(0, chdir(mPrevious));
   }
 
-  static void WriteText(const std::string& path, const std::string& text) {
+  static std::string Folder(const std::string& path) {
     std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
-    ASSERT_TRUE(WriteWholeFile(path, text));
+    return path;
   }
   // A room 20 wide and 5 high at the BSP path; its collision twin also holds
   // a pillar from x 2 to 4.
   static void WriteLevelWorlds(const std::string& bsp) {
     const std::string folder = bsp.substr(0, bsp.find_last_of('/') + 1);
     for (const std::string& path : {bsp, folder + "collision/" + bsp.substr(folder.size())}) {
-      std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
       ForgeSoup soup;
       soup.materials.push_back(ForgeMaterial());
       ForgeAddBox(&soup, RwV3d{-10.0f, 0.0f, -10.0f}, RwV3d{10.0f, 5.0f, 10.0f}, 0);
       if (path != bsp) {
         ForgeAddBox(&soup, RwV3d{2.0f, 0.0f, -1.0f}, RwV3d{4.0f, 5.0f, 1.0f}, 0);
       }
-      ASSERT_TRUE(ForgeWriteWorldFile(path.c_str(), soup, ForgeWorldOptions()));
+      ASSERT_TRUE(ForgeWriteWorldFile(Folder(path).c_str(), soup, ForgeWorldOptions()));
     }
   }
-  // The world of a configuration whose one group is level01's.
-  cQXWorld* MakeWorld(const std::vector<std::string>& lines, const char* level = "level01") {
-    std::string text = "[level01]\n";
-    for (const std::string& line : lines) {
-      text += line + "\n";
-    }
-    mConfig.ParseText(cString(text.c_str()));
+  // The world of the level in a configuration of the group text.
+  cQXWorld* MakeWorld(const std::string& group, const char* level = "level01") {
+    mConfig.ParseText(cString(("[level01]\n" + group).c_str()));
     mWorld.reset();
     mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
     return mWorld.get();
   }
-  // The progress of calls Load calls.
   std::vector<f32> Load(int calls) {
     std::vector<f32> progress;
-    for (int i = 0; i < calls; i++) {
+    while (calls-- > 0) {
       progress.push_back(mWorld->Load());
     }
     return progress;

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr char kBsp[] = "BSP = data/level01/level.bsp";
+constexpr char kBsp[] = "BSP = data/level01/level.bsp\n";
 
 // The drawn room is empty up to its wall at x 10; the twin's pillar at x 2.
 void ExpectPillarHit(cQXWorld* world) {
@@ -27,35 +27,32 @@ void ExpectPillarHit(cQXWorld* world) {
   EXPECT_NEAR(2.0f, point.x, 1e-4f);
 }
 
-void WritePlacements(const char* path, u32 header, int count) {
-  LocatorWriter writer;
-  writer.headerValue = header;
-  for (int i = 0; i < count; i++) {
-    writer.Add("p" + std::to_string(i), "", static_cast<float>(i), 1.0f, 0.0f);
-  }
-  ASSERT_TRUE(writer.WriteFile(path));
-}
-
 using WorldLoaderTest = WorldTest;
 
 TEST_F(WorldLoaderTest, ALevelLoadsStepByStep) {
   WriteLevelWorlds("data/level01/level.bsp");
-  ForgePart part;
-  ASSERT_TRUE(ForgeWriteClumpFile("data/level01/sky.dff", {part}));
-  WriteText("data/implants/glow.txt", ParticleFileText({{"glow", {{"TYPE", "SPRITE"}, {"BURST", "1"}}}}));
-  WriteText("data/implants/spark.txt", ParticleFileText({{"spark", {{"TYPE", "SPRITE"}}}}));
-  WritePlacements("data/level01/glow.xrf", 7, 7);
-  WritePlacements("data/level01/spark.xrf", 9, 2);  // nine declared, two present
-  WritePlacements("data/level01/none.xrf", 0, 0);
-  WriteText("data/textures/diskerror.bmp", PlainBitmap(0xFF0000));
-  std::filesystem::create_directories("data/texdicts");
-  cQXWorld* world = MakeWorld({kBsp, "SKY = data/level01/sky", "PARTICLES = [glow, spark, none, absent]", "FOG = 1",
-                               "FOGCOLOR = [10, 20, 30, 40]", "FOGDISTANCE = 35.5"});
+  ASSERT_TRUE(ForgeWriteClumpFile("data/level01/sky.dff", {ForgePart()}));
+  const u32 locators[][2] = {{7, 7}, {9, 2}, {0, 0}};  // declared, present
+  const char* effects[] = {"glow", "spark", "none"};
+  for (int i = 0; i < 3; i++) {
+    LocatorWriter writer;
+    writer.headerValue = locators[i][0];
+    for (u32 p = 0; p < locators[i][1]; p++) {
+      writer.Add("p", "", static_cast<float>(p), 1.0f, 0.0f);
+    }
+    ASSERT_TRUE(writer.WriteFile(std::string("data/level01/") + effects[i] + ".xrf"));
+    ASSERT_TRUE(WriteWholeFile(Folder(std::string("data/implants/") + effects[i] + ".txt"),
+                               ParticleFileText({{"glow", {{"TYPE", "SPRITE"}}}})));
+  }
+  ASSERT_TRUE(WriteWholeFile(Folder("data/textures/diskerror.bmp"), PlainBitmap(0xFF0000)));
+  Folder("data/texdicts/");
+  cQXWorld* world = MakeWorld(std::string(kBsp) +
+                              "SKY = data/level01/sky\nPARTICLES = [glow, spark, none, absent]\nFOG = 1\n"
+                              "FOGCOLOR = [10, 20, 30, 40]\nFOGDISTANCE = 35.5\n");
   // Steps 0 to 17 take eighteen calls; events wait for step 18.
   std::vector<f32> progress = Load(18);
   Feed(world, kEventTick, 0.04f);
   EXPECT_EQ(0u, world->GetTickCount());
-  EXPECT_EQ(0u, world->GetFrameTimes().position);
   for (f32 value : Load(3)) {
     progress.push_back(value);
   }
@@ -67,16 +64,14 @@ TEST_F(WorldLoaderTest, ALevelLoadsStepByStep) {
   EXPECT_EQ(1u, world->GetFrameTimes().position);
 
   ExpectPillarHit(world);
-  EXPECT_EQ(world->GetEngineWorld(), world->GetRenderManager().GetWorld());
   EXPECT_EQ(world->GetEngineWorld(), RpClumpGetWorld(world->GetSky()->GetClump()));
   EXPECT_EQ(1, world->GetRenderManager().GetFog());
   EXPECT_EQ(35.5f, world->GetFogDistance());
-  const u32 pools[][2] = {{5, 7}, {2, 2}};  // instances, placements
   ASSERT_EQ(2u, world->GetParticlePools().GetCount());
   for (u32 i = 0; i < 2; i++) {
     const cParticlePool* pool = static_cast<cParticlePool*>(world->GetParticlePools().Get(i));
-    EXPECT_EQ(pools[i][0], pool->GetInstanceCount());
-    EXPECT_EQ(pools[i][1], pool->GetPlacementCount());
+    EXPECT_EQ(i == 0 ? 5u : 2u, pool->GetInstanceCount());
+    EXPECT_EQ(locators[i][1], pool->GetPlacementCount());
   }
 
   // The first load wrote the dictionary with the cache textures it found;
@@ -88,8 +83,7 @@ TEST_F(WorldLoaderTest, ALevelLoadsStepByStep) {
   EXPECT_NE(nullptr, RwTexDictionaryFindNamedTexture(written, "diskerror"));
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
   std::filesystem::last_write_time(file, stamp);
-  world = MakeWorld({kBsp});
-  Load(20);
+  Load((world = MakeWorld(kBsp), 20));
   EXPECT_EQ(0, world->IsDictionaryCreated());
   EXPECT_EQ(stamp, std::filesystem::last_write_time(file));
 }
@@ -109,15 +103,13 @@ TEST_F(WorldLoaderTest, GeometryStepKeys) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.bsp);
     WriteLevelWorlds(row.bsp);
-    delete gSaveProfiles;
-    gSaveProfiles = new cSaveProfiles;
-    gSaveProfiles->NewProfile(row.profile);
-    cQXWorld* world = MakeWorld({std::string("BSP = ") + row.bsp, row.fogColour});
+    gSaveProfiles->SetCurrentSlot(0);
+    std::strcpy(gSaveProfiles->GetSlot(0).name, row.profile);
+    cQXWorld* world = MakeWorld(std::string("BSP = ") + row.bsp + "\n" + row.fogColour);
     world->GetRenderManager().SetFogColour(RwRGBA{9, 9, 9, 9});
     Load(4);
     ExpectPillarHit(world);
-    const RwRGBA colour = world->GetRenderManager().GetFogColour();
-    EXPECT_EQ(0, std::memcmp(&row.colour, &colour, sizeof(colour)));
+    EXPECT_EQ(0, std::memcmp(&row.colour, &world->GetRenderManager().GetFogColour(), sizeof(RwRGBA)));
     EXPECT_EQ(row.hidden, world->IsHiddenMode());
   }
 }
@@ -129,7 +121,7 @@ TEST_F(WorldLoaderDeathTest, LevelsThatCannotBeBuiltAreFatal) {
   WriteLevelWorlds("data/level01/level.bsp");
   std::filesystem::remove("data/level01/collision/level.bsp");
   const struct {
-    const char* line;
+    const char* group;
     const char* level;
     const char* message;
   } rows[] = {
@@ -139,13 +131,7 @@ TEST_F(WorldLoaderDeathTest, LevelsThatCannotBeBuiltAreFatal) {
       {kBsp, "level01", "Missing file: data/level01/collision/level.bsp"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.message);
-    EXPECT_DEATH(
-        {
-          MakeWorld({row.line}, row.level);
-          Load(4);
-        },
-        row.message);
+    EXPECT_DEATH(Load((MakeWorld(row.group, row.level), 4)), row.message);
   }
 }
 

@@ -5,10 +5,10 @@
 // a world, and world files read (or not) from disk.
 #include <memory>
 
-#include "game/render/collision/world_collision.h"
 #include "game/render/models/clump_ro.h"
 #include "game/render/models/model_files.h"
 #include "game/render/scene/scene.h"
+#include "game/render/collision/world_collision.h"
 #include "tests/game/render/models/model_fixture.h"
 #include "tests/support/quad_model.h"
 #include "tests/support/scratch_path.h"
@@ -67,17 +67,6 @@ class SceneWorldTest : public ModelEngineTest {
   RpWorld* mWorld = nullptr;
   std::unique_ptr<cWorldCollision> mWorldObject;
 };
-
-TEST_F(SceneWorldTest, SetWorldHandsTheWorldOverAndDarkensTheSceneLights) {
-  auto scene = std::make_unique<TestScene>();
-  scene->SetWorld(mWorldObject.get(), 1);
-  EXPECT_EQ(mWorldObject.get(), scene->GetWorldObject());
-  EXPECT_EQ(mWorld, scene->GetRenderManager().GetWorld());
-  for (cLight* light : {&scene->GetAmbientLight(), &scene->GetDirectionalLight()}) {
-    EXPECT_EQ(mWorld, RpLightGetWorld(light->GetLight()));
-    EXPECT_EQ(0u, RpLightGetFlags(light->GetLight()));
-  }
-}
 
 TEST_F(SceneWorldTest, ClumpsLightsAndAtomicsEnterAndLeaveTheWorld) {
   auto scene = std::make_unique<TestScene>();
