@@ -153,6 +153,7 @@ TEST_F(WorldTest, TheDemoLevelLoads) {
               (std::vector<f32>{mWorld->GetRenderManager().GetFog(), fog.red, fog.green, fog.blue, fog.alpha,
                                 mWorld->GetFogDistance(), mWorld->GetAiDistance()}));
     EXPECT_EQ(mWorld->GetEngineWorld(), RpClumpGetWorld(mWorld->GetSky()->GetClump()));
+    EXPECT_LT(0u, mWorld->GetParticlePools().GetCount());
     EXPECT_EQ(load == 0 ? 1 : 0, mWorld->IsDictionaryCreated());
     if (load == 0) {
       std::filesystem::last_write_time(dictionary, stamp);

@@ -55,6 +55,7 @@ LocatorWriter& LocatorWriter::AddEntry(const LocatorWriterEntry& entry) {
   Text(bytes, entry.name, entry.nameLengthOverride);
   Text(bytes, entry.data, entry.dataLengthOverride);
   mParts.push_back(bytes.bytes());
+  ++mEntries;
   return *this;
 }
 
@@ -71,7 +72,7 @@ std::vector<uint8_t> LocatorWriter::Build() const {
     std::vector<uint8_t> text(kHeaderTextSize, 0);
     std::copy(headerText.begin(), headerText.begin() + std::min<size_t>(headerText.size(), kHeaderTextSize),
               text.begin());
-    Header(bytes, kHeaderChunk, 4 + kHeaderTextSize).U32(headerValue).Bytes(text);
+    Header(bytes, kHeaderChunk, 4 + kHeaderTextSize).U32(headerValue < 0 ? mEntries : static_cast<uint32_t>(headerValue)).Bytes(text);
   }
   for (const std::vector<uint8_t>& part : mParts) {
     bytes.Bytes(part);

@@ -27,7 +27,7 @@ class LocatorWriter {
   LocatorWriter& AddForeignChunk(uint32_t type, const std::vector<uint8_t>& body);
 
   bool withHeader = true;
-  uint32_t headerValue = 0;
+  int64_t headerValue = -1;  // the entry count the header declares; -1: the entries added
   std::string headerText;  // up to 32 bytes, zero-filled
 
   std::vector<uint8_t> Build() const;
@@ -35,4 +35,5 @@ class LocatorWriter {
 
  private:
   std::vector<std::vector<uint8_t>> mParts;  // entries and foreign chunks in order
+  uint32_t mEntries = 0;
 };
