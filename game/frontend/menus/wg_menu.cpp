@@ -23,8 +23,6 @@ constexpr f32 kSecondOfTwoY = 0.40f;
 constexpr f32 kItemSpan = 0.62f;
 constexpr f32 kItemTop = 0.1f;
 
-bool SameSize(const tTargetSize& a, const tTargetSize& b) { return a.width == b.width && a.height == b.height; }
-
 }  // namespace
 
 f32 MenuItemY(u32 item, u32 count) {
@@ -51,8 +49,7 @@ cWgMenu_Menu::cWgMenu_Menu(cScreen_Menu* owner, const char* name, u32 itemCount,
       mFooter(owner->GetFont(), textPlacement),
       mTitleSize(kMenuTitleSize),
       mItemSize(kMenuItemSize),
-      mFooterSize(kMenuFooterSize),
-      mLastSize{0, 0} {
+      mFooterSize(kMenuFooterSize) {
   char texture[kMenuKeySize];
   snprintf(texture, sizeof texture, "%s%s%s", kMenuTextureFolder, name, kBackgroundSuffix);
   SetBackground(texture);
@@ -221,11 +218,6 @@ void cWgMenu_Menu::Render() {
   }
   if (mCamera.BeginUpdate(mTarget, kKeepViewWindow) == nullptr) {
     return;
-  }
-  const tTargetSize size = mTarget.GetSize();
-  if (!SameSize(size, mLastSize)) {
-    mLastSize = size;
-    mBackground.UpdateVertices();
   }
   mBackground.Render();
   mCamera.EndUpdate();

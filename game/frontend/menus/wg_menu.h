@@ -100,8 +100,6 @@ class cWgMenu_Menu : public cWgWidget {
 
  private:
   void SelectFirstEnabled();
-
-  tTargetSize mLastSize;
 };
 
 // The y of item i of n in a menu, as a fraction of the text rectangle.
