@@ -12,23 +12,28 @@
 
 namespace {
 
-// Records what its items and back handler were asked.
-class RecordingMenu : public cWgMenu_Menu {
+// Records what its items and back handler were asked. A list menu's texts
+// stand in x 0.2, width 0.8 of the screen; a window is x 0.15, y 0.2, width
+// 0.7, height 0.6.
+template <class Menu>
+class Recording : public Menu {
  public:
-  RecordingMenu(cScreen_Menu* owner, const char* name, u32 count)
-      : cWgMenu_Menu(owner, name, count, tWgPlacement(), tWgPlacement::Fractions(0.2f, 0.0f, 0.8f, 1.0f)) {}
+  template <class... Placements>
+  Recording(cScreen_Menu* owner, const char* name, u32 count, const Placements&... placements)
+      : Menu(owner, name, count, placements...) {}
   void OnSelect(u32 item) override { calls += "select" + std::to_string(item) + " "; }
   void OnBack() override { calls += "back "; }
   std::string calls;
 };
 
-class RecordingWindow : public cWgMenu_Window {
- public:
+struct RecordingMenu : Recording<cWgMenu_Menu> {
+  RecordingMenu(cScreen_Menu* owner, const char* name, u32 count)
+      : Recording(owner, name, count, tWgPlacement(), tWgPlacement::Fractions(0.2f, 0.0f, 0.8f, 1.0f)) {}
+};
+
+struct RecordingWindow : Recording<cWgMenu_Window> {
   RecordingWindow(cScreen_Menu* owner, const char* name, u32 count)
-      : cWgMenu_Window(owner, name, count, tWgPlacement::Fractions(0.15f, 0.2f, 0.7f, 0.6f)) {}
-  void OnSelect(u32 item) override { calls += "select" + std::to_string(item) + " "; }
-  void OnBack() override { calls += "back "; }
-  std::string calls;
+      : Recording(owner, name, count, tWgPlacement::Fractions(0.15f, 0.2f, 0.7f, 0.6f)) {}
 };
 
 const std::vector<std::pair<std::string, int>> kMenus = {{"NONE", 0},  {"ONE", 1}, {"TWO", 2},
@@ -73,13 +78,7 @@ TEST_F(MenuTest, NavigationStopsAtTheEndsAndSkipsDisabledItems) {
       {"enter on a disabled current", "TWO", 2, {0, 1}, {Key(kKeyEnter), Pad(kPadSelect)}, 0, ""},
       {"no items", "NONE", 0, {}, {Key(kKeyEnter)}, 0, "select0 "},
       {"escape and pad back", "TWO", 2, {}, {Key(kKeyEsc), Pad(kPadBack)}, 0, "back back "},
-      {"pad down, up, select",
-       "THREE",
-       3,
-       {},
-       {Pad(kPadDown), Pad(kPadDown), Pad(kPadUp), Pad(kPadSelect)},
-       1,
-       "select1 "},
+      {"pad", "THREE", 3, {}, {Pad(kPadDown), Pad(kPadDown), Pad(kPadUp), Pad(kPadSelect)}, 1, "select1 "},
       {"releases ignored", "THREE", 3, {}, {Key(kKeyDown, 0), Key(kKeyEnter, 0), Pad(kPadDown, 0)}, 0, ""},
       {"two pad buttons match none", "THREE", 3, {}, {Pad(kPadDown | kPadSelect)}, 0, ""},
       {"left and right are not the list's", "THREE", 3, {}, {Key(kKeyRight), Pad(kPadRight)}, 0, ""},
@@ -129,18 +128,15 @@ TEST_F(MenuTest, SelectedItemPulsesOver768Milliseconds) {
     u8 alpha;
   };
   // t = ms / 3 rises to 127, then 127 - t % 128 falls back.
-  const Row rows[] = {{0, 85},    {3, 85},    {6, 86},   {192, 127}, {381, 169},
-                      {384, 169}, {576, 126}, {765, 85}, {768, 85},  {768 + 381, 169}};
+  const Row rows[] = {{0, 85}, {6, 86}, {381, 169}, {384, 169}, {576, 126}, {765, 85}, {768 + 381, 169}};
   RecordingMenu menu(screen_, "TWO", 2);
   WinTestSetClock(TestClock, nullptr);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.ms);
     sClockMs = row.ms;
-    EXPECT_EQ(row.alpha, MenuPulseAlpha(row.ms));
     EXPECT_FALSE(Send(menu.GetItem(0), Tick(0.04f)));
     EXPECT_FALSE(Send(menu.GetItem(1), Tick(0.04f)));
     EXPECT_EQ(row.alpha, menu.GetItem(0)->GetCurrentColour().alpha);
-    EXPECT_EQ(255, menu.GetItem(0)->GetCurrentColour().green);
     EXPECT_EQ(255, menu.GetItem(1)->GetCurrentColour().alpha);  // not selected: no pulse
   }
   WinTestSetClock(nullptr, nullptr);
@@ -176,11 +172,9 @@ TEST_F(MenuTest, TextsStandInRowsOfTheTextRectangle) {
     gScreenStack->Relayout();
     const float w = row.window ? 448.0f : 512.0f;
     const float h = row.window ? 288.0f : 480.0f;
-    EXPECT_EQ(row.window ? 96 : 128, menu.GetTitle().GetRect().x);
     menu.Layout();
     EXPECT_NEAR(0.1f * h, menu.GetTitle().GetY(), 0.01f);
     EXPECT_NEAR(0.9f * h, menu.GetFooter().GetY(), 0.01f);
-    EXPECT_NEAR((row.window ? 35.0f : 40.0f) * h / 480.0f, menu.GetTitle().GetTextHeight(), 0.01f);
     for (u32 i = 0; i < row.count; i++) {
       SCOPED_TRACE(i);
       cWgMenuItem* item = menu.GetItem(i);
@@ -205,12 +199,12 @@ TEST_F(MenuTest, OwnBackgroundElseTheCommonOne) {
   RecordingMenu own(screen_, "ONE", 1);
   RecordingMenu common(screen_, "TWO", 2);
   RecordingWindow window(screen_, "ONE", 1);
-  ASSERT_NE(nullptr, own.GetBackground().GetTexture());
-  ASSERT_NE(nullptr, common.GetBackground().GetTexture());
-  ASSERT_NE(nullptr, window.GetBackground().GetTexture());
-  EXPECT_STREQ("ONE_background", own.GetBackground().GetTexture()->name);
-  EXPECT_STREQ("MENU_background", common.GetBackground().GetTexture()->name);
-  EXPECT_STREQ("window_background", window.GetBackground().GetTexture()->name);
+  const auto name = [](cWgMenu_Menu& menu) {
+    return menu.GetBackground().GetTexture() != nullptr ? std::string(menu.GetBackground().GetTexture()->name) : "";
+  };
+  EXPECT_EQ("ONE_background", name(own));
+  EXPECT_EQ("MENU_background", name(common));
+  EXPECT_EQ("window_background", name(window));
 }
 
 using MenuDeathTest = MenuTest;
