@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "tests/fuzz/seeds/demo_seeds.h"
+#include "tests/fuzz/seeds/level01_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/locator_writer.h"
-#include "tests/support/pack_writer.h"
 #include "tests/support/particle_file_text.h"
+#include "tools/forge/files/locator_writer.h"
+#include "tools/forge/files/pack_writer.h"
 
 TK_FUZZ_SEEDS(game_command_line_fuzz) {
   seeds.Add("plain.txt", std::string("tessarak.exe -low levels/one.txt"));
@@ -19,6 +21,7 @@ TK_FUZZ_SEEDS(game_command_line_fuzz) {
 }
 
 TK_FUZZ_SEEDS(game_property_fuzz) {
+  AddDemoSeeds(seeds, {"config.txt", "inputmap.txt", "text_eng.txt", "endtexts_d.txt", "credits_eng.txt"});
   seeds.Add("config.txt", std::string("[Init]\r\nFRAME_LIMIT = 1\r\n\r\n# a comment = ignored\r\n"
                                       "[Level1]\r\nNAME = first floor\r\nMSG = two\\nlines\r\n"
                                       "[Level2]\r\nSPAWN = (1.5, -2, 30)\r\nCOLOUR = (255,128,0,1)\r\n"));
@@ -26,6 +29,7 @@ TK_FUZZ_SEEDS(game_property_fuzz) {
                                       " #NOT_A_COMMENT = 1\nLIST = [a, b, {c, d}, (e)]\n"));
   seeds.Add("inputmap.txt", std::string("FORWARD = KEY_W, KEY_UP\nFIRE = MOUSE_LEFT,PAD_1\nEMPTY =\n[Ignored]\n"));
   seeds.Add("headers.txt", std::string("before = nothing\n[]\nA = 1\n[x,y]\nB = 2\n[Same]\nC=3\n[Same]\nC=4\n"));
+  AddLevel01Seeds(seeds, ".txt");
 }
 
 TK_FUZZ_SEEDS(game_pack_fuzz) {
@@ -48,6 +52,7 @@ TK_FUZZ_SEEDS(game_pack_fuzz) {
 }
 
 TK_FUZZ_SEEDS(game_particle_fuzz) {
+  AddDemoSeeds(seeds, {"particles_eds.txt", "particles_laser.txt", "particles_gunhit.txt"});
   seeds.Add("every_key.txt", ParticleFileText(EveryKeyElements("data/textures/spark")));
   seeds.Add("burst.txt", ParticleFileText({{"puff",
                                             {{"TYPE", "SPRITE"},
@@ -91,6 +96,7 @@ TK_FUZZ_SEEDS(game_locator_fuzz) {
   lying.dataLengthOverride = 0x7FFFFFFF;
   lengths.AddEntry(longName).AddEntry(lying);
   seeds.Add("long_and_lying_lengths.xrf", lengths.Build());
+  AddLevel01Seeds(seeds, ".xrf");
 }
 
 // "save.dat": the options' 20 bytes, then slots of 32 bytes {name[12],
