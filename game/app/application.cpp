@@ -15,6 +15,8 @@ namespace {
 // Both buffers of the swap chain show the new bar.
 constexpr int kProgressPresents = 2;
 
+cApplication::tGameMaker sGameMaker = nullptr;
+
 void PushScreen(cScreen* screen) {
   if (gScreenStack != nullptr) {
     gScreenStack->Push(screen);
@@ -43,13 +45,16 @@ cApplication::~cApplication() {
   Release();
 }
 
-// The loading screens belong to the game: the current level screen's, else
-// the game's own. There is no game object yet, so there is none.
-cScreen_Loader* cApplication::FindLoadingScreen() const { return nullptr; }
+// The loading screens belong to the game.
+cScreen_Loader* cApplication::FindLoadingScreen() const {
+  return mGame != nullptr ? mGame->FindLoadingScreen() : nullptr;
+}
+
+void SetGameMaker(cApplication::tGameMaker makeGame) { sGameMaker = makeGame; }
 
 void CreateApplication() {
   if (gApplication == nullptr) {
-    gApplication = new (std::nothrow) cApplication(nullptr);
+    gApplication = new (std::nothrow) cApplication(sGameMaker);
   }
 }
 

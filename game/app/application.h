@@ -24,7 +24,8 @@ class cApplication : public MusicEngine {
   cApplication(const cApplication&) = delete;
   cApplication& operator=(const cApplication&) = delete;
 
-  // The screen that shows progress while a level loads, or null.
+  // The screen that shows progress while files are read (the game's
+  // loading screen), or null.
   cScreen_Loader* FindLoadingScreen() const;
 
   cScreen* GetGame() const { return mGame; }
@@ -36,6 +37,9 @@ class cApplication : public MusicEngine {
 // The holder, from CreateApplication to DestroyApplication; null otherwise.
 extern cApplication* gApplication;
 
+// The maker of the game that CreateApplication's holder creates; null (the
+// default) makes none. The program's entry installs the front end's.
+void SetGameMaker(cApplication::tGameMaker makeGame);
 // The holder made and stored in gApplication (null when it cannot be made).
 void CreateApplication();
 // The holder destroyed, if any.

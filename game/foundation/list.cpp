@@ -83,6 +83,14 @@ void cTreeNode::AddChild(cTreeNode* child) {
   child->mOwner = this;
 }
 
+void cTreeNode::PrependChild(cTreeNode* child) {
+  if (child->mOwner != nullptr) {
+    child->mOwner->RemoveChild(child);
+  }
+  mChildren.Prepend(child);
+  child->mOwner = this;
+}
+
 void cTreeNode::RemoveChild(cTreeNode* child) {
   if (child->mOwner != this) {
     return;

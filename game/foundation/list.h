@@ -90,6 +90,8 @@ class cTreeNode : public cListNode {
 
   // Appends child (unlinked from any former parent first) to the children.
   void AddChild(cTreeNode* child);
+  // The same at the head of the children.
+  void PrependChild(cTreeNode* child);
   // Unlinks child from the children.
   void RemoveChild(cTreeNode* child);
 

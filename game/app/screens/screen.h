@@ -4,6 +4,8 @@
 
 #include "game/app/screens/widget.h"
 
+class cScreen_Loader;
+
 class cScreen : public cWgWidget {
  public:
   explicit cScreen(const tWgPlacement& placement = tWgPlacement()) : cWgWidget(placement) {}
@@ -15,4 +17,7 @@ class cScreen : public cWgWidget {
   // Called by the stack when the screen becomes, or stops being, active.
   virtual void OnActivate() {}
   virtual void OnDeactivate() {}
+  // The loader that shows file-read progress while this screen is the
+  // game; none by default.
+  virtual cScreen_Loader* FindLoadingScreen() { return nullptr; }
 };

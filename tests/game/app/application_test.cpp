@@ -158,3 +158,30 @@ TEST_F(ApplicationMusicTest, DestroyingTheHolderStopsItsTrack) {
 }
 
 }  // namespace
+
+namespace {
+
+cScreen_Loader* sGameLoader = nullptr;
+
+// A game whose loading screen is sGameLoader.
+class LoadingGame : public cScreen {
+ public:
+  cScreen_Loader* FindLoadingScreen() override { return sGameLoader; }
+  static cScreen* Make() { return new LoadingGame(); }
+};
+
+}  // namespace
+
+TEST_F(ApplicationScreenTest, TheInstalledMakersGameAnswersWhereReadsAreShown) {
+  cScreen_Loader loader(nullptr, 0);
+  SetGameMaker(LoadingGame::Make);
+  CreateApplicationHolder();
+  SetGameMaker(nullptr);
+  ASSERT_NE(nullptr, gApplication->GetGame());
+  for (cScreen_Loader* answer : {static_cast<cScreen_Loader*>(nullptr), &loader}) {
+    sGameLoader = answer;
+    EXPECT_EQ(answer, gApplication->FindLoadingScreen());
+    OnFileRead(1000);
+  }
+  EXPECT_EQ(1000u, loader.GetBytesRead());
+}

@@ -1,5 +1,6 @@
 // Labelled placeholder textures for every name the front end, the loader
-// screens, the HUD and the level loader read.
+// screens, the HUD and the level loader read; the front end's logos and
+// backgrounds are designed pictures.
 #include <string>
 #include <vector>
 
@@ -126,7 +127,11 @@ void WriteTextures(DataFolder& data) {
   for (const TextureKind& kind : Kinds()) {
     for (const std::string& name : kind.names) {
       const std::string path = kind.folder + name;
-      data.Write(path + ".bmp", BmpFile(Placeholder(path, kind.size, kind.size)));
+      Picture picture(0, 0, 0);
+      if (!FrontEndPicture(path, &picture)) {
+        picture = Placeholder(path, kind.size, kind.size);
+      }
+      data.Write(path + ".bmp", BmpFile(picture));
       if (kind.mask) {
         data.Write(path + "_mask.bmp", BmpFile(PlaceholderMask(kind.size, kind.size)));
       }

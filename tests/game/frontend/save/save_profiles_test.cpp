@@ -3,47 +3,31 @@
 // own rules.
 #include <sys/stat.h>
 
-#include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "tests/game/frontend/save_folder.h"
+#include "tests/game/frontend/front_end_fixture.h"
 
 namespace {
 
-void PutU32(std::string* bytes, size_t offset, uint32_t value) {
-  for (int i = 0; i < 4; i++) {
-    (*bytes)[offset + i] = static_cast<char>(value >> (8 * i));
-  }
+std::string U32(uint32_t value) {
+  return std::string{char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
 }
 
-uint32_t GetU32(const std::string& bytes, size_t offset) {
-  uint32_t value = 0;
-  for (int i = 0; i < 4; i++) {
-    value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + i])) << (8 * i);
-  }
-  return value;
+// A slot: name (cut or padded to 12 bytes), level index, total, last time,
+// count and difficulty.
+std::string Slot(std::string name, uint32_t level, uint32_t difficulty = 0, uint32_t total = 7, uint32_t time = 0,
+                 uint32_t count = 0) {
+  name.resize(kProfileNameSize, '\0');
+  return name + U32(level) + U32(total) + U32(time) + U32(count) + U32(difficulty);
 }
 
-// A slot's 32 bytes.
-std::string SlotBytes(const std::string& name, uint32_t level, uint32_t difficulty, uint32_t total = 7) {
-  std::string slot(kProfileSlotSize, '\0');
-  memcpy(&slot[0], name.data(), name.size() < kProfileNameSize ? name.size() : kProfileNameSize);
-  PutU32(&slot, 12, level);
-  PutU32(&slot, 16, total);
-  PutU32(&slot, 28, difficulty);
-  return slot;
-}
-
-// A whole file: the stored options given as language, brightness, volume,
-// then the slots, the rest free.
-std::string SaveBytes(uint32_t language, uint32_t brightness, uint32_t volume, const std::vector<std::string>& slots) {
-  std::string bytes(kStoredOptionsSize, '\0');
-  PutU32(&bytes, 0, language);
-  PutU32(&bytes, 4, brightness);
-  PutU32(&bytes, 8, volume);
-  bytes[12] = 1;
+// A whole file: language, brightness, volume, flags, then the slots.
+std::string File(uint32_t language, uint32_t brightness, uint32_t volume, const std::vector<std::string>& slots) {
+  std::string bytes = U32(language) + U32(brightness) + U32(volume) + std::string("\1\1\1\0\0\0\0\0", 8);
   for (const std::string& slot : slots) {
     bytes += slot;
   }
@@ -51,7 +35,12 @@ std::string SaveBytes(uint32_t language, uint32_t brightness, uint32_t volume, c
   return bytes;
 }
 
-std::vector<std::string> SlotNames(const cSaveProfiles& profiles) {
+std::string SaveDat() {
+  std::ifstream in(kSaveFileName, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Names(const cSaveProfiles& profiles) {
   std::vector<std::string> names;
   for (u32 i = 0; i < profiles.GetUsedCount(); i++) {
     names.push_back(profiles.GetSlot(i).name);
@@ -61,221 +50,144 @@ std::vector<std::string> SlotNames(const cSaveProfiles& profiles) {
 
 }  // namespace
 
-using SaveProfilesTest = SaveFolderTest;
+using SaveProfilesTest = FrontEndTest;
 
 TEST_F(SaveProfilesTest, WrittenFileHoldsOptionsThenSlotsAndReadsBack) {
   gGameOptions->SetLanguage(1);
   gGameOptions->SetBrightness(80);
-  gGameOptions->SetEffectsVolume(30);
-  gGameOptions->SetAxisInversion(false);
   gGameOptions->SetLevelCompleted(5);
   gSaveProfiles->SetHard(1);
   gSaveProfiles->NewProfile("Ada");
   gSaveProfiles->SetHard(0);
   gSaveProfiles->NewProfile("Bela");
   ASSERT_TRUE(gSaveProfiles->CompleteLevel(1000, 95, 3));
-
-  const std::string bytes = FileBytes(kSaveFileName);
-  ASSERT_EQ(340u, bytes.size());
-  EXPECT_EQ(1u, GetU32(bytes, 0));
-  EXPECT_EQ(80u, GetU32(bytes, 4));
-  EXPECT_EQ(30u, GetU32(bytes, 8));
-  EXPECT_EQ(std::string("\x01\x00\x01\x00\x00\x00\x00\x01", 8), bytes.substr(12, 8));
-  EXPECT_EQ(std::string("Ada\0", 4), bytes.substr(20, 4));
-  EXPECT_EQ(1u, GetU32(bytes, 48));  // Ada's difficulty
-  EXPECT_EQ(std::string("Bela\0", 5), bytes.substr(52, 5));
-  EXPECT_EQ(1u, GetU32(bytes, 64));  // Bela's level index, at 52 + 12
-  EXPECT_EQ(1000u, GetU32(bytes, 68));
-  EXPECT_EQ(95u, GetU32(bytes, 72));
-  EXPECT_EQ(3u, GetU32(bytes, 76));
-  EXPECT_TRUE(FileBytes(kSaveTempFileName).empty());
-
+  const std::string bytes = U32(1) + U32(80) + U32(50) + std::string("\1\1\1\0\0\0\0\1", 8) + Slot("Ada", 0, 1, 0) +
+                            Slot("Bela", 1, 0, 1000, 95, 3) + std::string(256, '\0');
+  EXPECT_EQ(bytes, SaveDat());  // 340 bytes: the name at 20, the level index at 32
+  // Read back, then written again: the same bytes.
   delete gGameOptions;
   gGameOptions = new cGameOptions;
-  cSaveProfiles read;
-  ASSERT_TRUE(read.Read());
-  EXPECT_EQ(1u, gGameOptions->GetLanguage());
-  EXPECT_EQ(80u, gGameOptions->GetBrightness());
-  EXPECT_EQ(30u, gGameOptions->GetSoundVolume());
-  EXPECT_FALSE(gGameOptions->IsAxisInverted());
-  EXPECT_TRUE(gGameOptions->IsLevelCompleted(4));
-  EXPECT_EQ((std::vector<std::string>{"Ada", "Bela"}), SlotNames(read));
-  EXPECT_EQ(0, memcmp(&gSaveProfiles->GetSlot(1), &read.GetSlot(1), sizeof(tProfileSlot)));
+  cSaveProfiles profiles;
+  EXPECT_TRUE(profiles.Read());
+  EXPECT_EQ(2u, profiles.GetUsedCount());
+  ASSERT_TRUE(WriteWholeFile(kSaveFileName, ""));
+  ASSERT_TRUE(profiles.Write());
+  EXPECT_EQ(bytes, SaveDat());
 }
 
-TEST_F(SaveProfilesTest, ShortFilesKeepWhatWasNotThere) {
-  const std::string whole = SaveBytes(1, 10, 20, {SlotBytes("Ada", 2, 0)});
-  struct Row {
-    size_t size;
-    bool answer;
-    u32 language;
-    u32 used;
-  };
-  const Row rows[] = {
-      {0, false, kLanguageNotChosen, 0},
-      {19, false, kLanguageNotChosen, 0},
-      {20, false, 1, 0},
-      {51, false, 1, 0},  // the slot one byte short
-      {52, false, 1, 1},
-      {339, false, 1, 1},
-      {340, true, 1, 1},
-  };
-  cGameOptions* const held = gGameOptions;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.size);
-    ASSERT_TRUE(PutFile(kSaveFileName, whole.substr(0, row.size)));
-    cGameOptions options;
-    gGameOptions = &options;
-    cSaveProfiles profiles;
-    EXPECT_EQ(row.answer, profiles.Read());
-    EXPECT_EQ(row.language, options.GetLanguage());
-    EXPECT_EQ(row.used, profiles.GetUsedCount());
-    gGameOptions = held;
-  }
-  ASSERT_EQ(0, remove(folder_.File(kSaveFileName).c_str()));
-  EXPECT_FALSE(gSaveProfiles->Read());
-  EXPECT_EQ(kLanguageNotChosen, gGameOptions->GetLanguage());
-}
-
-TEST_F(SaveProfilesTest, OutOfRangeFieldsAreBroughtBackOrDropped) {
+TEST_F(SaveProfilesTest, ShortOrOutOfRangeFilesAreReadSafely) {
   struct Row {
     const char* what;
     std::string bytes;
-    u32 language;
-    u32 brightness;
-    u32 volume;
+    bool whole;
+    u32 language, brightness, volume;
     std::vector<std::string> names;
   };
-  const std::string unterminated = SlotBytes("ABCDEFGHIJKL", 0, 0);
+  const std::string good = File(1, 10, 20, {Slot("Ada", 2)});
   const Row rows[] = {
-      {"in range", SaveBytes(0, 100, 0, {SlotBytes("A", 4, 1)}), 0, 100, 0, {"A"}},
-      {"language", SaveBytes(3, 50, 50, {}), 2, 50, 50, {}},
-      {"brightness and volume", SaveBytes(1, 101, 0xFFFFFFFF, {}), 1, 100, 100, {}},
-      {"unterminated name",
-       SaveBytes(1, 0, 0, {SlotBytes("A", 0, 0), unterminated, SlotBytes("C", 0, 0)}),
-       1,
-       0,
-       0,
-       {"A", "C"}},
-      {"level index",
-       SaveBytes(1, 0, 0, {SlotBytes("A", 0, 0), SlotBytes("B", 5, 0), SlotBytes("C", 4, 0)}),
-       1,
-       0,
-       0,
-       {"A", "C"}},
-      {"difficulty", SaveBytes(1, 0, 0, {SlotBytes("A", 0, 2), SlotBytes("B", 0, 1)}), 1, 0, 0, {"B"}},
-      {"free slot between",
-       SaveBytes(1, 0, 0, {SlotBytes("A", 0, 0), SlotBytes("", 0, 0), SlotBytes("C", 1, 0)}),
-       1,
-       0,
-       0,
-       {"A", "C"}},
+      {"empty", "", false, 2, 50, 50, {}},
+      {"19 bytes", good.substr(0, 19), false, 2, 50, 50, {}},
+      {"20 bytes", good.substr(0, 20), false, 1, 10, 20, {}},
+      {"slot cut short", good.substr(0, 51), false, 1, 10, 20, {}},
+      {"339 bytes", good.substr(0, 339), false, 1, 10, 20, {"Ada"}},
+      {"in range", File(0, 100, 0, {Slot("A", 4, 1)}), true, 0, 100, 0, {"A"}},
+      {"language", File(3, 50, 50, {}), true, 2, 50, 50, {}},
+      {"brightness, volume", File(1, 101, 0xFFFFFFFF, {}), true, 1, 100, 100, {}},
+      {"no NUL", File(1, 0, 0, {Slot("A", 0), Slot("ABCDEFGHIJKL", 0), Slot("C", 0)}), true, 1, 0, 0, {"A", "C"}},
+      {"level index", File(1, 0, 0, {Slot("A", 0), Slot("B", 5), Slot("C", 4)}), true, 1, 0, 0, {"A", "C"}},
+      {"difficulty", File(1, 0, 0, {Slot("A", 0, 2), Slot("B", 0, 1)}), true, 1, 0, 0, {"B"}},
+      {"free slot between", File(1, 0, 0, {Slot("A", 0), Slot("", 0), Slot("C", 1)}), true, 1, 0, 0, {"A", "C"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    ASSERT_TRUE(PutFile(kSaveFileName, row.bytes));
+    ASSERT_TRUE(WriteWholeFile(kSaveFileName, row.bytes));
+    cGameOptions options;
+    cGameOptions* const held = gGameOptions;
+    gGameOptions = &options;
     cSaveProfiles profiles;
-    EXPECT_TRUE(profiles.Read());
-    EXPECT_EQ(row.language, gGameOptions->GetLanguage());
-    EXPECT_EQ(row.brightness, gGameOptions->GetBrightness());
-    EXPECT_EQ(row.volume, gGameOptions->GetSoundVolume());
-    EXPECT_EQ(row.names, SlotNames(profiles));
-    for (u32 i = profiles.GetUsedCount(); i < kProfileSlotCount; i++) {
-      EXPECT_EQ(0u, profiles.GetSlot(i).levelIndex + profiles.GetSlot(i).total);
-    }
+    EXPECT_EQ(row.whole, profiles.Read());
+    gGameOptions = held;
+    EXPECT_EQ(row.language, options.GetLanguage());
+    EXPECT_EQ(row.brightness, options.GetBrightness());
+    EXPECT_EQ(row.volume, options.GetSoundVolume());
+    EXPECT_EQ(row.names, Names(profiles));
+    EXPECT_EQ(0u, profiles.GetSlot(kProfileSlotCount - 1).total);
   }
+  remove(kSaveFileName);
+  EXPECT_FALSE(gSaveProfiles->Read());
 }
 
 namespace {
 
-size_t (*sRealWrite)(const void*, size_t, size_t, void*) = nullptr;
-RwInt32 (*sRealClose)(void*) = nullptr;
-
+RwFileFunctions sSaved;
 void* RefuseOpen(const RwChar*, const RwChar*) { return nullptr; }
-size_t ShortWrite(const void* buffer, size_t size, size_t count, void* handle) {
-  return sRealWrite(buffer, size, count / 2, handle);
+size_t ShortWrite(const void* data, size_t size, size_t count, void* file) {
+  return sSaved.rwfwrite(data, size, count / 2, file);
 }
-RwInt32 FailingClose(void* handle) {
-  sRealClose(handle);
-  return -1;
-}
+RwInt32 FailingClose(void* file) { return sSaved.rwfclose(file) - 1; }
 
 }  // namespace
 
 TEST_F(SaveProfilesTest, FailedWriteKeepsTheOldFile) {
   gSaveProfiles->NewProfile("Old");
   ASSERT_TRUE(gSaveProfiles->Write());
-  const std::string old = FileBytes(kSaveFileName);
+  const std::string old = SaveDat();
   gSaveProfiles->NewProfile("New");
-
   RwFileFunctions* files = RwEngineGetFileInterface();
-  const RwFileFunctions saved = *files;
-  sRealWrite = saved.rwfwrite;
-  sRealClose = saved.rwfclose;
-  struct Row {
-    const char* what;
-    void (*breakIt)(RwFileFunctions* files);
-    bool tempDirectory;
+  sSaved = *files;
+  const std::vector<std::pair<const char*, void (*)(RwFileFunctions*)>> rows = {
+      {"open refused", [](RwFileFunctions* f) { f->rwfopen = RefuseOpen; }},
+      {"short write", [](RwFileFunctions* f) { f->rwfwrite = ShortWrite; }},
+      {"close fails", [](RwFileFunctions* f) { f->rwfclose = FailingClose; }},
+      {"temporary name taken by a folder",
+       [](RwFileFunctions*) {
+         remove(kSaveTempFileName);  // left by the failures before
+         ASSERT_EQ(0, mkdir(kSaveTempFileName, 0700));
+       }},
   };
-  const Row rows[] = {
-      {"open refused", [](RwFileFunctions* f) { f->rwfopen = RefuseOpen; }, false},
-      {"short write", [](RwFileFunctions* f) { f->rwfwrite = ShortWrite; }, false},
-      {"close fails", [](RwFileFunctions* f) { f->rwfclose = FailingClose; }, false},
-      {"temporary name taken by a folder", [](RwFileFunctions*) {}, true},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    if (row.tempDirectory) {
-      remove(folder_.File(kSaveTempFileName).c_str());  // left by the failures before
-      ASSERT_EQ(0, mkdir(folder_.File(kSaveTempFileName).c_str(), 0700));
-    }
-    row.breakIt(files);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.first);
+    row.second(files);
     EXPECT_FALSE(gSaveProfiles->Write());
-    *files = saved;
-    EXPECT_EQ(old, FileBytes(kSaveFileName));
+    *files = sSaved;
+    EXPECT_EQ(old, SaveDat());
   }
 }
 
 TEST_F(SaveProfilesTest, NewProfileFillsFreeSlotsThenTheChosenOne) {
-  EXPECT_TRUE(gSaveProfiles->HasFreeSlot());
   gSaveProfiles->NewProfile("a much too long name");
-  EXPECT_EQ(0u, gSaveProfiles->GetCurrentSlot());
-  EXPECT_EQ(1u, gSaveProfiles->GetUsedCount());
   EXPECT_STREQ("a much too ", gSaveProfiles->GetSlot(0).name);
   for (int i = 1; i < 10; i++) {
+    EXPECT_TRUE(gSaveProfiles->HasFreeSlot());
     gSaveProfiles->NewProfile("p");
   }
   EXPECT_FALSE(gSaveProfiles->HasFreeSlot());
   EXPECT_EQ(9u, gSaveProfiles->GetCurrentSlot());
-
   gSaveProfiles->SetCurrentSlot(3);
   ASSERT_TRUE(gSaveProfiles->CompleteLevel(500, 60, 2));
   gSaveProfiles->SetOverwritePending(true);
   gSaveProfiles->SetHard(1);
   gSaveProfiles->NewProfile("Zed");
   EXPECT_EQ(10u, gSaveProfiles->GetUsedCount());
-  EXPECT_EQ(3u, gSaveProfiles->GetCurrentSlot());
   EXPECT_FALSE(gSaveProfiles->IsOverwritePending());
+  // The overwritten slot keeps its numbers; only the name and difficulty change.
   const tProfileSlot& slot = gSaveProfiles->GetSlot(3);
   EXPECT_STREQ("Zed", slot.name);
   EXPECT_EQ(1u, slot.difficulty);
   EXPECT_EQ(1u, slot.levelIndex);
   EXPECT_EQ(500u, slot.total);
-  EXPECT_EQ(60u, slot.lastTime);
   EXPECT_EQ(2u, slot.count);
 }
 
 TEST_F(SaveProfilesTest, CompletedLevelsAddUpAndWrapTheLevelIndex) {
   gSaveProfiles->NewProfile("Ada");
-  const u32 expected[] = {1, 2, 3, 4, 0, 1};
-  for (u32 i = 0; i < 6; i++) {
-    SCOPED_TRACE(i);
-    ASSERT_TRUE(gSaveProfiles->CompleteLevel(10, 100 + i, 1));
-    EXPECT_EQ(expected[i], gSaveProfiles->GetCurrent().levelIndex);
-    EXPECT_EQ(expected[i], GetU32(FileBytes(kSaveFileName), 32));
+  for (u32 expected : {1u, 2u, 3u, 4u, 0u, 1u}) {
+    SCOPED_TRACE(expected);
+    ASSERT_TRUE(gSaveProfiles->CompleteLevel(10, 100 + expected, 1));
+    EXPECT_EQ(U32(expected), SaveDat().substr(32, 4));
   }
   EXPECT_EQ(60u, gSaveProfiles->GetCurrent().total);
-  EXPECT_EQ(105u, gSaveProfiles->GetCurrent().lastTime);
+  EXPECT_EQ(101u, gSaveProfiles->GetCurrent().lastTime);
   EXPECT_EQ(6u, gSaveProfiles->GetCurrent().count);
 }
 
@@ -283,19 +195,16 @@ TEST(GameOptionsTest, LevelNumbersAndCompletedFlags) {
   struct Row {
     const char* name;
     s32 number;
-    int flag;  // the completed flag set, -1 for none
   };
-  const Row rows[] = {
-      {"level01", 1, 0}, {"level05", 5, 4},  {"level06", 6, -1}, {"level99", 99, -1}, {"level", 0, -1},
-      {"lev", 0, -1},    {"level00", 0, -1}, {"levelx1", 0, -1}, {"level-3", -3, -1}, {"level1234567890", 123456, -1},
-  };
+  const Row rows[] = {{"level01", 1}, {"level05", 5}, {"level06", 6}, {"level99", 99}, {"level", 0},
+                      {"lev", 0},     {"level00", 0}, {"levelx1", 0}, {"level-3", -3}, {"level1234567890", 123456}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(row.number, LevelNumberOf(row.name));
     cGameOptions options;
-    options.SetLevelCompleted(LevelNumberOf(row.name));
+    options.SetLevelCompleted(row.number);
     for (u32 i = 0; i < kCompletedLevelCount; i++) {
-      EXPECT_EQ(static_cast<int>(i) == row.flag, options.IsLevelCompleted(i));
+      EXPECT_EQ(static_cast<s32>(i) == row.number - 1, options.IsLevelCompleted(i));
     }
   }
 }

@@ -1,0 +1,166 @@
+// The front end's own pictures: the three intro logos, the menus' common
+// background and the window menus' background, drawn from shapes and the
+// charset's glyphs instead of labelled placeholders.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "tools/demo/demo.h"
+#include "tools/demo/picture.h"
+
+namespace demo {
+namespace {
+
+constexpr int kLogoSize = 256;
+constexpr int kWindowSize = 128;
+constexpr int kGlyphWidth = 8;
+constexpr double kPi = 3.14159265358979;
+
+uint32_t Mix(uint32_t a, uint32_t b, double t) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const double from = (a >> shift) & 0xFF;
+    const double to = (b >> shift) & 0xFF;
+    out |= static_cast<uint32_t>(from + (to - from) * t + 0.5) << shift;
+  }
+  return out;
+}
+
+// Top to bottom from one colour to the other.
+Picture Gradient(int size, uint32_t top, uint32_t bottom) {
+  Picture picture(size, size, top);
+  for (int y = 0; y < size; y++) {
+    for (int x = 0; x < size; x++) {
+      picture.Set(x, y, Mix(top, bottom, static_cast<double>(y) / (size - 1)));
+    }
+  }
+  return picture;
+}
+
+// Text centred across the picture with a one-pixel shadow.
+void CentredText(Picture& picture, int y, const std::string& text, uint32_t colour, int scale) {
+  const int x = (picture.width - static_cast<int>(text.size()) * kGlyphWidth * scale) / 2;
+  DrawText(picture, x + scale, y + scale, text, 0x000000, scale);
+  DrawText(picture, x, y, text, colour, scale);
+}
+
+// Distance of (x, y) from the segment (ax, ay) - (bx, by).
+double SegmentDistance(double x, double y, double ax, double ay, double bx, double by) {
+  const double dx = bx - ax;
+  const double dy = by - ay;
+  double t = ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy);
+  t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
+  return std::hypot(x - (ax + t * dx), y - (ay + t * dy));
+}
+
+// A chevron of two bars shaded from cyan to violet over a night-blue sky.
+Picture VuxLogo() {
+  Picture picture = Gradient(kLogoSize, 0x05081A, 0x142450);
+  for (int y = 0; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      const double bar = std::min(SegmentDistance(x, y, 52, 40, 128, 172), SegmentDistance(x, y, 204, 40, 128, 172));
+      if (bar < 14.0) {
+        picture.Set(x, y, Mix(0x30D0FF, 0x9040FF, static_cast<double>(x) / kLogoSize));
+      } else if (bar < 17.0) {
+        picture.Set(x, y, 0xE0F0FF);
+      }
+    }
+  }
+  CentredText(picture, 196, "VUX", 0xFFFFFF, 3);
+  return picture;
+}
+
+// Three nested amber diamonds round a bright core on brown-black.
+Picture ZidLogo() {
+  Picture picture = Gradient(kLogoSize, 0x1C0E04, 0x060302);
+  const int cx = kLogoSize / 2;
+  const int cy = 108;
+  for (int y = 0; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      const int d = std::abs(x - cx) + std::abs(y - cy);
+      if (d < 26) {
+        picture.Set(x, y, Mix(0xFFE080, 0xFF9020, d / 26.0));
+      } else if ((d >= 48 && d < 54) || (d >= 72 && d < 78) || (d >= 96 && d < 102)) {
+        picture.Set(x, y, Mix(0xFFA030, 0x803808, (d - 48) / 54.0));
+      }
+    }
+  }
+  CentredText(picture, 206, "ZID", 0xFFD8A0, 3);
+  return picture;
+}
+
+// A steel gear with twelve teeth and a hub.
+Picture EngineLogo() {
+  Picture picture = Gradient(kLogoSize, 0x262626, 0x0A0A0A);
+  const double cx = kLogoSize / 2.0;
+  const double cy = 104.0;
+  for (int y = 0; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      const double r = std::hypot(x - cx, y - cy);
+      const double turn = (std::atan2(y - cy, x - cx) + kPi) / (2.0 * kPi) * 12.0;
+      const bool tooth = r >= 66.0 && r < 84.0 && turn - std::floor(turn) < 0.5;
+      const bool rim = r >= 40.0 && r < 66.0;
+      const bool hub = r < 16.0;
+      if (tooth || rim || hub) {
+        picture.Set(x, y, Mix(0xD0DCE8, 0x5A6470, (y - cy + 84.0) / 168.0));
+      }
+    }
+  }
+  CentredText(picture, 206, "ENGINE", 0xC8D8E8, 2);
+  return picture;
+}
+
+// Deep blue fading to black under a faint grid, with a glowing band behind
+// the menus' titles (a tenth of the way down).
+Picture MenuBackground() {
+  Picture picture = Gradient(kLogoSize, 0x0A1830, 0x020408);
+  for (int y = 0; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      uint32_t colour = picture.pixels[static_cast<size_t>(y) * kLogoSize + x];
+      if (x % 32 == 0 || y % 32 == 0) {
+        colour = Mix(colour, 0x2A5080, 0.5);
+      }
+      const double glow = std::exp(-std::pow((y - 36) / 10.0, 2.0));
+      picture.Set(x, y, Mix(colour, 0x3C8CD0, glow * 0.6));
+    }
+  }
+  return picture;
+}
+
+// Dark slate with a steel-blue frame and a lighter inner line.
+Picture WindowBackground() {
+  Picture picture = Gradient(kWindowSize, 0x18222E, 0x0C1218);
+  for (int y = 0; y < kWindowSize; y++) {
+    for (int x = 0; x < kWindowSize; x++) {
+      const int edge = std::min(std::min(x, kWindowSize - 1 - x), std::min(y, kWindowSize - 1 - y));
+      if (edge < 3) {
+        picture.Set(x, y, 0x5078A0);
+      } else if (edge == 5) {
+        picture.Set(x, y, 0x90B8E0);
+      }
+    }
+  }
+  return picture;
+}
+
+}  // namespace
+
+bool FrontEndPicture(const std::string& name, Picture* picture) {
+  if (name == "data/menu/vux_logo") {
+    *picture = VuxLogo();
+  } else if (name == "data/menu/zid_logo") {
+    *picture = ZidLogo();
+  } else if (name == "data/menu/engine_logo") {
+    *picture = EngineLogo();
+  } else if (name == "data/menu/MENU_background") {
+    *picture = MenuBackground();
+  } else if (name == "data/menu/window_background") {
+    *picture = WindowBackground();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace demo
