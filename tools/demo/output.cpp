@@ -16,6 +16,7 @@ constexpr char kStampText[] =
     "This folder is written by the demo data generator (tools/demo).\n"
     "The generator empties it before every run; a saved game (save.dat) is kept.\n";
 constexpr char kKeptFile[] = "save.dat";
+constexpr char kCacheFolder[] = "data/texdicts";
 
 bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::error_code error;
@@ -122,6 +123,11 @@ bool WriteOutput(const DataFolder& data, const std::string& root, const OutputOp
       *error = "cannot write " + (folder / file.first).string();
       return false;
     }
+  }
+  // The game writes its texture dictionary caches here and makes no folder.
+  if (!fs::create_directories(folder / kCacheFolder, code) && !fs::is_directory(folder / kCacheFolder, code)) {
+    *error = "cannot create " + (folder / kCacheFolder).string();
+    return false;
   }
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -237,6 +238,8 @@ TEST_F(DemoDataTest, EverySoundLoadsAsMono16BitAt22050Hz) {
 TEST_F(DemoDataTest, MusicAndMoviesReadBackFromTheFolder) {
   std::string error;
   ASSERT_TRUE(demo::WriteOutput(data_, folder_.Path(), demo::OutputOptions(), &error)) << error;
+  // The folder the game writes its dictionary caches into stands ready.
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(folder_.File("data/texdicts"))));
   std::vector<int16_t> chunk(4096);
   for (const std::string& track : demo::MusicNames()) {
     SCOPED_TRACE(track);
