@@ -1,0 +1,75 @@
+// Object sets cloned from forged locator files: the clones' names, places
+// and colour tables, and files missing, empty, short or with texts too long.
+#include "game/world/object_set.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/locator_writer.h"
+#include "tests/support/scratch_path.h"
+#include "tests/support/started_engine.h"
+
+namespace {
+
+// A level object whose model is a bare frame, or none.
+class FrameObject : public cLevelObject {
+ public:
+  explicit FrameObject(bool withFrame) : mFrame(withFrame ? RwFrameCreate() : nullptr) {}
+  FrameObject(const FrameObject& other) : cLevelObject(other), mFrame(other.mFrame ? RwFrameCreate() : nullptr) {}
+  ~FrameObject() override { mFrame != nullptr&& RwFrameDestroy(mFrame); }
+  cLevelObject* Clone() override { return new FrameObject(*this); }
+  void SetColourTable(const char* text) override { colours = text; }
+  RwFrame* GetFrame() const { return mFrame; }
+
+  std::string colours;
+  RwFrame* mFrame;
+};
+
+using ObjectSetTest = StartedEngineTest;
+
+TEST_F(ObjectSetTest, ClonesOfTheEntriesPresent) {
+  ScratchFolder folder("object_set");
+  const std::string longName(kObjectNameSize, 'n');
+  const std::string longData(kObjectDataSize, 'd');
+  const struct {
+    u32 header;  // 0xFF: no file
+    std::vector<std::string> names;
+    bool withFrame;
+    u32 clones;
+    std::string lastData;
+  } rows[] = {
+      {0xFF, {}, true, 0, ""},
+      {0, {}, true, 0, ""},
+      {3, {"a", "b", "c"}, true, 3, "FF"},
+      {5, {"a", "b"}, true, 2, ""},
+      {0xFFFFFFFF, {"a"}, true, 1, ""},
+      {1, {"a", "b"}, true, 1, ""},
+      {3, {"a", longName, "c"}, true, 1, ""},
+      {2, {"a", "b"}, true, 1, longData},
+      {2, {"a", "b"}, false, 2, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.header << " " << row.names.size() << " " << row.clones);
+    const std::string path = folder.File("set.xrf");
+    std::remove(path.c_str());
+    LocatorWriter writer;
+    writer.headerValue = row.header;
+    for (size_t i = 0; i < row.names.size(); i++) {
+      const std::string data = i + 1 == row.names.size() ? row.lastData : std::to_string(i);
+      writer.Add(row.names[i], data, static_cast<float>(i + 1), 0.5f, 0.0f);
+    }
+    ASSERT_TRUE(row.header == 0xFF || writer.WriteFile(path));
+    tObjectSet<FrameObject> set(row.withFrame);
+    set.InstantiateDevices(path.c_str());
+    ASSERT_EQ(row.clones, set.GetCount());
+    for (u32 i = 0; i < set.GetCount(); i++) {
+      const FrameObject* clone = set.GetClone(i);
+      EXPECT_EQ(row.names[i], clone->GetName().CStr());
+      EXPECT_EQ(i + 1 == row.names.size() ? row.lastData : std::to_string(i), clone->colours);
+      EXPECT_EQ(row.withFrame ? static_cast<float>(i + 1) : 0.0f,
+                row.withFrame ? RwFrameGetLTM(clone->GetFrame())->pos.x : 0.0f);
+    }
+    EXPECT_TRUE(set.GetPrototype().GetName().IsEmpty());
+  }
+}
+
+}  // namespace
