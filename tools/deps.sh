@@ -4,7 +4,7 @@
 TK_PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev zlib1g-dev libogg-dev libvorbis-dev
+  libpng-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )
 

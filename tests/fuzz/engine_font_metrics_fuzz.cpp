@@ -24,7 +24,7 @@ bool Start() {
     return false;
   }
   memoryfiles::Install();
-  const std::vector<uint8_t> page = tktest::WriteBmp(tktest::MarkedPageImage(fontfuzz::Page()));
+  const std::vector<uint8_t> page = forge::WriteBmp(forge::MarkedPageImage(fontfuzz::Page()));
   memoryfiles::Files() = {{"fuzz.met", {}}, {"page.bmp", page}, {"mpage.bmp", page}, {"mask.bmp", page}};
   RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr);
   RwCamera* camera = RwCameraCreate();

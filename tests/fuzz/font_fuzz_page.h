@@ -3,12 +3,12 @@
 // 16 rows high, marked as METRICS2 pages mark them.
 #pragma once
 
-#include "tests/support/font_writer.h"
+#include "tools/forge/files/font_writer.h"
 
 namespace fontfuzz {
 
-inline tktest::MarkedPage Page() {
-  tktest::MarkedPage page;
+inline forge::MarkedPage Page() {
+  forge::MarkedPage page;
   page.image = "page.bmp";
   page.width = 64;
   page.height = 64;

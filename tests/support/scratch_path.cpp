@@ -44,12 +44,3 @@ ScratchFolder::~ScratchFolder() {
     nftw(mPath.c_str(), RemoveEntry, kOpenFolders, FTW_DEPTH | FTW_PHYS);
   }
 }
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return false;
-  }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return fclose(file) == 0 && ok;
-}

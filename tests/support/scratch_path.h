@@ -5,11 +5,10 @@
 
 #include <string>
 
+#include "tools/forge/files/whole_file.h"
+
 // A path for a scratch file of this test program, removed by the caller.
 std::string ScratchPath(const std::string& leaf);
-
-// Writes bytes as the whole file at path; false when it cannot be written.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // A folder of its own, removed with everything in it when the object goes.
 class ScratchFolder {

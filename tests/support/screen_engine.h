@@ -9,17 +9,18 @@
 #include <utility>
 #include <vector>
 
-#include "game/app/startup/engine_start.h"
 #include "game/app/pak_file.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/app/startup/engine_start.h"
 #include "game/render/scene/camera.h"
-#include "game/render/text/font.h"
 #include "game/render/scene/render_target.h"
+#include "game/render/text/font.h"
 #include "game/render/text/sprite2d.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/d3d8_engine_window.h"
-#include "tests/support/font_writer.h"
-#include "tests/support/pack_writer.h"
+#include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
+#include "tools/forge/files/font_writer.h"
+#include "tools/forge/files/pack_writer.h"
 
 class ScreenEngineTest : public D3D8EngineWindowTest {
  protected:
@@ -62,11 +63,11 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
 
   // An 8 x 8 bitmap of one colour.
   static std::string PlainBitmap(uint32_t colour) {
-    tktest::BmpDescription bmp;
+    forge::BmpDescription bmp;
     bmp.width = 8;
     bmp.height = 8;
     bmp.pixels.assign(64, colour);
-    const std::vector<uint8_t> bytes = tktest::WriteBmp(bmp);
+    const std::vector<uint8_t> bytes = forge::WriteBmp(bmp);
     return std::string(bytes.begin(), bytes.end());
   }
 
@@ -76,8 +77,8 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
   static constexpr int kGlyphWidth = 8;
   static constexpr int kGlyphHeight = 16;
   static void AddFont(PackWriter& pack) {
-    std::vector<tktest::RectGlyph> cells;
-    std::vector<tktest::RectGlyph> ink;
+    std::vector<forge::RectGlyph> cells;
+    std::vector<forge::RectGlyph> ink;
     for (int code = ' '; code <= 'z'; code++) {
       const int x = (code - ' ') % 16 * kGlyphWidth;
       const int y = (code - ' ') / 16 * kGlyphHeight;
@@ -86,8 +87,8 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
         ink.push_back({code, x, y, x + kGlyphWidth - 2, y + kGlyphHeight});
       }
     }
-    pack.Add("data/font/gothic13.met", tktest::Metrics1Text("gothic13.bmp", "", 4, cells));
-    const std::vector<uint8_t> page = tktest::WriteBmp(tktest::RectPageImage(128, 128, ink));
+    pack.Add("data/font/gothic13.met", forge::Metrics1Text("gothic13.bmp", "", 4, cells));
+    const std::vector<uint8_t> page = forge::WriteBmp(forge::RectPageImage(128, 128, ink));
     pack.Add("data/font/gothic13.bmp", std::string(page.begin(), page.end()));
   }
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_writer.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -320,7 +320,7 @@ class ImagePathTest : public ImageTest {
   }
   void Touch(const std::string& name) {
     const std::string path = dir_ + name;
-    ASSERT_TRUE(tktest::WriteFileBytes(path, {1, 2, 3}));
+    ASSERT_TRUE(forge::WriteFileBytes(path, {1, 2, 3}));
     files_.push_back(path);
   }
   std::string dir_;

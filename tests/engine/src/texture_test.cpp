@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "engine/tool/bmp/rtbmp.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ class TextureTest : public ::testing::Test {
   }
   // A 24-bit bitmap filled with one colour (0xRRGGBB).
   void WriteColourFile(const std::string& name, int width, int height, uint32_t colour) {
-    tktest::BmpDescription description;
+    forge::BmpDescription description;
     description.width = width;
     description.height = height;
     description.pixels.assign(static_cast<size_t>(width) * height, colour);
@@ -118,7 +118,7 @@ class TextureTest : public ::testing::Test {
   }
   // An 8-bit bitmap whose pixels cycle through the palette.
   void WritePaletteFile(const std::string& name, int width, int height, const std::vector<uint32_t>& palette) {
-    tktest::BmpDescription description;
+    forge::BmpDescription description;
     description.width = width;
     description.height = height;
     description.bitCount = 8;
@@ -128,9 +128,9 @@ class TextureTest : public ::testing::Test {
     }
     WriteFile(name, description);
   }
-  void WriteFile(const std::string& name, const tktest::BmpDescription& description) {
+  void WriteFile(const std::string& name, const forge::BmpDescription& description) {
     const std::string path = gDirectory + name + ".bmp";
-    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
+    ASSERT_TRUE(forge::WriteFileBytes(path, forge::WriteBmp(description)));
     files_.push_back(path);
   }
   std::vector<std::string> files_;

@@ -2,7 +2,7 @@
 // damaged ones, from the test AVI writer. Small frames keep the seeds small,
 // so that mutations reach every part of the file.
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/avi_writer.h"
+#include "tools/forge/files/avi_writer.h"
 
 TK_FUZZ_SEEDS(platform_avi_fuzz) {
   AviWriter small;

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/locator_writer.h"
-#include "tests/support/pack_writer.h"
 #include "tests/support/particle_file_text.h"
+#include "tools/forge/files/locator_writer.h"
+#include "tools/forge/files/pack_writer.h"
 
 TK_FUZZ_SEEDS(game_command_line_fuzz) {
   seeds.Add("plain.txt", std::string("tessarak.exe -low levels/one.txt"));

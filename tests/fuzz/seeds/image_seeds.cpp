@@ -7,12 +7,12 @@
 
 #include "tests/fuzz/fuzz_records.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/png_writer.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
-using tktest::BmpDescription;
+using forge::BmpDescription;
 using tktest::PngDescription;
 
 // Pixels that run through the values a depth holds.
@@ -38,7 +38,7 @@ std::vector<uint8_t> Bitmap(uint16_t bitCount, int width, int height) {
   } else {
     description.pixels = Pattern(count, 0xFFFFFFFFu, 0x01030507);
   }
-  return tktest::WriteBmp(description);
+  return forge::WriteBmp(description);
 }
 
 // A bitmap of one colour (0xRRGGBB).
@@ -47,7 +47,7 @@ std::vector<uint8_t> PlainBitmap(int width, int height, uint32_t colour) {
   description.width = width;
   description.height = height;
   description.pixels.assign(static_cast<size_t>(width) * height, colour);
-  return tktest::WriteBmp(description);
+  return forge::WriteBmp(description);
 }
 
 std::vector<uint8_t> PaletteBitmap(int width, int height, uint32_t firstColour) {
@@ -57,7 +57,7 @@ std::vector<uint8_t> PaletteBitmap(int width, int height, uint32_t firstColour) 
   description.bitCount = 8;
   description.palette = {firstColour, 0x00FF00, 0x0000FF, 0x808080};
   description.pixels = Pattern(width * height, 4, 1);
-  return tktest::WriteBmp(description);
+  return forge::WriteBmp(description);
 }
 
 std::vector<uint8_t> Png(int colourType, int bitDepth, int width, int height) {
@@ -85,9 +85,9 @@ TK_FUZZ_SEEDS(engine_bmp_fuzz) {
   rle.rle8 = true;
   rle.palette = {0xFF0000, 0x00FF00, 0x0000FF};
   rle.pixels = {0, 0, 0, 1, 2, 1, 2, 2, 2, 2, 0, 1, 1, 1, 0, 0, 2, 2, 0, 1, 2, 0, 1, 2};
-  seeds.Add("rle8.bmp", tktest::WriteBmp(rle));
+  seeds.Add("rle8.bmp", forge::WriteBmp(rle));
   rle.rleStopAfterRows = 2;
-  seeds.Add("rle8_ended_early.bmp", tktest::WriteBmp(rle));
+  seeds.Add("rle8_ended_early.bmp", forge::WriteBmp(rle));
   BmpDescription core;
   core.width = 3;
   core.height = 2;
@@ -95,7 +95,7 @@ TK_FUZZ_SEEDS(engine_bmp_fuzz) {
   core.coreHeader = true;
   core.palette = {0x102030, 0x405060};
   core.pixels = {0, 1, 0, 1, 0, 1};
-  seeds.Add("core_header.bmp", tktest::WriteBmp(core));
+  seeds.Add("core_header.bmp", forge::WriteBmp(core));
 }
 
 TK_FUZZ_SEEDS(engine_png_fuzz) {

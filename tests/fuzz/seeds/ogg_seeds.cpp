@@ -1,8 +1,8 @@
 // Seeds of game_ogg_fuzz: Ogg Vorbis files from the Ogg writer, cut and
 // damaged ones, and hand-made pages that are not Vorbis.
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/ogg_writer.h"
-#include "tests/support/wav_writer.h"
+#include "tools/forge/files/ogg_writer.h"
+#include "tools/forge/files/wav_writer.h"
 
 TK_FUZZ_SEEDS(game_ogg_fuzz) {
   const std::vector<int16_t> mono = ToneSamples(3000, 1, 50.0, 12000.0);

@@ -1,7 +1,7 @@
 // Seed corpora of the fuzz targets, written at build time by the program
 // fuzz_seeds with the engine's own writers and the tests/support builders.
 // A target's seeds are one writer function, registered by its first line:
-//   TK_FUZZ_SEEDS(engine_bmp_fuzz) { seeds.Add("rle8.bmp", tktest::WriteBmp(rle)); }
+//   TK_FUZZ_SEEDS(engine_bmp_fuzz) { seeds.Add("rle8.bmp", forge::WriteBmp(rle)); }
 #pragma once
 
 #include <cstdint>

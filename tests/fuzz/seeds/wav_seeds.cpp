@@ -1,6 +1,6 @@
 // Seeds of game_wav_fuzz: sound files and damaged ones from the WAV writer.
 #include "tests/fuzz/seeds/seed_corpus.h"
-#include "tests/support/wav_writer.h"
+#include "tools/forge/files/wav_writer.h"
 
 TK_FUZZ_SEEDS(game_wav_fuzz) {
   const std::vector<int16_t> mono = ToneSamples(64, 1, 16.0, 12000.0);

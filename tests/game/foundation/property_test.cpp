@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/pack_writer.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
+#include "tools/forge/files/pack_writer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/dsound_testing.h"
-#include "tests/support/wav_writer.h"
+#include "tools/forge/files/wav_writer.h"
 
 constexpr DWORD kAllControls = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 

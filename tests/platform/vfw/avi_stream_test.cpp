@@ -10,7 +10,8 @@
 
 #include "platform/vfw/vfw.h"
 #include "platform/vfw/vfw_testing.h"
-#include "tests/support/avi_writer.h"
+#include "tests/support/scratch_path.h"
+#include "tools/forge/files/avi_writer.h"
 
 namespace {
 

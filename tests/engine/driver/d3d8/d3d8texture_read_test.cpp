@@ -8,8 +8,8 @@
 #include "engine/driver/d3d8/d3d8texture_native.h"
 #include "engine/tool/bmp/rtbmp.h"
 #include "tests/engine/driver/d3d8/raster_fixture.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ class D3D8TextureReadTest : public D3D8RasterTest {
   }
   // A 24-bit bitmap whose left half is one colour and right half another.
   void WriteHalves(const std::string& name, int size, uint32_t left, uint32_t right) {
-    tktest::BmpDescription description;
+    forge::BmpDescription description;
     description.width = size;
     description.height = size;
     for (int y = 0; y < size; ++y) {
@@ -38,7 +38,7 @@ class D3D8TextureReadTest : public D3D8RasterTest {
       }
     }
     const std::string path = prefix_ + name + ".bmp";
-    ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
+    ASSERT_TRUE(forge::WriteFileBytes(path, forge::WriteBmp(description)));
     files_.push_back(path);
   }
   // Level pixel (x, y) of a 32-bit raster as 0xRRGGBB.
@@ -71,7 +71,7 @@ TEST_F(D3D8TextureReadTest, DefaultReadMakesATextureOfTheFile) {
 
 TEST_F(D3D8TextureReadTest, PaletteBitmapKeepsItsColours) {
   StartWithFiles();
-  tktest::BmpDescription description;
+  forge::BmpDescription description;
   description.width = 4;
   description.height = 4;
   description.bitCount = 8;
@@ -80,7 +80,7 @@ TEST_F(D3D8TextureReadTest, PaletteBitmapKeepsItsColours) {
     description.pixels.push_back(static_cast<uint32_t>(i % 2));
   }
   const std::string path = prefix_ + "sign.bmp";
-  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(description)));
+  ASSERT_TRUE(forge::WriteFileBytes(path, forge::WriteBmp(description)));
   files_.push_back(path);
   RwTexture* texture = RwTextureRead("sign", nullptr);
   ASSERT_NE(texture, nullptr);

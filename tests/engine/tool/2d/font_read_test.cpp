@@ -6,12 +6,13 @@
 #include <string>
 
 #include "tests/engine/tool/2d/twod_fixture.h"
-#include "tests/support/font_writer.h"
+#include "tests/support/scratch_path.h"
+#include "tools/forge/files/font_writer.h"
 
 namespace {
 
-using tktest::MarkedPage;
-using tktest::RectGlyph;
+using forge::MarkedPage;
+using forge::RectGlyph;
 using twod_test::FolderOf;
 using twod_test::Near;
 using twod_test::TwoDTest;
@@ -92,10 +93,10 @@ class FontReadTest : public TwoDTest {
 // the reader skips.
 void WriteMetrics1(ScratchFolder& folder, int pageHeight) {
   const std::vector<RectGlyph> glyphs = {{'A', 0, 0, 16, 32}, {'B', 16, 0, 48, 32}, {200, 48, 0, 64, 32}};
-  std::string text = tktest::Metrics1Text("page.bmp", "", 8, glyphs);
+  std::string text = forge::Metrics1Text("page.bmp", "", 8, glyphs);
   text += "67 0 5 10 5\n67 1 2 3\n300 0 0 8 8\n";
   ASSERT_TRUE(WriteScratch(folder, "one.met", text));
-  ASSERT_TRUE(WriteScratch(folder, "page.bmp", tktest::WriteBmp(tktest::RectPageImage(64, pageHeight, glyphs))));
+  ASSERT_TRUE(WriteScratch(folder, "page.bmp", forge::WriteBmp(forge::RectPageImage(64, pageHeight, glyphs))));
 }
 
 MarkedPage Page(const char* image, int width, int height, int cellHeight, std::vector<std::vector<int>> bands,
@@ -112,9 +113,9 @@ MarkedPage Page(const char* image, int width, int height, int cellHeight, std::v
 
 // The METRICS2 file and its page images.
 void WriteMetrics2(ScratchFolder& folder, const char* name, const std::vector<MarkedPage>& pages) {
-  ASSERT_TRUE(WriteScratch(folder, std::string(name) + ".met", tktest::Metrics2Text(pages)));
+  ASSERT_TRUE(WriteScratch(folder, std::string(name) + ".met", forge::Metrics2Text(pages)));
   for (const MarkedPage& page : pages) {
-    ASSERT_TRUE(WriteScratch(folder, page.image, tktest::WriteBmp(tktest::MarkedPageImage(page))));
+    ASSERT_TRUE(WriteScratch(folder, page.image, forge::WriteBmp(forge::MarkedPageImage(page))));
   }
 }
 
@@ -200,12 +201,12 @@ TEST_F(SquareTextureFontReadTest, NonSquarePagesBecomeSquareRasters) {
 }
 
 TEST_F(FontReadTest, Metrics3GlyphsAreFlatUnlockedOutlines) {
-  const std::vector<tktest::OutlineGlyph> glyphs = {
+  const std::vector<forge::OutlineGlyph> glyphs = {
       {'L', {"moveto 0.1 1", "lineto 0.1 0", "lineto 0.6 0", "moveto 0.7 0"}},
       {'O', {"moveto 0 0.5", "curveto 0 1 0.6 1 0.6 0.5", "curveto 0.6 0 0 0 0 0.5", "closepath", "moveto 0.8 0"}},
       {'L', {"moveto 0.1 1", "lineto 0.1 0", "lineto 0.6 0", "moveto 0.65 0"}},  // replaces the first
   };
-  std::string text = tktest::Metrics3Text("Outline", glyphs);
+  std::string text = forge::Metrics3Text("Outline", glyphs);
   text += "'X'\nbegin\nmoveto 0 0\nlineto 1 1\n";  // left open at the end
   ASSERT_TRUE(WriteScratch(folder_, "three.met", text));
   ASSERT_NE(Read("three"), nullptr);
@@ -274,11 +275,11 @@ TEST_F(FontReadTest, MissingAndCorruptFilesFailOrGiveNoGlyphs) {
       {"no name line", "METRICS3\n", false},
   };
   ASSERT_TRUE(
-      WriteScratch(folder_, "low.bmp", tktest::WriteBmp(tktest::MarkedPageImage(Page("", 16, 16, 2, {{8}}, "")))));
-  ASSERT_TRUE(WriteScratch(folder_, "plain.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {}))));
+      WriteScratch(folder_, "low.bmp", forge::WriteBmp(forge::MarkedPageImage(Page("", 16, 16, 2, {{8}}, "")))));
+  ASSERT_TRUE(WriteScratch(folder_, "plain.bmp", forge::WriteBmp(forge::RectPageImage(16, 16, {}))));
   // A white marker at (0, 0) that no other pixel repeats.
   ASSERT_TRUE(
-      WriteScratch(folder_, "unmarked.bmp", tktest::WriteBmp(tktest::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));
+      WriteScratch(folder_, "unmarked.bmp", forge::WriteBmp(forge::RectPageImage(16, 16, {{0, 0, 0, 1, 1}}))));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(WriteScratch(folder_, "bad.met", c.text));

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "tests/engine/tool/2d/twod_fixture.h"
-#include "tests/support/font_writer.h"
+#include "tests/support/scratch_path.h"
+#include "tools/forge/files/font_writer.h"
 
 namespace {
 
@@ -211,9 +212,9 @@ TEST_F(FontTest, TextRunningBelowTheBoxFails) {
 TEST_F(FontTest, ALineOfBitmapTextTakesTheBrushColoursAtItsCorners) {
   // One white 32 x 32 glyph 'A' on a 64 x 64 page, drawn at its own size.
   ScratchFolder folder("font_pixels");
-  const std::vector<tktest::RectGlyph> glyphs = {{'A', 0, 0, 32, 32}};
-  ASSERT_TRUE(WriteScratch(folder, "pixel.met", tktest::Metrics1Text("pixel.bmp", "", 0, glyphs)));
-  ASSERT_TRUE(WriteScratch(folder, "pixel.bmp", tktest::WriteBmp(tktest::RectPageImage(64, 64, glyphs))));
+  const std::vector<forge::RectGlyph> glyphs = {{'A', 0, 0, 32, 32}};
+  ASSERT_TRUE(WriteScratch(folder, "pixel.met", forge::Metrics1Text("pixel.bmp", "", 0, glyphs)));
+  ASSERT_TRUE(WriteScratch(folder, "pixel.bmp", forge::WriteBmp(forge::RectPageImage(64, 64, glyphs))));
   ASSERT_NE(Rt2dFontSetPath(FolderOf(folder).c_str()), nullptr);
   Rt2dFont* font = Rt2dFontRead("pixel");
   ASSERT_NE(font, nullptr);

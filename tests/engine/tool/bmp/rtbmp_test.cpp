@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_writer.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
-using tktest::BmpDescription;
-using tktest::WriteBmp;
+using forge::BmpDescription;
+using forge::WriteBmp;
 
 RwUInt32 Rgba(const RwUInt8* p) {
   return (RwUInt32{p[0]} << 24) | (RwUInt32{p[1]} << 16) | (RwUInt32{p[2]} << 8) | p[3];
@@ -38,7 +38,7 @@ class BmpTest : public ::testing::Test {
     FakeImageEngineStop();
   }
   RwImage* Read(const std::vector<uint8_t>& bytes) {
-    EXPECT_TRUE(tktest::WriteFileBytes(path_, bytes));
+    EXPECT_TRUE(forge::WriteFileBytes(path_, bytes));
     return RtBMPImageRead(path_.c_str());
   }
   // Reads a file that must be refused, expecting the given error code (0: any or none).
@@ -208,7 +208,7 @@ TEST_F(BmpTest, Rle8RunsMayCoverTheRowPadding) {
 
 TEST_F(BmpTest, EveryVariantReadsThroughTheFormatRegistry) {
   BmpDescription description = Pattern(24, 2, 2);
-  ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".BMP", WriteBmp(description)));
+  ASSERT_TRUE(forge::WriteFileBytes(path_ + ".BMP", WriteBmp(description)));
   RwImage* image = RwImageRead((path_ + ".BMP").c_str());
   std::remove((path_ + ".BMP").c_str());
   ASSERT_NE(image, nullptr);
@@ -221,8 +221,8 @@ TEST_F(BmpTest, MaskedReadTakesTheMasksBrightnessAsAlpha) {
   BmpDescription mask = Pattern(8, 2, 1);
   mask.pixels = {0, 1};
   mask.palette = {0x000000, 0x203010};
-  ASSERT_TRUE(tktest::WriteFileBytes(path_ + ".bmp", WriteBmp(picture)));
-  ASSERT_TRUE(tktest::WriteFileBytes(path_ + "_mask.bmp", WriteBmp(mask)));
+  ASSERT_TRUE(forge::WriteFileBytes(path_ + ".bmp", WriteBmp(picture)));
+  ASSERT_TRUE(forge::WriteFileBytes(path_ + "_mask.bmp", WriteBmp(mask)));
   RwImage* image = RwImageReadMaskedImage((path_ + ".bmp").c_str(), (path_ + "_mask.bmp").c_str());
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 32);
@@ -362,7 +362,7 @@ TEST_F(BmpTest, EveryTruncationFails) {
 TEST_F(BmpTest, EveryFailedAllocationFailsCleanly) {
   BmpDescription description = Pattern(8, 40, 40);
   description.rle8 = true;
-  ASSERT_TRUE(tktest::WriteFileBytes(path_, WriteBmp(description)));
+  ASSERT_TRUE(forge::WriteFileBytes(path_, WriteBmp(description)));
   ExpectFailedImageReadsLeakNothing(RtBMPImageRead, path_, 20);
 }
 

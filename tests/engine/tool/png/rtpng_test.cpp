@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_writer.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/error_record.h"
 #include "tests/support/fake_raster_driver.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ class PngTest : public ::testing::Test {
     FakeImageEngineStop();
   }
   RwImage* Read(const std::vector<uint8_t>& bytes) {
-    EXPECT_TRUE(tktest::WriteFileBytes(path_, bytes));
+    EXPECT_TRUE(forge::WriteFileBytes(path_, bytes));
     return RtPNGImageRead(path_.c_str());
   }
   std::string path_;
@@ -166,7 +166,7 @@ TEST_F(PngTest, EveryFailedAllocationFailsCleanly) {
   description.paletteAlphas = {0, 128};
   const std::vector<uint8_t> bytes = tktest::WritePng(description);
   ASSERT_FALSE(bytes.empty());
-  ASSERT_TRUE(tktest::WriteFileBytes(path_, bytes));
+  ASSERT_TRUE(forge::WriteFileBytes(path_, bytes));
   ExpectFailedImageReadsLeakNothing(RtPNGImageRead, path_, 200);
 }
 
@@ -196,7 +196,7 @@ TEST_F(PngTest, CorruptAndTruncatedFilesFail) {
 }
 
 TEST_F(PngTest, ReadsThroughTheFormatRegistry) {
-  ASSERT_TRUE(tktest::WriteFileBytes(path_, tktest::WritePng(tktest::PngSequence(2, 2, PNG_COLOR_TYPE_GRAY, 8))));
+  ASSERT_TRUE(forge::WriteFileBytes(path_, tktest::WritePng(tktest::PngSequence(2, 2, PNG_COLOR_TYPE_GRAY, 8))));
   RwImage* image = RwImageRead(path_.c_str());
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->depth, 8);

@@ -8,7 +8,7 @@
 
 #include "game/app/audio/ogg_decoder.h"
 #include "tests/game/app/audio/sound_fixture.h"
-#include "tests/support/ogg_writer.h"
+#include "tools/forge/files/ogg_writer.h"
 
 class MusicTest : public SoundTest {
  protected:

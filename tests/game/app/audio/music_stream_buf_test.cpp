@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "tests/game/app/audio/music_fixture.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 

@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "game/app/pak_file.h"
 #include "game/app/audio/sound.h"
 #include "game/app/audio/sound_engine.h"
+#include "game/app/pak_file.h"
 #include "game/app/time_scale.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/win/win_testing.h"
-#include "tests/support/pack_writer.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
-#include "tests/support/wav_writer.h"
+#include "tools/forge/files/pack_writer.h"
+#include "tools/forge/files/wav_writer.h"
 
 class SoundTest : public StartedEngineTest {
  protected:

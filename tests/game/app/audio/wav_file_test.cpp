@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tests/game/app/audio/sound_fixture.h"
+#include "tests/support/scratch_path.h"
 
 namespace {
 

@@ -19,8 +19,9 @@
 #include "game/app/screens/screen_stack.h"
 #include "platform/vfw/vfw_testing.h"
 #include "tests/game/app/input/input_window.h"
-#include "tests/support/avi_writer.h"
 #include "tests/support/d3d8_engine_window.h"
+#include "tests/support/scratch_path.h"
+#include "tools/forge/files/avi_writer.h"
 
 namespace {
 

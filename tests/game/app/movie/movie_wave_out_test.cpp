@@ -14,7 +14,7 @@
 #include "platform/vfw/vfw_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/game/app/input/input_window.h"
-#include "tests/support/avi_writer.h"
+#include "tools/forge/files/avi_writer.h"
 
 namespace {
 

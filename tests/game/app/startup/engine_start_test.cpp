@@ -8,14 +8,14 @@
 #include "engine/plugin/spline/spline_internal.h"
 #include "engine/tool/charse/charset_internal.h"
 #include "game/app/application.h"
-#include "game/app/startup/device_dialog.h"
 #include "game/app/screens/screen_stack.h"
 #include "game/app/small_block_pool.h"
+#include "game/app/startup/device_dialog.h"
 #include "game/foundation/memory.h"
 #include "tests/game/app/app_fixture.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -68,12 +68,12 @@ TEST_F(EngineStartTest, AttachesTheGamesPlugins) {
 }
 
 TEST_F(EngineStartTest, ImageReadersAreRegisteredAfterStart) {
-  tktest::BmpDescription bitmap;
+  forge::BmpDescription bitmap;
   bitmap.width = 2;
   bitmap.height = 1;
   bitmap.pixels = {0xFF0000, 0x00FF00};
   const std::string path = ScratchPath("app_reader_check.bmp");
-  ASSERT_TRUE(tktest::WriteFileBytes(path, tktest::WriteBmp(bitmap)));
+  ASSERT_TRUE(forge::WriteFileBytes(path, forge::WriteBmp(bitmap)));
   ASSERT_TRUE(OpenEngine(nullptr));
   RwImage* image = RwImageRead(path.c_str());
   ASSERT_NE(nullptr, image);

@@ -20,10 +20,10 @@
 #include "platform/d3d8/d3d8_testing.h"
 #include "platform/vfw/vfw_testing.h"
 #include "tests/game/app/app_fixture.h"
-#include "tests/support/avi_writer.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/surface_pixel.h"
+#include "tools/forge/files/avi_writer.h"
 
 namespace {
 

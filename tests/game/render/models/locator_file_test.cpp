@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/locator_writer.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
+#include "tools/forge/files/locator_writer.h"
 
 namespace {
 

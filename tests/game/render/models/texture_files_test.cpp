@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "game/app/app_events.h"
-#include "tests/support/bmp_writer.h"
 #include "tests/support/d3d8_engine_window.h"
 #include "tests/support/scratch_path.h"
+#include "tools/forge/files/bmp_writer.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class TextureFilesTest : public D3D8EngineWindowTest {
 
   // A width x height bitmap of one colour at the folder's relative path.
   void WriteBitmap(const std::string& relative, int32_t width, int32_t height, uint32_t rgb) {
-    tktest::BmpDescription bitmap;
+    forge::BmpDescription bitmap;
     bitmap.width = width;
     bitmap.height = height;
     bitmap.pixels.assign(static_cast<size_t>(width * height), rgb);
@@ -49,7 +49,7 @@ class TextureFilesTest : public D3D8EngineWindowTest {
     bitmap.pixels[0] = 0x123456;
     const std::filesystem::path path = mFolder.File(relative);
     std::filesystem::create_directories(path.parent_path());
-    ASSERT_TRUE(tktest::WriteFileBytes(path.string(), tktest::WriteBmp(bitmap)));
+    ASSERT_TRUE(forge::WriteFileBytes(path.string(), forge::WriteBmp(bitmap)));
   }
 
   RwTexDictionary* NewCurrentDictionary() {

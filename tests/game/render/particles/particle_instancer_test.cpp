@@ -12,11 +12,12 @@
 
 #include "game/app/pak_file.h"
 #include "game/render/models/atomic_plugin.h"
-#include "game/render/scene/camera.h"
 #include "game/render/particles/particle.h"
+#include "game/render/scene/camera.h"
 #include "game/render/scene/render_state.h"
 #include "tests/game/render/expect_v3d.h"
 #include "tests/game/render/particles/particle_fixture.h"
+#include "tests/support/scratch_path.h"
 #include "tests/support/screen_engine.h"
 
 namespace {
@@ -177,7 +178,7 @@ class ParticleDrawTest : public ScreenEngineTest, protected ElementGroupParser {
 
 TEST_F(ParticleDrawTest, SpritesShowTheirFrameOfTheStrip) {
   // A strip of four 8-pixel frames: red, green, blue, white.
-  tktest::BmpDescription strip;
+  forge::BmpDescription strip;
   strip.width = 32;
   strip.height = 8;
   const uint32_t frames[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
@@ -186,7 +187,7 @@ TEST_F(ParticleDrawTest, SpritesShowTheirFrameOfTheStrip) {
       strip.pixels.push_back(frames[x / 8]);
     }
   }
-  const std::vector<uint8_t> bytes = tktest::WriteBmp(strip);
+  const std::vector<uint8_t> bytes = forge::WriteBmp(strip);
   PackWriter pack;
   pack.Add("data/textures/strip.bmp", std::string(bytes.begin(), bytes.end()));
   const std::string packPath = ScratchPath("particle_strip.pak");

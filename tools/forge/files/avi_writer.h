@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_path.h"
+#include "tools/forge/files/whole_file.h"
 
 class AviWriter {
  public:

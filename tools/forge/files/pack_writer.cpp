@@ -1,10 +1,5 @@
-// PackWriter: little-endian archive writer for tests.
-#include "tests/support/pack_writer.h"
-
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
+// PackWriter: little-endian archive writer.
+#include "tools/forge/files/pack_writer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-// Font files for the 2D toolkit tests; see font_writer.h.
-#include "tests/support/font_writer.h"
+// Font files of the 2D toolkit; see font_writer.h.
+#include "tools/forge/files/font_writer.h"
 
-namespace tktest {
+namespace forge {
 
 namespace {
 
@@ -87,4 +87,4 @@ std::string Metrics3Text(const std::string& name, const std::vector<OutlineGlyph
   return text;
 }
 
-}  // namespace tktest
+}  // namespace forge

@@ -1,4 +1,4 @@
-// Writes Windows bitmap files for the image reader tests: palette depths 1, 4
+// Writes Windows bitmap files, for image reader tests and data: palette depths 1, 4
 // and 8, 15/16-bit words, 24 and 32-bit colour, 8-bit run-length rows and the
 // old 12-byte core header.
 #pragma once
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tktest {
+namespace forge {
 
 struct BmpDescription {
   int32_t width = 0;
@@ -34,4 +34,4 @@ std::vector<uint8_t> EncodeRle8Row(const std::vector<uint8_t>& row);
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-}  // namespace tktest
+}  // namespace forge

@@ -1,4 +1,4 @@
-// Builds Ogg Vorbis files for tests with libvorbisenc (mono or stereo 16-bit
+// Builds Ogg Vorbis files with libvorbisenc (mono or stereo 16-bit
 // samples, cut short on request), and single hand-made Ogg pages for the
 // decoder's failure paths.
 #pragma once
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_path.h"
+#include "tools/forge/files/whole_file.h"
 
 class OggWriter {
  public:

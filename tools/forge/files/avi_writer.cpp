@@ -1,6 +1,6 @@
 // AVI test files built chunk by chunk, little-endian, with list sizes patched
 // in once their contents are written.
-#include "tests/support/avi_writer.h"
+#include "tools/forge/files/avi_writer.h"
 
 #include <algorithm>
 #include <functional>

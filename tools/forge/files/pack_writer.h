@@ -1,8 +1,8 @@
-// Builds "data.pak" archives for tests: a "PACK" header, the files' data and
+// Builds "data.pak" archives for tests and data: a "PACK" header, the files' data and
 // a directory of 64-byte entries, with hooks to write damaged archives.
 #pragma once
 
-#include "tests/support/scratch_path.h"
+#include "tools/forge/files/whole_file.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
-// WavWriter: little-endian RIFF WAVE writer for tests.
-#include "tests/support/wav_writer.h"
+// WavWriter: little-endian RIFF WAVE writer.
+#include "tools/forge/files/wav_writer.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-// Builds WAV files for tests: the RIFF header, a format chunk, chunks before
+// Builds WAV files for tests and data: the RIFF header, a format chunk, chunks before
 // the data, and the "data" chunk, with hooks for damaged files. Also the 16-bit
 // tones the sound tests play and read back.
 #pragma once
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_path.h"
+#include "tools/forge/files/whole_file.h"
 
 struct WavChunk {
   std::string id;  // 4 characters

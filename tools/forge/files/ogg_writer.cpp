@@ -1,6 +1,6 @@
 // OggWriter: libvorbisenc's variable bit-rate encoder into one logical
 // stream; OggPage: a page header laid out byte by byte.
-#include "tests/support/ogg_writer.h"
+#include "tools/forge/files/ogg_writer.h"
 
 #include <vorbis/vorbisenc.h>
 

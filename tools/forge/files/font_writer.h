@@ -1,4 +1,4 @@
-// Writes 2D toolkit fonts for tests: metrics files (".met") of the three
+// Writes 2D toolkit fonts for tests and data: metrics files (".met") of the three
 // formats as text, and the BMP page images they name, with glyph rectangles
 // or marked glyph cells.
 #pragma once
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_writer.h"
+#include "tools/forge/files/bmp_writer.h"
 
-namespace tktest {
+namespace forge {
 
 // A METRICS1 glyph: its code and its rectangle in image pixels.
 struct RectGlyph {
@@ -63,4 +63,4 @@ struct OutlineGlyph {
 // and "end".
 std::string Metrics3Text(const std::string& name, const std::vector<OutlineGlyph>& glyphs);
 
-}  // namespace tktest
+}  // namespace forge

@@ -1,9 +1,9 @@
-// Bitmap file writer for the image reader tests; see bmp_writer.h.
-#include "tests/support/bmp_writer.h"
+// Bitmap file writer; see bmp_writer.h.
+#include "tools/forge/files/bmp_writer.h"
 
 #include <cstdio>
 
-namespace tktest {
+namespace forge {
 
 namespace {
 
@@ -200,4 +200,4 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
   return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace tktest
+}  // namespace forge

@@ -1,4 +1,4 @@
-// Builds locator files (".xrf") for tests: the header chunk, then per entry a
+// Builds locator files (".xrf") for tests and data: the header chunk, then per entry a
 // matrix chunk, the name and the data, each text padded as the game stores
 // it, with hooks to write lengths that do not match the bytes.
 #pragma once

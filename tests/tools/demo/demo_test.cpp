@@ -1,0 +1,338 @@
+// The demo data set: deterministic, laid out and packed as the game reads it,
+// and every file read back through the engine's or the game's own reader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "game/app/audio/ogg_decoder.h"
+#include "game/app/audio/sound_engine.h"
+#include "game/app/pak_file.h"
+#include "game/foundation/property.h"
+#include "platform/dsound/dsound_testing.h"
+#include "platform/vfw/vfw.h"
+#include "tests/support/scratch_path.h"
+#include "tests/support/started_engine.h"
+#include "tools/demo/demo.h"
+#include "tools/demo/dictionaries.h"
+#include "tools/demo/output.h"
+
+namespace {
+
+bool AttachPlugins() {
+  return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
+         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class DemoDataTest : public StartedEngineTest {
+ protected:
+  void SetUp() override {
+    StartEngine(AttachPlugins);
+    ASSERT_TRUE(demo::WriteDataSet(data_));
+  }
+  void TearDown() override {
+    cPakFile::Shutdown();
+    StartedEngineTest::TearDown();
+  }
+
+  // Serves the set's packed files through the engine's file interface.
+  void MountPack() {
+    std::vector<uint8_t> pack;
+    std::string error;
+    ASSERT_TRUE(demo::PackBytes(data_, &pack, &error)) << error;
+    ASSERT_TRUE(WriteWholeFile(folder_.File(demo::kPackName), Text(pack)));
+    cPakFile::MountDefault(folder_.File(demo::kPackName).c_str(), "");
+    ASSERT_NE(nullptr, cPakFile::GetMounted());
+  }
+
+  std::vector<std::string> PathsEndingIn(const std::string& tail) const {
+    std::vector<std::string> paths;
+    for (const auto& file : data_.Files()) {
+      if (EndsWith(file.first, tail)) {
+        paths.push_back(file.first);
+      }
+    }
+    return paths;
+  }
+
+  demo::DataFolder data_;
+  ScratchFolder folder_{"demo_data"};
+};
+
+TEST_F(DemoDataTest, TwoRunsGiveTheSameBytes) {
+  demo::DataFolder again;
+  ASSERT_TRUE(demo::WriteDataSet(again));
+  EXPECT_TRUE(again.Files() == data_.Files());
+}
+
+TEST_F(DemoDataTest, SetKeepsWithinItsBounds) {
+  size_t total = 0;
+  for (const auto& file : data_.Files()) {
+    SCOPED_TRACE(file.first);
+    total += file.second.size();
+    const std::string leaf = file.first.substr(file.first.find_last_of('/') + 1);
+    EXPECT_LE(leaf.size(), 31u);
+    if (demo::IsPacked(file.first)) {
+      EXPECT_LE(file.first.size(), demo::kPackNameBytes);
+    }
+    if (EndsWith(file.first, ".txt")) {
+      EXPECT_EQ(std::string::npos, Text(file.second).find('\r'));
+    }
+  }
+  EXPECT_LT(total, 8u << 20);
+}
+
+TEST_F(DemoDataTest, PackServesEveryFileButTheMoviesByteForByte) {
+  MountPack();
+  RwFileFunctions* files = RwEngineGetFileInterface();
+  for (const auto& file : data_.Files()) {
+    SCOPED_TRACE(file.first);
+    std::string native = file.first;
+    std::replace(native.begin(), native.end(), '/', '\\');
+    void* handle = files->rwfopen(native.c_str(), "rb");
+    if (!demo::IsPacked(file.first)) {
+      EXPECT_EQ(nullptr, handle);
+      continue;
+    }
+    ASSERT_NE(nullptr, handle);
+    std::vector<uint8_t> read(file.second.size() + 1);
+    EXPECT_EQ(file.second.size(), files->rwfread(read.data(), 1, read.size(), handle));
+    read.resize(file.second.size());
+    EXPECT_TRUE(read == file.second);
+    files->rwfclose(handle);
+  }
+}
+
+// Each row: a property file, a group and the keys its reader requires.
+struct RequiredKeys {
+  const char* file;
+  const char* group;
+  std::vector<const char*> keys;
+};
+
+TEST_F(DemoDataTest, PropertyFilesHoldEveryRequiredKey) {
+  const std::vector<RequiredKeys> rows = {
+      {"data/config.txt", "Init", {"FRAME_LIMIT"}},
+      {"data/config.txt", "end_texts", {"ENDTEXTS"}},
+      {"data/config.txt", "credit_list", {"CREDITLIST"}},
+      {"data/config.txt", "implants", {"TASER_RANGE", "TASER_USE_ANGLE"}},
+      {"data/menu/text_d.txt", "text", {"LANGUAGE_TITLE", "LANGUAGE_ITEM00", "LANGUAGE_ITEM01", "LANGUAGE_FOOTER"}},
+      {"data/menu/text_eng.txt", "text", {"LANGUAGE_TITLE", "LANGUAGE_ITEM00", "LANGUAGE_ITEM01", "LANGUAGE_FOOTER"}},
+      {"data/endtexts_d.txt", "TEXTS", {"MESSAGE01", "MESSAGE02", "MESSAGE03", "MESSAGE04", "MESSAGE05", "MESSAGE06"}},
+      {"data/endtexts_eng.txt", "TEXTS", {"MESSAGE01", "MESSAGE06"}},
+      {"data/credits_d.txt", "CREDITS", {"CREDITLIST"}},
+      {"data/credits_eng.txt", "CREDITS", {"CREDITLIST"}},
+  };
+  MountPack();
+  for (const RequiredKeys& row : rows) {
+    SCOPED_TRACE(std::string(row.file) + " [" + row.group + "]");
+    cPropertyFile file;
+    ASSERT_TRUE(file.Load(cString(row.file)));
+    const cPropertyGroup* group = file.FindGroup(cString(row.group));
+    ASSERT_NE(nullptr, group);
+    for (const char* key : row.keys) {
+      EXPECT_NE(nullptr, group->FindProperty(cString(key))) << key;
+    }
+  }
+}
+
+TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
+  const std::vector<std::string> actions = {
+      "FORWARD",     "BACKWARD",    "LEFT",         "RIGHT",       "TURNRIGHT",      "TURNLEFT",
+      "TURN",        "LOOKUP",      "LOOKDOWN",     "LOOK",        "CENTER_VIEW",    "RUN",
+      "SNEAK",       "SNEAKTOGGLE", "SEARCH",       "USEITEM",     "USEIMPLANT",     "USEBIONICEYE",
+      "ZOOMIN",      "ZOOMOUT",     "NEXTIMPLANT",  "PREVIMPLANT", "VIEWINFO",       "VIEWMAP",
+      "VIEWMISSION", "QUITAPP",     "DELETEDIALOGUE", "DELETEDIALOGUEALL"};
+  MountPack();
+  cPropertyGroup map;
+  ASSERT_TRUE(map.LoadText(cString("data/inputmap.txt")));
+  ASSERT_NE(nullptr, map.FindProperty(cString("INPUTDEVICES")));
+  std::string quitKey;
+  std::multiset<std::string> inputs;
+  for (const std::string& action : actions) {
+    SCOPED_TRACE(action);
+    const cProperty* binding = map.FindProperty(cString(action.c_str()));
+    ASSERT_NE(nullptr, binding);
+    const std::string value = binding->GetValue().CStr();
+    EXPECT_FALSE(value.empty());
+    if (action == "QUITAPP") {
+      quitKey = value;
+    }
+    size_t start = 0;
+    while (start <= value.size()) {
+      size_t end = value.find(',', start);
+      end = end == std::string::npos ? value.size() : end;
+      const size_t first = value.find_first_not_of(' ', start);
+      inputs.insert(value.substr(first, end - first));
+      start = end + 1;
+    }
+  }
+  EXPECT_EQ(0u, quitKey.find("KEY_"));
+  EXPECT_EQ(1u, inputs.count(quitKey));
+}
+
+TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
+  ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  MountPack();
+  const std::vector<std::string> pictures = PathsEndingIn(".bmp");
+  ASSERT_FALSE(pictures.empty());
+  for (const std::string& path : pictures) {
+    SCOPED_TRACE(path);
+    RwImage* image = RwImageRead(path.c_str());
+    ASSERT_NE(nullptr, image);
+    EXPECT_GT(image->width, 0);
+    RwImageDestroy(image);
+  }
+}
+
+TEST_F(DemoDataTest, EverySoundLoadsAsMono16BitAt22050Hz) {
+  MountPack();
+  dsoundtest::SetTestMode(true);
+  ASSERT_TRUE(CSoundEngine::Create(22050, 16, 40.0f));
+  for (const std::string& name : demo::SoundNames()) {
+    SCOPED_TRACE(name);
+    tSoundBuffer* buffer = CSoundEngine::LoadWav(name.c_str());
+    ASSERT_NE(nullptr, buffer);
+    EXPECT_EQ(1u, buffer->channels);
+    EXPECT_EQ(22050u, buffer->sampleRate);
+    EXPECT_EQ(16u, buffer->bitsPerSample);
+    EXPECT_GT(buffer->sizeBytes, 0u);
+  }
+  CSoundEngine::Shutdown();
+  dsoundtest::SetTestMode(false);
+}
+
+TEST_F(DemoDataTest, MusicAndMoviesReadBackFromTheFolder) {
+  std::string error;
+  ASSERT_TRUE(demo::WriteOutput(data_, folder_.Path(), demo::OutputOptions(), &error)) << error;
+  std::vector<int16_t> chunk(4096);
+  for (const std::string& track : demo::MusicNames()) {
+    SCOPED_TRACE(track);
+    COggDecoder decoder;
+    ASSERT_TRUE(decoder.Open(folder_.File("data/media/music/" + track + ".ogg").c_str(), 4096));
+    EXPECT_EQ(1, decoder.GetChannels());
+    EXPECT_EQ(22050, decoder.GetSampleRate());
+    size_t bytes = 0;
+    for (s32 got = 0; got != kOggEndOfStream; got = decoder.Decode(chunk.data())) {
+      bytes += static_cast<size_t>(got);
+    }
+    EXPECT_EQ(2u * 22050u * 2u, bytes);  // two seconds: the loop is whole
+  }
+  AVIFileInit();
+  for (const std::string& movie : demo::MovieNames()) {
+    SCOPED_TRACE(movie);
+    const std::string path = folder_.File("data/movies/" + movie + ".avi");
+    for (DWORD type : {streamtypeVIDEO, streamtypeAUDIO}) {
+      PAVISTREAM stream = nullptr;
+      ASSERT_EQ(0, AVIStreamOpenFromFileA(&stream, path.c_str(), type, 0, OF_READ, nullptr));
+      EXPECT_GT(AVIStreamLength(stream), 0);
+      AVIStreamRelease(stream);
+    }
+  }
+  AVIFileExit();
+}
+
+TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
+  MountPack();
+  for (const std::string& path : demo::ParticleFileNames()) {
+    SCOPED_TRACE(path);
+    cPropertyFile file;
+    ASSERT_TRUE(file.Load(cString(path.c_str())));
+    for (u32 g = 0; g < file.GetCount(); g++) {
+      if (const cProperty* texture = file.GetGroup(g).FindProperty(cString("TEXTURE"))) {
+        EXPECT_TRUE(data_.Has(std::string(texture->GetValue().CStr()) + ".bmp")) << texture->GetValue().CStr();
+      }
+    }
+  }
+  for (const std::string& name : demo::MaskedTextureNames()) {
+    EXPECT_TRUE(data_.Has(name + "_mask.bmp")) << name;
+  }
+  for (const char* language : {"_d.txt", "_eng.txt"}) {
+    EXPECT_TRUE(data_.Has(std::string("data/endtexts") + language));
+    EXPECT_TRUE(data_.Has(std::string("data/credits") + language));
+  }
+  const std::string metrics = Text(*data_.Find("data/font/gothic13.met"));
+  EXPECT_EQ(0u, metrics.find("METRICS1\ngothic13.bmp\n"));
+  EXPECT_TRUE(data_.Has("data/font/gothic13.bmp") && data_.Has("data/font/mgothic13.bmp"));
+}
+
+// Each row: what the folder holds before a run, and whether the run writes.
+struct FolderCase {
+  const char* name;
+  bool stamped;
+  bool foreignFile;
+  bool writes;
+};
+
+TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
+  const std::vector<FolderCase> cases = {
+      {"empty folder", false, false, true},
+      {"stamped folder with a former file", true, true, true},
+      {"unstamped folder with a file", false, true, false},
+  };
+  for (const FolderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder("demo_out");
+    if (c.stamped) {
+      ASSERT_TRUE(WriteWholeFile(folder.File(demo::kStampName), "old"));
+      ASSERT_TRUE(WriteWholeFile(folder.File("save.dat"), "saved"));
+    }
+    if (c.foreignFile) {
+      ASSERT_TRUE(WriteWholeFile(folder.File("former.txt"), "x"));
+    }
+    demo::OutputOptions packed;
+    packed.pack = true;
+    std::string error;
+    EXPECT_EQ(c.writes, demo::WriteOutput(data_, folder.Path(), packed, &error)) << error;
+    EXPECT_EQ(c.foreignFile && !c.writes, std::ifstream(folder.File("former.txt")).good());
+    EXPECT_EQ(c.writes, std::ifstream(folder.File(demo::kPackName)).good());
+    EXPECT_EQ(c.writes, std::ifstream(folder.File("data/movies/final.avi")).good());
+    EXPECT_FALSE(std::ifstream(folder.File("data/config.txt")).good());
+    if (c.stamped) {
+      EXPECT_TRUE(std::ifstream(folder.File("save.dat")).good());
+    }
+  }
+}
+
+// The command end to end: packed, with the dictionary caches in the pack,
+// the same bytes on a second run into the same (stamped) folder.
+TEST(DemoCommandTest, WritesTheSameFilesTwice) {
+  ScratchFolder folder("demo_command");
+  const std::string command = std::string(TK_DEMO_PATH) + " --pack --dictionaries " + folder.Path() + " > /dev/null";
+  const std::vector<std::string> files = {demo::kPackName, "data/movies/final.avi"};
+  std::vector<std::string> first;
+  for (int run = 0; run < 2; run++) {
+    SCOPED_TRACE(run);
+    ASSERT_EQ(0, std::system(command.c_str()));
+    for (size_t i = 0; i < files.size(); i++) {
+      SCOPED_TRACE(files[i]);
+      std::ifstream in(folder.File(files[i]), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_FALSE(bytes.empty());
+      if (run == 0) {
+        first.push_back(bytes);
+      } else {
+        EXPECT_TRUE(bytes == first[i]);
+      }
+    }
+  }
+  for (const auto& dictionary : demo::Dictionaries()) {
+    SCOPED_TRACE(dictionary.path);
+    EXPECT_NE(std::string::npos, first[0].find(dictionary.path + '\0'));
+    EXPECT_FALSE(std::ifstream(folder.File(dictionary.path)).good());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// The whole demo data set.
+#include "tools/demo/demo.h"
+#include "tools/demo/level01/level01.h"
+
+namespace demo {
+
+bool WriteDataSet(DataFolder& data) {
+  WriteStartupTexts(data);
+  WriteFonts(data);
+  WriteTextures(data);
+  WriteSounds(data);
+  WriteMusic(data);
+  WriteMovies(data);
+  WriteParticles(data);
+  return WriteLevel01(data);
+}
+
+}  // namespace demo
