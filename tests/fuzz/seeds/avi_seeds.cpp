@@ -1,10 +1,12 @@
 // Seeds of platform_avi_fuzz: movies of each layout the AVI reader plays, and
 // damaged ones, from the test AVI writer. Small frames keep the seeds small,
 // so that mutations reach every part of the file.
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tools/forge/files/avi_writer.h"
 
 TK_FUZZ_SEEDS(platform_avi_fuzz) {
+  AddDemoSeeds(seeds, {"movies/final.avi"});
   AviWriter small;
   small.width = 6;
   small.height = 4;

@@ -3,9 +3,11 @@
 #include <vector>
 
 #include "tests/fuzz/font_fuzz_page.h"
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 
 TK_FUZZ_SEEDS(engine_font_metrics_fuzz) {
+  AddDemoSeeds(seeds, {"font/gothic13.met"});
   const std::vector<forge::RectGlyph> glyphs = {{'A', 0, 0, 16, 16}, {'B', 16, 0, 40, 16}, {0xE9, 0, 16, 8, 32}};
   forge::MarkedPage first = fontfuzz::Page();
   forge::MarkedPage second = fontfuzz::Page();

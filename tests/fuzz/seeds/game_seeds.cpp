@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/particle_file_text.h"
 #include "tools/forge/files/locator_writer.h"
@@ -18,6 +19,7 @@ TK_FUZZ_SEEDS(game_command_line_fuzz) {
 }
 
 TK_FUZZ_SEEDS(game_property_fuzz) {
+  AddDemoSeeds(seeds, {"config.txt", "inputmap.txt", "text_eng.txt", "endtexts_d.txt", "credits_eng.txt"});
   seeds.Add("config.txt", std::string("[Init]\r\nFRAME_LIMIT = 1\r\n\r\n# a comment = ignored\r\n"
                                       "[Level1]\r\nNAME = first floor\r\nMSG = two\\nlines\r\n"
                                       "[Level2]\r\nSPAWN = (1.5, -2, 30)\r\nCOLOUR = (255,128,0,1)\r\n"));
@@ -47,6 +49,7 @@ TK_FUZZ_SEEDS(game_pack_fuzz) {
 }
 
 TK_FUZZ_SEEDS(game_particle_fuzz) {
+  AddDemoSeeds(seeds, {"particles_eds.txt", "particles_laser.txt", "particles_gunhit.txt"});
   seeds.Add("every_key.txt", ParticleFileText(EveryKeyElements("data/textures/spark")));
   seeds.Add("burst.txt", ParticleFileText({{"puff",
                                             {{"TYPE", "SPRITE"},

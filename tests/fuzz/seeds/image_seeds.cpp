@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_records.h"
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/png_writer.h"
 #include "tools/forge/files/bmp_writer.h"
@@ -75,6 +76,7 @@ std::vector<uint8_t> Png(int colourType, int bitDepth, int width, int height) {
 }  // namespace
 
 TK_FUZZ_SEEDS(engine_bmp_fuzz) {
+  AddDemoSeeds(seeds, {"textures/alert.bmp", "textures/alert_mask.bmp"});
   for (uint16_t bits : {1, 4, 8, 15, 16, 24, 32}) {
     seeds.Add("depth" + std::to_string(bits) + ".bmp", Bitmap(bits, 5, 3));
   }

@@ -1,10 +1,12 @@
 // Seeds of game_ogg_fuzz: Ogg Vorbis files from the Ogg writer, cut and
 // damaged ones, and hand-made pages that are not Vorbis.
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tools/forge/files/ogg_writer.h"
 #include "tools/forge/files/wav_writer.h"
 
 TK_FUZZ_SEEDS(game_ogg_fuzz) {
+  AddDemoSeeds(seeds, {"music/INTRO.ogg"});
   const std::vector<int16_t> mono = ToneSamples(3000, 1, 50.0, 12000.0);
   OggWriter w = OggWriter::Vorbis(1, 22050, mono);
   w.quality = 0.0f;

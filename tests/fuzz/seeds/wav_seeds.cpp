@@ -1,8 +1,10 @@
 // Seeds of game_wav_fuzz: sound files and damaged ones from the WAV writer.
+#include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tools/forge/files/wav_writer.h"
 
 TK_FUZZ_SEEDS(game_wav_fuzz) {
+  AddDemoSeeds(seeds, {"sfx/al_1.wav", "sfx/mv_run_l00.wav"});
   const std::vector<int16_t> mono = ToneSamples(64, 1, 16.0, 12000.0);
   seeds.Add("mono.wav", WavWriter::Pcm16(1, 22050, mono).Build());
   seeds.Add("stereo.wav", WavWriter::Pcm16(2, 44100, ToneSamples(48, 2, 12.0, 20000.0)).Build());
