@@ -300,7 +300,7 @@ cMan* cMan::OtherPlayer() const {
     return nullptr;
   }
   cMan* player = static_cast<cMan*>(mWorld->GetMen().Get(0));
-  return player != this && player != nullptr && player->GetTypeIndex() == kManTypePlayer ? player : nullptr;
+  return player != this ? player : nullptr;
 }
 
 void cMan::Die() {
