@@ -40,8 +40,8 @@ class HeadlessEngine {
     if (RegisterClassA(&windowClass) == 0) {
       return false;
     }
-    window_ = CreateWindowExA(0, kClassName, "demo", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, nullptr,
-                              nullptr);
+    window_ =
+        CreateWindowExA(0, kClassName, "demo", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     if (window_ == nullptr || !RwD3D8DriverInstall() || !RwEngineInit(nullptr, 0, kResourceArenaSize)) {
       return false;
     }

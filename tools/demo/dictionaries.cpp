@@ -91,9 +91,9 @@ bool BuildDictionary(const DictionaryContents& contents, std::vector<RwUInt8>* b
       break;
     }
   }
-  ok = ok && ForgeEngineWritten(
-                 [dictionary](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream) != nullptr; },
-                 bytes);
+  ok = ok &&
+       ForgeEngineWritten(
+           [dictionary](RwStream* stream) { return RwTexDictionaryStreamWrite(dictionary, stream) != nullptr; }, bytes);
   if (ok && bytes->empty()) {
     *error = "cannot write " + contents.path;
     ok = false;
@@ -119,13 +119,30 @@ const std::vector<DictionaryContents>& Dictionaries() {
       {"data/texdicts/loading.txd", {"data/screens/level00", "data/screens/barpiece"}},
       // The level loader's own 25.
       {"data/texdicts/level01.txd",
-       {"data/implants/lightning", "data/menu/window_background", "data/textures/diskerror", "data/hack/frame",
-        "data/hack/key0", "data/hack/key1", "data/hack/key2", "data/hack/key3", "data/implants/prc/prc_alert",
-        "data/implants/prc/prc_bluecloud", "data/implants/prc/prc_code1", "data/implants/prc/prc_code2",
-        "data/implants/prc/prc_code3", "data/implants/prc/prc_elctro", "data/implants/prc/prc_fire",
-        "data/implants/prc/prc_fire1", "data/implants/prc/prc_greencloud", "data/implants/prc/prc_hack",
-        "data/implants/prc/prc_info", "data/implants/prc/prc_lightfx_blue", "data/implants/prc/prc_redtwist",
-        "data/implants/prc/prc_shinebit", "data/implants/prc/prc_smoke", "data/implants/prc/prc_star"}},
+       {"data/implants/lightning",
+        "data/menu/window_background",
+        "data/textures/diskerror",
+        "data/hack/frame",
+        "data/hack/key0",
+        "data/hack/key1",
+        "data/hack/key2",
+        "data/hack/key3",
+        "data/implants/prc/prc_alert",
+        "data/implants/prc/prc_bluecloud",
+        "data/implants/prc/prc_code1",
+        "data/implants/prc/prc_code2",
+        "data/implants/prc/prc_code3",
+        "data/implants/prc/prc_elctro",
+        "data/implants/prc/prc_fire",
+        "data/implants/prc/prc_fire1",
+        "data/implants/prc/prc_greencloud",
+        "data/implants/prc/prc_hack",
+        "data/implants/prc/prc_info",
+        "data/implants/prc/prc_lightfx_blue",
+        "data/implants/prc/prc_redtwist",
+        "data/implants/prc/prc_shinebit",
+        "data/implants/prc/prc_smoke",
+        "data/implants/prc/prc_star"}},
   };
   return dictionaries;
 }

@@ -46,6 +46,19 @@ bool Empty(const fs::path& root, std::string* error) {
   return true;
 }
 
+// Whether the folder holds a file of someone else's: any file but a saved
+// game, at any depth (empty folders, such as a "data/" made by hand, do not
+// count).
+bool HoldsForeignFiles(const fs::path& root) {
+  std::error_code code;
+  for (fs::recursive_directory_iterator it(root, code), end; !code && it != end; it.increment(code)) {
+    if (!it->is_directory(code) && it->path() != root / kKeptFile) {
+      return true;
+    }
+  }
+  return static_cast<bool>(code);
+}
+
 }  // namespace
 
 bool IsPacked(const std::string& path) { return path.compare(0, 12, "data/movies/") != 0; }
@@ -76,11 +89,11 @@ bool WriteOutput(const DataFolder& data, const std::string& root, const OutputOp
       return false;
     }
     const bool stamped = fs::exists(folder / kStampName, code);
-    if (!stamped && !fs::is_empty(folder, code)) {
+    if (!stamped && HoldsForeignFiles(folder)) {
       *error = root + " holds files but no " + kStampName + ": not emptied";
       return false;
     }
-    if (stamped && !Empty(folder, error)) {
+    if (!Empty(folder, error)) {
       return false;
     }
   } else if (!fs::create_directories(folder, code)) {

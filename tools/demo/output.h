@@ -2,7 +2,8 @@
 // working folder: "data/" and "data.pak" lie in it. A stamp file marks a
 // folder this generator wrote, and only a stamped folder is emptied before a
 // new set is written (with the game's caches: the ".txd" files it wrote back).
-// A saved game ("save.dat") is kept.
+// A saved game ("save.dat") is kept, and a folder holding nothing else (but
+// empty folders) counts as empty.
 #pragma once
 
 #include <string>
@@ -29,8 +30,8 @@ struct OutputOptions {
   bool pack = false;
 };
 
-// Empties root when it holds the stamp (refusing a non-empty folder
-// without), then writes the stamp and the files. False, error set, on
+// Empties root when it holds the stamp (refusing a folder without it that
+// holds files), then writes the stamp and the files. False, error set, on
 // refusal or a failed write.
 bool WriteOutput(const DataFolder& data, const std::string& root, const OutputOptions& options, std::string* error);
 

@@ -70,13 +70,15 @@ Picture Placeholder(const std::string& name, int width, int height) {
       }
     }
   }
-  std::string label = name.substr(name.find_last_of('/') + 1);
+  const std::string label = name.substr(name.find_last_of('/') + 1);
   const int scale = width >= 256 ? 2 : 1;
+  const int lineHeight = kRtCharsetGlyphRows * scale;
   const size_t fits = static_cast<size_t>(std::max(1, width / (kRtCharsetGlyphWidth * scale)));
-  for (int line = 0; !label.empty() && (line + 1) * kRtCharsetGlyphRows * scale <= height; line++) {
-    const std::string part = label.substr(0, fits);
-    label.erase(0, part.size());
-    const int top = (height - kRtCharsetGlyphRows * scale) / 2 + line * kRtCharsetGlyphRows * scale;
+  // As many lines as the label needs and the picture holds, centred.
+  const int lines = std::min(static_cast<int>((label.size() + fits - 1) / fits), height / lineHeight);
+  for (int line = 0; line < lines; line++) {
+    const std::string part = label.substr(line * fits, fits);
+    const int top = (height - lines * lineHeight) / 2 + line * lineHeight;
     DrawText(picture, 1, top + 1, part, 0x000000, scale);
     DrawText(picture, 0, top, part, 0xFFFFFF, scale);
   }

@@ -5,6 +5,7 @@
 // forged worlds and clumps for the chunk listing.
 #include <string>
 
+#include "tests/fuzz/seeds/level01_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tools/forge/forge.h"
 
@@ -64,6 +65,7 @@ TK_FUZZ_SEEDS(engine_world_fuzz) {
                                       {"", rpREALUSERDATA, {}, {1.5f}, {}}};
   }));
   seeds.Add("plugins.bsp", ForgeWorldBytes(SmallSoup(), plugins));
+  AddLevel01Seeds(seeds, ".bsp");
 }
 
 TK_FUZZ_SEEDS(tools_forge_scene_fuzz) {

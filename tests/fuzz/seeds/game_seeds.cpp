@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/fuzz/seeds/demo_seeds.h"
+#include "tests/fuzz/seeds/level01_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/particle_file_text.h"
 #include "tools/forge/files/locator_writer.h"
@@ -27,6 +28,7 @@ TK_FUZZ_SEEDS(game_property_fuzz) {
                                       " #NOT_A_COMMENT = 1\nLIST = [a, b, {c, d}, (e)]\n"));
   seeds.Add("inputmap.txt", std::string("FORWARD = KEY_W, KEY_UP\nFIRE = MOUSE_LEFT,PAD_1\nEMPTY =\n[Ignored]\n"));
   seeds.Add("headers.txt", std::string("before = nothing\n[]\nA = 1\n[x,y]\nB = 2\n[Same]\nC=3\n[Same]\nC=4\n"));
+  AddLevel01Seeds(seeds, ".txt");
 }
 
 TK_FUZZ_SEEDS(game_pack_fuzz) {
@@ -93,6 +95,7 @@ TK_FUZZ_SEEDS(game_locator_fuzz) {
   lying.dataLengthOverride = 0x7FFFFFFF;
   lengths.AddEntry(longName).AddEntry(lying);
   seeds.Add("long_and_lying_lengths.xrf", lengths.Build());
+  AddLevel01Seeds(seeds, ".xrf");
 }
 
 namespace {

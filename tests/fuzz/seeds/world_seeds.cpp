@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "tests/fuzz/seeds/level01_seeds.h"
 #include "tests/fuzz/seeds/plugin_seeds.h"
 #include "tests/fuzz/seeds/seed_corpus.h"
 #include "tests/support/chunk_bytes.h"
@@ -161,6 +162,7 @@ TK_FUZZ_SEEDS(engine_clump_fuzz) {
   seeds.Add("single.bin", ClumpBytes(single));
   seeds.Add("old_inline.bin", OldClumpBytes());
   seeds.Add("plugins.bin", PluginClumpBytes());
+  AddLevel01Seeds(seeds, ".dff");
 }
 
 // Geometries carrying collision trees (a single leaf, a soup split into many

@@ -1,11 +1,15 @@
 // The demo data set: deterministic, laid out and packed as the game reads it,
 // and every file read back through the engine's or the game's own reader.
+#include "tools/demo/demo.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,13 +17,19 @@
 #include "engine/engine.h"
 #include "game/app/audio/ogg_decoder.h"
 #include "game/app/audio/sound_engine.h"
+#include "game/app/input/event_device.h"
+#include "game/app/input/input_action.h"
+#include "game/app/input/input_map.h"
+#include "game/app/input/key_codes.h"
 #include "game/app/pak_file.h"
 #include "game/foundation/property.h"
+#include "game/render/models/atomic_plugin.h"
+#include "game/render/particles/particle_system.h"
+#include "game/render/scene/scene.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/vfw/vfw.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
-#include "tools/demo/demo.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
 
@@ -27,7 +37,8 @@ namespace {
 
 bool AttachPlugins() {
   return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
-         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
+         RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach() && RpRandomPluginAttach() &&
+         RegisterAtomicPlugin();
 }
 
 std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
@@ -148,39 +159,48 @@ TEST_F(DemoDataTest, PropertyFilesHoldEveryRequiredKey) {
   }
 }
 
-TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
-  const std::vector<std::string> actions = {
-      "FORWARD",     "BACKWARD",    "LEFT",         "RIGHT",       "TURNRIGHT",      "TURNLEFT",
-      "TURN",        "LOOKUP",      "LOOKDOWN",     "LOOK",        "CENTER_VIEW",    "RUN",
-      "SNEAK",       "SNEAKTOGGLE", "SEARCH",       "USEITEM",     "USEIMPLANT",     "USEBIONICEYE",
-      "ZOOMIN",      "ZOOMOUT",     "NEXTIMPLANT",  "PREVIMPLANT", "VIEWINFO",       "VIEWMAP",
-      "VIEWMISSION", "QUITAPP",     "DELETEDIALOGUE", "DELETEDIALOGUEALL"};
-  MountPack();
-  cPropertyGroup map;
-  ASSERT_TRUE(map.LoadText(cString("data/inputmap.txt")));
-  ASSERT_NE(nullptr, map.FindProperty(cString("INPUTDEVICES")));
-  std::string quitKey;
-  std::multiset<std::string> inputs;
-  for (const std::string& action : actions) {
-    SCOPED_TRACE(action);
-    const cProperty* binding = map.FindProperty(cString(action.c_str()));
-    ASSERT_NE(nullptr, binding);
-    const std::string value = binding->GetValue().CStr();
-    EXPECT_FALSE(value.empty());
-    if (action == "QUITAPP") {
-      quitKey = value;
-    }
-    size_t start = 0;
-    while (start <= value.size()) {
-      size_t end = value.find(',', start);
-      end = end == std::string::npos ? value.size() : end;
-      const size_t first = value.find_first_not_of(' ', start);
-      inputs.insert(value.substr(first, end - first));
-      start = end + 1;
-    }
+// An action that notes its name when an event reaches it.
+class NotingAction : public cInputAction {
+ public:
+  NotingAction(const char* name, std::string* log) : cInputAction(cString(name)), mLog(log) {}
+  bool OnEvent(const tEvent*) override {
+    *mLog += std::string(GetName().CStr()) + " ";
+    return true;
   }
-  EXPECT_EQ(0u, quitKey.find("KEY_"));
-  EXPECT_EQ(1u, inputs.count(quitKey));
+
+ private:
+  std::string* mLog;
+};
+
+TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
+  const char* const actions[] = {
+      "FORWARD",     "BACKWARD", "LEFT",       "RIGHT",        "TURNRIGHT", "TURNLEFT",       "TURN",
+      "LOOKUP",      "LOOKDOWN", "LOOK",       "CENTER_VIEW",  "RUN",       "SNEAK",          "SNEAKTOGGLE",
+      "SEARCH",      "USEITEM",  "USEIMPLANT", "USEBIONICEYE", "ZOOMIN",    "ZOOMOUT",        "NEXTIMPLANT",
+      "PREVIMPLANT", "VIEWINFO", "VIEWMAP",    "VIEWMISSION",  "QUITAPP",   "DELETEDIALOGUE", "DELETEDIALOGUEALL"};
+  MountPack();
+  cInputMap map(cString("data/inputmap.txt"));
+  EXPECT_TRUE(map.IsKeyboardEnabled() && map.IsMouseEnabled() && map.IsPadEnabled());
+  cPropertyGroup group;
+  ASSERT_TRUE(group.LoadText(cString("data/inputmap.txt")));
+  std::string log;
+  std::vector<std::unique_ptr<NotingAction>> bound;
+  for (const char* action : actions) {
+    SCOPED_TRACE(action);
+    const cProperty* inputs = group.FindProperty(cString(action));
+    ASSERT_NE(nullptr, inputs);
+    EXPECT_NE(0u, inputs->GetValue().Length());
+    bound.emplace_back(new NotingAction(action, &log));
+    map.BindHandler(bound.back().get());  // an input that names nothing is fatal
+  }
+  gInputLatch = 1;
+  tEvent quit = {};
+  quit.type = kEventKey;
+  quit.key.keyCode = kKeyF12;
+  quit.key.pressed = 1;
+  map.OnEvent(&quit);
+  gInputLatch = 0;
+  EXPECT_EQ("QUITAPP ", log);
 }
 
 TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
@@ -244,6 +264,35 @@ TEST_F(DemoDataTest, MusicAndMoviesReadBackFromTheFolder) {
   AVIFileExit();
 }
 
+class EmptyScene : public cScene {
+ public:
+  cCamera* GetCamera(u32) override { return nullptr; }
+};
+
+TEST_F(DemoDataTest, ParticleFilesLoadThroughTheGameAndTogetherUseEveryKey) {
+  ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  MountPack();
+  std::set<std::string> used;
+  for (const std::string& path : demo::ParticleFileNames()) {
+    SCOPED_TRACE(path);
+    EmptyScene scene;
+    cMultiParticleSystem effect;
+    effect.Load(&scene, path.c_str(), RwV3d{0.0f, 0.0f, 0.0f}, RwV3d{0.0f, 0.0f, 1.0f});
+    EXPECT_GT(effect.GetCount(), 0u);
+    cPropertyFile file;
+    ASSERT_TRUE(file.Load(cString(path.c_str())));
+    for (u32 g = 0; g < file.GetCount(); g++) {
+      for (u32 p = 0; p < file.GetGroup(g).GetCount(); p++) {
+        used.insert(file.GetGroup(g).GetProperty(p).GetName().CStr());
+      }
+    }
+  }
+  const std::set<std::string> every = {"ELEMENTS", "TYPE",   "MAXNUMBER",    "RATE",    "BURST",     "SPAN",
+                                       "SPEED",    "DIST",   "INHERITSPEED", "ANGLE",   "FORCE",     "COLOR",
+                                       "SIZE",     "ROTATE", "BLEND",        "TEXTURE", "NUMFRAMES", "LINE_LENGTH"};
+  EXPECT_EQ(every, used);
+}
+
 TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
   MountPack();
   for (const std::string& path : demo::ParticleFileNames()) {
@@ -272,22 +321,27 @@ TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
 struct FolderCase {
   const char* name;
   bool stamped;
+  bool savedGame;  // "save.dat" and an empty "data/"
   bool foreignFile;
   bool writes;
 };
 
 TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
   const std::vector<FolderCase> cases = {
-      {"empty folder", false, false, true},
-      {"stamped folder with a former file", true, true, true},
-      {"unstamped folder with a file", false, true, false},
+      {"empty folder", false, false, false, true},
+      {"unstamped folder with a saved game and an empty data folder", false, true, false, true},
+      {"stamped folder with a former file", true, true, true, true},
+      {"unstamped folder with a file", false, false, true, false},
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchFolder folder("demo_out");
     if (c.stamped) {
       ASSERT_TRUE(WriteWholeFile(folder.File(demo::kStampName), "old"));
+    }
+    if (c.savedGame) {
       ASSERT_TRUE(WriteWholeFile(folder.File("save.dat"), "saved"));
+      ASSERT_EQ(0, mkdir(folder.File("data").c_str(), 0755));
     }
     if (c.foreignFile) {
       ASSERT_TRUE(WriteWholeFile(folder.File("former.txt"), "x"));
@@ -300,7 +354,7 @@ TEST_F(DemoDataTest, OutputEmptiesOnlyAStampedFolder) {
     EXPECT_EQ(c.writes, std::ifstream(folder.File(demo::kPackName)).good());
     EXPECT_EQ(c.writes, std::ifstream(folder.File("data/movies/final.avi")).good());
     EXPECT_FALSE(std::ifstream(folder.File("data/config.txt")).good());
-    if (c.stamped) {
+    if (c.savedGame) {
       EXPECT_TRUE(std::ifstream(folder.File("save.dat")).good());
     }
   }

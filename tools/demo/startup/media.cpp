@@ -87,16 +87,16 @@ std::vector<int16_t> MusicSamples(size_t track) {
 const std::vector<std::string>& SoundNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> all = {
-        "sfx/al_1",         "sfx/al_2",           "sfx/al_3",          "sfx/en_bossshoot",  "sfx/en_fall",
-        "sfx/en_shoot",     "sfx/env_buzz",       "sfx/env_machinery", "sfx/env_steam",     "sfx/gui_panelchange",
-        "sfx/gui_panelin",  "sfx/gui_panelout",   "sfx/im_cantuse",    "sfx/im_dartgun",    "sfx/im_dartshoot",
-        "sfx/im_eds",       "sfx/im_hologram",    "sfx/im_laser",      "sfx/im_shield",     "sfx/im_shock",
-        "sfx/im_ultra",     "sfx/me_move",        "sfx/me_screen",     "sfx/me_select",     "sfx/mv_changeposture",
-        "sfx/ob_doorclose", "sfx/ob_dooropen",    "sfx/pl_die",        "sfx/pl_hackfail",   "sfx/pl_hacking",
-        "sfx/pl_hackpress", "sfx/pl_hackstart",   "sfx/pl_hacksuccess", "sfx/pl_hurt_plain", "sfx/pl_hurt_shield",
-        "sfx/pl_searchstart", "sfx/pl_select",    "sfx/pl_success",    "sfx/pl_text",       "sfx/pl_textout",
-        "sfx/pl_use",       "sfx/sr_energy",      "sfx/sr_health",     "sfx/sr_keycard",    "sfx/sr_memo",
-        "sfx/sr_mission",   "sfx/sr_pizza"};
+        "sfx/al_1",           "sfx/al_2",         "sfx/al_3",           "sfx/en_bossshoot",  "sfx/en_fall",
+        "sfx/en_shoot",       "sfx/env_buzz",     "sfx/env_machinery",  "sfx/env_steam",     "sfx/gui_panelchange",
+        "sfx/gui_panelin",    "sfx/gui_panelout", "sfx/im_cantuse",     "sfx/im_dartgun",    "sfx/im_dartshoot",
+        "sfx/im_eds",         "sfx/im_hologram",  "sfx/im_laser",       "sfx/im_shield",     "sfx/im_shock",
+        "sfx/im_ultra",       "sfx/me_move",      "sfx/me_screen",      "sfx/me_select",     "sfx/mv_changeposture",
+        "sfx/ob_doorclose",   "sfx/ob_dooropen",  "sfx/pl_die",         "sfx/pl_hackfail",   "sfx/pl_hacking",
+        "sfx/pl_hackpress",   "sfx/pl_hackstart", "sfx/pl_hacksuccess", "sfx/pl_hurt_plain", "sfx/pl_hurt_shield",
+        "sfx/pl_searchstart", "sfx/pl_select",    "sfx/pl_success",     "sfx/pl_text",       "sfx/pl_textout",
+        "sfx/pl_use",         "sfx/sr_energy",    "sfx/sr_health",      "sfx/sr_keycard",    "sfx/sr_memo",
+        "sfx/sr_mission",     "sfx/sr_pizza"};
     // The steps: "_l" and "_r" feet, three variants each.
     for (const char* gait : {"run", "sneak", "walk"}) {
       for (int variant = 0; variant < 3; variant++) {

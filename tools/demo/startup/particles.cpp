@@ -27,8 +27,8 @@ std::string Prc(const std::string& name) { return "data/implants/prc/prc_" + nam
 
 // A sprite element: a burst and a stream of textured quads.
 Element Sprites(const std::string& name, const std::string& texture, const std::string& colour, const Keys& more) {
-  Keys keys = {{"TYPE", "SPRITE"}, {"MAXNUMBER", "48"},      {"RATE", "30"},    {"SPAN", "(0.3,0.8)"},
-               {"SPEED", "(0.5,1.5)"}, {"ANGLE", "(0,25)"}, {"COLOR", colour}, {"SIZE", "0.1"},
+  Keys keys = {{"TYPE", "SPRITE"},     {"MAXNUMBER", "48"},      {"RATE", "30"},    {"SPAN", "(0.3,0.8)"},
+               {"SPEED", "(0.5,1.5)"}, {"ANGLE", "(0,25)"},      {"COLOR", colour}, {"SIZE", "0.1"},
                {"BLEND", "ADD"},       {"TEXTURE", Prc(texture)}};
   keys.insert(keys.end(), more.begin(), more.end());
   return {name, keys};
@@ -36,9 +36,8 @@ Element Sprites(const std::string& name, const std::string& texture, const std::
 
 // A line element: short streaks with a constant colour.
 Element Lines(const std::string& name, const std::string& colour, const Keys& more) {
-  Keys keys = {{"TYPE", "LINE"},      {"MAXNUMBER", "24"}, {"RATE", "20"},    {"SPAN", "(0.2,0.4)"},
-               {"SPEED", "(2,4)"},    {"ANGLE", "(0,60)"}, {"COLOR", colour}, {"BLEND", "DECAL"},
-               {"LINE_LENGTH", "0.08"}};
+  Keys keys = {{"TYPE", "LINE"},    {"MAXNUMBER", "24"}, {"RATE", "20"},     {"SPAN", "(0.2,0.4)"},  {"SPEED", "(2,4)"},
+               {"ANGLE", "(0,60)"}, {"COLOR", colour},   {"BLEND", "DECAL"}, {"LINE_LENGTH", "0.08"}};
   keys.insert(keys.end(), more.begin(), more.end());
   return {name, keys};
 }
@@ -55,12 +54,14 @@ const std::vector<ParticleFile>& Files() {
                 {{"RATE", "[{0,60},{0.5,90},{1,60}]"}, {"ROTATE", "[{0,0},{1,360}]"}}),
         Lines("arcs", "(0.6,0.8,1,1)", {})}},
       {"enemyalert",
-       {Sprites("mark", "alert", "(1,0.2,0.1,1)", {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
+       {Sprites("mark", "alert", "(1,0.2,0.1,1)",
+                {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
       {"enemyattack",
        {Sprites("fire", "fire", "[{0,(1,0.8,0.3,1)},{0.5,(1,0.3,0,0.8)},{1,(0.3,0,0,0)}]",
                 {{"NUMFRAMES", "4"}, {"SIZE", "[{0,0.2},{1,0.05}]"}})}},
       {"enemyquestion",
-       {Sprites("mark", "info", "(1,1,0.2,1)", {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
+       {Sprites("mark", "info", "(1,1,0.2,1)",
+                {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
       {"gunblock", {Sprites("flash", "shinebit", "(0.5,0.8,1,1)", {{"BURST", "20"}, {"ROTATE", "90"}})}},
       {"gunhit",
        {Sprites("blood", "redtwist", "(0.7,0,0,1)", {{"FORCE", "(0,-9.8,0)"}, {"BLEND", "DECAL"}}),

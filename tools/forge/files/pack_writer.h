@@ -2,11 +2,11 @@
 // a directory of 64-byte entries, with hooks to write damaged archives.
 #pragma once
 
-#include "tools/forge/files/whole_file.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tools/forge/files/whole_file.h"
 
 struct PackWriterEntry {
   std::string name;  // up to 55 bytes; more are cut (and then unterminated)
@@ -35,4 +35,3 @@ class PackWriter {
 
   std::vector<PackWriterEntry> entries;
 };
-

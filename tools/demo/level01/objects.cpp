@@ -1,0 +1,325 @@
+// The first level's placed objects: the objects file (one list a class),
+// the props file (one group a placed object), one locator file a model, the
+// waypoints and the particle placements. Every class of object is there,
+// and the lists of one class name objects of others.
+#include "tools/demo/level01/objects.h"
+
+#include <cmath>
+
+#include "tools/demo/level01/level01_parts.h"
+#include "tools/forge/files/locator_writer.h"
+
+namespace demo {
+namespace level01 {
+
+namespace {
+
+typedef std::vector<std::pair<std::string, std::string>> Keys;
+
+// The use keys of a device standing against a wall and facing out of it.
+Keys WallUse(const Keys& more) {
+  Keys keys = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.5"}, {"USEANG", "120"}, {"USERANG", "90"}};
+  keys.insert(keys.end(), more.begin(), more.end());
+  return keys;
+}
+
+std::vector<Placed> BuildObjects() {
+  const Doorway& a = Doorways()[0];
+  const Doorway& b = Doorways()[1];
+  const Doorway& c = Doorways()[2];
+  return {
+      // Static objects, recoloured by their locator data.
+      {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
+      {"XRF", "crate", "crate_2", 7.2f, 0.0f, 8.5f, 30.0f, "C08040A0A0A0406080", {}},
+      {"XRF", "pillar", "pillar_1", 12.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
+      {"XRF", "pillar", "pillar_2", 12.0f, 0.0f, -8.0f, 0.0f, "", {}},
+      // Glowing lamps, one a space.
+      {"GLOWING", "lamp", "lamp_corridor", 12.0f, 2.85f, 0.0f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_a", 4.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      // Sensors.
+      {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, 1.35f, 180.0f, "",
+       {{"SEEDIST", "8.0"},
+        {"RANGEANG", "100"},
+        {"SEEANG", "40"},
+        {"SPEED", "15"},
+        {"ALERTTIME", "5.0"},
+        {"MESSAGE1", "19"},
+        {"MESSAGE2", "20"},
+        {"ACTIVATED", "[listener_1]"},
+        {"DEACTIVATED", "[area_matter]"},
+        {"STARTEDTIMERS", "[timer_2]"},
+        {"STOPPEDTIMERS", "[timer_1]"},
+        {"ALERTED", "[guard_1, civilian_1]"}}},
+      {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -1.45f, 0.0f, "",
+       {{"RAYLENGTH", "2.9"},
+        {"RAYHEIGHT", "0.05"},
+        {"HURT", "-0.05"},
+        {"MESSAGE1", "21"},
+        {"MESSAGE2", "22"},
+        {"ACTIVATED", "[seccam_1]"},
+        {"ALERTED", "[guard_1]"}}},
+      {"LISTENERS", "listener", "listener_1", 8.05f, 1.5f, -5.0f, 90.0f, "",
+       {{"HEARDIST", "3.0"},
+        {"MESSAGE1", "23"},
+        {"MESSAGE2", "24"},
+        {"DEACTIVATED", "[seccam_1]"},
+        {"STARTEDTIMERS", "[timer_1]"},
+        {"ALERTED", "[gangster_1]"}}},
+      {"SPECAREAS", "specarea", "area_magnetic", 14.0f, 0.0f, -7.0f, 0.0f, "",
+       {{"RANGE", "1.2"}, {"TYPE", "magnetic"}, {"MESSAGE1", "25"}, {"MESSAGE2", "26"}, {"ACTIVATED", "[listener_1]"}}},
+      {"SPECAREAS", "specarea", "area_matter", 22.0f, 0.0f, 5.0f, 0.0f, "",
+       {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "27"}, {"MESSAGE2", "28"}}},
+      {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, 5.0f, 0.0f, "",
+       {{"RANGE", "1.5"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
+      {"SPECAREAS", "specarea", "area_checkpoint", 6.0f, 0.0f, 0.0f, 0.0f, "",
+       {{"RANGE", "1.5"},
+        {"TYPE", "checkpoint"},
+        {"MESSAGE1", "31"},
+        {"MESSAGE2", "32"},
+        {"STOPPEDTIMERS", "[timer_2]"}}},
+      // Doors, one a doorway: A slides left and opens by hand, B slides
+      // right and needs the laser or a control, C lifts and cycles by itself.
+      {"DOORS", "door", "door_a", a.x, 0.0f, a.z, 0.0f, "",
+       {{"IMPLANT", "none"},
+        {"USEPOINT", "[0, 1]"},
+        {"USEDIST", "1.8"},
+        {"USEANG", "120"},
+        {"USERANG", "60"},
+        {"MESSAGE", "1"},
+        {"FAILEDMESSAGE", "2"},
+        {"IMPLANTMESSAGE", "3"},
+        {"ICON", "1"},
+        {"MOVEDIR", "left"},
+        {"SPEED", "1.5"},
+        {"MOVEDIST", "1.5"},
+        {"DEPTH", "0.5"},
+        {"OPENEDTIME", "4.0"}}},
+      {"DOORS", "door", "door_b", b.x, 0.0f, b.z, 0.0f, "",
+       {{"IMPLANT", "laser"},
+        {"USEPOINT", "[0, 1]"},
+        {"USEDIST", "1.8"},
+        {"USEANG", "120"},
+        {"USERANG", "60"},
+        {"FAILEDMESSAGE", "2"},
+        {"IMPLANTMESSAGE", "3"},
+        {"MOVEDIR", "right"},
+        {"MOVEDIST", "1.5"},
+        {"OPENEDTIME", "5.0"}}},
+      {"DOORS", "door", "door_c", c.x, 0.0f, c.z, 0.0f, "",
+       {{"IMPLANT", "eds"},
+        {"MOVEDIR", "up"},
+        {"SPEED", "1.2"},
+        {"MOVEDIST", "2.3"},
+        {"OPENEDTIME", "3.0"},
+        {"CLOSEDTIME", "6.0"},
+        {"PARTIAL_MESSAGE", "55"}}},
+      // Devices of every type.
+      {"DEVICES", "button", "button_1", 5.3f, 1.2f, 1.45f, 180.0f, "",
+       WallUse({{"TYPE", "button"},
+                {"OPENEDTIME", "5.0"},
+                {"MESSAGE", "4"},
+                {"DOORS", "[door_a]"},
+                {"SECURITY", "[photocell_1]"},
+                {"ALERTED", "[guard_1]"},
+                {"ICON", "2"}})},
+      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 180.0f, "",
+       WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "5"}, {"DOORS", "[door_b]"}, {"SECURITY", "[seccam_1]"}})},
+      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 0.0f, "",
+       WallUse({{"TYPE", "edspanel"},
+                {"IMPLANT", "none"},
+                {"MESSAGE", "6"},
+                {"DOORS", "[door_c]"},
+                {"DEVICES", "[lever_1]"},
+                {"ALERTED", "[guard_1, gangster_1]"}})},
+      {"DEVICES", "pickup", "key_1", 1.5f, 0.0f, 3.0f, 0.0f, "",
+       {{"TYPE", "key"},
+        {"USEDIST", "1.2"},
+        {"USEANG", "360"},
+        {"USERANG", "90"},
+        {"MESSAGE", "7"},
+        {"VARIANT", "1"},
+        {"DOORS", "[door_b]"},
+        {"DEVICES", "[laserpanel_1]"},
+        {"ICON", "3"}}},
+      {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, 3.0f, 0.0f, "",
+       {{"TYPE", "card"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
+        {"VARIANT", "2"}, {"DOORS", "[door_c]"}}},
+      {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -9.0f, 0.0f, "",
+       {{"TYPE", "disguise"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "9"}}},
+      {"DEVICES", "pickup", "special_1", 9.0f, 0.0f, -9.0f, 0.0f, "",
+       {{"TYPE", "special"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "10"},
+        {"MISSION", "3"}}},
+      // A group of three buttons and a synchronised pair.
+      {"MULTIDEVICES", "groupbutton", "gbutton_1", 14.0f, 1.2f, -1.45f, 0.0f, "",
+       WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
+                {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
+      {"MULTIDEVICES", "groupbutton", "gbutton_2", 15.0f, 1.2f, -1.45f, 0.0f, "",
+       WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
+                {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
+      {"MULTIDEVICES", "groupbutton", "gbutton_3", 16.0f, 1.2f, -1.45f, 0.0f, "",
+       WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
+                {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
+      {"MULTIDEVICES", "groupbutton", "sbutton_1", 16.05f, 1.2f, 5.0f, 90.0f, "",
+       WallUse({{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"MESSAGE", "13"},
+                {"SECURITY", "[listener_1]"}})},
+      {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.05f, 1.2f, 7.0f, 90.0f, "",
+       WallUse({{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"SECURITY", "[area_magnetic]"}})},
+      // A lever, and a pair of levers that open door C together.
+      {"LEVERS", "lever", "lever_1", 4.0f, 1.2f, 9.65f, 180.0f, "",
+       WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "14"},
+                {"DOORS", "[door_a]"}, {"SECURITY", "[area_magnetic]"}})},
+      {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.2f, -9.65f, 0.0f, "",
+       WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
+                {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"}})},
+      {"MULTILEVERS", "multilever", "mlever_2", 13.0f, 1.2f, -9.65f, 0.0f, "",
+       WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
+                {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"},
+                {"SECURITY", "[photocell_1]"}})},
+      // Searchables.
+      {"SEARCHABLES", "cupboard", "cupboard_1", 0.3f, 0.0f, 5.0f, 90.0f, "",
+       {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "17"}}},
+      {"SEARCHABLES", "cupboard", "cupboard_2", 23.7f, 0.0f, 8.5f, 270.0f, "",
+       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}}},
+      {"SEARCHABLES", "desk", "desk_1", 8.4f, 0.0f, -5.0f, 90.0f, "",
+       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "18"}, {"MISSION", "2"}}},
+  };
+}
+
+std::string PropsText(const std::vector<Placed>& objects) {
+  std::string text = "# Properties of the placed objects of level01, one group an object.\n";
+  for (const Placed& object : objects) {
+    if (object.keys.empty()) {
+      continue;
+    }
+    text += "\n[" + object.name + "]\n";
+    for (const auto& key : object.keys) {
+      text += key.first + " = " + key.second + "\n";
+    }
+  }
+  text += "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
+          "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
+  text += "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
+          "STOPPEDTIMERS = [timer_1]\n";
+  return text;
+}
+
+LocatorWriterEntry Entry(const std::string& name, const std::string& data, float x, float y, float z,
+                         float heading) {
+  // Turned about y: 'at' (+z at heading 0) goes round towards +x.
+  const float radians = heading * 3.14159265f / 180.0f;
+  const float s = std::fabs(heading) < 1e-6f ? 0.0f : std::sin(radians);
+  const float co = std::fabs(heading) < 1e-6f ? 1.0f : std::cos(radians);
+  LocatorWriterEntry entry;
+  entry.right[0] = co;
+  entry.right[2] = -s;
+  entry.at[0] = s;
+  entry.at[2] = co;
+  entry.pos[0] = x;
+  entry.pos[1] = y;
+  entry.pos[2] = z;
+  entry.name = name;
+  entry.data = data;
+  return entry;
+}
+
+}  // namespace
+
+const std::vector<Placed>& PlacedObjects() {
+  static const std::vector<Placed> objects = BuildObjects();
+  return objects;
+}
+
+const std::vector<std::string>& ObjectKeys() {
+  static const std::vector<std::string> keys = {
+      "XRF",   "GLOWING",      "SECURITYCAMERAS", "PHOTOCELLS",  "LISTENERS",   "SPECAREAS",
+      "DOORS", "DEVICES",      "MULTIDEVICES",    "LEVERS",      "MULTILEVERS", "SEARCHABLES"};
+  return keys;
+}
+
+const std::vector<Waypoint>& Waypoints() {
+  static const std::vector<Waypoint> waypoints = {
+      {2.0f, 0.0f},  {4.0f, 0.0f},  {12.0f, 0.0f}, {20.0f, 0.0f}, {22.0f, 0.0f},   // corridor
+      {4.0f, 3.0f},  {4.0f, 6.0f},  {2.0f, 8.0f},                                  // room A
+      {20.0f, 3.0f}, {20.0f, 6.0f}, {22.0f, 8.0f},                                 // room B
+      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                              // room C
+  };
+  return waypoints;
+}
+
+const std::vector<int>& Edges() {
+  // Along the corridor, then through each door (2-6, 4-9, 3-12) into its room.
+  static const std::vector<int> edges = {1, 2, 2, 3, 3, 4, 4, 5, 2, 6, 6, 7, 7, 8,
+                                         4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
+  return edges;
+}
+
+const std::vector<std::string>& ParticleNames() {
+  static const std::vector<std::string> names = {"particles_eds", "particles_laser"};
+  return names;
+}
+
+std::string ListText(const std::vector<std::string>& names) {
+  std::string text = "[";
+  for (size_t i = 0; i < names.size(); ++i) {
+    text += (i == 0 ? "" : ", ") + names[i];
+  }
+  return text + "]";
+}
+
+void WriteObjects(DataFolder& data) {
+  const std::vector<Placed>& objects = PlacedObjects();
+  std::string text = "# The objects of level01: each list names models, placed by their locator files.\n[OBJECTS]\n";
+  for (const std::string& key : ObjectKeys()) {
+    std::vector<std::string> models;
+    for (const Placed& object : objects) {
+      if (object.key == key && (models.empty() || models.back() != object.model)) {
+        models.push_back(object.model);
+      }
+    }
+    text += key + " = " + ListText(models) + "\n";
+  }
+  text += "DFF = [mirror]\n";
+  data.WriteText(std::string(kObjectsPath) + ".txt", text);
+  data.WriteText(std::string(kPropsPath) + ".txt", PropsText(objects));
+
+  // One locator file a model, its entries in the order of the table.
+  std::vector<std::string> written;
+  for (const Placed& object : objects) {
+    bool done = false;
+    for (const std::string& model : written) {
+      done = done || model == object.model;
+    }
+    if (done) {
+      continue;
+    }
+    written.push_back(object.model);
+    LocatorWriter locator;
+    for (const Placed& clone : objects) {
+      if (clone.model == object.model) {
+        locator.AddEntry(Entry(clone.name, clone.data, clone.x, clone.y, clone.z, clone.heading));
+      }
+    }
+    data.Write(std::string(kLocatorFolder) + object.model + ".xrf", locator.Build());
+  }
+
+  LocatorWriter graph;
+  const std::vector<Waypoint>& waypoints = Waypoints();
+  for (size_t i = 0; i < waypoints.size(); ++i) {
+    graph.AddEntry(Entry("wp" + std::to_string(i + 1), "", waypoints[i].x, 0.0f, waypoints[i].z, 0.0f));
+  }
+  data.Write(std::string(kGraphPath) + ".xrf", graph.Build());
+
+  // Sparks at the two panels, aimed out of the wall.
+  LocatorWriter eds;
+  eds.AddEntry(Entry("sparks_1", "", 10.7f, 1.5f, -1.4f, 0.0f));
+  data.Write(std::string(kFolder) + ParticleNames()[0] + ".xrf", eds.Build());
+  LocatorWriter laser;
+  laser.AddEntry(Entry("sparks_2", "", 18.7f, 1.5f, 1.4f, 180.0f));
+  laser.AddEntry(Entry("sparks_3", "", 20.9f, 2.0f, 1.4f, 180.0f));
+  data.Write(std::string(kFolder) + ParticleNames()[1] + ".xrf", laser.Build());
+}
+
+}  // namespace level01
+}  // namespace demo

@@ -1,0 +1,121 @@
+// The first level's texts in both languages: the numbered messages (plain,
+// dialogue with "$NN", partial counts at an "@"), the mission lines with
+// their objectives, the briefing and the main mission text. The German file
+// is Windows-1252.
+#include <cstdio>
+
+#include "tools/demo/level01/level01_parts.h"
+
+namespace demo {
+namespace level01 {
+
+namespace {
+
+struct Message {
+  const char* english;
+  const char* german;  // Windows-1252
+};
+
+// Message n (from 1) is element n - 1. The objects' props refer to them by
+// number; 37 to 39 are the objectives' messages, 40 the main mission text.
+const Message kMessages[kMessageCount] = {
+    {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
+    {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
+    {"An implant might open it.", "Ein Implantat k\xF6nnte sie \xF6" "ffnen."},                       // 3
+    {"A button: the door to room A opens.", "Ein Knopf: die T\xFCr zu Raum A \xF6" "ffnet sich."},   // 4
+    {"The laser panel gives way.", "Das Laserfeld gibt nach."},                                      // 5
+    {"The EDS panel sparks and yields.", "Das EDS-Feld spr\xFCht Funken und gibt nach."},            // 6
+    {"You take the key.", "Du nimmst den Schl\xFCssel."},                                            // 7
+    {"You take the card.", "Du nimmst die Karte."},                                                  // 8
+    {"A uniform: nobody will look twice.", "Eine Uniform: niemand schaut zweimal hin."},             // 9
+    {"The data crystal is yours.", "Der Datenkristall geh\xF6rt dir."},                              // 10
+    {"@ more buttons to go.", "Noch @ Kn\xF6pfe."},                                                   // 11
+    {"All three buttons pressed: door B opens.", "Alle drei Kn\xF6pfe gedr\xFC" "ckt: T\xFCr B \xF6" "ffnet sich."},  // 12
+    {"Both switches answer at once.", "Beide Schalter antworten zugleich."},                        // 13
+    {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 14
+    {"@ more levers to go.", "Noch @ Hebel."},                                                        // 15
+    {"Both levers up: door C is free.", "Beide Hebel oben: T\xFCr C ist frei."},                     // 16
+    {"Nothing but dust in the cupboard.", "Nichts als Staub im Schrank."},                           // 17
+    {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 18
+    {"The camera has seen you!", "Die Kamera hat dich gesehen!"},                                    // 19
+    {"The camera spots you again!", "Die Kamera entdeckt dich wieder!"},                             // 20
+    {"You broke the light beam!", "Du hast die Lichtschranke unterbrochen!"},                        // 21
+    {"The beam again!", "Wieder die Lichtschranke!"},                                                // 22
+    {"Something heard you.", "Etwas hat dich geh\xF6rt."},                                           // 23
+    {"Heard again.", "Wieder geh\xF6rt."},                                                           // 24
+    {"A magnetic field drains your implants.", "Ein Magnetfeld leert deine Implantate."},            // 25
+    {"The magnetic field again.", "Wieder das Magnetfeld."},                                         // 26
+    {"This field burns!", "Dieses Feld brennt!"},                                                    // 27
+    {"The burning field again.", "Wieder das brennende Feld."},                                      // 28
+    {"You reached the meeting point.", "Du hast den Treffpunkt erreicht."},                          // 29
+    {"Back at the meeting point.", "Zur\xFC" "ck am Treffpunkt."},                                    // 30
+    {"Checkpoint reached.", "Kontrollpunkt erreicht."},                                              // 31
+    {"Checkpoint already taken.", "Kontrollpunkt schon erreicht."},                                  // 32
+    {"The guard shift starts.", "Die Wachschicht beginnt."},                                         // 33
+    {"The light beam switches off.", "Die Lichtschranke schaltet ab."},                              // 34
+    {"Maintenance in progress.", "Wartung l\xE4uft."},                                               // 35
+    {"The light beam is back.", "Die Lichtschranke ist zur\xFC" "ck."},                               // 36
+    {"Objective done: the meeting point.", "Ziel erreicht: der Treffpunkt."},                        // 37
+    {"Objective done: the plans.", "Ziel erreicht: die Pl\xE4ne."},                                  // 38
+    {"Objective done: the data crystal.", "Ziel erreicht: der Datenkristall."},                      // 39
+    {"Get into the offices, take the plans and the data crystal.",
+     "Dringe in die B\xFCros ein, nimm die Pl\xE4ne und den Datenkristall."},                        // 40
+    {"$01Control: Can you hear me? Keep to the shadows.", "$01Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 41
+    {"$02Dorva: Loud and clear.", "$02Dorva: Laut und deutlich."},                                   // 42
+    {"$03Control: The plans are in room C.", "$03Zentrale: Die Pl\xE4ne sind in Raum C."},           // 43
+    {"$04Dorva: And the crystal?", "$04Dorva: Und der Kristall?"},                                   // 44
+    {"$05Control: Same room. Mind the camera.", "$05Zentrale: Derselbe Raum. Achte auf die Kamera."},  // 45
+    {"$06Guard: Who goes there?", "$06Wache: Wer da?"},                                              // 46
+    {"$07Dorva: Nobody. Keep walking.", "$07Dorva: Niemand. Geh weiter."},                           // 47
+    {"$08Control: Three buttons open room B.", "$08Zentrale: Drei Kn\xF6pfe \xF6" "ffnen Raum B."},  // 48
+    {"$09Control: Two levers free room C.", "$09Zentrale: Zwei Hebel geben Raum C frei."},           // 49
+    {"$10Control: Good work. Get out.", "$10Zentrale: Gute Arbeit. Raus da."},                       // 50
+    {"Press the action key to use things.", "Benutze Dinge mit der Aktionstaste."},                  // 51
+    {"Sneak to make less noise.", "Schleiche, um leiser zu sein."},                                  // 52
+    {"Search cupboards and desks.", "Durchsuche Schr\xE4nke und Schreibtische."},                    // 53
+    {"The map shows what you can use.", "Die Karte zeigt, was du benutzen kannst."},                  // 54
+    {"The door lifts by itself from time to time.", "Die T\xFCr hebt sich ab und zu von selbst."},   // 55
+    {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
+};
+
+struct Mission {
+  const char* english;
+  const char* german;
+};
+
+// Lines with "@NN" are objectives, bound to message NN.
+const Mission kMissions[] = {
+    {"Offices of the Volde company", "B\xFCros der Firma Volde"},
+    {"@37Reach the meeting point", "@37Erreiche den Treffpunkt"},
+    {"@38Take the plans", "@38Nimm die Pl\xE4ne"},
+    {"@39Take the data crystal", "@39Nimm den Datenkristall"},
+};
+
+std::string TextFile(bool english) {
+  std::string text = "# Texts of level01.\n[TEXTS]\n";
+  char key[32];
+  for (int i = 0; i < kMessageCount; ++i) {
+    std::snprintf(key, sizeof key, "MESSAGE%02d", i);
+    text += std::string(key) + " = \"" + (english ? kMessages[i].english : kMessages[i].german) + "\"\n";
+  }
+  int n = 0;
+  for (const Mission& mission : kMissions) {
+    std::snprintf(key, sizeof key, "MISSION%02d", n++);
+    text += std::string(key) + " = \"" + (english ? mission.english : mission.german) + "\"\n";
+  }
+  text += "MISSION_OBJECTIVES = " + std::to_string(kMissionObjectives) + "\n";
+  text += english ? "BRIEFING = \"Level 1: the offices. Get in, take the plans and the crystal, and get out unseen.\"\n"
+                  : "BRIEFING = \"Level 1: die B\xFCros. Hinein, Pl\xE4ne und Kristall nehmen, ungesehen hinaus.\"\n";
+  text += "MAINMISSIONTEXT = 40\n";
+  return text;
+}
+
+}  // namespace
+
+void WriteTexts(DataFolder& data) {
+  data.WriteText(std::string(kTextsPrefix) + "_eng.txt", TextFile(true));
+  data.WriteText(std::string(kTextsPrefix) + "_d.txt", TextFile(false));
+}
+
+}  // namespace level01
+}  // namespace demo
