@@ -11,7 +11,7 @@
 #include "game/characters/dorva_holo_man.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/anim_model.h"
-#include "tests/game/world/world_fixture.h"
+#include "tests/game/characters/world_fixture.h"
 #include "tests/support/anim_engine.h"
 #include "tools/demo/men/men.h"
 

@@ -2,6 +2,8 @@
 // its hologram double second, three others on waypoint routes, the shared
 // groups (the player's and the enemies' settings, the animation table, the
 // collision capsule, the bodies' animation settings), and "camera.txt".
+#include "tools/demo/men/men.h"
+
 #include <cstdio>
 
 #include "tools/demo/level01/level01_parts.h"
@@ -11,70 +13,48 @@ namespace level01 {
 
 namespace {
 
-// The 42 animation slots, by the roles the men start them in.
-const char* const kAnimations[42] = {
-    "stand",        "idle1",       "idle2",      "crouch",      "sneak_fwd",   "sneak_back",  "sneak_left",
-    "sneak_right",  "run_fwd",     "run_back",   "walk_fwd",    "walk_back",   "walk_left",   "walk_right",
-    "walk_turn_l",  "walk_turn_r", "use",        "idle3",       "idle4",       "idle5",       "lookaround",
-    "block",        "aim",         "shot_pause", "shoot",       "walk_aim_fwd", "walk_aim_back", "sneak_aim_fwd",
-    "sneak_aim_back", "wave",      "talk",       "hit_front",   "hit_back",    "collapse",    "fall_back",
-    "fall_fwd1",    "fall_fwd2",   "lie_collapse", "lie_back",  "lie_fwd1",    "lie_fwd2",    "shock_attack",
-};
-
-// Seconds into the walking, running and sneaking slots at which a foot
-// lands; -1 elsewhere.
-std::string FootTimes(float first) {
-  std::string text = "[";
-  for (int slot = 0; slot < 42; ++slot) {
-    const bool gait = (slot >= 4 && slot <= 15) || (slot >= 25 && slot <= 28);
-    char value[16];
-    std::snprintf(value, sizeof value, "%.2f", gait ? first : -1.0f);
-    text += (slot == 0 ? "" : ", ") + std::string(value);
-  }
-  return text + "]";
-}
-
 std::string MenFile() {
   std::string text = "# The men of level01: the player first, its double second.\n";
   text += "[Men]\nMEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1]\n";
 
   // The player's group is also the player type's static group and its
   // body's group.
-  text += "\n[dorvaman]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (2.0,0.0,0.0)\nANGLE = 90\n"
-          "ENERGYREGENERATION = 0.02\n"
-          "USED_ANIMS = [0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 21, 22, 24, 25, 26, 27, 28, 31, 32, 33]\n"
-          "MAGNETIC_EFFECT = 0.1\nMATTER_EFFECT = 0.1\nNOISE_SOFT = 0.5\nNOISE_MEDIUM = 1.0\nNOISE_LOUD = 4.0\n"
-          "DART_SPEED = 40.0\nDART_DISTANCE = 50.0\nHOLO_TIME = 10.0\nANGLE_STAND = 1.6\nANGLE_SNEAK = 1.8\n"
-          "ANGLE_WALK = 2.2\nANGLE_RUN = 2.4\nVEST_SHOOTENERGY = 0.1\nVEST_ANGLE = 1.5707964\nULTRA_ALPHA = 50\n"
-          "ULTRA_PC_OVERLAYS = 10\nSEARCH_INCHEALTH = 0.3\nSEARCH_DECHEALTH = 0.3\nSEARCH_ADDENERGY = 0.3\n"
-          "SEARCH_SPEED = 4.0\nHARDENERGYFACTOR = 0.5\n"
-          "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
-  text += "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
-          "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
-  text += "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 3\nANGLE = 0\nLOOSER = 50\n"
-          "WAYPOINTS = [3, 12, 13, 14, 13, 12, 3, 2]\n";
+  text +=
+      "\n[dorvaman]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (2.0,0.0,0.0)\nANGLE = 90\n"
+      "ENERGYREGENERATION = 0.02\n"
+      "USED_ANIMS = [0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 21, 22, 24, 25, 26, 27, 28, 31, 32, 33]\n"
+      "MAGNETIC_EFFECT = 0.1\nMATTER_EFFECT = 0.1\nNOISE_SOFT = 0.5\nNOISE_MEDIUM = 1.0\nNOISE_LOUD = 4.0\n"
+      "DART_SPEED = 40.0\nDART_DISTANCE = 50.0\nHOLO_TIME = 10.0\nANGLE_STAND = 1.6\nANGLE_SNEAK = 1.8\n"
+      "ANGLE_WALK = 2.2\nANGLE_RUN = 2.4\nVEST_SHOOTENERGY = 0.1\nVEST_ANGLE = 1.5707964\nULTRA_ALPHA = 50\n"
+      "ULTRA_PC_OVERLAYS = 10\nSEARCH_INCHEALTH = 0.3\nSEARCH_DECHEALTH = 0.3\nSEARCH_ADDENERGY = 0.3\n"
+      "SEARCH_SPEED = 4.0\nHARDENERGYFACTOR = 0.5\n"
+      "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
+  text +=
+      "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
+      "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
+  text +=
+      "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 3\nANGLE = 0\nLOOSER = 50\n"
+      "WAYPOINTS = [3, 12, 13, 14, 13, 12, 3, 2]\n";
   text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 7\nANGLE = 180\nWAYPOINTS = [7, 8, 7, 6]\n";
-  text += "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"
-          "WAYPOINTS = [10, 11, 10, 9]\n";
+  text +=
+      "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"
+      "WAYPOINTS = [10, 11, 10, 9]\n";
   for (const char* body : {"guard", "civilian1", "gangster"}) {
     text += "\n[" + std::string(body) + "]\nSTART_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.25\nGLOBAL_ANIM_SPEED = 1.0\n";
   }
 
-  text += "\n[enemy]\nUSED_ANIMS = [0, 8, 9, 10, 11, 16, 20, 23, 24, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41]\n"
-          "SEE_DISTANCE0 = 12\nSEE_DISTANCE1 = 5\nSEE_DISTANCE2 = 10\nSEE_DISTANCE3 = 8\nSEE_DISTANCE4 = 8\n"
-          "SEE_ANGLE0 = 90\nSEE_ANGLE1 = 120\nSEE_ANGLE2 = 100\nSEE_ANGLE3 = 90\nSEE_ANGLE4 = 90\n"
-          "SHADOW_DARKNESS = 1.0\nHEAR_DISTANCE = 2.0\nHARDHURTFACTOR = 2.0\nPERCEPTOR_POINT = [0, 1.6]\n"
-          "SHOOT_DAMAGE = 0.1\nPANIC_WAYPOINTTIME = 15\nSHOOT_DAMAGE_LIMIT = 0.4\nSHOOT_SUCCESS = 0.6\n"
-          "SHOOT_PERIOD = 0.8\nSHOOT_DISTANCE = 3\nSHOOT_DIST_LIMIT = 5\nDEAD_HIDE_TIME = 5\n"
-          "LOOKAROUND_ANIMLOOP = 1\nSEARCH_SEARCH_TIME = 5\nCHASE_SEARCH_TIME = 5\n";
+  text +=
+      "\n[enemy]\nUSED_ANIMS = [0, 8, 9, 10, 11, 16, 20, 23, 24, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41]\n"
+      "SEE_DISTANCE0 = 12\nSEE_DISTANCE1 = 5\nSEE_DISTANCE2 = 10\nSEE_DISTANCE3 = 8\nSEE_DISTANCE4 = 8\n"
+      "SEE_ANGLE0 = 90\nSEE_ANGLE1 = 120\nSEE_ANGLE2 = 100\nSEE_ANGLE3 = 90\nSEE_ANGLE4 = 90\n"
+      "SHADOW_DARKNESS = 1.0\nHEAR_DISTANCE = 2.0\nHARDHURTFACTOR = 2.0\nPERCEPTOR_POINT = [0, 1.6]\n"
+      "SHOOT_DAMAGE = 0.1\nPANIC_WAYPOINTTIME = 15\nSHOOT_DAMAGE_LIMIT = 0.4\nSHOOT_SUCCESS = 0.6\n"
+      "SHOOT_PERIOD = 0.8\nSHOOT_DISTANCE = 3\nSHOOT_DIST_LIMIT = 5\nDEAD_HIDE_TIME = 5\n"
+      "LOOKAROUND_ANIMLOOP = 1\nSEARCH_SEARCH_TIME = 5\nCHASE_SEARCH_TIME = 5\n";
 
-  std::string names = "[";
-  for (int slot = 0; slot < 42; ++slot) {
-    names += (slot == 0 ? "" : ", ") + std::string(kAnimations[slot]);
-  }
-  names += "]";
-  text += "\n[animdata]\nPATH = data/man/anims/\nANM = " + names + "\nLEFT_FOOT_TOUCH = " + FootTimes(0.1f) +
-          "\nRIGHT_FOOT_TOUCH = " + FootTimes(0.5f) + "\n";
+  // The bodies the groups above do not hold, and the men's animation table.
+  text += men::BodyGroups({"dorvaman", "dorvaholoman", "guard", "civilian1", "gangster"});
+  text += "\n" + men::AnimDataGroup();
   text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
   return text;
 }

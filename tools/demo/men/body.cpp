@@ -143,9 +143,16 @@ RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
     }
   }
   target.boundingSphere = {{0.0f, 0.9f, 0.0f}, 1.1f};
-  std::vector<RwMatrix> inverses = pose;
+  // Every word of the matrices is written out: type flags recomputed from
+  // the values, padding cleared.
+  std::vector<RwMatrix> inverses(pose.size());
   for (size_t i = 0; i < pose.size(); i++) {
-    RwMatrixInvert(&inverses[i], &pose[i]);
+    RwMatrix bone = pose[i];
+    bone.flags = 0;
+    RwMatrixOptimize(&bone, nullptr);
+    RwMatrixInvert(&inverses[i], &bone);
+    RwMatrixOptimize(&inverses[i], nullptr);
+    inverses[i].pad1 = inverses[i].pad2 = inverses[i].pad3 = 0;
   }
   RpSkin* skin = RpSkinCreate(vertices, kNodeCount, indices.data(), weights.data(), inverses.data());
   if (skin == nullptr || (RpSkinGeometrySetSkin(geometry, skin), RpGeometryUnlock(geometry) == nullptr)) {
