@@ -100,6 +100,25 @@ TEST_F(MenTest, MenOfOneBodyShareItsLoadedModel) {
   EXPECT_EQ(RpAtomicGetGeometry(first->GetModel()->GetClumpObject()->GetFirstAtomic()),
             RpAtomicGetGeometry(second->GetModel()->GetClumpObject()->GetFirstAtomic()));
   EXPECT_EQ(nullptr, cMan::GetBodyPrototype(8));
+  // Each man is updated before his model.
+  EXPECT_EQ(static_cast<cListNode*>(second), cList::Next(first->GetModel()));
+  EXPECT_EQ(static_cast<cListNode*>(second->GetModel()), cList::Next(second));
+}
+
+TEST_F(MenTest, ANewShockReplacesTheRunningOne) {
+  LoadMenFile();
+  cMan* man = AddMan("guard", kOpenFloor);
+  const u32 clients = mLevel->GetUpdateList().Count();
+  man->StartShock(0.5f);
+  man->StartShock(0.5f);
+  EXPECT_NE(nullptr, man->GetShock());
+  EXPECT_EQ(clients + 1, mLevel->GetUpdateList().Count());
+  // The ended shock is deleted by the list and lets go of the man.
+  for (int frame = 0; frame < 30; frame++) {
+    mLevel->cScene::Update(0.02f);
+  }
+  EXPECT_EQ(nullptr, man->GetShock());
+  EXPECT_EQ(clients, mLevel->GetUpdateList().Count());
 }
 
 TEST_F(MenTest, MenStandOnTheGroundWithinReach) {
