@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/locator_writer.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
+#include "tools/forge/files/locator_writer.h"
 
 namespace {
 
@@ -15,11 +15,7 @@ class FrameObject : public cLevelObject {
  public:
   explicit FrameObject(bool withFrame) : mFrame(withFrame ? RwFrameCreate() : nullptr) {}
   FrameObject(const FrameObject& other) : cLevelObject(other), mFrame(other.mFrame ? RwFrameCreate() : nullptr) {}
-  ~FrameObject() override {
-    if (mFrame != nullptr) {
-      RwFrameDestroy(mFrame);
-    }
-  }
+  ~FrameObject() override { RwFrameDestroy(mFrame); }
   cLevelObject* Clone() override { return new FrameObject(*this); }
   void SetColourTable(const char* text) override { colours = text; }
   RwFrame* GetFrame() const { return mFrame; }

@@ -11,22 +11,22 @@
 
 #include "game/app/audio/sound_engine.h"
 #include "game/app/input/event_device.h"
-#include "game/app/small_block_pool.h"
 #include "game/app/time_scale.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/models/clump_ro.h"
-#include "game/render/models/texture_files.h"
 #include "game/render/particles/particle_pool.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/win/win_testing.h"
-#include "tests/support/locator_writer.h"
-#include "tests/support/ogg_writer.h"
 #include "tests/support/particle_file_text.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/screen_engine.h"
-#include "tests/support/wav_writer.h"
+#include "tools/demo/demo.h"
+#include "tools/demo/output.h"
+#include "tools/forge/files/locator_writer.h"
+#include "tools/forge/files/ogg_writer.h"
+#include "tools/forge/files/wav_writer.h"
 #include "tools/forge/forge.h"
 
 namespace {
@@ -56,19 +56,16 @@ class WorldTest : public ScreenEngineTest {
     CSoundEngine::Shutdown();
     WinTestSetClock(nullptr, nullptr);
     dsoundtest::SetTestMode(false);
-    DisableSmallBlockPools();
     gTimeScaleIndex = kTimeScaleNormal;
     ScreenEngineTest::TearDown();
     EXPECT_EQ(0, chdir(mPrevious));
   }
 
-  // The path, its folders made.
   static std::string Folder(const std::string& path) {
     std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
     return path;
   }
-  // A room 20 wide and 5 high at the BSP path; its collision twin also holds
-  // a pillar from x 2 to 4.
+  // A 20 x 5 x 20 room at the path; its collision twin adds a pillar at x 2 to 4.
   static void WriteLevelWorlds(const std::string& bsp) {
     const std::string folder = bsp.substr(0, bsp.find_last_of('/') + 1);
     for (const std::string& path : {bsp, folder + "collision/" + bsp.substr(folder.size())}) {
@@ -127,23 +124,56 @@ class WorldTest : public ScreenEngineTest {
 
 constexpr char kBsp[] = "BSP = data/level01/level.bsp\n";
 
-// Each row loads the level to its end; the first writes the level's
-// dictionary file, which the others read and leave alone.
-TEST_F(WorldTest, LevelsLoadStepByStep) {
-  ASSERT_TRUE(ForgeWriteClumpFile(Folder("data/level01/sky.dff").c_str(), {ForgePart()}));
+// The demo data's first level through every load step the world has:
+// events wait for step 18, and only the first load writes its dictionary.
+TEST_F(WorldTest, TheDemoLevelLoads) {
+  demo::DataFolder data;
+  std::string error;
+  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  const std::string dictionary = Folder("data/texdicts/level01.txd");
+  const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+  for (int load = 0; load < 2; load++) {
+    mWorld.reset();
+    mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"));
+    // Steps 0 to 17 take eighteen calls; the nineteenth runs step 18.
+    std::vector<f32> progress = Load(18);
+    Feed(mWorld.get(), kEventTick, 0.04f);
+    EXPECT_EQ(0u, mWorld->GetTickCount());
+    for (f32 value : Load(3)) {
+      progress.push_back(value);
+    }
+    EXPECT_EQ((std::vector<f32>{0.0f, 0.1f,  0.2f, 0.3f,  0.4f,  0.5f,  0.55f, 0.59f, 0.6f, 0.7f, 0.78f,
+                                0.8f, 0.85f, 0.9f, 0.91f, 0.95f, 0.96f, 0.97f, 0.98f, 1.0f, 1.0f}),
+              progress);
+    Feed(mWorld.get(), kEventTick, 0.04f);
+    EXPECT_EQ(1u, mWorld->GetTickCount());
+    const RwRGBA fog = mWorld->GetRenderManager().GetFogColour();
+    EXPECT_EQ((std::vector<f32>{1, 20, 22, 28, 255, 40.0f, 40.0f}),
+              (std::vector<f32>{mWorld->GetRenderManager().GetFog(), fog.red, fog.green, fog.blue, fog.alpha,
+                                mWorld->GetFogDistance(), mWorld->GetAiDistance()}));
+    EXPECT_EQ(mWorld->GetEngineWorld(), RpClumpGetWorld(mWorld->GetSky()->GetClump()));
+    EXPECT_EQ(load == 0 ? 1 : 0, mWorld->IsDictionaryCreated());
+    if (load == 0) {
+      std::filesystem::last_write_time(dictionary, stamp);
+    }
+    EXPECT_EQ(stamp, std::filesystem::last_write_time(dictionary));
+  }
+}
+
+// Forged levels: the collision twin of a BSP with or without a folder, fog
+// colours, hidden mode, and pools of locators holding all, some or none.
+TEST_F(WorldTest, ForgedLevelsLoad) {
   auto writeEffect = [](const std::string& name, u32 declared, u32 present) {
     LocatorWriter writer;
     writer.headerValue = declared;
     for (u32 p = 0; p < present; p++) {
       writer.Add("p", "", static_cast<float>(p), 1.0f, 0.0f);
     }
-    return writer.WriteFile("data/level01/" + name + ".xrf") &&
+    return writer.WriteFile(Folder("data/level01/" + name + ".xrf")) &&
            WriteWholeFile(Folder("data/implants/" + name + ".txt"), ParticleFileText({{"g", {{"TYPE", "SPRITE"}}}}));
   };
   ASSERT_TRUE(writeEffect("glow", 7, 7) && writeEffect("spark", 9, 2) && writeEffect("none", 0, 0));
-  ASSERT_TRUE(WriteWholeFile(Folder("data/textures/diskerror.bmp"), PlainBitmap(0xFF0000)));
-  const std::string dictionary = Folder("data/texdicts/level01.txd");
-  const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
   struct Row {
     const char *bsp, *fogColour, *profile;
     RwRGBA colour;
@@ -157,31 +187,14 @@ TEST_F(WorldTest, LevelsLoadStepByStep) {
     WriteLevelWorlds(row.bsp);
     std::strcpy(gSaveProfiles->GetSlot(0).name, row.profile);
     cQXWorld* world = MakeWorld(std::string("BSP = ") + row.bsp + "\nFOGCOLOR = " + row.fogColour +
-                                "\nSKY = data/level01/sky\nPARTICLES = [glow, spark, none, absent]\nFOG = 1\n"
-                                "FOGDISTANCE = 35.5\n");
-    // Steps 0 to 17 take eighteen calls; events wait for step 18.
-    std::vector<f32> progress = Load(18);
-    Feed(world, kEventTick, 0.04f);
-    EXPECT_EQ(0u, world->GetTickCount());
-    for (f32 value : Load(3)) {
-      progress.push_back(value);
-    }
-    EXPECT_EQ((std::vector<f32>{0.0f, 0.1f,  0.2f, 0.3f,  0.4f,  0.5f,  0.55f, 0.59f, 0.6f, 0.7f, 0.78f,
-                                0.8f, 0.85f, 0.9f, 0.91f, 0.95f, 0.96f, 0.97f, 0.98f, 1.0f, 1.0f}),
-              progress);
-    Feed(world, kEventTick, 0.04f);
-    EXPECT_EQ(1u, world->GetTickCount());
-    EXPECT_EQ(1u, world->GetFrameTimes().position);
-
+                                "\nPARTICLES = [glow, spark, none, absent]\n");
+    Load(20);
     // The drawn room is empty up to its wall at x 10; the twin's pillar at x 2.
     RwV3d hit[2] = {};
     const tSegment3d segment(RwV3d{0.0f, 1.0f, 0.0f}, RwV3d{8.0f, 1.0f, 0.0f});
     ASSERT_TRUE(world->GetWorldCollision()->IntersectSegment(segment, &hit[0], &hit[1], nullptr, true, false, 0, true));
     EXPECT_NEAR(2.0f, hit[0].x, 1e-4f);
-    EXPECT_EQ(world->GetEngineWorld(), RpClumpGetWorld(world->GetSky()->GetClump()));
-    EXPECT_EQ(1, world->GetRenderManager().GetFog());
     EXPECT_EQ(0, std::memcmp(&row.colour, &world->GetRenderManager().GetFogColour(), sizeof(RwRGBA)));
-    EXPECT_EQ(35.5f, world->GetFogDistance());
     EXPECT_EQ(row.hidden, world->IsHiddenMode());
     // Pools of the glow and spark placements: instances, placements.
     std::vector<u32> pools;
@@ -190,13 +203,6 @@ TEST_F(WorldTest, LevelsLoadStepByStep) {
       pools.insert(pools.end(), {pool->GetInstanceCount(), pool->GetPlacementCount()});
     }
     EXPECT_EQ((std::vector<u32>{5, 7, 2, 2}), pools);
-    EXPECT_EQ(&row == rows ? 1 : 0, world->IsDictionaryCreated());
-    if (&row == rows) {
-      RwTexDictionary* written = LoadTextureDictionary(dictionary.c_str());
-      EXPECT_NE(nullptr, written != nullptr ? RwTexDictionaryFindNamedTexture(written, "diskerror") : nullptr);
-      std::filesystem::last_write_time(dictionary, stamp);
-    }
-    EXPECT_EQ(stamp, std::filesystem::last_write_time(dictionary));
   }
 }
 
@@ -248,9 +254,8 @@ TEST_F(WorldTest, TheFirstObjectiveEndsAnUnlockedLevelOnce) {
     SCOPED_TRACE(row.objectives.size() + row.lock);
     cQXWorld* world = PlayingWorld(row.objectives);
     world->SetInputLock(row.lock);
-    for (int frame = 0; frame < 3; frame++) {
-      world->Update(0.04f);
-    }
+    world->Update(0.04f);
+    world->Update(0.04f);
     EXPECT_EQ(row.ends ? kLevelStatisticsShown : kLevelPlaying, world->GetLevelEndState());
     EXPECT_EQ(row.ends ? 1u : 0u, gSaveProfiles->GetCurrent().levelIndex);
     EXPECT_EQ(row.ends ? kTimeScalePaused : kTimeScaleNormal, gTimeScaleIndex);
@@ -264,8 +269,7 @@ TEST_F(WorldTest, StatisticsOfTheLevelEnd) {
     const char *labels, *progress;
   };
   const Row rows[] = {{1, 7, "\nElapsed time:\n", "100%"},
-                      {0, 2, "\nGesamtverarbeitungszeit:\n\nKamera Alarme:\nFeindliche Alarme:\n\nBeschl\xE4", "44%"},
-                      {2, 0, "\nGesamtverarbeitungszeit:\n", "22%"}};
+                      {2, 2, "\nGesamtverarbeitungszeit:\n\nKamera Alarme:\nFeindliche Alarme:\n\nBeschl\xE4", "44%"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.progress);
     gGameOptions->SetLanguage(row.language);
@@ -300,10 +304,9 @@ TEST_F(WorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
 
 TEST_F(WorldTest, TeardownAfterAnyNumberOfLoadCalls) {
   WriteLevelWorlds("data/level01/level.bsp");
-  ASSERT_TRUE(ForgeWriteClumpFile("data/level01/sky.dff", {ForgePart()}));
   for (int calls = 0; calls <= 21; calls++) {
     SCOPED_TRACE(calls);
-    cQXWorld* world = MakeWorld("BSP = data/level01/level.bsp\nSKY = data/level01/sky\n");
+    cQXWorld* world = MakeWorld(kBsp);
     // The twin timer and this client leak unless the teardown deletes them.
     world->GetUpdateList().Append(new cTimer);
     Load(calls);
