@@ -17,7 +17,8 @@ void AddLevel01Seeds(SeedCorpus& seeds, const std::string& extension) {
   }
   for (const auto& file : level->Files()) {
     const std::string& path = file.first;
-    if (path.size() >= extension.size() && path.compare(path.size() - extension.size(), extension.size(), extension) == 0) {
+    if (path.size() >= extension.size() &&
+        path.compare(path.size() - extension.size(), extension.size(), extension) == 0) {
       std::string name = path;
       for (char& c : name) {
         c = c == '/' ? '_' : c;

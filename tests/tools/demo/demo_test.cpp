@@ -308,13 +308,6 @@ TEST_F(DemoDataTest, NamesTheFilesGiveExist) {
   for (const std::string& name : demo::MaskedTextureNames()) {
     EXPECT_TRUE(data_.Has(name + "_mask.bmp")) << name;
   }
-  for (const char* language : {"_d.txt", "_eng.txt"}) {
-    EXPECT_TRUE(data_.Has(std::string("data/endtexts") + language));
-    EXPECT_TRUE(data_.Has(std::string("data/credits") + language));
-  }
-  const std::string metrics = Text(*data_.Find("data/font/gothic13.met"));
-  EXPECT_EQ(0u, metrics.find("METRICS1\ngothic13.bmp\n"));
-  EXPECT_TRUE(data_.Has("data/font/gothic13.bmp") && data_.Has("data/font/mgothic13.bmp"));
 }
 
 // Each row: what the folder holds before a run, and whether the run writes.

@@ -64,7 +64,9 @@ float Brightness(float x, float z, float dx, float dz) {
 
 RwRGBA Prelight(const RwV3d& p) {
   const float b = 0.45f + 0.55f * Brightness(p.x, p.z, 0.0f, 0.0f);
-  const auto channel = [b](float tint) { return static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b * tint))); };
+  const auto channel = [b](float tint) {
+    return static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b * tint)));
+  };
   return {channel(1.0f), channel(0.96f), channel(0.88f), 255};
 }
 
@@ -155,9 +157,9 @@ void AddPassage(ForgeSoup* soup, const Doorway& d) {
 ForgeSoup Shell() {
   ForgeSoup soup;
   ForgeMaterial floor, wall, ceiling;
-  floor.texture = "floor";
-  wall.texture = "wall";
-  ceiling.texture = "ceiling";
+  floor.texture = std::string(kTexturePrefix) + "floor";
+  wall.texture = std::string(kTexturePrefix) + "wall";
+  ceiling.texture = std::string(kTexturePrefix) + "ceiling";
   soup.materials = {floor, wall, ceiling};
   for (const Area& space : Spaces()) {
     AddSpace(&soup, space);
@@ -351,9 +353,9 @@ bool WriteGeometry(DataFolder& data) {
   data.Write(kTwinPath, std::move(twinBytes));
 
   const std::string folder = std::string(kFolder) + "textures/";
-  data.Write(folder + "floor.bmp", PatternBitmap(64, 64, 0x3A3530, 0x8C8378, 11));
-  data.Write(folder + "wall.bmp", PatternBitmap(64, 64, 0x404852, 0xA4ACB4, 12));
-  data.Write(folder + "ceiling.bmp", PatternBitmap(64, 64, 0x303030, 0x707070, 13));
+  data.Write(folder + kTexturePrefix + "floor.bmp", PatternBitmap(64, 64, 0x3A3530, 0x8C8378, 11));
+  data.Write(folder + kTexturePrefix + "wall.bmp", PatternBitmap(64, 64, 0x404852, 0xA4ACB4, 12));
+  data.Write(folder + kTexturePrefix + "ceiling.bmp", PatternBitmap(64, 64, 0x303030, 0x707070, 13));
 
   const struct {
     const char* suffix;

@@ -63,13 +63,16 @@ std::string ConfigGroups() {
   text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
 
   text += "\n[level01_ambient]\nTYPE = AMBIENT\nCOLOR = (0.35,0.35,0.4,1.0)\n";
-  text += "\n[level01_sun]\nTYPE = DIRECTIONAL\nCOLOR = (0.5,0.48,0.42,1.0)\nPOS = (12.0,10.0,4.0)\n"
-          "LOOKATPOS = (12.0,0.0,0.0)\n";
+  text +=
+      "\n[level01_sun]\nTYPE = DIRECTIONAL\nCOLOR = (0.5,0.48,0.42,1.0)\nPOS = (12.0,10.0,4.0)\n"
+      "LOOKATPOS = (12.0,0.0,0.0)\n";
   text += "\n[level01_lamp]\nTYPE = POINT\nCOLOR = (1.0,0.9,0.7,1.0)\nPOS = (12.0,2.7,0.0)\nRADIUS = 8.0\n";
-  text += "\n[level01_spot]\nTYPE = SPOT\nCOLOR = (0.9,0.9,1.0,1.0)\nPOS = (4.0,2.7,5.7)\nLOOKATPOS = (4.0,0.0,5.7)\n"
-          "RADIUS = 6.0\nCONEANGLE = 40\n";
-  text += "\n[level01_softspot]\nTYPE = SPOTSOFT\nCOLOR = (1.0,0.8,0.6,1.0)\nPOS = (20.0,2.7,5.7)\n"
-          "LOOKATPOS = (20.0,0.0,5.7)\nRADIUS = 6.0\nCONEANGLE = 50\n";
+  text +=
+      "\n[level01_spot]\nTYPE = SPOT\nCOLOR = (0.9,0.9,1.0,1.0)\nPOS = (4.0,2.7,5.7)\nLOOKATPOS = (4.0,0.0,5.7)\n"
+      "RADIUS = 6.0\nCONEANGLE = 40\n";
+  text +=
+      "\n[level01_softspot]\nTYPE = SPOTSOFT\nCOLOR = (1.0,0.8,0.6,1.0)\nPOS = (20.0,2.7,5.7)\n"
+      "LOOKATPOS = (20.0,0.0,5.7)\nRADIUS = 6.0\nCONEANGLE = 50\n";
   return text;
 }
 

@@ -33,6 +33,11 @@ constexpr char kGraphPath[] = "data/level01/waypoints";
 constexpr char kSkyPath[] = "data/level01/models/sky";
 constexpr char kMapPath[] = "data/level01/models/map.dff";
 
+// Textures land in one dictionary by their names, whatever their folder:
+// the level's own carry a prefix, so that none takes the place of a texture
+// the game reads from another folder by the same name ("seccam").
+constexpr char kTexturePrefix[] = "l01_";
+
 constexpr float kRoomHeight = 3.0f;
 constexpr float kWallThickness = 0.2f;
 constexpr float kCorridorHalfWidth = 1.5f;
@@ -51,9 +56,9 @@ const std::vector<Area>& Spaces();
 // A doorway: its centre on the ground and the room it leads into.
 struct Doorway {
   float x;
-  float z;            // the middle of the wall it pierces
-  int room;           // index into Spaces()
-  const char* door;   // the door standing in it
+  float z;           // the middle of the wall it pierces
+  int room;          // index into Spaces()
+  const char* door;  // the door standing in it
 };
 const std::vector<Doorway>& Doorways();
 

@@ -2,10 +2,11 @@
 // model folder's "textures/", each with a collision twin in "collision/"
 // whose trees are built here, so that the game never rewrites a model. The
 // user data spread over them uses every key the game reads.
+#include "tools/demo/level01/models.h"
+
 #include <algorithm>
 
 #include "tools/demo/level01/level01_parts.h"
-#include "tools/demo/level01/models.h"
 #include "tools/forge/forge.h"
 #include "tools/forge/forge_bytes.h"
 
@@ -47,7 +48,7 @@ ForgePart Box(RwV3d size, RwV3d offset, const char* texture, bool standing) {
   if (standing) {
     part.offset.y += size.y * 0.5f;
   }
-  part.material.texture = texture;
+  part.material.texture = std::string(kTexturePrefix) + texture;
   return part;
 }
 
@@ -106,11 +107,16 @@ std::vector<ModelSpec> BuildModels() {
   add("groupbutton", {Box({0.15f, 0.15f, 0.08f}, {0.0f, 0.0f, 0.04f}, "groupbutton", false)}, true);
   add("wallpanel", {Box({0.4f, 0.5f, 0.05f}, {0.0f, 0.0f, 0.025f}, "wallpanel", false)}, true);
   add("pickup", {Box({0.3f, 0.05f, 0.2f}, {0.0f, 0.0f, 0.0f}, "pickup", true)}, true);
+  // Levers hang on a wall by their hub. A lever swings its whole frame half
+  // a turn about its x axis, which also turns its 'at' axis round: placed
+  // down, it faces the wall and is used from its back, and up it faces the
+  // room. The handle hangs down from the hub in the frame's plane, so both
+  // positions stay in front of the wall.
   for (const char* name : {"lever", "multilever"}) {
-    ForgePart base = Box({0.2f, 0.3f, 0.1f}, {0.0f, 0.0f, 0.05f}, "lever", false);
-    ForgePart handle = Box({0.05f, 0.4f, 0.05f}, {0.0f, 0.2f, 0.1f}, "lever", false);
+    ForgePart hub = Box({0.12f, 0.12f, 0.12f}, {0.0f, 0.0f, 0.0f}, "lever", false);
+    ForgePart handle = Box({0.05f, 0.5f, 0.05f}, {0.0f, -0.25f, 0.0f}, "lever", false);
     handle.parent = 0;
-    add(name, {base, handle}, true);
+    add(name, {hub, handle}, true);
   }
   add("cupboard", {Box({1.0f, 2.0f, 0.5f}, {0.0f, 0.0f, 0.0f}, "cupboard", true)}, true);
   add("desk", {Box({1.4f, 0.8f, 0.7f}, {0.0f, 0.0f, 0.0f}, "desk", true)}, true);

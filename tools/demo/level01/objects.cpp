@@ -23,6 +23,8 @@ Keys WallUse(const Keys& more) {
   return keys;
 }
 
+// One row an object; the rows keep to one line where they fit.
+// clang-format off
 std::vector<Placed> BuildObjects() {
   const Doorway& a = Doorways()[0];
   const Doorway& b = Doorways()[1];
@@ -124,9 +126,12 @@ std::vector<Placed> BuildObjects() {
                 {"SECURITY", "[photocell_1]"},
                 {"ALERTED", "[guard_1]"},
                 {"ICON", "2"}})},
-      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 180.0f, "",
+      // Laser and EDS panels turn round when they are set up and flip every
+      // second while unused, the usable side following: placed facing the
+      // wall, they are used from the corridor.
+      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 0.0f, "",
        WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "5"}, {"DOORS", "[door_b]"}, {"SECURITY", "[seccam_1]"}})},
-      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 0.0f, "",
+      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 180.0f, "",
        WallUse({{"TYPE", "edspanel"},
                 {"IMPLANT", "none"},
                 {"MESSAGE", "6"},
@@ -166,14 +171,15 @@ std::vector<Placed> BuildObjects() {
                 {"SECURITY", "[listener_1]"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.05f, 1.2f, 7.0f, 90.0f, "",
        WallUse({{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"SECURITY", "[area_magnetic]"}})},
-      // A lever, and a pair of levers that open door C together.
-      {"LEVERS", "lever", "lever_1", 4.0f, 1.2f, 9.65f, 180.0f, "",
+      // A lever, and a pair of levers that open door C together; placed
+      // down, they face the wall (see the lever model).
+      {"LEVERS", "lever", "lever_1", 4.0f, 1.3f, 9.62f, 0.0f, "",
        WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "14"},
                 {"DOORS", "[door_a]"}, {"SECURITY", "[area_magnetic]"}})},
-      {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.2f, -9.65f, 0.0f, "",
+      {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.3f, -9.62f, 180.0f, "",
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                 {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"}})},
-      {"MULTILEVERS", "multilever", "mlever_2", 13.0f, 1.2f, -9.65f, 0.0f, "",
+      {"MULTILEVERS", "multilever", "mlever_2", 13.0f, 1.3f, -9.62f, 180.0f, "",
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                 {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"},
                 {"SECURITY", "[photocell_1]"}})},
@@ -186,6 +192,7 @@ std::vector<Placed> BuildObjects() {
        {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "18"}, {"MISSION", "2"}}},
   };
 }
+// clang-format on
 
 std::string PropsText(const std::vector<Placed>& objects) {
   std::string text = "# Properties of the placed objects of level01, one group an object.\n";
@@ -198,15 +205,16 @@ std::string PropsText(const std::vector<Placed>& objects) {
       text += key.first + " = " + key.second + "\n";
     }
   }
-  text += "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
-          "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
-  text += "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
-          "STOPPEDTIMERS = [timer_1]\n";
+  text +=
+      "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
+      "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
+  text +=
+      "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
+      "STOPPEDTIMERS = [timer_1]\n";
   return text;
 }
 
-LocatorWriterEntry Entry(const std::string& name, const std::string& data, float x, float y, float z,
-                         float heading) {
+LocatorWriterEntry Entry(const std::string& name, const std::string& data, float x, float y, float z, float heading) {
   // Turned about y: 'at' (+z at heading 0) goes round towards +x.
   const float radians = heading * 3.14159265f / 180.0f;
   const float s = std::fabs(heading) < 1e-6f ? 0.0f : std::sin(radians);
@@ -232,26 +240,26 @@ const std::vector<Placed>& PlacedObjects() {
 }
 
 const std::vector<std::string>& ObjectKeys() {
-  static const std::vector<std::string> keys = {
-      "XRF",   "GLOWING",      "SECURITYCAMERAS", "PHOTOCELLS",  "LISTENERS",   "SPECAREAS",
-      "DOORS", "DEVICES",      "MULTIDEVICES",    "LEVERS",      "MULTILEVERS", "SEARCHABLES"};
+  static const std::vector<std::string> keys = {"XRF",          "GLOWING",   "SECURITYCAMERAS", "PHOTOCELLS",
+                                                "LISTENERS",    "SPECAREAS", "DOORS",           "DEVICES",
+                                                "MULTIDEVICES", "LEVERS",    "MULTILEVERS",     "SEARCHABLES"};
   return keys;
 }
 
 const std::vector<Waypoint>& Waypoints() {
   static const std::vector<Waypoint> waypoints = {
-      {2.0f, 0.0f},  {4.0f, 0.0f},  {12.0f, 0.0f}, {20.0f, 0.0f}, {22.0f, 0.0f},   // corridor
-      {4.0f, 3.0f},  {4.0f, 6.0f},  {2.0f, 8.0f},                                  // room A
-      {20.0f, 3.0f}, {20.0f, 6.0f}, {22.0f, 8.0f},                                 // room B
-      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                              // room C
+      {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
+      {4.0f, 3.0f},   {4.0f, 6.0f},   {2.0f, 8.0f},                                  // room A
+      {20.0f, 3.0f},  {20.0f, 6.0f},  {22.0f, 8.0f},                                 // room B
+      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
   };
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
   // Along the corridor, then through each door (2-6, 4-9, 3-12) into its room.
-  static const std::vector<int> edges = {1, 2, 2, 3, 3, 4, 4, 5, 2, 6, 6, 7, 7, 8,
-                                         4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
+  static const std::vector<int> edges = {1, 2, 2, 3, 3,  4,  4,  5, 2,  6,  6,  7,  7,
+                                         8, 4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
   return edges;
 }
 

@@ -18,6 +18,7 @@ struct Message {
 
 // Message n (from 1) is element n - 1. The objects' props refer to them by
 // number; 37 to 39 are the objectives' messages, 40 the main mission text.
+// clang-format off
 const Message kMessages[kMessageCount] = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
@@ -30,7 +31,7 @@ const Message kMessages[kMessageCount] = {
     {"A uniform: nobody will look twice.", "Eine Uniform: niemand schaut zweimal hin."},             // 9
     {"The data crystal is yours.", "Der Datenkristall geh\xF6rt dir."},                              // 10
     {"@ more buttons to go.", "Noch @ Kn\xF6pfe."},                                                   // 11
-    {"All three buttons pressed: door B opens.", "Alle drei Kn\xF6pfe gedr\xFC" "ckt: T\xFCr B \xF6" "ffnet sich."},  // 12
+    {"All three pressed: door B opens.", "Alle drei gedr\xFC" "ckt: T\xFCr B \xF6" "ffnet sich."},           // 12
     {"Both switches answer at once.", "Beide Schalter antworten zugleich."},                        // 13
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 14
     {"@ more levers to go.", "Noch @ Hebel."},                                                        // 15
@@ -77,6 +78,7 @@ const Message kMessages[kMessageCount] = {
     {"The door lifts by itself from time to time.", "Die T\xFCr hebt sich ab und zu von selbst."},   // 55
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
 };
+// clang-format on
 
 struct Mission {
   const char* english;

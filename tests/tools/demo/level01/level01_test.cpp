@@ -58,8 +58,8 @@ class Level01Test : public StartedEngineTest {
     for (const auto& file : mData.Files()) {
       const std::filesystem::path path = mScratch.File(file.first);
       std::filesystem::create_directories(path.parent_path());
-      std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.second.data()),
-                                                   static_cast<std::streamsize>(file.second.size()));
+      std::ofstream(path, std::ios::binary)
+          .write(reinterpret_cast<const char*>(file.second.data()), static_cast<std::streamsize>(file.second.size()));
     }
   }
 
@@ -169,8 +169,8 @@ TEST_F(Level01Test, TwinWallsAnswerLineQueriesFromInsideOnly) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     RwV3d point = {0.0f, 0.0f, 0.0f}, normal = {0.0f, 0.0f, 0.0f};
-    const bool hit = collision.IntersectSegment(tSegment3d(row.from, row.to), &point, &normal, nullptr, true, false,
-                                                0, true);
+    const bool hit =
+        collision.IntersectSegment(tSegment3d(row.from, row.to), &point, &normal, nullptr, true, false, 0, true);
     EXPECT_EQ(row.hits, hit);
     if (hit && row.hits) {
       EXPECT_NEAR(row.hitZ, row.alongZ ? point.z : point.x, 0.01f);
@@ -200,6 +200,63 @@ TEST_F(Level01Test, TwinWallsAnswerLineQueriesFromInsideOnly) {
   RpWorldDestroy(twin);
 }
 
+// The names the engine asks its texture reader for while it reads.
+std::vector<std::string>* gTextureNames = nullptr;
+
+RwTexture* RecordTextureName(const RwChar* name, const RwChar* maskName) {
+  gTextureNames->push_back(name);
+  if (maskName != nullptr && maskName[0] != '\0') {
+    gTextureNames->push_back(maskName);
+  }
+  return nullptr;
+}
+
+TEST_F(Level01Test, EveryTextureTheWorldsAndModelsNameLiesInTheirTexturesFolder) {
+  std::vector<std::string> names;
+  gTextureNames = &names;
+  const RwTextureCallBackRead reader = RwTextureGetReadCallBack();
+  RwTextureSetReadCallBack(RecordTextureName);
+  size_t asked = 0;
+  const struct {
+    std::string file;
+    std::string folder;
+  } rows[] = {
+      {"data/level01/level01.bsp", "data/level01/textures/"},
+      {"data/level01/collision/level01.bsp", "data/level01/collision/textures/"},
+  };
+  for (const auto& row : rows) {
+    RpWorld* world = ReadWorld(row.file);
+    ASSERT_NE(nullptr, world);
+    RpWorldDestroy(world);
+    for (const std::string& name : names) {
+      EXPECT_TRUE(mData.Has(row.folder + name + ".bmp")) << row.file << ": " << name;
+    }
+    asked += names.size();
+    names.clear();
+  }
+  for (const auto& file : mData.Files()) {
+    const std::vector<uint8_t>& bytes = file.second;
+    if (file.first.size() < 4 || file.first.compare(file.first.size() - 4, 4, ".dff") != 0) {
+      continue;
+    }
+    RwMemory memory = {const_cast<RwUInt8*>(bytes.data()), static_cast<RwUInt32>(bytes.size())};
+    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
+    ASSERT_TRUE(RwStreamFindChunk(stream, kRwChunkClump, nullptr, nullptr));
+    RpClump* clump = RpClumpStreamRead(stream);
+    RwStreamClose(stream, nullptr);
+    ASSERT_NE(nullptr, clump) << file.first;
+    RpClumpDestroy(clump);
+    const std::string folder = file.first.substr(0, file.first.rfind('/') + 1) + "textures/";
+    for (const std::string& name : names) {
+      EXPECT_TRUE(mData.Has(folder + name + ".bmp")) << file.first << ": " << name;
+    }
+    asked += names.size();
+    names.clear();
+  }
+  RwTextureSetReadCallBack(reader);
+  EXPECT_GT(asked, 10u);
+}
+
 TEST_F(Level01Test, ModelsLoadAsTheGameLoadsThemAndAreNeverRewritten) {
   LayOut();
   for (const demo::level01::ModelSpec& model : demo::level01::Models()) {
@@ -210,11 +267,6 @@ TEST_F(Level01Test, ModelsLoadAsTheGameLoadsThemAndAreNeverRewritten) {
       cClumpRO object(path.c_str(), nullptr);
       ASSERT_NE(nullptr, object.GetClump());
       EXPECT_STREQ(model.name.c_str(), object.GetName().CStr());
-      for (const ForgePart& part : model.parts) {
-        if (!part.material.texture.empty()) {
-          EXPECT_TRUE(mData.Has("data/level01/models/textures/" + part.material.texture + ".bmp"));
-        }
-      }
     }
     if (model.twin) {
       const std::string twinPath = mScratch.File("data/level01/models/collision/" + model.name + ".dff");
@@ -240,21 +292,52 @@ TEST_F(Level01Test, PropertyFilesHoldTheirRequiredKeys) {
     const cPropertyGroup* group;
     std::vector<const char*> keys;
   } rows[] = {
-      {"level", config.Group("level01"),
-       {"NEXTSTAGE", "AI_DO_DISTANCE", "BSP", "FOG", "FOGDISTANCE", "FOGCOLOR", "DFFPATH", "XRFPATH", "OBJECTS",
-        "PROPS", "MAPDIST", "FLASHICON", "TIMERDEVICES", "GRAPH", "EDGES", "SKY", "PARTICLES", "LIGHT", "LIGHTMAP",
-        "LIGHTMAP_ORIGX", "LIGHTMAP_ORIGY", "LIGHTMAP_METRIC", "DIRLIGHTADD", "DIRLIGHTANGLE", "TEXTS", "MAP",
-        "HACK_DEFAULT_KEY_NUMBER", "HACK_KEY_TIME", "HACK_ICON_ALPHA_VALUE"}},
+      {"level",
+       config.Group("level01"),
+       {"NEXTSTAGE",
+        "AI_DO_DISTANCE",
+        "BSP",
+        "FOG",
+        "FOGDISTANCE",
+        "FOGCOLOR",
+        "DFFPATH",
+        "XRFPATH",
+        "OBJECTS",
+        "PROPS",
+        "MAPDIST",
+        "FLASHICON",
+        "TIMERDEVICES",
+        "GRAPH",
+        "EDGES",
+        "SKY",
+        "PARTICLES",
+        "LIGHT",
+        "LIGHTMAP",
+        "LIGHTMAP_ORIGX",
+        "LIGHTMAP_ORIGY",
+        "LIGHTMAP_METRIC",
+        "DIRLIGHTADD",
+        "DIRLIGHTANGLE",
+        "TEXTS",
+        "MAP",
+        "HACK_DEFAULT_KEY_NUMBER",
+        "HACK_KEY_TIME",
+        "HACK_ICON_ALPHA_VALUE"}},
       {"men", men.Group("Men"), {"MEN"}},
       {"player", men.Group("dorvaman"), {"TYPE", "BODY", "USED_ANIMS", "SEARCH_SPEED"}},
       {"enemy", men.Group("enemy"), {"USED_ANIMS"}},
       {"animations", men.Group("animdata"), {"ANM", "LEFT_FOOT_TOUCH", "RIGHT_FOOT_TOUCH"}},
       {"capsule", men.Group("CollisionCapsule"), {"P0", "P1", "RADIUS"}},
-      {"camera", &camera,
+      {"camera",
+       &camera,
        {"CLIP", "FOV", "MINZOOMFOV", "MAXZOOMFOV", "ZOOMSPEED", "RELATIVE_POSITION", "LOOK_AT_RELATIVE_POSITION",
         "LIGHTCOLOR", "LIGHT_DIRECTION"}},
-      {"english", english.Group("TEXTS"), {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
-      {"german", german.Group("TEXTS"), {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
+      {"english",
+       english.Group("TEXTS"),
+       {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
+      {"german",
+       german.Group("TEXTS"),
+       {"MESSAGE53", "MISSION00", "MISSION_OBJECTIVES", "BRIEFING", "MAINMISSIONTEXT"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -307,7 +390,8 @@ TEST_F(Level01Test, ReferencesNameWhatExists) {
   }
   // Lists name objects, timers or men; numbers name messages and objectives.
   int messages = 0;
-  while (Has(texts.Group("TEXTS"), (std::string("MESSAGE") + (messages < 10 ? "0" : "") + std::to_string(messages)).c_str())) {
+  while (Has(texts.Group("TEXTS"),
+             (std::string("MESSAGE") + (messages < 10 ? "0" : "") + std::to_string(messages)).c_str())) {
     ++messages;
   }
   EXPECT_GE(messages, 54);
@@ -347,7 +431,7 @@ TEST_F(Level01Test, ReferencesNameWhatExists) {
   for (const char* direction : {"north", "south", "west", "east"}) {
     const std::vector<uint8_t>* bitmap = mData.Find(Value(level, "LIGHTMAP") + direction + ".bmp");
     ASSERT_NE(nullptr, bitmap);
-    EXPECT_EQ(8, (*bitmap)[28]);                  // bits per pixel
+    EXPECT_EQ(8, (*bitmap)[28]);                             // bits per pixel
     EXPECT_EQ(0, ((*bitmap)[18] | (*bitmap)[19] << 8) % 4);  // width
   }
 }
