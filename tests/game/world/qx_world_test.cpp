@@ -36,7 +36,8 @@ class WorldTest : public ScreenEngineTest {
   WorldTest() {
     attach_ = [] {
       return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && RegisterAtomicPlugin();
+             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && RpHAnimPluginAttach() && RpSkinPluginAttach() &&
+             RegisterAtomicPlugin();
     };
   }
   void SetUp() override {
