@@ -267,7 +267,7 @@ RwUInt64 SectorArraysSize(const WorldReader* reader, const RpWorldSector* sector
 // (or, in a struct that holds the fields alone, follow it). The sector is
 // linked into *slot once its plugin constructors ran, so that a later
 // failure releases it with the world.
-RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
+RwBool RpAtomicSectorStreamRead(WorldReader* reader, RpSector** slot) {
   RwUInt32 length = 0;
   if (!RwStreamFindChunk(reader->stream, kRwChunkStruct, &length, nullptr)) {
     return FALSE;
@@ -322,7 +322,7 @@ RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
 
 // depth counts this plane: the trees the walks' stacks hold are at most
 // kRpWorldMaxPlaneDepth planes deep.
-RwBool ReadPlaneSector(WorldReader* reader, RpSector** slot, RwInt32 depth) {
+RwBool RpPlaneSectorStreamRead(WorldReader* reader, RpSector** slot, RwInt32 depth) {
   RwUInt8 bytes[kPlaneStructSize];
   if (!_rpReadStructRecord(reader->stream, bytes, sizeof(bytes), nullptr)) {
     return FALSE;
@@ -351,7 +351,7 @@ RwBool ReadSector(WorldReader* reader, RwBool atomic, RpSector** slot, RwInt32 d
   if (!RwStreamFindChunk(reader->stream, atomic ? kRwChunkAtomicSector : kRwChunkPlaneSector, nullptr, nullptr)) {
     return FALSE;
   }
-  return atomic ? ReadAtomicSector(reader, slot) : ReadPlaneSector(reader, slot, depth + 1);
+  return atomic ? RpAtomicSectorStreamRead(reader, slot) : RpPlaneSectorStreamRead(reader, slot, depth + 1);
 }
 
 // The world record at the start of the block, before its sectors.
