@@ -399,6 +399,9 @@ RwBool RwStreamFindChunk(RwStream* stream, RwUInt32 type, RwUInt32* length, RwUI
 }
 
 void* RwMemLittleEndian32(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
   RwUInt8* cursor = static_cast<RwUInt8*>(memory);
   for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
     RwUInt32 native;
@@ -409,9 +412,24 @@ void* RwMemLittleEndian32(void* memory, RwUInt32 bytes) {
 }
 
 void* RwMemNative32(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
   RwUInt8* cursor = static_cast<RwUInt8*>(memory);
   for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
     const RwUInt32 native = RwReadLittleEndianUInt32(cursor + i);
+    std::memcpy(cursor + i, &native, sizeof(native));
+  }
+  return memory;
+}
+
+void* _rwMemNative16(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
+  RwUInt8* cursor = static_cast<RwUInt8*>(memory);
+  for (RwUInt32 i = 0; i + 2 <= bytes; i += 2) {
+    const auto native = static_cast<RwUInt16>(RwReadLittleEndianUInt16(cursor + i));
     std::memcpy(cursor + i, &native, sizeof(native));
   }
   return memory;

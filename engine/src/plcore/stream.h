@@ -114,6 +114,11 @@ RwStream* RwStreamReadInt32(RwStream* stream, RwInt32* ints, RwUInt32 bytes);
 // Converts 32-bit words between file (little-endian) and native order in place.
 void* RwMemNative32(void* memory, RwUInt32 bytes);
 void* RwMemLittleEndian32(void* memory, RwUInt32 bytes);
+// The same for 16-bit words.
+void* _rwMemNative16(void* memory, RwUInt32 bytes);
+// Whether file order is native order: the conversions above then leave the
+// words as they are.
+constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 // Reads exactly length bytes; a short read records the read error and fails.
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
