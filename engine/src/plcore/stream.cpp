@@ -19,7 +19,9 @@ constexpr RwUInt32 kStreamAlignment = 8;
 constexpr RwUInt32 kMemoryGrowth = 512;  // bytes added to a written memory block at a time
 constexpr RwUInt32 kStagingBytes = 256;  // typed words are converted through a buffer of this size
 constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
+constexpr RwInt32 kSeekStart = 0;
 constexpr RwInt32 kSeekCurrent = 1;
+constexpr RwInt32 kSeekEnd = 2;
 
 // The module's data in the started engine; null while no engine is started.
 RwStreamModule* gStreamModule = nullptr;
@@ -47,8 +49,25 @@ const char* FileMode(RwUInt32 access) {
   }
 }
 
+// The file's length and the handle's position, learnt once: the handle is
+// left where it was. Nothing is known when the file interface cannot tell.
+void LearnFileLength(RwStreamFile* file) {
+  const RwInt32 position = Files().rwftell(file->fpFile);
+  if (position < 0 || Files().rwfseek(file->fpFile, 0, kSeekEnd) != 0) {
+    return;
+  }
+  const RwInt32 end = Files().rwftell(file->fpFile);
+  if (Files().rwfseek(file->fpFile, position, kSeekStart) != 0 || end < position) {
+    return;
+  }
+  file->position = static_cast<RwUInt32>(position);
+  file->length = static_cast<RwUInt32>(end);
+  file->lengthKnown = TRUE;
+}
+
 RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
   const RwUInt32 count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, stream->Type.file.fpFile));
+  stream->Type.file.position += count;
   if (count < length) {
     RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
   }
@@ -111,11 +130,15 @@ RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
   while (offset > 0) {
     const RwUInt32 step = offset > static_cast<RwUInt32>(INT32_MAX) ? static_cast<RwUInt32>(INT32_MAX) : offset;
     if (Files().rwfseek(stream->Type.file.fpFile, static_cast<RwInt32>(step), kSeekCurrent) != 0) {
+      stream->Type.file.lengthKnown = FALSE;  // wherever the handle is now
       if (Files().rwfeof(stream->Type.file.fpFile)) {
         RaiseCore(kRwErrEndOfStream);
       }
       return nullptr;
     }
+    // A seek may pass the end; the bytes left are 0 from there on.
+    const RwUInt64 position = static_cast<RwUInt64>(stream->Type.file.position) + step;
+    stream->Type.file.position = position < 0xFFFFFFFFu ? static_cast<RwUInt32>(position) : 0xFFFFFFFFu;
     offset -= step;
   }
   return stream;
@@ -181,6 +204,9 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrFileOpen, data));
         ReleaseRecord(stream);
         return nullptr;
+      }
+      if (accessType == kRwStreamRead) {
+        LearnFileLength(&stream->Type.file);
       }
       return stream;
     }
@@ -312,6 +338,15 @@ RwStream* RwStreamSkip(RwStream* stream, RwUInt32 offset) {
       RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrBadStreamType));
       return nullptr;
   }
+}
+
+RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left) {
+  if ((stream->type != kRwStreamFile && stream->type != kRwStreamFileName) || !stream->Type.file.lengthKnown) {
+    return FALSE;
+  }
+  const RwStreamFile& file = stream->Type.file;
+  *left = file.position < file.length ? file.length - file.position : 0;
+  return TRUE;
 }
 
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length) {

@@ -49,6 +49,12 @@ struct RwStreamMemory {
 
 struct RwStreamFile {
   void* fpFile;  // handle of the engine's file interface
+  // A file the stream opened by name for reading learns its length when it
+  // opens and counts its position from there, so that the bytes left are
+  // known without moving the handle.
+  RwUInt32 position;
+  RwUInt32 length;
+  RwBool lengthKnown;
 };
 
 union RwStreamUnion {
@@ -122,6 +128,8 @@ constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN
 
 // Reads exactly length bytes; a short read records the read error and fails.
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
+// Bytes a file stream holds past its position, when it knows its length.
+RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.
