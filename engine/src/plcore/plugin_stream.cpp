@@ -107,6 +107,8 @@ const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
 
 }  // namespace
 
+const RwUInt8* _rwStreamLendBytes(RwStream* stream, RwUInt32 length) { return LendBytes(stream, length); }
+
 const RwUInt8* _rwStreamReadInPlace(RwStream* stream, void* buffer, RwUInt32 length) {
   if (const RwUInt8* bytes = LendBytes(stream, length)) {
     return bytes;
