@@ -367,6 +367,43 @@ TEST_F(FileStreamTest, ChunkBodiesHoldNoMoreThanTheirStreamHas) {
   }
 }
 
+// A file opened by name learns its length when it opens: the bytes left
+// follow every read and skip without the handle being moved to find them.
+TEST_F(FileStreamTest, NamedFilesCountTheBytesLeftFromTheirLength) {
+  const std::string name = dir_ + "/counted.bin";
+  const std::vector<RwUInt8> data(1000, 0x5A);
+  RwStream* written = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, name.c_str());
+  ASSERT_NE(written, nullptr);
+  ASSERT_NE(RwStreamWrite(written, data.data(), static_cast<RwUInt32>(data.size())), nullptr);
+  ASSERT_TRUE(RwStreamClose(written, nullptr));
+  struct Step {
+    const char* what;
+    bool skip;
+    RwUInt32 bytes;
+    RwUInt32 left;  // after the step
+  };
+  const Step steps[] = {{"a read", false, 12, 988},
+                        {"a skip", true, 500, 488},
+                        {"a long read", false, 400, 88},
+                        {"a short read", false, 100, 0},
+                        {"a skip past the end", true, 50, 0}};
+  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(_rwStreamBytesAvailable(stream, 5000), 1000u);
+  std::vector<RwUInt8> buffer(data.size());
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    if (step.skip) {
+      RwStreamSkip(stream, step.bytes);
+    } else {
+      RwStreamRead(stream, buffer.data(), step.bytes);
+    }
+    TakeError();
+    EXPECT_EQ(_rwStreamBytesAvailable(stream, 5000), step.left);
+  }
+  ASSERT_TRUE(RwStreamClose(stream, nullptr));
+}
+
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   const std::string name = dir_ + "/handle.bin";
   FILE* file = std::fopen(name.c_str(), "w+b");
