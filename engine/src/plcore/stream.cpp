@@ -16,8 +16,9 @@ static_assert(sizeof(RwStreamModule) <= kRwStreamModuleDataSize, "module data ex
 
 constexpr RwUInt32 kStreamsPerBlock = 16;
 constexpr RwUInt32 kStreamAlignment = 8;
-constexpr RwUInt32 kMemoryGrowth = 512;  // bytes added to a written memory block at a time
-constexpr RwUInt32 kStagingBytes = 256;  // typed words are converted through a buffer of this size
+constexpr RwUInt32 kMemoryGrowth = 512;         // bytes added to a written memory block at a time
+constexpr RwUInt32 kStagingBytes = 256;         // typed words are converted through a buffer of this size
+constexpr RwUInt32 kFileReadAhead = 64 * 1024;  // bytes a named read stream reads ahead
 constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
 constexpr RwInt32 kSeekStart = 0;
 constexpr RwInt32 kSeekCurrent = 1;
@@ -65,9 +66,30 @@ void LearnFileLength(RwStreamFile* file) {
   file->lengthKnown = TRUE;
 }
 
+// Reads what the read-ahead block holds, then refills it, or reads a
+// request as long as the block straight into its buffer.
+RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
+  RwUInt32 done = file->bufferEnd - file->bufferNext < length ? file->bufferEnd - file->bufferNext : length;
+  std::memcpy(out, file->buffer + file->bufferNext, done);
+  file->bufferNext += done;
+  const RwUInt32 rest = length - done;
+  if (rest >= kFileReadAhead) {
+    done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
+  } else if (rest > 0) {
+    file->bufferEnd = static_cast<RwUInt32>(Files().rwfread(file->buffer, 1, kFileReadAhead, file->fpFile));
+    file->bufferNext = file->bufferEnd < rest ? file->bufferEnd : rest;
+    std::memcpy(out + done, file->buffer, file->bufferNext);
+    done += file->bufferNext;
+  }
+  return done;
+}
+
 RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
-  const RwUInt32 count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, stream->Type.file.fpFile));
-  stream->Type.file.position += count;
+  RwStreamFile& file = stream->Type.file;
+  const RwUInt32 count = file.buffer != nullptr
+                             ? ReadAhead(&file, static_cast<RwUInt8*>(buffer), length)
+                             : static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  file.position += count;
   if (count < length) {
     RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
   }
@@ -126,11 +148,23 @@ RwStream* WriteMemory(RwStream* stream, const void* data, RwUInt32 length) {
 }
 
 RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
+  RwStreamFile& file = stream->Type.file;
+  // What the read-ahead block holds is skipped there; the handle stands at its end.
+  const RwUInt32 buffered = file.bufferEnd - file.bufferNext;
+  const RwUInt32 inBlock = offset < buffered ? offset : buffered;
+  file.bufferNext += inBlock;
+  file.position += inBlock;
+  offset -= inBlock;
   // The seek entry takes a signed 32-bit offset.
   while (offset > 0) {
     const RwUInt32 step = offset > static_cast<RwUInt32>(INT32_MAX) ? static_cast<RwUInt32>(INT32_MAX) : offset;
     if (Files().rwfseek(stream->Type.file.fpFile, static_cast<RwInt32>(step), kSeekCurrent) != 0) {
-      stream->Type.file.lengthKnown = FALSE;  // wherever the handle is now
+      // Wherever the handle is now, the stream follows it from here on.
+      stream->Type.file.lengthKnown = FALSE;
+      EngineFree(stream->Type.file.buffer);
+      stream->Type.file.buffer = nullptr;
+      stream->Type.file.bufferNext = 0;
+      stream->Type.file.bufferEnd = 0;
       if (Files().rwfeof(stream->Type.file.fpFile)) {
         RaiseCore(kRwErrEndOfStream);
       }
@@ -207,6 +241,11 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
       }
       if (accessType == kRwStreamRead) {
         LearnFileLength(&stream->Type.file);
+        // Without a known length the bytes left are asked of the handle,
+        // which must then stand where the stream does: no read-ahead.
+        if (stream->Type.file.lengthKnown) {
+          stream->Type.file.buffer = static_cast<RwUInt8*>(RwMalloc(kFileReadAhead));
+        }
       }
       return stream;
     }
@@ -248,6 +287,7 @@ RwBool RwStreamClose(RwStream* stream, RwMemory* memory) {
       break;  // the caller's handle stays open
     case kRwStreamFileName:
       result = Files().rwfclose(stream->Type.file.fpFile) <= 0 ? TRUE : FALSE;
+      EngineFree(stream->Type.file.buffer);
       break;
     case kRwStreamMemory:
       if (stream->accessType != kRwStreamRead) {

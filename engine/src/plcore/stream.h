@@ -55,6 +55,12 @@ struct RwStreamFile {
   RwUInt32 position;
   RwUInt32 length;
   RwBool lengthKnown;
+  // Such a stream also reads ahead through a block of its own, so that small
+  // reads cost no call of the file interface each: the bytes from
+  // bufferNext to bufferEnd are the next ones. Null when it has none.
+  RwUInt32 bufferNext;
+  RwUInt8* buffer;
+  RwUInt32 bufferEnd;
 };
 
 union RwStreamUnion {
