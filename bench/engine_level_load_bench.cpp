@@ -96,9 +96,13 @@ std::vector<LevelFile> WriteLevel(const std::string& folder) {
   return files;
 }
 
-// Reads the file's chunk and destroys what it gave later; false on failure.
-bool LoadFile(const LevelFile& file, std::vector<std::function<void()>>* destroy) {
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, file.path.c_str());
+// Reads the file's chunk (from memory when given its bytes) and destroys
+// what it gave later; false on failure.
+bool LoadFile(const LevelFile& file, std::vector<std::function<void()>>* destroy,
+              std::vector<unsigned char>* bytes = nullptr) {
+  RwMemory memory = {bytes != nullptr ? bytes->data() : nullptr, bytes != nullptr ? RwUInt32(bytes->size()) : 0};
+  RwStream* stream = bytes != nullptr ? RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory)
+                                      : RwStreamOpen(kRwStreamFileName, kRwStreamRead, file.path.c_str());
   if (stream == nullptr || !RwStreamFindChunk(stream, file.chunk, nullptr, nullptr)) {
     if (stream != nullptr) RwStreamClose(stream, nullptr);
     return false;
@@ -130,6 +134,8 @@ size_t ReadWhole(const std::string& path, std::vector<unsigned char>* buffer) {
   return total;
 }
 
+// Argument: 0 reads the files through file streams, 1 parses their bytes
+// from memory (the readers' share of the load).
 void BM_LevelLoad(benchmark::State& state) {
   BenchEngine engine;
   if (!engine.OpenOrSkip(state, kWidth, kHeight, AttachPlugins)) return;
@@ -144,12 +150,20 @@ void BM_LevelLoad(benchmark::State& state) {
   size_t bytes = 0;
   for (const LevelFile& file : files) bytes += std::filesystem::file_size(file.path);
   std::vector<unsigned char> buffer(1 << 20);
+  const bool fromMemory = state.range(0) != 0;
+  std::vector<std::vector<unsigned char>> contents;
+  for (const LevelFile& file : files) {
+    contents.emplace_back(std::filesystem::file_size(file.path));
+    ReadWhole(file.path, &contents.back());
+  }
   BenchRatio ratio;
   for (auto _ : state) {
     std::vector<std::function<void()>> destroy;
     bool loaded = true;
     ratio.TimeReader([&] {
-      for (const LevelFile& file : files) loaded = LoadFile(file, &destroy) && loaded;
+      for (size_t f = 0; f < files.size(); ++f) {
+        loaded = LoadFile(files[f], &destroy, fromMemory ? &contents[f] : nullptr) && loaded;
+      }
     });
     state.PauseTiming();
     for (const std::function<void()>& release : destroy) release();
@@ -167,6 +181,6 @@ void BM_LevelLoad(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
   std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_LevelLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelLoad)->ArgName("memory")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
