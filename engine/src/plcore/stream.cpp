@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/engine_internal.h"
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 
@@ -424,8 +425,9 @@ RwBool RwChunkVersionSupported(RwUInt32 version) {
 }
 
 RwBool RwStreamReadChunkHeader(RwStream* stream, RwUInt32* type, RwUInt32* length, RwUInt32* version, RwUInt32* build) {
-  RwUInt8 header[kRwChunkHeaderSize];
-  if (!RwStreamReadExact(stream, header, kRwChunkHeaderSize)) {
+  RwUInt8 buffer[kRwChunkHeaderSize];
+  const RwUInt8* header = _rwStreamReadInPlace(stream, buffer, kRwChunkHeaderSize);
+  if (header == nullptr) {
     return FALSE;
   }
   if (type != nullptr) {
