@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_engine.h"
 #include "engine/engine.h"
 #include "engine/plugin/collis/collis_internal.h"
-#include "tests/support/fake_driver.h"
 #include "tools/forge/forge.h"
 
 namespace {
@@ -21,33 +21,16 @@ constexpr int kWorldTriangles = 50000;
 constexpr float kWorldExtent = 100.0f;  // the soup fills [-extent, extent] on each axis
 constexpr int kQueries = 64;            // distinct primitives cycled through
 
-// The engine started on the fake driver with the collision plugin attached.
-class StartedEngine {
- public:
-  bool Start() {
-    FakeDriverInstall();
-    RwEngineOpenParams params = {reinterpret_cast<void*>(0x1)};
-    started_ = RwEngineInit(nullptr, 0, 4194304) && RpWorldPluginAttach() && RpCollisionPluginAttach() &&
-               RwEngineOpen(&params) && RwEngineStart();
-    return started_;
-  }
+RwBool AttachPlugins() { return RpWorldPluginAttach() && RpCollisionPluginAttach(); }
 
-  ~StartedEngine() {
-    FakeEngineShutdown();
-    FakeDriverUninstall();
-  }
-
- private:
-  bool started_ = false;
-};
-
-StartedEngine& Engine() {
-  static StartedEngine engine;
-  static const bool started = engine.Start();
+// The engine started on the Direct3D 8 stand-in with the collision plugin
+// attached, once for every benchmark.
+void Engine() {
+  static BenchEngine engine;
+  static const bool started = engine.Open(64, 64, AttachPlugins);
   if (!started) {
     std::abort();
   }
-  return engine;
 }
 
 // Triangles of up to a tenth of the extent, anywhere in a cube.

@@ -1,6 +1,6 @@
 // Costs of the engine's stream readers against the bytes they read: frame
-// lists (parsed, and the frames destroyed again) and texture dictionaries,
-// each beside a plain copy of the same bytes for scale.
+// lists (parsed, and the frames destroyed again), clumps and texture
+// dictionaries, each beside a plain copy of the same bytes for scale.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/bench_engine.h"
+#include "bench/bench_ratio.h"
 #include "engine/engine.h"
 #include "tools/forge/forge_bytes.h"
 
@@ -70,20 +71,69 @@ void BM_FrameListRead(benchmark::State& state) {
   BenchEngine engine;
   if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwUInt8> bytes = FrameListBytes();
+  BenchRatio ratio;
   for (auto _ : state) {
     RwFrameList list;
-    if (!ReadFrameList(bytes, &list)) {
+    bool read = false;
+    ratio.TimeReader([&] { read = ReadFrameList(bytes, &list); });
+    if (!read) {
       state.SkipWithError("read failed");
       break;
     }
     state.PauseTiming();
     DestroyFrameList(&list);
+    ratio.TimeCopy(bytes);
     state.ResumeTiming();
   }
+  ratio.Report(state, "of_memcpy");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
   state.SetItemsProcessed(int64_t(state.iterations()) * kFrameCount);
 }
 BENCHMARK(BM_FrameListRead)->Unit(benchmark::kMillisecond);
+
+// A clump of parts: argument 0 gives 64 small boxes on frames of their own
+// (a prop), 1 one grid of 128 x 128 cells (a terrain piece).
+std::vector<ForgePart> ClumpParts(int64_t kind) {
+  std::vector<ForgePart> parts;
+  if (kind == 1) {
+    ForgePart grid;
+    grid.shape = kForgeShapeGrid;
+    grid.size = {64.0f, 0.0f, 64.0f};
+    grid.cells = 128;
+    parts.push_back(grid);
+    return parts;
+  }
+  for (int p = 0; p < 64; ++p) {
+    ForgePart part;
+    part.parent = p > 0 ? (p - 1) / 4 : -1;
+    part.offset = {RwReal(p % 5), 1.0f, 0.5f};
+    parts.push_back(part);
+  }
+  return parts;
+}
+
+void BM_ClumpRead(benchmark::State& state) {
+  BenchEngine engine;
+  if (!engine.OpenOrSkip(state, kWidth, kHeight, RpWorldPluginAttach)) return;
+  const std::vector<ForgePart> parts = ClumpParts(state.range(0));
+  std::vector<RwUInt8> bytes = WriteToMemory([&](RwStream* stream) { return ForgeWriteClump(stream, parts); });
+  BenchRatio ratio;
+  for (auto _ : state) {
+    RpClump* clump = nullptr;
+    ratio.TimeReader([&] { clump = ForgeReadChunk(bytes, kRwChunkClump, RpClumpStreamRead); });
+    if (clump == nullptr) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    state.PauseTiming();
+    RpClumpDestroy(clump);
+    ratio.TimeCopy(bytes);
+    state.ResumeTiming();
+  }
+  ratio.Report(state, "of_memcpy");
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+BENCHMARK(BM_ClumpRead)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The frames of a read list destroyed, as a level or model is unloaded.
 void BM_FrameHierarchyDestroy(benchmark::State& state) {
@@ -134,22 +184,20 @@ void BM_TexDictionaryRead(benchmark::State& state) {
   BenchEngine engine;
   if (!engine.OpenOrSkip(state, kWidth, kHeight)) return;
   std::vector<RwUInt8> bytes = TexDictionaryBytes();
+  BenchRatio ratio;
   for (auto _ : state) {
-    RwMemory memory = {bytes.data(), RwUInt32(bytes.size())};
-    RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamRead, &memory);
     RwTexDictionary* dictionary = nullptr;
-    if (stream != nullptr && RwStreamFindChunk(stream, kRwChunkTexDictionary, nullptr, nullptr)) {
-      dictionary = RwTexDictionaryStreamRead(stream);
-    }
-    RwStreamClose(stream, nullptr);
+    ratio.TimeReader([&] { dictionary = ForgeReadChunk(bytes, kRwChunkTexDictionary, RwTexDictionaryStreamRead); });
     if (dictionary == nullptr) {
       state.SkipWithError("read failed");
       break;
     }
     state.PauseTiming();
     RwTexDictionaryDestroy(dictionary);
+    ratio.TimeCopy(bytes);
     state.ResumeTiming();
   }
+  ratio.Report(state, "of_memcpy");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 BENCHMARK(BM_TexDictionaryRead)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 // the owner is native, its indices as 32-bit words.
 #include <cstring>
 
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
@@ -15,8 +16,9 @@ namespace {
 constexpr RwUInt32 kHeaderSize = 12;
 constexpr RwUInt32 kMeshSize = 8;
 constexpr RwUInt32 kIndexSize = 4;
-// Indices converted per write.
+// Indices converted per write, and per read.
 constexpr RwUInt32 kIndexWriteBatch = 256;
+constexpr RwUInt32 kIndexReadBatch = 1024;
 constexpr RwUInt32 kNoMaterialIndex = 0xFFFFFFFF;
 
 RwBool WriteWords(RwStream* stream, const RwUInt32* words, RwUInt32 count) {
@@ -49,13 +51,37 @@ RwUInt32 MaterialIndex(const RpMaterialList* materials, const RpMaterial* materi
   return index >= 0 ? static_cast<RwUInt32>(index) : 0;
 }
 
-RpMeshHeader* FailRead(RpMeshHeader* header, RwUInt8* body) {
+RpMeshHeader* FailRead(RpMeshHeader* header) {
   if (header != nullptr) {
     RpMeshHeaderDestroy(header);
   }
-  RwFree(body);
   RwErrorRaise(kRwPluginIdCore, kRwErrRead);
   return nullptr;
+}
+
+// Reads count 32-bit indices into 16-bit ones, in batches; false on a short
+// read or an index at or past numVertices.
+RwBool ReadIndices(RwStream* stream, RwUInt16* indices, RwUInt32 count, RwUInt32 numVertices) {
+  RwUInt8 buffer[kIndexSize * kIndexReadBatch];
+  for (RwUInt32 done = 0; done < count;) {
+    const RwUInt32 batch = count - done < kIndexReadBatch ? count - done : kIndexReadBatch;
+    const RwUInt8* words = _rwStreamReadInPlace(stream, buffer, kIndexSize * batch);
+    if (words == nullptr) {
+      return FALSE;
+    }
+    RwUInt16* out = indices + done;
+    RwUInt32 largest = 0;
+    for (RwUInt32 i = 0; i < batch; ++i) {
+      const RwUInt32 index = RwReadLittleEndianUInt32(words + kIndexSize * i);
+      largest = index > largest ? index : largest;
+      out[i] = static_cast<RwUInt16>(index);
+    }
+    if (largest >= numVertices) {
+      return FALSE;
+    }
+    done += batch;
+  }
+  return TRUE;
 }
 
 RwBool IsNative(const RpGeometry* geometry) { return (geometry->flags & rpGEOMETRYNATIVE) != 0; }
@@ -103,66 +129,58 @@ RwStream* RpMeshHeaderStreamWrite(const RpMeshHeader* header, RwStream* stream, 
 
 RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpMaterialList* materials,
                                      RwInt32 numVertices, RwBool native) {
-  if (length < static_cast<RwInt32>(kHeaderSize)) {
+  RwUInt8 fields[kHeaderSize];
+  if (length < static_cast<RwInt32>(kHeaderSize) || !RwStreamReadExact(stream, fields, kHeaderSize)) {
     RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return nullptr;
   }
-  RwUInt8* body = _rpReadChunkBody(stream, static_cast<RwUInt32>(length));
-  if (body == nullptr) {
-    return nullptr;
-  }
-  const RwUInt32 flags = RwReadLittleEndianUInt32(body);
-  const RwUInt32 numMeshes = RwReadLittleEndianUInt32(body + 4);
-  const RwUInt32 total = RwReadLittleEndianUInt32(body + 8);
+  const RwUInt32 flags = RwReadLittleEndianUInt32(fields);
+  const RwUInt32 numMeshes = RwReadLittleEndianUInt32(fields + 4);
+  const RwUInt32 total = RwReadLittleEndianUInt32(fields + 8);
   const RwUInt64 needed = kHeaderSize + static_cast<RwUInt64>(kMeshSize) * numMeshes +
                           (native ? 0 : static_cast<RwUInt64>(kIndexSize) * total);
-  if (numMeshes > kRpMeshHeaderMaxMeshes || needed > static_cast<RwUInt64>(length)) {
-    return FailRead(nullptr, body);
-  }
-  // The meshes' counts must add up to the total before anything is laid out by them.
-  RwUInt64 sum = 0;
-  const RwUInt8* at = body + kHeaderSize;
-  for (RwUInt32 m = 0; m < numMeshes; ++m) {
-    const RwUInt32 count = RwReadLittleEndianUInt32(at);
-    sum += count;
-    at += kMeshSize + (native ? 0 : kIndexSize * static_cast<RwUInt64>(count));
-    if (sum > total) {
-      return FailRead(nullptr, body);
-    }
-  }
-  if (sum != total) {
-    return FailRead(nullptr, body);
+  // The header is sized by the counts: they must fit the body and the body
+  // what the stream holds before anything is allocated by them.
+  const RwUInt32 rest = static_cast<RwUInt32>(length) - kHeaderSize;
+  if (numMeshes > kRpMeshHeaderMaxMeshes || needed > static_cast<RwUInt64>(length) ||
+      _rwStreamBytesAvailable(stream, rest) < rest) {
+    return FailRead(nullptr);
   }
   RpMeshHeader* header = _rpMeshHeaderCreate(numMeshes, total, !native, flags);
   if (header == nullptr) {
-    RwFree(body);
     return nullptr;
   }
   RpMesh* meshes = RpMeshHeaderGetFirstMesh(header);
   auto* indices = reinterpret_cast<RwUInt16*>(meshes + numMeshes);
-  at = body + kHeaderSize;
+  RwUInt64 sum = 0;
   for (RwUInt32 m = 0; m < numMeshes; ++m) {
+    RwUInt8 record[kMeshSize];
+    if (!RwStreamReadExact(stream, record, kMeshSize)) {
+      return FailRead(header);
+    }
     RpMesh& mesh = meshes[m];
-    mesh.numIndices = RwReadLittleEndianUInt32(at);
-    const RwUInt32 materialIndex = RwReadLittleEndianUInt32(at + 4);
-    at += kMeshSize;
+    mesh.numIndices = RwReadLittleEndianUInt32(record);
+    const RwUInt32 materialIndex = RwReadLittleEndianUInt32(record + 4);
     mesh.material =
         materialIndex < static_cast<RwUInt32>(materials->numMaterials) ? materials->materials[materialIndex] : nullptr;
+    // The meshes' counts must add up to the total: none may run past it.
+    sum += mesh.numIndices;
+    if (sum > total) {
+      return FailRead(header);
+    }
     if (native) {
       continue;
     }
     mesh.indices = indices;
-    for (RwUInt32 i = 0; i < mesh.numIndices; ++i) {
-      const RwUInt32 index = RwReadLittleEndianUInt32(at);
-      at += kIndexSize;
-      if (index >= static_cast<RwUInt32>(numVertices)) {
-        return FailRead(header, body);
-      }
-      indices[i] = static_cast<RwUInt16>(index);
+    if (!ReadIndices(stream, indices, mesh.numIndices, static_cast<RwUInt32>(numVertices))) {
+      return FailRead(header);
     }
     indices += mesh.numIndices;
   }
-  RwFree(body);
+  const RwUInt32 unread = static_cast<RwUInt32>(static_cast<RwUInt64>(length) - needed);
+  if (sum != total || (unread > 0 && RwStreamSkip(stream, unread) == nullptr)) {
+    return FailRead(header);
+  }
   return header;
 }
 

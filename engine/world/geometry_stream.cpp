@@ -288,7 +288,8 @@ RpGeometry* RpGeometryStreamRead(RwStream* stream) {
     FailRead(kRwErrRead);
     return nullptr;
   }
-  RwUInt8* bytes = _rpReadChunkBody(stream, length);
+  RwUInt8* owned = nullptr;
+  const RwUInt8* bytes = _rpLendChunkBody(stream, length, &owned);
   if (bytes == nullptr) {
     return nullptr;
   }
@@ -298,7 +299,9 @@ RpGeometry* RpGeometryStreamRead(RwStream* stream) {
     surface = {RwReadLittleEndianReal(bytes + 16), RwReadLittleEndianReal(bytes + 20),
                RwReadLittleEndianReal(bytes + 24)};
   }
-  RwFree(bytes);
+  if (owned != nullptr) {
+    RwFree(owned);
+  }
   if (geometry == nullptr) {
     return nullptr;
   }

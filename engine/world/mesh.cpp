@@ -24,6 +24,8 @@ struct RpMeshModule {
 static_assert(sizeof(RpMeshModule) <= kRpMeshModuleDataSize, "module data fits its engine block");
 
 constexpr RwUInt32 kBuildersPerBlock = 50;
+// Builders with at most this many materials are grouped by counting, not sorted.
+constexpr RwUInt32 kLinearGroupMaterials = 16;
 constexpr RwUInt8 kOpaqueAlpha = 255;
 
 // The header every builder without triangles yields; never freed.
@@ -139,12 +141,85 @@ RwInt32 RpMeshSortMaterialCompare(const RpMaterial* a, const RpMaterial* b) {
   return CompareAddresses(a, b);
 }
 
+namespace {
+
+// The builder's distinct materials when it has at most kLinearGroupMaterials
+// of them, in material order; false when it has more.
+RwBool FewMaterials(const RpMeshBuilder* builder, RpMaterial** materials, RwUInt32* numMaterials) {
+  RwUInt32 count = 0;
+  const RpMaterial* last = nullptr;
+  for (RwUInt32 i = 0; i < builder->numTriangles; ++i) {
+    RpMaterial* material = builder->entries[i].material;
+    if (i > 0 && material == last) {
+      continue;
+    }
+    last = material;
+    RwUInt32 m = 0;
+    while (m < count && materials[m] != material) {
+      m++;
+    }
+    if (m == count) {
+      if (count == kLinearGroupMaterials) {
+        return FALSE;
+      }
+      materials[count++] = material;
+    }
+  }
+  // Distinct materials never compare equal, so this order is total.
+  for (RwUInt32 i = 1; i < count; ++i) {
+    RpMaterial* material = materials[i];
+    RwUInt32 j = i;
+    while (j > 0 && RpMeshSortMaterialCompare(materials[j - 1], material) > 0) {
+      materials[j] = materials[j - 1];
+      j--;
+    }
+    materials[j] = material;
+  }
+  *numMaterials = count;
+  return TRUE;
+}
+
+// Places the entries by material in the materials' order, each material's in
+// the order they were added: what the sort gives, in linear time.
+void GroupEntries(const RpMeshBuilder* builder, RpMaterial* const* materials, RwUInt32 numMaterials,
+                  const RpMeshBuilderEntry** sorted) {
+  RwUInt32 next[kLinearGroupMaterials] = {};
+  auto groupOf = [materials, numMaterials](const RpMaterial* material) {
+    RwUInt32 m = 0;
+    while (m + 1 < numMaterials && materials[m] != material) {
+      m++;
+    }
+    return m;
+  };
+  for (RwUInt32 i = 0; i < builder->numTriangles; ++i) {
+    next[groupOf(builder->entries[i].material)]++;
+  }
+  RwUInt32 start = 0;
+  for (RwUInt32 m = 0; m < numMaterials; ++m) {
+    const RwUInt32 count = next[m];
+    next[m] = start;
+    start += count;
+  }
+  for (RwUInt32 i = 0; i < builder->numTriangles; ++i) {
+    sorted[next[groupOf(builder->entries[i].material)]++] = &builder->entries[i];
+  }
+}
+
+}  // namespace
+
 const RpMeshBuilderEntry** _rpMeshBuilderSortEntries(const RpMeshBuilder* builder, RwUInt32* numGroups) {
   const RwUInt32 count = builder->numTriangles;
   auto** sorted = static_cast<const RpMeshBuilderEntry**>(RwMalloc(sizeof(RpMeshBuilderEntry*) * (count + 1)));
   if (sorted == nullptr) {
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
     return nullptr;
+  }
+  RpMaterial* materials[kLinearGroupMaterials];
+  RwUInt32 numMaterials = 0;
+  if (FewMaterials(builder, materials, &numMaterials)) {
+    GroupEntries(builder, materials, numMaterials, sorted);
+    *numGroups = numMaterials;
+    return sorted;
   }
   for (RwUInt32 i = 0; i < count; ++i) {
     sorted[i] = &builder->entries[i];

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr RwUInt32 kIndicesPerTriangle = 3;
-constexpr RwUInt32 kVertexIndexCount = 0x10000;
 
 }  // namespace
 
@@ -19,9 +18,14 @@ RwBool RpMeshOptimiseTriList(RwUInt16* indices, RwUInt32 numIndices) {
   if (numTriangles < 2) {
     return TRUE;
   }
-  // Per vertex the pass that last used it (0: none); per triangle whether it
-  // is placed; and the reordered indices.
-  const size_t markBytes = sizeof(RwUInt32) * kVertexIndexCount;
+  // Per vertex the pass that last used it (0: none), for the vertices up to
+  // the largest the list names; per triangle whether it is placed; and the
+  // reordered indices.
+  RwUInt32 largest = 0;
+  for (RwUInt32 i = 0; i < kIndicesPerTriangle * numTriangles; ++i) {
+    largest = indices[i] > largest ? indices[i] : largest;
+  }
+  const size_t markBytes = sizeof(RwUInt32) * (largest + 1);
   const size_t placedBytes = numTriangles;
   const size_t outBytes = sizeof(RwUInt16) * numTriangles * kIndicesPerTriangle;
   auto* work = static_cast<RwUInt8*>(RwMalloc(markBytes + outBytes + placedBytes));

@@ -14,7 +14,6 @@ namespace {
 
 constexpr RwInt32 kNone = -1;
 constexpr RwInt32 kBucketCount = 4;  // neighbour counts 0 to 3
-constexpr RwUInt32 kVertexIndexCount = 0x10000;
 // Vertices a joined strip may add per strip it takes in.
 constexpr RwUInt32 kJoinVerticesPerStrip = 6;
 
@@ -90,7 +89,8 @@ void FreeWork(StripWork* work) {
   }
 }
 
-RwBool AllocateWork(StripWork* work, RwUInt32 n) {
+// n triangles whose vertex indices lie below numVertices.
+RwBool AllocateWork(StripWork* work, RwUInt32 n, RwUInt32 numVertices) {
   std::memset(work, 0, sizeof(*work));
   RwUInt32 slots = 16;
   while (slots < 6 * static_cast<RwUInt64>(n)) {
@@ -109,7 +109,7 @@ RwBool AllocateWork(StripWork* work, RwUInt32 n) {
   work->pool = static_cast<RwUInt16*>(Allocate(sizeof(RwUInt16) * 4 * count, &ok));
   work->strips = static_cast<StripSpan*>(Allocate(sizeof(StripSpan) * count, &ok));
   work->nextByVertex = static_cast<RwInt32*>(Allocate(sizeof(RwInt32) * count, &ok));
-  work->headByVertex = static_cast<RwInt32*>(Allocate(sizeof(RwInt32) * kVertexIndexCount, &ok));
+  work->headByVertex = static_cast<RwInt32*>(Allocate(sizeof(RwInt32) * numVertices, &ok));
   work->taken = static_cast<RwBool*>(Allocate(sizeof(RwBool) * count, &ok));
   work->joined =
       static_cast<RwUInt16*>(Allocate(sizeof(RwUInt16) * (4 + kJoinVerticesPerStrip) * count + sizeof(RwUInt16), &ok));
@@ -118,7 +118,7 @@ RwBool AllocateWork(StripWork* work, RwUInt32 n) {
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
     return FALSE;
   }
-  for (RwUInt32 v = 0; v < kVertexIndexCount; ++v) {
+  for (RwUInt32 v = 0; v < numVertices; ++v) {
     work->headByVertex[v] = kNone;
   }
   return TRUE;
@@ -437,8 +437,14 @@ RpMeshHeader* RpMeshDefaultTriStripCallBack(RpMeshBuilder* builder, void*) {
   if (sorted == nullptr) {
     return nullptr;
   }
+  RwUInt32 largest = 0;
+  for (RwUInt32 i = 0; i < builder->numTriangles; ++i) {
+    for (const RwUInt16 index : builder->entries[i].vertexIndex) {
+      largest = index > largest ? index : largest;
+    }
+  }
   StripWork work;
-  if (!AllocateWork(&work, builder->numTriangles)) {
+  if (!AllocateWork(&work, builder->numTriangles, largest + 1)) {
     RwFree(sorted);
     return nullptr;
   }

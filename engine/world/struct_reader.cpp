@@ -2,6 +2,7 @@
 // cut to size, and whole bodies read without trusting their stated length.
 #include <cstring>
 
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
@@ -59,4 +60,13 @@ RwUInt8* _rpReadChunkBody(RwStream* stream, RwUInt32 length) {
     done = capacity;
   }
   return block;
+}
+
+const RwUInt8* _rpLendChunkBody(RwStream* stream, RwUInt32 length, RwUInt8** owned) {
+  *owned = nullptr;
+  if (const RwUInt8* lent = _rwStreamLendBytes(stream, length)) {
+    return lent;
+  }
+  *owned = _rpReadChunkBody(stream, length);
+  return *owned;
 }

@@ -128,6 +128,9 @@ RwBool _rpReadStructBody(RwStream* stream, RwUInt32 length, void* record, RwUInt
 // fails at the short read without a huge allocation first. Null on failure
 // (error recorded); the caller frees the block with RwFree.
 RwUInt8* _rpReadChunkBody(RwStream* stream, RwUInt32 length);
+// The body where the stream holds it in memory (*owned null), else read as
+// _rpReadChunkBody reads it into a block the caller frees (*owned).
+const RwUInt8* _rpLendChunkBody(RwStream* stream, RwUInt32 length, RwUInt8** owned);
 
 // The world and world-sector plugin registries.
 const RwPluginRegistry* _rpWorldRegistry(void);

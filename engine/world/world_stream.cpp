@@ -36,8 +36,6 @@ constexpr size_t kSectorArrayKinds = 4 + kRpGeometryMaxTexCoordSets;
 constexpr size_t kMaxBlockSize = 256u << 20;
 // A sector counts its vertices and polygons in 16 bits.
 constexpr RwInt32 kMaxSectorCount = 0xFFFF;
-// Stream bytes decoded per read of a sector array.
-constexpr RwUInt32 kArrayReadBatch = 4096;
 
 // The world struct's fields, from either layout.
 struct WorldStruct {
@@ -153,94 +151,80 @@ struct WorldReader {
     cursor += aligned;
     return piece;
   }
+  // The same, zeroed: the block's records start zeroed, its arrays are
+  // overwritten whole by their reads.
+  void* TakeRecord(size_t bytes) {
+    void* piece = Take(bytes);
+    if (piece != nullptr) {
+      std::memset(piece, 0, bytes);
+    }
+    return piece;
+  }
 };
 
-// Reads count records of size bytes each, decoding each with decode(bytes, index).
-template <typename Decode>
-RwBool ReadRecords(RwStream* stream, RwUInt32 count, RwUInt32 size, Decode decode) {
-  RwUInt8 buffer[kArrayReadBatch];
-  const RwUInt32 perBatch = kArrayReadBatch / size;
-  for (RwUInt32 done = 0; done < count;) {
-    const RwUInt32 batch = count - done < perBatch ? count - done : perBatch;
-    if (!RwStreamReadExact(stream, buffer, batch * size)) {
-      return FALSE;
-    }
-    for (RwUInt32 i = 0; i < batch; ++i) {
-      if (!decode(buffer + i * size, done + i)) {
-        return FALSE;
-      }
-    }
-    done += batch;
+// The stream's records are laid out as the block's arrays hold them: each
+// array is read straight into its place and its words put in native order.
+static_assert(sizeof(RwV3d) == kVertexSize && sizeof(RpVertexNormal) == kNormalSize && sizeof(RwRGBA) == kColorSize &&
+                  sizeof(RwTexCoords) == kTexCoordSize && sizeof(RpPolygon) == kPolygonSize,
+              "sector arrays hold the stream's records");
+
+// Takes an array of count records of size bytes from the block and reads it;
+// null when the block or the stream ends first.
+void* ReadArray(WorldReader* reader, RwUInt32 count, RwUInt32 size) {
+  void* array = reader->Take(static_cast<size_t>(size) * count);
+  if (array == nullptr || !RwStreamReadExact(reader->stream, array, size * count)) {
+    return nullptr;
   }
-  return TRUE;
+  return array;
 }
 
+// Positions and coordinates are 32-bit reals; normals and colours are bytes.
 RwBool ReadVertexArrays(WorldReader* reader, RpWorldSector* sector) {
-  RwStream* stream = reader->stream;
   const RwUInt32 count = sector->numVertices;
   const RwUInt32 format = reader->world->flags;
-  sector->vertices = static_cast<RwV3d*>(reader->Take(sizeof(RwV3d) * count));
-  if (sector->vertices == nullptr ||
-      !ReadRecords(stream, count, kVertexSize, [sector](const RwUInt8* bytes, RwUInt32 i) {
-        sector->vertices[i] = ReadVector(bytes);
-        return TRUE;
-      })) {
+  sector->vertices = static_cast<RwV3d*>(ReadArray(reader, count, kVertexSize));
+  if (sector->vertices == nullptr) {
     return FALSE;
   }
+  RwMemNative32(sector->vertices, kVertexSize * count);
   if ((format & rpWORLDNORMALS) != 0) {
-    sector->normals = static_cast<RpVertexNormal*>(reader->Take(sizeof(RpVertexNormal) * count));
-    if (sector->normals == nullptr ||
-        !ReadRecords(stream, count, kNormalSize, [sector](const RwUInt8* bytes, RwUInt32 i) {
-          sector->normals[i] = {static_cast<RwInt8>(bytes[0]), static_cast<RwInt8>(bytes[1]),
-                                static_cast<RwInt8>(bytes[2]), bytes[3]};
-          return TRUE;
-        })) {
+    sector->normals = static_cast<RpVertexNormal*>(ReadArray(reader, count, kNormalSize));
+    if (sector->normals == nullptr) {
       return FALSE;
     }
   }
   if ((format & rpWORLDPRELIT) != 0) {
-    sector->preLitLum = static_cast<RwRGBA*>(reader->Take(sizeof(RwRGBA) * count));
-    if (sector->preLitLum == nullptr ||
-        !ReadRecords(stream, count, kColorSize, [sector](const RwUInt8* bytes, RwUInt32 i) {
-          sector->preLitLum[i] = {bytes[0], bytes[1], bytes[2], bytes[3]};
-          return TRUE;
-        })) {
+    sector->preLitLum = static_cast<RwRGBA*>(ReadArray(reader, count, kColorSize));
+    if (sector->preLitLum == nullptr) {
       return FALSE;
     }
   }
   for (RwInt32 set = 0; set < reader->numTexCoordSets; ++set) {
-    RwTexCoords* coords = static_cast<RwTexCoords*>(reader->Take(sizeof(RwTexCoords) * count));
-    sector->texCoords[set] = coords;
-    if (coords == nullptr || !ReadRecords(stream, count, kTexCoordSize, [coords](const RwUInt8* bytes, RwUInt32 i) {
-          coords[i] = {RwReadLittleEndianReal(bytes), RwReadLittleEndianReal(bytes + 4)};
-          return TRUE;
-        })) {
+    sector->texCoords[set] = static_cast<RwTexCoords*>(ReadArray(reader, count, kTexCoordSize));
+    if (sector->texCoords[set] == nullptr) {
       return FALSE;
     }
+    RwMemNative32(sector->texCoords[set], kTexCoordSize * count);
   }
   return TRUE;
 }
 
 // Polygons whose vertices lie outside the sector fail the read.
 RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
-  sector->polygons = static_cast<RpPolygon*>(reader->Take(sizeof(RpPolygon) * sector->numPolygons));
+  const RwUInt32 count = sector->numPolygons;
+  sector->polygons = static_cast<RpPolygon*>(ReadArray(reader, count, kPolygonSize));
   if (sector->polygons == nullptr) {
     return FALSE;
   }
+  _rwMemNative16(sector->polygons, kPolygonSize * count);
   const RwUInt16 numVertices = sector->numVertices;
-  return ReadRecords(reader->stream, sector->numPolygons, kPolygonSize,
-                     [sector, numVertices](const RwUInt8* bytes, RwUInt32 i) {
-                       RpPolygon& polygon = sector->polygons[i];
-                       polygon.matIndex = static_cast<RwUInt16>(bytes[0] | bytes[1] << 8);
-                       for (RwInt32 corner = 0; corner < 3; ++corner) {
-                         const RwUInt8* index = bytes + 2 + 2 * corner;
-                         polygon.vertIndex[corner] = static_cast<RwUInt16>(index[0] | index[1] << 8);
-                         if (polygon.vertIndex[corner] >= numVertices) {
-                           return FailCorrupt();
-                         }
-                       }
-                       return TRUE;
-                     });
+  for (RwUInt32 i = 0; i < count; ++i) {
+    const RwUInt16* corners = sector->polygons[i].vertIndex;
+    if (corners[0] >= numVertices || corners[1] >= numVertices || corners[2] >= numVertices) {
+      return FailCorrupt();
+    }
+  }
+  return TRUE;
 }
 
 // What the right-to-render sub-chunks of the world and of the sector being
@@ -267,7 +251,7 @@ RwUInt64 SectorArraysSize(const WorldReader* reader, const RpWorldSector* sector
 // (or, in a struct that holds the fields alone, follow it). The sector is
 // linked into *slot once its plugin constructors ran, so that a later
 // failure releases it with the world.
-RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
+RwBool RpAtomicSectorStreamRead(WorldReader* reader, RpSector** slot) {
   RwUInt32 length = 0;
   if (!RwStreamFindChunk(reader->stream, kRwChunkStruct, &length, nullptr)) {
     return FALSE;
@@ -284,7 +268,8 @@ RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
       (reader->verticesLeft -= numVertices) < 0) {
     return FailCorrupt();
   }
-  auto* sector = static_cast<RpWorldSector*>(reader->Take(static_cast<size_t>(_rpWorldSectorRegistry()->sizeOfStruct)));
+  auto* sector =
+      static_cast<RpWorldSector*>(reader->TakeRecord(static_cast<size_t>(_rpWorldSectorRegistry()->sizeOfStruct)));
   if (sector == nullptr) {
     return FailCorrupt();
   }
@@ -322,7 +307,7 @@ RwBool ReadAtomicSector(WorldReader* reader, RpSector** slot) {
 
 // depth counts this plane: the trees the walks' stacks hold are at most
 // kRpWorldMaxPlaneDepth planes deep.
-RwBool ReadPlaneSector(WorldReader* reader, RpSector** slot, RwInt32 depth) {
+RwBool RpPlaneSectorStreamRead(WorldReader* reader, RpSector** slot, RwInt32 depth) {
   RwUInt8 bytes[kPlaneStructSize];
   if (!_rpReadStructRecord(reader->stream, bytes, sizeof(bytes), nullptr)) {
     return FALSE;
@@ -332,7 +317,7 @@ RwBool ReadPlaneSector(WorldReader* reader, RpSector** slot, RwInt32 depth) {
       (type != rpSECTORPLANEX && type != rpSECTORPLANEY && type != rpSECTORPLANEZ)) {
     return FailCorrupt();
   }
-  auto* plane = static_cast<RpPlaneSector*>(reader->Take(sizeof(RpPlaneSector)));
+  auto* plane = static_cast<RpPlaneSector*>(reader->TakeRecord(sizeof(RpPlaneSector)));
   if (plane == nullptr) {
     return FailCorrupt();
   }
@@ -351,7 +336,7 @@ RwBool ReadSector(WorldReader* reader, RwBool atomic, RpSector** slot, RwInt32 d
   if (!RwStreamFindChunk(reader->stream, atomic ? kRwChunkAtomicSector : kRwChunkPlaneSector, nullptr, nullptr)) {
     return FALSE;
   }
-  return atomic ? ReadAtomicSector(reader, slot) : ReadPlaneSector(reader, slot, depth + 1);
+  return atomic ? RpAtomicSectorStreamRead(reader, slot) : RpPlaneSectorStreamRead(reader, slot, depth + 1);
 }
 
 // The world record at the start of the block, before its sectors.
@@ -507,11 +492,12 @@ RpWorld* RpWorldStreamRead(RwStream* stream) {
     RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
     return nullptr;
   }
-  auto* block = static_cast<RwUInt8*>(RwCalloc(1, size));
+  auto* block = static_cast<RwUInt8*>(RwMalloc(size));
   if (block == nullptr) {
     RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
     return nullptr;
   }
+  std::memset(block, 0, static_cast<size_t>(_rpWorldRegistry()->sizeOfStruct));
   auto* world = reinterpret_cast<RpWorld*>(block);
   InitializeWorld(world, parsed, numSets);
   if (!_rpWorldRegisterBlock(world, size)) {

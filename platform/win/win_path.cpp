@@ -112,7 +112,11 @@ int WinOpenRegularFile(const char* path, int flags, unsigned mode) {
   return fd;
 }
 
-std::string WinPathResolve(const char* path) {
+namespace {
+
+// The path with Windows separators and drive taken as WinPathResolve takes
+// them; search: match each missing component without regard to case.
+std::string ResolvePath(const char* path, bool search) {
   if (path == nullptr) {
     return std::string();
   }
@@ -127,7 +131,7 @@ std::string WinPathResolve(const char* path) {
     resolved = "/";
   }
   const std::vector<std::string> parts = SplitComponents(path);
-  bool searching = true;  // once a component is missing, nothing below it exists
+  bool searching = search;  // once a component is missing, nothing below it exists
   for (size_t i = 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
     std::string next = resolved;
@@ -153,6 +157,10 @@ std::string WinPathResolve(const char* path) {
   return resolved;
 }
 
+}  // namespace
+
+std::string WinPathResolve(const char* path) { return ResolvePath(path, true); }
+
 FILE* WinPathOpen(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) {
     return nullptr;
@@ -163,10 +171,21 @@ FILE* WinPathOpen(const char* path, const char* mode) {
     errno = EINVAL;
     return nullptr;
   }
-  const std::string resolved = WinPathResolve(path);
   // Only regular files are files here: a directory (which the C runtime would
   // open for reading, Windows not), a FIFO, a socket or a device is refused.
-  const int fd = WinOpenRegularFile(resolved.c_str(), flags, 0666);
+  // A file that is opened and not created is first looked for as named: a
+  // name that holds is what the search without regard to case would find,
+  // and saves a look-up per component.
+  int fd = -1;
+  if ((flags & O_CREAT) == 0) {
+    fd = WinOpenRegularFile(ResolvePath(path, false).c_str(), flags, 0666);
+    if (fd < 0 && errno != ENOENT && errno != ENOTDIR) {
+      return nullptr;
+    }
+  }
+  if (fd < 0) {
+    fd = WinOpenRegularFile(WinPathResolve(path).c_str(), flags, 0666);
+  }
   if (fd < 0) {
     return nullptr;
   }

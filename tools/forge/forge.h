@@ -152,6 +152,9 @@ struct ForgeWorldOptions {
   // Each sector carries its collision tree (ForgeCollisionHook, run after
   // the options' hooks); engines read it with the collision plugin attached.
   bool collisionTrees = true;
+  // Each sector carries the mesh header the engine would build for it (the
+  // bin mesh, sub-chunk 0x50E), so that readers need not build it.
+  bool binMeshes = true;
   std::vector<ForgeWorldHook> hooks;
 };
 

@@ -31,18 +31,23 @@ class WorldWriter {
   WorldWriter(const ForgeWorldLayout& layout, const ForgeWorldOptions& options)
       : layout_(layout), options_(options), soup_(*layout.soup) {}
 
-  // The whole world chunk; false when the material list cannot be written.
-  bool Write(std::vector<RwUInt8>* bytes) const;
+  ~WorldWriter() { RpMaterialListDeinitialize(&materials_); }
+
+  // The whole world chunk; false when the material list or a bin mesh cannot
+  // be written.
+  bool Write(std::vector<RwUInt8>* bytes);
 
  private:
   std::vector<RwUInt8> StructBody() const;
-  bool MaterialList(std::vector<RwUInt8>* bytes) const;
-  std::vector<RwUInt8> SectorChunk(const ForgeSector& sector) const;
-  std::vector<RwUInt8> NodeChunk(ForgeNode node) const;
+  bool MaterialList(std::vector<RwUInt8>* bytes);
+  bool BinMesh(const ForgeSector& sector, ForgeExtension* extension) const;
+  bool SectorChunk(const ForgeSector& sector, std::vector<RwUInt8>* bytes) const;
+  bool NodeChunk(ForgeNode node, std::vector<RwUInt8>* bytes) const;
 
   const ForgeWorldLayout& layout_;
   const ForgeWorldOptions& options_;
   const ForgeSoup& soup_;
+  RpMaterialList materials_ = {nullptr, 0, 0};  // the world's, kept for the sectors' bin meshes
 };
 
 std::vector<RwUInt8> WorldWriter::StructBody() const {
@@ -68,8 +73,8 @@ std::vector<RwUInt8> WorldWriter::StructBody() const {
   return body.bytes();
 }
 
-bool WorldWriter::MaterialList(std::vector<RwUInt8>* bytes) const {
-  RpMaterialList list;
+bool WorldWriter::MaterialList(std::vector<RwUInt8>* bytes) {
+  RpMaterialList& list = materials_;
   RpMaterialListInitialize(&list);
   bool made = true;
   for (size_t i = 0; i < soup_.materials.size() && made; ++i) {
@@ -85,13 +90,49 @@ bool WorldWriter::MaterialList(std::vector<RwUInt8>* bytes) const {
       RpMaterialDestroy(material);  // the list holds its own reference
     }
   }
-  const bool written =
-      made && ForgeEngineWritten([&list](RwStream* stream) { return RpMaterialListStreamWrite(&list, stream); }, bytes);
-  RpMaterialListDeinitialize(&list);
+  return made &&
+         ForgeEngineWritten([&list](RwStream* stream) { return RpMaterialListStreamWrite(&list, stream); }, bytes);
+}
+
+// The mesh header the engine would build for the sector, as its 0x50E
+// sub-chunk; a sector without polygons gets none.
+bool WorldWriter::BinMesh(const ForgeSector& sector, ForgeExtension* extension) const {
+  if (sector.polygons.empty()) {
+    return true;
+  }
+  RpMeshBuilder* builder = RpMeshBuilderCreate(static_cast<RwUInt32>(sector.polygons.size()));
+  if (builder == nullptr) {
+    return false;
+  }
+  for (const RpPolygon& polygon : sector.polygons) {
+    const RwInt32 index = sector.materialBase + polygon.matIndex;
+    RpMaterial* material = index < materials_.numMaterials ? materials_.materials[index] : nullptr;
+    if (RpMeshBuilderAddTriangle(builder, material, polygon.vertIndex[0], polygon.vertIndex[1], polygon.vertIndex[2]) ==
+        nullptr) {
+      RpMeshBuilderDestroy(builder);
+      return false;
+    }
+  }
+  const RwUInt8 flags = (layout_.format & rpWORLDTRISTRIP) != 0 ? kRpMeshHeaderTriStrip : kRpMeshHeaderTriList;
+  RpMeshHeader* header = RpMeshBuilderToMeshHeader(builder, flags);
+  if (header == nullptr) {
+    RpMeshBuilderDestroy(builder);
+    return false;
+  }
+  ForgeSubChunk chunk = {static_cast<RwUInt32>(kRpPluginIdBinMesh), {}};
+  const bool written = ForgeEngineWritten(
+      [this, header](RwStream* stream) {
+        return RpMeshHeaderStreamWrite(header, stream, &materials_, FALSE) != nullptr;
+      },
+      &chunk.body);
+  RpMeshHeaderDestroy(header);
+  if (written) {
+    extension->push_back(chunk);
+  }
   return written;
 }
 
-std::vector<RwUInt8> WorldWriter::SectorChunk(const ForgeSector& sector) const {
+bool WorldWriter::SectorChunk(const ForgeSector& sector, std::vector<RwUInt8>* bytes) const {
   const RwUInt32 format = layout_.format;
   ForgeBytes data;
   data.U32(sector.materialBase)
@@ -132,6 +173,9 @@ std::vector<RwUInt8> WorldWriter::SectorChunk(const ForgeSector& sector) const {
   ForgeBytes body;
   body.Chunk(kRwChunkStruct, options_.version, data.bytes());
   ForgeExtension extension;
+  if (options_.binMeshes && !BinMesh(sector, &extension)) {
+    return false;
+  }
   for (const ForgeWorldHook& hook : options_.hooks) {
     if (hook.sector) {
       hook.sector(layout_, sector, &extension);
@@ -140,12 +184,13 @@ std::vector<RwUInt8> WorldWriter::SectorChunk(const ForgeSector& sector) const {
   body.Chunk(kRwChunkExtension, options_.version, ExtensionBody(extension, options_.version));
   ForgeBytes chunk;
   chunk.Chunk(kRwChunkAtomicSector, options_.version, body.bytes());
-  return chunk.bytes();
+  *bytes = chunk.bytes();
+  return true;
 }
 
-std::vector<RwUInt8> WorldWriter::NodeChunk(ForgeNode node) const {
+bool WorldWriter::NodeChunk(ForgeNode node, std::vector<RwUInt8>* bytes) const {
   if (node.atomic) {
-    return SectorChunk(layout_.sectors[static_cast<size_t>(node.index)]);
+    return SectorChunk(layout_.sectors[static_cast<size_t>(node.index)], bytes);
   }
   const ForgePlane& plane = layout_.planes[static_cast<size_t>(node.index)];
   ForgeBytes data;
@@ -155,16 +200,23 @@ std::vector<RwUInt8> WorldWriter::NodeChunk(ForgeNode node) const {
       .U32(plane.right.atomic ? 1 : 0)
       .Real(plane.leftValue)
       .Real(plane.rightValue);
+  std::vector<RwUInt8> left;
+  std::vector<RwUInt8> right;
+  if (!NodeChunk(plane.left, &left) || !NodeChunk(plane.right, &right)) {
+    return false;
+  }
   ForgeBytes body;
-  body.Chunk(kRwChunkStruct, options_.version, data.bytes()).Bytes(NodeChunk(plane.left)).Bytes(NodeChunk(plane.right));
+  body.Chunk(kRwChunkStruct, options_.version, data.bytes()).Bytes(left).Bytes(right);
   ForgeBytes chunk;
   chunk.Chunk(kRwChunkPlaneSector, options_.version, body.bytes());
-  return chunk.bytes();
+  *bytes = chunk.bytes();
+  return true;
 }
 
-bool WorldWriter::Write(std::vector<RwUInt8>* bytes) const {
+bool WorldWriter::Write(std::vector<RwUInt8>* bytes) {
   std::vector<RwUInt8> materials;
-  if (!MaterialList(&materials)) {
+  std::vector<RwUInt8> root;
+  if (!MaterialList(&materials) || !NodeChunk(layout_.root, &root)) {
     return false;
   }
   ForgeExtension extension;
@@ -176,7 +228,7 @@ bool WorldWriter::Write(std::vector<RwUInt8>* bytes) const {
   ForgeBytes body;
   body.Chunk(kRwChunkStruct, options_.version, StructBody())
       .Bytes(materials)
-      .Bytes(NodeChunk(layout_.root))
+      .Bytes(root)
       .Chunk(kRwChunkExtension, options_.version, ExtensionBody(extension, options_.version));
   ForgeBytes chunk;
   chunk.Chunk(kRwChunkWorld, options_.version, body.bytes());
@@ -200,7 +252,7 @@ bool Forge(const ForgeSoup& soup, const ForgeWorldOptions& requested, std::vecto
   }
   if (!WorldWriter(layout, options).Write(bytes)) {
     if (error != nullptr) {
-      *error = "the material list could not be written";
+      *error = "the material list or a bin mesh could not be written";
     }
     return false;
   }

@@ -5,6 +5,7 @@
 // indices out of order, runs past the map, entries past the owner's
 // triangles, splits deeper than the walks' stacks.
 #include "engine/plugin/collis/collis_internal.h"
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
@@ -18,7 +19,9 @@ constexpr RwUInt32 kMapEntryBytes = 4;
 // Leaf indices are 16-bit.
 constexpr RwInt32 kMaxLeaves = 0x10000;
 // Map entries converted per read or write.
-constexpr RwInt32 kMapBatch = 256;
+constexpr RwInt32 kMapBatch = 1024;
+// Bytes of node or leaf records decoded per read.
+constexpr RwUInt32 kRecordBatchBytes = 4096;
 // Parts of a read block start at multiples of this.
 constexpr size_t kBlockAlignment = 8;
 
@@ -28,51 +31,68 @@ bool ValidAxis(RwUInt16 axis) { return axis == 0 || axis == sizeof(RwReal) || ax
 
 bool ValidKind(RwUInt8 kind) { return kind == kRpCollisionChildLeaf || kind == kRpCollisionChildNode; }
 
-// A child still to be visited by the shape check.
+// A child still to be visited by the shape check; kind 0 marks the bottom
+// of the pending stack.
 struct PendingChild {
   RwUInt8 kind;
   RwUInt16 index;
   RwInt32 depth;  // splits above it
 };
 
+// Whether every leaf's run lies inside the map.
+bool LeafRunsInside(const RpCollisionTree* tree, RwInt32 mapLength) {
+  RwInt32 outside = 0;
+  for (RwInt32 i = 0; i < tree->numLeaves; ++i) {
+    const RpCollisionTreeLeaf& leaf = tree->leaves[i];
+    outside |= static_cast<RwInt32>(leaf.firstTriangle) + leaf.numTriangles > mapLength ? 1 : 0;
+  }
+  return outside == 0;
+}
+
 // Whether the nodes and leaves form one tree numbered as the build numbers
 // it (nodes in pre-order, leaves left to right), with no split at depth 32
-// or deeper and every leaf's run inside the map.
+// or deeper and every leaf's run inside the map. The walk visits every node
+// and leaf once; which of the two a child is decides only which values are
+// taken, so that the walk does not branch on it.
 bool TreeIsWellFormed(const RpCollisionTree* tree, RwInt32 mapLength) {
-  const RwInt32 numNodes = tree->numLeaves - 1;
-  PendingChild pending[kRpCollisionTreeMaxDepth];
-  RwInt32 numPending = 0;
-  RwInt32 nextNode = 0;
-  RwInt32 nextLeaf = 0;
+  const RwUInt32 numNodes = static_cast<RwUInt32>(tree->numLeaves - 1);
+  const RwUInt32 numVisits = numNodes + static_cast<RwUInt32>(tree->numLeaves);
+  const RwUInt32 numLeaves = static_cast<RwUInt32>(tree->numLeaves);
+  // The next index expected of each kind: leaves count up from 0, nodes too.
+  RwUInt32 nextNode = 0;
+  RwUInt32 nextLeaf = 0;
+  // A leaf-only tree reads the (absent) node array at no index.
+  static const RpCollisionTreeNode kNoNode = {0, kRpCollisionChildLeaf, kRpCollisionChildLeaf, 0, 0, 0.0f, 0.0f};
+  const RpCollisionTreeNode* nodes = numNodes > 0 ? tree->nodes : &kNoNode;
+  // Below a split at depth d lie at most d + 1 pending children, and a leaf
+  // writes one slot past them.
+  PendingChild pending[kRpCollisionTreeMaxDepth + 2];
+  pending[0] = {0, 0, 0};
+  RwUInt32 numPending = 1;
   PendingChild current = {numNodes > 0 ? kRpCollisionChildNode : kRpCollisionChildLeaf, 0, 0};
-  for (;;) {
-    if (current.kind == kRpCollisionChildNode) {
-      if (current.index != nextNode || nextNode >= numNodes || current.depth >= kRpCollisionTreeMaxDepth) {
-        return false;
-      }
-      ++nextNode;
-      const RpCollisionTreeNode& node = tree->nodes[current.index];
-      if (!ValidAxis(node.axis) || !ValidKind(node.leftType) || !ValidKind(node.rightType)) {
-        return false;
-      }
-      pending[numPending++] = {node.rightType, node.rightIndex, current.depth + 1};
-      current = {node.leftType, node.leftIndex, current.depth + 1};
-      continue;
-    }
-    if (current.index != nextLeaf || nextLeaf >= tree->numLeaves) {
+  for (RwUInt32 visit = 0; visit < numVisits; ++visit) {
+    const bool isNode = current.kind == kRpCollisionChildNode;
+    const RwUInt32 expected = isNode ? nextNode : nextLeaf;
+    const RwUInt32 bound = isNode ? numNodes : numLeaves;
+    const RwInt32 depthBound = isNode ? kRpCollisionTreeMaxDepth : kRpCollisionTreeMaxDepth + 1;
+    if ((current.kind == 0) | (current.index != expected) | (current.index >= bound) | (current.depth >= depthBound)) {
       return false;
     }
-    ++nextLeaf;
-    const RpCollisionTreeLeaf& leaf = tree->leaves[current.index];
-    if (static_cast<RwInt32>(leaf.firstTriangle) + leaf.numTriangles > mapLength) {
+    nextNode += isNode ? 1 : 0;
+    nextLeaf += isNode ? 0 : 1;
+    const RpCollisionTreeNode& node = isNode ? nodes[current.index] : kNoNode;
+    if (!ValidAxis(node.axis) || !ValidKind(node.leftType) || !ValidKind(node.rightType)) {
       return false;
     }
-    if (numPending == 0) {
-      break;
-    }
-    current = pending[--numPending];
+    // A node leaves its right child pending and goes on with its left; a
+    // leaf goes on with the latest pending child.
+    pending[numPending] = {node.rightType, node.rightIndex, current.depth + 1};
+    numPending += isNode ? 1 : 0;
+    const PendingChild left = {node.leftType, node.leftIndex, current.depth + 1};
+    numPending -= isNode ? 0 : 1;
+    current = isNode ? left : pending[numPending];
   }
-  return nextNode == numNodes && nextLeaf == tree->numLeaves;
+  return numPending == 0 && nextNode == numNodes && nextLeaf == numLeaves && LeafRunsInside(tree, mapLength);
 }
 
 RpCollisionData* RefuseRead(void* block) {
@@ -100,20 +120,24 @@ RwBool WriteMap(const RpCollisionData* data, RwStream* stream) {
 // Reads the map; false on a short read (error recorded) or an entry at or
 // above numTriangles (nothing recorded).
 bool ReadMap(RpCollisionData* data, RwStream* stream, RwInt32 numTriangles, bool* shortRead) {
-  RwInt32 words[kMapBatch];
+  RwUInt8 buffer[kMapEntryBytes * kMapBatch];
   for (RwInt32 done = 0; done < data->mapLength;) {
     const RwInt32 left = data->mapLength - done;
     const RwInt32 batch = left < kMapBatch ? left : kMapBatch;
-    if (RwStreamReadInt32(stream, words, kMapEntryBytes * batch) == nullptr) {
+    const RwUInt8* words = _rwStreamReadInPlace(stream, buffer, kMapEntryBytes * static_cast<RwUInt32>(batch));
+    if (words == nullptr) {
       *shortRead = true;
       return false;
     }
+    RwUInt16* out = data->triangleMap + done;
+    RwUInt32 largest = 0;
     for (RwInt32 i = 0; i < batch; ++i) {
-      const RwUInt32 entry = static_cast<RwUInt32>(words[i]);
-      if (entry >= static_cast<RwUInt32>(numTriangles) || entry > 0xFFFFu) {
-        return false;
-      }
-      data->triangleMap[done + i] = static_cast<RwUInt16>(entry);
+      const RwUInt32 entry = RwReadLittleEndianUInt32(words + kMapEntryBytes * static_cast<RwUInt32>(i));
+      largest = entry > largest ? entry : largest;
+      out[i] = static_cast<RwUInt16>(entry);
+    }
+    if (largest >= static_cast<RwUInt32>(numTriangles) || largest > 0xFFFFu) {
+      return false;
     }
     done += batch;
   }
@@ -148,31 +172,44 @@ RwStream* RpCollisionTreeStreamWrite(const RpCollisionTree* tree, RwStream* stre
   return stream;
 }
 
+// Nodes and leaves are read in batches and decoded from where the stream
+// holds them.
 RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream) {
-  for (RwInt32 i = 0; i < tree->numLeaves - 1; ++i) {
-    RwInt32 words[2];
-    RwReal values[2];
-    if (RwStreamReadInt32(stream, words, sizeof(words)) == nullptr ||
-        RwStreamReadReal(stream, values, sizeof(values)) == nullptr) {
+  RwUInt8 buffer[kRecordBatchBytes];
+  const RwUInt32 numNodes = static_cast<RwUInt32>(tree->numLeaves - 1);
+  for (RwUInt32 done = 0; done < numNodes;) {
+    const RwUInt32 batch =
+        numNodes - done < kRecordBatchBytes / kNodeBytes ? numNodes - done : kRecordBatchBytes / kNodeBytes;
+    const RwUInt8* bytes = _rwStreamReadInPlace(stream, buffer, kNodeBytes * batch);
+    if (bytes == nullptr) {
       return nullptr;
     }
-    const RwUInt32 kinds = static_cast<RwUInt32>(words[0]);
-    const RwUInt32 indices = static_cast<RwUInt32>(words[1]);
-    tree->nodes[i] = {static_cast<RwUInt16>(kinds >> 16),
-                      static_cast<RwUInt8>(kinds >> 8),
-                      static_cast<RwUInt8>(kinds),
-                      static_cast<RwUInt16>(indices >> 16),
-                      static_cast<RwUInt16>(indices & 0xFFFF),
-                      values[0],
-                      values[1]};
+    for (RwUInt32 i = 0; i < batch; ++i, bytes += kNodeBytes) {
+      const RwUInt32 kinds = RwReadLittleEndianUInt32(bytes);
+      const RwUInt32 indices = RwReadLittleEndianUInt32(bytes + 4);
+      tree->nodes[done + i] = {static_cast<RwUInt16>(kinds >> 16),
+                               static_cast<RwUInt8>(kinds >> 8),
+                               static_cast<RwUInt8>(kinds),
+                               static_cast<RwUInt16>(indices >> 16),
+                               static_cast<RwUInt16>(indices & 0xFFFF),
+                               RwReadLittleEndianReal(bytes + 8),
+                               RwReadLittleEndianReal(bytes + 12)};
+    }
+    done += batch;
   }
-  for (RwInt32 i = 0; i < tree->numLeaves; ++i) {
-    RwInt32 word;
-    if (RwStreamReadInt32(stream, &word, sizeof(word)) == nullptr) {
+  const RwUInt32 numLeaves = static_cast<RwUInt32>(tree->numLeaves);
+  for (RwUInt32 done = 0; done < numLeaves;) {
+    const RwUInt32 batch =
+        numLeaves - done < kRecordBatchBytes / kLeafBytes ? numLeaves - done : kRecordBatchBytes / kLeafBytes;
+    const RwUInt8* bytes = _rwStreamReadInPlace(stream, buffer, kLeafBytes * batch);
+    if (bytes == nullptr) {
       return nullptr;
     }
-    const RwUInt32 bits = static_cast<RwUInt32>(word);
-    tree->leaves[i] = {static_cast<RwUInt16>(bits >> 16), static_cast<RwUInt16>(bits & 0xFFFF)};
+    for (RwUInt32 i = 0; i < batch; ++i, bytes += kLeafBytes) {
+      const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+      tree->leaves[done + i] = {static_cast<RwUInt16>(bits >> 16), static_cast<RwUInt16>(bits & 0xFFFF)};
+    }
+    done += batch;
   }
   return stream;
 }

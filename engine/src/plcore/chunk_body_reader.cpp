@@ -57,7 +57,10 @@ RwUInt32 _rwStreamBytesAvailable(const RwStream* stream, RwUInt32 length) {
     const RwStreamMemory& memory = stream->Type.memory;
     left = memory.position <= memory.nSize ? memory.nSize - memory.position : 0;
   } else if (stream->type == kRwStreamFile || stream->type == kRwStreamFileName) {
-    if (!FileBytesLeft(stream->Type.file.fpFile, &left)) {
+    RwUInt32 known = 0;
+    if (_rwStreamFileBytesLeft(stream, &known)) {
+      left = known;
+    } else if (!FileBytesLeft(stream->Type.file.fpFile, &left)) {
       left = length;
     }
   }

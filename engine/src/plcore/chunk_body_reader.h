@@ -20,6 +20,14 @@ RwChunkBodyReader RwChunkBodyReaderOpen(RwStream* stream, RwUInt32 length);
 // window knows its own and its outer stream's; other streams are taken at
 // their word (length).
 RwUInt32 _rwStreamBytesAvailable(const RwStream* stream, RwUInt32 length);
+// Reads length bytes and gives where they stand: in the stream's own block
+// when it lies in memory (a memory stream, or a plugin's window over one), so
+// that they are decoded without a copy, else copied into buffer (length bytes
+// of room). Null on a short read, with the read error recorded.
+const RwUInt8* _rwStreamReadInPlace(RwStream* stream, void* buffer, RwUInt32 length);
+// The next length bytes where the stream holds them in memory, taken from
+// it; null, with nothing taken, for other streams or when fewer are left.
+const RwUInt8* _rwStreamLendBytes(RwStream* stream, RwUInt32 length);
 // True when count items of itemSize bytes each fit in what is left.
 RwBool RwChunkBodyReaderHas(const RwChunkBodyReader* reader, RwUInt32 count, RwUInt32 itemSize);
 // Each fails (read error recorded) when the body or the stream ends first.

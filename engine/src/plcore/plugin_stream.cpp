@@ -79,6 +79,45 @@ const RwStream* _rwBoundedStreamOuter(const RwStream* stream, RwUInt32* left) {
 
 namespace {
 
+// The next length bytes of a stream that holds them in memory, taken from
+// it; null (nothing taken) for other streams or when fewer are left.
+const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
+  if (stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead) {
+    RwStreamMemory& memory = stream->Type.memory;
+    if (memory.position > memory.nSize || memory.nSize - memory.position < length) {
+      return nullptr;
+    }
+    const RwUInt8* bytes = memory.memBlock + memory.position;
+    memory.position += length;
+    return bytes;
+  }
+  if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
+    return nullptr;
+  }
+  BoundedStream* window = static_cast<BoundedStream*>(stream->Type.custom.data);
+  if (length > window->limit - window->used) {
+    return nullptr;
+  }
+  const RwUInt8* bytes = LendBytes(window->outer, length);
+  if (bytes != nullptr) {
+    window->used += length;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+const RwUInt8* _rwStreamLendBytes(RwStream* stream, RwUInt32 length) { return LendBytes(stream, length); }
+
+const RwUInt8* _rwStreamReadInPlace(RwStream* stream, void* buffer, RwUInt32 length) {
+  if (const RwUInt8* bytes = LendBytes(stream, length)) {
+    return bytes;
+  }
+  return RwStreamReadExact(stream, buffer, length) ? static_cast<const RwUInt8*>(buffer) : nullptr;
+}
+
+namespace {
+
 // Bytes the plugin will write for the object, or 0 when it writes nothing.
 RwInt32 EntryDataSize(const RwPluginRegEntry* entry, const void* object) {
   if (entry->getSizeCB == nullptr || entry->writeCB == nullptr) {

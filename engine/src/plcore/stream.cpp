@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/src/engine_internal.h"
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 
@@ -16,10 +17,13 @@ static_assert(sizeof(RwStreamModule) <= kRwStreamModuleDataSize, "module data ex
 
 constexpr RwUInt32 kStreamsPerBlock = 16;
 constexpr RwUInt32 kStreamAlignment = 8;
-constexpr RwUInt32 kMemoryGrowth = 512;  // bytes added to a written memory block at a time
-constexpr RwUInt32 kStagingBytes = 256;  // typed words are converted through a buffer of this size
+constexpr RwUInt32 kMemoryGrowth = 512;         // bytes added to a written memory block at a time
+constexpr RwUInt32 kStagingBytes = 256;         // typed words are converted through a buffer of this size
+constexpr RwUInt32 kFileReadAhead = 64 * 1024;  // bytes a named read stream reads ahead
 constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
+constexpr RwInt32 kSeekStart = 0;
 constexpr RwInt32 kSeekCurrent = 1;
+constexpr RwInt32 kSeekEnd = 2;
 
 // The module's data in the started engine; null while no engine is started.
 RwStreamModule* gStreamModule = nullptr;
@@ -47,8 +51,46 @@ const char* FileMode(RwUInt32 access) {
   }
 }
 
+// The file's length and the handle's position, learnt once: the handle is
+// left where it was. Nothing is known when the file interface cannot tell.
+void LearnFileLength(RwStreamFile* file) {
+  const RwInt32 position = Files().rwftell(file->fpFile);
+  if (position < 0 || Files().rwfseek(file->fpFile, 0, kSeekEnd) != 0) {
+    return;
+  }
+  const RwInt32 end = Files().rwftell(file->fpFile);
+  if (Files().rwfseek(file->fpFile, position, kSeekStart) != 0 || end < position) {
+    return;
+  }
+  file->position = static_cast<RwUInt32>(position);
+  file->length = static_cast<RwUInt32>(end);
+  file->lengthKnown = TRUE;
+}
+
+// Reads what the read-ahead block holds, then refills it, or reads a
+// request as long as the block straight into its buffer.
+RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
+  RwUInt32 done = file->bufferEnd - file->bufferNext < length ? file->bufferEnd - file->bufferNext : length;
+  std::memcpy(out, file->buffer + file->bufferNext, done);
+  file->bufferNext += done;
+  const RwUInt32 rest = length - done;
+  if (rest >= kFileReadAhead) {
+    done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
+  } else if (rest > 0) {
+    file->bufferEnd = static_cast<RwUInt32>(Files().rwfread(file->buffer, 1, kFileReadAhead, file->fpFile));
+    file->bufferNext = file->bufferEnd < rest ? file->bufferEnd : rest;
+    std::memcpy(out + done, file->buffer, file->bufferNext);
+    done += file->bufferNext;
+  }
+  return done;
+}
+
 RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
-  const RwUInt32 count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, stream->Type.file.fpFile));
+  RwStreamFile& file = stream->Type.file;
+  const RwUInt32 count = file.buffer != nullptr
+                             ? ReadAhead(&file, static_cast<RwUInt8*>(buffer), length)
+                             : static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  file.position += count;
   if (count < length) {
     RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
   }
@@ -107,15 +149,31 @@ RwStream* WriteMemory(RwStream* stream, const void* data, RwUInt32 length) {
 }
 
 RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
+  RwStreamFile& file = stream->Type.file;
+  // What the read-ahead block holds is skipped there; the handle stands at its end.
+  const RwUInt32 buffered = file.bufferEnd - file.bufferNext;
+  const RwUInt32 inBlock = offset < buffered ? offset : buffered;
+  file.bufferNext += inBlock;
+  file.position += inBlock;
+  offset -= inBlock;
   // The seek entry takes a signed 32-bit offset.
   while (offset > 0) {
     const RwUInt32 step = offset > static_cast<RwUInt32>(INT32_MAX) ? static_cast<RwUInt32>(INT32_MAX) : offset;
     if (Files().rwfseek(stream->Type.file.fpFile, static_cast<RwInt32>(step), kSeekCurrent) != 0) {
+      // Wherever the handle is now, the stream follows it from here on.
+      stream->Type.file.lengthKnown = FALSE;
+      EngineFree(stream->Type.file.buffer);
+      stream->Type.file.buffer = nullptr;
+      stream->Type.file.bufferNext = 0;
+      stream->Type.file.bufferEnd = 0;
       if (Files().rwfeof(stream->Type.file.fpFile)) {
         RaiseCore(kRwErrEndOfStream);
       }
       return nullptr;
     }
+    // A seek may pass the end; the bytes left are 0 from there on.
+    const RwUInt64 position = static_cast<RwUInt64>(stream->Type.file.position) + step;
+    stream->Type.file.position = position < 0xFFFFFFFFu ? static_cast<RwUInt32>(position) : 0xFFFFFFFFu;
     offset -= step;
   }
   return stream;
@@ -182,6 +240,14 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         ReleaseRecord(stream);
         return nullptr;
       }
+      if (accessType == kRwStreamRead) {
+        LearnFileLength(&stream->Type.file);
+        // Without a known length the bytes left are asked of the handle,
+        // which must then stand where the stream does: no read-ahead.
+        if (stream->Type.file.lengthKnown) {
+          stream->Type.file.buffer = static_cast<RwUInt8*>(RwMalloc(kFileReadAhead));
+        }
+      }
       return stream;
     }
     case kRwStreamMemory: {
@@ -222,6 +288,7 @@ RwBool RwStreamClose(RwStream* stream, RwMemory* memory) {
       break;  // the caller's handle stays open
     case kRwStreamFileName:
       result = Files().rwfclose(stream->Type.file.fpFile) <= 0 ? TRUE : FALSE;
+      EngineFree(stream->Type.file.buffer);
       break;
     case kRwStreamMemory:
       if (stream->accessType != kRwStreamRead) {
@@ -314,6 +381,15 @@ RwStream* RwStreamSkip(RwStream* stream, RwUInt32 offset) {
   }
 }
 
+RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left) {
+  if ((stream->type != kRwStreamFile && stream->type != kRwStreamFileName) || !stream->Type.file.lengthKnown) {
+    return FALSE;
+  }
+  const RwStreamFile& file = stream->Type.file;
+  *left = file.position < file.length ? file.length - file.position : 0;
+  return TRUE;
+}
+
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length) {
   if (RwStreamRead(stream, buffer, length) != length) {
     RaiseCore(kRwErrRead);
@@ -349,8 +425,9 @@ RwBool RwChunkVersionSupported(RwUInt32 version) {
 }
 
 RwBool RwStreamReadChunkHeader(RwStream* stream, RwUInt32* type, RwUInt32* length, RwUInt32* version, RwUInt32* build) {
-  RwUInt8 header[kRwChunkHeaderSize];
-  if (!RwStreamReadExact(stream, header, kRwChunkHeaderSize)) {
+  RwUInt8 buffer[kRwChunkHeaderSize];
+  const RwUInt8* header = _rwStreamReadInPlace(stream, buffer, kRwChunkHeaderSize);
+  if (header == nullptr) {
     return FALSE;
   }
   if (type != nullptr) {
@@ -399,6 +476,9 @@ RwBool RwStreamFindChunk(RwStream* stream, RwUInt32 type, RwUInt32* length, RwUI
 }
 
 void* RwMemLittleEndian32(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
   RwUInt8* cursor = static_cast<RwUInt8*>(memory);
   for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
     RwUInt32 native;
@@ -409,9 +489,24 @@ void* RwMemLittleEndian32(void* memory, RwUInt32 bytes) {
 }
 
 void* RwMemNative32(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
   RwUInt8* cursor = static_cast<RwUInt8*>(memory);
   for (RwUInt32 i = 0; i + 4 <= bytes; i += 4) {
     const RwUInt32 native = RwReadLittleEndianUInt32(cursor + i);
+    std::memcpy(cursor + i, &native, sizeof(native));
+  }
+  return memory;
+}
+
+void* _rwMemNative16(void* memory, RwUInt32 bytes) {
+  if (kRwNativeIsLittleEndian) {
+    return memory;
+  }
+  RwUInt8* cursor = static_cast<RwUInt8*>(memory);
+  for (RwUInt32 i = 0; i + 2 <= bytes; i += 2) {
+    const auto native = static_cast<RwUInt16>(RwReadLittleEndianUInt16(cursor + i));
     std::memcpy(cursor + i, &native, sizeof(native));
   }
   return memory;

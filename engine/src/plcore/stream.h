@@ -49,6 +49,18 @@ struct RwStreamMemory {
 
 struct RwStreamFile {
   void* fpFile;  // handle of the engine's file interface
+  // A file the stream opened by name for reading learns its length when it
+  // opens and counts its position from there, so that the bytes left are
+  // known without moving the handle.
+  RwUInt32 position;
+  RwUInt32 length;
+  RwBool lengthKnown;
+  // Such a stream also reads ahead through a block of its own, so that small
+  // reads cost no call of the file interface each: the bytes from
+  // bufferNext to bufferEnd are the next ones. Null when it has none.
+  RwUInt32 bufferNext;
+  RwUInt8* buffer;
+  RwUInt32 bufferEnd;
 };
 
 union RwStreamUnion {
@@ -114,9 +126,16 @@ RwStream* RwStreamReadInt32(RwStream* stream, RwInt32* ints, RwUInt32 bytes);
 // Converts 32-bit words between file (little-endian) and native order in place.
 void* RwMemNative32(void* memory, RwUInt32 bytes);
 void* RwMemLittleEndian32(void* memory, RwUInt32 bytes);
+// The same for 16-bit words.
+void* _rwMemNative16(void* memory, RwUInt32 bytes);
+// Whether file order is native order: the conversions above then leave the
+// words as they are.
+constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 // Reads exactly length bytes; a short read records the read error and fails.
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
+// Bytes a file stream holds past its position, when it knows its length.
+RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/world/world_internal.h"
 #include "tests/engine/world/world_fixture.h"
 
 namespace {
@@ -205,6 +206,59 @@ TEST_F(MeshTest, RandomSoupsComeBackExactly) {
   }
   RpMaterialDestroy(a);
   RpMaterialDestroy(b);
+}
+
+// Builders of few materials are grouped by counting, of many by sorting:
+// either way the entries come in the order a stable sort by material gives,
+// and vertex indices up to the largest a list may name are reordered.
+TEST_F(MeshTest, EntriesComeInTheStableSortsOrder) {
+  std::vector<RpMaterial*> pool = {nullptr};
+  for (int m = 0; m < 24; ++m) {
+    pool.push_back(Material(m % 3 == 0 ? 100 : 255));
+  }
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE(seed);
+    std::mt19937 random(seed);
+    const size_t numMaterials = 1 + seed % pool.size();
+    std::vector<Input> input;
+    for (unsigned i = 0; i < 20 + seed * 13; ++i) {
+      const auto first = static_cast<RwUInt16>(seed % 4 == 0 ? 0xFFFD - random() % 8 : random() % 200);
+      input.push_back(
+          {{first, static_cast<RwUInt16>(first + 1), static_cast<RwUInt16>(first + 2)}, pool[random() % numMaterials]});
+    }
+    RpMeshBuilder* builder = RpMeshBuilderCreate(static_cast<RwUInt32>(input.size()));
+    for (const Input& in : input) {
+      RpMeshBuilderAddTriangle(builder, in.material, in.triangle[0], in.triangle[1], in.triangle[2]);
+    }
+    std::vector<const RpMeshBuilderEntry*> expected;
+    for (RwUInt32 i = 0; i < builder->numTriangles; ++i) {
+      expected.push_back(&builder->entries[i]);
+    }
+    std::stable_sort(expected.begin(), expected.end(), [](const RpMeshBuilderEntry* a, const RpMeshBuilderEntry* b) {
+      return RpMeshSortMaterialCompare(a->material, b->material) < 0;
+    });
+    RwUInt32 numGroups = 0;
+    const RpMeshBuilderEntry** sorted = _rpMeshBuilderSortEntries(builder, &numGroups);
+    ASSERT_NE(sorted, nullptr);
+    EXPECT_EQ(std::vector<const RpMeshBuilderEntry*>(sorted, sorted + builder->numTriangles), expected);
+    std::vector<RpMaterial*> distinct;
+    for (const Input& in : input) {
+      distinct.push_back(in.material);
+    }
+    std::sort(distinct.begin(), distinct.end());
+    EXPECT_EQ(numGroups, std::unique(distinct.begin(), distinct.end()) - distinct.begin());
+    RwFree(sorted);
+    RpMeshHeader* header =
+        RpMeshBuilderToMeshHeader(builder, seed % 2 == 0 ? kRpMeshHeaderTriList : kRpMeshHeaderTriStrip);
+    ASSERT_NE(header, nullptr);
+    ExpectCovers(header, input);
+    RpMeshHeaderDestroy(header);
+  }
+  for (RpMaterial* material : pool) {
+    if (material != nullptr) {
+      RpMaterialDestroy(material);
+    }
+  }
 }
 
 TEST_F(MeshTest, FailedAllocationsLeaveTheBuilderToTheCaller) {

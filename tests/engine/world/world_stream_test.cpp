@@ -493,8 +493,15 @@ TEST_F(WorldStreamTest, CorruptWorldsFailWithNothingLeft) {
   ExpectAllGone();
 }
 
+// The sectors' meshes of a world built on reading, without bin meshes.
+ForgeWorldOptions BuiltMeshes() {
+  ForgeWorldOptions options;
+  options.binMeshes = false;
+  return options;
+}
+
 TEST_F(WorldStreamTest, MaterialIndicesPastTheListGiveNoMaterial) {
-  std::vector<uint8_t> bytes = ForgeWorldBytes(TwoTriangles(), ForgeWorldOptions());
+  std::vector<uint8_t> bytes = ForgeWorldBytes(TwoTriangles(), BuiltMeshes());
   const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector);
   const size_t polygons = sector + kSectorArrays + 12 * U32At(bytes, sector + kSectorVertices);
   PutU32(&bytes, polygons, 0x00000009);  // the first polygon's material 9 of a list of 1
@@ -510,7 +517,7 @@ TEST_F(WorldStreamTest, MaterialIndicesPastTheListGiveNoMaterial) {
 }
 
 TEST_F(WorldStreamTest, NativeWorldsKeepTheirCountsWithoutArrays) {
-  std::vector<uint8_t> bytes = ForgeWorldBytes(RandomSoup(9, 100, 2), ForgeWorldOptions());
+  std::vector<uint8_t> bytes = ForgeWorldBytes(RandomSoup(9, 100, 2), BuiltMeshes());
   PutU32(&bytes, kStructFormat, U32At(bytes, kStructFormat) | rpWORLDNATIVE);
   RpWorld* world = Read(bytes);
   ASSERT_NE(world, nullptr);

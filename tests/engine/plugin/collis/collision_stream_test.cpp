@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "tests/engine/plugin/collis/collis_fixture.h"
 
@@ -196,6 +197,84 @@ TEST_F(CollisionStreamTest, RefusesMalformedBodies) {
     bytes.Truncate(6);
     EXPECT_EQ(Read(bytes, length, 3), nullptr);
     ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
+  }
+  EXPECT_EQ(CountingMemoryLiveBlocks(), live);
+}
+
+// The shape rule walked recursively over a body's bytes: nodes in pre-order,
+// leaves left to right, splits less than 32 deep, runs inside the map.
+struct ReferenceWalk {
+  const std::vector<uint8_t>& bytes;
+  int32_t numLeaves, mapLength;
+  int32_t nextNode = 0, nextLeaf = 0;
+
+  uint32_t Word(size_t offset) const {
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<uint32_t>(bytes[offset + 3]) << 24;
+  }
+  bool Visit(uint32_t kind, uint32_t index, int depth) {
+    if (kind == kRpCollisionChildLeaf) {
+      if (index != static_cast<uint32_t>(nextLeaf++) || index >= static_cast<uint32_t>(numLeaves)) {
+        return false;
+      }
+      const uint32_t leaf = Word(8 + 16 * static_cast<size_t>(numLeaves - 1) + 4 * index);
+      return (leaf & 0xFFFF) + (leaf >> 16) <= static_cast<uint32_t>(mapLength);
+    }
+    if (kind != kRpCollisionChildNode || index != static_cast<uint32_t>(nextNode++) ||
+        index >= static_cast<uint32_t>(numLeaves - 1) || depth >= kRpCollisionTreeMaxDepth) {
+      return false;
+    }
+    const uint32_t kinds = Word(8 + 16 * index);
+    const uint32_t indices = Word(12 + 16 * index);
+    const uint32_t axis = kinds >> 16;
+    return (axis == 0 || axis == 4 || axis == 8) && Visit(kinds >> 8 & 0xFF, indices >> 16, depth + 1) &&
+           Visit(kinds & 0xFF, indices & 0xFFFF, depth + 1);
+  }
+  bool Accepts() {
+    return Visit(numLeaves > 1 ? kRpCollisionChildNode : kRpCollisionChildLeaf, 0, 0) && nextNode == numLeaves - 1 &&
+           nextLeaf == numLeaves;
+  }
+};
+
+TEST_F(CollisionStreamTest, ShapeChecksAgreeWithARecursiveWalkAndCutsAreRefused) {
+  const int live = CountingMemoryLiveBlocks();
+  const Soup soup = MakeSoup(5, 120);
+  RpCollisionData* built = Build(soup);
+  ASSERT_NE(built, nullptr);
+  std::vector<uint8_t> valid;
+  ASSERT_TRUE(WriteToMemory([built](RwStream* stream) { return RpCollisionDataStreamWrite(built, stream) != nullptr; },
+                            &valid));
+  RpCollisionDataDestroy(built);
+  const int32_t numLeaves = static_cast<int32_t>(valid[0] | valid[1] << 8);
+  ASSERT_GT(numLeaves, 8);
+  std::mt19937 random(3);
+  int refused = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    SCOPED_TRACE(trial);
+    std::vector<uint8_t> bytes = valid;
+    // One field of a node or leaf set to a small value: kinds, axis, indices or a run.
+    const size_t records = 16 * static_cast<size_t>(numLeaves - 1) + 4 * static_cast<size_t>(numLeaves);
+    bytes[8 + random() % records] = static_cast<uint8_t>(random() % 12);
+    ReferenceWalk reference = {bytes, numLeaves, static_cast<int32_t>(soup.triangles.size())};
+    const bool accepted = reference.Accepts();
+    ChunkBytes chunk;
+    chunk.Bytes(bytes);
+    RpCollisionData* data =
+        Read(chunk, static_cast<RwInt32>(bytes.size()), static_cast<RwInt32>(soup.triangles.size()));
+    EXPECT_EQ(data != nullptr, accepted);
+    refused += accepted ? 0 : 1;
+    if (data != nullptr) {
+      RpCollisionDataDestroy(data);
+    }
+    TakeError();
+  }
+  EXPECT_GT(refused, 40);
+  for (size_t cut = 1; cut < valid.size(); cut += 5) {
+    SCOPED_TRACE(cut);
+    ChunkBytes chunk;
+    chunk.Bytes(std::vector<uint8_t>(valid.begin(), valid.end() - static_cast<std::ptrdiff_t>(cut)));
+    EXPECT_EQ(Read(chunk, static_cast<RwInt32>(valid.size()), static_cast<RwInt32>(soup.triangles.size())), nullptr);
+    TakeError();
   }
   EXPECT_EQ(CountingMemoryLiveBlocks(), live);
 }

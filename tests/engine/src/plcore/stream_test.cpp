@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -365,6 +366,57 @@ TEST_F(FileStreamTest, ChunkBodiesHoldNoMoreThanTheirStreamHas) {
     EXPECT_EQ(RwChunkBodyReaderOpen(s, 2).left, 2u);
     ASSERT_TRUE(RwStreamClose(s, nullptr));
   }
+}
+
+// A file opened by name learns its length when it opens and reads ahead
+// through a block of its own: reads and skips within the block, across it
+// and longer than it give the file's bytes, and the bytes left follow each.
+TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
+  const std::string name = dir_ + "/counted.bin";
+  std::vector<RwUInt8> data(200000);
+  for (size_t i = 0; i < data.size(); ++i) {
+    data[i] = static_cast<RwUInt8>(i * 7 % 251);
+  }
+  RwStream* written = RwStreamOpen(kRwStreamFileName, kRwStreamWrite, name.c_str());
+  ASSERT_NE(written, nullptr);
+  ASSERT_NE(RwStreamWrite(written, data.data(), static_cast<RwUInt32>(data.size())), nullptr);
+  ASSERT_TRUE(RwStreamClose(written, nullptr));
+  struct Step {
+    const char* what;
+    bool skip;
+    RwUInt32 bytes;
+  };
+  const Step steps[] = {{"a header", false, 12},
+                        {"a skip within the block", true, 500},
+                        {"a read across the block", false, 70000},
+                        {"a skip past the block", true, 30000},
+                        {"a read longer than the block", false, 99000},
+                        {"a short read at the end", false, 900},
+                        {"a skip past the end", true, 50}};
+  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(_rwStreamBytesAvailable(stream, 500000), data.size());
+  size_t position = 0;
+  std::vector<RwUInt8> buffer(data.size());
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const size_t expected = std::min<size_t>(step.bytes, data.size() - position);
+    if (step.skip) {
+      // A file seek may pass the end; what counts is that nothing is left then.
+      RwStream* skipped = RwStreamSkip(stream, step.bytes);
+      if (expected == step.bytes) {
+        EXPECT_NE(skipped, nullptr);
+      }
+    } else {
+      ASSERT_EQ(RwStreamRead(stream, buffer.data(), step.bytes), expected);
+      EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(expected),
+                             data.begin() + static_cast<std::ptrdiff_t>(position)));
+    }
+    TakeError();
+    position += expected;
+    EXPECT_EQ(_rwStreamBytesAvailable(stream, 500000), data.size() - position);
+  }
+  ASSERT_TRUE(RwStreamClose(stream, nullptr));
 }
 
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
