@@ -127,16 +127,22 @@ void cQXWorld::LoadLights() {
     delete static_cast<cLight*>(mLights.Get(i));
   }
   cString names;
+  const u32 found = list->FindArray(&names, '[', ']');
+  // A list of blanks holds no light.
+  cString blank = names;
+  blank.Trim();
+  const u32 count = blank.IsEmpty() ? 0 : found;
   mLights.SetCount(0);
-  mLights.SetCount(list->FindArray(&names, '[', ']'));
-  mLights.Fill(0, mLights.GetCount(), nullptr);
+  mLights.SetCount(count);
+  u32 made = 0;
   cString name;
-  for (u32 i = 0; i < mLights.GetCount() && names.SliceNextElement(&name); i++) {
+  while (made < count && names.SliceNextElement(&name)) {
     name.Trim();
     cLight* light = cLight::Create(FindGroupFatal(mConfig, name, kLoadTag));
-    mLights.Set(i, light);
+    mLights.Set(made++, light);
     GetRenderManager().AddLight(light);
   }
+  mLights.SetCount(made);
 }
 
 void cQXWorld::LoadMenFile() {
@@ -159,23 +165,26 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
   }
   cString names;
   const u32 count = list->FindArray(&names, '[', ']');
+  cString blank = names;
+  blank.Trim();
   // Without men there is no player to bind.
-  if (count == 0) {
+  if (count == 0 || blank.IsEmpty()) {
     FatalError("%s : no men in MEN", kLoadMenTag);
   }
   mMen.SetCount(0);
   mMen.SetCount(count);
-  mMen.Fill(0, count, nullptr);
+  u32 made = 0;
   cString name;
-  for (u32 i = 0; i < count && names.SliceNextElement(&name); i++) {
+  while (made < count && names.SliceNextElement(&name)) {
     name.Trim();
     const cPropertyGroup* group = FindGroupFatal(file, name, kLoadMenTag);
     cMan* man = cMan::Create(group, this);
     man->AddToWorld(this);
-    mMen.Set(i, man);
+    mMen.Set(made++, man);
     man->ReadProperties(group);
     man->GetModel()->CreateShadow(mWorldCollision, kShadowExtent, 0);
   }
+  mMen.SetCount(made);
 }
 
 void cQXWorld::CreateHud() {
