@@ -53,9 +53,7 @@ bool ReadBinaryFile(const char* path, cRecordArray<u8>* bytes) {
   return true;
 }
 
-tTargetSize ScreenSize() {
-  return gScreenStack != nullptr ? gScreenStack->GetTarget().GetSize() : tTargetSize{0, 0};
-}
+tTargetSize ScreenSize() { return gScreenStack != nullptr ? gScreenStack->GetTarget().GetSize() : tTargetSize{0, 0}; }
 
 tWgPlacement Pixels(s32 x, s32 y, s32 width, s32 height, u8 right, u8 bottom, u8 centreX, u8 centreY) {
   const u32 rect[4] = {static_cast<u32>(x), static_cast<u32>(y), static_cast<u32>(width), static_cast<u32>(height)};
@@ -196,8 +194,8 @@ void cQXWorld::CreateHud() {
     mHudFont->SetColour(kHudFontColour);
   }
   mFrameTimeSource = tSampleSource{mFrameTimes.count, mFrameTimes.samples};
-  mFpsCounter = new cWgCounter(tWgPlacement::Fractions(0.35f, 0.0f, 0.175f, 0.05f), &mFrameTimeSource, mHudFont,
-                               "FPS ", 1);
+  mFpsCounter =
+      new cWgCounter(tWgPlacement::Fractions(0.35f, 0.0f, 0.175f, 0.05f), &mFrameTimeSource, mHudFont, "FPS ", 1);
   mHudLabel = new cWgLabel(tWgPlacement::Fractions(0.29f, 0.05f, 0.4125f, 0.05f), mHudFont);
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
   mShownAlertLevel = kAlertNone;
@@ -214,8 +212,7 @@ void cQXWorld::LoadTexts() {
     FatalError("No TEXTS property!");
   }
   const u32 language = gGameOptions != nullptr ? gGameOptions->GetLanguage() : 0;
-  const cString path =
-      *prefix + cString("_") + cString(kLanguageCodes[language < 2 ? language : 0]) + cString(".txt");
+  const cString path = *prefix + cString("_") + cString(kLanguageCodes[language < 2 ? language : 0]) + cString(".txt");
   cPropertyFile file;
   if (!file.Load(path)) {
     FatalError("No property file: %s", path.CStr());

@@ -67,4 +67,3 @@ class LevelTest : public WorldTest {
   static RwV3d Position(cMan* man) { return RwFrameGetLTM(man->GetFrame())->pos; }
   static cMan* Man(cQXWorld* world, u32 i) { return static_cast<cMan*>(world->GetMen().Get(i)); }
 };
-

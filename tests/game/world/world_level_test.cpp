@@ -101,11 +101,23 @@ TEST_F(LevelTest, TextsOfTheFile) {
   const Row rows[] = {
       {"MESSAGE00 = a\nMESSAGE01 = \"b@c\"\nMESSAGE03 = d\nMISSION00 = \"Line\"\nMISSION_OBJECTIVES = 2\n"
        "MAINMISSIONTEXT = 2\n",
-       {"a", "b@c"}, {-1, -1}, {-1, 1}, 2, "b@c"},
+       {"a", "b@c"},
+       {-1, -1},
+       {-1, 1},
+       2,
+       "b@c"},
       {"MESSAGE00 = \"$07word\"\nMESSAGE01 = $3\nMESSAGE02 = \"\"\nMISSION00 = @05Reach it\nMAINMISSIONTEXT = 0\n",
-       {"word", "", ""}, {7, 3, -1}, {-1, -1, -1}, 0, " Reach it"},
+       {"word", "", ""},
+       {7, 3, -1},
+       {-1, -1, -1},
+       0,
+       " Reach it"},
       {"MESSAGE00 = x\nMISSION00 = first\nMISSION01 = second\nMAINMISSIONTEXT = 9\nMISSION_OBJECTIVES = -4\n",
-       {"x"}, {-1}, {-1}, 0, "first"},
+       {"x"},
+       {-1},
+       {-1},
+       0,
+       "first"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.keys);
@@ -140,7 +152,12 @@ TEST_F(LevelTest, LightsOfTheirGroups) {
   const Row rows[] = {
       {"TYPE = AMBIENT", rpLIGHTAMBIENT, {1, 1, 1, 1}, {0, 0, 0}, {0, 0, 1}, 0.0f, engineCone},
       {"TYPE = SPOT\nCOLOR = (0.5,0.25,1,1)\nLOOKATPOS = (0,0,0)\nPOS = (2,2,0)\nRADIUS = 3\nCONEANGLE = 45",
-       rpLIGHTSPOT, {0.5f, 0.25f, 1, 1}, {2, 2, 0}, {-r, -r, 0}, 3.0f, 0.785398f},
+       rpLIGHTSPOT,
+       {0.5f, 0.25f, 1, 1},
+       {2, 2, 0},
+       {-r, -r, 0},
+       3.0f,
+       0.785398f},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.keys);
@@ -150,10 +167,16 @@ TEST_F(LevelTest, LightsOfTheirGroups) {
     EXPECT_EQ(row.type, RpLightGetType(light->GetLight()));
     EXPECT_EQ(0, std::memcmp(&row.colour, &light->GetColour(), sizeof(RwRGBAReal)));
     const RwMatrix* matrix = RwFrameGetMatrix(light->GetFrame());
-    const f32 got[] = {matrix->pos.x, matrix->pos.y, matrix->pos.z, matrix->at.x, matrix->at.y, matrix->at.z,
-                       RpLightGetRadius(light->GetLight()), RpLightGetConeAngle(light->GetLight())};
-    const f32 want[] = {row.position.x, row.position.y, row.position.z, row.at.x, row.at.y, row.at.z,
-                        row.radius, row.cone};
+    const f32 got[] = {matrix->pos.x,
+                       matrix->pos.y,
+                       matrix->pos.z,
+                       matrix->at.x,
+                       matrix->at.y,
+                       matrix->at.z,
+                       RpLightGetRadius(light->GetLight()),
+                       RpLightGetConeAngle(light->GetLight())};
+    const f32 want[] = {row.position.x, row.position.y, row.position.z, row.at.x,
+                        row.at.y,       row.at.z,       row.radius,     row.cone};
     for (u32 i = 0; i < 8; i++) {
       EXPECT_NEAR(want[i], got[i], 1e-4f) << i;
     }
@@ -209,9 +232,9 @@ TEST_F(LevelTest, LightmapFiles) {
   // The padded rows' first six bytes, padding included, are the image.
   EXPECT_EQ(0, std::memcmp("\x01\x02\x03\x00\x04\x05", mWorld->GetLightmap().GetImage(1), 6));
   const tLightmapColour* palette = mWorld->GetLightmap().GetPalette(1);
-  EXPECT_EQ((std::vector<u8>{9, 6, 3, 0, 0, 0}), (std::vector<u8>{palette[3].red, palette[3].green, palette[3].blue,
-                                                                  palette[255].red, palette[255].green,
-                                                                  palette[255].blue}));
+  EXPECT_EQ((std::vector<u8>{9, 6, 3, 0, 0, 0}),
+            (std::vector<u8>{palette[3].red, palette[3].green, palette[3].blue, palette[255].red, palette[255].green,
+                             palette[255].blue}));
 }
 
 }  // namespace

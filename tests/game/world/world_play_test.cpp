@@ -77,9 +77,12 @@ TEST_F(LevelTest, MessagesIgnoredOrSwapped) {
     u32 hard, count, index;
     s32 current;
   };
-  const Row rows[] = {{"level01", 1, 0, 0, 2, kNoPendingMessage}, {"level01", 0, 0, 0, 35, kNoPendingMessage},
-                      {"level05", 0, 0, 8, 33, 34},                {"level05", 0, 0, 9, 33, 33},
-                      {"level05", 0, 1, 9, 33, 34},                {"level05", 0, 1, 8, 33, 33},
+  const Row rows[] = {{"level01", 1, 0, 0, 2, kNoPendingMessage},
+                      {"level01", 0, 0, 0, 35, kNoPendingMessage},
+                      {"level05", 0, 0, 8, 33, 34},
+                      {"level05", 0, 0, 9, 33, 33},
+                      {"level05", 0, 1, 9, 33, 34},
+                      {"level05", 0, 1, 8, 33, 33},
                       {"level04", 0, 0, 8, 33, 33}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.level) + " " + std::to_string(row.count));
@@ -129,10 +132,17 @@ TEST_F(LevelTest, AlertLevelAndItsSounds) {
     Op op;
     s32 level, shown, sound;
   };
-  const Row rows[] = {{kRaise, 3, 3, 1},         {kRaise, 2, 3, -1},       {kRaise, 3, 3, -1},
-                      {kRaise, 4, 4, 2},         {kEnd, 0, kAlertNone, -1}, {kRaise, 0, 0, 0},
-                      {kRaise, 5, 0, -1},        {kSuppress, 0, kAlertSuppressed, -1},
-                      {kRaise, 4, kAlertSuppressed, -1}, {kEnd, 0, kAlertNone, -1}, {kRaise, -1, kAlertNone, -1}};
+  const Row rows[] = {{kRaise, 3, 3, 1},
+                      {kRaise, 2, 3, -1},
+                      {kRaise, 3, 3, -1},
+                      {kRaise, 4, 4, 2},
+                      {kEnd, 0, kAlertNone, -1},
+                      {kRaise, 0, 0, 0},
+                      {kRaise, 5, 0, -1},
+                      {kSuppress, 0, kAlertSuppressed, -1},
+                      {kRaise, 4, kAlertSuppressed, -1},
+                      {kEnd, 0, kAlertNone, -1},
+                      {kRaise, -1, kAlertNone, -1}};
   cQXWorld* world = DemoLevel();
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.op) + " " + std::to_string(row.level));
