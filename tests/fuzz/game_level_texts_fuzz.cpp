@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "game/foundation/fatal_error.h"
 #include "game/world/level_texts.h"
@@ -31,15 +30,6 @@ void DebugTrace(const char*, ...) {}
 
 extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> arguments(*argv, *argv + *argc);
-  static char noLeaks[] = "-detect_leaks=0";
-  arguments.push_back(noLeaks);
-  *argc = static_cast<int>(arguments.size());
-  *argv = arguments.data();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size > 16384) {
     return 0;
@@ -57,11 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const cPropertyGroup* group = file->FindGroup(cString("TEXTS"));
     if (group != nullptr) {
       texts->Read(group);
-      for (u32 i = 0; i < texts->GetMessageCount(); i++) {
-        if (texts->GetMarker(i) >= static_cast<s32>(texts->GetMessage(i).Length())) {
-          __builtin_trap();
-        }
-      }
       if (texts->GetObjectiveCount() > kMaxMissionObjectives) {
         __builtin_trap();
       }

@@ -20,13 +20,9 @@ inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
 
 // MEN lists the names; groups "holo0".. "holo<count - 1>" stand at (i, 0, 0).
 inline std::string HologramMenFile(const std::string& names, u32 count) {
-  std::string all = "0";
-  for (int slot = 1; slot < demo::men::kAnimationCount; slot++) {
-    all += ", " + std::to_string(slot);
-  }
-  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [" + all + "]\n[enemy]\nUSED_ANIMS = [" +
-                     all + "]\n" + demo::men::AnimDataGroup() +
-                     "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" + demo::men::BodyGroups({});
+  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [0]\n[enemy]\nUSED_ANIMS = [0]\n" +
+                     demo::men::AnimDataGroup() + "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" +
+                     demo::men::BodyGroups({});
   for (u32 i = 0; i < count; i++) {
     text += "[holo" + std::to_string(i) + "]\nTYPE = dorvaholoman\nBODY = guard\nPOSITION = (" + std::to_string(i) +
             ",0,0)\n";
