@@ -1,9 +1,7 @@
-// Fuzz target for a level's text file: any bytes parsed as a property file
-// whose group "TEXTS" fills the level's texts. The parser's fatal answer to
-// brackets nested too deep jumps back here and is no finding; what the jump
-// skips is never freed, so leak detection is off for this target.
+// Fuzz target for a level's text file: any bytes as a property file whose
+// group "TEXTS" fills the level's texts. The parser's fatal answer to deep
+// brackets jumps back here (no finding; what it skips leaks: no leak check).
 #include <csetjmp>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,11 +9,7 @@
 #include "game/foundation/fatal_error.h"
 #include "game/world/level_texts.h"
 
-namespace {
-
-std::jmp_buf* gFatalJump = nullptr;
-
-}  // namespace
+static std::jmp_buf* gFatalJump = nullptr;
 
 u32 gFatalErrorFlag = 0;
 

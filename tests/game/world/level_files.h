@@ -1,6 +1,5 @@
-// Files of forged levels beyond their worlds: the level group's lightmap and
-// text keys, and a men file of hologram doubles (the men's class the tests
-// can make) on the demo men's bodies.
+// Files of forged levels beyond their worlds: lightmap and text keys, and a
+// men file of hologram doubles (the men the tests can make) on demo bodies.
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The level's own files and play state, on the demo's first level (with
-// hologram doubles for men) and on forged files: lightmaps, lights, texts,
-// men, messages, the info view, the alert display, checkpoint and restart.
+// The level's own files and play state on forged files and the demo's first
+// level (hologram doubles for men): files, messages, alerts, checkpoints.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,31 +18,9 @@ namespace {
 
 class LevelTest : public WorldTest {
  protected:
-  LevelTest() {
-    attach_ = [] {
-      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() &&
-             RegisterAtomicPlugin();
-    };
-  }
   void SetUp() override {
     WorldTest::SetUp();
     MakeScreenStack();
-  }
-  cQXWorld* DemoLevel() {
-    static demo::DataFolder* data = nullptr;
-    if (data == nullptr) {
-      EXPECT_TRUE(demo::WriteDataSet(*(data = new demo::DataFolder)));
-    }
-    std::string error;
-    EXPECT_TRUE(demo::WriteOutput(*data, mFolder.Path(), {}, &error)) << error;
-    EXPECT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0, holo1", 2)));
-    EXPECT_TRUE(mConfig.Load(cString("data/config.txt")));
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"));
-    for (int step = 0; step < 20; step++) {
-      mWorld->Load();
-    }
-    return mWorld.get();
   }
   // A world with its HUD and the texts, unlocked.
   cQXWorld* TextWorld(const std::string& texts, const std::string& level = "level01") {
@@ -59,35 +36,6 @@ class LevelTest : public WorldTest {
 };
 
 using LevelDeathTest = LevelTest;
-
-// German by default, bytes kept; men in list order, each with its shadow.
-TEST_F(LevelTest, TheDemoLevelLoadsItsOwnFiles) {
-  cQXWorld* world = DemoLevel();
-  const cLightmap& maps = world->GetLightmap();
-  EXPECT_TRUE(maps.GetImage(0) && maps.GetImage(1) && maps.GetImage(2) && maps.GetImage(3));
-  EXPECT_EQ(
-      (std::vector<f32>{64, 48, 8, 24, 2, 0.1f, 55}),
-      (std::vector<f32>{f32(maps.GetWidth()), f32(maps.GetHeight()), f32(maps.GetOriginX()), f32(maps.GetOriginZ()),
-                        maps.GetScale(), maps.GetDirectionalAddition(), f32(maps.GetDirectionalAngle())}));
-  // The lights in the world; the sun turned from its POS to its LOOKATPOS.
-  std::vector<f32> lights;
-  for (u32 i = 0; i < world->GetLights().GetCount(); i++) {
-    RpLight* light = static_cast<cLight*>(world->GetLights().Get(i))->GetLight();
-    lights.push_back(RpLightGetWorld(light) == world->GetEngineWorld() ? RpLightGetType(light) : -1);
-  }
-  const cLight* sun = static_cast<cLight*>(world->GetLights().Get(1));
-  const RwMatrix* matrix = RwFrameGetMatrix(sun->GetFrame());
-  lights.insert(lights.end(), {matrix->pos.y, std::round(matrix->at.y * 1e4f), std::round(matrix->at.z * 1e4f)});
-  EXPECT_EQ((std::vector<f32>{2, 1, 128, 129, 130, 10, -9285, -3714}), lights);
-  ASSERT_EQ(56u, world->GetMessageCount());
-  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
-  EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
-  EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
-  ASSERT_EQ(2u, world->GetMen().GetCount());
-  EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
-  EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster());
-  EXPECT_TRUE(world->GetHudFont()->IsLoaded());
-}
 
 // Rows: keys; each message's text, dialogue and marker; objectives; main text.
 TEST_F(LevelTest, TextsOfTheFile) {
@@ -129,12 +77,12 @@ TEST_F(LevelDeathTest, LightsAndMenThatCannotBeMadeAreFatal) {
 // An 8-bit bitmap: palette entry i is {blue i, green 2i, red 3i}.
 std::string Bitmap(u32 width, u32 height, const std::string& pixels) {
   std::string bytes(54 + 1024, '\0');
-  const u32 fields[][2] = {{10, 54 + 1024}, {18, width}, {22, height}};
-  for (const auto& field : fields) {
-    bytes[field[0]] = static_cast<char>(field[1]), bytes[field[0] + 1] = static_cast<char>(field[1] >> 8);
-  }
   for (u32 i = 0; i < 256 * 3; i++) {
     bytes[54 + i / 3 * 4 + i % 3] = static_cast<char>(i / 3 * (i % 3 + 1));
+  }
+  const char fields[] = {10, 0x36, 0x04, 18, char(width), char(width >> 8), 22, char(height), char(height >> 8)};
+  for (u32 f = 0; f < 9; f += 3) {
+    bytes[fields[f]] = fields[f + 1], bytes[fields[f] + 1] = fields[f + 2];
   }
   return bytes + pixels;
 }
@@ -164,13 +112,11 @@ TEST_F(LevelTest, LightmapFiles) {
   const cLightmap& maps = mWorld->GetLightmap();
   EXPECT_EQ(0, std::memcmp(padded.data(), maps.GetImage(1), 6));
   const tLightmapColour* palette = maps.GetPalette(1);
-  EXPECT_EQ((std::vector<u8>{9, 6, 3, 0, 0, 0}),
-            (std::vector<u8>{palette[3].red, palette[3].green, palette[3].blue, palette[255].red, palette[255].green,
-                             palette[255].blue}));
+  EXPECT_EQ(0x090603, palette[3].red << 16 | palette[3].green << 8 | palette[3].blue);
+  EXPECT_EQ(0, palette[255].red | palette[255].green | palette[255].blue);
 }
 
-// 0: 50 characters; 1: empty; 2: "two"; 3: dialogue 3 (follow-up 2);
-// 4: dialogue 0 (none); 5 to 34 plain.
+// 50 characters, empty, "two", dialogue 3 (follow-up 2), dialogue 0, m...
 std::string MessageKeys() {
   std::string text = "MESSAGE00 = " + std::string(50, 'x') + "\nMESSAGE01 = \"\"\nMESSAGE02 = two\n" +
                      "MESSAGE03 = $03three\nMESSAGE04 = $00four\n";
@@ -204,10 +150,10 @@ TEST_F(LevelTest, MessagesAndDialogues) {
   }
 }
 
-// Ignored while locked, out of range, or already shown (its clock runs on).
-// On level 5, message 33 becomes 34 for a completed count of exactly 8 on
-// normal or 9 on hard. A message hidden with remembering comes back once.
-// The info view pauses the game; closing it resumes, once the HUD exists.
+// Ignored while locked, out of range, or shown (its clock runs on). Level 5's
+// message 33 is 34 for a completed count of exactly 8 (normal) or 9 (hard).
+// A remembered message comes back once. The info view pauses the game until
+// it closes, which it does only once the HUD exists.
 TEST_F(LevelTest, MessagesIgnoredSwappedRememberedAndTheInfoView) {
   // level number, lock, hard, count, index, shown
   const u32 rows[][6] = {{1, 1, 0, 0, 2, 99},  {1, 0, 0, 0, 35, 99}, {5, 0, 0, 8, 33, 34}, {5, 0, 0, 9, 33, 33},
@@ -243,18 +189,51 @@ TEST_F(LevelTest, MessagesIgnoredSwappedRememberedAndTheInfoView) {
   EXPECT_EQ((std::vector<u32>{0, kTimeScaleNormal}), (std::vector<u32>{world->IsInfoViewOpen(), gTimeScaleIndex}));
 }
 
-// Only a higher level (0 to 4) replaces the shown one, with its sound: 0
-// "sfx/al_1", 4 "sfx/al_3", others "sfx/al_2". Suppressed, nothing until
-// the display ends.
-TEST_F(LevelTest, AlertLevelAndItsSounds) {
+// Loaded: lightmaps, lights (the sun moved to POS, then turned to LOOKATPOS),
+// German texts with their bytes, men in order with shadows, the HUD font.
+// Alerts: only a higher level (0 to 4) shows, with "sfx/al_1" for 0, al_3 for
+// 4, al_2 else; nothing while suppressed. Then a restore without checkpoint
+// restarts, a restore undoes only what followed the checkpoint, a restart
+// clears objectives and checkpoint; the men and the alert display go back.
+TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   const s32 kEnd = -10, kSuppress = -20;
   // raised level or operation, shown level, sound playing
   // clang-format off
-  const s32 rows[][3] = {{3, 3, 1}, {2, 3, -1}, {3, 3, -1}, {4, 4, 2}, {kEnd, -1, -1}, {0, 0, 0}, {5, 0, -1},
-                         {kSuppress, kAlertSuppressed, -1}, {4, kAlertSuppressed, -1}, {kEnd, -1, -1}, {-1, -1, -1}};
+  const s32 alerts[][3] = {{3, 3, 1}, {2, 3, -1}, {3, 3, -1}, {4, 4, 2}, {kEnd, -1, -1}, {0, 0, 0}, {5, 0, -1},
+                           {kSuppress, kAlertSuppressed, -1}, {4, kAlertSuppressed, -1}, {kEnd, -1, -1}, {-1, -1, -1}};
   // clang-format on
-  cQXWorld* world = DemoLevel();
-  for (const auto& row : rows) {
+  demo::DataFolder data;
+  std::string error;
+  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0, holo1", 2)) &&
+              mConfig.Load(cString("data/config.txt")));
+  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
+  for (int step = 0; step < 20; step++) {
+    world->Load();
+  }
+  const cLightmap& maps = world->GetLightmap();
+  EXPECT_TRUE(maps.GetImage(0) && maps.GetImage(1) && maps.GetImage(2) && maps.GetImage(3));
+  EXPECT_EQ(
+      (std::vector<f32>{64, 48, 8, 24, 2, 0.1f, 55}),
+      (std::vector<f32>{f32(maps.GetWidth()), f32(maps.GetHeight()), f32(maps.GetOriginX()), f32(maps.GetOriginZ()),
+                        maps.GetScale(), maps.GetDirectionalAddition(), f32(maps.GetDirectionalAngle())}));
+  std::vector<f32> lights;
+  for (u32 i = 0; i < world->GetLights().GetCount(); i++) {
+    RpLight* light = static_cast<cLight*>(world->GetLights().Get(i))->GetLight();
+    lights.push_back(RpLightGetWorld(light) == world->GetEngineWorld() ? RpLightGetType(light) : -1);
+  }
+  const RwMatrix* matrix = RwFrameGetMatrix(static_cast<cLight*>(world->GetLights().Get(1))->GetFrame());
+  lights.insert(lights.end(), {matrix->pos.y, std::round(matrix->at.y * 1e4f), std::round(matrix->at.z * 1e4f)});
+  EXPECT_EQ((std::vector<f32>{2, 1, 128, 129, 130, 10, -9285, -3714}), lights);
+  ASSERT_EQ(56u, world->GetMessageCount());
+  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
+  EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
+  EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
+  ASSERT_EQ(2u, world->GetMen().GetCount());
+  EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
+  EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster());
+  EXPECT_TRUE(world->GetHudFont()->IsLoaded());
+  for (const auto& row : alerts) {
     SCOPED_TRACE(row[0]);
     for (u32 i = 0; i < kAlertSoundCount; i++) {
       world->GetAlertSound(i).Stop();
@@ -268,30 +247,23 @@ TEST_F(LevelTest, AlertLevelAndItsSounds) {
       EXPECT_EQ(s32(i) == row[2], world->GetAlertSound(i).IsPlaying()) << i;
     }
   }
-}
-
-// An objective done after the checkpoint is undone by a restore, one done
-// before it kept; without a checkpoint a restore restarts; a restart clears
-// the objectives and the checkpoint. The men go back either way.
-TEST_F(LevelTest, CheckpointRestoreAndRestart) {
-  // stored, restart; objectives and checkpoint after
-  const std::vector<u8> rows[] = {{1, 0, 1, 0, 0, 1}, {0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row[0] * 2 + row[1]);
-    cQXWorld* world = DemoLevel();
+  // store, restart; then the objectives and the checkpoint
+  const std::vector<u8> turns[] = {{0, 0, 0, 0, 0, 0}, {1, 0, 1, 0, 0, 1}, {1, 1, 0, 0, 0, 0}};
+  for (const auto& turn : turns) {
+    SCOPED_TRACE(turn[0] * 2 + turn[1]);
     world->CompleteMissionObjective(0);
-    if (row[0] != 0) {
+    if (turn[0] != 0) {
       world->StoreCheckpoint();
     }
     world->CompleteMissionObjective(1);
     const RwV3d away = {5.0f, 0.0f, 5.0f};
     RwFrameTranslate(Man(world, 1)->GetFrame(), &away, kRwCombineReplace);
     world->RaiseAlertLevel(2);
-    row[1] != 0 ? world->RestartLevel() : world->RestoreCheckpoint();
+    turn[1] != 0 ? world->RestartLevel() : world->RestoreCheckpoint();
     const u8* flags = world->GetMissionFlags().GetData();
     std::vector<u8> got(flags, flags + world->GetMissionFlags().GetCount());
     got.push_back(world->IsCheckpointStored());
-    EXPECT_EQ(std::vector<u8>(row.begin() + 2, row.end()), got);
+    EXPECT_EQ(std::vector<u8>(turn.begin() + 2, turn.end()), got);
     EXPECT_EQ(kAlertNone, world->GetShownAlertLevel());
     EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
   }
