@@ -71,7 +71,7 @@ const cPropertyGroup* cQXWorld::FindGroupFatal(const cPropertyFile* file, const 
 }
 
 void cQXWorld::LoadLightmaps() {
-  mDirectionalLightAdd = 0;
+  mDirectionalLightAdd = 0.0f;
   mDirectionalLightAngle = kDefaultDirectionalLightAngle;
   mLightmap.SetDirectionalLight(0.0f, kDefaultDirectionalLightAngle);
   const cPropertyGroup* group = FindLevelGroup(kLoadTag);
@@ -94,17 +94,15 @@ void cQXWorld::LoadLightmaps() {
   if (value != nullptr) {
     mLightmap.SetScale(TextToF32(*value));
   }
-  f32 addition = 0.0f;
   value = FindValue(group, "DIRLIGHTADD");
   if (value != nullptr) {
-    addition = TextToF32(*value);
+    mDirectionalLightAdd = TextToF32(*value);
   }
   value = FindValue(group, "DIRLIGHTANGLE");
   if (value != nullptr) {
     mDirectionalLightAngle = TextToS32(*value);
   }
-  mDirectionalLightAdd = static_cast<s32>(addition);
-  mLightmap.SetDirectionalLight(addition, mDirectionalLightAngle);
+  mLightmap.SetDirectionalLight(mDirectionalLightAdd, mDirectionalLightAngle);
 }
 
 void cQXWorld::LoadLightmapBitmap(const cString& base, const char* suffix, u32 map) {
@@ -179,6 +177,9 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
     cMan* man = cMan::Create(group, this);
     man->AddToWorld(this);
     mMen.Set(made++, man);
+    if (mHologram == nullptr && man->GetTypeIndex() == kManTypeHologram) {
+      mHologram = man;
+    }
     man->ReadProperties(group);
     man->GetModel()->CreateShadow(mWorldCollision, kShadowExtent, 0);
   }

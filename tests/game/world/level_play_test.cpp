@@ -216,7 +216,7 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   EXPECT_EQ(
       (std::vector<f32>{64, 48, 8, 24, 2, 0.1f, 55}),
       (std::vector<f32>{f32(maps.GetWidth()), f32(maps.GetHeight()), f32(maps.GetOriginX()), f32(maps.GetOriginZ()),
-                        maps.GetScale(), maps.GetDirectionalAddition(), f32(maps.GetDirectionalAngle())}));
+                        maps.GetScale(), world->GetDirectionalLightAdd(), f32(maps.GetDirectionalAngle())}));
   std::vector<f32> lights;
   for (u32 i = 0; i < world->GetLights().GetCount(); i++) {
     RpLight* light = static_cast<cLight*>(world->GetLights().Get(i))->GetLight();
@@ -231,7 +231,8 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
   ASSERT_EQ(2u, world->GetMen().GetCount());
   EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
-  EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster());
+  EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
+              world->GetHologram() == Man(world, 0));
   EXPECT_TRUE(world->GetHudFont()->IsLoaded());
   for (const auto& row : alerts) {
     SCOPED_TRACE(row[0]);
