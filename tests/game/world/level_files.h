@@ -29,7 +29,6 @@ inline std::string HologramMenFile(const std::string& names, u32 count) {
   return text;
 }
 
-// The demo men's bodies and animations, the German texts and the men file.
 inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
   static demo::DataFolder* bodies = nullptr;
   if (bodies == nullptr && !demo::men::WriteMen(*(bodies = new demo::DataFolder))) {

@@ -190,7 +190,7 @@ TEST_F(LevelTest, MessagesIgnoredSwappedRememberedAndTheInfoView) {
 }
 
 // Loaded: lightmaps, lights (the sun moved to POS, then turned to LOOKATPOS),
-// German texts with their bytes, men in order with shadows, the HUD font.
+// German texts with their bytes, men in order with shadows, HUD, VIEWINFO.
 // Alerts: only a higher level (0 to 4) shows, with "sfx/al_1" for 0, al_3 for
 // 4, al_2 else; nothing while suppressed. Then a restore without checkpoint
 // restarts, a restore undoes only what followed the checkpoint, a restart
@@ -234,6 +234,13 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
               world->GetHologram() == Man(world, 0));
   EXPECT_TRUE(world->GetHudFont()->IsLoaded());
+  gInputLatch = 1;  // "VIEWINFO" ("KEY_I") in the info view's map closes it
+  world->OpenInfoView();
+  tEvent key;
+  key.type = kEventKey, key.key = tKeyEvent{0, 'i', 1};
+  world->OnEvent(&key);
+  EXPECT_EQ(0, world->IsInfoViewOpen());
+  gInputLatch = 0;
   for (const auto& row : alerts) {
     SCOPED_TRACE(row[0]);
     for (u32 i = 0; i < kAlertSoundCount; i++) {
