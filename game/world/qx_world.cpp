@@ -3,6 +3,7 @@
 
 #include "game/app/event.h"
 #include "game/app/input/event_device.h"
+#include "game/characters/man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/save/game_options.h"
 #include "game/render/collision/world_collision.h"
@@ -10,6 +11,9 @@
 #include "game/render/effects/projected_shadows.h"
 #include "game/render/models/clump_ro.h"
 #include "game/render/particles/particle_pool.h"
+#include "game/render/scene/camera.h"
+#include "game/render/text/crosshair.h"
+#include "game/render/text/font.h"
 #include "game/render/twin_timer.h"
 
 namespace {
@@ -41,6 +45,7 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mCollisionWorld(nullptr),
       mWorldCollision(nullptr),
       mWorldLight(rpLIGHTPOINT),
+      mHologram(nullptr),
       mSky(nullptr),
       mAiDistance(kDefaultAiDistance),
       mMessageDisplayTime(0.0f),
@@ -49,17 +54,28 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mRememberedMessage(-1),
       mInfoViewOpen(0),
       mMessageClock(0.0f),
-      mDirectionalLightAdd(0),
+      mDirectionalLightAdd(0.0f),
       mDirectionalLightAngle(kDefaultDirectionalLightAngle),
       mFogDistance(0.0f),
       mFrameTimes(kFrameTimeRingSize),
       mKeyReleaseCountdown(0),
       mHiddenMode(0),
       mMusic(nullptr),
+      mViewInfo(this),
+      mViewMap(this),
+      mViewMission(this),
       mLevelEndState(kLevelPlaying),
       mInputLock(1),
       mTwinTimer(new cTwinTimer),
-      mClumpCount(0) {
+      mClumpCount(0),
+      mCheckpointStored(0),
+      mShownAlertLevel(kAlertNone),
+      mHudCreated(0),
+      mHudFont(nullptr),
+      mFpsCounter(nullptr),
+      mFrameTimeSource{0, nullptr},
+      mHudLabel(nullptr),
+      mCrosshair(nullptr) {
   if (gEventDevice != nullptr) {
     gEventDevice->AddEventHandler(this);
   }
@@ -77,6 +93,7 @@ cQXWorld::~cQXWorld() {
   mMusic->Release();
   delete mMusic;
   ReleaseLevel();
+  DeleteHud();
   if (gEventDevice != nullptr) {
     gEventDevice->RemoveEventHandler(this);
   }
@@ -121,6 +138,17 @@ void cQXWorld::SetLevelMusic(bool on) {
 void cQXWorld::ReleaseLevel() {
   DestroyMirrors();
   ShutdownProjectedShadows();
+  for (u32 i = 0; i < mMen.GetCount(); i++) {
+    delete static_cast<cMan*>(mMen.Get(i));
+  }
+  mMen.SetCount(0);
+  mHologram = nullptr;
+  cMan::ReleaseStaticData();
+  ReleaseMessages();
+  for (u32 i = 0; i < mLights.GetCount(); i++) {
+    delete static_cast<cLight*>(mLights.Get(i));
+  }
+  mLights.SetCount(0);
   RemoveLightFromWorld(GetAmbientLight());
   RemoveLightFromWorld(GetDirectionalLight());
   for (u32 i = 0; i < mParticlePools.GetCount(); i++) {
@@ -131,6 +159,13 @@ void cQXWorld::ReleaseLevel() {
   mSky = nullptr;
   delete mWorldCollision;
   mWorldCollision = nullptr;
+  if (mCamera != nullptr) {
+    if (mEngineWorld != nullptr && RwCameraGetWorld(mCamera->GetCamera()) == mEngineWorld) {
+      RpWorldRemoveCamera(mEngineWorld, mCamera->GetCamera());
+    }
+    delete mCamera;
+    mCamera = nullptr;
+  }
   SetWorldObject(nullptr);
   GetRenderManager().SetScene(this, 0);
   GetUpdateList().DeleteAll();
@@ -143,4 +178,21 @@ void cQXWorld::ReleaseLevel() {
     RpWorldDestroy(mCollisionWorld);
     mCollisionWorld = nullptr;
   }
+}
+
+// The HUD's widgets and its font, in the order the widgets were made to
+// be released in.
+void cQXWorld::DeleteHud() {
+  delete mFpsCounter;
+  mFpsCounter = nullptr;
+  if (mHudFont != nullptr) {
+    mHudFont->Release();
+    delete mHudFont;
+    mHudFont = nullptr;
+  }
+  delete mHudLabel;
+  mHudLabel = nullptr;
+  delete mCrosshair;
+  mCrosshair = nullptr;
+  mHudCreated = 0;
 }

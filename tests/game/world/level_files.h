@@ -1,0 +1,43 @@
+// Files of forged levels beyond their worlds: lightmap and text keys, and a
+// men file of hologram doubles (the men the tests can make) on demo bodies.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/anim_engine.h"
+#include "tools/demo/men/men.h"
+
+constexpr char kLevelFileKeys[] = "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\n";
+
+inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+}
+
+// MEN lists the names; groups "holo0".. "holo<count - 1>" stand at (i, 0, 0).
+inline std::string HologramMenFile(const std::string& names, u32 count) {
+  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [0]\n[enemy]\nUSED_ANIMS = [0]\n" +
+                     demo::men::AnimDataGroup() + "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" +
+                     demo::men::BodyGroups({});
+  for (u32 i = 0; i < count; i++) {
+    text += "[holo" + std::to_string(i) + "]\nTYPE = dorvaholoman\nBODY = guard\nPOSITION = (" + std::to_string(i) +
+            ",0,0)\n";
+  }
+  return text;
+}
+
+inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
+  static demo::DataFolder* bodies = nullptr;
+  if (bodies == nullptr && !demo::men::WriteMen(*(bodies = new demo::DataFolder))) {
+    return false;
+  }
+  for (const auto& file : bodies->Files()) {
+    if (!WriteLevelFile(file.first, std::string(file.second.begin(), file.second.end()))) {
+      return false;
+    }
+  }
+  return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men);
+}
