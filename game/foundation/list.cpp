@@ -45,6 +45,12 @@ void cList::Clear() {
   }
 }
 
+void cList::DeleteAll() {
+  while (!IsEmpty()) {
+    delete mTail.mPrev;
+  }
+}
+
 u32 cList::Count() const {
   u32 count = 0;
   for (cListNode* node = First(); node != nullptr; node = Next(node)) {

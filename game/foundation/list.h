@@ -45,6 +45,9 @@ class cList {
   void Prepend(cListNode* node) { node->InsertAfter(&mHead); }
   // Unlinks every node, deleting none.
   void Clear();
+  // Deletes the last node until the list is empty (each node unlinks itself
+  // as it goes), for owners whose list holds what they created.
+  void DeleteAll();
 
   bool IsEmpty() const { return mHead.GetNextNode() == &mTail; }
   u32 Count() const;

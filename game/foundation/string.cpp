@@ -93,6 +93,16 @@ s32 cString::FindChar(char c) const {
   return -1;
 }
 
+s32 cString::FindLastChar(char c) const {
+  const char* data = Data();
+  for (u32 i = mLength; i > 0; i--) {
+    if (data[i - 1] == c) {
+      return static_cast<s32>(i - 1);
+    }
+  }
+  return -1;
+}
+
 void cString::Append(const cString& other) {
   // Holding the other string keeps its bytes alive (and this buffer shared,
   // so copied) even when it is this very string.

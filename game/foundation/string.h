@@ -55,6 +55,9 @@ class cString {
 
   // Index of the first byte equal to c within the slice, or -1.
   s32 FindChar(char c) const;
+  // Index of the last byte equal to c within the slice, or -1 (also for an
+  // empty string).
+  s32 FindLastChar(char c) const;
 
   void Append(const cString& other);
   // Opens count bytes at position (clamped to the length); the bytes of the

@@ -394,6 +394,29 @@ typedef WAVEFORMATEX* LPWAVEFORMATEX;
 typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
 
 // ---------------------------------------------------------------------------
+// Files: renaming a file
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_NOT_SAME_DEVICE 17
+
+// Renames the regular file existing to newName (Windows-style paths on one
+// file system: a rename, never a copy, so MOVEFILE_COPY_ALLOWED changes
+// nothing). An existing newName is replaced only with
+// MOVEFILE_REPLACE_EXISTING (else ERROR_ALREADY_EXISTS), and atomically:
+// newName names either the old file or the new one. With
+// MOVEFILE_WRITE_THROUGH the file's data and the folder's entry are on the
+// disk before the call returns. FALSE with the error on failure; the files
+// are then as they were, unless the folder's entry could not be synced after
+// the rename.
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
+
+// ---------------------------------------------------------------------------
 // Kernel objects: the named mutex
 
 #define INFINITE 0xFFFFFFFF

@@ -2,7 +2,8 @@
 // behind an in-memory file-function table, read by cLocatorFile entry by
 // entry into the level's buffer sizes, every other entry without its data;
 // the data read becomes the colour table of a copy of a two-quad static-lit
-// model, which is then tinted.
+// model, which is then tinted. The same bytes then fill an object set of a
+// level object whose model is a bare frame.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/models/locator_file.h"
 #include "game/render/models/static_lit_clump_ro.h"
+#include "game/world/object_set.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/quad_model.h"
@@ -63,6 +65,19 @@ bool Start() {
   return gPrototype->GetClump() != nullptr;
 }
 
+// A placed object whose model is a frame of its own.
+class FrameObject : public cLevelObject {
+ public:
+  FrameObject() : mFrame(RwFrameCreate()) {}
+  FrameObject(const FrameObject& other) : cLevelObject(other), mFrame(RwFrameCreate()) {}
+  ~FrameObject() override { RwFrameDestroy(mFrame); }
+  cLevelObject* Clone() override { return new FrameObject(*this); }
+  RwFrame* GetFrame() const { return mFrame; }
+
+ private:
+  RwFrame* mFrame;
+};
+
 // The entry's data as a placement's colour table, tinted into a copy.
 void Tint(const char* data) {
   cStaticLitClumpRO copy(*gPrototype);
@@ -103,6 +118,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   file.Close();
   if (file.ReadEntry(name, kNameSize, data, kDataSize, &matrix)) {
     __builtin_trap();
+  }
+  tObjectSet<FrameObject> set;
+  set.InstantiateDevices("data/level/objects.xrf");
+  if (set.GetCount() > entries || set.GetCount() * kSmallestEntry > size) {
+    __builtin_trap();
+  }
+  for (u32 i = 0; i < set.GetCount(); i++) {
+    if (set.GetClone(i)->GetName().Length() >= kNameSize) {
+      __builtin_trap();
+    }
   }
   return 0;
 }

@@ -29,6 +29,13 @@ bool cScene::OnEvent(const tEvent* event) {
   return false;
 }
 
+void cScene::SetWorld(cWorldCollision* worldObject, u8 addLights) {
+  SetWorldObject(worldObject);
+  mAmbientLight.SetFlags(0);
+  mDirectionalLight.SetFlags(0);
+  mRenderManager.SetScene(this, addLights);
+}
+
 void cScene::AddClump(cClumpRO* object) {
   mRenderManager.AddClump(object);
   object->SetScene(this);

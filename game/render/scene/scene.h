@@ -7,8 +7,8 @@
 #include "game/app/input/input_listener.h"
 #include "game/foundation/list.h"
 #include "game/foundation/types.h"
-#include "game/render/scene/light.h"
 #include "game/render/property_file_cache.h"
+#include "game/render/scene/light.h"
 #include "game/render/scene/render_manager.h"
 
 class cCamera;
@@ -36,6 +36,12 @@ class cScene : public cInputListener {
   void AddClump(cClumpRO* object);
   // Nothing for an object in no scene; fatal while the manager has no world.
   void RemoveClump(cClumpRO* object);
+
+  // The level's world: the collision object becomes the scene's world
+  // object, the scene's own two lights stop lighting (the level brings its
+  // lights), and the render manager takes the engine world and the world
+  // pass from it; with addLights the two lights join that world.
+  void SetWorld(cWorldCollision* worldObject, u8 addLights);
 
   cLight& GetAmbientLight() { return mAmbientLight; }
   cLight& GetDirectionalLight() { return mDirectionalLight; }

@@ -1,7 +1,9 @@
 // Seeds of the game's fuzz targets: command lines, property files of both
 // kinds, particle files, packs built by the pack writer and locator files by
-// the locator writer.
+// the locator writer, and save files.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/fuzz/seeds/demo_seeds.h"
 #include "tests/fuzz/seeds/level01_seeds.h"
@@ -94,4 +96,51 @@ TK_FUZZ_SEEDS(game_locator_fuzz) {
   lengths.AddEntry(longName).AddEntry(lying);
   seeds.Add("long_and_lying_lengths.xrf", lengths.Build());
   AddLevel01Seeds(seeds, ".xrf");
+}
+
+namespace {
+
+// "save.dat" as the game writes it: the options' 20 bytes, then ten slots of
+// 32 bytes {name[12], level index, total, last time, count, difficulty}.
+struct SaveSlotSeed {
+  std::string name;
+  uint32_t numbers[5];
+};
+
+std::string SaveDatBytes(uint32_t language, uint32_t brightness, uint32_t volume,
+                         const std::vector<SaveSlotSeed>& slots) {
+  std::string bytes;
+  const auto u32 = [&bytes](uint32_t value) {
+    for (int i = 0; i < 4; i++) {
+      bytes.push_back(static_cast<char>(value >> (8 * i)));
+    }
+  };
+  u32(language);
+  u32(brightness);
+  u32(volume);
+  bytes += std::string("\x01\x01\x01\x01\x00\x01\x00\x00", 8);
+  for (const SaveSlotSeed& slot : slots) {
+    std::string name = slot.name;
+    name.resize(12, '\0');
+    bytes += name;
+    for (uint32_t number : slot.numbers) {
+      u32(number);
+    }
+  }
+  bytes.resize(340, '\0');
+  return bytes;
+}
+
+}  // namespace
+
+TK_FUZZ_SEEDS(game_savedat_fuzz) {
+  const std::string two = SaveDatBytes(1, 50, 80, {{"Ada", {2, 1000, 95, 3, 0}}, {"VORNKAPL", {4, 0, 0, 0, 1}}});
+  seeds.Add("two_profiles.dat", two);
+  seeds.Add("short.dat", two.substr(0, 70));
+  seeds.Add("fresh.dat", SaveDatBytes(2, 50, 50, {}));
+  seeds.Add("out_of_range.dat", SaveDatBytes(9, 300, 0xFFFFFFFF,
+                                             {{"ABCDEFGHIJKLM", {0, 0, 0, 0, 0}},
+                                              {"Bad", {5, 0, 0, 0, 2}},
+                                              {"", {0, 0, 0, 0, 0}},
+                                              {"Last", {0, 0, 0, 0, 0}}}));
 }

@@ -1,0 +1,30 @@
+// The base of every object placed in a level (devices, sensors, static and
+// glowing models): a name that keys its property group and every list that
+// refers to it, and the copy that a locator entry makes of a prototype.
+#pragma once
+
+#include "game/foundation/string.h"
+
+class cLevelObject {
+ public:
+  cLevelObject() {}
+  virtual ~cLevelObject() {}
+
+  cLevelObject& operator=(const cLevelObject&) = delete;
+
+  // A new object copy-constructed from this prototype.
+  virtual cLevelObject* Clone() = 0;
+  // The free data text of the object's locator entry (six-digit RRGGBB
+  // colours for the classes that tint their model); ignored here.
+  virtual void SetColourTable(const char* text) { (void)text; }
+
+  const cString& GetName() const { return mName; }
+  void SetName(const cString& name) { mName = name; }
+
+ protected:
+  // Copies keep the prototype's name until their entry names them.
+  cLevelObject(const cLevelObject& other) : mName(other.mName) {}
+
+ private:
+  cString mName;
+};

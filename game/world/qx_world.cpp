@@ -1,0 +1,146 @@
+// cQXWorld: construction, events, teardown and the level music.
+#include "game/world/qx_world.h"
+
+#include "game/app/event.h"
+#include "game/app/input/event_device.h"
+#include "game/foundation/fatal_error.h"
+#include "game/frontend/save/game_options.h"
+#include "game/render/collision/world_collision.h"
+#include "game/render/effects/mirror.h"
+#include "game/render/effects/projected_shadows.h"
+#include "game/render/models/clump_ro.h"
+#include "game/render/particles/particle_pool.h"
+#include "game/render/twin_timer.h"
+
+namespace {
+
+const char* const kInputMapFile = "data/inputmap.txt";
+
+const char* const kLevelMusic[kLevelMusicCount] = {"INTRO",    "INGAME01", "INGAME02", "INGAME03", "INGAME04",
+                                                   "INGAME05", "INGAME06", "INGAME07", "INGAME08", "INGAME09"};
+
+void RemoveLightFromWorld(cLight& light) {
+  RpWorld* world = RpLightGetWorld(light.GetLight());
+  if (world != nullptr) {
+    RpWorldRemoveLight(world, light.GetLight());
+  }
+}
+
+}  // namespace
+
+cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
+    : mTexDictionary(nullptr),
+      mDictionaryCreated(0),
+      mLoadStep(0),
+      mInputMap(cString(kInputMapFile)),
+      mInfoInputMap(cString(kInputMapFile)),
+      mConfig(config),
+      mLevelName(levelName),
+      mCamera(nullptr),
+      mEngineWorld(nullptr),
+      mCollisionWorld(nullptr),
+      mWorldCollision(nullptr),
+      mWorldLight(rpLIGHTPOINT),
+      mSky(nullptr),
+      mAiDistance(kDefaultAiDistance),
+      mMessageDisplayTime(0.0f),
+      mPendingMessage(kNoPendingMessage),
+      mCurrentMessage(kNoPendingMessage),
+      mRememberedMessage(-1),
+      mInfoViewOpen(0),
+      mMessageClock(0.0f),
+      mDirectionalLightAdd(0),
+      mDirectionalLightAngle(kDefaultDirectionalLightAngle),
+      mFogDistance(0.0f),
+      mFrameTimes(kFrameTimeRingSize),
+      mKeyReleaseCountdown(0),
+      mHiddenMode(0),
+      mMusic(nullptr),
+      mLevelEndState(kLevelPlaying),
+      mInputLock(1),
+      mTwinTimer(new cTwinTimer),
+      mClumpCount(0) {
+  if (gEventDevice != nullptr) {
+    gEventDevice->AddEventHandler(this);
+  }
+  GetUpdateList().Append(mTwinTimer);
+  if (gGameOptions != nullptr) {
+    gGameOptions->SetEffectsVolume(gGameOptions->GetSoundVolume());
+  }
+  mMusic = new MusicEngine;
+  mMusic->Init();
+}
+
+cQXWorld::~cQXWorld() {
+  SetLevelMusic(false);
+  mMusic->Stop();
+  mMusic->Release();
+  delete mMusic;
+  ReleaseLevel();
+  if (gEventDevice != nullptr) {
+    gEventDevice->RemoveEventHandler(this);
+  }
+}
+
+bool cQXWorld::OnEvent(const tEvent* event) {
+  if (mLoadStep < kLoadStepLast) {
+    return false;
+  }
+  if (event->type == kEventTick) {
+    // The scene's tick: this world's Update, and the tick counted.
+    cScene::OnEvent(event);
+  }
+  mInputMap.OnEvent(event);
+  if (mInfoViewOpen != 0) {
+    mInfoInputMap.OnEvent(event);
+  }
+  if (event->type == kEventTick) {
+    mMusic->Update();
+  }
+  return false;
+}
+
+cCamera* cQXWorld::GetCamera(u32) { return mCamera; }
+
+void cQXWorld::SetLevelMusic(bool on) {
+  if (gGameOptions == nullptr || !gGameOptions->IsMusicOn()) {
+    return;
+  }
+  if (!on) {
+    mMusic->Stop();
+    return;
+  }
+  // A level number without a track plays the intro's.
+  const s32 level = LevelNumberOf(mLevelName.CStr());
+  mMusic->Play(kLevelMusic[level >= 0 && level < static_cast<s32>(kLevelMusicCount) ? level : 0]);
+  gGameOptions->SetEffectsVolume(gGameOptions->GetSoundVolume());
+}
+
+// What the load made goes in an order that keeps every pointer among the
+// level's objects valid while they go: the worlds last of all.
+void cQXWorld::ReleaseLevel() {
+  DestroyMirrors();
+  ShutdownProjectedShadows();
+  RemoveLightFromWorld(GetAmbientLight());
+  RemoveLightFromWorld(GetDirectionalLight());
+  for (u32 i = 0; i < mParticlePools.GetCount(); i++) {
+    delete static_cast<cParticlePool*>(mParticlePools.Get(i));
+  }
+  mParticlePools.SetCount(0);
+  delete mSky;
+  mSky = nullptr;
+  delete mWorldCollision;
+  mWorldCollision = nullptr;
+  SetWorldObject(nullptr);
+  GetRenderManager().SetScene(this, 0);
+  GetUpdateList().DeleteAll();
+  mTwinTimer = nullptr;
+  if (mEngineWorld != nullptr) {
+    RpWorldDestroy(mEngineWorld);
+    mEngineWorld = nullptr;
+  }
+  if (mCollisionWorld != nullptr) {
+    RpWorldDestroy(mCollisionWorld);
+    mCollisionWorld = nullptr;
+  }
+}

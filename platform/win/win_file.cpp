@@ -1,0 +1,103 @@
+// MoveFileExA: a rename(2) of resolved Windows-style paths, with the
+// replace-existing and write-through flags.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/win/win32.h"
+#include "platform/win/win_internal.h"
+#include "platform/win/win_path.h"
+
+namespace {
+
+constexpr DWORD kKnownMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+
+DWORD ErrorOf(int error) {
+  switch (error) {
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EXDEV:
+      return ERROR_NOT_SAME_DEVICE;
+    case EEXIST:
+    case ENOTEMPTY:
+      return ERROR_ALREADY_EXISTS;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return ERROR_ACCESS_DENIED;
+  }
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+// The folder part of a resolved path ("." for a bare name).
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SyncPath(const std::string& path, int flags) {
+  const int fd = open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  const bool synced = fsync(fd) == 0;
+  close(fd);
+  return synced;
+}
+
+}  // namespace
+
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
+  if (existing == nullptr || newName == nullptr || existing[0] == '\0' || newName[0] == '\0' ||
+      (flags & ~kKnownMoveFlags) != 0) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const std::string from = WinPathResolve(existing);
+  const std::string to = WinPathResolve(newName);
+  struct stat source;
+  if (lstat(from.c_str(), &source) != 0) {
+    return Fail(ErrorOf(errno));
+  }
+  if (!S_ISREG(source.st_mode)) {
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  struct stat target;
+  const bool targetExists = lstat(to.c_str(), &target) == 0;
+  if (targetExists && (flags & MOVEFILE_REPLACE_EXISTING) == 0) {
+    return Fail(ERROR_ALREADY_EXISTS);
+  }
+  if (targetExists && S_ISDIR(target.st_mode)) {
+    return Fail(ERROR_ACCESS_DENIED);
+  }
+  // The data first, so that the new name never names a file whose blocks
+  // are still to be written.
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !SyncPath(from, O_RDONLY)) {
+    return Fail(ErrorOf(errno));
+  }
+  if (rename(from.c_str(), to.c_str()) != 0) {
+    return Fail(ErrorOf(errno));
+  }
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
+    // The rename has happened; a folder that cannot be synced is reported,
+    // the files staying renamed. A file system that cannot sync folders at
+    // all has nothing to write.
+    if (!SyncPath(FolderOf(to), O_RDONLY | O_DIRECTORY) && errno != EINVAL) {
+      return Fail(ErrorOf(errno));
+    }
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
