@@ -152,6 +152,10 @@ class cQXWorld : public cScene, public cLoadable {
   cTwinTimer* GetTwinTimer() const { return mTwinTimer; }
   f32 GetAiDistance() const { return mAiDistance; }
   f32 GetFogDistance() const { return mFogDistance; }
+  // The lighting of the level's dynamic-lit models: the directional
+  // light's tilt (degrees) and its addition.
+  s32 GetDirectionalLightAngle() const { return mDirectionalLightAngle; }
+  s32 GetDirectionalLightAdd() const { return mDirectionalLightAdd; }
   u8 IsHiddenMode() const { return mHiddenMode; }
   u8 IsInputLocked() const { return mInputLock; }
   void SetInputLock(u8 locked) { mInputLock = locked; }

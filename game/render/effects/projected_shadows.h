@@ -83,6 +83,9 @@ class cShadowCaster {
   // The caster's model was drawn this frame.
   void MarkDrawn() { mDrawn = 1; }
   void ClearDrawn() { mDrawn = 0; }
+  // The renderer passes over a caster that is not set up: a fallen body
+  // casts no shadow from now on.
+  void SwitchOff() { mSetUp = 0; }
 
   // Places the shadow camera and draws the blurred shadow image; false when
   // the caster casts no shadow this frame.

@@ -7,9 +7,9 @@
 
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
-#include "game/render/models/dynamic_lit_clump_ro.h"
-#include "game/render/effects/projected_shadows.h"
 #include "game/render/collision/world_collision.h"
+#include "game/render/effects/projected_shadows.h"
+#include "game/render/models/dynamic_lit_clump_ro.h"
 
 namespace {
 
@@ -142,6 +142,7 @@ class cAnimClumpRO : public cDynamicLitClumpRO {
  public:
   cAnimClumpRO(const char* fileName, cLightmap* lightmap, s32 tiltFactor, f32 directionalShare, cAnimModel* model)
       : cDynamicLitClumpRO(fileName, lightmap, tiltFactor, directionalShare, nullptr), mModel(model) {}
+  cAnimClumpRO(const cAnimClumpRO& prototype, cAnimModel* model) : cDynamicLitClumpRO(prototype), mModel(model) {}
 
   void Refresh(u32 frameStamp) override {
     cDynamicLitClumpRO::Refresh(frameStamp);
@@ -161,6 +162,23 @@ cAnimModel::cAnimModel(const char* fileName, cLightmap* lightmap, s32 tiltFactor
     FatalError("cAnimModel : no model in %s", fileName);
   }
   SetUp(group);
+}
+
+cAnimModel::cAnimModel(const cAnimModel& prototype)
+    : cAnimModel(static_cast<RpClump*>(nullptr), prototype.mTable, nullptr) {
+  if (prototype.mClumpObject == nullptr) {
+    FatalError("cAnimModel : a copied model needs a prototype read from a file");
+  }
+  mClumpObject = new cAnimClumpRO(*prototype.mClumpObject, this);
+  mClump = mClumpObject->GetClump();
+  if (mClump == nullptr) {
+    FatalError("cAnimModel : the prototype's model could not be copied");
+  }
+  SetUp(nullptr);
+  mGlobalBlendTime = prototype.mGlobalBlendTime;
+  mSpeed = prototype.mSpeed;
+  const u32 start = prototype.mCurrentIndex < kAnimOverlay ? prototype.mCurrentIndex : prototype.mTargetIndex;
+  SetAnim(start, 0.0f);
 }
 
 cAnimModel::cAnimModel(RpClump* clump, cAnimTable* table, const cPropertyGroup* group)

@@ -57,7 +57,11 @@ class cAnimModel : public cUpdatable {
   // Destroys the two blend hierarchies, then the clump object.
   ~cAnimModel() override;
 
-  cAnimModel(const cAnimModel&) = delete;
+  // A model of its own over a copy of the prototype's clump (frames copied,
+  // geometry shared) on the same table, lit as the prototype, with its
+  // blend time and speed, starting on the prototype's current animation.
+  // The prototype must be a model read from a file.
+  explicit cAnimModel(const cAnimModel& prototype);
   cAnimModel& operator=(const cAnimModel&) = delete;
 
   // Plays the animation from the start time (seconds) at once. An index

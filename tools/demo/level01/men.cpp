@@ -2,6 +2,8 @@
 // its hologram double second, three others on waypoint routes, the shared
 // groups (the player's and the enemies' settings, the animation table, the
 // collision capsule, the bodies' animation settings), and "camera.txt".
+#include "tools/demo/men/men.h"
+
 #include <cstdio>
 
 #include "tools/demo/level01/level01_parts.h"
@@ -10,29 +12,6 @@ namespace demo {
 namespace level01 {
 
 namespace {
-
-// The 42 animation slots, by the roles the men start them in.
-const char* const kAnimations[42] = {
-    "stand",          "idle1",       "idle2",        "crouch",    "sneak_fwd",    "sneak_back",    "sneak_left",
-    "sneak_right",    "run_fwd",     "run_back",     "walk_fwd",  "walk_back",    "walk_left",     "walk_right",
-    "walk_turn_l",    "walk_turn_r", "use",          "idle3",     "idle4",        "idle5",         "lookaround",
-    "block",          "aim",         "shot_pause",   "shoot",     "walk_aim_fwd", "walk_aim_back", "sneak_aim_fwd",
-    "sneak_aim_back", "wave",        "talk",         "hit_front", "hit_back",     "collapse",      "fall_back",
-    "fall_fwd1",      "fall_fwd2",   "lie_collapse", "lie_back",  "lie_fwd1",     "lie_fwd2",      "shock_attack",
-};
-
-// Seconds into the walking, running and sneaking slots at which a foot
-// lands; -1 elsewhere.
-std::string FootTimes(float first) {
-  std::string text = "[";
-  for (int slot = 0; slot < 42; ++slot) {
-    const bool gait = (slot >= 4 && slot <= 15) || (slot >= 25 && slot <= 28);
-    char value[16];
-    std::snprintf(value, sizeof value, "%.2f", gait ? first : -1.0f);
-    text += (slot == 0 ? "" : ", ") + std::string(value);
-  }
-  return text + "]";
-}
 
 std::string MenFile() {
   std::string text = "# The men of level01: the player first, its double second.\n";
@@ -73,13 +52,9 @@ std::string MenFile() {
       "SHOOT_PERIOD = 0.8\nSHOOT_DISTANCE = 3\nSHOOT_DIST_LIMIT = 5\nDEAD_HIDE_TIME = 5\n"
       "LOOKAROUND_ANIMLOOP = 1\nSEARCH_SEARCH_TIME = 5\nCHASE_SEARCH_TIME = 5\n";
 
-  std::string names = "[";
-  for (int slot = 0; slot < 42; ++slot) {
-    names += (slot == 0 ? "" : ", ") + std::string(kAnimations[slot]);
-  }
-  names += "]";
-  text += "\n[animdata]\nPATH = data/man/anims/\nANM = " + names + "\nLEFT_FOOT_TOUCH = " + FootTimes(0.1f) +
-          "\nRIGHT_FOOT_TOUCH = " + FootTimes(0.5f) + "\n";
+  // The bodies the groups above do not hold, and the men's animation table.
+  text += men::BodyGroups({"dorvaman", "dorvaholoman", "guard", "civilian1", "gangster"});
+  text += "\n" + men::AnimDataGroup();
   text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
   return text;
 }

@@ -1,0 +1,90 @@
+// Fuzz target for a level's men file: any bytes as "men.txt", read as a
+// property file and through the men's static data (the used-animation lists
+// and the animation table, whose animation files it names) and released
+// again. A bad file ends the program through FatalError, which is the answer
+// to it and no finding: this target links its own FatalError, which jumps
+// back here. What the jump skips (small locals of the interrupted calls) is
+// never freed, so leak detection is off for this target.
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "game/characters/man.h"
+#include "game/foundation/fatal_error.h"
+#include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/memory_files.h"
+
+namespace {
+
+constexpr char kGamePath[] = "data/level01/men.txt";
+constexpr char kEnginePath[] = "data\\level01\\men.txt";
+constexpr size_t kMaxInput = 16384;
+
+std::jmp_buf* gFatalJump = nullptr;
+
+bool Start() {
+  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RtAnimPluginAttach() || !RpHAnimPluginAttach() ||
+      !fakedevice::OpenAndStart()) {
+    return false;
+  }
+  memoryfiles::Install();
+  return true;
+}
+
+}  // namespace
+
+// The game's fatal error and trace, for this target: back to the input's
+// start instead of ending the process.
+u32 gFatalErrorFlag = 0;
+
+void FatalError(const char*, ...) {
+  if (gFatalJump == nullptr) {
+    abort();
+  }
+  std::longjmp(*gFatalJump, 1);
+}
+
+void DebugTrace(const char*, ...) {}
+
+// Leaks after a fatal jump are expected.
+extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<char*> arguments(*argv, *argv + *argc);
+  static char noLeaks[] = "-detect_leaks=0";
+  arguments.push_back(noLeaks);
+  *argc = static_cast<int>(arguments.size());
+  *argv = arguments.data();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  static const bool started = Start();
+  if (!started) {
+    __builtin_trap();
+  }
+  if (size > kMaxInput) {
+    return 0;
+  }
+  memoryfiles::Serve(kEnginePath, bytes, size);
+  cPropertyFile* volatile file = new cPropertyFile();
+  std::jmp_buf jump;
+  gFatalJump = &jump;
+  if (setjmp(jump) == 0) {
+    file->Load(cString(kGamePath));
+    cMan::LoadStaticData(file);
+    for (u32 slot = 0; slot < kManAnimCount; slot++) {
+      const f32 left = ManAnimData().GetLeftFootTime(slot);
+      if (!ManAnimData().IsUsed(slot) && left != kNoFootTime) {
+        __builtin_trap();
+      }
+    }
+  }
+  gFatalJump = nullptr;
+  // Whatever was loaded goes, so that the next input starts with nothing used.
+  cMan::ReleaseStaticData();
+  delete file;
+  return 0;
+}

@@ -1,0 +1,55 @@
+// The men of the demo data: one 21-node skeleton, a skinned body of simple
+// limbs for each of the 13 bodies (told apart by their colours), the 42
+// animations every man shares, and the groups of a level's "men.txt" that
+// name them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/demo/data_folder.h"
+#include "tools/forge/forge.h"
+
+namespace demo {
+namespace men {
+
+constexpr int kNodeCount = 21;
+constexpr int kRightHandNode = 9;
+constexpr int kAnimationCount = 42;
+// Root speeds of the gaits, units a second.
+constexpr float kWalkSpeed = 1.5f;
+constexpr float kRunSpeed = 4.0f;
+constexpr float kSneakSpeed = 0.8f;
+// Uses reach their target at this share of their length.
+constexpr float kUseReachShare = 0.4f;
+constexpr char kAnimationFolder[] = "data/man/anims/";
+
+// The body names as the game's BODY table spells them, in its order.
+const std::vector<std::string>& BodyNames();
+// The animation names of the 42 slots; the file is kAnimationFolder + name + ".anm".
+const std::vector<std::string>& AnimationNames();
+// "data/man/<body>/body.dff".
+std::string BodyPath(const std::string& body);
+
+ForgeSkeleton Skeleton();
+// The skinned body in the body's colours, on the skeleton; null on failure.
+RpClump* BodyCreate(int body);
+ForgeAnimation Animation(int slot);
+// Seconds into the slot at which the left and the right foot touch the
+// ground; -1 for a slot without steps.
+float LeftFootTime(int slot);
+float RightFootTime(int slot);
+
+// The "animdata" group, as property text for a level's "men.txt".
+std::string AnimDataGroup();
+// A body group's keys (the model's animation settings), and a group of them
+// for every body but those the level's file writes itself (a body named like
+// a man group shares that group).
+std::string BodyKeys();
+std::string BodyGroups(const std::vector<std::string>& skip);
+
+// Every body and animation file; false when an engine writer failed.
+bool WriteMen(DataFolder& data);
+
+}  // namespace men
+}  // namespace demo
