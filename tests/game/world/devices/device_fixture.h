@@ -97,6 +97,11 @@ class DeviceTest : public MenTest {
       mLevel->cScene::Update(dt);
     }
   }
+  // The sound engine takes play requests at its update.
+  static bool Playing(cSndEngWin& sound) {
+    cSndEngWin::UpdateAll();
+    return sound.IsPlaying();
+  }
   static RwV3d Position(cDevice* device) { return RwFrameGetLTM(device->GetFrame())->pos; }
   static RwV3d Axis(cDevice* device, u32 axis) {
     const RwMatrix* m = RwFrameGetLTM(device->GetFrame());
