@@ -2,6 +2,7 @@
 #include "game/world/qx_world.h"
 
 #include "game/app/event.h"
+#include "game/characters/man.h"
 #include "game/app/input/event_device.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/save/game_options.h"
@@ -10,6 +11,9 @@
 #include "game/render/effects/projected_shadows.h"
 #include "game/render/models/clump_ro.h"
 #include "game/render/particles/particle_pool.h"
+#include "game/render/scene/camera.h"
+#include "game/render/text/crosshair.h"
+#include "game/render/text/font.h"
 #include "game/render/twin_timer.h"
 
 namespace {
@@ -56,10 +60,21 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mKeyReleaseCountdown(0),
       mHiddenMode(0),
       mMusic(nullptr),
+      mViewInfo(this),
+      mViewMap(this),
+      mViewMission(this),
       mLevelEndState(kLevelPlaying),
       mInputLock(1),
       mTwinTimer(new cTwinTimer),
-      mClumpCount(0) {
+      mClumpCount(0),
+      mCheckpointStored(0),
+      mShownAlertLevel(kAlertNone),
+      mHudCreated(0),
+      mHudFont(nullptr),
+      mFpsCounter(nullptr),
+      mFrameTimeSource{0, nullptr},
+      mHudLabel(nullptr),
+      mCrosshair(nullptr) {
   if (gEventDevice != nullptr) {
     gEventDevice->AddEventHandler(this);
   }
@@ -77,6 +92,7 @@ cQXWorld::~cQXWorld() {
   mMusic->Release();
   delete mMusic;
   ReleaseLevel();
+  DeleteHud();
   if (gEventDevice != nullptr) {
     gEventDevice->RemoveEventHandler(this);
   }
@@ -121,6 +137,16 @@ void cQXWorld::SetLevelMusic(bool on) {
 void cQXWorld::ReleaseLevel() {
   DestroyMirrors();
   ShutdownProjectedShadows();
+  for (u32 i = 0; i < mMen.GetCount(); i++) {
+    delete static_cast<cMan*>(mMen.Get(i));
+  }
+  mMen.SetCount(0);
+  cMan::ReleaseStaticData();
+  ReleaseMessages();
+  for (u32 i = 0; i < mLights.GetCount(); i++) {
+    delete static_cast<cLight*>(mLights.Get(i));
+  }
+  mLights.SetCount(0);
   RemoveLightFromWorld(GetAmbientLight());
   RemoveLightFromWorld(GetDirectionalLight());
   for (u32 i = 0; i < mParticlePools.GetCount(); i++) {
@@ -131,6 +157,13 @@ void cQXWorld::ReleaseLevel() {
   mSky = nullptr;
   delete mWorldCollision;
   mWorldCollision = nullptr;
+  if (mCamera != nullptr) {
+    if (mEngineWorld != nullptr && RwCameraGetWorld(mCamera->GetCamera()) == mEngineWorld) {
+      RpWorldRemoveCamera(mEngineWorld, mCamera->GetCamera());
+    }
+    delete mCamera;
+    mCamera = nullptr;
+  }
   SetWorldObject(nullptr);
   GetRenderManager().SetScene(this, 0);
   GetUpdateList().DeleteAll();
@@ -143,4 +176,20 @@ void cQXWorld::ReleaseLevel() {
     RpWorldDestroy(mCollisionWorld);
     mCollisionWorld = nullptr;
   }
+}
+
+// The HUD's widgets, then its font, which they draw with.
+void cQXWorld::DeleteHud() {
+  delete mFpsCounter;
+  mFpsCounter = nullptr;
+  delete mHudLabel;
+  mHudLabel = nullptr;
+  delete mCrosshair;
+  mCrosshair = nullptr;
+  if (mHudFont != nullptr) {
+    mHudFont->Release();
+    delete mHudFont;
+    mHudFont = nullptr;
+  }
+  mHudCreated = 0;
 }

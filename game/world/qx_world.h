@@ -15,13 +15,21 @@
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
 #include "game/render/models/lightmap.h"
+#include "game/render/record_array.h"
 #include "game/render/scene/scene.h"
+#include "game/render/text/wg_text.h"
 #include "game/world/frame_time_ring.h"
 #include "game/world/level_object.h"
+#include "game/world/world_actions.h"
 
 class cClumpRO;
 class cDevice;
+class cFont;
+class cMan;
 class cTwinTimer;
+class cWgCounter;
+class cWgCrosshair;
+class cWgLabel;
 class cWorldCollision;
 
 // Load steps run in the order 0, 2, 1, 3, 4, 5, 6, 10, 7, 8, 9, 11 .. 19;
@@ -39,8 +47,22 @@ constexpr u32 kParticleInstancesPerPool = 5;
 constexpr char kHiddenModeName[] = "VORNKAPL";
 // Music tracks by level number.
 constexpr u32 kLevelMusicCount = 10;
-// Pending message: none waiting or shown.
+// Pending message: none waiting or shown; -1 while one is shown.
 constexpr s32 kNoPendingMessage = -2;
+constexpr s32 kMessageShown = -1;
+constexpr s32 kNoRememberedMessage = -1;
+// A plain message stays this long per character; a dialogue until dismissed.
+constexpr f32 kMessageSecondsPerCharacter = 0.08f;
+constexpr f32 kDialogueDisplayTime = 100000000.0f;
+// Messages are ignored while the player's health is below this.
+constexpr f32 kMessageMinimumHealth = 0.1f;
+// Alert levels 0 to 4, each with its icon; the shown level is one of them,
+// none, or suppressed until the display ends.
+constexpr u32 kAlertLevelCount = 5;
+constexpr s32 kAlertNone = -1;
+constexpr s32 kAlertSuppressed = 1000000;
+// Texts wrap at this many pixels in the HUD's message box.
+constexpr f32 kMessageWrapWidth = 384.0f;
 
 enum eNamedSound : u32 {
   kSoundSuccess,
@@ -105,6 +127,52 @@ class cQXWorld : public cScene, public cLoadable {
   // A key closed the message box: the input lock opens once no key is held.
   void StartKeyRelease() { mKeyReleaseCountdown = 1; }
 
+  // Level messages. A message is ignored while the level is locked, out of
+  // range, or while a dialogue is shown; a plain message replaces a plain
+  // one and stays 0.08 s a character; a dialogue freezes the game until
+  // dismissed with force, then shows its follow-up unless told not to.
+  void ShowMessage(u32 index);
+  void HideMessage(bool force, bool noFollowUp, bool remember);
+  void ShowRememberedMessage();
+  // Shows the waiting message; with none waiting opens the paused info view.
+  void OpenInfoView();
+  // Nothing before the HUD exists; else the info view closes and time runs.
+  void CloseInfoView(bool unfreeze);
+  void SetHudVisible(bool visible);
+  void ShowMapPanel();
+  void ShowMissionPanel();
+  // The world's game-time freeze: the time scale paused and resumed.
+  static void FreezeGameTime();
+  static void UnfreezeGameTime();
+
+  // The alert shown by the HUD: only a higher level (0 to 4) replaces the
+  // shown one, with its sound; the end of the display lets any level in.
+  void RaiseAlertLevel(s32 level);
+  void EndAlertDisplay();
+  void SuppressAlertDisplay();
+  s32 GetShownAlertLevel() const { return mShownAlertLevel; }
+
+  // Objectives, checkpoint and restart. An objective out of range does
+  // nothing; a restore without a checkpoint restarts the level.
+  void CompleteMissionObjective(u32 objective);
+  void StoreCheckpoint();
+  void RestoreCheckpoint();
+  void RestartLevel();
+  u8 IsCheckpointStored() const { return mCheckpointStored; }
+
+  // Load steps of their own (4, 6, 9, 11, 13), callable alone.
+  void LoadLightmaps();
+  // Map index 0..3 from base + suffix + ".bmp"; absent when unreadable.
+  void LoadLightmapBitmap(const cString& base, const char* suffix, u32 map);
+  void LoadLights();
+  void LoadMenFile();
+  void LoadMen(const cPropertyFile* file);
+  void CreateHud();
+  void LoadTexts();
+  // The named group of the file; fatal "%s : PropertyGroup not found! (%s)"
+  // with tag and name when missing.
+  static const cPropertyGroup* FindGroupFatal(const cPropertyFile* file, const cString& name, const char* tag);
+
   u32 GetLoadStep() const { return mLoadStep; }
   const cString& GetLevelName() const { return mLevelName; }
   RwTexDictionary* GetTexDictionary() const { return mTexDictionary; }
@@ -122,9 +190,12 @@ class cQXWorld : public cScene, public cLoadable {
   // The level's messages and, per message, its marker positions, display
   // value and dialogue number.
   cPtrArray& GetMessages() { return mMessages; }
-  cPtrArray& GetMessageMarkers() { return mMessageMarkers; }
-  cPtrArray& GetMessageDisplayValues() { return mMessageDisplayValues; }
-  cPtrArray& GetMessageDialogues() { return mMessageDialogues; }
+  cRecordArray<s32>& GetMessageMarkers() { return mMessageMarkers; }
+  cRecordArray<s32>& GetMessageDisplayValues() { return mMessageDisplayValues; }
+  cRecordArray<s32>& GetMessageDialogues() { return mMessageDialogues; }
+  // The text of a message (the messages hold cString pointers).
+  const cString& GetMessageText(u32 index) const { return *static_cast<const cString*>(mMessages.Get(index)); }
+  u32 GetMessageCount() const { return mMessages.GetCount(); }
   // The level objects' lists: bodies that men perceive, sensors, and the
   // devices the player can use, each of links into the objects.
   cList& GetBodies() { return mBodies; }
@@ -152,6 +223,18 @@ class cQXWorld : public cScene, public cLoadable {
   void SetInputLock(u8 locked) { mInputLock = locked; }
   u8 IsInfoViewOpen() const { return mInfoViewOpen; }
   s32 GetPendingMessage() const { return mPendingMessage; }
+  s32 GetCurrentMessage() const { return mCurrentMessage; }
+  s32 GetRememberedMessage() const { return mRememberedMessage; }
+  f32 GetMessageDisplayTime() const { return mMessageDisplayTime; }
+  // The HUD's font and widgets; null before load step 11.
+  cFont* GetHudFont() const { return mHudFont; }
+  cWgCounter* GetFpsCounter() const { return mFpsCounter; }
+  cWgLabel* GetHudLabel() const { return mHudLabel; }
+  cWgCrosshair* GetCrosshair() const { return mCrosshair; }
+  u8 IsHudCreated() const { return mHudCreated; }
+  // The briefing text and the main mission text of the level's texts.
+  const cString& GetBriefing() const { return mBriefing; }
+  const cString& GetMainMissionText() const { return mMainMissionText; }
   u32 GetLevelEndState() const { return mLevelEndState; }
   void SetLevelEndState(u32 state) { mLevelEndState = state; }
   // The statistics' label column and value column.
@@ -178,6 +261,11 @@ class cQXWorld : public cScene, public cLoadable {
   void LoadParticles();
   void CacheTexturesAndStartMusic();
   void ReportLoad();
+  // The part of restore and restart that both share.
+  void ResetCommon();
+  void BindViewActions();
+  void DeleteHud();
+  void ReleaseMessages();
   // The first objective is done and nothing holds the level back.
   bool IsLevelComplete() const;
   void ReleaseLevel();
@@ -204,10 +292,10 @@ class cQXWorld : public cScene, public cLoadable {
   cList mSensors;
   cList mUsableDevices;
   cPtrArray mTimerDevices;
-  cPtrArray mMessages;
-  cPtrArray mMessageMarkers;
-  cPtrArray mMessageDisplayValues;
-  cPtrArray mMessageDialogues;
+  cPtrArray mMessages;                      // cString, owned
+  cRecordArray<s32> mMessageMarkers;        // first '@' of the text, or -1
+  cRecordArray<s32> mMessageDisplayValues;  // wrapped line counts
+  cRecordArray<s32> mMessageDialogues;      // -1 plain, else the dialogue number
   f32 mMessageDisplayTime;  // seconds
   s32 mPendingMessage;      // kNoPendingMessage, -1 shown, else the message waiting
   s32 mCurrentMessage;      // -2 for none
@@ -226,6 +314,9 @@ class cQXWorld : public cScene, public cLoadable {
   cSndEngWin mSounds[kNamedSoundCount];
   cSndEngWin mAlertSounds[kAlertSoundCount];
   MusicEngine* mMusic;
+  cQXWorldAction_ViewInfo mViewInfo;
+  cQXWorldAction_ViewMap mViewMap;
+  cQXWorldAction_ViewMission mViewMission;
   u32 mLevelEndState;
   cPtrArray mParticlePools;  // cParticlePool, also update clients
   u8 mInputLock;
@@ -234,4 +325,14 @@ class cQXWorld : public cScene, public cLoadable {
   u32 mClumpCount;
   cString mStatisticsLabels;
   cString mStatisticsValues;
+  u8 mCheckpointStored;
+  s32 mShownAlertLevel;
+  u8 mHudCreated;
+  cFont* mHudFont;
+  cWgCounter* mFpsCounter;
+  tSampleSource mFrameTimeSource;  // what the counter averages
+  cWgLabel* mHudLabel;
+  cWgCrosshair* mCrosshair;
+  cString mBriefing;
+  cString mMainMissionText;
 };

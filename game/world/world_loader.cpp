@@ -121,19 +121,19 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {&cQXWorld::LoadDictionary, 3, 0.2f},
     {nullptr, 1, 0.1f},
     {&cQXWorld::LoadGeometry, 4, 0.3f},
-    {nullptr, 5, 0.4f},    // lightmaps
+    {&cQXWorld::LoadLightmaps, 5, 0.4f},
     {nullptr, 6, 0.5f},    // waypoint graph
-    {nullptr, 10, 0.55f},  // men
+    {&cQXWorld::LoadMenFile, 10, 0.55f},
     {nullptr, 8, 0.6f},    // level camera
     {nullptr, 9, 0.7f},    // level objects
-    {nullptr, 11, 0.78f},  // lights
+    {&cQXWorld::LoadLights, 11, 0.78f},
     {&cQXWorld::LoadSky, 7, 0.59f},
-    {nullptr, 12, 0.8f},   // HUD
+    {&cQXWorld::CreateHud, 12, 0.8f},
     {nullptr, 13, 0.85f},  // map views
-    {nullptr, 14, 0.9f},   // HUD contents and texts
+    {&cQXWorld::LoadTexts, 14, 0.9f},  // and the HUD's contents
     {nullptr, 15, 0.91f},  // in-game menus
     {&cQXWorld::LoadShadowsAndSounds, 16, 0.95f},
-    {nullptr, 17, 0.96f},  // view actions
+    {&cQXWorld::BindViewActions, 17, 0.96f},
     {&cQXWorld::LoadParticles, 18, 0.97f},
     {&cQXWorld::CacheTexturesAndStartMusic, 19, 0.98f},
     {&cQXWorld::ReportLoad, 19, 1.0f},
@@ -247,6 +247,12 @@ void cQXWorld::LoadShadowsAndSounds() {
   for (u32 i = 0; i < kAlertSoundCount; i++) {
     mAlertSounds[i].Create(kAlertSoundNames[i]);
   }
+}
+
+void cQXWorld::BindViewActions() {
+  mInfoInputMap.BindHandler(&mViewInfo);
+  mInfoInputMap.BindHandler(&mViewMission);
+  mInfoInputMap.BindHandler(&mViewMap);
 }
 
 void cQXWorld::LoadParticles() {

@@ -42,6 +42,12 @@ void cQXWorld::Update(f32 dt) {
     // The player's record joins here once the level has its player.
     RunLevelEnd(tLevelEndFigures());
   }
+  if (mPendingMessage == kMessageShown) {
+    mMessageClock += dt;
+    if (mMessageClock >= mMessageDisplayTime) {
+      HideMessage(false, false, false);
+    }
+  }
   if (mKeyReleaseCountdown != 0 && mInputMap.AnyKeyPressed() == 0) {
     mKeyReleaseCountdown--;
     if (mKeyReleaseCountdown == 0) {
@@ -60,7 +66,7 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
   if (gGameOptions != nullptr) {
     gGameOptions->SetLevelCompleted(LevelNumberOf(mLevelName.CStr()));
   }
-  PauseTimeScale();
+  FreezeGameTime();
   const bool english = gGameOptions != nullptr && gGameOptions->GetLanguage() == kEnglish;
   mStatisticsLabels = cString(english ? kEnglishLabels : kGermanLabels);
 
@@ -86,4 +92,5 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
                 figures.securityAlerts, figures.enemyAlerts, figures.hitsTaken, figures.enemiesNeutralised, completed,
                 progress);
   mStatisticsValues = cString(values);
+  SetHudVisible(false);
 }

@@ -57,6 +57,8 @@ class cLightmap {
     mDirectionalAngle = angle;
   }
 
+  u32 GetOriginX() const { return mOriginX; }
+  u32 GetOriginZ() const { return mOriginZ; }
   u32 GetWidth() const { return mWidth; }
   u32 GetHeight() const { return mHeight; }
   f32 GetScale() const { return mScale; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/engine.h"
+#include "game/foundation/property.h"
 #include "game/foundation/types.h"
 
 class cLight {
@@ -14,6 +15,12 @@ class cLight {
   // Takes the light out of its world first, so that a light may go while
   // its world stays.
   ~cLight();
+
+  // A light of a property group: TYPE (DIRECTIONAL, AMBIENT, POINT, SPOT or
+  // SPOTSOFT, exactly; fatal when missing or another), then in this order
+  // the optional COLOR, POS (the frame's position), LOOKATPOS (turned to
+  // look at it from there), RADIUS and CONEANGLE (degrees).
+  static cLight* Create(const cPropertyGroup* group);
 
   cLight(const cLight&) = delete;
   cLight& operator=(const cLight&) = delete;

@@ -388,13 +388,14 @@ void PlaySoundAt(cSound& sound, RwFrame* frame) {
   sound.Play();
 }
 
-// The world's level messages and objectives.
 void ShowDeviceMessage(cQXWorld* world, s32 message) {
-  (void)world;
-  (void)message;
+  if (world != nullptr && message >= 0) {
+    world->ShowMessage(static_cast<u32>(message));
+  }
 }
 
 void CompleteDeviceMission(cQXWorld* world, s32 mission) {
-  (void)world;
-  (void)mission;
+  if (world != nullptr && mission >= 0) {
+    world->CompleteMissionObjective(static_cast<u32>(mission));
+  }
 }

@@ -2,7 +2,6 @@
 // partial message.
 #include "game/world/devices/multi_device.h"
 
-#include <cstdint>
 #include <cstdio>
 
 #include "game/world/qx_world.h"
@@ -34,10 +33,10 @@ void ShowPartialMessage(cQXWorld* world, s32 message, u32 remaining) {
   }
   const u32 index = static_cast<u32>(message);
   cPtrArray& texts = world->GetMessages();
-  cPtrArray& markers = world->GetMessageMarkers();
+  cRecordArray<s32>& markers = world->GetMessageMarkers();
   if (index < texts.GetCount() && index < markers.GetCount()) {
     cString* text = static_cast<cString*>(texts.Get(index));
-    const intptr_t marker = reinterpret_cast<intptr_t>(markers.Get(index));
+    const s32 marker = markers[index];
     if (text != nullptr && marker >= 0 && static_cast<u32>(marker) < text->Length()) {
       // One character holds the count.
       char digits[16];

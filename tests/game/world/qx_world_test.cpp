@@ -19,6 +19,7 @@
 #include "game/render/particles/particle_pool.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/win/win_testing.h"
+#include "tests/game/world/level_files.h"
 #include "tests/support/particle_file_text.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/screen_engine.h"
@@ -36,7 +37,8 @@ class WorldTest : public ScreenEngineTest {
   WorldTest() {
     attach_ = [] {
       return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && RegisterAtomicPlugin();
+             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() &&
+             RegisterAtomicPlugin();
     };
   }
   void SetUp() override {
@@ -131,6 +133,7 @@ TEST_F(WorldTest, TheDemoLevelLoads) {
   std::string error;
   ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
   ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile({"holo0"}, 1)));
   const std::string dictionary = Folder("data/texdicts/level01.txd");
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
   for (int load = 0; load < 2; load++) {
@@ -174,6 +177,7 @@ TEST_F(WorldTest, ForgedLevelsLoad) {
            WriteWholeFile(Folder("data/implants/" + name + ".txt"), ParticleFileText({{"g", {{"TYPE", "SPRITE"}}}}));
   };
   ASSERT_TRUE(writeEffect("glow", 7, 7) && writeEffect("spark", 9, 2) && writeEffect("none", 0, 0));
+  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile({"holo0"}, 1)));
   struct Row {
     const char *bsp, *fogColour, *profile;
     RwRGBA colour;
@@ -187,7 +191,7 @@ TEST_F(WorldTest, ForgedLevelsLoad) {
     WriteLevelWorlds(row.bsp);
     std::strcpy(gSaveProfiles->GetSlot(0).name, row.profile);
     cQXWorld* world = MakeWorld(std::string("BSP = ") + row.bsp + "\nFOGCOLOR = " + row.fogColour +
-                                "\nPARTICLES = [glow, spark, none, absent]\n");
+                                "\nPARTICLES = [glow, spark, none, absent]\n" + kLevelFileKeys);
     Load(20);
     // The drawn room is empty up to its wall at x 10; the twin's pillar at x 2.
     RwV3d hit[2] = {};
@@ -304,9 +308,10 @@ TEST_F(WorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
 
 TEST_F(WorldTest, TeardownAfterAnyNumberOfLoadCalls) {
   WriteLevelWorlds("data/level01/level.bsp");
+  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile({"holo0", "holo1"}, 2)));
   for (int calls = 0; calls <= 21; calls++) {
     SCOPED_TRACE(calls);
-    cQXWorld* world = MakeWorld(kBsp);
+    cQXWorld* world = MakeWorld(std::string(kBsp) + kLevelFileKeys);
     // The twin timer and this client leak unless the teardown deletes them.
     world->GetUpdateList().Append(new cTimer);
     Load(calls);

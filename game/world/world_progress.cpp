@@ -1,0 +1,110 @@
+// cQXWorld's alert display, mission objectives, checkpoint and restart. The
+// blink icons, mission list, status bars, map views and fader answer here as
+// their widget classes join the HUD; the player's reset, search items and
+// protected flag with the player's class; the NPCs' respawn with theirs; the
+// level camera's reset with the camera's; the sensors' and timers' states
+// with their classes.
+#include "game/app/time_scale.h"
+#include "game/characters/man.h"
+#include "game/foundation/fatal_error.h"
+#include "game/render/twin_timer.h"
+#include "game/world/devices/device_passes.h"
+#include "game/world/qx_world.h"
+
+namespace {
+
+const char* const kLoadMenTag = "cQXWorld::LoadMen";
+
+}  // namespace
+
+void cQXWorld::RaiseAlertLevel(s32 level) {
+  // Outside the icons' range nothing can be shown.
+  if (level < 0 || level >= static_cast<s32>(kAlertLevelCount) || level <= mShownAlertLevel) {
+    return;
+  }
+  mShownAlertLevel = level;
+  const u32 sound = level == 0 ? 0 : (level == static_cast<s32>(kAlertLevelCount) - 1 ? 2 : 1);
+  mAlertSounds[sound].Play();
+}
+
+void cQXWorld::EndAlertDisplay() {
+  if (mShownAlertLevel >= 0) {
+    mShownAlertLevel = kAlertNone;
+  }
+}
+
+void cQXWorld::SuppressAlertDisplay() {
+  if (mShownAlertLevel >= 0 && mShownAlertLevel != kAlertSuppressed) {
+    mShownAlertLevel = kAlertSuppressed;
+  }
+}
+
+void cQXWorld::CompleteMissionObjective(u32 objective) {
+  if (objective < mMissionFlags.GetCount()) {
+    mMissionFlags.GetData()[objective] = 1;
+  }
+}
+
+void cQXWorld::StoreCheckpoint() {
+  for (u32 i = 0; i < mMen.GetCount(); i++) {
+    static_cast<cMan*>(mMen.Get(i))->SaveState();
+  }
+  StoreAllDeviceStates(this);
+  mSavedMissionFlags.Resize(mMissionFlags.GetCount(), 0);
+  for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
+    mSavedMissionFlags.GetData()[i] = mMissionFlags.GetData()[i];
+  }
+  mCheckpointStored = 1;
+}
+
+void cQXWorld::RestoreCheckpoint() {
+  if (mCheckpointStored == 0) {
+    RestartLevel();
+    return;
+  }
+  if (mTwinTimer != nullptr) {
+    mTwinTimer->Stop();
+  }
+  for (u32 i = 0; i < mMen.GetCount(); i++) {
+    static_cast<cMan*>(mMen.Get(i))->RestoreState();
+  }
+  RestoreAllDeviceStates(this);
+  for (u32 i = 0; i < mMissionFlags.GetCount() && i < mSavedMissionFlags.GetCount(); i++) {
+    mMissionFlags.GetData()[i] = mSavedMissionFlags.GetData()[i];
+  }
+  ResetCommon();
+}
+
+void cQXWorld::RestartLevel() {
+  if (mTwinTimer != nullptr) {
+    mTwinTimer->Stop();
+  }
+  const cPropertyGroup* men = FindGroupFatal(&mMenFile, cString("Men"), kLoadMenTag);
+  const cProperty* list = men->FindProperty(cString("MEN"));
+  if (list == nullptr) {
+    FatalError("%s : Property not found! (%s)", kLoadMenTag, "MEN");
+  }
+  cString names;
+  list->GetValue().FindArray(&names, '[', ']');
+  cString name;
+  for (u32 i = 0; i < mMen.GetCount() && names.SliceNextElement(&name); i++) {
+    name.Trim();
+    static_cast<cMan*>(mMen.Get(i))->ReadProperties(FindGroupFatal(&mMenFile, name, kLoadMenTag));
+  }
+  for (cListNode* node = mUsableDevices.First(); node != nullptr; node = cList::Next(node)) {
+    cDevice::FromLink(node)->Reset();
+  }
+  for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
+    mMissionFlags.GetData()[i] = 0;
+  }
+  ResetCommon();
+  mCurrentMessage = mPendingMessage;
+  mRememberedMessage = kNoRememberedMessage;
+  mCheckpointStored = 0;
+}
+
+void cQXWorld::ResetCommon() {
+  mPendingMessage = kNoPendingMessage;
+  mShownAlertLevel = kAlertNone;
+  ResumeTimeScale();
+}
