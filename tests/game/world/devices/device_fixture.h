@@ -97,8 +97,9 @@ class DeviceTest : public MenTest {
       mLevel->cScene::Update(dt);
     }
   }
-  // The sound engine takes play requests at its update.
+  // The sound engine takes play requests at its update, a frame later.
   static bool Playing(cSndEngWin& sound) {
+    sNow += 40;
     cSndEngWin::UpdateAll();
     return sound.IsPlaying();
   }
