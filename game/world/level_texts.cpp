@@ -90,8 +90,9 @@ void cLevelTexts::Read(const cPropertyGroup* group) {
       DebugTrace("MISSION_OBJECTIVES %d taken as %u\n", static_cast<int>(count),
                  count < 0 ? 0u : kMaxMissionObjectives);
     }
-    mObjectiveCount = count < 0 ? 0 : (count > static_cast<s32>(kMaxMissionObjectives) ? kMaxMissionObjectives
-                                                                                          : static_cast<u32>(count));
+    mObjectiveCount =
+        count < 0 ? 0
+                  : (count > static_cast<s32>(kMaxMissionObjectives) ? kMaxMissionObjectives : static_cast<u32>(count));
   }
 
   const cString* briefing = FindValue(group, cString("BRIEFING"));

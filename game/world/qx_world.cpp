@@ -2,8 +2,8 @@
 #include "game/world/qx_world.h"
 
 #include "game/app/event.h"
-#include "game/characters/man.h"
 #include "game/app/input/event_device.h"
+#include "game/characters/man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/save/game_options.h"
 #include "game/render/collision/world_collision.h"
@@ -178,18 +178,19 @@ void cQXWorld::ReleaseLevel() {
   }
 }
 
-// The HUD's widgets, then its font, which they draw with.
+// The HUD's widgets and its font, in the order the widgets were made to
+// be released in.
 void cQXWorld::DeleteHud() {
   delete mFpsCounter;
   mFpsCounter = nullptr;
-  delete mHudLabel;
-  mHudLabel = nullptr;
-  delete mCrosshair;
-  mCrosshair = nullptr;
   if (mHudFont != nullptr) {
     mHudFont->Release();
     delete mHudFont;
     mHudFont = nullptr;
   }
+  delete mHudLabel;
+  mHudLabel = nullptr;
+  delete mCrosshair;
+  mCrosshair = nullptr;
   mHudCreated = 0;
 }

@@ -296,10 +296,10 @@ class cQXWorld : public cScene, public cLoadable {
   cRecordArray<s32> mMessageMarkers;        // first '@' of the text, or -1
   cRecordArray<s32> mMessageDisplayValues;  // wrapped line counts
   cRecordArray<s32> mMessageDialogues;      // -1 plain, else the dialogue number
-  f32 mMessageDisplayTime;  // seconds
-  s32 mPendingMessage;      // kNoPendingMessage, -1 shown, else the message waiting
-  s32 mCurrentMessage;      // -2 for none
-  s32 mRememberedMessage;   // -1 for none
+  f32 mMessageDisplayTime;                  // seconds
+  s32 mPendingMessage;                      // kNoPendingMessage, -1 shown, else the message waiting
+  s32 mCurrentMessage;                      // -2 for none
+  s32 mRememberedMessage;                   // -1 for none
   u8 mInfoViewOpen;
   cByteArray mMissionFlags;  // one a mission objective, 1 once completed
   cByteArray mSavedMissionFlags;

@@ -53,9 +53,7 @@ bool ReadBinaryFile(const char* path, cRecordArray<u8>* bytes) {
   return true;
 }
 
-tTargetSize ScreenSize() {
-  return gScreenStack != nullptr ? gScreenStack->GetTarget().GetSize() : tTargetSize{0, 0};
-}
+tTargetSize ScreenSize() { return gScreenStack != nullptr ? gScreenStack->GetTarget().GetSize() : tTargetSize{0, 0}; }
 
 tWgPlacement Pixels(s32 x, s32 y, s32 width, s32 height, u8 right, u8 bottom, u8 centreX, u8 centreY) {
   const u32 rect[4] = {static_cast<u32>(x), static_cast<u32>(y), static_cast<u32>(width), static_cast<u32>(height)};
@@ -127,16 +125,22 @@ void cQXWorld::LoadLights() {
     delete static_cast<cLight*>(mLights.Get(i));
   }
   cString names;
+  const u32 found = list->FindArray(&names, '[', ']');
+  // A list of blanks holds no light.
+  cString blank = names;
+  blank.Trim();
+  const u32 count = blank.IsEmpty() ? 0 : found;
   mLights.SetCount(0);
-  mLights.SetCount(list->FindArray(&names, '[', ']'));
-  mLights.Fill(0, mLights.GetCount(), nullptr);
+  mLights.SetCount(count);
+  u32 made = 0;
   cString name;
-  for (u32 i = 0; i < mLights.GetCount() && names.SliceNextElement(&name); i++) {
+  while (made < count && names.SliceNextElement(&name)) {
     name.Trim();
     cLight* light = cLight::Create(FindGroupFatal(mConfig, name, kLoadTag));
-    mLights.Set(i, light);
+    mLights.Set(made++, light);
     GetRenderManager().AddLight(light);
   }
+  mLights.SetCount(made);
 }
 
 void cQXWorld::LoadMenFile() {
@@ -159,23 +163,26 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
   }
   cString names;
   const u32 count = list->FindArray(&names, '[', ']');
+  cString blank = names;
+  blank.Trim();
   // Without men there is no player to bind.
-  if (count == 0) {
+  if (count == 0 || blank.IsEmpty()) {
     FatalError("%s : no men in MEN", kLoadMenTag);
   }
   mMen.SetCount(0);
   mMen.SetCount(count);
-  mMen.Fill(0, count, nullptr);
+  u32 made = 0;
   cString name;
-  for (u32 i = 0; i < count && names.SliceNextElement(&name); i++) {
+  while (made < count && names.SliceNextElement(&name)) {
     name.Trim();
     const cPropertyGroup* group = FindGroupFatal(file, name, kLoadMenTag);
     cMan* man = cMan::Create(group, this);
     man->AddToWorld(this);
-    mMen.Set(i, man);
+    mMen.Set(made++, man);
     man->ReadProperties(group);
     man->GetModel()->CreateShadow(mWorldCollision, kShadowExtent, 0);
   }
+  mMen.SetCount(made);
 }
 
 void cQXWorld::CreateHud() {
@@ -187,8 +194,8 @@ void cQXWorld::CreateHud() {
     mHudFont->SetColour(kHudFontColour);
   }
   mFrameTimeSource = tSampleSource{mFrameTimes.count, mFrameTimes.samples};
-  mFpsCounter = new cWgCounter(tWgPlacement::Fractions(0.35f, 0.0f, 0.175f, 0.05f), &mFrameTimeSource, mHudFont,
-                               "FPS ", 1);
+  mFpsCounter =
+      new cWgCounter(tWgPlacement::Fractions(0.35f, 0.0f, 0.175f, 0.05f), &mFrameTimeSource, mHudFont, "FPS ", 1);
   mHudLabel = new cWgLabel(tWgPlacement::Fractions(0.29f, 0.05f, 0.4125f, 0.05f), mHudFont);
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
   mShownAlertLevel = kAlertNone;
@@ -205,8 +212,7 @@ void cQXWorld::LoadTexts() {
     FatalError("No TEXTS property!");
   }
   const u32 language = gGameOptions != nullptr ? gGameOptions->GetLanguage() : 0;
-  const cString path =
-      *prefix + cString("_") + cString(kLanguageCodes[language < 2 ? language : 0]) + cString(".txt");
+  const cString path = *prefix + cString("_") + cString(kLanguageCodes[language < 2 ? language : 0]) + cString(".txt");
   cPropertyFile file;
   if (!file.Load(path)) {
     FatalError("No property file: %s", path.CStr());

@@ -122,16 +122,16 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {nullptr, 1, 0.1f},
     {&cQXWorld::LoadGeometry, 4, 0.3f},
     {&cQXWorld::LoadLightmaps, 5, 0.4f},
-    {nullptr, 6, 0.5f},    // waypoint graph
+    {nullptr, 6, 0.5f},  // waypoint graph
     {&cQXWorld::LoadMenFile, 10, 0.55f},
-    {nullptr, 8, 0.6f},    // level camera
-    {nullptr, 9, 0.7f},    // level objects
+    {nullptr, 8, 0.6f},  // level camera
+    {nullptr, 9, 0.7f},  // level objects
     {&cQXWorld::LoadLights, 11, 0.78f},
     {&cQXWorld::LoadSky, 7, 0.59f},
     {&cQXWorld::CreateHud, 12, 0.8f},
-    {nullptr, 13, 0.85f},  // map views
+    {nullptr, 13, 0.85f},              // map views
     {&cQXWorld::LoadTexts, 14, 0.9f},  // and the HUD's contents
-    {nullptr, 15, 0.91f},  // in-game menus
+    {nullptr, 15, 0.91f},              // in-game menus
     {&cQXWorld::LoadShadowsAndSounds, 16, 0.95f},
     {&cQXWorld::BindViewActions, 17, 0.96f},
     {&cQXWorld::LoadParticles, 18, 0.97f},

@@ -322,6 +322,16 @@ TEST_F(MenTest, TheDoubleWaitsOutOfTheSceneAndIsReadAgain) {
   EXPECT_EQ(nullptr, double_->GetModel()->GetClumpObject()->GetScene());
   EXPECT_EQ(1000.0f, Position(double_).y);
   EXPECT_FALSE(double_->IsNotHologram());
+  // The implant tints the double through its materials.
+  double_->EnableMaterialColour();
+  double_->SetMaterialColour(90, 10, 20, 30);
+  const RpGeometry* geometry = RpAtomicGetGeometry(double_->GetModel()->GetClumpObject()->GetFirstAtomic());
+  EXPECT_NE(0u, RpGeometryGetFlags(geometry) & rpGEOMETRYMODULATEMATERIALCOLOR);
+  for (RwInt32 i = 0; i < geometry->matList.numMaterials; i++) {
+    const RwRGBA* colour = RpMaterialGetColor(geometry->matList.materials[i]);
+    EXPECT_EQ(10, colour->red);
+    EXPECT_EQ(90, colour->alpha);
+  }
   // A restart reads the group again: the same anchor, nothing removed twice.
   double_->SetHeading(1.0f);
   double_->ReadProperties(group);

@@ -1,8 +1,9 @@
 // Files of forged levels beyond their worlds: the level group's lightmap and
-// text keys, a texts file, and a men file of hologram doubles standing on
-// the demo men's bodies (the men's classes the tests can make).
+// text keys, and a men file of hologram doubles (the men's class the tests
+// can make) on the demo men's bodies.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,41 +13,32 @@
 
 constexpr char kLevelFileKeys[] = "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\n";
 
-// The men file: the shared groups, then a hologram double "holoN" at (N, 0, 0)
-// per name given, listed in MEN as given (names without a group stay absent).
-inline std::string HologramMenFile(const std::vector<std::string>& listed, u32 groups) {
-  std::string all = "[";
-  for (int slot = 0; slot < demo::men::kAnimationCount; slot++) {
-    all += (slot == 0 ? "" : ", ") + std::to_string(slot);
+inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+}
+
+// MEN lists the names; groups "holo0".. "holo<count - 1>" stand at (i, 0, 0).
+inline std::string HologramMenFile(const std::string& names, u32 count) {
+  std::string all = "0";
+  for (int slot = 1; slot < demo::men::kAnimationCount; slot++) {
+    all += ", " + std::to_string(slot);
   }
-  std::string text = "[Men]\nMEN = [";
-  for (size_t i = 0; i < listed.size(); i++) {
-    text += (i == 0 ? "" : ", ") + listed[i];
-  }
-  text += "]\n[dorvaman]\nUSED_ANIMS = " + all + "]\n[enemy]\nUSED_ANIMS = " + all + "]\n" +
-          demo::men::AnimDataGroup() + "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" +
-          demo::men::BodyGroups({});
-  for (u32 i = 0; i < groups; i++) {
+  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [" + all + "]\n[enemy]\nUSED_ANIMS = [" +
+                     all + "]\n" + demo::men::AnimDataGroup() +
+                     "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" + demo::men::BodyGroups({});
+  for (u32 i = 0; i < count; i++) {
     text += "[holo" + std::to_string(i) + "]\nTYPE = dorvaholoman\nBODY = guard\nPOSITION = (" + std::to_string(i) +
             ",0,0)\n";
   }
   return text;
 }
 
-// Writes path (folders made) relative to the working folder.
-inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
-  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
-}
-
-// The demo men's bodies and animations, the texts file and the men file.
+// The demo men's bodies and animations, the German texts and the men file.
 inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
   static demo::DataFolder* bodies = nullptr;
-  if (bodies == nullptr) {
-    bodies = new demo::DataFolder;
-    if (!demo::men::WriteMen(*bodies)) {
-      return false;
-    }
+  if (bodies == nullptr && !demo::men::WriteMen(*(bodies = new demo::DataFolder))) {
+    return false;
   }
   for (const auto& file : bodies->Files()) {
     if (!WriteLevelFile(file.first, std::string(file.second.begin(), file.second.end()))) {

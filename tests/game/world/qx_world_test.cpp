@@ -133,7 +133,7 @@ TEST_F(WorldTest, TheDemoLevelLoads) {
   std::string error;
   ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
   ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
-  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile({"holo0"}, 1)));
+  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0", 1)));
   const std::string dictionary = Folder("data/texdicts/level01.txd");
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
   for (int load = 0; load < 2; load++) {
@@ -177,7 +177,7 @@ TEST_F(WorldTest, ForgedLevelsLoad) {
            WriteWholeFile(Folder("data/implants/" + name + ".txt"), ParticleFileText({{"g", {{"TYPE", "SPRITE"}}}}));
   };
   ASSERT_TRUE(writeEffect("glow", 7, 7) && writeEffect("spark", 9, 2) && writeEffect("none", 0, 0));
-  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile({"holo0"}, 1)));
+  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile("holo0", 1)));
   struct Row {
     const char *bsp, *fogColour, *profile;
     RwRGBA colour;
@@ -308,7 +308,7 @@ TEST_F(WorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
 
 TEST_F(WorldTest, TeardownAfterAnyNumberOfLoadCalls) {
   WriteLevelWorlds("data/level01/level.bsp");
-  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile({"holo0", "holo1"}, 2)));
+  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile("holo0, holo1", 2)));
   for (int calls = 0; calls <= 21; calls++) {
     SCOPED_TRACE(calls);
     cQXWorld* world = MakeWorld(std::string(kBsp) + kLevelFileKeys);

@@ -2,11 +2,10 @@
 // its hologram double second, three others on waypoint routes, the shared
 // groups (the player's and the enemies' settings, the animation table, the
 // collision capsule, the bodies' animation settings), and "camera.txt".
-#include "tools/demo/men/men.h"
-
 #include <cstdio>
 
 #include "tools/demo/level01/level01_parts.h"
+#include "tools/demo/men/men.h"
 
 namespace demo {
 namespace level01 {

@@ -52,13 +52,13 @@ struct Gait {
   bool low;          // sneaking posture
 };
 
-struct SlotSpec {
+struct SlotPlan {
   const char* name;
   float duration;  // seconds
   Kind kind;
 };
 
-const SlotSpec kSlots[kAnimationCount] = {
+const SlotPlan kSlots[kAnimationCount] = {
     {"stand", 2.0f, kCycle},
     {"idle1", 3.0f, kCycle},
     {"idle2", 3.0f, kCycle},
@@ -339,7 +339,7 @@ float FootTime(int slot, float share) {
 const std::vector<std::string>& AnimationNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const SlotSpec& slot : kSlots) {
+    for (const SlotPlan& slot : kSlots) {
       list.push_back(slot.name);
     }
     return list;
@@ -348,15 +348,15 @@ const std::vector<std::string>& AnimationNames() {
 }
 
 ForgeAnimation Animation(int slot) {
-  const SlotSpec& spec = kSlots[slot];
+  const SlotPlan& plan = kSlots[slot];
   const ForgeSkeleton skeleton = Skeleton();
   ForgeAnimation animation;
-  animation.duration = spec.duration;
+  animation.duration = plan.duration;
   animation.nodes.resize(kNodeCount);
-  const int samples = spec.kind == kStill ? 1 : kSamples;
+  const int samples = plan.kind == kStill ? 1 : kSamples;
   for (int i = 0; i <= samples; i++) {
     const float phase = static_cast<float>(i) / static_cast<float>(samples);
-    const Pose pose = PoseAt(slot, phase, spec.duration);
+    const Pose pose = PoseAt(slot, phase, plan.duration);
     for (int node = 0; node < kNodeCount; node++) {
       RwV3d translation = skeleton.bones[static_cast<size_t>(node)].translation;
       if (node == kRoot) {
@@ -365,7 +365,7 @@ ForgeAnimation Animation(int slot) {
         translation.y = pose.pelvisHeight;
       }
       animation.nodes[static_cast<size_t>(node)].push_back(
-          {phase * spec.duration, Rotation(pose.turn[node]), translation});
+          {phase * plan.duration, Rotation(pose.turn[node]), translation});
     }
   }
   return animation;

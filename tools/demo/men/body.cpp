@@ -10,13 +10,13 @@ namespace men {
 
 namespace {
 
-struct BoneSpec {
+struct BonePlan {
   int parent;
   RwV3d translation;  // from the parent
 };
 
 // Depth first: every parent before its children. Node 9 is the right hand.
-const BoneSpec kBones[kNodeCount] = {
+const BonePlan kBones[kNodeCount] = {
     {-1, {0.0f, 0.0f, 0.0f}},     // 0 root, on the ground
     {0, {0.0f, 0.95f, 0.0f}},     // 1 pelvis
     {1, {0.0f, 0.15f, 0.0f}},     // 2 spine
