@@ -45,6 +45,7 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mCollisionWorld(nullptr),
       mWorldCollision(nullptr),
       mWorldLight(rpLIGHTPOINT),
+      mHologram(nullptr),
       mSky(nullptr),
       mAiDistance(kDefaultAiDistance),
       mMessageDisplayTime(0.0f),
@@ -53,7 +54,7 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mRememberedMessage(-1),
       mInfoViewOpen(0),
       mMessageClock(0.0f),
-      mDirectionalLightAdd(0),
+      mDirectionalLightAdd(0.0f),
       mDirectionalLightAngle(kDefaultDirectionalLightAngle),
       mFogDistance(0.0f),
       mFrameTimes(kFrameTimeRingSize),
@@ -141,6 +142,7 @@ void cQXWorld::ReleaseLevel() {
     delete static_cast<cMan*>(mMen.Get(i));
   }
   mMen.SetCount(0);
+  mHologram = nullptr;
   cMan::ReleaseStaticData();
   ReleaseMessages();
   for (u32 i = 0; i < mLights.GetCount(); i++) {

@@ -183,6 +183,8 @@ class cQXWorld : public cScene, public cLoadable {
   cClumpRO* GetSky() const { return mSky; }
   const cPtrArray& GetParticlePools() const { return mParticlePools; }
   cPtrArray& GetMen() { return mMen; }
+  // The first man of type "dorvaholoman"; null before the men or without one.
+  cMan* GetHologram() const { return mHologram; }
   cPtrArray& GetLights() { return mLights; }
   cPtrArray& GetStaticModels() { return mStaticModels; }
   cPtrArray& GetObjectSets(eObjectSetKind kind) { return mObjectSets[kind]; }
@@ -217,7 +219,7 @@ class cQXWorld : public cScene, public cLoadable {
   // The lighting of the level's dynamic-lit models: the directional
   // light's tilt (degrees) and its addition.
   s32 GetDirectionalLightAngle() const { return mDirectionalLightAngle; }
-  s32 GetDirectionalLightAdd() const { return mDirectionalLightAdd; }
+  f32 GetDirectionalLightAdd() const { return mDirectionalLightAdd; }
   u8 IsHiddenMode() const { return mHiddenMode; }
   u8 IsInputLocked() const { return mInputLock; }
   void SetInputLock(u8 locked) { mInputLock = locked; }
@@ -282,7 +284,8 @@ class cQXWorld : public cScene, public cLoadable {
   RpWorld* mCollisionWorld;
   cWorldCollision* mWorldCollision;
   cLight mWorldLight;
-  cPtrArray mMen;  // the player first
+  cMan* mHologram;  // one of the men
+  cPtrArray mMen;   // the player first
   cPtrArray mLights;
   cPtrArray mStaticModels;
   cClumpRO* mSky;
@@ -305,7 +308,7 @@ class cQXWorld : public cScene, public cLoadable {
   cByteArray mSavedMissionFlags;
   f32 mMessageClock;  // seconds the current message has been shown
   cLightmap mLightmap;
-  s32 mDirectionalLightAdd;
+  f32 mDirectionalLightAdd;  // DIRLIGHTADD, a fraction
   s32 mDirectionalLightAngle;  // degrees
   f32 mFogDistance;
   tFrameTimeRing mFrameTimes;

@@ -33,7 +33,7 @@ const cString* FindValue(const cPropertyGroup* group, const char* key) {
 }
 
 // The whole file through the engine's file functions (the pack file
-// applies); false when it does not open.
+// applies); false when it does not open or is too large for a lightmap.
 bool ReadBinaryFile(const char* path, cRecordArray<u8>* bytes) {
   void* handle = OpenNativeFile(path, "rb");
   if (handle == nullptr) {
@@ -41,10 +41,12 @@ bool ReadBinaryFile(const char* path, cRecordArray<u8>* bytes) {
   }
   RwFileFunctions* files = RwEngineGetFileInterface();
   long size = files->rwfseek(handle, 0, 2) == 0 ? files->rwftell(handle) : 0;
-  if (size < 0 || size > static_cast<long>(kMaxLightmapFileSize)) {
+  if (size > static_cast<long>(kMaxLightmapFileSize)) {
     DebugTrace("%s: %ld bytes are no lightmap\n", path, size);
-    size = 0;
+    files->rwfclose(handle);
+    return false;
   }
+  size = size < 0 ? 0 : size;
   files->rwfseek(handle, 0, 0);
   bytes->Fill(static_cast<u32>(size), 0);
   const size_t got = size == 0 ? 0 : files->rwfread(&(*bytes)[0], 1, static_cast<size_t>(size), handle);
@@ -71,7 +73,7 @@ const cPropertyGroup* cQXWorld::FindGroupFatal(const cPropertyFile* file, const 
 }
 
 void cQXWorld::LoadLightmaps() {
-  mDirectionalLightAdd = 0;
+  mDirectionalLightAdd = 0.0f;
   mDirectionalLightAngle = kDefaultDirectionalLightAngle;
   mLightmap.SetDirectionalLight(0.0f, kDefaultDirectionalLightAngle);
   const cPropertyGroup* group = FindLevelGroup(kLoadTag);
@@ -94,17 +96,15 @@ void cQXWorld::LoadLightmaps() {
   if (value != nullptr) {
     mLightmap.SetScale(TextToF32(*value));
   }
-  f32 addition = 0.0f;
   value = FindValue(group, "DIRLIGHTADD");
   if (value != nullptr) {
-    addition = TextToF32(*value);
+    mDirectionalLightAdd = TextToF32(*value);
   }
   value = FindValue(group, "DIRLIGHTANGLE");
   if (value != nullptr) {
     mDirectionalLightAngle = TextToS32(*value);
   }
-  mDirectionalLightAdd = static_cast<s32>(addition);
-  mLightmap.SetDirectionalLight(addition, mDirectionalLightAngle);
+  mLightmap.SetDirectionalLight(mDirectionalLightAdd, mDirectionalLightAngle);
 }
 
 void cQXWorld::LoadLightmapBitmap(const cString& base, const char* suffix, u32 map) {
@@ -179,6 +179,9 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
     cMan* man = cMan::Create(group, this);
     man->AddToWorld(this);
     mMen.Set(made++, man);
+    if (mHologram == nullptr && man->GetTypeIndex() == kManTypeHologram) {
+      mHologram = man;
+    }
     man->ReadProperties(group);
     man->GetModel()->CreateShadow(mWorldCollision, kShadowExtent, 0);
   }

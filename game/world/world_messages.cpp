@@ -98,6 +98,7 @@ void cQXWorld::OpenInfoView() {
   mInfoViewOpen = 1;
 }
 
+// Unfreezing also clears the player's frozen flag, with the player's class.
 void cQXWorld::CloseInfoView(bool) {
   if (mHudCreated == 0) {
     return;

@@ -20,6 +20,7 @@
 #include "game/world/qx_world.h"
 #include "platform/dsound/dsound_testing.h"
 #include "platform/win/win_testing.h"
+#include "tests/support/anim_engine.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/screen_engine.h"
 #include "tools/forge/forge.h"
@@ -29,7 +30,8 @@ class WorldTest : public ScreenEngineTest {
   WorldTest() {
     attach_ = [] {
       return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && RegisterAtomicPlugin();
+             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() &&
+             RegisterAtomicPlugin();
     };
   }
   void SetUp() override {

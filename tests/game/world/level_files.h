@@ -1,6 +1,5 @@
-// Files of forged levels beyond their worlds: the level group's lightmap and
-// text keys, and a men file of hologram doubles (the men's class the tests
-// can make) on the demo men's bodies.
+// Files of forged levels beyond their worlds: lightmap and text keys, and a
+// men file of hologram doubles (the men the tests can make) on demo bodies.
 #pragma once
 
 #include <filesystem>
@@ -20,13 +19,9 @@ inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
 
 // MEN lists the names; groups "holo0".. "holo<count - 1>" stand at (i, 0, 0).
 inline std::string HologramMenFile(const std::string& names, u32 count) {
-  std::string all = "0";
-  for (int slot = 1; slot < demo::men::kAnimationCount; slot++) {
-    all += ", " + std::to_string(slot);
-  }
-  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [" + all + "]\n[enemy]\nUSED_ANIMS = [" +
-                     all + "]\n" + demo::men::AnimDataGroup() +
-                     "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" + demo::men::BodyGroups({});
+  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [0]\n[enemy]\nUSED_ANIMS = [0]\n" +
+                     demo::men::AnimDataGroup() + "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" +
+                     demo::men::BodyGroups({});
   for (u32 i = 0; i < count; i++) {
     text += "[holo" + std::to_string(i) + "]\nTYPE = dorvaholoman\nBODY = guard\nPOSITION = (" + std::to_string(i) +
             ",0,0)\n";
@@ -34,7 +29,6 @@ inline std::string HologramMenFile(const std::string& names, u32 count) {
   return text;
 }
 
-// The demo men's bodies and animations, the German texts and the men file.
 inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
   static demo::DataFolder* bodies = nullptr;
   if (bodies == nullptr && !demo::men::WriteMen(*(bodies = new demo::DataFolder))) {

@@ -1,6 +1,5 @@
-// The level's own files and play state, on the demo's first level (with
-// hologram doubles for men) and on forged files: lightmaps, lights, texts,
-// men, messages, the info view, the alert display, checkpoint and restart.
+// The level's own files and play state on forged files and the demo's first
+// level (hologram doubles for men): files, messages, alerts, checkpoints.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,31 +18,9 @@ namespace {
 
 class LevelTest : public WorldTest {
  protected:
-  LevelTest() {
-    attach_ = [] {
-      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() &&
-             RegisterAtomicPlugin();
-    };
-  }
   void SetUp() override {
     WorldTest::SetUp();
     MakeScreenStack();
-  }
-  cQXWorld* DemoLevel() {
-    static demo::DataFolder* data = nullptr;
-    if (data == nullptr) {
-      EXPECT_TRUE(demo::WriteDataSet(*(data = new demo::DataFolder)));
-    }
-    std::string error;
-    EXPECT_TRUE(demo::WriteOutput(*data, mFolder.Path(), {}, &error)) << error;
-    EXPECT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0, holo1", 2)));
-    EXPECT_TRUE(mConfig.Load(cString("data/config.txt")));
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"));
-    for (int step = 0; step < 20; step++) {
-      mWorld->Load();
-    }
-    return mWorld.get();
   }
   // A world with its HUD and the texts, unlocked.
   cQXWorld* TextWorld(const std::string& texts, const std::string& level = "level01") {
@@ -55,128 +32,31 @@ class LevelTest : public WorldTest {
     world->SetInputLock(0);
     return world;
   }
-  static std::vector<s32> Tables(cQXWorld* world) {
-    std::vector<s32> values;
-    for (u32 i = 0; i < world->GetMessageCount(); i++) {
-      values.insert(values.end(), {world->GetMessageDialogues()[i], world->GetMessageMarkers()[i]});
-    }
-    return values;
-  }
   static cMan* Man(cQXWorld* world, u32 i) { return static_cast<cMan*>(world->GetMen().Get(i)); }
 };
 
 using LevelDeathTest = LevelTest;
 
-// An 8-bit bitmap: palette entry i is {blue i, green 2i, red 3i}.
-std::string Bitmap(u32 width, u32 height, const std::string& pixels) {
-  std::string bytes(54 + 1024, '\0');
-  bytes[10] = static_cast<char>((54 + 1024) & 0xFF);
-  bytes[11] = static_cast<char>((54 + 1024) >> 8);
-  bytes[18] = static_cast<char>(width), bytes[19] = static_cast<char>(width >> 8);
-  bytes[22] = static_cast<char>(height), bytes[23] = static_cast<char>(height >> 8);
-  for (u32 i = 0; i < 256; i++) {
-    bytes[54 + i * 4] = static_cast<char>(i), bytes[55 + i * 4] = static_cast<char>(i * 2);
-    bytes[56 + i * 4] = static_cast<char>(i * 3);
-  }
-  return bytes + pixels;
-}
-
-// German by default, bytes kept; men in list order, each with its shadow.
-TEST_F(LevelTest, TheDemoLevelLoadsItsOwnFiles) {
-  cQXWorld* world = DemoLevel();
-  const cLightmap& maps = world->GetLightmap();
-  EXPECT_TRUE(maps.GetImage(0) && maps.GetImage(1) && maps.GetImage(2) && maps.GetImage(3));
-  EXPECT_EQ(
-      (std::vector<f32>{64, 48, 8, 24, 2, 0.1f, 55}),
-      (std::vector<f32>{f32(maps.GetWidth()), f32(maps.GetHeight()), f32(maps.GetOriginX()), f32(maps.GetOriginZ()),
-                        maps.GetScale(), maps.GetDirectionalAddition(), f32(maps.GetDirectionalAngle())}));
-  std::vector<int> lights;
-  for (u32 i = 0; i < world->GetLights().GetCount(); i++) {
-    RpLight* light = static_cast<cLight*>(world->GetLights().Get(i))->GetLight();
-    lights.push_back(RpLightGetWorld(light) == world->GetEngineWorld() ? RpLightGetType(light) : -1);
-  }
-  EXPECT_EQ((std::vector<int>{rpLIGHTAMBIENT, rpLIGHTDIRECTIONAL, rpLIGHTPOINT, rpLIGHTSPOT, rpLIGHTSPOTSOFT}), lights);
-  ASSERT_EQ(56u, world->GetMessageCount());
-  EXPECT_STREQ("Die T\xFCr gleitet auf.", world->GetMessageText(0).CStr());
-  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
-  EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
-  EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
-  ASSERT_EQ(2u, world->GetMen().GetCount());
-  for (u32 i = 0; i < 2; i++) {
-    EXPECT_FLOAT_EQ(f32(i), RwFrameGetLTM(Man(world, i)->GetFrame())->pos.x);
-    EXPECT_NE(nullptr, Man(world, i)->GetModel()->GetShadowCaster());
-  }
-  EXPECT_TRUE(world->GetHudFont()->IsLoaded());
-}
-
+// Rows: keys; each message's text, dialogue and marker; objectives; main text.
 TEST_F(LevelTest, TextsOfTheFile) {
-  struct Row {
-    const char* keys;
-    std::vector<s32> tables;  // dialogue and marker per message
-    u32 objectives;
-    const char *main, *first;
-  };
-  const Row rows[] = {
-      {"MESSAGE00 = a\nMESSAGE01 = \"b@c\"\nMESSAGE03 = d\nMISSION00 = x\nMISSION_OBJECTIVES = 2\nMAINMISSIONTEXT = "
-       "2\n",
-       {-1, -1, -1, 1},
-       2,
-       "b@c",
-       "a"},
-      {"MESSAGE00 = \"$07word\"\nMESSAGE01 = $3\nMISSION00 = \"@05Reach it\"\nMAINMISSIONTEXT = 0\n",
-       {7, -1, 3, -1},
-       0,
-       " Reach it",
-       "word"},
-      {"MESSAGE00 = x\nMISSION00 = first\nMAINMISSIONTEXT = 9\nMISSION_OBJECTIVES = -4\n", {-1, -1}, 0, "first", "x"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.keys);
-    cQXWorld* world = TextWorld(row.keys);
-    EXPECT_EQ(row.tables, Tables(world));
-    EXPECT_EQ(row.objectives, world->GetMissionFlags().GetCount());
-    EXPECT_STREQ(row.main, world->GetMainMissionText().CStr());
-    EXPECT_STREQ(row.first, world->GetMessageText(0).CStr());
-    world->CompleteMissionObjective(row.objectives);  // out of range
+  const char* keys[] = {
+      "MESSAGE00 = a\nMESSAGE01 = \"b@c\"\nMESSAGE03 = d\nMISSION00 = x\nMISSION_OBJECTIVES = 2\nMAINMISSIONTEXT = 2",
+      "MESSAGE00 = \"$07word\"\nMESSAGE01 = $3\nMISSION00 = \"@05Reach it\"\nMAINMISSIONTEXT = 0",
+      "MESSAGE00 = x\nMISSION00 = first\nMAINMISSIONTEXT = 9\nMISSION_OBJECTIVES = -4"};
+  const char* want[] = {"a -1 -1|b@c -1 1|2|b@c", "word 7 -1| 3 -1|0| Reach it", "x -1 -1|0|first"};
+  for (int i = 0; i < 3; i++) {
+    SCOPED_TRACE(keys[i]);
+    cQXWorld* world = TextWorld(std::string(keys[i]) + "\n");
+    std::string got;
+    for (u32 m = 0; m < world->GetMessageCount(); m++) {
+      got += std::string(world->GetMessageText(m).CStr()) + " " + std::to_string(world->GetMessageDialogues()[m]) +
+             " " + std::to_string(world->GetMessageMarkers()[m]) + "|";
+    }
+    const u32 objectives = world->GetMissionFlags().GetCount();
+    EXPECT_EQ(want[i], got + std::to_string(objectives) + "|" + world->GetMainMissionText().CStr());
+    world->CompleteMissionObjective(objectives);  // out of range: nothing
     const u8* flags = world->GetMissionFlags().GetData();
-    EXPECT_EQ(std::vector<u8>(row.objectives, 0), std::vector<u8>(flags, flags + row.objectives));
-  }
-}
-
-// Applied in order: POS, then LOOKATPOS from there, whatever the file's.
-TEST_F(LevelTest, LightsOfTheirGroups) {
-  const f32 r = std::sqrt(0.5f);
-  const char* rows[] = {"TYPE = AMBIENT",
-                        "TYPE = SPOT\nCOLOR = (0.5,0.25,1,1)\nLOOKATPOS = (0,0,0)\nPOS = (2,2,0)\nRADIUS = 3\n"
-                        "CONEANGLE = 45"};
-  const std::vector<f32> want[] = {{2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 1, 0},
-                                   {129, 0.5f, 0.25f, 1, 1, 2, 2, 0, -r, -r, 0, 3, 0.785398f}};
-  for (int i = 0; i < 2; i++) {
-    SCOPED_TRACE(rows[i]);
-    MakeWorld(std::string("LIGHT = [ lamp ]\n[lamp]\n") + rows[i] + "\n")->LoadLights();
-    ASSERT_EQ(1u, mWorld->GetLights().GetCount());
-    const cLight* light = static_cast<cLight*>(mWorld->GetLights().Get(0));
-    const RwRGBAReal& c = light->GetColour();
-    const RwMatrix* m = RwFrameGetMatrix(light->GetFrame());
-    std::vector<f32> got = {f32(RpLightGetType(light->GetLight())),
-                            c.red,
-                            c.green,
-                            c.blue,
-                            c.alpha,
-                            m->pos.x,
-                            m->pos.y,
-                            m->pos.z,
-                            m->at.x,
-                            m->at.y,
-                            m->at.z,
-                            RpLightGetRadius(light->GetLight())};
-    if (i == 1) {
-      got.push_back(RpLightGetConeAngle(light->GetLight()));
-    }
-    ASSERT_EQ(want[i].size(), got.size());
-    for (size_t k = 0; k < got.size(); k++) {
-      EXPECT_NEAR(want[i][k], got[k], 1e-4f) << k;
-    }
+    EXPECT_EQ(std::vector<u8>(objectives, 0), std::vector<u8>(flags, flags + objectives));
   }
 }
 
@@ -194,47 +74,49 @@ TEST_F(LevelDeathTest, LightsAndMenThatCannotBeMadeAreFatal) {
   }
 }
 
+// An 8-bit bitmap: palette entry i is {blue i, green 2i, red 3i}.
+std::string Bitmap(u32 width, u32 height, const std::string& pixels) {
+  std::string bytes(54 + 1024, '\0');
+  for (u32 i = 0; i < 256 * 3; i++) {
+    bytes[54 + i / 3 * 4 + i % 3] = static_cast<char>(i / 3 * (i % 3 + 1));
+  }
+  const char fields[] = {10, 0x36, 0x04, 18, char(width), char(width >> 8), 22, char(height), char(height >> 8)};
+  for (u32 f = 0; f < 9; f += 3) {
+    bytes[fields[f]] = fields[f + 1], bytes[fields[f] + 1] = fields[f + 2];
+  }
+  return bytes + pixels;
+}
+
 // The last map read sets the size; padded rows are read as pixels; index
 // 255 has no palette entry; an image larger than its file stays absent.
 TEST_F(LevelTest, LightmapFiles) {
-  struct Row {
-    std::vector<std::pair<const char*, std::string>> files;
-    std::vector<u8> present;
-    u32 width, height;
-  };
-  const Row rows[] = {
-      {{{"north", Bitmap(2, 2, "\x01\x02\x03\xFF")}}, {1, 0, 0, 0}, 2, 2},
-      {{{"north", Bitmap(4, 1, "abcd")}, {"west", Bitmap(2, 3, "abcdef")}}, {1, 0, 1, 0}, 2, 3},
-      {{{"south", Bitmap(3, 2, std::string("\x01\x02\x03\x00\xFF\x05\x06\x00", 8))}, {"east", Bitmap(4000, 4000, "")}},
-       {0, 1, 0, 0},
-       3,
-       2},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.files[0].second.size());
+  const std::string padded("\x01\x02\x03\x00\xFF\x05\x06\x00", 8);
+  const std::vector<std::pair<const char*, std::string>> rows[] = {
+      {{"north", Bitmap(2, 2, "\x01\x02\x03\xFF")}},
+      {{"north", Bitmap(4, 1, "abcd")}, {"west", Bitmap(2, 3, "abcdef")}},
+      {{"south", Bitmap(3, 2, padded)}, {"east", Bitmap(4000, 4000, "")}}};
+  const char* want[] = {"1000 2x2", "1010 2x3", "0100 3x2"};
+  for (int r = 0; r < 3; r++) {
     std::filesystem::remove_all("data/lm");
-    for (const auto& file : row.files) {
+    for (const auto& file : rows[r]) {
       ASSERT_TRUE(WriteLevelFile(std::string("data/lm/m_") + file.first + ".bmp", file.second));
     }
     MakeWorld("LIGHTMAP = data/lm/m_\n")->LoadLightmaps();
     const cLightmap& maps = mWorld->GetLightmap();
-    std::vector<u8> present;
+    std::string got;
     for (u32 map = 0; map < kLightmapCount; map++) {
-      present.push_back(maps.GetImage(map) != nullptr);
+      got += maps.GetImage(map) != nullptr ? "1" : "0";
     }
-    EXPECT_EQ(row.present, present);
-    EXPECT_EQ((std::vector<u32>{row.width, row.height}), (std::vector<u32>{maps.GetWidth(), maps.GetHeight()}));
+    EXPECT_EQ(want[r], got + " " + std::to_string(maps.GetWidth()) + "x" + std::to_string(maps.GetHeight()));
   }
   const cLightmap& maps = mWorld->GetLightmap();
-  EXPECT_EQ(0, std::memcmp("\x01\x02\x03\x00\xFF\x05", maps.GetImage(1), 6));
+  EXPECT_EQ(0, std::memcmp(padded.data(), maps.GetImage(1), 6));
   const tLightmapColour* palette = maps.GetPalette(1);
-  EXPECT_EQ((std::vector<u8>{9, 6, 3, 0, 0, 0}),
-            (std::vector<u8>{palette[3].red, palette[3].green, palette[3].blue, palette[255].red, palette[255].green,
-                             palette[255].blue}));
+  EXPECT_EQ(0x090603, palette[3].red << 16 | palette[3].green << 8 | palette[3].blue);
+  EXPECT_EQ(0, palette[255].red | palette[255].green | palette[255].blue);
 }
 
-// 0: 50 characters; 1: empty; 2: "two"; 3: dialogue 3 (follow-up 2);
-// 4: dialogue 0 (none); 5 to 34 plain.
+// 50 characters, empty, "two", dialogue 3 (follow-up 2), dialogue 0, m...
 std::string MessageKeys() {
   std::string text = "MESSAGE00 = " + std::string(50, 'x') + "\nMESSAGE01 = \"\"\nMESSAGE02 = two\n" +
                      "MESSAGE03 = $03three\nMESSAGE04 = $00four\n";
@@ -245,64 +127,45 @@ std::string MessageKeys() {
 }
 
 // A plain message stays 0.08 s a character; a dialogue freezes the game,
-// outlasts any time and message, and goes only with force, then showing
-// its follow-up unless told not to.
+// outlasts any time and is not replaced; it goes only with force, then its
+// follow-up shows unless told not to.
 TEST_F(LevelTest, MessagesAndDialogues) {
-  struct Row {
-    u32 index;
-    f32 seconds;
-    s32 shown;  // after the update
-    bool noFollowUp;
-    s32 next;  // after the forced hide
-  };
-  const Row rows[] = {{0, 3.99f, 0, false, kNoPendingMessage},
-                      {0, 4.0f, kNoPendingMessage, false, kNoPendingMessage},
-                      {1, 0.0f, kNoPendingMessage, false, kNoPendingMessage},
-                      {3, 1e6f, 3, false, 2},
-                      {3, 1e6f, 3, true, kNoPendingMessage},
-                      {4, 1e6f, 4, false, kNoPendingMessage}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.index * 10 + row.noFollowUp);
+  // index, seconds, shown after them, no follow-up, shown after the hides
+  const f32 rows[][5] = {{0, 3.99f, 0, 0, -2}, {0, 4.0f, -2, 0, -2}, {1, 0, -2, 0, -2},
+                         {3, 1e6f, 3, 0, 2},   {3, 1e6f, 3, 1, -2},  {4, 1e6f, 4, 0, -2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0] * 10 + row[3]);
     cQXWorld* world = TextWorld(MessageKeys());
-    world->ShowMessage(row.index);
-    if (row.index >= 3) {
-      world->ShowMessage(2);  // replaces no dialogue
+    world->ShowMessage(u32(row[0]));
+    if (row[0] >= 3) {
+      world->ShowMessage(2);
     }
-    world->Update(row.seconds);
-    EXPECT_EQ(row.shown, world->GetCurrentMessage());
-    EXPECT_EQ(row.index >= 3 ? kTimeScalePaused : kTimeScaleNormal, gTimeScaleIndex);
+    world->Update(row[1]);
+    EXPECT_EQ(s32(row[2]), world->GetCurrentMessage());
+    EXPECT_EQ(row[0] >= 3 ? kTimeScalePaused : kTimeScaleNormal, gTimeScaleIndex);
     world->HideMessage(false, false, false);  // a dialogue stays
-    world->HideMessage(true, row.noFollowUp, false);
-    EXPECT_EQ(row.next, world->GetCurrentMessage());
-    EXPECT_EQ(kTimeScaleNormal, gTimeScaleIndex);
+    world->HideMessage(true, row[3] != 0, false);
+    EXPECT_EQ((std::vector<s32>{s32(row[4]), kTimeScaleNormal}),
+              (std::vector<s32>{world->GetCurrentMessage(), s32(gTimeScaleIndex)}));
   }
 }
 
-// Ignored while locked, out of range, or already shown (its clock runs on).
-// On level 5, message 33 becomes 34 for a completed count of exactly 8 on
-// normal or 9 on hard.
-TEST_F(LevelTest, MessagesIgnoredOrSwapped) {
-  struct Row {
-    const char* level;
-    u8 lock;
-    u32 hard, count, index;
-    s32 shown;
-  };
-  const Row rows[] = {{"level01", 1, 0, 0, 2, kNoPendingMessage},
-                      {"level01", 0, 0, 0, 35, kNoPendingMessage},
-                      {"level05", 0, 0, 8, 33, 34},
-                      {"level05", 0, 0, 9, 33, 33},
-                      {"level05", 0, 1, 9, 33, 34},
-                      {"level05", 0, 1, 8, 33, 33},
-                      {"level04", 0, 0, 8, 33, 33}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.level) + " " + std::to_string(row.count));
-    gSaveProfiles->SetHard(row.hard);
-    gSaveProfiles->GetSlot(0).count = row.count;
-    cQXWorld* world = TextWorld(MessageKeys(), row.level);
-    world->SetInputLock(row.lock);
-    world->ShowMessage(row.index);
-    EXPECT_EQ(row.shown, world->GetCurrentMessage());
+// Ignored while locked, out of range, or shown (its clock runs on). Level 5's
+// message 33 is 34 for a completed count of exactly 8 (normal) or 9 (hard).
+// A remembered message comes back once. The info view pauses the game until
+// it closes, which it does only once the HUD exists.
+TEST_F(LevelTest, MessagesIgnoredSwappedRememberedAndTheInfoView) {
+  // level number, lock, hard, count, index, shown
+  const u32 rows[][6] = {{1, 1, 0, 0, 2, 99},  {1, 0, 0, 0, 35, 99}, {5, 0, 0, 8, 33, 34}, {5, 0, 0, 9, 33, 33},
+                         {5, 0, 1, 9, 33, 34}, {5, 0, 1, 8, 33, 33}, {4, 0, 0, 8, 33, 33}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0] * 100 + row[3]);
+    gSaveProfiles->SetHard(row[2]);
+    gSaveProfiles->GetSlot(0).count = row[3];
+    cQXWorld* world = TextWorld(MessageKeys(), "level0" + std::to_string(row[0]));
+    world->SetInputLock(u8(row[1]));
+    world->ShowMessage(row[4]);
+    EXPECT_EQ(row[5] == 99 ? kNoPendingMessage : s32(row[5]), world->GetCurrentMessage());
   }
   cQXWorld* world = TextWorld(MessageKeys());
   world->ShowMessage(0);
@@ -310,92 +173,106 @@ TEST_F(LevelTest, MessagesIgnoredOrSwapped) {
   world->ShowMessage(0);
   world->Update(1.0f);
   EXPECT_EQ(kNoPendingMessage, world->GetCurrentMessage());
-}
+  world->ShowMessage(2);
+  world->HideMessage(false, false, true);
+  world->ShowRememberedMessage();
+  world->ShowRememberedMessage();
+  EXPECT_EQ((std::vector<s32>{2, kNoRememberedMessage}),
+            (std::vector<s32>{world->GetCurrentMessage(), world->GetRememberedMessage()}));
 
-// The info view pauses; closing resumes once the HUD exists. A message
-// hidden with remembering comes back once.
-TEST_F(LevelTest, InfoViewAndRememberedMessage) {
-  cQXWorld* world = MakeWorld("");
+  world = MakeWorld("");
   world->OpenInfoView();
   world->CloseInfoView(true);
   EXPECT_EQ((std::vector<u32>{1, kTimeScalePaused}), (std::vector<u32>{world->IsInfoViewOpen(), gTimeScaleIndex}));
   world->CreateHud();
   world->CloseInfoView(true);
   EXPECT_EQ((std::vector<u32>{0, kTimeScaleNormal}), (std::vector<u32>{world->IsInfoViewOpen(), gTimeScaleIndex}));
-  world = TextWorld(MessageKeys());
-  world->ShowMessage(2);
-  world->HideMessage(false, false, true);
-  EXPECT_EQ(kNoPendingMessage, world->GetCurrentMessage());
-  world->ShowRememberedMessage();
-  world->ShowRememberedMessage();
-  EXPECT_EQ((std::vector<s32>{2, kNoRememberedMessage}),
-            (std::vector<s32>{world->GetCurrentMessage(), world->GetRememberedMessage()}));
 }
 
-// Only a higher level (0 to 4) replaces the shown one, with its sound: 0
-// "sfx/al_1", 4 "sfx/al_3", others "sfx/al_2". Suppressed, nothing until
-// the display ends.
-TEST_F(LevelTest, AlertLevelAndItsSounds) {
+// Loaded: lightmaps, lights (the sun moved to POS, then turned to LOOKATPOS),
+// German texts with their bytes, men in order with shadows, HUD, VIEWINFO.
+// Alerts: only a higher level (0 to 4) shows, with "sfx/al_1" for 0, al_3 for
+// 4, al_2 else; nothing while suppressed. Then a restore without checkpoint
+// restarts, a restore undoes only what followed the checkpoint, a restart
+// clears objectives and checkpoint; the men and the alert display go back.
+TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   const s32 kEnd = -10, kSuppress = -20;
-  const s32 rows[][3] = {{3, 3, 1},
-                         {2, 3, -1},
-                         {3, 3, -1},
-                         {4, 4, 2},
-                         {kEnd, -1, -1},
-                         {0, 0, 0},
-                         {5, 0, -1},
-                         {kSuppress, kAlertSuppressed, -1},
-                         {4, kAlertSuppressed, -1},
-                         {kEnd, -1, -1},
-                         {-1, -1, -1}};
-  cQXWorld* world = DemoLevel();
-  for (const auto& row : rows) {
+  // raised level or operation, shown level, sound playing
+  // clang-format off
+  const s32 alerts[][3] = {{3, 3, 1}, {2, 3, -1}, {3, 3, -1}, {4, 4, 2}, {kEnd, -1, -1}, {0, 0, 0}, {5, 0, -1},
+                           {kSuppress, kAlertSuppressed, -1}, {4, kAlertSuppressed, -1}, {kEnd, -1, -1}, {-1, -1, -1}};
+  // clang-format on
+  demo::DataFolder data;
+  std::string error;
+  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0, holo1", 2)) &&
+              mConfig.Load(cString("data/config.txt")));
+  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
+  for (int step = 0; step < 20; step++) {
+    world->Load();
+  }
+  const cLightmap& maps = world->GetLightmap();
+  EXPECT_TRUE(maps.GetImage(0) && maps.GetImage(1) && maps.GetImage(2) && maps.GetImage(3));
+  EXPECT_EQ(
+      (std::vector<f32>{64, 48, 8, 24, 2, 0.1f, 55}),
+      (std::vector<f32>{f32(maps.GetWidth()), f32(maps.GetHeight()), f32(maps.GetOriginX()), f32(maps.GetOriginZ()),
+                        maps.GetScale(), world->GetDirectionalLightAdd(), f32(maps.GetDirectionalAngle())}));
+  std::vector<f32> lights;
+  for (u32 i = 0; i < world->GetLights().GetCount(); i++) {
+    RpLight* light = static_cast<cLight*>(world->GetLights().Get(i))->GetLight();
+    lights.push_back(RpLightGetWorld(light) == world->GetEngineWorld() ? RpLightGetType(light) : -1);
+  }
+  const RwMatrix* matrix = RwFrameGetMatrix(static_cast<cLight*>(world->GetLights().Get(1))->GetFrame());
+  lights.insert(lights.end(), {matrix->pos.y, std::round(matrix->at.y * 1e4f), std::round(matrix->at.z * 1e4f)});
+  EXPECT_EQ((std::vector<f32>{2, 1, 128, 129, 130, 10, -9285, -3714}), lights);
+  ASSERT_EQ(56u, world->GetMessageCount());
+  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
+  EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
+  EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
+  ASSERT_EQ(2u, world->GetMen().GetCount());
+  EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
+  EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
+              world->GetHologram() == Man(world, 0));
+  EXPECT_TRUE(world->GetHudFont()->IsLoaded());
+  gInputLatch = 1;  // "VIEWINFO" ("KEY_I") in the info view's map closes it
+  world->OpenInfoView();
+  tEvent key;
+  key.type = kEventKey, key.key = tKeyEvent{0, 'i', 1};
+  world->OnEvent(&key);
+  EXPECT_EQ(0, world->IsInfoViewOpen());
+  gInputLatch = 0;
+  for (const auto& row : alerts) {
     SCOPED_TRACE(row[0]);
     for (u32 i = 0; i < kAlertSoundCount; i++) {
       world->GetAlertSound(i).Stop();
     }
     CSoundEngine::UpdateNow(true);
-    if (row[0] == kEnd) {
-      world->EndAlertDisplay();
-    } else if (row[0] == kSuppress) {
-      world->SuppressAlertDisplay();
-    } else {
-      world->RaiseAlertLevel(row[0]);
-    }
+    row[0] == kEnd ? world->EndAlertDisplay()
+                   : (row[0] == kSuppress ? world->SuppressAlertDisplay() : world->RaiseAlertLevel(row[0]));
     CSoundEngine::UpdateNow(true);
     EXPECT_EQ(row[1], world->GetShownAlertLevel());
-    for (s32 i = 0; i < s32(kAlertSoundCount); i++) {
-      EXPECT_EQ(i == row[2], world->GetAlertSound(u32(i)).IsPlaying()) << i;
+    for (u32 i = 0; i < kAlertSoundCount; i++) {
+      EXPECT_EQ(s32(i) == row[2], world->GetAlertSound(i).IsPlaying()) << i;
     }
   }
-}
-
-// An objective done after the checkpoint is undone by a restore, one done
-// before it kept; without a checkpoint a restore restarts; a restart clears
-// the objectives and the checkpoint. The men go back either way.
-TEST_F(LevelTest, CheckpointRestoreAndRestart) {
-  struct Row {
-    bool store, restart;
-    std::vector<u8> objectives;
-    u8 stored;
-  };
-  const Row rows[] = {{true, false, {1, 0, 0}, 1}, {false, false, {0, 0, 0}, 0}, {true, true, {0, 0, 0}, 0}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.store * 2 + row.restart);
-    cQXWorld* world = DemoLevel();
+  // store, restart; then the objectives and the checkpoint
+  const std::vector<u8> turns[] = {{0, 0, 0, 0, 0, 0}, {1, 0, 1, 0, 0, 1}, {1, 1, 0, 0, 0, 0}};
+  for (const auto& turn : turns) {
+    SCOPED_TRACE(turn[0] * 2 + turn[1]);
     world->CompleteMissionObjective(0);
-    if (row.store) {
+    if (turn[0] != 0) {
       world->StoreCheckpoint();
     }
     world->CompleteMissionObjective(1);
     const RwV3d away = {5.0f, 0.0f, 5.0f};
     RwFrameTranslate(Man(world, 1)->GetFrame(), &away, kRwCombineReplace);
     world->RaiseAlertLevel(2);
-    row.restart ? world->RestartLevel() : world->RestoreCheckpoint();
+    turn[1] != 0 ? world->RestartLevel() : world->RestoreCheckpoint();
     const u8* flags = world->GetMissionFlags().GetData();
-    EXPECT_EQ(row.objectives, std::vector<u8>(flags, flags + world->GetMissionFlags().GetCount()));
-    EXPECT_EQ((std::vector<s32>{row.stored, kAlertNone}),
-              (std::vector<s32>{world->IsCheckpointStored(), world->GetShownAlertLevel()}));
+    std::vector<u8> got(flags, flags + world->GetMissionFlags().GetCount());
+    got.push_back(world->IsCheckpointStored());
+    EXPECT_EQ(std::vector<u8>(turn.begin() + 2, turn.end()), got);
+    EXPECT_EQ(kAlertNone, world->GetShownAlertLevel());
     EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
   }
 }
