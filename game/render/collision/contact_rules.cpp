@@ -89,8 +89,10 @@ bool TryBody(const tSegment3d& axis, f32 radius, const tSegment3d& q, tSegmentHi
       continue;
     }
     RwV3d hit = q.PointAt(t);
+    // The seams belong to the body: the caps count only beyond them, so a
+    // segment crossing exactly at a seam still meets the capsule.
     f32 axial = axis.Project(hit);
-    if (axial <= 0.0f || axial >= axis.length) {
+    if (axial < 0.0f || axial > axis.length) {
       continue;
     }
     RwV3d foot = axis.PointAt(axial);

@@ -151,6 +151,13 @@ TEST(ContactRulesTest, SegmentAgainstCapsule) {
       {"down onto the end cap", top, middle, true, true, {0.0f, 5.0f, 0.0f}, {0.0f, 1.0f, 0.0f}},
       {"zero length inside the body", {0.5f, 2.0f, 0.0f}, {0.5f, 2.0f, 0.0f}, true, false, {}, {}},
       {"beside it", {-3.0f, 2.0f, 3.0f}, {3.0f, 2.0f, 3.0f}, false, false, {}, {}},
+      // Across the seams between the body and a cap, and through a cap.
+      {"across the upper seam", {-3.0f, 4.0f, 0.0f}, {3.0f, 4.0f, 0.0f}, true, true, {-1.0f, 4.0f, 0.0f},
+       {-1.0f, 0.0f, 0.0f}},
+      {"across the lower seam", {-3.0f, 0.0f, 0.0f}, {3.0f, 0.0f, 0.0f}, true, true, {-1.0f, 0.0f, 0.0f},
+       {-1.0f, 0.0f, 0.0f}},
+      {"through the lower cap", {-3.0f, -0.5f, 0.0f}, {3.0f, -0.5f, 0.0f}, true, true, {-s, -0.5f, 0.0f},
+       {-s, -0.5f, 0.0f}},
   };
   ExpectSegmentCases(cases, sizeof(cases) / sizeof(cases[0]),
                      [](const RwV3d& p0, const RwV3d& p1, RwV3d* point, RwV3d* normal, bool first) {
