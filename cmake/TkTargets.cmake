@@ -40,6 +40,15 @@ endfunction()
 set(TK_TEST_ENVIRONMENT SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0
                         MESA_SHADER_CACHE_DISABLE=true)
 
+# tk_keep_gl_loaded()
+# The object that keeps the OpenGL driver mapped to the end of a test program
+# (tests/support/keep_gl_loaded.cpp), compiled once for all of them.
+function(tk_keep_gl_loaded)
+  if(NOT TARGET tk_keep_gl_loaded)
+    add_library(tk_keep_gl_loaded OBJECT ${PROJECT_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
+  endif()
+endfunction()
+
 # tk_test(<name> <folder> DEPS <targets...> [RECURSE] [GAME])
 # Builds every *_test.cpp in tests/<folder> (with RECURSE, and in its
 # sub-folders) into one GoogleTest program and registers its tests with CTest:
@@ -56,7 +65,8 @@ function(tk_test name folder)
   if(NOT srcs)
     return()
   endif()
-  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
+  tk_keep_gl_loaded()
+  add_executable(${name} ${srcs} $<TARGET_OBJECTS:tk_keep_gl_loaded>)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} tk_test_support GTest::gtest_main GTest::gmock)
   # GoogleTest's headers parsed once for all test programs of a kind.
@@ -113,7 +123,8 @@ endfunction()
 function(tk_fuzzer src)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} ${src} ${PROJECT_SOURCE_DIR}/tests/support/keep_gl_loaded.cpp)
+  tk_keep_gl_loaded()
+  add_executable(${name} ${src} $<TARGET_OBJECTS:tk_keep_gl_loaded>)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -128,6 +139,7 @@ endfunction()
 # into every executable defined so far, so that every program of a sanitised
 # build runs with them however it is started. Called once, after all targets.
 function(tk_sanitizer_defaults)
+  add_library(tk_sanitizer_defaults OBJECT ${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp)
   set(folders ${PROJECT_SOURCE_DIR})
   while(folders)
     list(POP_FRONT folders folder)
@@ -137,7 +149,7 @@ function(tk_sanitizer_defaults)
     foreach(target ${targets})
       get_target_property(type ${target} TYPE)
       if(type STREQUAL "EXECUTABLE")
-        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp)
+        target_sources(${target} PRIVATE $<TARGET_OBJECTS:tk_sanitizer_defaults>)
       endif()
     endforeach()
   endwhile()
