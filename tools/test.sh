@@ -16,11 +16,19 @@ export LIBGL_ALWAYS_SOFTWARE=1
 # Software rendering without its worker threads: tests draw little, run many
 # at once, and LeakSanitizer stops every thread when it scans at exit.
 export LP_NUM_THREADS=0
+# No on-disk shader cache: a test run writes nothing outside its build folder.
+export MESA_SHADER_CACHE_DISABLE=true
+# Sanitised programs also carry defaults of their own (cmake/sanitizer_defaults.cpp).
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 jobs=$(nproc)
+# Every fuzz target gets its smoke run; on few cores a shorter one.
+fuzz_seconds=10
+if [ "$jobs" -lt 8 ]; then
+  fuzz_seconds=3
+fi
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SANITIZE=ON
 cmake --build build/test -j "$jobs"
@@ -28,7 +36,7 @@ ctest --test-dir build/test -j "$jobs" --output-on-failure --timeout 600
 
 if compgen -G "tests/fuzz/*_fuzz.cpp" >/dev/null && command -v clang++ >/dev/null; then
   cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_FUZZ=ON \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTK_FUZZ_SMOKE_SECONDS="$fuzz_seconds"
   cmake --build build/fuzz -j "$jobs" --target fuzz_all
   ctest --test-dir build/fuzz -j "$jobs" --output-on-failure --timeout 300
 fi
