@@ -24,14 +24,30 @@ constexpr RwInt32 kRecordsPerRead = 64;
 
 void RaiseCore(RwInt32 code) { RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(code)); }
 
+RwReal Dot(const RwV3d& a, const RwV3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+RwReal SquaredLengthError(const RwV3d& v) {
+  const RwReal e = Dot(v, v) - 1.0f;
+  return e * e;
+}
+
 // Flags of a matrix read from a stream: ortho-normal when it is one within
-// the read tolerances (and not a reflection), never the identity.
+// the read tolerances (and not a reflection), never the identity. The terms
+// of RwMatrixNormalError, RwMatrixOrthogonalError and RwMatrixDeterminant,
+// taken in their order here where the compiler sees them whole, as frames
+// are read by the thousand.
 RwUInt32 DeriveReadFlags(const RwMatrix* m) {
-  if (RwMatrixNormalError(m) <= kReadTolerance && RwMatrixOrthogonalError(m) <= kReadTolerance &&
-      RwMatrixDeterminant(m) >= kReadMinimumDeterminant) {
-    return kRwMatrixTypeOrthonormal;
-  }
-  return 0;
+  const RwReal normalError = SquaredLengthError(m->right) + SquaredLengthError(m->up) + SquaredLengthError(m->at);
+  const RwReal ru = Dot(m->right, m->up);
+  const RwReal ra = Dot(m->right, m->at);
+  const RwReal ua = Dot(m->up, m->at);
+  const RwReal orthogonalError = ru * ru + ra * ra + ua * ua;
+  const RwV3d upAt = {m->up.y * m->at.z - m->up.z * m->at.y, m->up.z * m->at.x - m->up.x * m->at.z,
+                      m->up.x * m->at.y - m->up.y * m->at.x};
+  const RwReal determinant = Dot(m->right, upAt);
+  const bool orthonormal =
+      (normalError <= kReadTolerance) & (orthogonalError <= kReadTolerance) & (determinant >= kReadMinimumDeterminant);
+  return orthonormal ? kRwMatrixTypeOrthonormal : 0;
 }
 
 // Destroys the frames read so far, children (later entries) first.

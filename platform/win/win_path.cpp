@@ -105,7 +105,9 @@ int WinOpenRegularFile(const char* path, int flags, unsigned mode) {
     errno = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
     return -1;
   }
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  // The status flags asked for, now without O_NONBLOCK (F_SETFL changes only
+  // those it can, and the access mode and creation flags are not among them).
+  if (fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     close(fd);
     return -1;
   }
@@ -198,4 +200,13 @@ FILE* WinPathOpen(const char* path, const char* mode) {
     close(fd);
   }
   return file;
+}
+
+bool WinFileLength(FILE* file, unsigned long long* length) {
+  struct stat info;
+  if (file == nullptr || fstat(fileno(file), &info) != 0 || info.st_size < 0) {
+    return false;
+  }
+  *length = static_cast<unsigned long long>(info.st_size);
+  return true;
 }

@@ -18,3 +18,7 @@ std::string WinPathResolve(const char* path);
 // waiting: null for a null path or mode, and for a path that names a
 // directory, a FIFO, a socket or a device.
 FILE* WinPathOpen(const char* path, const char* mode);
+
+// The length of an open regular file from one status query; false when the
+// system cannot tell.
+bool WinFileLength(FILE* file, unsigned long long* length);

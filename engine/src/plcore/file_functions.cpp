@@ -95,6 +95,17 @@ RwBool RwFileExists(const RwChar* name) {
   return TRUE;
 }
 
+RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length) {
+  const RwFileFunctions& files = RwEngineInstance->fileFunctions;
+  unsigned long long bytes = 0;
+  if (files.rwfopen != StdioOpen || files.rwftell != StdioTell || files.rwfseek != StdioSeek ||
+      !WinFileLength(AsFile(handle), &bytes) || bytes > INT32_MAX) {
+    return FALSE;
+  }
+  *length = static_cast<RwUInt32>(bytes);
+  return TRUE;
+}
+
 RwBool RwFileFunctionsInstallStdio(void) {
   RwFileFunctions& files = RwEngineInstance->fileFunctions;
   files.rwfexist = RwFileExists;

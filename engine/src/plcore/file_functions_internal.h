@@ -12,3 +12,9 @@ RwChar* _rwStringFindFirst(const RwChar* text, RwInt32 character);
 RwInt32 _rwStringCompareIgnoringCase(const RwChar* a, const RwChar* b);
 RwChar* _rwStringToUpper(RwChar* text);
 RwChar* _rwStringToLower(RwChar* text);
+
+// The length of a file the default open entry has just opened for reading
+// (standing at its start), from one query of the system; FALSE when the
+// open, tell or seek entries are not the defaults, or the system cannot
+// tell, or the length passes what a tell could report.
+RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length);

@@ -10,6 +10,7 @@
 #include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
+#include "engine/src/plcore/file_functions_internal.h"
 
 namespace {
 
@@ -54,6 +55,11 @@ const char* FileMode(RwUInt32 access) {
 // The file's length and the handle's position, learnt once: the handle is
 // left where it was. Nothing is known when the file interface cannot tell.
 void LearnFileLength(RwStreamFile* file) {
+  if (_rwFileLengthAtOpen(file->fpFile, &file->length)) {
+    file->position = 0;
+    file->lengthKnown = TRUE;
+    return;
+  }
   const RwInt32 position = Files().rwftell(file->fpFile);
   if (position < 0 || Files().rwfseek(file->fpFile, 0, kSeekEnd) != 0) {
     return;
@@ -77,7 +83,12 @@ RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
   if (rest >= kFileReadAhead) {
     done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
   } else if (rest > 0) {
-    file->bufferEnd = static_cast<RwUInt32>(Files().rwfread(file->buffer, 1, kFileReadAhead, file->fpFile));
+    // No further than the end the file had when opened (unless the request
+    // itself goes further), so the read ends there without asking again.
+    const RwUInt32 at = file->position + done;
+    const RwUInt32 left = file->length > at ? file->length - at : 0;
+    const RwUInt32 ahead = left < rest ? rest : left < kFileReadAhead ? left : kFileReadAhead;
+    file->bufferEnd = static_cast<RwUInt32>(Files().rwfread(file->buffer, 1, ahead, file->fpFile));
     file->bufferNext = file->bufferEnd < rest ? file->bufferEnd : rest;
     std::memcpy(out + done, file->buffer, file->bufferNext);
     done += file->bufferNext;
