@@ -24,6 +24,7 @@
 
 class cClumpRO;
 class cDevice;
+class cDorvaMan;
 class cFont;
 class cMan;
 class cTwinTimer;
@@ -185,6 +186,8 @@ class cQXWorld : public cScene, public cLoadable {
   cPtrArray& GetMen() { return mMen; }
   // The first man of type "dorvaholoman"; null before the men or without one.
   cMan* GetHologram() const { return mHologram; }
+  // The player: the first man once the men are loaded; null before.
+  cDorvaMan* GetPlayer() const;
   cPtrArray& GetLights() { return mLights; }
   cPtrArray& GetStaticModels() { return mStaticModels; }
   cPtrArray& GetObjectSets(eObjectSetKind kind) { return mObjectSets[kind]; }
