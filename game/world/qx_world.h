@@ -311,7 +311,7 @@ class cQXWorld : public cScene, public cLoadable {
   cByteArray mSavedMissionFlags;
   f32 mMessageClock;  // seconds the current message has been shown
   cLightmap mLightmap;
-  f32 mDirectionalLightAdd;  // DIRLIGHTADD, a fraction
+  f32 mDirectionalLightAdd;    // DIRLIGHTADD, a fraction
   s32 mDirectionalLightAngle;  // degrees
   f32 mFogDistance;
   tFrameTimeRing mFrameTimes;

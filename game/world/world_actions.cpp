@@ -1,9 +1,8 @@
 // The info view's actions: a press of a bound key or pad button.
 #include "game/world/world_actions.h"
 
-#include "game/characters/player/dorva_man.h"
-
 #include "game/app/event.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/world/qx_world.h"
 
 void cQXWorldAction::OnKey(const tEvent* event) {

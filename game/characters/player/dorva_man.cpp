@@ -357,4 +357,6 @@ void cDorvaMan::FallAsPlayer() {
   AddHealth(-200.0f);
 }
 
-u32 cDorvaMan::NoiseOfState(u32 state) { return state < kActionStateCount ? kStateNoise[state] : static_cast<u32>(kNoiseNone); }
+u32 cDorvaMan::NoiseOfState(u32 state) {
+  return state < kActionStateCount ? kStateNoise[state] : static_cast<u32>(kNoiseNone);
+}

@@ -131,6 +131,8 @@ class cDorvaMan : public cMan {
   void SetLookLimit(f32 degrees);
   void AddLookAngle(f32 degrees);
 
+  // The combined flags from the key, pad and command flags.
+  void CombineInput();
   void EnterActionState();
   void UpdateActionState(f32 dt);
   void SelectStateFromInput();
@@ -185,7 +187,6 @@ class cDorvaMan : public cMan {
   void FallAsPlayer() override;
 
  private:
-  void CombineInput();
   void LookStep();
   void KeepClearOfMen();
   // The action the use key starts with the device ahead.

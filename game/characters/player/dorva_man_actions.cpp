@@ -26,30 +26,30 @@ struct tStateEntry {
 };
 
 const tStateEntry kEntries[kActionStateCount] = {
-    {0, kNoAnim, kNoAnim, true, false},   // stand
-    {3, kNoAnim, kNoAnim, true, true},    // sneaking stand
-    {10, 8, 4, true, false},              // walk
-    {8, 10, 4, true, false},              // run
-    {4, 8, 10, true, true},               // sneak
-    {6, kNoAnim, kNoAnim, true, false},   // sneaking strafe left
-    {7, kNoAnim, kNoAnim, true, false},   // sneaking strafe right
-    {27, kNoAnim, kNoAnim, true, false},  // sneaking turn left
-    {28, kNoAnim, kNoAnim, true, false},  // sneaking turn right
-    {11, 5, kNoAnim, true, false},        // walk backward
-    {12, kNoAnim, kNoAnim, true, false},  // strafe left
-    {13, kNoAnim, kNoAnim, true, false},  // strafe right
-    {25, kNoAnim, kNoAnim, true, false},  // forward and left
-    {26, kNoAnim, kNoAnim, true, false},  // forward and right
-    {9, 11, 5, true, false},              // run backward
-    {5, 9, 11, true, true},               // sneak backward
-    {30, kNoAnim, kNoAnim, true, false},  // search, sneaking
-    {29, kNoAnim, kNoAnim, true, false},  // search
-    {14, kNoAnim, kNoAnim, true, false},  // turn left
-    {15, kNoAnim, kNoAnim, true, false},  // turn right
-    {16, kNoAnim, kNoAnim, true, false},  // use high
-    {17, kNoAnim, kNoAnim, true, false},  // use low
-    {18, kNoAnim, kNoAnim, true, false},  // use high, sneaking
-    {19, kNoAnim, kNoAnim, true, false},  // use low, sneaking
+    {0, kNoAnim, kNoAnim, true, false},    // stand
+    {3, kNoAnim, kNoAnim, true, true},     // sneaking stand
+    {10, 8, 4, true, false},               // walk
+    {8, 10, 4, true, false},               // run
+    {4, 8, 10, true, true},                // sneak
+    {6, kNoAnim, kNoAnim, true, false},    // sneaking strafe left
+    {7, kNoAnim, kNoAnim, true, false},    // sneaking strafe right
+    {27, kNoAnim, kNoAnim, true, false},   // sneaking turn left
+    {28, kNoAnim, kNoAnim, true, false},   // sneaking turn right
+    {11, 5, kNoAnim, true, false},         // walk backward
+    {12, kNoAnim, kNoAnim, true, false},   // strafe left
+    {13, kNoAnim, kNoAnim, true, false},   // strafe right
+    {25, kNoAnim, kNoAnim, true, false},   // forward and left
+    {26, kNoAnim, kNoAnim, true, false},   // forward and right
+    {9, 11, 5, true, false},               // run backward
+    {5, 9, 11, true, true},                // sneak backward
+    {30, kNoAnim, kNoAnim, true, false},   // search, sneaking
+    {29, kNoAnim, kNoAnim, true, false},   // search
+    {14, kNoAnim, kNoAnim, true, false},   // turn left
+    {15, kNoAnim, kNoAnim, true, false},   // turn right
+    {16, kNoAnim, kNoAnim, true, false},   // use high
+    {17, kNoAnim, kNoAnim, true, false},   // use low
+    {18, kNoAnim, kNoAnim, true, false},   // use high, sneaking
+    {19, kNoAnim, kNoAnim, true, false},   // use low, sneaking
     {18, kNoAnim, kNoAnim, false, false},  // implant, sneaking
     {16, kNoAnim, kNoAnim, false, false},  // implant
     {0, kNoAnim, kNoAnim, true, false},    // aiming (set at once)
@@ -208,6 +208,7 @@ void cDorvaMan::AlignToDevice() {
   matrix->pos = place;
   RwMatrixUpdate(matrix);
   RwFrameMarkDirty(frame);
-  Turn(HeadingDifference(facing, towards));
+  // A positive turn lowers the heading of HeadingDifference's measure.
+  Turn(-HeadingDifference(facing, towards));
   SetReferencePosition(place);
 }

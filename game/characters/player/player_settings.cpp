@@ -8,7 +8,6 @@
 #include "game/foundation/property.h"
 #include "game/world/devices/searchable.h"
 
-
 namespace {
 
 // One key: where it goes, its default, and whether the file's value is
@@ -44,8 +43,8 @@ const tSettingKey kSettingKeys[] = {
     {"HARDENERGYFACTOR", &tPlayerSettings::hardEnergyFactor, 0.0f, false},
 };
 
-tPlayerSettings sSettings = {-0.1f, -0.1f, 0.5f, 1.0f, 4.0f,  40.0f, 50.0f, 10.0f, 1.6f, 1.8f, 2.2f,
-                             2.4f,  0.1f,  1.5707964f, 50.0f, 10.0f, 0.3f, 0.3f, 0.3f, 4.0f, 0.0f};
+tPlayerSettings sSettings = {-0.1f, -0.1f, 0.5f,       1.0f,  4.0f,  40.0f, 50.0f, 10.0f, 1.6f, 1.8f, 2.2f,
+                             2.4f,  0.1f,  1.5707964f, 50.0f, 10.0f, 0.3f,  0.3f,  0.3f,  4.0f, 0.0f};
 
 }  // namespace
 

@@ -13,19 +13,19 @@ struct tPlayerSettings {
   f32 noiseLoud;       // level 3
   f32 dartSpeed;       // units per second
   f32 dartDistance;
-  f32 holoTime;        // seconds the hologram double lasts
-  f32 angleStand;      // camera field of view (radians) per posture
+  f32 holoTime;    // seconds the hologram double lasts
+  f32 angleStand;  // camera field of view (radians) per posture
   f32 angleSneak;
   f32 angleWalk;
   f32 angleRun;
   f32 vestShootEnergy;
-  f32 vestAngle;       // radians
-  f32 ultraAlpha;      // taken as integers by the Ultra overlay
+  f32 vestAngle;   // radians
+  f32 ultraAlpha;  // taken as integers by the Ultra overlay
   f32 ultraPcOverlays;
   f32 searchIncHealth;
   f32 searchDecHealth;
   f32 searchAddEnergy;
-  f32 searchSpeed;     // seconds one full search takes; always above 0
+  f32 searchSpeed;       // seconds one full search takes; always above 0
   f32 hardEnergyFactor;  // regeneration factor on the hard difficulty
 };
 
