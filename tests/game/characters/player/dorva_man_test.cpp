@@ -304,15 +304,27 @@ TEST_F(PlayerTest, AlignsToDevicesAndVariesItsIdling) {
   EXPECT_TRUE(idle == 1 || idle == 2) << idle;
 }
 
-TEST_F(PlayerTest, ADeadPlayerStaysAsItIs) {
+TEST_F(PlayerTest, ARestartPlacesAndADeadPlayerStays) {
   LoadMenFile();
-  cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
+  cDorvaMan* player = AddPlayer(kOpenFloor, 90.0f);
+  // A restart reads the group again: the same place and heading, however
+  // the player moved and turned.
+  player->Input().forwardKey = 1;
+  player->SetKeyTurnSum(1.0f);
+  Advance(player, 1.0f);
+  player->ReadProperties(mGroups.back()->FindGroup(cString("player")));
+  EXPECT_NEAR(kOpenFloor.x, Position(player).x, 1e-4f);
+  EXPECT_NEAR(kOpenFloor.z, Position(player).z, 1e-4f);
+  EXPECT_NEAR(1.0f, At(player).x, 1e-4f);
+  player->Input() = tPlayerInput{};
+  player->SetKeyTurnSum(0.0f);
   player->SetHealth(0.05f);
   player->SetEnergy(0.5f);
   player->Input().forwardKey = 1;
   const RwV3d before = Position(player);
+  const u32 state = player->GetActionState();
   player->Update(0.5f);
-  EXPECT_EQ(kStateStand, player->GetActionState());
+  EXPECT_EQ(state, player->GetActionState());
   EXPECT_FLOAT_EQ(0.5f, player->GetEnergy());
   EXPECT_FLOAT_EQ(before.z, Position(player).z);
   player->Die();
