@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/characters/dorva_holo_man.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/collision/collision_volume.h"
 #include "game/render/collision/segment3d.h"
@@ -143,6 +144,7 @@ void cMan::ReadUsedAnims(const cPropertyFile* file, const char* groupName, cUsed
 
 void cMan::LoadStaticData(const cPropertyFile* menFile) {
   ReadUsedAnims(menFile, kTypeNames[kManTypePlayer], &sUsedAnims[kManTypePlayer]);
+  cDorvaMan::ReadStaticProperties(menFile);
   for (u32 type = kManTypeCivilian; type < kManTypeCount; type++) {
     ReadUsedAnims(menFile, kEnemyGroup, &sUsedAnims[type]);
   }
@@ -168,14 +170,17 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
   const u32 typeIndex = IndexOf(type, kTypeNames, kManTypeCount);
   cMan* man = nullptr;
   switch (typeIndex) {
+    case kManTypePlayer:
+      man = new cDorvaMan();
+      break;
     case kManTypeHologram:
       man = new cDorvaHoloMan();
       break;
     case kManTypeCount:
       FatalError("cMan::Create : unkonwn type (%s)", type.CStr());
     default:
-      // The player's and the NPCs' classes join the factory with their own
-      // code; until then their types cannot be made.
+      // The NPCs' class joins the factory with its own code; until then
+      // their types cannot be made.
       FatalError("cMan::Create : no class for type (%s)", type.CStr());
   }
   const cString body = RequiredString(group, "BODY", "cMan::Create");

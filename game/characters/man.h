@@ -104,6 +104,9 @@ class cMan : public cUpdatable, public cManBody {
   // The alarm a sensor or device raises in the man; only the non-player
   // characters react.
   virtual void OnAlarm() {}
+  // Whether the man is one the player keeps clear of and aims at: a living
+  // guard or civilian.
+  virtual bool IsAlarmReady() const { return false; }
 
   // Snaps to the ground, turns at the turn rate and steps audibly.
   bool Update(f32 dt) override;

@@ -24,6 +24,7 @@
 
 class cClumpRO;
 class cDevice;
+class cDorvaMan;
 class cFont;
 class cMan;
 class cTwinTimer;
@@ -185,6 +186,8 @@ class cQXWorld : public cScene, public cLoadable {
   cPtrArray& GetMen() { return mMen; }
   // The first man of type "dorvaholoman"; null before the men or without one.
   cMan* GetHologram() const { return mHologram; }
+  // The player: the first man once the men are loaded; null before.
+  cDorvaMan* GetPlayer() const;
   cPtrArray& GetLights() { return mLights; }
   cPtrArray& GetStaticModels() { return mStaticModels; }
   cPtrArray& GetObjectSets(eObjectSetKind kind) { return mObjectSets[kind]; }
@@ -308,7 +311,7 @@ class cQXWorld : public cScene, public cLoadable {
   cByteArray mSavedMissionFlags;
   f32 mMessageClock;  // seconds the current message has been shown
   cLightmap mLightmap;
-  f32 mDirectionalLightAdd;  // DIRLIGHTADD, a fraction
+  f32 mDirectionalLightAdd;    // DIRLIGHTADD, a fraction
   s32 mDirectionalLightAngle;  // degrees
   f32 mFogDistance;
   tFrameTimeRing mFrameTimes;

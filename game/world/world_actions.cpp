@@ -2,6 +2,7 @@
 #include "game/world/world_actions.h"
 
 #include "game/app/event.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/world/qx_world.h"
 
 void cQXWorldAction::OnKey(const tEvent* event) {
@@ -17,9 +18,14 @@ void cQXWorldAction::OnPadButton(const tEvent* event) {
 }
 
 // The player's own info action opens the view and its press reaches this
-// action too; the player's frozen flag tells that press from the next one
-// once the player's class is in the level. Until then every press closes.
+// action too; the player's frozen flag tells that press from the next one.
+// Without a player every press closes.
 void cQXWorldAction_ViewInfo::OnPress() {
+  cDorvaMan* player = GetWorld()->GetPlayer();
+  if (player != nullptr && player->IsBusy() == 0) {
+    player->SetBusy(1);
+    return;
+  }
   GetWorld()->CloseInfoView(true);
   GetWorld()->GetSound(kSoundPanelOut).Play();
 }

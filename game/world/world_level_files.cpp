@@ -3,6 +3,7 @@
 #include "game/app/screens/screen_stack.h"
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
 #include "game/frontend/save/game_options.h"
@@ -151,8 +152,19 @@ void cQXWorld::LoadMenFile() {
   cMan::LoadStaticData(&mMenFile);
   cMan::EmptyStaticFunction();
   LoadMen(&mMenFile);
-  // The player (men entry 0) is bound to the main input map by the player's
-  // class, which also insists on the first man being the player.
+  cMan* first = static_cast<cMan*>(mMen.Get(0));
+  if (first->GetTypeIndex() != kManTypePlayer) {
+    FatalError("cQXWorld::LoadMenFile : the first man is not the player (%s)", first->GetName().CStr());
+  }
+  GetPlayer()->BindToWorld();
+}
+
+cDorvaMan* cQXWorld::GetPlayer() const {
+  if (mMen.GetCount() == 0) {
+    return nullptr;
+  }
+  cMan* first = static_cast<cMan*>(mMen.Get(0));
+  return first != nullptr && first->GetTypeIndex() == kManTypePlayer ? static_cast<cDorvaMan*>(first) : nullptr;
 }
 
 void cQXWorld::LoadMen(const cPropertyFile* file) {
@@ -250,6 +262,12 @@ void cQXWorld::LoadTexts() {
     mSavedMissionFlags.Resize(texts.GetObjectiveCount(), 0);
   }
   mBriefing = texts.HasBriefing() ? texts.GetBriefing() : cString();
+  // The briefing holds and protects the player until the info view closes.
+  cDorvaMan* player = GetPlayer();
+  if (texts.HasBriefing() && player != nullptr) {
+    player->SetBusy(1);
+    player->SetProtected(1);
+  }
   mMainMissionText = texts.GetMainMissionText();
 }
 

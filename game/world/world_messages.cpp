@@ -1,8 +1,10 @@
 // cQXWorld's level messages, the info view, the HUD's visibility and its
 // panels. The message boxes, panels, map views and HUD pieces answer here as
-// their widget classes join the HUD; the player's frozen flag and health with
-// the player's class, the aiming mode with the level camera's.
+// their widget classes join the HUD; the aiming mode with the level camera's.
+// The player's frozen flag is its busy flag: a dialogue holds the player as
+// an action does.
 #include "game/app/time_scale.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/twin_timer.h"
@@ -28,6 +30,10 @@ void cQXWorld::ShowMessage(u32 index) {
   if (mInputLock != 0 || index >= mMessages.GetCount()) {
     return;
   }
+  cDorvaMan* player = GetPlayer();
+  if (player != nullptr && player->GetHealth() < kMessageMinimumHealth) {
+    return;
+  }
   if (mCurrentMessage >= 0 && mMessageDialogues[static_cast<u32>(mCurrentMessage)] >= 0) {
     return;
   }
@@ -50,6 +56,9 @@ void cQXWorld::ShowMessage(u32 index) {
   if (mMessageDialogues[index] >= 0) {
     mMessageDisplayTime = kDialogueDisplayTime;
     FreezeGameTime();
+    if (player != nullptr) {
+      player->SetBusy(1);
+    }
   }
 }
 
@@ -68,6 +77,9 @@ void cQXWorld::HideMessage(bool force, bool noFollowUp, bool remember) {
   mCurrentMessage = kNoPendingMessage;
   if (force && dialogue >= 0) {
     UnfreezeGameTime();
+    if (cDorvaMan* player = GetPlayer()) {
+      player->SetBusy(0);
+    }
     if (!noFollowUp && dialogue > 0) {
       ShowMessage(static_cast<u32>(dialogue - 1));
     }
@@ -98,10 +110,14 @@ void cQXWorld::OpenInfoView() {
   mInfoViewOpen = 1;
 }
 
-// Unfreezing also clears the player's frozen flag, with the player's class.
-void cQXWorld::CloseInfoView(bool) {
+void cQXWorld::CloseInfoView(bool unfreeze) {
   if (mHudCreated == 0) {
     return;
+  }
+  cDorvaMan* player = GetPlayer();
+  if (unfreeze && player != nullptr) {
+    player->SetBusy(0);
+    player->SetProtected(0);
   }
   UnfreezeGameTime();
   EndAlertDisplay();

@@ -1,11 +1,12 @@
 // cQXWorld's alert display, mission objectives, checkpoint and restart. The
 // blink icons, mission list, status bars, map views and fader answer here as
-// their widget classes join the HUD; the player's reset, search items and
-// protected flag with the player's class; the NPCs' respawn with theirs; the
+// their widget classes join the HUD; the player's reset with the player's
+// vitals; the NPCs' respawn with theirs; the
 // level camera's reset with the camera's; the sensors' and timers' states
 // with their classes.
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
@@ -23,6 +24,11 @@ void cQXWorld::RaiseAlertLevel(s32 level) {
     return;
   }
   mShownAlertLevel = level;
+  // A dialogue or the briefing holds the player: the alert stays silent.
+  cDorvaMan* player = GetPlayer();
+  if (player != nullptr && player->IsBusy() != 0) {
+    return;
+  }
   const u32 sound = level == 0 ? 0 : (level == static_cast<s32>(kAlertLevelCount) - 1 ? 2 : 1);
   mAlertSounds[sound].Play();
 }
@@ -104,6 +110,9 @@ void cQXWorld::RestartLevel() {
 }
 
 void cQXWorld::ResetCommon() {
+  if (cDorvaMan* player = GetPlayer()) {
+    player->ShuffleSearchItems();
+  }
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();

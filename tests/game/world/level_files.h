@@ -17,9 +17,12 @@ inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
 }
 
-// MEN lists the names; groups "holo0".. "holo<count - 1>" stand at (i, 0, 0).
+// MEN lists the player "player" at (-1, 0, 0), then the names; groups
+// "holo0".. "holo<count - 1>" stand at (i, 0, 0).
 inline std::string HologramMenFile(const std::string& names, u32 count) {
-  std::string text = "[Men]\nMEN = [" + names + "]\n[dorvaman]\nUSED_ANIMS = [0]\n[enemy]\nUSED_ANIMS = [0]\n" +
+  std::string text = "[Men]\nMEN = [player, " + names +
+                     "]\n[player]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (-1,0,0)\n"
+                     "[dorvaman]\nUSED_ANIMS = [0]\n[enemy]\nUSED_ANIMS = [0]\n" +
                      demo::men::AnimDataGroup() + "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n" +
                      demo::men::BodyGroups({});
   for (u32 i = 0; i < count; i++) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "game/app/audio/sound_engine.h"
-#include "game/characters/man.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/render/models/anim_model.h"
 #include "game/render/text/font.h"
 #include "tests/game/characters/world_fixture.h"
@@ -229,10 +229,10 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
   EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
   EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
-  ASSERT_EQ(2u, world->GetMen().GetCount());
-  EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
+  ASSERT_EQ(3u, world->GetMen().GetCount());
+  EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 2)->GetFrame())->pos.x);
   EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
-              world->GetHologram() == Man(world, 0));
+              world->GetHologram() == Man(world, 1) && static_cast<cMan*>(world->GetPlayer()) == Man(world, 0));
   EXPECT_TRUE(world->GetHudFont()->IsLoaded());
   gInputLatch = 1;  // "VIEWINFO" ("KEY_I") in the info view's map closes it
   world->OpenInfoView();
@@ -265,7 +265,7 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
     }
     world->CompleteMissionObjective(1);
     const RwV3d away = {5.0f, 0.0f, 5.0f};
-    RwFrameTranslate(Man(world, 1)->GetFrame(), &away, kRwCombineReplace);
+    RwFrameTranslate(Man(world, 2)->GetFrame(), &away, kRwCombineReplace);
     world->RaiseAlertLevel(2);
     turn[1] != 0 ? world->RestartLevel() : world->RestoreCheckpoint();
     const u8* flags = world->GetMissionFlags().GetData();
@@ -273,7 +273,7 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
     got.push_back(world->IsCheckpointStored());
     EXPECT_EQ(std::vector<u8>(turn.begin() + 2, turn.end()), got);
     EXPECT_EQ(kAlertNone, world->GetShownAlertLevel());
-    EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 1)->GetFrame())->pos.x);
+    EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 2)->GetFrame())->pos.x);
   }
 }
 

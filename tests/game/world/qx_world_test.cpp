@@ -225,6 +225,13 @@ TEST_F(WorldDeathTest, LevelsThatCannotBeBuiltAreFatal) {
   for (const auto& row : rows) {
     EXPECT_DEATH(Load((MakeWorld(row[0], row[1]), 4)), row[2]);
   }
+  // The first man of the men file must be the player.
+  WriteLevelWorlds("data/level01/level.bsp");
+  std::string hologramFirst = HologramMenFile("holo0", 1);
+  hologramFirst.replace(hologramFirst.find("player, "), 8, "");
+  ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", hologramFirst));
+  EXPECT_DEATH(Load((MakeWorld(std::string(kBsp) + kLevelFileKeys), 20)),
+               "the first man is not the player \\(holo0\\)");
 }
 
 // Each update pushes its frame time; a released key opens the input lock.

@@ -138,8 +138,11 @@ std::vector<Placed> BuildObjects() {
                 {"DOORS", "[door_c]"},
                 {"DEVICES", "[lever_1]"},
                 {"ALERTED", "[guard_1, gangster_1]"}})},
+      // Pickups lie on the floor; their use points sit at hand height, so
+      // that a player standing over one (at most 1.1 away) reaches it.
       {"DEVICES", "pickup", "key_1", 1.5f, 0.0f, 3.0f, 0.0f, "",
        {{"TYPE", "key"},
+        {"USEPOINT", "[0, 0.8]"},
         {"USEDIST", "1.2"},
         {"USEANG", "360"},
         {"USERANG", "90"},
@@ -149,7 +152,7 @@ std::vector<Placed> BuildObjects() {
         {"DEVICES", "[laserpanel_1]"},
         {"ICON", "3"}}},
       {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, 3.0f, 0.0f, "",
-       {{"TYPE", "card"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
+       {{"TYPE", "card"}, {"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
         {"VARIANT", "2"}, {"DOORS", "[door_c]"}}},
       {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -9.0f, 0.0f, "",
        {{"TYPE", "disguise"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "9"}}},

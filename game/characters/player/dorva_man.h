@@ -1,0 +1,243 @@
+// The agent the user steers: the one man of the player kind in a level. Its
+// input actions set the flags below; each frame turns them into an action
+// state (standing, the gaits, turning, device use), turns and looks,
+// regenerates implant energy, keeps clear of the other men and tells the
+// non-player characters how much noise it makes.
+#pragma once
+
+#include "game/app/audio/sound.h"
+#include "game/characters/man.h"
+#include "game/foundation/array.h"
+#include "game/foundation/updatable.h"
+
+class cDevice;
+class cPropertyFile;
+
+// Action states; the searches, implants, aiming and hacking states keep
+// their numbers for the parts of the player that run them.
+enum eActionState : u32 {
+  kStateStand = 0,
+  kStateSneakStand = 1,
+  kStateWalk = 2,
+  kStateRun = 3,
+  kStateSneak = 4,
+  kStateSneakLeft = 5,
+  kStateSneakRight = 6,
+  kStateSneakTurnLeft = 7,
+  kStateSneakTurnRight = 8,
+  kStateWalkBackward = 9,
+  kStateStrafeLeft = 10,
+  kStateStrafeRight = 11,
+  kStateForwardLeft = 12,
+  kStateForwardRight = 13,
+  kStateRunBackward = 14,
+  kStateSneakBackward = 15,
+  kStateSearchSneaking = 16,
+  kStateSearch = 17,
+  kStateTurnLeft = 18,
+  kStateTurnRight = 19,
+  kStateUseHigh = 20,
+  kStateUseLow = 21,
+  kStateUseHighSneaking = 22,
+  kStateUseLowSneaking = 23,
+  kStateImplantSneaking = 24,
+  kStateImplant = 25,
+  kStateAiming = 26,
+  kStateHackSneaking = 27,
+  kStateHack = 28,
+  kStateBodySneaking = 29,
+  kStateBody = 30,
+  kActionStateCount
+};
+
+// Noise levels, each with its noise value from the settings.
+enum eNoiseLevel : u32 { kNoiseNone = 0, kNoiseSoft = 1, kNoiseMedium = 2, kNoiseLoud = 3 };
+
+// Below this health the player is dead and frozen.
+constexpr f32 kPlayerDeadHealth = 0.1f;
+constexpr u32 kSearchBagSize = 15;
+// Implant indices.
+constexpr u32 kImplantCount = 7;
+constexpr u32 kImplantTaser = 2;
+constexpr f32 kPadDeadZone = 0.3f;
+constexpr f32 kKeyTurnSpeed = 1.74f;  // radians per second
+constexpr f32 kLookLimit = 60.0f;     // degrees
+constexpr f32 kLookStep = 4.0f;       // degrees a frame of look input
+constexpr f32 kDefaultEnergyRegeneration = 2.5f;
+// Devices are looked for from this far above the feet; a use point at most
+// this much higher again is used low.
+constexpr f32 kUseReferenceHeight = 1.05f;
+constexpr f32 kUseLowLimit = 1.05f;
+// A device acts once its use animation has passed this phase.
+constexpr f32 kUseActionPhase = 0.4f;
+// The idle variation starts after this many milliseconds of standing.
+constexpr f32 kIdleVariationDelay = 10000.0f;
+// The player stands this far in front of an aligned device's use point and
+// this far to its side.
+constexpr f32 kAlignDistance = 0.7f;
+constexpr f32 kAlignSide = 0.1f;
+// The blocked-ahead test moves the player this far along the facing.
+constexpr f32 kBlockedAheadDistance = 0.1f;
+// A searchable with no more than this left cannot be searched.
+constexpr f32 kSearchableEmpty = 0.1f;
+
+// What the player took: the device and its inventory code (the number of a
+// key, the number + 5 of a card).
+struct tInventoryItem {
+  cDevice* device;
+  u32 code;
+};
+
+// The flags the input actions write (key, pad and command flags) and the
+// frame combines.
+struct tPlayerInput {
+  u8 forward, backward, forwardPad, backwardPad, forwardKey, backwardKey;
+  u8 strafeLeft, strafeRight, strafeLeftPad, strafeRightPad, strafeLeftKey, strafeRightKey;
+  u8 run, sneaking, turningLeft, turningRight, centreView, search, useItem, useImplant;
+  u8 zoomIn, zoomOut, hologramUse, implantKeyReleased, blocked, sneakToggle, sneakHeld;
+  u8 aimingOn, ultraOn, shieldOn, turnLeftKey, turnRightKey, turnLeftPad, turnRightPad;
+};
+
+class cDorvaMan : public cMan {
+ public:
+  cDorvaMan();
+  ~cDorvaMan() override;
+
+  // The "dorvaman" group's tuning values into the shared settings.
+  static void ReadStaticProperties(const cPropertyFile* file);
+  // Heading between two vectors in the ground plane (b's minus a's, radians,
+  // -pi..pi).
+  static f32 HeadingDifference(const RwV3d& a, const RwV3d& b);
+  // The noise level (eNoiseLevel) of an action state.
+  static u32 NoiseOfState(u32 state);
+
+  // POSITION, ANGLE and ENERGYREGENERATION; full health and energy.
+  void ReadProperties(const cPropertyGroup* group) override;
+  // The level's men are loaded: the world's cue sounds.
+  void BindToWorld();
+  bool Update(f32 dt) override;
+
+  // Clamped to 0..1; a drop flashes the HUD's bars. While protected a
+  // change that would leave at most the dead health is undone.
+  void AddHealth(f32 amount);
+  void AddEnergy(f32 amount);
+  void StartHitTimer();
+  void SetNoiseLevel(u32 level);
+  // The posture for the Ultra implant: 0 stand, 1 sneak, 2 walk, 3 run, 4
+  // none; the value is the settings' field of view for it.
+  u32 GetPostureClass();
+  f32 GetPostureValue() const { return mPostureValue; }
+  s32 GetZoomDirection() const;
+  void SetLookLimit(f32 degrees);
+  void AddLookAngle(f32 degrees);
+
+  // The combined flags from the key, pad and command flags.
+  void CombineInput();
+  void EnterActionState();
+  void UpdateActionState(f32 dt);
+  void SelectStateFromInput();
+  bool IsBlockedAhead();
+  // Places the player in front of the target device, facing it.
+  void AlignToDevice();
+
+  void ShuffleSearchItems();
+  void AddInventoryItem(cDevice* device);
+
+  tPlayerInput& Input() { return mInput; }
+  u32& MouseTurnLeftFrames() { return mMouseTurnLeftFrames; }
+  u32& MouseTurnRightFrames() { return mMouseTurnRightFrames; }
+  u32 GetActionState() const { return mActionState; }
+  void SetActionState(u32 state) { mActionState = state; }
+  u32 GetNoiseLevel() const { return mNoiseLevel; }
+  f32 GetHealth() const { return mHealth; }
+  void SetHealth(f32 health) { mHealth = health; }
+  f32 GetEnergy() const { return mEnergy; }
+  void SetEnergy(f32 energy) { mEnergy = energy; }
+  f32 GetEnergyRegeneration() const { return mEnergyRegeneration; }
+  f32 GetLookAngle() const { return mLookAngle; }
+  f32 GetLookLimit() const { return mLookLimit; }
+  void SetLookInput(s32 input) { mLookInput = input; }
+  f32 GetKeyTurnSum() const { return mKeyTurnSum; }
+  void SetKeyTurnSum(f32 sum) { mKeyTurnSum = sum; }
+  // The busy flag is also the world's frozen flag of the player: dialogues
+  // and briefings hold the player as a running action does.
+  u8 IsBusy() const { return mBusy; }
+  void SetBusy(u8 busy) { mBusy = busy; }
+  u8 IsAiming() const { return mAiming; }
+  u8 IsProtected() const { return mProtected; }
+  void SetProtected(u8 value) { mProtected = value; }
+  u8 IsSkipAnimation() const { return mSkipAnimation; }
+  void SetSkipAnimation(u8 skip) { mSkipAnimation = skip; }
+  u8 IsUseReleased() const { return mUseReleased; }
+  void SetUseReleased(u8 released) { mUseReleased = released; }
+  u32 GetSelectedImplant() const { return mSelectedImplant; }
+  cDevice* GetTargetDevice() const { return mTargetDevice; }
+  void SetTargetDevice(cDevice* device) { mTargetDevice = device; }
+  f32 GetLastFrameTime() const { return mLastFrameTime; }
+  cTimer& GetIdleTimer() { return mIdleTimer; }
+  const s8* GetSearchBag() const { return mSearchBag; }
+  u32 GetInventoryCount() const { return mInventory.GetCount(); }
+  const tInventoryItem& GetInventoryItem(u32 index) const {
+    return *static_cast<const tInventoryItem*>(mInventory.Get(index));
+  }
+  cSndEngWin& GetCannotUseSound() { return mCannotUseSound; }
+
+ protected:
+  // The player's collapse: animation 33 when dead, then no health left.
+  void FallAsPlayer() override;
+
+ private:
+  void LookStep();
+  void KeepClearOfMen();
+  // The action the use key starts with the device ahead.
+  void StartAction();
+  // States 20 to 23: the device acts once the use animation is far enough.
+  void UpdateDeviceUse();
+  void UpdateIdle();
+  // Back to the stand (or the sneaking stand) at the end of an action.
+  void EndAction();
+  // The point kUseReferenceHeight above the feet and the model's facing.
+  void GetUseRay(RwV3d* point, RwV3d* direction) const;
+
+  cSndEngWin mSearchSound;
+  cSndEngWin mPostureSound;
+  cSndEngWin mCannotUseSound;
+  cSndEngWin mHealthSound;
+  cSndEngWin mEnergySound;
+  cSndEngWin mKeyCardSound;
+  cSndEngWin mPizzaSound;
+  cSndEngWin mMissionSound;
+  cSndEngWin mMemoSound;
+  cSndEngWin mHackLostSound;
+  cSndEngWin mHackWonSound;
+  cDevice* mTargetDevice;  // not owned
+  cPtrArray mInventory;    // tInventoryItem, owned
+  u32 mSelectedImplant;
+  u8 mProtected;
+  u32 mNoiseLevel;
+  tPlayerInput mInput;
+  u32 mMouseTurnLeftFrames;
+  u32 mMouseTurnRightFrames;
+  u32 mActionState;
+  f32 mPadDeadZone;
+  f32 mKeyTurnSpeed;  // radians per second
+  f32 mLookLimit;     // degrees
+  f32 mSavedLookLimit;
+  f32 mKeyTurnSum;
+  f32 mLookAngle;  // degrees
+  s32 mLookInput;
+  f32 mHealth;
+  f32 mEnergy;
+  f32 mEnergyRegeneration;
+  u8 mSkipAnimation;
+  cTimer mIdleTimer;  // milliseconds; not in any update list
+  f32 mIdleMark;
+  f32 mPostureValue;
+  u8 mBusy;
+  u8 mAiming;
+  u8 mUseReleased;
+  u8 mKeyFound;
+  u8 mCardFound;
+  f32 mLastFrameTime;
+  s8 mSearchBag[kSearchBagSize];
+};
