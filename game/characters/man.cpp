@@ -184,6 +184,7 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
     FatalError("cMan::Create : unkonwn body (%s)", body.CStr());
   }
   man->SetModel(GetBodyModel(bodyIndex, world), bodyIndex);
+  man->SetName(group->GetName());
   return man;
 }
 

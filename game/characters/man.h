@@ -101,6 +101,9 @@ class cMan : public cUpdatable, public cManBody {
   virtual void RestoreState();
   // Where the body lies once its fall has ended; the lying pose starts.
   virtual void SettleBody();
+  // The alarm a sensor or device raises in the man; only the non-player
+  // characters react.
+  virtual void OnAlarm() {}
 
   // Snaps to the ground, turns at the turn rate and steps audibly.
   bool Update(f32 dt) override;
@@ -150,6 +153,9 @@ class cMan : public cUpdatable, public cManBody {
   u32 PlayFootsteps();
 
   cAnimModel* GetModel() const { return mModel; }
+  // The name of the man's group, by which level objects name him.
+  const cString& GetName() const { return mName; }
+  void SetName(const cString& name) { mName = name; }
   cQXWorld* GetWorld() const { return mWorld; }
   cCollisionVolume* GetCollisionVolume() const { return mCollisionVolume; }
   cShockEffect* GetShock() const { return mShock; }
@@ -182,6 +188,7 @@ class cMan : public cUpdatable, public cManBody {
   }
 
   cSndEngWin mFootsteps[kFootstepGroupCount][kFootstepVariants];
+  cString mName;
   cShockEffect* mShock;  // owned; cleared by the effect when it ends
   u8 mSearchableBody;
   cQXWorld* mWorld;

@@ -5,6 +5,23 @@
 
 #include "game/foundation/string.h"
 
+// The level's object sets, one array of tObjectSet pointers a kind.
+enum eObjectSetKind : u32 {
+  kSetGlowing,
+  kSetXrf,
+  kSetSecurityCameras,
+  kSetPhotocells,
+  kSetListeners,
+  kSetSpecialAreas,
+  kSetDoors,
+  kSetDevices,
+  kSetLevers,
+  kSetSearchables,
+  kSetMultiDevices,
+  kSetMultiLevers,
+  kObjectSetKindCount
+};
+
 class cLevelObject {
  public:
   cLevelObject() {}
@@ -17,6 +34,9 @@ class cLevelObject {
   // The free data text of the object's locator entry (six-digit RRGGBB
   // colours for the classes that tint their model); ignored here.
   virtual void SetColourTable(const char* text) { (void)text; }
+  // The object set kind the object belongs to (its row of the level's
+  // object table); kObjectSetKindCount for none.
+  virtual eObjectSetKind GetKind() const { return kObjectSetKindCount; }
 
   const cString& GetName() const { return mName; }
   void SetName(const cString& name) { mName = name; }

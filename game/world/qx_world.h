@@ -19,9 +19,11 @@
 #include "game/render/scene/scene.h"
 #include "game/render/text/wg_text.h"
 #include "game/world/frame_time_ring.h"
+#include "game/world/level_object.h"
 #include "game/world/world_actions.h"
 
 class cClumpRO;
+class cDevice;
 class cFont;
 class cMan;
 class cTwinTimer;
@@ -74,23 +76,6 @@ enum eNamedSound : u32 {
 };
 constexpr u32 kAlertSoundCount = 3;
 
-// The level's object sets, one array of tObjectSet pointers a kind.
-enum eObjectSetKind : u32 {
-  kSetGlowing,
-  kSetXrf,
-  kSetSecurityCameras,
-  kSetPhotocells,
-  kSetListeners,
-  kSetSpecialAreas,
-  kSetDoors,
-  kSetDevices,
-  kSetLevers,
-  kSetSearchables,
-  kSetMultiDevices,
-  kSetMultiLevers,
-  kObjectSetKindCount
-};
-
 enum eLevelEndState : u32 {
   kLevelPlaying = 0,
   kLevelStatisticsShown = 1,
@@ -133,6 +118,12 @@ class cQXWorld : public cScene, public cLoadable {
   // The end of the level: success sound, completed level, time frozen, the
   // statistics' texts, the save profile credited, state 1.
   void RunLevelEnd(const tLevelEndFigures& figures);
+  // The first usable device, in list order, whose use test takes the user
+  // at position looking along direction with the trigger id.
+  cDevice* FindUsableDevice(const RwV3d& position, const RwV3d& direction, u32 triggerId);
+  // The first device in reach that bare hands cannot use: a laser or EDS
+  // panel (panel set) or a door (panel clear).
+  cDevice* FindUsableDeviceOfType(const RwV3d& position, const RwV3d& direction, bool panel);
   // A key closed the message box: the input lock opens once no key is held.
   void StartKeyRelease() { mKeyReleaseCountdown = 1; }
 

@@ -2,12 +2,13 @@
 // blink icons, mission list, status bars, map views and fader answer here as
 // their widget classes join the HUD; the player's reset, search items and
 // protected flag with the player's class; the NPCs' respawn with theirs; the
-// level camera's reset with the camera's; the devices', sensors' and
-// timers' states with their classes.
+// level camera's reset with the camera's; the sensors' and timers' states
+// with their classes.
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/twin_timer.h"
+#include "game/world/devices/device_passes.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -48,6 +49,7 @@ void cQXWorld::StoreCheckpoint() {
   for (u32 i = 0; i < mMen.GetCount(); i++) {
     static_cast<cMan*>(mMen.Get(i))->SaveState();
   }
+  StoreAllDeviceStates(this);
   mSavedMissionFlags.Resize(mMissionFlags.GetCount(), 0);
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mSavedMissionFlags.GetData()[i] = mMissionFlags.GetData()[i];
@@ -66,6 +68,7 @@ void cQXWorld::RestoreCheckpoint() {
   for (u32 i = 0; i < mMen.GetCount(); i++) {
     static_cast<cMan*>(mMen.Get(i))->RestoreState();
   }
+  RestoreAllDeviceStates(this);
   for (u32 i = 0; i < mMissionFlags.GetCount() && i < mSavedMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = mSavedMissionFlags.GetData()[i];
   }
@@ -87,6 +90,9 @@ void cQXWorld::RestartLevel() {
   for (u32 i = 0; i < mMen.GetCount() && names.SliceNextElement(&name); i++) {
     name.Trim();
     static_cast<cMan*>(mMen.Get(i))->ReadProperties(FindGroupFatal(&mMenFile, name, kLoadMenTag));
+  }
+  for (cListNode* node = mUsableDevices.First(); node != nullptr; node = cList::Next(node)) {
+    cDevice::FromLink(node)->Reset();
   }
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = 0;

@@ -1,0 +1,94 @@
+// Fuzz target for the devices' property readers: any bytes as a PROPS file,
+// every group read by a fresh door, opener device, lever, searchable,
+// multi-device and multi-lever, each resolving its lists among the others.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/render/models/atomic_plugin.h"
+#include "game/world/devices/door.h"
+#include "game/world/devices/multi_device.h"
+#include "game/world/devices/searchable.h"
+#include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/memory_files.h"
+#include "tests/support/quad_model.h"
+
+namespace {
+
+constexpr char kModelFile[] = "data/level/device.dff";
+
+cLightmap gLightmap;
+
+std::vector<uint8_t> ModelBytes() {
+  RpClump* clump = MakeQuadClump({tTestQuad()}, [](RpGeometry*, size_t) {});
+  std::vector<uint8_t> bytes;
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  RwMemory memory = {nullptr, 0};
+  if (stream != nullptr && RpClumpStreamWrite(clump, stream) != nullptr && RwStreamClose(stream, &memory)) {
+    bytes.assign(memory.start, memory.start + memory.length);
+    RwFree(memory.start);
+  }
+  RpClumpDestroy(clump);
+  return bytes;
+}
+
+bool Start() {
+  if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RpUserDataPluginAttach() || !RegisterAtomicPlugin() ||
+      !fakedevice::OpenAndStart()) {
+    return false;
+  }
+  memoryfiles::Install();
+  static const std::vector<uint8_t> model = ModelBytes();
+  memoryfiles::Serve("data\\level\\device.dff", model.data(), model.size());
+  return true;
+}
+
+template <class T>
+T* Make(const char* name, cList* devices) {
+  T* device = new T(kModelFile, &gLightmap);
+  device->SetName(cString(name));
+  devices->Append(&device->GetUsableLink());
+  return device;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  static const bool started = Start();
+  if (!started) {
+    __builtin_trap();
+  }
+  if (size > 1 << 16) {
+    return 0;
+  }
+  cPropertyFile props;
+  props.ParseText(cString(std::string(reinterpret_cast<const char*>(bytes), size).c_str()));
+  cList devices;
+  const cList sensors;
+  cDoor* door = new cDoor(kModelFile, &gLightmap, nullptr);
+  door->SetName(cString("door"));
+  devices.Append(&door->GetUsableLink());
+  cOpenerDevice* opener = Make<cOpenerDevice>("button", &devices);
+  cLever* lever = Make<cLever>("lever", &devices);
+  cSearchable* searchable = Make<cSearchable>("searchable", &devices);
+  cMultiDevice* multi = Make<cMultiDevice>("multi", &devices);
+  cMultiLever* multiLever = Make<cMultiLever>("multilever", &devices);
+  for (u32 i = 0; i < props.GetCount(); i++) {
+    const cPropertyGroup* group = &props.GetGroup(i);
+    door->ReadProperties(group);
+    opener->ReadProperties(group, devices, sensors, nullptr);
+    lever->ReadProperties(group, devices, sensors, nullptr);
+    searchable->ReadProperties(group, devices, sensors, nullptr);
+    multi->ReadProperties(group, devices, sensors);
+    multiLever->ReadProperties(group, devices, sensors);
+  }
+  const cDevice* all[] = {door, opener, lever, searchable, multi, multiLever};
+  for (const cDevice* device : all) {
+    if (device->GetFirstTriggerId() < -1 || device->GetTriggerIdCount() > 5) {
+      __builtin_trap();
+    }
+    delete device;
+  }
+  return 0;
+}

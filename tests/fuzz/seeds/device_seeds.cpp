@@ -1,0 +1,15 @@
+// Seeds of the devices' property readers: the first level's text files and
+// a PROPS file of every device key naming the target's devices.
+#include "tests/fuzz/seeds/level01_seeds.h"
+
+TK_FUZZ_SEEDS(game_level_props_fuzz) {
+  AddLevel01Seeds(seeds, ".txt");
+  seeds.Add("devices.txt",
+            std::string("[button]\nIMPLANT = eds\nUSEPOINT = [0.5, 1]\nUSEDIST = 1.8\nUSEANG = 90\nUSERANG = 60\n"
+                        "MISSION = 2\nMESSAGE = 3\nPARTIAL_MESSAGE = 4\nFAILEDMESSAGE = 5\nIMPLANTMESSAGE = 6\n"
+                        "ICON = 7\nTYPE = laserpanel\nOPENEDTIME = 2\nVARIANT = 3\nDOORS = [ door, lever ]\n"
+                        "DEVICES = [searchable, nowhere]\nSECURITY = [cam]\nALERTED = [guard]\n"
+                        "[multi]\nGROUP = [multi, button, multi]\nSYNCRON = yes\n"
+                        "[multilever]\nGROUP = [multilever]\nPOSITION = up\nOPENERPOS = down\n"
+                        "[door]\nMOVEDIR = up\nSPEED = 2\nMOVEDIST = 1.5\nDEPTH = 0.4\nCLOSEDTIME = 6\n"));
+}
