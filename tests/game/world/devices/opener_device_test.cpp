@@ -103,13 +103,23 @@ TEST_F(DeviceTest, ALaserPanelFlipsUntilUsed) {
   EXPECT_EQ((std::vector<u32>{0}), Ids(panel));
 }
 
+// ALERTED names men by their group; only the device table's readers have
+// the world's men.
 TEST_F(DeviceTest, KeysUnlockOnce) {
+  LoadMenFile();
+  cMan* man = AddMan("guard", kOpenFloor);
+  AppendPointer(&mLevel->GetMen(), man);
   cDoor* door = PlaceDoor("door", {0.0f, 0.0f, 5.0f});
   cDoor* locked = PlaceDoor("locked", {5.0f, 0.0f, 5.0f});
   cOpenerDevice* key = PlaceOpener("pickup", "key", {0.0f, 0.0f, 0.0f});
+  cLever* lever = Place<cLever>(kSetLevers, "lever", "lever", {3.0f, 1.0f, 0.0f}, 0.0f);
   Finish(
       "[door]\nIMPLANT = laser\n[locked]\nIMPLANT = eds\n[key]\nTYPE = key\nVARIANT = 3\nDOORS = [door]\n"
-      "DEVICES = [locked]\n");
+      "DEVICES = [locked]\nALERTED = [man0, nobody, man0]\n[lever]\nALERTED = [man0]\n");
+  mLevel->GetMen().SetCount(0);
+  EXPECT_EQ(2u, key->GetAlerted().GetCount());
+  EXPECT_EQ(man, key->GetAlerted().Get(1));
+  EXPECT_EQ(0u, lever->GetAlerted().GetCount());
   EXPECT_EQ(2, key->GetVariant());
   EXPECT_TRUE(key->Use(mLevel, kTriggerNone));
   EXPECT_FALSE(key->Use(mLevel, kTriggerNone));
