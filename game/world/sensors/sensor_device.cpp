@@ -1,6 +1,9 @@
 #include "game/world/sensors/sensor_device.h"
 
+#include <cmath>
+
 #include "game/characters/man.h"
+#include "game/foundation/vector_helpers.h"
 #include "game/render/models/static_lit_clump_ro.h"
 #include "game/world/devices/device.h"
 #include "game/world/devices/opener_device.h"
@@ -187,6 +190,10 @@ void cSensorDevice::Fire() {
       man->OnAlarm();
     }
   }
+  SwitchSensors();
+}
+
+void cSensorDevice::SwitchSensors() {
   for (u32 i = 0; i < mActivated.GetCount(); i++) {
     cSensorDevice* sensor = static_cast<cSensorDevice*>(static_cast<cLevelObject*>(mActivated.Get(i)));
     if (sensor != nullptr) {
@@ -205,4 +212,19 @@ void cSensorDevice::NoteTargetAbsent() {
   if (mMessageFlag == kSensorFirstShown) {
     mMessageFlag = kSensorTargetLost;
   }
+}
+
+void cSensorDevice::RaiseAlert(s32 level) {
+  if (mWorld != nullptr) {
+    mWorld->RaiseAlertLevel(level);
+  }
+}
+
+f32 cSensorDevice::ModelScale() const {
+  RwFrame* frame = GetFrame();
+  if (frame == nullptr) {
+    return 0.0f;
+  }
+  const RwV3d& at = RwFrameGetLTM(frame)->at;
+  return 0.1f * sqrtf(V3dLengthSquared(&at));
 }

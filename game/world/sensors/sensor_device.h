@@ -66,11 +66,15 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
 
   // The firing: messages by the flag, men alarmed, sensors switched.
   void Fire();
+  // The listed sensors activated, then the others deactivated.
+  void SwitchSensors();
+  void SetMessageFlag(s32 flag) { mMessageFlag = flag; }
   // The target is absent from an armed update: the next firing shows
   // message 2.
   void NoteTargetAbsent();
 
   cPerceptor& GetPerceptor() { return mEye; }
+  const cPerceptor& GetPerceptor() const { return mEye; }
   cListLink& GetWorldLink() { return mWorldLink; }
   cStaticLitClumpRO* GetModel() const { return mModel; }
   s32 GetState() const { return mState; }
@@ -85,6 +89,16 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
   const cPtrArray& GetStoppedTimers() const { return mStoppedTimers; }
   cMan* GetPlayer() const { return mPlayer; }
   cQXWorld* GetWorld() const { return mWorld; }
+
+  // The player's health and implant energy changed by amount. The player
+  // class carries neither yet; the kinds route their effects through here.
+  virtual void ChangePlayerHealth(f32 amount) { (void)amount; }
+  virtual void ChangePlayerEnergy(f32 amount) { (void)amount; }
+  // Raises the world's alert level (nothing before the attach pass).
+  void RaiseAlert(s32 level);
+  // 0.1 x the length of the 'at' row of the model's world matrix (0 without
+  // a frame): the default reach of the kinds without a property group.
+  f32 ModelScale() const;
 
   // The sensor of a sensor-list node.
   static cSensorDevice* FromLink(cListNode* node);
