@@ -82,3 +82,55 @@ void StoreAllSensorStates(cQXWorld* world);
 void RestoreAllSensorStates(cQXWorld* world);
 // Every sensor of the world's sensor list back to its state after loading.
 void ResetAllSensors(cQXWorld* world);
+
+// A camera sweeping about its vertical axis inside a cone around its rest
+// direction; seeing the player fires it, and the alarm holds the alert at 3
+// while it follows the player, ending after ALERTTIME seconds unseen.
+class cSecurityCamera : public cSensorDevice {
+ public:
+  // The inactive model is the model path with "Inactive.dff" for ".dff".
+  cSecurityCamera(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision, cList* bodies,
+                  cMan* player);
+  cSecurityCamera(const cSecurityCamera& prototype);
+  ~cSecurityCamera() override;
+  cLevelObject* Clone() override { return new cSecurityCamera(*this); }
+  eObjectSetKind GetKind() const override { return kSetSecurityCameras; }
+  // SEEDIST, RANGEANG, SEEANG, SPEED, ALERTTIME, the common keys.
+  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
+                      const cPtrArray* men);
+  void StoreState() override;
+  void RestoreState() override;
+  bool Update(f32 dt) override;
+  // The main model frame's modelling matrix into the inactive model's.
+  void CopyModelMatrix();
+  // The facing now becomes the middle of the sweep.
+  void RecordRestDirection();
+  // The shield implant of the player; it keeps the alarm counting down.
+  virtual bool IsPlayerShielded() const { return false; }
+  // Both models into the scene, the inactive one after the main one.
+  void LinkCameraToWorld(cQXWorld* world);
+
+  cStaticLitClumpRO* GetInactiveModel() const { return mInactiveModel; }
+  f32 GetRangeCosine() const { return mRangeCosine; }
+  f32 GetSpeed() const { return mSpeed; }
+  f32 GetAlertTime() const { return mAlertTime; }
+  f32 GetAlarmTimer() const { return mAlarmTimer; }
+
+ private:
+  RwV3d Facing() const;
+  // Both models turned by degrees about their own world 'up' rows.
+  void Turn(f32 degrees);
+  void Follow(f32 dt);
+
+  cStaticLitClumpRO* mInactiveModel;
+  f32 mRangeCosine;
+  f32 mSpeed;  // degrees per second; the sign is the sweep direction
+  RwV3d mRestDirection;
+  f32 mAlertTime;
+  f32 mAlarmTimer;
+  f32 mSavedAlarmTimer;
+  RwMatrix mSavedMatrix;
+};
+
+void SetUpSecurityCameras(cQXWorld* world, const cPropertyFile& props);
+void LinkSecurityCameras(const cPtrArray& sets, cQXWorld* world);
