@@ -206,8 +206,7 @@ cDoor* cWaypointGraph::FindEdge(u32 a, u32 b) const {
   return nullptr;
 }
 
-bool cWaypointGraph::FindNearestPoint(u32, const RwV2d& position, f32 height, RwV2d* point, u32* a,
-                                      u32* b) const {
+bool cWaypointGraph::FindNearestPoint(u32, const RwV2d& position, f32 height, RwV2d* point, u32* a, u32* b) const {
   const RwV3d place{position.x, height, position.y};
   f32 best = kNoNearestPoint;
   s32 chosen = -1;

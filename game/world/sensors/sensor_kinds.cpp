@@ -5,8 +5,8 @@
 
 #include "game/characters/man.h"
 #include "game/foundation/vector_helpers.h"
-#include "game/render/models/static_lit_clump_ro.h"
 #include "game/render/collision/collision_volume.h"
+#include "game/render/models/static_lit_clump_ro.h"
 #include "game/world/devices/device.h"
 #include "game/world/qx_world.h"
 
@@ -284,8 +284,8 @@ f32 Dot(const RwV3d& a, const RwV3d& b) { return a.x * b.x + a.y * b.y + a.z * b
 
 }  // namespace
 
-cSecurityCamera::cSecurityCamera(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision,
-                                 cList* bodies, cMan* player)
+cSecurityCamera::cSecurityCamera(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision, cList* bodies,
+                                 cMan* player)
     : cSensorDevice(modelPath, lightmap, collision, bodies, player),
       mInactiveModel(new cStaticLitClumpRO(InactiveModelPath(modelPath).CStr(), lightmap, nullptr)),
       mRangeCosine(kCameraRangeCosine),

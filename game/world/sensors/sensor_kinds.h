@@ -16,8 +16,7 @@ class cListener : public cSensorDevice {
   cLevelObject* Clone() override { return new cListener(*this); }
   eObjectSetKind GetKind() const override { return kSetListeners; }
   // Sight range 0.1 x the model scale (unused), HEARDIST, the common keys.
-  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
-                      const cPtrArray* men);
+  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers, const cPtrArray* men);
   bool Update(f32 dt) override;
 };
 
@@ -59,8 +58,7 @@ class cPhotocell : public cSensorDevice {
   eObjectSetKind GetKind() const override { return kSetPhotocells; }
   // Ray length 0.1 x the model scale, RAYLENGTH, RAYHEIGHT, HURT, the
   // common keys.
-  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
-                      const cPtrArray* men);
+  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers, const cPtrArray* men);
   // The ray from the origin along the model's facing meets the player's
   // collision volume.
   bool IsBroken(const cMan* player) const;
@@ -89,15 +87,13 @@ void ResetAllSensors(cQXWorld* world);
 class cSecurityCamera : public cSensorDevice {
  public:
   // The inactive model is the model path with "Inactive.dff" for ".dff".
-  cSecurityCamera(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision, cList* bodies,
-                  cMan* player);
+  cSecurityCamera(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision, cList* bodies, cMan* player);
   cSecurityCamera(const cSecurityCamera& prototype);
   ~cSecurityCamera() override;
   cLevelObject* Clone() override { return new cSecurityCamera(*this); }
   eObjectSetKind GetKind() const override { return kSetSecurityCameras; }
   // SEEDIST, RANGEANG, SEEANG, SPEED, ALERTTIME, the common keys.
-  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
-                      const cPtrArray* men);
+  void ReadProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers, const cPtrArray* men);
   void StoreState() override;
   void RestoreState() override;
   bool Update(f32 dt) override;

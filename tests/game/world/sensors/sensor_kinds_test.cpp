@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "game/characters/man_body.h"
@@ -20,8 +22,6 @@ class PlayerBody : public cManBody {
   ~PlayerBody() override { RwFrameDestroy(mFrame); }
   RwFrame* GetFrame() const override { return mFrame; }
   void MoveTo(const RwV3d& position) { RwFrameTranslate(mFrame, &position, kRwCombineReplace); }
-
- private:
   RwFrame* mFrame;
 };
 
@@ -33,8 +33,7 @@ class Recording : public T {
   cLevelObject* Clone() override { return new Recording(*this); }
   void ChangePlayerHealth(f32 amount) override { health += amount; }
   void ChangePlayerEnergy(f32 amount) override { energy += amount; }
-  f32 health = 0.0f;
-  f32 energy = 0.0f;
+  f32 health = 0.0f, energy = 0.0f;
 };
 
 class SensorKindsTest : public DeviceTest {
@@ -72,31 +71,80 @@ class SensorKindsTest : public DeviceTest {
   PlayerBody* mPlayer = nullptr;
 };
 
+TEST_F(SensorKindsTest, FiringSwitchesTheResolvedSensors) {
+  cListener* sensors[3];
+  const char* names[] = {"a", "b", "c"};
+  for (int i = 0; i < 3; i++) {
+    sensors[i] = PlaceSensor<cListener>(kSetListeners, "listener", names[i], RwV3d{0, 1, -5});
+  }
+  Props("[a]\nACTIVATED = [a, nobody, b, b]\nDEACTIVATED = [c]\n[b]\nDEACTIVATED = [B]\n");
+  SetUpListeners(mLevel, mProps);
+  EXPECT_EQ(3u, sensors[0]->GetActivated().GetCount());
+  EXPECT_EQ(0u, sensors[1]->GetDeactivated().GetCount());
+  // Each row: the states before a fires, then after.
+  const s32 rows[][6] = {{1, 0, 1, 1, 1, 0}, {2, 2, 0, 2, 2, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    for (int i = 0; i < 3; i++) {
+      sensors[i]->SetState(row[i]);
+    }
+    sensors[0]->Fire();
+    for (int i = 0; i < 3; i++) {
+      EXPECT_EQ(row[3 + i], sensors[i]->GetState()) << i;
+      EXPECT_EQ(row[3 + i] != kSensorInactive, sensors[i]->GetModel()->GetScene() != nullptr) << i;
+    }
+  }
+}
+
+TEST_F(SensorKindsTest, ResetPutsTheModelBackOnceAndMessagesFollowTheTarget) {
+  cListener* sensor = PlaceSensor<cListener>(kSetListeners, "listener", "a", RwV3d{0, 1, -5});
+  Props("[a]\nMESSAGE1 = 2\nMESSAGE2 = 1\n");
+  SetUpListeners(mLevel, mProps);
+  EXPECT_EQ(1, sensor->GetMessage1());
+  EXPECT_EQ(0, sensor->GetMessage2());
+  // Each row: whether the target is there, then the flag after.
+  const s32 frames[][2] = {{0, -1}, {1, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 1}, {1, 1}};
+  for (const auto& frame : frames) {
+    frame[0] != 0 ? sensor->Fire() : sensor->NoteTargetAbsent();
+    EXPECT_EQ(frame[1], sensor->GetMessageFlag());
+  }
+  // Deactivated, spent with the model in, active, alarm.
+  const s32 rows[][2] = {{kSensorInactive, 1}, {kSensorInactive, 0}, {kSensorActive, 0}, {kSensorAlarm, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0] * 2 + row[1]);
+    sensor->Activate();
+    if (row[1] != 0) {
+      sensor->Deactivate();
+    }
+    sensor->SetState(row[0]);
+    sensor->Reset();
+    EXPECT_EQ(kSensorActive, sensor->GetState());
+    EXPECT_EQ(kSensorNothingShown, sensor->GetMessageFlag());
+    EXPECT_EQ(mLevel, sensor->GetModel()->GetScene());
+  }
+}
+
 TEST_F(SensorKindsTest, ListenersHearWithinNoisePlusRange) {
   auto* listener = PlaceSensor<cListener>(kSetListeners, "listener", "ear", RwV3d{0, 1, -5});
   SetUpListeners(mLevel, mProps);
   EXPECT_FLOAT_EQ(1.0f, listener->GetPerceptor().mHearingRange);
-  struct Row {
-    const char* what;
-    f32 distance, noise;
-    s32 state;
-  };
-  const Row rows[] = {{"noise 0 close by", 0.25f, 0.0f, 1}, {"at equality", 1.5f, 0.5f, 1},
-                      {"inside", 1.25f, 0.5f, 2},           {"kept", 1.25f, 0.5f, 2},
-                      {"gone quiet", 1.25f, 0.0f, 1}};
+  // Each row: distance, noise, state after; noise 0 close by, at equality,
+  // inside, kept, gone quiet.
+  const f32 rows[][3] = {{0.25f, 0, 1}, {1.5f, 0.5f, 1}, {1.25f, 0.5f, 2}, {1.25f, 0.5f, 2}, {1.25f, 0, 1}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    mPlayer->MoveTo(RwV3d{0, 1, -5 + row.distance});
-    mPlayer->SetNoise(row.noise);
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1]);
+    mPlayer->MoveTo(RwV3d{0, 1, -5 + row[0]});
+    mPlayer->SetNoise(row[1]);
     listener->Update(0.1f);
-    EXPECT_EQ(row.state, listener->GetState());
+    EXPECT_EQ(static_cast<s32>(row[2]), listener->GetState());
   }
   EXPECT_EQ(3, mLevel->GetShownAlertLevel());
 }
 
 TEST_F(SensorKindsTest, SpecialAreasActByType) {
-  Props("[mag]\nRANGE = 2\n[mat]\nTYPE = matter\nRANGE = 2\n[cap]\nTYPE = Matter\nMISSION = 1\n"
-        "[spec]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
+  Props(
+      "[mag]\nRANGE = 2\n[mat]\nTYPE = matter\nRANGE = 2\n[cap]\nTYPE = Matter\nMISSION = 1\n"
+      "[spec]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
   struct Row {
     const char* name;
     s32 type, mission;
@@ -153,25 +201,46 @@ TEST_F(SensorKindsTest, PhotocellsHurtEveryBrokenFrame) {
   Props("[eye]\nRAYLENGTH = 5\nHURT = -0.5\nMESSAGE1 = 1\n");
   cell->ReadProperties(mProps.FindGroup(cString("eye")), mLevel->GetSensors(), mLevel->GetTimerDevices(),
                        &mLevel->GetMen());
-  struct Row {
-    const char* what;
-    bool inRay;
-    s32 state, flag;
-    f32 health;
-  };
-  const Row rows[] = {{"broken", true, 2, 0, -0.05f},      {"still broken", true, 2, 0, -0.1f},
-                      {"clear", false, 1, 0, -0.1f},       {"clear again", false, 1, 1, -0.1f},
-                      {"broken anew", true, 2, 1, -0.15f}};
+  // Each row: in the ray, state, message flag, health change so far; the
+  // ray broken, still broken, clear, clear again, broken anew.
+  const f32 rows[][4] = {{1, 2, 0, -0.05f}, {1, 2, 0, -0.1f}, {0, 1, 0, -0.1f}, {0, 1, 1, -0.1f}, {1, 2, 1, -0.15f}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    RwV3d at{row.inRay ? 0.0f : 3.0f, 0.0f, 3.0f};
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[3]);
+    RwV3d at{row[0] != 0 ? 0.0f : 3.0f, 0.0f, 3.0f};
     RwFrameTranslate(player->GetFrame(), &at, kRwCombineReplace);
     cell->Update(0.1f);
-    EXPECT_EQ(row.state, cell->GetState());
-    EXPECT_EQ(row.flag, cell->GetMessageFlag());
-    EXPECT_NEAR(row.health, cell->health, 1e-5f);
+    EXPECT_EQ(static_cast<s32>(row[1]), cell->GetState());
+    EXPECT_EQ(static_cast<s32>(row[2]), cell->GetMessageFlag());
+    EXPECT_NEAR(row[3], cell->health, 1e-5f);
   }
   EXPECT_EQ(3, mLevel->GetShownAlertLevel());
+}
+
+TEST_F(SensorKindsTest, CamerasSweepSixtyDegreesAndHoldTheAlarmForAlertTime) {
+  auto* camera = PlaceSensor<cSecurityCamera>(kSetSecurityCameras, "seccam", "cam", RwV3d{0, 1, -5});
+  SetUpSecurityCameras(mLevel, mProps);
+  EXPECT_FLOAT_EQ(10.0f, camera->GetPerceptor().mSightRange);
+  EXPECT_NEAR(0.9396926f, camera->GetPerceptor().mCosineLimit, 1e-6f);
+  mPlayer->MoveTo(RwV3d{0, 1, -30});
+  camera->StoreState();
+  f32 widest = 0.0f;
+  for (int frame = 0; frame < 200; frame++) {
+    camera->Update(0.1f);
+    const RwV3d& at = RwFrameGetLTM(camera->GetFrame())->at;
+    widest = std::max(widest, std::fabs(std::atan2(at.x, at.z)) * 180.0f / 3.1415927f);
+  }
+  EXPECT_NEAR(61.2f, widest, 1.3f);
+  camera->RestoreState();
+  // Each row: player's z (-2 seen, -30 gone), dt, state after; the timer
+  // reaches ALERTTIME exactly, then beyond it, and is not cleared.
+  const f32 rows[][3] = {{-2, 0.1f, 2}, {-30, 1.0f, 2}, {-30, 4.0f, 2}, {-30, 0.5f, 1}, {-2, 0.1f, 2}, {-30, 0.1f, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1]);
+    mPlayer->MoveTo(RwV3d{0, 1, row[0]});
+    camera->Update(row[1]);
+    EXPECT_EQ(static_cast<s32>(row[2]), camera->GetState());
+  }
+  EXPECT_FLOAT_EQ(5.6f, camera->GetAlarmTimer());
 }
 
 }  // namespace
