@@ -1,6 +1,7 @@
 // Fuzz target for the waypoint graph: byte 0 is the length n (at most 96) of
 // the EDGES text that follows; the rest is served as the GRAPH file. The
 // graph is built, then routes and the nearest point are asked.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,11 +15,9 @@ namespace {
 constexpr size_t kMaxEdgesText = 96;
 
 bool Start() {
-  if (!fakedevice::Init(nullptr, 0) || !fakedevice::OpenAndStart()) {
-    return false;
-  }
+  const bool started = fakedevice::Init(nullptr, 0) && fakedevice::OpenAndStart();
   memoryfiles::Install();
-  return true;
+  return started;
 }
 
 }  // namespace
@@ -31,10 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size == 0 || size > 1 << 16) {
     return 0;
   }
-  size_t textSize = bytes[0] < kMaxEdgesText ? bytes[0] : kMaxEdgesText;
-  if (textSize > size - 1) {
-    textSize = size - 1;
-  }
+  const size_t textSize = std::min<size_t>({bytes[0], kMaxEdgesText, size - 1});
   const std::string edges(reinterpret_cast<const char*>(bytes + 1), textSize);
   memoryfiles::Serve("data\\level\\graph.xrf", bytes + 1 + textSize, size - 1 - textSize);
   cWaypointGraph graph;

@@ -109,7 +109,6 @@ TEST_F(PerceptorTest, FindsTheFirstPassingBodyOfTheKind) {
       {"first in list, not nearest", kSee, {{2, {0, 0, 8}, 0, 0}, {2, {0, 0, 2}, 0, 0}}, 0},
       {"other kind skipped", kSee, {{3, {0, 0, 2}, 0, 0}, {2, {0, 0, 3}, 0, 0}}, 1},
       {"hidden skipped, later found", kSee, {{2, {3, 0, 11}, 5, 0}, {2, {-1, 0, 5}, 0, 0}}, 1},
-      {"behind looks nowhere", kSee, {{2, {0, 0, -2}, 0, 0}}, -1},
       {"noise 0 never heard", kHear, {{2, {0, 0, 1}, 0, 0}}, -1},
       {"hearing limit not passing", kHear, {{2, {0, 0, 7}, 0, 2}}, -1},
       {"heard behind and through the wall", kHear, {{2, {0, 0, -6}, 0, 2}, {2, {3, 0, 11}, 0, 8}}, 0},

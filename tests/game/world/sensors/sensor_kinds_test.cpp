@@ -147,19 +147,17 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
       "[spec]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
   struct Row {
     const char* name;
-    s32 type, mission;
+    s32 type, mission, alert;
     f32 energy, health;
-    s32 alert;
   };
-  const Row rows[] = {{"mag", kAreaMagnetic, -1, -0.1f, 0.0f, 1},
-                      {"mat", kAreaMatter, -1, 0.0f, -0.1f, 2},
-                      {"cap", kAreaMagnetic, 0, -0.1f, 0.0f, 1},
-                      {"spec", kAreaSpecial, 0, 0.0f, 0.0f, -1}};
+  const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.1f, 0.0f},
+                      {"mat", kAreaMatter, -1, 2, 0.0f, -0.1f},
+                      {"cap", kAreaMagnetic, 0, 1, -0.1f, 0.0f},
+                      {"spec", kAreaSpecial, 0, -1, 0.0f, 0.0f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     auto* area = PlaceSensor<Recording<cSpecialArea>>(kSetSpecialAreas, "specarea", row.name, RwV3d{0, 1, 0});
-    const cPropertyGroup* group = mProps.FindGroup(cString(row.name));
-    area->ReadProperties(group, mLevel->GetSensors(), mLevel->GetTimerDevices());
+    area->ReadProperties(mProps.FindGroup(cString(row.name)), mLevel->GetSensors(), mLevel->GetTimerDevices());
     EXPECT_EQ(row.type, area->GetType());
     EXPECT_EQ(row.mission, area->GetMission());
     mLevel->EndAlertDisplay();
