@@ -57,6 +57,24 @@ tSegment2d::tSegment2d(const RwV2d& p0, const RwV2d& p1) : origin(p0) {
   V2dNormalized(&delta, &direction);
 }
 
+bool tSegment2d::Intersect(f32* t, const tSegment2d& other) const {
+  const f32 cross = other.direction.x * direction.y - other.direction.y * direction.x;
+  if (fabsf(cross) < 1e-7f) {
+    return false;
+  }
+  *t = ((other.origin.y - origin.y) * other.direction.x - (other.origin.x - origin.x) * other.direction.y) / cross;
+  return true;
+}
+
+bool tSegment2d::CrossesWithin(const tSegment2d& other) const {
+  f32 t = 0.0f;
+  return Intersect(&t, other) && t >= 0.0f && t <= length;
+}
+
+RwV2d tSegment2d::EndPoint() const {
+  return RwV2d{origin.x + length * direction.x, origin.y + length * direction.y};
+}
+
 void MatrixSetDirection(RwMatrix* matrix, const RwV3d* at) {
   RwV3d right{at->z, 0.0f, -at->x};
   V3dNormalize(&right);

@@ -23,6 +23,13 @@ void V3dCross(const RwV3d* a, RwV3d* out, const RwV3d* b);
 struct tSegment2d {
   tSegment2d(const RwV2d& p0, const RwV2d& p1);
 
+  // Where other's line meets this segment's line, as the distance t along
+  // this one; false for lines parallel within a small tolerance.
+  bool Intersect(f32* t, const tSegment2d& other) const;
+  // Other's line meets this segment between its ends (both included).
+  bool CrossesWithin(const tSegment2d& other) const;
+  RwV2d EndPoint() const;
+
   RwV2d origin;
   RwV2d direction;
   f32 length;

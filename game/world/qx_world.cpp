@@ -15,6 +15,7 @@
 #include "game/render/text/crosshair.h"
 #include "game/render/text/font.h"
 #include "game/render/twin_timer.h"
+#include "game/world/navigation/waypoint_graph.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mWorldLight(rpLIGHTPOINT),
       mHologram(nullptr),
       mSky(nullptr),
+      mWaypointGraph(nullptr),
       mAiDistance(kDefaultAiDistance),
       mMessageDisplayTime(0.0f),
       mPendingMessage(kNoPendingMessage),
@@ -157,6 +159,8 @@ void cQXWorld::ReleaseLevel() {
   mParticlePools.SetCount(0);
   delete mSky;
   mSky = nullptr;
+  delete mWaypointGraph;
+  mWaypointGraph = nullptr;
   delete mWorldCollision;
   mWorldCollision = nullptr;
   if (mCamera != nullptr) {

@@ -28,6 +28,7 @@ class cDorvaMan;
 class cFont;
 class cMan;
 class cTwinTimer;
+class cWaypointGraph;
 class cWgCounter;
 class cWgCrosshair;
 class cWgLabel;
@@ -166,6 +167,9 @@ class cQXWorld : public cScene, public cLoadable {
   // Map index 0..3 from base + suffix + ".bmp"; absent when unreadable.
   void LoadLightmapBitmap(const cString& base, const char* suffix, u32 map);
   void LoadLights();
+  // An empty graph, built from GRAPH + ".xrf" and EDGES when the level
+  // group holds GRAPH.
+  void LoadWaypointGraph();
   void LoadMenFile();
   void LoadMen(const cPropertyFile* file);
   void CreateHud();
@@ -182,6 +186,8 @@ class cQXWorld : public cScene, public cLoadable {
   RpWorld* GetCollisionWorld() const { return mCollisionWorld; }
   cWorldCollision* GetWorldCollision() const { return mWorldCollision; }
   cClumpRO* GetSky() const { return mSky; }
+  // Null before load step 5.
+  cWaypointGraph* GetWaypointGraph() const { return mWaypointGraph; }
   const cPtrArray& GetParticlePools() const { return mParticlePools; }
   cPtrArray& GetMen() { return mMen; }
   // The first man of type "dorvaholoman"; null before the men or without one.
@@ -292,6 +298,7 @@ class cQXWorld : public cScene, public cLoadable {
   cPtrArray mLights;
   cPtrArray mStaticModels;
   cClumpRO* mSky;
+  cWaypointGraph* mWaypointGraph;
   f32 mAiDistance;
   cPtrArray mObjectSets[kObjectSetKindCount];
   cList mBodies;

@@ -16,6 +16,7 @@
 #include "game/render/models/texture_files.h"
 #include "game/render/particles/particle_pool.h"
 #include "game/render/record_array.h"
+#include "game/world/navigation/waypoint_graph.h"
 #include "game/world/object_set.h"
 #include "game/world/qx_world.h"
 
@@ -122,7 +123,7 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {nullptr, 1, 0.1f},
     {&cQXWorld::LoadGeometry, 4, 0.3f},
     {&cQXWorld::LoadLightmaps, 5, 0.4f},
-    {nullptr, 6, 0.5f},  // waypoint graph
+    {&cQXWorld::LoadWaypointGraph, 6, 0.5f},
     {&cQXWorld::LoadMenFile, 10, 0.55f},
     {nullptr, 8, 0.6f},  // level camera
     {nullptr, 9, 0.7f},  // level objects
@@ -253,6 +254,20 @@ void cQXWorld::BindViewActions() {
   mInfoInputMap.BindHandler(&mViewInfo);
   mInfoInputMap.BindHandler(&mViewMission);
   mInfoInputMap.BindHandler(&mViewMap);
+}
+
+void cQXWorld::LoadWaypointGraph() {
+  delete mWaypointGraph;
+  mWaypointGraph = new cWaypointGraph;
+  const cPropertyGroup* group = FindLevelGroup(kLoadTag);
+  const cString* graph = FindValue(group, "GRAPH");
+  if (graph == nullptr) {
+    return;
+  }
+  const cString* edges = FindValue(group, "EDGES");
+  const cString path = *graph + cString(".xrf");
+  // A graph that does not build stays as far as it got.
+  mWaypointGraph->Build(path.CStr(), edges != nullptr ? *edges : cString());
 }
 
 void cQXWorld::LoadParticles() {

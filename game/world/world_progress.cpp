@@ -11,6 +11,7 @@
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/qx_world.h"
+#include "game/world/sensors/sensor_kinds.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ void cQXWorld::StoreCheckpoint() {
     static_cast<cMan*>(mMen.Get(i))->SaveState();
   }
   StoreAllDeviceStates(this);
+  StoreAllSensorStates(this);
   mSavedMissionFlags.Resize(mMissionFlags.GetCount(), 0);
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mSavedMissionFlags.GetData()[i] = mMissionFlags.GetData()[i];
@@ -75,6 +77,7 @@ void cQXWorld::RestoreCheckpoint() {
     static_cast<cMan*>(mMen.Get(i))->RestoreState();
   }
   RestoreAllDeviceStates(this);
+  RestoreAllSensorStates(this);
   for (u32 i = 0; i < mMissionFlags.GetCount() && i < mSavedMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = mSavedMissionFlags.GetData()[i];
   }
@@ -100,6 +103,7 @@ void cQXWorld::RestartLevel() {
   for (cListNode* node = mUsableDevices.First(); node != nullptr; node = cList::Next(node)) {
     cDevice::FromLink(node)->Reset();
   }
+  ResetAllSensors(this);
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = 0;
   }

@@ -1,6 +1,8 @@
 // The set-up passes of the device tables and the checkpoint over all of them.
 #include "game/world/devices/device_passes.h"
 
+#include "game/world/navigation/waypoint_graph.h"
+
 void SetUpDoors(cQXWorld* world, const cPropertyFile& props) {
   const cPtrArray& sets = world->GetObjectSets(kSetDoors);
   SetUpDevices<cDoor>(sets, props, [](cDoor* door, const cPropertyGroup* group) { door->ReadProperties(group); });
@@ -57,4 +59,14 @@ void RestoreAllDeviceStates(cQXWorld* world) {
   RestoreSearchables(world->GetObjectSets(kSetSearchables));
   RestoreMultiDevices(world->GetObjectSets(kSetMultiDevices));
   RestoreMultiLevers(world->GetObjectSets(kSetMultiLevers));
+}
+
+void LinkDoors(const cPtrArray& sets, cQXWorld* world) {
+  cWaypointGraph* graph = world->GetWaypointGraph();
+  ForEachClone<cDoor>(sets, [world, graph](cDoor* door) {
+    door->LinkToWorld(world);
+    if (graph != nullptr) {
+      graph->AddDoor(door);
+    }
+  });
 }

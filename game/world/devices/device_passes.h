@@ -60,7 +60,8 @@ void LinkDevices(const cPtrArray& sets, cQXWorld* world) {
 }
 inline void LinkOpenerDevices(const cPtrArray& sets, cQXWorld* world) { LinkDevices<cOpenerDevice>(sets, world); }
 inline void LinkSearchables(const cPtrArray& sets, cQXWorld* world) { LinkDevices<cSearchable>(sets, world); }
-inline void LinkDoors(const cPtrArray& sets, cQXWorld* world) { LinkDevices<cDoor>(sets, world); }
+// Doors also register on the waypoint edges their doorways cut.
+void LinkDoors(const cPtrArray& sets, cQXWorld* world);
 
 // The clones of a table at the end of the world's usable-device list.
 template <class T>

@@ -6,6 +6,7 @@
 #include "game/render/models/static_lit_clump_ro.h"
 #include "game/world/devices/door.h"
 #include "game/world/qx_world.h"
+#include "game/world/sensors/sensor_device.h"
 
 namespace {
 
@@ -178,10 +179,23 @@ void cOpenerDevice::UnlockDevices() {
   }
 }
 
-// The sensors switch through their own class, which these lists name.
-void cOpenerDevice::DeactivateSecurity() {}
+void cOpenerDevice::DeactivateSecurity() {
+  for (u32 i = 0; i < mSecurity.GetCount(); i++) {
+    cLevelObject* sensor = static_cast<cLevelObject*>(mSecurity.Get(i));
+    if (sensor != nullptr) {
+      static_cast<cSensorDevice*>(sensor)->Deactivate();
+    }
+  }
+}
 
-void cOpenerDevice::ActivateSecurity() {}
+void cOpenerDevice::ActivateSecurity() {
+  for (u32 i = 0; i < mSecurity.GetCount(); i++) {
+    cLevelObject* sensor = static_cast<cLevelObject*>(mSecurity.Get(i));
+    if (sensor != nullptr) {
+      static_cast<cSensorDevice*>(sensor)->Activate();
+    }
+  }
+}
 
 void cOpenerDevice::AlertAll() {
   for (u32 i = 0; i < mAlerted.GetCount(); i++) {

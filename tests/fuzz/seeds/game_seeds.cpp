@@ -118,3 +118,22 @@ TK_FUZZ_SEEDS(game_savedat_fuzz) {
   seeds.Add("fresh.dat", SaveDat(2, 50, {}));
   seeds.Add("out_of_range.dat", SaveDat(9, 200, {{"ABCDEFGHIJKLM", 0}, {"Bad", 5}, {"", 0}, {"Last", 0}}));
 }
+
+// A waypoint seed: the EDGES text's length, the text, then the GRAPH file.
+static std::string WaypointSeed(const std::string& edges, const LocatorWriter& file) {
+  const std::vector<uint8_t> bytes = file.Build();
+  return std::string(1, static_cast<char>(edges.size())) + edges + std::string(bytes.begin(), bytes.end());
+}
+
+TK_FUZZ_SEEDS(game_waypoint_fuzz) {
+  LocatorWriter square;
+  square.Add("wp1", "", 0.0f, 0.0f, 0.0f).Add("wp2", "", 10.0f, 0.0f, 0.0f).Add("wp3", "", 10.0f, 0.0f, 10.0f);
+  square.Add("4", "", 0.0f, 0.0f, 10.0f).Add("door", "", 5.0f, 0.0f, 5.0f);
+  square.headerValue = 4;
+  seeds.Add("square.bin", WaypointSeed("[1,2,2,3,3,4,4,1,1,3]", square));
+  seeds.Add("bad_pair.bin", WaypointSeed("[1,2,9,1]", square));
+  LocatorWriter overstated;
+  overstated.Add("wp1", "", 0.0f, 0.0f, 0.0f).Add("wp2", "", 1.0f, 0.0f, 1.0f);
+  overstated.headerValue = 0x7FFFFFFF;
+  seeds.Add("overstated_count.bin", WaypointSeed("[1,2]", overstated));
+}
