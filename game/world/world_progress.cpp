@@ -2,13 +2,14 @@
 // blink icons, mission list, status bars, map views and fader answer here as
 // their widget classes join the HUD; the player's reset, search items and
 // protected flag with the player's class; the NPCs' respawn with theirs; the
-// level camera's reset with the camera's; the sensors' and timers' states
-// with their classes.
+// level camera's reset with the camera's; the sensors' states with their
+// class.
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
+#include "game/world/devices/timer_device.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -50,6 +51,9 @@ void cQXWorld::StoreCheckpoint() {
     static_cast<cMan*>(mMen.Get(i))->SaveState();
   }
   StoreAllDeviceStates(this);
+  for (u32 i = 0; i < mTimerDevices.GetCount(); i++) {
+    static_cast<cTimerDevice*>(mTimerDevices.Get(i))->StoreState();
+  }
   mSavedMissionFlags.Resize(mMissionFlags.GetCount(), 0);
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mSavedMissionFlags.GetData()[i] = mMissionFlags.GetData()[i];
@@ -69,6 +73,9 @@ void cQXWorld::RestoreCheckpoint() {
     static_cast<cMan*>(mMen.Get(i))->RestoreState();
   }
   RestoreAllDeviceStates(this);
+  for (u32 i = 0; i < mTimerDevices.GetCount(); i++) {
+    static_cast<cTimerDevice*>(mTimerDevices.Get(i))->RestoreState();
+  }
   for (u32 i = 0; i < mMissionFlags.GetCount() && i < mSavedMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = mSavedMissionFlags.GetData()[i];
   }
