@@ -1,6 +1,7 @@
 // Fuzz target for the devices' property readers: any bytes as a PROPS file,
 // every group read by a fresh door, opener device, lever, searchable,
-// multi-device and multi-lever, each resolving its lists among the others.
+// multi-device and multi-lever, each resolving its lists among the others;
+// then by a glowing object and two timers of the level, which run.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,9 @@
 #include "game/world/devices/door.h"
 #include "game/world/devices/multi_device.h"
 #include "game/world/devices/searchable.h"
+#include "game/world/devices/timer_device.h"
+#include "game/world/qx_world.h"
+#include "game/world/static_objects.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/quad_model.h"
@@ -90,5 +94,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     }
     delete device;
   }
+  static cPropertyFile config;
+  static cQXWorld* world = new cQXWorld(&config, cString("fuzz"));
+  cGlowingObject glowing(kModelFile, &gLightmap);
+  cPtrArray& timers = world->GetTimerDevices();
+  timers.SetCount(2);
+  timers.Set(0, new cTimerDevice(world, cString("timer")));
+  timers.Set(1, new cTimerDevice(world, cString("other")));
+  for (u32 i = 0; i < props.GetCount(); i++) {
+    glowing.ReadProperties(&props.GetGroup(i));
+  }
+  for (u32 i = 0; i < 2; i++) {
+    static_cast<cTimerDevice*>(timers.Get(i))->ReadProperties(props, sensors, timers);
+  }
+  for (u32 frame = 0; frame < 4; frame++) {
+    world->cScene::Update(1.0f);
+  }
+  for (u32 i = 0; i < 2; i++) {
+    delete static_cast<cTimerDevice*>(timers.Get(i));
+  }
+  timers.SetCount(0);
   return 0;
 }

@@ -54,11 +54,6 @@ class ObjectsTest : public WorldTest {
     }
     return mWorld.get();
   }
-  static std::string Read(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-  }
   template <class T>
   static std::vector<std::string> Names(cQXWorld* world, eObjectSetKind kind) {
     std::vector<std::string> names;
@@ -82,7 +77,9 @@ using ObjectsDeathTest = ObjectsTest;
 TEST_F(ObjectsTest, TheDemoLevelLoadsItsObjectsTwice) {
   WriteDemo();
   // lamp_corridor loses its GLOW, the pillar its collision twin.
-  std::string props = Read("data/level01/props.txt");
+  std::stringstream text;
+  text << std::ifstream("data/level01/props.txt").rdbuf();
+  std::string props = text.str();
   props.erase(props.find("GLOW = lamp_glow"), std::strlen("GLOW = lamp_glow"));
   ASSERT_TRUE(WriteLevelFile("data/level01/props.txt", props));
   std::filesystem::remove("data/level01/models/collision/pillar.dff");
@@ -104,9 +101,7 @@ TEST_F(ObjectsTest, TheDemoLevelLoadsItsObjectsTwice) {
       SCOPED_TRACE(table.key);
       std::vector<std::string> expected;
       for (const auto& placed : demo::level01::PlacedObjects()) {
-        if (placed.key == table.key) {
-          expected.push_back(placed.name);
-        }
+        expected.insert(expected.end(), placed.key == table.key ? 1 : 0, placed.name);
       }
       std::vector<std::string> names = table.names(world, table.kind);
       std::sort(expected.begin(), expected.end());
@@ -216,9 +211,7 @@ TEST_F(ObjectsTest, TimersRunOutAndChain) {
     world->RestoreCheckpoint();
     EXPECT_EQ(row.afterFirst != 0, timer->IsRunning());
     EXPECT_FLOAT_EQ(1000.0f, timer->GetClock().GetMilliseconds());
-    for (Switch& sensor : sensors) {
-      sensor.mLink.Unlink();
-    }
+    for (Switch& sensor : sensors) sensor.mLink.Unlink();
   }
 }
 
