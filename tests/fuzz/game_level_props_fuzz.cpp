@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   cSearchable* searchable = Make<cSearchable>("searchable", &devices);
   cMultiDevice* multi = Make<cMultiDevice>("multi", &devices);
   cMultiLever* multiLever = Make<cMultiLever>("multilever", &devices);
+  cGlowingObject glowing(kModelFile, &gLightmap);
   for (u32 i = 0; i < props.GetCount(); i++) {
     const cPropertyGroup* group = &props.GetGroup(i);
     door->ReadProperties(group);
@@ -86,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     searchable->ReadProperties(group, devices, sensors, nullptr);
     multi->ReadProperties(group, devices, sensors);
     multiLever->ReadProperties(group, devices, sensors);
+    glowing.ReadProperties(group);
   }
   const cDevice* all[] = {door, opener, lever, searchable, multi, multiLever};
   for (const cDevice* device : all) {
@@ -96,21 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   static cPropertyFile config;
   static cQXWorld* world = new cQXWorld(&config, cString("fuzz"));
-  cGlowingObject glowing(kModelFile, &gLightmap);
-  cPtrArray& timers = world->GetTimerDevices();
-  timers.SetCount(2);
-  timers.Set(0, new cTimerDevice(world, cString("timer")));
-  timers.Set(1, new cTimerDevice(world, cString("other")));
-  for (u32 i = 0; i < props.GetCount(); i++) {
-    glowing.ReadProperties(&props.GetGroup(i));
-  }
-  for (u32 i = 0; i < 2; i++) {
-    static_cast<cTimerDevice*>(timers.Get(i))->ReadProperties(props, sensors, timers);
-  }
+  config.ParseText(cString("[fuzz]\nTIMERDEVICES = [timer, other]\n"));
+  world->LoadTimerDevices(config.FindGroup(cString("fuzz")), props);
   for (u32 frame = 0; frame < 4; frame++) {
     world->cScene::Update(1.0f);
   }
-  for (u32 i = 0; i < 2; i++) {
+  cPtrArray& timers = world->GetTimerDevices();
+  for (u32 i = 0; i < timers.GetCount(); i++) {
     delete static_cast<cTimerDevice*>(timers.Get(i));
   }
   timers.SetCount(0);
