@@ -24,16 +24,26 @@ extern cListNode* gUpdateCursor;
 void UpdateClients(cList& list, f32 dt);
 void PostUpdateClients(cList& list, f32 dt);
 
-// Accumulates the time it is updated with, in milliseconds.
+// Accumulates the time it is updated with, in milliseconds. Its users keep
+// a start mark (the count when something began) and a second word of their
+// own beside the count.
 class cTimer : public cUpdatable {
  public:
-  cTimer() : mMilliseconds(0.0f) {}
+  cTimer() : mStartMark(0.0f), mSecondWord(0), mMilliseconds(0.0f) {}
 
   bool Update(f32 dt) override;
 
   f32 GetMilliseconds() const { return mMilliseconds; }
   void SetMilliseconds(f32 milliseconds) { mMilliseconds = milliseconds; }
+  f32 GetStartMark() const { return mStartMark; }
+  void SetStartMark(f32 mark) { mStartMark = mark; }
+  u32 GetSecondWord() const { return mSecondWord; }
+  void SetSecondWord(u32 word) { mSecondWord = word; }
+  // Milliseconds since the start mark.
+  f32 GetElapsed() const { return mMilliseconds - mStartMark; }
 
  private:
+  f32 mStartMark;
+  u32 mSecondWord;
   f32 mMilliseconds;
 };

@@ -37,6 +37,10 @@ class cLevelObject {
   // The object set kind the object belongs to (its row of the level's
   // object table); kObjectSetKindCount for none.
   virtual eObjectSetKind GetKind() const { return kObjectSetKindCount; }
+  // Switches a sensor on and off (timers and devices reach the sensors of
+  // their lists through these); nothing for other objects.
+  virtual void Activate() {}
+  virtual void Deactivate() {}
 
   const cString& GetName() const { return mName; }
   void SetName(const cString& name) { mName = name; }

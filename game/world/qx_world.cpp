@@ -147,12 +147,16 @@ void cQXWorld::ReleaseLevel() {
   mHologram = nullptr;
   cMan::ReleaseStaticData();
   ReleaseMessages();
+  // Linked devices and timers are update clients: they go here, before the
+  // update list's remaining clients.
+  ReleaseObjects();
   for (u32 i = 0; i < mLights.GetCount(); i++) {
     delete static_cast<cLight*>(mLights.Get(i));
   }
   mLights.SetCount(0);
   RemoveLightFromWorld(GetAmbientLight());
   RemoveLightFromWorld(GetDirectionalLight());
+  ReleaseStaticModels();
   for (u32 i = 0; i < mParticlePools.GetCount(); i++) {
     delete static_cast<cParticlePool*>(mParticlePools.Get(i));
   }

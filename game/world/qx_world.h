@@ -174,6 +174,16 @@ class cQXWorld : public cScene, public cLoadable {
   void LoadMen(const cPropertyFile* file);
   void CreateHud();
   void LoadTexts();
+  // Load step 8: the level's objects from its OBJECTS and PROPS files.
+  void LoadLevelObjects();
+  // Every set of the OBJECTS lists made, cloned from its locator file and
+  // listed, then the placement and property passes table by table.
+  void LoadObjects(const cPropertyGroup* objects, const cPropertyFile& props, const cString& dffPath,
+                   const cString& xrfPath);
+  // The "DFF" list of the OBJECTS group: plain models, placed once each.
+  void LoadStaticModels(const cPropertyGroup* objects, const cString& dffPath);
+  // The level group's TIMERDEVICES, made, then updated and set up in order.
+  void LoadTimerDevices(const cPropertyGroup* level, const cPropertyFile& props);
   // The named group of the file; fatal "%s : PropertyGroup not found! (%s)"
   // with tag and name when missing.
   static const cPropertyGroup* FindGroupFatal(const cPropertyFile* file, const cString& name, const char* tag);
@@ -280,6 +290,9 @@ class cQXWorld : public cScene, public cLoadable {
   // The first objective is done and nothing holds the level back.
   bool IsLevelComplete() const;
   void ReleaseLevel();
+  // The timer devices, then the object sets, tables in their release order.
+  void ReleaseObjects();
+  void ReleaseStaticModels();
 
   RwTexDictionary* mTexDictionary;
   u8 mDictionaryCreated;

@@ -126,7 +126,7 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {&cQXWorld::LoadWaypointGraph, 6, 0.5f},
     {&cQXWorld::LoadMenFile, 10, 0.55f},
     {nullptr, 8, 0.6f},  // level camera
-    {nullptr, 9, 0.7f},  // level objects
+    {&cQXWorld::LoadLevelObjects, 9, 0.7f},
     {&cQXWorld::LoadLights, 11, 0.78f},
     {&cQXWorld::LoadSky, 7, 0.59f},
     {&cQXWorld::CreateHud, 12, 0.8f},

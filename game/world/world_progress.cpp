@@ -1,15 +1,14 @@
 // cQXWorld's alert display, mission objectives, checkpoint and restart. The
 // blink icons, mission list, status bars, map views and fader answer here as
-// their widget classes join the HUD; the player's reset with the player's
-// vitals; the NPCs' respawn with theirs; the
-// level camera's reset with the camera's; the sensors' and timers' states
-// with their classes.
+// their widget classes join the HUD; the NPCs' respawn with their class;
+// the level camera's reset with the camera's.
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
+#include "game/world/devices/timer_device.h"
 #include "game/world/qx_world.h"
 #include "game/world/sensors/sensor_kinds.h"
 
@@ -58,6 +57,9 @@ void cQXWorld::StoreCheckpoint() {
   }
   StoreAllDeviceStates(this);
   StoreAllSensorStates(this);
+  for (u32 i = 0; i < mTimerDevices.GetCount(); i++) {
+    static_cast<cTimerDevice*>(mTimerDevices.Get(i))->StoreState();
+  }
   mSavedMissionFlags.Resize(mMissionFlags.GetCount(), 0);
   for (u32 i = 0; i < mMissionFlags.GetCount(); i++) {
     mSavedMissionFlags.GetData()[i] = mMissionFlags.GetData()[i];
@@ -78,6 +80,9 @@ void cQXWorld::RestoreCheckpoint() {
   }
   RestoreAllDeviceStates(this);
   RestoreAllSensorStates(this);
+  for (u32 i = 0; i < mTimerDevices.GetCount(); i++) {
+    static_cast<cTimerDevice*>(mTimerDevices.Get(i))->RestoreState();
+  }
   for (u32 i = 0; i < mMissionFlags.GetCount() && i < mSavedMissionFlags.GetCount(); i++) {
     mMissionFlags.GetData()[i] = mSavedMissionFlags.GetData()[i];
   }

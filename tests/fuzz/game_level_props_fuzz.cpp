@@ -1,6 +1,7 @@
 // Fuzz target for the devices' property readers: any bytes as a PROPS file,
 // every group read by a fresh door, opener device, lever, searchable,
-// multi-device and multi-lever, each resolving its lists among the others.
+// multi-device and multi-lever, each resolving its lists among the others;
+// then by a glowing object and two timers of the level, which run.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,9 @@
 #include "game/world/devices/door.h"
 #include "game/world/devices/multi_device.h"
 #include "game/world/devices/searchable.h"
+#include "game/world/devices/timer_device.h"
+#include "game/world/qx_world.h"
+#include "game/world/static_objects.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/quad_model.h"
@@ -74,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   cSearchable* searchable = Make<cSearchable>("searchable", &devices);
   cMultiDevice* multi = Make<cMultiDevice>("multi", &devices);
   cMultiLever* multiLever = Make<cMultiLever>("multilever", &devices);
+  cGlowingObject glowing(kModelFile, &gLightmap);
   for (u32 i = 0; i < props.GetCount(); i++) {
     const cPropertyGroup* group = &props.GetGroup(i);
     door->ReadProperties(group);
@@ -82,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     searchable->ReadProperties(group, devices, sensors, nullptr);
     multi->ReadProperties(group, devices, sensors);
     multiLever->ReadProperties(group, devices, sensors);
+    glowing.ReadProperties(group);
   }
   const cDevice* all[] = {door, opener, lever, searchable, multi, multiLever};
   for (const cDevice* device : all) {
@@ -90,5 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     }
     delete device;
   }
+  static cPropertyFile config;
+  static cQXWorld* world = new cQXWorld(&config, cString("fuzz"));
+  config.ParseText(cString("[fuzz]\nTIMERDEVICES = [timer, other]\n"));
+  world->LoadTimerDevices(config.FindGroup(cString("fuzz")), props);
+  for (u32 frame = 0; frame < 4; frame++) {
+    world->cScene::Update(1.0f);
+  }
+  cPtrArray& timers = world->GetTimerDevices();
+  for (u32 i = 0; i < timers.GetCount(); i++) {
+    delete static_cast<cTimerDevice*>(timers.Get(i));
+  }
+  timers.SetCount(0);
   return 0;
 }

@@ -12,4 +12,6 @@ TK_FUZZ_SEEDS(game_level_props_fuzz) {
                         "[multi]\nGROUP = [multi, button, multi]\nSYNCRON = yes\n"
                         "[multilever]\nGROUP = [multilever]\nPOSITION = up\nOPENERPOS = down\n"
                         "[door]\nMOVEDIR = up\nSPEED = 2\nMOVEDIST = 1.5\nDEPTH = 0.4\nCLOSEDTIME = 6\n"));
+  seeds.Add("timers.txt", std::string("[timer]\nSTARTED = 1\nDURATION = 0.5\nSTARTEDTIMERS = [timer, other]\n"
+                                      "STOPPEDTIMERS = [other]\nACTIVATED = [cam]\n[other]\nGLOW = glow\n"));
 }

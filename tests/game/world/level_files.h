@@ -10,7 +10,9 @@
 #include "tests/support/anim_engine.h"
 #include "tools/demo/men/men.h"
 
-constexpr char kLevelFileKeys[] = "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\n";
+constexpr char kLevelFileKeys[] =
+    "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\nDFFPATH = data/level01/\nXRFPATH = data/level01/\n"
+    "OBJECTS = data/level01/forged_objects\nPROPS = data/level01/forged_props\n";
 
 inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
@@ -42,5 +44,7 @@ inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
       return false;
     }
   }
-  return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men);
+  return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men) &&
+         WriteLevelFile("data/level01/forged_objects.txt", "[OBJECTS]\n") &&
+         WriteLevelFile("data/level01/forged_props.txt", "[none]\n");
 }
