@@ -68,6 +68,9 @@ class HudScreenTest : public ScreenEngineTest {
   static constexpr uint32_t kPromptColour = 0xF0F0F0;
   static constexpr uint32_t kIconColour = 0xFFFFFF;
 
+  HudScreenTest() = default;
+  HudScreenTest(int width, int height) : ScreenEngineTest(width, height) {}
+
   void SetUp() override {
     ScreenEngineTest::SetUp();
     if (HasFatalFailure()) {
