@@ -118,3 +118,8 @@ TK_FUZZ_SEEDS(game_savedat_fuzz) {
   seeds.Add("fresh.dat", SaveDat(2, 50, {}));
   seeds.Add("out_of_range.dat", SaveDat(9, 200, {{"ABCDEFGHIJKLM", 0}, {"Bad", 5}, {"", 0}, {"Last", 0}}));
 }
+
+TK_FUZZ_SEEDS(game_hudtext_fuzz) {
+  seeds.Add("missions.txt", std::string("\"Reach the roof\"\n@02 Find the key card\n@05 Open the vault\nEscape\n"));
+  seeds.Add("messages.txt", std::string("^Alarm!\n#2 The guard comes back\n#\n#7 odd\n@\n@1\n@9x\n\"\n\n"));
+}
