@@ -81,7 +81,11 @@ class HudScreenTest : public ScreenEngineTest {
                    {"data/textures/txtdeliconall", kPromptColour},
                    {"data/textures/implant0", kIconColour},
                    {"data/textures/implant1", kIconColour},
-                   {"data/textures/healthicon", kIconColour}});
+                   {"data/textures/healthicon", kIconColour},
+                   {"data/textures/fula_be", 0x010101},
+                   {"data/textures/fula_ki", 0x020202},
+                   {"data/textures/fulb_be", 0x030303},
+                   {"data/textures/fulb_ki", 0x040404}});
     MakeScreenStack();
     ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
   }

@@ -12,6 +12,7 @@
 #include "game/frontend/hud/wg_hud_status_bars.h"
 #include "game/frontend/hud/wg_message_box.h"
 #include "game/frontend/hud/wg_mission_list.h"
+#include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/hud/wg_ultra_overlay.h"
 #include "tests/game/frontend/hud/hud_fakes.h"
 
@@ -322,6 +323,37 @@ TEST_F(HudWidgetsTest, UltraOverlayKeepsAtLeastOneCaptureAndDropsTheOldest) {
     EXPECT_EQ(pushed[1], overlay.GetCapture(0));
     overlay.Disable();
     EXPECT_EQ(nullptr, overlay.GetCapture(row.kept - 1));
+  }
+}
+
+TEST_F(HudWidgetsTest, TabPanelMarksTheActiveTab) {
+  cWgTabPanel panel{tWgPlacement()};
+  EXPECT_EQ(kHudTabMap, panel.GetTab());
+  panel.Render();
+  EXPECT_EQ(nullptr, panel.GetTabInUse(0));  // closed: nothing chosen
+  panel.SetOpen(true);
+  const struct {
+    u8 tab;
+    f32 firstY, secondY;  // the missions tab, then the map tab
+  } rows[] = {{kHudTabMissions, 0.2f, 0.4f}, {kHudTabMap, 0.2f, 0.4f}};
+  std::vector<const RwTexture*> seen;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.tab);
+    panel.SetTab(row.tab);
+    panel.Render();
+    RwV2d first, second;
+    panel.GetTabInUse(0)->GetPosition(&first);
+    panel.GetTabInUse(1)->GetPosition(&second);
+    EXPECT_EQ(row.firstY, first.y);
+    EXPECT_EQ(row.secondY, second.y);
+    seen.push_back(panel.GetTabInUse(0)->GetTexture());
+    seen.push_back(panel.GetTabInUse(1)->GetTexture());
+  }
+  // Four different pictures: each tab active once and idle once.
+  for (size_t i = 0; i < seen.size(); i++) {
+    for (size_t j = i + 1; j < seen.size(); j++) {
+      EXPECT_NE(seen[i], seen[j]) << i << " " << j;
+    }
   }
 }
 
