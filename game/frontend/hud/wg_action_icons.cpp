@@ -9,11 +9,11 @@ struct tIconRow {
 };
 
 constexpr tIconRow kIconRows[kActionIconCount] = {
-    {"data/textures/iconscard", 0.25f},         {"data/textures/iconsdiy", 0.25f},
-    {"data/textures/iconseds", 0.5f},           {"data/textures/iconskey", 0.25f},
-    {"data/textures/iconslaser", 0.5f},         {"data/textures/iconsopenabledoor", 0.25f},
-    {"data/textures/iconsclosedoor", 0.25f},    {"data/textures/iconshacking", 0.0f},
-    {"data/textures/iconshock", 0.25f},         {"data/textures/iconssearch", 0.25f},
+    {"data/textures/iconscard", 0.25f},      {"data/textures/iconsdiy", 0.25f},
+    {"data/textures/iconseds", 0.5f},        {"data/textures/iconskey", 0.25f},
+    {"data/textures/iconslaser", 0.5f},      {"data/textures/iconsopenabledoor", 0.25f},
+    {"data/textures/iconsclosedoor", 0.25f}, {"data/textures/iconshacking", 0.0f},
+    {"data/textures/iconshock", 0.25f},      {"data/textures/iconssearch", 0.25f},
 };
 constexpr f32 kIconY = 0.25f;
 constexpr f32 kIconSize = 0.5f;

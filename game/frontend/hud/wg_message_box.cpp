@@ -17,7 +17,9 @@ constexpr u8 kFadeOutStep = 8;
 constexpr const char* kSecondPromptSuffix = "all";
 
 // The text's bytes from skip on, terminated (a private copy when needed).
-const char* TextFrom(const cString& text, u32 skip) { return text.CStr() + (skip < text.Length() ? skip : text.Length()); }
+const char* TextFrom(const cString& text, u32 skip) {
+  return text.CStr() + (skip < text.Length() ? skip : text.Length());
+}
 
 }  // namespace
 
@@ -70,12 +72,12 @@ cWgMessageBox::~cWgMessageBox() {
   delete mSecondPrompt;
 }
 
-void cWgMessageBox::SetMessage(const cString* text, s32 displayLines, bool prompt) {
+void cWgMessageBox::SetMessage(const cString* text, s32 displayLines, bool flag) {
   if (text == nullptr) {
     mPrompting = 0;
     if (mShowing) {
       mShowing = 0;
-      if (prompt) {
+      if (flag) {
         mText = cString();
       }
       mTextColour.alpha = 0;
@@ -89,7 +91,7 @@ void cWgMessageBox::SetMessage(const cString* text, s32 displayLines, bool promp
   mDisplayLines = displayLines >= 0 && displayLines < 3 ? 3 : displayLines;
   mText = *text;
   mShowing = 1;
-  mPrompting = prompt ? 1 : 0;
+  mPrompting = flag ? 1 : 0;
   mTextColour.alpha = 0;
   mHighlightColour.alpha = 0;
 }
@@ -151,7 +153,8 @@ void cWgMessageBox::DrawFrame(const tMessageKind& kind, s32 top) {
   }
   mBackdrop->Render();
   // Icons in width units from the backdrop's corner.
-  const f32 cornerY = (static_cast<f32>(top) + (static_cast<f32>(w) - static_cast<f32>(h)) * 0.5f) / static_cast<f32>(w);
+  const f32 cornerY =
+      (static_cast<f32>(top) + (static_cast<f32>(w) - static_cast<f32>(h)) * 0.5f) / static_cast<f32>(w);
   if (kind.icon >= 0 && static_cast<u32>(kind.icon) < mNumberIconCount) {
     cSprite2D& icon = *mNumberIcons[kind.icon];
     PlaceInWidthUnits(icon, kNumberIconInset, cornerY + kNumberIconInset, kNumberIconSize, kNumberIconSize);
@@ -217,8 +220,7 @@ void cWgMessageBox::RenderTwoColumns() {
   mFont->SetColour(mTextColour);
   const s32 w = PixelWidth();
   const s32 h = PixelHeight();
-  mFont->RenderInBox(&mCamera, mSideText.CStr(), RwRect{w / 2 + 108, kMessageTop, w / 2 + 80, h}, kTextAlignLeft,
-                     0.0f);
+  mFont->RenderInBox(&mCamera, mSideText.CStr(), RwRect{w / 2 + 108, kMessageTop, w / 2 + 80, h}, kTextAlignLeft, 0.0f);
   mFont->RenderInBox(&mCamera, mText.CStr(), RwRect{28, kMessageTop, w / 2 + 80, h}, kTextAlignLeft, 0.0f);
 }
 

@@ -35,10 +35,11 @@ class cWgMessageBox : public cWgHudWidget {
   ~cWgMessageBox() override;
 
   void SetFont(cFont* font) { mFont = font; }
-  // A non-empty text shows (fading in) with that many display lines; null
-  // hides a shown text (dropping it at once when drop is set); an empty
-  // text changes nothing. prompt shows the prompt icons.
-  void SetMessage(const cString* text, s32 displayLines, bool prompt);
+  // A non-empty text shows (fading in) with that many display lines (0 to
+  // 2 give 3), flag showing the prompt icons; null hides a shown text,
+  // dropping it at once when flag is set, else fading it out; an empty
+  // text changes nothing.
+  void SetMessage(const cString* text, s32 displayLines, bool flag);
   // The second column: non-empty shows, null hides, empty does nothing.
   void SetSideText(const cString* text);
   void Render() override;

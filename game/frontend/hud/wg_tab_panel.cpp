@@ -14,7 +14,12 @@ constexpr s32 kTextBoxWidth = 512;
 }  // namespace
 
 cWgTabPanel::cWgTabPanel(const tWgPlacement& placement)
-    : cWgHudWidget(placement), mInUse{nullptr, nullptr}, mBorder(false), mOpen(0), mTab(kHudTabMap), mFont(nullptr),
+    : cWgHudWidget(placement),
+      mInUse{nullptr, nullptr},
+      mBorder(false),
+      mOpen(0),
+      mTab(kHudTabMap),
+      mFont(nullptr),
       mText(nullptr) {
   for (u32 i = 0; i < 4; i++) {
     mTabs[i].SetTexture(kTabTextures[i]);

@@ -179,9 +179,7 @@ std::vector<NamedPicture> HudPictures() {
   // Action icons.
   add("iconscard", Icon([](Picture& p) { DrawItem(p, 5); }));
   add("iconskey", Icon([](Picture& p) { DrawItem(p, 0); }));
-  add("iconsdiy", Icon([](Picture& p) {
-        Outline(p, {8, 30, 8, 12, 12, 4, 16, 12, 24, 12, 24, 30}, 2, kWhite);
-      }));
+  add("iconsdiy", Icon([](Picture& p) { Outline(p, {8, 30, 8, 12, 12, 4, 16, 12, 24, 12, 24, 30}, 2, kWhite); }));
   add("iconseds", Icon([](Picture& p) { DrawImplant(p, 1); }));
   add("iconslaser", Icon([](Picture& p) { DrawImplant(p, 0); }));
   add("iconsopenabledoor", Icon([](Picture& p) {
@@ -242,8 +240,8 @@ std::vector<NamedPicture> HudPictures() {
   }
   // The tab panel's background and its six border pieces.
   add("keret_bele", Icon([](Picture& p) { FillRect(p, 0, 0, p.width, p.height, kDeepBlue); }, 64));
-  const std::vector<double> pieceStrokes[6] = {
-      {0, 28, 64, 28}, {0, 28, 64, 28}, {36, 0, 36, 64}, {0, 36, 64, 36}, {0, 36, 64, 36}, {32, 0, 32, 64}};
+  const std::vector<double> pieceStrokes[6] = {{0, 28, 64, 28}, {0, 28, 64, 28}, {36, 0, 36, 64},
+                                               {0, 36, 64, 36}, {0, 36, 64, 36}, {32, 0, 32, 64}};
   for (int piece = 1; piece <= 6; piece++) {
     const std::vector<double>& s = pieceStrokes[piece - 1];
     add("keret0" + std::to_string(piece), Icon([&s](Picture& p) { Line(p, s[0], s[1], s[2], s[3], 4, kHudBlue); }, 64));

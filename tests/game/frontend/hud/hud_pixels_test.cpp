@@ -55,11 +55,14 @@ TEST_P(HudPixelsTest, StatusBarsShowHealthAndEnergy) {
     int x, y;
     uint32_t colour;
   } rows[] = {
-      {"health", 40, 25, OverBlack(kHudBlue)},       {"lost health", 100, 25, OverBlack(kHudDark)},
-      {"health icon", 20, 25, kIconColour},          {"full cell", 42, 40, OverBlack(kHudBlue)},
+      {"health", 40, 25, OverBlack(kHudBlue)},
+      {"lost health", 100, 25, OverBlack(kHudDark)},
+      {"health icon", 20, 25, kIconColour},
+      {"full cell", 42, 40, OverBlack(kHudBlue)},
       {"half cell: its filled half", 56, 40, OverBlack(kHudBlue)},
       {"half cell: its empty half", 60, 40, OverBlack(kHudDark)},
-      {"empty cell", 75, 40, OverBlack(kHudDark)},   {"between cells", 38, 40, 0},
+      {"empty cell", 75, 40, OverBlack(kHudDark)},
+      {"between cells", 38, 40, 0},
       {"outside", 180, 25, 0},
   };
   for (const auto& row : rows) {

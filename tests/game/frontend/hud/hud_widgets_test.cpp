@@ -35,8 +35,7 @@ TEST_F(HudWidgetsTest, HealthFlashRisesFiveRendersAndFallsSeventeen) {
     int render;  // 1-based
     std::vector<int> rgb;
   } rows[] = {
-      {1, {66, 166, 204}}, {5, {255, 42, 51}},   {6, {255, 44, 51}},
-      {22, {66, 176, 204}}, {23, {66, 166, 204}},
+      {1, {66, 166, 204}}, {5, {255, 42, 51}}, {6, {255, 44, 51}}, {22, {66, 176, 204}}, {23, {66, 166, 204}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.render);
@@ -137,9 +136,29 @@ TEST_F(HudWidgetsTest, ActionIconsFollowTheFirstMatchingRule) {
       {"openable door", true, kHudDeviceDoor, 0, 0, 0, false, false, false, true, false, {kActionIconOpenableDoor}},
       {"closed door", true, kHudDeviceDoor, 2, 0, 0, false, false, false, false, false, {kActionIconClosedDoor}},
       {"lever", true, kHudDeviceLever, 0, 0, 0, false, false, false, false, false, {kActionIconHand}},
-      {"eds hack", true, kHudDevicePanel, 0, 3, 0, false, false, true, false, false,
+      {"eds hack",
+       true,
+       kHudDevicePanel,
+       0,
+       3,
+       0,
+       false,
+       false,
+       true,
+       false,
+       false,
        {kActionIconHacking, kActionIconEds}},
-      {"laser hack", true, kHudDevicePanel, 0, 2, 0, false, false, true, false, false,
+      {"laser hack",
+       true,
+       kHudDevicePanel,
+       0,
+       2,
+       0,
+       false,
+       false,
+       true,
+       false,
+       false,
        {kActionIconHacking, kActionIconLaser}},
       {"eds panel", true, kHudDevicePanel, 0, 3, 0, false, false, false, false, false, {kActionIconKey}},
       {"laser panel", true, kHudDevicePanel, 0, 2, 0, false, false, false, false, false, {kActionIconCard}},
@@ -156,9 +175,15 @@ TEST_F(HudWidgetsTest, ActionIconsFollowTheFirstMatchingRule) {
     device.searchLeft = row.searchLeft;
     cWgActionIcons icons{tWgPlacement()};
     icons.SetDevice(row.hasDevice ? &device : nullptr);
-    if (row.shock) icons.RequestShock();
-    if (row.search) icons.RequestSearch();
-    if (row.hack) icons.RequestPanelHack();
+    if (row.shock) {
+      icons.RequestShock();
+    }
+    if (row.search) {
+      icons.RequestSearch();
+    }
+    if (row.hack) {
+      icons.RequestPanelHack();
+    }
     icons.SetDoorOpenable(row.openable);
     icons.SetSuppressed(row.suppressed);
     eActionIcon chosen[2];
