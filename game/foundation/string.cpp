@@ -238,6 +238,18 @@ bool cString::SliceNextElement(cString* out) {
 
 void cString::DeleteArray(cString* strings) { delete[] strings; }
 
+void cString::StripQuotes() {
+  const char* data = Data();
+  if (mLength > 0 && data[0] == '"') {
+    mOffset++;
+    mLength--;
+    data++;
+  }
+  if (mLength > 0 && data[mLength - 1] == '"') {
+    mLength--;
+  }
+}
+
 cString cString::Slice(u32 offset, u32 length) const {
   if (offset > mLength) {
     offset = mLength;

@@ -87,6 +87,12 @@ class cString {
 
   // A slice of this slice, sharing the buffer; clamped to the slice.
   cString Slice(u32 offset, u32 length) const;
+  // This string becomes source's slice [start, start + length), sharing
+  // source's buffer; clamped like Slice.
+  void AssignSlice(const cString& source, u32 start, u32 length) { *this = source.Slice(start, length); }
+  // Drops one leading and one trailing double quote when present; no byte
+  // is copied.
+  void StripQuotes();
 
   // First byte of the slice, not necessarily terminated; null without buffer.
   const char* Data() const;

@@ -30,7 +30,10 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
   static constexpr uint32_t kPictureColour = 0x2040C0;
   static constexpr uint32_t kBarColour = 0x30E050;
 
-  ScreenEngineTest() : D3D8EngineWindowTest("screens", kWidth, kHeight, 1 << 22) {}
+  ScreenEngineTest() : ScreenEngineTest(kWidth, kHeight) {}
+  // A window and screen target of another size.
+  ScreenEngineTest(int width, int height)
+      : D3D8EngineWindowTest("screens", width, height, 1 << 22), screenWidth_(width), screenHeight_(height) {}
 
   void SetUp() override {
     D3D8EngineWindowTest::SetUp();
@@ -44,7 +47,7 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
     ASSERT_TRUE(RtCharsetOpen());
     packPath_ = ScratchPath("screens.pak");
-    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{kWidth, kHeight}));
+    ASSERT_TRUE(screen_.CreateScreen(tTargetSize{static_cast<u32>(screenWidth_), static_cast<u32>(screenHeight_)}));
     ClearTarget(screen_);
   }
 
@@ -118,7 +121,7 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
   // resets the device, here rather than in the frames under test.
   void MakeScreenStack() {
     gScreenStack = new cScreenStack(&window_);
-    gScreenStack->SetScreenSize(tTargetSize{kWidth, kHeight});
+    gScreenStack->SetScreenSize(tTargetSize{static_cast<u32>(screenWidth_), static_cast<u32>(screenHeight_)});
     gScreenStack->Present();
     ClearTarget(gScreenStack->GetTarget());
   }
@@ -145,7 +148,10 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     return count;
   }
 
-  // A 640 x 480 screen target, cleared to black.
+  // The window's size.
+  int screenWidth_;
+  int screenHeight_;
+  // A screen target of the window's size, cleared to black.
   cRenderTarget screen_;
 
  private:

@@ -9,6 +9,7 @@ bool WriteDataSet(DataFolder& data) {
   WriteStartupTexts(data);
   WriteFonts(data);
   WriteTextures(data);
+  WriteHudTextures(data);
   WriteSounds(data);
   WriteMusic(data);
   WriteMovies(data);

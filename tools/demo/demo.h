@@ -23,6 +23,8 @@ void WriteFonts(DataFolder& data);
 // Every texture of TextureNames(), with its "_mask" companion where
 // MaskedTextureNames() holds it.
 void WriteTextures(DataFolder& data);
+// The HUD's pictures, drawn over the placeholders of the same names.
+void WriteHudTextures(DataFolder& data);
 // Every sound of SoundNames() as 16-bit PCM at 22050 Hz.
 void WriteSounds(DataFolder& data);
 // The music loops of MusicNames().

@@ -137,3 +137,8 @@ TK_FUZZ_SEEDS(game_waypoint_fuzz) {
   overstated.headerValue = 0x7FFFFFFF;
   seeds.Add("overstated_count.bin", WaypointSeed("[1,2]", overstated));
 }
+
+TK_FUZZ_SEEDS(game_hudtext_fuzz) {
+  seeds.Add("missions.txt", std::string("\"Reach the roof\"\n@02 Find the key card\n@05 Open the vault\nEscape\n"));
+  seeds.Add("messages.txt", std::string("^Alarm!\n#2 The guard comes back\n#\n#7 odd\n@\n@1\n@9x\n\"\n\n"));
+}

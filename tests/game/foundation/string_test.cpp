@@ -267,3 +267,32 @@ TEST(StringDeathTest, BracketDepthOverflowIsFatal) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StringTest, StripQuotesDropsOneQuoteAtEachEndOfTheSlice) {
+  const struct {
+    const char* text;
+    const char* stripped;
+  } rows[] = {
+      {"\"quoted\"", "quoted"}, {"\"open", "open"}, {"close\"", "close"}, {"\"\"\"x\"\"", "\"\"x\""},
+      {"\"", ""},               {"", ""},           {"plain", "plain"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    const cString whole(row.text);
+    cString s;
+    s.AssignSlice(whole, 0, whole.Length());
+    s.StripQuotes();
+    EXPECT_EQ(row.stripped, Text(s));
+    EXPECT_EQ(std::string(row.text), whole.CStr());
+  }
+  // A slice shares its source's buffer and is clamped to it.
+  const cString source("abcdef");
+  cString slice;
+  slice.AssignSlice(source, 4, 10);
+  EXPECT_EQ("ef", Text(slice));
+  EXPECT_EQ(2u, source.GetBufferRefCount());
+}
+
+}  // namespace
