@@ -56,7 +56,7 @@ std::vector<Button> ButtonsFor(UINT type) {
 // A display is there unless the video driver is one that draws nowhere or no
 // display server is named.
 bool DisplayAvailable() {
-  if (WinVideoDriverShowsNothing(getenv("SDL_VIDEODRIVER")) ||
+  if (WinVideoFoundNoDisplay() || WinVideoDriverShowsNothing(getenv("SDL_VIDEODRIVER")) ||
       WinVideoDriverShowsNothing(SDL_GetHint(SDL_HINT_VIDEODRIVER)) ||
       (WinVideoStarted() && WinVideoDriverShowsNothing(SDL_GetCurrentVideoDriver()))) {
     return false;
@@ -179,9 +179,12 @@ int RunUntilQuit(const std::function<int()>& box, bool* closed) {
   std::mutex lock;
   std::condition_variable finished;
   bool done = false;
+  bool watching = false;
   std::atomic<bool> ended{false};
   std::thread watch([&] {
     std::unique_lock<std::mutex> hold(lock);
+    watching = true;
+    finished.notify_all();
     while (!done) {
       finished.wait_for(hold, kWatchPeriod);
       if (done || gQuitSignals.load() == signalsBefore) {
@@ -195,6 +198,13 @@ int RunUntilQuit(const std::function<int()>& box, bool* closed) {
       }
     }
   });
+  {
+    // The box may fork (SDL shows it from a child process): the watch must
+    // have finished starting, so that no allocation of its start is under
+    // way in another thread when the child is made.
+    std::unique_lock<std::mutex> hold(lock);
+    finished.wait(hold, [&] { return watching; });
+  }
   const int result = box();
   {
     std::lock_guard<std::mutex> hold(lock);

@@ -16,6 +16,8 @@ bool WinVideoDriverShowsNothing(const char* driver) {
 
 namespace {
 
+bool gFoundNoDisplay = false;
+
 bool Named(const char* value) { return value != nullptr && value[0] != '\0'; }
 
 // Why no display could be had: none is named, or the ones named could not be
@@ -40,6 +42,7 @@ std::string NoDisplayReason() {
 
 bool WinStartVideo() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    gFoundNoDisplay = true;
     return false;
   }
   // The hint reads SDL_VIDEODRIVER from the environment too.
@@ -49,5 +52,8 @@ bool WinStartVideo() {
   }
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   SDL_SetError("%s", NoDisplayReason().c_str());
+  gFoundNoDisplay = true;
   return false;
 }
+
+bool WinVideoFoundNoDisplay() { return gFoundNoDisplay; }

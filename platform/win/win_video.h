@@ -11,3 +11,7 @@ bool WinVideoDriverShowsNothing(const char* driver);
 // display SDL would fall back to one, and a program would run unseen. False,
 // with SDL's error saying why, when no display can be had.
 bool WinStartVideo();
+
+// True once a start found no display it could open: nothing can be shown on
+// one (a message box then only writes its text).
+bool WinVideoFoundNoDisplay();
