@@ -16,6 +16,7 @@
 #include "game/render/models/texture_files.h"
 #include "game/render/particles/particle_pool.h"
 #include "game/render/record_array.h"
+#include "game/world/cached_textures.h"
 #include "game/world/navigation/waypoint_graph.h"
 #include "game/world/object_set.h"
 #include "game/world/qx_world.h"
@@ -43,35 +44,6 @@ const char* const kCachedParticleFiles[] = {
     "data/implants/particles_laser.txt",       "data/implants/particles_eds.txt",
 };
 
-// Textures that a level's dictionary file carries beside the level's own,
-// read once when the file is made.
-const char* const kCachedTextures[] = {
-    "data/implants/lightning",
-    "data/menu/window_background",
-    "data/textures/diskerror",
-    "data/hack/frame",
-    "data/hack/key0",
-    "data/hack/key1",
-    "data/hack/key2",
-    "data/hack/key3",
-    "data/implants/prc/prc_alert",
-    "data/implants/prc/prc_bluecloud",
-    "data/implants/prc/prc_code1",
-    "data/implants/prc/prc_code2",
-    "data/implants/prc/prc_code3",
-    "data/implants/prc/prc_elctro",
-    "data/implants/prc/prc_fire",
-    "data/implants/prc/prc_fire1",
-    "data/implants/prc/prc_greencloud",
-    "data/implants/prc/prc_hack",
-    "data/implants/prc/prc_info",
-    "data/implants/prc/prc_lightfx_blue",
-    "data/implants/prc/prc_redtwist",
-    "data/implants/prc/prc_shinebit",
-    "data/implants/prc/prc_smoke",
-    "data/implants/prc/prc_star",
-};
-constexpr u32 kCachedTextureCount = sizeof(kCachedTextures) / sizeof(kCachedTextures[0]);
 
 // The key's value, or null when the group lacks it.
 const cString* FindValue(const cPropertyGroup* group, const char* key) {
@@ -305,9 +277,9 @@ void cQXWorld::LoadParticles() {
 
 void cQXWorld::CacheTexturesAndStartMusic() {
   if (mDictionaryCreated == 1) {
-    RwTexture* textures[kCachedTextureCount];
-    for (u32 i = 0; i < kCachedTextureCount; i++) {
-      textures[i] = ReadTexture(kCachedTextures[i], false);
+    RwTexture* textures[kLevelCachedTextureCount];
+    for (u32 i = 0; i < kLevelCachedTextureCount; i++) {
+      textures[i] = ReadTexture(kLevelCachedTextures[i], false);
     }
     const cString path = cString(kTextureDictionaryFolder) + mLevelName + cString(".txd");
     SaveTextureDictionary(path.CStr());
@@ -329,3 +301,30 @@ void cQXWorld::ReportLoad() {
   EnableSmallBlockPools();
   cClumpRO::RelightAll();
 }
+
+const char* const kLevelCachedTextures[kLevelCachedTextureCount] = {
+    "data/implants/lightning",
+    "data/menu/window_background",
+    "data/textures/diskerror",
+    "data/hack/frame",
+    "data/hack/key0",
+    "data/hack/key1",
+    "data/hack/key2",
+    "data/hack/key3",
+    "data/implants/prc/prc_alert",
+    "data/implants/prc/prc_bluecloud",
+    "data/implants/prc/prc_code1",
+    "data/implants/prc/prc_code2",
+    "data/implants/prc/prc_code3",
+    "data/implants/prc/prc_elctro",
+    "data/implants/prc/prc_fire",
+    "data/implants/prc/prc_fire1",
+    "data/implants/prc/prc_greencloud",
+    "data/implants/prc/prc_hack",
+    "data/implants/prc/prc_info",
+    "data/implants/prc/prc_lightfx_blue",
+    "data/implants/prc/prc_redtwist",
+    "data/implants/prc/prc_shinebit",
+    "data/implants/prc/prc_smoke",
+    "data/implants/prc/prc_star",
+};

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "game/render/models/texture_files.h"
+#include "game/world/cached_textures.h"
 #include "tools/forge/forge_bytes.h"
 
 namespace demo {
@@ -117,32 +118,8 @@ const std::vector<DictionaryContents>& Dictionaries() {
              "VOSTEK_background", "SALVERN_background", "KUMB_background"})},
       // What the loading screen shows: the level picture and the bar.
       {"data/texdicts/loading.txd", {"data/screens/level00", "data/screens/barpiece"}},
-      // The level loader's own 25.
-      {"data/texdicts/level01.txd",
-       {"data/implants/lightning",
-        "data/menu/window_background",
-        "data/textures/diskerror",
-        "data/hack/frame",
-        "data/hack/key0",
-        "data/hack/key1",
-        "data/hack/key2",
-        "data/hack/key3",
-        "data/implants/prc/prc_alert",
-        "data/implants/prc/prc_bluecloud",
-        "data/implants/prc/prc_code1",
-        "data/implants/prc/prc_code2",
-        "data/implants/prc/prc_code3",
-        "data/implants/prc/prc_elctro",
-        "data/implants/prc/prc_fire",
-        "data/implants/prc/prc_fire1",
-        "data/implants/prc/prc_greencloud",
-        "data/implants/prc/prc_hack",
-        "data/implants/prc/prc_info",
-        "data/implants/prc/prc_lightfx_blue",
-        "data/implants/prc/prc_redtwist",
-        "data/implants/prc/prc_shinebit",
-        "data/implants/prc/prc_smoke",
-        "data/implants/prc/prc_star"}},
+      // The level loader's own.
+      {"data/texdicts/level01.txd", std::vector<std::string>(kLevelCachedTextures, kLevelCachedTextures + kLevelCachedTextureCount)},
   };
   return dictionaries;
 }

@@ -144,7 +144,7 @@ TEST_F(SensorKindsTest, ListenersHearWithinNoisePlusRange) {
 TEST_F(SensorKindsTest, SpecialAreasActByType) {
   Props(
       "[mag]\nRANGE = 2\n[mat]\nTYPE = matter\nRANGE = 2\n[cap]\nTYPE = Matter\nMISSION = 1\n"
-      "[spec]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
+      "[special]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
   struct Row {
     const char* name;
     s32 type, mission, alert;
@@ -153,7 +153,7 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
   const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.1f, 0.0f},
                       {"mat", kAreaMatter, -1, 2, 0.0f, -0.1f},
                       {"cap", kAreaMagnetic, 0, 1, -0.1f, 0.0f},
-                      {"spec", kAreaSpecial, 0, -1, 0.0f, 0.0f}};
+                      {"special", kAreaSpecial, 0, -1, 0.0f, 0.0f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     auto* area = PlaceSensor<Recording<cSpecialArea>>(kSetSpecialAreas, "specarea", row.name, RwV3d{0, 1, 0});
