@@ -49,6 +49,8 @@ class GameTest : public FrontEndTest {
   // Runs a game through the intro (taken off at once) to the level start.
   static void RunToLevelStart() {
     cGame* game = new cGame;
+    // The main menu passed over: the options' level starts at once.
+    game->SetPhaseMakers(tGamePhaseMakers{nullptr, nullptr, nullptr, nullptr});
     Activate(game);
     EXPECT_EQ(1, TicksToNextState(game, 0.04f));  // no fade before the intro
     EXPECT_EQ(2u, gScreenStack->GetTopIndex());
