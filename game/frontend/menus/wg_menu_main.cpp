@@ -5,6 +5,7 @@
 #include "game/app/event.h"
 #include "game/app/input/key_codes.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/frontend/menus/wg_menu_new_game.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/frontend/screens/screen_main_menu.h"
 
@@ -69,7 +70,9 @@ void cWgMenu_Difficulty::OnSelect(u32 item) {
   if (gSaveProfiles != nullptr) {
     gSaveProfiles->SetHard(item);
   }
-  mScreen->SetNewGame(true);
+  if (mScreen->GetNewGameMenu() != nullptr) {
+    mScreen->GetNewGameMenu()->SetNameReady();
+  }
   mScreen->SwitchMenu(kMenuNewGame);
 }
 

@@ -46,7 +46,7 @@ class cWgMenu_Difficulty : public cWgMenu_Menu {
   explicit cWgMenu_Difficulty(cScreen_MainMenu* owner);
   ~cWgMenu_Difficulty() override;
 
-  // The hard word, the screen's new-game flag, back to the name entry.
+  // The hard word, the name entry told its name is ready, back to it.
   void OnSelect(u32 item) override;
   void OnBack() override;
 

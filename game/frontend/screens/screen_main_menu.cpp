@@ -5,7 +5,9 @@
 
 #include "game/app/event.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_main.h"
+#include "game/frontend/menus/wg_menu_new_game.h"
 #include "game/frontend/menus/wg_menu_options.h"
 
 namespace {
@@ -21,9 +23,13 @@ cScreen_MainMenu::cScreen_MainMenu()
       mRestartRequested(0),
       mNewGame(0),
       mDeleteWindow(nullptr),
-      mDeleteMenu(nullptr) {
+      mDeleteMenu(nullptr),
+      mNewGameMenu(nullptr) {
   mMenus[kMenuMain] = new cWgMenu_Main(this);
   mMenus[kMenuLevel] = new cWgMenu_Level(this);
+  mNewGameMenu = new cWgMenu_NewGame(this);
+  mMenus[kMenuNewGame] = mNewGameMenu;
+  mMenus[kMenuContinue] = new cWgMenu_Continue(this);
   mMenus[kMenuOption] = new cWgMenu_Options(this);
   mMenus[kMenuOptionLanguage] = new cWgMenu_OptionLanguage(this);
   mMenus[kMenuDifficulty] = new cWgMenu_Difficulty(this);

@@ -26,6 +26,8 @@ enum eMainMenuIndex : u32 {
 constexpr u32 kMainMenuMusicTicks = 25;
 constexpr u32 kLevelTableSize = 6;
 
+class cWgMenu_NewGame;
+
 class cScreen_MainMenu : public cMainMenuPhase {
  public:
   // Every menu built, MAIN shown, the music 25 ticks away.
@@ -48,6 +50,7 @@ class cScreen_MainMenu : public cMainMenuPhase {
   bool IsNewGame() const { return mNewGame != 0; }
   void SetNewGame(bool on) { mNewGame = on ? 1 : 0; }
   cWgMenu_Menu* GetMenu(u32 index) const { return index < kMainMenuCount ? mMenus[index] : nullptr; }
+  cWgMenu_NewGame* GetNewGameMenu() const { return mNewGameMenu; }
   u32 GetCurrentMenu() const { return mCurrentMenu; }
   u32 GetMusicCountdown() const { return mMusicCountdown; }
   // The delete window and menu, owned by the screen once made.
@@ -64,6 +67,7 @@ class cScreen_MainMenu : public cMainMenuPhase {
   u8 mNewGame;
   cWgMenu_Menu* mDeleteWindow;  // owned
   cWgMenu_Menu* mDeleteMenu;    // owned
+  cWgMenu_NewGame* mNewGameMenu;  // one of mMenus
 };
 
 // The game's maker of the main menu screen.

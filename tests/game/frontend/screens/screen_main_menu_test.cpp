@@ -8,6 +8,8 @@
 
 #include "game/app/input/key_codes.h"
 #include "game/app/startup/app_config.h"
+#include "game/frontend/menus/wg_menu_continue.h"
+#include "game/frontend/menus/wg_menu_new_game.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "platform/win/win_testing.h"
 #include "tests/game/frontend/front_end_fixture.h"
@@ -20,7 +22,11 @@ std::string MainMenuTexts(const std::string& code) {
                              {"OPTION", 5},
                              {"OPTION_LANGUAGE", 2},
                              {"DIFFICULTY", 2},
-                             {"QUIT", 2}}) +
+                             {"QUIT", 2},
+                             {"NEWGAME", 0},
+                             {"CONTINUE", 0},
+                             {"DELETE_MENU", 0},
+                             {"DELETE_WINDOW", 3}}) +
          "ON = " + code + "on\nOFF = " + code + "off\nOPTION_FOOTER_LEFT_RIGHT = sideways\n";
 }
 
@@ -105,7 +111,8 @@ TEST_F(MainMenuTest, ItemsAndBacksSwitchMenusStoreChoicesOrQuit) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     gGameOptions->SetLevelName(cString(kFirstLevelName));
-    gSaveProfiles->SetHard(7);
+    const u32 hardBefore = row.start == kMenuDifficulty ? 1 - row.hard : 0;
+    gSaveProfiles->SetHard(hardBefore);
     gAppConfig.quit = 0;
     if (row.profiles != 0) {
       gSaveProfiles->NewProfile("Ada");
@@ -116,8 +123,7 @@ TEST_F(MainMenuTest, ItemsAndBacksSwitchMenusStoreChoicesOrQuit) {
     EXPECT_EQ(row.popped, Popped());
     EXPECT_EQ(row.quit, gAppConfig.quit != 0);
     EXPECT_STREQ(row.level, gGameOptions->GetLevelName().CStr());
-    EXPECT_EQ(row.start == kMenuDifficulty ? row.hard : 7u, gSaveProfiles->GetHard());
-    EXPECT_EQ(row.start == kMenuDifficulty && row.inputs.size() != 0, screen_->IsNewGame());
+    EXPECT_EQ(row.start == kMenuDifficulty ? row.hard : hardBefore, gSaveProfiles->GetHard());
     // Menus still to come leave the shown one.
     EXPECT_EQ(screen_->GetMenu(row.menu) != nullptr ? row.menu : row.start, screen_->GetCurrentMenu());
     EXPECT_FALSE(screen_->IsRestartRequested());
@@ -254,4 +260,120 @@ TEST_F(MainMenuTest, InGameOptionsReturnToThePauseMenuWithoutSaving) {
   pause.Hide();
   gScreenStack->Pop();
   delete level;
+}
+
+TEST_F(MainMenuTest, NameEntryWrapsAndKeepsEightLetters) {
+  struct Row {
+    const char* what;
+    std::vector<tInput> moves;
+    std::vector<u32> cells;  // pressed in turn
+    const char* name;
+    u32 row, column, menu;
+  };
+  const u32 dot = 37, bsp = 38, end = 39;
+  const Row rows[] = {
+      {"left wraps", {Key(kKeyLeft)}, {}, "", 0, 9, kMenuNewGame},
+      {"up wraps", {Key(kKeyUp)}, {}, "", 3, 0, kMenuNewGame},
+      {"pad right and down wrap", {Pad(kPadDown), Pad(kPadLeft), Pad(kPadRight)}, {}, "", 1, 0, kMenuNewGame},
+      {"nine letters", {}, {10, 11, 12, 13, 14, 15, 16, 17, 18}, "ABCDEFGH", 0, 0, kMenuNewGame},
+      {"dot and bang", {}, {dot, 36, 1}, ".!1", 0, 0, kMenuNewGame},
+      {"backspace", {}, {10, bsp, bsp, end}, "", 0, 0, kMenuNewGame},
+      {"end", {}, {35, end}, "Z", 0, 0, kMenuDifficulty},
+      {"escape", {Key(kKeyEsc)}, {}, "", 0, 0, kMenuMain},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Open();
+    screen_->SwitchMenu(kMenuNewGame);
+    cWgMenu_NewGame* menu = screen_->GetNewGameMenu();
+    Run(row.moves);
+    for (u32 cell : row.cells) {
+      menu->SelectCell(cell / kNameGridColumns, cell % kNameGridColumns);
+      menu->PressCell();
+      if (cell != row.cells.back()) {
+        menu->SelectCell(0, 0);
+      }
+    }
+    if (!row.cells.empty()) {
+      menu->SelectCell(0, 0);
+    }
+    EXPECT_STREQ(row.name, menu->GetName());
+    EXPECT_EQ(row.row, menu->GetRow());
+    EXPECT_EQ(row.column, menu->GetColumn());
+    EXPECT_EQ(row.menu, screen_->GetCurrentMenu());
+    TearDownScreen();
+  }
+}
+
+TEST_F(MainMenuTest, NewProfileOrTheDeleteWindowsChoices) {
+  struct Row {
+    const char* what;
+    u32 used;
+    std::vector<tInput> window;  // answered in the delete window and menu
+    const char* slotName;        // of slot 2 afterwards
+    u32 currentSlot;
+  };
+  const Row rows[] = {
+      {"free slot", 2, {}, "ABC", 2},
+      {"full: overwrite the third", 10, {Key(kKeyRight), Key(kKeyEnter), Key(kKeyDown), Key(kKeyDown),
+                                         Key(kKeyEnter)}, "ABC", 2},
+      {"full: play without a profile", 10, {Key(kKeyRight), Key(kKeyRight), Key(kKeyEnter)}, "P2", kNoProfileSlot},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (u32 i = 0; i < row.used; i++) {
+      gSaveProfiles->NewProfile(("P" + std::to_string(i)).c_str());
+    }
+    Open();
+    screen_->SwitchMenu(kMenuNewGame);
+    for (u32 cell : {10u, 11u, 12u, 39u}) {
+      screen_->GetNewGameMenu()->SelectCell(cell / kNameGridColumns, cell % kNameGridColumns);
+      screen_->GetNewGameMenu()->PressCell();
+    }
+    Run({Key(kKeyDown), Key(kKeyEnter), Tick(0.04f)});  // hard
+    Run(row.window);
+    Run({Tick(0.04f)});
+    EXPECT_EQ(1u, gSaveProfiles->GetHard());
+    EXPECT_TRUE(Popped());
+    EXPECT_STREQ("level01", gGameOptions->GetLevelName().CStr());
+    EXPECT_STREQ(row.slotName, gSaveProfiles->GetSlot(2).name);
+    EXPECT_EQ(row.currentSlot, gSaveProfiles->GetCurrentSlot());
+    // A level completed without a profile credits nobody.
+    gSaveProfiles->CompleteLevel(1, 2, 3);
+    EXPECT_EQ(row.currentSlot == 2 ? 3u : 0u, gSaveProfiles->GetSlot(2).count);
+    TearDownScreen();
+    delete gSaveProfiles;
+    gSaveProfiles = new cSaveProfiles;
+  }
+}
+
+TEST_F(MainMenuTest, ContinueListsWrapsAndResumes) {
+  const char* names[] = {"Ann", "Bo", "Cy"};
+  for (const char* name : names) {
+    gSaveProfiles->NewProfile(name);
+  }
+  tProfileSlot& first = gSaveProfiles->GetSlot(0);
+  first.count = 4;
+  first.lastTime = 125;
+  first.levelIndex = 3;
+  gSaveProfiles->GetSlot(2).difficulty = 1;
+  Open();
+  screen_->SwitchMenu(kMenuContinue);
+  auto* list = static_cast<cWgMenu_Continue*>(screen_->GetMenu(kMenuContinue));
+  EXPECT_STREQ("Ann, eng, eng, 44%, 2:5 ", list->GetLine(0)->GetText().CStr());
+  EXPECT_STREQ("", list->GetLine(3)->GetText().CStr());
+  gSaveProfiles->SetHard(1);
+  list->ConstInit(0);
+  EXPECT_STREQ("Ann, eng, eng, 40%, 2:5 ", list->GetLine(0)->GetText().CStr());
+  const u32 expected[] = {2, 0, 2};
+  const tInput moves[] = {Key(kKeyUp), Key(kKeyDown), Key(kKeyUp)};
+  for (u32 i = 0; i < 3; i++) {
+    Run({moves[i]});
+    EXPECT_EQ(expected[i], list->GetCurrent()) << i;
+  }
+  Run({Key(kKeyUp), Key(kKeyUp), Key(kKeyEnter)});
+  EXPECT_TRUE(Popped());
+  EXPECT_STREQ("level04", gGameOptions->GetLevelName().CStr());
+  EXPECT_EQ(0u, gSaveProfiles->GetCurrentSlot());
+  EXPECT_EQ(0u, gSaveProfiles->GetHard());
 }
