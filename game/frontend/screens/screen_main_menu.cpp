@@ -5,6 +5,7 @@
 
 #include "game/app/event.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/frontend/extras/wg_menu_extras.h"
 #include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_main.h"
 #include "game/frontend/menus/wg_menu_new_game.h"
@@ -16,7 +17,7 @@ constexpr u32 kLevelTable[kLevelTableSize] = {1, 2, 3, 4, 5, 6};
 
 }  // namespace
 
-cScreen_MainMenu::cScreen_MainMenu()
+cScreen_MainMenu::cScreen_MainMenu(const cPropertyFile* config)
     : mMenus{},
       mCurrentMenu(kMenuMain),
       mMusicCountdown(kMainMenuMusicTicks),
@@ -24,7 +25,8 @@ cScreen_MainMenu::cScreen_MainMenu()
       mNewGame(0),
       mDeleteWindow(nullptr),
       mDeleteMenu(nullptr),
-      mNewGameMenu(nullptr) {
+      mNewGameMenu(nullptr),
+      mConfig(config) {
   mMenus[kMenuMain] = new cWgMenu_Main(this);
   mMenus[kMenuLevel] = new cWgMenu_Level(this);
   mNewGameMenu = new cWgMenu_NewGame(this);
@@ -32,6 +34,9 @@ cScreen_MainMenu::cScreen_MainMenu()
   mMenus[kMenuContinue] = new cWgMenu_Continue(this);
   mMenus[kMenuOption] = new cWgMenu_Options(this);
   mMenus[kMenuOptionLanguage] = new cWgMenu_OptionLanguage(this);
+  mMenus[kMenuExtras] = new cWgMenu_Extras(this);
+  mMenus[kMenuActors] = new cWgMenu_Actors(this);
+  mMenus[kMenuEpisodes] = new cWgMenu_Episodes(this);
   mMenus[kMenuDifficulty] = new cWgMenu_Difficulty(this);
   mMenus[kMenuQuit] = new cWgMenu_Quit(this);
   SwitchMenu(kMenuMain);
@@ -93,4 +98,4 @@ void cScreen_MainMenu::StartLevel(u32 item) {
   }
 }
 
-cMainMenuPhase* MakeMainMenu() { return new cScreen_MainMenu; }
+cMainMenuPhase* MakeMainMenu(const cPropertyFile* config) { return new cScreen_MainMenu(config); }

@@ -30,8 +30,9 @@ class cWgMenu_NewGame;
 
 class cScreen_MainMenu : public cMainMenuPhase {
  public:
-  // Every menu built, MAIN shown, the music 25 ticks away.
-  cScreen_MainMenu();
+  // Every menu built, MAIN shown, the music 25 ticks away; config is the
+  // game's configuration (the extras' credits read it).
+  explicit cScreen_MainMenu(const cPropertyFile* config = nullptr);
   ~cScreen_MainMenu() override;
 
   // On a tick: the sound update, the music countdown and the music's
@@ -53,6 +54,8 @@ class cScreen_MainMenu : public cMainMenuPhase {
   cWgMenu_NewGame* GetNewGameMenu() const { return mNewGameMenu; }
   u32 GetCurrentMenu() const { return mCurrentMenu; }
   u32 GetMusicCountdown() const { return mMusicCountdown; }
+  void SetMusicCountdown(u32 ticks) { mMusicCountdown = ticks; }
+  const cPropertyFile* GetConfig() const { return mConfig; }
   // The delete window and menu, owned by the screen once made.
   cWgMenu_Menu* GetDeleteWindow() const { return mDeleteWindow; }
   void SetDeleteWindow(cWgMenu_Menu* window) { mDeleteWindow = window; }
@@ -68,7 +71,8 @@ class cScreen_MainMenu : public cMainMenuPhase {
   cWgMenu_Menu* mDeleteWindow;  // owned
   cWgMenu_Menu* mDeleteMenu;    // owned
   cWgMenu_NewGame* mNewGameMenu;  // one of mMenus
+  const cPropertyFile* mConfig;
 };
 
 // The game's maker of the main menu screen.
-cMainMenuPhase* MakeMainMenu();
+cMainMenuPhase* MakeMainMenu(const cPropertyFile* config);

@@ -16,6 +16,15 @@
 
 namespace {
 
+// NAME_FOOTER and two pages of text of each viewer.
+std::string PageTexts(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += name + "_FOOTER = f\n" + name + "_TEXT00 = " + name + " 0\n" + name + "_TEXT01 = " + name + " 1\n";
+  }
+  return text;
+}
+
 std::string MainMenuTexts(const std::string& code) {
   return MenuTextFile(code, {{"MAIN", 5},
                              {"LEVEL", 6},
@@ -26,7 +35,11 @@ std::string MainMenuTexts(const std::string& code) {
                              {"NEWGAME", 0},
                              {"CONTINUE", 0},
                              {"DELETE_MENU", 0},
-                             {"DELETE_WINDOW", 3}}) +
+                             {"DELETE_WINDOW", 3},
+                             {"EXTRAS", 6},
+                             {"ACTORS", 3},
+                             {"EPISODES", 4}}) +
+         "LOCKED = locked\nCONCEPT_FOOTER = c\n" + PageTexts({"VOSTEK", "PIRENA", "HALDO", "TESKLO", "ORDAN", "SALVERN", "KUMB"}) +
          "ON = " + code + "on\nOFF = " + code + "off\nOPTION_FOOTER_LEFT_RIGHT = sideways\n";
 }
 
