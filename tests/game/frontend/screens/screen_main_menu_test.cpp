@@ -6,87 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "game/app/input/key_codes.h"
-#include "game/app/startup/app_config.h"
 #include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_new_game.h"
 #include "game/frontend/menus/wg_menu_options.h"
-#include "platform/win/win_testing.h"
-#include "tests/game/frontend/front_end_fixture.h"
-
-namespace {
-
-// NAME_FOOTER and two pages of text of each viewer.
-std::string PageTexts(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) {
-    text += name + "_FOOTER = f\n" + name + "_TEXT00 = " + name + " 0\n" + name + "_TEXT01 = " + name + " 1\n";
-  }
-  return text;
-}
-
-std::string MainMenuTexts(const std::string& code) {
-  return MenuTextFile(code, {{"MAIN", 5},
-                             {"LEVEL", 6},
-                             {"OPTION", 5},
-                             {"OPTION_LANGUAGE", 2},
-                             {"DIFFICULTY", 2},
-                             {"QUIT", 2},
-                             {"NEWGAME", 0},
-                             {"CONTINUE", 0},
-                             {"DELETE_MENU", 0},
-                             {"DELETE_WINDOW", 3},
-                             {"EXTRAS", 6},
-                             {"ACTORS", 3},
-                             {"EPISODES", 4}}) +
-         "LOCKED = locked\nCONCEPT_FOOTER = c\n" + PageTexts({"VOSTEK", "PIRENA", "HALDO", "TESKLO", "ORDAN", "SALVERN", "KUMB"}) +
-         "ON = " + code + "on\nOFF = " + code + "off\nOPTION_FOOTER_LEFT_RIGHT = sideways\n";
-}
-
-DWORD sClockMs = 0;
-DWORD TestClock(void*) { return sClockMs; }
-
-}  // namespace
-
-class MainMenuTest : public FrontEndTest {
- protected:
-  void SetUp() override {
-    FrontEndTest::SetUp();
-    ASSERT_FALSE(HasFatalFailure());
-    MountData({{"data/menu/text_d.txt", MainMenuTexts("d")}, {"data/menu/text_eng.txt", MainMenuTexts("eng")}});
-    gGameOptions->SetLanguage(1);
-    gAppConfig.quit = 0;
-    sClockMs = 1000;
-    WinTestSetClock(TestClock, nullptr);
-  }
-  void TearDown() override {
-    TearDownScreen();
-    WinTestSetClock(nullptr, nullptr);
-    gAppConfig.quit = 0;
-    FrontEndTest::TearDown();
-  }
-
-  void TearDownScreen() {
-    if (screen_ != nullptr && gScreenStack->GetTopScreen() == screen_) {
-      gScreenStack->Pop();
-    }
-    delete screen_;
-    screen_ = nullptr;
-  }
-  void Open() {
-    screen_ = new cScreen_MainMenu;
-    Activate(screen_);
-  }
-  void Run(const std::vector<tInput>& inputs) {
-    for (const tInput& input : inputs) {
-      SendToStack(input);
-    }
-  }
-  bool Popped() const { return gScreenStack->GetTopScreen() != screen_; }
-  cWgMenu_Options* Options() const { return static_cast<cWgMenu_Options*>(screen_->GetMenu(kMenuOption)); }
-
-  cScreen_MainMenu* screen_ = nullptr;
-};
+#include "tests/game/frontend/screens/main_menu_fixture.h"
 
 TEST_F(MainMenuTest, ItemsAndBacksSwitchMenusStoreChoicesOrQuit) {
   struct Row {
