@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include "game/app/screens/screen_stack.h"
 #include "game/app/startup/app_config.h"
-#include "tests/game/frontend/front_end_fixture.h"
+#include "game/frontend/screens/screen_end.h"
+#include "tests/game/frontend/screens/main_menu_fixture.h"
 
 namespace {
 
@@ -104,4 +106,84 @@ TEST_F(GameTest, NextLevelTakesTheHardSuccessorOnlyWhenThere) {
   EXPECT_EQ(kGameSoundCount, game.GetSounds().GetCount());
   EXPECT_EQ(kLoaderExpectedBytes, LevelLoadSize(7));
   EXPECT_EQ(55235111u, LevelLoadSize(1));
+}
+
+namespace {
+
+// A level that loads in one step and ends at its first tick.
+struct QuickLevel : cLevelPhase, cLoadable {
+  cLoadable* GetLoadable() override { return this; }
+  f32 Load() override { return 1.0f; }
+  void AttachHud() override {}
+  bool IsQuitRequested() const override { return false; }
+  bool OnEvent(const tEvent* event) override {
+    if (event->type == kEventTick && gScreenStack->GetTopScreen() == this) {
+      gScreenStack->Pop();
+    }
+    return false;
+  }
+};
+cLevelPhase* MakeQuickLevel(cPropertyFile*, cGameOptions*) { return new QuickLevel; }
+
+}  // namespace
+
+class GameFlowTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
+    std::string chain = "[Init]\n[end_texts]\nENDTEXTS = data/end\n[credit_list]\nCREDITLIST = data/credits\n";
+    for (int level = 1; level < 99; level++) {
+      char group[64];
+      snprintf(group, sizeof group, "[level%02d]\nNEXTSTAGE = level%02d\n", level, level + 1);
+      chain += group;
+    }
+    MountData({{"data/menu/text_d.txt", main_menu_test::MainMenuTexts("d")},
+               {"data/config.txt", chain},
+               {"data/end_d.txt", "[TEXTS]\nMESSAGE01 = one\n"},
+               {"data/credits_d.txt", "[CREDITS]\nCREDITLIST = [^Heading, Ann]\n"}});
+    ASSERT_EQ(0, mkdir("data", 0700));
+    ASSERT_EQ(0, mkdir("data/texdicts", 0700));
+    delete gGameOptions;
+    delete gSaveProfiles;
+  }
+};
+
+TEST_F(GameFlowTest, LastLevelLeadsThroughEndTextsAndCreditsBackToTheMenu) {
+  cGame* game = new cGame;
+  game->SetPhaseMakers(tGamePhaseMakers{MakeMainMenu, MakeQuickLevel, MakeEndScreen, MakeCreditsScreen});
+  Activate(game);
+  SendToStack(Tick(0.04f));
+  gScreenStack->Pop();  // the intro
+  std::string states;
+  u32 last = game->GetState();
+  bool chosen = false;
+  for (int tick = 0; tick < 20000; tick++) {
+    SendToStack(Tick(0.04f));
+    if (game->GetState() != last) {
+      last = game->GetState();
+      states += std::to_string(last);
+    }
+    cScreen* top = gScreenStack->GetTopScreen();
+    if (last == kGameLoadLevel && top != game) {
+      auto* menu = static_cast<cScreen_MainMenu*>(top);
+      if (chosen) {
+        EXPECT_EQ(kMenuMain, menu->GetCurrentMenu());
+        break;
+      }
+      // The level menu's first item; the chain runs on to level99.
+      gGameOptions->SetLevelName(cString("level98"));
+      menu->SwitchMenu(kMenuLevel);
+      SendToStack(Key(kKeyDown));
+      SendToStack(Key(kKeyEnter));
+      EXPECT_STREQ("level02", gGameOptions->GetLevelName().CStr());
+      gGameOptions->SetLevelName(cString("level98"));
+      chosen = true;
+    } else if (top != game) {
+      SendToStack(Key(kKeyEnter));
+    }
+  }
+  EXPECT_EQ("2345678" "12", states);
+  gScreenStack->Pop();
+  delete game;
 }
