@@ -9,6 +9,7 @@ bool WriteDataSet(DataFolder& data) {
   WriteStartupTexts(data);
   WriteFonts(data);
   WriteTextures(data);
+  WriteNameCells(data);
   WriteSounds(data);
   WriteMusic(data);
   WriteMovies(data);

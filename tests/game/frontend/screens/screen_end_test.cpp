@@ -4,7 +4,9 @@
 
 #include "game/app/input/key_codes.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/frontend/screens/screen_main_menu.h"
 #include "tests/game/frontend/front_end_fixture.h"
+#include "tools/demo/demo.h"
 
 class EndScreensTest : public FrontEndTest {
  protected:
@@ -115,4 +117,34 @@ TEST_F(EndScreensTest, CreditsScrollUntilTheLastLineLeavesOrAKey) {
   EXPECT_EQ(static_cast<int>(kEndShortFade + 1 + kEndLongFade), TicksToPop(credits, kEndShortFade + 1));
   EXPECT_FALSE(credits->IsDone());
   delete credits;
+}
+
+// The demo data set's texts: every menu, the end texts and the credits build
+// in both languages (a missing key ends the program).
+TEST_F(FrontEndTest, DemoTextsBuildEveryScreenInBothLanguages) {
+  demo::DataFolder data;
+  demo::WriteStartupTexts(data);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& file : data.Files()) {
+    files.push_back({file.first, std::string(file.second.begin(), file.second.end())});
+  }
+  MountData(files);
+  cPropertyFile config;
+  ASSERT_TRUE(config.Load(cString("data/config.txt")));
+  for (u32 language = 0; language < kLanguageCount; language++) {
+    SCOPED_TRACE(language);
+    gGameOptions->SetLanguage(language);
+    gSaveProfiles->NewProfile("Demo");
+    cScreen_MainMenu* menu = new cScreen_MainMenu(&config);
+    Activate(menu);
+    for (u32 index = 0; index < kMainMenuCount; index++) {
+      EXPECT_FALSE(menu->GetMenu(index)->GetTitle().GetText().IsEmpty()) << index;
+    }
+    gScreenStack->Pop();
+    delete menu;
+    cScreen_End end(config.FindGroup(cString("end_texts")));
+    EXPECT_FALSE(end.GetText(5).IsEmpty());
+    cScreen_Credits credits(config.FindGroup(cString("credit_list")));
+    EXPECT_EQ('^', credits.GetLine(0).CStr()[0]);
+  }
 }
