@@ -100,8 +100,7 @@ void cWgMenu_Extras::OnSelect(u32 item) {
 
 void cWgMenu_Extras::OnBack() { mScreen->SwitchMenu(kMenuMain); }
 
-cWgMenu_TextPages::cWgMenu_TextPages(cScreen_MainMenu* owner, const char* name, const char* const* viewers,
-                                     u32 count)
+cWgMenu_TextPages::cWgMenu_TextPages(cScreen_MainMenu* owner, const char* name, const char* const* viewers, u32 count)
     : cWgMenu_Menu(owner, name, count, tWgPlacement(), kTextPlacement),
       mViewers(new cWgMenuText*[count]),
       mScreen(owner) {

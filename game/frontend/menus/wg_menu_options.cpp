@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "game/app/event.h"
+#include "game/app/frame_tick.h"
 #include "game/app/input/key_codes.h"
 #include "game/app/screens/screen_stack.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/save/save_profiles.h"
-#include "game/app/frame_tick.h"
 
 namespace {
 

@@ -68,8 +68,8 @@ class cScreen_MainMenu : public cMainMenuPhase {
   u32 mMusicCountdown;
   u8 mRestartRequested;
   u8 mNewGame;
-  cWgMenu_Menu* mDeleteWindow;  // owned
-  cWgMenu_Menu* mDeleteMenu;    // owned
+  cWgMenu_Menu* mDeleteWindow;    // owned
+  cWgMenu_Menu* mDeleteMenu;      // owned
   cWgMenu_NewGame* mNewGameMenu;  // one of mMenus
   const cPropertyFile* mConfig;
 };

@@ -139,9 +139,10 @@ class GameFlowTest : public FrontEndTest {
       chain += group;
     }
     MountData({{"data/menu/text_d.txt", main_menu_test::MainMenuTexts("d")},
+               {"data/menu/text_eng.txt", main_menu_test::MainMenuTexts("eng")},
                {"data/config.txt", chain},
-               {"data/end_d.txt", "[TEXTS]\nMESSAGE01 = one\n"},
-               {"data/credits_d.txt", "[CREDITS]\nCREDITLIST = [^Heading, Ann]\n"}});
+               {"data/end_eng.txt", "[TEXTS]\nMESSAGE01 = one\n"},
+               {"data/credits_eng.txt", "[CREDITS]\nCREDITLIST = [^Heading, Ann]\n"}});
     ASSERT_EQ(0, mkdir("data", 0700));
     ASSERT_EQ(0, mkdir("data/texdicts", 0700));
     delete gGameOptions;
@@ -149,7 +150,7 @@ class GameFlowTest : public FrontEndTest {
   }
 };
 
-TEST_F(GameFlowTest, LastLevelLeadsThroughEndTextsAndCreditsBackToTheMenu) {
+TEST_F(GameFlowTest, LanguageRebuildsTheMenuAndTheLastLevelLeadsThroughEndTextsAndCredits) {
   cGame* game = new cGame;
   game->SetPhaseMakers(tGamePhaseMakers{MakeMainMenu, MakeQuickLevel, MakeEndScreen, MakeCreditsScreen});
   Activate(game);
@@ -157,7 +158,7 @@ TEST_F(GameFlowTest, LastLevelLeadsThroughEndTextsAndCreditsBackToTheMenu) {
   gScreenStack->Pop();  // the intro
   std::string states;
   u32 last = game->GetState();
-  bool chosen = false;
+  int menus = 0;
   for (int tick = 0; tick < 20000; tick++) {
     SendToStack(Tick(0.04f));
     if (game->GetState() != last) {
@@ -167,10 +168,20 @@ TEST_F(GameFlowTest, LastLevelLeadsThroughEndTextsAndCreditsBackToTheMenu) {
     cScreen* top = gScreenStack->GetTopScreen();
     if (last == kGameLoadLevel && top != game) {
       auto* menu = static_cast<cScreen_MainMenu*>(top);
-      if (chosen) {
+      menus++;
+      if (menus == 1) {
+        // Another language: the menu screen is built again, at the options.
+        menu->SwitchMenu(kMenuOptionLanguage);
+        SendToStack(Key(kKeyDown));
+        SendToStack(Key(kKeyEnter));
+        continue;
+      }
+      if (menus == 3) {
         EXPECT_EQ(kMenuMain, menu->GetCurrentMenu());
         break;
       }
+      EXPECT_EQ(kMenuOption, menu->GetCurrentMenu());
+      EXPECT_EQ(1u, gGameOptions->GetLanguage());
       // The level menu's first item; the chain runs on to level99.
       gGameOptions->SetLevelName(cString("level98"));
       menu->SwitchMenu(kMenuLevel);
@@ -178,12 +189,12 @@ TEST_F(GameFlowTest, LastLevelLeadsThroughEndTextsAndCreditsBackToTheMenu) {
       SendToStack(Key(kKeyEnter));
       EXPECT_STREQ("level02", gGameOptions->GetLevelName().CStr());
       gGameOptions->SetLevelName(cString("level98"));
-      chosen = true;
     } else if (top != game) {
       SendToStack(Key(kKeyEnter));
     }
   }
-  EXPECT_EQ("2345678" "12", states);
+  // The restart's way round through state 1, the level, end texts, credits.
+  EXPECT_EQ(std::string("212") + "345678" + "12", states);
   gScreenStack->Pop();
   delete game;
 }

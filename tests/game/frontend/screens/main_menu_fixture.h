@@ -37,8 +37,9 @@ inline std::string MainMenuTexts(const std::string& code) {
                              {"EXTRAS", 6},
                              {"ACTORS", 3},
                              {"EPISODES", 4}}) +
-         "LOCKED = locked\nCONCEPT_FOOTER = c\n" + PageTexts({"VOSTEK", "PIRENA", "HALDO", "TESKLO", "ORDAN", "SALVERN", "KUMB"}) +
-         "ON = " + code + "on\nOFF = " + code + "off\nOPTION_FOOTER_LEFT_RIGHT = sideways\n";
+         "LOCKED = locked\nCONCEPT_FOOTER = c\n" +
+         PageTexts({"VOSTEK", "PIRENA", "HALDO", "TESKLO", "ORDAN", "SALVERN", "KUMB"}) + "ON = " + code +
+         "on\nOFF = " + code + "off\nOPTION_FOOTER_LEFT_RIGHT = sideways\n";
 }
 
 inline DWORD sClockMs = 0;

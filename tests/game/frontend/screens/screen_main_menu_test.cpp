@@ -39,7 +39,14 @@ TEST_F(MainMenuTest, ItemsAndBacksSwitchMenusStoreChoicesOrQuit) {
       {"level back", 0, kMenuLevel, {Key(kKeyEsc)}, kMenuMain, false, false, "level01", 0},
       {"hard before the name entry", 0, kMenuDifficulty, {down, enter}, kMenuNewGame, false, false, "level01", 1},
       {"normal", 0, kMenuDifficulty, {enter}, kMenuNewGame, false, false, "level01", 0},
-      {"language: the same one", 0, kMenuOptionLanguage, {down, enter}, kMenuOptionLanguage, false, false, "level01",
+      {"language: the same one",
+       0,
+       kMenuOptionLanguage,
+       {down, enter},
+       kMenuOptionLanguage,
+       false,
+       false,
+       "level01",
        0},
       {"language: back", 0, kMenuOptionLanguage, {Key(kKeyEsc)}, kMenuOption, false, false, "level01", 0},
       {"options: enter on the language", 0, kMenuOption, {enter}, kMenuOptionLanguage, false, false, "level01", 0},
@@ -251,8 +258,11 @@ TEST_F(MainMenuTest, NewProfileOrTheDeleteWindowsChoices) {
   };
   const Row rows[] = {
       {"free slot", 2, {}, "ABC", 2},
-      {"full: overwrite the third", 10, {Key(kKeyRight), Key(kKeyEnter), Key(kKeyDown), Key(kKeyDown),
-                                         Key(kKeyEnter)}, "ABC", 2},
+      {"full: overwrite the third",
+       10,
+       {Key(kKeyRight), Key(kKeyEnter), Key(kKeyDown), Key(kKeyDown), Key(kKeyEnter)},
+       "ABC",
+       2},
       {"full: play without a profile", 10, {Key(kKeyRight), Key(kKeyRight), Key(kKeyEnter)}, "P2", kNoProfileSlot},
   };
   for (const Row& row : rows) {
