@@ -8,16 +8,23 @@
 #include "tests/game/frontend/front_end_fixture.h"
 #include "tools/demo/demo.h"
 
-class EndScreensTest : public FrontEndTest {
+class ScreenEndTest : public FrontEndTest {
  protected:
   void SetUp() override {
     FrontEndTest::SetUp();
     ASSERT_FALSE(HasFatalFailure());
-    gGameOptions->SetLanguage(1);
     MountData({{"data/config.txt", "[end_texts]\nENDTEXTS = data/end\n[credit_list]\nCREDITLIST = data/credits\n"},
                {"data/end_eng.txt", "[TEXTS]\nMESSAGE01 = one\nMESSAGE02 = two\nMESSAGE06 = six\n"},
                {"data/credits_eng.txt", "[CREDITS]\nCREDITLIST = [^Heading,  Ann  , Bo\t]\n"}});
-    ASSERT_TRUE(config_.Load(cString("data/config.txt")));
+    ASSERT_FALSE(HasFatalFailure());
+    gGameOptions->SetLanguage(1);
+    config_ = new cPropertyFile;
+    ASSERT_TRUE(config_->Load(cString("data/config.txt")));
+  }
+  // The file goes before the engine it was read with.
+  void TearDown() override {
+    delete config_;
+    FrontEndTest::TearDown();
   }
   // Ticks until the screen leaves the top, with a key at every tick from
   // the given one on (never for -1); the ticks, -1 when it stays.
@@ -34,10 +41,10 @@ class EndScreensTest : public FrontEndTest {
     return -1;
   }
 
-  cPropertyFile config_;
+  cPropertyFile* config_ = nullptr;
 };
 
-TEST_F(EndScreensTest, EndingFollowsTheCountAndDifficulty) {
+TEST_F(ScreenEndTest, EndingFollowsTheCountAndDifficulty) {
   struct Row {
     u32 count;
     u32 hard;
@@ -56,8 +63,8 @@ TEST_F(EndScreensTest, EndingFollowsTheCountAndDifficulty) {
   EXPECT_EQ(0u, cScreen_End::EndingOffset());
 }
 
-TEST_F(EndScreensTest, PicturesFadeShortThenLongAndTheBlackStays) {
-  cScreen_End* end = new cScreen_End(config_.FindGroup(cString("end_texts")));
+TEST_F(ScreenEndTest, PicturesFadeShortThenLongAndTheBlackStays) {
+  cScreen_End* end = new cScreen_End(config_->FindGroup(cString("end_texts")));
   EXPECT_STREQ("two", end->GetText(1).CStr());
   EXPECT_STREQ("", end->GetText(2).CStr());
   EXPECT_STREQ("six", end->GetText(5).CStr());
@@ -91,8 +98,8 @@ TEST_F(EndScreensTest, PicturesFadeShortThenLongAndTheBlackStays) {
   delete end;
 }
 
-TEST_F(EndScreensTest, CreditsScrollUntilTheLastLineLeavesOrAKey) {
-  const cPropertyGroup* group = config_.FindGroup(cString("credit_list"));
+TEST_F(ScreenEndTest, CreditsScrollUntilTheLastLineLeavesOrAKey) {
+  const cPropertyGroup* group = config_->FindGroup(cString("credit_list"));
   cScreen_Credits* credits = new cScreen_Credits(group);
   ASSERT_EQ(3u, credits->GetLineCount());
   EXPECT_STREQ("^Heading", credits->GetLine(0).CStr());
