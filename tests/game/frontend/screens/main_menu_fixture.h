@@ -57,8 +57,9 @@ class MainMenuTest : public FrontEndTest {
     ASSERT_FALSE(HasFatalFailure());
     MountData({{"data/menu/text_d.txt", main_menu_test::MainMenuTexts("d")},
                {"data/menu/text_eng.txt", main_menu_test::MainMenuTexts("eng")},
-               {"data/config.txt", "[credit_list]\nCREDITLIST = data/credits\n"},
-               {"data/credits_eng.txt", "[CREDITS]\nCREDITLIST = [^Made by, us]\n"}},
+               {"data/config.txt", "[end_texts]\nENDTEXTS = data/end\n[credit_list]\nCREDITLIST = data/credits\n"},
+               {"data/end_eng.txt", "[TEXTS]\nMESSAGE01 = one\nMESSAGE02 = two\nMESSAGE06 = six\n"},
+               {"data/credits_eng.txt", "[CREDITS]\nCREDITLIST = [^Heading,  Ann  , Bo\t]\n"}},
               pictures_);
     ASSERT_FALSE(HasFatalFailure());
     gGameOptions->SetLanguage(1);

@@ -5,26 +5,21 @@
 #include "game/app/input/key_codes.h"
 #include "game/app/screens/screen_stack.h"
 #include "game/frontend/screens/screen_main_menu.h"
-#include "tests/game/frontend/front_end_fixture.h"
+#include "tests/game/frontend/screens/main_menu_fixture.h"
 #include "tools/demo/demo.h"
 
-class ScreenEndTest : public FrontEndTest {
+class ScreenEndTest : public MainMenuTest {
  protected:
   void SetUp() override {
-    FrontEndTest::SetUp();
+    MainMenuTest::SetUp();
     ASSERT_FALSE(HasFatalFailure());
-    MountData({{"data/config.txt", "[end_texts]\nENDTEXTS = data/end\n[credit_list]\nCREDITLIST = data/credits\n"},
-               {"data/end_eng.txt", "[TEXTS]\nMESSAGE01 = one\nMESSAGE02 = two\nMESSAGE06 = six\n"},
-               {"data/credits_eng.txt", "[CREDITS]\nCREDITLIST = [^Heading,  Ann  , Bo\t]\n"}});
-    ASSERT_FALSE(HasFatalFailure());
-    gGameOptions->SetLanguage(1);
     config_ = new cPropertyFile;
     ASSERT_TRUE(config_->Load(cString("data/config.txt")));
   }
   // The file goes before the engine it was read with.
   void TearDown() override {
     delete config_;
-    FrontEndTest::TearDown();
+    MainMenuTest::TearDown();
   }
   // Ticks until the screen leaves the top, with a key at every tick from
   // the given one on (never for -1); the ticks, -1 when it stays.
