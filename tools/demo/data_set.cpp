@@ -10,6 +10,7 @@ bool WriteDataSet(DataFolder& data) {
   WriteFonts(data);
   WriteTextures(data);
   WriteHudTextures(data);
+  WriteNameCells(data);
   WriteSounds(data);
   WriteMusic(data);
   WriteMovies(data);

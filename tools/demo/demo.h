@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/demo/data_folder.h"
@@ -18,6 +19,11 @@ bool WriteDataSet(DataFolder& data);
 // "data/config.txt", "data/inputmap.txt", the menu texts and the end and
 // credit texts.
 void WriteStartupTexts(DataFolder& data);
+// The keys of the main menu screen's texts in the language of the code
+// ("d" or "eng").
+std::vector<std::pair<std::string, std::string>> MainMenuTextKeys(const std::string& code);
+// The name entry's 40 cell pictures, "data/menu/fonts/<cell>".
+void WriteNameCells(DataFolder& data);
 // "data/font/gothic13": its METRICS1 file, page and page mask.
 void WriteFonts(DataFolder& data);
 // Every texture of TextureNames(), with its "_mask" companion where

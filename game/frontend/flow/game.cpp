@@ -10,6 +10,8 @@
 #include "game/app/startup/app_config.h"
 #include "game/app/startup/main_window.h"
 #include "game/foundation/fatal_error.h"
+#include "game/frontend/screens/screen_end.h"
+#include "game/frontend/screens/screen_main_menu.h"
 #include "game/render/models/texture_files.h"
 
 namespace {
@@ -87,15 +89,15 @@ const char* const kSoundNames[kGameSoundCount] = {
 // written: pictures the phase shows only later or on request.
 const char* const kLogosExtras[] = {"data/menu/zid_logo", "data/menu/vux_logo", "data/menu/engine_logo",
                                     "data/menu/window_background"};
-const char* const kMenuExtras[] = {
+const char* const kMenuDictionaryExtras[] = {
     "data/menu/window_background",    "data/menu/PIRENA_background",    "data/menu/TESKLO_background",
     "data/menu/CONCEPT_background",   "data/menu/CONCEPT01_background", "data/menu/CONCEPT02_background",
     "data/menu/CONCEPT03_background", "data/menu/CONCEPT04_background", "data/menu/CONCEPT05_background",
     "data/menu/CONCEPT06_background", "data/menu/ORDAN_background",     "data/menu/HALDO_background",
     "data/menu/VOSTEK_background",    "data/menu/SALVERN_background",   "data/menu/KUMB_background"};
 constexpr u32 kLogosExtraCount = sizeof(kLogosExtras) / sizeof(kLogosExtras[0]);
-constexpr u32 kMenuExtraCount = sizeof(kMenuExtras) / sizeof(kMenuExtras[0]);
-constexpr u32 kMaxExtraCount = kMenuExtraCount;
+constexpr u32 kMenuDictionaryExtraCount = sizeof(kMenuDictionaryExtras) / sizeof(kMenuDictionaryExtras[0]);
+constexpr u32 kMaxExtraCount = kMenuDictionaryExtraCount;
 
 constexpr u32 kOptionsMenu = 4;
 constexpr u32 kMenuLoaderPresents = 2;
@@ -127,7 +129,7 @@ cGame::cGame()
       mEndScreen(nullptr),
       mCreditsScreen(nullptr),
       mMenuLoader(nullptr),
-      mMakers{nullptr, nullptr, nullptr, nullptr} {
+      mMakers{MakeMainMenu, nullptr, MakeEndScreen, MakeCreditsScreen} {
   mCamera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
   gGameOptions = new cGameOptions;
   gSaveProfiles = new cSaveProfiles;
@@ -253,11 +255,11 @@ void cGame::ShowMainMenu() {
   OpenCache(kMenuDictionary);
   mState = kGameLoadLevel;
   if (mMakers.mainMenu == nullptr) {
-    // No main menu yet: the options' level starts at once.
+    // Without a main menu the options' level starts at once.
     RemoveChild(mMenuLoader);
     return;
   }
-  mMainMenu = mMakers.mainMenu();
+  mMainMenu = mMakers.mainMenu(&mConfig);
   if (mReopenOptions) {
     mMainMenu->SwitchMenu(kOptionsMenu);
     mReopenOptions = 0;
@@ -282,7 +284,7 @@ void cGame::ShowMenuLoader() {
 
 void cGame::LoadLevel() {
   if (mDictionaryCreated) {
-    CloseCache(kMenuDictionary, kMenuExtras, kMenuExtraCount);
+    CloseCache(kMenuDictionary, kMenuDictionaryExtras, kMenuDictionaryExtraCount);
   }
   if (mMainMenu != nullptr) {
     const bool restart = mMainMenu->IsRestartRequested();

@@ -31,7 +31,7 @@ class cLevelPhase : public cScreen {
 };
 
 struct tGamePhaseMakers {
-  cMainMenuPhase* (*mainMenu)();
+  cMainMenuPhase* (*mainMenu)(const cPropertyFile* config);
   cLevelPhase* (*level)(cPropertyFile* config, cGameOptions* options);
   cScreen* (*endTexts)(const cPropertyGroup* group);
   cScreen* (*credits)(const cPropertyGroup* group);

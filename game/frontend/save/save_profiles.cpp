@@ -66,6 +66,9 @@ void cSaveProfiles::NewProfile(const char* name) {
   } else {
     mOverwritePending = 0;
   }
+  if (mCurrentSlot >= kProfileSlotCount) {
+    return;
+  }
   tProfileSlot& slot = mSlots[mCurrentSlot];
   memset(slot.name, 0, kProfileNameSize);
   if (name != nullptr) {
@@ -84,7 +87,15 @@ void cSaveProfiles::CountUsed() {
   }
 }
 
+const tProfileSlot& cSaveProfiles::GetCurrent() const {
+  static const tProfileSlot kNoSlot = {};
+  return mCurrentSlot < kProfileSlotCount ? mSlots[mCurrentSlot] : kNoSlot;
+}
+
 bool cSaveProfiles::CompleteLevel(u32 total, u32 seconds, u32 count) {
+  if (mCurrentSlot >= kProfileSlotCount) {
+    return Write();
+  }
   tProfileSlot& slot = mSlots[mCurrentSlot];
   slot.total += total;
   slot.lastTime = seconds;

@@ -10,6 +10,8 @@ constexpr u32 kProfileSlotCount = 10;
 // A name holds at most kProfileNameSize - 1 characters and its NUL.
 constexpr u32 kProfileNameSize = 12;
 constexpr u32 kProfileSlotSize = 32;
+// The current slot while the player plays without a profile.
+constexpr u32 kNoProfileSlot = kProfileSlotCount;
 // The level index runs from 0 to this and then wraps to 0.
 constexpr u32 kProfileLastLevelIndex = 4;
 // Difficulties: 0 normal, 1 hard.
@@ -40,13 +42,15 @@ class cSaveProfiles {
   // Into the first free slot, which becomes current; with every slot used,
   // into the current slot (chosen for overwriting), clearing the overwrite
   // flag. The name is copied bounded; the difficulty becomes the hard word;
-  // the slot's other numbers stay as they are.
+  // the slot's other numbers stay as they are. A full table without a
+  // current slot changes nothing.
   void NewProfile(const char* name);
   bool HasFreeSlot() const { return mUsedCount < kProfileSlotCount; }
   // The used count becomes the index of the first free slot, or 10.
   void CountUsed();
   // Credits a completed level to the current slot (totals added, last time
-  // set, level index raised, 4 wrapping to 0), then writes the file.
+  // set, level index raised, 4 wrapping to 0), then writes the file. With
+  // no current slot only the file is written.
   bool CompleteLevel(u32 total, u32 seconds, u32 count);
 
   // The options (gGameOptions, defaults when none) and the slots written to
@@ -69,11 +73,14 @@ class cSaveProfiles {
 
   const tProfileSlot& GetSlot(u32 index) const { return mSlots[index]; }
   tProfileSlot& GetSlot(u32 index) { return mSlots[index]; }
-  const tProfileSlot& GetCurrent() const { return mSlots[mCurrentSlot]; }
+  // An empty slot while there is no current one.
+  const tProfileSlot& GetCurrent() const;
   u32 GetUsedCount() const { return mUsedCount; }
   u32 GetCurrentSlot() const { return mCurrentSlot; }
   // Fatal outside the table.
   void SetCurrentSlot(u32 slot);
+  // No profile in play: nothing is credited.
+  void ClearCurrentSlot() { mCurrentSlot = kNoProfileSlot; }
   bool IsOverwritePending() const { return mOverwritePending != 0; }
   void SetOverwritePending(bool pending) { mOverwritePending = pending ? 1 : 0; }
   u32 GetHard() const { return mHard; }

@@ -131,6 +131,8 @@ std::string MenuText(const Language& language) {
     keys.push_back({name + "_ITEM01", "English"});
     keys.push_back({name + "_FOOTER", language.footer});
   }
+  const Keys menus = MainMenuTextKeys(language.code);
+  keys.insert(keys.end(), menus.begin(), menus.end());
   keys.push_back({"HACKING", language.hacking});
   keys.push_back({"SEARCHING", language.searching});
   return Group("text", keys);
