@@ -24,26 +24,13 @@ constexpr char kModelFile[] = "data/level/device.dff";
 
 cLightmap gLightmap;
 
-std::vector<uint8_t> ModelBytes() {
-  RpClump* clump = MakeQuadClump({tTestQuad()}, [](RpGeometry*, size_t) {});
-  std::vector<uint8_t> bytes;
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  RwMemory memory = {nullptr, 0};
-  if (stream != nullptr && RpClumpStreamWrite(clump, stream) != nullptr && RwStreamClose(stream, &memory)) {
-    bytes.assign(memory.start, memory.start + memory.length);
-    RwFree(memory.start);
-  }
-  RpClumpDestroy(clump);
-  return bytes;
-}
-
 bool Start() {
   if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RpUserDataPluginAttach() || !RegisterAtomicPlugin() ||
       !fakedevice::OpenAndStart()) {
     return false;
   }
   memoryfiles::Install();
-  static const std::vector<uint8_t> model = ModelBytes();
+  static const std::vector<uint8_t> model = QuadModelBytes({tTestQuad()});
   memoryfiles::Serve("data\\level\\device.dff", model.data(), model.size());
   return true;
 }

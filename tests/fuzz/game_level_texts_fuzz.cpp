@@ -3,26 +3,10 @@
 // brackets jumps back here (no finding; what it skips leaks: no leak check).
 #include <csetjmp>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-#include "game/foundation/fatal_error.h"
 #include "game/world/level_texts.h"
-
-static std::jmp_buf* gFatalJump = nullptr;
-
-u32 gFatalErrorFlag = 0;
-
-void FatalError(const char*, ...) {
-  if (gFatalJump == nullptr) {
-    abort();
-  }
-  std::longjmp(*gFatalJump, 1);
-}
-
-void DebugTrace(const char*, ...) {}
-
-extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
+#include "tests/fuzz/fatal_jump.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size > 16384) {

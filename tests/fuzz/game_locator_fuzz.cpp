@@ -33,7 +33,7 @@ cStaticLitClumpRO* gPrototype = nullptr;
 // The bytes of a clump chunk of two quads, each of 4 vertices; the first
 // numbers its vertices' colours 3, 2, 1, 0.
 std::vector<uint8_t> ModelBytes() {
-  RpClump* clump = MakeQuadClump({tTestQuad(), tTestQuad()}, [](RpGeometry* geometry, size_t quad) {
+  return QuadModelBytes({tTestQuad(), tTestQuad()}, [](RpGeometry* geometry, size_t quad) {
     if (quad == 0) {
       RpUserDataArray* numbers =
           RpUserDataGeometryGetArray(geometry, RpUserDataGeometryAddArray(geometry, "vtxnum.vtxnum", rpINTUSERDATA, 4));
@@ -42,15 +42,6 @@ std::vector<uint8_t> ModelBytes() {
       }
     }
   });
-  std::vector<uint8_t> bytes;
-  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
-  RwMemory memory = {nullptr, 0};
-  if (stream != nullptr && RpClumpStreamWrite(clump, stream) != nullptr && RwStreamClose(stream, &memory)) {
-    bytes.assign(memory.start, memory.start + memory.length);
-    RwFree(memory.start);
-  }
-  RpClumpDestroy(clump);
-  return bytes;
 }
 
 bool Start() {

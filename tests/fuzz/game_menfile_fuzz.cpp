@@ -8,12 +8,10 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <vector>
 
 #include "game/characters/man.h"
-#include "game/foundation/fatal_error.h"
 #include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/fatal_jump.h"
 #include "tests/fuzz/memory_files.h"
 
 namespace {
@@ -21,8 +19,6 @@ namespace {
 constexpr char kGamePath[] = "data/level01/men.txt";
 constexpr char kEnginePath[] = "data\\level01\\men.txt";
 constexpr size_t kMaxInput = 16384;
-
-std::jmp_buf* gFatalJump = nullptr;
 
 bool Start() {
   if (!fakedevice::Init(nullptr, 0) || !RpWorldPluginAttach() || !RtAnimPluginAttach() || !RpHAnimPluginAttach() ||
@@ -35,30 +31,7 @@ bool Start() {
 
 }  // namespace
 
-// The game's fatal error and trace, for this target: back to the input's
-// start instead of ending the process.
-u32 gFatalErrorFlag = 0;
-
-void FatalError(const char*, ...) {
-  if (gFatalJump == nullptr) {
-    abort();
-  }
-  std::longjmp(*gFatalJump, 1);
-}
-
-void DebugTrace(const char*, ...) {}
-
-// Leaks after a fatal jump are expected.
-extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> arguments(*argv, *argv + *argc);
-  static char noLeaks[] = "-detect_leaks=0";
-  arguments.push_back(noLeaks);
-  *argc = static_cast<int>(arguments.size());
-  *argv = arguments.data();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fataljump::NoLeakDetection(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();

@@ -10,15 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
-#include "game/foundation/fatal_error.h"
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/particles/particle_instancer.h"
 #include "game/render/particles/particle_system.h"
 #include "game/render/scene/scene.h"
 #include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/fatal_jump.h"
 #include "tests/fuzz/memory_files.h"
 
 namespace {
@@ -30,8 +28,6 @@ constexpr f32 kFrameTime = 0.04f;  // seconds
 // Each element may ask for buffers of megabytes: a short file keeps a run
 // within the memory limit.
 constexpr size_t kMaxInput = 4096;
-
-std::jmp_buf* gFatalJump = nullptr;
 
 class FuzzScene : public cScene {
  public:
@@ -70,30 +66,7 @@ void Simulate(cMultiParticleSystem* effect) {
 
 }  // namespace
 
-// The game's fatal error and trace, for this target: back to the input's
-// start instead of ending the process.
-u32 gFatalErrorFlag = 0;
-
-void FatalError(const char*, ...) {
-  if (gFatalJump == nullptr) {
-    abort();
-  }
-  std::longjmp(*gFatalJump, 1);
-}
-
-void DebugTrace(const char*, ...) {}
-
-// Leaks after a fatal jump are expected.
-extern "C" __attribute__((used)) int __lsan_is_turned_off() { return 1; }
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> arguments(*argv, *argv + *argc);
-  static char noLeaks[] = "-detect_leaks=0";
-  arguments.push_back(noLeaks);
-  *argc = static_cast<int>(arguments.size());
-  *argv = arguments.data();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fataljump::NoLeakDetection(argc, argv); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();

@@ -86,3 +86,18 @@ inline bool WriteQuadModel(const std::string& path, const std::vector<tTestQuad>
   RpClumpDestroy(clump);
   return written;
 }
+
+// The clump chunk of the quads as bytes, for a model served from memory;
+// empty on failure.
+inline std::vector<uint8_t> QuadModelBytes(const std::vector<tTestQuad>& quads, const tDecorate& decorate = nullptr) {
+  RpClump* clump = MakeQuadClump(quads, decorate);
+  std::vector<uint8_t> bytes;
+  RwStream* stream = RwStreamOpen(kRwStreamMemory, kRwStreamWrite, nullptr);
+  RwMemory memory = {nullptr, 0};
+  if (stream != nullptr && RpClumpStreamWrite(clump, stream) != nullptr && RwStreamClose(stream, &memory)) {
+    bytes.assign(memory.start, memory.start + memory.length);
+    RwFree(memory.start);
+  }
+  RpClumpDestroy(clump);
+  return bytes;
+}

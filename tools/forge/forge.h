@@ -381,6 +381,10 @@ struct ForgeTube {
 ForgeSkeleton ForgeTubeSkeleton(const ForgeTube& tube);
 // The tube's geometry with its skin; null for a bad tube or on failure.
 RpGeometry* ForgeTubeGeometryCreate(const ForgeTube& tube);
+// A clump: a root frame, the skeleton under it, and one atomic of the
+// geometry on the root frame. Takes the caller's reference to the geometry
+// (also on failure, and a null geometry fails); null on failure.
+RpClump* ForgeSkinnedClumpCreate(RpGeometry* geometry, const ForgeSkeleton& skeleton);
 // A clump: a root frame, the tube's skeleton under it, and one atomic of the
 // tube geometry on the root frame. Null on failure.
 RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube);

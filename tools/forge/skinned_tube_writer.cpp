@@ -127,15 +127,14 @@ RpGeometry* ForgeTubeGeometryCreate(const ForgeTube& tube) {
   return geometry;
 }
 
-RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube) {
-  RpGeometry* geometry = ForgeTubeGeometryCreate(tube);
+RpClump* ForgeSkinnedClumpCreate(RpGeometry* geometry, const ForgeSkeleton& skeleton) {
   RpClump* clump = geometry != nullptr ? RpClumpCreate() : nullptr;
   RwFrame* root = clump != nullptr ? RwFrameCreate() : nullptr;
-  RwFrame* skeleton = root != nullptr ? ForgeSkeletonCreate(ForgeTubeSkeleton(tube)) : nullptr;
-  RpAtomic* atomic = skeleton != nullptr ? RpAtomicCreate() : nullptr;
+  RwFrame* bones = root != nullptr ? ForgeSkeletonCreate(skeleton) : nullptr;
+  RpAtomic* atomic = bones != nullptr ? RpAtomicCreate() : nullptr;
   if (atomic == nullptr) {
-    if (skeleton != nullptr) {
-      RwFrameDestroyHierarchy(skeleton);
+    if (bones != nullptr) {
+      RwFrameDestroyHierarchy(bones);
     }
     if (root != nullptr) {
       RwFrameDestroy(root);
@@ -148,13 +147,17 @@ RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube) {
     }
     return nullptr;
   }
-  RwFrameAddChild(root, skeleton);
+  RwFrameAddChild(root, bones);
   RpClumpSetFrame(clump, root);
   RpAtomicSetGeometry(atomic, geometry, 0);
   RpGeometryDestroy(geometry);  // the atomic holds its own reference
   RpAtomicSetFrame(atomic, root);
   RpClumpAddAtomic(clump, atomic);
   return clump;
+}
+
+RpClump* ForgeSkinnedTubeCreate(const ForgeTube& tube) {
+  return ForgeSkinnedClumpCreate(ForgeTubeGeometryCreate(tube), ForgeTubeSkeleton(tube));
 }
 
 bool ForgeWriteSkinnedTube(RwStream* stream, const ForgeTube& tube) {

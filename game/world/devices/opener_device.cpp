@@ -30,6 +30,21 @@ bool IsTaken(s32 type) {
   return type == kDeviceKey || type == kDeviceCard || type == kDeviceDisguise || type == kDeviceSpecial;
 }
 
+// Appends to the array what find makes of each name in the group's list
+// under key; names it finds nothing for (null) are left out.
+template <class F>
+void AppendNamed(const cPropertyGroup* group, const char* key, cPtrArray* array, F find) {
+  const cString* value = FindPropertyValue(group, key);
+  if (value != nullptr) {
+    ForEachListElement(*value, [&](const cString& name) {
+      void* found = find(name);
+      if (found != nullptr) {
+        AppendPointer(array, found);
+      }
+    });
+  }
+}
+
 }  // namespace
 
 void AppendPointer(cPtrArray* array, void* value) {
@@ -110,36 +125,19 @@ void cOpenerDevice::ReadProperties(const cPropertyGroup* group, const cList& dev
       }
     });
   }
-  value = FindPropertyValue(group, "DEVICES");
-  if (value != nullptr) {
-    ForEachListElement(*value, [&](const cString& name) {
-      cDevice* device = FindDeviceByName(devices, name);
-      if (device != nullptr) {
-        AppendPointer(&mDevices, device);
-      }
-    });
-  }
-  value = FindPropertyValue(group, "SECURITY");
-  if (value != nullptr) {
-    ForEachListElement(*value, [&](const cString& name) {
-      cLevelObject* sensor = FindLevelObjectByName(sensors, name);
-      if (sensor != nullptr) {
-        AppendPointer(&mSecurity, sensor);
-      }
-    });
-  }
+  AppendNamed(group, "DEVICES", &mDevices, [&](const cString& name) { return FindDeviceByName(devices, name); });
+  AppendNamed(group, "SECURITY", &mSecurity, [&](const cString& name) { return FindLevelObjectByName(sensors, name); });
   // Without a world (levers, searchables, groups) the men are out of reach.
-  value = FindPropertyValue(group, "ALERTED");
-  if (value != nullptr && world != nullptr) {
+  if (world != nullptr) {
     const cPtrArray& men = world->GetMen();
-    ForEachListElement(*value, [&](const cString& name) {
+    AppendNamed(group, "ALERTED", &mAlerted, [&](const cString& name) -> cMan* {
       for (u32 i = 0; i < men.GetCount(); i++) {
         cMan* man = static_cast<cMan*>(men.Get(i));
         if (man != nullptr && man->GetName() == name) {
-          AppendPointer(&mAlerted, man);
-          break;
+          return man;
         }
       }
+      return nullptr;
     });
   }
   RememberFirstTriggerId();

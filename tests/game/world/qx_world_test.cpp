@@ -3,26 +3,20 @@
 #include "game/world/qx_world.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <utility>
 
 #include "game/app/audio/sound_engine.h"
 #include "game/app/input/event_device.h"
 #include "game/app/time_scale.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/collision/world_collision.h"
-#include "game/render/models/atomic_plugin.h"
 #include "game/render/models/clump_ro.h"
 #include "game/render/particles/particle_pool.h"
-#include "platform/dsound/dsound_testing.h"
-#include "platform/win/win_testing.h"
+#include "tests/game/characters/world_fixture.h"
 #include "tests/game/world/level_files.h"
 #include "tests/support/particle_file_text.h"
-#include "tests/support/scratch_path.h"
-#include "tests/support/screen_engine.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/output.h"
 #include "tools/forge/files/locator_writer.h"
@@ -32,41 +26,8 @@
 
 namespace {
 
-class WorldTest : public ScreenEngineTest {
+class QXWorldTest : public WorldTest {
  protected:
-  WorldTest() {
-    attach_ = [] {
-      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpUserDataPluginAttach() && RpPVSPluginAttach() &&
-             RpLODAtomicPluginAttach() && RpRandomPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() &&
-             RegisterAtomicPlugin();
-    };
-  }
-  void SetUp() override {
-    ASSERT_TRUE(getcwd(mPrevious, sizeof(mPrevious)) != nullptr && chdir(mFolder.Path().c_str()) == 0);
-    ScreenEngineTest::SetUp();
-    dsoundtest::SetTestMode(true);
-    WinTestSetClock([](void*) { return sNow; }, nullptr);
-    CreateEventDevice();
-    gGameOptions = new cGameOptions;
-    gSaveProfiles = new cSaveProfiles;
-  }
-  void TearDown() override {
-    mWorld.reset();
-    delete std::exchange(gSaveProfiles, nullptr);
-    delete std::exchange(gGameOptions, nullptr);
-    DestroyEventDevice();
-    CSoundEngine::Shutdown();
-    WinTestSetClock(nullptr, nullptr);
-    dsoundtest::SetTestMode(false);
-    gTimeScaleIndex = kTimeScaleNormal;
-    ScreenEngineTest::TearDown();
-    EXPECT_EQ(0, chdir(mPrevious));
-  }
-
-  static std::string Folder(const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
-    return path;
-  }
   // A 20 x 5 x 20 room at the path; its collision twin adds a pillar at x 2 to 4.
   static void WriteLevelWorlds(const std::string& bsp) {
     const std::string folder = bsp.substr(0, bsp.find_last_of('/') + 1);
@@ -79,13 +40,6 @@ class WorldTest : public ScreenEngineTest {
       }
       ASSERT_TRUE(ForgeWriteWorldFile(Folder(path).c_str(), soup, ForgeWorldOptions()));
     }
-  }
-  // The world of the level in a configuration of the group text.
-  cQXWorld* MakeWorld(const std::string& group, const char* level = "level01") {
-    mConfig.ParseText(cString(("[level01]\n" + group).c_str()));
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
-    return mWorld.get();
   }
   std::vector<f32> Load(int calls) {
     std::vector<f32> progress;
@@ -116,19 +70,13 @@ class WorldTest : public ScreenEngineTest {
     std::copy(objectives.begin(), objectives.end(), world->GetMissionFlags().GetData());
     return world;
   }
-
-  static inline DWORD sNow = 100000;  // the application clock, milliseconds
-  ScratchFolder mFolder{"world"};
-  char mPrevious[4096];
-  cPropertyFile mConfig;
-  std::unique_ptr<cQXWorld> mWorld;
 };
 
 constexpr char kBsp[] = "BSP = data/level01/level.bsp\n";
 
 // The demo data's first level through every load step the world has:
 // events wait for step 18, and only the first load writes its dictionary.
-TEST_F(WorldTest, TheDemoLevelLoads) {
+TEST_F(QXWorldTest, TheDemoLevelLoads) {
   demo::DataFolder data;
   std::string error;
   ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
@@ -167,7 +115,7 @@ TEST_F(WorldTest, TheDemoLevelLoads) {
 
 // Forged levels: the collision twin of a BSP with or without a folder, fog
 // colours, hidden mode, and pools of locators holding all, some or none.
-TEST_F(WorldTest, ForgedLevelsLoad) {
+TEST_F(QXWorldTest, ForgedLevelsLoad) {
   auto writeEffect = [](const std::string& name, u32 declared, u32 present) {
     LocatorWriter writer;
     writer.headerValue = declared;
@@ -211,7 +159,7 @@ TEST_F(WorldTest, ForgedLevelsLoad) {
   }
 }
 
-using WorldDeathTest = WorldTest;
+using WorldDeathTest = QXWorldTest;
 
 TEST_F(WorldDeathTest, LevelsThatCannotBeBuiltAreFatal) {
   testing::FLAGS_gtest_death_test_style = "threadsafe";
@@ -235,7 +183,7 @@ TEST_F(WorldDeathTest, LevelsThatCannotBeBuiltAreFatal) {
 }
 
 // Each update pushes its frame time; a released key opens the input lock.
-TEST_F(WorldTest, FrameTimesAndKeyRelease) {
+TEST_F(QXWorldTest, FrameTimesAndKeyRelease) {
   ASSERT_TRUE(WriteWholeFile(Folder("data/inputmap.txt"), "INPUTDEVICES = KEYBOARD\r\n"));
   gInputLatch = 1;
   cQXWorld* world = MakeWorld("");
@@ -255,7 +203,7 @@ TEST_F(WorldTest, FrameTimesAndKeyRelease) {
   gInputLatch = 0;
 }
 
-TEST_F(WorldTest, TheFirstObjectiveEndsAnUnlockedLevelOnce) {
+TEST_F(QXWorldTest, TheFirstObjectiveEndsAnUnlockedLevelOnce) {
   struct Row {
     std::vector<u8> objectives;
     u8 lock;
@@ -275,7 +223,7 @@ TEST_F(WorldTest, TheFirstObjectiveEndsAnUnlockedLevelOnce) {
   }
 }
 
-TEST_F(WorldTest, StatisticsOfTheLevelEnd) {
+TEST_F(QXWorldTest, StatisticsOfTheLevelEnd) {
   struct Row {
     u32 language, count;
     const char *labels, *progress;
@@ -295,7 +243,7 @@ TEST_F(WorldTest, StatisticsOfTheLevelEnd) {
 }
 
 // Each row writes only the track it expects, so a wrong name plays silence.
-TEST_F(WorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
+TEST_F(QXWorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
   const std::string bytes = OggWriter::Vorbis(2, 22050, ToneSamples(22050, 2, 440.0, 8000.0)).Build();
   const char* rows[][2] = {
       {"level01", "INGAME01"}, {"level09", "INGAME09"}, {"level12", "INTRO"}, {"levelxx", "INTRO"}};
@@ -314,7 +262,7 @@ TEST_F(WorldTest, LevelMusicByLevelNumberUnlessSwitchedOff) {
   }
 }
 
-TEST_F(WorldTest, TeardownAfterAnyNumberOfLoadCalls) {
+TEST_F(QXWorldTest, TeardownAfterAnyNumberOfLoadCalls) {
   WriteLevelWorlds("data/level01/level.bsp");
   ASSERT_TRUE(WriteLevelFiles("[TEXTS]\n", HologramMenFile("holo0, holo1", 2)));
   for (int calls = 0; calls <= 21; calls++) {

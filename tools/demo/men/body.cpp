@@ -183,33 +183,7 @@ ForgeSkeleton Skeleton() {
 
 RpClump* BodyCreate(int body) {
   const ForgeSkeleton skeleton = Skeleton();
-  RpGeometry* geometry = BodyGeometry(body, ForgeSkeletonBindPose(skeleton));
-  RpClump* clump = geometry != nullptr ? RpClumpCreate() : nullptr;
-  RwFrame* root = clump != nullptr ? RwFrameCreate() : nullptr;
-  RwFrame* bones = root != nullptr ? ForgeSkeletonCreate(skeleton) : nullptr;
-  RpAtomic* atomic = bones != nullptr ? RpAtomicCreate() : nullptr;
-  if (atomic == nullptr) {
-    if (bones != nullptr) {
-      RwFrameDestroyHierarchy(bones);
-    }
-    if (root != nullptr) {
-      RwFrameDestroy(root);
-    }
-    if (clump != nullptr) {
-      RpClumpDestroy(clump);
-    }
-    if (geometry != nullptr) {
-      RpGeometryDestroy(geometry);
-    }
-    return nullptr;
-  }
-  RwFrameAddChild(root, bones);
-  RpClumpSetFrame(clump, root);
-  RpAtomicSetGeometry(atomic, geometry, 0);
-  RpGeometryDestroy(geometry);  // the atomic holds its own reference
-  RpAtomicSetFrame(atomic, root);
-  RpClumpAddAtomic(clump, atomic);
-  return clump;
+  return ForgeSkinnedClumpCreate(BodyGeometry(body, ForgeSkeletonBindPose(skeleton)), skeleton);
 }
 
 }  // namespace men
