@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/characters/man_body.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/render/collision/collision_volume.h"
 #include "tests/game/world/devices/device_fixture.h"
 
@@ -212,6 +213,25 @@ TEST_F(SensorKindsTest, PhotocellsHurtEveryBrokenFrame) {
     EXPECT_NEAR(row[3], cell->health, 1e-5f);
   }
   EXPECT_EQ(3, mLevel->GetShownAlertLevel());
+}
+
+TEST_F(SensorKindsTest, PhotocellsHurtTheWorldsPlayer) {
+  LoadMenFile();
+  cPropertyFile file;
+  file.ParseText(cString("[p]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (0,0,3)\n"));
+  cMan* man = cMan::Create(file.FindGroup(cString("p")), mLevel);
+  man->AddToWorld(mLevel);
+  man->ReadProperties(file.FindGroup(cString("p")));
+  mMen.push_back(man);
+  AppendPointer(&mLevel->GetMen(), man);
+  auto* player = static_cast<cDorvaMan*>(man);
+  ASSERT_EQ(player, mLevel->GetPlayer());
+  auto* cell = PlaceSensor<cPhotocell>(kSetPhotocells, "photocell", "eye", RwV3d{0, 0.7f, 0}, man);
+  Props("[eye]\nRAYLENGTH = 5\nHURT = -0.5\n");
+  SetUpPhotocells(mLevel, mProps);
+  const f32 before = player->GetHealth();
+  cell->Update(0.1f);
+  EXPECT_NEAR(before - 0.05f, player->GetHealth(), 1e-5f);
 }
 
 TEST_F(SensorKindsTest, CamerasSweepSixtyDegreesAndHoldTheAlarmForAlertTime) {
