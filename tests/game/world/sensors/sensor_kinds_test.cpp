@@ -143,6 +143,9 @@ TEST_F(SensorKindsTest, ListenersHearWithinNoisePlusRange) {
 }
 
 TEST_F(SensorKindsTest, SpecialAreasActByType) {
+  cPropertyFile settings;
+  settings.ParseText(cString("[dorvaman]\nMAGNETIC_EFFECT = 0.2\nMATTER_EFFECT = 0.3\n"));
+  cDorvaMan::ReadStaticProperties(&settings);
   Props(
       "[mag]\nRANGE = 2\n[mat]\nTYPE = matter\nRANGE = 2\n[cap]\nTYPE = Matter\nMISSION = 1\n"
       "[special]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
@@ -151,9 +154,9 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
     s32 type, mission, alert;
     f32 energy, health;
   };
-  const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.1f, 0.0f},
-                      {"mat", kAreaMatter, -1, 2, 0.0f, -0.1f},
-                      {"cap", kAreaMagnetic, 0, 1, -0.1f, 0.0f},
+  const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.2f, 0.0f},
+                      {"mat", kAreaMatter, -1, 2, 0.0f, -0.3f},
+                      {"cap", kAreaMagnetic, 0, 1, -0.2f, 0.0f},
                       {"special", kAreaSpecial, 0, -1, 0.0f, 0.0f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -171,6 +174,8 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
     EXPECT_EQ(row.alert, mLevel->GetShownAlertLevel());
     area->Deactivate();
   }
+  settings.ParseText(cString("[dorvaman]\n"));
+  cDorvaMan::ReadStaticProperties(&settings);
 }
 
 TEST_F(SensorKindsTest, CheckpointFiresOnceAndStaysOffAfterItsRestore) {
