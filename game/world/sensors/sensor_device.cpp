@@ -170,7 +170,11 @@ void cSensorDevice::ReadCommonProperties(const cPropertyGroup* group, const cLis
 }
 
 void cSensorDevice::LinkToWorld(cQXWorld* world) {
-  world->GetSensors().Append(&mWorldLink);
+  // The loader puts its sensors in the list as it makes them; they keep
+  // their place.
+  if (!mWorldLink.IsLinked()) {
+    world->GetSensors().Append(&mWorldLink);
+  }
   mModel->UpdateLightColour(nullptr);
   world->AddClump(mModel);
   world->GetUpdateList().Append(this);

@@ -51,16 +51,16 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
   RwFrame* GetFrame() const;
 
   // An inactive sensor armed, its model back in the scene.
-  void Activate();
+  void Activate() override;
   // An armed or alarmed sensor switched off, its model out of the scene.
-  void Deactivate();
+  void Deactivate() override;
 
   // MESSAGE1, MESSAGE2, ACTIVATED, DEACTIVATED, STARTEDTIMERS,
   // STOPPEDTIMERS and, with men given, ALERTED. Names resolve to the first
   // object of that name; unknown names are dropped.
   void ReadCommonProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
                             const cPtrArray* men);
-  // The sensor list link, the tint, the model in the scene, the update part
+  // The sensor list link (unless already in a list), the tint, the model in the scene, the update part
   // at the end of the update list.
   void LinkToWorld(cQXWorld* world);
   void SetWorld(cQXWorld* world) { mWorld = world; }
