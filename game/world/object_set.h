@@ -44,9 +44,9 @@ class tObjectSet {
   void InstantiateStatics(const char* locatorPath) {
     Instantiate(locatorPath, [](cLevelObject* clone) { return static_cast<T*>(clone)->GetModel()->GetFrame(); });
   }
-  // Sensors: their model interface answers the frame.
+  // Sensors: the frame of their model.
   void InstantiateSensors(const char* locatorPath) {
-    Instantiate(locatorPath, [](cLevelObject* clone) { return static_cast<T*>(clone)->GetModel(); });
+    Instantiate(locatorPath, [](cLevelObject* clone) { return static_cast<T*>(clone)->GetFrame(); });
   }
   // Devices: the frame of the device's model clump.
   void InstantiateDevices(const char* locatorPath) {

@@ -182,6 +182,9 @@ class cQXWorld : public cScene, public cLoadable {
                    const cString& xrfPath);
   // The "DFF" list of the OBJECTS group: plain models, placed once each.
   void LoadStaticModels(const cPropertyGroup* objects, const cString& dffPath);
+  // The timer devices, then the object sets, tables in their release order.
+  void ReleaseObjects();
+  void ReleaseStaticModels();
   // The level group's TIMERDEVICES, made, then updated and set up in order.
   void LoadTimerDevices(const cPropertyGroup* level, const cPropertyFile& props);
   // The named group of the file; fatal "%s : PropertyGroup not found! (%s)"
@@ -290,9 +293,6 @@ class cQXWorld : public cScene, public cLoadable {
   // The first objective is done and nothing holds the level back.
   bool IsLevelComplete() const;
   void ReleaseLevel();
-  // The timer devices, then the object sets, tables in their release order.
-  void ReleaseObjects();
-  void ReleaseStaticModels();
 
   RwTexDictionary* mTexDictionary;
   u8 mDictionaryCreated;

@@ -2,10 +2,12 @@
 // a model makes a prototype, cloned once per entry of its locator file, and
 // every clone reads the PROPS group of its name. All sets exist before the
 // first property pass, so a list may name an object of any class.
+#include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/timer_device.h"
 #include "game/world/qx_world.h"
+#include "game/world/sensors/sensor_kinds.h"
 #include "game/world/static_objects.h"
 
 namespace {
@@ -47,20 +49,34 @@ void CreateDoors(cQXWorld* world, const cString& model, const cString& locator) 
                                new tObjectSet<cDoor>(model.CStr(), &world->GetLightmap(), &world->GetMen()));
 }
 
+// Sensors join the sensor list and get the world as their set is made, so
+// that every property pass can name any of them, whatever its table.
+template <class T, eObjectSetKind kKind>
+void CreateSensors(cQXWorld* world, const cString& model, const cString& locator) {
+  auto* set = new tObjectSet<T>(model.CStr(), &world->GetLightmap(), world->GetWorldCollision(), &world->GetBodies(),
+                                world->GetPlayer());
+  set->InstantiateSensors(locator.CStr());
+  AppendSet(world, kKind, set);
+  for (u32 i = 0; i < set->GetCount(); i++) {
+    T* sensor = set->GetClone(i);
+    world->GetSensors().Append(&sensor->GetWorldLink());
+    sensor->SetWorld(world);
+  }
+}
+
 struct tObjectKey {
   const char* key;
-  tCreateSet create;  // null: the class is not part of the game yet
+  tCreateSet create;
 };
 
 // In the order the lists are read.
 const tObjectKey kObjectKeys[] = {
     {"XRF", &CreateStatics<cXrfObject, kSetXrf>},
     {"GLOWING", &CreateStatics<cGlowingObject, kSetGlowing>},
-    // The sensor classes join these rows as they come.
-    {"SECURITYCAMERAS", nullptr},
-    {"PHOTOCELLS", nullptr},
-    {"LISTENERS", nullptr},
-    {"SPECAREAS", nullptr},
+    {"SECURITYCAMERAS", &CreateSensors<cSecurityCamera, kSetSecurityCameras>},
+    {"PHOTOCELLS", &CreateSensors<cPhotocell, kSetPhotocells>},
+    {"LISTENERS", &CreateSensors<cListener, kSetListeners>},
+    {"SPECAREAS", &CreateSensors<cSpecialArea, kSetSpecialAreas>},
     {"DOORS", &CreateDoors},
     {"DEVICES", &CreateDevices<cOpenerDevice, kSetDevices>},
     {"MULTIDEVICES", &CreateDevices<cMultiDevice, kSetMultiDevices>},
@@ -118,7 +134,7 @@ void cQXWorld::LoadObjects(const cPropertyGroup* objects, const cPropertyFile& p
                            const cString& xrfPath) {
   for (const tObjectKey& row : kObjectKeys) {
     const cString* list = FindPropertyValue(objects, row.key);
-    if (list == nullptr || row.create == nullptr) {
+    if (list == nullptr) {
       continue;
     }
     ForEachListElement(*list, [&](const cString& name) {
@@ -130,6 +146,14 @@ void cQXWorld::LoadObjects(const cPropertyGroup* objects, const cPropertyFile& p
   LinkXrfObjects(mObjectSets[kSetXrf], this);
   LinkGlowingObjects(mObjectSets[kSetGlowing], this);
   SetUpGlowingObjects(mObjectSets[kSetGlowing], props);
+  LinkSecurityCameras(mObjectSets[kSetSecurityCameras], this);
+  SetUpSecurityCameras(this, props);
+  LinkSensors<cPhotocell>(mObjectSets[kSetPhotocells], this);
+  SetUpPhotocells(this, props);
+  LinkSensors<cListener>(mObjectSets[kSetListeners], this);
+  SetUpListeners(this, props);
+  LinkSensors<cSpecialArea>(mObjectSets[kSetSpecialAreas], this);
+  SetUpSpecialAreas(this, props);
   SetUpDoors(this, props);
   LinkDoors(mObjectSets[kSetDoors], this);
   LinkOpenerDevices(mObjectSets[kSetDevices], this);
@@ -186,8 +210,10 @@ void cQXWorld::ReleaseObjects() {
   DeleteSets<cLever>(mObjectSets[kSetLevers]);
   DeleteSets<cOpenerDevice>(mObjectSets[kSetDevices]);
   DeleteSets<cDoor>(mObjectSets[kSetDoors]);
-  // Special areas, listeners, photocells and security cameras go here once
-  // the sensor classes are part of the game.
+  DeleteSets<cSpecialArea>(mObjectSets[kSetSpecialAreas]);
+  DeleteSets<cListener>(mObjectSets[kSetListeners]);
+  DeleteSets<cPhotocell>(mObjectSets[kSetPhotocells]);
+  DeleteSets<cSecurityCamera>(mObjectSets[kSetSecurityCameras]);
   DeleteSets<cXrfObject>(mObjectSets[kSetXrf]);
   DeleteSets<cGlowingObject>(mObjectSets[kSetGlowing]);
 }

@@ -1,7 +1,8 @@
 // Fuzz target for the devices' property readers: any bytes as a PROPS file,
 // every group read by a fresh door, opener device, lever, searchable,
 // multi-device and multi-lever, each resolving its lists among the others;
-// then by a glowing object and two timers of the level, which run.
+// then by a glowing object and two timers of the level, which run; and by
+// the four sensor kinds, each resolving its lists among the others.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,7 @@
 #include "game/world/devices/searchable.h"
 #include "game/world/devices/timer_device.h"
 #include "game/world/qx_world.h"
+#include "game/world/sensors/sensor_kinds.h"
 #include "game/world/static_objects.h"
 #include "tests/fuzz/fake_device_engine.h"
 #include "tests/fuzz/memory_files.h"
@@ -32,6 +34,8 @@ bool Start() {
   memoryfiles::Install();
   static const std::vector<uint8_t> model = QuadModelBytes({tTestQuad()});
   memoryfiles::Serve("data\\level\\device.dff", model.data(), model.size());
+  // The security camera's inactive model.
+  memoryfiles::Files().push_back({"data\\level\\deviceInactive.dff", model});
   return true;
 }
 
@@ -41,6 +45,54 @@ T* Make(const char* name, cList* devices) {
   device->SetName(cString(name));
   devices->Append(&device->GetUsableLink());
   return device;
+}
+
+template <class T>
+T* MakeSensor(const char* name, cList* sensors) {
+  T* sensor = new T(kModelFile, &gLightmap, nullptr, nullptr, nullptr);
+  sensor->SetName(cString(name));
+  sensors->Append(&sensor->GetWorldLink());
+  return sensor;
+}
+
+// Every group read by a camera, a photocell, a listener and a special area
+// listed together; their resolved lists hold only those four.
+void ReadSensors(const cPropertyFile& props) {
+  cList sensors;
+  const cPtrArray timers;
+  const cPtrArray men;
+  auto* camera = MakeSensor<cSecurityCamera>("camera", &sensors);
+  auto* photocell = MakeSensor<cPhotocell>("photocell", &sensors);
+  auto* listener = MakeSensor<cListener>("listener", &sensors);
+  auto* area = MakeSensor<cSpecialArea>("area", &sensors);
+  for (u32 i = 0; i < props.GetCount(); i++) {
+    const cPropertyGroup* group = &props.GetGroup(i);
+    camera->ReadProperties(group, sensors, timers, &men);
+    photocell->ReadProperties(group, sensors, timers, &men);
+    listener->ReadProperties(group, sensors, timers, &men);
+    area->ReadProperties(group, sensors, timers);
+  }
+  cSensorDevice* all[] = {camera, photocell, listener, area};
+  for (cSensorDevice* sensor : all) {
+    for (const cPtrArray* list : {&sensor->GetActivated(), &sensor->GetDeactivated()}) {
+      for (u32 i = 0; i < list->GetCount(); i++) {
+        void* named = list->Get(i);
+        if (named != static_cast<cLevelObject*>(camera) && named != static_cast<cLevelObject*>(photocell) &&
+            named != static_cast<cLevelObject*>(listener) && named != static_cast<cLevelObject*>(area)) {
+          __builtin_trap();
+        }
+      }
+    }
+    if (sensor->GetAlerted().GetCount() != 0 || sensor->GetStartedTimers().GetCount() != 0) {
+      __builtin_trap();
+    }
+  }
+  if (area->GetType() < kAreaMagnetic || area->GetType() > kAreaCheckpoint) {
+    __builtin_trap();
+  }
+  for (cSensorDevice* sensor : all) {
+    delete sensor;
+  }
 }
 
 }  // namespace
@@ -95,5 +147,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     delete static_cast<cTimerDevice*>(timers.Get(i));
   }
   timers.SetCount(0);
+  ReadSensors(props);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/characters/man.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/foundation/vector_helpers.h"
 #include "game/render/models/static_lit_clump_ro.h"
 #include "game/world/devices/device.h"
@@ -169,7 +170,11 @@ void cSensorDevice::ReadCommonProperties(const cPropertyGroup* group, const cLis
 }
 
 void cSensorDevice::LinkToWorld(cQXWorld* world) {
-  world->GetSensors().Append(&mWorldLink);
+  // The loader puts its sensors in the list as it makes them; they keep
+  // their place.
+  if (!mWorldLink.IsLinked()) {
+    world->GetSensors().Append(&mWorldLink);
+  }
   mModel->UpdateLightColour(nullptr);
   world->AddClump(mModel);
   world->GetUpdateList().Append(this);
@@ -217,6 +222,23 @@ void cSensorDevice::NoteTargetAbsent() {
 void cSensorDevice::RaiseAlert(s32 level) {
   if (mWorld != nullptr) {
     mWorld->RaiseAlertLevel(level);
+  }
+}
+
+cDorvaMan* cSensorDevice::WorldPlayer() const {
+  cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr;
+  return player != nullptr && static_cast<cMan*>(player) == mPlayer ? player : nullptr;
+}
+
+void cSensorDevice::ChangePlayerHealth(f32 amount) {
+  if (cDorvaMan* player = WorldPlayer()) {
+    player->AddHealth(amount);
+  }
+}
+
+void cSensorDevice::ChangePlayerEnergy(f32 amount) {
+  if (cDorvaMan* player = WorldPlayer()) {
+    player->AddEnergy(amount);
   }
 }
 

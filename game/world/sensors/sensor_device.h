@@ -15,6 +15,7 @@
 #include "game/world/level_object.h"
 #include "game/world/sensors/perceptor.h"
 
+class cDorvaMan;
 class cMan;
 class cQXWorld;
 class cStaticLitClumpRO;
@@ -50,16 +51,16 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
   RwFrame* GetFrame() const;
 
   // An inactive sensor armed, its model back in the scene.
-  void Activate();
+  void Activate() override;
   // An armed or alarmed sensor switched off, its model out of the scene.
-  void Deactivate();
+  void Deactivate() override;
 
   // MESSAGE1, MESSAGE2, ACTIVATED, DEACTIVATED, STARTEDTIMERS,
   // STOPPEDTIMERS and, with men given, ALERTED. Names resolve to the first
   // object of that name; unknown names are dropped.
   void ReadCommonProperties(const cPropertyGroup* group, const cList& sensors, const cPtrArray& timers,
                             const cPtrArray* men);
-  // The sensor list link, the tint, the model in the scene, the update part
+  // The sensor list link (unless already in a list), the tint, the model in the scene, the update part
   // at the end of the update list.
   void LinkToWorld(cQXWorld* world);
   void SetWorld(cQXWorld* world) { mWorld = world; }
@@ -90,10 +91,11 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
   cMan* GetPlayer() const { return mPlayer; }
   cQXWorld* GetWorld() const { return mWorld; }
 
-  // The player's health and implant energy changed by amount. The player
-  // class carries neither yet; the kinds route their effects through here.
-  virtual void ChangePlayerHealth(f32 amount) { (void)amount; }
-  virtual void ChangePlayerEnergy(f32 amount) { (void)amount; }
+  // The player's health and implant energy changed by amount: the world's
+  // player, when it is this sensor's player (nothing before the attach
+  // pass). The kinds route their effects through here.
+  virtual void ChangePlayerHealth(f32 amount);
+  virtual void ChangePlayerEnergy(f32 amount);
   // Raises the world's alert level (nothing before the attach pass).
   void RaiseAlert(s32 level);
   // 0.1 x the length of the 'at' row of the model's world matrix (0 without
@@ -111,6 +113,9 @@ class cSensorDevice : public cLevelObject, public cUpdatable {
   explicit cSensorDevice(const cSensorDevice& prototype);
 
  private:
+  // The world's player when it is this sensor's player, or null.
+  cDorvaMan* WorldPlayer() const;
+
   // The perceptor's owner frame is the model's.
   class cEye : public cPerceptor {
    public:

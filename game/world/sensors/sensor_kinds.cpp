@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/characters/man.h"
+#include "game/characters/player/player_settings.h"
 #include "game/foundation/vector_helpers.h"
 #include "game/render/collision/collision_volume.h"
 #include "game/render/models/static_lit_clump_ro.h"
@@ -62,14 +63,6 @@ bool cListener::Update(f32) {
 
 // Special areas.
 
-f32 cSpecialArea::sMagneticEffect = kDefaultMagneticEffect;
-f32 cSpecialArea::sMatterEffect = kDefaultMatterEffect;
-
-void cSpecialArea::SetEffects(f32 magnetic, f32 matter) {
-  sMagneticEffect = magnetic;
-  sMatterEffect = matter;
-}
-
 cSpecialArea::cSpecialArea(const char* modelPath, cLightmap* lightmap, cWorldCollision* collision, cList* bodies,
                            cMan* player)
     : cSensorDevice(modelPath, lightmap, collision, bodies, player), mType(kAreaMagnetic), mMission(-1) {}
@@ -107,7 +100,7 @@ bool cSpecialArea::Update(f32 dt) {
   cQXWorld* world = GetWorld();
   switch (mType) {
     case kAreaMatter:
-      ChangePlayerHealth(dt * sMatterEffect);
+      ChangePlayerHealth(dt * PlayerSettings().matterEffect);
       RaiseAlert(2);
       break;
     case kAreaSpecial:
@@ -138,7 +131,7 @@ bool cSpecialArea::Update(f32 dt) {
       }
       return false;
     default:
-      ChangePlayerEnergy(dt * sMagneticEffect);
+      ChangePlayerEnergy(dt * PlayerSettings().magneticEffect);
       RaiseAlert(1);
       break;
   }

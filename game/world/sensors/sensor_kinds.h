@@ -1,13 +1,10 @@
 // The four kinds of sensor device: security cameras sweep and look for the
 // player, photocells watch a ray, listeners hear, special areas act on the
-// player standing inside them.
+// player standing inside them (at the rates of the player's settings, read
+// every frame).
 #pragma once
 
 #include "game/world/sensors/sensor_device.h"
-
-// Default rates of the special areas, per second (stored negative).
-constexpr f32 kDefaultMagneticEffect = -0.1f;
-constexpr f32 kDefaultMatterEffect = -0.1f;
 
 class cListener : public cSensorDevice {
  public:
@@ -40,14 +37,10 @@ class cSpecialArea : public cSensorDevice {
 
   s32 GetType() const { return mType; }
   s32 GetMission() const { return mMission; }
-  // The player's configured rates (MAGNETIC_EFFECT and MATTER_EFFECT).
-  static void SetEffects(f32 magnetic, f32 matter);
 
  private:
   s32 mType;
   s32 mMission;
-  static f32 sMagneticEffect;
-  static f32 sMatterEffect;
 };
 
 class cPhotocell : public cSensorDevice {

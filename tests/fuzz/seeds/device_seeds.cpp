@@ -1,6 +1,8 @@
 // Seeds of the devices' property readers: the first level's text files and
 // a PROPS file of every device key naming the target's devices.
 #include "tests/fuzz/seeds/level01_seeds.h"
+#include "tools/demo/level01/level01.h"
+#include "tools/demo/level01/level01_parts.h"
 
 TK_FUZZ_SEEDS(game_level_props_fuzz) {
   AddLevel01Seeds(seeds, ".txt");
@@ -14,4 +16,21 @@ TK_FUZZ_SEEDS(game_level_props_fuzz) {
                         "[door]\nMOVEDIR = up\nSPEED = 2\nMOVEDIST = 1.5\nDEPTH = 0.4\nCLOSEDTIME = 6\n"));
   seeds.Add("timers.txt", std::string("[timer]\nSTARTED = 1\nDURATION = 0.5\nSTARTEDTIMERS = [timer, other]\n"
                                       "STOPPEDTIMERS = [other]\nACTIVATED = [cam]\n[other]\nGLOW = glow\n"));
+}
+
+// The first level's objects and props files, joined by a zero byte.
+TK_FUZZ_SEEDS(game_level_objects_fuzz) {
+  StartSeedEngine();
+  demo::DataFolder data;
+  if (demo::WriteLevel01(data)) {
+    const std::vector<uint8_t>* objects = data.Find(std::string(demo::level01::kObjectsPath) + ".txt");
+    const std::vector<uint8_t>* props = data.Find(std::string(demo::level01::kPropsPath) + ".txt");
+    if (objects != nullptr && props != nullptr) {
+      std::string text(objects->begin(), objects->end());
+      const size_t group = text.find("[OBJECTS]");
+      text = group == std::string::npos ? text : text.substr(group + 9);
+      seeds.Add("level01.txt", text + std::string(1, '\0') + std::string(props->begin(), props->end()));
+      seeds.Add("objects_only.txt", text);
+    }
+  }
 }

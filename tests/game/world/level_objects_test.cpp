@@ -12,6 +12,7 @@
 #include "game/render/collision/world_collision.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/timer_device.h"
+#include "game/world/sensors/sensor_kinds.h"
 #include "game/world/static_objects.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tests/game/world/level_files.h"
@@ -81,14 +82,21 @@ TEST_F(ObjectsTest, TheDemoLevelLoadsItsObjectsTwice) {
   text << std::ifstream("data/level01/props.txt").rdbuf();
   std::string props = text.str();
   props.erase(props.find("GLOW = lamp_glow"), std::strlen("GLOW = lamp_glow"));
-  ASSERT_TRUE(WriteLevelFile("data/level01/props.txt", props));
   std::filesystem::remove("data/level01/models/collision/pillar.dff");
+  // The camera names the photocell, a sensor of a later table.
+  const size_t named = props.find("ACTIVATED = [listener_1]", props.find("[seccam_1]"));
+  props.replace(named, std::strlen("ACTIVATED = [listener_1]"), "ACTIVATED = [photocell_1]");
+  ASSERT_TRUE(WriteLevelFile("data/level01/props.txt", props));
   const struct {
     const char* key;
     eObjectSetKind kind;
     std::vector<std::string> (*names)(cQXWorld*, eObjectSetKind);
   } tables[] = {{"XRF", kSetXrf, &Names<cXrfObject>},
                 {"GLOWING", kSetGlowing, &Names<cGlowingObject>},
+                {"SECURITYCAMERAS", kSetSecurityCameras, &Names<cSecurityCamera>},
+                {"PHOTOCELLS", kSetPhotocells, &Names<cPhotocell>},
+                {"LISTENERS", kSetListeners, &Names<cListener>},
+                {"SPECAREAS", kSetSpecialAreas, &Names<cSpecialArea>},
                 {"DOORS", kSetDoors, &Names<cDoor>},
                 {"DEVICES", kSetDevices, &Names<cOpenerDevice>},
                 {"MULTIDEVICES", kSetMultiDevices, &Names<cMultiDevice>},
@@ -108,6 +116,13 @@ TEST_F(ObjectsTest, TheDemoLevelLoadsItsObjectsTwice) {
       std::sort(names.begin(), names.end());
       EXPECT_EQ(expected, names);
     }
+    // The seven sensors in the sensor list once each; the camera's twin shown.
+    EXPECT_EQ(7u, world->GetSensors().Count());
+    cSecurityCamera* camera = Find<cSecurityCamera>(world, kSetSecurityCameras, "seccam_1");
+    ASSERT_TRUE(camera != nullptr && camera->GetActivated().GetCount() == 1);
+    EXPECT_EQ(world, camera->GetInactiveModel()->GetScene());
+    EXPECT_EQ(static_cast<cLevelObject*>(Find<cPhotocell>(world, kSetPhotocells, "photocell_1")),
+              camera->GetActivated().Get(0));
     cOpenerDevice* button = Find<cOpenerDevice>(world, kSetDevices, "button_1");
     ASSERT_TRUE(button != nullptr && button->GetDoors().GetCount() > 0);
     EXPECT_EQ(kSetDoors, static_cast<cDoor*>(button->GetDoors().Get(0))->GetKind());

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/characters/man_body.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/render/collision/collision_volume.h"
 #include "tests/game/world/devices/device_fixture.h"
 
@@ -142,6 +143,9 @@ TEST_F(SensorKindsTest, ListenersHearWithinNoisePlusRange) {
 }
 
 TEST_F(SensorKindsTest, SpecialAreasActByType) {
+  cPropertyFile settings;
+  settings.ParseText(cString("[dorvaman]\nMAGNETIC_EFFECT = 0.2\nMATTER_EFFECT = 0.3\n"));
+  cDorvaMan::ReadStaticProperties(&settings);
   Props(
       "[mag]\nRANGE = 2\n[mat]\nTYPE = matter\nRANGE = 2\n[cap]\nTYPE = Matter\nMISSION = 1\n"
       "[special]\nTYPE = special\nMISSION = 1\nRANGE = 2\n");
@@ -150,9 +154,9 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
     s32 type, mission, alert;
     f32 energy, health;
   };
-  const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.1f, 0.0f},
-                      {"mat", kAreaMatter, -1, 2, 0.0f, -0.1f},
-                      {"cap", kAreaMagnetic, 0, 1, -0.1f, 0.0f},
+  const Row rows[] = {{"mag", kAreaMagnetic, -1, 1, -0.2f, 0.0f},
+                      {"mat", kAreaMatter, -1, 2, 0.0f, -0.3f},
+                      {"cap", kAreaMagnetic, 0, 1, -0.2f, 0.0f},
                       {"special", kAreaSpecial, 0, -1, 0.0f, 0.0f}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -170,6 +174,8 @@ TEST_F(SensorKindsTest, SpecialAreasActByType) {
     EXPECT_EQ(row.alert, mLevel->GetShownAlertLevel());
     area->Deactivate();
   }
+  settings.ParseText(cString("[dorvaman]\n"));
+  cDorvaMan::ReadStaticProperties(&settings);
 }
 
 TEST_F(SensorKindsTest, CheckpointFiresOnceAndStaysOffAfterItsRestore) {
@@ -212,6 +218,25 @@ TEST_F(SensorKindsTest, PhotocellsHurtEveryBrokenFrame) {
     EXPECT_NEAR(row[3], cell->health, 1e-5f);
   }
   EXPECT_EQ(3, mLevel->GetShownAlertLevel());
+}
+
+TEST_F(SensorKindsTest, PhotocellsHurtTheWorldsPlayer) {
+  LoadMenFile();
+  cPropertyFile file;
+  file.ParseText(cString("[p]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (0,0,3)\n"));
+  cMan* man = cMan::Create(file.FindGroup(cString("p")), mLevel);
+  man->AddToWorld(mLevel);
+  man->ReadProperties(file.FindGroup(cString("p")));
+  mMen.push_back(man);
+  AppendPointer(&mLevel->GetMen(), man);
+  auto* player = static_cast<cDorvaMan*>(man);
+  ASSERT_EQ(player, mLevel->GetPlayer());
+  auto* cell = PlaceSensor<cPhotocell>(kSetPhotocells, "photocell", "eye", RwV3d{0, 0.7f, 0}, man);
+  Props("[eye]\nRAYLENGTH = 5\nHURT = -0.5\n");
+  SetUpPhotocells(mLevel, mProps);
+  const f32 before = player->GetHealth();
+  cell->Update(0.1f);
+  EXPECT_NEAR(before - 0.05f, player->GetHealth(), 1e-5f);
 }
 
 TEST_F(SensorKindsTest, CamerasSweepSixtyDegreesAndHoldTheAlarmForAlertTime) {
