@@ -150,44 +150,30 @@ void cWgMenu_Options::ToggleAxisInversion() {
   ShowAxisInversion();
 }
 
-void cWgMenu_Options::StepLeft(bool pressed) {
-  if (pressed) {
-    switch (mCurrent) {
-      case kOptionBrightness:
-        BrightnessDown();
-        mBrightnessDownTimer = mBrightnessDownTimer == 0.0f ? kTimerStart : mBrightnessDownTimer;
-        break;
-      case kOptionVolume:
-        VolumeDown();
-        mVolumeDownTimer = mVolumeDownTimer == 0.0f ? kTimerStart : mVolumeDownTimer;
-        break;
-      case kOptionMusic:
-        ToggleMusic();
-        break;
-      case kOptionAxisInversion:
-        ToggleAxisInversion();
-        break;
-      default:
-        break;
-    }
-  } else if (mCurrent == kOptionBrightness) {
-    mBrightnessDownTimer = 0.0f;
-  } else if (mCurrent == kOptionVolume) {
-    mVolumeDownTimer = 0.0f;
-    mOwner->GetMoveSound().Play();
-  }
-}
+void cWgMenu_Options::StepLeft(bool pressed) { Step(pressed, false); }
 
-void cWgMenu_Options::StepRight(bool pressed) {
+void cWgMenu_Options::StepRight(bool pressed) { Step(pressed, true); }
+
+void cWgMenu_Options::Step(bool pressed, bool up) {
+  f32* brightnessTimer = up ? &mBrightnessUpTimer : &mBrightnessDownTimer;
+  f32* volumeTimer = up ? &mVolumeUpTimer : &mVolumeDownTimer;
   if (pressed) {
     switch (mCurrent) {
       case kOptionBrightness:
-        BrightnessUp();
-        mBrightnessUpTimer = mBrightnessUpTimer == 0.0f ? kTimerStart : mBrightnessUpTimer;
+        if (up) {
+          BrightnessUp();
+        } else {
+          BrightnessDown();
+        }
+        *brightnessTimer = *brightnessTimer == 0.0f ? kTimerStart : *brightnessTimer;
         break;
       case kOptionVolume:
-        VolumeUp();
-        mVolumeUpTimer = mVolumeUpTimer == 0.0f ? kTimerStart : mVolumeUpTimer;
+        if (up) {
+          VolumeUp();
+        } else {
+          VolumeDown();
+        }
+        *volumeTimer = *volumeTimer == 0.0f ? kTimerStart : *volumeTimer;
         break;
       case kOptionMusic:
         ToggleMusic();
@@ -199,9 +185,9 @@ void cWgMenu_Options::StepRight(bool pressed) {
         break;
     }
   } else if (mCurrent == kOptionBrightness) {
-    mBrightnessUpTimer = 0.0f;
+    *brightnessTimer = 0.0f;
   } else if (mCurrent == kOptionVolume) {
-    mVolumeUpTimer = 0.0f;
+    *volumeTimer = 0.0f;
     mOwner->GetMoveSound().Play();
   }
 }

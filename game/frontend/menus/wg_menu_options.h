@@ -51,6 +51,8 @@ class cWgMenu_Options : public cWgMenu_Menu {
   // The current item stepped on a press; a release stops its repeat.
   void StepLeft(bool pressed);
   void StepRight(bool pressed);
+  // One press or release of left (up false) or right (up true).
+  void Step(bool pressed, bool up);
 
   bool IsInGame() const { return mInGame != 0; }
   void SetPauseMenu(cWgMenu_Menu* pauseMenu) { mPauseMenu = pauseMenu; }
