@@ -4,6 +4,7 @@
 
 #include "game/app/frame_tick.h"
 #include "game/app/time_scale.h"
+#include "game/characters/player/dorva_man.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/twin_timer.h"
@@ -39,8 +40,17 @@ void cQXWorld::Update(f32 dt) {
   cScene::Update(dt);
   PushFrameTime();
   if (IsLevelComplete()) {
-    // The player's record joins here once the level has its player.
-    RunLevelEnd(tLevelEndFigures());
+    tLevelEndFigures figures;
+    if (cDorvaMan* player = GetPlayer()) {
+      const cLevelStats& stats = player->GetStats();
+      figures.startTime = stats.GetStartMark();
+      figures.currentTime = stats.GetMilliseconds();
+      figures.securityAlerts = stats.GetCounter(kCounterSecurityAlerts);
+      figures.enemyAlerts = stats.GetCounter(kCounterEnemyAlerts);
+      figures.hitsTaken = stats.GetCounter(kCounterHitsTaken);
+      figures.enemiesNeutralised = stats.GetCounter(kCounterEnemiesNeutralised);
+    }
+    RunLevelEnd(figures);
   }
   if (mPendingMessage == kMessageShown) {
     mMessageClock += dt;

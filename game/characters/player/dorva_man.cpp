@@ -64,7 +64,9 @@ cDorvaMan::cDorvaMan()
       mKeyFound(0),
       mCardFound(0),
       mLastFrameTime(0.0f),
-      mSearchBag{} {
+      mSearchBag{},
+      mStats(nullptr),
+      mSavedStats(nullptr) {
   SetPerceivableOffset(RwV3d{0.0f, kPerceivableHeight, 0.0f});
   mSearchSound.Create("sfx/pl_searchstart");
   mHealthSound.Create("sfx/sr_health");
@@ -116,6 +118,10 @@ void cDorvaMan::BindToWorld() {
   mPizzaSound.Create("sfx/sr_pizza");
   mMissionSound.Create("sfx/sr_mission");
   mMemoSound.Create("sfx/sr_memo");
+  if (GetWorld() != nullptr) {
+    GetWorld()->GetUpdateList().Append(&mStats);
+    mStats.Reset();
+  }
 }
 
 bool cDorvaMan::Update(f32 dt) {

@@ -7,6 +7,7 @@
 
 #include "game/app/audio/sound.h"
 #include "game/characters/man.h"
+#include "game/characters/player/level_stats.h"
 #include "game/foundation/array.h"
 #include "game/foundation/updatable.h"
 
@@ -181,6 +182,10 @@ class cDorvaMan : public cMan {
     return *static_cast<const tInventoryItem*>(mInventory.Get(index));
   }
   cSndEngWin& GetCannotUseSound() { return mCannotUseSound; }
+  // The live level record (in the world's update list once bound) and its
+  // checkpoint copy.
+  cLevelStats& GetStats() { return mStats; }
+  cLevelStats& GetSavedStats() { return mSavedStats; }
 
  protected:
   // The player's collapse: animation 33 when dead, then no health left.
@@ -240,4 +245,6 @@ class cDorvaMan : public cMan {
   u8 mCardFound;
   f32 mLastFrameTime;
   s8 mSearchBag[kSearchBagSize];
+  cLevelStats mStats;
+  cLevelStats mSavedStats;
 };
