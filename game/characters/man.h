@@ -107,6 +107,9 @@ class cMan : public cUpdatable, public cManBody {
   // Whether the man is one the player keeps clear of and aims at: a living
   // guard or civilian.
   virtual bool IsAlarmReady() const { return false; }
+  // The alert stage the map view shows (0 calm to 4); men without one
+  // answer 0.
+  virtual u32 GetAlertStage() const { return 0; }
 
   // Snaps to the ground, turns at the turn rate and steps audibly.
   bool Update(f32 dt) override;
