@@ -110,6 +110,9 @@ class cMan : public cUpdatable, public cManBody {
   // The alert stage the map view shows (0 calm to 4); men without one
   // answer 0.
   virtual u32 GetAlertStage() const { return 0; }
+  // A dart or the taser hit the man: non-player characters fall (and the
+  // player's record counts them); others ignore it.
+  virtual void KnockDown() {}
 
   // Snaps to the ground, turns at the turn rate and steps audibly.
   bool Update(f32 dt) override;
