@@ -122,6 +122,7 @@ void cQXWorld::ResetCommon() {
   if (cDorvaMan* player = GetPlayer()) {
     player->ShuffleSearchItems();
   }
+  ResetMapMotion();
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();
