@@ -16,8 +16,9 @@ namespace {
 const char* const kLoadTag = "cQXWorld::Load";
 const char* const kConeTexture = "data/textures/cone";
 const char* const kSecurityCameraTexture = "data/textures/seccam";
-const char* const kIconTexture = "data/textures/icon0";
-// Icon names end in the icon's number, so the list stops here at the latest.
+// Icon n is "data/textures/icon0" with its last character replaced by n.
+const char* const kIconStem = "data/textures/icon";
+// The list stops here at the latest.
 constexpr u32 kMaxIconCount = 999;
 
 constexpr f32 kPi = 3.14159265f;
@@ -94,8 +95,7 @@ bool PlanBounds(RpClump* plan, RwV3d* centre, f32* radius) {
   RpAtomicInterpolateBoundingSphere(first);
   RwV3d point = first->boundingSphere.center;
   const RwFrame* root = RpClumpGetFrame(plan);
-  for (RwFrame* frame = RpAtomicGetFrame(first); frame != nullptr && frame != root;
-       frame = RwFrameGetParent(frame)) {
+  for (RwFrame* frame = RpAtomicGetFrame(first); frame != nullptr && frame != root; frame = RwFrameGetParent(frame)) {
     RwV3dTransformPoints(&point, &point, 1, RwFrameGetMatrix(frame));
   }
   *centre = point;
@@ -141,8 +141,10 @@ cWgMapView::cWgMapView(const tWgPlacement& placement, bool fullMap)
   } else {
     const struct {
       f32 x, y, width, height;
-    } borders[kMapBorderCount] = {
-        {0.0f, 0.0f, 1.0f, 0.005f}, {0.0f, 0.99f, 1.0f, 0.005f}, {0.0f, 0.03f, 0.005f, 0.97f}, {0.99f, 0.0f, 0.005f, 1.0f}};
+    } borders[kMapBorderCount] = {{0.0f, 0.0f, 1.0f, 0.005f},
+                                  {0.0f, 0.99f, 1.0f, 0.005f},
+                                  {0.0f, 0.03f, 0.005f, 0.97f},
+                                  {0.99f, 0.0f, 0.005f, 1.0f}};
     for (u32 i = 0; i < kMapBorderCount; i++) {
       SetSpriteRect(mBorder[i], borders[i].x, borders[i].y, borders[i].width, borders[i].height);
       SetSpriteColour(mBorder[i], kBorderColour);
@@ -195,12 +197,10 @@ void cWgMapView::DeleteSprites(cPtrArray* sprites) {
 
 namespace {
 
-struct tMarkerLoad {
-  cPtrArray* markers;
-};
-
+// One marker a device, in the order the devices come; each device keeps
+// the index of its marker.
 void AddDeviceMarker(const tMapDevice& device, void* context) {
-  cPtrArray* markers = static_cast<tMarkerLoad*>(context)->markers;
+  cPtrArray* markers = static_cast<cPtrArray*>(context);
   const u32 index = markers->GetCount();
   markers->SetCount(index + 1);
   markers->Set(index, NewMarker(kMarkerSize, nullptr));
@@ -211,8 +211,8 @@ void AddDeviceMarker(const tMapDevice& device, void* context) {
 
 }  // namespace
 
-void cWgMapView::Load(const cPropertyGroup* level, cMapWorld* world, const char* enemyTexture,
-                      const char* civilTexture, const char* playerTexture) {
+void cWgMapView::Load(const cPropertyGroup* level, cMapWorld* world, const char* enemyTexture, const char* civilTexture,
+                      const char* playerTexture) {
   mWorld = world;
   mEngineWorld = world->GetMapEngineWorld();
   if (mEngineWorld != nullptr) {
@@ -240,7 +240,7 @@ void cWgMapView::Load(const cPropertyGroup* level, cMapWorld* world, const char*
 
   char name[64];
   for (u32 n = 1; n <= kMaxIconCount; n++) {
-    std::snprintf(name, sizeof(name), "%.*s%u", static_cast<int>(sizeof("data/textures/icon") - 1), kIconTexture, n);
+    std::snprintf(name, sizeof(name), "%s%u", kIconStem, n);
     RwTexture* icon = ReadTexture(name, false);
     if (icon == nullptr) {
       break;
@@ -265,8 +265,7 @@ void cWgMapView::Load(const cPropertyGroup* level, cMapWorld* world, const char*
   mPlayerFrame = men > 0 ? world->GetMapMan(0).frame : nullptr;
   mCentreFrame = mFullMap ? mOwnFrame : mPlayerFrame;
 
-  tMarkerLoad load = {&mDeviceMarkers};
-  world->ForEachMapDevice(AddDeviceMarker, &load);
+  world->ForEachMapDevice(AddDeviceMarker, &mDeviceMarkers);
   mDeviceDrawn.Resize(mDeviceMarkers.GetCount(), 0);
 }
 
@@ -309,9 +308,7 @@ void cWgMapView::SetVisible(bool shown) {
   mLastTime = GetTimeMs();
 }
 
-void cWgMapView::ResetMotion() {
-  mStickX = mStickY = mKeyX = mKeyY = mMoveX = mMoveY = 0.0f;
-}
+void cWgMapView::ResetMotion() { mStickX = mStickY = mKeyX = mKeyY = mMoveX = mMoveY = 0.0f; }
 
 RwV2d cWgMapView::Project(const RwV3d& centre, const RwV3d& point) const {
   const f32 span = 2.0f * mViewDistance;

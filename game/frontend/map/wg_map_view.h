@@ -82,9 +82,7 @@ class cWgMapView : public cWgHudWidget {
   const cSprite2D* GetManMarker(u32 index) const { return static_cast<const cSprite2D*>(mManMarkers.Get(index)); }
   bool IsManMarkerDrawn(u32 index) const { return mManDrawn.GetData()[index] != 0; }
   u32 GetDeviceMarkerCount() const { return mDeviceMarkers.GetCount(); }
-  const cSprite2D* GetDeviceMarker(u32 index) const {
-    return static_cast<const cSprite2D*>(mDeviceMarkers.Get(index));
-  }
+  const cSprite2D* GetDeviceMarker(u32 index) const { return static_cast<const cSprite2D*>(mDeviceMarkers.Get(index)); }
   bool IsDeviceMarkerDrawn(u32 index) const { return mDeviceDrawn.GetData()[index] != 0; }
   // The colour of the last cone drawn.
   RwRGBA GetLastConeColour() const { return mLastConeColour; }

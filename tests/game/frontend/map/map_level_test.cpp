@@ -45,9 +45,7 @@ TEST_F(MapLevelTest, TheLevelsMapsFollowTheHudAndTheInfoView) {
   EXPECT_TRUE(hud->IsShown());
   EXPECT_FALSE(full->IsShown());
   cMan* holo = world->GetHologram();
-  const struct {
-    u8 visible;
-  } rows[] = {{0}, {1}};
+  const struct { u8 visible; } rows[] = {{0}, {1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.visible);
     static_cast<cDorvaHoloMan*>(holo)->SetVisible(row.visible);

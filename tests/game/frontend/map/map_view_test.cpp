@@ -91,7 +91,7 @@ class MapViewTest : public ScreenEngineTest {
     PackWriter pack;
     pack.Add("data/map.dff", std::string(plan.begin(), plan.end()));
     const std::pair<const char*, uint32_t> textures[] = {
-        {"cone", 0xFFFFFF},  {"seccam", 0x808080},         {"enemy", 0xFF00FF},         {"civil", 0x00FFFF},
+        {"cone", 0xFFFFFF},     {"seccam", 0x808080},    {"enemy", 0xFF00FF},    {"civil", 0x00FFFF},
         {"dorvaman", 0xFFFFFF}, {"icon1", kIcon1Colour}, {"icon2", kIcon2Colour}};
     for (const auto& texture : textures) {
       pack.Add(std::string("data/textures/") + texture.first + ".bmp", PlainBitmap(texture.second));
@@ -147,8 +147,10 @@ TEST_F(MapViewTest, MarkersStandWhereTheProjectionPutsThemAndFarOnesAreNotDrawn)
     RwV3d at;
     f32 x, y;
     bool drawn;
-  } rows[] = {{{3.0f, 0.0f, 0.0f}, 0.35f, 0.5f, true},   {{0.0f, 2.0f, -4.0f}, 0.5f, 0.7f, true},
-              {{-29.0f, 0.0f, 0.0f}, 1.95f, 0.5f, false}, {{19.0f, 0.0f, 0.0f}, -0.45f, 0.5f, true},
+  } rows[] = {{{3.0f, 0.0f, 0.0f}, 0.35f, 0.5f, true},
+              {{0.0f, 2.0f, -4.0f}, 0.5f, 0.7f, true},
+              {{-29.0f, 0.0f, 0.0f}, 1.95f, 0.5f, false},
+              {{19.0f, 0.0f, 0.0f}, -0.45f, 0.5f, true},
               {{0.0f, 0.0f, 21.0f}, 0.5f, -0.55f, false}};
   mWorld->AddMan(kMapManPlayer, RwV3d{0.0f, 0.0f, 0.0f});
   for (const auto& row : rows) {
@@ -172,12 +174,10 @@ TEST_F(MapViewTest, EachKindOfManShowsOnItsOwnMap) {
     u32 kind;
     bool present;
     bool onHud, onFull;
-  } rows[] = {{"living guard", kMapManGuard, true, true, false},
-              {"dead guard", kMapManGuard, false, false, false},
-              {"living civilian", kMapManCivilian, true, true, false},
-              {"dead civilian", kMapManCivilian, false, false, false},
-              {"shown double", kMapManHologram, true, true, true},
-              {"hidden double", kMapManHologram, false, false, false}};
+  } rows[] = {
+      {"living guard", kMapManGuard, true, true, false},       {"dead guard", kMapManGuard, false, false, false},
+      {"living civilian", kMapManCivilian, true, true, false}, {"dead civilian", kMapManCivilian, false, false, false},
+      {"shown double", kMapManHologram, true, true, true},     {"hidden double", kMapManHologram, false, false, false}};
   mWorld->AddMan(kMapManPlayer, RwV3d{0.0f, 0.0f, 0.0f});
   for (const auto& row : rows) {
     mWorld->AddMan(row.kind, RwV3d{1.0f, 0.0f, 1.0f}, row.present);
@@ -309,7 +309,7 @@ TEST_F(MapViewTest, ConesTakeTheAlertStageColourAndActiveCamerasARedOne) {
     u32 stage;
     bool camera, active;
     RwRGBA colour;
-  } rows[] = {{"calm", 0, false, false, {13, 153, 33, 128}},   {"stage 1", 1, false, false, {13, 153, 33, 128}},
+  } rows[] = {{"calm", 0, false, false, {13, 153, 33, 128}},       {"stage 1", 1, false, false, {13, 153, 33, 128}},
               {"searching", 2, false, false, {240, 229, 74, 128}}, {"chasing", 3, false, false, {227, 89, 89, 128}},
               {"shooting", 4, false, false, {242, 2, 13, 128}},    {"active camera", 0, true, true, {227, 89, 89, 128}},
               {"inactive camera", 0, true, false, {0, 0, 0, 0}}};
