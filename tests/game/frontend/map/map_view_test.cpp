@@ -360,3 +360,23 @@ TEST_F(MapViewTest, TheHudMapShowsThePlanTheBorderARedConeAndTheIcons) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whichever way the player faces, what lies ahead of him is drawn above the
+// middle of the HUD map.
+TEST_F(MapViewTest, TheHudMapTurnsSoThatAheadIsUp) {
+  for (f32 degrees : {0.0f, 90.0f, -135.0f}) {
+    SCOPED_TRACE(degrees);
+    mWorld = std::make_unique<FakeMapWorld>();
+    mWorld->men.push_back(tMapMan{mWorld->Frame(RwV3d{1.0f, 0.0f, 2.0f}, degrees), kMapManPlayer, true, 0});
+    const RwMatrix* player = RwFrameGetLTM(mWorld->men[0].frame);
+    const RwV3d ahead = {player->pos.x + 4.0f * player->at.x, 0.0f, player->pos.z + 4.0f * player->at.z};
+    mWorld->AddMan(kMapManGuard, ahead, true, 0);
+    ClearTarget(screen_);
+    MakeView(false, 10.0f)->Render();
+    EXPECT_TRUE(Near(0xFF00FF, BackBufferPixel(481 + 75, 9 + 45)));
+  }
+}
+
+}  // namespace
