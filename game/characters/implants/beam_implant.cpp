@@ -110,7 +110,10 @@ void cBeamImplant::AttachToBone(u32 bone) {
   if (frame == nullptr || mPlayerModel == nullptr || mWorld == nullptr) {
     return;
   }
-  mWorld->AddClump(this);
+  // A use that follows a retraction still under way finds it in the scene.
+  if (GetScene() == nullptr) {
+    mWorld->AddClump(this);
+  }
   RpHAnimHierarchy* hierarchy = mPlayerModel->GetHierarchy();
   RwFrame* boneFrame = nullptr;
   if (hierarchy != nullptr && hierarchy->numNodes > 0) {

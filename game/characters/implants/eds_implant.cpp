@@ -43,7 +43,9 @@ void cBlueRay::Init(cQXWorld* world, const RwV3d& origin, const RwV3d& target) {
   }
   mParticles->SetPosition(mEndPoint, normal);
   mParticles->AddToWorld();
-  world->AddClump(this);
+  if (GetScene() == nullptr) {
+    world->AddClump(this);
+  }
   mJustStarted = 1;
 }
 

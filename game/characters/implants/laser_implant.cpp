@@ -76,7 +76,9 @@ void Laser::Init(cQXWorld* world, const RwV3d& origin, const RwV3d& target) {
   mParticles->SetPosition(mEndPoint, normal);
   mParticles->AddToWorld();
   mJustStarted = 1;
-  world->AddClump(this);
+  if (GetScene() == nullptr) {
+    world->AddClump(this);
+  }
 }
 
 void Laser::CreateLightning() {
