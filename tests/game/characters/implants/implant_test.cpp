@@ -9,6 +9,7 @@
 #include "game/render/effects/lightning_ro.h"
 #include "game/render/particles/particle_system.h"
 #include "game/render/scene/light.h"
+#include "game/render/twin_timer.h"
 #include "game/render/effects/shock_effect.h"
 #include "tests/game/characters/implants/implant_fixture.h"
 
@@ -62,6 +63,7 @@ TEST_F(ImplantTest, UsePressStartsAUseOrRefusesIt) {
   cOpenerDevice* eds = AddPanel("eds", false, 6.0f);
   Finish(mPanelProps);
   cDorvaMan* player = AddPlayer(RwV3d{0.0f, 0.0f, 1.2f}, 180.0f);
+  gGameOptions->SetHitFlash(true);
   struct Row {
     const char* name;
     u32 implant;
@@ -93,6 +95,7 @@ TEST_F(ImplantTest, UsePressStartsAUseOrRefusesIt) {
     player->GetModel()->SetAnim(kManAnimStand, 0.0f);
     player->SetBusy(0);
     player->SetProtected(0);
+    mLevel->GetTwinTimer()->Stop();
     player->SetEnergy(row.energy);
     player->Input().sneakHeld = row.sneak;
     Press(player, row.implant);
@@ -100,6 +103,8 @@ TEST_F(ImplantTest, UsePressStartsAUseOrRefusesIt) {
     EXPECT_EQ(row.state, player->GetActionState());
     EXPECT_EQ(row.state == kStateStand ? 0 : 1, player->IsBusy());
     EXPECT_EQ(row.state == kStateStand ? 0 : 1, player->IsProtected());
+    // The feedback pulse of a use.
+    EXPECT_EQ(row.state == kStateStand ? 0u : 1u, mLevel->GetTwinTimer()->IsRunning(0));
     EXPECT_EQ(row.used != nullptr, row.used != nullptr && row.used->IsUsed());
     EXPECT_EQ(row.message, mLevel->GetCurrentMessage() >= 0 ? mLevel->GetCurrentMessage() : mLevel->GetPendingMessage());
     // No use costs anything at the press.
@@ -305,6 +310,22 @@ TEST_F(ImplantTest, PressesWaitForTheUseToEnd) {
     player->Update(0.0f);
     EXPECT_EQ(kStateStand, player->GetActionState());
     EXPECT_EQ(0, player->IsBusy());
+  }
+}
+
+using ImplantDeathTest = ImplantTest;
+
+// The taser cannot go without its settings.
+TEST_F(ImplantDeathTest, TaserSettingsAreRequired) {
+  const char* rows[][2] = {
+      {"", "Error: cTaserImplant::Init : PropertyGroup not found! \\(implants\\)"},
+      {"[implants]\nTASER_RANGE = 6\n", "Error: cTaserImplant::Init : Property not found! \\(TASER_USE_ANGLE\\)"},
+      {"[implants]\nTASER_USE_ANGLE = 4\n", "Error: cTaserImplant::Init : Property not found! \\(TASER_RANGE\\)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    mConfig.ParseText(cString((std::string("[level01]\n") + row[0]).c_str()));
+    EXPECT_DEATH(AddPlayer(kOpenFloor, 0.0f), row[1]);
   }
 }
 
