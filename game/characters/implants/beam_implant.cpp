@@ -183,7 +183,8 @@ bool cBeamImplant::Update(f32 dt) {
       }
       break;
     case kBeamRetracting: {
-      const f32 step = dt * std::sqrt(mVelocity.x * mVelocity.x + mVelocity.y * mVelocity.y + mVelocity.z * mVelocity.z);
+      const f32 step =
+          dt * std::sqrt(mVelocity.x * mVelocity.x + mVelocity.y * mVelocity.y + mVelocity.z * mVelocity.z);
       if (step >= DistanceFromRest()) {
         Detach();
         mState = kBeamIdle;

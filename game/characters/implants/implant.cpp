@@ -19,8 +19,8 @@ struct tImplantDefaults {
 };
 
 const tImplantDefaults kDefaults[kImplantIndexCount] = {
-    {"LASER", "Laser", 0.2f, 3.0f, 2},   {"EDS", "EDS", 0.2f, 3.0f, 3},     {"TASER", "Shock", 0.1f, 0.0f, 0},
-    {"HOLOGRAM", "Holo", 0.2f, 3.0f, 0}, {"DART", "Dart", 0.2f, 30.0f, 0},  {"ULTRA", "Ultra", 0.03f, 30.0f, 0},
+    {"LASER", "Laser", 0.2f, 3.0f, 2},      {"EDS", "EDS", 0.2f, 3.0f, 3},    {"TASER", "Shock", 0.1f, 0.0f, 0},
+    {"HOLOGRAM", "Holo", 0.2f, 3.0f, 0},    {"DART", "Dart", 0.2f, 30.0f, 0}, {"ULTRA", "Ultra", 0.03f, 30.0f, 0},
     {"MAGNETIC", "Shield", 0.02f, 8.0f, 0},
 };
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "game/render/effects/lightning_ro.h"
+#include "game/render/effects/shock_effect.h"
 #include "game/render/particles/particle_system.h"
 #include "game/render/scene/light.h"
 #include "game/render/twin_timer.h"
-#include "game/render/effects/shock_effect.h"
 #include "tests/game/characters/implants/implant_fixture.h"
 
 namespace {
@@ -106,7 +106,8 @@ TEST_F(ImplantTest, UsePressStartsAUseOrRefusesIt) {
     // The feedback pulse of a use.
     EXPECT_EQ(row.state == kStateStand ? 0u : 1u, mLevel->GetTwinTimer()->IsRunning(0));
     EXPECT_EQ(row.used != nullptr, row.used != nullptr && row.used->IsUsed());
-    EXPECT_EQ(row.message, mLevel->GetCurrentMessage() >= 0 ? mLevel->GetCurrentMessage() : mLevel->GetPendingMessage());
+    EXPECT_EQ(row.message,
+              mLevel->GetCurrentMessage() >= 0 ? mLevel->GetCurrentMessage() : mLevel->GetPendingMessage());
     // No use costs anything at the press.
     EXPECT_FLOAT_EQ(row.energy, player->GetEnergy());
     const bool refused = row.state == kStateStand && (row.message >= 0 || row.implant == kImplantIndexTaser);
@@ -169,7 +170,8 @@ TEST_F(ImplantTest, LaserUseRunsItsCourse) {
       const RwV3d end = {beam->pos.x + beam->at.x, beam->pos.y + beam->at.y, beam->pos.z + beam->at.z};
       EXPECT_NEAR(0.0f, Distance(end, laser->GetTarget()), 0.15f);
       const RwRGBAReal colour = mLevel->GetWorldLight().GetColour();
-      EXPECT_EQ((std::vector<f32>{1, 0, 0, 1}), (std::vector<f32>{colour.red, colour.green, colour.blue, colour.alpha}));
+      EXPECT_EQ((std::vector<f32>{1, 0, 0, 1}),
+                (std::vector<f32>{colour.red, colour.green, colour.blue, colour.alpha}));
       EXPECT_FLOAT_EQ(kImplantLightRadius, RpLightGetRadius(mLevel->GetWorldLight().GetLight()));
       EXPECT_NEAR(0.0f, Distance(beam->pos, RwFrameGetLTM(mLevel->GetWorldLight().GetFrame())->pos), 0.15f);
     }
@@ -204,9 +206,9 @@ TEST_F(ImplantTest, ExtendedImplantWaitsForTheUseAnimation) {
 TEST_F(ImplantTest, TaserShocksTheTargetOrFizzles) {
   cDorvaMan* player = AddPlayer(RwV3d{-5.0f, 0.0f, 2.5f}, 0.0f);
   cTaserImplant* taser = Implant<cTaserImplant>(player, kImplantIndexTaser);
-  StandInGuard* near = AddGuard(RwV3d{-5.0f, 0.0f, -2.0f});  // 4.5 away
+  StandInGuard* near = AddGuard(RwV3d{-5.0f, 0.0f, -2.0f});   // 4.5 away
   StandInGuard* walled = AddGuard(RwV3d{-5.0f, 0.0f, 7.0f});  // 4.5 away behind the walls
-  StandInGuard* far = AddGuard(RwV3d{-5.0f, 0.0f, -4.0f});   // 6.5 away
+  StandInGuard* far = AddGuard(RwV3d{-5.0f, 0.0f, -4.0f});    // 6.5 away
   struct Row {
     const char* name;
     bool nearReady;
@@ -281,7 +283,8 @@ TEST_F(ImplantTest, LaserBeamEndsAndCrackles) {
     if (row.crackle) {
       // The strip's sphere spans its two end vertices.
       const auto sphere = [&beam] {
-        const RwSphere& s = RpGeometryGetMorphTarget(RpAtomicGetGeometry(beam.GetStrip()->GetAtomic()), 0)->boundingSphere;
+        const RwSphere& s =
+            RpGeometryGetMorphTarget(RpAtomicGetGeometry(beam.GetStrip()->GetAtomic()), 0)->boundingSphere;
         return RwV3d{s.center.x + s.radius, s.center.y, s.center.z};
       };
       const RwV3d first = sphere();

@@ -67,5 +67,3 @@ TEST_F(ImplantTest, TheLaserBeamRunsFromTheHandToThePanel) {
 }
 
 }  // namespace
-
-
