@@ -183,6 +183,8 @@ class cMan : public cUpdatable, public cManBody {
   cMan(u32 kind, u32 typeIndex);
   // The player's own fall; other men fall by CanFallToSide.
   virtual void FallAsPlayer() {}
+  // The model of a man made outside Create (owned from then on).
+  void AdoptModel(cAnimModel* model, u32 body) { SetModel(model, body); }
 
  private:
   // Blends to the slot from time 0, or in phase after one of the two gaits.

@@ -79,9 +79,11 @@ cDorvaMan::cDorvaMan()
   mHackWonSound.Create("sfx/pl_hacksuccess");
   SetNoiseLevel(kStateNoise[kStateStand]);
   ShuffleSearchItems();
+  CreateImplants();
 }
 
 cDorvaMan::~cDorvaMan() {
+  DeleteImplants();
   for (u32 i = 0; i < mInventory.GetCount(); i++) {
     delete static_cast<tInventoryItem*>(mInventory.Get(i));
   }
@@ -121,6 +123,7 @@ void cDorvaMan::BindToWorld() {
   if (GetWorld() != nullptr) {
     GetWorld()->GetUpdateList().Append(&mStats);
     mStats.Reset();
+    BindImplants();
   }
 }
 
@@ -140,7 +143,9 @@ bool cDorvaMan::Update(f32 dt) {
     CombineInput();
     SelectStateFromInput();
   }
-  // The use-implant press belongs to the implants; it is only forgotten here.
+  if (mBusy == 0 && mInput.useImplant != 0 && GetWorld() != nullptr && GetWorld()->IsInputLocked() == 0) {
+    UseImplant();
+  }
   mInput.useImplant = 0;
   if (mActionState != previous) {
     EnterActionState();

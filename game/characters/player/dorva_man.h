@@ -11,7 +11,9 @@
 #include "game/foundation/array.h"
 #include "game/foundation/updatable.h"
 
+class cBeamImplant;
 class cDevice;
+class cImplant;
 class cPropertyFile;
 
 // Action states; the searches, implants, aiming and hacking states keep
@@ -182,6 +184,21 @@ class cDorvaMan : public cMan {
     return *static_cast<const tInventoryItem*>(mInventory.Get(index));
   }
   cSndEngWin& GetCannotUseSound() { return mCannotUseSound; }
+
+  // The implants (dorva_man_implants.cpp). A use-implant press starts the
+  // taser, the laser or the EDS in state 24 or 25; the entry hangs the
+  // implant on the hand and starts it, the step retracts and stops it once
+  // its effect is through.
+  void UseImplant();
+  void FaceActionTarget(bool implant);
+  void UpdateImplantUse(f32 dt);
+  // The first other living enemy in the taser's range with a free line to
+  // it; null when none.
+  cMan* FindTaserTarget();
+  // Whether the implant of the index can be used with the energy left.
+  bool IsImplantAvailable(u32 index) const;
+  cImplant* GetImplant(u32 index) const { return index < kImplantCount ? mImplants[index] : nullptr; }
+  void SetSelectedImplant(u32 index) { mSelectedImplant = index < kImplantCount ? index : mSelectedImplant; }
   // The live level record (in the world's update list once bound) and its
   // checkpoint copy.
   cLevelStats& GetStats() { return mStats; }
@@ -203,6 +220,11 @@ class cDorvaMan : public cMan {
   void EndAction();
   // The point kUseReferenceHeight above the feet and the model's facing.
   void GetUseRay(RwV3d* point, RwV3d* direction) const;
+  void CreateImplants();
+  void BindImplants();
+  void DeleteImplants();
+  // The laser, EDS or taser selected; null for the other implants.
+  cBeamImplant* SelectedBeamImplant() const;
 
   cSndEngWin mSearchSound;
   cSndEngWin mPostureSound;
@@ -215,6 +237,7 @@ class cDorvaMan : public cMan {
   cSndEngWin mMemoSound;
   cSndEngWin mHackLostSound;
   cSndEngWin mHackWonSound;
+  cImplant* mImplants[kImplantCount];  // owned; null for the implants not built yet
   cDevice* mTargetDevice;  // not owned
   cPtrArray mInventory;    // tInventoryItem, owned
   u32 mSelectedImplant;

@@ -87,6 +87,9 @@ void cDorvaMan::EnterActionState() {
   if (state == kStateSearch || state == kStateSearchSneaking) {
     mSearchSound.PlayAt(&RwFrameGetLTM(GetFrame())->pos);
   }
+  if (state == kStateImplant || state == kStateImplantSneaking) {
+    FaceActionTarget(true);
+  }
   SetNoiseLevel(NoiseOfState(state));
 }
 
@@ -107,6 +110,10 @@ void cDorvaMan::UpdateActionState(f32 dt) {
     case kStateUseHighSneaking:
     case kStateUseLowSneaking:
       UpdateDeviceUse();
+      break;
+    case kStateImplant:
+    case kStateImplantSneaking:
+      UpdateImplantUse(dt);
       break;
     default:
       break;

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "tests/support/anim_engine.h"
+#include "tools/demo/demo.h"
 #include "tools/demo/level01/map_plan.h"
 #include "tools/demo/men/men.h"
 
 constexpr char kLevelFileKeys[] =
     "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\nDFFPATH = data/level01/\nXRFPATH = data/level01/\n"
-    "OBJECTS = data/level01/forged_objects\nPROPS = data/level01/forged_props\nMAP = data/level01/map.dff\n";
+    "OBJECTS = data/level01/forged_objects\nPROPS = data/level01/forged_props\nMAP = data/level01/map.dff\n"
+    // The player's taser needs its settings.
+    "[implants]\nTASER_RANGE = 6\nTASER_USE_ANGLE = 45\n";
 
 inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
@@ -37,8 +40,13 @@ inline std::string HologramMenFile(const std::string& names, u32 count) {
 
 inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
   static demo::DataFolder* bodies = nullptr;
-  if (bodies == nullptr && !demo::men::WriteMen(*(bodies = new demo::DataFolder))) {
-    return false;
+  if (bodies == nullptr) {
+    bodies = new demo::DataFolder;
+    // The player's beams load their effects.
+    demo::WriteParticles(*bodies);
+    if (!demo::men::WriteMen(*bodies)) {
+      return false;
+    }
   }
   for (const auto& file : bodies->Files()) {
     if (!WriteLevelFile(file.first, std::string(file.second.begin(), file.second.end()))) {

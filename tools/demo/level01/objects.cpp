@@ -133,7 +133,7 @@ std::vector<Placed> BuildObjects() {
        WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "5"}, {"DOORS", "[door_b]"}, {"SECURITY", "[seccam_1]"}})},
       {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 180.0f, "",
        WallUse({{"TYPE", "edspanel"},
-                {"IMPLANT", "none"},
+                {"IMPLANT", "eds"},
                 {"MESSAGE", "6"},
                 {"DOORS", "[door_c]"},
                 {"DEVICES", "[lever_1]"},

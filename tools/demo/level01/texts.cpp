@@ -4,6 +4,7 @@
 // is Windows-1252.
 #include <cstdio>
 
+#include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01_parts.h"
 
 namespace demo {
@@ -100,6 +101,7 @@ std::string TextFile(bool english) {
     std::snprintf(key, sizeof key, "MESSAGE%02d", i);
     text += std::string(key) + " = \"" + (english ? kMessages[i].english : kMessages[i].german) + "\"\n";
   }
+  text += ImplantMessageLines(english, kMessageCount);
   int n = 0;
   for (const Mission& mission : kMissions) {
     std::snprintf(key, sizeof key, "MISSION%02d", n++);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "tools/demo/implants/implants.h"
 #include "tools/forge/forge_bytes.h"
 
 namespace demo {
@@ -70,7 +71,8 @@ bool WriteMen(DataFolder& data) {
     }
     data.Write(std::string(kAnimationFolder) + AnimationNames()[static_cast<size_t>(slot)] + ".anm", std::move(bytes));
   }
-  return true;
+  // The player carries the implants.
+  return WriteImplantModels(data);
 }
 
 }  // namespace men

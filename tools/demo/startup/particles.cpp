@@ -52,7 +52,7 @@ const std::vector<ParticleFile>& Files() {
       {"eds",
        {Sprites("glow", "lightfx_blue", "(0.4,0.6,1,1)",
                 {{"RATE", "[{0,60},{0.5,90},{1,60}]"}, {"ROTATE", "[{0,0},{1,360}]"}}),
-        Lines("arcs", "(0.6,0.8,1,1)", {})}},
+        Lines("arcs", "(0.6,0.8,1,1)", {{"RATE", "[{0,20},{1,20}]"}})}},
       {"enemyalert",
        {Sprites("mark", "alert", "(1,0.2,0.1,1)",
                 {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
@@ -72,8 +72,9 @@ const std::vector<ParticleFile>& Files() {
       {"gunshot", {Sprites("muzzle", "fire1", "(1,0.9,0.5,1)", {{"BURST", "4"}, {"SPAN", "(0.05,0.1)"}})}},
       {"laser",
        {Sprites("sparks", "elctro", "[{0,(1,0.2,0.2,1)},{1,(1,0.8,0.2,0)}]",
-                {{"NUMFRAMES", "2"}, {"INHERITSPEED", "0.5"}, {"ROTATE", "[{0,0},{0.5,90},{1,180}]"}}),
-        Lines("beam", "(1,0.1,0.1,1)", {{"LINE_LENGTH", "0.2"}})}},
+                {{"NUMFRAMES", "2"}, {"INHERITSPEED", "0.5"}, {"ROTATE", "[{0,0},{0.5,90},{1,180}]"},
+                 {"RATE", "[{0,30},{3,30}]"}}),
+        Lines("beam", "(1,0.1,0.1,1)", {{"LINE_LENGTH", "0.2"}, {"RATE", "[{0,20},{3,20}]"}})}},
   };
   return files;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/demo/demo.h"
+#include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01.h"
 
 namespace demo {
@@ -27,23 +28,7 @@ std::string ConfigText() {
       "# The game's configuration: start-up, the chain of levels, the implants'\n"
       "# settings and the texts after the last level.\n\n";
   text += Group("Init", {{"FRAME_LIMIT", "1"}});
-  // Message numbers count the level's messages from 1.
-  text += Group("implants", {{"LASER_ENERGY", "0.2"},
-                             {"LASER_MESSAGE", "50"},
-                             {"EDS_ENERGY", "0.2"},
-                             {"EDS_MESSAGE", "51"},
-                             {"TASER_ENERGY", "0.1"},
-                             {"TASER_MESSAGE", "52"},
-                             {"TASER_RANGE", "6.0"},
-                             {"TASER_USE_ANGLE", "45"},
-                             {"HOLOGRAM_ENERGY", "0.2"},
-                             {"HOLOGRAM_MESSAGE", "53"},
-                             {"DART_ENERGY", "0.2"},
-                             {"DART_MESSAGE", "54"},
-                             {"ULTRA_ENERGY", "0.03"},
-                             {"ULTRA_MESSAGE", "54"},
-                             {"MAGNETIC_ENERGY", "0.02"},
-                             {"MAGNETIC_MESSAGE", "54"}});
+  text += ImplantsConfigGroup();
   text += Group("end_texts", {{"ENDTEXTS", "data/endtexts"}});
   text += Group("credit_list", {{"CREDITLIST", "data/credits"}});
   return text + Level01ConfigGroups();
