@@ -10,6 +10,8 @@
 #include "game/characters/player/dorva_man.h"
 #include "game/characters/player/player_settings.h"
 #include "game/foundation/property.h"
+#include "game/frontend/save/save_profiles.h"
+#include "game/render/effects/lightning_beam.h"
 #include "game/render/models/anim_model.h"
 #include "game/render/models/dynamic_lit_clump_ro.h"
 #include "game/render/particles/particle_system.h"
@@ -54,7 +56,7 @@ const char* IconFileOf(u32 state) {
   }
 }
 
-cNpc::tPlayerQuery sUltraQuery = nullptr;
+tNpcPlayerHooks sPlayerHooks;
 
 }  // namespace
 
@@ -78,6 +80,7 @@ cNpc::cNpc(u32 kind, u32 typeIndex, cQXWorld* world)
       mDead(0),
       mIcon(nullptr),
       mEffects{nullptr, nullptr},
+      mLightningBolt(nullptr),
       mIconState(kAiStateNone),
       mStates{},
       mFollower(this),
@@ -110,9 +113,11 @@ cNpc::cNpc(u32 kind, u32 typeIndex, cQXWorld* world)
 
 cNpc::~cNpc() {
   DeleteIcon();
-  for (cMultiParticleSystem*& effect : mEffects) {
-    delete effect;
-    effect = nullptr;
+  for (u32 slot = 0; slot < kNpcEffectCount; slot++) {
+    DeleteEffect(slot);
+  }
+  if (mLightningBolt != nullptr) {
+    mLightningBolt->RemoveOwner(&mLightningBolt);
   }
   for (cAiState*& state : mStates) {
     delete state;
@@ -121,10 +126,55 @@ cNpc::~cNpc() {
   mShotClock.Unlink();
 }
 
-void cNpc::SetUltraQuery(tPlayerQuery query) { sUltraQuery = query; }
+void cNpc::SetPlayerHooks(const tNpcPlayerHooks& hooks) { sPlayerHooks = hooks; }
 
 bool cNpc::IsUltraInUse(const cDorvaMan* player) {
-  return player != nullptr && sUltraQuery != nullptr && sUltraQuery(player);
+  return player != nullptr && sPlayerHooks.ultraInUse != nullptr && sPlayerHooks.ultraInUse(player);
+}
+
+bool cNpc::IsShieldActive(const cDorvaMan* player) {
+  return player != nullptr && sPlayerHooks.shieldActive != nullptr && sPlayerHooks.shieldActive(player);
+}
+
+void cNpc::TellShieldBlocked(cDorvaMan* player) {
+  if (player != nullptr && sPlayerHooks.shieldBlocked != nullptr) {
+    sPlayerHooks.shieldBlocked(player);
+  }
+}
+
+bool cNpc::IsHard() { return gSaveProfiles != nullptr && gSaveProfiles->GetHard() != 0; }
+
+void cNpc::SettleBody() {
+  cMan::SettleBody();
+  DeleteIcon();
+}
+
+void cNpc::StartEffect(u32 slot, const char* file, const RwV3d& position, const RwV3d& direction) {
+  DeleteEffect(slot);
+  if (mLevel->GetEngineWorld() == nullptr) {
+    return;
+  }
+  mEffects[slot] = new cMultiParticleSystem;
+  mEffects[slot]->Load(mLevel, file, position, direction);
+}
+
+void cNpc::DeleteEffect(u32 slot) {
+  delete mEffects[slot];
+  mEffects[slot] = nullptr;
+}
+
+void cNpc::PlaySoundAt(eNpcSound sound, const RwV3d& position) {
+  mSounds[sound].SetPosition(&position);
+  mSounds[sound].Play();
+}
+
+tV2d cNpc::GetTargetPosition2D() const {
+  const cMan* target = GetTargetMan();
+  if (target == nullptr || target->GetFrame() == nullptr) {
+    return GetPosition2D();
+  }
+  const RwV3d& p = RwFrameGetLTM(target->GetFrame())->pos;
+  return tV2d{p.x, p.z};
 }
 
 void cNpc::SetState(u32 state) {
@@ -204,10 +254,9 @@ bool cNpc::UpdateActivity() {
 }
 
 void cNpc::UpdateEffects() {
-  for (cMultiParticleSystem*& effect : mEffects) {
-    if (effect != nullptr && effect->IsFinished()) {
-      delete effect;
-      effect = nullptr;
+  for (u32 slot = 0; slot < kNpcEffectCount; slot++) {
+    if (mEffects[slot] != nullptr && mEffects[slot]->IsFinished()) {
+      DeleteEffect(slot);
     }
   }
   if (mIcon == nullptr || GetFrame() == nullptr) {

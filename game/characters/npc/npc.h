@@ -53,6 +53,16 @@ enum ePerceptionRange : u32 {
 
 class cNpc;
 
+// What the NPCs ask of the player's implants.
+struct tNpcPlayerHooks {
+  bool (*ultraInUse)(const cDorvaMan* player) = nullptr;    // Ultra not idle
+  bool (*shieldActive)(const cDorvaMan* player) = nullptr;  // shield on
+  void (*shieldBlocked)(cDorvaMan* player) = nullptr;       // it blocked a shot
+};
+
+// The two effect slots of the shooting states.
+enum eNpcEffect : u32 { kEffectMuzzle = 0, kEffectImpact = 1, kNpcEffectCount };
+
 // The NPC's eyes and ears on its model frame.
 class cNpcPerceptor : public cPerceptor {
  public:
@@ -76,6 +86,14 @@ struct tNpcCheckpoint {
   u32 patrolIndex = 0;
   cDoor* door = nullptr;
   tRouteCheckpoint follower;
+  f32 lookLoops = 0.0f;
+  tV2d searchPosition = {0.0f, 0.0f};
+  f32 searchTimer = 0.0f;
+  tV2d chasePosition = {0.0f, 0.0f};
+  f32 chaseTimer = 0.0f;
+  u32 pauseReturnState = 0;
+  u8 openingShot = 0;
+  s32 shotsLeft = 6;
   u32 savedState = kAiStatePatrol;
   tNpcSettings settings;
 };
@@ -89,11 +107,14 @@ class cNpc : public cMan {
   // The "enemy" group's settings, each key from its default.
   static void ReadSettings(const cPropertyFile* menFile);
   static tNpcSettings& Settings();
-  // The player's Ultra implant: in use while the installed query says so
-  // (none installed: never).
-  typedef bool (*tPlayerQuery)(const cDorvaMan* player);
-  static void SetUltraQuery(tPlayerQuery query);
+  // The player's implants as the NPCs see them, answered by the hooks the
+  // implants install (a hook not installed: never in use, never blocking).
+  static void SetPlayerHooks(const tNpcPlayerHooks& hooks);
   static bool IsUltraInUse(const cDorvaMan* player);
+  static bool IsShieldActive(const cDorvaMan* player);
+  static void TellShieldBlocked(cDorvaMan* player);
+  // The hard difficulty's word of the save profiles.
+  static bool IsHard();
 
   bool Update(f32 dt) override;
   // STARTPOINT, ANGLE, LOOSER and WAYPOINTS.
@@ -107,6 +128,8 @@ class cNpc : public cMan {
   void KnockDown() override;
   // The state of the NPC's kind for a sensor's alarm (living NPCs only).
   void OnAlarm() override = 0;
+  // The man's settling, and no awareness icon over a lying body.
+  void SettleBody() override;
 
   // Leave of the old state, Enter of the new; nothing while hidden or for
   // the current state. A slot without a state switches without calls.
@@ -137,6 +160,15 @@ class cNpc : public cMan {
   cDoor* FindClosedDoor();
   // The man the NPC is after: the player, or the double by the flag.
   cMan* GetTargetMan() const;
+  // Its ground position; the NPC's own without one.
+  tV2d GetTargetPosition2D() const;
+  // A new effect of the file in the slot, replacing the one held; none
+  // before the level's world is loaded.
+  void StartEffect(u32 slot, const char* file, const RwV3d& position, const RwV3d& direction);
+  void DeleteEffect(u32 slot);
+  cMultiParticleSystem* GetEffect(u32 slot) const { return mEffects[slot]; }
+  // Plays the sound at the position.
+  void PlaySoundAt(eNpcSound sound, const RwV3d& position);
 
   u32 GetState() const { return mCurrentState; }
   u32 GetPreviousState() const { return mPreviousState; }
@@ -170,6 +202,8 @@ class cNpc : public cMan {
   f32 GetLastShotTime() const { return mLastShotTime; }
   void SetLastShotTime(f32 milliseconds) { mLastShotTime = milliseconds; }
   cSndEngWin& GetSound(eNpcSound sound) { return mSounds[sound]; }
+  // The boss's bolt; the bolt clears it when it ends.
+  cLightningBeam*& LightningBolt() { return mLightningBolt; }
 
  private:
   // Camera range and the body's view test; false when the NPC idles.
@@ -200,8 +234,9 @@ class cNpc : public cMan {
   f32 mLastShotTime;  // milliseconds of the shot clock
   u8 mAlive;
   u8 mDead;
-  cMultiParticleSystem* mIcon;        // owned
-  cMultiParticleSystem* mEffects[2];  // owned: muzzle, impact
+  cMultiParticleSystem* mIcon;                      // owned
+  cMultiParticleSystem* mEffects[kNpcEffectCount];  // owned
+  cLightningBeam* mLightningBolt;                   // not owned
   u32 mIconState;
   cAiState* mStates[kAiStateCount];  // owned; null where no state is
   cRecordArray<u32> mPatrolList;
@@ -211,7 +246,7 @@ class cNpc : public cMan {
   tNpcCheckpoint mCheckpoint;
   f32 mDownTime;  // seconds out of view while fallen
   cQXWorld* mLevel;
-  RwV3d mStartPosition;
+  RwV3d mStartPosition;  // where an NPC without route or start node stands
   u32 mStartNode;
   u8 mHasStartNode;
 };

@@ -12,6 +12,7 @@
 #include "game/foundation/updatable.h"
 
 class cDevice;
+class cLightningBeam;
 class cPropertyFile;
 
 // Action states; the searches, implants, aiming and hacking states keep
@@ -186,6 +187,9 @@ class cDorvaMan : public cMan {
   // checkpoint copy.
   cLevelStats& GetStats() { return mStats; }
   cLevelStats& GetSavedStats() { return mSavedStats; }
+  // The boss's lightning bolt hitting the player now; the bolt clears it
+  // when it ends.
+  cLightningBeam*& LightningBolt() { return mLightningBolt; }
 
  protected:
   // The player's collapse: animation 33 when dead, then no health left.
@@ -247,4 +251,5 @@ class cDorvaMan : public cMan {
   s8 mSearchBag[kSearchBagSize];
   cLevelStats mStats;
   cLevelStats mSavedStats;
+  cLightningBeam* mLightningBolt = nullptr;  // not owned
 };

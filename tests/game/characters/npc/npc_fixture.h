@@ -51,7 +51,7 @@ class NpcTest : public DeviceTest {
     SetLight(255);
   }
   void TearDown() override {
-    cNpc::SetUltraQuery(nullptr);
+    cNpc::SetPlayerHooks(tNpcPlayerHooks());
     static_cast<cCameraWorld*>(mLevel)->camera = nullptr;
     mCamera.reset();
     DeviceTest::TearDown();

@@ -8,8 +8,8 @@ namespace {
 
 using NpcPerceptionTest = NpcTest;
 
-constexpr f32 kFar = 0.0f;  // a man left out of the row stands far away
-const RwV3d kEye = {-9.0f, 0.0f, -8.0f};
+constexpr f32 kFar = 0.0f;                // a man left out of the row stands far away
+const RwV3d kEye = {-8.0f, 0.0f, -8.0f};  // on node 0: no opening shot from a chase
 constexpr f32 kFacingX = 1.5707964f;
 
 RwV3d Ahead(f32 distance) {
@@ -54,7 +54,9 @@ TEST_F(NpcPerceptionTest, SightAndHearingSwitchTheStateAndCountAlerts) {
     player->SetNoise(row.noise);
     Place(player, Ahead(row.player));
     Place(hologram, Ahead(row.hologram));
-    cNpc::SetUltraQuery(row.ultra ? +[](const cDorvaMan*) { return true; } : nullptr);
+    tNpcPlayerHooks hooks;
+    hooks.ultraInUse = row.ultra ? +[](const cDorvaMan*) { return true; } : nullptr;
+    cNpc::SetPlayerHooks(hooks);
     cNpc* fallen = nullptr;
     if (row.fallenGuard != kFar) {
       fallen = MakeNpc("guard", "");
