@@ -122,6 +122,16 @@ class NpcTest : public DeviceTest {
       RwFrameSyncDirty();
     }
   }
+  // Frames (the shot clock's too) until the NPC leaves the state, at most
+  // limit; how many it took.
+  static int FramesIn(cNpc* npc, u32 state, int limit) {
+    int frames = 0;
+    for (; frames < limit && npc->GetState() == state; frames++) {
+      Frames(npc, 1);
+      npc->GetShotClock().Update(0.02f);
+    }
+    return frames;
+  }
   static RwV2d Ground(cMan* man) {
     const RwV3d& p = RwFrameGetLTM(man->GetFrame())->pos;
     return RwV2d{p.x, p.z};
