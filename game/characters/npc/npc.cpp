@@ -90,7 +90,8 @@ cNpc::cNpc(u32 kind, u32 typeIndex, cQXWorld* world)
       mLevel(world),
       mStartPosition{0.0f, 0.0f, 0.0f},
       mStartNode(0),
-      mHasStartNode(0) {
+      mHasStartNode(0),
+      mPropertiesRead(0) {
   const tNpcSettings& s = Settings();
   mPerceptor.mEyeOffset = s.perceptorPoint;
   mPerceptor.mHearingRange = s.hearDistance;
@@ -397,6 +398,12 @@ void cNpc::ReadProperties(const cPropertyGroup* group) {
     valid.Resize(kept, 0);
     CopyNodeList(&mPatrolList, valid);
   }
+  // The level's restart reads the group again: the NPC comes back alive on
+  // its route, a hidden body too.
+  if (mPropertiesRead != 0) {
+    Respawn();
+  }
+  mPropertiesRead = 1;
 }
 
 u32 cNpc::GetAlertStage() const {

@@ -249,6 +249,7 @@ class cNpc : public cMan {
   RwV3d mStartPosition;  // where an NPC without route or start node stands
   u32 mStartNode;
   u8 mHasStartNode;
+  u8 mPropertiesRead;  // a later read is the level's restart
 };
 
 class cNpcCivilian : public cNpc {

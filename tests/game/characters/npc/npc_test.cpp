@@ -116,4 +116,18 @@ TEST_F(NpcLifeTest, ACheckpointRestoresTheSavedStateWithoutEnteringIt) {
   }
 }
 
+TEST_F(NpcLifeTest, TheLevelsRestartBringsAHiddenBodyBackOnItsRoute) {
+  LoadPlayer();
+  cNpc* npc = MakeNpc("guard", "STARTPOINT = 4\nWAYPOINTS = [2, 3]\n");
+  npc->SetAlive(false);
+  npc->SaveState();
+  npc->RestoreState();
+  ASSERT_TRUE(npc->IsDead());
+  npc->ReadProperties(mGroups.back()->FindGroup(npc->GetName()));
+  EXPECT_TRUE(npc->IsAlive() && !npc->IsDead());
+  EXPECT_EQ(kAiStatePatrol, npc->GetState());
+  EXPECT_NEAR(-2.0f, Ground(npc).x, 1e-3f);
+  EXPECT_NEAR(-8.0f, Ground(npc).y, 1e-3f);
+}
+
 }  // namespace
