@@ -142,6 +142,7 @@ TEST_F(NpcStatesTest, KnockedDownNpcsFallAndLieSearchable) {
     EXPECT_EQ(row.state == kAiStateDead, npc->IsSearchableBody());
     EXPECT_EQ(row.state == kAiStateChase, npc->IsAlive());
     EXPECT_EQ(row.state == kAiStateChase, npc->IsBoss());
+    EXPECT_EQ(row.hits == 4, Playing(npc->GetSound(kNpcFall)));  // only a boss's fall sounds
     DropLast();
   }
 }
