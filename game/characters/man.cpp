@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/characters/dorva_holo_man.h"
+#include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/render/collision/collision_volume.h"
@@ -147,6 +148,7 @@ void cMan::LoadStaticData(const cPropertyFile* menFile) {
   cDorvaMan::ReadStaticProperties(menFile);
   for (u32 type = kManTypeCivilian; type < kManTypeCount; type++) {
     ReadUsedAnims(menFile, kEnemyGroup, &sUsedAnims[type]);
+    cNpc::ReadSettings(menFile);
   }
   ManAnimData().LoadAnims(menFile);
 }
@@ -176,12 +178,15 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
     case kManTypeHologram:
       man = new cDorvaHoloMan();
       break;
-    case kManTypeCount:
-      FatalError("cMan::Create : unkonwn type (%s)", type.CStr());
+    case kManTypeCivilian:
+      man = new cNpcCivilian(typeIndex, world);
+      break;
+    case kManTypeGuard:
+    case kManTypeGangster:
+      man = new cNpcGuard(typeIndex, world);
+      break;
     default:
-      // The NPCs' class joins the factory with its own code; until then
-      // their types cannot be made.
-      FatalError("cMan::Create : no class for type (%s)", type.CStr());
+      FatalError("cMan::Create : unkonwn type (%s)", type.CStr());
   }
   const cString body = RequiredString(group, "BODY", "cMan::Create");
   const u32 bodyIndex = IndexOf(body, kBodyNames, kManBodyCount);
@@ -189,6 +194,9 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
     FatalError("cMan::Create : unkonwn body (%s)", body.CStr());
   }
   man->SetModel(GetBodyModel(bodyIndex, world), bodyIndex);
+  if (typeIndex >= kManTypeCivilian) {
+    static_cast<cNpc*>(man)->SetBoss(bodyIndex == kManBodyBoss);
+  }
   man->SetName(group->GetName());
   return man;
 }

@@ -9,6 +9,7 @@
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/collision/collision_volume.h"
 #include "game/render/collision/world_collision.h"
+#include "game/render/effects/lightning_beam.h"
 #include "game/render/models/anim_model.h"
 #include "game/render/twin_timer.h"
 #include "game/world/qx_world.h"
@@ -84,6 +85,9 @@ cDorvaMan::cDorvaMan()
 
 cDorvaMan::~cDorvaMan() {
   DeleteImplants();
+  if (mLightningBolt != nullptr) {
+    mLightningBolt->RemoveOwner(&mLightningBolt);
+  }
   for (u32 i = 0; i < mInventory.GetCount(); i++) {
     delete static_cast<tInventoryItem*>(mInventory.Get(i));
   }

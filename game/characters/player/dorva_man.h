@@ -14,6 +14,7 @@
 class cBeamImplant;
 class cDevice;
 class cImplant;
+class cLightningBeam;
 class cPropertyFile;
 
 // Action states; the searches, implants, aiming and hacking states keep
@@ -203,6 +204,9 @@ class cDorvaMan : public cMan {
   // checkpoint copy.
   cLevelStats& GetStats() { return mStats; }
   cLevelStats& GetSavedStats() { return mSavedStats; }
+  // The boss's lightning bolt hitting the player now; the bolt clears it
+  // when it ends.
+  cLightningBeam*& LightningBolt() { return mLightningBolt; }
 
  protected:
   // The player's collapse: animation 33 when dead, then no health left.
@@ -270,4 +274,5 @@ class cDorvaMan : public cMan {
   s8 mSearchBag[kSearchBagSize];
   cLevelStats mStats;
   cLevelStats mSavedStats;
+  cLightningBeam* mLightningBolt = nullptr;  // not owned
 };

@@ -6,7 +6,8 @@
 #include "game/render/scene/scene.h"
 
 cLightningBeam::cLightningBeam(cScene* scene)
-    : mSource(nullptr),
+    : mOwners{},
+      mSource(nullptr),
       mTarget(nullptr),
       mBolt(CreateEffectBolt(scene)),
       mLifetime(kBeamLifetime),
@@ -18,7 +19,35 @@ cLightningBeam::cLightningBeam(cScene* scene)
   scene->GetUpdateList().Append(this);
 }
 
-cLightningBeam::~cLightningBeam() { delete mBolt; }
+cLightningBeam::~cLightningBeam() {
+  for (cLightningBeam** owner : mOwners) {
+    if (owner != nullptr && *owner == this) {
+      *owner = nullptr;
+    }
+  }
+  delete mBolt;
+}
+
+void cLightningBeam::AddOwner(cLightningBeam** owner) {
+  for (cLightningBeam**& slot : mOwners) {
+    if (slot == nullptr || slot == owner) {
+      slot = owner;
+      return;
+    }
+  }
+  for (u32 i = 1; i < kBeamOwnerCount; i++) {
+    mOwners[i - 1] = mOwners[i];
+  }
+  mOwners[kBeamOwnerCount - 1] = owner;
+}
+
+void cLightningBeam::RemoveOwner(cLightningBeam** owner) {
+  for (cLightningBeam**& slot : mOwners) {
+    if (slot == owner) {
+      slot = nullptr;
+    }
+  }
+}
 
 void cLightningBeam::SetEnds(cAnimModel* source, cAnimModel* target) {
   mSource = source;

@@ -14,14 +14,22 @@ constexpr f32 kBeamLifetime = 0.1f;  // seconds, unless the caller sets another
 // The bone the beam leaves from (the model's last when it has fewer).
 constexpr u32 kBeamSourceBone = 39;
 constexpr f32 kBeamTargetHeight = 1.2f;  // above the target model's frame
+// Pointers that may hold a beam and are cleared when it goes.
+constexpr u32 kBeamOwnerCount = 2;
 
 class cLightningBeam : public cUpdatable {
  public:
   // The bolt joins the scene's world (fatal without one) and the beam the
   // scene's update list.
   explicit cLightningBeam(cScene* scene);
-  // Deletes the bolt, which leaves the world.
+  // Deletes the bolt, which leaves the world, and clears every owner's
+  // pointer that still names this beam.
   ~cLightningBeam() override;
+
+  // *owner holds the beam until it goes or the owner lets go; beyond
+  // kBeamOwnerCount owners the oldest is forgotten.
+  void AddOwner(cLightningBeam** owner);
+  void RemoveOwner(cLightningBeam** owner);
 
   // Joins the beam between the two models (not owned).
   void SetEnds(cAnimModel* source, cAnimModel* target);
@@ -38,6 +46,7 @@ class cLightningBeam : public cUpdatable {
   f32 GetElapsed() const { return mElapsed; }
 
  private:
+  cLightningBeam** mOwners[kBeamOwnerCount];
   cAnimModel* mSource;
   cAnimModel* mTarget;
   cLightningRO* mBolt;

@@ -73,6 +73,7 @@ bool WriteModels(DataFolder& data);    // every model, its twin and its textures
 void WriteObjects(DataFolder& data);   // objects and props files, locators, waypoints, particle placements
 void WriteTexts(DataFolder& data);     // both languages
 void WriteMen(DataFolder& data);       // men.txt and camera.txt
+std::string BossGroups();              // the boss's men groups (npcs.cpp)
 
 // The level group and the light groups for "data/config.txt"; the level
 // group's lightmap keys.

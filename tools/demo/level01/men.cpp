@@ -14,7 +14,7 @@ namespace {
 
 std::string MenFile() {
   std::string text = "# The men of level01: the player first, its double second.\n";
-  text += "[Men]\nMEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1]\n";
+  text += "[Men]\nMEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1, boss_1]\n";
 
   // The player's group is also the player type's static group and its
   // body's group.
@@ -38,6 +38,7 @@ std::string MenFile() {
   text +=
       "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"
       "WAYPOINTS = [10, 11, 10, 9]\n";
+  text += BossGroups();
   for (const char* body : {"guard", "civilian1", "gangster"}) {
     text += "\n[" + std::string(body) + "]\nSTART_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.25\nGLOBAL_ANIM_SPEED = 1.0\n";
   }

@@ -1,0 +1,64 @@
+// States 3 (patrol) and 0 (door opening).
+#include "game/characters/npc/ai_states_walk.h"
+
+#include "game/characters/npc/npc.h"
+#include "game/foundation/fatal_error.h"
+#include "game/render/models/anim_model.h"
+#include "game/world/devices/door.h"
+
+void cAiState_Patrol::Enter() {
+  mOwner->Walk();
+  mOwner->SetAlerted(false);
+  mOwner->SetSight(0);
+  mOwner->GetFollower().SetRun(false);
+  if (!mOwner->GetFollower().PlanFromNearestEdge()) {
+    DebugTrace("%s", kNoRouteTrace);
+  }
+  mOwner->GetFollower().SetRun(false);
+}
+
+void cAiState_Patrol::Update(f32 dt) {
+  (void)dt;
+  if (mOwner->Perceive()) {
+    return;
+  }
+  cRouteFollower& follower = mOwner->GetFollower();
+  // Without patrol entries the NPC stands once it is on the graph.
+  if (!follower.Step(true) || mOwner->GetState() != kAiStatePatrol) {
+    return;
+  }
+  const cRecordArray<u32>& list = mOwner->GetPatrolList();
+  if (list.GetCount() == 0) {
+    return;
+  }
+  mPatrolIndex = mPatrolIndex + 1 >= list.GetCount() ? 0 : mPatrolIndex + 1;
+  if (!follower.PlanTo(list[mPatrolIndex])) {
+    DebugTrace("%s", kNoRouteTrace);
+  }
+}
+
+void cAiState_OpenDoor::Enter() {
+  mReturnState = mOwner->GetPreviousState();
+  mOwner->PlayUse();
+  mPhase = 1;
+}
+
+void cAiState_OpenDoor::Update(f32 dt) {
+  (void)dt;
+  if (mOwner->Perceive()) {
+    return;
+  }
+  if (mDoor == nullptr) {
+    mOwner->SetState(mReturnState);
+    return;
+  }
+  if (mPhase == 1) {
+    if (mOwner->GetModel()->HasWrapped()) {
+      mDoor->Use(mOwner->GetLevel(), kTriggerAlways);
+      mOwner->Stand();
+      mPhase = 0;
+    }
+  } else if (mDoor->GetState() == kDoorOpen) {
+    mOwner->SetState(mReturnState);
+  }
+}
