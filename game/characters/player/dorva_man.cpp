@@ -82,6 +82,7 @@ cDorvaMan::cDorvaMan()
 }
 
 cDorvaMan::~cDorvaMan() {
+  DeletePanels();
   for (u32 i = 0; i < mInventory.GetCount(); i++) {
     delete static_cast<tInventoryItem*>(mInventory.Get(i));
   }
@@ -122,6 +123,7 @@ void cDorvaMan::BindToWorld() {
     GetWorld()->GetUpdateList().Append(&mStats);
     mStats.Reset();
   }
+  CreateHackPanel();
 }
 
 bool cDorvaMan::Update(f32 dt) {

@@ -1,0 +1,220 @@
+// The player's searches and hacking on the panels' forged room: furniture
+// searches held and let go, the bag's fifteen items, bodies in reach, the
+// passes they give, and a hacking game from the use key to its end.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "game/characters/player/dorva_man.h"
+#include "game/characters/player/player_settings.h"
+#include "game/frontend/panels/wg_searching_panel.h"
+#include "game/world/devices/searchable.h"
+#include "tests/game/frontend/panels/panel_fixture.h"
+
+namespace {
+
+const char kUse[] = "USEDIST = 3\nUSEANG = 90\nUSERANG = 90\nUSEPOINT = [0, 1]\n";
+
+class SearchTest : public PanelTest {
+ protected:
+  // The player in front of the device placed at x, facing it (a panel is
+  // turned around: its front faces -z).
+  cDorvaMan* PlayerAt(f32 x, bool panel = false) {
+    return AddPlayer(RwV3d{x, 0.0f, panel ? -1.2f : 1.2f}, panel ? 0.0f : 180.0f);
+  }
+  static void PressUse(cDorvaMan* player) {
+    player->Input().useItem = 1;
+    player->SetUseReleased(0);
+  }
+  // Frames of dt while the state holds (at most 1000); their seconds.
+  static f32 HoldWhile(cDorvaMan* player, u32 state, f32 dt = 0.02f) {
+    f32 held = 0.0f;
+    for (int frame = 0; frame < 1000 && player->GetActionState() == state; frame++) {
+      player->Update(dt);
+      held += dt;
+    }
+    return held;
+  }
+};
+
+TEST_F(SearchTest, FurnitureIsSearchedWhileTheUseKeyIsHeld) {
+  const struct {
+    const char* what;
+    f32 searchedBefore;  // seconds
+    u32 state;           // after the press
+    f32 lastFrame;       // dt of the frame that ends it
+  } rows[] = {{"full", 0.0f, kStateSearch, 0.02f},
+              {"used up", 3.9964f, kStateStand, 0.0f},
+              {"nearly done", 3.98f, kStateSearch, 0.0201f}};
+  std::string props;
+  std::vector<cSearchable*> cupboards;
+  for (u32 i = 0; i < 3; i++) {
+    const std::string name = "c" + std::to_string(i);
+    cupboards.push_back(Place<cSearchable>(kSetSearchables, "cupboard", name.c_str(), {10.0f * i - 10.0f, 0, 0}, 0));
+    props += "[" + name + "]\n" + kUse;
+  }
+  Finish(props);
+  for (u32 i = 0; i < 3; i++) {
+    SCOPED_TRACE(rows[i].what);
+    cupboards[i]->UpdateSearch(rows[i].searchedBefore);
+    cDorvaMan* player = PlayerAt(10.0f * i - 10.0f);
+    const u32 children = HostChildren();
+    PressUse(player);
+    player->Update(0.02f);
+    ASSERT_EQ(rows[i].state, player->GetActionState());
+    if (rows[i].state == kStateStand) {
+      EXPECT_EQ(nullptr, player->GetSearchingPanel());
+      continue;
+    }
+    ASSERT_NE(nullptr, player->GetSearchingPanel());
+    EXPECT_EQ(children + 4, HostChildren());
+    const f32 held = HoldWhile(player, kStateSearch, rows[i].lastFrame);
+    EXPECT_LE(held, i == 0 ? 4.03f : rows[i].lastFrame + 1e-6f);
+    EXPECT_GT(held, i == 0 ? 4.0f : 0.0f);
+    EXPECT_EQ(0, player->IsBusy());
+    EXPECT_EQ(nullptr, player->GetSearchingPanel());
+    EXPECT_EQ(children, HostChildren());
+    EXPECT_EQ(-1, player->GetSearchBag()[0]);
+  }
+}
+
+TEST_F(SearchTest, LettingGoKeepsWhatIsLeft) {
+  cSearchable* cupboard = Place<cSearchable>(kSetSearchables, "cupboard", "c", {0.0f, 0.0f, 0.0f}, 0.0f);
+  Finish(std::string("[c]\n") + kUse);
+  cDorvaMan* player = PlayerAt(0.0f);
+  PressUse(player);
+  player->Update(0.02f);
+  for (int frame = 0; frame < 100; frame++) {
+    player->Update(0.02f);
+  }
+  player->SetUseReleased(1);
+  player->Update(0.02f);
+  EXPECT_EQ(kStateStand, player->GetActionState());
+  EXPECT_NEAR(50.0f, cupboard->GetRemaining(), 0.51f);
+  EXPECT_EQ(nullptr, player->GetSearchingPanel());
+  PressUse(player);
+  player->Update(0.02f);
+  EXPECT_NEAR(2.0f, HoldWhile(player, kStateSearch), 0.03f);
+}
+
+TEST_F(SearchTest, TheBagGivesItsFifteenItemsThenStops) {
+  cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
+  cPropertyFile settings;
+  settings.ParseText(cString("[dorvaman]\nSEARCH_DECHEALTH = 0.3\n"));
+  cDorvaMan::ReadStaticProperties(&settings);
+  // Health before and after the pizza.
+  const f32 rows[][2] = {{0.2f, 0.15f}, {0.5f, 0.2f}};
+  u8* mission = mLevel->GetMissionFlags().GetData() + 1;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    player->ShuffleSearchItems();
+    *mission = 0;
+    std::map<s32, int> given;  // by message; the mission item as 6
+    for (u32 i = 0; i < kSearchBagSize; i++) {
+      const bool pizza = player->GetSearchBag()[i] == 2;
+      player->SetHealth(pizza ? row[0] : 0.9f);
+      const u8 before = *mission;
+      player->AddRandomSearchItem();
+      if (pizza) {
+        EXPECT_FLOAT_EQ(row[1], player->GetHealth());
+      }
+      given[*mission != before ? 6 : mLevel->GetCurrentMessage()]++;
+    }
+    EXPECT_EQ((std::map<s32, int>{{6, 1}, {40, 1}, {41, 1}, {42, 1}, {49, 5}, {50, 1}, {51, 5}}), given);
+  }
+  EXPECT_DEATH(player->AddRandomSearchItem(),
+               "Brask fault error detected in code: cDorvaMan::AddRandomSearchItem\\(\\) ");
+}
+
+TEST_F(SearchTest, BodiesInReachAndInSightCanBeSearched) {
+  const struct {
+    const char* what;
+    RwV3d player;
+    RwV3d body;
+    u8 down;
+    bool found;
+  } rows[] = {
+      {"near", kOpenFloor, {kOpenFloor.x + 1.9f, 0.0f, kOpenFloor.z}, 1, true},
+      {"too far", kOpenFloor, {kOpenFloor.x + 1.5f, 0.0f, kOpenFloor.z + 1.5f}, 1, false},
+      {"standing", kOpenFloor, {kOpenFloor.x + 1.0f, 0.0f, kOpenFloor.z}, 0, false},
+      {"behind a wall", {-5.0f, 0.0f, 3.5f}, {-5.0f, 0.0f, 4.6f}, 1, false},
+      {"on the ledge", {3.5f, 0.0f, 0.0f}, {4.5f, kLedgeHeight, 0.0f}, 1, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    cDorvaMan* player = AddPlayer(row.player, 0.0f);
+    cDorvaMan* body = AddPlayer(row.body, 0.0f, false);
+    body->SetSearchableBody(row.down);
+    EXPECT_EQ(row.found ? body : nullptr, player->FindSearchableBody());
+    body->SetSearchableBody(0);
+  }
+}
+
+TEST_F(SearchTest, ABodyIsSearchedAndTheKeyGivenOnce) {
+  cOpenerDevice* key = PlaceOpener("pickup", "key", {20.0f, 0.0f, 20.0f});
+  Finish("[key]\nTYPE = key\nVARIANT = 1\n");  // number 0
+  cDorvaMan* player = AddPlayer(kOpenFloor, 90.0f);
+  cDorvaMan* body = AddPlayer(RwV3d{kOpenFloor.x - 1.0f, 0.0f, kOpenFloor.z}, 0.0f, false);
+  body->SetSearchableBody(1);
+  PressUse(player);
+  player->Update(0.02f);
+  ASSERT_EQ(kStateBody, player->GetActionState());
+  ASSERT_NE(nullptr, player->GetSearchingPanel());
+  EXPECT_NEAR(4.02f, HoldWhile(player, kStateBody), 0.021f);
+  EXPECT_EQ(kStateStand, player->GetActionState());
+  EXPECT_FALSE(body->IsSearchableBody());
+  EXPECT_EQ(nullptr, player->GetSearchingPanel());
+  const s32 result = mLevel->GetCurrentMessage();
+  EXPECT_TRUE(result == 39 || result == 53 || result == 52) << result;
+
+  const bool taken = player->IsKeyFound() != 0;
+  EXPECT_EQ(!taken, player->TakeBodyPass(true));
+  EXPECT_FALSE(player->TakeBodyPass(true));
+  EXPECT_FALSE(player->TakeBodyPass(false));
+  ASSERT_EQ(1u, player->GetInventoryCount());
+  EXPECT_EQ(key, player->GetInventoryItem(0).device);
+  EXPECT_EQ(0u, player->GetInventoryItem(0).code);
+  EXPECT_EQ(53, mLevel->GetCurrentMessage());
+  EXPECT_TRUE(mLevel->GetUsableDevices().IsEmpty());
+}
+
+TEST_F(SearchTest, HackingRunsFromTheUseKeyToItsEnd) {
+  cOpenerDevice* panel = PlaceOpener("wallpanel", "panel", {0.0f, 0.0f, 0.0f});
+  Finish(std::string("[panel]\nTYPE = laserpanel\n") + kUse);
+  cDorvaMan* player = PlayerAt(0.0f, true);
+  cWgUseHack* hack = player->GetHackPanel();
+  ASSERT_NE(nullptr, hack);
+  for (u8 ultra : {0, 1}) {
+    SCOPED_TRACE(ultra);
+    panel->Reset();
+    player->SetHacksWon(0);
+    player->SetUltraRunning(ultra);
+    PressUse(player);
+    player->Update(0.02f);
+    ASSERT_EQ(kStateHack, player->GetActionState());
+    player->Input().forwardKey = 1;
+    player->Update(0.02f);
+    ASSERT_TRUE(hack->IsShown());
+    EXPECT_FLOAT_EQ(ultra ? 9.0f : 4.5f, hack->GetTimeLimit());
+    for (u32 i = 0; i < hack->GetKeyCount(); i++) {
+      player->PressHackKey(static_cast<u32>(hack->GetKey(i).key));
+    }
+    // Won, then the panel used: the game is still on.
+    for (int tick = 0; tick < 2; tick++) {
+      Tick(hack, 0.02f);
+      player->Update(0.02f);
+      EXPECT_EQ(kStateHack, player->GetActionState());
+    }
+    EXPECT_TRUE(panel->IsUsed());
+    Tick(hack, 0.02f);
+    player->Update(0.02f);
+    EXPECT_EQ(kStateStand, player->GetActionState());
+    EXPECT_FALSE(hack->IsShown());
+    EXPECT_EQ(0, player->IsBusy());
+    EXPECT_EQ(0, player->Input().forwardKey);
+    EXPECT_EQ(1u, player->GetHacksWon());
+  }
+}
+
+}  // namespace
