@@ -138,6 +138,7 @@ void cDorvaMan::UpdateSearch(f32 dt) {
 }
 
 void cDorvaMan::UpdateBodySearch(f32 dt) {
+  // (A blocked input clears the in-game screen's flag here.)
   if (mSkipAnimation != 0 || mUseReleased != 0) {
     mActionState = kStateStand;
     EnterActionState();

@@ -27,16 +27,11 @@ class PanelTest : public DeviceTest {
     PackWriter pack;
     AddFont(pack);
     pack.Add("data/menu/text_d.txt", "[text]\nHACKING = HACK\nSEARCHING = SEARCH\n");
-    std::vector<std::pair<std::string, uint32_t>> textures = {{"data/hack/panelBackground", 0x202020},
-                                                              {"data/hack/panelBorder", kBorderColour},
-                                                              {"data/hack/panelBlink", kBlinkColour},
-                                                              {"data/hack/blue", 0x0000C0}};
+    pack.Add("data/hack/panelBorder.bmp", PlainBitmap(kBorderColour));
+    pack.Add("data/hack/panelBlink.bmp", PlainBitmap(kBlinkColour));
     for (u32 i = 0; i < 6; i++) {
-      textures.push_back({"data/textures/keret0" + std::to_string(i + 1), kPieceColour});
-      textures.push_back({"data/hack/key" + std::to_string(i), i < kHackKeyKinds ? kKeyColours[i] : 0});
-    }
-    for (const auto& texture : textures) {
-      pack.Add(texture.first + ".bmp", PlainBitmap(texture.second));
+      pack.Add("data/textures/keret0" + std::to_string(i + 1) + ".bmp", PlainBitmap(kPieceColour));
+      pack.Add("data/hack/key" + std::to_string(i) + ".bmp", PlainBitmap(i < kHackKeyKinds ? kKeyColours[i] : 0));
     }
     ASSERT_TRUE(pack.WriteFile(mPackPath));
     cPakFile::MountDefault(mPackPath.c_str(), "");
@@ -69,7 +64,6 @@ class PanelTest : public DeviceTest {
     delete sHost;
     SetPanelScreenFinder(nullptr);
     DeviceTest::TearDown();
-    std::remove(mPackPath.c_str());
   }
 
   // The level group with that default key count, 1.5 s a key, alpha 60.
@@ -97,7 +91,7 @@ class PanelTest : public DeviceTest {
     }
     return player;
   }
-  static u32 HostChildren() { return sHost->GetChildren().Count(); }
+  // A tick of dt seconds, or a key event of the code.
   static bool Send(cWgWidget* widget, u32 type, f32 dt, u32 code = 0, u8 pressed = 1) {
     tEvent event;
     event.type = type;
@@ -107,8 +101,7 @@ class PanelTest : public DeviceTest {
     }
     return widget->OnEvent(&event);
   }
-  static bool Tick(cWgWidget* widget, f32 dt) { return Send(widget, kEventTick, dt); }
 
   static inline cScreen_Menu* sHost = nullptr;
-  std::string mPackPath = ScratchPath("panels.pak");
+  std::string mPackPath = "panels.pak";  // in the scratch folder
 };

@@ -1,6 +1,6 @@
 // The hacking game: wins that lengthen the next attempts, losses by a
 // wrong key or by time, the arrow keys, the frozen panel at the level's end
-// and the settings.
+// and the default key count kept in range.
 #include "game/frontend/panels/wg_use_hack.h"
 
 #include <gtest/gtest.h>
@@ -51,9 +51,8 @@ TEST_F(HackTest, WinsLengthenAttemptsUpToEightKeys) {
       EXPECT_EQ(expected, hack->GetKeyCount());
       AnswerAll(hack.get());
       // Won at the next tick, the panel used one tick later, then closed.
-      const u32 states[] = {kHackWon, kHackClosing, kHackFinished};
-      for (u32 state : states) {
-        Tick(hack.get(), 0.02f);
+      for (u32 state : {kHackWon, kHackClosing, kHackFinished}) {
+        Send(hack.get(), kEventTick, 0.02f);
         EXPECT_EQ(state, hack->GetState());
         EXPECT_EQ(state != kHackWon, mPanel->IsUsed());
       }
@@ -74,23 +73,21 @@ TEST_F(HackTest, AWrongKeyOrTheTimeLoses) {
     SCOPED_TRACE(row.what);
     mPlayer->SetHealth(0.8f);
     hack->Start(mPanel, false);
-    Tick(hack.get(), row.wait);
+    Send(hack.get(), kEventTick, row.wait);
     if (row.right) {
       AnswerAll(hack.get());
     } else {
       hack->PressKey((hack->GetKey(0).key + 1) % kHackKeyKinds);
     }
-    Tick(hack.get(), 0.2f);
+    Send(hack.get(), kEventTick, 0.2f);
     EXPECT_EQ(kHackLost, hack->GetState());
     EXPECT_FLOAT_EQ(0.76f, mPlayer->GetHealth());
     EXPECT_NE(nullptr, mPlayer->GetShock());
     EXPECT_EQ(kHackLostMessage, static_cast<u32>(mLevel->GetCurrentMessage()));
-    Tick(hack.get(), 0.02f);
-    EXPECT_EQ(kHackClosing, hack->GetState());
-    EXPECT_FALSE(mPanel->IsUsed());
+    Send(hack.get(), kEventTick, 0.02f);
+    EXPECT_TRUE(hack->GetState() == kHackClosing && !mPanel->IsUsed() && mPlayer->GetHacksWon() == 0);
     hack->Hide();
   }
-  EXPECT_EQ(0u, mPlayer->GetHacksWon());
 }
 
 TEST_F(HackTest, ArrowsEnterKeysUnlessTheLevelIsOver) {
@@ -99,28 +96,22 @@ TEST_F(HackTest, ArrowsEnterKeysUnlessTheLevelIsOver) {
   for (u32 code : {147, 150, 148, 149, 100}) {
     EXPECT_FALSE(Send(hack.get(), kEventKey, 0.0f, code) || Send(hack.get(), kEventKey, 0.0f, code, 0));
   }
-  const s32 expected[] = {kHackUp, kHackRight, kHackDown, kHackLeft, -1};
-  for (u32 i = 0; i < 5; i++) {
-    EXPECT_EQ(expected[i], hack->GetKey(i).answer) << i;
+  for (s32 i = 0; i < 5; i++) {
+    EXPECT_EQ(i < 4 ? i : -1, hack->GetKey(i).answer) << i;  // up, right, down, left, none
   }
   hack->Start(mPanel, false);
   mLevel->SetLevelEndState(kLevelStatisticsShown);
   EXPECT_FALSE(Send(hack.get(), kEventKey, 0.0f, 147));
-  EXPECT_FALSE(Tick(hack.get(), 100.0f));
-  EXPECT_EQ(-1, hack->GetKey(0).answer);
-  EXPECT_EQ(kHackRunning, hack->GetState());
+  EXPECT_FALSE(Send(hack.get(), kEventTick, 100.0f));
+  EXPECT_TRUE(hack->GetKey(0).answer == -1 && hack->GetState() == kHackRunning);
   mLevel->SetLevelEndState(kLevelPlaying);
 }
 
-TEST_F(HackTest, SettingsAreReadAndKeptInRange) {
+TEST_F(HackTest, TheDefaultKeyCountIsKeptInRange) {
   const s32 rows[][2] = {{3, 3}, {64, 64}, {0, 1}, {-5, 1}, {65, 64}, {2000000000, 64}};
   for (const auto& row : rows) {
     EXPECT_EQ(static_cast<u32>(row[1]), MakeHack(row[0])->GetDefaultKeyNumber()) << row[0];
   }
-  mConfig.ParseText(cString("[level01]\nHACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1\n"));
-  EXPECT_DEATH(cWgUseHack{mLevel}, "cWgUseHack::cWgUseHack : Property not found! \\(HACK_ICON_ALPHA_VALUE\\)");
-  mConfig.ParseText(cString("[level02]\n"));
-  EXPECT_DEATH(cWgUseHack{mLevel}, "cWgUseHack::cWgUseHack : PropertyGroup not found! \\(level01\\)");
 }
 
 }  // namespace
