@@ -76,10 +76,8 @@ TEST_F(SearchTest, FurnitureIsSearchedWhileTheUseKeyIsHeld) {
 
 TEST_F(SearchTest, TheBagGivesItsFifteenItemsThenStops) {
   cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
-  cPropertyFile settings;
-  settings.ParseText(cString("[dorvaman]\nSEARCH_DECHEALTH = 0.3\n"));
-  cDorvaMan::ReadStaticProperties(&settings);
-  const f32 rows[][2] = {{0.2f, 0.15f}, {0.5f, 0.2f}};  // health before and after the pizza
+  // Health before and after the pizza (SEARCH_DECHEALTH 0.3).
+  const f32 rows[][2] = {{0.2f, 0.15f}, {0.5f, 0.2f}};
   u8* mission = mLevel->GetMissionFlags().GetData() + 1;
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
