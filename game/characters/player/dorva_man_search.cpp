@@ -166,7 +166,8 @@ void cDorvaMan::UpdateHack() {
   if (mHackPanel != nullptr && world->IsInputLocked() == 0 && !mHackPanel->IsShown()) {
     mHackPanel->Start(mTargetDevice, mUltraRunning != 0);
   }
-  if (mHackPanel != nullptr && mSkipAnimation == 0 && !mHackPanel->IsFinished()) {
+  // The last attempt's finished state does not end a game not yet started.
+  if (mHackPanel != nullptr && mSkipAnimation == 0 && (!mHackPanel->IsShown() || !mHackPanel->IsFinished())) {
     return;
   }
   if (mHackPanel != nullptr) {

@@ -161,6 +161,10 @@ TEST_F(SearchTest, HackingRunsFromTheUseKeyToItsEnd) {
   }
   EXPECT_TRUE(panel->IsUsed() && !hack->IsShown() && player->IsBusy() == 0 && player->Input().forwardKey == 0);
   EXPECT_EQ(1u, player->GetHacksWon());
+  panel->Reset();  // a second game waits while input is blocked
+  mLevel->SetInputLock(1);
+  player->Update(PressUse(player)->GetLastFrameTime());
+  EXPECT_EQ(kStateHack, player->GetActionState());
 }
 
 }  // namespace
