@@ -76,8 +76,7 @@ TEST_F(SearchTest, FurnitureIsSearchedWhileTheUseKeyIsHeld) {
 
 TEST_F(SearchTest, TheBagGivesItsFifteenItemsThenStops) {
   cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
-  // Health before and after the pizza (SEARCH_DECHEALTH 0.3).
-  const f32 rows[][2] = {{0.2f, 0.15f}, {0.5f, 0.2f}};
+  const f32 rows[][2] = {{0.2f, 0.15f}, {0.5f, 0.2f}};  // health before and after the pizza (SEARCH_DECHEALTH 0.3)
   u8* mission = mLevel->GetMissionFlags().GetData() + 1;
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
