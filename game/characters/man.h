@@ -113,6 +113,12 @@ class cMan : public cUpdatable, public cManBody {
   // A dart or the taser hit the man: non-player characters fall (and the
   // player's record counts them); others ignore it.
   virtual void KnockDown() {}
+  // The player's search of the fallen body, dt seconds of it: what is left
+  // (100 at the start) drops by dt x 100 / SEARCH_SPEED; once it is below 0
+  // the body cannot be searched again and the answer is true.
+  virtual bool SearchBody(f32 dt);
+  // What is left of that search.
+  virtual f32 GetBodySearchLeft() const { return mBodySearchLeft; }
 
   // Snaps to the ground, turns at the turn rate and steps audibly.
   bool Update(f32 dt) override;
@@ -212,4 +218,5 @@ class cMan : public cUpdatable, public cManBody {
   u32 mBodyIndex;
   f32 mTurnRate;  // radians per second
   tManCheckpoint mCheckpoint;
+  f32 mBodySearchLeft = 100.0f;
 };

@@ -195,6 +195,8 @@ class cQXWorld : public cScene, public cLoadable {
 
   u32 GetLoadStep() const { return mLoadStep; }
   const cString& GetLevelName() const { return mLevelName; }
+  // "data/config.txt", holding the level's group.
+  const cPropertyFile* GetConfig() const { return mConfig; }
   RwTexDictionary* GetTexDictionary() const { return mTexDictionary; }
   u8 IsDictionaryCreated() const { return mDictionaryCreated; }
   RpWorld* GetEngineWorld() const { return mEngineWorld; }

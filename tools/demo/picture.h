@@ -40,6 +40,9 @@ Picture PlaceholderMask(int width, int height);
 // The front end's designed pictures (the intro logos, the menus' and the
 // windows' backgrounds) by texture name; false for any other name.
 bool FrontEndPicture(const std::string& name, Picture* picture);
+// The framed panels' pictures ("data/hack/" panel textures); false for any
+// other name.
+bool HackPicture(const std::string& name, Picture* picture);
 
 // A 24-bit bitmap file of the picture.
 std::vector<uint8_t> BmpFile(const Picture& picture);

@@ -88,6 +88,7 @@ cDorvaMan::~cDorvaMan() {
   if (mLightningBolt != nullptr) {
     mLightningBolt->RemoveOwner(&mLightningBolt);
   }
+  DeletePanels();
   for (u32 i = 0; i < mInventory.GetCount(); i++) {
     delete static_cast<tInventoryItem*>(mInventory.Get(i));
   }
@@ -129,6 +130,7 @@ void cDorvaMan::BindToWorld() {
     mStats.Reset();
     BindImplants();
   }
+  CreateHackPanel();
 }
 
 bool cDorvaMan::Update(f32 dt) {

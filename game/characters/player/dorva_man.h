@@ -16,6 +16,8 @@ class cDevice;
 class cImplant;
 class cLightningBeam;
 class cPropertyFile;
+class cWgSearchingPanel;
+class cWgUseHack;
 
 // Action states; the searches, implants, aiming and hacking states keep
 // their numbers for the parts of the player that run them.
@@ -147,6 +149,32 @@ class cDorvaMan : public cMan {
   void ShuffleSearchItems();
   void AddInventoryItem(cDevice* device);
 
+  // Searching and hacking (dorva_man_search.cpp). The next item of the bag
+  // applied; fatal when all 15 are drawn.
+  void AddRandomSearchItem();
+  // The first other man whose body lies within reach in a free line; null
+  // when none.
+  cMan* FindSearchableBody();
+  void AddBodySearchItem();
+  // The level's key (or card) of number 0, taken once; false when already
+  // taken or when the level has none.
+  bool TakeBodyPass(bool key);
+  // A movement key pressed while the hacking game runs enters its key.
+  void PressHackKey(u32 key);
+  // Made when the player is bound to a level that runs on the in-game
+  // screen; null otherwise (the hacking states then end at once).
+  cWgUseHack* GetHackPanel() const { return mHackPanel; }
+  cWgSearchingPanel* GetSearchingPanel() const { return mSearchingPanel; }
+  u32 GetHacksWon() const { return mHacksWon; }
+  void SetHacksWon(u32 count) { mHacksWon = count; }
+  // Set by the Ultra implant while it is not off: hacking gets double time.
+  u8 IsUltraRunning() const { return mUltraRunning; }
+  void SetUltraRunning(u8 running) { mUltraRunning = running; }
+  u8 IsKeyFound() const { return mKeyFound; }
+  u8 IsCardFound() const { return mCardFound; }
+  cSndEngWin& GetHackWonSound() { return mHackWonSound; }
+  cSndEngWin& GetHackLostSound() { return mHackLostSound; }
+
   tPlayerInput& Input() { return mInput; }
   u32& MouseTurnLeftFrames() { return mMouseTurnLeftFrames; }
   u32& MouseTurnRightFrames() { return mMouseTurnRightFrames; }
@@ -229,6 +257,18 @@ class cDorvaMan : public cMan {
   void DeleteImplants();
   // The laser, EDS or taser selected; null for the other implants.
   cBeamImplant* SelectedBeamImplant() const;
+  // The use key's start of a search (searchable ahead, or a body) or of the
+  // hacking game (a panel); false when there is nothing to start.
+  bool StartSearchOrHack(const RwV3d& point, const RwV3d& direction);
+  // States 16 and 17, 29 and 30, 27 and 28.
+  void UpdateSearch(f32 dt);
+  void UpdateBodySearch(f32 dt);
+  void UpdateHack();
+  void OpenSearchingPanel();
+  // A new hacking panel, when the level runs on the in-game screen.
+  void CreateHackPanel();
+  void DeletePanels();
+  void CloseSearchingPanel();
 
   cSndEngWin mSearchSound;
   cSndEngWin mPostureSound;
@@ -275,4 +315,8 @@ class cDorvaMan : public cMan {
   cLevelStats mStats;
   cLevelStats mSavedStats;
   cLightningBeam* mLightningBolt = nullptr;  // not owned
+  cWgUseHack* mHackPanel = nullptr;              // owned
+  cWgSearchingPanel* mSearchingPanel = nullptr;  // owned, while a search runs
+  u32 mHacksWon = 0;
+  u8 mUltraRunning = 0;
 };

@@ -90,11 +90,15 @@ void cDorvaMan::EnterActionState() {
   if (state == kStateImplant || state == kStateImplantSneaking) {
     FaceActionTarget(true);
   }
+  if (state == kStateHack || state == kStateHackSneaking) {
+    // The panel view: the player faces the panel and the game camera turns
+    // to its use point (world->GetGameCamera()->StartLookAt(use point)).
+    AlignToDevice();
+  }
   SetNoiseLevel(NoiseOfState(state));
 }
 
 void cDorvaMan::UpdateActionState(f32 dt) {
-  (void)dt;
   switch (mActionState) {
     case kStateStand:
       UpdateIdle();
@@ -114,6 +118,18 @@ void cDorvaMan::UpdateActionState(f32 dt) {
     case kStateImplant:
     case kStateImplantSneaking:
       UpdateImplantUse(dt);
+      break;
+    case kStateSearch:
+    case kStateSearchSneaking:
+      UpdateSearch(dt);
+      break;
+    case kStateBody:
+    case kStateBodySneaking:
+      UpdateBodySearch(dt);
+      break;
+    case kStateHack:
+    case kStateHackSneaking:
+      UpdateHack();
       break;
     default:
       break;
@@ -149,9 +165,8 @@ void cDorvaMan::StartAction() {
   GetUseRay(&point, &direction);
   mTargetDevice = world->FindUsableDevice(point, direction, kTriggerNone);
   const bool sneaking = mInput.sneaking != 0;
-  // Searchables, hacking panels and bodies start their states with the
-  // search and hacking panels; until then they start nothing.
   if (mTargetDevice == nullptr || mTargetDevice->GetType() == kDeviceSearchable) {
+    StartSearchOrHack(point, direction);
     return;
   }
   RwV3d usePoint;

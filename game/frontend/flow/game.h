@@ -77,6 +77,8 @@ class cGame : public cScreen {
   f32 GetFadeLevel() const { return mFadeLevel; }
   const cPropertyFile& GetConfig() const { return mConfig; }
   cScreen_Loader* GetMenuLoader() const { return mMenuLoader; }
+  // The level's screen from its creation to its deletion; null otherwise.
+  cLevelPhase* GetLevelPhase() const { return mLevel; }
   const cPtrArray& GetSounds() const { return mSounds; }
 
  private:

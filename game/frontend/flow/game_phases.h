@@ -28,6 +28,9 @@ class cLevelPhase : public cScreen {
   virtual void AttachHud() = 0;
   // Set when the player left the level for the main menu.
   virtual bool IsQuitRequested() const = 0;
+  // The screen's menu side (font and menu texts), on which the framed
+  // panels open; null when it has none.
+  virtual cScreen_Menu* GetMenuScreen() { return nullptr; }
 };
 
 struct tGamePhaseMakers {

@@ -154,6 +154,8 @@ std::vector<Placed> BuildObjects() {
       {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, 3.0f, 0.0f, "",
        {{"TYPE", "card"}, {"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
         {"VARIANT", "2"}, {"DOORS", "[door_c]"}}},
+      // The card of number 0 that a searched body may give: out of reach below the corridor.
+      {"DEVICES", "pickup", "card_0", 12.0f, -3.0f, 0.0f, 0.0f, "", {{"TYPE", "card"}, {"USEDIST", "0.1"}, {"VARIANT", "1"}}},
       {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -9.0f, 0.0f, "",
        {{"TYPE", "disguise"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "9"}}},
       {"DEVICES", "pickup", "special_1", 9.0f, 0.0f, -9.0f, 0.0f, "",

@@ -81,7 +81,10 @@ const std::vector<TextureKind>& Kinds() {
                      Numbered("implant", 0, 6, "")),
               Numbered("inventory", 0, 9, ""))},
       // The hacking panel and the implants' effects.
-      {"data/hack/", 64, true, {"frame", "key0", "key1", "key2", "key3"}},
+      {"data/hack/",
+       64,
+       true,
+       {"frame", "key0", "key1", "key2", "key3", "panelBackground", "panelBorder", "panelBlink", "blue"}},
       {"data/implants/", 64, true, {"lightning"}},
       {"data/implants/prc/",
        32,
@@ -128,7 +131,7 @@ void WriteTextures(DataFolder& data) {
     for (const std::string& name : kind.names) {
       const std::string path = kind.folder + name;
       Picture picture(0, 0, 0);
-      if (!FrontEndPicture(path, &picture)) {
+      if (!FrontEndPicture(path, &picture) && !HackPicture(path, &picture)) {
         picture = Placeholder(path, kind.size, kind.size);
       }
       data.Write(path + ".bmp", BmpFile(picture));
