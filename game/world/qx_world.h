@@ -240,9 +240,7 @@ class cQXWorld : public cScene, public cLoadable {
   cByteArray& GetMissionFlags() { return mMissionFlags; }
   const tFrameTimeRing& GetFrameTimes() const { return mFrameTimes; }
   cTwinTimer* GetTwinTimer() const { return mTwinTimer; }
-  // The configuration the world was made with; the point light the laser
-  // and the EDS place at their beams.
-  const cPropertyFile* GetConfig() const { return mConfig; }
+  // The point light the laser and the EDS place at their beams.
   cLight& GetWorldLight() { return mWorldLight; }
   f32 GetAiDistance() const { return mAiDistance; }
   f32 GetFogDistance() const { return mFogDistance; }

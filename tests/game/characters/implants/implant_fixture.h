@@ -36,15 +36,6 @@ class ImplantTest : public DeviceTest {
 
   void SetUp() override {
     DeviceTest::SetUp();
-    static demo::DataFolder* files = nullptr;
-    if (files == nullptr) {
-      files = new demo::DataFolder;
-      demo::WriteParticles(*files);
-    }
-    for (const auto& file : files->Files()) {
-      std::ofstream(Folder(file.first), std::ios::binary)
-          .write(reinterpret_cast<const char*>(file.second.data()), static_cast<std::streamsize>(file.second.size()));
-    }
     std::ofstream(Folder("data/level01/texts_d.txt"))
         << "[TEXTS]\nMESSAGE00 = a\nMESSAGE01 = b\nMESSAGE02 = c\nMESSAGE03 = d\nMESSAGE04 = e\nMESSAGE05 = f\n";
     mConfig.ParseText(cString(

@@ -69,7 +69,8 @@ class PanelTest : public DeviceTest {
   // The level group with that default key count, 1.5 s a key, alpha 60.
   void SetHackSettings(s32 keys) {
     mConfig.ParseText(cString(("[level01]\nHACK_DEFAULT_KEY_NUMBER = " + std::to_string(keys) +
-                               "\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 60\n")
+                               "\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 60\n"
+                               "[implants]\nTASER_RANGE = 6\nTASER_USE_ANGLE = 45\n")
                                   .c_str()));
   }
   // A player-kind man at the position facing heading degrees, one of the

@@ -25,6 +25,8 @@ class DeviceTest : public MenTest {
       files = new demo::DataFolder;
       ASSERT_TRUE(demo::level01::WriteModels(*files));
       demo::WriteSounds(*files);
+      // A bound player makes its implants, which load their particles.
+      demo::WriteParticles(*files);
     }
     for (const auto& file : files->Files()) {
       std::ofstream(Folder(file.first), std::ios::binary)
