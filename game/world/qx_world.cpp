@@ -173,6 +173,7 @@ void cQXWorld::ReleaseLevel() {
     }
     delete mCamera;
     mCamera = nullptr;
+    mGameCamera = nullptr;
   }
   SetWorldObject(nullptr);
   GetRenderManager().SetScene(this, 0);

@@ -82,9 +82,8 @@ cDorvaMan::cDorvaMan()
 }
 
 cDorvaMan::~cDorvaMan() {
-  for (u32 i = 0; i < mInventory.GetCount(); i++) {
-    delete static_cast<tInventoryItem*>(mInventory.Get(i));
-  }
+  ReleaseItems(&mInventory);
+  ReleaseItems(&mSavedInventory);
 }
 
 void cDorvaMan::ReadProperties(const cPropertyGroup* group) {
@@ -121,6 +120,7 @@ void cDorvaMan::BindToWorld() {
   if (GetWorld() != nullptr) {
     GetWorld()->GetUpdateList().Append(&mStats);
     mStats.Reset();
+    BindInputAndEye();
   }
 }
 

@@ -45,6 +45,10 @@ inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
     }
   }
   return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men) &&
+         WriteLevelFile("data/level01/camera.txt",
+                        "CLIP = (0.1,100)\nFOV = 90\nMINZOOMFOV = 60\nMAXZOOMFOV = 10\nZOOMSPEED = 40\n"
+                        "RELATIVE_POSITION = (0,2.3,-3.5)\nLOOK_AT_RELATIVE_POSITION = (0,1.6,2)\n"
+                        "LIGHTCOLOR = (0.7,0.7,0.7,1)\nLIGHT_DIRECTION = (0.3,-1,0.4)\n") &&
          WriteLevelFile("data/level01/forged_objects.txt", "[OBJECTS]\n") &&
          WriteLevelFile("data/level01/forged_props.txt", "[none]\n");
 }
