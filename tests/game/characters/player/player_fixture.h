@@ -1,0 +1,42 @@
+// The player on the men's forged room as the level's first man, with the
+// level's game camera made by the world from a "camera.txt" the test writes.
+#pragma once
+
+#include <fstream>
+#include <string>
+
+#include "game/characters/camera/dorva_cam.h"
+#include "game/characters/player/dorva_man.h"
+#include "tests/game/characters/men_fixture.h"
+
+// The demo's camera values.
+constexpr char kCameraText[] =
+    "CLIP = (0.1,500)\nFOV = 90\nMINZOOMFOV = 60\nMAXZOOMFOV = 10\nZOOMSPEED = 40\n"
+    "RELATIVE_POSITION = (0,2.3,-3.5)\nLOOK_AT_RELATIVE_POSITION = (0,1.6,2)\n"
+    "LIGHTCOLOR = (0.7,0.7,0.7,1)\nLIGHT_DIRECTION = (0.3,-1,0.4)\n";
+
+class PlayerCameraTest : public MenTest {
+ protected:
+  // The player standing at the position facing +z, as the world's first
+  // man; the camera of the text made by the world.
+  cDorvaMan* AddPlayer(const RwV3d& at, const std::string& camera = kCameraText) {
+    LoadMenFile();
+    const std::string text = "[player]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (" + std::to_string(at.x) +
+                             "," + std::to_string(at.y) + "," + std::to_string(at.z) + ")\n";
+    mGroups.emplace_back(new cPropertyFile);
+    mGroups.back()->ParseText(cString(text.c_str()));
+    const cPropertyGroup* group = mGroups.back()->FindGroup(cString("player"));
+    cMan* man = cMan::Create(group, mLevel);
+    man->AddToWorld(mLevel);
+    man->ReadProperties(group);
+    mMen.push_back(man);
+    mLevel->GetMen().SetCount(1);
+    mLevel->GetMen().Set(0, man);
+    std::ofstream(Folder("data/level01/camera.txt")) << camera;
+    mLevel->CreateCamera();
+    return static_cast<cDorvaMan*>(man);
+  }
+  cDorvaCam* Camera() const { return mLevel->GetGameCamera(); }
+  static void MoveTo(cMan* man, const RwV3d& at) { RwFrameTranslate(man->GetFrame(), &at, kRwCombineReplace); }
+  RwV3d CameraPosition() const { return RwFrameGetLTM(Camera()->GetFrame())->pos; }
+};
