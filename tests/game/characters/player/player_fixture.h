@@ -15,28 +15,32 @@ constexpr char kCameraText[] =
     "RELATIVE_POSITION = (0,2.3,-3.5)\nLOOK_AT_RELATIVE_POSITION = (0,1.6,2)\n"
     "LIGHTCOLOR = (0.7,0.7,0.7,1)\nLIGHT_DIRECTION = (0.3,-1,0.4)\n";
 
-class PlayerCameraTest : public MenTest {
+template <class Base>
+class PlayerCameraTestOn : public Base {
  protected:
-  // The player standing at the position facing +z, as the world's first
-  // man; the camera of the text made by the world.
-  cDorvaMan* AddPlayer(const RwV3d& at, const std::string& camera = kCameraText) {
-    LoadMenFile();
+  // The player standing at the position facing heading degrees from +z, as
+  // the world's first man; the camera of the text made by the world.
+  cDorvaMan* AddPlayer(const RwV3d& at, const std::string& camera = kCameraText, f32 heading = 0.0f) {
+    this->LoadMenFile();
     const std::string text = "[player]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (" + std::to_string(at.x) +
-                             "," + std::to_string(at.y) + "," + std::to_string(at.z) + ")\n";
-    mGroups.emplace_back(new cPropertyFile);
-    mGroups.back()->ParseText(cString(text.c_str()));
-    const cPropertyGroup* group = mGroups.back()->FindGroup(cString("player"));
-    cMan* man = cMan::Create(group, mLevel);
-    man->AddToWorld(mLevel);
+                             "," + std::to_string(at.y) + "," + std::to_string(at.z) +
+                             ")\nANGLE = " + std::to_string(heading) + "\n";
+    this->mGroups.emplace_back(new cPropertyFile);
+    this->mGroups.back()->ParseText(cString(text.c_str()));
+    const cPropertyGroup* group = this->mGroups.back()->FindGroup(cString("player"));
+    cMan* man = cMan::Create(group, this->mLevel);
+    man->AddToWorld(this->mLevel);
     man->ReadProperties(group);
-    mMen.push_back(man);
-    mLevel->GetMen().SetCount(1);
-    mLevel->GetMen().Set(0, man);
-    std::ofstream(Folder("data/level01/camera.txt")) << camera;
-    mLevel->CreateCamera();
+    this->mMen.push_back(man);
+    this->mLevel->GetMen().SetCount(1);
+    this->mLevel->GetMen().Set(0, man);
+    std::ofstream(this->Folder("data/level01/camera.txt")) << camera;
+    this->mLevel->CreateCamera();
     return static_cast<cDorvaMan*>(man);
   }
-  cDorvaCam* Camera() const { return mLevel->GetGameCamera(); }
+  cDorvaCam* Camera() const { return this->mLevel->GetGameCamera(); }
   static void MoveTo(cMan* man, const RwV3d& at) { RwFrameTranslate(man->GetFrame(), &at, kRwCombineReplace); }
   RwV3d CameraPosition() const { return RwFrameGetLTM(Camera()->GetFrame())->pos; }
 };
+
+using PlayerCameraTest = PlayerCameraTestOn<MenTest>;
