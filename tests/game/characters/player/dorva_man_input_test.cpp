@@ -11,10 +11,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "game/app/input/input_map.h"
 #include "tests/game/app/input/input_window.h"
 #include "tests/game/characters/player/player_fixture.h"
+#include "tests/game/world/devices/device_fixture.h"
 #include "tools/demo/demo.h"
 
 namespace {
@@ -39,16 +42,11 @@ std::string PadInputMap() {
   return text;
 }
 
-class PlayerInputTest : public PlayerCameraTest {
+// The demo's sounds come with the device tests' files.
+class PlayerInputTest : public PlayerCameraTestOn<DeviceTest> {
  protected:
   void SetUp() override {
-    PlayerCameraTest::SetUp();
-    demo::DataFolder sounds;
-    demo::WriteSounds(sounds);
-    for (const auto& file : sounds.Files()) {
-      std::ofstream(Folder(file.first), std::ios::binary)
-          .write(reinterpret_cast<const char*>(file.second.data()), static_cast<std::streamsize>(file.second.size()));
-    }
+    PlayerCameraTestOn<DeviceTest>::SetUp();
     std::ofstream(Folder("data/inputmap.txt")) << PadInputMap();
     mWindow = std::make_unique<cInputWindow>();
     mMap = std::make_unique<cInputMap>(cString("data/inputmap.txt"));
@@ -60,14 +58,10 @@ class PlayerInputTest : public PlayerCameraTest {
     gEventDevice->RemoveEventHandler(mMap.get());
     mWindow.reset();
     mMap.reset();
-    PlayerCameraTest::TearDown();
+    PlayerCameraTestOn<DeviceTest>::TearDown();
   }
 
   void Key(SDL_Scancode key, bool down) { mWindow->PushKey(key, down); }
-  void Tap(SDL_Scancode key) {
-    Key(key, true);
-    Key(key, false);
-  }
   // A movement of the mouse by counts from the window's centre.
   void Move(int dx, int dy) {
     mWindow->PushMotion(cInputWindow::kWidth / 2 + dx, cInputWindow::kHeight / 2 + dy, dx, dy);
@@ -75,10 +69,6 @@ class PlayerInputTest : public PlayerCameraTest {
   static void Stick(u32 code, f32 x, f32 y) {
     tPadStickData stick = {x, y};
     PadHandler(code, &stick);
-  }
-  static void PadButton(u32 code, u32 mask) {
-    tPadButtonData button = {0, mask};
-    PadHandler(code, &button);
   }
   // Whether the sound was started since the last look.
   static bool Started(cSndEngWin& sound) {
@@ -103,93 +93,91 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
   textOut.Create("sfx/pl_textout");
   cDorvaCam* camera = Camera();
   tPlayerInput& in = player->Input();
-  auto heading = [player] { return std::asin(RwFrameGetLTM(player->GetFrame())->at.x) / kDegrees; };
-  auto dialogue = [player] { return static_cast<cDorvaManAction_Dialogue*>(player->GetActions().Get(24)); };
-  using Probe = std::function<f32()>;
+  auto* dialogue = static_cast<cDorvaManAction_Dialogue*>(player->GetActions().Get(24));
+  // What a row looks at, as one number.
+  enum { kForward, kTurnSum, kHeading, kHolds, kLook, kLookInput, kSelection, kDialogue, kImplant, kUse, kStick };
+  const std::function<f32()> probes[] = {
+      [&] { return f32(in.forwardKey); },
+      [&] { return player->GetKeyTurnSum() * 10 + in.turnLeftKey + in.turnRightKey; },
+      [&] { return std::asin(RwFrameGetLTM(player->GetFrame())->at.x) / kDegrees; },
+      [&] { return f32(player->MouseTurnLeftFrames() * 10 + player->MouseTurnRightFrames()); },
+      [&] { return player->GetLookAngle(); },
+      [&] { return f32(player->GetLookInput()); },
+      [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); },
+      [&] { return f32(dialogue->IsArmed() * 10 + Started(textOut)); },
+      [&] { return f32(in.useImplant * 1000 + in.hologramUse * 100 + in.implantKeyReleased * 10 +
+                       player->IsSkipNextImplantKey()); },
+      [&] { return f32(in.useItem * 10 + player->IsUseReleased()); },
+      [&] { return f32(in.forwardPad * 1000 + in.backwardPad * 100 + in.strafeLeftPad * 10 + in.strafeRightPad); },
+  };
+  // What a row sets up first.
+  enum { kNone, kAiming, kInverted, kZoomed, kBusy, kRunning, kSkip, kAtSix, kAtZero, kHologram, kShield, kTicked };
+  const std::function<void()> setups[] = {
+      [] {},
+      [&] { camera->StartAiming(); },
+      [&] { camera->StartAiming(), gGameOptions->SetAxisInversion(true); },
+      [&] { camera->SetFieldOfView(45.0f * kDegrees); },
+      [&] { player->SetBusy(1); },
+      [&] { player->SetActionState(kStateRun); },
+      [&] { player->SetSkipNextImplantKey(1); },
+      [&] { player->SetSelectedImplant(6); },
+      [&] { player->SetSelectedImplant(0); },
+      [&] { player->SetSelectedImplant(3); },
+      [&] { in.shieldOn = 1; },
+      [&] { player->Update(0.04f); },
+  };
+  auto keys = [&](std::vector<std::pair<SDL_Scancode, bool>> list) {
+    return [this, list] {
+      for (const auto& key : list) {
+        Key(key.first, key.second);
+      }
+    };
+  };
+  const SDL_Scancode w = SDL_SCANCODE_W, q = SDL_SCANCODE_Q, e = SDL_SCANCODE_E, r = SDL_SCANCODE_R;
+  const SDL_Scancode up = SDL_SCANCODE_PAGEUP, down = SDL_SCANCODE_PAGEDOWN, enter = SDL_SCANCODE_RETURN;
   const struct {
     const char* name;
-    std::function<void()> before;
+    int setup;
     std::function<void()> input;
-    Probe probe;
+    int probe;
     f32 expected;
   } rows[] = {
-      {"W held", [] {}, [&] { Key(SDL_SCANCODE_W, true); }, [&] { return f32(in.forwardKey); }, 1},
-      {"W released", [&] { in.forwardKey = 1; }, [&] { Key(SDL_SCANCODE_W, false); },
-       [&] { return f32(in.forwardKey); }, 0},
-      {"both turn keys", [] {}, [&] { Key(SDL_SCANCODE_Q, true), Key(SDL_SCANCODE_E, true); },
-       [&] { return player->GetKeyTurnSum(); }, 0},
-      {"turn right released", [] {},
-       [&] { Key(SDL_SCANCODE_Q, true), Key(SDL_SCANCODE_E, true), Key(SDL_SCANCODE_E, false); },
-       [&] { return player->GetKeyTurnSum() * 10 + in.turnLeftKey + in.turnRightKey; }, 11},
-      {"mouse turn", [] {}, [&] { Move(3, 0); }, heading, -1.5f},
-      {"mouse turn limited", [] {}, [&] { Move(-10, 0); }, heading, 2.0f},
-      {"mouse turn zoomed", [&] { camera->SetFieldOfView(45.0f * kDegrees); }, [&] { Move(3, 0); }, heading, -0.75f},
-      {"mouse turn busy", [&] { player->SetBusy(1); }, [&] { Move(3, 0); }, heading, 0.0f},
-      {"mouse turn holds", [] {}, [&] { Move(-3, 0); },
-       [&] { return f32(player->MouseTurnLeftFrames() * 10 + player->MouseTurnRightFrames()); }, 30},
-      {"mouse turn holds right", [] {}, [&] { Move(-3, 0), Move(2, 0); },
-       [&] { return f32(player->MouseTurnLeftFrames() * 10 + player->MouseTurnRightFrames()); }, 3},
-      {"mouse look", [] {}, [&] { Move(0, -4); }, [&] { return player->GetLookAngle(); }, 4.0f},
-      {"mouse look aiming", [&] { camera->StartAiming(); }, [&] { Move(0, -4); },
-       [&] { return player->GetLookAngle(); }, -4.0f},
-      {"mouse look aiming inverted", [&] { camera->StartAiming(), gGameOptions->SetAxisInversion(true); },
-       [&] { Move(0, -4); }, [&] { return player->GetLookAngle(); }, 4.0f},
-      {"look key", [] {}, [&] { Key(SDL_SCANCODE_PAGEUP, true); }, [&] { return f32(player->GetLookInput()); }, -1},
-      {"look key released", [] {}, [&] { Tap(SDL_SCANCODE_PAGEDOWN); }, [&] { return f32(player->GetLookInput()); },
-       0},
-      {"look key aiming", [&] { camera->StartAiming(); }, [&] { Key(SDL_SCANCODE_PAGEUP, true); },
-       [&] { return f32(player->GetLookInput()); }, 1},
-      {"look key aiming inverted", [&] { camera->StartAiming(), gGameOptions->SetAxisInversion(true); },
-       [&] { Key(SDL_SCANCODE_PAGEDOWN, true); }, [&] { return f32(player->GetLookInput()); }, 1},
-      {"wheel forward", [] {}, [&] { mWindow->PushWheel(1); },
-       [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); }, 31},
-      {"wheel backward", [] {}, [&] { mWindow->PushWheel(-1); },
-       [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); }, 11},
-      {"next at the end", [&] { player->SetSelectedImplant(6); }, [&] { mWindow->PushWheel(1); },
-       [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); }, 60},
-      {"previous at the start", [&] { player->SetSelectedImplant(0); }, [&] { Tap(SDL_SCANCODE_Z); },
-       [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); }, 0},
-      {"selection while the shield runs", [&] { in.shieldOn = 1; }, [&] { Tap(SDL_SCANCODE_X); },
-       [&] { return f32(player->GetSelectedImplant()); }, 2},
-      {"dialogue pressed", [] {}, [&] { Key(SDL_SCANCODE_RETURN, true); },
-       [&] { return f32(dialogue()->IsArmed() * 10 + Started(textOut)); }, 10},
-      {"dialogue released", [] {}, [&] { Key(SDL_SCANCODE_RETURN, false); },
-       [&] { return f32(dialogue()->IsArmed() * 10 + Started(textOut)); }, 1},
-      {"dialogue released again", [] {}, [&] { Key(SDL_SCANCODE_RETURN, false); },
-       [&] { return f32(dialogue()->IsArmed() * 10 + Started(textOut)); }, 0},
-      {"implant key skipped", [&] { player->SetSkipNextImplantKey(1); }, [&] { Key(SDL_SCANCODE_R, true); },
-       [&] { return f32(in.useImplant * 10 + player->IsSkipNextImplantKey()); }, 0},
-      {"implant key after the skip", [&] { player->SetSkipNextImplantKey(1); },
-       [&] { Tap(SDL_SCANCODE_R), Key(SDL_SCANCODE_R, true); }, [&] { return f32(in.useImplant); }, 1},
-      {"implant button ignores the skip", [&] { player->SetSkipNextImplantKey(1); },
-       [&] { mWindow->PushButton(SDL_BUTTON_RIGHT, true); },
-       [&] { return f32(in.useImplant * 10 + player->IsSkipNextImplantKey()); }, 11},
-      {"hologram", [&] { player->SetSelectedImplant(3); }, [&] { Tap(SDL_SCANCODE_R); },
-       [&] { return f32(in.useImplant * 100 + in.hologramUse * 10 + in.implantKeyReleased); }, 111},
-      {"hologram held", [&] { player->SetSelectedImplant(3); }, [&] { Key(SDL_SCANCODE_R, true); },
-       [&] { return f32(in.hologramUse * 10 + in.implantKeyReleased); }, 10},
-      {"use item", [] {}, [&] { Key(SDL_SCANCODE_SPACE, true); },
-       [&] { return f32(in.useItem * 10 + player->IsUseReleased()); }, 10},
-      {"use pad button", [] {}, [&] { PadButton(kPadButtonsDown, 1u << 6); },
-       [&] { return f32(in.useItem * 10 + player->IsUseReleased()); }, 10},
-      {"sneak toggle", [] {}, [&] { Tap(SDL_SCANCODE_C), Tap(SDL_SCANCODE_C), Tap(SDL_SCANCODE_C); },
-       [&] { return f32(in.sneakToggle); }, 1},
-      {"stick forward", [] {}, [&] { Stick(kPadLeftStick, 0.1f, -0.9f); },
-       [&] { return f32(in.forwardPad * 10 + in.strafeLeftPad); }, 10},
-      {"stick forward aside", [] {}, [&] { Stick(kPadLeftStick, 0.9f, -0.5f); },
-       [&] { return f32(in.forwardPad * 10 + in.strafeLeftPad); }, 1},
-      {"stick forward aside running", [&] { player->SetActionState(kStateRun); },
-       [&] { Stick(kPadLeftStick, 0.9f, -0.5f); }, [&] { return f32(in.forwardPad * 10 + in.strafeLeftPad); }, 11},
-      {"stick back and right", [] {}, [&] { Stick(kPadLeftStick, -0.6f, 0.6f); },
-       [&] { return f32(in.backwardPad * 10 + in.strafeRightPad); }, 11},
-      {"stick in the dead zone", [] {}, [&] { Stick(kPadLeftStick, 0.2f, -0.25f); },
-       [&] { return f32(in.forwardPad + in.backwardPad + in.strafeLeftPad + in.strafeRightPad); }, 0},
-      {"stick turn", [] {}, [&] { Stick(kPadRightStick, -0.5f, 0.0f); },
-       [&] { return f32(in.turnRightPad * 10 + in.turnLeftPad); }, 10},
-      {"stick turn by the frame time", [&] { player->Update(0.04f); }, [&] { Stick(kPadRightStick, -0.5f, 0.0f); },
-       heading, -1.5f},
-      {"stick look", [&] { player->Update(0.04f); }, [&] { Stick(kPadRightStick, 0.0f, 0.5f); },
-       [&] { return player->GetLookAngle(); }, -4.0f},
+      {"W held", kNone, keys({{w, true}}), kForward, 1},
+      {"both turn keys", kNone, keys({{q, true}, {e, true}}), kTurnSum, 2},
+      {"turn right released", kNone, keys({{q, true}, {e, true}, {e, false}}), kTurnSum, 11},
+      {"mouse turn", kNone, [&] { Move(3, 0); }, kHeading, -1.5f},
+      {"mouse turn limited", kNone, [&] { Move(-10, 0); }, kHeading, 2.0f},
+      {"mouse turn zoomed", kZoomed, [&] { Move(3, 0); }, kHeading, -0.75f},
+      {"mouse turn busy", kBusy, [&] { Move(3, 0); }, kHeading, 0.0f},
+      {"mouse turn holds", kNone, [&] { Move(-3, 0); }, kHolds, 30},
+      {"mouse turn holds right", kNone, [&] { Move(-3, 0), Move(2, 0); }, kHolds, 3},
+      {"mouse look", kNone, [&] { Move(0, -4); }, kLook, 4.0f},
+      {"mouse look aiming", kAiming, [&] { Move(0, -4); }, kLook, -4.0f},
+      {"mouse look aiming inverted", kInverted, [&] { Move(0, -4); }, kLook, 4.0f},
+      {"look key", kNone, keys({{up, true}}), kLookInput, -1},
+      {"look key released", kNone, keys({{down, true}, {down, false}}), kLookInput, 0},
+      {"look key aiming", kAiming, keys({{up, true}}), kLookInput, 1},
+      {"look key aiming inverted", kInverted, keys({{down, true}}), kLookInput, 1},
+      {"wheel forward", kNone, [&] { mWindow->PushWheel(1); }, kSelection, 31},
+      {"wheel backward", kNone, [&] { mWindow->PushWheel(-1); }, kSelection, 11},
+      {"next at the end", kAtSix, [&] { mWindow->PushWheel(1); }, kSelection, 60},
+      {"previous at the start", kAtZero, keys({{SDL_SCANCODE_Z, true}}), kSelection, 0},
+      {"selection while the shield runs", kShield, keys({{SDL_SCANCODE_X, true}}), kSelection, 20},
+      {"dialogue pressed", kNone, keys({{enter, true}}), kDialogue, 10},
+      {"dialogue released", kNone, keys({{enter, false}}), kDialogue, 1},
+      {"dialogue released again", kNone, keys({{enter, false}}), kDialogue, 0},
+      {"implant key skipped", kSkip, keys({{r, true}}), kImplant, 0},
+      {"implant key after the skip", kSkip, keys({{r, true}, {r, false}, {r, true}}), kImplant, 1010},
+      {"implant button ignores the skip", kSkip, [&] { mWindow->PushButton(SDL_BUTTON_RIGHT, true); }, kImplant, 1011},
+      {"hologram", kHologram, keys({{r, true}, {r, false}}), kImplant, 1110},
+      {"use item", kNone, keys({{SDL_SCANCODE_SPACE, true}}), kUse, 10},
+      {"use pad button", kNone, [] { tPadButtonData b = {0, 1u << 6}; PadHandler(kPadButtonsDown, &b); }, kUse, 10},
+      {"stick forward", kNone, [&] { Stick(kPadLeftStick, 0.1f, -0.9f); }, kStick, 1000},
+      {"stick forward aside", kNone, [&] { Stick(kPadLeftStick, 0.9f, -0.5f); }, kStick, 10},
+      {"stick forward aside running", kRunning, [&] { Stick(kPadLeftStick, 0.9f, -0.5f); }, kStick, 1010},
+      {"stick back and right", kNone, [&] { Stick(kPadLeftStick, -0.6f, 0.6f); }, kStick, 101},
+      {"stick turn", kTicked, [&] { Stick(kPadRightStick, -0.5f, 0.0f); }, kHeading, -1.5f},
+      {"stick look", kTicked, [&] { Stick(kPadRightStick, 0.0f, 0.5f); }, kLook, -4.0f},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -205,10 +193,10 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
     player->SetSkipNextImplantKey(0);
     camera->SetFollowMode();
     gGameOptions->SetAxisInversion(false);
-    row.before();
+    setups[row.setup]();
     row.input();
     cInputWindow::PollEvents();
-    EXPECT_NEAR(row.expected, row.probe(), 1e-3f);
+    EXPECT_NEAR(row.expected, probes[row.probe](), 1e-3f);
   }
 }
 

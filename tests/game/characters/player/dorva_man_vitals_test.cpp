@@ -27,11 +27,8 @@ TEST_F(PlayerVitalsTest, CheckpointsKeepItemsRecordAndEnergyAndResetsGiveItemsBa
   cLevelStats& stats = player->GetStats();
   // health, energy, hits taken, items carried, key in the level, camera mode
   auto seen = [&] {
-    return std::vector<f32>{player->GetHealth(),
-                            player->GetEnergy(),
-                            f32(stats.GetCounter(kCounterHitsTaken)),
-                            f32(player->GetInventoryCount()),
-                            f32(!mLevel->GetUsableDevices().IsEmpty()),
+    return std::vector<f32>{player->GetHealth(), player->GetEnergy(), f32(stats.GetCounter(kCounterHitsTaken)),
+                            f32(player->GetInventoryCount()), f32(!mLevel->GetUsableDevices().IsEmpty()),
                             f32(Camera()->GetMode())};
   };
   const struct {

@@ -8,12 +8,7 @@
 #include "game/characters/camera/dorva_cam.h"
 #include "game/characters/player/dorva_man.h"
 #include "tests/game/characters/men_fixture.h"
-
-// The demo's camera values.
-constexpr char kCameraText[] =
-    "CLIP = (0.1,500)\nFOV = 90\nMINZOOMFOV = 60\nMAXZOOMFOV = 10\nZOOMSPEED = 40\n"
-    "RELATIVE_POSITION = (0,2.3,-3.5)\nLOOK_AT_RELATIVE_POSITION = (0,1.6,2)\n"
-    "LIGHTCOLOR = (0.7,0.7,0.7,1)\nLIGHT_DIRECTION = (0.3,-1,0.4)\n";
+#include "tests/game/world/level_files.h"
 
 template <class Base>
 class PlayerCameraTestOn : public Base {
