@@ -178,8 +178,9 @@ void cDorvaCam::StartAiming() {
   RwV3d facing;
   V3dNormalized(&player->at, &facing);
   RwMatrix* matrix = RwFrameGetMatrix(GetFrame());
-  matrix->pos = RwV3d{player->pos.x + facing.x * kAimStartAhead, player->pos.y + kAimStartHeight + facing.y * kAimStartAhead,
-                      player->pos.z + facing.z * kAimStartAhead};
+  matrix->pos =
+      RwV3d{player->pos.x + facing.x * kAimStartAhead, player->pos.y + kAimStartHeight + facing.y * kAimStartAhead,
+            player->pos.z + facing.z * kAimStartAhead};
   const RwV3d target = {matrix->pos.x + facing.x, matrix->pos.y + facing.y, matrix->pos.z + facing.z};
   MatrixLookAt(matrix, &target);
   RwFrameMarkDirty(GetFrame());

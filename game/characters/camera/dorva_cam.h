@@ -29,12 +29,12 @@ enum eDorvaCamMode : s32 {
 // The follow mode's states: they step through 1 to 5 while the line from
 // the head to the far follow position is blocked.
 enum eCamFollowState : s32 {
-  kFollowFar = 0,         // towards the obstacle point or the far position
-  kFollowPullIn = 1,      // pulling in to the shoulder points
-  kFollowStartPullIn = 2,  // one tick, then 1
-  kFollowMoveOut = 3,     // from the shoulder towards the obstacle point
+  kFollowFar = 0,           // towards the obstacle point or the far position
+  kFollowPullIn = 1,        // pulling in to the shoulder points
+  kFollowStartPullIn = 2,   // one tick, then 1
+  kFollowMoveOut = 3,       // from the shoulder towards the obstacle point
   kFollowStartMoveOut = 4,  // one tick, then 3
-  kFollowShoulder = 5,    // settled at the shoulder points
+  kFollowShoulder = 5,      // settled at the shoulder points
 };
 
 // The blend values of "camera.txt" when they are absent.
@@ -173,7 +173,7 @@ class cDorvaCam : public cCamera, public cUpdatable, public cInputListener {
   f32 mConfiguredFieldOfView;  // radians
   f32 mNarrowestFieldOfView;
   f32 mWidestFieldOfView;
-  f32 mZoomSpeed;    // radians a second
+  f32 mZoomSpeed;      // radians a second
   RwFrame* mSkyFrame;  // not owned; null without a sky
   s32 mFollowState;
   RwV3d mGoalPosition;

@@ -181,8 +181,8 @@ void cDorvaCam::UpdateDeath(f32 dt) {
   mDeathTimer += dt;
   const f32 angle = kCamDeathSpeed * mDeathTimer;
   const RwV3d p = PlayerPosition();
-  mCurrentPosition = RwV3d{p.x - kCamDeathRadius * std::cos(angle), p.y + kCamDeathHeight,
-                           p.z + kCamDeathRadius * std::sin(angle)};
+  mCurrentPosition =
+      RwV3d{p.x - kCamDeathRadius * std::cos(angle), p.y + kCamDeathHeight, p.z + kCamDeathRadius * std::sin(angle)};
   mCurrentLookAt = RwV3d{p.x, p.y + kCamDeathLookHeight, p.z};
   const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
   RwV3d hit;

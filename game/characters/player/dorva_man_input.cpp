@@ -348,10 +348,11 @@ cDorvaManActions::cDorvaManActions()
       mPrevImplant("PREVIMPLANT", -1),
       mDeleteDialogue("DELETEDIALOGUE", false),
       mDeleteDialogueAll("DELETEDIALOGUEALL", true),
-      mAll{&mForward,    &mBackward,  &mLeft,       &mRight,     &mTurnRight,      &mTurnLeft,    &mTurn,
-           &mLookUp,     &mLookDown,  &mLook,       &mCentreView, &mRun,           &mSneak,       &mSneakToggle,
-           &mSearch,     &mUseItem,   &mUseImplant, &mBionicEye, &mZoomIn,         &mZoomOut,     &mNextImplant,
-           &mPrevImplant, &mViewInfo, &mQuitApp,    &mDeleteDialogue, &mDeleteDialogueAll} {}
+      mAll{&mForward,        &mBackward,         &mLeft,        &mRight,       &mTurnRight,  &mTurnLeft,
+           &mTurn,           &mLookUp,           &mLookDown,    &mLook,        &mCentreView, &mRun,
+           &mSneak,          &mSneakToggle,      &mSearch,      &mUseItem,     &mUseImplant, &mBionicEye,
+           &mZoomIn,         &mZoomOut,          &mNextImplant, &mPrevImplant, &mViewInfo,   &mQuitApp,
+           &mDeleteDialogue, &mDeleteDialogueAll} {}
 
 void cDorvaManActions::Bind(cDorvaMan* player, cInputMap* map) {
   for (cDorvaManAction* action : mAll) {

@@ -55,8 +55,8 @@ TEST_F(DorvaCamTest, BlendStepsAreCappedAndTheBlendSpeedIsFixed) {
     const char* extra;
     f32 dt;
     f32 share;
-  } rows[] = {{"", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 0.1f, 0.2f},
-              {"", 0.1f, 0.2f}};
+  } rows[] = {
+      {"", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 0.1f, 0.2f}, {"", 0.1f, 0.2f}};
   cDorvaMan* player = AddPlayer(kOpenFloor);
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.extra) + std::to_string(row.dt));

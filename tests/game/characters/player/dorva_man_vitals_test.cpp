@@ -27,9 +27,10 @@ TEST_F(PlayerVitalsTest, CheckpointsKeepItemsRecordAndEnergyAndResetsGiveItemsBa
   cLevelStats& stats = player->GetStats();
   // health, energy, hits taken, items carried, key in the level, camera mode
   auto seen = [&] {
-    return std::vector<f32>{player->GetHealth(), player->GetEnergy(), f32(stats.GetCounter(kCounterHitsTaken)),
-                            f32(player->GetInventoryCount()), f32(!mLevel->GetUsableDevices().IsEmpty()),
-                            f32(Camera()->GetMode())};
+    const f32 carried = f32(player->GetInventoryCount()), inLevel = f32(!mLevel->GetUsableDevices().IsEmpty());
+    return std::vector<f32>{
+        player->GetHealth(),     player->GetEnergy(), f32(stats.GetCounter(kCounterHitsTaken)), carried, inLevel,
+        f32(Camera()->GetMode())};
   };
   const struct {
     const char* name;

@@ -17,8 +17,8 @@ class PlayerCameraTestOn : public Base {
   // the world's first man; the camera of the text made by the world.
   cDorvaMan* AddPlayer(const RwV3d& at, const std::string& camera = kCameraText, f32 heading = 0.0f) {
     this->LoadMenFile();
-    const std::string text = "[player]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (" + std::to_string(at.x) +
-                             "," + std::to_string(at.y) + "," + std::to_string(at.z) +
+    const std::string text = "[player]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (" + std::to_string(at.x) + "," +
+                             std::to_string(at.y) + "," + std::to_string(at.z) +
                              ")\nANGLE = " + std::to_string(heading) + "\n";
     this->mGroups.emplace_back(new cPropertyFile);
     this->mGroups.back()->ParseText(cString(text.c_str()));
