@@ -138,6 +138,7 @@ void cQXWorld::SetLevelMusic(bool on) {
 // What the load made goes in an order that keeps every pointer among the
 // level's objects valid while they go: the worlds last of all.
 void cQXWorld::ReleaseLevel() {
+  ReleaseMapViews();
   DestroyMirrors();
   ShutdownProjectedShadows();
   for (u32 i = 0; i < mMen.GetCount(); i++) {
@@ -192,6 +193,7 @@ void cQXWorld::ReleaseLevel() {
 // The HUD's widgets and its font, in the order the widgets were made to
 // be released in.
 void cQXWorld::DeleteHud() {
+  DeleteMapViews();
   delete mFpsCounter;
   mFpsCounter = nullptr;
   if (mHudFont != nullptr) {

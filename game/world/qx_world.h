@@ -30,6 +30,8 @@ class cFont;
 class cMan;
 class cTwinTimer;
 class cWaypointGraph;
+class cWgMapView;
+class cWorldMapSource;
 class cWgCounter;
 class cWgCrosshair;
 class cWgLabel;
@@ -263,6 +265,17 @@ class cQXWorld : public cScene, public cLoadable {
   cWgLabel* GetHudLabel() const { return mHudLabel; }
   cWgCrosshair* GetCrosshair() const { return mCrosshair; }
   u8 IsHudCreated() const { return mHudCreated; }
+  // The map views: built with the HUD (or at load step 12), loaded there,
+  // their cameras out of the engine world before it goes; null before.
+  void CreateMapViews();
+  void LoadMapViews();
+  void ReleaseMapViews();
+  void DeleteMapViews();
+  void ShowFullMap(bool shown);
+  void ShowHudMap(bool shown);
+  void ResetMapMotion();
+  cWgMapView* GetHudMap() const { return mHudMap; }
+  cWgMapView* GetFullMap() const { return mFullMap; }
   // The briefing text and the main mission text of the level's texts.
   const cString& GetBriefing() const { return mBriefing; }
   const cString& GetMainMissionText() const { return mMainMissionText; }
@@ -369,4 +382,7 @@ class cQXWorld : public cScene, public cLoadable {
   cWgCrosshair* mCrosshair;
   cString mBriefing;
   cString mMainMissionText;
+  cWgMapView* mHudMap = nullptr;
+  cWgMapView* mFullMap = nullptr;
+  cWorldMapSource* mMapSource = nullptr;  // what the maps read of the level
 };

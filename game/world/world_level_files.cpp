@@ -213,6 +213,7 @@ void cQXWorld::CreateHud() {
       new cWgCounter(tWgPlacement::Fractions(0.35f, 0.0f, 0.175f, 0.05f), &mFrameTimeSource, mHudFont, "FPS ", 1);
   mHudLabel = new cWgLabel(tWgPlacement::Fractions(0.29f, 0.05f, 0.4125f, 0.05f), mHudFont);
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
+  CreateMapViews();
   mShownAlertLevel = kAlertNone;
   SetHudVisible(false);
   mHudCreated = 1;

@@ -102,7 +102,7 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {&cQXWorld::LoadLights, 11, 0.78f},
     {&cQXWorld::LoadSky, 7, 0.59f},
     {&cQXWorld::CreateHud, 12, 0.8f},
-    {nullptr, 13, 0.85f},              // map views
+    {&cQXWorld::LoadMapViews, 13, 0.85f},
     {&cQXWorld::LoadTexts, 14, 0.9f},  // the HUD's contents join with their widgets
     {nullptr, 15, 0.91f},              // in-game menus
     {&cQXWorld::LoadShadowsAndSounds, 16, 0.95f},

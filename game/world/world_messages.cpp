@@ -106,6 +106,7 @@ void cQXWorld::OpenInfoView() {
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
     mTwinTimer->SetDisabled(1);
   }
+  ShowFullMap(true);
   SetHudVisible(false);
   mInfoViewOpen = 1;
 }
@@ -121,6 +122,8 @@ void cQXWorld::CloseInfoView(bool unfreeze) {
   }
   UnfreezeGameTime();
   EndAlertDisplay();
+  ResetMapMotion();
+  ShowFullMap(false);
   SetHudVisible(true);
   mInfoViewOpen = 0;
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
@@ -129,11 +132,12 @@ void cQXWorld::CloseInfoView(bool unfreeze) {
 }
 
 void cQXWorld::SetHudVisible(bool visible) {
+  ShowHudMap(visible);
   if (!visible) {
     SuppressAlertDisplay();
   }
 }
 
-void cQXWorld::ShowMapPanel() {}
+void cQXWorld::ShowMapPanel() { ShowFullMap(true); }
 
-void cQXWorld::ShowMissionPanel() {}
+void cQXWorld::ShowMissionPanel() { ShowFullMap(false); }

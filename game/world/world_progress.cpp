@@ -129,6 +129,7 @@ void cQXWorld::ResetCommon() {
   if (mGameCamera != nullptr) {
     mGameCamera->Reset();
   }
+  ResetMapMotion();
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();

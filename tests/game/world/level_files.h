@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "tests/support/anim_engine.h"
+#include "tools/demo/level01/map_plan.h"
 #include "tools/demo/men/men.h"
 
 constexpr char kLevelFileKeys[] =
     "LIGHTMAP = data/level01/lm_\nTEXTS = data/level01/texts\nDFFPATH = data/level01/\nXRFPATH = data/level01/\n"
-    "OBJECTS = data/level01/forged_objects\nPROPS = data/level01/forged_props\n";
+    "OBJECTS = data/level01/forged_objects\nPROPS = data/level01/forged_props\nMAP = data/level01/map.dff\n";
 
 inline bool WriteLevelFile(const std::string& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path("./" + path).parent_path());
@@ -49,6 +50,11 @@ inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
     if (!WriteLevelFile(file.first, std::string(file.second.begin(), file.second.end()))) {
       return false;
     }
+  }
+  std::vector<uint8_t> plan;
+  if (!demo::PlanBytes({{-10.0f, -10.0f, 10.0f, 10.0f, RwRGBA{90, 90, 90, 255}}}, &plan) ||
+      !WriteLevelFile("data/level01/map.dff", std::string(plan.begin(), plan.end()))) {
+    return false;
   }
   return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men) &&
          WriteLevelFile("data/level01/camera.txt", kCameraText) &&

@@ -3,6 +3,7 @@
 #include "tools/demo/level01/level01.h"
 
 #include "tools/demo/level01/level01_parts.h"
+#include "tools/demo/level01/map_plan.h"
 #include "tools/demo/level01/objects.h"
 
 namespace demo {
@@ -32,7 +33,7 @@ bool WriteLevel01(DataFolder& data) {
   WriteTexts(data);
   WriteMen(data);
   WriteIcons(data);
-  return true;
+  return WriteMapData(data);
 }
 
 std::string Level01ConfigGroups() { return level01::ConfigGroups(); }

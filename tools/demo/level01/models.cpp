@@ -129,30 +129,12 @@ std::vector<ModelSpec> BuildModels() {
     add("mirror", {glass}, true);
   }
 
-  // The sky, seen from inside and never lit, and the plan the map views
-  // draw: one plate a space and a doorway.
+  // The sky, seen from inside and never lit (the map views' plan is
+  // written with the map data).
   {
     ForgePart dome = Box({200.0f, 100.0f, 200.0f}, {0.0f, 0.0f, 0.0f}, "sky", false);
     dome.userData = {Int("twosided.twosided", 1), Int("nolight.nolight", 0)};
     add("sky", {dome}, false);
-  }
-  {
-    std::vector<ForgePart> plates;
-    for (const Area& s : Spaces()) {
-      ForgePart plate;
-      plate.size = {s.x1 - s.x0, 0.1f, s.z1 - s.z0};
-      plate.offset = {(s.x0 + s.x1) * 0.5f, 0.0f, (s.z0 + s.z1) * 0.5f};
-      plate.material.color = {150, 170, 190, 255};
-      plates.push_back(plate);
-    }
-    for (const Doorway& d : Doorways()) {
-      ForgePart plate;
-      plate.size = {kDoorwayWidth, 0.1f, kWallThickness};
-      plate.offset = {d.x, 0.0f, d.z};
-      plate.material.color = {200, 120, 60, 255};
-      plates.push_back(plate);
-    }
-    add("map", plates, false);
   }
   return models;
 }
