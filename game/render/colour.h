@@ -15,6 +15,11 @@ struct tRGBAf {
     const f32 inverse = 1.0f / s;
     return tRGBAf(r * inverse, g * inverse, b * inverse, a * inverse);
   }
+  // Each of the four channels of colour times factor, into out; out returned.
+  static tRGBAf* Scale(const tRGBAf& colour, tRGBAf* out, f32 factor) {
+    *out = tRGBAf(colour.r * factor, colour.g * factor, colour.b * factor, colour.a * factor);
+    return out;
+  }
 
   f32 r;
   f32 g;

@@ -174,6 +174,7 @@ void cQXWorld::ReleaseLevel() {
     }
     delete mCamera;
     mCamera = nullptr;
+    mGameCamera = nullptr;
   }
   SetWorldObject(nullptr);
   GetRenderManager().SetScene(this, 0);

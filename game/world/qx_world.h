@@ -24,6 +24,7 @@
 
 class cClumpRO;
 class cDevice;
+class cDorvaCam;
 class cDorvaMan;
 class cFont;
 class cMan;
@@ -164,6 +165,12 @@ class cQXWorld : public cScene, public cLoadable {
   void RestartLevel();
   u8 IsCheckpointStored() const { return mCheckpointStored; }
 
+  // Load step 7: the game camera of "data/" + level + "/camera.txt" on the
+  // player's frame, in the update list and the engine world, lighting the
+  // men with its ambient light.
+  void CreateCamera();
+  // The game camera; null before load step 7.
+  cDorvaCam* GetGameCamera() const { return mGameCamera; }
   // Load steps of their own (4, 6, 9, 11, 13), callable alone.
   void LoadLightmaps();
   // Map index 0..3 from base + suffix + ".bmp"; absent when unreadable.
@@ -319,6 +326,7 @@ class cQXWorld : public cScene, public cLoadable {
   cPropertyFile* mConfig;
   cString mLevelName;
   cCamera* mCamera;
+  cDorvaCam* mGameCamera = nullptr;  // the same object as mCamera
   RpWorld* mEngineWorld;
   RpWorld* mCollisionWorld;
   cWorldCollision* mWorldCollision;

@@ -97,7 +97,7 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {&cQXWorld::LoadLightmaps, 5, 0.4f},
     {&cQXWorld::LoadWaypointGraph, 6, 0.5f},
     {&cQXWorld::LoadMenFile, 10, 0.55f},
-    {nullptr, 8, 0.6f},  // level camera
+    {&cQXWorld::CreateCamera, 8, 0.6f},
     {&cQXWorld::LoadLevelObjects, 9, 0.7f},
     {&cQXWorld::LoadLights, 11, 0.78f},
     {&cQXWorld::LoadSky, 7, 0.59f},

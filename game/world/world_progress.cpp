@@ -3,6 +3,7 @@
 // their widget classes join the HUD; the NPCs' respawn with their class;
 // the level camera's reset with the camera's.
 #include "game/app/time_scale.h"
+#include "game/characters/camera/dorva_cam.h"
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
@@ -93,6 +94,9 @@ void cQXWorld::RestartLevel() {
   if (mTwinTimer != nullptr) {
     mTwinTimer->Stop();
   }
+  if (cDorvaMan* player = GetPlayer()) {
+    player->Reset();
+  }
   const cPropertyGroup* men = FindGroupFatal(&mMenFile, cString("Men"), kLoadMenTag);
   const cProperty* list = men->FindProperty(cString("MEN"));
   if (list == nullptr) {
@@ -121,6 +125,9 @@ void cQXWorld::RestartLevel() {
 void cQXWorld::ResetCommon() {
   if (cDorvaMan* player = GetPlayer()) {
     player->ShuffleSearchItems();
+  }
+  if (mGameCamera != nullptr) {
+    mGameCamera->Reset();
   }
   ResetMapMotion();
   mPendingMessage = kNoPendingMessage;

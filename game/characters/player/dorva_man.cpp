@@ -89,9 +89,8 @@ cDorvaMan::~cDorvaMan() {
     mLightningBolt->RemoveOwner(&mLightningBolt);
   }
   DeletePanels();
-  for (u32 i = 0; i < mInventory.GetCount(); i++) {
-    delete static_cast<tInventoryItem*>(mInventory.Get(i));
-  }
+  ReleaseItems(&mInventory);
+  ReleaseItems(&mSavedInventory);
 }
 
 void cDorvaMan::ReadProperties(const cPropertyGroup* group) {
@@ -129,6 +128,7 @@ void cDorvaMan::BindToWorld() {
     GetWorld()->GetUpdateList().Append(&mStats);
     mStats.Reset();
     BindImplants();
+    BindInputAndEye();
   }
   CreateHackPanel();
 }

@@ -7,6 +7,8 @@
 
 #include "game/app/audio/sound.h"
 #include "game/characters/man.h"
+#include "game/characters/player/dorva_man_input.h"
+#include "game/world/sensors/perceptor.h"
 #include "game/characters/player/level_stats.h"
 #include "game/foundation/array.h"
 #include "game/foundation/updatable.h"
@@ -15,6 +17,8 @@ class cBeamImplant;
 class cDevice;
 class cImplant;
 class cLightningBeam;
+class cDorvaCam;
+class cInputListener;
 class cPropertyFile;
 class cWgSearchingPanel;
 class cWgUseHack;
@@ -236,6 +240,41 @@ class cDorvaMan : public cMan {
   // when it ends.
   cLightningBeam*& LightningBolt() { return mLightningBolt; }
 
+  // Input, vitals, reset and checkpoint (dorva_man_input.cpp,
+  // dorva_man_vitals.cpp). Reset puts the player back into its start
+  // state: actions cut off, items back in the level, record restarted.
+  void Reset();
+  void SaveState() override;
+  // Reset, then the checkpoint: items taken again, full health, the saved
+  // energy.
+  void RestoreState() override;
+  // The actions into the world's input map, the eye onto the level.
+  void BindInputAndEye();
+  // Aiming ends: look limit back, aiming flags clear, camera following.
+  void EndAiming();
+  // The level's game camera; null before the world made it.
+  cDorvaCam* GetGameCamera() const;
+  cPerceptor& GetPerceptor() { return mEye; }
+  cDorvaManActions& GetActions() { return mActions; }
+  // Set by an implant panel so that the key closing it does not also use
+  // the implant: the next use-implant key event is swallowed.
+  u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
+  void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
+  f32 GetPadDeadZone() const { return mPadDeadZone; }
+  s32 GetLookInput() const { return mLookInput; }
+  // Raw stick events while strafing at a run or aiming: A strafes, B aims.
+  void SetStickHandlers(cInputListener* strafe, cInputListener* aim) {
+    mStrafeStickHandler = strafe;
+    mAimStickHandler = aim;
+  }
+  cInputListener* GetStrafeStickHandler() const { return mStrafeStickHandler; }
+  cInputListener* GetAimStickHandler() const { return mAimStickHandler; }
+  void SetAiming(u8 aiming) { mAiming = aiming; }
+  f32 GetSavedHealth() const { return mSavedHealth; }
+  f32 GetSavedEnergy() const { return mSavedEnergy; }
+  u32 GetSavedInventoryCount() const { return mSavedInventory.GetCount(); }
+  u8 IsCancelling() const { return mCancel; }
+
  protected:
   // The player's collapse: animation 33 when dead, then no health left.
   void FallAsPlayer() override;
@@ -319,4 +358,27 @@ class cDorvaMan : public cMan {
   cWgSearchingPanel* mSearchingPanel = nullptr;  // owned, while a search runs
   u32 mHacksWon = 0;
   u8 mUltraRunning = 0;
+
+  // Input, vitals, reset and checkpoint.
+  class cEye : public cPerceptor {
+   public:
+    explicit cEye(cMan* owner);
+    RwFrame* GetPerceptorFrame() const override { return mOwner->GetFrame(); }
+
+   private:
+    cMan* mOwner;
+  };
+  void ReleaseItems(cPtrArray* items);
+  void CopyItems(const cPtrArray& from, cPtrArray* to);
+  cEye mEye{this};
+  cDorvaManActions mActions;
+  u8 mSkipNextImplantKey = 0;
+  u8 mCancel = 0;
+  cInputListener* mStrafeStickHandler = nullptr;  // not owned
+  cInputListener* mAimStickHandler = nullptr;     // not owned
+  cPtrArray mSavedInventory;  // tInventoryItem, owned
+  f32 mSavedHealth = 1.0f;
+  f32 mSavedEnergy = 1.0f;
+  u8 mSavedKeyFound = 0;
+  u8 mSavedCardFound = 0;
 };

@@ -35,6 +35,12 @@ void cPerceptor::SetViewAngle(f32 degrees) {
   mCosineLimit = cosf(degrees * 0.5f * kDegreesToRadians);
 }
 
+void cPerceptor::SetDefaults() {
+  mHearingRange = 0.0f;
+  mSightRange = 200.0f;
+  SetViewAngle(60.0f);
+}
+
 bool cPerceptor::CanSee(const cManBody* body) const { return Find(kTestSight, 0, body) != nullptr; }
 cManBody* cPerceptor::FindVisible(u32 kind) const { return Find(kTestSight, kind, nullptr); }
 cManBody* cPerceptor::FindAudible(u32 kind) const { return Find(kTestHearing, kind, nullptr); }

@@ -34,6 +34,8 @@ class cPerceptor {
 
   // The view cone's full angle in degrees; sets the cosine limit too.
   void SetViewAngle(f32 degrees);
+  // The player's eye: no hearing, sight to 200, a cone of 60 degrees.
+  void SetDefaults();
 
   RwV3d mEyeOffset;
   f32 mHearingRange;

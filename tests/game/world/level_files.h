@@ -38,6 +38,12 @@ inline std::string HologramMenFile(const std::string& names, u32 count) {
   return text;
 }
 
+// The demo's camera values.
+constexpr char kCameraText[] =
+    "CLIP = (0.1,500)\nFOV = 90\nMINZOOMFOV = 60\nMAXZOOMFOV = 10\nZOOMSPEED = 40\n"
+    "RELATIVE_POSITION = (0,2.3,-3.5)\nLOOK_AT_RELATIVE_POSITION = (0,1.6,2)\n"
+    "LIGHTCOLOR = (0.7,0.7,0.7,1)\nLIGHT_DIRECTION = (0.3,-1,0.4)\n";
+
 inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
   static demo::DataFolder* bodies = nullptr;
   if (bodies == nullptr) {
@@ -59,6 +65,7 @@ inline bool WriteLevelFiles(const std::string& texts, const std::string& men) {
     return false;
   }
   return WriteLevelFile("data/level01/texts_d.txt", texts) && WriteLevelFile("data/level01/men.txt", men) &&
+         WriteLevelFile("data/level01/camera.txt", kCameraText) &&
          WriteLevelFile("data/level01/forged_objects.txt", "[OBJECTS]\n") &&
          WriteLevelFile("data/level01/forged_props.txt", "[none]\n");
 }

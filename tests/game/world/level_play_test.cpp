@@ -235,10 +235,10 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
               world->GetHologram() == Man(world, 1) && static_cast<cMan*>(world->GetPlayer()) == Man(world, 0));
   EXPECT_TRUE(world->GetHudFont()->IsLoaded());
-  gInputLatch = 1;  // "VIEWINFO" ("KEY_I") in the info view's map closes it
+  gInputLatch = 1;  // "VIEWINFO" ("KEY_TAB") in the info view's map closes it
   world->OpenInfoView();
   tEvent key;
-  key.type = kEventKey, key.key = tKeyEvent{0, 'i', 1};
+  key.type = kEventKey, key.key = tKeyEvent{0, kKeyTab, 1};
   world->OnEvent(&key);
   EXPECT_EQ(0, world->IsInfoViewOpen());
   gInputLatch = 0;

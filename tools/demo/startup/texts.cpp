@@ -34,41 +34,42 @@ std::string ConfigText() {
   return text + Level01ConfigGroups();
 }
 
-// Keyboard, mouse and pad inputs of every action of the level, the player and
-// the map view. QUITAPP has a key no other action uses.
+// Keyboard and mouse inputs of every action of the level, the player and
+// the map view; the arrows stay with the menus and the hacking panel.
+// QUITAPP has a key no other action uses.
 std::string InputMapText() {
   const Keys bindings = {
-      {"INPUTDEVICES", "KEYBOARD, MOUSE, PAD"},
-      {"FORWARD", "KEY_W, KEY_UP, PADSTICK_LEFT"},
-      {"BACKWARD", "KEY_S, KEY_DOWN, PADSTICK_LEFT"},
-      {"LEFT", "KEY_A, KEY_LEFT, PADSTICK_LEFT"},
-      {"RIGHT", "KEY_D, KEY_RIGHT, PADSTICK_LEFT"},
+      {"INPUTDEVICES", "KEYBOARD, MOUSE"},
+      {"FORWARD", "KEY_W"},
+      {"BACKWARD", "KEY_S"},
+      {"LEFT", "KEY_A"},
+      {"RIGHT", "KEY_D"},
       {"TURNLEFT", "KEY_Q"},
       {"TURNRIGHT", "KEY_E"},
-      {"TURN", "MOUSEMOVE, PADSTICK_RIGHT"},
+      {"TURN", "MOUSEMOVE"},
       {"LOOKUP", "KEY_PGUP"},
       {"LOOKDOWN", "KEY_PGDN"},
-      {"LOOK", "MOUSEMOVE, PADSTICK_RIGHT"},
-      {"CENTER_VIEW", "KEY_C, PADBTN_10"},
-      {"RUN", "KEY_LSHIFT, PADBTN_5"},
-      {"SNEAK", "KEY_LCTRL, PADBTN_6"},
-      {"SNEAKTOGGLE", "KEY_X, PADBTN_7"},
-      {"SEARCH", "KEY_F, PADBTN_3"},
-      {"USEITEM", "KEY_SPACE, MOUSEBTN_LEFT, PADBTN_1"},
-      {"USEIMPLANT", "KEY_R, MOUSEBTN_RIGHT, PADBTN_2"},
-      {"USEBIONICEYE", "KEY_B, MOUSEBTN_MIDDLE, PADBTN_4"},
-      {"ZOOMIN", "KEY_PLUS, PADBTN_UP"},
-      {"ZOOMOUT", "KEY_MINUS, PADBTN_DOWN"},
-      {"NEXTIMPLANT", "KEY_TAB, MOUSEBTN_WHEEL, PADBTN_8"},
-      {"PREVIMPLANT", "KEY_Z, MOUSEBTN_WHEEL, PADBTN_LEFT"},
-      {"VIEWINFO", "KEY_I, PADBTN_START"},
-      {"VIEWMAP", "KEY_M, PADBTN_A1"},
-      {"VIEWMISSION", "KEY_O, PADBTN_A2"},
-      {"DELETEDIALOGUE", "KEY_ENTER, PADBTN_9"},
-      {"DELETEDIALOGUEALL", "KEY_BACKSP, PADBTN_SELECT"},
+      {"LOOK", "MOUSEMOVE"},
+      {"CENTER_VIEW", "KEY_V"},
+      {"RUN", "KEY_LSHIFT"},
+      {"SNEAK", "KEY_LCTRL"},
+      {"SNEAKTOGGLE", "KEY_C"},
+      {"SEARCH", "KEY_F"},
+      {"USEITEM", "KEY_SPACE, MOUSEBTN_LEFT"},
+      {"USEIMPLANT", "KEY_R, MOUSEBTN_RIGHT"},
+      {"USEBIONICEYE", "KEY_B"},
+      {"ZOOMIN", "KEY_PLUS"},
+      {"ZOOMOUT", "KEY_MINUS"},
+      {"NEXTIMPLANT", "MOUSEBTN_WHEEL, KEY_X"},
+      {"PREVIMPLANT", "MOUSEBTN_WHEEL, KEY_Z"},
+      {"VIEWINFO", "KEY_TAB"},
+      {"VIEWMAP", "KEY_M"},
+      {"VIEWMISSION", "KEY_O"},
+      {"DELETEDIALOGUE", "KEY_ENTER"},
+      {"DELETEDIALOGUEALL", "KEY_BACKSP"},
       {"QUITAPP", "KEY_F12"},
   };
-  std::string text = "# Inputs of every action: keys, mouse buttons and movement, pad buttons and sticks.\n";
+  std::string text = "# Inputs of every action: keys, mouse buttons and mouse movement.\n";
   for (const auto& binding : bindings) {
     text += binding.first + " = " + binding.second + "\n";
   }

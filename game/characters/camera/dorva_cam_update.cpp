@@ -1,0 +1,223 @@
+// cDorvaCam's tick: the four modes, the blend toward the goal points, the
+// placing of the camera frame, the sky and the sound listener.
+#include <cmath>
+
+#include "game/app/audio/sound.h"
+#include "game/characters/camera/dorva_cam.h"
+#include "game/characters/player/dorva_man.h"
+#include "game/foundation/vector_helpers.h"
+#include "game/render/collision/world_collision.h"
+#include "game/world/qx_world.h"
+
+namespace {
+
+// The camera keeps this far from the player's vertical axis: far, and
+// nearer in.
+constexpr f32 kKeepOffFar = 0.5f;
+constexpr f32 kKeepOffNear = 0.36f;
+// The camera stands this far ahead of its current point toward the look-at.
+constexpr f32 kNearStep = 0.1f;
+// The aiming eye and the height of the point it looks at.
+constexpr f32 kAimEyeHeight = 1.7f;
+constexpr f32 kAimLookHeight = 1.6f;
+constexpr f32 kAimLookAhead = 2.0f;
+
+RwV3d Sub(const RwV3d& a, const RwV3d& b) { return RwV3d{a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+f32 Length(const RwV3d& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+// The point a step of kNearStep from the point toward the target.
+RwV3d StepToward(const RwV3d& point, const RwV3d& target) {
+  RwV3d direction = Sub(target, point);
+  V3dNormalize(&direction);
+  return RwV3d{point.x + kNearStep * direction.x, point.y + kNearStep * direction.y, point.z + kNearStep * direction.z};
+}
+
+}  // namespace
+
+bool cDorvaCam::Update(f32 dt) {
+  // Without the player's frame the camera stays where it is.
+  if (mPlayerFrame != nullptr) {
+    if (mReseat) {
+      mCurrentPosition = FromPlayer(mRelativePosition);
+      mCurrentLookAt = FromPlayer(mRelativeLookAt);
+      mReseat = false;
+    }
+    switch (mMode) {
+      case kCamFollow:
+        UpdateFollow(dt);
+        break;
+      case kCamLookAt:
+        mGoalPosition = mLookAtMovePosition;
+        mGoalLookAt = mLookAtMoveTarget;
+        ApproachGoal(dt);
+        PlaceCamera();
+        break;
+      case kCamAiming:
+        UpdateAiming(dt);
+        break;
+      case kCamDeath:
+        UpdateDeath(dt);
+        break;
+      default:
+        break;
+    }
+  }
+  const RwMatrix* camera = RwFrameGetLTM(GetFrame());
+  if (mSkyFrame != nullptr) {
+    RwFrameTranslate(mSkyFrame, &camera->pos, kRwCombineReplace);
+  }
+  cSndEngWin::SetListener(&camera->pos, &camera->at, &camera->up, nullptr);
+  return false;
+}
+
+bool cDorvaCam::FindObstacle(const RwV3d& from, const RwV3d& to, RwV3d* hit) const {
+  cWorldCollision* collision = mWorld != nullptr ? mWorld->GetWorldObject() : nullptr;
+  if (collision == nullptr) {
+    return false;
+  }
+  RwV3d normal;
+  return collision->IntersectSegment(tSegment3d(from, to), hit, &normal, nullptr, true, false, 0, false);
+}
+
+void cDorvaCam::UpdateFollow(f32 dt) {
+  const RwV3d far = FromPlayer(mRelativePosition);
+  RwV3d lookAt = FromPlayer(mRelativeLookAt);
+  lookAt.y += ViewPitch();
+  const RwV3d p = PlayerPosition();
+  const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
+  RwV3d hit;
+  if (!FindObstacle(head, far, &hit)) {
+    SetPitchLimit(kCamPitchLimitFar);
+    mGoalPosition = far;
+    mGoalLookAt = lookAt;
+    if (ApproachGoal(dt)) {
+      mFollowState = kFollowFar;
+    }
+    PlaceCamera();
+    return;
+  }
+  const f32 distance = Length(Sub(hit, head));
+  RwV3d shoulder;
+  RwV3d shoulderLookAt;
+  ComputeShoulderPoints(&shoulder, &shoulderLookAt);
+  switch (mFollowState) {
+    case kFollowFar:
+      if (distance < mBlendMin) {
+        mFollowState = kFollowStartPullIn;
+      }
+      SetPitchLimit(kCamPitchLimitFar);
+      SetGoals(hit, lookAt);
+      ApproachGoal(dt);
+      break;
+    case kFollowPullIn:
+      if (distance > mBlendMax) {
+        mFollowState = kFollowStartMoveOut;
+      }
+      SetPitchLimit(kCamPitchLimitShoulder);
+      SetGoals(shoulder, shoulderLookAt);
+      if (ApproachGoal(dt)) {
+        mFollowState = kFollowShoulder;
+      }
+      break;
+    case kFollowStartPullIn:
+      mFollowState = kFollowPullIn;
+      SetPitchLimit(kCamPitchLimitShoulder);
+      SetGoals(shoulder, shoulderLookAt);
+      ApproachGoal(dt);
+      break;
+    case kFollowMoveOut:
+      if (distance < mBlendMin) {
+        mFollowState = kFollowStartPullIn;
+      }
+      SetPitchLimit(kCamPitchLimitFar);
+      SetGoals(StepToward(hit, lookAt), lookAt);
+      if (ApproachGoal(dt)) {
+        mFollowState = kFollowFar;
+      }
+      break;
+    case kFollowStartMoveOut:
+      mFollowState = kFollowMoveOut;
+      SetPitchLimit(kCamPitchLimitFar);
+      SetGoals(StepToward(hit, lookAt), lookAt);
+      ApproachGoal(dt);
+      break;
+    case kFollowShoulder:
+      if (distance > mBlendMax) {
+        mFollowState = kFollowStartMoveOut;
+      }
+      SetPitchLimit(kCamPitchLimitShoulder);
+      SetGoals(shoulder, shoulderLookAt);
+      ApproachGoal(dt);
+      break;
+    default:
+      break;
+  }
+  PlaceCamera();
+}
+
+void cDorvaCam::UpdateAiming(f32 dt) {
+  const cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr;
+  const f32 zoom = player != nullptr ? static_cast<f32>(player->GetZoomDirection()) : 0.0f;
+  f32 fieldOfView = GetFieldOfView() - zoom * mZoomSpeed * dt;
+  if (fieldOfView > mWidestFieldOfView) {
+    fieldOfView = mWidestFieldOfView;
+  } else if (fieldOfView < mNarrowestFieldOfView) {
+    fieldOfView = mNarrowestFieldOfView;
+  }
+  SetFieldOfView(fieldOfView);
+  const RwMatrix* playerMatrix = RwFrameGetLTM(mPlayerFrame);
+  RwMatrix* matrix = RwFrameGetMatrix(GetFrame());
+  const RwV3d p = playerMatrix->pos;
+  matrix->pos = RwV3d{p.x, p.y + kAimEyeHeight, p.z};
+  const RwV3d target = {p.x + kAimLookAhead * playerMatrix->at.x,
+                        p.y + kAimLookAhead * playerMatrix->at.y + kAimLookHeight + ViewPitch(),
+                        p.z + kAimLookAhead * playerMatrix->at.z};
+  MatrixLookAt(matrix, &target);
+  RwFrameMarkDirty(GetFrame());
+}
+
+void cDorvaCam::UpdateDeath(f32 dt) {
+  mDeathTimer += dt;
+  const f32 angle = kCamDeathSpeed * mDeathTimer;
+  const RwV3d p = PlayerPosition();
+  mCurrentPosition =
+      RwV3d{p.x - kCamDeathRadius * std::cos(angle), p.y + kCamDeathHeight, p.z + kCamDeathRadius * std::sin(angle)};
+  mCurrentLookAt = RwV3d{p.x, p.y + kCamDeathLookHeight, p.z};
+  const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
+  RwV3d hit;
+  if (FindObstacle(head, mCurrentPosition, &hit)) {
+    mCurrentPosition = hit;
+  }
+  PlaceCamera();
+}
+
+bool cDorvaCam::ApproachGoal(f32 dt) {
+  const f32 k = dt > kCamLongestStep ? kCamLongestStep : dt;
+  RwV3d positionStep = Sub(mGoalPosition, mCurrentPosition);
+  RwV3d lookAtStep = Sub(mGoalLookAt, mCurrentLookAt);
+  V3dTimesScalar(&positionStep, &positionStep, k * mBlendSpeed);
+  V3dTimesScalar(&lookAtStep, &lookAtStep, k * mBlendSpeed);
+  V3dAdd(&mCurrentPosition, &mCurrentPosition, &positionStep);
+  V3dAdd(&mCurrentLookAt, &mCurrentLookAt, &lookAtStep);
+  return Length(positionStep) < kCamConverged && Length(lookAtStep) < kCamConverged;
+}
+
+void cDorvaCam::PlaceCamera() {
+  const f32 keepOff = mFollowState == kFollowFar ? kKeepOffFar : kKeepOffNear;
+  const RwV3d p = PlayerPosition();
+  RwV3d away = {mCurrentPosition.x - p.x, 0.0f, mCurrentPosition.z - p.z};
+  RwMatrix* matrix = RwFrameGetMatrix(GetFrame());
+  if (Length(away) >= keepOff) {
+    matrix->pos = StepToward(mCurrentPosition, mCurrentLookAt);
+  } else {
+    // On the axis itself the vector normalises to zero: x and z become the
+    // player's.
+    V3dNormalize(&away);
+    mCurrentPosition.x = p.x + keepOff * away.x;
+    mCurrentPosition.z = p.z + keepOff * away.z;
+    matrix->pos = mCurrentPosition;
+  }
+  MatrixLookAt(matrix, &mCurrentLookAt);
+  RwFrameMarkDirty(GetFrame());
+}

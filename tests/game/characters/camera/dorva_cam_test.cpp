@@ -1,0 +1,276 @@
+// The game camera on the men's forged room: brightness, the blend, the
+// follow states at the wall, placing, aiming, the orbit of the dead, the
+// look-at moves, the listener and the missing settings; and on the demo's
+// first level loaded whole.
+#include "game/characters/camera/dorva_cam.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/app/audio/sound.h"
+#include "tests/game/characters/player/player_fixture.h"
+#include "tests/game/world/level_files.h"
+#include "tools/demo/demo.h"
+#include "tools/demo/output.h"
+
+namespace {
+
+using DorvaCamTest = PlayerCameraTest;
+using DorvaCamDeathTest = PlayerCameraTest;
+
+constexpr f32 kDegrees = 0.0174532925f;
+
+void ExpectNear(const RwV3d& expected, const RwV3d& actual, f32 tolerance = 1e-4f) {
+  EXPECT_NEAR(expected.x, actual.x, tolerance);
+  EXPECT_NEAR(expected.y, actual.y, tolerance);
+  EXPECT_NEAR(expected.z, actual.z, tolerance);
+}
+
+TEST_F(DorvaCamTest, BrightnessScalesTheAmbientLightOnly) {
+  AddPlayer(kOpenFloor);
+  const f32 rows[][2] = {{0, 0.5f}, {50, 1.0f}, {51, 1.02f}, {100, 2.0f}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    gGameOptions->SetBrightness(static_cast<u32>(row[0]));
+    EXPECT_FLOAT_EQ(row[1], cDorvaCam::GetBrightnessFactor());
+    Camera()->ApplyBrightness();
+    const RwRGBAReal& ambient = Camera()->GetAmbientLight().GetColour();
+    EXPECT_FLOAT_EQ(0.7f * row[1], ambient.red);
+    EXPECT_FLOAT_EQ(row[1], ambient.alpha);
+    EXPECT_FLOAT_EQ(0.7f, Camera()->GetDirectionalLight().GetColour().blue);
+  }
+  // The light hangs on the camera, turned along its normalised direction.
+  const f32 length = std::sqrt(0.09f + 1.0f + 0.16f);
+  ExpectNear(RwV3d{0.3f / length, -1.0f / length, 0.4f / length},
+             RwFrameGetLTM(Camera()->GetDirectionalLight().GetFrame())->at);
+}
+
+TEST_F(DorvaCamTest, BlendStepsAreCappedAndTheBlendSpeedIsFixed) {
+  const struct {
+    const char* extra;
+    f32 dt;
+    f32 share;
+  } rows[] = {
+      {"", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 1.0f, 0.4f}, {"BLEND_SPEED = 10\n", 0.1f, 0.2f}, {"", 0.1f, 0.2f}};
+  cDorvaMan* player = AddPlayer(kOpenFloor);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.extra) + std::to_string(row.dt));
+    std::ofstream(Folder("data/level02/camera.txt")) << kCameraText << row.extra;
+    cDorvaCam camera(player->GetFrame(), mLevel, cString("level02"), nullptr);
+    EXPECT_FLOAT_EQ(kCamBlendSpeed, camera.GetBlendSpeed());
+    camera.SetCurrentPoints(RwV3d{0, 0, 0}, RwV3d{1, 1, 1});
+    camera.SetGoals(RwV3d{10, 0, 0}, RwV3d{1, 1, 1});
+    EXPECT_FALSE(camera.ApproachGoal(row.dt));
+    EXPECT_FLOAT_EQ(10.0f * row.share, camera.GetCurrentPosition().x);
+    camera.SetGoals(camera.GetCurrentPosition(), RwV3d{1, 1, 1.0004f});
+    EXPECT_TRUE(camera.ApproachGoal(row.dt));
+  }
+}
+
+TEST_F(DorvaCamTest, FollowPullsInAtAWallAndMovesOutWhenItRecedes) {
+  // The wall's face is at z 6; the line from the head back to the far
+  // position meets it 1.2 from the head.
+  const f32 z = 6.0f + 1.2f * 3.5f / std::sqrt(3.5f * 3.5f + 0.25f);
+  cDorvaMan* player = AddPlayer(RwV3d{-5.0f, 0.0f, z});
+  std::vector<s32> states;
+  auto run = [&](u32 ticks) {
+    for (u32 i = 0; i < ticks; i++) {
+      Camera()->Update(0.1f);
+      if (states.empty() || states.back() != Camera()->GetFollowState()) {
+        states.push_back(Camera()->GetFollowState());
+      }
+    }
+  };
+  const struct {
+    f32 z;
+    std::vector<s32> states;
+    f32 lookLimit;
+  } rows[] = {{z, {2, 1, 5}, 20.0f}, {8.2f, {4, 3, 0}, 60.0f}, {9.6f, {0}, 60.0f}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.z);
+    MoveTo(player, RwV3d{-5.0f, 0.0f, row.z});
+    states.clear();
+    run(200);
+    EXPECT_EQ(row.states, states);
+    EXPECT_FLOAT_EQ(row.lookLimit, player->GetLookLimit());
+  }
+  // Clear behind: settled on the far position, looking at the far point.
+  ExpectNear(RwV3d{-5.0f, 2.3f, 9.6f - 3.5f}, Camera()->GetCurrentPosition(), 1e-2f);
+  ExpectNear(RwV3d{-5.0f, 1.6f, 9.6f + 2.0f}, Camera()->GetCurrentLookAt(), 1e-2f);
+  const RwMatrix* camera = RwFrameGetLTM(Camera()->GetFrame());
+  EXPECT_GT(camera->at.z, 0.9f);
+}
+
+TEST_F(DorvaCamTest, PlacingKeepsOffThePlayersAxis) {
+  AddPlayer(kOpenFloor);
+  const RwV3d p = kOpenFloor;
+  const struct {
+    const char* name;
+    RwV3d current;
+    RwV3d placed;
+  } rows[] = {
+      {"on the axis", {p.x, 2.0f, p.z}, {p.x, 2.0f, p.z}},
+      {"near", {p.x + 0.1f, 2.0f, p.z}, {p.x + 0.5f, 2.0f, p.z}},
+      {"far", {p.x, 2.0f, p.z - 3.0f}, {p.x, 2.0f, p.z - 2.9f}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Camera()->SetCurrentPoints(row.current, RwV3d{row.current.x, 2.0f, p.z + 5.0f});
+    Camera()->PlaceCamera();
+    ExpectNear(row.placed, CameraPosition());
+  }
+}
+
+TEST_F(DorvaCamTest, AimingZoomsWithinItsRangeAndFollowingRestoresTheView) {
+  cDorvaMan* player = AddPlayer(kOpenFloor);
+  Camera()->StartAiming();
+  EXPECT_EQ(kCamAiming, Camera()->GetMode());
+  EXPECT_FLOAT_EQ(50.0f, player->GetLookLimit());
+  ExpectNear(RwV3d{kOpenFloor.x, 1.6f, kOpenFloor.z + 1.0f / 3.0f}, CameraPosition());
+  const struct {
+    u8 zoomIn, zoomOut;
+    f32 degrees;
+  } rows[] = {{1, 0, 10.0f}, {0, 1, 60.0f}, {0, 0, 60.0f}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.degrees);
+    player->Input().zoomIn = row.zoomIn;
+    player->Input().zoomOut = row.zoomOut;
+    for (int i = 0; i < 50; i++) {
+      Camera()->Update(0.1f);
+      EXPECT_LE(Camera()->GetFieldOfView(), 60.0f * kDegrees + 1e-5f);
+      EXPECT_GE(Camera()->GetFieldOfView(), 10.0f * kDegrees - 1e-5f);
+    }
+    EXPECT_NEAR(row.degrees * kDegrees, Camera()->GetFieldOfView(), 1e-5f);
+  }
+  ExpectNear(RwV3d{kOpenFloor.x, 1.7f, kOpenFloor.z}, CameraPosition());
+  Camera()->SetFollowMode();
+  EXPECT_FLOAT_EQ(90.0f * kDegrees, Camera()->GetFieldOfView());
+}
+
+TEST_F(DorvaCamTest, TheDeadAreCircledAfterAimingEnds) {
+  cDorvaMan* player = AddPlayer(kOpenFloor);
+  Camera()->StartAiming();
+  Camera()->Update(0.1f);
+  Camera()->SetDeathMode();
+  EXPECT_EQ(kCamDeath, Camera()->GetMode());
+  EXPECT_EQ(0, player->IsAiming());
+  EXPECT_FLOAT_EQ(60.0f, player->GetLookLimit());
+  EXPECT_FLOAT_EQ(90.0f * kDegrees, Camera()->GetFieldOfView());
+  f32 time = 0.0f;
+  for (f32 dt : {0.0f, 0.5f, 1.0f}) {
+    SCOPED_TRACE(dt);
+    time += dt;
+    Camera()->Update(dt);
+    const f32 a = 1.2f * time;
+    ExpectNear(RwV3d{kOpenFloor.x - 2.0f * std::cos(a), 2.3f, kOpenFloor.z + 2.0f * std::sin(a)},
+               Camera()->GetCurrentPosition());
+    ExpectNear(RwV3d{kOpenFloor.x, 1.2f, kOpenFloor.z}, Camera()->GetCurrentLookAt());
+  }
+  Camera()->Reset();
+  Camera()->SetDeathMode();
+  Camera()->Update(0.0f);
+  ExpectNear(RwV3d{kOpenFloor.x - 2.0f, 2.3f, kOpenFloor.z}, Camera()->GetCurrentPosition());
+}
+
+TEST_F(DorvaCamTest, LookAtMovesBlendBesideThePlayer) {
+  AddPlayer(kOpenFloor);
+  const RwV3d p = kOpenFloor;
+  const struct {
+    bool wide;
+    RwV3d position;
+    RwV3d target;
+  } rows[] = {{true, {p.x + 0.3f, 1.8f, p.z + 2.0f}, {p.x + 1.0f, 1.0f, p.z}},
+              {false, {p.x + 0.3f, 1.2f, p.z + 0.6f}, {p.x + 2.0f, 1.0f, p.z}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.wide);
+    Camera()->StartLookAt(row.wide, p.x + 2.0f, 1.0f, p.z);
+    EXPECT_EQ(kCamLookAt, Camera()->GetMode());
+    ExpectNear(row.position, Camera()->GetLookAtMovePosition());
+    ExpectNear(row.target, Camera()->GetLookAtMoveTarget());
+    for (int i = 0; i < 100; i++) {
+      Camera()->Update(0.1f);
+    }
+    EXPECT_EQ(kCamLookAt, Camera()->GetMode());
+    ExpectNear(row.position, Camera()->GetCurrentPosition(), 1e-3f);
+  }
+}
+
+TEST_F(DorvaCamTest, TheListenerFollowsTheCameraWithOrWithoutAPlayer) {
+  AddPlayer(kOpenFloor);
+  cDorvaCam* camera = Camera();
+  // Without the player's frame the camera stays where it was put.
+  cDorvaCam still(nullptr, mLevel, cString("level01"), nullptr);
+  const RwV3d put = {3.0f, 4.0f, 5.0f};
+  RwFrameTranslate(still.GetFrame(), &put, kRwCombineReplace);
+  for (cDorvaCam* each : {camera, &still}) {
+    SCOPED_TRACE(each == camera);
+    for (int i = 0; i < 20; i++) {
+      each->Update(0.1f);
+    }
+    const RwMatrix* matrix = RwFrameGetLTM(each->GetFrame());
+    const tSoundListener& listener = cSndEngWin::GetListener();
+    ExpectNear(matrix->pos, listener.position);
+    ExpectNear(matrix->at, listener.at);
+    ExpectNear(matrix->up, listener.up);
+  }
+  ExpectNear(put, RwFrameGetLTM(still.GetFrame())->pos);
+  EXPECT_GT(camera->GetCurrentPosition().y, 2.0f);
+}
+
+TEST_F(DorvaCamDeathTest, ACameraWithoutItsSettingsIsFatal) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  AddPlayer(kOpenFloor);
+  EXPECT_DEATH(cDorvaCam(nullptr, mLevel, cString("level09"), nullptr), "DorvaCam : Property not found! \\(CLIP\\)");
+  std::ofstream(Folder("data/level09/camera.txt")) << "CLIP = (0.1,500)\nFOV = 90\n";
+  EXPECT_DEATH(cDorvaCam(nullptr, mLevel, cString("level09"), nullptr),
+               "DorvaCam : Property not found! \\(MINZOOMFOV\\)");
+}
+
+using DemoCameraTest = WorldTest;
+
+// Pixels of the lower middle of the screen that differ between two frames.
+TEST_F(DemoCameraTest, TheLevelStartsWithThePlayerInView) {
+  MakeScreenStack();
+  demo::DataFolder data;
+  std::string error;
+  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0", 1)) &&
+              mConfig.Load(cString("data/config.txt")));
+  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
+  for (int step = 0; step < 20; step++) {
+    world->Load();
+  }
+  cDorvaCam* camera = world->GetGameCamera();
+  ASSERT_TRUE(camera != nullptr && world->GetCamera(0) == camera);
+  EXPECT_EQ(world->GetEngineWorld(), RwCameraGetWorld(camera->GetCamera()));
+  for (int tick = 0; tick < 25; tick++) {
+    world->cScene::Update(0.04f);
+  }
+  auto frame = [&] {
+    world->GetRenderManager().RenderFrame(camera, gScreenStack->GetTarget());
+    std::vector<uint32_t> pixels;
+    for (int y = PixelY(0.4f); y < PixelY(0.9f); y += 4) {
+      for (int x = PixelX(0.4f); x < PixelX(0.6f); x += 4) {
+        pixels.push_back(BackBufferPixel(x, y));
+      }
+    }
+    return pixels;
+  };
+  const std::vector<uint32_t> withPlayer = frame();
+  // The player far away; the camera stays where it was.
+  const RwV3d away = {0.0f, -100.0f, 0.0f};
+  RwFrameTranslate(world->GetPlayer()->GetFrame(), &away, kRwCombinePostConcat);
+  const std::vector<uint32_t> without = frame();
+  int differing = 0;
+  for (size_t i = 0; i < withPlayer.size(); i++) {
+    differing += withPlayer[i] != without[i] ? 1 : 0;
+  }
+  EXPECT_GT(differing, static_cast<int>(withPlayer.size() / 10)) << differing << " of " << withPlayer.size();
+}
+
+}  // namespace
