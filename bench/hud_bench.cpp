@@ -44,7 +44,7 @@ class BenchDevice : public cHudDevice {
 class BenchWorld : public cHudWorld {
  public:
   void EndAlertDisplay() override {}
-  void ShowMessage(s32) override {}
+  void ShowMessage(u32) override {}
   void RenderHudCapture(const cRenderTarget& target) override {
     camera_.Clear(target, RwRGBA{20, 40, 60, 255}, 1, 1, 0);
   }

@@ -191,6 +191,7 @@ void cQXWorld::ReleaseLevel() {
 // The HUD's widgets and its font, in the order the widgets were made to
 // be released in.
 void cQXWorld::DeleteHud() {
+  DeleteHudWidgets();
   delete mFpsCounter;
   mFpsCounter = nullptr;
   if (mHudFont != nullptr) {

@@ -14,6 +14,7 @@
 #include "game/foundation/property.h"
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
+#include "game/frontend/hud/hud_sources.h"
 #include "game/render/models/lightmap.h"
 #include "game/render/record_array.h"
 #include "game/render/scene/scene.h"
@@ -32,6 +33,21 @@ class cWaypointGraph;
 class cWgCounter;
 class cWgCrosshair;
 class cWgLabel;
+class cLevelTexts;
+class cWgActionIcons;
+class cWgBlinkIcon;
+class cWgHudBackdrop;
+class cWgHudFrameBa;
+class cWgHudFrameBf;
+class cWgHudFrameJa;
+class cWgHudFrameKot;
+class cWgHudImplants;
+class cWgHudInventory;
+class cWgHudStatusBars;
+class cWgMessageBox;
+class cWgMissionList;
+class cWgTabPanel;
+class cWgUltraOverlay;
 class cWorldCollision;
 
 // Load steps run in the order 0, 2, 1, 3, 4, 5, 6, 10, 7, 8, 9, 11 .. 19;
@@ -95,7 +111,7 @@ struct tLevelEndFigures {
   u32 enemiesNeutralised = 0;
 };
 
-class cQXWorld : public cScene, public cLoadable {
+class cQXWorld : public cScene, public cLoadable, public cHudWorld {
  public:
   // config: "data/config.txt", parsed, not owned; levelName: its group.
   // Registers the world with the event device.
@@ -133,7 +149,7 @@ class cQXWorld : public cScene, public cLoadable {
   // range, or while a dialogue is shown; a plain message replaces a plain
   // one and stays 0.08 s a character; a dialogue freezes the game until
   // dismissed with force, then shows its follow-up unless told not to.
-  void ShowMessage(u32 index);
+  void ShowMessage(u32 index) override;
   void HideMessage(bool force, bool noFollowUp, bool remember);
   void ShowRememberedMessage();
   // Shows the waiting message; with none waiting opens the paused info view.
@@ -150,7 +166,7 @@ class cQXWorld : public cScene, public cLoadable {
   // The alert shown by the HUD: only a higher level (0 to 4) replaces the
   // shown one, with its sound; the end of the display lets any level in.
   void RaiseAlertLevel(s32 level);
-  void EndAlertDisplay();
+  void EndAlertDisplay() override;
   void SuppressAlertDisplay();
   s32 GetShownAlertLevel() const { return mShownAlertLevel; }
 
@@ -256,6 +272,28 @@ class cQXWorld : public cScene, public cLoadable {
   cWgLabel* GetHudLabel() const { return mHudLabel; }
   cWgCrosshair* GetCrosshair() const { return mCrosshair; }
   u8 IsHudCreated() const { return mHudCreated; }
+  // The HUD's widgets, owned; null before load step 11. The message box
+  // (framed, with the dialogue prompt) shows the level's messages; the
+  // second message box (plain) the briefing and the level's statistics.
+  cWgHudFrameBa* GetHudFrameBa() const { return mHudFrameBa; }
+  cWgUltraOverlay* GetUltraOverlay() const { return mUltraOverlay; }
+  cWgHudFrameBf* GetHudFrameBf() const { return mHudFrameBf; }
+  cWgHudFrameJa* GetHudFrameJa() const { return mHudFrameJa; }
+  cWgHudFrameKot* GetHudFrameKot() const { return mHudFrameKot; }
+  cWgHudBackdrop* GetHudBackdrop() const { return mHudBackdrop; }
+  cWgActionIcons* GetActionIcons() const { return mActionIcons; }
+  cWgHudStatusBars* GetStatusBars() const { return mStatusBars; }
+  cWgHudImplants* GetHudImplants() const { return mHudImplants; }
+  cWgHudInventory* GetHudInventory() const { return mHudInventory; }
+  cWgMessageBox* GetMessageBox() const { return mMessageBox; }
+  cWgTabPanel* GetTabPanel() const { return mTabPanel; }
+  cWgMissionList* GetMissionList() const { return mMissionList; }
+  cWgMessageBox* GetSecondMessageBox() const { return mSecondMessageBox; }
+  // Alert level 0 to 4; null outside.
+  cWgBlinkIcon* GetAlertIcon(u32 level) const { return level < kAlertLevelCount ? mAlertIcons[level] : nullptr; }
+  // A frame of the level through the level camera into the target (the
+  // Ultra overlay's captures); nothing before the camera exists.
+  void RenderHudCapture(const cRenderTarget& target) override;
   // The briefing text and the main mission text of the level's texts.
   const cString& GetBriefing() const { return mBriefing; }
   const cString& GetMainMissionText() const { return mMainMissionText; }
@@ -359,6 +397,35 @@ class cQXWorld : public cScene, public cLoadable {
   tSampleSource mFrameTimeSource;  // what the counter averages
   cWgLabel* mHudLabel;
   cWgCrosshair* mCrosshair;
+  // The HUD widgets of load step 11 (see CreateHudWidgets).
+  void CreateHudWidgets();
+  void DeleteHudWidgets();
+  // Load step 13's HUD contents: the widgets take the player and the font,
+  // the level's texts fill the mission list, the tab panel and the
+  // briefing box.
+  void FillHud(const cLevelTexts& texts);
+  bool IsAimingView() const;
+  // The icon of a shown alert level (0 to 4) stops blinking.
+  void HideAlertIcon(s32 level);
+  // Restore and restart: no flash, no alert icon; a restart also clears
+  // the message box and gives the inventory the player again.
+  void ResetHud();
+  void RestartHud();
+  cWgHudFrameBa* mHudFrameBa = nullptr;
+  cWgUltraOverlay* mUltraOverlay = nullptr;
+  cWgHudFrameBf* mHudFrameBf = nullptr;
+  cWgHudFrameJa* mHudFrameJa = nullptr;
+  cWgHudFrameKot* mHudFrameKot = nullptr;
+  cWgHudBackdrop* mHudBackdrop = nullptr;
+  cWgActionIcons* mActionIcons = nullptr;
+  cWgHudStatusBars* mStatusBars = nullptr;
+  cWgHudImplants* mHudImplants = nullptr;
+  cWgHudInventory* mHudInventory = nullptr;
+  cWgMessageBox* mMessageBox = nullptr;
+  cWgTabPanel* mTabPanel = nullptr;
+  cWgMissionList* mMissionList = nullptr;
+  cWgMessageBox* mSecondMessageBox = nullptr;
+  cWgBlinkIcon* mAlertIcons[kAlertLevelCount] = {};
   cString mBriefing;
   cString mMainMissionText;
 };

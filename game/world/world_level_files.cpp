@@ -214,6 +214,7 @@ void cQXWorld::CreateHud() {
   mHudLabel = new cWgLabel(tWgPlacement::Fractions(0.29f, 0.05f, 0.4125f, 0.05f), mHudFont);
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
   mShownAlertLevel = kAlertNone;
+  CreateHudWidgets();
   SetHudVisible(false);
   mHudCreated = 1;
   if (gTimeScaleIndex == kTimeScalePaused) {
@@ -269,6 +270,7 @@ void cQXWorld::LoadTexts() {
     player->SetProtected(1);
   }
   mMainMissionText = texts.GetMainMissionText();
+  FillHud(texts);
 }
 
 void cQXWorld::ReleaseMessages() {
