@@ -113,6 +113,7 @@ bool cQXWorld::OnEvent(const tEvent* event) {
   if (mInfoViewOpen != 0) {
     mInfoInputMap.OnEvent(event);
   }
+  CloseMessageBoxOnKey();
   if (event->type == kEventTick) {
     mMusic->Update();
   }

@@ -144,6 +144,10 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cDevice* FindUsableDeviceOfType(const RwV3d& position, const RwV3d& direction, bool panel);
   // A key closed the message box: the input lock opens once no key is held.
   void StartKeyRelease() { mKeyReleaseCountdown = 1; }
+  // A key closes the shown briefing or statistics box: the input lock opens
+  // once the key is released, the info view closes, and closed statistics
+  // let the level fade out.
+  void CloseMessageBoxOnKey();
 
   // Level messages. A message is ignored while the level is locked, out of
   // range, or while a dialogue is shown; a plain message replaces a plain

@@ -15,6 +15,8 @@
 #include "game/frontend/hud/wg_mission_list.h"
 #include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/hud/wg_ultra_overlay.h"
+#include "game/frontend/save/game_options.h"
+#include "game/render/twin_timer.h"
 #include "game/render/text/font.h"
 #include "game/world/level_texts.h"
 #include "game/world/qx_world.h"
@@ -190,5 +192,24 @@ void cQXWorld::RestartHud() {
   }
   if (mHudInventory != nullptr) {
     mHudInventory->SetPlayer(GetPlayer());
+  }
+}
+
+void cQXWorld::CloseMessageBoxOnKey() {
+  // A box already on its way out is not closed again.
+  if (mSecondMessageBox == nullptr || !mSecondMessageBox->IsShowing() || mSecondMessageBox->GetText().IsEmpty() ||
+      mInputMap.AnyKeyPressed() == 0) {
+    return;
+  }
+  StartKeyRelease();
+  mSecondMessageBox->SetMessage(nullptr, kNoDisplayLines, false);
+  EndAlertDisplay();
+  CloseInfoView(true);
+  if (mLevelEndState == kLevelStatisticsShown) {
+    mSecondMessageBox->ClearSideText();
+    mLevelEndState = kLevelStatisticsClosed;
+    if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
+      mTwinTimer->SetDisabled(1);
+    }
   }
 }

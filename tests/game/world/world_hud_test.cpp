@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "game/app/input/event_device.h"
 #include "game/frontend/hud/wg_action_icons.h"
 #include "game/frontend/hud/wg_blink_icon.h"
 #include "game/frontend/hud/wg_hud_frames.h"
@@ -149,6 +150,40 @@ TEST_F(WorldHudTest, StatisticsAndReachedObjectives) {
   EXPECT_EQ((std::vector<int>{1, 1, kHudTabMap, 0}),
             (std::vector<int>{box->IsShowing(), world->GetTabPanel()->IsOpen(), world->GetTabPanel()->GetTab(),
                               world->GetHudFrameBa()->IsVisible()}));
+}
+
+// A key closes the shown briefing, and the lock opens once it is up; a key
+// on the statistics closes them for the level's fade.
+TEST_F(WorldHudTest, AKeyClosesTheBriefingAndTheStatistics) {
+  ASSERT_TRUE(WriteLevelFile("data/inputmap.txt", "INPUTDEVICES = KEYBOARD\r\n"));
+  cQXWorld* world = HudWorld();
+  world->SetInputLock(1);
+  cWgMessageBox* box = world->GetSecondMessageBox();
+  auto key = [world](u8 pressed) {
+    tEvent event;
+    event.type = kEventKey;
+    event.key = tKeyEvent{0, 0, pressed};
+    world->GetInputMap().OnEvent(&event);
+  };
+  gInputLatch = 1;
+  const struct {
+    bool statistics;
+    u32 endState;
+  } rows[] = {{false, kLevelPlaying}, {true, kLevelStatisticsClosed}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.statistics);
+    if (row.statistics) {
+      world->RunLevelEnd(tLevelEndFigures{});
+    }
+    key(1);
+    world->CloseMessageBoxOnKey();
+    EXPECT_EQ((std::vector<u32>{0, 0, row.endState}),
+              (std::vector<u32>{box->IsShowing(), box->GetSideText().Length(), world->GetLevelEndState()}));
+    key(0);
+    world->Update(0.04f);
+    EXPECT_EQ(0, world->IsInputLocked());
+  }
+  gInputLatch = 0;
 }
 
 // Only the shown level's icon blinks; hiding the HUD stops it; the icon
