@@ -16,8 +16,8 @@
 #include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/hud/wg_ultra_overlay.h"
 #include "game/frontend/save/game_options.h"
-#include "game/render/twin_timer.h"
 #include "game/render/text/font.h"
+#include "game/render/twin_timer.h"
 #include "game/world/level_texts.h"
 #include "game/world/qx_world.h"
 
@@ -65,8 +65,9 @@ void cQXWorld::CreateHudWidgets() {
   const s32 h = static_cast<s32>(size.height);
   mHudFrameBa = new cWgHudFrameBa(HudPixels(0, 0, kFramePixels, kFramePixels, 0, 1, 0, 0));
   const tPlayerSettings& settings = PlayerSettings();
-  mUltraOverlay = new cWgUltraOverlay(tWgPlacement::Fractions(0.0f, 0.0f, 1.0f, 1.0f), this,
-                                      static_cast<s32>(settings.ultraPcOverlays), static_cast<s32>(settings.ultraAlpha));
+  mUltraOverlay =
+      new cWgUltraOverlay(tWgPlacement::Fractions(0.0f, 0.0f, 1.0f, 1.0f), this,
+                          static_cast<s32>(settings.ultraPcOverlays), static_cast<s32>(settings.ultraAlpha));
   mHudFrameBf = new cWgHudFrameBf(HudPixels(0, 0, kFramePixels, kFramePixels, 0, 0, 0, 0));
   mHudFrameJa = new cWgHudFrameJa(HudPixels(0, 0, kFramePixels, kFramePixels, 1, 1, 0, 0));
   mHudFrameKot = new cWgHudFrameKot(tWgPlacement());
@@ -87,9 +88,9 @@ void cQXWorld::CreateHudWidgets() {
   mMissionList = new cWgMissionList(missions);
   mSecondMessageBox = new cWgMessageBox(missions, false, nullptr);
   for (u32 level = 0; level < kAlertLevelCount; level++) {
-    mAlertIcons[level] = new cWgBlinkIcon(
-        this, HudPixels(kAlertIconX, kAlertIconY, kAlertIconPixels, kAlertIconPixels, 0, 0, 0, 0),
-        kAlertIconTextures[level]);
+    mAlertIcons[level] =
+        new cWgBlinkIcon(this, HudPixels(kAlertIconX, kAlertIconY, kAlertIconPixels, kAlertIconPixels, 0, 0, 0, 0),
+                         kAlertIconTextures[level]);
   }
   // The full map view is placed here, last, by the map view's own set-up.
   mTabPanel->SetOpen(true);
