@@ -47,8 +47,8 @@ void cDorvaMan::UpdateHudHint() {
   }
   icons->SetDevice(device);
   if (device == nullptr) {
-    // The shock request for a man in the taser's reach and the search
-    // request for a body are set here by the taser and the body search.
+    // A man in the taser's reach (FindTaserTarget) sets the shock request
+    // here, and a body to search (FindSearchableBody) the search request.
     return;
   }
   if (device->GetType() == kDeviceDoor) {
