@@ -59,22 +59,20 @@ TEST_F(WorldHudTest, WidgetsArePlacedOnTheScreen) {
       {world->GetAlertIcon(4), {45, 75, 48, 48}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
-    ASSERT_NE(nullptr, row.first);
     row.first->Layout(RwRect{0, 0, 640, 480}, gScreenStack->GetTarget());
     const RwRect& got = row.first->GetRect();
     EXPECT_EQ(row.second, (std::vector<s32>{got.x, got.y, got.w, got.h}));
   }
 }
 
-// Built hidden, the panel open on the map; the texts fill the list, the
-// panel and the briefing box; the panels switch tab and list.
+// Built hidden, the panel open on the map; the texts fill the list; the
+// panels switch tab and list. (The briefing box is the next test's.)
 TEST_F(WorldHudTest, TextsAndTheInfoView) {
   cQXWorld* world = HudWorld();
   EXPECT_EQ((std::vector<int>{0, 1, kHudTabMap, 0}), Panels(world));
-  cWgMissionList* list = world->GetMissionList();
+  const cWgMissionList& list = *world->GetMissionList();
   EXPECT_EQ((std::vector<s32>{3, 2, 0}),
-            (std::vector<s32>{s32(list->GetLineCount()), list->GetObjectiveMessage(0), list->GetObjectiveMessage(1)}));
-  EXPECT_STREQ("Go in", world->GetSecondMessageBox()->GetText().CStr());
+            (std::vector<s32>{s32(list.GetLineCount()), list.GetObjectiveMessage(0), list.GetObjectiveMessage(1)}));
   const std::pair<void (cQXWorld::*)(), std::vector<int>> rows[] = {
       {&cQXWorld::ShowMissionPanel, {0, 1, kHudTabMissions, 1}},
       {&cQXWorld::ShowMapPanel, {0, 1, kHudTabMap, 0}},
@@ -137,12 +135,11 @@ TEST_F(WorldHudTest, AKeyClosesTheBriefingAndTheStatistics) {
   gInputLatch = 0;
 }
 
-// Only the shown level's icon blinks; hiding the HUD stops it; the icon
-// ends the display itself after its 96 renders.
+// Rows: operation, the blinking icons as bits. Only the shown level's icon
+// blinks; hiding the HUD stops it; the icon ends the display after 96 renders.
 TEST_F(WorldHudTest, AlertIconsFollowTheShownLevel) {
   cQXWorld* world = HudWorld();
   const s32 kEnd = -1, kSuppress = -2;
-  // operation, the blinking icons as bits
   const s32 rows[][2] = {{3, 1 << 3}, {2, 1 << 3}, {4, 1 << 4}, {kSuppress, 0}, {1, 0}, {kEnd, 0}, {1, 1 << 1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);

@@ -255,9 +255,8 @@ TEST_F(PlayerTest, UsesDevicesLowOrHighAtFortyPercent) {
   }
 }
 
-// The HUD's hint: bare hands show the hand or the openable door; a door
-// that needs an implant shows closed; a panel that needs one (turned round
-// from its locator entry) shows hacking and its implant.
+// The HUD's hint: the hand, the openable door, a closed one that needs an
+// implant, hacking and the implant of a panel (turned round from its entry).
 TEST_F(PlayerTest, TheDeviceAheadChoosesTheActionIcons) {
   LoadMenFile();
   mLevel->CreateHud();
