@@ -66,7 +66,7 @@ TEST_F(WorldHudTest, WidgetsArePlacedOnTheScreen) {
 }
 
 // Built hidden, the panel open on the map; the texts fill the list; the
-// panels switch tab and list. (The briefing box is the next test's.)
+// panels switch tab and list. A key closes the briefing, further below.
 TEST_F(WorldHudTest, TextsAndTheInfoView) {
   cQXWorld* world = HudWorld();
   EXPECT_EQ((std::vector<int>{0, 1, kHudTabMap, 0}), Panels(world));
