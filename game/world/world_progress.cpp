@@ -1,6 +1,6 @@
 // cQXWorld's alert display, mission objectives, checkpoint and restart. The
-// map views and fader answer here as their widget classes join the HUD; the NPCs' respawn with their class;
-// the level camera's reset with the camera's.
+// map views and fader answer here as their widget classes join the HUD; the
+// NPCs' respawn with their class; the level camera's reset with the camera's.
 #include "game/app/time_scale.h"
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man.h"
