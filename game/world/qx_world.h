@@ -276,9 +276,9 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgLabel* GetHudLabel() const { return mHudLabel; }
   cWgCrosshair* GetCrosshair() const { return mCrosshair; }
   u8 IsHudCreated() const { return mHudCreated; }
-  // The HUD's widgets, owned; null before load step 11. The message box
-  // (framed, with the dialogue prompt) shows the level's messages; the
-  // second message box (plain) the briefing and the level's statistics.
+  // The HUD's widgets, owned; null before load step 11. The level-message
+  // box (framed, with the dialogue prompt) shows the level's messages; the
+  // message box (plain) the briefing and the level's statistics.
   cWgHudFrameBa* GetHudFrameBa() const { return mHudFrameBa; }
   cWgUltraOverlay* GetUltraOverlay() const { return mUltraOverlay; }
   cWgHudFrameBf* GetHudFrameBf() const { return mHudFrameBf; }
@@ -289,10 +289,10 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgHudStatusBars* GetStatusBars() const { return mStatusBars; }
   cWgHudImplants* GetHudImplants() const { return mHudImplants; }
   cWgHudInventory* GetHudInventory() const { return mHudInventory; }
-  cWgMessageBox* GetMessageBox() const { return mMessageBox; }
+  cWgMessageBox* GetLevelMessageBox() const { return mLevelMessageBox; }
   cWgTabPanel* GetTabPanel() const { return mTabPanel; }
   cWgMissionList* GetMissionList() const { return mMissionList; }
-  cWgMessageBox* GetSecondMessageBox() const { return mSecondMessageBox; }
+  cWgMessageBox* GetMessageBox() const { return mMessageBox; }
   // Alert level 0 to 4; null outside.
   cWgBlinkIcon* GetAlertIcon(u32 level) const { return level < kAlertLevelCount ? mAlertIcons[level] : nullptr; }
   // A frame of the level through the level camera into the target (the
@@ -425,10 +425,10 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgHudStatusBars* mStatusBars = nullptr;
   cWgHudImplants* mHudImplants = nullptr;
   cWgHudInventory* mHudInventory = nullptr;
-  cWgMessageBox* mMessageBox = nullptr;
+  cWgMessageBox* mLevelMessageBox = nullptr;
   cWgTabPanel* mTabPanel = nullptr;
   cWgMissionList* mMissionList = nullptr;
-  cWgMessageBox* mSecondMessageBox = nullptr;
+  cWgMessageBox* mMessageBox = nullptr;
   cWgBlinkIcon* mAlertIcons[kAlertLevelCount] = {};
   cString mBriefing;
   cString mMainMissionText;

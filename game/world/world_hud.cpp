@@ -38,7 +38,7 @@ constexpr s32 kHudEdgeY = 18;
 constexpr s32 kMessageBoxWidth = 512;
 constexpr s32 kMessageBoxHeight = 256;
 constexpr s32 kMessageBoxLift = 64;
-// The mission list and the second message box share one square.
+// The mission list and the plain message box share one square.
 constexpr s32 kMissionListX = -16;
 constexpr s32 kMissionListY = -5;
 constexpr s32 kMissionListPixels = 438;
@@ -80,13 +80,13 @@ void cQXWorld::CreateHudWidgets() {
   // implant selector, by the map view's own set-up.
   mHudImplants = new cWgHudImplants(HudPixels(kHudEdgeX, kHudEdgeY, kFramePixels, kFramePixels, 0, 1, 0, 0));
   mHudInventory = new cWgHudInventory(HudPixels(kHudEdgeX, kHudEdgeY, kFramePixels, kFramePixels, 1, 1, 0, 0));
-  mMessageBox = new cWgMessageBox(HudPixels(0, kMessageBoxLift, kMessageBoxWidth, kMessageBoxHeight, 0, 1, 1, 0), true,
-                                  kDialoguePromptTexture);
+  mLevelMessageBox = new cWgMessageBox(HudPixels(0, kMessageBoxLift, kMessageBoxWidth, kMessageBoxHeight, 0, 1, 1, 0),
+                                       true, kDialoguePromptTexture);
   mTabPanel = new cWgTabPanel(HudPixels(0, 0, w, h, 0, 0, 1, 1));
   const tWgPlacement missions =
       HudPixels(kMissionListX, kMissionListY, kMissionListPixels, kMissionListPixels, 0, 0, 1, 1);
   mMissionList = new cWgMissionList(missions);
-  mSecondMessageBox = new cWgMessageBox(missions, false, nullptr);
+  mMessageBox = new cWgMessageBox(missions, false, nullptr);
   for (u32 level = 0; level < kAlertLevelCount; level++) {
     mAlertIcons[level] =
         new cWgBlinkIcon(this, HudPixels(kAlertIconX, kAlertIconY, kAlertIconPixels, kAlertIconPixels, 0, 0, 0, 0),
@@ -102,14 +102,14 @@ void cQXWorld::DeleteHudWidgets() {
     delete mAlertIcons[level];
     mAlertIcons[level] = nullptr;
   }
-  delete mSecondMessageBox;
-  mSecondMessageBox = nullptr;
+  delete mMessageBox;
+  mMessageBox = nullptr;
   delete mMissionList;
   mMissionList = nullptr;
   delete mTabPanel;
   mTabPanel = nullptr;
-  delete mMessageBox;
-  mMessageBox = nullptr;
+  delete mLevelMessageBox;
+  mLevelMessageBox = nullptr;
   delete mHudInventory;
   mHudInventory = nullptr;
   delete mHudImplants;
@@ -143,9 +143,9 @@ void cQXWorld::FillHud(const cLevelTexts& texts) {
   if (mHudInventory != nullptr) {
     mHudInventory->SetPlayer(player);
   }
-  if (mMessageBox != nullptr) {
+  if (mLevelMessageBox != nullptr) {
+    mLevelMessageBox->SetFont(mHudFont);
     mMessageBox->SetFont(mHudFont);
-    mSecondMessageBox->SetFont(mHudFont);
   }
   if (mMissionList != nullptr) {
     for (u32 i = 0; i < texts.GetMissionLineCount(); i++) {
@@ -156,8 +156,8 @@ void cQXWorld::FillHud(const cLevelTexts& texts) {
   if (mTabPanel != nullptr) {
     mTabPanel->SetText(mHudFont, &mMainMissionText);
   }
-  if (texts.HasBriefing() && mSecondMessageBox != nullptr) {
-    mSecondMessageBox->SetMessage(&mBriefing, kNoDisplayLines, false);
+  if (texts.HasBriefing() && mMessageBox != nullptr) {
+    mMessageBox->SetMessage(&mBriefing, kNoDisplayLines, false);
   }
 }
 
@@ -188,8 +188,8 @@ void cQXWorld::ResetHud() {
 }
 
 void cQXWorld::RestartHud() {
-  if (mMessageBox != nullptr) {
-    mMessageBox->SetMessage(nullptr, kNoDisplayLines, false);
+  if (mLevelMessageBox != nullptr) {
+    mLevelMessageBox->SetMessage(nullptr, kNoDisplayLines, false);
   }
   if (mHudInventory != nullptr) {
     mHudInventory->SetPlayer(GetPlayer());
@@ -198,16 +198,16 @@ void cQXWorld::RestartHud() {
 
 void cQXWorld::CloseMessageBoxOnKey() {
   // A box already on its way out is not closed again.
-  if (mSecondMessageBox == nullptr || !mSecondMessageBox->IsShowing() || mSecondMessageBox->GetText().IsEmpty() ||
+  if (mMessageBox == nullptr || !mMessageBox->IsShowing() || mMessageBox->GetText().IsEmpty() ||
       mInputMap.AnyKeyPressed() == 0) {
     return;
   }
   StartKeyRelease();
-  mSecondMessageBox->SetMessage(nullptr, kNoDisplayLines, false);
+  mMessageBox->SetMessage(nullptr, kNoDisplayLines, false);
   EndAlertDisplay();
   CloseInfoView(true);
   if (mLevelEndState == kLevelStatisticsShown) {
-    mSecondMessageBox->ClearSideText();
+    mMessageBox->ClearSideText();
     mLevelEndState = kLevelStatisticsClosed;
     if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
       mTwinTimer->SetDisabled(1);

@@ -82,8 +82,8 @@ void cQXWorld::HideMessage(bool force, bool noFollowUp, bool remember) {
   if (remember) {
     mRememberedMessage = mCurrentMessage;
   }
-  if (mMessageBox != nullptr) {
-    mMessageBox->SetMessage(nullptr, kNoDisplayLines, force);
+  if (mLevelMessageBox != nullptr) {
+    mLevelMessageBox->SetMessage(nullptr, kNoDisplayLines, force);
   }
   mPendingMessage = kNoPendingMessage;
   mCurrentMessage = kNoPendingMessage;
@@ -109,8 +109,8 @@ void cQXWorld::ShowRememberedMessage() {
 void cQXWorld::OpenInfoView() {
   if (mPendingMessage >= 0) {
     const u32 index = static_cast<u32>(mPendingMessage);
-    if (mMessageBox != nullptr) {
-      mMessageBox->SetMessage(&GetMessageText(index), mMessageDisplayValues[index], mMessageDialogues[index] >= 0);
+    if (mLevelMessageBox != nullptr) {
+      mLevelMessageBox->SetMessage(&GetMessageText(index), mMessageDisplayValues[index], mMessageDialogues[index] >= 0);
     }
     mCurrentMessage = mPendingMessage;
     mPendingMessage = kMessageShown;

@@ -83,8 +83,8 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
   FreezeGameTime();
   const bool english = gGameOptions != nullptr && gGameOptions->GetLanguage() == kEnglish;
   mStatisticsLabels = cString(english ? kEnglishLabels : kGermanLabels);
-  if (mSecondMessageBox != nullptr) {
-    mSecondMessageBox->SetMessage(&mStatisticsLabels, kStatisticsDisplayLines, false);
+  if (mMessageBox != nullptr) {
+    mMessageBox->SetMessage(&mStatisticsLabels, kStatisticsDisplayLines, false);
   }
 
   // A clock that ran backwards counts as no time.
@@ -109,8 +109,8 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
                 figures.securityAlerts, figures.enemyAlerts, figures.hitsTaken, figures.enemiesNeutralised, completed,
                 progress);
   mStatisticsValues = cString(values);
-  if (mSecondMessageBox != nullptr) {
-    mSecondMessageBox->SetSideText(&mStatisticsValues);
+  if (mMessageBox != nullptr) {
+    mMessageBox->SetSideText(&mStatisticsValues);
     mTabPanel->SetOpen(true);
     mTabPanel->SetTab(kHudTabMap);
   }

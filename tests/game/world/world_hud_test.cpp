@@ -49,13 +49,13 @@ class WorldHudTest : public WorldTest {
 TEST_F(WorldHudTest, WidgetsArePlacedOnTheScreen) {
   cQXWorld* world = HudWorld();
   const std::pair<cWgWidget*, std::vector<s32>> rows[] = {
-      {world->GetHudFrameBa(), {0, 160, 320, 320}},   {world->GetUltraOverlay(), {0, 0, 640, 480}},
-      {world->GetHudFrameBf(), {0, 0, 320, 320}},     {world->GetHudFrameJa(), {320, 160, 320, 320}},
-      {world->GetHudFrameKot(), {0, 0, 640, 480}},    {world->GetHudBackdrop(), {480, 8, 152, 152}},
-      {world->GetActionIcons(), {256, 12, 128, 74}},  {world->GetStatusBars(), {16, 18, 160, 160}},
-      {world->GetHudImplants(), {16, 142, 320, 320}}, {world->GetHudInventory(), {304, 142, 320, 320}},
-      {world->GetMessageBox(), {64, 160, 512, 256}},  {world->GetTabPanel(), {0, 0, 640, 480}},
-      {world->GetMissionList(), {85, 16, 438, 438}},  {world->GetSecondMessageBox(), {85, 16, 438, 438}},
+      {world->GetHudFrameBa(), {0, 160, 320, 320}},       {world->GetUltraOverlay(), {0, 0, 640, 480}},
+      {world->GetHudFrameBf(), {0, 0, 320, 320}},         {world->GetHudFrameJa(), {320, 160, 320, 320}},
+      {world->GetHudFrameKot(), {0, 0, 640, 480}},        {world->GetHudBackdrop(), {480, 8, 152, 152}},
+      {world->GetActionIcons(), {256, 12, 128, 74}},      {world->GetStatusBars(), {16, 18, 160, 160}},
+      {world->GetHudImplants(), {16, 142, 320, 320}},     {world->GetHudInventory(), {304, 142, 320, 320}},
+      {world->GetLevelMessageBox(), {64, 160, 512, 256}}, {world->GetTabPanel(), {0, 0, 640, 480}},
+      {world->GetMissionList(), {85, 16, 438, 438}},      {world->GetMessageBox(), {85, 16, 438, 438}},
       {world->GetAlertIcon(4), {45, 75, 48, 48}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
@@ -93,7 +93,7 @@ TEST_F(WorldHudTest, MessagesAndObjectives) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.first * 2 + row.second);
     cQXWorld* world = HudWorld();
-    cWgMessageBox* box = world->GetMessageBox();
+    cWgMessageBox* box = world->GetLevelMessageBox();
     world->ShowMessage(row.first);
     EXPECT_EQ(row.first == 0 ? "Short" : "Talk", std::string(box->GetText().CStr()));
     EXPECT_EQ((std::vector<s32>{1, 3}), (std::vector<s32>{box->IsShowing(), box->GetDisplayLines()}));
@@ -107,12 +107,12 @@ TEST_F(WorldHudTest, MessagesAndObjectives) {
             (std::vector<s32>{s32(world->GetMissionList()->GetRows().size()), world->GetCurrentMessage()}));
 }
 
-// The statistics take the second box's two columns and the map panel; a
+// The statistics take the message box's two columns and the map panel; a
 // key closes the briefing (the lock opens once it is up) and the statistics.
 TEST_F(WorldHudTest, AKeyClosesTheBriefingAndTheStatistics) {
   cQXWorld* world = HudWorld();
   world->SetInputLock(1);
-  cWgMessageBox* box = world->GetSecondMessageBox();
+  cWgMessageBox* box = world->GetMessageBox();
   gInputLatch = 1;
   for (u32 endState : {kLevelPlaying, kLevelStatisticsClosed}) {
     SCOPED_TRACE(endState);
