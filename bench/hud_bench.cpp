@@ -16,6 +16,7 @@
 #include "game/frontend/hud/wg_mission_list.h"
 #include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/hud/wg_ultra_overlay.h"
+#include "game/render/text/font.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ class BenchDevice : public cHudDevice {
 class BenchWorld : public cHudWorld {
  public:
   void EndAlertDisplay() override {}
-  void ShowMessage(s32) override {}
+  void ShowMessage(u32) override {}
   void RenderHudCapture(const cRenderTarget& target) override {
     camera_.Clear(target, RwRGBA{20, 40, 60, 255}, 1, 1, 0);
   }
@@ -88,13 +89,29 @@ void BM_HudFrame(benchmark::State& state) {
     auto* inventory = new cWgHudInventory(Pixels(16, 18, 320, 320, 1, 1, 0, 0));
     inventory->SetPlayer(&player);
     widgets.emplace_back(inventory);
-    widgets.emplace_back(new cWgMessageBox(Pixels(0, 64, 512, 256, 0, 1, 1, 0), true, kDialoguePromptTexture));
+    // Without font files the boxes and the list draw their sprites and fades;
+    // the font's own drawing has a benchmark of its own.
+    cFont font;
+    const cString message("#2 The door code is on the desk.");
+    const cString labels("\nElapsed time:\n\nSecurity alerts:");
+    const cString values("\n2 : 05\n\n3");
+    auto* framed = new cWgMessageBox(Pixels(0, 64, 512, 256, 0, 1, 1, 0), true, kDialoguePromptTexture);
+    framed->SetFont(&font);
+    framed->SetMessage(&message, 3, true);
+    widgets.emplace_back(framed);
+    auto* plain = new cWgMessageBox(Pixels(0, 0, 438, 438, 0, 0, 1, 1), false, nullptr);
+    plain->SetFont(&font);
+    plain->SetMessage(&labels, -1, false);
+    plain->SetSideText(&values);
+    widgets.emplace_back(plain);
     auto* tabs = new cWgTabPanel(Pixels(0, 0, kWidth, kHeight, 0, 0, 1, 1));
     tabs->SetOpen(true);
     widgets.emplace_back(tabs);
     auto* missions = new cWgMissionList(Pixels(0, 0, 438, 438, 0, 0, 1, 1));
     missions->AddLine(cString("@01 Reach the roof"));
     missions->AddLine(cString("Stay unseen"));
+    missions->SetIcons(&font, kMissionOpenTexture, kMissionDoneTexture);
+    missions->AddObjective(1);
     missions->SetVisible(true);
     widgets.emplace_back(missions);
     auto* blink = new cWgBlinkIcon(&world, Pixels(45, 75, 48, 48, 0, 0, 0, 0), kAlertIconTextures[3]);

@@ -113,6 +113,7 @@ bool cQXWorld::OnEvent(const tEvent* event) {
   if (mInfoViewOpen != 0) {
     mInfoInputMap.OnEvent(event);
   }
+  CloseMessageBoxOnKey();
   if (event->type == kEventTick) {
     mMusic->Update();
   }
@@ -194,6 +195,7 @@ void cQXWorld::ReleaseLevel() {
 // be released in.
 void cQXWorld::DeleteHud() {
   DeleteMapViews();
+  DeleteHudWidgets();
   delete mFpsCounter;
   mFpsCounter = nullptr;
   if (mHudFont != nullptr) {

@@ -14,6 +14,7 @@
 #include "game/foundation/property.h"
 #include "game/foundation/string.h"
 #include "game/foundation/types.h"
+#include "game/frontend/hud/hud_sources.h"
 #include "game/render/models/lightmap.h"
 #include "game/render/record_array.h"
 #include "game/render/scene/scene.h"
@@ -35,6 +36,21 @@ class cWorldMapSource;
 class cWgCounter;
 class cWgCrosshair;
 class cWgLabel;
+class cLevelTexts;
+class cWgActionIcons;
+class cWgBlinkIcon;
+class cWgHudBackdrop;
+class cWgHudFrameBa;
+class cWgHudFrameBf;
+class cWgHudFrameJa;
+class cWgHudFrameKot;
+class cWgHudImplants;
+class cWgHudInventory;
+class cWgHudStatusBars;
+class cWgMessageBox;
+class cWgMissionList;
+class cWgTabPanel;
+class cWgUltraOverlay;
 class cWorldCollision;
 
 // Load steps run in the order 0, 2, 1, 3, 4, 5, 6, 10, 7, 8, 9, 11 .. 19;
@@ -98,7 +114,7 @@ struct tLevelEndFigures {
   u32 enemiesNeutralised = 0;
 };
 
-class cQXWorld : public cScene, public cLoadable {
+class cQXWorld : public cScene, public cLoadable, public cHudWorld {
  public:
   // config: "data/config.txt", parsed, not owned; levelName: its group.
   // Registers the world with the event device.
@@ -131,12 +147,16 @@ class cQXWorld : public cScene, public cLoadable {
   cDevice* FindUsableDeviceOfType(const RwV3d& position, const RwV3d& direction, bool panel);
   // A key closed the message box: the input lock opens once no key is held.
   void StartKeyRelease() { mKeyReleaseCountdown = 1; }
+  // A key closes the shown briefing or statistics box: the input lock opens
+  // once the key is released, the info view closes, and closed statistics
+  // let the level fade out.
+  void CloseMessageBoxOnKey();
 
   // Level messages. A message is ignored while the level is locked, out of
   // range, or while a dialogue is shown; a plain message replaces a plain
   // one and stays 0.08 s a character; a dialogue freezes the game until
   // dismissed with force, then shows its follow-up unless told not to.
-  void ShowMessage(u32 index);
+  void ShowMessage(u32 index) override;
   void HideMessage(bool force, bool noFollowUp, bool remember);
   void ShowRememberedMessage();
   // Shows the waiting message; with none waiting opens the paused info view.
@@ -153,7 +173,7 @@ class cQXWorld : public cScene, public cLoadable {
   // The alert shown by the HUD: only a higher level (0 to 4) replaces the
   // shown one, with its sound; the end of the display lets any level in.
   void RaiseAlertLevel(s32 level);
-  void EndAlertDisplay();
+  void EndAlertDisplay() override;
   void SuppressAlertDisplay();
   s32 GetShownAlertLevel() const { return mShownAlertLevel; }
 
@@ -280,6 +300,28 @@ class cQXWorld : public cScene, public cLoadable {
   void ResetMapMotion();
   cWgMapView* GetHudMap() const { return mHudMap; }
   cWgMapView* GetFullMap() const { return mFullMap; }
+  // The HUD's widgets, owned; null before load step 11. The level-message
+  // box (framed, with the dialogue prompt) shows the level's messages; the
+  // message box (plain) the briefing and the level's statistics.
+  cWgHudFrameBa* GetHudFrameBa() const { return mHudFrameBa; }
+  cWgUltraOverlay* GetUltraOverlay() const { return mUltraOverlay; }
+  cWgHudFrameBf* GetHudFrameBf() const { return mHudFrameBf; }
+  cWgHudFrameJa* GetHudFrameJa() const { return mHudFrameJa; }
+  cWgHudFrameKot* GetHudFrameKot() const { return mHudFrameKot; }
+  cWgHudBackdrop* GetHudBackdrop() const { return mHudBackdrop; }
+  cWgActionIcons* GetActionIcons() const { return mActionIcons; }
+  cWgHudStatusBars* GetStatusBars() const { return mStatusBars; }
+  cWgHudImplants* GetHudImplants() const { return mHudImplants; }
+  cWgHudInventory* GetHudInventory() const { return mHudInventory; }
+  cWgMessageBox* GetLevelMessageBox() const { return mLevelMessageBox; }
+  cWgTabPanel* GetTabPanel() const { return mTabPanel; }
+  cWgMissionList* GetMissionList() const { return mMissionList; }
+  cWgMessageBox* GetMessageBox() const { return mMessageBox; }
+  // Alert level 0 to 4; null outside.
+  cWgBlinkIcon* GetAlertIcon(u32 level) const { return level < kAlertLevelCount ? mAlertIcons[level] : nullptr; }
+  // A frame of the level through the level camera into the target (the
+  // Ultra overlay's captures); nothing before the camera exists.
+  void RenderHudCapture(const cRenderTarget& target) override;
   // The briefing text and the main mission text of the level's texts.
   const cString& GetBriefing() const { return mBriefing; }
   const cString& GetMainMissionText() const { return mMainMissionText; }
@@ -384,6 +426,35 @@ class cQXWorld : public cScene, public cLoadable {
   tSampleSource mFrameTimeSource;  // what the counter averages
   cWgLabel* mHudLabel;
   cWgCrosshair* mCrosshair;
+  // The HUD widgets of load step 11 (see CreateHudWidgets).
+  void CreateHudWidgets();
+  void DeleteHudWidgets();
+  // Load step 13's HUD contents: the widgets take the player and the font,
+  // the level's texts fill the mission list, the tab panel and the
+  // briefing box.
+  void FillHud(const cLevelTexts& texts);
+  bool IsAimingView() const;
+  // The icon of a shown alert level (0 to 4) stops blinking.
+  void HideAlertIcon(s32 level);
+  // Restore and restart: no flash, no alert icon; a restart also clears
+  // the message box and gives the inventory the player again.
+  void ResetHud();
+  void RestartHud();
+  cWgHudFrameBa* mHudFrameBa = nullptr;
+  cWgUltraOverlay* mUltraOverlay = nullptr;
+  cWgHudFrameBf* mHudFrameBf = nullptr;
+  cWgHudFrameJa* mHudFrameJa = nullptr;
+  cWgHudFrameKot* mHudFrameKot = nullptr;
+  cWgHudBackdrop* mHudBackdrop = nullptr;
+  cWgActionIcons* mActionIcons = nullptr;
+  cWgHudStatusBars* mStatusBars = nullptr;
+  cWgHudImplants* mHudImplants = nullptr;
+  cWgHudInventory* mHudInventory = nullptr;
+  cWgMessageBox* mLevelMessageBox = nullptr;
+  cWgTabPanel* mTabPanel = nullptr;
+  cWgMissionList* mMissionList = nullptr;
+  cWgMessageBox* mMessageBox = nullptr;
+  cWgBlinkIcon* mAlertIcons[kAlertLevelCount] = {};
   cString mBriefing;
   cString mMainMissionText;
   cWgMapView* mHudMap = nullptr;

@@ -215,6 +215,7 @@ void cQXWorld::CreateHud() {
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
   CreateMapViews();
   mShownAlertLevel = kAlertNone;
+  CreateHudWidgets();
   SetHudVisible(false);
   mHudCreated = 1;
   if (gTimeScaleIndex == kTimeScalePaused) {
@@ -270,6 +271,7 @@ void cQXWorld::LoadTexts() {
     player->SetProtected(1);
   }
   mMainMissionText = texts.GetMainMissionText();
+  FillHud(texts);
 }
 
 void cQXWorld::ReleaseMessages() {

@@ -1,10 +1,17 @@
 // cQXWorld's level messages, the info view, the HUD's visibility and its
-// panels. The message boxes, panels, map views and HUD pieces answer here as
-// their widget classes join the HUD; the aiming mode with the level camera's.
+// panels. The map views answer here as their widget class joins the HUD;
+// the aiming view is the player's aiming.
 // The player's frozen flag is its busy flag: a dialogue holds the player as
 // an action does.
 #include "game/app/time_scale.h"
 #include "game/characters/player/dorva_man.h"
+#include "game/frontend/hud/wg_hud_frames.h"
+#include "game/frontend/hud/wg_hud_implants.h"
+#include "game/frontend/hud/wg_hud_inventory.h"
+#include "game/frontend/hud/wg_hud_status_bars.h"
+#include "game/frontend/hud/wg_message_box.h"
+#include "game/frontend/hud/wg_mission_list.h"
+#include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/twin_timer.h"
@@ -19,6 +26,8 @@ constexpr u32 kSwappedMessage = 33;
 constexpr u32 kSwappedMessageReplacement = 34;
 constexpr u32 kSwapCountNormal = 8;
 constexpr u32 kSwapCountHard = 9;
+// A hidden message box keeps no line count.
+constexpr s32 kNoDisplayLines = -1;
 
 }  // namespace
 
@@ -73,6 +82,9 @@ void cQXWorld::HideMessage(bool force, bool noFollowUp, bool remember) {
   if (remember) {
     mRememberedMessage = mCurrentMessage;
   }
+  if (mLevelMessageBox != nullptr) {
+    mLevelMessageBox->SetMessage(nullptr, kNoDisplayLines, force);
+  }
   mPendingMessage = kNoPendingMessage;
   mCurrentMessage = kNoPendingMessage;
   if (force && dialogue >= 0) {
@@ -96,6 +108,10 @@ void cQXWorld::ShowRememberedMessage() {
 
 void cQXWorld::OpenInfoView() {
   if (mPendingMessage >= 0) {
+    const u32 index = static_cast<u32>(mPendingMessage);
+    if (mLevelMessageBox != nullptr) {
+      mLevelMessageBox->SetMessage(&GetMessageText(index), mMessageDisplayValues[index], mMessageDialogues[index] >= 0);
+    }
     mCurrentMessage = mPendingMessage;
     mPendingMessage = kMessageShown;
     mInputMap.ResetAnyKeyPressed();
@@ -103,6 +119,10 @@ void cQXWorld::OpenInfoView() {
     return;
   }
   FreezeGameTime();
+  if (mTabPanel != nullptr) {
+    mTabPanel->SetOpen(true);
+    mTabPanel->SetTab(kHudTabMap);
+  }
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
     mTwinTimer->SetDisabled(1);
   }
@@ -116,14 +136,23 @@ void cQXWorld::CloseInfoView(bool unfreeze) {
     return;
   }
   cDorvaMan* player = GetPlayer();
-  if (unfreeze && player != nullptr) {
+  const bool panelOpen = mTabPanel != nullptr && mTabPanel->IsOpen();
+  if (player != nullptr && (unfreeze || panelOpen)) {
     player->SetBusy(0);
+  }
+  if (player != nullptr && unfreeze) {
     player->SetProtected(0);
   }
   UnfreezeGameTime();
+  if (mTabPanel != nullptr) {
+    mTabPanel->SetOpen(false);
+  }
   EndAlertDisplay();
   ResetMapMotion();
   ShowFullMap(false);
+  if (mMissionList != nullptr) {
+    mMissionList->SetVisible(false);
+  }
   SetHudVisible(true);
   mInfoViewOpen = 0;
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
@@ -132,12 +161,46 @@ void cQXWorld::CloseInfoView(bool unfreeze) {
 }
 
 void cQXWorld::SetHudVisible(bool visible) {
+  // The frame pieces, the backdrop, the implant selector, the inventory and
+  // the status bars go together; the HUD map follows them.
+  if (mHudFrameKot != nullptr) {
+    mHudFrameKot->SetVisible(visible);
+    mHudFrameBa->SetVisible(visible);
+    mHudFrameBf->SetVisible(visible);
+    mHudBackdrop->SetVisible(visible);
+    mHudFrameJa->SetVisible(visible);
+    mHudImplants->SetVisible(visible);
+    mHudInventory->SetVisible(visible);
+    mStatusBars->SetVisible(visible);
+  }
   ShowHudMap(visible);
   if (!visible) {
     SuppressAlertDisplay();
   }
 }
 
-void cQXWorld::ShowMapPanel() { ShowFullMap(true); }
+void cQXWorld::ShowMapPanel() {
+  if (IsAimingView()) {
+    return;
+  }
+  if (mMissionList != nullptr) {
+    mMissionList->SetVisible(false);
+  }
+  if (mTabPanel != nullptr) {
+    mTabPanel->SetTab(kHudTabMap);
+  }
+  ShowFullMap(true);
+}
 
-void cQXWorld::ShowMissionPanel() { ShowFullMap(false); }
+void cQXWorld::ShowMissionPanel() {
+  if (IsAimingView()) {
+    return;
+  }
+  if (mMissionList != nullptr) {
+    mMissionList->SetVisible(true);
+  }
+  if (mTabPanel != nullptr) {
+    mTabPanel->SetTab(kHudTabMissions);
+  }
+  ShowFullMap(false);
+}

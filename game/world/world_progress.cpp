@@ -1,12 +1,13 @@
 // cQXWorld's alert display, mission objectives, checkpoint and restart. The
-// blink icons, mission list, status bars, map views and fader answer here as
-// their widget classes join the HUD; the NPCs' respawn with their class;
-// the level camera's reset with the camera's.
+// map views and fader answer here as their widget classes join the HUD; the
+// NPCs' respawn with their class; the level camera's reset with the camera's.
 #include "game/app/time_scale.h"
 #include "game/characters/camera/dorva_cam.h"
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
+#include "game/frontend/hud/wg_blink_icon.h"
+#include "game/frontend/hud/wg_mission_list.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/timer_device.h"
@@ -24,24 +25,29 @@ void cQXWorld::RaiseAlertLevel(s32 level) {
   if (level < 0 || level >= static_cast<s32>(kAlertLevelCount) || level <= mShownAlertLevel) {
     return;
   }
+  HideAlertIcon(mShownAlertLevel);
   mShownAlertLevel = level;
   // A dialogue or the briefing holds the player: the alert stays silent.
   cDorvaMan* player = GetPlayer();
-  if (player != nullptr && player->IsBusy() != 0) {
-    return;
+  if (player == nullptr || player->IsBusy() == 0) {
+    const u32 sound = level == 0 ? 0 : (level == static_cast<s32>(kAlertLevelCount) - 1 ? 2 : 1);
+    mAlertSounds[sound].Play();
   }
-  const u32 sound = level == 0 ? 0 : (level == static_cast<s32>(kAlertLevelCount) - 1 ? 2 : 1);
-  mAlertSounds[sound].Play();
+  if (cWgBlinkIcon* icon = mAlertIcons[level]) {
+    icon->StartBlink(kAlertHalfBlinks, kAlertBlinkFrames);
+  }
 }
 
 void cQXWorld::EndAlertDisplay() {
   if (mShownAlertLevel >= 0) {
+    HideAlertIcon(mShownAlertLevel);
     mShownAlertLevel = kAlertNone;
   }
 }
 
 void cQXWorld::SuppressAlertDisplay() {
   if (mShownAlertLevel >= 0 && mShownAlertLevel != kAlertSuppressed) {
+    HideAlertIcon(mShownAlertLevel);
     mShownAlertLevel = kAlertSuppressed;
   }
 }
@@ -49,6 +55,10 @@ void cQXWorld::SuppressAlertDisplay() {
 void cQXWorld::CompleteMissionObjective(u32 objective) {
   if (objective < mMissionFlags.GetCount()) {
     mMissionFlags.GetData()[objective] = 1;
+    if (mMissionList != nullptr) {
+      mMissionList->AddObjective(objective);
+      mMissionList->ShowMessage(this, objective);
+    }
   }
 }
 
@@ -120,6 +130,7 @@ void cQXWorld::RestartLevel() {
   mCurrentMessage = mPendingMessage;
   mRememberedMessage = kNoRememberedMessage;
   mCheckpointStored = 0;
+  RestartHud();
 }
 
 void cQXWorld::ResetCommon() {
@@ -130,6 +141,7 @@ void cQXWorld::ResetCommon() {
     mGameCamera->Reset();
   }
   ResetMapMotion();
+  ResetHud();
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();

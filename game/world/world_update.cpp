@@ -5,6 +5,8 @@
 #include "game/app/frame_tick.h"
 #include "game/app/time_scale.h"
 #include "game/characters/player/dorva_man.h"
+#include "game/frontend/hud/wg_message_box.h"
+#include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
 #include "game/render/twin_timer.h"
@@ -16,6 +18,8 @@ constexpr u32 kEnglish = 1;
 // A profile's completed count reaches the whole game at this many.
 constexpr u32 kGameProgressTotal = 9;
 constexpr u32 kValueTextSize = 160;
+// The statistics page reserves no line count.
+constexpr s32 kStatisticsDisplayLines = -1;
 
 const char* const kEnglishLabels =
     "\nElapsed time:\n\nSecurity alerts:\nEnemy alerts:\n\nHits taken:\nEnemies neutralized:\n\nMissions "
@@ -79,6 +83,9 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
   FreezeGameTime();
   const bool english = gGameOptions != nullptr && gGameOptions->GetLanguage() == kEnglish;
   mStatisticsLabels = cString(english ? kEnglishLabels : kGermanLabels);
+  if (mMessageBox != nullptr) {
+    mMessageBox->SetMessage(&mStatisticsLabels, kStatisticsDisplayLines, false);
+  }
 
   // A clock that ran backwards counts as no time.
   const f32 measured = (figures.currentTime - figures.startTime) * 0.001f;
@@ -102,5 +109,10 @@ void cQXWorld::RunLevelEnd(const tLevelEndFigures& figures) {
                 figures.securityAlerts, figures.enemyAlerts, figures.hitsTaken, figures.enemiesNeutralised, completed,
                 progress);
   mStatisticsValues = cString(values);
+  if (mMessageBox != nullptr) {
+    mMessageBox->SetSideText(&mStatisticsValues);
+    mTabPanel->SetOpen(true);
+    mTabPanel->SetTab(kHudTabMap);
+  }
   SetHudVisible(false);
 }

@@ -179,6 +179,7 @@ bool cDorvaMan::Update(f32 dt) {
     }
   }
   KeepClearOfMen();
+  UpdateHudHint();
   if (RwFrame* frame = GetFrame()) {
     SetReferencePosition(RwFrameGetMatrix(frame)->pos);
   }
@@ -299,6 +300,9 @@ void cDorvaMan::KeepClearOfMen() {
 }
 
 void cDorvaMan::AddHealth(f32 amount) {
+  if (amount < 0.0f) {
+    FlashHudBars();
+  }
   mHealth += amount;
   if (mProtected != 0 && mHealth <= kPlayerDeadHealth) {
     mHealth -= amount;

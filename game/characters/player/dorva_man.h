@@ -12,6 +12,7 @@
 #include "game/characters/player/level_stats.h"
 #include "game/foundation/array.h"
 #include "game/foundation/updatable.h"
+#include "game/frontend/hud/hud_sources.h"
 
 class cBeamImplant;
 class cDevice;
@@ -108,7 +109,7 @@ struct tPlayerInput {
   u8 aimingOn, ultraOn, shieldOn, turnLeftKey, turnRightKey, turnLeftPad, turnRightPad;
 };
 
-class cDorvaMan : public cMan {
+class cDorvaMan : public cMan, public cHudPlayer {
  public:
   cDorvaMan();
   ~cDorvaMan() override;
@@ -178,6 +179,18 @@ class cDorvaMan : public cMan {
   u8 IsCardFound() const { return mCardFound; }
   cSndEngWin& GetHackWonSound() { return mHackWonSound; }
   cSndEngWin& GetHackLostSound() { return mHackLostSound; }
+  // What the HUD shows of the player, and the HUD's hint of the device,
+  // man or body at hand, set each frame into the action icons.
+  f32 GetHudHealth() const override { return mHealth; }
+  f32 GetHudEnergy() const override { return mEnergy; }
+  u32 GetHudNoiseLevel() const override { return mNoiseLevel; }
+  u32 GetHudImplant() const override { return mSelectedImplant; }
+  bool IsHudImplantAvailable(u32 index) const override;
+  u32 GetHudItemCount() const override { return mInventory.GetCount(); }
+  u32 GetHudItemType(u32 index) const override;
+  void UpdateHudHint();
+  // The status bars flash for a hurt.
+  void FlashHudBars();
 
   tPlayerInput& Input() { return mInput; }
   u32& MouseTurnLeftFrames() { return mMouseTurnLeftFrames; }

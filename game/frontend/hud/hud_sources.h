@@ -56,7 +56,8 @@ class cHudWorld {
   virtual ~cHudWorld() {}
   // A blinking alert icon has finished.
   virtual void EndAlertDisplay() = 0;
-  virtual void ShowMessage(s32 message) = 0;
+  // The level's message of that index (from 0).
+  virtual void ShowMessage(u32 message) = 0;
   // Renders a frame of the level through the game camera into the target.
   virtual void RenderHudCapture(const cRenderTarget& target) = 0;
 };

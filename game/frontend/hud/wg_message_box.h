@@ -42,6 +42,8 @@ class cWgMessageBox : public cWgHudWidget {
   void SetMessage(const cString* text, s32 displayLines, bool flag);
   // The second column: non-empty shows, null hides, empty does nothing.
   void SetSideText(const cString* text);
+  // The second column goes; the text stays as it is.
+  void ClearSideText() { mSideText = cString(); }
   void Render() override;
 
   static tMessageKind ReadKind(const cString& text);

@@ -67,8 +67,9 @@ void cWgMissionList::AddObjective(u32 objective) {
 }
 
 void cWgMissionList::ShowMessage(cHudWorld* world, u32 objective) const {
-  if (world != nullptr && objective < mObjectiveMessages.size()) {
-    world->ShowMessage(mObjectiveMessages[objective]);
+  // "@00" binds no message.
+  if (world != nullptr && objective < mObjectiveMessages.size() && mObjectiveMessages[objective] >= 0) {
+    world->ShowMessage(static_cast<u32>(mObjectiveMessages[objective]));
   }
 }
 

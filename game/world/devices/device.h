@@ -11,6 +11,7 @@
 #include "game/foundation/property.h"
 #include "game/foundation/types.h"
 #include "game/foundation/updatable.h"
+#include "game/frontend/hud/hud_sources.h"
 #include "game/render/models/lightmap.h"
 #include "game/world/level_object.h"
 
@@ -47,7 +48,7 @@ constexpr s32 kNoTriggerId = -1;
 // Message, mission and icon numbers of property files count from 1.
 constexpr s32 kNoMessage = -1;
 
-class cDevice : public cLevelObject, public cUpdatable {
+class cDevice : public cLevelObject, public cUpdatable, public cHudDevice {
  public:
   // Unlinks from the usable-device list, deletes both models.
   ~cDevice() override;
@@ -89,7 +90,12 @@ class cDevice : public cLevelObject, public cUpdatable {
   void AddTriggerId(u32 id);
   void ClearTriggerIds();
   // Id in the trigger ids (no special case for 1).
-  bool ListensTo(u32 id) const;
+  bool ListensTo(u32 id) const override;
+  // The HUD's action icons tell devices apart by their type code; a door
+  // gives its state, a searchable what is left to search.
+  u32 GetHudDeviceType() const override { return static_cast<u32>(mType); }
+  u32 GetHudDoorState() const override { return 0; }
+  f32 GetHudSearchLeft() const override { return 0.0f; }
   // The first occurrence of oldId becomes newId.
   void ReplaceTriggerId(u32 oldId, u32 newId);
   void RememberFirstTriggerId();

@@ -50,6 +50,7 @@ class cDoor : public cDevice {
   void GetDoorwaySegment(tSegment2d* out) const;
 
   s32 GetState() const { return mState; }
+  u32 GetHudDoorState() const override { return static_cast<u32>(mState); }
   s32 GetMoveDirection() const { return mMoveDirection; }
   f32 GetMoveDistance() const { return mMoveDistance; }
   f32 GetOpenedTime() const { return mOpenedTime; }

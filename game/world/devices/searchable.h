@@ -38,6 +38,7 @@ class cSearchable : public cOpenerDevice {
   void RestoreCheckpoint();
 
   f32 GetRemaining() const { return mRemaining; }
+  f32 GetHudSearchLeft() const override { return mRemaining; }
   bool IsStarted() const { return mStarted != 0; }
   cQXWorld* GetWorld() const { return mWorld; }
 

@@ -7,6 +7,7 @@
 
 #include "game/app/audio/sound_engine.h"
 #include "game/characters/player/dorva_man.h"
+#include "game/frontend/hud/wg_blink_icon.h"
 #include "game/render/models/anim_model.h"
 #include "game/render/text/font.h"
 #include "tests/game/characters/world_fixture.h"
@@ -274,6 +275,7 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
     got.push_back(world->IsCheckpointStored());
     EXPECT_EQ(std::vector<u8>(turn.begin() + 2, turn.end()), got);
     EXPECT_EQ(kAlertNone, world->GetShownAlertLevel());
+    EXPECT_FALSE(world->GetAlertIcon(2)->IsBlinking());
     EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 2)->GetFrame())->pos.x);
   }
 }

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "game/characters/player/player_settings.h"
+#include "game/frontend/hud/wg_action_icons.h"
+#include "game/frontend/hud/wg_hud_status_bars.h"
 #include "game/world/devices/searchable.h"
 #include "tests/game/world/devices/device_fixture.h"
 
@@ -144,6 +146,7 @@ TEST_F(PlayerTest, NoiseAndPostureFollowTheState) {
 
 TEST_F(PlayerTest, VitalsAndLookStayInTheirRanges) {
   LoadMenFile();
+  mLevel->CreateHud();
   cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
   // The look angle: 4 degrees a frame of input, within the limit.
   player->SetLookInput(1);
@@ -171,7 +174,7 @@ TEST_F(PlayerTest, VitalsAndLookStayInTheirRanges) {
   player->Update(1.0f);
   EXPECT_FLOAT_EQ(1.0f, player->GetEnergy());
 
-  // health, protected, amount -> health
+  // health, protected, amount -> health; any hurt flashes the HUD's bars
   const f32 rows[][4] = {{0.55f, 0, -0.5f, 0.05f},
                          {0.55f, 1, -0.5f, 0.55f},
                          {0.9f, 0, 0.5f, 1.0f},
@@ -181,8 +184,10 @@ TEST_F(PlayerTest, VitalsAndLookStayInTheirRanges) {
     SCOPED_TRACE(row[0] + row[2]);
     player->SetHealth(row[0]);
     player->SetProtected(static_cast<u8>(row[1]));
+    mLevel->GetStatusBars()->Flash(0);
     player->AddHealth(row[2]);
     EXPECT_FLOAT_EQ(row[3], player->GetHealth());
+    EXPECT_EQ(row[2] < 0.0f, mLevel->GetStatusBars()->IsFlashing());
   }
 }
 
@@ -247,6 +252,30 @@ TEST_F(PlayerTest, UsesDevicesLowOrHighAtFortyPercent) {
     EXPECT_GT(phase, kUseActionPhase);
     EXPECT_EQ(kStateStand, player->GetActionState());
     EXPECT_EQ(0, player->IsBusy());
+  }
+}
+
+// The HUD's hint: the hand, the openable door, a closed one that needs an
+// implant, hacking and the implant of a panel (turned round from its entry).
+TEST_F(PlayerTest, TheDeviceAheadChoosesTheActionIcons) {
+  LoadMenFile();
+  mLevel->CreateHud();
+  const std::string use = "USEPOINT = [0, 1]\nUSEDIST = 3\nUSEANG = 90\nUSERANG = 90\n";
+  PlaceOpener("button", "button", {0.0f, 0.0f, 0.0f});
+  PlaceDoor("open", {10.0f, 0.0f, 0.0f});
+  PlaceDoor("shut", {20.0f, 0.0f, 0.0f});
+  PlaceOpener("wallpanel", "eds", {30.0f, 0.0f, 0.0f}, 180.0f);
+  PlaceOpener("wallpanel", "laser", {40.0f, 0.0f, 0.0f}, 180.0f);
+  Finish("[button]\n" + use + "[open]\nIMPLANT = none\n" + use + "[shut]\nIMPLANT = laser\n" + use +
+         "[eds]\nTYPE = edspanel\n" + use + "[laser]\nTYPE = laserpanel\n" + use);
+  const std::vector<u32> rows[] = {{kActionIconHand},   {kActionIconOpenableDoor},          {kActionIconClosedDoor},
+                                   {kActionIconHacking, kActionIconEds}, {kActionIconHacking, kActionIconLaser}, {}};
+  for (u32 i = 0; i < 6; i++) {
+    SCOPED_TRACE(i);
+    AddPlayer(RwV3d{10.0f * i, 0.0f, 1.0f}, 180.0f)->Update(0.02f);
+    eActionIcon chosen[2];
+    const u32 count = mLevel->GetActionIcons()->ChooseIcons(chosen);
+    EXPECT_EQ(rows[i], std::vector<u32>(chosen, chosen + count));
   }
 }
 

@@ -41,7 +41,7 @@ class FakeHudDevice : public cHudDevice {
 class FakeHudWorld : public cHudWorld {
  public:
   void EndAlertDisplay() override { alertsEnded++; }
-  void ShowMessage(s32 message) override { messages.push_back(message); }
+  void ShowMessage(u32 message) override { messages.push_back(static_cast<s32>(message)); }
   void RenderHudCapture(const cRenderTarget& target) override;
 
   int alertsEnded = 0;
