@@ -3,6 +3,7 @@
 // captures. The in-game screen links the widgets into its tree; the world
 // owns them and deletes them with its HUD.
 #include "game/app/screens/screen_stack.h"
+#include "game/characters/camera/dorva_cam.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/characters/player/player_settings.h"
 #include "game/frontend/hud/wg_action_icons.h"
@@ -168,8 +169,7 @@ void cQXWorld::RenderHudCapture(const cRenderTarget& target) {
 }
 
 bool cQXWorld::IsAimingView() const {
-  const cDorvaMan* player = GetPlayer();
-  return player != nullptr && player->IsAiming() != 0;
+  return mGameCamera != nullptr && mGameCamera->GetMode() == kCamAiming;
 }
 
 void cQXWorld::HideAlertIcon(s32 level) {

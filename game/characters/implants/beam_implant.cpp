@@ -8,6 +8,7 @@
 #include "game/render/models/anim_model.h"
 #include "game/render/models/model_user_data.h"
 #include "game/render/scene/light.h"
+#include "game/characters/camera/dorva_cam.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -52,16 +53,16 @@ void RemoveImplantLight(cQXWorld* world) {
 }
 
 void AimGameCamera(cQXWorld* world, const RwV3d& target) {
-  (void)world;
-  (void)target;
-  // The game camera turns wide towards the beam's target while it acts:
-  //   world->GetGameCamera()->StartLookAt(true, target);
+  // The game camera turns wide towards the beam's target while it acts.
+  if (world != nullptr && world->GetGameCamera() != nullptr) {
+    world->GetGameCamera()->StartLookAt(true, target.x, target.y, target.z);
+  }
 }
 
 void FollowWithGameCamera(cQXWorld* world) {
-  (void)world;
-  // The game camera follows the player again:
-  //   world->GetGameCamera()->SetFollowMode();
+  if (world != nullptr && world->GetGameCamera() != nullptr) {
+    world->GetGameCamera()->SetFollowMode();
+  }
 }
 
 cBeamImplant::cBeamImplant(const char* modelFile)

@@ -5,6 +5,7 @@
 #include "game/characters/player/dorva_man.h"
 #include "game/render/models/anim_model.h"
 #include "game/world/devices/device.h"
+#include "game/characters/camera/dorva_cam.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -92,8 +93,13 @@ void cDorvaMan::EnterActionState() {
   }
   if (state == kStateHack || state == kStateHackSneaking) {
     // The panel view: the player faces the panel and the game camera turns
-    // to its use point (world->GetGameCamera()->StartLookAt(use point)).
+    // narrowly to its use point.
     AlignToDevice();
+    if (mTargetDevice != nullptr && GetGameCamera() != nullptr) {
+      RwV3d usePoint;
+      mTargetDevice->GetUsePoint(&usePoint, mTargetDevice->IsOtherSide());
+      GetGameCamera()->StartLookAt(false, usePoint.x, usePoint.y, usePoint.z);
+    }
   }
   SetNoiseLevel(NoiseOfState(state));
 }

@@ -9,10 +9,8 @@
 #include "game/world/qx_world.h"
 
 bool cDorvaMan::IsHudImplantAvailable(u32 index) const {
-  // An implant the player does not carry cannot be used; the player carries
-  // none until its implants are made.
-  (void)index;
-  return false;
+  // An implant the player does not carry cannot be used.
+  return IsImplantAvailable(index);
 }
 
 u32 cDorvaMan::GetHudItemType(u32 index) const {
@@ -47,8 +45,12 @@ void cDorvaMan::UpdateHudHint() {
   }
   icons->SetDevice(device);
   if (device == nullptr) {
-    // A man in the taser's reach (FindTaserTarget) sets the shock request
-    // here, and a body to search (FindSearchableBody) the search request.
+    if (FindTaserTarget() != nullptr) {
+      icons->RequestShock();
+    }
+    if (FindSearchableBody() != nullptr) {
+      icons->RequestSearch();
+    }
     return;
   }
   if (device->GetType() == kDeviceDoor) {

@@ -15,6 +15,7 @@
 #include "game/render/random.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
+#include "game/frontend/hud/wg_action_icons.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -173,8 +174,10 @@ void cDorvaMan::UpdateHack() {
   if (mHackPanel != nullptr) {
     mHackPanel->Hide();
   }
-  // The action icons may be drawn again:
-  // world->GetActionIcons()->SetSuppressed(false);
+  // The action icons may be drawn again.
+  if (world->GetActionIcons() != nullptr) {
+    world->GetActionIcons()->SetSuppressed(false);
+  }
   world->SetHudVisible(true);
   mActionState = mInput.sneaking != 0 ? kStateSneakStand : kStateStand;
   EnterActionState();

@@ -58,8 +58,14 @@ void cDorvaMan::Reset() {
     EndAiming();
   }
   mCancel = 1;
-  // A running laser, EDS or taser use is cut off here by one implant step
-  // with dt 0, while the cancel flag is set.
+  // A running laser, EDS or taser use is cut off by one implant step with
+  // dt 0 that takes the use as finished.
+  if (mActionState == kStateImplant || mActionState == kStateImplantSneaking) {
+    const u8 skip = mSkipAnimation;
+    mSkipAnimation = 1;
+    UpdateImplantUse(0.0f);
+    mSkipAnimation = skip;
+  }
   mBusy = 0;
   mAiming = 0;
   mActionState = kStateStand;

@@ -7,6 +7,8 @@
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/hud/hud_widget.h"
 #include "game/world/devices/opener_device.h"
+#include "game/characters/camera/dorva_cam.h"
+#include "game/frontend/hud/wg_action_icons.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -74,8 +76,10 @@ void cWgUseHack::Start(cDevice* device, bool doubleTime) {
   Show();
   mDevice = device;
   mWorld->SetHudVisible(false);
-  // The world's action icons are suppressed while the game runs:
-  // world->GetActionIcons()->SetSuppressed(true);
+  // The world's action icons are suppressed while the game runs.
+  if (mWorld->GetActionIcons() != nullptr) {
+    mWorld->GetActionIcons()->SetSuppressed(true);
+  }
   mNextKey = 0;
   mState = kHackRunning;
   mElapsed = 0.0f;
@@ -169,8 +173,10 @@ void cWgUseHack::Step(f32 dt) {
       mState = kHackClosing;
       break;
     case kHackClosing:
-      // The game camera goes straight back behind the player:
-      // mWorld->GetGameCamera()->SetFollowMode();
+      // The game camera goes straight back behind the player.
+      if (mWorld->GetGameCamera() != nullptr) {
+        mWorld->GetGameCamera()->SetFollowMode();
+      }
       mState = kHackFinished;
       break;
     default:
