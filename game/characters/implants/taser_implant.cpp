@@ -23,20 +23,12 @@ f32 RequiredValue(const cPropertyGroup* group, const char* key) {
 
 }  // namespace
 
-cFizzleBolt::cFizzleBolt(cScene* scene, cFizzleBolt** owner) : cLightningBeam(scene), mOwner(owner) {}
-
-cFizzleBolt::~cFizzleBolt() {
-  if (mOwner != nullptr && *mOwner == this) {
-    *mOwner = nullptr;
-  }
-}
-
 cTaserImplant::cTaserImplant() : cBeamImplant(kTaserModel), mFizzle(nullptr), mRange(0.0f), mUseCosine(1.0f) {
   Setup(kImplantIndexTaser);
 }
 
 cTaserImplant::~cTaserImplant() {
-  // The world's update list deletes the bolt; it must not write back here.
+  // A fizzle still showing goes with the implant.
   delete mFizzle;
 }
 
@@ -64,9 +56,10 @@ void cTaserImplant::Fire() {
     player->AddEnergy(mCost);
     // An earlier fizzle still showing ends by itself.
     if (mFizzle != nullptr) {
-      mFizzle->Release();
+      mFizzle->RemoveOwner(&mFizzle);
     }
-    mFizzle = new cFizzleBolt(mWorld, &mFizzle);
+    mFizzle = new cLightningBeam(mWorld);
+    mFizzle->AddOwner(&mFizzle);
     mFizzle->SetEnds(player->GetModel(), player->GetModel());
     mFizzle->SetLifetime(kTaserFizzleSeconds);
     const RwV3d at = RwFrameGetLTM(player->GetFrame())->pos;

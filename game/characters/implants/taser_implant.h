@@ -14,20 +14,6 @@ constexpr f32 kTaserFizzleSeconds = 0.15f;
 // The fizzle ends this far from the player's feet in x and z.
 constexpr f32 kTaserFizzleOffset = 0.2f;
 
-// The fizzle of a miss: a lightning beam that clears its holder's pointer
-// to it when it ends.
-class cFizzleBolt : public cLightningBeam {
- public:
-  cFizzleBolt(cScene* scene, cFizzleBolt** owner);
-  ~cFizzleBolt() override;
-
-  // The holder forgets this bolt: it ends without writing back.
-  void Release() { mOwner = nullptr; }
-
- private:
-  cFizzleBolt** mOwner;
-};
-
 class cTaserImplant : public cBeamImplant {
  public:
   cTaserImplant();
@@ -45,10 +31,10 @@ class cTaserImplant : public cBeamImplant {
   f32 GetRange() const { return mRange; }
   f32 GetUseCosine() const { return mUseCosine; }
   // The fizzle of the last miss while it shows; null otherwise.
-  cFizzleBolt* GetFizzle() const { return mFizzle; }
+  cLightningBeam* GetFizzle() const { return mFizzle; }
 
  private:
-  cFizzleBolt* mFizzle;  // owned by the world's update list
+  cLightningBeam* mFizzle;  // the fizzle of a miss, owned by the world's update list
   f32 mRange;            // metres
   f32 mUseCosine;        // kept; the target choice does not use it
 };
