@@ -181,6 +181,10 @@ void cSensorDevice::LinkToWorld(cQXWorld* world) {
 }
 
 void cSensorDevice::Fire() {
+  cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr;
+  if (player != nullptr) {
+    player->GetStats().AddToCounter(kCounterSecurityAlerts);
+  }
   if (mMessageFlag == kSensorNothingShown) {
     if (mWorld != nullptr) {
       mWorld->ShowMessage(static_cast<u32>(mMessage1));

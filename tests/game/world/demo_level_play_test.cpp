@@ -83,6 +83,8 @@ TEST_F(DemoPlayTest, ThePlayerStandsWalksOpensADoorBreaksARayAndMenRouteThroughD
     EXPECT_EQ(row.forward != 0, walked > 0.5f) << walked;
     EXPECT_EQ(row.useItem != 0, std::fabs(moved.x - leaf.x) + std::fabs(moved.z - leaf.z) > 0.5f);
     EXPECT_EQ(std::string(row.name) == "breaks photocell_1", player->GetHealth() < health);
+    EXPECT_EQ(std::string(row.name) == "breaks photocell_1" ? 1u : 0u,
+              player->GetStats().GetCounter(kCounterSecurityAlerts));
   }
   // From room A (waypoint 7) to room B (waypoint 10): out through door_a's
   // doorway, along the corridor and in through door_b's.
