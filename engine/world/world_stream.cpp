@@ -217,14 +217,15 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
     return FALSE;
   }
   _rwMemNative16(sector->polygons, kPolygonSize * count);
-  const RwUInt16 numVertices = sector->numVertices;
+  // The largest corner of all, taken without a branch per polygon.
+  RwUInt32 largest = 0;
   for (RwUInt32 i = 0; i < count; ++i) {
     const RwUInt16* corners = sector->polygons[i].vertIndex;
-    if (corners[0] >= numVertices || corners[1] >= numVertices || corners[2] >= numVertices) {
-      return FailCorrupt();
-    }
+    const RwUInt32 first = corners[0] > corners[1] ? corners[0] : corners[1];
+    const RwUInt32 corner = first > corners[2] ? first : corners[2];
+    largest = corner > largest ? corner : largest;
   }
-  return TRUE;
+  return largest < sector->numVertices || FailCorrupt();
 }
 
 // What the right-to-render sub-chunks of the world and of the sector being

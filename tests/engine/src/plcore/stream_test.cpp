@@ -419,6 +419,34 @@ TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   ASSERT_TRUE(RwStreamClose(stream, nullptr));
 }
 
+// The read-ahead block is no larger than the file (above a small least):
+// bytes a writer appends after the open are still read, in pieces and whole,
+// without the block overrunning.
+TEST_F(FileStreamTest, ReadAheadBlocksFitTheirFileAndFollowAppends) {
+  for (const size_t size : {size_t(10), size_t(3000), size_t(70000)}) {
+    SCOPED_TRACE(size);
+    const std::string name = dir_ + "/grown" + std::to_string(size) + ".bin";
+    std::vector<RwUInt8> data(size + 5000);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 13 % 253);
+    FILE* file = std::fopen(name.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(data.data(), 1, size, file), size);
+    std::fflush(file);
+    RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(std::fwrite(data.data() + size, 1, 5000, file), 5000u);
+    std::fclose(file);
+    std::vector<RwUInt8> back(data.size());
+    size_t done = 0;
+    for (const RwUInt32 piece : {7u, 700u, 4000u, 100000u}) {
+      done += RwStreamRead(stream, back.data() + done, std::min<RwUInt32>(piece, RwUInt32(data.size() - done)));
+    }
+    EXPECT_EQ(done, data.size());
+    EXPECT_EQ(back, data);
+    ASSERT_TRUE(RwStreamClose(stream, nullptr));
+  }
+}
+
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   const std::string name = dir_ + "/handle.bin";
   FILE* file = std::fopen(name.c_str(), "w+b");
