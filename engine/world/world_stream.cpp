@@ -217,15 +217,14 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
     return FALSE;
   }
   _rwMemNative16(sector->polygons, kPolygonSize * count);
-  // The largest corner of all, taken without a branch per polygon.
-  RwUInt32 largest = 0;
+  const RwUInt16 numVertices = sector->numVertices;
   for (RwUInt32 i = 0; i < count; ++i) {
     const RwUInt16* corners = sector->polygons[i].vertIndex;
-    const RwUInt32 first = corners[0] > corners[1] ? corners[0] : corners[1];
-    const RwUInt32 corner = first > corners[2] ? first : corners[2];
-    largest = corner > largest ? corner : largest;
+    if (corners[0] >= numVertices || corners[1] >= numVertices || corners[2] >= numVertices) {
+      return FailCorrupt();
+    }
   }
-  return largest < sector->numVertices || FailCorrupt();
+  return TRUE;
 }
 
 // What the right-to-render sub-chunks of the world and of the sector being

@@ -54,6 +54,8 @@ RpCollisionTree* RpCollisionTreeBuild(RwInt32 numVertices, const RwV3d* position
 // Bytes of the nodes and leaves in the stream form.
 RwInt32 RpCollisionTreeStreamGetSize(const RpCollisionTree* tree);
 RwStream* RpCollisionTreeStreamWrite(const RpCollisionTree* tree, RwStream* stream);
+// Reads numLeaves - 1 nodes and numLeaves leaves into the laid-out tree.
+RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream);
 
 // Reads the body of sub-chunk 0x11D, of length bytes, whose map entries must
 // lie below numTriangles. Refuses malformed trees (error recorded) and

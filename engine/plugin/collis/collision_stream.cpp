@@ -31,69 +31,67 @@ bool ValidAxis(RwUInt16 axis) { return axis == 0 || axis == sizeof(RwReal) || ax
 
 bool ValidKind(RwUInt8 kind) { return kind == kRpCollisionChildLeaf || kind == kRpCollisionChildNode; }
 
-// Whether the nodes form one tree numbered as the build numbers it (nodes in
-// pre-order, leaves left to right) with no leaf more than 32 splits deep.
-// The leaves' array (numLeaves slots, not yet read) serves as scratch, and
-// the check takes two passes in index order without a stack:
-//  - from the last node up, each node's count of nodes in its subtree and
-//    the most splits on a path down from it: a left child that is a node
-//    must be the next node, a right one the node after the left subtree, and
-//    the root's count all the nodes. The counts then number the nodes as a
-//    pre-order walk does, each node once.
-//  - from the root down, the leaves before each node's subtree: a child that
-//    is a leaf must be the next leaf at its place (a subtree of k nodes holds
-//    k + 1 leaves).
-// What the next node passed on is kept at hand, as most children are the
-// next node; the slots hold the rest.
-bool NodesFormTree(RpCollisionTree* tree) {
+// A right child still to be visited by the shape check.
+struct PendingChild {
+  RwUInt8 kind;
+  RwUInt16 index;
+  RwInt32 depth;  // splits above it
+};
+
+// Whether every leaf's run lies inside the map.
+bool LeafRunsInside(const RpCollisionTree* tree, RwInt32 mapLength) {
+  RwInt32 outside = 0;
+  for (RwInt32 i = 0; i < tree->numLeaves; ++i) {
+    const RpCollisionTreeLeaf& leaf = tree->leaves[i];
+    outside |= static_cast<RwInt32>(leaf.firstTriangle) + leaf.numTriangles > mapLength ? 1 : 0;
+  }
+  return outside == 0;
+}
+
+// Whether the nodes and leaves form one tree numbered as the build numbers
+// it (nodes in pre-order, leaves left to right), with no split at depth 32
+// or deeper and every leaf's run inside the map. The walk takes the nodes in
+// index order: from each node it goes left, through the leaves that follow
+// (each the next leaf, the way back up taken from the right children
+// pending), to the next node, which must be the next in the array.
+bool TreeIsWellFormed(const RpCollisionTree* tree, RwInt32 mapLength) {
   const RwUInt32 numNodes = static_cast<RwUInt32>(tree->numLeaves - 1);
   if (numNodes == 0) {
-    return true;  // the root is leaf 0
+    return LeafRunsInside(tree, mapLength);  // the root is leaf 0
   }
-  const RpCollisionTreeNode* nodes = tree->nodes;
-  // numTriangles: the subtree's node count; firstTriangle: its most splits,
-  // then the leaves before it. The last slot stands for no node.
-  RpCollisionTreeLeaf* slots = tree->leaves;
-  constexpr RwUInt32 kTooDeep = kRpCollisionTreeMaxDepth + 1;
-  slots[numNodes] = {0, 0};
-  RwUInt32 bad = 0;
-  RwUInt32 nextCount = 0;
-  RwUInt32 nextSplits = 0;
-  for (RwUInt32 i = numNodes; i-- > 0;) {
-    const RpCollisionTreeNode& node = nodes[i];
-    bad |= !ValidAxis(node.axis) | !ValidKind(node.leftType) | !ValidKind(node.rightType);
-    const bool leftNode = node.leftType == kRpCollisionChildNode;
-    const bool rightNode = node.rightType == kRpCollisionChildNode;
-    bad |= leftNode & ((node.leftIndex != i + 1) | (i + 1 >= numNodes));
-    const RwUInt32 leftCount = leftNode ? nextCount : 0;
-    const RwUInt32 leftSplits = leftNode ? nextSplits : 0;
-    const RwUInt32 rightIndex = i + 1 + leftCount;
-    bad |= rightNode & ((node.rightIndex != rightIndex) | (rightIndex >= numNodes));
-    const RpCollisionTreeLeaf far = slots[rightIndex < numNodes ? rightIndex : numNodes];
-    const RwUInt32 rightCount = rightNode ? (leftNode ? far.numTriangles : nextCount) : 0;
-    const RwUInt32 rightSplits = rightNode ? (leftNode ? far.firstTriangle : nextSplits) : 0;
-    const RwUInt32 below = leftSplits > rightSplits ? leftSplits : rightSplits;
-    nextCount = (1 + leftCount + rightCount) & 0xFFFF;
-    nextSplits = below < kTooDeep ? below + 1 : kTooDeep;
-    slots[i] = {static_cast<RwUInt16>(nextCount), static_cast<RwUInt16>(nextSplits)};
-  }
-  if (bad != 0 || nextCount != numNodes || nextSplits > kRpCollisionTreeMaxDepth) {
-    return false;
-  }
-  RwUInt32 before = 0;
+  // Below a split at depth d lie at most d + 1 pending children.
+  PendingChild pending[kRpCollisionTreeMaxDepth + 1];
+  RwUInt32 numPending = 0;
+  RwUInt32 nextLeaf = 0;
+  RwInt32 depth = 0;
   for (RwUInt32 i = 0; i < numNodes; ++i) {
-    const RpCollisionTreeNode& node = nodes[i];
-    const bool leftNode = node.leftType == kRpCollisionChildNode;
-    const bool rightNode = node.rightType == kRpCollisionChildNode;
-    const RwUInt32 leftLeaves = leftNode ? slots[i + 1].numTriangles + 1u : 1u;
-    bad |= !leftNode & (node.leftIndex != before);
-    bad |= !rightNode & (node.rightIndex != before + leftLeaves);
-    slots[rightNode ? node.rightIndex : numNodes].firstTriangle = static_cast<RwUInt16>(before + leftLeaves);
-    // The next node is this one's left child, its right child after a left
-    // leaf, or the right child of a node further up.
-    before = leftNode ? before : (rightNode ? before + 1 : slots[i + 1].firstTriangle);
+    const RpCollisionTreeNode& node = tree->nodes[i];
+    if (depth >= kRpCollisionTreeMaxDepth || !ValidAxis(node.axis)) {
+      return false;
+    }
+    pending[numPending++] = {node.rightType, node.rightIndex, depth + 1};
+    RwUInt8 kind = node.leftType;
+    RwUInt32 index = node.leftIndex;
+    depth += 1;
+    while (kind == kRpCollisionChildLeaf) {
+      if (index != nextLeaf++) {
+        return false;
+      }
+      if (numPending == 0) {
+        // The tree ends here: every node and leaf must have been visited.
+        return i + 1 == numNodes && nextLeaf == static_cast<RwUInt32>(tree->numLeaves) &&
+               LeafRunsInside(tree, mapLength);
+      }
+      const PendingChild& up = pending[--numPending];
+      kind = up.kind;
+      index = up.index;
+      depth = up.depth;
+    }
+    if (kind != kRpCollisionChildNode || index != i + 1) {
+      return false;
+    }
   }
-  return bad == 0;
+  return false;  // a node past the last one
 }
 
 RpCollisionData* RefuseRead(void* block) {
@@ -173,11 +171,9 @@ RwStream* RpCollisionTreeStreamWrite(const RpCollisionTree* tree, RwStream* stre
   return stream;
 }
 
-namespace {
-
 // Nodes and leaves are read in batches and decoded from where the stream
 // holds them.
-RwBool ReadNodes(RpCollisionTree* tree, RwStream* stream) {
+RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream) {
   RwUInt8 buffer[kRecordBatchBytes];
   const RwUInt32 numNodes = static_cast<RwUInt32>(tree->numLeaves - 1);
   for (RwUInt32 done = 0; done < numNodes;) {
@@ -185,7 +181,7 @@ RwBool ReadNodes(RpCollisionTree* tree, RwStream* stream) {
         numNodes - done < kRecordBatchBytes / kNodeBytes ? numNodes - done : kRecordBatchBytes / kNodeBytes;
     const RwUInt8* bytes = _rwStreamReadInPlace(stream, buffer, kNodeBytes * batch);
     if (bytes == nullptr) {
-      return FALSE;
+      return nullptr;
     }
     for (RwUInt32 i = 0; i < batch; ++i, bytes += kNodeBytes) {
       const RwUInt32 kinds = RwReadLittleEndianUInt32(bytes);
@@ -200,36 +196,22 @@ RwBool ReadNodes(RpCollisionTree* tree, RwStream* stream) {
     }
     done += batch;
   }
-  return TRUE;
-}
-
-// Reads the leaves; *inside tells whether every leaf's run lies inside a
-// map of mapLength entries.
-RwBool ReadLeaves(RpCollisionTree* tree, RwStream* stream, RwInt32 mapLength, bool* inside) {
-  RwUInt8 buffer[kRecordBatchBytes];
   const RwUInt32 numLeaves = static_cast<RwUInt32>(tree->numLeaves);
-  RwUInt32 outside = 0;
   for (RwUInt32 done = 0; done < numLeaves;) {
     const RwUInt32 batch =
         numLeaves - done < kRecordBatchBytes / kLeafBytes ? numLeaves - done : kRecordBatchBytes / kLeafBytes;
     const RwUInt8* bytes = _rwStreamReadInPlace(stream, buffer, kLeafBytes * batch);
     if (bytes == nullptr) {
-      return FALSE;
+      return nullptr;
     }
     for (RwUInt32 i = 0; i < batch; ++i, bytes += kLeafBytes) {
       const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
-      const RwUInt32 count = bits >> 16;
-      const RwUInt32 first = bits & 0xFFFF;
-      outside |= first + count > static_cast<RwUInt32>(mapLength) ? 1u : 0u;
-      tree->leaves[done + i] = {static_cast<RwUInt16>(count), static_cast<RwUInt16>(first)};
+      tree->leaves[done + i] = {static_cast<RwUInt16>(bits >> 16), static_cast<RwUInt16>(bits & 0xFFFF)};
     }
     done += batch;
   }
-  *inside = outside == 0;
-  return TRUE;
+  return stream;
 }
-
-}  // namespace
 
 RwInt32 RpCollisionDataStreamGetSize(const RpCollisionData* data) {
   return static_cast<RwInt32>(kCountsBytes) + RpCollisionTreeStreamGetSize(data->tree) +
@@ -276,16 +258,7 @@ RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, Rw
   data->tree = _rpCollisionTreeLayout(block + treeOffset, numLeaves);
   data->mapLength = mapLength;
   data->triangleMap = reinterpret_cast<RwUInt16*>(block + mapOffset);
-  // The shape is checked between the nodes and the leaves (whose slots it
-  // uses), and a tree of a bad shape is still read to the end, so that a
-  // short read is told as such whatever else is wrong.
-  if (!ReadNodes(data->tree, stream)) {
-    RwFree(block);
-    return nullptr;
-  }
-  const bool wellFormed = NodesFormTree(data->tree);
-  bool inside = false;
-  if (!ReadLeaves(data->tree, stream, mapLength, &inside)) {
+  if (RpCollisionTreeStreamRead(data->tree, stream) == nullptr) {
     RwFree(block);
     return nullptr;
   }
@@ -297,7 +270,7 @@ RpCollisionData* _rpCollisionDataStreamRead(RwStream* stream, RwInt32 length, Rw
     }
     return RefuseRead(block);
   }
-  if (!wellFormed || !inside) {
+  if (!TreeIsWellFormed(data->tree, mapLength)) {
     return RefuseRead(block);
   }
   return data;
