@@ -29,8 +29,6 @@ size_t AlignBlock(size_t bytes) { return (bytes + kBlockAlignment - 1) & ~(kBloc
 
 bool ValidAxis(RwUInt16 axis) { return axis == 0 || axis == sizeof(RwReal) || axis == 2 * sizeof(RwReal); }
 
-bool ValidKind(RwUInt8 kind) { return kind == kRpCollisionChildLeaf || kind == kRpCollisionChildNode; }
-
 // A right child still to be visited by the shape check.
 struct PendingChild {
   RwUInt8 kind;

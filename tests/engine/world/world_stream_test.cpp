@@ -493,6 +493,42 @@ TEST_F(WorldStreamTest, CorruptWorldsFailWithNothingLeft) {
   ExpectAllGone();
 }
 
+// Polygons are checked two at a time and the last odd one alone: a corner
+// at the last vertex reads and one past it does not, wherever it stands; a
+// material index is no corner.
+TEST_F(WorldStreamTest, PolygonCornersAreCheckedWhereverTheyStand) {
+  ForgeWorldOptions options;
+  options.maxSectorTriangles = 40;
+  const std::vector<uint8_t> worlds[] = {ForgeWorldBytes(RandomSoup(5, 200, 3), options),
+                                         ForgeWorldBytes(TwoTriangles(), options)};
+  int parities = 0;  // even and odd polygon counts both met
+  for (const int which : {0, 1, 2}) {
+    const std::vector<uint8_t>& bytes = worlds[which / 2];
+    const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector, which % 2);
+    const uint32_t vertices = U32At(bytes, sector + kSectorVertices);
+    const uint32_t polygons = U32At(bytes, sector + kSectorPolygons);
+    const size_t first = sector + kSectorArrays + 12 * vertices;
+    parities |= 1 << (polygons % 2);
+    for (const uint32_t polygon : {0u, 1u, polygons - 1}) {
+      for (const size_t field : {0, 1, 2, 3}) {
+        for (const uint32_t value : {vertices - 1, vertices, 0xFFFFu}) {
+          SCOPED_TRACE(testing::Message() << "sector " << which << " of " << polygons << " polygons, polygon "
+                                          << polygon << ", field " << field << ", value " << value);
+          std::vector<uint8_t> changed = bytes;
+          changed[first + 8 * polygon + 2 * field] = static_cast<uint8_t>(value);
+          changed[first + 8 * polygon + 2 * field + 1] = static_cast<uint8_t>(value >> 8);
+          RpWorld* world = Read(changed);
+          EXPECT_EQ(world != nullptr, field == 0 || value < vertices);
+          if (world != nullptr) RpWorldDestroy(world);
+          TakeError();
+        }
+      }
+    }
+  }
+  EXPECT_EQ(parities, 3);
+  ExpectAllGone();
+}
+
 // The sectors' meshes of a world built on reading, without bin meshes.
 ForgeWorldOptions BuiltMeshes() {
   ForgeWorldOptions options;
