@@ -4,6 +4,9 @@
 // worlds and sectors carry in their extensions: right to render and, on
 // sectors, the bin mesh.
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
@@ -218,7 +221,25 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
   }
   _rwMemNative16(sector->polygons, kPolygonSize * count);
   const RwUInt16 numVertices = sector->numVertices;
-  for (RwUInt32 i = 0; i < count; ++i) {
+  RwUInt32 i = 0;
+#if defined(__SSE2__)
+  // Two polygons at a time: how far each corner lies past the last vertex
+  // (a saturating difference), gathered over the array, the material lanes
+  // left out at the end. Without vertices every corner is past: the loop
+  // below finds the first.
+  if (numVertices > 0) {
+    const __m128i last = _mm_set1_epi16(static_cast<short>(numVertices - 1));
+    __m128i past = _mm_setzero_si128();
+    for (; i + 2 <= count; i += 2) {
+      past = _mm_or_si128(past, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sector->polygons + i)), last));
+    }
+    const __m128i corners = _mm_set_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(past, corners), _mm_setzero_si128())) != 0xFFFF) {
+      return FailCorrupt();
+    }
+  }
+#endif
+  for (; i < count; ++i) {
     const RwUInt16* corners = sector->polygons[i].vertIndex;
     if (corners[0] >= numVertices || corners[1] >= numVertices || corners[2] >= numVertices) {
       return FailCorrupt();

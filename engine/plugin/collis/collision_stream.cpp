@@ -4,6 +4,10 @@
 // refuses any tree the walks could not trust: wrong lengths, kinds or axes,
 // indices out of order, runs past the map, entries past the owner's
 // triangles, splits deeper than the walks' stacks.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/plugin/collis/collis_internal.h"
 #include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
@@ -29,10 +33,7 @@ size_t AlignBlock(size_t bytes) { return (bytes + kBlockAlignment - 1) & ~(kBloc
 
 bool ValidAxis(RwUInt16 axis) { return axis == 0 || axis == sizeof(RwReal) || axis == 2 * sizeof(RwReal); }
 
-bool ValidKind(RwUInt8 kind) { return kind == kRpCollisionChildLeaf || kind == kRpCollisionChildNode; }
-
-// A child still to be visited by the shape check; kind 0 marks the bottom
-// of the pending stack.
+// A right child still to be visited by the shape check.
 struct PendingChild {
   RwUInt8 kind;
   RwUInt16 index;
@@ -51,48 +52,48 @@ bool LeafRunsInside(const RpCollisionTree* tree, RwInt32 mapLength) {
 
 // Whether the nodes and leaves form one tree numbered as the build numbers
 // it (nodes in pre-order, leaves left to right), with no split at depth 32
-// or deeper and every leaf's run inside the map. The walk visits every node
-// and leaf once; which of the two a child is decides only which values are
-// taken, so that the walk does not branch on it.
+// or deeper and every leaf's run inside the map. The walk takes the nodes in
+// index order: from each node it goes left, through the leaves that follow
+// (each the next leaf, the way back up taken from the right children
+// pending), to the next node, which must be the next in the array.
 bool TreeIsWellFormed(const RpCollisionTree* tree, RwInt32 mapLength) {
   const RwUInt32 numNodes = static_cast<RwUInt32>(tree->numLeaves - 1);
-  const RwUInt32 numVisits = numNodes + static_cast<RwUInt32>(tree->numLeaves);
-  const RwUInt32 numLeaves = static_cast<RwUInt32>(tree->numLeaves);
-  // The next index expected of each kind: leaves count up from 0, nodes too.
-  RwUInt32 nextNode = 0;
-  RwUInt32 nextLeaf = 0;
-  // A leaf-only tree reads the (absent) node array at no index.
-  static const RpCollisionTreeNode kNoNode = {0, kRpCollisionChildLeaf, kRpCollisionChildLeaf, 0, 0, 0.0f, 0.0f};
-  const RpCollisionTreeNode* nodes = numNodes > 0 ? tree->nodes : &kNoNode;
-  // Below a split at depth d lie at most d + 1 pending children, and a leaf
-  // writes one slot past them.
-  PendingChild pending[kRpCollisionTreeMaxDepth + 2];
-  pending[0] = {0, 0, 0};
-  RwUInt32 numPending = 1;
-  PendingChild current = {numNodes > 0 ? kRpCollisionChildNode : kRpCollisionChildLeaf, 0, 0};
-  for (RwUInt32 visit = 0; visit < numVisits; ++visit) {
-    const bool isNode = current.kind == kRpCollisionChildNode;
-    const RwUInt32 expected = isNode ? nextNode : nextLeaf;
-    const RwUInt32 bound = isNode ? numNodes : numLeaves;
-    const RwInt32 depthBound = isNode ? kRpCollisionTreeMaxDepth : kRpCollisionTreeMaxDepth + 1;
-    if ((current.kind == 0) | (current.index != expected) | (current.index >= bound) | (current.depth >= depthBound)) {
-      return false;
-    }
-    nextNode += isNode ? 1 : 0;
-    nextLeaf += isNode ? 0 : 1;
-    const RpCollisionTreeNode& node = isNode ? nodes[current.index] : kNoNode;
-    if (!ValidAxis(node.axis) || !ValidKind(node.leftType) || !ValidKind(node.rightType)) {
-      return false;
-    }
-    // A node leaves its right child pending and goes on with its left; a
-    // leaf goes on with the latest pending child.
-    pending[numPending] = {node.rightType, node.rightIndex, current.depth + 1};
-    numPending += isNode ? 1 : 0;
-    const PendingChild left = {node.leftType, node.leftIndex, current.depth + 1};
-    numPending -= isNode ? 0 : 1;
-    current = isNode ? left : pending[numPending];
+  if (numNodes == 0) {
+    return LeafRunsInside(tree, mapLength);  // the root is leaf 0
   }
-  return numPending == 0 && nextNode == numNodes && nextLeaf == numLeaves && LeafRunsInside(tree, mapLength);
+  // Below a split at depth d lie at most d + 1 pending children.
+  PendingChild pending[kRpCollisionTreeMaxDepth + 1];
+  RwUInt32 numPending = 0;
+  RwUInt32 nextLeaf = 0;
+  RwInt32 depth = 0;
+  for (RwUInt32 i = 0; i < numNodes; ++i) {
+    const RpCollisionTreeNode& node = tree->nodes[i];
+    if (depth >= kRpCollisionTreeMaxDepth || !ValidAxis(node.axis)) {
+      return false;
+    }
+    pending[numPending++] = {node.rightType, node.rightIndex, depth + 1};
+    RwUInt8 kind = node.leftType;
+    RwUInt32 index = node.leftIndex;
+    depth += 1;
+    while (kind == kRpCollisionChildLeaf) {
+      if (index != nextLeaf++) {
+        return false;
+      }
+      if (numPending == 0) {
+        // The tree ends here: every node and leaf must have been visited.
+        return i + 1 == numNodes && nextLeaf == static_cast<RwUInt32>(tree->numLeaves) &&
+               LeafRunsInside(tree, mapLength);
+      }
+      const PendingChild& up = pending[--numPending];
+      kind = up.kind;
+      index = up.index;
+      depth = up.depth;
+    }
+    if (kind != kRpCollisionChildNode || index != i + 1) {
+      return false;
+    }
+  }
+  return false;  // a node past the last one
 }
 
 RpCollisionData* RefuseRead(void* block) {
@@ -205,8 +206,20 @@ RwStream* RpCollisionTreeStreamRead(RpCollisionTree* tree, RwStream* stream) {
     if (bytes == nullptr) {
       return nullptr;
     }
-    for (RwUInt32 i = 0; i < batch; ++i, bytes += kLeafBytes) {
-      const RwUInt32 bits = RwReadLittleEndianUInt32(bytes);
+    RwUInt32 i = 0;
+#if defined(__SSE2__)
+    // Four at a time where the words lie in file order: each record is its
+    // word's two halves swapped.
+    if (kRwNativeIsLittleEndian) {
+      for (; i + 4 <= batch; i += 4) {
+        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + kLeafBytes * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(tree->leaves + done + i),
+                         _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, 0xB1), 0xB1));
+      }
+    }
+#endif
+    for (; i < batch; ++i) {
+      const RwUInt32 bits = RwReadLittleEndianUInt32(bytes + kLeafBytes * i);
       tree->leaves[done + i] = {static_cast<RwUInt16>(bits >> 16), static_cast<RwUInt16>(bits & 0xFFFF)};
     }
     done += batch;

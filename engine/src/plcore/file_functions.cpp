@@ -106,6 +106,14 @@ RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length) {
   return TRUE;
 }
 
+RwBool _rwFileUnbuffered(void* handle) {
+  const RwFileFunctions& files = RwEngineInstance->fileFunctions;
+  if (files.rwfopen != StdioOpen || files.rwfread != StdioRead || files.rwfseek != StdioSeek) {
+    return FALSE;
+  }
+  return std::setvbuf(AsFile(handle), nullptr, _IONBF, 0) == 0 ? TRUE : FALSE;
+}
+
 RwBool RwFileFunctionsInstallStdio(void) {
   RwFileFunctions& files = RwEngineInstance->fileFunctions;
   files.rwfexist = RwFileExists;

@@ -18,3 +18,8 @@ RwChar* _rwStringToLower(RwChar* text);
 // open, tell or seek entries are not the defaults, or the system cannot
 // tell, or the length passes what a tell could report.
 RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length);
+// Drops the C runtime's own buffer of a file the default open entry has just
+// opened, before any read: for a stream that reads ahead through a block of
+// its own, which would otherwise be filled through a second copy. FALSE
+// (nothing done) when the entries are not the defaults.
+RwBool _rwFileUnbuffered(void* handle);

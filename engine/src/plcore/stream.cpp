@@ -20,7 +20,8 @@ constexpr RwUInt32 kStreamsPerBlock = 16;
 constexpr RwUInt32 kStreamAlignment = 8;
 constexpr RwUInt32 kMemoryGrowth = 512;         // bytes added to a written memory block at a time
 constexpr RwUInt32 kStagingBytes = 256;         // typed words are converted through a buffer of this size
-constexpr RwUInt32 kFileReadAhead = 64 * 1024;  // bytes a named read stream reads ahead
+constexpr RwUInt32 kFileReadAhead = 64 * 1024;  // bytes a named read stream reads ahead at most
+constexpr RwUInt32 kFileReadAheadLeast = 1024;  // and the least block it takes for a small file
 constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
 constexpr RwInt32 kSeekStart = 0;
 constexpr RwInt32 kSeekCurrent = 1;
@@ -80,14 +81,14 @@ RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
   std::memcpy(out, file->buffer + file->bufferNext, done);
   file->bufferNext += done;
   const RwUInt32 rest = length - done;
-  if (rest >= kFileReadAhead) {
+  if (rest >= file->bufferSize) {
     done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
   } else if (rest > 0) {
     // No further than the end the file had when opened (unless the request
     // itself goes further), so the read ends there without asking again.
     const RwUInt32 at = file->position + done;
     const RwUInt32 left = file->length > at ? file->length - at : 0;
-    const RwUInt32 ahead = left < rest ? rest : left < kFileReadAhead ? left : kFileReadAhead;
+    const RwUInt32 ahead = left < rest ? rest : left < file->bufferSize ? left : file->bufferSize;
     file->bufferEnd = static_cast<RwUInt32>(Files().rwfread(file->buffer, 1, ahead, file->fpFile));
     file->bufferNext = file->bufferEnd < rest ? file->bufferEnd : rest;
     std::memcpy(out + done, file->buffer, file->bufferNext);
@@ -255,8 +256,16 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         LearnFileLength(&stream->Type.file);
         // Without a known length the bytes left are asked of the handle,
         // which must then stand where the stream does: no read-ahead.
-        if (stream->Type.file.lengthKnown) {
-          stream->Type.file.buffer = static_cast<RwUInt8*>(RwMalloc(kFileReadAhead));
+        // A block no larger than the file, and the C runtime's own dropped:
+        // the bytes are then copied once on their way in.
+        RwStreamFile& file = stream->Type.file;
+        if (file.lengthKnown) {
+          const RwUInt32 size = file.length < kFileReadAhead ? file.length : kFileReadAhead;
+          file.bufferSize = size > kFileReadAheadLeast ? size : kFileReadAheadLeast;
+          file.buffer = static_cast<RwUInt8*>(RwMalloc(file.bufferSize));
+          if (file.buffer != nullptr) {
+            _rwFileUnbuffered(file.fpFile);
+          }
         }
       }
       return stream;

@@ -57,10 +57,12 @@ struct RwStreamFile {
   RwBool lengthKnown;
   // Such a stream also reads ahead through a block of its own, so that small
   // reads cost no call of the file interface each: the bytes from
-  // bufferNext to bufferEnd are the next ones. Null when it has none.
+  // bufferNext to bufferEnd are the next ones. Null when it has none. The
+  // block holds bufferSize bytes: no more than the file does, up to 64 KiB.
   RwUInt32 bufferNext;
   RwUInt8* buffer;
   RwUInt32 bufferEnd;
+  RwUInt32 bufferSize;
 };
 
 union RwStreamUnion {

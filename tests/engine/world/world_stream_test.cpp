@@ -493,6 +493,30 @@ TEST_F(WorldStreamTest, CorruptWorldsFailWithNothingLeft) {
   ExpectAllGone();
 }
 
+// Corners at the last vertex read and past it fail, in pairs and an odd last one.
+TEST_F(WorldStreamTest, PolygonCornersAreCheckedWhereverTheyStand) {
+  ForgeWorldOptions options;
+  options.maxSectorTriangles = 40;
+  const std::vector<uint8_t> bytes = ForgeWorldBytes(RandomSoup(5, 200, 3), options);
+  const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector);
+  const uint32_t vertices = U32At(bytes, sector + kSectorVertices), polygons = U32At(bytes, sector + kSectorPolygons);
+  ASSERT_EQ(polygons % 2, 1u);  // pairs, and one alone
+  for (const size_t at : {size_t(0), size_t(8), 8 * size_t(polygons) - 8}) {
+    for (const size_t field : {0, 2, 4, 6}) {  // the material index, then the corners
+      for (const uint32_t value : {vertices - 1, vertices}) {
+        SCOPED_TRACE(testing::Message() << "polygon byte " << at << ", field " << field << ", value " << value);
+        std::vector<uint8_t> changed = bytes;
+        changed[sector + kSectorArrays + 12 * vertices + at + field] = static_cast<uint8_t>(value);
+        changed[sector + kSectorArrays + 12 * vertices + at + field + 1] = static_cast<uint8_t>(value >> 8);
+        RpWorld* world = Read(changed);
+        EXPECT_EQ(world != nullptr && RpWorldDestroy(world), field == 0 || value < vertices);
+        TakeError();
+      }
+    }
+  }
+  ExpectAllGone();
+}
+
 // The sectors' meshes of a world built on reading, without bin meshes.
 ForgeWorldOptions BuiltMeshes() {
   ForgeWorldOptions options;

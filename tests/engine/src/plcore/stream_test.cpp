@@ -419,6 +419,24 @@ TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   ASSERT_TRUE(RwStreamClose(stream, nullptr));
 }
 
+// A read-ahead block sized to its file reads bytes appended after the open.
+TEST_F(FileStreamTest, ReadAheadBlocksFitTheirFileAndFollowAppends) {
+  const std::string name = dir_ + "/grown.bin";
+  std::vector<RwUInt8> data(8000), back(8000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 13 % 253);
+  FILE* file = std::fopen(name.c_str(), "wb");
+  ASSERT_TRUE(file != nullptr && std::fwrite(data.data(), 1, 3000, file) == 3000 && std::fflush(file) == 0);
+  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+  EXPECT_TRUE(std::fwrite(data.data() + 3000, 1, 5000, file) == 5000 && std::fclose(file) == 0);
+  ASSERT_NE(stream, nullptr);
+  // Within the block, on past the file's first end, longer than the block, the rest.
+  EXPECT_EQ(RwStreamRead(stream, back.data(), 700) + RwStreamRead(stream, back.data() + 700, 2500) +
+                RwStreamRead(stream, back.data() + 3200, 4000) + RwStreamRead(stream, back.data() + 7200, 900),
+            8000u);
+  EXPECT_EQ(back, data);
+  ASSERT_TRUE(RwStreamClose(stream, nullptr));
+}
+
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   const std::string name = dir_ + "/handle.bin";
   FILE* file = std::fopen(name.c_str(), "w+b");
