@@ -6,6 +6,7 @@
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
+#include "game/frontend/screens/wg_screen_fader.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/timer_device.h"
@@ -125,4 +126,8 @@ void cQXWorld::ResetCommon() {
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();
+  if (mScreenFader != nullptr) {
+    mScreenFader->SetHold(false);
+    mScreenFader->FadeIn(kLevelFadeFrames);
+  }
 }

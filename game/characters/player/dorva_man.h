@@ -167,6 +167,13 @@ class cDorvaMan : public cMan {
   u8 IsAiming() const { return mAiming; }
   u8 IsProtected() const { return mProtected; }
   void SetProtected(u8 value) { mProtected = value; }
+  // Set while the death sequence runs; the menus clear it.
+  u8 IsDying() const { return mDying; }
+  void SetDying(u8 dying) { mDying = dying; }
+  // Set when a menu closes: the next press of the implant-use key is
+  // swallowed, so that the key that closed the menu does not fire.
+  u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
+  void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
   u8 IsSkipAnimation() const { return mSkipAnimation; }
   void SetSkipAnimation(u8 skip) { mSkipAnimation = skip; }
   u8 IsUseReleased() const { return mUseReleased; }
@@ -235,6 +242,8 @@ class cDorvaMan : public cMan {
   f32 mEnergy;
   f32 mEnergyRegeneration;
   u8 mSkipAnimation;
+  u8 mDying;
+  u8 mSkipNextImplantKey;
   cTimer mIdleTimer;  // milliseconds; not in any update list
   f32 mIdleMark;
   f32 mPostureValue;
