@@ -15,20 +15,10 @@
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_pause.h"
 #include "game/frontend/screens/wg_screen_fader.h"
+#include "tests/acceptance/player_only_men.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/output.h"
-
-// The level's men file without its non-player men: the player and the
-// double only (the level's other men need their own classes).
-inline std::string PlayerOnlyMenFile(std::string men) {
-  const std::string list = "MEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1]";
-  const size_t at = men.find(list);
-  if (at != std::string::npos) {
-    men.replace(at, list.size(), "MEN = [dorvaman, dorvaholoman]");
-  }
-  return men;
-}
 
 class InGameTest : public WorldTest {
  protected:
@@ -71,7 +61,7 @@ class InGameTest : public WorldTest {
     std::ifstream in("data/level01/men.txt", std::ios::binary);
     const std::string men((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return !men.empty() && static_cast<bool>(std::ofstream("data/level01/men.txt", std::ios::binary)
-                                             << PlayerOnlyMenFile(men));
+                                             << PlayerAndDoubleOnlyMenFile(men));
   }
 
   cQXWorld& World() { return mInGame->GetWorld(); }
