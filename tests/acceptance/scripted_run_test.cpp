@@ -145,6 +145,8 @@ void Stand(const RwV3d& at, f32 headingX, f32 headingZ) {
 RwV3d Where() { return RwFrameGetLTM(Player()->GetFrame())->pos; }
 
 // Runs the script one frame at a time from the idle event, before the frame.
+// A step that is not done within its budget ends the run; the test reports
+// it after the run (what the run allocates goes with its engine).
 void OnFrame() {
   tRun& run = *sRun;
   if (!run.focused) {
@@ -272,18 +274,14 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
   s.push_back(Keys("new game into level01", {SDLK_RETURN, SDLK_RETURN, SDLK_UP, SDLK_LEFT, SDLK_RETURN, SDLK_RETURN},
                    [] { return InGame() != nullptr; }, 3000));
   // The level fades in from black over its first frames.
-  s.push_back({"the level shows once faded in",
-               [] {
-                 EXPECT_STREQ("level01", gGameOptions->GetLevelName().CStr());
-                 EXPECT_EQ(1u, gInputEnabled);
-               },
+  s.push_back({"level01 shows once faded in, keys reaching it", nullptr,
                [] {
                  if (World()->GetScreenFader()->IsFading()) {
                    return false;
                  }
                  sRun->firstLevelPixel = MiddlePixel();
                  sRun->levelHasCamera = World()->GetCamera(kGameCameraIndex) != nullptr;
-                 return true;
+                 return gGameOptions->GetLevelName() == cString("level01") && gInputEnabled == 1;
                },
                40});
   s.push_back({"briefing closed", [] { Press(SDLK_RETURN); },
@@ -334,8 +332,8 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
   s.push_back(Keys("back from the options", {SDLK_ESCAPE}, [] { return InGame()->GetPauseMenu()->IsShown(); }, 50));
   s.push_back(Keys("resume with the brightness one up", {SDLK_RETURN},
                    [] {
-                     EXPECT_EQ(1u, InGame()->GetPauseMenu()->GetBrightnessApplications());
-                     return World()->IsSuspended() == 0;
+                     return World()->IsSuspended() == 0 &&
+                            InGame()->GetPauseMenu()->GetBrightnessApplications() == 1;
                    },
                    50));
   // Damage past the end of the health: the death fade, its black frame and
@@ -355,9 +353,7 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
   s.push_back({"stands at the checkpoint", nullptr,
                [] {
                  const RwV3d at = Where();
-                 EXPECT_NEAR(sRun->checkpoint.x, at.x, 0.01f);
-                 EXPECT_NEAR(sRun->checkpoint.z, at.z, 0.01f);
-                 return true;
+                 return std::fabs(at.x - sRun->checkpoint.x) < 0.01f && std::fabs(at.z - sRun->checkpoint.z) < 0.01f;
                },
                1});
   // The meeting point completes the first objective and ends the level.

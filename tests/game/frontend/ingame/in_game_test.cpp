@@ -115,3 +115,26 @@ TEST_F(InGameTest, CompletedLevelWritesTheSaveAndPopsWithoutPauseOrDeath) {
 }
 
 }  // namespace
+
+namespace {
+
+// The HUD links the renderer first and the fader last; a level still
+// loading holds neither HUD nor menus, and its screen takes events and goes
+// without them.
+TEST_F(InGameTest, HudOrderAndALevelWithoutHudOrMenus) {
+  EXPECT_EQ(static_cast<cTreeNode*>(&mInGame->GetRenderer()), mInGame->FirstChild());
+  EXPECT_EQ(static_cast<cListNode*>(Fader()), mInGame->GetChildren().Last());
+
+  cInGame* loading = new cInGame(&mConfig, gGameOptions);
+  loading->AttachHud();
+  EXPECT_EQ(static_cast<cTreeNode*>(&loading->GetRenderer()), loading->FirstChild());
+  EXPECT_EQ(nullptr, cTreeNode::NextSibling(loading->FirstChild()));
+  tEvent escape = {};
+  escape.type = kEventKey;
+  escape.key = tKeyEvent{0, kKeyEsc, 1};
+  EXPECT_FALSE(loading->OnEvent(&escape));
+  EXPECT_EQ(0, loading->GetWorld().IsSuspended());
+  delete loading;
+}
+
+}  // namespace
