@@ -1,12 +1,10 @@
-// The demo's first level played in an in-game screen on the screen stack:
-// the generated data in the scratch folder, the level loaded step by step,
-// the HUD attached and the screen pushed, on the injected clock.
+// The demo's first level in an in-game screen on the screen stack: the
+// generated data in the scratch folder, the level loaded, the HUD attached,
+// the screen pushed and the briefing read, on the injected clock.
 #pragma once
 
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <string>
 
 #include "game/app/input/event_device.h"
 #include "game/app/screens/screen_stack.h"
@@ -24,25 +22,21 @@ class InGameTest : public WorldTest {
  protected:
   void SetUp() override {
     WorldTest::SetUp();
-    ASSERT_FALSE(HasFatalFailure());
     static demo::DataFolder* data = nullptr;
-    if (data == nullptr) {
-      data = new demo::DataFolder;
-      ASSERT_TRUE(demo::WriteDataSet(*data));
-    }
-    std::string error;
+    ASSERT_TRUE(data != nullptr || demo::WriteDataSet(*(data = new demo::DataFolder)));
+    std::string error, men;
     ASSERT_TRUE(demo::WriteOutput(*data, mFolder.Path(), {}, &error)) << error;
-    ASSERT_TRUE(ReplaceMen() && mConfig.Load(cString("data/config.txt")));
+    std::ifstream in("data/level01/men.txt", std::ios::binary);
+    men.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(std::ofstream("data/level01/men.txt") << PlayerAndDoubleOnlyMenFile(men));
+    ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
     MakeScreenStack();
     gGameOptions->SetLevelName(cString("level01"));
     mInGame = new cInGame(&mConfig, gGameOptions);
-    for (int step = 0; step < 20; step++) {
-      mInGame->GetLoadable()->Load();
+    while (mInGame->GetLoadable()->Load() < 1.0f) {
     }
     mInGame->AttachHud();
-    gScreenStack->Push(mInGame);
-    gScreenStack->Sync();
-    gInputEnabled = 1;
+    Activate(mInGame);
     World().CloseInfoView(true);  // the briefing read: the player free and unprotected
     mPlayer = World().GetPlayer();
     ASSERT_TRUE(mPlayer != nullptr && mInGame->GetPauseMenu() != nullptr && mInGame->GetDeathMenu() != nullptr);
@@ -54,38 +48,38 @@ class InGameTest : public WorldTest {
     delete mInGame;
     delete gScreenStack;
     gScreenStack = nullptr;
-    gInputEnabled = 0;
     WorldTest::TearDown();
   }
-  static bool ReplaceMen() {
-    std::ifstream in("data/level01/men.txt", std::ios::binary);
-    const std::string men((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return !men.empty() && static_cast<bool>(std::ofstream("data/level01/men.txt", std::ios::binary)
-                                             << PlayerAndDoubleOnlyMenFile(men));
-  }
 
+  static void Activate(cScreen* screen) {
+    gScreenStack->Push(screen);
+    gScreenStack->Sync();
+  }
   cQXWorld& World() { return mInGame->GetWorld(); }
   cWgScreenFader* Fader() { return World().GetScreenFader(); }
-
-  // An event of the type through the screen stack: a key or pad button with
-  // its code and pressed flag, a mouse move, or a tick.
+  // A key or pad button (code, pressed), a mouse move or pad stick, or a
+  // tick (which renders a frame) through the screen stack.
   static void Send(u32 type, u32 code = 0, u8 pressed = 1) {
     tEvent event = {};
     event.type = type;
-    if (type == kEventKey) {
-      event.key = tKeyEvent{0, code, pressed};
-    } else if (type == kEventPadButton) {
+    event.key = tKeyEvent{0, code, pressed};
+    if (type == kEventPadButton) {
       event.padButton = tPadButtonEvent{0, code, pressed};
     } else if (type == kEventTick) {
       event.tick = tTickEvent{0.02f};
     }
     gScreenStack->OnEvent(&event);
   }
-  // Closes the menus the test opened, as their resume item would.
-  void ResumeIfPaused() {
-    if (mInGame->GetPauseMenu()->IsShown()) {
-      mInGame->GetPauseMenu()->OnSelect(kPauseResume);
+  // Dead, and the death fade run out: the death menu is shown.
+  void Die() {
+    while (Fader()->IsFading()) {
+      Send(kEventTick);
     }
+    mPlayer->SetHealth(0.0f);
+    do {
+      Send(kEventTick);
+    } while (!mInGame->GetDeathMenu()->IsShown() && Fader()->GetColour().alpha < 255);
+    Send(kEventTick);
   }
 
   cInGame* mInGame = nullptr;
