@@ -1,8 +1,7 @@
-// The scripted run: the game through its own entry on the generated demo
-// data, on the Direct3D 8 driver (headless), one 40 ms frame at a time on an
-// injected clock, driven by keys through the Windows stand-in: logos, a new
-// game into "level01", a door, a key, the checkpoint, the pause and its
-// options, a death and the way back, the first objective, the end texts.
+// The scripted run: the game through its own entry on the demo data, on the
+// Direct3D 8 driver (headless), a 40 ms frame at a time on an injected clock,
+// driven by keys through the Windows stand-in, from the logos through the
+// first level (door, key, checkpoint, pause, options, death, end) onwards.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -38,7 +37,8 @@ namespace {
 // holds the player and the double only. Drop this once they load.
 std::string PlayerAndDoubleOnlyMenFile(std::string men) {
   const std::string all = "MEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1]";
-  return men.find(all) == std::string::npos ? men : men.replace(men.find(all), all.size(), "MEN = [dorvaman, dorvaholoman]");
+  return men.find(all) == std::string::npos ? men
+                                            : men.replace(men.find(all), all.size(), "MEN = [dorvaman, dorvaholoman]");
 }
 
 // Stand-ins until the game does it: the message box closes the briefing and
@@ -69,7 +69,7 @@ struct tRun {
   uint32_t levelPixel = 0, deathPixel = 1;  // 1 until taken
   bool levelHasCamera = false;
   RwV3d mark = {};
-} *sRun = nullptr;
+}* sRun = nullptr;
 
 // A movie's loop waits on the clock without sleeping: each reading moves it.
 DWORD ReadClock(void*) { return sRun->now += gMoviePlaying != 0 ? 2 : 0; }
@@ -113,9 +113,11 @@ void OnFrame() {
     WinTestPushKey(Window(), step.keys[pressed - 1]);
   }
   if (pressed >= step.keys.size() && step.done()) {
-    run.step++, run.frames = -1;
+    run.step++;
+    run.frames = -1;
   } else if (run.frames > step.budget) {
-    run.failedStep = step.name, run.step = run.steps.size();
+    run.failedStep = step.name;
+    run.step = run.steps.size();
   }
 }
 
@@ -172,23 +174,27 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
       {"logos and language", std::vector<SDL_Keycode>(12, enter), nullptr,
        [] { return Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game(); }, 2000},
       // New game, the name "0", the name grid's end cell, normal difficulty.
-      {"new game", {enter, enter, SDLK_UP, SDLK_LEFT, enter, enter}, nullptr, [] { return InGame() != nullptr; },
-       3000},
-      {"level01 faded in", {}, nullptr,
+      {"new game", {enter, enter, SDLK_UP, SDLK_LEFT, enter, enter}, nullptr, [] { return InGame() != nullptr; }, 3000},
+      {"level01 faded in",
+       {},
+       nullptr,
        [] {
          sRun->levelPixel = MiddlePixel();
          sRun->levelHasCamera = World()->GetCamera(kGameCameraIndex) != nullptr;
          return !World()->GetScreenFader()->IsFading() && gGameOptions->GetLevelName() == cString("level01");
        },
        40},
-      {"briefing closed", {enter}, nullptr,
+      {"briefing closed",
+       {enter},
+       nullptr,
        [] {
          CloseMessageBoxAsAKeyWould(World());
          return Player()->IsBusy() == 0 && !World()->IsInputLocked();
        },
        50},
       // From the corridor towards door_a, then its use.
-      {"walks to door_a", {},
+      {"walks to door_a",
+       {},
        [] {
          RwV3d use, out;
          DoorA()->GetUsePoint(&use, false);
@@ -197,24 +203,45 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
          sRun->mark = Where();
          Player()->Input().forwardKey = 1;
        },
-       [] { return std::hypot(Where().x - sRun->mark.x, Where().z - sRun->mark.z) > 0.3f; }, 100},
-      {"opens door_a", {}, [] { Player()->Input().forwardKey = 0, Player()->Input().useItem = 1; },
-       [] { return std::fabs(RwFrameGetLTM(DoorA()->GetFrame())->pos.x - 4.0f) > 0.5f; }, 150},
-      {"takes key_1", {}, [] { StandAndUse(RwV3d{1.5f, 0.0f, 3.4f}, 0.0f, -1.0f, 1); },
-       [] { return Player()->GetInventoryCount() == 1; }, 150},
-      {"reaches the checkpoint", {}, [] { StandAndUse(RwV3d{6.0f, 0.0f, 0.0f}, 1.0f, 0.0f, 0); },
+       [] { return std::hypot(Where().x - sRun->mark.x, Where().z - sRun->mark.z) > 0.3f; },
+       100},
+      {"opens door_a",
+       {},
        [] {
-         sRun->mark = Where();
-         return World()->IsCheckpointStored() != 0;
+         Player()->Input().forwardKey = 0;
+         Player()->Input().useItem = 1;
        },
+       [] { return std::fabs(RwFrameGetLTM(DoorA()->GetFrame())->pos.x - 4.0f) > 0.5f; },
+       150},
+      {"takes key_1",
+       {},
+       [] {
+         StandAndUse(RwV3d{1.5f, 0.0f, 3.4f}, 0.0f, -1.0f, 1);
+       },
+       [] { return Player()->GetInventoryCount() == 1; },
+       150},
+      {"reaches the checkpoint",
+       {},
+       [] {
+         StandAndUse(sRun->mark = RwV3d{6.0f, 0.0f, 0.0f}, 1.0f, 0.0f, 0);
+       },
+       [] { return World()->IsCheckpointStored() != 0; },
        50},
       {"escape pauses", {escape}, nullptr, [] { return InGame()->GetPauseMenu()->IsShown(); }, 50},
-      {"options, brightness up", {SDLK_DOWN, SDLK_DOWN, enter, SDLK_RIGHT}, nullptr,
-       [] { return InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown(); }, 50},
+      {"options, brightness up",
+       {SDLK_DOWN, SDLK_DOWN, enter, SDLK_RIGHT},
+       nullptr,
+       [] { return InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown(); },
+       50},
       {"back from the options", {escape}, nullptr, [] { return InGame()->GetPauseMenu()->IsShown(); }, 50},
-      {"resume, the brightness applied", {enter}, nullptr,
-       [] { return !World()->IsSuspended() && InGame()->GetPauseMenu()->GetBrightnessApplications() == 1; }, 50},
-      {"dies of damage, fading to black", {}, [] { Player()->AddHealth(-1.0f); },
+      {"resume, the brightness applied",
+       {enter},
+       nullptr,
+       [] { return !World()->IsSuspended() && InGame()->GetPauseMenu()->GetBrightnessApplications() == 1; },
+       50},
+      {"dies of damage, fading to black",
+       {},
+       [] { Player()->AddHealth(-1.0f); },
        [] {
          const cWgScreenFader* fader = World()->GetScreenFader();
          if (sRun->deathPixel == 1 && World()->IsSuspended() && !fader->IsFading() && fader->GetColour().alpha == 255) {
@@ -223,26 +250,36 @@ TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
          return InGame()->GetDeathMenu()->IsShown();
        },
        300},
-      {"back to the checkpoint", {enter}, [] { Player()->SetHealth(1.0f); },
-       [] { return !World()->IsSuspended() && std::fabs(Where().x - sRun->mark.x) < 0.01f; }, 50},
-      {"ten idle minutes pause", {}, [] { sRun->now += kIdlePauseMs; },
-       [] { return InGame()->GetPauseMenu()->IsShown(); }, 50},
-      {"restart, the brightness unchanged", {SDLK_DOWN, enter}, nullptr,
+      {"back to the checkpoint",
+       {enter},
+       [] { Player()->SetHealth(1.0f); },
+       [] { return !World()->IsSuspended() && std::fabs(Where().x - sRun->mark.x) < 0.01f; },
+       50},
+      {"ten idle minutes pause",
+       {},
+       [] { sRun->now += kIdlePauseMs; },
+       [] { return InGame()->GetPauseMenu()->IsShown(); },
+       50},
+      {"restart, the brightness unchanged",
+       {SDLK_DOWN, enter},
+       nullptr,
        [] {
          return !World()->IsSuspended() && Player()->IsProtected() == 0 &&
                 InGame()->GetPauseMenu()->GetBrightnessApplications() == 1;
        },
        50},
       // The meeting point completes the first objective and ends the level.
-      {"first objective", {}, [] { StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0); },
-       [] { return World()->GetLevelEndState() == kLevelStatisticsShown; }, 200},
-      {"statistics closed, on to the end texts", {enter}, nullptr,
+      {"first objective",
+       {},
        [] {
-         if (InGame() != nullptr) {
-           CloseMessageBoxAsAKeyWould(World());
-         }
-         return Game()->GetState() == kGameEndTextsOver;
+         StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0);
        },
+       [] { return World()->GetLevelEndState() == kLevelStatisticsShown; },
+       200},
+      {"statistics closed, on to the end texts",
+       {enter},
+       [] { CloseMessageBoxAsAKeyWould(World()); },
+       [] { return Game()->GetState() == kGameEndTextsOver; },
        600},
   };
   const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window

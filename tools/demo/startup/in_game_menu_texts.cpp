@@ -9,12 +9,10 @@ namespace demo {
 
 std::vector<std::pair<std::string, std::string>> InGameMenuTextKeys(const std::string& code) {
   if (code == "eng") {
-    return {{"PAUSE_TITLE", "PAUSE"},          {"PAUSE_ITEM00", "Resume"},
-            {"PAUSE_ITEM01", "Restart level"}, {"PAUSE_ITEM02", "Options"},
-            {"PAUSE_ITEM03", "Main menu"},     {"PAUSE_FOOTER", "Enter: choose"},
-            {"DIED_TITLE", "YOU DIED"},        {"DIED_ITEM00", "Last checkpoint"},
-            {"DIED_ITEM01", "Restart level"},  {"DIED_ITEM02", "Main menu"},
-            {"DIED_FOOTER", "Enter: choose"}};
+    return {{"PAUSE_TITLE", "PAUSE"},     {"PAUSE_ITEM00", "Resume"},         {"PAUSE_ITEM01", "Restart level"},
+            {"PAUSE_ITEM02", "Options"},  {"PAUSE_ITEM03", "Main menu"},      {"PAUSE_FOOTER", "Enter: choose"},
+            {"DIED_TITLE", "YOU DIED"},   {"DIED_ITEM00", "Last checkpoint"}, {"DIED_ITEM01", "Restart level"},
+            {"DIED_ITEM02", "Main menu"}, {"DIED_FOOTER", "Enter: choose"}};
   }
   return {{"PAUSE_TITLE", "PAUSE"},
           {"PAUSE_ITEM00", "Weiter"},

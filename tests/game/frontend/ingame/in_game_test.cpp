@@ -42,10 +42,14 @@ TEST_F(InGameTest, PauseOpensOnEscapeStartOrTenIdleMinutesOnly) {
     u32 idleMs;  // the clock moved on before the input
     bool paused;
   } rows[] = {
-      {"escape pressed", Key(kKeyEsc), 0, true},           {"escape released", Key(kKeyEsc, 0), 0, false},
-      {"another key", Key(kKeyEnter), 0, false},           {"pad start pressed", Pad(kPadStart), 0, true},
-      {"pad start released", Pad(kPadStart, 0), 0, false}, {"pad start with back", Pad(kPadStart | kPadBack), 0, false},
-      {"ten idle minutes", Tick(0.02f), kIdlePauseMs, true}, {"a moment short", Tick(0.02f), kIdlePauseMs - 1, false},
+      {"escape pressed", Key(kKeyEsc), 0, true},
+      {"escape released", Key(kKeyEsc, 0), 0, false},
+      {"another key", Key(kKeyEnter), 0, false},
+      {"pad start pressed", Pad(kPadStart), 0, true},
+      {"pad start released", Pad(kPadStart, 0), 0, false},
+      {"pad start with back", Pad(kPadStart | kPadBack), 0, false},
+      {"ten idle minutes", Tick(0.02f), kIdlePauseMs, true},
+      {"a moment short", Tick(0.02f), kIdlePauseMs - 1, false},
       {"a key is input", Key(kKeyEnter, 0), kIdlePauseMs, false},
   };
   for (const auto& row : rows) {
