@@ -7,8 +7,8 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 #include "game/app/application.h"
@@ -51,19 +51,21 @@ void CloseMessageBoxAsAKeyWould(cQXWorld* world) {
                                                                              : world->GetLevelEndState());
 }
 
+// A step: its keys (E Enter, X Escape, U D L R the arrows), pressed one every
+// four frames, its start, and what ends it within its budget of frames.
 struct tStep {
   const char* name;
-  std::vector<SDL_Keycode> keys;  // pressed one every four frames first
-  std::function<void()> start;
-  std::function<bool()> done;
-  int budget;  // frames
+  const char* keys;
+  void (*start)();
+  bool (*done)();
+  int budget;
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
 struct tRun {
   DWORD now = 100000;
-  std::vector<tStep> steps;
-  size_t step = 0;
+  const tStep* steps = nullptr;
+  size_t count = 0, step = 0;
   int frames = -1;  // in the current step; -1 before its start
   const char* failedStep = nullptr;
   uint32_t levelPixel = 0, deathPixel = 1;  // 1 until taken
@@ -81,6 +83,7 @@ cInGame* InGame() {
   return playing ? static_cast<cInGame*>(gScreenStack->GetTopScreen()) : nullptr;
 }
 cQXWorld* World() { return &InGame()->GetWorld(); }
+cWgMenu_Pause* Pause() { return InGame()->GetPauseMenu(); }
 cDorvaMan* Player() { return World()->GetPlayer(); }
 RwV3d Where() { return RwFrameGetLTM(Player()->GetFrame())->pos; }
 uint32_t MiddlePixel() { return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240); }
@@ -88,6 +91,7 @@ void StandAndUse(RwV3d at, f32 headingX, f32 headingZ, u8 use) {
   RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
   Player()->SetHeading(std::atan2(headingX, headingZ));
   Player()->Input().useItem = use;
+  Player()->Input().forwardKey = 0;
   Player()->SetSkipAnimation(1);  // the device acts without waiting for the use animation
 }
 cDoor* DoorA() {
@@ -95,29 +99,103 @@ cDoor* DoorA() {
   ForEachClone<cDoor>(World()->GetObjectSets(kSetDoors), [&](cDoor* d) { door = d->GetName() == "door_a" ? d : door; });
   return door;
 }
+SDL_Keycode KeyOf(char key) {
+  const SDL_Keycode keys[] = {SDLK_RETURN, SDLK_ESCAPE, SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+  return keys[std::strchr("EXUDLR", key) - "EXUDLR"];
+}
+
+// The script's steps.
+bool MainMenuShown() { return Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game(); }
+bool Playing() { return InGame() != nullptr; }
+bool FadedIn() {
+  sRun->levelPixel = MiddlePixel();
+  sRun->levelHasCamera = World()->GetCamera(kGameCameraIndex) != nullptr;
+  return !World()->GetScreenFader()->IsFading() && gGameOptions->GetLevelName() == cString("level01");
+}
+bool BriefingClosed() {
+  CloseMessageBoxAsAKeyWould(World());
+  return Player()->IsBusy() == 0 && !World()->IsInputLocked();
+}
+// From out in front of door_a towards it.
+void WalkToDoor() {
+  RwV3d use, out;
+  DoorA()->GetUsePoint(&use, false);
+  DoorA()->GetUseDirection(&out, false);
+  StandAndUse(sRun->mark = RwV3d{use.x + 1.4f * out.x, 0.0f, use.z + 1.4f * out.z}, -out.x, -out.z, 0);
+  Player()->Input().forwardKey = 1;
+}
+bool Walked() { return std::hypot(Where().x - sRun->mark.x, Where().z - sRun->mark.z) > 0.3f; }
+void UseDoor() { StandAndUse(Where(), Where().x - sRun->mark.x, Where().z - sRun->mark.z, 1); }
+bool DoorOpen() { return std::fabs(RwFrameGetLTM(DoorA()->GetFrame())->pos.x - 4.0f) > 0.5f; }
+void UseKey() { StandAndUse(RwV3d{1.5f, 0.0f, 3.4f}, 0.0f, -1.0f, 1); }
+bool KeyTaken() { return Player()->GetInventoryCount() == 1; }
+void StandAtCheckpoint() { StandAndUse(sRun->mark = RwV3d{6.0f, 0.0f, 0.0f}, 1.0f, 0.0f, 0); }
+bool CheckpointStored() { return World()->IsCheckpointStored() != 0; }
+bool Paused() { return Pause()->IsShown(); }
+bool OptionsShown() { return Pause()->GetOptionsMenu()->IsShown(); }
+bool ResumedBrightnessApplied() { return !World()->IsSuspended() && Pause()->GetBrightnessApplications() == 1; }
+void Damage() { Player()->AddHealth(-1.0f); }
+bool DeathMenuAfterBlack() {
+  const cWgScreenFader* fader = World()->GetScreenFader();
+  if (sRun->deathPixel == 1 && World()->IsSuspended() && !fader->IsFading() && fader->GetColour().alpha == 255) {
+    sRun->deathPixel = MiddlePixel();  // the frame after the fade, before the menu
+  }
+  return InGame()->GetDeathMenu()->IsShown();
+}
+void RestoredHealth() { Player()->SetHealth(1.0f); }
+bool AtCheckpoint() { return !World()->IsSuspended() && std::fabs(Where().x - sRun->mark.x) < 0.01f; }
+void TenIdleMinutes() { sRun->now += kIdlePauseMs; }
+bool RestartedBrightnessUnchanged() {
+  return !World()->IsSuspended() && Player()->IsProtected() == 0 && Pause()->GetBrightnessApplications() == 1;
+}
+void StandAtMeetingPoint() { StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0); }
+bool StatisticsShown() { return World()->GetLevelEndState() == kLevelStatisticsShown; }
+void CloseStatistics() { CloseMessageBoxAsAKeyWould(World()); }
+bool EndTexts() { return Game()->GetState() == kGameEndTextsOver; }
+
+const tStep kScript[] = {
+    {"logos and language (Enter hurries the logos)", "EEEEEEEEEEEE", nullptr, MainMenuShown, 2000},
+    {"new game: name 0, the grid's end cell, normal", "EEULEE", nullptr, Playing, 3000},
+    {"level01 faded in", "", nullptr, FadedIn, 40},
+    {"briefing closed", "E", nullptr, BriefingClosed, 50},
+    {"walks to door_a", "", WalkToDoor, Walked, 100},
+    {"opens door_a", "", UseDoor, DoorOpen, 150},
+    {"takes key_1", "", UseKey, KeyTaken, 150},
+    {"reaches the checkpoint", "", StandAtCheckpoint, CheckpointStored, 50},
+    {"escape pauses", "X", nullptr, Paused, 50},
+    {"options, brightness up", "DDER", nullptr, OptionsShown, 50},
+    {"back from the options", "X", nullptr, Paused, 50},
+    {"resume, the brightness applied", "E", nullptr, ResumedBrightnessApplied, 50},
+    {"dies of damage, fading to black", "", Damage, DeathMenuAfterBlack, 300},
+    {"back to the checkpoint", "E", RestoredHealth, AtCheckpoint, 50},
+    {"ten idle minutes pause", "", TenIdleMinutes, Paused, 50},
+    {"restart, the brightness unchanged", "DE", nullptr, RestartedBrightnessUnchanged, 50},
+    {"the meeting point: first objective done", "", StandAtMeetingPoint, StatisticsShown, 200},
+    {"statistics closed, on to the end texts", "E", CloseStatistics, EndTexts, 600},
+};
 
 // One frame of the script, before the frame; a step over its budget ends it.
 void OnFrame() {
   tRun& run = *sRun;
-  if (run.step >= run.steps.size()) {
+  if (run.step >= run.count) {
     WinTestRequestClose(Window());
     return;
   }
-  tStep& step = run.steps[run.step];
-  if (run.frames++ < 0 && step.start) {
+  const tStep& step = run.steps[run.step];
+  if (run.frames++ < 0 && step.start != nullptr) {
     step.start();
   }
-  const size_t pressed = static_cast<size_t>(run.frames / 4);
-  if (run.frames % 4 == 0 && pressed > 0 && pressed <= step.keys.size()) {
+  const size_t pressed = static_cast<size_t>(run.frames / 4), keys = std::strlen(step.keys);
+  if (run.frames % 4 == 0 && pressed > 0 && pressed <= keys) {
     WinTestPushFocus(Window(), TRUE);  // the input devices take keys while focused
-    WinTestPushKey(Window(), step.keys[pressed - 1]);
+    WinTestPushKey(Window(), KeyOf(step.keys[pressed - 1]));
   }
-  if (pressed >= step.keys.size() && step.done()) {
+  if (pressed >= keys && step.done()) {
     run.step++;
     run.frames = -1;
   } else if (run.frames > step.budget) {
     run.failedStep = step.name;
-    run.step = run.steps.size();
+    run.step = run.count;
   }
 }
 
@@ -168,125 +246,13 @@ class ScriptedRunTest : public AppTest {
 };
 
 TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
-  const SDL_Keycode enter = SDLK_RETURN, escape = SDLK_ESCAPE;
-  mRun.steps = {
-      // Enter hurries the logos and takes the first language.
-      {"logos and language", std::vector<SDL_Keycode>(12, enter), nullptr,
-       [] { return Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game(); }, 2000},
-      // New game, the name "0", the name grid's end cell, normal difficulty.
-      {"new game", {enter, enter, SDLK_UP, SDLK_LEFT, enter, enter}, nullptr, [] { return InGame() != nullptr; }, 3000},
-      {"level01 faded in",
-       {},
-       nullptr,
-       [] {
-         sRun->levelPixel = MiddlePixel();
-         sRun->levelHasCamera = World()->GetCamera(kGameCameraIndex) != nullptr;
-         return !World()->GetScreenFader()->IsFading() && gGameOptions->GetLevelName() == cString("level01");
-       },
-       40},
-      {"briefing closed",
-       {enter},
-       nullptr,
-       [] {
-         CloseMessageBoxAsAKeyWould(World());
-         return Player()->IsBusy() == 0 && !World()->IsInputLocked();
-       },
-       50},
-      // From the corridor towards door_a, then its use.
-      {"walks to door_a",
-       {},
-       [] {
-         RwV3d use, out;
-         DoorA()->GetUsePoint(&use, false);
-         DoorA()->GetUseDirection(&out, false);
-         StandAndUse(RwV3d{use.x + 1.4f * out.x, 0.0f, use.z + 1.4f * out.z}, -out.x, -out.z, 0);
-         sRun->mark = Where();
-         Player()->Input().forwardKey = 1;
-       },
-       [] { return std::hypot(Where().x - sRun->mark.x, Where().z - sRun->mark.z) > 0.3f; },
-       100},
-      {"opens door_a",
-       {},
-       [] {
-         Player()->Input().forwardKey = 0;
-         Player()->Input().useItem = 1;
-       },
-       [] { return std::fabs(RwFrameGetLTM(DoorA()->GetFrame())->pos.x - 4.0f) > 0.5f; },
-       150},
-      {"takes key_1",
-       {},
-       [] {
-         StandAndUse(RwV3d{1.5f, 0.0f, 3.4f}, 0.0f, -1.0f, 1);
-       },
-       [] { return Player()->GetInventoryCount() == 1; },
-       150},
-      {"reaches the checkpoint",
-       {},
-       [] {
-         StandAndUse(sRun->mark = RwV3d{6.0f, 0.0f, 0.0f}, 1.0f, 0.0f, 0);
-       },
-       [] { return World()->IsCheckpointStored() != 0; },
-       50},
-      {"escape pauses", {escape}, nullptr, [] { return InGame()->GetPauseMenu()->IsShown(); }, 50},
-      {"options, brightness up",
-       {SDLK_DOWN, SDLK_DOWN, enter, SDLK_RIGHT},
-       nullptr,
-       [] { return InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown(); },
-       50},
-      {"back from the options", {escape}, nullptr, [] { return InGame()->GetPauseMenu()->IsShown(); }, 50},
-      {"resume, the brightness applied",
-       {enter},
-       nullptr,
-       [] { return !World()->IsSuspended() && InGame()->GetPauseMenu()->GetBrightnessApplications() == 1; },
-       50},
-      {"dies of damage, fading to black",
-       {},
-       [] { Player()->AddHealth(-1.0f); },
-       [] {
-         const cWgScreenFader* fader = World()->GetScreenFader();
-         if (sRun->deathPixel == 1 && World()->IsSuspended() && !fader->IsFading() && fader->GetColour().alpha == 255) {
-           sRun->deathPixel = MiddlePixel();  // the frame after the fade, before the menu
-         }
-         return InGame()->GetDeathMenu()->IsShown();
-       },
-       300},
-      {"back to the checkpoint",
-       {enter},
-       [] { Player()->SetHealth(1.0f); },
-       [] { return !World()->IsSuspended() && std::fabs(Where().x - sRun->mark.x) < 0.01f; },
-       50},
-      {"ten idle minutes pause",
-       {},
-       [] { sRun->now += kIdlePauseMs; },
-       [] { return InGame()->GetPauseMenu()->IsShown(); },
-       50},
-      {"restart, the brightness unchanged",
-       {SDLK_DOWN, enter},
-       nullptr,
-       [] {
-         return !World()->IsSuspended() && Player()->IsProtected() == 0 &&
-                InGame()->GetPauseMenu()->GetBrightnessApplications() == 1;
-       },
-       50},
-      // The meeting point completes the first objective and ends the level.
-      {"first objective",
-       {},
-       [] {
-         StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0);
-       },
-       [] { return World()->GetLevelEndState() == kLevelStatisticsShown; },
-       200},
-      {"statistics closed, on to the end texts",
-       {enter},
-       [] { CloseMessageBoxAsAKeyWould(World()); },
-       [] { return Game()->GetState() == kGameEndTextsOver; },
-       600},
-  };
+  mRun.steps = kScript;
+  mRun.count = sizeof(kScript) / sizeof(kScript[0]);
   const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window
   WinTestSetArguments(2, arguments);
   EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT));
   EXPECT_EQ(nullptr, mRun.failedStep) << "not done in time: " << mRun.failedStep;
-  EXPECT_EQ(mRun.steps.size(), mRun.step);
+  EXPECT_EQ(mRun.count, mRun.step);
   EXPECT_EQ(0u, mRun.deathPixel) << "the death fade ends black";
   EXPECT_TRUE(!mRun.levelHasCamera || mRun.levelPixel != 0) << "the level's first frame shows it";
   EXPECT_TRUE(sBoxes.empty());
