@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "game/foundation/fatal_error.h"
+#include "game/foundation/memory.h"
 
 namespace {
 
@@ -21,6 +22,32 @@ u32 sLiveCount = 0;
 u32 sPoolBytes = 0;
 bool sSetUp = false;
 bool sEnabled = false;
+// Set when the pools outlived the engine because blocks were still held
+// (display drivers free theirs at program exit): a block released then is
+// dropped from the table, its entry never reused, the lists never freed.
+bool sRetired = false;
+// Set while a hook works on the pools themselves; what the C runtime gives
+// then is the lists' own memory, recorded so that retired pools keep it.
+bool sInPoolWork = false;
+constexpr u32 kBackingLimit = 512;
+void* sBacking[kBackingLimit];
+u32 sBackingCount = 0;
+
+void RecordBacking(void* block) {
+  if (block != nullptr && sBackingCount < kBackingLimit) {
+    sBacking[sBackingCount++] = block;
+  }
+}
+
+// The record of the lists' memory holding block; -1 for other memory.
+s32 FindBacking(const void* block) {
+  for (u32 i = 0; i < sBackingCount; i++) {
+    if (sBacking[i] == block) {
+      return static_cast<s32>(i);
+    }
+  }
+  return -1;
+}
 
 const RwMemoryFunctions kHooks = {PoolMalloc, PoolFree, PoolRealloc, PoolCalloc};
 
@@ -36,11 +63,18 @@ u32 ProbeSlot(u32 start, u32 probe) { return static_cast<u32>(static_cast<s32>(s
 // pools are switched off so that those allocations go to the C runtime.
 class cPoolsOff {
  public:
-  cPoolsOff() : mWasEnabled(sEnabled) { sEnabled = false; }
-  ~cPoolsOff() { sEnabled = mWasEnabled; }
+  cPoolsOff() : mWasEnabled(sEnabled), mWasInWork(sInPoolWork) {
+    sEnabled = false;
+    sInPoolWork = true;
+  }
+  ~cPoolsOff() {
+    sEnabled = mWasEnabled;
+    sInPoolWork = mWasInWork;
+  }
 
  private:
   bool mWasEnabled;
+  bool mWasInWork;
 };
 
 void* TakeFromPools(size_t size) {
@@ -73,7 +107,9 @@ void* TakeFromPools(size_t size) {
 // Gives a recorded block back to its list and clears its slot.
 void ReturnToPool(s32 slotIndex) {
   tPoolSlot& slot = sTable[slotIndex];
-  RwFreeListEntryFree(sFreeLists[slot.sizeClass], slot.block);
+  if (!sRetired) {
+    RwFreeListEntryFree(sFreeLists[slot.sizeClass], slot.block);
+  }
   slot.block = nullptr;
   slot.sizeClass = 0;
   sLiveCount--;
@@ -121,8 +157,12 @@ s32 PoolBlockClass(const void* block) {
 }
 
 void* PoolMalloc(size_t size) {
-  if (!sEnabled || !sSetUp) {
-    return malloc(size);
+  if (!sEnabled || !sSetUp || sRetired) {
+    void* block = malloc(size);
+    if (sInPoolWork) {
+      RecordBacking(block);
+    }
+    return block;
   }
   cPoolsOff off;
   return TakeFromPools(size);
@@ -138,11 +178,18 @@ void PoolFree(void* block) {
     return;
   }
   const s32 slot = PoolFindPointer(block);
-  if (slot < 0) {
+  if (slot >= 0) {
+    ReturnToPool(slot);
+  } else {
+    const s32 backing = FindBacking(block);
+    if (backing >= 0 && sRetired) {
+      return;  // retired pools keep their memory: blocks may still live in it
+    }
+    if (backing >= 0) {
+      sBacking[backing] = sBacking[--sBackingCount];
+    }
     free(block);
-    return;
   }
-  ReturnToPool(slot);
 }
 
 void* PoolRealloc(void* block, size_t size) {
@@ -208,7 +255,11 @@ void DestroySmallBlockPools() {
     return;
   }
   if (sLiveCount != 0) {
-    DebugTrace("DestroySmallBlockPools : %u blocks still in use\n", sLiveCount);
+    // Freeing the lists now would pull memory from under its holders.
+    DebugTrace("DestroySmallBlockPools : %u blocks still in use; the pools stay\n", sLiveCount);
+    sRetired = true;
+    SetLateRelease(PoolFree);
+    return;
   }
   for (RwFreeList*& list : sFreeLists) {
     if (list != nullptr) {
@@ -219,6 +270,7 @@ void DestroySmallBlockPools() {
   memset(sTable, 0, sizeof(sTable));
   sLiveCount = 0;
   sPoolBytes = 0;
+  sBackingCount = 0;
   sSetUp = false;
 }
 

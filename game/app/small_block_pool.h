@@ -40,8 +40,10 @@ s32 PoolFindPointer(const void* block);
 // The size class of a recorded block, or -1 for any other block.
 s32 PoolBlockClass(const void* block);
 
-// Create the free lists at the end of engine start; destroy them before the
-// engine closes. The lists' own memory comes from the C runtime.
+// Create the free lists at the end of engine start; destroy them when the
+// engine closes. The lists' own memory comes from the C runtime. Blocks
+// still held then keep the pools until the program ends; releasing one
+// later only forgets it.
 bool CreateSmallBlockPools();
 void DestroySmallBlockPools();
 // New small requests go to the pools only between these two; blocks handed

@@ -11,6 +11,7 @@
 namespace {
 
 bool sEngineOpen = false;
+void (*sLateRelease)(void* block) = nullptr;
 
 // The engine's memory functions while the engine is open; null otherwise.
 const RwMemoryFunctions* EngineMemory() {
@@ -50,10 +51,14 @@ void GameRelease(void* block) {
   const RwMemoryFunctions* engine = EngineMemory();
   if (engine != nullptr) {
     engine->rwfree(block);
+  } else if (sLateRelease != nullptr) {
+    sLateRelease(block);
   } else {
     free(block);
   }
 }
+
+void SetLateRelease(void (*release)(void* block)) { sLateRelease = release; }
 
 void SetEngineOpenFlag(bool open) { sEngineOpen = open; }
 

@@ -19,3 +19,8 @@ void GameRelease(void* block);
 // runtime for blocks they did not hand out).
 void SetEngineOpenFlag(bool open);
 bool GetEngineOpenFlag();
+
+// While the engine is closed, blocks are released through this function
+// instead of the C runtime (null: the C runtime). Memory that outlives the
+// engine (pooled blocks that other libraries still hold) is released here.
+void SetLateRelease(void (*release)(void* block));

@@ -6,6 +6,7 @@
 #include "game/characters/man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/save/game_options.h"
+#include "game/frontend/screens/wg_screen_fader.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/effects/mirror.h"
 #include "game/render/effects/projected_shadows.h"
@@ -77,7 +78,10 @@ cQXWorld::cQXWorld(cPropertyFile* config, const cString& levelName)
       mFpsCounter(nullptr),
       mFrameTimeSource{0, nullptr},
       mHudLabel(nullptr),
-      mCrosshair(nullptr) {
+      mCrosshair(nullptr),
+      mInGame(nullptr),
+      mSuspended(0),
+      mScreenFader(nullptr) {
   if (gEventDevice != nullptr) {
     gEventDevice->AddEventHandler(this);
   }
@@ -205,6 +209,8 @@ void cQXWorld::DeleteHud() {
   }
   delete mHudLabel;
   mHudLabel = nullptr;
+  delete mScreenFader;
+  mScreenFader = nullptr;
   delete mCrosshair;
   mCrosshair = nullptr;
   mHudCreated = 0;

@@ -52,6 +52,8 @@ class cWgMissionList;
 class cWgTabPanel;
 class cWgUltraOverlay;
 class cWorldCollision;
+class cInGame;
+class cWgScreenFader;
 
 // Load steps run in the order 0, 2, 1, 3, 4, 5, 6, 10, 7, 8, 9, 11 .. 19;
 // the step stays at the last one, which the world's events wait for.
@@ -84,6 +86,8 @@ constexpr s32 kAlertNone = -1;
 constexpr s32 kAlertSuppressed = 1000000;
 // Texts wrap at this many pixels in the HUD's message box.
 constexpr f32 kMessageWrapWidth = 384.0f;
+// The level fades in from black over this many frames at its start and restarts.
+constexpr u32 kLevelFadeFrames = 16;
 
 enum eNamedSound : u32 {
   kSoundSuccess,
@@ -327,6 +331,14 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   const cString& GetMainMissionText() const { return mMainMissionText; }
   u32 GetLevelEndState() const { return mLevelEndState; }
   void SetLevelEndState(u32 state) { mLevelEndState = state; }
+  // The in-game screen that plays this level: its pause and death menus are
+  // made by load step 14. The suspended flag is set while one of them is
+  // open. The screen fader is null before load step 11.
+  void SetInGameScreen(cInGame* inGame) { mInGame = inGame; }
+  void CreateInGameMenus();
+  u8 IsSuspended() const { return mSuspended; }
+  void SetSuspended(u8 suspended) { mSuspended = suspended; }
+  cWgScreenFader* GetScreenFader() const { return mScreenFader; }
   // The statistics' label column and value column.
   const cString& GetStatisticsLabels() const { return mStatisticsLabels; }
   const cString& GetStatisticsValues() const { return mStatisticsValues; }
@@ -460,4 +472,7 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgMapView* mHudMap = nullptr;
   cWgMapView* mFullMap = nullptr;
   cWorldMapSource* mMapSource = nullptr;  // what the maps read of the level
+  cInGame* mInGame;  // not owned
+  u8 mSuspended;
+  cWgScreenFader* mScreenFader;
 };

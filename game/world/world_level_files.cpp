@@ -7,6 +7,7 @@
 #include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
 #include "game/frontend/save/game_options.h"
+#include "game/frontend/screens/wg_screen_fader.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/anim_model.h"
 #include "game/render/text/crosshair.h"
@@ -214,6 +215,10 @@ void cQXWorld::CreateHud() {
   mHudLabel = new cWgLabel(tWgPlacement::Fractions(0.29f, 0.05f, 0.4125f, 0.05f), mHudFont);
   mCrosshair = new cWgCrosshair(Pixels(w / 2 - w / 20, h / 2 - h / 20, w / 10, w / 10, 0, 0, 0, 0));
   CreateMapViews();
+  // The level opens from black.
+  mScreenFader = new cWgScreenFader(tWgPlacement::Fractions(0.0f, 0.0f, 1.0f, 1.0f));
+  mScreenFader->SetColour(RwRGBA{0, 0, 0, 0});
+  mScreenFader->FadeIn(kLevelFadeFrames);
   mShownAlertLevel = kAlertNone;
   CreateHudWidgets();
   SetHudVisible(false);

@@ -104,7 +104,7 @@ const cQXWorld::tLoadStep cQXWorld::kLoadSteps[kLoadStepCount] = {
     {&cQXWorld::CreateHud, 12, 0.8f},
     {&cQXWorld::LoadMapViews, 13, 0.85f},
     {&cQXWorld::LoadTexts, 14, 0.9f},  // the HUD's contents join with their widgets
-    {nullptr, 15, 0.91f},              // in-game menus
+    {&cQXWorld::CreateInGameMenus, 15, 0.91f},
     {&cQXWorld::LoadShadowsAndSounds, 16, 0.95f},
     {&cQXWorld::BindViewActions, 17, 0.96f},
     {&cQXWorld::LoadParticles, 18, 0.97f},

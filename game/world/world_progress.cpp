@@ -8,6 +8,7 @@
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/hud/wg_blink_icon.h"
 #include "game/frontend/hud/wg_mission_list.h"
+#include "game/frontend/screens/wg_screen_fader.h"
 #include "game/render/twin_timer.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/timer_device.h"
@@ -145,4 +146,8 @@ void cQXWorld::ResetCommon() {
   mPendingMessage = kNoPendingMessage;
   mShownAlertLevel = kAlertNone;
   ResumeTimeScale();
+  if (mScreenFader != nullptr) {
+    mScreenFader->SetHold(false);
+    mScreenFader->FadeIn(kLevelFadeFrames);
+  }
 }

@@ -9,6 +9,7 @@
 #include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
+#include "game/frontend/screens/wg_screen_fader.h"
 #include "game/render/twin_timer.h"
 #include "game/world/qx_world.h"
 
@@ -35,7 +36,10 @@ void cQXWorld::PushFrameTime() { mFrameTimes.Push(GetTimeMs()); }
 
 void cQXWorld::Update(f32 dt) {
   // The in-game screen's fader closes the level; none running means done.
-  if (mLevelEndState == kLevelStatisticsClosed) {
+  if (mLevelEndState == kLevelStatisticsClosed && (mScreenFader == nullptr || !mScreenFader->IsFading())) {
+    if (mScreenFader != nullptr) {
+      mScreenFader->SetHold(true);
+    }
     mLevelEndState = kLevelFadedOut;
     if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
       mTwinTimer->SetDisabled(1);

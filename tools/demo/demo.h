@@ -22,6 +22,8 @@ void WriteStartupTexts(DataFolder& data);
 // The keys of the main menu screen's texts in the language of the code
 // ("d" or "eng").
 std::vector<std::pair<std::string, std::string>> MainMenuTextKeys(const std::string& code);
+// The keys of the pause and death menus' texts.
+std::vector<std::pair<std::string, std::string>> InGameMenuTextKeys(const std::string& code);
 // The name entry's 40 cell pictures, "data/menu/fonts/<cell>".
 void WriteNameCells(DataFolder& data);
 // "data/font/gothic13": its METRICS1 file, page and page mask.

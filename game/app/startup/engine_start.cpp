@@ -112,12 +112,14 @@ bool OpenEngine(void* window) {
 }
 
 bool CloseEngine() {
+  CloseCharsetModule();
+  DestroyAllTexDictionaries();
+  // The device's stop frees the display driver's objects, some of them made
+  // while the small-block pools were on: the engine's free still takes them.
+  RwEngineStop();
   // From here on operator new and delete use the C runtime, never an engine
   // that is closing or gone.
   SetEngineOpenFlag(false);
-  CloseCharsetModule();
-  DestroyAllTexDictionaries();
-  RwEngineStop();
   RwEngineClose();
   DestroySmallBlockPools();
   RwEngineTerm();

@@ -57,6 +57,8 @@ cDorvaMan::cDorvaMan()
       mEnergy(1.0f),
       mEnergyRegeneration(kDefaultEnergyRegeneration),
       mSkipAnimation(0),
+      mDying(0),
+      mSkipNextImplantKey(0),
       mIdleMark(0.0f),
       mPostureValue(0.0f),
       mBusy(0),

@@ -215,6 +215,13 @@ class cDorvaMan : public cMan, public cHudPlayer {
   u8 IsAiming() const { return mAiming; }
   u8 IsProtected() const { return mProtected; }
   void SetProtected(u8 value) { mProtected = value; }
+  // Set while the death sequence runs; the menus clear it.
+  u8 IsDying() const { return mDying; }
+  void SetDying(u8 dying) { mDying = dying; }
+  // Set when a menu closes: the next press of the implant-use key is
+  // swallowed, so that the key that closed the menu does not fire.
+  u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
+  void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
   u8 IsSkipAnimation() const { return mSkipAnimation; }
   void SetSkipAnimation(u8 skip) { mSkipAnimation = skip; }
   u8 IsUseReleased() const { return mUseReleased; }
@@ -269,10 +276,6 @@ class cDorvaMan : public cMan, public cHudPlayer {
   cDorvaCam* GetGameCamera() const;
   cPerceptor& GetPerceptor() { return mEye; }
   cDorvaManActions& GetActions() { return mActions; }
-  // Set by an implant panel so that the key closing it does not also use
-  // the implant: the next use-implant key event is swallowed.
-  u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
-  void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
   f32 GetPadDeadZone() const { return mPadDeadZone; }
   s32 GetLookInput() const { return mLookInput; }
   // Raw stick events while strafing at a run or aiming: A strafes, B aims.
@@ -354,6 +357,8 @@ class cDorvaMan : public cMan, public cHudPlayer {
   f32 mEnergy;
   f32 mEnergyRegeneration;
   u8 mSkipAnimation;
+  u8 mDying;
+  u8 mSkipNextImplantKey;
   cTimer mIdleTimer;  // milliseconds; not in any update list
   f32 mIdleMark;
   f32 mPostureValue;
@@ -385,7 +390,6 @@ class cDorvaMan : public cMan, public cHudPlayer {
   void CopyItems(const cPtrArray& from, cPtrArray* to);
   cEye mEye{this};
   cDorvaManActions mActions;
-  u8 mSkipNextImplantKey = 0;
   u8 mCancel = 0;
   cInputListener* mStrafeStickHandler = nullptr;  // not owned
   cInputListener* mAimStickHandler = nullptr;     // not owned

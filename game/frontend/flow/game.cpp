@@ -10,6 +10,7 @@
 #include "game/app/startup/app_config.h"
 #include "game/app/startup/main_window.h"
 #include "game/foundation/fatal_error.h"
+#include "game/frontend/ingame/in_game.h"
 #include "game/frontend/screens/screen_end.h"
 #include "game/frontend/screens/screen_main_menu.h"
 #include "game/render/models/texture_files.h"
@@ -129,7 +130,7 @@ cGame::cGame()
       mEndScreen(nullptr),
       mCreditsScreen(nullptr),
       mMenuLoader(nullptr),
-      mMakers{MakeMainMenu, nullptr, MakeEndScreen, MakeCreditsScreen} {
+      mMakers{MakeMainMenu, MakeInGame, MakeEndScreen, MakeCreditsScreen} {
   mCamera.SetClipPlanes(kWidgetNearClip, kWidgetFarClip);
   gGameOptions = new cGameOptions;
   gSaveProfiles = new cSaveProfiles;

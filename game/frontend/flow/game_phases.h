@@ -20,8 +20,9 @@ class cMainMenuPhase : public cScreen_Menu {
   virtual bool IsRestartRequested() const = 0;
 };
 
-// The level's screen (the in-game screen), owning the level world.
-class cLevelPhase : public cScreen {
+// The level's screen (the in-game screen), owning the level world; a menu
+// screen, for its pause and death menus.
+class cLevelPhase : public cScreen_Menu {
  public:
   // The world's staged load, driven by the loading screen.
   virtual cLoadable* GetLoadable() = 0;

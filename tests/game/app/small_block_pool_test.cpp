@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "game/foundation/memory.h"
 #include "tests/support/fake_driver.h"
 
 namespace {
@@ -158,6 +159,33 @@ TEST_F(SmallBlockPoolTest, LiveCountLimitSendsFurtherBlocksToTheCRuntime) {
     PoolFree(block);
   }
   EXPECT_EQ(0u, GetPoolLiveCount());
+}
+
+// A block another library still holds when the engine closes stays valid,
+// and its late release, with no engine left, neither frees pool memory to
+// the C runtime nor touches the gone engine. Alone in its suite: the pools
+// stay retired for the rest of the program.
+TEST(SmallBlockPoolRetireTest, BlocksHeldPastTheEngineStayValidAndReleaseLater) {
+  FakeDriverInstall();
+  ASSERT_TRUE(RwEngineInit(InstallMemoryHooks(), 0, 0x10000));
+  RwEngineOpenParams params = {nullptr};
+  ASSERT_TRUE(RwEngineOpen(&params) && RwEngineStart() && CreateSmallBlockPools());
+  EnableSmallBlockPools();
+  unsigned char* held = static_cast<unsigned char*>(PoolMalloc(40));
+  ASSERT_LE(0, PoolBlockClass(held));
+  DisableSmallBlockPools();
+  RwEngineStop();
+  RwEngineClose();
+  DestroySmallBlockPools();
+  RwEngineTerm();
+  FakeDriverUninstall();
+  memset(held, 0x5A, 40);
+  EXPECT_EQ(1u, GetPoolLiveCount());
+  GameRelease(held);
+  EXPECT_EQ(0u, GetPoolLiveCount());
+  void* later = PoolMalloc(40);
+  EXPECT_EQ(-1, PoolBlockClass(later));
+  GameRelease(later);
 }
 
 }  // namespace

@@ -73,10 +73,12 @@ std::vector<Placed> BuildObjects() {
        {{"RANGE", "1.2"}, {"TYPE", "magnetic"}, {"MESSAGE1", "25"}, {"MESSAGE2", "26"}, {"ACTIVATED", "[listener_1]"}}},
       {"SPECAREAS", "specarea", "area_matter", 22.0f, 0.0f, 5.0f, 0.0f, "",
        {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "27"}, {"MESSAGE2", "28"}}},
+      // Areas measure from the floor to the player's perceived point (1.7
+      // up): a range of 2 takes a player standing within about 1 of them.
       {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, 5.0f, 0.0f, "",
-       {{"RANGE", "1.5"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
+       {{"RANGE", "2.0"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
       {"SPECAREAS", "specarea", "area_checkpoint", 6.0f, 0.0f, 0.0f, 0.0f, "",
-       {{"RANGE", "1.5"},
+       {{"RANGE", "2.0"},
         {"TYPE", "checkpoint"},
         {"MESSAGE1", "31"},
         {"MESSAGE2", "32"},

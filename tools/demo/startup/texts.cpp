@@ -119,6 +119,8 @@ std::string MenuText(const Language& language) {
   }
   const Keys menus = MainMenuTextKeys(language.code);
   keys.insert(keys.end(), menus.begin(), menus.end());
+  const Keys inGameMenus = InGameMenuTextKeys(language.code);
+  keys.insert(keys.end(), inGameMenus.begin(), inGameMenus.end());
   keys.push_back({"HACKING", language.hacking});
   keys.push_back({"SEARCHING", language.searching});
   return Group("text", keys);
