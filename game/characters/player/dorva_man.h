@@ -185,6 +185,37 @@ class cDorvaMan : public cMan {
   }
   cSndEngWin& GetCannotUseSound() { return mCannotUseSound; }
 
+  // The bionic eye and its darts, and the hologram, Ultra and shield
+  // (dorva_man_aiming.cpp). While aiming the player is not drawn, the hand
+  // and the crosshair show, and the men on the line of sight turn red.
+  void ToggleBionicEye();
+  void StartAiming();
+  void StopAiming();
+  // State 26: a use-key press shoots, else the men on the view are tinted.
+  void UpdateAimingState(f32 dt);
+  void UpdateAiming(f32 dt);
+  void ShootDart();
+  void ResetMenTint();
+  // A use press with the hologram, dart, Ultra or shield selected.
+  void UseOtherImplant();
+  // The implants' part of a reset: Ultra and shield off, the double gone,
+  // the screen untinted, the world's Ultra flag and blocking cleared.
+  void ResetImplants();
+  // The shield is on (a guard's shot from the front then only blocks).
+  bool IsShieldActive() const;
+  // The Ultra implant runs or fades (the men's perception reads it).
+  bool IsUltraInUse() const;
+  // A guard's shot met the shield: the block reaction.
+  void BlockShot();
+  // The action state's animation again, without the rest of its entry.
+  void BlendToStateAnimation();
+  u8 IsBlocking() const { return mBlocking; }
+  void SetBlocking(u8 blocking) { mBlocking = blocking; }
+  // Where and how the last shot's view line met the level.
+  const RwV3d& GetAimHitPoint() const { return mAimHitPoint; }
+  const RwV3d& GetAimHitNormal() const { return mAimHitNormal; }
+  u32 GetSavedSelection() const { return mSavedSelection; }
+
   // The implants (dorva_man_implants.cpp). A use-implant press starts the
   // taser, the laser or the EDS in state 24 or 25; the entry hangs the
   // implant on the hand and starts it, the step retracts and stops it once
@@ -237,6 +268,10 @@ class cDorvaMan : public cMan {
   cSndEngWin mMemoSound;
   cSndEngWin mHackLostSound;
   cSndEngWin mHackWonSound;
+  RwV3d mAimHitPoint = {0.0f, 0.0f, 0.0f};
+  RwV3d mAimHitNormal = {0.0f, 1.0f, 0.0f};
+  u32 mSavedSelection = kImplantTaser;  // the selection before aiming
+  u8 mBlocking = 0;
   cImplant* mImplants[kImplantCount];  // owned; null for the implants not built yet
   cDevice* mTargetDevice;  // not owned
   cPtrArray mInventory;    // tInventoryItem, owned
