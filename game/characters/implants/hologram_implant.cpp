@@ -25,6 +25,12 @@ constexpr f32 kCycleSeconds = 4.2f;
 constexpr f32 kPulseLowTurn = 118.0f;
 constexpr f32 kPulseHigh = 190.0f;
 constexpr f32 kPulseLow = 138.0f;
+// Each turn mirrors the alpha about its target, which holds it between 76
+// and 200 only when the turns come exactly a second apart; frames make
+// them late, and the swing would grow until the byte wrapped. It is held
+// to the band the exact turns give.
+constexpr f32 kPulseMinimum = 2.0f * kPulseLow - 200.0f;
+constexpr f32 kPulseMaximum = 200.0f;
 // A jitter step is a random draw in -50..50 divided by this.
 constexpr f32 kJitterDraw = 50.0f;
 constexpr f32 kJitterDivisor = 2000.0f;
@@ -250,6 +256,7 @@ void cHologramImplant::Pulse(f32 dt) {
     }
   }
   mPulseAlpha += 2.0f * dt * mPulseRate;
+  mPulseAlpha = mPulseAlpha < kPulseMinimum ? kPulseMinimum : (mPulseAlpha > kPulseMaximum ? kPulseMaximum : mPulseAlpha);
   SetColour(static_cast<u8>(static_cast<s32>(mPulseAlpha)), 255, 255, 255);
 }
 

@@ -96,7 +96,8 @@ bool cUltraImplant::Update(f32 dt) {
   const f32 drain = mCost * dt;
   if (mPhase == kUltraOn && drain > player->GetEnergy()) {
     // Out of energy: the fade-out starts; the men keep their slow speed
-    // until the view has returned.
+    // until the view has returned. The fade's clock starts again, or the
+    // time spent on would end the fade at once.
     mPhase = kUltraFadeOut;
     mElapsed = 0.0f;
     return false;
