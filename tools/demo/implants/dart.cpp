@@ -32,6 +32,8 @@ ForgeTube HandTube() {
   tube.sides = 8;
   tube.rings = 7;
   tube.color = {205, 165, 135, 255};
+  // Lit by the level like the men's bodies.
+  tube.geometryFlags |= rpGEOMETRYLIGHT;
   return tube;
 }
 
