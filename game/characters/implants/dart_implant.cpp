@@ -218,9 +218,8 @@ bool cDartImplant::Update(f32 dt) {
     }
     case kDartFlying: {
       const RwV3d position = GetDartPosition();
-      const f32 flown = tV3d(RwV3d{position.x - mFlightStart.x, position.y - mFlightStart.y,
-                                   position.z - mFlightStart.z})
-                            .Length();
+      const f32 flown =
+          tV3d(RwV3d{position.x - mFlightStart.x, position.y - mFlightStart.y, position.z - mFlightStart.z}).Length();
       const f32 speed = flown * kDartSpeedGrowth + PlayerSettings().dartSpeed;
       const RwV3d step = {dt * mFlightDirection.x * speed, dt * mFlightDirection.y * speed,
                           dt * mFlightDirection.z * speed};

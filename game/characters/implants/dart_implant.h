@@ -61,8 +61,7 @@ class cDartImplant : public cImplant, public cUpdatable {
  public:
   // The dart and hand models (the hand lit from the level's lightmaps with
   // the tilt factor and directional share) and the hand's two animations.
-  cDartImplant(const char* dartModel, const char* handModel, cLightmap* lightmap, s32 tiltFactor,
-               f32 directionalShare);
+  cDartImplant(const char* dartModel, const char* handModel, cLightmap* lightmap, s32 tiltFactor, f32 directionalShare);
   // Both models leave the camera and the scene; the animations, the models
   // and the particles go.
   ~cDartImplant() override;
@@ -110,11 +109,11 @@ class cDartImplant : public cImplant, public cUpdatable {
   cSndEngWin mSound;
   cMultiParticleSystem* mImpactParticles;  // owned
   u32 mState;
-  cAnimModel* mPlayerModel;  // not owned
-  cMan* mTarget;             // not owned
-  RwV3d mTargetPosition;     // where the target stood at the shot
-  cClumpRO* mDart;           // owned
-  cAnimModel* mHand;         // owned
+  cAnimModel* mPlayerModel;   // not owned
+  cMan* mTarget;              // not owned
+  RwV3d mTargetPosition;      // where the target stood at the shot
+  cClumpRO* mDart;            // owned
+  cAnimModel* mHand;          // owned
   cAnimSlotArray mHandAnims;  // the hand's own table; the animations owned
   RwV3d mFlightStart;
   RwV3d mFlightDirection;  // unit

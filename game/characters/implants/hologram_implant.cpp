@@ -44,7 +44,9 @@ constexpr f32 kGrowRate = 4.0f;  // height a second
 // The flicker's width is the elapsed time less this.
 constexpr f32 kFlickerWidthOffset = 0.5f;
 
-u8 ColourDraw(f32 low) { return static_cast<u8>(static_cast<s32>(RandomFloat(low, kColourDrawMax) / kColourDrawScale)); }
+u8 ColourDraw(f32 low) {
+  return static_cast<u8>(static_cast<s32>(RandomFloat(low, kColourDrawMax) / kColourDrawScale));
+}
 
 f32 Seconds(const cTimer& timer) { return (timer.GetMilliseconds() - timer.GetStartMark()) / 1000.0f; }
 
@@ -117,12 +119,12 @@ void cHologramImplant::Use() {
   mStartPosition = RwFrameGetMatrix(player->GetFrame())->pos;
   RwV3d facing;
   V3dNormalized(&RwFrameGetLTM(player->GetFrame())->at, &facing);
-  mStartPosition = RwV3d{mStartPosition.x + facing.x * kHologramDistance,
-                         mStartPosition.y + facing.y * kHologramDistance,
-                         mStartPosition.z + facing.z * kHologramDistance};
-  mLookAt = RwV3d{mStartPosition.x + facing.x * kHologramLookDistance,
-                  mStartPosition.y + facing.y * kHologramLookDistance,
-                  mStartPosition.z + facing.z * kHologramLookDistance};
+  mStartPosition =
+      RwV3d{mStartPosition.x + facing.x * kHologramDistance, mStartPosition.y + facing.y * kHologramDistance,
+            mStartPosition.z + facing.z * kHologramDistance};
+  mLookAt =
+      RwV3d{mStartPosition.x + facing.x * kHologramLookDistance, mStartPosition.y + facing.y * kHologramLookDistance,
+            mStartPosition.z + facing.z * kHologramLookDistance};
   RwFrame* frame = holo->GetFrame();
   RwFrameTranslate(frame, &mStartPosition, kRwCombineReplace);
   RwFrameScale(frame, &kUseScale, kRwCombinePreConcat);
@@ -256,7 +258,8 @@ void cHologramImplant::Pulse(f32 dt) {
     }
   }
   mPulseAlpha += 2.0f * dt * mPulseRate;
-  mPulseAlpha = mPulseAlpha < kPulseMinimum ? kPulseMinimum : (mPulseAlpha > kPulseMaximum ? kPulseMaximum : mPulseAlpha);
+  mPulseAlpha =
+      mPulseAlpha < kPulseMinimum ? kPulseMinimum : (mPulseAlpha > kPulseMaximum ? kPulseMaximum : mPulseAlpha);
   SetColour(static_cast<u8>(static_cast<s32>(mPulseAlpha)), 255, 255, 255);
 }
 

@@ -81,7 +81,7 @@ class cHologramImplant : public cImplant, public cUpdatable {
   cSndEngWin mSound;
   f32 mPulseAlpha;  // 0..255
   f32 mPulseTarget;
-  f32 mPulseRate;  // per half second
+  f32 mPulseRate;          // per half second
   cTimer mPulseTimers[3];  // A, B, C: milliseconds
   u32 mPhase;
 };

@@ -54,7 +54,7 @@ class cShieldImplant : public cImplant, public cUpdatable {
   cSndEngWin& GetSound() { return mSound; }
 
  private:
-  f32 mBlockTimer;  // seconds
+  f32 mBlockTimer;                        // seconds
   cMultiParticleSystem* mBlockParticles;  // owned
   cSndEngWin mSound;
   u32 mState;

@@ -142,7 +142,8 @@ void cDorvaMan::UpdateAiming(f32 dt) {
   const RwV3d to = Along(from, direction, kTintReach);
   for (u32 i = 1; i < world->GetMen().GetCount(); i++) {
     cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
-    cDynamicLitClumpRO* clump = man != nullptr && man->GetModel() != nullptr ? man->GetModel()->GetClumpObject() : nullptr;
+    cDynamicLitClumpRO* clump =
+        man != nullptr && man->GetModel() != nullptr ? man->GetModel()->GetClumpObject() : nullptr;
     if (clump == nullptr || !man->IsNotHologram()) {
       continue;
     }
@@ -169,9 +170,9 @@ void cDorvaMan::ShootDart() {
   cWorldCollision* collision = world->GetWorldObject();
   RwV3d levelHit;
   RwV3d levelNormal;
-  const bool hitsLevel = collision != nullptr &&
-                         collision->IntersectSegment(tSegment3d(from, to), &levelHit, &levelNormal, nullptr, true,
-                                                     false, 0, false);
+  const bool hitsLevel =
+      collision != nullptr &&
+      collision->IntersectSegment(tSegment3d(from, to), &levelHit, &levelNormal, nullptr, true, false, 0, false);
   for (u32 i = 1; i < world->GetMen().GetCount(); i++) {
     cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
     RwV3d point;

@@ -102,7 +102,9 @@ RwV3d Transform(const RwMatrix& m, const RwV3d& p, bool point) {
 }
 
 // The double is lit, so that the engine draws its material alpha blended.
-RwUInt32 HologramLight(int body) { return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? rpGEOMETRYLIGHT : 0; }
+RwUInt32 HologramLight(int body) {
+  return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? rpGEOMETRYLIGHT : 0;
+}
 
 RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   const RwInt32 vertices = kLimbCount * kBoxFaces * kFaceVertices;

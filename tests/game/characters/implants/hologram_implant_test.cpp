@@ -27,9 +27,8 @@ TEST_F(HologramTest, DoubleGrowsStandsAndVanishes) {
     f32 height;
   };
   const Row rows[] = {
-      {0.12f, kHologramGrow, 0.1f, 0.4f},     {1.02f, kHologramFlicker, 0.5f, 1.0f},
-      {5.02f, kHologramStand, 1.0f, 1.0f},    {11.77f, kHologramShrink, 0.6f, 1.0f},
-      {12.12f, kHologramVanish, 0.1f, 0.5f},
+      {0.12f, kHologramGrow, 0.1f, 0.4f},    {1.02f, kHologramFlicker, 0.5f, 1.0f}, {5.02f, kHologramStand, 1.0f, 1.0f},
+      {11.77f, kHologramShrink, 0.6f, 1.0f}, {12.12f, kHologramVanish, 0.1f, 0.5f},
   };
   f32 time = kDt;
   f32 low = 255.0f;

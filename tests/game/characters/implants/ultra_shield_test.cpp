@@ -37,11 +37,25 @@ TEST_F(UltraShieldTest, UltraFadesSlowsTheMenAndFollowsThePosture) {
   };
   const Row rows[] = {
       {"half faded in", 0.5f, false, kUltraFadeIn, {129, 143, 157, 118}, 1, 0.2f, 1.2f + 7 * step, -1.0f},
-      {"on, view within pi/32", 1.5f, false, kUltraOn, {15, 42, 69, 57}, 1, 0.2f, 1.2f + 7 * step,
+      {"on, view within pi/32",
+       1.5f,
+       false,
+       kUltraOn,
+       {15, 42, 69, 57},
+       1,
+       0.2f,
+       1.2f + 7 * step,
        0.5f + 2.0f * (kRegeneration - 0.03f)},
       {"energy short: fading out", 0.5f, true, kUltraFadeOut, {135, 135, 255, 86}, 1, 0.2f, 1.2f + 7 * step, -1.0f},
-      {"faded out, view returning", 0.55f, false, kUltraViewReturn, {255, 255, 255, 0}, 0, 0.2f,
-       1.2f + 6 * step, -1.0f},
+      {"faded out, view returning",
+       0.55f,
+       false,
+       kUltraViewReturn,
+       {255, 255, 255, 0},
+       0,
+       0.2f,
+       1.2f + 6 * step,
+       -1.0f},
       {"view back", 0.3f, false, kUltraOff, {255, 255, 255, 0}, 0, 1.0f, 1.2f + 2 * step, -1.0f},
   };
   for (const Row& row : rows) {
