@@ -219,7 +219,8 @@ class cDorvaMan : public cMan {
   // The implants (dorva_man_implants.cpp). A use-implant press starts the
   // taser, the laser or the EDS in state 24 or 25; the entry hangs the
   // implant on the hand and starts it, the step retracts and stops it once
-  // its effect is through.
+  // its effect is through. The other implants take the press in
+  // UseOtherImplant.
   void UseImplant();
   void FaceActionTarget(bool implant);
   void UpdateImplantUse(f32 dt);

@@ -103,7 +103,7 @@ RwV3d Transform(const RwMatrix& m, const RwV3d& p, bool point) {
 
 // The double is lit, so that the engine draws its material alpha blended.
 RwUInt32 HologramLight(int body) {
-  return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? rpGEOMETRYLIGHT : 0;
+  return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? static_cast<RwUInt32>(rpGEOMETRYLIGHT) : 0u;
 }
 
 RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
