@@ -7,8 +7,10 @@
 cCamera* GameView(cQXWorld* world) { return world != nullptr ? world->GetCamera(0) : nullptr; }
 
 f32 GameCameraConfiguredFieldOfView(cQXWorld* world) {
-  // The game camera's setting FOV:
-  //   return world->GetGameCamera()->GetConfiguredFieldOfView();
+  // The game camera's setting FOV, once the world has one:
+  //   if (cDorvaCam* camera = world != nullptr ? world->GetGameCamera() : nullptr) {
+  //     return camera->GetConfiguredFieldOfView();
+  //   }
   const cCamera* view = GameView(world);
   return view != nullptr ? view->GetFieldOfView() : kCameraFieldOfView;
 }
@@ -22,30 +24,31 @@ void SetGameViewFieldOfView(cQXWorld* world, f32 radians) {
 void StartGameCameraAiming(cQXWorld* world) {
   (void)world;
   // The game camera turns first-person with its aiming zoom:
-  //   world->GetGameCamera()->StartAiming();
+  //   if (cDorvaCam* camera = world->GetGameCamera()) camera->StartAiming();
 }
 
 void TintGameCameraLight(cQXWorld* world, const tRGBAf& colour) {
   (void)world;
   (void)colour;
   // The game camera's directional light takes the tint:
-  //   world->GetGameCamera()->GetDirectionalLight().SetColour({colour.r, colour.g, colour.b, colour.a});
+  //   if (cDorvaCam* camera = world->GetGameCamera())
+  //     camera->GetDirectionalLight().SetColour({colour.r, colour.g, colour.b, colour.a});
 }
 
 void RestoreGameCameraLight(cQXWorld* world) {
   (void)world;
   // The game camera's directional light back to its own colour:
-  //   world->GetGameCamera()->RestoreLightColour();
+  //   if (cDorvaCam* camera = world->GetGameCamera()) camera->RestoreLightColour();
 }
 
 void EnableUltraOverlay(cQXWorld* world) {
   (void)world;
   // The world's Ultra overlay widget starts capturing:
-  //   world->GetUltraOverlay()->Enable();
+  //   if (cWgUltraOverlay* overlay = world->GetUltraOverlay()) overlay->Enable();
 }
 
 void DisableUltraOverlay(cQXWorld* world) {
   (void)world;
   // The world's Ultra overlay widget stops and frees its captures:
-  //   world->GetUltraOverlay()->Disable();
+  //   if (cWgUltraOverlay* overlay = world->GetUltraOverlay()) overlay->Disable();
 }
