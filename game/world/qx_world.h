@@ -131,6 +131,11 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   bool OnEvent(const tEvent* event) override;
   // The level camera's camera (none until the level camera exists).
   cCamera* GetCamera(u32 index) override;
+  // The level camera, owned from then on (the loader's, or a test's own).
+  void SetCamera(cCamera* camera) { mCamera = camera; }
+  // Set while the Ultra implant runs; the player's reset clears it.
+  u8 IsUltraOn() const { return mUltraOn; }
+  void SetUltraOn(u8 on) { mUltraOn = on; }
   // One frame of the level: the closing fade, the scene's clients, the
   // frame-time ring, the level end and the key release.
   void Update(f32 dt) override;
@@ -416,6 +421,7 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   tFrameTimeRing mFrameTimes;
   u32 mKeyReleaseCountdown;
   u8 mHiddenMode;
+  u8 mUltraOn = 0;
   cSndEngWin mSounds[kNamedSoundCount];
   cSndEngWin mAlertSounds[kAlertSoundCount];
   MusicEngine* mMusic;

@@ -48,6 +48,8 @@ RpSkin* TubeSkin(const ForgeTube& tube) {
   for (RwMatrix& matrix : inverses) {
     const RwMatrix bind = matrix;
     RwMatrixInvert(&matrix, &bind);
+    // The skin writes whole matrices: the padding goes out as well.
+    matrix.pad1 = matrix.pad2 = matrix.pad3 = 0;
   }
   return RpSkinCreate(static_cast<RwInt32>(indices.size()), tube.bones, indices.data(), weights.data(),
                       inverses.data());

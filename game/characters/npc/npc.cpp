@@ -127,6 +127,10 @@ cNpc::~cNpc() {
   mShotClock.Unlink();
 }
 
+bool PlayerUltraInUse(const cDorvaMan* player) { return player->IsUltraInUse(); }
+bool PlayerShieldActive(const cDorvaMan* player) { return player->IsShieldActive(); }
+void PlayerShieldBlocked(cDorvaMan* player) { player->BlockShot(); }
+
 void cNpc::SetPlayerHooks(const tNpcPlayerHooks& hooks) { sPlayerHooks = hooks; }
 
 bool cNpc::IsUltraInUse(const cDorvaMan* player) {

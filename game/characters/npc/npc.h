@@ -53,11 +53,17 @@ enum ePerceptionRange : u32 {
 
 class cNpc;
 
-// What the NPCs ask of the player's implants.
+// The player's implants as the NPCs see them.
+bool PlayerUltraInUse(const cDorvaMan* player);
+bool PlayerShieldActive(const cDorvaMan* player);
+void PlayerShieldBlocked(cDorvaMan* player);
+
+// What the NPCs ask of the player's implants: by default the player's own
+// answers; a null entry is never in use and never blocks.
 struct tNpcPlayerHooks {
-  bool (*ultraInUse)(const cDorvaMan* player) = nullptr;    // Ultra not idle
-  bool (*shieldActive)(const cDorvaMan* player) = nullptr;  // shield on
-  void (*shieldBlocked)(cDorvaMan* player) = nullptr;       // it blocked a shot
+  bool (*ultraInUse)(const cDorvaMan* player) = PlayerUltraInUse;      // Ultra not idle
+  bool (*shieldActive)(const cDorvaMan* player) = PlayerShieldActive;  // shield on
+  void (*shieldBlocked)(cDorvaMan* player) = PlayerShieldBlocked;      // it blocked a shot
 };
 
 // The two effect slots of the shooting states.
@@ -107,8 +113,7 @@ class cNpc : public cMan {
   // The "enemy" group's settings, each key from its default.
   static void ReadSettings(const cPropertyFile* menFile);
   static tNpcSettings& Settings();
-  // The player's implants as the NPCs see them, answered by the hooks the
-  // implants install (a hook not installed: never in use, never blocking).
+  // The player's implants as the NPCs see them, through the hooks.
   static void SetPlayerHooks(const tNpcPlayerHooks& hooks);
   static bool IsUltraInUse(const cDorvaMan* player);
   static bool IsShieldActive(const cDorvaMan* player);

@@ -172,9 +172,6 @@ class cDorvaMan : public cMan, public cHudPlayer {
   cWgSearchingPanel* GetSearchingPanel() const { return mSearchingPanel; }
   u32 GetHacksWon() const { return mHacksWon; }
   void SetHacksWon(u32 count) { mHacksWon = count; }
-  // Set by the Ultra implant while it is not off: hacking gets double time.
-  u8 IsUltraRunning() const { return mUltraRunning; }
-  void SetUltraRunning(u8 running) { mUltraRunning = running; }
   u8 IsKeyFound() const { return mKeyFound; }
   u8 IsCardFound() const { return mCardFound; }
   cSndEngWin& GetHackWonSound() { return mHackWonSound; }
@@ -238,10 +235,42 @@ class cDorvaMan : public cMan, public cHudPlayer {
   }
   cSndEngWin& GetCannotUseSound() { return mCannotUseSound; }
 
+  // The bionic eye and its darts, and the hologram, Ultra and shield
+  // (dorva_man_aiming.cpp). While aiming the player is not drawn, the hand
+  // and the crosshair show, and the men on the line of sight turn red.
+  void ToggleBionicEye();
+  void StartAiming();
+  void StopAiming();
+  // State 26: a use-key press shoots, else the men on the view are tinted.
+  void UpdateAimingState(f32 dt);
+  void UpdateAiming(f32 dt);
+  void ShootDart();
+  void ResetMenTint();
+  // A use press with the hologram, dart, Ultra or shield selected.
+  void UseOtherImplant();
+  // The implants' part of a reset: Ultra and shield off, the double gone,
+  // the screen untinted, the world's Ultra flag and blocking cleared.
+  void ResetImplants();
+  // The shield is on (a guard's shot from the front then only blocks).
+  bool IsShieldActive() const;
+  // The Ultra implant runs or fades (the men's perception reads it).
+  bool IsUltraInUse() const;
+  // A guard's shot met the shield: the block reaction.
+  void BlockShot();
+  // The action state's animation again, without the rest of its entry.
+  void BlendToStateAnimation();
+  u8 IsBlocking() const { return mBlocking; }
+  void SetBlocking(u8 blocking) { mBlocking = blocking; }
+  // Where and how the last shot's view line met the level.
+  const RwV3d& GetAimHitPoint() const { return mAimHitPoint; }
+  const RwV3d& GetAimHitNormal() const { return mAimHitNormal; }
+  u32 GetSavedSelection() const { return mSavedSelection; }
+
   // The implants (dorva_man_implants.cpp). A use-implant press starts the
   // taser, the laser or the EDS in state 24 or 25; the entry hangs the
   // implant on the hand and starts it, the step retracts and stops it once
-  // its effect is through.
+  // its effect is through. The other implants take the press in
+  // UseOtherImplant.
   void UseImplant();
   void FaceActionTarget(bool implant);
   void UpdateImplantUse(f32 dt);
@@ -336,6 +365,10 @@ class cDorvaMan : public cMan, public cHudPlayer {
   cSndEngWin mMemoSound;
   cSndEngWin mHackLostSound;
   cSndEngWin mHackWonSound;
+  RwV3d mAimHitPoint = {0.0f, 0.0f, 0.0f};
+  RwV3d mAimHitNormal = {0.0f, 1.0f, 0.0f};
+  u32 mSavedSelection = kImplantTaser;  // the selection before aiming
+  u8 mBlocking = 0;
   cImplant* mImplants[kImplantCount];  // owned; null for the implants not built yet
   cDevice* mTargetDevice;  // not owned
   cPtrArray mInventory;    // tInventoryItem, owned
@@ -375,7 +408,6 @@ class cDorvaMan : public cMan, public cHudPlayer {
   cWgUseHack* mHackPanel = nullptr;              // owned
   cWgSearchingPanel* mSearchingPanel = nullptr;  // owned, while a search runs
   u32 mHacksWon = 0;
-  u8 mUltraRunning = 0;
 
   // Input, vitals, reset and checkpoint.
   class cEye : public cPerceptor {

@@ -137,9 +137,17 @@ void cDorvaMan::UpdateActionState(f32 dt) {
     case kStateHackSneaking:
       UpdateHack();
       break;
+    case kStateAiming:
+      UpdateAimingState(dt);
+      break;
     default:
       break;
   }
+}
+
+void cDorvaMan::BlendToStateAnimation() {
+  const tStateEntry& entry = kEntries[mActionState < kActionStateCount ? mActionState : kStateStand];
+  GetModel()->BlendToAnim(entry.anim, entry.rootMotion, 0.0f, -1.0f);
 }
 
 void cDorvaMan::UpdateIdle() {

@@ -3,9 +3,13 @@
 // and the taser's reach.
 #include <cmath>
 
+#include "game/characters/implants/dart_implant.h"
 #include "game/characters/implants/eds_implant.h"
+#include "game/characters/implants/hologram_implant.h"
 #include "game/characters/implants/laser_implant.h"
+#include "game/characters/implants/shield_implant.h"
 #include "game/characters/implants/taser_implant.h"
+#include "game/characters/implants/ultra_implant.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/anim_model.h"
@@ -26,12 +30,26 @@ void cDorvaMan::CreateImplants() {
   mImplants[kImplantIndexLaser] = new cLaserImplant;
   mImplants[kImplantIndexEds] = new cEdsImplant;
   mImplants[kImplantIndexTaser] = new cTaserImplant;
+  mImplants[kImplantIndexHologram] = new cHologramImplant;
+  mImplants[kImplantIndexUltra] = new cUltraImplant;
+  mImplants[kImplantIndexShield] = new cShieldImplant;
 }
 
 void cDorvaMan::BindImplants() {
   for (u32 index : {kImplantIndexLaser, kImplantIndexEds, kImplantIndexTaser}) {
     static_cast<cBeamImplant*>(mImplants[index])->Init(GetWorld(), GetModel());
   }
+  cQXWorld* world = GetWorld();
+  static_cast<cHologramImplant*>(mImplants[kImplantIndexHologram])->BindToWorld(world);
+  // The hand is lit like the level's men, so the dart waits for the world.
+  if (mImplants[kImplantIndexDart] == nullptr) {
+    cDartImplant* dart = new cDartImplant(kDartModel, kDartHandModel, &world->GetLightmap(),
+                                          world->GetDirectionalLightAngle(), world->GetDirectionalLightAdd());
+    dart->BindToWorld(world, GetModel());
+    mImplants[kImplantIndexDart] = dart;
+  }
+  static_cast<cUltraImplant*>(mImplants[kImplantIndexUltra])->BindToWorld(world);
+  static_cast<cShieldImplant*>(mImplants[kImplantIndexShield])->BindToWorld(world);
 }
 
 void cDorvaMan::DeleteImplants() {
@@ -56,9 +74,12 @@ bool cDorvaMan::IsImplantAvailable(u32 index) const {
 void cDorvaMan::UseImplant() {
   cQXWorld* world = GetWorld();
   cBeamImplant* implant = SelectedBeamImplant();
-  // A use under way ignores the press; the hologram, dart, Ultra and
-  // shield are not built yet.
-  if (world == nullptr || implant == nullptr || IsPlayingImplantUse(GetModel())) {
+  // A use under way ignores the press.
+  if (world == nullptr || IsPlayingImplantUse(GetModel())) {
+    return;
+  }
+  if (implant == nullptr) {
+    UseOtherImplant();
     return;
   }
   const u32 useState = mInput.sneaking != 0 ? kStateImplantSneaking : kStateImplant;

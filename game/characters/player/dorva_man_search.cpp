@@ -165,7 +165,7 @@ void cDorvaMan::UpdateBodySearch(f32 dt) {
 void cDorvaMan::UpdateHack() {
   cQXWorld* world = GetWorld();
   if (mHackPanel != nullptr && world->IsInputLocked() == 0 && !mHackPanel->IsShown()) {
-    mHackPanel->Start(mTargetDevice, mUltraRunning != 0);
+    mHackPanel->Start(mTargetDevice, IsUltraInUse());
   }
   // The last attempt's finished state does not end a game not yet started.
   if (mHackPanel != nullptr && mSkipAnimation == 0 && (!mHackPanel->IsShown() || !mHackPanel->IsFinished())) {

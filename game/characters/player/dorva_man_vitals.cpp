@@ -31,8 +31,12 @@ void cDorvaMan::BindInputAndEye() {
 cDorvaCam* cDorvaMan::GetGameCamera() const { return GetWorld() != nullptr ? GetWorld()->GetGameCamera() : nullptr; }
 
 void cDorvaMan::EndAiming() {
-  // The bionic eye's own end of aiming (the dart's hand, the crosshair, the
-  // men's tints, the selection) runs here once the eye exists.
+  // The bionic eye's own end: the dart's hand, the crosshair, the men's
+  // tints, the selection and the camera following.
+  if (mAiming != 0 && GetModel() != nullptr) {
+    StopAiming();
+    return;
+  }
   mLookLimit = mSavedLookLimit;
   AddLookAngle(0.0f);
   mAiming = 0;
@@ -50,9 +54,8 @@ void cDorvaMan::Reset() {
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && world != nullptr && world->GetTwinTimer() != nullptr) {
     world->GetTwinTimer()->Stop();
   }
-  // The Ultra and shield implants stop here while they run; their flags go.
-  mInput.ultraOn = 0;
-  mInput.shieldOn = 0;
+  // The Ultra and shield stop while they run, the hologram double ends.
+  ResetImplants();
   cDorvaCam* camera = GetGameCamera();
   if (camera != nullptr && camera->GetMode() == kCamAiming) {
     EndAiming();
@@ -88,7 +91,6 @@ void cDorvaMan::Reset() {
     static_cast<tInventoryItem*>(mInventory.Get(i))->device->ReturnToWorld(world);
   }
   ReleaseItems(&mInventory);
-  // The hologram double ends here while it runs.
   mStats.Reset();
   if (camera != nullptr) {
     camera->SetFollowMode();

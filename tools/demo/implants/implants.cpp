@@ -79,7 +79,7 @@ bool WriteImplantModels(DataFolder& data) {
     }
     data.Write(model.path, std::move(bytes));
   }
-  return true;
+  return WriteDartModels(data);
 }
 
 int FirstImplantMessage(int count) { return count + 1; }

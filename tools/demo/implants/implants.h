@@ -12,6 +12,9 @@ namespace demo {
 // and "laserbeams.dff" (a tenth of a unit along +z) under "data/implants/";
 // false when the engine's writer failed.
 bool WriteImplantModels(DataFolder& data);
+// "data/implants/dart/": the dart "dart2.dff", the skinned "hand.dff" and its
+// "handaim.anm" and "handshoot.anm"; false when a writer failed.
+bool WriteDartModels(DataFolder& data);
 // The "implants" group: costs, the message of each implant, the taser's
 // range and use angle.
 std::string ImplantsConfigGroup();

@@ -101,11 +101,17 @@ RwV3d Transform(const RwMatrix& m, const RwV3d& p, bool point) {
           p.x * m.right.z + p.y * m.up.z + p.z * m.at.z + w * m.pos.z};
 }
 
+// The double is lit, so that the engine draws its material alpha blended.
+RwUInt32 HologramLight(int body) {
+  return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? static_cast<RwUInt32>(rpGEOMETRYLIGHT) : 0u;
+}
+
 RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   const RwInt32 vertices = kLimbCount * kBoxFaces * kFaceVertices;
   const RwInt32 triangles = kLimbCount * kBoxFaces * 2;
   RpGeometry* geometry =
-      RpGeometryCreate(vertices, triangles, rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYMODULATEMATERIALCOLOR);
+      RpGeometryCreate(vertices, triangles,
+                       rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYMODULATEMATERIALCOLOR | HologramLight(body));
   if (geometry == nullptr) {
     return nullptr;
   }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "game/characters/implants/ultra_implant.h"
 #include "game/frontend/panels/wg_searching_panel.h"
 #include "game/world/devices/searchable.h"
 #include "tests/game/frontend/panels/panel_fixture.h"
@@ -144,7 +145,8 @@ TEST_F(SearchTest, HackingRunsFromTheUseKeyToItsEnd) {
   cDorvaMan* player = PressUseAt(0.0f, true);
   cWgUseHack* hack = player->GetHackPanel();
   ASSERT_EQ(kStateHack, player->GetActionState());
-  player->SetUltraRunning(1);
+  static_cast<cUltraImplant*>(player->GetImplant(kImplantIndexUltra))->Start();
+  ASSERT_TRUE(player->IsUltraInUse());
   player->Input().forwardKey = 1;
   player->Update(0.02f);
   ASSERT_TRUE(hack->IsShown());
