@@ -42,30 +42,22 @@ u32 FileVersion(const std::string& folder, std::string* why) {
   return version;
 }
 
-// Runs the writer for one version to its end.
-bool WriteOnce(const std::string& folder) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execl(TK_SAVE_KILL_WRITER, TK_SAVE_KILL_WRITER, "--once", folder.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Starts the writer in folder, waits for its ready line, lets it write for
-// the delay and kills it. False when it had stopped on its own.
-bool RunAndKill(const std::string& folder, int delayMicroseconds) {
+// Starts the writer in folder and waits for its ready line; then, with a
+// delay, lets it write for that long and kills it, else (delay below 0) lets
+// it write one version and end. True when it ended as asked.
+bool RunWriter(const std::string& folder, int delayMicroseconds) {
   int fds[2];
   if (pipe(fds) != 0) {
     return false;
   }
+  const char* once = delayMicroseconds < 0 ? "--once" : nullptr;
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(fds[1], STDOUT_FILENO);
     close(fds[0]);
     close(fds[1]);
-    execl(TK_SAVE_KILL_WRITER, TK_SAVE_KILL_WRITER, folder.c_str(), static_cast<char*>(nullptr));
+    const char* path = TK_SAVE_KILL_WRITER;
+    execl(path, path, once != nullptr ? once : folder.c_str(), once != nullptr ? folder.c_str() : nullptr, nullptr);
     _exit(127);
   }
   close(fds[1]);
@@ -73,14 +65,16 @@ bool RunAndKill(const std::string& folder, int delayMicroseconds) {
   while (pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
   }
   close(fds[0]);
-  if (pid < 0) {
+  if (pid > 0 && once == nullptr) {
+    usleep(static_cast<useconds_t>(delayMicroseconds));
+    kill(pid, SIGKILL);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) {
     return false;
   }
-  usleep(static_cast<useconds_t>(delayMicroseconds));
-  kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  return once != nullptr ? WIFEXITED(status) && WEXITSTATUS(status) == 0
+                         : WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 TEST(SaveKillTest, AWriterKilledAtRandomAlwaysLeavesOneWholeVersion) {
@@ -88,13 +82,13 @@ TEST(SaveKillTest, AWriterKilledAtRandomAlwaysLeavesOneWholeVersion) {
   ASSERT_FALSE(folder.Path().empty());
   std::mt19937 random(60);
   std::uniform_int_distribution<int> delay(0, kLongestDelayMicroseconds);
-  ASSERT_TRUE(WriteOnce(folder.Path()));
+  ASSERT_TRUE(RunWriter(folder.Path(), -1));
   std::string why;
   u32 last = FileVersion(folder.Path(), &why);
   ASSERT_EQ(1u, last) << why;
   for (int kill = 0; kill < kKills; kill++) {
     SCOPED_TRACE("kill " + std::to_string(kill));
-    ASSERT_TRUE(RunAndKill(folder.Path(), delay(random)));
+    ASSERT_TRUE(RunWriter(folder.Path(), delay(random)));
     const u32 version = FileVersion(folder.Path(), &why);
     ASSERT_NE(0u, version) << why;
     ASSERT_GE(version, last);  // never an older version

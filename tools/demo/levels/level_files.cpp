@@ -21,8 +21,6 @@ constexpr char kFirstLevelModels[] = "data/level01/models/";
 constexpr char kFirstLevelMen[] = "data/level01/men.txt";
 constexpr char kFirstLevelCamera[] = "data/level01/camera.txt";
 
-// Above the special areas' pad (0.02 high).
-constexpr float kAreaHeight = 0.05f;
 // An area measures to the point a man is perceived at, 1.7 above his feet:
 // this reaches a standing player about 1.7 across.
 constexpr char kAreaRange[] = "2.4";
@@ -67,11 +65,10 @@ struct Placed {
   Keys keys;
 };
 
-// A special area of the type. Areas look from their origin, which stands
-// just above their pad and the floor.
+// A special area of the type, on the floor.
 Placed Area(const char* name, float x, float z, Keys keys) {
   keys.insert(keys.begin(), {"RANGE", kAreaRange});
-  return {"SPECAREAS", "specarea", name, x, kAreaHeight, z, 0.0f, keys};
+  return {"SPECAREAS", "specarea", name, x, 0.0f, z, 0.0f, keys};
 }
 
 std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
