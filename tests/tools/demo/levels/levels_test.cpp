@@ -1,6 +1,6 @@
 // Every generated level after the first loaded whole through the level
-// world, the player at its start, and stood in its exit: the level ends with
-// its statistics. (The first level's own play test loads it.)
+// world, the player at its start, and stood in its exit: the level plays on
+// until then, and ends there with its statistics. (The first level's own play test loads it.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,6 +47,10 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     ASSERT_GE(world->GetMissionFlags().GetCount(), 1u);
     world->CloseInfoView(true);
     world->SetInputLock(0);
+    for (int frame = 0; frame < kMostFrames / 10; frame++) {
+      world->Update(kFrameSeconds);
+    }
+    EXPECT_EQ(kLevelPlaying, world->GetLevelEndState());  // not before the exit
     const RwV3d exit = {row.exitX, 0.0f, row.exitZ};
     RwFrameTranslate(player->GetFrame(), &exit, kRwCombineReplace);
     for (int frame = 0; frame < kMostFrames && world->GetLevelEndState() == kLevelPlaying; frame++) {
