@@ -25,6 +25,9 @@ constexpr char kFirstLevelCamera[] = "data/level01/camera.txt";
 // this reaches a standing player about 1.7 across.
 constexpr char kAreaRange[] = "2.4";
 
+constexpr int kSearchablesAWall = 5;
+constexpr float kSearchableSpacing = 1.2f;
+
 // Messages by number (from 1); the objects' props name them.
 enum Message {
   kDoorOpens = 1,
@@ -71,6 +74,35 @@ Placed Area(const char* name, float x, float z, Keys keys) {
   return {"SPECAREAS", "specarea", name, x, 0.0f, z, 0.0f, keys};
 }
 
+// The plan's searchables, five a wall along the first room's west, east and
+// far walls, 1.2 apart about each wall's middle, facing into the room; the
+// first holds a message.
+std::vector<Placed> Searchables(const LevelPlan& plan) {
+  const level01::Area& room = plan.spaces[1];
+  const bool north = room.z0 > 0.0f;
+  const float midX = (room.x0 + room.x1) * 0.5f, midZ = (room.z0 + room.z1) * 0.5f;
+  const Keys use = {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}};
+  std::vector<Placed> placed;
+  for (int i = 0; i < plan.searchables; i++) {
+    const float along = kSearchableSpacing * static_cast<float>(i % kSearchablesAWall - kSearchablesAWall / 2);
+    const std::string name = "cupboard_" + std::to_string(i + 1);
+    Placed cupboard = {"SEARCHABLES", "cupboard", name, room.x0 + 0.3f, 0.0f, midZ + along, 90.0f, use};
+    if (i / kSearchablesAWall == 1) {
+      cupboard.x = room.x1 - 0.3f;
+      cupboard.heading = 270.0f;
+    } else if (i / kSearchablesAWall == 2) {
+      cupboard.x = midX + along;
+      cupboard.z = north ? room.z1 - 0.3f : room.z0 + 0.3f;
+      cupboard.heading = north ? 180.0f : 0.0f;
+    }
+    if (i == 0) {
+      cupboard.keys.push_back({"MESSAGE", std::to_string(kCupboardEmpty)});
+    }
+    placed.push_back(cupboard);
+  }
+  return placed;
+}
+
 std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
   std::vector<Placed> objects;
   for (const level01::Area& space : plan.spaces) {
@@ -113,18 +145,12 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                          {{"TYPE", "checkpoint"},
                           {"MESSAGE1", std::to_string(kCheckpointReached)},
                           {"MESSAGE2", std::to_string(kCheckpointTaken)}}));
-  // A cupboard against the first room's west wall and a crate in its corner.
-  const level01::Area& room = plan.spaces[1];
-  objects.push_back(
-      {"SEARCHABLES",
-       "cupboard",
-       "cupboard_1",
-       room.x0 + 0.3f,
-       0.0f,
-       (room.z0 + room.z1) * 0.5f,
-       90.0f,
-       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", std::to_string(kCupboardEmpty)}}});
-  objects.push_back({"XRF", "crate", "crate_1", room.x1 - 1.0f, 0.0f, room.z0 + 1.0f, 0.0f, {}});
+  // Searchables along the first room's walls, and a crate at the corridor's
+  // far end.
+  const std::vector<Placed> searchables = Searchables(plan);
+  objects.insert(objects.end(), searchables.begin(), searchables.end());
+  const level01::Area& corridor = plan.spaces[0];
+  objects.push_back({"XRF", "crate", "crate_1", corridor.x1 - 1.0f, 0.0f, corridor.z0 + 0.7f, 0.0f, {}});
   return objects;
 }
 

@@ -23,6 +23,7 @@ struct LevelPlan {
   float startX, startZ, startAngle;  // degrees about y, 90: along +x
   float exitX, exitZ;
   float checkpointX, checkpointZ;
+  int searchables;  // along the first room's walls, at most 15
   std::vector<level01::Waypoint> waypoints;
   std::vector<int> edges;  // pairs of waypoint numbers from 1
   uint32_t wallDark, wallLight;

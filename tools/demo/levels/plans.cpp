@@ -28,6 +28,7 @@ std::vector<LevelPlan> BuildPlans() {
   level02.startX = 2.0f, level02.startZ = 0.0f, level02.startAngle = 90.0f;
   level02.exitX = 12.0f, level02.exitZ = 7.5f;
   level02.checkpointX = 7.0f, level02.checkpointZ = 0.0f;
+  level02.searchables = 3;
   level02.waypoints = {{2.0f, 0.0f}, {12.0f, 0.0f}, {18.0f, 0.0f}, {12.0f, 3.5f}, {12.0f, 7.0f}};
   level02.edges = {1, 2, 2, 3, 2, 4, 4, 5};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
@@ -43,6 +44,7 @@ std::vector<LevelPlan> BuildPlans() {
   level03.startX = 2.0f, level03.startZ = 0.0f, level03.startAngle = 90.0f;
   level03.exitX = 8.0f, level03.exitZ = -7.5f;
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
+  level03.searchables = 15;  // the most a level holds
   level03.waypoints = {{2.0f, 0.0f}, {8.0f, 0.0f}, {14.0f, 0.0f}, {8.0f, -3.5f}, {8.0f, -7.0f}};
   level03.edges = {1, 2, 2, 3, 2, 4, 4, 5};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
@@ -58,6 +60,7 @@ std::vector<LevelPlan> BuildPlans() {
   level99.startX = 4.0f, level99.startZ = 7.0f, level99.startAngle = 180.0f;
   level99.exitX = 12.0f, level99.exitZ = -7.5f;
   level99.checkpointX = 8.0f, level99.checkpointZ = 0.0f;
+  level99.searchables = 5;
   level99.waypoints = {{4.0f, 7.0f}, {4.0f, 3.5f}, {4.0f, 0.0f}, {12.0f, 0.0f}, {12.0f, -3.5f}, {12.0f, -7.0f}};
   level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6};
   level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
