@@ -6,15 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/win/win32.h"
 #include "platform/win/win_internal.h"
 #include "platform/win/win_path.h"
+#include "platform/win/win_testing.h"
 
 namespace {
 
 constexpr DWORD kKnownMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+
+// The error a test makes every move fail with (ERROR_SUCCESS: none).
+std::atomic<DWORD> gRefusedMoveError{ERROR_SUCCESS};
 
 DWORD ErrorOf(int error) {
   switch (error) {
@@ -65,6 +70,10 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
       (flags & ~kKnownMoveFlags) != 0) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
+  const DWORD refused = gRefusedMoveError.load();
+  if (refused != ERROR_SUCCESS) {
+    return Fail(refused);
+  }
   const std::string from = WinPathResolve(existing);
   const std::string to = WinPathResolve(newName);
   struct stat source;
@@ -101,3 +110,5 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
+
+void WinTestRefuseMoves(DWORD error) { gRefusedMoveError.store(error); }

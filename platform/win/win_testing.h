@@ -68,3 +68,8 @@ BOOL WinTestGetClipRect(RECT* rect);
 
 // Folder for the named mutexes' lock files (null: the user's runtime folder).
 void WinTestSetLockFolder(const char* folder);
+
+// Makes MoveFileExA fail with this error before it touches either file, as a
+// file system that refuses the rename would; ERROR_SUCCESS lets moves work
+// again.
+void WinTestRefuseMoves(DWORD error);

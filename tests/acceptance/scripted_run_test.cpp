@@ -151,7 +151,10 @@ bool RestartedBrightnessUnchanged() {
 void StandAtMeetingPoint() { StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0); }
 bool StatisticsShown() { return World()->GetLevelEndState() == kLevelStatisticsShown; }
 void CloseStatistics() { CloseMessageBoxAsAKeyWould(World()); }
-bool EndTexts() { return Game()->GetState() == kGameEndTextsOver; }
+bool NextLevelPlaying() {
+  return InGame() != nullptr && World()->GetLevelName() == cString("level02") &&
+         World()->GetLoadStep() == kLoadStepLast;
+}
 
 const tStep kScript[] = {
     {"logos and language (Enter hurries the logos)", "EEEEEEEEEEEE", nullptr, MainMenuShown, 2000},
@@ -171,7 +174,7 @@ const tStep kScript[] = {
     {"ten idle minutes pause", "", TenIdleMinutes, Paused, 50},
     {"restart, the brightness unchanged", "DE", nullptr, RestartedBrightnessUnchanged, 50},
     {"the meeting point: first objective done", "", StandAtMeetingPoint, StatisticsShown, 200},
-    {"statistics closed, on to the end texts", "E", CloseStatistics, EndTexts, 600},
+    {"statistics closed, on to level02", "E", CloseStatistics, NextLevelPlaying, 600},
 };
 
 // One frame of the script, before the frame; a step over its budget ends it.

@@ -1,6 +1,7 @@
 // The whole demo data set.
 #include "tools/demo/demo.h"
 #include "tools/demo/level01/level01.h"
+#include "tools/demo/levels/levels.h"
 #include "tools/demo/men/men.h"
 
 namespace demo {
@@ -15,7 +16,7 @@ bool WriteDataSet(DataFolder& data) {
   WriteMusic(data);
   WriteMovies(data);
   WriteParticles(data);
-  return men::WriteMen(data) && WriteLevel01(data);
+  return men::WriteMen(data) && WriteLevel01(data) && WriteLevels(data);
 }
 
 }  // namespace demo

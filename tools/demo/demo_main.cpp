@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "tools/demo/check/opened_names.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
     }
     if (!demo::WriteDataSet(data)) {
       std::fprintf(stderr, "demo: the data set could not be built\n");
+      return 1;
+    }
+    const std::string missing = demo::FirstMissingName(data);
+    if (!missing.empty()) {
+      std::fprintf(stderr, "demo: the data set lacks %s, which the game opens\n", missing.c_str());
       return 1;
     }
     std::string error;

@@ -46,7 +46,7 @@ std::string ConfigGroups() {
     edges += (edges.empty() ? "" : ", ") + std::to_string(number);
   }
   std::string text = "[level01]\n";
-  text += "NEXTSTAGE = level99\nNEXTSTAGEHARD = level99\n";
+  text += "NEXTSTAGE = level02\nNEXTSTAGEHARD = level02\n";
   text += "AI_DO_DISTANCE = 40.0\n";
   text += "BSP = " + std::string(kBspPath) + "\n";
   text += "FOG = 1\nFOGDISTANCE = 40.0\nFOGCOLOR = [20, 22, 28, 255]\n";

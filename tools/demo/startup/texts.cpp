@@ -9,6 +9,7 @@
 #include "tools/demo/demo.h"
 #include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01.h"
+#include "tools/demo/levels/levels.h"
 
 namespace demo {
 namespace {
@@ -31,7 +32,7 @@ std::string ConfigText() {
   text += ImplantsConfigGroup();
   text += Group("end_texts", {{"ENDTEXTS", "data/endtexts"}});
   text += Group("credit_list", {{"CREDITLIST", "data/credits"}});
-  return text + Level01ConfigGroups();
+  return text + Level01ConfigGroups() + LevelsConfigGroups();
 }
 
 // Keyboard and mouse inputs of every action of the level, the player and

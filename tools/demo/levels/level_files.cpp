@@ -1,0 +1,325 @@
+// A later level's property and locator files: objects and props, one
+// locator file a model, the waypoints, the men (the player and his double,
+// set as on the first level), the camera, the texts in both languages and
+// the level's groups of "data/config.txt".
+#include <cmath>
+#include <cstdio>
+
+#include "tools/demo/levels/level_plan.h"
+#include "tools/demo/men/men.h"
+#include "tools/forge/files/locator_writer.h"
+
+namespace demo {
+namespace levels {
+
+namespace {
+
+typedef std::vector<std::pair<std::string, std::string>> Keys;
+
+// The first level's folders: its models serve every level.
+constexpr char kFirstLevelModels[] = "data/level01/models/";
+constexpr char kFirstLevelMen[] = "data/level01/men.txt";
+constexpr char kFirstLevelCamera[] = "data/level01/camera.txt";
+
+// An area measures to the point a man is perceived at, 1.7 above his feet:
+// this reaches a standing player about 1.7 across.
+constexpr char kAreaRange[] = "2.4";
+
+constexpr int kSearchablesAWall = 5;
+constexpr float kSearchableSpacing = 1.2f;
+
+// Messages by number (from 1); the objects' props name them.
+enum Message {
+  kDoorOpens = 1,
+  kDoorStuck,
+  kExitReached,
+  kCheckpointReached,
+  kCheckpointTaken,
+  kCupboardEmpty,
+  kObjectiveDone,
+  kMainMission,
+};
+
+struct Text {
+  const char* english;
+  const char* german;  // Windows-1252
+};
+
+const Text kMessages[] = {
+    {"The door slides open.", "Die T\xFCr gleitet auf."},
+    {"The door will not move.", "Die T\xFCr bewegt sich nicht."},
+    {"You reached the exit.", "Du hast den Ausgang erreicht."},
+    {"Checkpoint reached.", "Kontrollpunkt erreicht."},
+    {"Checkpoint already taken.", "Kontrollpunkt schon erreicht."},
+    {"Nothing but dust in the cupboard.", "Nichts als Staub im Schrank."},
+    {"Objective done: the exit.", "Ziel erreicht: der Ausgang."},
+    {"Find the exit and leave unseen.", "Finde den Ausgang und verschwinde ungesehen."},
+};
+// The rest up to the first level's count, so that the implants' messages
+// keep their numbers on every level.
+const Text kFiller = {"Keep to the shadows.", "Bleib im Schatten."};
+
+struct Placed {
+  std::string key;  // the OBJECTS list
+  std::string model;
+  std::string name;
+  float x, y, z;
+  float heading;  // degrees about y; 0: 'at' along +z
+  Keys keys;
+};
+
+// A special area of the type, on the floor.
+Placed Area(const char* name, float x, float z, Keys keys) {
+  keys.insert(keys.begin(), {"RANGE", kAreaRange});
+  return {"SPECAREAS", "specarea", name, x, 0.0f, z, 0.0f, keys};
+}
+
+// The plan's searchables, five a wall along the first room's west, east and
+// far walls, 1.2 apart about each wall's middle, facing into the room; the
+// first holds a message.
+std::vector<Placed> Searchables(const LevelPlan& plan) {
+  const level01::Area& room = plan.spaces[1];
+  const bool north = room.z0 > 0.0f;
+  const float midX = (room.x0 + room.x1) * 0.5f, midZ = (room.z0 + room.z1) * 0.5f;
+  const Keys use = {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}};
+  std::vector<Placed> placed;
+  for (int i = 0; i < plan.searchables; i++) {
+    const float along = kSearchableSpacing * static_cast<float>(i % kSearchablesAWall - kSearchablesAWall / 2);
+    const std::string name = "cupboard_" + std::to_string(i + 1);
+    Placed cupboard = {"SEARCHABLES", "cupboard", name, room.x0 + 0.3f, 0.0f, midZ + along, 90.0f, use};
+    if (i / kSearchablesAWall == 1) {
+      cupboard.x = room.x1 - 0.3f;
+      cupboard.heading = 270.0f;
+    } else if (i / kSearchablesAWall == 2) {
+      cupboard.x = midX + along;
+      cupboard.z = north ? room.z1 - 0.3f : room.z0 + 0.3f;
+      cupboard.heading = north ? 180.0f : 0.0f;
+    }
+    if (i == 0) {
+      cupboard.keys.push_back({"MESSAGE", std::to_string(kCupboardEmpty)});
+    }
+    placed.push_back(cupboard);
+  }
+  return placed;
+}
+
+std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
+  std::vector<Placed> objects;
+  for (const level01::Area& space : plan.spaces) {
+    objects.push_back({"GLOWING",
+                       "lamp",
+                       std::string("lamp_") + space.name,
+                       (space.x0 + space.x1) * 0.5f,
+                       2.85f,
+                       (space.z0 + space.z1) * 0.5f,
+                       0.0f,
+                       {{"GLOW", "lamp_glow"}}});
+  }
+  for (const level01::Doorway& d : plan.doorways) {
+    objects.push_back({"DOORS",
+                       "door",
+                       d.door,
+                       d.x,
+                       0.0f,
+                       d.z,
+                       0.0f,
+                       {{"IMPLANT", "none"},
+                        {"USEPOINT", "[0, 1]"},
+                        {"USEDIST", "1.8"},
+                        {"USEANG", "120"},
+                        {"USERANG", "60"},
+                        {"MESSAGE", std::to_string(kDoorOpens)},
+                        {"FAILEDMESSAGE", std::to_string(kDoorStuck)},
+                        {"MOVEDIR", "left"},
+                        {"SPEED", "1.5"},
+                        {"MOVEDIST", "1.5"},
+                        {"DEPTH", "0.5"},
+                        {"OPENEDTIME", "4.0"}}});
+  }
+  // The exit completes the level's first objective, which ends it.
+  const std::string exitMessage = std::to_string(kExitReached);
+  objects.push_back(
+      Area("area_exit", plan.exitX, plan.exitZ,
+           {{"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", exitMessage}, {"MESSAGE2", exitMessage}}));
+  objects.push_back(Area("area_checkpoint", plan.checkpointX, plan.checkpointZ,
+                         {{"TYPE", "checkpoint"},
+                          {"MESSAGE1", std::to_string(kCheckpointReached)},
+                          {"MESSAGE2", std::to_string(kCheckpointTaken)}}));
+  // Searchables along the first room's walls, and a crate at the corridor's
+  // far end.
+  const std::vector<Placed> searchables = Searchables(plan);
+  objects.insert(objects.end(), searchables.begin(), searchables.end());
+  const level01::Area& corridor = plan.spaces[0];
+  objects.push_back({"XRF", "crate", "crate_1", corridor.x1 - 1.0f, 0.0f, corridor.z0 + 0.7f, 0.0f, {}});
+  return objects;
+}
+
+LocatorWriterEntry Entry(const std::string& name, float x, float y, float z, float heading) {
+  const float radians = heading * 3.14159265f / 180.0f;
+  const float s = std::fabs(heading) < 1e-6f ? 0.0f : std::sin(radians);
+  const float c = std::fabs(heading) < 1e-6f ? 1.0f : std::cos(radians);
+  LocatorWriterEntry entry;
+  entry.right[0] = c;
+  entry.right[2] = -s;
+  entry.at[0] = s;
+  entry.at[2] = c;
+  entry.pos[0] = x;
+  entry.pos[1] = y;
+  entry.pos[2] = z;
+  entry.name = name;
+  return entry;
+}
+
+std::string ListText(const std::vector<std::string>& names) {
+  std::string text = "[";
+  for (size_t i = 0; i < names.size(); ++i) {
+    text += (i == 0 ? "" : ", ") + names[i];
+  }
+  return text + "]";
+}
+
+// A group of the first level's men file, its start lines replaced.
+std::string FirstLevelGroup(const DataFolder& data, const std::string& name, const std::string& position,
+                            const std::string& angle) {
+  const std::vector<uint8_t>* bytes = data.Find(kFirstLevelMen);
+  const std::string file = bytes != nullptr ? std::string(bytes->begin(), bytes->end()) : std::string();
+  const size_t start = file.find("\n[" + name + "]\n");
+  if (start == std::string::npos) {
+    return "\n[" + name + "]\nTYPE = " + name + "\nBODY = " + name + "\nPOSITION = " + position + "\n";
+  }
+  const size_t end = file.find("\n[", start + 1);
+  std::string group = file.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\n";
+  std::string text;
+  size_t from = 0;
+  while (from < group.size()) {
+    size_t line = group.find('\n', from);
+    line = line == std::string::npos ? group.size() : line + 1;
+    const std::string row = group.substr(from, line - from);
+    if (row.compare(0, 11, "POSITION = ") == 0) {
+      text += "POSITION = " + position + "\n";
+    } else if (row.compare(0, 8, "ANGLE = ") == 0) {
+      text += angle.empty() ? "" : "ANGLE = " + angle + "\n";
+    } else {
+      text += row;
+    }
+    from = line;
+  }
+  return text;
+}
+
+std::string TextFile(const LevelPlan& plan, bool english) {
+  std::string text = "# Texts of " + plan.name + ".\n[TEXTS]\n";
+  char key[32];
+  const int own = static_cast<int>(sizeof kMessages / sizeof kMessages[0]);
+  for (int i = 0; i < level01::kMessageCount; ++i) {
+    const Text& message = i < own ? kMessages[i] : kFiller;
+    std::snprintf(key, sizeof key, "MESSAGE%02d", i);
+    text += std::string(key) + " = \"" + (english ? message.english : message.german) + "\"\n";
+  }
+  text += "MISSION00 = \"" + std::string(english ? plan.titleEnglish : plan.titleGerman) + "\"\n";
+  std::snprintf(key, sizeof key, "@%02d", kObjectiveDone);
+  text += "MISSION01 = \"" + std::string(key) + (english ? "Reach the exit" : "Erreiche den Ausgang") + "\"\n";
+  text += "MISSION_OBJECTIVES = 1\n";
+  text += "BRIEFING = \"" + std::string(english ? plan.briefingEnglish : plan.briefingGerman) + "\"\n";
+  text += "MAINMISSIONTEXT = " + std::to_string(kMainMission) + "\n";
+  return text;
+}
+
+}  // namespace
+
+void WriteObjects(const LevelPlan& plan, DataFolder& data) {
+  const std::string folder = Folder(plan);
+  const std::vector<Placed> objects = PlacedObjects(plan);
+  std::string list = "# The objects of " + plan.name + ", placed by their locator files.\n[OBJECTS]\n";
+  std::string props = "# Properties of the placed objects of " + plan.name + ".\n";
+  std::vector<std::string> models;
+  for (const char* key : {"XRF", "GLOWING", "DOORS", "SPECAREAS", "SEARCHABLES"}) {
+    std::vector<std::string> named;
+    LocatorWriter locator;
+    for (const Placed& object : objects) {
+      if (object.key != key) {
+        continue;
+      }
+      if (named.empty()) {
+        named.push_back(object.model);
+      }
+      locator.AddEntry(Entry(object.name, object.x, object.y, object.z, object.heading));
+      if (!object.keys.empty()) {
+        props += "\n[" + object.name + "]\n";
+        for (const auto& k : object.keys) {
+          props += k.first + " = " + k.second + "\n";
+        }
+      }
+    }
+    list += std::string(key) + " = " + ListText(named) + "\n";
+    if (!named.empty()) {
+      data.Write(folder + "xrf/" + named[0] + ".xrf", locator.Build());
+    }
+  }
+  data.WriteText(folder + "objects.txt", list);
+  data.WriteText(folder + "props.txt", props);
+
+  LocatorWriter graph;
+  for (size_t i = 0; i < plan.waypoints.size(); ++i) {
+    graph.AddEntry(Entry("wp" + std::to_string(i + 1), plan.waypoints[i].x, 0.0f, plan.waypoints[i].z, 0.0f));
+  }
+  data.Write(folder + "waypoints.xrf", graph.Build());
+}
+
+void WriteMenAndCamera(const LevelPlan& plan, DataFolder& data) {
+  char position[64];
+  std::snprintf(position, sizeof position, "(%.1f,0.0,%.1f)", plan.startX, plan.startZ);
+  char angle[16];
+  std::snprintf(angle, sizeof angle, "%.0f", plan.startAngle);
+  std::string text = "# The men of " + plan.name + ": the player first, its double second.\n";
+  text += "[Men]\nMEN = [dorvaman, dorvaholoman]\n";
+  text += FirstLevelGroup(data, "dorvaman", position, angle);
+  text += FirstLevelGroup(data, "dorvaholoman", "(1000.0,1000.0,1000.0)", "");
+  // The double takes its animations from the enemies' settings.
+  text += FirstLevelGroup(data, "enemy", "", "");
+  text += men::BodyGroups({"dorvaman", "dorvaholoman"});
+  text += "\n" + men::AnimDataGroup();
+  text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
+  data.WriteText(Folder(plan) + "men.txt", text);
+  if (const std::vector<uint8_t>* camera = data.Find(kFirstLevelCamera)) {
+    data.Write(Folder(plan) + "camera.txt", *camera);
+  }
+}
+
+void WriteTexts(const LevelPlan& plan, DataFolder& data) {
+  data.WriteText(Folder(plan) + "texts_eng.txt", TextFile(plan, true));
+  data.WriteText(Folder(plan) + "texts_d.txt", TextFile(plan, false));
+}
+
+std::string ConfigGroups(const LevelPlan& plan) {
+  const std::string folder = Folder(plan);
+  std::string edges;
+  for (int number : plan.edges) {
+    edges += (edges.empty() ? "" : ", ") + std::to_string(number);
+  }
+  const std::string ambient = plan.name + "_ambient", sun = plan.name + "_sun";
+  std::string text = "[" + plan.name + "]\n";
+  text += "NEXTSTAGE = " + plan.next + "\n";
+  if (!plan.nextHard.empty()) {
+    text += "NEXTSTAGEHARD = " + plan.nextHard + "\n";
+  }
+  text += "AI_DO_DISTANCE = 40.0\nBSP = " + folder + plan.name + ".bsp\n";
+  text += "FOG = 1\nFOGDISTANCE = 40.0\nFOGCOLOR = [20, 22, 28, 255]\n";
+  text += "DFFPATH = " + std::string(kFirstLevelModels) + "\nXRFPATH = " + folder + "xrf/\n";
+  text += "OBJECTS = " + folder + "objects\nPROPS = " + folder + "props\n";
+  text += "MAPDIST = 12.0\nFLASHICON = 1\nMAP = " + folder + "map.dff\nMAP_ANGLE = 0\n";
+  text += "GRAPH = " + folder + "waypoints\nEDGES = [" + edges + "]\n";
+  text += "SKY = " + std::string(kFirstLevelModels) + "sky\n";
+  text += "LIGHT = [" + ambient + ", " + sun + "]\n";
+  text += "LIGHTMAP = " + folder + "lightmap_\n" + LightmapKeys();
+  text += "DIRLIGHTADD = 0.1\nDIRLIGHTANGLE = 55\n";
+  text += "TEXTS = " + folder + "texts\n";
+  text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
+  text += "\n[" + ambient + "]\nTYPE = AMBIENT\nCOLOR = (0.35,0.35,0.4,1.0)\n";
+  text += "\n[" + sun + "]\nTYPE = DIRECTIONAL\nCOLOR = (0.5,0.48,0.42,1.0)\nPOS = (8.0,10.0,4.0)\n" +
+          std::string("LOOKATPOS = (8.0,0.0,0.0)\n");
+  return text;
+}
+
+}  // namespace levels
+}  // namespace demo

@@ -1,0 +1,87 @@
+// The three later levels' plans: "level02" (a room north of the corridor),
+// its hard twin "level03" (a room south) and "level99" (one room each side).
+#include "tools/demo/levels/level_plan.h"
+
+namespace demo {
+namespace levels {
+
+namespace {
+
+using level01::kCorridorHalfWidth;
+using level01::kWallThickness;
+
+constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
+constexpr float kRoomFar = kRoomNear + 8.0f;
+constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
+
+level01::Area Corridor(float length) { return {"corridor", 0.0f, -kCorridorHalfWidth, length, kCorridorHalfWidth}; }
+level01::Area North(const char* name, float x0) { return {name, x0, kRoomNear, x0 + 8.0f, kRoomFar}; }
+level01::Area South(const char* name, float x0) { return {name, x0, -kRoomFar, x0 + 8.0f, -kRoomNear}; }
+
+std::vector<LevelPlan> BuildPlans() {
+  LevelPlan level02;
+  level02.name = "level02";
+  level02.next = "level99";
+  level02.nextHard = "level03";
+  level02.spaces = {Corridor(20.0f), North("store", 8.0f)};
+  level02.doorways = {{12.0f, kWallMiddle, 1, "door_1"}};
+  level02.startX = 2.0f, level02.startZ = 0.0f, level02.startAngle = 90.0f;
+  level02.exitX = 12.0f, level02.exitZ = 7.5f;
+  level02.checkpointX = 7.0f, level02.checkpointZ = 0.0f;
+  level02.searchables = 3;
+  level02.waypoints = {{2.0f, 0.0f}, {12.0f, 0.0f}, {18.0f, 0.0f}, {12.0f, 3.5f}, {12.0f, 7.0f}};
+  level02.edges = {1, 2, 2, 3, 2, 4, 4, 5};
+  level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
+  level02.titleEnglish = "The store rooms", level02.titleGerman = "Die Lagerr\xE4ume";
+  level02.briefingEnglish = "Level 2: the store rooms. Cross the corridor and leave through the store.";
+  level02.briefingGerman = "Level 2: die Lagerr\xE4ume. Durchquere den Gang und verlasse das Lager.";
+
+  LevelPlan level03;
+  level03.name = "level03";
+  level03.next = "level99";
+  level03.spaces = {Corridor(16.0f), South("vault", 4.0f)};
+  level03.doorways = {{8.0f, -kWallMiddle, 1, "door_1"}};
+  level03.startX = 2.0f, level03.startZ = 0.0f, level03.startAngle = 90.0f;
+  level03.exitX = 8.0f, level03.exitZ = -7.5f;
+  level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
+  level03.searchables = 15;  // the most a level holds
+  level03.waypoints = {{2.0f, 0.0f}, {8.0f, 0.0f}, {14.0f, 0.0f}, {8.0f, -3.5f}, {8.0f, -7.0f}};
+  level03.edges = {1, 2, 2, 3, 2, 4, 4, 5};
+  level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
+  level03.titleEnglish = "The vault", level03.titleGerman = "Der Tresor";
+  level03.briefingEnglish = "Level 3: the vault. The hard way in: reach the vault unseen.";
+  level03.briefingGerman = "Level 3: der Tresor. Der schwere Weg: erreiche ungesehen den Tresor.";
+
+  LevelPlan level99;
+  level99.name = "level99";
+  level99.next = "level99";
+  level99.spaces = {Corridor(16.0f), North("hall", 0.0f), South("roof", 8.0f)};
+  level99.doorways = {{4.0f, kWallMiddle, 1, "door_1"}, {12.0f, -kWallMiddle, 2, "door_2"}};
+  level99.startX = 4.0f, level99.startZ = 7.0f, level99.startAngle = 180.0f;
+  level99.exitX = 12.0f, level99.exitZ = -7.5f;
+  level99.checkpointX = 8.0f, level99.checkpointZ = 0.0f;
+  level99.searchables = 5;
+  level99.waypoints = {{4.0f, 7.0f}, {4.0f, 3.5f}, {4.0f, 0.0f}, {12.0f, 0.0f}, {12.0f, -3.5f}, {12.0f, -7.0f}};
+  level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6};
+  level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
+  level99.titleEnglish = "The way out", level99.titleGerman = "Der Weg hinaus";
+  level99.briefingEnglish = "Last level: the way out. Down the hall, over the corridor, onto the roof.";
+  level99.briefingGerman =
+      "Letztes Level: der Weg hinaus. Durch die Halle, \xFC"
+      "ber den Gang, aufs Dach.";
+  return {level02, level03, level99};
+}
+
+}  // namespace
+
+const std::vector<LevelPlan>& Plans() {
+  static const std::vector<LevelPlan> plans = BuildPlans();
+  return plans;
+}
+
+std::string Folder(const LevelPlan& plan) { return "data/" + plan.name + "/"; }
+
+std::string TexturePrefix(const LevelPlan& plan) { return "l" + plan.name.substr(5) + "_"; }
+
+}  // namespace levels
+}  // namespace demo
