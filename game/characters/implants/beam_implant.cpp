@@ -201,3 +201,50 @@ bool cBeamImplant::Update(f32 dt) {
   }
   return false;
 }
+
+cPanelBeamImplant::cPanelBeamImplant(const char* modelFile, u32 index, const char* sound, const tRGBAf& colour)
+    : cBeamImplant(modelFile), mColour(colour) {
+  Setup(index);
+  mSound.Create(sound);
+  mSound.SetLooping(true);
+}
+
+cPanelBeamImplant::~cPanelBeamImplant() {
+  if (mWorld != nullptr) {
+    RemoveImplantLight(mWorld);
+  }
+  mSound.Stop();
+}
+
+void cPanelBeamImplant::Init(cQXWorld* world, cAnimModel* playerModel) {
+  cBeamImplant::Init(world, playerModel);
+  world->GetUpdateList().Append(Beam());
+  LoadBeam(world);
+}
+
+void cPanelBeamImplant::Start(const RwV3d& target) {
+  cBeamImplant::Start(target);
+  mTarget = target;
+  AimGameCamera(mWorld, target);
+  SetCameraAimed(true);
+}
+
+void cPanelBeamImplant::Fire() {
+  const RwV3d origin = GetWorldPosition();
+  ShowBeam(origin, mTarget);
+  SetImplantLight(mWorld, mColour, kImplantLightRadius, origin);
+  mSound.Play();
+}
+
+void cPanelBeamImplant::Stop(cQXWorld* world, bool cut) {
+  EndBeam(world, cut);
+  if (world != nullptr) {
+    RemoveImplantLight(world);
+  }
+  mSound.Stop();
+}
+
+void cPanelBeamImplant::OnRetracted() {
+  FollowWithGameCamera(mWorld);
+  SetCameraAimed(false);
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/engine.h"
+#include "game/app/audio/sound.h"
 #include "game/characters/implants/implant.h"
 #include "game/foundation/updatable.h"
 #include "game/render/colour.h"
@@ -99,4 +100,35 @@ class cBeamImplant : public cImplant, public cClumpRO, public cUpdatable {
   // The offset from rest of the model frame.
   f32 DistanceFromRest() const;
   void Move(f32 dt, f32 sign);
+};
+
+// The laser and the EDS: implants whose beam reaches the device ahead. The
+// game camera turns to the target while the beam acts; the implant light
+// in the implant's colour and a looping sound go with the beam.
+class cPanelBeamImplant : public cBeamImplant {
+ public:
+  cPanelBeamImplant(const char* modelFile, u32 index, const char* sound, const tRGBAf& colour);
+  // The light goes out and the sound stops.
+  ~cPanelBeamImplant() override;
+
+  // The beam joins the world's update list and loads its particles.
+  void Init(cQXWorld* world, cAnimModel* playerModel) override;
+  void Start(const RwV3d& target) override;
+  void Fire() override;
+  void Stop(cQXWorld* world, bool cut) override;
+
+  cSndEngWin& GetSound() { return mSound; }
+
+ protected:
+  void OnRetracted() override;
+  // The beam: its update client, its set-up in the world, shown from the
+  // origin to the target, and ended (with cut its particles go at once).
+  virtual cUpdatable* Beam() = 0;
+  virtual void LoadBeam(cQXWorld* world) = 0;
+  virtual void ShowBeam(const RwV3d& origin, const RwV3d& target) = 0;
+  virtual void EndBeam(cQXWorld* world, bool cut) = 0;
+
+ private:
+  cSndEngWin mSound;
+  tRGBAf mColour;
 };

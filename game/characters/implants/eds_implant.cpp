@@ -78,48 +78,5 @@ bool cBlueRay::Update(f32 dt) {
   return false;
 }
 
-cEdsImplant::cEdsImplant() : cBeamImplant(kEdsImplantModel), mRay(this) {
-  Setup(kImplantIndexEds);
-  mSound.Create(kEdsSound);
-  mSound.SetLooping(true);
-}
-
-cEdsImplant::~cEdsImplant() {
-  if (mWorld != nullptr) {
-    RemoveImplantLight(mWorld);
-  }
-  mSound.Stop();
-}
-
-void cEdsImplant::Init(cQXWorld* world, cAnimModel* playerModel) {
-  cBeamImplant::Init(world, playerModel);
-  world->GetUpdateList().Append(static_cast<cUpdatable*>(&mRay));
-  mRay.LoadParticles(world);
-}
-
-void cEdsImplant::Start(const RwV3d& target) {
-  cBeamImplant::Start(target);
-  mTarget = target;
-  AimGameCamera(mWorld, target);
-  SetCameraAimed(true);
-}
-
-void cEdsImplant::Fire() {
-  const RwV3d origin = GetWorldPosition();
-  mRay.Init(mWorld, origin, mTarget);
-  SetImplantLight(mWorld, kEdsColour, kImplantLightRadius, origin);
-  mSound.Play();
-}
-
-void cEdsImplant::Stop(cQXWorld* world, bool cut) {
-  mRay.Stop(world, cut);
-  if (world != nullptr) {
-    RemoveImplantLight(world);
-  }
-  mSound.Stop();
-}
-
-void cEdsImplant::OnRetracted() {
-  FollowWithGameCamera(mWorld);
-  SetCameraAimed(false);
-}
+cEdsImplant::cEdsImplant()
+    : cPanelBeamImplant(kEdsImplantModel, kImplantIndexEds, kEdsSound, kEdsColour), mRay(this) {}

@@ -44,23 +44,19 @@ class cBlueRay : public cClumpRO, public cUpdatable {
   RwV3d mTarget;
 };
 
-class cEdsImplant : public cBeamImplant {
+// The EDS: a blue ray that shorts the panel ahead.
+class cEdsImplant : public cPanelBeamImplant {
  public:
   cEdsImplant();
-  ~cEdsImplant() override;
-
-  void Init(cQXWorld* world, cAnimModel* playerModel) override;
-  void Start(const RwV3d& target) override;
-  void Fire() override;
-  void Stop(cQXWorld* world, bool cut) override;
 
   cBlueRay& GetRay() { return mRay; }
-  cSndEngWin& GetSound() { return mSound; }
 
  protected:
-  void OnRetracted() override;
+  cUpdatable* Beam() override { return &mRay; }
+  void LoadBeam(cQXWorld* world) override { mRay.LoadParticles(world); }
+  void ShowBeam(const RwV3d& origin, const RwV3d& target) override { mRay.Init(mWorld, origin, target); }
+  void EndBeam(cQXWorld* world, bool cut) override { mRay.Stop(world, cut); }
 
  private:
-  cSndEngWin mSound;
   cBlueRay mRay;
 };

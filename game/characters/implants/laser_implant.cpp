@@ -162,48 +162,5 @@ bool Laser::Update(f32 dt) {
   return false;
 }
 
-cLaserImplant::cLaserImplant() : cBeamImplant(kLaserImplantModel), mBeam(this) {
-  Setup(kImplantIndexLaser);
-  mSound.Create(kLaserSound);
-  mSound.SetLooping(true);
-}
-
-cLaserImplant::~cLaserImplant() {
-  if (mWorld != nullptr) {
-    RemoveImplantLight(mWorld);
-  }
-  mSound.Stop();
-}
-
-void cLaserImplant::Init(cQXWorld* world, cAnimModel* playerModel) {
-  cBeamImplant::Init(world, playerModel);
-  world->GetUpdateList().Append(static_cast<cUpdatable*>(&mBeam));
-  mBeam.LoadParticles(world);
-}
-
-void cLaserImplant::Start(const RwV3d& target) {
-  cBeamImplant::Start(target);
-  mTarget = target;
-  AimGameCamera(mWorld, target);
-  SetCameraAimed(true);
-}
-
-void cLaserImplant::Fire() {
-  const RwV3d origin = GetWorldPosition();
-  mBeam.Init(mWorld, origin, mTarget);
-  SetImplantLight(mWorld, kLaserColour, kImplantLightRadius, origin);
-  mSound.Play();
-}
-
-void cLaserImplant::Stop(cQXWorld* world, bool cut) {
-  mBeam.Stop(cut);
-  if (world != nullptr) {
-    RemoveImplantLight(world);
-  }
-  mSound.Stop();
-}
-
-void cLaserImplant::OnRetracted() {
-  FollowWithGameCamera(mWorld);
-  SetCameraAimed(false);
-}
+cLaserImplant::cLaserImplant()
+    : cPanelBeamImplant(kLaserImplantModel, kImplantIndexLaser, kLaserSound, kLaserColour), mBeam(this) {}

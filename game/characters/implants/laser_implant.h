@@ -66,27 +66,19 @@ class Laser : public cClumpRO, public cUpdatable {
   u8 mCut;
 };
 
-class cLaserImplant : public cBeamImplant {
+// The laser: a red beam that cuts the panel ahead.
+class cLaserImplant : public cPanelBeamImplant {
  public:
   cLaserImplant();
-  // The light goes out; the sound and the beam go.
-  ~cLaserImplant() override;
-
-  // The beam joins the world's update list with its sparks loaded.
-  void Init(cQXWorld* world, cAnimModel* playerModel) override;
-  // Keeps the target and turns the game camera to it.
-  void Start(const RwV3d& target) override;
-  // The beam from the implant to the target, the red light, the hum.
-  void Fire() override;
-  void Stop(cQXWorld* world, bool cut) override;
 
   Laser& GetBeam() { return mBeam; }
-  cSndEngWin& GetSound() { return mSound; }
 
  protected:
-  void OnRetracted() override;
+  cUpdatable* Beam() override { return &mBeam; }
+  void LoadBeam(cQXWorld* world) override { mBeam.LoadParticles(world); }
+  void ShowBeam(const RwV3d& origin, const RwV3d& target) override { mBeam.Init(mWorld, origin, target); }
+  void EndBeam(cQXWorld*, bool cut) override { mBeam.Stop(cut); }
 
  private:
-  cSndEngWin mSound;
   Laser mBeam;
 };
