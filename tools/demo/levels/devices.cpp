@@ -2,9 +2,9 @@
 // searchables: "level02" holds a camera, a lever, a button, a key, a pair of
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
-// magnetic area, a pair of levers and a timer. All of them stand off the
-// way from the start to the exit; the messages are the later levels' shared
-// numbers (level_files.cpp).
+// magnetic area, a pair of levers, a ledger to take and a timer; "level99"
+// a camera and a button. All of them stand off the way from the start to the
+// exit; the messages are the later levels' shared numbers (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -42,7 +42,7 @@ std::vector<level01::Placed> Level02() {
       {"DEVICES", "button", "button_1", 10.5f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
       {"DEVICES", "pickup", "key_1", 14.5f, 0.0f, 8.5f, 0.0f, "",
-       Pickup({{"TYPE", "key"}, {"MESSAGE", "14"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}})},
+       Pickup({{"TYPE", "key"}, {"MESSAGE", "14"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.
@@ -75,8 +75,22 @@ std::vector<level01::Placed> Level03() {
        Pickup({{"TYPE", "card"}, {"MESSAGE", "22"}, {"VARIANT", "2"}, {"DOORS", "[door_1]"}})},
       {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -1.0f, 0.0f, "",
        Pickup({{"TYPE", "disguise"}, {"MESSAGE", "23"}})},
+      // The ledger the second objective asks for, inside the vault by its doorway.
+      {"DEVICES", "pickup", "special_1", 5.5f, 0.0f, -2.5f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "30"}, {"MISSION", "2"}})},
       {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
       {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+  };
+}
+std::vector<level01::Placed> Level99() {
+  return {
+      // A short-sighted camera over the corridor's east end, and a button in
+      // the hall that opens its door.
+      {"SECURITYCAMERAS", "seccam", "seccam_1", 15.5f, 2.6f, -1.35f, 0.0f, "",
+       {{"SEEDIST", "3.0"}, {"RANGEANG", "60"}, {"SEEANG", "40"}, {"SPEED", "10"}, {"ALERTTIME", "5.0"},
+        {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"ALERTED", "[guard_1]"}}},
+      {"DEVICES", "button", "button_1", 2.5f, 1.2f, 1.75f, 0.0f, "",
+       WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
   };
 }
 // clang-format on
@@ -89,6 +103,19 @@ std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
   }
   if (plan.name == "level03") {
     return Level03();
+  }
+  if (plan.name == "level99") {
+    return Level99();
+  }
+  return {};
+}
+
+std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
+  if (plan.name == "level02") {
+    return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31}};
+  }
+  if (plan.name == "level03") {
+    return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32}};
   }
   return {};
 }

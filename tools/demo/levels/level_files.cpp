@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/demo/implants/implants.h"
 #include "tools/demo/levels/level_plan.h"
 #include "tools/demo/men/men.h"
 #include "tools/forge/files/locator_writer.h"
@@ -76,6 +77,9 @@ const Text kMessages[] = {
     {"The microphone is quiet.", "Das Mikrofon ist still."},
     {"One lever of two is down.", "Einer von zwei Hebeln ist unten."},
     {"Both levers are down: the door opens.", "Beide Hebel sind unten: die T\xFCr geht auf."},
+    {"You took the ledger.", "Du hast das Kassenbuch genommen."},
+    {"Objective done: the key.", "Ziel erreicht: der Schl\xFCssel."},
+    {"Objective done: the ledger.", "Ziel erreicht: das Kassenbuch."},
 };
 // The rest up to the first level's count, so that the implants' messages
 // keep their numbers on every level.
@@ -174,7 +178,8 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
   const level01::Area& corridor = plan.spaces[0];
   objects.push_back({"XRF", "crate", "crate_1", corridor.x1 - 1.0f, 0.0f, corridor.z0 + 0.7f, 0.0f, {}});
   for (const level01::Placed& device : LevelDevices(plan)) {
-    objects.push_back({device.key, device.model, device.name, device.x, device.y, device.z, device.heading, device.keys});
+    objects.push_back(
+        {device.key, device.model, device.name, device.x, device.y, device.z, device.heading, device.keys});
   }
   return objects;
 }
@@ -241,10 +246,17 @@ std::string TextFile(const LevelPlan& plan, bool english) {
     std::snprintf(key, sizeof key, "MESSAGE%02d", i);
     text += std::string(key) + " = \"" + (english ? message.english : message.german) + "\"\n";
   }
+  // The implants' messages follow the level's own, as on the first level.
+  text += ImplantMessageLines(english, level01::kMessageCount);
   text += "MISSION00 = \"" + std::string(english ? plan.titleEnglish : plan.titleGerman) + "\"\n";
   std::snprintf(key, sizeof key, "@%02d", kObjectiveDone);
   text += "MISSION01 = \"" + std::string(key) + (english ? "Reach the exit" : "Erreiche den Ausgang") + "\"\n";
-  text += "MISSION_OBJECTIVES = 1\n";
+  const std::vector<Objective> later = LaterObjectives(plan);
+  for (size_t i = 0; i < later.size(); ++i) {
+    std::snprintf(key, sizeof key, "MISSION%02d = \"@%02d", static_cast<int>(i + 2), later[i].doneMessage);
+    text += std::string(key) + (english ? later[i].english : later[i].german) + "\"\n";
+  }
+  text += "MISSION_OBJECTIVES = " + std::to_string(1 + later.size()) + "\n";
   text += "BRIEFING = \"" + std::string(english ? plan.briefingEnglish : plan.briefingGerman) + "\"\n";
   text += "MAINMISSIONTEXT = " + std::to_string(kMainMission) + "\n";
   return text;

@@ -55,6 +55,15 @@ std::string NpcGroups(const LevelPlan& plan);
 std::vector<level01::Placed> LevelDevices(const LevelPlan& plan);
 std::vector<std::string> TimerNames(const LevelPlan& plan);
 std::string TimerGroups(const LevelPlan& plan);
+// The level's objectives after the exit's, in mission order from 2, each
+// done by the device of its MISSION number (devices.cpp), and the message
+// number that tells it done.
+struct Objective {
+  const char* english;
+  const char* german;  // Windows-1252
+  int doneMessage;
+};
+std::vector<Objective> LaterObjectives(const LevelPlan& plan);
 std::string LightmapKeys();
 
 }  // namespace levels

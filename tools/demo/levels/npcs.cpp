@@ -1,5 +1,6 @@
 // The later levels' non-player men on each level's waypoint graph: guards,
-// civilians and a gangster, and on the hard branch's "level03" a boss. The
+// civilians and a gangster, on the hard branch's "level03" a boss, and a
+// guard and a clerk on the last level. The
 // bodies are spread so that, with the first level's men, every body walks
 // somewhere.
 #include "tools/demo/levels/level_plan.h"
@@ -13,8 +14,8 @@ struct Npc {
   const char* name;  // its group; never a body's name
   const char* type;
   const char* body;
-  int start;  // waypoint number from 1
-  int angle;  // degrees about y
+  int start;   // waypoint number from 1
+  int angle;   // degrees about y
   int looser;  // 0: no LOOSER key
   const char* route;
 };
@@ -36,6 +37,12 @@ const Npc kLevel03[] = {
     {"gangster_1", "gangster", "gangster", 4, 180, 80, "[4, 2, 4]"},
 };
 
+// A guard keeps the corridor's east end, a clerk paces the hall.
+const Npc kLevel99[] = {
+    {"guard_1", "guard", "guard2", 7, 270, 70, "[7, 4, 7]"},
+    {"civilian_1", "civilian", "civilian2", 8, 0, 0, "[8, 2, 8]"},
+};
+
 template <size_t N>
 std::vector<Npc> Rows(const Npc (&rows)[N]) {
   return std::vector<Npc>(rows, rows + N);
@@ -47,6 +54,9 @@ std::vector<Npc> LevelNpcs(const LevelPlan& plan) {
   }
   if (plan.name == "level03") {
     return Rows(kLevel03);
+  }
+  if (plan.name == "level99") {
+    return Rows(kLevel99);
   }
   return {};
 }

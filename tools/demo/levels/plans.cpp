@@ -63,8 +63,10 @@ std::vector<LevelPlan> BuildPlans() {
   level99.exitX = 12.0f, level99.exitZ = -7.5f;
   level99.checkpointX = 8.0f, level99.checkpointZ = 0.0f;
   level99.searchables = 5;
-  level99.waypoints = {{4.0f, 7.0f}, {4.0f, 3.5f}, {4.0f, 0.0f}, {12.0f, 0.0f}, {12.0f, -3.5f}, {12.0f, -7.0f}};
-  level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6};
+  // 7: the corridor's east end, 8: the hall's east side.
+  level99.waypoints = {{4.0f, 7.0f},  {4.0f, 3.5f},  {4.0f, 0.0f}, {12.0f, 0.0f},
+                       {12.0f, -3.5f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
+  level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
   level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
   level99.titleEnglish = "The way out", level99.titleGerman = "Der Weg hinaus";
   level99.briefingEnglish = "Last level: the way out. Down the hall, over the corridor, onto the roof.";

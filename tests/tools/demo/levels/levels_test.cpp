@@ -9,19 +9,15 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <type_traits>
 
 #include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/world/devices/device_passes.h"
-#include "game/world/devices/door.h"
-#include "game/world/devices/lever.h"
-#include "game/world/devices/multi_device.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
-#include "game/world/static_objects.h"
 #include "game/world/sensors/sensor_kinds.h"
-#include "tools/demo/men/men.h"
+#include "tools/demo/implants/implants.h"
+#include "tools/demo/level01/level01_parts.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/output.h"
@@ -80,63 +76,35 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
 // The men a level's file lists.
 size_t ListedMen(const std::string& level) {
   std::ifstream in("data/" + level + "/men.txt");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t start = text.find("MEN = [");
-  const size_t end = text.find(']', start);
-  size_t count = start == std::string::npos || end == std::string::npos ? 0 : 1;
-  for (size_t i = start; count > 0 && i < end; i++) {
-    count += text[i] == ',' ? 1 : 0;
+  std::string line;
+  while (std::getline(in, line) && line.compare(0, 7, "MEN = [") != 0) {
   }
-  return count;
+  return static_cast<size_t>(std::count(line.begin(), line.end(), ',')) + 1;
 }
 
-// What a loaded level holds, by the names the table below asks for.
+// What a loaded level holds: its kinds of object set, device types (panels
+// by their implant), area types, timers, implant targets, man types, bodies
+// and a boss.
 void Note(cQXWorld* world, std::set<std::string>* found) {
-  const auto Kind = [&](auto* type, eObjectSetKind kind, const char* name) {
-    using T = std::remove_pointer_t<decltype(type)>;
-    ForEachClone<T>(world->GetObjectSets(kind), [&](T*) { found->insert(name); });
-  };
-  Kind(static_cast<cGlowingObject*>(nullptr), kSetGlowing, "glowing");
-  Kind(static_cast<cXrfObject*>(nullptr), kSetXrf, "static");
-  Kind(static_cast<cSecurityCamera*>(nullptr), kSetSecurityCameras, "camera");
-  Kind(static_cast<cPhotocell*>(nullptr), kSetPhotocells, "photocell");
-  Kind(static_cast<cListener*>(nullptr), kSetListeners, "listener");
-  Kind(static_cast<cDoor*>(nullptr), kSetDoors, "door");
-  Kind(static_cast<cLever*>(nullptr), kSetLevers, "lever");
-  Kind(static_cast<cSearchable*>(nullptr), kSetSearchables, "searchable");
-  Kind(static_cast<cMultiDevice*>(nullptr), kSetMultiDevices, "device group");
-  Kind(static_cast<cMultiLever*>(nullptr), kSetMultiLevers, "lever group");
-  const char* const kDevices[] = {"door",   "button", "panel", "lever", "key", "card", "searchable",
-                                  "disguise", "special pickup"};
-  ForEachClone<cOpenerDevice>(world->GetObjectSets(kSetDevices), [&](cOpenerDevice* device) {
-    found->insert(kDevices[device->GetType()]);
-    if (device->GetType() == kDevicePanel) {
-      found->insert(device->ListensTo(kTriggerEds) ? "EDS panel" : "laser panel");
-    }
-  });
-  const char* const kAreas[] = {"magnetic area", "matter area", "mission area", "checkpoint area"};
-  ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas),
-                             [&](cSpecialArea* area) { found->insert(kAreas[area->GetType()]); });
-  if (world->GetTimerDevices().GetCount() > 0) {
-    found->insert("timer");
+  for (u32 kind = 0; kind < kObjectSetKindCount; kind++) {
+    found->insert(world->GetObjectSets(eObjectSetKind(kind)).GetCount() > 0 ? "set " + std::to_string(kind) : "");
   }
+  ForEachClone<cOpenerDevice>(world->GetObjectSets(kSetDevices), [&](cOpenerDevice* device) {
+    found->insert("device " + std::to_string(device->GetType()) + (device->ListensTo(kTriggerEds) ? " eds" : ""));
+  });
+  ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas),
+                             [&](cSpecialArea* area) { found->insert("area " + std::to_string(area->GetType())); });
+  found->insert(world->GetTimerDevices().GetCount() > 0 ? "timer" : "");
   for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
     const cDevice* device = static_cast<const cDevice*>(static_cast<cListLink*>(node)->GetObject());
-    for (const auto& target : {std::make_pair(kTriggerLaser, "laser target"), std::make_pair(kTriggerEds, "EDS target")}) {
-      if (device->ListensTo(target.first)) {
-        found->insert(target.second);
-      }
-    }
+    found->insert(device->ListensTo(kTriggerLaser) ? "laser target" : "");
+    found->insert(device->ListensTo(kTriggerEds) ? "eds target" : "");
   }
-  const char* const kTypes[kManTypeCount] = {"dorvaman", "dorvaholoman", "civilian type", "guard type",
-                                             "gangster type"};
   for (u32 i = 0; i < world->GetMen().GetCount(); i++) {
     cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
-    found->insert(kTypes[man->GetTypeIndex()]);
-    found->insert("body " + demo::men::BodyNames()[man->GetBodyIndex()]);
-    if (man->GetTypeIndex() >= kManTypeCivilian && static_cast<cNpc*>(man)->IsBoss()) {
-      found->insert("boss");
-    }
+    found->insert("type " + std::to_string(man->GetTypeIndex()));
+    found->insert("body " + std::to_string(man->GetBodyIndex()));
+    found->insert(man->GetTypeIndex() >= kManTypeCivilian && static_cast<cNpc*>(man)->IsBoss() ? "boss" : "");
   }
 }
 
@@ -147,7 +115,7 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
   ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
   ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
   std::set<std::string> found;
-  u32 mostSearchables = 0;
+  std::vector<u32> searchables;  // by level
   for (const char* level : {"level01", "level02", "level03", "level99"}) {
     SCOPED_TRACE(level);
     mWorld.reset();
@@ -155,29 +123,27 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
     for (u32 step = 0; step < kLoadStepCount; step++) {
       mWorld->Load();
     }
-    // Every man of its file walks in it.
+    // Every man of its file walks in it; the implants' messages are there.
     EXPECT_EQ(ListedMen(level), mWorld->GetMen().GetCount());
+    EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
     Note(mWorld.get(), &found);
-    u32 searchables = 0;
-    ForEachClone<cSearchable>(mWorld->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables++; });
-    EXPECT_GE(15u, searchables);
-    mostSearchables = std::max(mostSearchables, searchables);
+    searchables.push_back(0);
+    ForEachClone<cSearchable>(mWorld->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables.back()++; });
   }
-  EXPECT_EQ(15u, mostSearchables);
-  std::vector<std::string> wanted = {
-      "glowing", "static", "camera", "photocell", "listener", "door", "button", "laser panel", "EDS panel", "key",
-      "card", "disguise", "special pickup", "lever", "searchable", "device group", "lever group", "timer",
-      "magnetic area", "matter area", "mission area", "checkpoint area", "dorvaman", "dorvaholoman",
-      "civilian type", "guard type", "gangster type", "boss",
-      // the taser and the dart aim at the guards
-      "laser target", "EDS target"};
-  for (const std::string& body : demo::men::BodyNames()) {
-    wanted.push_back("body " + body);
+  EXPECT_EQ(15u, *std::max_element(searchables.begin(), searchables.end()));  // the most a level holds
+  // Both panels (device 2), a key (4), a card (5), a disguise (7), a special
+  // pickup (8); the taser and the dart aim at the guards (type 3).
+  std::set<std::string> wanted = {"timer", "laser target", "eds target", "boss", "device 1", "device 2",
+                                  "device 2 eds", "device 4", "device 5", "device 7", "device 8"};
+  for (const auto& codes : {std::make_pair("body ", kManBodyCount), std::make_pair("type ", u32(kManTypeCount)),
+                            std::make_pair("area ", 4u), std::make_pair("set ", u32(kObjectSetKindCount))}) {
+    for (u32 i = 0; i < codes.second; i++) {
+      wanted.insert(codes.first + std::to_string(i));
+    }
   }
-  for (const std::string& name : wanted) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(1u, found.count(name));
-  }
+  std::set<std::string> missing;
+  std::set_difference(wanted.begin(), wanted.end(), found.begin(), found.end(), std::inserter(missing, missing.end()));
+  EXPECT_EQ(std::set<std::string>(), missing);
 }
 
 }  // namespace

@@ -11,13 +11,11 @@ namespace {
 
 using LitBodiesTest = AimTest;
 
-const RwRGBA kSky = {100, 150, 200, 255};
-
 TEST_F(LitBodiesTest, ABodyInTheLightIsNotDrawnBlack) {
   RpWorldAddCamera(mRoom, mView->GetCamera());
   cRenderManager& manager = mLevel->GetRenderManager();
   manager.SetWorldObject(mCollision);
-  manager.SetFogColour(kSky);
+  manager.SetFogColour(RwRGBA{100, 150, 200, 255});
   manager.SetScene(mLevel, 1);
   cLight white(rpLIGHTAMBIENT);
   white.SetColour(RwRGBAReal{1.0f, 1.0f, 1.0f, 1.0f});
@@ -25,26 +23,21 @@ TEST_F(LitBodiesTest, ABodyInTheLightIsNotDrawnBlack) {
   const auto Frame = [&] {
     manager.RenderFrame(mView, screen_);
     std::vector<uint32_t> pixels;
-    for (int y = 0; y < kHeight; y += 2) {
-      for (int x = 0; x < kWidth; x += 2) {
-        pixels.push_back(BackBufferPixel(x, y) & 0xFFFFFF);
-      }
+    for (int i = 0; i < kWidth * kHeight; i += 3) {
+      pixels.push_back(BackBufferPixel(i % kWidth, i / kWidth) & 0xFFFFFF);
     }
     return pixels;
   };
   const std::vector<uint32_t> empty = Frame();
   for (const char* body : {"guard", "guard4", "civilian3", "gangster", "dorvaman"}) {
     SCOPED_TRACE(body);
-    cMan* man = AddMan(body, RwV3d{0.0f, 0.0f, -2.0f});
     // A double of the body leaves the scene until it is shown.
-    cDynamicLitClumpRO* clump = man->GetModel()->GetClumpObject();
+    cDynamicLitClumpRO* clump = AddMan(body, RwV3d{0.0f, 0.0f, -2.0f})->GetModel()->GetClumpObject();
     mLevel->AddClump(clump);
     clump->SetExtraLight(&white);
     Run(0.1f);
     const std::vector<uint32_t> seen = Frame();
-    // Where the body covers the room, it shows in its colours.
-    int covered = 0;
-    int black = 0;
+    int covered = 0, black = 0;
     for (size_t i = 0; i < seen.size(); i++) {
       covered += seen[i] != empty[i] ? 1 : 0;
       black += seen[i] != empty[i] && seen[i] == 0 ? 1 : 0;
