@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
@@ -73,15 +72,6 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
   }
 }
 
-// The men a level's file lists.
-size_t ListedMen(const std::string& level) {
-  std::ifstream in("data/" + level + "/men.txt");
-  std::string line;
-  while (std::getline(in, line) && line.compare(0, 7, "MEN = [") != 0) {
-  }
-  return static_cast<size_t>(std::count(line.begin(), line.end(), ',')) + 1;
-}
-
 // What a loaded level holds: its kinds of object set, device types (panels
 // by their implant), area types, timers, implant targets, man types, bodies
 // and a boss.
@@ -124,15 +114,17 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
       mWorld->Load();
     }
     // Every man of its file walks in it; the implants' messages are there.
-    EXPECT_EQ(ListedMen(level), mWorld->GetMen().GetCount());
+    cString men;
+    EXPECT_EQ(mWorld->GetMenFile().FindGroup(cString("Men"))->FindProperty(cString("MEN"))->GetValue().FindArray(
+                  &men, '[', ']'),
+              mWorld->GetMen().GetCount());
     EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
     Note(mWorld.get(), &found);
     searchables.push_back(0);
     ForEachClone<cSearchable>(mWorld->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables.back()++; });
   }
   EXPECT_EQ(15u, *std::max_element(searchables.begin(), searchables.end()));  // the most a level holds
-  // Both panels (device 2), a key (4), a card (5), a disguise (7), a special
-  // pickup (8); the taser and the dart aim at the guards (type 3).
+  // Panels (2), key, card, disguise, special pickup; the taser and dart aim at guards (type 3).
   std::set<std::string> wanted = {"timer", "laser target", "eds target", "boss", "device 1", "device 2",
                                   "device 2 eds", "device 4", "device 5", "device 7", "device 8"};
   for (const auto& codes : {std::make_pair("body ", kManBodyCount), std::make_pair("type ", u32(kManTypeCount)),
