@@ -38,11 +38,11 @@ std::vector<level01::Placed> Level02() {
        {{"SEEDIST", "4.0"}, {"RANGEANG", "90"}, {"SEEANG", "40"}, {"SPEED", "15"}, {"ALERTTIME", "5.0"},
         {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"STARTEDTIMERS", "[timer_1]"}, {"ALERTED", "[guard_2]"}}},
       {"SPECAREAS", "specarea", "area_matter", 19.0f, 0.0f, 0.0f, 0.0f, "",
-       {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "18"}, {"MESSAGE2", "19"}}},
+       {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "17"}, {"MESSAGE2", "17"}}},
       {"DEVICES", "button", "button_1", 10.5f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
       {"DEVICES", "pickup", "key_1", 14.5f, 0.0f, 8.5f, 0.0f, "",
-       Pickup({{"TYPE", "key"}, {"MESSAGE", "14"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
+       Pickup({{"TYPE", "key"}, {"MESSAGE", "13"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.

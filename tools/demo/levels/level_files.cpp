@@ -55,17 +55,18 @@ const Text kMessages[] = {
     {"Nothing but dust in the cupboard.", "Nichts als Staub im Schrank."},
     {"Objective done: the exit.", "Ziel erreicht: der Ausgang."},
     {"Find the exit and leave unseen.", "Finde den Ausgang und verschwinde ungesehen."},
-    // The devices' and sensors' (devices.cpp); 13 and 17 close a hack.
+    // The devices' and sensors' (devices.cpp); 14 and 18 close a lost and a
+    // won hack (the panel shows them by index, 13 and 17).
     {"A camera has seen you.", "Eine Kamera hat dich gesehen."},
     {"The camera lost sight of you.", "Die Kamera hat dich aus den Augen verloren."},
     {"The lever clicks into place.", "Der Hebel rastet ein."},
     {"The button clicks.", "Der Knopf klickt."},
-    {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},
     {"You took a key.", "Du hast einen Schl\xFCssel genommen."},
+    {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},
     {"Both buttons pressed: the door opens.", "Beide Kn\xF6pfe gedr\xFC" "ckt: die T\xFCr geht auf."},
     {"The panel opens the door.", "Das Paneel \xF6" "ffnet die T\xFCr."},
-    {"The panel gives way.", "Das Paneel gibt nach."},
     {"The air burns your skin.", "Die Luft brennt auf der Haut."},
+    {"The panel gives way.", "Das Paneel gibt nach."},
     {"Your implants fizzle.", "Deine Implantate knistern."},
     {"The alarm clock runs.", "Die Alarmuhr l\xE4uft."},
     {"The alarm clock stopped.", "Die Alarmuhr ist stehen geblieben."},
