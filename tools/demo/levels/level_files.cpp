@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/demo/implants/implants.h"
 #include "tools/demo/levels/level_plan.h"
 #include "tools/demo/men/men.h"
 #include "tools/forge/files/locator_writer.h"
@@ -54,6 +55,32 @@ const Text kMessages[] = {
     {"Nothing but dust in the cupboard.", "Nichts als Staub im Schrank."},
     {"Objective done: the exit.", "Ziel erreicht: der Ausgang."},
     {"Find the exit and leave unseen.", "Finde den Ausgang und verschwinde ungesehen."},
+    // The devices' and sensors' (devices.cpp); 14 and 18 close a lost and a
+    // won hack (the panel shows them by index, 13 and 17).
+    {"A camera has seen you.", "Eine Kamera hat dich gesehen."},
+    {"The camera lost sight of you.", "Die Kamera hat dich aus den Augen verloren."},
+    {"The lever clicks into place.", "Der Hebel rastet ein."},
+    {"The button clicks.", "Der Knopf klickt."},
+    {"You took a key.", "Du hast einen Schl\xFCssel genommen."},
+    {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},
+    {"Both buttons pressed: the door opens.", "Beide Kn\xF6pfe gedr\xFC" "ckt: die T\xFCr geht auf."},
+    {"The panel opens the door.", "Das Paneel \xF6" "ffnet die T\xFCr."},
+    {"The air burns your skin.", "Die Luft brennt auf der Haut."},
+    {"The panel gives way.", "Das Paneel gibt nach."},
+    {"Your implants fizzle.", "Deine Implantate knistern."},
+    {"The alarm clock runs.", "Die Alarmuhr l\xE4uft."},
+    {"The alarm clock stopped.", "Die Alarmuhr ist stehen geblieben."},
+    {"You took a card.", "Du hast eine Karte genommen."},
+    {"You took a uniform.", "Du hast eine Uniform genommen."},
+    {"You broke a light beam.", "Du hast eine Lichtschranke unterbrochen."},
+    {"The light beam is whole again.", "Die Lichtschranke ist wieder geschlossen."},
+    {"A microphone heard you.", "Ein Mikrofon hat dich geh\xF6rt."},
+    {"The microphone is quiet.", "Das Mikrofon ist still."},
+    {"One lever of two is down.", "Einer von zwei Hebeln ist unten."},
+    {"Both levers are down: the door opens.", "Beide Hebel sind unten: die T\xFCr geht auf."},
+    {"You took the ledger.", "Du hast das Kassenbuch genommen."},
+    {"Objective done: the key.", "Ziel erreicht: der Schl\xFCssel."},
+    {"Objective done: the ledger.", "Ziel erreicht: das Kassenbuch."},
 };
 // The rest up to the first level's count, so that the implants' messages
 // keep their numbers on every level.
@@ -151,6 +178,10 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
   objects.insert(objects.end(), searchables.begin(), searchables.end());
   const level01::Area& corridor = plan.spaces[0];
   objects.push_back({"XRF", "crate", "crate_1", corridor.x1 - 1.0f, 0.0f, corridor.z0 + 0.7f, 0.0f, {}});
+  for (const level01::Placed& device : LevelDevices(plan)) {
+    objects.push_back(
+        {device.key, device.model, device.name, device.x, device.y, device.z, device.heading, device.keys});
+  }
   return objects;
 }
 
@@ -216,10 +247,17 @@ std::string TextFile(const LevelPlan& plan, bool english) {
     std::snprintf(key, sizeof key, "MESSAGE%02d", i);
     text += std::string(key) + " = \"" + (english ? message.english : message.german) + "\"\n";
   }
+  // The implants' messages follow the level's own, as on the first level.
+  text += ImplantMessageLines(english, level01::kMessageCount);
   text += "MISSION00 = \"" + std::string(english ? plan.titleEnglish : plan.titleGerman) + "\"\n";
   std::snprintf(key, sizeof key, "@%02d", kObjectiveDone);
   text += "MISSION01 = \"" + std::string(key) + (english ? "Reach the exit" : "Erreiche den Ausgang") + "\"\n";
-  text += "MISSION_OBJECTIVES = 1\n";
+  const std::vector<Objective> later = LaterObjectives(plan);
+  for (size_t i = 0; i < later.size(); ++i) {
+    std::snprintf(key, sizeof key, "MISSION%02d = \"@%02d", static_cast<int>(i + 2), later[i].doneMessage);
+    text += std::string(key) + (english ? later[i].english : later[i].german) + "\"\n";
+  }
+  text += "MISSION_OBJECTIVES = " + std::to_string(1 + later.size()) + "\n";
   text += "BRIEFING = \"" + std::string(english ? plan.briefingEnglish : plan.briefingGerman) + "\"\n";
   text += "MAINMISSIONTEXT = " + std::to_string(kMainMission) + "\n";
   return text;
@@ -232,30 +270,38 @@ void WriteObjects(const LevelPlan& plan, DataFolder& data) {
   const std::vector<Placed> objects = PlacedObjects(plan);
   std::string list = "# The objects of " + plan.name + ", placed by their locator files.\n[OBJECTS]\n";
   std::string props = "# Properties of the placed objects of " + plan.name + ".\n";
-  std::vector<std::string> models;
-  for (const char* key : {"XRF", "GLOWING", "DOORS", "SPECAREAS", "SEARCHABLES"}) {
+  // One list a class naming its models, one locator file a model.
+  for (const std::string& key : level01::ObjectKeys()) {
     std::vector<std::string> named;
-    LocatorWriter locator;
     for (const Placed& object : objects) {
-      if (object.key != key) {
-        continue;
+      bool listed = false;
+      for (const std::string& model : named) {
+        listed = listed || model == object.model;
       }
-      if (named.empty()) {
+      if (object.key == key && !listed) {
         named.push_back(object.model);
       }
-      locator.AddEntry(Entry(object.name, object.x, object.y, object.z, object.heading));
-      if (!object.keys.empty()) {
-        props += "\n[" + object.name + "]\n";
-        for (const auto& k : object.keys) {
-          props += k.first + " = " + k.second + "\n";
+    }
+    list += key + " = " + ListText(named) + "\n";
+    for (const std::string& model : named) {
+      LocatorWriter locator;
+      for (const Placed& object : objects) {
+        if (object.model == model) {
+          locator.AddEntry(Entry(object.name, object.x, object.y, object.z, object.heading));
         }
       }
-    }
-    list += std::string(key) + " = " + ListText(named) + "\n";
-    if (!named.empty()) {
-      data.Write(folder + "xrf/" + named[0] + ".xrf", locator.Build());
+      data.Write(folder + "xrf/" + model + ".xrf", locator.Build());
     }
   }
+  for (const Placed& object : objects) {
+    if (!object.keys.empty()) {
+      props += "\n[" + object.name + "]\n";
+      for (const auto& k : object.keys) {
+        props += k.first + " = " + k.second + "\n";
+      }
+    }
+  }
+  props += TimerGroups(plan);
   data.WriteText(folder + "objects.txt", list);
   data.WriteText(folder + "props.txt", props);
 
@@ -272,11 +318,15 @@ void WriteMenAndCamera(const LevelPlan& plan, DataFolder& data) {
   char angle[16];
   std::snprintf(angle, sizeof angle, "%.0f", plan.startAngle);
   std::string text = "# The men of " + plan.name + ": the player first, its double second.\n";
-  text += "[Men]\nMEN = [dorvaman, dorvaholoman]\n";
+  std::vector<std::string> men = {"dorvaman", "dorvaholoman"};
+  const std::vector<std::string> npcs = NpcNames(plan);
+  men.insert(men.end(), npcs.begin(), npcs.end());
+  text += "[Men]\nMEN = " + ListText(men) + "\n";
   text += FirstLevelGroup(data, "dorvaman", position, angle);
   text += FirstLevelGroup(data, "dorvaholoman", "(1000.0,1000.0,1000.0)", "");
-  // The double takes its animations from the enemies' settings.
+  // The double and the other men take their animations from the enemies' settings.
   text += FirstLevelGroup(data, "enemy", "", "");
+  text += NpcGroups(plan);
   text += men::BodyGroups({"dorvaman", "dorvaholoman"});
   text += "\n" + men::AnimDataGroup();
   text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
@@ -313,6 +363,9 @@ std::string ConfigGroups(const LevelPlan& plan) {
   text += "LIGHT = [" + ambient + ", " + sun + "]\n";
   text += "LIGHTMAP = " + folder + "lightmap_\n" + LightmapKeys();
   text += "DIRLIGHTADD = 0.1\nDIRLIGHTANGLE = 55\n";
+  if (!TimerNames(plan).empty()) {
+    text += "TIMERDEVICES = " + ListText(TimerNames(plan)) + "\n";
+  }
   text += "TEXTS = " + folder + "texts\n";
   text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
   text += "\n[" + ambient + "]\nTYPE = AMBIENT\nCOLOR = (0.35,0.35,0.4,1.0)\n";

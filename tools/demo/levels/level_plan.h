@@ -46,6 +46,24 @@ void WriteObjects(const LevelPlan& plan, DataFolder& data);
 void WriteMenAndCamera(const LevelPlan& plan, DataFolder& data);
 void WriteTexts(const LevelPlan& plan, DataFolder& data);
 std::string ConfigGroups(const LevelPlan& plan);
+// The level's non-player men (npcs.cpp): their names for the MEN list and
+// their groups of "men.txt".
+std::vector<std::string> NpcNames(const LevelPlan& plan);
+std::string NpcGroups(const LevelPlan& plan);
+// The level's devices and sensors beyond its doors, areas and searchables,
+// and its timer devices (devices.cpp).
+std::vector<level01::Placed> LevelDevices(const LevelPlan& plan);
+std::vector<std::string> TimerNames(const LevelPlan& plan);
+std::string TimerGroups(const LevelPlan& plan);
+// The level's objectives after the exit's, in mission order from 2, each
+// done by the device of its MISSION number (devices.cpp), and the message
+// number that tells it done.
+struct Objective {
+  const char* english;
+  const char* german;  // Windows-1252
+  int doneMessage;
+};
+std::vector<Objective> LaterObjectives(const LevelPlan& plan);
 std::string LightmapKeys();
 
 }  // namespace levels

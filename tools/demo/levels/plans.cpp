@@ -29,8 +29,9 @@ std::vector<LevelPlan> BuildPlans() {
   level02.exitX = 12.0f, level02.exitZ = 7.5f;
   level02.checkpointX = 7.0f, level02.checkpointZ = 0.0f;
   level02.searchables = 3;
-  level02.waypoints = {{2.0f, 0.0f}, {12.0f, 0.0f}, {18.0f, 0.0f}, {12.0f, 3.5f}, {12.0f, 7.0f}};
-  level02.edges = {1, 2, 2, 3, 2, 4, 4, 5};
+  level02.waypoints = {{2.0f, 0.0f},  {12.0f, 0.0f}, {18.0f, 0.0f}, {12.0f, 3.5f},
+                       {12.0f, 7.0f}, {10.0f, 4.5f}, {14.0f, 4.5f}};
+  level02.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
   level02.titleEnglish = "The store rooms", level02.titleGerman = "Die Lagerr\xE4ume";
   level02.briefingEnglish = "Level 2: the store rooms. Cross the corridor and leave through the store.";
@@ -45,8 +46,9 @@ std::vector<LevelPlan> BuildPlans() {
   level03.exitX = 8.0f, level03.exitZ = -7.5f;
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
   level03.searchables = 15;  // the most a level holds
-  level03.waypoints = {{2.0f, 0.0f}, {8.0f, 0.0f}, {14.0f, 0.0f}, {8.0f, -3.5f}, {8.0f, -7.0f}};
-  level03.edges = {1, 2, 2, 3, 2, 4, 4, 5};
+  level03.waypoints = {{2.0f, 0.0f},  {8.0f, 0.0f},  {14.0f, 0.0f}, {8.0f, -3.5f},
+                       {8.0f, -7.0f}, {6.0f, -5.0f}, {10.0f, -5.0f}};
+  level03.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
   level03.titleEnglish = "The vault", level03.titleGerman = "Der Tresor";
   level03.briefingEnglish = "Level 3: the vault. The hard way in: reach the vault unseen.";
@@ -61,8 +63,10 @@ std::vector<LevelPlan> BuildPlans() {
   level99.exitX = 12.0f, level99.exitZ = -7.5f;
   level99.checkpointX = 8.0f, level99.checkpointZ = 0.0f;
   level99.searchables = 5;
-  level99.waypoints = {{4.0f, 7.0f}, {4.0f, 3.5f}, {4.0f, 0.0f}, {12.0f, 0.0f}, {12.0f, -3.5f}, {12.0f, -7.0f}};
-  level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6};
+  // 7: the corridor's east end, 8: the hall's east side.
+  level99.waypoints = {{4.0f, 7.0f},  {4.0f, 3.5f},  {4.0f, 0.0f}, {12.0f, 0.0f},
+                       {12.0f, -3.5f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
+  level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
   level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
   level99.titleEnglish = "The way out", level99.titleGerman = "Der Weg hinaus";
   level99.briefingEnglish = "Last level: the way out. Down the hall, over the corridor, onto the roof.";

@@ -101,17 +101,15 @@ RwV3d Transform(const RwMatrix& m, const RwV3d& p, bool point) {
           p.x * m.right.z + p.y * m.up.z + p.z * m.at.z + w * m.pos.z};
 }
 
-// The double is lit, so that the engine draws its material alpha blended.
-RwUInt32 HologramLight(int body) {
-  return BodyNames()[static_cast<size_t>(body)] == "dorvaholoman" ? static_cast<RwUInt32>(rpGEOMETRYLIGHT) : 0u;
-}
-
 RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   const RwInt32 vertices = kLimbCount * kBoxFaces * kFaceVertices;
   const RwInt32 triangles = kLimbCount * kBoxFaces * 2;
+  // Every body is lit: the bodies carry no prelit colours, and the engine
+  // draws an unlit one black (the double's translucent material is blended
+  // on the lit road as well).
   RpGeometry* geometry =
       RpGeometryCreate(vertices, triangles,
-                       rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYMODULATEMATERIALCOLOR | HologramLight(body));
+                       rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYMODULATEMATERIALCOLOR | rpGEOMETRYLIGHT);
   if (geometry == nullptr) {
     return nullptr;
   }

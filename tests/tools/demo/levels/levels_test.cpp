@@ -1,11 +1,22 @@
 // Every generated level after the first loaded whole through the level
 // world, the player at its start, and stood in its exit: the level plays on
-// until then, and ends there with its statistics. (The first level's own play test loads it.)
+// until then, and ends there with its statistics, whatever its men do to a
+// player kept alive. (The first level's own play test loads it.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <set>
 #include <string>
 
+#include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
+#include "game/world/devices/device_passes.h"
+#include "game/world/devices/opener_device.h"
+#include "game/world/devices/searchable.h"
+#include "game/world/sensors/sensor_kinds.h"
+#include "tools/demo/implants/implants.h"
+#include "tools/demo/level01/level01_parts.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/output.h"
@@ -45,6 +56,7 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     EXPECT_NEAR(row.startX, start.x, 1e-3f);
     EXPECT_NEAR(row.startZ, start.z, 1e-3f);
     ASSERT_GE(world->GetMissionFlags().GetCount(), 1u);
+    player->SetProtected(1);
     world->CloseInfoView(true);
     world->SetInputLock(0);
     for (int frame = 0; frame < kMostFrames / 10; frame++) {
@@ -58,6 +70,72 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     }
     EXPECT_EQ(kLevelStatisticsShown, world->GetLevelEndState());
   }
+}
+
+// What a loaded level holds: its kinds of object set, device types (panels
+// by their implant), area types, timers, implant targets, man types, bodies
+// and a boss.
+void Note(cQXWorld* world, std::set<std::string>* found) {
+  for (u32 kind = 0; kind < kObjectSetKindCount; kind++) {
+    found->insert(world->GetObjectSets(eObjectSetKind(kind)).GetCount() > 0 ? "set " + std::to_string(kind) : "");
+  }
+  ForEachClone<cOpenerDevice>(world->GetObjectSets(kSetDevices), [&](cOpenerDevice* device) {
+    found->insert("device " + std::to_string(device->GetType()) + (device->ListensTo(kTriggerEds) ? " eds" : ""));
+  });
+  ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas),
+                             [&](cSpecialArea* area) { found->insert("area " + std::to_string(area->GetType())); });
+  found->insert(world->GetTimerDevices().GetCount() > 0 ? "timer" : "");
+  for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+    const cDevice* device = static_cast<const cDevice*>(static_cast<cListLink*>(node)->GetObject());
+    found->insert(device->ListensTo(kTriggerLaser) ? "laser target" : "");
+    found->insert(device->ListensTo(kTriggerEds) ? "eds target" : "");
+  }
+  for (u32 i = 0; i < world->GetMen().GetCount(); i++) {
+    cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
+    found->insert("type " + std::to_string(man->GetTypeIndex()));
+    found->insert("body " + std::to_string(man->GetBodyIndex()));
+    found->insert(man->GetTypeIndex() >= kManTypeCivilian && static_cast<cNpc*>(man)->IsBoss() ? "boss" : "");
+  }
+}
+
+TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
+  MakeScreenStack();
+  demo::DataFolder data;
+  std::string error;
+  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  std::set<std::string> found;
+  std::vector<u32> searchables;  // by level
+  for (const char* level : {"level01", "level02", "level03", "level99"}) {
+    SCOPED_TRACE(level);
+    mWorld.reset();
+    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
+    for (u32 step = 0; step < kLoadStepCount; step++) {
+      mWorld->Load();
+    }
+    // Every man of its file walks in it; the implants' messages are there.
+    cString men;
+    EXPECT_EQ(mWorld->GetMenFile().FindGroup(cString("Men"))->FindProperty(cString("MEN"))->GetValue().FindArray(
+                  &men, '[', ']'),
+              mWorld->GetMen().GetCount());
+    EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
+    Note(mWorld.get(), &found);
+    searchables.push_back(0);
+    ForEachClone<cSearchable>(mWorld->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables.back()++; });
+  }
+  EXPECT_EQ(15u, *std::max_element(searchables.begin(), searchables.end()));  // the most a level holds
+  // Panels (2), key, card, disguise, special pickup; the taser and dart aim at guards (type 3).
+  std::set<std::string> wanted = {"timer", "laser target", "eds target", "boss", "device 1", "device 2",
+                                  "device 2 eds", "device 4", "device 5", "device 7", "device 8"};
+  for (const auto& codes : {std::make_pair("body ", kManBodyCount), std::make_pair("type ", u32(kManTypeCount)),
+                            std::make_pair("area ", 4u), std::make_pair("set ", u32(kObjectSetKindCount))}) {
+    for (u32 i = 0; i < codes.second; i++) {
+      wanted.insert(codes.first + std::to_string(i));
+    }
+  }
+  std::set<std::string> missing;
+  std::set_difference(wanted.begin(), wanted.end(), found.begin(), found.end(), std::inserter(missing, missing.end()));
+  EXPECT_EQ(std::set<std::string>(), missing);
 }
 
 }  // namespace

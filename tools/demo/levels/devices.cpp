@@ -1,0 +1,141 @@
+// The later levels' devices and sensors beside their doors, areas and
+// searchables: "level02" holds a camera, a lever, a button, a key, a pair of
+// synchronised buttons, a matter area and a timer; "level03" the hackable
+// laser and EDS panels, a card, a disguise, a photocell, a listener, a
+// magnetic area, a pair of levers, a ledger to take and a timer; "level99"
+// a camera and a button. All of them stand off the way from the start to the
+// exit; the messages are the later levels' shared numbers (level_files.cpp).
+#include "tools/demo/levels/level_plan.h"
+
+namespace demo {
+namespace levels {
+
+namespace {
+
+typedef std::vector<std::pair<std::string, std::string>> Keys;
+
+// The use keys of a device on a wall (see the first level's).
+Keys WallUse(const Keys& more) {
+  Keys keys = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.5"}, {"USEANG", "120"}, {"USERANG", "90"}};
+  keys.insert(keys.end(), more.begin(), more.end());
+  return keys;
+}
+
+// A pickup on the floor, its use point at hand height.
+Keys Pickup(const Keys& more) {
+  Keys keys = {{"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}};
+  keys.insert(keys.end(), more.begin(), more.end());
+  return keys;
+}
+
+// clang-format off
+std::vector<level01::Placed> Level02() {
+  const Keys pair = {{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"MESSAGE", "15"},
+                     {"DOORS", "[door_1]"}};
+  return {
+      // Its cone (4 deep) sweeps the corridor's east end, short of the doorway.
+      {"SECURITYCAMERAS", "seccam", "seccam_1", 17.0f, 2.6f, 1.35f, 180.0f, "",
+       {{"SEEDIST", "4.0"}, {"RANGEANG", "90"}, {"SEEANG", "40"}, {"SPEED", "15"}, {"ALERTTIME", "5.0"},
+        {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"STARTEDTIMERS", "[timer_1]"}, {"ALERTED", "[guard_2]"}}},
+      {"SPECAREAS", "specarea", "area_matter", 19.0f, 0.0f, 0.0f, 0.0f, "",
+       {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "17"}, {"MESSAGE2", "17"}}},
+      {"DEVICES", "button", "button_1", 10.5f, 1.2f, 1.45f, 180.0f, "",
+       WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
+      {"DEVICES", "pickup", "key_1", 14.5f, 0.0f, 8.5f, 0.0f, "",
+       Pickup({{"TYPE", "key"}, {"MESSAGE", "13"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
+      {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
+      {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
+      // On the store's far wall, placed down and facing it.
+      {"LEVERS", "lever", "lever_1", 10.0f, 1.3f, 9.62f, 0.0f, "",
+       WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "11"},
+                {"DOORS", "[door_1]"}, {"SECURITY", "[seccam_1]"}})},
+  };
+}
+
+std::vector<level01::Placed> Level03() {
+  const Keys levers = {{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
+                       {"PARTIAL_MESSAGE", "28"}, {"MESSAGE", "29"}, {"DOORS", "[door_1]"}};
+  return {
+      // Across the corridor east of the vault's doorway.
+      {"PHOTOCELLS", "photocell", "photocell_1", 13.0f, 1.0f, -1.45f, 0.0f, "",
+       {{"RAYLENGTH", "2.9"}, {"RAYHEIGHT", "0.05"}, {"HURT", "-0.05"}, {"MESSAGE1", "24"}, {"MESSAGE2", "25"},
+        {"ALERTED", "[guard_1]"}}},
+      {"LISTENERS", "listener", "listener_1", 15.9f, 1.5f, 0.0f, 270.0f, "",
+       {{"HEARDIST", "3.0"}, {"MESSAGE1", "26"}, {"MESSAGE2", "27"}, {"STARTEDTIMERS", "[timer_1]"},
+        {"ALERTED", "[gangster_1]"}}},
+      {"SPECAREAS", "specarea", "area_magnetic", 14.5f, 0.0f, 0.8f, 0.0f, "",
+       {{"RANGE", "1.0"}, {"TYPE", "magnetic"}, {"MESSAGE1", "19"}, {"MESSAGE2", "19"}}},
+      // The two hackable panels face their walls and turn round when set up.
+      {"DEVICES", "wallpanel", "laserpanel_1", 6.0f, 1.2f, 1.45f, 0.0f, "",
+       WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "16"}, {"DOORS", "[door_1]"}, {"SECURITY", "[photocell_1]"}})},
+      {"DEVICES", "wallpanel", "edspanel_1", 11.0f, 1.2f, -1.45f, 180.0f, "",
+       WallUse({{"TYPE", "edspanel"}, {"IMPLANT", "eds"}, {"MESSAGE", "16"}, {"DOORS", "[door_1]"},
+                {"ALERTED", "[guard_1, boss_1]"}})},
+      {"DEVICES", "pickup", "card_1", 9.5f, 0.0f, -3.0f, 0.0f, "",
+       Pickup({{"TYPE", "card"}, {"MESSAGE", "22"}, {"VARIANT", "2"}, {"DOORS", "[door_1]"}})},
+      {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -1.0f, 0.0f, "",
+       Pickup({{"TYPE", "disguise"}, {"MESSAGE", "23"}})},
+      // The ledger the second objective asks for, inside the vault by its doorway.
+      {"DEVICES", "pickup", "special_1", 5.5f, 0.0f, -2.5f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "30"}, {"MISSION", "2"}})},
+      {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+      {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+  };
+}
+std::vector<level01::Placed> Level99() {
+  return {
+      // A short-sighted camera over the corridor's east end, and a button in
+      // the hall that opens its door.
+      {"SECURITYCAMERAS", "seccam", "seccam_1", 15.5f, 2.6f, -1.35f, 0.0f, "",
+       {{"SEEDIST", "3.0"}, {"RANGEANG", "60"}, {"SEEANG", "40"}, {"SPEED", "10"}, {"ALERTTIME", "5.0"},
+        {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"ALERTED", "[guard_1]"}}},
+      {"DEVICES", "button", "button_1", 2.5f, 1.2f, 1.75f, 0.0f, "",
+       WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
+  };
+}
+// clang-format on
+
+}  // namespace
+
+std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
+  if (plan.name == "level02") {
+    return Level02();
+  }
+  if (plan.name == "level03") {
+    return Level03();
+  }
+  if (plan.name == "level99") {
+    return Level99();
+  }
+  return {};
+}
+
+std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
+  if (plan.name == "level02") {
+    return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31}};
+  }
+  if (plan.name == "level03") {
+    return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32}};
+  }
+  return {};
+}
+
+std::vector<std::string> TimerNames(const LevelPlan& plan) {
+  if (plan.name == "level02" || plan.name == "level03") {
+    return {"timer_1"};
+  }
+  return {};
+}
+
+std::string TimerGroups(const LevelPlan& plan) {
+  if (plan.name == "level02") {
+    return "\n[timer_1]\nDURATION = 20.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nDEACTIVATED = [area_matter]\n";
+  }
+  if (plan.name == "level03") {
+    return "\n[timer_1]\nDURATION = 30.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nACTIVATED = [photocell_1]\n";
+  }
+  return "";
+}
+
+}  // namespace levels
+}  // namespace demo
