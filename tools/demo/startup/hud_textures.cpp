@@ -238,10 +238,12 @@ std::vector<NamedPicture> HudPictures() {
       add(std::string(tab.first) + (active ? "_be" : "_ki"), std::move(picture));
     }
   }
-  // The tab panel's background and its six border pieces.
+  // The tab panel's background and its six border pieces. The pieces' lines
+  // run along the panel's outer edge (the right one along the background),
+  // clear of the texts that the HUD writes over the top band.
   add("keret_bele", Icon([](Picture& p) { FillRect(p, 0, 0, p.width, p.height, kDeepBlue); }, 64));
-  const std::vector<double> pieceStrokes[6] = {{0, 28, 64, 28}, {0, 28, 64, 28}, {36, 0, 36, 64},
-                                               {0, 36, 64, 36}, {0, 36, 64, 36}, {32, 0, 32, 64}};
+  const std::vector<double> pieceStrokes[6] = {{0, 3, 64, 3},   {0, 3, 64, 3},   {3, 0, 3, 64},
+                                               {0, 61, 64, 61}, {0, 61, 64, 61}, {32, 0, 32, 64}};
   for (int piece = 1; piece <= 6; piece++) {
     const std::vector<double>& s = pieceStrokes[piece - 1];
     add("keret0" + std::to_string(piece), Icon([&s](Picture& p) { Line(p, s[0], s[1], s[2], s[3], 4, kHudBlue); }, 64));
