@@ -269,11 +269,13 @@ void cQXWorld::LoadTexts() {
     mSavedMissionFlags.Resize(texts.GetObjectiveCount(), 0);
   }
   mBriefing = texts.HasBriefing() ? texts.GetBriefing() : cString();
-  // The briefing holds and protects the player until the info view closes.
+  // The briefing holds and protects the player until the info view closes,
+  // and the level waits while it is read: the men start when it closes.
   cDorvaMan* player = GetPlayer();
   if (texts.HasBriefing() && player != nullptr) {
     player->SetBusy(1);
     player->SetProtected(1);
+    FreezeGameTime();
   }
   mMainMissionText = texts.GetMainMissionText();
   FillHud(texts);

@@ -14,6 +14,7 @@
 #include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/save/save_profiles.h"
+#include "game/render/text/crosshair.h"
 #include "game/render/twin_timer.h"
 #include "game/world/qx_world.h"
 
@@ -118,6 +119,9 @@ void cQXWorld::OpenInfoView() {
     mSounds[kSoundText].Play();
     return;
   }
+  if (IsAimingView() && mCrosshair != nullptr) {
+    mCrosshair->SetHidden(true);
+  }
   FreezeGameTime();
   if (mTabPanel != nullptr) {
     mTabPanel->SetOpen(true);
@@ -157,6 +161,9 @@ void cQXWorld::CloseInfoView(bool unfreeze) {
   mInfoViewOpen = 0;
   if (gGameOptions != nullptr && gGameOptions->IsHitFlashOn() && mTwinTimer != nullptr) {
     mTwinTimer->SetDisabled(0);
+  }
+  if (IsAimingView() && mCrosshair != nullptr) {
+    mCrosshair->SetHidden(false);
   }
 }
 

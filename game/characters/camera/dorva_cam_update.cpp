@@ -41,6 +41,14 @@ bool cDorvaCam::Update(f32 dt) {
     if (mReseat) {
       mCurrentPosition = FromPlayer(mRelativePosition);
       mCurrentLookAt = FromPlayer(mRelativeLookAt);
+      // With a wall behind the player the camera starts at the wall, not
+      // behind it: a frozen first frame (the briefing) shows the room.
+      const RwV3d p = PlayerPosition();
+      const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
+      RwV3d hit;
+      if (mMode == kCamFollow && FindObstacle(head, mCurrentPosition, &hit)) {
+        mCurrentPosition = hit;
+      }
       mReseat = false;
     }
     switch (mMode) {

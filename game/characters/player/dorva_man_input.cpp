@@ -259,14 +259,8 @@ void cDorvaManAction_BionicEye::Toggle(u8 pressed) {
   if (pressed == 0 || mPlayer->IsBusy() != 0 || IsInputBlocked(mPlayer)) {
     return;
   }
-  tPlayerInput& in = mPlayer->Input();
-  // The bionic eye's aiming follows this flag; it cannot start while the
-  // Ultra implant runs.
-  if (in.aimingOn == 0 && in.ultraOn != 0) {
-    mPlayer->GetCannotUseSound().Play();
-    return;
-  }
-  in.aimingOn = in.aimingOn != 0 ? 0 : 1;
+  // Starts or ends aiming; refused with the cannot-use cue while Ultra runs.
+  mPlayer->ToggleBionicEye();
 }
 
 void cDorvaManAction_SelectImplant::OnKey(const tEvent* event) {

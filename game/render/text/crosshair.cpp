@@ -12,6 +12,8 @@ cWgCrosshair::cWgCrosshair(const tWgPlacement& placement) : cWgWidget(placement)
   // Resets the texture coordinates to the whole texture.
   mSprite->SetTexture(kCrosshairTexture);
   mSprite->SetSize(tSpriteSize{1.0f, 1.0f});
+  // Shown only while the player aims through the bionic eye.
+  SetHidden(true);
 }
 
 cWgCrosshair::~cWgCrosshair() { delete mSprite; }

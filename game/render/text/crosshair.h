@@ -1,5 +1,5 @@
 // The HUD's crosshair: one sprite of the crosshair texture over the whole
-// widget, drawn through the widget's own camera.
+// widget, drawn through the widget's own camera. Built hidden: aiming shows it.
 #pragma once
 
 #include "game/app/screens/widget.h"

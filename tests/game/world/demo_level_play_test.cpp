@@ -41,7 +41,9 @@ TEST_F(DemoPlayTest, ThePlayerStandsWalksOpensADoorBreaksARayAndMenRouteThroughD
   }
   cDorvaMan* player = world->GetPlayer();
   ASSERT_TRUE(player != nullptr && player->IsBusy() == 1);  // held by the briefing
+  EXPECT_EQ(kTimeScalePaused, gTimeScaleIndex);             // the men wait while it is read
   world->CloseInfoView(true);
+  EXPECT_EQ(kTimeScaleNormal, gTimeScaleIndex);
   cDoor* door = nullptr;
   ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* d) { door = d->GetName() == "door_a" ? d : door; });
   cPhotocell* cell = nullptr;

@@ -26,10 +26,10 @@ TEST_F(DemoFontTest, Gothic13LoadsWithEveryCharsetCharacter) {
   MakeScreenStack();
   cFont font;
   ASSERT_TRUE(font.Load("data/font/", "gothic13", 0.05f));
-  EXPECT_FLOAT_EQ(30.0f, Rt2dFontGetHeight(font.GetFont()));
+  EXPECT_FLOAT_EQ(15.0f, Rt2dFontGetHeight(font.GetFont()));
   for (char c = ' ' + 1; c <= 'z'; c++) {
     SCOPED_TRACE(c);
-    EXPECT_GT(Rt2dFontGetStringWidth(font.GetFont(), std::string(1, c).c_str(), 30.0f), 0.0f);
+    EXPECT_GT(Rt2dFontGetStringWidth(font.GetFont(), std::string(1, c).c_str(), 15.0f), 0.0f);
   }
   font.Release();
   std::remove(path.c_str());

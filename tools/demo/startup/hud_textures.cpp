@@ -3,6 +3,7 @@
 // icons, message numbers and prompts, mission marks, the info view's tabs,
 // and the border pieces and background of the tab panel. Icons that the HUD
 // tints are drawn white so that the tint shows.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -198,6 +199,14 @@ std::vector<NamedPicture> HudPictures() {
         }
       }));
   add("iconshock", Icon([](Picture& p) { DrawImplant(p, 2); }));
+  // The bionic eye's crosshair: a ring with four ticks.
+  add("crosshair", Icon([](Picture& p) {
+        Ring(p, 16, 16, 9, 10.5, kWhite);
+        const double ticks[4][4] = {{16, 1, 16, 9}, {16, 23, 16, 31}, {1, 16, 9, 16}, {23, 16, 31, 16}};
+        for (const auto& t : ticks) {
+          Line(p, t[0], t[1], t[2], t[3], 2, kWhite);
+        }
+      }));
   add("iconssearch", Icon([](Picture& p) {
         Ring(p, 13, 13, 6, 9, kWhite);
         Line(p, 19, 19, 29, 29, 4, kWhite);
@@ -238,10 +247,12 @@ std::vector<NamedPicture> HudPictures() {
       add(std::string(tab.first) + (active ? "_be" : "_ki"), std::move(picture));
     }
   }
-  // The tab panel's background and its six border pieces.
+  // The tab panel's background and its six border pieces. The pieces' lines
+  // run along the panel's outer edge (the right one along the background),
+  // clear of the texts that the HUD writes over the top band.
   add("keret_bele", Icon([](Picture& p) { FillRect(p, 0, 0, p.width, p.height, kDeepBlue); }, 64));
-  const std::vector<double> pieceStrokes[6] = {{0, 28, 64, 28}, {0, 28, 64, 28}, {36, 0, 36, 64},
-                                               {0, 36, 64, 36}, {0, 36, 64, 36}, {32, 0, 32, 64}};
+  const std::vector<double> pieceStrokes[6] = {{0, 3, 64, 3},   {0, 3, 64, 3},   {3, 0, 3, 64},
+                                               {0, 61, 64, 61}, {0, 61, 64, 61}, {32, 0, 32, 64}};
   for (int piece = 1; piece <= 6; piece++) {
     const std::vector<double>& s = pieceStrokes[piece - 1];
     add("keret0" + std::to_string(piece), Icon([&s](Picture& p) { Line(p, s[0], s[1], s[2], s[3], 4, kHudBlue); }, 64));
@@ -252,8 +263,17 @@ std::vector<NamedPicture> HudPictures() {
 }  // namespace
 
 void WriteHudTextures(DataFolder& data) {
+  const std::vector<std::string>& masked = MaskedTextureNames();
   for (const NamedPicture& picture : HudPictures()) {
     data.Write(picture.name + ".bmp", BmpFile(picture.picture));
+    // A masked HUD picture shows its ink only: the black around it is clear.
+    if (std::find(masked.begin(), masked.end(), picture.name) != masked.end()) {
+      Picture mask = picture.picture;
+      for (uint32_t& pixel : mask.pixels) {
+        pixel = pixel != 0 ? 0xFFFFFF : 0;
+      }
+      data.Write(picture.name + "_mask.bmp", BmpFile(mask));
+    }
   }
 }
 

@@ -106,6 +106,14 @@ TEST_F(DorvaCamTest, FollowPullsInAtAWallAndMovesOutWhenItRecedes) {
   EXPECT_GT(camera->at.z, 0.9f);
 }
 
+// Seated with the wall face (z 6) 1.2 behind the head, the first frame
+// stands in front of the wall even without time passing.
+TEST_F(DorvaCamTest, ASeatBehindAWallStartsAtTheWall) {
+  AddPlayer(RwV3d{-5.0f, 0.0f, 6.0f + 1.2f * 3.5f / std::sqrt(3.5f * 3.5f + 0.25f)});
+  Camera()->Update(0.0f);
+  EXPECT_GT(CameraPosition().z, 6.0f);
+}
+
 TEST_F(DorvaCamTest, PlacingKeepsOffThePlayersAxis) {
   AddPlayer(kOpenFloor);
   const RwV3d p = kOpenFloor;

@@ -32,7 +32,9 @@ TEST_F(BionicEyeTest, PressesStartAndEndAiming) {
       Implant<cUltraImplant>(player, kImplantIndexUltra)->Start();
     }
     player->GetCannotUseSound().Stop();
-    player->ToggleBionicEye();
+    tEvent press;  // the key of "USEBIONICEYE"
+    press.type = kEventKey, press.key = tKeyEvent{0, 0, 1};
+    player->GetActions().Get(17)->OnKey(&press);
     EXPECT_EQ(row.aiming, player->IsAiming());
     EXPECT_EQ(row.aiming != 0 ? kStateAiming : kStateStand, player->GetActionState());
     EXPECT_FLOAT_EQ(row.lookLimit, player->GetLookLimit());

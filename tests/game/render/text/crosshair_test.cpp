@@ -13,6 +13,7 @@ TEST_F(CrosshairTest, TheTextureFillsTheWidgetOnly) {
   MountTextures({{kCrosshairTexture, kCrosshairColour}});
   const u32 rect[4] = {288, 208, 64, 64};
   cWgCrosshair crosshair(tWgPlacement(rect, 0, 0, 0, 0));
+  EXPECT_TRUE(crosshair.IsHidden());  // until the player aims
   crosshair.Layout(RwRect{0, 0, kWidth, kHeight}, screen_);
   ASSERT_NE(nullptr, crosshair.GetSprite().GetTexture());
   crosshair.Render();
