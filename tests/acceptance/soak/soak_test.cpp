@@ -385,7 +385,10 @@ TEST_F(SoakTest, TheBusiestLevelRunsFlatAndItsMillisecondTimersStillAct) {
   EXPECT_LE(worstStatsStep, 0.0f) << "the statistics at " << player->GetStats().GetMilliseconds() << " ms";
   EXPECT_GT(shotsAtTheEnd, 0);
   EXPECT_GT(player->GetStats().GetCounter(kCounterHitsTaken), hitsBefore);
-  EXPECT_NEAR(frames * static_cast<f32>(kFrameMs), player->GetStats().GetElapsed(), 0.005f * frames * kFrameMs);
+  // The level time: every frame's, less the first second or two while the
+  // tick's frame-time average fills.
+  EXPECT_NEAR(frames * static_cast<f32>(kFrameMs), player->GetStats().GetElapsed(),
+              kFrameAverageCount * kFrameMs + 0.001f * frames * kFrameMs);
   // The hologram called for the end stands, its pulse turning up and down
   // within its band.
   EXPECT_EQ(kHologramStand, hologram->GetPhase());
