@@ -58,6 +58,11 @@ unsigned CallCount(IDirect3DDevice8* device, const std::string& method, uint64_t
 // The arguments of every recorded call of a method, in order.
 std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::string& method);
 
+// Resources of the device that are alive: textures (with their levels),
+// stand-alone surfaces, vertex and index buffers and swap chains, the
+// device's own back and depth buffers not counted.
+size_t LiveResourceCount(IDirect3DDevice8* device);
+
 // Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
 // samples it, after every pending upload, as 0xAARRGGBB.
 uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned level, unsigned x, unsigned y);

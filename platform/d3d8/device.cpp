@@ -273,6 +273,14 @@ size_t Device::UsedVideoBytes() const {
   return used;
 }
 
+size_t Device::LiveResourceCount() const {
+  size_t live = 0;
+  for (const ResourceCore* resource : resources_) {
+    if (!resource->implicit) live++;
+  }
+  return live;
+}
+
 bool Device::OverBudget(size_t extraBytes) const {
   return videoBudget != 0 && UsedVideoBytes() + extraBytes > videoBudget;
 }

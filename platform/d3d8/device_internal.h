@@ -583,6 +583,7 @@ class Device final : public IDirect3DDevice8 {
   bool resettable = true;  // while lost: whether Reset may succeed yet
   size_t videoBudget = 0;  // 0: unlimited
   size_t UsedVideoBytes() const;
+  size_t LiveResourceCount() const;
 
  private:
   // Initialises a new texture; on running out of memory deletes it and

@@ -113,6 +113,11 @@ HRESULT Device::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buf
   return DS_OK;
 }
 
+size_t Device::BufferCount() {
+  std::lock_guard<std::mutex> guard(mLock);
+  return mBuffers.size();
+}
+
 void Device::ForgetBuffer(SoundBuffer* buffer) {
   if (buffer == mPrimary) {
     mPrimary = nullptr;

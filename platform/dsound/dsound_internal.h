@@ -37,6 +37,8 @@ class Device final : public IDirectSound8 {
   bool IsOutputPlaying();
   DWORD GetLevel() const { return mLevel; }
 
+  // Secondary buffers alive (the lock not held).
+  size_t BufferCount();
   // Called by a buffer's destructor (the lock not held).
   void ForgetBuffer(SoundBuffer* buffer);
 

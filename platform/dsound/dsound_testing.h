@@ -30,6 +30,9 @@ std::vector<int16_t> PumpFrames(IDirectSound8* device, uint32_t frames);
 unsigned CallCount(const char* method);
 void ResetCallCounts();
 
+// Secondary buffers alive on every device.
+unsigned LiveBufferCount();
+
 // Every later call of method answers result (a failure code) until
 // ClearFailures.
 void InjectFailure(const char* method, HRESULT result);

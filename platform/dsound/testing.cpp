@@ -92,6 +92,16 @@ void ResetCallCounts() {
   state.calls.clear();
 }
 
+unsigned LiveBufferCount() {
+  dsound::TestState& state = dsound::State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  size_t live = 0;
+  for (dsound::Device* device : state.devices) {
+    live += device->BufferCount();
+  }
+  return static_cast<unsigned>(live);
+}
+
 void InjectFailure(const char* method, HRESULT result) {
   dsound::TestState& state = dsound::State();
   std::lock_guard<std::mutex> guard(state.lock);

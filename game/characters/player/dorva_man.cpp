@@ -293,7 +293,14 @@ void cDorvaMan::KeepClearOfMen() {
     const f32 dx = there.x - here.x;
     const f32 dz = there.z - here.z;
     if (std::sqrt(dx * dx + dz * dz) < reach) {
+      // Only a step that closes in is taken back: a man standing within
+      // reach would otherwise hold the player where he is for good.
       const RwV3d& r = GetReferencePosition();
+      const f32 rx = there.x - r.x;
+      const f32 rz = there.z - r.z;
+      if (dx * dx + dz * dz >= rx * rx + rz * rz) {
+        continue;
+      }
       const RwV3d back = {r.x - here.x, r.y - here.y, r.z - here.z};
       RwFrameTranslate(frame, &back, kRwCombinePostConcat);
       return;
