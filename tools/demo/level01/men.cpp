@@ -20,7 +20,7 @@ std::string MenFile() {
   // body's group.
   text +=
       "\n[dorvaman]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (2.0,0.0,0.0)\nANGLE = 90\n"
-      "ENERGYREGENERATION = 0.02\n"
+      "ENERGYREGENERATION = 10.0\n"  // thousandths a second: a full bar in 100 s
       "USED_ANIMS = [0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 21, 22, 24, 25, 26, 27, 28, 31, 32, 33]\n"
       "MAGNETIC_EFFECT = 0.1\nMATTER_EFFECT = 0.1\nNOISE_SOFT = 0.5\nNOISE_MEDIUM = 1.0\nNOISE_LOUD = 4.0\n"
       "DART_SPEED = 40.0\nDART_DISTANCE = 50.0\nHOLO_TIME = 10.0\nANGLE_STAND = 1.6\nANGLE_SNEAK = 1.8\n"
