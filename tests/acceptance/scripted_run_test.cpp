@@ -11,11 +11,14 @@
 //   place <x> <z> <degrees>        set-up: the player stood there, facing so
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
-// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >=.
+//   include <file>                 the steps of another script
+// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
+// "starts" (the probe's text begins with the value).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -34,10 +37,12 @@
 #include "game/frontend/flow/game.h"
 #include "game/frontend/ingame/in_game.h"
 #include "game/frontend/menus/wg_menu.h"
+#include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "game/frontend/menus/wg_menu_pause.h"
 #include "game/frontend/save/game_options.h"
+#include "game/frontend/screens/screen_end.h"
 #include "game/frontend/screens/screen_intro.h"
 #include "game/frontend/screens/screen_main_menu.h"
 #include "game/frontend/screens/wg_screen_fader.h"
@@ -59,6 +64,7 @@ struct tCheck {
 };
 
 struct tStep {
+  std::string file;
   eStepKind kind = kRun;
   int line = 0;
   std::string text;
@@ -70,7 +76,6 @@ struct tStep {
 
 // Only plain values leave the run: what the game allocates goes with its engine.
 struct tRun {
-  std::string file;
   std::vector<tStep> steps;
   size_t step = 0;
   int frames = -1;  // in the current step; -1 before its start
@@ -97,6 +102,10 @@ cScreen_Intro* Intro() {
 cScreen_MainMenu* MainMenu() {
   const bool shown = Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game();
   return shown ? static_cast<cScreen_MainMenu*>(gScreenStack->GetTopScreen()) : nullptr;
+}
+cScreen_End* EndTexts() {
+  const bool shown = Game()->GetState() == kGameEndTextsOver && gScreenStack->GetTopScreen() != Game();
+  return shown ? static_cast<cScreen_End*>(gScreenStack->GetTopScreen()) : nullptr;
 }
 cDorvaMan* Player() { return InGame() != nullptr ? InGame()->GetWorld().GetPlayer() : nullptr; }
 cDoor* Door(const std::string& name) {
@@ -131,6 +140,23 @@ const std::map<std::string, tProbe>& Probes() {
       {"logo", [](const std::string&) { return Intro() ? Text(Intro()->GetLogoIndex()) : "none"; }},
       {"language", [](const std::string&) {
          return Intro() && Intro()->GetLanguageMenu() ? Text(Intro()->GetLanguageMenu()->IsShown()) : "none";
+       }},
+      {"item.text", [](const std::string& at) {  // an item of the main menu screen's shown menu
+         cWgMenu_Menu* menu = MainMenu() ? MainMenu()->GetMenu(MainMenu()->GetCurrentMenu()) : nullptr;
+         const u32 item = std::atoi(at.c_str());
+         return menu && item < menu->GetItemCount() ? std::string(menu->GetItem(item)->GetText().CStr()) : "none";
+       }},
+      {"item.enabled", [](const std::string& at) {
+         cWgMenu_Menu* menu = MainMenu() ? MainMenu()->GetMenu(MainMenu()->GetCurrentMenu()) : nullptr;
+         const u32 item = std::atoi(at.c_str());
+         return menu && item < menu->GetItemCount() ? Text(menu->GetItem(item)->IsEnabled()) : "none";
+       }},
+      {"ending", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetPicture()) : "none"; }},
+      {"end.state", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetState()) : "none"; }},
+      {"slot", [](const std::string& at) {  // a line of the continue menu
+         const auto* list = MainMenu() ? static_cast<cWgMenu_Continue*>(MainMenu()->GetMenu(kMenuContinue)) : nullptr;
+         const u32 slot = std::atoi(at.c_str());
+         return list && slot < kProfileSlotCount ? std::string(list->GetLine(slot)->GetText().CStr()) : "none";
        }},
       {"lang", [](const std::string&) { return Text(gGameOptions->GetLanguage()); }},
       {"menu", [](const std::string&) { return MainMenu() ? Text(MainMenu()->GetCurrentMenu()) : "none"; }},
@@ -196,7 +222,8 @@ bool Holds(const tCheck& check, std::string* got) {
   const bool numbers = !got->empty() && !want.empty() && *gotEnd == '\0' && *wantEnd == '\0';
   const int order = numbers ? (std::fabs(a - b) < 1e-4 ? 0 : (a < b ? -1 : 1)) : got->compare(want);
   const std::string& op = check.op;
-  return op == "==" ? order == 0
+  return op == "starts" ? got->compare(0, want.size(), want) == 0
+         : op == "==" ? order == 0
          : op == "!=" ? order != 0
          : op == "<"  ? order < 0
          : op == ">"  ? order > 0
@@ -227,8 +254,15 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     if (w.empty()) {
       continue;
     }
+    if (w[0] == "include" && w.size() == 2) {
+      if (!ReadScript(w[1], steps, error)) {
+        return false;
+      }
+      continue;
+    }
     const auto kind = kinds.find(w[0]);
     tStep step;
+    step.file = file;
     step.kind = kind == kinds.end() ? kRun : kind->second;
     step.line = line;
     step.text = text.substr(0, text.find_last_not_of(' ', text.find('#') - 1) + 1);
@@ -248,8 +282,8 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
         const size_t n = w.size() - within;
         step.check = {w[1], n == 5 ? w[2] : "", w[n - 2], w[n - 1]};
         step.frames = within != 0 ? std::atoi(w.back().c_str()) : 0;
-        good = Probes().count(step.check.probe) != 0 &&
-               std::string("== != < > <= >=").find(step.check.op) != std::string::npos;
+        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts"};
+        good = Probes().count(step.check.probe) != 0 && std::count(ops.begin(), ops.end(), step.check.op) == 1;
       }
       steps->push_back(step);
     } else if (good && step.kind == kKeep) {
@@ -282,7 +316,7 @@ void PushKey(SDL_Keycode key, bool down) {
 }
 
 void Fail(const tStep& step, const std::string& got) {
-  sRun->failure = sRun->file + ":" + std::to_string(step.line) + ": " + step.text + " (got " + got + ")";
+  sRun->failure = step.file + ":" + std::to_string(step.line) + ": " + step.text + " (got " + got + ")";
   sRun->step = sRun->steps.size();
   for (const auto& kept : sRun->kept) {
     sRun->failure += " " + kept.first + "=" + kept.second;
@@ -349,7 +383,7 @@ void OnFrame() {
         break;
     }
     if (std::getenv("TK_SCRIPT_TRACE") != nullptr) {  // where a script's frames go
-      std::printf("%s:%d after %d frames: %s\n", run.file.c_str(), step.line, run.frames, step.text.c_str());
+      std::printf("%s:%d after %d frames: %s\n", step.file.c_str(), step.line, run.frames, step.text.c_str());
     }
     run.step++;
     run.frames = -1;
@@ -398,7 +432,6 @@ class ScriptedRun : public AppTest {
   // with its exit code 0.
   void Play(const char* file) {
     mRun = tRun();
-    mRun.file = file;
     std::string error;
     ASSERT_TRUE(ReadScript(file, &mRun.steps, &error)) << error;
     ResetFrameTick();
@@ -418,5 +451,7 @@ class ScriptedRun : public AppTest {
 // One suite a run, so that CTest runs them side by side.
 class FirstStart : public ScriptedRun {};
 TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
+class FollowingLevels : public ScriptedRun {};
+TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 
 }  // namespace
