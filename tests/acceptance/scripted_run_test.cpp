@@ -453,5 +453,7 @@ class FirstStart : public ScriptedRun {};
 TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
+class HardBranch : public ScriptedRun {};
+TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 
 }  // namespace
