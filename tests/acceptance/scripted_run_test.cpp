@@ -158,6 +158,13 @@ const std::map<std::string, tProbe>& Probes() {
          const u32 slot = std::atoi(at.c_str());
          return list && slot < kProfileSlotCount ? std::string(list->GetLine(slot)->GetText().CStr()) : "none";
        }},
+      {"option", [](const std::string& name) {
+         const cGameOptions& o = *gGameOptions;
+         return Text(name == "brightness" ? o.GetBrightness()
+                     : name == "volume"   ? o.GetSoundVolume()
+                     : name == "music"    ? o.IsMusicOn()
+                                          : o.IsAxisInverted());
+       }},
       {"lang", [](const std::string&) { return Text(gGameOptions->GetLanguage()); }},
       {"menu", [](const std::string&) { return MainMenu() ? Text(MainMenu()->GetCurrentMenu()) : "none"; }},
       {"level", [](const std::string&) { return std::string(gGameOptions->GetLevelName().CStr()); }},
@@ -180,6 +187,12 @@ const std::map<std::string, tProbe>& Probes() {
          const RwV3d& at = RwFrameGetLTM(Player()->GetFrame())->at;
          const double off = std::fmod(std::atan2(at.x, at.z) * 180.0 / 3.14159265 - std::atof(degrees.c_str()), 360.0);
          return Text(std::fabs(off > 180.0 ? off - 360.0 : off < -180.0 ? off + 360.0 : off));
+       })},
+      {"man", InLevel([](const std::string& at) {  // where the level's man of the index stands
+         const u32 index = std::atoi(at.c_str());
+         cPtrArray& men = InGame()->GetWorld().GetMen();
+         const RwV3d* pos = index < men.GetCount() ? &RwFrameGetLTM(static_cast<cMan*>(men.Get(index))->GetFrame())->pos : nullptr;
+         return pos ? Text(pos->x) + "," + Text(pos->z) : "none";
        })},
       {"health", [](const std::string&) { return Player() ? Text(Player()->GetHealth()) : "none"; }},
       {"busy", InLevel([](const std::string&) { return Text(Player()->IsBusy()); })},
@@ -455,5 +468,10 @@ class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
+class OptionsAndPause : public ScriptedRun {};
+TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
+  Play("options_changed.txt");
+  Play("options_restarted.txt");
+}
 
 }  // namespace
