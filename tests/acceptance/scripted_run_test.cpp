@@ -16,6 +16,7 @@
 // "starts" (the probe's text begins with the value).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -83,7 +85,9 @@ struct tRun {
   DWORD now = 100000;
   const void* top = nullptr;
   int topChanges = -1;
-  std::map<std::string, std::string> kept;
+  std::map<std::string, std::string> kept;  // kept over the game's restarts
+  bool quits = false;                       // the script's end quits the game itself
+  bool closed = false;                      // by the harness, at the script's end
 }* sRun = nullptr;
 
 // A movie's loop waits on the clock without sleeping: each reading moves it.
@@ -194,6 +198,9 @@ const std::map<std::string, tProbe>& Probes() {
          const RwV3d* pos = index < men.GetCount() ? &RwFrameGetLTM(static_cast<cMan*>(men.Get(index))->GetFrame())->pos : nullptr;
          return pos ? Text(pos->x) + "," + Text(pos->z) : "none";
        })},
+      {"counter", InLevel([](const std::string& at) {
+         return Text(Player()->GetStats().GetCounter(static_cast<eLevelCounter>(std::atoi(at.c_str()))));
+       })},
       {"health", [](const std::string&) { return Player() ? Text(Player()->GetHealth()) : "none"; }},
       {"busy", InLevel([](const std::string&) { return Text(Player()->IsBusy()); })},
       {"items", InLevel([](const std::string&) { return Text(Player()->GetInventoryCount()); })},
@@ -205,6 +212,15 @@ const std::map<std::string, tProbe>& Probes() {
          char text[16];
          std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240));
          return std::string(text);
+       }},
+      {"file", [](const std::string& path) {  // size, change time and a hash of the bytes
+         struct stat status;
+         std::ifstream in(path, std::ios::binary);
+         const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+         return stat(path.c_str(), &status) != 0 ? "none"
+                                                 : Text(bytes.size()) + ":" + std::to_string(status.st_mtim.tv_sec) + "." +
+                                                       std::to_string(status.st_mtim.tv_nsec) + ":" +
+                                                       std::to_string(std::hash<std::string>()(bytes));
        }},
       {"save.size", [](const std::string&) { return Text(static_cast<double>(SaveFile().size())); }},
       {"save.byte",
@@ -336,6 +352,9 @@ void Fail(const tStep& step, const std::string& got) {
   }
 }
 
+// Frames a script that quits the game waits at its end for the main loop's end.
+constexpr int kQuitFrames = 50;
+
 // The script's steps up to the first that waits on frames, before a frame.
 void OnFrame() {
   tRun& run = *sRun;
@@ -401,7 +420,9 @@ void OnFrame() {
     run.step++;
     run.frames = -1;
   }
-  WinTestRequestClose(Window());
+  if (!run.quits || run.frames++ > kQuitFrames) {
+    run.closed = WinTestRequestClose(Window());
+  }
 }
 
 class ScriptedRun : public AppTest {
@@ -409,15 +430,25 @@ class ScriptedRun : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     ASSERT_NE(nullptr, getcwd(mPrevious, sizeof(mPrevious)));
-    demo::DataFolder data;
-    forge::HeadlessEngine* engine = new forge::HeadlessEngine("scripted_run", [] {
-      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
-             RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
-    });
-    const bool written = engine->Start() && demo::WriteDataSet(data);
-    delete engine;
-    std::string error;
-    ASSERT_TRUE(written && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+    // The data written once a process (the engine the generator starts does
+    // not start again after the game's), copied for each run.
+    static ScratchFolder written("scripted_run_data");
+    static bool made = false;
+    if (!made) {
+      demo::DataFolder data;
+      forge::HeadlessEngine* engine = new forge::HeadlessEngine("scripted_run", [] {
+        return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
+               RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
+      });
+      made = engine->Start() && demo::WriteDataSet(data);
+      delete engine;
+      std::string error;
+      made = made && demo::WriteOutput(data, written.Path(), {}, &error);
+      ASSERT_TRUE(made) << error;
+    }
+    std::error_code error;
+    std::filesystem::copy(written.Path(), mFolder.Path(), std::filesystem::copy_options::recursive, error);
+    ASSERT_FALSE(error) << error.message();
     ASSERT_EQ(0, chdir(mFolder.Path().c_str()));
     WinTestSetLockFolder(mFolder.Path().c_str());
     sRun = &mRun;
@@ -443,16 +474,22 @@ class ScriptedRun : public AppTest {
 
   // The game started and played by the script to its end; the game ends
   // with its exit code 0.
-  void Play(const char* file) {
+  void Play(const char* file, bool quits = false) {
+    const std::map<std::string, std::string> kept = mRun.kept;
     mRun = tRun();
+    mRun.kept = kept;
+    mRun.quits = quits;
     std::string error;
     ASSERT_TRUE(ReadScript(file, &mRun.steps, &error)) << error;
     ResetFrameTick();
+    ResetAppGlobals();  // as a new process starts
     const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window
     WinTestSetArguments(2, arguments);
     EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT));
     EXPECT_EQ("", mRun.failure);
-    EXPECT_EQ(mRun.steps.size(), mRun.step) << "the game ended before the script";
+    // A quit ends the main loop while its key press still waits.
+    EXPECT_EQ(mRun.steps.size() - (quits ? 1 : 0), mRun.step) << "the game ended before the script";
+    EXPECT_NE(quits, mRun.closed) << "the game quits by itself at the end of the script";
     EXPECT_TRUE(sBoxes.empty());
   }
 
@@ -472,6 +509,16 @@ class OptionsAndPause : public ScriptedRun {};
 TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");
   Play("options_restarted.txt");
+}
+
+class HiddenMode : public ScriptedRun {};
+TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt"); }
+TEST_F(HiddenMode, AnotherNameTakesGunDamage) { Play("gun_damage.txt"); }
+
+class QuitWindow : public ScriptedRun {};
+TEST_F(QuitWindow, QuitEndsTheGameAndTheCachesStayAsWritten) {
+  Play("quit_first.txt", true);
+  Play("quit_again.txt", true);
 }
 
 }  // namespace
