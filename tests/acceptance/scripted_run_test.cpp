@@ -8,7 +8,6 @@
 //   until <check> within <frames>  frames passed until the check holds
 //   expect <check>                 the check holds at this frame
 //   keep <label> <probe> [<arg>]   a probe's value kept; "$label" in a check reads it
-//   place <x> <z> <degrees>        set-up: the player stood there, facing so
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
@@ -59,7 +58,7 @@
 
 namespace {
 
-enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kPlace, kDamage, kClock };
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock };
 
 struct tCheck {
   std::string probe, arg, op, value;
@@ -73,7 +72,7 @@ struct tStep {
   SDL_Keycode key = SDLK_UNKNOWN;
   int frames = 0;
   tCheck check;
-  float numbers[3] = {};
+  float number = 0.0f;  // run, damage, clock
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
@@ -145,11 +144,6 @@ const std::map<std::string, tProbe>& Probes() {
       {"language", [](const std::string&) {
          return Intro() && Intro()->GetLanguageMenu() ? Text(Intro()->GetLanguageMenu()->IsShown()) : "none";
        }},
-      {"item.text", [](const std::string& at) {  // an item of the main menu screen's shown menu
-         cWgMenu_Menu* menu = MainMenu() ? MainMenu()->GetMenu(MainMenu()->GetCurrentMenu()) : nullptr;
-         const u32 item = std::atoi(at.c_str());
-         return menu && item < menu->GetItemCount() ? std::string(menu->GetItem(item)->GetText().CStr()) : "none";
-       }},
       {"item.enabled", [](const std::string& at) {
          cWgMenu_Menu* menu = MainMenu() ? MainMenu()->GetMenu(MainMenu()->GetCurrentMenu()) : nullptr;
          const u32 item = std::atoi(at.c_str());
@@ -180,7 +174,6 @@ const std::map<std::string, tProbe>& Probes() {
       {"suspended", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsSuspended()); })},
       {"checkpoint", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsCheckpointStored()); })},
       {"level.end", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetLevelEndState()); })},
-      {"ultra", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsUltraOn()); })},
       {"paused", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->IsShown()); })},
       {"options", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown()); })},
       {"brightness.applied", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetBrightnessApplications()); })},
@@ -202,11 +195,8 @@ const std::map<std::string, tProbe>& Probes() {
          return Text(Player()->GetStats().GetCounter(static_cast<eLevelCounter>(std::atoi(at.c_str()))));
        })},
       {"health", [](const std::string&) { return Player() ? Text(Player()->GetHealth()) : "none"; }},
-      {"busy", InLevel([](const std::string&) { return Text(Player()->IsBusy()); })},
       {"items", InLevel([](const std::string&) { return Text(Player()->GetInventoryCount()); })},
       {"item", InLevel([](const std::string& at) { return Text(Player()->GetHudItemType(std::atoi(at.c_str()))); })},
-      {"key", InLevel([](const std::string&) { return Text(Player()->IsKeyFound()); })},
-      {"card", InLevel([](const std::string&) { return Text(Player()->IsCardFound()); })},
       {"door", InLevel([](const std::string& name) { return Door(name) ? Text(Door(name)->GetState()) : "none"; })},
       {"pixel", [](const std::string&) {
          char text[16];
@@ -275,7 +265,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
   }
   const std::map<std::string, eStepKind> kinds = {
       {"press", kPress}, {"hold", kHold},   {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"place", kPlace},     {"damage", kDamage}, {"clock", kClock}};
+      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -320,10 +310,9 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
       step.check = {good ? w[2] : "", w.size() > 3 ? w[3] : "", "", w[1]};
       steps->push_back(step);
     } else if (good) {
-      for (size_t i = 1; i < w.size() && i <= 3; i++) {
-        step.numbers[i - 1] = std::strtof(w[i].c_str(), nullptr);
-      }
-      step.frames = static_cast<int>(step.numbers[0]);
+      good = w.size() == 2;
+      step.number = std::strtof(w[1].c_str(), nullptr);
+      step.frames = static_cast<int>(step.number);
       steps->push_back(step);
     }
     if (!good) {
@@ -401,17 +390,11 @@ void OnFrame() {
       case kKeep:
         run.kept[step.check.value] = Probes().at(step.check.probe)(step.check.arg);
         break;
-      case kPlace: {
-        const RwV3d at = {step.numbers[0], 0.0f, step.numbers[1]};
-        RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
-        Player()->SetHeading(step.numbers[2] * 3.14159265f / 180.0f);
-        break;
-      }
       case kDamage:
-        Player()->AddHealth(-step.numbers[0]);
+        Player()->AddHealth(-step.number);
         break;
       case kClock:
-        run.now += static_cast<DWORD>(step.numbers[0]);
+        run.now += static_cast<DWORD>(step.number);
         break;
     }
     if (std::getenv("TK_SCRIPT_TRACE") != nullptr) {  // where a script's frames go
