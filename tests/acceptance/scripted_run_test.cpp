@@ -1,15 +1,34 @@
-// The scripted run: the game through its own entry on the demo data, on the
+// The scripted runs: the game through its own entry on the demo data, on the
 // Direct3D 8 driver (headless), a 40 ms frame at a time on an injected clock,
-// driven by keys through the Windows stand-in, from the logos through the
-// first level (door, key, checkpoint, pause, options, death, end) onwards.
+// played with keys through the Windows stand-in. Each run is a script under
+// tests/acceptance/scripts/, one step a line:
+//   press <key>...                 each key pressed and released, four frames apart
+//   hold <key> / release <key>     a key held down from this frame / let go
+//   run <frames>                   frames passed
+//   until <check> within <frames>  frames passed until the check holds
+//   expect <check>                 the check holds at this frame
+//   keep <label> <probe> [<arg>]   a probe's value kept; "$label" in a check reads it
+//   damage <health>                set-up: the player loses that much health
+//   clock <milliseconds>           the injected clock moved on
+//   include <file>                 the steps of another script
+// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
+// "starts" (the probe's text begins with the value).
+// Keys are SDL key names (Enter, Shift and Ctrl for the left ones).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <sstream>
 
 #include "game/app/application.h"
 #include "game/app/frame_tick.h"
@@ -18,9 +37,15 @@
 #include "game/characters/player/dorva_man.h"
 #include "game/frontend/flow/game.h"
 #include "game/frontend/ingame/in_game.h"
+#include "game/frontend/menus/wg_menu.h"
+#include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "game/frontend/menus/wg_menu_pause.h"
+#include "game/frontend/save/game_options.h"
+#include "game/frontend/screens/screen_end.h"
+#include "game/frontend/screens/screen_intro.h"
+#include "game/frontend/screens/screen_main_menu.h"
 #include "game/frontend/screens/wg_screen_fader.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/door.h"
@@ -33,44 +58,35 @@
 
 namespace {
 
-// Until the non-player men have their classes, the scratch data's men file
-// holds the player and the double only. Drop this once they load.
-std::string PlayerAndDoubleOnlyMenFile(std::string men) {
-  const std::string all = "MEN = [dorvaman, dorvaholoman, guard_1, civilian_1, gangster_1]";
-  return men.find(all) == std::string::npos ? men
-                                            : men.replace(men.find(all), all.size(), "MEN = [dorvaman, dorvaholoman]");
-}
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock };
 
-// Stand-ins until the game does it: the message box closes the briefing and
-// the statistics on a key, input actions set the player's input flags, and
-// the player's checkpoint restore gives back its health.
-void CloseMessageBoxAsAKeyWould(cQXWorld* world) {
-  world->StartKeyRelease();
-  world->CloseInfoView(true);
-  world->SetLevelEndState(world->GetLevelEndState() == kLevelStatisticsShown ? kLevelStatisticsClosed
-                                                                             : world->GetLevelEndState());
-}
+struct tCheck {
+  std::string probe, arg, op, value;
+};
 
-// A step: its keys (E Enter, X Escape, U D L R the arrows), pressed one every
-// four frames, its start, and what ends it within its budget of frames.
 struct tStep {
-  const char* name;
-  const char* keys;
-  void (*start)();
-  bool (*done)();
-  int budget;
+  std::string file;
+  eStepKind kind = kRun;
+  int line = 0;
+  std::string text;
+  SDL_Keycode key = SDLK_UNKNOWN;
+  int frames = 0;
+  tCheck check;
+  float number = 0.0f;  // run, damage, clock
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
 struct tRun {
-  DWORD now = 100000;
-  const tStep* steps = nullptr;
-  size_t count = 0, step = 0;
+  std::vector<tStep> steps;
+  size_t step = 0;
   int frames = -1;  // in the current step; -1 before its start
-  const char* failedStep = nullptr;
-  uint32_t levelPixel = 0, deathPixel = 1;  // 1 until taken
-  bool levelHasCamera = false;
-  RwV3d mark = {};
+  std::string failure;
+  DWORD now = 100000;
+  const void* top = nullptr;
+  int topChanges = -1;
+  std::map<std::string, std::string> kept;  // kept over the game's restarts
+  bool quits = false;                       // the script's end quits the game itself
+  bool closed = false;                      // by the harness, at the script's end
 }* sRun = nullptr;
 
 // A movie's loop waits on the clock without sleeping: each reading moves it.
@@ -82,149 +98,345 @@ cInGame* InGame() {
   const bool playing = Game()->GetState() == kGameLevelOver && gScreenStack->GetTopScreen() != Game();
   return playing ? static_cast<cInGame*>(gScreenStack->GetTopScreen()) : nullptr;
 }
-cQXWorld* World() { return &InGame()->GetWorld(); }
-cWgMenu_Pause* Pause() { return InGame()->GetPauseMenu(); }
-cDorvaMan* Player() { return World()->GetPlayer(); }
-RwV3d Where() { return RwFrameGetLTM(Player()->GetFrame())->pos; }
-uint32_t MiddlePixel() { return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240); }
-void StandAndUse(RwV3d at, f32 headingX, f32 headingZ, u8 use) {
-  RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
-  Player()->SetHeading(std::atan2(headingX, headingZ));
-  Player()->Input().useItem = use;
-  Player()->Input().forwardKey = 0;
-  Player()->SetSkipAnimation(1);  // the device acts without waiting for the use animation
+cScreen_Intro* Intro() {
+  const bool shown = Game()->GetState() == kGameMainMenu && gScreenStack->GetTopScreen() != Game();
+  return shown ? static_cast<cScreen_Intro*>(gScreenStack->GetTopScreen()) : nullptr;
 }
-cDoor* DoorA() {
+cScreen_MainMenu* MainMenu() {
+  const bool shown = Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game();
+  return shown ? static_cast<cScreen_MainMenu*>(gScreenStack->GetTopScreen()) : nullptr;
+}
+cScreen_End* EndTexts() {
+  const bool shown = Game()->GetState() == kGameEndTextsOver && gScreenStack->GetTopScreen() != Game();
+  return shown ? static_cast<cScreen_End*>(gScreenStack->GetTopScreen()) : nullptr;
+}
+cDorvaMan* Player() { return InGame() != nullptr ? InGame()->GetWorld().GetPlayer() : nullptr; }
+cDoor* Door(const std::string& name) {
   cDoor* door = nullptr;
-  ForEachClone<cDoor>(World()->GetObjectSets(kSetDoors), [&](cDoor* d) { door = d->GetName() == "door_a" ? d : door; });
+  ForEachClone<cDoor>(InGame()->GetWorld().GetObjectSets(kSetDoors),
+                      [&](cDoor* d) { door = d->GetName() == cString(name.c_str()) ? d : door; });
   return door;
 }
-SDL_Keycode KeyOf(char key) {
-  const SDL_Keycode keys[] = {SDLK_RETURN, SDLK_ESCAPE, SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
-  return keys[std::strchr("EXUDLR", key) - "EXUDLR"];
+std::vector<uint8_t> SaveFile() {
+  std::ifstream in("save.dat", std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The script's steps.
-bool MainMenuShown() { return Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game(); }
-bool Playing() { return InGame() != nullptr; }
-bool FadedIn() {
-  sRun->levelPixel = MiddlePixel();
-  sRun->levelHasCamera = World()->GetCamera(kGameCameraIndex) != nullptr;
-  return !World()->GetScreenFader()->IsFading() && gGameOptions->GetLevelName() == cString("level01");
+std::string Text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%g", value);
+  return text;
 }
-bool BriefingClosed() {
-  CloseMessageBoxAsAKeyWould(World());
-  return Player()->IsBusy() == 0 && !World()->IsInputLocked();
+
+// A probe of the level's objects reads "none" outside a level.
+typedef std::function<std::string(const std::string& arg)> tProbe;
+tProbe InLevel(tProbe probe) {
+  return [probe](const std::string& arg) { return InGame() && Player() ? probe(arg) : std::string("none"); };
 }
-// From out in front of door_a towards it.
-void WalkToDoor() {
-  RwV3d use, out;
-  DoorA()->GetUsePoint(&use, false);
-  DoorA()->GetUseDirection(&out, false);
-  StandAndUse(sRun->mark = RwV3d{use.x + 1.4f * out.x, 0.0f, use.z + 1.4f * out.z}, -out.x, -out.z, 0);
-  Player()->Input().forwardKey = 1;
+
+// What a check reads: the game's objects, "save.dat" and the back buffer.
+// "none" where the object read is not there.
+const std::map<std::string, tProbe>& Probes() {
+  static const std::map<std::string, tProbe> probes = {
+      {"state", [](const std::string&) { return Text(Game()->GetState()); }},
+      {"top.changes", [](const std::string&) { return Text(sRun->topChanges); }},
+      {"logo", [](const std::string&) { return Intro() ? Text(Intro()->GetLogoIndex()) : "none"; }},
+      {"language", [](const std::string&) {
+         return Intro() && Intro()->GetLanguageMenu() ? Text(Intro()->GetLanguageMenu()->IsShown()) : "none";
+       }},
+      {"item.enabled", [](const std::string& at) {
+         cWgMenu_Menu* menu = MainMenu() ? MainMenu()->GetMenu(MainMenu()->GetCurrentMenu()) : nullptr;
+         const u32 item = std::atoi(at.c_str());
+         return menu && item < menu->GetItemCount() ? Text(menu->GetItem(item)->IsEnabled()) : "none";
+       }},
+      {"ending", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetPicture()) : "none"; }},
+      {"end.state", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetState()) : "none"; }},
+      {"slot", [](const std::string& at) {  // a line of the continue menu
+         const auto* list = MainMenu() ? static_cast<cWgMenu_Continue*>(MainMenu()->GetMenu(kMenuContinue)) : nullptr;
+         const u32 slot = std::atoi(at.c_str());
+         return list && slot < kProfileSlotCount ? std::string(list->GetLine(slot)->GetText().CStr()) : "none";
+       }},
+      {"option", [](const std::string& name) {
+         const cGameOptions& o = *gGameOptions;
+         return Text(name == "brightness" ? o.GetBrightness()
+                     : name == "volume"   ? o.GetSoundVolume()
+                     : name == "music"    ? o.IsMusicOn()
+                                          : o.IsAxisInverted());
+       }},
+      {"lang", [](const std::string&) { return Text(gGameOptions->GetLanguage()); }},
+      {"menu", [](const std::string&) { return MainMenu() ? Text(MainMenu()->GetCurrentMenu()) : "none"; }},
+      {"level", [](const std::string&) { return std::string(gGameOptions->GetLevelName().CStr()); }},
+      {"loaded",
+       [](const std::string&) { return Text(InGame() && InGame()->GetWorld().GetLoadStep() == kLoadStepLast); }},
+      {"fading", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetScreenFader()->IsFading()); })},
+      {"faded.alpha", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetScreenFader()->GetColour().alpha); })},
+      {"locked", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsInputLocked()); })},
+      {"suspended", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsSuspended()); })},
+      {"checkpoint", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsCheckpointStored()); })},
+      {"level.end", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetLevelEndState()); })},
+      {"paused", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->IsShown()); })},
+      {"options", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown()); })},
+      {"brightness.applied", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetBrightnessApplications()); })},
+      {"died", InLevel([](const std::string&) { return Text(InGame()->GetDeathMenu()->IsShown()); })},
+      {"x", [](const std::string&) { return Player() ? Text(RwFrameGetLTM(Player()->GetFrame())->pos.x) : "none"; }},
+      {"z", [](const std::string&) { return Player() ? Text(RwFrameGetLTM(Player()->GetFrame())->pos.z) : "none"; }},
+      {"facing", InLevel([](const std::string& degrees) {  // how far the player turns from the heading
+         const RwV3d& at = RwFrameGetLTM(Player()->GetFrame())->at;
+         const double off = std::fmod(std::atan2(at.x, at.z) * 180.0 / 3.14159265 - std::atof(degrees.c_str()), 360.0);
+         return Text(std::fabs(off > 180.0 ? off - 360.0 : off < -180.0 ? off + 360.0 : off));
+       })},
+      {"man", InLevel([](const std::string& at) {  // where the level's man of the index stands
+         const u32 index = std::atoi(at.c_str());
+         cPtrArray& men = InGame()->GetWorld().GetMen();
+         const RwV3d* pos = index < men.GetCount() ? &RwFrameGetLTM(static_cast<cMan*>(men.Get(index))->GetFrame())->pos : nullptr;
+         return pos ? Text(pos->x) + "," + Text(pos->z) : "none";
+       })},
+      {"counter", InLevel([](const std::string& at) {
+         return Text(Player()->GetStats().GetCounter(static_cast<eLevelCounter>(std::atoi(at.c_str()))));
+       })},
+      {"health", [](const std::string&) { return Player() ? Text(Player()->GetHealth()) : "none"; }},
+      {"items", InLevel([](const std::string&) { return Text(Player()->GetInventoryCount()); })},
+      {"item", InLevel([](const std::string& at) { return Text(Player()->GetHudItemType(std::atoi(at.c_str()))); })},
+      {"door", InLevel([](const std::string& name) { return Door(name) ? Text(Door(name)->GetState()) : "none"; })},
+      {"pixel", [](const std::string&) {
+         char text[16];
+         std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240));
+         return std::string(text);
+       }},
+      {"file", [](const std::string& path) {  // size, change time and a hash of the bytes
+         struct stat status;
+         std::ifstream in(path, std::ios::binary);
+         const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+         return stat(path.c_str(), &status) != 0 ? "none"
+                                                 : Text(bytes.size()) + ":" + std::to_string(status.st_mtim.tv_sec) + "." +
+                                                       std::to_string(status.st_mtim.tv_nsec) + ":" +
+                                                       std::to_string(std::hash<std::string>()(bytes));
+       }},
+      {"save.size", [](const std::string&) { return Text(static_cast<double>(SaveFile().size())); }},
+      {"save.byte",
+       [](const std::string& at) {
+         const std::vector<uint8_t> bytes = SaveFile();
+         const size_t offset = std::strtoul(at.c_str(), nullptr, 0);
+         return offset < bytes.size() ? Text(bytes[offset]) : "none";
+       }},
+      {"save.text",
+       [](const std::string& at) {
+         const std::vector<uint8_t> bytes = SaveFile();
+         std::string text;
+         for (size_t i = std::strtoul(at.c_str(), nullptr, 0); i < bytes.size() && bytes[i] != 0; i++) {
+           text += static_cast<char>(bytes[i]);
+         }
+         return text;
+       }},
+  };
+  return probes;
 }
-bool Walked() { return std::hypot(Where().x - sRun->mark.x, Where().z - sRun->mark.z) > 0.3f; }
-void UseDoor() { StandAndUse(Where(), Where().x - sRun->mark.x, Where().z - sRun->mark.z, 1); }
-bool DoorOpen() { return std::fabs(RwFrameGetLTM(DoorA()->GetFrame())->pos.x - 4.0f) > 0.5f; }
-void UseKey() { StandAndUse(RwV3d{1.5f, 0.0f, 3.4f}, 0.0f, -1.0f, 1); }
-bool KeyTaken() { return Player()->GetInventoryCount() == 1; }
-void StandAtCheckpoint() { StandAndUse(sRun->mark = RwV3d{6.0f, 0.0f, 0.0f}, 1.0f, 0.0f, 0); }
-bool CheckpointStored() { return World()->IsCheckpointStored() != 0; }
-bool Paused() { return Pause()->IsShown(); }
-bool OptionsShown() { return Pause()->GetOptionsMenu()->IsShown(); }
-bool ResumedBrightnessApplied() { return !World()->IsSuspended() && Pause()->GetBrightnessApplications() == 1; }
-void Damage() { Player()->AddHealth(-1.0f); }
-bool DeathMenuAfterBlack() {
-  const cWgScreenFader* fader = World()->GetScreenFader();
-  if (sRun->deathPixel == 1 && World()->IsSuspended() && !fader->IsFading() && fader->GetColour().alpha == 255) {
-    sRun->deathPixel = MiddlePixel();  // the frame after the fade, before the menu
+
+bool Holds(const tCheck& check, std::string* got) {
+  *got = Probes().at(check.probe)(check.arg);
+  const std::string want = check.value[0] == '$' ? sRun->kept[check.value.substr(1)] : check.value;
+  char* gotEnd = nullptr;
+  char* wantEnd = nullptr;
+  const double a = std::strtod(got->c_str(), &gotEnd), b = std::strtod(want.c_str(), &wantEnd);
+  const bool numbers = !got->empty() && !want.empty() && *gotEnd == '\0' && *wantEnd == '\0';
+  const int order = numbers ? (std::fabs(a - b) < 1e-4 ? 0 : (a < b ? -1 : 1)) : got->compare(want);
+  const std::string& op = check.op;
+  return op == "starts" ? got->compare(0, want.size(), want) == 0
+         : op == "==" ? order == 0
+         : op == "!=" ? order != 0
+         : op == "<"  ? order < 0
+         : op == ">"  ? order > 0
+         : op == "<=" ? order <= 0
+                      : order >= 0;
+}
+
+SDL_Keycode KeyNamed(const std::string& name) {
+  const std::map<std::string, std::string> aliases = {{"Enter", "Return"}, {"Shift", "Left Shift"}, {"Ctrl", "Left Ctrl"}};
+  const auto alias = aliases.find(name);
+  return SDL_GetKeyFromName(alias != aliases.end() ? alias->second.c_str() : name.c_str());
+}
+
+// The script's steps; false with the reason for a line it cannot read.
+bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string* error) {
+  std::ifstream in(std::string(TK_ACCEPTANCE_SCRIPTS) + "/" + file);
+  if (!in) {
+    *error = "cannot read " + file;
+    return false;
   }
-  return InGame()->GetDeathMenu()->IsShown();
-}
-void RestoredHealth() { Player()->SetHealth(1.0f); }
-bool AtCheckpoint() { return !World()->IsSuspended() && std::fabs(Where().x - sRun->mark.x) < 0.01f; }
-void TenIdleMinutes() { sRun->now += kIdlePauseMs; }
-bool RestartedBrightnessUnchanged() {
-  return !World()->IsSuspended() && Player()->IsProtected() == 0 && Pause()->GetBrightnessApplications() == 1;
-}
-void StandAtMeetingPoint() { StandAndUse(RwV3d{4.0f, 0.0f, 5.0f}, 0.0f, 1.0f, 0); }
-bool StatisticsShown() { return World()->GetLevelEndState() == kLevelStatisticsShown; }
-void CloseStatistics() { CloseMessageBoxAsAKeyWould(World()); }
-bool NextLevelPlaying() {
-  return InGame() != nullptr && World()->GetLevelName() == cString("level02") &&
-         World()->GetLoadStep() == kLoadStepLast;
+  const std::map<std::string, eStepKind> kinds = {
+      {"press", kPress}, {"hold", kHold},   {"release", kRelease}, {"run", kRun},     {"until", kUntil},
+      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}};
+  std::string text;
+  for (int line = 1; std::getline(in, text); line++) {
+    std::istringstream words(text.substr(0, text.find('#')));
+    std::vector<std::string> w{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    if (w.empty()) {
+      continue;
+    }
+    if (w[0] == "include" && w.size() == 2) {
+      if (!ReadScript(w[1], steps, error)) {
+        return false;
+      }
+      continue;
+    }
+    const auto kind = kinds.find(w[0]);
+    tStep step;
+    step.file = file;
+    step.kind = kind == kinds.end() ? kRun : kind->second;
+    step.line = line;
+    step.text = text.substr(0, text.find_last_not_of(' ', text.find('#') - 1) + 1);
+    bool good = kind != kinds.end() && w.size() >= 2;
+    if (good && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
+      for (size_t i = 1; i < w.size(); i++) {
+        step.key = KeyNamed(w[i]);
+        good = good && step.key != SDLK_UNKNOWN;
+        steps->push_back(step);
+      }
+      step.kind = kRun;  // nothing more to add
+    } else if (good && (step.kind == kUntil || step.kind == kExpect)) {
+      const size_t within = step.kind == kUntil ? 2 : 0;
+      good = w.size() >= 4 + within && w.size() <= 5 + within &&
+             (within == 0 || w[w.size() - 2] == "within");
+      if (good) {
+        const size_t n = w.size() - within;
+        step.check = {w[1], n == 5 ? w[2] : "", w[n - 2], w[n - 1]};
+        step.frames = within != 0 ? std::atoi(w.back().c_str()) : 0;
+        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts"};
+        good = Probes().count(step.check.probe) != 0 && std::count(ops.begin(), ops.end(), step.check.op) == 1;
+      }
+      steps->push_back(step);
+    } else if (good && step.kind == kKeep) {
+      good = w.size() >= 3 && Probes().count(w[2]) != 0;
+      step.check = {good ? w[2] : "", w.size() > 3 ? w[3] : "", "", w[1]};
+      steps->push_back(step);
+    } else if (good) {
+      good = w.size() == 2;
+      step.number = std::strtof(w[1].c_str(), nullptr);
+      step.frames = static_cast<int>(step.number);
+      steps->push_back(step);
+    }
+    if (!good) {
+      *error = file + ":" + std::to_string(line) + ": cannot read \"" + text + "\"";
+      return false;
+    }
+  }
+  return true;
 }
 
-const tStep kScript[] = {
-    {"logos and language (Enter hurries the logos)", "EEEEEEEEEEEE", nullptr, MainMenuShown, 2000},
-    {"new game: name 0, the grid's end cell, normal", "EEULEE", nullptr, Playing, 3000},
-    {"level01 faded in", "", nullptr, FadedIn, 40},
-    {"briefing closed", "E", nullptr, BriefingClosed, 50},
-    {"walks to door_a", "", WalkToDoor, Walked, 100},
-    {"opens door_a", "", UseDoor, DoorOpen, 150},
-    {"takes key_1", "", UseKey, KeyTaken, 150},
-    {"reaches the checkpoint", "", StandAtCheckpoint, CheckpointStored, 50},
-    {"escape pauses", "X", nullptr, Paused, 50},
-    {"options, brightness up", "DDER", nullptr, OptionsShown, 50},
-    {"back from the options", "X", nullptr, Paused, 50},
-    {"resume, the brightness applied", "E", nullptr, ResumedBrightnessApplied, 50},
-    {"dies of damage, fading to black", "", Damage, DeathMenuAfterBlack, 300},
-    {"back to the checkpoint", "E", RestoredHealth, AtCheckpoint, 50},
-    {"ten idle minutes pause", "", TenIdleMinutes, Paused, 50},
-    {"restart, the brightness unchanged", "DE", nullptr, RestartedBrightnessUnchanged, 50},
-    {"the meeting point: first objective done", "", StandAtMeetingPoint, StatisticsShown, 200},
-    {"statistics closed, on to level02", "E", CloseStatistics, NextLevelPlaying, 600},
-};
+void PushKey(SDL_Keycode key, bool down) {
+  SDL_Event event = {};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.sym = key;
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  WinTestPushEvent(event);
+}
 
-// One frame of the script, before the frame; a step over its budget ends it.
+void Fail(const tStep& step, const std::string& got) {
+  sRun->failure = step.file + ":" + std::to_string(step.line) + ": " + step.text + " (got " + got + ")";
+  sRun->step = sRun->steps.size();
+  for (const auto& kept : sRun->kept) {
+    sRun->failure += " " + kept.first + "=" + kept.second;
+  }
+}
+
+// Frames a script that quits the game waits at its end for the main loop's end.
+constexpr int kQuitFrames = 50;
+
+// The script's steps up to the first that waits on frames, before a frame.
 void OnFrame() {
   tRun& run = *sRun;
-  if (run.step >= run.count) {
-    WinTestRequestClose(Window());
-    return;
-  }
-  const tStep& step = run.steps[run.step];
-  if (run.frames++ < 0 && step.start != nullptr) {
-    step.start();
-  }
-  const size_t pressed = static_cast<size_t>(run.frames / 4), keys = std::strlen(step.keys);
-  if (run.frames % 4 == 0 && pressed > 0 && pressed <= keys) {
+  const void* top = gScreenStack != nullptr ? gScreenStack->GetTopScreen() : nullptr;
+  if (run.topChanges < 0) {
     WinTestPushFocus(Window(), TRUE);  // the input devices take keys while focused
-    WinTestPushKey(Window(), KeyOf(step.keys[pressed - 1]));
   }
-  if (pressed >= keys && step.done()) {
+  run.topChanges += top != run.top;
+  run.top = top;
+  while (run.step < run.steps.size()) {
+    const tStep& step = run.steps[run.step];
+    const bool first = run.frames++ < 0;
+    std::string got;
+    if (first && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
+      if (step.kind == kPress) {
+        WinTestPushKey(Window(), step.key);
+      } else {
+        PushKey(step.key, step.kind == kHold);
+      }
+    }
+    switch (step.kind) {
+      case kPress:
+      case kHold:
+      case kRelease:
+      case kRun:
+        if (run.frames < (step.kind == kPress ? 4 : step.kind == kRun ? step.frames : 1)) {
+          return;
+        }
+        break;
+      case kUntil:
+        if (!Holds(step.check, &got)) {
+          if (run.frames > step.frames) {
+            Fail(step, got);
+          }
+          return;
+        }
+        break;
+      case kExpect:
+        if (!Holds(step.check, &got)) {
+          Fail(step, got);
+          return;
+        }
+        break;
+      case kKeep:
+        run.kept[step.check.value] = Probes().at(step.check.probe)(step.check.arg);
+        break;
+      case kDamage:
+        Player()->AddHealth(-step.number);
+        break;
+      case kClock:
+        run.now += static_cast<DWORD>(step.number);
+        break;
+    }
+    if (std::getenv("TK_SCRIPT_TRACE") != nullptr) {  // where a script's frames go
+      std::printf("%s:%d after %d frames: %s\n", step.file.c_str(), step.line, run.frames, step.text.c_str());
+    }
     run.step++;
     run.frames = -1;
-  } else if (run.frames > step.budget) {
-    run.failedStep = step.name;
-    run.step = run.count;
+  }
+  if (!run.quits || run.frames++ > kQuitFrames) {
+    run.closed = WinTestRequestClose(Window());
   }
 }
 
-class ScriptedRunTest : public AppTest {
+class ScriptedRun : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
     ASSERT_NE(nullptr, getcwd(mPrevious, sizeof(mPrevious)));
-    demo::DataFolder data;
-    forge::HeadlessEngine* engine = new forge::HeadlessEngine("scripted_run", [] {
-      return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
-             RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
-    });
-    const bool written = engine->Start() && demo::WriteDataSet(data);
-    delete engine;
-    std::string error, men;
-    ASSERT_TRUE(written && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
+    // The data written once a process (the engine the generator starts does
+    // not start again after the game's), copied for each run.
+    static ScratchFolder written("scripted_run_data");
+    static bool made = false;
+    if (!made) {
+      demo::DataFolder data;
+      forge::HeadlessEngine* engine = new forge::HeadlessEngine("scripted_run", [] {
+        return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
+               RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach();
+      });
+      made = engine->Start() && demo::WriteDataSet(data);
+      delete engine;
+      std::string error;
+      made = made && demo::WriteOutput(data, written.Path(), {}, &error);
+      ASSERT_TRUE(made) << error;
+    }
+    std::error_code error;
+    std::filesystem::copy(written.Path(), mFolder.Path(), std::filesystem::copy_options::recursive, error);
+    ASSERT_FALSE(error) << error.message();
     ASSERT_EQ(0, chdir(mFolder.Path().c_str()));
-    std::ifstream in("data/level01/men.txt", std::ios::binary);
-    men.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(std::ofstream("data/level01/men.txt") << PlayerAndDoubleOnlyMenFile(men));
     WinTestSetLockFolder(mFolder.Path().c_str());
     sRun = &mRun;
     WinTestSetClock(ReadClock, nullptr);
     WinTestSetSleepHook(Sleep, nullptr);
-    ResetFrameTick();
     SetGameMaker(MakeGame);
     SetAppEventObserver([](u32 code, tAppEventArg argument) {
       RecordEvent(code, argument);
@@ -243,22 +455,53 @@ class ScriptedRunTest : public AppTest {
     AppTest::TearDown();
   }
 
+  // The game started and played by the script to its end; the game ends
+  // with its exit code 0.
+  void Play(const char* file, bool quits = false) {
+    const std::map<std::string, std::string> kept = mRun.kept;
+    mRun = tRun();
+    mRun.kept = kept;
+    mRun.quits = quits;
+    std::string error;
+    ASSERT_TRUE(ReadScript(file, &mRun.steps, &error)) << error;
+    ResetFrameTick();
+    ResetAppGlobals();  // as a new process starts
+    const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window
+    WinTestSetArguments(2, arguments);
+    EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT));
+    EXPECT_EQ("", mRun.failure);
+    // A quit ends the main loop while its key press still waits.
+    EXPECT_EQ(mRun.steps.size() - (quits ? 1 : 0), mRun.step) << "the game ended before the script";
+    EXPECT_NE(quits, mRun.closed) << "the game quits by itself at the end of the script";
+    EXPECT_TRUE(sBoxes.empty());
+  }
+
   ScratchFolder mFolder{"scripted_run"};
   char mPrevious[PATH_MAX] = {};
   tRun mRun;
 };
 
-TEST_F(ScriptedRunTest, LogosToTheFirstLevelThroughPauseDeathAndItsEnd) {
-  mRun.steps = kScript;
-  mRun.count = sizeof(kScript) / sizeof(kScript[0]);
-  const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window
-  WinTestSetArguments(2, arguments);
-  EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT));
-  EXPECT_EQ(nullptr, mRun.failedStep) << "not done in time: " << mRun.failedStep;
-  EXPECT_EQ(mRun.count, mRun.step);
-  EXPECT_EQ(0u, mRun.deathPixel) << "the death fade ends black";
-  EXPECT_TRUE(!mRun.levelHasCamera || mRun.levelPixel != 0) << "the level's first frame shows it";
-  EXPECT_TRUE(sBoxes.empty());
+// One suite a run, so that CTest runs them side by side.
+class FirstStart : public ScriptedRun {};
+TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
+class FollowingLevels : public ScriptedRun {};
+TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
+class HardBranch : public ScriptedRun {};
+TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
+class OptionsAndPause : public ScriptedRun {};
+TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
+  Play("options_changed.txt");
+  Play("options_restarted.txt");
+}
+
+class HiddenMode : public ScriptedRun {};
+TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt"); }
+TEST_F(HiddenMode, AnotherNameTakesGunDamage) { Play("gun_damage.txt"); }
+
+class QuitWindow : public ScriptedRun {};
+TEST_F(QuitWindow, QuitEndsTheGameAndTheCachesStayAsWritten) {
+  Play("quit_first.txt", true);
+  Play("quit_again.txt", true);
 }
 
 }  // namespace
