@@ -20,21 +20,21 @@ struct Npc {
   const char* route;
 };
 
-// Waypoints 6 and 7 stand in the room either side of the doorway's line;
-// no route crosses waypoint 5 by the exit, so that a man there never bars it.
+// The staff of the two middle levels keep to an office behind a wall
+// (waypoints 8 and 9), out of the way from the start to the exit.
 const Npc kLevel02[] = {
-    {"guard_1", "guard", "guard1", 6, 90, 50, "[6, 4, 7, 4]"},
-    {"guard_2", "guard", "guard2", 3, 270, 60, "[3, 2, 3]"},
-    {"civilian_1", "civilian", "civilian", 2, 90, 0, "[2, 3, 2, 1]"},
-    {"civilian_2", "civilian", "civilian2", 7, 0, 0, "[7, 4, 7]"},
-    {"gangster_1", "gangster", "gangster", 3, 270, 80, "[3, 2]"},
+    {"guard_1", "guard", "guard1", 8, 90, 50, "[8, 9]"},
+    {"guard_2", "guard", "guard2", 9, 270, 60, "[9, 8]"},
+    {"civilian_1", "civilian", "civilian", 8, 0, 0, "[8]"},
+    {"civilian_2", "civilian", "civilian2", 9, 0, 0, "[9]"},
+    {"gangster_1", "gangster", "gangster", 9, 270, 80, "[9, 8, 9]"},
 };
 const Npc kLevel03[] = {
-    {"guard_1", "guard", "guard3", 3, 270, 50, "[3, 2, 3]"},
-    {"boss_1", "guard", "guard4", 6, 90, 0, "[6, 4]"},
-    {"civilian_1", "civilian", "civilian3", 2, 90, 0, "[2, 1, 2, 3]"},
-    {"civilian_2", "civilian", "civilian4", 7, 0, 0, "[7, 4]"},
-    {"gangster_1", "gangster", "gangster", 4, 180, 80, "[4, 2, 4]"},
+    {"guard_1", "guard", "guard3", 8, 90, 50, "[8, 9]"},
+    {"boss_1", "guard", "guard4", 9, 270, 0, "[9, 8]"},
+    {"civilian_1", "civilian", "civilian3", 8, 0, 0, "[8]"},
+    {"civilian_2", "civilian", "civilian4", 9, 0, 0, "[9]"},
+    {"gangster_1", "gangster", "gangster", 9, 180, 80, "[9, 8, 9]"},
 };
 
 // A guard keeps the corridor's east end, a clerk paces the hall.

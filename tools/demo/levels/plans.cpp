@@ -23,15 +23,15 @@ std::vector<LevelPlan> BuildPlans() {
   level02.name = "level02";
   level02.next = "level99";
   level02.nextHard = "level03";
-  level02.spaces = {Corridor(20.0f), North("store", 8.0f)};
+  level02.spaces = {Corridor(20.0f), North("store", 8.0f), South("office", 4.0f)};
   level02.doorways = {{12.0f, kWallMiddle, 1, "door_1"}};
   level02.startX = 2.0f, level02.startZ = 0.0f, level02.startAngle = 90.0f;
   level02.exitX = 12.0f, level02.exitZ = 7.5f;
   level02.checkpointX = 7.0f, level02.checkpointZ = 0.0f;
   level02.searchables = 3;
   level02.waypoints = {{2.0f, 0.0f},  {12.0f, 0.0f}, {18.0f, 0.0f}, {12.0f, 3.5f},
-                       {12.0f, 7.0f}, {10.0f, 4.5f}, {14.0f, 4.5f}};
-  level02.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7};
+                       {12.0f, 7.0f}, {10.0f, 4.5f}, {14.0f, 4.5f}, {6.0f, -5.5f}, {10.0f, -5.5f}};
+  level02.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
   level02.titleEnglish = "The store rooms", level02.titleGerman = "Die Lagerr\xE4ume";
   level02.briefingEnglish = "Level 2: the store rooms. Cross the corridor and leave through the store.";
@@ -40,15 +40,15 @@ std::vector<LevelPlan> BuildPlans() {
   LevelPlan level03;
   level03.name = "level03";
   level03.next = "level99";
-  level03.spaces = {Corridor(16.0f), South("vault", 4.0f)};
+  level03.spaces = {Corridor(16.0f), South("vault", 4.0f), North("office", 4.0f)};
   level03.doorways = {{8.0f, -kWallMiddle, 1, "door_1"}};
   level03.startX = 2.0f, level03.startZ = 0.0f, level03.startAngle = 90.0f;
   level03.exitX = 8.0f, level03.exitZ = -7.5f;
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
   level03.searchables = 15;  // the most a level holds
   level03.waypoints = {{2.0f, 0.0f},  {8.0f, 0.0f},  {14.0f, 0.0f}, {8.0f, -3.5f},
-                       {8.0f, -7.0f}, {6.0f, -5.0f}, {10.0f, -5.0f}};
-  level03.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7};
+                       {8.0f, -7.0f}, {6.0f, -5.0f}, {10.0f, -5.0f}, {6.0f, 5.5f}, {10.0f, 5.5f}};
+  level03.edges = {1, 2, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
   level03.titleEnglish = "The vault", level03.titleGerman = "Der Tresor";
   level03.briefingEnglish = "Level 3: the vault. The hard way in: reach the vault unseen.";
