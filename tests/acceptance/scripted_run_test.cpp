@@ -49,6 +49,7 @@
 #include "game/frontend/screens/wg_screen_fader.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/door.h"
+#include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/surface_pixel.h"
@@ -502,6 +503,7 @@ class QuitWindow : public ScriptedRun {};
 TEST_F(QuitWindow, QuitEndsTheGameAndTheCachesStayAsWritten) {
   Play("quit_first.txt", true);
   Play("quit_again.txt", true);
+  EXPECT_EQ(0u, dsoundtest::LiveBufferCount()) << "every sound buffer released";
 }
 
 }  // namespace
