@@ -70,104 +70,109 @@ RwRGBA Prelight(const RwV3d& p) {
   return {channel(1.0f), channel(0.96f), channel(0.88f), 255};
 }
 
-// A quad with its corners in order round its edge (a parallelogram), cut
-// into cells of at most two units a side so that the sectors stay local;
-// wound so that its faces point along facing. Texture coordinates repeat
-// every two units.
-void AddQuad(ForgeSoup* soup, RwV3d a, RwV3d b, RwV3d c, RwV3d d, const RwV3d& facing, RwUInt32 material) {
-  if (Dot(Cross(Sub(b, a), Sub(c, a)), facing) < 0.0f) {
-    std::swap(b, d);
-  }
-  const RwV3d du = Sub(b, a), dv = Sub(d, a);
-  const int nu = std::max(1, static_cast<int>(std::ceil(Length(du) / 2.0f - 0.001f)));
-  const int nv = std::max(1, static_cast<int>(std::ceil(Length(dv) / 2.0f - 0.001f)));
-  const RwUInt32 first = static_cast<RwUInt32>(soup->vertices.size());
-  for (int j = 0; j <= nv; ++j) {
-    for (int i = 0; i <= nu; ++i) {
-      const float fu = static_cast<float>(i) / static_cast<float>(nu);
-      const float fv = static_cast<float>(j) / static_cast<float>(nv);
-      ForgeVertex vertex;
-      vertex.position = {a.x + du.x * fu + dv.x * fv, a.y + du.y * fu + dv.y * fv, a.z + du.z * fu + dv.z * fv};
-      vertex.normal = facing;
-      vertex.prelight = Prelight(vertex.position);
-      vertex.uv[0] = {Length(du) * fu * 0.5f, Length(dv) * fv * 0.5f};
-      soup->vertices.push_back(vertex);
+// Builds a shell into its soup: the doorways pierce the walls, the
+// function prelights each vertex.
+class ShellSoup {
+ public:
+  ShellSoup(const std::vector<Doorway>& doorways, const std::function<RwRGBA(const RwV3d&)>& prelight)
+      : mDoorways(doorways), mPrelight(prelight) {}
+
+  // A quad with its corners in order round its edge (a parallelogram), cut
+  // into cells of at most two units a side; wound so that its faces point
+  // along facing. Texture coordinates repeat every two units.
+  void AddQuad(RwV3d a, RwV3d b, RwV3d c, RwV3d d, const RwV3d& facing, RwUInt32 material) {
+    if (Dot(Cross(Sub(b, a), Sub(c, a)), facing) < 0.0f) {
+      std::swap(b, d);
+    }
+    const RwV3d du = Sub(b, a), dv = Sub(d, a);
+    const int nu = std::max(1, static_cast<int>(std::ceil(Length(du) / 2.0f - 0.001f)));
+    const int nv = std::max(1, static_cast<int>(std::ceil(Length(dv) / 2.0f - 0.001f)));
+    const RwUInt32 first = static_cast<RwUInt32>(mSoup.vertices.size());
+    for (int j = 0; j <= nv; ++j) {
+      for (int i = 0; i <= nu; ++i) {
+        const float fu = static_cast<float>(i) / static_cast<float>(nu);
+        const float fv = static_cast<float>(j) / static_cast<float>(nv);
+        ForgeVertex vertex;
+        vertex.position = {a.x + du.x * fu + dv.x * fv, a.y + du.y * fu + dv.y * fv, a.z + du.z * fu + dv.z * fv};
+        vertex.normal = facing;
+        vertex.prelight = mPrelight(vertex.position);
+        vertex.uv[0] = {Length(du) * fu * 0.5f, Length(dv) * fv * 0.5f};
+        mSoup.vertices.push_back(vertex);
+      }
+    }
+    const RwUInt32 row = static_cast<RwUInt32>(nu) + 1;
+    for (RwUInt32 j = 0; j < static_cast<RwUInt32>(nv); ++j) {
+      for (RwUInt32 i = 0; i < static_cast<RwUInt32>(nu); ++i) {
+        const RwUInt32 v = first + j * row + i;
+        mSoup.triangles.push_back({{v, v + 1, v + row + 1}, material});
+        mSoup.triangles.push_back({{v, v + row + 1, v + row}, material});
+      }
     }
   }
-  const RwUInt32 row = static_cast<RwUInt32>(nu) + 1;
-  for (RwUInt32 j = 0; j < static_cast<RwUInt32>(nv); ++j) {
-    for (RwUInt32 i = 0; i < static_cast<RwUInt32>(nu); ++i) {
-      const RwUInt32 v = first + j * row + i;
-      soup->triangles.push_back({{v, v + 1, v + row + 1}, material});
-      soup->triangles.push_back({{v, v + row + 1, v + row}, material});
+
+  // A wall along x (alongX) or z at the fixed coordinate, from a to b, with
+  // the doorways that pierce it, facing the given way.
+  void AddWall(bool alongX, float fixed, float a, float b, const RwV3d& facing) {
+    std::vector<float> holes;
+    for (const Doorway& doorway : mDoorways) {
+      const bool pierces = alongX && std::fabs(doorway.z - fixed) <= kWallThickness * 0.5f + 0.01f;
+      if (pierces && doorway.x > a && doorway.x < b) {
+        holes.push_back(doorway.x);
+      }
     }
-  }
-}
-
-// A wall along x (alongX) or z at the fixed coordinate, from a to b, with the
-// doorways that pierce it, facing the given way.
-void AddWall(ForgeSoup* soup, bool alongX, float fixed, float a, float b, const RwV3d& facing) {
-  std::vector<float> holes;
-  for (const Doorway& doorway : Doorways()) {
-    const bool pierces = alongX && std::fabs(doorway.z - fixed) <= kWallThickness * 0.5f + 0.01f;
-    if (pierces && doorway.x > a && doorway.x < b) {
-      holes.push_back(doorway.x);
+    std::sort(holes.begin(), holes.end());
+    const auto point = [alongX, fixed](float along, float y) {
+      return alongX ? RwV3d{along, y, fixed} : RwV3d{fixed, y, along};
+    };
+    const auto piece = [&](float from, float to, float y0, float y1) {
+      AddQuad(point(from, y0), point(to, y0), point(to, y1), point(from, y1), facing, kWall);
+    };
+    float from = a;
+    for (float centre : holes) {
+      const float h0 = centre - kDoorwayWidth * 0.5f;
+      const float h1 = centre + kDoorwayWidth * 0.5f;
+      piece(from, h0, 0.0f, kRoomHeight);
+      piece(h0, h1, kDoorwayHeight, kRoomHeight);
+      from = h1;
     }
+    piece(from, b, 0.0f, kRoomHeight);
   }
-  std::sort(holes.begin(), holes.end());
-  const auto point = [alongX, fixed](float along, float y) {
-    return alongX ? RwV3d{along, y, fixed} : RwV3d{fixed, y, along};
-  };
-  const auto piece = [&](float from, float to, float y0, float y1) {
-    AddQuad(soup, point(from, y0), point(to, y0), point(to, y1), point(from, y1), facing, kWall);
-  };
-  float from = a;
-  for (float centre : holes) {
-    const float h0 = centre - kDoorwayWidth * 0.5f;
-    const float h1 = centre + kDoorwayWidth * 0.5f;
-    piece(from, h0, 0.0f, kRoomHeight);
-    piece(h0, h1, kDoorwayHeight, kRoomHeight);
-    from = h1;
+
+  void AddSpace(const Area& s) {
+    const float h = kRoomHeight;
+    AddQuad({s.x0, 0.0f, s.z0}, {s.x1, 0.0f, s.z0}, {s.x1, 0.0f, s.z1}, {s.x0, 0.0f, s.z1}, {0.0f, 1.0f, 0.0f}, kFloor);
+    AddQuad({s.x0, h, s.z0}, {s.x1, h, s.z0}, {s.x1, h, s.z1}, {s.x0, h, s.z1}, {0.0f, -1.0f, 0.0f}, kCeiling);
+    AddWall(true, s.z0, s.x0, s.x1, {0.0f, 0.0f, 1.0f});
+    AddWall(true, s.z1, s.x0, s.x1, {0.0f, 0.0f, -1.0f});
+    AddWall(false, s.x0, s.z0, s.z1, {1.0f, 0.0f, 0.0f});
+    AddWall(false, s.x1, s.z0, s.z1, {-1.0f, 0.0f, 0.0f});
   }
-  piece(from, b, 0.0f, kRoomHeight);
-}
 
-void AddSpace(ForgeSoup* soup, const Area& s) {
-  const float h = kRoomHeight;
-  AddQuad(soup, {s.x0, 0.0f, s.z0}, {s.x1, 0.0f, s.z0}, {s.x1, 0.0f, s.z1}, {s.x0, 0.0f, s.z1}, {0.0f, 1.0f, 0.0f},
-          kFloor);
-  AddQuad(soup, {s.x0, h, s.z0}, {s.x1, h, s.z0}, {s.x1, h, s.z1}, {s.x0, h, s.z1}, {0.0f, -1.0f, 0.0f}, kCeiling);
-  AddWall(soup, true, s.z0, s.x0, s.x1, {0.0f, 0.0f, 1.0f});
-  AddWall(soup, true, s.z1, s.x0, s.x1, {0.0f, 0.0f, -1.0f});
-  AddWall(soup, false, s.x0, s.z0, s.z1, {1.0f, 0.0f, 0.0f});
-  AddWall(soup, false, s.x1, s.z0, s.z1, {-1.0f, 0.0f, 0.0f});
-}
+  // The short passage through the wall: floor, lintel and the two jambs.
+  void AddPassage(const Doorway& d) {
+    const float x0 = d.x - kDoorwayWidth * 0.5f, x1 = d.x + kDoorwayWidth * 0.5f;
+    const float z0 = d.z - kWallThickness * 0.5f, z1 = d.z + kWallThickness * 0.5f;
+    const float h = kDoorwayHeight;
+    AddQuad({x0, 0.0f, z0}, {x1, 0.0f, z0}, {x1, 0.0f, z1}, {x0, 0.0f, z1}, {0.0f, 1.0f, 0.0f}, kFloor);
+    AddQuad({x0, h, z0}, {x1, h, z0}, {x1, h, z1}, {x0, h, z1}, {0.0f, -1.0f, 0.0f}, kWall);
+    AddQuad({x0, 0.0f, z0}, {x0, 0.0f, z1}, {x0, h, z1}, {x0, h, z0}, {1.0f, 0.0f, 0.0f}, kWall);
+    AddQuad({x1, 0.0f, z0}, {x1, 0.0f, z1}, {x1, h, z1}, {x1, h, z0}, {-1.0f, 0.0f, 0.0f}, kWall);
+  }
 
-// The short passage through the wall: floor, lintel and the two jambs.
-void AddPassage(ForgeSoup* soup, const Doorway& d) {
-  const float x0 = d.x - kDoorwayWidth * 0.5f, x1 = d.x + kDoorwayWidth * 0.5f;
-  const float z0 = d.z - kWallThickness * 0.5f, z1 = d.z + kWallThickness * 0.5f;
-  const float h = kDoorwayHeight;
-  AddQuad(soup, {x0, 0.0f, z0}, {x1, 0.0f, z0}, {x1, 0.0f, z1}, {x0, 0.0f, z1}, {0.0f, 1.0f, 0.0f}, kFloor);
-  AddQuad(soup, {x0, h, z0}, {x1, h, z0}, {x1, h, z1}, {x0, h, z1}, {0.0f, -1.0f, 0.0f}, kWall);
-  AddQuad(soup, {x0, 0.0f, z0}, {x0, 0.0f, z1}, {x0, h, z1}, {x0, h, z0}, {1.0f, 0.0f, 0.0f}, kWall);
-  AddQuad(soup, {x1, 0.0f, z0}, {x1, 0.0f, z1}, {x1, h, z1}, {x1, h, z0}, {-1.0f, 0.0f, 0.0f}, kWall);
-}
+  ForgeSoup& Soup() { return mSoup; }
+
+ private:
+  const std::vector<Doorway>& mDoorways;
+  const std::function<RwRGBA(const RwV3d&)>& mPrelight;
+  ForgeSoup mSoup;
+};
 
 ForgeSoup Shell() {
-  ForgeSoup soup;
   ForgeMaterial floor, wall, ceiling;
   floor.texture = std::string(kTexturePrefix) + "floor";
   wall.texture = std::string(kTexturePrefix) + "wall";
   ceiling.texture = std::string(kTexturePrefix) + "ceiling";
-  soup.materials = {floor, wall, ceiling};
-  for (const Area& space : Spaces()) {
-    AddSpace(&soup, space);
-  }
-  for (const Doorway& doorway : Doorways()) {
-    AddPassage(&soup, doorway);
-  }
-  return soup;
+  return BuildShell(Spaces(), Doorways(), {floor, wall, ceiling}, Prelight);
 }
 
 // The spaces a sector's box reaches into (bit per space; passages count for
@@ -370,6 +375,19 @@ bool WriteGeometry(DataFolder& data) {
 std::string LightmapKeys() {
   return "LIGHTMAP = " + std::string(kLightmapPrefix) + "\nLIGHTMAP_ORIGX = " + std::to_string(kLightmapOriginX) +
          "\nLIGHTMAP_ORIGY = " + std::to_string(kLightmapOriginZ) + "\nLIGHTMAP_METRIC = 2.0\n";
+}
+
+ForgeSoup BuildShell(const std::vector<Area>& spaces, const std::vector<Doorway>& doorways,
+                     const std::vector<ForgeMaterial>& materials, const std::function<RwRGBA(const RwV3d&)>& prelight) {
+  ShellSoup shell(doorways, prelight);
+  shell.Soup().materials = materials;
+  for (const Area& space : spaces) {
+    shell.AddSpace(space);
+  }
+  for (const Doorway& doorway : doorways) {
+    shell.AddPassage(doorway);
+  }
+  return shell.Soup();
 }
 
 }  // namespace level01

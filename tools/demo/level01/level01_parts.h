@@ -11,10 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tools/demo/data_folder.h"
+#include "tools/forge/forge.h"
 
 namespace demo {
 namespace level01 {
@@ -61,6 +63,14 @@ struct Doorway {
   const char* door;  // the door standing in it
 };
 const std::vector<Doorway>& Doorways();
+
+// A shell of spaces joined by doorways, of three materials (floor, wall,
+// ceiling): floors, ceilings, walls pierced by the doorways and the short
+// passages through them, cut into cells of at most two units a side so that
+// the sectors stay local, faces turned into the spaces they bound, each
+// vertex prelit by the function.
+ForgeSoup BuildShell(const std::vector<Area>& spaces, const std::vector<Doorway>& doorways,
+                     const std::vector<ForgeMaterial>& materials, const std::function<RwRGBA(const RwV3d&)>& prelight);
 
 // Level messages are counted from 1 in the property files; the texts hold
 // at least this many.

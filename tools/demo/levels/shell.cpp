@@ -16,9 +16,7 @@ namespace {
 
 using level01::Area;
 using level01::Doorway;
-using level01::kDoorwayHeight;
 using level01::kDoorwayWidth;
-using level01::kRoomHeight;
 using level01::kWallThickness;
 
 enum WorldMaterial : RwUInt32 { kFloor, kWall, kCeiling };
@@ -30,15 +28,6 @@ constexpr int kLightmapHeight = 48;
 constexpr int kLightmapOriginX = 8;
 constexpr int kLightmapOriginZ = 24;
 constexpr float kLightmapMetric = 2.0f;
-// Cells of a quad at most this long a side, so that sectors stay local.
-constexpr float kCellSize = 2.0f;
-
-float Dot(const RwV3d& a, const RwV3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-RwV3d Sub(const RwV3d& a, const RwV3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-RwV3d Cross(const RwV3d& a, const RwV3d& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-float Length(const RwV3d& a) { return std::sqrt(Dot(a, a)); }
 
 // The lamps hang in the middle of each space.
 float Brightness(const LevelPlan& plan, float x, float z) {
@@ -50,110 +39,19 @@ float Brightness(const LevelPlan& plan, float x, float z) {
   return std::min(sum, 1.0f);
 }
 
-class ShellBuilder {
- public:
-  explicit ShellBuilder(const LevelPlan& plan) : mPlan(plan) {
-    const std::string prefix = TexturePrefix(plan);
-    ForgeMaterial floor, wall, ceiling;
-    floor.texture = prefix + "floor";
-    wall.texture = prefix + "wall";
-    ceiling.texture = prefix + "ceiling";
-    mSoup.materials = {floor, wall, ceiling};
-    for (const Area& space : plan.spaces) {
-      AddSpace(space);
-    }
-    for (const Doorway& doorway : plan.doorways) {
-      AddPassage(doorway);
-    }
-  }
-  const ForgeSoup& Soup() const { return mSoup; }
-
- private:
-  // A parallelogram with its corners in order round its edge, wound to face
-  // along facing; texture coordinates repeat every two units.
-  void AddQuad(RwV3d a, RwV3d b, RwV3d c, RwV3d d, const RwV3d& facing, RwUInt32 material) {
-    if (Dot(Cross(Sub(b, a), Sub(c, a)), facing) < 0.0f) {
-      std::swap(b, d);
-    }
-    const RwV3d du = Sub(b, a), dv = Sub(d, a);
-    const int nu = std::max(1, static_cast<int>(std::ceil(Length(du) / kCellSize - 0.001f)));
-    const int nv = std::max(1, static_cast<int>(std::ceil(Length(dv) / kCellSize - 0.001f)));
-    const RwUInt32 first = static_cast<RwUInt32>(mSoup.vertices.size());
-    for (int j = 0; j <= nv; ++j) {
-      for (int i = 0; i <= nu; ++i) {
-        const float fu = static_cast<float>(i) / static_cast<float>(nu);
-        const float fv = static_cast<float>(j) / static_cast<float>(nv);
-        ForgeVertex vertex;
-        vertex.position = {a.x + du.x * fu + dv.x * fv, a.y + du.y * fu + dv.y * fv, a.z + du.z * fu + dv.z * fv};
-        vertex.normal = facing;
-        const float b = 0.45f + 0.55f * Brightness(mPlan, vertex.position.x, vertex.position.z);
-        const RwUInt8 grey = static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b)));
-        vertex.prelight = {grey, grey, grey, 255};
-        vertex.uv[0] = {Length(du) * fu * 0.5f, Length(dv) * fv * 0.5f};
-        mSoup.vertices.push_back(vertex);
-      }
-    }
-    const RwUInt32 row = static_cast<RwUInt32>(nu) + 1;
-    for (RwUInt32 j = 0; j < static_cast<RwUInt32>(nv); ++j) {
-      for (RwUInt32 i = 0; i < static_cast<RwUInt32>(nu); ++i) {
-        const RwUInt32 v = first + j * row + i;
-        mSoup.triangles.push_back({{v, v + 1, v + row + 1}, material});
-        mSoup.triangles.push_back({{v, v + row + 1, v + row}, material});
-      }
-    }
-  }
-
-  // A wall along x (alongX) or z at the fixed coordinate from a to b, with
-  // the doorways that pierce it.
-  void AddWall(bool alongX, float fixed, float a, float b, const RwV3d& facing) {
-    std::vector<float> holes;
-    for (const Doorway& doorway : mPlan.doorways) {
-      const bool pierces = alongX && std::fabs(doorway.z - fixed) <= kWallThickness * 0.5f + 0.01f;
-      if (pierces && doorway.x > a && doorway.x < b) {
-        holes.push_back(doorway.x);
-      }
-    }
-    std::sort(holes.begin(), holes.end());
-    const auto point = [alongX, fixed](float along, float y) {
-      return alongX ? RwV3d{along, y, fixed} : RwV3d{fixed, y, along};
-    };
-    const auto piece = [&](float from, float to, float y0, float y1) {
-      AddQuad(point(from, y0), point(to, y0), point(to, y1), point(from, y1), facing, kWall);
-    };
-    float from = a;
-    for (float centre : holes) {
-      const float h0 = centre - kDoorwayWidth * 0.5f, h1 = centre + kDoorwayWidth * 0.5f;
-      piece(from, h0, 0.0f, kRoomHeight);
-      piece(h0, h1, kDoorwayHeight, kRoomHeight);
-      from = h1;
-    }
-    piece(from, b, 0.0f, kRoomHeight);
-  }
-
-  void AddSpace(const Area& s) {
-    const float h = kRoomHeight;
-    AddQuad({s.x0, 0.0f, s.z0}, {s.x1, 0.0f, s.z0}, {s.x1, 0.0f, s.z1}, {s.x0, 0.0f, s.z1}, {0.0f, 1.0f, 0.0f}, kFloor);
-    AddQuad({s.x0, h, s.z0}, {s.x1, h, s.z0}, {s.x1, h, s.z1}, {s.x0, h, s.z1}, {0.0f, -1.0f, 0.0f}, kCeiling);
-    AddWall(true, s.z0, s.x0, s.x1, {0.0f, 0.0f, 1.0f});
-    AddWall(true, s.z1, s.x0, s.x1, {0.0f, 0.0f, -1.0f});
-    AddWall(false, s.x0, s.z0, s.z1, {1.0f, 0.0f, 0.0f});
-    AddWall(false, s.x1, s.z0, s.z1, {-1.0f, 0.0f, 0.0f});
-  }
-
-  // The passage through the wall: floor, lintel and jambs.
-  void AddPassage(const Doorway& d) {
-    const float x0 = d.x - kDoorwayWidth * 0.5f, x1 = d.x + kDoorwayWidth * 0.5f;
-    const float z0 = d.z - kWallThickness * 0.5f, z1 = d.z + kWallThickness * 0.5f;
-    const float h = kDoorwayHeight;
-    AddQuad({x0, 0.0f, z0}, {x1, 0.0f, z0}, {x1, 0.0f, z1}, {x0, 0.0f, z1}, {0.0f, 1.0f, 0.0f}, kFloor);
-    AddQuad({x0, h, z0}, {x1, h, z0}, {x1, h, z1}, {x0, h, z1}, {0.0f, -1.0f, 0.0f}, kWall);
-    AddQuad({x0, 0.0f, z0}, {x0, 0.0f, z1}, {x0, h, z1}, {x0, h, z0}, {1.0f, 0.0f, 0.0f}, kWall);
-    AddQuad({x1, 0.0f, z0}, {x1, 0.0f, z1}, {x1, h, z1}, {x1, h, z0}, {-1.0f, 0.0f, 0.0f}, kWall);
-  }
-
-  const LevelPlan& mPlan;
-  ForgeSoup mSoup;
-};
+// The level's shell, prelit by its lamps.
+ForgeSoup Shell(const LevelPlan& plan) {
+  const std::string prefix = TexturePrefix(plan);
+  ForgeMaterial floor, wall, ceiling;
+  floor.texture = prefix + "floor";
+  wall.texture = prefix + "wall";
+  ceiling.texture = prefix + "ceiling";
+  return level01::BuildShell(plan.spaces, plan.doorways, {floor, wall, ceiling}, [&plan](const RwV3d& p) {
+    const float b = 0.45f + 0.55f * Brightness(plan, p.x, p.z);
+    const RwUInt8 grey = static_cast<RwUInt8>(std::lround(std::min(255.0f, 255.0f * b)));
+    return RwRGBA{grey, grey, grey, 255};
+  });
+}
 
 bool Inside(const LevelPlan& plan, float x, float z) {
   for (const Area& s : plan.spaces) {
@@ -210,15 +108,15 @@ std::vector<PlanQuad> MapQuads(const LevelPlan& plan) {
 }  // namespace
 
 bool WriteShell(const LevelPlan& plan, DataFolder& data) {
-  const ShellBuilder shell(plan);
+  const ForgeSoup shell = Shell(plan);
   ForgeWorldOptions drawn;
   drawn.flags = rpWORLDNORMALS | rpWORLDPRELIT | rpWORLDLIGHT | rpWORLDMODULATEMATERIALCOLOR | rpWORLDSECTORSOVERLAP;
   drawn.texCoordSets = 1;
   drawn.maxSectorTriangles = 24;
   drawn.collisionTrees = false;
-  std::vector<uint8_t> world = ForgeWorldBytes(shell.Soup(), drawn);
+  std::vector<uint8_t> world = ForgeWorldBytes(shell, drawn);
   // The twin: the same triangles of one untextured material, with trees.
-  ForgeSoup twin = shell.Soup();
+  ForgeSoup twin = shell;
   twin.materials = {ForgeMaterial()};
   for (ForgeTriangle& triangle : twin.triangles) {
     triangle.material = 0;
