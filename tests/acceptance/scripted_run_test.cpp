@@ -210,6 +210,10 @@ const std::map<std::string, tProbe>& Probes() {
          });
          return left;
        })},
+      {"drawn", InLevel([](const std::string&) {  // the search items given out (drawn: -1)
+         const s8* bag = Player()->GetSearchBag();
+         return Text(std::count(bag, bag + kSearchBagSize, -1));
+       })},
       {"ai", InLevel([](const std::string& name) {  // the AI state of the non-player man of the name
          std::string state = "none";
          cPtrArray& men = InGame()->GetWorld().GetMen();
