@@ -49,6 +49,9 @@
 #include "game/frontend/screens/wg_screen_fader.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/door.h"
+#include "game/world/devices/opener_device.h"
+#include "game/world/devices/searchable.h"
+#include "game/characters/npc/npc.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/scratch_path.h"
@@ -198,6 +201,37 @@ const std::map<std::string, tProbe>& Probes() {
       {"health", [](const std::string&) { return Player() ? Text(Player()->GetHealth()) : "none"; }},
       {"items", InLevel([](const std::string&) { return Text(Player()->GetInventoryCount()); })},
       {"item", InLevel([](const std::string& at) { return Text(Player()->GetHudItemType(std::atoi(at.c_str()))); })},
+      {"energy", InLevel([](const std::string&) { return Text(Player()->GetEnergy()); })},
+      {"implant", InLevel([](const std::string&) { return Text(Player()->GetSelectedImplant()); })},
+      {"search.left", InLevel([](const std::string& name) {  // what a searchable still holds
+         std::string left = "none";
+         ForEachClone<cSearchable>(InGame()->GetWorld().GetObjectSets(kSetSearchables), [&](cSearchable* s) {
+           left = s->GetName() == cString(name.c_str()) ? Text(s->GetRemaining()) : left;
+         });
+         return left;
+       })},
+      {"drawn", InLevel([](const std::string&) {  // the search items given out (drawn: -1)
+         const s8* bag = Player()->GetSearchBag();
+         return Text(std::count(bag, bag + kSearchBagSize, -1));
+       })},
+      {"ai", InLevel([](const std::string& name) {  // the AI state of the non-player man of the name
+         std::string state = "none";
+         cPtrArray& men = InGame()->GetWorld().GetMen();
+         for (u32 i = 1; i < men.GetCount(); i++) {
+           cMan* man = static_cast<cMan*>(men.Get(i));
+           state = man->GetTypeIndex() != kManTypeHologram && man->GetName() == cString(name.c_str())
+                       ? Text(static_cast<cNpc*>(man)->GetState())
+                       : state;
+         }
+         return state;
+       })},
+      {"used", InLevel([](const std::string& name) {  // a device of the devices list used
+         std::string used = "none";
+         ForEachClone<cOpenerDevice>(InGame()->GetWorld().GetObjectSets(kSetDevices), [&](cOpenerDevice* d) {
+           used = d->GetName() == cString(name.c_str()) ? Text(d->IsUsed()) : used;
+         });
+         return used;
+       })},
       {"door", InLevel([](const std::string& name) { return Door(name) ? Text(Door(name)->GetState()) : "none"; })},
       {"pixel", [](const std::string&) {
          char text[16];
@@ -487,6 +521,8 @@ class FirstStart : public ScriptedRun {};
 TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
+class Level01Devices : public ScriptedRun {};
+TEST_F(Level01Devices, ImplantsPanelsSearchAndTheTaser) { Play("level01_devices.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};
