@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include <png.h>
+
 #include "engine/engine.h"
 #include "engine/tool/charse/charset_internal.h"
 #include "tools/forge/files/bmp_writer.h"
@@ -105,6 +107,32 @@ std::vector<uint8_t> BmpFile(const Picture& picture) {
   description.bitCount = 24;
   description.pixels = picture.pixels;
   return forge::WriteBmp(description);
+}
+
+std::vector<uint8_t> PngFile(const Picture& picture, const Picture& alpha) {
+  std::vector<uint8_t> rgba(picture.pixels.size() * 4);
+  for (size_t i = 0; i < picture.pixels.size(); i++) {
+    const uint32_t pixel = picture.pixels[i];
+    rgba[4 * i] = static_cast<uint8_t>(pixel >> 16);
+    rgba[4 * i + 1] = static_cast<uint8_t>(pixel >> 8);
+    rgba[4 * i + 2] = static_cast<uint8_t>(pixel);
+    rgba[4 * i + 3] = i < alpha.pixels.size() ? static_cast<uint8_t>(alpha.pixels[i]) : 0xFF;
+  }
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(picture.width);
+  image.height = static_cast<png_uint_32>(picture.height);
+  image.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) {
+    return {};
+  }
+  std::vector<uint8_t> file(size);
+  if (!png_image_write_to_memory(&image, file.data(), &size, 0, rgba.data(), 0, nullptr)) {
+    return {};
+  }
+  file.resize(size);
+  return file;
 }
 
 }  // namespace demo

@@ -46,5 +46,8 @@ bool HackPicture(const std::string& name, Picture* picture);
 
 // A 24-bit bitmap file of the picture.
 std::vector<uint8_t> BmpFile(const Picture& picture);
+// An RGBA PNG file of the picture whose alpha is the blue channel of alpha
+// (a picture of the same size; white is opaque). Empty when encoding fails.
+std::vector<uint8_t> PngFile(const Picture& picture, const Picture& alpha);
 
 }  // namespace demo

@@ -205,16 +205,31 @@ TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
   EXPECT_EQ("QUITAPP ", log);
 }
 
+// The PNG twins of the HUD's masked pictures hold their ink opaque and the
+// ground around it clear, for the sprites that read a picture alone.
 TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
   ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
   MountPack();
-  const std::vector<std::string> pictures = PathsEndingIn(".bmp");
+  std::vector<std::string> pictures = PathsEndingIn(".bmp");
+  const std::vector<std::string> twins = PathsEndingIn(".png");
   ASSERT_FALSE(pictures.empty());
+  ASSERT_FALSE(twins.empty());
+  pictures.insert(pictures.end(), twins.begin(), twins.end());
   for (const std::string& path : pictures) {
     SCOPED_TRACE(path);
     RwImage* image = RwImageRead(path.c_str());
     ASSERT_NE(nullptr, image);
     EXPECT_GT(image->width, 0);
+    if (EndsWith(path, ".png")) {
+      std::set<int> alphas;
+      for (RwInt32 y = 0; y < image->height; y++) {
+        for (RwInt32 x = 0; x < image->width; x++) {
+          alphas.insert(image->pixels[y * image->stride + 4 * x + 3]);
+        }
+      }
+      EXPECT_EQ((std::set<int>{0, 255}), alphas);
+    }
     RwImageDestroy(image);
   }
 }

@@ -162,6 +162,9 @@ class NameWalk {
     for (const std::string& man : ListOf(list != nullptr ? list->FindProperty(cString("MEN")) : nullptr)) {
       const std::string body = ValueOf(file.FindGroup(cString(man.c_str())), "BODY");
       Add(OpenedKind::kModel, men::BodyPath(body.empty() ? man : body));
+      for (const auto& texture : men::BodyTextures(body.empty() ? man : body)) {
+        Add(OpenedKind::kPicture, texture.first);
+      }
     }
   }
 

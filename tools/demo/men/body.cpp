@@ -1,7 +1,9 @@
 // The men's skeleton and bodies: a root on the ground, a pelvis, spine,
 // neck and head, two arms from the chest and two legs from the pelvis; each
 // limb a box that follows its bone alone.
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "tools/demo/men/men.h"
 
@@ -69,6 +71,8 @@ struct BodyColours {
   RwRGBA clothes;
   RwRGBA skin;
 };
+constexpr char kClothesTexture[] = "clothes";
+constexpr char kSkinTexture[] = "skin";
 const BodyColours kColours[] = {
     {{40, 40, 48, 255}, {214, 170, 140, 255}},    // dorvaman
     {{90, 160, 255, 110}, {120, 190, 255, 110}},  // dorvaholoman
@@ -107,15 +111,23 @@ RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   // Every body is lit: the bodies carry no prelit colours, and the engine
   // draws an unlit one black (the double's translucent material is blended
   // on the lit road as well).
-  RpGeometry* geometry =
-      RpGeometryCreate(vertices, triangles,
-                       rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYMODULATEMATERIALCOLOR | rpGEOMETRYLIGHT);
+  // The colours are in the textures: the game tints a man through his
+  // material colours (the shield's red, Ultra's and aiming's fade) and sets
+  // them back to white, so white must show the body as it is.
+  RpGeometry* geometry = RpGeometryCreate(vertices, triangles,
+                                          rpGEOMETRYPOSITIONS | rpGEOMETRYNORMALS | rpGEOMETRYTEXTURED |
+                                              rpGEOMETRYMODULATEMATERIALCOLOR | rpGEOMETRYLIGHT);
   if (geometry == nullptr) {
     return nullptr;
   }
-  for (const RwRGBA& colour : {kColours[body].clothes, kColours[body].skin}) {
+  for (const char* name : {kClothesTexture, kSkinTexture}) {
     RpMaterial* material = RpMaterialCreate();
-    RpMaterialSetColor(material, &colour);
+    const RwRGBA white = {255, 255, 255, kColours[body].clothes.alpha};
+    RpMaterialSetColor(material, &white);
+    RwTexture* texture = RwTextureCreate(nullptr);
+    RwTextureSetName(texture, name);
+    RpMaterialSetTexture(material, texture);
+    RwTextureDestroy(texture);  // the material holds its own reference
     RpMaterialListAppendMaterial(&geometry->matList, material);
     RpMaterialDestroy(material);  // the list holds its own reference
   }
@@ -136,6 +148,7 @@ RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
                              limb.centre.z + limb.size.z * (0.5f * face.normal.z + su * face.u.z + sv * face.v.z)};
         target.verts[vertex] = Transform(bone, local, true);
         target.normals[vertex] = Transform(bone, face.normal, false);
+        geometry->texCoords[0][vertex] = {su + 0.5f, sv + 0.5f};
         indices[static_cast<size_t>(vertex)] = static_cast<RwUInt32>(limb.bone);
         vertex++;
       }
@@ -176,6 +189,20 @@ const std::vector<std::string>& BodyNames() {
 }
 
 std::string BodyPath(const std::string& body) { return "data/man/" + body + "/body.dff"; }
+
+std::vector<std::pair<std::string, Picture>> BodyTextures(const std::string& body) {
+  const size_t index = static_cast<size_t>(
+      std::find(BodyNames().begin(), BodyNames().end(), body) - BodyNames().begin());
+  std::vector<std::pair<std::string, Picture>> textures;
+  if (index < BodyNames().size()) {
+    const BodyColours& colours = kColours[index];
+    for (const auto& [name, colour] : {std::pair{kClothesTexture, colours.clothes}, std::pair{kSkinTexture, colours.skin}}) {
+      const uint32_t rgb = static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 | colour.blue;
+      textures.emplace_back("data/man/" + body + "/textures/" + name + ".bmp", Picture(8, 8, rgb));
+    }
+  }
+  return textures;
+}
 
 ForgeSkeleton Skeleton() {
   ForgeSkeleton skeleton;

@@ -61,6 +61,9 @@ bool WriteMen(DataFolder& data) {
       return false;
     }
     data.Write(BodyPath(BodyNames()[body]), std::move(bytes));
+    for (const auto& [path, picture] : BodyTextures(BodyNames()[body])) {
+      data.Write(path, BmpFile(picture));
+    }
   }
   for (int slot = 0; slot < kAnimationCount; slot++) {
     std::vector<uint8_t> bytes;

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/demo/data_folder.h"
+#include "tools/demo/picture.h"
 #include "tools/forge/forge.h"
 
 namespace demo {
@@ -30,6 +32,9 @@ const std::vector<std::string>& BodyNames();
 const std::vector<std::string>& AnimationNames();
 // "data/man/<body>/body.dff".
 std::string BodyPath(const std::string& body);
+// The body's plain-colour textures, the clothes' and the skin's, by file path
+// ("data/man/<body>/textures/<name>.bmp"); none for an unknown body.
+std::vector<std::pair<std::string, Picture>> BodyTextures(const std::string& body);
 
 ForgeSkeleton Skeleton();
 // The skinned body in the body's colours, on the skeleton; null on failure.

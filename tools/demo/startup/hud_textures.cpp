@@ -266,13 +266,16 @@ void WriteHudTextures(DataFolder& data) {
   const std::vector<std::string>& masked = MaskedTextureNames();
   for (const NamedPicture& picture : HudPictures()) {
     data.Write(picture.name + ".bmp", BmpFile(picture.picture));
-    // A masked HUD picture shows its ink only: the black around it is clear.
+    // A masked HUD picture shows its ink only: the black around it is clear,
+    // through its mask where the game reads one, and through the alpha of a
+    // PNG twin (found before the bitmap) where a sprite reads the picture alone.
     if (std::find(masked.begin(), masked.end(), picture.name) != masked.end()) {
       Picture mask = picture.picture;
       for (uint32_t& pixel : mask.pixels) {
         pixel = pixel != 0 ? 0xFFFFFF : 0;
       }
       data.Write(picture.name + "_mask.bmp", BmpFile(mask));
+      data.Write(picture.name + ".png", PngFile(picture.picture, mask));
     }
   }
 }

@@ -65,6 +65,7 @@ bool Loads(const demo::OpenedName& name, const cPropertyFile& config) {
       return file.Open(path);
     }
     case OpenedKind::kPicture: {
+      RwImageSetPath("");  // a model read before leaves its texture folder as the path
       RwImage* image = RwImageRead(path);
       return image != nullptr && RwImageDestroy(image);
     }
