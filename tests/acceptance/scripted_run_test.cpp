@@ -104,7 +104,8 @@ const std::thread::id kGameThread = std::this_thread::get_id();
 DWORD ReadClock(void*) {
   static bool inFrame = false;  // the frame's own readings
   sRun->now += gMoviePlaying != 0 ? 2 : 0;
-  if (gMoviePlaying != 0 && !inFrame && sRun->now / 40 != sRun->movieFrame && std::this_thread::get_id() == kGameThread) {
+  if (gMoviePlaying != 0 && !inFrame && sRun->now / 40 != sRun->movieFrame &&
+      std::this_thread::get_id() == kGameThread) {
     sRun->movieFrame = sRun->now / 40;
     inFrame = true;
     OnFrame();
