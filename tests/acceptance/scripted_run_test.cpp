@@ -11,9 +11,11 @@
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
+//   profile <name> normal|hard     "save.dat" holding the profile, before the start
 // A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
 // "starts" (the probe's text begins with the value).
-// Keys are SDL key names (Enter, Shift and Ctrl for the left ones).
+// Keys are SDL key names (Enter, Shift and Ctrl for the left ones). A movie's
+// own loop runs no frames: each 40 ms of its clock is one for the script.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +31,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "game/app/application.h"
 #include "game/app/frame_tick.h"
@@ -91,10 +94,25 @@ struct tRun {
   std::map<std::string, std::string> kept;  // kept over the game's restarts
   bool quits = false;                       // the script's end quits the game itself
   bool closed = false;                      // by the harness, at the script's end
+  DWORD movieFrame = 0;
 }* sRun = nullptr;
 
+void OnFrame();
+const std::thread::id kGameThread = std::this_thread::get_id();
+
 // A movie's loop waits on the clock without sleeping: each reading moves it.
-DWORD ReadClock(void*) { return sRun->now += gMoviePlaying != 0 ? 2 : 0; }
+DWORD ReadClock(void*) {
+  static bool inFrame = false;  // the frame's own readings
+  sRun->now += gMoviePlaying != 0 ? 2 : 0;
+  if (gMoviePlaying != 0 && !inFrame && sRun->now / 40 != sRun->movieFrame &&
+      std::this_thread::get_id() == kGameThread) {
+    sRun->movieFrame = sRun->now / 40;
+    inFrame = true;
+    OnFrame();
+    inFrame = false;
+  }
+  return sRun->now;
+}
 void Sleep(DWORD milliseconds, void*) { sRun->now += milliseconds + 1; }
 HWND Window() { return WinTestFindWindow(kMainWindowClass); }
 cGame* Game() { return static_cast<cGame*>(gApplication->GetGame()); }
@@ -170,6 +188,8 @@ const std::map<std::string, tProbe>& Probes() {
       {"lang", [](const std::string&) { return Text(gGameOptions->GetLanguage()); }},
       {"menu", [](const std::string&) { return MainMenu() ? Text(MainMenu()->GetCurrentMenu()) : "none"; }},
       {"level", [](const std::string&) { return std::string(gGameOptions->GetLevelName().CStr()); }},
+      {"movie", [](const std::string&) { return gMoviePlaying ? "playing" : gMovieSkip ? "skipped" : "none"; }},
+      {"ending.offset", [](const std::string&) { return EndTexts() ? Text(cScreen_End::EndingOffset()) : "none"; }},
       {"loaded",
        [](const std::string&) { return Text(InGame() && InGame()->GetWorld().GetLoadStep() == kLoadStepLast); }},
       {"fading", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetScreenFader()->IsFading()); })},
@@ -306,6 +326,15 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     std::istringstream words(text.substr(0, text.find('#')));
     std::vector<std::string> w{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
     if (w.empty()) {
+      continue;
+    }
+    if (w[0] == "profile" && w.size() == 3) {  // by the game's own table; the options' defaults
+      cSaveProfiles profiles;
+      profiles.SetHard(w[2] == "hard");
+      profiles.NewProfile(w[1].c_str());
+      u8 bytes[kSaveFileSize];
+      profiles.Encode(bytes);
+      std::ofstream("save.dat", std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof(bytes));
       continue;
     }
     if (w[0] == "include" && w.size() == 2) {
@@ -534,6 +563,7 @@ TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
 class HiddenMode : public ScriptedRun {};
 TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt"); }
 TEST_F(HiddenMode, AnotherNameTakesGunDamage) { Play("gun_damage.txt"); }
+TEST_F(HiddenMode, TheNameInLowerCaseTakesGunDamage) { Play("hidden_lower.txt"); }
 
 class QuitWindow : public ScriptedRun {};
 TEST_F(QuitWindow, QuitEndsTheGameAndTheCachesStayAsWritten) {

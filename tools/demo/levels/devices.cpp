@@ -3,8 +3,9 @@
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
 // magnetic area, a pair of levers, a ledger to take and a timer; "level99"
-// a camera and a button. All of them stand off the way from the start to the
-// exit; the messages are the later levels' shared numbers (level_files.cpp).
+// a camera and a button. All but the objectives' pickups stand off the way
+// from the start to the exit; the messages are the later levels' shared
+// numbers (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -41,8 +42,14 @@ std::vector<level01::Placed> Level02() {
        {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "17"}, {"MESSAGE2", "17"}}},
       {"DEVICES", "button", "button_1", 10.5f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
-      {"DEVICES", "pickup", "key_1", 14.5f, 0.0f, 8.5f, 0.0f, "",
+      // The objectives' pickups lie on the way to the exit: two along the
+      // corridor, the key inside the store's doorway.
+      {"DEVICES", "pickup", "key_1", 12.0f, 0.0f, 3.8f, 0.0f, "",
        Pickup({{"TYPE", "key"}, {"MESSAGE", "13"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
+      {"DEVICES", "pickup", "special_1", 5.0f, 0.0f, 0.0f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "33"}, {"MISSION", "3"}})},
+      {"DEVICES", "pickup", "special_2", 9.0f, 0.0f, 0.0f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "34"}, {"MISSION", "4"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.
@@ -75,9 +82,16 @@ std::vector<level01::Placed> Level03() {
        Pickup({{"TYPE", "card"}, {"MESSAGE", "22"}, {"VARIANT", "2"}, {"DOORS", "[door_1]"}})},
       {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -1.0f, 0.0f, "",
        Pickup({{"TYPE", "disguise"}, {"MESSAGE", "23"}})},
-      // The ledger the second objective asks for, inside the vault by its doorway.
-      {"DEVICES", "pickup", "special_1", 5.5f, 0.0f, -2.5f, 0.0f, "",
+      // The objectives' pickups lie on the way to the exit: two along the
+      // corridor, the ledger and the bonds inside the vault.
+      {"DEVICES", "pickup", "special_1", 8.0f, 0.0f, -3.8f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "30"}, {"MISSION", "2"}})},
+      {"DEVICES", "pickup", "special_2", 4.5f, 0.0f, 0.0f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "35"}, {"MISSION", "3"}})},
+      {"DEVICES", "pickup", "special_3", 6.5f, 0.0f, 0.0f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "36"}, {"MISSION", "4"}})},
+      {"DEVICES", "pickup", "special_4", 8.0f, 0.0f, -5.4f, 0.0f, "",
+       Pickup({{"TYPE", "special"}, {"MESSAGE", "37"}, {"MISSION", "5"}})},
       {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
       {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
   };
@@ -112,10 +126,15 @@ std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
 
 std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
   if (plan.name == "level02") {
-    return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31}};
+    return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31},
+            {"Take the delivery note", "Nimm den Lieferschein", 38},
+            {"Take the stock list", "Nimm die Bestandsliste", 39}};
   }
   if (plan.name == "level03") {
-    return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32}};
+    return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32},
+            {"Take the guard roster", "Nimm den Wachplan", 40},
+            {"Take the vault code", "Nimm den Tresorcode", 41},
+            {"Take the bonds from the vault", "Nimm die Wertpapiere aus dem Tresor", 42}};
   }
   return {};
 }

@@ -81,6 +81,16 @@ const Text kMessages[] = {
     {"You took the ledger.", "Du hast das Kassenbuch genommen."},
     {"Objective done: the key.", "Ziel erreicht: der Schl\xFCssel."},
     {"Objective done: the ledger.", "Ziel erreicht: das Kassenbuch."},
+    {"You took the delivery note.", "Du hast den Lieferschein genommen."},
+    {"You took the stock list.", "Du hast die Bestandsliste genommen."},
+    {"You took the guard roster.", "Du hast den Wachplan genommen."},
+    {"You took the vault code.", "Du hast den Tresorcode genommen."},
+    {"You took the bonds.", "Du hast die Wertpapiere genommen."},
+    {"Objective done: the delivery note.", "Ziel erreicht: der Lieferschein."},
+    {"Objective done: the stock list.", "Ziel erreicht: die Bestandsliste."},
+    {"Objective done: the guard roster.", "Ziel erreicht: der Wachplan."},
+    {"Objective done: the vault code.", "Ziel erreicht: der Tresorcode."},
+    {"Objective done: the bonds.", "Ziel erreicht: die Wertpapiere."},
 };
 // The rest up to the first level's count, so that the implants' messages
 // keep their numbers on every level.
