@@ -52,6 +52,9 @@
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
 #include "game/characters/npc/npc.h"
+#include "game/characters/implants/hologram_implant.h"
+#include "game/characters/implants/shield_implant.h"
+#include "game/characters/implants/ultra_implant.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/scratch_path.h"
@@ -136,6 +139,26 @@ std::string Text(double value) {
 typedef std::function<std::string(const std::string& arg)> tProbe;
 tProbe InLevel(tProbe probe) {
   return [probe](const std::string& arg) { return InGame() && Player() ? probe(arg) : std::string("none"); };
+}
+
+// The living or fallen NPC of the name; null for none.
+cNpc* Npc(const std::string& name) {
+  cPtrArray& men = InGame()->GetWorld().GetMen();
+  cNpc* npc = nullptr;
+  for (u32 i = 1; i < men.GetCount(); i++) {
+    cMan* man = static_cast<cMan*>(men.Get(i));
+    const bool named = man->GetTypeIndex() >= kManTypeCivilian && man->GetName() == cString(name.c_str());
+    npc = named ? static_cast<cNpc*>(man) : npc;
+  }
+  return npc;
+}
+template <typename tImplant>
+tImplant* Implant(u32 index) {
+  return static_cast<tImplant*>(Player()->GetImplant(index));
+}
+// A probe of the named NPC ("none" without one).
+tProbe OfNpc(std::function<double(cNpc*)> read) {
+  return InLevel([read](const std::string& name) { return Npc(name) ? Text(read(Npc(name))) : std::string("none"); });
 }
 
 // What a check reads: the game's objects, "save.dat" and the back buffer.
@@ -233,6 +256,24 @@ const std::map<std::string, tProbe>& Probes() {
          return used;
        })},
       {"door", InLevel([](const std::string& name) { return Door(name) ? Text(Door(name)->GetState()) : "none"; })},
+      // Fights and implants: an NPC by name, the screen's overlay, the implants' phases, a pixel at "x,y".
+      {"npc.speed", OfNpc([](cNpc* npc) { return npc->GetModel()->GetSpeed(); })},
+      {"npc.holo", OfNpc([](cNpc* npc) { return npc->IsTargetHologram(); })},
+      {"npc.body", OfNpc([](cNpc* npc) { return npc->IsSearchableBody(); })},
+      {"npc.left", OfNpc([](cNpc* npc) { return npc->GetEnergy(); })},
+      {"npc.x", OfNpc([](cNpc* npc) { return RwFrameGetLTM(npc->GetFrame())->pos.x; })},
+      {"npc.z", OfNpc([](cNpc* npc) { return RwFrameGetLTM(npc->GetFrame())->pos.z; })},
+      {"overlay", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetRenderManager().GetEffects().overlay); })},
+      {"ultra", InLevel([](const std::string&) { return Text(Implant<cUltraImplant>(kImplantIndexUltra)->GetPhase()); })},
+      {"shield", InLevel([](const std::string&) { return Text(Implant<cShieldImplant>(kImplantIndexShield)->GetState()); })},
+      {"hologram", InLevel([](const std::string&) { return Text(Implant<cHologramImplant>(kImplantIndexHologram)->GetPhase()); })},
+      {"message", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetCurrentMessage()); })},
+      {"pixel.at", [](const std::string& at) {
+         char text[16];
+         const int x = std::atoi(at.c_str()), y = std::atoi(at.c_str() + at.find(',') + 1);
+         std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), x, y));
+         return std::string(text);
+       }},
       {"pixel", [](const std::string&) {
          char text[16];
          std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240));
@@ -522,7 +563,7 @@ TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};
-TEST_F(Level01Devices, ImplantsPanelsSearchAndTheTaser) { Play("level01_devices.txt"); }
+TEST_F(Level01Devices, ImplantsPanelsSearchesAndTheTaser) { Play("level01_devices.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};
