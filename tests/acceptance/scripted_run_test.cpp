@@ -261,12 +261,17 @@ const std::map<std::string, tProbe>& Probes() {
       {"npc.holo", OfNpc([](cNpc* npc) { return npc->IsTargetHologram(); })},
       {"npc.body", OfNpc([](cNpc* npc) { return npc->IsSearchableBody(); })},
       {"npc.left", OfNpc([](cNpc* npc) { return npc->GetEnergy(); })},
-      {"npc.x", OfNpc([](cNpc* npc) { return RwFrameGetLTM(npc->GetFrame())->pos.x; })},
-      {"npc.z", OfNpc([](cNpc* npc) { return RwFrameGetLTM(npc->GetFrame())->pos.z; })},
       {"overlay", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetRenderManager().GetEffects().overlay); })},
       {"ultra", InLevel([](const std::string&) { return Text(Implant<cUltraImplant>(kImplantIndexUltra)->GetPhase()); })},
       {"shield", InLevel([](const std::string&) { return Text(Implant<cShieldImplant>(kImplantIndexShield)->GetState()); })},
       {"hologram", InLevel([](const std::string&) { return Text(Implant<cHologramImplant>(kImplantIndexHologram)->GetPhase()); })},
+      {"npc.bearing", OfNpc([](cNpc* npc) {  // degrees between the player's facing and the way to the NPC
+         const RwMatrix* me = RwFrameGetLTM(Player()->GetFrame());
+         const RwV3d& at = RwFrameGetLTM(npc->GetFrame())->pos;
+         const double way = std::atan2(at.x - me->pos.x, at.z - me->pos.z);
+         const double off = std::remainder(way - std::atan2(me->at.x, me->at.z), 2 * M_PI);
+         return std::fabs(off) * 180.0 / M_PI;
+       })},
       {"message", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetCurrentMessage()); })},
       {"pixel.at", [](const std::string& at) {
          char text[16];
@@ -564,6 +569,8 @@ class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};
 TEST_F(Level01Devices, ImplantsPanelsSearchesAndTheTaser) { Play("level01_devices.txt"); }
+class Level01Fight : public ScriptedRun {};
+TEST_F(Level01Fight, HealthBarUltraHologramShieldDartAndBodySearch) { Play("level01_fight.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};
