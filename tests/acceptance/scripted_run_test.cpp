@@ -55,6 +55,7 @@
 #include "game/characters/implants/hologram_implant.h"
 #include "game/characters/implants/shield_implant.h"
 #include "game/characters/implants/ultra_implant.h"
+#include "game/frontend/panels/wg_searching_panel.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/scratch_path.h"
@@ -272,7 +273,11 @@ const std::map<std::string, tProbe>& Probes() {
          const double off = std::remainder(way - std::atan2(me->at.x, me->at.z), 2 * M_PI);
          return std::fabs(off) * 180.0 / M_PI;
        })},
-      {"message", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetCurrentMessage()); })},
+      {"search.bar", InLevel([](const std::string&) {  // the searching panel's bar, 0 to 1
+         const cWgSearchingPanel* panel = Player()->GetSearchingPanel();
+         // The sprite keeps twice the size it is given.
+         return panel ? Text(const_cast<cWgSearchingPanel*>(panel)->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
+       })},
       {"pixel.at", [](const std::string& at) {
          char text[16];
          const int x = std::atoi(at.c_str()), y = std::atoi(at.c_str() + at.find(',') + 1);
