@@ -52,7 +52,6 @@
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
 #include "game/characters/npc/npc.h"
-#include "game/characters/implants/hologram_implant.h"
 #include "game/characters/implants/shield_implant.h"
 #include "game/characters/implants/ultra_implant.h"
 #include "game/frontend/panels/wg_searching_panel.h"
@@ -145,13 +144,13 @@ tProbe InLevel(tProbe probe) {
 // The living or fallen NPC of the name; null for none.
 cNpc* Npc(const std::string& name) {
   cPtrArray& men = InGame()->GetWorld().GetMen();
-  cNpc* npc = nullptr;
   for (u32 i = 1; i < men.GetCount(); i++) {
     cMan* man = static_cast<cMan*>(men.Get(i));
-    const bool named = man->GetTypeIndex() >= kManTypeCivilian && man->GetName() == cString(name.c_str());
-    npc = named ? static_cast<cNpc*>(man) : npc;
+    if (man->GetTypeIndex() >= kManTypeCivilian && man->GetName() == cString(name.c_str())) {
+      return static_cast<cNpc*>(man);
+    }
   }
-  return npc;
+  return nullptr;
 }
 template <typename tImplant>
 tImplant* Implant(u32 index) {
@@ -265,18 +264,9 @@ const std::map<std::string, tProbe>& Probes() {
       {"overlay", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetRenderManager().GetEffects().overlay); })},
       {"ultra", InLevel([](const std::string&) { return Text(Implant<cUltraImplant>(kImplantIndexUltra)->GetPhase()); })},
       {"shield", InLevel([](const std::string&) { return Text(Implant<cShieldImplant>(kImplantIndexShield)->GetState()); })},
-      {"hologram", InLevel([](const std::string&) { return Text(Implant<cHologramImplant>(kImplantIndexHologram)->GetPhase()); })},
-      {"npc.bearing", OfNpc([](cNpc* npc) {  // degrees between the player's facing and the way to the NPC
-         const RwMatrix* me = RwFrameGetLTM(Player()->GetFrame());
-         const RwV3d& at = RwFrameGetLTM(npc->GetFrame())->pos;
-         const double way = std::atan2(at.x - me->pos.x, at.z - me->pos.z);
-         const double off = std::remainder(way - std::atan2(me->at.x, me->at.z), 2 * M_PI);
-         return std::fabs(off) * 180.0 / M_PI;
-       })},
-      {"search.bar", InLevel([](const std::string&) {  // the searching panel's bar, 0 to 1
-         const cWgSearchingPanel* panel = Player()->GetSearchingPanel();
-         // The sprite keeps twice the size it is given.
-         return panel ? Text(const_cast<cWgSearchingPanel*>(panel)->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
+      {"search.bar", InLevel([](const std::string&) {  // the searching panel's bar, 0 to 1 (its sprite doubles sizes)
+         cWgSearchingPanel* panel = Player()->GetSearchingPanel();
+         return panel ? Text(panel->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
        })},
       {"pixel.at", [](const std::string& at) {
          char text[16];
