@@ -156,6 +156,15 @@ template <typename tImplant>
 tImplant* Implant(u32 index) {
   return static_cast<tImplant*>(Player()->GetImplant(index));
 }
+// The back buffer's pixel at "x,y" (0xRRGGBB), and as hex text.
+uint32_t PixelAt(const std::string& at) {
+  return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), std::atoi(at.c_str()), std::atoi(at.c_str() + at.find(',') + 1));
+}
+std::string Hex(uint32_t rgb) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%06x", rgb);
+  return text;
+}
 // A probe of the named NPC ("none" without one).
 tProbe OfNpc(std::function<double(cNpc*)> read) {
   return InLevel([read](const std::string& name) { return Npc(name) ? Text(read(Npc(name))) : std::string("none"); });
@@ -268,12 +277,8 @@ const std::map<std::string, tProbe>& Probes() {
          cWgSearchingPanel* panel = Player()->GetSearchingPanel();
          return panel ? Text(panel->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
        })},
-      {"pixel.at", [](const std::string& at) {
-         char text[16];
-         const int x = std::atoi(at.c_str()), y = std::atoi(at.c_str() + at.find(',') + 1);
-         std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), x, y));
-         return std::string(text);
-       }},
+      {"pixel.at", [](const std::string& at) { return Hex(PixelAt(at)); }},
+      {"pixel.blue", [](const std::string& at) { return Text(int(PixelAt(at) & 0xFF) - int(PixelAt(at) >> 16)); }},
       {"pixel", [](const std::string&) {
          char text[16];
          std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240));
