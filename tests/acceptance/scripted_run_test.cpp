@@ -55,6 +55,9 @@
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
 #include "game/characters/npc/npc.h"
+#include "game/characters/implants/shield_implant.h"
+#include "game/characters/implants/ultra_implant.h"
+#include "game/frontend/panels/wg_searching_panel.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/scratch_path.h"
@@ -156,6 +159,35 @@ tProbe InLevel(tProbe probe) {
   return [probe](const std::string& arg) { return InGame() && Player() ? probe(arg) : std::string("none"); };
 }
 
+// The living or fallen NPC of the name; null for none.
+cNpc* Npc(const std::string& name) {
+  cPtrArray& men = InGame()->GetWorld().GetMen();
+  for (u32 i = 1; i < men.GetCount(); i++) {
+    cMan* man = static_cast<cMan*>(men.Get(i));
+    if (man->GetTypeIndex() >= kManTypeCivilian && man->GetName() == cString(name.c_str())) {
+      return static_cast<cNpc*>(man);
+    }
+  }
+  return nullptr;
+}
+template <typename tImplant>
+tImplant* Implant(u32 index) {
+  return static_cast<tImplant*>(Player()->GetImplant(index));
+}
+// The back buffer's pixel at "x,y" (0xRRGGBB), and as hex text.
+uint32_t PixelAt(const std::string& at) {
+  return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), std::atoi(at.c_str()), std::atoi(at.c_str() + at.find(',') + 1));
+}
+std::string Hex(uint32_t rgb) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%06x", rgb);
+  return text;
+}
+// A probe of the named NPC ("none" without one).
+tProbe OfNpc(std::function<double(cNpc*)> read) {
+  return InLevel([read](const std::string& name) { return Npc(name) ? Text(read(Npc(name))) : std::string("none"); });
+}
+
 // What a check reads: the game's objects, "save.dat" and the back buffer.
 // "none" where the object read is not there.
 const std::map<std::string, tProbe>& Probes() {
@@ -253,6 +285,20 @@ const std::map<std::string, tProbe>& Probes() {
          return used;
        })},
       {"door", InLevel([](const std::string& name) { return Door(name) ? Text(Door(name)->GetState()) : "none"; })},
+      // Fights and implants: an NPC by name, the screen's overlay, the implants' phases, a pixel at "x,y".
+      {"npc.speed", OfNpc([](cNpc* npc) { return npc->GetModel()->GetSpeed(); })},
+      {"npc.holo", OfNpc([](cNpc* npc) { return npc->IsTargetHologram(); })},
+      {"npc.body", OfNpc([](cNpc* npc) { return npc->IsSearchableBody(); })},
+      {"npc.left", OfNpc([](cNpc* npc) { return npc->GetEnergy(); })},
+      {"overlay", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetRenderManager().GetEffects().overlay); })},
+      {"ultra", InLevel([](const std::string&) { return Text(Implant<cUltraImplant>(kImplantIndexUltra)->GetPhase()); })},
+      {"shield", InLevel([](const std::string&) { return Text(Implant<cShieldImplant>(kImplantIndexShield)->GetState()); })},
+      {"search.bar", InLevel([](const std::string&) {  // the searching panel's bar, 0 to 1 (its sprite doubles sizes)
+         cWgSearchingPanel* panel = Player()->GetSearchingPanel();
+         return panel ? Text(panel->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
+       })},
+      {"pixel.at", [](const std::string& at) { return Hex(PixelAt(at)); }},
+      {"pixel.blue", [](const std::string& at) { return Text(int(PixelAt(at) & 0xFF) - int(PixelAt(at) >> 16)); }},
       {"pixel", [](const std::string&) {
          char text[16];
          std::snprintf(text, sizeof(text), "%06x", BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), 320, 240));
@@ -551,7 +597,9 @@ TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};
-TEST_F(Level01Devices, ImplantsPanelsSearchAndTheTaser) { Play("level01_devices.txt"); }
+TEST_F(Level01Devices, ImplantsPanelsSearchesAndTheTaser) { Play("level01_devices.txt"); }
+class Level01Fight : public ScriptedRun {};
+TEST_F(Level01Fight, HealthBarUltraHologramShieldDartAndBodySearch) { Play("level01_fight.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};

@@ -143,6 +143,9 @@ class cNpc : public cMan {
   void Respawn();
   // One frame of the player's search; true once the body is emptied.
   bool SearchBody(f32 dt);
+  // What is left of that search: the energy it takes from (the searching
+  // panel's bar shows it).
+  f32 GetBodySearchLeft() const override { return mEnergy; }
 
   // Perception: true when it switched the state.
   bool Perceive();

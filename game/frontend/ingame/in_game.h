@@ -33,6 +33,8 @@ class cInGame : public cLevelPhase {
   // last; widgets the world does not hold are skipped.
   void AttachHud() override;
   bool IsQuitRequested() const override { return mQuit != 0; }
+  // The framed panels (searching, hacking) open on this screen's menu side.
+  cScreen_Menu* GetMenuScreen() override { return this; }
   // Level end, idle timer, pause and death. False.
   bool OnEvent(const tEvent* event) override;
 

@@ -125,8 +125,9 @@ void RenderScreenEffects(RwCamera* camera, tScreenEffects* effects) {
     return;
   }
   const RwRaster* frameBuffer = RwCameraGetRaster(camera);
-  if (frameBuffer->width != sCopy.width || frameBuffer->height != sCopy.height) {
-    // A screen-size change made a new frame buffer.
+  if (effects->trail != 0 && (frameBuffer->width != sCopy.width || frameBuffer->height != sCopy.height)) {
+    // A screen-size change made a new frame buffer. The overlay takes no
+    // copy: frames of two sizes (the view and a capture of it) both get it.
     effects->copyRasterReady = 0;
   }
   if (effects->copyRasterReady == 0) {

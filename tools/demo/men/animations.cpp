@@ -358,6 +358,11 @@ ForgeAnimation Animation(int slot) {
     const float phase = static_cast<float>(i) / static_cast<float>(samples);
     const Pose pose = PoseAt(slot, phase, plan.duration);
     for (int node = 0; node < kNodeCount; node++) {
+      // The root moves evenly: its first and last keys hold the whole move,
+      // which the models then carry at one velocity, under a hit's flinch too.
+      if (node == kRoot && i != 0 && i != samples) {
+        continue;
+      }
       RwV3d translation = skeleton.bones[static_cast<size_t>(node)].translation;
       if (node == kRoot) {
         translation = pose.root;

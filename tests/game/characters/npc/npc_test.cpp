@@ -63,6 +63,7 @@ TEST_F(NpcLifeTest, AFallenBodyOutOfViewIsHiddenAndComesBackOnItsRoute) {
     npc->SetSearchableBody(1);
     EXPECT_FALSE(npc->SearchBody(0.5f));
     EXPECT_FLOAT_EQ(100.0f - 0.5f * 100.0f / PlayerSettings().searchSpeed, npc->GetEnergy());
+    EXPECT_FLOAT_EQ(npc->GetEnergy(), npc->GetBodySearchLeft());  // what the searching panel shows
     MoveCamera(row.camera, row.look);
     Frames(npc, 300);  // 6 s, beyond DEAD_HIDE_TIME
     EXPECT_EQ(row.hidden, npc->IsDead());

@@ -1,5 +1,6 @@
 // The in-game screen before its level has loaded: what opens the pause menu,
-// and a screen whose world holds no HUD and no menus yet.
+// a screen whose world holds no HUD and no menus yet, the screen the framed
+// panels open on.
 #include "game/frontend/ingame/in_game.h"
 
 #include "game/app/input/key_codes.h"
@@ -80,6 +81,11 @@ TEST_F(InGameTest, WithoutHudOrMenusOnlyTheRendererLinksAndNothingOpens) {
   EXPECT_EQ(nullptr, cTreeNode::NextSibling(mInGame->FirstChild()));
   Send(mInGame, Key(kKeyEsc));
   EXPECT_EQ(0, mInGame->GetWorld().IsSuspended());
+}
+
+TEST_F(InGameTest, TheFramedPanelsOpenOnIt) {
+  cLevelPhase* level = mInGame;
+  EXPECT_EQ(static_cast<cScreen_Menu*>(mInGame), level->GetMenuScreen());
 }
 
 }  // namespace

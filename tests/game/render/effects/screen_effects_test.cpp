@@ -1,6 +1,7 @@
 // Full-screen effects drawn at the end of frames on a 640 x 480 screen and
 // read back: the overlay by its alpha, the trail holding the previous frame
-// at 0.9, the copy rebuilt for a new frame-buffer size, and the copy that
+// at 0.9, the copy rebuilt for a new frame-buffer size (the overlay needs
+// none, and covers frames of every size), and the copy that
 // power-of-two devices cannot make.
 #include "game/render/effects/screen_effects.h"
 
@@ -118,6 +119,18 @@ TEST_F(ScreenEffectsTest, NewFrameBufferSizeRebuildsTheCopy) {
   Frame(small, kRed);
   ExpectNear(0x1900E6, BackBufferPixel(100, 100));
   ExpectNear(0x1900E6, BackBufferPixel(319, 239));
+}
+
+TEST_F(ScreenEffectsTest, OverlayCoversFramesOfEverySize) {
+  effects_.overlay = 1;
+  effects_.overlayColour = RwRGBA{0, 255, 0, 255};
+  Frame(screen_, kRed);
+  cRenderTarget small;
+  ASSERT_TRUE(small.CreateScreen(tTargetSize{320, 240}));
+  for (const cRenderTarget* target : {&screen_, &small, &screen_, &small}) {
+    Frame(*target, kRed);
+    EXPECT_EQ(0x00FF00u, BackBufferPixel(100, 100));
+  }
 }
 
 // Only power-of-two textures: no copy raster of 640 x 480, no trail; the
