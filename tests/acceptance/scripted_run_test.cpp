@@ -11,6 +11,8 @@
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
+//   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
+//   press $<label>                 the key named by a kept value
 // A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
 // "starts" (the probe's text begins with the value).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones).
@@ -42,6 +44,7 @@
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "game/frontend/menus/wg_menu_pause.h"
+#include "game/frontend/panels/wg_use_hack.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/screens/screen_end.h"
 #include "game/frontend/screens/screen_intro.h"
@@ -62,7 +65,7 @@
 
 namespace {
 
-enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock };
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace };
 
 struct tCheck {
   std::string probe, arg, op, value;
@@ -77,6 +80,7 @@ struct tStep {
   int frames = 0;
   tCheck check;
   float number = 0.0f;  // run, damage, clock
+  float place[3] = {};   // x, z, heading
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
@@ -247,6 +251,30 @@ const std::map<std::string, tProbe>& Probes() {
                                                        std::to_string(status.st_mtim.tv_nsec) + ":" +
                                                        std::to_string(std::hash<std::string>()(bytes));
        }},
+      // The hacking game, the objectives and the statistics box.
+      {"hack", InLevel([](const std::string&) {  // the running attempt's state
+         const cWgUseHack* hack = Player()->GetHackPanel();
+         return hack && hack->IsShown() ? Text(hack->GetState()) : "none";
+       })},
+      {"hack.key", InLevel([](const std::string& at) {  // the movement key that enters the attempt's key
+         const cWgUseHack* hack = Player()->GetHackPanel();
+         const u32 slot = std::atoi(at.c_str());
+         const char* keys[kHackKeyKinds] = {"W", "D", "S", "A"};  // up, right, down, left
+         return hack && hack->IsShown() && slot < hack->GetKeyCount() ? keys[hack->GetKey(slot).key] : "none";
+       })},
+      {"objective", InLevel([](const std::string& at) {
+         const cByteArray& flags = InGame()->GetWorld().GetMissionFlags();
+         const u32 index = std::atoi(at.c_str());
+         return index < flags.GetCount() ? Text(flags.GetData()[index]) : "none";
+       })},
+      {"stats.line", InLevel([](const std::string& at) {  // a line of the statistics' value column
+         std::istringstream values(InGame()->GetWorld().GetStatisticsValues().CStr());
+         std::string line;
+         for (int i = std::atoi(at.c_str()); i >= 0; i--) {
+           line = std::getline(values, line) ? line : "none";
+         }
+         return line;
+       })},
       {"save.size", [](const std::string&) { return Text(static_cast<double>(SaveFile().size())); }},
       {"save.byte",
        [](const std::string& at) {
@@ -300,7 +328,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
   }
   const std::map<std::string, eStepKind> kinds = {
       {"press", kPress}, {"hold", kHold},   {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}};
+      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}, {"place", kPlace}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -324,7 +352,8 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     if (good && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
       for (size_t i = 1; i < w.size(); i++) {
         step.key = KeyNamed(w[i]);
-        good = good && step.key != SDLK_UNKNOWN;
+        step.check.value = w[i][0] == '$' ? w[i].substr(1) : "";  // read when pressed
+        good = good && (step.key != SDLK_UNKNOWN || !step.check.value.empty());
         steps->push_back(step);
       }
       step.kind = kRun;  // nothing more to add
@@ -343,6 +372,12 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     } else if (good && step.kind == kKeep) {
       good = w.size() >= 3 && Probes().count(w[2]) != 0;
       step.check = {good ? w[2] : "", w.size() > 3 ? w[3] : "", "", w[1]};
+      steps->push_back(step);
+    } else if (good && step.kind == kPlace) {
+      good = w.size() == 4;
+      for (size_t i = 0; good && i < 3; i++) {
+        step.place[i] = std::strtof(w[i + 1].c_str(), nullptr);
+      }
       steps->push_back(step);
     } else if (good) {
       good = w.size() == 2;
@@ -393,10 +428,15 @@ void OnFrame() {
     const bool first = run.frames++ < 0;
     std::string got;
     if (first && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
+      const SDL_Keycode key = step.check.value.empty() ? step.key : KeyNamed(run.kept[step.check.value]);
+      if (key == SDLK_UNKNOWN) {
+        Fail(step, run.kept[step.check.value]);
+        return;
+      }
       if (step.kind == kPress) {
-        WinTestPushKey(Window(), step.key);
+        WinTestPushKey(Window(), key);
       } else {
-        PushKey(step.key, step.kind == kHold);
+        PushKey(key, step.kind == kHold);
       }
     }
     switch (step.kind) {
@@ -431,6 +471,13 @@ void OnFrame() {
       case kClock:
         run.now += static_cast<DWORD>(step.number);
         break;
+      case kPlace: {  // as a level's start places the player
+        RwV3d at = {step.place[0], RwFrameGetLTM(Player()->GetFrame())->pos.y, step.place[1]};
+        RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
+        Player()->SetReferencePosition(at);
+        Player()->SetHeading(step.place[2] * 3.14159265f / 180.0f);
+        break;
+      }
     }
     if (std::getenv("TK_SCRIPT_TRACE") != nullptr) {  // where a script's frames go
       std::printf("%s:%d after %d frames: %s\n", step.file.c_str(), step.line, run.frames, step.text.c_str());
@@ -523,6 +570,8 @@ class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};
 TEST_F(Level01Devices, ImplantsPanelsSearchAndTheTaser) { Play("level01_devices.txt"); }
+class Level01Panels : public ScriptedRun {};
+TEST_F(Level01Panels, HacksLaserPanelCardCheckpointAndStatistics) { Play("level01_panels.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};

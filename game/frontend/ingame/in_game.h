@@ -33,6 +33,9 @@ class cInGame : public cLevelPhase {
   // last; widgets the world does not hold are skipped.
   void AttachHud() override;
   bool IsQuitRequested() const override { return mQuit != 0; }
+  // The searching and hacking panels open on this screen, with its font and
+  // menu texts.
+  cScreen_Menu* GetMenuScreen() override { return this; }
   // Level end, idle timer, pause and death. False.
   bool OnEvent(const tEvent* event) override;
 

@@ -82,4 +82,10 @@ TEST_F(InGameTest, WithoutHudOrMenusOnlyTheRendererLinksAndNothingOpens) {
   EXPECT_EQ(0, mInGame->GetWorld().IsSuspended());
 }
 
+// The searching and hacking panels open on the level's screen: without it
+// the player could neither hack a panel nor see a search's progress.
+TEST_F(InGameTest, TheFramedPanelsOpenOnTheLevelScreen) {
+  EXPECT_EQ(static_cast<cScreen_Menu*>(mInGame), static_cast<cLevelPhase*>(mInGame)->GetMenuScreen());
+}
+
 }  // namespace
