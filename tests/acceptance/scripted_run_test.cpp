@@ -262,6 +262,13 @@ const std::map<std::string, tProbe>& Probes() {
          const char* keys[kHackKeyKinds] = {"W", "D", "S", "A"};  // up, right, down, left
          return hack && hack->IsShown() && slot < hack->GetKeyCount() ? keys[hack->GetKey(slot).key] : "none";
        })},
+      {"message", InLevel([](const std::string&) {  // the level message shown or waiting, '_' for its spaces
+         cQXWorld& world = InGame()->GetWorld();
+         const s32 at = world.GetPendingMessage() >= 0 ? world.GetPendingMessage() : world.GetCurrentMessage();
+         std::string text = at >= 0 ? static_cast<const cString*>(world.GetMessages().Get(at))->CStr() : "none";
+         std::replace(text.begin(), text.end(), ' ', '_');
+         return text;
+       })},
       {"objective", InLevel([](const std::string& at) {
          const cByteArray& flags = InGame()->GetWorld().GetMissionFlags();
          const u32 index = std::atoi(at.c_str());

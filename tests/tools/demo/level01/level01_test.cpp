@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "game/foundation/property.h"
+#include "game/frontend/panels/wg_use_hack.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/models/clump_ro.h"
@@ -362,6 +364,28 @@ TEST_F(Level01Test, PropertyFilesHoldTheirRequiredKeys) {
     types.insert(Value(config.Group(light), "TYPE"));
   }
   EXPECT_EQ((std::set<std::string>{"AMBIENT", "DIRECTIONAL", "POINT", "SPOT", "SPOTSOFT"}), types);
+}
+
+// The hacking game closes a loss and a win with the messages of fixed
+// indexes: the texts there are a panel's, and no object names them.
+TEST_F(Level01Test, TheHackMessagesAreThePanelsAndNoOneElses) {
+  const Parsed english(Text("data/level01/texts_eng.txt"));
+  const struct {
+    const char* what;
+    u32 index;
+  } rows[] = {{"lost", kHackLostMessage}, {"won", kHackWonMessage}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    char key[16];
+    std::snprintf(key, sizeof key, "MESSAGE%02u", row.index);
+    EXPECT_NE(std::string::npos, Value(english.Group("TEXTS"), key).find("panel")) << key;
+    for (const Placed& object : demo::level01::PlacedObjects()) {
+      for (const auto& k : object.keys) {
+        EXPECT_FALSE(k.first.find("MESSAGE") != std::string::npos && k.second == std::to_string(row.index + 1))
+            << object.name << " " << k.first;
+      }
+    }
+  }
 }
 
 TEST_F(Level01Test, ReferencesNameWhatExists) {
