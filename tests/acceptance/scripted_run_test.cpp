@@ -251,34 +251,28 @@ const std::map<std::string, tProbe>& Probes() {
                                                        std::to_string(status.st_mtim.tv_nsec) + ":" +
                                                        std::to_string(std::hash<std::string>()(bytes));
        }},
-      // The hacking game, the objectives and the statistics box.
-      {"hack", InLevel([](const std::string&) {  // the running attempt's state
+      // The hacking game (its state; the movement key of a key), the level message (spaces as '_'), the
+      // objectives and a line of the statistics' values.
+      {"hack", InLevel([](const std::string& at) {
          const cWgUseHack* hack = Player()->GetHackPanel();
-         return hack && hack->IsShown() ? Text(hack->GetState()) : "none";
+         const u32 key = std::atoi(at.c_str());
+         return !hack->IsShown() ? "none" : at.empty() ? Text(hack->GetState())
+                : key < hack->GetKeyCount() ? std::string(1, "WDSA"[hack->GetKey(key).key]) : "none";
        })},
-      {"hack.key", InLevel([](const std::string& at) {  // the movement key that enters the attempt's key
-         const cWgUseHack* hack = Player()->GetHackPanel();
-         const u32 slot = std::atoi(at.c_str());
-         const char* keys[kHackKeyKinds] = {"W", "D", "S", "A"};  // up, right, down, left
-         return hack && hack->IsShown() && slot < hack->GetKeyCount() ? keys[hack->GetKey(slot).key] : "none";
-       })},
-      {"message", InLevel([](const std::string&) {  // the level message shown or waiting, '_' for its spaces
-         cQXWorld& world = InGame()->GetWorld();
-         const s32 at = world.GetPendingMessage() >= 0 ? world.GetPendingMessage() : world.GetCurrentMessage();
-         std::string text = at >= 0 ? static_cast<const cString*>(world.GetMessages().Get(at))->CStr() : "none";
-         std::replace(text.begin(), text.end(), ' ', '_');
-         return text;
+      {"message", InLevel([](const std::string&) {
+         cQXWorld& w = InGame()->GetWorld();
+         const s32 at = w.GetPendingMessage() >= 0 ? w.GetPendingMessage() : w.GetCurrentMessage();
+         std::string text = at >= 0 ? static_cast<const cString*>(w.GetMessages().Get(at))->CStr() : "none";
+         return std::replace(text.begin(), text.end(), ' ', '_'), text;
        })},
       {"objective", InLevel([](const std::string& at) {
          const cByteArray& flags = InGame()->GetWorld().GetMissionFlags();
-         const u32 index = std::atoi(at.c_str());
-         return index < flags.GetCount() ? Text(flags.GetData()[index]) : "none";
+         return u32(std::atoi(at.c_str())) < flags.GetCount() ? Text(flags.GetData()[std::atoi(at.c_str())]) : "none";
        })},
-      {"stats.line", InLevel([](const std::string& at) {  // a line of the statistics' value column
+      {"stats.line", InLevel([](const std::string& at) {
          std::istringstream values(InGame()->GetWorld().GetStatisticsValues().CStr());
-         std::string line;
-         for (int i = std::atoi(at.c_str()); i >= 0; i--) {
-           line = std::getline(values, line) ? line : "none";
+         std::string line = "none";
+         for (int i = std::atoi(at.c_str()); i >= 0 && std::getline(values, line); i--) {
          }
          return line;
        })},
@@ -380,9 +374,8 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
       good = w.size() >= 3 && Probes().count(w[2]) != 0;
       step.check = {good ? w[2] : "", w.size() > 3 ? w[3] : "", "", w[1]};
       steps->push_back(step);
-    } else if (good && step.kind == kPlace) {
-      good = w.size() == 4;
-      for (size_t i = 0; good && i < 3; i++) {
+    } else if (good && step.kind == kPlace && w.size() == 4) {
+      for (size_t i = 0; i < 3; i++) {
         step.place[i] = std::strtof(w[i + 1].c_str(), nullptr);
       }
       steps->push_back(step);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -370,19 +369,14 @@ TEST_F(Level01Test, PropertyFilesHoldTheirRequiredKeys) {
 // indexes: the texts there are a panel's, and no object names them.
 TEST_F(Level01Test, TheHackMessagesAreThePanelsAndNoOneElses) {
   const Parsed english(Text("data/level01/texts_eng.txt"));
-  const struct {
-    const char* what;
-    u32 index;
-  } rows[] = {{"lost", kHackLostMessage}, {"won", kHackWonMessage}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    char key[16];
-    std::snprintf(key, sizeof key, "MESSAGE%02u", row.index);
-    EXPECT_NE(std::string::npos, Value(english.Group("TEXTS"), key).find("panel")) << key;
+  for (const u32 index : {kHackLostMessage, kHackWonMessage}) {
+    SCOPED_TRACE(index);
+    const std::string key = "MESSAGE" + std::to_string(index);
+    EXPECT_NE(std::string::npos, Value(english.Group("TEXTS"), key.c_str()).find("panel"));
     for (const Placed& object : demo::level01::PlacedObjects()) {
-      for (const auto& k : object.keys) {
-        EXPECT_FALSE(k.first.find("MESSAGE") != std::string::npos && k.second == std::to_string(row.index + 1))
-            << object.name << " " << k.first;
+      for (const auto& named : object.keys) {
+        EXPECT_FALSE(named.first.find("MESSAGE") != std::string::npos && named.second == std::to_string(index + 1))
+            << object.name << " " << named.first;
       }
     }
   }
