@@ -251,14 +251,15 @@ const std::map<std::string, tProbe>& Probes() {
                                                        std::to_string(status.st_mtim.tv_nsec) + ":" +
                                                        std::to_string(std::hash<std::string>()(bytes));
        }},
-      // The hacking game (its state; the movement key of a key), the level message (spaces as '_'), the
-      // objectives and a line of the statistics' values.
+      // The hacking game (its state; the movement key of a key, "wrong" one that is not the first's), the
+      // player's action state, the level message (spaces as '_'), the objectives and a statistics line.
       {"hack", InLevel([](const std::string& at) {
          const cWgUseHack* hack = Player()->GetHackPanel();
-         const u32 key = std::atoi(at.c_str());
+         const u32 key = std::atoi(at.c_str()), wrong = at == "wrong";
          return !hack->IsShown() ? "none" : at.empty() ? Text(hack->GetState())
-                : key < hack->GetKeyCount() ? std::string(1, "WDSA"[hack->GetKey(key).key]) : "none";
+                : key < hack->GetKeyCount() ? std::string(1, "WDSA"[(hack->GetKey(key).key + wrong) % 4]) : "none";
        })},
+      {"action", InLevel([](const std::string&) { return Text(Player()->GetActionState()); })},
       {"message", InLevel([](const std::string&) {
          cQXWorld& w = InGame()->GetWorld();
          const s32 at = w.GetPendingMessage() >= 0 ? w.GetPendingMessage() : w.GetCurrentMessage();
