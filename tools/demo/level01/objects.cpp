@@ -33,7 +33,8 @@ std::vector<Placed> BuildObjects() {
       // Static objects, recoloured by their locator data.
       {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
       {"XRF", "crate", "crate_2", 7.2f, 0.0f, 8.5f, 30.0f, "C08040A0A0A0406080", {}},
-      {"XRF", "pillar", "pillar_1", 12.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
+      // Off the waypoints' ways: the men walk their rounds through objects.
+      {"XRF", "pillar", "pillar_1", 14.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
       {"XRF", "pillar", "pillar_2", 12.0f, 0.0f, -8.0f, 0.0f, "", {}},
       // Glowing lamps, one a space.
       {"GLOWING", "lamp", "lamp_corridor", 12.0f, 2.85f, 0.0f, 0.0f, "", {{"GLOW", "lamp_glow"}}},

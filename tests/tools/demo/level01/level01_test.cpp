@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -378,6 +380,23 @@ TEST_F(Level01Test, TheHackMessagesAreThePanelsAndNoOneElses) {
         EXPECT_FALSE(named.first.find("MESSAGE") != std::string::npos && named.second == std::to_string(index + 1))
             << object.name << " " << named.first;
       }
+    }
+  }
+}
+
+// The men walk their rounds without meeting the static objects: each edge
+// of the waypoint graph keeps a man's width clear of them.
+TEST_F(Level01Test, TheMensWaysKeepClearOfTheStaticObjects) {
+  const auto& at = demo::level01::Waypoints();
+  const std::vector<int>& edges = demo::level01::Edges();
+  for (const Placed& object : demo::level01::PlacedObjects()) {
+    for (size_t i = 0; object.key == "XRF" && i + 1 < edges.size(); i += 2) {
+      const auto& a = at[edges[i] - 1];
+      const auto& b = at[edges[i + 1] - 1];
+      const float dx = b.x - a.x, dz = b.z - a.z;
+      const float along = ((object.x - a.x) * dx + (object.z - a.z) * dz) / (dx * dx + dz * dz);
+      const float t = std::max(0.0f, std::min(1.0f, along));
+      EXPECT_GT(std::hypot(object.x - a.x - t * dx, object.z - a.z - t * dz), 0.8f) << object.name << " " << edges[i];
     }
   }
 }
