@@ -12,6 +12,8 @@
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
 //   profile <name> normal|hard     "save.dat" holding the profile, before the start
+//   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
+//   press $<label>                 the key named by a kept value
 // A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
 // "starts" (the probe's text begins with the value).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones). A movie's
@@ -45,6 +47,7 @@
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "game/frontend/menus/wg_menu_pause.h"
+#include "game/frontend/panels/wg_use_hack.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/screens/screen_end.h"
 #include "game/frontend/screens/screen_intro.h"
@@ -68,7 +71,7 @@
 
 namespace {
 
-enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock };
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace };
 
 struct tCheck {
   std::string probe, arg, op, value;
@@ -83,6 +86,7 @@ struct tStep {
   int frames = 0;
   tCheck check;
   float number = 0.0f;  // run, damage, clock
+  float place[3] = {};   // x, z, heading
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
@@ -313,6 +317,32 @@ const std::map<std::string, tProbe>& Probes() {
                                                        std::to_string(status.st_mtim.tv_nsec) + ":" +
                                                        std::to_string(std::hash<std::string>()(bytes));
        }},
+      // The hacking game (its state; the movement key of a key, "wrong" one that is not the first's), the
+      // player's action state, the level message (spaces as '_'), the objectives and a statistics line.
+      {"hack", InLevel([](const std::string& at) {
+         const cWgUseHack* hack = Player()->GetHackPanel();
+         const u32 key = std::atoi(at.c_str()), wrong = at == "wrong";
+         return !hack->IsShown() ? "none" : at.empty() ? Text(hack->GetState())
+                : key < hack->GetKeyCount() ? std::string(1, "WDSA"[(hack->GetKey(key).key + wrong) % 4]) : "none";
+       })},
+      {"action", InLevel([](const std::string&) { return Text(Player()->GetActionState()); })},
+      {"message", InLevel([](const std::string&) {
+         cQXWorld& w = InGame()->GetWorld();
+         const s32 at = w.GetPendingMessage() >= 0 ? w.GetPendingMessage() : w.GetCurrentMessage();
+         std::string text = at >= 0 ? static_cast<const cString*>(w.GetMessages().Get(at))->CStr() : "none";
+         return std::replace(text.begin(), text.end(), ' ', '_'), text;
+       })},
+      {"objective", InLevel([](const std::string& at) {
+         const cByteArray& flags = InGame()->GetWorld().GetMissionFlags();
+         return u32(std::atoi(at.c_str())) < flags.GetCount() ? Text(flags.GetData()[std::atoi(at.c_str())]) : "none";
+       })},
+      {"stats.line", InLevel([](const std::string& at) {
+         std::istringstream values(InGame()->GetWorld().GetStatisticsValues().CStr());
+         std::string line = "none";
+         for (int i = std::atoi(at.c_str()); i >= 0 && std::getline(values, line); i--) {
+         }
+         return line;
+       })},
       {"save.size", [](const std::string&) { return Text(static_cast<double>(SaveFile().size())); }},
       {"save.byte",
        [](const std::string& at) {
@@ -366,7 +396,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
   }
   const std::map<std::string, eStepKind> kinds = {
       {"press", kPress}, {"hold", kHold},   {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}};
+      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}, {"place", kPlace}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -399,7 +429,8 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     if (good && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
       for (size_t i = 1; i < w.size(); i++) {
         step.key = KeyNamed(w[i]);
-        good = good && step.key != SDLK_UNKNOWN;
+        step.check.value = w[i][0] == '$' ? w[i].substr(1) : "";  // read when pressed
+        good = good && (step.key != SDLK_UNKNOWN || !step.check.value.empty());
         steps->push_back(step);
       }
       step.kind = kRun;  // nothing more to add
@@ -418,6 +449,11 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     } else if (good && step.kind == kKeep) {
       good = w.size() >= 3 && Probes().count(w[2]) != 0;
       step.check = {good ? w[2] : "", w.size() > 3 ? w[3] : "", "", w[1]};
+      steps->push_back(step);
+    } else if (good && step.kind == kPlace && w.size() == 4) {
+      for (size_t i = 0; i < 3; i++) {
+        step.place[i] = std::strtof(w[i + 1].c_str(), nullptr);
+      }
       steps->push_back(step);
     } else if (good) {
       good = w.size() == 2;
@@ -468,10 +504,15 @@ void OnFrame() {
     const bool first = run.frames++ < 0;
     std::string got;
     if (first && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
+      const SDL_Keycode key = step.check.value.empty() ? step.key : KeyNamed(run.kept[step.check.value]);
+      if (key == SDLK_UNKNOWN) {
+        Fail(step, run.kept[step.check.value]);
+        return;
+      }
       if (step.kind == kPress) {
-        WinTestPushKey(Window(), step.key);
+        WinTestPushKey(Window(), key);
       } else {
-        PushKey(step.key, step.kind == kHold);
+        PushKey(key, step.kind == kHold);
       }
     }
     switch (step.kind) {
@@ -506,6 +547,13 @@ void OnFrame() {
       case kClock:
         run.now += static_cast<DWORD>(step.number);
         break;
+      case kPlace: {  // as a level's start places the player
+        RwV3d at = {step.place[0], RwFrameGetLTM(Player()->GetFrame())->pos.y, step.place[1]};
+        RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
+        Player()->SetReferencePosition(at);
+        Player()->SetHeading(step.place[2] * 3.14159265f / 180.0f);
+        break;
+      }
     }
     if (std::getenv("TK_SCRIPT_TRACE") != nullptr) {  // where a script's frames go
       std::printf("%s:%d after %d frames: %s\n", step.file.c_str(), step.line, run.frames, step.text.c_str());
@@ -600,6 +648,8 @@ class Level01Devices : public ScriptedRun {};
 TEST_F(Level01Devices, ImplantsPanelsSearchesAndTheTaser) { Play("level01_devices.txt"); }
 class Level01Fight : public ScriptedRun {};
 TEST_F(Level01Fight, HealthBarUltraHologramShieldDartAndBodySearch) { Play("level01_fight.txt"); }
+class Level01Panels : public ScriptedRun {};
+TEST_F(Level01Panels, HacksLaserPanelCardCheckpointAndStatistics) { Play("level01_panels.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 class OptionsAndPause : public ScriptedRun {};

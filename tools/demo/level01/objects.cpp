@@ -33,7 +33,8 @@ std::vector<Placed> BuildObjects() {
       // Static objects, recoloured by their locator data.
       {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
       {"XRF", "crate", "crate_2", 7.2f, 0.0f, 8.5f, 30.0f, "C08040A0A0A0406080", {}},
-      {"XRF", "pillar", "pillar_1", 12.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
+      // Off the waypoints' ways: the men walk their rounds through objects.
+      {"XRF", "pillar", "pillar_1", 14.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
       {"XRF", "pillar", "pillar_2", 12.0f, 0.0f, -8.0f, 0.0f, "", {}},
       // Glowing lamps, one a space.
       {"GLOWING", "lamp", "lamp_corridor", 12.0f, 2.85f, 0.0f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
@@ -181,7 +182,7 @@ std::vector<Placed> BuildObjects() {
       // A lever, and a pair of levers that open door C together; placed
       // down, they face the wall (see the lever model).
       {"LEVERS", "lever", "lever_1", 4.0f, 1.3f, 9.62f, 0.0f, "",
-       WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "14"},
+       WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "57"},
                 {"DOORS", "[door_a]"}, {"SECURITY", "[area_magnetic]"}})},
       {"MULTILEVERS", "multilever", "mlever_1", 11.0f, 1.3f, -9.62f, 180.0f, "",
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
@@ -196,7 +197,7 @@ std::vector<Placed> BuildObjects() {
       {"SEARCHABLES", "cupboard", "cupboard_2", 23.7f, 0.0f, 8.5f, 270.0f, "",
        {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}}},
       {"SEARCHABLES", "desk", "desk_1", 8.4f, 0.0f, -5.0f, 90.0f, "",
-       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "18"}, {"MISSION", "2"}}},
+       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "58"}, {"MISSION", "2"}}},
   };
 }
 // clang-format on

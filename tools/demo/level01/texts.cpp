@@ -19,6 +19,8 @@ struct Message {
 
 // Message n (from 1) is element n - 1. The objects' props refer to them by
 // number; 37 to 39 are the objectives' messages, 40 the main mission text.
+// 14 and 18 close a lost and a won hack (the hacking game shows them by
+// index, 13 and 17), so that no other object names them.
 // clang-format off
 const Message kMessages[kMessageCount] = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
@@ -34,11 +36,11 @@ const Message kMessages[kMessageCount] = {
     {"@ more buttons to go.", "Noch @ Kn\xF6pfe."},                                                   // 11
     {"All three pressed: door B opens.", "Alle drei gedr\xFC" "ckt: T\xFCr B \xF6" "ffnet sich."},           // 12
     {"Both switches answer at once.", "Beide Schalter antworten zugleich."},                        // 13
-    {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 14
+    {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},                               // 14
     {"@ more levers to go.", "Noch @ Hebel."},                                                        // 15
     {"Both levers up: door C is free.", "Beide Hebel oben: T\xFCr C ist frei."},                     // 16
     {"Nothing but dust in the cupboard.", "Nichts als Staub im Schrank."},                           // 17
-    {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 18
+    {"The panel gives way.", "Das Paneel gibt nach."},                                               // 18
     {"The camera has seen you!", "Die Kamera hat dich gesehen!"},                                    // 19
     {"The camera spots you again!", "Die Kamera entdeckt dich wieder!"},                             // 20
     {"You broke the light beam!", "Du hast die Lichtschranke unterbrochen!"},                        // 21
@@ -78,6 +80,8 @@ const Message kMessages[kMessageCount] = {
     {"The map shows what you can use.", "Die Karte zeigt, was du benutzen kannst."},                  // 54
     {"The door lifts by itself from time to time.", "Die T\xFCr hebt sich ab und zu von selbst."},   // 55
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
+    {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
+    {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 58
 };
 // clang-format on
 

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "game/foundation/property.h"
+#include "game/frontend/panels/wg_use_hack.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/models/clump_ro.h"
@@ -362,6 +365,40 @@ TEST_F(Level01Test, PropertyFilesHoldTheirRequiredKeys) {
     types.insert(Value(config.Group(light), "TYPE"));
   }
   EXPECT_EQ((std::set<std::string>{"AMBIENT", "DIRECTIONAL", "POINT", "SPOT", "SPOTSOFT"}), types);
+}
+
+// The hacking game closes a loss and a win with the messages of fixed
+// indexes: the texts there are a panel's, and no object names them.
+TEST_F(Level01Test, TheHackMessagesAreThePanelsAndNoOneElses) {
+  const Parsed english(Text("data/level01/texts_eng.txt"));
+  for (const u32 index : {kHackLostMessage, kHackWonMessage}) {
+    SCOPED_TRACE(index);
+    const std::string key = "MESSAGE" + std::to_string(index);
+    EXPECT_NE(std::string::npos, Value(english.Group("TEXTS"), key.c_str()).find("panel"));
+    for (const Placed& object : demo::level01::PlacedObjects()) {
+      for (const auto& named : object.keys) {
+        EXPECT_FALSE(named.first.find("MESSAGE") != std::string::npos && named.second == std::to_string(index + 1))
+            << object.name << " " << named.first;
+      }
+    }
+  }
+}
+
+// The men walk their rounds without meeting the static objects: each edge
+// of the waypoint graph keeps a man's width clear of them.
+TEST_F(Level01Test, TheMensWaysKeepClearOfTheStaticObjects) {
+  const auto& at = demo::level01::Waypoints();
+  const std::vector<int>& edges = demo::level01::Edges();
+  for (const Placed& object : demo::level01::PlacedObjects()) {
+    for (size_t i = 0; object.key == "XRF" && i + 1 < edges.size(); i += 2) {
+      const auto& a = at[edges[i] - 1];
+      const auto& b = at[edges[i + 1] - 1];
+      const float dx = b.x - a.x, dz = b.z - a.z;
+      const float along = ((object.x - a.x) * dx + (object.z - a.z) * dz) / (dx * dx + dz * dz);
+      const float t = std::max(0.0f, std::min(1.0f, along));
+      EXPECT_GT(std::hypot(object.x - a.x - t * dx, object.z - a.z - t * dz), 0.8f) << object.name << " " << edges[i];
+    }
+  }
 }
 
 TEST_F(Level01Test, ReferencesNameWhatExists) {
