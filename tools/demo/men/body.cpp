@@ -105,6 +105,11 @@ RwV3d Transform(const RwMatrix& m, const RwV3d& p, bool point) {
           p.x * m.right.z + p.y * m.up.z + p.z * m.at.z + w * m.pos.z};
 }
 
+// The engine finds a texture by its name in the dictionary before it reads
+// one, so each body's textures carry the body's name: a plain "clothes"
+// would dress every man in the first body's.
+std::string TextureName(int body, const char* part) { return BodyNames()[static_cast<size_t>(body)] + "_" + part; }
+
 RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   const RwInt32 vertices = kLimbCount * kBoxFaces * kFaceVertices;
   const RwInt32 triangles = kLimbCount * kBoxFaces * 2;
@@ -120,12 +125,13 @@ RpGeometry* BodyGeometry(int body, const std::vector<RwMatrix>& pose) {
   if (geometry == nullptr) {
     return nullptr;
   }
-  for (const char* name : {kClothesTexture, kSkinTexture}) {
+  for (const char* part : {kClothesTexture, kSkinTexture}) {
+    const std::string name = TextureName(body, part);
     RpMaterial* material = RpMaterialCreate();
     const RwRGBA white = {255, 255, 255, kColours[body].clothes.alpha};
     RpMaterialSetColor(material, &white);
     RwTexture* texture = RwTextureCreate(nullptr);
-    RwTextureSetName(texture, name);
+    RwTextureSetName(texture, name.c_str());
     RpMaterialSetTexture(material, texture);
     RwTextureDestroy(texture);  // the material holds its own reference
     RpMaterialListAppendMaterial(&geometry->matList, material);
@@ -198,7 +204,8 @@ std::vector<std::pair<std::string, Picture>> BodyTextures(const std::string& bod
     const BodyColours& colours = kColours[index];
     for (const auto& [name, colour] : {std::pair{kClothesTexture, colours.clothes}, std::pair{kSkinTexture, colours.skin}}) {
       const uint32_t rgb = static_cast<uint32_t>(colour.red) << 16 | static_cast<uint32_t>(colour.green) << 8 | colour.blue;
-      textures.emplace_back("data/man/" + body + "/textures/" + name + ".bmp", Picture(8, 8, rgb));
+      textures.emplace_back("data/man/" + body + "/textures/" + TextureName(static_cast<int>(index), name) + ".bmp",
+                            Picture(8, 8, rgb));
     }
   }
   return textures;

@@ -5,12 +5,14 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "game/foundation/property.h"
 #include "game/render/models/atomic_plugin.h"
+#include "game/render/models/clump_ro.h"
 #include "game/render/models/locator_file.h"
 #include "game/render/models/model_files.h"
 #include "game/world/lightmap_bitmap.h"
@@ -18,6 +20,7 @@
 #include "tests/support/started_engine.h"
 #include "tools/demo/check/opened_names.h"
 #include "tools/demo/demo.h"
+#include "tools/demo/men/men.h"
 #include "tools/demo/output.h"
 
 namespace {
@@ -107,6 +110,28 @@ TEST_F(GeneratedDataTest, EveryNameTheGameOpensExistsAndLoads) {
     SCOPED_TRACE(name.path);
     EXPECT_TRUE(Loads(name, config));
   }
+}
+
+// The engine finds a texture by name before it reads one: bodies loaded side
+// by side, as a level loads its men, keep their own clothes and skin.
+TEST_F(GeneratedDataTest, EveryBodyWearsItsOwnTextures) {
+  RwTextureSetReadCallBack(  // textures without pixels: the fake driver holds none
+      [](const RwChar* name, const RwChar*) { return RwTextureSetName(RwTextureCreate(nullptr), name); });
+  std::vector<RpClump*> bodies;
+  std::set<const RwTexture*> textures;
+  for (const std::string& body : demo::men::BodyNames()) {
+    RpClump* clump = LoadClumpFile(demo::men::BodyPath(body).c_str(), false, nullptr, false);
+    const RpGeometry* geometry = clump != nullptr ? RpAtomicGetGeometry(ClumpFirstAtomic(clump)) : nullptr;
+    for (RwInt32 i = 0; geometry != nullptr && i < geometry->matList.numMaterials; i++) {
+      EXPECT_TRUE(textures.insert(geometry->matList.materials[i]->texture).second) << body << " material " << i;
+    }
+    bodies.push_back(clump);
+  }
+  EXPECT_EQ(2 * bodies.size(), textures.size());
+  for (RpClump* clump : bodies) {
+    EXPECT_TRUE(clump != nullptr && RpClumpDestroy(clump));
+  }
+  RwTextureSetReadCallBack(nullptr);
 }
 
 }  // namespace
