@@ -88,10 +88,6 @@ bool OpenFlagsOf(const char* mode, int* flags, bool* truncate) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // WinOpenRegularFile, giving the file's length as well when size is not null.
 int OpenRegular(const char* path, int flags, unsigned mode, unsigned long long* size) {
   // Opened without waiting: a FIFO would otherwise block until another

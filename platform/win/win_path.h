@@ -25,6 +25,8 @@ FILE* WinPathOpenSized(const char* path, const char* mode, unsigned long long* l
 // A read-only view of the first length bytes of an open regular file, its
 // pages filled in from the system's cache as it is made: null when length is
 // 0 or the system cannot map the file. The file's own position is untouched.
+// The file must keep its length while the view stands (Windows refuses to
+// cut a mapped file; here a part cut away faults when read).
 const void* WinFileMapView(FILE* file, unsigned long long length);
 // Releases a view WinFileMapView made, of the same length.
 void WinFileUnmapView(const void* view, unsigned long long length);

@@ -119,9 +119,14 @@ void DropReadAhead(RwStreamFile* file) {
 
 RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
   RwStreamFile& file = stream->Type.file;
-  const RwUInt32 count = file.view != nullptr     ? ReadView(&file, static_cast<RwUInt8*>(buffer), length)
-                         : file.buffer != nullptr ? ReadAhead(&file, static_cast<RwUInt8*>(buffer), length)
-                                                  : static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  RwUInt32 count;
+  if (file.view != nullptr) {
+    count = ReadView(&file, static_cast<RwUInt8*>(buffer), length);
+  } else if (file.buffer != nullptr) {
+    count = ReadAhead(&file, static_cast<RwUInt8*>(buffer), length);
+  } else {
+    count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  }
   file.position += count;
   if (count < length) {
     RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
@@ -286,8 +291,10 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         }
         // Without a known length the bytes left are asked of the handle,
         // which must then stand where the stream does: no read-ahead.
-        // A block no larger than the file, and the C runtime's own dropped:
-        // the bytes are then copied once on their way in.
+        // A large file is read from a view of it, lent in place where a
+        // reader can take it so; a smaller one through a block no larger
+        // than the file, the C runtime's own dropped: the bytes are then
+        // copied once on their way in.
         if (file.lengthKnown && file.length >= kFileViewLeast) {
           file.view = _rwFileMapView(file.fpFile, file.length);
           if (file.view != nullptr &&

@@ -444,8 +444,8 @@ TEST_F(FileStreamTest, ReadAheadBlocksAndViewsFollowAppends) {
     EXPECT_TRUE(std::fwrite(data.data() + row.first, 1, rest, file) == rest && std::fclose(file) == 0);
     ASSERT_NE(stream, nullptr);
     // Within the first end, on past it, longer than the block, the rest.
-    const RwUInt32 reads[] = {RwUInt32(row.first / 4), RwUInt32(row.first - row.first / 4 + 200),
-                              RwUInt32(rest - 1000), 900};
+    const RwUInt32 reads[] = {RwUInt32(row.first / 4), RwUInt32(row.first - row.first / 4 + 200), RwUInt32(rest - 1000),
+                              900};
     RwUInt32 got = 0;
     for (RwUInt32 length : reads) got += RwStreamRead(stream, back.data() + got, length);
     TakeError();
