@@ -167,6 +167,21 @@ std::string ResolvePath(const char* path, bool search) {
   return resolved;
 }
 
+// Whether the path is already as ResolvePath without a search gives it: no
+// Windows separator, drive letter, empty component or trailing separator.
+bool IsPlainPath(const char* path) {
+  if (path[0] == '\0' || path[1] == ':') {
+    return false;
+  }
+  char previous = '\0';
+  for (const char* p = path; *p != '\0'; previous = *p++) {
+    if (*p == '\\' || (*p == '/' && previous == '/')) {
+      return false;
+    }
+  }
+  return previous != '/' || path[1] == '\0';
+}
+
 }  // namespace
 
 std::string WinPathResolve(const char* path) { return ResolvePath(path, true); }
@@ -190,7 +205,7 @@ FILE* WinPathOpenSized(const char* path, const char* mode, unsigned long long* l
   // and saves a look-up per component.
   int fd = -1;
   if ((flags & O_CREAT) == 0) {
-    fd = OpenRegular(ResolvePath(path, false).c_str(), flags, 0666, length);
+    fd = OpenRegular(IsPlainPath(path) ? path : ResolvePath(path, false).c_str(), flags, 0666, length);
     if (fd < 0 && errno != ENOENT && errno != ENOTDIR) {
       return nullptr;
     }
