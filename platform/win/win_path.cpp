@@ -5,10 +5,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -86,9 +88,8 @@ bool OpenFlagsOf(const char* mode, int* flags, bool* truncate) {
   return true;
 }
 
-}  // namespace
-
-int WinOpenRegularFile(const char* path, int flags, unsigned mode) {
+// WinOpenRegularFile, giving the file's length as well when size is not null.
+int OpenRegular(const char* path, int flags, unsigned mode, unsigned long long* size) {
   // Opened without waiting: a FIFO would otherwise block until another
   // process opens its other end, and a device may wait for its hardware.
   const int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
@@ -111,8 +112,15 @@ int WinOpenRegularFile(const char* path, int flags, unsigned mode) {
     close(fd);
     return -1;
   }
+  if (size != nullptr) {
+    *size = info.st_size > 0 ? static_cast<unsigned long long>(info.st_size) : 0;
+  }
   return fd;
 }
+
+}  // namespace
+
+int WinOpenRegularFile(const char* path, int flags, unsigned mode) { return OpenRegular(path, flags, mode, nullptr); }
 
 namespace {
 
@@ -159,11 +167,28 @@ std::string ResolvePath(const char* path, bool search) {
   return resolved;
 }
 
+// Whether the path is already as ResolvePath without a search gives it: no
+// Windows separator, drive letter, empty component or trailing separator.
+bool IsPlainPath(const char* path) {
+  if (path[0] == '\0' || path[1] == ':') {
+    return false;
+  }
+  char previous = '\0';
+  for (const char* p = path; *p != '\0'; previous = *p++) {
+    if (*p == '\\' || (*p == '/' && previous == '/')) {
+      return false;
+    }
+  }
+  return previous != '/' || path[1] == '\0';
+}
+
 }  // namespace
 
 std::string WinPathResolve(const char* path) { return ResolvePath(path, true); }
 
-FILE* WinPathOpen(const char* path, const char* mode) {
+FILE* WinPathOpen(const char* path, const char* mode) { return WinPathOpenSized(path, mode, nullptr); }
+
+FILE* WinPathOpenSized(const char* path, const char* mode, unsigned long long* length) {
   if (path == nullptr || mode == nullptr) {
     return nullptr;
   }
@@ -180,13 +205,13 @@ FILE* WinPathOpen(const char* path, const char* mode) {
   // and saves a look-up per component.
   int fd = -1;
   if ((flags & O_CREAT) == 0) {
-    fd = WinOpenRegularFile(ResolvePath(path, false).c_str(), flags, 0666);
+    fd = OpenRegular(IsPlainPath(path) ? path : ResolvePath(path, false).c_str(), flags, 0666, length);
     if (fd < 0 && errno != ENOENT && errno != ENOTDIR) {
       return nullptr;
     }
   }
   if (fd < 0) {
-    fd = WinOpenRegularFile(WinPathResolve(path).c_str(), flags, 0666);
+    fd = OpenRegular(WinPathResolve(path).c_str(), flags, 0666, length);
   }
   if (fd < 0) {
     return nullptr;
@@ -202,11 +227,16 @@ FILE* WinPathOpen(const char* path, const char* mode) {
   return file;
 }
 
-bool WinFileLength(FILE* file, unsigned long long* length) {
-  struct stat info;
-  if (file == nullptr || fstat(fileno(file), &info) != 0 || info.st_size < 0) {
-    return false;
+const void* WinFileMapView(FILE* file, unsigned long long length) {
+  if (file == nullptr || length == 0 || length > static_cast<unsigned long long>(SIZE_MAX)) {
+    return nullptr;
   }
-  *length = static_cast<unsigned long long>(info.st_size);
-  return true;
+  void* view = mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
+  return view == MAP_FAILED ? nullptr : view;
+}
+
+void WinFileUnmapView(const void* view, unsigned long long length) {
+  if (view != nullptr) {
+    munmap(const_cast<void*>(view), static_cast<size_t>(length));
+  }
 }

@@ -18,7 +18,15 @@ std::string WinPathResolve(const char* path);
 // waiting: null for a null path or mode, and for a path that names a
 // directory, a FIFO, a socket or a device.
 FILE* WinPathOpen(const char* path, const char* mode);
+// WinPathOpen, also giving the file's length (before any truncation the mode
+// asks for) when length is not null.
+FILE* WinPathOpenSized(const char* path, const char* mode, unsigned long long* length);
 
-// The length of an open regular file from one status query; false when the
-// system cannot tell.
-bool WinFileLength(FILE* file, unsigned long long* length);
+// A read-only view of the first length bytes of an open regular file, its
+// pages filled in from the system's cache as it is made: null when length is
+// 0 or the system cannot map the file. The file's own position is untouched.
+// The file must keep its length while the view stands (Windows refuses to
+// cut a mapped file; here a part cut away faults when read).
+const void* WinFileMapView(FILE* file, unsigned long long length);
+// Releases a view WinFileMapView made, of the same length.
+void WinFileUnmapView(const void* view, unsigned long long length);

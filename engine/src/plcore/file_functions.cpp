@@ -95,15 +95,19 @@ RwBool RwFileExists(const RwChar* name) {
   return TRUE;
 }
 
-RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length) {
+void* _rwFileOpenForReading(const RwChar* name, RwUInt32* length, RwBool* lengthKnown) {
   const RwFileFunctions& files = RwEngineInstance->fileFunctions;
-  unsigned long long bytes = 0;
-  if (files.rwfopen != StdioOpen || files.rwftell != StdioTell || files.rwfseek != StdioSeek ||
-      !WinFileLength(AsFile(handle), &bytes) || bytes > INT32_MAX) {
-    return FALSE;
+  *lengthKnown = FALSE;
+  if (files.rwfopen != StdioOpen || files.rwftell != StdioTell || files.rwfseek != StdioSeek) {
+    return files.rwfopen(name, "rb");
   }
-  *length = static_cast<RwUInt32>(bytes);
-  return TRUE;
+  unsigned long long bytes = 0;
+  FILE* file = WinPathOpenSized(name, "rb", &bytes);
+  if (file != nullptr && bytes <= INT32_MAX) {
+    *length = static_cast<RwUInt32>(bytes);
+    *lengthKnown = TRUE;
+  }
+  return file;
 }
 
 RwBool _rwFileUnbuffered(void* handle) {
@@ -113,6 +117,16 @@ RwBool _rwFileUnbuffered(void* handle) {
   }
   return std::setvbuf(AsFile(handle), nullptr, _IONBF, 0) == 0 ? TRUE : FALSE;
 }
+
+const RwUInt8* _rwFileMapView(void* handle, RwUInt32 length) {
+  const RwFileFunctions& files = RwEngineInstance->fileFunctions;
+  if (files.rwfopen != StdioOpen || files.rwfread != StdioRead || files.rwfseek != StdioSeek) {
+    return nullptr;
+  }
+  return static_cast<const RwUInt8*>(WinFileMapView(AsFile(handle), length));
+}
+
+void _rwFileUnmapView(const RwUInt8* view, RwUInt32 length) { WinFileUnmapView(view, length); }
 
 RwBool RwFileFunctionsInstallStdio(void) {
   RwFileFunctions& files = RwEngineInstance->fileFunctions;

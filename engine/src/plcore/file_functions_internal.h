@@ -13,13 +13,17 @@ RwInt32 _rwStringCompareIgnoringCase(const RwChar* a, const RwChar* b);
 RwChar* _rwStringToUpper(RwChar* text);
 RwChar* _rwStringToLower(RwChar* text);
 
-// The length of a file the default open entry has just opened for reading
-// (standing at its start), from one query of the system; FALSE when the
-// open, tell or seek entries are not the defaults, or the system cannot
-// tell, or the length passes what a tell could report.
-RwBool _rwFileLengthAtOpen(void* handle, RwUInt32* length);
+// Opens a file by name for reading through the open entry; when that and the
+// tell and seek entries are the defaults, the file's length comes from the
+// same query of the system (lengthKnown TRUE), else lengthKnown is FALSE.
+void* _rwFileOpenForReading(const RwChar* name, RwUInt32* length, RwBool* lengthKnown);
 // Drops the C runtime's own buffer of a file the default open entry has just
 // opened, before any read: for a stream that reads ahead through a block of
 // its own, which would otherwise be filled through a second copy. FALSE
 // (nothing done) when the entries are not the defaults.
 RwBool _rwFileUnbuffered(void* handle);
+// A read-only view of the first length bytes of a file the default open
+// entry opened for reading; null when the entries are not the defaults or
+// the system cannot map it. Released by _rwFileUnmapView of the same length.
+const RwUInt8* _rwFileMapView(void* handle, RwUInt32 length);
+void _rwFileUnmapView(const RwUInt8* view, RwUInt32 length);

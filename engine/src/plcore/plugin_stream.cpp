@@ -91,6 +91,15 @@ const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
     memory.position += length;
     return bytes;
   }
+  if (stream->type == kRwStreamFileName && stream->Type.file.view != nullptr) {
+    RwStreamFile& file = stream->Type.file;
+    if (file.position > file.length || file.length - file.position < length) {
+      return nullptr;
+    }
+    const RwUInt8* bytes = file.view + file.position;
+    file.position += length;
+    return bytes;
+  }
   if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
     return nullptr;
   }

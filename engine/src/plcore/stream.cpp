@@ -22,6 +22,7 @@ constexpr RwUInt32 kMemoryGrowth = 512;         // bytes added to a written memo
 constexpr RwUInt32 kStagingBytes = 256;         // typed words are converted through a buffer of this size
 constexpr RwUInt32 kFileReadAhead = 64 * 1024;  // bytes a named read stream reads ahead at most
 constexpr RwUInt32 kFileReadAheadLeast = 1024;  // and the least block it takes for a small file
+constexpr RwUInt32 kFileViewLeast = 64 * 1024;  // files this long or longer are read through a view
 constexpr RwUInt32 kNewStampThreshold = 0xFFFF;
 constexpr RwInt32 kSeekStart = 0;
 constexpr RwInt32 kSeekCurrent = 1;
@@ -56,11 +57,6 @@ const char* FileMode(RwUInt32 access) {
 // The file's length and the handle's position, learnt once: the handle is
 // left where it was. Nothing is known when the file interface cannot tell.
 void LearnFileLength(RwStreamFile* file) {
-  if (_rwFileLengthAtOpen(file->fpFile, &file->length)) {
-    file->position = 0;
-    file->lengthKnown = TRUE;
-    return;
-  }
   const RwInt32 position = Files().rwftell(file->fpFile);
   if (position < 0 || Files().rwfseek(file->fpFile, 0, kSeekEnd) != 0) {
     return;
@@ -97,11 +93,40 @@ RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
   return done;
 }
 
+// Copies what the view holds, then reads the rest (bytes appended since the
+// open) from the handle, which stands at the view's end.
+RwUInt32 ReadView(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
+  const RwUInt32 left = file->position < file->length ? file->length - file->position : 0;
+  const RwUInt32 inView = length < left ? length : left;
+  if (inView > 0) {
+    std::memcpy(out, file->view + file->position, inView);
+  }
+  if (inView == length) {
+    return length;
+  }
+  return inView + static_cast<RwUInt32>(Files().rwfread(out + inView, 1, length - inView, file->fpFile));
+}
+
+// Drops the view or read-ahead block: the stream reads from the handle alone.
+void DropReadAhead(RwStreamFile* file) {
+  _rwFileUnmapView(file->view, file->length);
+  file->view = nullptr;
+  EngineFree(file->buffer);
+  file->buffer = nullptr;
+  file->bufferNext = 0;
+  file->bufferEnd = 0;
+}
+
 RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
   RwStreamFile& file = stream->Type.file;
-  const RwUInt32 count = file.buffer != nullptr
-                             ? ReadAhead(&file, static_cast<RwUInt8*>(buffer), length)
-                             : static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  RwUInt32 count;
+  if (file.view != nullptr) {
+    count = ReadView(&file, static_cast<RwUInt8*>(buffer), length);
+  } else if (file.buffer != nullptr) {
+    count = ReadAhead(&file, static_cast<RwUInt8*>(buffer), length);
+  } else {
+    count = static_cast<RwUInt32>(Files().rwfread(buffer, 1, length, file.fpFile));
+  }
   file.position += count;
   if (count < length) {
     RaiseCore(Files().rwfeof(stream->Type.file.fpFile) ? kRwErrEndOfStream : kRwErrRead);
@@ -162,10 +187,14 @@ RwStream* WriteMemory(RwStream* stream, const void* data, RwUInt32 length) {
 
 RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
   RwStreamFile& file = stream->Type.file;
-  // What the read-ahead block holds is skipped there; the handle stands at its end.
-  const RwUInt32 buffered = file.bufferEnd - file.bufferNext;
+  // What the view or read-ahead block holds is skipped there; the handle
+  // stands at its end.
+  const RwUInt32 viewLeft = file.view != nullptr && file.position < file.length ? file.length - file.position : 0;
+  const RwUInt32 buffered = file.view != nullptr ? viewLeft : file.bufferEnd - file.bufferNext;
   const RwUInt32 inBlock = offset < buffered ? offset : buffered;
-  file.bufferNext += inBlock;
+  if (file.view == nullptr) {
+    file.bufferNext += inBlock;
+  }
   file.position += inBlock;
   offset -= inBlock;
   // The seek entry takes a signed 32-bit offset.
@@ -173,11 +202,8 @@ RwStream* SkipFile(RwStream* stream, RwUInt32 offset) {
     const RwUInt32 step = offset > static_cast<RwUInt32>(INT32_MAX) ? static_cast<RwUInt32>(INT32_MAX) : offset;
     if (Files().rwfseek(stream->Type.file.fpFile, static_cast<RwInt32>(step), kSeekCurrent) != 0) {
       // Wherever the handle is now, the stream follows it from here on.
+      DropReadAhead(&stream->Type.file);
       stream->Type.file.lengthKnown = FALSE;
-      EngineFree(stream->Type.file.buffer);
-      stream->Type.file.buffer = nullptr;
-      stream->Type.file.bufferNext = 0;
-      stream->Type.file.bufferEnd = 0;
       if (Files().rwfeof(stream->Type.file.fpFile)) {
         RaiseCore(kRwErrEndOfStream);
       }
@@ -246,20 +272,37 @@ RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {
         ReleaseRecord(stream);
         return nullptr;
       }
-      stream->Type.file.fpFile = data != nullptr ? Files().rwfopen(static_cast<const RwChar*>(data), mode) : nullptr;
+      RwStreamFile& file = stream->Type.file;
+      if (data == nullptr) {
+        file.fpFile = nullptr;
+      } else if (accessType == kRwStreamRead) {
+        file.fpFile = _rwFileOpenForReading(static_cast<const RwChar*>(data), &file.length, &file.lengthKnown);
+      } else {
+        file.fpFile = Files().rwfopen(static_cast<const RwChar*>(data), mode);
+      }
       if (stream->Type.file.fpFile == nullptr) {
         RwErrorRaise(kRwPluginIdCore, ReturnFirstArgument(kRwErrFileOpen, data));
         ReleaseRecord(stream);
         return nullptr;
       }
       if (accessType == kRwStreamRead) {
-        LearnFileLength(&stream->Type.file);
+        if (!file.lengthKnown) {
+          LearnFileLength(&file);
+        }
         // Without a known length the bytes left are asked of the handle,
         // which must then stand where the stream does: no read-ahead.
-        // A block no larger than the file, and the C runtime's own dropped:
-        // the bytes are then copied once on their way in.
-        RwStreamFile& file = stream->Type.file;
-        if (file.lengthKnown) {
+        // A large file is read from a view of it, lent in place where a
+        // reader can take it so; a smaller one through a block no larger
+        // than the file, the C runtime's own dropped: the bytes are then
+        // copied once on their way in.
+        if (file.lengthKnown && file.length >= kFileViewLeast) {
+          file.view = _rwFileMapView(file.fpFile, file.length);
+          if (file.view != nullptr &&
+              Files().rwfseek(file.fpFile, static_cast<RwInt32>(file.length), kSeekStart) != 0) {
+            DropReadAhead(&file);
+          }
+        }
+        if (file.lengthKnown && file.view == nullptr) {
           const RwUInt32 size = file.length < kFileReadAhead ? file.length : kFileReadAhead;
           file.bufferSize = size > kFileReadAheadLeast ? size : kFileReadAheadLeast;
           file.buffer = static_cast<RwUInt8*>(RwMalloc(file.bufferSize));
@@ -308,7 +351,7 @@ RwBool RwStreamClose(RwStream* stream, RwMemory* memory) {
       break;  // the caller's handle stays open
     case kRwStreamFileName:
       result = Files().rwfclose(stream->Type.file.fpFile) <= 0 ? TRUE : FALSE;
-      EngineFree(stream->Type.file.buffer);
+      DropReadAhead(&stream->Type.file);
       break;
     case kRwStreamMemory:
       if (stream->accessType != kRwStreamRead) {

@@ -63,6 +63,10 @@ struct RwStreamFile {
   RwUInt8* buffer;
   RwUInt32 bufferEnd;
   RwUInt32 bufferSize;
+  // A large file is read from a view of its first length bytes instead
+  // (then there is no block): the handle stands at the view's end, or at
+  // the position once that is past it. Null when there is none.
+  const RwUInt8* view;
 };
 
 union RwStreamUnion {

@@ -59,7 +59,7 @@ class WinPathTest : public ::testing::Test {
 
 TEST_F(WinPathTest, FindsExistingFilesRegardlessOfSeparatorAndCase) {
   for (const char* name : {"data/Media/Door.wav", "data\\Media\\Door.wav", "DATA/MEDIA/door.WAV",
-                           "Data\\media/DOOR.wav", ".\\data\\\\media\\door.wav"}) {
+                           "Data\\media/DOOR.wav", ".\\data\\\\media\\door.wav", "./data//Media/Door.wav"}) {
     SCOPED_TRACE(name);
     FILE* file = WinPathOpen(name, "rb");
     ASSERT_NE(file, nullptr);

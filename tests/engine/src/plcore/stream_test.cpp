@@ -368,9 +368,9 @@ TEST_F(FileStreamTest, ChunkBodiesHoldNoMoreThanTheirStreamHas) {
   }
 }
 
-// A file opened by name learns its length when it opens and reads ahead
-// through a block of its own: reads and skips within the block, across it
-// and longer than it give the file's bytes, and the bytes left follow each.
+// A file opened by name learns its length when it opens and reads through a
+// view of it (a block of its own for a small one): reads, reads in place and
+// skips give the file's bytes, and the bytes left follow each.
 TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   const std::string name = dir_ + "/counted.bin";
   std::vector<RwUInt8> data(200000);
@@ -381,18 +381,20 @@ TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   ASSERT_NE(written, nullptr);
   ASSERT_NE(RwStreamWrite(written, data.data(), static_cast<RwUInt32>(data.size())), nullptr);
   ASSERT_TRUE(RwStreamClose(written, nullptr));
+  enum How { kRead, kSkip, kInPlace };
   struct Step {
     const char* what;
-    bool skip;
+    How how;
     RwUInt32 bytes;
   };
-  const Step steps[] = {{"a header", false, 12},
-                        {"a skip within the block", true, 500},
-                        {"a read across the block", false, 70000},
-                        {"a skip past the block", true, 30000},
-                        {"a read longer than the block", false, 99000},
-                        {"a short read at the end", false, 900},
-                        {"a skip past the end", true, 50}};
+  const Step steps[] = {{"a header", kRead, 12},
+                        {"a skip within the block", kSkip, 500},
+                        {"a read across the block", kRead, 70000},
+                        {"a read in place", kInPlace, 20000},
+                        {"a skip past the block", kSkip, 10000},
+                        {"a read longer than the block", kRead, 99000},
+                        {"a short read at the end", kRead, 900},
+                        {"a skip past the end", kSkip, 50}};
   RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
   ASSERT_NE(stream, nullptr);
   EXPECT_EQ(_rwStreamBytesAvailable(stream, 500000), data.size());
@@ -401,7 +403,11 @@ TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
     const size_t expected = std::min<size_t>(step.bytes, data.size() - position);
-    if (step.skip) {
+    if (step.how == kInPlace) {
+      const RwUInt8* bytes = _rwStreamReadInPlace(stream, buffer.data(), step.bytes);
+      ASSERT_NE(bytes, nullptr);
+      EXPECT_TRUE(std::equal(bytes, bytes + step.bytes, data.begin() + static_cast<std::ptrdiff_t>(position)));
+    } else if (step.how == kSkip) {
       // A file seek may pass the end; what counts is that nothing is left then.
       RwStream* skipped = RwStreamSkip(stream, step.bytes);
       if (expected == step.bytes) {
@@ -419,22 +425,34 @@ TEST_F(FileStreamTest, NamedFilesReadAheadAndCountTheBytesLeft) {
   ASSERT_TRUE(RwStreamClose(stream, nullptr));
 }
 
-// A read-ahead block sized to its file reads bytes appended after the open.
-TEST_F(FileStreamTest, ReadAheadBlocksFitTheirFileAndFollowAppends) {
-  const std::string name = dir_ + "/grown.bin";
-  std::vector<RwUInt8> data(8000), back(8000);
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 13 % 253);
-  FILE* file = std::fopen(name.c_str(), "wb");
-  ASSERT_TRUE(file != nullptr && std::fwrite(data.data(), 1, 3000, file) == 3000 && std::fflush(file) == 0);
-  RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
-  EXPECT_TRUE(std::fwrite(data.data() + 3000, 1, 5000, file) == 5000 && std::fclose(file) == 0);
-  ASSERT_NE(stream, nullptr);
-  // Within the block, on past the file's first end, longer than the block, the rest.
-  EXPECT_EQ(RwStreamRead(stream, back.data(), 700) + RwStreamRead(stream, back.data() + 700, 2500) +
-                RwStreamRead(stream, back.data() + 3200, 4000) + RwStreamRead(stream, back.data() + 7200, 900),
-            8000u);
-  EXPECT_EQ(back, data);
-  ASSERT_TRUE(RwStreamClose(stream, nullptr));
+// A small file's read-ahead block and a large file's view both read bytes
+// appended after the open.
+TEST_F(FileStreamTest, ReadAheadBlocksAndViewsFollowAppends) {
+  struct Row {
+    const char* what;
+    size_t first, total;
+  };
+  for (const Row& row : {Row{"block", 3000, 8000}, Row{"view", 70000, 150000}}) {
+    SCOPED_TRACE(row.what);
+    const std::string name = dir_ + "/grown_" + row.what + ".bin";
+    std::vector<RwUInt8> data(row.total), back(row.total);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 13 % 253);
+    FILE* file = std::fopen(name.c_str(), "wb");
+    ASSERT_TRUE(file != nullptr && std::fwrite(data.data(), 1, row.first, file) == row.first && std::fflush(file) == 0);
+    RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+    const size_t rest = row.total - row.first;
+    EXPECT_TRUE(std::fwrite(data.data() + row.first, 1, rest, file) == rest && std::fclose(file) == 0);
+    ASSERT_NE(stream, nullptr);
+    // Within the first end, on past it, longer than the block, the rest.
+    const RwUInt32 reads[] = {RwUInt32(row.first / 4), RwUInt32(row.first - row.first / 4 + 200), RwUInt32(rest - 1000),
+                              900};
+    RwUInt32 got = 0;
+    for (RwUInt32 length : reads) got += RwStreamRead(stream, back.data() + got, length);
+    TakeError();
+    EXPECT_EQ(got, row.total);
+    EXPECT_EQ(back, data);
+    ASSERT_TRUE(RwStreamClose(stream, nullptr));
+  }
 }
 
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
