@@ -69,6 +69,11 @@ function(tk_test name folder)
   add_executable(${name} ${srcs} $<TARGET_OBJECTS:tk_keep_gl_loaded>)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} tk_test_support GTest::gtest_main GTest::gmock)
+  # Test files compiled TK_TEST_UNITY_BATCH at a time: each file's own work is
+  # small next to the headers it shares with its neighbours.
+  if(TK_TEST_UNITY_BATCH GREATER 1)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${TK_TEST_UNITY_BATCH})
+  endif()
   # GoogleTest's headers parsed once for all test programs of a kind.
   if(ARG_GAME)
     target_compile_options(${name} PRIVATE -fno-rtti)
