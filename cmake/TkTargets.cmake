@@ -44,7 +44,9 @@ set(TK_TEST_ENVIRONMENT SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_AL
 # Compiles the targets' sources TK_UNITY_BATCH at a time, each batch as one
 # unit: where each file's own work is small next to the headers it shares with
 # its neighbours, this takes half the time. Names at a file's own scope (file
-# statics, anonymous namespaces) must then be unique within the target.
+# statics, anonymous namespaces) must then be unique within the target. Not
+# for static libraries whose files are kept apart so that a program links
+# only the objects it needs.
 function(tk_unity)
   if(TK_UNITY_BATCH GREATER 1)
     set_target_properties(${ARGN} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${TK_UNITY_BATCH})

@@ -3,7 +3,7 @@
 
 namespace {
 
-void PutPackU32(std::string* out, uint32_t value) {
+void PutU32(std::string* out, uint32_t value) {
   for (int i = 0; i < 4; i++) {
     out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
   }
@@ -25,9 +25,9 @@ PackWriter& PackWriter::AddEntry(const PackWriterEntry& entry) {
 
 std::string PackWriter::Build() const {
   std::string out;
-  PutPackU32(&out, magic);
-  PutPackU32(&out, 0);  // directory offset, patched below
-  PutPackU32(&out, 0);  // directory length
+  PutU32(&out, magic);
+  PutU32(&out, 0);  // directory offset, patched below
+  PutU32(&out, 0);  // directory length
   std::vector<uint32_t> offsets;
   for (const PackWriterEntry& entry : entries) {
     offsets.push_back(static_cast<uint32_t>(out.size()));
@@ -44,15 +44,15 @@ std::string PackWriter::Build() const {
       name.resize(56, 'x');
     }
     out += name;
-    PutPackU32(&out, entry.offsetOverride >= 0 ? static_cast<uint32_t>(entry.offsetOverride) : offsets[i]);
-    PutPackU32(&out, entry.sizeOverride >= 0 ? static_cast<uint32_t>(entry.sizeOverride)
+    PutU32(&out, entry.offsetOverride >= 0 ? static_cast<uint32_t>(entry.offsetOverride) : offsets[i]);
+    PutU32(&out, entry.sizeOverride >= 0 ? static_cast<uint32_t>(entry.sizeOverride)
                                          : static_cast<uint32_t>(entry.data.size()));
   }
   out.append(directoryRemainder, '\0');
   uint32_t directoryLength = static_cast<uint32_t>(out.size()) - directoryOffset;
   std::string header;
-  PutPackU32(&header, directoryOffsetOverride >= 0 ? static_cast<uint32_t>(directoryOffsetOverride) : directoryOffset);
-  PutPackU32(&header, directoryLengthOverride >= 0 ? static_cast<uint32_t>(directoryLengthOverride) : directoryLength);
+  PutU32(&header, directoryOffsetOverride >= 0 ? static_cast<uint32_t>(directoryOffsetOverride) : directoryOffset);
+  PutU32(&header, directoryLengthOverride >= 0 ? static_cast<uint32_t>(directoryLengthOverride) : directoryLength);
   out.replace(4, 8, header);
   return out;
 }
