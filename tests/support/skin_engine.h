@@ -18,6 +18,12 @@ inline bool AttachSkinPlugins() {
   return RpWorldPluginAttach() && AttachAnimationPlugins() && RpSkinPluginAttach() && RpMatFXPluginAttach();
 }
 
+// A vertex's four bone indices packed into one word, the first in the lowest byte.
+inline RwUInt32 Bones(RwUInt8 b0, RwUInt8 b1, RwUInt8 b2, RwUInt8 b3) {
+  return static_cast<RwUInt32>(b0) | static_cast<RwUInt32>(b1) << 8 | static_cast<RwUInt32>(b2) << 16 |
+         static_cast<RwUInt32>(b3) << 24;
+}
+
 class SkinEngineTest : public StartedEngineTest {
  protected:
   void SetUp() override { StartEngine(AttachSkinPlugins); }

@@ -12,12 +12,11 @@
 
 namespace {
 
-using pipes_test::EngineTest;
 using pipes_test::Log;
 
 constexpr RwReal kTolerance = 2e-3f;  // the engine normalises through a lookup table
 
-class CameraTest : public EngineTest {
+class CameraTest : public pipes_test::EngineTest {
  protected:
   void TearDown() override {
     for (RwCamera* camera : cameras_) {
@@ -27,7 +26,7 @@ class CameraTest : public EngineTest {
         RwFrameDestroy(frame);
       }
     }
-    EngineTest::TearDown();
+    pipes_test::EngineTest::TearDown();
   }
 
   // A camera on its own frame at the origin, looking along +z, synchronised.

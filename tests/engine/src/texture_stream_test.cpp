@@ -60,7 +60,7 @@ RwBool NativeRead(void* stream, void* out, RwInt32) {
 }
 
 // A texture read that records the switches it ran under.
-RwTexture* RecordingRead(const RwChar* name, const RwChar*) {
+RwTexture* RecordingTextureRead(const RwChar* name, const RwChar*) {
   gSwitches.push_back({RwTextureGetMipmapping(), RwTextureGetAutoMipmapping()});
   if (std::strcmp(name, "missing") == 0) {
     return nullptr;
@@ -108,7 +108,7 @@ class TextureStreamTest : public ::testing::Test {
     table[kRwStdNativeTextureGetSize] = NativeSize;
     table[kRwStdNativeTextureRead] = NativeRead;
     table[kRwStdNativeTextureWrite] = NativeWrite;
-    RwTextureSetReadCallBack(RecordingRead);
+    RwTextureSetReadCallBack(RecordingTextureRead);
     gSwitches.clear();
     gFailNativeSize = false;
     TakeError();

@@ -23,16 +23,16 @@ struct SetImageCall {
   RwInt32 depth;
 };
 
-std::vector<std::string> gReads;         // file names read, without the directory
+std::vector<std::string> gTextureReads;         // file names read, without the directory
 std::vector<SetImageCall> gSetImages;    // raster levels set from images
 RwStandardFunc gFakeSetImage = nullptr;  // the fake's own 32-bit set
 RwInt32 gForcedWidth = 0;                // non-zero: the size the format search asks for
 RwInt32 gForcedHeight = 0;
 std::string gDirectory;
 
-RwImage* RecordingRead(const RwChar* name) {
+RwImage* RecordingImageRead(const RwChar* name) {
   std::string path = name;
-  gReads.push_back(path.substr(path.find_last_of('_') + 1));
+  gTextureReads.push_back(path.substr(path.find_last_of('_') + 1));
   return RtBMPImageRead(name);
 }
 
@@ -93,12 +93,12 @@ class TextureTest : public ::testing::Test {
     table[kRwStdRasterSetImage] = SetImage;
     table[kRwStdImageFindRasterFormat] = FindFormat;
     table[kRwStdTextureSetRaster] = StoreRaster;
-    gReads.clear();
+    gTextureReads.clear();
     gSetImages.clear();
     gForcedWidth = 0;
     gForcedHeight = 0;
     gDirectory = ScratchPath("texture_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_");
-    RwImageRegisterImageFormat("bmp", RecordingRead, nullptr);
+    RwImageRegisterImageFormat("bmp", RecordingImageRead, nullptr);
     RwImageSetPath(("missing/;" + gDirectory).c_str());
     TakeError();
   }
@@ -268,7 +268,7 @@ TEST_F(TextureTest, DefaultReadFindsTheFileAlongTheSearchPathWithItsMask) {
   WriteColourFile("bmask", 4, 2, 0x111111);
   RwTexture* texture = RwTextureRead("brick", "bmask");
   ASSERT_NE(texture, nullptr);
-  EXPECT_EQ(gReads, (std::vector<std::string>{"brick.bmp", "bmask.bmp"}));
+  EXPECT_EQ(gTextureReads, (std::vector<std::string>{"brick.bmp", "bmask.bmp"}));
   EXPECT_STREQ(texture->name, "brick");
   EXPECT_STREQ(texture->mask, "bmask");
   EXPECT_EQ(texture->dictionary, RwTexDictionaryGetCurrent());
@@ -284,7 +284,7 @@ TEST_F(TextureTest, DefaultReadFindsTheFileAlongTheSearchPathWithItsMask) {
   RwRasterUnlock(texture->raster);
   // A second read finds it in the dictionary instead of the file.
   EXPECT_EQ(RwTextureRead("BRICK", nullptr), texture);
-  EXPECT_EQ(gReads.size(), 2u);
+  EXPECT_EQ(gTextureReads.size(), 2u);
   RwTextureDestroy(texture);
 }
 
@@ -300,7 +300,7 @@ TEST_F(TextureTest, MipmappedReadTakesOneFilePerLevelWithoutAutomaticMipmaps) {
   RwTextureSetMipmapping(TRUE);
   RwTexture* texture = RwTextureRead("brick", "bmask");
   ASSERT_NE(texture, nullptr);
-  EXPECT_EQ(gReads, (std::vector<std::string>{"brick.bmp", "bmask.bmp", "brickm1.bmp", "bmaskm1.bmp", "brickm2.bmp",
+  EXPECT_EQ(gTextureReads, (std::vector<std::string>{"brick.bmp", "bmask.bmp", "brickm1.bmp", "bmaskm1.bmp", "brickm2.bmp",
                                               "bmaskm2.bmp", "brickm3.bmp", "bmaskm3.bmp"}));
   EXPECT_NE(texture->raster->format & (rwRASTERFORMATMIPMAP >> 8), 0);
   ASSERT_EQ(gSetImages.size(), 4u);
@@ -329,7 +329,7 @@ TEST_F(TextureTest, AutomaticMipmapsReadLevelZeroOnly) {
   RwTextureSetAutoMipmapping(TRUE);
   RwTexture* texture = RwTextureRead("brick", nullptr);
   ASSERT_NE(texture, nullptr);
-  EXPECT_EQ(gReads, (std::vector<std::string>{"brick.bmp"}));
+  EXPECT_EQ(gTextureReads, (std::vector<std::string>{"brick.bmp"}));
   EXPECT_EQ(texture->raster->format & ((rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP) >> 8),
             (rwRASTERFORMATMIPMAP | rwRASTERFORMATAUTOMIPMAP) >> 8);
   RwTextureDestroy(texture);

@@ -38,7 +38,7 @@ constexpr size_t kSectorPolygons = 24 + 4;
 constexpr size_t kSectorVertices = 24 + 8;
 constexpr size_t kSectorArrays = 24 + 44;
 
-std::vector<RpWorldSector*> Sectors(RpWorld* world) { return Members(world, RpWorldForAllWorldSectors); }
+std::vector<RpWorldSector*> WorldSectors(RpWorld* world) { return Members(world, RpWorldForAllWorldSectors); }
 
 bool Inside(const RwBBox& box, const RwV3d& p) {
   return p.x >= box.inf.x && p.x <= box.sup.x && p.y >= box.inf.y && p.y <= box.sup.y && p.z >= box.inf.z &&
@@ -53,7 +53,7 @@ TriangleKey KeyOf(const RwV3d& a, const RwV3d& b, const RwV3d& c, const RpMateri
 }
 
 // The nth chunk of the type in bytes forged at version.
-size_t ChunkAt(const std::vector<uint8_t>& bytes, uint32_t type, int nth = 0, uint32_t version = kRwLibraryVersion) {
+size_t WorldChunkAt(const std::vector<uint8_t>& bytes, uint32_t type, int nth = 0, uint32_t version = kRwLibraryVersion) {
   const uint32_t stamp = RwChunkStampEncode(version, kRwLibraryBuild);
   for (size_t at = 0; at + 12 <= bytes.size(); ++at) {
     if (U32At(bytes, at) == type && U32At(bytes, at + 8) == stamp && nth-- == 0) {
@@ -137,7 +137,7 @@ TEST_P(WorldLayoutTest, SeededSoupsHoldEveryTriangleOnceInsideTheirPlaneBoxes) {
       expected[KeyOf(soup.vertices[t.vertex[0]].position, soup.vertices[t.vertex[1]].position,
                      soup.vertices[t.vertex[2]].position, world->matList.materials[t.material])]++;
     }
-    const std::vector<RpWorldSector*> sectors = Sectors(world);
+    const std::vector<RpWorldSector*> sectors = WorldSectors(world);
     ASSERT_EQ(sectors.size(), forged.sectors.size());
     ASSERT_GT(sectors.size(), 8u);
     for (size_t s = 0; s < sectors.size(); ++s) {
@@ -210,14 +210,14 @@ TEST_F(WorldStreamTest, TheWorldsBoxComesFromTheStructFromVersion34003) {
     // The union of the sectors' boxes reaches x 1.2 (the top vertex at y 12).
     EXPECT_FLOAT_EQ(RpWorldGetBBox(world)->sup.x, version >= 0x34003 ? 500.0f : 1.2f);
     EXPECT_FLOAT_EQ(RpWorldGetBBox(world)->inf.y, 0.0f);
-    EXPECT_FLOAT_EQ(Sectors(world)[1]->planeBox.sup.x, version >= 0x34003 ? 500.0f : 1.2f);
+    EXPECT_FLOAT_EQ(WorldSectors(world)[1]->planeBox.sup.x, version >= 0x34003 ? 500.0f : 1.2f);
     RpWorldDestroy(world);
   }
 }
 
 TEST_F(WorldStreamTest, PlaneValuesGiveTheChildrenTheirPlaneBoxes) {
   std::vector<uint8_t> bytes = ForgeWorldBytes(TwoTriangles(), OneTrianglePerSector());
-  const size_t plane = ChunkAt(bytes, kRwChunkPlaneSector);
+  const size_t plane = WorldChunkAt(bytes, kRwChunkPlaneSector);
   ASSERT_EQ(U32At(bytes, plane + kPlaneType), static_cast<uint32_t>(rpSECTORPLANEY));
   PutReal(&bytes, plane + kPlaneLeftValue, 10.0f);
   PutReal(&bytes, plane + kPlaneLeftValue + 4, 5.0f);
@@ -225,7 +225,7 @@ TEST_F(WorldStreamTest, PlaneValuesGiveTheChildrenTheirPlaneBoxes) {
   SCOPED_TRACE("separate values: the children overlap from y 5 to 10");
   RpWorld* world = Read(bytes);
   ASSERT_NE(world, nullptr);
-  std::vector<RpWorldSector*> sectors = Sectors(world);
+  std::vector<RpWorldSector*> sectors = WorldSectors(world);
   ASSERT_EQ(sectors.size(), 2u);
   EXPECT_FLOAT_EQ(sectors[0]->planeBox.sup.y, 10.0f);
   EXPECT_FLOAT_EQ(sectors[0]->planeBox.inf.y, 0.0f);
@@ -239,7 +239,7 @@ TEST_F(WorldStreamTest, PlaneValuesGiveTheChildrenTheirPlaneBoxes) {
   const float value = RealAt(bytes, plane + kPlaneType + 4);
   world = Read(bytes);
   ASSERT_NE(world, nullptr);
-  sectors = Sectors(world);
+  sectors = WorldSectors(world);
   EXPECT_FLOAT_EQ(sectors[0]->planeBox.sup.y, value);
   EXPECT_FLOAT_EQ(sectors[1]->planeBox.inf.y, value);
   RpWorldDestroy(world);
@@ -266,7 +266,7 @@ TEST_F(WorldStreamTest, SinglePlaneValuesSeparateTheTrianglesWithoutCrossing) {
   RpWorld* world = ForgeWorldCreate(soup, options);
   ASSERT_NE(world, nullptr);
   RwInt32 polygons = 0;
-  for (RpWorldSector* sector : Sectors(world)) {
+  for (RpWorldSector* sector : WorldSectors(world)) {
     polygons += sector->numPolygons;
     for (RwUInt16 v = 0; v < sector->numVertices; ++v) {
       EXPECT_TRUE(Inside(sector->planeBox, sector->vertices[v]));
@@ -299,8 +299,8 @@ TEST_F(WorldStreamTest, WalksVisitLeftBeforeRightAndStopAtNull) {
   ForgeSoup soup = TwoTriangles();
   RpWorld* world = ForgeWorldCreate(soup, ForgeWorldOptions());
   ASSERT_NE(world, nullptr);
-  EXPECT_EQ(Sectors(world).size(), 1u);
-  EXPECT_EQ(RpWorldSectorGetNumTriangles(Sectors(world)[0]), 2);
+  EXPECT_EQ(WorldSectors(world).size(), 1u);
+  EXPECT_EQ(RpWorldSectorGetNumTriangles(WorldSectors(world)[0]), 2);
   RpWorldDestroy(world);
 
   SCOPED_TRACE("sectors come in the forge's order, and null stops the walk");
@@ -311,7 +311,7 @@ TEST_F(WorldStreamTest, WalksVisitLeftBeforeRightAndStopAtNull) {
   ASSERT_TRUE(ForgeLayoutWorld(soup, options, &layout));
   world = ForgeWorldCreate(soup, options);
   ASSERT_NE(world, nullptr);
-  const std::vector<RpWorldSector*> sectors = Sectors(world);
+  const std::vector<RpWorldSector*> sectors = WorldSectors(world);
   ASSERT_EQ(sectors.size(), layout.sectors.size());
   for (size_t i = 0; i < sectors.size(); ++i) {
     EXPECT_EQ(sectors[i]->boundingBox.inf.x, layout.sectors[i].box.inf.x);
@@ -366,7 +366,7 @@ RwStream* ReadWorldWord(RwStream* stream, RwInt32, void*, RwInt32, RwInt32) {
   return stream;
 }
 template <int which>
-RwInt32 TakeRights(void* object, RwInt32, RwInt32, RwUInt32 data) {
+RwInt32 WorldTakeRights(void* object, RwInt32, RwInt32, RwUInt32 data) {
   gReads.rightsObject[which] = object;
   gReads.rightsData[which] = data;
   return 1;
@@ -378,9 +378,9 @@ bool AttachExtensions() {
          RpWorldSectorRegisterPlugin(0, kPluginId, nullptr, nullptr, nullptr) >= 0 &&
          RpWorldSectorRegisterPluginStream(kPluginId, ReadSectorWord, nullptr, nullptr) >= 0 &&
          RpWorldRegisterPlugin(0, kRightsWorldId, nullptr, nullptr, nullptr) >= 0 &&
-         RpWorldSetStreamRightsCallBack(kRightsWorldId, TakeRights<0>) >= 0 &&
+         RpWorldSetStreamRightsCallBack(kRightsWorldId, WorldTakeRights<0>) >= 0 &&
          RpWorldSectorRegisterPlugin(0, kRightsSectorId, nullptr, nullptr, nullptr) >= 0 &&
-         RpWorldSectorSetStreamRightsCallBack(kRightsSectorId, TakeRights<1>) >= 0;
+         RpWorldSectorSetStreamRightsCallBack(kRightsSectorId, WorldTakeRights<1>) >= 0;
 }
 
 std::vector<RwUInt8> Word(RwUInt32 value) {
@@ -425,7 +425,7 @@ TEST_F(WorldExtensionTest, HooksReachThePluginsInWalkOrder) {
   options.hooks = {hook};
   RpWorld* world = ForgeWorldCreate(soup, options);
   ASSERT_NE(world, nullptr);
-  const std::vector<RpWorldSector*> sectors = Sectors(world);
+  const std::vector<RpWorldSector*> sectors = WorldSectors(world);
   ASSERT_EQ(gReads.sectorWords.size(), sectors.size());
   for (size_t i = 0; i < sectors.size(); ++i) {
     EXPECT_EQ(gReads.sectorWords[i], 1000 + i);
@@ -446,8 +446,8 @@ TEST_F(WorldStreamTest, CorruptWorldsFailWithNothingLeft) {
   ForgeWorldOptions options;
   options.maxSectorTriangles = 40;
   const std::vector<uint8_t> bytes = ForgeWorldBytes(soup, options);
-  const size_t plane = ChunkAt(bytes, kRwChunkPlaneSector);
-  const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector, 1);
+  const size_t plane = WorldChunkAt(bytes, kRwChunkPlaneSector);
+  const size_t sector = WorldChunkAt(bytes, kRwChunkAtomicSector, 1);
   const uint32_t sectorVertices = U32At(bytes, sector + kSectorVertices);
   const size_t firstPolygon = sector + kSectorArrays + 12 * sectorVertices;
   struct Damage {
@@ -498,7 +498,7 @@ TEST_F(WorldStreamTest, PolygonCornersAreCheckedWhereverTheyStand) {
   ForgeWorldOptions options;
   options.maxSectorTriangles = 40;
   const std::vector<uint8_t> bytes = ForgeWorldBytes(RandomSoup(5, 200, 3), options);
-  const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector);
+  const size_t sector = WorldChunkAt(bytes, kRwChunkAtomicSector);
   const uint32_t vertices = U32At(bytes, sector + kSectorVertices), polygons = U32At(bytes, sector + kSectorPolygons);
   ASSERT_EQ(polygons % 2, 1u);  // pairs, and one alone
   for (const size_t at : {size_t(0), size_t(8), 8 * size_t(polygons) - 8}) {
@@ -526,12 +526,12 @@ ForgeWorldOptions BuiltMeshes() {
 
 TEST_F(WorldStreamTest, MaterialIndicesPastTheListGiveNoMaterial) {
   std::vector<uint8_t> bytes = ForgeWorldBytes(TwoTriangles(), BuiltMeshes());
-  const size_t sector = ChunkAt(bytes, kRwChunkAtomicSector);
+  const size_t sector = WorldChunkAt(bytes, kRwChunkAtomicSector);
   const size_t polygons = sector + kSectorArrays + 12 * U32At(bytes, sector + kSectorVertices);
   PutU32(&bytes, polygons, 0x00000009);  // the first polygon's material 9 of a list of 1
   RpWorld* world = Read(bytes);
   ASSERT_NE(world, nullptr);
-  const RpMeshHeader* mesh = Sectors(world)[0]->mesh;
+  const RpMeshHeader* mesh = WorldSectors(world)[0]->mesh;
   ASSERT_EQ(mesh->numMeshes, 2);
   const RpMesh* meshes = RpMeshHeaderGetFirstMesh(mesh);
   EXPECT_TRUE(meshes[0].material == nullptr || meshes[1].material == nullptr);
@@ -545,7 +545,7 @@ TEST_F(WorldStreamTest, NativeWorldsKeepTheirCountsWithoutArrays) {
   PutU32(&bytes, kStructFormat, U32At(bytes, kStructFormat) | rpWORLDNATIVE);
   RpWorld* world = Read(bytes);
   ASSERT_NE(world, nullptr);
-  RpWorldSector* sector = Sectors(world)[0];
+  RpWorldSector* sector = WorldSectors(world)[0];
   EXPECT_EQ(sector->numPolygons, 100);
   EXPECT_EQ(sector->vertices, nullptr);
   EXPECT_EQ(sector->polygons, nullptr);
@@ -604,7 +604,7 @@ TEST_F(WorldStreamTest, TreesDeeperThan63PlanesAreRefused) {
   RpWorld* world = Read(DeepWorld(kRpWorldMaxPlaneDepth));
   ExpectNoError();
   ASSERT_NE(world, nullptr);
-  EXPECT_EQ(Sectors(world).size(), static_cast<size_t>(kRpWorldMaxPlaneDepth + 1));
+  EXPECT_EQ(WorldSectors(world).size(), static_cast<size_t>(kRpWorldMaxPlaneDepth + 1));
   RpWorldDestroy(world);
   ExpectReadFails(DeepWorld(kRpWorldMaxPlaneDepth + 1));
   ExpectError(kRwPluginIdNone, kRwErrRead);

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string Text(const cString& s) { return std::string(s.Data() == nullptr ? "" : s.Data(), s.Length()); }
+std::string PropertyText(const cString& s) { return std::string(s.Data() == nullptr ? "" : s.Data(), s.Length()); }
 
 // Parses text as a grouped file; the buffer is private to the file.
 void Parse(cPropertyFile* file, const std::string& text) {
@@ -31,7 +31,7 @@ std::string Value(const cPropertyFile& file, const char* group, const char* key)
     return "<no group>";
   }
   const cProperty* p = g->FindProperty(key);
-  return p == nullptr ? "<no property>" : Text(p->GetValue());
+  return p == nullptr ? "<no property>" : PropertyText(p->GetValue());
 }
 
 TEST(PropertyFileTest, LineEndsAllReadTheSame) {
@@ -80,7 +80,7 @@ TEST(PropertyFileTest, CommentsHeadersAndOddLines) {
   EXPECT_EQ("", Value(file, "A", "EMPTY"));
   EXPECT_EQ("nameless", Value(file, "A", ""));
   EXPECT_EQ(nullptr, a->FindProperty("K"));  // the first group "A" wins
-  EXPECT_EQ("still in empty", Text(file.FindGroup("")->GetProperty(1).GetValue()));
+  EXPECT_EQ("still in empty", PropertyText(file.FindGroup("")->GetProperty(1).GetValue()));
   EXPECT_EQ(0u, file.FindGroup("last")->GetCount());
   EXPECT_EQ(nullptr, file.FindGroup("a"));  // case-sensitive
 }
@@ -109,7 +109,7 @@ TEST(PropertyFileTest, GroupHeaderRules) {
     cString name;
     EXPECT_EQ(c.header, cPropertyFile::IsGroupHeader(cString(c.line), &name));
     if (c.header) {
-      EXPECT_EQ(c.name, Text(name));
+      EXPECT_EQ(c.name, PropertyText(name));
     }
   }
 }
@@ -123,16 +123,16 @@ TEST(PropertyFileTest, BackslashBecomesLineBreakInGroupedFilesOnly) {
   cString standaloneText("TEXT = one\\ntwo\n");
   cPropertyGroup group;
   group.ParseStandalone(standaloneText);
-  EXPECT_EQ("one\\ntwo", Text(group.FindProperty("TEXT")->GetValue()));
+  EXPECT_EQ("one\\ntwo", PropertyText(group.FindProperty("TEXT")->GetValue()));
 }
 
 TEST(PropertyFileTest, StandaloneTakesEveryPropertyLine) {
   cPropertyGroup group;
   group.ParseStandalone(cString("A = 1\n[Header]\nB = 2\r\n[x=y]\n"));
-  EXPECT_EQ("standalone", Text(group.GetName()));
+  EXPECT_EQ("standalone", PropertyText(group.GetName()));
   ASSERT_EQ(3u, group.GetCount());
-  EXPECT_EQ("2", Text(group.FindProperty("B")->GetValue()));
-  EXPECT_EQ("y]", Text(group.FindProperty("[x")->GetValue()));
+  EXPECT_EQ("2", PropertyText(group.FindProperty("B")->GetValue()));
+  EXPECT_EQ("y]", PropertyText(group.FindProperty("[x")->GetValue()));
 }
 
 TEST(PropertyFileTest, EmptyAndHeaderlessTexts) {
@@ -174,7 +174,7 @@ TEST(PropertyTest, LenientNumbers) {
   EXPECT_FLOAT_EQ(0.0f, Single(&g, "").GetF32Fatal());
   EXPECT_FLOAT_EQ(0.0f, Single(&g, "x1").GetF32Fatal());
   EXPECT_NEAR(1.5707963f, Single(&g, "90").GetAngleFatal(), 1e-6f);
-  EXPECT_EQ("a b", Text(Single(&g, "  a b  ").GetStringFatal()));
+  EXPECT_EQ("a b", PropertyText(Single(&g, "  a b  ").GetStringFatal()));
 }
 
 TEST(PropertyTest, VectorsAndColours) {
@@ -259,7 +259,7 @@ TEST_F(PropertyFileLoadTest, LoadsThroughTheEngineFileInterface) {
   std::string path = Write("config.txt", "[Init]\r\nFRAME_LIMIT = 1\r\n[L]\r\nMSG = a\\nb\r\n");
   cPropertyFile file;
   ASSERT_TRUE(file.Load(cString(path.c_str())));
-  EXPECT_EQ(path, Text(file.GetFileName()));
+  EXPECT_EQ(path, PropertyText(file.GetFileName()));
   EXPECT_EQ("1", Value(file, "Init", "FRAME_LIMIT"));
   EXPECT_EQ("a\r\nb", Value(file, "L", "MSG"));
 
@@ -270,7 +270,7 @@ TEST_F(PropertyFileLoadTest, LoadsThroughTheEngineFileInterface) {
 
   cPropertyGroup group;
   ASSERT_TRUE(group.LoadText(cString(path.c_str())));
-  EXPECT_EQ("a\\nb", Text(group.FindProperty("MSG")->GetValue()));
+  EXPECT_EQ("a\\nb", PropertyText(group.FindProperty("MSG")->GetValue()));
   EXPECT_EQ(2u, group.GetCount());
   EXPECT_FALSE(group.LoadText(cString("/no/such/file.txt")));
   EXPECT_EQ(2u, group.GetCount());

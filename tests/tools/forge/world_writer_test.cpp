@@ -17,11 +17,11 @@
 
 namespace {
 
-bool AttachWorld() { return RpWorldPluginAttach() != FALSE; }
+bool AttachWorldPlugin() { return RpWorldPluginAttach() != FALSE; }
 
 class ForgeWorldTest : public StartedEngineTest {
  protected:
-  void SetUp() override { StartEngine(AttachWorld); }
+  void SetUp() override { StartEngine(AttachWorldPlugin); }
 
   static RpWorld* Read(const std::vector<RwUInt8>& bytes) {
     RwMemory memory = {const_cast<RwUInt8*>(bytes.data()), static_cast<RwUInt32>(bytes.size())};

@@ -6,7 +6,7 @@
 namespace {
 
 constexpr int kTextureSize = 64;
-constexpr RwRGBA kBlue = {0, 0, 255, 255};
+constexpr RwRGBA kTextureBlue = {0, 0, 255, 255};
 constexpr RwRGBA kBackground = {0x30, 0x30, 0x30, 255};
 constexpr uint32_t kBackgroundPixel = 0x303030;
 
@@ -38,7 +38,7 @@ class CameraTextureTest : public CameraDriverTest {
   void DrawIntoTexture(RwCamera* camera) {
     RwRGBA background = kBackground;
     ASSERT_NE(RwCameraClear(camera_, &background, kRwCameraClearImage | kRwCameraClearZ), nullptr);
-    RwRGBA blue = kBlue;
+    RwRGBA blue = kTextureBlue;
     ASSERT_NE(RwCameraClear(camera, &blue, kRwCameraClearImage | kRwCameraClearZ), nullptr);
     ASSERT_NE(RwCameraBeginUpdate(camera), nullptr);
     ASSERT_TRUE(DrawRect(8, 8, 24, 24, 0xFFFF0000u));
@@ -99,7 +99,7 @@ TEST_F(CameraTextureTest, DepthClearOfATextureWithoutZBufferClearsColourOnly) {
   RwCamera* camera = MakeTextureCamera(false);
   ASSERT_NE(camera, nullptr);
   Record();
-  RwRGBA blue = kBlue;
+  RwRGBA blue = kTextureBlue;
   ASSERT_NE(RwCameraClear(camera, &blue, kRwCameraClearImage | kRwCameraClearZ | kRwCameraClearStencil), nullptr);
   const std::vector<uint64_t> clear = Args("Clear");
   ASSERT_GE(clear.size(), 3u);

@@ -29,12 +29,12 @@ std::vector<RwUInt8> ColourBlock(RwUInt16 c0, RwUInt16 c1, std::array<RwUInt8, 4
           rows[3]};
 }
 
-constexpr RwUInt16 kRed = 0xF800;
-constexpr RwUInt16 kBlue = 0x001F;
+constexpr RwUInt16 kRed565 = 0xF800;
+constexpr RwUInt16 kBlue565 = 0x001F;
 constexpr RwUInt8 kIndices0123 = 0xE4;  // texels 0..3 take indices 0..3
 
 TEST(DxtTest, Dxt1FourColourBlock) {
-  std::vector<RwUInt8> blocks = ColourBlock(kRed, kBlue, {kIndices0123, 0x00, 0x55, 0xFF});
+  std::vector<RwUInt8> blocks = ColourBlock(kRed565, kBlue565, {kIndices0123, 0x00, 0x55, 0xFF});
   std::vector<RwUInt32> pixels(16, 0);
   EXPECT_FALSE(RwD3D8DecompressDXT1(4, 4, pixels.data(), blocks.data()));
   EXPECT_EQ(At(pixels, 4, 0, 0), (Texel{248, 0, 0, 255}));
@@ -51,19 +51,19 @@ TEST(DxtTest, Dxt1FourColourBlock) {
 }
 
 TEST(DxtTest, Dxt1ThreeColourBlockReportsTransparency) {
-  const std::vector<RwUInt8> blocks = ColourBlock(kBlue, kRed, {kIndices0123, 0, 0, 0});
+  const std::vector<RwUInt8> blocks = ColourBlock(kBlue565, kRed565, {kIndices0123, 0, 0, 0});
   std::vector<RwUInt32> pixels(16, 0);
   EXPECT_TRUE(RwD3D8DecompressDXT1(4, 4, pixels.data(), blocks.data()));
   EXPECT_EQ(At(pixels, 4, 2, 0), (Texel{124, 0, 124, 255}));
   EXPECT_EQ(At(pixels, 4, 3, 0), (Texel{0, 0, 0, 0}));
   // Equal colours are a three-colour block too, but index 3 unused is opaque.
-  const std::vector<RwUInt8> opaque = ColourBlock(kRed, kRed, {0x24, 0, 0, 0});
+  const std::vector<RwUInt8> opaque = ColourBlock(kRed565, kRed565, {0x24, 0, 0, 0});
   EXPECT_FALSE(RwD3D8DecompressDXT1(4, 4, pixels.data(), opaque.data()));
 }
 
 TEST(DxtTest, BlocksFillTheirPlaceAndPartialBlocksAreLeftAlone) {
-  std::vector<RwUInt8> blocks = ColourBlock(kRed, kBlue, {0, 0, 0, 0});
-  const std::vector<RwUInt8> second = ColourBlock(kRed, kBlue, {0x55, 0x55, 0x55, 0x55});
+  std::vector<RwUInt8> blocks = ColourBlock(kRed565, kBlue565, {0, 0, 0, 0});
+  const std::vector<RwUInt8> second = ColourBlock(kRed565, kBlue565, {0x55, 0x55, 0x55, 0x55});
   blocks.insert(blocks.end(), second.begin(), second.end());
   std::vector<RwUInt32> pixels(8 * 6, 0xDEADBEEF);
   RwD3D8DecompressDXT1(8, 6, pixels.data(), blocks.data());
@@ -79,7 +79,7 @@ TEST(DxtTest, BlocksFillTheirPlaceAndPartialBlocksAreLeftAlone) {
 
 TEST(DxtTest, Dxt3ExplicitAlphaAndCyanFourthColour) {
   std::vector<RwUInt8> blocks = {0xA5, 0xF0, 0x00, 0x00, 0x00, 0x00, 0x11, 0x11};
-  const std::vector<RwUInt8> colour = ColourBlock(kBlue, kRed, {kIndices0123, 0, 0, 0});
+  const std::vector<RwUInt8> colour = ColourBlock(kBlue565, kRed565, {kIndices0123, 0, 0, 0});
   blocks.insert(blocks.end(), colour.begin(), colour.end());
   std::vector<RwUInt32> pixels(16, 0);
   RwD3D8DecompressDXT3(4, 4, pixels.data(), blocks.data());
@@ -114,7 +114,7 @@ TEST(DxtTest, Dxt5InterpolatedAlphaInBothModes) {
                                    static_cast<RwUInt8>(high),
                                    static_cast<RwUInt8>(high >> 8),
                                    static_cast<RwUInt8>(high >> 16)};
-    const std::vector<RwUInt8> colour = ColourBlock(kRed, kBlue, {0, 0, 0, 0});
+    const std::vector<RwUInt8> colour = ColourBlock(kRed565, kBlue565, {0, 0, 0, 0});
     blocks.insert(blocks.end(), colour.begin(), colour.end());
     std::vector<RwUInt32> pixels(16, 0);
     RwD3D8DecompressDXT5(4, 4, pixels.data(), blocks.data());

@@ -26,10 +26,10 @@ constexpr int kResizedHeight = 168;
 constexpr int kFrames = 60;
 constexpr int kResizeFrame = 15;
 constexpr int kLossFrame = 35;
-constexpr RwRGBA kClearColour = {0x10, 0x30, 0x50, 0xFF};
-constexpr uint32_t kClearPixel = 0x103050;
-constexpr int kTextX = 8;
-constexpr int kTextY = 8;
+constexpr RwRGBA kFirstClearColour = {0x10, 0x30, 0x50, 0xFF};
+constexpr uint32_t kFirstClearPixel = 0x103050;
+constexpr int kFirstTextX = 8;
+constexpr int kFirstTextY = 8;
 
 LRESULT WINAPI WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
@@ -94,8 +94,8 @@ class FirstFrameTest : public ::testing::Test {
     const RwUInt8* rows = _rtCharsetFontGlyph('F' - kRtCharsetFirstCode);
     for (int row = 0; row < kRtCharsetGlyphHeight; row++) {
       for (int pixel = 0; pixel < kRtCharsetGlyphWidth; pixel++) {
-        const uint32_t expected = (rows[row] >> pixel) & 1 ? 0xFFFFFFu : kClearPixel;
-        if (BackBufferPixel(kTextX + pixel, kTextY + row) != expected) {
+        const uint32_t expected = (rows[row] >> pixel) & 1 ? 0xFFFFFFu : kFirstClearPixel;
+        if (BackBufferPixel(kFirstTextX + pixel, kFirstTextY + row) != expected) {
           return false;
         }
       }
@@ -138,12 +138,12 @@ TEST_F(FirstFrameTest, FramesPrintTheirTextThroughResizeAndDeviceLossAndShutDown
     }
     PumpMessages();
     ASSERT_TRUE(FitCameraRasters());
-    RwRGBA colour = kClearColour;
+    RwRGBA colour = kFirstClearColour;
     RwCameraClear(camera_, &colour, kRwCameraClearImage | kRwCameraClearZ);
     if (RwCameraBeginUpdate(camera_) != nullptr) {
       char text[32];
       std::snprintf(text, sizeof text, "Frame %d", number);
-      RtCharsetPrint(charset, text, kTextX, kTextY);
+      RtCharsetPrint(charset, text, kFirstTextX, kFirstTextY);
       RwCameraEndUpdate(camera_);
     }
     if (number == kLossFrame) {
@@ -160,7 +160,7 @@ TEST_F(FirstFrameTest, FramesPrintTheirTextThroughResizeAndDeviceLossAndShutDown
   RECT client;
   ASSERT_TRUE(GetClientRect(window_, &client));
   EXPECT_EQ(client.right, kResizedWidth);
-  EXPECT_EQ(BackBufferPixel(kResizedWidth - 2, kResizedHeight - 2), kClearPixel);
+  EXPECT_EQ(BackBufferPixel(kResizedWidth - 2, kResizedHeight - 2), kFirstClearPixel);
 
   RwRasterDestroy(camera_->frameBuffer);
   RwRasterDestroy(camera_->zBuffer);

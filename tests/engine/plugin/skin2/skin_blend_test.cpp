@@ -79,11 +79,6 @@ struct Vertex {
 
 constexpr RwReal kUntouched = 77.0f;
 
-RwUInt32 Bones(RwUInt8 b0, RwUInt8 b1, RwUInt8 b2, RwUInt8 b3) {
-  return static_cast<RwUInt32>(b0) | static_cast<RwUInt32>(b1) << 8 | static_cast<RwUInt32>(b2) << 16 |
-         static_cast<RwUInt32>(b3) << 24;
-}
-
 class SkinBlendTest : public SkinEngineTest {
  protected:
   static constexpr RwInt32 kBones = 4;

@@ -9,11 +9,6 @@
 
 namespace {
 
-RwUInt32 Bones(RwUInt8 b0, RwUInt8 b1, RwUInt8 b2, RwUInt8 b3) {
-  return static_cast<RwUInt32>(b0) | static_cast<RwUInt32>(b1) << 8 | static_cast<RwUInt32>(b2) << 16 |
-         static_cast<RwUInt32>(b3) << 24;
-}
-
 std::vector<RwMatrix> Identities(size_t count) {
   std::vector<RwMatrix> matrices(count);
   for (RwMatrix& m : matrices) {

@@ -10,9 +10,9 @@ using NpcPerceptionTest = NpcTest;
 
 constexpr f32 kFar = 0.0f;                // a man left out of the row stands far away
 const RwV3d kEye = {-8.0f, 0.0f, -8.0f};  // on node 0: no opening shot from a chase
-constexpr f32 kFacingX = 1.5707964f;
+constexpr f32 kPerceptionFacingX = 1.5707964f;
 
-RwV3d Ahead(f32 distance) {
+RwV3d PerceptionAhead(f32 distance) {
   return distance == kFar ? RwV3d{500.0f, 500.0f, 500.0f} : RwV3d{kEye.x + distance, 0.0f, kEye.z};
 }
 
@@ -52,8 +52,8 @@ TEST_F(NpcPerceptionTest, SightAndHearingSwitchTheStateAndCountAlerts) {
     SetLight(row.light);
     player->GetStats().Reset();
     player->SetNoise(row.noise);
-    Place(player, Ahead(row.player));
-    Place(hologram, Ahead(row.hologram));
+    Place(player, PerceptionAhead(row.player));
+    Place(hologram, PerceptionAhead(row.hologram));
     tNpcPlayerHooks hooks;
     hooks.ultraInUse = row.ultra ? +[](const cDorvaMan*) { return true; } : nullptr;
     cNpc::SetPlayerHooks(hooks);
@@ -61,10 +61,10 @@ TEST_F(NpcPerceptionTest, SightAndHearingSwitchTheStateAndCountAlerts) {
     if (row.fallenGuard != kFar) {
       fallen = MakeNpc("guard", "");
       fallen->SetAlive(false);
-      Place(fallen, Ahead(row.fallenGuard));
+      Place(fallen, PerceptionAhead(row.fallenGuard));
     }
     cNpc* npc = MakeNpc(row.type, "");
-    Place(npc, kEye, kFacingX);
+    Place(npc, kEye, kPerceptionFacingX);
     RwFrameSyncDirty();
     npc->SetAlerted(row.alerted);
     npc->SetPerceptionClock(row.clock);

@@ -13,10 +13,10 @@ namespace {
 
 using NpcStatesTest = NpcTest;
 
-const RwV3d kGuardAt = {-8.0f, 0.0f, -8.0f};
-constexpr f32 kFacingX = 1.5707964f;
+const RwV3d kStatesGuardAt = {-8.0f, 0.0f, -8.0f};
+constexpr f32 kStatesFacingX = 1.5707964f;
 
-RwV3d Ahead(f32 d) { return RwV3d{kGuardAt.x + d, 0.0f, kGuardAt.z}; }
+RwV3d StatesAhead(f32 d) { return RwV3d{kStatesGuardAt.x + d, 0.0f, kStatesGuardAt.z}; }
 
 TEST_F(NpcStatesTest, TheLookAroundCountKeepsAcrossAnInterruption) {
   LoadPlayer();
@@ -67,9 +67,9 @@ TEST_F(NpcStatesTest, SearchAndChaseTimersAndTheirPerception) {
     // On node 1, where every route here begins: no route ends at once, and
     // the route's first node is never farther from the target (no opening
     // shot).
-    Place(player, Ahead(6.0f + row.player), -kFacingX);
+    Place(player, StatesAhead(6.0f + row.player), -kStatesFacingX);
     cNpc* npc = MakeNpc("guard", "STARTPOINT = 2\n", row.body);
-    Place(npc, Ahead(6.0f), kFacingX);
+    Place(npc, StatesAhead(6.0f), kStatesFacingX);
     RwFrameSyncDirty();
     npc->SetState(row.state);
     ASSERT_EQ(row.state, npc->GetState());

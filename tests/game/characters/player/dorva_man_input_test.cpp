@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr f32 kDegrees = 0.0174532925f;
+constexpr f32 kInputDegrees = 0.0174532925f;
 
 // The demo's map, with the pad and its sticks and one button added.
 std::string PadInputMap() {
@@ -104,7 +104,7 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
   const std::function<f32()> probes[] = {
       [&] { return f32(in.forwardKey); },
       [&] { return player->GetKeyTurnSum() * 10 + in.turnLeftKey + in.turnRightKey; },
-      [&] { return std::asin(RwFrameGetLTM(player->GetFrame())->at.x) / kDegrees; },
+      [&] { return std::asin(RwFrameGetLTM(player->GetFrame())->at.x) / kInputDegrees; },
       [&] { return f32(player->MouseTurnLeftFrames() * 10 + player->MouseTurnRightFrames()); },
       [&] { return player->GetLookAngle(); },
       [&] { return f32(player->GetLookInput()); },
@@ -120,7 +120,7 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
       [] {},
       [&] { camera->StartAiming(); },
       [&] { camera->StartAiming(), gGameOptions->SetAxisInversion(true); },
-      [&] { camera->SetFieldOfView(45.0f * kDegrees); },
+      [&] { camera->SetFieldOfView(45.0f * kInputDegrees); },
       [&] { player->SetBusy(1); },
       [&] { player->SetActionState(kStateRun); },
       [&] { player->SetSkipNextImplantKey(1); },

@@ -132,7 +132,7 @@ class MapViewTest : public ScreenEngineTest {
   std::unique_ptr<cWgMapView> mView;
 };
 
-::testing::AssertionResult Near(uint32_t expected, uint32_t actual, int tolerance = 6) {
+::testing::AssertionResult MapNear(uint32_t expected, uint32_t actual, int tolerance = 6) {
   for (int shift = 0; shift <= 16; shift += 8) {
     if (std::abs(static_cast<int>((expected >> shift) & 0xFF) - static_cast<int>((actual >> shift) & 0xFF)) >
         tolerance) {
@@ -355,7 +355,7 @@ TEST_F(MapViewTest, TheHudMapShowsThePlanTheBorderARedConeAndTheIcons) {
               {"outside the map", -20, 75, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    EXPECT_TRUE(Near(row.colour, BackBufferPixel(left + row.x, top + row.y)));
+    EXPECT_TRUE(MapNear(row.colour, BackBufferPixel(left + row.x, top + row.y)));
   }
 }
 
@@ -375,7 +375,7 @@ TEST_F(MapViewTest, TheHudMapTurnsSoThatAheadIsUp) {
     mWorld->AddMan(kMapManGuard, ahead, true, 0);
     ClearTarget(screen_);
     MakeView(false, 10.0f)->Render();
-    EXPECT_TRUE(Near(0xFF00FF, BackBufferPixel(481 + 75, 9 + 45)));
+    EXPECT_TRUE(MapNear(0xFF00FF, BackBufferPixel(481 + 75, 9 + 45)));
   }
 }
 

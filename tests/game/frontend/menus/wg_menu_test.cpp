@@ -27,8 +27,8 @@ struct Recording : Menu {
 const tWgPlacement kTextPlace = tWgPlacement::Fractions(0.2f, 0.0f, 0.8f, 1.0f);
 const tWgPlacement kWindowPlace = tWgPlacement::Fractions(0.15f, 0.2f, 0.7f, 0.6f);
 
-DWORD sClockMs = 0;
-DWORD TestClock(void*) { return sClockMs; }
+DWORD sMenuClockMs = 0;
+DWORD MenuTestClock(void*) { return sMenuClockMs; }
 
 }  // namespace
 
@@ -107,10 +107,10 @@ TEST_F(MenuTest, SelectedItemPulsesOver768Milliseconds) {
   const std::pair<DWORD, u8> rows[] = {{0, 85},    {6, 86},   {381, 169},      {384, 169},
                                        {576, 126}, {765, 85}, {768 + 381, 169}};
   Recording<cWgMenu_Menu> menu(screen_, "TWO", 2, tWgPlacement(), kTextPlace);
-  WinTestSetClock(TestClock, nullptr);
+  WinTestSetClock(MenuTestClock, nullptr);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.first);
-    sClockMs = row.first;
+    sMenuClockMs = row.first;
     EXPECT_FALSE(Send(menu.GetItem(0), Tick(0.04f)));
     EXPECT_FALSE(Send(menu.GetItem(1), Tick(0.04f)));
     EXPECT_EQ(row.second, menu.GetItem(0)->GetCurrentColour().alpha);

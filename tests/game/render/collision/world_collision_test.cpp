@@ -21,7 +21,7 @@ namespace {
 
 const f32 kRoot2 = sqrtf(2.0f);
 const RwV3d kUp = {0.0f, 1.0f, 0.0f};
-const tCollisionShapeRecord kEnd = {-1, {}, 0.0f, {}, {}};
+const tCollisionShapeRecord kShapesEnd = {-1, {}, 0.0f, {}, {}};
 
 // Where the line a to b enters the triangle's front face, as a fraction of the line.
 bool LineEntersTriangle(const RwV3d& a, const RwV3d& b, const tTriangle& triangle, f32* fraction) {
@@ -240,7 +240,7 @@ TEST_F(WorldCollisionTest, SegmentsAgreeWithBruteForce) {
 }
 
 TEST_F(WorldCollisionTest, SphereOnTheFloor) {
-  const tCollisionShapeRecord ball[] = {{static_cast<s32>(kCollisionSphere), {}, 0.5f, {}, {}}, kEnd};
+  const tCollisionShapeRecord ball[] = {{static_cast<s32>(kCollisionSphere), {}, 0.5f, {}, {}}, kShapesEnd};
   // Centre on the floor's plane, no edge in reach: the face point is the centre.
   cCollisionVolume* volume = Volume(ball, {2.0f, 0.0f, 3.0f});
   ASSERT_EQ(1u, mCollision->CollideVolume(volume, false, 0));
@@ -251,7 +251,7 @@ TEST_F(WorldCollisionTest, SphereOnTheFloor) {
 TEST_F(WorldCollisionTest, CapsulesAgainstWallCornerAndObject) {
   // Tips 0 and 2 along local y, radius 0.5: the axis runs from 0.5 to 1.5.
   const tCollisionShapeRecord upright[] = {
-      {static_cast<s32>(kCollisionCapsule), {}, 0.5f, {0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 0.0f}}, kEnd};
+      {static_cast<s32>(kCollisionCapsule), {}, 0.5f, {0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 0.0f}}, kShapesEnd};
   const RwV3d wall = {1.0f, 0.0f, 0.0f};
   {
     SCOPED_TRACE("0.25 into the wall at x -10: the two end spheres");
@@ -274,14 +274,14 @@ TEST_F(WorldCollisionTest, CapsulesAgainstWallCornerAndObject) {
   {
     SCOPED_TRACE("turned to lie along x, its axis through the wall: the body's crossing point");
     const tCollisionShapeRecord centred[] = {
-        {static_cast<s32>(kCollisionCapsule), {}, 0.5f, {0.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 0.0f}}, kEnd};
+        {static_cast<s32>(kCollisionCapsule), {}, 0.5f, {0.0f, -1.0f, 0.0f}, {0.0f, 1.0f, 0.0f}}, kShapesEnd};
     cCollisionVolume* volume = Volume(centred, {-10.25f, 3.0f, -5.0f}, 90.0f);
     ASSERT_EQ(1u, mCollision->CollideVolume(volume, false, 0));
     ExpectContact(*volume, 0, {-10.0f, 3.0f, -5.0f}, wall, 0.75f, nullptr);
   }
   SCOPED_TRACE("through the object's top, unless masked out");
   const tCollisionShapeRecord thin[] = {
-      {static_cast<s32>(kCollisionCapsule), {}, 0.2f, {0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 0.0f}}, kEnd};
+      {static_cast<s32>(kCollisionCapsule), {}, 0.2f, {0.0f, 0.0f, 0.0f}, {0.0f, 2.0f, 0.0f}}, kShapesEnd};
   cCollisionVolume* volume = Volume(thin, {-5.4f, 1.5f, 0.4f});
   ASSERT_EQ(1u, mCollision->CollideVolume(volume, false, 0));
   ExpectContact(*volume, 0, {-5.4f, 2.0f, 0.4f}, kUp, 0.2f, mObject);

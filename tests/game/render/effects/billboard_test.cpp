@@ -49,9 +49,9 @@ class BillboardTest : public ScreenEngineTest {
   }
 };
 
-class TestScene : public cScene {
+class BillboardScene : public cScene {
  public:
-  explicit TestScene(cCamera* camera) : mCamera(camera) {}
+  explicit BillboardScene(cCamera* camera) : mCamera(camera) {}
   cCamera* GetCamera(u32 index) override { return index == 0 ? mCamera : nullptr; }
 
  private:
@@ -119,7 +119,7 @@ TEST_F(BillboardTest, DistanceScaleKeepsTheApparentSize) {
 TEST_F(BillboardTest, ATiedBillboardShowsOnlyThroughItsSceneCamera) {
   cCamera own;
   cCamera other;
-  TestScene scene(&own);
+  BillboardScene scene(&own);
   std::unique_ptr<cBillboard> billboard = Billboard(RwV3d{0.0f, 0.0f, 10.0f}, kRed);
   billboard->SetSceneCamera(&scene, 0);
   const RwV3d eye = {0.0f, 0.0f, 0.0f};

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr RwRGBA kRed = {255, 0, 0, 255};
-constexpr RwRGBA kGreen = {0, 255, 0, 255};
+constexpr RwRGBA kMirrorRed = {255, 0, 0, 255};
+constexpr RwRGBA kMirrorGreen = {0, 255, 0, 255};
 
 class MirrorTest : public LevelTest {
  protected:
@@ -38,8 +38,8 @@ class MirrorTest : public LevelTest {
 // and a green quad between the mirror's plane and its reflected eye.
 TEST_F(MirrorTest, MirrorShowsWhatIsInFrontOfIt) {
   RpClump* mirrorQuad = AddTexturedQuad(RwV3d{0.0f, 0.0f, 10.0f}, 4.0f, kMirrorTextureName);
-  AddQuad(RwV3d{0.0f, 0.0f, -5.0f}, 30.0f, kRed, true);
-  AddQuad(RwV3d{0.0f, 0.0f, 15.0f}, 30.0f, kGreen, true);
+  AddQuad(RwV3d{0.0f, 0.0f, -5.0f}, 30.0f, kMirrorRed, true);
+  AddQuad(RwV3d{0.0f, 0.0f, 15.0f}, 30.0f, kMirrorGreen, true);
   cMirror* mirror = new cMirror(FirstAtomic(mirrorQuad), 1);
   ASSERT_NE(nullptr, mirror->GetMaterial());
   RwRaster* own = mirror->GetMaterial()->texture->raster;

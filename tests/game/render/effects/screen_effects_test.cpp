@@ -39,25 +39,25 @@ class ScreenEffectsTest : public ScreenEngineTest {
   tScreenEffects effects_;
 };
 
-constexpr RwRGBA kRed = {255, 0, 0, 255};
+constexpr RwRGBA kEffectRed = {255, 0, 0, 255};
 constexpr RwRGBA kBlue = {0, 0, 255, 255};
 
 TEST_F(ScreenEffectsTest, OverlayBlendsByItsAlphaFromItsSecondFrame) {
   effects_.overlay = 1;
   effects_.overlayColour = RwRGBA{0, 255, 0, 255};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0xFF0000u, BackBufferPixel(320, 240)) << "nothing in the first frame";
   EXPECT_EQ(1, effects_.copyRasterReady);
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0x00FF00u, BackBufferPixel(0, 0));
   EXPECT_EQ(0x00FF00u, BackBufferPixel(kWidth - 1, kHeight - 1));
 
   effects_.overlayColour = RwRGBA{0, 255, 0, 0};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0xFF0000u, BackBufferPixel(320, 240));
 
   effects_.overlayColour = RwRGBA{0, 0, 255, 128};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   ExpectNear(0x7F0080u, BackBufferPixel(320, 240));
   // The blend leaves depth and blending as the frame expects them.
   cCamera camera;
@@ -70,11 +70,11 @@ TEST_F(ScreenEffectsTest, OverlayBlendsByItsAlphaFromItsSecondFrame) {
 
 TEST_F(ScreenEffectsTest, TrailHoldsNineTenthsOfThePreviousFrame) {
   effects_.trail = 1;
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   ASSERT_NE(nullptr, GetCopyRaster());
   EXPECT_EQ(kWidth, GetCopyRaster()->width);
   EXPECT_EQ(0xFF0000u, BackBufferPixel(320, 240)) << "nothing in the first frame";
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   ExpectNear(0xFF0000u, BackBufferPixel(320, 240));
 
   // 0.9 of the red finished frame over the new blue one.
@@ -88,27 +88,27 @@ TEST_F(ScreenEffectsTest, TrailHoldsNineTenthsOfThePreviousFrame) {
   // A frame without the trail, then one with it: it only refreshes the
   // copy, which the next frame blends.
   effects_.trail = 0;
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   effects_.trail = 1;
   Frame(screen_, kBlue);
   EXPECT_EQ(0x0000FFu, BackBufferPixel(320, 240));
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   ExpectNear(0x1900E6, BackBufferPixel(320, 240));
 
   // With the overlay the trail comes first: the copy holds no overlay.
   effects_.overlay = 1;
   effects_.overlayColour = RwRGBA{0, 255, 0, 255};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0x00FF00u, BackBufferPixel(320, 240));
   effects_.overlay = 0;
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0u, BackBufferPixel(320, 240) & 0x00FF00u);
 }
 
 TEST_F(ScreenEffectsTest, NewFrameBufferSizeRebuildsTheCopy) {
   effects_.trail = 1;
-  Frame(screen_, kRed);
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
+  Frame(screen_, kEffectRed);
   cRenderTarget small;
   ASSERT_TRUE(small.CreateScreen(tTargetSize{320, 240}));
   Frame(small, kBlue);
@@ -116,7 +116,7 @@ TEST_F(ScreenEffectsTest, NewFrameBufferSizeRebuildsTheCopy) {
   EXPECT_EQ(320, GetCopyRaster()->width);
   EXPECT_EQ(240, GetCopyRaster()->height);
   EXPECT_EQ(0x0000FFu, BackBufferPixel(100, 100)) << "no effect in the frame that rebuilds";
-  Frame(small, kRed);
+  Frame(small, kEffectRed);
   ExpectNear(0x1900E6, BackBufferPixel(100, 100));
   ExpectNear(0x1900E6, BackBufferPixel(319, 239));
 }
@@ -148,14 +148,14 @@ TEST_F(ScreenEffectsPow2Test, NoTrailWithoutACopyOfTheFrameBufferSize) {
   effects_.overlay = 1;
   effects_.overlayColour = RwRGBA{0, 0, 255, 0};
   testing::internal::CaptureStdout();
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ("Error creating raster\n", testing::internal::GetCapturedStdout());
   EXPECT_EQ(nullptr, GetCopyRaster());
   Frame(screen_, kBlue);
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0xFF0000u, BackBufferPixel(320, 240));
   effects_.overlayColour = RwRGBA{0, 0, 255, 255};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   EXPECT_EQ(0x0000FFu, BackBufferPixel(kWidth - 1, kHeight - 1));
 }
 

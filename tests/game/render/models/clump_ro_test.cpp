@@ -25,7 +25,7 @@
 
 namespace {
 
-class TestScene : public cScene {
+class ClumpScene : public cScene {
  public:
   cCamera* GetCamera(u32) override { return nullptr; }
 };
@@ -252,7 +252,7 @@ TEST_F(ClumpROTest, ColourTablesColourAPrivateCopyOfTheFirstGeometry) {
 TEST_F(ClumpROTest, DynamicLightsComeFromTheMapsAndFade) {
   const RwRGBA maps[kLightmapCount] = {{255, 255, 255, 0}, {51, 51, 51, 0}, {102, 102, 102, 0}, {102, 102, 102, 0}};
   FillLightmap(maps);
-  TestScene scene;
+  ClumpScene scene;
   const std::string path = Model("man.dff", {tTestQuad()});
   cDynamicLitClumpRO object(path.c_str(), &mLightmap, 90, 0.5f, nullptr);
   EXPECT_EQ(0u, RpGeometryGetFlags(object.GetSharedGeometry()) & rpGEOMETRYPRELIT);
@@ -302,7 +302,7 @@ TEST_F(ClumpROTest, DynamicLightsComeFromTheMapsAndFade) {
 TEST_F(ClumpROTest, PrioritisedAtomicsAreDeferredAndTheSceneLightsSwitchedOff) {
   tTestQuad quad;
   const std::string path = Model("lamp.dff", {quad});
-  TestScene scene;
+  ClumpScene scene;
   cClumpRO object(path.c_str(), nullptr);
   object.SetScene(&scene);
   RpAtomic* atomic = object.GetFirstAtomic();

@@ -13,7 +13,7 @@
 
 namespace {
 
-bool SameRgba(const RwRGBA& a, const RwRGBA& b) {
+bool SameModelRgba(const RwRGBA& a, const RwRGBA& b) {
   return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha;
 }
 
@@ -92,8 +92,8 @@ TEST_F(ModelFilesTest, GeometriesCopyThroughMemory) {
   ASSERT_NE(nullptr, copy);
   EXPECT_NE(geometry, copy);
   EXPECT_EQ(4, copy->numVertices);
-  EXPECT_PRED2(SameRgba, (RwRGBA{10, 20, 30, 40}), copy->preLitLum[3]);
-  EXPECT_PRED2(SameRgba, (RwRGBA{5, 6, 7, 8}), *RpMaterialGetColor(RpMaterialListGetMaterial(&copy->matList, 1)));
+  EXPECT_PRED2(SameModelRgba, (RwRGBA{10, 20, 30, 40}), copy->preLitLum[3]);
+  EXPECT_PRED2(SameModelRgba, (RwRGBA{5, 6, 7, 8}), *RpMaterialGetColor(RpMaterialListGetMaterial(&copy->matList, 1)));
   EXPECT_NE(RpMaterialListGetMaterial(&geometry->matList, 1), RpMaterialListGetMaterial(&copy->matList, 1));
   RpGeometryDestroy(copy);
   RpGeometryDestroy(geometry);

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr RwV3d kOrigin = {0.0f, 0.0f, 0.0f};
-constexpr RwV3d kAlongZ = {0.0f, 0.0f, 1.0f};
+constexpr RwV3d kSystemAlongZ = {0.0f, 0.0f, 1.0f};
 
 const RwSphere& InstancerSphere(const cMultiParticleSystem& effect, u32 index) {
   return RpGeometryGetMorphTarget(RpAtomicGetGeometry(effect.GetInstancer(index)->GetAtomic()), 0)->boundingSphere;
@@ -55,17 +55,17 @@ TEST_F(ParticleSystemTest, EffectsLoadEveryElementOfTheirFile) {
 
   SCOPED_TRACE("the cache keeps files by their exact name");
   cMultiParticleSystem again;
-  again.Load(&scene, path.c_str(), kOrigin, kAlongZ);
+  again.Load(&scene, path.c_str(), kOrigin, kSystemAlongZ);
   EXPECT_EQ(1u, scene.GetPropertyFileCache()->GetCount());
   cMultiParticleSystem spelledApart;
-  spelledApart.Load(&scene, (mFolder.Path() + "/./every.txt").c_str(), kOrigin, kAlongZ);
+  spelledApart.Load(&scene, (mFolder.Path() + "/./every.txt").c_str(), kOrigin, kSystemAlongZ);
   EXPECT_EQ(2u, scene.GetPropertyFileCache()->GetCount());
 
   SCOPED_TRACE("a plain list and the default capacity");
   const std::string plain =
       ParticleFile("plain.txt", "[init]\nELEMENTS = a, b\n[a]\nTYPE = LINE\n[b]\nTYPE = SPRITE\n");
   cMultiParticleSystem two;
-  two.Load(&scene, plain.c_str(), kOrigin, kAlongZ);
+  two.Load(&scene, plain.c_str(), kOrigin, kSystemAlongZ);
   ASSERT_EQ(2u, two.GetCount());
   EXPECT_EQ(1u, static_cast<const cRO_PInstancer_Im3DSprite*>(two.GetInstancer(1))->GetCapacity());
 }
@@ -78,7 +78,7 @@ TEST_F(ParticleSystemTest, SystemsSimulateAndBoundTheirParticles) {
            {"idle", {{"TYPE", "LINE"}}}}));
   ParticleTestScene scene;
   cMultiParticleSystem effect;
-  effect.Load(&scene, path.c_str(), RwV3d{0.0f, 1.0f, 0.0f}, kAlongZ);
+  effect.Load(&scene, path.c_str(), RwV3d{0.0f, 1.0f, 0.0f}, kSystemAlongZ);
   cParticleSystem* jet = effect.GetSystem(0);
   EXPECT_TRUE(effect.IsFinished());
   jet->Update(0.25f);  // the burst, born where the emitter stands
@@ -107,7 +107,7 @@ TEST_F(ParticleSystemTest, EffectsEnterAndLeaveTheWorld) {
   ParticleTestScene scene;
   GiveWorld(&scene);
   cMultiParticleSystem effect;
-  effect.Load(&scene, path.c_str(), kOrigin, kAlongZ);
+  effect.Load(&scene, path.c_str(), kOrigin, kSystemAlongZ);
   EXPECT_FALSE(effect.IsOutOfWorld());
   EXPECT_EQ(World(), RpAtomicGetWorld(effect.GetInstancer(1)->GetAtomic()));
   effect.GetSystem(0)->Update(0.1f);
@@ -138,7 +138,7 @@ TEST_F(ParticleSystemTest, EffectsEnterAndLeaveTheWorld) {
   SCOPED_TRACE("without a world, entering it is fatal");
   ParticleTestScene bare;
   cMultiParticleSystem lost;
-  lost.Load(&bare, path.c_str(), kOrigin, kAlongZ);
+  lost.Load(&bare, path.c_str(), kOrigin, kSystemAlongZ);
   EXPECT_DEATH(lost.AddToWorld(), "cRenderManager::AddRO : RWWorld hasn't been set, yet");
 }
 
@@ -183,7 +183,7 @@ TEST_F(ParticleSystemTest, BadFilesAreFatal) {
         {
           ParticleTestScene scene;
           cMultiParticleSystem effect;
-          effect.Load(&scene, path.c_str(), kOrigin, kAlongZ);
+          effect.Load(&scene, path.c_str(), kOrigin, kSystemAlongZ);
         },
         c.message);
   }
@@ -193,7 +193,7 @@ TEST_F(ParticleSystemTest, BadFilesAreFatal) {
       "[init]\nELEMENTS = a,b\n[a]\nTYPE = SPRITE\nMAXNUMBER = 16384\n[b]\nTYPE = LINE\nMAXNUMBER = 32768\n");
   ParticleTestScene scene;
   cMultiParticleSystem effect;
-  effect.Load(&scene, largest.c_str(), kOrigin, kAlongZ);
+  effect.Load(&scene, largest.c_str(), kOrigin, kSystemAlongZ);
   EXPECT_EQ(65535, static_cast<const cRO_PInstancer_Im3DSprite*>(effect.GetInstancer(0))->GetIndices()[16384 * 6 - 1]);
 }
 

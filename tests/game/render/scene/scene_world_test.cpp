@@ -16,7 +16,7 @@
 
 namespace {
 
-class TestScene : public cScene {
+class WorldTestScene : public cScene {
  public:
   cCamera* GetCamera(u32) override { return nullptr; }
 };
@@ -69,7 +69,7 @@ class SceneWorldTest : public ModelEngineTest {
 };
 
 TEST_F(SceneWorldTest, ClumpsLightsAndAtomicsEnterAndLeaveTheWorld) {
-  auto scene = std::make_unique<TestScene>();
+  auto scene = std::make_unique<WorldTestScene>();
   Attach(*scene);
   cRenderManager& manager = scene->GetRenderManager();
   EXPECT_EQ(mWorld, manager.GetWorld());
@@ -113,7 +113,7 @@ TEST_F(SceneWorldTest, WithoutAWorldAddingAndRemovingAreFatal) {
   const std::string path = mFolder.File("box.dff");
   ASSERT_TRUE(WriteQuadModel(path, {tTestQuad()}));
   cClumpRO object(path.c_str(), nullptr);
-  TestScene scene;
+  WorldTestScene scene;
   EXPECT_DEATH(scene.AddClump(&object), "cRenderManager::AddClump : RWWorld hasn't been set, yet");
   EXPECT_DEATH(scene.GetRenderManager().AddClump(&object), "cRenderManager::AddClump : RWWorld hasn't been set, yet");
   object.SetScene(&scene);

@@ -27,7 +27,7 @@ namespace {
 
 using demo::OpenedKind;
 
-bool AttachPlugins() {
+bool AttachLevelPlugins() {
   return RpWorldPluginAttach() && RpCollisionPluginAttach() && RpPVSPluginAttach() && RpUserDataPluginAttach() &&
          RpMatFXPluginAttach() && RpSkinPluginAttach() && RpHAnimPluginAttach() && RpRandomPluginAttach() &&
          RegisterAtomicPlugin();
@@ -84,7 +84,7 @@ bool Loads(const demo::OpenedName& name, const cPropertyFile& config) {
 class GeneratedDataTest : public StartedEngineTest {
  protected:
   void SetUp() override {
-    StartEngine(AttachPlugins);
+    StartEngine(AttachLevelPlugins);
     ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
     std::string error;
     ASSERT_TRUE(demo::WriteDataSet(data_) && demo::WriteOutput(data_, folder_.Path(), {}, &error)) << error;
