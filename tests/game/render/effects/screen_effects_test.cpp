@@ -124,11 +124,11 @@ TEST_F(ScreenEffectsTest, NewFrameBufferSizeRebuildsTheCopy) {
 TEST_F(ScreenEffectsTest, OverlayCoversFramesOfEverySize) {
   effects_.overlay = 1;
   effects_.overlayColour = RwRGBA{0, 255, 0, 255};
-  Frame(screen_, kRed);
+  Frame(screen_, kEffectRed);
   cRenderTarget small;
   ASSERT_TRUE(small.CreateScreen(tTargetSize{320, 240}));
   for (const cRenderTarget* target : {&screen_, &small, &screen_, &small}) {
-    Frame(*target, kRed);
+    Frame(*target, kEffectRed);
     EXPECT_EQ(0x00FF00u, BackBufferPixel(100, 100));
   }
 }
