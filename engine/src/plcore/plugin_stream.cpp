@@ -79,26 +79,28 @@ const RwStream* _rwBoundedStreamOuter(const RwStream* stream, RwUInt32* left) {
 
 namespace {
 
+// The next length bytes of a block of size bytes read up to position, taken
+// from it; null (nothing taken) when fewer are left.
+template <typename Size>
+const RwUInt8* TakeBytes(const RwUInt8* block, Size size, Size* position, RwUInt32 length) {
+  if (*position > size || size - *position < length) {
+    return nullptr;
+  }
+  const RwUInt8* bytes = block + *position;
+  *position += length;
+  return bytes;
+}
+
 // The next length bytes of a stream that holds them in memory, taken from
 // it; null (nothing taken) for other streams or when fewer are left.
 const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
   if (stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead) {
     RwStreamMemory& memory = stream->Type.memory;
-    if (memory.position > memory.nSize || memory.nSize - memory.position < length) {
-      return nullptr;
-    }
-    const RwUInt8* bytes = memory.memBlock + memory.position;
-    memory.position += length;
-    return bytes;
+    return TakeBytes(memory.memBlock, memory.nSize, &memory.position, length);
   }
   if (stream->type == kRwStreamFileName && stream->Type.file.view != nullptr) {
     RwStreamFile& file = stream->Type.file;
-    if (file.position > file.length || file.length - file.position < length) {
-      return nullptr;
-    }
-    const RwUInt8* bytes = file.view + file.position;
-    file.position += length;
-    return bytes;
+    return TakeBytes(file.view, file.length, &file.position, length);
   }
   if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
     return nullptr;
