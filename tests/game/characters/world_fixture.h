@@ -23,6 +23,10 @@
 #include "tests/support/anim_engine.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/screen_engine.h"
+#include "tests/game/world/level_files.h"
+#include "tools/demo/demo.h"
+#include "tools/demo/men/men.h"
+#include "tools/demo/output.h"
 #include "tools/forge/forge.h"
 
 class WorldTest : public ScreenEngineTest {
@@ -69,6 +73,29 @@ class WorldTest : public ScreenEngineTest {
     mWorld.reset();
     mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
     return mWorld.get();
+  }
+  // The generated data set written into the folder and its level01 loaded,
+  // with one hologram double in its men file and, when asked, every
+  // animation for the player (walking moves by the root's); null, with a
+  // failure recorded, when the set cannot be written or read.
+  cQXWorld* LoadDemoLevel01(bool everyAnimation = false) {
+    demo::DataFolder data;
+    std::string error;
+    std::string men = HologramMenFile("holo0", 1), anims = "[0";
+    for (int slot = 1; everyAnimation && slot < demo::men::kAnimationCount; slot++) {
+      anims += ", " + std::to_string(slot);
+    }
+    men.replace(men.find("[0]", men.find("[dorvaman]")), 3, anims + "]");
+    if (!demo::WriteDataSet(data) || !demo::WriteOutput(data, mFolder.Path(), {}, &error) ||
+        !WriteLevelFile("data/level01/men.txt", men) || !mConfig.Load(cString("data/config.txt"))) {
+      ADD_FAILURE() << "the demo data set: " << error;
+      return nullptr;
+    }
+    cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
+    for (int step = 0; step < 20; step++) {
+      world->Load();
+    }
+    return world;
   }
   static inline DWORD sNow = 100000;  // the application clock, milliseconds
   ScratchFolder mFolder{"world"};

@@ -26,19 +26,8 @@ RwV3d Position(RwFrame* frame) { return RwFrameGetLTM(frame)->pos; }
 // runs frames of him, door_a and photocell_1; then it checks the level.
 TEST_F(DemoPlayTest, ThePlayerStandsWalksOpensADoorBreaksARayAndMenRouteThroughDoorways) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  std::string men = HologramMenFile("holo0", 1), anims = "[0";
-  for (int slot = 1; slot < demo::men::kAnimationCount; slot++) {
-    anims += ", " + std::to_string(slot);  // every animation: walking moves by the root's
-  }
-  men.replace(men.find("[0]", men.find("[dorvaman]")), 3, anims + "]");
-  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", men) && mConfig.Load(cString("data/config.txt")));
-  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
-  for (int step = 0; step < 20; step++) {
-    world->Load();
-  }
+  cQXWorld* world = LoadDemoLevel01(true);  // every animation: walking moves by the root's
+  ASSERT_NE(nullptr, world);
   cDorvaMan* player = world->GetPlayer();
   ASSERT_TRUE(player != nullptr && player->IsBusy() == 1);  // held by the briefing
   EXPECT_EQ(kTimeScalePaused, gTimeScaleIndex);             // the men wait while it is read

@@ -244,15 +244,8 @@ using DemoCameraTest = WorldTest;
 // Pixels of the lower middle of the screen that differ between two frames.
 TEST_F(DemoCameraTest, TheLevelStartsWithThePlayerInView) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0", 1)) &&
-              mConfig.Load(cString("data/config.txt")));
-  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
-  for (int step = 0; step < 20; step++) {
-    world->Load();
-  }
+  cQXWorld* world = LoadDemoLevel01();
+  ASSERT_NE(nullptr, world);
   cDorvaCam* camera = world->GetGameCamera();
   ASSERT_TRUE(camera != nullptr && world->GetCamera(0) == camera);
   EXPECT_EQ(world->GetEngineWorld(), RwCameraGetWorld(camera->GetCamera()));

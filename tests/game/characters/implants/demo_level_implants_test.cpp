@@ -23,19 +23,8 @@ using DemoImplantTest = WorldTest;
 
 TEST_F(DemoImplantTest, LaserAndEdsOpenTheirPanels) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  std::string men = HologramMenFile("holo0", 1), anims = "[0";
-  for (int slot = 1; slot < demo::men::kAnimationCount; slot++) {
-    anims += ", " + std::to_string(slot);
-  }
-  men.replace(men.find("[0]", men.find("[dorvaman]")), 3, anims + "]");
-  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", men) && mConfig.Load(cString("data/config.txt")));
-  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
-  for (int step = 0; step < 20; step++) {
-    world->Load();
-  }
+  cQXWorld* world = LoadDemoLevel01(true);
+  ASSERT_NE(nullptr, world);
   cDorvaMan* player = world->GetPlayer();
   ASSERT_NE(nullptr, player);
   world->CloseInfoView(true);

@@ -18,15 +18,8 @@ using MapLevelTest = WorldTest;
 
 TEST_F(MapLevelTest, TheLevelsMapsFollowTheHudAndTheInfoView) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0", 1)) &&
-              mConfig.Load(cString("data/config.txt")));
-  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
-  for (int step = 0; step < 20; step++) {
-    world->Load();
-  }
+  cQXWorld* world = LoadDemoLevel01();
+  ASSERT_NE(nullptr, world);
   cWgMapView* hud = world->GetHudMap();
   cWgMapView* full = world->GetFullMap();
   ASSERT_TRUE(hud != nullptr && full != nullptr);
