@@ -12,16 +12,13 @@
 namespace demo {
 namespace level01 {
 
-namespace {
-
-typedef std::vector<std::pair<std::string, std::string>> Keys;
-
-// The use keys of a device standing against a wall and facing out of it.
 Keys WallUse(const Keys& more) {
   Keys keys = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.5"}, {"USEANG", "120"}, {"USERANG", "90"}};
   keys.insert(keys.end(), more.begin(), more.end());
   return keys;
 }
+
+namespace {
 
 // One row an object; the rows keep to one line where they fit.
 // clang-format off

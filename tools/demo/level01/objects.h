@@ -13,6 +13,8 @@ namespace level01 {
 // file) name, its own name (its PROPS group), where it stands, its heading
 // in degrees about y (0: its 'at' axis along +z), its locator data and its
 // properties.
+typedef std::vector<std::pair<std::string, std::string>> Keys;
+
 struct Placed {
   std::string key;
   std::string model;
@@ -20,8 +22,12 @@ struct Placed {
   float x, y, z;
   float heading;
   std::string data;
-  std::vector<std::pair<std::string, std::string>> keys;
+  Keys keys;
 };
+
+// The use keys of a device standing against a wall and facing out of it,
+// then the given ones.
+Keys WallUse(const Keys& more);
 
 const std::vector<Placed>& PlacedObjects();
 // The OBJECTS keys of the object classes, in the loader's order.

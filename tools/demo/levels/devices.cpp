@@ -13,14 +13,8 @@ namespace levels {
 
 namespace {
 
-typedef std::vector<std::pair<std::string, std::string>> Keys;
-
-// The use keys of a device on a wall (see the first level's).
-Keys WallUse(const Keys& more) {
-  Keys keys = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.5"}, {"USEANG", "120"}, {"USERANG", "90"}};
-  keys.insert(keys.end(), more.begin(), more.end());
-  return keys;
-}
+using level01::Keys;
+using level01::WallUse;
 
 // A pickup on the floor, its use point at hand height.
 Keys Pickup(const Keys& more) {
