@@ -123,22 +123,16 @@ DWORD ReadClock(void*) {
 void Sleep(DWORD milliseconds, void*) { sRun->now += milliseconds + 1; }
 HWND Window() { return WinTestFindWindow(kMainWindowClass); }
 cGame* Game() { return static_cast<cGame*>(gApplication->GetGame()); }
-cInGame* InGame() {
-  const bool playing = Game()->GetState() == kGameLevelOver && gScreenStack->GetTopScreen() != Game();
-  return playing ? static_cast<cInGame*>(gScreenStack->GetTopScreen()) : nullptr;
+// The phase screen on top while the game waits in the state that follows it.
+template <typename Screen>
+Screen* PhaseScreen(u32 state) {
+  const bool shown = Game()->GetState() == state && gScreenStack->GetTopScreen() != Game();
+  return shown ? static_cast<Screen*>(gScreenStack->GetTopScreen()) : nullptr;
 }
-cScreen_Intro* Intro() {
-  const bool shown = Game()->GetState() == kGameMainMenu && gScreenStack->GetTopScreen() != Game();
-  return shown ? static_cast<cScreen_Intro*>(gScreenStack->GetTopScreen()) : nullptr;
-}
-cScreen_MainMenu* MainMenu() {
-  const bool shown = Game()->GetState() == kGameLoadLevel && gScreenStack->GetTopScreen() != Game();
-  return shown ? static_cast<cScreen_MainMenu*>(gScreenStack->GetTopScreen()) : nullptr;
-}
-cScreen_End* EndTexts() {
-  const bool shown = Game()->GetState() == kGameEndTextsOver && gScreenStack->GetTopScreen() != Game();
-  return shown ? static_cast<cScreen_End*>(gScreenStack->GetTopScreen()) : nullptr;
-}
+cInGame* InGame() { return PhaseScreen<cInGame>(kGameLevelOver); }
+cScreen_Intro* Intro() { return PhaseScreen<cScreen_Intro>(kGameMainMenu); }
+cScreen_MainMenu* MainMenu() { return PhaseScreen<cScreen_MainMenu>(kGameLoadLevel); }
+cScreen_End* EndTexts() { return PhaseScreen<cScreen_End>(kGameEndTextsOver); }
 cDorvaMan* Player() { return InGame() != nullptr ? InGame()->GetWorld().GetPlayer() : nullptr; }
 cDoor* Door(const std::string& name) {
   cDoor* door = nullptr;

@@ -284,10 +284,7 @@ std::vector<cNpc*> Npcs(cQXWorld* world) {
 
 TEST_F(SoakTest, TheBusiestLevelRunsFlatAndItsMillisecondTimersStillAct) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  ASSERT_TRUE(WriteDemoData());
   cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
   for (u32 step = 0; step < kLoadStepCount; step++) {
     world->Load();

@@ -14,11 +14,6 @@
 
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  const size_t at = text.find(from);
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
 // The demo's table with its ANM list cut to the first count names or grown by one.
 std::string AnimDataWithNames(int count) {
   std::string names = "[";

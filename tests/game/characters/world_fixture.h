@@ -74,21 +74,29 @@ class WorldTest : public ScreenEngineTest {
     mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
     return mWorld.get();
   }
+  // The generated data set written into the folder and its configuration
+  // read; false, with a failure recorded, when either fails.
+  bool WriteDemoData() {
+    demo::DataFolder data;
+    std::string error;
+    if (!demo::WriteDataSet(data) || !demo::WriteOutput(data, mFolder.Path(), {}, &error) ||
+        !mConfig.Load(cString("data/config.txt"))) {
+      ADD_FAILURE() << "the demo data set: " << error;
+      return false;
+    }
+    return true;
+  }
   // The generated data set written into the folder and its level01 loaded,
   // with one hologram double in its men file and, when asked, every
   // animation for the player (walking moves by the root's); null, with a
   // failure recorded, when the set cannot be written or read.
   cQXWorld* LoadDemoLevel01(bool everyAnimation = false) {
-    demo::DataFolder data;
-    std::string error;
     std::string men = HologramMenFile("holo0", 1), anims = "[0";
     for (int slot = 1; everyAnimation && slot < demo::men::kAnimationCount; slot++) {
       anims += ", " + std::to_string(slot);
     }
     men.replace(men.find("[0]", men.find("[dorvaman]")), 3, anims + "]");
-    if (!demo::WriteDataSet(data) || !demo::WriteOutput(data, mFolder.Path(), {}, &error) ||
-        !WriteLevelFile("data/level01/men.txt", men) || !mConfig.Load(cString("data/config.txt"))) {
-      ADD_FAILURE() << "the demo data set: " << error;
+    if (!WriteDemoData() || !WriteLevelFile("data/level01/men.txt", men)) {
       return nullptr;
     }
     cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();

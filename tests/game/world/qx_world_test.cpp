@@ -77,10 +77,7 @@ constexpr char kBsp[] = "BSP = data/level01/level.bsp\n";
 // The demo data's first level through every load step the world has:
 // events wait for step 18, and only the first load writes its dictionary.
 TEST_F(QXWorldTest, TheDemoLevelLoads) {
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  ASSERT_TRUE(WriteDemoData());
   ASSERT_TRUE(WriteLevelFile("data/level01/men.txt", HologramMenFile("holo0", 1)));
   const std::string dictionary = Folder("data/texdicts/level01.txd");
   const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);

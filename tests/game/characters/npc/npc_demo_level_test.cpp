@@ -20,10 +20,7 @@ class NpcDemoLevelTest : public WorldTest {
       MakeScreenStack();
       mStackMade = true;
     }
-    demo::DataFolder data;
-    std::string error;
-    EXPECT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-    EXPECT_TRUE(mConfig.Load(cString("data/config.txt")));
+    EXPECT_TRUE(WriteDemoData());
     gSaveProfiles->NewProfile(profile);
     mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"));
     for (int step = 0; step < 20; step++) {

@@ -31,10 +31,7 @@ constexpr int kMostFrames = 500;
 
 TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  ASSERT_TRUE(WriteDemoData());
   const struct {
     const char* level;
     f32 startX, startZ;
@@ -100,10 +97,7 @@ void Note(cQXWorld* world, std::set<std::string>* found) {
 
 TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
   MakeScreenStack();
-  demo::DataFolder data;
-  std::string error;
-  ASSERT_TRUE(demo::WriteDataSet(data) && demo::WriteOutput(data, mFolder.Path(), {}, &error)) << error;
-  ASSERT_TRUE(mConfig.Load(cString("data/config.txt")));
+  ASSERT_TRUE(WriteDemoData());
   std::set<std::string> found;
   std::vector<u32> searchables;  // by level
   for (const char* level : {"level01", "level02", "level03", "level99"}) {
