@@ -636,6 +636,8 @@ class ScriptedRun : public AppTest {
 // One suite a run, so that CTest runs them side by side.
 class FirstStart : public ScriptedRun {};
 TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
+class FairStart : public ScriptedRun {};
+TEST_F(FairStart, ANewPlayerWaitingAtTheStartIsLeftAlone) { Play("idle_start.txt"); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};

@@ -42,6 +42,20 @@ RwV3d Cross(const RwV3d& a, const RwV3d& b) {
 float Dot(const RwV3d& a, const RwV3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 float Length(const RwV3d& a) { return std::sqrt(Dot(a, a)); }
 
+// The corridor's west end, where the player starts, lies in shadow: from
+// kShadeEndX towards the end wall its light falls to kShadeFloor of the
+// lamps'. The guards' sight shrinks with the light at the player.
+constexpr float kShadeEndX = 6.0f;
+constexpr float kShadeFloor = 0.15f;
+
+float Shade(float x, float z) {
+  if (x >= kShadeEndX || z < -kCorridorHalfWidth || z > kCorridorHalfWidth) {
+    return 1.0f;
+  }
+  const float t = std::max(x, 0.0f) / kShadeEndX;
+  return kShadeFloor + (1.0f - kShadeFloor) * t * t;
+}
+
 // The light that the level's lamps give a point: the pre-lit colour of the
 // drawn world's vertices and the lightmaps' brightness along a direction.
 // Lamps hang below the ceiling in the middle of each space.
@@ -59,7 +73,7 @@ float Brightness(float x, float z, float dx, float dz) {
     }
     sum += facing * 6.0f / (6.0f + distance * distance);
   }
-  return std::min(sum, 1.0f);
+  return std::min(sum, 1.0f) * Shade(x, z);
 }
 
 RwRGBA Prelight(const RwV3d& p) {

@@ -31,9 +31,13 @@ std::string MenFile() {
   text +=
       "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
       "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
+  // guard_1 starts in room C's far corner (waypoint 14) and walks room C
+  // and the corridor's east half (12 to 20): he never comes nearer the
+  // start than the corridor's lamp, so that a player who waits at the start
+  // is left alone, and one who walks east in the light meets him.
   text +=
-      "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 3\nANGLE = 0\nLOOSER = 50\n"
-      "WAYPOINTS = [3, 12, 13, 14, 13, 12, 3, 2]\n";
+      "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 14\nANGLE = 45\nLOOSER = 50\n"
+      "WAYPOINTS = [14, 13, 12, 3, 4, 3, 12, 13]\n";
   text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 7\nANGLE = 180\nWAYPOINTS = [7, 8, 7, 6]\n";
   text +=
       "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"
