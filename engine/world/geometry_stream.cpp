@@ -168,6 +168,9 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
       geometry->texCoords[set][i].v = body->Real();
     }
   }
+  // The largest vertex index is checked once all are read: the loop then
+  // has no exit of its own.
+  RwUInt32 largest = 0;
   for (RwInt32 i = 0; i < geometry->numTriangles; ++i) {
     const RwUInt32 first = body->U32();
     const RwUInt32 second = body->U32();
@@ -176,9 +179,12 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
     t.vertIndex[1] = static_cast<RwUInt16>(first);
     t.vertIndex[2] = static_cast<RwUInt16>(second >> 16);
     t.matIndex = static_cast<RwUInt16>(second);
-    if (t.vertIndex[0] >= numVertices || t.vertIndex[1] >= numVertices || t.vertIndex[2] >= numVertices) {
-      return FailRead(kRwErrInvalidValue);
-    }
+    const RwUInt32 high = t.vertIndex[0] > t.vertIndex[1] ? t.vertIndex[0] : t.vertIndex[1];
+    const RwUInt32 most = high > t.vertIndex[2] ? high : t.vertIndex[2];
+    largest = most > largest ? most : largest;
+  }
+  if (geometry->numTriangles > 0 && largest >= static_cast<RwUInt32>(numVertices)) {
+    return FailRead(kRwErrInvalidValue);
   }
   return TRUE;
 }
@@ -235,13 +241,13 @@ RpGeometry* ReadStruct(const RwUInt8* bytes, RwUInt32 length, RwUInt32 headerSiz
     FailRead(kRwErrRead);
     return nullptr;
   }
-  RpGeometry* geometry =
-      RpGeometryCreate(static_cast<RwInt32>(numVertices), static_cast<RwInt32>(numTriangles), format);
+  // Every array is filled from the body below, or the geometry goes again.
+  RpGeometry* geometry = _rpGeometryCreateUnfilled(
+      static_cast<RwInt32>(numVertices), static_cast<RwInt32>(numTriangles), format, static_cast<RwInt32>(numTargets));
   if (geometry == nullptr) {
     return nullptr;
   }
-  if ((numTargets > 1 && RpGeometryAddMorphTargets(geometry, static_cast<RwInt32>(numTargets - 1)) < 0) ||
-      (layout.vertexArrays && !ReadVertexArrays(geometry, layout, &body)) ||
+  if ((layout.vertexArrays && !ReadVertexArrays(geometry, layout, &body)) ||
       !ReadMorphTargets(geometry, layout, &body)) {
     RpGeometryDestroy(geometry);
     return nullptr;
