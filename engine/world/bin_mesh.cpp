@@ -70,13 +70,15 @@ RwBool ReadIndices(RwStream* stream, RwUInt16* indices, RwUInt32 count, RwUInt32
       return FALSE;
     }
     RwUInt16* out = indices + done;
-    RwUInt32 largest = 0;
+    // Each index is compared on its own and the answers merged, so that no
+    // index waits for the one before it.
+    RwUInt32 outOfRange = 0;
     for (RwUInt32 i = 0; i < batch; ++i) {
       const RwUInt32 index = RwReadLittleEndianUInt32(words + kIndexSize * i);
-      largest = index > largest ? index : largest;
+      outOfRange |= static_cast<RwUInt32>(index >= numVertices);
       out[i] = static_cast<RwUInt16>(index);
     }
-    if (largest >= numVertices) {
+    if (outOfRange != 0) {
       return FALSE;
     }
     done += batch;

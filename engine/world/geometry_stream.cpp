@@ -168,9 +168,11 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
       geometry->texCoords[set][i].v = body->Real();
     }
   }
-  // The largest vertex index is checked once all are read: the loop then
-  // has no exit of its own.
-  RwUInt32 largest = 0;
+  // The vertex indices are checked each on its own and the answers merged,
+  // failing once all are read: the loop has no exit of its own and no index
+  // waits for the one before it.
+  const RwUInt32 limit = static_cast<RwUInt32>(numVertices);
+  RwUInt32 outOfRange = 0;
   for (RwInt32 i = 0; i < geometry->numTriangles; ++i) {
     const RwUInt32 first = body->U32();
     const RwUInt32 second = body->U32();
@@ -179,11 +181,10 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
     t.vertIndex[1] = static_cast<RwUInt16>(first);
     t.vertIndex[2] = static_cast<RwUInt16>(second >> 16);
     t.matIndex = static_cast<RwUInt16>(second);
-    const RwUInt32 high = t.vertIndex[0] > t.vertIndex[1] ? t.vertIndex[0] : t.vertIndex[1];
-    const RwUInt32 most = high > t.vertIndex[2] ? high : t.vertIndex[2];
-    largest = most > largest ? most : largest;
+    outOfRange |= static_cast<RwUInt32>(t.vertIndex[0] >= limit) | static_cast<RwUInt32>(t.vertIndex[1] >= limit) |
+                  static_cast<RwUInt32>(t.vertIndex[2] >= limit);
   }
-  if (geometry->numTriangles > 0 && largest >= static_cast<RwUInt32>(numVertices)) {
+  if (outOfRange != 0) {
     return FailRead(kRwErrInvalidValue);
   }
   return TRUE;
