@@ -131,8 +131,10 @@ RwStream* RpMeshHeaderStreamWrite(const RpMeshHeader* header, RwStream* stream, 
 
 RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpMaterialList* materials,
                                      RwInt32 numVertices, RwBool native) {
-  RwUInt8 fields[kHeaderSize];
-  if (length < static_cast<RwInt32>(kHeaderSize) || !RwStreamReadExact(stream, fields, kHeaderSize)) {
+  RwUInt8 buffer[kHeaderSize];
+  const RwUInt8* fields =
+      length >= static_cast<RwInt32>(kHeaderSize) ? _rwStreamReadInPlace(stream, buffer, kHeaderSize) : nullptr;
+  if (fields == nullptr) {
     RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return nullptr;
   }
@@ -156,8 +158,9 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
   auto* indices = reinterpret_cast<RwUInt16*>(meshes + numMeshes);
   RwUInt64 sum = 0;
   for (RwUInt32 m = 0; m < numMeshes; ++m) {
-    RwUInt8 record[kMeshSize];
-    if (!RwStreamReadExact(stream, record, kMeshSize)) {
+    RwUInt8 recordBuffer[kMeshSize];
+    const RwUInt8* record = _rwStreamReadInPlace(stream, recordBuffer, kMeshSize);
+    if (record == nullptr) {
       return FailRead(header);
     }
     RpMesh& mesh = meshes[m];
