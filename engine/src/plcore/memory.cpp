@@ -194,15 +194,24 @@ RwUInt8* TakeRun(RwFreeList* list, RwFreeListBlock* block, RwUInt32 count, RwUIn
   }
   RwUInt8* bitmap = BlockBitmap(block);
   RwUInt32 index = static_cast<RwUInt32>(static_cast<size_t>(first - BlockFirstEntry(list, block)) / list->entrySize);
-  while (*taken < count && ++index < list->entriesPerBlock) {
+  RwUInt32 got = 1;
+  while (got < count && ++index < list->entriesPerBlock) {
+    // A clear byte of eight entries that the run covers is taken whole.
+    if (index % 8 == 0 && count - got >= 8 && list->entriesPerBlock - index >= 8 && bitmap[index / 8] == 0) {
+      bitmap[index / 8] = 0xFF;
+      got += 8;
+      index += 7;
+      continue;
+    }
     const RwUInt8 bit = static_cast<RwUInt8>(0x80u >> (index % 8));
     if ((bitmap[index / 8] & bit) != 0) {
       break;
     }
     bitmap[index / 8] = static_cast<RwUInt8>(bitmap[index / 8] | bit);
-    block->used++;
-    ++*taken;
+    ++got;
   }
+  block->used += got - 1;
+  *taken = got;
   if (*taken > 1 && list->index != nullptr && BlockIsFull(list, block)) {
     _rwFreeListIndexSetOpen(list, block, FALSE);
   }
