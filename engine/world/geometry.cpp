@@ -58,7 +58,7 @@ void SetMorphTargetPointers(RpGeometry* geometry) {
 }
 
 // Adds count morph targets; their vertex data is zeroed when clear is set,
-// else left for the caller to fill. The first old target's index, or -1.
+// else left for the caller to fill. The index of the first new target, or -1.
 RwInt32 AddMorphTargets(RpGeometry* geometry, RwInt32 count, RwBool clear) {
   if (count < 0) {
     RwErrorRaise(kRwPluginIdCore, kRwErrInvalidValue);
@@ -77,9 +77,7 @@ RwInt32 AddMorphTargets(RpGeometry* geometry, RwInt32 count, RwBool clear) {
   // The old targets' vertex data moves up behind the enlarged record array.
   auto* oldData = reinterpret_cast<RwUInt8*>(records + oldCount);
   auto* newData = reinterpret_cast<RwUInt8*>(records + newCount);
-  if (oldCount != 0) {
-    std::memmove(newData, oldData, dataSize * static_cast<size_t>(oldCount));
-  }
+  std::memmove(newData, oldData, dataSize * static_cast<size_t>(oldCount));
   if (clear) {
     std::memset(newData + dataSize * static_cast<size_t>(oldCount), 0, dataSize * static_cast<size_t>(count));
   }

@@ -121,13 +121,15 @@ const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
 const RwUInt8* InMemory(RwStream* stream, RwUInt32* left) {
   if (stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead) {
     const RwStreamMemory& memory = stream->Type.memory;
-    *left = memory.position <= memory.nSize ? memory.nSize - memory.position : 0;
-    return memory.memBlock + memory.position;
+    const RwUInt32 at = memory.position <= memory.nSize ? memory.position : memory.nSize;
+    *left = memory.nSize - at;
+    return memory.memBlock + at;
   }
   if (stream->type == kRwStreamFileName && stream->Type.file.view != nullptr) {
     const RwStreamFile& file = stream->Type.file;
-    *left = file.position <= file.length ? file.length - file.position : 0;
-    return file.view + file.position;
+    const RwUInt32 at = file.position <= file.length ? file.position : file.length;
+    *left = file.length - at;
+    return file.view + at;
   }
   if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
     return nullptr;
