@@ -11,6 +11,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/memory_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {
@@ -243,7 +244,7 @@ RwBool _rwFrameAllocateRecords(RwFrame** frames, RwInt32 count) {
   RwInt32 made = 0;
   while (made < count) {
     RwUInt32 taken = 0;
-    RwUInt8* run = static_cast<RwUInt8*>(RwFreeListEntryAllocRun(list, static_cast<RwUInt32>(count - made), &taken));
+    RwUInt8* run = static_cast<RwUInt8*>(_rwFreeListEntryAllocRun(list, static_cast<RwUInt32>(count - made), &taken));
     if (run == nullptr) {
       _rwFrameFreeRecords(frames, made);
       RaiseCore(kRwErrOutOfMemory);

@@ -142,12 +142,6 @@ inline RwFreeList* RwFreeListEntryFree(RwFreeList* list, void* entry) {
   return RwEngineInstance->freeListEntryFree(list, entry);
 }
 
-// Up to count records in a row, entrySize bytes apart (*taken of them),
-// each freed on its own: a run from one block of the free list, or a single
-// record when the instance allocates records one by one. Null when memory
-// runs out.
-void* RwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
-
 // A plugin's data within an object or the engine instance.
 #define RwPluginDataGet(type, base, offset) (reinterpret_cast<type*>(reinterpret_cast<RwUInt8*>(base) + (offset)))
 #define RwPluginDataGetConst(type, base, offset) \

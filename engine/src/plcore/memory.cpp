@@ -445,7 +445,7 @@ void RwMemoryClose(void) {
 
 void* _rwFreeListAllocPlain(RwFreeList* list) { return RwMalloc(list->entrySize); }
 
-void* RwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken) {
+void* _rwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken) {
   if (RwEngineInstance->freeListEntryAlloc == RwFreeListAlloc) {
     return _rwFreeListAllocRun(list, count, taken);
   }

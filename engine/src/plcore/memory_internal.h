@@ -16,6 +16,11 @@ RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry);
 // apart), in the order single allocations would take them; *taken tells how
 // many. Null (none taken) when memory runs out. Each is freed on its own.
 void* _rwFreeListAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
+// Up to count records in a row, entrySize bytes apart (*taken of them),
+// each freed on its own with RwFreeListEntryFree: a run from one block when
+// the engine uses its free lists, else a single record. Null when memory
+// runs out.
+void* _rwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
 // Whether lists created from now on preallocate their blocks (default on).
 void _rwFreeListSetPreallocation(RwBool preallocate);
 
