@@ -11,6 +11,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/memory_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {
@@ -117,14 +118,15 @@ RwFrame* AllocateFrame() {
   return frame;
 }
 
+const RwMatrix kIdentity = {
+    {1.0f, 0.0f, 0.0f}, kRwMatrixIdentityFlags, {0.0f, 1.0f, 0.0f}, 0, {0.0f, 0.0f, 1.0f}, 0, {0.0f, 0.0f, 0.0f}, 0};
+
 // Sets every field once, without clearing the record first: frames are made
 // by the thousand when models and levels load.
-void InitFrameFields(RwFrame* frame) {
-  static const RwMatrix kIdentity = {
-      {1.0f, 0.0f, 0.0f}, kRwMatrixIdentityFlags, {0.0f, 1.0f, 0.0f}, 0, {0.0f, 0.0f, 1.0f}, 0, {0.0f, 0.0f, 0.0f}, 0};
+void InitFrameFields(RwFrame* frame, const RwMatrix& modelling) {
   frame->object = {kRwFrameObjectType, 0, 0, 0, nullptr};
   rwLLLinkInitialize(&frame->inDirtyListLink);
-  frame->modelling = kIdentity;
+  frame->modelling = modelling;
   frame->ltm = kIdentity;
   rwLinkListInitialize(&frame->objectList);
   frame->child = nullptr;
@@ -139,12 +141,11 @@ RwFrame* CloneFrame(const RwFrame* source, RwFrame* root) {
   if (copy == nullptr) {
     return nullptr;
   }
-  InitFrameFields(copy);
+  InitFrameFields(copy, source->modelling);
   copy->object.type = source->object.type;
   copy->object.subType = source->object.subType;
   copy->object.flags = source->object.flags;
   copy->object.privateFlags = source->object.privateFlags & static_cast<RwUInt8>(~kRwFrameHierarchyDirty);
-  copy->modelling = source->modelling;
   copy->root = root != nullptr ? root : copy;
   if (RwPluginRegistryInitObject(&sFrameRegistry, copy) == nullptr) {
     RwFreeListEntryFree(gFrameModule->frameFreeList, copy);
@@ -225,12 +226,49 @@ void SyncHierarchy(RwFrame* root) {
 
 RwPluginRegistry* _rwFrameGetRegistry(void) { return &sFrameRegistry; }
 
-RwFrame* RwFrameInit(RwFrame* frame) {
-  InitFrameFields(frame);
-  if (RwPluginRegistryInitObject(&sFrameRegistry, frame) == nullptr) {
+RwFrame* RwFrameInit(RwFrame* frame) { return _rwFrameInitAt(frame, &kIdentity); }
+
+RwFrame* _rwFrameInitAt(RwFrame* frame, const RwMatrix* modelling) {
+  InitFrameFields(frame, *modelling);
+  if (sFrameRegistry.firstRegEntry != nullptr && RwPluginRegistryInitObject(&sFrameRegistry, frame) == nullptr) {
     return nullptr;
   }
   return frame;
+}
+
+RwBool _rwFrameAllocateRecords(RwFrame** frames, RwInt32 count) {
+  if (gFrameModule == nullptr) {
+    return FALSE;  // no engine started
+  }
+  RwFreeList* list = gFrameModule->frameFreeList;
+  RwInt32 made = 0;
+  while (made < count) {
+    RwUInt32 taken = 0;
+    RwUInt8* run = static_cast<RwUInt8*>(_rwFreeListEntryAllocRun(list, static_cast<RwUInt32>(count - made), &taken));
+    if (run == nullptr) {
+      _rwFrameFreeRecords(frames, made);
+      RaiseCore(kRwErrOutOfMemory);
+      return FALSE;
+    }
+    for (RwUInt32 k = 0; k < taken; ++k) {
+      frames[made++] = reinterpret_cast<RwFrame*>(run + static_cast<size_t>(k) * list->entrySize);
+    }
+  }
+  return TRUE;
+}
+
+void _rwFrameFreeRecords(RwFrame** frames, RwInt32 count) {
+  for (RwInt32 i = count - 1; i >= 0; --i) {
+    RwFreeListEntryFree(gFrameModule->frameFreeList, frames[i]);
+  }
+}
+
+void _rwFrameAddNewChild(RwFrame* parent, RwFrame* child) {
+  child->next = parent->child;
+  parent->child = child;
+  child->object.parent = parent;
+  child->root = parent->root;
+  RwFrameMarkDirty(child);
 }
 
 RwFrame* RwFrameCreate(void) {

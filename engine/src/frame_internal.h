@@ -16,3 +16,15 @@ RwFrame* _rwFrameNextInSubtree(RwFrame* f, const RwFrame* top);
 // _rwFrameNextInSubtree (the copy's own order differs: its children are
 // reversed). copies, when given, has room for RwFrameCount(root) frames.
 RwFrame* _rwFrameCloneHierarchyPaired(RwFrame* root, RwFrame** copies);
+
+// Records for frames that a reader sets up itself (RwFrameInit), taken from
+// the frame free list in runs. False, nothing kept and the error recorded,
+// when memory runs out.
+RwBool _rwFrameAllocateRecords(RwFrame** frames, RwInt32 count);
+// Gives back records that were never set up, or whose set-up failed.
+void _rwFrameFreeRecords(RwFrame** frames, RwInt32 count);
+// RwFrameAddChild for a child just set up: no parent, children or place on
+// the dirty list yet.
+void _rwFrameAddNewChild(RwFrame* parent, RwFrame* child);
+// RwFrameInit with the given modelling matrix in place of the identity.
+RwFrame* _rwFrameInitAt(RwFrame* frame, const RwMatrix* modelling);

@@ -5,10 +5,12 @@
 
 #include "engine/src/frame.h"
 #include "engine/src/frame_internal.h"
+#include "engine/src/plcore/chunk_body_reader.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/matrix_internal.h"
 #include "engine/src/plcore/memory.h"
+#include "engine/src/plcore/plugin_registry_internal.h"
 #include "engine/src/plcore/stream.h"
 
 namespace {
@@ -58,28 +60,47 @@ void DestroyRead(RwFrame** frames, RwInt32 count) {
   EngineFree(frames);
 }
 
-// Makes a new frame of one 56-byte frame record, hung on its parent.
-RwFrame* ReadFrame(const RwUInt8* record, RwFrame** frames, RwInt32 index) {
+// Sets up the frame record frames[index] from one 56-byte frame record and
+// hangs it on its parent. False when the record is bad or a plugin
+// constructor fails; the frame record is then not set up.
+RwBool ReadFrame(const RwUInt8* record, RwFrame** frames, RwInt32 index) {
   const RwInt32 parentIndex = RwReadLittleEndianInt32(record + 48);
   if (parentIndex < -1 || parentIndex >= index) {
     RaiseCore(kRwErrRead);  // a parent must come earlier in the list
-    return nullptr;
+    return FALSE;
   }
-  RwFrame* frame = RwFrameCreate();
+  RwMatrix m = {};
+  _rwMatrixReadAxes(record, &m);
+  m.flags = DeriveReadFlags(&m);  // the stored flags word is not trusted
+  RwFrame* frame = _rwFrameInitAt(frames[index], &m);
   if (frame == nullptr) {
-    return nullptr;
+    return FALSE;
   }
-  RwMatrix* m = &frame->modelling;
-  _rwMatrixReadAxes(record, m);
-  m->flags = DeriveReadFlags(m);  // the stored flags word is not trusted
   // A frame read stands where its matrix puts it: its LTM is computed at the
   // next update, as after any move.
   if (parentIndex >= 0) {
-    RwFrameAddChild(frames[parentIndex], frame);  // marks it dirty
+    _rwFrameAddNewChild(frames[parentIndex], frame);  // marks it dirty
   } else {
     RwFrameMarkDirty(frame);
   }
-  return frame;
+  return TRUE;
+}
+
+// Makes frames first to first + batch - 1 of a list being read from their
+// records; on failure the frames made so far are destroyed with the array.
+RwBool ReadBatch(const RwUInt8* records, RwFrame** frames, RwInt32 first, RwInt32 batch) {
+  if (!_rwFrameAllocateRecords(frames + first, batch)) {
+    DestroyRead(frames, first);
+    return FALSE;
+  }
+  for (RwInt32 k = 0; k < batch; ++k) {
+    if (!ReadFrame(records + static_cast<size_t>(k) * kRwFrameStreamRecordSize, frames, first + k)) {
+      _rwFrameFreeRecords(frames + first + k, batch - k);
+      DestroyRead(frames, first + k);
+      return FALSE;
+    }
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -202,16 +223,16 @@ RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
     return nullptr;
   }
   RwUInt8 batchBytes[kRecordsPerRead * kRwFrameStreamRecordSize];
-  for (RwInt32 i = 0; i < count; ++i) {
-    const RwInt32 inBatch = i % kRecordsPerRead;
-    if (inBatch == 0) {
-      const RwInt32 batch = count - i < kRecordsPerRead ? count - i : kRecordsPerRead;
-      if (!RwStreamReadExact(stream, batchBytes, static_cast<RwUInt32>(batch) * kRwFrameStreamRecordSize)) {
-        DestroyRead(frames, i);
-        return nullptr;
-      }
+  for (RwInt32 i = 0; i < count; i += kRecordsPerRead) {
+    const RwInt32 batch = count - i < kRecordsPerRead ? count - i : kRecordsPerRead;
+    // Records of a stream held in memory are decoded where they lie.
+    const RwUInt8* records =
+        _rwStreamReadInPlace(stream, batchBytes, static_cast<RwUInt32>(batch) * kRwFrameStreamRecordSize);
+    if (records == nullptr) {
+      DestroyRead(frames, i);
+      return nullptr;
     }
-    if (i == capacity) {
+    if (i + batch > capacity) {
       capacity = capacity * 2 < count ? capacity * 2 : count;
       RwFrame** grown = static_cast<RwFrame**>(RwRealloc(frames, sizeof(RwFrame*) * static_cast<size_t>(capacity)));
       if (grown == nullptr) {
@@ -221,9 +242,7 @@ RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
       }
       frames = grown;
     }
-    frames[i] = ReadFrame(batchBytes + static_cast<size_t>(inBatch) * kRwFrameStreamRecordSize, frames, i);
-    if (frames[i] == nullptr) {
-      DestroyRead(frames, i);
+    if (!ReadBatch(records, frames, i, batch)) {
       return nullptr;
     }
   }
@@ -233,8 +252,10 @@ RwFrameList* RwFrameListStreamRead(RwStream* stream, RwFrameList* list) {
     DestroyRead(frames, count);
     return nullptr;
   }
-  for (RwInt32 i = 0; i < count; ++i) {
-    if (!RwPluginRegistryReadDataChunks(_rwFrameGetRegistry(), stream, frames[i])) {
+  const RwPluginRegistry* registry = _rwFrameGetRegistry();
+  for (RwInt32 i = 0; i < count;) {
+    i += _rwPluginRegistryTakeEmptyDataChunks(registry, stream, count - i);
+    if (i < count && !RwPluginRegistryReadDataChunks(registry, stream, frames[i++])) {
       DestroyRead(frames, count);
       return nullptr;
     }

@@ -70,13 +70,15 @@ RwBool ReadIndices(RwStream* stream, RwUInt16* indices, RwUInt32 count, RwUInt32
       return FALSE;
     }
     RwUInt16* out = indices + done;
-    RwUInt32 largest = 0;
+    // Each index is compared on its own and the answers merged, so that no
+    // index waits for the one before it.
+    RwUInt32 outOfRange = 0;
     for (RwUInt32 i = 0; i < batch; ++i) {
       const RwUInt32 index = RwReadLittleEndianUInt32(words + kIndexSize * i);
-      largest = index > largest ? index : largest;
+      outOfRange |= static_cast<RwUInt32>(index >= numVertices);
       out[i] = static_cast<RwUInt16>(index);
     }
-    if (largest >= numVertices) {
+    if (outOfRange != 0) {
       return FALSE;
     }
     done += batch;
@@ -129,8 +131,10 @@ RwStream* RpMeshHeaderStreamWrite(const RpMeshHeader* header, RwStream* stream, 
 
 RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpMaterialList* materials,
                                      RwInt32 numVertices, RwBool native) {
-  RwUInt8 fields[kHeaderSize];
-  if (length < static_cast<RwInt32>(kHeaderSize) || !RwStreamReadExact(stream, fields, kHeaderSize)) {
+  RwUInt8 buffer[kHeaderSize];
+  const RwUInt8* fields =
+      length >= static_cast<RwInt32>(kHeaderSize) ? _rwStreamReadInPlace(stream, buffer, kHeaderSize) : nullptr;
+  if (fields == nullptr) {
     RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return nullptr;
   }
@@ -154,8 +158,9 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
   auto* indices = reinterpret_cast<RwUInt16*>(meshes + numMeshes);
   RwUInt64 sum = 0;
   for (RwUInt32 m = 0; m < numMeshes; ++m) {
-    RwUInt8 record[kMeshSize];
-    if (!RwStreamReadExact(stream, record, kMeshSize)) {
+    RwUInt8 recordBuffer[kMeshSize];
+    const RwUInt8* record = _rwStreamReadInPlace(stream, recordBuffer, kMeshSize);
+    if (record == nullptr) {
       return FailRead(header);
     }
     RpMesh& mesh = meshes[m];

@@ -57,9 +57,44 @@ void SetMorphTargetPointers(RpGeometry* geometry) {
   }
 }
 
-}  // namespace
+// Adds count morph targets; their vertex data is zeroed when clear is set,
+// else left for the caller to fill. The index of the first new target, or -1.
+RwInt32 AddMorphTargets(RpGeometry* geometry, RwInt32 count, RwBool clear) {
+  if (count < 0) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrInvalidValue);
+    return -1;
+  }
+  const RwInt32 oldCount = geometry->numMorphTargets;
+  const size_t dataSize = MorphTargetDataSize(geometry);
+  const size_t newCount = static_cast<size_t>(oldCount) + static_cast<size_t>(count);
+  const size_t bytes = (sizeof(RpMorphTarget) + dataSize) * newCount;
+  void* grown = geometry->morphTarget != nullptr ? RwRealloc(geometry->morphTarget, bytes) : RwMalloc(bytes);
+  if (grown == nullptr) {
+    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
+    return -1;
+  }
+  auto* records = static_cast<RpMorphTarget*>(grown);
+  // The old targets' vertex data moves up behind the enlarged record array.
+  auto* oldData = reinterpret_cast<RwUInt8*>(records + oldCount);
+  auto* newData = reinterpret_cast<RwUInt8*>(records + newCount);
+  std::memmove(newData, oldData, dataSize * static_cast<size_t>(oldCount));
+  if (clear) {
+    std::memset(newData + dataSize * static_cast<size_t>(oldCount), 0, dataSize * static_cast<size_t>(count));
+  }
+  geometry->morphTarget = records;
+  geometry->numMorphTargets = static_cast<RwInt32>(newCount);
+  SetMorphTargetPointers(geometry);
+  for (size_t i = static_cast<size_t>(oldCount); i < newCount; ++i) {
+    records[i].parentGeom = geometry;
+    records[i].boundingSphere = {{0.0f, 0.0f, 0.0f}, 0.0f};
+  }
+  return oldCount;
+}
 
-RpGeometry* RpGeometryCreate(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32 format) {
+// RpGeometryCreate with numTargets morph targets; with clear unset, the
+// vertex arrays, triangles and target data are left for the caller to fill.
+RpGeometry* CreateGeometry(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32 format, RwInt32 numTargets,
+                           RwBool clear) {
   if (numVertices < 0 || numTriangles < 0) {
     RwErrorRaise(kRwPluginIdCore, kRwErrInvalidValue);
     return nullptr;
@@ -103,23 +138,24 @@ RpGeometry* RpGeometryCreate(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32
   RpMaterialListInitialize(&geometry->matList);
 
   RwUInt8* next = block + gGeometryRegistry.sizeOfStruct;
+  if (clear) {
+    std::memset(next, 0, colorBytes + setBytes * static_cast<size_t>(numSets));
+  }
   if (colorBytes != 0) {
     geometry->preLitLum = reinterpret_cast<RwRGBA*>(next);
-    std::memset(next, 0, colorBytes);
     next += colorBytes;
   }
   for (RwInt32 i = 0; setBytes != 0 && i < numSets; ++i) {
     geometry->texCoords[i] = reinterpret_cast<RwTexCoords*>(next);
-    std::memset(next, 0, setBytes);
     next += setBytes;
   }
   if (triangleBytes != 0) {
     geometry->triangles = reinterpret_cast<RpTriangle*>(next);
-    for (RwInt32 i = 0; i < numTriangles; ++i) {
+    for (RwInt32 i = 0; clear && i < numTriangles; ++i) {
       geometry->triangles[i] = {{0, 0, 0}, kRpTriangleNoMaterial};
     }
   }
-  if (RpGeometryAddMorphTargets(geometry, 1) < 0) {
+  if (AddMorphTargets(geometry, numTargets, clear) < 0) {
     RwFree(block);
     return nullptr;
   }
@@ -129,6 +165,17 @@ RpGeometry* RpGeometryCreate(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32
     return nullptr;
   }
   return geometry;
+}
+
+}  // namespace
+
+RpGeometry* RpGeometryCreate(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32 format) {
+  return CreateGeometry(numVertices, numTriangles, format, 1, TRUE);
+}
+
+RpGeometry* _rpGeometryCreateUnfilled(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32 format,
+                                      RwInt32 numMorphTargets) {
+  return CreateGeometry(numVertices, numTriangles, format, numMorphTargets, FALSE);
 }
 
 RpGeometry* RpGeometryCreateEmpty(RwReal radius) {
@@ -145,33 +192,7 @@ RpGeometry* RpGeometryCreateEmpty(RwReal radius) {
 }
 
 RwInt32 RpGeometryAddMorphTargets(RpGeometry* geometry, RwInt32 count) {
-  if (count < 0) {
-    RwErrorRaise(kRwPluginIdCore, kRwErrInvalidValue);
-    return -1;
-  }
-  const RwInt32 oldCount = geometry->numMorphTargets;
-  const size_t dataSize = MorphTargetDataSize(geometry);
-  const size_t newCount = static_cast<size_t>(oldCount) + static_cast<size_t>(count);
-  const size_t bytes = (sizeof(RpMorphTarget) + dataSize) * newCount;
-  void* grown = geometry->morphTarget != nullptr ? RwRealloc(geometry->morphTarget, bytes) : RwMalloc(bytes);
-  if (grown == nullptr) {
-    RwErrorRaise(kRwPluginIdCore, kRwErrOutOfMemory);
-    return -1;
-  }
-  auto* records = static_cast<RpMorphTarget*>(grown);
-  // The old targets' vertex data moves up behind the enlarged record array.
-  auto* oldData = reinterpret_cast<RwUInt8*>(records + oldCount);
-  auto* newData = reinterpret_cast<RwUInt8*>(records + newCount);
-  std::memmove(newData, oldData, dataSize * static_cast<size_t>(oldCount));
-  std::memset(newData + dataSize * static_cast<size_t>(oldCount), 0, dataSize * static_cast<size_t>(count));
-  geometry->morphTarget = records;
-  geometry->numMorphTargets = static_cast<RwInt32>(newCount);
-  SetMorphTargetPointers(geometry);
-  for (size_t i = static_cast<size_t>(oldCount); i < newCount; ++i) {
-    records[i].parentGeom = geometry;
-    records[i].boundingSphere = {{0.0f, 0.0f, 0.0f}, 0.0f};
-  }
-  return oldCount;
+  return AddMorphTargets(geometry, count, TRUE);
 }
 
 RpGeometry* RpGeometryAddRef(RpGeometry* geometry) {

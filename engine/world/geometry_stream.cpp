@@ -168,6 +168,11 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
       geometry->texCoords[set][i].v = body->Real();
     }
   }
+  // The vertex indices are checked each on its own and the answers merged,
+  // failing once all are read: the loop has no exit of its own and no index
+  // waits for the one before it.
+  const RwUInt32 limit = static_cast<RwUInt32>(numVertices);
+  RwUInt32 outOfRange = 0;
   for (RwInt32 i = 0; i < geometry->numTriangles; ++i) {
     const RwUInt32 first = body->U32();
     const RwUInt32 second = body->U32();
@@ -176,9 +181,11 @@ RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyRe
     t.vertIndex[1] = static_cast<RwUInt16>(first);
     t.vertIndex[2] = static_cast<RwUInt16>(second >> 16);
     t.matIndex = static_cast<RwUInt16>(second);
-    if (t.vertIndex[0] >= numVertices || t.vertIndex[1] >= numVertices || t.vertIndex[2] >= numVertices) {
-      return FailRead(kRwErrInvalidValue);
-    }
+    outOfRange |= static_cast<RwUInt32>(t.vertIndex[0] >= limit) | static_cast<RwUInt32>(t.vertIndex[1] >= limit) |
+                  static_cast<RwUInt32>(t.vertIndex[2] >= limit);
+  }
+  if (outOfRange != 0) {
+    return FailRead(kRwErrInvalidValue);
   }
   return TRUE;
 }
@@ -235,13 +242,13 @@ RpGeometry* ReadStruct(const RwUInt8* bytes, RwUInt32 length, RwUInt32 headerSiz
     FailRead(kRwErrRead);
     return nullptr;
   }
-  RpGeometry* geometry =
-      RpGeometryCreate(static_cast<RwInt32>(numVertices), static_cast<RwInt32>(numTriangles), format);
+  // Every array is filled from the body below, or the geometry goes again.
+  RpGeometry* geometry = _rpGeometryCreateUnfilled(
+      static_cast<RwInt32>(numVertices), static_cast<RwInt32>(numTriangles), format, static_cast<RwInt32>(numTargets));
   if (geometry == nullptr) {
     return nullptr;
   }
-  if ((numTargets > 1 && RpGeometryAddMorphTargets(geometry, static_cast<RwInt32>(numTargets - 1)) < 0) ||
-      (layout.vertexArrays && !ReadVertexArrays(geometry, layout, &body)) ||
+  if ((layout.vertexArrays && !ReadVertexArrays(geometry, layout, &body)) ||
       !ReadMorphTargets(geometry, layout, &body)) {
     RpGeometryDestroy(geometry);
     return nullptr;

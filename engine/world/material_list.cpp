@@ -134,24 +134,26 @@ RpMaterialList* RpMaterialListStreamRead(RwStream* stream, RpMaterialList* list)
   if (!RwStreamFindChunk(stream, kRwChunkStruct, &length, nullptr)) {
     return nullptr;
   }
-  RwUInt8* body = _rpReadChunkBody(stream, length);
+  // The indices stay where the stream holds them while the materials are read.
+  RwUInt8* owned = nullptr;
+  const RwUInt8* body = _rpLendChunkBody(stream, length, &owned);
   if (body == nullptr) {
     return nullptr;
   }
   const RwInt32 count = length >= kIndexBytes ? RwReadLittleEndianInt32(body) : -1;
   // The indices must lie in the struct, which bounds what the count allocates.
   if (count < 0 || static_cast<RwUInt64>(count) > (length - kIndexBytes) / kIndexBytes) {
-    RwFree(body);
+    EngineFree(owned);
     RwErrorRaise(kRwPluginIdCore, kRwErrRead);
     return nullptr;
   }
   if (count == 0) {
-    RwFree(body);
+    EngineFree(owned);
     return list;
   }
   list->materials = static_cast<RpMaterial**>(RwMalloc(sizeof(RpMaterial*) * static_cast<size_t>(count)));
   if (list->materials == nullptr) {
-    RwFree(body);
+    EngineFree(owned);
     RwErrorRaise(kRwPluginIdWorld, kRwErrOutOfMemory);
     return nullptr;
   }
@@ -160,7 +162,7 @@ RpMaterialList* RpMaterialListStreamRead(RwStream* stream, RpMaterialList* list)
     const RwInt32 index = RwReadLittleEndianInt32(body + kIndexBytes * (1 + static_cast<RwUInt32>(i)));
     RpMaterial* material = ReadEntry(stream, list, index);
     if (material == nullptr) {
-      RwFree(body);
+      EngineFree(owned);
       RpMaterialListDeinitialize(list);
       return nullptr;
     }
@@ -168,6 +170,6 @@ RpMaterialList* RpMaterialListStreamRead(RwStream* stream, RpMaterialList* list)
     RpMaterialListAppendMaterial(list, material);
     RpMaterialDestroy(material);
   }
-  RwFree(body);
+  EngineFree(owned);
   return list;
 }

@@ -16,11 +16,15 @@ constexpr RwUInt32 kBodyReadStep = 64 * 1024;
 }  // namespace
 
 RwBool _rpReadStructBody(RwStream* stream, RwUInt32 length, void* record, RwUInt32 size) {
-  std::memset(record, 0, size);
   const RwUInt32 kept = length < size ? length : size;
-  if (!RwStreamReadExact(stream, record, kept)) {
+  const RwUInt8* bytes = _rwStreamReadInPlace(stream, record, kept);
+  if (bytes == nullptr) {
     return FALSE;
   }
+  if (bytes != record) {
+    std::memcpy(record, bytes, kept);
+  }
+  std::memset(static_cast<RwUInt8*>(record) + kept, 0, size - kept);
   return length == kept || RwStreamSkip(stream, length - kept) != nullptr;
 }
 

@@ -97,6 +97,11 @@ const RpMeshBuilderEntry** _rpMeshBuilderSortEntries(const RpMeshBuilder* builde
 
 // The plugin registries of geometries, materials, atomics and clumps.
 const RwPluginRegistry* _rpGeometryRegistry(void);
+// RpGeometryCreate for a reader that fills every vertex array, triangle and
+// morph target itself (numMorphTargets of them, one at least): nothing is
+// cleared first.
+RpGeometry* _rpGeometryCreateUnfilled(RwInt32 numVertices, RwInt32 numTriangles, RwUInt32 format,
+                                      RwInt32 numMorphTargets);
 const RwPluginRegistry* _rpMaterialRegistry(void);
 const RwPluginRegistry* _rpAtomicRegistry(void);
 const RwPluginRegistry* _rpClumpRegistry(void);

@@ -161,6 +161,63 @@ void* TakeEntry(RwFreeList* list, RwFreeListBlock* block) {
   return nullptr;
 }
 
+// The first block with a clear entry; when every block is full, a new one
+// at the head. A list that cannot index its blocks still works, walking
+// them. Null when memory runs out.
+RwFreeListBlock* OpenBlock(RwFreeList* list) {
+  RwFreeListBlock* open = FirstOpenBlock(list);
+  if (open != nullptr) {
+    return open;
+  }
+  RwFreeListBlock* block = BlockCreate(list);
+  if (block == nullptr) {
+    return nullptr;
+  }
+  const RwBool hadBlocks = !rwLinkListEmpty(&list->blockList);
+  LinkAtHead(list, block);
+  if (_rwFreeListIndexHasRoom(list)) {
+    _rwFreeListIndexAddBlock(list, block);
+  } else if (hadBlocks) {
+    _rwFreeListIndexBuild(list, 1);
+  }
+  return block;
+}
+
+// Marks up to count clear entries used from the block's first clear one on,
+// as long as they follow each other; returns the first and the count taken.
+// The block has a clear entry.
+RwUInt8* TakeRun(RwFreeList* list, RwFreeListBlock* block, RwUInt32 count, RwUInt32* taken) {
+  RwUInt8* first = static_cast<RwUInt8*>(TakeEntry(list, block));
+  *taken = 1;
+  if (first == nullptr) {
+    return nullptr;
+  }
+  RwUInt8* bitmap = BlockBitmap(block);
+  RwUInt32 index = static_cast<RwUInt32>(static_cast<size_t>(first - BlockFirstEntry(list, block)) / list->entrySize);
+  RwUInt32 got = 1;
+  while (got < count && ++index < list->entriesPerBlock) {
+    // A clear byte of eight entries that the run covers is taken whole.
+    if (index % 8 == 0 && count - got >= 8 && list->entriesPerBlock - index >= 8 && bitmap[index / 8] == 0) {
+      bitmap[index / 8] = 0xFF;
+      got += 8;
+      index += 7;
+      continue;
+    }
+    const RwUInt8 bit = static_cast<RwUInt8>(0x80u >> (index % 8));
+    if ((bitmap[index / 8] & bit) != 0) {
+      break;
+    }
+    bitmap[index / 8] = static_cast<RwUInt8>(bitmap[index / 8] | bit);
+    ++got;
+  }
+  block->used += got - 1;
+  *taken = got;
+  if (*taken > 1 && list->index != nullptr && BlockIsFull(list, block)) {
+    _rwFreeListIndexSetOpen(list, block, FALSE);
+  }
+  return first;
+}
+
 }  // namespace
 
 size_t _rwFreeListBlockBytes(const RwFreeList* list) {
@@ -231,25 +288,20 @@ RwBool RwFreeListDestroy(RwFreeList* list) {
 }
 
 void* RwFreeListAlloc(RwFreeList* list) {
-  RwFreeListBlock* open = FirstOpenBlock(list);
-  if (open != nullptr) {
-    return TakeEntry(list, open);
-  }
+  RwFreeListBlock* open = OpenBlock(list);
+  return open != nullptr ? TakeEntry(list, open) : nullptr;
+}
 
-  // Every block is full: grow by one block at the head. A list that cannot
-  // index its blocks still works, walking them.
-  RwFreeListBlock* block = BlockCreate(list);
-  if (block == nullptr) {
+void* _rwFreeListAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken) {
+  *taken = 0;
+  RwFreeListBlock* open = count != 0 ? OpenBlock(list) : nullptr;
+  if (open == nullptr) {
     return nullptr;
   }
-  const RwBool hadBlocks = !rwLinkListEmpty(&list->blockList);
-  LinkAtHead(list, block);
-  if (_rwFreeListIndexHasRoom(list)) {
-    _rwFreeListIndexAddBlock(list, block);
-  } else if (hadBlocks) {
-    _rwFreeListIndexBuild(list, 1);
-  }
-  return TakeEntry(list, block);
+  RwUInt32 got = 0;
+  void* first = TakeRun(list, open, count, &got);
+  *taken = first != nullptr ? got : 0;
+  return first;
 }
 
 RwFreeList* RwFreeListFree(RwFreeList* list, void* entry) {
@@ -392,6 +444,15 @@ void RwMemoryClose(void) {
 }
 
 void* _rwFreeListAllocPlain(RwFreeList* list) { return RwMalloc(list->entrySize); }
+
+void* _rwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken) {
+  if (RwEngineInstance->freeListEntryAlloc == RwFreeListAlloc) {
+    return _rwFreeListAllocRun(list, count, taken);
+  }
+  void* entry = count != 0 ? RwFreeListEntryAlloc(list) : nullptr;
+  *taken = entry != nullptr ? 1 : 0;
+  return entry;
+}
 
 RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry) {
   RwFree(entry);

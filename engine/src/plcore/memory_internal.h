@@ -12,6 +12,15 @@
 // call per entry, the list's blocks untouched.
 void* _rwFreeListAllocPlain(RwFreeList* list);
 RwFreeList* _rwFreeListFreePlain(RwFreeList* list, void* entry);
+// Up to count entries that follow each other in one block (entrySize bytes
+// apart), in the order single allocations would take them; *taken tells how
+// many. Null (none taken) when memory runs out. Each is freed on its own.
+void* _rwFreeListAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
+// Up to count records in a row, entrySize bytes apart (*taken of them),
+// each freed on its own with RwFreeListEntryFree: a run from one block when
+// the engine uses its free lists, else a single record. Null when memory
+// runs out.
+void* _rwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
 // Whether lists created from now on preallocate their blocks (default on).
 void _rwFreeListSetPreallocation(RwBool preallocate);
 

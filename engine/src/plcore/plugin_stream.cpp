@@ -116,6 +116,87 @@ const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
   return bytes;
 }
 
+// The bytes past the position of a stream that holds them in memory, left
+// in it, with their count in *left; null for other streams.
+const RwUInt8* InMemory(RwStream* stream, RwUInt32* left) {
+  if (stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead) {
+    const RwStreamMemory& memory = stream->Type.memory;
+    const RwUInt32 at = memory.position <= memory.nSize ? memory.position : memory.nSize;
+    *left = memory.nSize - at;
+    return memory.memBlock + at;
+  }
+  if (stream->type == kRwStreamFileName && stream->Type.file.view != nullptr) {
+    const RwStreamFile& file = stream->Type.file;
+    const RwUInt32 at = file.position <= file.length ? file.position : file.length;
+    *left = file.length - at;
+    return file.view + at;
+  }
+  if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
+    return nullptr;
+  }
+  const BoundedStream* window = static_cast<const BoundedStream*>(stream->Type.custom.data);
+  const RwUInt8* bytes = InMemory(window->outer, left);
+  const RwUInt32 windowLeft = window->limit - window->used;
+  if (windowLeft < *left) {
+    *left = windowLeft;
+  }
+  return bytes;
+}
+
+// Whether a chunk header announces an empty extension chunk of a version
+// this engine reads. *knownStamp caches the last stamp found good, as a run
+// of chunks carries one stamp.
+bool IsEmptyExtension(const RwUInt8* header, RwUInt32* knownStamp, bool* stampKnown) {
+  if (RwReadLittleEndianUInt32(header) != kRwChunkExtension || RwReadLittleEndianUInt32(header + 4) != 0) {
+    return false;
+  }
+  const RwUInt32 stamp = RwReadLittleEndianUInt32(header + 8);
+  if (*stampKnown && stamp == *knownStamp) {
+    return true;
+  }
+  RwUInt32 version = 0;
+  RwChunkStampDecode(stamp, &version, nullptr);
+  if (!RwChunkVersionSupported(version)) {
+    return false;
+  }
+  *knownStamp = stamp;
+  *stampKnown = true;
+  return true;
+}
+
+// Takes up to count empty extension chunks in a row from a stream held in
+// memory, without the general chunk search; returns how many. Most objects
+// carry no plugin data.
+RwInt32 TakeEmptyExtensions(RwStream* stream, RwInt32 count) {
+  RwUInt32 left = 0;
+  const RwUInt8* bytes = InMemory(stream, &left);
+  if (bytes == nullptr) {
+    return 0;
+  }
+  RwUInt32 stamp = 0;
+  bool stampKnown = false;
+  RwInt32 taken = 0;
+  while (taken < count && left >= kRwChunkHeaderSize && IsEmptyExtension(bytes, &stamp, &stampKnown)) {
+    ++taken;
+    bytes += kRwChunkHeaderSize;
+    left -= kRwChunkHeaderSize;
+  }
+  if (taken != 0) {
+    LendBytes(stream, static_cast<RwUInt32>(taken) * kRwChunkHeaderSize);
+  }
+  return taken;
+}
+
+// Runs the always-callbacks after an object's extension chunk was read.
+RwBool RunAlwaysCallBacks(const RwPluginRegistry* registry, void* object) {
+  for (const RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
+    if (entry->alwaysCB != nullptr && !entry->alwaysCB(object, entry->offset, entry->size)) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 const RwUInt8* _rwStreamLendBytes(RwStream* stream, RwUInt32 length) { return LendBytes(stream, length); }
@@ -248,7 +329,7 @@ const RwPluginRegistry* RwPluginRegistryWriteDataChunks(const RwPluginRegistry* 
 const RwPluginRegistry* RwPluginRegistryReadDataChunks(const RwPluginRegistry* registry, RwStream* stream,
                                                        void* object) {
   RwUInt32 remaining = 0;
-  if (!RwStreamFindChunk(stream, kRwChunkExtension, &remaining, nullptr)) {
+  if (TakeEmptyExtensions(stream, 1) == 0 && !RwStreamFindChunk(stream, kRwChunkExtension, &remaining, nullptr)) {
     return nullptr;
   }
   while (remaining != 0) {
@@ -259,12 +340,16 @@ const RwPluginRegistry* RwPluginRegistryReadDataChunks(const RwPluginRegistry* r
       return nullptr;
     }
   }
+  return RunAlwaysCallBacks(registry, object) ? registry : nullptr;
+}
+
+RwInt32 _rwPluginRegistryTakeEmptyDataChunks(const RwPluginRegistry* registry, RwStream* stream, RwInt32 count) {
   for (const RwPluginRegEntry* entry = registry->firstRegEntry; entry != nullptr; entry = entry->nextRegEntry) {
-    if (entry->alwaysCB != nullptr && !entry->alwaysCB(object, entry->offset, entry->size)) {
-      return nullptr;
+    if (entry->alwaysCB != nullptr) {
+      return 0;
     }
   }
-  return registry;
+  return TakeEmptyExtensions(stream, count);
 }
 
 const RwPluginRegistry* RwPluginRegistrySkipDataChunks(const RwPluginRegistry* registry, RwStream* stream) {

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "tests/support/chunk_bytes.h"
+#include "tests/support/counting_memory.h"
 #include "tests/support/fake_driver.h"
 #include "tests/support/frame_list_bytes.h"
 #include "tests/support/started_engine.h"
@@ -529,6 +533,117 @@ TEST_F(FrameTest, FrameListReaderRefusesCorruptLists) {
     }
   }
   EXPECT_EQ(DirtyListLength(), 0);
+}
+
+// Frame lists longer than one batch of records and one block of the frame
+// free list, on counting memory: a frame record not given back keeps its
+// block alive.
+class FrameBatchReadTest : public StartedEngineTest {
+ protected:
+  static constexpr int kFrames = 150;
+
+  void SetUp() override {
+    CountingMemoryReset();
+    StartEngine(nullptr, CountingMemoryFunctions());
+    // A first read makes what reads keep: the stream records' block and the
+    // index of the frame free list's blocks.
+    RwFrameList list;
+    EXPECT_EQ(ReadFrameList(HandFrameList(TreeParents()).bytes(), &list), &list);
+    RwFrameDestroyHierarchy(list.frames[0]);
+    RwFrameListDeinitialize(&list);
+    baseline_ = CountingMemoryLiveBlocks();
+  }
+  // Frame i hangs on frame (i - 1) / 3.
+  static std::vector<int32_t> TreeParents() {
+    std::vector<int32_t> parents(kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+      parents[static_cast<size_t>(i)] = i > 0 ? (i - 1) / 3 : -1;
+    }
+    return parents;
+  }
+  // Every frame read is gone again and nothing waits on the dirty list.
+  void ExpectAllGiven() const {
+    EXPECT_EQ(CountingMemoryLiveBlocks(), baseline_);
+    EXPECT_EQ(DirtyListLength(), 0);
+  }
+
+  int baseline_ = 0;
+};
+
+TEST_F(FrameBatchReadTest, FramesReadInBatchesAreDestroyedOneByOneInAnyOrder) {
+  const std::vector<int32_t> parents = TreeParents();
+  const std::vector<uint8_t> bytes = HandFrameList(parents).bytes();
+  for (const char* order : {"children first", "parents first", "shuffled", "whole hierarchy"}) {
+    SCOPED_TRACE(order);
+    RwFrameList list;
+    ASSERT_EQ(ReadFrameList(bytes, &list), &list);
+    ASSERT_EQ(list.numFrames, kFrames);
+    std::vector<RwFrame*> frames(list.frames, list.frames + kFrames);
+    RwFrameListDeinitialize(&list);
+    for (size_t i = 1; i < frames.size(); ++i) {
+      EXPECT_EQ(RwFrameGetParent(frames[i]), frames[static_cast<size_t>(parents[i])]) << i;
+    }
+    if (std::string(order) == "whole hierarchy") {
+      RwFrameDestroyHierarchy(frames[0]);
+    } else {
+      if (std::string(order) == "children first") {
+        std::reverse(frames.begin(), frames.end());
+      } else if (std::string(order) == "shuffled") {
+        std::shuffle(frames.begin(), frames.end(), std::mt19937(7));
+      }
+      for (RwFrame* frame : frames) {
+        RwFrameDestroy(frame);
+      }
+    }
+    ExpectAllGiven();
+  }
+}
+
+TEST_F(FrameBatchReadTest, ReadsFailingInALaterBatchGiveEverythingBack) {
+  const std::vector<int32_t> parents = TreeParents();
+  const size_t recordsEnd = 12 + 12 + 4 + 56 * static_cast<size_t>(kFrames);
+  std::vector<int32_t> badParent = parents;
+  badParent[100] = 120;
+  ChunkBytes cutExtensions = HandFrameList(parents);
+  cutExtensions.Truncate(recordsEnd + 12 * 140 + 5);
+  std::vector<uint8_t> oldExtension = HandFrameList(parents).bytes();
+  const auto stamp = oldExtension.begin() + static_cast<std::ptrdiff_t>(recordsEnd + 12 * 90 + 8);
+  std::fill(stamp, stamp + 4, 0);  // an old stamp: a version this engine does not read
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    RwInt32 error;  // 0: the stream's own error for a short read
+  } cases[] = {
+      {"a parent named before it is read, in the second batch", HandFrameList(badParent).bytes(), kRwErrRead},
+      {"the stream cut among the extension chunks", cutExtensions.bytes(), 0},
+      {"an extension chunk of an old version", oldExtension, kRwErrBadChunkVersion},
+  };
+  RwFrameList list;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ReadFrameList(c.bytes, &list), nullptr);
+    const RwErrorRecord error = TakeError();
+    EXPECT_EQ(error.errorCode, c.error != 0 ? c.error : error.errorCode);
+    EXPECT_NE(error.errorCode, kRwErrNoError);
+    ExpectAllGiven();
+  }
+  // Each allocation of the read fails in turn, until the read gets through.
+  const std::vector<uint8_t> whole = HandFrameList(parents).bytes();
+  for (int attempt = 1;; ++attempt) {
+    SCOPED_TRACE(attempt);
+    ASSERT_LT(attempt, 20);
+    CountingMemoryState().failMallocNumber = CountingMemoryState().mallocAttempts + attempt;
+    RwFrameList* read = ReadFrameList(whole, &list);
+    CountingMemoryState().failMallocNumber = 0;
+    if (read != nullptr) {
+      RwFrameDestroyHierarchy(list.frames[0]);
+      RwFrameListDeinitialize(&list);
+      ExpectAllGiven();
+      break;
+    }
+    ExpectError(kRwPluginIdNone, kRwErrOutOfMemory);
+    ExpectAllGiven();
+  }
 }
 
 // Frames with a plugin that streams one word per frame.

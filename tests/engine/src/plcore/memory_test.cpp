@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <random>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/src/plcore/memory_internal.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/fake_driver.h"
 
@@ -149,6 +151,32 @@ class FreeListModel {
     blocks_.insert(blocks_.begin(), block);
   }
 
+  // A run starts at the first clear entry in walk order and takes the clear
+  // entries after it in its block; with none clear, a new block at the head.
+  void AllocRun(RwUInt32 count) {
+    RwUInt32 taken = 0;
+    auto* run = static_cast<RwUInt8*>(_rwFreeListAllocRun(list_, count, &taken));
+    ASSERT_NE(run, nullptr);
+    auto take = [&](Block& block, size_t first) {
+      size_t n = 0;
+      while (n < count && first + n < block.used.size() && !block.used[first + n]) {
+        block.used[first + n++] = true;
+      }
+      ASSERT_EQ(run, block.first + first * list_->entrySize);
+      ASSERT_EQ(taken, n);
+    };
+    for (Block& block : blocks_) {
+      for (size_t i = 0; i < block.used.size(); i++) {
+        if (!block.used[i]) {
+          take(block, i);
+          return;
+        }
+      }
+    }
+    blocks_.insert(blocks_.begin(), {FirstBlock(list_), run, std::vector<bool>(list_->entriesPerBlock, false)});
+    take(blocks_.front(), 0);
+  }
+
   void Free(size_t pick) {
     std::vector<std::pair<size_t, size_t>> used;
     for (size_t b = 0; b < blocks_.size(); b++) {
@@ -203,8 +231,11 @@ class FreeListModel {
 };
 
 TEST_F(FreeListTest, ManyBlocksHandOutWhatTheBlockWalkWould) {
-  for (RwUInt32 perBlock : {1u, 3u, 20u}) {
+  // Entries taken one at a time, then also in runs as readers take them.
+  const std::pair<RwUInt32, bool> cases[] = {{1, false}, {3, false}, {20, false}, {1, true}, {3, true}, {20, true}};
+  for (const auto& [perBlock, runs] : cases) {
     SCOPED_TRACE(perBlock);
+    SCOPED_TRACE(runs ? "with runs" : "single entries");
     RwFreeList* list = RwFreeListCreateAndPreallocate(24, perBlock, 8, 0, nullptr);
     ASSERT_NE(list, nullptr);
     FreeListModel model(list);
@@ -215,6 +246,8 @@ TEST_F(FreeListTest, ManyBlocksHandOutWhatTheBlockWalkWould) {
       const unsigned roll = random() % 100;
       if (roll == 0) {
         model.Purge();
+      } else if (runs && roll < 8) {
+        model.AllocRun(1 + static_cast<RwUInt32>(random() % 45));
       } else if (roll < (phase == 0 ? 75u : phase == 1 ? 25u : 50u)) {
         model.Alloc();
       } else {
