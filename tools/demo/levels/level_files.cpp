@@ -330,7 +330,7 @@ void WriteMenAndCamera(const LevelPlan& plan, DataFolder& data) {
   text += NpcGroups(plan);
   text += men::BodyGroups({"dorvaman", "dorvaholoman"});
   text += "\n" + men::AnimDataGroup();
-  text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
+  text += "\n" + men::CollisionCapsuleGroup();
   data.WriteText(Folder(plan) + "men.txt", text);
   if (const std::vector<uint8_t>* camera = data.Find(kFirstLevelCamera)) {
     data.Write(Folder(plan) + "camera.txt", *camera);
