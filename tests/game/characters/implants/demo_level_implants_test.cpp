@@ -79,12 +79,8 @@ TEST_F(DemoImplantTest, ADartAtAGuardHitsHimCloseOrFar) {
     world->Load();
   }
   cDorvaMan* player = world->GetPlayer();
-  cMan* guard = nullptr;
-  for (u32 i = 0; i < world->GetMen().GetCount(); i++) {
-    cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
-    guard = man->GetName() == "guard_1" ? man : guard;
-  }
-  ASSERT_TRUE(player != nullptr && guard != nullptr);
+  cMan* guard = static_cast<cMan*>(world->GetMen().Get(2));  // after the player and his double
+  ASSERT_TRUE(player != nullptr && guard != nullptr && guard->GetName() == "guard_1");
   world->CloseInfoView(true);
   world->SetInputLock(0);
   player->SetProtected(1);
@@ -96,7 +92,6 @@ TEST_F(DemoImplantTest, ADartAtAGuardHitsHimCloseOrFar) {
     RwFrameTranslate(player->GetFrame(), &start, kRwCombineReplace);
     player->SetReferencePosition(start);
     player->SetHeading(std::atan2(1.0f, 0.0f));  // facing +x
-    player->SetEnergy(1.0f);
     player->ToggleBionicEye();
     for (int frame = 0; frame < 3; frame++) {
       RwFrameTranslate(guard->GetFrame(), &ahead, kRwCombineReplace);
