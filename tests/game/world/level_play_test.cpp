@@ -226,10 +226,12 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   const RwMatrix* matrix = RwFrameGetMatrix(static_cast<cLight*>(world->GetLights().Get(1))->GetFrame());
   lights.insert(lights.end(), {matrix->pos.y, std::round(matrix->at.y * 1e4f), std::round(matrix->at.z * 1e4f)});
   EXPECT_EQ((std::vector<f32>{2, 1, 128, 129, 130, 10, -9285, -3714}), lights);
-  // The level's 58 and the implants' seven.
-  ASSERT_EQ(65u, world->GetMessageCount());
-  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(40).CStr());
-  EXPECT_EQ(world->GetMessageText(39), world->GetMainMissionText());
+  // The level's 73 and the implants' seven; the dialogue's first line
+  // leads to its second.
+  ASSERT_EQ(80u, world->GetMessageCount());
+  EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(59).CStr());
+  EXPECT_EQ(61, world->GetMessageDialogues()[59]);
+  EXPECT_EQ(world->GetMessageText(58), world->GetMainMissionText());
   EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
   ASSERT_EQ(3u, world->GetMen().GetCount());
   EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 2)->GetFrame())->pos.x);

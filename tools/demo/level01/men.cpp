@@ -59,7 +59,7 @@ std::string MenFile() {
   // The bodies the groups above do not hold, and the men's animation table.
   text += men::BodyGroups({"dorvaman", "dorvaholoman", "guard", "civilian1", "gangster"});
   text += "\n" + men::AnimDataGroup();
-  text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
+  text += "\n" + men::CollisionCapsuleGroup();
   return text;
 }
 

@@ -3,26 +3,25 @@
 // their objectives, the briefing and the main mission text. The German file
 // is Windows-1252.
 #include <cstdio>
+#include <vector>
 
 #include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01_parts.h"
+#include "tools/demo/search_texts.h"
 
 namespace demo {
 namespace level01 {
 
 namespace {
 
-struct Message {
-  const char* english;
-  const char* german;  // Windows-1252
-};
-
-// Message n (from 1) is element n - 1. The objects' props refer to them by
-// number; 37 to 39 are the objectives' messages, 40 the main mission text.
-// 14 and 18 close a lost and a won hack (the hacking game shows them by
-// index, 13 and 17), so that no other object names them.
+// The level's own messages: 1 to 39, then from 55 on (the search's texts
+// fill 40 to 54, search_texts.h). The objects' props name them by number;
+// 37 to 39 are the objectives' messages, 59 the main mission text. 14 and
+// 18 close a lost and a won hack (the hacking game shows them by index, 13
+// and 17), so that no other object names them. A dialogue line's "$NN" is
+// the number of the line that follows it, "$00" on the last.
 // clang-format off
-const Message kMessages[kMessageCount] = {
+const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
     {"An implant might open it.", "Ein Implantat k\xF6nnte sie \xF6" "ffnen."},                       // 3
@@ -62,28 +61,30 @@ const Message kMessages[kMessageCount] = {
     {"Objective done: the meeting point.", "Ziel erreicht: der Treffpunkt."},                        // 37
     {"Objective done: the plans.", "Ziel erreicht: die Pl\xE4ne."},                                  // 38
     {"Objective done: the data crystal.", "Ziel erreicht: der Datenkristall."},                      // 39
-    {"Get into the offices, take the plans and the data crystal.",
-     "Dringe in die B\xFCros ein, nimm die Pl\xE4ne und den Datenkristall."},                        // 40
-    {"$01Control: Can you hear me? Keep to the shadows.", "$01Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 41
-    {"$02Dorva: Loud and clear.", "$02Dorva: Laut und deutlich."},                                   // 42
-    {"$03Control: The plans are in room C.", "$03Zentrale: Die Pl\xE4ne sind in Raum C."},           // 43
-    {"$04Dorva: And the crystal?", "$04Dorva: Und der Kristall?"},                                   // 44
-    {"$05Control: Same room. Mind the camera.", "$05Zentrale: Derselbe Raum. Achte auf die Kamera."},  // 45
-    {"$06Guard: Who goes there?", "$06Wache: Wer da?"},                                              // 46
-    {"$07Dorva: Nobody. Keep walking.", "$07Dorva: Niemand. Geh weiter."},                           // 47
-    {"$08Control: Three buttons open room B.", "$08Zentrale: Drei Kn\xF6pfe \xF6" "ffnen Raum B."},  // 48
-    {"$09Control: Two levers free room C.", "$09Zentrale: Zwei Hebel geben Raum C frei."},           // 49
-    {"$10Control: Good work. Get out.", "$10Zentrale: Gute Arbeit. Raus da."},                       // 50
-    {"Press the action key to use things.", "Benutze Dinge mit der Aktionstaste."},                  // 51
-    {"Sneak to make less noise.", "Schleiche, um leiser zu sein."},                                  // 52
-    {"Search cupboards and desks.", "Durchsuche Schr\xE4nke und Schreibtische."},                    // 53
-    {"The map shows what you can use.", "Die Karte zeigt, was du benutzen kannst."},                  // 54
     {"The door lifts by itself from time to time.", "Die T\xFCr hebt sich ab und zu von selbst."},   // 55
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
     {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 58
+    {"Get into the offices, take the plans and the data crystal.",
+     "Dringe in die B\xFCros ein, nimm die Pl\xE4ne und den Datenkristall."},                        // 59
+    {"$61Control: Can you hear me? Keep to the shadows.", "$61Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 60
+    {"$62Dorva: Loud and clear.", "$62Dorva: Laut und deutlich."},                                   // 61
+    {"$63Control: The plans are in room C.", "$63Zentrale: Die Pl\xE4ne sind in Raum C."},           // 62
+    {"$64Dorva: And the crystal?", "$64Dorva: Und der Kristall?"},                                   // 63
+    {"$65Control: Same room. Mind the camera.", "$65Zentrale: Derselbe Raum. Achte auf die Kamera."},  // 64
+    {"$66Guard: Who goes there?", "$66Wache: Wer da?"},                                              // 65
+    {"$67Dorva: Nobody. Keep walking.", "$67Dorva: Niemand. Geh weiter."},                           // 66
+    {"$68Control: Three buttons open room B.", "$68Zentrale: Drei Kn\xF6pfe \xF6" "ffnen Raum B."},  // 67
+    {"$69Control: Two levers free room C.", "$69Zentrale: Zwei Hebel geben Raum C frei."},           // 68
+    {"$00Control: Good work. Get out.", "$00Zentrale: Gute Arbeit. Raus da."},                       // 69
+    {"Press the action key to use things.", "Benutze Dinge mit der Aktionstaste."},                  // 70
+    {"Sneak to make less noise.", "Schleiche, um leiser zu sein."},                                  // 71
+    {"Search cupboards and desks.", "Durchsuche Schr\xE4nke und Schreibtische."},                    // 72
+    {"The map shows what you can use.", "Die Karte zeigt, was du benutzen kannst."},                  // 73
 };
 // clang-format on
+
+constexpr int kMainMissionText = 59;
 
 struct Mission {
   const char* english;
@@ -101,10 +102,7 @@ const Mission kMissions[] = {
 std::string TextFile(bool english) {
   std::string text = "# Texts of level01.\n[TEXTS]\n";
   char key[32];
-  for (int i = 0; i < kMessageCount; ++i) {
-    std::snprintf(key, sizeof key, "MESSAGE%02d", i);
-    text += std::string(key) + " = \"" + (english ? kMessages[i].english : kMessages[i].german) + "\"\n";
-  }
+  text += MessageLines(english, kMessages, kMessageCount);
   text += ImplantMessageLines(english, kMessageCount);
   int n = 0;
   for (const Mission& mission : kMissions) {
@@ -114,7 +112,7 @@ std::string TextFile(bool english) {
   text += "MISSION_OBJECTIVES = " + std::to_string(kMissionObjectives) + "\n";
   text += english ? "BRIEFING = \"Level 1: the offices. Get in, take the plans and the crystal, and get out unseen.\"\n"
                   : "BRIEFING = \"Level 1: die B\xFCros. Hinein, Pl\xE4ne und Kristall nehmen, ungesehen hinaus.\"\n";
-  text += "MAINMISSIONTEXT = 40\n";
+  text += "MAINMISSIONTEXT = " + std::to_string(kMainMissionText) + "\n";
   return text;
 }
 

@@ -126,9 +126,9 @@ std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
   }
   if (plan.name == "level03") {
     return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32},
-            {"Take the guard roster", "Nimm den Wachplan", 40},
-            {"Take the vault code", "Nimm den Tresorcode", 41},
-            {"Take the bonds from the vault", "Nimm die Wertpapiere aus dem Tresor", 42}};
+            {"Take the guard roster", "Nimm den Wachplan", 55},
+            {"Take the vault code", "Nimm den Tresorcode", 56},
+            {"Take the bonds from the vault", "Nimm die Wertpapiere aus dem Tresor", 57}};
   }
   return {};
 }

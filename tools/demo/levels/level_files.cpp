@@ -8,6 +8,7 @@
 #include "tools/demo/implants/implants.h"
 #include "tools/demo/levels/level_plan.h"
 #include "tools/demo/men/men.h"
+#include "tools/demo/search_texts.h"
 #include "tools/forge/files/locator_writer.h"
 
 namespace demo {
@@ -41,12 +42,9 @@ enum Message {
   kMainMission,
 };
 
-struct Text {
-  const char* english;
-  const char* german;  // Windows-1252
-};
-
-const Text kMessages[] = {
+// Numbered from 1, then from 55 on: the search's texts fill 40 to 54
+// (search_texts.h).
+const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},
     {"You reached the exit.", "Du hast den Ausgang erreicht."},
@@ -87,14 +85,11 @@ const Text kMessages[] = {
     {"You took the vault code.", "Du hast den Tresorcode genommen."},
     {"You took the bonds.", "Du hast die Wertpapiere genommen."},
     {"Objective done: the delivery note.", "Ziel erreicht: der Lieferschein."},
-    {"Objective done: the stock list.", "Ziel erreicht: die Bestandsliste."},
-    {"Objective done: the guard roster.", "Ziel erreicht: der Wachplan."},
-    {"Objective done: the vault code.", "Ziel erreicht: der Tresorcode."},
-    {"Objective done: the bonds.", "Ziel erreicht: die Wertpapiere."},
+    {"Objective done: the stock list.", "Ziel erreicht: die Bestandsliste."},  // 39
+    {"Objective done: the guard roster.", "Ziel erreicht: der Wachplan."},     // 55
+    {"Objective done: the vault code.", "Ziel erreicht: der Tresorcode."},     // 56
+    {"Objective done: the bonds.", "Ziel erreicht: die Wertpapiere."},         // 57
 };
-// The rest up to the first level's count, so that the implants' messages
-// keep their numbers on every level.
-const Text kFiller = {"Keep to the shadows.", "Bleib im Schatten."};
 
 struct Placed {
   std::string key;  // the OBJECTS list
@@ -251,13 +246,9 @@ std::string FirstLevelGroup(const DataFolder& data, const std::string& name, con
 std::string TextFile(const LevelPlan& plan, bool english) {
   std::string text = "# Texts of " + plan.name + ".\n[TEXTS]\n";
   char key[32];
-  const int own = static_cast<int>(sizeof kMessages / sizeof kMessages[0]);
-  for (int i = 0; i < level01::kMessageCount; ++i) {
-    const Text& message = i < own ? kMessages[i] : kFiller;
-    std::snprintf(key, sizeof key, "MESSAGE%02d", i);
-    text += std::string(key) + " = \"" + (english ? message.english : message.german) + "\"\n";
-  }
-  // The implants' messages follow the level's own, as on the first level.
+  // The filler up to the first level's count, so that the implants'
+  // messages that follow keep their numbers on every level.
+  text += MessageLines(english, kMessages, level01::kMessageCount);
   text += ImplantMessageLines(english, level01::kMessageCount);
   text += "MISSION00 = \"" + std::string(english ? plan.titleEnglish : plan.titleGerman) + "\"\n";
   std::snprintf(key, sizeof key, "@%02d", kObjectiveDone);
@@ -339,7 +330,7 @@ void WriteMenAndCamera(const LevelPlan& plan, DataFolder& data) {
   text += NpcGroups(plan);
   text += men::BodyGroups({"dorvaman", "dorvaholoman"});
   text += "\n" + men::AnimDataGroup();
-  text += "\n[CollisionCapsule]\nP0 = 0.4\nP1 = 1.4\nRADIUS = 0.4\n";
+  text += "\n" + men::CollisionCapsuleGroup();
   data.WriteText(Folder(plan) + "men.txt", text);
   if (const std::vector<uint8_t>* camera = data.Find(kFirstLevelCamera)) {
     data.Write(Folder(plan) + "camera.txt", *camera);

@@ -211,6 +211,19 @@ std::vector<std::pair<std::string, Picture>> BodyTextures(const std::string& bod
   return textures;
 }
 
+float BodyHeight() {
+  float boneHeight[kNodeCount];
+  float top = 0.0f;
+  for (int i = 0; i < kNodeCount; i++) {
+    boneHeight[i] = kBones[i].translation.y + (kBones[i].parent >= 0 ? boneHeight[kBones[i].parent] : 0.0f);
+  }
+  // The bind pose turns no bone: each limb stands upright on its bone.
+  for (const Limb& limb : kLimbs) {
+    top = std::max(top, boneHeight[limb.bone] + limb.centre.y + 0.5f * limb.size.y);
+  }
+  return top;
+}
+
 ForgeSkeleton Skeleton() {
   ForgeSkeleton skeleton;
   for (int i = 0; i < kNodeCount; i++) {

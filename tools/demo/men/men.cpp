@@ -29,6 +29,12 @@ std::string Times(float (*time)(int)) {
   return List(elements);
 }
 
+// The capsule's lower tip stays over the floor, whose touch would block
+// every step; its radius, wider than the shoulders (0.27 each side), keeps
+// walls and other men off the swinging arms.
+constexpr float kCapsuleBottom = 0.4f;
+constexpr float kCapsuleRadius = 0.4f;
+
 }  // namespace
 
 std::string AnimDataGroup() {
@@ -49,6 +55,14 @@ std::string BodyGroups(const std::vector<std::string>& skip) {
       text += "\n[" + body + "]\n" + BodyKeys();
     }
   }
+  return text;
+}
+
+std::string CollisionCapsuleGroup() {
+  char text[96];
+  std::snprintf(text, sizeof(text), "[CollisionCapsule]\nP0 = %.2f\nP1 = %.2f\nRADIUS = %.2f\n",
+                static_cast<double>(kCapsuleBottom), static_cast<double>(BodyHeight()),
+                static_cast<double>(kCapsuleRadius));
   return text;
 }
 

@@ -53,6 +53,13 @@ std::string AnimDataGroup();
 std::string BodyKeys();
 std::string BodyGroups(const std::vector<std::string>& skip);
 
+// The height of the bodies' top, the head's, standing in the bind pose.
+float BodyHeight();
+// The "CollisionCapsule" group every level's men share: from the shins,
+// clear of the floor and low steps, to the top of the head, so that what
+// hits the drawn head or shoulders hits the man.
+std::string CollisionCapsuleGroup();
+
 // Every body and animation file; false when an engine writer failed.
 bool WriteMen(DataFolder& data);
 

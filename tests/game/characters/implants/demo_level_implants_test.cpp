@@ -1,11 +1,13 @@
 // The implants on the demo's first level loaded whole: the laser opens
 // laserpanel_1 and the EDS edspanel_1, each with its beam; door_b, which
-// the laser panel unlocks, opens by hand from then on.
+// the laser panel unlocks, opens by hand from then on. The dart takes a
+// guard of the level's own men file however close he stands.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
+#include "game/characters/implants/dart_implant.h"
 #include "game/characters/implants/eds_implant.h"
 #include "game/characters/implants/laser_implant.h"
 #include "game/characters/player/dorva_man.h"
@@ -65,6 +67,43 @@ TEST_F(DemoImplantTest, LaserAndEdsOpenTheirPanels) {
     EXPECT_EQ(0, player->IsBusy());
   }
   EXPECT_TRUE(doorB->ListensTo(kTriggerNone));
+}
+
+// The aiming eye looks level from above the player's head: a guard a step
+// ahead is met at his head, one farther off at his chest.
+TEST_F(DemoImplantTest, ADartAtAGuardHitsHimCloseOrFar) {
+  MakeScreenStack();
+  ASSERT_TRUE(WriteDemoData());
+  cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
+  for (int step = 0; step < 20; step++) {
+    world->Load();
+  }
+  cDorvaMan* player = world->GetPlayer();
+  cMan* guard = static_cast<cMan*>(world->GetMen().Get(2));  // after the player and his double
+  ASSERT_TRUE(player != nullptr && guard != nullptr && guard->GetName() == "guard_1");
+  world->CloseInfoView(true);
+  world->SetInputLock(0);
+  player->SetProtected(1);
+  cDartImplant* dart = static_cast<cDartImplant*>(player->GetImplant(kImplantIndexDart));
+  for (const f32 distance : {1.0f, 1.5f, 3.0f, 6.0f}) {
+    SCOPED_TRACE(distance);
+    // Along the corridor, the player at its start facing east.
+    const RwV3d start = {2.0f, 0.0f, 0.0f}, ahead = {2.0f + distance, 0.0f, 0.0f};
+    RwFrameTranslate(player->GetFrame(), &start, kRwCombineReplace);
+    player->SetReferencePosition(start);
+    player->SetHeading(std::atan2(1.0f, 0.0f));  // facing +x
+    player->ToggleBionicEye();
+    for (int frame = 0; frame < 3; frame++) {
+      RwFrameTranslate(guard->GetFrame(), &ahead, kRwCombineReplace);
+      world->cScene::Update(0.02f);
+    }
+    player->Input().useItem = 1;
+    RwFrameTranslate(guard->GetFrame(), &ahead, kRwCombineReplace);
+    world->cScene::Update(0.02f);
+    EXPECT_EQ(guard, dart->GetTarget());
+    player->ToggleBionicEye();
+    world->cScene::Update(0.02f);
+  }
 }
 
 }  // namespace

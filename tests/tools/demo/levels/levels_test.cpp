@@ -11,6 +11,7 @@
 
 #include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
+#include "game/frontend/save/game_options.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
@@ -20,6 +21,7 @@
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/output.h"
+#include "tools/demo/search_texts.h"
 
 namespace {
 
@@ -114,6 +116,17 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
               mWorld->GetMen().GetCount());
     EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
     Note(mWorld.get(), &found);
+    // The search shows a body's nothing, the memos, health, pizza, energy,
+    // a body's card and key by these indexes, in either language.
+    for (const u32 language : {0u, 1u}) {
+      gGameOptions->SetLanguage(language);
+      mWorld->LoadTexts();
+      for (const int index : {39, 40, 41, 42, 49, 50, 51, 52, 53}) {
+        const demo::LevelText& text = demo::SearchText(index);
+        EXPECT_STREQ(language == 0 ? text.german : text.english, mWorld->GetMessageText(u32(index)).CStr()) << index;
+      }
+    }
+    gGameOptions->SetLanguage(0);
     searchables.push_back(0);
     ForEachClone<cSearchable>(mWorld->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables.back()++; });
   }
