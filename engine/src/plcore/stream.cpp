@@ -5,6 +5,9 @@
 
 #include <climits>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/src/engine_internal.h"
 #include "engine/src/plcore/chunk_body_reader.h"
@@ -242,6 +245,43 @@ void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value) {
   RwUInt32 bits;
   std::memcpy(&bits, &value, sizeof(bits));
   RwWriteLittleEndianUInt32(bytes, bits);
+}
+
+RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwUInt32 limit) {
+  if (limit == 0) {
+    return count == 0;
+  }
+  RwUInt32 i = 0;
+  RwUInt32 largest = 0;
+#if defined(__SSE2__)
+  // Eight at a time where the words lie in file order: each is compared
+  // with the largest allowed with its top bit flipped (a signed compare
+  // standing in for the unsigned one), and its low half, sign-extended,
+  // packed without saturating.
+  if (kRwNativeIsLittleEndian) {
+    const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const __m128i most = _mm_set1_epi32(static_cast<int>((limit - 1) ^ 0x80000000u));
+    __m128i above = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i + 16));
+      above = _mm_or_si128(above, _mm_cmpgt_epi32(_mm_xor_si128(low, flip), most));
+      above = _mm_or_si128(above, _mm_cmpgt_epi32(_mm_xor_si128(high, flip), most));
+      const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(low, 16), 16),
+                                             _mm_srai_epi32(_mm_slli_epi32(high, 16), 16));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    }
+    if (_mm_movemask_epi8(above) != 0) {
+      return FALSE;
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    const RwUInt32 word = RwReadLittleEndianUInt32(words + 4 * i);
+    largest = word > largest ? word : largest;
+    out[i] = static_cast<RwUInt16>(word);
+  }
+  return largest < limit;
 }
 
 RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {

@@ -168,5 +168,9 @@ inline RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
   std::memcpy(&value, &bits, sizeof(value));
   return value;
 }
+// Narrows count little-endian 32-bit words to 16 bits each (their low
+// halves) into out; false when any word is at or above limit (out then
+// holds what it holds). Index and map arrays are read through it.
+RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwUInt32 limit);
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
 void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);
