@@ -258,7 +258,23 @@ RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwU
   // with the largest allowed with its top bit flipped (a signed compare
   // standing in for the unsigned one), and its low half, sign-extended,
   // packed without saturating.
-  if (kRwNativeIsLittleEndian) {
+  if (kRwNativeIsLittleEndian && limit < 0x8000u) {
+    // A word below 0x7FFF packed with signed saturation is itself; any other
+    // packs to 0x7FFF or to a negative half, as unsigned halves all above
+    // limit - 1.
+    const __m128i most = _mm_set1_epi16(static_cast<short>(limit - 1));
+    __m128i above = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+      const __m128i packed =
+          _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i + 16)));
+      above = _mm_or_si128(above, _mm_subs_epu16(packed, most));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) != 0xFFFF) {
+      return FALSE;
+    }
+  } else if (kRwNativeIsLittleEndian) {
     const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
     const __m128i most = _mm_set1_epi32(static_cast<int>((limit - 1) ^ 0x80000000u));
     __m128i above = _mm_setzero_si128();

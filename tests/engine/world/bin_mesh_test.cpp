@@ -102,6 +102,14 @@ TEST_F(BinMeshTest, CorruptMeshesAreRefused) {
       {"index at the vertex count after the first eight", {1, 9, 9, 7, 0, 1, 2, 3, 4, 0, 1, 2, 5}, 5, false},
       {"index with its top bit set", {1, 9, 9, 7, 0, 1, 0x80000002u, 3, 4, 0, 1, 2, 3}, 5, false},
       {"index past 16 bits", {1, 9, 9, 7, 0, 1, 0x10002u, 3, 4, 0, 1, 2, 3}, 5, false},
+      {"indices below a count of 0x7FFF", {1, 9, 9, 7, 0x7FFE, 1, 2, 3, 4, 0, 1, 2, 3}, 0x7FFF, true},
+      {"index 0x7FFF at a count of 0x7FFF", {1, 9, 9, 7, 0x7FFF, 1, 2, 3, 4, 0, 1, 2, 3}, 0x7FFF, false},
+      {"index 0x8000 under a count of 0x7FFF", {1, 9, 9, 7, 0x8000, 1, 2, 3, 4, 0, 1, 2, 3}, 0x7FFF, false},
+      {"index 0x8000 at a count of 0x8000", {1, 9, 9, 7, 0x7FFF, 0x8000, 2, 3, 4, 0, 1, 2, 3}, 0x8000, false},
+      {"indices below a count past 0x8000", {1, 9, 9, 7, 0x9C3F, 0x8000, 2, 3, 4, 0, 1, 2, 3}, 40000, true},
+      {"index at a count past 0x8000", {1, 9, 9, 7, 0, 1, 2, 3, 4, 0, 1, 40000, 3}, 40000, false},
+      {"index with its top bit set under a count past 0x8000", {1, 9, 9, 7, 0, 0x80000001u, 2, 3, 4, 0, 1, 2, 3}, 40000,
+       false},
   };
   for (const Case& c : cases) {
     ChunkBytes bytes;
