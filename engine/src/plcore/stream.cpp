@@ -73,14 +73,20 @@ void LearnFileLength(RwStreamFile* file) {
   file->lengthKnown = TRUE;
 }
 
+// Whether the read-ahead block was filled with all the file held at the
+// open: it is then not filled again (bytes lent from it stay until the
+// stream closes), and reads past it go to the handle.
+bool HoldsWholeFile(const RwStreamFile* file) { return file->bufferSize >= file->length && file->bufferEnd != 0; }
+
 // Reads what the read-ahead block holds, then refills it, or reads a
-// request as long as the block straight into its buffer.
+// request as long as the block (or past a block that holds the whole file)
+// straight into its buffer.
 RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
   RwUInt32 done = file->bufferEnd - file->bufferNext < length ? file->bufferEnd - file->bufferNext : length;
   std::memcpy(out, file->buffer + file->bufferNext, done);
   file->bufferNext += done;
   const RwUInt32 rest = length - done;
-  if (rest >= file->bufferSize) {
+  if (rest >= file->bufferSize || HoldsWholeFile(file)) {
     done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
   } else if (rest > 0) {
     // No further than the end the file had when opened (unless the request
@@ -136,6 +142,37 @@ RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
   }
   return count;
 }
+
+}  // namespace
+
+const RwUInt8* _rwStreamFileLendBytes(RwStream* stream, RwUInt32 length) {
+  if (stream->type != kRwStreamFileName) {
+    return nullptr;
+  }
+  RwStreamFile& file = stream->Type.file;
+  if (file.buffer == nullptr || file.bufferSize < file.length) {
+    return nullptr;
+  }
+  if (file.bufferEnd == 0) {
+    // Not yet filled: from where the stream stands to the end the file had
+    // when opened, as a read would fill it.
+    const RwUInt32 left = file.length > file.position ? file.length - file.position : 0;
+    if (left < length || left == 0) {
+      return nullptr;
+    }
+    file.bufferEnd = static_cast<RwUInt32>(Files().rwfread(file.buffer, 1, left, file.fpFile));
+    file.bufferNext = 0;
+  }
+  if (file.bufferEnd - file.bufferNext < length) {
+    return nullptr;
+  }
+  const RwUInt8* bytes = file.buffer + file.bufferNext;
+  file.bufferNext += length;
+  file.position += length;
+  return bytes;
+}
+
+namespace {
 
 RwUInt32 ReadMemory(RwStream* stream, void* buffer, RwUInt32 length) {
   RwStreamMemory& memory = stream->Type.memory;

@@ -59,6 +59,8 @@ struct RwStreamFile {
   // reads cost no call of the file interface each: the bytes from
   // bufferNext to bufferEnd are the next ones. Null when it has none. The
   // block holds bufferSize bytes: no more than the file does, up to 64 KiB.
+  // A block that holds the whole file is filled once only, and bytes are
+  // lent from it.
   RwUInt32 bufferNext;
   RwUInt8* buffer;
   RwUInt32 bufferEnd;
@@ -142,6 +144,11 @@ constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
 // Bytes a file stream holds past its position, when it knows its length.
 RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left);
+// The next length bytes of a file stream whose read-ahead block holds the
+// whole file, taken from it where they lie (they stay there until the
+// stream closes); null, with nothing taken, for other streams or when the
+// block holds fewer.
+const RwUInt8* _rwStreamFileLendBytes(RwStream* stream, RwUInt32 length);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.

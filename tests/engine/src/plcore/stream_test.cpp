@@ -455,6 +455,71 @@ TEST_F(FileStreamTest, ReadAheadBlocksAndViewsFollowAppends) {
   }
 }
 
+// A small file's read-ahead block holds the whole file and lends its bytes
+// in place: from the start, after a skip, never more than the file had,
+// and they stay as they were while the stream reads on, past the first end
+// into bytes appended after the open too.
+TEST_F(FileStreamTest, SmallFileBlocksLendBytesThatStayUntilClose) {
+  enum How { kRead, kSkip, kLend, kAppend };
+  struct Step {
+    How how;
+    RwUInt32 bytes;
+    bool taken;  // for a lend: whether the block holds the bytes
+  };
+  struct Row {
+    const char* what;
+    std::vector<Step> steps;
+  };
+  const Row rows[] = {
+      {"from the start", {{kLend, 12, true}, {kRead, 100, true}, {kLend, 500, true}, {kLend, 2388, true}}},
+      {"after a skip before any read", {{kSkip, 100, true}, {kLend, 200, true}, {kRead, 50, true}}},
+      {"no more than is left", {{kSkip, 2990, true}, {kLend, 20, false}, {kLend, 10, true}}},
+      {"past bytes appended", {{kLend, 3000, true}, {kAppend, 2000, true}, {kLend, 10, false}, {kRead, 2000, true}}},
+  };
+  std::vector<RwUInt8> data(5000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 11 % 241);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string name = dir_ + "/lent.bin";
+    FILE* file = std::fopen(name.c_str(), "wb");
+    ASSERT_TRUE(file != nullptr && std::fwrite(data.data(), 1, 3000, file) == 3000 && std::fflush(file) == 0);
+    RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+    ASSERT_NE(stream, nullptr);
+    struct Lent {
+      const RwUInt8* bytes;
+      size_t at, length;
+    };
+    std::vector<Lent> lent;
+    std::vector<RwUInt8> buffer(data.size());
+    size_t position = 0;
+    for (const Step& step : row.steps) {
+      if (step.how == kAppend) {
+        ASSERT_TRUE(std::fwrite(data.data() + 3000, 1, step.bytes, file) == step.bytes && std::fflush(file) == 0);
+      } else if (step.how == kSkip) {
+        ASSERT_NE(RwStreamSkip(stream, step.bytes), nullptr);
+        position += step.bytes;
+      } else if (step.how == kRead) {
+        ASSERT_EQ(RwStreamRead(stream, buffer.data(), step.bytes), step.bytes);
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + step.bytes, data.begin() + position));
+        position += step.bytes;
+      } else {
+        const RwUInt8* bytes = _rwStreamLendBytes(stream, step.bytes);
+        EXPECT_EQ(bytes != nullptr, step.taken);
+        if (bytes != nullptr) {
+          lent.push_back({bytes, position, step.bytes});
+          position += step.bytes;
+        }
+      }
+      EXPECT_EQ(_rwStreamBytesAvailable(stream, 10000), 3000 - std::min<size_t>(position, 3000));
+    }
+    for (const Lent& piece : lent) {
+      EXPECT_TRUE(std::equal(piece.bytes, piece.bytes + piece.length, data.begin() + piece.at));
+    }
+    ASSERT_TRUE(RwStreamClose(stream, nullptr));
+    std::fclose(file);
+  }
+}
+
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   const std::string name = dir_ + "/handle.bin";
   FILE* file = std::fopen(name.c_str(), "w+b");
