@@ -69,16 +69,7 @@ RwBool ReadIndices(RwStream* stream, RwUInt16* indices, RwUInt32 count, RwUInt32
     if (words == nullptr) {
       return FALSE;
     }
-    RwUInt16* out = indices + done;
-    // Each index is compared on its own and the answers merged, so that no
-    // index waits for the one before it.
-    RwUInt32 outOfRange = 0;
-    for (RwUInt32 i = 0; i < batch; ++i) {
-      const RwUInt32 index = RwReadLittleEndianUInt32(words + kIndexSize * i);
-      outOfRange |= static_cast<RwUInt32>(index >= numVertices);
-      out[i] = static_cast<RwUInt16>(index);
-    }
-    if (outOfRange != 0) {
+    if (!_rwNarrowWords32(words, indices + done, batch, numVertices)) {
       return FALSE;
     }
     done += batch;
@@ -156,11 +147,18 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
   }
   RpMesh* meshes = RpMeshHeaderGetFirstMesh(header);
   auto* indices = reinterpret_cast<RwUInt16*>(meshes + numMeshes);
+  // A body the stream holds in memory is lent whole: its records and
+  // indices are decoded where they lie.
+  const RwUInt8* body = _rwStreamLendBytes(stream, static_cast<RwUInt32>(needed - kHeaderSize));
   RwUInt64 sum = 0;
   for (RwUInt32 m = 0; m < numMeshes; ++m) {
-    RwUInt8 recordBuffer[kMeshSize];
-    const RwUInt8* record = _rwStreamReadInPlace(stream, recordBuffer, kMeshSize);
-    if (record == nullptr) {
+    RwUInt8 buffer[kMeshSize];
+    const RwUInt8* record = body;
+    if (body != nullptr) {
+      body += kMeshSize;
+    } else if (RwStreamReadExact(stream, buffer, kMeshSize)) {
+      record = buffer;
+    } else {
       return FailRead(header);
     }
     RpMesh& mesh = meshes[m];
@@ -177,8 +175,14 @@ RpMeshHeader* RpMeshHeaderStreamRead(RwStream* stream, RwInt32 length, const RpM
       continue;
     }
     mesh.indices = indices;
-    if (!ReadIndices(stream, indices, mesh.numIndices, static_cast<RwUInt32>(numVertices))) {
+    const RwBool read = body != nullptr
+                            ? _rwNarrowWords32(body, indices, mesh.numIndices, static_cast<RwUInt32>(numVertices))
+                            : ReadIndices(stream, indices, mesh.numIndices, static_cast<RwUInt32>(numVertices));
+    if (!read) {
       return FailRead(header);
+    }
+    if (body != nullptr) {
+      body += kIndexSize * mesh.numIndices;
     }
     indices += mesh.numIndices;
   }

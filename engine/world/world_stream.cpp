@@ -212,14 +212,19 @@ RwBool ReadVertexArrays(WorldReader* reader, RpWorldSector* sector) {
   return TRUE;
 }
 
-// Polygons whose vertices lie outside the sector fail the read.
+// Polygons whose vertices lie outside the sector fail the read. Bytes the
+// stream holds in memory are copied and checked in one pass.
 RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
   const RwUInt32 count = sector->numPolygons;
-  sector->polygons = static_cast<RpPolygon*>(ReadArray(reader, count, kPolygonSize));
-  if (sector->polygons == nullptr) {
+  const RwUInt32 size = kPolygonSize * count;
+  auto* polygons = static_cast<RpPolygon*>(reader->Take(size));
+  const RwUInt8* lent =
+      polygons != nullptr && kRwNativeIsLittleEndian ? _rwStreamLendBytes(reader->stream, size) : nullptr;
+  if (polygons == nullptr || (lent == nullptr && !RwStreamReadExact(reader->stream, polygons, size))) {
     return FALSE;
   }
-  _rwMemNative16(sector->polygons, kPolygonSize * count);
+  sector->polygons = polygons;
+  _rwMemNative16(polygons, size);
   const RwUInt16 numVertices = sector->numVertices;
   RwUInt32 i = 0;
 #if defined(__SSE2__)
@@ -230,8 +235,16 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
   if (numVertices > 0) {
     const __m128i last = _mm_set1_epi16(static_cast<short>(numVertices - 1));
     __m128i past = _mm_setzero_si128();
-    for (; i + 2 <= count; i += 2) {
-      past = _mm_or_si128(past, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sector->polygons + i)), last));
+    if (lent != nullptr) {
+      for (; i + 2 <= count; i += 2) {
+        const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lent + kPolygonSize * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(polygons + i), pair);
+        past = _mm_or_si128(past, _mm_subs_epu16(pair, last));
+      }
+    } else {
+      for (; i + 2 <= count; i += 2) {
+        past = _mm_or_si128(past, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(polygons + i)), last));
+      }
     }
     const __m128i corners = _mm_set_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(past, corners), _mm_setzero_si128())) != 0xFFFF) {
@@ -239,8 +252,11 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
     }
   }
 #endif
+  if (lent != nullptr && i < count) {
+    std::memcpy(polygons + i, lent + kPolygonSize * i, kPolygonSize * (count - i));
+  }
   for (; i < count; ++i) {
-    const RwUInt16* corners = sector->polygons[i].vertIndex;
+    const RwUInt16* corners = polygons[i].vertIndex;
     if (corners[0] >= numVertices || corners[1] >= numVertices || corners[2] >= numVertices) {
       return FailCorrupt();
     }

@@ -122,6 +122,8 @@ RwBool WriteMap(const RpCollisionData* data, RwStream* stream) {
 // above numTriangles (nothing recorded).
 bool ReadMap(RpCollisionData* data, RwStream* stream, RwInt32 numTriangles, bool* shortRead) {
   RwUInt8 buffer[kMapEntryBytes * kMapBatch];
+  // Entries are 16-bit in memory.
+  const RwUInt32 limit = static_cast<RwUInt32>(numTriangles) < 0x10000u ? static_cast<RwUInt32>(numTriangles) : 0x10000u;
   for (RwInt32 done = 0; done < data->mapLength;) {
     const RwInt32 left = data->mapLength - done;
     const RwInt32 batch = left < kMapBatch ? left : kMapBatch;
@@ -130,14 +132,7 @@ bool ReadMap(RpCollisionData* data, RwStream* stream, RwInt32 numTriangles, bool
       *shortRead = true;
       return false;
     }
-    RwUInt16* out = data->triangleMap + done;
-    RwUInt32 largest = 0;
-    for (RwInt32 i = 0; i < batch; ++i) {
-      const RwUInt32 entry = RwReadLittleEndianUInt32(words + kMapEntryBytes * static_cast<RwUInt32>(i));
-      largest = entry > largest ? entry : largest;
-      out[i] = static_cast<RwUInt16>(entry);
-    }
-    if (largest >= static_cast<RwUInt32>(numTriangles) || largest > 0xFFFFu) {
+    if (!_rwNarrowWords32(words, data->triangleMap + done, static_cast<RwUInt32>(batch), limit)) {
       return false;
     }
     done += batch;

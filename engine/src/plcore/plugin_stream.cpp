@@ -102,6 +102,9 @@ const RwUInt8* LendBytes(RwStream* stream, RwUInt32 length) {
     RwStreamFile& file = stream->Type.file;
     return TakeBytes(file.view, file.length, &file.position, length);
   }
+  if (stream->type == kRwStreamFileName) {
+    return _rwStreamFileLendBytes(stream, length);
+  }
   if (stream->type != kRwStreamCustom || stream->Type.custom.sfnread != BoundedRead) {
     return nullptr;
   }

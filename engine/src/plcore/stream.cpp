@@ -5,6 +5,9 @@
 
 #include <climits>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/src/engine_internal.h"
 #include "engine/src/plcore/chunk_body_reader.h"
@@ -70,14 +73,20 @@ void LearnFileLength(RwStreamFile* file) {
   file->lengthKnown = TRUE;
 }
 
+// Whether the read-ahead block was filled with all the file held at the
+// open: it is then not filled again (bytes lent from it stay until the
+// stream closes), and reads past it go to the handle.
+bool HoldsWholeFile(const RwStreamFile* file) { return file->bufferSize >= file->length && file->bufferEnd != 0; }
+
 // Reads what the read-ahead block holds, then refills it, or reads a
-// request as long as the block straight into its buffer.
+// request as long as the block (or past a block that holds the whole file)
+// straight into its buffer.
 RwUInt32 ReadAhead(RwStreamFile* file, RwUInt8* out, RwUInt32 length) {
   RwUInt32 done = file->bufferEnd - file->bufferNext < length ? file->bufferEnd - file->bufferNext : length;
   std::memcpy(out, file->buffer + file->bufferNext, done);
   file->bufferNext += done;
   const RwUInt32 rest = length - done;
-  if (rest >= file->bufferSize) {
+  if (rest >= file->bufferSize || HoldsWholeFile(file)) {
     done += static_cast<RwUInt32>(Files().rwfread(out + done, 1, rest, file->fpFile));
   } else if (rest > 0) {
     // No further than the end the file had when opened (unless the request
@@ -133,6 +142,37 @@ RwUInt32 ReadFile(RwStream* stream, void* buffer, RwUInt32 length) {
   }
   return count;
 }
+
+}  // namespace
+
+const RwUInt8* _rwStreamFileLendBytes(RwStream* stream, RwUInt32 length) {
+  if (stream->type != kRwStreamFileName) {
+    return nullptr;
+  }
+  RwStreamFile& file = stream->Type.file;
+  if (file.buffer == nullptr || file.bufferSize < file.length) {
+    return nullptr;
+  }
+  if (file.bufferEnd == 0) {
+    // Not yet filled: from where the stream stands to the end the file had
+    // when opened, as a read would fill it.
+    const RwUInt32 left = file.length > file.position ? file.length - file.position : 0;
+    if (left < length || left == 0) {
+      return nullptr;
+    }
+    file.bufferEnd = static_cast<RwUInt32>(Files().rwfread(file.buffer, 1, left, file.fpFile));
+    file.bufferNext = 0;
+  }
+  if (file.bufferEnd - file.bufferNext < length) {
+    return nullptr;
+  }
+  const RwUInt8* bytes = file.buffer + file.bufferNext;
+  file.bufferNext += length;
+  file.position += length;
+  return bytes;
+}
+
+namespace {
 
 RwUInt32 ReadMemory(RwStream* stream, void* buffer, RwUInt32 length) {
   RwStreamMemory& memory = stream->Type.memory;
@@ -242,6 +282,59 @@ void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value) {
   RwUInt32 bits;
   std::memcpy(&bits, &value, sizeof(bits));
   RwWriteLittleEndianUInt32(bytes, bits);
+}
+
+RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwUInt32 limit) {
+  if (limit == 0) {
+    return count == 0;
+  }
+  RwUInt32 i = 0;
+  RwUInt32 largest = 0;
+#if defined(__SSE2__)
+  // Eight at a time where the words lie in file order: each is compared
+  // with the largest allowed with its top bit flipped (a signed compare
+  // standing in for the unsigned one), and its low half, sign-extended,
+  // packed without saturating.
+  if (kRwNativeIsLittleEndian && limit < 0x8000u) {
+    // A word below 0x7FFF packed with signed saturation is itself; any other
+    // packs to 0x7FFF or to a negative half, as unsigned halves all above
+    // limit - 1.
+    const __m128i most = _mm_set1_epi16(static_cast<short>(limit - 1));
+    __m128i above = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+      const __m128i packed =
+          _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i + 16)));
+      above = _mm_or_si128(above, _mm_subs_epu16(packed, most));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) != 0xFFFF) {
+      return FALSE;
+    }
+  } else if (kRwNativeIsLittleEndian) {
+    const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const __m128i most = _mm_set1_epi32(static_cast<int>((limit - 1) ^ 0x80000000u));
+    __m128i above = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * i + 16));
+      above = _mm_or_si128(above, _mm_cmpgt_epi32(_mm_xor_si128(low, flip), most));
+      above = _mm_or_si128(above, _mm_cmpgt_epi32(_mm_xor_si128(high, flip), most));
+      const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(low, 16), 16),
+                                             _mm_srai_epi32(_mm_slli_epi32(high, 16), 16));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    }
+    if (_mm_movemask_epi8(above) != 0) {
+      return FALSE;
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    const RwUInt32 word = RwReadLittleEndianUInt32(words + 4 * i);
+    largest = word > largest ? word : largest;
+    out[i] = static_cast<RwUInt16>(word);
+  }
+  return largest < limit;
 }
 
 RwStream* RwStreamOpen(RwUInt32 type, RwUInt32 accessType, const void* data) {

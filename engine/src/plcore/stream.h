@@ -59,6 +59,8 @@ struct RwStreamFile {
   // reads cost no call of the file interface each: the bytes from
   // bufferNext to bufferEnd are the next ones. Null when it has none. The
   // block holds bufferSize bytes: no more than the file does, up to 64 KiB.
+  // A block that holds the whole file is filled once only, and bytes are
+  // lent from it.
   RwUInt32 bufferNext;
   RwUInt8* buffer;
   RwUInt32 bufferEnd;
@@ -142,6 +144,11 @@ constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
 // Bytes a file stream holds past its position, when it knows its length.
 RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left);
+// The next length bytes of a file stream whose read-ahead block holds the
+// whole file, taken from it where they lie (they stay there until the
+// stream closes); null, with nothing taken, for other streams or when the
+// block holds fewer.
+const RwUInt8* _rwStreamFileLendBytes(RwStream* stream, RwUInt32 length);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.
@@ -168,5 +175,9 @@ inline RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
   std::memcpy(&value, &bits, sizeof(value));
   return value;
 }
+// Narrows count little-endian 32-bit words to 16 bits each (their low
+// halves) into out; false when any word is at or above limit (out then
+// holds what it holds). Index and map arrays are read through it.
+RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwUInt32 limit);
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
 void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);

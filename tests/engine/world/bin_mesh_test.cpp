@@ -77,6 +77,15 @@ TEST_F(BinMeshTest, CorruptMeshesAreRefused) {
       {"index at the vertex count", {1, 3, 3, 0, 0, 1, 3}, 3, false},
       {"indices beyond the data", {1, 30, 30, 0, 0, 1, 2}, 3, false},
       {"material outside the list", {1, 3, 3, 7, 0, 1, 2}, 3, true},
+      // Eight indices are checked at a time, the rest one by one; below a
+      // count of 0x8000 through a saturating pack, else with 32-bit compares.
+      {"nine indices in range", {1, 9, 9, 7, 4, 3, 2, 1, 0, 1, 2, 3, 4}, 5, true},
+      {"index at the count among the first eight", {1, 9, 9, 7, 0, 1, 2, 3, 4, 0, 5, 1, 2}, 5, false},
+      {"index at the count after the first eight", {1, 9, 9, 7, 0, 1, 2, 3, 4, 0, 1, 2, 5}, 5, false},
+      {"index with its top bit set", {1, 9, 9, 7, 0, 1, 0x80000002u, 3, 4, 0, 1, 2, 3}, 5, false},
+      {"index 0x8000 at a count of 0x8000", {1, 9, 9, 7, 0x7FFF, 0x8000, 2, 3, 4, 0, 1, 2, 3}, 0x8000, false},
+      {"indices below a count past 0x8000", {1, 9, 9, 7, 0x9C3F, 0x8000, 2, 3, 4, 0, 1, 2, 3}, 40000, true},
+      {"index at a count past 0x8000", {1, 9, 9, 7, 0, 1, 0x80000001u, 3, 4, 0, 1, 40000, 3}, 40000, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -88,7 +97,9 @@ TEST_F(BinMeshTest, CorruptMeshesAreRefused) {
     RpMeshHeader* header = Read(bytes, c.vertices, FALSE);
     EXPECT_EQ(header != nullptr, c.reads);
     if (header != nullptr) {
-      EXPECT_EQ(RpMeshHeaderGetFirstMesh(header)[0].material, nullptr);
+      const RpMesh& mesh = RpMeshHeaderGetFirstMesh(header)[0];
+      EXPECT_EQ(mesh.material, nullptr);
+      for (RwUInt32 i = 0; i < mesh.numIndices; ++i) EXPECT_EQ(mesh.indices[i], c.words[4 + i]);
       RpMeshHeaderDestroy(header);
     }
     TakeError();

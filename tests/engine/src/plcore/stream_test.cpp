@@ -455,6 +455,32 @@ TEST_F(FileStreamTest, ReadAheadBlocksAndViewsFollowAppends) {
   }
 }
 
+// A small file's block holds the whole file and lends its bytes in place,
+// after a skip too, never more than the file had; they stay while the
+// stream reads on past the first end into bytes appended after the open.
+TEST_F(FileStreamTest, SmallFileBlocksLendBytesThatStayUntilClose) {
+  std::vector<RwUInt8> data(5000), back(2000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<RwUInt8>(i * 11 % 241);
+  const std::string name = dir_ + "/lent.bin";
+  for (RwUInt32 skip : {0u, 100u}) {
+    SCOPED_TRACE(skip);
+    FILE* file = std::fopen(name.c_str(), "wb");
+    ASSERT_TRUE(file != nullptr && std::fwrite(data.data(), 1, 3000, file) == 3000 && std::fflush(file) == 0);
+    RwStream* stream = RwStreamOpen(kRwStreamFileName, kRwStreamRead, name.c_str());
+    ASSERT_TRUE(stream != nullptr && RwStreamSkip(stream, skip) != nullptr);
+    EXPECT_EQ(_rwStreamLendBytes(stream, 3001 - skip), nullptr);
+    const RwUInt8* lent = _rwStreamLendBytes(stream, 3000 - skip);
+    ASSERT_NE(lent, nullptr);
+    EXPECT_EQ(_rwStreamBytesAvailable(stream, 10000), 0u);
+    ASSERT_TRUE(std::fwrite(data.data() + 3000, 1, 2000, file) == 2000 && std::fclose(file) == 0);
+    EXPECT_EQ(_rwStreamLendBytes(stream, 10), nullptr);
+    ASSERT_EQ(RwStreamRead(stream, back.data(), 2000), 2000u);
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), data.begin() + 3000));
+    EXPECT_TRUE(std::equal(lent, lent + 3000 - skip, data.begin() + skip));
+    ASSERT_TRUE(RwStreamClose(stream, nullptr));
+  }
+}
+
 TEST_F(FileStreamTest, OpenHandleStaysOpenAfterClose) {
   const std::string name = dir_ + "/handle.bin";
   FILE* file = std::fopen(name.c_str(), "w+b");
