@@ -234,9 +234,9 @@ std::vector<NamedPicture> HudPictures() {
         Outline(p, {6, 6, 26, 6, 26, 26, 6, 26}, 3, kWhite);
         Outline(p, {9, 16, 14, 22, 24, 9}, 3, 0x40E040);
       }));
-  // The info view's tabs, active ("be") bright and idle ("ki") dim, with
-  // the first letter of their page.
-  const std::pair<const char*, char> tabs[] = {{"fula", 'M'}, {"fulb", 'K'}};
+  // The info view's tabs, active ("be") bright and idle ("ki") dim, each
+  // with the letter of the key that shows its page: O the missions, M the map.
+  const std::pair<const char*, char> tabs[] = {{"fula", 'O'}, {"fulb", 'M'}};
   for (const auto& tab : tabs) {
     const char letter = tab.second;
     for (bool active : {true, false}) {
