@@ -127,6 +127,9 @@ RwBool WriteMorphTargets(const RpGeometry* geometry, const StructLayout& layout,
   return TRUE;
 }
 
+static_assert(sizeof(RwRGBA) == kColorSize && sizeof(RwTexCoords) == kTexCoordSize && sizeof(RwV3d) == kVectorSize,
+              "vertex arrays are packed as the struct stores them");
+
 // A cursor over a struct body whose size has been checked against what is read.
 struct BodyReader {
   const RwUInt8* at;
@@ -140,7 +143,23 @@ struct BodyReader {
     at += 4;
     return value;
   }
+  // Copies count little-endian reals into out; on a little-endian host the
+  // stored bytes are already the values.
+  void Reals(RwReal* out, size_t count) {
+    if (kRwNativeIsLittleEndian) {
+      std::memcpy(out, at, sizeof(RwReal) * count);
+      at += sizeof(RwReal) * count;
+      return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+      out[i] = Real();
+    }
+  }
   void Vectors(RwV3d* out, RwInt32 count) {
+    if (kRwNativeIsLittleEndian) {
+      Reals(&out[0].x, 3 * static_cast<size_t>(count));
+      return;
+    }
     for (RwInt32 i = 0; i < count; ++i) {
       out[i].x = Real();
       out[i].y = Real();
@@ -157,16 +176,12 @@ RwBool FailRead(RwInt32 code) {
 RwBool ReadVertexArrays(RpGeometry* geometry, const StructLayout& layout, BodyReader* body) {
   const RwInt32 numVertices = geometry->numVertices;
   if (layout.colors) {
-    for (RwInt32 i = 0; i < numVertices; ++i) {
-      geometry->preLitLum[i] = {body->at[0], body->at[1], body->at[2], body->at[3]};
-      body->at += kColorSize;
-    }
+    // Four bytes in R, G, B, A order, as the colour is laid out.
+    std::memcpy(geometry->preLitLum, body->at, kColorSize * static_cast<size_t>(numVertices));
+    body->at += kColorSize * static_cast<size_t>(numVertices);
   }
   for (RwInt32 set = 0; set < geometry->numTexCoordSets; ++set) {
-    for (RwInt32 i = 0; i < numVertices; ++i) {
-      geometry->texCoords[set][i].u = body->Real();
-      geometry->texCoords[set][i].v = body->Real();
-    }
+    body->Reals(&geometry->texCoords[set][0].u, 2 * static_cast<size_t>(numVertices));
   }
   // The vertex indices are checked each on its own and the answers merged,
   // failing once all are read: the loop has no exit of its own and no index

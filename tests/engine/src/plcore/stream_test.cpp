@@ -103,6 +103,15 @@ TEST_F(StreamTest, TruncatedStreamsFailCleanly) {
     RwStreamClose(stream, nullptr);
   }
   {
+    SCOPED_TRACE("header of the chunk asked for cut after 8 bytes");
+    ChunkBytes bytes;
+    bytes.Header(0xE, 4).Truncate(4);
+    RwStream* stream = bytes.OpenRead();
+    EXPECT_FALSE(RwStreamFindChunk(stream, 0xE, nullptr, nullptr));
+    ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
+    RwStreamClose(stream, nullptr);
+  }
+  {
     SCOPED_TRACE("skipped body runs past the end");
     ChunkBytes bytes;
     bytes.Header(1, 100).U32(0);
