@@ -93,40 +93,35 @@ TEST_F(StreamTest, FindChunkSkipsOtherChunks) {
 }
 
 TEST_F(StreamTest, TruncatedStreamsFailCleanly) {
-  {
-    SCOPED_TRACE("header cut after 8 bytes");
-    ChunkBytes bytes;
-    bytes.Header(0xE, 4).Truncate(4);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_FALSE(RwStreamReadChunkHeader(stream, nullptr, nullptr, nullptr, nullptr));
-    ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
-    RwStreamClose(stream, nullptr);
-  }
-  {
-    SCOPED_TRACE("header of the chunk asked for cut after 8 bytes");
-    ChunkBytes bytes;
-    bytes.Header(0xE, 4).Truncate(4);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_FALSE(RwStreamFindChunk(stream, 0xE, nullptr, nullptr));
-    ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
-    RwStreamClose(stream, nullptr);
-  }
-  {
-    SCOPED_TRACE("skipped body runs past the end");
-    ChunkBytes bytes;
-    bytes.Header(1, 100).U32(0);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_FALSE(RwStreamFindChunk(stream, 0xE, nullptr, nullptr));
-    ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
-    EXPECT_EQ(stream->Type.memory.position, bytes.size());
-    RwStreamClose(stream, nullptr);
-  }
-  {
-    SCOPED_TRACE("chunk not present");
-    ChunkBytes bytes;
-    bytes.Header(1, 0);
-    RwStream* stream = bytes.OpenRead();
-    EXPECT_FALSE(RwStreamFindChunk(stream, 0xE, nullptr, nullptr));
+  ChunkBytes cutHeader;
+  cutHeader.Header(0xE, 4).Truncate(4);
+  ChunkBytes longBody;
+  longBody.Header(1, 100).U32(0);
+  ChunkBytes otherChunk;
+  otherChunk.Header(1, 0);
+  const struct {
+    const char* name;
+    ChunkBytes* bytes;
+    bool find;       // RwStreamFindChunk of 0xE, else RwStreamReadChunkHeader
+    bool endError;   // fails with the end-of-stream error
+    bool atEnd;      // and leaves the stream at its end
+  } cases[] = {
+      {"header cut after 8 bytes", &cutHeader, false, true, false},
+      {"header of the chunk asked for cut after 8 bytes", &cutHeader, true, true, false},
+      {"skipped body runs past the end", &longBody, true, true, true},
+      {"chunk not present", &otherChunk, true, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RwStream* stream = c.bytes->OpenRead();
+    EXPECT_FALSE(c.find ? RwStreamFindChunk(stream, 0xE, nullptr, nullptr)
+                        : RwStreamReadChunkHeader(stream, nullptr, nullptr, nullptr, nullptr));
+    if (c.endError) {
+      ExpectError(kRwPluginIdCore, kRwErrEndOfStream);
+    }
+    if (c.atEnd) {
+      EXPECT_EQ(stream->Type.memory.position, c.bytes->size());
+    }
     RwStreamClose(stream, nullptr);
   }
 }
