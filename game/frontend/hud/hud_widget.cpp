@@ -17,16 +17,19 @@ cWgHudWidget::cWgHudWidget(const tWgPlacement& placement) : cWgWidget(placement)
 bool cWgHudWidget::BeginDraw() { return mCamera.BeginUpdate(mTarget, kKeepViewWindow) != nullptr; }
 
 void cWgHudWidget::PlaceInWidthUnits(cSprite2D& sprite, f32 x, f32 y, f32 width, f32 height) const {
-  const f32 w = static_cast<f32>(PixelWidth());
-  const f32 h = static_cast<f32>(PixelHeight());
-  // Width units to pixels, the square's middle on the widget's middle row.
-  const f32 top = y * w - (w - h) * 0.5f;
-  SetSpriteRect(sprite, x, top / h, width, height * w / h);
+  SetSpriteRectInWidthUnits(sprite, static_cast<f32>(PixelWidth()), static_cast<f32>(PixelHeight()), x, y, width,
+                            height);
 }
 
 void SetSpriteRect(cSprite2D& sprite, f32 x, f32 y, f32 width, f32 height) {
   sprite.SetPosition(RwV2d{x, y}, 0);
   sprite.SetSize(tSpriteSize{width, height});
+}
+
+void SetSpriteRectInWidthUnits(cSprite2D& sprite, f32 w, f32 h, f32 x, f32 y, f32 width, f32 height) {
+  // Width units to pixels, the square's middle on the target's middle row.
+  const f32 top = y * w - (w - h) * 0.5f;
+  SetSpriteRect(sprite, x, top / h, width, height * w / h);
 }
 
 void SetSpriteColour(cSprite2D& sprite, const RwRGBA& colour) {

@@ -45,6 +45,9 @@ class cWgHudWidget : public cWgWidget {
 
 // A sprite of the size at the corner position, optionally textured.
 void SetSpriteRect(cSprite2D& sprite, f32 x, f32 y, f32 width, f32 height);
+// The same, given in width units on a target of w x h pixels (1.0 the
+// target's width, the middle row at half its height).
+void SetSpriteRectInWidthUnits(cSprite2D& sprite, f32 w, f32 h, f32 x, f32 y, f32 width, f32 height);
 void SetSpriteColour(cSprite2D& sprite, const RwRGBA& colour);
 // The name with its last character replaced by the digit (0 to 9).
 void NameWithDigit(char* out, u32 outSize, const char* name, u32 digit);

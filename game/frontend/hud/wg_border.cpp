@@ -43,6 +43,15 @@ tWgBorder::~tWgBorder() {
   delete[] pieces;
 }
 
+void tWgBorder::PlaceInWidthUnits(f32 w, f32 h) {
+  SetSpriteRectInWidthUnits(*background, w, h, kBackgroundRect.x, kBackgroundRect.y, kBackgroundRect.width,
+                            kBackgroundRect.height);
+  for (u32 i = 0; i < count; i++) {
+    const tBorderRect& rect = kPieceRects[i];
+    SetSpriteRectInWidthUnits(*pieces[i], w, h, rect.x, rect.y, rect.width, rect.height);
+  }
+}
+
 void tWgBorder::Render() {
   background->Render();
   for (u32 i = 0; i < count; i++) {

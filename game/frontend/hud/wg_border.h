@@ -19,6 +19,11 @@ struct tWgBorder {
   tWgBorder(const tWgBorder&) = delete;
   tWgBorder& operator=(const tWgBorder&) = delete;
 
+  // Places the sprites in width units on a target of w x h pixels (1.0
+  // the target's width, the middle row at half its height), as a HUD
+  // widget's camera measures them; until then they are fractions of the
+  // target each way.
+  void PlaceInWidthUnits(f32 w, f32 h);
   // The background, then the six pieces, through the camera in update.
   void Render();
 

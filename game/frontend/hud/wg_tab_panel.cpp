@@ -20,11 +20,12 @@ cWgTabPanel::cWgTabPanel(const tWgPlacement& placement)
       mOpen(0),
       mTab(kHudTabMap),
       mFont(nullptr),
-      mText(nullptr) {
+      mText(nullptr),
+      mPlacedWidth(0),
+      mPlacedHeight(0) {
   for (u32 i = 0; i < 4; i++) {
     mTabs[i].SetTexture(kTabTextures[i]);
     mTabs[i].SetTextureFilter(kHudFilterNearest);
-    SetSpriteRect(mTabs[i], kTabX, kTabRows[i], kTabWidth, kTabHeight);
   }
 }
 
@@ -36,6 +37,17 @@ void cWgTabPanel::SetText(cFont* font, const cString* text) {
 void cWgTabPanel::Render() {
   if (!mOpen) {
     return;
+  }
+  // The tabs and border are laid out in width units, so that the frame
+  // keeps its shape on a screen that is not square and its bottom band
+  // holds the main mission text.
+  if (PixelWidth() != mPlacedWidth || PixelHeight() != mPlacedHeight) {
+    mPlacedWidth = PixelWidth();
+    mPlacedHeight = PixelHeight();
+    for (u32 i = 0; i < 4; i++) {
+      PlaceInWidthUnits(mTabs[i], kTabX, kTabRows[i], kTabWidth, kTabHeight);
+    }
+    mBorder.PlaceInWidthUnits(static_cast<f32>(mPlacedWidth), static_cast<f32>(mPlacedHeight));
   }
   mInUse[0] = &mTabs[mTab == kHudTabMissions ? 0 : 1];
   mInUse[1] = &mTabs[mTab == kHudTabMissions ? 3 : 2];

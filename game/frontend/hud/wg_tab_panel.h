@@ -36,4 +36,7 @@ class cWgTabPanel : public cWgHudWidget {
   u8 mTab;
   cFont* mFont;
   const cString* mText;
+  // The pixel size the tabs and border were last placed for.
+  s32 mPlacedWidth;
+  s32 mPlacedHeight;
 };

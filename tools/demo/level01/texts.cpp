@@ -65,8 +65,8 @@ const std::vector<LevelText> kMessages = {
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
     {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 58
-    {"Get into the offices, take the plans and the data crystal.",
-     "Dringe in die B\xFCros ein, nimm die Pl\xE4ne und den Datenkristall."},                        // 59
+    {"Take the plans and the data crystal from the offices.",
+     "Hol die Pl\xE4ne und den Datenkristall aus den B\xFCros."},                                  // 59
     {"$61Control: Can you hear me? Keep to the shadows.", "$61Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 60
     {"$62Dorva: Loud and clear.", "$62Dorva: Laut und deutlich."},                                   // 61
     {"$63Control: The plans are in room C.", "$63Zentrale: Die Pl\xE4ne sind in Raum C."},           // 62

@@ -1,6 +1,6 @@
 // HUD widgets drawn on the Direct3D 8 stand-in and read back: the status
 // bars and the implant selector at two screen sizes, a framed message with
-// its prompt icons, and the Ultra overlay's captures.
+// its prompt icons, the info view's frame, and the Ultra overlay's captures.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include "game/frontend/hud/wg_hud_implants.h"
 #include "game/frontend/hud/wg_hud_status_bars.h"
 #include "game/frontend/hud/wg_message_box.h"
+#include "game/frontend/hud/wg_tab_panel.h"
 #include "game/frontend/hud/wg_ultra_overlay.h"
 #include "tests/game/frontend/hud/hud_fakes.h"
 
@@ -131,6 +132,29 @@ TEST_F(HudBoxPixelsTest, FramedMessageShowsItsBackdropNumberAndPrompts) {
     EXPECT_TRUE(Near(0xFFFFFF, BackBufferPixel(64 + 30, top + 30)));  // number icon 0, untextured
     EXPECT_TRUE(Near(row.promptPixel, BackBufferPixel(64 + 499, 160 + 243)));
     EXPECT_TRUE(Near(row.promptPixel, BackBufferPixel(64 + 473, 160 + 243)));
+  }
+}
+
+// The whole 640 x 480 screen, measured in width units: the frame from y 48
+// to 432 (its bottom band, 368 to 432, holds the main mission text), the
+// tabs from 48 to 176 and 176 to 304 at x 44 to 76.
+TEST_F(HudBoxPixelsTest, TabPanelFrameKeepsItsShapeOnAWideScreen) {
+  const u32 rect[4] = {0, 0, kWidth, kHeight};
+  cWgTabPanel panel(tWgPlacement(rect, 0, 0, 1, 1));
+  panel.Layout(RwRect{0, 0, kWidth, kHeight}, screen_);
+  panel.SetOpen(true);
+  panel.Render();
+  const struct {
+    const char* what;
+    int x, y;
+    uint32_t colour;
+  } rows[] = {
+      {"above the frame", 300, 30, 0},       {"top band", 300, 60, 0xFFFFFF},       {"bottom band", 300, 420, 0xFFFFFF},
+      {"below the frame", 300, 450, 0},      {"missions tab", 60, 100, 0x020202},   {"map tab", 60, 250, 0x030303},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_TRUE(Near(row.colour, BackBufferPixel(row.x, row.y), 1));
   }
 }
 
