@@ -37,6 +37,7 @@ constexpr f32 kTitleFromBottom = 0.15f;
 // The phase runs at 1/12 a second; the tiles' paths have amplitude 0.01.
 constexpr f32 kPhaseRate = 1.0f / 12.0f;
 constexpr f32 kWobble = 0.01f;
+constexpr u8 kFollowTargetShape = 0;  // the camera update keeps no view window
 
 }  // namespace
 
@@ -86,6 +87,13 @@ tWgPlacement FrameBarPlacement(f32 r) {
   return tWgPlacement::Fractions(kBarX, 0.5f + kBarY * r, kBarWidth, kBarHeight * r);
 }
 
+tWgPlacement FrameTitlePlacement(const tWgPlacement& frame, f32 r) {
+  // Width units to screen fractions: the screen is 4r/3 as wide as high.
+  const f32 stretch = r * 4.0f / 3.0f;
+  return tWgPlacement::Fractions(frame.x.fraction, 0.5f + (frame.y.fraction - 0.5f) * stretch, frame.width.fraction,
+                                 frame.height.fraction * stretch);
+}
+
 tWgPlacement FrameDigitsPlacement(const tWgPlacement& frame, f32 r) {
   const f32 innerWidth = frame.width.fraction - 2.0f * kInnerMarginX;
   return tWgPlacement::Fractions(frame.x.fraction + kInnerMarginX + 3.0f * innerWidth / kTileColumns,
@@ -105,7 +113,7 @@ cWgFrame::cWgFrame(const cString& name, const tWgPlacement& frame, const tWgPlac
       mPhase(0.0f),
       mLayoutPending(1),
       mScreen(FindPanelScreen()),
-      mTitle(ScreenFont(mScreen), frame),
+      mTitle(ScreenFont(mScreen), FrameTitlePlacement(frame, FrameScreenRatio())),
       mSideText(nullptr),
       mProgressBar(FrameBarPlacement(FrameScreenRatio()), kFrameBarOverlay) {
   const f32 r = FrameScreenRatio();
@@ -210,8 +218,11 @@ void cWgFrame::Render() {
     Layout();
     mLayoutPending = 0;
   }
-  // The sprites take the target's fractions: the 1 x 1 view window is kept.
-  if (mCamera.BeginUpdate(mTarget, 1) == nullptr) {
+  // The sprites are in width units (1.0 the target's width, its middle row
+  // at half its height): the view window follows the target's shape, so
+  // the frame keeps its shape on a screen that is not square and encloses
+  // the bar, title and digits placed for it.
+  if (mCamera.BeginUpdate(mTarget, kFollowTargetShape) == nullptr) {
     return;
   }
   tWgBorder::Render();

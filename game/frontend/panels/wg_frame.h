@@ -2,8 +2,9 @@
 // busy with a device: a bordered window with a title from the menu texts, a
 // column of wobbling highlight tiles, scrolling binary digits, a progress bar
 // and a breathing border. It links itself into the running in-game screen's
-// tree while it is open. Sprite units are fractions of the panel's target,
-// which covers the screen, so the frame's fractions are screen fractions.
+// tree while it is open. The panel's target covers the screen; its sprites
+// are in width units of it (1.0 the screen's width, the screen's middle row
+// at 0.5), the bar, title and digits in screen fractions placed to match.
 #pragma once
 
 #include "game/app/screens/screen_loader.h"
@@ -36,11 +37,15 @@ f32 FrameScreenRatio();
 // The progress bar and the digits' column of a frame on a screen of ratio r.
 tWgPlacement FrameBarPlacement(f32 r);
 tWgPlacement FrameDigitsPlacement(const tWgPlacement& frame, f32 r);
+// The title's target: the frame's rectangle, given in width units, in
+// screen fractions on a screen of ratio r.
+tWgPlacement FrameTitlePlacement(const tWgPlacement& frame, f32 r);
 
 class cWgFrame : public tWgBorder, public cWgWidget {
  public:
   // name: the key of the title in the in-game screen's menu texts (fatal
-  // when it or the group "text" is missing); frame: the border's fractions;
+  // when it or the group "text" is missing); frame: the border's rectangle
+  // in width units;
   // placement: the widget's own, the whole parent by default.
   cWgFrame(const cString& name, const tWgPlacement& frame, const tWgPlacement& placement = tWgPlacement());
   ~cWgFrame() override;

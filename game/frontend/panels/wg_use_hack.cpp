@@ -239,7 +239,8 @@ void cWgUseHack::Fail() {
 
 void cWgUseHack::Render() {
   cWgFrame::Render();
-  if (mKeyCount == 0 || GetCamera().BeginUpdate(mTarget, 1) == nullptr) {
+  // In the frame's width units, as the frame draws.
+  if (mKeyCount == 0 || GetCamera().BeginUpdate(mTarget, 0) == nullptr) {
     return;
   }
   for (u32 i = 0; i < mKeyCount; i++) {

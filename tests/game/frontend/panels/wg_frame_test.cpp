@@ -49,6 +49,9 @@ TEST_F(FrameTest, OpensOnTheInGameScreenAndClosesOnce) {
   EXPECT_FLOAT_EQ(0.23f, panel.GetSideText()->GetPlacement().y.fraction);
   EXPECT_FLOAT_EQ(0.082f, FrameBarPlacement(2.0f).height.fraction);
   EXPECT_FLOAT_EQ(0.74f, FrameDigitsPlacement(FramePlacement(), 2.0f).height.fraction);
+  // The title's target is the frame's rectangle: 76 to 392 of 480 rows here.
+  EXPECT_NEAR(76.0f / 480.0f, panel.GetTitle().GetPlacement().y.fraction, 1e-6f);
+  EXPECT_NEAR(316.0f / 480.0f, panel.GetTitle().GetPlacement().height.fraction, 1e-6f);
   panel.Hide();
   panel.Hide();
   EXPECT_EQ(before, sHost->GetChildren().Count());
@@ -63,7 +66,7 @@ TEST_F(FrameTest, HackingPanelDrawsBorderTilesAndKeys) {
   hack->Layout(RwRect{0, 0, kWidth, kHeight}, screen_);
   hack->Render();
   // Three icons from x 0.4766 - 0.12, 0.08 apart, from y 0.6 to 0.67: the
-  // row centred on the panel.
+  // row centred on the panel. Heights are width units: 0.5 the middle row.
   const struct {
     const char* what;
     f32 x, y;
@@ -79,7 +82,7 @@ TEST_F(FrameTest, HackingPanelDrawsBorderTilesAndKeys) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    const uint32_t pixel = BackBufferPixel(PixelX(row.x), PixelY(row.y));
+    const uint32_t pixel = BackBufferPixel(PixelX(row.x), PixelX(row.y) - (kWidth - kHeight) / 2);
     for (int shift = 0; shift <= 16; shift += 8) {
       EXPECT_NEAR((row.colour >> shift) & 0xFF, (pixel >> shift) & 0xFF, 3) << std::hex << pixel;
     }
