@@ -135,17 +135,22 @@ std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
 
 std::vector<std::string> TimerNames(const LevelPlan& plan) {
   if (plan.name == "level02" || plan.name == "level03") {
-    return {"timer_1"};
+    return {"timer_1", "timer_2"};
   }
   return {};
 }
 
 std::string TimerGroups(const LevelPlan& plan) {
+  // timer_2 starts with the level and, a second after the briefing,
+  // opens the radio dialogue (message 58, level_files.cpp).
+  const std::string radio = "\n[timer_2]\nSTARTED = 1\nDURATION = 1.0\nSTOPPEDMESSAGE = 58\n";
   if (plan.name == "level02") {
-    return "\n[timer_1]\nDURATION = 20.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nDEACTIVATED = [area_matter]\n";
+    return "\n[timer_1]\nDURATION = 20.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nDEACTIVATED = [area_matter]\n" +
+           radio;
   }
   if (plan.name == "level03") {
-    return "\n[timer_1]\nDURATION = 30.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nACTIVATED = [photocell_1]\n";
+    return "\n[timer_1]\nDURATION = 30.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nACTIVATED = [photocell_1]\n" +
+           radio;
   }
   return "";
 }

@@ -89,6 +89,11 @@ const std::vector<LevelText> kMessages = {
     {"Objective done: the guard roster.", "Ziel erreicht: der Wachplan."},     // 55
     {"Objective done: the vault code.", "Ziel erreicht: der Tresorcode."},     // 56
     {"Objective done: the bonds.", "Ziel erreicht: die Wertpapiere."},         // 57
+    // The radio check shortly after the start (timer_2, devices.cpp): a
+    // dialogue, each line naming the next ("$NN"), "$00" the last.
+    {"$59Control: Can you hear me? Keep to the shadows.", "$59Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 58
+    {"$60Dorva: Loud and clear.", "$60Dorva: Laut und deutlich."},                                          // 59
+    {"$00Control: Find the exit. The line stays open.", "$00Zentrale: Finde den Ausgang. Ich bleibe dran."},  // 60
 };
 
 struct Placed {

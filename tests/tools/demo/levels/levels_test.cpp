@@ -38,9 +38,10 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     const char* level;
     f32 startX, startZ;
     f32 exitX, exitZ;
-  } rows[] = {{"level02", 2.0f, 0.0f, 12.0f, 7.5f},
-              {"level03", 2.0f, 0.0f, 8.0f, -7.5f},
-              {"level99", 4.0f, 7.0f, 12.0f, -7.5f}};
+    s32 radio;  // the dialogue shown a second after the start (-2: none)
+  } rows[] = {{"level02", 2.0f, 0.0f, 12.0f, 7.5f, 57},
+              {"level03", 2.0f, 0.0f, 8.0f, -7.5f, 57},
+              {"level99", 4.0f, 7.0f, 12.0f, -7.5f, -2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
     mWorld.reset();
@@ -62,6 +63,9 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
       world->Update(kFrameSeconds);
     }
     EXPECT_EQ(kLevelPlaying, world->GetLevelEndState());  // not before the exit
+    // The dialogue holds the level until it is ended.
+    EXPECT_EQ(row.radio, world->GetCurrentMessage());
+    world->HideMessage(true, true, false);
     const RwV3d exit = {row.exitX, 0.0f, row.exitZ};
     RwFrameTranslate(player->GetFrame(), &exit, kRwCombineReplace);
     for (int frame = 0; frame < kMostFrames && world->GetLevelEndState() == kLevelPlaying; frame++) {
