@@ -135,26 +135,20 @@ TEST_F(HudBoxPixelsTest, FramedMessageShowsItsBackdropNumberAndPrompts) {
   }
 }
 
-// The whole 640 x 480 screen, measured in width units: the frame from y 48
-// to 432 (its bottom band, 368 to 432, holds the main mission text), the
-// tabs from 48 to 176 and 176 to 304 at x 44 to 76.
+// The whole 640 x 480 screen in width units: the frame from y 48 to 432 (its
+// bottom band holds the main mission text), the tabs at x 44 to 76 from y 48
+// to 176 and 176 to 304.
 TEST_F(HudBoxPixelsTest, TabPanelFrameKeepsItsShapeOnAWideScreen) {
-  const u32 rect[4] = {0, 0, kWidth, kHeight};
-  cWgTabPanel panel(tWgPlacement(rect, 0, 0, 1, 1));
+  cWgTabPanel panel(tWgPlacement::Fractions(0, 0, 1, 1));
   panel.Layout(RwRect{0, 0, kWidth, kHeight}, screen_);
   panel.SetOpen(true);
   panel.Render();
-  const struct {
-    const char* what;
-    int x, y;
-    uint32_t colour;
-  } rows[] = {
-      {"above the frame", 300, 30, 0},       {"top band", 300, 60, 0xFFFFFF},       {"bottom band", 300, 420, 0xFFFFFF},
-      {"below the frame", 300, 450, 0},      {"missions tab", 60, 100, 0x020202},   {"map tab", 60, 250, 0x030303},
-  };
+  // {x, y, colour}: above and below the frame, its two bands, the two tabs.
+  const uint32_t rows[][3] = {{300, 30, 0},        {300, 450, 0},       {300, 60, 0xFFFFFF},
+                              {300, 420, 0xFFFFFF}, {60, 100, 0x020202}, {60, 250, 0x030303}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    EXPECT_TRUE(Near(row.colour, BackBufferPixel(row.x, row.y), 1));
+    SCOPED_TRACE(row[1]);
+    EXPECT_TRUE(Near(row[2], BackBufferPixel(row[0], row[1]), 1));
   }
 }
 
