@@ -37,7 +37,6 @@ constexpr f32 kTitleFromBottom = 0.15f;
 // The phase runs at 1/12 a second; the tiles' paths have amplitude 0.01.
 constexpr f32 kPhaseRate = 1.0f / 12.0f;
 constexpr f32 kWobble = 0.01f;
-constexpr u8 kFollowTargetShape = 0;  // the camera update keeps no view window
 
 }  // namespace
 
@@ -222,7 +221,7 @@ void cWgFrame::Render() {
   // at half its height): the view window follows the target's shape, so
   // the frame keeps its shape on a screen that is not square and encloses
   // the bar, title and digits placed for it.
-  if (mCamera.BeginUpdate(mTarget, kFollowTargetShape) == nullptr) {
+  if (mCamera.BeginUpdate(mTarget, kFrameFollowsTargetShape) == nullptr) {
     return;
   }
   tWgBorder::Render();

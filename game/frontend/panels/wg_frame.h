@@ -28,6 +28,9 @@ constexpr f32 kFrameTextSize = 40.0f;
 constexpr char kFrameBorderTexture[] = "data/hack/panelBorder";
 constexpr char kFrameBlinkTexture[] = "data/hack/panelBlink";
 constexpr char kFrameBarOverlay[] = "data/hack/blue";
+// The frame's camera updates keep no view window: it follows the target's
+// shape, which makes the sprites' units width units.
+constexpr u8 kFrameFollowsTargetShape = 0;
 
 // The geometry of the frames of both panels, as fractions of the screen.
 tWgPlacement FramePlacement();

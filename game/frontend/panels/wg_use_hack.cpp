@@ -239,8 +239,7 @@ void cWgUseHack::Fail() {
 
 void cWgUseHack::Render() {
   cWgFrame::Render();
-  // In the frame's width units, as the frame draws.
-  if (mKeyCount == 0 || GetCamera().BeginUpdate(mTarget, 0) == nullptr) {
+  if (mKeyCount == 0 || GetCamera().BeginUpdate(mTarget, kFrameFollowsTargetShape) == nullptr) {
     return;
   }
   for (u32 i = 0; i < mKeyCount; i++) {
