@@ -235,16 +235,12 @@ RwBool ReadPolygons(WorldReader* reader, RpWorldSector* sector) {
   if (numVertices > 0) {
     const __m128i last = _mm_set1_epi16(static_cast<short>(numVertices - 1));
     __m128i past = _mm_setzero_si128();
-    if (lent != nullptr) {
-      for (; i + 2 <= count; i += 2) {
-        const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lent + kPolygonSize * i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(polygons + i), pair);
-        past = _mm_or_si128(past, _mm_subs_epu16(pair, last));
-      }
-    } else {
-      for (; i + 2 <= count; i += 2) {
-        past = _mm_or_si128(past, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(polygons + i)), last));
-      }
+    // Lent polygons are copied on the way; read ones are stored back as they are.
+    const RwUInt8* from = lent != nullptr ? lent : reinterpret_cast<const RwUInt8*>(polygons);
+    for (; i + 2 <= count; i += 2) {
+      const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + kPolygonSize * i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(polygons + i), pair);
+      past = _mm_or_si128(past, _mm_subs_epu16(pair, last));
     }
     const __m128i corners = _mm_set_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(past, corners), _mm_setzero_si128())) != 0xFFFF) {

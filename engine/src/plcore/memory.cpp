@@ -188,7 +188,7 @@ RwFreeListBlock* OpenBlock(RwFreeList* list) {
 // The block has a clear entry.
 RwUInt8* TakeRun(RwFreeList* list, RwFreeListBlock* block, RwUInt32 count, RwUInt32* taken) {
   RwUInt8* first = static_cast<RwUInt8*>(TakeEntry(list, block));
-  *taken = 1;
+  *taken = 0;
   if (first == nullptr) {
     return nullptr;
   }
@@ -212,7 +212,7 @@ RwUInt8* TakeRun(RwFreeList* list, RwFreeListBlock* block, RwUInt32 count, RwUIn
   }
   block->used += got - 1;
   *taken = got;
-  if (*taken > 1 && list->index != nullptr && BlockIsFull(list, block)) {
+  if (got > 1 && list->index != nullptr && BlockIsFull(list, block)) {
     _rwFreeListIndexSetOpen(list, block, FALSE);
   }
   return first;
@@ -298,10 +298,7 @@ void* _rwFreeListAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken) {
   if (open == nullptr) {
     return nullptr;
   }
-  RwUInt32 got = 0;
-  void* first = TakeRun(list, open, count, &got);
-  *taken = first != nullptr ? got : 0;
-  return first;
+  return TakeRun(list, open, count, taken);
 }
 
 RwFreeList* RwFreeListFree(RwFreeList* list, void* entry) {

@@ -610,34 +610,26 @@ RwBool RwStreamFindChunk(RwStream* stream, RwUInt32 type, RwUInt32* length, RwUI
   RwUInt32 foundLength;
   RwUInt32 foundVersion;
   // Readers mostly ask for the chunk that comes next: a memory stream's next
-  // header, when it is that chunk of a version read here, is taken where it
-  // lies. Anything else goes the general way below.
-  if (stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead) {
-    RwStreamMemory& memory = stream->Type.memory;
-    const RwUInt8* header = memory.position <= memory.nSize && memory.nSize - memory.position >= kRwChunkHeaderSize
-                                ? memory.memBlock + memory.position
-                                : nullptr;
-    if (header != nullptr && RwReadLittleEndianUInt32(header) == type) {
-      RwChunkStampDecode(RwReadLittleEndianUInt32(header + 8), &foundVersion, nullptr);
-      if (RwChunkVersionSupported(foundVersion)) {
-        memory.position += kRwChunkHeaderSize;
-        if (length != nullptr) {
-          *length = RwReadLittleEndianUInt32(header + 4);
-        }
-        if (version != nullptr) {
-          *version = foundVersion;
-        }
-        return TRUE;
-      }
-    }
-  }
-  if (!RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
-    return FALSE;
-  }
-  while (foundType != type) {
-    if (RwStreamSkip(stream, foundLength) == nullptr ||
-        !RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
+  // header, when it is that chunk, is taken where it lies. Anything else
+  // goes the general way.
+  RwStreamMemory& memory = stream->Type.memory;
+  const bool next = stream->type == kRwStreamMemory && stream->accessType == kRwStreamRead &&
+                    memory.position <= memory.nSize && memory.nSize - memory.position >= kRwChunkHeaderSize &&
+                    RwReadLittleEndianUInt32(memory.memBlock + memory.position) == type;
+  if (next) {
+    const RwUInt8* header = memory.memBlock + memory.position;
+    memory.position += kRwChunkHeaderSize;
+    foundLength = RwReadLittleEndianUInt32(header + 4);
+    RwChunkStampDecode(RwReadLittleEndianUInt32(header + 8), &foundVersion, nullptr);
+  } else {
+    if (!RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
       return FALSE;
+    }
+    while (foundType != type) {
+      if (RwStreamSkip(stream, foundLength) == nullptr ||
+          !RwStreamReadChunkHeader(stream, &foundType, &foundLength, &foundVersion, nullptr)) {
+        return FALSE;
+      }
     }
   }
   if (!RwChunkVersionSupported(foundVersion)) {
