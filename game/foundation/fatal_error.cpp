@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
 u32 gFatalErrorFlag = 0;
 
@@ -17,7 +16,7 @@ void FatalError(const char* format, ...) {
   WriteDebugOutput(message);
   gFatalErrorFlag = 1;
   ShowFatalMessageBox(message);
-  abort();
+  AbortProcess();
 }
 
 void DebugTrace(const char* format, ...) {

@@ -11,6 +11,12 @@ constexpr size_t kMessageSize = 1024;
 // flag, shows it in a message box and ends the process. Never returns.
 [[noreturn]] void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Ends the process at once with kAbortExitStatus, as the C runtime's abort
+// ends it on Windows: no signal and no core file, no exit handlers run.
+// What the C runtime still buffers for standard output is written first.
+[[noreturn]] void AbortProcess();
+constexpr int kAbortExitStatus = 3;
+
 // Formats the message and writes it to the debugger output only.
 void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -417,6 +417,23 @@ typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 
 // ---------------------------------------------------------------------------
+// Files: what a name is, and the working folder
+
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFF
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+
+// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for any other
+// entry, INVALID_FILE_ATTRIBUTES with the error when the resolved
+// Windows-style path names nothing.
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+// Copies the working folder's full path, terminated, into buffer and gives
+// its length without the terminator; when bufferLength is too small, gives
+// the length the buffer needs (terminator included) and copies nothing; 0
+// with the error on failure.
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
+
+// ---------------------------------------------------------------------------
 // Kernel objects: the named mutex
 
 #define INFINITE 0xFFFFFFFF

@@ -1,5 +1,6 @@
 // MoveFileExA: a rename(2) of resolved Windows-style paths, with the
-// replace-existing and write-through flags.
+// replace-existing and write-through flags; GetFileAttributesA and
+// GetCurrentDirectoryA.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -7,6 +8,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/win/win32.h"
@@ -109,6 +112,38 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
   }
   SetLastError(ERROR_SUCCESS);
   return TRUE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
+  if (fileName == nullptr || fileName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat entry;
+  if (stat(WinPathResolve(fileName).c_str(), &entry) != 0) {
+    SetLastError(ErrorOf(errno));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return S_ISDIR(entry.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+  char* path = getcwd(nullptr, 0);
+  if (path == nullptr) {
+    SetLastError(ErrorOf(errno));
+    return 0;
+  }
+  const size_t length = strlen(path);
+  DWORD result = static_cast<DWORD>(length);
+  if (buffer == nullptr || length >= bufferLength) {
+    result = static_cast<DWORD>(length + 1);
+  } else {
+    memcpy(buffer, path, length + 1);
+  }
+  free(path);
+  SetLastError(ERROR_SUCCESS);
+  return result;
 }
 
 void WinTestRefuseMoves(DWORD error) { gRefusedMoveError.store(error); }

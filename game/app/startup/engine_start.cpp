@@ -1,8 +1,6 @@
 // Engine open and close, plugin attach and the video-mode choice.
 #include "game/app/startup/engine_start.h"
 
-#include <cstdlib>
-
 #include "game/app/app_events.h"
 #include "game/app/app_hooks.h"
 #include "game/app/pak_file.h"
@@ -241,7 +239,7 @@ bool SelectVideoMode() {
   }
   if (choice.minimalNotFound) {
     MessageBoxA(nullptr, kMinimalResolutionMissingText, kResolutionMissingCaption, MB_OK);
-    abort();
+    AbortProcess();
   }
   gChosenVideoMode = choice.mode;
   if (gOptionSelectScreen != 0 && RunDeviceDialog(gAppWindow.window) <= 0) {

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "game/app/startup/app_config.h"
 #include "game/app/app_events.h"
 #include "game/app/app_hooks.h"
+#include "game/app/startup/app_config.h"
 #include "game/foundation/fatal_error.h"
 #include "platform/win/win_resource.h"
 
@@ -146,6 +146,9 @@ void PlayMovie(const char* name, u32 play) {
   char path[kDroppedNameSize];
   snprintf(path, sizeof(path), "data/movies/%s.avi", name != nullptr ? name : "");
   printf("Playing movie (PC):%s\n", path);
+  // Standard output is a pipe or file when the game is not on a terminal:
+  // the line is seen when the movie starts, not when the game ends.
+  fflush(stdout);
   if (play == 0) {
     return;
   }

@@ -2,12 +2,13 @@
 // the window, the main loop and the teardown in reverse.
 #include <cstdlib>
 
-#include "game/app/startup/app_config.h"
 #include "game/app/app_events.h"
 #include "game/app/app_hooks.h"
-#include "game/app/startup/command_line.h"
 #include "game/app/frame_tick.h"
 #include "game/app/main_loop.h"
+#include "game/app/startup/app_config.h"
+#include "game/app/startup/command_line.h"
+#include "game/app/startup/data_folder.h"
 #include "game/app/startup/main_window.h"
 #include "platform/win/win32.h"
 
@@ -76,6 +77,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     return kExitNormal;
   }
   resources.mutex = mutex;
+  if (!WorkingFolderHoldsData()) {
+    ReportMissingData();
+    return Leave(resources, kExitStartFailed);
+  }
 
   if (AppEventHandler(kAppEventInitialise, 0) == kAppEventFailed) {
     return Leave(resources, kExitStartFailed);

@@ -255,6 +255,48 @@ TEST_F(ExecutableTest, WithoutASoundDeviceItSaysSoOnceAndPlaysOn) {
   EXPECT_EQ(std::string::npos, text.find("cSndEngWin")) << text;
 }
 
+// Where its data is missing the game fails with exit status 1, saying in
+// one line where it is and how to start; a fatal error on the way (the
+// intro's menu texts missing) ends it with status 3, never by a signal.
+TEST_F(ExecutableTest, AStartWithoutItsDataEndsWithAStatusAndNoSignal) {
+  struct Row {
+    const char* what;
+    std::vector<const char*> removed;  // from the folder, in order, before the start
+    const char* added;                 // a file made before the start, or null
+    int status;
+    std::string said;
+  };
+  const Row rows[] = {
+      {"menu texts missing", {"data/menu/text_d.txt"}, nullptr, 3, "cScreen_Menu : unable to load text file"},
+      {"a file named data",
+       {"data/menu", "data"},
+       "data",
+       1,
+       "No game data in " + mFolder + ": it holds neither data.pak"},
+      {"nothing",
+       {"data"},
+       nullptr,
+       1,
+       "Start the game with tools/play.sh, or run it from the folder build/release/run."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const char* name : row.removed) {
+      ASSERT_EQ(0, remove((mFolder + "/" + name).c_str())) << name;
+    }
+    if (row.added != nullptr) {
+      ASSERT_TRUE(WriteWholeFile(mFolder + "/" + row.added, "x"));
+    }
+    const size_t before = StandardError().size();
+    const pid_t game = Start({"-low"});
+    ASSERT_GT(game, 0);
+    EXPECT_EQ(row.status, WaitFor(game, std::chrono::milliseconds(60000)));
+    const std::string text = StandardError().substr(before);
+    EXPECT_NE(std::string::npos, text.find(row.said)) << text;
+    EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;
+  }
+}
+
 // A FIFO named like the pack file would block a plain open until something
 // writes to it: the game passes it by, reaches its loop and ends on request.
 TEST_F(ExecutableTest, AFifoForThePackFileDoesNotHoldTheStart) {

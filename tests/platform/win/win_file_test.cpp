@@ -1,8 +1,10 @@
 // MoveFileExA: renames that replace only when asked and leave both files
-// alone when refused.
+// alone when refused; what a name is, and the working folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -45,4 +47,43 @@ TEST(WinFileTest, MoveFileExReplacesOnlyWhenAsked) {
     EXPECT_EQ(!moved, from.good());
     EXPECT_EQ(moved ? "new" : "old", std::string(std::istreambuf_iterator<char>(to), {}));
   }
+}
+
+TEST(WinFileTest, FileAttributesTellFoldersFromFiles) {
+  ScratchFolder folder("attributes");
+  ASSERT_TRUE(WriteWholeFile(folder.File("pack.bin"), "x"));
+  ASSERT_EQ(0, mkdir(folder.File("Data").c_str(), 0700));
+  struct Row {
+    std::string name;
+    DWORD attributes;
+    DWORD error;
+  };
+  const Row rows[] = {
+      {folder.File("pack.bin"), FILE_ATTRIBUTE_NORMAL, ERROR_SUCCESS},
+      {folder.File("PACK.BIN"), FILE_ATTRIBUTE_NORMAL, ERROR_SUCCESS},
+      {folder.File("data"), FILE_ATTRIBUTE_DIRECTORY, ERROR_SUCCESS},
+      {folder.File("DATA\\"), FILE_ATTRIBUTE_DIRECTORY, ERROR_SUCCESS},
+      {folder.File("none"), INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
+      {folder.File("pack.bin/inside"), INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+      {"", INVALID_FILE_ATTRIBUTES, ERROR_INVALID_PARAMETER},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.attributes, GetFileAttributesA(row.name.c_str()));
+    EXPECT_EQ(row.error, GetLastError());
+  }
+}
+
+TEST(WinFileTest, CurrentDirectoryAsksForRoomWhenShort) {
+  char expected[4096];
+  ASSERT_NE(nullptr, getcwd(expected, sizeof(expected)));
+  const DWORD length = static_cast<DWORD>(strlen(expected));
+  char buffer[4096];
+  EXPECT_EQ(length, GetCurrentDirectoryA(sizeof(buffer), buffer));
+  EXPECT_STREQ(expected, buffer);
+  // One short of the terminator: the size needed, nothing copied.
+  buffer[0] = '\0';
+  EXPECT_EQ(length + 1, GetCurrentDirectoryA(length, buffer));
+  EXPECT_EQ('\0', buffer[0]);
+  EXPECT_EQ(length + 1, GetCurrentDirectoryA(0, nullptr));
 }

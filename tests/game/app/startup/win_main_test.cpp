@@ -60,8 +60,13 @@ class WinMainTest : public AppTest {
     FakeDriverInstall();
     SetDisplayDriverInstall(FakeDriverInstallHooks);
     ResetFrameTick();
+    // The game starts in the folder that holds its data folder.
+    ASSERT_EQ(0, mkdir(mFolder.File("data").c_str(), 0700));
+    ASSERT_NE(nullptr, getcwd(mPrevious, sizeof(mPrevious)));
+    ASSERT_EQ(0, chdir(mFolder.Path().c_str()));
   }
   void TearDown() override {
+    EXPECT_EQ(0, chdir(mPrevious));
     WinTestSetSleepHook(nullptr, nullptr);
     WinTestSetClock(nullptr, nullptr);
     WinTestSetArguments(-1, nullptr);
@@ -105,8 +110,9 @@ class WinMainTest : public AppTest {
     return codes;
   }
 
-  // The single-instance lock file lives here.
+  // The single-instance lock file lives here, beside the data folder.
   ScratchFolder mFolder{"app_test"};
+  char mPrevious[PATH_MAX] = {};
 };
 
 TEST_F(WinMainTest, StartsTicksAndQuitsWhenTheWindowCloses) {
@@ -190,6 +196,28 @@ TEST_F(WinMainTest, SecondInstanceIsRefusedSilently) {
   first.join();
 
   // Once the first has gone, the entry runs (and is closed by the sleep hook).
+  EXPECT_EQ(0, RunEntry({"tessarak", "-low"}));
+  EXPECT_EQ(kIdlesBeforeClose, CountIdles());
+}
+
+// Started in a folder with neither "data.pak" nor a data folder, the entry
+// says where it is and how to start in one box and ends before any event.
+TEST_F(WinMainTest, AStartOutsideTheDataFolderSaysWhereAndEnds) {
+  ASSERT_EQ(0, rmdir(mFolder.File("data").c_str()));
+  EXPECT_EQ(1, RunEntry({"tessarak", "-low"}));
+  EXPECT_TRUE(sEvents.empty());
+  ASSERT_EQ(1u, sBoxes.size());
+  char folder[PATH_MAX];
+  ASSERT_NE(nullptr, getcwd(folder, sizeof(folder)));
+  EXPECT_EQ("No game data in " + std::string(folder) +
+                ": it holds neither data.pak nor a data folder. Start the game with tools/play.sh, or run it from "
+                "the folder build/release/run.",
+            sBoxes[0].text);
+  EXPECT_EQ(nullptr, WinTestFindWindow(kMainWindowClass));
+
+  // The lock was given back: with the data folder the next start runs.
+  ASSERT_EQ(0, mkdir(mFolder.File("data").c_str(), 0700));
+  sBoxes.clear();
   EXPECT_EQ(0, RunEntry({"tessarak", "-low"}));
   EXPECT_EQ(kIdlesBeforeClose, CountIdles());
 }
