@@ -1,5 +1,6 @@
 // The demo font read back through the game's font loader on the Direct3D 8
-// window: every charset character measured, the page's glyph cells laid out.
+// window: every charset character and the German letters measured, the
+// page's glyph cells laid out.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,8 +28,14 @@ TEST_F(DemoFontTest, Gothic13LoadsWithEveryCharsetCharacter) {
   cFont font;
   ASSERT_TRUE(font.Load("data/font/", "gothic13", 0.05f));
   EXPECT_FLOAT_EQ(15.0f, Rt2dFontGetHeight(font.GetFont()));
+  std::string letters;
   for (char c = ' ' + 1; c <= 'z'; c++) {
-    SCOPED_TRACE(c);
+    letters += c;
+  }
+  // The German letters, in Windows-1252.
+  letters += "\304\326\334\337\344\366\374";
+  for (const char c : letters) {
+    SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(c)));
     EXPECT_GT(Rt2dFontGetStringWidth(font.GetFont(), std::string(1, c).c_str(), 15.0f), 0.0f);
   }
   font.Release();

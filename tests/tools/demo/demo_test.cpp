@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,6 +106,36 @@ TEST_F(DemoDataTest, SetKeepsWithinItsBounds) {
     }
   }
   EXPECT_LT(total, 8u << 20);
+}
+
+// Every character of every text shown (the files of each language) has a
+// glyph in the game's one font, the German letters in Windows-1252 among
+// them: none is drawn as a gap.
+TEST_F(DemoDataTest, EveryTextCharacterHasAGlyph) {
+  const std::vector<uint8_t>* metrics = data_.Find("data/font/gothic13.met");
+  ASSERT_NE(nullptr, metrics);
+  std::set<int> glyphs = {' ', '\n', '\t'};
+  std::istringstream lines(Text(*metrics));
+  std::string line;
+  while (std::getline(lines, line)) {
+    int code = 0;
+    int corners[4];
+    if (std::sscanf(line.c_str(), "%i %i %i %i %i", &code, &corners[0], &corners[1], &corners[2], &corners[3]) == 5) {
+      glyphs.insert(code);
+    }
+  }
+  bool german = false;
+  std::vector<std::string> texts = PathsEndingIn("_d.txt");
+  const std::vector<std::string> english = PathsEndingIn("_eng.txt");
+  texts.insert(texts.end(), english.begin(), english.end());
+  for (const std::string& path : texts) {
+    SCOPED_TRACE(path);
+    for (const uint8_t byte : *data_.Find(path)) {
+      EXPECT_EQ(1u, glyphs.count(byte)) << "no glyph for " << static_cast<int>(byte);
+      german = german || byte >= 0x80;
+    }
+  }
+  EXPECT_TRUE(german) << "the German texts are written without their letters";
 }
 
 TEST_F(DemoDataTest, PackServesEveryFileButTheMoviesByteForByte) {

@@ -1,4 +1,6 @@
 // The texts of the in-game screen's pause and death menus, in both languages.
+// German letters are octal escapes of their Windows-1252 codes, the texts'
+// encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,13 +20,13 @@ std::vector<std::pair<std::string, std::string>> InGameMenuTextKeys(const std::s
           {"PAUSE_ITEM00", "Weiter"},
           {"PAUSE_ITEM01", "Level neu starten"},
           {"PAUSE_ITEM02", "Optionen"},
-          {"PAUSE_ITEM03", "Hauptmenue"},
-          {"PAUSE_FOOTER", "Enter: waehlen"},
+          {"PAUSE_ITEM03", "Hauptmen\374"},
+          {"PAUSE_FOOTER", "Enter: w\344hlen"},
           {"DIED_TITLE", "DU BIST TOT"},
           {"DIED_ITEM00", "Letzter Kontrollpunkt"},
           {"DIED_ITEM01", "Level neu starten"},
-          {"DIED_ITEM02", "Hauptmenue"},
-          {"DIED_FOOTER", "Enter: waehlen"}};
+          {"DIED_ITEM02", "Hauptmen\374"},
+          {"DIED_FOOTER", "Enter: w\344hlen"}};
 }
 
 }  // namespace demo

@@ -2,6 +2,8 @@
 // items and footers of every menu (the level and difficulty items also name
 // them in the profile lines), the words of the options and extras, and the
 // pages of the actors and episodes.
+// German letters are octal escapes of their Windows-1252 codes, the texts'
+// encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,36 +34,39 @@ struct MenuLanguage {
 
 const MenuLanguage& German() {
   static const MenuLanguage language = {
-      {{"MAIN", "TESSARAK", {"Neues Spiel", "Fortsetzen", "Optionen", "Extras", "Beenden"}, "Enter: waehlen"},
+      {{"MAIN", "TESSARAK", {"Neues Spiel", "Fortsetzen", "Optionen", "Extras", "Beenden"}, "Enter: w\344hlen"},
        {"LEVEL",
         "EINSATZ",
         {"Die Anlage", "Der Hafen", "Das Archiv", "Die Bruecke", "Der Turm", "Der Kern"},
-        "Esc: zurueck"},
+        "Esc: zur\374ck"},
        {"NEWGAME", "DEIN NAME", {}, "Pfeile und Enter: Buchstaben, OK: fertig"},
-       {"CONTINUE", "FORTSETZEN", {}, "Enter: spielen   Esc: zurueck"},
+       {"CONTINUE", "FORTSETZEN", {}, "Enter: spielen   Esc: zur\374ck"},
        {"OPTION",
         "OPTIONEN",
-        {"Sprache", "Helligkeit", "Lautstaerke", "Musik", "Achse umkehren"},
-        "Enter: waehlen   Esc: speichern"},
-       {"EXTRAS", "EXTRAS", {"Mitwirkende", "Figuren", "Episoden", "Skizzen", "Gespraech", "Stunts"}, "Esc: zurueck"},
-       {"ACTORS", "FIGUREN", {"Vostek", "Pirena", "Haldo"}, "Esc: zurueck"},
-       {"EPISODES", "EPISODEN", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Esc: zurueck"},
-       {"DIFFICULTY", "SCHWIERIGKEIT", {"Normal", "Schwer"}, "Esc: zurueck"},
+        {"Sprache", "Helligkeit", "Lautst\344rke", "Musik", "Achse umkehren"},
+        "Enter: w\344hlen   Esc: speichern"},
+       {"EXTRAS",
+        "EXTRAS",
+        {"Mitwirkende", "Figuren", "Episoden", "Skizzen", "Gespr\344ch", "Stunts"},
+        "Esc: zur\374ck"},
+       {"ACTORS", "FIGUREN", {"Vostek", "Pirena", "Haldo"}, "Esc: zur\374ck"},
+       {"EPISODES", "EPISODEN", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Esc: zur\374ck"},
+       {"DIFFICULTY", "SCHWIERIGKEIT", {"Normal", "Schwer"}, "Esc: zur\374ck"},
        {"QUIT", "Wirklich beenden?", {"Nein", "Ja"}, "Links/Rechts, Enter"},
-       {"DELETE_WINDOW", "Alle Plaetze belegt", {"Zurueck", "Ersetzen", "Ohne Profil"}, "Links/Rechts, Enter"},
-       {"DELETE_MENU", "WELCHES PROFIL ERSETZEN?", {}, "Enter: ersetzen   Esc: zurueck"}},
+       {"DELETE_WINDOW", "Alle Pl\344tze belegt", {"Zur\374ck", "Ersetzen", "Ohne Profil"}, "Links/Rechts, Enter"},
+       {"DELETE_MENU", "WELCHES PROFIL ERSETZEN?", {}, "Enter: ersetzen   Esc: zur\374ck"}},
       {{"LOCKED", "- gesperrt -"},
        {"ON", "an"},
        {"OFF", "aus"},
-       {"OPTION_FOOTER_LEFT_RIGHT", "Links/Rechts: aendern   Esc: speichern"}},
-      {{"CONCEPT", "Links/Rechts: blaettern   Esc: zurueck", {}},
-       {"VOSTEK", "Links/Rechts: blaettern", {"Vostek kennt jede Tuer der Anlage.", "Er schweigt lieber."}},
-       {"PIRENA", "Links/Rechts: blaettern", {"Pirena plant jeden Schritt.", "Sie hasst Alarme."}},
-       {"HALDO", "Links/Rechts: blaettern", {"Haldo bewacht das Archiv.", "Er schlaeft nie."}},
-       {"TESKLO", "Links/Rechts: blaettern", {"Tesklo: der erste Einsatz."}},
-       {"ORDAN", "Links/Rechts: blaettern", {"Ordan: Nebel ueber dem Hafen.", "Niemand sieht dich."}},
-       {"SALVERN", "Links/Rechts: blaettern", {"Salvern: die Bruecke haelt."}},
-       {"KUMB", "Links/Rechts: blaettern", {"Kumb: der Kern erwacht.", "Das Ende naht."}}},
+       {"OPTION_FOOTER_LEFT_RIGHT", "Links/Rechts: \344ndern   Esc: speichern"}},
+      {{"CONCEPT", "Links/Rechts: bl\344ttern   Esc: zur\374ck", {}},
+       {"VOSTEK", "Links/Rechts: bl\344ttern", {"Vostek kennt jede T\374r der Anlage.", "Er schweigt lieber."}},
+       {"PIRENA", "Links/Rechts: bl\344ttern", {"Pirena plant jeden Schritt.", "Sie hasst Alarme."}},
+       {"HALDO", "Links/Rechts: bl\344ttern", {"Haldo bewacht das Archiv.", "Er schl\344ft nie."}},
+       {"TESKLO", "Links/Rechts: bl\344ttern", {"Tesklo: der erste Einsatz."}},
+       {"ORDAN", "Links/Rechts: bl\344ttern", {"Ordan: Nebel \374ber dem Hafen.", "Niemand sieht dich."}},
+       {"SALVERN", "Links/Rechts: bl\344ttern", {"Salvern: die Br\374cke h\344lt."}},
+       {"KUMB", "Links/Rechts: bl\344ttern", {"Kumb: der Kern erwacht.", "Das Ende naht."}}},
   };
   return language;
 }

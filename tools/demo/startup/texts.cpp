@@ -2,6 +2,8 @@
 // input map, the menu texts of both languages and the end and credit texts.
 // Grouped files use LF line ends; a backslash stands only where a value
 // breaks its line.
+// German letters are octal escapes of their Windows-1252 codes, the texts'
+// encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,11 +93,11 @@ const std::vector<Language>& Languages() {
   static const std::vector<Language> languages = {
       {"d",
        "SPRACHE",
-       "Pfeiltasten: waehlen   Enter: bestaetigen",
+       "Pfeiltasten: w\344hlen   Enter: best\344tigen",
        "HACKEN",
        "DURCHSUCHEN",
-       {"Die Anlage ist gesichert.", "Die Spur fuehrt weiter.", "Fuer heute ist es vorbei.",
-        "Alle Auftraege erfuellt.\\nEine makellose Mission.", "Kein Alarm, keine Spuren.", "Ende."},
+       {"Die Anlage ist gesichert.", "Die Spur f\374hrt weiter.", "F\374r heute ist es vorbei.",
+        "Alle Auftr\344ge erf\374llt.\\nEine makellose Mission.", "Kein Alarm, keine Spuren.", "Ende."},
        {"^Demo", "Erzeugt vom Demo-Werkzeug", "", "^Dank", "an alle Tester"}},
       {"eng",
        "LANGUAGE",
