@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -35,6 +37,7 @@
 #include "tests/support/started_engine.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
+#include "tools/demo/picture.h"
 
 namespace {
 
@@ -264,6 +267,253 @@ TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
     }
     RwImageDestroy(image);
   }
+}
+
+// A pixel of a picture read through the engine, whose readers give 32 bits
+// a pixel: red, green, blue, alpha.
+struct PictureRgba {
+  int r, g, b, a;
+  bool operator==(const PictureRgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+};
+
+PictureRgba PixelOf(const RwImage* image, int x, int y) {
+  const RwUInt8* p = image->pixels + y * image->stride + 4 * x;
+  return PictureRgba{p[0], p[1], p[2], p[3]};
+}
+
+// Pixels this far (or less) from the picture's nearest edge.
+int EdgeDistance(const RwImage* image, int x, int y) {
+  return std::min(std::min(x, y), std::min(image->width - 1 - x, image->height - 1 - y));
+}
+
+// Each row: pictures and what each must show.
+struct PictureCase {
+  const char* what;
+  std::vector<std::string> paths;
+  std::function<void(const std::string& path, const RwImage* image)> check;
+};
+
+TEST_F(DemoDataTest, PicturesShowWhatTheScreensNeed) {
+  std::vector<std::string> cells;
+  for (const char* cell : {"!", "dot", "bsp", "end"}) {
+    cells.push_back(std::string("data/menu/fonts/") + cell + ".bmp");
+  }
+  for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
+    cells.push_back(std::string("data/menu/fonts/") + c + ".bmp");
+  }
+  const std::vector<PictureCase> cases = {
+      {"the map's cone is clear around its wedge, which is opaque",
+       {"data/textures/cone.png"},
+       [](const std::string&, const RwImage* image) {
+         int wrong = 0;
+         for (int y = 0; y < image->height; y++) {
+           for (int x = 0; x < image->width; x++) {
+             const PictureRgba p = PixelOf(image, x, y);
+             const bool inked = p.r + p.g + p.b > 0;
+             wrong += p.a != (inked ? 255 : 0) ? 1 : 0;
+           }
+         }
+         EXPECT_EQ(0, wrong);
+         // The wedge's point lies at the bottom middle, its wide end along
+         // the top.
+         EXPECT_EQ(255, PixelOf(image, image->width / 2, image->height / 2).a);
+         EXPECT_EQ(255, PixelOf(image, 0, 0).a);
+         for (int y : {image->height / 2, image->height - 1}) {
+           for (int x : {0, image->width - 1}) {
+             EXPECT_EQ(0, PixelOf(image, x, y).a) << x << ", " << y;
+           }
+         }
+       }},
+      {"the loading screen and its bar are drawn, not labelled placeholders",
+       {"data/screens/level00.bmp", "data/screens/barpiece.bmp"},
+       [this](const std::string& path, const RwImage* image) {
+         const std::string name = path.substr(0, path.size() - 4);
+         const std::vector<uint8_t> placeholder = demo::BmpFile(demo::Placeholder(name, image->width, image->height));
+         EXPECT_FALSE(*data_.Find(path) == placeholder);
+         std::set<int> colours;
+         for (int y = 0; y < image->height; y++) {
+           for (int x = 0; x < image->width; x++) {
+             const PictureRgba p = PixelOf(image, x, y);
+             colours.insert(p.r << 16 | p.g << 8 | p.b);
+           }
+         }
+         EXPECT_GT(colours.size(), 2u);
+       }},
+      // The window menus write their footer a tenth of the height from the
+      // bottom, and its descenders come down to a fiftieth of the height.
+      {"the window's frame keeps clear of the footer's rows",
+       {"data/menu/window_background.bmp"},
+       [](const std::string&, const RwImage* image) {
+         const int w = image->width;
+         const int h = image->height;
+         const int margin = static_cast<int>(std::ceil(0.012 * w));
+         for (int d = static_cast<int>(std::ceil(0.012 * h)); d <= h / 10; d++) {
+           const int y = h - 1 - d;
+           int lined = 0;
+           for (int x = margin; x < w - margin; x++) {
+             lined += PixelOf(image, x, y) == PixelOf(image, w / 2, y) ? 0 : 1;
+           }
+           EXPECT_EQ(0, lined) << "row " << y;
+         }
+       }},
+      {"the name cells keep a two-pixel frame on every side, their ink inside it", cells,
+       [](const std::string&, const RwImage* image) {
+         const PictureRgba frame = PixelOf(image, 0, 0);
+         const PictureRgba tile = PixelOf(image, 2, 2);
+         EXPECT_FALSE(frame == tile);
+         int wrong = 0;
+         for (int y = 0; y < image->height; y++) {
+           for (int x = 0; x < image->width; x++) {
+             const int edge = EdgeDistance(image, x, y);
+             if (edge < 2) {
+               wrong += PixelOf(image, x, y) == frame ? 0 : 1;
+             } else if (edge == 2) {
+               wrong += PixelOf(image, x, y) == tile ? 0 : 1;
+             }
+           }
+         }
+         EXPECT_EQ(0, wrong);
+       }},
+      // The tab panel lays its pieces out in fractions of the screen's width
+      // about the middle row; the briefing and mission texts begin 82 pixels
+      // into a 438-pixel square 5 pixels above the middle, 8 pixels in from
+      // its left edge 16 pixels left of the middle.
+      {"the panel's top border pieces are clear where its texts' first line runs",
+       {"data/textures/keret01.png", "data/textures/keret02.png"},
+       [](const std::string& path, const RwImage* image) {
+         const double pieceX = path.find("keret01") != std::string::npos ? 0.11875 : 0.51875;
+         const double pieceY = 0.2;
+         const double pieceW = 0.4;
+         const double pieceH = 0.1;
+         const int screens[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
+         for (const auto& screen : screens) {
+           SCOPED_TRACE(screen[0]);
+           const double w = screen[0];
+           const double h = screen[1];
+           const double left = (w - 438) / 2 - 16 + 8;
+           const double top = (h - 438) / 2 - 5 + 82;
+           for (double y = top; y < top + 15; y++) {
+             const double v = ((y + 0.5 + (w - h) / 2) / w - pieceY) / pieceH;
+             if (v < 0 || v >= 1) {
+               continue;
+             }
+             for (double x = left; x < left + 418; x++) {
+               const double u = ((x + 0.5) / w - pieceX) / pieceW;
+               if (u >= 0 && u < 1) {
+                 const int row = static_cast<int>(v * image->height);
+                 const int column = static_cast<int>(u * image->width);
+                 ASSERT_EQ(0, PixelOf(image, column, row).a) << "at " << x << ", " << y;
+               }
+             }
+           }
+         }
+       }},
+  };
+  ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
+  MountPack();
+  for (const PictureCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& path : c.paths) {
+      SCOPED_TRACE(path);
+      RwImage* image = data_.Has(path) ? RwImageRead(path.c_str()) : nullptr;
+      if (image == nullptr) {
+        ADD_FAILURE() << "no picture";
+        continue;
+      }
+      if (image->depth == 32) {
+        c.check(path, image);
+      } else {
+        ADD_FAILURE() << image->depth << " bits a pixel";
+      }
+      RwImageDestroy(image);
+    }
+  }
+}
+
+// A level's group "TEXTS" in one language, quotes taken off its values.
+std::string LevelText(const cPropertyFile& file, const char* key) {
+  const cPropertyGroup* group = file.FindGroup(cString("TEXTS"));
+  const cProperty* property = group != nullptr ? group->FindProperty(cString(key)) : nullptr;
+  if (property == nullptr) {
+    return std::string();
+  }
+  std::string value = property->GetValue().CStr();
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return text;
+}
+
+// The profile lines name a profile's level by the level item of its level
+// index, the level the game then starts: "level01" for item 0 on.
+TEST_F(DemoDataTest, LevelItemsNameTheLevelsAsTheirBriefingsDo) {
+  MountPack();
+  int named = 0;
+  for (const char* language : {"d", "eng"}) {
+    SCOPED_TRACE(language);
+    cPropertyFile menu;
+    ASSERT_TRUE(menu.Load(cString((std::string("data/menu/text_") + language + ".txt").c_str())));
+    const cPropertyGroup* words = menu.FindGroup(cString("text"));
+    ASSERT_NE(nullptr, words);
+    for (int item = 0; item < 6; item++) {
+      char key[16];
+      char level[16];
+      std::snprintf(key, sizeof key, "LEVEL_ITEM%02d", item);
+      std::snprintf(level, sizeof level, "level%02d", item + 1);
+      SCOPED_TRACE(key);
+      const cProperty* name = words->FindProperty(cString(key));
+      ASSERT_NE(nullptr, name);
+      const std::string texts = std::string("data/") + level + "/texts_" + language + ".txt";
+      if (!data_.Has(texts)) {
+        continue;
+      }
+      cPropertyFile file;
+      ASSERT_TRUE(file.Load(cString(texts.c_str())));
+      const std::string briefing = LevelText(file, "BRIEFING");
+      EXPECT_NE(std::string::npos, Lower(briefing).find(Lower(name->GetValue().CStr())))
+          << name->GetValue().CStr() << " / " << briefing;
+      named++;
+    }
+  }
+  EXPECT_EQ(6, named);  // three numbered levels in two languages
+}
+
+// The mission list writes an objective ("@NN text") from its second digit
+// on, turned into a blank, beside its check box, which covers the first
+// blank: a second one keeps the text's first letter clear of the box.
+TEST_F(DemoDataTest, ObjectiveLinesLeaveABlankAfterTheirNumber) {
+  MountPack();
+  int objectives = 0;
+  for (const auto& file : data_.Files()) {
+    if (file.first.find("/texts_") == std::string::npos) {
+      continue;
+    }
+    SCOPED_TRACE(file.first);
+    cPropertyFile texts;
+    ASSERT_TRUE(texts.Load(cString(file.first.c_str())));
+    for (int n = 0; n < 100; n++) {
+      char key[16];
+      std::snprintf(key, sizeof key, "MISSION%02d", n);
+      const std::string line = LevelText(texts, key);
+      if (line.empty() || line[0] != '@') {
+        continue;
+      }
+      SCOPED_TRACE(line);
+      objectives++;
+      ASSERT_GT(line.size(), 4u);
+      EXPECT_EQ(' ', line[3]);
+      EXPECT_NE(' ', line[4]);
+    }
+  }
+  EXPECT_GT(objectives, 8);
 }
 
 TEST_F(DemoDataTest, EverySoundLoadsAsMono16BitAt22050Hz) {
