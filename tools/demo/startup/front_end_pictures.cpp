@@ -162,9 +162,9 @@ Picture LoaderPicture() {
   // The corridor: frames from the screen's edge inwards to the doorway,
   // closer together with distance, joined at their corners.
   const double cx = 128.0;
-  const double cy = 124.0;
+  const double cy = 136.0;
   const double nearHalfW = 120.0;
-  const double nearHalfH = 84.0;
+  const double nearHalfH = 80.0;
   const double farHalfW = 18.0;
   const double farHalfH = 26.0;
   const double depths[] = {0.0, 0.45, 0.7, 0.85, 0.93, 1.0};
@@ -198,7 +198,7 @@ Picture LoaderPicture() {
       picture.Set(x, y, Mix(0x0C2038, 0x9CE0FF, glow));
     }
   }
-  CentredText(picture, 8, "TESSARAK", 0xD8E8F8, 3);
+  CentredText(picture, 6, "TESSARAK", 0xD8E8F8, 3);
   // The trough, a little larger than the bar all round.
   const int left = static_cast<int>(0.15 * kLogoSize) - 3;
   const int right = static_cast<int>(0.84 * kLogoSize) + 3;

@@ -1,8 +1,9 @@
 // The HUD's pictures as simple shapes of our own: frame pieces, status and
-// implant icons, the selection marks, inventory items, action and alert
-// icons, message numbers and prompts, mission marks, the info view's tabs,
-// and the border pieces and background of the tab panel. Icons that the HUD
-// tints are drawn white so that the tint shows.
+// implant icons, the selection marks, inventory items, action icons, the
+// map's markers of the men, alert icons, message numbers and prompts,
+// mission marks, the info view's tabs, and the border pieces and background
+// of the tab panel. Icons that the HUD tints are drawn white so that the tint
+// shows.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -240,6 +241,17 @@ std::vector<NamedPicture> HudPictures() {
         Ring(p, 13, 13, 6, 9, kWhite);
         Line(p, 19, 19, 29, 29, 4, kWhite);
       }));
+  // The map's men: a disc with a nose towards the top of the picture, the
+  // way the man faces and his cone opens; the player white, civilians
+  // green, guards and gangsters red.
+  const std::pair<const char*, uint32_t> markers[] = {{"dorvaman", kWhite}, {"civil", 0x50E070}, {"enemy", 0xF04040}};
+  for (const auto& marker : markers) {
+    const uint32_t colour = marker.second;
+    add(marker.first, Icon([colour](Picture& p) {
+          Ring(p, 16, 18, 0, 9, colour);
+          Outline(p, {16, 3, 10, 12, 22, 12}, 3, colour);
+        }));
+  }
   // Alert icons from the info mark to the deadly alert.
   add("info", Icon([](Picture& p) { DrawDigitDisc(p, 'i'); }));
   const std::pair<const char*, uint32_t> alerts[] = {
