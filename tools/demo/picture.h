@@ -38,7 +38,8 @@ Picture Placeholder(const std::string& name, int width, int height);
 Picture PlaceholderMask(int width, int height);
 
 // The front end's designed pictures (the intro logos, the menus' and the
-// windows' backgrounds) by texture name; false for any other name.
+// windows' backgrounds, the loading screen and its bar piece) by texture
+// name; false for any other name.
 bool FrontEndPicture(const std::string& name, Picture* picture);
 // The framed panels' pictures ("data/hack/" panel textures); false for any
 // other name.

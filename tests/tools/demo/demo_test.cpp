@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <set>
@@ -35,6 +36,7 @@
 #include "tests/support/started_engine.h"
 #include "tools/demo/dictionaries.h"
 #include "tools/demo/output.h"
+#include "tools/demo/picture.h"
 
 namespace {
 
@@ -263,6 +265,125 @@ TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
       EXPECT_EQ((std::set<int>{0, 255}), alphas);
     }
     RwImageDestroy(image);
+  }
+}
+
+// Pixel (x, y) of a picture: 0xRRGGBBAA.
+uint32_t Rgba(const RwImage* image, int x, int y) {
+  const RwUInt8* p = image->pixels + y * image->stride + 4 * x;
+  return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// The value of a key of a text file's group, its quotes taken off.
+std::string TextValue(const std::string& path, const char* group, const std::string& key) {
+  cPropertyFile file;
+  const cPropertyGroup* found = file.Load(cString(path.c_str())) ? file.FindGroup(cString(group)) : nullptr;
+  const cProperty* property = found != nullptr ? found->FindProperty(cString(key.c_str())) : nullptr;
+  const std::string value = property != nullptr ? property->GetValue().CStr() : "";
+  return value.size() >= 2 && value[0] == '"' ? value.substr(1, value.size() - 2) : value;
+}
+
+// Each row: files and a rule, on each pixel of a picture read through the
+// engine (true at a fault) or on the file (false at a fault).
+struct DataCase {
+  const char* what;
+  std::vector<std::string> paths;
+  std::function<bool(const RwImage*, int, int)> pixelFault;
+  std::function<bool(const std::string&)> holds = nullptr;
+};
+
+TEST_F(DemoDataTest, PicturesAndTextsShowWhatTheScreensNeed) {
+  std::vector<std::string> cells, levelTexts;
+  for (const auto& file : data_.Files()) {
+    if (file.first.find("/fonts/") != std::string::npos || file.first.find("/texts_") != std::string::npos) {
+      (file.first.find("/fonts/") != std::string::npos ? cells : levelTexts).push_back(file.first);
+    }
+  }
+  const auto edge = [](const RwImage* im, int x, int y) {
+    return std::min(std::min(x, y), std::min(im->width - 1 - x, im->height - 1 - y));
+  };
+  // The tab panel lays its top pieces (0.4 x 0.1 at y 0.2) out in fractions
+  // of the screen's width about its middle row; at 640 x 480 the briefing's
+  // first line runs 98 to 113 pixels down, 93 to 511 across.
+  const auto underBriefing = [](double left) {
+    return [left](const RwImage* im, int x, int y) {
+      const double across = (left + 0.4 * (x + 0.5) / im->width) * 640;
+      const double down = 48 + 64 * (y + 0.5) / im->height;
+      return down > 98 && down < 113 && across > 93 && across < 511 && (Rgba(im, x, y) & 0xFF) != 0;
+    };
+  };
+  const std::vector<DataCase> cases = {
+      {"the map's cone is clear off its wedge and opaque on it",
+       {"data/textures/cone.png"},
+       [](const RwImage* im, int x, int y) {
+         return (Rgba(im, x, y) & 0xFF) != (Rgba(im, x, y) > 0xFF ? 0xFFu : 0u) || Rgba(im, 16, 16) != 0xFFFFFFFF;
+       }},
+      // The window menus' footer stands a tenth of the height from the
+      // bottom; its descenders come down to a fiftieth.
+      {"the window's frame keeps clear of the footer's rows",
+       {"data/menu/window_background.bmp"},
+       [&edge](const RwImage* im, int x, int y) {
+         return y > im->height * 9 / 10 && edge(im, x, y) > im->height / 80 &&
+                Rgba(im, x, y) != Rgba(im, im->width / 2, y);
+       }},
+      {"the name cells keep a two-pixel frame, their ink clear of it", cells,
+       [&edge](const RwImage* im, int x, int y) {
+         const uint32_t ring = edge(im, x, y) < 2 ? Rgba(im, 0, 0) : Rgba(im, 2, 2);
+         return Rgba(im, 0, 0) == Rgba(im, 2, 2) || (edge(im, x, y) <= 2 && Rgba(im, x, y) != ring);
+       }},
+      {"the panel's left top piece is clear under the briefing", {"data/textures/keret01.png"}, underBriefing(0.11875)},
+      {"the panel's right top piece is clear under the briefing",
+       {"data/textures/keret02.png"},
+       underBriefing(0.51875)},
+      {"the loading screen, its bar and the map's men are drawn, not labelled placeholders",
+       {"data/screens/level00", "data/screens/barpiece", "data/textures/dorvaman", "data/textures/civil",
+        "data/textures/enemy"},
+       nullptr,
+       [this](const std::string& name) {
+         const std::vector<uint8_t>& bmp = *data_.Find(name + ".bmp");
+         return !(bmp == demo::BmpFile(demo::Placeholder(name, bmp[18] | bmp[19] << 8, bmp[22] | bmp[23] << 8)));
+       }},
+      // A profile line names its level by the level item of its level index,
+      // item 0 "level01" and on, with a capital its briefing does not use.
+      {"the level items name the numbered levels as their briefings do",
+       {"1_d", "2_d", "3_d", "1_eng", "2_eng", "3_eng"},
+       nullptr,
+       [](const std::string& level) {
+         const std::string language = level.substr(2);
+         const std::string item =
+             TextValue("data/menu/text_" + language + ".txt", "text", "LEVEL_ITEM0" + std::to_string(level[0] - '1'));
+         const std::string briefing =
+             TextValue("data/level0" + level.substr(0, 1) + "/texts_" + language + ".txt", "TEXTS", "BRIEFING");
+         return item.size() > 1 && briefing.find(item.substr(1)) != std::string::npos;
+       }},
+      // The mission list writes an objective ("@NN text") from its second
+      // digit on, turned into a blank, beside a check box over that blank.
+      {"the objectives leave a blank after their number", levelTexts, nullptr,
+       [](const std::string& path) {
+         bool blank = true;
+         for (int n = 0; n < 10; n++) {
+           const std::string line = TextValue(path, "TEXTS", "MISSION0" + std::to_string(n));
+           blank = blank && (line[0] != '@' || (line.size() > 4 && line[3] == ' ' && line[4] != ' '));
+         }
+         return blank;
+       }},
+  };
+  ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
+  ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
+  MountPack();
+  for (const DataCase& c : cases) {
+    for (const std::string& path : c.paths) {
+      SCOPED_TRACE(std::string(c.what) + ": " + path);
+      RwImage* image = c.holds ? nullptr : RwImageRead(path.c_str());
+      int faults = c.holds ? !c.holds(path) : image == nullptr || image->depth != 32;
+      for (int i = 0; image != nullptr && faults == 0 && i < image->width * image->height; i++) {
+        faults += c.pixelFault(image, i % image->width, i / image->width);
+      }
+      EXPECT_EQ(0, faults);
+      if (image != nullptr) {
+        RwImageDestroy(image);
+      }
+    }
   }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tools/demo/level01/level01_parts.h"
-#include "tools/forge/files/bmp_writer.h"
+#include "tools/demo/picture.h"
 #include "tools/forge/forge.h"
 #include "tools/forge/forge_bytes.h"
 
@@ -101,20 +101,19 @@ namespace level01 {
 
 namespace {
 
-// A white wedge on black, its point at the bottom middle: what a man or a
-// camera sees, tinted by the map.
-std::vector<uint8_t> ConeBitmap(int size) {
-  forge::BmpDescription bmp;
-  bmp.width = size;
-  bmp.height = size;
-  bmp.pixels.assign(static_cast<size_t>(size) * static_cast<size_t>(size), 0);
+// A white wedge, its point at the bottom middle: what a man or a camera
+// sees, tinted by the map. The sprite draws it with the picture's own alpha,
+// so the ground around the wedge is clear (the PNG twin, found before the
+// bitmap); the bitmap holds the same wedge on black.
+Picture ConePicture(int size) {
+  Picture cone(size, size, 0);
   for (int y = 0; y < size; y++) {
     const int half = (size - y) / 2;  // the wedge narrows downwards
     for (int x = size / 2 - half; x < size / 2 + half; x++) {
-      bmp.pixels[static_cast<size_t>(y * size + x)] = 0xFFFFFF;
+      cone.Set(x, y, 0xFFFFFF);
     }
   }
-  return forge::WriteBmp(bmp);
+  return cone;
 }
 
 }  // namespace
@@ -142,7 +141,9 @@ bool WriteMapData(DataFolder& data) {
     return false;
   }
   data.Write(kMapPath, std::move(bytes));
-  data.Write("data/textures/cone.bmp", ConeBitmap(32));
+  const Picture cone = ConePicture(32);
+  data.Write("data/textures/cone.bmp", BmpFile(cone));
+  data.Write("data/textures/cone.png", PngFile(cone, cone));
   data.Write("data/textures/seccam.bmp", GlowBitmap(16, 0xE0E0E0));
   data.Write("data/textures/icon4.bmp", GlowBitmap(16, 0xE040E0));
   return true;

@@ -91,12 +91,15 @@ struct Mission {
   const char* german;
 };
 
-// Lines with "@NN" are objectives, bound to message NN.
+// Lines with "@NN" are objectives, bound to message NN. A blank follows the
+// number: the mission list writes an objective from its second digit on
+// (turned into a blank) beside its check box, and the box covers the first
+// of those blanks.
 const Mission kMissions[] = {
     {"Offices of the Volde company", "B\xFCros der Firma Volde"},
-    {"@37Reach the meeting point", "@37Erreiche den Treffpunkt"},
-    {"@38Take the plans", "@38Nimm die Pl\xE4ne"},
-    {"@39Take the data crystal", "@39Nimm den Datenkristall"},
+    {"@37 Reach the meeting point", "@37 Erreiche den Treffpunkt"},
+    {"@38 Take the plans", "@38 Nimm die Pl\xE4ne"},
+    {"@39 Take the data crystal", "@39 Nimm den Datenkristall"},
 };
 
 std::string TextFile(bool english) {

@@ -256,11 +256,11 @@ std::string TextFile(const LevelPlan& plan, bool english) {
   text += MessageLines(english, kMessages, level01::kMessageCount);
   text += ImplantMessageLines(english, level01::kMessageCount);
   text += "MISSION00 = \"" + std::string(english ? plan.titleEnglish : plan.titleGerman) + "\"\n";
-  std::snprintf(key, sizeof key, "@%02d", kObjectiveDone);
+  std::snprintf(key, sizeof key, "@%02d ", kObjectiveDone);
   text += "MISSION01 = \"" + std::string(key) + (english ? "Reach the exit" : "Erreiche den Ausgang") + "\"\n";
   const std::vector<Objective> later = LaterObjectives(plan);
   for (size_t i = 0; i < later.size(); ++i) {
-    std::snprintf(key, sizeof key, "MISSION%02d = \"@%02d", static_cast<int>(i + 2), later[i].doneMessage);
+    std::snprintf(key, sizeof key, "MISSION%02d = \"@%02d ", static_cast<int>(i + 2), later[i].doneMessage);
     text += std::string(key) + (english ? later[i].english : later[i].german) + "\"\n";
   }
   text += "MISSION_OBJECTIVES = " + std::to_string(1 + later.size()) + "\n";

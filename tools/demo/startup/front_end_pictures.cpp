@@ -1,6 +1,7 @@
 // The front end's own pictures: the three intro logos, the menus' common
-// background and the window menus' background, drawn from shapes and the
-// charset's glyphs instead of labelled placeholders.
+// background, the window menus' background and the loading screen with its
+// bar piece, drawn from shapes and the charset's glyphs instead of labelled
+// placeholders.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,7 +14,12 @@ namespace demo {
 namespace {
 
 constexpr int kLogoSize = 256;
-constexpr int kWindowSize = 128;
+constexpr int kWindowSize = 256;
+// The window's frame and its inner line, in pixels from the edge.
+constexpr int kWindowFrame = 2;
+constexpr int kWindowInnerLine = 2;
+constexpr int kBarPieceSize = 32;
+constexpr int kBarPieceGap = 5;
 constexpr int kGlyphWidth = 8;
 constexpr double kPi = 3.14159265358979;
 
@@ -128,17 +134,93 @@ Picture MenuBackground() {
   return picture;
 }
 
-// Dark slate with a steel-blue frame and a lighter inner line.
+// Dark slate with a steel-blue frame and a lighter inner line. The window
+// menus write their footer a tenth of the height from the bottom, about a
+// fourteenth of the height tall, and its descenders come down to within a
+// fiftieth of the bottom edge: the frame and its line keep to the outer
+// hundredth of the picture (blurred by half a pixel when stretched).
 Picture WindowBackground() {
   Picture picture = Gradient(kWindowSize, 0x18222E, 0x0C1218);
   for (int y = 0; y < kWindowSize; y++) {
     for (int x = 0; x < kWindowSize; x++) {
       const int edge = std::min(std::min(x, kWindowSize - 1 - x), std::min(y, kWindowSize - 1 - y));
-      if (edge < 3) {
+      if (edge < kWindowFrame) {
         picture.Set(x, y, 0x5078A0);
-      } else if (edge == 5) {
+      } else if (edge == kWindowInnerLine) {
         picture.Set(x, y, 0x90B8E0);
       }
+    }
+  }
+  return picture;
+}
+
+// The picture behind the loading bar: the game's name over a corridor that
+// runs into the distance towards a lit doorway, and a dark trough with a
+// thin frame where the bar fills (0.15 to 0.84 across, 0.91 to 0.93 down).
+Picture LoaderPicture() {
+  Picture picture = Gradient(kLogoSize, 0x0A1628, 0x020408);
+  // The corridor: frames from the screen's edge inwards to the doorway,
+  // closer together with distance, joined at their corners.
+  const double cx = 128.0;
+  const double cy = 136.0;
+  const double nearHalfW = 120.0;
+  const double nearHalfH = 80.0;
+  const double farHalfW = 18.0;
+  const double farHalfH = 26.0;
+  const double depths[] = {0.0, 0.45, 0.7, 0.85, 0.93, 1.0};
+  for (double t : depths) {
+    const double hw = nearHalfW + (farHalfW - nearHalfW) * t;
+    const double hh = nearHalfH + (farHalfH - nearHalfH) * t;
+    const uint32_t colour = Mix(0x3C6C9C, 0x1A3050, t);
+    for (int x = static_cast<int>(cx - hw); x <= static_cast<int>(cx + hw); x++) {
+      picture.Set(x, static_cast<int>(cy - hh), colour);
+      picture.Set(x, static_cast<int>(cy + hh), colour);
+    }
+    for (int y = static_cast<int>(cy - hh); y <= static_cast<int>(cy + hh); y++) {
+      picture.Set(static_cast<int>(cx - hw), y, colour);
+      picture.Set(static_cast<int>(cx + hw), y, colour);
+    }
+  }
+  for (int sx : {-1, 1}) {
+    for (int sy : {-1, 1}) {
+      for (int step = 0; step <= 200; step++) {
+        const double t = step / 200.0;
+        const double x = cx + sx * (nearHalfW + (farHalfW - nearHalfW) * t);
+        const double y = cy + sy * (nearHalfH + (farHalfH - nearHalfH) * t);
+        picture.Set(static_cast<int>(x), static_cast<int>(y), Mix(0x3C6C9C, 0x1A3050, t));
+      }
+    }
+  }
+  // The doorway's light, brightest at its middle.
+  for (int y = static_cast<int>(cy - farHalfH) + 1; y < static_cast<int>(cy + farHalfH); y++) {
+    for (int x = static_cast<int>(cx - farHalfW) + 1; x < static_cast<int>(cx + farHalfW); x++) {
+      const double glow = std::exp(-std::pow((x - cx) / 12.0, 2.0) - std::pow((y - cy) / 20.0, 2.0));
+      picture.Set(x, y, Mix(0x0C2038, 0x9CE0FF, glow));
+    }
+  }
+  CentredText(picture, 6, "TESSARAK", 0xD8E8F8, 3);
+  // The trough, a little larger than the bar all round.
+  const int left = static_cast<int>(0.15 * kLogoSize) - 3;
+  const int right = static_cast<int>(0.84 * kLogoSize) + 3;
+  const int top = static_cast<int>(0.91 * kLogoSize) - 3;
+  const int bottom = static_cast<int>(0.93 * kLogoSize) + 3;
+  for (int y = top; y <= bottom; y++) {
+    for (int x = left; x <= right; x++) {
+      const bool frame = y == top || y == bottom || x == left || x == right;
+      picture.Set(x, y, frame ? 0x5078A0 : 0x01050C);
+    }
+  }
+  return picture;
+}
+
+// One piece of the loading bar, repeated along it: a bright block between
+// dark gaps, so the bar fills in segments.
+Picture BarPiece() {
+  Picture picture(kBarPieceSize, kBarPieceSize, 0x01050C);
+  for (int y = 0; y < kBarPieceSize; y++) {
+    const uint32_t colour = Mix(0x9CE0FF, 0x2A70C0, static_cast<double>(y) / (kBarPieceSize - 1));
+    for (int x = kBarPieceGap; x < kBarPieceSize - kBarPieceGap; x++) {
+      picture.Set(x, y, colour);
     }
   }
   return picture;
@@ -157,6 +239,10 @@ bool FrontEndPicture(const std::string& name, Picture* picture) {
     *picture = MenuBackground();
   } else if (name == "data/menu/window_background") {
     *picture = WindowBackground();
+  } else if (name == "data/screens/level00") {
+    *picture = LoaderPicture();
+  } else if (name == "data/screens/barpiece") {
+    *picture = BarPiece();
   } else {
     return false;
   }

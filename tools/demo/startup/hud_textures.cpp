@@ -1,8 +1,9 @@
 // The HUD's pictures as simple shapes of our own: frame pieces, status and
-// implant icons, the selection marks, inventory items, action and alert
-// icons, message numbers and prompts, mission marks, the info view's tabs,
-// and the border pieces and background of the tab panel. Icons that the HUD
-// tints are drawn white so that the tint shows.
+// implant icons, the selection marks, inventory items, action icons, the
+// map's markers of the men, alert icons, message numbers and prompts,
+// mission marks, the info view's tabs, and the border pieces and background
+// of the tab panel. Icons that the HUD tints are drawn white so that the tint
+// shows.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -138,7 +139,36 @@ void DrawTriangle(Picture& p, uint32_t colour) {
 struct NamedPicture {
   std::string name;
   Picture picture;
+  Picture alpha{0, 0, 0};  // for a PNG twin of its own; none when empty
 };
+
+// The tab panel's background and border pieces as the panel places them, in
+// fractions of the panel's width (corner, size).
+struct PanelRect {
+  double x, y, w, h;
+};
+constexpr PanelRect kTabBackground = {0.13125, 0.24375, 0.690625, 0.49375};
+constexpr PanelRect kBorderPieces[6] = {{0.11875, 0.2, 0.4, 0.1}, {0.51875, 0.2, 0.4, 0.1}, {0.81875, 0.3, 0.1, 0.4},
+                                        {0.51875, 0.7, 0.4, 0.1}, {0.11875, 0.7, 0.4, 0.1}, {0.11875, 0.3, 0.025, 0.4}};
+constexpr int kPieceSide = 64;
+
+// A border piece's alpha: clear where it lies over the background, so that
+// the panel's texts, which begin a fixed number of pixels from the screen's
+// middle, stay on the background at every screen size; opaque elsewhere.
+Picture PieceAlpha(const PanelRect& piece) {
+  Picture alpha(kPieceSide, kPieceSide, kWhite);
+  const PanelRect& b = kTabBackground;
+  for (int y = 0; y < kPieceSide; y++) {
+    for (int x = 0; x < kPieceSide; x++) {
+      const double px = piece.x + (x + 0.5) / kPieceSide * piece.w;
+      const double py = piece.y + (y + 0.5) / kPieceSide * piece.h;
+      if (px > b.x && px < b.x + b.w && py > b.y && py < b.y + b.h) {
+        alpha.Set(x, y, 0);
+      }
+    }
+  }
+  return alpha;
+}
 
 std::vector<NamedPicture> HudPictures() {
   std::vector<NamedPicture> all;
@@ -211,6 +241,17 @@ std::vector<NamedPicture> HudPictures() {
         Ring(p, 13, 13, 6, 9, kWhite);
         Line(p, 19, 19, 29, 29, 4, kWhite);
       }));
+  // The map's men: a disc with a nose towards the top of the picture, the
+  // way the man faces and his cone opens; the player white, civilians
+  // green, guards and gangsters red.
+  const std::pair<const char*, uint32_t> markers[] = {{"dorvaman", kWhite}, {"civil", 0x50E070}, {"enemy", 0xF04040}};
+  for (const auto& marker : markers) {
+    const uint32_t colour = marker.second;
+    add(marker.first, Icon([colour](Picture& p) {
+          Ring(p, 16, 18, 0, 9, colour);
+          Outline(p, {16, 3, 10, 12, 22, 12}, 3, colour);
+        }));
+  }
   // Alert icons from the info mark to the deadly alert.
   add("info", Icon([](Picture& p) { DrawDigitDisc(p, 'i'); }));
   const std::pair<const char*, uint32_t> alerts[] = {
@@ -247,15 +288,21 @@ std::vector<NamedPicture> HudPictures() {
       add(std::string(tab.first) + (active ? "_be" : "_ki"), std::move(picture));
     }
   }
-  // The tab panel's background and its six border pieces. The pieces' lines
-  // run along the panel's outer edge (the right one along the background),
-  // clear of the texts that the HUD writes over the top band.
+  // The tab panel's background and its six border pieces: black bands
+  // round the background with HUD blue lines along the panel's outer edge
+  // (the right and left ones along the background's edge), clear over the
+  // background itself.
   add("keret_bele", Icon([](Picture& p) { FillRect(p, 0, 0, p.width, p.height, kDeepBlue); }, 64));
   const std::vector<double> pieceStrokes[6] = {{0, 3, 64, 3},   {0, 3, 64, 3},   {3, 0, 3, 64},
-                                               {0, 61, 64, 61}, {0, 61, 64, 61}, {32, 0, 32, 64}};
+                                               {0, 61, 64, 61}, {0, 61, 64, 61}, {28, 0, 28, 64}};
   for (int piece = 1; piece <= 6; piece++) {
     const std::vector<double>& s = pieceStrokes[piece - 1];
-    add("keret0" + std::to_string(piece), Icon([&s](Picture& p) { Line(p, s[0], s[1], s[2], s[3], 4, kHudBlue); }, 64));
+    const Picture alpha = PieceAlpha(kBorderPieces[piece - 1]);
+    Picture picture = Icon([&s](Picture& p) { Line(p, s[0], s[1], s[2], s[3], 4, kHudBlue); }, kPieceSide);
+    for (size_t i = 0; i < picture.pixels.size(); i++) {
+      picture.pixels[i] = alpha.pixels[i] != 0 ? picture.pixels[i] : 0;
+    }
+    all.push_back(NamedPicture{"data/textures/keret0" + std::to_string(piece), std::move(picture), alpha});
   }
   return all;
 }
@@ -269,7 +316,10 @@ void WriteHudTextures(DataFolder& data) {
     // A masked HUD picture shows its ink only: the black around it is clear,
     // through its mask where the game reads one, and through the alpha of a
     // PNG twin (found before the bitmap) where a sprite reads the picture alone.
-    if (std::find(masked.begin(), masked.end(), picture.name) != masked.end()) {
+    // A picture with an alpha of its own has only the twin.
+    if (picture.alpha.width > 0) {
+      data.Write(picture.name + ".png", PngFile(picture.picture, picture.alpha));
+    } else if (std::find(masked.begin(), masked.end(), picture.name) != masked.end()) {
       Picture mask = picture.picture;
       for (uint32_t& pixel : mask.pixels) {
         pixel = pixel != 0 ? 0xFFFFFF : 0;

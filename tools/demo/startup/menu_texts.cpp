@@ -1,7 +1,9 @@
 // The texts of the main menu screen's menus, in both languages: titles,
-// items and footers of every menu (the level and difficulty items also name
-// them in the profile lines), the words of the options and extras, and the
-// pages of the actors and episodes.
+// items and footers of every menu, the words of the options and extras, and
+// the pages of the actors and episodes. The level and difficulty items also
+// name a profile's level and difficulty in the profile lines: level item n
+// names the level the game starts for it, "level01" to "level06", as that
+// level's briefing does (the demo's numbered levels end at "level03").
 // German letters are octal escapes of their Windows-1252 codes, the texts'
 // encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>
@@ -37,7 +39,7 @@ const MenuLanguage& German() {
       {{"MAIN", "TESSARAK", {"Neues Spiel", "Fortsetzen", "Optionen", "Extras", "Beenden"}, "Enter: w\344hlen"},
        {"LEVEL",
         "EINSATZ",
-        {"Die Anlage", "Der Hafen", "Das Archiv", "Die Bruecke", "Der Turm", "Der Kern"},
+        {"Die B\374ros", "Die Lagerr\344ume", "Der Tresor", "Die Br\374cke", "Der Turm", "Der Kern"},
         "Esc: zur\374ck"},
        {"NEWGAME", "DEIN NAME", {}, "Pfeile und Enter: Buchstaben, OK: fertig"},
        {"CONTINUE", "FORTSETZEN", {}, "Enter: spielen   Esc: zur\374ck"},
@@ -76,7 +78,7 @@ const MenuLanguage& English() {
       {{"MAIN", "TESSARAK", {"New game", "Continue", "Options", "Extras", "Quit"}, "Enter: choose"},
        {"LEVEL",
         "MISSION",
-        {"The site", "The harbour", "The archive", "The bridge", "The tower", "The core"},
+        {"The offices", "The store rooms", "The vault", "The bridge", "The tower", "The core"},
         "Esc: back"},
        {"NEWGAME", "YOUR NAME", {}, "Arrows and Enter: letters, OK: done"},
        {"CONTINUE", "CONTINUE", {}, "Enter: play   Esc: back"},

@@ -1,5 +1,6 @@
 // The name entry's cells: a glyph (or "<-" and "OK" for backspace and end)
-// in white on a dark tile with a thin frame, 32 pixels square.
+// in white on a dark tile with a two-pixel frame, 32 pixels square.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -10,7 +11,15 @@ namespace demo {
 namespace {
 
 constexpr int kCellSize = 32;
-constexpr int kGlyphSize = 8;
+constexpr int kGlyphWidth = 8;
+// Capitals, digits and the marks stand on glyph rows 2 to 10.
+constexpr int kInkTop = 2;
+constexpr int kInkRows = 9;
+// Two pixels: a cell drawn smaller than its picture (640 x 480) samples its
+// last row and column only in part, and a one-pixel edge there would fade
+// away; the grid's bottom row and right column have no neighbour whose own
+// edge stands in.
+constexpr int kFrameWidth = 2;
 constexpr uint32_t kTile = 0x101C2C;
 constexpr uint32_t kFrame = 0x4C78A8;
 constexpr uint32_t kInk = 0xFFFFFF;
@@ -32,15 +41,17 @@ Picture Cell(const std::string& name) {
   Picture picture(kCellSize, kCellSize, kTile);
   for (int y = 0; y < kCellSize; y++) {
     for (int x = 0; x < kCellSize; x++) {
-      if (x == 0 || y == 0 || x == kCellSize - 1 || y == kCellSize - 1) {
+      if (std::min(std::min(x, y), std::min(kCellSize - 1 - x, kCellSize - 1 - y)) < kFrameWidth) {
         picture.Set(x, y, kFrame);
       }
     }
   }
   const std::string glyph = name == "dot" ? "." : name == "bsp" ? "<-" : name == "end" ? "OK" : name;
   const int scale = glyph.size() == 1 ? 2 : 1;
-  const int width = static_cast<int>(glyph.size()) * kGlyphSize * scale;
-  DrawText(picture, (kCellSize - width) / 2, (kCellSize - kGlyphSize * scale) / 2, glyph, kInk, scale);
+  const int width = static_cast<int>(glyph.size()) * kGlyphWidth * scale;
+  // The ink, not the glyph's cell, centred up and down.
+  const int top = (kCellSize - kInkRows * scale) / 2 - kInkTop * scale;
+  DrawText(picture, (kCellSize - width) / 2, top, glyph, kInk, scale);
   return picture;
 }
 
