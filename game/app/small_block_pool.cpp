@@ -22,10 +22,11 @@ u32 sLiveCount = 0;
 u32 sPoolBytes = 0;
 bool sSetUp = false;
 bool sEnabled = false;
-// Set when the pools outlived the engine because blocks were still held
-// (display drivers free theirs at program exit): a block released then is
-// dropped from the table, its entry never reused, the lists never freed.
+// Set when the pools outlived the engine because blocks were still held (a
+// leak): a block released then is dropped from the table, its entry never
+// reused, the lists never freed.
 bool sRetired = false;
+u32 sKeptCount = 0;
 // Set while a hook works on the pools themselves; what the C runtime gives
 // then is the lists' own memory, recorded so that retired pools keep it.
 bool sInPoolWork = false;
@@ -258,6 +259,7 @@ void DestroySmallBlockPools() {
     // Freeing the lists now would pull memory from under its holders.
     DebugTrace("DestroySmallBlockPools : %u blocks still in use; the pools stay\n", sLiveCount);
     sRetired = true;
+    sKeptCount = sLiveCount;
     SetLateRelease(PoolFree);
     return;
   }
@@ -278,6 +280,10 @@ void EnableSmallBlockPools() { sEnabled = true; }
 void DisableSmallBlockPools() { sEnabled = false; }
 
 u32 GetPoolLiveCount() { return sLiveCount; }
+u32 GetPoolBlocksKept() { return sKeptCount; }
 u32 GetPoolBytes() { return sPoolBytes; }
+const RwFreeList* GetPoolFreeList(u32 sizeClass) {
+  return sSetUp && sizeClass < kPoolClassCount ? sFreeLists[sizeClass] : nullptr;
+}
 bool ArePoolsSetUp() { return sSetUp; }
 bool ArePoolsEnabled() { return sEnabled; }

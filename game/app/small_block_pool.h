@@ -41,8 +41,10 @@ s32 PoolFindPointer(const void* block);
 s32 PoolBlockClass(const void* block);
 
 // Create the free lists at the end of engine start; destroy them when the
-// engine closes. The lists' own memory comes from the C runtime. Blocks
-// still held then keep the pools until the program ends; releasing one
+// engine closes. The lists' own memory comes from the C runtime. Every
+// object the game made is gone by then; a block still held is a leak, traced
+// and counted (GetPoolBlocksKept), and keeps the pools until the program
+// ends, so that its holder never writes into freed memory; releasing one
 // later only forgets it.
 bool CreateSmallBlockPools();
 void DestroySmallBlockPools();
@@ -53,6 +55,11 @@ void DisableSmallBlockPools();
 
 // State, for tracing and tests.
 u32 GetPoolLiveCount();
+// The blocks still held when the pools were to be destroyed (0 when they
+// could be); kept for the rest of the program.
+u32 GetPoolBlocksKept();
 u32 GetPoolBytes();
+// The free list of the size class; null while the pools are not set up.
+const RwFreeList* GetPoolFreeList(u32 sizeClass);
 bool ArePoolsSetUp();
 bool ArePoolsEnabled();

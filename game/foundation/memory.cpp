@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "game/foundation/fatal_error.h"
+#include "platform/win/win32.h"
 
 namespace {
 
@@ -22,18 +23,30 @@ const RwMemoryFunctions* EngineMemory() {
   return &RwEngineInstance->memoryFunctions;
 }
 
+// Whether the code at the address belongs to the program itself. An
+// allocation leaves the thread's last error as it was.
+bool IsProgramCode(const void* caller) {
+  const DWORD lastError = GetLastError();
+  HMODULE module = nullptr;
+  const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+  const bool own =
+      GetModuleHandleExA(flags, static_cast<LPCSTR>(caller), &module) && module == GetModuleHandleA(nullptr);
+  SetLastError(lastError);
+  return own;
+}
+
 }  // namespace
 
-void* GameTryAllocate(size_t size) {
+void* GameTryAllocate(size_t size, const void* caller) {
   if (size == 0) {
     size = 1;
   }
   const RwMemoryFunctions* engine = EngineMemory();
-  return engine != nullptr ? engine->rwmalloc(size) : malloc(size);
+  return engine != nullptr && IsProgramCode(caller) ? engine->rwmalloc(size) : malloc(size);
 }
 
-void* GameAllocate(size_t size) {
-  void* block = GameTryAllocate(size);
+void* GameAllocate(size_t size, const void* caller) {
+  void* block = GameTryAllocate(size, caller);
   if (block == nullptr) {
     FatalError("operator new : out of memory (%zu bytes)", size);
   }

@@ -8,9 +8,15 @@
 
 // What the global operator new and delete call. GameAllocate ends the game
 // with FatalError when memory is exhausted (the game has no exceptions);
-// GameTryAllocate returns null then.
-void* GameAllocate(size_t size);
-void* GameTryAllocate(size_t size);
+// GameTryAllocate returns null then. caller is the code that asked (the
+// operators pass their return address): only the program's own code is
+// served by the engine. The operators are the whole process's, so the
+// libraries below the platform (the OpenGL driver's shader compiler, the C++
+// run-time library's own code) reach them too; their blocks, which they may
+// keep until the process ends, come from the C runtime and never lie in the
+// engine's pools.
+void* GameAllocate(size_t size, const void* caller);
+void* GameTryAllocate(size_t size, const void* caller);
 void GameRelease(void* block);
 
 // Set at the end of a successful engine open, cleared before the engine

@@ -1,6 +1,7 @@
 // Test hooks of the stand-in (dsound_testing.h) and the bookkeeping behind
 // them: live devices, call counts and injected failures.
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -12,13 +13,41 @@ namespace dsound {
 
 namespace {
 
+// The calls counted by method name, in the order first made. The counts
+// live as long as the process and grow while the game plays: they take no
+// memory after their first use, so that nothing the game's heap hands out
+// during play is kept until exit.
+constexpr size_t kCountedMethods = 64;
+struct CallCounter {
+  const char* method;  // the caller's name, in static storage
+  unsigned count;
+};
+
 struct TestState {
   std::mutex lock;
   bool testMode = false;
   std::vector<Device*> devices;  // oldest first
-  std::map<std::string, unsigned> calls;
+  CallCounter calls[kCountedMethods] = {};
   std::map<std::string, HRESULT> failures;
 };
+
+// The counter of the method; null when it has none and none is free (or
+// adding is false).
+CallCounter* FindCounter(TestState& state, const char* method, bool adding) {
+  for (dsound::CallCounter& counter : state.calls) {
+    if (counter.method != nullptr && std::strcmp(counter.method, method) == 0) {
+      return &counter;
+    }
+    if (counter.method == nullptr) {
+      if (adding) {
+        counter.method = method;
+        return &counter;
+      }
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
 
 TestState& State() {
   static TestState* state = new TestState;  // never destroyed: used until exit
@@ -30,7 +59,9 @@ TestState& State() {
 HRESULT EnterCall(const char* method) {
   TestState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
-  state.calls[method]++;
+  if (CallCounter* counter = FindCounter(state, method, true)) {
+    counter->count++;
+  }
   auto found = state.failures.find(method);
   return found == state.failures.end() ? S_OK : found->second;
 }
@@ -82,14 +113,16 @@ std::vector<int16_t> PumpFrames(IDirectSound8* device, uint32_t frames) {
 unsigned CallCount(const char* method) {
   dsound::TestState& state = dsound::State();
   std::lock_guard<std::mutex> guard(state.lock);
-  auto found = state.calls.find(method);
-  return found == state.calls.end() ? 0 : found->second;
+  const dsound::CallCounter* counter = dsound::FindCounter(state, method, false);
+  return counter != nullptr ? counter->count : 0;
 }
 
 void ResetCallCounts() {
   dsound::TestState& state = dsound::State();
   std::lock_guard<std::mutex> guard(state.lock);
-  state.calls.clear();
+  for (dsound::CallCounter& counter : state.calls) {
+    counter = {};
+  }
 }
 
 unsigned LiveBufferCount() {

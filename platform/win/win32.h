@@ -22,10 +22,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x2
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4
+// With GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, moduleName is an address and
+// *module the module whose image holds it: the program for its own code and
+// data. The shared libraries the stand-in runs on (the OpenGL driver, SDL,
+// the C and C++ run-time libraries) are no modules of it: an address in one
+// of them, on the heap or on a stack fails with ERROR_MOD_NOT_FOUND. The
+// program is never unloaded, so the reference count is never changed.
+// Without the flag, as GetModuleHandleA.
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR moduleName, HMODULE* module);
+
 #define ERROR_SUCCESS 0
 #define ERROR_INVALID_HANDLE 6
 #define ERROR_NOT_ENOUGH_MEMORY 8
 #define ERROR_INVALID_PARAMETER 87
+#define ERROR_MOD_NOT_FOUND 126
 #define ERROR_ALREADY_EXISTS 183
 #define ERROR_NOT_OWNER 288
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814

@@ -18,6 +18,10 @@
 #include "platform/win/win_internal.h"
 #include "platform/win/win_testing.h"
 
+// The bounds of the program's image, set by the linker.
+extern "C" const char __executable_start[];
+extern "C" const char _end[];
+
 namespace {
 
 thread_local DWORD tLastError = ERROR_SUCCESS;
@@ -270,6 +274,32 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(&programModule);
+}
+
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR moduleName, HMODULE* module) {
+  constexpr DWORD kKnownFlags = GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
+  if (module == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *module = nullptr;
+  if ((flags & ~kKnownFlags) != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if ((flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) == 0) {
+    *module = GetModuleHandleA(moduleName);
+    return *module != nullptr;
+  }
+  // The program's image, from its first mapped byte to the end of its data,
+  // as the linker marks them.
+  const uintptr_t address = reinterpret_cast<uintptr_t>(moduleName);
+  if (address < reinterpret_cast<uintptr_t>(__executable_start) || address >= reinterpret_cast<uintptr_t>(_end)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  *module = GetModuleHandleA(nullptr);
+  return TRUE;
 }
 
 LPSTR WINAPI GetCommandLineA(void) {

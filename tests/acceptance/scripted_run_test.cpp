@@ -35,18 +35,26 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/driver/d3d8/d3d8_device_internal.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
 #include "game/app/application.h"
 #include "game/app/frame_tick.h"
 #include "game/app/screens/screen_stack.h"
+#include "game/app/small_block_pool.h"
 #include "game/app/startup/main_window.h"
+#include "game/characters/implants/shield_implant.h"
+#include "game/characters/implants/ultra_implant.h"
+#include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/frontend/flow/game.h"
 #include "game/frontend/ingame/in_game.h"
+#include "game/frontend/map/wg_map_view.h"
 #include "game/frontend/menus/wg_menu.h"
 #include "game/frontend/menus/wg_menu_continue.h"
 #include "game/frontend/menus/wg_menu_died.h"
 #include "game/frontend/menus/wg_menu_options.h"
 #include "game/frontend/menus/wg_menu_pause.h"
+#include "game/frontend/panels/wg_searching_panel.h"
 #include "game/frontend/panels/wg_use_hack.h"
 #include "game/frontend/save/game_options.h"
 #include "game/frontend/screens/screen_end.h"
@@ -57,12 +65,9 @@
 #include "game/world/devices/door.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
-#include "game/characters/npc/npc.h"
-#include "game/characters/implants/shield_implant.h"
-#include "game/characters/implants/ultra_implant.h"
-#include "game/frontend/panels/wg_searching_panel.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
+#include "tests/support/free_list_census.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/surface_pixel.h"
 #include "tools/demo/demo.h"
@@ -86,7 +91,7 @@ struct tStep {
   int frames = 0;
   tCheck check;
   float number = 0.0f;  // run, damage, clock
-  float place[3] = {};   // x, z, heading
+  float place[3] = {};  // x, z, heading
 };
 
 // Only plain values leave the run: what the game allocates goes with its engine.
@@ -102,10 +107,64 @@ struct tRun {
   bool quits = false;                       // the script's end quits the game itself
   bool closed = false;                      // by the harness, at the script's end
   DWORD movieFrame = 0;
+  // What the engine held at its stop beyond what it held at its start.
+  bool stopped = false;
+  u32 leftAlive = 0;
+  char leftText[512] = {};
 }* sRun = nullptr;
+
+FreeListCensus sEngineStarted;
+
+// The engine's census at its start and, right before it stops, the entries
+// the run left alive.
+void OnEngineLife(bool stopping) {
+  if (!stopping) {
+    sEngineStarted.Take();
+    return;
+  }
+  FreeListCensus now;
+  now.Take();
+  // What the engine and the game's memory hooks hold for themselves until
+  // the engine stops: the small-block pools (checked once the engine has
+  // closed), the driver's cache of device transforms and the shared
+  // vertex-buffer pools of the world pipelines, kept empty until their close.
+  const RwFreeList* own[kPoolClassCount + 1 + kRpD3D8VertexBufferManagerFreeLists] = {};
+  for (u32 k = 0; k < kPoolClassCount; k++) {
+    own[k] = GetPoolFreeList(k);
+  }
+  own[kPoolClassCount] = _rwD3D8Driver.transformFreeList;
+  _rpD3D8VertexBufferManagerFreeLists(own + kPoolClassCount + 1);
+  sRun->stopped = true;
+  sRun->leftAlive =
+      FreeListGrowth(sEngineStarted, now, own, sizeof(own) / sizeof(own[0]), sRun->leftText, sizeof(sRun->leftText));
+}
 
 void OnFrame();
 const std::thread::id kGameThread = std::this_thread::get_id();
+
+// What the harness keeps past a frame comes from the C runtime while it
+// lives, never from the game's small-block pools: the run's end finds them
+// empty.
+class cOutsidePools {
+ public:
+  cOutsidePools() : mEnabled(ArePoolsEnabled()) { DisableSmallBlockPools(); }
+  ~cOutsidePools() {
+    if (mEnabled) {
+      EnableSmallBlockPools();
+    }
+  }
+  cOutsidePools(const cOutsidePools&) = delete;
+  cOutsidePools& operator=(const cOutsidePools&) = delete;
+
+ private:
+  bool mEnabled;
+};
+
+// A kept value; empty for none.
+std::string Kept(const std::string& label) {
+  const auto found = sRun->kept.find(label);
+  return found != sRun->kept.end() ? found->second : std::string();
+}
 
 // A movie's loop waits on the clock without sleeping: each reading moves it.
 DWORD ReadClock(void*) {
@@ -174,7 +233,8 @@ tImplant* Implant(u32 index) {
 }
 // The back buffer's pixel at "x,y" (0xRRGGBB), and as hex text.
 uint32_t PixelAt(const std::string& at) {
-  return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), std::atoi(at.c_str()), std::atoi(at.c_str() + at.find(',') + 1));
+  return BackBufferPixelRgb(RwD3D8GetCurrentD3DDevice(), std::atoi(at.c_str()),
+                            std::atoi(at.c_str() + at.find(',') + 1));
 }
 std::string Hex(uint32_t rgb) {
   char text[16];
@@ -231,6 +291,8 @@ const std::map<std::string, tProbe>& Probes() {
       {"paused", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->IsShown()); })},
       {"options", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetOptionsMenu()->IsShown()); })},
       {"brightness.applied", InLevel([](const std::string&) { return Text(InGame()->GetPauseMenu()->GetBrightnessApplications()); })},
+      {"info", InLevel([](const std::string&) { return Text(InGame()->GetWorld().IsInfoViewOpen()); })},
+      {"fullmap", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetFullMap()->IsShown()); })},
       {"died", InLevel([](const std::string&) { return Text(InGame()->GetDeathMenu()->IsShown()); })},
       {"x", [](const std::string&) { return Player() ? Text(RwFrameGetLTM(Player()->GetFrame())->pos.x) : "none"; }},
       {"z", [](const std::string&) { return Player() ? Text(RwFrameGetLTM(Player()->GetFrame())->pos.z) : "none"; }},
@@ -359,7 +421,7 @@ const std::map<std::string, tProbe>& Probes() {
 
 bool Holds(const tCheck& check, std::string* got) {
   *got = Probes().at(check.probe)(check.arg);
-  const std::string want = check.value[0] == '$' ? sRun->kept[check.value.substr(1)] : check.value;
+  const std::string want = check.value[0] == '$' ? Kept(check.value.substr(1)) : check.value;
   char* gotEnd = nullptr;
   char* wantEnd = nullptr;
   const double a = std::strtod(got->c_str(), &gotEnd), b = std::strtod(want.c_str(), &wantEnd);
@@ -367,16 +429,17 @@ bool Holds(const tCheck& check, std::string* got) {
   const int order = numbers ? (std::fabs(a - b) < 1e-4 ? 0 : (a < b ? -1 : 1)) : got->compare(want);
   const std::string& op = check.op;
   return op == "starts" ? got->compare(0, want.size(), want) == 0
-         : op == "==" ? order == 0
-         : op == "!=" ? order != 0
-         : op == "<"  ? order < 0
-         : op == ">"  ? order > 0
-         : op == "<=" ? order <= 0
-                      : order >= 0;
+         : op == "=="   ? order == 0
+         : op == "!="   ? order != 0
+         : op == "<"    ? order < 0
+         : op == ">"    ? order > 0
+         : op == "<="   ? order <= 0
+                        : order >= 0;
 }
 
 SDL_Keycode KeyNamed(const std::string& name) {
-  const std::map<std::string, std::string> aliases = {{"Enter", "Return"}, {"Shift", "Left Shift"}, {"Ctrl", "Left Ctrl"}};
+  const std::map<std::string, std::string> aliases = {
+      {"Enter", "Return"}, {"Shift", "Left Shift"}, {"Ctrl", "Left Ctrl"}};
   const auto alias = aliases.find(name);
   return SDL_GetKeyFromName(alias != aliases.end() ? alias->second.c_str() : name.c_str());
 }
@@ -389,8 +452,8 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     return false;
   }
   const std::map<std::string, eStepKind> kinds = {
-      {"press", kPress}, {"hold", kHold},   {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage}, {"clock", kClock}, {"place", kPlace}};
+      {"press", kPress},   {"hold", kHold}, {"release", kRelease}, {"run", kRun},     {"until", kUntil},
+      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage},   {"clock", kClock}, {"place", kPlace}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -430,8 +493,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
       step.kind = kRun;  // nothing more to add
     } else if (good && (step.kind == kUntil || step.kind == kExpect)) {
       const size_t within = step.kind == kUntil ? 2 : 0;
-      good = w.size() >= 4 + within && w.size() <= 5 + within &&
-             (within == 0 || w[w.size() - 2] == "within");
+      good = w.size() >= 4 + within && w.size() <= 5 + within && (within == 0 || w[w.size() - 2] == "within");
       if (good) {
         const size_t n = w.size() - within;
         step.check = {w[1], n == 5 ? w[2] : "", w[n - 2], w[n - 1]};
@@ -474,6 +536,7 @@ void PushKey(SDL_Keycode key, bool down) {
 }
 
 void Fail(const tStep& step, const std::string& got) {
+  cOutsidePools outside;
   sRun->failure = step.file + ":" + std::to_string(step.line) + ": " + step.text + " (got " + got + ")";
   sRun->step = sRun->steps.size();
   for (const auto& kept : sRun->kept) {
@@ -498,9 +561,9 @@ void OnFrame() {
     const bool first = run.frames++ < 0;
     std::string got;
     if (first && (step.kind == kPress || step.kind == kHold || step.kind == kRelease)) {
-      const SDL_Keycode key = step.check.value.empty() ? step.key : KeyNamed(run.kept[step.check.value]);
+      const SDL_Keycode key = step.check.value.empty() ? step.key : KeyNamed(Kept(step.check.value));
       if (key == SDLK_UNKNOWN) {
-        Fail(step, run.kept[step.check.value]);
+        Fail(step, Kept(step.check.value));
         return;
       }
       if (step.kind == kPress) {
@@ -532,9 +595,12 @@ void OnFrame() {
           return;
         }
         break;
-      case kKeep:
-        run.kept[step.check.value] = Probes().at(step.check.probe)(step.check.arg);
+      case kKeep: {
+        const std::string value = Probes().at(step.check.probe)(step.check.arg);
+        cOutsidePools outside;
+        run.kept[step.check.value] = value;
         break;
+      }
       case kDamage:
         Player()->AddHealth(-step.number);
         break;
@@ -590,6 +656,7 @@ class ScriptedRun : public AppTest {
     WinTestSetClock(ReadClock, nullptr);
     WinTestSetSleepHook(Sleep, nullptr);
     SetGameMaker(MakeGame);
+    SetEngineLifeObserver(OnEngineLife);
     SetAppEventObserver([](u32 code, tAppEventArg argument) {
       RecordEvent(code, argument);
       if (code == kAppEventIdle) {
@@ -599,6 +666,7 @@ class ScriptedRun : public AppTest {
   }
   void TearDown() override {
     SetGameMaker(nullptr);
+    SetEngineLifeObserver(nullptr);
     WinTestSetSleepHook(nullptr, nullptr);
     WinTestSetClock(nullptr, nullptr);
     WinTestSetArguments(-1, nullptr);
@@ -617,7 +685,7 @@ class ScriptedRun : public AppTest {
     std::string error;
     ASSERT_TRUE(ReadScript(file, &mRun.steps, &error)) << error;
     ResetFrameTick();
-    ResetAppGlobals();  // as a new process starts
+    ResetAppGlobals();                               // as a new process starts
     const char* arguments[] = {"tessarak", "-low"};  // a 640 x 480 window
     WinTestSetArguments(2, arguments);
     EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWDEFAULT));
@@ -626,6 +694,11 @@ class ScriptedRun : public AppTest {
     EXPECT_EQ(mRun.steps.size() - (quits ? 1 : 0), mRun.step) << "the game ended before the script";
     EXPECT_NE(quits, mRun.closed) << "the game quits by itself at the end of the script";
     EXPECT_TRUE(sBoxes.empty());
+    // However the game ended, it destroyed everything it made before the
+    // engine closed.
+    EXPECT_TRUE(mRun.stopped);
+    EXPECT_EQ(0u, mRun.leftAlive) << mRun.leftText;
+    EXPECT_EQ(0u, GetPoolBlocksKept()) << "small blocks held past the engine's close";
   }
 
   ScratchFolder mFolder{"scripted_run"};
@@ -637,7 +710,7 @@ class ScriptedRun : public AppTest {
 class FirstStart : public ScriptedRun {};
 TEST_F(FirstStart, LogosNewGameAndTheFirstLevel) { Play("first_start.txt"); }
 class FairStart : public ScriptedRun {};
-TEST_F(FairStart, ANewPlayerWaitingAtTheStartIsLeftAlone) { Play("idle_start.txt"); }
+TEST_F(FairStart, ANewPlayerWaitingAtTheStartIsLeftAlone) { Play("idle_start.txt", true); }
 class FollowingLevels : public ScriptedRun {};
 TEST_F(FollowingLevels, ToTheEndTextsCreditsAndBackToTheMainMenu) { Play("following_levels.txt"); }
 class Level01Devices : public ScriptedRun {};
@@ -655,7 +728,7 @@ TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
 }
 
 class HiddenMode : public ScriptedRun {};
-TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt"); }
+TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt", true); }  // F12 in the full map
 TEST_F(HiddenMode, AnotherNameTakesGunDamage) { Play("gun_damage.txt"); }
 TEST_F(HiddenMode, TheNameInLowerCaseTakesGunDamage) { Play("hidden_lower.txt"); }
 

@@ -402,6 +402,19 @@ RwInt32 RwFreeListPurgeAllFreeLists(void) {
   return total;
 }
 
+void _rwFreeListForAllLists(RwFreeListCensusCallBack callBack, void* data) {
+  RwLLLink* const end = rwLinkListGetTerminator(&sFreeListChain);
+  for (RwLLLink* link = rwLinkListGetFirstLLLink(&sFreeListChain); link != end; link = link->next) {
+    RwFreeList* list = rwLLLinkGetData(link, RwFreeList, chainLink);
+    RwUInt32 used = 0;
+    RwLLLink* const blocksEnd = rwLinkListGetTerminator(&list->blockList);
+    for (RwLLLink* block = rwLinkListGetFirstLLLink(&list->blockList); block != blocksEnd; block = block->next) {
+      used += BlockFromLink(block)->used;
+    }
+    callBack(list, used, data);
+  }
+}
+
 RwBool RwMemoryOpen(const RwMemoryFunctions* functions) {
   if (functions != nullptr && (functions->rwmalloc == nullptr || functions->rwfree == nullptr ||
                                functions->rwrealloc == nullptr || functions->rwcalloc == nullptr)) {

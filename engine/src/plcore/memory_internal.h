@@ -23,6 +23,10 @@ void* _rwFreeListAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
 void* _rwFreeListEntryAllocRun(RwFreeList* list, RwUInt32 count, RwUInt32* taken);
 // Whether lists created from now on preallocate their blocks (default on).
 void _rwFreeListSetPreallocation(RwBool preallocate);
+// Calls back with every free list on the engine's chain, newest first, and
+// the number of its entries in use (the list of list records is not on it).
+typedef void (*RwFreeListCensusCallBack)(const RwFreeList* list, RwUInt32 used, void* data);
+void _rwFreeListForAllLists(RwFreeListCensusCallBack callBack, void* data);
 
 // The used bitmap of a block, right behind its head.
 inline RwUInt8* _rwFreeListBlockBitmap(RwFreeListBlock* block) { return reinterpret_cast<RwUInt8*>(block + 1); }

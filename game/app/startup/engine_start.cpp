@@ -23,6 +23,13 @@ constexpr char kPackFileName[] = "data.pak";
 constexpr s32 kColourDepth = 32;
 
 tDisplayDriverInstall sDisplayDriverInstall = RwD3D8DriverInstall;
+tEngineLifeObserver sLifeObserver = nullptr;
+
+void TellLifeObserver(bool stopping) {
+  if (sLifeObserver != nullptr) {
+    sLifeObserver(stopping);
+  }
+}
 
 bool Raised(u32 code) { return AppEventHandler(code, 0) != kAppEventFailed; }
 
@@ -49,6 +56,8 @@ RwTexDictionary* DestroyTexDictionaryCB(RwTexDictionary* dictionary, void*) {
 }
 
 }  // namespace
+
+void SetEngineLifeObserver(tEngineLifeObserver observer) { sLifeObserver = observer; }
 
 void SetDisplayDriverInstall(tDisplayDriverInstall install) {
   sDisplayDriverInstall = install != nullptr ? install : RwD3D8DriverInstall;
@@ -106,12 +115,14 @@ bool OpenEngine(void* window) {
   }
   CreateSmallBlockPools();
   SetEngineOpenFlag(true);
+  TellLifeObserver(false);
   return true;
 }
 
 bool CloseEngine() {
   CloseCharsetModule();
   DestroyAllTexDictionaries();
+  TellLifeObserver(true);
   // The device's stop frees the display driver's objects, some of them made
   // while the small-block pools were on: the engine's free still takes them.
   RwEngineStop();

@@ -29,6 +29,13 @@ void SetDisplayDriverInstall(tDisplayDriverInstall install);
 
 bool OpenEngine(void* window);
 bool CloseEngine();
+// Told at the end of a successful OpenEngine (stopping false: the engine and
+// the pools are up, the game has made nothing yet) and in CloseEngine once
+// the game's objects and every texture dictionary are gone, right before the
+// engine stops (stopping true): whatever the engine holds then beyond what
+// it held at the start is a leak (tests count it). Null: no one is told.
+typedef void (*tEngineLifeObserver)(bool stopping);
+void SetEngineLifeObserver(tEngineLifeObserver observer);
 // The engine's charset toolkit (its text batching buffers), opened after the
 // engine starts and closed before it stops.
 bool OpenCharsetModule();

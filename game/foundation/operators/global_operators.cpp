@@ -7,10 +7,15 @@
 
 #include "game/foundation/memory.h"
 
-void* operator new(size_t size) { return GameAllocate(size); }
-void* operator new[](size_t size) { return GameAllocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return GameTryAllocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return GameTryAllocate(size); }
+// Each passes the address it returns to: the code that asked.
+void* operator new(size_t size) { return GameAllocate(size, __builtin_return_address(0)); }
+void* operator new[](size_t size) { return GameAllocate(size, __builtin_return_address(0)); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  return GameTryAllocate(size, __builtin_return_address(0));
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  return GameTryAllocate(size, __builtin_return_address(0));
+}
 void operator delete(void* block) noexcept { GameRelease(block); }
 void operator delete[](void* block) noexcept { GameRelease(block); }
 void operator delete(void* block, size_t) noexcept { GameRelease(block); }

@@ -148,6 +148,26 @@ TEST_F(SmallBlockPoolTest, CallocZeroesAndRefusesOverflow) {
   EXPECT_EQ(nullptr, PoolCalloc(SIZE_MAX / 2, 4));
 }
 
+// Pools that hold no block when the engine closes are destroyed.
+TEST(SmallBlockPoolCloseTest, EmptyPoolsAreDestroyedAndKeepNothing) {
+  FakeDriverInstall();
+  ASSERT_TRUE(RwEngineInit(InstallMemoryHooks(), 0, 0x10000));
+  RwEngineOpenParams params = {nullptr};
+  ASSERT_TRUE(RwEngineOpen(&params) && RwEngineStart() && CreateSmallBlockPools());
+  EXPECT_NE(nullptr, GetPoolFreeList(0));
+  EnableSmallBlockPools();
+  PoolFree(PoolMalloc(40));
+  DisableSmallBlockPools();
+  RwEngineStop();
+  RwEngineClose();
+  DestroySmallBlockPools();
+  RwEngineTerm();
+  FakeDriverUninstall();
+  EXPECT_FALSE(ArePoolsSetUp());
+  EXPECT_EQ(0u, GetPoolBlocksKept());
+  EXPECT_EQ(nullptr, GetPoolFreeList(0));
+}
+
 TEST_F(SmallBlockPoolTest, LiveCountLimitSendsFurtherBlocksToTheCRuntime) {
   std::vector<void*> blocks;
   for (u32 i = 0; i < kPoolLiveLimit + 50; i++) {
@@ -181,8 +201,11 @@ TEST(SmallBlockPoolRetireTest, BlocksHeldPastTheEngineStayValidAndReleaseLater) 
   FakeDriverUninstall();
   memset(held, 0x5A, 40);
   EXPECT_EQ(1u, GetPoolLiveCount());
+  EXPECT_EQ(1u, GetPoolBlocksKept());
+  EXPECT_TRUE(ArePoolsSetUp());
   GameRelease(held);
   EXPECT_EQ(0u, GetPoolLiveCount());
+  EXPECT_EQ(1u, GetPoolBlocksKept()) << "the count tells what the close found";
   void* later = PoolMalloc(40);
   EXPECT_EQ(-1, PoolBlockClass(later));
   GameRelease(later);

@@ -5,9 +5,9 @@
 
 #include <memory>
 #include <new>
-#include <string>
 
 #include "engine/engine.h"
+#include "platform/win/win32.h"
 #include "tests/support/counting_memory.h"
 #include "tests/support/fake_driver.h"
 
@@ -34,20 +34,52 @@ TEST_F(MemoryTest, EngineMemoryOnlyWhileTheFlagIsSet) {
   SetEngineOpenFlag(true);
   EXPECT_TRUE(GetEngineOpenFlag());
   int* during = new int(2);
-  std::string* text = new std::string(100, 'x');
-  EXPECT_EQ(mallocs + 3, CountingMemoryState().mallocs);  // the int, the string and its storage
+  int* numbers = new int[25];
+  EXPECT_EQ(mallocs + 2, CountingMemoryState().mallocs);
   int frees = CountingMemoryState().frees;
   delete before;  // an earlier block goes through the engine's free to the C runtime
-  delete text;
-  EXPECT_EQ(frees + 3, CountingMemoryState().frees);
+  delete[] numbers;
+  EXPECT_EQ(frees + 2, CountingMemoryState().frees);
 
   SetEngineOpenFlag(false);
   int* after = new int(3);
-  EXPECT_EQ(mallocs + 3, CountingMemoryState().mallocs);
+  EXPECT_EQ(mallocs + 2, CountingMemoryState().mallocs);
   frees = CountingMemoryState().frees;
   delete during;  // after close: the C runtime, never the closed engine
   delete after;
   EXPECT_EQ(frees, CountingMemoryState().frees);
+}
+
+int OwnCode() { return 2; }
+
+// Only the program's own code is served by the engine; what libraries below
+// it ask for (their code lies outside the program's image, like the heap)
+// comes from the C runtime, and goes back there through the engine's free.
+TEST_F(MemoryTest, OnlyTheProgramsOwnCodeIsServedByTheEngine) {
+  ASSERT_TRUE(RwEngineInit(CountingMemoryFunctions(), 0, 0));
+  SetEngineOpenFlag(true);
+  std::unique_ptr<char[]> elsewhere(new char[8]);
+  struct tCase {
+    const char* what;
+    const void* caller;
+    bool engine;
+  };
+  const tCase cases[] = {
+      {"the program's code", reinterpret_cast<const void*>(&OwnCode), true},
+      {"a library's code", elsewhere.get(), false},
+      {"no caller", nullptr, false},
+  };
+  for (const tCase& test : cases) {
+    SCOPED_TRACE(test.what);
+    const int mallocs = CountingMemoryState().mallocs;
+    SetLastError(ERROR_ALREADY_EXISTS);
+    void* block = GameTryAllocate(24, test.caller);
+    ASSERT_NE(nullptr, block);
+    EXPECT_EQ(mallocs + (test.engine ? 1 : 0), CountingMemoryState().mallocs);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError()) << "the last error is left alone";
+    GameRelease(block);
+  }
+  SetEngineOpenFlag(false);
 }
 
 TEST_F(MemoryTest, ArraysAndZeroSizes) {

@@ -189,6 +189,12 @@ void RpD3D8VertexBufferManagerClose(void) {
   }
 }
 
+void _rpD3D8VertexBufferManagerFreeLists(const RwFreeList* lists[kRpD3D8VertexBufferManagerFreeLists]) {
+  lists[0] = sManager.poolList;
+  lists[1] = sManager.rangeList;
+  lists[2] = sManager.bufferList;
+}
+
 RwBool RpD3D8VertexBufferManagerCreate(RwUInt32 fvf, RwUInt32 size, IDirect3DVertexBuffer8** vertexBuffer,
                                        RwUInt32* baseIndex) {
   return RpD3D8VertexBufferManagerCreateInPool(fvf, RpD3D8GetFVFVertexSize(fvf), size, vertexBuffer, baseIndex);
