@@ -29,6 +29,16 @@ bool IsPlayingImplantUse(const cAnimModel* model) {
   return index == kImplantUseAnim || index == kImplantUseSneakingAnim;
 }
 
+bool IsShowingImplantUse(const cAnimModel* model, u32 actionState) {
+  if (IsPlayingImplantUse(model)) {
+    return true;
+  }
+  if (model == nullptr || (actionState != kStateImplant && actionState != kStateImplantSneaking)) {
+    return false;
+  }
+  return !model->HasAnimation(actionState == kStateImplant ? kImplantUseAnim : kImplantUseSneakingAnim);
+}
+
 void SetImplantLight(cQXWorld* world, const tRGBAf& colour, f32 radius, const RwV3d& position) {
   RpWorld* engineWorld = world->GetRenderManager().GetWorld();
   RpLight* light = world->GetWorldLight().GetLight();
@@ -153,6 +163,11 @@ f32 cBeamImplant::DistanceFromRest() const {
   return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
 }
 
+u32 cBeamImplant::PlayerActionState() const {
+  const cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr;
+  return player != nullptr ? player->GetActionState() : kStateStand;
+}
+
 void cBeamImplant::Move(f32 dt, f32 sign) {
   RwFrame* frame = cClumpRO::GetFrame();
   if (frame != nullptr) {
@@ -166,7 +181,7 @@ bool cBeamImplant::Update(f32 dt) {
     case kBeamExtending:
       if (DistanceFromRest() < mExtension) {
         Move(dt, 1.0f);
-      } else if (IsPlayingImplantUse(mPlayerModel)) {
+      } else if (IsShowingImplantUse(mPlayerModel, PlayerActionState())) {
         mState = kBeamActive;
         if (cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr) {
           player->AddEnergy(-mCost);

@@ -37,6 +37,11 @@ constexpr f32 kImplantLightRadius = 3.0f;
 
 // Whether the model plays (or cross-fades into) one of the use animations.
 bool IsPlayingImplantUse(const cAnimModel* model);
+// Whether a use in the player's action state shows: the model plays a use
+// animation, or the state is an implant use whose animation the table lacks
+// (a level that loads no such slot), which then goes on without it rather
+// than wait for ever.
+bool IsShowingImplantUse(const cAnimModel* model, u32 actionState);
 
 // The world's implant light into the world's engine world at the position,
 // in the colour, lighting atomics and the world; and out again.
@@ -99,6 +104,8 @@ class cBeamImplant : public cImplant, public cClumpRO, public cUpdatable {
  private:
   // The offset from rest of the model frame.
   f32 DistanceFromRest() const;
+  // The world's player's action state; standing without a player.
+  u32 PlayerActionState() const;
   void Move(f32 dt, f32 sign);
 };
 

@@ -56,6 +56,13 @@ const char* IconFileOf(u32 state) {
   }
 }
 
+// The slots the AI states start by name: standing and the route's gaits
+// (Stand, Walk, Run), a door's use and a boss's discharge (PlayUse), looking
+// around, the pause between shots, the shot and the shock attack. The falls
+// of Die and the lying poses of SettleBody follow them in the table.
+const u32 kStateAnims[] = {kManAnimStand,      kManAnimWalk,      kManAnimRun,   kManAnimUse,
+                           kManAnimLookAround, kManAnimShotPause, kManAnimShoot, kManAnimShockAttack};
+
 tNpcPlayerHooks sPlayerHooks;
 
 }  // namespace
@@ -148,6 +155,18 @@ void cNpc::TellShieldBlocked(cDorvaMan* player) {
 }
 
 bool cNpc::IsHard() { return gSaveProfiles != nullptr && gSaveProfiles->GetHard() != 0; }
+
+bool cNpc::StatesPlayAnim(u32 slot) {
+  if (slot >= kManAnimCollapse && slot <= kManAnimLieForward2) {
+    return true;
+  }
+  for (u32 anim : kStateAnims) {
+    if (anim == slot) {
+      return true;
+    }
+  }
+  return false;
+}
 
 void cNpc::SettleBody() {
   cMan::SettleBody();

@@ -120,6 +120,9 @@ class cNpc : public cMan {
   static void TellShieldBlocked(cDorvaMan* player);
   // The hard difficulty's word of the save profiles.
   static bool IsHard();
+  // Whether the AI states play the animation slot, through the man's named
+  // operations, its falls and the poses its body settles in.
+  static bool StatesPlayAnim(u32 slot);
 
   bool Update(f32 dt) override;
   // STARTPOINT, ANGLE, LOOSER and WAYPOINTS.

@@ -121,6 +121,9 @@ class cDorvaMan : public cMan, public cHudPlayer {
   static f32 HeadingDifference(const RwV3d& a, const RwV3d& b);
   // The noise level (eNoiseLevel) of an action state.
   static u32 NoiseOfState(u32 state);
+  // Whether the action states play the animation slot: a state's entry or
+  // the stand's idle variations.
+  static bool StatesPlayAnim(u32 slot);
 
   // POSITION, ANGLE and ENERGYREGENERATION; full health and energy.
   void ReadProperties(const cPropertyGroup* group) override;

@@ -150,6 +150,18 @@ void cDorvaMan::BlendToStateAnimation() {
   GetModel()->BlendToAnim(entry.anim, entry.rootMotion, 0.0f, -1.0f);
 }
 
+bool cDorvaMan::StatesPlayAnim(u32 slot) {
+  if (slot == kAnimIdleA || slot == kAnimIdleB) {
+    return true;
+  }
+  for (const tStateEntry& entry : kEntries) {
+    if (entry.anim == slot) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void cDorvaMan::UpdateIdle() {
   cAnimModel* model = GetModel();
   const u32 playing = model->GetCurrentIndex();

@@ -139,7 +139,7 @@ void cDorvaMan::FaceActionTarget(bool implant) {
 
 void cDorvaMan::UpdateImplantUse(f32 dt) {
   (void)dt;
-  if (!IsPlayingImplantUse(GetModel()) && mSkipAnimation == 0) {
+  if (!IsShowingImplantUse(GetModel(), mActionState) && mSkipAnimation == 0) {
     return;
   }
   cBeamImplant* beam = SelectedBeamImplant();

@@ -103,6 +103,8 @@ class cAnimModel : public cUpdatable {
   cDynamicLitClumpRO* GetClumpObject() const;
   RwFrame* GetFrame() const { return RpClumpGetFrame(mClump); }
   RpClump* GetClump() const { return mClump; }
+  // Whether the table holds an animation at the index (one the model can play).
+  bool HasAnimation(u32 index) const { return AnimationOf(index) != nullptr; }
   u32 GetCurrentIndex() const { return mCurrentIndex; }
   u32 GetPreviousIndex() const { return mPreviousIndex; }
   u32 GetTargetIndex() const { return mTargetIndex; }

@@ -21,7 +21,9 @@ std::string MenFile() {
   text +=
       "\n[dorvaman]\nTYPE = dorvaman\nBODY = dorvaman\nPOSITION = (2.0,0.0,0.0)\nANGLE = 90\n"
       "ENERGYREGENERATION = 10.0\n"  // thousandths a second: a full bar in 100 s
-      "USED_ANIMS = [0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 21, 22, 24, 25, 26, 27, 28, 31, 32, 33]\n"
+      "USED_ANIMS = " +
+      std::string(men::kPlayerUsedAnims) +
+      "\n"
       "MAGNETIC_EFFECT = 0.1\nMATTER_EFFECT = 0.1\nNOISE_SOFT = 0.5\nNOISE_MEDIUM = 1.0\nNOISE_LOUD = 4.0\n"
       "DART_SPEED = 40.0\nDART_DISTANCE = 50.0\nHOLO_TIME = 10.0\nANGLE_STAND = 1.6\nANGLE_SNEAK = 1.8\n"
       "ANGLE_WALK = 2.2\nANGLE_RUN = 2.4\nVEST_SHOOTENERGY = 0.1\nVEST_ANGLE = 1.5707964\nULTRA_ALPHA = 50\n"
@@ -47,14 +49,14 @@ std::string MenFile() {
     text += "\n[" + std::string(body) + "]\nSTART_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.25\nGLOBAL_ANIM_SPEED = 1.0\n";
   }
 
-  text +=
-      "\n[enemy]\nUSED_ANIMS = [0, 8, 9, 10, 11, 16, 20, 23, 24, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41]\n"
-      "SEE_DISTANCE0 = 12\nSEE_DISTANCE1 = 5\nSEE_DISTANCE2 = 10\nSEE_DISTANCE3 = 8\nSEE_DISTANCE4 = 8\n"
-      "SEE_ANGLE0 = 90\nSEE_ANGLE1 = 120\nSEE_ANGLE2 = 100\nSEE_ANGLE3 = 90\nSEE_ANGLE4 = 90\n"
-      "SHADOW_DARKNESS = 1.0\nHEAR_DISTANCE = 2.0\nHARDHURTFACTOR = 2.0\nPERCEPTOR_POINT = [0, 1.6]\n"
-      "SHOOT_DAMAGE = 0.1\nPANIC_WAYPOINTTIME = 15\nSHOOT_DAMAGE_LIMIT = 0.4\nSHOOT_SUCCESS = 0.6\n"
-      "SHOOT_PERIOD = 0.8\nSHOOT_DISTANCE = 3\nSHOOT_DIST_LIMIT = 5\nDEAD_HIDE_TIME = 5\n"
-      "LOOKAROUND_ANIMLOOP = 1\nSEARCH_SEARCH_TIME = 5\nCHASE_SEARCH_TIME = 5\n";
+  text += "\n[enemy]\nUSED_ANIMS = " + std::string(men::kEnemyUsedAnims) +
+          "\n"
+          "SEE_DISTANCE0 = 12\nSEE_DISTANCE1 = 5\nSEE_DISTANCE2 = 10\nSEE_DISTANCE3 = 8\nSEE_DISTANCE4 = 8\n"
+          "SEE_ANGLE0 = 90\nSEE_ANGLE1 = 120\nSEE_ANGLE2 = 100\nSEE_ANGLE3 = 90\nSEE_ANGLE4 = 90\n"
+          "SHADOW_DARKNESS = 1.0\nHEAR_DISTANCE = 2.0\nHARDHURTFACTOR = 2.0\nPERCEPTOR_POINT = [0, 1.6]\n"
+          "SHOOT_DAMAGE = 0.1\nPANIC_WAYPOINTTIME = 15\nSHOOT_DAMAGE_LIMIT = 0.4\nSHOOT_SUCCESS = 0.6\n"
+          "SHOOT_PERIOD = 0.8\nSHOOT_DISTANCE = 3\nSHOOT_DIST_LIMIT = 5\nDEAD_HIDE_TIME = 5\n"
+          "LOOKAROUND_ANIMLOOP = 1\nSEARCH_SEARCH_TIME = 5\nCHASE_SEARCH_TIME = 5\n";
 
   // The bodies the groups above do not hold, and the men's animation table.
   text += men::BodyGroups({"dorvaman", "dorvaholoman", "guard", "civilian1", "gangster"});

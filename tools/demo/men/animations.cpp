@@ -46,7 +46,7 @@ enum Kind { kStill, kCycle, kOnce };
 
 struct Gait {
   float speed;       // units a second
-  float dirX, dirZ;  // direction of travel in the man's space, unit
+  float dirX, dirZ;  // direction of travel in the man's space, unit; +x is his left
   float swing;       // degrees of leg swing
   bool sideways;     // legs swing about z
   bool low;          // sneaking posture
@@ -105,7 +105,9 @@ const SlotPlan kSlots[kAnimationCount] = {
 
 const float kDiagonal = 0.70710678f;
 
-// The gaits by slot; speed 0 for stepping in place.
+// The gaits by slot; speed 0 for stepping in place. The root moves in the
+// man's own axes, where +x is his left (a positive turn about y brings his
+// facing towards +x): the left gaits go towards +x, the right ones towards -x.
 bool GaitOf(int slot, Gait* gait) {
   switch (slot) {
     case 4:
@@ -115,10 +117,10 @@ bool GaitOf(int slot, Gait* gait) {
       *gait = {kSneakSpeed, 0, -1, 15, false, true};
       return true;
     case 6:
-      *gait = {kSneakSpeed, -1, 0, 10, true, true};
+      *gait = {kSneakSpeed, 1, 0, 10, true, true};
       return true;
     case 7:
-      *gait = {kSneakSpeed, 1, 0, 10, true, true};
+      *gait = {kSneakSpeed, -1, 0, 10, true, true};
       return true;
     case 8:
       *gait = {kRunSpeed, 0, 1, 40, false, false};
@@ -133,20 +135,20 @@ bool GaitOf(int slot, Gait* gait) {
       *gait = {kWalkSpeed, 0, -1, 20, false, false};
       return true;
     case 12:
-      *gait = {kWalkSpeed, -1, 0, 15, true, false};
+      *gait = {kWalkSpeed, 1, 0, 15, true, false};
       return true;
     case 13:
-      *gait = {kWalkSpeed, 1, 0, 15, true, false};
+      *gait = {kWalkSpeed, -1, 0, 15, true, false};
       return true;
     case 14:
     case 15:
       *gait = {0.0f, 0, 1, 10, false, false};
       return true;
     case 25:
-      *gait = {kWalkSpeed, -kDiagonal, kDiagonal, 25, false, false};
+      *gait = {kWalkSpeed, kDiagonal, kDiagonal, 25, false, false};
       return true;
     case 26:
-      *gait = {kWalkSpeed, kDiagonal, kDiagonal, 25, false, false};
+      *gait = {kWalkSpeed, -kDiagonal, kDiagonal, 25, false, false};
       return true;
     case 27:
     case 28:

@@ -47,6 +47,14 @@ float RightFootTime(int slot);
 
 // The "animdata" group, as property text for a level's "men.txt".
 std::string AnimDataGroup();
+// The USED_ANIMS lists that every level's men share. The player's: its
+// action states, the stand's idle variations, the shield's block, the hit
+// reactions and its fall. The other men's: standing, walking, running, a
+// door's use and a boss's discharge, looking around, the pause between
+// shots and the shot, the shock attack, the falls and the lying poses.
+constexpr char kPlayerUsedAnims[] =
+    "[0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33]";
+constexpr char kEnemyUsedAnims[] = "[0, 8, 10, 16, 20, 23, 24, 33, 34, 35, 36, 37, 38, 39, 40, 41]";
 // A body group's keys (the model's animation settings), and a group of them
 // for every body but those the level's file writes itself (a body named like
 // a man group shares that group).

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "game/render/effects/lightning_ro.h"
 #include "game/render/effects/shock_effect.h"
@@ -202,6 +203,58 @@ TEST_F(ImplantTest, ExtendedImplantWaitsForTheUseAnimation) {
   EXPECT_EQ(kBeamRetracting, taser->GetState());
   EXPECT_FLOAT_EQ(1.0f, taser->GetProgress());
   EXPECT_NEAR(1.0f, player->GetEnergy(), 0.01f);
+}
+
+// A taser use ends with the player standing (or crouching, sneaking) and
+// free, also where the level loads no animation for the use: it then runs
+// without one instead of holding the player for ever.
+TEST_F(ImplantTest, TaserUseEndsWithOrWithoutItsAnimation) {
+  cDorvaMan* player = AddPlayer(kOpenFloor, 0.0f);
+  cTaserImplant* taser = Implant<cTaserImplant>(player, kImplantIndexTaser);
+  StandInGuard* guard = AddGuard(RwV3d{kOpenFloor.x, 0.0f, kOpenFloor.z + 3.0f});
+  cAnimTable& table = *ManAnimData().GetTable();
+  struct Row {
+    const char* name;
+    u8 sneak;
+    u32 missing;  // the slot whose animation the level lacks; kManAnimCount: none
+    u32 ended;
+  };
+  const Row rows[] = {
+      {"standing", 0, kManAnimCount, kStateStand},
+      {"sneaking", 1, kManAnimCount, kStateSneakStand},
+      {"standing, no use animation", 0, kImplantUseAnim, kStateStand},
+      {"sneaking, no sneaking use animation", 1, kImplantUseSneakingAnim, kStateSneakStand},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RtAnimAnimation* kept = nullptr;
+    if (row.missing < kManAnimCount) {
+      std::swap(kept, table[row.missing].animation);
+    }
+    player->SetActionState(kStateStand);
+    player->GetModel()->SetAnim(kManAnimStand, 0.0f);
+    player->SetEnergy(1.0f);
+    guard->mReady = true;
+    guard->mKnockDowns = 0;
+    player->Input().sneakHeld = row.sneak;
+    Press(player, kImplantIndexTaser);
+    Run(0.05f, 0.05f);
+    EXPECT_EQ(row.sneak != 0 ? kStateImplantSneaking : kStateImplant, player->GetActionState());
+    for (f32 elapsed = 0.0f; elapsed < 3.0f && player->IsBusy() != 0; elapsed += 0.05f) {
+      Run(0.05f, 0.05f);
+    }
+    EXPECT_EQ(0, player->IsBusy());
+    EXPECT_EQ(0, player->IsProtected());
+    EXPECT_EQ(row.ended, player->GetActionState());
+    // The shock went off.
+    EXPECT_EQ(1, guard->mKnockDowns);
+    Run(0.5f, 0.05f);
+    EXPECT_EQ(kBeamIdle, taser->GetState());
+    if (row.missing < kManAnimCount) {
+      std::swap(kept, table[row.missing].animation);
+    }
+    player->Input() = tPlayerInput{};
+  }
 }
 
 // The taser's target: in range, with a free line, alarm-ready. A hit knocks
