@@ -98,6 +98,7 @@ cQXWorld::~cQXWorld() {
   mMusic->Stop();
   mMusic->Release();
   delete mMusic;
+  EndPlayPreview();
   ReleaseLevel();
   DeleteHud();
   if (gEventDevice != nullptr) {

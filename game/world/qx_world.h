@@ -173,11 +173,21 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   // Nothing before the HUD exists; else the info view closes and time runs.
   void CloseInfoView(bool unfreeze);
   void SetHudVisible(bool visible);
+  // As the last SetHudVisible left it (shown before the HUD exists).
+  bool IsHudVisible() const;
   void ShowMapPanel();
   void ShowMissionPanel();
   // The world's game-time freeze: the time scale paused and resumed.
   static void FreezeGameTime();
   static void UnfreezeGameTime();
+
+  // The level as play shows it, for one frame drawn while the level opens:
+  // the HUD shown and one particle of every effect it can show (its
+  // placements' and the men's and implants' cached ones) ahead of the level
+  // camera. Software GL compiles what a draw asks for on its first use, so
+  // that frame takes the cost, not play. End puts everything back.
+  void BeginPlayPreview();
+  void EndPlayPreview();
 
   // The alert shown by the HUD: only a higher level (0 to 4) replaces the
   // shown one, with its sound; the end of the display lets any level in.
@@ -429,7 +439,11 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cQXWorldAction_ViewMap mViewMap;
   cQXWorldAction_ViewMission mViewMission;
   u32 mLevelEndState;
-  cPtrArray mParticlePools;  // cParticlePool, also update clients
+  cPtrArray mParticlePools;         // cParticlePool, also update clients
+  cPtrArray mPreviewEffects;        // cMultiParticleSystem, owned between the preview's begin and end
+  cPtrArray mPreviewPoolInstances;  // cMultiParticleSystem of the pools, in the world for the preview
+  u8 mPreviewing = 0;
+  u8 mPreviewHudShown = 0;  // before the preview
   u8 mInputLock;
   cPropertyFile mMenFile;  // kept for a restart
   cTwinTimer* mTwinTimer;  // owned through the update list
@@ -478,7 +492,7 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgMapView* mHudMap = nullptr;
   cWgMapView* mFullMap = nullptr;
   cWorldMapSource* mMapSource = nullptr;  // what the maps read of the level
-  cInGame* mInGame;  // not owned
+  cInGame* mInGame;                       // not owned
   u8 mSuspended;
   cWgScreenFader* mScreenFader;
 };

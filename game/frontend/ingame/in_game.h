@@ -50,6 +50,13 @@ class cInGame : public cLevelPhase {
   cWgMenu_Died* GetDeathMenu() const { return mDeathMenu; }
 
  private:
+  // The level's first frame drawn once more before it, with what play
+  // shows later: the HUD as the info view's closing shows it and one
+  // particle of every effect. Software GL compiles what a draw asks for on
+  // its first use; this frame, under the loading picture that stays on the
+  // screen until the first frame is presented, takes that cost out of the
+  // first seconds of play.
+  void DrawPlayOnce();
   void RestartIdleTimer();
   bool IsPauseRequest(const tEvent* event) const;
   void OpenPauseMenu();
@@ -65,6 +72,7 @@ class cInGame : public cLevelPhase {
   cWgMenu_Pause* mPauseMenu;  // owned
   cWgMenu_Died* mDeathMenu;   // owned
   u8 mQuit;
+  u8 mPlayDrawn;
 };
 
 // The level's screen for the game flow.
