@@ -18,9 +18,9 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Frames the briefing shows (a second of reading), frames after it that
+// Frames the briefing shows (two seconds of reading), frames after it that
 // are measured, and frames after them that the warm frame is the median of.
-constexpr int kBriefingFrames = 25;
+constexpr int kBriefingFrames = 50;
 constexpr int kOpeningFrames = 100;
 constexpr int kWarmFrames = 50;
 
@@ -45,7 +45,7 @@ struct FrameTime {
   double processor;
 };
 
-// The level opened as the game opens it, its briefing shown for a second
+// The level opened as the game opens it, its briefing shown for two seconds
 // (its first frame timed apart), then closed as its key closes it,
 // the player standing. The time is the wall-clock time of the first 100
 // frames after the briefing together; their slowest, by processor time (a

@@ -98,7 +98,6 @@ cQXWorld::~cQXWorld() {
   mMusic->Stop();
   mMusic->Release();
   delete mMusic;
-  EndPlayPreview();
   ReleaseLevel();
   DeleteHud();
   if (gEventDevice != nullptr) {

@@ -181,13 +181,15 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   static void FreezeGameTime();
   static void UnfreezeGameTime();
 
-  // The level as play shows it, for one frame drawn while the level opens:
-  // the HUD shown and one particle of every effect it can show (its
-  // placements' and the men's and implants' cached ones) ahead of the level
-  // camera. Software GL compiles what a draw asks for on its first use, so
-  // that frame takes the cost, not play. End puts everything back.
-  void BeginPlayPreview();
-  void EndPlayPreview();
+  // Draws once, into the target (the world view's), what play shows later
+  // and the level's opening does not: the level from its camera with one
+  // particle of every effect it can show (its placements' and the men's and
+  // implants' cached ones) ahead of the camera, and the HUD pieces the info
+  // view hides. Software GL compiles what a draw asks for on its first use,
+  // so this drawing takes that cost, not play. Nothing is presented and
+  // everything is put back; no widget that shows is drawn, so no fade or
+  // flash advances.
+  void DrawPlayPreview(const cRenderTarget& target);
 
   // The alert shown by the HUD: only a higher level (0 to 4) replaces the
   // shown one, with its sound; the end of the display lets any level in.
@@ -439,11 +441,7 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cQXWorldAction_ViewMap mViewMap;
   cQXWorldAction_ViewMission mViewMission;
   u32 mLevelEndState;
-  cPtrArray mParticlePools;         // cParticlePool, also update clients
-  cPtrArray mPreviewEffects;        // cMultiParticleSystem, owned between the preview's begin and end
-  cPtrArray mPreviewPoolInstances;  // cMultiParticleSystem of the pools, in the world for the preview
-  u8 mPreviewing = 0;
-  u8 mPreviewHudShown = 0;  // before the preview
+  cPtrArray mParticlePools;  // cParticlePool, also update clients
   u8 mInputLock;
   cPropertyFile mMenFile;  // kept for a restart
   cTwinTimer* mTwinTimer;  // owned through the update list

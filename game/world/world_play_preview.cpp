@@ -1,9 +1,14 @@
-// cQXWorld's play preview: for one frame drawn while the level opens, the
-// level as play shows it later: the HUD and one particle of every effect
-// ahead of the level camera; then everything put back.
-// Nothing runs meanwhile: no emitter births (which would draw random
-// numbers), no update, no sound.
+// cQXWorld's play preview: drawn once while the level opens, what play shows
+// later and the opening does not: the level with one particle of every
+// effect ahead of the camera, and the HUD pieces the info view hides; then
+// everything put back. Nothing runs meanwhile: no emitter births (which
+// would draw random numbers), no update, no sound, and no widget that shows
+// is drawn (their fades and flashes advance as they draw).
 #include "game/frontend/hud/wg_hud_frames.h"
+#include "game/frontend/hud/wg_hud_implants.h"
+#include "game/frontend/hud/wg_hud_inventory.h"
+#include "game/frontend/hud/wg_hud_status_bars.h"
+#include "game/frontend/map/wg_map_view.h"
 #include "game/render/particles/particle.h"
 #include "game/render/particles/particle_instancer.h"
 #include "game/render/particles/particle_pool.h"
@@ -21,12 +26,6 @@ constexpr f32 kPreviewLifeSpan = 1.0f;
 // The radius of the previewed particles' bounding sphere, in world units.
 constexpr f32 kPreviewRadius = 0.5f;
 
-void Append(cPtrArray* array, void* value) {
-  const u32 index = array->GetCount();
-  array->SetCount(index + 1);
-  array->Set(index, value);
-}
-
 // One live particle at the point in each element of the effect, its
 // instancer's bounds around it.
 void AddPreviewParticles(cMultiParticleSystem* effect, const RwV3d& at) {
@@ -39,15 +38,16 @@ void AddPreviewParticles(cMultiParticleSystem* effect, const RwV3d& at) {
   }
 }
 
+// The widget drawn, when it is there.
+void DrawWidget(cWgWidget* widget) {
+  if (widget != nullptr) {
+    cWgNode::RenderTree(widget);
+  }
+}
+
 }  // namespace
 
-void cQXWorld::BeginPlayPreview() {
-  if (mPreviewing != 0) {
-    return;
-  }
-  mPreviewing = 1;
-  mPreviewHudShown = IsHudVisible() ? 1 : 0;
-  SetHudVisible(true);
+void cQXWorld::DrawPlayPreview(const cRenderTarget& target) {
   cCamera* camera = GetCamera(0);
   if (camera == nullptr || GetEngineWorld() == nullptr) {
     return;
@@ -56,12 +56,13 @@ void cQXWorld::BeginPlayPreview() {
   RwV3d ahead;
   RwV3dScale(&ahead, &view->at, kPreviewDistance);
   RwV3dAdd(&ahead, &ahead, &view->pos);
-  for (const char* file : kCachedParticleFiles) {
-    cMultiParticleSystem* effect = new cMultiParticleSystem();
-    effect->Load(this, file, ahead, view->at);
-    AddPreviewParticles(effect, ahead);
-    Append(&mPreviewEffects, effect);
+  cMultiParticleSystem* effects[kCachedParticleFileCount];
+  for (u32 i = 0; i < kCachedParticleFileCount; i++) {
+    effects[i] = new cMultiParticleSystem();
+    effects[i]->Load(this, kCachedParticleFiles[i], ahead, view->at);
+    AddPreviewParticles(effects[i], ahead);
   }
+  cPtrArray instances;  // the placements' first instances, put into the world
   for (u32 i = 0; i < mParticlePools.GetCount(); i++) {
     const cParticlePool* pool = static_cast<const cParticlePool*>(mParticlePools.Get(i));
     cMultiParticleSystem* instance = pool->GetInstanceCount() > 0 ? pool->GetInstance(0) : nullptr;
@@ -71,26 +72,29 @@ void cQXWorld::BeginPlayPreview() {
     instance->SetPosition(ahead, view->at);
     instance->AddToWorld();
     AddPreviewParticles(instance, ahead);
-    Append(&mPreviewPoolInstances, instance);
+    instances.SetCount(instances.GetCount() + 1);
+    instances.Set(instances.GetCount() - 1, instance);
   }
-}
-
-void cQXWorld::EndPlayPreview() {
-  if (mPreviewing == 0) {
-    return;
-  }
-  mPreviewing = 0;
-  for (u32 i = 0; i < mPreviewEffects.GetCount(); i++) {
-    cMultiParticleSystem* effect = static_cast<cMultiParticleSystem*>(mPreviewEffects.Get(i));
+  GetRenderManager().RenderFrame(camera, target);
+  for (cMultiParticleSystem* effect : effects) {
     effect->RemoveFromWorld();
     delete effect;
   }
-  mPreviewEffects.SetCount(0);
-  for (u32 i = 0; i < mPreviewPoolInstances.GetCount(); i++) {
-    static_cast<cMultiParticleSystem*>(mPreviewPoolInstances.Get(i))->RemoveFromWorld();
+  for (u32 i = 0; i < instances.GetCount(); i++) {
+    static_cast<cMultiParticleSystem*>(instances.Get(i))->RemoveFromWorld();
   }
-  mPreviewPoolInstances.SetCount(0);
-  if (mPreviewHudShown == 0) {
-    SetHudVisible(false);
+  if (IsHudVisible()) {
+    return;
   }
+  SetHudVisible(true);
+  DrawWidget(mHudFrameKot);
+  DrawWidget(mHudFrameBa);
+  DrawWidget(mHudFrameBf);
+  DrawWidget(mHudBackdrop);
+  DrawWidget(mHudFrameJa);
+  DrawWidget(mHudMap);
+  DrawWidget(mStatusBars);
+  DrawWidget(mHudImplants);
+  DrawWidget(mHudInventory);
+  SetHudVisible(false);
 }

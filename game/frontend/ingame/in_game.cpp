@@ -116,9 +116,7 @@ bool cInGame::IsPauseRequest(const tEvent* event) const {
 }
 
 void cInGame::DrawPlayOnce() {
-  mWorld.BeginPlayPreview();
-  cWgNode::RenderTree(this);
-  mWorld.EndPlayPreview();
+  mWorld.DrawPlayPreview(mRenderer.GetRenderTarget());
   mPlayDrawn = 1;
 }
 

@@ -50,12 +50,10 @@ class cInGame : public cLevelPhase {
   cWgMenu_Died* GetDeathMenu() const { return mDeathMenu; }
 
  private:
-  // The level's first frame drawn once more before it, with what play
-  // shows later: the HUD as the info view's closing shows it and one
-  // particle of every effect. Software GL compiles what a draw asks for on
-  // its first use; this frame, under the loading picture that stays on the
-  // screen until the first frame is presented, takes that cost out of the
-  // first seconds of play.
+  // Before the level's first frame, what play shows later drawn once (the
+  // world's play preview): under the loading picture, which stays on the
+  // screen until the first frame is presented, software GL compiles for it
+  // then and not in the first seconds of play.
   void DrawPlayOnce();
   void RestartIdleTimer();
   bool IsPauseRequest(const tEvent* event) const;
