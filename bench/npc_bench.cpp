@@ -32,8 +32,8 @@ class Level {
  public:
   Level() {
     started_ = fakedevice::Init(nullptr, 0) && RpWorldPluginAttach() && RpCollisionPluginAttach() &&
-               RpRandomPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() && RpSkinPluginAttach() &&
-               RegisterAtomicPlugin() && fakedevice::OpenAndStart();
+               RpUserDataPluginAttach() && RpRandomPluginAttach() && RtAnimPluginAttach() && RpHAnimPluginAttach() &&
+               RpSkinPluginAttach() && RegisterAtomicPlugin() && fakedevice::OpenAndStart();
     if (!started_ || !WriteFiles()) {
       started_ = false;
       return;

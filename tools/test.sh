@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the include walls between the layers, installs what the build
 # needs, builds with AddressSanitizer and UndefinedBehaviorSanitizer into
-# build/test, and runs every test headless.
+# build/test, runs every test headless, and runs every benchmark program once
+# as briefly as it allows (tools/bench_smoke.sh).
 # Fuzz targets get a short smoke run from a clang build in build/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,7 @@ fi
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SANITIZE=ON
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test -j "$jobs" --output-on-failure --timeout 600
+tools/bench_smoke.sh build/test/bench "$jobs"
 
 if compgen -G "tests/fuzz/*_fuzz.cpp" >/dev/null && command -v clang++ >/dev/null; then
   cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_FUZZ=ON \

@@ -173,11 +173,23 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   // Nothing before the HUD exists; else the info view closes and time runs.
   void CloseInfoView(bool unfreeze);
   void SetHudVisible(bool visible);
+  // As the last SetHudVisible left it (shown before the HUD exists).
+  bool IsHudVisible() const;
   void ShowMapPanel();
   void ShowMissionPanel();
   // The world's game-time freeze: the time scale paused and resumed.
   static void FreezeGameTime();
   static void UnfreezeGameTime();
+
+  // Draws once, into the target (the world view's), what play shows later
+  // and the level's opening does not: the level from its camera with one
+  // particle of every effect it can show (its placements' and the men's and
+  // implants' cached ones) ahead of the camera, and the HUD pieces the info
+  // view hides. Software GL compiles what a draw asks for on its first use,
+  // so this drawing takes that cost, not play. Nothing is presented and
+  // everything is put back; no widget that shows is drawn, so no fade or
+  // flash advances.
+  void DrawPlayPreview(const cRenderTarget& target);
 
   // The alert shown by the HUD: only a higher level (0 to 4) replaces the
   // shown one, with its sound; the end of the display lets any level in.
@@ -478,7 +490,7 @@ class cQXWorld : public cScene, public cLoadable, public cHudWorld {
   cWgMapView* mHudMap = nullptr;
   cWgMapView* mFullMap = nullptr;
   cWorldMapSource* mMapSource = nullptr;  // what the maps read of the level
-  cInGame* mInGame;  // not owned
+  cInGame* mInGame;                       // not owned
   u8 mSuspended;
   cWgScreenFader* mScreenFader;
 };

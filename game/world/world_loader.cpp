@@ -16,6 +16,7 @@
 #include "game/render/models/texture_files.h"
 #include "game/render/particles/particle_pool.h"
 #include "game/render/record_array.h"
+#include "game/world/cached_particles.h"
 #include "game/world/cached_textures.h"
 #include "game/world/navigation/waypoint_graph.h"
 #include "game/world/object_set.h"
@@ -33,17 +34,6 @@ const char* const kSoundNames[kNamedSoundCount] = {"sfx/pl_success",     "sfx/pl
                                                    "sfx/pl_textout",     "sfx/gui_panelin", "sfx/gui_panelout",
                                                    "sfx/gui_panelchange"};
 const char* const kAlertSoundNames[kAlertSoundCount] = {"sfx/al_1", "sfx/al_2", "sfx/al_3"};
-
-// Effects of the men and implants, cached before the level's own particles.
-const char* const kCachedParticleFiles[] = {
-    "data/implants/particles_dartimpact.txt",  "data/implants/particles_dartshot.txt",
-    "data/implants/particles_darthit.txt",     "data/implants/particles_enemyalert.txt",
-    "data/implants/particles_enemyattack.txt", "data/implants/particles_enemyquestion.txt",
-    "data/implants/particles_gunhit.txt",      "data/implants/particles_gunblock.txt",
-    "data/implants/particles_gunimpact.txt",   "data/implants/particles_gunshot.txt",
-    "data/implants/particles_laser.txt",       "data/implants/particles_eds.txt",
-};
-
 
 // The key's value, or null when the group lacks it.
 const cString* FindValue(const cPropertyGroup* group, const char* key) {
@@ -241,6 +231,15 @@ void cQXWorld::LoadWaypointGraph() {
   // A graph that does not build stays as far as it got.
   mWaypointGraph->Build(path.CStr(), edges != nullptr ? *edges : cString());
 }
+
+const char* const kCachedParticleFiles[kCachedParticleFileCount] = {
+    "data/implants/particles_dartimpact.txt",  "data/implants/particles_dartshot.txt",
+    "data/implants/particles_darthit.txt",     "data/implants/particles_enemyalert.txt",
+    "data/implants/particles_enemyattack.txt", "data/implants/particles_enemyquestion.txt",
+    "data/implants/particles_gunhit.txt",      "data/implants/particles_gunblock.txt",
+    "data/implants/particles_gunimpact.txt",   "data/implants/particles_gunshot.txt",
+    "data/implants/particles_laser.txt",       "data/implants/particles_eds.txt",
+};
 
 void cQXWorld::LoadParticles() {
   for (const char* file : kCachedParticleFiles) {

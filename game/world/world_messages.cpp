@@ -186,6 +186,8 @@ void cQXWorld::SetHudVisible(bool visible) {
   }
 }
 
+bool cQXWorld::IsHudVisible() const { return mHudFrameBa == nullptr || mHudFrameBa->IsVisible(); }
+
 void cQXWorld::ShowMapPanel() {
   if (IsAimingView()) {
     return;

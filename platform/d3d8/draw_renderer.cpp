@@ -3,6 +3,7 @@
 
 #include <GL/glext.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +15,8 @@ namespace {
 
 constexpr GLsizeiptr kStreamBufferSize = 4 << 20;
 constexpr GLenum kMaxAnisotropyParameter = 0x84FE;  // GL_TEXTURE_MAX_ANISOTROPY
+// The inner cone's cosine of a light without a cone: below every angle's.
+constexpr float kNoCone = -2.0f;
 
 float BitsFloat(DWORD bits) {
   float value;
@@ -290,7 +293,6 @@ HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
 HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT8* light) {
   if (!states_->SetLight(index, light)) return D3DERR_INVALIDCALL;
   lightsDirty_ = true;
-  if (states_->lights[index].enabled) keyDirty_ = true;
   return D3D_OK;
 }
 
@@ -299,7 +301,6 @@ HRESULT Renderer::LightEnable(DWORD index, BOOL enable) {
   const bool wasOn = index < states_->lights.size() && states_->lights[index].enabled;
   if (!states_->EnableLight(index, on)) return D3DERR_INVALIDCALL;
   if (wasOn != on) {
-    keyDirty_ = true;
     lightsDirty_ = true;
   }
   return D3D_OK;
@@ -354,10 +355,6 @@ void Renderer::BuildKey(ShaderKey* key) const {
   const bool hasSpecular = layout.specularOffset >= 0;
   key->lighting = rs[D3DRS_LIGHTING] != 0 && !layout.transformed;
   if (key->lighting) {
-    for (int i = 0; i < activeLightCount_; ++i) {
-      key->lightTypes[i] = static_cast<uint8_t>(states_->lights[activeLights_[i]].light.Type);
-    }
-    key->lightCount = static_cast<uint8_t>(activeLightCount_);
     auto source = [&](DWORD value) -> uint8_t {
       if (rs[D3DRS_COLORVERTEX] == 0) return 0;
       if (value == D3DMCS_COLOR1 && hasDiffuse) return 1;
@@ -470,17 +467,13 @@ void Renderer::UpdateLights() {
     float* diffuse = &lightData_[0][n * 4];
     float* specular = &lightData_[1][n * 4];
     float* ambient = &lightData_[2][n * 4];
-    float* position = &lightData_[3][n * 3];
+    float* position = &lightData_[3][n * 4];
     float* direction = &lightData_[4][n * 3];
     float* attenuation = &lightData_[5][n * 4];
     float* spot = &lightData_[6][n * 4];
     std::memcpy(diffuse, &light.Diffuse, 16);
     std::memcpy(specular, &light.Specular, 16);
     std::memcpy(ambient, &light.Ambient, 16);
-    const D3DVECTOR& p = light.Position;
-    position[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
-    position[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
-    position[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
     const D3DVECTOR& dd = light.Direction;
     float dx = dd.x * v._11 + dd.y * v._21 + dd.z * v._31;
     float dy = dd.x * v._12 + dd.y * v._22 + dd.z * v._32;
@@ -494,13 +487,33 @@ void Renderer::UpdateLights() {
     direction[0] = dx;
     direction[1] = dy;
     direction[2] = dz;
-    attenuation[0] = light.Attenuation0;
-    attenuation[1] = light.Attenuation1;
-    attenuation[2] = light.Attenuation2;
-    attenuation[3] = light.Range;
-    spot[0] = std::cos(light.Theta * 0.5f);
-    spot[1] = std::cos(light.Phi * 0.5f);
-    spot[2] = light.Falloff;
+    if (light.Type == D3DLIGHT_DIRECTIONAL) {
+      // A position at infinity, towards the light, unattenuated.
+      const float towards[4] = {-dx, -dy, -dz, 0.0f};
+      const float unattenuated[4] = {1.0f, 0.0f, 0.0f, FLT_MAX};
+      std::memcpy(position, towards, sizeof(towards));
+      std::memcpy(attenuation, unattenuated, sizeof(unattenuated));
+    } else {
+      const D3DVECTOR& p = light.Position;
+      position[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
+      position[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
+      position[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
+      position[3] = 1.0f;
+      attenuation[0] = light.Attenuation0;
+      attenuation[1] = light.Attenuation1;
+      attenuation[2] = light.Attenuation2;
+      attenuation[3] = light.Range;
+    }
+    if (light.Type == D3DLIGHT_SPOT) {
+      spot[0] = std::cos(light.Theta * 0.5f);
+      spot[1] = std::cos(light.Phi * 0.5f);
+      spot[2] = light.Falloff;
+    } else {
+      // A cone wider than every angle: the whole light everywhere.
+      spot[0] = kNoCone;
+      spot[1] = kNoCone - 1.0f;
+      spot[2] = 1.0f;
+    }
     spot[3] = 0.0f;
   }
   lightsDirty_ = false;
@@ -556,11 +569,12 @@ void Renderer::UploadUniforms(Program* program) {
   if (program->lightingSerial != lightingSerial_) {
     program->lightingSerial = lightingSerial_;
     const GLsizei n = static_cast<GLsizei>(activeLightCount_);
+    if (u.lightCount >= 0) glUniform1i(u.lightCount, n);
     if (n > 0 && u.lightDiffuse >= 0) {
       glUniform4fv(u.lightDiffuse, n, lightData_[0]);
       if (u.lightSpecular >= 0) glUniform4fv(u.lightSpecular, n, lightData_[1]);
       if (u.lightAmbient >= 0) glUniform4fv(u.lightAmbient, n, lightData_[2]);
-      if (u.lightPosition >= 0) glUniform3fv(u.lightPosition, n, lightData_[3]);
+      if (u.lightPosition >= 0) glUniform4fv(u.lightPosition, n, lightData_[3]);
       if (u.lightDirection >= 0) glUniform3fv(u.lightDirection, n, lightData_[4]);
       if (u.lightAttenuation >= 0) glUniform4fv(u.lightAttenuation, n, lightData_[5]);
       if (u.lightSpot >= 0) glUniform4fv(u.lightSpot, n, lightData_[6]);
@@ -829,11 +843,7 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
   *count = static_cast<GLsizei>(ElementCount(type, primitiveCount));
   if (!layout_.valid || primitiveCount == 0 || primitiveCount > 0x1000000) return false;
   if (transformsDirty_) UpdateDerivedTransforms();
-  if (lightsDirty_) {
-    const int before = activeLightCount_;
-    UpdateLights();
-    if (before != activeLightCount_) keyDirty_ = true;
-  }
+  if (lightsDirty_) UpdateLights();
   if (keyDirty_) {
     BuildKey(&key_);
     program_ = programs_.Get(key_);

@@ -27,7 +27,7 @@ size_t ShaderKeyHash::operator()(const ShaderKey& key) const {
 namespace {
 
 static_assert(sizeof(StageKey) == 17, "stage key has no padding");
-static_assert(sizeof(ShaderKey) == 4 + 28 + 8 * 17, "shader key has no padding");
+static_assert(sizeof(ShaderKey) == 4 + 16 + 8 * 17, "shader key has no padding");
 
 void Append(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -56,42 +56,36 @@ const char* ColorSource(uint8_t source, const char* material) {
   }
 }
 
-void EmitLight(std::string& s, const ShaderKey& key, int i) {
-  const uint8_t type = key.lightTypes[i];
-  Append(s, "  {\n");
-  if (type == D3DLIGHT_DIRECTIONAL) {
-    Append(s, "    vec3 L = -uLightDirection[%d];\n    float att = 1.0;\n", i);
-  } else {
-    Append(s,
-           "    vec3 toLight = uLightPosition[%d] - P;\n"
-           "    float dist = length(toLight);\n"
-           "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
-           "    vec4 a = uLightAttenuation[%d];\n"
-           "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n",
-           i, i);
-    if (type == D3DLIGHT_SPOT) {
-      Append(s,
-             "    vec4 sp = uLightSpot[%d];\n"
-             "    float rho = dot(normalize(uLightDirection[%d]), -L);\n"
-             "    float spot = rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), "
-             "0.0), sp.z));\n"
-             "    att *= spot;\n",
-             i, i);
-    }
-  }
+// The loop over the lights. Their number is a uniform and every type takes
+// the same road (a directional light is a position at infinity with no
+// attenuation, a light without a cone a cone wider than every angle), so one
+// program serves every mix of lights: a man walking from light to light
+// needs no new program.
+void EmitLights(std::string& s, const ShaderKey& key) {
+  // Append formats at most 512 characters at a time.
+  Append(s,
+         "  for (int i = 0; i < uLightCount; ++i) {\n"
+         "    vec3 toLight = uLightPosition[i].xyz - P * uLightPosition[i].w;\n"
+         "    float dist = length(toLight);\n"
+         "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
+         "    vec4 a = uLightAttenuation[i];\n"
+         "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n");
+  Append(s,
+         "    vec4 sp = uLightSpot[i];\n"
+         "    float rho = dot(uLightDirection[i], -L);\n"
+         "    att *= rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), 0.0), "
+         "sp.z));\n");
   Append(s,
          "    float NdotL = dot(N, L);\n"
-         "    ambientSum += att * uLightAmbient[%d].rgb;\n"
+         "    ambientSum += att * uLightAmbient[i].rgb;\n"
          "    if (NdotL > 0.0) {\n"
-         "      diffuseSum += att * NdotL * uLightDiffuse[%d].rgb;\n",
-         i, i);
+         "      diffuseSum += att * NdotL * uLightDiffuse[i].rgb;\n");
   if (key.specularEnable) {
     Append(s,
            "      vec3 H = normalize(L + toEye);\n"
            "      float NdotH = max(dot(N, H), 0.0);\n"
            "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
-           "      specularSum += att * highlight * uLightSpecular[%d].rgb;\n",
-           i);
+           "      specularSum += att * highlight * uLightSpecular[i].rgb;\n");
   }
   Append(s, "    }\n  }\n");
 }
@@ -191,13 +185,14 @@ std::string GenerateVertexShader(const ShaderKey& key) {
          "uniform float uMaterialPower;\n"
          "uniform vec4 uAmbient;\n"
          "uniform vec4 uFog;\n");
-  if (key.lightCount > 0) {
+  if (key.lighting) {
     Append(s,
+           "uniform int uLightCount;\n"
            "uniform vec4 uLightDiffuse[%d], uLightSpecular[%d], uLightAmbient[%d];\n"
-           "uniform vec3 uLightPosition[%d], uLightDirection[%d];\n"
+           "uniform vec4 uLightPosition[%d];\n"  // w 0: a direction towards the light
+           "uniform vec3 uLightDirection[%d];\n"
            "uniform vec4 uLightAttenuation[%d], uLightSpot[%d];\n",
-           key.lightCount, key.lightCount, key.lightCount, key.lightCount, key.lightCount, key.lightCount,
-           key.lightCount);
+           kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights);
   }
   Append(s, "uniform mat4 uTextureMatrix[%d];\n", kMaxStages);
   Append(s, "%sout vec4 outDiffuse;\n%sout vec4 outSpecular;\nout float outFog;\n", interp, interp);
@@ -241,9 +236,7 @@ std::string GenerateVertexShader(const ShaderKey& key) {
            "  vec3 ambientSum = uAmbient.rgb;\n"
            "  vec3 diffuseSum = vec3(0.0);\n"
            "  vec3 specularSum = vec3(0.0);\n");
-    for (int i = 0; i < key.lightCount; ++i) {
-      EmitLight(s, key, i);
-    }
+    EmitLights(s, key);
     const char* diffuse = ColorSource(key.diffuseSource, "uMaterialDiffuse");
     const char* ambient = ColorSource(key.ambientSource, "uMaterialAmbient");
     const char* specular = ColorSource(key.specularSource, "uMaterialSpecular");
@@ -552,6 +545,7 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   u.materialEmissive = glGetUniformLocation(name, "uMaterialEmissive");
   u.materialPower = glGetUniformLocation(name, "uMaterialPower");
   u.ambient = glGetUniformLocation(name, "uAmbient");
+  u.lightCount = glGetUniformLocation(name, "uLightCount");
   u.lightDiffuse = glGetUniformLocation(name, "uLightDiffuse");
   u.lightSpecular = glGetUniformLocation(name, "uLightSpecular");
   u.lightAmbient = glGetUniformLocation(name, "uLightAmbient");

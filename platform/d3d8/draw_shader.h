@@ -57,9 +57,7 @@ struct StageKey {
 // hash as plain memory.
 struct ShaderKey {
   uint32_t fvf;
-  uint8_t lighting;
-  uint8_t lightCount;
-  uint8_t lightTypes[kMaxLights];
+  uint8_t lighting;       // the lights themselves, their number and types included, are uniforms
   uint8_t diffuseSource;  // 0 material, 1 vertex diffuse, 2 vertex specular
   uint8_t ambientSource;
   uint8_t specularSource;
@@ -74,7 +72,7 @@ struct ShaderKey {
   uint8_t alphaFunc;  // 0: no alpha test, else D3DCMPFUNC
   uint8_t flatShade;
   uint8_t stageCount;
-  uint8_t pad[4];
+  uint8_t pad[1];
   StageKey stages[kMaxStages];
 };
 
@@ -92,7 +90,8 @@ std::string GenerateFragmentShader(const ShaderKey& key);
 struct ProgramUniforms {
   GLint worldViewProjection, worldView, normalMatrix, viewport, pointSize;
   GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, ambient;
-  GLint lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation, lightSpot;
+  GLint lightCount, lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation,
+      lightSpot;
   GLint fog, fogColor, textureFactor, alphaRef;
   GLint textureMatrix[kMaxStages];
 };

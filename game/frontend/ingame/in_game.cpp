@@ -45,7 +45,8 @@ cInGame::cInGame(cPropertyFile* config, cGameOptions* options)
       mIdleStartMs(GetTimeMs()),
       mPauseMenu(nullptr),
       mDeathMenu(nullptr),
-      mQuit(0) {
+      mQuit(0),
+      mPlayDrawn(0) {
   mWorld.SetInGameScreen(this);
 }
 
@@ -114,9 +115,17 @@ bool cInGame::IsPauseRequest(const tEvent* event) const {
   return GetTimeMs() - mIdleStartMs >= kIdlePauseMs;
 }
 
+void cInGame::DrawPlayOnce() {
+  mWorld.DrawPlayPreview(mRenderer.GetRenderTarget());
+  mPlayDrawn = 1;
+}
+
 bool cInGame::OnEvent(const tEvent* event) {
   if (event->type == kEventTick) {
     cScreen::OnEvent(event);
+    if (mPlayDrawn == 0 && mWorld.GetLoadStep() == kLoadStepLast) {
+      DrawPlayOnce();
+    }
   }
   if (mWorld.GetLevelEndState() == kLevelFadedOut) {
     // The world has credited the profile; a failed write still ends the level.

@@ -50,6 +50,11 @@ class cInGame : public cLevelPhase {
   cWgMenu_Died* GetDeathMenu() const { return mDeathMenu; }
 
  private:
+  // Before the level's first frame, what play shows later drawn once (the
+  // world's play preview): under the loading picture, which stays on the
+  // screen until the first frame is presented, software GL compiles for it
+  // then and not in the first seconds of play.
+  void DrawPlayOnce();
   void RestartIdleTimer();
   bool IsPauseRequest(const tEvent* event) const;
   void OpenPauseMenu();
@@ -65,6 +70,7 @@ class cInGame : public cLevelPhase {
   cWgMenu_Pause* mPauseMenu;  // owned
   cWgMenu_Died* mDeathMenu;   // owned
   u8 mQuit;
+  u8 mPlayDrawn;
 };
 
 // The level's screen for the game flow.

@@ -1136,19 +1136,29 @@ TEST_F(TransformedTest, ValuesAloneNeverBuildNewPrograms) {
     LitFan(0, 0, -1);
   }
   EXPECT_EQ(renderer_.ProgramCount(), programs);
-  // A second light of another type is another program, built once.
+  // The lights' number and types are values too: a man walking from light
+  // to light keeps his program.
   light.Type = D3DLIGHT_POINT;
   light.Range = 100;
   light.Attenuation0 = 1;
   renderer_.SetLight(1, &light);
   renderer_.LightEnable(1, TRUE);
   LitFan(0, 0, -1);
-  LitFan(0, 0, -1);
-  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
-  // Switching back finds the first program again.
   renderer_.LightEnable(1, FALSE);
   LitFan(0, 0, -1);
-  EXPECT_EQ(renderer_.ProgramCount(), programs + 1);
+  EXPECT_EQ(renderer_.ProgramCount(), programs);
+  // A light switched on lights at once, and switched off no more.
+  renderer_.SetRenderState(D3DRS_FOGENABLE, FALSE);
+  renderer_.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+  SetMaterial(0.2f, 0.2f, 0.2f, 0.0f);
+  LitFan(0, 0, -1);
+  const uint32_t oneLight = Pixel(32, 32);
+  renderer_.LightEnable(1, TRUE);
+  LitFan(0, 0, -1);
+  EXPECT_NE(Pixel(32, 32), oneLight);
+  renderer_.LightEnable(1, FALSE);
+  LitFan(0, 0, -1);
+  EXPECT_EQ(Pixel(32, 32), oneLight);
 }
 
 TEST_F(RendererTest, RefusedDraws) {
