@@ -34,25 +34,32 @@ TEST(PoolClassTest, HashUsesTheLowAddressBits) {
   EXPECT_EQ(12u, PoolHash(nullptr));
 }
 
+// The engine started on the fake driver with the pools behind its memory
+// functions, and its stop in the game's order: the pools go after the close.
+bool StartPooledEngine() {
+  FakeDriverInstall();
+  RwEngineOpenParams params = {nullptr};
+  if (!RwEngineInit(InstallMemoryHooks(), 0, 0x10000) || !RwEngineOpen(&params) || !RwEngineStart() ||
+      !CreateSmallBlockPools()) {
+    return false;
+  }
+  EnableSmallBlockPools();
+  return true;
+}
+
+void StopPooledEngine() {
+  DisableSmallBlockPools();
+  RwEngineStop();
+  RwEngineClose();
+  DestroySmallBlockPools();
+  RwEngineTerm();
+  FakeDriverUninstall();
+}
+
 class SmallBlockPoolTest : public testing::Test {
  protected:
-  void SetUp() override {
-    FakeDriverInstall();
-    ASSERT_TRUE(RwEngineInit(InstallMemoryHooks(), 0, 0x10000));
-    RwEngineOpenParams params = {nullptr};
-    ASSERT_TRUE(RwEngineOpen(&params));
-    ASSERT_TRUE(RwEngineStart());
-    ASSERT_TRUE(CreateSmallBlockPools());
-    EnableSmallBlockPools();
-  }
-  void TearDown() override {
-    DisableSmallBlockPools();
-    RwEngineStop();
-    RwEngineClose();
-    DestroySmallBlockPools();
-    RwEngineTerm();
-    FakeDriverUninstall();
-  }
+  void SetUp() override { ASSERT_TRUE(StartPooledEngine()); }
+  void TearDown() override { StopPooledEngine(); }
 };
 
 TEST_F(SmallBlockPoolTest, EveryClassServesItsSizes) {
@@ -150,19 +157,10 @@ TEST_F(SmallBlockPoolTest, CallocZeroesAndRefusesOverflow) {
 
 // Pools that hold no block when the engine closes are destroyed.
 TEST(SmallBlockPoolCloseTest, EmptyPoolsAreDestroyedAndKeepNothing) {
-  FakeDriverInstall();
-  ASSERT_TRUE(RwEngineInit(InstallMemoryHooks(), 0, 0x10000));
-  RwEngineOpenParams params = {nullptr};
-  ASSERT_TRUE(RwEngineOpen(&params) && RwEngineStart() && CreateSmallBlockPools());
+  ASSERT_TRUE(StartPooledEngine());
   EXPECT_NE(nullptr, GetPoolFreeList(0));
-  EnableSmallBlockPools();
   PoolFree(PoolMalloc(40));
-  DisableSmallBlockPools();
-  RwEngineStop();
-  RwEngineClose();
-  DestroySmallBlockPools();
-  RwEngineTerm();
-  FakeDriverUninstall();
+  StopPooledEngine();
   EXPECT_FALSE(ArePoolsSetUp());
   EXPECT_EQ(0u, GetPoolBlocksKept());
   EXPECT_EQ(nullptr, GetPoolFreeList(0));
@@ -186,19 +184,10 @@ TEST_F(SmallBlockPoolTest, LiveCountLimitSendsFurtherBlocksToTheCRuntime) {
 // the C runtime nor touches the gone engine. Alone in its suite: the pools
 // stay retired for the rest of the program.
 TEST(SmallBlockPoolRetireTest, BlocksHeldPastTheEngineStayValidAndReleaseLater) {
-  FakeDriverInstall();
-  ASSERT_TRUE(RwEngineInit(InstallMemoryHooks(), 0, 0x10000));
-  RwEngineOpenParams params = {nullptr};
-  ASSERT_TRUE(RwEngineOpen(&params) && RwEngineStart() && CreateSmallBlockPools());
-  EnableSmallBlockPools();
+  ASSERT_TRUE(StartPooledEngine());
   unsigned char* held = static_cast<unsigned char*>(PoolMalloc(40));
   ASSERT_LE(0, PoolBlockClass(held));
-  DisableSmallBlockPools();
-  RwEngineStop();
-  RwEngineClose();
-  DestroySmallBlockPools();
-  RwEngineTerm();
-  FakeDriverUninstall();
+  StopPooledEngine();
   memset(held, 0x5A, 40);
   EXPECT_EQ(1u, GetPoolLiveCount());
   EXPECT_EQ(1u, GetPoolBlocksKept());
