@@ -39,8 +39,8 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     f32 startX, startZ;
     f32 exitX, exitZ;
     s32 radio;  // the dialogue shown a second after the start (-2: none)
-  } rows[] = {{"level02", 2.0f, 0.0f, 12.0f, 7.5f, 57},
-              {"level03", 2.0f, 0.0f, 8.0f, -7.5f, 57},
+  } rows[] = {{"level02", 2.0f, 0.0f, 16.0f, 7.5f, 57},
+              {"level03", 2.0f, 0.0f, 18.0f, -7.5f, 57},
               {"level99", 4.0f, 7.0f, 12.0f, -7.5f, -2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
