@@ -350,6 +350,7 @@ const std::map<std::string, tProbe>& Probes() {
       {"npc.holo", OfNpc([](cNpc* npc) { return npc->IsTargetHologram(); })},
       {"npc.body", OfNpc([](cNpc* npc) { return npc->IsSearchableBody(); })},
       {"npc.left", OfNpc([](cNpc* npc) { return npc->GetEnergy(); })},
+      {"npc.z", OfNpc([](cNpc* npc) { return npc->GetPosition2D().y; })},  // its ground z
       {"npc.near", OfNpc([](cNpc* npc) {  // its ground distance from the player
          const RwV3d& at = RwFrameGetLTM(Player()->GetFrame())->pos;
          return std::sqrt(npc->GetPosition2D().DistanceSquared(tV2d{at.x, at.z}));

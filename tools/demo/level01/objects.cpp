@@ -40,7 +40,9 @@ std::vector<Placed> BuildObjects() {
       {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_d", 20.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      // Sensors.
+      // Sensors. The beam across the corridor, which nothing shows, and the
+      // camera sound the alarm but call no guard: guard_1 acts on what he
+      // sees and hears, and a player who times his round gets by.
       {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, 1.35f, 180.0f, "",
        {{"SEEDIST", "8.0"},
         {"RANGEANG", "100"},
@@ -53,15 +55,14 @@ std::vector<Placed> BuildObjects() {
         {"DEACTIVATED", "[area_matter]"},
         {"STARTEDTIMERS", "[timer_2]"},
         {"STOPPEDTIMERS", "[timer_1]"},
-        {"ALERTED", "[guard_1, civilian_1]"}}},
+        {"ALERTED", "[civilian_1]"}}},
       {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -1.45f, 0.0f, "",
        {{"RAYLENGTH", "2.9"},
         {"RAYHEIGHT", "0.05"},
         {"HURT", "-0.05"},
         {"MESSAGE1", "21"},
         {"MESSAGE2", "22"},
-        {"ACTIVATED", "[seccam_1]"},
-        {"ALERTED", "[guard_1]"}}},
+        {"ACTIVATED", "[seccam_1]"}}},
       {"LISTENERS", "listener", "listener_1", 8.05f, 1.5f, -5.0f, 90.0f, "",
        {{"HEARDIST", "3.0"},
         {"MESSAGE1", "23"},
@@ -278,14 +279,16 @@ const std::vector<Waypoint>& Waypoints() {
       {20.0f, 3.0f},  {20.0f, 6.0f},  {22.0f, 8.0f},                                 // room B
       {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
       {20.0f, -3.5f}, {20.0f, -6.5f},                                                // room D
+      {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
   };
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
-  // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its room.
-  static const std::vector<int> edges = {1, 2, 2,  3,  3,  4, 4,  5,  2,  6,  6,  7, 7,  8,  4,
-                                         9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16};
+  // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its
+  // room; 17 and 18 along room B's west side.
+  static const std::vector<int> edges = {1,  2,  2, 3,  3,  4,  4,  5,  2, 6,  6,  7,  7,  8,  4,  9,  9,  10,
+                                         10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16, 10, 17, 17, 18, 18, 9};
   return edges;
 }
 

@@ -26,7 +26,8 @@ const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
     {"An implant might open it.", "Ein Implantat k\xF6nnte sie \xF6" "ffnen."},                       // 3
-    {"A button: the door to room A opens.", "Ein Knopf: die T\xFCr zu Raum A \xF6" "ffnet sich."},   // 4
+    {"A button: door A opens, the light beam goes off.",
+     "Ein Knopf: T\xFCr A \xF6" "ffnet sich, die Lichtschranke geht aus."},                       // 4
     {"The laser panel gives way.", "Das Laserfeld gibt nach."},                                      // 5
     {"The EDS panel sparks and yields.", "Das EDS-Feld spr\xFCht Funken und gibt nach."},            // 6
     {"You take the key.", "Du nimmst den Schl\xFCssel."},                                            // 7
