@@ -298,13 +298,13 @@ TEST_F(SoakTest, TheBusiestLevelRunsFlatAndItsMillisecondTimersStillAct) {
   world->SetInputLock(0);
   const std::vector<cNpc*> npcs = Npcs(world);
   ASSERT_EQ(4u, npcs.size());
-  // The boss walks room B behind its door: he starts at the corridor's east
-  // end, in the player's way, so that his lightning is in the fights from
-  // the first sample on.
+  // The boss and the gangster walk room B behind its door: they start in
+  // the corridor's east half, in the player's way, so that the fights are
+  // under way from the first sample on.
   for (cNpc* npc : npcs) {
-    const RwV3d corridorEast = {kCorridorEast, 0.0f, 0.0f};
-    if (npc->IsBoss()) {
-      RwFrameTranslate(npc->GetFrame(), &corridorEast, kRwCombineReplace);
+    const RwV3d inTheWay = {npc->IsBoss() ? kCorridorEast : kDoorwayEast, 0.0f, 0.0f};
+    if (npc->IsBoss() || npc->GetTypeIndex() == kManTypeGangster) {
+      RwFrameTranslate(npc->GetFrame(), &inTheWay, kRwCombineReplace);
     }
   }
   auto* hologram = static_cast<cHologramImplant*>(player->GetImplant(kImplantIndexHologram));

@@ -124,6 +124,8 @@ std::vector<Placed> BuildObjects() {
         {"OPENEDTIME", "3.0"},
         {"CLOSEDTIME", "6.0"},
         {"PARTIAL_MESSAGE", "55"}}},
+      // The way out's door opens fast: a player who times guard_1's round
+      // has little to spare.
       {"DOORS", "door", "door_d", d.x, 0.0f, d.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
@@ -134,7 +136,7 @@ std::vector<Placed> BuildObjects() {
         {"FAILEDMESSAGE", "2"},
         {"ICON", "1"},
         {"MOVEDIR", "left"},
-        {"SPEED", "1.5"},
+        {"SPEED", "3.0"},
         {"MOVEDIST", "1.5"},
         {"DEPTH", "0.5"},
         {"OPENEDTIME", "4.0"}}},
@@ -280,15 +282,16 @@ const std::vector<Waypoint>& Waypoints() {
       {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
       {20.0f, -3.5f}, {20.0f, -6.5f},                                                // room D
       {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
+      {16.0f, 0.0f},  {15.0f, -6.5f},  // guard_1's east end of the corridor, his turn in room C
   };
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
   // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its
-  // room; 17 and 18 along room B's west side.
-  static const std::vector<int> edges = {1,  2,  2, 3,  3,  4,  4,  5,  2, 6,  6,  7,  7,  8,  4,  9,  9,  10,
-                                         10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16, 10, 17, 17, 18, 18, 9};
+  // room; 17 and 18 along room B's west side, 20 in room C's east half.
+  static const std::vector<int> edges = {1,  2,  2, 3,  3,  19, 19, 4,  4, 5,  2,  6,  6,  7,  7,  8,  4,  9, 9,  10,
+                                         10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16, 10, 17, 17, 18, 18, 9, 13, 20};
   return edges;
 }
 
