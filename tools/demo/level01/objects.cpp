@@ -124,22 +124,23 @@ std::vector<Placed> BuildObjects() {
         {"OPENEDTIME", "3.0"},
         {"CLOSEDTIME", "6.0"},
         {"PARTIAL_MESSAGE", "55"}}},
-      // The way out's door opens fast: a player who times guard_1's round
-      // has little to spare.
+      // The way out's door is used from a little farther and more aside than
+      // the others, opens fast, clears its whole doorway and stays open: a
+      // player who times guard_1's round has little to spare.
       {"DOORS", "door", "door_d", d.x, 0.0f, d.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
-        {"USEDIST", "1.8"},
+        {"USEDIST", "2.2"},
         {"USEANG", "120"},
-        {"USERANG", "60"},
+        {"USERANG", "90"},
         {"MESSAGE", "1"},
         {"FAILEDMESSAGE", "2"},
         {"ICON", "1"},
         {"MOVEDIR", "left"},
         {"SPEED", "3.0"},
-        {"MOVEDIST", "1.5"},
+        {"MOVEDIST", "1.7"},
         {"DEPTH", "0.5"},
-        {"OPENEDTIME", "4.0"}}},
+        {"OPENEDTIME", "0"}}},
       // Devices of every type.
       {"DEVICES", "button", "button_1", 5.3f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"},

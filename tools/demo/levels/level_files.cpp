@@ -152,6 +152,8 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"GLOW", "lamp_glow"}}});
   }
+  // The doors open by hand from a little farther and more aside than the
+  // first level's, and clear their whole doorway.
   for (const level01::Doorway& d : plan.doorways) {
     objects.push_back({"DOORS",
                        "door",
@@ -162,14 +164,14 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"IMPLANT", "none"},
                         {"USEPOINT", "[0, 1]"},
-                        {"USEDIST", "1.8"},
+                        {"USEDIST", "2.2"},
                         {"USEANG", "120"},
-                        {"USERANG", "60"},
+                        {"USERANG", "90"},
                         {"MESSAGE", std::to_string(kDoorOpens)},
                         {"FAILEDMESSAGE", std::to_string(kDoorStuck)},
                         {"MOVEDIR", "left"},
                         {"SPEED", "1.5"},
-                        {"MOVEDIST", "1.5"},
+                        {"MOVEDIST", "1.7"},
                         {"DEPTH", "0.5"},
                         {"OPENEDTIME", "4.0"}}});
   }
