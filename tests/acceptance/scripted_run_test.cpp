@@ -13,6 +13,7 @@
 //   include <file>                 the steps of another script
 //   profile <name> normal|hard     "save.dat" holding the profile, before the start
 //   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
+//   seed <number>                  the engine's random sequence started again from the number
 //   press $<label>                 the key named by a kept value
 // A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
 // "starts" (the probe's text begins with the value).
@@ -76,7 +77,7 @@
 
 namespace {
 
-enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace };
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace, kSeed };
 
 struct tCheck {
   std::string probe, arg, op, value;
@@ -90,7 +91,7 @@ struct tStep {
   SDL_Keycode key = SDLK_UNKNOWN;
   int frames = 0;
   tCheck check;
-  float number = 0.0f;  // run, damage, clock
+  float number = 0.0f;  // run, damage, clock, seed
   float place[3] = {};  // x, z, heading
 };
 
@@ -456,9 +457,10 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     *error = "cannot read " + file;
     return false;
   }
-  const std::map<std::string, eStepKind> kinds = {
-      {"press", kPress},   {"hold", kHold}, {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage},   {"clock", kClock}, {"place", kPlace}};
+  const std::map<std::string, eStepKind> kinds = {{"press", kPress}, {"hold", kHold},     {"release", kRelease},
+                                                  {"run", kRun},     {"until", kUntil},   {"expect", kExpect},
+                                                  {"keep", kKeep},   {"damage", kDamage}, {"clock", kClock},
+                                                  {"place", kPlace}, {"seed", kSeed}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -611,6 +613,9 @@ void OnFrame() {
         break;
       case kClock:
         run.now += static_cast<DWORD>(step.number);
+        break;
+      case kSeed:
+        RpRandomSeed(static_cast<RwUInt32>(step.number));
         break;
       case kPlace: {  // as a level's start places the player
         RwV3d at = {step.place[0], RwFrameGetLTM(Player()->GetFrame())->pos.y, step.place[1]};
