@@ -11,7 +11,8 @@
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
-//   profile <name> normal|hard     "save.dat" holding the profile, before the start
+//   profile <name> normal|hard [<levels>]  "save.dat" holding the profile, before the start,
+//                                  with that many levels completed (0 to 4)
 //   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
 //   seed <number>                  the engine's random sequence started again from the number
 //   press $<label>                 the key named by a kept value
@@ -264,10 +265,11 @@ const std::map<std::string, tProbe>& Probes() {
        }},
       {"ending", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetPicture()) : "none"; }},
       {"end.state", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetState()) : "none"; }},
-      {"slot", [](const std::string& at) {  // a line of the continue menu
+      {"slot", [](const std::string& at) {  // a line of the continue menu (spaces as '_')
          const auto* list = MainMenu() ? static_cast<cWgMenu_Continue*>(MainMenu()->GetMenu(kMenuContinue)) : nullptr;
          const u32 slot = std::atoi(at.c_str());
-         return list && slot < kProfileSlotCount ? std::string(list->GetLine(slot)->GetText().CStr()) : "none";
+         std::string text = list && slot < kProfileSlotCount ? list->GetLine(slot)->GetText().CStr() : "none";
+         return std::replace(text.begin(), text.end(), ' ', '_'), text;
        }},
       {"option", [](const std::string& name) {
          const cGameOptions& o = *gGameOptions;
@@ -468,10 +470,13 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     if (w.empty()) {
       continue;
     }
-    if (w[0] == "profile" && w.size() == 3) {  // by the game's own table; the options' defaults
+    const u32 completed = w.size() == 4 ? std::strtoul(w[3].c_str(), nullptr, 10) : 0;
+    if (w[0] == "profile" && (w.size() == 3 || w.size() == 4) && completed <= kProfileLastLevelIndex) {
+      // By the game's own table; the options' defaults.
       cSaveProfiles profiles;
       profiles.SetHard(w[2] == "hard");
       profiles.NewProfile(w[1].c_str());
+      profiles.GetSlot(profiles.GetCurrentSlot()).levelIndex = completed;
       u8 bytes[kSaveFileSize];
       profiles.Encode(bytes);
       std::ofstream("save.dat", std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof(bytes));
@@ -736,6 +741,9 @@ TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");
   Play("options_restarted.txt");
 }
+
+class ContinuedGame : public ScriptedRun {};
+TEST_F(ContinuedGame, AFinishedHardGameContinuesAtTheLevelItsLineNames) { Play("continue_finished.txt"); }
 
 class HiddenMode : public ScriptedRun {};
 TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt", true); }  // F12 in the full map

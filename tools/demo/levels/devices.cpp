@@ -3,9 +3,10 @@
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
 // magnetic area, a pair of levers, a ledger to take and a timer; "level99"
-// a camera and a button. Besides the objectives' pickups, only level02's
-// camera and level03's photocell watch the way from the start to the exit;
-// the messages are the later levels' shared numbers (level_files.cpp).
+// (and its copies "level04" and "level05") a camera and a button. Besides
+// the objectives' pickups, only level02's camera and level03's photocell
+// watch the way from the start to the exit; the messages are the later
+// levels' shared numbers (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -106,25 +107,25 @@ std::vector<level01::Placed> Level99() {
 }  // namespace
 
 std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return Level02();
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return Level03();
   }
-  if (plan.name == "level99") {
+  if (plan.layout == "level99") {
     return Level99();
   }
   return {};
 }
 
 std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31},
             {"Take the delivery note", "Nimm den Lieferschein", 38},
             {"Take the stock list", "Nimm die Bestandsliste", 39}};
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32},
             {"Take the guard roster", "Nimm den Wachplan", 55},
             {"Take the vault code", "Nimm den Tresorcode", 56},
@@ -134,7 +135,7 @@ std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
 }
 
 std::vector<std::string> TimerNames(const LevelPlan& plan) {
-  if (plan.name == "level02" || plan.name == "level03") {
+  if (plan.layout == "level02" || plan.layout == "level03") {
     return {"timer_1", "timer_2"};
   }
   return {};
@@ -144,11 +145,11 @@ std::string TimerGroups(const LevelPlan& plan) {
   // timer_2 starts with the level and, a second after the briefing,
   // opens the radio dialogue (message 58, level_files.cpp).
   const std::string radio = "\n[timer_2]\nSTARTED = 1\nDURATION = 1.0\nSTOPPEDMESSAGE = 58\n";
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return "\n[timer_1]\nDURATION = 20.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nDEACTIVATED = [area_matter]\n" +
            radio;
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return "\n[timer_1]\nDURATION = 30.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nACTIVATED = [photocell_1]\n" +
            radio;
   }

@@ -50,13 +50,13 @@ std::vector<Npc> Rows(const Npc (&rows)[N]) {
 }
 
 std::vector<Npc> LevelNpcs(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return Rows(kLevel02);
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return Rows(kLevel03);
   }
-  if (plan.name == "level99") {
+  if (plan.layout == "level99") {
     return Rows(kLevel99);
   }
   return {};

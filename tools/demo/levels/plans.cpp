@@ -1,8 +1,14 @@
-// The three later levels' plans: "level02" (its exit in a room north of the
+// The later levels' plans: "level02" (its exit in a room north of the
 // corridor's east end), its hard twin "level03" (in a room south of it) and
-// "level99" (one room each side). On the two played ones a guard walks the
-// corridor in front of the exit's door, never nearer the start than 11:
-// beyond the farthest a guard in full light sees a player.
+// "level99" (one room each side), with "level04" and "level05" its copies.
+// On level02 and level03 a guard walks the corridor in front of the exit's
+// door, never nearer the start than 11: beyond the farthest a guard in full
+// light sees a player.
+//
+// A profile's level index counts its completed levels, and Continue starts
+// the level of the number one above it: a finished game on normal (level01,
+// level02) continues at level03, one on hard (level01 to level03) at
+// level04, and that one at level05. Each of those ends the game again.
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -23,7 +29,7 @@ level01::Area South(const char* name, float x0) { return {name, x0, -kRoomFar, x
 
 std::vector<LevelPlan> BuildPlans() {
   LevelPlan level02;
-  level02.name = "level02";
+  level02.name = level02.layout = "level02";
   level02.next = "level99";
   level02.nextHard = "level03";
   level02.spaces = {Corridor(20.0f), North("store", 12.0f), South("office", 4.0f)};
@@ -43,7 +49,7 @@ std::vector<LevelPlan> BuildPlans() {
   level02.briefingGerman = "Level 2: die Lagerr\xE4ume. Vorbei an der Wache, hinaus durch das Lager am Ende.";
 
   LevelPlan level03;
-  level03.name = "level03";
+  level03.name = level03.layout = "level03";
   level03.next = "level99";
   level03.spaces = {Corridor(24.0f), South("vault", 14.0f), North("office", 4.0f)};
   level03.doorways = {{18.0f, -kWallMiddle, 1, "door_1"}};
@@ -61,7 +67,7 @@ std::vector<LevelPlan> BuildPlans() {
   level03.briefingGerman = "Level 3: der Tresor. Der schwere Weg: an der Wache vorbei zum Tresor am Ende.";
 
   LevelPlan level99;
-  level99.name = "level99";
+  level99.name = level99.layout = "level99";
   level99.next = "level99";
   level99.spaces = {Corridor(16.0f), North("hall", 0.0f), South("roof", 8.0f)};
   level99.doorways = {{4.0f, kWallMiddle, 1, "door_1"}, {12.0f, -kWallMiddle, 2, "door_2"}};
@@ -79,7 +85,34 @@ std::vector<LevelPlan> BuildPlans() {
   level99.briefingGerman =
       "Letztes Level: der Weg hinaus. Durch die Halle, \xFC"
       "ber den Gang, aufs Dach.";
-  return {level02, level03, level99};
+
+  // The levels a continued finished game reaches: the last level's rooms,
+  // men and devices in their own colours.
+  LevelPlan level04 = level99;
+  level04.name = "level04";
+  level04.next = "level99";
+  level04.wallDark = 0x3C4030, level04.wallLight = 0xA4B084;
+  level04.titleEnglish = "The bridge", level04.titleGerman =
+                                           "Die Br\xFC"
+                                           "cke";
+  level04.briefingEnglish = "Level 4: the bridge. Out of the hall, past the guard, through the south door.";
+  level04.briefingGerman =
+      "Level 4: die Br\xFC"
+      "cke. Aus der Halle, an der Wache vorbei, durch die T\xFC"
+      "r im S\xFC"
+      "den.";
+
+  LevelPlan level05 = level99;
+  level05.name = "level05";
+  level05.next = "level99";
+  level05.wallDark = 0x30383F, level05.wallLight = 0x8498B0;
+  level05.titleEnglish = "The tower", level05.titleGerman = "Der Turm";
+  level05.briefingEnglish = "Level 5: the tower. Out of the hall, past the guard, up through the south door.";
+  level05.briefingGerman =
+      "Level 5: der Turm. Aus der Halle, an der Wache vorbei, hinauf durch die T\xFC"
+      "r im S\xFC"
+      "den.";
+  return {level02, level03, level04, level05, level99};
 }
 
 }  // namespace

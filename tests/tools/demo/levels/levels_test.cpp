@@ -45,6 +45,8 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     s32 radio;  // the dialogue shown a second after the start (-2: none)
   } rows[] = {{"level02", 2.0f, 0.0f, 16.0f, 7.5f, 57},
               {"level03", 2.0f, 0.0f, 18.0f, -7.5f, 57},
+              {"level04", 4.0f, 7.0f, 12.0f, -7.5f, -2},
+              {"level05", 4.0f, 7.0f, 12.0f, -7.5f, -2},
               {"level99", 4.0f, 7.0f, 12.0f, -7.5f, -2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
@@ -112,7 +114,11 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
     const char* level;
     u32 objectives;
     const char* guard;  // the guard on the way
-  } rows[] = {{"level01", 4, "guard_1"}, {"level02", 4, "guard_1"}, {"level03", 5, "guard_1"}};
+  } rows[] = {{"level01", 4, "guard_1"},
+              {"level02", 4, "guard_1"},
+              {"level03", 5, "guard_1"},
+              {"level04", 1, "guard_1"},
+              {"level05", 1, "guard_1"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
     mWorld.reset();
@@ -183,6 +189,49 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
   }
 }
 
+// A profile's level index counts its completed levels (after 4 it wraps to
+// 0), and Continue starts the level numbered one above it. Finished games
+// continued one after another, on either difficulty, start only levels the
+// configuration holds, each of whose chains ends the game.
+TEST_F(GeneratedLevelsTest, ContinuedFinishedGamesStartOnlyLevelsThereAre) {
+  MakeScreenStack();
+  ASSERT_TRUE(WriteDemoData());
+  const auto next = [this](const std::string& level, bool hard) {
+    const cPropertyGroup* group = mConfig.FindGroup(cString(level.c_str()));
+    const cProperty* harder = group != nullptr ? group->FindProperty(cString("NEXTSTAGEHARD")) : nullptr;
+    const cProperty* normal = group != nullptr ? group->FindProperty(cString("NEXTSTAGE")) : nullptr;
+    const cProperty* taken = hard && harder != nullptr ? harder : normal;
+    return taken != nullptr ? std::string(taken->GetValue().CStr()) : std::string();
+  };
+  const struct {
+    bool hard;
+    u32 indexAtTheEnd;  // of the first game
+  } rows[] = {{false, 2}, {true, 3}};
+  const std::set<std::string> everyNumberedLevel = {"level01", "level02", "level03", "level04", "level05"};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.hard ? "hard" : "normal");
+    std::set<std::string> started;
+    u32 index = 0;
+    std::string level = "level01";
+    for (int game = 0; game < 8; game++) {
+      SCOPED_TRACE("game " + std::to_string(game));
+      for (int played = 0; level != "level99"; played++) {
+        SCOPED_TRACE(level);
+        ASSERT_LT(played, 6) << "the chain ends the game";
+        ASSERT_TRUE(mConfig.FindGroup(cString(level.c_str())) != nullptr);
+        started.insert(level);
+        index = index == 4 ? 0 : index + 1;
+        level = next(level, row.hard);
+      }
+      if (game == 0) {
+        EXPECT_EQ(row.indexAtTheEnd, index);
+      }
+      level = "level0" + std::to_string(index + 1);
+    }
+    EXPECT_EQ(everyNumberedLevel, started);
+  }
+}
+
 // What a loaded level holds: its kinds of object set, device types (panels
 // by their implant), area types, timers, implant targets, man types, bodies
 // and a boss.
@@ -223,8 +272,11 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
     }
     // Every man of its file walks in it; the implants' messages are there.
     cString men;
-    EXPECT_EQ(mWorld->GetMenFile().FindGroup(cString("Men"))->FindProperty(cString("MEN"))->GetValue().FindArray(
-                  &men, '[', ']'),
+    EXPECT_EQ(mWorld->GetMenFile()
+                  .FindGroup(cString("Men"))
+                  ->FindProperty(cString("MEN"))
+                  ->GetValue()
+                  .FindArray(&men, '[', ']'),
               mWorld->GetMen().GetCount());
     EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
     Note(mWorld.get(), &found);
@@ -244,8 +296,8 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
   }
   EXPECT_EQ(15u, *std::max_element(searchables.begin(), searchables.end()));  // the most a level holds
   // Panels (2), key, card, disguise, special pickup; the taser and dart aim at guards (type 3).
-  std::set<std::string> wanted = {"timer", "laser target", "eds target", "boss", "device 1", "device 2",
-                                  "device 2 eds", "device 4", "device 5", "device 7", "device 8"};
+  std::set<std::string> wanted = {"timer",        "laser target", "eds target", "boss",     "device 1", "device 2",
+                                  "device 2 eds", "device 4",     "device 5",   "device 7", "device 8"};
   for (const auto& codes : {std::make_pair("body ", kManBodyCount), std::make_pair("type ", u32(kManTypeCount)),
                             std::make_pair("area ", 4u), std::make_pair("set ", u32(kObjectSetKindCount))}) {
     for (u32 i = 0; i < codes.second; i++) {
