@@ -78,7 +78,9 @@ std::vector<Placed> BuildObjects() {
       // up): a range of 2 takes a player standing within about 1 of them.
       {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, 5.0f, 0.0f, "",
        {{"RANGE", "2.0"}, {"TYPE", "special"}, {"MISSION", "3"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
-      {"SPECAREAS", "specarea", "area_checkpoint", 6.0f, 0.0f, 0.0f, 0.0f, "",
+      // The checkpoint just inside room A, where no guard's round sees it: a
+      // player brought back to it is not under fire at once.
+      {"SPECAREAS", "specarea", "area_checkpoint", 4.0f, 0.0f, 3.2f, 0.0f, "",
        {{"RANGE", "2.0"},
         {"TYPE", "checkpoint"},
         {"MESSAGE1", "31"},

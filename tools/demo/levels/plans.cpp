@@ -36,7 +36,8 @@ std::vector<LevelPlan> BuildPlans() {
   level02.doorways = {{16.0f, kWallMiddle, 1, "door_1"}};
   level02.startX = 2.0f, level02.startZ = 0.0f, level02.startAngle = 90.0f;
   level02.exitX = 16.0f, level02.exitZ = 7.5f;
-  level02.checkpointX = 7.0f, level02.checkpointZ = 0.0f;
+  // The checkpoints lie out of the guards' sight from their rounds.
+  level02.checkpointX = 4.0f, level02.checkpointZ = 0.0f;
   level02.searchables = 3;
   // 10: the guard's west end of the corridor. The edge from it east comes
   // first: a man standing on it walks that edge first.
@@ -73,7 +74,7 @@ std::vector<LevelPlan> BuildPlans() {
   level99.doorways = {{4.0f, kWallMiddle, 1, "door_1"}, {12.0f, -kWallMiddle, 2, "door_2"}};
   level99.startX = 4.0f, level99.startZ = 7.0f, level99.startAngle = 180.0f;
   level99.exitX = 12.0f, level99.exitZ = -7.5f;
-  level99.checkpointX = 8.0f, level99.checkpointZ = 0.0f;
+  level99.checkpointX = 4.0f, level99.checkpointZ = 3.0f;  // in the hall, by its door
   level99.searchables = 5;
   // 7: the corridor's east end, 8: the hall's east side.
   level99.waypoints = {{4.0f, 7.0f},   {4.0f, 3.5f},   {4.0f, 0.0f},  {12.0f, 0.0f},

@@ -105,8 +105,8 @@ constexpr f32 kEyeHeight = 1.6f;
 
 // Each played level's first objective is a way out far from the start,
 // behind its door; a guard's round crosses the way there, and no enemy on
-// his round sees a player who waits at the start. Every objective has its
-// object.
+// his round sees a player who waits at the start or one a checkpoint
+// brings back. Every objective has its object.
 TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
   MakeScreenStack();
   ASSERT_TRUE(WriteDemoData());
@@ -133,9 +133,13 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
     // Objective index -> where its objects lie; the way out's area.
     std::multimap<s32, tSpot> objects;
     const cSpecialArea* wayOut = nullptr;
+    std::vector<tSpot> unseen = {start};  // the start and the checkpoints
     ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
       objects.insert({area->GetMission(), SpotOf(area->GetFrame())});
       wayOut = area->GetMission() == 0 ? area : wayOut;
+      if (area->GetType() == kAreaCheckpoint) {
+        unseen.push_back(SpotOf(area->GetFrame()));
+      }
     });
     ForEachClone<cOpenerDevice>(world->GetObjectSets(kSetDevices), [&](cOpenerDevice* device) {
       objects.insert({device->GetMission(), SpotOf(device->GetFrame())});
@@ -171,16 +175,19 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
         continue;  // civilians only panic
       }
       SCOPED_TRACE(npc->GetName().CStr());
-      // The farthest he reacts to a player seen at the start, in its light.
+      // The farthest he reacts to a player seen in full light.
       const f32 sight = std::max(npc->GetPerceptionRange(kRangeSearch), npc->GetPerceptionRange(kRangeChase));
       cRecordArray<u32>& round = npc->GetPatrolList();
       for (u32 k = 0; k < round.GetCount(); k++) {
         const tSpot at = node(round[k]);
-        RwV3d point, normal;
-        const bool walled = world->GetWorldCollision()->IntersectSegment(
-            tSegment3d(RwV3d{at.x, kEyeHeight, at.z}, RwV3d{start.x, kEyeHeight, start.z}), &point, &normal, nullptr,
-            true, false, 0, true);
-        EXPECT_TRUE(walled || Apart(at, start) > sight) << "waypoint " << round[k] + 1;
+        for (const tSpot& spot : unseen) {
+          RwV3d point, normal;
+          const bool walled = world->GetWorldCollision()->IntersectSegment(
+              tSegment3d(RwV3d{at.x, kEyeHeight, at.z}, RwV3d{spot.x, kEyeHeight, spot.z}), &point, &normal, nullptr,
+              true, false, 0, true);
+          EXPECT_TRUE(walled || Apart(at, spot) > sight)
+              << "waypoint " << round[k] + 1 << " sees " << spot.x << "," << spot.z;
+        }
         const bool onTheWay = std::min(FromSegment(at, start, door), FromSegment(at, door, exit)) <= kNearTheWay;
         guarded = guarded || (onTheWay && npc->GetName() == row.guard);
       }
