@@ -11,8 +11,10 @@
 //   damage <health>                set-up: the player loses that much health
 //   clock <milliseconds>           the injected clock moved on
 //   include <file>                 the steps of another script
-//   profile <name> normal|hard     "save.dat" holding the profile, before the start
+//   profile <name> normal|hard [<levels>]  "save.dat" holding the profile, before the start,
+//                                  with that many levels completed (0 to 4)
 //   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
+//   seed <number>                  the engine's random sequence started again from the number
 //   press $<label>                 the key named by a kept value
 // A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
 // "starts" (the probe's text begins with the value).
@@ -76,7 +78,7 @@
 
 namespace {
 
-enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace };
+enum eStepKind { kPress, kHold, kRelease, kRun, kUntil, kExpect, kKeep, kDamage, kClock, kPlace, kSeed };
 
 struct tCheck {
   std::string probe, arg, op, value;
@@ -90,7 +92,7 @@ struct tStep {
   SDL_Keycode key = SDLK_UNKNOWN;
   int frames = 0;
   tCheck check;
-  float number = 0.0f;  // run, damage, clock
+  float number = 0.0f;  // run, damage, clock, seed
   float place[3] = {};  // x, z, heading
 };
 
@@ -263,10 +265,11 @@ const std::map<std::string, tProbe>& Probes() {
        }},
       {"ending", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetPicture()) : "none"; }},
       {"end.state", [](const std::string&) { return EndTexts() ? Text(EndTexts()->GetState()) : "none"; }},
-      {"slot", [](const std::string& at) {  // a line of the continue menu
+      {"slot", [](const std::string& at) {  // a line of the continue menu (spaces as '_')
          const auto* list = MainMenu() ? static_cast<cWgMenu_Continue*>(MainMenu()->GetMenu(kMenuContinue)) : nullptr;
          const u32 slot = std::atoi(at.c_str());
-         return list && slot < kProfileSlotCount ? std::string(list->GetLine(slot)->GetText().CStr()) : "none";
+         std::string text = list && slot < kProfileSlotCount ? list->GetLine(slot)->GetText().CStr() : "none";
+         return std::replace(text.begin(), text.end(), ' ', '_'), text;
        }},
       {"option", [](const std::string& name) {
          const cGameOptions& o = *gGameOptions;
@@ -350,6 +353,11 @@ const std::map<std::string, tProbe>& Probes() {
       {"npc.holo", OfNpc([](cNpc* npc) { return npc->IsTargetHologram(); })},
       {"npc.body", OfNpc([](cNpc* npc) { return npc->IsSearchableBody(); })},
       {"npc.left", OfNpc([](cNpc* npc) { return npc->GetEnergy(); })},
+      {"npc.z", OfNpc([](cNpc* npc) { return npc->GetPosition2D().y; })},  // its ground z
+      {"npc.near", OfNpc([](cNpc* npc) {  // its ground distance from the player
+         const RwV3d& at = RwFrameGetLTM(Player()->GetFrame())->pos;
+         return std::sqrt(npc->GetPosition2D().DistanceSquared(tV2d{at.x, at.z}));
+       })},
       {"overlay", InLevel([](const std::string&) { return Text(InGame()->GetWorld().GetRenderManager().GetEffects().overlay); })},
       {"ultra", InLevel([](const std::string&) { return Text(Implant<cUltraImplant>(kImplantIndexUltra)->GetPhase()); })},
       {"shield", InLevel([](const std::string&) { return Text(Implant<cShieldImplant>(kImplantIndexShield)->GetState()); })},
@@ -451,9 +459,10 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     *error = "cannot read " + file;
     return false;
   }
-  const std::map<std::string, eStepKind> kinds = {
-      {"press", kPress},   {"hold", kHold}, {"release", kRelease}, {"run", kRun},     {"until", kUntil},
-      {"expect", kExpect}, {"keep", kKeep}, {"damage", kDamage},   {"clock", kClock}, {"place", kPlace}};
+  const std::map<std::string, eStepKind> kinds = {{"press", kPress}, {"hold", kHold},     {"release", kRelease},
+                                                  {"run", kRun},     {"until", kUntil},   {"expect", kExpect},
+                                                  {"keep", kKeep},   {"damage", kDamage}, {"clock", kClock},
+                                                  {"place", kPlace}, {"seed", kSeed}};
   std::string text;
   for (int line = 1; std::getline(in, text); line++) {
     std::istringstream words(text.substr(0, text.find('#')));
@@ -461,10 +470,13 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
     if (w.empty()) {
       continue;
     }
-    if (w[0] == "profile" && w.size() == 3) {  // by the game's own table; the options' defaults
+    const u32 completed = w.size() == 4 ? std::strtoul(w[3].c_str(), nullptr, 10) : 0;
+    if (w[0] == "profile" && (w.size() == 3 || w.size() == 4) && completed <= kProfileLastLevelIndex) {
+      // By the game's own table; the options' defaults.
       cSaveProfiles profiles;
       profiles.SetHard(w[2] == "hard");
       profiles.NewProfile(w[1].c_str());
+      profiles.GetSlot(profiles.GetCurrentSlot()).levelIndex = completed;
       u8 bytes[kSaveFileSize];
       profiles.Encode(bytes);
       std::ofstream("save.dat", std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof(bytes));
@@ -607,6 +619,9 @@ void OnFrame() {
       case kClock:
         run.now += static_cast<DWORD>(step.number);
         break;
+      case kSeed:
+        RpRandomSeed(static_cast<RwUInt32>(step.number));
+        break;
       case kPlace: {  // as a level's start places the player
         RwV3d at = {step.place[0], RwFrameGetLTM(Player()->GetFrame())->pos.y, step.place[1]};
         RwFrameTranslate(Player()->GetFrame(), &at, kRwCombineReplace);
@@ -726,6 +741,9 @@ TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");
   Play("options_restarted.txt");
 }
+
+class ContinuedGame : public ScriptedRun {};
+TEST_F(ContinuedGame, AFinishedHardGameContinuesAtTheLevelItsLineNames) { Play("continue_finished.txt"); }
 
 class HiddenMode : public ScriptedRun {};
 TEST_F(HiddenMode, TheHiddenNameTakesNoGunDamage) { Play("hidden_mode.txt", true); }  // F12 in the full map

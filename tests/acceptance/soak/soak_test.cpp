@@ -298,6 +298,15 @@ TEST_F(SoakTest, TheBusiestLevelRunsFlatAndItsMillisecondTimersStillAct) {
   world->SetInputLock(0);
   const std::vector<cNpc*> npcs = Npcs(world);
   ASSERT_EQ(4u, npcs.size());
+  // The boss and the gangster walk room B behind its door: they start in
+  // the corridor's east half, in the player's way, so that the fights are
+  // under way from the first sample on.
+  for (cNpc* npc : npcs) {
+    const RwV3d inTheWay = {npc->IsBoss() ? kCorridorEast : kDoorwayEast, 0.0f, 0.0f};
+    if (npc->IsBoss() || npc->GetTypeIndex() == kManTypeGangster) {
+      RwFrameTranslate(npc->GetFrame(), &inTheWay, kRwCombineReplace);
+    }
+  }
   auto* hologram = static_cast<cHologramImplant*>(player->GetImplant(kImplantIndexHologram));
   ASSERT_TRUE(hologram != nullptr);
 

@@ -116,8 +116,8 @@ TEST_F(ObjectsTest, TheDemoLevelLoadsItsObjectsTwice) {
       std::sort(names.begin(), names.end());
       EXPECT_EQ(expected, names);
     }
-    // The seven sensors in the sensor list once each; the camera's twin shown.
-    EXPECT_EQ(7u, world->GetSensors().Count());
+    // The eight sensors in the sensor list once each; the camera's twin shown.
+    EXPECT_EQ(8u, world->GetSensors().Count());
     cSecurityCamera* camera = Find<cSecurityCamera>(world, kSetSecurityCameras, "seccam_1");
     ASSERT_TRUE(camera != nullptr && camera->GetActivated().GetCount() == 1);
     EXPECT_EQ(world, camera->GetInactiveModel()->GetScene());

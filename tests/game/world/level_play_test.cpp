@@ -226,13 +226,13 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
   const RwMatrix* matrix = RwFrameGetMatrix(static_cast<cLight*>(world->GetLights().Get(1))->GetFrame());
   lights.insert(lights.end(), {matrix->pos.y, std::round(matrix->at.y * 1e4f), std::round(matrix->at.z * 1e4f)});
   EXPECT_EQ((std::vector<f32>{2, 1, 128, 129, 130, 10, -9285, -3714}), lights);
-  // The level's 73 and the implants' seven; the dialogue's first line
+  // The level's 75 and the implants' seven; the dialogue's first line
   // leads to its second.
-  ASSERT_EQ(80u, world->GetMessageCount());
+  ASSERT_EQ(82u, world->GetMessageCount());
   EXPECT_STREQ("Zentrale: H\xF6rst du mich? Bleib im Schatten.", world->GetMessageText(59).CStr());
   EXPECT_EQ(61, world->GetMessageDialogues()[59]);
   EXPECT_EQ(world->GetMessageText(58), world->GetMainMissionText());
-  EXPECT_EQ(3u, world->GetMissionFlags().GetCount());
+  EXPECT_EQ(4u, world->GetMissionFlags().GetCount());
   ASSERT_EQ(3u, world->GetMen().GetCount());
   EXPECT_FLOAT_EQ(1.0f, RwFrameGetLTM(Man(world, 2)->GetFrame())->pos.x);
   EXPECT_TRUE(Man(world, 0)->GetModel()->GetShadowCaster() && Man(world, 1)->GetModel()->GetShadowCaster() &&
@@ -260,7 +260,7 @@ TEST_F(LevelTest, TheDemoLevelLoadsAndPlays) {
     }
   }
   // store, restart; then the objectives and the checkpoint
-  const std::vector<u8> turns[] = {{0, 0, 0, 0, 0, 0}, {1, 0, 1, 0, 0, 1}, {1, 1, 0, 0, 0, 0}};
+  const std::vector<u8> turns[] = {{0, 0, 0, 0, 0, 0, 0}, {1, 0, 1, 0, 0, 0, 1}, {1, 1, 0, 0, 0, 0, 0}};
   for (const auto& turn : turns) {
     SCOPED_TRACE(turn[0] * 2 + turn[1]);
     world->CompleteMissionObjective(0);

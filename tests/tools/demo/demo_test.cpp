@@ -346,7 +346,7 @@ TEST_F(DemoDataTest, PicturesAndTextsShowWhatTheScreensNeed) {
       // A profile line names its level by the level item of its level index,
       // item 0 "level01" and on, with a capital its briefing does not use.
       {"the level items name the numbered levels as their briefings do",
-       {"1_d", "2_d", "3_d", "1_eng", "2_eng", "3_eng"},
+       {"1_d", "2_d", "3_d", "4_d", "5_d", "1_eng", "2_eng", "3_eng", "4_eng", "5_eng"},
        nullptr,
        [](const std::string& level) {
          const std::string language = level.substr(2);

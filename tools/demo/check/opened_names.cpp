@@ -1,6 +1,7 @@
 // The walk over the names the game opens, on the set's own property files.
 #include "tools/demo/check/opened_names.h"
 
+#include <iterator>
 #include <set>
 
 #include "game/foundation/property.h"
@@ -13,7 +14,9 @@ namespace demo {
 namespace {
 
 constexpr char kConfigPath[] = "data/config.txt";
-constexpr char kFirstLevel[] = "level01";
+// The levels a game starts at: a new game at the first, Continue at the one
+// above a profile's count of completed levels (0 to 4).
+constexpr const char* kStartLevels[] = {"level01", "level02", "level03", "level04", "level05"};
 
 bool Parse(const DataFolder& data, const std::string& path, cPropertyFile* file) {
   const std::vector<uint8_t>* bytes = data.Find(path);
@@ -78,11 +81,12 @@ class NameWalk {
     }
   }
 
-  // The chain from the first level; a level names its next ones.
+  // The chains from the levels a game starts at, the first one's first; a
+  // level names its next ones.
   void LevelNames(std::vector<std::string>* levels) {
     cPropertyFile config;
     Parse(mData, kConfigPath, &config);
-    std::vector<std::string> pending = {kFirstLevel};
+    std::vector<std::string> pending(std::rbegin(kStartLevels), std::rend(kStartLevels));
     std::set<std::string> seen;
     while (!pending.empty()) {
       const std::string level = pending.back();

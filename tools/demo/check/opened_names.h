@@ -29,7 +29,8 @@ struct OpenedName {
   std::string path;
 };
 
-// Every name, in walking order; levels gets the levels the chain reaches.
+// Every name, in walking order; levels gets the levels the chains from the
+// starting levels reach.
 std::vector<OpenedName> OpenedNames(const DataFolder& data, std::vector<std::string>* levels);
 // The first name the set lacks, or empty when it holds them all.
 std::string FirstMissingName(const DataFolder& data);

@@ -17,6 +17,7 @@ const std::vector<Area>& Spaces() {
       {"room_a", 0.0f, kCorridorHalfWidth + kWallThickness, 8.0f, 9.7f},
       {"room_b", 16.0f, kCorridorHalfWidth + kWallThickness, 24.0f, 9.7f},
       {"room_c", 8.0f, -9.7f, 16.0f, -kCorridorHalfWidth - kWallThickness},
+      {"room_d", 16.0f + kWallThickness, -9.7f, 24.0f, -kCorridorHalfWidth - kWallThickness},
   };
   return spaces;
 }
@@ -27,6 +28,7 @@ const std::vector<Doorway>& Doorways() {
       {4.0f, kWallMiddle, 1, "door_a"},
       {20.0f, kWallMiddle, 2, "door_b"},
       {12.0f, -kWallMiddle, 3, "door_c"},
+      {20.0f, -kWallMiddle, 4, "door_d"},
   };
   return doorways;
 }
@@ -190,21 +192,23 @@ ForgeSoup Shell() {
 }
 
 // The spaces a sector's box reaches into (bit per space; passages count for
-// the corridor and their room).
+// the corridor and their room). A box that only touches a wall's face
+// (within the slack) does not reach through it.
 unsigned SpacesOf(const RwBBox& box) {
+  constexpr float kSlack = 0.05f;
   unsigned mask = 0;
   const std::vector<Area>& spaces = Spaces();
   for (size_t i = 0; i < spaces.size(); ++i) {
     const Area& s = spaces[i];
-    constexpr float kSlack = 0.05f;
     if (box.inf.x < s.x1 - kSlack && box.sup.x > s.x0 + kSlack && box.inf.z < s.z1 - kSlack &&
         box.sup.z > s.z0 + kSlack) {
       mask |= 1u << i;
     }
   }
+  constexpr float kHalfWall = kWallThickness * 0.5f;
   for (const Doorway& d : Doorways()) {
-    if (box.inf.z <= d.z + kWallThickness && box.sup.z >= d.z - kWallThickness && box.inf.x <= d.x + kDoorwayWidth &&
-        box.sup.x >= d.x - kDoorwayWidth) {
+    if (box.inf.z < d.z + kHalfWall - kSlack && box.sup.z > d.z - kHalfWall + kSlack &&
+        box.inf.x <= d.x + kDoorwayWidth && box.sup.x >= d.x - kDoorwayWidth) {
       mask |= 1u | (1u << d.room);
     }
   }

@@ -5,9 +5,10 @@
 // The plan, seen from above (x to the right, z up), floor at y 0, ceilings
 // at 3: a corridor runs along x from 0 to 24 between z -1.5 and 1.5. Room A
 // (x 0 to 8) and room B (x 16 to 24) lie north of it, room C (x 8 to 16)
-// south, each 8 deep behind a wall 0.2 thick. One doorway a room, 1.6 wide
-// and 2.4 high, at x 4 (A), 20 (B) and 12 (C). A and B cannot see each other:
-// both doorways open in the same wall.
+// and room D (x 16.2 to 24, the way out) south, each 8 deep behind a wall
+// 0.2 thick. One doorway a room, 1.6 wide and 2.4 high, at x 4 (A), 20 (B),
+// 12 (C) and 20 (D). A and B cannot see each other: both doorways open in
+// the same wall.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,7 @@ struct Area {
   float x0, z0, x1, z1;
 };
 
-// The corridor and the three rooms, in that order.
+// The corridor and the four rooms, in that order.
 const std::vector<Area>& Spaces();
 
 // A doorway: its centre on the ground and the room it leads into.
@@ -74,8 +75,8 @@ ForgeSoup BuildShell(const std::vector<Area>& spaces, const std::vector<Doorway>
 
 // Level messages are counted from 1 in the property files; the texts hold
 // at least this many, the search's among them (search_texts.h).
-constexpr int kMessageCount = 73;
-constexpr int kMissionObjectives = 3;
+constexpr int kMessageCount = 75;
+constexpr int kMissionObjectives = 4;
 
 // Writers of the level's parts; false when an engine writer failed.
 bool WriteGeometry(DataFolder& data);  // render world, twin, lightmaps, world textures

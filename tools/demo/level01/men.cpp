@@ -34,12 +34,14 @@ std::string MenFile() {
       "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
       "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
   // guard_1 starts in room C's far corner (waypoint 14) and walks room C
-  // and the corridor's east half (12 to 20): he never comes nearer the
+  // and the corridor between its door and x 16: he never comes nearer the
   // start than the corridor's lamp, so that a player who waits at the start
-  // is left alone, and one who walks east in the light meets him.
+  // is left alone, and one who walks east in the light meets him. His round
+  // keeps him in room C for about 12 seconds, long enough for a player who
+  // sets off when he goes in to walk to room D's door unseen.
   text +=
       "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 14\nANGLE = 45\nLOOSER = 50\n"
-      "WAYPOINTS = [14, 13, 12, 3, 4, 3, 12, 13]\n";
+      "WAYPOINTS = [14, 13, 12, 3, 19, 3, 12, 13, 20, 13]\n";
   text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 7\nANGLE = 180\nWAYPOINTS = [7, 8, 7, 6]\n";
   text +=
       "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"

@@ -26,6 +26,7 @@ std::vector<Placed> BuildObjects() {
   const Doorway& a = Doorways()[0];
   const Doorway& b = Doorways()[1];
   const Doorway& c = Doorways()[2];
+  const Doorway& d = Doorways()[3];
   return {
       // Static objects, recoloured by their locator data.
       {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
@@ -38,7 +39,10 @@ std::vector<Placed> BuildObjects() {
       {"GLOWING", "lamp", "lamp_a", 4.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      // Sensors.
+      {"GLOWING", "lamp", "lamp_d", 20.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      // Sensors. The beam across the corridor, which nothing shows, and the
+      // camera sound the alarm but call no guard: guard_1 acts on what he
+      // sees and hears, and a player who times his round gets by.
       {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, 1.35f, 180.0f, "",
        {{"SEEDIST", "8.0"},
         {"RANGEANG", "100"},
@@ -51,15 +55,14 @@ std::vector<Placed> BuildObjects() {
         {"DEACTIVATED", "[area_matter]"},
         {"STARTEDTIMERS", "[timer_2]"},
         {"STOPPEDTIMERS", "[timer_1]"},
-        {"ALERTED", "[guard_1, civilian_1]"}}},
+        {"ALERTED", "[civilian_1]"}}},
       {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -1.45f, 0.0f, "",
        {{"RAYLENGTH", "2.9"},
         {"RAYHEIGHT", "0.05"},
         {"HURT", "-0.05"},
         {"MESSAGE1", "21"},
         {"MESSAGE2", "22"},
-        {"ACTIVATED", "[seccam_1]"},
-        {"ALERTED", "[guard_1]"}}},
+        {"ACTIVATED", "[seccam_1]"}}},
       {"LISTENERS", "listener", "listener_1", 8.05f, 1.5f, -5.0f, 90.0f, "",
        {{"HEARDIST", "3.0"},
         {"MESSAGE1", "23"},
@@ -74,14 +77,20 @@ std::vector<Placed> BuildObjects() {
       // Areas measure from the floor to the player's perceived point (1.7
       // up): a range of 2 takes a player standing within about 1 of them.
       {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, 5.0f, 0.0f, "",
-       {{"RANGE", "2.0"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
-      {"SPECAREAS", "specarea", "area_checkpoint", 6.0f, 0.0f, 0.0f, 0.0f, "",
+       {{"RANGE", "2.0"}, {"TYPE", "special"}, {"MISSION", "3"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
+      // The checkpoint just inside room A, where no guard's round sees it: a
+      // player brought back to it is not under fire at once.
+      {"SPECAREAS", "specarea", "area_checkpoint", 4.0f, 0.0f, 3.2f, 0.0f, "",
        {{"RANGE", "2.0"},
         {"TYPE", "checkpoint"},
         {"MESSAGE1", "31"},
         {"MESSAGE2", "32"},
         {"STOPPEDTIMERS", "[timer_2]"}}},
-      // Doors, one a doorway: A slides left and opens by hand, B slides
+      // The way out at the back of room D: the first objective, which ends
+      // the level. A range of 2.4 takes a player within about 1.7.
+      {"SPECAREAS", "specarea", "area_exit", 20.0f, 0.0f, -7.5f, 0.0f, "",
+       {{"RANGE", "2.4"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "74"}, {"MESSAGE2", "74"}}},
+      // Doors, one a doorway: A and D slide left and open by hand, B slides
       // right and needs the laser or a control, C lifts and cycles by itself.
       {"DOORS", "door", "door_a", a.x, 0.0f, a.z, 0.0f, "",
        {{"IMPLANT", "none"},
@@ -117,6 +126,23 @@ std::vector<Placed> BuildObjects() {
         {"OPENEDTIME", "3.0"},
         {"CLOSEDTIME", "6.0"},
         {"PARTIAL_MESSAGE", "55"}}},
+      // The way out's door is used from a little farther and more aside than
+      // the others, opens fast, clears its whole doorway and stays open: a
+      // player who times guard_1's round has little to spare.
+      {"DOORS", "door", "door_d", d.x, 0.0f, d.z, 0.0f, "",
+       {{"IMPLANT", "none"},
+        {"USEPOINT", "[0, 1]"},
+        {"USEDIST", "2.2"},
+        {"USEANG", "120"},
+        {"USERANG", "90"},
+        {"MESSAGE", "1"},
+        {"FAILEDMESSAGE", "2"},
+        {"ICON", "1"},
+        {"MOVEDIR", "left"},
+        {"SPEED", "3.0"},
+        {"MOVEDIST", "1.7"},
+        {"DEPTH", "0.5"},
+        {"OPENEDTIME", "0"}}},
       // Devices of every type.
       {"DEVICES", "button", "button_1", 5.3f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"},
@@ -160,7 +186,7 @@ std::vector<Placed> BuildObjects() {
        {{"TYPE", "disguise"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "9"}}},
       {"DEVICES", "pickup", "special_1", 9.0f, 0.0f, -9.0f, 0.0f, "",
        {{"TYPE", "special"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "10"},
-        {"MISSION", "3"}}},
+        {"MISSION", "4"}}},
       // A group of three buttons and a synchronised pair.
       {"MULTIDEVICES", "groupbutton", "gbutton_1", 14.0f, 1.2f, -1.45f, 0.0f, "",
        WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
@@ -257,14 +283,18 @@ const std::vector<Waypoint>& Waypoints() {
       {4.0f, 3.0f},   {4.0f, 6.0f},   {2.0f, 8.0f},                                  // room A
       {20.0f, 3.0f},  {20.0f, 6.0f},  {22.0f, 8.0f},                                 // room B
       {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
+      {20.0f, -3.5f}, {20.0f, -6.5f},                                                // room D
+      {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
+      {16.0f, 0.0f},  {15.0f, -6.5f},  // guard_1's east end of the corridor, his turn in room C
   };
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
-  // Along the corridor, then through each door (2-6, 4-9, 3-12) into its room.
-  static const std::vector<int> edges = {1, 2, 2, 3, 3,  4,  4,  5, 2,  6,  6,  7,  7,
-                                         8, 4, 9, 9, 10, 10, 11, 3, 12, 12, 13, 13, 14};
+  // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its
+  // room; 17 and 18 along room B's west side, 20 in room C's east half.
+  static const std::vector<int> edges = {1,  2,  2, 3,  3,  19, 19, 4,  4, 5,  2,  6,  6,  7,  7,  8,  4,  9, 9,  10,
+                                         10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16, 10, 17, 17, 18, 18, 9, 13, 20};
   return edges;
 }
 

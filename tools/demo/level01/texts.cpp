@@ -16,7 +16,8 @@ namespace {
 
 // The level's own messages: 1 to 39, then from 55 on (the search's texts
 // fill 40 to 54, search_texts.h). The objects' props name them by number;
-// 37 to 39 are the objectives' messages, 59 the main mission text. 14 and
+// 37 to 39 and 75 are the objectives' messages, 59 the main mission text,
+// 74 the way out's. 14 and
 // 18 close a lost and a won hack (the hacking game shows them by index, 13
 // and 17), so that no other object names them. A dialogue line's "$NN" is
 // the number of the line that follows it, "$00" on the last.
@@ -25,7 +26,8 @@ const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
     {"An implant might open it.", "Ein Implantat k\xF6nnte sie \xF6" "ffnen."},                       // 3
-    {"A button: the door to room A opens.", "Ein Knopf: die T\xFCr zu Raum A \xF6" "ffnet sich."},   // 4
+    {"A button: door A opens, the light beam goes off.",
+     "Ein Knopf: T\xFCr A \xF6" "ffnet sich, die Lichtschranke geht aus."},                       // 4
     {"The laser panel gives way.", "Das Laserfeld gibt nach."},                                      // 5
     {"The EDS panel sparks and yields.", "Das EDS-Feld spr\xFCht Funken und gibt nach."},            // 6
     {"You take the key.", "Du nimmst den Schl\xFCssel."},                                            // 7
@@ -65,8 +67,8 @@ const std::vector<LevelText> kMessages = {
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
     {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 58
-    {"Take the plans and the data crystal from the offices.",
-     "Hol die Pl\xE4ne und den Datenkristall aus den B\xFCros."},                                  // 59
+    {"Take the plans and the crystal, and leave by room D.",
+     "Nimm Pl\xE4ne und Kristall und entkomme durch Raum D."},                                    // 59
     {"$61Control: Can you hear me? Keep to the shadows.", "$61Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 60
     {"$62Dorva: Loud and clear.", "$62Dorva: Laut und deutlich."},                                   // 61
     {"$63Control: The plans are in room C.", "$63Zentrale: Die Pl\xE4ne sind in Raum C."},           // 62
@@ -81,6 +83,8 @@ const std::vector<LevelText> kMessages = {
     {"Sneak to make less noise.", "Schleiche, um leiser zu sein."},                                  // 71
     {"Search cupboards and desks.", "Durchsuche Schr\xE4nke und Schreibtische."},                    // 72
     {"The map shows what you can use.", "Die Karte zeigt, was du benutzen kannst."},                  // 73
+    {"You got out.", "Du bist drau\xDF" "en."},                                                       // 74
+    {"Objective done: out of the offices.", "Ziel erreicht: raus aus den B\xFCros."},                 // 75
 };
 // clang-format on
 
@@ -91,14 +95,17 @@ struct Mission {
   const char* german;
 };
 
-// Lines with "@NN" are objectives, bound to message NN. A blank follows the
-// number: the mission list writes an objective from its second digit on
-// (turned into a blank) beside its check box, and the box covers the first
-// of those blanks.
+// Lines with "@NN" are objectives, bound to message NN, in the objectives'
+// order: the way out first (reaching it ends the level), then the plans
+// (the objective a furniture search's mission item completes), the meeting
+// point and the crystal. A blank follows the number: the mission list
+// writes an objective from its second digit on (turned into a blank) beside
+// its check box, and the box covers the first of those blanks.
 const Mission kMissions[] = {
     {"Offices of the Volde company", "B\xFCros der Firma Volde"},
+    {"@75 Get out by room D, the last door on the left", "@75 Entkomme durch Raum D, die letzte T\xFCr links"},
+    {"@38 Find the plans", "@38 Finde die Pl\xE4ne"},
     {"@37 Reach the meeting point", "@37 Erreiche den Treffpunkt"},
-    {"@38 Take the plans", "@38 Nimm die Pl\xE4ne"},
     {"@39 Take the data crystal", "@39 Nimm den Datenkristall"},
 };
 
@@ -113,8 +120,10 @@ std::string TextFile(bool english) {
     text += std::string(key) + " = \"" + (english ? mission.english : mission.german) + "\"\n";
   }
   text += "MISSION_OBJECTIVES = " + std::to_string(kMissionObjectives) + "\n";
-  text += english ? "BRIEFING = \"Level 1: the offices. Get in, take the plans and the crystal, and get out unseen.\"\n"
-                  : "BRIEFING = \"Level 1: die B\xFCros. Hinein, Pl\xE4ne und Kristall nehmen, ungesehen hinaus.\"\n";
+  text += english ? "BRIEFING = \"Level 1: the offices. Take the plans and the crystal; leave by the last door on "
+                    "the left.\"\n"
+                  : "BRIEFING = \"Level 1: die B\xFCros. Nimm Pl\xE4ne und Kristall; raus durch die letzte T\xFCr "
+                    "links.\"\n";
   text += "MAINMISSIONTEXT = " + std::to_string(kMainMissionText) + "\n";
   return text;
 }

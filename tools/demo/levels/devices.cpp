@@ -3,9 +3,10 @@
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
 // magnetic area, a pair of levers, a ledger to take and a timer; "level99"
-// a camera and a button. All but the objectives' pickups stand off the way
-// from the start to the exit; the messages are the later levels' shared
-// numbers (level_files.cpp).
+// (and its copies "level04" and "level05") a camera and a button. Besides
+// the objectives' pickups, only level02's camera and level03's photocell
+// watch the way from the start to the exit; the messages are the later
+// levels' shared numbers (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -28,17 +29,17 @@ std::vector<level01::Placed> Level02() {
   const Keys pair = {{"GROUP", "[sbutton_1, sbutton_2]"}, {"SYNCRON", "yes"}, {"MESSAGE", "15"},
                      {"DOORS", "[door_1]"}};
   return {
-      // Its cone (4 deep) sweeps the corridor's east end, short of the doorway.
+      // Its cone (4 deep) sweeps the corridor's east end and the doorway.
       {"SECURITYCAMERAS", "seccam", "seccam_1", 17.0f, 2.6f, 1.35f, 180.0f, "",
        {{"SEEDIST", "4.0"}, {"RANGEANG", "90"}, {"SEEANG", "40"}, {"SPEED", "15"}, {"ALERTTIME", "5.0"},
         {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"STARTEDTIMERS", "[timer_1]"}, {"ALERTED", "[guard_2]"}}},
       {"SPECAREAS", "specarea", "area_matter", 19.0f, 0.0f, 0.0f, 0.0f, "",
        {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "17"}, {"MESSAGE2", "17"}}},
-      {"DEVICES", "button", "button_1", 10.5f, 1.2f, 1.45f, 180.0f, "",
+      {"DEVICES", "button", "button_1", 14.5f, 1.2f, 1.45f, 180.0f, "",
        WallUse({{"TYPE", "button"}, {"OPENEDTIME", "5.0"}, {"MESSAGE", "12"}, {"DOORS", "[door_1]"}})},
       // The objectives' pickups lie on the way to the exit: two along the
       // corridor, the key inside the store's doorway.
-      {"DEVICES", "pickup", "key_1", 12.0f, 0.0f, 3.8f, 0.0f, "",
+      {"DEVICES", "pickup", "key_1", 16.0f, 0.0f, 3.8f, 0.0f, "",
        Pickup({{"TYPE", "key"}, {"MESSAGE", "13"}, {"VARIANT", "1"}, {"DOORS", "[door_1]"}, {"MISSION", "2"}})},
       {"DEVICES", "pickup", "special_1", 5.0f, 0.0f, 0.0f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "33"}, {"MISSION", "3"}})},
@@ -47,7 +48,7 @@ std::vector<level01::Placed> Level02() {
       {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.
-      {"LEVERS", "lever", "lever_1", 10.0f, 1.3f, 9.62f, 0.0f, "",
+      {"LEVERS", "lever", "lever_1", 14.0f, 1.3f, 9.62f, 0.0f, "",
        WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "11"},
                 {"DOORS", "[door_1]"}, {"SECURITY", "[seccam_1]"}})},
   };
@@ -57,14 +58,14 @@ std::vector<level01::Placed> Level03() {
   const Keys levers = {{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                        {"PARTIAL_MESSAGE", "28"}, {"MESSAGE", "29"}, {"DOORS", "[door_1]"}};
   return {
-      // Across the corridor east of the vault's doorway.
+      // Across the corridor west of the vault's doorway, on the way to it.
       {"PHOTOCELLS", "photocell", "photocell_1", 13.0f, 1.0f, -1.45f, 0.0f, "",
        {{"RAYLENGTH", "2.9"}, {"RAYHEIGHT", "0.05"}, {"HURT", "-0.05"}, {"MESSAGE1", "24"}, {"MESSAGE2", "25"},
         {"ALERTED", "[guard_1]"}}},
-      {"LISTENERS", "listener", "listener_1", 15.9f, 1.5f, 0.0f, 270.0f, "",
+      {"LISTENERS", "listener", "listener_1", 23.9f, 1.5f, 0.0f, 270.0f, "",
        {{"HEARDIST", "3.0"}, {"MESSAGE1", "26"}, {"MESSAGE2", "27"}, {"STARTEDTIMERS", "[timer_1]"},
         {"ALERTED", "[gangster_1]"}}},
-      {"SPECAREAS", "specarea", "area_magnetic", 14.5f, 0.0f, 0.8f, 0.0f, "",
+      {"SPECAREAS", "specarea", "area_magnetic", 22.5f, 0.0f, 0.8f, 0.0f, "",
        {{"RANGE", "1.0"}, {"TYPE", "magnetic"}, {"MESSAGE1", "19"}, {"MESSAGE2", "19"}}},
       // The two hackable panels face their walls and turn round when set up.
       {"DEVICES", "wallpanel", "laserpanel_1", 6.0f, 1.2f, 1.45f, 0.0f, "",
@@ -72,19 +73,19 @@ std::vector<level01::Placed> Level03() {
       {"DEVICES", "wallpanel", "edspanel_1", 11.0f, 1.2f, -1.45f, 180.0f, "",
        WallUse({{"TYPE", "edspanel"}, {"IMPLANT", "eds"}, {"MESSAGE", "16"}, {"DOORS", "[door_1]"},
                 {"ALERTED", "[guard_1, boss_1]"}})},
-      {"DEVICES", "pickup", "card_1", 9.5f, 0.0f, -3.0f, 0.0f, "",
+      {"DEVICES", "pickup", "card_1", 19.5f, 0.0f, -3.0f, 0.0f, "",
        Pickup({{"TYPE", "card"}, {"MESSAGE", "22"}, {"VARIANT", "2"}, {"DOORS", "[door_1]"}})},
-      {"DEVICES", "pickup", "disguise_1", 15.0f, 0.0f, -1.0f, 0.0f, "",
+      {"DEVICES", "pickup", "disguise_1", 21.0f, 0.0f, -1.0f, 0.0f, "",
        Pickup({{"TYPE", "disguise"}, {"MESSAGE", "23"}})},
       // The objectives' pickups lie on the way to the exit: two along the
       // corridor, the ledger and the bonds inside the vault.
-      {"DEVICES", "pickup", "special_1", 8.0f, 0.0f, -3.8f, 0.0f, "",
+      {"DEVICES", "pickup", "special_1", 18.0f, 0.0f, -3.8f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "30"}, {"MISSION", "2"}})},
       {"DEVICES", "pickup", "special_2", 4.5f, 0.0f, 0.0f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "35"}, {"MISSION", "3"}})},
       {"DEVICES", "pickup", "special_3", 6.5f, 0.0f, 0.0f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "36"}, {"MISSION", "4"}})},
-      {"DEVICES", "pickup", "special_4", 8.0f, 0.0f, -5.4f, 0.0f, "",
+      {"DEVICES", "pickup", "special_4", 18.0f, 0.0f, -5.4f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "37"}, {"MISSION", "5"}})},
       {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
       {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
@@ -106,25 +107,25 @@ std::vector<level01::Placed> Level99() {
 }  // namespace
 
 std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return Level02();
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return Level03();
   }
-  if (plan.name == "level99") {
+  if (plan.layout == "level99") {
     return Level99();
   }
   return {};
 }
 
 std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return {{"Take the store's key", "Nimm den Schl\xFCssel des Lagers", 31},
             {"Take the delivery note", "Nimm den Lieferschein", 38},
             {"Take the stock list", "Nimm die Bestandsliste", 39}};
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return {{"Take the ledger from the vault", "Nimm das Kassenbuch aus dem Tresor", 32},
             {"Take the guard roster", "Nimm den Wachplan", 55},
             {"Take the vault code", "Nimm den Tresorcode", 56},
@@ -134,7 +135,7 @@ std::vector<Objective> LaterObjectives(const LevelPlan& plan) {
 }
 
 std::vector<std::string> TimerNames(const LevelPlan& plan) {
-  if (plan.name == "level02" || plan.name == "level03") {
+  if (plan.layout == "level02" || plan.layout == "level03") {
     return {"timer_1", "timer_2"};
   }
   return {};
@@ -144,11 +145,11 @@ std::string TimerGroups(const LevelPlan& plan) {
   // timer_2 starts with the level and, a second after the briefing,
   // opens the radio dialogue (message 58, level_files.cpp).
   const std::string radio = "\n[timer_2]\nSTARTED = 1\nDURATION = 1.0\nSTOPPEDMESSAGE = 58\n";
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return "\n[timer_1]\nDURATION = 20.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nDEACTIVATED = [area_matter]\n" +
            radio;
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return "\n[timer_1]\nDURATION = 30.0\nSTARTEDMESSAGE = 20\nSTOPPEDMESSAGE = 21\nACTIVATED = [photocell_1]\n" +
            radio;
   }

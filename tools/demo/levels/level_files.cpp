@@ -152,6 +152,9 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"GLOW", "lamp_glow"}}});
   }
+  // The doors open by hand from a little farther and more aside than the
+  // first level's, clear their whole doorway and stay open: the guard's
+  // round passes the exit's door.
   for (const level01::Doorway& d : plan.doorways) {
     objects.push_back({"DOORS",
                        "door",
@@ -162,16 +165,16 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"IMPLANT", "none"},
                         {"USEPOINT", "[0, 1]"},
-                        {"USEDIST", "1.8"},
+                        {"USEDIST", "2.2"},
                         {"USEANG", "120"},
-                        {"USERANG", "60"},
+                        {"USERANG", "90"},
                         {"MESSAGE", std::to_string(kDoorOpens)},
                         {"FAILEDMESSAGE", std::to_string(kDoorStuck)},
                         {"MOVEDIR", "left"},
                         {"SPEED", "1.5"},
-                        {"MOVEDIST", "1.5"},
+                        {"MOVEDIST", "1.7"},
                         {"DEPTH", "0.5"},
-                        {"OPENEDTIME", "4.0"}}});
+                        {"OPENEDTIME", "0"}}});
   }
   // The exit completes the level's first objective, which ends it.
   const std::string exitMessage = std::to_string(kExitReached);

@@ -15,6 +15,9 @@ namespace levels {
 
 struct LevelPlan {
   std::string name;  // "level02"
+  // The plan whose devices, timers, men and objectives it has: its own
+  // name, or that of the plan it copies.
+  std::string layout;
   std::string next;
   std::string nextHard;  // empty: no hard branch
   // The corridor first, then the rooms; doorways pierce walls along x.

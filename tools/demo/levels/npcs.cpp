@@ -20,17 +20,18 @@ struct Npc {
   const char* route;
 };
 
-// The staff of the two middle levels keep to an office behind a wall
-// (waypoints 8 and 9), out of the way from the start to the exit.
+// On the two middle levels guard_1 walks the corridor between its
+// waypoint 10, 11 from the start, and the far side of the exit's door; the
+// other staff keep to an office behind a wall (waypoints 8 and 9).
 const Npc kLevel02[] = {
-    {"guard_1", "guard", "guard1", 8, 90, 50, "[8, 9]"},
+    {"guard_1", "guard", "guard1", 10, 90, 50, "[10, 3]"},
     {"guard_2", "guard", "guard2", 9, 270, 60, "[9, 8]"},
     {"civilian_1", "civilian", "civilian", 8, 0, 0, "[8]"},
     {"civilian_2", "civilian", "civilian2", 9, 0, 0, "[9]"},
     {"gangster_1", "gangster", "gangster", 9, 270, 80, "[9, 8, 9]"},
 };
 const Npc kLevel03[] = {
-    {"guard_1", "guard", "guard3", 8, 90, 50, "[8, 9]"},
+    {"guard_1", "guard", "guard3", 10, 90, 50, "[10, 3]"},
     {"boss_1", "guard", "guard4", 9, 270, 0, "[9, 8]"},
     {"civilian_1", "civilian", "civilian3", 8, 0, 0, "[8]"},
     {"civilian_2", "civilian", "civilian4", 9, 0, 0, "[9]"},
@@ -49,13 +50,13 @@ std::vector<Npc> Rows(const Npc (&rows)[N]) {
 }
 
 std::vector<Npc> LevelNpcs(const LevelPlan& plan) {
-  if (plan.name == "level02") {
+  if (plan.layout == "level02") {
     return Rows(kLevel02);
   }
-  if (plan.name == "level03") {
+  if (plan.layout == "level03") {
     return Rows(kLevel03);
   }
-  if (plan.name == "level99") {
+  if (plan.layout == "level99") {
     return Rows(kLevel99);
   }
   return {};

@@ -3,7 +3,7 @@
 // the pages of the actors and episodes. The level and difficulty items also
 // name a profile's level and difficulty in the profile lines: level item n
 // names the level the game starts for it, "level01" to "level06", as that
-// level's briefing does (the demo's numbered levels end at "level03").
+// level's briefing does (the demo's numbered levels end at "level05").
 // German letters are octal escapes of their Windows-1252 codes, the texts'
 // encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>

@@ -5,21 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 
 #include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/frontend/save/game_options.h"
+#include "game/render/collision/world_collision.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
+#include "game/world/navigation/waypoint_graph.h"
 #include "game/world/sensors/sensor_kinds.h"
-#include "tools/demo/implants/implants.h"
-#include "tools/demo/level01/level01_parts.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/demo.h"
+#include "tools/demo/implants/implants.h"
+#include "tools/demo/level01/level01_parts.h"
 #include "tools/demo/output.h"
 #include "tools/demo/search_texts.h"
 
@@ -39,8 +43,10 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     f32 startX, startZ;
     f32 exitX, exitZ;
     s32 radio;  // the dialogue shown a second after the start (-2: none)
-  } rows[] = {{"level02", 2.0f, 0.0f, 12.0f, 7.5f, 57},
-              {"level03", 2.0f, 0.0f, 8.0f, -7.5f, 57},
+  } rows[] = {{"level02", 2.0f, 0.0f, 16.0f, 7.5f, 57},
+              {"level03", 2.0f, 0.0f, 18.0f, -7.5f, 57},
+              {"level04", 4.0f, 7.0f, 12.0f, -7.5f, -2},
+              {"level05", 4.0f, 7.0f, 12.0f, -7.5f, -2},
               {"level99", 4.0f, 7.0f, 12.0f, -7.5f, -2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
@@ -72,6 +78,164 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
       world->Update(kFrameSeconds);
     }
     EXPECT_EQ(kLevelStatisticsShown, world->GetLevelEndState());
+  }
+}
+
+// Ground positions and distances.
+struct tSpot {
+  f32 x, z;
+};
+tSpot SpotOf(RwFrame* frame) {
+  const RwV3d& at = RwFrameGetLTM(frame)->pos;
+  return {at.x, at.z};
+}
+f32 Apart(const tSpot& a, const tSpot& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+f32 FromSegment(const tSpot& p, const tSpot& a, const tSpot& b) {
+  const f32 dx = b.x - a.x, dz = b.z - a.z;
+  const f32 t = std::clamp(((p.x - a.x) * dx + (p.z - a.z) * dz) / (dx * dx + dz * dz), 0.0f, 1.0f);
+  return Apart(p, {a.x + t * dx, a.z + t * dz});
+}
+
+// Far: the way out lies at least this far from the start, farther than
+// every other objective. On the way: a guard's round comes this near the
+// way from the start through the way out's door to it.
+constexpr f32 kFarFromStart = 12.0f;
+constexpr f32 kNearTheWay = 2.0f;
+constexpr f32 kEyeHeight = 1.6f;
+
+// Each played level's first objective is a way out far from the start,
+// behind its door; a guard's round crosses the way there, and no enemy on
+// his round sees a player who waits at the start or one a checkpoint
+// brings back. Every objective has its object.
+TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
+  MakeScreenStack();
+  ASSERT_TRUE(WriteDemoData());
+  const struct {
+    const char* level;
+    u32 objectives;
+    const char* guard;  // the guard on the way
+  } rows[] = {{"level01", 4, "guard_1"},
+              {"level02", 4, "guard_1"},
+              {"level03", 5, "guard_1"},
+              {"level04", 1, "guard_1"},
+              {"level05", 1, "guard_1"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.level);
+    mWorld.reset();
+    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(row.level));
+    cQXWorld* world = mWorld.get();
+    for (u32 step = 0; step < kLoadStepCount; step++) {
+      world->Load();
+    }
+    ASSERT_EQ(row.objectives, world->GetMissionFlags().GetCount());
+    const tSpot start = SpotOf(world->GetPlayer()->GetFrame());
+
+    // Objective index -> where its objects lie; the way out's area.
+    std::multimap<s32, tSpot> objects;
+    const cSpecialArea* wayOut = nullptr;
+    std::vector<tSpot> unseen = {start};  // the start and the checkpoints
+    ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+      objects.insert({area->GetMission(), SpotOf(area->GetFrame())});
+      wayOut = area->GetMission() == 0 ? area : wayOut;
+      if (area->GetType() == kAreaCheckpoint) {
+        unseen.push_back(SpotOf(area->GetFrame()));
+      }
+    });
+    ForEachClone<cOpenerDevice>(world->GetObjectSets(kSetDevices), [&](cOpenerDevice* device) {
+      objects.insert({device->GetMission(), SpotOf(device->GetFrame())});
+    });
+    ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable* device) {
+      objects.insert({device->GetMission(), SpotOf(device->GetFrame())});
+    });
+    for (s32 objective = 0; objective < s32(row.objectives); objective++) {
+      EXPECT_EQ(1u, objects.count(objective)) << "objective " << objective;
+    }
+    ASSERT_TRUE(wayOut != nullptr);
+    EXPECT_EQ(kAreaSpecial, wayOut->GetType());
+    const tSpot exit = SpotOf(wayOut->GetFrame());
+    EXPECT_GE(Apart(start, exit), kFarFromStart);
+    for (const auto& object : objects) {
+      if (object.first > 0) {
+        EXPECT_LT(Apart(start, object.second), Apart(start, exit)) << "objective " << object.first;
+      }
+    }
+
+    // The way: from the start to the door nearest the way out, then to it.
+    tSpot door = start;
+    ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* d) {
+      door = Apart(SpotOf(d->GetFrame()), exit) < Apart(door, exit) ? SpotOf(d->GetFrame()) : door;
+    });
+    EXPECT_LT(Apart(door, exit), Apart(start, exit)) << "the way out lies behind a door";
+    const cWaypointGraph& graph = *world->GetWaypointGraph();
+    const auto node = [&graph](u32 index) { return tSpot{graph.GetNode(index).x, graph.GetNode(index).z}; };
+    bool guarded = false;
+    for (u32 i = 2; i < world->GetMen().GetCount(); i++) {
+      cNpc* npc = static_cast<cNpc*>(world->GetMen().Get(i));
+      if (npc->GetTypeIndex() == kManTypeCivilian) {
+        continue;  // civilians only panic
+      }
+      SCOPED_TRACE(npc->GetName().CStr());
+      // The farthest he reacts to a player seen in full light.
+      const f32 sight = std::max(npc->GetPerceptionRange(kRangeSearch), npc->GetPerceptionRange(kRangeChase));
+      cRecordArray<u32>& round = npc->GetPatrolList();
+      for (u32 k = 0; k < round.GetCount(); k++) {
+        const tSpot at = node(round[k]);
+        for (const tSpot& spot : unseen) {
+          RwV3d point, normal;
+          const bool walled = world->GetWorldCollision()->IntersectSegment(
+              tSegment3d(RwV3d{at.x, kEyeHeight, at.z}, RwV3d{spot.x, kEyeHeight, spot.z}), &point, &normal, nullptr,
+              true, false, 0, true);
+          EXPECT_TRUE(walled || Apart(at, spot) > sight)
+              << "waypoint " << round[k] + 1 << " sees " << spot.x << "," << spot.z;
+        }
+        const bool onTheWay = std::min(FromSegment(at, start, door), FromSegment(at, door, exit)) <= kNearTheWay;
+        guarded = guarded || (onTheWay && npc->GetName() == row.guard);
+      }
+    }
+    EXPECT_TRUE(guarded);
+  }
+}
+
+// A profile's level index counts its completed levels (after 4 it wraps to
+// 0), and Continue starts the level numbered one above it. Finished games
+// continued one after another, on either difficulty, start only levels the
+// configuration holds, each of whose chains ends the game.
+TEST_F(GeneratedLevelsTest, ContinuedFinishedGamesStartOnlyLevelsThereAre) {
+  MakeScreenStack();
+  ASSERT_TRUE(WriteDemoData());
+  const auto next = [this](const std::string& level, bool hard) {
+    const cPropertyGroup* group = mConfig.FindGroup(cString(level.c_str()));
+    const cProperty* harder = group != nullptr ? group->FindProperty(cString("NEXTSTAGEHARD")) : nullptr;
+    const cProperty* normal = group != nullptr ? group->FindProperty(cString("NEXTSTAGE")) : nullptr;
+    const cProperty* taken = hard && harder != nullptr ? harder : normal;
+    return taken != nullptr ? std::string(taken->GetValue().CStr()) : std::string();
+  };
+  const struct {
+    bool hard;
+    u32 indexAtTheEnd;  // of the first game
+  } rows[] = {{false, 2}, {true, 3}};
+  const std::set<std::string> everyNumberedLevel = {"level01", "level02", "level03", "level04", "level05"};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.hard ? "hard" : "normal");
+    std::set<std::string> started;
+    u32 index = 0;
+    std::string level = "level01";
+    for (int game = 0; game < 8; game++) {
+      SCOPED_TRACE("game " + std::to_string(game));
+      for (int played = 0; level != "level99"; played++) {
+        SCOPED_TRACE(level);
+        ASSERT_LT(played, 6) << "the chain ends the game";
+        ASSERT_TRUE(mConfig.FindGroup(cString(level.c_str())) != nullptr);
+        started.insert(level);
+        index = index == 4 ? 0 : index + 1;
+        level = next(level, row.hard);
+      }
+      if (game == 0) {
+        EXPECT_EQ(row.indexAtTheEnd, index);
+      }
+      level = "level0" + std::to_string(index + 1);
+    }
+    EXPECT_EQ(everyNumberedLevel, started);
   }
 }
 
@@ -115,8 +279,11 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
     }
     // Every man of its file walks in it; the implants' messages are there.
     cString men;
-    EXPECT_EQ(mWorld->GetMenFile().FindGroup(cString("Men"))->FindProperty(cString("MEN"))->GetValue().FindArray(
-                  &men, '[', ']'),
+    EXPECT_EQ(mWorld->GetMenFile()
+                  .FindGroup(cString("Men"))
+                  ->FindProperty(cString("MEN"))
+                  ->GetValue()
+                  .FindArray(&men, '[', ']'),
               mWorld->GetMen().GetCount());
     EXPECT_LE(u32(demo::FirstImplantMessage(demo::level01::kMessageCount) + 6), mWorld->GetMessageCount());
     Note(mWorld.get(), &found);
@@ -136,8 +303,8 @@ TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
   }
   EXPECT_EQ(15u, *std::max_element(searchables.begin(), searchables.end()));  // the most a level holds
   // Panels (2), key, card, disguise, special pickup; the taser and dart aim at guards (type 3).
-  std::set<std::string> wanted = {"timer", "laser target", "eds target", "boss", "device 1", "device 2",
-                                  "device 2 eds", "device 4", "device 5", "device 7", "device 8"};
+  std::set<std::string> wanted = {"timer",        "laser target", "eds target", "boss",     "device 1", "device 2",
+                                  "device 2 eds", "device 4",     "device 5",   "device 7", "device 8"};
   for (const auto& codes : {std::make_pair("body ", kManBodyCount), std::make_pair("type ", u32(kManTypeCount)),
                             std::make_pair("area ", 4u), std::make_pair("set ", u32(kObjectSetKindCount))}) {
     for (u32 i = 0; i < codes.second; i++) {
