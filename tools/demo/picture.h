@@ -44,6 +44,9 @@ bool FrontEndPicture(const std::string& name, Picture* picture);
 // The framed panels' pictures ("data/hack/" panel textures); false for any
 // other name.
 bool HackPicture(const std::string& name, Picture* picture);
+// The particles' sprites ("data/implants/prc/"), white on black: their mask
+// is the picture itself; false for any other name.
+bool ParticlePicture(const std::string& name, Picture* picture);
 
 // A 24-bit bitmap file of the picture.
 std::vector<uint8_t> BmpFile(const Picture& picture);

@@ -335,9 +335,13 @@ TEST_F(DemoDataTest, PicturesAndTextsShowWhatTheScreensNeed) {
       {"the panel's right top piece is clear under the briefing",
        {"data/textures/keret02.png"},
        underBriefing(0.51875)},
-      {"the loading screen, its bar and the map's men are drawn, not labelled placeholders",
-       {"data/screens/level00", "data/screens/barpiece", "data/textures/dorvaman", "data/textures/civil",
-        "data/textures/enemy"},
+      {"the loading, end and credit screens, the extras' pages, the particles, the bar and the map's men are drawn, "
+       "not labelled placeholders",
+       {"data/screens/level00", "data/screens/barpiece", "data/screens/endscreen1", "data/screens/endscreen2",
+        "data/screens/endscreen3", "data/screens/creditscreen", "data/menu/VOSTEK_background",
+        "data/menu/KUMB_background", "data/menu/CONCEPT_background", "data/menu/CONCEPT06_background",
+        "data/implants/prc/prc_fire", "data/implants/prc/prc_redtwist", "data/implants/prc/prc_alert",
+        "data/textures/dorvaman", "data/textures/civil", "data/textures/enemy"},
        nullptr,
        [this](const std::string& name) {
          const std::vector<uint8_t>& bmp = *data_.Find(name + ".bmp");

@@ -1,6 +1,7 @@
 // The front end's own pictures: the three intro logos, the menus' common
-// background, the window menus' background and the loading screen with its
-// bar piece, drawn from shapes and the charset's glyphs instead of labelled
+// background, the window menus' background, the loading screen with its bar
+// piece, the end pictures, the credits' background and the extras' pages,
+// drawn from shapes and the charset's glyphs instead of labelled
 // placeholders.
 #include <algorithm>
 #include <cmath>
@@ -226,6 +227,109 @@ Picture BarPiece() {
   return picture;
 }
 
+// The picture at half its size, each pixel the mean of four: the pages
+// that fill the screen behind text are kept at 128 pixels, as the
+// placeholders they replace were, so the data set stays small.
+Picture Halved(const Picture& full) {
+  Picture half(full.width / 2, full.height / 2, 0);
+  for (int y = 0; y < half.height; y++) {
+    for (int x = 0; x < half.width; x++) {
+      const auto at = [&full](int fx, int fy) { return full.pixels[static_cast<size_t>(fy) * full.width + fx]; };
+      const uint32_t top = Mix(at(2 * x, 2 * y), at(2 * x + 1, 2 * y), 0.5);
+      const uint32_t bottom = Mix(at(2 * x, 2 * y + 1), at(2 * x + 1, 2 * y + 1), 0.5);
+      half.Set(x, y, Mix(top, bottom, 0.5));
+    }
+  }
+  return half;
+}
+
+// The three end pictures: the city's skyline at night, at dawn and by day,
+// each tower a block with rows of windows, some lit. The end screen shows
+// the picture in a wide band, so nothing round is drawn: it would stretch.
+struct SkyLight {
+  uint32_t skyTop;
+  uint32_t skyHorizon;
+  uint32_t tower;
+  uint32_t window;
+  int litInEight;  // how many windows of eight are lit
+};
+
+Picture EndPicture(const SkyLight& light) {
+  Picture picture = Gradient(kLogoSize, light.skyTop, light.skyHorizon);
+  uint32_t seed = 0x5EED1234u;  // the same skyline in each picture
+  const auto next = [&seed](uint32_t range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 16) % range);
+  };
+  const int ground = kLogoSize - 40;
+  for (int x = 0; x < kLogoSize;) {
+    const int width = 14 + next(22);
+    const int top = 70 + next(100);
+    for (int y = top; y < ground; y++) {
+      for (int col = x; col < std::min(x + width - 2, kLogoSize); col++) {
+        picture.Set(col, y, light.tower);
+      }
+    }
+    for (int wy = top + 5; wy + 4 < ground; wy += 9) {
+      for (int wx = x + 3; wx + 3 < std::min(x + width - 2, kLogoSize); wx += 6) {
+        if (next(8) < light.litInEight) {
+          for (int dy = 0; dy < 4; dy++) {
+            picture.Set(wx, wy + dy, light.window);
+            picture.Set(wx + 1, wy + dy, light.window);
+          }
+        }
+      }
+    }
+    x += width;
+  }
+  for (int y = ground; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      picture.Set(x, y, Mix(light.tower, 0x000000, static_cast<double>(y - ground) / (kLogoSize - ground)));
+    }
+  }
+  return picture;
+}
+
+// A character's page in the extras: head and shoulders in silhouette with
+// a rim of the character's colour, on a dark ground, so that the page's
+// text above and its footer below read over it.
+Picture CharacterPicture(uint32_t tint) {
+  Picture picture = Gradient(kLogoSize, Mix(tint, 0x000000, 0.8), 0x020408);
+  const double cx = kLogoSize / 2.0;
+  const auto inside = [cx](double x, double y) {
+    const double head = std::pow((x - cx) / 34.0, 2.0) + std::pow((y - 118.0) / 42.0, 2.0);
+    const double shoulders = std::pow((x - cx) / 92.0, 2.0) + std::pow((y - 250.0) / 80.0, 2.0);
+    return head <= 1.0 || (shoulders <= 1.0 && y < kLogoSize - 28) ||
+           (std::abs(x - cx) < 16.0 && y > 150.0 && y < 180.0);
+  };
+  for (int y = 0; y < kLogoSize; y++) {
+    for (int x = 0; x < kLogoSize; x++) {
+      if (inside(x, y)) {
+        const bool rim = !inside(x - 2, y) || !inside(x + 2, y) || !inside(x, y - 2);
+        picture.Set(x, y, rim ? Mix(tint, 0x000000, 0.3) : 0x05070C);
+      }
+    }
+  }
+  return picture;
+}
+
+// Behind the credits: the menus' deep blue and faint grid, without their
+// title band, so the scrolling lines read anywhere on it.
+Picture CreditPicture() {
+  Picture picture = Gradient(kLogoSize, 0x0A1830, 0x020408);
+  for (int y = 0; y < kLogoSize; y += 32) {
+    for (int x = 0; x < kLogoSize; x++) {
+      picture.Set(x, y, Mix(picture.pixels[static_cast<size_t>(y) * kLogoSize + x], 0x2A5080, 0.35));
+    }
+  }
+  for (int x = 0; x < kLogoSize; x += 32) {
+    for (int y = 0; y < kLogoSize; y++) {
+      picture.Set(x, y, Mix(picture.pixels[static_cast<size_t>(y) * kLogoSize + x], 0x2A5080, 0.35));
+    }
+  }
+  return picture;
+}
+
 }  // namespace
 
 bool FrontEndPicture(const std::string& name, Picture* picture) {
@@ -241,6 +345,21 @@ bool FrontEndPicture(const std::string& name, Picture* picture) {
     *picture = WindowBackground();
   } else if (name == "data/screens/level00") {
     *picture = LoaderPicture();
+  } else if (name == "data/screens/endscreen1") {
+    *picture = Halved(EndPicture({0x02040E, 0x1C1440, 0x0A0C14, 0xF0D070, 3}));
+  } else if (name == "data/screens/endscreen2") {
+    *picture = Halved(EndPicture({0x1A2C5C, 0xF0904C, 0x141822, 0xF0C060, 1}));
+  } else if (name == "data/screens/endscreen3") {
+    *picture = Halved(EndPicture({0x3C78C8, 0xB0D4F0, 0x3A4656, 0x8CA8C0, 4}));
+  } else if (name.rfind("data/menu/CONCEPT", 0) == 0) {
+    // The episodes' pages: the skyline by night in a colour of each page's own.
+    const uint32_t tint = NameColour(name);
+    *picture = Halved(EndPicture({0x02040E, Mix(tint, 0x000000, 0.75), 0x0A0C14, Mix(tint, 0xFFFFFF, 0.5), 2}));
+  } else if (name.size() > 11 && name.compare(name.size() - 11, 11, "_background") == 0 &&
+             name.rfind("data/menu/", 0) == 0) {
+    *picture = Halved(CharacterPicture(NameColour(name)));
+  } else if (name == "data/screens/creditscreen") {
+    *picture = Halved(CreditPicture());
   } else if (name == "data/screens/barpiece") {
     *picture = BarPiece();
   } else {

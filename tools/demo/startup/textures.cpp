@@ -131,12 +131,13 @@ void WriteTextures(DataFolder& data) {
     for (const std::string& name : kind.names) {
       const std::string path = kind.folder + name;
       Picture picture(0, 0, 0);
-      if (!FrontEndPicture(path, &picture) && !HackPicture(path, &picture)) {
+      const bool particle = ParticlePicture(path, &picture);
+      if (!particle && !FrontEndPicture(path, &picture) && !HackPicture(path, &picture)) {
         picture = Placeholder(path, kind.size, kind.size);
       }
       data.Write(path + ".bmp", BmpFile(picture));
       if (kind.mask) {
-        data.Write(path + "_mask.bmp", BmpFile(PlaceholderMask(kind.size, kind.size)));
+        data.Write(path + "_mask.bmp", BmpFile(particle ? picture : PlaceholderMask(kind.size, kind.size)));
       }
     }
   }
