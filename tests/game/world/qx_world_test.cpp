@@ -98,7 +98,8 @@ TEST_F(QXWorldTest, TheDemoLevelLoads) {
     EXPECT_EQ(1u, mWorld->GetTickCount());
     const RwRGBA fog = mWorld->GetRenderManager().GetFogColour();
     EXPECT_EQ((std::vector<f32>{1, 20, 22, 28, 255, 40.0f, 40.0f}),
-              (std::vector<f32>{mWorld->GetRenderManager().GetFog(), fog.red, fog.green, fog.blue, fog.alpha,
+              (std::vector<f32>{static_cast<f32>(mWorld->GetRenderManager().GetFog()), static_cast<f32>(fog.red),
+                                static_cast<f32>(fog.green), static_cast<f32>(fog.blue), static_cast<f32>(fog.alpha),
                                 mWorld->GetFogDistance(), mWorld->GetAiDistance()}));
     EXPECT_EQ(mWorld->GetEngineWorld(), RpClumpGetWorld(mWorld->GetSky()->GetClump()));
     EXPECT_LT(0u, mWorld->GetParticlePools().GetCount());
