@@ -79,10 +79,13 @@ TEST_F(WaypointGraphTest, NamesGiveTheirFirstNumber) {
                      {"b1", 2, 3},
                      {"wp8", 0, 0},
                      {"x", 0, 0},
-                     {"10", 8, 1}},
+                     {"10", 8, 1},
+                     // Numbers beyond 32 bits name no node (not the one of their low bits).
+                     {"wp4294967298", 7, 7},
+                     {"wp99999999999999999999", 6, 6}},
                     "[]"));
   // Each row: node, x, z.
-  const float rows[][3] = {{6, 9, 9}, {9, 8, 1}, {0, 2, 3}, {2, 0, 0}};
+  const float rows[][3] = {{6, 9, 9}, {9, 8, 1}, {0, 2, 3}, {2, 0, 0}, {1, 0, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
     EXPECT_EQ(row[1], mGraph.GetNode(static_cast<u32>(row[0])).x);
