@@ -14,7 +14,10 @@
 // come to the same end in both processes (a read that draws random numbers
 // seeds them first); its clean function, run after every read (ended by a
 // jump or not), releases what the read left in the target's lasting state
-// and must not end fatally.
+// and must not end fatally. A target whose state a fatal end leaves beyond
+// repair (half-made screens on the screen stack, a half-loaded level) gives
+// no clean function: its read leaves the state as it found it when it ends
+// normally, and a worker whose read ended fatally is replaced.
 //
 // Defines the game's FatalError, DebugTrace and gFatalErrorFlag: include it
 // in the target's one source file.
@@ -129,8 +132,10 @@ inline bool ReadUnderJump(const std::vector<uint8_t>& input, ReadFunction read) 
       _exit(0);
     }
     char answer = ReadUnderJump(input, read) ? kFatal : kRead;
-    clean();
-    if (answer == kFatal && __sanitizer_get_current_allocated_bytes() > start + kRetireBytes) {
+    if (clean != nullptr) {
+      clean();
+    }
+    if (answer == kFatal && (clean == nullptr || __sanitizer_get_current_allocated_bytes() > start + kRetireBytes)) {
       answer = kFatalAndRetired;
     }
     if (!WriteAll(out, &answer, 1) || answer == kFatalAndRetired) {
@@ -215,7 +220,9 @@ inline void Run(const uint8_t* bytes, size_t size, ReadFunction read, CleanFunct
     return;
   }
   read(bytes, size);
-  clean();
+  if (clean != nullptr) {
+    clean();
+  }
 }
 
 }  // namespace fatalworker
@@ -224,6 +231,16 @@ u32 gFatalErrorFlag = 0;
 
 void FatalError(const char* format, ...) {
   if (fatalworker::InWorker() && fatalworker::Jump() != nullptr) {
+    // TK_FUZZ_SHOW_FATAL=1 shows why inputs end (a target whose seeds all
+    // end fatally explores nothing).
+    if (std::getenv("TK_FUZZ_SHOW_FATAL") != nullptr) {
+      std::va_list arguments;
+      va_start(arguments, format);
+      std::fputs("fatal end: ", stderr);
+      std::vfprintf(stderr, format, arguments);
+      std::fputc('\n', stderr);
+      va_end(arguments);
+    }
     std::longjmp(*fatalworker::Jump(), 1);
   }
   // An input that the worker read to its end: this end is a finding.
