@@ -23,6 +23,7 @@
 // in the target's one source file.
 #pragma once
 
+#include <poll.h>
 #include <sanitizer/allocator_interface.h>
 #include <sanitizer/common_interface_defs.h>
 #include <signal.h>
@@ -47,6 +48,11 @@ typedef void (*CleanFunction)();
 
 // Bytes left allocated by fatal ends after which a worker is replaced.
 constexpr size_t kRetireBytes = 64u << 20;
+
+// Longest wait for a worker's answer: far beyond any input's reading, so
+// that only a worker that hangs (or one that a fork left waiting on a lock
+// another thread held) is replaced.
+constexpr int kAnswerSeconds = 60;
 
 // A worker's answer to an input.
 constexpr char kRead = 'r';
@@ -193,7 +199,31 @@ inline bool Start(tWorker* worker, ReadFunction read, CleanFunction clean) {
   return true;
 }
 
-// The worker's answer to the input; 0 when there is no worker or it died.
+// Whether the worker's answer came within kAnswerSeconds; a worker that
+// gives none is reported with where the kernel holds it.
+inline bool AnswerCame(const tWorker& worker) {
+  pollfd answer = {worker.fromWorker, POLLIN, 0};
+  int ready;
+  while ((ready = poll(&answer, 1, kAnswerSeconds * 1000)) < 0 && errno == EINTR) {
+  }
+  if (ready != 0) {
+    return true;
+  }
+  char path[64];
+  char where[64] = "?";
+  std::snprintf(path, sizeof path, "/proc/%d/wchan", static_cast<int>(worker.pid));
+  if (FILE* file = std::fopen(path, "r")) {
+    const size_t got = std::fread(where, 1, sizeof where - 1, file);
+    where[got] = '\0';
+    std::fclose(file);
+  }
+  std::fprintf(stderr, "fatal worker %d gave no answer in %d s (waiting in %s): replaced\n",
+               static_cast<int>(worker.pid), kAnswerSeconds, where);
+  return false;
+}
+
+// The worker's answer to the input; 0 when there is no worker, it died or it
+// gave no answer in time.
 inline char Ask(tWorker* worker, const uint8_t* bytes, size_t size, ReadFunction read, CleanFunction clean) {
   if (worker->pid <= 0 && !Start(worker, read, clean)) {
     return 0;
@@ -201,7 +231,7 @@ inline char Ask(tWorker* worker, const uint8_t* bytes, size_t size, ReadFunction
   const uint64_t length = size;
   char answer = 0;
   if (!WriteAll(worker->toWorker, &length, sizeof length) || !WriteAll(worker->toWorker, bytes, size) ||
-      !ReadAll(worker->fromWorker, &answer, 1)) {
+      !AnswerCame(*worker) || !ReadAll(worker->fromWorker, &answer, 1)) {
     answer = 0;
   }
   if (answer != kRead && answer != kFatal) {
@@ -211,11 +241,16 @@ inline char Ask(tWorker* worker, const uint8_t* bytes, size_t size, ReadFunction
 }
 
 // Reads the input in the worker, and then here unless it ended fatally
-// there. Without a worker (none could start, or it died on the input) the
-// input is read here: a failure of the input is then found here.
+// there. A worker that died or stalled on the input is replaced and the
+// input asked of the new one once; without an answer then (no worker could
+// start, or the input kills or stalls every worker) it is read here, where
+// its failure or hang is found.
 inline void Run(const uint8_t* bytes, size_t size, ReadFunction read, CleanFunction clean) {
   static tWorker worker;
-  const char answer = Ask(&worker, bytes, size, read, clean);
+  char answer = Ask(&worker, bytes, size, read, clean);
+  if (answer == 0) {
+    answer = Ask(&worker, bytes, size, read, clean);
+  }
   if (answer == kFatal || answer == kFatalAndRetired) {
     return;
   }
