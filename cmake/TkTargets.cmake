@@ -129,8 +129,9 @@ endfunction()
 
 # tk_fuzzer(<source> DEPS <targets...>)
 # One libFuzzer program per *_fuzz.cpp, with a short smoke run as a test that
-# starts from the seed corpus listed in ${TK_FUZZ_SEED_ROOT}/<name>.seeds
-# (see tests/fuzz/CMakeLists.txt). The fixed seed keeps what CI explores the
+# starts from the seed corpus listed in ${TK_FUZZ_SEED_ROOT}/<name>.seeds and
+# mutates with the dictionary ${TK_FUZZ_DICTIONARY_ROOT}/<name>.dict (see
+# tests/fuzz/CMakeLists.txt). The fixed seed keeps what CI explores the
 # same from run to run; TK_FUZZ_SMOKE_SECONDS a target (ten by default, which
 # keeps the whole stage near a minute on eight cores; tools/test.sh gives
 # fewer on fewer cores).
@@ -144,7 +145,8 @@ function(tk_fuzzer src)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_dependencies(fuzz_all ${name})
   add_test(NAME ${name}_smoke COMMAND ${name} -seed=1 -max_total_time=${TK_FUZZ_SMOKE_SECONDS} -rss_limit_mb=2048
-                                       -seed_inputs=@${TK_FUZZ_SEED_ROOT}/${name}.seeds)
+                                       -seed_inputs=@${TK_FUZZ_SEED_ROOT}/${name}.seeds
+                                       -dict=${TK_FUZZ_DICTIONARY_ROOT}/${name}.dict)
   set_tests_properties(${name}_smoke PROPERTIES ENVIRONMENT "${TK_TEST_ENVIRONMENT}")
 endfunction()
 
@@ -154,6 +156,9 @@ endfunction()
 # build runs with them however it is started. Called once, after all targets.
 function(tk_sanitizer_defaults)
   add_library(tk_sanitizer_defaults OBJECT ${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp)
+  if(TK_FUZZ)
+    target_compile_definitions(tk_sanitizer_defaults PRIVATE TK_FUZZ_DEFAULTS)
+  endif()
   set(folders ${PROJECT_SOURCE_DIR})
   while(folders)
     list(POP_FRONT folders folder)

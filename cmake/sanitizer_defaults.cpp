@@ -14,4 +14,14 @@
 // watch adds nothing to the scan: without it the blocks are still found
 // through each thread's block table, what they point to counts as reachable,
 // and leaks of our own code are still reported.
+//
+// quarantine_size_mb=64 (fuzz build only): the fuzz targets run under
+// libFuzzer's -rss_limit_mb=512, and a target whose inputs allocate large
+// blocks (models, particle buffers) churns the default quarantine of 256 MB
+// of freed blocks into more than that in size classes that are never handed
+// back. 64 MB of freed blocks still spans many inputs for use-after-free.
+#ifdef TK_FUZZ_DEFAULTS
+extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr=0:quarantine_size_mb=64"; }
+#else
 extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr=0"; }
+#endif

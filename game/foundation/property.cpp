@@ -98,6 +98,11 @@ s32 TextToS32(const cString& text) {
   return static_cast<s32>(value);
 }
 
+s32 TextToIndex(const cString& text) {
+  const s32 number = TextToS32(text);
+  return number > 0 ? number - 1 : -1;
+}
+
 bool ParseV2d(const cString& value, RwV2d* out) {
   f32 values[2];
   if (!ParseNumbers(value, 2, values)) {

@@ -10,6 +10,9 @@
 // that is no number gives 0; integers beyond 32 bits are clamped.
 f32 TextToF32(const cString& text);
 s32 TextToS32(const cString& text);
+// A number that the file counts from 1 as an index counted from 0: n gives
+// n - 1; 0, negative numbers and text that is no number give -1 (none).
+s32 TextToIndex(const cString& text);
 
 // Vector values "(x,y)", "(x,y,z)" and "(r,g,b,a)": the parentheses must hold
 // exactly that many elements, each converted as a number (text that is not a

@@ -32,8 +32,9 @@ inline u32 PackColour(u8 red, u8 green, u8 blue, u8 alpha) {
   return (static_cast<u32>(alpha) << 24) | (static_cast<u32>(red) << 16) | (static_cast<u32>(green) << 8) | blue;
 }
 
-// Each component clamped to 0..1, times 255, truncated.
+// Each component clamped to 0..1, times 255, truncated; a component that is
+// no number (an envelope of infinities gives one) is 0.
 inline RwRGBA ColourToBytes(const tRGBAf& colour) {
-  auto byte = [](f32 c) { return static_cast<RwUInt8>((c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c)) * 255.0f); };
+  auto byte = [](f32 c) { return static_cast<RwUInt8>((!(c > 0.0f) ? 0.0f : (c > 1.0f ? 1.0f : c)) * 255.0f); };
   return RwRGBA{byte(colour.r), byte(colour.g), byte(colour.b), byte(colour.a)};
 }

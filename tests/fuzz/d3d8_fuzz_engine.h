@@ -13,6 +13,12 @@
 
 namespace d3d8fuzz {
 
+// The hidden window the engine draws on.
+inline HWND__* Window() {
+  static HWND__ window;
+  return &window;
+}
+
 // Opens the window and starts the engine once, with attach (when given)
 // run before the engine opens; false when any step fails.
 inline bool Start(RwBool (*attach)() = nullptr) {
@@ -24,7 +30,7 @@ inline bool Start(RwBool (*attach)() = nullptr) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return false;
   }
-  static HWND__ window;
+  HWND__& window = *Window();
   window.sdlWindow = SDL_CreateWindow("fuzz", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (window.sdlWindow == nullptr) {
     return false;

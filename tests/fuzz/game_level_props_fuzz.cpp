@@ -2,7 +2,9 @@
 // every group read by a fresh door, opener device, lever, searchable,
 // multi-device and multi-lever, each resolving its lists among the others;
 // then by a glowing object and two timers of the level, which run; and by
-// the four sensor kinds, each resolving its lists among the others.
+// the four sensor kinds, each resolving its lists among the others. Deep
+// brackets end the game through FatalError, which is the answer to them and
+// no finding (tests/fuzz/fatal_worker.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +19,7 @@
 #include "game/world/sensors/sensor_kinds.h"
 #include "game/world/static_objects.h"
 #include "tests/fuzz/fake_device_engine.h"
+#include "tests/fuzz/fatal_worker.h"
 #include "tests/fuzz/memory_files.h"
 #include "tests/support/quad_model.h"
 
@@ -95,18 +98,16 @@ void ReadSensors(const cPropertyFile& props) {
   }
 }
 
-}  // namespace
+cQXWorld* World() {
+  static cPropertyFile config;
+  static cQXWorld* world = [] {
+    config.ParseText(cString("[fuzz]\nTIMERDEVICES = [timer, other]\n"));
+    return new cQXWorld(&config, cString("fuzz"));
+  }();
+  return world;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  static const bool started = Start();
-  if (!started) {
-    __builtin_trap();
-  }
-  if (size > 1 << 16) {
-    return 0;
-  }
-  cPropertyFile props;
-  props.ParseText(cString(std::string(reinterpret_cast<const char*>(bytes), size).c_str()));
+void ReadDevices(const cPropertyFile& props) {
   cList devices;
   const cList sensors;
   cDoor* door = new cDoor(kModelFile, &gLightmap, nullptr);
@@ -135,18 +136,44 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     }
     delete device;
   }
-  static cPropertyFile config;
-  static cQXWorld* world = new cQXWorld(&config, cString("fuzz"));
-  config.ParseText(cString("[fuzz]\nTIMERDEVICES = [timer, other]\n"));
-  world->LoadTimerDevices(config.FindGroup(cString("fuzz")), props);
+}
+
+void ReadTimers(const cPropertyFile& props) {
+  cQXWorld* world = World();
+  world->LoadTimerDevices(world->GetConfig()->FindGroup(cString("fuzz")), props);
   for (u32 frame = 0; frame < 4; frame++) {
     world->cScene::Update(1.0f);
   }
-  cPtrArray& timers = world->GetTimerDevices();
+}
+
+void ReadProps(const uint8_t* bytes, size_t size) {
+  cPropertyFile props;
+  props.ParseText(cString(std::string(reinterpret_cast<const char*>(bytes), size).c_str()));
+  ReadDevices(props);
+  ReadTimers(props);
+  ReadSensors(props);
+}
+
+// The level's timers go, and with them whatever a fatal end left listed.
+void DeleteTimers() {
+  cPtrArray& timers = World()->GetTimerDevices();
   for (u32 i = 0; i < timers.GetCount(); i++) {
     delete static_cast<cTimerDevice*>(timers.Get(i));
   }
   timers.SetCount(0);
-  ReadSensors(props);
+  World()->GetUpdateList().Clear();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  static const bool started = Start();
+  if (!started) {
+    __builtin_trap();
+  }
+  if (size > 1 << 16) {
+    return 0;
+  }
+  fatalworker::Run(bytes, size, ReadProps, DeleteTimers);
   return 0;
 }

@@ -1,17 +1,14 @@
 // Fuzz target for a level's men file: any bytes as "men.txt", read as a
 // property file and through the men's static data (the used-animation lists
 // and the animation table, whose animation files it names) and released
-// again. A bad file ends the program through FatalError, which is the answer
-// to it and no finding: this target links its own FatalError, which jumps
-// back here. What the jump skips (small locals of the interrupted calls) is
-// never freed, so leak detection is off for this target.
-#include <csetjmp>
+// again. A bad file ends the game through FatalError, which is the answer to
+// it and no finding (tests/fuzz/fatal_worker.h).
 #include <cstddef>
 #include <cstdint>
 
 #include "game/characters/man.h"
 #include "tests/fuzz/fake_device_engine.h"
-#include "tests/fuzz/fatal_jump.h"
+#include "tests/fuzz/fatal_worker.h"
 #include "tests/fuzz/memory_files.h"
 
 namespace {
@@ -29,9 +26,23 @@ bool Start() {
   return true;
 }
 
-}  // namespace
+void ReadMenFile(const uint8_t* bytes, size_t size) {
+  memoryfiles::Serve(kEnginePath, bytes, size);
+  cPropertyFile file;
+  file.Load(cString(kGamePath));
+  cMan::LoadStaticData(&file);
+  for (u32 slot = 0; slot < kManAnimCount; slot++) {
+    const f32 left = ManAnimData().GetLeftFootTime(slot);
+    if (!ManAnimData().IsUsed(slot) && left != kNoFootTime) {
+      __builtin_trap();
+    }
+  }
+}
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fataljump::NoLeakDetection(argc, argv); }
+// Whatever was loaded goes, so that the next input starts with nothing used.
+void ReleaseMen() { cMan::ReleaseStaticData(); }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();
@@ -41,23 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size > kMaxInput) {
     return 0;
   }
-  memoryfiles::Serve(kEnginePath, bytes, size);
-  cPropertyFile* volatile file = new cPropertyFile();
-  std::jmp_buf jump;
-  gFatalJump = &jump;
-  if (setjmp(jump) == 0) {
-    file->Load(cString(kGamePath));
-    cMan::LoadStaticData(file);
-    for (u32 slot = 0; slot < kManAnimCount; slot++) {
-      const f32 left = ManAnimData().GetLeftFootTime(slot);
-      if (!ManAnimData().IsUsed(slot) && left != kNoFootTime) {
-        __builtin_trap();
-      }
-    }
-  }
-  gFatalJump = nullptr;
-  // Whatever was loaded goes, so that the next input starts with nothing used.
-  cMan::ReleaseStaticData();
-  delete file;
+  fatalworker::Run(bytes, size, ReadMenFile, ReleaseMen);
   return 0;
 }

@@ -1,22 +1,17 @@
 // Fuzz target for particle property files: any bytes as an effect's file,
 // loaded by cMultiParticleSystem::Load through a scene's property-file cache
-// and simulated and built for a few frames. A bad file ends the program
-// through FatalError, which is the answer to it and no finding: this target
-// links its own FatalError, which jumps back here, and the effect is
-// deleted. What the jump skips (small locals of the interrupted calls) is
-// never freed, so leak detection is off for this target.
-#include <csetjmp>
-#include <cstdarg>
+// and simulated and built for a few frames. A bad file ends the game through
+// FatalError, which is the answer to it and no finding
+// (tests/fuzz/fatal_worker.h).
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "game/render/models/atomic_plugin.h"
 #include "game/render/particles/particle_instancer.h"
 #include "game/render/particles/particle_system.h"
 #include "game/render/scene/scene.h"
 #include "tests/fuzz/fake_device_engine.h"
-#include "tests/fuzz/fatal_jump.h"
+#include "tests/fuzz/fatal_worker.h"
 #include "tests/fuzz/memory_files.h"
 
 namespace {
@@ -64,34 +59,44 @@ void Simulate(cMultiParticleSystem* effect) {
   }
 }
 
-}  // namespace
+FuzzScene* Scene() {
+  static FuzzScene* scene = new FuzzScene();
+  return scene;
+}
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) { return fataljump::NoLeakDetection(argc, argv); }
+cMultiParticleSystem* gEffect = nullptr;
+
+void LoadEffect(const uint8_t* bytes, size_t size) {
+  // The same random numbers for every read of an input: the worker and
+  // this process must come to the same end.
+  RpRandomSeed(1);
+  memoryfiles::Serve(kEnginePath, bytes, size);
+  gEffect = new cMultiParticleSystem();
+  const RwV3d origin = {0.0f, 0.0f, 0.0f};
+  const RwV3d along = {0.0f, 0.0f, 1.0f};
+  gEffect->Load(Scene(), kGamePath, origin, along);
+  Simulate(gEffect);
+}
+
+// The effect goes; each input is a new file of the same name, and an effect
+// whose load ended fatally may not have left the update list.
+void DeleteEffect() {
+  delete gEffect;
+  gEffect = nullptr;
+  Scene()->GetPropertyFileCache()->Clear();
+  Scene()->GetUpdateList().Clear();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();
-  static FuzzScene* scene = new FuzzScene();
   if (!started) {
     __builtin_trap();
   }
   if (size > kMaxInput) {
     return 0;
   }
-  memoryfiles::Serve(kEnginePath, bytes, size);
-  // Each input is a new file of the same name; effects of inputs that ended
-  // in a jump are gone, but may not have left the list.
-  scene->GetPropertyFileCache()->Clear();
-  scene->GetUpdateList().Clear();
-  cMultiParticleSystem* volatile effect = new cMultiParticleSystem();
-  std::jmp_buf jump;
-  gFatalJump = &jump;
-  if (setjmp(jump) == 0) {
-    const RwV3d origin = {0.0f, 0.0f, 0.0f};
-    const RwV3d along = {0.0f, 0.0f, 1.0f};
-    effect->Load(scene, kGamePath, origin, along);
-    Simulate(effect);
-  }
-  gFatalJump = nullptr;
-  delete effect;
+  fatalworker::Run(bytes, size, LoadEffect, DeleteEffect);
   return 0;
 }

@@ -81,7 +81,7 @@ void cImplant::Init(cQXWorld* world) {
     mCost = TextToF32(energy->GetValue());
   }
   if (const cProperty* message = group->FindProperty(cString((prefix + "_MESSAGE").c_str()))) {
-    // Counted from 1 in the file; 0 becomes no message.
-    mMessages[mIndex] = TextToS32(message->GetValue()) - 1;
+    // Counted from 1 in the file; 0 or less becomes no message.
+    mMessages[mIndex] = TextToIndex(message->GetValue());
   }
 }

@@ -200,6 +200,13 @@ void InitProjectedShadows(u8 visibilityFlag, cLightmap* lightmap, s32 tiltDegree
 }
 
 void ShutdownProjectedShadows() {
+  // Casters exist before the set-up (a level's men come before it), so a
+  // level torn down between the two still has some. Each caster's
+  // destructor takes it out of the list.
+  while (!sRenderer.casters.empty()) {
+    delete sRenderer.casters.back();
+  }
+  sRenderer.casters.shrink_to_fit();
   if (sRenderer.shadowCamera == nullptr) {
     return;
   }
@@ -215,11 +222,6 @@ void ShutdownProjectedShadows() {
   DestroyRaster(&sRenderer.image);
   DestroyRaster(&sRenderer.blurA);
   DestroyRaster(&sRenderer.blurB);
-  // Each caster's destructor takes it out of the list.
-  while (!sRenderer.casters.empty()) {
-    delete sRenderer.casters.back();
-  }
-  sRenderer.casters.shrink_to_fit();
   sRenderer.visibilityFlag = 0;
   sRenderer.world = nullptr;
   sRenderer.lightmap = nullptr;

@@ -53,7 +53,7 @@ tShadowRenderer& GetShadowRenderer();
 // The cameras and rasters, added to the world of the casters; called once
 // the casters exist.
 void InitProjectedShadows(u8 visibilityFlag, cLightmap* lightmap, s32 tiltDegrees, f32 maximumDistance);
-// Destroys the cameras, rasters and every caster; nothing when not set up.
+// Destroys every caster, and the cameras and rasters when they were set up.
 void ShutdownProjectedShadows();
 // Frame start: no caster has been drawn yet.
 void ClearShadowCasterFlags();

@@ -318,6 +318,13 @@ u32 cAnimModel::BlendToAnim(u32 index, bool rootMotion, f32 startTime, f32 blend
   if (index == mCurrentIndex || animation == nullptr) {
     return mCurrentIndex;
   }
+  // A model whose animation is not loaded (its men file leaves the start
+  // animation out of its used ones) has no pose to blend from: it takes the
+  // new animation at once.
+  if (mCurrentIndex < kAnimOverlay && AnimationOf(mCurrentIndex) == nullptr) {
+    SetAnim(index, WrapTime(startTime, animation->duration));
+    return mCurrentIndex;
+  }
   mRootMotionInBlend = rootMotion ? 1 : 0;
   if (mCurrentIndex == kAnimCrossFade) {
     // A cross-fade from the pose the running one has reached.

@@ -29,11 +29,12 @@ const tImplantName kImplantNames[] = {
 void* IdToPointer(u32 id) { return reinterpret_cast<void*>(static_cast<uintptr_t>(id)); }
 u32 PointerToId(void* pointer) { return static_cast<u32>(reinterpret_cast<uintptr_t>(pointer)); }
 
-// Numbers of property files count from 1: n is stored as n - 1.
+// Numbers of property files count from 1: n is stored as n - 1, and 0 or
+// less as none (-1).
 void ReadIndex(const cPropertyGroup* group, const char* key, s32* out) {
   const cString* value = FindPropertyValue(group, key);
   if (value != nullptr) {
-    *out = TextToS32(*value) - 1;
+    *out = TextToIndex(*value);
   }
 }
 

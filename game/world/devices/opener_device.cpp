@@ -113,7 +113,7 @@ void cOpenerDevice::ReadProperties(const cPropertyGroup* group, const cList& dev
   }
   value = FindPropertyValue(group, "VARIANT");
   if (value != nullptr) {
-    mVariant = TextToS32(*value) - 1;
+    mVariant = TextToIndex(*value);
   }
   value = FindPropertyValue(group, "DOORS");
   if (value != nullptr) {

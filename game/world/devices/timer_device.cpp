@@ -72,10 +72,10 @@ void cTimerDevice::ReadProperties(const cPropertyFile& props, const cList& senso
     Start();
   }
   if ((value = FindPropertyValue(group, "STARTEDMESSAGE")) != nullptr) {
-    mStartedMessage = TextToS32(*value) - 1;
+    mStartedMessage = TextToIndex(*value);
   }
   if ((value = FindPropertyValue(group, "STOPPEDMESSAGE")) != nullptr) {
-    mStoppedMessage = TextToS32(*value) - 1;
+    mStoppedMessage = TextToIndex(*value);
   }
 }
 

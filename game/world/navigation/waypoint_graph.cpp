@@ -22,12 +22,13 @@ void Append(cRecordArray<T>* records, u32* count, const T& value) {
 }
 
 // The waypoint number of a name: its first run of digits read as a decimal
-// number; 0 for a name without one.
+// number; 0 for a name without one, the largest u32 for one beyond it.
 u32 WaypointNumber(const char* name) {
   while (*name != '\0' && (*name < '0' || *name > '9')) {
     name++;
   }
-  return static_cast<u32>(atoi(name));
+  const unsigned long long number = strtoull(name, nullptr, 10);
+  return number > UINT32_MAX ? UINT32_MAX : static_cast<u32>(number);
 }
 
 f32 PlaneDistance(const cWaypointGraph::tNode& a, const cWaypointGraph::tNode& b) {

@@ -121,11 +121,11 @@ void cSensorDevice::ReadCommonProperties(const cPropertyGroup* group, const cLis
                                          const cPtrArray* men) {
   const cString* value = FindPropertyValue(group, "MESSAGE1");
   if (value != nullptr) {
-    mMessage1 = TextToS32(*value) - 1;
+    mMessage1 = TextToIndex(*value);
   }
   value = FindPropertyValue(group, "MESSAGE2");
   if (value != nullptr) {
-    mMessage2 = TextToS32(*value) - 1;
+    mMessage2 = TextToIndex(*value);
   }
   struct tSensorList {
     const char* key;

@@ -84,7 +84,7 @@ void cSpecialArea::ReadProperties(const cPropertyGroup* group, const cList& sens
   }
   const cString* mission = FindPropertyValue(group, "MISSION");
   if (mission != nullptr) {
-    mMission = TextToS32(*mission) - 1;
+    mMission = TextToIndex(*mission);
   }
   ReadCommonProperties(group, sensors, timers, nullptr);
 }

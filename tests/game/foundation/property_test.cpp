@@ -177,6 +177,30 @@ TEST(PropertyTest, LenientNumbers) {
   EXPECT_EQ("a b", PropertyText(Single(&g, "  a b  ").GetStringFatal()));
 }
 
+// Numbers the files count from 1 become indices counted from 0; anything
+// that names no such number (0, negative numbers, no number) is none.
+TEST(PropertyTest, NumbersCountedFromOne) {
+  struct Row {
+    const char* text;
+    s32 index;
+  };
+  const Row rows[] = {{"1", 0},
+                      {"12", 11},
+                      {"0", -1},
+                      {"-1", -1},
+                      {"2147483647", 2147483646},
+                      {"99999999999", 2147483646},
+                      {"-2147483648", -1},
+                      {"-99999999999", -1},
+                      {"abc", -1},
+                      {"", -1},
+                      {" 3x", 2}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(row.index, TextToIndex(cString(row.text)));
+  }
+}
+
 TEST(PropertyTest, VectorsAndColours) {
   cPropertyGroup g;
   f32 v[4] = {9, 9, 9, 9};

@@ -43,9 +43,14 @@ TEST_F(LevelTest, TextsOfTheFile) {
   const char* keys[] = {
       "MESSAGE00 = a\nMESSAGE01 = \"b@c\"\nMESSAGE03 = d\nMISSION00 = x\nMISSION_OBJECTIVES = 2\nMAINMISSIONTEXT = 2",
       "MESSAGE00 = \"$07word\"\nMESSAGE01 = $3\nMISSION00 = \"@05Reach it\"\nMAINMISSIONTEXT = 0",
-      "MESSAGE00 = x\nMISSION00 = first\nMAINMISSIONTEXT = 9\nMISSION_OBJECTIVES = -4"};
-  const char* want[] = {"a -1 -1|b@c -1 1|2|b@c", "word 7 -1| 3 -1|0| Reach it", "x -1 -1|0|first"};
-  for (int i = 0; i < 3; i++) {
+      "MESSAGE00 = x\nMISSION00 = first\nMAINMISSIONTEXT = 9\nMISSION_OBJECTIVES = -4",
+      // Numbers at their limits: no wrapped index, the objectives at their most.
+      "MESSAGE00 = \"$-2147483648\"\nMESSAGE01 = \"$2147483647\"\nMISSION00 = m\nMAINMISSIONTEXT = -2147483648\n"
+      "MISSION_OBJECTIVES = 2147483647",
+      "MESSAGE00 = a\nMISSION00 = m\nMAINMISSIONTEXT = 2147483647\nMISSION_OBJECTIVES = -2147483648"};
+  const char* want[] = {"a -1 -1|b@c -1 1|2|b@c", "word 7 -1| 3 -1|0| Reach it", "x -1 -1|0|first",
+                        "147483648 -2147483648 -1|47483647 2147483647 -1|256|m", "a -1 -1|0|m"};
+  for (int i = 0; i < 5; i++) {
     SCOPED_TRACE(keys[i]);
     cQXWorld* world = TextWorld(std::string(keys[i]) + "\n");
     std::string got;

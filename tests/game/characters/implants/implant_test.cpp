@@ -37,6 +37,11 @@ TEST_F(ImplantTest, SettingsReplaceTheDefaults) {
       {"[implants]\nLASER_ENERGY = 0.5\nLASER_MESSAGE = 5\n", kImplantIndexLaser, 0.5f, 4, -1},
       {"[implants]\nLASER_ENERGY = 0.5\nEDS_MESSAGE = 0\n", kImplantIndexEds, 0.2f, -1, -1},
       {"[implants]\nULTRA_ENERGY = 0.3\n", kImplantIndexUltra, 0.3f, -1, -1},
+      // Message numbers count from 1: 0 and below are none, the limits never wrap.
+      {"[implants]\nTASER_MESSAGE = -1\n", kImplantIndexTaser, 0.1f, -1, -1},
+      {"[implants]\nTASER_MESSAGE = -2147483648\n", kImplantIndexTaser, 0.1f, -1, -1},
+      {"[implants]\nLASER_MESSAGE = -99999999999\n", kImplantIndexLaser, 0.2f, -1, -1},
+      {"[implants]\nLASER_MESSAGE = 2147483647\n", kImplantIndexLaser, 0.2f, 2147483646, -1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.group) + std::to_string(row.index));

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "game/characters/npc/ai_states_walk.h"
@@ -31,6 +32,35 @@ TEST_F(NpcPatrolTest, WalksTheWaypointsInListOrderFromTheNodeItStandsOn) {
     }
   }
   EXPECT_EQ((std::vector<u32>{1, 2, 3, 0, 1}), visited);
+}
+
+// STARTPOINT and WAYPOINTS count the graph's nodes from 1: 0, negative
+// numbers and those at the limits of their type name no node.
+TEST_F(NpcPatrolTest, NodeNumbersAtTheirLimitsNameNoNode) {
+  LoadPlayer();
+  const struct {
+    const char* start;
+    const char* waypoints;
+    bool placed;  // on node 2 (-2, -8)
+    std::vector<u32> patrol;
+  } rows[] = {{"2", "[1, 7]", true, {0, 6}},
+              {"0", "[0, -1, 8]", false, {}},
+              {"-1", "[-2147483648, 2]", false, {1}},
+              {"-2147483648", "[2147483647, 3]", false, {2}},
+              {"2147483647", "[4294967298, 99999999999, 1]", false, {0}},
+              {"4294967298", "[-4294967294]", false, {}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.start) + " " + row.waypoints);
+    cNpc* npc = MakeNpc("guard", std::string("STARTPOINT = ") + row.start + "\nWAYPOINTS = " + row.waypoints + "\n");
+    std::vector<u32> patrol;
+    for (u32 i = 0; i < npc->GetPatrolList().GetCount(); i++) {
+      patrol.push_back(npc->GetPatrolList()[i]);
+    }
+    EXPECT_EQ(row.patrol, patrol);
+    const RwV2d ground = Ground(npc);
+    EXPECT_EQ(row.placed, ground.x == -2.0f && ground.y == -8.0f);
+    DropLast();
+  }
 }
 
 TEST_F(NpcPatrolTest, StepsTurnsAndFinishes) {

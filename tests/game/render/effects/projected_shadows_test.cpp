@@ -127,6 +127,16 @@ TEST_F(ProjectedShadowsTest, CasterMadeAfterSetUpKeepsTheCameras) {
   EXPECT_TRUE(GetShadowRenderer().casters.empty());
 }
 
+// A level torn down after its men and before the renderer's set-up: its
+// casters go all the same (none is left to point at a deleted model).
+TEST_F(ProjectedShadowsTest, ShutdownBeforeSetUpDeletesTheCasters) {
+  MakeCaster(RwV3d{0.0f, 1.0f, 5.0f});
+  ASSERT_EQ(nullptr, GetShadowRenderer().shadowCamera);
+  ASSERT_EQ(1u, GetShadowRenderer().casters.size());
+  ShutdownProjectedShadows();
+  EXPECT_TRUE(GetShadowRenderer().casters.empty());
+}
+
 TEST_F(ProjectedShadowsTest, ImageIsInvertedShrunkAndBlurred) {
   InitProjectedShadows(0, &lightmap_, 0, 20.0f);
   const tShadowRenderer& renderer = GetShadowRenderer();

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "tests/game/render/models/anim_fixture.h"
 #include "tests/game/render/expect_v3d.h"
+#include "tests/game/render/models/anim_fixture.h"
 
 namespace {
 
@@ -225,6 +225,20 @@ TEST_F(AnimModelTest, BlendsThatMustChangeNothing) {
   EXPECT_EQ(2u, model.GetCurrentIndex());
   model.RefreshPose();
   ExpectSameMatrix(PoseAt(2, 0.0f), NodeMatrix(model, kNodes - 1));
+}
+
+// A model whose start animation is missing from its table plays nothing;
+// a blend then has no pose to start from and takes its animation at once.
+TEST_F(AnimModelTest, ABlendFromNoAnimationTakesItsTargetAtOnce) {
+  cAnimTable table;
+  Fill(&table, {nullptr, mTable[1].animation, mTable[2].animation});
+  cAnimModel model(SkeletonClump(kNodes), &table, nullptr);
+  ASSERT_EQ(0u, model.GetCurrentIndex());
+  EXPECT_EQ(2u, model.BlendToAnim(2, true, 0.7f, 0.3f));
+  EXPECT_FLOAT_EQ(0.2f, model.GetCurrentTime());  // 0.7 s wrapped into the 0.5 s animation
+  model.Update(0.1f);
+  model.RefreshPose();
+  ExpectSameMatrix(PoseAt(2, 0.3f), NodeMatrix(model, kNodes - 1));
 }
 
 TEST_F(AnimModelTest, AnimationsOfNoLengthStayAtTheirStart) {

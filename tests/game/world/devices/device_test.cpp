@@ -1,10 +1,13 @@
 // The device base: the use test with its sides, cones and query mode, the
-// trigger-id rules of the property reader, the world's device queries and
-// the return of a taken device.
+// trigger-id rules of the property reader, the numbers it counts from 1, the
+// world's device queries and the return of a taken device.
 #include "game/world/devices/device.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "game/world/devices/timer_device.h"
 #include "tests/game/world/devices/device_fixture.h"
 
 namespace {
@@ -76,6 +79,59 @@ TEST_F(DeviceTest, TriggerIdsOfTheReader) {
     EXPECT_EQ(row.first, row.device->GetFirstTriggerId());
     EXPECT_TRUE(row.device->AcceptsTriggerId(kTriggerAlways));
     EXPECT_FALSE(row.device->ListensTo(kTriggerAlways));
+  }
+}
+
+// Message, mission and variant numbers count from 1 in the file: n is kept
+// as n - 1, and 0, negative numbers and those at the limits of their type
+// as none (-1) or the largest index, never a wrapped one.
+TEST_F(DeviceTest, NumbersCountedFromOneNeverWrap) {
+  struct Row {
+    const char* text;
+    s32 index;
+  };
+  const Row rows[] = {{"1", 0},
+                      {"7", 6},
+                      {"0", -1},
+                      {"-1", -1},
+                      {"2147483647", 2147483646},
+                      {"-2147483648", -1},
+                      {"99999999999", 2147483646},
+                      {"-99999999999", -1},
+                      {"none", -1}};
+  const char* const deviceKeys[] = {"MISSION",       "MESSAGE",        "PARTIAL_MESSAGE",
+                                    "FAILEDMESSAGE", "IMPLANTMESSAGE", "VARIANT"};
+  std::string props;
+  std::string timerList;
+  std::vector<cOpenerDevice*> openers;
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) {
+    const std::string name = "opener" + std::to_string(i);
+    openers.push_back(PlaceOpener("button", name.c_str(), {10.0f * static_cast<f32>(i), 1.0f, 0.0f}));
+    props += "[" + name + "]\n";
+    for (const char* key : deviceKeys) {
+      props += std::string(key) + " = " + rows[i].text + "\n";
+    }
+    props += "[timer" + std::to_string(i) + "]\nSTARTEDMESSAGE = " + rows[i].text +
+             "\nSTOPPEDMESSAGE = " + rows[i].text + "\n";
+    timerList += (i == 0 ? "" : ", ") + std::string("timer") + std::to_string(i);
+  }
+  Finish(props);
+  cPropertyFile level;
+  level.ParseText(cString(("[level]\nTIMERDEVICES = [" + timerList + "]\n").c_str()));
+  mLevel->LoadTimerDevices(level.FindGroup(cString("level")), mProps);
+  ASSERT_EQ(openers.size(), mLevel->GetTimerDevices().GetCount());
+  for (size_t i = 0; i < openers.size(); i++) {
+    SCOPED_TRACE(rows[i].text);
+    const cOpenerDevice* opener = openers[i];
+    EXPECT_EQ(rows[i].index, opener->GetMission());
+    EXPECT_EQ(rows[i].index, opener->GetMessage());
+    EXPECT_EQ(rows[i].index, opener->GetPartialMessage());
+    EXPECT_EQ(rows[i].index, opener->GetFailedMessage());
+    EXPECT_EQ(rows[i].index, opener->GetImplantMessage());
+    EXPECT_EQ(rows[i].index, opener->GetVariant());
+    const auto* timer = static_cast<const cTimerDevice*>(mLevel->GetTimerDevices().Get(static_cast<u32>(i)));
+    EXPECT_EQ(rows[i].index, timer->GetStartedMessage());
+    EXPECT_EQ(rows[i].index, timer->GetStoppedMessage());
   }
 }
 

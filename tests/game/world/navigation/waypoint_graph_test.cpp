@@ -54,10 +54,18 @@ TEST_F(WaypointGraphTest, BuildReadsNumbersAndPairs) {
     u32 nodes, edgesKept;
   };
   const std::vector<Waypoint> three = {{"wp1", 0, 0}, {"wp2", 3, 4}, {"wp3", 6, 8}};
-  const Row rows[] = {{three, "[1,2,3]", 0, true, 3, 1}, {three, "[1,2,2,1,2,3]", 0, true, 3, 2},
-                      {three, "[]", 0, true, 3, 0},      {three, "[1,2,4,1,2,3]", 0, false, 3, 1},
-                      {three, "[0,1]", 0, false, 3, 0},  {three, "[1,2]", 0xFFFFFFF0u, false, 0, 0},
-                      {{}, "[1,2]", 0, false, 0, 0}};
+  const Row rows[] = {{three, "[1,2,3]", 0, true, 3, 1},
+                      {three, "[1,2,2,1,2,3]", 0, true, 3, 2},
+                      {three, "[]", 0, true, 3, 0},
+                      {three, "[1,2,4,1,2,3]", 0, false, 3, 1},
+                      {three, "[0,1]", 0, false, 3, 0},
+                      {three, "[1,2]", 0xFFFFFFF0u, false, 0, 0},
+                      {{}, "[1,2]", 0, false, 0, 0},
+                      // Numbers at their limits name no node, never one of a wrapped number.
+                      {three, "[-1,1]", 0, false, 3, 0},
+                      {three, "[1,-2147483648]", 0, false, 3, 0},
+                      {three, "[2147483647,1]", 0, false, 3, 0},
+                      {three, "[1,4294967298]", 0, false, 3, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.edges + " header " + std::to_string(row.header));
     EXPECT_EQ(row.built, Build(row.points, row.edges, row.header));
@@ -79,10 +87,13 @@ TEST_F(WaypointGraphTest, NamesGiveTheirFirstNumber) {
                      {"b1", 2, 3},
                      {"wp8", 0, 0},
                      {"x", 0, 0},
-                     {"10", 8, 1}},
+                     {"10", 8, 1},
+                     // Numbers beyond 32 bits name no node (not the one of their low bits).
+                     {"wp4294967298", 7, 7},
+                     {"wp99999999999999999999", 6, 6}},
                     "[]"));
   // Each row: node, x, z.
-  const float rows[][3] = {{6, 9, 9}, {9, 8, 1}, {0, 2, 3}, {2, 0, 0}};
+  const float rows[][3] = {{6, 9, 9}, {9, 8, 1}, {0, 2, 3}, {2, 0, 0}, {1, 0, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
     EXPECT_EQ(row[1], mGraph.GetNode(static_cast<u32>(row[0])).x);

@@ -125,6 +125,38 @@ TEST_F(SensorKindsTest, ResetPutsTheModelBackOnceAndMessagesFollowTheTarget) {
   }
 }
 
+// The sensors' message numbers and a special area's mission count from 1:
+// n is kept as n - 1, 0 and below (the limits included) as none.
+TEST_F(SensorKindsTest, NumbersCountedFromOneNeverWrap) {
+  struct Row {
+    const char* text;
+    s32 index;
+  };
+  const Row rows[] = {
+      {"2", 1}, {"0", -1}, {"-1", -1}, {"2147483647", 2147483646}, {"-2147483648", -1}, {"-99999999999", -1}};
+  std::string props;
+  std::vector<cListener*> listeners;
+  std::vector<cSpecialArea*> areas;
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) {
+    const std::string ear = "ear" + std::to_string(i);
+    const std::string area = "area" + std::to_string(i);
+    const f32 x = 10.0f * static_cast<f32>(i);
+    listeners.push_back(PlaceSensor<cListener>(kSetListeners, "listener", ear.c_str(), RwV3d{x, 1, -5}));
+    areas.push_back(PlaceSensor<cSpecialArea>(kSetSpecialAreas, "listener", area.c_str(), RwV3d{x, 1, 5}));
+    props += "[" + ear + "]\nMESSAGE1 = " + rows[i].text + "\nMESSAGE2 = " + rows[i].text + "\n[" + area +
+             "]\nTYPE = special\nMISSION = " + rows[i].text + "\n";
+  }
+  Props(props);
+  SetUpListeners(mLevel, mProps);
+  SetUpSpecialAreas(mLevel, mProps);
+  for (size_t i = 0; i < listeners.size(); i++) {
+    SCOPED_TRACE(rows[i].text);
+    EXPECT_EQ(rows[i].index, listeners[i]->GetMessage1());
+    EXPECT_EQ(rows[i].index, listeners[i]->GetMessage2());
+    EXPECT_EQ(rows[i].index, areas[i]->GetMission());
+  }
+}
+
 TEST_F(SensorKindsTest, ListenersHearWithinNoisePlusRange) {
   auto* listener = PlaceSensor<cListener>(kSetListeners, "listener", "ear", RwV3d{0, 1, -5});
   SetUpListeners(mLevel, mProps);
