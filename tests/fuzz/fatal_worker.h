@@ -260,6 +260,21 @@ inline void Run(const uint8_t* bytes, size_t size, ReadFunction read, CleanFunct
   }
 }
 
+// One input of a target: a trap when the target's set-up failed (it is
+// done once, by the caller), inputs over the target's size limit skipped,
+// the rest read through Run.
+inline int TestOneInput(bool started, const uint8_t* bytes, size_t size, size_t limit, ReadFunction read,
+                        CleanFunction clean) {
+  if (!started) {
+    __builtin_trap();
+  }
+  if (size > limit) {
+    return 0;
+  }
+  Run(bytes, size, read, clean);
+  return 0;
+}
+
 }  // namespace fatalworker
 
 u32 gFatalErrorFlag = 0;

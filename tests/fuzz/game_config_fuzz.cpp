@@ -136,13 +136,9 @@ void ReadConfig(const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  if (!gamefuzz::Start() || Game() == nullptr) {
-    __builtin_trap();
+  const bool started = gamefuzz::Start() && Game() != nullptr;
+  if (started) {
+    SetPanelScreenFinder(InGameScreen);
   }
-  SetPanelScreenFinder(InGameScreen);
-  if (size > kMaxInput) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadConfig, nullptr);
-  return 0;
+  return fatalworker::TestOneInput(started, bytes, size, kMaxInput, ReadConfig, nullptr);
 }

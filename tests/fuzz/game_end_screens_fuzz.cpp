@@ -76,12 +76,5 @@ void ReadEndTexts(const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  if (!gamefuzz::Start()) {
-    __builtin_trap();
-  }
-  if (size > kMaxInput) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadEndTexts, nullptr);
-  return 0;
+  return fatalworker::TestOneInput(gamefuzz::Start(), bytes, size, kMaxInput, ReadEndTexts, nullptr);
 }

@@ -96,12 +96,5 @@ void Nothing() {}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  if (!gamefuzz::StartWithoutData()) {
-    __builtin_trap();
-  }
-  if (size > kMaxInput) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadInputMap, Nothing);
-  return 0;
+  return fatalworker::TestOneInput(gamefuzz::StartWithoutData(), bytes, size, kMaxInput, ReadInputMap, Nothing);
 }

@@ -168,12 +168,5 @@ void DeleteTimers() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();
-  if (!started) {
-    __builtin_trap();
-  }
-  if (size > 1 << 16) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadProps, DeleteTimers);
-  return 0;
+  return fatalworker::TestOneInput(started, bytes, size, 1 << 16, ReadProps, DeleteTimers);
 }

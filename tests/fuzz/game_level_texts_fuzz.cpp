@@ -31,9 +31,5 @@ void Nothing() {}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  if (size > 16384) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadTexts, Nothing);
-  return 0;
+  return fatalworker::TestOneInput(true, bytes, size, 16384, ReadTexts, Nothing);
 }

@@ -44,12 +44,5 @@ void ReadMenuTexts(const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  if (!gamefuzz::Start()) {
-    __builtin_trap();
-  }
-  if (size > kMaxInput) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, ReadMenuTexts, nullptr);
-  return 0;
+  return fatalworker::TestOneInput(gamefuzz::Start(), bytes, size, kMaxInput, ReadMenuTexts, nullptr);
 }

@@ -91,12 +91,5 @@ void DeleteEffect() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   static const bool started = Start();
-  if (!started) {
-    __builtin_trap();
-  }
-  if (size > kMaxInput) {
-    return 0;
-  }
-  fatalworker::Run(bytes, size, LoadEffect, DeleteEffect);
-  return 0;
+  return fatalworker::TestOneInput(started, bytes, size, kMaxInput, LoadEffect, DeleteEffect);
 }
