@@ -45,7 +45,8 @@ bool FrontEndPicture(const std::string& name, Picture* picture);
 // other name.
 bool HackPicture(const std::string& name, Picture* picture);
 // The particles' sprites ("data/implants/prc/"), white on black: their mask
-// is the picture itself; false for any other name.
+// and their PNG twin's alpha are the picture itself; false for any other
+// name.
 bool ParticlePicture(const std::string& name, Picture* picture);
 
 // A 24-bit bitmap file of the picture.

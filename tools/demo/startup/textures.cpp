@@ -136,6 +136,10 @@ void WriteTextures(DataFolder& data) {
         picture = Placeholder(path, kind.size, kind.size);
       }
       data.Write(path + ".bmp", BmpFile(picture));
+      if (particle) {
+        // Found before the bitmap: its alpha clears the quad around the shape.
+        data.Write(path + ".png", PngFile(picture, picture));
+      }
       if (kind.mask) {
         data.Write(path + "_mask.bmp", BmpFile(particle ? picture : PlaceholderMask(kind.size, kind.size)));
       }
