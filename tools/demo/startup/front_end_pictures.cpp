@@ -118,22 +118,25 @@ Picture EngineLogo() {
   return picture;
 }
 
-// Deep blue fading to black under a faint grid, with a glowing band behind
-// the menus' titles (a tenth of the way down).
-Picture MenuBackground() {
+// Deep blue fading to black under a grid of lines mixed in by line, and a
+// band glowing by glow a tenth of the way down (0: none).
+Picture GridBackground(double line, double glow) {
   Picture picture = Gradient(kLogoSize, 0x0A1830, 0x020408);
   for (int y = 0; y < kLogoSize; y++) {
+    const double band = glow * std::exp(-std::pow((y - 36) / 10.0, 2.0));
     for (int x = 0; x < kLogoSize; x++) {
       uint32_t colour = picture.pixels[static_cast<size_t>(y) * kLogoSize + x];
       if (x % 32 == 0 || y % 32 == 0) {
-        colour = Mix(colour, 0x2A5080, 0.5);
+        colour = Mix(colour, 0x2A5080, line);
       }
-      const double glow = std::exp(-std::pow((y - 36) / 10.0, 2.0));
-      picture.Set(x, y, Mix(colour, 0x3C8CD0, glow * 0.6));
+      picture.Set(x, y, Mix(colour, 0x3C8CD0, band));
     }
   }
   return picture;
 }
+
+// The menus' background: the grid, and the band glowing behind their titles.
+Picture MenuBackground() { return GridBackground(0.5, 0.6); }
 
 // Dark slate with a steel-blue frame and a lighter inner line. The window
 // menus write their footer a tenth of the height from the bottom, about a
@@ -315,20 +318,7 @@ Picture CharacterPicture(uint32_t tint) {
 
 // Behind the credits: the menus' deep blue and faint grid, without their
 // title band, so the scrolling lines read anywhere on it.
-Picture CreditPicture() {
-  Picture picture = Gradient(kLogoSize, 0x0A1830, 0x020408);
-  for (int y = 0; y < kLogoSize; y += 32) {
-    for (int x = 0; x < kLogoSize; x++) {
-      picture.Set(x, y, Mix(picture.pixels[static_cast<size_t>(y) * kLogoSize + x], 0x2A5080, 0.35));
-    }
-  }
-  for (int x = 0; x < kLogoSize; x += 32) {
-    for (int y = 0; y < kLogoSize; y++) {
-      picture.Set(x, y, Mix(picture.pixels[static_cast<size_t>(y) * kLogoSize + x], 0x2A5080, 0.35));
-    }
-  }
-  return picture;
-}
+Picture CreditPicture() { return GridBackground(0.35, 0.0); }
 
 }  // namespace
 

@@ -29,15 +29,30 @@
 
 namespace {
 
-using GeneratedLevelsTest = WorldTest;
+// The demo data written and a screen stack made; a level loaded through
+// every step of its load.
+class GeneratedLevelsTest : public WorldTest {
+ protected:
+  void SetUp() override {
+    WorldTest::SetUp();
+    MakeScreenStack();
+    ASSERT_TRUE(WriteDemoData());
+  }
+  cQXWorld* LoadLevel(const char* name) {
+    mWorld.reset();
+    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(name));
+    for (u32 step = 0; step < kLoadStepCount; step++) {
+      mWorld->Load();
+    }
+    return mWorld.get();
+  }
+};
 
 constexpr f32 kFrameSeconds = 0.04f;
 // Long enough for the exit's message to run out and the level to end.
 constexpr int kMostFrames = 500;
 
 TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
-  MakeScreenStack();
-  ASSERT_TRUE(WriteDemoData());
   const struct {
     const char* level;
     f32 startX, startZ;
@@ -50,12 +65,7 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
               {"level99", 4.0f, 7.0f, 12.0f, -7.5f, -2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(row.level));
-    cQXWorld* world = mWorld.get();
-    for (u32 step = 0; step < kLoadStepCount; step++) {
-      world->Load();
-    }
+    cQXWorld* world = LoadLevel(row.level);
     cDorvaMan* player = world->GetPlayer();
     ASSERT_TRUE(player != nullptr);
     const RwV3d start = RwFrameGetLTM(player->GetFrame())->pos;
@@ -108,8 +118,6 @@ constexpr f32 kEyeHeight = 1.6f;
 // his round sees a player who waits at the start or one a checkpoint
 // brings back. Every objective has its object.
 TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
-  MakeScreenStack();
-  ASSERT_TRUE(WriteDemoData());
   const struct {
     const char* level;
     u32 objectives;
@@ -121,12 +129,7 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
               {"level05", 1, "guard_1"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(row.level));
-    cQXWorld* world = mWorld.get();
-    for (u32 step = 0; step < kLoadStepCount; step++) {
-      world->Load();
-    }
+    cQXWorld* world = LoadLevel(row.level);
     ASSERT_EQ(row.objectives, world->GetMissionFlags().GetCount());
     const tSpot start = SpotOf(world->GetPlayer()->GetFrame());
 
@@ -201,8 +204,6 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
 // continued one after another, on either difficulty, start only levels the
 // configuration holds, each of whose chains ends the game.
 TEST_F(GeneratedLevelsTest, ContinuedFinishedGamesStartOnlyLevelsThereAre) {
-  MakeScreenStack();
-  ASSERT_TRUE(WriteDemoData());
   const auto next = [this](const std::string& level, bool hard) {
     const cPropertyGroup* group = mConfig.FindGroup(cString(level.c_str()));
     const cProperty* harder = group != nullptr ? group->FindProperty(cString("NEXTSTAGEHARD")) : nullptr;
@@ -266,17 +267,11 @@ void Note(cQXWorld* world, std::set<std::string>* found) {
 }
 
 TEST_F(GeneratedLevelsTest, TogetherTheLevelsHoldEveryKindOfObjectAndMan) {
-  MakeScreenStack();
-  ASSERT_TRUE(WriteDemoData());
   std::set<std::string> found;
   std::vector<u32> searchables;  // by level
   for (const char* level : {"level01", "level02", "level03", "level99"}) {
     SCOPED_TRACE(level);
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
-    for (u32 step = 0; step < kLoadStepCount; step++) {
-      mWorld->Load();
-    }
+    LoadLevel(level);
     // Every man of its file walks in it; the implants' messages are there.
     cString men;
     EXPECT_EQ(mWorld->GetMenFile()
