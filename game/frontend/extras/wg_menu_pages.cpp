@@ -123,7 +123,12 @@ void cWgMenuPages::Hide() {
   mOwner->RemoveChild(this);
 }
 
-void cWgMenuPages::Layout() { mFooter.SetPlacement(0.0f, kFooterY, 1, 0, 1, 1, 0); }
+// Placing scales a text's height to the screen, so each layout (one per
+// showing) starts again from the unscaled height.
+void cWgMenuPages::Layout() {
+  mFooter.SetTextHeight(kPagesFooterSize);
+  mFooter.SetPlacement(0.0f, kFooterY, 1, 0, 1, 1, 0);
+}
 
 void cWgMenuPages::Render() {
   if (mRelayoutNeeded) {
@@ -210,5 +215,6 @@ void cWgMenuText::Hide() {
 
 void cWgMenuText::Layout() {
   cWgMenuPages::Layout();
+  mText.SetTextHeight(kPageTextSize);
   mText.SetPlacement(0.0f, 0.0f, 1, 0, 0, 1, 0);
 }

@@ -67,6 +67,7 @@ class cWgMenuText : public cWgMenuPages {
   // Page 0's text (fatal when missing).
   void LoadFirstPage();
   const cString& GetPageText() const { return mText.GetText(); }
+  const cWgText& GetPageTextWidget() const { return mText; }
 
  private:
   // The text of the page, null when missing.

@@ -121,7 +121,10 @@ void cWgMenu_Continue::SetCurrent(u32 slot) {
 
 void cWgMenu_Continue::Layout() {
   cWgMenu_Menu::Layout();
+  // Placing scales the height to the screen: each layout starts again from
+  // the unscaled one, or every visit of the menu would grow its lines.
   for (u32 i = 0; i < kProfileSlotCount; i++) {
+    mLines[i]->SetTextHeight(kSlotTextSize);
     mLines[i]->SetPlacement(0.0f, kFirstLineY + kLineStep * static_cast<f32>(i + 1), 1, 0, 0, 1, 0);
   }
 }

@@ -32,7 +32,9 @@ inline std::string MenuTextFile(const std::string& code, const std::vector<std::
 
 class FrontEndTest : public ScreenEngineTest {
  protected:
-  FrontEndTest() : folder_("front_end"), packPath_(ScratchPath("front_end.pak")) {}
+  FrontEndTest() : FrontEndTest(kWidth, kHeight) {}
+  FrontEndTest(int width, int height)
+      : ScreenEngineTest(width, height), folder_("front_end"), packPath_(ScratchPath("front_end.pak")) {}
 
   void SetUp() override {
     ScreenEngineTest::SetUp();

@@ -2,6 +2,10 @@
 // and the movies around the menu music.
 #include "game/frontend/extras/wg_menu_extras.h"
 
+#include <functional>
+
+#include "game/frontend/menus/wg_menu_continue.h"
+
 #include "tests/game/frontend/screens/main_menu_fixture.h"
 
 class ExtrasTest : public MainMenuTest {
@@ -67,6 +71,57 @@ TEST_F(ExtrasTest, ViewersStopAtTheirEndsAndReopenOnTheFirstPage) {
   EXPECT_EQ(1u, pirena->GetPage());
   pirena->Show();
   EXPECT_STREQ("PIRENA 0", pirena->GetPageText().CStr());
+}
+
+// Placing a text scales its height to the screen (1.6 times at 1024 x 768);
+// a menu laid out again on every showing must not scale the scaled height
+// once more.
+class LargeScreenMenuTest : public MainMenuTest {
+ protected:
+  LargeScreenMenuTest() : MainMenuTest(1024, 768) {}
+  void SetUp() override {
+    pictures_ = {{"data/menu/CONCEPT_background", 0x102030}};
+    MainMenuTest::SetUp();
+  }
+};
+
+TEST_F(LargeScreenMenuTest, TextsKeepTheirHeightOverVisits) {
+  gSaveProfiles->NewProfile("Ann");
+  Open();
+  auto* continued = static_cast<cWgMenu_Continue*>(screen_->GetMenu(kMenuContinue));
+  auto* extras = static_cast<cWgMenu_Extras*>(screen_->GetMenu(kMenuExtras));
+  cWgMenuPages& concept = extras->GetConcept();
+  auto* actors = static_cast<cWgMenu_TextPages*>(screen_->GetMenu(kMenuActors));
+  cWgMenuText* viewer = actors->GetViewer(0);
+  struct Row {
+    const char* what;
+    std::function<void()> show, hide, layout;
+    std::function<f32()> height;
+  };
+  const Row rows[] = {
+      {"continue line", [&] { screen_->SwitchMenu(kMenuContinue); }, [&] { screen_->SwitchMenu(kMenuMain); },
+       [&] { continued->Layout(); }, [&] { return continued->GetLine(0)->GetTextHeight(); }},
+      {"picture page footer", [&] { concept.Show(); }, [&] { concept.Hide(); }, [&] { concept.Layout(); },
+       [&] { return concept.GetFooter().GetTextHeight(); }},
+      {"text page footer", [&] { viewer->Show(); }, [&] { viewer->Hide(); }, [&] { viewer->Layout(); },
+       [&] { return viewer->GetFooter().GetTextHeight(); }},
+      {"page text", [&] { viewer->Show(); }, [&] { viewer->Hide(); }, [&] { viewer->Layout(); },
+       [&] { return viewer->GetPageTextWidget().GetTextHeight(); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    f32 first = 0.0f;
+    for (int visit = 0; visit < 3; visit++) {
+      row.show();
+      row.layout();
+      if (visit == 0) {
+        first = row.height();
+        EXPECT_GT(first, 10.0f);
+      }
+      EXPECT_FLOAT_EQ(first, row.height()) << "visit " << visit;
+      row.hide();
+    }
+  }
 }
 
 TEST_F(ExtrasTest, CreditsAndMoviesPauseTheMenuMusic) {

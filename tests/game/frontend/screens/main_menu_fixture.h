@@ -52,6 +52,8 @@ using main_menu_test::TestClock;
 
 class MainMenuTest : public FrontEndTest {
  protected:
+  MainMenuTest() = default;
+  MainMenuTest(int width, int height) : FrontEndTest(width, height) {}
   void SetUp() override {
     FrontEndTest::SetUp();
     ASSERT_FALSE(HasFatalFailure());
