@@ -29,7 +29,7 @@ TEST_F(DemoFontTest, Gothic13LoadsWithEveryCharsetCharacter) {
   ASSERT_TRUE(font.Load("data/font/", "gothic13", 0.05f));
   EXPECT_FLOAT_EQ(15.0f, Rt2dFontGetHeight(font.GetFont()));
   std::string letters;
-  for (char c = ' ' + 1; c <= 'z'; c++) {
+  for (char c = ' ' + 1; c <= '~'; c++) {
     letters += c;
   }
   // The German letters, in Windows-1252.
