@@ -1,6 +1,6 @@
 // The demo font read back through the game's font loader on the Direct3D 8
-// window: every charset character and the German letters measured, the
-// page's glyph cells laid out.
+// window: every printable ASCII character (the charset's and the braces, bar and
+// tilde after them) and the German letters measured, the page's glyph cells laid out.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -42,7 +42,7 @@ const char* const kLastGlyphs[kLastCode - kLastCharsetCode][kPicturedRows] = {
 
 bool LastGlyphInk(int code, int x, int y) {
   const int row = y - kPicturedTop;
-  if (row < 0 || row >= kPicturedRows || x < 0 || x >= 8) {
+  if (row < 0 || row >= kPicturedRows || x < 0 || x >= kCellWidth / kScale) {
     return false;
   }
   const char* const line = kLastGlyphs[code - kLastCharsetCode - 1][row];
