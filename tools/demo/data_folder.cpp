@@ -11,6 +11,12 @@ void DataFolder::Write(const std::string& path, std::vector<uint8_t> bytes) {
     std::abort();
   }
   files_[path] = std::move(bytes);
+  placeholders_.erase(path);
+}
+
+void DataFolder::WritePlaceholder(const std::string& path, std::vector<uint8_t> bytes) {
+  Write(path, std::move(bytes));
+  placeholders_.insert(path);
 }
 
 void DataFolder::WriteText(const std::string& path, const std::string& text) {

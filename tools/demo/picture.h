@@ -41,12 +41,14 @@ Picture PlaceholderMask(int width, int height);
 // windows' backgrounds, the loading screen and its bar piece) by texture
 // name; false for any other name.
 bool FrontEndPicture(const std::string& name, Picture* picture);
-// The framed panels' pictures ("data/hack/" panel textures); false for any
-// other name.
-bool HackPicture(const std::string& name, Picture* picture);
-// The particles' sprites ("data/implants/prc/"), white on black: their mask
-// and their PNG twin's alpha are the picture itself; false for any other
+// The framed panels' and the hacking panel's pictures ("data/hack/"): the
+// key tiles and the frame with an alpha of their own in alpha (white
+// opaque), the others opaque with alpha left as it was; false for any other
 // name.
+bool HackPicture(const std::string& name, Picture* picture, Picture* alpha);
+// The particles' sprites ("data/implants/prc/") and the lightning's strip
+// ("data/implants/lightning"), white on black: their mask and their PNG
+// twin's alpha are the picture itself; false for any other name.
 bool ParticlePicture(const std::string& name, Picture* picture);
 
 // A 24-bit bitmap file of the picture.

@@ -1,6 +1,6 @@
 // The demo font read back through the game's font loader on the Direct3D 8
-// window: every charset character and the German letters measured, the
-// page's glyph cells laid out.
+// window: every printable ASCII character (the charset's and the braces, bar and
+// tilde after them) and the German letters measured, the page's glyph cells laid out.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,7 +29,7 @@ TEST_F(DemoFontTest, Gothic13LoadsWithEveryCharsetCharacter) {
   ASSERT_TRUE(font.Load("data/font/", "gothic13", 0.05f));
   EXPECT_FLOAT_EQ(15.0f, Rt2dFontGetHeight(font.GetFont()));
   std::string letters;
-  for (char c = ' ' + 1; c <= 'z'; c++) {
+  for (char c = ' ' + 1; c <= '~'; c++) {
     letters += c;
   }
   // The German letters, in Windows-1252.

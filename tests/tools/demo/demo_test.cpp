@@ -241,7 +241,8 @@ TEST_F(DemoDataTest, InputMapBindsEveryActionAndQuitHasAKeyOfItsOwn) {
 
 // The PNG twins of the HUD's masked pictures hold their ink opaque and the
 // ground around it clear, for the sprites that read a picture alone; the
-// particles' twins fade from their shape's middle to a clear edge.
+// particles' and the lightning's twins fade from their shape's middle to a
+// clear edge.
 TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
   ASSERT_TRUE(RwImageRegisterImageFormat("bmp", RtBMPImageRead, nullptr));
   ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
@@ -263,8 +264,9 @@ TEST_F(DemoDataTest, EveryPictureReadsBackThroughTheEngine) {
           alphas.insert(image->pixels[y * image->stride + 4 * x + 3]);
         }
       }
-      if (path.rfind("data/implants/prc/", 0) == 0) {
-        // A particle's sprite fades out towards a clear edge.
+      if (path.rfind("data/implants/", 0) == 0) {
+        // A particle's sprite and the lightning's strip fade out towards a
+        // clear edge.
         EXPECT_EQ(0, *alphas.begin());
         EXPECT_LE(200, *alphas.rbegin());
       } else {
@@ -342,14 +344,9 @@ TEST_F(DemoDataTest, PicturesAndTextsShowWhatTheScreensNeed) {
       {"the panel's right top piece is clear under the briefing",
        {"data/textures/keret02.png"},
        underBriefing(0.51875)},
-      {"the loading, end and credit screens, the extras' pages, the particles, the bar and the map's men are drawn, "
-       "not labelled placeholders",
-       {"data/screens/level00", "data/screens/barpiece", "data/screens/endscreen1", "data/screens/endscreen2",
-        "data/screens/endscreen3", "data/screens/creditscreen", "data/menu/VOSTEK_background",
-        "data/menu/KUMB_background", "data/menu/CONCEPT_background", "data/menu/CONCEPT06_background",
-        "data/implants/prc/prc_fire", "data/implants/prc/prc_redtwist", "data/implants/prc/prc_alert",
-        "data/textures/dorvaman", "data/textures/civil", "data/textures/enemy"},
-       nullptr,
+      {"every picture read by name (screens, pages, bars, HUD, panels, particles, lightning) is drawn, "
+       "not a labelled placeholder",
+       demo::TextureNames(), nullptr,
        [this](const std::string& name) {
          const std::vector<uint8_t>& bmp = *data_.Find(name + ".bmp");
          return !(bmp == demo::BmpFile(demo::Placeholder(name, bmp[18] | bmp[19] << 8, bmp[22] | bmp[23] << 8)));
@@ -395,6 +392,61 @@ TEST_F(DemoDataTest, PicturesAndTextsShowWhatTheScreensNeed) {
         RwImageDestroy(image);
       }
     }
+  }
+}
+
+// The generator marks every file it writes as a labelled placeholder; the
+// game shows every picture it reads by name, so none may stay one. A file the
+// game reads but never shows would be named here with the reason.
+TEST_F(DemoDataTest, NoPictureTheGameShowsIsALabelledPlaceholder) {
+  const std::set<std::string> neverShown = {};
+  for (const std::string& path : data_.Placeholders()) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(1u, neverShown.count(path)) << "a labelled placeholder where a player looks";
+    EXPECT_TRUE(data_.Has(path));
+  }
+}
+
+// The hacking panel asks for key 0 (up), 1 (right), 2 (down) and 3 (left)
+// by its tile: the arrow's head, wider than its shaft, lies towards the
+// key's side, and the tile's corners are clear round an opaque middle.
+TEST_F(DemoDataTest, KeyTilesPointTheirKeysWay) {
+  struct Row {
+    const char* path;
+    int dx, dy;
+  };
+  const Row rows[] = {
+      {"data/hack/key0", 0, -1}, {"data/hack/key1", 1, 0}, {"data/hack/key2", 0, 1}, {"data/hack/key3", -1, 0}};
+  const int sides[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+  ASSERT_TRUE(RwImageRegisterImageFormat("png", RtPNGImageRead, nullptr));
+  MountPack();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    RwImage* image = RwImageRead((std::string(row.path) + ".png").c_str());
+    ASSERT_NE(nullptr, image);
+    const int size = image->width;
+    ASSERT_EQ(size, image->height);
+    // Inked pixels on the line across the tile a third of the way from its
+    // middle towards each side.
+    const auto inkTowards = [image, size](int dx, int dy) {
+      int count = 0;
+      for (int along = 0; along < size; along++) {
+        const int x = dx != 0 ? size / 2 + dx * size / 6 : along;
+        const int y = dy != 0 ? size / 2 + dy * size / 6 : along;
+        count += (Rgba(image, x, y) >> 24) > 0xC0 ? 1 : 0;
+      }
+      return count;
+    };
+    const int ahead = inkTowards(row.dx, row.dy);
+    for (const auto& side : sides) {
+      if (side[0] != row.dx || side[1] != row.dy) {
+        EXPECT_GT(ahead, inkTowards(side[0], side[1])) << "side " << side[0] << "," << side[1];
+      }
+    }
+    EXPECT_EQ(0u, Rgba(image, 0, 0) & 0xFF);
+    EXPECT_EQ(0u, Rgba(image, size - 1, size - 1) & 0xFF);
+    EXPECT_EQ(0xFFu, Rgba(image, size / 2, size / 2) & 0xFF);
+    RwImageDestroy(image);
   }
 }
 

@@ -3,6 +3,7 @@
 // high) on a page of 16 cells a row, a METRICS1 file listing each glyph's
 // rectangle, and the page's mask (white ink). Clear gutters between the cells
 // keep a glyph drawn enlarged from picking up its neighbour's edge. The
+// braces, the bar and the tilde, which the charset stops short of, and the
 // German letters follow the charset's.
 #include <string>
 #include <vector>
@@ -21,8 +22,37 @@ constexpr int kColumnPitch = kCellWidth + 2;
 constexpr int kRowPitch = 32;  // spare pixel rows between glyph rows
 constexpr int kPageSize = 256;
 constexpr int kFirstCode = 32;
-constexpr int kLastCode = 122;  // the charset's last glyph ('z')
+constexpr int kLastCharsetCode = 122;  // the charset's last glyph ('z')
+constexpr int kLastCode = 126;         // '~'
 constexpr int kDescent = 3 * kScale;
+
+// Codes 123 to 126 in the charset's manner: rows 2 to 12 of the glyph, '#'
+// inked, the other rows empty.
+constexpr int kPicturedTop = 2;
+constexpr int kPicturedRows = 11;
+const char* const kLastGlyphs[kLastCode - kLastCharsetCode][kPicturedRows] = {
+    {"....##.", "...#...", "...#...", "...#...", "..#....", ".#.....", "..#....", "...#...", "...#...", "...#...",
+     "....##."},
+    {"...#...", "...#...", "...#...", "...#...", "...#...", "...#...", "...#...", "...#...", "...#...", "...#...",
+     "...#..."},
+    {".##....", "...#...", "...#...", "...#...", "....#..", ".....#.", "....#..", "...#...", "...#...", "...#...",
+     ".##...."},
+    {"", "", "", "", "", ".##...#", "#..###.", "", "", "", ""},
+};
+
+bool LastGlyphInk(int code, int x, int y) {
+  const int row = y - kPicturedTop;
+  if (row < 0 || row >= kPicturedRows || x < 0 || x >= kCellWidth / kScale) {
+    return false;
+  }
+  const char* const line = kLastGlyphs[code - kLastCharsetCode - 1][row];
+  for (int i = 0; i <= x; i++) {
+    if (line[i] == '\0') {
+      return false;
+    }
+  }
+  return line[x] == '#';
+}
 
 // The German letters beyond the charset, by their Windows-1252 codes (the
 // texts' encoding): umlauts are their base letter with two dots above it,
@@ -73,6 +103,9 @@ bool CodeInk(int code, int x, int y) {
     if (letter.code == code) {
       return GermanInk(letter, x, y);
     }
+  }
+  if (code > kLastCharsetCode && code <= kLastCode) {
+    return LastGlyphInk(code, x, y);
   }
   return GlyphInk(static_cast<char>(code), x, y);
 }

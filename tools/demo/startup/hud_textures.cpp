@@ -1,7 +1,7 @@
 // The HUD's pictures as simple shapes of our own: frame pieces, status and
 // implant icons, the selection marks, inventory items, action icons, the
 // map's markers of the men, alert icons, message numbers and prompts,
-// mission marks, the info view's tabs, and the border pieces and background
+// mission marks, the disc error mark, the info view's tabs, and the border pieces and background
 // of the tab panel. Icons that the HUD tints are drawn white so that the tint
 // shows.
 #include <algorithm>
@@ -260,6 +260,13 @@ std::vector<NamedPicture> HudPictures() {
     const uint32_t colour = alert.second;
     add(alert.first, Icon([colour](Picture& p) { DrawTriangle(p, colour); }));
   }
+  // A disc that cannot be written: a diskette crossed out in red.
+  add("diskerror", Icon([](Picture& p) {
+        Outline(p, {4, 4, 24, 4, 28, 8, 28, 28, 4, 28}, 2, kWhite);
+        FillRect(p, 10, 5, 22, 12, kWhite);
+        Line(p, 6, 6, 26, 26, 3, 0xF02020);
+        Line(p, 26, 6, 6, 26, 3, 0xF02020);
+      }));
   // Message numbers and the dialogue prompts.
   for (char digit = '1'; digit <= '3'; digit++) {
     add(std::string("message") + digit, Icon([digit](Picture& p) { DrawDigitDisc(p, digit); }));

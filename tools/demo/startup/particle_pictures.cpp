@@ -2,7 +2,9 @@
 // mask is their own brightness, so an emitter's colour tints them and the
 // quad around the shape stays clear. Clouds and glows are soft discs, sparks
 // and stars four-pointed, fire a flickering flame, the blood a splash, and
-// the markers above men and panels their sign.
+// the markers above men and panels their sign. The lightning's strip runs
+// along the picture's width: a white core along its middle row in a blue
+// glow that fades to its top and bottom edges.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -14,6 +16,7 @@ namespace demo {
 namespace {
 
 constexpr int kSize = 32;
+constexpr int kLightningSize = 64;
 constexpr double kCentre = (kSize - 1) / 2.0;
 
 uint32_t Grey(double level) {
@@ -59,9 +62,33 @@ Picture Sign(const std::string& text) {
   return picture;
 }
 
+// Brightness across the strip from its middle row, the blue channel
+// brightest so that it, the alpha, carries the glow.
+Picture Lightning() {
+  Picture picture(kLightningSize, kLightningSize, 0);
+  const double middle = (kLightningSize - 1) / 2.0;
+  for (int y = 0; y < kLightningSize; y++) {
+    const double across = (y - middle) / middle;
+    const double core = std::exp(-std::pow(across / 0.12, 2.0));
+    const double glow = 0.45 * std::exp(-std::pow(across / 0.4, 2.0));
+    const double level = std::clamp(core + glow, 0.0, 1.0) * (1.0 - std::pow(std::abs(across), 4.0));
+    const uint32_t blue = static_cast<uint32_t>(std::lround(level * 255.0));
+    const uint32_t green = static_cast<uint32_t>(std::lround(std::min(1.0, 0.55 * glow + core) * level * 230.0));
+    const uint32_t red = static_cast<uint32_t>(std::lround(core * level * 220.0));
+    for (int x = 0; x < kLightningSize; x++) {
+      picture.Set(x, y, red << 16 | green << 8 | blue);
+    }
+  }
+  return picture;
+}
+
 }  // namespace
 
 bool ParticlePicture(const std::string& name, Picture* picture) {
+  if (name == "data/implants/lightning") {
+    *picture = Lightning();
+    return true;
+  }
   const std::string prefix = "data/implants/prc/prc_";
   if (name.rfind(prefix, 0) != 0) {
     return false;

@@ -1,6 +1,6 @@
-// Labelled placeholder textures for every name the front end, the loader
-// screens, the HUD and the level loader read; the front end's logos and
-// backgrounds are designed pictures.
+// The textures the front end, the loader screens, the HUD and the level
+// loader read by name, each from its drawer; a name no drawer makes gets a
+// labelled placeholder, marked as such in the data set.
 #include <string>
 #include <vector>
 
@@ -131,17 +131,25 @@ void WriteTextures(DataFolder& data) {
     for (const std::string& name : kind.names) {
       const std::string path = kind.folder + name;
       Picture picture(0, 0, 0);
-      const bool particle = ParticlePicture(path, &picture);
-      if (!particle && !FrontEndPicture(path, &picture) && !HackPicture(path, &picture)) {
-        picture = Placeholder(path, kind.size, kind.size);
+      Picture alpha(0, 0, 0);
+      if (ParticlePicture(path, &picture)) {
+        alpha = picture;
+      } else if (!FrontEndPicture(path, &picture) && !HackPicture(path, &picture, &alpha)) {
+        // A picture no drawer makes yet: marked, so that the set's checks
+        // find it wherever the game shows it.
+        data.WritePlaceholder(path + ".bmp", BmpFile(Placeholder(path, kind.size, kind.size)));
+        if (kind.mask) {
+          data.WritePlaceholder(path + "_mask.bmp", BmpFile(PlaceholderMask(kind.size, kind.size)));
+        }
+        continue;
       }
       data.Write(path + ".bmp", BmpFile(picture));
-      if (particle) {
+      if (alpha.width > 0) {
         // Found before the bitmap: its alpha clears the quad around the shape.
-        data.Write(path + ".png", PngFile(picture, picture));
+        data.Write(path + ".png", PngFile(picture, alpha));
       }
       if (kind.mask) {
-        data.Write(path + "_mask.bmp", BmpFile(particle ? picture : PlaceholderMask(kind.size, kind.size)));
+        data.Write(path + "_mask.bmp", BmpFile(alpha.width > 0 ? alpha : PlaceholderMask(kind.size, kind.size)));
       }
     }
   }
