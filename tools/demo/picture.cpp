@@ -25,6 +25,16 @@ uint32_t NameHash(const std::string& name) {
   return hash;
 }
 
+uint32_t Mix(uint32_t a, uint32_t b, double t) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const double from = (a >> shift) & 0xFF;
+    const double to = (b >> shift) & 0xFF;
+    out |= static_cast<uint32_t>(from + (to - from) * t + 0.5) << shift;
+  }
+  return out;
+}
+
 uint32_t NameColour(const std::string& name) {
   const uint32_t hash = NameHash(name);
   // Each channel between 64 and 255, so that black text on it stays legible.

@@ -22,6 +22,9 @@ struct Picture {
 uint32_t NameHash(const std::string& name);
 // A bright colour picked by the hash.
 uint32_t NameColour(const std::string& name);
+// The colour a fraction t of the way from a to b, channel by channel
+// (0x00RRGGBB; t from 0 to 1).
+uint32_t Mix(uint32_t a, uint32_t b, double t);
 
 // Whether pixel (x, y) of the charset glyph of c is inked (x < 8, y < 15);
 // characters outside the charset are blank.

@@ -24,16 +24,6 @@ constexpr int kBarPieceGap = 5;
 constexpr int kGlyphWidth = 8;
 constexpr double kPi = 3.14159265358979;
 
-uint32_t Mix(uint32_t a, uint32_t b, double t) {
-  uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const double from = (a >> shift) & 0xFF;
-    const double to = (b >> shift) & 0xFF;
-    out |= static_cast<uint32_t>(from + (to - from) * t + 0.5) << shift;
-  }
-  return out;
-}
-
 // Top to bottom from one colour to the other.
 Picture Gradient(int size, uint32_t top, uint32_t bottom) {
   Picture picture(size, size, top);

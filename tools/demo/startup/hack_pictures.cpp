@@ -51,16 +51,6 @@ Picture Blink() {
   return picture;
 }
 
-uint32_t Mix(uint32_t a, uint32_t b, double t) {
-  uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const double from = (a >> shift) & 0xFF;
-    const double to = (b >> shift) & 0xFF;
-    out |= static_cast<uint32_t>(from + (to - from) * t + 0.5) << shift;
-  }
-  return out;
-}
-
 // How far (u, v), in half sides from the tile's middle, lies inside the
 // rounded square: negative outside, 0 on its outline.
 double TileDepth(double u, double v) {
