@@ -293,6 +293,46 @@ TEST_F(GeneratedLevelsTest, EveryAlarmedManCanReachTheAlarm) {
   }
 }
 
+// An alarm brings the office's men out: each man an alarmed place calls
+// leaves the office for the corridor, towards a player waiting in front of
+// the place.
+TEST_F(GeneratedLevelsTest, AlarmedMenComeOutOfTheOffice) {
+  const struct {
+    const char* level;
+    const char* man;
+    f32 x;                                       // the corridor in front of the alarmed place
+  } rows[] = {{"level02", "guard_2", 17.0f},     // seccam_1
+              {"level03", "gangster_1", 22.0f},  // listener_1
+              {"level03", "boss_1", 11.0f}};     // edspanel_1
+  constexpr int kAlarmFrames = 750;              // 30 seconds
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.level) + " " + row.man);
+    cQXWorld* world = LoadLevel(row.level);
+    cDorvaMan* player = world->GetPlayer();
+    player->SetProtected(1);
+    world->CloseInfoView(true);
+    world->SetInputLock(0);
+    world->HideMessage(true, true, false);
+    const RwV3d waiting = {row.x, 0.0f, 0.0f};
+    RwFrameTranslate(player->GetFrame(), &waiting, kRwCombineReplace);
+    cNpc* man = nullptr;
+    for (u32 i = 2; i < world->GetMen().GetCount(); i++) {
+      cNpc* npc = static_cast<cNpc*>(world->GetMen().Get(i));
+      man = npc->GetName() == cString(row.man) ? npc : man;
+    }
+    ASSERT_TRUE(man != nullptr);
+    EXPECT_GT(std::fabs(SpotOf(man->GetFrame()).z), demo::level01::kCorridorHalfWidth);  // in the office
+    man->OnAlarm();
+    bool out = false;
+    for (int frame = 0; frame < kAlarmFrames && !out; frame++) {
+      world->Update(kFrameSeconds);
+      world->HideMessage(true, true, false);  // the radio dialogue would hold the level
+      out = std::fabs(SpotOf(man->GetFrame()).z) < demo::level01::kCorridorHalfWidth;
+    }
+    EXPECT_TRUE(out) << "at " << SpotOf(man->GetFrame()).x << "," << SpotOf(man->GetFrame()).z;
+  }
+}
+
 // Paired devices say what they do, use by use, each used as the player
 // uses it, facing it from a step away in the corridor: level02's
 // synchronised buttons open the door at the first press, level03's levers
