@@ -17,6 +17,9 @@ namespace {
 using level01::Keys;
 using level01::WallUse;
 
+// A lever's pivot stands this far into the corridor from its wall's face.
+constexpr float kLeverWall = level01::kCorridorHalfWidth - 0.08f;
+
 // A pickup on the floor, its use point at hand height.
 Keys Pickup(const Keys& more) {
   Keys keys = {{"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}};
@@ -89,9 +92,10 @@ std::vector<level01::Placed> Level03() {
        Pickup({{"TYPE", "special"}, {"MESSAGE", "36"}, {"MISSION", "4"}})},
       {"DEVICES", "pickup", "special_4", 18.0f, 0.0f, -5.4f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "37"}, {"MISSION", "5"}})},
-      // Two apart: beyond each other's reach.
-      {"MULTILEVERS", "multilever", "mlever_1", 12.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
-      {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+      // Facing each other across the corridor east of the light beam: a
+      // player at one never reaches the other (1.5).
+      {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+      {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, -kLeverWall, 180.0f, "", WallUse(levers)},
   };
 }
 std::vector<level01::Placed> Level04() {
