@@ -293,52 +293,77 @@ TEST_F(GeneratedLevelsTest, EveryAlarmedManCanReachTheAlarm) {
   }
 }
 
-// An alarm brings the office's men out: each man an alarmed place calls
-// leaves the office for the corridor, towards a player waiting in front of
-// the place.
+// Where an alarmed place stands and the men its ALERTED list names, found
+// by the place's name among the level's sensors and devices.
+bool FindAlarm(cQXWorld* world, const char* name, tSpot* place, const cPtrArray** alerted) {
+  for (cListNode* node = world->GetSensors().First(); node != nullptr; node = cList::Next(node)) {
+    const cSensorDevice* sensor = static_cast<const cSensorDevice*>(static_cast<cListLink*>(node)->GetObject());
+    if (sensor->GetName() == cString(name)) {
+      *place = SpotOf(sensor->GetFrame());
+      *alerted = &sensor->GetAlerted();
+      return true;
+    }
+  }
+  for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+    const cDevice* device = cDevice::FromLink(node);
+    if (device->GetName() == cString(name) && device->GetKind() == kSetDevices) {
+      *place = SpotOf(device->GetFrame());
+      *alerted = &static_cast<const cOpenerDevice*>(device)->GetAlerted();
+      return true;
+    }
+  }
+  return false;
+}
+
+// An alarm brings the office's men out: the men an alarmed place calls are
+// alarmed while the player waits in the corridor in front of it, and the
+// office's man among them comes out into the corridor.
 TEST_F(GeneratedLevelsTest, AlarmedMenComeOutOfTheOffice) {
   const struct {
     const char* level;
-    const char* man;
-    f32 x;                                       // the corridor in front of the alarmed place
-  } rows[] = {{"level02", "guard_2", 17.0f},     // seccam_1
-              {"level03", "gangster_1", 22.0f},  // listener_1
-              {"level03", "boss_1", 11.0f}};     // edspanel_1
-  constexpr int kAlarmFrames = 750;              // 30 seconds
+    const char* place;
+    const char* man;  // in the office
+  } rows[] = {
+      {"level02", "seccam_1", "guard_2"}, {"level03", "listener_1", "gangster_1"}, {"level03", "edspanel_1", "boss_1"}};
+  constexpr int kAlarmFrames = 750;  // 30 seconds
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.level) + " " + row.man);
+    SCOPED_TRACE(std::string(row.level) + " " + row.place + " " + row.man);
     cQXWorld* world = LoadLevel(row.level);
     cDorvaMan* player = world->GetPlayer();
     player->SetProtected(1);
     world->CloseInfoView(true);
     world->SetInputLock(0);
     world->HideMessage(true, true, false);
-    const RwV3d waiting = {row.x, 0.0f, 0.0f};
+    tSpot place;
+    const cPtrArray* alerted = nullptr;
+    ASSERT_TRUE(FindAlarm(world, row.place, &place, &alerted));
+    const RwV3d waiting = {place.x, 0.0f, 0.0f};
     RwFrameTranslate(player->GetFrame(), &waiting, kRwCombineReplace);
     cNpc* man = nullptr;
-    for (u32 i = 2; i < world->GetMen().GetCount(); i++) {
-      cNpc* npc = static_cast<cNpc*>(world->GetMen().Get(i));
+    for (u32 i = 0; i < alerted->GetCount(); i++) {
+      cNpc* npc = static_cast<cNpc*>(alerted->Get(i));
       man = npc->GetName() == cString(row.man) ? npc : man;
+      npc->OnAlarm();
     }
-    ASSERT_TRUE(man != nullptr);
-    EXPECT_GT(std::fabs(SpotOf(man->GetFrame()).z), demo::level01::kCorridorHalfWidth);  // in the office
-    man->OnAlarm();
+    ASSERT_TRUE(man != nullptr) << "not called";
+    const f32 corridor = demo::level01::kCorridorHalfWidth;
+    EXPECT_GT(std::fabs(SpotOf(man->GetFrame()).z), corridor);  // in the office
     bool out = false;
     for (int frame = 0; frame < kAlarmFrames && !out; frame++) {
       world->Update(kFrameSeconds);
       world->HideMessage(true, true, false);  // the radio dialogue would hold the level
-      out = std::fabs(SpotOf(man->GetFrame()).z) < demo::level01::kCorridorHalfWidth;
+      out = std::fabs(SpotOf(man->GetFrame()).z) < corridor;
     }
     EXPECT_TRUE(out) << "at " << SpotOf(man->GetFrame()).x << "," << SpotOf(man->GetFrame()).z;
   }
 }
 
+constexpr f32 kUseAside = 0.3f;  // a player stands this far aside of a device's middle
+
 // Paired devices say what they do, use by use, each used as the player
 // uses it, facing it from a step away in the corridor: level02's
 // synchronised buttons open the door at the first press, level03's levers
 // count those still down and open the door when both are up.
-constexpr f32 kUseAside = 0.3f;  // a player stands this far aside of a device's middle
-
 TEST_F(GeneratedLevelsTest, PairedDevicesTellWhatTheyDo) {
   const struct {
     const char* level;
