@@ -737,7 +737,6 @@ TEST_F(Level01Panels, HacksLaserPanelCardCheckpointAndStatistics) { Play("level0
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
 TEST_F(HardBranch, ToTheEndAndContinuedIntoTheNextLevel) { Play("hard_continued.txt"); }
-TEST_F(HardBranch, Level03sPairedLeversOpenTheVault) { Play("level03_levers.txt"); }
 class OptionsAndPause : public ScriptedRun {};
 TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");
