@@ -3,10 +3,10 @@
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
 // magnetic area, a pair of levers, a ledger to take and a timer; "level04"
-// (and its copy "level05") a camera and a button. Besides
-// the objectives' pickups, only level02's camera and level03's photocell
-// watch the way from the start to the exit; the messages are the later
-// levels' shared numbers (level_files.cpp).
+// (and its copy "level05") a camera and a button. Besides the objectives'
+// pickups, only level02's camera and level03's photocell watch the way from
+// the start to the exit; the messages are the later levels' shared numbers
+// (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
