@@ -736,6 +736,7 @@ class Level01Panels : public ScriptedRun {};
 TEST_F(Level01Panels, HacksLaserPanelCardCheckpointAndStatistics) { Play("level01_panels.txt"); }
 class HardBranch : public ScriptedRun {};
 TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
+TEST_F(HardBranch, ToTheEndAndContinuedIntoTheNextLevel) { Play("hard_continued.txt"); }
 class OptionsAndPause : public ScriptedRun {};
 TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");

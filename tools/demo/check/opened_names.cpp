@@ -17,6 +17,8 @@ constexpr char kConfigPath[] = "data/config.txt";
 // The levels a game starts at: a new game at the first, Continue at the one
 // above a profile's count of completed levels (0 to 4).
 constexpr const char* kStartLevels[] = {"level01", "level02", "level03", "level04", "level05"};
+// A next level of this name ends the game: it is never loaded.
+constexpr char kGameEnd[] = "level99";
 
 bool Parse(const DataFolder& data, const std::string& path, cPropertyFile* file) {
   const std::vector<uint8_t>* bytes = data.Find(path);
@@ -82,7 +84,7 @@ class NameWalk {
   }
 
   // The chains from the levels a game starts at, the first one's first; a
-  // level names its next ones.
+  // level names its next ones, up to the name that ends the game.
   void LevelNames(std::vector<std::string>* levels) {
     cPropertyFile config;
     Parse(mData, kConfigPath, &config);
@@ -102,8 +104,9 @@ class NameWalk {
       }
       Level(level, group);
       for (const char* key : {"NEXTSTAGE", "NEXTSTAGEHARD"}) {
-        if (!ValueOf(group, key).empty()) {
-          pending.push_back(ValueOf(group, key));
+        const std::string next = ValueOf(group, key);
+        if (!next.empty() && next != kGameEnd) {
+          pending.push_back(next);
         }
       }
     }

@@ -30,7 +30,7 @@ struct OpenedName {
 };
 
 // Every name, in walking order; levels gets the levels the chains from the
-// starting levels reach.
+// starting levels reach ("level99", which ends the game, is none).
 std::vector<OpenedName> OpenedNames(const DataFolder& data, std::vector<std::string>* levels);
 // The first name the set lacks, or empty when it holds them all.
 std::string FirstMissingName(const DataFolder& data);

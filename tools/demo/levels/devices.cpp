@@ -2,11 +2,11 @@
 // searchables: "level02" holds a camera, a lever, a button, a key, a pair of
 // synchronised buttons, a matter area and a timer; "level03" the hackable
 // laser and EDS panels, a card, a disguise, a photocell, a listener, a
-// magnetic area, a pair of levers, a ledger to take and a timer; "level99"
-// (and its copies "level04" and "level05") a camera and a button. Besides
-// the objectives' pickups, only level02's camera and level03's photocell
-// watch the way from the start to the exit; the messages are the later
-// levels' shared numbers (level_files.cpp).
+// magnetic area, a pair of levers, a ledger to take and a timer; "level04"
+// (and its copy "level05") a camera and a button. Besides the objectives'
+// pickups, only level02's camera and level03's photocell watch the way from
+// the start to the exit; the messages are the later levels' shared numbers
+// (level_files.cpp).
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -16,6 +16,9 @@ namespace {
 
 using level01::Keys;
 using level01::WallUse;
+
+// A lever's pivot stands this far into the corridor from its wall's face.
+constexpr float kLeverWall = level01::kCorridorHalfWidth - 0.08f;
 
 // A pickup on the floor, its use point at hand height.
 Keys Pickup(const Keys& more) {
@@ -32,7 +35,7 @@ std::vector<level01::Placed> Level02() {
       // Its cone (4 deep) sweeps the corridor's east end and the doorway.
       {"SECURITYCAMERAS", "seccam", "seccam_1", 17.0f, 2.6f, 1.35f, 180.0f, "",
        {{"SEEDIST", "4.0"}, {"RANGEANG", "90"}, {"SEEANG", "40"}, {"SPEED", "15"}, {"ALERTTIME", "5.0"},
-        {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"STARTEDTIMERS", "[timer_1]"}, {"ALERTED", "[guard_2]"}}},
+        {"MESSAGE1", "9"}, {"MESSAGE2", "10"}, {"STARTEDTIMERS", "[timer_1]"}, {"ALERTED", "[guard_1, guard_2]"}}},
       {"SPECAREAS", "specarea", "area_matter", 19.0f, 0.0f, 0.0f, 0.0f, "",
        {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "17"}, {"MESSAGE2", "17"}}},
       {"DEVICES", "button", "button_1", 14.5f, 1.2f, 1.45f, 180.0f, "",
@@ -45,7 +48,9 @@ std::vector<level01::Placed> Level02() {
        Pickup({{"TYPE", "special"}, {"MESSAGE", "33"}, {"MISSION", "3"}})},
       {"DEVICES", "pickup", "special_2", 9.0f, 0.0f, 0.0f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "34"}, {"MISSION", "4"}})},
-      {"MULTIDEVICES", "groupbutton", "sbutton_1", 15.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
+      // A pair's members lie beyond each other's reach (1.5), so that a
+      // player in front of one never works the other.
+      {"MULTIDEVICES", "groupbutton", "sbutton_1", 14.3f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -1.45f, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.
       {"LEVERS", "lever", "lever_1", 14.0f, 1.3f, 9.62f, 0.0f, "",
@@ -87,11 +92,13 @@ std::vector<level01::Placed> Level03() {
        Pickup({{"TYPE", "special"}, {"MESSAGE", "36"}, {"MISSION", "4"}})},
       {"DEVICES", "pickup", "special_4", 18.0f, 0.0f, -5.4f, 0.0f, "",
        Pickup({{"TYPE", "special"}, {"MESSAGE", "37"}, {"MISSION", "5"}})},
+      // Facing each other across the corridor east of the light beam: a
+      // player at one never reaches the other (1.5).
       {"MULTILEVERS", "multilever", "mlever_1", 13.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
-      {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, 1.42f, 0.0f, "", WallUse(levers)},
+      {"MULTILEVERS", "multilever", "mlever_2", 14.5f, 1.3f, -kLeverWall, 180.0f, "", WallUse(levers)},
   };
 }
-std::vector<level01::Placed> Level99() {
+std::vector<level01::Placed> Level04() {
   return {
       // A short-sighted camera over the corridor's east end, and a button in
       // the hall that opens its door.
@@ -113,8 +120,8 @@ std::vector<level01::Placed> LevelDevices(const LevelPlan& plan) {
   if (plan.layout == "level03") {
     return Level03();
   }
-  if (plan.layout == "level99") {
-    return Level99();
+  if (plan.layout == "level04") {
+    return Level04();
   }
   return {};
 }

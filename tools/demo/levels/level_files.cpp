@@ -61,7 +61,8 @@ const std::vector<LevelText> kMessages = {
     {"The button clicks.", "Der Knopf klickt."},
     {"You took a key.", "Du hast einen Schl\xFCssel genommen."},
     {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},
-    {"Both buttons pressed: the door opens.", "Beide Kn\xF6pfe gedr\xFC" "ckt: die T\xFCr geht auf."},
+    // level02's paired buttons act together: one press moves both.
+    {"Both buttons go down together: the door opens.", "Beide Kn\xF6pfe gehen zusammen hinunter: die T\xFCr geht auf."},
     {"The panel opens the door.", "Das Paneel \xF6" "ffnet die T\xFCr."},
     {"The air burns your skin.", "Die Luft brennt auf der Haut."},
     {"The panel gives way.", "Das Paneel gibt nach."},
@@ -74,8 +75,10 @@ const std::vector<LevelText> kMessages = {
     {"The light beam is whole again.", "Die Lichtschranke ist wieder geschlossen."},
     {"A microphone heard you.", "Ein Mikrofon hat dich geh\xF6rt."},
     {"The microphone is quiet.", "Das Mikrofon ist still."},
-    {"One lever of two is down.", "Einer von zwei Hebeln ist unten."},
-    {"Both levers are down: the door opens.", "Beide Hebel sind unten: die T\xFCr geht auf."},
+    // level03's paired levers open the door when both are up; the partial
+    // text's at sign takes the count of levers still down.
+    {"Levers still down: @ of 2.", "Hebel noch unten: @ von 2."},
+    {"Both levers are up: the door opens.", "Beide Hebel sind oben: die T\xFCr geht auf."},
     {"You took the ledger.", "Du hast das Kassenbuch genommen."},
     {"Objective done: the key.", "Ziel erreicht: der Schl\xFCssel."},
     {"Objective done: the ledger.", "Ziel erreicht: das Kassenbuch."},

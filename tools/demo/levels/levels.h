@@ -1,7 +1,6 @@
 // The levels after the first: "level02", its hard-branch twin "level03",
-// the last one, "level99", and its copies "level04" and "level05", where a
-// finished game continues; each a small complete level on the first level's
-// models and men.
+// and "level04" and its copy "level05", where a finished game continues;
+// each a small complete level on the first level's models and men.
 #pragma once
 
 #include <string>

@@ -1,8 +1,7 @@
 // The later levels' non-player men on each level's waypoint graph: guards,
 // civilians and a gangster, on the hard branch's "level03" a boss, and a
-// guard and a clerk on the last level. The
-// bodies are spread so that, with the first level's men, every body walks
-// somewhere.
+// guard and a clerk on "level04" and its copy. The bodies are spread so
+// that, with the first level's men, every body walks somewhere.
 #include "tools/demo/levels/level_plan.h"
 
 namespace demo {
@@ -22,7 +21,9 @@ struct Npc {
 
 // On the two middle levels guard_1 walks the corridor between its
 // waypoint 10, 11 from the start, and the far side of the exit's door; the
-// other staff keep to an office behind a wall (waypoints 8 and 9).
+// other staff keep to an office (waypoints 8 and 9) whose door opens onto
+// the corridor's east part, out of sight of the start: an alarm brings them
+// out.
 const Npc kLevel02[] = {
     {"guard_1", "guard", "guard1", 10, 90, 50, "[10, 3]"},
     {"guard_2", "guard", "guard2", 9, 270, 60, "[9, 8]"},
@@ -39,7 +40,7 @@ const Npc kLevel03[] = {
 };
 
 // A guard keeps the corridor's east end, a clerk paces the hall.
-const Npc kLevel99[] = {
+const Npc kLevel04[] = {
     {"guard_1", "guard", "guard2", 7, 270, 70, "[7, 4, 7]"},
     {"civilian_1", "civilian", "civilian2", 8, 0, 0, "[8, 2, 8]"},
 };
@@ -56,8 +57,8 @@ std::vector<Npc> LevelNpcs(const LevelPlan& plan) {
   if (plan.layout == "level03") {
     return Rows(kLevel03);
   }
-  if (plan.layout == "level99") {
-    return Rows(kLevel99);
+  if (plan.layout == "level04") {
+    return Rows(kLevel04);
   }
   return {};
 }
