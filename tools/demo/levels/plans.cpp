@@ -20,10 +20,12 @@ using level01::kCorridorHalfWidth;
 using level01::kWallThickness;
 
 constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
-constexpr float kRoomFar = kRoomNear + 8.0f;
+constexpr float kRoomFar = level01::kRoomFar;
 constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
 
-level01::Area Corridor(float length) { return {"corridor", 0.0f, -kCorridorHalfWidth, length, kCorridorHalfWidth}; }
+level01::Area Corridor(float length) {
+  return {"corridor", level01::kCorridorWestEnd, -kCorridorHalfWidth, length, kCorridorHalfWidth};
+}
 level01::Area North(const char* name, float x0) { return {name, x0, kRoomNear, x0 + 8.0f, kRoomFar}; }
 level01::Area South(const char* name, float x0) { return {name, x0, -kRoomFar, x0 + 8.0f, -kRoomNear}; }
 
@@ -41,7 +43,7 @@ std::vector<LevelPlan> BuildPlans() {
   level02.searchables = 3;
   // 10: the guard's west end of the corridor. The edge from it east comes
   // first: a man standing on it walks that edge first.
-  level02.waypoints = {{2.0f, 0.0f},  {16.0f, 0.0f}, {18.0f, 0.0f}, {16.0f, 3.5f},  {16.0f, 7.0f},
+  level02.waypoints = {{2.0f, 0.0f},  {16.0f, 0.0f}, {18.0f, 0.0f}, {16.0f, kRoomNear + 1.8f},  {16.0f, 7.0f},
                        {14.0f, 4.5f}, {18.0f, 4.5f}, {6.0f, -5.5f}, {10.0f, -5.5f}, {13.0f, 0.0f}};
   level02.edges = {10, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
@@ -59,7 +61,7 @@ std::vector<LevelPlan> BuildPlans() {
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
   level03.searchables = 15;  // the most a level holds
   // 10: the guard's west end of the corridor, its edge east first.
-  level03.waypoints = {{2.0f, 0.0f},   {18.0f, 0.0f},  {22.0f, 0.0f}, {18.0f, -3.5f}, {18.0f, -7.0f},
+  level03.waypoints = {{2.0f, 0.0f},   {18.0f, 0.0f},  {22.0f, 0.0f}, {18.0f, -kRoomNear - 1.8f}, {18.0f, -7.0f},
                        {16.0f, -5.0f}, {20.0f, -5.0f}, {6.0f, 5.5f},  {10.0f, 5.5f},  {13.0f, 0.0f}};
   level03.edges = {10, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
@@ -74,11 +76,11 @@ std::vector<LevelPlan> BuildPlans() {
   level99.doorways = {{4.0f, kWallMiddle, 1, "door_1"}, {12.0f, -kWallMiddle, 2, "door_2"}};
   level99.startX = 4.0f, level99.startZ = 7.0f, level99.startAngle = 180.0f;
   level99.exitX = 12.0f, level99.exitZ = -7.5f;
-  level99.checkpointX = 4.0f, level99.checkpointZ = 3.0f;  // in the hall, by its door
+  level99.checkpointX = 4.0f, level99.checkpointZ = kRoomNear + 1.3f;  // in the hall, by its door
   level99.searchables = 5;
   // 7: the corridor's east end, 8: the hall's east side.
-  level99.waypoints = {{4.0f, 7.0f},   {4.0f, 3.5f},   {4.0f, 0.0f},  {12.0f, 0.0f},
-                       {12.0f, -3.5f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
+  level99.waypoints = {{4.0f, 7.0f},   {4.0f, kRoomNear + 1.8f},   {4.0f, 0.0f},  {12.0f, 0.0f},
+                       {12.0f, -kRoomNear - 1.8f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
   level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
   level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
   level99.titleEnglish = "The way out", level99.titleGerman = "Der Weg hinaus";
