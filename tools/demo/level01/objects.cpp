@@ -291,13 +291,13 @@ const std::vector<Waypoint>& Waypoints() {
       {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
       {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {2.0f, 8.0f},                      // room A
       {20.0f, kRoomNear + 1.3f},  {20.0f, 6.0f},  {22.0f, 8.0f},                     // room B
-      {12.0f, -kRoomNear - 1.3f}, {12.0f, -6.0f}, {10.0f, -8.6f},                    // room C
+      {12.0f, -kRoomNear - 1.3f}, {12.0f, -6.0f}, {10.0f, -8.9f},                    // room C
       {20.0f, -kRoomNear - 1.8f}, {20.0f, -6.5f},                                    // room D
       {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
       // guard_1's east end of the corridor, his turn in room C: his legs in
       // the room keep him out of the corridor long enough for a player who
       // sets off as he enters it to reach room D unseen.
-      {16.0f, 0.0f},  {15.2f, -7.6f},
+      {16.0f, 0.0f},  {15.5f, -8.5f},
   };
   return waypoints;
 }
