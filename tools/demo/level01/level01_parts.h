@@ -5,11 +5,12 @@
 // The plan, seen from above (x to the right, z up), floor at y 0, ceilings
 // at 3: a corridor runs along x from -1 to 24 between z -2.75 and 2.75, wide
 // and long enough that the camera following a player who faces across it,
-// or who stands at the start (x 2) facing east, stays inside. Room A (x 0 to 8) and room B (x 16 to 24) lie north of it, room C
-// (x 8 to 16) and room D (x 16.2 to 24, the way out) south, each behind a
-// wall 0.2 thick and reaching to 9.7 from the corridor's middle. One doorway a room, 1.6 wide and 2.4 high, at x 4 (A), 20 (B),
-// 12 (C) and 20 (D). A and B cannot see each other: both doorways open in
-// the same wall.
+// or who stands at the start (x 2) facing east, stays inside. Room A (x 0 to
+// 8) and room B (x 16 to 24) lie north of it, room C (x 8 to 16) and room D
+// (x 16.2 to 24, the way out) south, each behind a wall 0.2 thick and
+// reaching to 9.7 from the corridor's middle. One doorway a room, 1.6 wide
+// and 2.4 high, at x 4 (A), 20 (B), 12 (C) and 20 (D). A and B cannot see
+// each other: both doorways open in the same wall.
 #pragma once
 
 #include <cstdint>

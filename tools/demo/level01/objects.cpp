@@ -287,6 +287,7 @@ const std::vector<std::string>& ObjectKeys() {
 }
 
 const std::vector<Waypoint>& Waypoints() {
+  // clang-format off
   static const std::vector<Waypoint> waypoints = {
       {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
       {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {2.0f, 8.0f},                      // room A
@@ -299,6 +300,7 @@ const std::vector<Waypoint>& Waypoints() {
       // sets off as he enters it to reach room D unseen.
       {16.0f, 0.0f},  {15.5f, -8.5f},
   };
+  // clang-format on
   return waypoints;
 }
 

@@ -14,11 +14,11 @@ namespace levels {
 
 namespace {
 
-using level01::Keys;
-using level01::WallUse;
 using level01::kCorridorHalfWidth;
-using level01::kRoomNear;
+using level01::Keys;
 using level01::kRoomFar;
+using level01::kRoomNear;
+using level01::WallUse;
 
 // A fitting on a corridor wall, standing out from its face.
 constexpr float kWall = kCorridorHalfWidth - level01::kOnTheWall;

@@ -43,8 +43,9 @@ std::vector<LevelPlan> BuildPlans() {
   level02.searchables = 3;
   // 10: the guard's west end of the corridor. The edge from it east comes
   // first: a man standing on it walks that edge first.
-  level02.waypoints = {{2.0f, 0.0f},  {16.0f, 0.0f}, {18.0f, 0.0f}, {16.0f, kRoomNear + 1.8f},  {16.0f, 7.0f},
-                       {14.0f, 4.5f}, {18.0f, 4.5f}, {6.0f, -5.5f}, {10.0f, -5.5f}, {13.0f, 0.0f}};
+  level02.waypoints = {{2.0f, 0.0f},   {16.0f, 0.0f}, {18.0f, 0.0f}, {16.0f, kRoomNear + 1.8f},
+                       {16.0f, 7.0f},  {14.0f, 4.5f}, {18.0f, 4.5f}, {6.0f, -5.5f},
+                       {10.0f, -5.5f}, {13.0f, 0.0f}};
   level02.edges = {10, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
   level02.titleEnglish = "The store rooms", level02.titleGerman = "Die Lagerr\xE4ume";
@@ -61,8 +62,9 @@ std::vector<LevelPlan> BuildPlans() {
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
   level03.searchables = 15;  // the most a level holds
   // 10: the guard's west end of the corridor, its edge east first.
-  level03.waypoints = {{2.0f, 0.0f},   {18.0f, 0.0f},  {22.0f, 0.0f}, {18.0f, -kRoomNear - 1.8f}, {18.0f, -7.0f},
-                       {16.0f, -5.0f}, {20.0f, -5.0f}, {6.0f, 5.5f},  {10.0f, 5.5f},  {13.0f, 0.0f}};
+  level03.waypoints = {{2.0f, 0.0f},   {18.0f, 0.0f},  {22.0f, 0.0f},  {18.0f, -kRoomNear - 1.8f},
+                       {18.0f, -7.0f}, {16.0f, -5.0f}, {20.0f, -5.0f}, {6.0f, 5.5f},
+                       {10.0f, 5.5f},  {13.0f, 0.0f}};
   level03.edges = {10, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
   level03.titleEnglish = "The vault", level03.titleGerman = "Der Tresor";
@@ -79,8 +81,14 @@ std::vector<LevelPlan> BuildPlans() {
   level99.checkpointX = 4.0f, level99.checkpointZ = kRoomNear + 1.3f;  // in the hall, by its door
   level99.searchables = 5;
   // 7: the corridor's east end, 8: the hall's east side.
-  level99.waypoints = {{4.0f, 7.0f},   {4.0f, kRoomNear + 1.8f},   {4.0f, 0.0f},  {12.0f, 0.0f},
-                       {12.0f, -kRoomNear - 1.8f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
+  level99.waypoints = {{4.0f, 7.0f},
+                       {4.0f, kRoomNear + 1.8f},
+                       {4.0f, 0.0f},
+                       {12.0f, 0.0f},
+                       {12.0f, -kRoomNear - 1.8f},
+                       {12.0f, -7.0f},
+                       {15.0f, 0.0f},
+                       {6.5f, 5.5f}};
   level99.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
   level99.wallDark = 0x403048, level99.wallLight = 0xA488B0;
   level99.titleEnglish = "The way out", level99.titleGerman = "Der Weg hinaus";

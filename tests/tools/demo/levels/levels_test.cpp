@@ -195,9 +195,8 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
           EXPECT_TRUE(walled || Apart(at, spot) > sight)
               << "waypoint " << round[k] + 1 << " sees " << spot.x << "," << spot.z;
         }
-        const bool onTheWay =
-            std::min({FromSegment(at, start, inFront), FromSegment(at, inFront, door), FromSegment(at, door, exit)}) <=
-            kNearTheWay;
+        const bool onTheWay = std::min({FromSegment(at, start, inFront), FromSegment(at, inFront, door),
+                                        FromSegment(at, door, exit)}) <= kNearTheWay;
         guarded = guarded || (onTheWay && npc->GetName() == row.guard);
       }
     }
@@ -289,7 +288,8 @@ TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
     const struct {
       const char* what;
       const std::vector<tStance>& stances;
-    } rows[] = {{"on the way out", way}, {"into each room", rooms}, {"across the corridor", across}, {"off a wall", offAWall}};
+    } rows[] = {
+        {"on the way out", way}, {"into each room", rooms}, {"across the corridor", across}, {"off a wall", offAWall}};
 
     for (const auto& row : rows) {
       SCOPED_TRACE(row.what);
@@ -303,9 +303,8 @@ TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
         RwV3d point = {0.0f, 0.0f, 0.0f}, normal = {0.0f, 0.0f, 0.0f};
         const bool walled = world->GetWorldCollision()->IntersectSegment(tSegment3d(head, camera), &point, &normal,
                                                                          nullptr, true, false, 0, true);
-        EXPECT_FALSE(walled) << "a player at " << stance.at.x << "," << stance.at.z << " facing "
-                             << stance.facing.x << "," << stance.facing.z << ": a wall at " << point.x << ","
-                             << point.y << "," << point.z;
+        EXPECT_FALSE(walled) << "a player at " << stance.at.x << "," << stance.at.z << " facing " << stance.facing.x
+                             << "," << stance.facing.z << ": a wall at " << point.x << "," << point.y << "," << point.z;
         if (walled) {
           break;  // one a row tells enough
         }
