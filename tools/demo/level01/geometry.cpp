@@ -13,11 +13,11 @@ namespace level01 {
 
 const std::vector<Area>& Spaces() {
   static const std::vector<Area> spaces = {
-      {"corridor", 0.0f, -kCorridorHalfWidth, 24.0f, kCorridorHalfWidth},
-      {"room_a", 0.0f, kCorridorHalfWidth + kWallThickness, 8.0f, 9.7f},
-      {"room_b", 16.0f, kCorridorHalfWidth + kWallThickness, 24.0f, 9.7f},
-      {"room_c", 8.0f, -9.7f, 16.0f, -kCorridorHalfWidth - kWallThickness},
-      {"room_d", 16.0f + kWallThickness, -9.7f, 24.0f, -kCorridorHalfWidth - kWallThickness},
+      {"corridor", kCorridorWestEnd, -kCorridorHalfWidth, 24.0f, kCorridorHalfWidth},
+      {"room_a", 0.0f, kRoomNear, 8.0f, kRoomFar},
+      {"room_b", 16.0f, kRoomNear, 24.0f, kRoomFar},
+      {"room_c", 8.0f, -kRoomFar, 16.0f, -kRoomNear},
+      {"room_d", 16.0f + kWallThickness, -kRoomFar, 24.0f, -kRoomNear},
   };
   return spaces;
 }

@@ -3,12 +3,14 @@
 // where the level's files go.
 //
 // The plan, seen from above (x to the right, z up), floor at y 0, ceilings
-// at 3: a corridor runs along x from 0 to 24 between z -1.5 and 1.5. Room A
-// (x 0 to 8) and room B (x 16 to 24) lie north of it, room C (x 8 to 16)
-// and room D (x 16.2 to 24, the way out) south, each 8 deep behind a wall
-// 0.2 thick. One doorway a room, 1.6 wide and 2.4 high, at x 4 (A), 20 (B),
-// 12 (C) and 20 (D). A and B cannot see each other: both doorways open in
-// the same wall.
+// at 3: a corridor runs along x from -1 to 24 between z -2.75 and 2.75, wide
+// and long enough that the camera following a player who faces across it,
+// or who stands at the start (x 2) facing east, stays inside. Room A (x 0 to
+// 8) and room B (x 16 to 24) lie north of it, room C (x 8 to 16) and room D
+// (x 16.2 to 24, the way out) south, each behind a wall 0.2 thick and
+// reaching to 9.7 from the corridor's middle. One doorway a room, 1.6 wide
+// and 2.4 high, at x 4 (A), 20 (B), 12 (C) and 20 (D). A and B cannot see
+// each other: both doorways open in the same wall.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +45,12 @@ constexpr char kTexturePrefix[] = "l01_";
 
 constexpr float kRoomHeight = 3.0f;
 constexpr float kWallThickness = 0.2f;
-constexpr float kCorridorHalfWidth = 1.5f;
+constexpr float kCorridorHalfWidth = 2.75f;
+// The corridor's west end: it reaches past the rooms' west walls (x 0).
+constexpr float kCorridorWestEnd = -1.0f;
+// The rooms' near and far walls' faces, measured from the corridor's middle.
+constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
+constexpr float kRoomFar = 9.7f;
 constexpr float kDoorwayWidth = 1.6f;
 constexpr float kDoorwayHeight = 2.4f;
 

@@ -68,13 +68,14 @@ std::string MenFile() {
 }
 
 const char kCameraFile[] =
-    "# The camera of level01: behind and above the player.\n"
+    "# The camera of level01: behind and above the player, near enough that\n"
+    "# it stays inside the corridors when the player faces across one.\n"
     "CLIP = (0.1,500.0)\n"
     "FOV = 90\n"
     "MINZOOMFOV = 60\n"
     "MAXZOOMFOV = 10\n"
     "ZOOMSPEED = 40\n"
-    "RELATIVE_POSITION = (0.0,2.3,-3.5)\n"
+    "RELATIVE_POSITION = (0.0,2.3,-2.5)\n"
     "LOOK_AT_RELATIVE_POSITION = (0.0,1.6,2.0)\n"
     "LIGHTCOLOR = (0.7,0.7,0.7,1.0)\n"
     "LIGHT_DIRECTION = (0.3,-1.0,0.4)\n"

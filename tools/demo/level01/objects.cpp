@@ -5,12 +5,19 @@
 #include "tools/demo/level01/objects.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "tools/demo/level01/level01_parts.h"
 #include "tools/forge/files/locator_writer.h"
 
 namespace demo {
 namespace level01 {
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
+  return text;
+}
 
 Keys WallUse(const Keys& more) {
   Keys keys = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.5"}, {"USEANG", "120"}, {"USERANG", "90"}};
@@ -27,6 +34,8 @@ std::vector<Placed> BuildObjects() {
   const Doorway& b = Doorways()[1];
   const Doorway& c = Doorways()[2];
   const Doorway& d = Doorways()[3];
+  const float wall = kCorridorHalfWidth - kOnTheWall;  // a fitting on a corridor wall
+  const float roomMiddle = (kRoomNear + kRoomFar) * 0.5f;
   return {
       // Static objects, recoloured by their locator data.
       {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
@@ -36,14 +45,14 @@ std::vector<Placed> BuildObjects() {
       {"XRF", "pillar", "pillar_2", 12.0f, 0.0f, -8.0f, 0.0f, "", {}},
       // Glowing lamps, one a space.
       {"GLOWING", "lamp", "lamp_corridor", 12.0f, 2.85f, 0.0f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      {"GLOWING", "lamp", "lamp_a", 4.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, 5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      {"GLOWING", "lamp", "lamp_d", 20.0f, 2.85f, -5.7f, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_a", 4.0f, 2.85f, roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
+      {"GLOWING", "lamp", "lamp_d", 20.0f, 2.85f, -roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       // Sensors. The beam across the corridor, which nothing shows, and the
       // camera sound the alarm but call no guard: guard_1 acts on what he
       // sees and hears, and a player who times his round gets by.
-      {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, 1.35f, 180.0f, "",
+      {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, kCorridorHalfWidth - 0.15f, 180.0f, "",
        {{"SEEDIST", "8.0"},
         {"RANGEANG", "100"},
         {"SEEANG", "40"},
@@ -56,8 +65,8 @@ std::vector<Placed> BuildObjects() {
         {"STARTEDTIMERS", "[timer_2]"},
         {"STOPPEDTIMERS", "[timer_1]"},
         {"ALERTED", "[civilian_1]"}}},
-      {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -1.45f, 0.0f, "",
-       {{"RAYLENGTH", "2.9"},
+      {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -wall, 0.0f, "",
+       {{"RAYLENGTH", Number(2.0f * wall)},
         {"RAYHEIGHT", "0.05"},
         {"HURT", "-0.05"},
         {"MESSAGE1", "21"},
@@ -76,11 +85,11 @@ std::vector<Placed> BuildObjects() {
        {{"RANGE", "1.0"}, {"TYPE", "matter"}, {"MESSAGE1", "27"}, {"MESSAGE2", "28"}}},
       // Areas measure from the floor to the player's perceived point (1.7
       // up): a range of 2 takes a player standing within about 1 of them.
-      {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, 5.0f, 0.0f, "",
+      {"SPECAREAS", "specarea", "area_special", 4.0f, 0.0f, kRoomNear + 3.3f, 0.0f, "",
        {{"RANGE", "2.0"}, {"TYPE", "special"}, {"MISSION", "3"}, {"MESSAGE1", "29"}, {"MESSAGE2", "30"}}},
       // The checkpoint just inside room A, where no guard's round sees it: a
       // player brought back to it is not under fire at once.
-      {"SPECAREAS", "specarea", "area_checkpoint", 4.0f, 0.0f, 3.2f, 0.0f, "",
+      {"SPECAREAS", "specarea", "area_checkpoint", 4.0f, 0.0f, kRoomNear + 1.5f, 0.0f, "",
        {{"RANGE", "2.0"},
         {"TYPE", "checkpoint"},
         {"MESSAGE1", "31"},
@@ -144,7 +153,7 @@ std::vector<Placed> BuildObjects() {
         {"DEPTH", "0.5"},
         {"OPENEDTIME", "0"}}},
       // Devices of every type.
-      {"DEVICES", "button", "button_1", 5.3f, 1.2f, 1.45f, 180.0f, "",
+      {"DEVICES", "button", "button_1", 5.3f, 1.2f, wall, 180.0f, "",
        WallUse({{"TYPE", "button"},
                 {"OPENEDTIME", "5.0"},
                 {"MESSAGE", "4"},
@@ -155,9 +164,9 @@ std::vector<Placed> BuildObjects() {
       // Laser and EDS panels turn round when they are set up and flip every
       // second while unused, the usable side following: placed facing the
       // wall, they are used from the corridor.
-      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, 1.45f, 0.0f, "",
+      {"DEVICES", "wallpanel", "laserpanel_1", 18.7f, 1.2f, wall, 0.0f, "",
        WallUse({{"TYPE", "laserpanel"}, {"MESSAGE", "5"}, {"DOORS", "[door_b]"}, {"SECURITY", "[seccam_1]"}})},
-      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -1.45f, 180.0f, "",
+      {"DEVICES", "wallpanel", "edspanel_1", 10.7f, 1.2f, -wall, 180.0f, "",
        WallUse({{"TYPE", "edspanel"},
                 {"IMPLANT", "eds"},
                 {"MESSAGE", "6"},
@@ -166,7 +175,7 @@ std::vector<Placed> BuildObjects() {
                 {"ALERTED", "[guard_1, gangster_1]"}})},
       // Pickups lie on the floor; their use points sit at hand height, so
       // that a player standing over one (at most 1.1 away) reaches it.
-      {"DEVICES", "pickup", "key_1", 1.5f, 0.0f, 3.0f, 0.0f, "",
+      {"DEVICES", "pickup", "key_1", 1.5f, 0.0f, kRoomNear + 1.3f, 0.0f, "",
        {{"TYPE", "key"},
         {"USEPOINT", "[0, 0.8]"},
         {"USEDIST", "1.2"},
@@ -177,7 +186,7 @@ std::vector<Placed> BuildObjects() {
         {"DOORS", "[door_b]"},
         {"DEVICES", "[laserpanel_1]"},
         {"ICON", "3"}}},
-      {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, 3.0f, 0.0f, "",
+      {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, kRoomNear + 1.3f, 0.0f, "",
        {{"TYPE", "card"}, {"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
         {"VARIANT", "2"}, {"DOORS", "[door_c]"}}},
       // The card of number 0 that a searched body may give: out of reach below the corridor.
@@ -188,13 +197,13 @@ std::vector<Placed> BuildObjects() {
        {{"TYPE", "special"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "10"},
         {"MISSION", "4"}}},
       // A group of three buttons and a synchronised pair.
-      {"MULTIDEVICES", "groupbutton", "gbutton_1", 14.0f, 1.2f, -1.45f, 0.0f, "",
+      {"MULTIDEVICES", "groupbutton", "gbutton_1", 14.0f, 1.2f, -wall, 0.0f, "",
        WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
                 {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
-      {"MULTIDEVICES", "groupbutton", "gbutton_2", 15.0f, 1.2f, -1.45f, 0.0f, "",
+      {"MULTIDEVICES", "groupbutton", "gbutton_2", 15.0f, 1.2f, -wall, 0.0f, "",
        WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
                 {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
-      {"MULTIDEVICES", "groupbutton", "gbutton_3", 16.0f, 1.2f, -1.45f, 0.0f, "",
+      {"MULTIDEVICES", "groupbutton", "gbutton_3", 16.0f, 1.2f, -wall, 0.0f, "",
        WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
                 {"DOORS", "[door_b]"}, {"OPENEDTIME", "2.0"}})},
       {"MULTIDEVICES", "groupbutton", "sbutton_1", 16.05f, 1.2f, 5.0f, 90.0f, "",
@@ -278,15 +287,20 @@ const std::vector<std::string>& ObjectKeys() {
 }
 
 const std::vector<Waypoint>& Waypoints() {
+  // clang-format off
   static const std::vector<Waypoint> waypoints = {
       {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
-      {4.0f, 3.0f},   {4.0f, 6.0f},   {2.0f, 8.0f},                                  // room A
-      {20.0f, 3.0f},  {20.0f, 6.0f},  {22.0f, 8.0f},                                 // room B
-      {12.0f, -3.0f}, {12.0f, -6.0f}, {10.0f, -8.0f},                                // room C
-      {20.0f, -3.5f}, {20.0f, -6.5f},                                                // room D
+      {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {2.0f, 8.0f},                      // room A
+      {20.0f, kRoomNear + 1.3f},  {20.0f, 6.0f},  {22.0f, 8.0f},                     // room B
+      {12.0f, -kRoomNear - 1.3f}, {12.0f, -6.0f}, {10.0f, -8.9f},                    // room C
+      {20.0f, -kRoomNear - 1.8f}, {20.0f, -6.5f},                                    // room D
       {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
-      {16.0f, 0.0f},  {15.0f, -6.5f},  // guard_1's east end of the corridor, his turn in room C
+      // guard_1's east end of the corridor, his turn in room C: his legs in
+      // the room keep him out of the corridor long enough for a player who
+      // sets off as he enters it to reach room D unseen.
+      {16.0f, 0.0f},  {15.5f, -8.5f},
   };
+  // clang-format on
   return waypoints;
 }
 
@@ -356,11 +370,12 @@ void WriteObjects(DataFolder& data) {
 
   // Sparks at the two panels, aimed out of the wall.
   LocatorWriter eds;
-  eds.AddEntry(Entry("sparks_1", "", 10.7f, 1.5f, -1.4f, 0.0f));
+  constexpr float kSparks = kCorridorHalfWidth - 0.1f;
+  eds.AddEntry(Entry("sparks_1", "", 10.7f, 1.5f, -kSparks, 0.0f));
   data.Write(std::string(kFolder) + ParticleNames()[0] + ".xrf", eds.Build());
   LocatorWriter laser;
-  laser.AddEntry(Entry("sparks_2", "", 18.7f, 1.5f, 1.4f, 180.0f));
-  laser.AddEntry(Entry("sparks_3", "", 20.9f, 2.0f, 1.4f, 180.0f));
+  laser.AddEntry(Entry("sparks_2", "", 18.7f, 1.5f, kSparks, 180.0f));
+  laser.AddEntry(Entry("sparks_3", "", 20.9f, 2.0f, kSparks, 180.0f));
   data.Write(std::string(kFolder) + ParticleNames()[1] + ".xrf", laser.Build());
 }
 

@@ -25,6 +25,11 @@ struct Placed {
   Keys keys;
 };
 
+// Wall fittings stand this far out from a wall's face.
+constexpr float kOnTheWall = 0.05f;
+// A length for a property file, to the centimetre.
+std::string Number(float value);
+
 // The use keys of a device standing against a wall and facing out of it,
 // then the given ones.
 Keys WallUse(const Keys& more);

@@ -22,10 +22,12 @@ using level01::kCorridorHalfWidth;
 using level01::kWallThickness;
 
 constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
-constexpr float kRoomFar = kRoomNear + 8.0f;
+constexpr float kRoomFar = level01::kRoomFar;
 constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
 
-level01::Area Corridor(float length) { return {"corridor", 0.0f, -kCorridorHalfWidth, length, kCorridorHalfWidth}; }
+level01::Area Corridor(float length) {
+  return {"corridor", level01::kCorridorWestEnd, -kCorridorHalfWidth, length, kCorridorHalfWidth};
+}
 level01::Area North(const char* name, float x0) { return {name, x0, kRoomNear, x0 + 8.0f, kRoomFar}; }
 level01::Area South(const char* name, float x0) { return {name, x0, -kRoomFar, x0 + 8.0f, -kRoomNear}; }
 
@@ -48,7 +50,7 @@ std::vector<LevelPlan> BuildPlans() {
   level02.waypoints = {{2.0f, 0.0f},
                        {16.0f, 0.0f},
                        {18.0f, 0.0f},
-                       {16.0f, 3.5f},
+                       {16.0f, kRoomNear + 1.8f},
                        {16.0f, 7.0f},
                        {14.0f, 4.5f},
                        {18.0f, 4.5f},
@@ -77,7 +79,7 @@ std::vector<LevelPlan> BuildPlans() {
   level03.waypoints = {{2.0f, 0.0f},
                        {18.0f, 0.0f},
                        {22.0f, 0.0f},
-                       {18.0f, -3.5f},
+                       {18.0f, -kRoomNear - 1.8f},
                        {18.0f, -7.0f},
                        {16.0f, -5.0f},
                        {20.0f, -5.0f},
@@ -99,11 +101,17 @@ std::vector<LevelPlan> BuildPlans() {
   level04.doorways = {{4.0f, kWallMiddle, 1, "door_1"}, {12.0f, -kWallMiddle, 2, "door_2"}};
   level04.startX = 4.0f, level04.startZ = 7.0f, level04.startAngle = 180.0f;
   level04.exitX = 12.0f, level04.exitZ = -7.5f;
-  level04.checkpointX = 4.0f, level04.checkpointZ = 3.0f;  // in the hall, by its door
+  level04.checkpointX = 4.0f, level04.checkpointZ = kRoomNear + 1.3f;  // in the hall, by its door
   level04.searchables = 5;
   // 7: the corridor's east end, 8: the hall's east side.
-  level04.waypoints = {{4.0f, 7.0f},   {4.0f, 3.5f},   {4.0f, 0.0f},  {12.0f, 0.0f},
-                       {12.0f, -3.5f}, {12.0f, -7.0f}, {15.0f, 0.0f}, {6.5f, 5.5f}};
+  level04.waypoints = {{4.0f, 7.0f},
+                       {4.0f, kRoomNear + 1.8f},
+                       {4.0f, 0.0f},
+                       {12.0f, 0.0f},
+                       {12.0f, -kRoomNear - 1.8f},
+                       {12.0f, -7.0f},
+                       {15.0f, 0.0f},
+                       {6.5f, 5.5f}};
   level04.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
   level04.wallDark = 0x3C4030, level04.wallLight = 0xA4B084;
   level04.titleEnglish = "The bridge", level04.titleGerman =

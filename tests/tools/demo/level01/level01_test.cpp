@@ -20,6 +20,7 @@
 #include "game/render/models/locator_file.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
+#include "tools/demo/level01/level01_parts.h"
 #include "tools/demo/level01/models.h"
 #include "tools/demo/level01/objects.h"
 
@@ -167,7 +168,7 @@ TEST_F(Level01Test, TwinWallsAnswerLineQueriesFromInsideOnly) {
       {"the corridor's east end", {20.0f, 1.5f, 0.0f}, {30.0f, 1.5f, 0.0f}, true, 24.0f, false},
       {"room A's north wall from outside", {4.0f, 1.5f, 12.0f}, {4.0f, 1.5f, 9.0f}, false, 0.0f, true},
       {"through door A's doorway", {4.0f, 1.2f, 6.0f}, {4.0f, 1.2f, 0.0f}, false, 0.0f, true},
-      {"the lintel above it", {4.0f, 2.7f, 6.0f}, {4.0f, 2.7f, 0.0f}, true, 1.7f, true},
+      {"the lintel above it", {4.0f, 2.7f, 6.0f}, {4.0f, 2.7f, 0.0f}, true, demo::level01::kRoomNear, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

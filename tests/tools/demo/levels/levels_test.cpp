@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "game/characters/camera/dorva_cam.h"
 #include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/frontend/save/game_options.h"
@@ -27,6 +28,7 @@
 #include "tools/demo/demo.h"
 #include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01_parts.h"
+#include "tools/demo/levels/level_plan.h"
 #include "tools/demo/output.h"
 #include "tools/demo/search_texts.h"
 
@@ -165,12 +167,14 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
       }
     }
 
-    // The way: from the start to the door nearest the way out, then to it.
+    // The way: from the start along the corridor to the door nearest the way
+    // out, then through it.
     tSpot door = start;
     ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* d) {
       door = Apart(SpotOf(d->GetFrame()), exit) < Apart(door, exit) ? SpotOf(d->GetFrame()) : door;
     });
     EXPECT_LT(Apart(door, exit), Apart(start, exit)) << "the way out lies behind a door";
+    const tSpot inFront = {door.x, 0.0f};  // on the corridor's middle
     const cWaypointGraph& graph = *world->GetWaypointGraph();
     const auto node = [&graph](u32 index) { return tSpot{graph.GetNode(index).x, graph.GetNode(index).z}; };
     bool guarded = false;
@@ -193,11 +197,121 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
           EXPECT_TRUE(walled || Apart(at, spot) > sight)
               << "waypoint " << round[k] + 1 << " sees " << spot.x << "," << spot.z;
         }
-        const bool onTheWay = std::min(FromSegment(at, start, door), FromSegment(at, door, exit)) <= kNearTheWay;
+        const bool onTheWay = std::min({FromSegment(at, start, inFront), FromSegment(at, inFront, door),
+                                        FromSegment(at, door, exit)}) <= kNearTheWay;
         guarded = guarded || (onTheWay && npc->GetName() == row.guard);
       }
     }
     EXPECT_TRUE(guarded);
+  }
+}
+
+// Where a player stands and which way he faces, on the ground.
+struct tStance {
+  tSpot at;
+  tSpot facing;  // of length 1
+};
+
+// Stances every step along the legs of a way, each facing along its leg.
+void Walk(const std::vector<tSpot>& way, std::vector<tStance>* stances) {
+  constexpr f32 kStep = 0.25f;
+  for (size_t i = 1; i < way.size(); i++) {
+    const f32 length = Apart(way[i - 1], way[i]);
+    if (length < kStep) {
+      continue;
+    }
+    const tSpot facing = {(way[i].x - way[i - 1].x) / length, (way[i].z - way[i - 1].z) / length};
+    for (f32 along = 0.0f; along <= length; along += kStep) {
+      stances->push_back({{way[i - 1].x + facing.x * along, way[i - 1].z + facing.z * along}, facing});
+    }
+  }
+}
+
+// The camera follows a player from its far position, turned with him, while
+// the line to it from his head meets no wall. Every level leaves it that room
+// along the player's way from the start to the way out and through each door
+// into its room, on the corridor's middle line facing across, and half a
+// metre from a corridor wall facing it (the camera reaching back across).
+TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
+  constexpr f32 kHeadHeight = 1.8f;
+  constexpr f32 kOffTheWall = 0.5f;
+  constexpr f32 kIntoTheRoom = 3.0f;
+  std::map<std::string, demo::level01::Area> corridors = {{"level01", demo::level01::Spaces()[0]}};
+  for (const demo::levels::LevelPlan& plan : demo::levels::Plans()) {
+    corridors[plan.name] = plan.spaces[0];
+  }
+  const char* const levels[] = {"level01", "level02", "level03", "level04", "level05", "level99"};
+  for (const char* level : levels) {
+    SCOPED_TRACE(level);
+    cQXWorld* world = LoadLevel(level);
+    ASSERT_TRUE(world->GetGameCamera() != nullptr);
+    // As the level's camera.txt gives it.
+    const RwV3d far = world->GetGameCamera()->GetRelativePosition();
+    ASSERT_LT(far.z, 0.0f) << "the camera follows from behind";
+    const demo::level01::Area corridor = corridors.at(level);
+
+    const tSpot start = SpotOf(world->GetPlayer()->GetFrame());
+    tSpot exit = start;
+    ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+      exit = area->GetMission() == 0 ? SpotOf(area->GetFrame()) : exit;
+    });
+    std::vector<tSpot> doors;
+    ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* d) { doors.push_back(SpotOf(d->GetFrame())); });
+    ASSERT_FALSE(doors.empty());
+    const auto nearest = [&doors](const tSpot& spot) {
+      return *std::min_element(doors.begin(), doors.end(),
+                               [&spot](const tSpot& a, const tSpot& b) { return Apart(a, spot) < Apart(b, spot); });
+    };
+
+    std::vector<tStance> way, rooms, across, offAWall;
+    // The way: out of the start's room when it lies in one, along the
+    // corridor's middle, through the way out's door to it.
+    std::vector<tSpot> path = {start};
+    if (std::fabs(start.z) > corridor.z1) {
+      const tSpot door = nearest(start);
+      path.push_back(door);
+      path.push_back({door.x, 0.0f});
+    } else {
+      path.push_back({start.x, 0.0f});
+    }
+    const tSpot exitDoor = nearest(exit);
+    path.insert(path.end(), {{exitDoor.x, 0.0f}, exitDoor, exit});
+    Walk(path, &way);
+    for (const tSpot& door : doors) {
+      const f32 inward = door.z > 0.0f ? 1.0f : -1.0f;
+      Walk({{door.x, 0.0f}, door, {door.x, door.z + inward * kIntoTheRoom}}, &rooms);
+    }
+    for (f32 x = corridor.x0 + kOffTheWall; x <= corridor.x1 - kOffTheWall; x += 0.5f) {
+      for (const f32 side : {-1.0f, 1.0f}) {
+        across.push_back({{x, 0.0f}, {0.0f, side}});
+        offAWall.push_back({{x, side * (corridor.z1 - kOffTheWall)}, {0.0f, side}});
+      }
+    }
+    const struct {
+      const char* what;
+      const std::vector<tStance>& stances;
+    } rows[] = {
+        {"on the way out", way}, {"into each room", rooms}, {"across the corridor", across}, {"off a wall", offAWall}};
+
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.what);
+      ASSERT_FALSE(row.stances.empty());
+      for (const tStance& stance : row.stances) {
+        // The player frame's right vector, its at vector the facing.
+        const tSpot right = {stance.facing.z, -stance.facing.x};
+        const RwV3d head = {stance.at.x, kHeadHeight, stance.at.z};
+        const RwV3d camera = {stance.at.x + far.x * right.x + far.z * stance.facing.x, far.y,
+                              stance.at.z + far.x * right.z + far.z * stance.facing.z};
+        RwV3d point = {0.0f, 0.0f, 0.0f}, normal = {0.0f, 0.0f, 0.0f};
+        const bool walled = world->GetWorldCollision()->IntersectSegment(tSegment3d(head, camera), &point, &normal,
+                                                                         nullptr, true, false, 0, true);
+        EXPECT_FALSE(walled) << "a player at " << stance.at.x << "," << stance.at.z << " facing " << stance.facing.x
+                             << "," << stance.facing.z << ": a wall at " << point.x << "," << point.y << "," << point.z;
+        if (walled) {
+          break;  // one a row tells enough
+        }
+      }
+    }
   }
 }
 
