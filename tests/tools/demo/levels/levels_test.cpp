@@ -240,15 +240,14 @@ TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
   for (const demo::levels::LevelPlan& plan : demo::levels::Plans()) {
     corridors[plan.name] = plan.spaces[0];
   }
-  const char* const levels[] = {"level01", "level02", "level03", "level04", "level05", "level99"};
-  for (const char* level : levels) {
+  for (const auto& [level, corridorOfLevel] : corridors) {
     SCOPED_TRACE(level);
-    cQXWorld* world = LoadLevel(level);
+    cQXWorld* world = LoadLevel(level.c_str());
     ASSERT_TRUE(world->GetGameCamera() != nullptr);
     // As the level's camera.txt gives it.
     const RwV3d far = world->GetGameCamera()->GetRelativePosition();
     ASSERT_LT(far.z, 0.0f) << "the camera follows from behind";
-    const demo::level01::Area corridor = corridors.at(level);
+    const demo::level01::Area corridor = corridorOfLevel;
 
     const tSpot start = SpotOf(world->GetPlayer()->GetFrame());
     tSpot exit = start;
