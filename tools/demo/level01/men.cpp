@@ -79,11 +79,14 @@ const char kCameraFile[] =
     "LOOK_AT_RELATIVE_POSITION = (0.0,1.6,2.0)\n"
     "LIGHTCOLOR = (0.7,0.7,0.7,1.0)\n"
     "LIGHT_DIRECTION = (0.3,-1.0,0.4)\n"
-    "BLEND_MIN = 1.5\n"
-    "BLEND_MAX = 2.0\n"
+    "# A wall behind the player holds the camera at the wall; only with his\n"
+    "# back against it (his capsule is 0.4 round) does the camera pull in, to\n"
+    "# a shoulder point nearer than the wall.\n"
+    "BLEND_MIN = 0.5\n"
+    "BLEND_MAX = 0.8\n"
     "BLEND_SPEED = 2.0\n"
     "BLEND_PLUSLOOKAT = 0.25\n"
-    "BLEND_POSDISTANCE = 1.5\n";
+    "BLEND_POSDISTANCE = 0.35\n";
 
 }  // namespace
 

@@ -235,6 +235,7 @@ void Walk(const std::vector<tSpot>& way, std::vector<tStance>* stances) {
 TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
   constexpr f32 kHeadHeight = 1.8f;
   constexpr f32 kOffTheWall = 0.5f;
+  constexpr f32 kBackOffTheWall = 0.42f;  // the player's capsule is 0.4 round
   constexpr f32 kIntoTheRoom = 3.0f;
   std::map<std::string, demo::level01::Area> corridors = {{"level01", demo::level01::Spaces()[0]}};
   for (const demo::levels::LevelPlan& plan : demo::levels::Plans()) {
@@ -308,6 +309,42 @@ TEST_F(GeneratedLevelsTest, TheCameraKeepsInsideTheLevelWhereThePlayerGoes) {
                              << "," << stance.facing.z << ": a wall at " << point.x << "," << point.y << "," << point.z;
         if (walled) {
           break;  // one a row tells enough
+        }
+      }
+    }
+
+    // With his back to a wall the camera stays at the wall, or, nearer than
+    // BLEND_MIN, pulls in to the shoulder point, which no wall may hide.
+    cDorvaCam* camera = world->GetGameCamera();
+    RwV3d shoulder = {0.0f, 0.0f, 0.0f}, shoulderLookAt = {0.0f, 0.0f, 0.0f};
+    camera->ComputeShoulderPoints(&shoulder, &shoulderLookAt);
+    const RwV3d& player = RwFrameGetLTM(world->GetPlayer()->GetFrame())->pos;
+    const f32 shoulderBehind = std::hypot(shoulder.x - player.x, shoulder.z - player.z);
+    const f32 shoulderHeight = shoulder.y - player.y;
+    SCOPED_TRACE("back to a wall");
+    for (f32 x = corridor.x0 + 1.0f; x <= corridor.x1 - 1.0f; x += 0.5f) {
+      for (const f32 side : {-1.0f, 1.0f}) {
+        const tSpot at = {x, side * (corridor.z1 - kBackOffTheWall)};
+        const RwV3d head = {at.x, kHeadHeight, at.z};
+        RwV3d point = {0.0f, 0.0f, 0.0f}, normal = {0.0f, 0.0f, 0.0f};
+        // Facing away from the wall: behind him is toward it.
+        const RwV3d behind = {at.x, far.y, at.z + side * -far.z};
+        if (!world->GetWorldCollision()->IntersectSegment(tSegment3d(head, behind), &point, &normal, nullptr, true,
+                                                          false, 0, true)) {
+          continue;
+        }
+        const f32 dist = std::sqrt((point.x - head.x) * (point.x - head.x) + (point.y - head.y) * (point.y - head.y) +
+                                   (point.z - head.z) * (point.z - head.z));
+        if (dist >= camera->GetBlendMin()) {
+          continue;  // the camera stays on the wall's face
+        }
+        const RwV3d pulledIn = {at.x, shoulderHeight, at.z + side * shoulderBehind};
+        const bool hidden = world->GetWorldCollision()->IntersectSegment(tSegment3d(head, pulledIn), &point, &normal,
+                                                                         nullptr, true, false, 0, true);
+        EXPECT_FALSE(hidden) << "a player at " << at.x << "," << at.z << ": the shoulder point behind a wall at "
+                             << point.z;
+        if (hidden) {
+          return;  // one tells enough
         }
       }
     }
