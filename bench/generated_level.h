@@ -46,14 +46,7 @@ class GeneratedLevel : public WorldTest {
   }
 
   // A fresh world of the level, loaded in all its steps.
-  cQXWorld* Load(const char* level) {
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
-    for (u32 step = 0; step < kLoadStepCount; step++) {
-      mWorld->Load();
-    }
-    return mWorld.get();
-  }
+  cQXWorld* Load(const char* level) { return LoadWorld(level); }
   void Unload() { mWorld.reset(); }
 
   // The level's screen as the game opens it: the screen stack takes the

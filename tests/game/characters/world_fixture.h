@@ -99,11 +99,17 @@ class WorldTest : public ScreenEngineTest {
     if (!WriteDemoData() || !WriteLevelFile("data/level01/men.txt", men)) {
       return nullptr;
     }
-    cQXWorld* world = (mWorld = std::make_unique<cQXWorld>(&mConfig, cString("level01"))).get();
-    for (int step = 0; step < 20; step++) {
-      world->Load();
+    return LoadWorld("level01");
+  }
+  // A fresh world of the level in the configuration read, loaded in all
+  // its steps.
+  cQXWorld* LoadWorld(const char* level) {
+    mWorld.reset();
+    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(level));
+    for (u32 step = 0; step < kLoadStepCount; step++) {
+      mWorld->Load();
     }
-    return world;
+    return mWorld.get();
   }
   static inline DWORD sNow = 100000;  // the application clock, milliseconds
   ScratchFolder mFolder{"world"};

@@ -23,7 +23,6 @@ const std::vector<Area>& Spaces() {
 }
 
 const std::vector<Doorway>& Doorways() {
-  constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
   static const std::vector<Doorway> doorways = {
       {4.0f, kWallMiddle, 1, "door_a"},
       {20.0f, kWallMiddle, 2, "door_b"},

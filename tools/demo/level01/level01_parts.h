@@ -50,6 +50,8 @@ constexpr float kCorridorHalfWidth = 2.75f;
 constexpr float kCorridorWestEnd = -1.0f;
 // The rooms' near and far walls' faces, measured from the corridor's middle.
 constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
+// The middle of a corridor wall, where its doorways stand.
+constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
 constexpr float kRoomFar = 9.7f;
 constexpr float kDoorwayWidth = 1.6f;
 constexpr float kDoorwayHeight = 2.4f;

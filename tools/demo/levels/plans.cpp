@@ -19,11 +19,9 @@ namespace levels {
 namespace {
 
 using level01::kCorridorHalfWidth;
-using level01::kWallThickness;
-
-constexpr float kRoomNear = kCorridorHalfWidth + kWallThickness;
-constexpr float kRoomFar = level01::kRoomFar;
-constexpr float kWallMiddle = kCorridorHalfWidth + kWallThickness * 0.5f;
+using level01::kRoomFar;
+using level01::kRoomNear;
+using level01::kWallMiddle;
 
 level01::Area Corridor(float length) {
   return {"corridor", level01::kCorridorWestEnd, -kCorridorHalfWidth, length, kCorridorHalfWidth};

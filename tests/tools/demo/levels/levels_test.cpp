@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -43,13 +44,13 @@ class GeneratedLevelsTest : public WorldTest {
     MakeScreenStack();
     ASSERT_TRUE(WriteDemoData());
   }
-  cQXWorld* LoadLevel(const char* name) {
-    mWorld.reset();
-    mWorld = std::make_unique<cQXWorld>(&mConfig, cString(name));
-    for (u32 step = 0; step < kLoadStepCount; step++) {
-      mWorld->Load();
-    }
-    return mWorld.get();
+  cQXWorld* LoadLevel(const char* name) { return LoadWorld(name); }
+  // The player protected, the briefing closed and the input free, as a
+  // level is played after its briefing.
+  static void StartPlaying(cQXWorld* world) {
+    world->GetPlayer()->SetProtected(1);
+    world->CloseInfoView(true);
+    world->SetInputLock(0);
   }
 };
 
@@ -76,9 +77,7 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
     EXPECT_NEAR(row.startX, start.x, 1e-3f);
     EXPECT_NEAR(row.startZ, start.z, 1e-3f);
     ASSERT_GE(world->GetMissionFlags().GetCount(), 1u);
-    player->SetProtected(1);
-    world->CloseInfoView(true);
-    world->SetInputLock(0);
+    StartPlaying(world);
     for (int frame = 0; frame < kMostFrames / 10; frame++) {
       world->Update(kFrameSeconds);
     }
@@ -405,6 +404,24 @@ u32 NearestNode(const cWaypointGraph& graph, const tSpot& at) {
   return nearest;
 }
 
+// Each alarmed place of the level, a sensor or a device with an ALERTED
+// list: its name, where it stands and the men the list names.
+void ForEachAlarm(cQXWorld* world,
+                  const std::function<void(const char*, const tSpot&, const cPtrArray&)>& visit) {
+  for (cListNode* node = world->GetSensors().First(); node != nullptr; node = cList::Next(node)) {
+    const cSensorDevice* sensor = static_cast<const cSensorDevice*>(static_cast<cListLink*>(node)->GetObject());
+    visit(sensor->GetName().CStr(), SpotOf(sensor->GetFrame()), sensor->GetAlerted());
+  }
+  for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+    const cDevice* device = cDevice::FromLink(node);
+    const eObjectSetKind kind = device->GetKind();
+    if (kind == kSetDevices || kind == kSetMultiDevices || kind == kSetLevers || kind == kSetMultiLevers) {
+      const cOpenerDevice* opener = static_cast<const cOpenerDevice*>(device);
+      visit(opener->GetName().CStr(), SpotOf(opener->GetFrame()), opener->GetAlerted());
+    }
+  }
+}
+
 // A man an alarm calls comes: every man a sensor's or a device's ALERTED
 // list names finds a route over the waypoint graph from where he stands to
 // the waypoint nearest the alarmed place. Each level's lists name someone.
@@ -418,7 +435,7 @@ TEST_F(GeneratedLevelsTest, EveryAlarmedManCanReachTheAlarm) {
     cQXWorld* world = LoadLevel(row.level);
     cWaypointGraph& graph = *world->GetWaypointGraph();
     u32 alerted = 0;
-    const auto reaches = [&](const cPtrArray& men, const tSpot& place, const char* alarm) {
+    ForEachAlarm(world, [&](const char* alarm, const tSpot& place, const cPtrArray& men) {
       for (u32 i = 0; i < men.GetCount(); i++) {
         cMan* man = static_cast<cMan*>(men.Get(i));
         SCOPED_TRACE(std::string(alarm) + " calls " + man->GetName().CStr());
@@ -426,43 +443,9 @@ TEST_F(GeneratedLevelsTest, EveryAlarmedManCanReachTheAlarm) {
         EXPECT_TRUE(graph.FindRoute(NearestNode(graph, SpotOf(man->GetFrame())), NearestNode(graph, place), &route));
         alerted++;
       }
-    };
-    for (cListNode* node = world->GetSensors().First(); node != nullptr; node = cList::Next(node)) {
-      const cSensorDevice* sensor = static_cast<const cSensorDevice*>(static_cast<cListLink*>(node)->GetObject());
-      reaches(sensor->GetAlerted(), SpotOf(sensor->GetFrame()), sensor->GetName().CStr());
-    }
-    for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
-      cDevice* device = static_cast<cDevice*>(static_cast<cListLink*>(node)->GetObject());
-      const eObjectSetKind kind = device->GetKind();
-      if (kind == kSetDevices || kind == kSetMultiDevices || kind == kSetLevers || kind == kSetMultiLevers) {
-        const cOpenerDevice* opener = static_cast<const cOpenerDevice*>(device);
-        reaches(opener->GetAlerted(), SpotOf(opener->GetFrame()), opener->GetName().CStr());
-      }
-    }
+    });
     EXPECT_EQ(row.alerted, alerted);
   }
-}
-
-// Where an alarmed place stands and the men its ALERTED list names, found
-// by the place's name among the level's sensors and devices.
-bool FindAlarm(cQXWorld* world, const char* name, tSpot* place, const cPtrArray** alerted) {
-  for (cListNode* node = world->GetSensors().First(); node != nullptr; node = cList::Next(node)) {
-    const cSensorDevice* sensor = static_cast<const cSensorDevice*>(static_cast<cListLink*>(node)->GetObject());
-    if (sensor->GetName() == cString(name)) {
-      *place = SpotOf(sensor->GetFrame());
-      *alerted = &sensor->GetAlerted();
-      return true;
-    }
-  }
-  for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
-    const cDevice* device = cDevice::FromLink(node);
-    if (device->GetName() == cString(name) && device->GetKind() == kSetDevices) {
-      *place = SpotOf(device->GetFrame());
-      *alerted = &static_cast<const cOpenerDevice*>(device)->GetAlerted();
-      return true;
-    }
-  }
-  return false;
 }
 
 // An alarm brings the office's men out: the men an alarmed place calls are
@@ -479,16 +462,19 @@ TEST_F(GeneratedLevelsTest, AlarmedMenComeOutOfTheOffice) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.level) + " " + row.place + " " + row.man);
     cQXWorld* world = LoadLevel(row.level);
-    cDorvaMan* player = world->GetPlayer();
-    player->SetProtected(1);
-    world->CloseInfoView(true);
-    world->SetInputLock(0);
+    StartPlaying(world);
     world->HideMessage(true, true, false);
-    tSpot place;
+    tSpot place = {0.0f, 0.0f};
     const cPtrArray* alerted = nullptr;
-    ASSERT_TRUE(FindAlarm(world, row.place, &place, &alerted));
+    ForEachAlarm(world, [&](const char* name, const tSpot& at, const cPtrArray& men) {
+      if (std::string(name) == row.place) {
+        place = at;
+        alerted = &men;
+      }
+    });
+    ASSERT_TRUE(alerted != nullptr);
     const RwV3d waiting = {place.x, 0.0f, 0.0f};
-    RwFrameTranslate(player->GetFrame(), &waiting, kRwCombineReplace);
+    RwFrameTranslate(world->GetPlayer()->GetFrame(), &waiting, kRwCombineReplace);
     cNpc* man = nullptr;
     for (u32 i = 0; i < alerted->GetCount(); i++) {
       cNpc* npc = static_cast<cNpc*>(alerted->Get(i));
@@ -528,11 +514,8 @@ TEST_F(GeneratedLevelsTest, PairedDevicesTellWhatTheyDo) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.level) + " " + row.device);
     if (loaded != row.level) {
-      LoadLevel(row.level);
+      StartPlaying(LoadLevel(row.level));
       loaded = row.level;
-      mWorld->GetPlayer()->SetProtected(1);
-      mWorld->CloseInfoView(true);
-      mWorld->SetInputLock(0);
     }
     cDevice* wanted = nullptr;
     cDoor* door = nullptr;
