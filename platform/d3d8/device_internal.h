@@ -457,6 +457,8 @@ struct DrawState;
 // it is destroyed.
 DrawState* CreateDrawState(Device* device);
 void DestroyDrawState(Device* device, DrawState* state);
+// Programs the drawing code has compiled since it was created.
+size_t DrawProgramsCompiled(const DrawState* state);
 
 // ---------------------------------------------------------------------------
 // The device

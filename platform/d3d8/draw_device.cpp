@@ -140,6 +140,8 @@ DrawState* CreateDrawState(Device* device) {
   return draw;
 }
 
+size_t DrawProgramsCompiled(const DrawState* draw) { return draw != nullptr ? draw->renderer.ProgramsCompiled() : 0; }
+
 void DestroyDrawState(Device* device, DrawState* draw) {
   if (draw == nullptr) return;
   device->MakeCurrent();

@@ -27,7 +27,7 @@ size_t ShaderKeyHash::operator()(const ShaderKey& key) const {
 namespace {
 
 static_assert(sizeof(StageKey) == 17, "stage key has no padding");
-static_assert(sizeof(ShaderKey) == 4 + 16 + 8 * 17, "shader key has no padding");
+static_assert(sizeof(ShaderKey) == 4 + 20 + 8 * 17, "shader key has no padding");
 
 void Append(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -56,38 +56,58 @@ const char* ColorSource(uint8_t source, const char* material) {
   }
 }
 
-// The loop over the lights. Their number is a uniform and every type takes
-// the same road (a directional light is a position at infinity with no
-// attenuation, a light without a cone a cone wider than every angle), so one
-// program serves every mix of lights: a man walking from light to light
-// needs no new program.
-void EmitLights(std::string& s, const ShaderKey& key) {
-  // Append formats at most 512 characters at a time.
-  Append(s,
-         "  for (int i = 0; i < uLightCount; ++i) {\n"
-         "    vec3 toLight = uLightPosition[i].xyz - P * uLightPosition[i].w;\n"
-         "    float dist = length(toLight);\n"
-         "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
-         "    vec4 a = uLightAttenuation[i];\n"
-         "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n");
-  Append(s,
-         "    vec4 sp = uLightSpot[i];\n"
-         "    float rho = dot(uLightDirection[i], -L);\n"
-         "    att *= rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), 0.0), "
-         "sp.z));\n");
+// What a light with direction L (towards it, unit length) adds to the sums;
+// light is its index into the arrays, att its attenuation ("" for none,
+// else the name followed by " * ").
+void EmitLightTerms(std::string& s, const ShaderKey& key, int light, const char* att) {
   Append(s,
          "    float NdotL = dot(N, L);\n"
-         "    ambientSum += att * uLightAmbient[i].rgb;\n"
+         "    ambientSum += %suLightAmbient[%d].rgb;\n"
          "    if (NdotL > 0.0) {\n"
-         "      diffuseSum += att * NdotL * uLightDiffuse[i].rgb;\n");
+         "      diffuseSum += %sNdotL * uLightDiffuse[%d].rgb;\n",
+         att, light, att, light);
   if (key.specularEnable) {
     Append(s,
            "      vec3 H = normalize(L + toEye);\n"
            "      float NdotH = max(dot(N, H), 0.0);\n"
            "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
-           "      specularSum += att * highlight * uLightSpecular[i].rgb;\n");
+           "      specularSum += %shighlight * uLightSpecular[%d].rgb;\n",
+           att, light);
   }
-  Append(s, "    }\n  }\n");
+  Append(s, "    }\n");
+}
+
+// The lights one by one (see ShaderKey): the directional ones, then as many
+// point or spot lights as the arrays have room for after them. A slot
+// without a light holds zeros and adds nothing.
+void EmitLights(std::string& s, const ShaderKey& key) {
+  for (int i = 0; i < key.directionalLights; ++i) {
+    Append(s, "  {\n    vec3 L = -uLightDirection[%d];\n", i);
+    EmitLightTerms(s, key, i, "");
+    Append(s, "  }\n");
+  }
+  if (key.localLights == kLocalLightsNone) return;
+  for (int i = key.directionalLights; i < kMaxLights; ++i) {
+    Append(s,
+           "  {\n"
+           "    vec3 toLight = uLightPosition[%d] - P;\n"
+           "    float dist = length(toLight);\n"
+           "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
+           "    vec4 a = uLightAttenuation[%d];\n"
+           "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n",
+           i, i);
+    if (key.localLights == kLocalLightsSpot) {
+      // A point light among spot lights is a cone wider than every angle.
+      Append(s,
+             "    vec4 sp = uLightSpot[%d];\n"
+             "    float rho = dot(uLightDirection[%d], -L);\n"
+             "    att *= rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), "
+             "0.0), sp.z));\n",
+             i, i);
+    }
+    EmitLightTerms(s, key, i, "att * ");
+    Append(s, "  }\n");
+  }
 }
 
 // Emits the computation of one texture stage's coordinates into outTex<i>.
@@ -186,11 +206,12 @@ std::string GenerateVertexShader(const ShaderKey& key) {
          "uniform vec4 uAmbient;\n"
          "uniform vec4 uFog;\n");
   if (key.lighting) {
+    // In view space, the directions unit long and the way the light shines;
+    // the attenuation's constant, linear and quadratic terms and the range;
+    // a cone's cosines of its inner and outer half angles and its falloff.
     Append(s,
-           "uniform int uLightCount;\n"
            "uniform vec4 uLightDiffuse[%d], uLightSpecular[%d], uLightAmbient[%d];\n"
-           "uniform vec4 uLightPosition[%d];\n"  // w 0: a direction towards the light
-           "uniform vec3 uLightDirection[%d];\n"
+           "uniform vec3 uLightDirection[%d], uLightPosition[%d];\n"
            "uniform vec4 uLightAttenuation[%d], uLightSpot[%d];\n",
            kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights);
   }
@@ -499,11 +520,17 @@ GLuint CompileShader(GLenum type, const std::string& source, std::string& error)
 
 }  // namespace
 
+Program* ProgramCache::Find(const ShaderKey& key) const {
+  auto found = programs_.find(key);
+  return found != programs_.end() ? found->second.get() : nullptr;
+}
+
 Program* ProgramCache::Get(const ShaderKey& key) {
   auto found = programs_.find(key);
   if (found != programs_.end()) {
     return found->second.get();
   }
+  ++compiled_;
   const GLuint vs = CompileShader(GL_VERTEX_SHADER, GenerateVertexShader(key), lastError_);
   if (vs == 0) {
     std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
@@ -545,7 +572,6 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   u.materialEmissive = glGetUniformLocation(name, "uMaterialEmissive");
   u.materialPower = glGetUniformLocation(name, "uMaterialPower");
   u.ambient = glGetUniformLocation(name, "uAmbient");
-  u.lightCount = glGetUniformLocation(name, "uLightCount");
   u.lightDiffuse = glGetUniformLocation(name, "uLightDiffuse");
   u.lightSpecular = glGetUniformLocation(name, "uLightSpecular");
   u.lightAmbient = glGetUniformLocation(name, "uLightAmbient");
