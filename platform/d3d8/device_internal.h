@@ -150,13 +150,11 @@ class Recorder {
   std::map<std::string, CallRecord> calls;
   std::vector<LoggedCall> log;  // every call in order
 
+  // Every device method calls this: small enough to vanish while off.
   void Record(const char* method, std::initializer_list<uint64_t> args) {
-    if (!enabled) return;
-    CallRecord& record = calls[method];
-    record.count++;
-    record.lastArgs.assign(args.begin(), args.end());
-    log.push_back({method, record.lastArgs});
+    if (enabled) Store(method, args);
   }
+  void Store(const char* method, std::initializer_list<uint64_t> args);
 };
 
 inline uint64_t RecArg(float value) {
@@ -438,6 +436,7 @@ struct StreamSlot {
 struct DeviceState : d3d8draw::FixedStates {
   D3DVIEWPORT8 viewport;
   DWORD vertexShader = 0;  // FVF code
+  UINT vertexSize = 0;     // of the FVF code's vertices, 0 for none
   DWORD pixelShader = 0;
   StreamSlot streams[16];
   IndexBuffer* indices = nullptr;  // holds a reference

@@ -442,11 +442,14 @@ void Renderer::UpdateDerivedTransforms() {
   const float* world = &states_->transforms[256].m[0][0];
   const float* view = &states_->transforms[D3DTS_VIEW].m[0][0];
   const float* projection = &states_->transforms[D3DTS_PROJECTION].m[0][0];
-  Multiply(world, view, worldView_);
-  Multiply(worldView_, projection, worldViewProjection_);
+  float* worldViewProjection = &transforms_[0];
+  float* worldView = &transforms_[16];
+  Multiply(world, view, worldView);
+  Multiply(worldView, projection, worldViewProjection);
   // Normals use the inverse transpose of the upper 3x3 of world * view; in
-  // row-vector form that matrix is uploaded as it stands.
-  const float* m = worldView_;
+  // row-vector form that matrix is uploaded as it stands, its rows the
+  // columns OpenGL reads.
+  const float* m = worldView;
   const float a = m[0], b = m[1], c = m[2];
   const float d = m[4], e = m[5], f = m[6];
   const float g = m[8], h = m[9], i = m[10];
@@ -456,9 +459,9 @@ void Renderer::UpdateDerivedTransforms() {
   const float det = a * c00 + b * c01 + c * c02;
   const float inv = std::fabs(det) > 1e-30f ? 1.0f / det : 0.0f;
   // (M^-1)^T = cofactor matrix / det.
-  const float n[9] = {c00 * inv, c01 * inv, c02 * inv, c10 * inv, c11 * inv,
-                      c12 * inv, c20 * inv, c21 * inv, c22 * inv};
-  std::memcpy(normalMatrix_, n, sizeof(n));
+  const float n[12] = {c00 * inv, c01 * inv, c02 * inv, 0.0f,      c10 * inv, c11 * inv,
+                       c12 * inv, 0.0f,      c20 * inv, c21 * inv, c22 * inv, 0.0f};
+  std::memcpy(&transforms_[32], n, sizeof(n));
   transformsDirty_ = false;
   ++transformSerial_;
 }
@@ -545,9 +548,7 @@ void Renderer::UploadUniforms(Program* program) {
   const ProgramUniforms& u = program->uniforms;
   if (program->transformSerial != transformSerial_) {
     program->transformSerial = transformSerial_;
-    glUniformMatrix4fv(u.worldViewProjection, 1, GL_FALSE, worldViewProjection_);
-    if (u.worldView >= 0) glUniformMatrix4fv(u.worldView, 1, GL_FALSE, worldView_);
-    if (u.normalMatrix >= 0) glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix_);
+    glUniform4fv(u.transforms, kTransformVectors, transforms_);
   }
   if (program->viewportSerial != viewportSerial_) {
     program->viewportSerial = viewportSerial_;
@@ -581,11 +582,14 @@ void Renderer::UploadUniforms(Program* program) {
   }
   if (program->materialSerial != materialSerial_) {
     program->materialSerial = materialSerial_;
-    if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &states_->material.Diffuse.r);
-    if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &states_->material.Ambient.r);
-    if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &states_->material.Specular.r);
-    if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &states_->material.Emissive.r);
-    if (u.materialPower >= 0) glUniform1f(u.materialPower, states_->material.Power);
+    if (u.material >= 0) {
+      // The four colours and the power, as the structure holds them, in
+      // whole vectors.
+      float material[kMaterialVectors * 4] = {};
+      static_assert(sizeof(D3DMATERIAL8) == 17 * sizeof(float), "four colours and the power");
+      std::memcpy(material, &states_->material, sizeof(D3DMATERIAL8));
+      glUniform4fv(u.material, kMaterialVectors, material);
+    }
   }
   if (program->lightingSerial != lightingSerial_) {
     program->lightingSerial = lightingSerial_;

@@ -144,9 +144,9 @@ class Renderer {
   uint32_t fixedSerial_ = 1;
   uint32_t viewportSerial_ = 1;
   uint32_t textureMatrixSerial_ = 1;
-  float worldViewProjection_[16];
-  float worldView_[16];
-  float normalMatrix_[9];
+  // World-view-projection, world-view, then the normal matrix's columns
+  // (the uniform array uTransforms).
+  float transforms_[kTransformVectors * 4] = {};
   // The enabled lights as the programs read them, the directional ones
   // first: one array of each kind, vec4 or (direction, position) vec3
   // entries.

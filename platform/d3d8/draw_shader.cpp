@@ -70,7 +70,7 @@ void EmitLightTerms(std::string& s, const ShaderKey& key, int light, const char*
     Append(s,
            "      vec3 H = normalize(L + toEye);\n"
            "      float NdotH = max(dot(N, H), 0.0);\n"
-           "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
+           "      float highlight = uMaterial[4].x > 0.0 ? pow(NdotH, uMaterial[4].x) : 1.0;\n"
            "      specularSum += %shighlight * uLightSpecular[%d].rgb;\n",
            att, light);
   }
@@ -195,16 +195,19 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   for (int i = 0; i < layout.texCoordCount; ++i) {
     Append(s, "layout(location = %d) in vec4 inTex%d;\n", static_cast<int>(kAttribTexCoord0) + i, i);
   }
+  // What changes from draw to draw comes in two arrays, each sent whole at
+  // once (a call a uniform costs software GL more than the values): the
+  // world-view-projection and world-view matrices' columns and the normal
+  // matrix's; the material's diffuse, ambient, specular and emissive colours
+  // and its power.
   Append(s,
-         "uniform mat4 uWorldViewProjection;\n"
-         "uniform mat4 uWorldView;\n"
-         "uniform mat3 uNormalMatrix;\n"
+         "uniform vec4 uTransforms[%d];\n"
+         "uniform vec4 uMaterial[%d];\n"
          "uniform vec4 uViewport;\n"  // x, y, 1 / width, 1 / height of the D3D viewport
          "uniform float uPointSize;\n"
-         "uniform vec4 uMaterialDiffuse, uMaterialAmbient, uMaterialSpecular, uMaterialEmissive;\n"
-         "uniform float uMaterialPower;\n"
          "uniform vec4 uAmbient;\n"
-         "uniform vec4 uFog;\n");
+         "uniform vec4 uFog;\n",
+         kTransformVectors, kMaterialVectors);
   if (key.lighting) {
     // In view space, the directions unit long and the way the light shines;
     // the attenuation's constant, linear and quadratic terms and the range;
@@ -235,13 +238,15 @@ std::string GenerateVertexShader(const ShaderKey& key) {
            "  vec3 toEye = vec3(0.0, 0.0, -1.0);\n");
   } else {
     Append(s,
-           "  vec4 clip = uWorldViewProjection * vec4(inPosition.xyz, 1.0);\n"
+           "  mat4 worldViewProjection = mat4(uTransforms[0], uTransforms[1], uTransforms[2], uTransforms[3]);\n"
+           "  mat4 worldView = mat4(uTransforms[4], uTransforms[5], uTransforms[6], uTransforms[7]);\n"
+           "  vec4 clip = worldViewProjection * vec4(inPosition.xyz, 1.0);\n"
            "  clip.xy += vec2(uViewport.z, -uViewport.w) * clip.w;\n"
            "  clip.z = clip.z * 2.0 - clip.w;\n"
            "  gl_Position = clip;\n"
-           "  vec3 P = (uWorldView * vec4(inPosition.xyz, 1.0)).xyz;\n");
+           "  vec3 P = (worldView * vec4(inPosition.xyz, 1.0)).xyz;\n");
     if (layout.normalOffset >= 0) {
-      Append(s, "  vec3 N = uNormalMatrix * inNormal;\n");
+      Append(s, "  vec3 N = mat3(uTransforms[8].xyz, uTransforms[9].xyz, uTransforms[10].xyz) * inNormal;\n");
       if (key.normalizeNormals) Append(s, "  N = length(N) > 0.0 ? normalize(N) : N;\n");
     } else {
       Append(s, "  vec3 N = vec3(0.0, 0.0, 0.0);\n");
@@ -258,10 +263,10 @@ std::string GenerateVertexShader(const ShaderKey& key) {
            "  vec3 diffuseSum = vec3(0.0);\n"
            "  vec3 specularSum = vec3(0.0);\n");
     EmitLights(s, key);
-    const char* diffuse = ColorSource(key.diffuseSource, "uMaterialDiffuse");
-    const char* ambient = ColorSource(key.ambientSource, "uMaterialAmbient");
-    const char* specular = ColorSource(key.specularSource, "uMaterialSpecular");
-    const char* emissive = ColorSource(key.emissiveSource, "uMaterialEmissive");
+    const char* diffuse = ColorSource(key.diffuseSource, "uMaterial[0]");
+    const char* ambient = ColorSource(key.ambientSource, "uMaterial[1]");
+    const char* specular = ColorSource(key.specularSource, "uMaterial[2]");
+    const char* emissive = ColorSource(key.emissiveSource, "uMaterial[3]");
     Append(s,
            "  outDiffuse = vec4(clamp(%s.rgb + %s.rgb * ambientSum + %s.rgb * diffuseSum, 0.0, 1.0), "
            "clamp(%s.a, 0.0, 1.0));\n",
@@ -561,16 +566,10 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   auto program = std::make_unique<Program>();
   program->name = name;
   ProgramUniforms& u = program->uniforms;
-  u.worldViewProjection = glGetUniformLocation(name, "uWorldViewProjection");
-  u.worldView = glGetUniformLocation(name, "uWorldView");
-  u.normalMatrix = glGetUniformLocation(name, "uNormalMatrix");
+  u.transforms = glGetUniformLocation(name, "uTransforms");
   u.viewport = glGetUniformLocation(name, "uViewport");
   u.pointSize = glGetUniformLocation(name, "uPointSize");
-  u.materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
-  u.materialAmbient = glGetUniformLocation(name, "uMaterialAmbient");
-  u.materialSpecular = glGetUniformLocation(name, "uMaterialSpecular");
-  u.materialEmissive = glGetUniformLocation(name, "uMaterialEmissive");
-  u.materialPower = glGetUniformLocation(name, "uMaterialPower");
+  u.material = glGetUniformLocation(name, "uMaterial");
   u.ambient = glGetUniformLocation(name, "uAmbient");
   u.lightDiffuse = glGetUniformLocation(name, "uLightDiffuse");
   u.lightSpecular = glGetUniformLocation(name, "uLightSpecular");

@@ -23,6 +23,12 @@ namespace d3d8draw {
 constexpr int kMaxStages = 8;
 constexpr int kMaxLights = 8;
 
+// The vec4 entries of the vertex stage's transform array (world-view-
+// projection and world-view matrices, then the normal matrix's columns) and
+// material array (diffuse, ambient, specular, emissive, power).
+constexpr int kTransformVectors = 11;
+constexpr int kMaterialVectors = 5;
+
 // Attribute locations shared by every generated program and every vertex
 // array object.
 constexpr GLuint kAttribPosition = 0;
@@ -106,8 +112,8 @@ std::string GenerateFragmentShader(const ShaderKey& key);
 
 // Uniform locations of one linked program (-1 where the program has none).
 struct ProgramUniforms {
-  GLint worldViewProjection, worldView, normalMatrix, viewport, pointSize;
-  GLint materialDiffuse, materialAmbient, materialSpecular, materialEmissive, materialPower, ambient;
+  GLint transforms, viewport, pointSize;
+  GLint material, ambient;
   GLint lightDiffuse, lightSpecular, lightAmbient, lightDirection, lightPosition, lightAttenuation, lightSpot;
   GLint fog, fogColor, textureFactor, alphaRef;
   GLint textureMatrix[kMaxStages];
