@@ -443,7 +443,7 @@ void Renderer::UpdateDerivedTransforms() {
   const float* view = &states_->transforms[D3DTS_VIEW].m[0][0];
   const float* projection = &states_->transforms[D3DTS_PROJECTION].m[0][0];
   float* worldViewProjection = &transforms_[0];
-  float* worldView = &transforms_[16];
+  float* worldView = &transforms_[28];
   Multiply(world, view, worldView);
   Multiply(worldView, projection, worldViewProjection);
   // Normals use the inverse transpose of the upper 3x3 of world * view; in
@@ -461,7 +461,7 @@ void Renderer::UpdateDerivedTransforms() {
   // (M^-1)^T = cofactor matrix / det.
   const float n[12] = {c00 * inv, c01 * inv, c02 * inv, 0.0f,      c10 * inv, c11 * inv,
                        c12 * inv, 0.0f,      c20 * inv, c21 * inv, c22 * inv, 0.0f};
-  std::memcpy(&transforms_[32], n, sizeof(n));
+  std::memcpy(&transforms_[16], n, sizeof(n));
   transformsDirty_ = false;
   ++transformSerial_;
 }
@@ -583,11 +583,11 @@ void Renderer::UploadUniforms(Program* program) {
   if (program->materialSerial != materialSerial_) {
     program->materialSerial = materialSerial_;
     if (u.material >= 0) {
-      // The four colours and the power, as the structure holds them, in
-      // whole vectors.
-      float material[kMaterialVectors * 4] = {};
-      static_assert(sizeof(D3DMATERIAL8) == 17 * sizeof(float), "four colours and the power");
-      std::memcpy(material, &states_->material, sizeof(D3DMATERIAL8));
+      const D3DMATERIAL8& m = states_->material;
+      const float material[kMaterialVectors * 4] = {
+          m.Diffuse.r,  m.Diffuse.g,  m.Diffuse.b,  m.Diffuse.a,  m.Ambient.r,  m.Ambient.g,  m.Ambient.b,
+          m.Ambient.a,  m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a, m.Specular.r, m.Specular.g,
+          m.Specular.b, m.Specular.a, m.Power,      0.0f,         0.0f,         0.0f};
       glUniform4fv(u.material, kMaterialVectors, material);
     }
   }

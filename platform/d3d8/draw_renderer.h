@@ -144,8 +144,8 @@ class Renderer {
   uint32_t fixedSerial_ = 1;
   uint32_t viewportSerial_ = 1;
   uint32_t textureMatrixSerial_ = 1;
-  // World-view-projection, world-view, then the normal matrix's columns
-  // (the uniform array uTransforms).
+  // World-view-projection, the normal matrix's columns, world-view (the
+  // uniform array uTransforms).
   float transforms_[kTransformVectors * 4] = {};
   // The enabled lights as the programs read them, the directional ones
   // first: one array of each kind, vec4 or (direction, position) vec3

@@ -196,10 +196,11 @@ std::string GenerateVertexShader(const ShaderKey& key) {
     Append(s, "layout(location = %d) in vec4 inTex%d;\n", static_cast<int>(kAttribTexCoord0) + i, i);
   }
   // What changes from draw to draw comes in two arrays, each sent whole at
-  // once (a call a uniform costs software GL more than the values): the
-  // world-view-projection and world-view matrices' columns and the normal
-  // matrix's; the material's diffuse, ambient, specular and emissive colours
-  // and its power.
+  // once: the world-view-projection matrix's columns, the normal matrix's and
+  // the world-view matrix's; the material's diffuse, ambient, emissive and
+  // specular colours and its power. Software GL copies every value a stage
+  // reads at every draw that changed one, so what most programs leave unread
+  // comes last (an array ends at its last entry read).
   Append(s,
          "uniform vec4 uTransforms[%d];\n"
          "uniform vec4 uMaterial[%d];\n"
@@ -239,14 +240,14 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   } else {
     Append(s,
            "  mat4 worldViewProjection = mat4(uTransforms[0], uTransforms[1], uTransforms[2], uTransforms[3]);\n"
-           "  mat4 worldView = mat4(uTransforms[4], uTransforms[5], uTransforms[6], uTransforms[7]);\n"
+           "  mat4 worldView = mat4(uTransforms[7], uTransforms[8], uTransforms[9], uTransforms[10]);\n"
            "  vec4 clip = worldViewProjection * vec4(inPosition.xyz, 1.0);\n"
            "  clip.xy += vec2(uViewport.z, -uViewport.w) * clip.w;\n"
            "  clip.z = clip.z * 2.0 - clip.w;\n"
            "  gl_Position = clip;\n"
            "  vec3 P = (worldView * vec4(inPosition.xyz, 1.0)).xyz;\n");
     if (layout.normalOffset >= 0) {
-      Append(s, "  vec3 N = mat3(uTransforms[8].xyz, uTransforms[9].xyz, uTransforms[10].xyz) * inNormal;\n");
+      Append(s, "  vec3 N = mat3(uTransforms[4].xyz, uTransforms[5].xyz, uTransforms[6].xyz) * inNormal;\n");
       if (key.normalizeNormals) Append(s, "  N = length(N) > 0.0 ? normalize(N) : N;\n");
     } else {
       Append(s, "  vec3 N = vec3(0.0, 0.0, 0.0);\n");
@@ -265,8 +266,8 @@ std::string GenerateVertexShader(const ShaderKey& key) {
     EmitLights(s, key);
     const char* diffuse = ColorSource(key.diffuseSource, "uMaterial[0]");
     const char* ambient = ColorSource(key.ambientSource, "uMaterial[1]");
-    const char* specular = ColorSource(key.specularSource, "uMaterial[2]");
-    const char* emissive = ColorSource(key.emissiveSource, "uMaterial[3]");
+    const char* specular = ColorSource(key.specularSource, "uMaterial[3]");
+    const char* emissive = ColorSource(key.emissiveSource, "uMaterial[2]");
     Append(s,
            "  outDiffuse = vec4(clamp(%s.rgb + %s.rgb * ambientSum + %s.rgb * diffuseSum, 0.0, 1.0), "
            "clamp(%s.a, 0.0, 1.0));\n",

@@ -23,9 +23,9 @@ namespace d3d8draw {
 constexpr int kMaxStages = 8;
 constexpr int kMaxLights = 8;
 
-// The vec4 entries of the vertex stage's transform array (world-view-
-// projection and world-view matrices, then the normal matrix's columns) and
-// material array (diffuse, ambient, specular, emissive, power).
+// The vec4 entries of the vertex stage's transform array (the
+// world-view-projection matrix, the normal matrix's columns, the world-view
+// matrix) and material array (diffuse, ambient, emissive, specular, power).
 constexpr int kTransformVectors = 11;
 constexpr int kMaterialVectors = 5;
 
