@@ -288,6 +288,7 @@ class BaseTexture : public ResourceCore {
   UINT levelCount = 1;
   std::vector<Surface*> surfaces;  // face-major
   std::vector<bool> dirty;         // per surface
+  bool anyDirty = false;           // one of dirty at least: most draws find none
   // Per surface: OpenGL holds storage for the level. Levels of textures that
   // are not render targets get it at their first upload, with their pixels,
   // rather than empty at creation.
