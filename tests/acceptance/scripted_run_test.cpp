@@ -16,8 +16,10 @@
 //   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
 //   seed <number>                  the engine's random sequence started again from the number
 //   press $<label>                 the key named by a kept value
-// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
-// "starts" (the probe's text begins with the value).
+// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >=,
+// "starts" (the probe's text begins with the value) and "near" (two pixels
+// "RRGGBB" within a few levels in every channel: a lit man's pixel moves a
+// little as he breathes).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones). A movie's
 // own loop runs no frames: each 40 ms of its clock is one for the script.
 #include <gtest/gtest.h>
@@ -427,6 +429,24 @@ const std::map<std::string, tProbe>& Probes() {
   return probes;
 }
 
+// Two pixels that differ by at most this much in every channel are near.
+constexpr long kPixelNear = 4;
+
+bool PixelsNear(const std::string& a, const std::string& b) {
+  char* aEnd = nullptr;
+  char* bEnd = nullptr;
+  const long x = std::strtol(a.c_str(), &aEnd, 16), y = std::strtol(b.c_str(), &bEnd, 16);
+  if (a.size() != 6 || b.size() != 6 || *aEnd != '\0' || *bEnd != '\0') {
+    return false;
+  }
+  for (int shift : {16, 8, 0}) {
+    if (std::labs(((x >> shift) & 0xFF) - ((y >> shift) & 0xFF)) > kPixelNear) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool Holds(const tCheck& check, std::string* got) {
   *got = Probes().at(check.probe)(check.arg);
   const std::string want = check.value[0] == '$' ? Kept(check.value.substr(1)) : check.value;
@@ -437,6 +457,7 @@ bool Holds(const tCheck& check, std::string* got) {
   const int order = numbers ? (std::fabs(a - b) < 1e-4 ? 0 : (a < b ? -1 : 1)) : got->compare(want);
   const std::string& op = check.op;
   return op == "starts" ? got->compare(0, want.size(), want) == 0
+         : op == "near" ? PixelsNear(*got, want)
          : op == "=="   ? order == 0
          : op == "!="   ? order != 0
          : op == "<"    ? order < 0
@@ -510,7 +531,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
         const size_t n = w.size() - within;
         step.check = {w[1], n == 5 ? w[2] : "", w[n - 2], w[n - 1]};
         step.frames = within != 0 ? std::atoi(w.back().c_str()) : 0;
-        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts"};
+        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts", "near"};
         good = Probes().count(step.check.probe) != 0 && std::count(ops.begin(), ops.end(), step.check.op) == 1;
       }
       steps->push_back(step);
