@@ -70,7 +70,9 @@ std::string MenFile() {
 const char kCameraFile[] =
     "# The camera of level01: behind and above the player, near enough that\n"
     "# it stays inside the corridors when the player faces across one.\n"
-    "CLIP = (0.1,500.0)\n"
+    "# It stands 0.1 in front of a wall it comes to, often at a slant: a\n"
+    "# near plane well inside that keeps its corners out of the wall.\n"
+    "CLIP = (0.02,500.0)\n"
     "FOV = 90\n"
     "MINZOOMFOV = 60\n"
     "MAXZOOMFOV = 10\n"
