@@ -30,6 +30,9 @@ BOOL WinTestPushFocus(HWND window, BOOL gained);
 // A client-size change; byUser marks a drag of the frame (WM_SIZING first).
 BOOL WinTestPushResize(HWND window, int width, int height, BOOL byUser);
 BOOL WinTestPushMinimize(HWND window);
+// The window restored from minimised, as the system reports it: restored, then
+// its client size (that of the SDL window, the screen's when full screen).
+BOOL WinTestPushRestore(HWND window);
 // One drop gesture carrying every file given.
 BOOL WinTestPushDrop(HWND window, const char* const* files, int count);
 // A key press and release.
@@ -63,6 +66,10 @@ void WinTestSetArguments(int argc, const char* const* argv);
 // The last SetCursorPos target, the ShowCursor counter, and the rectangle of
 // the last ClipCursor (false when the cursor is free).
 POINT WinTestGetCursorPos();
+// Where the last SetCursorPos put the pointer in the window's own SDL pixels
+// (those of the scaled picture for a full-screen window); false when it
+// landed outside the window.
+BOOL WinTestGetWarpInWindow(HWND window, POINT* point);
 int WinTestGetCursorCount();
 BOOL WinTestGetClipRect(RECT* rect);
 
