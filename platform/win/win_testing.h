@@ -37,6 +37,10 @@ BOOL WinTestPushRestore(HWND window);
 BOOL WinTestPushDrop(HWND window, const char* const* files, int count);
 // A key press and release.
 BOOL WinTestPushKey(HWND window, SDL_Keycode key);
+// One key event as SDL reports a real one: a press (repeat set for the
+// system's autorepeat while the key is held) followed by the text the key
+// types, if any; or a release.
+BOOL WinTestPushKeyEvent(HWND window, SDL_Keycode key, BOOL down, BOOL repeat);
 // A left click (clicks 2: a double click) at a client position.
 BOOL WinTestPushClick(HWND window, int x, int y, int clicks);
 // A mouse-wheel step (positive: up) at a client position.

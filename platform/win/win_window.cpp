@@ -1483,21 +1483,35 @@ BOOL WinTestPushDrop(HWND window, const char* const* files, int count) {
 }
 
 BOOL WinTestPushKey(HWND window, SDL_Keycode key) {
+  return WinTestPushKeyEvent(window, key, TRUE, FALSE) && WinTestPushKeyEvent(window, key, FALSE, FALSE);
+}
+
+BOOL WinTestPushKeyEvent(HWND window, SDL_Keycode key, BOOL down, BOOL repeat) {
   if (!WinHasSdlWindow(window)) {
     return FALSE;
   }
+  const Uint32 windowId = SDL_GetWindowID(window->sdlWindow);
   SDL_Event event = {};
-  event.key.windowID = SDL_GetWindowID(window->sdlWindow);
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.windowID = windowId;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = down && repeat ? 1 : 0;
   event.key.keysym.sym = key;
   event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  event.type = SDL_KEYDOWN;
-  event.key.state = SDL_PRESSED;
   if (!WinTestPushEvent(event)) {
     return FALSE;
   }
-  event.type = SDL_KEYUP;
-  event.key.state = SDL_RELEASED;
-  return WinTestPushEvent(event);
+  // Printable keys type their character (unshifted) after each press.
+  constexpr SDL_Keycode kFirstPrintable = 0x20;
+  constexpr SDL_Keycode kLastPrintable = 0x7E;
+  if (!down || key < kFirstPrintable || key > kLastPrintable) {
+    return TRUE;
+  }
+  SDL_Event text = {};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = windowId;
+  text.text.text[0] = static_cast<char>(key);
+  return WinTestPushEvent(text);
 }
 
 BOOL WinTestPushClick(HWND window, int x, int y, int clicks) {
