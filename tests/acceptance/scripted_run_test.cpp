@@ -2,8 +2,9 @@
 // Direct3D 8 driver (headless), a 40 ms frame at a time on an injected clock,
 // played with keys through the Windows stand-in. Each run is a script under
 // tests/acceptance/scripts/, one step a line:
-//   press <key>...                 each key pressed and released, four frames apart
-//   hold <key> / release <key>     a key held down from this frame / let go
+//   press <key>...                 each key pressed and released a frame later, four frames apart
+//   hold <key> / release <key>     a key held down from this frame, repeating as the system's
+//                                  autorepeat does / let go
 //   run <frames>                   frames passed
 //   until <check> within <frames>  frames passed until the check holds
 //   expect <check>                 the check holds at this frame
@@ -108,8 +109,14 @@ struct tRun {
   const void* top = nullptr;
   int topChanges = -1;
   std::map<std::string, std::string> kept;  // kept over the game's restarts
-  bool quits = false;                       // the script's end quits the game itself
-  bool closed = false;                      // by the harness, at the script's end
+  struct tHeldKey {
+    SDL_Keycode key;
+    int frames;    // held so far
+    bool pressed;  // a press: let go at the next frame
+  };
+  std::vector<tHeldKey> held;
+  bool quits = false;   // the script's end quits the game itself
+  bool closed = false;  // by the harness, at the script's end
   DWORD movieFrame = 0;
   // What the engine held at its stop beyond what it held at its start.
   bool stopped = false;
@@ -558,14 +565,36 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
   return true;
 }
 
-void PushKey(SDL_Keycode key, bool down) {
-  SDL_Event event = {};
-  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-  event.key.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-  event.key.keysym.sym = key;
-  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  WinTestPushEvent(event);
+// Keys reach the game as a player's do: the press in one frame, the release
+// in a later one, and while a key is held the system's autorepeat (after
+// 660 ms, 25 a second) with the text each press types.
+constexpr int kRepeatDelayFrames = 17;
+
+void PressKey(SDL_Keycode key, bool press) {
+  WinTestPushKeyEvent(Window(), key, TRUE, FALSE);
+  sRun->held.push_back({key, 0, press});
+}
+
+void ReleaseKey(SDL_Keycode key) {
+  WinTestPushKeyEvent(Window(), key, FALSE, FALSE);
+  auto& held = sRun->held;
+  held.erase(std::remove_if(held.begin(), held.end(), [key](const tRun::tHeldKey& h) { return h.key == key; }),
+             held.end());
+}
+
+// Before a frame's steps: last frame's presses let go, held keys repeating.
+void AdvanceHeldKeys() {
+  std::vector<SDL_Keycode> pressed;
+  for (tRun::tHeldKey& held : sRun->held) {
+    if (held.pressed) {
+      pressed.push_back(held.key);
+    } else if (++held.frames >= kRepeatDelayFrames) {
+      WinTestPushKeyEvent(Window(), held.key, TRUE, TRUE);
+    }
+  }
+  for (SDL_Keycode key : pressed) {
+    ReleaseKey(key);
+  }
 }
 
 void Fail(const tStep& step, const std::string& got) {
@@ -589,6 +618,7 @@ void OnFrame() {
   }
   run.topChanges += top != run.top;
   run.top = top;
+  AdvanceHeldKeys();
   while (run.step < run.steps.size()) {
     const tStep& step = run.steps[run.step];
     const bool first = run.frames++ < 0;
@@ -599,10 +629,10 @@ void OnFrame() {
         Fail(step, Kept(step.check.value));
         return;
       }
-      if (step.kind == kPress) {
-        WinTestPushKey(Window(), key);
+      if (step.kind == kRelease) {
+        ReleaseKey(key);
       } else {
-        PushKey(key, step.kind == kHold);
+        PressKey(key, step.kind == kPress);
       }
     }
     switch (step.kind) {
