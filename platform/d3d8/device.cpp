@@ -154,6 +154,11 @@ void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
   } else if (params.Windowed && fullscreen) {
     SDL_SetWindowFullscreen(window, 0);
   }
+  if (!params.Windowed) {
+    // The desktop shows the back buffer scaled; the window's client area is
+    // the mode's, as on a display that switched to it.
+    WinSetFullScreenClientSize(window_, int(params.BackBufferWidth), int(params.BackBufferHeight));
+  }
   bool vsync = params.Windowed ? params.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC
                                : params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
   SDL_GL_SetSwapInterval(vsync ? 1 : 0);

@@ -73,6 +73,17 @@ bool WinVideoStarted();
 
 // A window made by this stand-in and not yet destroyed.
 bool WinIsLiveWindow(HWND window);
+
+// A frameless popup: shown full screen.
+bool WinIsFullScreenStyle(DWORD style);
+// A top-level window shown full screen: its client area is its display
+// mode's, which may be smaller than the SDL window the picture is scaled onto.
+bool WinIsModeScaled(HWND window);
+// The client size the program sees: the mode's for a full-screen window, the
+// SDL window's otherwise.
+void WinClientSize(HWND window, int* width, int* height);
+// A client position in the program's pixels moved to the SDL window's own.
+void WinClientToReal(HWND window, int* x, int* y);
 // Usable for size and position queries: a live window, or a bare record
 // around an SDL window.
 bool WinHasSdlWindow(HWND window);

@@ -30,10 +30,17 @@ BOOL WinTestPushFocus(HWND window, BOOL gained);
 // A client-size change; byUser marks a drag of the frame (WM_SIZING first).
 BOOL WinTestPushResize(HWND window, int width, int height, BOOL byUser);
 BOOL WinTestPushMinimize(HWND window);
+// The window restored from minimised, as the system reports it: restored, then
+// its client size (that of the SDL window, the screen's when full screen).
+BOOL WinTestPushRestore(HWND window);
 // One drop gesture carrying every file given.
 BOOL WinTestPushDrop(HWND window, const char* const* files, int count);
 // A key press and release.
 BOOL WinTestPushKey(HWND window, SDL_Keycode key);
+// One key event as SDL reports a real one: a press (repeat set for the
+// system's autorepeat while the key is held) followed by the text the key
+// types, if any; or a release.
+BOOL WinTestPushKeyEvent(HWND window, SDL_Keycode key, BOOL down, BOOL repeat);
 // A left click (clicks 2: a double click) at a client position.
 BOOL WinTestPushClick(HWND window, int x, int y, int clicks);
 // A mouse-wheel step (positive: up) at a client position.
@@ -63,6 +70,10 @@ void WinTestSetArguments(int argc, const char* const* argv);
 // The last SetCursorPos target, the ShowCursor counter, and the rectangle of
 // the last ClipCursor (false when the cursor is free).
 POINT WinTestGetCursorPos();
+// Where the last SetCursorPos put the pointer in the window's own SDL pixels
+// (those of the scaled picture for a full-screen window); false when it
+// landed outside the window.
+BOOL WinTestGetWarpInWindow(HWND window, POINT* point);
 int WinTestGetCursorCount();
 BOOL WinTestGetClipRect(RECT* rect);
 

@@ -103,10 +103,6 @@ const WindowClass* FindClass(const char* name) {
   return nullptr;
 }
 
-bool IsFullScreenStyle(DWORD style) {
-  return (style & WS_POPUP) != 0 && (style & (WS_CAPTION | WS_THICKFRAME | WS_CHILD)) == 0;
-}
-
 Frame FrameFor(DWORD style, BOOL menu) {
   int border = 0;
   if (style & WS_THICKFRAME) {
@@ -139,7 +135,7 @@ void ApplyStyle(HWND window) {
   SDL_Window* sdlWindow = window->sdlWindow;
   DWORD style = StyleOf(window);
   Uint32 flags = SDL_GetWindowFlags(sdlWindow);
-  if (IsFullScreenStyle(style)) {
+  if (WinIsFullScreenStyle(style)) {
     SDL_SetWindowBordered(sdlWindow, SDL_FALSE);
     SDL_SetWindowResizable(sdlWindow, SDL_FALSE);
     if ((flags & SDL_WINDOW_FULLSCREEN) == 0) {
@@ -310,7 +306,13 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       WPARAM kind = (flags & SDL_WINDOW_MAXIMIZED) != 0 ? SIZE_MAXIMIZED : SIZE_RESTORED;
-      PostToWindow(window, WM_SIZE, kind, MAKELPARAM(event.data1, event.data2));
+      int width = event.data1;
+      int height = event.data2;
+      if (WinIsModeScaled(window)) {
+        // The SDL window took the screen's size; the client keeps the mode's.
+        WinClientSize(window, &width, &height);
+      }
+      PostToWindow(window, WM_SIZE, kind, MAKELPARAM(width, height));
       break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:
@@ -326,7 +328,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
       if (wasMinimised) {
         int width = 0;
         int height = 0;
-        SDL_GetWindowSize(window->sdlWindow, &width, &height);
+        WinClientSize(window, &width, &height);
         PostToWindow(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
       }
       break;
@@ -718,7 +720,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if ((exStyle & WS_EX_TOPMOST) != 0) {
     SDL_SetWindowAlwaysOnTop(sdlWindow, SDL_TRUE);
   }
-  if (IsFullScreenStyle(style)) {
+  if (WinIsFullScreenStyle(style)) {
     ApplyStyle(window);
   }
 
@@ -867,7 +869,7 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
   }
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(window->sdlWindow, &width, &height);
+  WinClientSize(window, &width, &height);
   if ((SDL_GetWindowFlags(window->sdlWindow) & SDL_WINDOW_MINIMIZED) != 0) {
     width = 0;
     height = 0;
@@ -886,7 +888,7 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
   int width = 0;
   int height = 0;
   SDL_GetWindowPosition(window->sdlWindow, &x, &y);
-  SDL_GetWindowSize(window->sdlWindow, &width, &height);
+  WinClientSize(window, &width, &height);
   Frame frame = WindowFrame(window);
   *rect = {x + frame.left, y + frame.top, x + width + frame.right, y + height + frame.bottom};
   return TRUE;
@@ -1216,6 +1218,31 @@ SDL_Window* WindowAt(int x, int y) {
   return nullptr;
 }
 
+// Over a full-screen window the screen is its mode's, which the display
+// scales onto the SDL window: a screen point there, in the real screen's
+// pixels. Points elsewhere are real already.
+POINT ScreenToReal(int x, int y) {
+  std::lock_guard<std::mutex> guard(gTableLock);
+  for (HWND window : gWindows) {
+    if (!WinIsModeScaled(window)) {
+      continue;
+    }
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(window->sdlWindow, &left, &top);
+    WinClientSize(window, &width, &height);
+    if (x >= left && y >= top && x <= left + width && y <= top + height) {
+      int clientX = x - left;
+      int clientY = y - top;
+      WinClientToReal(window, &clientX, &clientY);
+      return {left + clientX, top + clientY};
+    }
+  }
+  return {x, y};
+}
+
 void ArmWarpEcho(int x, int y) {
   SDL_Window* sdlWindow = WindowAt(x, y);
   if (sdlWindow == nullptr) {
@@ -1236,6 +1263,9 @@ BOOL WINAPI SetCursorPos(int x, int y) {
   if (!WinVideoStarted()) {
     return TRUE;
   }
+  const POINT real = ScreenToReal(x, y);
+  x = real.x;
+  y = real.y;
   ArmWarpEcho(x, y);
   if (SDL_WarpMouseGlobal(x, y) != 0) {
     // No global warp on this video driver: warp inside the window there.
@@ -1264,14 +1294,16 @@ BOOL WINAPI ClipCursor(const RECT* rect) {
   if (!WinVideoStarted()) {
     return TRUE;
   }
-  SDL_Window* sdlWindow = WindowAt((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+  const POINT topLeft = ScreenToReal(rect->left, rect->top);
+  const POINT bottomRight = ScreenToReal(rect->right, rect->bottom);
+  SDL_Window* sdlWindow = WindowAt((topLeft.x + bottomRight.x) / 2, (topLeft.y + bottomRight.y) / 2);
   if (sdlWindow == nullptr) {
     return TRUE;
   }
   int left = 0;
   int top = 0;
   SDL_GetWindowPosition(sdlWindow, &left, &top);
-  SDL_Rect local = {rect->left - left, rect->top - top, rect->right - rect->left, rect->bottom - rect->top};
+  SDL_Rect local = {topLeft.x - left, topLeft.y - top, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y};
   if (SDL_SetWindowMouseRect(sdlWindow, &local) != 0) {
     SDL_SetWindowGrab(sdlWindow, SDL_TRUE);
   }
@@ -1416,6 +1448,16 @@ BOOL WinTestPushResize(HWND window, int width, int height, BOOL byUser) {
 
 BOOL WinTestPushMinimize(HWND window) { return PushWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED, 0, 0); }
 
+BOOL WinTestPushRestore(HWND window) {
+  if (!PushWindowEvent(window, SDL_WINDOWEVENT_RESTORED, 0, 0)) {
+    return FALSE;
+  }
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window->sdlWindow, &width, &height);
+  return PushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
+}
+
 BOOL WinTestPushDrop(HWND window, const char* const* files, int count) {
   if (!WinHasSdlWindow(window) || files == nullptr || count < 0) {
     return FALSE;
@@ -1441,21 +1483,35 @@ BOOL WinTestPushDrop(HWND window, const char* const* files, int count) {
 }
 
 BOOL WinTestPushKey(HWND window, SDL_Keycode key) {
+  return WinTestPushKeyEvent(window, key, TRUE, FALSE) && WinTestPushKeyEvent(window, key, FALSE, FALSE);
+}
+
+BOOL WinTestPushKeyEvent(HWND window, SDL_Keycode key, BOOL down, BOOL repeat) {
   if (!WinHasSdlWindow(window)) {
     return FALSE;
   }
+  const Uint32 windowId = SDL_GetWindowID(window->sdlWindow);
   SDL_Event event = {};
-  event.key.windowID = SDL_GetWindowID(window->sdlWindow);
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.windowID = windowId;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = down && repeat ? 1 : 0;
   event.key.keysym.sym = key;
   event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  event.type = SDL_KEYDOWN;
-  event.key.state = SDL_PRESSED;
   if (!WinTestPushEvent(event)) {
     return FALSE;
   }
-  event.type = SDL_KEYUP;
-  event.key.state = SDL_RELEASED;
-  return WinTestPushEvent(event);
+  // Printable keys type their character (unshifted) after each press.
+  constexpr SDL_Keycode kFirstPrintable = 0x20;
+  constexpr SDL_Keycode kLastPrintable = 0x7E;
+  if (!down || key < kFirstPrintable || key > kLastPrintable) {
+    return TRUE;
+  }
+  SDL_Event text = {};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = windowId;
+  text.text.text[0] = static_cast<char>(key);
+  return WinTestPushEvent(text);
 }
 
 BOOL WinTestPushClick(HWND window, int x, int y, int clicks) {
@@ -1492,6 +1548,19 @@ BOOL WinTestPushWheel(HWND window, int x, int y, int steps) {
 }
 
 POINT WinTestGetCursorPos() { return gCursorPos; }
+
+BOOL WinTestGetWarpInWindow(HWND window, POINT* point) {
+  if (!WinHasSdlWindow(window) || point == nullptr) {
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> guard(gWarpLock);
+  const PendingWarp& last = gPendingWarps[(gNextWarp + kWarpsRemembered - 1) % kWarpsRemembered];
+  if (!last.armed || last.windowId != SDL_GetWindowID(window->sdlWindow)) {
+    return FALSE;
+  }
+  *point = {last.x, last.y};
+  return TRUE;
+}
 
 int WinTestGetCursorCount() { return gCursorCount; }
 

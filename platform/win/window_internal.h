@@ -19,3 +19,10 @@ struct HWND__ {
   SDL_Window* sdlWindow = nullptr;
   WinWindowState* state = nullptr;
 };
+
+// The window of a full-screen device. On the system the display switches to
+// the device's mode and the window takes the mode's size; here SDL shows the
+// window over the whole screen and the picture is scaled onto it, while the
+// client area the program sees keeps the mode's size. Does nothing for a
+// record without the stand-in's bookkeeping.
+void WinSetFullScreenClientSize(HWND window, int width, int height);

@@ -2,8 +2,9 @@
 // Direct3D 8 driver (headless), a 40 ms frame at a time on an injected clock,
 // played with keys through the Windows stand-in. Each run is a script under
 // tests/acceptance/scripts/, one step a line:
-//   press <key>...                 each key pressed and released, four frames apart
-//   hold <key> / release <key>     a key held down from this frame / let go
+//   press <key>...                 each key pressed and released a frame later, four frames apart
+//   hold <key> / release <key>     a key held down from this frame, repeating as the system's
+//                                  autorepeat does / let go
 //   run <frames>                   frames passed
 //   until <check> within <frames>  frames passed until the check holds
 //   expect <check>                 the check holds at this frame
@@ -16,8 +17,10 @@
 //   place <x> <z> <heading>        set-up: the player stood there, facing the heading (degrees)
 //   seed <number>                  the engine's random sequence started again from the number
 //   press $<label>                 the key named by a kept value
-// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >= and
-// "starts" (the probe's text begins with the value).
+// A check is "<probe> [<arg>] <op> <value>", op one of == != < > <= >=,
+// "starts" (the probe's text begins with the value) and "near" (two pixels
+// "RRGGBB" within a few levels in every channel: a lit man's pixel moves a
+// little as he breathes).
 // Keys are SDL key names (Enter, Shift and Ctrl for the left ones). A movie's
 // own loop runs no frames: each 40 ms of its clock is one for the script.
 #include <gtest/gtest.h>
@@ -107,8 +110,14 @@ struct tRun {
   const void* top = nullptr;
   int topChanges = -1;
   std::map<std::string, std::string> kept;  // kept over the game's restarts
-  bool quits = false;                       // the script's end quits the game itself
-  bool closed = false;                      // by the harness, at the script's end
+  struct tHeldKey {
+    SDL_Keycode key;
+    int frames;    // held so far
+    bool pressed;  // a press: let go at the next frame
+  };
+  std::vector<tHeldKey> held;
+  bool quits = false;   // the script's end quits the game itself
+  bool closed = false;  // by the harness, at the script's end
   DWORD movieFrame = 0;
   // What the engine held at its stop beyond what it held at its start.
   bool stopped = false;
@@ -430,6 +439,24 @@ const std::map<std::string, tProbe>& Probes() {
   return probes;
 }
 
+// Two pixels that differ by at most this much in every channel are near.
+constexpr long kPixelNear = 4;
+
+bool PixelsNear(const std::string& a, const std::string& b) {
+  char* aEnd = nullptr;
+  char* bEnd = nullptr;
+  const long x = std::strtol(a.c_str(), &aEnd, 16), y = std::strtol(b.c_str(), &bEnd, 16);
+  if (a.size() != 6 || b.size() != 6 || *aEnd != '\0' || *bEnd != '\0') {
+    return false;
+  }
+  for (int shift : {16, 8, 0}) {
+    if (std::labs(((x >> shift) & 0xFF) - ((y >> shift) & 0xFF)) > kPixelNear) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool Holds(const tCheck& check, std::string* got) {
   *got = Probes().at(check.probe)(check.arg);
   const std::string want = check.value[0] == '$' ? Kept(check.value.substr(1)) : check.value;
@@ -440,6 +467,7 @@ bool Holds(const tCheck& check, std::string* got) {
   const int order = numbers ? (std::fabs(a - b) < 1e-4 ? 0 : (a < b ? -1 : 1)) : got->compare(want);
   const std::string& op = check.op;
   return op == "starts" ? got->compare(0, want.size(), want) == 0
+         : op == "near" ? PixelsNear(*got, want)
          : op == "=="   ? order == 0
          : op == "!="   ? order != 0
          : op == "<"    ? order < 0
@@ -513,7 +541,7 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
         const size_t n = w.size() - within;
         step.check = {w[1], n == 5 ? w[2] : "", w[n - 2], w[n - 1]};
         step.frames = within != 0 ? std::atoi(w.back().c_str()) : 0;
-        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts"};
+        const std::vector<std::string> ops = {"==", "!=", "<", ">", "<=", ">=", "starts", "near"};
         good = Probes().count(step.check.probe) != 0 && std::count(ops.begin(), ops.end(), step.check.op) == 1;
       }
       steps->push_back(step);
@@ -540,14 +568,36 @@ bool ReadScript(const std::string& file, std::vector<tStep>* steps, std::string*
   return true;
 }
 
-void PushKey(SDL_Keycode key, bool down) {
-  SDL_Event event = {};
-  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-  event.key.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-  event.key.keysym.sym = key;
-  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  WinTestPushEvent(event);
+// Keys reach the game as a player's do: the press in one frame, the release
+// in a later one, and while a key is held the system's autorepeat (after
+// 660 ms, 25 a second) with the text each press types.
+constexpr int kRepeatDelayFrames = 17;
+
+void PressKey(SDL_Keycode key, bool press) {
+  WinTestPushKeyEvent(Window(), key, TRUE, FALSE);
+  sRun->held.push_back({key, 0, press});
+}
+
+void ReleaseKey(SDL_Keycode key) {
+  WinTestPushKeyEvent(Window(), key, FALSE, FALSE);
+  auto& held = sRun->held;
+  held.erase(std::remove_if(held.begin(), held.end(), [key](const tRun::tHeldKey& h) { return h.key == key; }),
+             held.end());
+}
+
+// Before a frame's steps: last frame's presses let go, held keys repeating.
+void AdvanceHeldKeys() {
+  std::vector<SDL_Keycode> pressed;
+  for (tRun::tHeldKey& held : sRun->held) {
+    if (held.pressed) {
+      pressed.push_back(held.key);
+    } else if (++held.frames >= kRepeatDelayFrames) {
+      WinTestPushKeyEvent(Window(), held.key, TRUE, TRUE);
+    }
+  }
+  for (SDL_Keycode key : pressed) {
+    ReleaseKey(key);
+  }
 }
 
 void Fail(const tStep& step, const std::string& got) {
@@ -571,6 +621,7 @@ void OnFrame() {
   }
   run.topChanges += top != run.top;
   run.top = top;
+  AdvanceHeldKeys();
   while (run.step < run.steps.size()) {
     const tStep& step = run.steps[run.step];
     const bool first = run.frames++ < 0;
@@ -581,10 +632,10 @@ void OnFrame() {
         Fail(step, Kept(step.check.value));
         return;
       }
-      if (step.kind == kPress) {
-        WinTestPushKey(Window(), key);
+      if (step.kind == kRelease) {
+        ReleaseKey(key);
       } else {
-        PushKey(key, step.kind == kHold);
+        PressKey(key, step.kind == kPress);
       }
     }
     switch (step.kind) {

@@ -95,15 +95,65 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
     pack.Add("data/font/gothic13.bmp", std::string(page.begin(), page.end()));
   }
 
+  // The font "data/font/dots" as {path, bytes} files to mount: cells of
+  // kGlyphWidth x kDotsCellHeight pixels in the German texts' encoding, every
+  // letter a body of rows 5 to 10 over columns 1 to 5, the i and the umlauts
+  // (0xE4, 0xF6, 0xFC) with their one-pixel dots on row kDotsDotRow over
+  // columns 3 (the i) or 1 and 5, one clear row above the body; the space
+  // empty. Its mask is the page itself, so that only the ink is opaque.
+  static constexpr int kDotsCellHeight = 15;
+  static constexpr int kDotsDescent = 3;
+  static constexpr int kDotsDotRow = 3;
+  static std::vector<std::pair<std::string, std::string>> DottedFontFiles() {
+    constexpr int kBodyTop = 5;
+    constexpr int kBodyBottom = 11;
+    constexpr int kRowPitch = 32;  // clear rows between the glyph rows
+    std::vector<int> codes;
+    for (int code = ' '; code <= 'z'; code++) {
+      codes.push_back(code);
+    }
+    codes.insert(codes.end(), {0xE4, 0xF6, 0xFC});
+    std::vector<forge::RectGlyph> cells;
+    std::vector<forge::RectGlyph> ink;
+    for (size_t i = 0; i < codes.size(); i++) {
+      const int code = codes[i];
+      const int x = static_cast<int>(i % 16) * (kGlyphWidth + 2);
+      const int y = static_cast<int>(i / 16) * kRowPitch;
+      cells.push_back({code, x, y, x + kGlyphWidth, y + kDotsCellHeight});
+      if (code == ' ') {
+        continue;
+      }
+      const bool dotted = code == 'i' || code >= 0x80;
+      const int left = code == 'i' ? 3 : 1;
+      const int right = code == 'i' ? 4 : 6;
+      ink.push_back({code, x + left, y + kBodyTop, x + right, y + kBodyBottom});
+      if (dotted) {
+        const int dots[2] = {code == 'i' ? 3 : 1, code == 'i' ? 3 : 5};
+        for (int dot : dots) {
+          ink.push_back({code, x + dot, y + kDotsDotRow, x + dot + 1, y + kDotsDotRow + 1});
+        }
+      }
+    }
+    const std::vector<uint8_t> page = forge::WriteBmp(forge::RectPageImage(256, 256, ink));
+    const std::string pageBytes(page.begin(), page.end());
+    return {{"data/font/dots.met", forge::Metrics1Text("dots.bmp", "", kDotsDescent, cells)},
+            {"data/font/dots.bmp", pageBytes},
+            {"data/font/mdots.bmp", pageBytes}};
+  }
+
   // Serves "<name>.bmp" for each {name, colour}, the loading screen's two
-  // textures and the font.
-  void MountTextures(const std::vector<std::pair<std::string, uint32_t>>& extra = {}) {
+  // textures, the font and each {path, bytes} of files (paths of their own).
+  void MountTextures(const std::vector<std::pair<std::string, uint32_t>>& extra = {},
+                     const std::vector<std::pair<std::string, std::string>>& files = {}) {
     PackWriter pack;
     pack.Add("data/screens/level00.bmp", PlainBitmap(kPictureColour));
     pack.Add("data/screens/barpiece.bmp", PlainBitmap(kBarColour));
     AddFont(pack);
     for (const auto& texture : extra) {
       pack.Add(texture.first + ".bmp", PlainBitmap(texture.second));
+    }
+    for (const auto& file : files) {
+      pack.Add(file.first, file.second);
     }
     ASSERT_TRUE(pack.WriteFile(packPath_));
     cPakFile::MountDefault(packPath_.c_str(), "");

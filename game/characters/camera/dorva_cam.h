@@ -101,7 +101,8 @@ class cDorvaCam : public cCamera, public cUpdatable, public cInputListener {
   // One blend step of the current points toward the goals; true once both
   // steps are shorter than kCamConverged.
   bool ApproachGoal(f32 dt);
-  // The camera frame from the current points, kept out of the player.
+  // The camera frame from the current points, kept out of the player and
+  // on his side of whatever the line from his head to it meets.
   void PlaceCamera();
 
   s32 GetMode() const { return mMode; }
@@ -145,6 +146,9 @@ class cDorvaCam : public cCamera, public cUpdatable, public cInputListener {
   void UpdateDeath(f32 dt);
   // Where the segment from the head first meets the level; false for none.
   bool FindObstacle(const RwV3d& from, const RwV3d& to, RwV3d* hit) const;
+  // A camera position that the line from the head reaches only through the
+  // level comes back a step short of where that line meets it.
+  void HoldOnHeadSide(RwV3d* position) const;
   // A point of the player's frame in the world.
   RwV3d FromPlayer(const RwV3d& point) const;
   RwV3d PlayerPosition() const;

@@ -226,6 +226,24 @@ void cDorvaCam::PlaceCamera() {
     mCurrentPosition.z = p.z + keepOff * away.z;
     matrix->pos = mCurrentPosition;
   }
+  HoldOnHeadSide(&matrix->pos);
   MatrixLookAt(matrix, &mCurrentLookAt);
   RwFrameMarkDirty(GetFrame());
+}
+
+void cDorvaCam::HoldOnHeadSide(RwV3d* position) const {
+  // The follow blend tests only the goal it heads for, and the look-at move
+  // and the keep-off test nothing: a door that closed between the player and
+  // the lagging camera, a jamb that the blend cuts across, a wall that the
+  // keep-off pushes the camera past or the far side of a wide look-at move
+  // would otherwise stand between them. The camera then stands a step short
+  // of it, toward the head.
+  const RwV3d p = PlayerPosition();
+  const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
+  RwV3d hit;
+  if (!FindObstacle(head, *position, &hit)) {
+    return;
+  }
+  const f32 room = Length(Sub(head, hit));
+  *position = room > kNearStep ? StepToward(hit, head) : head;
 }

@@ -13,6 +13,14 @@ namespace {
 
 constexpr RwRGBA kOpaqueWhite = {255, 255, 255, 255};
 constexpr char kCarriageReturn = '\r';
+// Direct3D samples a pixel at its centre, on whole coordinates, so a glyph
+// whose edges lie on whole pixels is sampled on the edges between its
+// texels: a one-texel row (an umlaut's dots, an i's dot) is filtered into
+// two rows, each at a quarter of its ink or less (colour and alpha both
+// halve). The layout's origin half a pixel to the right and below moves
+// what is drawn half a pixel left and up, so that each pixel row of a
+// glyph at its natural height takes one texel row whole.
+constexpr f32 kHalfPixel = 0.5f;
 
 }  // namespace
 
@@ -76,7 +84,7 @@ bool cFont::BeginDraw(cCamera* camera) {
   }
   Rt2dSetCamera(camera->GetCamera());
   mRasterHeight = static_cast<f32>(raster->height);
-  Rt2dDeviceSetLayout(0.0f, 0.0f, static_cast<f32>(raster->width), mRasterHeight);
+  Rt2dDeviceSetLayout(kHalfPixel, -kHalfPixel, static_cast<f32>(raster->width), mRasterHeight);
   mSavedZTest = GetRenderState(kRwRenderStateZTestEnable);
   mSavedZWrite = GetRenderState(kRwRenderStateZWriteEnable);
   mSavedVertexAlpha = GetRenderState(kRwRenderStateVertexAlphaEnable);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/d3d8/device_internal.h"
+#include "platform/win/win32.h"
 #include "tests/platform/d3d8/d3d8_fixture.h"
 
 namespace {
@@ -967,6 +968,37 @@ TEST_F(DeviceTest, BadArgumentsAreRefusedWithoutHarm) {
   EXPECT_EQ(device_->GetTexture(8, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->Reset(nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+}
+
+// The game makes its window at 640 x 480 before it picks the mode; a
+// full-screen device of another size gives the window that mode's client
+// area, whatever size the desktop the picture is scaled onto has.
+TEST_F(DeviceTest, AFullScreenDeviceGivesItsWindowTheModesClientArea) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpszClassName = "FullScreenDeviceWindow";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  RECT rect = {0, 0, 640, 480};
+  AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  D3DPRESENT_PARAMETERS params = WindowedParams();
+  params.Windowed = FALSE;
+  params.SwapEffect = D3DSWAPEFFECT_FLIP;
+  params.BackBufferWidth = 800;
+  params.BackBufferHeight = 600;
+  params.hDeviceWindow = window;
+  IDirect3DDevice8* device = nullptr;
+  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device),
+            D3D_OK);
+  RECT client = {};
+  ASSERT_TRUE(GetClientRect(window, &client));
+  EXPECT_EQ(client.right, 800);
+  EXPECT_EQ(client.bottom, 600);
+  EXPECT_EQ(device->Release(), 0u);
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_TRUE(UnregisterClassA(windowClass.lpszClassName, nullptr));
 }
 
 }  // namespace

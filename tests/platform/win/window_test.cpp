@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -346,6 +347,100 @@ TEST_F(WindowTest, PopupStyleMakesAFullScreenWindowAndOverlappedStyleAFramedOne)
   EXPECT_EQ(client.right, 300);
   EXPECT_EQ(client.bottom, 150);
 }
+
+// A full-screen window of each mode the game offers, made as the game makes
+// it: a framed window of 640 x 480, shown on the whole desktop by a
+// full-screen Direct3D device of the mode, then made a frameless popup. The
+// desktop here has one size (1024 x 768), onto which the smaller modes are
+// scaled; the program keeps seeing its mode.
+struct FullScreenMode {
+  int width;
+  int height;
+};
+
+class FullScreenWindowTest : public WindowTest, public testing::WithParamInterface<FullScreenMode> {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    const FullScreenMode mode = GetParam();
+    RECT rect = {0, 0, 640, 480};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    fullScreen_ = CreateWindowExA(0, "TestWindowClass", "Full", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(fullScreen_, nullptr);
+    // The only other window would hide part of this one.
+    DestroyWindow(window_);
+    // What the device does.
+    ASSERT_EQ(SDL_SetWindowFullscreen(fullScreen_->sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP), 0);
+    WinSetFullScreenClientSize(fullScreen_, mode.width, mode.height);
+    SetWindowLongA(fullScreen_, GWL_STYLE, static_cast<LONG>(WS_POPUP));
+    ASSERT_TRUE(
+        SetWindowPos(fullScreen_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED));
+    ASSERT_NE(SDL_GetWindowFlags(fullScreen_->sdlWindow) & SDL_WINDOW_FULLSCREEN, 0u);
+    ShowWindow(fullScreen_, SW_SHOWDEFAULT);
+    Drain();
+    gReceived.clear();
+    SDL_GetWindowSize(fullScreen_->sdlWindow, &realWidth_, &realHeight_);
+    SDL_DisplayMode desktop = {};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    ASSERT_EQ(realWidth_, desktop.w);
+    ASSERT_EQ(realHeight_, desktop.h);
+  }
+  void TearDown() override {
+    DestroyWindow(fullScreen_);
+    WindowTest::TearDown();
+  }
+
+  HWND fullScreen_ = nullptr;
+  int realWidth_ = 0;
+  int realHeight_ = 0;
+};
+
+TEST_P(FullScreenWindowTest, MinimisedAndRestoredKeepsTheModesClientSize) {
+  const FullScreenMode mode = GetParam();
+  RECT client = {};
+  ASSERT_TRUE(GetClientRect(fullScreen_, &client));
+  EXPECT_EQ(client.right, mode.width);
+  EXPECT_EQ(client.bottom, mode.height);
+  RECT outer = {};
+  ASSERT_TRUE(GetWindowRect(fullScreen_, &outer));
+  EXPECT_EQ(outer.right - outer.left, mode.width);
+  EXPECT_EQ(outer.bottom - outer.top, mode.height);
+
+  ASSERT_TRUE(WinTestPushMinimize(fullScreen_));
+  ASSERT_TRUE(WinTestPushRestore(fullScreen_));
+  ASSERT_TRUE(Drain());
+  ASSERT_EQ(Messages(), (std::vector<UINT>{WM_SIZE, WM_SIZE, WM_SIZE}));
+  EXPECT_EQ(gReceived[0].wParam, static_cast<WPARAM>(SIZE_MINIMIZED));
+  for (size_t i = 1; i < gReceived.size(); i++) {
+    SCOPED_TRACE(i == 1 ? "restored" : "the SDL window's size change");
+    EXPECT_EQ(gReceived[i].wParam, static_cast<WPARAM>(SIZE_RESTORED));
+    EXPECT_EQ(LOWORD(gReceived[i].lParam), mode.width);
+    EXPECT_EQ(HIWORD(gReceived[i].lParam), mode.height);
+  }
+}
+
+TEST_P(FullScreenWindowTest, TheCursorPutAtTheClientCentreHasAsMuchRoomOnEachSide) {
+  const FullScreenMode mode = GetParam();
+  POINT centre = {mode.width / 2, mode.height / 2};
+  ASSERT_TRUE(ClientToScreen(fullScreen_, &centre));
+  ASSERT_TRUE(SetCursorPos(centre.x, centre.y));
+  POINT at = {};
+  ASSERT_TRUE(WinTestGetWarpInWindow(fullScreen_, &at));
+  const int x = at.x;
+  const int y = at.y;
+  // A flick has as far to go to the left edge as to the right one, and up
+  // as down (one pixel for an odd size).
+  EXPECT_LE(std::abs(x - (realWidth_ - x)), 1) << "at " << x << " of " << realWidth_;
+  EXPECT_LE(std::abs(y - (realHeight_ - y)), 1) << "at " << y << " of " << realHeight_;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FullScreenWindowTest,
+                         testing::Values(FullScreenMode{640, 480}, FullScreenMode{800, 600}, FullScreenMode{1024, 768}),
+                         [](const testing::TestParamInfo<FullScreenMode>& info) {
+                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
 
 TEST_F(WindowTest, ShowHideAndIconic) {
   EXPECT_FALSE(ShowWindow(window_, SW_SHOWDEFAULT));

@@ -63,9 +63,13 @@ std::string ConfigGroups() {
   text += "TEXTS = " + std::string(kTextsPrefix) + "\n";
   text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
 
-  text += "\n[level01_ambient]\nTYPE = AMBIENT\nCOLOR = (0.35,0.35,0.4,1.0)\n";
+  // The level's ambient light and sun light every man besides the camera's
+  // lights and the light his lightmaps give him: kept dim, so that the men
+  // stay below their full colour, where the brightness option and the
+  // shield's tint still show on them.
+  text += "\n[level01_ambient]\nTYPE = AMBIENT\nCOLOR = (0.1,0.1,0.12,1.0)\n";
   text +=
-      "\n[level01_sun]\nTYPE = DIRECTIONAL\nCOLOR = (0.5,0.48,0.42,1.0)\nPOS = (12.0,10.0,4.0)\n"
+      "\n[level01_sun]\nTYPE = DIRECTIONAL\nCOLOR = (0.3,0.29,0.25,1.0)\nPOS = (12.0,10.0,4.0)\n"
       "LOOKATPOS = (12.0,0.0,0.0)\n";
   text += "\n[level01_lamp]\nTYPE = POINT\nCOLOR = (1.0,0.9,0.7,1.0)\nPOS = (12.0,2.7,0.0)\nRADIUS = 8.0\n";
   text +=

@@ -380,8 +380,10 @@ std::string ConfigGroups(const LevelPlan& plan) {
   }
   text += "TEXTS = " + folder + "texts\n";
   text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
-  text += "\n[" + ambient + "]\nTYPE = AMBIENT\nCOLOR = (0.35,0.35,0.4,1.0)\n";
-  text += "\n[" + sun + "]\nTYPE = DIRECTIONAL\nCOLOR = (0.5,0.48,0.42,1.0)\nPOS = (8.0,10.0,4.0)\n" +
+  // Dim, as in the first level: the men are lit by these, the camera's
+  // lights and their lightmaps together.
+  text += "\n[" + ambient + "]\nTYPE = AMBIENT\nCOLOR = (0.1,0.1,0.12,1.0)\n";
+  text += "\n[" + sun + "]\nTYPE = DIRECTIONAL\nCOLOR = (0.3,0.29,0.25,1.0)\nPOS = (8.0,10.0,4.0)\n" +
           std::string("LOOKATPOS = (8.0,0.0,0.0)\n");
   return text;
 }

@@ -175,12 +175,25 @@ std::vector<NamedPicture> HudPictures() {
   auto add = [&all](const std::string& name, Picture picture) {
     all.push_back(NamedPicture{"data/textures/" + name, std::move(picture)});
   };
-  // Frame pieces: HUD blue strokes along the corners and edges.
+  // Frame pieces: HUD blue strokes along the corners and edges. The lower
+  // corners hold the implant column with its name (bottom left) and the
+  // inventory strip (bottom right): their strokes run outside them, the
+  // upright one beside the column and the bottom one under it, level with
+  // the bottom bar, and their corner triangles lie past the implant's name
+  // and the strip.
   add("ba1", Icon([](Picture& p) { Line(p, 3, 1, 3, p.height - 1, 2, kHudBlue); }));
-  add("ba2", Icon([](Picture& p) { Outline(p, {3, 1, 3, 20, 30, 20}, 2, kHudBlue); }));
+  add("ba2", Icon([](Picture& p) {
+        Line(p, 1.5, 0, 1.5, 29.5, 1, kHudBlue);
+        Line(p, 1, 29.5, 32, 29.5, 3, kHudBlue);
+        Outline(p, {25, 28, 31, 28, 31, 22}, 2, kHudBlue);
+      }));
   add("bf", Icon([](Picture& p) { Outline(p, {3, 31, 3, 5, 30, 5}, 2, kHudBlue); }));
-  add("ja1", Icon([](Picture& p) { Line(p, 2, 29, 30, 29, 2, kHudBlue); }));
-  add("ja2", Icon([](Picture& p) { Outline(p, {29, 1, 29, 25, 2, 25}, 2, kHudBlue); }));
+  add("ja1", Icon([](Picture& p) { Line(p, 30, 0, 30, p.height, 2, kHudBlue); }));
+  add("ja2", Icon([](Picture& p) {
+        Line(p, 30, 0, 30, 29.5, 2, kHudBlue);
+        Line(p, 0, 29.5, 31, 29.5, 3, kHudBlue);
+        Outline(p, {1, 28, 7, 28, 1, 22}, 2, kHudBlue);
+      }));
   add("kot1", Icon([](Picture& p) { Line(p, 2, 16, 30, 16, 3, kHudBlue); }));
   add("kot2", Icon([](Picture& p) { FillRect(p, 0, 12, 32, 20, kHudBlue); }));
   // Status icons, drawn white.

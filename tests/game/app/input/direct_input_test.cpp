@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "game/app/input/key_codes.h"
 #include "platform/dinput/dinput_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/game/app/input/input_window.h"
@@ -206,6 +208,56 @@ TEST_F(DirectInputTest, FocusLossStopsTheKeyboardAndReacquiringIsBounded) {
   events = cInputWindow::PollEvents();
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ(static_cast<u32>('a'), events[0].key.keyCode);
+  EXPECT_EQ(0, events[0].key.pressed);
+}
+
+// A key as SDL reports a real one: the press with the text it types, the
+// system's autorepeat while it is held, the release, spread over the polls
+// as a player's timing spreads them. Each press is one key-down and one
+// key-up, whichever poll they land in.
+TEST_F(DirectInputTest, ARealKeyIsOnePressAndOneReleaseHoweverItsEventsFall) {
+  struct tTiming {
+    const char* name;
+    u32 pollsHeld;    // polls between the press and the release
+    u32 repeatsEach;  // autorepeat presses before each of those polls
+  };
+  const tTiming timings[] = {{"within one poll", 0, 0}, {"over a poll", 1, 0}, {"held with autorepeat", 3, 2}};
+  const SDL_Keycode keys[] = {SDLK_UP, SDLK_w, SDLK_SPACE, SDLK_ESCAPE};
+  for (const tTiming& timing : timings) {
+    for (SDL_Keycode key : keys) {
+      SCOPED_TRACE(std::string(timing.name) + " " + SDL_GetKeyName(key));
+      std::vector<tQueuedEvent> events;
+      ASSERT_TRUE(WinTestPushKeyEvent(mInput->Get(), key, TRUE, FALSE));
+      for (u32 poll = 0; poll < timing.pollsHeld; poll++) {
+        const std::vector<tQueuedEvent> polled = cInputWindow::PollEvents();
+        events.insert(events.end(), polled.begin(), polled.end());
+        for (u32 repeat = 0; repeat < timing.repeatsEach; repeat++) {
+          ASSERT_TRUE(WinTestPushKeyEvent(mInput->Get(), key, TRUE, TRUE));
+        }
+      }
+      ASSERT_TRUE(WinTestPushKeyEvent(mInput->Get(), key, FALSE, FALSE));
+      const std::vector<tQueuedEvent> polled = cInputWindow::PollEvents();
+      events.insert(events.end(), polled.begin(), polled.end());
+      ASSERT_EQ(2u, events.size());
+      EXPECT_EQ(1, events[0].key.pressed);
+      EXPECT_EQ(0, events[1].key.pressed);
+      EXPECT_EQ(KeyCodeForScanCode(events[0].key.scanCode), events[1].key.keyCode);
+    }
+  }
+}
+
+// Esc pressed while the movie plays and let go after it ended: the movie
+// takes the press, the game sees only the release.
+TEST_F(DirectInputTest, AMovieSkipKeyReleasedAfterTheMovieReachesTheGameAsAReleaseOnly) {
+  gMoviePlaying = 1;
+  ASSERT_TRUE(WinTestPushKeyEvent(mInput->Get(), SDLK_ESCAPE, TRUE, FALSE));
+  EXPECT_TRUE(cInputWindow::PollEvents().empty());
+  EXPECT_EQ(1u, gMovieSkip);
+  gMoviePlaying = 0;
+  ASSERT_TRUE(WinTestPushKeyEvent(mInput->Get(), SDLK_ESCAPE, FALSE, FALSE));
+  const std::vector<tQueuedEvent> events = cInputWindow::PollEvents();
+  ASSERT_EQ(1u, events.size());
+  EXPECT_EQ(static_cast<u32>(kKeyEsc), events[0].key.keyCode);
   EXPECT_EQ(0, events[0].key.pressed);
 }
 

@@ -1,18 +1,24 @@
 // The game camera on the men's forged room: brightness, the blend, the
 // follow states at the wall, placing, aiming, the orbit of the dead, the
 // look-at moves, the listener and the missing settings; and on the demo's
-// first level loaded whole.
+// first level loaded whole: the player in view, and the camera on his side
+// of its doors and walls.
 #include "game/characters/camera/dorva_cam.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "game/app/audio/sound.h"
+#include "game/render/collision/world_collision.h"
+#include "game/render/models/clump_ro.h"
+#include "game/world/devices/device_passes.h"
+#include "game/world/devices/door.h"
 #include "tests/game/characters/player/player_fixture.h"
 #include "tests/game/world/level_files.h"
 #include "tools/demo/demo.h"
@@ -272,6 +278,107 @@ TEST_F(DemoCameraTest, TheLevelStartsWithThePlayerInView) {
     differing += withPlayer[i] != without[i] ? 1 : 0;
   }
   EXPECT_GT(differing, static_cast<int>(withPlayer.size() / 10)) << differing << " of " << withPlayer.size();
+}
+
+// Rows: the player walked 1.2 into a room, the camera left in the corridor
+// behind the open door, which then closes (door_a slides across, door_c
+// comes down); the player dead 0.45 from the corridor's west end, where the
+// keep-off would push the orbit past the wall; a wide look-at whose side
+// position lies in room A, beyond the corridor's wall. For a whole turn of
+// the orbit the line from the head to the camera meets nothing, nor does the
+// near plane (the square round the 4:3 picture) reach through a surface.
+TEST_F(DemoCameraTest, TheCameraStaysOnThePlayersSideOfDoorsAndWalls) {
+  constexpr f32 kFrame = 0.04f;
+  const int ticks = static_cast<int>(2.0f * 3.14159265f / kCamDeathSpeed / kFrame) + 1;
+  MakeScreenStack();
+  cQXWorld* world = LoadDemoLevel01();
+  ASSERT_NE(nullptr, world);
+  cDorvaMan* player = world->GetPlayer();
+  cDorvaCam* camera = world->GetGameCamera();
+  const auto place = [&](const RwV3d& at, f32 heading) {
+    RwFrameTranslate(player->GetFrame(), &at, kRwCombineReplace);
+    player->SetHeading(heading);
+    camera->Reset();
+  };
+  const auto fromPlayer = [&](const RwV3d& point) {
+    RwV3d out;
+    RwV3dTransformPoints(&out, &point, 1, RwFrameGetLTM(player->GetFrame()));
+    return out;
+  };
+  RpAtomic* object = nullptr;
+  const auto meets = [&](const RwV3d& from, const RwV3d& to) {
+    RwV3d point, normal;
+    return world->GetWorldCollision()->IntersectSegment(tSegment3d(from, to), &point, &normal, &object, true, false, 0,
+                                                        false);
+  };
+  const RwMatrix* view = RwFrameGetLTM(camera->GetFrame());
+  const auto blocked = [&] {
+    const f32 near = RwCameraGetNearClipPlane(camera->GetCamera());
+    const f32 side = near * std::tan(camera->GetFieldOfView() * 0.5f);
+    bool cut = meets(fromPlayer(RwV3d{0.0f, kCamHeadHeight, 0.0f}), view->pos);
+    for (const f32 across : {-side, side}) {
+      for (const f32 up : {-side, side}) {
+        const RwV3d corner = {view->pos.x + near * view->at.x + across * view->right.x + up * view->up.x,
+                              view->pos.y + near * view->at.y + across * view->right.y + up * view->up.y,
+                              view->pos.z + near * view->at.z + across * view->right.z + up * view->up.z};
+        cut = cut || meets(view->pos, corner);
+      }
+    }
+    return cut;
+  };
+  // The player 1.2 into the door's room facing into it, the camera settled
+  // in the corridor behind the open door, which then starts to close.
+  const auto closeBehind = [&](const char* name) {
+    cDoor* door = nullptr;
+    ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* d) { door = d->GetName() == name ? d : door; });
+    const RwV3d leaf = door->GetRestPosition();
+    const f32 inward = leaf.z > 0.0f ? 1.0f : -1.0f;
+    place(RwV3d{leaf.x, 0.0f, leaf.z + 1.2f * inward}, inward > 0.0f ? 0.0f : 3.14159265f);
+    door->Open(world, kTriggerAlways);
+    for (int tick = 0; tick < 60; tick++) {
+      door->Update(kFrame);
+      camera->Update(kFrame);
+    }
+    EXPECT_LT((view->pos.z - leaf.z) * inward, 0.0f) << "the camera in the corridor";
+    EXPECT_TRUE(door->Close());
+    return door;
+  };
+  const struct {
+    const char* what;
+    std::function<cDoor*()> start;
+  } rows[] = {
+      {"door_a closes", [&] { return closeBehind("door_a"); }},
+      {"door_c comes down", [&] { return closeBehind("door_c"); }},
+      {"dead by the west end",
+       [&] {
+         place(RwV3d{-0.55f, 0.0f, 0.0f}, 0.0f);
+         camera->SetDeathMode();
+         return nullptr;
+       }},
+      {"looks wide across a wall",
+       [&] {
+         place(RwV3d{8.0f, 0.0f, 0.0f}, 0.5f * 3.14159265f);
+         camera->StartLookAt(true, 14.0f, 1.2f, 0.0f);
+         return nullptr;
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    cDoor* door = row.start();
+    for (int tick = 0; tick < ticks; tick++) {
+      if (door != nullptr) {
+        door->Update(kFrame);
+      }
+      camera->Update(kFrame);
+      ASSERT_FALSE(blocked()) << "tick " << tick << ": the camera at " << view->pos.x << "," << view->pos.z;
+    }
+    if (door != nullptr) {
+      // Closed, the door cuts the line from the head to the far position.
+      EXPECT_EQ(0, door->GetState());
+      EXPECT_TRUE(meets(fromPlayer(RwV3d{0.0f, kCamHeadHeight, 0.0f}), fromPlayer(camera->GetRelativePosition())));
+      EXPECT_EQ(door->GetCollisionModel()->GetClump(), object != nullptr ? RpAtomicGetClump(object) : nullptr);
+    }
+  }
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ class HudScreenTest : public ScreenEngineTest {
                    {"data/textures/fula_be", 0x010101},
                    {"data/textures/fula_ki", 0x020202},
                    {"data/textures/fulb_be", 0x030303},
-                   {"data/textures/fulb_ki", 0x040404}});
+                   {"data/textures/fulb_ki", 0x040404}},
+                  DottedFontFiles());
     MakeScreenStack();
     ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
   }

@@ -135,6 +135,44 @@ TEST_F(HudBoxPixelsTest, FramedMessageShowsItsBackdropNumberAndPrompts) {
   }
 }
 
+// A German dialogue line in the framed box (the level's messages): the
+// umlauts' and the i's dots are whole pixels of white over the backdrop,
+// with the backdrop's colour in the clear row under them.
+TEST_F(HudBoxPixelsTest, GermanMessageLineKeepsItsDots) {
+  cFont dots;
+  ASSERT_TRUE(dots.Load("data/font/", "dots", 0.0f));
+  const u32 rect[4] = {0, 64, 512, 256};
+  cWgMessageBox box(tWgPlacement(rect, 0, 1, 1, 0), true, kDialoguePromptTexture);
+  box.SetFont(&dots);
+  box.Layout(RwRect{0, 0, kWidth, kHeight}, screen_);
+  const cString text(
+      "T\xFCr \xF6"
+      "ffnet sich");
+  box.SetMessage(&text, 3, false);
+  for (int i = 0; i < 8; i++) {
+    ClearTarget(screen_);
+    box.Render();
+  }
+  // The text's box starts 8 pixels in from the box at x 64 and at the
+  // backdrop's top; its first line's cells begin the font's descent lower.
+  const int left = 64 + 8;
+  const int dotRow = 160 + box.GetBackdropTop() + kDotsDescent + kDotsDotRow;
+  const uint32_t backdrop = OverBlack(kHudDark);
+  const struct {
+    const char* what;
+    int column;
+  } rows[] = {{"u umlaut, left dot", left + 8 + 1},
+              {"u umlaut, right dot", left + 8 + 5},
+              {"o umlaut, left dot", left + 4 * 8 + 1},
+              {"i", left + 12 * 8 + 3}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_TRUE(Near(0xFFFFFF, BackBufferPixel(row.column, dotRow), 0x30));
+    EXPECT_TRUE(Near(backdrop, BackBufferPixel(row.column, dotRow + 1), 4));
+  }
+  dots.Release();
+}
+
 // The whole 640 x 480 screen in width units: the frame from y 48 to 432 (its
 // bottom band holds the main mission text), the tabs at x 44 to 76 from y 48
 // to 176 and 176 to 304.
