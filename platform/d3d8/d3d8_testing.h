@@ -1,6 +1,7 @@
 // Test hooks of the Direct3D 8 stand-in: a reduced capability profile, device
-// loss on demand, a video-memory budget, call recording and pixel read-back
-// of textures as OpenGL holds them. Only tests include this header.
+// loss on demand, a video-memory budget, call recording, the programs
+// compiled and pixel read-back of textures as OpenGL holds them. Only tests
+// include this header.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +63,11 @@ std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::
 // stand-alone surfaces, vertex and index buffers and swap chains, the
 // device's own back and depth buffers not counted.
 size_t LiveResourceCount(IDirect3DDevice8* device);
+
+// Fixed-function programs the device has compiled since its creation
+// (software GL also makes their machine code then): none should be while a
+// level plays.
+size_t ProgramsCompiled(IDirect3DDevice8* device);
 
 // Reads texel (x, y) of a level (and cube face) of a texture as OpenGL
 // samples it, after every pending upload, as 0xAARRGGBB.

@@ -15,9 +15,17 @@ const size_t kDefaultVideoMemory = size_t(256) << 20;
 
 }  // namespace
 
+void Recorder::Store(const char* method, std::initializer_list<uint64_t> args) {
+  CallRecord& record = calls[method];
+  record.count++;
+  record.lastArgs.assign(args.begin(), args.end());
+  log.push_back({method, record.lastArgs});
+}
+
 void DeviceState::SetDefaults(bool zEnable) {
   FixedStates::SetDefaults(zEnable);
   vertexShader = 0;
+  vertexSize = 0;
   pixelShader = 0;
   baseVertexIndex = 0;
 }

@@ -150,13 +150,11 @@ class Recorder {
   std::map<std::string, CallRecord> calls;
   std::vector<LoggedCall> log;  // every call in order
 
+  // Every device method calls this: small enough to vanish while off.
   void Record(const char* method, std::initializer_list<uint64_t> args) {
-    if (!enabled) return;
-    CallRecord& record = calls[method];
-    record.count++;
-    record.lastArgs.assign(args.begin(), args.end());
-    log.push_back({method, record.lastArgs});
+    if (enabled) Store(method, args);
   }
+  void Store(const char* method, std::initializer_list<uint64_t> args);
 };
 
 inline uint64_t RecArg(float value) {
@@ -290,6 +288,7 @@ class BaseTexture : public ResourceCore {
   UINT levelCount = 1;
   std::vector<Surface*> surfaces;  // face-major
   std::vector<bool> dirty;         // per surface
+  bool anyDirty = false;           // one of dirty at least: most draws find none
   // Per surface: OpenGL holds storage for the level. Levels of textures that
   // are not render targets get it at their first upload, with their pixels,
   // rather than empty at creation.
@@ -438,6 +437,7 @@ struct StreamSlot {
 struct DeviceState : d3d8draw::FixedStates {
   D3DVIEWPORT8 viewport;
   DWORD vertexShader = 0;  // FVF code
+  UINT vertexSize = 0;     // of the FVF code's vertices, 0 for none
   DWORD pixelShader = 0;
   StreamSlot streams[16];
   IndexBuffer* indices = nullptr;  // holds a reference
@@ -457,6 +457,8 @@ struct DrawState;
 // it is destroyed.
 DrawState* CreateDrawState(Device* device);
 void DestroyDrawState(Device* device, DrawState* state);
+// Programs the drawing code has compiled since it was created.
+size_t DrawProgramsCompiled(const DrawState* state);
 
 // ---------------------------------------------------------------------------
 // The device

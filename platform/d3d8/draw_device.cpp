@@ -19,12 +19,12 @@ constexpr UINT kStreamCount = 16;
 
 bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
-// Whole vertices of the current format that stream 0 holds: the last one
-// may end the buffer without the padding a larger stride would add.
-uint64_t StreamVertexCount(const StreamSlot& stream, DWORD fvf) {
+// Whole vertices of the current format (fvfSize bytes each, 0 for none)
+// that stream 0 holds: the last one may end the buffer without the padding a
+// larger stride would add.
+uint64_t StreamVertexCount(const StreamSlot& stream, UINT fvfSize) {
   if (stream.buffer == nullptr || stream.stride == 0) return 0;
   const uint64_t size = stream.buffer->data.size();
-  const int fvfSize = d3d8draw::FvfVertexSize(fvf);
   const uint64_t vertexSize = fvfSize > 0 ? uint64_t(fvfSize) : uint64_t(stream.stride);
   if (size < vertexSize) return 0;
   return (size - vertexSize) / stream.stride + 1;
@@ -140,6 +140,8 @@ DrawState* CreateDrawState(Device* device) {
   return draw;
 }
 
+size_t DrawProgramsCompiled(const DrawState* draw) { return draw != nullptr ? draw->renderer.ProgramsCompiled() : 0; }
+
 void DestroyDrawState(Device* device, DrawState* draw) {
   if (draw == nullptr) return;
   device->MakeCurrent();
@@ -240,7 +242,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (lost || primitiveCount == 0) return D3D_OK;
   // A draw past the end of the vertex buffer is refused rather than read.
   const uint64_t count = d3d8draw::ElementCount(type, primitiveCount);
-  if (count == 0 || uint64_t(startVertex) + count > StreamVertexCount(state.streams[0], state.vertexShader)) {
+  if (count == 0 || uint64_t(startVertex) + count > StreamVertexCount(state.streams[0], state.vertexSize)) {
     return D3DERR_INVALIDCALL;
   }
   if (!BeginDraw(this, draw, false, false)) return D3DERR_INVALIDCALL;
@@ -259,7 +261,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if ((uint64_t(startIndex) + count) * indexSize > state.indices->data.size()) return D3DERR_INVALIDCALL;
   // So are indices that name a vertex past the end of the vertex buffer.
   if (uint64_t(state.baseVertexIndex) + LargestIndex(*state.indices, startIndex, count) >=
-      StreamVertexCount(state.streams[0], state.vertexShader)) {
+      StreamVertexCount(state.streams[0], state.vertexSize)) {
     return D3DERR_INVALIDCALL;
   }
   if (!BeginDraw(this, draw, true, false)) return D3DERR_INVALIDCALL;
@@ -296,6 +298,7 @@ HRESULT Device::SetVertexShader(DWORD handle) {
   // handle (bit 0 set) or an undecodable code is refused.
   if ((handle & 1) != 0 || !d3d8draw::DecodeFvf(handle).valid) return D3DERR_INVALIDCALL;
   state.vertexShader = handle;
+  state.vertexSize = UINT(d3d8draw::FvfVertexSize(handle));
   if (draw != nullptr) draw->renderer.SetVertexShader(handle);
   return D3D_OK;
 }

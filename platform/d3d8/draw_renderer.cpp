@@ -3,7 +3,6 @@
 
 #include <GL/glext.h>
 
-#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -207,6 +206,7 @@ bool Renderer::Open() {
 void Renderer::Close() {
   programs_.Clear();
   program_ = nullptr;
+  warming_.clear();
   for (auto& entry : vertexArrays_) glDeleteVertexArrays(1, &entry.second);
   vertexArrays_.clear();
   fvfVertexArray_ = 0;
@@ -291,8 +291,13 @@ HRESULT Renderer::SetMaterial(const D3DMATERIAL8* material) {
 }
 
 HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT8* light) {
+  // The engine sets its lights again for every object it draws, mostly as
+  // they were.
+  const bool same = light != nullptr && index < states_->lights.size() && states_->lights[index].set &&
+                    std::memcmp(&states_->lights[index].light, light, sizeof(D3DLIGHT8)) == 0;
+  if (same) return D3D_OK;
   if (!states_->SetLight(index, light)) return D3DERR_INVALIDCALL;
-  lightsDirty_ = true;
+  if (states_->lights[index].enabled) lightsDirty_ = true;
   return D3D_OK;
 }
 
@@ -355,6 +360,8 @@ void Renderer::BuildKey(ShaderKey* key) const {
   const bool hasSpecular = layout.specularOffset >= 0;
   key->lighting = rs[D3DRS_LIGHTING] != 0 && !layout.transformed;
   if (key->lighting) {
+    key->directionalLights = static_cast<uint8_t>(directionalLightCount_);
+    key->localLights = localLights_;
     auto source = [&](DWORD value) -> uint8_t {
       if (rs[D3DRS_COLORVERTEX] == 0) return 0;
       if (value == D3DMCS_COLOR1 && hasDiffuse) return 1;
@@ -435,11 +442,14 @@ void Renderer::UpdateDerivedTransforms() {
   const float* world = &states_->transforms[256].m[0][0];
   const float* view = &states_->transforms[D3DTS_VIEW].m[0][0];
   const float* projection = &states_->transforms[D3DTS_PROJECTION].m[0][0];
-  Multiply(world, view, worldView_);
-  Multiply(worldView_, projection, worldViewProjection_);
+  float* worldViewProjection = &transforms_[0];
+  float* worldView = &transforms_[28];
+  Multiply(world, view, worldView);
+  Multiply(worldView, projection, worldViewProjection);
   // Normals use the inverse transpose of the upper 3x3 of world * view; in
-  // row-vector form that matrix is uploaded as it stands.
-  const float* m = worldView_;
+  // row-vector form that matrix is uploaded as it stands, its rows the
+  // columns OpenGL reads.
+  const float* m = worldView;
   const float a = m[0], b = m[1], c = m[2];
   const float d = m[4], e = m[5], f = m[6];
   const float g = m[8], h = m[9], i = m[10];
@@ -449,31 +459,37 @@ void Renderer::UpdateDerivedTransforms() {
   const float det = a * c00 + b * c01 + c * c02;
   const float inv = std::fabs(det) > 1e-30f ? 1.0f / det : 0.0f;
   // (M^-1)^T = cofactor matrix / det.
-  const float n[9] = {c00 * inv, c01 * inv, c02 * inv, c10 * inv, c11 * inv,
-                      c12 * inv, c20 * inv, c21 * inv, c22 * inv};
-  std::memcpy(normalMatrix_, n, sizeof(n));
+  const float n[12] = {c00 * inv, c01 * inv, c02 * inv, 0.0f,      c10 * inv, c11 * inv,
+                       c12 * inv, 0.0f,      c20 * inv, c21 * inv, c22 * inv, 0.0f};
+  std::memcpy(&transforms_[16], n, sizeof(n));
   transformsDirty_ = false;
   ++transformSerial_;
 }
 
 void Renderer::UpdateLights() {
-  activeLightCount_ = 0;
-  for (size_t i = 0; i < states_->lights.size() && activeLightCount_ < kMaxLights; ++i) {
-    if (states_->lights[i].enabled) activeLights_[activeLightCount_++] = static_cast<int>(i);
+  // The first kMaxLights enabled lights, the directional ones first (the
+  // programs write them out), each kind in the order of their indices.
+  int enabled[kMaxLights];
+  int count = 0;
+  for (size_t i = 0; i < states_->lights.size() && count < kMaxLights; ++i) {
+    if (states_->lights[i].enabled) enabled[count++] = static_cast<int>(i);
   }
+  int order[kMaxLights];
+  int directional = 0;
+  for (int n = 0; n < count; ++n) {
+    if (states_->lights[enabled[n]].light.Type == D3DLIGHT_DIRECTIONAL) order[directional++] = enabled[n];
+  }
+  for (int n = 0, next = directional; n < count; ++n) {
+    if (states_->lights[enabled[n]].light.Type != D3DLIGHT_DIRECTIONAL) order[next++] = enabled[n];
+  }
+  uint8_t local = kLocalLightsNone;
+  float data[kLightArrays][kMaxLights * 4] = {};
   const D3DMATRIX& v = states_->transforms[D3DTS_VIEW];
-  for (int n = 0; n < activeLightCount_; ++n) {
-    const D3DLIGHT8& light = states_->lights[activeLights_[n]].light;
-    float* diffuse = &lightData_[0][n * 4];
-    float* specular = &lightData_[1][n * 4];
-    float* ambient = &lightData_[2][n * 4];
-    float* position = &lightData_[3][n * 4];
-    float* direction = &lightData_[4][n * 3];
-    float* attenuation = &lightData_[5][n * 4];
-    float* spot = &lightData_[6][n * 4];
-    std::memcpy(diffuse, &light.Diffuse, 16);
-    std::memcpy(specular, &light.Specular, 16);
-    std::memcpy(ambient, &light.Ambient, 16);
+  for (int n = 0; n < count; ++n) {
+    const D3DLIGHT8& light = states_->lights[order[n]].light;
+    std::memcpy(&data[kLightDiffuse][n * 4], &light.Diffuse, 16);
+    std::memcpy(&data[kLightSpecular][n * 4], &light.Specular, 16);
+    std::memcpy(&data[kLightAmbient][n * 4], &light.Ambient, 16);
     const D3DVECTOR& dd = light.Direction;
     float dx = dd.x * v._11 + dd.y * v._21 + dd.z * v._31;
     float dy = dd.x * v._12 + dd.y * v._22 + dd.z * v._32;
@@ -484,49 +500,55 @@ void Renderer::UpdateLights() {
       dy /= length;
       dz /= length;
     }
+    float* direction = &data[kLightDirection][n * 3];
     direction[0] = dx;
     direction[1] = dy;
     direction[2] = dz;
-    if (light.Type == D3DLIGHT_DIRECTIONAL) {
-      // A position at infinity, towards the light, unattenuated.
-      const float towards[4] = {-dx, -dy, -dz, 0.0f};
-      const float unattenuated[4] = {1.0f, 0.0f, 0.0f, FLT_MAX};
-      std::memcpy(position, towards, sizeof(towards));
-      std::memcpy(attenuation, unattenuated, sizeof(unattenuated));
-    } else {
-      const D3DVECTOR& p = light.Position;
-      position[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
-      position[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
-      position[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
-      position[3] = 1.0f;
-      attenuation[0] = light.Attenuation0;
-      attenuation[1] = light.Attenuation1;
-      attenuation[2] = light.Attenuation2;
-      attenuation[3] = light.Range;
-    }
+    if (light.Type == D3DLIGHT_DIRECTIONAL) continue;
+    const D3DVECTOR& p = light.Position;
+    float* position = &data[kLightPosition][n * 3];
+    position[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
+    position[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
+    position[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
+    float* attenuation = &data[kLightAttenuation][n * 4];
+    attenuation[0] = light.Attenuation0;
+    attenuation[1] = light.Attenuation1;
+    attenuation[2] = light.Attenuation2;
+    attenuation[3] = light.Range;
+    float* spot = &data[kLightSpot][n * 4];
     if (light.Type == D3DLIGHT_SPOT) {
       spot[0] = std::cos(light.Theta * 0.5f);
       spot[1] = std::cos(light.Phi * 0.5f);
       spot[2] = light.Falloff;
+      local = kLocalLightsSpot;
     } else {
       // A cone wider than every angle: the whole light everywhere.
       spot[0] = kNoCone;
       spot[1] = kNoCone - 1.0f;
       spot[2] = 1.0f;
+      if (local == kLocalLightsNone) local = kLocalLightsPoint;
     }
-    spot[3] = 0.0f;
   }
   lightsDirty_ = false;
+  // Engines set their lights again for every object they draw, mostly as
+  // they were: the uniforms are sent again only when they changed.
+  if (count == lightCount_ && directional == directionalLightCount_ && local == localLights_ &&
+      std::memcmp(data, lightData_, sizeof(data)) == 0) {
+    return;
+  }
+  std::memcpy(lightData_, data, sizeof(data));
+  lightCount_ = count;
+  directionalLightCount_ = directional;
+  localLights_ = local;
   ++lightingSerial_;
+  if (key_.lighting && (key_.directionalLights != directional || key_.localLights != local)) keyDirty_ = true;
 }
 
 void Renderer::UploadUniforms(Program* program) {
   const ProgramUniforms& u = program->uniforms;
   if (program->transformSerial != transformSerial_) {
     program->transformSerial = transformSerial_;
-    glUniformMatrix4fv(u.worldViewProjection, 1, GL_FALSE, worldViewProjection_);
-    if (u.worldView >= 0) glUniformMatrix4fv(u.worldView, 1, GL_FALSE, worldView_);
-    if (u.normalMatrix >= 0) glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix_);
+    glUniform4fv(u.transforms, kTransformVectors, transforms_);
   }
   if (program->viewportSerial != viewportSerial_) {
     program->viewportSerial = viewportSerial_;
@@ -560,25 +582,26 @@ void Renderer::UploadUniforms(Program* program) {
   }
   if (program->materialSerial != materialSerial_) {
     program->materialSerial = materialSerial_;
-    if (u.materialDiffuse >= 0) glUniform4fv(u.materialDiffuse, 1, &states_->material.Diffuse.r);
-    if (u.materialAmbient >= 0) glUniform4fv(u.materialAmbient, 1, &states_->material.Ambient.r);
-    if (u.materialSpecular >= 0) glUniform4fv(u.materialSpecular, 1, &states_->material.Specular.r);
-    if (u.materialEmissive >= 0) glUniform4fv(u.materialEmissive, 1, &states_->material.Emissive.r);
-    if (u.materialPower >= 0) glUniform1f(u.materialPower, states_->material.Power);
+    if (u.material >= 0) {
+      const D3DMATERIAL8& m = states_->material;
+      const float material[kMaterialVectors * 4] = {
+          m.Diffuse.r,  m.Diffuse.g,  m.Diffuse.b,  m.Diffuse.a,  m.Ambient.r,  m.Ambient.g,  m.Ambient.b,
+          m.Ambient.a,  m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a, m.Specular.r, m.Specular.g,
+          m.Specular.b, m.Specular.a, m.Power,      0.0f,         0.0f,         0.0f};
+      glUniform4fv(u.material, kMaterialVectors, material);
+    }
   }
   if (program->lightingSerial != lightingSerial_) {
     program->lightingSerial = lightingSerial_;
-    const GLsizei n = static_cast<GLsizei>(activeLightCount_);
-    if (u.lightCount >= 0) glUniform1i(u.lightCount, n);
-    if (n > 0 && u.lightDiffuse >= 0) {
-      glUniform4fv(u.lightDiffuse, n, lightData_[0]);
-      if (u.lightSpecular >= 0) glUniform4fv(u.lightSpecular, n, lightData_[1]);
-      if (u.lightAmbient >= 0) glUniform4fv(u.lightAmbient, n, lightData_[2]);
-      if (u.lightPosition >= 0) glUniform4fv(u.lightPosition, n, lightData_[3]);
-      if (u.lightDirection >= 0) glUniform3fv(u.lightDirection, n, lightData_[4]);
-      if (u.lightAttenuation >= 0) glUniform4fv(u.lightAttenuation, n, lightData_[5]);
-      if (u.lightSpot >= 0) glUniform4fv(u.lightSpot, n, lightData_[6]);
-    }
+    // Every slot: those without a light hold zeros.
+    const GLsizei n = kMaxLights;
+    if (u.lightDiffuse >= 0) glUniform4fv(u.lightDiffuse, n, lightData_[kLightDiffuse]);
+    if (u.lightSpecular >= 0) glUniform4fv(u.lightSpecular, n, lightData_[kLightSpecular]);
+    if (u.lightAmbient >= 0) glUniform4fv(u.lightAmbient, n, lightData_[kLightAmbient]);
+    if (u.lightDirection >= 0) glUniform3fv(u.lightDirection, n, lightData_[kLightDirection]);
+    if (u.lightPosition >= 0) glUniform3fv(u.lightPosition, n, lightData_[kLightPosition]);
+    if (u.lightAttenuation >= 0) glUniform4fv(u.lightAttenuation, n, lightData_[kLightAttenuation]);
+    if (u.lightSpot >= 0) glUniform4fv(u.lightSpot, n, lightData_[kLightSpot]);
   }
   if (program->textureMatrixSerial != textureMatrixSerial_) {
     program->textureMatrixSerial = textureMatrixSerial_;
@@ -846,7 +869,9 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
   if (lightsDirty_) UpdateLights();
   if (keyDirty_) {
     BuildKey(&key_);
+    const size_t compiled = programs_.CompiledCount();
     program_ = programs_.Get(key_);
+    if (program_ != nullptr && key_.lighting && programs_.CompiledCount() != compiled) BuildLightSiblings();
     keyDirty_ = false;
   }
   if (program_ == nullptr) return false;
@@ -858,6 +883,30 @@ bool Renderer::PrepareDraw(DWORD type, UINT primitiveCount, GLenum* mode, GLsize
   UploadUniforms(program_);
   ApplyTextures();
   return true;
+}
+
+void Renderer::BuildLightSiblings() {
+  ShaderKey sibling = key_;
+  for (int kind = 0; kind < kLocalLightKinds; ++kind) {
+    sibling.localLights = static_cast<uint8_t>(kind);
+    if (programs_.Find(sibling) != nullptr) continue;
+    Program* program = programs_.Get(sibling);
+    if (program != nullptr) warming_.push_back(program);
+  }
+}
+
+template <typename Draw>
+void Renderer::WarmPrograms(const Draw& draw) {
+  if (warming_.empty()) return;
+  glEnable(GL_RASTERIZER_DISCARD);
+  for (Program* program : warming_) {
+    glUseProgram(program->name);
+    UploadUniforms(program);
+    draw();
+  }
+  glDisable(GL_RASTERIZER_DISCARD);
+  glUseProgram(program_->name);
+  warming_.clear();
 }
 
 bool Renderer::BeginLineEnds(GLenum mode) {
@@ -879,7 +928,9 @@ HRESULT Renderer::DrawPrimitive(DWORD type, UINT startVertex, UINT primitiveCoun
   if (!PrepareDraw(type, primitiveCount, &mode, &count)) return D3DERR_INVALIDCALL;
   const GLsizei stride = static_cast<GLsizei>(streamStride_ != 0 ? streamStride_ : layout_.stride);
   BindVertexArray(streamBuffer_, 0, stride);
-  glDrawArrays(mode, static_cast<GLint>(startVertex), count);
+  const auto draw = [&] { glDrawArrays(mode, static_cast<GLint>(startVertex), count); };
+  WarmPrograms(draw);
+  draw();
   if (BeginLineEnds(mode)) {
     if (mode == GL_LINE_STRIP) {
       glDrawArrays(GL_POINTS, static_cast<GLint>(startVertex) + count - 1, 1);
@@ -907,8 +958,12 @@ HRESULT Renderer::DrawIndexedPrimitive(DWORD type, UINT /*minIndex*/, UINT /*ver
   }
   const GLenum indexType = indexSize_ == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
   const auto offset = static_cast<uintptr_t>(startIndex) * indexSize_;
-  glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
-                           static_cast<GLint>(baseVertexIndex_));
+  const auto draw = [&] {
+    glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
+                             static_cast<GLint>(baseVertexIndex_));
+  };
+  WarmPrograms(draw);
+  draw();
   if (BeginLineEnds(mode)) {
     if (mode == GL_LINE_STRIP) {
       const auto last = offset + static_cast<uintptr_t>(count - 1) * indexSize_;
@@ -957,7 +1012,9 @@ HRESULT Renderer::DrawPrimitiveUP(DWORD type, UINT primitiveCount, const void* v
   const GLintptr offset =
       Stream(upVertexBuffer_, &upVertexCapacity_, &upVertexCursor_, vertices, size, 16, GL_COPY_WRITE_BUFFER);
   BindVertexArray(upVertexBuffer_, offset, static_cast<GLsizei>(stride));
-  glDrawArrays(mode, 0, count);
+  const auto draw = [&] { glDrawArrays(mode, 0, count); };
+  WarmPrograms(draw);
+  draw();
   if (BeginLineEnds(mode)) {
     if (mode == GL_LINE_STRIP) {
       glDrawArrays(GL_POINTS, count - 1, 1);
@@ -1009,8 +1066,12 @@ HRESULT Renderer::DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexC
     boundElementBuffer_ = upIndexBuffer_;
   }
   const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-  glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(indexOffset),
-                           -static_cast<GLint>(minIndex));
+  const auto draw = [&] {
+    glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(indexOffset),
+                             -static_cast<GLint>(minIndex));
+  };
+  WarmPrograms(draw);
+  draw();
   if (BeginLineEnds(mode)) {
     // The indices of the line ends: the last one of a strip, every second
     // one of a list.

@@ -21,6 +21,7 @@
 #include <memory>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/d3d8/draw_shader.h"
 #include "platform/d3d8/draw_states.h"
@@ -84,9 +85,9 @@ class Renderer {
   HRESULT DrawIndexedPrimitiveUP(DWORD type, UINT minIndex, UINT vertexCount, UINT primitiveCount, const void* indices,
                                  UINT indexSize, const void* vertices, UINT stride);
 
-  // For tests and the benchmark: programs built so far and the key of the
-  // current state.
+  // For tests and the benchmark: programs held, and compiled in all.
   size_t ProgramCount() const { return programs_.Size(); }
+  size_t ProgramsCompiled() const { return programs_.CompiledCount(); }
   const std::string& LastShaderError() const { return programs_.LastError(); }
 
  private:
@@ -98,6 +99,14 @@ class Renderer {
   // as one-pixel points, which it prepares.
   bool BeginLineEnds(GLenum mode);
   void BuildKey(ShaderKey* key) const;
+  // With a lit program just built: the programs of its key for the other
+  // kinds of local lights, built now and drawn with once (see WarmPrograms),
+  // so that lights coming and going while the scene plays build nothing.
+  void BuildLightSiblings();
+  // Issues draw once with each program of warming_, nothing reaching the
+  // target: software GL makes a program's machine code at its first draw.
+  template <typename Draw>
+  void WarmPrograms(const Draw& draw);
   void ApplyFixedState();
   void ApplyTextures();
   void UploadUniforms(Program* program);
@@ -135,16 +144,32 @@ class Renderer {
   uint32_t fixedSerial_ = 1;
   uint32_t viewportSerial_ = 1;
   uint32_t textureMatrixSerial_ = 1;
-  float worldViewProjection_[16];
-  float worldView_[16];
-  float normalMatrix_[9];
-  int activeLights_[kMaxLights];
-  int activeLightCount_ = 0;
-  float lightData_[7][kMaxLights * 4];
+  // World-view-projection, the normal matrix's columns, world-view (the
+  // uniform array uTransforms).
+  float transforms_[kTransformVectors * 4] = {};
+  // The enabled lights as the programs read them, the directional ones
+  // first: one array of each kind, vec4 or (direction, position) vec3
+  // entries.
+  enum LightArray {
+    kLightDiffuse,
+    kLightSpecular,
+    kLightAmbient,
+    kLightDirection,
+    kLightPosition,
+    kLightAttenuation,
+    kLightSpot,
+    kLightArrays
+  };
+  float lightData_[kLightArrays][kMaxLights * 4] = {};
+  int lightCount_ = 0;
+  int directionalLightCount_ = 0;
+  uint8_t localLights_ = kLocalLightsNone;
 
   ShaderKey key_;
   Program* program_ = nullptr;
   ProgramCache programs_;
+  // Programs built beside the current one, drawn once before its next draw.
+  std::vector<Program*> warming_;
 
   // OpenGL objects and what is believed bound.
   std::unordered_map<uint32_t, GLuint> vertexArrays_;

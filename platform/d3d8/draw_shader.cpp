@@ -27,7 +27,7 @@ size_t ShaderKeyHash::operator()(const ShaderKey& key) const {
 namespace {
 
 static_assert(sizeof(StageKey) == 17, "stage key has no padding");
-static_assert(sizeof(ShaderKey) == 4 + 16 + 8 * 17, "shader key has no padding");
+static_assert(sizeof(ShaderKey) == 4 + 20 + 8 * 17, "shader key has no padding");
 
 void Append(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -56,38 +56,58 @@ const char* ColorSource(uint8_t source, const char* material) {
   }
 }
 
-// The loop over the lights. Their number is a uniform and every type takes
-// the same road (a directional light is a position at infinity with no
-// attenuation, a light without a cone a cone wider than every angle), so one
-// program serves every mix of lights: a man walking from light to light
-// needs no new program.
-void EmitLights(std::string& s, const ShaderKey& key) {
-  // Append formats at most 512 characters at a time.
-  Append(s,
-         "  for (int i = 0; i < uLightCount; ++i) {\n"
-         "    vec3 toLight = uLightPosition[i].xyz - P * uLightPosition[i].w;\n"
-         "    float dist = length(toLight);\n"
-         "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
-         "    vec4 a = uLightAttenuation[i];\n"
-         "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n");
-  Append(s,
-         "    vec4 sp = uLightSpot[i];\n"
-         "    float rho = dot(uLightDirection[i], -L);\n"
-         "    att *= rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), 0.0), "
-         "sp.z));\n");
+// What a light with direction L (towards it, unit length) adds to the sums;
+// light is its index into the arrays, att its attenuation ("" for none,
+// else the name followed by " * ").
+void EmitLightTerms(std::string& s, const ShaderKey& key, int light, const char* att) {
   Append(s,
          "    float NdotL = dot(N, L);\n"
-         "    ambientSum += att * uLightAmbient[i].rgb;\n"
+         "    ambientSum += %suLightAmbient[%d].rgb;\n"
          "    if (NdotL > 0.0) {\n"
-         "      diffuseSum += att * NdotL * uLightDiffuse[i].rgb;\n");
+         "      diffuseSum += %sNdotL * uLightDiffuse[%d].rgb;\n",
+         att, light, att, light);
   if (key.specularEnable) {
     Append(s,
            "      vec3 H = normalize(L + toEye);\n"
            "      float NdotH = max(dot(N, H), 0.0);\n"
-           "      float highlight = uMaterialPower > 0.0 ? pow(NdotH, uMaterialPower) : 1.0;\n"
-           "      specularSum += att * highlight * uLightSpecular[i].rgb;\n");
+           "      float highlight = uMaterial[4].x > 0.0 ? pow(NdotH, uMaterial[4].x) : 1.0;\n"
+           "      specularSum += %shighlight * uLightSpecular[%d].rgb;\n",
+           att, light);
   }
-  Append(s, "    }\n  }\n");
+  Append(s, "    }\n");
+}
+
+// The lights one by one (see ShaderKey): the directional ones, then as many
+// point or spot lights as the arrays have room for after them. A slot
+// without a light holds zeros and adds nothing.
+void EmitLights(std::string& s, const ShaderKey& key) {
+  for (int i = 0; i < key.directionalLights; ++i) {
+    Append(s, "  {\n    vec3 L = -uLightDirection[%d];\n", i);
+    EmitLightTerms(s, key, i, "");
+    Append(s, "  }\n");
+  }
+  if (key.localLights == kLocalLightsNone) return;
+  for (int i = key.directionalLights; i < kMaxLights; ++i) {
+    Append(s,
+           "  {\n"
+           "    vec3 toLight = uLightPosition[%d] - P;\n"
+           "    float dist = length(toLight);\n"
+           "    vec3 L = dist > 0.0 ? toLight / dist : vec3(0.0);\n"
+           "    vec4 a = uLightAttenuation[%d];\n"
+           "    float att = dist <= a.w ? 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-20) : 0.0;\n",
+           i, i);
+    if (key.localLights == kLocalLightsSpot) {
+      // A point light among spot lights is a cone wider than every angle.
+      Append(s,
+             "    vec4 sp = uLightSpot[%d];\n"
+             "    float rho = dot(uLightDirection[%d], -L);\n"
+             "    att *= rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow(max((rho - sp.y) / max(sp.x - sp.y, 1e-20), "
+             "0.0), sp.z));\n",
+             i, i);
+    }
+    EmitLightTerms(s, key, i, "att * ");
+    Append(s, "  }\n");
+  }
 }
 
 // Emits the computation of one texture stage's coordinates into outTex<i>.
@@ -175,22 +195,27 @@ std::string GenerateVertexShader(const ShaderKey& key) {
   for (int i = 0; i < layout.texCoordCount; ++i) {
     Append(s, "layout(location = %d) in vec4 inTex%d;\n", static_cast<int>(kAttribTexCoord0) + i, i);
   }
+  // What changes from draw to draw comes in two arrays, each sent whole at
+  // once: the world-view-projection matrix's columns, the normal matrix's and
+  // the world-view matrix's; the material's diffuse, ambient, emissive and
+  // specular colours and its power. Software GL copies every value a stage
+  // reads at every draw that changed one, so what most programs leave unread
+  // comes last (an array ends at its last entry read).
   Append(s,
-         "uniform mat4 uWorldViewProjection;\n"
-         "uniform mat4 uWorldView;\n"
-         "uniform mat3 uNormalMatrix;\n"
+         "uniform vec4 uTransforms[%d];\n"
+         "uniform vec4 uMaterial[%d];\n"
          "uniform vec4 uViewport;\n"  // x, y, 1 / width, 1 / height of the D3D viewport
          "uniform float uPointSize;\n"
-         "uniform vec4 uMaterialDiffuse, uMaterialAmbient, uMaterialSpecular, uMaterialEmissive;\n"
-         "uniform float uMaterialPower;\n"
          "uniform vec4 uAmbient;\n"
-         "uniform vec4 uFog;\n");
+         "uniform vec4 uFog;\n",
+         kTransformVectors, kMaterialVectors);
   if (key.lighting) {
+    // In view space, the directions unit long and the way the light shines;
+    // the attenuation's constant, linear and quadratic terms and the range;
+    // a cone's cosines of its inner and outer half angles and its falloff.
     Append(s,
-           "uniform int uLightCount;\n"
            "uniform vec4 uLightDiffuse[%d], uLightSpecular[%d], uLightAmbient[%d];\n"
-           "uniform vec4 uLightPosition[%d];\n"  // w 0: a direction towards the light
-           "uniform vec3 uLightDirection[%d];\n"
+           "uniform vec3 uLightDirection[%d], uLightPosition[%d];\n"
            "uniform vec4 uLightAttenuation[%d], uLightSpot[%d];\n",
            kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights, kMaxLights);
   }
@@ -214,13 +239,15 @@ std::string GenerateVertexShader(const ShaderKey& key) {
            "  vec3 toEye = vec3(0.0, 0.0, -1.0);\n");
   } else {
     Append(s,
-           "  vec4 clip = uWorldViewProjection * vec4(inPosition.xyz, 1.0);\n"
+           "  mat4 worldViewProjection = mat4(uTransforms[0], uTransforms[1], uTransforms[2], uTransforms[3]);\n"
+           "  mat4 worldView = mat4(uTransforms[7], uTransforms[8], uTransforms[9], uTransforms[10]);\n"
+           "  vec4 clip = worldViewProjection * vec4(inPosition.xyz, 1.0);\n"
            "  clip.xy += vec2(uViewport.z, -uViewport.w) * clip.w;\n"
            "  clip.z = clip.z * 2.0 - clip.w;\n"
            "  gl_Position = clip;\n"
-           "  vec3 P = (uWorldView * vec4(inPosition.xyz, 1.0)).xyz;\n");
+           "  vec3 P = (worldView * vec4(inPosition.xyz, 1.0)).xyz;\n");
     if (layout.normalOffset >= 0) {
-      Append(s, "  vec3 N = uNormalMatrix * inNormal;\n");
+      Append(s, "  vec3 N = mat3(uTransforms[4].xyz, uTransforms[5].xyz, uTransforms[6].xyz) * inNormal;\n");
       if (key.normalizeNormals) Append(s, "  N = length(N) > 0.0 ? normalize(N) : N;\n");
     } else {
       Append(s, "  vec3 N = vec3(0.0, 0.0, 0.0);\n");
@@ -237,10 +264,10 @@ std::string GenerateVertexShader(const ShaderKey& key) {
            "  vec3 diffuseSum = vec3(0.0);\n"
            "  vec3 specularSum = vec3(0.0);\n");
     EmitLights(s, key);
-    const char* diffuse = ColorSource(key.diffuseSource, "uMaterialDiffuse");
-    const char* ambient = ColorSource(key.ambientSource, "uMaterialAmbient");
-    const char* specular = ColorSource(key.specularSource, "uMaterialSpecular");
-    const char* emissive = ColorSource(key.emissiveSource, "uMaterialEmissive");
+    const char* diffuse = ColorSource(key.diffuseSource, "uMaterial[0]");
+    const char* ambient = ColorSource(key.ambientSource, "uMaterial[1]");
+    const char* specular = ColorSource(key.specularSource, "uMaterial[3]");
+    const char* emissive = ColorSource(key.emissiveSource, "uMaterial[2]");
     Append(s,
            "  outDiffuse = vec4(clamp(%s.rgb + %s.rgb * ambientSum + %s.rgb * diffuseSum, 0.0, 1.0), "
            "clamp(%s.a, 0.0, 1.0));\n",
@@ -499,11 +526,17 @@ GLuint CompileShader(GLenum type, const std::string& source, std::string& error)
 
 }  // namespace
 
+Program* ProgramCache::Find(const ShaderKey& key) const {
+  auto found = programs_.find(key);
+  return found != programs_.end() ? found->second.get() : nullptr;
+}
+
 Program* ProgramCache::Get(const ShaderKey& key) {
   auto found = programs_.find(key);
   if (found != programs_.end()) {
     return found->second.get();
   }
+  ++compiled_;
   const GLuint vs = CompileShader(GL_VERTEX_SHADER, GenerateVertexShader(key), lastError_);
   if (vs == 0) {
     std::fprintf(stderr, "d3d8: fixed-function program failed to compile: %s\n", lastError_.c_str());
@@ -534,18 +567,11 @@ Program* ProgramCache::Get(const ShaderKey& key) {
   auto program = std::make_unique<Program>();
   program->name = name;
   ProgramUniforms& u = program->uniforms;
-  u.worldViewProjection = glGetUniformLocation(name, "uWorldViewProjection");
-  u.worldView = glGetUniformLocation(name, "uWorldView");
-  u.normalMatrix = glGetUniformLocation(name, "uNormalMatrix");
+  u.transforms = glGetUniformLocation(name, "uTransforms");
   u.viewport = glGetUniformLocation(name, "uViewport");
   u.pointSize = glGetUniformLocation(name, "uPointSize");
-  u.materialDiffuse = glGetUniformLocation(name, "uMaterialDiffuse");
-  u.materialAmbient = glGetUniformLocation(name, "uMaterialAmbient");
-  u.materialSpecular = glGetUniformLocation(name, "uMaterialSpecular");
-  u.materialEmissive = glGetUniformLocation(name, "uMaterialEmissive");
-  u.materialPower = glGetUniformLocation(name, "uMaterialPower");
+  u.material = glGetUniformLocation(name, "uMaterial");
   u.ambient = glGetUniformLocation(name, "uAmbient");
-  u.lightCount = glGetUniformLocation(name, "uLightCount");
   u.lightDiffuse = glGetUniformLocation(name, "uLightDiffuse");
   u.lightSpecular = glGetUniformLocation(name, "uLightSpecular");
   u.lightAmbient = glGetUniformLocation(name, "uLightAmbient");

@@ -304,6 +304,7 @@ void BaseTexture::Init(Device* owner, UINT faces, UINT width, UINT height, UINT 
       // Render targets live in OpenGL from the start; other levels get
       // their storage at their first upload, which the first Prepare makes.
       dirty.push_back(!renderTarget);
+      anyDirty = anyDirty || !renderTarget;
       glStorage.push_back(renderTarget);
       if (renderTarget) {
         glTexImage2D(target, GLint(level), ColourInternalFormat(format), GLsizei(w), GLsizei(h), 0, GL_RGBA,
@@ -320,7 +321,10 @@ void BaseTexture::Init(Device* owner, UINT faces, UINT width, UINT height, UINT 
   owner->Track(this);
 }
 
-void BaseTexture::MarkDirty(const Surface* surface) { dirty[surface->face * levelCount + surface->level] = true; }
+void BaseTexture::MarkDirty(const Surface* surface) {
+  dirty[surface->face * levelCount + surface->level] = true;
+  anyDirty = true;
+}
 
 void BaseTexture::UploadLevel(Surface* surface) {
   const GLenum target =
@@ -370,10 +374,13 @@ GLuint BaseTexture::PrepareInContext(GLenum* target) {
     device->CurrentPalette(&generation);
     if (device->state.currentPalette != expandedPalette || generation != expandedGeneration) {
       std::fill(dirty.begin(), dirty.end(), true);
+      anyDirty = true;
       expandedPalette = device->state.currentPalette;
       expandedGeneration = generation;
     }
   }
+  if (!anyDirty) return glTexture;
+  anyDirty = false;
   for (size_t i = 0; i < surfaces.size(); ++i) {
     if (!dirty[i]) continue;
     dirty[i] = false;

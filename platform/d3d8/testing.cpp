@@ -62,6 +62,8 @@ std::vector<std::vector<uint64_t>> AllArgs(IDirect3DDevice8* device, const std::
 
 size_t LiveResourceCount(IDirect3DDevice8* device) { return AsDevice(device)->LiveResourceCount(); }
 
+size_t ProgramsCompiled(IDirect3DDevice8* device) { return d3d8::DrawProgramsCompiled(AsDevice(device)->draw); }
+
 uint32_t ReadGlTexel(IDirect3DBaseTexture8* texture, unsigned face, unsigned level, unsigned x, unsigned y) {
   d3d8::BaseTexture* base = d3d8::ToBaseTexture(texture);
   if (base == nullptr || base->device == nullptr || face >= base->faceCount || level >= base->levelCount) return 0;

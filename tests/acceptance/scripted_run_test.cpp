@@ -70,6 +70,7 @@
 #include "game/world/devices/door.h"
 #include "game/world/devices/opener_device.h"
 #include "game/world/devices/searchable.h"
+#include "platform/d3d8/d3d8_testing.h"
 #include "platform/dsound/dsound_testing.h"
 #include "tests/game/app/app_fixture.h"
 #include "tests/support/free_list_census.h"
@@ -374,6 +375,8 @@ const std::map<std::string, tProbe>& Probes() {
          cWgSearchingPanel* panel = Player()->GetSearchingPanel();
          return panel ? Text(panel->GetProgressBar().GetBar().GetSizeRaw().width / 2) : "none";
        })},
+      // The programs the Direct3D 8 stand-in has compiled: none while a level plays.
+      {"programs", [](const std::string&) { return Text(d3d8test::ProgramsCompiled(RwD3D8GetCurrentD3DDevice())); }},
       {"pixel.at", [](const std::string& at) { return Hex(PixelAt(at)); }},
       {"pixel.blue", [](const std::string& at) { return Text(int(PixelAt(at) & 0xFF) - int(PixelAt(at) >> 16)); }},
       {"pixel", [](const std::string&) {

@@ -587,6 +587,96 @@ TEST_F(TransformedTest, SpotLightConeAndFalloff) {
   }
 }
 
+TEST_F(TransformedTest, LightsOfEveryKindAddUp) {
+  // The centre vertex at (0, 0, 10) faces the camera; each light reaches it
+  // with N.L and attenuation known, adding att * N.L * its colour.
+  SetMaterial(1.0f, 1.0f, 1.0f, 0.0f);
+  struct Color {
+    float r, g, b;
+  };
+  struct Light {
+    D3DLIGHTTYPE type;
+    Color color;
+    float weight;  // att * N.L * spot at the centre vertex
+  };
+  const float pi = 3.14159265f;
+  const float degree = pi / 180.0f;
+  auto make = [&](const Light& l) {
+    D3DLIGHT8 light;
+    std::memset(&light, 0, sizeof(light));
+    light.Type = l.type;
+    light.Diffuse = {l.color.r, l.color.g, l.color.b, 1.0f};
+    light.Direction = {0.0f, 0.0f, 1.0f};
+    light.Range = 100.0f;
+    light.Attenuation0 = 1.0f;
+    if (l.type == D3DLIGHT_POINT) light.Position = {0.0f, 0.0f, 5.0f};
+    if (l.type == D3DLIGHT_SPOT) {
+      // 20 degrees off the axis: the cone's falloff and N.L both tell.
+      light.Position = {10.0f * std::tan(20 * degree), 0.0f, 0.0f};
+      light.Theta = 30 * degree;
+      light.Phi = 60 * degree;
+      light.Falloff = 1.0f;
+    }
+    return light;
+  };
+  const float rho = std::cos(20 * degree);
+  const float cone = (rho - std::cos(30 * degree)) / (std::cos(15 * degree) - std::cos(30 * degree));
+  const Light directional = {D3DLIGHT_DIRECTIONAL, {0.10f, 0.05f, 0.02f}, 1.0f};
+  const Light point = {D3DLIGHT_POINT, {0.20f, 0.10f, 0.05f}, 1.0f};
+  const Light spot = {D3DLIGHT_SPOT, {0.30f, 0.40f, 0.20f}, rho * cone};
+  const Light dim = {D3DLIGHT_POINT, {0.02f, 0.03f, 0.04f}, 1.0f};
+  struct Case {
+    const char* name;
+    std::vector<const Light*> lights;  // by index; null leaves the index off
+    int lit;                           // the lights that count: the first enabled ones
+  };
+  const Case cases[] = {
+      {"local lights before the directional one", {&point, nullptr, &directional, nullptr, &spot}, 3},
+      {"two directional, a point and a spot", {&directional, &spot, &directional, &point}, 4},
+      {"spot lights alone", {&spot, &spot}, 2},
+      // Only the first eight enabled lights count, a directional ninth none.
+      {"nine lights", {&dim, &dim, &dim, &dim, &dim, &dim, &dim, &dim, &directional}, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (DWORD i = 0; i < 9; ++i) renderer_.LightEnable(i, FALSE);
+    Color sum = {0, 0, 0};
+    int enabled = 0;
+    for (size_t i = 0; i < c.lights.size(); ++i) {
+      const Light* l = c.lights[i];
+      if (l == nullptr) continue;
+      const D3DLIGHT8 light = make(*l);
+      ASSERT_EQ(renderer_.SetLight(static_cast<DWORD>(i), &light), D3D_OK);
+      ASSERT_EQ(renderer_.LightEnable(static_cast<DWORD>(i), TRUE), D3D_OK);
+      if (enabled++ < c.lit) {
+        sum.r += l->weight * l->color.r;
+        sum.g += l->weight * l->color.g;
+        sum.b += l->weight * l->color.b;
+      }
+    }
+    LitFan(0, 0, -1);
+    EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(sum.r, sum.g, sum.b), 1));
+  }
+}
+
+TEST_F(TransformedTest, LightProgramsBuiltAheadDrawNothing) {
+  // The first lit draw builds the programs for point and spot lights beside
+  // its own and draws once with each, unseen: added up, the picture shows
+  // one draw.
+  renderer_.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  renderer_.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  renderer_.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  SetMaterial(0.25f, 0.25f, 0.25f, 0.0f);
+  EnableWhiteLightAlongZ();
+  const size_t compiled = renderer_.ProgramsCompiled();
+  LitFan(0, 0, -1);
+  EXPECT_EQ(renderer_.ProgramsCompiled(), compiled + d3d8draw::kLocalLightKinds);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0.25f, 0.25f, 0.25f), 1));
+  // What comes next draws as before.
+  LitFan(0, 0, -1);
+  EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0.5f, 0.5f, 0.5f), 1));
+}
+
 TEST_F(TransformedTest, MaterialSourcesAndColorVertex) {
   struct Vertex {
     float x, y, z, nx, ny, nz;
@@ -1147,6 +1237,24 @@ TEST_F(TransformedTest, ValuesAloneNeverBuildNewPrograms) {
   renderer_.LightEnable(1, FALSE);
   LitFan(0, 0, -1);
   EXPECT_EQ(renderer_.ProgramCount(), programs);
+  // So are spot lights, alone or among point lights: none builds a program.
+  const size_t compiled = renderer_.ProgramsCompiled();
+  D3DLIGHT8 spot = light;
+  spot.Type = D3DLIGHT_SPOT;
+  spot.Position = {0.0f, 0.0f, 5.0f};
+  spot.Theta = 0.5f;
+  spot.Phi = 1.0f;
+  spot.Falloff = 1.0f;
+  renderer_.SetLight(2, &spot);
+  const bool mixes[][2] = {{false, true}, {true, true}, {true, false}, {false, false}, {false, true}};
+  for (const auto& mix : mixes) {
+    SCOPED_TRACE(::testing::Message() << "point " << mix[0] << " spot " << mix[1]);
+    renderer_.LightEnable(1, mix[0]);
+    renderer_.LightEnable(2, mix[1]);
+    LitFan(0, 0, -1);
+    EXPECT_EQ(renderer_.ProgramsCompiled(), compiled);
+  }
+  renderer_.LightEnable(2, FALSE);
   // A light switched on lights at once, and switched off no more.
   renderer_.SetRenderState(D3DRS_FOGENABLE, FALSE);
   renderer_.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
