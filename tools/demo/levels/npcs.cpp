@@ -39,10 +39,11 @@ const Npc kLevel03[] = {
     {"gangster_1", "gangster", "gangster", 9, 180, 80, "[9, 8, 9]"},
 };
 
-// A guard keeps the corridor's east end, a clerk paces the hall.
+// A guard keeps the corridor's east end, a clerk paces the hall's east
+// side, out of the way of a player who starts or comes back in the hall.
 const Npc kLevel04[] = {
     {"guard_1", "guard", "guard2", 7, 270, 70, "[7, 4, 7]"},
-    {"civilian_1", "civilian", "civilian2", 8, 0, 0, "[8, 2, 8]"},
+    {"civilian_1", "civilian", "civilian2", 8, 180, 0, "[8, 9]"},
 };
 
 template <size_t N>

@@ -101,7 +101,8 @@ std::vector<LevelPlan> BuildPlans() {
   level04.exitX = 12.0f, level04.exitZ = -7.5f;
   level04.checkpointX = 4.0f, level04.checkpointZ = kRoomNear + 1.3f;  // in the hall, by its door
   level04.searchables = 5;
-  // 7: the corridor's east end, 8: the hall's east side.
+  // 7: the corridor's east end, 8 and 9: the hall's east side, the clerk's
+  // round, more than 3 from the start and the checkpoint.
   level04.waypoints = {{4.0f, 7.0f},
                        {4.0f, kRoomNear + 1.8f},
                        {4.0f, 0.0f},
@@ -109,18 +110,20 @@ std::vector<LevelPlan> BuildPlans() {
                        {12.0f, -kRoomNear - 1.8f},
                        {12.0f, -7.0f},
                        {15.0f, 0.0f},
-                       {6.5f, 5.5f}};
-  level04.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
+                       {7.2f, 8.8f},
+                       {7.2f, 4.6f}};
+  level04.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8, 8, 9};
   level04.wallDark = 0x3C4030, level04.wallLight = 0xA4B084;
   level04.titleEnglish = "The bridge", level04.titleGerman =
                                            "Die Br\xFC"
                                            "cke";
-  level04.briefingEnglish = "Level 4: the bridge. Out of the hall, past the guard, through the south door.";
+  level04.briefingEnglish =
+      "Level 4: the bridge. Out of the hall, past the guard, through the door across the corridor.";
   level04.briefingGerman =
       "Level 4: die Br\xFC"
       "cke. Aus der Halle, an der Wache vorbei, durch die T\xFC"
-      "r im S\xFC"
-      "den.";
+      "r gegen\xFC"
+      "ber.";
 
   // The level a finished game continued once more reaches: level04's
   // rooms, men and devices in their own colours.
@@ -128,11 +131,12 @@ std::vector<LevelPlan> BuildPlans() {
   level05.name = "level05";
   level05.wallDark = 0x30383F, level05.wallLight = 0x8498B0;
   level05.titleEnglish = "The tower", level05.titleGerman = "Der Turm";
-  level05.briefingEnglish = "Level 5: the tower. Out of the hall, past the guard, up through the south door.";
+  level05.briefingEnglish =
+      "Level 5: the tower. Out of the hall, past the guard, up through the door across the corridor.";
   level05.briefingGerman =
       "Level 5: der Turm. Aus der Halle, an der Wache vorbei, hinauf durch die T\xFC"
-      "r im S\xFC"
-      "den.";
+      "r gegen\xFC"
+      "ber.";
   return {level02, level03, level04, level05};
 }
 
