@@ -12,9 +12,9 @@ namespace {
 
 // The map markers that the devices' ICON keys name ("data/textures/iconN"),
 // unless the data set has them already: doors green, controls yellow,
-// things to take blue, the way out magenta, furniture to search orange.
+// things to take blue, the way out magenta.
 void WriteIcons(DataFolder& data) {
-  const uint32_t colours[level01::kIconCount] = {0x40C040, 0xE0C020, 0x40A0F0, 0xE040E0, 0xF08020};
+  const uint32_t colours[level01::kIconCount] = {0x40C040, 0xE0C020, 0x40A0F0, 0xE040E0};
   for (int n = 1; n <= level01::kIconCount; ++n) {
     const std::string path = "data/textures/icon" + std::to_string(n) + ".bmp";
     if (!data.Has(path)) {

@@ -89,8 +89,7 @@ enum Icon {
   kIconControl = 2,  // buttons, panels and levers
   kIconPickup = 3,   // things to take
   kIconWayOut = 4,
-  kIconSearch = 5,  // furniture still to search
-  kIconCount = 5,
+  kIconCount = 4,
 };
 constexpr int kFlashIcon = kIconWayOut;
 

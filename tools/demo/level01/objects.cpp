@@ -148,13 +148,14 @@ std::vector<Placed> FixedObjects() {
         {"SPEED", "1.2"},
         {"MOVEDIST", "2.3"},
         {"OPENEDTIME", "3.0"}}},
-      // The way out's door is used from a little farther and more aside than
-      // the others, opens fast, clears its whole doorway and stays open: a
-      // player who times guard_1's round has little to spare.
+      // The way out's door is used from farther and more aside than the
+      // others, from the corridor's middle on, opens fast, clears its whole
+      // doorway and stays open: a player who comes to it along the corridor
+      // opens it without first squaring up to it.
       {"DOORS", "door", "door_d", d.x, 0.0f, d.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
-        {"USEDIST", "2.2"},
+        {"USEDIST", "3.5"},
         {"USEANG", "120"},
         {"USERANG", "90"},
         {"MESSAGE", "1"},
@@ -242,12 +243,12 @@ std::vector<Placed> FixedObjects() {
 
 // Room A holds the level's whole search bag: thirteen cupboards along its
 // west, east and far walls (none where the far wall's lever hangs) and two
-// desks in the room, each marked on the maps until it has been searched.
-// A search draws one item of the bag, the plans among them, so a player who
-// searches all of them finds the plans. Their use shows nothing by itself.
+// desks in the room. A search draws one item of the bag, the plans among
+// them, so a player who searches all of them finds the plans. Their use
+// shows nothing by itself. They carry no map marker: fifteen of them, a
+// step apart, would cover room A on the maps.
 std::vector<Placed> Searchables() {
-  const Keys use = {
-      {"USEPOINT", "[0, 0]"}, {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"ICON", Icon(kIconSearch)}};
+  const Keys use = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}};
   const float wall = 0.3f;  // a cupboard's middle, off its wall
   std::vector<Placed> placed;
   int cupboards = 0, desks = 0;
@@ -334,27 +335,31 @@ const std::vector<std::string>& ObjectKeys() {
 const std::vector<Waypoint>& Waypoints() {
   // clang-format off
   static const std::vector<Waypoint> waypoints = {
-      {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
-      {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {2.0f, 8.0f},                      // room A
+      // A panicking civilian runs to the first waypoint: room B's east side,
+      // the clerk's own corner, far from the start and the checkpoint.
+      {22.8f, 7.4f},
+      {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},                  // corridor
+      {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {1.5f, 6.0f},                      // room A
       {20.0f, kRoomNear + 1.3f},  {20.0f, 6.0f},  {22.0f, 8.0f},                     // room B
       {12.0f, -kRoomNear - 1.3f}, {12.0f, -6.0f}, {10.0f, -8.9f},                    // room C
       {20.0f, -kRoomNear - 1.8f}, {20.0f, -6.5f},                                    // room D
       {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
       // guard_1's east end of the corridor, his turn in room C.
       {16.0f, 0.0f},  {15.5f, -8.5f},
-      {22.8f, 5.0f},  {22.8f, 7.4f},                                                 // room B's east side
+      {22.8f, 5.0f},                                                                 // room B's east side
+      {2.0f, 0.0f},                                                                  // the start
   };
   // clang-format on
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
-  // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its
-  // room; 17 and 18 along room B's west side, 20 in room C's east half, 21
-  // and 22 along room B's east side.
-  static const std::vector<int> edges = {1,  2,  2,  3,  3,  19, 19, 4, 4,  5,  2,  6,  6,  7, 7,
+  // Along the corridor from its west end (22), then through each door (2-6,
+  // 4-9, 3-12, 4-15) into its room; 17 and 18 along room B's west side, 20
+  // in room C's east half, 21 and 1 along room B's east side.
+  static const std::vector<int> edges = {22, 2,  2,  3,  3,  19, 19, 4, 4,  5,  2,  6,  6,  7, 7,
                                          8,  4,  9,  9,  10, 10, 11, 3, 12, 12, 13, 13, 14, 4, 15,
-                                         15, 16, 10, 17, 17, 18, 18, 9, 13, 20, 9,  21, 21, 22};
+                                         15, 16, 10, 17, 17, 18, 18, 9, 13, 20, 9,  21, 21, 1};
   return edges;
 }
 

@@ -69,8 +69,8 @@ const std::vector<LevelText> kMessages = {
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
     {"The plans lie in one of room A's cupboards and desks.",
      "Die Pl\xE4ne liegen in einem der Schr\xE4nke und Tische in Raum A."},                        // 58
-    {"Find the plans in room A, take the crystal from room C, and leave by room D.",
-     "Finde die Pl\xE4ne in Raum A, nimm den Kristall aus Raum C und entkomme durch Raum D."},     // 59
+    {"Plans: room A. Crystal: room C. Way out: room D.",
+     "Pl\xE4ne: Raum A. Kristall: Raum C. Ausgang: Raum D."},                                        // 59
     {"$61Control: Can you hear me? Keep to the shadows.", "$61Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 60
     {"$62Dorva: Loud and clear.", "$62Dorva: Laut und deutlich."},                                   // 61
     {"$63Control: The plans are in room A.", "$63Zentrale: Die Pl\xE4ne sind in Raum A."},           // 62

@@ -118,14 +118,13 @@ Placed Area(const char* name, float x, float z, Keys keys) {
 }
 
 // The plan's searchables, five a wall along the first room's west, east and
-// far walls, 1.2 apart about each wall's middle, facing into the room, each
-// marked on the maps until it has been searched.
+// far walls, 1.2 apart about each wall's middle, facing into the room; no
+// map marker for them, five a wall would cover the room on the maps.
 std::vector<Placed> Searchables(const LevelPlan& plan) {
   const level01::Area& room = plan.spaces[1];
   const bool north = room.z0 > 0.0f;
   const float midX = (room.x0 + room.x1) * 0.5f, midZ = (room.z0 + room.z1) * 0.5f;
-  const Keys use = {
-      {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"ICON", std::to_string(level01::kIconSearch)}};
+  const Keys use = {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}};
   std::vector<Placed> placed;
   for (int i = 0; i < plan.searchables; i++) {
     const float along = kSearchableSpacing * static_cast<float>(i % kSearchablesAWall - kSearchablesAWall / 2);

@@ -29,7 +29,7 @@ TEST_F(MapLevelTest, TheLevelsMapsFollowTheHudAndTheInfoView) {
   }
   EXPECT_EQ(16.0f, hud->GetViewDistance());  // MAPDIST
   EXPECT_EQ(4, full->GetFlashIcon());          // the way out's door
-  EXPECT_EQ(5u, hud->GetIconCount());
+  EXPECT_EQ(4u, hud->GetIconCount());
   EXPECT_EQ(2u, full->GetManMarkerCount());
   EXPECT_EQ(devices, full->GetDeviceMarkerCount());
   EXPECT_FALSE(hud->IsShown());  // the HUD waits behind the briefing
