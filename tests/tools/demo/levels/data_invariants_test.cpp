@@ -18,6 +18,7 @@
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/searchable.h"
 #include "game/world/devices/timer_device.h"
+#include "game/world/navigation/waypoint_graph.h"
 #include "game/world/sensors/sensor_kinds.h"
 #include "tests/game/characters/world_fixture.h"
 #include "tools/demo/level01/level01_parts.h"
@@ -182,6 +183,25 @@ const std::vector<tLevelRule>& LevelRules() {
              if (GroundApart(GroundOf(man->GetFrame()), spot) < kClearAround) {
                breaks.push_back(std::string(man->GetName().CStr()) + " starts beside " + Where(spot));
              }
+           }
+         }
+         return breaks;
+       }},
+      // A civilian who panics runs to the graph's first waypoint and stays
+      // there a while: not where the player starts or comes back.
+      {"a panicking civilian's refuge lies 3 m or more from the start and the checkpoints",
+       [](const std::string&, cQXWorld* world) {
+         const cWaypointGraph::tNode& refuge = world->GetWaypointGraph()->GetNode(0);
+         std::vector<tGround> clear = {GroundOf(world->GetPlayer()->GetFrame())};
+         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+           if (area->GetType() == kAreaCheckpoint) {
+             clear.push_back(GroundOf(area->GetFrame()));
+           }
+         });
+         tBreaks breaks;
+         for (const tGround& spot : clear) {
+           if (GroundApart({refuge.x, refuge.z}, spot) < kClearAround) {
+             breaks.push_back("the refuge " + Where({refuge.x, refuge.z}) + " beside " + Where(spot));
            }
          }
          return breaks;
