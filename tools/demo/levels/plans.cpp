@@ -105,7 +105,9 @@ std::vector<LevelPlan> BuildPlans() {
   level04.searchables = 5;
   // 1 and 9: the hall's east side, the clerk's round, more than 3 from the
   // start and the checkpoint (a panicking civilian runs to the first
-  // waypoint); 7: the corridor's east end, 8: the start.
+  // waypoint); 7: the corridor's east end, 8: the start. The edge 1-9 comes
+  // first: the clerk, who starts on 1, walks it first, not 2-1 towards the
+  // hall's door.
   level04.waypoints = {{7.2f, 8.8f},
                        {4.0f, kRoomNear + 1.8f},
                        {4.0f, 0.0f},
@@ -115,7 +117,7 @@ std::vector<LevelPlan> BuildPlans() {
                        {15.0f, 0.0f},
                        {4.0f, 7.0f},
                        {7.2f, 4.6f}};
-  level04.edges = {8, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 1, 1, 9};
+  level04.edges = {1, 9, 8, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 1};
   level04.wallDark = 0x3C4030, level04.wallLight = 0xA4B084;
   level04.titleEnglish = "The bridge", level04.titleGerman =
                                            "Die Br\xFC"
