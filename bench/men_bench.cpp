@@ -2,13 +2,13 @@
 // snapping to the ground, turning, walking by root motion and stepping
 // audibly, with their models advanced; one frame of the lot.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "game/characters/dorva_holo_man.h"
 #include "game/render/collision/world_collision.h"
 #include "game/render/models/anim_model.h"
@@ -75,10 +75,8 @@ class Level {
   void Frame() { world_->cScene::Update(kFrameTime); }
 
  private:
-  static bool WriteFiles() {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "men_bench";
-    std::filesystem::create_directories(folder);
-    if (chdir(folder.c_str()) != 0) {
+  bool WriteFiles() {
+    if (!folder_.Enter()) {
       return false;
     }
     demo::DataFolder files;
@@ -93,6 +91,8 @@ class Level {
     return true;
   }
 
+  // The run's own files, removed after everything else of the level.
+  BenchFolder folder_{"men_bench"};
   bool started_ = false;
   RpWorld* room_ = nullptr;
   std::unique_ptr<cWorldCollision> collision_;

@@ -3,13 +3,13 @@
 // queries against the player standing in view beyond every reaction range);
 // one frame of the lot, their models included.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "game/characters/npc/npc.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/render/collision/world_collision.h"
@@ -95,10 +95,8 @@ class Level {
     man->ReadProperties(group);
     return man;
   }
-  static bool WriteFiles() {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "npc_bench";
-    std::filesystem::create_directories(folder);
-    if (chdir(folder.c_str()) != 0) {
+  bool WriteFiles() {
+    if (!folder_.Enter()) {
       return false;
     }
     demo::DataFolder files;
@@ -119,6 +117,8 @@ class Level {
     return graph.WriteFile("graph.xrf");
   }
 
+  // The run's own files, removed after everything else of the level.
+  BenchFolder folder_{"npc_bench"};
   bool started_ = false;
   RpWorld* room_ = nullptr;
   std::unique_ptr<cWorldCollision> collision_;

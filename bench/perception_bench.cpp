@@ -4,13 +4,12 @@
 // on a 5 x 5 grid of waypoints (the search enumerates simple paths, so
 // a larger grid grows out of reach).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "game/characters/man_body.h"
 #include "game/render/collision/world_collision.h"
 #include "game/world/navigation/waypoint_graph.h"
@@ -126,13 +125,13 @@ void BM_FindRoute(benchmark::State& state) {
     }
   }
   edges.back() = ']';
-  const std::string path = (std::filesystem::temp_directory_path() / "perception_bench.xrf").string();
+  const BenchFolder folder("perception_bench");
+  const std::string path = (folder.Path() / "graph.xrf").string();
   cWaypointGraph graph;
   if (!writer.WriteFile(path) || !graph.Build(path.c_str(), cString(edges.c_str()))) {
     state.SkipWithError("the graph could not be built");
     return;
   }
-  std::remove(path.c_str());
   cRecordArray<u32> route;
   for (auto _ : state) {
     benchmark::DoNotOptimize(graph.FindRoute(0, static_cast<u32>(count - 1), &route));

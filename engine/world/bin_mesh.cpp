@@ -7,6 +7,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/src/plcore/stream_internal.h"
 #include "engine/world/geometry.h"
 #include "engine/world/mesh.h"
 #include "engine/world/world_internal.h"

@@ -13,6 +13,7 @@
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/memory.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/src/plcore/stream_internal.h"
 #include "engine/world/bsp_walk.h"
 #include "engine/world/mesh.h"
 #include "engine/world/world.h"

@@ -41,7 +41,7 @@
 #include <thread>
 
 #include "engine/driver/d3d8/d3d8_device_internal.h"
-#include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager_internal.h"
 #include "game/app/application.h"
 #include "game/app/frame_tick.h"
 #include "game/app/screens/screen_stack.h"

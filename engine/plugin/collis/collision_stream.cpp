@@ -13,6 +13,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/src/plcore/stream_internal.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "engine/src/plcore/io_functions.h"
 #include "engine/src/plcore/plugin_registry_internal.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/src/plcore/stream_internal.h"
 
 namespace {
 

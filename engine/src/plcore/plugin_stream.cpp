@@ -9,6 +9,7 @@
 #include "engine/src/plcore/plugin_registry.h"
 #include "engine/src/plcore/plugin_registry_internal.h"
 #include "engine/src/plcore/stream.h"
+#include "engine/src/plcore/stream_internal.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/error.h"
 #include "engine/src/plcore/file_functions_internal.h"
+#include "engine/src/plcore/stream_internal.h"
 
 namespace {
 

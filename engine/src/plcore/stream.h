@@ -134,21 +134,12 @@ RwStream* RwStreamReadInt32(RwStream* stream, RwInt32* ints, RwUInt32 bytes);
 // Converts 32-bit words between file (little-endian) and native order in place.
 void* RwMemNative32(void* memory, RwUInt32 bytes);
 void* RwMemLittleEndian32(void* memory, RwUInt32 bytes);
-// The same for 16-bit words.
-void* _rwMemNative16(void* memory, RwUInt32 bytes);
 // Whether file order is native order: the conversions above then leave the
 // words as they are.
 constexpr bool kRwNativeIsLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 // Reads exactly length bytes; a short read records the read error and fails.
 RwBool RwStreamReadExact(RwStream* stream, void* buffer, RwUInt32 length);
-// Bytes a file stream holds past its position, when it knows its length.
-RwBool _rwStreamFileBytesLeft(const RwStream* stream, RwUInt32* left);
-// The next length bytes of a file stream whose read-ahead block holds the
-// whole file, taken from it where they lie (they stay there until the
-// stream closes); null, with nothing taken, for other streams or when the
-// block holds fewer.
-const RwUInt8* _rwStreamFileLendBytes(RwStream* stream, RwUInt32 length);
 
 // Little-endian fields of a chunk body held in a byte buffer; inline, as
 // readers take every field of every record through them.
@@ -175,9 +166,5 @@ inline RwReal RwReadLittleEndianReal(const RwUInt8* bytes) {
   std::memcpy(&value, &bits, sizeof(value));
   return value;
 }
-// Narrows count little-endian 32-bit words to 16 bits each (their low
-// halves) into out; false when any word is at or above limit (out then
-// holds what it holds). Index and map arrays are read through it.
-RwBool _rwNarrowWords32(const RwUInt8* words, RwUInt16* out, RwUInt32 count, RwUInt32 limit);
 void RwWriteLittleEndianUInt32(RwUInt8* bytes, RwUInt32 value);
 void RwWriteLittleEndianReal(RwUInt8* bytes, RwReal value);

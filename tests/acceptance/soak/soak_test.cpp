@@ -149,11 +149,14 @@ void* CountedCalloc(size_t count, size_t size) {
 // impact effects, an awareness icon and the boss's lightning each hold a
 // frame, an atomic and its geometry while they last (an icon its texture
 // and raster, and so the device's texture, too), and their records, names
-// and sound requests some dozens of small blocks. The first sample may fall
-// in a lull between fights, with none of them in flight: a guard's shot
-// (muzzle and impact) beside the boss's lightning then stands up to six
-// frames and three atomics and geometries above it.
-const long kJitter[kCountedKinds] = {6, 3, 0, 3, 0, 3, 3, 0, 0, 80, 0, 0, 3};
+// and sound requests some dozens of small blocks. Every effect ends, so they
+// come and go with each shot. The first sample may fall in a lull between
+// fights, with none of them in flight: the camera's alarm brings room B's
+// gunman and boss into the corridor beside the guard, and their shots
+// (muzzle, and a hit or an impact of two elements) beside the boss's
+// lightning then stand up to sixteen frames and eight atomics and
+// geometries above it.
+const long kJitter[kCountedKinds] = {16, 8, 0, 8, 0, 3, 3, 0, 0, 80, 0, 0, 3};
 
 // The spacing of f32 values at value.
 f32 Ulp(f32 value) { return std::nextafter(std::fabs(value), 1e30f) - std::fabs(value); }

@@ -11,10 +11,11 @@ namespace demo {
 namespace {
 
 // The map markers that the devices' ICON keys name ("data/textures/iconN"),
-// unless the data set has them already.
+// unless the data set has them already: doors green, controls yellow,
+// things to take blue, the way out magenta.
 void WriteIcons(DataFolder& data) {
-  const uint32_t colours[] = {0x40C040, 0xE0C020, 0x40A0F0};
-  for (int n = 1; n <= 3; ++n) {
+  const uint32_t colours[level01::kIconCount] = {0x40C040, 0xE0C020, 0x40A0F0, 0xE040E0};
+  for (int n = 1; n <= level01::kIconCount; ++n) {
     const std::string path = "data/textures/icon" + std::to_string(n) + ".bmp";
     if (!data.Has(path)) {
       data.Write(path, level01::GlowBitmap(16, colours[n - 1]));
@@ -53,7 +54,10 @@ std::string ConfigGroups() {
   text += "DFFPATH = " + std::string(kModelFolder) + "\nXRFPATH = " + std::string(kLocatorFolder) + "\n";
   text += "OBJECTS = " + std::string(kObjectsPath) + "\nPROPS = " + std::string(kPropsPath) + "\n";
   text += "TIMERDEVICES = [timer_1, timer_2]\n";
-  text += "MAPDIST = 12.0\nFLASHICON = 1\nMAP = " + std::string(kMapPath) + "\nMAP_ANGLE = 0\n";
+  // The small map reaches guard_1's whole round from the start; the full
+  // map turns the plan half round (see kMapAngle).
+  text += "MAPDIST = 16.0\nFLASHICON = " + std::to_string(kFlashIcon) + "\nMAP = " + std::string(kMapPath) +
+          "\nMAP_ANGLE = " + std::to_string(kMapAngle) + "\n";
   text += "GRAPH = " + std::string(kGraphPath) + "\nEDGES = [" + edges + "]\n";
   text += "SKY = " + std::string(kSkyPath) + "\n";
   text += "PARTICLES = " + ListText(ParticleNames()) + "\n";

@@ -82,6 +82,17 @@ const std::vector<Doorway>& Doorways();
 ForgeSoup BuildShell(const std::vector<Area>& spaces, const std::vector<Doorway>& doorways,
                      const std::vector<ForgeMaterial>& materials, const std::function<RwRGBA(const RwV3d&)>& prelight);
 
+// The map markers of the devices' ICON keys ("data/textures/iconN"), the
+// same on every level: the way out's door blinks on the maps.
+enum Icon {
+  kIconDoor = 1,
+  kIconControl = 2,  // buttons, panels and levers
+  kIconPickup = 3,   // things to take
+  kIconWayOut = 4,
+  kIconCount = 4,
+};
+constexpr int kFlashIcon = kIconWayOut;
+
 // Level messages are counted from 1 in the property files; the texts hold
 // at least this many, the search's among them (search_texts.h).
 constexpr int kMessageCount = 75;

@@ -145,7 +145,6 @@ bool WriteMapData(DataFolder& data) {
   data.Write("data/textures/cone.bmp", BmpFile(cone));
   data.Write("data/textures/cone.png", PngFile(cone, cone));
   data.Write("data/textures/seccam.bmp", GlowBitmap(16, 0xE0E0E0));
-  data.Write("data/textures/icon4.bmp", GlowBitmap(16, 0xE040E0));
   return true;
 }
 

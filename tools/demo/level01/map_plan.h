@@ -24,9 +24,16 @@ RpClump* PlanClumpCreate(const std::vector<PlanQuad>& quads);
 // Its model file's bytes; false on failure.
 bool PlanBytes(const std::vector<PlanQuad>& quads, std::vector<uint8_t>* bytes);
 
+// The full map draws a plan point with a larger x further left and one with
+// a larger z further up: the plan seen from below. Turned half round (the
+// levels' MAP_ANGLE, degrees) it shows as seen from above, east to the right,
+// as the player sees the level from the start facing east: the rooms on his
+// right below the corridor, those on his left above it.
+constexpr int kMapAngle = 180;
+
 namespace level01 {
-// The plan of the first level over its model "map", the cone, security
-// camera and fourth icon textures. False when the plan cannot be written.
+// The plan of the first level over its model "map", the cone and security
+// camera textures. False when the plan cannot be written.
 bool WriteMapData(DataFolder& data);
 }  // namespace level01
 

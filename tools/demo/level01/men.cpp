@@ -2,10 +2,11 @@
 // its hologram double second, three others on waypoint routes, the shared
 // groups (the player's and the enemies' settings, the animation table, the
 // collision capsule, the bodies' animation settings), and "camera.txt".
+#include "tools/demo/men/men.h"
+
 #include <cstdio>
 
 #include "tools/demo/level01/level01_parts.h"
-#include "tools/demo/men/men.h"
 
 namespace demo {
 namespace level01 {
@@ -33,16 +34,19 @@ std::string MenFile() {
   text +=
       "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
       "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
-  // guard_1 starts in room C's far corner (waypoint 14) and walks room C
-  // and the corridor between its door and x 16: he never comes nearer the
-  // start than the corridor's lamp, so that a player who waits at the start
-  // is left alone, and one who walks east in the light meets him. His round
-  // keeps him in room C for about 12 seconds, long enough for a player who
-  // sets off when he goes in to walk to room D's door unseen.
+  // guard_1 starts in room C's far corner (waypoint 14), comes out into the
+  // corridor, walks east to x 16 and back, and goes into room C again for a
+  // round of about fifty seconds there. He never comes nearer the start
+  // than the corridor's lamp, so that a player who waits at the start is
+  // left alone; closed behind him, door C hides the corridor while he walks
+  // room C, long enough for a player who sets off when he goes in to reach
+  // room D with half a minute to spare.
   text +=
       "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 14\nANGLE = 45\nLOOSER = 50\n"
-      "WAYPOINTS = [14, 13, 12, 3, 19, 3, 12, 13, 20, 13]\n";
-  text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 7\nANGLE = 180\nWAYPOINTS = [7, 8, 7, 6]\n";
+      "WAYPOINTS = [14, 13, 12, 3, 19, 3, 12, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13]\n";
+  // room B's staff: a clerk on its east side, the gangster in its middle and
+  // the boss on its west side (npcs.cpp), all called out by the camera.
+  text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 1\nANGLE = 180\nWAYPOINTS = [1, 21]\n";
   text +=
       "\n[gangster_1]\nTYPE = gangster\nBODY = gangster\nSTARTPOINT = 10\nANGLE = 90\nLOOSER = 80\n"
       "WAYPOINTS = [10, 11, 10, 9]\n";

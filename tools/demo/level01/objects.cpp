@@ -27,9 +27,14 @@ Keys WallUse(const Keys& more) {
 
 namespace {
 
+std::string Icon(int number) { return std::to_string(number); }
+
+// The middles of the cupboards along room A's side walls.
+constexpr float kSearchRows[] = {3.9f, 5.1f, 6.3f, 7.5f, 8.7f};
+
 // One row an object; the rows keep to one line where they fit.
 // clang-format off
-std::vector<Placed> BuildObjects() {
+std::vector<Placed> FixedObjects() {
   const Doorway& a = Doorways()[0];
   const Doorway& b = Doorways()[1];
   const Doorway& c = Doorways()[2];
@@ -39,7 +44,7 @@ std::vector<Placed> BuildObjects() {
   return {
       // Static objects, recoloured by their locator data.
       {"XRF", "crate", "crate_1", 6.0f, 0.0f, 8.5f, 0.0f, "FF000000FF000000FF", {}},
-      {"XRF", "crate", "crate_2", 7.2f, 0.0f, 8.5f, 30.0f, "C08040A0A0A0406080", {}},
+      {"XRF", "crate", "crate_2", 22.8f, 0.0f, 8.9f, 30.0f, "C08040A0A0A0406080", {}},
       // Off the waypoints' ways: the men walk their rounds through objects.
       {"XRF", "pillar", "pillar_1", 14.0f, 0.0f, -4.0f, 0.0f, "C0A080", {}},
       {"XRF", "pillar", "pillar_2", 12.0f, 0.0f, -8.0f, 0.0f, "", {}},
@@ -49,9 +54,10 @@ std::vector<Placed> BuildObjects() {
       {"GLOWING", "lamp", "lamp_b", 20.0f, 2.85f, roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_c", 12.0f, 2.85f, -roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
       {"GLOWING", "lamp", "lamp_d", 20.0f, 2.85f, -roomMiddle, 0.0f, "", {{"GLOW", "lamp_glow"}}},
-      // Sensors. The beam across the corridor, which nothing shows, and the
-      // camera sound the alarm but call no guard: guard_1 acts on what he
-      // sees and hears, and a player who times his round gets by.
+      // Sensors. The beam across the corridor, which nothing shows, hurts and
+      // switches the camera on; the camera over door C calls room B's men
+      // out. The button by door A switches both off, so that a player who
+      // presses it and times guard_1's round gets by unseen.
       {"SECURITYCAMERAS", "seccam", "seccam_1", 12.0f, 2.6f, kCorridorHalfWidth - 0.15f, 180.0f, "",
        {{"SEEDIST", "8.0"},
         {"RANGEANG", "100"},
@@ -64,7 +70,7 @@ std::vector<Placed> BuildObjects() {
         {"DEACTIVATED", "[area_matter]"},
         {"STARTEDTIMERS", "[timer_2]"},
         {"STOPPEDTIMERS", "[timer_1]"},
-        {"ALERTED", "[civilian_1]"}}},
+        {"ALERTED", "[gangster_1, boss_1, civilian_1]"}}},
       {"PHOTOCELLS", "photocell", "photocell_1", 8.5f, 1.0f, -wall, 0.0f, "",
        {{"RAYLENGTH", Number(2.0f * wall)},
         {"RAYHEIGHT", "0.05"},
@@ -100,7 +106,10 @@ std::vector<Placed> BuildObjects() {
       {"SPECAREAS", "specarea", "area_exit", 20.0f, 0.0f, -7.5f, 0.0f, "",
        {{"RANGE", "2.4"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "74"}, {"MESSAGE2", "74"}}},
       // Doors, one a doorway: A and D slide left and open by hand, B slides
-      // right and needs the laser or a control, C lifts and cycles by itself.
+      // right and needs the laser or a control, C lifts and opens by hand
+      // once the EDS implant or its panel has unlocked it. A lifting door
+      // lies on no man's way: guard_1's round passes door C closed, and
+      // the closed door hides the corridor from him while he walks room C.
       {"DOORS", "door", "door_a", a.x, 0.0f, a.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
@@ -110,7 +119,7 @@ std::vector<Placed> BuildObjects() {
         {"MESSAGE", "1"},
         {"FAILEDMESSAGE", "2"},
         {"IMPLANTMESSAGE", "3"},
-        {"ICON", "1"},
+        {"ICON", Icon(kIconDoor)},
         {"MOVEDIR", "left"},
         {"SPEED", "1.5"},
         {"MOVEDIST", "1.5"},
@@ -129,38 +138,43 @@ std::vector<Placed> BuildObjects() {
         {"OPENEDTIME", "5.0"}}},
       {"DOORS", "door", "door_c", c.x, 0.0f, c.z, 0.0f, "",
        {{"IMPLANT", "eds"},
+        {"USEPOINT", "[0, 1]"},
+        {"USEDIST", "1.8"},
+        {"USEANG", "120"},
+        {"USERANG", "60"},
+        {"MESSAGE", "55"},
+        {"ICON", Icon(kIconDoor)},
         {"MOVEDIR", "up"},
         {"SPEED", "1.2"},
         {"MOVEDIST", "2.3"},
-        {"OPENEDTIME", "3.0"},
-        {"CLOSEDTIME", "6.0"},
-        {"PARTIAL_MESSAGE", "55"}}},
-      // The way out's door is used from a little farther and more aside than
-      // the others, opens fast, clears its whole doorway and stays open: a
-      // player who times guard_1's round has little to spare.
+        {"OPENEDTIME", "3.0"}}},
+      // The way out's door is used from farther and more aside than the
+      // others, from the corridor's middle on, opens fast, clears its whole
+      // doorway and stays open: a player who comes to it along the corridor
+      // opens it without first squaring up to it.
       {"DOORS", "door", "door_d", d.x, 0.0f, d.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
-        {"USEDIST", "2.2"},
+        {"USEDIST", "3.5"},
         {"USEANG", "120"},
         {"USERANG", "90"},
         {"MESSAGE", "1"},
         {"FAILEDMESSAGE", "2"},
-        {"ICON", "1"},
+        {"ICON", Icon(kIconWayOut)},
         {"MOVEDIR", "left"},
         {"SPEED", "3.0"},
         {"MOVEDIST", "1.7"},
         {"DEPTH", "0.5"},
         {"OPENEDTIME", "0"}}},
       // Devices of every type.
-      {"DEVICES", "button", "button_1", 5.3f, 1.2f, wall, 180.0f, "",
+      {"DEVICES", "button", "button_1", 2.0f, 1.2f, wall, 180.0f, "",
        WallUse({{"TYPE", "button"},
                 {"OPENEDTIME", "5.0"},
                 {"MESSAGE", "4"},
                 {"DOORS", "[door_a]"},
-                {"SECURITY", "[photocell_1]"},
+                {"SECURITY", "[photocell_1, seccam_1]"},
                 {"ALERTED", "[guard_1]"},
-                {"ICON", "2"}})},
+                {"ICON", Icon(kIconControl)}})},
       // Laser and EDS panels turn round when they are set up and flip every
       // second while unused, the usable side following: placed facing the
       // wall, they are used from the corridor.
@@ -185,7 +199,7 @@ std::vector<Placed> BuildObjects() {
         {"VARIANT", "1"},
         {"DOORS", "[door_b]"},
         {"DEVICES", "[laserpanel_1]"},
-        {"ICON", "3"}}},
+        {"ICON", Icon(kIconPickup)}}},
       {"DEVICES", "pickup", "card_1", 23.0f, 0.0f, kRoomNear + 1.3f, 0.0f, "",
        {{"TYPE", "card"}, {"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "8"},
         {"VARIANT", "2"}, {"DOORS", "[door_c]"}}},
@@ -195,7 +209,7 @@ std::vector<Placed> BuildObjects() {
        {{"TYPE", "disguise"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "9"}}},
       {"DEVICES", "pickup", "special_1", 9.0f, 0.0f, -9.0f, 0.0f, "",
        {{"TYPE", "special"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}, {"MESSAGE", "10"},
-        {"MISSION", "4"}}},
+        {"MISSION", "4"}, {"ICON", Icon(kIconPickup)}}},
       // A group of three buttons and a synchronised pair.
       {"MULTIDEVICES", "groupbutton", "gbutton_1", 14.0f, 1.2f, -wall, 0.0f, "",
        WallUse({{"GROUP", "[gbutton_1, gbutton_2, gbutton_3]"}, {"PARTIAL_MESSAGE", "11"}, {"MESSAGE", "12"},
@@ -223,16 +237,47 @@ std::vector<Placed> BuildObjects() {
        WallUse({{"GROUP", "[mlever_1, mlever_2]"}, {"POSITION", "down"}, {"OPENERPOS", "up"},
                 {"PARTIAL_MESSAGE", "15"}, {"MESSAGE", "16"}, {"DOORS", "[door_c]"},
                 {"SECURITY", "[photocell_1]"}})},
-      // Searchables.
-      {"SEARCHABLES", "cupboard", "cupboard_1", 0.3f, 0.0f, 5.0f, 90.0f, "",
-       {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "17"}}},
-      {"SEARCHABLES", "cupboard", "cupboard_2", 23.7f, 0.0f, 8.5f, 270.0f, "",
-       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}}},
-      {"SEARCHABLES", "desk", "desk_1", 8.4f, 0.0f, -5.0f, 90.0f, "",
-       {{"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}, {"MESSAGE", "58"}, {"MISSION", "2"}}},
   };
 }
 // clang-format on
+
+// Room A holds the level's whole search bag: thirteen cupboards along its
+// west, east and far walls (none where the far wall's lever hangs) and two
+// desks in the room. A search draws one item of the bag, the plans among
+// them, so a player who searches all of them finds the plans. Their use
+// shows nothing by itself. They carry no map marker: fifteen of them, a
+// step apart, would cover room A on the maps.
+std::vector<Placed> Searchables() {
+  const Keys use = {{"USEPOINT", "[0, 0]"}, {"USEDIST", "1.6"}, {"USEANG", "120"}, {"USERANG", "90"}};
+  const float wall = 0.3f;  // a cupboard's middle, off its wall
+  std::vector<Placed> placed;
+  int cupboards = 0, desks = 0;
+  const auto add = [&](const char* model, float x, float z, float heading) {
+    const int number = std::string(model) == "desk" ? ++desks : ++cupboards;
+    placed.push_back(
+        {"SEARCHABLES", model, std::string(model) + "_" + std::to_string(number), x, 0.0f, z, heading, "", use});
+  };
+  for (const float z : kSearchRows) {
+    add("cupboard", wall, z, 90.0f);
+  }
+  for (const float z : kSearchRows) {
+    add("cupboard", 8.0f - wall, z, 270.0f);
+  }
+  for (const float x : {1.5f, 2.7f, 5.3f}) {
+    add("cupboard", x, kRoomFar - wall, 180.0f);
+  }
+  for (const float x : {2.5f, 5.5f}) {
+    add("desk", x, 7.3f, 180.0f);
+  }
+  return placed;
+}
+
+std::vector<Placed> BuildObjects() {
+  std::vector<Placed> objects = FixedObjects();
+  const std::vector<Placed> searchables = Searchables();
+  objects.insert(objects.end(), searchables.begin(), searchables.end());
+  return objects;
+}
 
 std::string PropsText(const std::vector<Placed>& objects) {
   std::string text = "# Properties of the placed objects of level01, one group an object.\n";
@@ -245,12 +290,13 @@ std::string PropsText(const std::vector<Placed>& objects) {
       text += key.first + " = " + key.second + "\n";
     }
   }
-  text +=
-      "\n[timer_1]\nSTARTED = 1\nDURATION = 45.0\nSTARTEDMESSAGE = 33\nSTOPPEDMESSAGE = 34\n"
-      "DEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
-  text +=
-      "\n[timer_2]\nDURATION = 15.0\nSTARTEDMESSAGE = 35\nSTOPPEDMESSAGE = 36\nACTIVATED = [photocell_1]\n"
-      "STOPPEDTIMERS = [timer_1]\n";
+  // The timers wait for the player: the microphone starts timer_1, which
+  // switches the light beam off 45 s later for timer_2's 15 s; the camera's
+  // alarm starts timer_2, which switches the beam back on 15 s later, also
+  // after the button by door A has switched it off. They show nothing: a
+  // message 45 s after its cause would tell the player nothing he did.
+  text += "\n[timer_1]\nDURATION = 45.0\nDEACTIVATED = [photocell_1]\nSTARTEDTIMERS = [timer_2]\n";
+  text += "\n[timer_2]\nDURATION = 15.0\nACTIVATED = [photocell_1]\nSTOPPEDTIMERS = [timer_1]\n";
   return text;
 }
 
@@ -289,26 +335,31 @@ const std::vector<std::string>& ObjectKeys() {
 const std::vector<Waypoint>& Waypoints() {
   // clang-format off
   static const std::vector<Waypoint> waypoints = {
-      {2.0f, 0.0f},   {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},  // corridor
-      {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {2.0f, 8.0f},                      // room A
+      // A panicking civilian runs to the first waypoint: room B's east side,
+      // the clerk's own corner, far from the start and the checkpoint.
+      {22.8f, 7.4f},
+      {4.0f, 0.0f},   {12.0f, 0.0f},  {20.0f, 0.0f}, {22.0f, 0.0f},                  // corridor
+      {4.0f, kRoomNear + 1.3f},   {4.0f, 6.0f},   {1.5f, 6.0f},                      // room A
       {20.0f, kRoomNear + 1.3f},  {20.0f, 6.0f},  {22.0f, 8.0f},                     // room B
       {12.0f, -kRoomNear - 1.3f}, {12.0f, -6.0f}, {10.0f, -8.9f},                    // room C
       {20.0f, -kRoomNear - 1.8f}, {20.0f, -6.5f},                                    // room D
       {17.5f, 8.0f},  {17.5f, 4.5f},                                                 // room B's west side
-      // guard_1's east end of the corridor, his turn in room C: his legs in
-      // the room keep him out of the corridor long enough for a player who
-      // sets off as he enters it to reach room D unseen.
+      // guard_1's east end of the corridor, his turn in room C.
       {16.0f, 0.0f},  {15.5f, -8.5f},
+      {22.8f, 5.0f},                                                                 // room B's east side
+      {2.0f, 0.0f},                                                                  // the start
   };
   // clang-format on
   return waypoints;
 }
 
 const std::vector<int>& Edges() {
-  // Along the corridor, then through each door (2-6, 4-9, 3-12, 4-15) into its
-  // room; 17 and 18 along room B's west side, 20 in room C's east half.
-  static const std::vector<int> edges = {1,  2,  2, 3,  3,  19, 19, 4,  4, 5,  2,  6,  6,  7,  7,  8,  4,  9, 9,  10,
-                                         10, 11, 3, 12, 12, 13, 13, 14, 4, 15, 15, 16, 10, 17, 17, 18, 18, 9, 13, 20};
+  // Along the corridor from its west end (22), then through each door (2-6,
+  // 4-9, 3-12, 4-15) into its room; 17 and 18 along room B's west side, 20
+  // in room C's east half, 21 and 1 along room B's east side.
+  static const std::vector<int> edges = {22, 2,  2,  3,  3,  19, 19, 4, 4,  5,  2,  6,  6,  7, 7,
+                                         8,  4,  9,  9,  10, 10, 11, 3, 12, 12, 13, 13, 14, 4, 15,
+                                         15, 16, 10, 17, 17, 18, 18, 9, 13, 20, 9,  21, 21, 1};
   return edges;
 }
 

@@ -17,17 +17,18 @@ namespace {
 // The level's own messages: 1 to 39, then from 55 on (the search's texts
 // fill 40 to 54, search_texts.h). The objects' props name them by number;
 // 37 to 39 and 75 are the objectives' messages, 59 the main mission text,
-// 74 the way out's. 14 and
-// 18 close a lost and a won hack (the hacking game shows them by index, 13
-// and 17), so that no other object names them. A dialogue line's "$NN" is
-// the number of the line that follows it, "$00" on the last.
+// 74 the way out's. 14 and 18 close a lost and a won hack (the hacking game
+// shows them by index, 13 and 17), so that no other object names them. A
+// dialogue line's "$NN" is the number of the line that follows it, "$00" on
+// the last. Nothing shows 17, 33 to 36, 56, 58 and 60 to 73: a search tells
+// what it finds, and the timers work unannounced.
 // clang-format off
 const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1
     {"The door will not move.", "Die T\xFCr bewegt sich nicht."},                                     // 2
     {"An implant might open it.", "Ein Implantat k\xF6nnte sie \xF6" "ffnen."},                       // 3
-    {"A button: door A opens, the light beam goes off.",
-     "Ein Knopf: T\xFCr A \xF6" "ffnet sich, die Lichtschranke geht aus."},                       // 4
+    {"A button: door A opens, the light beam and the camera go off.",
+     "Ein Knopf: T\xFCr A \xF6" "ffnet sich, Lichtschranke und Kamera gehen aus."},              // 4
     {"The laser panel gives way.", "Das Laserfeld gibt nach."},                                      // 5
     {"The EDS panel sparks and yields.", "Das EDS-Feld spr\xFCht Funken und gibt nach."},            // 6
     {"You take the key.", "Du nimmst den Schl\xFCssel."},                                            // 7
@@ -63,17 +64,18 @@ const std::vector<LevelText> kMessages = {
     {"Objective done: the meeting point.", "Ziel erreicht: der Treffpunkt."},                        // 37
     {"Objective done: the plans.", "Ziel erreicht: die Pl\xE4ne."},                                  // 38
     {"Objective done: the data crystal.", "Ziel erreicht: der Datenkristall."},                      // 39
-    {"The door lifts by itself from time to time.", "Die T\xFCr hebt sich ab und zu von selbst."},   // 55
+    {"Door C lifts.", "T\xFCr C hebt sich."},                                                      // 55
     {"Mind the guards' routes.", "Achte auf die Wege der Wachen."},                                  // 56
     {"The lever clicks into place.", "Der Hebel rastet ein."},                                       // 57
-    {"The desk holds the plans.", "Im Schreibtisch liegen die Pl\xE4ne."},                           // 58
-    {"Take the plans and the crystal, and leave by room D.",
-     "Nimm Pl\xE4ne und Kristall und entkomme durch Raum D."},                                    // 59
+    {"The plans lie in one of room A's cupboards and desks.",
+     "Die Pl\xE4ne liegen in einem der Schr\xE4nke und Tische in Raum A."},                        // 58
+    {"Plans: room A. Crystal: room C. Way out: room D.",
+     "Pl\xE4ne: Raum A. Kristall: Raum C. Ausgang: Raum D."},                                        // 59
     {"$61Control: Can you hear me? Keep to the shadows.", "$61Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 60
     {"$62Dorva: Loud and clear.", "$62Dorva: Laut und deutlich."},                                   // 61
-    {"$63Control: The plans are in room C.", "$63Zentrale: Die Pl\xE4ne sind in Raum C."},           // 62
+    {"$63Control: The plans are in room A.", "$63Zentrale: Die Pl\xE4ne sind in Raum A."},           // 62
     {"$64Dorva: And the crystal?", "$64Dorva: Und der Kristall?"},                                   // 63
-    {"$65Control: Same room. Mind the camera.", "$65Zentrale: Derselbe Raum. Achte auf die Kamera."},  // 64
+    {"$65Control: In room C. Mind the camera.", "$65Zentrale: In Raum C. Achte auf die Kamera."},  // 64
     {"$66Guard: Who goes there?", "$66Wache: Wer da?"},                                              // 65
     {"$67Dorva: Nobody. Keep walking.", "$67Dorva: Niemand. Geh weiter."},                           // 66
     {"$68Control: Three buttons open room B.", "$68Zentrale: Drei Kn\xF6pfe \xF6" "ffnen Raum B."},  // 67
@@ -104,7 +106,7 @@ struct Mission {
 const Mission kMissions[] = {
     {"Offices of the Volde company", "B\xFCros der Firma Volde"},
     {"@75 Get out by room D, the last door on the left", "@75 Entkomme durch Raum D, die letzte T\xFCr links"},
-    {"@38 Find the plans", "@38 Finde die Pl\xE4ne"},
+    {"@38 Find the plans in room A", "@38 Finde die Pl\xE4ne in Raum A"},
     {"@37 Reach the meeting point", "@37 Erreiche den Treffpunkt"},
     {"@39 Take the data crystal", "@39 Nimm den Datenkristall"},
 };

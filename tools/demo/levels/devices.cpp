@@ -25,9 +25,14 @@ constexpr float kWall = kCorridorHalfWidth - level01::kOnTheWall;
 // A lever's pivot stands this far into the corridor from its wall's face.
 constexpr float kLeverWall = kCorridorHalfWidth - 0.08f;
 
-// A pickup on the floor, its use point at hand height.
+// A pickup on the floor, its use point at hand height, marked on the maps
+// until it is taken.
 Keys Pickup(const Keys& more) {
-  Keys keys = {{"USEPOINT", "[0, 0.8]"}, {"USEDIST", "1.2"}, {"USEANG", "360"}, {"USERANG", "90"}};
+  Keys keys = {{"USEPOINT", "[0, 0.8]"},
+               {"USEDIST", "1.2"},
+               {"USEANG", "360"},
+               {"USERANG", "90"},
+               {"ICON", std::to_string(level01::kIconPickup)}};
   keys.insert(keys.end(), more.begin(), more.end());
   return keys;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "tools/demo/implants/implants.h"
+#include "tools/demo/level01/map_plan.h"
 #include "tools/demo/levels/level_plan.h"
 #include "tools/demo/men/men.h"
 #include "tools/demo/search_texts.h"
@@ -37,7 +38,7 @@ enum Message {
   kExitReached,
   kCheckpointReached,
   kCheckpointTaken,
-  kCupboardEmpty,
+  kCupboardEmpty,  // shown by nothing: a search tells what it finds
   kObjectiveDone,
   kMainMission,
 };
@@ -63,7 +64,9 @@ const std::vector<LevelText> kMessages = {
     {"The panel sounds the alarm.", "Das Paneel l\xF6st Alarm aus."},
     // level02's paired buttons act together: one press moves both.
     {"Both buttons go down together: the door opens.", "Beide Kn\xF6pfe gehen zusammen hinunter: die T\xFCr geht auf."},
-    {"The panel opens the door.", "Das Paneel \xF6" "ffnet die T\xFCr."},
+    {"The panel opens the door.",
+     "Das Paneel \xF6"
+     "ffnet die T\xFCr."},
     {"The air burns your skin.", "Die Luft brennt auf der Haut."},
     {"The panel gives way.", "Das Paneel gibt nach."},
     {"Your implants fizzle.", "Deine Implantate knistern."},
@@ -95,8 +98,8 @@ const std::vector<LevelText> kMessages = {
     // The radio check shortly after the start (timer_2, devices.cpp): a
     // dialogue, each line naming the next ("$NN"), "$00" the last.
     {"$59Control: Can you hear me? Keep to the shadows.", "$59Zentrale: H\xF6rst du mich? Bleib im Schatten."},  // 58
-    {"$60Dorva: Loud and clear.", "$60Dorva: Laut und deutlich."},                                          // 59
-    {"$00Control: Find the exit. The line stays open.", "$00Zentrale: Finde den Ausgang. Ich bleibe dran."},  // 60
+    {"$60Dorva: Loud and clear.", "$60Dorva: Laut und deutlich."},                                               // 59
+    {"$00Control: Find the exit. The line stays open.", "$00Zentrale: Finde den Ausgang. Ich bleibe dran."},     // 60
 };
 
 struct Placed {
@@ -115,8 +118,8 @@ Placed Area(const char* name, float x, float z, Keys keys) {
 }
 
 // The plan's searchables, five a wall along the first room's west, east and
-// far walls, 1.2 apart about each wall's middle, facing into the room; the
-// first holds a message.
+// far walls, 1.2 apart about each wall's middle, facing into the room; no
+// map marker for them, five a wall would cover the room on the maps.
 std::vector<Placed> Searchables(const LevelPlan& plan) {
   const level01::Area& room = plan.spaces[1];
   const bool north = room.z0 > 0.0f;
@@ -134,9 +137,6 @@ std::vector<Placed> Searchables(const LevelPlan& plan) {
       cupboard.x = midX + along;
       cupboard.z = north ? room.z1 - 0.3f : room.z0 + 0.3f;
       cupboard.heading = north ? 180.0f : 0.0f;
-    }
-    if (i == 0) {
-      cupboard.keys.push_back({"MESSAGE", std::to_string(kCupboardEmpty)});
     }
     placed.push_back(cupboard);
   }
@@ -157,8 +157,10 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
   }
   // The doors open by hand from a little farther and more aside than the
   // first level's, clear their whole doorway and stay open: the guard's
-  // round passes the exit's door.
+  // round passes the exit's door, which blinks on the maps.
   for (const level01::Doorway& d : plan.doorways) {
+    const level01::Area& room = plan.spaces[static_cast<size_t>(d.room)];
+    const bool wayOut = plan.exitX > room.x0 && plan.exitX < room.x1 && plan.exitZ > room.z0 && plan.exitZ < room.z1;
     objects.push_back({"DOORS",
                        "door",
                        d.door,
@@ -173,6 +175,7 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                         {"USERANG", "90"},
                         {"MESSAGE", std::to_string(kDoorOpens)},
                         {"FAILEDMESSAGE", std::to_string(kDoorStuck)},
+                        {"ICON", std::to_string(wayOut ? level01::kIconWayOut : level01::kIconDoor)},
                         {"MOVEDIR", "left"},
                         {"SPEED", "1.5"},
                         {"MOVEDIST", "1.7"},
@@ -369,7 +372,8 @@ std::string ConfigGroups(const LevelPlan& plan) {
   text += "FOG = 1\nFOGDISTANCE = 40.0\nFOGCOLOR = [20, 22, 28, 255]\n";
   text += "DFFPATH = " + std::string(kFirstLevelModels) + "\nXRFPATH = " + folder + "xrf/\n";
   text += "OBJECTS = " + folder + "objects\nPROPS = " + folder + "props\n";
-  text += "MAPDIST = 12.0\nFLASHICON = 1\nMAP = " + folder + "map.dff\nMAP_ANGLE = 0\n";
+  text += "MAPDIST = 12.0\nFLASHICON = " + std::to_string(level01::kFlashIcon) + "\nMAP = " + folder +
+          "map.dff\nMAP_ANGLE = " + std::to_string(kMapAngle) + "\n";
   text += "GRAPH = " + folder + "waypoints\nEDGES = [" + edges + "]\n";
   text += "SKY = " + std::string(kFirstLevelModels) + "sky\n";
   text += "LIGHT = [" + ambient + ", " + sun + "]\n";

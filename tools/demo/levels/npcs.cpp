@@ -21,28 +21,29 @@ struct Npc {
 
 // On the two middle levels guard_1 walks the corridor between its
 // waypoint 10, 11 from the start, and the far side of the exit's door; the
-// other staff keep to an office (waypoints 8 and 9) whose door opens onto
+// other staff keep to an office (waypoints 1 and 9) whose door opens onto
 // the corridor's east part, out of sight of the start: an alarm brings them
 // out.
 const Npc kLevel02[] = {
     {"guard_1", "guard", "guard1", 10, 90, 50, "[10, 3]"},
-    {"guard_2", "guard", "guard2", 9, 270, 60, "[9, 8]"},
-    {"civilian_1", "civilian", "civilian", 8, 0, 0, "[8]"},
+    {"guard_2", "guard", "guard2", 9, 270, 60, "[9, 1]"},
+    {"civilian_1", "civilian", "civilian", 1, 0, 0, "[1]"},
     {"civilian_2", "civilian", "civilian2", 9, 0, 0, "[9]"},
-    {"gangster_1", "gangster", "gangster", 9, 270, 80, "[9, 8, 9]"},
+    {"gangster_1", "gangster", "gangster", 9, 270, 80, "[9, 1, 9]"},
 };
 const Npc kLevel03[] = {
     {"guard_1", "guard", "guard3", 10, 90, 50, "[10, 3]"},
-    {"boss_1", "guard", "guard4", 9, 270, 0, "[9, 8]"},
-    {"civilian_1", "civilian", "civilian3", 8, 0, 0, "[8]"},
+    {"boss_1", "guard", "guard4", 9, 270, 0, "[9, 1]"},
+    {"civilian_1", "civilian", "civilian3", 1, 0, 0, "[1]"},
     {"civilian_2", "civilian", "civilian4", 9, 0, 0, "[9]"},
-    {"gangster_1", "gangster", "gangster", 9, 180, 80, "[9, 8, 9]"},
+    {"gangster_1", "gangster", "gangster", 9, 180, 80, "[9, 1, 9]"},
 };
 
-// A guard keeps the corridor's east end, a clerk paces the hall.
+// A guard keeps the corridor's east end, a clerk paces the hall's east
+// side, out of the way of a player who starts or comes back in the hall.
 const Npc kLevel04[] = {
     {"guard_1", "guard", "guard2", 7, 270, 70, "[7, 4, 7]"},
-    {"civilian_1", "civilian", "civilian2", 8, 0, 0, "[8, 2, 8]"},
+    {"civilian_1", "civilian", "civilian2", 1, 180, 0, "[1, 9]"},
 };
 
 template <size_t N>

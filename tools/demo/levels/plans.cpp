@@ -42,21 +42,22 @@ std::vector<LevelPlan> BuildPlans() {
   // The checkpoints lie out of the guards' sight from their rounds.
   level02.checkpointX = 4.0f, level02.checkpointZ = 0.0f;
   level02.searchables = 3;
-  // 8 and 9: the office, 10: the guard's west end of the corridor, 11:
-  // inside the office's door. The edge from 10 east comes first: a man
-  // standing on it walks that edge first.
-  level02.waypoints = {{2.0f, 0.0f},
+  // 1 and 9: the office (a panicking civilian runs to the first waypoint),
+  // 8: the start, 10: the guard's west end of the corridor, 11: inside the
+  // office's door. The edge from 10 east comes first: a man standing on it
+  // walks that edge first.
+  level02.waypoints = {{8.0f, -5.5f},
                        {16.0f, 0.0f},
                        {18.0f, 0.0f},
                        {16.0f, kRoomNear + 1.8f},
                        {16.0f, 7.0f},
                        {14.0f, 4.5f},
                        {18.0f, 4.5f},
-                       {8.0f, -5.5f},
+                       {2.0f, 0.0f},
                        {12.0f, -5.5f},
                        {13.0f, 0.0f},
                        {13.0f, -(kRoomNear + 1.0f)}};
-  level02.edges = {10, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9, 9, 11, 11, 10};
+  level02.edges = {10, 2, 8, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 1, 9, 9, 11, 11, 10};
   level02.wallDark = 0x483C30, level02.wallLight = 0xB09C84;
   level02.titleEnglish = "The store rooms", level02.titleGerman = "Die Lagerr\xE4ume";
   level02.briefingEnglish = "Level 2: the store rooms. Pass the guard and leave through the store at the far end.";
@@ -72,21 +73,22 @@ std::vector<LevelPlan> BuildPlans() {
   level03.exitX = 18.0f, level03.exitZ = -7.5f;
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
   level03.searchables = 15;  // the most a level holds
-  // 8 and 9: the office, 10: the guard's west end of the corridor, its
-  // edge east first; 11 inside the office's door, 12 in front of it.
-  level03.waypoints = {{2.0f, 0.0f},
+  // 1 and 9: the office (a panicking civilian runs to the first waypoint),
+  // 8: the start, 10: the guard's west end of the corridor, its edge east
+  // first; 11 inside the office's door, 12 in front of it.
+  level03.waypoints = {{12.0f, 5.5f},
                        {18.0f, 0.0f},
                        {22.0f, 0.0f},
                        {18.0f, -kRoomNear - 1.8f},
                        {18.0f, -7.0f},
                        {16.0f, -5.0f},
                        {20.0f, -5.0f},
-                       {12.0f, 5.5f},
+                       {2.0f, 0.0f},
                        {16.0f, 5.5f},
                        {13.0f, 0.0f},
                        {16.5f, kRoomNear + 1.0f},
                        {16.5f, 0.0f}};
-  level03.edges = {10, 12, 12, 2, 1, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 8, 9, 9, 11, 11, 12};
+  level03.edges = {10, 12, 12, 2, 8, 10, 2, 3, 2, 4, 4, 5, 4, 6, 4, 7, 1, 9, 9, 11, 11, 12};
   level03.wallDark = 0x30403C, level03.wallLight = 0x84B0A4;
   level03.titleEnglish = "The vault", level03.titleGerman = "Der Tresor";
   level03.briefingEnglish = "Level 3: the vault. The hard way in: past the guard to the vault at the far end.";
@@ -101,26 +103,32 @@ std::vector<LevelPlan> BuildPlans() {
   level04.exitX = 12.0f, level04.exitZ = -7.5f;
   level04.checkpointX = 4.0f, level04.checkpointZ = kRoomNear + 1.3f;  // in the hall, by its door
   level04.searchables = 5;
-  // 7: the corridor's east end, 8: the hall's east side.
-  level04.waypoints = {{4.0f, 7.0f},
+  // 1 and 9: the hall's east side, the clerk's round, more than 3 from the
+  // start and the checkpoint (a panicking civilian runs to the first
+  // waypoint); 7: the corridor's east end, 8: the start. The edge 1-9 comes
+  // first: the clerk, who starts on 1, walks it first, not 2-1 towards the
+  // hall's door.
+  level04.waypoints = {{7.2f, 8.8f},
                        {4.0f, kRoomNear + 1.8f},
                        {4.0f, 0.0f},
                        {12.0f, 0.0f},
                        {12.0f, -kRoomNear - 1.8f},
                        {12.0f, -7.0f},
                        {15.0f, 0.0f},
-                       {6.5f, 5.5f}};
-  level04.edges = {1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 8};
+                       {4.0f, 7.0f},
+                       {7.2f, 4.6f}};
+  level04.edges = {1, 9, 8, 2, 2, 3, 3, 4, 4, 5, 5, 6, 4, 7, 2, 1};
   level04.wallDark = 0x3C4030, level04.wallLight = 0xA4B084;
   level04.titleEnglish = "The bridge", level04.titleGerman =
                                            "Die Br\xFC"
                                            "cke";
-  level04.briefingEnglish = "Level 4: the bridge. Out of the hall, past the guard, through the south door.";
+  level04.briefingEnglish =
+      "Level 4: the bridge. Out of the hall, past the guard, through the door across the corridor.";
   level04.briefingGerman =
       "Level 4: die Br\xFC"
       "cke. Aus der Halle, an der Wache vorbei, durch die T\xFC"
-      "r im S\xFC"
-      "den.";
+      "r gegen\xFC"
+      "ber.";
 
   // The level a finished game continued once more reaches: level04's
   // rooms, men and devices in their own colours.
@@ -128,11 +136,12 @@ std::vector<LevelPlan> BuildPlans() {
   level05.name = "level05";
   level05.wallDark = 0x30383F, level05.wallLight = 0x8498B0;
   level05.titleEnglish = "The tower", level05.titleGerman = "Der Turm";
-  level05.briefingEnglish = "Level 5: the tower. Out of the hall, past the guard, up through the south door.";
+  level05.briefingEnglish =
+      "Level 5: the tower. Out of the hall, past the guard, up through the door across the corridor.";
   level05.briefingGerman =
       "Level 5: der Turm. Aus der Halle, an der Wache vorbei, hinauf durch die T\xFC"
-      "r im S\xFC"
-      "den.";
+      "r gegen\xFC"
+      "ber.";
   return {level02, level03, level04, level05};
 }
 

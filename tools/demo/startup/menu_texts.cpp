@@ -1,6 +1,9 @@
 // The texts of the main menu screen's menus, in both languages: titles,
 // items and footers of every menu, the words of the options and extras, and
-// the pages of the actors and episodes. The level and difficulty items also
+// the pages of the actors and episodes. The options' left-right footer
+// shows in the main menu's options and in the pause menu's, whose Esc saves
+// nothing: it says only that Esc goes back; the main menu's own footer, shown
+// on its language line, says that its Esc saves. The level and difficulty items also
 // name a profile's level and difficulty in the profile lines: level item n
 // names the level the game starts for it, "level01" to "level06", as that
 // level's briefing does (the demo's numbered levels end at "level05").
@@ -60,7 +63,7 @@ const MenuLanguage& German() {
       {{"LOCKED", "- gesperrt -"},
        {"ON", "an"},
        {"OFF", "aus"},
-       {"OPTION_FOOTER_LEFT_RIGHT", "Links/Rechts: \344ndern   Esc: speichern"}},
+       {"OPTION_FOOTER_LEFT_RIGHT", "Links/Rechts: \344ndern   Esc: zur\374ck"}},
       {{"CONCEPT", "Links/Rechts: bl\344ttern   Esc: zur\374ck", {}},
        {"VOSTEK", "Links/Rechts: bl\344ttern", {"Vostek kennt jede T\374r der Anlage.", "Er schweigt lieber."}},
        {"PIRENA", "Links/Rechts: bl\344ttern", {"Pirena plant jeden Schritt.", "Sie hasst Alarme."}},
@@ -93,7 +96,7 @@ const MenuLanguage& English() {
       {{"LOCKED", "- locked -"},
        {"ON", "on"},
        {"OFF", "off"},
-       {"OPTION_FOOTER_LEFT_RIGHT", "Left/Right: change   Esc: save"}},
+       {"OPTION_FOOTER_LEFT_RIGHT", "Left/Right: change   Esc: back"}},
       {{"CONCEPT", "Left/Right: turn   Esc: back", {}},
        {"VOSTEK", "Left/Right: turn", {"Vostek knows every door of the site.", "He would rather keep quiet."}},
        {"PIRENA", "Left/Right: turn", {"Pirena plans every step.", "She hates alarms."}},

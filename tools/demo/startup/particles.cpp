@@ -1,7 +1,8 @@
 // The twelve particle files of the implants' and men's effects. Between them
 // they use every key of the format: both instancer types, both blends, rates,
 // colours, sizes and rotations as constants and as keyed envelopes, bursts,
-// forces, inherited speed and texture strips.
+// forces, inherited speed and texture strips. Each file's first line says
+// what its effect shows and how it ends.
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,24 +20,33 @@ struct Element {
 };
 
 struct ParticleFile {
-  const char* name;  // "eds": "data/implants/particles_eds.txt"
+  const char* name;     // "eds": "data/implants/particles_eds.txt"
+  const char* comment;  // what the effect shows and how it ends
   std::vector<Element> elements;
 };
 
 std::string Prc(const std::string& name) { return "data/implants/prc/prc_" + name; }
 
-// A sprite element: a burst and a stream of textured quads.
+// Every effect ends: the game deletes one of a man's effects, or lets a
+// placement go, once its last particle has died, and an effect that kept
+// emitting would keep spraying where it was started, also after a restart.
+// A hit, an impact or a block is one burst; a beam sparks for as long as an
+// implant's use lasts; an awareness mark, which the game restarts while the
+// man stays in his state, lasts a second.
+
+// A sprite element: textured quads in one burst unless a RATE is given.
 Element Sprites(const std::string& name, const std::string& texture, const std::string& colour, const Keys& more) {
-  Keys keys = {{"TYPE", "SPRITE"},     {"MAXNUMBER", "48"},      {"RATE", "30"},    {"SPAN", "(0.3,0.8)"},
+  Keys keys = {{"TYPE", "SPRITE"},     {"MAXNUMBER", "48"},      {"RATE", "0"},     {"SPAN", "(0.3,0.8)"},
                {"SPEED", "(0.5,1.5)"}, {"ANGLE", "(0,25)"},      {"COLOR", colour}, {"SIZE", "0.1"},
                {"BLEND", "ADD"},       {"TEXTURE", Prc(texture)}};
   keys.insert(keys.end(), more.begin(), more.end());
   return {name, keys};
 }
 
-// A line element: short streaks with a constant colour.
+// A line element: short streaks with a constant colour, in one burst unless
+// a RATE is given.
 Element Lines(const std::string& name, const std::string& colour, const Keys& more) {
-  Keys keys = {{"TYPE", "LINE"},    {"MAXNUMBER", "24"}, {"RATE", "20"},     {"SPAN", "(0.2,0.4)"},  {"SPEED", "(2,4)"},
+  Keys keys = {{"TYPE", "LINE"},    {"MAXNUMBER", "24"}, {"RATE", "0"},      {"SPAN", "(0.2,0.4)"},  {"SPEED", "(2,4)"},
                {"ANGLE", "(0,60)"}, {"COLOR", colour},   {"BLEND", "DECAL"}, {"LINE_LENGTH", "0.08"}};
   keys.insert(keys.end(), more.begin(), more.end());
   return {name, keys};
@@ -44,35 +54,53 @@ Element Lines(const std::string& name, const std::string& colour, const Keys& mo
 
 const std::vector<ParticleFile>& Files() {
   static const std::vector<ParticleFile> files = {
-      {"darthit", {Sprites("spark", "star", "(1,1,0.6,1)", {{"BURST", "12"}, {"RATE", "0"}})}},
+      {"darthit",
+       "Sparks where a dart strikes a man: one burst.",
+       {Sprites("spark", "star", "(1,1,0.6,1)", {{"BURST", "12"}})}},
       {"dartimpact",
+       "Dust where a dart strikes a wall: one burst.",
        {Sprites("dust", "smoke", "[{0,(0.6,0.6,0.6,0.8)},{1,(0.3,0.3,0.3,0)}]",
-                {{"SIZE", "[{0,0.05},{1,0.3}]"}, {"FORCE", "(0,0.5,0)"}, {"BLEND", "DECAL"}})}},
-      {"dartshot", {Lines("trail", "(0.8,0.9,1,1)", {{"INHERITSPEED", "0.8"}, {"DIST", "(0,0.02)"}})}},
+                {{"BURST", "10"}, {"SIZE", "[{0,0.05},{1,0.3}]"}, {"FORCE", "(0,0.5,0)"}, {"BLEND", "DECAL"}})}},
+      // A dart flies at most 50 m at 40 m/s: its trail streams for 1.5 s.
+      {"dartshot",
+       "A dart's trail: streams for as long as a dart flies.",
+       {Lines("trail", "(0.8,0.9,1,1)",
+              {{"RATE", "[{0,20},{1.5,20}]"}, {"INHERITSPEED", "0.8"}, {"DIST", "(0,0.02)"}})}},
       {"eds",
+       "Sparks of the EDS beam on its target: a second long.",
        {Sprites("glow", "lightfx_blue", "(0.4,0.6,1,1)",
                 {{"RATE", "[{0,60},{0.5,90},{1,60}]"}, {"ROTATE", "[{0,0},{1,360}]"}}),
         Lines("arcs", "(0.6,0.8,1,1)", {{"RATE", "[{0,20},{1,20}]"}})}},
       {"enemyalert",
-       {Sprites("mark", "alert", "(1,0.2,0.1,1)",
-                {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
+       "The mark over a searching man: one sprite, shown again while he searches.",
+       {Sprites("mark", "alert", "(1,0.2,0.1,1)", {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"SPEED", "(0,0)"}})}},
       {"enemyattack",
+       "Fire over an attacking man: a second long, started again while he attacks.",
        {Sprites("fire", "fire", "[{0,(1,0.8,0.3,1)},{0.5,(1,0.3,0,0.8)},{1,(0.3,0,0,0)}]",
-                {{"NUMFRAMES", "4"}, {"SIZE", "[{0,0.2},{1,0.05}]"}})}},
+                {{"RATE", "[{0,30},{1,30}]"}, {"NUMFRAMES", "4"}, {"SIZE", "[{0,0.2},{1,0.05}]"}})}},
       {"enemyquestion",
-       {Sprites("mark", "info", "(1,1,0.2,1)",
-                {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"RATE", "0"}, {"SPEED", "(0,0)"}})}},
-      {"gunblock", {Sprites("flash", "shinebit", "(0.5,0.8,1,1)", {{"BURST", "20"}, {"ROTATE", "90"}})}},
+       "The mark over a wary man: one sprite, shown again while he looks.",
+       {Sprites("mark", "info", "(1,1,0.2,1)", {{"MAXNUMBER", "1"}, {"BURST", "1"}, {"SPEED", "(0,0)"}})}},
+      {"gunblock",
+       "A shot the shield stops: one flash.",
+       {Sprites("flash", "shinebit", "(0.5,0.8,1,1)", {{"BURST", "20"}, {"ROTATE", "90"}})}},
       {"gunhit",
-       {Sprites("blood", "redtwist", "(0.7,0,0,1)", {{"FORCE", "(0,-9.8,0)"}, {"BLEND", "DECAL"}}),
-        Lines("drops", "(0.6,0,0,1)", {{"FORCE", "(0,-9.8,0)"}})}},
+       "Blood where a shot hits the agent: one spray.",
+       {Sprites("blood", "redtwist", "(0.7,0,0,1)", {{"BURST", "16"}, {"FORCE", "(0,-9.8,0)"}, {"BLEND", "DECAL"}}),
+        Lines("drops", "(0.6,0,0,1)", {{"BURST", "10"}, {"FORCE", "(0,-9.8,0)"}})}},
       {"gunimpact",
-       {Sprites("smoke", "smoke", "[{0,(0.7,0.7,0.7,1)},{1,(0.4,0.4,0.4,0)}]", {{"DIST", "(0,0.05)"}}),
+       "Smoke and chips where a shot misses: one burst.",
+       {Sprites("smoke", "smoke", "[{0,(0.7,0.7,0.7,1)},{1,(0.4,0.4,0.4,0)}]", {{"BURST", "8"}, {"DIST", "(0,0.05)"}}),
         Lines("chips", "(1,0.9,0.6,1)", {{"BURST", "10"}})}},
-      {"gunshot", {Sprites("muzzle", "fire1", "(1,0.9,0.5,1)", {{"BURST", "4"}, {"SPAN", "(0.05,0.1)"}})}},
+      {"gunshot",
+       "The muzzle flash of a shot: one burst.",
+       {Sprites("muzzle", "fire1", "(1,0.9,0.5,1)", {{"BURST", "4"}, {"SPAN", "(0.05,0.1)"}})}},
       {"laser",
+       "Sparks of the laser on its target: three seconds long.",
        {Sprites("sparks", "elctro", "[{0,(1,0.2,0.2,1)},{1,(1,0.8,0.2,0)}]",
-                {{"NUMFRAMES", "2"}, {"INHERITSPEED", "0.5"}, {"ROTATE", "[{0,0},{0.5,90},{1,180}]"},
+                {{"NUMFRAMES", "2"},
+                 {"INHERITSPEED", "0.5"},
+                 {"ROTATE", "[{0,0},{0.5,90},{1,180}]"},
                  {"RATE", "[{0,30},{3,30}]"}}),
         Lines("beam", "(1,0.1,0.1,1)", {{"LINE_LENGTH", "0.2"}, {"RATE", "[{0,20},{3,20}]"}})}},
   };
@@ -99,7 +127,7 @@ Keys Merged(const Keys& keys) {
 }
 
 std::string FileText(const ParticleFile& file) {
-  std::string text = "[init]\nELEMENTS = [";
+  std::string text = "# " + std::string(file.comment) + "\n[init]\nELEMENTS = [";
   for (size_t i = 0; i < file.elements.size(); i++) {
     text += (i == 0 ? "" : ",") + file.elements[i].name;
   }

@@ -27,8 +27,8 @@ TEST_F(MapLevelTest, TheLevelsMapsFollowTheHudAndTheInfoView) {
   for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
     devices++;
   }
-  EXPECT_EQ(12.0f, hud->GetViewDistance());  // MAPDIST
-  EXPECT_EQ(1, full->GetFlashIcon());
+  EXPECT_EQ(16.0f, hud->GetViewDistance());  // MAPDIST
+  EXPECT_EQ(4, full->GetFlashIcon());          // the way out's door
   EXPECT_EQ(4u, hud->GetIconCount());
   EXPECT_EQ(2u, full->GetManMarkerCount());
   EXPECT_EQ(devices, full->GetDeviceMarkerCount());

@@ -119,17 +119,21 @@ constexpr f32 kEyeHeight = 1.6f;
 // Each played level's first objective is a way out far from the start,
 // behind its door; a guard's round crosses the way there, and no enemy on
 // his round sees a player who waits at the start or one a checkpoint
-// brings back. Every objective has its object.
+// brings back. Every objective has its object; level01's plans are the
+// search bag's mission item, which a search of every one of its cupboards
+// and desks gives.
 TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
+  constexpr u32 kSearchBag = 15;
   const struct {
     const char* level;
     u32 objectives;
     const char* guard;  // the guard on the way
-  } rows[] = {{"level01", 4, "guard_1"},
-              {"level02", 4, "guard_1"},
-              {"level03", 5, "guard_1"},
-              {"level04", 1, "guard_1"},
-              {"level05", 1, "guard_1"}};
+    s32 bagged;         // the objective the search bag gives, -1 none
+  } rows[] = {{"level01", 4, "guard_1", 1},
+              {"level02", 4, "guard_1", -1},
+              {"level03", 5, "guard_1", -1},
+              {"level04", 1, "guard_1", -1},
+              {"level05", 1, "guard_1", -1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
     cQXWorld* world = LoadLevel(row.level);
@@ -151,10 +155,10 @@ TEST_F(GeneratedLevelsTest, EachWayOutLiesFarFromTheStartPastAGuard) {
       objects.insert({device->GetMission(), SpotOf(device->GetFrame())});
     });
     ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable* device) {
-      objects.insert({device->GetMission(), SpotOf(device->GetFrame())});
+      objects.insert({row.bagged >= 0 ? row.bagged : device->GetMission(), SpotOf(device->GetFrame())});
     });
     for (s32 objective = 0; objective < s32(row.objectives); objective++) {
-      EXPECT_EQ(1u, objects.count(objective)) << "objective " << objective;
+      EXPECT_EQ(objective == row.bagged ? kSearchBag : 1u, objects.count(objective)) << "objective " << objective;
     }
     ASSERT_TRUE(wayOut != nullptr);
     EXPECT_EQ(kAreaSpecial, wayOut->GetType());
@@ -429,7 +433,7 @@ TEST_F(GeneratedLevelsTest, EveryAlarmedManCanReachTheAlarm) {
   const struct {
     const char* level;
     u32 alerted;  // names in all its lists together
-  } rows[] = {{"level01", 5}, {"level02", 2}, {"level03", 4}, {"level04", 1}, {"level05", 1}};
+  } rows[] = {{"level01", 7}, {"level02", 2}, {"level03", 4}, {"level04", 1}, {"level05", 1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.level);
     cQXWorld* world = LoadLevel(row.level);

@@ -8,6 +8,7 @@
 #include "engine/driver/d3d8/d3d8_device.h"
 #include "engine/src/plcore/engine_instance.h"
 #include "engine/src/plcore/memory.h"
+#include "engine/world/pipe/p2/d3d8/d3d8_vertex_buffer_manager_internal.h"
 
 namespace {
 

@@ -21,11 +21,6 @@ constexpr RwUInt32 kRpD3D8PoolKeyStrideShift = 16;
 RwBool RpD3D8VertexBufferManagerOpen(void);
 // Releases every buffer of every pool.
 void RpD3D8VertexBufferManagerClose(void);
-// The free lists of the manager's records (pools, free ranges, buffers), for
-// tests: the pools stay, empty, until the manager closes.
-constexpr RwUInt32 kRpD3D8VertexBufferManagerFreeLists = 3;
-void _rpD3D8VertexBufferManagerFreeLists(const RwFreeList* lists[kRpD3D8VertexBufferManagerFreeLists]);
-
 // A range of size bytes for vertices of the format: the buffer and the index
 // of the range's first vertex in it. False when no buffer can be made.
 RwBool RpD3D8VertexBufferManagerCreate(RwUInt32 fvf, RwUInt32 size, IDirect3DVertexBuffer8** vertexBuffer,

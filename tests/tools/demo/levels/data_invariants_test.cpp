@@ -1,0 +1,297 @@
+// The demo data's invariants: rules that every file, or every level loaded
+// whole through the level world, keeps; one row a rule. A rule answers with
+// what breaks it, one line each, or nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "game/characters/player/dorva_man.h"
+#include "game/foundation/property.h"
+#include "game/world/devices/device_passes.h"
+#include "game/world/devices/searchable.h"
+#include "game/world/devices/timer_device.h"
+#include "game/world/navigation/waypoint_graph.h"
+#include "game/world/sensors/sensor_kinds.h"
+#include "tests/game/characters/world_fixture.h"
+#include "tools/demo/level01/level01_parts.h"
+#include "tools/demo/level01/map_plan.h"
+
+namespace {
+
+using tBreaks = std::vector<std::string>;
+
+const char* const kInvariantLevels[] = {"level01", "level02", "level03", "level04", "level05"};
+
+// The longest an effect keeps emitting: a laser's cut.
+constexpr f32 kLongestEmission = 3.0f;
+// The search bag's items: a level's searchables draw one each.
+constexpr u32 kSearchBagItems = 15;
+// Nobody starts nearer than this to where the player starts or comes back.
+constexpr f32 kClearAround = 3.0f;
+
+std::string ValueOf(const cPropertyGroup& group, const char* key) {
+  const cProperty* property = group.FindProperty(cString(key));
+  return property != nullptr ? property->GetValue().CStr() : std::string();
+}
+
+// When an envelope's last key lies, in seconds: 0 for a rate of nothing, a
+// constant rate never ends.
+f32 EnvelopeEnd(const std::string& text) {
+  if (text.find('{') == std::string::npos) {
+    return std::strtof(text.c_str(), nullptr) == 0.0f ? 0.0f : std::numeric_limits<f32>::infinity();
+  }
+  f32 end = 0.0f;
+  for (size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
+    end = std::max(end, std::strtof(text.c_str() + at + 1, nullptr));
+  }
+  return end;
+}
+
+bool IsHitImpactOrBlock(const std::string& path) {
+  return path.find("hit") != std::string::npos || path.find("impact") != std::string::npos ||
+         path.find("block") != std::string::npos;
+}
+
+// Calls back with every element group of every particle file.
+void ForEachParticleElement(const std::function<void(const std::string&, const cPropertyGroup&)>& visit) {
+  for (const std::string& path : demo::ParticleFileNames()) {
+    cPropertyFile file;
+    if (!file.Load(cString(path.c_str()))) {
+      visit(path, cPropertyGroup());
+      continue;
+    }
+    for (u32 g = 0; g < file.GetCount(); g++) {
+      if (file.GetGroup(g).GetName() != cString("init")) {
+        visit(path, file.GetGroup(g));
+      }
+    }
+  }
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+struct tGround {
+  f32 x, z;
+};
+tGround GroundOf(RwFrame* frame) {
+  const RwV3d& at = RwFrameGetLTM(frame)->pos;
+  return {at.x, at.z};
+}
+f32 GroundApart(const tGround& a, const tGround& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+std::string Where(const tGround& at) {
+  char text[48];
+  std::snprintf(text, sizeof text, "(%.1f, %.1f)", static_cast<double>(at.x), static_cast<double>(at.z));
+  return text;
+}
+
+// The rules on the files as written.
+struct tFileRule {
+  const char* rule;
+  std::function<tBreaks()> check;
+};
+
+// The rules on a level loaded whole.
+struct tLevelRule {
+  const char* rule;
+  std::function<tBreaks(const std::string& level, cQXWorld* world)> check;
+};
+
+const std::vector<tFileRule>& FileRules() {
+  static const std::vector<tFileRule> rules = {
+      {"every particle effect stops emitting within three seconds of its start",
+       [] {
+         tBreaks breaks;
+         ForEachParticleElement([&](const std::string& path, const cPropertyGroup& element) {
+           const f32 end = EnvelopeEnd(ValueOf(element, "RATE"));
+           if (element.GetCount() == 0 || !(end <= kLongestEmission)) {
+             breaks.push_back(path + " " + element.GetName().CStr() + " emits until " + std::to_string(end) + " s");
+           }
+         });
+         return breaks;
+       }},
+      {"the effect of a hit, an impact or a block is one burst",
+       [] {
+         tBreaks breaks;
+         ForEachParticleElement([&](const std::string& path, const cPropertyGroup& element) {
+           if (IsHitImpactOrBlock(path) &&
+               (EnvelopeEnd(ValueOf(element, "RATE")) != 0.0f || std::atoi(ValueOf(element, "BURST").c_str()) <= 0)) {
+             breaks.push_back(path + " " + element.GetName().CStr());
+           }
+         });
+         return breaks;
+       }},
+      // The in-game options write nothing when left; only the main menu's
+      // options save. Both show the left-right footer.
+      {"the options' left-right footer tells what Esc does and promises no save",
+       [] {
+         tBreaks breaks;
+         for (const char* path : {"data/menu/text_eng.txt", "data/menu/text_d.txt"}) {
+           cPropertyFile file;
+           const cPropertyGroup* text = file.Load(cString(path)) ? file.FindGroup(cString("text")) : nullptr;
+           const std::string footer = text != nullptr ? Lower(ValueOf(*text, "OPTION_FOOTER_LEFT_RIGHT")) : "";
+           if (footer.find("esc") == std::string::npos || footer.find("save") != std::string::npos ||
+               footer.find("speicher") != std::string::npos) {
+             breaks.push_back(std::string(path) + ": \"" + footer + "\"");
+           }
+         }
+         return breaks;
+       }},
+      // The full map draws a plan seen from below (map_plan.h); half a turn
+      // shows it from above, east to the right, as the README describes it.
+      {"every level's full map turns its plan half round",
+       [] {
+         tBreaks breaks;
+         cPropertyFile config;
+         config.Load(cString("data/config.txt"));
+         for (const char* level : kInvariantLevels) {
+           const cPropertyGroup* group = config.FindGroup(cString(level));
+           if (group == nullptr || std::atoi(ValueOf(*group, "MAP_ANGLE").c_str()) != demo::kMapAngle) {
+             breaks.push_back(level);
+           }
+         }
+         return breaks;
+       }},
+  };
+  return rules;
+}
+
+const std::vector<tLevelRule>& LevelRules() {
+  static const std::vector<tLevelRule> rules = {
+      {"no man starts within 3 m of the player's start or of a checkpoint",
+       [](const std::string&, cQXWorld* world) {
+         std::vector<tGround> clear = {GroundOf(world->GetPlayer()->GetFrame())};
+         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+           if (area->GetType() == kAreaCheckpoint) {
+             clear.push_back(GroundOf(area->GetFrame()));
+           }
+         });
+         tBreaks breaks;
+         for (u32 i = 2; i < world->GetMen().GetCount(); i++) {  // after the player and his double
+           cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
+           for (const tGround& spot : clear) {
+             if (GroundApart(GroundOf(man->GetFrame()), spot) < kClearAround) {
+               breaks.push_back(std::string(man->GetName().CStr()) + " starts beside " + Where(spot));
+             }
+           }
+         }
+         return breaks;
+       }},
+      // A civilian who panics runs to the graph's first waypoint and stays
+      // there a while: not where the player starts or comes back.
+      {"a panicking civilian's refuge lies 3 m or more from the start and the checkpoints",
+       [](const std::string&, cQXWorld* world) {
+         const cWaypointGraph::tNode& refuge = world->GetWaypointGraph()->GetNode(0);
+         std::vector<tGround> clear = {GroundOf(world->GetPlayer()->GetFrame())};
+         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+           if (area->GetType() == kAreaCheckpoint) {
+             clear.push_back(GroundOf(area->GetFrame()));
+           }
+         });
+         tBreaks breaks;
+         for (const tGround& spot : clear) {
+           if (GroundApart({refuge.x, refuge.z}, spot) < kClearAround) {
+             breaks.push_back("the refuge " + Where({refuge.x, refuge.z}) + " beside " + Where(spot));
+           }
+         }
+         return breaks;
+       }},
+      // A sixteenth search would draw from an empty bag.
+      {"a level holds at most the search bag's fifteen searchables",
+       [](const std::string&, cQXWorld* world) {
+         u32 count = 0;
+         ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable*) { count++; });
+         return count <= kSearchBagItems ? tBreaks() : tBreaks{std::to_string(count) + " searchables"};
+       }},
+      // The README sends the player to room A's furniture for the plans, the
+      // bag's mission item: a search of all of it must give it.
+      {"level01's room A holds its whole search bag",
+       [](const std::string& level, cQXWorld* world) {
+         if (level != "level01") {
+           return tBreaks();
+         }
+         const demo::level01::Area& room = demo::level01::Spaces()[1];
+         tBreaks breaks;
+         u32 inside = 0;
+         ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable* searchable) {
+           const tGround at = GroundOf(searchable->GetFrame());
+           const bool in = at.x > room.x0 && at.x < room.x1 && at.z > room.z0 && at.z < room.z1;
+           inside += in ? 1 : 0;
+           if (!in) {
+             breaks.push_back(std::string(searchable->GetName().CStr()) + " at " + Where(at));
+           }
+         });
+         if (inside != kSearchBagItems) {
+           breaks.push_back(std::to_string(inside) + " searchables in " + room.name);
+         }
+         return breaks;
+       }},
+      // A search shows only what it finds: a searchable's own messages,
+      // objective and lists mislead whoever reads the level's data.
+      {"no searchable carries a message, an objective or a list its use ignores",
+       [](const std::string&, cQXWorld* world) {
+         tBreaks breaks;
+         ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable* s) {
+           if (s->GetMessage() >= 0 || s->GetPartialMessage() >= 0 || s->GetMission() >= 0 ||
+               s->GetDoors().GetCount() + s->GetSecurity().GetCount() + s->GetDevices().GetCount() != 0) {
+             breaks.push_back(s->GetName().CStr());
+           }
+         });
+         return breaks;
+       }},
+      // What runs from the load speaks before the player has done anything;
+      // only the opening radio call may.
+      {"a timer that runs from the level's start shows nothing but a radio call",
+       [](const std::string&, cQXWorld* world) {
+         tBreaks breaks;
+         const cPtrArray& timers = world->GetTimerDevices();
+         for (u32 i = 0; i < timers.GetCount(); i++) {
+           const cTimerDevice* timer = static_cast<const cTimerDevice*>(timers.Get(i));
+           const s32 stopped = timer->GetStoppedMessage();
+           if (timer->IsRunning() && stopped >= 0 && world->GetMessageDialogues()[u32(stopped)] < 0) {
+             breaks.push_back(std::string(timer->GetName().CStr()) + " shows \"" +
+                              world->GetMessageText(u32(stopped)).CStr() + "\"");
+           }
+         }
+         return breaks;
+       }},
+  };
+  return rules;
+}
+
+class DemoInvariantsTest : public WorldTest {
+ protected:
+  void SetUp() override {
+    WorldTest::SetUp();
+    MakeScreenStack();
+    ASSERT_TRUE(WriteDemoData());
+  }
+};
+
+TEST_F(DemoInvariantsTest, EveryFileKeepsEveryRule) {
+  gGameOptions->SetLanguage(1);  // English messages
+  for (const tFileRule& rule : FileRules()) {
+    SCOPED_TRACE(rule.rule);
+    EXPECT_EQ(tBreaks(), rule.check());
+  }
+  for (const char* level : kInvariantLevels) {
+    cQXWorld* world = LoadWorld(level);
+    ASSERT_TRUE(world != nullptr && world->GetPlayer() != nullptr);
+    for (const tLevelRule& rule : LevelRules()) {
+      SCOPED_TRACE(std::string(level) + ": " + rule.rule);
+      EXPECT_EQ(tBreaks(), rule.check(level, world));
+    }
+  }
+}
+
+}  // namespace
