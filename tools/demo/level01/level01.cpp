@@ -65,7 +65,9 @@ std::string ConfigGroups() {
   text += LightmapKeys();
   text += "DIRLIGHTADD = 0.1\nDIRLIGHTANGLE = 55\n";
   text += "TEXTS = " + std::string(kTextsPrefix) + "\n";
-  text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
+  // A hack's time runs from the panel's opening: 2.5 s a key leaves a
+  // newcomer time to read the row before the first press.
+  text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 2.5\nHACK_ICON_ALPHA_VALUE = 128\n";
 
   // The level's ambient light and sun light every man besides the camera's
   // lights and the light his lightmaps give him: kept dim, so that the men

@@ -383,7 +383,7 @@ std::string ConfigGroups(const LevelPlan& plan) {
     text += "TIMERDEVICES = " + ListText(TimerNames(plan)) + "\n";
   }
   text += "TEXTS = " + folder + "texts\n";
-  text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 1.5\nHACK_ICON_ALPHA_VALUE = 128\n";
+  text += "HACK_DEFAULT_KEY_NUMBER = 3\nHACK_KEY_TIME = 2.5\nHACK_ICON_ALPHA_VALUE = 128\n";
   // Dim, as in the first level: the men are lit by these, the camera's
   // lights and their lightmaps together.
   text += "\n[" + ambient + "]\nTYPE = AMBIENT\nCOLOR = (0.1,0.1,0.12,1.0)\n";
