@@ -95,6 +95,17 @@ std::string Where(const tGround& at) {
   return text;
 }
 
+// Where the player starts and where he comes back: the checkpoints.
+std::vector<tGround> StartAndCheckpoints(cQXWorld* world) {
+  std::vector<tGround> spots = {GroundOf(world->GetPlayer()->GetFrame())};
+  ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+    if (area->GetType() == kAreaCheckpoint) {
+      spots.push_back(GroundOf(area->GetFrame()));
+    }
+  });
+  return spots;
+}
+
 // The rules on the files as written.
 struct tFileRule {
   const char* rule;
@@ -170,12 +181,7 @@ const std::vector<tLevelRule>& LevelRules() {
   static const std::vector<tLevelRule> rules = {
       {"no man starts within 3 m of the player's start or of a checkpoint",
        [](const std::string&, cQXWorld* world) {
-         std::vector<tGround> clear = {GroundOf(world->GetPlayer()->GetFrame())};
-         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
-           if (area->GetType() == kAreaCheckpoint) {
-             clear.push_back(GroundOf(area->GetFrame()));
-           }
-         });
+         const std::vector<tGround> clear = StartAndCheckpoints(world);
          tBreaks breaks;
          for (u32 i = 2; i < world->GetMen().GetCount(); i++) {  // after the player and his double
            cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
@@ -192,12 +198,7 @@ const std::vector<tLevelRule>& LevelRules() {
       {"a panicking civilian's refuge lies 3 m or more from the start and the checkpoints",
        [](const std::string&, cQXWorld* world) {
          const cWaypointGraph::tNode& refuge = world->GetWaypointGraph()->GetNode(0);
-         std::vector<tGround> clear = {GroundOf(world->GetPlayer()->GetFrame())};
-         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
-           if (area->GetType() == kAreaCheckpoint) {
-             clear.push_back(GroundOf(area->GetFrame()));
-           }
-         });
+         const std::vector<tGround> clear = StartAndCheckpoints(world);
          tBreaks breaks;
          for (const tGround& spot : clear) {
            if (GroundApart({refuge.x, refuge.z}, spot) < kClearAround) {
