@@ -1198,6 +1198,23 @@ BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
 
 namespace {
 
+// Where a window lies on the screen: its SDL window's place, with the SDL
+// window's size or, with clientSize, its client area's (a scaled full-screen
+// window's is its mode's).
+RECT ScreenBox(HWND window, bool clientSize) {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowPosition(window->sdlWindow, &left, &top);
+  if (clientSize) {
+    WinClientSize(window, &width, &height);
+  } else {
+    SDL_GetWindowSize(window->sdlWindow, &width, &height);
+  }
+  return {left, top, left + width, top + height};
+}
+
 // The window whose client area holds a screen point.
 SDL_Window* WindowAt(int x, int y) {
   std::lock_guard<std::mutex> guard(gTableLock);
@@ -1205,13 +1222,8 @@ SDL_Window* WindowAt(int x, int y) {
     if (window->sdlWindow == nullptr) {
       continue;
     }
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowPosition(window->sdlWindow, &left, &top);
-    SDL_GetWindowSize(window->sdlWindow, &width, &height);
-    if (x >= left && y >= top && x < left + width && y < top + height) {
+    const RECT box = ScreenBox(window, false);
+    if (x >= box.left && y >= box.top && x < box.right && y < box.bottom) {
       return window->sdlWindow;
     }
   }
@@ -1227,17 +1239,12 @@ POINT ScreenToReal(int x, int y) {
     if (!WinIsModeScaled(window)) {
       continue;
     }
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowPosition(window->sdlWindow, &left, &top);
-    WinClientSize(window, &width, &height);
-    if (x >= left && y >= top && x <= left + width && y <= top + height) {
-      int clientX = x - left;
-      int clientY = y - top;
+    const RECT box = ScreenBox(window, true);
+    if (x >= box.left && y >= box.top && x <= box.right && y <= box.bottom) {
+      int clientX = x - box.left;
+      int clientY = y - box.top;
       WinClientToReal(window, &clientX, &clientY);
-      return {left + clientX, top + clientY};
+      return {box.left + clientX, box.top + clientY};
     }
   }
   return {x, y};

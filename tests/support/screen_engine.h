@@ -208,23 +208,27 @@ class ScreenEngineTest : public D3D8EngineWindowTest {
   std::string packPath_;
 };
 
-// The same with the screen textures and the font served, the screen stack
-// made and the font "gothic13" loaded.
-class ScreenTextTest : public ScreenEngineTest {
+// A screen fixture (ScreenEngineTest or one built on it) with the screen
+// textures and the font served, the screen stack made and the font
+// "gothic13" loaded.
+template <typename Base>
+class WithScreenText : public Base {
  protected:
   void SetUp() override {
-    ScreenEngineTest::SetUp();
-    if (HasFatalFailure()) {
+    Base::SetUp();
+    if (this->HasFatalFailure()) {
       return;
     }
-    MountTextures();
-    MakeScreenStack();
+    this->MountTextures();
+    this->MakeScreenStack();
     ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
   }
   void TearDown() override {
     font_.Release();
-    ScreenEngineTest::TearDown();
+    Base::TearDown();
   }
 
   cFont font_;
 };
+
+using ScreenTextTest = WithScreenText<ScreenEngineTest>;

@@ -49,6 +49,15 @@ class D3D8Test : public ::testing::Test {
     return params;
   }
 
+  D3DPRESENT_PARAMETERS FullScreenParams(UINT width, UINT height) {
+    D3DPRESENT_PARAMETERS params = WindowedParams();
+    params.Windowed = FALSE;
+    params.SwapEffect = D3DSWAPEFFECT_FLIP;
+    params.BackBufferWidth = width;
+    params.BackBufferHeight = height;
+    return params;
+  }
+
   void CreateDevice(DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING) {
     D3DPRESENT_PARAMETERS params = WindowedParams();
     ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &window_, behaviour, &params, &device_), D3D_OK);

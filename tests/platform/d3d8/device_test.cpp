@@ -460,11 +460,7 @@ TEST_F(DeviceTest, AdditionalSwapChainPresentsIntoItsWindow) {
 }
 
 TEST_F(DeviceTest, FullScreenDeviceAndBackToWindowed) {
-  D3DPRESENT_PARAMETERS params = WindowedParams();
-  params.Windowed = FALSE;
-  params.SwapEffect = D3DSWAPEFFECT_FLIP;
-  params.BackBufferWidth = 640;
-  params.BackBufferHeight = 480;
+  D3DPRESENT_PARAMETERS params = FullScreenParams(640, 480);
   params.BackBufferFormat = D3DFMT_R5G6B5;
   params.AutoDepthStencilFormat = D3DFMT_D16;
   params.FullScreen_RefreshRateInHz = 60;
@@ -983,11 +979,7 @@ TEST_F(DeviceTest, AFullScreenDeviceGivesItsWindowTheModesClientArea) {
   HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                 rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  D3DPRESENT_PARAMETERS params = WindowedParams();
-  params.Windowed = FALSE;
-  params.SwapEffect = D3DSWAPEFFECT_FLIP;
-  params.BackBufferWidth = 800;
-  params.BackBufferHeight = 600;
+  D3DPRESENT_PARAMETERS params = FullScreenParams(800, 600);
   params.hDeviceWindow = window;
   IDirect3DDevice8* device = nullptr;
   ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device),

@@ -33,24 +33,7 @@ class PanelWidget : public cWgWidget {
   cSprite2D mSprite;
 };
 
-class HudOverSceneTest : public LevelTest {
- protected:
-  void SetUp() override {
-    LevelTest::SetUp();
-    if (HasFatalFailure()) {
-      return;
-    }
-    MountTextures();
-    MakeScreenStack();
-    ASSERT_TRUE(font_.Load("data/font/", "gothic13", 0.0f));
-  }
-  void TearDown() override {
-    font_.Release();
-    LevelTest::TearDown();
-  }
-
-  cFont font_;
-};
+using HudOverSceneTest = WithScreenText<LevelTest>;
 
 TEST_F(HudOverSceneTest, TextAndPanelStayOverAModelNearerThanTheirPlane) {
   // The camera's near plane is 1; at 1.05 the model's depth is about 0.05,

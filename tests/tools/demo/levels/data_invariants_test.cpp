@@ -21,6 +21,7 @@
 #include "game/world/navigation/waypoint_graph.h"
 #include "game/world/sensors/sensor_kinds.h"
 #include "tests/game/characters/world_fixture.h"
+#include "tests/tools/demo/levels/ground_spot.h"
 #include "tools/demo/level01/level01_parts.h"
 #include "tools/demo/level01/map_plan.h"
 
@@ -81,26 +82,18 @@ std::string Lower(std::string text) {
   return text;
 }
 
-struct tGround {
-  f32 x, z;
-};
-tGround GroundOf(RwFrame* frame) {
-  const RwV3d& at = RwFrameGetLTM(frame)->pos;
-  return {at.x, at.z};
-}
-f32 GroundApart(const tGround& a, const tGround& b) { return std::hypot(a.x - b.x, a.z - b.z); }
-std::string Where(const tGround& at) {
+std::string Where(const tSpot& at) {
   char text[48];
   std::snprintf(text, sizeof text, "(%.1f, %.1f)", static_cast<double>(at.x), static_cast<double>(at.z));
   return text;
 }
 
 // Where the player starts and where he comes back: the checkpoints.
-std::vector<tGround> StartAndCheckpoints(cQXWorld* world) {
-  std::vector<tGround> spots = {GroundOf(world->GetPlayer()->GetFrame())};
+std::vector<tSpot> StartAndCheckpoints(cQXWorld* world) {
+  std::vector<tSpot> spots = {SpotOf(world->GetPlayer()->GetFrame())};
   ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
     if (area->GetType() == kAreaCheckpoint) {
-      spots.push_back(GroundOf(area->GetFrame()));
+      spots.push_back(SpotOf(area->GetFrame()));
     }
   });
   return spots;
@@ -181,12 +174,12 @@ const std::vector<tLevelRule>& LevelRules() {
   static const std::vector<tLevelRule> rules = {
       {"no man starts within 3 m of the player's start or of a checkpoint",
        [](const std::string&, cQXWorld* world) {
-         const std::vector<tGround> clear = StartAndCheckpoints(world);
+         const std::vector<tSpot> clear = StartAndCheckpoints(world);
          tBreaks breaks;
          for (u32 i = 2; i < world->GetMen().GetCount(); i++) {  // after the player and his double
            cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
-           for (const tGround& spot : clear) {
-             if (GroundApart(GroundOf(man->GetFrame()), spot) < kClearAround) {
+           for (const tSpot& spot : clear) {
+             if (Apart(SpotOf(man->GetFrame()), spot) < kClearAround) {
                breaks.push_back(std::string(man->GetName().CStr()) + " starts beside " + Where(spot));
              }
            }
@@ -198,10 +191,10 @@ const std::vector<tLevelRule>& LevelRules() {
       {"a panicking civilian's refuge lies 3 m or more from the start and the checkpoints",
        [](const std::string&, cQXWorld* world) {
          const cWaypointGraph::tNode& refuge = world->GetWaypointGraph()->GetNode(0);
-         const std::vector<tGround> clear = StartAndCheckpoints(world);
+         const std::vector<tSpot> clear = StartAndCheckpoints(world);
          tBreaks breaks;
-         for (const tGround& spot : clear) {
-           if (GroundApart({refuge.x, refuge.z}, spot) < kClearAround) {
+         for (const tSpot& spot : clear) {
+           if (Apart({refuge.x, refuge.z}, spot) < kClearAround) {
              breaks.push_back("the refuge " + Where({refuge.x, refuge.z}) + " beside " + Where(spot));
            }
          }
@@ -225,7 +218,7 @@ const std::vector<tLevelRule>& LevelRules() {
          tBreaks breaks;
          u32 inside = 0;
          ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable* searchable) {
-           const tGround at = GroundOf(searchable->GetFrame());
+           const tSpot at = SpotOf(searchable->GetFrame());
            const bool in = at.x > room.x0 && at.x < room.x1 && at.z > room.z0 && at.z < room.z1;
            inside += in ? 1 : 0;
            if (!in) {

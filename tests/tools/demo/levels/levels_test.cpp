@@ -26,6 +26,7 @@
 #include "game/world/sensors/sensor_device.h"
 #include "game/world/sensors/sensor_kinds.h"
 #include "tests/game/characters/world_fixture.h"
+#include "tests/tools/demo/levels/ground_spot.h"
 #include "tools/demo/demo.h"
 #include "tools/demo/implants/implants.h"
 #include "tools/demo/level01/level01_parts.h"
@@ -94,15 +95,7 @@ TEST_F(GeneratedLevelsTest, EachLevelLoadsAndEndsAtItsExit) {
   }
 }
 
-// Ground positions and distances.
-struct tSpot {
-  f32 x, z;
-};
-tSpot SpotOf(RwFrame* frame) {
-  const RwV3d& at = RwFrameGetLTM(frame)->pos;
-  return {at.x, at.z};
-}
-f32 Apart(const tSpot& a, const tSpot& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+// How far a ground spot lies from a segment.
 f32 FromSegment(const tSpot& p, const tSpot& a, const tSpot& b) {
   const f32 dx = b.x - a.x, dz = b.z - a.z;
   const f32 t = std::clamp(((p.x - a.x) * dx + (p.z - a.z) * dz) / (dx * dx + dz * dz), 0.0f, 1.0f);
