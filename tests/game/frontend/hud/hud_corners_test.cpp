@@ -4,7 +4,6 @@
 // many items the player carries.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <string>
 #include <utility>
@@ -48,34 +47,20 @@ class HudCornersTest : public ScreenEngineTest {
   }
 
   // The pixels the widget inks on a black screen in the lower third (both
-  // corners), as y * width + x, read in one lock.
+  // corners), as y * width + x.
   std::set<int> Inked(cWgWidget& widget) {
     ClearTarget(screen_);
     widget.Layout(RwRect{0, 0, screenWidth_, screenHeight_}, screen_);
     widget.Render();
-    std::set<int> inked;
-    IDirect3DSurface8* back = nullptr;
-    if (FAILED(Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) || back == nullptr) {
-      ADD_FAILURE() << "no back buffer";
-      return inked;
-    }
     const int top = screenHeight_ - kCornerRows;
-    const RECT rows = {0, top, screenWidth_, screenHeight_};
-    D3DLOCKED_RECT locked;
-    if (SUCCEEDED(back->LockRect(&locked, &rows, D3DLOCK_READONLY))) {
-      for (int y = 0; y < kCornerRows; y++) {
-        const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch;
-        for (int x = 0; x < screenWidth_; x++) {
-          uint32_t pixel;
-          std::memcpy(&pixel, row + 4 * x, sizeof pixel);
-          if ((pixel & 0x00FFFFFFu) != 0) {
-            inked.insert((top + y) * screenWidth_ + x);
-          }
-        }
+    const std::vector<uint32_t> pixels = BackBufferRowsRgb(Device(), top, kCornerRows, screenWidth_);
+    EXPECT_FALSE(pixels.empty()) << "no back buffer";
+    std::set<int> inked;
+    for (size_t i = 0; i < pixels.size(); i++) {
+      if (pixels[i] != 0) {
+        inked.insert(top * screenWidth_ + static_cast<int>(i));
       }
-      back->UnlockRect();
     }
-    back->Release();
     return inked;
   }
 
