@@ -20,8 +20,9 @@ namespace {
 // 74 the way out's. 14 and 18 close a lost and a won hack (the hacking game
 // shows them by index, 13 and 17), so that no other object names them. A
 // dialogue line's "$NN" is the number of the line that follows it, "$00" on
-// the last. Nothing shows 17, 33 to 36, 56, 58 and 60 to 73: a search tells
-// what it finds, and the timers work unannounced.
+// the last. Nothing shows 2, 3, 17, 33 to 36, 56, 58 and 60 to 73: a door
+// that stays shut says nothing, a search tells what it finds, and the timers
+// work unannounced.
 // clang-format off
 const std::vector<LevelText> kMessages = {
     {"The door slides open.", "Die T\xFCr gleitet auf."},                                            // 1

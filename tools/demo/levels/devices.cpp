@@ -60,8 +60,8 @@ std::vector<level01::Placed> Level02() {
        Pickup({{"TYPE", "special"}, {"MESSAGE", "34"}, {"MISSION", "4"}})},
       // A pair's members lie beyond each other's reach (1.5), so that a
       // player in front of one never works the other.
-      {"MULTIDEVICES", "groupbutton", "sbutton_1", 14.3f, 1.2f, -kWall, 0.0f, "", WallUse(pair)},
-      {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.0f, 1.2f, -kWall, 0.0f, "", WallUse(pair)},
+      {"MULTIDEVICES", "groupbutton", "sbutton_1", 14.8f, 1.2f, -kWall, 0.0f, "", WallUse(pair)},
+      {"MULTIDEVICES", "groupbutton", "sbutton_2", 16.4f, 1.2f, -kWall, 0.0f, "", WallUse(pair)},
       // On the store's far wall, placed down and facing it.
       {"LEVERS", "lever", "lever_1", 14.0f, 1.3f, kRoomFar - 0.08f, 0.0f, "",
        WallUse({{"POSITION", "down"}, {"OPENERPOS", "up"}, {"OPENEDTIME", "10.0"}, {"MESSAGE", "11"},

@@ -34,7 +34,7 @@ constexpr float kSearchableSpacing = 1.2f;
 // Messages by number (from 1); the objects' props name them.
 enum Message {
   kDoorOpens = 1,
-  kDoorStuck,
+  kDoorStuck,  // shown by nothing: no door's failed use shows a message
   kExitReached,
   kCheckpointReached,
   kCheckpointTaken,
@@ -155,9 +155,10 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"GLOW", "lamp_glow"}}});
   }
-  // The doors open by hand from a little farther and more aside than the
-  // first level's, clear their whole doorway and stay open: the guard's
-  // round passes the exit's door, which blinks on the maps.
+  // The doors open by hand from as far as the first level's, for a player
+  // who faces them within 30 degrees: one who faces a key or a button beside
+  // a door gets that, not the door. They clear their whole doorway and stay
+  // open: the guard's round passes the exit's door, which blinks on the maps.
   for (const level01::Doorway& d : plan.doorways) {
     const level01::Area& room = plan.spaces[static_cast<size_t>(d.room)];
     const bool wayOut = plan.exitX > room.x0 && plan.exitX < room.x1 && plan.exitZ > room.z0 && plan.exitZ < room.z1;
@@ -170,11 +171,10 @@ std::vector<Placed> PlacedObjects(const LevelPlan& plan) {
                        0.0f,
                        {{"IMPLANT", "none"},
                         {"USEPOINT", "[0, 1]"},
-                        {"USEDIST", "2.2"},
+                        {"USEDIST", "1.8"},
                         {"USEANG", "120"},
-                        {"USERANG", "90"},
+                        {"USERANG", "60"},
                         {"MESSAGE", std::to_string(kDoorOpens)},
-                        {"FAILEDMESSAGE", std::to_string(kDoorStuck)},
                         {"ICON", std::to_string(wayOut ? level01::kIconWayOut : level01::kIconDoor)},
                         {"MOVEDIR", "left"},
                         {"SPEED", "1.5"},

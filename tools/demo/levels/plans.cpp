@@ -41,7 +41,9 @@ std::vector<LevelPlan> BuildPlans() {
   level02.exitX = 16.0f, level02.exitZ = 7.5f;
   // The checkpoints lie out of the guards' sight from their rounds.
   level02.checkpointX = 4.0f, level02.checkpointZ = 0.0f;
-  level02.searchables = 3;
+  // No furniture to search: a search's mission item completes a level's
+  // second objective, which here is the store's key.
+  level02.searchables = 0;
   // 1 and 9: the office (a panicking civilian runs to the first waypoint),
   // 8: the start, 10: the guard's west end of the corridor, 11: inside the
   // office's door. The edge from 10 east comes first: a man standing on it
@@ -72,7 +74,8 @@ std::vector<LevelPlan> BuildPlans() {
   level03.startX = 2.0f, level03.startZ = 0.0f, level03.startAngle = 90.0f;
   level03.exitX = 18.0f, level03.exitZ = -7.5f;
   level03.checkpointX = 5.0f, level03.checkpointZ = 0.0f;
-  level03.searchables = 15;  // the most a level holds
+  // No furniture to search either: the second objective is the ledger.
+  level03.searchables = 0;
   // 1 and 9: the office (a panicking civilian runs to the first waypoint),
   // 8: the start, 10: the guard's west end of the corridor, its edge east
   // first; 11 inside the office's door, 12 in front of it.

@@ -7,6 +7,7 @@
 // name a profile's level and difficulty in the profile lines: level item n
 // names the level the game starts for it, "level01" to "level06", as that
 // level's briefing does (the demo's numbered levels end at "level05").
+// Every menu with items names Enter, which chooses, in its footer.
 // German letters are octal escapes of their Windows-1252 codes, the texts'
 // encoding: \344 a-umlaut, \366 o-umlaut, \374 u-umlaut, \337 sharp s.
 #include <string>
@@ -43,7 +44,7 @@ const MenuLanguage& German() {
        {"LEVEL",
         "EINSATZ",
         {"Die B\374ros", "Die Lagerr\344ume", "Der Tresor", "Die Br\374cke", "Der Turm", "Der Kern"},
-        "Esc: zur\374ck"},
+        "Enter: w\344hlen   Esc: zur\374ck"},
        {"NEWGAME", "DEIN NAME", {}, "Pfeile und Enter: Buchstaben, OK: fertig"},
        {"CONTINUE", "FORTSETZEN", {}, "Enter: spielen   Esc: zur\374ck"},
        {"OPTION",
@@ -53,10 +54,10 @@ const MenuLanguage& German() {
        {"EXTRAS",
         "EXTRAS",
         {"Mitwirkende", "Figuren", "Episoden", "Skizzen", "Gespr\344ch", "Stunts"},
-        "Esc: zur\374ck"},
-       {"ACTORS", "FIGUREN", {"Vostek", "Pirena", "Haldo"}, "Esc: zur\374ck"},
-       {"EPISODES", "EPISODEN", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Esc: zur\374ck"},
-       {"DIFFICULTY", "SCHWIERIGKEIT", {"Normal", "Schwer"}, "Esc: zur\374ck"},
+        "Enter: w\344hlen   Esc: zur\374ck"},
+       {"ACTORS", "FIGUREN", {"Vostek", "Pirena", "Haldo"}, "Enter: w\344hlen   Esc: zur\374ck"},
+       {"EPISODES", "EPISODEN", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Enter: w\344hlen   Esc: zur\374ck"},
+       {"DIFFICULTY", "SCHWIERIGKEIT", {"Normal", "Schwer"}, "Enter: w\344hlen   Esc: zur\374ck"},
        {"QUIT", "Wirklich beenden?", {"Nein", "Ja"}, "Links/Rechts, Enter"},
        {"DELETE_WINDOW", "Alle Pl\344tze belegt", {"Zur\374ck", "Ersetzen", "Ohne Profil"}, "Links/Rechts, Enter"},
        {"DELETE_MENU", "WELCHES PROFIL ERSETZEN?", {}, "Enter: ersetzen   Esc: zur\374ck"}},
@@ -82,14 +83,17 @@ const MenuLanguage& English() {
        {"LEVEL",
         "MISSION",
         {"The offices", "The store rooms", "The vault", "The bridge", "The tower", "The core"},
-        "Esc: back"},
+        "Enter: choose   Esc: back"},
        {"NEWGAME", "YOUR NAME", {}, "Arrows and Enter: letters, OK: done"},
        {"CONTINUE", "CONTINUE", {}, "Enter: play   Esc: back"},
        {"OPTION", "OPTIONS", {"Language", "Brightness", "Volume", "Music", "Invert axis"}, "Enter: choose   Esc: save"},
-       {"EXTRAS", "EXTRAS", {"Credits", "Actors", "Episodes", "Sketches", "Interview", "Stunts"}, "Esc: back"},
-       {"ACTORS", "ACTORS", {"Vostek", "Pirena", "Haldo"}, "Esc: back"},
-       {"EPISODES", "EPISODES", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Esc: back"},
-       {"DIFFICULTY", "DIFFICULTY", {"Normal", "Hard"}, "Esc: back"},
+       {"EXTRAS",
+        "EXTRAS",
+        {"Credits", "Actors", "Episodes", "Sketches", "Interview", "Stunts"},
+        "Enter: choose   Esc: back"},
+       {"ACTORS", "ACTORS", {"Vostek", "Pirena", "Haldo"}, "Enter: choose   Esc: back"},
+       {"EPISODES", "EPISODES", {"Tesklo", "Ordan", "Salvern", "Kumb"}, "Enter: choose   Esc: back"},
+       {"DIFFICULTY", "DIFFICULTY", {"Normal", "Hard"}, "Enter: choose   Esc: back"},
        {"QUIT", "Really quit?", {"No", "Yes"}, "Left/Right, Enter"},
        {"DELETE_WINDOW", "Every slot is used", {"Back", "Replace", "No profile"}, "Left/Right, Enter"},
        {"DELETE_MENU", "REPLACE WHICH PROFILE?", {}, "Enter: replace   Esc: back"}},

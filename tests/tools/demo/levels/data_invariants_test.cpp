@@ -15,6 +15,8 @@
 
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/property.h"
+#include "game/render/collision/collision_volume.h"
+#include "game/render/collision/world_collision.h"
 #include "game/world/devices/device_passes.h"
 #include "game/world/devices/searchable.h"
 #include "game/world/devices/timer_device.h"
@@ -35,8 +37,18 @@ const char* const kInvariantLevels[] = {"level01", "level02", "level03", "level0
 constexpr f32 kLongestEmission = 3.0f;
 // The search bag's items: a level's searchables draw one each.
 constexpr u32 kSearchBagItems = 15;
+// The objective a search's mission item completes: the second.
+constexpr s32 kBagObjective = 1;
 // Nobody starts nearer than this to where the player starts or comes back.
 constexpr f32 kClearAround = 3.0f;
+// Where a player stands to use a thing: this near and far from its use point
+// across the floor, within kReachAside of a side it is used from (all round
+// for a thing used from every side), facing it.
+constexpr f32 kReachNear = 0.6f;
+constexpr f32 kReachFar = 1.0f;
+constexpr f32 kReachAside = 30.0f * 3.14159265f / 180.0f;
+// Nobody faces a thing exactly: the player may look this far to either side.
+constexpr f32 kFacingSlack = 10.0f * 3.14159265f / 180.0f;
 
 std::string ValueOf(const cPropertyGroup& group, const char* key) {
   const cProperty* property = group.FindProperty(cString(key));
@@ -99,6 +111,64 @@ std::vector<tSpot> StartAndCheckpoints(cQXWorld* world) {
   return spots;
 }
 
+// The device that the HUD's sign shows, and Space uses, for a player whose
+// use ray starts at point along direction: as the player's hint picks it.
+cDevice* SignedDevice(cQXWorld* world, const RwV3d& point, const RwV3d& direction) {
+  cDevice* device = world->FindUsableDevice(point, direction, kTriggerNone);
+  device = device != nullptr ? device : world->FindUsableDeviceOfType(point, direction, false);
+  return device != nullptr ? device : world->FindUsableDeviceOfType(point, direction, true);
+}
+
+// The player can stand at the spot: a floor under him, his volume touching
+// nothing.
+bool CanStand(cQXWorld* world, const tSpot& spot) {
+  cWorldCollision* collision = world->GetWorldObject();
+  RwV3d point, normal;
+  if (!collision->IntersectSegment(tSegment3d(RwV3d{spot.x, 0.5f, spot.z}, RwV3d{spot.x, -0.5f, spot.z}), &point,
+                                   &normal, nullptr, true, false, 0, false) ||
+      std::fabs(point.y) > 0.05f) {
+    return false;
+  }
+  cDorvaMan* player = world->GetPlayer();
+  const RwV3d at = {spot.x, 0.0f, spot.z};
+  RwFrameTranslate(player->GetFrame(), &at, kRwCombineReplace);
+  return collision->CollideVolume(player->GetCollisionVolume(), true, 0) == 0;
+}
+
+// A spot in front of a side of a device, and that side's use point.
+struct tReach {
+  tSpot spot;
+  RwV3d use;
+};
+
+// The spots in front of each side of the device that it is used from; those
+// where nobody can stand are left out.
+std::vector<tReach> ReachSpots(cQXWorld* world, const cDevice& device) {
+  std::vector<tReach> spots;
+  const bool allRound = device.GetUseCosine() < -0.99f;
+  for (const bool back : {false, true}) {
+    if (!device.IsTwoSided() && device.IsOtherSide() != back) {
+      continue;
+    }
+    RwV3d use, facing;
+    device.GetUsePoint(&use, back);
+    device.GetUseDirection(&facing, back);
+    const f32 heading = std::atan2(facing.x, facing.z);
+    const int steps = allRound ? 12 : 5;
+    for (int step = 0; step < steps; step++) {
+      const f32 angle = allRound ? heading + (f32(step) + 0.5f) * 3.14159265f / 6.0f
+                                 : heading + kReachAside * (f32(step) / 2.0f - 1.0f);
+      for (const f32 distance : {kReachNear, 0.5f * (kReachNear + kReachFar), kReachFar}) {
+        const tSpot spot = {use.x + distance * std::sin(angle), use.z + distance * std::cos(angle)};
+        if (CanStand(world, spot)) {
+          spots.push_back({spot, use});
+        }
+      }
+    }
+  }
+  return spots;
+}
+
 // The rules on the files as written.
 struct tFileRule {
   const char* rule;
@@ -147,6 +217,32 @@ const std::vector<tFileRule>& FileRules() {
            if (footer.find("esc") == std::string::npos || footer.find("save") != std::string::npos ||
                footer.find("speicher") != std::string::npos) {
              breaks.push_back(std::string(path) + ": \"" + footer + "\"");
+           }
+         }
+         return breaks;
+       }},
+      // A menu whose items are chosen says so: its footer names the key.
+      {"every menu with items names Enter in its footer",
+       [] {
+         tBreaks breaks;
+         for (const char* path : {"data/menu/text_eng.txt", "data/menu/text_d.txt"}) {
+           cPropertyFile file;
+           const cPropertyGroup* text = file.Load(cString(path)) ? file.FindGroup(cString("text")) : nullptr;
+           if (text == nullptr) {
+             breaks.push_back(std::string(path) + ": no texts");
+             continue;
+           }
+           const std::string firstItem = "_ITEM00";
+           for (u32 i = 0; i < text->GetCount(); i++) {
+             const std::string key = text->GetProperty(i).GetName().CStr();
+             if (key.size() > firstItem.size() &&
+                 key.compare(key.size() - firstItem.size(), std::string::npos, firstItem) == 0) {
+               const std::string menu = key.substr(0, key.size() - firstItem.size());
+               if (ValueOf(*text, (menu + "_FOOTER").c_str()).find("Enter") == std::string::npos) {
+                 breaks.push_back(std::string(path) + ": " + menu + " \"" + ValueOf(*text, (menu + "_FOOTER").c_str()) +
+                                  "\"");
+               }
+             }
            }
          }
          return breaks;
@@ -230,6 +326,32 @@ const std::vector<tLevelRule>& LevelRules() {
          }
          return breaks;
        }},
+      // A lucky search must not take an objective that a device or a place
+      // gives; and an objective that only luck gives cannot be counted on.
+      {"a search completes only the second objective, its own, which a search of every searchable gives",
+       [](const std::string&, cQXWorld* world) {
+         u32 searchables = 0;
+         ForEachClone<cSearchable>(world->GetObjectSets(kSetSearchables), [&](cSearchable*) { searchables++; });
+         tBreaks breaks;
+         if (searchables == 0) {
+           return breaks;
+         }
+         for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+           const cDevice* device = cDevice::FromLink(node);
+           if (device->GetMission() == kBagObjective) {
+             breaks.push_back(std::string(device->GetName().CStr()) + " completes it too");
+           }
+         }
+         ForEachClone<cSpecialArea>(world->GetObjectSets(kSetSpecialAreas), [&](cSpecialArea* area) {
+           if (area->GetMission() == kBagObjective) {
+             breaks.push_back(std::string(area->GetName().CStr()) + " completes it too");
+           }
+         });
+         if (world->GetMissionFlags().GetCount() > u32(kBagObjective) && searchables != kSearchBagItems) {
+           breaks.push_back(std::to_string(searchables) + " searchables hold it by luck");
+         }
+         return breaks;
+       }},
       // A search shows only what it finds: a searchable's own messages,
       // objective and lists mislead whoever reads the level's data.
       {"no searchable carries a message, an objective or a list its use ignores",
@@ -241,6 +363,53 @@ const std::vector<tLevelRule>& LevelRules() {
              breaks.push_back(s->GetName().CStr());
            }
          });
+         return breaks;
+       }},
+      // A player who walks up to a thing and faces it uses it without a
+      // search for the one spot it answers from. A pickup below the floor
+      // is given by a body's search, not taken.
+      {"every device, panel and pickup is used from wherever a player stands 0.6 to 1 m in front of it, facing it",
+       [](const std::string&, cQXWorld* world) {
+         tBreaks breaks;
+         const RwV3d start = RwFrameGetLTM(world->GetPlayer()->GetFrame())->pos;
+         for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+           cDevice* device = cDevice::FromLink(node);
+           RwV3d use;
+           device->GetUsePoint(&use, false);
+           if (use.y < 0.0f) {
+             continue;
+           }
+           const std::string name = device->GetName().CStr();
+           const std::vector<tReach> spots = ReachSpots(world, *device);
+           if (spots.empty()) {
+             breaks.push_back(name + ": nowhere to stand");
+           }
+           for (const tReach& reach : spots) {
+             const RwV3d eye = {reach.spot.x, kUseReferenceHeight, reach.spot.z};
+             const f32 toward = std::atan2(reach.use.x - reach.spot.x, reach.use.z - reach.spot.z);
+             for (const f32 slack : {-kFacingSlack, 0.0f, kFacingSlack}) {
+               const RwV3d facing = {std::sin(toward + slack), 0.0f, std::cos(toward + slack)};
+               if (SignedDevice(world, eye, facing) != device) {
+                 breaks.push_back(name + ": not from " + Where(reach.spot));
+                 break;
+               }
+             }
+           }
+         }
+         RwFrameTranslate(world->GetPlayer()->GetFrame(), &start, kRwCombineReplace);
+         return breaks;
+       }},
+      // The game shows no message for a failed use or a missing implant:
+      // a number there would promise a text that never comes.
+      {"no device names a message for a failed use or a missing implant",
+       [](const std::string&, cQXWorld* world) {
+         tBreaks breaks;
+         for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
+           const cDevice* device = cDevice::FromLink(node);
+           if (device->GetFailedMessage() >= 0 || device->GetImplantMessage() >= 0) {
+             breaks.push_back(device->GetName().CStr());
+           }
+         }
          return breaks;
        }},
       // What runs from the load speaks before the player has done anything;
