@@ -59,6 +59,11 @@ constexpr f32 kCamDeathLookHeight = 1.2f;
 constexpr f32 kCamPitchLimitFar = 60.0f;
 constexpr f32 kCamPitchLimitShoulder = 20.0f;
 constexpr f32 kCamPitchLimitAiming = 50.0f;
+// The follow camera keeps at least this far from the player's head: an
+// obstacle nearer than kCamRiseBelow to the head, which would hold the camera
+// closer, makes it rise over the obstacle (see FindRaisedPosition).
+constexpr f32 kCamOffHead = 0.8f;
+constexpr f32 kCamRiseBelow = 1.0f;
 
 class cDorvaCam : public cCamera, public cUpdatable, public cInputListener {
  public:
@@ -146,6 +151,11 @@ class cDorvaCam : public cCamera, public cUpdatable, public cInputListener {
   void UpdateDeath(f32 dt);
   // Where the segment from the head first meets the level; false for none.
   bool FindObstacle(const RwV3d& from, const RwV3d& to, RwV3d* hit) const;
+  // A position over whatever the line from the head to the far position
+  // meets near the head: the line from the head rises in steps, shortened
+  // as needed, until it passes clear and stands well off the head and
+  // beside the player's axis; false when none does.
+  bool FindRaisedPosition(const RwV3d& head, const RwV3d& far, RwV3d* raised) const;
   // A camera position that the line from the head reaches only through the
   // level comes back a step short of where that line meets it.
   void HoldOnHeadSide(RwV3d* position) const;

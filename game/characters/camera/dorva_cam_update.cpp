@@ -17,6 +17,18 @@ constexpr f32 kKeepOffFar = 0.5f;
 constexpr f32 kKeepOffNear = 0.36f;
 // The camera stands this far ahead of its current point toward the look-at.
 constexpr f32 kNearStep = 0.1f;
+// The raised positions tried over a near obstacle: booms from the far
+// position's length down to kRiseShortest (metres), each rising from the far
+// position's slope to kRiseSteepest (radians); the line is tested
+// kRiseClearance beyond the position, so that the camera keeps off the
+// ceiling and walls it rises to. A far position this near the axis has no
+// way back to rise along.
+constexpr f32 kRiseShortest = 1.0f;
+constexpr f32 kRiseLengthStep = 0.25f;
+constexpr f32 kRiseSteepest = 1.4f;
+constexpr f32 kRiseAngleStep = 0.0873f;  // 5 degrees
+constexpr f32 kRiseClearance = 0.15f;
+constexpr f32 kRiseEdge = 0.01f;
 // The aiming eye and the height of the point it looks at.
 constexpr f32 kAimEyeHeight = 1.7f;
 constexpr f32 kAimLookHeight = 1.6f;
@@ -89,13 +101,23 @@ bool cDorvaCam::FindObstacle(const RwV3d& from, const RwV3d& to, RwV3d* hit) con
 }
 
 void cDorvaCam::UpdateFollow(f32 dt) {
-  const RwV3d far = FromPlayer(mRelativePosition);
+  RwV3d far = FromPlayer(mRelativePosition);
   RwV3d lookAt = FromPlayer(mRelativeLookAt);
   lookAt.y += ViewPitch();
   const RwV3d p = PlayerPosition();
   const RwV3d head = {p.x, p.y + kCamHeadHeight, p.z};
   RwV3d hit;
-  if (!FindObstacle(head, far, &hit)) {
+  bool blocked = FindObstacle(head, far, &hit);
+  // An obstacle this near the head (a cupboard at the player's back) would
+  // hold the camera at it or pull it in over the shoulder, inside the
+  // agent's head: over the obstacle, where there is room, the camera
+  // follows as if the way back were clear.
+  RwV3d raised;
+  if (blocked && Length(Sub(hit, head)) < kCamRiseBelow && FindRaisedPosition(head, far, &raised)) {
+    far = raised;
+    blocked = false;
+  }
+  if (!blocked) {
     SetPitchLimit(kCamPitchLimitFar);
     mGoalPosition = far;
     mGoalLookAt = lookAt;
@@ -164,6 +186,36 @@ void cDorvaCam::UpdateFollow(f32 dt) {
   PlaceCamera();
 }
 
+bool cDorvaCam::FindRaisedPosition(const RwV3d& head, const RwV3d& far, RwV3d* raised) const {
+  const RwV3d back = Sub(far, head);
+  const f32 across = std::sqrt(back.x * back.x + back.z * back.z);
+  if (across < kRiseEdge) {
+    return false;
+  }
+  const RwV3d away = {back.x / across, 0.0f, back.z / across};
+  const f32 lowest = std::atan2(back.y, across);
+  for (f32 length = Length(back); length >= kRiseShortest; length -= kRiseLengthStep) {
+    for (f32 rise = lowest; rise <= kRiseSteepest; rise += kRiseAngleStep) {
+      const f32 outward = length * std::cos(rise);
+      const f32 upward = length * std::sin(rise);
+      // The keep-off would push a camera nearer the axis out, past what
+      // was tested, unless it stands well over the head (PlaceCamera).
+      if (outward < kKeepOffFar && upward < kCamOffHead) {
+        continue;
+      }
+      const f32 reach = (length + kRiseClearance) / length;
+      const RwV3d beyond = {head.x + reach * outward * away.x, head.y + reach * upward,
+                            head.z + reach * outward * away.z};
+      RwV3d hit;
+      if (!FindObstacle(head, beyond, &hit)) {
+        *raised = RwV3d{head.x + outward * away.x, head.y + upward, head.z + outward * away.z};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 void cDorvaCam::UpdateAiming(f32 dt) {
   const cDorvaMan* player = mWorld != nullptr ? mWorld->GetPlayer() : nullptr;
   const f32 zoom = player != nullptr ? static_cast<f32>(player->GetZoomDirection()) : 0.0f;
@@ -216,7 +268,10 @@ void cDorvaCam::PlaceCamera() {
   const RwV3d p = PlayerPosition();
   RwV3d away = {mCurrentPosition.x - p.x, 0.0f, mCurrentPosition.z - p.z};
   RwMatrix* matrix = RwFrameGetMatrix(GetFrame());
-  if (Length(away) >= keepOff) {
+  // A following camera risen well over the head (a wall at the player's
+  // back) is clear of him however near his axis.
+  const bool overHead = mMode == kCamFollow && mCurrentPosition.y >= p.y + kCamHeadHeight + kCamOffHead;
+  if (Length(away) >= keepOff || overHead) {
     matrix->pos = StepToward(mCurrentPosition, mCurrentLookAt);
   } else {
     // On the axis itself the vector normalises to zero: x and z become the
@@ -245,5 +300,12 @@ void cDorvaCam::HoldOnHeadSide(RwV3d* position) const {
     return;
   }
   const f32 room = Length(Sub(head, hit));
+  // A following camera that swings round behind a player at a cupboard
+  // would stand at his head: it rises over what it met instead.
+  RwV3d raised;
+  if (mMode == kCamFollow && room < kCamRiseBelow && FindRaisedPosition(head, *position, &raised)) {
+    *position = raised;
+    return;
+  }
   *position = room > kNearStep ? StepToward(hit, head) : head;
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -378,6 +379,136 @@ TEST_F(DemoCameraTest, TheCameraStaysOnThePlayersSideOfDoorsAndWalls) {
       EXPECT_TRUE(meets(fromPlayer(RwV3d{0.0f, kCamHeadHeight, 0.0f}), fromPlayer(camera->GetRelativePosition())));
       EXPECT_EQ(door->GetCollisionModel()->GetClump(), object != nullptr ? RpAtomicGetClump(object) : nullptr);
     }
+  }
+}
+
+// Level01 walked as a player walks it, a frame at a time: into room A, along
+// its cupboards and with his back to each of them, out and through every
+// other door and back, and with his back to bare walls. Every frame the
+// camera stands at least kCamOffHead from the head, and never so near a
+// surface that one fills half the picture: of rays through a grid over the
+// picture, fewer than half meet the level within kNearSurface.
+TEST_F(DemoCameraTest, TheCameraKeepsOffTheHeadAndTheWallsOnLevel01sWalks) {
+  constexpr f32 kFrame = 0.04f;
+  constexpr f32 kWalkSpeed = 1.5f;  // metres a second
+  constexpr f32 kPi = 3.14159265f;
+  constexpr f32 kNearSurface = 1.0f;
+  constexpr f32 kStand = 1.0f;  // seconds at each stop
+  constexpr f32 kOn = NAN;      // the heading walked on
+  MakeScreenStack();
+  cQXWorld* world = LoadDemoLevel01();
+  ASSERT_NE(nullptr, world);
+  cDorvaMan* player = world->GetPlayer();
+  cDorvaCam* camera = world->GetGameCamera();
+  std::vector<cDoor*> doors;
+  ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* door) {
+    door->Open(world, kTriggerAlways);
+    door->SetHeldOpen(true);
+    doors.push_back(door);
+  });
+  const RwMatrix* view = RwFrameGetLTM(camera->GetFrame());
+  const auto surfaceFills = [&] {
+    const f32 side = std::tan(camera->GetFieldOfView() * 0.5f);
+    int near = 0, rays = 0;
+    for (f32 v = -0.75f; v < 0.8f; v += 0.5f) {     // 4 rows over the 4:3 picture
+      for (f32 u = -0.83f; u < 0.9f; u += 0.33f) {  // 6 columns
+        RwV3d d = {view->at.x + side * (u * view->right.x + v * view->up.x),
+                   view->at.y + side * (u * view->right.y + v * view->up.y),
+                   view->at.z + side * (u * view->right.z + v * view->up.z)};
+        V3dNormalize(&d);
+        const RwV3d end = {view->pos.x + kNearSurface * d.x, view->pos.y + kNearSurface * d.y,
+                           view->pos.z + kNearSurface * d.z};
+        RwV3d point, normal;
+        near += world->GetWorldCollision()->IntersectSegment(tSegment3d(view->pos, end), &point, &normal, nullptr, true,
+                                                             false, 0, false)
+                    ? 1
+                    : 0;
+        rays++;
+      }
+    }
+    return 2 * near >= rays;
+  };
+  RwV3d at = {2.0f, 0.0f, 0.0f};  // the level's start, facing east
+  f32 heading = 0.5f * kPi;
+  camera->Reset();
+  int nearFrames = 0, filledFrames = 0;
+  const auto frame = [&] {
+    RwFrameTranslate(player->GetFrame(), &at, kRwCombineReplace);
+    player->SetHeading(heading);
+    for (cDoor* door : doors) {
+      door->Update(kFrame);
+    }
+    camera->Update(kFrame);
+    const RwV3d head = {at.x, at.y + kCamHeadHeight, at.z};
+    const f32 apart = std::hypot(view->pos.x - head.x, view->pos.y - head.y, view->pos.z - head.z);
+    nearFrames += apart < kCamOffHead ? 1 : 0;
+    filledFrames += surfaceFills() ? 1 : 0;
+  };
+  const auto turnTo = [&](f32 goal) {
+    const f32 step = kKeyTurnSpeed * kFrame;
+    for (f32 left = std::remainder(goal - heading, 2.0f * kPi); std::fabs(left) > step;
+         left = std::remainder(goal - heading, 2.0f * kPi)) {
+      heading += std::copysign(step, left);
+      frame();
+    }
+    heading = goal;
+    frame();
+  };
+  // Walks to the point, turning first to face it; then faces the heading
+  // (degrees from +z) and stays.
+  const auto go = [&](f32 x, f32 z, f32 degrees) {
+    const RwV3d from = at;
+    const f32 length = std::hypot(x - from.x, z - from.z);
+    if (length > 0.01f) {
+      turnTo(std::atan2(x - from.x, z - from.z));
+      const int steps = int(length / (kWalkSpeed * kFrame)) + 1;
+      for (int step = 1; step <= steps; step++) {
+        at.x = from.x + (x - from.x) * f32(step) / f32(steps);
+        at.z = from.z + (z - from.z) * f32(step) / f32(steps);
+        frame();
+      }
+    }
+    if (!std::isnan(degrees)) {
+      turnTo(degrees * kPi / 180.0f);
+    }
+    for (f32 t = 0.0f; t < kStand; t += kFrame) {
+      frame();
+    }
+  };
+  const struct {
+    const char* leg;
+    std::function<void()> walk;
+  } legs[] = {
+      {"into room A and along its west cupboards",
+       [&] { go(4.0f, 0.0f, kOn), go(4.0f, 5.0f, kOn), go(1.0f, 4.5f, kOn), go(1.0f, 8.7f, kOn); }},
+      // A player's capsule is 0.4 round: his back to a cupboard's front.
+      {"the back to each of room A's cupboards",
+       [&] {
+         for (const f32 z : {8.7f, 7.5f, 6.3f, 5.1f, 3.9f}) {
+           go(0.95f, z, 90.0f);
+         }
+         for (const f32 z : {3.9f, 5.1f, 6.3f, 7.5f, 8.7f}) {
+           go(7.05f, z, 270.0f);
+         }
+         for (const f32 x : {5.3f, 2.7f, 1.5f}) {
+           go(x, 8.75f, 180.0f);
+         }
+       }},
+      {"the back to room A's far wall and to the corridor's walls",
+       [&] { go(4.0f, 9.3f, 180.0f), go(4.0f, 0.0f, kOn), go(8.0f, 2.35f, 180.0f), go(8.0f, -2.35f, 0.0f); }},
+      {"through doors C, B and D and back",
+       [&] {
+         for (const RwV3d& room : {RwV3d{12.0f, 0.0f, -5.0f}, RwV3d{20.0f, 0.0f, 5.0f}, RwV3d{20.0f, 0.0f, -5.0f}}) {
+           go(room.x, 0.0f, kOn), go(room.x, room.z, kOn), go(room.x, 0.0f, kOn);
+         }
+       }},
+  };
+  for (const auto& leg : legs) {
+    SCOPED_TRACE(leg.leg);
+    nearFrames = filledFrames = 0;
+    leg.walk();
+    EXPECT_EQ(0, nearFrames) << "frames nearer than " << kCamOffHead << " to the head";
+    EXPECT_EQ(0, filledFrames) << "frames half filled by a surface";
   }
 }
 

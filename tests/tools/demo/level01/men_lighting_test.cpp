@@ -138,20 +138,24 @@ TEST_F(MenLightingTest, TheLevelsLightsLightTheAgent) {
   mCamera->ApplyBrightness();
   struct Row {
     const char* name;
-    u32 light;  // index in the level's LIGHT list
-    RwV3d at;   // where the agent stands, facing +z, the camera behind him
+    u32 light;    // index in the level's LIGHT list
+    RwV3d at;     // where the agent stands, the camera behind him
+    f32 heading;  // radians from +z
   };
-  // The sun lights the tops of his head and shoulders; the lamps hang
-  // between him and the camera, over his back.
+  // The sun shines from above and the north: it lights the back of an agent
+  // who faces south. The lamps hang between him and the camera, over his
+  // back.
   const Row rows[] = {
-      {"ambient, at the start", 0, {-1.0f, 0.0f, 0.0f}},  {"sun, at the start", 1, {-1.0f, 0.0f, 0.0f}},
-      {"lamp over the corridor", 2, {12.0f, 0.0f, 1.5f}}, {"spot in room A", 3, {4.0f, 0.0f, 7.0f}},
-      {"soft spot in room B", 4, {20.0f, 0.0f, 7.0f}},
+      {"ambient, at the start", 0, {-1.0f, 0.0f, 0.0f}, 0.0f},
+      {"sun, at the start", 1, {-1.0f, 0.0f, 0.0f}, 3.14159265f},
+      {"lamp over the corridor", 2, {12.0f, 0.0f, 1.5f}, 0.0f},
+      {"spot in room A", 3, {4.0f, 0.0f, 7.0f}, 0.0f},
+      {"soft spot in room B", 4, {20.0f, 0.0f, 7.0f}, 0.0f},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RwFrameTranslate(mPlayer->GetFrame(), &row.at, kRwCombineReplace);
-    mPlayer->SetHeading(0.0f);
+    mPlayer->SetHeading(row.heading);
     mCamera->Reset();
     Tick(25);
     const std::vector<size_t> agent = AgentPixels();
