@@ -206,7 +206,6 @@ HRESULT DiDevice::Acquire() {
 // running total such as a turn can never be evened out. A key still down
 // stays held; its release comes when it happens.
 void DiDevice::ReleaseKeysLetGoMeanwhile() {
-  mQueuedDown = mReadDown;
   const DWORD time = SDL_GetTicks();
   const DWORD sequence = ++gSequence;
   for (DWORD key = 0; key < kDiKeyCount; key++) {
@@ -285,13 +284,7 @@ void DiDevice::DeliverKey(const SDL_KeyboardEvent& key, DWORD sequence) {
   if ((mCooperation & DISCL_NOWINKEY) != 0 && (code == DIK_LWIN || code == DIK_RWIN)) {
     return;
   }
-  // A key held is not pressed twice: SDL lets every key go when the focus
-  // leaves and reports one still held on return as pressed anew.
-  const bool pressed = key.state == SDL_PRESSED;
-  if (pressed && mQueuedDown[code]) {
-    return;
-  }
-  Push(code, pressed ? kPressed : 0, key.timestamp, sequence);
+  Push(code, key.state == SDL_PRESSED ? kPressed : 0, key.timestamp, sequence);
 }
 
 void DiDevice::DeliverMouse(const SDL_Event& event, DWORD sequence) {
@@ -340,9 +333,6 @@ void DiDevice::Push(DWORD offset, DWORD data, DWORD time, DWORD sequence) {
   item.dwTimeStamp = time;
   item.dwSequence = sequence;
   mItems.push_back(item);
-  if (mKind == DiDeviceKind::kKeyboard) {
-    mQueuedDown[offset] = (data & kPressed) != 0;
-  }
 }
 
 void DiDevice::FocusLost(Uint32 windowId) {

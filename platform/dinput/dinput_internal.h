@@ -60,10 +60,8 @@ class DiDevice final : public IDirectInputDevice8A {
   DWORD mCapacity = 0;  // items; 0: not buffered
   std::deque<DIDEVICEOBJECTDATA> mItems;
   bool mOverflow = false;
-  // Keyboard: keys whose last item the game has read is a press, and the
-  // same over every item pushed, those still waiting included.
+  // Keyboard: keys whose last item the game has read is a press.
   std::bitset<kDiKeyCount> mReadDown;
-  std::bitset<kDiKeyCount> mQueuedDown;
 };
 
 // From the first DirectInput object on, the pump's events reach the devices
