@@ -825,8 +825,12 @@ TEST_F(Level01Fight, HealthBarUltraHologramShieldDartAndBodySearch) { Play("leve
 class Level01Panels : public ScriptedRun {};
 TEST_F(Level01Panels, HacksLaserPanelCardCheckpointAndStatistics) { Play("level01_panels.txt"); }
 class HardBranch : public ScriptedRun {};
-TEST_F(HardBranch, ThroughLevel03ToTheEndTexts) { Play("hard_branch.txt"); }
-TEST_F(HardBranch, ToTheEndAndContinuedIntoTheNextLevel) { Play("hard_continued.txt"); }
+// The hard game played once: to its end texts, the window closed while the
+// credits roll; then the game started again continues it from the save file.
+TEST_F(HardBranch, ThroughLevel03ToTheEndTextsAndContinuedIntoTheNextLevel) {
+  Play("hard_branch.txt");
+  Play("hard_continued.txt");
+}
 class OptionsAndPause : public ScriptedRun {};
 TEST_F(OptionsAndPause, OptionsKeptOverARestartAndThePauseHoldsTheMen) {
   Play("options_changed.txt");
