@@ -34,11 +34,15 @@ function(tk_library name)
   endif()
 endfunction()
 
-# The environment every test program runs in: headless, the software
-# renderer without worker threads, and no on-disk shader cache, so that a
-# test run writes nothing outside its build folder.
+# The environment every test program runs in: headless, and the software
+# renderer without worker threads. The renderer's shader cache lies in the
+# build folder, so that a test run writes nothing outside it: a shader a test
+# compiled is machine code read back by every later test that builds the same
+# one (the same code the compiler would make again), where compiling it anew
+# took most of the time of many tests.
+set(TK_SHADER_CACHE ${CMAKE_BINARY_DIR}/shader_cache)
 set(TK_TEST_ENVIRONMENT SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0
-                        MESA_SHADER_CACHE_DISABLE=true)
+                        MESA_SHADER_CACHE_DISABLE=false MESA_SHADER_CACHE_DIR=${TK_SHADER_CACHE})
 
 # tk_unity(<target>...)
 # Compiles the targets' sources TK_UNITY_BATCH at a time, each batch as one

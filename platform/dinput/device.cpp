@@ -1,6 +1,7 @@
 // Keyboard and mouse devices: each acquired device keeps a ring of the items
 // made from the SDL events the Windows stand-in pumps, and a foreground device
-// follows its window's keyboard focus.
+// follows its window's keyboard focus; a keyboard acquired again releases the
+// keys let go while it was not.
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -24,6 +25,8 @@ std::vector<DiDevice*> gDevices;
 // SDL id of the window with the keyboard focus as the pump last reported it.
 Uint32 gFocusWindowId = 0;
 DWORD gSequence = 0;
+// Keys down as the pump last reported them, whichever window had the focus.
+std::bitset<kDiKeyCount> gKeysDown;
 
 bool IsInputEvent(Uint32 type) {
   return type == SDL_KEYDOWN || type == SDL_KEYUP || type == SDL_MOUSEMOTION || type == SDL_MOUSEWHEEL ||
@@ -48,6 +51,9 @@ void Listen(const SDL_Event& event, void*) {
   }
   if (!IsInputEvent(event.type)) {
     return;
+  }
+  if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+    gKeysDown[DiKeyFromScancode(event.key.keysym.scancode)] = event.type == SDL_KEYDOWN;
   }
   const DWORD sequence = ++gSequence;
   for (DiDevice* device : gDevices) {
@@ -188,7 +194,25 @@ HRESULT DiDevice::Acquire() {
   mLost = false;
   mItems.clear();
   mOverflow = false;
+  if (mKind == DiDeviceKind::kKeyboard) {
+    ReleaseKeysLetGoMeanwhile();
+  }
   return DI_OK;
+}
+
+// The items of the time away went with the acquisition. A key the game last
+// read as pressed and that went up meanwhile gets its release now, as the
+// release itself would have come: else the game holds it for good, and a
+// running total such as a turn can never be evened out. A key still down
+// stays held; its release comes when it happens.
+void DiDevice::ReleaseKeysLetGoMeanwhile() {
+  const DWORD time = SDL_GetTicks();
+  const DWORD sequence = ++gSequence;
+  for (DWORD key = 0; key < kDiKeyCount; key++) {
+    if (mReadDown[key] && !gKeysDown[key]) {
+      Push(key, 0, time, sequence);
+    }
+  }
 }
 
 HRESULT DiDevice::Unacquire() {
@@ -224,6 +248,11 @@ HRESULT DiDevice::GetDeviceData(DWORD itemSize, LPDIDEVICEOBJECTDATA data, LPDWO
   }
   const HRESULT result = mOverflow ? DI_BUFFEROVERFLOW : DI_OK;
   if ((flags & DIGDD_PEEK) == 0) {
+    if (mKind == DiDeviceKind::kKeyboard) {
+      for (DWORD i = 0; i < taken; i++) {
+        mReadDown[mItems[i].dwOfs] = (mItems[i].dwData & kPressed) != 0;
+      }
+    }
     mItems.erase(mItems.begin(), mItems.begin() + taken);
     mOverflow = false;
   }

@@ -4,11 +4,15 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <deque>
 
 #include "platform/dinput/dinput.h"
 
 enum class DiDeviceKind { kKeyboard, kMouse };
+
+// DirectInput key codes (DIK) run from 0 to 255.
+constexpr DWORD kDiKeyCount = 256;
 
 // One device object. Every member is guarded by the stand-in's one lock: the
 // pump delivers on the thread that pumps, the game calls on its own.
@@ -41,6 +45,7 @@ class DiDevice final : public IDirectInputDevice8A {
   void DeliverKey(const SDL_KeyboardEvent& key, DWORD sequence);
   void DeliverMouse(const SDL_Event& event, DWORD sequence);
   void Push(DWORD offset, DWORD data, DWORD time, DWORD sequence);
+  void ReleaseKeysLetGoMeanwhile();
 
   const DiDeviceKind mKind;
   ULONG mReferences = 1;
@@ -55,6 +60,8 @@ class DiDevice final : public IDirectInputDevice8A {
   DWORD mCapacity = 0;  // items; 0: not buffered
   std::deque<DIDEVICEOBJECTDATA> mItems;
   bool mOverflow = false;
+  // Keyboard: keys whose last item the game has read is a press.
+  std::bitset<kDiKeyCount> mReadDown;
 };
 
 // From the first DirectInput object on, the pump's events reach the devices

@@ -11,10 +11,11 @@ namespace {
 
 struct KeepGlLoaded {
   KeepGlLoaded() {
-    // Software rendering without worker threads and without the on-disk
-    // shader cache: tests draw little and run many at once, and
-    // LeakSanitizer's exit scan has been seen to crash on the rasteriser's
-    // threads. Pictures are the same either way.
+    // Software rendering without worker threads: tests draw little and run
+    // many at once, and LeakSanitizer's exit scan has been seen to crash on
+    // the rasteriser's threads. Pictures are the same either way. A program
+    // started by hand keeps no shader cache; CTest names one in the build
+    // folder (cmake/TkTargets.cmake).
     setenv("LP_NUM_THREADS", "0", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     // The debugger output on stderr, where tests capture it.

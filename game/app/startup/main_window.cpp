@@ -145,10 +145,9 @@ void SetCursorClientPos(f32 x, f32 y) {
 void PlayMovie(const char* name, u32 play) {
   char path[kDroppedNameSize];
   snprintf(path, sizeof(path), "data/movies/%s.avi", name != nullptr ? name : "");
-  printf("Playing movie (PC):%s\n", path);
-  // Standard output is a pipe or file when the game is not on a terminal:
-  // the line is seen when the movie starts, not when the game ends.
-  fflush(stdout);
+  // A progress note for whoever debugs, not for the player: standard output
+  // stays quiet.
+  DebugTrace("Playing movie (PC):%s\n", path);
   if (play == 0) {
     return;
   }

@@ -1,6 +1,7 @@
 // The DirectInput stand-in: creation checks, keys by position, mouse items,
-// the item ring with its overflow, and a foreground keyboard following its
-// window's focus while a background mouse keeps reading.
+// the item ring with its overflow, a foreground keyboard following its
+// window's focus while a background mouse keeps reading, and the keys let go
+// while the keyboard was away released when it is back.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -320,6 +321,74 @@ TEST_F(DirectInputTest, ForegroundKeyboardFollowsTheFocusAndTheBackgroundMouseRe
   EXPECT_EQ(DIERR_INPUTLOST, mMouse->Acquire());
   DiTestSetDeviceGone(mMouse, FALSE);
   EXPECT_EQ(DI_OK, mMouse->Acquire());
+}
+
+// E (turn), W (walk) and Q held, the focus away and back, as SDL reports it
+// on each road: it lets every held key go when the focus leaves, and
+// reports a key still held on return as pressed anew (the system's
+// autorepeat). E and W were let go away from the window.
+TEST_F(DirectInputTest, KeysLetGoAwayAreReleasedOnReturnAndAKeyStillHeldStaysHeld) {
+  enum eStep { kUp, kDown, kLost, kGained, kTakeFocus };
+  struct tStep {
+    eStep step;
+    SDL_Scancode scancode;
+  };
+  struct tRoad {
+    const char* name;
+    std::vector<tStep> away;   // before the keyboard is acquired again
+    std::vector<tStep> after;  // after it
+    std::vector<tItem> back;   // read once the keyboard is back
+  };
+  const SDL_Scancode e = SDL_SCANCODE_E, w = SDL_SCANCODE_W, q = SDL_SCANCODE_Q;
+  const std::vector<tItem> released = {{DIK_W, 0}, {DIK_E, 0}};  // in key-code order
+  const tRoad roads[] = {
+      {"focus moved directly", {{kUp, e}, {kUp, w}, {kUp, q}, {kLost, e}, {kGained, e}, {kDown, q}}, {}, released},
+      {"through activation",
+       {{kLost, e}, {kUp, e}, {kUp, w}, {kUp, q}, {kTakeFocus, e}, {kGained, e}, {kDown, q}},
+       {},
+       released},
+      {"let go after the focus left", {{kLost, e}, {kUp, e}, {kUp, w}, {kGained, e}}, {}, released},
+      // Pressed anew only after the keyboard is back: let go for a moment.
+      {"press after the return",
+       {{kUp, e}, {kUp, w}, {kUp, q}, {kLost, e}, {kGained, e}},
+       {{kDown, q}},
+       {{DIK_Q, 0}, {DIK_W, 0}, {DIK_E, 0}, {DIK_Q, kPressed}}},
+  };
+  for (const tRoad& road : roads) {
+    SCOPED_TRACE(road.name);
+    for (SDL_Scancode key : {e, w, q}) {
+      PushKey(key, true);
+    }
+    Pump();
+    ASSERT_EQ((std::vector<tItem>{{DIK_E, kPressed}, {DIK_W, kPressed}, {DIK_Q, kPressed}}), Read(mKeyboard));
+    const auto push = [&](const std::vector<tStep>& steps) {
+      for (const tStep& step : steps) {
+        if (step.step == kUp || step.step == kDown) {
+          PushKey(step.scancode, step.step == kDown);
+          continue;
+        }
+        SDL_Event event = {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = step.step == kLost     ? SDL_WINDOWEVENT_FOCUS_LOST
+                             : step.step == kGained ? SDL_WINDOWEVENT_FOCUS_GAINED
+                                                    : SDL_WINDOWEVENT_TAKE_FOCUS;
+        PushEvent(event);
+      }
+      Pump();
+    };
+    push(road.away);
+    HRESULT result = DI_OK;
+    EXPECT_TRUE(Read(mKeyboard, &result).empty());
+    EXPECT_EQ(DIERR_INPUTLOST, result);
+    EXPECT_EQ(DI_OK, mKeyboard->Acquire());
+    push(road.after);
+    EXPECT_EQ(road.back, Read(mKeyboard));
+    // Q, held all along, goes up once.
+    PushKey(q, false);
+    Pump();
+    EXPECT_EQ((std::vector<tItem>{{DIK_Q, 0}}), Read(mKeyboard));
+    EXPECT_TRUE(Read(mKeyboard).empty());
+  }
 }
 
 }  // namespace

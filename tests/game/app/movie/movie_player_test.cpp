@@ -291,9 +291,13 @@ TEST_F(MovieTest, UnplayableFilesAreTracedAndShowNothing) {
   WriteMovie(compressed, "compressed");
   for (const char* name : {"missing", "norate", "noscale", "cut", "compressed"}) {
     SCOPED_TRACE(name);
+    testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     Play(name, {0, 1000});
     const std::string trace = testing::internal::GetCapturedStderr();
+    // The movie's name is a trace too: the player sees nothing on standard output.
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_NE(std::string::npos, trace.find(std::string("Playing movie (PC):data/movies/") + name + ".avi\n"));
     EXPECT_NE(std::string::npos, trace.find("Failed to open video steam\n")) << trace;
     EXPECT_EQ(0u, Presents());
     EXPECT_EQ(nullptr, vfwtest::NewestWaveOut());
