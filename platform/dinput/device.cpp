@@ -195,6 +195,7 @@ HRESULT DiDevice::Acquire() {
   mItems.clear();
   mOverflow = false;
   if (mKind == DiDeviceKind::kKeyboard) {
+    mDeliveredDown = mReadDown;
     ReleaseKeysLetGoMeanwhile();
   }
   return DI_OK;
@@ -209,8 +210,8 @@ void DiDevice::ReleaseKeysLetGoMeanwhile() {
   const DWORD time = SDL_GetTicks();
   const DWORD sequence = ++gSequence;
   for (DWORD key = 0; key < kDiKeyCount; key++) {
-    if (mReadDown[key] && !gKeysDown[key]) {
-      Push(key, 0, time, sequence);
+    if (mReadDown[key] && !gKeysDown[key] && Push(key, 0, time, sequence)) {
+      mDeliveredDown[key] = false;
     }
   }
 }
@@ -284,7 +285,16 @@ void DiDevice::DeliverKey(const SDL_KeyboardEvent& key, DWORD sequence) {
   if ((mCooperation & DISCL_NOWINKEY) != 0 && (code == DIK_LWIN || code == DIK_RWIN)) {
     return;
   }
-  Push(code, key.state == SDL_PRESSED ? kPressed : 0, key.timestamp, sequence);
+  // A release whose press the game never got (the key went down while the
+  // window was away) is dropped: passed on, it would unbalance whatever the
+  // game counts from presses and releases, such as a turn, for good.
+  const bool pressed = key.state == SDL_PRESSED;
+  if (!pressed && !mDeliveredDown[code]) {
+    return;
+  }
+  if (Push(code, pressed ? kPressed : 0, key.timestamp, sequence)) {
+    mDeliveredDown[code] = pressed;
+  }
 }
 
 void DiDevice::DeliverMouse(const SDL_Event& event, DWORD sequence) {
@@ -322,10 +332,10 @@ void DiDevice::DeliverMouse(const SDL_Event& event, DWORD sequence) {
   }
 }
 
-void DiDevice::Push(DWORD offset, DWORD data, DWORD time, DWORD sequence) {
+bool DiDevice::Push(DWORD offset, DWORD data, DWORD time, DWORD sequence) {
   if (mItems.size() >= mCapacity) {
     mOverflow = true;
-    return;
+    return false;
   }
   DIDEVICEOBJECTDATA item = {};
   item.dwOfs = offset;
@@ -333,6 +343,7 @@ void DiDevice::Push(DWORD offset, DWORD data, DWORD time, DWORD sequence) {
   item.dwTimeStamp = time;
   item.dwSequence = sequence;
   mItems.push_back(item);
+  return true;
 }
 
 void DiDevice::FocusLost(Uint32 windowId) {

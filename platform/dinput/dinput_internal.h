@@ -44,7 +44,8 @@ class DiDevice final : public IDirectInputDevice8A {
   bool IsForeground() const { return (mCooperation & DISCL_FOREGROUND) != 0; }
   void DeliverKey(const SDL_KeyboardEvent& key, DWORD sequence);
   void DeliverMouse(const SDL_Event& event, DWORD sequence);
-  void Push(DWORD offset, DWORD data, DWORD time, DWORD sequence);
+  // False when the ring is full (the overflow is recorded).
+  bool Push(DWORD offset, DWORD data, DWORD time, DWORD sequence);
   void ReleaseKeysLetGoMeanwhile();
 
   const DiDeviceKind mKind;
@@ -62,6 +63,9 @@ class DiDevice final : public IDirectInputDevice8A {
   bool mOverflow = false;
   // Keyboard: keys whose last item the game has read is a press.
   std::bitset<kDiKeyCount> mReadDown;
+  // Keyboard: keys whose last item handed to the game (read or in the ring)
+  // is a press.
+  std::bitset<kDiKeyCount> mDeliveredDown;
 };
 
 // From the first DirectInput object on, the pump's events reach the devices
