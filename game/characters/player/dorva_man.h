@@ -218,8 +218,11 @@ class cDorvaMan : public cMan, public cHudPlayer {
   // Set while the death sequence runs; the menus clear it.
   u8 IsDying() const { return mDying; }
   void SetDying(u8 dying) { mDying = dying; }
-  // Set when a menu closes: the next press of the implant-use key is
-  // swallowed, so that the key that closed the menu does not fire.
+  // Set when a menu closes, so that the key that closed it does not fire an
+  // implant: a press of the implant-use key in the same frame is the menu's.
+  // The player's next update clears it, so that his first later press fires
+  // (a key held through the close pressed while the menu held the level,
+  // which fires nothing).
   u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
   void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
   u8 IsSkipAnimation() const { return mSkipAnimation; }
