@@ -10,11 +10,19 @@ void cAiState_Patrol::Enter() {
   mOwner->Walk();
   mOwner->SetAlerted(false);
   mOwner->SetSight(0);
-  mOwner->GetFollower().SetRun(false);
-  if (!mOwner->GetFollower().PlanFromNearestEdge()) {
+  cRouteFollower& follower = mOwner->GetFollower();
+  follower.SetRun(false);
+  // Back from opening a door on the way, the patrol walks on through it. A
+  // plan from the nearest edge would start at that edge's first node, which
+  // may lie behind him: he would walk away and come back to a door shut
+  // again, for ever.
+  if (mOwner->GetPreviousState() == kAiStateOpenDoor && !follower.IsFinished()) {
+    return;
+  }
+  if (!follower.PlanFromNearestEdge()) {
     DebugTrace("%s", kNoRouteTrace);
   }
-  mOwner->GetFollower().SetRun(false);
+  follower.SetRun(false);
 }
 
 void cAiState_Patrol::Update(f32 dt) {
