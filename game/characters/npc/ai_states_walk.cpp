@@ -16,7 +16,9 @@ void cAiState_Patrol::Enter() {
   // plan from the nearest edge would start at that edge's first node, which
   // may lie behind him: he would walk away and come back to a door shut
   // again, for ever.
-  if (mOwner->GetPreviousState() == kAiStateOpenDoor && !follower.IsFinished()) {
+  const bool throughDoor = mThroughDoor != 0;
+  mThroughDoor = 0;
+  if (throughDoor && !follower.IsFinished()) {
     return;
   }
   if (!follower.PlanFromNearestEdge()) {
@@ -67,6 +69,9 @@ void cAiState_OpenDoor::Update(f32 dt) {
       mPhase = 0;
     }
   } else if (mDoor->GetState() == kDoorOpen) {
+    if (mReturnState == kAiStatePatrol) {
+      static_cast<cAiState_Patrol*>(mOwner->GetStateObject(kAiStatePatrol))->WalkOnThroughDoor();
+    }
     mOwner->SetState(mReturnState);
   }
 }
