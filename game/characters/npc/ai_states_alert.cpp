@@ -85,7 +85,7 @@ void cAiState_Search::Update(f32 dt) {
 
 void cAiState_Chase::Enter() {
   Start(kSightChase, true);
-  const cMan* target = mOwner->GetTargetMan();
+  cMan* target = mOwner->GetTargetMan();
   const cRecordArray<u32>& route = mOwner->GetFollower().GetRoute();
   const cWaypointGraph* graph = mOwner->GetLevel()->GetWaypointGraph();
   if (target == nullptr || route.GetCount() == 0 || graph == nullptr) {
@@ -96,8 +96,17 @@ void cAiState_Chase::Enter() {
   const cWaypointGraph::tNode& first = graph->GetNode(route[0]);
   const RwV3d node = {first.x, first.height, first.z};
   if (V3dDistanceSquared(&me, &t) < V3dDistanceSquared(&node, &t)) {
+    // A boss's lightning has no opening shot: out of its reach it would hand
+    // him straight back here, and he would stand switching between the two
+    // every frame instead of chasing.
+    if (mOwner->IsBoss()) {
+      if (mOwner->GroundDistanceTo(target) < cNpc::Settings().shootDistLimit / 2.0f) {
+        mOwner->SetState(kAiStateLightning);
+      }
+      return;
+    }
     static_cast<cAiState_Shoot*>(mOwner->GetStateObject(kAiStateShoot))->SetOpeningShot(true);
-    mOwner->SetState(mOwner->IsBoss() ? kAiStateLightning : kAiStateShoot);
+    mOwner->SetState(kAiStateShoot);
   }
 }
 

@@ -10,11 +10,21 @@ void cAiState_Patrol::Enter() {
   mOwner->Walk();
   mOwner->SetAlerted(false);
   mOwner->SetSight(0);
-  mOwner->GetFollower().SetRun(false);
-  if (!mOwner->GetFollower().PlanFromNearestEdge()) {
+  cRouteFollower& follower = mOwner->GetFollower();
+  follower.SetRun(false);
+  // Back from opening a door on the way, the patrol walks on through it. A
+  // plan from the nearest edge would start at that edge's first node, which
+  // may lie behind him: he would walk away and come back to a door shut
+  // again, for ever.
+  const bool throughDoor = mThroughDoor != 0;
+  mThroughDoor = 0;
+  if (throughDoor && !follower.IsFinished()) {
+    return;
+  }
+  if (!follower.PlanFromNearestEdge()) {
     DebugTrace("%s", kNoRouteTrace);
   }
-  mOwner->GetFollower().SetRun(false);
+  follower.SetRun(false);
 }
 
 void cAiState_Patrol::Update(f32 dt) {
@@ -59,6 +69,9 @@ void cAiState_OpenDoor::Update(f32 dt) {
       mPhase = 0;
     }
   } else if (mDoor->GetState() == kDoorOpen) {
+    if (mReturnState == kAiStatePatrol) {
+      static_cast<cAiState_Patrol*>(mOwner->GetStateObject(kAiStatePatrol))->WalkOnThroughDoor();
+    }
     mOwner->SetState(mReturnState);
   }
 }

@@ -12,9 +12,10 @@ constexpr char kNoRouteTrace[] = "Nem talaltam utat!!!_1_ \n";
 
 class cAiState_Patrol : public cAiState {
  public:
-  explicit cAiState_Patrol(cNpc* owner) : cAiState(owner), mPatrolIndex(0) {}
+  explicit cAiState_Patrol(cNpc* owner) : cAiState(owner), mPatrolIndex(0), mThroughDoor(0) {}
 
-  // Walks, calm, with the patrol sight, onto the nearest edge.
+  // Walks, calm, with the patrol sight, onto the nearest edge; back from a
+  // door it opened, on along the route it was walking.
   void Enter() override;
   // Perception, then the route; each finished route plans to the next
   // patrol entry.
@@ -22,9 +23,12 @@ class cAiState_Patrol : public cAiState {
 
   u32 GetPatrolIndex() const { return mPatrolIndex; }
   void SetPatrolIndex(u32 index) { mPatrolIndex = index; }
+  // The door state hands back: the next Enter keeps the unfinished route.
+  void WalkOnThroughDoor() { mThroughDoor = 1; }
 
  private:
   u32 mPatrolIndex;
+  u8 mThroughDoor;
 };
 
 class cAiState_OpenDoor : public cAiState {

@@ -339,6 +339,7 @@ void cNpc::UpdateFallenBody(f32 dt) {
 }
 
 void cNpc::PlaceAtNode(u32 node) {
+  mFollower.PlaceAt(node);
   const cWaypointGraph::tNode& n = mLevel->GetWaypointGraph()->GetNode(node);
   const RwV3d position = {n.x, n.height, n.z};
   RwMatrix* matrix = RwFrameGetMatrix(GetFrame());
@@ -371,7 +372,15 @@ void cNpc::Respawn() {
     RwMatrixUpdate(matrix);
     RwFrameMarkDirty(GetFrame());
   }
-  SetState(kAiStatePatrol);
+  // Back at the start of his round he plans it from there, as at the level's
+  // start. One already on patrol would walk on along his old route, from
+  // wherever it had brought him, through the walls between.
+  static_cast<cAiState_Patrol*>(mStates[kAiStatePatrol])->SetPatrolIndex(0);
+  if (mCurrentState == kAiStatePatrol) {
+    mStates[kAiStatePatrol]->Enter();
+  } else {
+    SetState(kAiStatePatrol);
+  }
 }
 
 void cNpc::ReadProperties(const cPropertyGroup* group) {

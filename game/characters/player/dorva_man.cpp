@@ -136,6 +136,7 @@ void cDorvaMan::BindToWorld() {
 }
 
 bool cDorvaMan::Update(f32 dt) {
+  mSkipNextImplantKey = 0;
   if (mHealth < kPlayerDeadHealth) {
     return false;
   }

@@ -8,11 +8,11 @@
 #include "game/app/audio/sound.h"
 #include "game/characters/man.h"
 #include "game/characters/player/dorva_man_input.h"
-#include "game/world/sensors/perceptor.h"
 #include "game/characters/player/level_stats.h"
 #include "game/foundation/array.h"
 #include "game/foundation/updatable.h"
 #include "game/frontend/hud/hud_sources.h"
+#include "game/world/sensors/perceptor.h"
 
 class cBeamImplant;
 class cDevice;
@@ -218,8 +218,11 @@ class cDorvaMan : public cMan, public cHudPlayer {
   // Set while the death sequence runs; the menus clear it.
   u8 IsDying() const { return mDying; }
   void SetDying(u8 dying) { mDying = dying; }
-  // Set when a menu closes: the next press of the implant-use key is
-  // swallowed, so that the key that closed the menu does not fire.
+  // Set when a menu closes, so that the key that closed it does not fire an
+  // implant: a press of the implant-use key in the same frame is the menu's.
+  // The player's next update clears it, so that his first later press fires
+  // (a key held through the close pressed while the menu held the level,
+  // which fires nothing).
   u8 IsSkipNextImplantKey() const { return mSkipNextImplantKey; }
   void SetSkipNextImplantKey(u8 skip) { mSkipNextImplantKey = skip; }
   u8 IsSkipAnimation() const { return mSkipAnimation; }
@@ -277,7 +280,7 @@ class cDorvaMan : public cMan, public cHudPlayer {
   void UseImplant();
   void FaceActionTarget(bool implant);
   void UpdateImplantUse(f32 dt);
-  // The first other living enemy in the taser's range with a free line to
+  // The nearest other living man in the taser's range with a free line to
   // it; null when none.
   cMan* FindTaserTarget();
   // Whether the implant of the index can be used with the energy left.
@@ -373,8 +376,8 @@ class cDorvaMan : public cMan, public cHudPlayer {
   u32 mSavedSelection = kImplantTaser;  // the selection before aiming
   u8 mBlocking = 0;
   cImplant* mImplants[kImplantCount];  // owned; null for the implants not built yet
-  cDevice* mTargetDevice;  // not owned
-  cPtrArray mInventory;    // tInventoryItem, owned
+  cDevice* mTargetDevice;              // not owned
+  cPtrArray mInventory;                // tInventoryItem, owned
   u32 mSelectedImplant;
   u8 mProtected;
   u32 mNoiseLevel;
@@ -407,7 +410,7 @@ class cDorvaMan : public cMan, public cHudPlayer {
   s8 mSearchBag[kSearchBagSize];
   cLevelStats mStats;
   cLevelStats mSavedStats;
-  cLightningBeam* mLightningBolt = nullptr;  // not owned
+  cLightningBeam* mLightningBolt = nullptr;      // not owned
   cWgUseHack* mHackPanel = nullptr;              // owned
   cWgSearchingPanel* mSearchingPanel = nullptr;  // owned, while a search runs
   u32 mHacksWon = 0;
@@ -428,7 +431,7 @@ class cDorvaMan : public cMan, public cHudPlayer {
   u8 mCancel = 0;
   cInputListener* mStrafeStickHandler = nullptr;  // not owned
   cInputListener* mAimStickHandler = nullptr;     // not owned
-  cPtrArray mSavedInventory;  // tInventoryItem, owned
+  cPtrArray mSavedInventory;                      // tInventoryItem, owned
   f32 mSavedHealth = 1.0f;
   f32 mSavedEnergy = 1.0f;
   u8 mSavedKeyFound = 0;

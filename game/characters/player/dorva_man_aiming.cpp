@@ -173,17 +173,25 @@ void cDorvaMan::ShootDart() {
   const bool hitsLevel =
       collision != nullptr &&
       collision->IntersectSegment(tSegment3d(from, to), &levelHit, &levelNormal, nullptr, true, false, 0, false);
+  // The man the view meets first: one behind him on the ray, or behind the
+  // level's first hit on it, is not the one aimed at.
+  cMan* target = nullptr;
+  f32 targetDistance = hitsLevel ? Distance(from, levelHit) : kShotReach;
   for (u32 i = 1; i < world->GetMen().GetCount(); i++) {
     cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
     RwV3d point;
     if (!IsAimable(man) || !MeetsMan(man, from, to, &point)) {
       continue;
     }
-    // A man behind the level's first hit on the ray is not seen.
-    if (hitsLevel && Distance(from, levelHit) < Distance(from, point)) {
-      continue;
+    // A man as far as the level's hit still counts; of two as far, the first.
+    const f32 distance = Distance(from, point);
+    if (target == nullptr ? distance <= targetDistance : distance < targetDistance) {
+      target = man;
+      targetDistance = distance;
     }
-    dart->Fire(man, kDartNoLimit);
+  }
+  if (target != nullptr) {
+    dart->Fire(target, kDartNoLimit);
     return;
   }
   f32 range = kDartNoLimit;

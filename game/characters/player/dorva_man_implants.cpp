@@ -164,6 +164,10 @@ cMan* cDorvaMan::FindTaserTarget() {
   const RwV3d here = RwFrameGetLTM(GetFrame())->pos;
   const RwV3d from = {here.x, here.y + kTaserLineHeight, here.z};
   cWorldCollision* collision = world->GetWorldObject();
+  // The nearest man that qualifies, whatever his place in the men list: the
+  // sign shows for the man beside the player, and the shock must take him.
+  cMan* nearest = nullptr;
+  f32 nearestDistance = taser->GetRange();
   for (u32 i = 1; i < world->GetMen().GetCount(); i++) {
     cMan* man = static_cast<cMan*>(world->GetMen().Get(i));
     if (man == nullptr || man == this || !man->IsNotHologram() || !man->IsAlarmReady()) {
@@ -172,7 +176,8 @@ cMan* cDorvaMan::FindTaserTarget() {
     const RwV3d there = RwFrameGetLTM(man->GetFrame())->pos;
     const f32 dx = there.x - here.x;
     const f32 dz = there.z - here.z;
-    if (std::sqrt(dx * dx + dz * dz) >= taser->GetRange()) {
+    const f32 distance = std::sqrt(dx * dx + dz * dz);
+    if (distance >= nearestDistance) {
       continue;
     }
     const RwV3d to = {there.x, there.y + kTaserLineHeight, there.z};
@@ -182,7 +187,8 @@ cMan* cDorvaMan::FindTaserTarget() {
         collision->IntersectSegment(tSegment3d(from, to), &point, &normal, nullptr, false, true, 0, false)) {
       continue;
     }
-    return man;
+    nearest = man;
+    nearestDistance = distance;
   }
-  return nullptr;
+  return nearest;
 }

@@ -241,7 +241,9 @@ void cDorvaManAction_UseImplant::Use(u8 pressed, bool honourSkip) {
     mPlayer->SetSkipNextImplantKey(0);
     return;
   }
-  if (mPlayer->IsBusy() != 0 || IsInputBlocked(mPlayer)) {
+  // A menu on screen holds the level: its keys fire no implant then.
+  const cQXWorld* world = mPlayer->GetWorld();
+  if (mPlayer->IsBusy() != 0 || IsInputBlocked(mPlayer) || (world != nullptr && world->IsSuspended() != 0)) {
     return;
   }
   tPlayerInput& in = mPlayer->Input();

@@ -119,8 +119,9 @@ class cDorvaManAction_UseItem : public cDorvaManAction {
   void Use(u8 pressed);
 };
 
-// "USEIMPLANT": keys and pad buttons honour the player's skip-next flag,
-// which swallows one event; the mouse does not.
+// "USEIMPLANT": keys and pad buttons honour the player's skip after a menu
+// (the press that closed it does not fire); the mouse does not. Nothing
+// fires while a menu holds the level.
 class cDorvaManAction_UseImplant : public cDorvaManAction {
  public:
   cDorvaManAction_UseImplant() : cDorvaManAction("USEIMPLANT") {}

@@ -35,15 +35,18 @@ std::string MenFile() {
       "\n[dorvaholoman]\nTYPE = dorvaholoman\nBODY = dorvaholoman\nPOSITION = (1000.0,1000.0,1000.0)\n"
       "START_ANIM_INDEX = 0\nGLOBAL_BLEND_TIME = 0.2\nGLOBAL_ANIM_SPEED = 1.0\n";
   // guard_1 starts in room C's far corner (waypoint 14), comes out into the
-  // corridor, walks east to x 16 and back, and goes into room C again for a
-  // round of about fifty seconds there. He never comes nearer the start
-  // than the corridor's lamp, so that a player who waits at the start is
-  // left alone; closed behind him, door C hides the corridor while he walks
-  // room C, long enough for a player who sets off when he goes in to reach
-  // room D with half a minute to spare.
+  // corridor through door C about a quarter of a minute after the start,
+  // walks east to x 16 and back, and goes into room C again for a round of
+  // about a minute and a half there. He never comes nearer the start than
+  // the corridor's lamp, so that a player who waits at the start is left
+  // alone; shut behind him, door C hides the corridor while he walks room C,
+  // long enough for a player who sets off when he goes in and takes his time
+  // (three to five seconds between moves) to reach room D with half a
+  // minute to spare.
   text +=
       "\n[guard_1]\nTYPE = guard\nBODY = guard\nSTARTPOINT = 14\nANGLE = 45\nLOOSER = 50\n"
-      "WAYPOINTS = [14, 13, 12, 3, 19, 3, 12, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13]\n";
+      "WAYPOINTS = [14, 13, 12, 3, 19, 3, 12, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, 13, 14, 13, 20, "
+      "13, 14, 13, 20, 13, 14, 13, 20, 13]\n";
   // room B's staff: a clerk on its east side, the gangster in its middle and
   // the boss on its west side (npcs.cpp), all called out by the camera.
   text += "\n[civilian_1]\nTYPE = civilian\nBODY = civilian1\nSTARTPOINT = 1\nANGLE = 180\nWAYPOINTS = [1, 21]\n";

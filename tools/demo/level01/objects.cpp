@@ -106,10 +106,13 @@ std::vector<Placed> FixedObjects() {
       {"SPECAREAS", "specarea", "area_exit", 20.0f, 0.0f, -7.5f, 0.0f, "",
        {{"RANGE", "2.4"}, {"TYPE", "special"}, {"MISSION", "1"}, {"MESSAGE1", "74"}, {"MESSAGE2", "74"}}},
       // Doors, one a doorway: A and D slide left and open by hand, B slides
-      // right and needs the laser or a control, C lifts and opens by hand
-      // once the EDS implant or its panel has unlocked it. A lifting door
-      // lies on no man's way: guard_1's round passes door C closed, and
-      // the closed door hides the corridor from him while he walks room C.
+      // right and needs the laser or a control, C slides left and opens by
+      // hand once the EDS implant or its panel has unlocked it. guard_1's
+      // round passes door C, which he opens (the waypoint graph holds every
+      // door on a man's way; a lifting door's doorway has no width for it,
+      // and a man walks through a door it does not hold): it opens when he
+      // comes out and when he goes back in, and shut behind him it hides
+      // the corridor from him while he walks room C.
       {"DOORS", "door", "door_a", a.x, 0.0f, a.z, 0.0f, "",
        {{"IMPLANT", "none"},
         {"USEPOINT", "[0, 1]"},
@@ -140,9 +143,10 @@ std::vector<Placed> FixedObjects() {
         {"USERANG", "60"},
         {"MESSAGE", "55"},
         {"ICON", Icon(kIconDoor)},
-        {"MOVEDIR", "up"},
-        {"SPEED", "1.2"},
-        {"MOVEDIST", "2.3"},
+        {"MOVEDIR", "left"},
+        {"SPEED", "1.5"},
+        {"MOVEDIST", "1.7"},
+        {"DEPTH", "0.5"},
         {"OPENEDTIME", "3.0"}}},
       // The way out's door is used from farther and more aside than the
       // others, from the corridor's middle on, opens fast, clears its whole

@@ -282,8 +282,8 @@ TEST_F(DemoCameraTest, TheLevelStartsWithThePlayerInView) {
 }
 
 // Rows: the player walked 1.2 into a room, the camera left in the corridor
-// behind the open door, which then closes (door_a slides across, door_c
-// comes down); the player dead 0.45 from the corridor's west end, where the
+// behind the open door, which then closes (door_a and door_c slide across);
+// the player dead 0.45 from the corridor's west end, where the
 // keep-off would push the orbit past the wall; a wide look-at whose side
 // position lies in room A, beyond the corridor's wall. For a whole turn of
 // the orbit the line from the head to the camera meets nothing, nor does the
@@ -349,7 +349,7 @@ TEST_F(DemoCameraTest, TheCameraStaysOnThePlayersSideOfDoorsAndWalls) {
     std::function<cDoor*()> start;
   } rows[] = {
       {"door_a closes", [&] { return closeBehind("door_a"); }},
-      {"door_c comes down", [&] { return closeBehind("door_c"); }},
+      {"door_c closes", [&] { return closeBehind("door_c"); }},
       {"dead by the west end",
        [&] {
          place(RwV3d{-0.55f, 0.0f, 0.0f}, 0.0f);

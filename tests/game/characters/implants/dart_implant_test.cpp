@@ -137,4 +137,44 @@ TEST_F(DartTest, ShotAtAGuardKnocksHimDownWhereHeStood) {
   }
 }
 
+// Of two men within reach, the shock and its sign take the nearer and the
+// dart the first on the view, whichever of them the men list holds first.
+TEST_F(DartTest, TheShockAndTheDartTakeTheNearerOfTwoMen) {
+  struct Row {
+    const char* name;
+    bool dart;
+    bool nearListedFirst;
+  };
+  const Row rows[] = {
+      {"shock, the man behind listed first", false, false},
+      {"shock, the man beside listed first", false, true},
+      {"dart, the man behind listed first", true, false},
+      {"dart, the man in front listed first", true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    cDorvaMan* player = AddPlayer(RwV3d{0.0f, 0.0f, -2.0f}, 0.0f);
+    // The shock: one man 1 m in front, one 4 m behind; the dart: both on
+    // the view, 5 and 8 m ahead.
+    const RwV3d nearAt = row.dart ? RwV3d{0.0f, 0.0f, 3.0f} : RwV3d{0.0f, 0.0f, -1.0f};
+    const RwV3d farAt = row.dart ? RwV3d{0.0f, 0.0f, 6.0f} : RwV3d{0.0f, 0.0f, -6.0f};
+    StandInGuard* first = AddGuard(row.nearListedFirst ? nearAt : farAt);
+    StandInGuard* second = AddGuard(row.nearListedFirst ? farAt : nearAt);
+    StandInGuard* nearer = row.nearListedFirst ? first : second;
+    if (!row.dart) {
+      EXPECT_EQ(nearer, player->FindTaserTarget());
+    } else {
+      cDartImplant* dart = Implant<cDartImplant>(player, kImplantIndexDart);
+      player->ToggleBionicEye();
+      PlaceView(RwV3d{0.0f, 1.0f, -2.0f}, RwV3d{0.0f, 1.0f, 6.0f});
+      player->Input().useItem = 1;
+      Run(0.02f, 0.02f);
+      Run(0.02f, 0.02f);
+      EXPECT_EQ(nearer, dart->GetTarget());
+      player->ToggleBionicEye();
+    }
+    mLevel->GetMen().SetCount(0);
+  }
+}
+
 }  // namespace

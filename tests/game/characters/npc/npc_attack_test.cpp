@@ -2,6 +2,8 @@
 // the boss's lightning.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "game/characters/npc/ai_states_attack.h"
 #include "game/render/effects/lightning_beam.h"
 #include "game/render/models/anim_model.h"
@@ -163,6 +165,25 @@ TEST_F(NpcAttackTest, TheBossLightningHitsTwiceAsHardAndItsBoltsLetGo) {
   lightning->Update(0.02f);
   EXPECT_EQ(kAiStateChase, boss->GetState());
   EXPECT_EQ(nullptr, boss->LightningBolt());
+}
+
+// A boss the chase begins next to his target, out of his lightning's reach,
+// chases: he does not stand switching to the lightning and back.
+TEST_F(NpcAttackTest, ABossChasesATargetBeyondHisLightningsReach) {
+  cDorvaMan* player = LoadPlayer();
+  cNpc* boss = MakeNpc("guard", "STARTPOINT = 1\n", "guard4");
+  Place(boss, RwV3d{-5.0f, 0.0f, -8.0f}, 0.0f);  // nearer the player than his route's first node
+  Place(player, RwV3d{-5.0f, 0.0f, -4.0f});      // 4 away: beyond half of SHOOT_DIST_LIMIT
+  RwFrameSyncDirty();
+  boss->SetState(kAiStateChase);
+  const RwV2d start = Ground(boss);
+  bool struck = false;
+  for (int frame = 0; frame < 50; frame++) {
+    Frames(boss, 1);
+    struck = struck || boss->GetState() != kAiStateChase;
+  }
+  EXPECT_FALSE(struck);
+  EXPECT_GT(std::hypot(Ground(boss).x - start.x, Ground(boss).y - start.y), 0.5f);
 }
 
 }  // namespace

@@ -119,6 +119,29 @@ TEST_F(NpcPatrolTest, AClosedDoorOnTheEdgeIsOpenedAndThePatrolEnteredAgain) {
   EXPECT_GT(Ground(npc).y, 0.5f);  // stopped before the doorway
 }
 
+// A guard who opened a door walks on through it: with the door's edge
+// listed from his side (4-5) and the door shutting a second after it opened,
+// he opens it once and reaches the far node.
+TEST_F(NpcPatrolTest, AGuardWhoOpenedADoorWalksOnThroughIt) {
+  LoadPlayer();
+  cDoor* door = PlaceDoor("door_1", RwV3d{-8.0f, 0.0f, 0.0f});
+  Finish("[door_1]\nUSEPOINT = [0, 1]\nMOVEDIR = left\nSPEED = 3\nMOVEDIST = 1.5\nOPENEDTIME = 1\n");
+  mLevel->GetWaypointGraph()->AddDoor(door);
+  cNpc* npc = MakeNpc("guard", "STARTPOINT = 4\nWAYPOINTS = [5]\n");
+  Place(npc, RwV3d{-8.0f, 0.0f, -1.5f}, 0.0f);  // on the edge, past node 4, facing the door
+  int doorVisits = 0;
+  bool reached = false;
+  for (int frame = 0; frame < 1500 && !reached; frame++) {
+    const u32 before = npc->GetState();
+    Frames(npc, 1);
+    door->Update(0.02f);
+    doorVisits += npc->GetState() == kAiStateOpenDoor && before != kAiStateOpenDoor ? 1 : 0;
+    reached = Ground(npc).y > kWaypoints[4].y - 0.25f;
+  }
+  EXPECT_EQ(1, doorVisits);
+  EXPECT_TRUE(reached);
+}
+
 TEST_F(NpcPatrolTest, AFailedPlanWritesItsTraceAndStaysInPatrol) {
   LoadPlayer();
   const std::string trace = mFolder.File("trace.txt");

@@ -2,6 +2,9 @@
 // fallen bodies hidden out of view and respawned, and checkpoints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "game/characters/npc/ai_states_walk.h"
 #include "game/characters/player/player_settings.h"
 #include "game/render/models/anim_model.h"
@@ -129,6 +132,32 @@ TEST_F(NpcLifeTest, TheLevelsRestartBringsAHiddenBodyBackOnItsRoute) {
   EXPECT_EQ(kAiStatePatrol, npc->GetState());
   EXPECT_NEAR(-2.0f, Ground(npc).x, 1e-3f);
   EXPECT_NEAR(-8.0f, Ground(npc).y, 1e-3f);
+}
+
+// A restart brings a man in the middle of his round back to its first node,
+// from where he walks the graph's edges, as at the level's start: he does
+// not walk on towards his old route's next node, across the floor and the
+// walls between.
+TEST_F(NpcLifeTest, ARestartSendsAPatrollingManRoundFromItsStart) {
+  LoadPlayer();
+  cNpc* npc = MakeNpc("guard", "STARTPOINT = 2\nWAYPOINTS = [2, 6]\n");
+  for (int frame = 0; frame < 2000 && npc->GetFollower().GetCurrentNode() != 4; frame++) {
+    Frames(npc, 1);
+  }
+  ASSERT_EQ(4u, npc->GetFollower().GetCurrentNode());  // on the spur, on the way to node 5, then 6
+  npc->ReadProperties(mGroups.back()->FindGroup(npc->GetName()));
+  EXPECT_EQ(kAiStatePatrol, npc->GetState());
+  f32 farthest = 0.0f;
+  for (int frame = 0; frame < 300; frame++) {
+    Frames(npc, 1);
+    const RwV2d at = Ground(npc);
+    RwV2d onGraph;
+    u32 a = 0;
+    u32 b = 0;
+    ASSERT_TRUE(mLevel->GetWaypointGraph()->FindNearestPoint(0, at, 1.7f, &onGraph, &a, &b));
+    farthest = std::max(farthest, std::hypot(at.x - onGraph.x, at.y - onGraph.y));
+  }
+  EXPECT_LT(farthest, 1.0f);  // round the corners it walks in curves
 }
 
 }  // namespace

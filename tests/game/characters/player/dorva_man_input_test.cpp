@@ -100,7 +100,20 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
   tPlayerInput& in = player->Input();
   auto* dialogue = static_cast<cDorvaManAction_Dialogue*>(player->GetActions().Get(24));
   // What a row looks at, as one number.
-  enum { kForward, kTurnSum, kHeading, kHolds, kLook, kLookInput, kSelection, kDialogue, kImplant, kUse, kStick };
+  enum {
+    kForward,
+    kTurnSum,
+    kHeading,
+    kHolds,
+    kLook,
+    kLookInput,
+    kSelection,
+    kDialogue,
+    kImplant,
+    kFired,
+    kUse,
+    kStick
+  };
   const std::function<f32()> probes[] = {
       [&] { return f32(in.forwardKey); },
       [&] { return player->GetKeyTurnSum() * 10 + in.turnLeftKey + in.turnRightKey; },
@@ -111,11 +124,40 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
       [&] { return f32(player->GetSelectedImplant() * 10 + Started(select)); },
       [&] { return f32(dialogue->IsArmed() * 10 + Started(textOut)); },
       [&] { return f32(in.useImplant * 100 + in.hologramUse * 10 + in.implantKeyReleased); },
+      // The shock asked for, or already under way.
+      [&] {
+        return f32((player->GetActionState() == kStateImplant) * 1000 + in.useImplant * 100 + in.implantKeyReleased);
+      },
       [&] { return f32(in.useItem * 10 + player->IsUseReleased()); },
       [&] { return f32(in.forwardPad * 1000 + in.backwardPad * 100 + in.strafeLeftPad * 10 + in.strafeRightPad); },
   };
   // What a row sets up first.
-  enum { kNone, kAiming, kInverted, kZoomed, kBusy, kRunning, kSkip, kAtSix, kAtZero, kHologram, kShield, kTicked };
+  enum {
+    kNone,
+    kAiming,
+    kInverted,
+    kZoomed,
+    kBusy,
+    kRunning,
+    kSkip,
+    kAtSix,
+    kAtZero,
+    kHologram,
+    kShield,
+    kTicked,
+    kMenuEnter,
+    kMenuHeld
+  };
+  // A menu holding the level takes the key, closes as the menus close it,
+  // and the game goes on a frame.
+  const auto menu = [&](SDL_Scancode key) {
+    mLevel->SetSuspended(1);
+    Key(key, true);
+    cInputWindow::PollEvents();
+    mLevel->SetSuspended(0);
+    player->SetSkipNextImplantKey(1);
+    player->Update(0.04f);
+  };
   const std::function<void()> setups[] = {
       [] {},
       [&] { camera->StartAiming(); },
@@ -129,6 +171,8 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
       [&] { player->SetSelectedImplant(3); },
       [&] { in.shieldOn = 1; },
       [&] { player->Update(0.04f); },
+      [&] { menu(SDL_SCANCODE_RETURN); },
+      [&] { menu(SDL_SCANCODE_R); },
   };
   auto keys = [&](std::vector<std::pair<SDL_Scancode, bool>> list) {
     return [this, list] {
@@ -174,6 +218,9 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
       {"implant key skipped", kSkip, keys({{r, true}}), kImplant, 0},
       {"implant key after the skip", kSkip, keys({{r, true}, {r, false}, {r, true}}), kImplant, 101},
       {"implant button ignores the skip", kSkip, [&] { mWindow->PushButton(SDL_BUTTON_RIGHT, true); }, kImplant, 101},
+      {"implant key after a menu closed with Enter", kMenuEnter, keys({{r, true}}), kFired, 101},
+      {"implant key held through a menu's close", kMenuHeld, [] {}, kFired, 0},
+      {"implant key pressed again after the held one", kMenuHeld, keys({{r, false}, {r, true}}), kFired, 101},
       {"hologram", kHologram, keys({{r, true}, {r, false}}), kImplant, 111},
       {"use item", kNone, keys({{SDL_SCANCODE_SPACE, true}}), kUse, 10},
       {"use pad button", kNone, [&] { PadHandler(kPadButtonsDown, &padButton1); }, kUse, 10},
@@ -196,6 +243,7 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
     player->SetActionState(kStateStand);
     player->SetSelectedImplant(2);
     player->SetSkipNextImplantKey(0);
+    player->SetEnergy(1.0f);
     camera->SetFollowMode();
     gGameOptions->SetAxisInversion(false);
     setups[row.setup]();

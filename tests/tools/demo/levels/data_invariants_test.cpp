@@ -17,7 +17,9 @@
 #include "game/foundation/property.h"
 #include "game/render/collision/collision_volume.h"
 #include "game/render/collision/world_collision.h"
+#include "game/render/models/static_lit_clump_ro.h"
 #include "game/world/devices/device_passes.h"
+#include "game/world/devices/door.h"
 #include "game/world/devices/searchable.h"
 #include "game/world/devices/timer_device.h"
 #include "game/world/navigation/waypoint_graph.h"
@@ -169,6 +171,34 @@ std::vector<tReach> ReachSpots(cQXWorld* world, const cDevice& device) {
   return spots;
 }
 
+// How wide a door's leaf is along its frame's right axis, from its model's
+// vertices: the doorway it closes, whichever way it opens.
+RpAtomic* WidenByAtomic(RpAtomic* atomic, void* data) {
+  f32* span = static_cast<f32*>(data);
+  const RpGeometry* geometry = RpAtomicGetGeometry(atomic);
+  const RpMorphTarget* target = geometry != nullptr ? RpGeometryGetMorphTarget(geometry, 0) : nullptr;
+  for (RwInt32 i = 0; target != nullptr && target->verts != nullptr && i < geometry->numVertices; i++) {
+    span[0] = std::min(span[0], target->verts[i].x);
+    span[1] = std::max(span[1], target->verts[i].x);
+  }
+  return atomic;
+}
+
+// The doorway across the opening on the ground plane, lifting doors
+// included (the graph's own segment of a lifting door has no length).
+tSegment2d LeafDoorway(cDoor* door) {
+  f32 span[2] = {std::numeric_limits<f32>::max(), -std::numeric_limits<f32>::max()};
+  RpClumpForAllAtomics(door->GetModel()->GetClump(), WidenByAtomic, span);
+  const RwV3d& use = door->GetUsePointLocal();
+  const RwV3d& rest = door->GetRestPosition();
+  RwV3d right;
+  V3dNormalized(&RwFrameGetLTM(door->GetFrame())->right, &right);
+  const f32 half = span[1] > span[0] ? (span[1] - span[0]) * 0.5f : 0.0f;
+  const RwV2d centre = {rest.x + use.x, rest.z + use.z};
+  return tSegment2d(RwV2d{centre.x - right.x * half, centre.y - right.z * half},
+                    RwV2d{centre.x + right.x * half, centre.y + right.z * half});
+}
+
 // The rules on the files as written.
 struct tFileRule {
   const char* rule;
@@ -294,6 +324,28 @@ const std::vector<tLevelRule>& LevelRules() {
              breaks.push_back("the refuge " + Where({refuge.x, refuge.z}) + " beside " + Where(spot));
            }
          }
+         return breaks;
+       }},
+      // A man walks through a closed door on an edge the graph holds no door
+      // on: he neither opens it nor collides with it.
+      {"no waypoint edge crosses a doorway the graph does not hold as that door's",
+       [](const std::string&, cQXWorld* world) {
+         const cWaypointGraph* graph = world->GetWaypointGraph();
+         tBreaks breaks;
+         ForEachClone<cDoor>(world->GetObjectSets(kSetDoors), [&](cDoor* door) {
+           const tSegment2d doorway = LeafDoorway(door);
+           for (u32 i = 0; i < graph->GetEdgeCount(); i++) {
+             const cWaypointGraph::tEdge& edge = graph->GetEdge(i);
+             const cWaypointGraph::tNode& a = graph->GetNode(edge.a);
+             const cWaypointGraph::tNode& b = graph->GetNode(edge.b);
+             const tSegment2d span(RwV2d{a.x, a.z}, RwV2d{b.x, b.z});
+             if (span.CrossesWithin(doorway) && doorway.CrossesWithin(span) &&
+                 graph->FindEdge(edge.a, edge.b) != door) {
+               breaks.push_back("waypoints " + std::to_string(edge.a + 1) + "-" + std::to_string(edge.b + 1) +
+                                " through " + door->GetName().CStr());
+             }
+           }
+         });
          return breaks;
        }},
       // A sixteenth search would draw from an empty bag.
