@@ -62,7 +62,8 @@ Case PlanCase(const std::string& file, Damage damage) {
   run.file = file;
   run.damage = damage;
   const std::string extension = Extension(file);
-  run.withoutDictionaries = extension == "bmp" || extension == "png";
+  // Lightmaps are read by the level itself, never from a dictionary.
+  run.image = (extension == "bmp" || extension == "png") && !StartsWith(Leaf(file), "lightmap_");
   run.packed = file == kPackFile;
   const std::string leaf = Leaf(file);
   run.german = leaf.size() > 6 && leaf.compare(leaf.size() - 6, 6, "_d.txt") == 0;
@@ -82,6 +83,42 @@ Case PlanCase(const std::string& file, Damage damage) {
     run.level = level > 0 ? level : cachedLevel > 0 ? cachedLevel : 1;
   }
   return run;
+}
+
+const std::vector<std::string>& KindSamples() {
+  static const std::vector<std::string> samples = {
+      kPackFile,
+      kSaveFile,
+      "data/level01/models/door.dff",
+      "data/level01/level01.bsp",
+      "data/texdicts/logos.txd",
+      "data/hack/frame.png",
+      "data/level01/lightmap_north.bmp",
+      "data/man/anims/block.anm",
+      "data/level01/waypoints.xrf",
+      "data/level01/men.txt",
+      "data/font/gothic13.met",
+      "data/media/sfx/al_1.wav",
+      "data/media/music/INGAME01.ogg",
+      "data/movies/final.avi",
+  };
+  return samples;
+}
+
+bool DictionaryHolds(const std::string& dictionary, const std::string& imageFile) {
+  std::string name = Leaf(imageFile);
+  name = name.substr(0, name.rfind('.'));
+  const char kMask[] = "_mask";
+  if (name.size() > 5 && name.compare(name.size() - 5, 5, kMask) == 0) {
+    name.resize(name.size() - 5);
+  }
+  auto lower = [](std::string text) {
+    for (char& c : text) {
+      c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return text;
+  };
+  return !name.empty() && lower(dictionary).find(lower(name) + std::string(1, '\0')) != std::string::npos;
 }
 
 std::string KindOf(const std::string& file) {

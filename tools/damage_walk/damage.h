@@ -23,10 +23,10 @@ struct Case {
   Damage damage = Damage::kCut;
   Road road = Road::kLevel;
   int level = 1;  // the level the road loads (kLevel, kEnd)
-  // Texture dictionaries left out of the case's folder, so that the game
-  // reads its images (a dictionary serves them otherwise) and writes fresh
-  // dictionaries.
-  bool withoutDictionaries = false;
+  // An image a texture dictionary may serve: the dictionaries that hold it
+  // are left out of the case's folder, so that the game reads the image and
+  // writes them afresh.
+  bool image = false;
   // The files served from "data.pak" (damaged: file is "data.pak"); only
   // the movies stay in the folder.
   bool packed = false;
@@ -43,6 +43,17 @@ constexpr char kPackFile[] = "data.pak";
 // level, the end texts and credits at the game's end, the save file's
 // profiles in the main menu, everything else with level01.
 Case PlanCase(const std::string& file, Damage damage);
+
+// True when the texture dictionary's bytes hold the texture of the image
+// file: its name (the file's name without extension and without a mask's
+// "_mask") ended by a zero byte, in any case.
+bool DictionaryHolds(const std::string& dictionary, const std::string& imageFile);
+
+// One file of each kind, cut short: the walk's quick set (CI runs it), each
+// read along its road (the save file along level01's, where the intro reads
+// it and a new game writes it). The model, the world and the pack are those
+// the players met; the dictionary is one the game writes on its first run.
+const std::vector<std::string>& KindSamples();
 
 // A short name for the kind of file: its reader, so that the walk can pick
 // one file of each kind ("model", "world", "texture", "property", ...).

@@ -25,10 +25,12 @@ namespace walk {
 
 namespace {
 
-// Frames played once the road's level stands, the briefing closed.
-constexpr int kPlayedFrames = 60;
-// Frames between two key presses: a menu takes one key at a time.
-constexpr int kKeyGap = 4;
+// Frames played once the road's level stands, the briefing closed: half a
+// second of the game's time, in which the level draws what it shows.
+constexpr int kPlayedFrames = 12;
+// Frames between a key's release and the next press: a menu takes one key
+// at a time.
+constexpr int kKeyGap = 2;
 
 enum class Stage { kStart, kLevelPlaying, kEndTexts, kCredits, kDone };
 
@@ -104,13 +106,10 @@ void QueueMenu(cScreen_MainMenu* menu) {
     return;
   }
   if (d.run.level <= 1) {
-    // The name grid: digits in the first row, A to J in the second, its last
-    // cell (two rows below J) ends the name; then the difficulty: normal.
-    Queue({SDLK_RETURN, SDLK_DOWN, SDLK_RETURN});
-    for (int i = 0; i < 9; i++) {
-      Queue({SDLK_RIGHT});
-    }
-    Queue({SDLK_DOWN, SDLK_DOWN, SDLK_RETURN, SDLK_RETURN});
+    // The name grid: digits in the first row, A to J in the second (left of
+    // A lies J), its last cell (two rows below J) ends the name; then the
+    // difficulty: normal.
+    Queue({SDLK_RETURN, SDLK_DOWN, SDLK_RETURN, SDLK_LEFT, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN, SDLK_RETURN});
   } else {
     Queue({SDLK_DOWN, SDLK_RETURN, SDLK_RETURN});  // Continue, its first line
   }

@@ -41,7 +41,7 @@ void Usage() {
   std::fprintf(stderr,
                "usage: damage_walk [options] <run folder>\n"
                "  <run folder>     the game's working folder holding data/ (build/release/run)\n"
-               "  --kinds          one file of each kind only (the CI set)\n"
+               "  --kinds          one file of each kind only, cut short (the CI set)\n"
                "  --only <text>    only files whose path holds the text (repeatable)\n"
                "  --cut, --garbled only that damage (both by default)\n"
                "  -j <runs>        runs at once (default: half the processors)\n"
@@ -145,18 +145,27 @@ std::string PackOf(const std::string& master) {
 }
 
 // The case's folder: the master's files linked (the game writes only files
-// that are missing, never those it read), the damaged file written anew.
+// that are missing, never those it read), the models copied (the game writes
+// a model's collision data back into it when the model has none), the
+// damaged file written anew.
 bool MakeCaseFolder(const Case& run, const std::string& master, const std::string& folder, const std::string& bytes) {
   std::error_code error;
   fs::create_directories(folder + "/data", error);
   for (const std::string& file : DataFiles(master)) {
-    if (file == run.file || (run.withoutDictionaries && file.rfind("data/texdicts/", 0) == 0) ||
-        (run.packed && file.rfind("data/movies/", 0) != 0)) {
+    if (file == run.file || (run.packed && file.rfind("data/movies/", 0) != 0)) {
+      continue;
+    }
+    if (run.image && file.rfind("data/texdicts/", 0) == 0 &&
+        walk::DictionaryHolds(ReadFile(master + "/" + file), run.file)) {
       continue;
     }
     const fs::path to = fs::path(folder) / file;
     fs::create_directories(to.parent_path(), error);
-    fs::create_hard_link(fs::path(master) / file, to, error);
+    if (to.extension() == ".dff") {
+      fs::copy_file(fs::path(master) / file, to, error);
+    } else {
+      fs::create_hard_link(fs::path(master) / file, to, error);
+    }
     if (error) {
       return false;
     }
@@ -224,7 +233,15 @@ std::string RoadName(const Case& run) {
 // each damage asked for.
 std::vector<Case> PlanWalk(const tOptions& options, const std::vector<std::string>& files) {
   std::vector<Case> cases;
-  std::set<std::string> kinds;
+  if (options.kinds) {
+    for (const std::string& file : walk::KindSamples()) {
+      cases.push_back(walk::PlanCase(file, Damage::kCut));
+      if (file == walk::kSaveFile) {
+        cases.back().level = 1;
+      }
+    }
+    return cases;
+  }
   for (const std::string& file : files) {
     bool chosen = options.only.empty();
     for (const std::string& part : options.only) {
@@ -232,13 +249,6 @@ std::vector<Case> PlanWalk(const tOptions& options, const std::vector<std::strin
     }
     if (!chosen) {
       continue;
-    }
-    if (options.kinds) {
-      // The kind's first file on the cheapest road: level01's, the start-up's.
-      const Case plain = walk::PlanCase(file, Damage::kCut);
-      if (plain.road != Road::kLevel || plain.level != 1 || !kinds.insert(walk::KindOf(file)).second) {
-        continue;
-      }
     }
     for (Damage damage : {Damage::kCut, Damage::kGarbled}) {
       if ((damage == Damage::kCut && options.cut) || (damage == Damage::kGarbled && options.garbled)) {
@@ -320,6 +330,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   scratch = scratchName.data();
+  // Every run draws with the same programs: the software renderer keeps them
+  // compiled in a cache of the walk's own, removed with the scratch folder,
+  // so that only the first run compiles them.
+  const std::string shaders = scratch + "/shaders";
+  setenv("MESA_SHADER_CACHE_DIR", shaders.c_str(), 1);
+  setenv("MESA_GLSL_CACHE_DIR", shaders.c_str(), 1);
+  setenv("MESA_SHADER_CACHE_DISABLE", "false", 1);
+  setenv("MESA_GLSL_CACHE_DISABLE", "false", 1);
   const std::string master = scratch + "/master";
   std::error_code error;
   fs::create_directories(master, error);
@@ -328,9 +346,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "damage_walk: cannot copy %s/data: %s\n", options.runFolder.c_str(), error.message().c_str());
     return 2;
   }
+  // Each road once on the undamaged data: it must go to its end, and the
+  // caches it writes are then every case's. The quick set warms up level01's
+  // road alone (the one whose dictionary it damages), and only where that
+  // dictionary is not written yet; its other cases write the caches they
+  // need into their own folders.
   std::set<std::pair<int, int>> roads;
+  const bool warm = fs::exists(master + "/data/texdicts/level01.txd");
   for (const Case& run : cases) {
-    roads.insert({static_cast<int>(run.road), run.level});
+    if (!options.kinds || (!warm && run.road == Road::kLevel && run.level == 1)) {
+      roads.insert({static_cast<int>(run.road), run.level});
+    }
   }
   for (const auto& road : roads) {
     Case plain;
@@ -342,7 +368,8 @@ int main(int argc, char** argv) {
     }
   }
   const auto before = Snapshot(master);
-  const std::string pack = PackOf(master);
+  const bool packs = std::any_of(cases.begin(), cases.end(), [](const Case& run) { return run.packed; });
+  const std::string pack = packs ? PackOf(master) : std::string();
 
   const int jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency() / 2);
   std::vector<tRunning> running;
@@ -360,11 +387,17 @@ int main(int argc, char** argv) {
       if (started.run.packed) {
         bytes = pack;
       } else if (started.run.file == walk::kSaveFile) {
-        // The save file damaged is one that continues the road's level.
-        walk::WriteContinueProfile((scratch + "/profile").c_str(), started.run.level);
+        // The save file damaged is one that continues the road's level (a
+        // road of level01 finds one that continues level02).
+        walk::WriteContinueProfile((scratch + "/profile").c_str(), std::max(2, started.run.level));
         bytes = ReadFile(scratch + "/profile");
-      } else {
+      } else if (fs::is_regular_file(master + "/" + started.run.file)) {
         bytes = ReadFile(master + "/" + started.run.file);
+      } else {
+        // A sample the data no longer holds: the quick set must be mended.
+        std::printf("%-7s %-40s no such file\n", walk::DamageName(started.run.damage), started.run.file.c_str());
+        faults.push_back(started.run.file + ": no such file in the data");
+        continue;
       }
       if (!MakeCaseFolder(started.run, master, started.folder, bytes)) {
         std::fprintf(stderr, "damage_walk: cannot lay out %s\n", started.folder.c_str());
@@ -402,7 +435,10 @@ int main(int argc, char** argv) {
       }
       outcome.output = ReadFile(r.folder + "/output.txt");
       const bool opened = WasOpened(r.watch);
-      const std::string fault = walk::FaultOf(r.run, outcome);
+      std::string fault = walk::FaultOf(r.run, outcome);
+      if (fault.empty() && options.kinds && !opened && outcome.exitStatus == 0) {
+        fault = "the sample is not read along its road";
+      }
       std::string said;
       if (!fault.empty()) {
         said = "FAULT: " + fault;
