@@ -13,7 +13,6 @@ enum class Damage { kCut, kGarbled };
 
 // The road a run takes through the game until the damaged file has been read.
 enum class Road {
-  kMenu,   // start-up to the main menu
   kLevel,  // a level loaded (new game for level01, else Continue) and played a little
   kEnd,    // level05 loaded and finished: the end texts, then the credits
 };
@@ -41,7 +40,7 @@ constexpr char kPackFile[] = "data.pak";
 
 // The road to the file's reader: a level's own files load with their
 // level, the end texts and credits at the game's end, the save file's
-// profiles in the main menu, everything else with level01.
+// profile with Continue (level02), everything else with level01.
 Case PlanCase(const std::string& file, Damage damage);
 
 // True when the texture dictionary's bytes hold the texture of the image

@@ -97,10 +97,6 @@ void QueueMenu(cScreen_MainMenu* menu) {
     return;
   }
   d.menuDone = true;
-  if (d.run.road == Road::kMenu) {
-    Close();
-    return;
-  }
   if (d.run.level > 1 && (gSaveProfiles == nullptr || gSaveProfiles->GetSlot(0).name[0] == '\0')) {
     d.blocked = "the save file holds no profile to continue";
     return;

@@ -222,9 +222,6 @@ bool WasOpened(int watch) {
 
 std::string RoadName(const Case& run) {
   char text[32];
-  if (run.road == Road::kMenu) {
-    return "menu";
-  }
   std::snprintf(text, sizeof(text), "%s level%02d", run.road == Road::kEnd ? "end after" : "", run.level);
   return text[0] == ' ' ? text + 1 : text;
 }
