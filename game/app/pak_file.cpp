@@ -3,6 +3,7 @@
 #include "game/app/pak_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -13,6 +14,8 @@ cPakFile* cPakFile::sMounted = nullptr;
 RwFileFunctions* cPakFile::sTable = nullptr;
 RwFileFunctions cPakFile::sSaved;
 RwFileOpenFunction cPakFile::sSaveFileOpen = nullptr;
+char cPakFile::sMountFailure[96] = {};
+bool cPakFile::sMountFoundNoPack = false;
 
 namespace {
 
@@ -85,6 +88,8 @@ bool cPakFile::MountInto(RwFileFunctions* table, const char* packPath, const cha
   }
   // The archive itself is read with the functions as they stand now.
   sSaved = *table;
+  sMountFailure[0] = '\0';
+  sMountFoundNoPack = false;
   cPakFile* archive = new cPakFile();
   if (!archive->Open(packPath, basePath)) {
     delete archive;
@@ -126,10 +131,12 @@ bool cPakFile::Open(const char* packPath, const char* basePath) {
     return false;
   }
   if (sSaved.rwfseek(mFile, 0, 2) != 0) {
+    snprintf(sMountFailure, sizeof(sMountFailure), "it cannot be read");
     return false;
   }
   s32 size = sSaved.rwftell(mFile);
   if (size < 0 || sSaved.rwfseek(mFile, 0, 0) != 0) {
+    snprintf(sMountFailure, sizeof(sMountFailure), "it cannot be read");
     return false;
   }
   mSize = static_cast<u32>(size);
@@ -139,17 +146,24 @@ bool cPakFile::Open(const char* packPath, const char* basePath) {
 
 bool cPakFile::ReadDirectory(const char* packPath) {
   u8 header[kPakHeaderSize];
-  if (sSaved.rwfread(header, 1, kPakHeaderSize, mFile) != kPakHeaderSize) {
+  const size_t headerBytes = sSaved.rwfread(header, 1, kPakHeaderSize, mFile);
+  if (headerBytes < 4 || RwReadLittleEndianUInt32(header) != kPakMagic) {
+    snprintf(sMountFailure, sizeof(sMountFailure), "it is no pack: it does not begin with \"PACK\"");
+    sMountFoundNoPack = true;
+    return false;
+  }
+  if (headerBytes != kPakHeaderSize) {
+    snprintf(sMountFailure, sizeof(sMountFailure), "it ends after %u bytes, inside its header",
+             static_cast<u32>(headerBytes));
     return false;
   }
   mCachedPosition = kPakHeaderSize;
-  if (RwReadLittleEndianUInt32(header) != kPakMagic) {
-    return false;
-  }
   u32 directoryOffset = RwReadLittleEndianUInt32(header + 4);
   u32 directoryLength = RwReadLittleEndianUInt32(header + 8);
   if (directoryOffset > mSize || directoryLength > mSize - directoryOffset) {
     DebugTrace("cPakFile::Mount : directory of %s lies outside the archive\n", packPath);
+    snprintf(sMountFailure, sizeof(sMountFailure), "its directory lies beyond its end (%u bytes): it is cut short",
+             mSize);
     return false;
   }
   u32 count = directoryLength / kPakEntrySize;  // a remainder is ignored
@@ -170,6 +184,7 @@ bool cPakFile::ReadDirectory(const char* packPath) {
       if (memchr(entry.name, '\0', kPakNameSize) == nullptr || entry.offset > mSize ||
           entry.size > mSize - entry.offset) {
         DebugTrace("cPakFile::Mount : bad directory entry %u in %s\n", i, packPath);
+        snprintf(sMountFailure, sizeof(sMountFailure), "entry %u of its directory is damaged", i);
         ok = false;
       }
     }
@@ -177,6 +192,9 @@ bool cPakFile::ReadDirectory(const char* packPath) {
   }
   delete[] raw;
   if (!ok) {
+    if (sMountFailure[0] == '\0') {
+      snprintf(sMountFailure, sizeof(sMountFailure), "its directory cannot be read");
+    }
     return false;
   }
   SortDirectory();

@@ -50,6 +50,11 @@ class cPakFile {
   static void Shutdown();
 
   static cPakFile* GetMounted() { return sMounted; }
+  // Why the last mount failed, for a message ("its directory lies beyond
+  // its end"); null when it mounted or found no archive to open.
+  static const char* GetMountFailure() { return sMountFailure[0] != '\0' ? sMountFailure : nullptr; }
+  // True when the last failed mount met a file without the pack's magic.
+  static bool MountFoundNoPack() { return sMountFoundNoPack; }
   // The open function that stood after the last MountDefault.
   static RwFileOpenFunction GetSaveFileOpen() { return sSaveFileOpen; }
 
@@ -99,6 +104,8 @@ class cPakFile {
   static RwFileFunctions* sTable;
   static RwFileFunctions sSaved;
   static RwFileOpenFunction sSaveFileOpen;
+  static char sMountFailure[96];
+  static bool sMountFoundNoPack;
 };
 
 // Told how many bytes each read through the file interface moves, so that a

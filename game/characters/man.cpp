@@ -39,7 +39,7 @@ f32 sCapsuleRadius = 0.0f;
 cString RequiredString(const cPropertyGroup* group, const char* key, const char* tag) {
   const cProperty* property = group->FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", tag, key);
+    FatalPropertyNotFound(tag, group, key);
   }
   return property->GetStringFatal();
 }
@@ -47,7 +47,7 @@ cString RequiredString(const cPropertyGroup* group, const char* key, const char*
 f32 RequiredF32(const cPropertyGroup* group, const char* key, const char* tag) {
   const cProperty* property = group->FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", tag, key);
+    FatalPropertyNotFound(tag, group, key);
   }
   return property->GetF32Fatal();
 }
@@ -122,8 +122,7 @@ cMan::~cMan() {
 void cMan::ReadUsedAnims(const cPropertyFile* file, const char* groupName, cUsedAnimList* usedList) {
   const cPropertyGroup* group = file->FindGroup(cString(groupName));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", "cMan::ReadUsedAnims : group not found in file: manTypeName",
-               groupName);
+    FatalGroupNotFound("cMan::ReadUsedAnims : group not found in file: manTypeName", file, groupName);
   }
   cString list;
   const u32 count = RequiredString(group, "USED_ANIMS", "cMan::ReadUsedAnims : property not found (USED_ANIMS)")
@@ -136,7 +135,7 @@ void cMan::ReadUsedAnims(const cPropertyFile* file, const char* groupName, cUsed
     element.TrimRight();
     const s32 slot = TextToS32(element);
     if (slot < 0 || slot >= static_cast<s32>(kManAnimCount)) {
-      FatalError("cDorvaMan::ReadStaticProperties :not valid animation index :%d", slot);
+      FatalInGroup(group, "cDorvaMan::ReadStaticProperties :not valid animation index :%d", slot);
     }
     usedList->Set(i, static_cast<u32>(slot));
     ManAnimData().MarkUsed(static_cast<u32>(slot));
@@ -186,12 +185,12 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
       man = new cNpcGuard(typeIndex, world);
       break;
     default:
-      FatalError("cMan::Create : unkonwn type (%s)", type.CStr());
+      FatalInGroup(group, "cMan::Create : unkonwn type (%s)", type.CStr());
   }
   const cString body = RequiredString(group, "BODY", "cMan::Create");
   const u32 bodyIndex = IndexOf(body, kBodyNames, kManBodyCount);
   if (bodyIndex == kManBodyCount) {
-    FatalError("cMan::Create : unkonwn body (%s)", body.CStr());
+    FatalInGroup(group, "cMan::Create : unkonwn body (%s)", body.CStr());
   }
   man->SetModel(GetBodyModel(bodyIndex, world), bodyIndex);
   if (typeIndex >= kManTypeCivilian) {
@@ -209,7 +208,7 @@ void cMan::AddToWorld(cQXWorld* world) {
   world->GetBodies().Append(&GetBodyLink());
   const cPropertyGroup* group = world->GetMenFile().FindGroup(cString("CollisionCapsule"));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", "cMan::AddToWorld", "CollisionCapsule");
+    FatalGroupNotFound("cMan::AddToWorld", &world->GetMenFile(), "CollisionCapsule");
   }
   const f32 p0 = RequiredF32(group, "P0", "ColliP0");
   const f32 p1 = RequiredF32(group, "P1", "ColliP1");

@@ -13,7 +13,7 @@ const char* const kAnmTag = "cManAnimData::LoadAnims: property not found (ANM)";
 u32 RequiredList(const cPropertyGroup* group, const char* key, const char* tag, cString* list) {
   const cProperty* property = group->FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", tag, key);
+    FatalPropertyNotFound(tag, group, key);
   }
   return property->GetStringFatal().FindArray(list, '[', ']');
 }
@@ -51,7 +51,7 @@ cManAnimData::cManAnimData() {
 void cManAnimData::LoadAnims(const cPropertyFile* file) {
   const cPropertyGroup* group = file->FindGroup(cString("animdata"));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kGroupTag, "animdata");
+    FatalGroupNotFound(kGroupTag, file, "animdata");
   }
   cString path;
   if (const cProperty* property = group->FindProperty(cString("PATH"))) {
@@ -61,7 +61,7 @@ void cManAnimData::LoadAnims(const cPropertyFile* file) {
   }
   cString names;
   if (RequiredList(group, "ANM", kAnmTag, &names) != kManAnimCount) {
-    FatalError("Animation Number doesn't match with enum!!!");
+    FatalInGroup(group, "Animation Number doesn't match with enum!!!");
   }
   cString lefts;
   cString rights;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 
 #include "game/foundation/fatal_error.h"
@@ -131,19 +133,19 @@ f32 cProperty::GetAngleFatal() const { return TextToF32(mValue) * kRadiansPerDeg
 
 void cProperty::GetV2dFatal(RwV2d* out) const {
   if (!ParseV2d(mValue, out)) {
-    FatalError("cProperty::GetV2dFatal : failure! (%s)", mName.CStr());
+    FatalInGroup(mGroup, "cProperty::GetV2dFatal : failure! (%s)", mName.CStr());
   }
 }
 
 void cProperty::GetV3dFatal(RwV3d* out) const {
   if (!ParseV3d(mValue, out)) {
-    FatalError("cProperty::GetV3dFatal : failure! (%s)", mName.CStr());
+    FatalInGroup(mGroup, "cProperty::GetV3dFatal : failure! (%s)", mName.CStr());
   }
 }
 
 void cProperty::GetRGBAfFatal(f32 out[4]) const {
   if (!ParseRGBAf(mValue, out)) {
-    FatalError("cProperty::GetRGBAfFatal : failure! (%s)", mName.CStr());
+    FatalInGroup(mGroup, "cProperty::GetRGBAfFatal : failure! (%s)", mName.CStr());
   }
 }
 
@@ -177,6 +179,7 @@ void cPropertyGroup::ParseLines(const cString& text, u32 begin, u32 end) {
     if (SplitPropertyLine(line, &name, &value)) {
       mProperties[mCount].mName = name;
       mProperties[mCount].mValue = value;
+      mProperties[mCount].mGroup = this;
       mCount++;
     }
   }
@@ -193,6 +196,7 @@ bool cPropertyGroup::LoadText(const cString& fileName) {
     return false;
   }
   ParseStandalone(text);
+  mFileName = fileName;
   return true;
 }
 
@@ -278,6 +282,9 @@ bool cPropertyFile::Load(const cString& path) {
   }
   ParseText(text);
   mFileName = path;
+  for (u32 i = 0; i < mCount; i++) {
+    mGroups[i].mFileName = path;
+  }
   return true;
 }
 
@@ -288,4 +295,40 @@ const cPropertyGroup* cPropertyFile::FindGroup(const cString& name) const {
     }
   }
   return nullptr;
+}
+
+void DescribeGroupSource(const cPropertyGroup* group, char* out, u32 size) {
+  if (size == 0) {
+    return;
+  }
+  out[0] = '\0';
+  if (group == nullptr || group->GetFileName().IsEmpty()) {
+    return;
+  }
+  const bool named = group->GetName() != cString("standalone");
+  snprintf(out, size, " in %s%s%s%s", group->GetFileName().CStr(), named ? " [" : "",
+           named ? group->GetName().CStr() : "", named ? "]" : "");
+}
+
+void FatalGroupNotFound(const char* tag, const cPropertyFile* file, const char* name) {
+  const bool known = file != nullptr && !file->GetFileName().IsEmpty();
+  FatalError("%s : PropertyGroup not found! (%s)%s%s", tag, name, known ? " in " : "",
+             known ? file->GetFileName().CStr() : "");
+}
+
+void FatalPropertyNotFound(const char* tag, const cPropertyGroup* group, const char* key) {
+  char where[kMessageSize / 2];
+  DescribeGroupSource(group, where, sizeof(where));
+  FatalError("%s : Property not found! (%s)%s", tag, key, where);
+}
+
+void FatalInGroup(const cPropertyGroup* group, const char* format, ...) {
+  char message[kMessageSize];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(message, sizeof(message), format, args);
+  va_end(args);
+  char where[kMessageSize / 2];
+  DescribeGroupSource(group, where, sizeof(where));
+  FatalError("%s%s", message, where);
 }

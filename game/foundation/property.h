@@ -21,6 +21,8 @@ bool ParseV2d(const cString& value, RwV2d* out);
 bool ParseV3d(const cString& value, RwV3d* out);
 bool ParseRGBAf(const cString& value, f32 out[4]);
 
+class cPropertyGroup;
+
 class cProperty {
  public:
   const cString& GetName() const { return mName; }
@@ -37,12 +39,15 @@ class cProperty {
   void GetV3dFatal(RwV3d* out) const;
   // r, g, b, a as written (0..1 or 0..255: the reader decides).
   void GetRGBAfFatal(f32 out[4]) const;
+  // The group the property stands in (null for one made by hand).
+  const cPropertyGroup* GetGroup() const { return mGroup; }
 
  private:
   friend class cPropertyGroup;
 
   cString mName;
   cString mValue;
+  const cPropertyGroup* mGroup = nullptr;
 };
 
 class cPropertyGroup {
@@ -66,6 +71,8 @@ class cPropertyGroup {
   const cString& GetName() const { return mName; }
   u32 GetCount() const { return mCount; }
   const cProperty& GetProperty(u32 index) const { return mProperties[index]; }
+  // The file the group was read from; empty for a text parsed in memory.
+  const cString& GetFileName() const { return mFileName; }
 
  private:
   friend class cPropertyFile;
@@ -78,6 +85,7 @@ class cPropertyGroup {
   cString mName;
   cProperty* mProperties;
   u32 mCount;
+  cString mFileName;
 };
 
 class cPropertyFile {
@@ -117,3 +125,16 @@ class cPropertyFile {
 // Reads a whole file through the engine's file interface into a new private
 // string. False when it cannot be opened.
 bool ReadTextFile(const cString& path, cString* text);
+
+// Where a group was read, for messages: " in <file>", followed by " [<group>]"
+// for a named group of a grouped file; empty when the file is not known.
+// Cut to size bytes.
+void DescribeGroupSource(const cPropertyGroup* group, char* out, u32 size);
+// Fatal errors about property files that name the file (and group):
+// "<tag> : PropertyGroup not found! (<name>) in <file>".
+[[noreturn]] void FatalGroupNotFound(const char* tag, const cPropertyFile* file, const char* name);
+// "<tag> : Property not found! (<key>) in <file> [<group>]".
+[[noreturn]] void FatalPropertyNotFound(const char* tag, const cPropertyGroup* group, const char* key);
+// The formatted message followed by where the group was read.
+[[noreturn]] void FatalInGroup(const cPropertyGroup* group, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));

@@ -1,6 +1,9 @@
 // Engine file streams opened on native paths.
 #include "game/render/engine_file.h"
 
+#include <cstdio>
+
+#include "game/foundation/fatal_error.h"
 #include "game/foundation/native_path.h"
 
 RwStream* OpenEngineFile(const char* path, RwUInt32 accessType) {
@@ -20,4 +23,43 @@ bool WriteEngineFile(const char* path, const RwMemory& memory) {
   }
   const bool written = RwStreamWrite(stream, memory.start, memory.length) != nullptr;
   return RwStreamClose(stream, nullptr) != FALSE && written;
+}
+
+void DescribeUnreadableChunkFile(const char* path, RwUInt32 type, const char* what, char* reason, u32 size) {
+  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
+  if (stream == nullptr) {
+    snprintf(reason, size, "it cannot be opened again");
+    return;
+  }
+  // The first chunk's header, then the bytes the file holds after it.
+  RwUInt8 header[kRwChunkHeaderSize] = {};
+  const RwUInt32 headerBytes = RwStreamRead(stream, header, kRwChunkHeaderSize);
+  uint64_t total = headerBytes;
+  RwUInt8 scratch[4096];
+  for (RwUInt32 got = headerBytes; got > 0 && headerBytes == kRwChunkHeaderSize;) {
+    got = RwStreamRead(stream, scratch, sizeof(scratch));
+    total += got;
+  }
+  RwStreamClose(stream, nullptr);
+  const u32 firstType = header[0] | (header[1] << 8) | (header[2] << 16) | (static_cast<u32>(header[3]) << 24);
+  const uint64_t declared = kRwChunkHeaderSize + (header[4] | (header[5] << 8) | (header[6] << 16) |
+                                                  (static_cast<uint64_t>(header[7]) << 24));
+  if (total == 0) {
+    snprintf(reason, size, "it is empty");
+  } else if (headerBytes < kRwChunkHeaderSize) {
+    snprintf(reason, size, "it ends after %u bytes, too early for a %s", static_cast<u32>(total), what);
+  } else if (firstType != type) {
+    snprintf(reason, size, "it holds no %s: its first chunk is of type 0x%X, not 0x%X", what, firstType, type);
+  } else if (declared > total) {
+    snprintf(reason, size, "it ends early: %llu of the %llu bytes its %s declares",
+             static_cast<unsigned long long>(total), static_cast<unsigned long long>(declared), what);
+  } else {
+    snprintf(reason, size, "the %s in it is damaged", what);
+  }
+}
+
+void FatalDamagedChunkFile(const char* path, RwUInt32 type, const char* what) {
+  char reason[256];
+  DescribeUnreadableChunkFile(path, type, what, reason, sizeof(reason));
+  FatalError("Damaged file: %s (%s)", path, reason);
 }

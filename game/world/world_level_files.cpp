@@ -69,7 +69,7 @@ tWgPlacement Pixels(s32 x, s32 y, s32 width, s32 height, u8 right, u8 bottom, u8
 const cPropertyGroup* cQXWorld::FindGroupFatal(const cPropertyFile* file, const cString& name, const char* tag) {
   const cPropertyGroup* group = file->FindGroup(name);
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", tag, name.CStr());
+    FatalGroupNotFound(tag, file, name.CStr());
   }
   return group;
 }
@@ -81,7 +81,7 @@ void cQXWorld::LoadLightmaps() {
   const cPropertyGroup* group = FindLevelGroup(kLoadTag);
   const cString* base = FindValue(group, "LIGHTMAP");
   if (base == nullptr) {
-    FatalError("%s : Property not found! (%s)", "No lightmap", "LIGHTMAP");
+    FatalPropertyNotFound("No lightmap", group, "LIGHTMAP");
   }
   for (u32 map = 0; map < kLightmapCount; map++) {
     LoadLightmapBitmap(*base, kLightmapSuffixes[map], map);
@@ -172,7 +172,7 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
   const cPropertyGroup* men = FindGroupFatal(file, cString("Men"), kLoadMenTag);
   const cString* list = FindValue(men, "MEN");
   if (list == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadMenTag, "MEN");
+    FatalPropertyNotFound(kLoadMenTag, men, "MEN");
   }
   cString names;
   const u32 count = list->FindArray(&names, '[', ']');
@@ -180,7 +180,7 @@ void cQXWorld::LoadMen(const cPropertyFile* file) {
   blank.Trim();
   // Without men there is no player to bind.
   if (count == 0 || blank.IsEmpty()) {
-    FatalError("%s : no men in MEN", kLoadMenTag);
+    FatalInGroup(men, "%s : no men in MEN", kLoadMenTag);
   }
   mMen.SetCount(0);
   mMen.SetCount(count);
@@ -229,9 +229,10 @@ void cQXWorld::CreateHud() {
 }
 
 void cQXWorld::LoadTexts() {
-  const cString* prefix = FindValue(FindLevelGroup(kLoadTag), "TEXTS");
+  const cPropertyGroup* level = FindLevelGroup(kLoadTag);
+  const cString* prefix = FindValue(level, "TEXTS");
   if (prefix == nullptr) {
-    FatalError("No TEXTS property!");
+    FatalInGroup(level, "No TEXTS property!");
   }
   const u32 language = gGameOptions != nullptr ? gGameOptions->GetLanguage() : 0;
   const cString path = *prefix + cString("_") + cString(kLanguageCodes[language < 2 ? language : 0]) + cString(".txt");
@@ -241,7 +242,7 @@ void cQXWorld::LoadTexts() {
   }
   const cPropertyGroup* group = file.FindGroup(cString("TEXTS"));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", path.CStr(), "TEXTS");
+    FatalGroupNotFound(path.CStr(), &file, "TEXTS");
   }
   cLevelTexts texts;
   texts.Read(group);

@@ -10,6 +10,7 @@
 #include "game/render/collision/world_collision.h"
 #include "game/render/effects/mirror.h"
 #include "game/render/effects/projected_shadows.h"
+#include "game/render/engine_file.h"
 #include "game/render/models/clump_ro.h"
 #include "game/render/models/locator_file.h"
 #include "game/render/models/model_files.h"
@@ -41,11 +42,17 @@ const cString* FindValue(const cPropertyGroup* group, const char* key) {
   return property != nullptr ? &property->GetValue() : nullptr;
 }
 
-// The engine world of a BSP file; a file that cannot be read ends the game.
+// The engine world of a BSP file; a file that is missing or cannot be read
+// ends the game, saying which.
 RpWorld* LoadWorldFatal(const char* path) {
   RpWorld* world = LoadWorldFile(path, nullptr);
   if (world == nullptr) {
-    FatalError("Missing file: %s\n", path);
+    RwStream* stream = OpenEngineFile(path, kRwStreamRead);
+    if (stream == nullptr) {
+      FatalError("Missing file: %s\n", path);
+    }
+    RwStreamClose(stream, nullptr);
+    FatalDamagedChunkFile(path, kRwChunkWorld, "world");
   }
   return world;
 }
@@ -117,7 +124,7 @@ f32 cQXWorld::Load() {
 const cPropertyGroup* cQXWorld::FindLevelGroup(const char* tag) const {
   const cPropertyGroup* group = mConfig->FindGroup(mLevelName);
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", tag, mLevelName.CStr());
+    FatalGroupNotFound(tag, mConfig, mLevelName.CStr());
   }
   return group;
 }
@@ -151,7 +158,7 @@ void cQXWorld::LoadGeometry() {
   const cPropertyGroup* group = FindLevelGroup(kLoadTag);
   const cString* bsp = FindValue(group, "BSP");
   if (bsp == nullptr) {
-    FatalError("cQXWorld : property not found (BSP)");
+    FatalInGroup(group, "cQXWorld : property not found (BSP)");
   }
   mEngineWorld = LoadWorldFatal(bsp->CStr());
   SetPvsFlag(RpPVSWorldHasData(mEngineWorld) != 0 ? 1 : 0);

@@ -97,7 +97,7 @@ void DeleteSets(cPtrArray& sets) {
 const cString& RequireValue(const cPropertyGroup* group, const char* key) {
   const cString* value = FindPropertyValue(group, key);
   if (value == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadTag, key);
+    FatalPropertyNotFound(kLoadTag, group, key);
   }
   return *value;
 }
@@ -110,20 +110,22 @@ void cQXWorld::LoadLevelObjects() {
   const cString xrfPath = RequireValue(level, "XRFPATH");
   const cString* objectsName = FindPropertyValue(level, "OBJECTS");
   if (objectsName == nullptr) {
-    FatalError("No OBJECTS property!");
+    FatalInGroup(level, "No OBJECTS property!");
   }
   cPropertyFile objectsFile;
-  if (!objectsFile.Load(*objectsName + cString(".txt"))) {
-    FatalError("No objects file!");
+  const cString objectsPath = *objectsName + cString(".txt");
+  if (!objectsFile.Load(objectsPath)) {
+    FatalError("No objects file: %s", objectsPath.CStr());
   }
   const cPropertyGroup* objects = FindGroupFatal(&objectsFile, cString("OBJECTS"), "No OBJECTS property!");
   const cString* propsName = FindPropertyValue(level, "PROPS");
   if (propsName == nullptr) {
-    FatalError("No PROPS property!");
+    FatalInGroup(level, "No PROPS property!");
   }
   cPropertyFile props;
-  if (!props.Load(*propsName + cString(".txt"))) {
-    FatalError("No property file!");
+  const cString propsPath = *propsName + cString(".txt");
+  if (!props.Load(propsPath)) {
+    FatalError("No property file: %s", propsPath.CStr());
   }
   LoadObjects(objects, props, dffPath, xrfPath);
   LoadStaticModels(objects, dffPath);

@@ -111,7 +111,7 @@ void cQXWorld::RestartLevel() {
   const cPropertyGroup* men = FindGroupFatal(&mMenFile, cString("Men"), kLoadMenTag);
   const cProperty* list = men->FindProperty(cString("MEN"));
   if (list == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadMenTag, "MEN");
+    FatalPropertyNotFound(kLoadMenTag, men, "MEN");
   }
   cString names;
   list->GetValue().FindArray(&names, '[', ']');

@@ -1,7 +1,8 @@
 // MessageBoxA: the caption and text always go to stderr; an SDL message box
-// shows them when there is a display, and without one the call returns the
-// first button at once so that headless runs never block. A close request
-// (the quit signal, or a window's close) ends a box as if it were closed.
+// shows them when there is a display, its text wrapped to fit the screen,
+// and without one the call returns the first button at once so that
+// headless runs never block. A close request (the quit signal, or a
+// window's close) ends a box as if it were closed.
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -217,7 +218,138 @@ int RunUntilQuit(const std::function<int()>& box, bool* closed) {
   return result;
 }
 
+// The characters of a text: UTF-8 when the bytes are valid UTF-8, else the
+// ANSI code page's (Windows-1252) characters, one a byte.
+std::vector<uint32_t> DecodeBoxText(const char* text) {
+  static const uint16_t kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                             0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::vector<uint32_t> characters;
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+  bool utf8 = true;
+  for (size_t i = 0; bytes[i] != 0 && utf8;) {
+    const unsigned char lead = bytes[i];
+    const int extra = lead < 0x80             ? 0
+                      : (lead & 0xE0) == 0xC0 ? 1
+                      : (lead & 0xF0) == 0xE0 ? 2
+                      : (lead & 0xF8) == 0xF0 ? 3
+                                              : -1;
+    uint32_t code = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
+    utf8 = extra >= 0;
+    for (int k = 1; k <= extra && utf8; k++) {
+      utf8 = (bytes[i + k] & 0xC0) == 0x80;
+      code = (code << 6) | (bytes[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and codes beyond Unicode are no UTF-8.
+    const uint32_t least[4] = {0, 0x80, 0x800, 0x10000};
+    utf8 = utf8 && code >= least[extra < 0 ? 0 : extra] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    characters.push_back(code);
+    i += extra < 0 ? 1 : static_cast<size_t>(extra) + 1;
+  }
+  if (!utf8) {
+    characters.clear();
+    for (size_t i = 0; bytes[i] != 0; i++) {
+      const unsigned char byte = bytes[i];
+      characters.push_back(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
+    }
+  }
+  // Control characters other than line breaks and tabs show as '?'; so do
+  // the code page's unassigned bytes.
+  for (uint32_t& c : characters) {
+    if (c == '\t') {
+      c = ' ';
+    } else if (c == 0 || (c < 0x20 && c != '\n' && c != '\r') || c == 0x7F) {
+      c = '?';
+    }
+  }
+  return characters;
+}
+
+void AppendUtf8(std::string* out, uint32_t c) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// Pixels a character of the box's font takes at most, and the box's frame.
+constexpr int kBoxGlyphWidth = 9;
+constexpr int kBoxFrameWidth = 64;
+constexpr int kBoxFewestColumns = 30;
+constexpr int kBoxMostColumns = 80;
+// Where the screen's width cannot be had: the smallest mode the game offers.
+constexpr int kBoxFallbackScreenWidth = 640;
+
+int ScreenWidth() {
+  SDL_DisplayMode mode;
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0) {
+    return mode.w;
+  }
+  return kBoxFallbackScreenWidth;
+}
+
 }  // namespace
+
+int WinBoxColumns(int screenWidth) {
+  const int columns = (screenWidth - kBoxFrameWidth) / kBoxGlyphWidth;
+  return std::max(kBoxFewestColumns, std::min(kBoxMostColumns, columns));
+}
+
+std::string WinBoxText(const char* text, int columns) {
+  const std::vector<uint32_t> characters = DecodeBoxText(text != nullptr ? text : "");
+  columns = std::max(1, columns);
+  std::string out;
+  std::vector<uint32_t> line;
+  auto flush = [&](size_t count) {
+    for (size_t i = 0; i < count; i++) {
+      AppendUtf8(&out, line[i]);
+    }
+    out.push_back('\n');
+    line.erase(line.begin(), line.begin() + static_cast<long>(count));
+    while (!line.empty() && line.front() == ' ') {
+      line.erase(line.begin());
+    }
+  };
+  for (size_t i = 0; i < characters.size(); i++) {
+    const uint32_t c = characters[i];
+    if (c == '\r' || c == '\n') {
+      // CR LF is one break.
+      if (c == '\r' && i + 1 < characters.size() && characters[i + 1] == '\n') {
+        i++;
+      }
+      flush(line.size());
+      continue;
+    }
+    line.push_back(c);
+    if (static_cast<int>(line.size()) > columns) {
+      // Broken at the last blank that leaves a line; a word longer than a
+      // line is cut.
+      size_t blank = line.size();
+      while (blank > 0 && line[blank - 1] != ' ') {
+        blank--;
+      }
+      flush(blank > 1 ? blank - 1 : static_cast<size_t>(columns));
+    }
+  }
+  flush(line.size());
+  // No blank line and no blanks at the end.
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) {
+    out.pop_back();
+  }
+  return out;
+}
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   const char* shownText = text != nullptr ? text : "";
@@ -272,8 +404,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
       break;
   }
   box.window = WinHasSdlWindow(owner) ? owner->sdlWindow : nullptr;
-  box.title = shownCaption;
-  box.message = shownText;
+  const std::string title = WinBoxText(shownCaption, kBoxMostColumns);
+  const std::string message = WinBoxText(shownText, WinBoxColumns(ScreenWidth()));
+  box.title = title.c_str();
+  box.message = message.c_str();
   box.numbuttons = static_cast<int>(data.size());
   box.buttons = data.data();
   int pressed = -1;

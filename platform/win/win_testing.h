@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "platform/win/win32.h"
 
 // Replaces the clock behind timeGetTime (null restores the real one). The
@@ -62,6 +64,12 @@ BOOL WinTestReadDialogPixel(HWND dialog, int x, int y, BYTE rgba[4]);
 // started meanwhile (the box ends as if closed).
 typedef int (*WinTestMessageBoxHook)(HWND owner, const char* text, const char* caption, UINT type, void* user);
 void WinTestSetMessageBoxHook(WinTestMessageBoxHook hook, void* user);
+// The text as the SDL box shows it: UTF-8 (bytes that are not UTF-8 read as
+// the ANSI code page's), control characters but line breaks as '?', lines
+// wrapped at blanks to at most columns characters, a longer word cut.
+std::string WinBoxText(const char* text, int columns);
+// The columns of a box on a screen of the width: 30 to 80.
+int WinBoxColumns(int screenWidth);
 
 // The arguments GetCommandLineA quotes (normally those main() got); a
 // negative count makes it read the process's own arguments again.

@@ -1,11 +1,14 @@
 // Fuzz target for the level object loader: any bytes as an OBJECTS group's
-// text, up to the first zero byte, and a PROPS file, after it, loaded over
-// the first demo level's models and locator files, then released. A bad list
-// (or text) ends the game through FatalError, which is the answer to it and
-// no finding (tests/fuzz/fatal_worker.h).
+// text, up to the first zero byte, and a PROPS file, after it up to a second
+// zero byte, loaded over the first demo level's models and locator files,
+// then released. Bytes after the second zero byte stand for the doors' model
+// file, the model a level's devices are cloned from. A bad list, text or
+// model ends the game through FatalError, which is the answer to it and no
+// finding (tests/fuzz/fatal_worker.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/render/models/atomic_plugin.h"
 #include "game/world/qx_world.h"
@@ -16,8 +19,28 @@
 
 namespace {
 
-// Each name of a list loads a model: a short text keeps a run quick.
-constexpr size_t kMaxInput = 8192;
+// Each name of a list loads a model: a short text keeps a run quick (the
+// first level's two files and its doors' model take 7.7 KB).
+constexpr size_t kMaxInput = 12288;
+
+// The model the input's third part replaces, under both its names.
+const std::string kFuzzedModel = std::string(demo::level01::kModelFolder) + "door.dff";
+std::vector<uint8_t> sModelBytes;  // the demo's own
+
+// The files of the fuzzed model's two names.
+std::vector<memoryfiles::File*> FuzzedModelFiles() {
+  std::vector<memoryfiles::File*> files;
+  std::string native = kFuzzedModel;
+  for (char& c : native) {
+    c = c == '/' ? '\\' : c;
+  }
+  for (memoryfiles::File& file : memoryfiles::Files()) {
+    if (file.name == kFuzzedModel || file.name == native) {
+      files.push_back(&file);
+    }
+  }
+  return files;
+}
 
 bool Start() {
   // The plugins as the game attaches them, which the demo models use.
@@ -42,6 +65,11 @@ bool Start() {
     }
     memoryfiles::Files().push_back({name, file.second});
   }
+  const std::vector<memoryfiles::File*> model = FuzzedModelFiles();
+  if (model.empty()) {
+    return false;
+  }
+  sModelBytes = model.front()->data;
   return true;
 }
 
@@ -60,7 +88,13 @@ void LoadObjects(const uint8_t* bytes, size_t size) {
   objects.ParseText(cString(("[OBJECTS]\n" + text.substr(0, split)).c_str()));
   cPropertyFile props;
   if (split != std::string::npos) {
-    props.ParseText(cString(text.substr(split + 1).c_str()));
+    const size_t modelSplit = text.find('\0', split + 1);
+    props.ParseText(cString(text.substr(split + 1, modelSplit - (split + 1)).c_str()));
+    if (modelSplit != std::string::npos) {
+      for (memoryfiles::File* file : FuzzedModelFiles()) {
+        file->data.assign(bytes + modelSplit + 1, bytes + size);
+      }
+    }
   }
   const cPropertyGroup* group = objects.FindGroup(cString("OBJECTS"));
   World()->LoadObjects(group, props, cString(demo::level01::kModelFolder), cString(demo::level01::kLocatorFolder));
@@ -75,6 +109,9 @@ void ReleaseObjects() {
   world->GetUsableDevices().Clear();
   world->GetSensors().Clear();
   world->GetUpdateList().Clear();
+  for (memoryfiles::File* file : FuzzedModelFiles()) {
+    file->data = sModelBytes;
+  }
 }
 
 }  // namespace

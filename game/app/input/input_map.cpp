@@ -186,14 +186,14 @@ void cInputMap::BindHandler(cInputAction* action) {
     input.Trim();
     tInputBinding* slot = FindSlot(input);
     if (slot == nullptr) {
-      FatalError("unknown input \"%s\" for inputhandler \"%s\"", input.CStr(), actionName.CStr());
+      FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", input.CStr(), actionName.CStr());
     }
     Append(slot, action);
   }
   // Unbalanced brackets stop the cutting: what is left names no input.
   inputs.Trim();
   if (!inputs.IsEmpty()) {
-    FatalError("unknown input \"%s\" for inputhandler \"%s\"", inputs.CStr(), actionName.CStr());
+    FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", inputs.CStr(), actionName.CStr());
   }
 }
 

@@ -20,6 +20,8 @@ s32 gChosenVideoMode = 0;
 namespace {
 
 constexpr char kPackFileName[] = "data.pak";
+// The first file the game reads: a folder without it holds no game data.
+constexpr char kFolderConfigFile[] = "data\\config.txt";
 constexpr s32 kColourDepth = 32;
 
 tDisplayDriverInstall sDisplayDriverInstall = RwD3D8DriverInstall;
@@ -32,6 +34,23 @@ void TellLifeObserver(bool stopping) {
 }
 
 bool Raised(u32 code) { return AppEventHandler(code, 0) != kAppEventFailed; }
+
+// A pack that is there but cannot be mounted is reported at once, naming
+// it, rather than through the first file the game then fails to read. A file
+// that is no pack at all leaves every file to the folder, as before, unless
+// the folder holds no game data either.
+void ReportUnusablePack() {
+  const char* failure = cPakFile::GetMountFailure();
+  if (failure == nullptr || cPakFile::GetMounted() != nullptr) {
+    return;
+  }
+  const RwFileFunctions* files = RwEngineGetFileInterface();
+  const bool folderServes = files != nullptr && files->rwfexist != nullptr && files->rwfexist(kFolderConfigFile);
+  if (!cPakFile::MountFoundNoPack() || !folderServes) {
+    FatalError("Damaged file: %s (%s)", kPackFileName, failure);
+  }
+  DebugTrace("%s is not used: %s\n", kPackFileName, failure);
+}
 
 bool ReadAdapters() {
   const RwInt32 count = RwEngineGetNumSubSystems();
@@ -74,6 +93,7 @@ bool OpenEngineAndPack(void* window) {
     return false;
   }
   MountPackFile(kPackFileName);
+  ReportUnusablePack();
   return true;
 }
 

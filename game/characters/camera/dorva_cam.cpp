@@ -33,7 +33,7 @@ constexpr u32 kBrightnessMiddle = 50;
 const cProperty* Required(const cPropertyGroup& group, const char* key) {
   const cProperty* property = group.FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kTag, key);
+    FatalPropertyNotFound(kTag, &group, key);
   }
   return property;
 }

@@ -16,7 +16,7 @@ constexpr f32 kDegreesToRadians = 3.14159265f / 180.0f;
 f32 RequiredValue(const cPropertyGroup* group, const char* key) {
   const cProperty* property = group->FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kTaserTag, key);
+    FatalPropertyNotFound(kTaserTag, group, key);
   }
   return TextToF32(property->GetValue());
 }
@@ -38,7 +38,7 @@ void cTaserImplant::Init(cQXWorld* world, cAnimModel* playerModel) {
   const cPropertyFile* config = world->GetConfig();
   const cPropertyGroup* group = config != nullptr ? config->FindGroup(cString("implants")) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kTaserTag, "implants");
+    FatalGroupNotFound(kTaserTag, config, "implants");
   }
   mRange = RequiredValue(group, "TASER_RANGE");
   mUseCosine = std::cos(RequiredValue(group, "TASER_USE_ANGLE") * kDegreesToRadians);

@@ -46,7 +46,7 @@ tNpcSettings& cNpc::Settings() { return sSettings; }
 void cNpc::ReadSettings(const cPropertyFile* menFile) {
   const cPropertyGroup* group = menFile->FindGroup(cString("enemy"));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", "cNpc::ReadSettings", "enemy");
+    FatalGroupNotFound("cNpc::ReadSettings", menFile, "enemy");
   }
   tNpcSettings& s = sSettings;
   s = tNpcSettings();

@@ -53,7 +53,7 @@ const tPlayerSettings& PlayerSettings() { return sSettings; }
 void cDorvaMan::ReadStaticProperties(const cPropertyFile* file) {
   const cPropertyGroup* group = file->FindGroup(cString("dorvaman"));
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", "cDorvaMan::ReadStaticProperties", "dorvaman");
+    FatalGroupNotFound("cDorvaMan::ReadStaticProperties", file, "dorvaman");
   }
   for (const tSettingKey& key : kSettingKeys) {
     sSettings.*key.field = key.defaultValue;

@@ -27,11 +27,11 @@ cWgMenu_Extras::cWgMenu_Extras(cScreen_MainMenu* owner)
   const cPropertyGroup* group =
       owner->GetTexts() != nullptr ? owner->GetTexts()->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kExtrasTag, kMenuTextGroup);
+    FatalGroupNotFound(kExtrasTag, owner->GetTexts(), kMenuTextGroup);
   }
   const cProperty* locked = group->FindProperty(cString("LOCKED"));
   if (locked == nullptr) {
-    FatalError("%s : Property not found! (%s)", kExtrasTag, "LOCKED");
+    FatalPropertyNotFound(kExtrasTag, group, "LOCKED");
   }
   for (u32 k = 0; k < kCompletedLevelCount; k++) {
     if (gGameOptions == nullptr || !gGameOptions->IsLevelCompleted(k)) {
@@ -65,8 +65,7 @@ void cWgMenu_Extras::OnSelect(u32 item) {
       const cPropertyGroup* group =
           mScreen->GetConfig() != nullptr ? mScreen->GetConfig()->FindGroup(cString("credit_list")) : nullptr;
       if (group == nullptr) {
-        FatalError("%s : PropertyGroup not found! (%s)", "cGame : group not found in config file (credit_list)",
-                   "credit_list");
+        FatalGroupNotFound("cGame : group not found in config file (credit_list)", mScreen->GetConfig(), "credit_list");
       }
       mOwner->SwitchMusic(false);
       mScreen->SetMusicCountdown(kMainMenuMusicTicks);

@@ -21,7 +21,7 @@ const cPropertyGroup* TextGroup(const cScreen_Menu* owner, const char* tag) {
   const cPropertyGroup* group =
       owner->GetTexts() != nullptr ? owner->GetTexts()->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", tag, kMenuTextGroup);
+    FatalGroupNotFound(tag, owner->GetTexts(), kMenuTextGroup);
   }
   return group;
 }
@@ -44,9 +44,10 @@ cWgMenuPages::cWgMenuPages(cScreen_Menu* owner, const char* name)
       mFooter(owner->GetFont(), tWgPlacement()) {
   LoadPicture(0);
   const cString key = mName + cString("_FOOTER");
-  const cProperty* footer = TextGroup(owner, kPagesTag)->FindProperty(key);
+  const cPropertyGroup* texts = TextGroup(owner, kPagesTag);
+  const cProperty* footer = texts->FindProperty(key);
   if (footer == nullptr) {
-    FatalError("%s : Property not found! (%s)", kPagesTag, key.CStr());
+    FatalPropertyNotFound(kPagesTag, texts, key.CStr());
   }
   mFooter.SetText(footer->GetValue());
   mFooter.SetTextHeight(kPagesFooterSize);
@@ -160,7 +161,7 @@ void cWgMenuText::LoadFirstPage() {
   mPage = 0;
   const cProperty* text = PageText(0);
   if (text == nullptr) {
-    FatalError("%s : Property not found! (%s)", kTextTag, (mName + cString("_TEXT00")).CStr());
+    FatalPropertyNotFound(kTextTag, TextGroup(mOwner, kTextTag), (mName + cString("_TEXT00")).CStr());
   }
   mText.SetText(text->GetValue());
 }

@@ -104,8 +104,6 @@ constexpr u32 kOptionsMenu = 4;
 constexpr u32 kMenuLoaderPresents = 2;
 constexpr u8 kLoaderWithText = 1;
 constexpr u8 kKeepViewWindow = 1;
-constexpr char kGroupMissing[] = "%s : PropertyGroup not found! (%s)";
-constexpr char kPropertyMissing[] = "%s : Property not found! (%s)";
 
 void Push(cScreen* screen) {
   if (gScreenStack != nullptr) {
@@ -234,6 +232,9 @@ void cGame::Step() {
 }
 
 void cGame::StartIntro() {
+  // Read before the logos rather than after them: a configuration the game
+  // cannot use is reported at its start. Reading it changes nothing else.
+  LoadConfig();
   RwTexDictionarySetCurrent(nullptr);
   OpenCache(kLogosDictionary);
   mIntro = new cScreen_Intro;
@@ -250,7 +251,6 @@ void cGame::ShowMainMenu() {
     delete mIntro;
     mIntro = nullptr;
     DestroyCurrentDictionary();
-    LoadConfig();
   }
   ShowMenuLoader();
   OpenCache(kMenuDictionary);
@@ -365,14 +365,14 @@ void cGame::ShowCredits() {
 const cPropertyGroup* cGame::ConfigGroup(const char* name, const char* tag) const {
   const cPropertyGroup* group = mConfig.FindGroup(cString(name));
   if (group == nullptr) {
-    FatalError(kGroupMissing, tag, name);
+    FatalGroupNotFound(tag, &mConfig, name);
   }
   return group;
 }
 
 void cGame::LoadConfig() {
   if (!mConfig.Load(cString(kConfigFileName))) {
-    FatalError("cGame : unable to load config file");
+    FatalError("cGame : unable to load config file %s", kConfigFileName);
   }
   const cPropertyGroup* init = ConfigGroup("Init", "cGame : group not found in config file (Init)");
   const cProperty* frameLimit = init->FindProperty(cString("FRAME_LIMIT"));
@@ -387,7 +387,7 @@ void cGame::NextLevel() {
   const cString levelName = gGameOptions->GetLevelName();
   const cPropertyGroup* level = mConfig.FindGroup(levelName);
   if (level == nullptr) {
-    FatalError(kGroupMissing, "cGame : group not found in config file (Level)", levelName.CStr());
+    FatalGroupNotFound("cGame : group not found in config file (Level)", &mConfig, levelName.CStr());
   }
   const cProperty* hard = level->FindProperty(cString("NEXTSTAGEHARD"));
   if (hard != nullptr && gSaveProfiles->GetHard() != 0) {
@@ -396,7 +396,7 @@ void cGame::NextLevel() {
   }
   const cProperty* next = level->FindProperty(cString("NEXTSTAGE"));
   if (next == nullptr) {
-    FatalError(kPropertyMissing, "cGame : property not found in config file (Init::NEXTSTAGE)", "NEXTSTAGE");
+    FatalPropertyNotFound("cGame : property not found in config file (Init::NEXTSTAGE)", level, "NEXTSTAGE");
   }
   gGameOptions->SetLevelName(next->GetValue());
 }

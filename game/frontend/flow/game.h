@@ -83,6 +83,8 @@ class cGame : public cScreen {
 
  private:
   void Step();
+  // The configuration read (LoadConfig), then the logos' cache opened and the
+  // intro pushed.
   void StartIntro();
   void ShowMainMenu();
   void LoadLevel();

@@ -220,7 +220,7 @@ void cWgMapView::Load(const cPropertyGroup* level, cMapWorld* world, const char*
   }
   const cProperty* map = level->FindProperty(cString("MAP"));
   if (map == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadTag, "MAP");
+    FatalPropertyNotFound(kLoadTag, level, "MAP");
   }
   if (mPlan != nullptr) {
     RpClumpDestroy(mPlan);

@@ -47,7 +47,7 @@ void cScreen_Menu::LoadTexts() {
   delete mTexts;
   mTexts = new cPropertyFile;
   if (!mTexts->Load(cString(name))) {
-    FatalError("cScreen_Menu : unable to load text file");
+    FatalError("cScreen_Menu : unable to load text file %s", name);
   }
 }
 

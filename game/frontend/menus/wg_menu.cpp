@@ -58,7 +58,7 @@ cWgMenu_Menu::cWgMenu_Menu(cScreen_Menu* owner, const char* name, u32 itemCount,
   const cPropertyGroup* group =
       owner->GetTexts() != nullptr ? owner->GetTexts()->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kMenuTag, kMenuTextGroup);
+    FatalGroupNotFound(kMenuTag, owner->GetTexts(), kMenuTextGroup);
   }
   mTitle.SetText(MenuText(*group, name, "_TITLE"));
   mTitle.SetColour(kMenuTitleColour);
@@ -87,7 +87,7 @@ cString cWgMenu_Menu::MenuText(const cPropertyGroup& group, const char* name, co
   snprintf(key, sizeof key, "%s%s", name, suffix);
   const cProperty* property = group.FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kMenuTag, key);
+    FatalPropertyNotFound(kMenuTag, &group, key);
   }
   return property->GetValue();
 }

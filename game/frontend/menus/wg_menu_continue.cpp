@@ -24,7 +24,7 @@ cString Word(const cPropertyGroup& group, const char* format, u32 index) {
   snprintf(key, sizeof key, format, index);
   const cProperty* property = group.FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLineTag, key);
+    FatalPropertyNotFound(kLineTag, &group, key);
   }
   return property->GetValue();
 }
@@ -37,7 +37,7 @@ cString ProfileLine(const cPropertyFile* texts, const tProfileSlot& slot, u32 ha
   }
   const cPropertyGroup* group = texts != nullptr ? texts->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kLineTag, kMenuTextGroup);
+    FatalGroupNotFound(kLineTag, texts, kMenuTextGroup);
   }
   const u32 divisor = hard != 0 ? kLevelsToCompleteHard : kLevelsToComplete;
   char figures[64];

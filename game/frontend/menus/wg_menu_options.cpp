@@ -70,14 +70,14 @@ void cWgMenu_Options::Build() {
   const cPropertyGroup* group =
       mOwner->GetTexts() != nullptr ? mOwner->GetTexts()->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kOptionsTag, kMenuTextGroup);
+    FatalGroupNotFound(kOptionsTag, mOwner->GetTexts(), kMenuTextGroup);
   }
   cString* const targets[] = {&mOnText, &mOffText, &mLeftRightFooter, &mPlainFooter};
   const char* const keys[] = {"ON", "OFF", "OPTION_FOOTER_LEFT_RIGHT", "OPTION_FOOTER"};
   for (u32 i = 0; i < 4; i++) {
     const cProperty* property = group->FindProperty(cString(keys[i]));
     if (property == nullptr) {
-      FatalError("%s : Property not found! (%s)", kOptionsTag, keys[i]);
+      FatalPropertyNotFound(kOptionsTag, group, keys[i]);
     }
     *targets[i] = property->GetValue();
   }

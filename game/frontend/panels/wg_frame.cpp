@@ -61,11 +61,11 @@ cString TitleText(cScreen_Menu* screen, const cString& name) {
   const cPropertyFile* texts = screen != nullptr ? screen->GetTexts() : nullptr;
   const cPropertyGroup* group = texts != nullptr ? texts->FindGroup(cString(kMenuTextGroup)) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kFrameTag, kMenuTextGroup);
+    FatalGroupNotFound(kFrameTag, texts, kMenuTextGroup);
   }
   const cProperty* property = group->FindProperty(name);
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kFrameTag, name.CStr());
+    FatalPropertyNotFound(kFrameTag, group, name.CStr());
   }
   return property->GetValue();
 }

@@ -3,12 +3,12 @@
 #include "game/frontend/panels/wg_use_hack.h"
 
 #include "game/app/event.h"
+#include "game/characters/camera/dorva_cam.h"
 #include "game/characters/player/dorva_man.h"
 #include "game/foundation/fatal_error.h"
 #include "game/frontend/hud/hud_widget.h"
-#include "game/world/devices/opener_device.h"
-#include "game/characters/camera/dorva_cam.h"
 #include "game/frontend/hud/wg_action_icons.h"
+#include "game/world/devices/opener_device.h"
 #include "game/world/qx_world.h"
 
 namespace {
@@ -27,7 +27,7 @@ constexpr s32 kNoAnswer = -1;
 const cProperty* FindSetting(const cPropertyGroup* group, const char* key) {
   const cProperty* property = group->FindProperty(cString(key));
   if (property == nullptr) {
-    FatalError("%s : Property not found! (%s)", kHackTag, key);
+    FatalPropertyNotFound(kHackTag, group, key);
   }
   return property;
 }
@@ -60,7 +60,7 @@ cWgUseHack::cWgUseHack(cQXWorld* world)
   const cPropertyFile* config = world->GetConfig();
   const cPropertyGroup* group = config != nullptr ? config->FindGroup(world->GetLevelName()) : nullptr;
   if (group == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kHackTag, world->GetLevelName().CStr());
+    FatalGroupNotFound(kHackTag, config, world->GetLevelName().CStr());
   }
   mDefaultKeyNumber = ClampKeyNumber(FindSetting(group, kDefaultKeyNumberKey)->GetS32Fatal());
   mKeyTime = FindSetting(group, kKeyTimeKey)->GetF32Fatal();

@@ -48,7 +48,7 @@ void Pop() {
 const cString& PropertyOf(const cPropertyGroup* group, const char* key, const char* missing) {
   const cProperty* property = group != nullptr ? group->FindProperty(cString(key)) : nullptr;
   if (property == nullptr) {
-    FatalError("%s", missing);
+    FatalInGroup(group, "%s", missing);
   }
   return property->GetValue();
 }

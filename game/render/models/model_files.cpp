@@ -80,7 +80,16 @@ RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textur
     return nullptr;
   }
   RpClump* clump = ReadChunkAndClose(stream, kRwChunkClump, RpClumpStreamRead);
-  if (clump != nullptr && buildCollision) {
+  if (clump == nullptr) {
+    // A file that is there but cannot be read is reported as a missing one
+    // would be; where a missing file is allowed, it counts as missing.
+    if (mustExist && std::strstr(path, kCollisionMarker) == nullptr) {
+      FatalDamagedChunkFile(path, kRwChunkClump, "model");
+    }
+    DebugTrace("LoadClumpFile : cannot read %s\n", path);
+    return nullptr;
+  }
+  if (buildCollision) {
     BuildCollisionAndSave(path, clump);
   }
   return clump;

@@ -12,9 +12,10 @@
 // missing.
 RpWorld* LoadWorldFile(const char* path, const char* textureFolder);
 // The clump of the file. A missing file that must exist ends the program
-// ("Missing file: %s\n") unless its path holds "collision": a missing
-// collision twin is null. With buildCollision the clump's collision data is
-// built and saved.
+// ("Missing file: %s\n"), and so does one that cannot be read ("Damaged
+// file: %s (why)"), unless its path holds "collision": a collision twin that
+// is missing or cannot be read is null. With buildCollision the clump's
+// collision data is built and saved.
 RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textureFolder, bool mustExist);
 // Builds the collision data of every collision-tested atomic whose geometry
 // has none; when any was built the clump is written back to the path

@@ -63,6 +63,9 @@ cStaticLitClumpRO::cStaticLitClumpRO(const char* fileName, cLightmap* lightmap, 
 cStaticLitClumpRO::cStaticLitClumpRO(const cStaticLitClumpRO& prototype)
     : cClumpRO(prototype), mLightmap(prototype.mLightmap) {
   PrepareAtomics();
+  if (mClump == nullptr) {
+    return;  // a prototype without a model, or a clone that failed
+  }
   // The shared materials may carry a tint by now: the prototype's record of
   // their own colours is taken instead of what they hold. A cloned clump
   // lists its atomics in another order, so they are matched by geometry.

@@ -22,7 +22,7 @@ bool ReadRange(const cPropertyGroup& group, const char* key, const char* message
   }
   RwV2d range;
   if (!ParseV2d(property->GetValue(), &range)) {
-    FatalError("%s", message);
+    FatalInGroup(&group, "%s", message);
   }
   *min = range.x;
   *max = range.y;
@@ -63,20 +63,20 @@ void cParticleEmitter::Init(const cPropertyGroup& group) {
   if (const cProperty* rate = group.FindProperty("RATE")) {
     tFloatEnvelope* envelope = ReadFloatEnvelope(rate->GetValue());
     if (envelope == nullptr) {
-      FatalError("cRO_PInstancer_Im3DSprite::Init() : invalid Ratee");
+      FatalInGroup(&group, "cRO_PInstancer_Im3DSprite::Init() : invalid Ratee");
     }
     SetRateEnvelope(envelope);
   }
   if (const cProperty* burst = group.FindProperty("BURST")) {
     mBurst = burst->GetS32Fatal();
     if (mBurst < 0) {
-      FatalError("cParticleEmitter::Init() : invalid burst");
+      FatalInGroup(&group, "cParticleEmitter::Init() : invalid burst");
     }
   }
   // A life span that is no finite number would never end.
   if (ReadRange(group, "SPAN", "cParticleEmitter::Init() : invalid span", &mSpanMin, &mSpanMax) &&
       !(IsFiniteNonNegative(mSpanMin) && IsFiniteNonNegative(mSpanMax))) {
-    FatalError("cParticleEmitter::Init() : invalid span");
+    FatalInGroup(&group, "cParticleEmitter::Init() : invalid span");
   }
   ReadRange(group, "SPEED", "cParticleEmitter::Init() : invalid speed", &mSpeedMin, &mSpeedMax);
   ReadRange(group, "DIST", "cParticleEmitter::Init() : invalid dist", &mDistMin, &mDistMax);
@@ -195,7 +195,7 @@ void cParticleEmitter_Point::Init(const cPropertyGroup& group) {
     RwV2d degrees;
     if (!ParseV2d(angle->GetValue(), &degrees) || !InRange(degrees.x, 0.0f, kMaxAngleDegrees) ||
         !InRange(degrees.y, 0.0f, kMaxAngleDegrees)) {
-      FatalError("cParticleEmitter_Point::Init() : invalid angle");
+      FatalInGroup(&group, "cParticleEmitter_Point::Init() : invalid angle");
     }
     mAngleMin = degrees.x * kRadiansPerDegree;
     mAngleMax = degrees.y * kRadiansPerDegree;

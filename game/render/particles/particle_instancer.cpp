@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "game/foundation/fatal_error.h"
-#include "game/render/scene/camera.h"
-#include "game/render/particles/particle.h"
-#include "game/render/scene/render_state.h"
 #include "game/render/models/texture_files.h"
+#include "game/render/particles/particle.h"
+#include "game/render/scene/camera.h"
+#include "game/render/scene/render_state.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ void cRO_PInstancer::ReadBlend(const cPropertyGroup& group, const char* message)
     mSourceBlend = kBlendSrcAlpha;
     mDestinationBlend = kBlendInvSrcAlpha;
   } else {
-    FatalError("%s", message);
+    FatalInGroup(&group, "%s", message);
   }
 }
 
@@ -106,7 +106,7 @@ void cRO_PInstancer::ReadColour(const cPropertyGroup& group, const char* message
   }
   tColourEnvelope* read = ReadColourEnvelope(colour->GetValue());
   if (read == nullptr) {
-    FatalError("%s", message);
+    FatalInGroup(&group, "%s", message);
   }
   delete *envelope;
   *envelope = read;
@@ -160,7 +160,7 @@ void cRO_PInstancer_Im3DSprite::Init(const cPropertyGroup& group) {
   if (const cProperty* size = group.FindProperty("SIZE")) {
     tFloatEnvelope* read = ReadFloatEnvelope(size->GetValue());
     if (read == nullptr) {
-      FatalError("cRO_PInstancer_Im3DSprite::Init() : invalid size");
+      FatalInGroup(&group, "cRO_PInstancer_Im3DSprite::Init() : invalid size");
     }
     delete mSize;
     mSize = read;
@@ -168,7 +168,7 @@ void cRO_PInstancer_Im3DSprite::Init(const cPropertyGroup& group) {
   if (const cProperty* rotate = group.FindProperty("ROTATE")) {
     tFloatEnvelope* read = ReadAngleEnvelope(rotate->GetValue());
     if (read == nullptr) {
-      FatalError("cRO_PInstancer_Im3DSprite::Init() : invalid rotate");
+      FatalInGroup(&group, "cRO_PInstancer_Im3DSprite::Init() : invalid rotate");
     }
     delete mRotation;
     mRotation = read;
@@ -181,7 +181,7 @@ void cRO_PInstancer_Im3DSprite::Init(const cPropertyGroup& group) {
   if (const cProperty* frames = group.FindProperty("NUMFRAMES")) {
     const s32 count = frames->GetS32Fatal();
     if (count < 1) {
-      FatalError("cRO_PInstancer_Im3DSprite::Init() : invalid numframes");
+      FatalInGroup(&group, "cRO_PInstancer_Im3DSprite::Init() : invalid numframes");
     }
     mFrameCount = static_cast<u32>(count);
   }
@@ -244,9 +244,9 @@ u32 cRO_PInstancer_Im3DSprite::BuildVertices(const RwMatrix* toCamera) {
 
 void cRO_PInstancer_Im3DSprite::Render(cCamera* camera) {
   // Without a texture nothing of an earlier draw's may show through.
-  BuildAndDraw(camera, tParticleDraw{mVertices, mIndices, kQuadVertices, kQuadIndices,
-                                     mTexture != nullptr ? mTexture->raster : nullptr, kIm3DTexturedFlags,
-                                     kRwPrimTypeTriList});
+  BuildAndDraw(camera,
+               tParticleDraw{mVertices, mIndices, kQuadVertices, kQuadIndices,
+                             mTexture != nullptr ? mTexture->raster : nullptr, kIm3DTexturedFlags, kRwPrimTypeTriList});
 }
 
 cRO_PInstancer_Im3DLine::cRO_PInstancer_Im3DLine(u32 capacity)
@@ -309,6 +309,6 @@ u32 cRO_PInstancer_Im3DLine::BuildVertices(const RwMatrix* toCamera) {
 }
 
 void cRO_PInstancer_Im3DLine::Render(cCamera* camera) {
-  BuildAndDraw(camera, tParticleDraw{mVertices, mIndices, kLineVertices, kLineVertices, nullptr,
-                                     kIm3DUntexturedFlags, kRwPrimTypeLineList});
+  BuildAndDraw(camera, tParticleDraw{mVertices, mIndices, kLineVertices, kLineVertices, nullptr, kIm3DUntexturedFlags,
+                                     kRwPrimTypeLineList});
 }

@@ -38,14 +38,14 @@ u32 ElementNames(const cString& value, cString* names) {
 
 // The instancer of the element's TYPE with room for maxNumber particles;
 // fatal for another type or a count its 16-bit indices cannot reach.
-cRO_PInstancer* CreateInstancer(const cString& type, s32 maxNumber) {
+cRO_PInstancer* CreateInstancer(const cPropertyGroup& group, const cString& type, s32 maxNumber) {
   const bool sprite = type == cString("SPRITE");
   if (!sprite && type != cString("LINE")) {
-    FatalError("Bad Type parameter (SPRITE/LINE)");
+    FatalInGroup(&group, "Bad Type parameter (SPRITE/LINE)");
   }
   const u32 limit = sprite ? kMaxSpriteCapacity : kMaxLineCapacity;
   if (maxNumber < 0 || static_cast<u32>(maxNumber) > limit) {
-    FatalError("cMultiParticleSystem::Load() : invalid maxnumber");
+    FatalInGroup(&group, "cMultiParticleSystem::Load() : invalid maxnumber");
   }
   const u32 capacity = static_cast<u32>(maxNumber);
   if (sprite) {
@@ -130,11 +130,11 @@ void cMultiParticleSystem::Load(cScene* scene, const char* fileName, const RwV3d
   }
   const cPropertyGroup* init = file->FindGroup(cString("init"));
   if (init == nullptr) {
-    FatalError("%s : PropertyGroup not found! (%s)", kLoadTag, "init");
+    FatalGroupNotFound(kLoadTag, file, "init");
   }
   const cProperty* elements = init->FindProperty(cString("ELEMENTS"));
   if (elements == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadTag, "ELEMENTS");
+    FatalPropertyNotFound(kLoadTag, init, "ELEMENTS");
   }
   const u32 count = ElementNames(elements->GetValue(), nullptr);
   cStringArray names;
@@ -148,7 +148,7 @@ void cMultiParticleSystem::Load(cScene* scene, const char* fileName, const RwV3d
   for (u32 i = 0; i < count; i++) {
     const cPropertyGroup* group = file->FindGroup(names[i]);
     if (group == nullptr) {
-      FatalError("%s : PropertyGroup not found! (%s)", kLoadTag, names[i].CStr());
+      FatalGroupNotFound(kLoadTag, file, names[i].CStr());
     }
     LoadElement(*group, position, direction);
   }
@@ -164,7 +164,7 @@ void cMultiParticleSystem::Load(cScene* scene, const char* fileName, const RwV3d
 void cMultiParticleSystem::LoadElement(const cPropertyGroup& group, const RwV3d& position, const RwV3d& direction) {
   const cProperty* type = group.FindProperty(cString("TYPE"));
   if (type == nullptr) {
-    FatalError("%s : Property not found! (%s)", kLoadTag, "TYPE");
+    FatalPropertyNotFound(kLoadTag, &group, "TYPE");
   }
   const cProperty* maxNumber = group.FindProperty(cString("MAXNUMBER"));
   const s32 capacity = maxNumber != nullptr ? maxNumber->GetS32Fatal() : 1;
@@ -178,7 +178,7 @@ void cMultiParticleSystem::LoadElement(const cPropertyGroup& group, const RwV3d&
   RwV3dAdd(&target, &position, &direction);
   SetFrameLookAt(emitter->GetFrame(), &target);
   emitter->Init(group);
-  cRO_PInstancer* instancer = CreateInstancer(type->GetValue(), capacity);
+  cRO_PInstancer* instancer = CreateInstancer(group, type->GetValue(), capacity);
   mInstancers[index] = instancer;
   instancer->Init(group);
   cParticleSystem* system = new cParticleSystem(emitter, 0.0f);

@@ -41,7 +41,7 @@ cLight::~cLight() {
 cLight* cLight::Create(const cPropertyGroup* group) {
   const cProperty* typeKey = group->FindProperty(cString("TYPE"));
   if (typeKey == nullptr) {
-    FatalError("%s : Property not found! (%s)", "cLight::Create", "TYPE");
+    FatalPropertyNotFound("cLight::Create", group, "TYPE");
   }
   const cString typeName = typeKey->GetStringFatal();
   const tLightTypeName* type = nullptr;
@@ -52,7 +52,7 @@ cLight* cLight::Create(const cPropertyGroup* group) {
     }
   }
   if (type == nullptr) {
-    FatalError("cLight::Create : unknown type (valid types: DIRECTIONAL, AMBIENT, POINT, SPOT, SPOTSOFT)");
+    FatalInGroup(group, "cLight::Create : unknown type (valid types: DIRECTIONAL, AMBIENT, POINT, SPOT, SPOTSOFT)");
   }
   cLight* light = new cLight(type->type);
   const cProperty* key = group->FindProperty(cString("COLOR"));

@@ -18,7 +18,8 @@ TK_FUZZ_SEEDS(game_level_props_fuzz) {
                                       "STOPPEDTIMERS = [other]\nACTIVATED = [cam]\n[other]\nGLOW = glow\n"));
 }
 
-// The first level's objects and props files, joined by a zero byte.
+// The first level's objects and props files, joined by a zero byte; then
+// its doors' model after another, whole and cut short.
 TK_FUZZ_SEEDS(game_level_objects_fuzz) {
   StartSeedEngine();
   demo::DataFolder data;
@@ -29,8 +30,15 @@ TK_FUZZ_SEEDS(game_level_objects_fuzz) {
       std::string text(objects->begin(), objects->end());
       const size_t group = text.find("[OBJECTS]");
       text = group == std::string::npos ? text : text.substr(group + 9);
-      seeds.Add("level01.txt", text + std::string(1, '\0') + std::string(props->begin(), props->end()));
+      const std::string both = text + std::string(1, '\0') + std::string(props->begin(), props->end());
+      seeds.Add("level01.txt", both);
       seeds.Add("objects_only.txt", text);
+      const std::vector<uint8_t>* door = data.Find(std::string(demo::level01::kModelFolder) + "door.dff");
+      if (door != nullptr) {
+        const std::string model(door->begin(), door->end());
+        seeds.Add("door_model.txt", both + std::string(1, '\0') + model);
+        seeds.Add("door_model_cut.txt", both + std::string(1, '\0') + model.substr(0, model.size() * 2 / 5));
+      }
     }
   }
 }

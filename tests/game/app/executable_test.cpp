@@ -41,6 +41,8 @@ class ExecutableTest : public testing::Test {
     ASSERT_TRUE(
         WriteWholeFile(mFolder + "/data/menu/text_d.txt",
                        "[text]\nLANGUAGE_TITLE = t\nLANGUAGE_ITEM00 = d\nLANGUAGE_ITEM01 = e\nLANGUAGE_FOOTER = f\n"));
+    // The game reads its configuration before the intro.
+    ASSERT_TRUE(WriteWholeFile(mFolder + "/data/config.txt", "[Init]\n"));
   }
   void TearDown() override {
     for (pid_t child : mChildren) {
@@ -257,25 +259,50 @@ TEST_F(ExecutableTest, WithoutASoundDeviceItSaysSoOnceAndPlaysOn) {
 
 // Where its data is missing the game fails with exit status 1, saying in
 // one line where it is and how to start; a fatal error on the way (the
-// intro's menu texts missing) ends it with status 3, never by a signal.
+// intro's menu texts missing, a configuration or pack it cannot use) ends it
+// with status 3, never by a signal, naming the file and what is wrong.
 TEST_F(ExecutableTest, AStartWithoutItsDataEndsWithAStatusAndNoSignal) {
   struct Row {
     const char* what;
     std::vector<const char*> removed;  // from the folder, in order, before the start
     const char* added;                 // a file made before the start, or null
+    std::string content;               // the added file's bytes
     int status;
     std::string said;
   };
+  // A pack's header whose directory lies beyond the pack's end: a pack cut short.
+  const std::string cutPack("PACK\xE8\x03\0\0\x40\0\0\0", 12);
   const Row rows[] = {
-      {"menu texts missing", {"data/menu/text_d.txt"}, nullptr, 3, "cScreen_Menu : unable to load text file"},
-      {"a file named data",
-       {"data/menu", "data"},
-       "data",
-       1,
-       "No game data in " + mFolder + ": it holds neither data.pak"},
+      {"menu texts missing",
+       {"data/menu/text_d.txt"},
+       nullptr,
+       "",
+       3,
+       "cScreen_Menu : unable to load text file data/menu/text_d.txt"},
+      // Reported before the intro, whose menu texts are missing as well.
+      {"a configuration without its group Init",
+       {},
+       "data/config.txt",
+       "x",
+       3,
+       "cGame : group not found in config file (Init) : PropertyGroup not found! (Init) in data/config.txt"},
+      {"a pack cut short and no data folder",
+       {"data/config.txt", "data/menu", "data"},
+       "data.pak",
+       cutPack,
+       3,
+       "Damaged file: data.pak (its directory lies beyond its end (12 bytes): it is cut short)"},
+      {"a pack that is no pack and no data folder",
+       {},
+       "data.pak",
+       "garbage",
+       3,
+       "Damaged file: data.pak (it is no pack: it does not begin with \"PACK\")"},
+      {"a file named data", {"data.pak"}, "data", "x", 1, "No game data in " + mFolder + ": it holds neither data.pak"},
       {"nothing",
        {"data"},
        nullptr,
+       "",
        1,
        "Start the game with tools/play.sh, or run it from the folder build/release/run."},
   };
@@ -285,7 +312,7 @@ TEST_F(ExecutableTest, AStartWithoutItsDataEndsWithAStatusAndNoSignal) {
       ASSERT_EQ(0, remove((mFolder + "/" + name).c_str())) << name;
     }
     if (row.added != nullptr) {
-      ASSERT_TRUE(WriteWholeFile(mFolder + "/" + row.added, "x"));
+      ASSERT_TRUE(WriteWholeFile(mFolder + "/" + row.added, row.content));
     }
     const size_t before = StandardError().size();
     const pid_t game = Start({"-low"});

@@ -304,4 +304,39 @@ TEST_F(PropertyFileLoadTest, LoadsThroughTheEngineFileInterface) {
   EXPECT_EQ(0u, file.GetCount());
 }
 
+// A fatal error about a file's groups and keys names the file and the group,
+// so that a damaged file is found; a text parsed in memory names none.
+TEST_F(PropertyFileLoadTest, FatalErrorsNameTheFileAndGroup) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  const std::string path = Write("levels.txt", "[L]\nPOS = (1,2)\n");
+  cPropertyFile file;
+  ASSERT_TRUE(file.Load(cString(path.c_str())));
+  cPropertyGroup standalone;
+  ASSERT_TRUE(standalone.LoadText(cString(path.c_str())));
+  cPropertyFile inMemory;
+  inMemory.ParseText(cString("[L]\nPOS = (1,2)\n"));
+  const cPropertyGroup* group = file.FindGroup("L");
+  ASSERT_NE(nullptr, group);
+  char where[256];
+  const struct {
+    const cPropertyGroup* group;
+    std::string said;
+  } rows[] = {
+      {group, " in " + path + " [L]"}, {&standalone, " in " + path}, {inMemory.FindGroup("L"), ""}, {nullptr, ""}};
+  for (const auto& row : rows) {
+    DescribeGroupSource(row.group, where, sizeof(where));
+    EXPECT_EQ(row.said, where);
+  }
+  DescribeGroupSource(group, where, 8);
+  EXPECT_EQ(" in " + path.substr(0, 3), where);  // cut to the size given
+  EXPECT_EQ(group, group->FindProperty("POS")->GetGroup());
+  EXPECT_DEATH(FatalGroupNotFound("tag", &file, "M"), "tag : PropertyGroup not found! \\(M\\) in .*levels.txt");
+  EXPECT_DEATH(FatalPropertyNotFound("tag", group, "KEY"),
+               "tag : Property not found! \\(KEY\\) in .*levels.txt \\[L\\]");
+  EXPECT_DEATH(FatalInGroup(group, "bad %s", "value"), "bad value in .*levels.txt \\[L\\]");
+  RwV3d v3;
+  EXPECT_DEATH(group->FindProperty("POS")->GetV3dFatal(&v3),
+               "GetV3dFatal : failure! \\(POS\\) in .*levels.txt \\[L\\]");
+}
+
 }  // namespace

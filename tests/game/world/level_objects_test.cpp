@@ -175,11 +175,11 @@ TEST_F(ObjectsDeathTest, MissingFilesKeysAndGroupsAreFatal) {
       {"XRFPATH = x\nOBJECTS = o\nPROPS = p\n", "cQXWorld::Load : Property not found! \\(DFFPATH\\)"},
       {"DFFPATH = x\nOBJECTS = o\nPROPS = p\n", "cQXWorld::Load : Property not found! \\(XRFPATH\\)"},
       {"DFFPATH = x\nXRFPATH = x\nPROPS = p\n", "No OBJECTS property!"},
-      {"DFFPATH = x\nXRFPATH = x\nOBJECTS = none\nPROPS = p\n", "No objects file!"},
+      {"DFFPATH = x\nXRFPATH = x\nOBJECTS = none\nPROPS = p\n", "No objects file: none.txt"},
       {"DFFPATH = x\nXRFPATH = x\nOBJECTS = n\nPROPS = p\n",
-       "No OBJECTS property! : PropertyGroup not found! \\(OBJECTS\\)"},
+       "No OBJECTS property! : PropertyGroup not found! \\(OBJECTS\\) in n.txt"},
       {"DFFPATH = x\nXRFPATH = x\nOBJECTS = o\n", "No PROPS property!"},
-      {"DFFPATH = x\nXRFPATH = x\nOBJECTS = o\nPROPS = none\n", "No property file!"}};
+      {"DFFPATH = x\nXRFPATH = x\nOBJECTS = o\nPROPS = none\n", "No property file: none.txt"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row[1]);
     EXPECT_DEATH(MakeWorld(row[0])->LoadLevelObjects(), row[1]);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -58,6 +59,50 @@ TEST(MessageBoxTest, HookSeesTheBoxAndNullTextsAreSafe) {
   WinTestSetMessageBoxHook(nullptr, nullptr);
   EXPECT_EQ(shown.text, "");
   EXPECT_FALSE(shown.caption.empty());
+}
+
+// The box's text fits the screen: wrapped at blanks, a long word cut, line
+// breaks kept, shown as UTF-8 whatever code page the bytes came in.
+TEST(MessageBoxTest, BoxTextIsWrappedToTheScreenAndShownAsUtf8) {
+  const struct {
+    const char* text;
+    int columns;
+    const char* shown;
+  } rows[] = {
+      {"a bb ccc dddd", 6, "a bb\nccc\ndddd"},
+      {"abcdefghij", 4, "abcd\nefgh\nij"},
+      {"Missing file: x\n", 80, "Missing file: x"},
+      {"one\r\ntwo\rthree", 80, "one\ntwo\nthree"},
+      {"Besch\xE4"
+       "digung",
+       80,
+       "Besch\xC3\xA4"
+       "digung"},                                                    // Windows-1252
+      {"K\xC3\xA4se \xE2\x82\xAC", 80, "K\xC3\xA4se \xE2\x82\xAC"},  // UTF-8 stays
+      {"\x80 a\x01\tb", 80, "\xE2\x82\xAC a? b"},
+      {"", 80, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(row.shown, WinBoxText(row.text, row.columns));
+  }
+  EXPECT_EQ("", WinBoxText(nullptr, 10));
+  EXPECT_EQ(80, WinBoxColumns(1024));
+  EXPECT_EQ(64, WinBoxColumns(640));
+  EXPECT_EQ(30, WinBoxColumns(100));
+  // The start outside the data: no line wider than a 640-pixel screen holds.
+  const std::string wrapped = WinBoxText(
+      "No game data in /home/player/tessarak: it holds neither data.pak nor a data folder. Start the game with "
+      "tools/play.sh, or run it from the folder build/release/run.",
+      WinBoxColumns(640));
+  size_t longest = 0;
+  for (size_t start = 0; start <= wrapped.size();) {
+    const size_t end = std::min(wrapped.find('\n', start), wrapped.size());
+    longest = std::max(longest, end - start);
+    start = end + 1;
+  }
+  EXPECT_LE(longest, 64u);
+  EXPECT_NE(std::string::npos, wrapped.find("build/release/run."));
 }
 
 struct BlockingBox {

@@ -6,7 +6,11 @@
 // deferral by priority.
 #include "game/render/models/clump_ro.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 
@@ -14,9 +18,9 @@
 #include "game/render/models/dynamic_lit_clump_ro.h"
 #include "game/render/models/model_files.h"
 #include "game/render/models/model_user_data.h"
+#include "game/render/models/static_lit_clump_ro.h"
 #include "game/render/scene/render_manager.h"
 #include "game/render/scene/scene.h"
-#include "game/render/models/static_lit_clump_ro.h"
 #include "tests/game/render/expect_v3d.h"
 #include "tests/game/render/models/model_fixture.h"
 #include "tests/support/quad_model.h"
@@ -117,6 +121,31 @@ TEST_F(ClumpROTest, CopiesShareTheGeometryAndLinkTheirOwnAtomics) {
 TEST_F(ClumpROTest, MissingModelsEndTheProgramUnlessTheyAreCollisionTwins) {
   const std::string missing = mFolder.File("gone.dff");
   EXPECT_DEATH(cClumpRO object(missing.c_str(), nullptr), "Missing file: .*gone.dff");
+  // A model that is there but cannot be read ends it too, saying why; a
+  // collision twin in that state counts as missing.
+  const std::string model = Model("cut.dff", {tTestQuad()});
+  std::ifstream in(model, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 24u);
+  mkdir(mFolder.File("collision").c_str(), 0700);
+  struct Row {
+    const char* what;
+    std::string bytes;
+    const char* said;
+  };
+  const Row rows[] = {
+      {"cut", bytes.substr(0, bytes.size() / 2), "it ends early: [0-9]+ of the [0-9]+ bytes its model"},
+      {"empty", "", "it is empty"},
+      {"no model", "\x0B" + bytes.substr(1), "it holds no model: its first chunk is of type 0xB"},
+      {"damaged inside", bytes.substr(0, 24) + std::string(bytes.size() - 24, '\xFF'), "the model in it is damaged"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_TRUE(WriteWholeFile(model, row.bytes));
+    EXPECT_DEATH(cClumpRO object(model.c_str(), nullptr), std::string("Damaged file: .*cut.dff \\(") + row.said);
+    const cString damagedTwin = MakeCollisionPath(model.c_str());
+    ASSERT_TRUE(WriteWholeFile(damagedTwin.CStr(), row.bytes));
+    EXPECT_EQ(nullptr, cClumpRO(damagedTwin.CStr(), nullptr).GetClump());
+  }
   const cString twin = MakeCollisionPath(missing.c_str());
   EXPECT_EQ(nullptr, LoadClumpFile(twin.CStr(), false, nullptr, true));
   cClumpRO empty(twin.CStr(), nullptr);
