@@ -8,7 +8,20 @@
 
 namespace {
 
-using DartTest = AimTest;
+class DartTest : public AimTest {
+ protected:
+  // The player, 2 m back from the origin, looks through the bionic eye
+  // along +z and presses the shot; the two frames after aim and fire.
+  cDartImplant* ShootAlongZ(cDorvaMan* player) {
+    cDartImplant* dart = Implant<cDartImplant>(player, kImplantIndexDart);
+    player->ToggleBionicEye();
+    PlaceView(RwV3d{0.0f, 1.0f, -2.0f}, RwV3d{0.0f, 1.0f, 6.0f});
+    player->Input().useItem = 1;
+    Run(0.02f, 0.02f);
+    Run(0.02f, 0.02f);
+    return dart;
+  }
+};
 
 // Energy equal to the cost refuses the shot with the cue; a little more
 // pays. The muzzle stands 12 degrees to the right of the facing.
@@ -113,12 +126,7 @@ TEST_F(DartTest, ShotAtAGuardKnocksHimDownWhereHeStood) {
     cDorvaMan* player = AddPlayer(RwV3d{0.0f, 0.0f, -2.0f}, 0.0f);
     StandInGuard* guard = AddGuard(RwV3d{0.0f, 0.0f, 6.0f});
     guard->mReady = row.ready;
-    cDartImplant* dart = Implant<cDartImplant>(player, kImplantIndexDart);
-    player->ToggleBionicEye();
-    PlaceView(RwV3d{0.0f, 1.0f, -2.0f}, RwV3d{0.0f, 1.0f, 6.0f});
-    player->Input().useItem = 1;
-    Run(0.02f, 0.02f);
-    Run(0.02f, 0.02f);
+    cDartImplant* dart = ShootAlongZ(player);
     EXPECT_EQ(row.ready ? guard : nullptr, dart->GetTarget());
     RwFrameTranslate(guard->GetFrame(), &row.move, kRwCombinePostConcat);
     bool shotPlayed = false;
@@ -164,12 +172,7 @@ TEST_F(DartTest, TheShockAndTheDartTakeTheNearerOfTwoMen) {
     if (!row.dart) {
       EXPECT_EQ(nearer, player->FindTaserTarget());
     } else {
-      cDartImplant* dart = Implant<cDartImplant>(player, kImplantIndexDart);
-      player->ToggleBionicEye();
-      PlaceView(RwV3d{0.0f, 1.0f, -2.0f}, RwV3d{0.0f, 1.0f, 6.0f});
-      player->Input().useItem = 1;
-      Run(0.02f, 0.02f);
-      Run(0.02f, 0.02f);
+      cDartImplant* dart = ShootAlongZ(player);
       EXPECT_EQ(nearer, dart->GetTarget());
       player->ToggleBionicEye();
     }
