@@ -25,12 +25,12 @@ bool WriteEngineFile(const char* path, const RwMemory& memory) {
   return RwStreamClose(stream, nullptr) != FALSE && written;
 }
 
-void DescribeUnreadableChunkFile(const char* path, RwUInt32 type, const char* what, char* reason, u32 size) {
-  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
-  if (stream == nullptr) {
-    snprintf(reason, size, "it cannot be opened again");
-    return;
-  }
+namespace {
+
+// Why a file that opens cannot be read as a file of chunks whose first is of
+// the type: it is empty, ends before the size its first chunk declares,
+// starts with another chunk, or its contents are damaged inside.
+void DescribeUnreadableChunkFile(RwStream* stream, RwUInt32 type, const char* what, char* reason, u32 size) {
   // The first chunk's header, then the bytes the file holds after it.
   RwUInt8 header[kRwChunkHeaderSize] = {};
   const RwUInt32 headerBytes = RwStreamRead(stream, header, kRwChunkHeaderSize);
@@ -40,10 +40,8 @@ void DescribeUnreadableChunkFile(const char* path, RwUInt32 type, const char* wh
     got = RwStreamRead(stream, scratch, sizeof(scratch));
     total += got;
   }
-  RwStreamClose(stream, nullptr);
-  const u32 firstType = header[0] | (header[1] << 8) | (header[2] << 16) | (static_cast<u32>(header[3]) << 24);
-  const uint64_t declared = kRwChunkHeaderSize + (header[4] | (header[5] << 8) | (header[6] << 16) |
-                                                  (static_cast<uint64_t>(header[7]) << 24));
+  const RwUInt32 firstType = RwReadLittleEndianUInt32(header);
+  const uint64_t declared = uint64_t(kRwChunkHeaderSize) + RwReadLittleEndianUInt32(header + 4);
   if (total == 0) {
     snprintf(reason, size, "it is empty");
   } else if (headerBytes < kRwChunkHeaderSize) {
@@ -58,8 +56,15 @@ void DescribeUnreadableChunkFile(const char* path, RwUInt32 type, const char* wh
   }
 }
 
-void FatalDamagedChunkFile(const char* path, RwUInt32 type, const char* what) {
+}  // namespace
+
+void FatalUnreadableChunkFile(const char* path, RwUInt32 type, const char* what) {
+  RwStream* stream = OpenEngineFile(path, kRwStreamRead);
+  if (stream == nullptr) {
+    FatalError("Missing file: %s\n", path);
+  }
   char reason[256];
-  DescribeUnreadableChunkFile(path, type, what, reason, sizeof(reason));
+  DescribeUnreadableChunkFile(stream, type, what, reason, sizeof(reason));
+  RwStreamClose(stream, nullptr);
   FatalError("Damaged file: %s (%s)", path, reason);
 }

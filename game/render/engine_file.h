@@ -10,13 +10,12 @@ RwStream* OpenEngineFile(const char* path, RwUInt32 accessType);
 // Writes the bytes as the whole file; false when it cannot be written.
 bool WriteEngineFile(const char* path, const RwMemory& memory);
 
-// Why a file that opens cannot be read as a file of chunks whose first is
-// of the type (what names the type: "model", "world"): it is empty, ends
-// before the size its first chunk declares, starts with another chunk, or
-// its contents are damaged inside. Written into reason (cut to size bytes).
-void DescribeUnreadableChunkFile(const char* path, RwUInt32 type, const char* what, char* reason, u32 size);
-// Ends the game: the file opened but could not be read as the type.
-[[noreturn]] void FatalDamagedChunkFile(const char* path, RwUInt32 type, const char* what);
+// Ends the game on a file that could not be read as a file of chunks whose
+// first is of the type (what names it: "model", "world"): "Missing file:
+// <path>" when it does not open, else "Damaged file: <path> (<why>)", why
+// telling whether it is empty, ends early, starts with another chunk or is
+// damaged inside.
+[[noreturn]] void FatalUnreadableChunkFile(const char* path, RwUInt32 type, const char* what);
 
 // The first chunk of the type in the stream, read by read; the stream is
 // closed. Null when the chunk is absent or cannot be read.

@@ -47,12 +47,7 @@ const cString* FindValue(const cPropertyGroup* group, const char* key) {
 RpWorld* LoadWorldFatal(const char* path) {
   RpWorld* world = LoadWorldFile(path, nullptr);
   if (world == nullptr) {
-    RwStream* stream = OpenEngineFile(path, kRwStreamRead);
-    if (stream == nullptr) {
-      FatalError("Missing file: %s\n", path);
-    }
-    RwStreamClose(stream, nullptr);
-    FatalDamagedChunkFile(path, kRwChunkWorld, "world");
+    FatalUnreadableChunkFile(path, kRwChunkWorld, "world");
   }
   return world;
 }

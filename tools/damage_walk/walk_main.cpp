@@ -27,6 +27,7 @@
 #include "tools/damage_walk/damage.h"
 #include "tools/damage_walk/drive.h"
 #include "tools/forge/files/pack_writer.h"
+#include "tools/forge/files/whole_file.h"
 
 namespace fs = std::filesystem;
 
@@ -98,12 +99,6 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
-
 // Every file under data/, relative to the root, in path order.
 std::vector<std::string> DataFiles(const std::string& root) {
   std::vector<std::string> files;
@@ -171,7 +166,7 @@ bool MakeCaseFolder(const Case& run, const std::string& master, const std::strin
     }
   }
   fs::create_directories((fs::path(folder) / run.file).parent_path(), error);
-  if (!WriteFile(folder + "/" + run.file, walk::Damaged(bytes, run.damage, run.file))) {
+  if (!WriteWholeFile(folder + "/" + run.file, walk::Damaged(bytes, run.damage, run.file))) {
     return false;
   }
   // A road that continues a profile finds it in the save file.

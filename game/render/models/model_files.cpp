@@ -84,7 +84,7 @@ RpClump* LoadClumpFile(const char* path, bool buildCollision, const char* textur
     // A file that is there but cannot be read is reported as a missing one
     // would be; where a missing file is allowed, it counts as missing.
     if (mustExist && std::strstr(path, kCollisionMarker) == nullptr) {
-      FatalDamagedChunkFile(path, kRwChunkClump, "model");
+      FatalUnreadableChunkFile(path, kRwChunkClump, "model");
     }
     DebugTrace("LoadClumpFile : cannot read %s\n", path);
     return nullptr;
