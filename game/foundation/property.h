@@ -39,15 +39,13 @@ class cProperty {
   void GetV3dFatal(RwV3d* out) const;
   // r, g, b, a as written (0..1 or 0..255: the reader decides).
   void GetRGBAfFatal(f32 out[4]) const;
-  // The group the property stands in (null for one made by hand).
-  const cPropertyGroup* GetGroup() const { return mGroup; }
 
  private:
   friend class cPropertyGroup;
 
   cString mName;
   cString mValue;
-  const cPropertyGroup* mGroup = nullptr;
+  const cPropertyGroup* mGroup = nullptr;  // the group it stands in; null for one made by hand
 };
 
 class cPropertyGroup {

@@ -327,13 +327,9 @@ TEST_F(PropertyFileLoadTest, FatalErrorsNameTheFileAndGroup) {
     DescribeGroupSource(row.group, where, sizeof(where));
     EXPECT_EQ(row.said, where);
   }
-  DescribeGroupSource(group, where, 8);
-  EXPECT_EQ(" in " + path.substr(0, 3), where);  // cut to the size given
-  EXPECT_EQ(group, group->FindProperty("POS")->GetGroup());
   EXPECT_DEATH(FatalGroupNotFound("tag", &file, "M"), "tag : PropertyGroup not found! \\(M\\) in .*levels.txt");
   EXPECT_DEATH(FatalPropertyNotFound("tag", group, "KEY"),
                "tag : Property not found! \\(KEY\\) in .*levels.txt \\[L\\]");
-  EXPECT_DEATH(FatalInGroup(group, "bad %s", "value"), "bad value in .*levels.txt \\[L\\]");
   RwV3d v3;
   EXPECT_DEATH(group->FindProperty("POS")->GetV3dFatal(&v3),
                "GetV3dFatal : failure! \\(POS\\) in .*levels.txt \\[L\\]");

@@ -100,20 +100,10 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
   tPlayerInput& in = player->Input();
   auto* dialogue = static_cast<cDorvaManAction_Dialogue*>(player->GetActions().Get(24));
   // What a row looks at, as one number.
-  enum {
-    kForward,
-    kTurnSum,
-    kHeading,
-    kHolds,
-    kLook,
-    kLookInput,
-    kSelection,
-    kDialogue,
-    kImplant,
-    kFired,
-    kUse,
-    kStick
-  };
+  // clang-format off
+  enum { kForward, kTurnSum, kHeading, kHolds, kLook, kLookInput, kSelection, kDialogue, kImplant, kFired, kUse,
+         kStick };
+  // clang-format on
   const std::function<f32()> probes[] = {
       [&] { return f32(in.forwardKey); },
       [&] { return player->GetKeyTurnSum() * 10 + in.turnLeftKey + in.turnRightKey; },
@@ -132,22 +122,10 @@ TEST_F(PlayerInputTest, EventsReachThePlayersFlagsThroughTheMap) {
       [&] { return f32(in.forwardPad * 1000 + in.backwardPad * 100 + in.strafeLeftPad * 10 + in.strafeRightPad); },
   };
   // What a row sets up first.
-  enum {
-    kNone,
-    kAiming,
-    kInverted,
-    kZoomed,
-    kBusy,
-    kRunning,
-    kSkip,
-    kAtSix,
-    kAtZero,
-    kHologram,
-    kShield,
-    kTicked,
-    kMenuEnter,
-    kMenuHeld
-  };
+  // clang-format off
+  enum { kNone, kAiming, kInverted, kZoomed, kBusy, kRunning, kSkip, kAtSix, kAtZero, kHologram, kShield, kTicked,
+         kMenuEnter, kMenuHeld };
+  // clang-format on
   // A menu holding the level takes the key, closes as the menus close it,
   // and the game goes on a frame.
   const auto menu = [&](SDL_Scancode key) {

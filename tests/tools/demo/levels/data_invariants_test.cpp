@@ -262,16 +262,14 @@ const std::vector<tFileRule>& FileRules() {
              breaks.push_back(std::string(path) + ": no texts");
              continue;
            }
-           const std::string firstItem = "_ITEM00";
            for (u32 i = 0; i < text->GetCount(); i++) {
              const std::string key = text->GetProperty(i).GetName().CStr();
-             if (key.size() > firstItem.size() &&
-                 key.compare(key.size() - firstItem.size(), std::string::npos, firstItem) == 0) {
-               const std::string menu = key.substr(0, key.size() - firstItem.size());
-               if (ValueOf(*text, (menu + "_FOOTER").c_str()).find("Enter") == std::string::npos) {
-                 breaks.push_back(std::string(path) + ": " + menu + " \"" + ValueOf(*text, (menu + "_FOOTER").c_str()) +
-                                  "\"");
-               }
+             const size_t item = key.size() - std::min<size_t>(key.size(), 7);  // a menu's first item
+             const std::string footer = key.compare(item, 7, "_ITEM00") == 0
+                                            ? ValueOf(*text, (key.substr(0, item) + "_FOOTER").c_str())
+                                            : "Enter";
+             if (footer.find("Enter") == std::string::npos) {
+               breaks.push_back(std::string(path) + ": " + key + " \"" + footer + "\"");
              }
            }
          }
@@ -449,19 +447,6 @@ const std::vector<tLevelRule>& LevelRules() {
            }
          }
          RwFrameTranslate(world->GetPlayer()->GetFrame(), &start, kRwCombineReplace);
-         return breaks;
-       }},
-      // The game shows no message for a failed use or a missing implant:
-      // a number there would promise a text that never comes.
-      {"no device names a message for a failed use or a missing implant",
-       [](const std::string&, cQXWorld* world) {
-         tBreaks breaks;
-         for (cListNode* node = world->GetUsableDevices().First(); node != nullptr; node = cList::Next(node)) {
-           const cDevice* device = cDevice::FromLink(node);
-           if (device->GetFailedMessage() >= 0 || device->GetImplantMessage() >= 0) {
-             breaks.push_back(device->GetName().CStr());
-           }
-         }
          return breaks;
        }},
       // What runs from the load speaks before the player has done anything;
