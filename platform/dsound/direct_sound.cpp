@@ -171,11 +171,13 @@ HRESULT Device::StartOutput() {
 }
 
 void Device::StopOutput() {
+  bool guestsPlaying = false;
   {
     std::lock_guard<std::mutex> guard(mLock);
     mOutputPlaying = false;
+    guestsPlaying = !mGuests.empty();
   }
-  if (mOutput != 0) {
+  if (mOutput != 0 && !guestsPlaying) {
     SDL_PauseAudioDevice(mOutput, 1);
   }
 }
@@ -197,10 +199,15 @@ HRESULT Device::OpenOutput() {
   // No allowed changes: SDL converts our format to the hardware's.
   mOutput = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (mOutput == 0) {
-    WinReportNoSound(SDL_GetError());
+    WinReportNoSound(WinSoundLoss::kAll, SDL_GetError());
     return DSERR_NODRIVER;
   }
-  if (mOutputPlaying) {
+  bool running = false;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    running = mOutputPlaying || !mGuests.empty();
+  }
+  if (running) {
     SDL_PauseAudioDevice(mOutput, 0);
   }
   return DS_OK;
@@ -213,6 +220,37 @@ void Device::CloseOutput() {
   }
 }
 
+// The SDL pause calls below are made outside the lock: SDL holds its own
+// device lock around the callback, which takes this one.
+bool Device::AddGuest(GuestMix mix, void* guest) {
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    if (mOutput == 0) {
+      return false;
+    }
+    mGuests.push_back({mix, guest});
+  }
+  SDL_PauseAudioDevice(mOutput, 0);
+  return true;
+}
+
+bool Device::RemoveGuest(void* guest) {
+  bool pause = false;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    auto found = std::find_if(mGuests.begin(), mGuests.end(), [&](const Guest& g) { return g.guest == guest; });
+    if (found == mGuests.end()) {
+      return false;
+    }
+    mGuests.erase(found);
+    pause = !mOutputPlaying && mGuests.empty();
+  }
+  if (pause && mOutput != 0) {
+    SDL_PauseAudioDevice(mOutput, 1);
+  }
+  return true;
+}
+
 void Device::MixLocked(int16_t* out, uint32_t frames) {
   const uint32_t channels = mFormat.nChannels;
   const size_t count = static_cast<size_t>(frames) * channels;
@@ -222,7 +260,21 @@ void Device::MixLocked(int16_t* out, uint32_t frames) {
       MixVoice(&buffer->GetVoice(), mMix.data(), frames, mFormat.nSamplesPerSec, channels);
     }
   }
+  for (const Guest& guest : mGuests) {
+    guest.mix(guest.guest, mMix.data(), frames, mFormat.nSamplesPerSec, channels);
+  }
   SaturateMix(mMix.data(), out, count);
+}
+
+void Device::StartRecording(size_t samples) {
+  std::lock_guard<std::mutex> guard(mLock);
+  mRecorded.clear();
+  mRecordWanted = samples;
+}
+
+std::vector<int16_t> Device::Recorded() {
+  std::lock_guard<std::mutex> guard(mLock);
+  return mRecorded;
 }
 
 std::vector<int16_t> Device::PumpFrames(uint32_t frames) {
@@ -239,6 +291,8 @@ void Device::AudioCallback(void* user, Uint8* stream, int length) {
   const uint32_t frames = static_cast<uint32_t>(length) / frameBytes;
   device->mSaturated.resize(static_cast<size_t>(frames) * device->mFormat.nChannels);
   device->MixLocked(device->mSaturated.data(), frames);
+  const size_t record = std::min(device->mRecordWanted - device->mRecorded.size(), device->mSaturated.size());
+  device->mRecorded.insert(device->mRecorded.end(), device->mSaturated.begin(), device->mSaturated.begin() + record);
   // A part frame at the end of the stream stays silent.
   memset(stream, device->mFormat.wBitsPerSample == 8 ? 128 : 0, static_cast<size_t>(length));
   if (device->mFormat.wBitsPerSample == 16) {
@@ -281,7 +335,7 @@ HRESULT WINAPI DirectSoundCreate8(const GUID* device, LPDIRECTSOUND8* directSoun
   }
   bool testMode = dsound::IsTestModeOn();
   if (!testMode && !WinStartAudio()) {
-    WinReportNoSound(SDL_GetError());
+    WinReportNoSound(WinSoundLoss::kAll, SDL_GetError());
     return DSERR_NODRIVER;
   }
   dsound::Device* made = new (std::nothrow) dsound::Device(testMode);

@@ -13,6 +13,7 @@
 
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/mixer.h"
+#include "platform/dsound/shared_output.h"
 
 namespace dsound {
 
@@ -50,9 +51,24 @@ class Device final : public IDirectSound8 {
   std::vector<int16_t> PumpFrames(uint32_t frames);
   bool IsTestMode() const { return mTestMode; }
 
+  // A guest mixed into the output (shared_output.h); adding fails while
+  // the output is closed, removing when the guest is not this device's.
+  bool AddGuest(GuestMix mix, void* guest);
+  bool RemoveGuest(void* guest);
+
+  // Test hook: keeps the next samples 16-bit samples the output plays.
+  void StartRecording(size_t samples);
+  // The samples kept so far.
+  std::vector<int16_t> Recorded();
+
   std::mutex& GetLock() { return mLock; }
 
  private:
+  struct Guest {
+    GuestMix mix;
+    void* guest;
+  };
+
   ~Device() override;
   static void AudioCallback(void* user, Uint8* stream, int length);
   HRESULT OpenOutput();
@@ -68,8 +84,11 @@ class Device final : public IDirectSound8 {
   SDL_AudioDeviceID mOutput = 0;
   SoundBuffer* mPrimary = nullptr;  // not counted: the primary counts the device
   std::vector<SoundBuffer*> mBuffers;
+  std::vector<Guest> mGuests;  // mixed while the output runs, even with the primary stopped
   std::vector<int32_t> mMix;
   std::vector<int16_t> mSaturated;
+  std::vector<int16_t> mRecorded;
+  size_t mRecordWanted = 0;
 };
 
 // A region handed out by Lock: a copy of the buffer's bytes from offset,

@@ -25,6 +25,11 @@ IDirectSound8* NewestDevice();
 // every playing buffer; silence while the primary buffer is stopped.
 std::vector<int16_t> PumpFrames(IDirectSound8* device, uint32_t frames);
 
+// The next samples 16-bit samples (frames interleaved) the SDL output of a
+// device not in test mode plays, as its audio thread mixes them; fewer when
+// they do not come within 20 s. Empty for a test-mode device.
+std::vector<int16_t> RecordOutput(IDirectSound8* device, size_t samples);
+
 // Calls of every DirectSound function and method by name ("SetVolume",
 // "Play", "DirectSoundCreate8"...), over all objects, since the last reset.
 unsigned CallCount(const char* method);

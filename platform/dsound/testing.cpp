@@ -1,10 +1,13 @@
 // Test hooks of the stand-in (dsound_testing.h) and the bookkeeping behind
-// them: live devices, call counts and injected failures.
+// them: live devices (through which the wave output also finds an open
+// output to share), call counts and injected failures.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/dsound/dsound_internal.h"
 #include "platform/dsound/dsound_testing.h"
@@ -78,6 +81,27 @@ void UnregisterDevice(Device* device) {
   state.devices.erase(std::remove(state.devices.begin(), state.devices.end(), device), state.devices.end());
 }
 
+bool JoinOpenOutput(GuestMix mix, void* guest) {
+  TestState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  for (auto device = state.devices.rbegin(); device != state.devices.rend(); ++device) {
+    if ((*device)->AddGuest(mix, guest)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void LeaveOutput(void* guest) {
+  TestState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  for (Device* device : state.devices) {
+    if (device->RemoveGuest(guest)) {
+      return;
+    }
+  }
+}
+
 bool IsTestModeOn() {
   TestState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
@@ -108,6 +132,22 @@ std::vector<int16_t> PumpFrames(IDirectSound8* device, uint32_t frames) {
     return {};
   }
   return stand->PumpFrames(frames);
+}
+
+std::vector<int16_t> RecordOutput(IDirectSound8* device, size_t samples) {
+  dsound::Device* stand = static_cast<dsound::Device*>(device);
+  if (stand == nullptr || stand->IsTestMode()) {
+    return {};
+  }
+  constexpr auto kPatience = std::chrono::seconds(20);
+  stand->StartRecording(samples);
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  std::vector<int16_t> recorded = stand->Recorded();
+  while (recorded.size() < samples && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    recorded = stand->Recorded();
+  }
+  return recorded;
 }
 
 unsigned CallCount(const char* method) {

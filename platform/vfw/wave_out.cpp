@@ -1,8 +1,9 @@
-// Wave output: each device has its own SDL audio output in the device's
-// format and plays the queued headers' bytes in order. One lock guards every
-// device and the table of open ones; the SDL audio thread takes it too, and
-// posts MM_WOM_DONE under it, so a window sees its headers come back in the
-// order they were written.
+// Wave output: a device plays the queued headers' bytes in order, mixed into
+// DirectSound's output when that is open (an output that opens once allows
+// no second beside it), otherwise through an SDL output of its own in the
+// device's format. One lock guards every device and the table of open ones;
+// the SDL audio thread takes it too, and posts MM_WOM_DONE under it, so a
+// window sees its headers come back in the order they were written.
 #include <SDL.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/dsound/mixer.h"
+#include "platform/dsound/shared_output.h"
 #include "platform/vfw/vfw.h"
 #include "platform/vfw/vfw_testing.h"
 #include "platform/win/win_audio.h"
@@ -19,10 +22,17 @@
 struct HWAVEOUT__ {
   WAVEFORMATEX format;
   HWND window;               // receives the MM_WOM_ messages; null: none
-  SDL_AudioDeviceID output;  // 0 in test mode
+  SDL_AudioDeviceID output;  // 0 in test mode and as a guest
+  bool guest;                // mixed into DirectSound's output
   bool paused;
   std::deque<WAVEHDR*> queue;  // written and not yet played
   DWORD playedOfFront;         // bytes of the front header already played
+  // As a guest: the frame the output's next frame starts from, how far past
+  // it (units of 2^-32 frame), and room for the bytes of one mix.
+  int16_t carried[2];
+  uint32_t fraction;
+  std::vector<uint8_t> played;
+  std::vector<int16_t> samples;
 };
 
 namespace {
@@ -92,6 +102,52 @@ void PlayLocked(HWAVEOUT device, Uint8* out, size_t bytes) {
   memset(out + filled, silence, bytes - filled);
 }
 
+// The device's bytes as 16-bit samples.
+void ToSamples(const WAVEFORMATEX& format, const uint8_t* bytes, size_t count, int16_t* samples) {
+  for (size_t i = 0; i < count; i++) {
+    if (format.wBitsPerSample == 8) {
+      samples[i] = static_cast<int16_t>((bytes[i] - 0x80) * 0x100);
+    } else {
+      samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+  }
+}
+
+// As a guest of DirectSound's output: plays the bytes that frames output
+// frames at rate Hz take and mixes them in, resampled from the frame carried
+// over from the last mix.
+void MixAsGuest(void* user, int32_t* mix, uint32_t frames, uint32_t rate, uint32_t channels) {
+  WaveState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  HWAVEOUT device = static_cast<HWAVEOUT>(user);
+  if (!IsOpenLocked(state, device) || rate == 0) {
+    return;
+  }
+  const WAVEFORMATEX& format = device->format;
+  const uint64_t step = (static_cast<uint64_t>(format.nSamplesPerSec) << 32) / rate;
+  if (frames != 0 && step > (UINT64_MAX - UINT32_MAX) / frames) {
+    return;  // rates too far apart to mix; no output asks for that many frames
+  }
+  const size_t fresh = static_cast<size_t>((device->fraction + step * frames) >> 32);
+  const size_t perFrame = format.nChannels;
+  device->played.resize(fresh * format.nBlockAlign);
+  PlayLocked(device, device->played.data(), device->played.size());
+  device->samples.resize((fresh + 1) * perFrame);
+  std::copy(device->carried, device->carried + perFrame, device->samples.begin());
+  ToSamples(format, device->played.data(), fresh * perFrame, device->samples.data() + perFrame);
+
+  dsound::Voice voice;
+  voice.samples = device->samples.data();
+  voice.channels = perFrame;
+  voice.frames = static_cast<uint32_t>(fresh + 1);
+  voice.frequency = format.nSamplesPerSec;
+  voice.playing = true;
+  voice.fraction = device->fraction;
+  dsound::MixVoice(&voice, mix, frames, rate, channels);
+  device->fraction = voice.fraction;
+  std::copy(device->samples.end() - perFrame, device->samples.end(), device->carried);
+}
+
 void AudioCallback(void* user, Uint8* stream, int length) {
   WaveState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
@@ -99,8 +155,12 @@ void AudioCallback(void* user, Uint8* stream, int length) {
 }
 
 MMRESULT OpenOutput(HWAVEOUT device) {
+  if (dsound::JoinOpenOutput(MixAsGuest, device)) {
+    device->guest = true;
+    return MMSYSERR_NOERROR;
+  }
   if (!WinStartAudio()) {
-    WinReportNoSound(SDL_GetError());
+    WinReportNoSound(WinSoundLoss::kMovie, SDL_GetError());
     return MMSYSERR_NODRIVER;
   }
   SDL_AudioSpec want = {};
@@ -113,7 +173,7 @@ MMRESULT OpenOutput(HWAVEOUT device) {
   // No allowed changes: SDL converts the device's format to the hardware's.
   device->output = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (device->output == 0) {
-    WinReportNoSound(SDL_GetError());
+    WinReportNoSound(WinSoundLoss::kMovie, SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return MMSYSERR_ALLOCATED;
   }
@@ -169,7 +229,7 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
   if (flags == CALLBACK_WINDOW && !IsWindow(window)) {
     return MMSYSERR_INVALPARAM;
   }
-  HWAVEOUT opened = new (std::nothrow) HWAVEOUT__{*format, window, 0, false, {}, 0};
+  HWAVEOUT opened = new (std::nothrow) HWAVEOUT__{*format, window, 0, false, false, {}, 0, {0, 0}, 0, {}, {}};
   if (opened == nullptr) {
     return MMSYSERR_NOMEM;
   }
@@ -258,7 +318,11 @@ MMRESULT WINAPI waveOutClose(HWAVEOUT device) {
     state.devices.erase(std::find(state.devices.begin(), state.devices.end(), device));
     Notify(device, MM_WOM_CLOSE, 0);
   }
-  // Outside the lock: closing waits for a running callback, which takes it.
+  // Outside the lock: closing, or leaving the shared output, waits for a
+  // running mix, which takes it.
+  if (device->guest) {
+    dsound::LeaveOutput(device);
+  }
   if (device->output != 0) {
     SDL_CloseAudioDevice(device->output);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -286,7 +350,7 @@ HWAVEOUT NewestWaveOut() {
 std::vector<uint8_t> PumpWaveOut(HWAVEOUT device, size_t bytes) {
   WaveState& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
-  if (!IsOpenLocked(state, device) || device->output != 0) {
+  if (!IsOpenLocked(state, device) || device->output != 0 || device->guest) {
     return {};
   }
   std::vector<uint8_t> played(bytes);

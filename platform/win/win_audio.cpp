@@ -54,7 +54,8 @@ void RouteAlsaErrors() {
 }
 
 std::once_flag gAlsaOnce;
-std::atomic<bool> gNoSoundReported{false};
+std::atomic<bool> gAllSoundLost{false};
+std::atomic<bool> gMovieSoundLost{false};
 
 }  // namespace
 
@@ -63,10 +64,17 @@ bool WinStartAudio() {
   return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
-void WinReportNoSound(const char* reason) {
-  if (gNoSoundReported.exchange(true)) {
-    return;
+void WinReportNoSound(WinSoundLoss loss, const char* reason) {
+  if (loss == WinSoundLoss::kAll) {
+    if (gAllSoundLost.exchange(true)) {
+      return;
+    }
+    fprintf(stderr, "Windows stand-in: no sound device (%s); running without sound\n", reason);
+  } else {
+    if (gAllSoundLost.load() || gMovieSoundLost.exchange(true)) {
+      return;
+    }
+    fprintf(stderr, "Windows stand-in: no sound device for the movie (%s); it plays without its sound\n", reason);
   }
-  fprintf(stderr, "Windows stand-in: no sound device (%s); running without sound\n", reason);
   fflush(stderr);
 }

@@ -8,6 +8,11 @@
 // when it cannot start.
 bool WinStartAudio();
 
-// Says once a process on stderr that there is no sound device and why; the
-// program goes on without sound.
-void WinReportNoSound(const char* reason);
+// What goes silent when an output cannot be had: all of the program's sound
+// (DirectSound's output) or only a movie's (the wave output's).
+enum class WinSoundLoss { kAll, kMovie };
+
+// Says once a process on stderr, for each loss, that there is no sound
+// device, why, and what plays without sound; the program goes on. A movie's
+// loss says nothing once all sound is known to be lost.
+void WinReportNoSound(WinSoundLoss loss, const char* reason);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <thread>
@@ -241,6 +242,55 @@ TEST_F(WaveOutTest, AudioThreadHandsHeadersBackToTheWindow) {
     EXPECT_TRUE(buffers[i].header.dwFlags & WHDR_DONE);
   }
   EXPECT_EQ(waveOutClose(device), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+}
+
+// SDL's dummy driver opens one output at a time, as an exclusive sound card
+// does: beside DirectSound's open output the wave output mixes into it, its
+// 8-bit mono sound at another rate heard with a DirectSound buffer's.
+TEST_F(WaveOutTest, PlaysThroughDirectSoundsOpenOutput) {
+  vfwtest::SetWaveTestMode(false);
+  IDirectSound8* sound = nullptr;
+  ASSERT_EQ(DS_OK, DirectSoundCreate8(nullptr, &sound, nullptr));
+  ASSERT_EQ(DS_OK, sound->SetCooperativeLevel(window_, DSSCL_PRIORITY));
+  DSBUFFERDESC primaryDesc = {sizeof(DSBUFFERDESC), DSBCAPS_PRIMARYBUFFER, 0, 0, nullptr, {}};
+  IDirectSoundBuffer* primary = nullptr;
+  ASSERT_EQ(DS_OK, sound->CreateSoundBuffer(&primaryDesc, &primary, nullptr));
+  WAVEFORMATEX outputFormat = dsoundtest::PcmFormat(2, 22050, 16);
+  ASSERT_EQ(DS_OK, primary->SetFormat(&outputFormat));
+  ASSERT_EQ(DS_OK, primary->Play(0, 0, DSBPLAY_LOOPING));
+  // A looping buffer of a steady 1000.
+  WAVEFORMATEX bufferFormat = dsoundtest::PcmFormat(1, 22050, 16);
+  const std::vector<int16_t> steady(2048, 1000);
+  DSBUFFERDESC bufferDesc = {sizeof(DSBUFFERDESC), 0, 4096, 0, &bufferFormat, {}};
+  IDirectSoundBuffer* buffer = nullptr;
+  ASSERT_EQ(DS_OK, sound->CreateSoundBuffer(&bufferDesc, &buffer, nullptr));
+  void* part = nullptr;
+  DWORD bytes = 0;
+  ASSERT_EQ(DS_OK, buffer->Lock(0, 0, &part, &bytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER));
+  memcpy(part, steady.data(), bytes);
+  ASSERT_EQ(DS_OK, buffer->Unlock(part, bytes, nullptr, 0));
+  ASSERT_EQ(DS_OK, buffer->Play(0, 0, DSBPLAY_LOOPING));
+
+  // Ten seconds of a steady 3072 from the wave output ((0x8C - 0x80) * 0x100).
+  HWAVEOUT device = Open(dsoundtest::PcmFormat(1, 11025, 8));
+  ASSERT_NE(device, nullptr);
+  Buffer wave(std::string(110250, static_cast<char>(0x8C)));
+  ASSERT_EQ(waveOutPrepareHeader(device, &wave.header, sizeof(WAVEHDR)), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  ASSERT_EQ(waveOutWrite(device, &wave.header, sizeof(WAVEHDR)), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  const std::vector<int16_t> heard = dsoundtest::RecordOutput(sound, 8192);
+  ASSERT_EQ(heard.size(), 8192u);
+  // The first mix may start from silence; the rest holds both.
+  EXPECT_EQ(std::vector<int16_t>(heard.begin() + 4096, heard.end()), std::vector<int16_t>(4096, 4072));
+
+  // Stopped, the wave output's sound plays on alone; reset and closed, none.
+  ASSERT_EQ(DS_OK, buffer->Stop());
+  ASSERT_EQ(DS_OK, primary->Stop());
+  EXPECT_EQ(dsoundtest::RecordOutput(sound, 2048).back(), 3072);
+  EXPECT_EQ(waveOutReset(device), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  EXPECT_EQ(waveOutClose(device), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  buffer->Release();
+  primary->Release();
+  EXPECT_EQ(0u, sound->Release());
 }
 
 }  // namespace
