@@ -185,12 +185,12 @@ cMan* cMan::Create(const cPropertyGroup* group, cQXWorld* world) {
       man = new cNpcGuard(typeIndex, world);
       break;
     default:
-      FatalInGroup(group, "cMan::Create : unkonwn type (%s)", type.CStr());
+      FatalInGroup(group, "cMan::Create : unkonwn type (%s)", QuoteForMessage(type.CStr()).text);
   }
   const cString body = RequiredString(group, "BODY", "cMan::Create");
   const u32 bodyIndex = IndexOf(body, kBodyNames, kManBodyCount);
   if (bodyIndex == kManBodyCount) {
-    FatalInGroup(group, "cMan::Create : unkonwn body (%s)", body.CStr());
+    FatalInGroup(group, "cMan::Create : unkonwn body (%s)", QuoteForMessage(body.CStr()).text);
   }
   man->SetModel(GetBodyModel(bodyIndex, world), bodyIndex);
   if (typeIndex >= kManTypeCivilian) {

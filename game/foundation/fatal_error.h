@@ -7,6 +7,17 @@
 // Longest message, terminator included; longer texts are cut.
 constexpr size_t kMessageSize = 1024;
 
+// Longest piece of a data file's text that a fatal message quotes, in bytes.
+// A longer one is cut and ends in "...", so that it never pushes what the
+// message says after it (the file's name) out of the message.
+constexpr size_t kQuotedTextLength = 64;
+struct tQuotedText {
+  char text[kQuotedTextLength + sizeof("...")];
+};
+// The text as a fatal message quotes it; a null text quotes as empty. The cut
+// never splits a UTF-8 character.
+tQuotedText QuoteForMessage(const char* text);
+
 // Formats the message, writes it to the debugger output, sets the fatal-error
 // flag, shows it in a message box and ends the process. Never returns.
 [[noreturn]] void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));

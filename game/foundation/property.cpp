@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "game/foundation/fatal_error.h"
 
@@ -307,28 +308,46 @@ void DescribeGroupSource(const cPropertyGroup* group, char* out, u32 size) {
   }
   const bool named = group->GetName() != cString("standalone");
   snprintf(out, size, " in %s%s%s%s", group->GetFileName().CStr(), named ? " [" : "",
-           named ? group->GetName().CStr() : "", named ? "]" : "");
+           named ? QuoteForMessage(group->GetName().CStr()).text : "", named ? "]" : "");
 }
 
+namespace {
+
+// The formatted message cut to the room that where leaves, then where: the
+// file's name and group always end a fatal error whole. where is shorter
+// than kMessageSize / 2.
+[[noreturn]] void FatalBeforeSourceV(const char* where, const char* format, va_list args) {
+  char message[kMessageSize];
+  vsnprintf(message, kMessageSize - strlen(where), format, args);
+  FatalError("%s%s", message, where);
+}
+
+[[noreturn]] __attribute__((format(printf, 2, 3))) void FatalBeforeSource(const char* where, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  FatalBeforeSourceV(where, format, args);
+}
+
+}  // namespace
+
 void FatalGroupNotFound(const char* tag, const cPropertyFile* file, const char* name) {
-  const bool known = file != nullptr && !file->GetFileName().IsEmpty();
-  FatalError("%s : PropertyGroup not found! (%s)%s%s", tag, name, known ? " in " : "",
-             known ? file->GetFileName().CStr() : "");
+  char where[kMessageSize / 2] = "";
+  if (file != nullptr && !file->GetFileName().IsEmpty()) {
+    snprintf(where, sizeof(where), " in %s", file->GetFileName().CStr());
+  }
+  FatalBeforeSource(where, "%s : PropertyGroup not found! (%s)", tag, QuoteForMessage(name).text);
 }
 
 void FatalPropertyNotFound(const char* tag, const cPropertyGroup* group, const char* key) {
   char where[kMessageSize / 2];
   DescribeGroupSource(group, where, sizeof(where));
-  FatalError("%s : Property not found! (%s)%s", tag, key, where);
+  FatalBeforeSource(where, "%s : Property not found! (%s)", tag, QuoteForMessage(key).text);
 }
 
 void FatalInGroup(const cPropertyGroup* group, const char* format, ...) {
-  char message[kMessageSize];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(message, sizeof(message), format, args);
-  va_end(args);
   char where[kMessageSize / 2];
   DescribeGroupSource(group, where, sizeof(where));
-  FatalError("%s%s", message, where);
+  va_list args;
+  va_start(args, format);
+  FatalBeforeSourceV(where, format, args);
 }

@@ -125,14 +125,17 @@ class cPropertyFile {
 bool ReadTextFile(const cString& path, cString* text);
 
 // Where a group was read, for messages: " in <file>", followed by " [<group>]"
-// for a named group of a grouped file; empty when the file is not known.
-// Cut to size bytes.
+// for a named group of a grouped file, the group's name as QuoteForMessage
+// quotes it; empty when the file is not known. Cut to size bytes.
 void DescribeGroupSource(const cPropertyGroup* group, char* out, u32 size);
-// Fatal errors about property files that name the file (and group):
+// Fatal errors about property files that end in the file's name (and group),
+// whole: what comes before is cut to leave it room. The name and the key are
+// quoted through QuoteForMessage.
 // "<tag> : PropertyGroup not found! (<name>) in <file>".
 [[noreturn]] void FatalGroupNotFound(const char* tag, const cPropertyFile* file, const char* name);
 // "<tag> : Property not found! (<key>) in <file> [<group>]".
 [[noreturn]] void FatalPropertyNotFound(const char* tag, const cPropertyGroup* group, const char* key);
-// The formatted message followed by where the group was read.
+// The formatted message followed by where the group was read; file text in
+// the message goes through QuoteForMessage.
 [[noreturn]] void FatalInGroup(const cPropertyGroup* group, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

@@ -155,7 +155,8 @@ void cQXWorld::LoadMenFile() {
   LoadMen(&mMenFile);
   cMan* first = static_cast<cMan*>(mMen.Get(0));
   if (first->GetTypeIndex() != kManTypePlayer) {
-    FatalError("cQXWorld::LoadMenFile : the first man is not the player (%s)", first->GetName().CStr());
+    FatalError("cQXWorld::LoadMenFile : the first man is not the player (%s)",
+               QuoteForMessage(first->GetName().CStr()).text);
   }
   GetPlayer()->BindToWorld();
 }

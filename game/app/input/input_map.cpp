@@ -186,14 +186,16 @@ void cInputMap::BindHandler(cInputAction* action) {
     input.Trim();
     tInputBinding* slot = FindSlot(input);
     if (slot == nullptr) {
-      FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", input.CStr(), actionName.CStr());
+      FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", QuoteForMessage(input.CStr()).text,
+                   actionName.CStr());
     }
     Append(slot, action);
   }
   // Unbalanced brackets stop the cutting: what is left names no input.
   inputs.Trim();
   if (!inputs.IsEmpty()) {
-    FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", inputs.CStr(), actionName.CStr());
+    FatalInGroup(&mGroup, "unknown input \"%s\" for inputhandler \"%s\"", QuoteForMessage(inputs.CStr()).text,
+                 actionName.CStr());
   }
 }
 

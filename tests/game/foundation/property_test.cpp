@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/foundation/fatal_error.h"
 #include "tests/support/scratch_path.h"
 #include "tests/support/started_engine.h"
 #include "tools/forge/files/pack_writer.h"
@@ -305,10 +306,14 @@ TEST_F(PropertyFileLoadTest, LoadsThroughTheEngineFileInterface) {
 }
 
 // A fatal error about a file's groups and keys names the file and the group,
-// so that a damaged file is found; a text parsed in memory names none.
+// so that a damaged file is found; a text parsed in memory names none. Long
+// text from the file is quoted cut, and no message is so long that it loses
+// the file's name at its end.
 TEST_F(PropertyFileLoadTest, FatalErrorsNameTheFileAndGroup) {
   testing::FLAGS_gtest_death_test_style = "threadsafe";
-  const std::string path = Write("levels.txt", "[L]\nPOS = (1,2)\n");
+  // 63 bytes and a two-byte character across the cut at 64.
+  const std::string longName = std::string(63, 'N') + "\xC3\xA9" + std::string(100000, 'N');
+  const std::string path = Write("levels.txt", "[L]\nPOS = (1,2)\n[" + longName + "]\n");
   cPropertyFile file;
   ASSERT_TRUE(file.Load(cString(path.c_str())));
   cPropertyGroup standalone;
@@ -321,8 +326,11 @@ TEST_F(PropertyFileLoadTest, FatalErrorsNameTheFileAndGroup) {
   const struct {
     const cPropertyGroup* group;
     std::string said;
-  } rows[] = {
-      {group, " in " + path + " [L]"}, {&standalone, " in " + path}, {inMemory.FindGroup("L"), ""}, {nullptr, ""}};
+  } rows[] = {{group, " in " + path + " [L]"},
+              {&standalone, " in " + path},
+              {inMemory.FindGroup("L"), ""},
+              {nullptr, ""},
+              {file.FindGroup(longName.c_str()), " in " + path + " [" + std::string(63, 'N') + "...]"}};
   for (const auto& row : rows) {
     DescribeGroupSource(row.group, where, sizeof(where));
     EXPECT_EQ(row.said, where);
@@ -333,6 +341,11 @@ TEST_F(PropertyFileLoadTest, FatalErrorsNameTheFileAndGroup) {
   RwV3d v3;
   EXPECT_DEATH(group->FindProperty("POS")->GetV3dFatal(&v3),
                "GetV3dFatal : failure! \\(POS\\) in .*levels.txt \\[L\\]");
+  EXPECT_DEATH(FatalGroupNotFound("tag", &file, longName.c_str()),
+               "tag : PropertyGroup not found! \\(N{63}[.]{3}\\) in .*levels.txt\n");
+  EXPECT_DEATH(FatalPropertyNotFound("tag", group, longName.c_str()),
+               "tag : Property not found! \\(N{63}[.]{3}\\) in .*levels.txt \\[L\\]\n");
+  EXPECT_DEATH(FatalInGroup(group, "%s", std::string(2 * kMessageSize, 't').c_str()), "tt in .*levels.txt \\[L\\]\n");
 }
 
 }  // namespace
