@@ -164,21 +164,28 @@ HRESULT Device::StartOutput() {
     std::lock_guard<std::mutex> guard(mLock);
     mOutputPlaying = true;
   }
-  if (mOutput != 0) {
-    SDL_PauseAudioDevice(mOutput, 0);
-  }
+  UpdatePause();
   return DS_OK;
 }
 
 void Device::StopOutput() {
-  bool guestsPlaying = false;
   {
     std::lock_guard<std::mutex> guard(mLock);
     mOutputPlaying = false;
-    guestsPlaying = !mGuests.empty();
   }
-  if (mOutput != 0 && !guestsPlaying) {
-    SDL_PauseAudioDevice(mOutput, 1);
+  UpdatePause();
+}
+
+// Made outside the lock: SDL holds its own device lock around the callback,
+// which takes this one.
+void Device::UpdatePause() {
+  bool running = false;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    running = mOutputPlaying || !mGuests.empty();
+  }
+  if (mOutput != 0) {
+    SDL_PauseAudioDevice(mOutput, running ? 0 : 1);
   }
 }
 
@@ -202,14 +209,7 @@ HRESULT Device::OpenOutput() {
     WinReportNoSound(WinSoundLoss::kAll, SDL_GetError());
     return DSERR_NODRIVER;
   }
-  bool running = false;
-  {
-    std::lock_guard<std::mutex> guard(mLock);
-    running = mOutputPlaying || !mGuests.empty();
-  }
-  if (running) {
-    SDL_PauseAudioDevice(mOutput, 0);
-  }
+  UpdatePause();
   return DS_OK;
 }
 
@@ -220,8 +220,6 @@ void Device::CloseOutput() {
   }
 }
 
-// The SDL pause calls below are made outside the lock: SDL holds its own
-// device lock around the callback, which takes this one.
 bool Device::AddGuest(GuestMix mix, void* guest) {
   {
     std::lock_guard<std::mutex> guard(mLock);
@@ -230,12 +228,11 @@ bool Device::AddGuest(GuestMix mix, void* guest) {
     }
     mGuests.push_back({mix, guest});
   }
-  SDL_PauseAudioDevice(mOutput, 0);
+  UpdatePause();
   return true;
 }
 
 bool Device::RemoveGuest(void* guest) {
-  bool pause = false;
   {
     std::lock_guard<std::mutex> guard(mLock);
     auto found = std::find_if(mGuests.begin(), mGuests.end(), [&](const Guest& g) { return g.guest == guest; });
@@ -243,11 +240,8 @@ bool Device::RemoveGuest(void* guest) {
       return false;
     }
     mGuests.erase(found);
-    pause = !mOutputPlaying && mGuests.empty();
   }
-  if (pause && mOutput != 0) {
-    SDL_PauseAudioDevice(mOutput, 1);
-  }
+  UpdatePause();
   return true;
 }
 

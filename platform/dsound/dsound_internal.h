@@ -73,6 +73,9 @@ class Device final : public IDirectSound8 {
   static void AudioCallback(void* user, Uint8* stream, int length);
   HRESULT OpenOutput();
   void CloseOutput();
+  // Runs the SDL output while the primary plays or a guest is mixed,
+  // pauses it otherwise (the lock not held).
+  void UpdatePause();
 
   std::atomic<ULONG> mRefs{1};
   std::mutex mLock;

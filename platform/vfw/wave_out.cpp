@@ -20,17 +20,17 @@
 #include "platform/win/win_audio.h"
 
 struct HWAVEOUT__ {
-  WAVEFORMATEX format;
-  HWND window;               // receives the MM_WOM_ messages; null: none
-  SDL_AudioDeviceID output;  // 0 in test mode and as a guest
-  bool guest;                // mixed into DirectSound's output
-  bool paused;
+  WAVEFORMATEX format = {};
+  HWND window = nullptr;         // receives the MM_WOM_ messages; null: none
+  SDL_AudioDeviceID output = 0;  // 0 in test mode and as a guest
+  bool guest = false;            // mixed into DirectSound's output
+  bool paused = false;
   std::deque<WAVEHDR*> queue;  // written and not yet played
-  DWORD playedOfFront;         // bytes of the front header already played
+  DWORD playedOfFront = 0;     // bytes of the front header already played
   // As a guest: the frame the output's next frame starts from, how far past
   // it (units of 2^-32 frame), and room for the bytes of one mix.
-  int16_t carried[2];
-  uint32_t fraction;
+  int16_t carried[2] = {0, 0};
+  uint32_t fraction = 0;
   std::vector<uint8_t> played;
   std::vector<int16_t> samples;
 };
@@ -229,11 +229,13 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX fo
   if (flags == CALLBACK_WINDOW && !IsWindow(window)) {
     return MMSYSERR_INVALPARAM;
   }
-  HWAVEOUT opened = new (std::nothrow) HWAVEOUT__{*format, window, 0, false, false, {}, 0, {0, 0}, 0, {}, {}};
+  HWAVEOUT opened = new (std::nothrow) HWAVEOUT__;
   if (opened == nullptr) {
     return MMSYSERR_NOMEM;
   }
+  opened->format = *format;
   opened->format.cbSize = 0;
+  opened->window = window;
   WaveState& state = State();
   bool testMode = false;
   {
